@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything and runs every test:
+# the 64-bit build of orv and zelkit, then zelkit's 32-bit check build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+JOBS=$(nproc)
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug
+cmake --build build -j "$JOBS"
+
+cmake -S . -B build32 -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKIT_ONLY=ON \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/i386-toolchain.cmake
+cmake --build build32 -j "$JOBS"
+
+status=0
+echo "== 32-bit zelkit tests"
+(cd build32 && ctest --output-on-failure -j "$JOBS") || status=1
+echo "== all tests"
+(cd build && ctest --output-on-failure -j "$JOBS") || status=1
+exit $status
