@@ -325,7 +325,12 @@ void RegStore::SetAside(const std::string& reason) {
 
 void RegStore::Flush() {
   if (!dirty_) return;
-  if (readOnly_ || keepFile_) throw RegistryError("設定ファイル「" + path_ + "」に書き込めません");
+  if (keepFile_) {
+    // The user was told at load that this run saves nothing over the file.
+    dirty_ = false;
+    return;
+  }
+  if (readOnly_) throw RegistryError("設定ファイル「" + path_ + "」に書き込めません");
   const QString path = QString::fromStdString(path_);
   QDir().mkpath(QFileInfo(path).absolutePath());
   QSaveFile file(path);
