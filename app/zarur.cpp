@@ -378,6 +378,26 @@ std::string UpperCase(const std::string& text) {
   return QString::fromStdString(text).toUpper().toStdString();
 }
 
+std::string QuoteIdent(const std::string& name) {
+  static const std::string kPublic = "PUBLIC";
+  static const std::string kParentheses[] = {"(", ")", "（", "）"};
+  if (name == kPublic) return name;
+  const std::string trimmed = Trim(name);
+  bool quote = false;
+  if (trimmed.empty() || trimmed[0] != '"')
+    quote = trimmed != UpperCase(name) || name.find('-') != std::string::npos || AppOption.UserLowerName;
+  if (!quote)
+    for (const std::string& p : kParentheses)
+      if (name.find(p) != std::string::npos) quote = true;
+  if (!quote) return name;
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
 std::string QuoteStr(const std::string& text) {
   std::string out = "'";
   for (char c : text) {
@@ -461,6 +481,11 @@ std::string UniqueFileName(const std::string& fileName) {
     const std::string candidate = fileName.substr(0, split) + Format("%.2d", {n}) + fileName.substr(split);
     if (!QFileInfo::exists(QString::fromStdString(candidate))) return candidate;
   }
+}
+
+void DeleteEmptyLines(std::vector<std::string>& list) {
+  if (!ScriptOption.NullLine) return;
+  std::erase_if(list, [](const std::string& line) { return line.empty(); });
 }
 
 double VarToFloatDef(const QVariant& value, double def) {

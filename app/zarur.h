@@ -137,6 +137,10 @@ std::string Trim(const std::string& text);
 // Upper case of every letter, multi-byte characters included.
 std::string UpperCase(const std::string& text);
 
+// The name as written into generated SQL: double-quoted when it is not all
+// upper case, has blanks or control characters at its ends, holds "-" or a
+// parenthesis, or when UserLowerName is on; "PUBLIC" stays bare.
+std::string QuoteIdent(const std::string& name);
 // The text as an SQL string literal.
 std::string QuoteStr(const std::string& text);
 
@@ -160,6 +164,9 @@ TAryAryStr SplitListToArray(const std::vector<std::string>& list, char separator
 // `fileName` when no such file exists, else the first free name with a
 // counter ("01", "02", ... "99", "100", ...) before the extension.
 std::string UniqueFileName(const std::string& fileName);
+
+// With the NullLine setting on, removes the empty entries; else does nothing.
+void DeleteEmptyLines(std::vector<std::string>& list);
 
 // A field or attribute value converted, or `def` when it is Null or cannot
 // be converted. Never throw.
