@@ -427,8 +427,6 @@ bool CaseInsensitiveLess(const std::string& a, const std::string& b) {
   });
 }
 
-// The built-in reserved words are appended before sorting where the
-// vocabulary unit provides them.
 void LoadReserveWords() {
   AppRegistry.OpenKey(KeyPath(kReserveKey), false);
   EditorReserveWords = AppRegistry.GetValueNames();
