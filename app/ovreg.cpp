@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/ovkinds.h"
 #include "app/zarur.h"
 
 TovOption AppOption;
@@ -431,6 +432,7 @@ void LoadReserveWords() {
   AppRegistry.OpenKey(KeyPath(kReserveKey), false);
   EditorReserveWords = AppRegistry.GetValueNames();
   AppRegistry.CloseKey();
+  GetReservedWords(EditorReserveWords);
   std::stable_sort(EditorReserveWords.begin(), EditorReserveWords.end(), CaseInsensitiveLess);
 }
 
