@@ -170,6 +170,12 @@ TEST_F(exports, OdbcContextLifecycle) {
   bare.area.sqlca = nullptr;
   EXPECT_EQ(bare.exodbc(&odbc), -30);
   EXPECT_EQ(clt_cur(), nullptr);
+
+  // The driver ends the connection before it frees the context.
+  g_sqlcode = 0;
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exodbc(&odbc), 0);
+  EXPECT_EQ(ctx->main, nullptr);
   EXPECT_EQ(p_rdb_termodbc(0, handle), 0);
 }
 
