@@ -237,12 +237,16 @@ bool start_request(dispatch_call& call) {
   main->maint_time[0] = main->maint_time[1] = 0;
   main->srvtrc_pending = 0;
   ctx->transfer_flag = 0;
+  if (main->rcnct_trc) clt_trace(clt_trace_op::rcnct_trc_reset, area);
   main->lib_install = 0;
+  if (ctx->sqltrc_block) clt_trace(clt_trace_op::sqltrc_start, area);
 
   if (clt_env_get(main, clt_setting::taapinfmode) == kTaapinfModeOn && main->cnct_time_sec == 0 &&
       main->cnct_time_msec == 0) {
     clt_timeb now;
-    clt_get_timeb(&now);
+    if (!ctx->sqltrc_block || clt_sqltrc_start_time(&now.seconds, &now.milliseconds) != 0) {
+      clt_get_timeb(&now);
+    }
     main->cnct_time_sec = now.seconds;
     main->cnct_time_msec = now.milliseconds;
   }
@@ -471,7 +475,12 @@ int32_t complete_request(dispatch_call& call) {
     area->sqliasda2 = call.saved_output;
   }
   bool trc2 = memcmp(ctx->reqcode, "TRC2", kCodeSize) == 0;
-  if (ctx->sqltrc_block && (call.odbc_variant || !trc2)) clt_trace(clt_trace_op::sqltrc_write, area);
+  if (ctx->sqltrc_block && main && (call.odbc_variant || !trc2)) {
+    clt_make_trc_names();
+    // The SQL trace writes the end time with the record.
+    clt_trace(clt_trace_op::sqltrc_write, area);
+    main->srvtrc_first = 0;
+  }
   if (main) {
     // Each writer checks that its record is due.
     if (main->rcnct_trc) clt_trace(clt_trace_op::rcnct_trc_write, area);
