@@ -10,6 +10,10 @@
 #include <iterator>
 #include <string>
 
+#include "CLTCNTL.h"
+#include "CLTLIBMN.h"
+#include "CLTSEAM.h"
+#include "CLTUTL.h"
 #include "CLTUTLEV.h"
 #include "cltenv2.h"
 #include "cltenv3.h"
@@ -18,13 +22,8 @@ namespace {
 
 constexpr const char* kModule = "CLTENV";
 
-// Request area fields that decide defaults.
-constexpr size_t kAreaMarkLen = 4;            // +0 caller mark
-constexpr const char* kAreaMarkRbd = "*RBD";
-constexpr size_t kAreaKindChar = 3;           // +3 'D' picks client group '9'
-constexpr size_t kAreaAuthId = 10;            // +10 authorization identifier
-constexpr size_t kAreaAuthIdLen = 30;
-constexpr size_t kAreaRequestCode = 102;      // +102 request code
+constexpr const char* kAreaMarkRbd = "*RBD";  // caller mark of the request area
+constexpr size_t kAreaKindChar = 3;            // a 'D' here picks client group '9'
 constexpr const char* kRequestReconnect = "RNCN";
 
 constexpr int32_t kPathMax = 256;              // PDCLTPATH, PDREPPATH, PDTRCPATH
@@ -69,7 +68,7 @@ constexpr const char* kFuncGetcwd = "getcwd";
 constexpr size_t kCwdMax = 300;
 
 bool area_is_rbd(const clt_env_conn& c) {
-  return c.area != nullptr && std::memcmp(c.area, kAreaMarkRbd, kAreaMarkLen) == 0;
+  return c.area != nullptr && std::memcmp(c.area->prefix, kAreaMarkRbd, sizeof c.area->prefix) == 0;
 }
 
 int32_t text(const clt_env_conn& c, const char* name, char* buf) {
@@ -176,9 +175,9 @@ int32_t rd_user(const clt_env_conn& c, const clt_env_rule& r, const char*) {
   const int32_t len = text(c, r.name, buf);
   if (len == 0) {
     if (c.area == nullptr) return 0;
-    const bool reconnect = std::memcmp(c.area + kAreaRequestCode, kRequestReconnect, std::strlen(kRequestReconnect)) == 0;
+    const bool reconnect = std::memcmp(c.area->reqcode, kRequestReconnect, sizeof c.area->reqcode) == 0;
     bool blank = true;
-    for (size_t i = 0; i < kAreaAuthIdLen && blank; ++i) blank = c.area[kAreaAuthId + i] == ' ';
+    for (size_t i = 0; i < sizeof c.area->authid && blank; ++i) blank = c.area->authid[i] == ' ';
     return (reconnect || blank) ? fail(c, __LINE__, r.name, CLT_REASON_NO_VALUE) : 0;
   }
   const char* body = buf;
@@ -576,7 +575,7 @@ int32_t rd_cltgrp(const clt_env_conn& c, const clt_env_rule& r, const char*) {
   clt_env& e = *c.env;
   const int32_t len = text(c, r.name, buf);
   if (len == 0) {
-    if (c.area != nullptr && c.area[kAreaKindChar] == 'D')
+    if (c.area != nullptr && c.area->prefix[kAreaKindChar] == 'D')
       e.pdcltgrp = kGroupOdbcArea;
     else
       e.pdcltgrp = c.kind == 1 ? kGroupKind1 : kGroupDefault;
@@ -872,10 +871,6 @@ const clt_env_rule kGroup2[] = {
 
 }  // namespace
 
-char* clt_env_text(const clt_env_conn& conn, clt_env_text_area which) {
-  return conn.block + conn.env->text_off[which];
-}
-
 void clt_set_uap_name_to(const clt_env& env, char* uap_name) {
   std::memcpy(uap_name, env.pdcltapname, strnlen(env.pdcltapname, CLT_APNAME_MAX));
 }
@@ -903,4 +898,92 @@ int32_t clt_read_env_odbc_conn(const clt_env_conn& conn, uint32_t port, const ch
     copy_text(list, host, n);
   }
   return rc;
+}
+
+namespace {
+
+static_assert(static_cast<int>(CLT_TXT_COUNT) == static_cast<int>(CLT_TEXT_AREAS));
+static_assert(sizeof(clt_uap::user) == CLT_ENV_TEXT_SIZES[CLT_TXT_USER]);
+static_assert(sizeof(clt_uap::password) == CLT_ENV_TEXT_SIZES[CLT_TXT_PASSWORD]);
+static_assert(sizeof(clt_uap::host) == CLT_ENV_TEXT_SIZES[CLT_TXT_HOST]);
+static_assert(sizeof(clt_uap::cltpath) == CLT_ENV_TEXT_SIZES[CLT_TXT_CLTPATH]);
+static_assert(sizeof(clt_uap::reppath) == CLT_ENV_TEXT_SIZES[CLT_TXT_REPPATH]);
+static_assert(sizeof(clt_uap::trcpath) == CLT_ENV_TEXT_SIZES[CLT_TXT_TRCPATH]);
+static_assert(sizeof(clt_uap::wrtlnpath) == CLT_ENV_TEXT_SIZES[CLT_TXT_WRTLNPATH]);
+static_assert(sizeof(clt_uap::taapinfpath) == CLT_ENV_TEXT_SIZES[CLT_TXT_TAAPINF]);
+static_assert(sizeof(clt_uap::apname) > CLT_APNAME_MAX);
+
+// Settings errors go into the SQLCA of the running request.
+void report_to_sqlca(const clt_env_conn& conn, int32_t sqlcode, const char* module, int32_t line,
+                     const char* message) {
+  clt_report(const_cast<rdb_sql_area*>(conn.area), module, line, sqlcode, CLT_SQLSTATE_DEFAULT, "%s", message);
+}
+
+clt_env_conn conn_of(clt_main* main) {
+  clt_env_conn conn{};
+  conn.env = clt_main_env(main);
+  for (int i = 0; i < CLT_TXT_COUNT; ++i) conn.texts[i] = clt_text(main, static_cast<clt_text_area>(i));
+  conn.area = main->area;
+  conn.kind = static_cast<int16_t>(main->kind);
+  conn.uap_name = clt_main_uap(main)->apname;
+  conn.report = report_to_sqlca;
+  return conn;
+}
+
+// The frame's view of the settings it consults; a trace-control size of
+// -1 (none) reads as 0 there.
+int32_t env_get(const clt_main* main, clt_setting which) {
+  const clt_env& e = *clt_main_env(const_cast<clt_main*>(main));
+  switch (which) {
+    case clt_setting::aryerrpos: return static_cast<unsigned char>(e.pdaryerrpos);
+    case clt_setting::trcmdl: return e.pdtrcmdl;
+    case clt_setting::ipc: return static_cast<unsigned char>(e.pdipc);
+    case clt_setting::sqltextsize: return e.pdsqltextsize;
+    case clt_setting::sqltextsize_given: return e.sqltextsize_default;
+    case clt_setting::trcctl_level: return e.trcctl_bits;
+    case clt_setting::trcctl_size: return e.trcctl_size == -1 ? 0 : e.trcctl_size;
+    case clt_setting::trcctl_keepopen: return e.trcctl_keep_open;
+  }
+  return 0;
+}
+
+void env_put(clt_main* main, clt_setting which, int32_t value) {
+  clt_env& e = *clt_main_env(main);
+  switch (which) {
+    case clt_setting::aryerrpos: e.pdaryerrpos = static_cast<char>(value); break;
+    case clt_setting::trcmdl: e.pdtrcmdl = value; break;
+    case clt_setting::ipc: e.pdipc = static_cast<char>(value); break;
+    case clt_setting::sqltextsize: e.pdsqltextsize = value; break;
+    case clt_setting::sqltextsize_given: e.sqltextsize_default = static_cast<char>(value); break;
+    case clt_setting::trcctl_level: e.trcctl_bits = value; break;
+    case clt_setting::trcctl_size: e.trcctl_size = value == 0 ? -1 : value; break;
+    case clt_setting::trcctl_keepopen: e.trcctl_keep_open = static_cast<int16_t>(value); break;
+  }
+}
+
+// The settings record answers the frame once this module is linked in.
+const bool kSlotsFilled = [] {
+  clt_svc.env_get = env_get;
+  clt_svc.env_put = env_put;
+  return true;
+}();
+
+}  // namespace
+
+clt_env* clt_current_env(void) {
+  clt_main* main = clt_cur_main();
+  return main != nullptr ? clt_main_env(main) : nullptr;
+}
+
+int32_t clt_read_env(void) {
+  clt_main* main = clt_cur_main();
+  if (main == nullptr) return -1;
+  return clt_read_env_conn(conn_of(main));
+}
+
+int32_t clt_read_env_odbc(const rdb_odbc_buf* odbc) {
+  clt_main* main = clt_cur_main();
+  if (main == nullptr) return -1;
+  if (odbc == nullptr) return clt_read_env_conn(conn_of(main));
+  return clt_read_env_odbc_conn(conn_of(main), odbc->nameport, odbc->host, odbc->inifile);
 }

@@ -4,10 +4,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
-struct rdb_odbc_buf;
+#include "zelkit.h"
 
 // Text areas of the control block that hold the longer setting texts, in
-// the order in which they follow the application section.
+// their order within the application section.
 enum clt_env_text_area {
   CLT_TXT_USER,       // PDUSER user name
   CLT_TXT_PASSWORD,   // PDUSER password
@@ -39,12 +39,11 @@ inline constexpr uint32_t CLT_NOTGIVEN_CWAITTIME = 1u << 0;
 inline constexpr uint32_t CLT_NOTGIVEN_CALCMDWAITTIME = 1u << 4;
 
 // The settings section of the connection control block: eye-catcher
-// "CLT_ENV ", the offsets of the text areas, bookkeeping, then one field per
-// setting in reading order. Zero-filled at creation; a field that the
-// reading never reached keeps 0 or empty.
+// "CLT_ENV ", bookkeeping, then one field per setting in reading order.
+// Zero-filled at creation; a field that the reading never reached keeps 0
+// or empty. The control block records where the text areas lie.
 struct clt_env {
   char eyecatcher[8];
-  int32_t text_off[CLT_TXT_COUNT];  // from the start of the control block
 
   // Which ini file the lookups of the connection read.
   char pddir_ini;                   // 'Y' when PDDIR names an existing Marlo.ini
@@ -235,8 +234,8 @@ struct clt_env {
 // first-call initialisation fills it from the running context.
 struct clt_env_conn {
   clt_env* env;
-  char* block;                      // start of the control block (text areas)
-  const unsigned char* area;        // the running request area
+  char* texts[CLT_TXT_COUNT];       // the text areas of the control block
+  const rdb_sql_area* area;         // the running request area
   int16_t kind;                     // connection kind (0 to 3)
   char* uap_name;                   // application name of the application section
   // Reports a settings error into the caller's SQLCA.
@@ -246,7 +245,11 @@ struct clt_env_conn {
 };
 
 // The text area `which` of the connection's control block.
-char* clt_env_text(const clt_env_conn& conn, clt_env_text_area which);
+inline char* clt_env_text(const clt_env_conn& conn, clt_env_text_area which) { return conn.texts[which]; }
+
+// The settings record of the running call's connection; null when no call
+// runs or the context has no control block.
+clt_env* clt_current_env(void);
 
 // Reads every setting of the connection described by `conn` into its record.
 // 0, or -1 after the first bad setting has been reported.

@@ -445,3 +445,11 @@ int32_t clt_env_read_rules(const clt_env_conn& conn, const clt_env_rule* rules, 
     if (clt_env_read_rule(conn, rules[i], module) != 0) return -1;
   return 0;
 }
+
+int32_t clt_getenv_str(const char* name, char* buf, int32_t size, const char* file) {
+  return clt_getenv_str_in(clt_current_env(), name, buf, size, file, size);
+}
+
+int32_t clt_getenv_num(const char* name, int32_t* value, int32_t base, const char* file) {
+  return clt_getenv_num_in(clt_current_env(), name, value, base, file);
+}

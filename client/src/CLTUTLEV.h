@@ -52,6 +52,10 @@ int32_t clt_getenv_str_in(const clt_env* env, const char* name, char* buf, int32
 int32_t clt_getenv_num_in(const clt_env* env, const char* name, int32_t* value, int32_t base,
                           const char* file);
 
+// The same for the connection of the running call (none outside a call).
+int32_t clt_getenv_str(const char* name, char* buf, int32_t size, const char* file);
+int32_t clt_getenv_num(const char* name, int32_t* value, int32_t base, const char* file);
+
 // --- parsers ---
 
 // Converts all of `text` with the C library's rules for a signed 32-bit

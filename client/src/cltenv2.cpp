@@ -7,7 +7,10 @@
 #include <iterator>
 #include <string>
 
+#include "CLTCNTL.h"
+#include "CLTLIBMN.h"
 #include "CLTUTLEV.h"
+#include "zelkit.h"
 
 namespace {
 
@@ -197,4 +200,24 @@ int32_t clt_build_plugin_env(const clt_env* env, clt_plugin_env* out, const char
   }
   if (used > sizeof out->length) out->length = static_cast<uint16_t>(rounded);
   return 0;
+}
+
+namespace {
+
+constexpr int32_t kResultBadArgument = -30;
+constexpr int32_t kResultCallRunning = -80;
+constexpr int32_t kResultTooLong = -90;
+
+}  // namespace
+
+int32_t p_rdb_get_plugin_env(void* result) {
+  if (result == nullptr) return kResultBadArgument;
+  // Another running call keeps its context pointer: the call is refused.
+  if (!clt_take_context(&clt_global)) return kResultCallRunning;
+  const clt_env* env = clt_global.main != nullptr ? clt_main_env(clt_global.main) : nullptr;
+  clt_plugin_env block;
+  const int32_t rc = clt_build_plugin_env(env, &block, nullptr);
+  std::memcpy(result, &block, sizeof block);
+  clt_release_context();
+  return rc == 0 ? 0 : kResultTooLong;
 }

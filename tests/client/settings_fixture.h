@@ -28,7 +28,6 @@ using Vars = std::vector<std::pair<const char*, std::string>>;
 
 inline constexpr int32_t kAreasSize =
     std::accumulate(std::begin(CLT_ENV_TEXT_SIZES), std::end(CLT_ENV_TEXT_SIZES), 0);
-inline constexpr size_t kRequestAreaSize = 512;
 
 // A settings record followed by its text areas, as in the control block.
 struct Block {
@@ -110,17 +109,22 @@ class SettingsTest : public ::testing::Test {
     block_ = std::make_unique<Block>();
     std::memset(block_.get(), 0, sizeof(Block));
     std::memcpy(block_->env.eyecatcher, "CLT_ENV ", sizeof block_->env.eyecatcher);
-    int32_t off = static_cast<int32_t>(offsetof(Block, areas));
-    for (int i = 0; i < CLT_TXT_COUNT; ++i) {
-      block_->env.text_off[i] = off;
-      off += CLT_ENV_TEXT_SIZES[i];
-    }
-    std::memset(area_, 0, sizeof area_);
-    std::memcpy(area_ + 10, "SCOTT                         ", 30);
-    std::memcpy(area_ + 102, "CNCT", 4);
+    area_ = rdb_sql_area{};
+    std::memcpy(area_.authid, "SCOTT                         ", sizeof area_.authid);
+    std::memcpy(area_.reqcode, "CNCT", sizeof area_.reqcode);
     std::memset(uap_name_, 0, sizeof uap_name_);
     report_ = Report{};
-    conn_ = clt_env_conn{&block_->env, reinterpret_cast<char*>(block_.get()), area_, 0, uap_name_, capture, &report_};
+    conn_ = clt_env_conn{};
+    conn_.env = &block_->env;
+    char* at = block_->areas;
+    for (int i = 0; i < CLT_TXT_COUNT; ++i) {
+      conn_.texts[i] = at;
+      at += CLT_ENV_TEXT_SIZES[i];
+    }
+    conn_.area = &area_;
+    conn_.uap_name = uap_name_;
+    conn_.report = capture;
+    conn_.report_data = &report_;
   }
 
   static void capture(const clt_env_conn& conn, int32_t sqlcode, const char* module, int32_t,
@@ -139,7 +143,7 @@ class SettingsTest : public ::testing::Test {
   std::string dir_;
   std::vector<const char*> set_names_;
   std::unique_ptr<Block> block_;
-  unsigned char area_[kRequestAreaSize];
+  rdb_sql_area area_{};
   char uap_name_[CLT_APNAME_MAX + 1];
   Report report_;
   clt_env_conn conn_{};
