@@ -218,10 +218,10 @@ int32_t rd_trcpath(const clt_env_conn& c, const clt_env_rule& r, const char*) {
   const int32_t len = text(c, r.name, buf);
   if (len > kPathMax) return fail(c, __LINE__, r.name, CLT_REASON_RANGE);
   copy_text(clt_env_text(c, CLT_TXT_TRCPATH), buf, static_cast<size_t>(len));
-  if (len == 0) {
-    c.env->trcctl_size = -1;
-    c.env->trcctl_bits = 0;
-  }
+  // No trace-control values until the trace-control file of the directory
+  // gives some; without a directory none is read at all.
+  c.env->trcctl_size = -1;
+  c.env->trcctl_bits = 0;
   return 0;
 }
 
