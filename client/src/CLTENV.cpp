@@ -985,5 +985,7 @@ int32_t clt_read_env_odbc(const rdb_odbc_buf* odbc) {
   clt_main* main = clt_cur_main();
   if (main == nullptr) return -1;
   if (odbc == nullptr) return clt_read_env_conn(conn_of(main));
-  return clt_read_env_odbc_conn(conn_of(main), odbc->nameport, odbc->host, odbc->inifile);
+  // The driver's host field need not end in NUL within its bytes.
+  const std::string host(odbc->host, strnlen(odbc->host, sizeof odbc->host));
+  return clt_read_env_odbc_conn(conn_of(main), odbc->nameport, host.c_str(), odbc->inifile);
 }
