@@ -19,7 +19,7 @@ namespace {
 std::vector<std::string> g_steps;
 std::map<clt_setting, int32_t> g_env;
 
-int32_t env_get(const clt_main*, clt_setting which) {
+int32_t env_get(const clt_main*, clt_setting which, int32_t) {
   auto it = g_env.find(which);
   return it == g_env.end() ? 0 : it->second;
 }
