@@ -155,5 +155,8 @@ int32_t clt_first_call_init_odbc(rdb_sql_area* area, const rdb_odbc_buf* odbc);
 void clt_last_call_term(rdb_sql_area* area);
 void clt_main_free();
 
+// Makes the per-connection trace file names that are still missing.
+void clt_make_trc_names();
+
 // Frees the per-request buffers of the control block.
 void clt_free_request_buffers(clt_main* main);

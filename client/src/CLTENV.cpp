@@ -977,6 +977,7 @@ int32_t env_get(const clt_main* main, clt_setting which, int32_t index) {
     case clt_setting::prpcrcls: return static_cast<unsigned char>(e.pdprpcrcls);
     case clt_setting::cursorlvl: return static_cast<unsigned char>(e.pdcursorlvl);
     case clt_setting::srvtype: return e.pdsrvtype;
+    case clt_setting::uapreplvl: return e.pduapreplvl;
   }
   return 0;
 }
@@ -1010,6 +1011,7 @@ void env_put(clt_main* main, clt_setting which, int32_t value) {
     case clt_setting::prpcrcls: e.pdprpcrcls = static_cast<char>(value); break;
     case clt_setting::cursorlvl: e.pdcursorlvl = static_cast<char>(value); break;
     case clt_setting::srvtype: e.pdsrvtype = static_cast<int16_t>(value); break;
+    case clt_setting::uapreplvl: e.pduapreplvl = value; break;
     // Lists are changed item by item, which a put without index cannot do.
     case clt_setting::errskipcode:
     case clt_setting::optionletter: break;

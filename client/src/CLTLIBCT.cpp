@@ -203,6 +203,37 @@ void fill_odbc_after_first_call(clt_main* main, rdb_odbc_buf* odbc) {
   odbc->wrnskip = static_cast<uint8_t>(clt_env_get(main, clt_setting::odbcwrnskip));
 }
 
+// Per-request resets and timing before the request is looked at.
+void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* area) {
+  if (clt_env_get(main, clt_setting::trcmode) == kTrcModeAll) {
+    memset(main->reqtrc, 0, sizeof(main->reqtrc));
+  }
+
+  main->build_date = kBuildDate;
+  main->cancellable = 1;
+  main->reqstatus = kStatusRunning;
+  main->wrtln_pending = kNo;
+  main->rcnct_start = 0;
+  main->in_maintenance = 0;
+  main->maint_wait_limit = 0;
+  main->maint_time[0] = main->maint_time[1] = 0;
+  main->srvtrc_pending = 0;
+  ctx->transfer_flag = 0;
+  if (main->rcnct_trc) clt_trace(clt_trace_op::rcnct_trc_reset, area);
+  main->lib_install = 0;
+  if (ctx->sqltrc_block) clt_trace(clt_trace_op::sqltrc_start, area);
+
+  if (clt_env_get(main, clt_setting::taapinfmode) == kTaapinfModeOn && main->cnct_time_sec == 0 &&
+      main->cnct_time_msec == 0) {
+    clt_timeb now;
+    if (!ctx->sqltrc_block || clt_sqltrc_start_time(&now.seconds, &now.milliseconds) != 0) {
+      clt_get_timeb(&now);
+    }
+    main->cnct_time_sec = now.seconds;
+    main->cnct_time_msec = now.milliseconds;
+  }
+}
+
 // Start of a request; false when it goes straight to the completion.
 bool start_request(dispatch_call& call) {
   clt_global_data* ctx = clt_cur();
@@ -225,28 +256,7 @@ bool start_request(dispatch_call& call) {
     if (call.odbc_variant) fill_odbc_after_first_call(created, call.odbc);
   }
   clt_main* main = ctx->main;
-  if (clt_env_get(main, clt_setting::trcmode) == kTrcModeAll) memset(main->reqtrc, 0, sizeof(main->reqtrc));
-
-  main->build_date = kBuildDate;
-  main->cancellable = 1;
-  main->reqstatus = kStatusRunning;
-  main->wrtln_pending = kNo;
-  main->rcnct_start = 0;
-  main->in_maintenance = 0;
-  main->maint_wait_limit = 0;
-  main->maint_time[0] = main->maint_time[1] = 0;
-  main->srvtrc_pending = 0;
-  ctx->transfer_flag = 0;
-  main->lib_install = 0;
-
-  if (clt_env_get(main, clt_setting::taapinfmode) == kTaapinfModeOn && main->cnct_time_sec == 0 &&
-      main->cnct_time_msec == 0) {
-    clt_timeb now;
-    clt_get_timeb(&now);
-    main->cnct_time_sec = now.seconds;
-    main->cnct_time_msec = now.milliseconds;
-  }
-
+  reset_request_state(ctx, main, area);
   apply_layout_gates(area);
 
   const request_code* request = find_request(area->reqcode);
@@ -471,7 +481,12 @@ int32_t complete_request(dispatch_call& call) {
     area->sqliasda2 = call.saved_output;
   }
   bool trc2 = memcmp(ctx->reqcode, "TRC2", kCodeSize) == 0;
-  if (ctx->sqltrc_block && (call.odbc_variant || !trc2)) clt_trace(clt_trace_op::sqltrc_write, area);
+  if (ctx->sqltrc_block && main && (call.odbc_variant || !trc2)) {
+    clt_make_trc_names();
+    // The SQL trace writes the end time with the record.
+    clt_trace(clt_trace_op::sqltrc_write, area);
+    main->srvtrc_first = 0;
+  }
   if (main) {
     // Each writer checks that its record is due.
     if (main->rcnct_trc) clt_trace(clt_trace_op::rcnct_trc_write, area);

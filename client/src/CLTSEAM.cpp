@@ -45,6 +45,10 @@ void clt_trace(clt_trace_op which, rdb_sql_area* area) {
   if (clt_svc.trace) clt_svc.trace(which, area);
 }
 
+int32_t clt_sqltrc_start_time(uint32_t* seconds, uint16_t* milliseconds) {
+  return clt_svc.sqltrc_start_time ? clt_svc.sqltrc_start_time(seconds, milliseconds) : -1;
+}
+
 void clt_req_free_buffers() {
   if (clt_svc.req_free_buffers) clt_svc.req_free_buffers();
 }

@@ -44,6 +44,7 @@ enum class clt_setting {
   prpcrcls,           // PDPRPCRCLS 'Y'
   cursorlvl,          // PDCURSORLVL '1' or '2'
   srvtype,            // PDSRVTYPE: 2 for the second server protocol
+  uapreplvl,          // PDUAPREPLVL report levels, 0 = none
 };
 
 // Operations of the SQL runtime that take the request area and give 0 or
@@ -91,6 +92,8 @@ enum : int32_t {
 
 // Per-request traces and logs of the completion steps.
 enum class clt_trace_op {
+  sqltrc_start,       // the request's start time into the SQL-trace block
+  rcnct_trc_reset,    // start, end and result of the reconnect-trace block
   sqltrc_open,
   sqltrc_write,
   sqltrc_close,
@@ -114,6 +117,8 @@ struct clt_services {
   void (*trc_mem)(const char* line);
   void (*trcctl_read)();
   void (*trace)(clt_trace_op which, rdb_sql_area* area);
+  // Start time of the request in the SQL-trace block; 0 when there is one.
+  int32_t (*sqltrc_start_time)(uint32_t* seconds, uint16_t* milliseconds);
   // Transports and SQL runtime.
   void (*req_free_buffers)();
   void (*pd_clt_close)(int32_t flags);
@@ -138,6 +143,7 @@ void clt_trc_close_rpcsoc();
 void clt_trc_mem(const char* line);
 void clt_trcctl_read();
 void clt_trace(clt_trace_op which, rdb_sql_area* area);
+int32_t clt_sqltrc_start_time(uint32_t* seconds, uint16_t* milliseconds);
 void clt_req_free_buffers();
 void pd_clt_close(int32_t flags);
 
