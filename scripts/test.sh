@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs every test:
-# the 64-bit build of orv and zelkit, then zelkit's 32-bit check build.
+# the 64-bit build of orv and zelkit, zelkit's 32-bit check build, and
+# zelkit under the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -16,9 +17,15 @@ cmake -S . -B build32 -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKIT_ONLY=ON \
   -DCMAKE_TOOLCHAIN_FILE=cmake/i386-toolchain.cmake
 cmake --build build32 -j "$JOBS"
 
+# zelkit under AddressSanitizer and UBSan: its wire code parses what peers send.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKIT_ONLY=ON -DORV_SANITIZE=ON
+cmake --build build-asan -j "$JOBS"
+
 status=0
 echo "== 32-bit zelkit tests"
 (cd build32 && ctest --output-on-failure -j "$JOBS") || status=1
+echo "== zelkit tests under the sanitizers"
+(cd build-asan && ASAN_OPTIONS=allocator_may_return_null=1 ctest --output-on-failure -j "$JOBS") || status=1
 echo "== all tests"
 (cd build && ctest --output-on-failure -j "$JOBS") || status=1
 exit $status
