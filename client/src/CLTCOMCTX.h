@@ -68,6 +68,7 @@ struct clt_com_conn {
   uint8_t features;           // server feature bits
   uint32_t protocol;          // 2 enables the request-code form
   uint16_t reqcode_override;  // 1: every request uses one fixed request code
+  uint32_t reply_capacity;    // reply bytes the caller can take, for the request-code frame
   uint32_t reply_values[CLT_REPLY_VALUES];
   uint32_t reply_buf_size;
   uint32_t reply_len;
