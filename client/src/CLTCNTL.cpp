@@ -1,0 +1,176 @@
+#include "CLTCNTL.h"
+
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "CLTLIBMN.h"
+#include "CLTMEM.h"
+#include "CLTMSG.h"
+#include "CLTSEAM.h"
+#include "CLTTRC.h"
+#include "CLTUTL.h"
+
+namespace {
+
+constexpr char kMainEyecatcher[] = "CLT_MAIN";
+constexpr char kEnvEyecatcher[] = "CLT_ENV ";
+constexpr char kUapEyecatcher[] = "CLT_UAP ";
+constexpr size_t kEyecatcherSize = 8;
+constexpr size_t kSectionAlign = 8;
+constexpr uint8_t kCallerMarkYes = 'Y';
+constexpr uint8_t kNoReconnectClear = 'N';
+
+// Report levels of the trace-control file.
+constexpr int32_t kLevelUap = 1;
+constexpr int32_t kLevelOptimizer = 4;
+constexpr int32_t kLevelResult = 16;
+constexpr int32_t kLongSqlTextSize = 2000000;
+
+constexpr size_t align_up(size_t n) { return (n + kSectionAlign - 1) / kSectionAlign * kSectionAlign; }
+
+constexpr size_t kEnvOffset = align_up(sizeof(clt_main));
+constexpr size_t kUapOffset = kEnvOffset + align_up(sizeof(clt_env));
+constexpr size_t kBlockSize = kUapOffset + sizeof(clt_uap);
+
+constexpr size_t kTextAreaOffset[CLT_TEXT_AREAS] = {
+    kUapOffset + offsetof(clt_uap, user),      kUapOffset + offsetof(clt_uap, password),
+    kUapOffset + offsetof(clt_uap, host),      kUapOffset + offsetof(clt_uap, cltpath),
+    kUapOffset + offsetof(clt_uap, reppath),   kUapOffset + offsetof(clt_uap, trcpath),
+    kUapOffset + offsetof(clt_uap, wrtlnpath), kUapOffset + offsetof(clt_uap, taapinfpath),
+};
+
+char* block_at(clt_main* main, uint32_t offset) { return reinterpret_cast<char*>(main) + offset; }
+
+// Steps 4 to 8 of the first call: the trace-control file and what its
+// levels change in the settings.
+void apply_trace_control(clt_main* main, bool long_text_rule) {
+  if (clt_text(main, CLT_TEXT_TRCPATH)[0] == '\0') return;
+  clt_trcctl_read();
+  int32_t level = clt_env_get(main, clt_setting::trcctl_level);
+  if (level & (kLevelOptimizer | kLevelResult)) clt_env_put(main, clt_setting::ipc, 'N');
+  if (main->kind == CLT_KIND_EMBEDDED_MARKED && clt_env_get(main, clt_setting::trcctl_size) != 0) {
+    if (level == kLevelUap) clt_env_put(main, clt_setting::trcctl_size, 0);
+    level &= ~kLevelUap;
+    clt_env_put(main, clt_setting::trcctl_level, level);
+  }
+  if (long_text_rule && (level & kLevelOptimizer) &&
+      clt_env_get(main, clt_setting::sqltextsize_given) == 1) {
+    clt_env_put(main, clt_setting::sqltextsize, kLongSqlTextSize);
+  }
+  if (clt_env_get(main, clt_setting::trcctl_keepopen) == 1) {
+    main->kept_fd[CLT_TRCNAME_CTL1] = CLT_FD_CLOSED;
+    main->kept_fd[CLT_TRCNAME_CTL2] = CLT_FD_CLOSED;
+  }
+}
+
+int32_t first_call(rdb_sql_area* area, const rdb_odbc_buf* odbc, bool odbc_variant) {
+  clt_global_data* ctx = clt_cur();
+  if (ctx->main) return 0;
+  if (clt_main_create(area) != 0) return -1;
+  int32_t read = (odbc_variant && odbc) ? clt_read_env_odbc(odbc) : clt_read_env();
+  if (read != 0) return -1;
+  clt_errlog_open();
+  clt_trc_open_buf();
+  clt_trc_open_mdl();
+  apply_trace_control(ctx->main, !odbc_variant);
+  return 0;
+}
+
+}  // namespace
+
+clt_env* clt_main_env(clt_main* main) {
+  return reinterpret_cast<clt_env*>(block_at(main, main->env_offset));
+}
+
+clt_uap* clt_main_uap(clt_main* main) {
+  return reinterpret_cast<clt_uap*>(block_at(main, main->uap_offset));
+}
+
+char* clt_text(clt_main* main, clt_text_area which) {
+  return block_at(main, main->text_area_offset[which]);
+}
+
+int32_t clt_main_create(rdb_sql_area* area) {
+  if (!area || !area->sqlca) return -10;
+  clt_global_data* ctx = clt_cur();
+  clt_memtrc_switch(ctx);
+  void* block = cltmem_alloc(kBlockSize, 0, "CLTCNTL", __LINE__);
+  if (!block) {
+    return clt_report(area, "CLTCNTL", __LINE__, -729, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+                      CLT_MEMORY_AREA_PROCESS, static_cast<uint32_t>(kBlockSize));
+  }
+  ctx->main_alloc = block;
+  memset(block, 0, kBlockSize);
+  clt_main* main = static_cast<clt_main*>(block);
+  ctx->main = main;
+  memcpy(main->eyecatcher, kMainEyecatcher, kEyecatcherSize);
+  main->env_offset = kEnvOffset;
+  main->uap_offset = kUapOffset;
+  main->area = area;
+  main->kind = area->cnctattr == kCallerMarkYes ? CLT_KIND_EMBEDDED_MARKED : CLT_KIND_EMBEDDED;
+  main->clt_pid = static_cast<uint32_t>(getpid());
+  for (int32_t& fd : main->kept_fd) fd = CLT_FD_CLOSED;
+  main->no_reconnect = kNoReconnectClear;
+  memcpy(clt_main_env(main)->eyecatcher, kEnvEyecatcher, kEyecatcherSize);
+  memcpy(clt_main_uap(main)->eyecatcher, kUapEyecatcher, kEyecatcherSize);
+  for (size_t i = 0; i < CLT_TEXT_AREAS; ++i) main->text_area_offset[i] = kTextAreaOffset[i];
+  return 0;
+}
+
+int32_t clt_first_call_init(rdb_sql_area* area) { return first_call(area, nullptr, false); }
+
+int32_t clt_first_call_init_odbc(rdb_sql_area* area, const rdb_odbc_buf* odbc) {
+  return first_call(area, odbc, true);
+}
+
+void clt_free_request_buffers(clt_main* main) {
+  for (void*& buffer : main->reqbuf) {
+    if (buffer) {
+      cltmem_free(buffer, "CLTLIBCT", __LINE__);
+      buffer = nullptr;
+    }
+  }
+}
+
+void clt_last_call_term(rdb_sql_area* area) {
+  clt_global_data* ctx = clt_cur();
+  clt_main* main = ctx->main;
+  if (main) {
+    if (main->blkf_list) clt_blkf_free_all(area);
+    if (main->loc_list) clt_loc_free_all(area);
+  }
+  clt_trc_close_rpcsoc();
+  clt_trc_close_buf();
+  clt_trc_close_mdl();
+  clt_errlog_close();
+  if (main) {
+    for (char*& name : main->trc_names) {
+      if (name) {
+        cltmem_free(name, "CLTCNTL", __LINE__);
+        name = nullptr;
+      }
+    }
+  }
+  ctx->trcctl_dir = nullptr;
+  clt_main_free();
+}
+
+void clt_main_free() {
+  clt_global_data* ctx = clt_cur();
+  clt_req_free_buffers();
+  clt_main* main = ctx->main;
+  if (main) {
+    clt_free_request_buffers(main);
+    // p_rdb_get_CltInf takes this buffer from the run-time allocator.
+    free(main->srvinf);
+    main->srvinf = nullptr;
+  }
+  ctx->main = nullptr;
+  if (ctx->main_alloc) {
+    cltmem_free(ctx->main_alloc, "CLTCNTL", __LINE__);
+    ctx->main_alloc = nullptr;
+  }
+  // The trace directory pointed into the freed block.
+  ctx->trc_dir = nullptr;
+}
