@@ -9,7 +9,6 @@
 #include <poll.h>
 #include <string.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -17,8 +16,6 @@ namespace {
 
 constexpr int64_t kMicrosPerSecond = 1000000;
 constexpr int64_t kNanosPerMicro = 1000;
-constexpr int32_t kMillisPerSecond = 1000;
-constexpr int64_t kMicrosPerMilli = 1000;
 
 struct errno_pair {
   int err;
@@ -96,13 +93,6 @@ int32_t wsa_from_gai(int rc) {
   }
 }
 
-void real_now(uint32_t* seconds, uint16_t* milliseconds) {
-  timeval tv{};
-  gettimeofday(&tv, nullptr);
-  *seconds = static_cast<uint32_t>(tv.tv_sec);
-  *milliseconds = static_cast<uint16_t>(tv.tv_usec / kMicrosPerMilli);
-}
-
 timespec to_timespec(int64_t us) {
   timespec ts{};
   ts.tv_sec = static_cast<time_t>(us / kMicrosPerSecond);
@@ -116,14 +106,7 @@ int64_t mono_us() {
   return static_cast<int64_t>(ts.tv_sec) * kMicrosPerSecond + ts.tv_nsec / kNanosPerMicro;
 }
 
-void real_pause(int64_t us) {
-  timespec ts = to_timespec(us);
-  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-  }
-}
-
-const sa_time_seam kRealTime{kMicrosPerSecond, real_now, real_pause};
-sa_time_seam g_time = kRealTime;
+int64_t g_round_us = kMicrosPerSecond;
 
 }  // namespace
 
@@ -287,12 +270,10 @@ int32_t sa_wait(int32_t s, sa_wait_kind kind, int64_t microseconds, int32_t* wsa
   }
 }
 
-void sa_pause(int64_t microseconds) { g_time.pause(microseconds); }
+int64_t sa_round_us(void) { return g_round_us; }
 
-const sa_time_seam& sa_time(void) { return g_time; }
-
-sa_time_seam sa_set_time(const sa_time_seam* seam) {
-  sa_time_seam old = g_time;
-  g_time = seam != nullptr ? *seam : kRealTime;
+int64_t sa_set_round_us(int64_t microseconds) {
+  int64_t old = g_round_us;
+  g_round_us = microseconds > 0 ? microseconds : kMicrosPerSecond;
   return old;
 }

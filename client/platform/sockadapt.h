@@ -93,17 +93,8 @@ enum sa_wait_kind : int32_t { SA_WAIT_READ = 0, SA_WAIT_WRITE = 1 };
 // number works). 1 ready, 0 timed out, -1 failed. A signal does not end
 // the wait early: the remaining time is waited again.
 int32_t sa_wait(int32_t s, sa_wait_kind kind, int64_t microseconds, int32_t* wsa);
-// Waits without a socket.
-void sa_pause(int64_t microseconds);
-
-// The length of one wait round of the socket layer (one second), and
-// the clock that draws receive ports. Tests shorten the round so that a
-// silent peer times out in milliseconds, and fix the clock.
-struct sa_time_seam {
-  int64_t round_us;
-  void (*now)(uint32_t* seconds, uint16_t* milliseconds);
-  void (*pause)(int64_t microseconds);
-};
-const sa_time_seam& sa_time(void);
-// Installs a seam (null restores the real one); returns the previous one.
-sa_time_seam sa_set_time(const sa_time_seam* seam);
+// The length of one wait round of the socket layer: one second. Tests
+// shorten it so that a silent peer times out in milliseconds.
+int64_t sa_round_us(void);
+// Sets the round length (0 restores one second); returns the previous one.
+int64_t sa_set_round_us(int64_t microseconds);

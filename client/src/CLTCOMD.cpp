@@ -10,6 +10,8 @@
 
 #include "CLTCOMCTX.h"
 #include "CLTLOGHOOK.h"
+#include "CLTSEAM.h"
+#include "cltclock.h"
 #include "sockadapt.h"
 
 namespace {
@@ -245,7 +247,7 @@ void msg_connect(const sockaddr_in* addr, int32_t wsa) {
 int32_t wait_rounds(int32_t sock, sa_wait_kind kind, const com_wait* wait, bool microsecond_rounds,
                     const clt_com_conn* cancel_of, int32_t* wsa) {
   int64_t rounds = wait != nullptr && wait->sec > 0 ? wait->sec : 0;
-  int64_t round_len = sa_time().round_us;
+  int64_t round_len = sa_round_us();
   if (microsecond_rounds && wait != nullptr && wait->sec == 0 && wait->usec > 0) {
     rounds = wait->usec;
     round_len = 1;
@@ -449,9 +451,10 @@ int32_t bind_receive_port(const clt_com_ctx& ctx, int32_t s, sockaddr_in* sin) {
     }
     return 0;
   }
-  uint32_t seconds = 0;
-  uint16_t millis = 0;
-  sa_time().now(&seconds, &millis);
+  clt_clock_reading now{};
+  clt_clock_now(&now);
+  const uint32_t seconds = static_cast<uint32_t>(now.seconds);
+  const uint32_t millis = now.milliseconds;
   const uint32_t span = static_cast<uint32_t>(high - low) + 1;
   const uint32_t draw = (seconds % kPortDrawSeconds) * kPortDrawSecondStep + millis / kPortDrawMilliDivisor;
   const uint16_t start = static_cast<uint16_t>(low + draw % span);

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "CLTCOMCTX.h"
-#include "CLTLOGHOOK.h"
+#include "CLTSEAM.h"
 
 namespace {
 

@@ -1,27 +1,10 @@
 #include "CLTLOGHOOK.h"
 
-#include <stdarg.h>
-#include <stdio.h>
-
 namespace {
-
-// Long enough for every KFPZ line of the communication layers, whose
-// longest variable part is a host text of 523 characters.
-constexpr size_t kLineSize = 1024;
 
 clt_log_writers g_writers{};
 
 }  // namespace
-
-void clt_errlog_msg(const char* format, ...) {
-  if (g_writers.errlog == nullptr) return;
-  char line[kLineSize];
-  va_list ap;
-  va_start(ap, format);
-  vsnprintf(line, sizeof line, format, ap);
-  va_end(ap);
-  g_writers.errlog(line);
-}
 
 void clt_trc_mdl(uint32_t event, uint16_t phase, const uint32_t words[3]) {
   if (g_writers.mdl != nullptr) g_writers.mdl(event, phase, words);

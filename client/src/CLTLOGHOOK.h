@@ -1,13 +1,10 @@
-// The error log and the module and socket traces as the communication
-// layers call them. Their writers belong to the trace subsystem; until
-// one is installed every call is dropped, as it is when the log or the
-// trace is off.
+// The module and socket traces as the communication layers call them.
+// Their record writers belong to the trace subsystem; until one is
+// installed every record is dropped, as it is when the trace is off.
 #pragma once
 
 #include <stdint.h>
 
-// Formats one printf-style line for the error log (KFPZ messages).
-void clt_errlog_msg(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // One module-trace record: event id, phase (1 entry, 2 exit), three words.
 void clt_trc_mdl(uint32_t event, uint16_t phase, const uint32_t words[3]);
 // One socket-trace record; data kind bit 0: data is a piece list and
@@ -35,7 +32,6 @@ enum : int32_t {
 };
 
 struct clt_log_writers {
-  void (*errlog)(const char* line);
   void (*mdl)(uint32_t event, uint16_t phase, const uint32_t words[3]);
   void (*soc)(int32_t call, int32_t phase, int32_t wsa_error, int32_t sock, int32_t length,
               int32_t extra, const void* data, int32_t data_kind);
