@@ -370,7 +370,10 @@ bool send_step(action_ctx& a) {
 
 bool accept_step(action_ctx& a) {
   set_phase(a, kPhAccept);
-  const int32_t family = a.req->addr != nullptr ? a.req->addr->sin_family : kFamilyInet;
+  // The address of a receive is mostly an out value: one without a
+  // family set is taken as IPv4.
+  int32_t family = a.req->addr != nullptr ? a.req->addr->sin_family : kFamilyInet;
+  if (family == AF_UNSPEC) family = kFamilyInet;
   // The client never fills a receive entry for other families.
   clt_sock_entry* listener = family == kFamilyInet ? receive_entry(a) : at(a.table, a.table->recv_entry2);
   if (listener == nullptr || listener->sock < 0) {
