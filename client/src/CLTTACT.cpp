@@ -148,15 +148,24 @@ void list_append(clt_sock_table* t, uint32_t* head, uint32_t* tail, clt_sock_ent
   *tail = off;
 }
 
+// Entries follow the header; with 8-byte pointers they need the header
+// rounded up to their alignment (on 32 bits the header already is).
+constexpr uint32_t kEntriesOffset =
+    (sizeof(clt_sock_table) + alignof(clt_sock_entry) - 1) / alignof(clt_sock_entry) * alignof(clt_sock_entry);
+
+static_assert(sizeof(void*) != 4 || kEntriesOffset == 76, "entries follow the 76-byte header");
+
+clt_sock_entry* entries_of(clt_sock_table* t) { return reinterpret_cast<clt_sock_entry*>(base(t) + kEntriesOffset); }
+
 clt_sock_table* table_create(int32_t count) {
-  const uint32_t size = sizeof(clt_sock_table) + sizeof(clt_sock_entry) * static_cast<uint32_t>(count);
+  const uint32_t size = kEntriesOffset + sizeof(clt_sock_entry) * static_cast<uint32_t>(count);
   auto* t = static_cast<clt_sock_table*>(cltmem_alloc(size, 0, kModule, __LINE__));
   if (t == nullptr) return nullptr;
   memset(t, 0, size);
   memcpy(t->eyecatcher, kTableEye, sizeof kTableEye);
   t->version = CLT_SOCK_TABLE_VERSION;
   t->count = static_cast<uint32_t>(count);
-  auto* entries = reinterpret_cast<clt_sock_entry*>(t + 1);
+  clt_sock_entry* entries = entries_of(t);
   for (int32_t i = 0; i < count; ++i) {
     clt_sock_entry* e = &entries[i];
     memcpy(e->eyecatcher, kEntryEye, sizeof kEntryEye);
@@ -637,7 +646,7 @@ int32_t clt_tact_open(int32_t reserved, int32_t flags) {
   if (ctx.env == nullptr || ctx.env->socnum <= 0) return op.done(CLT_TACT_E_NOCONFIG);
   clt_sock_table* t = table_create(ctx.env->socnum);
   if (t == nullptr) return op.done(CLT_TACT_E_NOTABLE);
-  auto* entries = reinterpret_cast<clt_sock_entry*>(t + 1);
+  clt_sock_entry* entries = entries_of(t);
   for (uint32_t i = 0; i < t->count; ++i) entries[i].pending = CLT_TACT_NO_EVENT;
   clt_sock_entry* e = take_free(t);
   t->recv_entry = off_of(t, e);
