@@ -1,10 +1,12 @@
 // What the socket layer and the transport session keep of the running
-// call, of its connection and of the connection's settings, and how they
-// find them. The per-call context, the control block and the settings
-// record carry these parts; clt_com_cur locates them for the running call.
+// call and of its connection, and how they find them with the
+// connection's settings record: clt_com_cur locates the parts of the
+// running call.
 #pragma once
 
 #include <stdint.h>
+
+#include "CLTENV.h"
 
 struct clt_sock_table;
 struct clt_sock_entry;
@@ -15,30 +17,6 @@ struct clt_tact_req;
 constexpr int32_t CLT_TACT_PIECES = 6;
 constexpr int32_t CLT_FRAME_HEADER_SIZE = 12;
 constexpr int32_t CLT_REPLY_VALUES = 5;
-
-// Settings of the connection read by the socket layer and the transport,
-// in their parsed form.
-struct clt_com_env {
-  uint16_t nblock_wait;      // PDNBLOCKWAITTIME, seconds, 0 = blocking connect
-  int32_t linger;            // PDCLTLINGER, seconds
-  int32_t sndbuf;            // PDCLTSNDBUFSIZE, 0 = not set
-  int32_t rcvbuf;            // PDCLTRCVBUFSIZE, 0 = not set
-  char nodelay;              // PDCLTNODELAY, 'Y' or 'N'
-  uint16_t rcvport_low;      // PDCLTRCVPORT lower bound, 0 = any
-  uint16_t rcvport_high;     // PDCLTRCVPORT upper bound
-  char rcvaddr[256];         // PDCLTRCVADDR as given, empty when not set
-  uint32_t rcvaddr_resolved; // its address, network order
-  char rcvaddr_dotted[16];   // and that address as "%d.%d.%d.%d"
-  char bind_loopback;        // PDCLTBINDLOOPBACKADDR, 'Y' or 'N'
-  uint16_t exclusive_addr;   // 1: receive sockets take the address exclusively
-  char fes_host[524];        // current front-end host of PDFESHOST, empty when not set
-  char host[512];            // current host of PDHOST
-  int32_t retry_count;       // PDRETRYCOUNT
-  int32_t retry_interval_us; // PDRETRYINTERVAL, microseconds
-  int32_t timedout_retry;    // PDTIMEDOUTRETRY
-  int32_t socnum;            // PDSOCNUM: entries of the transport's socket table
-  int32_t trcmode;           // PDTRCMODE: 0 ERR, 1 ALL, 2 NONE
-};
 
 // Frame and piece copies of the last message sent or reply received,
 // kept for the communication trace.
@@ -109,7 +87,7 @@ struct clt_com_call {
 struct clt_com_ctx {
   clt_com_call* call;
   clt_com_conn* conn;
-  clt_com_env* env;
+  clt_env* env;
 };
 
 using clt_com_locator = clt_com_ctx (*)(void);

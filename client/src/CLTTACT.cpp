@@ -255,12 +255,12 @@ bool listen_step(action_ctx& a) {
 
 bool connect_step(action_ctx& a) {
   set_phase(a, kPhConnect);
-  const clt_com_env* env = a.ctx.env;
+  const clt_env* env = a.ctx.env;
   clt_com_conn* conn = a.ctx.conn;
   if (conn != nullptr) conn->server_port = a.req->addr->sin_port;
-  const int32_t refusals_max = env != nullptr ? env->retry_count : kDefaultRefusals;
-  const int32_t timeouts_max = env != nullptr ? env->timedout_retry : kDefaultTimeouts;
-  const int32_t pause_us = env != nullptr ? env->retry_interval_us : kDefaultPauseUs;
+  const int32_t refusals_max = env != nullptr ? env->pdretrycount : kDefaultRefusals;
+  const int32_t timeouts_max = env != nullptr ? env->pdtimedoutretry : kDefaultTimeouts;
+  const int32_t pause_us = env != nullptr ? env->pdretryinterval : kDefaultPauseUs;
   int32_t refusals = 0;
   int32_t in_use = 0;
   int32_t timeouts = 0;
@@ -311,7 +311,7 @@ void trace_copy(const action_ctx& a, clt_com_trace_copy* copy, const com_piece* 
 }
 
 bool comm_trace_on(const action_ctx& a) {
-  return a.ctx.env != nullptr && a.ctx.env->trcmode != kTraceOff1 && a.ctx.env->trcmode != kTraceOff2;
+  return a.ctx.env != nullptr && a.ctx.env->pdtrcmode != kTraceOff1 && a.ctx.env->pdtrcmode != kTraceOff2;
 }
 
 bool send_step(action_ctx& a) {
@@ -643,8 +643,8 @@ int32_t clt_tact_open(int32_t reserved, int32_t flags) {
   clt_com_call* call = ctx.call;
   if (call == nullptr) return op.done(CLT_TACT_E_NOTABLE);
   if (call->tact_table != nullptr) return op.done(CLT_TACT_E_STATE);
-  if (ctx.env == nullptr || ctx.env->socnum <= 0) return op.done(CLT_TACT_E_NOCONFIG);
-  clt_sock_table* t = table_create(ctx.env->socnum);
+  if (ctx.env == nullptr || ctx.env->pdsocnum <= 0) return op.done(CLT_TACT_E_NOCONFIG);
+  clt_sock_table* t = table_create(ctx.env->pdsocnum);
   if (t == nullptr) return op.done(CLT_TACT_E_NOTABLE);
   clt_sock_entry* entries = entries_of(t);
   for (uint32_t i = 0; i < t->count; ++i) entries[i].pending = CLT_TACT_NO_EVENT;

@@ -40,7 +40,7 @@ class WireTransport : public wire::call_test {
  protected:
   void SetUp() override {
     call_test::SetUp();
-    snprintf(env.rcvaddr, sizeof env.rcvaddr, "127.0.0.1");
+    env.rcvaddr = htonl(INADDR_LOOPBACK);
   }
   void TearDown() override {
     if (call.tact_table != nullptr) clt_tact_close(0, 0);
@@ -127,7 +127,7 @@ TEST_F(WireTransport, OperationsNeedAnOpenSessionOnce) {
 }
 
 TEST_F(WireTransport, OpenNeedsConfiguredEntries) {
-  env.socnum = 0;
+  env.pdsocnum = 0;
   EXPECT_EQ(clt_tact_open(0, 0), CLT_TACT_E_NOCONFIG);
   with_conn = false;
   EXPECT_EQ(clt_tact_open(0, 0), CLT_TACT_E_NOCONFIG);
@@ -216,7 +216,7 @@ TEST_F(WireTransport, KeptConnectionCarriesRequestsAndReplies) {
 }
 
 TEST_F(WireTransport, FreedEntryServesTheNextPeer) {
-  env.socnum = 2;
+  env.pdsocnum = 2;
   ASSERT_EQ(clt_tact_open(0, 0), 0);
   listener a, b;
   std::vector<uint8_t> body = pattern(16, 3);
@@ -259,8 +259,8 @@ TEST_F(WireTransport, RefusedConnectsAreRetriedByTheSettings) {
   const sockaddr_in nobody = wire::loopback(wire::refused_port());
   std::vector<uint8_t> body = pattern(4, 0);
   for (const row& r : rows) {
-    env.retry_count = r.retry_count;
-    env.retry_interval_us = 250000;
+    env.pdretrycount = r.retry_count;
+    env.pdretryinterval = 250000;
     conn.connect_no_retry = r.no_retry;
     conn.fes_group_index = r.fes_group;
     conn.reconnect_state = r.reconnect_state;
