@@ -83,7 +83,7 @@ struct clt_com_call {
 };
 
 // The parts of the running call; conn and env are null before the
-// connection has a control block.
+// connection has a control block, call before the RPC session keeps one.
 struct clt_com_ctx {
   clt_com_call* call;
   clt_com_conn* conn;

@@ -1,6 +1,6 @@
 // Transport session: its tables, one-shot and kept exchanges with a
 // loopback peer written here, retries, and every refused frame.
-#include <functional>
+#include <chrono>
 #include <thread>
 
 #include "CLTMEM.h"
@@ -286,6 +286,26 @@ TEST_F(WireTransport, SilentServerTimesOutOnTheKeptConnection) {
   clt_tact_req req{nullptr, 1, &p, 2, 0};
   EXPECT_EQ(clt_tact_recv(&req, 0), CLT_TACT_E_TIMEOUT);
   EXPECT_EQ(call.tact_table->reply_entry, 0u);
+  EXPECT_EQ(used_entries(), 1);
+  close(fd);
+}
+
+TEST_F(WireTransport, CancelWhileWaitingForTheReply) {
+  ASSERT_EQ(clt_tact_open(0, 0), 0);
+  listener server;
+  std::vector<uint8_t> body = pattern(4, 0);
+  ASSERT_EQ(send_body(server.addr(), body, 0), 0);
+  int fd = server.accept_one();
+  std::thread aborter([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    clt_com_cancel_set(&conn, 1);
+  });
+  uint8_t buf[8];
+  com_piece p{buf, sizeof buf};
+  clt_tact_req req{nullptr, 1, &p, -1, 0};
+  EXPECT_EQ(clt_tact_recv(&req, 0), CLT_TACT_E_CANCELLED);
+  aborter.join();
+  EXPECT_EQ(clt_com_cancel_get(&conn), 0);
   EXPECT_EQ(used_entries(), 1);
   close(fd);
 }
