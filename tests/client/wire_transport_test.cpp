@@ -411,6 +411,41 @@ TEST_F(WireTransport, RequestCodeFormLeavesTheCallBlockOut) {
   EXPECT_EQ(std::vector<uint8_t>(buf, buf + 30), reply);
 }
 
+TEST_F(WireTransport, FrameBodyStopsAt4096Bytes) {
+  ASSERT_EQ(clt_tact_open(0, 0), 0);
+  listener server;
+  received_frame got;
+  std::thread peer([&] {
+    int fd = server.accept_one();
+    read_frame(fd, &got);
+    close(fd);
+  });
+  std::vector<uint8_t> a = pattern(3000, 1), b = pattern(2000, 2);
+  sockaddr_in to = server.addr();
+  com_piece out[] = {{a.data(), 3000}, {b.data(), 2000}};
+  clt_tact_req req{&to, 2, out, -1, 0};
+  EXPECT_EQ(clt_tact_send(&req, CLT_TACT_FLAG_CLOSE), 0);
+  peer.join();
+  EXPECT_EQ(req.len_out, 4096u);
+  ASSERT_EQ(got.body.size(), 4096u);
+  EXPECT_EQ(std::vector<uint8_t>(got.body.begin(), got.body.begin() + 3000), a);
+  EXPECT_EQ(std::vector<uint8_t>(got.body.begin() + 3000, got.body.end()),
+            std::vector<uint8_t>(b.begin(), b.begin() + 1096));
+}
+
+TEST_F(WireTransport, MorePiecesThanAFrameHoldsAreRefused) {
+  ASSERT_EQ(clt_tact_open(0, 0), 0);
+  listener server;
+  std::thread peer([&] { close(server.accept_one()); });
+  std::vector<uint8_t> small = pattern(8, 1);
+  std::vector<com_piece> out(6, com_piece{small.data(), 8});
+  sockaddr_in to = server.addr();
+  clt_tact_req req{&to, 6, out.data(), -1, 0};
+  EXPECT_EQ(clt_tact_send(&req, CLT_TACT_FLAG_CLOSE), CLT_TACT_E_REQUEST);
+  peer.join();
+  EXPECT_EQ(used_entries(), 1);
+}
+
 TEST_F(WireTransport, ClosingMessageHasNoBody) {
   ASSERT_EQ(clt_tact_open(0, 0), 0);
   listener server;
