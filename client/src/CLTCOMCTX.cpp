@@ -1,11 +1,14 @@
 #include "CLTCOMCTX.h"
 
+#include "CLTLIBMN.h"
+
 namespace {
 
 // Until the RPC session keeps the per-call and connection parts, the
-// running call offers only its settings record.
+// running call offers its control block and settings record.
 clt_com_ctx settings_only() {
   clt_com_ctx c{};
+  c.main = clt_cur_main();
   c.env = clt_current_env();
   return c;
 }

@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include "CLTCNTL.h"
 #include "CLTENV.h"
 
 struct clt_sock_table;
@@ -29,19 +30,17 @@ struct clt_com_trace_copy {
   uint16_t millis;
 };
 
-// Fields of the connection control block used by the socket layer, the
-// message frame and the transport.
+// Fields of the connection used by the socket layer, the message frame
+// and the transport besides those that the control block itself holds
+// (cancel flag, function code, server port).
 struct clt_com_conn {
   int32_t cur_socket;         // written by com_send and com_recv
   int32_t recv_socket;        // written by com_recv
-  uint16_t cancel;            // 1: cancel asked from another thread (read atomically)
   uint16_t listen_port;       // network order, from com_open in receive-port mode
   uint8_t loopback;           // 1: the server host is an IPv4 loopback address
-  uint16_t server_port;       // the port of the last connect
   char connect_no_retry;      // 'N' while the connection-end notice runs
   uint32_t fes_group_index;   // non-zero while CONNECT tries a PDFESGRP item
   uint16_t reconnect_state;   // 4 while an automatic reconnect runs
-  int32_t func_code;          // function code of the running request
   char no_reqcode;            // 'Y': option letter R, no request-code form
   uint8_t features;           // server feature bits
   uint32_t protocol;          // 2 enables the request-code form
@@ -82,10 +81,11 @@ struct clt_com_call {
   int32_t reply_may_grow;
 };
 
-// The parts of the running call; conn and env are null before the
+// The parts of the running call; main, conn and env are null before the
 // connection has a control block, call before the RPC session keeps one.
 struct clt_com_ctx {
   clt_com_call* call;
+  clt_main* main;
   clt_com_conn* conn;
   clt_env* env;
 };
@@ -98,9 +98,9 @@ clt_com_locator clt_com_set_locator(clt_com_locator locator);
 
 // The cancel flag crosses threads: the abort export sets it while a
 // request of the connection waits.
-inline uint16_t clt_com_cancel_get(const clt_com_conn* conn) {
-  return __atomic_load_n(&conn->cancel, __ATOMIC_SEQ_CST);
+inline uint16_t clt_com_cancel_get(const clt_main* main) {
+  return __atomic_load_n(&main->cancel_requested, __ATOMIC_SEQ_CST);
 }
-inline void clt_com_cancel_set(clt_com_conn* conn, uint16_t value) {
-  __atomic_store_n(&conn->cancel, value, __ATOMIC_SEQ_CST);
+inline void clt_com_cancel_set(clt_main* main, uint16_t value) {
+  __atomic_store_n(&main->cancel_requested, value, __ATOMIC_SEQ_CST);
 }

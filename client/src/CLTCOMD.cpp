@@ -241,7 +241,7 @@ void msg_connect(const sockaddr_in* addr, int32_t wsa) {
 // length instead, as many as the microseconds ask. Cancel polling ends
 // the wait with -1 once the flag is 1.
 int32_t wait_rounds(int32_t sock, sa_wait_kind kind, const com_wait* wait, bool microsecond_rounds,
-                    const clt_com_conn* cancel_of, int32_t* wsa) {
+                    const clt_main* cancel_of, int32_t* wsa) {
   int64_t rounds = wait != nullptr && wait->sec > 0 ? wait->sec : 0;
   int64_t round_len = sa_round_us();
   if (microsecond_rounds && wait != nullptr && wait->sec == 0 && wait->usec > 0) {
@@ -307,8 +307,8 @@ int32_t adapter_call(const clt_com_ctx& ctx, int32_t code, int32_t* wsa, com_wsa
     case COM_WSA_EXCLUSIVE: return sa_set_exclusive(a.sock, wsa);
     case COM_WSA_VERSION: return static_cast<int32_t>(COM_ADAPTER_VERSION);
     case COM_WSA_SELECT: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, nullptr, wsa);
-    case COM_WSA_WAIT_READ_CANCEL: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, ctx.conn, wsa);
-    case COM_WSA_WAIT_WRITE_CANCEL: return wait_rounds(a.sock, SA_WAIT_WRITE, a.wait, false, ctx.conn, wsa);
+    case COM_WSA_WAIT_READ_CANCEL: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, ctx.main, wsa);
+    case COM_WSA_WAIT_WRITE_CANCEL: return wait_rounds(a.sock, SA_WAIT_WRITE, a.wait, false, ctx.main, wsa);
     // Sockets here need no start-up or clean-up.
     default: return 0;
   }
@@ -737,7 +737,7 @@ int32_t com_recv(int32_t sock, const com_piece* pieces, int32_t count, const com
     ctx.conn->cur_socket = sock;
     ctx.conn->recv_socket = sock;
   }
-  const int32_t wait_code = ctx.conn != nullptr ? COM_WSA_WAIT_READ_CANCEL : COM_WSA_WAIT_READ;
+  const int32_t wait_code = ctx.main != nullptr ? COM_WSA_WAIT_READ_CANCEL : COM_WSA_WAIT_READ;
   int32_t total = 0;
   for (int32_t i = 0; i < count; ++i) {
     uint32_t got = 0;
@@ -750,8 +750,8 @@ int32_t com_recv(int32_t sock, const com_piece* pieces, int32_t count, const com
       if (ctx.call != nullptr) ctx.call->waiting_reply = 1;
       int32_t rc = com_wsa_call(wait_code, &err, a);
       if (ctx.call != nullptr) ctx.call->waiting_reply = 0;
-      if (ctx.conn != nullptr && clt_com_cancel_get(ctx.conn) == 1) {
-        clt_com_cancel_set(ctx.conn, 0);
+      if (ctx.main != nullptr && clt_com_cancel_get(ctx.main) == 1) {
+        clt_com_cancel_set(ctx.main, 0);
         return mdl_exit(ctx, kEvRecv, COM_E_CANCELLED);
       }
       if (rc == 0) {

@@ -327,7 +327,9 @@ void connect_body(packet& w, const clt_req_ctx& c) {
   w.byte(kCnStdSqlstate, static_cast<uint8_t>(e.pdstandardsqlstate));
 }
 
-bool ready(const clt_req_ctx& c) { return c.packet != nullptr && c.area != nullptr && c.conn != nullptr; }
+bool ready(const clt_req_ctx& c) {
+  return c.packet != nullptr && c.area != nullptr && c.main != nullptr && c.conn != nullptr;
+}
 
 }  // namespace
 
@@ -358,12 +360,12 @@ void clt_req_encode_auth(uint8_t field[CLT_AUTH_FIELD_SIZE], const char* value, 
 int32_t clt_req_connect(void) {
   const clt_req_ctx c = clt_req_cur();
   if (!ready(c) || c.env == nullptr) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  packet w(c.packet, c.main->byteorder);
   uint16_t parts = 1;
   header_whole(w, parts);
   connect_body(w, c);
   uint32_t len = CLT_REQ_CONNECT_SIZE;
-  if (c.conn->func_code == kFuncRnCn && c.area->rdnodeflag == kRdnodeMark) {
+  if (c.main->funccode == kFuncRnCn && c.area->rdnodeflag == kRdnodeMark) {
     const int32_t end = rdnode_part(w, c, len, &parts);
     if (end < 0) return -1;
     len = static_cast<uint32_t>(end);
@@ -395,7 +397,7 @@ int32_t clt_req_connect(void) {
 int32_t clt_req_control(void) {
   const clt_req_ctx c = clt_req_cur();
   if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  packet w(c.packet, c.main->byteorder);
   uint16_t parts = 1;
   header_from_12(w, parts);
   w.zero(CLT_REQ_HEADER_SIZE, kCtEnd);
@@ -403,16 +405,16 @@ int32_t clt_req_control(void) {
   w.bytes(kCtCode, c.area->reqcode, sizeof c.area->reqcode);
   w.byte(kCtTerm, term_byte(c.area));
   w.u32(kCtZero, 0);
-  if (clt_srv_level_at_least(c.conn->srv_level, kTrioLevel)) trio(w, kCtTrio, c);
+  if (clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kTrioLevel)) trio(w, kCtTrio, c);
   uint32_t len = kCtEnd;
-  const int32_t func = c.conn->func_code;
+  const int32_t func = c.main->funccode;
   if ((func == kFuncRnDs || func == kFuncRnSc) && c.area->rdnodeflag == kRdnodeMark) {
     const int32_t end = rdnode_part(w, c, len, &parts);
     if (end < 0) return -1;
     len = static_cast<uint32_t>(end);
   }
   const bool disconnect = func == kFuncDisc || func == kFuncDist || func == kFuncDisr;
-  if (!disconnect && clt_srv_level_at_least(c.conn->srv_level, kAuditLevel)) {
+  if (!disconnect && clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kAuditLevel)) {
     uint32_t prev = 0;
     for (int32_t slot = 0; slot < kAuditSlots; ++slot) {
       const bool long_slot = slot == kAuditSlots - 1;
@@ -442,7 +444,7 @@ int32_t clt_req_control(void) {
 int32_t clt_req_session_auth(void) {
   const clt_req_ctx c = clt_req_cur();
   if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  packet w(c.packet, c.main->byteorder);
   header_whole(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kSaEnd);
   w.bytes(kSaPrefix, c.area->prefix, sizeof c.area->prefix);
@@ -454,7 +456,7 @@ int32_t clt_req_session_auth(void) {
   w.bytes(kSaId, id, sizeof id);
   w.u16(kSaPwLen, CLT_AUTH_FIELD_SIZE);
   w.bytes(kSaPw, pw, sizeof pw);
-  if (clt_srv_level_at_least(c.conn->srv_level, kTrioLevel)) trio(w, kSaTrio, c);
+  if (clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kTrioLevel)) trio(w, kSaTrio, c);
   set_total(w, kSaEnd);
   uint8_t plain[CLT_AUTH_FIELD_SIZE];
   memcpy(plain, id, sizeof plain);
@@ -472,7 +474,7 @@ int32_t clt_req_setopt(void) {
     return clt_report(c.area, kModule, __LINE__, kSqlcodeClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
                       kModule, static_cast<int32_t>(__LINE__));
   }
-  packet w(c.packet, c.conn->byteorder);
+  packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kSoEnd);
   w.bytes(kSoCode, c.area->reqcode, sizeof c.area->reqcode);
@@ -487,7 +489,7 @@ int32_t clt_req_setopt(void) {
 int32_t clt_req_srvinf(void) {
   const clt_req_ctx c = clt_req_cur();
   if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kSiEnd);
   w.bytes(kSiCode, c.area->reqcode, sizeof c.area->reqcode);
@@ -499,7 +501,7 @@ int32_t clt_req_srvinf(void) {
 int32_t clt_req_errorlog(void) {
   const clt_req_ctx c = clt_req_cur();
   if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.bytes(kElPrefix, c.area->prefix, sizeof c.area->prefix);
   w.bytes(kElCode, c.area->reqcode, sizeof c.area->reqcode);
@@ -510,7 +512,7 @@ int32_t clt_req_errorlog(void) {
 int32_t clt_req_ccmd(void) {
   const clt_req_ctx c = clt_req_cur();
   if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kCcNames);
   w.bytes(kCcPrefix, c.area->prefix, sizeof c.area->prefix);

@@ -257,7 +257,7 @@ bool connect_step(action_ctx& a) {
   set_phase(a, kPhConnect);
   const clt_env* env = a.ctx.env;
   clt_com_conn* conn = a.ctx.conn;
-  if (conn != nullptr) conn->server_port = a.req->addr->sin_port;
+  if (a.ctx.main != nullptr) a.ctx.main->srv_port = a.req->addr->sin_port;
   const int32_t refusals_max = env != nullptr ? env->pdretrycount : kDefaultRefusals;
   const int32_t timeouts_max = env != nullptr ? env->pdtimedoutretry : kDefaultTimeouts;
   const int32_t pause_us = env != nullptr ? env->pdretryinterval : kDefaultPauseUs;
@@ -317,7 +317,8 @@ bool comm_trace_on(const action_ctx& a) {
 bool send_step(action_ctx& a) {
   set_phase(a, kPhSend);
   clt_com_conn* conn = a.ctx.conn;
-  const bool reqcode = clt_frame_reqcode_form(conn, a.mode);
+  const int32_t func = a.ctx.main != nullptr ? a.ctx.main->funccode : 0;
+  const bool reqcode = clt_frame_reqcode_form(conn, func, a.mode);
   com_piece* area = a.entry->pieces;
   int32_t used = 1;
   uint32_t body = 0;
@@ -338,7 +339,7 @@ bool send_step(action_ctx& a) {
   uint8_t kind = (a.mode & CLT_TACT_MODE_CLOSING) != 0 ? CLT_FRAME_KIND_CLOSING : 0;
   uint32_t capacity = 0;
   if (reqcode) {
-    kind = static_cast<uint8_t>(clt_rpc_reqcode(conn->func_code, conn->reqcode_override));
+    kind = static_cast<uint8_t>(clt_rpc_reqcode(func, conn->reqcode_override));
     capacity = conn->reply_capacity;
   }
   clt_frame_build(&a.entry->header, session_port, (a.mode & CLT_TACT_MODE_CLOSE) != 0, kind, body, capacity);

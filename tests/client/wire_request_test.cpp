@@ -24,6 +24,7 @@ class WireRequest : public ::testing::Test {
   std::vector<uint8_t> buf = std::vector<uint8_t>(2048, 0xEE);
   rdb_sql_area area{};
   SQLCA sqlca{};
+  clt_main main{};
   clt_req_conn conn{};
   std::unique_ptr<clt_env> env = std::make_unique<clt_env>();
   clt_req_identity identity{};
@@ -46,7 +47,7 @@ class WireRequest : public ::testing::Test {
     blank(area.name2, sizeof area.name2);
     area.termbyte = 2;
     area.stmtvalue = 0x01020304;
-    conn.func_code = 13;
+    main.funccode = 13;
     conn.sess_auth = 'N';
     conn.option_set = 'N';
     golden_settings();
@@ -127,7 +128,7 @@ class WireRequest : public ::testing::Test {
   }
 
   uint32_t total() const {
-    return conn.byteorder == 0 ? (uint32_t{buf[8]} << 24 | uint32_t{buf[9]} << 16 | uint32_t{buf[10]} << 8 | buf[11])
+    return main.byteorder == 0 ? (uint32_t{buf[8]} << 24 | uint32_t{buf[9]} << 16 | uint32_t{buf[10]} << 8 | buf[11])
                                : (uint32_t{buf[11]} << 24 | uint32_t{buf[10]} << 16 | uint32_t{buf[9]} << 8 | buf[8]);
   }
   std::vector<uint8_t> built() const { return std::vector<uint8_t>(buf.begin(), buf.begin() + total()); }
@@ -143,6 +144,7 @@ class WireRequest : public ::testing::Test {
     clt_req_ctx c{};
     c.packet = t->buf.data();
     c.area = &t->area;
+    c.main = &t->main;
     c.conn = &t->conn;
     c.env = t->env.get();
     c.apname = "myapp";
@@ -165,7 +167,7 @@ TEST_F(WireRequest, ConnectPacketBigEndian) {
 }
 
 TEST_F(WireRequest, ConnectPacketInClientOrderWithOptionAndPlugin) {
-  conn.byteorder = 1;
+  main.byteorder = 1;
   memcpy(area.prefix, "*RBU", 4);
   area.optvalue = 9;
   blank(area.optname, sizeof area.optname, "OPTVAL");
@@ -272,7 +274,7 @@ TEST_F(WireRequest, ReconnectionAfterSessionAuthorizationSendsItsIdentity) {
 }
 
 TEST_F(WireRequest, RdnodeConnect) {
-  conn.func_code = 31;
+  main.funccode = 31;
   memcpy(area.reqcode, "RNCN", 4);
   area.rdnodeflag = 'S';
   env->dcservice[0] = '\0';
@@ -291,10 +293,10 @@ TEST_F(WireRequest, RdnodeConnect) {
 }
 
 TEST_F(WireRequest, ControlRequestsWithAuditAndTrio) {
-  conn.srv_level = ~24u;
+  main.srv_level = static_cast<int32_t>(~24u);
   conn.reqseq = 0x11;
   memcpy(area.reqcode, "CMIT", 4);
-  conn.func_code = 10;
+  main.funccode = 10;
   audit[0].set = 1;
   audit[0].length = 3;
   memcpy(audit[0].text, "abc", 3);
@@ -333,8 +335,8 @@ TEST_F(WireRequest, DisconnectAndLowLevelsCarryNoAudit) {
   };
   for (const row& r : rows) {
     std::fill(buf.begin(), buf.end(), 0xEE);
-    conn.func_code = r.func;
-    conn.srv_level = r.level;
+    main.funccode = r.func;
+    main.srv_level = static_cast<int32_t>(r.level);
     ASSERT_EQ(clt_req_control(), 0);
     EXPECT_EQ(total(), r.total) << r.func << "/" << ~r.level;
     EXPECT_EQ(buf[99], r.trio ? 7 : 0) << r.func;

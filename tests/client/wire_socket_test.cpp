@@ -217,7 +217,7 @@ TEST_F(WireSocket, CancelEndsTheWaitAndClearsTheFlag) {
   std::thread aborter([&] {
     while (!waiting.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    clt_com_cancel_set(&conn, 1);
+    clt_com_cancel_set(&main, 1);
   });
   uint8_t buf[4];
   com_piece p{buf, sizeof buf};
@@ -225,7 +225,7 @@ TEST_F(WireSocket, CancelEndsTheWaitAndClearsTheFlag) {
   waiting = true;
   EXPECT_EQ(com_recv(s, &p, 1, &unlimited), COM_E_CANCELLED);
   aborter.join();
-  EXPECT_EQ(clt_com_cancel_get(&conn), 0);
+  EXPECT_EQ(clt_com_cancel_get(&main), 0);
   close(peer);
   com_close(s, 0);
 }

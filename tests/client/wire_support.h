@@ -152,6 +152,7 @@ inline std::vector<uint8_t> fixture_hex(const std::string& name) {
 class call_test : public ::testing::Test {
  protected:
   clt_com_call call{};
+  clt_main main{};
   clt_com_conn conn{};
   clt_env env{};
   bool with_conn = true;
@@ -224,6 +225,7 @@ class call_test : public ::testing::Test {
     if (current_ == nullptr) return c;
     c.call = &current_->call;
     if (current_->with_conn) {
+      c.main = &current_->main;
       c.conn = &current_->conn;
       c.env = &current_->env;
     }

@@ -269,7 +269,7 @@ TEST_F(WireTransport, RefusedConnectsAreRetriedByTheSettings) {
     EXPECT_EQ(send_body(nobody, body, CLT_TACT_FLAG_CLOSE), CLT_TACT_E_REFUSED);
     EXPECT_EQ(count_soc(CLT_SOC_CONNECT, 1), r.attempts) << r.retry_count << r.no_retry;
     EXPECT_EQ(sleeps, std::vector<uint32_t>(static_cast<size_t>(r.attempts - 1), 250u));
-    EXPECT_EQ(conn.server_port, nobody.sin_port);
+    EXPECT_EQ(main.srv_port, nobody.sin_port);
   }
   EXPECT_TRUE(logged("reason=NETWORK, inf=CLTTACT:")) << log_text();
   EXPECT_EQ(used_entries(), 1);
@@ -298,14 +298,14 @@ TEST_F(WireTransport, CancelWhileWaitingForTheReply) {
   int fd = server.accept_one();
   std::thread aborter([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    clt_com_cancel_set(&conn, 1);
+    clt_com_cancel_set(&main, 1);
   });
   uint8_t buf[8];
   com_piece p{buf, sizeof buf};
   clt_tact_req req{nullptr, 1, &p, -1, 0};
   EXPECT_EQ(clt_tact_recv(&req, 0), CLT_TACT_E_CANCELLED);
   aborter.join();
-  EXPECT_EQ(clt_com_cancel_get(&conn), 0);
+  EXPECT_EQ(clt_com_cancel_get(&main), 0);
   EXPECT_EQ(used_entries(), 1);
   close(fd);
 }
@@ -373,7 +373,7 @@ TEST_F(WireTransport, RefusedRepliesGetTheirCodes) {
 TEST_F(WireTransport, RequestCodeFormLeavesTheCallBlockOut) {
   conn.features = 0x07;
   conn.protocol = 2;
-  conn.func_code = 13;
+  main.funccode = 13;
   conn.reply_capacity = 1000;
   const uint32_t values[CLT_REPLY_VALUES] = {1, 2, 3, 4, 5};
   memcpy(conn.reply_values, values, sizeof values);
