@@ -127,6 +127,9 @@ class WireRequest : public ::testing::Test {
     snprintf(e.dcservice, sizeof e.dcservice, "DCSRV1");
   }
 
+  static inline WireRequest* current_ = nullptr;
+  clt_req_locator old_ = nullptr;
+
   uint32_t total() const {
     return main.byteorder == 0 ? (uint32_t{buf[8]} << 24 | uint32_t{buf[9]} << 16 | uint32_t{buf[10]} << 8 | buf[11])
                                : (uint32_t{buf[11]} << 24 | uint32_t{buf[10]} << 16 | uint32_t{buf[9]} << 8 | buf[8]);
@@ -136,9 +139,12 @@ class WireRequest : public ::testing::Test {
     return std::vector<uint8_t>(buf.begin() + static_cast<long>(off), buf.begin() + static_cast<long>(off + n));
   }
 
- private:
-  static inline WireRequest* current_ = nullptr;
-  clt_req_locator old_ = nullptr;
+ protected:
+  static clt_req_ctx without_buffer() {
+    clt_req_ctx c = locate();
+    c.packet = nullptr;
+    return c;
+  }
   static clt_req_ctx locate() {
     WireRequest* t = current_;
     clt_req_ctx c{};
@@ -363,6 +369,14 @@ TEST_F(WireRequest, SetOptionNumbers) {
   ASSERT_EQ(clt_req_setopt(), 0);
   EXPECT_EQ(at(60, 30), std::vector<uint8_t>(30, 0));
   EXPECT_EQ(at(90, 2), (std::vector<uint8_t>{0x02, 0x01}));  // unconverted
+}
+
+TEST_F(WireRequest, MissingRequestBufferIsReported) {
+  clt_req_set_locator(without_buffer);
+  EXPECT_EQ(clt_req_control(), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -720);
+  EXPECT_NE(std::string(sqlca.sqlerrmc, static_cast<size_t>(sqlca.sqlerrml)).find("inf1=CLTRPCPR"), std::string::npos);
+  EXPECT_EQ(buf[8], 0xEE);
 }
 
 TEST_F(WireRequest, SmallRequests) {
