@@ -158,6 +158,8 @@ static_assert(sizeof(void*) != 4 || kEntriesOffset == 76, "entries follow the 76
 clt_sock_entry* entries_of(clt_sock_table* t) { return reinterpret_cast<clt_sock_entry*>(base(t) + kEntriesOffset); }
 
 clt_sock_table* table_create(int32_t count) {
+  // A table that would not fit the allocator's 32-bit size is no table.
+  if (static_cast<uint64_t>(count) > (UINT32_MAX - kEntriesOffset) / sizeof(clt_sock_entry)) return nullptr;
   const uint32_t size = kEntriesOffset + sizeof(clt_sock_entry) * static_cast<uint32_t>(count);
   auto* t = static_cast<clt_sock_table*>(cltmem_alloc(size, 0, kModule, __LINE__));
   if (t == nullptr) return nullptr;
