@@ -429,8 +429,7 @@ int32_t clt_req_connect(void) {
     if (end < 0) return -1;
     len = static_cast<uint32_t>(end);
   }
-  // Which field guards DCSERVICE is the attribute word, as the builder's
-  // own description has it.
+  // DCSERVICE goes along unless the connection attribute word is 1 or 3.
   const size_t dc_len = strnlen(c.env->dcservice, sizeof c.env->dcservice);
   if (c.conn->conn_attr != 1 && c.conn->conn_attr != 3 && dc_len > 0) {
     ++parts;
