@@ -60,7 +60,13 @@ constexpr int32_t kVersionWord = 0x80400;
 constexpr int32_t kInterfaceLevel = -27;
 constexpr int32_t kClientInfo5 = 0x10003;
 
-enum : int32_t { kCltVersionText = 1, kCltVersionWord = 2, kCltVersionWord2 = 3, kCltLevel = 4, kCltInfo5 = 5 };
+enum : int32_t {
+  kCltVersionText = 1,
+  kCltVersionWord = 2,
+  kCltVersionWord2 = 3,
+  kCltLevel = 4,
+  kCltInfo5 = 5,
+};
 
 // --- p_rdb_get_CltInf ---
 
