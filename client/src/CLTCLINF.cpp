@@ -285,7 +285,6 @@ constexpr int32_t kSqlVariableType = -311;
 constexpr int32_t kSqlVariableAddress = -340;
 constexpr char kUsing[] = "(using)";
 #define CLT_MSG_VARIABLE_COUNT "KFPA11310-E Invalid number of variables"
-#define CLT_MSG_VARIABLE_TYPE "KFPA11311-E Invalid data type or length of variable \"%5d\" %s"
 #define CLT_MSG_VARIABLE_ADDRESS \
   "KFPA11340-E Invalid address for variable \"%5d\" in SQLDATA or SQLIND"
 

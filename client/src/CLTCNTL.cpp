@@ -9,6 +9,7 @@
 
 #include "CLTLIBMN.h"
 #include "CLTMEM.h"
+#include "CLTABORT.h"
 #include "CLTMSG.h"
 #include "CLTSEAM.h"
 #include "CLTTRC.h"
@@ -214,10 +215,13 @@ void clt_main_free() {
     free(main->srvinf);
     main->srvinf = nullptr;
   }
-  ctx->main = nullptr;
-  if (ctx->main_alloc) {
-    cltmem_free(ctx->main_alloc, "CLTCNTL", __LINE__);
-    ctx->main_alloc = nullptr;
+  {
+    clt_abort_exclusion freeing;  // p_rdb_abort never writes into a freed block
+    ctx->main = nullptr;
+    if (ctx->main_alloc) {
+      cltmem_free(ctx->main_alloc, "CLTCNTL", __LINE__);
+      ctx->main_alloc = nullptr;
+    }
   }
   // The trace directory pointed into the freed block.
   ctx->trc_dir = nullptr;

@@ -565,7 +565,6 @@ constexpr char kSecondProtocolCompleted[] = "JXZ2000I . R. PROCESSING OF SQL COM
 #define CLT_MSG_MULTI_VALUE \
   "KFPA11315-E Unable to use multi value columns on this client library or application"
 #define CLT_MSG_ELEMENT_COUNT "KFPA11316-E Invalid number of elements of array variable"
-#define CLT_MSG_VARIABLE "KFPA11311-E Invalid data type or length of variable \"%5d\" %s"
 #define CLT_MSG_CURSOR_NOT_OPEN "KFPA11501-E Cursor not opened"
 #define CLT_MSG_CURSOR_OPEN "KFPA11502-E Cursor already opened"
 
@@ -674,7 +673,7 @@ int32_t check_array_variables(rdb_sql_area* area, const SQLDA* da, bool limit_le
                (is_long_binary(var.sqlcod) &&
                 (length % kBinaryLengthUnit != 0 || (limit_length && length > kMaxBinaryLength)));
     if (bad) {
-      return clt_report(area, kModule, __LINE__, kSqlVariable, default_state, CLT_MSG_VARIABLE,
+      return clt_report(area, kModule, __LINE__, kSqlVariable, default_state, CLT_MSG_VARIABLE_TYPE,
                         i + 1, role);
     }
   }

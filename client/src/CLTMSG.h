@@ -9,6 +9,7 @@
 #define CLT_MSG_SQL_LENGTH "KFPA11821-E More than 2,000,000 or invalid length in SQL"
 #define CLT_MSG_ALREADY_CONNECTED "KFPA11752-E Already connected"
 #define CLT_MSG_NOT_CONNECTED "KFPA11563-E Unable to execute SQL before CONNECT"
+#define CLT_MSG_VARIABLE_TYPE "KFPA11311-E Invalid data type or length of variable \"%5d\" %s"
 #define CLT_MSG_FES_CANCELED "KFPA11735-E FES(SDS) canceled"
 #define CLT_MSG_COMPLETED "KFPA12000-I Processing of SQL completed"
 

@@ -16,7 +16,6 @@ namespace {
 constexpr const char* kModule = "CLTRPCPR";
 constexpr const char* kMsgRdnode = "KFPA11371-E Invalid RDNODE name";
 constexpr const char* kMsgVarCount = "KFPA11310-E Invalid number of variables";
-constexpr const char* kMsgVarType = "KFPA11311-E Invalid data type or length of variable \"%5d\" %s";
 constexpr int32_t kSqlcodeVarCount = -310;
 constexpr int32_t kSqlcodeVarType = -311;
 constexpr int32_t kSqlcodeMemory = -729;
@@ -608,7 +607,7 @@ uint16_t var_length(const SQLVAR& v) {
 }
 
 int32_t utl_var_error(const clt_req_ctx& c, int32_t number, int line) {
-  return clt_report(c.area, kModule, line, kSqlcodeVarType, kStateVarType, kMsgVarType, static_cast<int>(number),
+  return clt_report(c.area, kModule, line, kSqlcodeVarType, kStateVarType, CLT_MSG_VARIABLE_TYPE, static_cast<int>(number),
                     "(using)");
 }
 
