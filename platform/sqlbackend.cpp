@@ -15,6 +15,8 @@ namespace platform {
 namespace {
 
 const QString kOdbcDriver = QStringLiteral("QODBC");
+const char kForbiddenInDsn[] = "[]{}(),;?*=!@\\";
+const char kBadDataSourceName[] = "データソース名が正しくありません: ";
 
 TFieldType TypeFromMeta(const QMetaType& type) {
   switch (type.id()) {
@@ -165,15 +167,19 @@ QString NewConnectionName() {
 
 std::string OdbcConnectionString(const std::string& dataSource, const std::string& user,
                                  const std::string& password) {
-  return BraceQuoted(dataSource) + ";UID=" + BraceQuoted(user) + ";PWD=" + BraceQuoted(password);
+  // Drivers read the DSN value unquoted; a name free of the characters
+  // ODBC forbids in data source names cannot break the string.
+  if (dataSource.empty() || dataSource.find_first_of(kForbiddenInDsn) != std::string::npos)
+    throw SqlError(kBadDataSourceName + dataSource);
+  return dataSource + ";UID=" + BraceQuoted(user) + ";PWD=" + BraceQuoted(password);
 }
 
 std::unique_ptr<SqlSession> OpenOdbcSession(const std::string& dataSource, const std::string& user,
                                             const std::string& password) {
+  QString connection = QString::fromStdString(OdbcConnectionString(dataSource, user, password));
   auto session =
       std::make_unique<OdbcSession>(QSqlDatabase::addDatabase(kOdbcDriver, NewConnectionName()));
-  session->Database().setDatabaseName(
-      QString::fromStdString(OdbcConnectionString(dataSource, user, password)));
+  session->Database().setDatabaseName(connection);
   if (!session->Database().open()) throw SqlError(SqlErrorText(session->Database().lastError()));
   return session;
 }

@@ -85,8 +85,9 @@ std::string SqlErrorText(const QSqlError& error);
 // A new, unused Qt connection name.
 QString NewConnectionName();
 
-// The database name handed to Qt's ODBC driver: the data source, user and
-// password each brace-quoted with "}" doubled (Qt puts "DSN=" in front).
+// The database name handed to Qt's ODBC driver: the data source, then user
+// and password brace-quoted with "}" doubled (Qt puts "DSN=" in front). A
+// data source name holding a character ODBC forbids there raises SqlError.
 std::string OdbcConnectionString(const std::string& dataSource, const std::string& user,
                                  const std::string& password);
 
