@@ -1,0 +1,26 @@
+// The help viewer behind the help component. The desktop build opens the
+// help file with the desktop's handler and shows context pop-ups as
+// "What's This" texts; tests install a recording double.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class HelpViewer {
+ public:
+  virtual ~HelpViewer() = default;
+  // Opens the help file at its default topic; false when it cannot be opened.
+  virtual bool OpenHelpFile(const std::string& helpFile) = 0;
+  // Shows `text` as a pop-up at a screen position.
+  virtual void ShowPopup(const std::string& text, int x, int y) = 0;
+  // Tells the user something in the main window's status bar.
+  virtual void ShowStatus(const std::string& text) = 0;
+};
+
+HelpViewer& Help();
+// Installs `viewer`; returns the one it replaces.
+std::unique_ptr<HelpViewer> SetHelpViewer(std::unique_ptr<HelpViewer> viewer);
+
+}  // namespace platform

@@ -1,0 +1,224 @@
+#include "platform/regstore.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "tests/platform/temp_settings.h"
+
+namespace {
+
+using platform::RegDataType;
+using platform::Registry;
+using platform::RegistryError;
+using platform::RegRoot;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  QDir().mkpath(QString::fromStdString(path.substr(0, path.rfind('/'))));
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(RegStore, TypedValuesSurviveARestart) {
+  testing_support::TempSettings env;
+  const unsigned char rect[16] = {1, 0, 0, 0, 2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80};
+  const std::string tricky = "a \"quoted\" \\ text\r\nwith = and 日本語\t\x01";
+  {
+    Registry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Tessavar\\ORV", true));
+    reg.WriteInteger("Version", 80004);
+    reg.WriteInteger("Negative", -5);
+    reg.WriteBool("Flag", true);
+    reg.WriteString("Text", tricky);
+    reg.WriteString("Empty", "");
+    reg.WriteBinaryData("Rect", rect, sizeof rect);
+    reg.WriteFloat("When", 45678.25);
+    reg.CloseKey();
+  }
+  env.Restart();
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Tessavar\\ORV", false));
+  EXPECT_EQ(reg.ReadInteger("Version"), 80004);
+  EXPECT_EQ(reg.ReadInteger("Negative"), -5);
+  EXPECT_TRUE(reg.ReadBool("Flag"));
+  EXPECT_EQ(reg.ReadString("Text"), tricky);
+  EXPECT_EQ(reg.ReadString("Empty"), "");
+  EXPECT_TRUE(reg.ValueExists("Empty"));
+  unsigned char back[16] = {};
+  EXPECT_EQ(reg.ReadBinaryData("Rect", back, sizeof back), 16);
+  EXPECT_EQ(std::memcmp(back, rect, sizeof rect), 0);
+  EXPECT_DOUBLE_EQ(reg.ReadFloat("When"), 45678.25);
+  EXPECT_EQ(reg.GetDataType("Version"), RegDataType::Dword);
+  EXPECT_EQ(reg.GetDataType("Text"), RegDataType::String);
+  EXPECT_EQ(reg.GetDataType("Rect"), RegDataType::Binary);
+  EXPECT_EQ(reg.GetDataType("Missing"), RegDataType::Unknown);
+  EXPECT_EQ(reg.GetDataSize("Rect"), 16);
+  EXPECT_EQ(reg.GetDataSize("Missing"), -1);
+  EXPECT_TRUE(env.Dialogs().messages.empty());
+}
+
+TEST(RegStore, ReadsOfMissingOrMistypedValuesRaise) {
+  testing_support::TempSettings env;
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Test", true));
+  reg.WriteString("Text", "12");
+  reg.WriteInteger("Number", 12);
+  unsigned char big[17] = {};
+  reg.WriteBinaryData("Big", big, sizeof big);
+  EXPECT_THROW(reg.ReadInteger("Missing"), RegistryError);
+  EXPECT_THROW(reg.ReadInteger("Text"), RegistryError);
+  EXPECT_THROW(reg.ReadBool("Text"), RegistryError);
+  EXPECT_THROW(reg.ReadString("Number"), RegistryError);
+  EXPECT_EQ(reg.ReadString("Missing"), "");
+  EXPECT_THROW(reg.ReadFloat("Number"), RegistryError);
+  EXPECT_THROW(reg.ReadFloat("Big"), RegistryError);  // not 8 bytes
+  unsigned char buf[16];
+  EXPECT_THROW(reg.ReadBinaryData("Big", buf, sizeof buf), RegistryError);
+  EXPECT_THROW(reg.ReadBinaryData("Number", buf, sizeof buf), RegistryError);
+  try {
+    reg.ReadInteger("Text");
+  } catch (const RegistryError& e) {
+    EXPECT_NE(std::string(e.what()).find("'Text'"), std::string::npos);
+  }
+}
+
+TEST(RegStore, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
+  testing_support::TempSettings env;
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Tessavar\\ORV", true));
+  reg.WriteInteger("Version", 1);
+  reg.WriteInteger("VERSION", 2);
+  reg.CloseKey();
+  ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\tessavar\\orv", false));
+  EXPECT_EQ(reg.ReadInteger("version"), 2);
+  EXPECT_EQ(reg.GetValueNames(), std::vector<std::string>{"Version"});
+  EXPECT_TRUE(reg.DeleteValue("VerSion"));
+  EXPECT_FALSE(reg.ValueExists("Version"));
+  reg.CloseKey();
+  EXPECT_TRUE(reg.KeyExists("\\software\\TESSAVAR"));
+}
+
+TEST(RegStore, ValuesListInCreationOrderAndSubkeysInRegistryOrder) {
+  testing_support::TempSettings env;
+  {
+    Registry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\List", true));
+    for (const char* n : {"zeta", "alpha", "Mid"}) reg.WriteString(n, "");
+    for (const char* k : {"2", "10", "b", "0", "A", "1"}) ASSERT_TRUE(reg.CreateKey(k));
+    reg.CloseKey();
+  }
+  env.Restart();
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\List", false));
+  EXPECT_EQ(reg.GetValueNames(), (std::vector<std::string>{"zeta", "alpha", "Mid"}));
+  EXPECT_EQ(reg.GetKeyNames(), (std::vector<std::string>{"0", "1", "10", "2", "A", "b"}));
+}
+
+TEST(RegStore, KeysOpenRelativeAndDeleteWithTheirSubtree) {
+  testing_support::TempSettings env;
+  Registry reg;
+  EXPECT_FALSE(reg.OpenKey("\\Software\\Tessavar\\ORV", false));
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Tessavar\\ORV", true));
+  ASSERT_TRUE(reg.OpenKey("GUI\\MAIN", true));
+  EXPECT_EQ(reg.CurrentPath(), "Software\\Tessavar\\ORV\\GUI\\MAIN");
+  reg.WriteInteger("Left", 3);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Tessavar\\ORV", false));
+  EXPECT_TRUE(reg.HasSubKeys());
+  EXPECT_TRUE(reg.DeleteKey("GUI"));
+  EXPECT_FALSE(reg.DeleteKey("GUI"));
+  reg.CloseKey();
+  EXPECT_FALSE(reg.KeyExists("\\Software\\Tessavar\\ORV\\GUI\\MAIN"));
+  EXPECT_FALSE(reg.OpenKeyReadOnly("\\Software\\Tessavar\\ORV\\GUI"));
+}
+
+TEST(RegStore, SaveReplacesTheFileAtomically) {
+  testing_support::TempSettings env;
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\A", true));
+  reg.WriteInteger("N", 1);
+  reg.CloseKey();
+  const std::string path = env.UserStore();
+  const std::string first = ReadFile(path);
+  ASSERT_NE(first.find("dword \"N\" 1"), std::string::npos);
+  // A hard link keeps the old file: a save that wrote in place would change it.
+  const std::string link = env.Path("old-link");
+  ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\A", false));
+  reg.WriteInteger("N", 2);
+  reg.CloseKey();
+  EXPECT_EQ(ReadFile(link), first);
+  EXPECT_NE(ReadFile(path).find("dword \"N\" 2"), std::string::npos);
+  const QStringList left = QDir(QString::fromStdString(path.substr(0, path.rfind('/')))).entryList(QDir::Files);
+  EXPECT_EQ(left, QStringList{"current_user.registry"});
+}
+
+TEST(RegStore, DamagedFileStartsEmptyIsKeptAsideAndIsReportedOnce) {
+  const std::vector<std::string> damaged = {
+      "",                                                   // empty
+      "garbage\n",                                          // no header
+      "# Tessavar registry store 1\ndword \"N\" 1\n",       // value before a key
+      "# Tessavar registry store 1\nkey \"A\nsz \"x\" \"y\"\n",  // unclosed quote
+      "# Tessavar registry store 1\nkey \"A\"\ndword \"N\" 99999999999\n",
+      "# Tessavar registry store 1\nkey \"A\"\nbinary \"B\" \"0g\"\n",
+      "# Tessavar registry store 1\nkey \"A\"\nfloat \"F\" 1\n",
+  };
+  for (const auto& text : damaged) {
+    SCOPED_TRACE(text);
+    testing_support::TempSettings env;
+    WriteFile(env.UserStore(), text);
+    Registry reg;
+    EXPECT_FALSE(reg.OpenKey("\\A", false));
+    ASSERT_TRUE(reg.OpenKey("\\Software\\New", true));
+    reg.WriteInteger("N", 7);
+    reg.CloseKey();
+    Registry again;
+    EXPECT_TRUE(again.OpenKey("\\Software\\New", false));
+    again.CloseKey();
+    ASSERT_EQ(env.Dialogs().messages.size(), 1u);
+    EXPECT_NE(env.Dialogs().messages[0].text.find("既定の設定で起動します"), std::string::npos);
+    EXPECT_EQ(ReadFile(env.UserStore() + ".damaged"), text);
+    env.Restart();
+    Registry reread;
+    ASSERT_TRUE(reread.OpenKey("\\Software\\New", false));
+    EXPECT_EQ(reread.ReadInteger("N"), 7);
+  }
+}
+
+TEST(RegStore, ASecondDamagedFileDoesNotReplaceTheFirstCopy) {
+  testing_support::TempSettings env;
+  WriteFile(env.UserStore(), "first\n");
+  EXPECT_FALSE(Registry().KeyExists("\\A"));
+  env.Restart();
+  WriteFile(env.UserStore(), "second\n");
+  EXPECT_FALSE(Registry().KeyExists("\\A"));
+  EXPECT_EQ(ReadFile(env.UserStore() + ".damaged"), "first\n");
+  EXPECT_EQ(ReadFile(env.UserStore() + ".damaged.1"), "second\n");
+}
+
+TEST(RegStore, LocalMachineRootIsReadOnly) {
+  testing_support::TempSettings env;
+  WriteFile(env.Path("etc") + "/Tessavar/local_machine.registry",
+            "# Tessavar registry store 1\nkey \"Software\" \"VELMORA\"\nsz \"Path\" \"/opt\"\n");
+  Registry reg(RegRoot::LocalMachine);
+  EXPECT_FALSE(reg.OpenKey("\\Software\\Other", true));
+  ASSERT_TRUE(reg.OpenKey("\\Software\\VELMORA", true));
+  EXPECT_EQ(reg.ReadString("Path"), "/opt");
+  EXPECT_THROW(reg.WriteString("Path", "x"), RegistryError);
+  EXPECT_FALSE(reg.DeleteKey("\\Software"));
+  reg.CloseKey();
+}
+
+}  // namespace
