@@ -88,15 +88,22 @@ std::string DropOptions(const std::string& code) {
   return out;
 }
 
-// Removes a typed-literal prefix that ends the code before a literal.
+// Removes a typed-literal prefix that ends the code before a literal: N
+// glued to it, DATE, TIME and TIMESTAMP also with blanks between.
 void DropLiteralPrefix(std::string& code) {
-  static const char* const kPrefixes[] = {"TIMESTAMP", "DATE", "TIME", "N"};
+  struct Prefix {
+    const char* word;
+    bool blanksAllowed;
+  };
+  static const Prefix kPrefixes[] = {{"TIMESTAMP", true}, {"DATE", true}, {"TIME", true}, {"N", false}};
   size_t end = code.size();
+  while (end > 0 && IsBlank(code[end - 1])) --end;
   size_t start = end;
   while (start > 0 && IsWordChar(code[start - 1])) --start;
   if (start == end) return;
-  for (const char* prefix : kPrefixes) {
-    if (WordAt(code, start, prefix) && start + std::char_traits<char>::length(prefix) == end) {
+  for (const Prefix& prefix : kPrefixes) {
+    if (!prefix.blanksAllowed && end != code.size()) continue;
+    if (WordAt(code, start, prefix.word) && start + std::char_traits<char>::length(prefix.word) == end) {
       code.erase(start);
       return;
     }
