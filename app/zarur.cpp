@@ -13,6 +13,8 @@ std::string ShareDir;
 TovRegistry AppRegistry;
 std::vector<std::string> SQLLogFiles;
 std::vector<std::string> EditorReserveWords;
+std::string ShortDateFormat;
+std::string LongDateFormat;
 
 namespace {
 constexpr const char* kShareSubFolder = "ORV/";

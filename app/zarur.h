@@ -9,6 +9,9 @@
 // ---- process-wide globals and folders ----
 #include "app/ovreg.h"
 
+// The application title: main window caption and message-box caption.
+inline constexpr const char* kApplicationTitle = "Orvanto for Symfoware";
+
 // Folders, each ending in "/", read-only after InitFolders.
 extern std::string ProgramDir;  // folder of the executable
 extern std::string UserDir;     // the user's documents folder, else ProgramDir
@@ -19,6 +22,9 @@ extern TovRegistry AppRegistry;
 extern std::vector<std::string> SQLLogFiles;
 // Reserved words the SQL editors colour, filled by LoadOptions.
 extern std::vector<std::string> EditorReserveWords;
+// The program's date formats, set from the DateFormat setting at start.
+extern std::string ShortDateFormat;
+extern std::string LongDateFormat;
 
 struct TovFolders {
   std::string ProgramDir;

@@ -1,7 +1,21 @@
 #include <QApplication>
+#include <QFont>
+
+#include "app/fmain.h"
+#include "app/zarur.h"
+
+namespace {
+// The fonts the settings name, as this platform has them.
+constexpr const char* kWindowsGothic = "ＭＳ ゴシック";
+const QStringList kGothicSubstitutes = {"IPAGothic", "IPAゴシック", "Noto Sans Mono CJK JP"};
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  app.setApplicationName(QStringLiteral("Orvanto for Symfoware"));
-  return 0;
+  InitFolders();
+  QApplication::setApplicationName(kApplicationTitle);
+  QFont::insertSubstitutions(kWindowsGothic, kGothicSubstitutes);
+  TfrmMain frmMain;
+  frmMain.show();
+  return QApplication::exec();
 }

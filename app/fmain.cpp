@@ -1,0 +1,525 @@
+#include "app/fmain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QSaveFile>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/zarur.h"
+#include "platform/dialogs.h"
+#include "platform/folders.h"
+
+std::string ExcelFileFilter;
+
+namespace {
+
+constexpr const char* kLogonSwitch = "/U=";
+constexpr size_t kLogonSwitchLength = 3;
+constexpr const char* kEscHint = " [ESC]キーを押すと処理を中断";
+constexpr const char* kSqlLogIndex = "SQLLOG.IDX";
+constexpr const char* kExcelExtXlsx = ".XLSX";
+constexpr const char* kFilterXlsx = "Excelファイル(*.xlsx)";
+constexpr const char* kFilterXls = "Excelファイル(*.xls)";
+constexpr const char* kFontName = "ＭＳ ゴシック";
+constexpr int kFontPixels = 13;
+constexpr int kDefaultWidth = 1024;
+constexpr int kDefaultHeight = 720;
+constexpr int kDefaultWorkSpaceSize = 120;
+constexpr int kStatusPanel0Width = 100;
+constexpr int kStatusPanel1Width = 20;
+constexpr int kStatusPanel2Width = 50;
+constexpr int kTaskButtonWidth = 104;
+constexpr int kTaskButtonHeight = 24;
+constexpr int kTaskBarHeight = kTaskButtonHeight + 8;
+constexpr int kConnectionListWidth = 200;
+constexpr uint32_t kToolBarColour = 0xFCC7A7;  // 0x00BBGGRR
+constexpr int kRectBytes = 16;
+constexpr unsigned kMessageError = 0x10;  // MB_OK | MB_ICONERROR
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QString CssColour(uint32_t bgr) {
+  return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF))
+      .name();
+}
+
+void PutLE32(unsigned char* at, int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+int32_t GetLE32(const unsigned char* at) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(at[i]) << (8 * i);
+  return static_cast<int32_t>(v);
+}
+
+// The class library's standard box for an exception that reached the window.
+void ShowException(const std::exception& e) {
+  platform::MessageRequest request{kApplicationTitle, e.what(), kMessageError, {}};
+  platform::Dialogs().ShowMessage(request);
+}
+
+}  // namespace
+
+TLogonRequest ParseLogonSwitches(const std::vector<std::string>& arguments) {
+  TLogonRequest logon;
+  for (const auto& arg : arguments) {
+    if (arg.size() < kLogonSwitchLength) continue;
+    std::string head = arg.substr(0, kLogonSwitchLength);
+    std::transform(head.begin(), head.end(), head.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
+    if (head != kLogonSwitch) continue;
+    const std::string rest = arg.substr(kLogonSwitchLength);
+    logon = {};
+    const size_t slash = rest.find('/');
+    const size_t at = rest.find('@');
+    if (slash == std::string::npos) {
+      logon.User = rest.substr(0, at);
+    } else {
+      logon.User = rest.substr(0, slash);
+      logon.Password = rest.substr(slash + 1);
+      logon.Password = logon.Password.substr(0, logon.Password.find('@'));
+    }
+    if (at != std::string::npos) logon.DataSource = rest.substr(at + 1);
+  }
+  return logon;
+}
+
+std::string ProgressText(int done, int total) {
+  if (done == 0 && total == 0) return kEscHint;
+  if (total <= 0) return std::to_string(done) + "件処理中..." + kEscHint;
+  return std::to_string(done) + " / " + std::to_string(total) + kEscHint;
+}
+
+int32_t LimitWorkSpaceSize(int32_t size, int32_t align, int clientWidth, int clientHeight) {
+  size = std::max(size, 1);
+  if (align == kAlignTop || align == kAlignBottom) return std::min(size, clientHeight / 2);
+  if (align == kAlignLeft || align == kAlignRight) return std::min(size, clientWidth / 2);
+  return size;
+}
+
+TMainLayout ReadMainLayout(const TovRegistry& reg, const TMainLayout& current) {
+  TMainLayout l = current;
+  l.WindowState = reg.ReadIntegerDef("WindowState", kWindowNormal);
+  if (l.WindowState == kWindowMinimized) l.WindowState = kWindowNormal;
+  if (l.WindowState == kWindowNormal) {
+    l.Left = reg.ReadIntegerDef("Left", current.Left);
+    l.Top = reg.ReadIntegerDef("Top", current.Top);
+    l.Width = reg.ReadIntegerDef("Width", current.Width);
+    l.Height = reg.ReadIntegerDef("Height", current.Height);
+  }
+  l.WorkSpace = reg.ReadBoolDef("WorkSpace", true);
+  l.WorkSpaceStyle = reg.ReadIntegerDef("WorkSpaceStyle", 0);
+  l.WorkSpaceAlign = reg.ReadIntegerDef("WorkSpaceAlign", kAlignBottom);
+  l.WorkSpaceSize = LimitWorkSpaceSize(reg.ReadIntegerDef("WorkSpaceSize", current.WorkSpaceSize), l.WorkSpaceAlign,
+                                       l.Width, l.Height);
+  l.TaskBar = reg.ReadBoolDef("TaskBar", true);
+  l.StatusBar = reg.ReadBoolDef("StatusBar", true);
+  for (auto& bar : l.ToolBars) {
+    const std::string rectName = bar.Name + "Rect";
+    if (reg.ValueExists(rectName)) {
+      // A shorter value replaces only the leading coordinates.
+      unsigned char bytes[kRectBytes];
+      PutLE32(bytes, bar.Rect.Left);
+      PutLE32(bytes + 4, bar.Rect.Top);
+      PutLE32(bytes + 8, bar.Rect.Right);
+      PutLE32(bytes + 12, bar.Rect.Bottom);
+      reg.ReadBinaryData(rectName, bytes, kRectBytes);
+      bar.Rect = {GetLE32(bytes), GetLE32(bytes + 4), GetLE32(bytes + 8), GetLE32(bytes + 12)};
+    }
+    bar.Float = reg.ReadBoolDef(bar.Name + "Float", false);
+    bar.Visible = reg.ReadBoolDef(bar.Name + "Visible", true);
+  }
+  return l;
+}
+
+void WriteMainLayout(TovRegistry& reg, const TMainLayout& l) {
+  reg.WriteInteger("WindowState", l.WindowState);
+  if (l.WindowState == kWindowNormal) {
+    reg.WriteInteger("Left", l.Left);
+    reg.WriteInteger("Top", l.Top);
+    reg.WriteInteger("Width", l.Width);
+    reg.WriteInteger("Height", l.Height);
+  }
+  reg.WriteBool("TaskBar", l.TaskBar);
+  reg.WriteBool("StatusBar", l.StatusBar);
+  reg.WriteBool("WorkSpace", l.WorkSpace);
+  reg.WriteInteger("WorkSpaceStyle", l.WorkSpaceStyle);
+  reg.WriteInteger("WorkSpaceAlign", l.WorkSpaceAlign);
+  if (l.WorkSpaceAlign >= kAlignTop && l.WorkSpaceAlign <= kAlignRight) reg.WriteInteger("WorkSpaceSize", l.WorkSpaceSize);
+  for (const auto& bar : l.ToolBars) {
+    unsigned char bytes[kRectBytes];
+    PutLE32(bytes, bar.Rect.Left);
+    PutLE32(bytes + 4, bar.Rect.Top);
+    PutLE32(bytes + 8, bar.Rect.Right);
+    PutLE32(bytes + 12, bar.Rect.Bottom);
+    reg.WriteBinaryData(bar.Name + "Rect", bytes, kRectBytes);
+    reg.WriteBool(bar.Name + "Visible", bar.Visible);
+    reg.WriteBool(bar.Name + "Float", bar.Float);
+  }
+}
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+  setupUi();
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::setupUi() {
+  setWindowTitle(kApplicationTitle);
+  QFont font(kFontName);
+  font.setPixelSize(kFontPixels);
+  setFont(font);
+  resize(kDefaultWidth, kDefaultHeight);
+
+  auto makeBar = [this](QToolBar*& bar, const char* name, const char* caption) {
+    bar = new QToolBar(QString::fromUtf8(caption), this);
+    bar->setObjectName(name);
+    addToolBar(Qt::TopToolBarArea, bar);
+  };
+  makeBar(pnlDB, "pnlDB", "データベース");
+  makeBar(pnlEdit, "pnlEdit", "編集");
+  makeBar(pnlTool, "pnlTool", "ツール");
+  makeBar(pnlTool2, "pnlTool2", "ツール");
+  addToolBarBreak(Qt::TopToolBarArea);
+  makeBar(pnlAdmin, "pnlAdmin", "管理");
+  makeBar(pnlNewObj, "pnlNewObj", "新規オブジェクト");
+
+  cmbDBName = new QComboBox(pnlDB);
+  cmbDBName->setObjectName("cmbDBName");
+  cmbDBName->setToolTip("現行データベース");
+  cmbDBName->setMinimumWidth(kConnectionListWidth);
+  pnlDB->addWidget(cmbDBName);
+  connect(cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameChange(); });
+
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  splWorkSpace = new QSplitter(Qt::Vertical, client);
+  splWorkSpace->setObjectName("splWorkSpace");
+  splWorkSpace->setChildrenCollapsible(false);
+  mdiArea = new QMdiArea(splWorkSpace);
+  lstWorkSpace = new QListWidget(splWorkSpace);
+  lstWorkSpace->setObjectName("lstWorkSpace");
+  splWorkSpace->addWidget(mdiArea);
+  splWorkSpace->addWidget(lstWorkSpace);
+  connect(splWorkSpace, &QSplitter::splitterMoved, this, [this] {
+    const bool vertical = splWorkSpace->orientation() == Qt::Vertical;
+    workSpaceSize_ = vertical ? lstWorkSpace->height() : lstWorkSpace->width();
+  });
+  layout->addWidget(splWorkSpace, 1);
+
+  scrTask = new QScrollArea(client);
+  scrTask->setObjectName("scrTask");
+  scrTask->setWidgetResizable(true);
+  scrTask->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scrTask->setFixedHeight(kTaskBarHeight);
+  tolTask = new QToolBar(scrTask);
+  tolTask->setObjectName("tolTask");
+  tolTask->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  tolTask->setStyleSheet(QString("QToolButton { min-width: %1px; max-width: %1px; min-height: %2px; max-height: %2px; }")
+                             .arg(kTaskButtonWidth)
+                             .arg(kTaskButtonHeight));
+  tolTask->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tolTask, &QWidget::customContextMenuRequested, this, &TfrmMain::tolTaskContextPopup);
+  scrTask->setWidget(tolTask);
+  layout->addWidget(scrTask);
+  setCentralWidget(client);
+
+  popTask = new QMenu(this);
+  popTask->setObjectName("popTask");
+  popTask->addAction("閉じる", this, [this] {
+    if (QMdiSubWindow* active = mdiArea->activeSubWindow()) active->close();
+  });
+
+  stsMain = new QStatusBar(this);
+  stsMain->setObjectName("stsMain");
+  const int widths[] = {kStatusPanel0Width, kStatusPanel1Width, kStatusPanel2Width};
+  const Qt::Alignment aligns[] = {Qt::AlignRight | Qt::AlignVCenter, Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter};
+  for (size_t i = 0; i < statusPanels_.size(); ++i) {
+    auto* panel = new QLabel(stsMain);
+    panel->setMinimumWidth(widths[i]);
+    panel->setAlignment(aligns[i]);
+    const bool message = i + 1 == statusPanels_.size();
+    stsMain->addWidget(panel, message ? 1 : 0);
+    statusPanels_[i] = panel;
+  }
+  setStatusBar(stsMain);
+  SetWorkSpacePlace(kAlignBottom, kDefaultWorkSpaceSize);
+}
+
+// Creation steps; an exception ends them, shown as the class library shows
+// one that leaves a creation handler. Qt's window short-cut context already
+// keeps the main window's short-cuts from acting in another active window,
+// so no application hook is installed.
+void TfrmMain::FormCreate() {
+  try {
+    LoadOptions();
+    ShortDateFormat = AppOption.DateFormat;
+    LongDateFormat = AppOption.DateFormat;
+    SQLLogFiles.clear();
+    QFile index(Q(AppOption.TempDir + kSqlLogIndex));
+    if (index.open(QIODevice::ReadOnly)) SQLLogFiles = TextToList(index.readAll().toStdString());
+    // A bad layout value is reported, but the window still gets its
+    // remaining set-up: without it the actions would not match the state.
+    try {
+      LoadLayout();
+    } catch (const std::exception& e) {
+      ShowException(e);
+    }
+    if (AppOption.ExcelExt.empty()) ProbeExcelExt();
+    ExcelFileFilter = AppOption.ExcelExt == kExcelExtXlsx ? kFilterXlsx : kFilterXls;
+    ColourToolBars();
+    cmbDBNameChange();
+  } catch (const std::exception& e) {
+    ShowException(e);
+  }
+}
+
+// The workbook layer writes Office Open XML workbooks only: the version it
+// answers is always 12 or above.
+void TfrmMain::ProbeExcelExt() { AppOption.ExcelExt = kExcelExtXlsx; }
+
+void TfrmMain::ColourToolBars() {
+  const QString sheet = QString("background-color: %1;").arg(CssColour(kToolBarColour));
+  for (QToolBar* bar : ToolBars()) bar->setStyleSheet(QString("QToolBar { %1 }").arg(sheet));
+  scrTask->setStyleSheet(QString("QScrollArea { %1 }").arg(sheet));
+  tolTask->setStyleSheet(tolTask->styleSheet() + QString(" QToolBar { %1 }").arg(sheet));
+}
+
+std::vector<QToolBar*> TfrmMain::ToolBars() const { return {pnlDB, pnlEdit, pnlTool, pnlTool2, pnlAdmin, pnlNewObj}; }
+
+QWidget* TfrmMain::CurrentConnection() const {
+  const int index = cmbDBName->currentIndex();
+  return index < 0 ? nullptr : qobject_cast<QWidget*>(cmbDBName->itemData(index).value<QObject*>());
+}
+
+QWidget* TfrmMain::FindConnection(const std::string& label) const {
+  const QString text = Q(label);
+  QWidget* current = CurrentConnection();
+  if (current && cmbDBName->currentText() == text) return current;
+  const QList<QMdiSubWindow*> children = mdiArea->subWindowList(QMdiArea::CreationOrder);
+  for (auto it = children.crbegin(); it != children.crend(); ++it) {
+    QWidget* child = (*it)->widget();
+    for (int i = 0; i < cmbDBName->count(); ++i)
+      if (cmbDBName->itemData(i).value<QObject*>() == child && cmbDBName->itemText(i) == text) return child;
+  }
+  return nullptr;
+}
+
+void TfrmMain::ShowProgress(int done, int total) {
+  StatusPanel(2)->setText(Q(ProgressText(done, total)));
+  StatusPanel(2)->repaint();
+}
+
+// The action states follow the connection list (their rules come with the
+// actions); a chosen connection's window comes forward.
+void TfrmMain::cmbDBNameChange() {
+  QWidget* current = CurrentConnection();
+  if (!current) return;
+  for (QMdiSubWindow* sub : mdiArea->subWindowList())
+    if (sub->widget() == current) {
+      sub->show();
+      mdiArea->setActiveSubWindow(sub);
+    }
+}
+
+void TfrmMain::SetWorkSpacePlace(int32_t align, int32_t size) {
+  workSpaceAlign_ = align;
+  workSpaceSize_ = size;
+  const bool horizontal = align == kAlignLeft || align == kAlignRight;
+  const bool first = align == kAlignTop || align == kAlignLeft;
+  splWorkSpace->setOrientation(horizontal ? Qt::Horizontal : Qt::Vertical);
+  splWorkSpace->insertWidget(first ? 0 : 1, lstWorkSpace);
+  splWorkSpace->setStretchFactor(splWorkSpace->indexOf(mdiArea), 1);
+  splWorkSpace->setStretchFactor(splWorkSpace->indexOf(lstWorkSpace), 0);
+  const int total = horizontal ? splWorkSpace->width() : splWorkSpace->height();
+  QList<int> sizes(2);
+  sizes[splWorkSpace->indexOf(lstWorkSpace)] = size;
+  sizes[splWorkSpace->indexOf(mdiArea)] = std::max(total - size, 1);
+  splWorkSpace->setSizes(sizes);
+}
+
+TMainLayout TfrmMain::CurrentLayout() const {
+  TMainLayout l;
+  l.WindowState = isMaximized() ? kWindowMaximized : isMinimized() ? kWindowMinimized : kWindowNormal;
+  l.Left = x();
+  l.Top = y();
+  l.Width = width();
+  l.Height = height();
+  l.WorkSpace = !lstWorkSpace->isHidden();
+  l.WorkSpaceStyle = workSpaceStyle_;
+  l.WorkSpaceAlign = workSpaceAlign_;
+  l.WorkSpaceSize = workSpaceSize_;
+  l.TaskBar = !scrTask->isHidden();
+  l.StatusBar = !stsMain->isHidden();
+  for (QToolBar* bar : ToolBars()) {
+    // A floating bar: its float window's position with the bar's own size.
+    const QRect r = bar->isWindow() ? QRect(bar->pos(), bar->size()) : bar->geometry();
+    l.ToolBars.push_back({bar->objectName().toStdString(),
+                          {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()},
+                          bar->isWindow(),
+                          !bar->isHidden()});
+  }
+  return l;
+}
+
+void TfrmMain::LoadLayout() {
+  if (!AppRegistry.OpenKey(kMainLayoutKey, false)) return;
+  TMainLayout layout;
+  try {
+    layout = ReadMainLayout(AppRegistry, CurrentLayout());
+  } catch (...) {
+    AppRegistry.CloseKey();
+    throw;
+  }
+  AppRegistry.CloseKey();
+  ApplyLayout(layout);
+}
+
+void TfrmMain::SaveLayout() {
+  AppRegistry.OpenKey(kMainLayoutKey, true);
+  WriteMainLayout(AppRegistry, CurrentLayout());
+  AppRegistry.CloseKey();
+}
+
+void TfrmMain::ApplyLayout(const TMainLayout& l) {
+  if (l.WindowState == kWindowMaximized) {
+    setWindowState(Qt::WindowMaximized);
+  } else {
+    setWindowState(Qt::WindowNoState);
+    move(l.Left, l.Top);
+    resize(l.Width, l.Height);
+  }
+  workSpaceStyle_ = l.WorkSpaceStyle;
+  lstWorkSpace->setViewMode(l.WorkSpaceStyle == 0 ? QListView::IconMode : QListView::ListMode);
+  lstWorkSpace->setVisible(l.WorkSpace);
+  SetWorkSpacePlace(l.WorkSpaceAlign, l.WorkSpaceSize);
+  scrTask->setVisible(l.TaskBar);
+  stsMain->setVisible(l.StatusBar);
+  ApplyToolBars(l.ToolBars);
+}
+
+// Docked bars cannot take arbitrary bounds here: their rectangles give the
+// rows (by top) and the order within a row (by left).
+void TfrmMain::ApplyToolBars(const std::vector<TToolBarLayout>& bars) {
+  struct Docked {
+    QToolBar* bar;
+    TRegRect rect;
+    bool visible;
+  };
+  std::vector<Docked> docked;
+  for (const auto& b : bars) {
+    QToolBar* bar = findChild<QToolBar*>(Q(b.Name));
+    if (!bar) continue;
+    if (b.Float) {
+      bar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+      bar->move(b.Rect.Left, b.Rect.Top);
+      bar->setVisible(b.Visible);
+      continue;
+    }
+    if (bar->isWindow()) bar->setWindowFlags(Qt::Widget);
+    docked.push_back({bar, b.Rect, b.Visible});
+  }
+  std::stable_sort(docked.begin(), docked.end(), [](const Docked& a, const Docked& b) {
+    return a.rect.Top != b.rect.Top ? a.rect.Top < b.rect.Top : a.rect.Left < b.rect.Left;
+  });
+  for (const auto& d : docked) {
+    removeToolBarBreak(d.bar);
+    removeToolBar(d.bar);
+  }
+  int32_t rowTop = 0;
+  int32_t rowHeight = 0;
+  for (size_t i = 0; i < docked.size(); ++i) {
+    const auto& d = docked[i];
+    if (i == 0 || d.rect.Top >= rowTop + std::max(1, rowHeight / 2)) {
+      if (i > 0) addToolBarBreak(Qt::TopToolBarArea);
+      rowTop = d.rect.Top;
+      rowHeight = d.rect.Bottom - d.rect.Top;
+    }
+    addToolBar(Qt::TopToolBarArea, d.bar);
+    d.bar->setVisible(d.visible);
+  }
+}
+
+void TfrmMain::tolTaskContextPopup(const QPoint& pos) {
+  QWidget* under = tolTask->childAt(pos);
+  while (under && !qobject_cast<QToolButton*>(under) && under != tolTask) under = under->parentWidget();
+  if (auto* button = qobject_cast<QToolButton*>(under)) button->click();
+  popTask->popup(tolTask->mapToGlobal(pos));
+}
+
+// The status bar ignores hints: panel 2 keeps what the program wrote.
+bool TfrmMain::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) return true;
+  return QMainWindow::event(event);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (painted_) return;
+  painted_ = true;
+  QTimer::singleShot(0, this, [this] { FormPaint(); });
+}
+
+// The logon itself (the command line's or the logon dialog) belongs to the
+// logon dialog; here the request is read.
+void TfrmMain::FormPaint() {
+  std::vector<std::string> arguments;
+  const QStringList args = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < args.size(); ++i) arguments.push_back(args[i].toStdString());
+  commandLineLogon_ = ParseLogonSwitches(arguments);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  FormCloseQuery();
+  FormClose();
+  event->accept();
+}
+
+// Closes every connection window, from the last MDI child to the first; the
+// main window closes even when one of them stays open.
+void TfrmMain::FormCloseQuery() {
+  const QList<QMdiSubWindow*> children = mdiArea->subWindowList(QMdiArea::CreationOrder);
+  for (auto it = children.crbegin(); it != children.crend(); ++it)
+    for (int i = 0; i < cmbDBName->count(); ++i)
+      if (cmbDBName->itemData(i).value<QObject*>() == (*it)->widget()) {
+        (*it)->close();
+        break;
+      }
+}
+
+// A failing save is shown (settings that silently fail to save would be lost
+// without a word) and ends the close steps; the window still closes.
+void TfrmMain::FormClose() {
+  try {
+    SaveLayout();
+    SaveOptions();
+  } catch (const std::exception& e) {
+    ShowException(e);
+    return;
+  }
+  platform::CreateFolder(AppOption.TempDir);
+  QSaveFile index(Q(AppOption.TempDir + kSqlLogIndex));
+  const std::string text = ListToText(SQLLogFiles);
+  // The history index is a work file: failing to write it is ignored.
+  if (index.open(QIODevice::WriteOnly)) {
+    index.write(text.data(), static_cast<qint64>(text.size()));
+    index.commit();
+  }
+}
