@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/ovkinds.h"
 #include "app/zarur.h"
 
 TovOption AppOption;
@@ -427,12 +428,11 @@ bool CaseInsensitiveLess(const std::string& a, const std::string& b) {
   });
 }
 
-// The built-in reserved words are appended before sorting where the
-// vocabulary unit provides them.
 void LoadReserveWords() {
   AppRegistry.OpenKey(KeyPath(kReserveKey), false);
   EditorReserveWords = AppRegistry.GetValueNames();
   AppRegistry.CloseKey();
+  GetReservedWords(EditorReserveWords);
   std::stable_sort(EditorReserveWords.begin(), EditorReserveWords.end(), CaseInsensitiveLess);
 }
 

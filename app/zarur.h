@@ -57,9 +57,6 @@ std::string UnscramblePassword(const std::string& scrambled);
 
 #include "platform/dialogs.h"
 
-// Caption of every message box.
-inline constexpr char kApplicationTitle[] = "Orvanto for Symfoware";
-
 // Windows message-box flags: button set, icon and default button.
 inline constexpr int MB_OK = 0x00;
 inline constexpr int MB_OKCANCEL = 0x01;

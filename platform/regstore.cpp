@@ -310,7 +310,6 @@ void RegStore::SetAside(const std::string& reason) {
     for (int n = 1; QFile::exists(QString::fromStdString(aside)); ++n)
       aside = path_ + kDamagedSuffix + "." + std::to_string(n);
     if (QFile::rename(QString::fromStdString(path_), QString::fromStdString(aside))) {
-      damagedCopy_ = aside;
       text = "設定ファイル「" + path_ + "」が壊れているため、既定の設定で起動します。\n壊れたファイルは「" + aside +
              "」として残しました。\n(" + reason + ")";
     } else {

@@ -73,8 +73,6 @@ class RegStore {
   bool Dirty() const { return dirty_; }
   // Writes the file when something changed since the last save.
   void Flush();
-  // Where a damaged file was moved aside, empty when the file was sound.
-  const std::string& DamagedCopy() const { return damagedCopy_; }
 
   std::string Serialize() const;
   // Parses a whole file; throws RegistryError on any damage.
@@ -88,7 +86,6 @@ class RegStore {
   bool readOnly_;
   bool dirty_ = false;
   bool keepFile_ = false;  // the damaged file could not be moved aside
-  std::string damagedCopy_;
   RegKey root_;
 };
 

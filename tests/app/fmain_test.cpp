@@ -320,6 +320,24 @@ TEST_F(MainWindowTest, ABadToolBarRectIsReportedAndTheWindowStillComesUp) {
   reg.CloseKey();
 }
 
+TEST_F(MainWindowTest, ADamagedSettingsFileStartsOnDefaultsAndIsKept) {
+  const std::string damaged = "# Tessavar registry store 1\nkey \"Software\"\ndword \"cut";
+  QDir().mkpath(QString::fromStdString(env.Path("config") + "/Tessavar"));
+  std::ofstream(env.UserStore()) << damaged;
+  Start();
+  ASSERT_EQ(env.Dialogs().messages.size(), 1u);
+  EXPECT_NE(env.Dialogs().messages[0].text.find(".damaged"), std::string::npos);
+  EXPECT_EQ(AppOption.SleepTime, 70);
+  ShowAndClose();
+  EXPECT_EQ(env.Dialogs().messages.size(), 1u);
+  EXPECT_EQ(ReadFile(env.UserStore() + ".damaged"), damaged);
+  env.Restart();
+  TovRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kOptionKey, false));
+  EXPECT_EQ(reg.ReadInteger("Version"), kOptionVersion);
+  reg.CloseKey();
+}
+
 TEST_F(MainWindowTest, FirstPaintReadsTheCommandLineLogon) {
   Start({"/U=first@X", "--other", "/u=scott/tiger@DSN1"});
   EXPECT_EQ(main_->CommandLineLogon(), TLogonRequest{});

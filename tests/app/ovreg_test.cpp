@@ -1,5 +1,11 @@
 #include "app/ovreg.h"
 
+#include <algorithm>
+
+#include <QString>
+
+#include "app/ovkinds.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -488,11 +494,23 @@ TEST_F(OptionsTest, ReservedWordsAreValueNamesSortedAndRewritten) {
   {
     TovRegistry reg;
     ASSERT_TRUE(reg.OpenKey(Sub("RESERVE"), true));
-    for (const char* w : {"zeta", "Alpha", "beta"}) reg.WriteString(w, "");
+    for (const char* w : {"zeta", "Alpha", "SELECT"}) reg.WriteString(w, "");
     reg.CloseKey();
   }
   LoadOptions();
-  EXPECT_EQ(EditorReserveWords, (std::vector<std::string>{"Alpha", "beta", "zeta"}));
+  // The built-in words are appended and the whole list sorted, duplicates kept.
+  std::vector<std::string> builtIn;
+  GetReservedWords(builtIn);
+  EXPECT_EQ(EditorReserveWords.size(), builtIn.size() + 3);
+  EXPECT_EQ(std::count(EditorReserveWords.begin(), EditorReserveWords.end(), "zeta"), 1);
+  EXPECT_EQ(std::count(EditorReserveWords.begin(), EditorReserveWords.end(), "SELECT"), 2);
+  EXPECT_EQ(EditorReserveWords.front(), "ABSOLUTE");
+  EXPECT_EQ(EditorReserveWords.back(), "ZONE");
+  EXPECT_TRUE(std::is_sorted(EditorReserveWords.begin(), EditorReserveWords.end(),
+                             [](const std::string& a, const std::string& b) {
+                               return QString::fromStdString(a).compare(QString::fromStdString(b),
+                                                                         Qt::CaseInsensitive) < 0;
+                             }));
   EditorReserveWords = {"ONE", "TWO"};
   SaveOptions();
   TovRegistry reg;
