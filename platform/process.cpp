@@ -65,7 +65,8 @@ bool ReadChunk(int fd, std::string& output) {
 
 bool IsValidUtf8(const std::string& text) {
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  (void)decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  // The decoder works when its result is taken.
+  const QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
   return !decoder.hasError();
 }
 
