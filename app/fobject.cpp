@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "app/fmain.h"
+#include "app/flogon.h"
 #include "app/fobjectcore.h"
 #include "app/ovreg.h"
 #include "app/ovrunner.h"
@@ -150,18 +151,25 @@ TfrmObject* FormOwner(const QWidget* form) {
   return qobject_cast<TfrmObject*>(form->property(kOwnerProperty).value<QObject*>());
 }
 
+void InstallConnectionWindows(TfrmMain* main) {
+  SetLogonReceiver([main](std::unique_ptr<TdmSymfoware> dataModule) { new TfrmObject(main, std::move(dataModule)); });
+}
+
 TfrmObject::TfrmObject(TfrmMain* owner, const std::string& password, const std::string& user,
                        const std::string& dataSource)
-    : QWidget(nullptr), main_(owner) {
+    : TfrmObject(owner, Connect(owner, password, user, dataSource)) {}
+
+TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule)
+    : QWidget(nullptr), main_(owner), dataModule_(std::move(dataModule)) {
   setupUi();
   setAttribute(Qt::WA_DeleteOnClose);
   TSqlWaitCursor wait;
-  dataModule_ = std::make_unique<TdmSymfoware>();
   DataModule = dataModule_.get();
-  main_->StatusPanel(kStatusPanel)->setText(kConnecting);
-  setWindowTitle(Q(kCaptionPrefix + UpperCase(user) + kLabelSeparator + UpperCase(dataSource)));
-  Connect(password, user, dataSource);
-  Remote = IsRemoteDataSource(UpperCase(dataSource)) != 0;
+  TovSQLConnection& connection = DataModule->Connection;
+  const std::string user = connection.UserName;
+  setWindowTitle(Q(kCaptionPrefix + UpperCase(user) + kLabelSeparator + DataModule->GetDataSourceName()));
+  for (TovSQLQuery* q : {&qryObject, &qryExec, &qryDBcode, &qryScmcode, &qryTblcode}) q->SetConnection(&connection);
+  Remote = IsRemoteDataSource(DataModule->GetDataSourceName()) != 0;
   const TRowExists rowExists = [this](const std::string& sql, const std::vector<std::string>& values) {
     return RowExists(sql, values);
   };
@@ -169,7 +177,7 @@ TfrmObject::TfrmObject(TfrmMain* owner, const std::string& password, const std::
   ServerVersion = level.ServerVersion;
   CatalogLevel = level.CatalogLevel;
   LevelReduced = level.LevelReduced;
-  DataModule->Connection.UserName = CatalogUserName(rowExists, user);
+  connection.UserName = CatalogUserName(rowExists, user);
   try {
     Register();
     if (AppOption.TreeSort == kTreeSortSchemaFirst) btnTree1->setChecked(true);
@@ -283,14 +291,18 @@ void TfrmObject::setupUi() {
 
 // The user name stays as typed here; its case is settled by the catalogue
 // once connected.
-void TfrmObject::Connect(const std::string& password, const std::string& user, const std::string& dataSource) {
-  TovSQLConnection& connection = DataModule->Connection;
+std::unique_ptr<TdmSymfoware> TfrmObject::Connect(TfrmMain* owner, const std::string& password,
+                                                  const std::string& user, const std::string& dataSource) {
+  TSqlWaitCursor wait;
+  owner->StatusPanel(kStatusPanel)->setText(kConnecting);
+  auto dataModule = std::make_unique<TdmSymfoware>();
+  TovSQLConnection& connection = dataModule->Connection;
   connection.UserName = user;
   connection.Password = password;
   connection.DataSource = UpperCase(dataSource);
   connection.Connect();
   connection.DefaultDatabase = UpperCase(connection.DataSource);
-  for (TovSQLQuery* q : {&qryObject, &qryExec, &qryDBcode, &qryScmcode, &qryTblcode}) q->SetConnection(&connection);
+  return dataModule;
 }
 
 std::string TfrmObject::ConnectionLabel() const {

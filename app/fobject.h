@@ -45,6 +45,10 @@ TfrmObject* FormOwner(const QWidget* form);
 inline constexpr const char* kObjectLayoutKey = "\\Software\\Tessavar\\ORV\\GUI\\OBJECT";
 inline constexpr const char* kObjectTreeKey = "\\Software\\Tessavar\\ORV\\OBJECTTREE\\";
 
+// Makes every successful logon of the logon dialog open a connection
+// window in `main`.
+void InstallConnectionWindows(TfrmMain* main);
+
 class TfrmObject : public QWidget {
   Q_OBJECT
 
@@ -53,6 +57,9 @@ class TfrmObject : public QWidget {
   // the window with `owner`; a failed logon raises the connection's error
   // and leaves nothing registered.
   TfrmObject(TfrmMain* owner, const std::string& password, const std::string& user, const std::string& dataSource);
+  // Takes over the connected data module of a logon, then probes and
+  // registers as above; an error of the probes leaves nothing registered.
+  TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule);
   ~TfrmObject() override;
 
   // ---- SQL routines; all four share qryExec ----
@@ -128,7 +135,8 @@ class TfrmObject : public QWidget {
 
  private:
   void setupUi();
-  void Connect(const std::string& password, const std::string& user, const std::string& dataSource);
+  static std::unique_ptr<TdmSymfoware> Connect(TfrmMain* owner, const std::string& password, const std::string& user,
+                                               const std::string& dataSource);
   void Register();
   void CreateTaskButton();
   void FormActivate();

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "app/flogon.h"
 #include "app/fmain.h"
 #include "app/ovrunner.h"
 #include "app/zarur.h"
@@ -212,6 +213,17 @@ TEST_F(StandinWindowTest, LogonRegistersTheWindowAndItsTaskButton) {
   EXPECT_TRUE(window->TaskButton->isChecked());
   EXPECT_TRUE(main_->StatusPanel(2)->text().isEmpty() ||
               main_->StatusPanel(2)->text() == QString("データベースに接続中です．．．"));
+}
+
+TEST_F(StandinWindowTest, ALogonOfTheLogonDialogOpensAConnectionWindow) {
+  InstallConnectionWindows(main_.get());
+  ASSERT_TRUE(TfrmLogon::LogonDatabase("orvtest", "admin", "secret", true, main_.get()));
+  EXPECT_EQ(ConnectionList(), Lines{"ADMIN @ ORVTEST"});
+  auto* window = qobject_cast<TfrmObject*>(main_->CurrentConnection());
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->windowTitle().toStdString(), "オブジェクトリスト - ADMIN @ ORVTEST");
+  EXPECT_EQ(window->CatalogLevel, 11);
+  SetLogonReceiver(nullptr);
 }
 
 TEST_F(StandinWindowTest, WithoutTheToolsTheDataSourceIsRemote) {
