@@ -164,6 +164,9 @@ TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule
   setupUi();
   setAttribute(Qt::WA_DeleteOnClose);
   TSqlWaitCursor wait;
+  // Until the object count is shown there, the connecting message goes
+  // when construction ends, however it ends.
+  AtExit endMessage([this] { main_->StatusPanel(kStatusPanel)->clear(); });
   DataModule = dataModule_.get();
   TovSQLConnection& connection = DataModule->Connection;
   const std::string user = connection.UserName;
@@ -202,6 +205,10 @@ TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule
     CreateTaskButton();
   } catch (...) {
     FormClose();
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+      setParent(nullptr);
+      frame->deleteLater();
+    }
     throw;
   }
 }
@@ -300,7 +307,12 @@ std::unique_ptr<TdmSymfoware> TfrmObject::Connect(TfrmMain* owner, const std::st
   connection.UserName = user;
   connection.Password = password;
   connection.DataSource = UpperCase(dataSource);
-  connection.Connect();
+  try {
+    connection.Connect();
+  } catch (...) {
+    owner->StatusPanel(kStatusPanel)->clear();
+    throw;
+  }
   connection.DefaultDatabase = UpperCase(connection.DataSource);
   return dataModule;
 }
