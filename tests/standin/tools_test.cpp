@@ -82,6 +82,23 @@ TEST_F(ToolsTest, TableDefinitionNamesTheBaseDsoAndTheDsiListInItsFixedPlaces) {
   EXPECT_EQ(lines.back(), "rdbprtが正常終了しました 復帰コード 00");
 }
 
+TEST_F(ToolsTest, ControlFilesInCp932AndWithLfAreRead) {
+  const std::string path = sample.Path("cp932.rdbprt");
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  // A line ending in LF alone; then a table name "表" in CP932.
+  file.write("TABLE (SALES.ORDERS)\n");
+  file.close();
+  Lines lines = LinesOf(RunTool("rdbprt", {"-d", "ORVSAMPLE", "-m", "DEF", "-f", QString::fromStdString(path)}).out);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Base DSO name ...... ORDERS_DSO"), lines.end());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write("TABLE (SALES.\x95\x5c)\r\n");
+  file.close();
+  lines = LinesOf(RunTool("rdbprt", {"-d", "ORVSAMPLE", "-m", "DEF", "-f", QString::fromStdString(path)}).out);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "rdbprt: 表が見つかりません: SALES.表");
+}
+
 TEST_F(ToolsTest, UnknownTablesControlTextsAndDatabasesFailWithACode) {
   for (const std::string& control : {std::string("TABLE (SALES.NOSUCH)"), std::string("ROLE(R1)")}) {
     const Lines lines = LinesOf(RunTool("rdbprt", {"-d", "ORVSAMPLE", "-m", "DEF", "-f", QString::fromStdString(Control(control))}).out);

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <cstdio>
@@ -43,6 +44,7 @@ constexpr char kFailEnvironment[] = "SYMFOWARE_TOOL_FAIL";
 constexpr char kDriverAttribute[] = "Driver";
 constexpr char kDatabaseAttribute[] = "Database";
 constexpr char kLineBreak[] = "\r\n";
+constexpr char kControlFallbackEncoding[] = "CP932";
 constexpr int kFailureCode = 8;
 constexpr int kRequestedFailureCode = 12;
 constexpr int kRequestedExitStatus = 1;
@@ -113,8 +115,12 @@ std::string ReadControlText(const std::string& path) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) return {};
   QByteArray bytes = file.readAll();
-  QString text = QString::fromUtf8(bytes);
-  if (text.toUtf8() != bytes) text = QString::fromLocal8Bit(bytes);
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString text = utf8.decode(bytes);
+  if (utf8.hasError()) {
+    QStringDecoder cp932(kControlFallbackEncoding);
+    text = cp932.decode(bytes);
+  }
   return text.trimmed().toStdString();
 }
 
