@@ -3,7 +3,6 @@
 // there too), with ODBCSYSINI and ODBCINI pointing at it.
 #pragma once
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,18 +11,9 @@
 #include <string>
 
 #include "standin/symfoware/catalogue.h"
+#include "tests/platform/testapp.h"
 
 namespace testing_odbc {
-
-// Qt SQL and widgets want an application object; another test file of
-// the same binary may have made one already.
-inline void EnsureQtApp() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 // Data sources: LITE (SQLite through unixODBC), ORVTEST (the stand-in, a
 // folder made by CreateStandin), SYMREAL (a Symfoware driver that is not
@@ -31,7 +21,7 @@ inline void EnsureQtApp() {
 class OdbcFixture {
  public:
   OdbcFixture() {
-    EnsureQtApp();
+    TestApp();  // Qt SQL wants an application object
     QString fixtures = QStringLiteral(TEST_FIXTURE_DIR "/odbc/");
     QFile::copy(fixtures + "odbcinst.ini", dir_.filePath("odbcinst.ini"));
     QFile in(fixtures + "odbc.ini.in");
