@@ -45,8 +45,7 @@ bool CollectOutput(const std::string& commandLine, std::vector<std::string>& lin
   const platform::ProcessRun run =
       platform::RunProcess(commandLine, pause ? std::function<void()>(PauseWhileDbSpaceCreated) : nullptr);
   if (!run.started) return false;
-  for (std::string& line : platform::SplitOutputLines(platform::DecodeToolOutput(run.output)))
-    lines.push_back(std::move(line));
+  for (const std::string& line : run.lines) lines.push_back(platform::DecodeToolOutput(line));
   return true;
 }
 

@@ -50,12 +50,12 @@ class Pipe {
 };
 
 // Reads one chunk into `output`; false at the end of the pipe.
-bool ReadChunk(int fd, std::string& output) {
+bool ReadChunk(int fd, size_t stream, OutputLines& output) {
   std::array<char, kPipeReadChunk> buffer{};
   for (;;) {
     const ssize_t n = read(fd, buffer.data(), buffer.size());
     if (n > 0) {
-      output.append(buffer.data(), static_cast<size_t>(n));
+      output.Add(stream, std::string(buffer.data(), static_cast<size_t>(n)));
       return true;
     }
     if (n < 0 && errno == EINTR) continue;
@@ -149,20 +149,23 @@ ProcessRun RunProcess(const std::string& commandLine, const std::function<void()
   // Both pipes are read to their end, so nothing printed is lost whatever
   // the order in which the process ends and its pipes drain.
   std::array<pollfd, 2> fds{pollfd{out.Read(), POLLIN, 0}, pollfd{err.Read(), POLLIN, 0}};
-  int open = 2;
+  OutputLines output(fds.size());
+  size_t open = fds.size();
   while (open > 0) {
     if (eachPass) eachPass();
     for (pollfd& p : fds) p.revents = 0;
     const int ready = poll(fds.data(), fds.size(), kPollMillis);
     if (ready < 0 && errno != EINTR) break;
-    for (pollfd& p : fds) {
+    for (size_t stream = 0; stream < fds.size(); ++stream) {
+      pollfd& p = fds[stream];
       if (p.fd < 0 || p.revents == 0) continue;
-      if (!ReadChunk(p.fd, run.output)) {
+      if (!ReadChunk(p.fd, stream, output)) {
         p.fd = -1;
         --open;
       }
     }
   }
+  run.lines = output.Finish();
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
@@ -178,19 +181,24 @@ std::string DecodeToolOutput(const std::string& bytes) {
   return text.toStdString();
 }
 
-std::vector<std::string> SplitOutputLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (char c : text) {
+void OutputLines::Add(size_t stream, const std::string& bytes) {
+  std::string& line = pending_.at(stream);
+  for (char c : bytes) {
     if (c == '\n') {
-      lines.push_back(line);
+      lines_.push_back(line);
       line.clear();
     } else if (c != '\r') {
       line += c;
     }
   }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
+}
+
+std::vector<std::string> OutputLines::Finish() {
+  for (std::string& line : pending_) {
+    if (!line.empty()) lines_.push_back(line);
+    line.clear();
+  }
+  return std::move(lines_);
 }
 
 }  // namespace platform

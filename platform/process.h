@@ -1,6 +1,6 @@
 // Child processes for the command-line tools: a command line split by the
 // Windows quoting rules, started without a shell, with standard output and
-// standard error read through pipes into one stream.
+// standard error read through pipes into one list of lines.
 #pragma once
 
 #include <functional>
@@ -16,27 +16,40 @@ namespace platform {
 // literal quote, and "" inside quotes a literal quote.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// Lines of a process's output streams: each stream is split at LF with CR
+// removed, so a line unfinished on one stream never takes in text of the
+// other; lines are listed as they are completed, and the unterminated last
+// line of each stream is kept at the end.
+class OutputLines {
+ public:
+  explicit OutputLines(size_t streams) : pending_(streams) {}
+  void Add(size_t stream, const std::string& bytes);
+  // Ends every stream; returns the lines.
+  std::vector<std::string> Finish();
+
+ private:
+  std::vector<std::string> pending_;
+  std::vector<std::string> lines_;
+};
+
 // What a run left behind.
 struct ProcessRun {
   bool started = false;  // false: the program could not be started
   int exitStatus = -1;
-  std::string output;  // standard output and error bytes, in the order read
+  std::vector<std::string> lines;  // standard output and error, as bytes
 };
 
 // Bytes taken from one pipe per polling pass.
 inline constexpr size_t kPipeReadChunk = 8191;
 
 // Runs the command line with standard input on the null device and reads
-// both pipes to their end, calling `eachPass` before every polling pass;
-// then waits for the process. Blocks the calling thread.
+// both pipes to their end, at most kPipeReadChunk bytes from each per
+// polling pass, calling `eachPass` before every pass; then waits for the
+// process. Blocks the calling thread.
 ProcessRun RunProcess(const std::string& commandLine, const std::function<void()>& eachPass);
 
 // Tool output as text: taken as UTF-8 when it is valid UTF-8, else
 // converted from CP932.
 std::string DecodeToolOutput(const std::string& bytes);
-
-// The lines of a text split at LF with CR removed; an unterminated last
-// line is kept.
-std::vector<std::string> SplitOutputLines(const std::string& text);
 
 }  // namespace platform

@@ -86,7 +86,7 @@ class Stubborn : public QWidget {
 class ConnectionWindowTest : public ::testing::Test {
  protected:
   ConnectionWindowTest() {
-    testing_odbc::EnsureQtApp();
+    TestApp();
     InitFolders();
     testing_tools::UseStandinTools();
     unsetenv("SYMFOWARE_TOOL_FAIL");

@@ -44,9 +44,22 @@ TEST(CommandLineSplit, FollowsTheWindowsQuotingRules) {
 }
 
 TEST(OutputLines, SplitAtLineFeedWithCarriageReturnsRemovedAndTheLastLineKept) {
-  EXPECT_EQ(platform::SplitOutputLines("a\r\nb\nc"), (Lines{"a", "b", "c"}));
-  EXPECT_EQ(platform::SplitOutputLines("a\r\n\r\nb\r\n"), (Lines{"a", "", "b"}));
-  EXPECT_EQ(platform::SplitOutputLines(""), Lines{});
+  platform::OutputLines one(1);
+  one.Add(0, "a\r\nb\nc");
+  EXPECT_EQ(one.Finish(), (Lines{"a", "b", "c"}));
+  platform::OutputLines blank(1);
+  blank.Add(0, "a\r\n\r\nb\r\n");
+  EXPECT_EQ(blank.Finish(), (Lines{"a", "", "b"}));
+  EXPECT_EQ(platform::OutputLines(1).Finish(), Lines{});
+}
+
+TEST(OutputLines, ALineUnfinishedOnOneStreamTakesNothingOfTheOther) {
+  platform::OutputLines lines(2);
+  lines.Add(0, "rdbprt: 復帰");
+  lines.Add(1, "warning\r\n");
+  lines.Add(0, "コード 12\r\nlast");
+  lines.Add(1, "err tail");
+  EXPECT_EQ(lines.Finish(), (Lines{"warning", "rdbprt: 復帰コード 12", "last", "err tail"}));
 }
 
 TEST(OutputLines, Cp932OutputIsConverted) {

@@ -42,7 +42,7 @@ Lines LinesOf(const std::string& text) {
 class ToolsTest : public ::testing::Test {
  protected:
   ToolsTest() {
-    testing_odbc::EnsureQtApp();
+    TestApp();
     unsetenv("SYMFOWARE_TOOL_FAIL");
   }
   std::string Control(const std::string& text) {
