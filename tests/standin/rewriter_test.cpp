@@ -28,6 +28,10 @@ TEST(RewriteStatement, TurnsSymfowareSqlIntoSqlite) {
       {"SELECT N'漢字', DATE'2026-01-02', TIME '10:00:00', TIMESTAMP'2026-01-02 10:00:00'",
        "SELECT '漢字', '2026-01-02', '10:00:00', '2026-01-02 10:00:00'"},
       {"SELECT COLUMN_N'x'", "SELECT COLUMN_N'x'"},
+      // sequence values
+      {"SELECT Sales.ORDER_SEQ.NEXTVAL FROM RDBII_SYSTEM.RDBII_ASSISTTABLE",
+       "SELECT NEXTVAL('SALES', 'ORDER_SEQ') FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"},
+      {"SELECT \"s1\".\"Se\"\"q\".nextval, 'A.B.NEXTVAL' -- C.D.NEXTVAL", "SELECT NEXTVAL('s1', 'Se\"q'), 'A.B.NEXTVAL' -- C.D.NEXTVAL"},
   };
   for (const RewriteCase& c : cases) EXPECT_EQ(symfoware::RewriteStatement(c.sql), c.expected) << c.sql;
 }

@@ -172,6 +172,27 @@ TEST_F(StandinTest, RunsSymfowareFunctionsAndCaseSensitiveLike) {
   EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM ALL_TABLES WHERE OWNER = 'RDBII_SYSTEM'").size(), 1u);
 }
 
+TEST_F(StandinTest, AdvancesSequencesWithNextval) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  Exec(*session, "CREATE SCHEMA S1");
+  for (auto [name, cycle] : {std::pair{"UP", "N"}, std::pair{"ROUND", "Y"}})
+    Query(*session,
+          "INSERT INTO RDBII_SYSTEM.RDBII_SEQUENCE (DB_CODE, DB_NAME, SCHEMA_CODE, SCHEMA_NAME, SEQUENCE_CODE, "
+          "SEQUENCE_NAME, START_WITH_VAL, MIN_VAL, MAX_VAL, INCREMENT_VAL, CYCLE_SPEC) "
+          "SELECT DB_CODE, DB_NAME, SCHEMA_CODE, SCHEMA_NAME, ?, ?, 5, 1, 15, 5, ? FROM RDBII_SYSTEM.RDBII_SCHEMA",
+          {name[0] == 'U' ? 9001 : 9002, name, cycle});
+  auto next = [&](const std::string& seq) {
+    return Query(*session, "SELECT S1." + seq + ".NEXTVAL FROM RDBII_SYSTEM.RDBII_ASSISTTABLE")[0][0];
+  };
+  EXPECT_EQ(next("UP"), "5");
+  EXPECT_EQ(next("UP"), "10");
+  EXPECT_EQ(next("UP"), "15");
+  EXPECT_NE(ErrorOf([&] { next("UP"); }).find("上限"), std::string::npos);
+  EXPECT_EQ(Query(*session, "SELECT SEQ_NUM FROM RDBII_SYSTEM.RDBII_OBJECT_SEQ WHERE SEQ_CODE = 9001"), (Rows{{"15"}}));
+  for (const char* expected : {"5", "10", "15", "1", "6"}) EXPECT_EQ(next("ROUND"), expected);
+  EXPECT_NE(ErrorOf([&] { next("NONE"); }).find("順序が存在しません"), std::string::npos);
+}
+
 TEST_F(StandinTest, RefusesToOverwriteAnExistingDataSource) {
   EXPECT_NE(ErrorOf([&] { odbc_.CreateStandin("OTHER", "x"); }).find("既に作成"), std::string::npos);
 }
