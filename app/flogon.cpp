@@ -22,6 +22,7 @@
 
 #include "app/dsymfoware.h"
 #include "app/fconnection.h"
+#include "app/ovhhelp.h"
 #include "app/zarur.h"
 #include "platform/odbcenv.h"
 
@@ -30,6 +31,7 @@ namespace {
 const char kWindowKey[] = "\\Software\\Tessavar\\ORV\\GUI\\LOGON";
 const char kLogonKeyFormat[] = "DB%.3d";
 const char kSymfowareDriver[] = "Symfoware";
+constexpr int kHelpContext = 200;
 constexpr int kDefaultWidth = 344;
 constexpr int kDefaultHeight = 327;
 constexpr int kMaxFieldLength = 255;
@@ -130,6 +132,7 @@ TfrmLogon::TfrmLogon(QWidget* owner) : QDialog(owner) { setupUi(); }
 void TfrmLogon::setupUi() {
   setObjectName(QStringLiteral("frmLogon"));
   setWindowTitle(QStringLiteral("ログオン"));
+  setProperty(kHelpContextProperty, kHelpContext);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   resize(kDefaultWidth, kDefaultHeight);
   QFont fieldFont(QString::fromUtf8(kFieldFont));
