@@ -17,6 +17,8 @@ namespace {
 const QString kOdbcDriver = QStringLiteral("QODBC");
 const char kForbiddenInDsn[] = "[]{}(),;?*=!@\\";
 const char kBadDataSourceName[] = "データソース名が正しくありません: ";
+const char* const kQtConnectionWords[] = {".DSN", "DRIVER=", "SERVER="};
+const char kUnusableConnectionText[] = "接続情報に使用できない文字列が含まれています: ";
 
 TFieldType TypeFromMeta(const QMetaType& type) {
   switch (type.id()) {
@@ -171,7 +173,13 @@ std::string OdbcConnectionString(const std::string& dataSource, const std::strin
   // ODBC forbids in data source names cannot break the string.
   if (dataSource.empty() || dataSource.find_first_of(kForbiddenInDsn) != std::string::npos)
     throw SqlError(kBadDataSourceName + dataSource);
-  return dataSource + ";UID=" + BraceQuoted(user) + ";PWD=" + BraceQuoted(password);
+  std::string text = dataSource + ";UID=" + BraceQuoted(user) + ";PWD=" + BraceQuoted(password);
+  // Qt's ODBC driver reads these words anywhere in the text as a file DSN
+  // or a complete connection string and would connect elsewhere.
+  QString upper = QString::fromStdString(text).toUpper();
+  for (const char* word : kQtConnectionWords)
+    if (upper.contains(QLatin1String(word))) throw SqlError(kUnusableConnectionText + std::string(word));
+  return text;
 }
 
 std::unique_ptr<SqlSession> OpenOdbcSession(const std::string& dataSource, const std::string& user,

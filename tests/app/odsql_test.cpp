@@ -180,6 +180,9 @@ TEST(OdbcConnectionString, BraceQuotesEveryValue) {
   for (const char* bad : {"", "DS;UID=x", "{DS}", "D=S"})
     EXPECT_NE(ErrorOf([&] { platform::OdbcConnectionString(bad, "u", "p"); }).find("データソース名"), std::string::npos)
         << bad;
+  for (const char* bad : {"x.dsn", "a;Driver=b", "server=c"})
+    EXPECT_NE(ErrorOf([&] { platform::OdbcConnectionString("DS", "u", bad); }).find("使用できない"), std::string::npos)
+        << bad;
 }
 
 TEST_F(OdbcQueryTest, PasswordCharactersCannotBreakTheConnectionString) {
