@@ -197,16 +197,21 @@ TEST_F(StandinTest, RefusesToOverwriteAnExistingDataSource) {
   EXPECT_NE(ErrorOf([&] { odbc_.CreateStandin("OTHER", "x"); }).find("既に作成"), std::string::npos);
 }
 
-TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
-  testing_odbc::OdbcFixture odbc;
-  // The set-up writes the ini files of the test's own ODBC folder anew.
-  QString odbcDir = QString::fromStdString(odbc.Dir());
+// Builds the sample data source with the set-up program into the test's
+// ODBC folder, whose ini files it writes anew.
+void BuildSample(const testing_odbc::OdbcFixture& odbc) {
   QProcess setup;
   setup.start(QStringLiteral(TEST_BINARY_DIR "/standin/symfoware/symfoware-setup"),
-              {odbcDir, "ORVSAMPLE", QString::fromStdString(odbc.Path("ORVSAMPLE")),
+              {QString::fromStdString(odbc.Dir()), "ORVSAMPLE", QString::fromStdString(odbc.Path("ORVSAMPLE")),
                QStringLiteral(TEST_SOURCE_DIR "/../../standin/symfoware/sample.sql"), "ORVUSER/orvuser", "GUEST/guest"});
   ASSERT_TRUE(setup.waitForFinished(60000));
   ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
+}
+
+TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
+  testing_odbc::OdbcFixture odbc;
+  BuildSample(odbc);
+  if (HasFatalFailure()) return;
 
   // The set-up registered the data source with the stand-in driver.
   auto sources = platform::ListOdbcDataSources();
@@ -226,6 +231,80 @@ TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
   EXPECT_EQ(Query(*session, "SELECT TRIM(CUST_NAME) FROM SALES.CUSTOMER WHERE CUST_ID = :ID", {1}),
             (Rows{{"青葉商事"}}));
   EXPECT_NO_THROW(symfoware::OpenStandinSession("ORVSAMPLE", "GUEST", "guest"));
+}
+
+// The object-list reads of the connection window, as it builds them for
+// the schema SALES, run on the sample.
+TEST(SampleDataSource, AnswersTheObjectListQueries) {
+  testing_odbc::OdbcFixture odbc;
+  BuildSample(odbc);
+  if (HasFatalFailure()) return;
+  auto session = symfoware::OpenStandinSession("ORVSAMPLE", "ORVUSER", "orvuser");
+  std::string dbCode = Query(*session, "SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE TRIM(DB_NAME) = 'ORVSAMPLE'")[0][0];
+  const std::string comment =
+      " LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT C ON C.DB_CODE = A.DB_CODE AND C.SCHEMA_CODE = A.SCHEMA_CODE "
+      "AND C.TABLE_CODE = A.TABLE_CODE AND C.COMMENT_TYPE = 'TV'  WHERE TRIM(A.DB_NAME) = 'ORVSAMPLE' AND "
+      "TRIM(A.SCHEMA_NAME) = 'SALES' AND TRIM(A.TABLE_NAME) LIKE'%'";
+  EXPECT_EQ(Query(*session,
+                  "SELECT 'TABLE', TRIM(A.TABLE_NAME), TRIM(A.SCHEMA_NAME), 'TABLE', TRIM(A.DBSPACE_NAME),  "
+                  "A.CREATE_TIME, C.COMMENT_VALUE FROM RDBII_SYSTEM.RDBII_TABLE_EX A" + comment +
+                      " AND (A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP') ORDER BY 2 "
+                      "WITH OPTION LOCK_MODE(NO LOCK)")
+                .size(),
+            2u);
+  EXPECT_EQ(Query(*session,
+                  "SELECT 'VIEW', TRIM(A.TABLE_NAME), TRIM(A.SCHEMA_NAME), 'VIEW', A.UPDATABLE, A.CREATE_TIME, "
+                  "C.COMMENT_VALUE FROM RDBII_SYSTEM.RDBII_TABLE A" + comment + " AND A.TABLE_TYPE = 'VW' ")[0][1],
+            "CUSTOMER_ORDERS");
+  EXPECT_EQ(Query(*session,
+                  "SELECT 'INDEX', TRIM(A.INDEX_DSO_NAME), TRIM(B.SCHEMA_NAME), 'INDEX', TRIM(B.TABLE_NAME), "
+                  "TRIM(B.SCHEMA_NAME), ' ', A.CREATE_TIME FROM RDBII_SYSTEM.RDBII_INDEX A  LEFT OUTER JOIN "
+                  "RDBII_SYSTEM.RDBII_TABLE B ON B.DB_CODE = A.DB_CODE AND B.SCHEMA_CODE = A.SCHEMA_CODE AND "
+                  "B.TABLE_CODE = A.TABLE_CODE WHERE B.DB_CODE = " + dbCode +
+                      " AND TRIM(B.SCHEMA_NAME) = 'SALES' AND TRIM(A.INDEX_DSO_NAME) LIKE'%'")[0][4],
+            "ORDERS");
+  EXPECT_EQ(Query(*session,
+                  "SELECT 'SEQUENCE', TRIM(A.SEQUENCE_NAME), TRIM(A.SCHEMA_NAME), 'SEQUENCE',  CAST(A.START_WITH_VAL "
+                  "AS VARCHAR(19)), CAST(A.MIN_VAL AS VARCHAR(19)), CAST(A.MAX_VAL AS VARCHAR(18)), "
+                  "CAST(A.INCREMENT_VAL AS VARCHAR(18)), A.CYCLE_SPEC, A.ORDER_SPEC, A.CACHE_VAL, A.CREATE_TIME FROM "
+                  "RDBII_SYSTEM.RDBII_SEQUENCE A  WHERE TRIM(A.DB_NAME) = 'ORVSAMPLE' AND TRIM(A.SCHEMA_NAME) = "
+                  "'SALES' AND TRIM(A.SEQUENCE_NAME) LIKE '%'")[0][4],
+            "1000");
+  std::string all =
+      "SELECT TRIM(OBJECT_TYPE), TRIM(OBJECT_NAME), TRIM(SCHEMA_NAME), TRIM(OBJECT_TYPE) OBJECT_TYPE, "
+      "TRIM(CREATE_TIME), COMMENT_VALUE FROM (SELECT 'TABLE' OBJECT_TYPE, TRIM(A.TABLE_NAME) OBJECT_NAME, "
+      "TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME, B.COMMENT_VALUE COMMENT_VALUE , A.DB_CODE DB_CODE FROM "
+      "RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON A.TABLE_CODE = B.TABLE_CODE AND "
+      "B.COMMENT_TYPE = 'TV' WHERE (A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP') UNION "
+      "SELECT 'INDEX' OBJECT_TYPE, TRIM(A.INDEX_DSO_NAME) OBJECT_NAME, TRIM(B.SCHEMA_NAME) SCHEMA_NAME, "
+      "A.CREATE_TIME, C.COMMENT_VALUE COMMENT_VALUE, A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_INDEX A LEFT OUTER "
+      "JOIN RDBII_SYSTEM.RDBII_TABLE B ON A.TABLE_CODE = B.TABLE_CODE AND A.DB_CODE = B.DB_CODE AND "
+      "A.SCHEMA_CODE = B.SCHEMA_CODE LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT C ON A.DB_CODE = C.DB_CODE AND "
+      "A.SCHEMA_CODE = C.SCHEMA_CODE AND A.INDEX_DSO_CODE = C.INDEX_DSO_CODE UNION SELECT 'VIEW' OBJECT_TYPE, "
+      "TRIM(A.TABLE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME, B.COMMENT_VALUE , "
+      "A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON "
+      "A.TABLE_CODE = B.TABLE_CODE AND B.COMMENT_TYPE = 'TV' WHERE (A.TABLE_TYPE = 'VW') UNION SELECT "
+      "'PROCEDURE' OBJECT_TYPE, TRIM(A.PROCEDURE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, "
+      "A.CREATE_TIME, B.COMMENT_VALUE COMMENT_VALUE , A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_PROC A LEFT "
+      "OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON A.DB_CODE = B.DB_CODE AND A.SCHEMA_CODE = B.SCHEMA_CODE AND "
+      "A.PROCEDURE_CODE = B.TABLE_CODE WHERE A.PROCEDURE_TYPE = 1 AND ROUTINE_TYPE = 0  UNION SELECT 'FUNCTION' "
+      "OBJECT_TYPE, TRIM(A.PROCEDURE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME, "
+      "B.COMMENT_VALUE COMMENT_VALUE , A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_PROC A LEFT OUTER JOIN "
+      "RDBII_SYSTEM.RDBII_COMMENT B ON A.DB_CODE = B.DB_CODE AND A.SCHEMA_CODE = B.SCHEMA_CODE AND "
+      "A.PROCEDURE_CODE = B.TABLE_CODE WHERE A.PROCEDURE_TYPE = 2  UNION SELECT 'TRIGGER' OBJECT_TYPE, "
+      "TRIM(A.TRIG_NAME) OBJECT_NAME, TRIM(A.TRIG_SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME, B.COMMENT_VALUE , "
+      "A.TRIG_DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_TRIGGER A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON "
+      "A.TRIG_DB_CODE = B.DB_CODE AND A.TRIG_SCHEMA_CODE = B.SCHEMA_CODE AND A.TRIG_CODE = B.TABLE_CODE  UNION "
+      "SELECT 'SEQUENCE' OBJECT_TYPE, TRIM(A.SEQUENCE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, "
+      "A.CREATE_TIME, '' COMMENT_VALUE , A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_SEQUENCE A) ALL_OBJECT  WHERE "
+      "DB_CODE = " + dbCode + " AND TRIM(SCHEMA_NAME) = 'SALES' AND UPPER(TRIM(SCHEMA_NAME)) = 'SALES' AND "
+      "TRIM(OBJECT_TYPE) LIKE '%' AND TRIM(OBJECT_NAME) LIKE'%' ORDER BY 1, 2";
+  Rows objects = Query(*session, all);
+  std::vector<std::string> kinds;
+  for (const auto& row : objects) kinds.push_back(row[0] + " " + row[1]);
+  EXPECT_EQ(kinds, (std::vector<std::string>{"FUNCTION TAX_RATE", "INDEX ORDERS_CUST", "PROCEDURE ADD_ORDER",
+                                             "SEQUENCE ORDER_SEQ", "TABLE CUSTOMER", "TABLE ORDERS",
+                                             "TRIGGER ORDERS_CHECK", "VIEW CUSTOMER_ORDERS"}));
 }
 
 }  // namespace
