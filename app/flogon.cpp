@@ -64,7 +64,8 @@ void ShowException(const std::exception& e) { MsgBox(e.what(), MB_OK | MB_ICONER
 
 std::vector<std::string> SavedLogonOrder(std::vector<std::string> sort, std::vector<std::string> keys) {
   for (size_t i = sort.size(); i-- > 0;) {
-    auto found = std::find_if(keys.begin(), keys.end(), [&](const std::string& k) { return SameName(k, sort[i]); });
+    auto found =
+        std::find_if(keys.begin(), keys.end(), [&](const std::string& k) { return SameName(k, sort[i]); });
     if (found == keys.end())
       sort.erase(sort.begin() + static_cast<std::ptrdiff_t>(i));
     else
@@ -77,7 +78,8 @@ std::vector<std::string> SavedLogonOrder(std::vector<std::string> sort, std::vec
 std::string FreeLogonKey(const std::vector<std::string>& names) {
   for (int n = 0;; ++n) {
     std::string candidate = Format(kLogonKeyFormat, {n});
-    if (std::none_of(names.begin(), names.end(), [&](const std::string& s) { return SameName(s, candidate); }))
+    if (std::none_of(names.begin(), names.end(),
+                     [&](const std::string& s) { return SameName(s, candidate); }))
       return candidate;
   }
 }
@@ -257,8 +259,8 @@ void TfrmLogon::UpdateActions() {
   actImport->setEnabled(true);
 }
 
-bool TfrmLogon::LogonDatabase(const std::string& DataSource, const std::string& User, const std::string& Password,
-                              bool Auto, QWidget* owner) {
+bool TfrmLogon::LogonDatabase(const std::string& DataSource, const std::string& User,
+                              const std::string& Password, bool Auto, QWidget* owner) {
   std::string dataSource = DataSource, user = User, password = Password;
   bool automatic = Auto;
   for (;;) {
@@ -322,7 +324,8 @@ void TfrmLogon::LoadLogonList() {
   std::vector<std::string> order;
   if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
     std::vector<std::string> keys = AppRegistry.GetKeyNames();
-    std::vector<std::string> sort = AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadString("Sort")) : keys;
+    std::vector<std::string> sort =
+        AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadString("Sort")) : keys;
     AppRegistry.CloseKey();
     order = SavedLogonOrder(sort, keys);
   }
@@ -335,14 +338,16 @@ void TfrmLogon::LoadLogonList() {
     std::string password = UnscramblePassword(AppRegistry.ReadString("Password"));
     AppRegistry.CloseKey();
     AddLogonItem(lstUserID, user, database, password, name);
-    if (SameName(user, Text(txtUserID)) && SameName(database, Text(cmbDatabase))) txtPassword->setText(Q(password));
+    if (SameName(user, Text(txtUserID)) && SameName(database, Text(cmbDatabase)))
+      txtPassword->setText(Q(password));
   }
   UpdateActions();
 }
 
 void TfrmLogon::SaveLogonList(bool WriteLast) {
   std::vector<std::string> keys;
-  for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) keys.push_back(ItemData(lstUserID->topLevelItem(i), kRoleKey));
+  for (int i = 0; i < lstUserID->topLevelItemCount(); ++i)
+    keys.push_back(ItemData(lstUserID->topLevelItem(i), kRoleKey));
   AppRegistry.OpenKey(kDatabaseKey, true);
   if (WriteLast) {
     AppRegistry.WriteString("UserID", Text(txtUserID));
@@ -355,7 +360,8 @@ void TfrmLogon::SaveLogonList(bool WriteLast) {
 
   for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) {
     QTreeWidgetItem* item = lstUserID->topLevelItem(i);
-    if (ItemText(item, kColUser) == Text(txtUserID) && SameName(ItemText(item, kColDatabase), Text(cmbDatabase))) {
+    if (ItemText(item, kColUser) == Text(txtUserID) &&
+        SameName(ItemText(item, kColDatabase), Text(cmbDatabase))) {
       AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + ItemData(item, kRoleKey), true);
       AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
       AppRegistry.CloseKey();

@@ -23,19 +23,29 @@ const char kUnusableConnectionText[] = "接続情報に使用できない文字�
 TFieldType TypeFromMeta(const QMetaType& type) {
   switch (type.id()) {
     case QMetaType::Short:
-    case QMetaType::UShort: return TFieldType::ftSmallint;
+    case QMetaType::UShort:
+      return TFieldType::ftSmallint;
     case QMetaType::Int:
-    case QMetaType::UInt: return TFieldType::ftInteger;
+    case QMetaType::UInt:
+      return TFieldType::ftInteger;
     case QMetaType::LongLong:
-    case QMetaType::ULongLong: return TFieldType::ftLargeint;
+    case QMetaType::ULongLong:
+      return TFieldType::ftLargeint;
     case QMetaType::Double:
-    case QMetaType::Float: return TFieldType::ftFloat;
-    case QMetaType::QDate: return TFieldType::ftDate;
-    case QMetaType::QTime: return TFieldType::ftTime;
-    case QMetaType::QDateTime: return TFieldType::ftDateTime;
-    case QMetaType::QByteArray: return TFieldType::ftBlob;
-    case QMetaType::QString: return TFieldType::ftString;
-    default: return TFieldType::ftUnknown;
+    case QMetaType::Float:
+      return TFieldType::ftFloat;
+    case QMetaType::QDate:
+      return TFieldType::ftDate;
+    case QMetaType::QTime:
+      return TFieldType::ftTime;
+    case QMetaType::QDateTime:
+      return TFieldType::ftDateTime;
+    case QMetaType::QByteArray:
+      return TFieldType::ftBlob;
+    case QMetaType::QString:
+      return TFieldType::ftString;
+    default:
+      return TFieldType::ftUnknown;
   }
 }
 
@@ -44,27 +54,43 @@ TFieldType TypeFromMeta(const QMetaType& type) {
 TFieldType TypeFromOdbc(int sqlType, const QMetaType& fallback) {
   switch (sqlType) {
     case SQL_CHAR:
-    case SQL_VARCHAR: return TFieldType::ftString;
+    case SQL_VARCHAR:
+      return TFieldType::ftString;
     case SQL_WCHAR:
-    case SQL_WVARCHAR: return TFieldType::ftWideString;
-    case SQL_LONGVARCHAR: return TFieldType::ftMemo;
-    case SQL_WLONGVARCHAR: return TFieldType::ftWideMemo;
+    case SQL_WVARCHAR:
+      return TFieldType::ftWideString;
+    case SQL_LONGVARCHAR:
+      return TFieldType::ftMemo;
+    case SQL_WLONGVARCHAR:
+      return TFieldType::ftWideMemo;
     case SQL_SMALLINT:
-    case SQL_TINYINT: return TFieldType::ftSmallint;
-    case SQL_INTEGER: return TFieldType::ftInteger;
-    case SQL_BIGINT: return TFieldType::ftLargeint;
+    case SQL_TINYINT:
+      return TFieldType::ftSmallint;
+    case SQL_INTEGER:
+      return TFieldType::ftInteger;
+    case SQL_BIGINT:
+      return TFieldType::ftLargeint;
     case SQL_DECIMAL:
-    case SQL_NUMERIC: return TFieldType::ftBCD;
+    case SQL_NUMERIC:
+      return TFieldType::ftBCD;
     case SQL_REAL:
     case SQL_FLOAT:
-    case SQL_DOUBLE: return TFieldType::ftFloat;
-    case SQL_TYPE_DATE: return TFieldType::ftDate;
-    case SQL_TYPE_TIME: return TFieldType::ftTime;
-    case SQL_TYPE_TIMESTAMP: return TFieldType::ftDateTime;
-    case SQL_BINARY: return TFieldType::ftBytes;
-    case SQL_VARBINARY: return TFieldType::ftVarBytes;
-    case SQL_LONGVARBINARY: return TFieldType::ftBlob;
-    default: return TypeFromMeta(fallback);
+    case SQL_DOUBLE:
+      return TFieldType::ftFloat;
+    case SQL_TYPE_DATE:
+      return TFieldType::ftDate;
+    case SQL_TYPE_TIME:
+      return TFieldType::ftTime;
+    case SQL_TYPE_TIMESTAMP:
+      return TFieldType::ftDateTime;
+    case SQL_BINARY:
+      return TFieldType::ftBytes;
+    case SQL_VARBINARY:
+      return TFieldType::ftVarBytes;
+    case SQL_LONGVARBINARY:
+      return TFieldType::ftBlob;
+    default:
+      return TypeFromMeta(fallback);
   }
 }
 
@@ -104,8 +130,8 @@ class OdbcSession : public SqlSession {
     SQLCHAR message[SQL_MAX_MESSAGE_LENGTH];
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
-    for (SQLSMALLINT i = 1; SQLGetDiagRec(SQL_HANDLE_DBC, hdbc, i, state, &native, message,
-                                          sizeof message, &length) == SQL_SUCCESS;
+    for (SQLSMALLINT i = 1; SQLGetDiagRec(SQL_HANDLE_DBC, hdbc, i, state, &native, message, sizeof message,
+                                          &length) == SQL_SUCCESS;
          ++i) {
       if (!text.empty()) text += "\n";
       text += reinterpret_cast<const char*>(message);
@@ -185,8 +211,7 @@ std::string OdbcConnectionString(const std::string& dataSource, const std::strin
 std::unique_ptr<SqlSession> OpenOdbcSession(const std::string& dataSource, const std::string& user,
                                             const std::string& password) {
   QString connection = QString::fromStdString(OdbcConnectionString(dataSource, user, password));
-  auto session =
-      std::make_unique<OdbcSession>(QSqlDatabase::addDatabase(kOdbcDriver, NewConnectionName()));
+  auto session = std::make_unique<OdbcSession>(QSqlDatabase::addDatabase(kOdbcDriver, NewConnectionName()));
   session->Database().setDatabaseName(connection);
   if (!session->Database().open()) throw SqlError(SqlErrorText(session->Database().lastError()));
   return session;

@@ -92,12 +92,13 @@ void Fail(sqlite3_context* ctx, const std::string& text) {
 // its current value in RDBII_OBJECT_SEQ.
 void NextValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3* db = sqlite3_context_db_handle(ctx);
-  Statement sequence(db,
-                     "SELECT S.DB_CODE, S.SEQUENCE_CODE, S.START_WITH_VAL, S.MIN_VAL, S.MAX_VAL, S.INCREMENT_VAL, "
-                     "S.CYCLE_SPEC, Q.SEQ_NUM, Q.SEQ_CODE IS NOT NULL FROM RDBII_SYSTEM.RDBII_SEQUENCE S "
-                     "LEFT OUTER JOIN RDBII_SYSTEM.RDBII_OBJECT_SEQ Q "
-                     "ON Q.DB_CODE = S.DB_CODE AND Q.SEQ_CODE = S.SEQUENCE_CODE "
-                     "WHERE S.SCHEMA_NAME = ? AND S.SEQUENCE_NAME = ?");
+  Statement sequence(
+      db,
+      "SELECT S.DB_CODE, S.SEQUENCE_CODE, S.START_WITH_VAL, S.MIN_VAL, S.MAX_VAL, S.INCREMENT_VAL, "
+      "S.CYCLE_SPEC, Q.SEQ_NUM, Q.SEQ_CODE IS NOT NULL FROM RDBII_SYSTEM.RDBII_SEQUENCE S "
+      "LEFT OUTER JOIN RDBII_SYSTEM.RDBII_OBJECT_SEQ Q "
+      "ON Q.DB_CODE = S.DB_CODE AND Q.SEQ_CODE = S.SEQUENCE_CODE "
+      "WHERE S.SCHEMA_NAME = ? AND S.SEQUENCE_NAME = ?");
   if (!sequence.Ok()) return Fail(ctx, sequence.Error());
   sequence.Bind(1, argv[0]);
   sequence.Bind(2, argv[1]);
@@ -112,8 +113,9 @@ void NextValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (!cycle) return Fail(ctx, kSequenceExhausted);
     next = increment > 0 ? min : max;
   }
-  Statement write(db, hasRow ? "UPDATE RDBII_SYSTEM.RDBII_OBJECT_SEQ SET SEQ_NUM = ? WHERE DB_CODE = ? AND SEQ_CODE = ?"
-                             : "INSERT INTO RDBII_SYSTEM.RDBII_OBJECT_SEQ (SEQ_NUM, DB_CODE, SEQ_CODE) VALUES (?, ?, ?)");
+  Statement write(
+      db, hasRow ? "UPDATE RDBII_SYSTEM.RDBII_OBJECT_SEQ SET SEQ_NUM = ? WHERE DB_CODE = ? AND SEQ_CODE = ?"
+                 : "INSERT INTO RDBII_SYSTEM.RDBII_OBJECT_SEQ (SEQ_NUM, DB_CODE, SEQ_CODE) VALUES (?, ?, ?)");
   write.Bind(1, next);
   write.Bind(2, dbCode);
   write.Bind(3, code);
@@ -129,10 +131,10 @@ void RegisterFunctions(sqlite3* db) {
   sqlite3_create_function_v2(db, "NEXTVAL", kNextValueArgs, SQLITE_UTF8, nullptr, NextValue, nullptr, nullptr,
                              nullptr);
   for (int argc = kMinArgs; argc <= kMaxArgs; ++argc) {
-    sqlite3_create_function_v2(db, "RPAD", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                               Pad<false>, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db, "LPAD", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                               Pad<true>, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "RPAD", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, Pad<false>,
+                               nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "LPAD", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, Pad<true>,
+                               nullptr, nullptr, nullptr);
   }
 }
 

@@ -120,7 +120,9 @@ QString CatalogueName(const QString& quoted, const QString& plain) {
   return plain.toUpper();
 }
 
-QString SqlLiteral(const QString& text) { return '\'' + QString(text).replace('\'', QLatin1String("''")) + '\''; }
+QString SqlLiteral(const QString& text) {
+  return '\'' + QString(text).replace('\'', QLatin1String("''")) + '\'';
+}
 
 // "<schema>.<sequence>.NEXTVAL" becomes a call of the stand-in's NEXTVAL
 // function; a reference inside a literal or comment stays.
