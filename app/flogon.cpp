@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -54,6 +55,16 @@ std::string ItemText(const QTreeWidgetItem* item, int column) { return item->tex
 std::string ItemData(const QTreeWidgetItem* item, int role) {
   return item->data(kColUser, role).toString().toStdString();
 }
+
+// Shows a password as "*" characters.
+class PasswordStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return '*';
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
 
 // The application's standard exception box.
 void ShowException(const std::exception& e) { MsgBox(e.what(), MB_OK | MB_ICONERROR); }
@@ -160,6 +171,9 @@ void TfrmLogon::setupUi() {
   txtUserID = field(new QLineEdit(this), "txtUserID");
   txtPassword = field(new QLineEdit(this), "txtPassword");
   txtPassword->setEchoMode(QLineEdit::Password);
+  auto* passwordStyle = new PasswordStyle;
+  passwordStyle->setParent(txtPassword);
+  txtPassword->setStyle(passwordStyle);
   cmbDatabase = new QComboBox(this);
   cmbDatabase->setObjectName(QStringLiteral("cmbDatabase"));
   cmbDatabase->setEditable(true);
