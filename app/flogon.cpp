@@ -1,5 +1,7 @@
 #include "app/flogon.h"
 
+#include "app/fmain.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -133,9 +135,17 @@ std::unique_ptr<TdmSymfoware> ConnectDataModule(const std::string& password, con
   c.Password = password;
   c.DataSource = UpperCase(dataSource);
   c.Connect();
-  c.UserName = UpperCase(c.UserName);
+  // The user name keeps its typed case: the connection window settles it
+  // against the catalogue, so a user known only in lower case keeps it.
   c.DefaultDatabase = UpperCase(c.DataSource);
   return module;
+}
+
+void LogonAtStart(const TLogonRequest& request, QWidget* owner) {
+  if (!request.User.empty())
+    TfrmLogon::LogonDatabase(request.DataSource, request.User, request.Password, true, owner);
+  else
+    TfrmLogon::LogonDatabase("", "", "", false, owner);
 }
 
 // ---- the dialog ----

@@ -57,6 +57,12 @@ void SetLogonReceiver(TLogonReceiver receiver);
 std::unique_ptr<TdmSymfoware> ConnectDataModule(const std::string& password, const std::string& user,
                                                 const std::string& dataSource);
 
+struct TLogonRequest;
+
+// The logon at start: without the dialog when the command line named a
+// user, else the logon dialog (what the logon action does).
+void LogonAtStart(const TLogonRequest& request, QWidget* owner);
+
 // ---- the dialog ----
 
 class TfrmLogon : public QDialog {

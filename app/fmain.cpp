@@ -75,6 +75,15 @@ void ShowException(const std::exception& e) {
 
 }  // namespace
 
+namespace {
+TLogonProcedure& LogonProcedure() {
+  static TLogonProcedure procedure;
+  return procedure;
+}
+}  // namespace
+
+void SetLogonProcedure(TLogonProcedure procedure) { LogonProcedure() = std::move(procedure); }
+
 TLogonRequest ParseLogonSwitches(const std::vector<std::string>& arguments) {
   TLogonRequest logon;
   for (const auto& arg : arguments) {
@@ -477,13 +486,14 @@ void TfrmMain::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { FormPaint(); });
 }
 
-// The logon itself (the command line's or the logon dialog) belongs to the
-// logon dialog; here the request is read.
 void TfrmMain::FormPaint() {
   std::vector<std::string> arguments;
   const QStringList args = QCoreApplication::arguments();
   for (qsizetype i = 1; i < args.size(); ++i) arguments.push_back(args[i].toStdString());
   commandLineLogon_ = ParseLogonSwitches(arguments);
+  if (!LogonProcedure()) return;
+  QCoreApplication::processEvents();
+  LogonProcedure()(*this, commandLineLogon_);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

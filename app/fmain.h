@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,14 @@ struct TLogonRequest {
 // Reads the "/U=user/password@dsn" switches of the arguments (the program
 // name left out); a later switch replaces an earlier one.
 TLogonRequest ParseLogonSwitches(const std::vector<std::string>& arguments);
+
+class TfrmMain;
+
+// What the first paint does with the command line's logon request. The
+// program installs the logon dialog's procedure; without one (as in tests
+// of the window alone) the request is only read.
+using TLogonProcedure = std::function<void(TfrmMain& main, const TLogonRequest& request)>;
+void SetLogonProcedure(TLogonProcedure procedure);
 
 // The status-bar text of a long operation after `done` of `total` items
 // (total 0 or less: not known).

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QFont>
 
+#include "app/flogon.h"
 #include "app/fmain.h"
+#include "app/fobject.h"
 #include "app/zarur.h"
 
 namespace {
@@ -16,6 +18,8 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(kApplicationTitle);
   QFont::insertSubstitutions(kWindowsGothic, kGothicSubstitutes);
   TfrmMain frmMain;
+  InstallConnectionWindows(&frmMain);
+  SetLogonProcedure([](TfrmMain& main, const TLogonRequest& request) { LogonAtStart(request, &main); });
   frmMain.show();
   return QApplication::exec();
 }

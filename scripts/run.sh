@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug
-cmake --build build -j "$(nproc)" --target orv symfoware-setup
+cmake --build build -j "$(nproc)" --target orv symfoware-setup symfoware-tool
 
 # The sample is rebuilt from its script at every start, and registered in
 # an ODBC configuration of its own rather than the machine's.
@@ -15,6 +15,8 @@ rm -rf "$SAMPLE"
 build/standin/symfoware/symfoware-setup "$SAMPLE/odbc" ORVSAMPLE "$SAMPLE/ORVSAMPLE" \
   standin/symfoware/sample.sql ORVUSER/orvuser GUEST/guest
 export ODBCSYSINI="$SAMPLE/odbc"
+# The stand-in command-line tools, so that the sample counts as local.
+export PATH="$PWD/build/standin/symfoware/tools/bin:$PATH"
 export ODBCINI="$SAMPLE/odbc/odbc.ini"
 echo "Sample data source ORVSAMPLE: log on as ORVUSER with the password orvuser."
 exec build/orv/orv "$@"

@@ -218,7 +218,9 @@ TEST_F(LogonTest, AutomaticLogonHandsOverTheConnectedDataModule) {
   EXPECT_TRUE(TfrmLogon::LogonDatabase(" orvtest ", " admin ", "secret", true));
   ASSERT_TRUE(received);
   EXPECT_TRUE(received->Connection.Connected());
-  EXPECT_EQ(received->GetUserName() + " @ " + received->GetDataSourceName(), "ADMIN @ ORVTEST");
+  // The user keeps its typed case here; the connection window settles it
+  // against the catalogue.
+  EXPECT_EQ(received->GetUserName() + " @ " + received->GetDataSourceName(), "admin @ ORVTEST");
   EXPECT_EQ(received->Connection.DefaultDatabase, "ORVTEST");
   EXPECT_EQ(ReadValue(kDatabaseKey, "UserID"), "admin");
   EXPECT_EQ(ReadValue(kDatabaseKey, "Database"), "ORVTEST");
