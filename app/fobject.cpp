@@ -598,30 +598,28 @@ std::vector<std::string> TfrmObject::TableReport(const std::string& schema, cons
 
 void TfrmObject::GetTableDSOList(std::vector<std::string>& strings, const std::string& schema,
                                  const std::string& table) {
-  TSqlWaitCursor wait;
-  strings.clear();
-  if (CatalogLevel >= kLevelWithDsiStatus) {
-    const std::string dbCode = GetDBCode(DataModule->GetDataSourceName());
-    FillList(strings, kTableDsoSql, {dbCode, schema, table}, true);
-    return;
-  }
-  bool ok = false;
-  const std::vector<std::string> lines = TableReport(schema, table, ok);
-  if (!ok) {
-    strings.push_back("");
-    return;
-  }
-  if (std::optional<std::string> dso = BaseDsoName(lines)) strings.push_back(*dso);
-  SortUnique(strings);
+  GetTableStorageList(strings, schema, table, kTableDsoSql, [](const std::vector<std::string>& lines) {
+    std::vector<std::string> names;
+    if (std::optional<std::string> dso = BaseDsoName(lines)) names.push_back(*dso);
+    return names;
+  });
 }
 
 void TfrmObject::GetTableDSIList(std::vector<std::string>& strings, const std::string& schema,
                                  const std::string& table) {
+  GetTableStorageList(strings, schema, table, kTableDsiSql, TableDsiNames);
+}
+
+// From the catalogue where it knows the storage structures, else from the
+// table's definition report; a failing report gives one empty entry.
+void TfrmObject::GetTableStorageList(std::vector<std::string>& strings, const std::string& schema,
+                                     const std::string& table, const char* catalogueSql,
+                                     const TReportReader& fromReport) {
   TSqlWaitCursor wait;
   strings.clear();
   if (CatalogLevel >= kLevelWithDsiStatus) {
     const std::string dbCode = GetDBCode(DataModule->GetDataSourceName());
-    FillList(strings, kTableDsiSql, {dbCode, schema, table}, true);
+    FillList(strings, catalogueSql, {dbCode, schema, table}, true);
     return;
   }
   bool ok = false;
@@ -630,7 +628,7 @@ void TfrmObject::GetTableDSIList(std::vector<std::string>& strings, const std::s
     strings.push_back("");
     return;
   }
-  strings = TableDsiNames(lines);
+  strings = fromReport(lines);
 }
 
 void TfrmObject::GetDSIList(std::vector<std::string>& strings) {

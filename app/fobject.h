@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -146,6 +147,9 @@ class TfrmObject : public QWidget {
   bool RowExists(const std::string& sql, const std::vector<std::string>& values);
   void CommitOpenTransaction();
   std::vector<std::string> TableReport(const std::string& schema, const std::string& table, bool& ok);
+  using TReportReader = std::function<std::vector<std::string>(const std::vector<std::string>&)>;
+  void GetTableStorageList(std::vector<std::string>& strings, const std::string& schema, const std::string& table,
+                           const char* catalogueSql, const TReportReader& fromReport);
   std::string FirstValue(const std::string& sql, const std::vector<std::string>& values);
   void FillList(std::vector<std::string>& strings, const std::string& sql, const std::vector<std::string>& values,
                 bool trimmed);

@@ -365,16 +365,23 @@ int32_t advertised_address(const char* server_host, uint32_t* out) {
   return 0;
 }
 
-int32_t open_connect(const clt_com_ctx& ctx, sockaddr_in* addr) {
-  const clt_env& env = env_of(ctx);
+// A new socket of `type`, or the code of its failure, which is logged.
+int32_t create_socket(int32_t type) {
   int32_t err = 0;
   com_wsa_args a;
-  a.value = SOCK_STREAM;
-  int32_t s = com_wsa_call(COM_WSA_SOCKET, &err, a);
-  if (s < 0) {
-    msg_comm("socket", err);
-    return com_wsa_errmap(COM_WSA_SOCKET, err);
-  }
+  a.value = type;
+  const int32_t s = com_wsa_call(COM_WSA_SOCKET, &err, a);
+  if (s >= 0) return s;
+  msg_comm("socket", err);
+  return com_wsa_errmap(COM_WSA_SOCKET, err);
+}
+
+int32_t open_connect(const clt_com_ctx& ctx, sockaddr_in* addr) {
+  const clt_env& env = env_of(ctx);
+  const int32_t s = create_socket(SOCK_STREAM);
+  if (s < 0) return s;
+  int32_t err = 0;
+  com_wsa_args a;
   if (env.pdnblockwaittime != 0) {
     soc_trace(ctx, CLT_SOC_CONNECT, kPhaseEntry, 0, s, 0, nullptr);
     int32_t rc = sa_set_nonblocking(s, &err);
@@ -472,14 +479,10 @@ int32_t bind_receive_port(const clt_com_ctx& ctx, int32_t s, sockaddr_in* sin) {
 
 int32_t open_receive_port(const clt_com_ctx& ctx, sockaddr_in* addr) {
   const clt_env& env = env_of(ctx);
+  const int32_t s = create_socket(SOCK_STREAM);
+  if (s < 0) return s;
   int32_t err = 0;
   com_wsa_args a;
-  a.value = SOCK_STREAM;
-  int32_t s = com_wsa_call(COM_WSA_SOCKET, &err, a);
-  if (s < 0) {
-    msg_comm("socket", err);
-    return com_wsa_errmap(COM_WSA_SOCKET, err);
-  }
   a.sock = s;
   if (env.exclusive_addr == 1 && com_wsa_call(COM_WSA_EXCLUSIVE, &err, a) < 0) {
     msg_comm("setsockopt(SO_EXCLUSIVEADDRUSE)", err);
@@ -540,14 +543,10 @@ int32_t open_receive_port(const clt_com_ctx& ctx, sockaddr_in* addr) {
 }
 
 int32_t open_bind_only(const clt_com_ctx& ctx, sockaddr_in* addr) {
+  const int32_t s = create_socket(SOCK_DGRAM);
+  if (s < 0) return s;
   int32_t err = 0;
   com_wsa_args a;
-  a.value = SOCK_DGRAM;
-  int32_t s = com_wsa_call(COM_WSA_SOCKET, &err, a);
-  if (s < 0) {
-    msg_comm("socket", err);
-    return com_wsa_errmap(COM_WSA_SOCKET, err);
-  }
   a.sock = s;
   a.addr = addr;
   if (com_wsa_call(COM_WSA_BIND, &err, a) < 0) {
