@@ -37,8 +37,6 @@ constexpr int32_t kFesHostMax = 523;
 constexpr int32_t kServiceGrpMax = 31;
 constexpr int32_t kPortLow = 5001;
 constexpr int32_t kPortHigh = 65535;
-constexpr int32_t kTraceSizeLow = 4096;       // sizes are 0 or 4096 to 2000000000
-constexpr int32_t kTraceSizeHigh = 2000000000;
 constexpr int32_t kSocTraceAll = 1;           // PDTRCSOC 1: largest file, large records
 constexpr int32_t kSocDataAll = 36864;
 constexpr int32_t kSocDataDefault = 256;
@@ -242,21 +240,10 @@ int32_t rd_cwaittime(const clt_env_conn& c, const clt_env_rule& r, const char* m
   return 0;
 }
 
-// A trace size: 0, or 4096 to 2000000000. `given` says whether a value was
-// stored rather than the default.
-int32_t check_trace_size(const clt_env_conn& c, const clt_env_rule& r, const char* module, int32_t* v, bool* given) {
-  clt_env_rule sized = r;
-  sized.low = 0;
-  sized.high = kTraceSizeHigh;
-  if (clt_env_check_num(c, sized, module, v, given) != 0) return -1;
-  if (*given && *v > 0 && *v < kTraceSizeLow) return fail(c, __LINE__, r.name, CLT_REASON_RANGE);
-  return 0;
-}
-
 int32_t rd_sqltrace(const clt_env_conn& c, const clt_env_rule& r, const char* module) {
   int32_t v = 0;
   bool given = false;
-  if (check_trace_size(c, r, module, &v, &given) != 0) return -1;
+  if (clt_env_check_trace_size(c, r, module, &v, &given) != 0) return -1;
   c.env->pdsqltrace = v;
   c.env->sqltrace_flag = given ? 'Y' : 'N';
   return 0;
@@ -265,7 +252,7 @@ int32_t rd_sqltrace(const clt_env_conn& c, const clt_env_rule& r, const char* mo
 int32_t rd_uaperlog(const clt_env_conn& c, const clt_env_rule& r, const char* module) {
   int32_t v = 0;
   bool given = false;
-  if (check_trace_size(c, r, module, &v, &given) != 0) return -1;
+  if (clt_env_check_trace_size(c, r, module, &v, &given) != 0) return -1;
   c.env->pduaperlog = v;
   c.env->uaperlog_given = given ? 'Y' : 'N';
   return 0;
@@ -312,9 +299,9 @@ int32_t rd_trcsoc(const clt_env_conn& c, const clt_env_rule& r, const char*) {
   int32_t v = 0;
   const int32_t rc = clt_getenv_num_in(c.env, r.name, &v, 10, clt_env_file(c));
   if (rc == CLT_ENV_OK && v == kSocTraceAll) {
-    e.pdtrcsoc = kTraceSizeHigh;
+    e.pdtrcsoc = CLT_TRACE_SIZE_HIGH;
     e.trcsoc_datasize = kSocDataAll;
-  } else if (rc == CLT_ENV_OK && v >= kTraceSizeLow && v <= kTraceSizeHigh) {
+  } else if (rc == CLT_ENV_OK && v >= CLT_TRACE_SIZE_LOW && v <= CLT_TRACE_SIZE_HIGH) {
     e.pdtrcsoc = v;
   } else {
     e.pdtrcsoc = 0;

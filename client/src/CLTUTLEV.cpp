@@ -359,6 +359,19 @@ int32_t clt_env_check_num(const clt_env_conn& conn, const clt_env_rule& r, const
   return -1;
 }
 
+int32_t clt_env_check_trace_size(const clt_env_conn& conn, const clt_env_rule& r, const char* module, int32_t* v,
+                                 bool* given) {
+  clt_env_rule sized = r;
+  sized.low = 0;
+  sized.high = CLT_TRACE_SIZE_HIGH;
+  if (clt_env_check_num(conn, sized, module, v, given) != 0) return -1;
+  if (*given && *v > 0 && *v < CLT_TRACE_SIZE_LOW) {
+    clt_env_report(conn, module, __LINE__, r.name, CLT_REASON_RANGE);
+    return -1;
+  }
+  return 0;
+}
+
 namespace {
 
 int32_t read_keyword(const clt_env_conn& conn, const clt_env_rule& r, const char* module) {

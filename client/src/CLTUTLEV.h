@@ -148,6 +148,14 @@ inline const char* clt_env_file(const clt_env_conn& conn) { return conn.env->own
 // Usual checks of a numeric row: `*value` gets the number or, when absent
 // (or any failure of a lenient row), the row's default; `*given` says which.
 // 0, or -1 after reporting.
+// Trace-file sizes are 0 or within these bounds.
+constexpr int32_t CLT_TRACE_SIZE_LOW = 4096;
+constexpr int32_t CLT_TRACE_SIZE_HIGH = 2000000000;
+
+// A trace-file size: 0, or 4096 to 2000000000; `given` says whether a
+// value was stored rather than the default.
+int32_t clt_env_check_trace_size(const clt_env_conn& conn, const clt_env_rule& rule, const char* module,
+                                 int32_t* value, bool* given);
 int32_t clt_env_check_num(const clt_env_conn& conn, const clt_env_rule& rule, const char* module,
                           int32_t* value, bool* given);
 // Reads one row. 0, or -1 after reporting.

@@ -11,8 +11,6 @@ namespace {
 
 constexpr const char* kModule = "cltenv3";
 
-constexpr int32_t kTraceSizeLow = 4096;   // sizes are 0 or 4096 to 2000000000
-constexpr int32_t kTraceSizeHigh = 2000000000;
 constexpr int32_t kPathMax = 256;
 constexpr int16_t kSrvZum4 = 2;
 constexpr int32_t kRepP = 4;
@@ -39,13 +37,9 @@ int32_t text(const clt_env_conn& c, const char* name, char* buf) {
 }
 
 int32_t rd_wrtlnfilsz(const clt_env_conn& c, const clt_env_rule& r, const char* module) {
-  clt_env_rule sized = r;
-  sized.low = 0;
-  sized.high = kTraceSizeHigh;
   int32_t v = 0;
   bool given = false;
-  if (clt_env_check_num(c, sized, module, &v, &given) != 0) return -1;
-  if (given && v > 0 && v < kTraceSizeLow) return fail(c, __LINE__, r.name, CLT_REASON_RANGE);
+  if (clt_env_check_trace_size(c, r, module, &v, &given) != 0) return -1;
   clt_env& e = *c.env;
   e.pdwrtlnfilsz = v;
   e.wrtln_on = given ? 'Y' : 'N';
@@ -96,13 +90,9 @@ int32_t rd_sqltextsize(const clt_env_conn& c, const clt_env_rule& r, const char*
 }
 
 int32_t rd_rctrace(const clt_env_conn& c, const clt_env_rule& r, const char* module) {
-  clt_env_rule sized = r;
-  sized.low = 0;
-  sized.high = kTraceSizeHigh;
   int32_t v = 0;
   bool given = false;
-  if (clt_env_check_num(c, sized, module, &v, &given) != 0) return -1;
-  if (given && v > 0 && v < kTraceSizeLow) return fail(c, __LINE__, r.name, CLT_REASON_RANGE);
+  if (clt_env_check_trace_size(c, r, module, &v, &given) != 0) return -1;
   c.env->pdrctrace = v;
   return 0;
 }
