@@ -301,15 +301,15 @@ void read_apname(clt_cmd_ctx* ctx) {
 int32_t clt_grp_getenv_str(const char* name, char* buf, int32_t size, const clt_cmd_ctx* ctx) {
   buf[0] = '\0';
   if (has_group(ctx)) {
-    if (ctx->group_kind == CLT_GRP_REGISTRY) {
+    if (ctx->group_kind == CLT_GRP_FILE) {
+      const uint32_t len = ini_read_string(ctx->group, CLT_ENV_INI_SECTION, name, buf, static_cast<uint32_t>(size));
+      if (len > 0) return static_cast<int32_t>(len);
+    } else {
       reg_key key;
       // Without the group's key the setting is absent: no other source is asked.
       if (!open_group(ctx, &key)) return 0;
       const int32_t len = reg_text(key, name, buf, size);
       if (len > 0) return strcmp(name, kUserValue) == 0 ? unscramble_user(key, buf, len, size) : len;
-    } else {
-      const uint32_t len = ini_read_string(ctx->group, CLT_ENV_INI_SECTION, name, buf, static_cast<uint32_t>(size));
-      if (len > 0) return static_cast<int32_t>(len);
     }
   }
   // One environment serves as both the process's and the run-time
@@ -330,18 +330,18 @@ int32_t clt_grp_getenv_num(const char* name, uint32_t* value, int32_t base, cons
   std::string text;
   bool found = false;
   if (has_group(ctx)) {
-    if (ctx->group_kind == CLT_GRP_REGISTRY) {
+    if (ctx->group_kind == CLT_GRP_FILE) {
+      char buf[kIniValueSize];
+      const uint32_t len = ini_read_string(ctx->group, CLT_ENV_INI_SECTION, name, buf, sizeof buf);
+      found = len > 0;
+      text.assign(buf, len);
+    } else {
       reg_key key;
       if (!open_group(ctx, &key)) return CLT_GRP_NO_GROUP;
       char buf[CLT_GRP_VALUE_SIZE];
       const int32_t len = reg_text(key, name, buf, sizeof buf);
       found = len > 0;
       text.assign(buf, static_cast<size_t>(len));
-    } else {
-      char buf[kIniValueSize];
-      const uint32_t len = ini_read_string(ctx->group, CLT_ENV_INI_SECTION, name, buf, sizeof buf);
-      found = len > 0;
-      text.assign(buf, len);
     }
   }
   if (!found) {
