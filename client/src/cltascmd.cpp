@@ -171,7 +171,7 @@ int32_t take_reply(clt_cmd_ctx* ctx) {
   *ctx->return_code = code;
   if (r[CLT_AST_OFF_CHAIN] == CLT_AST_CHAIN_SINGLE) {
     const int64_t announced =
-        ctx->command_reply_len >= CLT_AST_OFF_OUTPUT + sizeof(uint32_t) ? clt_ast_get32(r + CLT_AST_OFF_OUTLEN) : 0;
+        ctx->command_reply_len >= CLT_AST_OFF_OUTLEN + sizeof(uint32_t) ? clt_ast_get32(r + CLT_AST_OFF_OUTLEN) : 0;
     deliver_part(ctx, CLT_AST_OFF_OUTPUT, announced);
   } else {
     deliver_chain(ctx);
