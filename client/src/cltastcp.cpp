@@ -54,7 +54,8 @@ bool lookup(clt_cmd_ctx* ctx, const char* name, uint32_t* addr) {
 }
 
 // Waits until the socket is readable. Periods without data count against
-// the wait limit over the whole reply.
+// the wait limit over the whole reply: PDCMDWAITTIME is a number of
+// 60-second periods here, so a limit of 60 waits an hour.
 int32_t wait_readable(clt_cmd_ctx* ctx, uint32_t* periods) {
   const bool limited = ctx->wait_time != 0;
   const trace_timeout timeout{kPeriodSeconds, 0};
