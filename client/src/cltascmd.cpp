@@ -179,10 +179,33 @@ int32_t take_reply(clt_cmd_ctx* ctx) {
   return kDone;
 }
 
+// The records of the current settings and command, built into the block.
+void build_logon(clt_cmd_ctx* ctx) {
+  uint8_t* r = ctx->logon_record;
+  memset(r, 0, CLT_AST_LOGON_SIZE);
+  put_header(r, CLT_AST_LOGON_SIZE, CLT_AST_TYPE_LOGON, CLT_AST_SEQ_LOGON);
+  const clt_cmd_name* names[kNameCount] = {&ctx->ast_user, &ctx->ast_password, &ctx->user, &ctx->password};
+  for (uint32_t i = 0; i < kNameCount; ++i) {
+    const uint32_t field = kNameFields + i * kNameFieldSize;
+    uint8_t* pair = r + kNamePairs + i * kNamePairSize;
+    clt_ast_put16(pair, static_cast<uint16_t>(field - CLT_AST_HEADER_SIZE));
+    clt_ast_put16(pair + sizeof(uint16_t), static_cast<uint16_t>(names[i]->length + 1));  // with the NUL
+    memcpy(r + field, names[i]->text, names[i]->length);
+  }
+  memcpy(r + kSystemIdOffset, ctx->system_id, CLT_CMD_SYSTEMID_LEN);
+}
+
+void build_command(clt_cmd_ctx* ctx) {
+  uint8_t* r = ctx->command_record;
+  memset(r, 0, CLT_AST_HEADER_SIZE);
+  put_header(r, ctx->command_record_len, CLT_AST_TYPE_COMMAND, CLT_AST_SEQ_COMMAND);
+  memcpy(r + CLT_AST_HEADER_SIZE, ctx->command, ctx->command_record_len - CLT_AST_HEADER_SIZE);
+}
+
 // Logon and command over a connected socket.
 int32_t converse(clt_cmd_ctx* ctx) {
   ctx->state = CLT_AST_SEND_LOGON;
-  clt_ast_build_logon(ctx);
+  build_logon(ctx);
   int32_t rc = clt_ast_send(ctx);
   if (rc == 0) {
     ctx->state = CLT_AST_RECV_LOGON;
@@ -198,7 +221,7 @@ int32_t converse(clt_cmd_ctx* ctx) {
     return kFailed;
   }
   ctx->state = CLT_AST_SEND_COMMAND;
-  clt_ast_build_command(ctx);
+  build_command(ctx);
   rc = clt_ast_send(ctx);
   if (rc == 0) {
     ctx->state = CLT_AST_RECV_COMMAND;
@@ -286,28 +309,6 @@ void clt_ast_put32(uint8_t* p, uint32_t v) {
 void clt_ast_put16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v >> 8);
   p[1] = static_cast<uint8_t>(v);
-}
-
-void clt_ast_build_logon(clt_cmd_ctx* ctx) {
-  uint8_t* r = ctx->logon_record;
-  memset(r, 0, CLT_AST_LOGON_SIZE);
-  put_header(r, CLT_AST_LOGON_SIZE, CLT_AST_TYPE_LOGON, CLT_AST_SEQ_LOGON);
-  const clt_cmd_name* names[kNameCount] = {&ctx->ast_user, &ctx->ast_password, &ctx->user, &ctx->password};
-  for (uint32_t i = 0; i < kNameCount; ++i) {
-    const uint32_t field = kNameFields + i * kNameFieldSize;
-    uint8_t* pair = r + kNamePairs + i * kNamePairSize;
-    clt_ast_put16(pair, static_cast<uint16_t>(field - CLT_AST_HEADER_SIZE));
-    clt_ast_put16(pair + sizeof(uint16_t), static_cast<uint16_t>(names[i]->length + 1));  // with the NUL
-    memcpy(r + field, names[i]->text, names[i]->length);
-  }
-  memcpy(r + kSystemIdOffset, ctx->system_id, CLT_CMD_SYSTEMID_LEN);
-}
-
-void clt_ast_build_command(clt_cmd_ctx* ctx) {
-  uint8_t* r = ctx->command_record;
-  memset(r, 0, CLT_AST_HEADER_SIZE);
-  put_header(r, ctx->command_record_len, CLT_AST_TYPE_COMMAND, CLT_AST_SEQ_COMMAND);
-  memcpy(r + CLT_AST_HEADER_SIZE, ctx->command, ctx->command_record_len - CLT_AST_HEADER_SIZE);
 }
 
 void clt_ast_put_message(clt_cmd_ctx* ctx, const clt_ast_token* token) {

@@ -129,10 +129,6 @@ void clt_ast_put_message(clt_cmd_ctx* ctx, const clt_ast_token* token);
 // Formats a message into a token and puts it.
 void clt_ast_put_format(clt_cmd_ctx* ctx, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// The records of the current settings and command, built into the block.
-void clt_ast_build_logon(clt_cmd_ctx* ctx);
-void clt_ast_build_command(clt_cmd_ctx* ctx);
-
 // Big-endian field access of the records.
 uint32_t clt_ast_get32(const uint8_t* p);
 uint16_t clt_ast_get16(const uint8_t* p);
