@@ -1,6 +1,9 @@
 // p_rdb_cmd_execute against a command service on loopback.
 #include <sys/resource.h>
 
+#include <atomic>
+#include <chrono>
+
 #include "CLTLIBMN.h"
 #include "cltclock.h"
 #include "cmd_support.h"
@@ -305,6 +308,49 @@ TEST_F(cmd_execute, RunsWhileAnotherCallHoldsTheLibrary) {
   EXPECT_EQ(clt_global.refused_call, refused);
   clt_release_context();
   EXPECT_EQ(delivered(), "ok");
+}
+
+TEST_F(cmd_execute, CallsFromTwoThreadsAtOnce) {
+  constexpr int kPatienceMs = 5000;
+  // Each peer holds its logon reply until both calls have logged on.
+  std::atomic<int> logged_on{0};
+  auto service = [&logged_on](const std::string& output) {
+    return [&logged_on, output](peer& p, int fd) {
+      p.logon = peer::read_record(fd);
+      ++logged_on;
+      // Calls that waited for each other would never both get here: after
+      // a bounded wait the peer gives up and the call fails.
+      for (int waited = 0; logged_on.load() < 2; ++waited) {
+        if (waited == kPatienceMs) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      peer::send_all(fd, cmd_test::logon_reply(0));
+      p.command = peer::read_record(fd);
+      peer::send_all(fd, record(0, command_body(0, 1, static_cast<uint32_t>(output.size()), output)));
+      peer::drain(fd);
+    };
+  };
+  peer first(service("first"));
+  peer second(service("second"));
+  set_minimum(first.port);
+  set("PDASTPORT", std::to_string(first.port));
+  // The port is a setting of the process: the second call names its own
+  // through an ini-file group.
+  const std::string group = dir + "/second.ini";
+  cmd_test::write_file(group, "[marlo]\nPDASTPORT=" + std::to_string(second.port) + "\n");
+  struct result {
+    int32_t rc = 1;
+    std::vector<char> out = std::vector<char>(64);
+    uint32_t len = 0;
+    int32_t code = 9;
+  } a, b;
+  std::thread other([&] { b.rc = p_rdb_cmd_execute("cmd", 64, &b.len, b.out.data(), &b.code, group.c_str(), 0); });
+  a.rc = p_rdb_cmd_execute("cmd", 64, &a.len, a.out.data(), &a.code, "", 0);
+  other.join();
+  EXPECT_EQ(a.rc, 0);
+  EXPECT_EQ(b.rc, 0);
+  EXPECT_EQ(std::string(a.out.data(), a.len), "first");
+  EXPECT_EQ(std::string(b.out.data(), b.len), "second");
 }
 
 TEST_F(cmd_execute, WorkBlockThatCannotBeAllocated) {

@@ -125,6 +125,9 @@ TEST_F(cmd_settings, MissingHostOrUsersGiveTwoMessages) {
   work_block host;
   EXPECT_EQ(clt_cmd_getenv(host.ctx.get()), -1);
   EXPECT_EQ(host.text(), env_error("PDASTHOST", "NO VALUE") + env_error("PDHOST", "NO VALUE"));
+  // The second message goes over the first one's end mark, which is then
+  // no longer counted.
+  EXPECT_EQ(host.output_length, host.text().size() + 1);
 
   set("PDHOST", "fallback");
   unsetenv("PDUSER");
