@@ -57,6 +57,10 @@ constexpr uint32_t kSystemIdOffset = 48;
 constexpr uint32_t kNameFields = 56;
 constexpr uint32_t kNameFieldSize = 32;
 constexpr uint32_t kNameCount = 4;
+static_assert(kNameFields + kNameCount * kNameFieldSize == CLT_AST_LOGON_SIZE);
+constexpr uint32_t kSystemIdField = 8;
+static_assert(kNamePairs + kNameCount * kNamePairSize == kSystemIdOffset);
+static_assert(kSystemIdOffset + kSystemIdField == kNameFields);
 
 constexpr int32_t kMinCommandReply = CLT_AST_OFF_OUTFLAG + sizeof(uint32_t);
 constexpr uint32_t kMinLogonReply = CLT_AST_OFF_RESULT + sizeof(uint32_t);
