@@ -20,8 +20,8 @@ namespace {
 
 constexpr const char* kModule = "CLTCOMD";
 
-constexpr const char* kMsgComm = "KFPZ02444-E Communication error, func=%s, errno=%d\n";
-constexpr const char* kMsgConnect = "KFPZ02444-E Communication error, func=%s(%d.%d.%d.%d:%u), errno=%d\n";
+constexpr const char* kMsgComm = CLT_MSG_COMM_ERROR;
+constexpr const char* kMsgConnect = CLT_MSG_COMM_ERROR_ADDR;
 constexpr const char* kMsgVersion = "KFPZ02403-E %s version error, Marlo/client(%lx):object(%lx)\n";
 constexpr const char* kMsgInfo = "KFPZ03000-I Error information, type=%s, inf=%s\n";
 

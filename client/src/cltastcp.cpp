@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "CLTMEM.h"
+#include "CLTMSG.h"
 #include "cltascmd.h"
 #include "clttrcmd.h"
 #include "sockadapt.h"
@@ -16,8 +17,8 @@
 namespace {
 
 constexpr const char* kModule = "cltastcp";
-constexpr const char* kMsgComm = "KFPZ02444-E Communication error, func=%s, errno=%d\n";
-constexpr const char* kMsgConnect = "KFPZ02444-E Communication error, func=%s(%d.%d.%d.%d:%u), errno=%d\n";
+constexpr const char* kMsgComm = CLT_MSG_COMM_ERROR;
+constexpr const char* kMsgConnect = CLT_MSG_COMM_ERROR_ADDR;
 constexpr const char* kMsgMemory = "KFPZ02402-E Memory shortage, size=%" PRIu32 ", inf=%s:%d\n";
 constexpr const char* kMsgReply = "KFPZ02410-E Marlo replied error, code=%" PRId32 ", IPaddr=%" PRIx32 ", port=%u, inf=%s:%d\n";
 constexpr uint32_t kHostNameSize = 512;
