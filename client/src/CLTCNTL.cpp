@@ -1,7 +1,10 @@
 #include "CLTCNTL.h"
 
+#include <inttypes.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "CLTLIBMN.h"
@@ -77,7 +80,52 @@ int32_t first_call(rdb_sql_area* area, const rdb_odbc_buf* odbc, bool odbc_varia
   return 0;
 }
 
+// Makes one pair of trace names from a start time; false when a name
+// could not be allocated (the error log has the line then).
+bool make_name_pair(clt_main* main, clt_trc_name first, const char* prefix, uint32_t seconds,
+                    uint16_t milliseconds) {
+  time_t when = static_cast<time_t>(seconds);
+  tm local{};
+  localtime_r(&when, &local);
+  for (int i = 0; i < 2; ++i) {
+    char*& name = main->trc_names[first + i];
+    if (name) continue;
+    name = static_cast<char*>(cltmem_alloc(CLT_TRC_NAME_SIZE, 0, "CLTCNTL", __LINE__));
+    if (!name) {
+      clt_errlog_msg(CLT_LOG_CLIENT_ERROR, CLT_LOG_REASON_MEMORY, "CLTCNTL",
+                     static_cast<int32_t>(__LINE__));
+      return false;
+    }
+    snprintf(name, CLT_TRC_NAME_SIZE, "%s%02d%02d%02d%03hu_%" PRId32 "_%d.trc", prefix,
+             local.tm_hour, local.tm_min, local.tm_sec, milliseconds,
+             static_cast<int32_t>(main->cnct_number), i + 1);
+  }
+  return true;
+}
+
 }  // namespace
+
+void clt_make_trc_names() {
+  clt_global_data* ctx = clt_cur();
+  clt_main* main = ctx->main;
+  ctx->cur_trc_block = ctx->sqltrc_block;
+  uint32_t seconds = 0;
+  uint16_t milliseconds = 0;
+  bool started = clt_sqltrc_start_time(&seconds, &milliseconds) == 0;
+  bool sql_missing = !main->trc_names[CLT_TRCNAME_SQL1] || !main->trc_names[CLT_TRCNAME_SQL2];
+  if (started && sql_missing && clt_text(main, CLT_TEXT_REPPATH)[0] != '\0' &&
+      !make_name_pair(main, CLT_TRCNAME_SQL1, "pd", seconds, milliseconds)) {
+    clt_env_put(main, clt_setting::uapreplvl, 0);
+    clt_env_put(main, clt_setting::sqltrace, 0);
+  }
+  bool ctl_missing = !main->trc_names[CLT_TRCNAME_CTL1] || !main->trc_names[CLT_TRCNAME_CTL2];
+  if (started && ctl_missing && clt_env_get(main, clt_setting::trcctl_size) != 0 &&
+      !make_name_pair(main, CLT_TRCNAME_CTL1, "pdc", seconds, milliseconds)) {
+    clt_env_put(main, clt_setting::trcctl_size, 0);
+    clt_env_put(main, clt_setting::trcctl_level, 0);
+  }
+  ctx->cur_trc_block = nullptr;
+}
 
 clt_env* clt_main_env(clt_main* main) {
   return reinterpret_cast<clt_env*>(block_at(main, main->env_offset));

@@ -14,6 +14,10 @@ constexpr size_t CLT_REQUEST_BUFFERS = 4;
 constexpr size_t CLT_TRC_NAMES = 4;
 constexpr size_t CLT_KEPT_FDS = 4;
 constexpr size_t CLT_APNAME_SIZE = 31;
+constexpr size_t CLT_REQTRC_AREAS = 2;
+constexpr size_t CLT_REQTRC_AREA_SIZE = 48;
+constexpr size_t CLT_MSG_COPY_SIZE = 254;
+constexpr size_t CLT_FETCH_STATES = 3;
 
 // Per-request buffers of the control block, freed at every request.
 enum clt_request_buffer { CLT_REQBUF_APINF = 0 };
@@ -115,6 +119,12 @@ struct clt_main {
   uint8_t lib_install;
   uint8_t std_sqlstate;           // 'Y': standard SQLSTATEs
   uint8_t wrtln_pending;
+  // Per-request trace areas of the transports, read by the stream dump.
+  uint8_t reqtrc[CLT_REQTRC_AREAS][CLT_REQTRC_AREA_SIZE];
+  // The client message before its conversion, for the application error log.
+  uint16_t msg_copy_length;
+  char msg_copy[CLT_MSG_COPY_SIZE];
+  uint8_t fetch_state[CLT_FETCH_STATES];  // FETCH on servers before level 9
   // Where the text areas of the settings lie within the block.
   uint32_t text_area_offset[CLT_TEXT_AREAS];
 };
@@ -144,6 +154,9 @@ int32_t clt_first_call_init(rdb_sql_area* area);
 int32_t clt_first_call_init_odbc(rdb_sql_area* area, const rdb_odbc_buf* odbc);
 void clt_last_call_term(rdb_sql_area* area);
 void clt_main_free();
+
+// Makes the per-connection trace file names that are still missing.
+void clt_make_trc_names();
 
 // Frees the per-request buffers of the control block.
 void clt_free_request_buffers(clt_main* main);

@@ -2,7 +2,7 @@
 #include <stdlib.h>
 
 #include "CLTLIBMN.h"
-#include "CLTSEAM.h"
+#include "CLTLIBCT.h"
 #include "zelkit.h"
 
 namespace {

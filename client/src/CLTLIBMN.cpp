@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "CLTMSG.h"
-#include "CLTSEAM.h"
+#include "CLTLIBCT.h"
 #include "CLTUTL.h"
 
 // Records without pointers keep their size on every build; the others

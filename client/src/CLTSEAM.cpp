@@ -5,24 +5,6 @@
 
 clt_services clt_svc{};
 
-namespace {
-
-int32_t no_dispatcher(rdb_sql_area* area, int32_t line) {
-  clt_report(area, "CLTSEAM", line, -720, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, "CLTSEAM",
-             line);
-  return -10;
-}
-
-}  // namespace
-
-int32_t clt_dispatch(rdb_sql_area* area) {
-  return clt_svc.dispatch ? clt_svc.dispatch(area) : no_dispatcher(area, __LINE__);
-}
-
-int32_t clt_dispatch_odbc(rdb_sql_area* area, rdb_odbc_buf* odbc) {
-  return clt_svc.dispatch_odbc ? clt_svc.dispatch_odbc(area, odbc) : no_dispatcher(area, __LINE__);
-}
-
 void clt_errlog_open() {
   if (clt_svc.errlog_open) clt_svc.errlog_open();
 }
@@ -59,20 +41,45 @@ void clt_trcctl_read() {
   if (clt_svc.trcctl_read) clt_svc.trcctl_read();
 }
 
+void clt_trace(clt_trace_op which, rdb_sql_area* area) {
+  if (clt_svc.trace) clt_svc.trace(which, area);
+}
+
+int32_t clt_sqltrc_start_time(uint32_t* seconds, uint16_t* milliseconds) {
+  return clt_svc.sqltrc_start_time ? clt_svc.sqltrc_start_time(seconds, milliseconds) : -1;
+}
+
 void clt_req_free_buffers() {
   if (clt_svc.req_free_buffers) clt_svc.req_free_buffers();
 }
 
-int32_t clt_blkf_free_all(rdb_sql_area* area) {
-  return clt_svc.blkf_free_all ? clt_svc.blkf_free_all(area) : 0;
+void pd_clt_close(int32_t flags) {
+  if (clt_svc.pd_clt_close) clt_svc.pd_clt_close(flags);
 }
 
-int32_t clt_loc_free_all(rdb_sql_area* area) {
-  return clt_svc.loc_free_all ? clt_svc.loc_free_all(area) : 0;
+int32_t clt_runtime(clt_runtime_op which, rdb_sql_area* area) {
+  if (clt_svc.runtime) return clt_svc.runtime(which, area);
+  return clt_report(area, "CLTSEAM", __LINE__, -720, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+                    "CLTSEAM", static_cast<int32_t>(__LINE__));
 }
 
-int32_t clt_env_get(const clt_main* main, clt_setting which) {
-  return (main && clt_svc.env_get) ? clt_svc.env_get(main, which) : 0;
+int32_t clt_loc_state(clt_main* main) {
+  return clt_svc.loc_state ? clt_svc.loc_state(main) : CLT_LOC_NONE;
+}
+
+void clt_loc_mark_open(clt_main* main) {
+  if (clt_svc.loc_mark_open) clt_svc.loc_mark_open(main);
+}
+
+int32_t clt_cnv_convert(int32_t slot, int32_t* result_length, const char* source,
+                        int32_t source_length, char* target, int32_t target_size) {
+  // No conversion slot was set up: the conversion fails.
+  if (!clt_svc.cnv_convert) return -1;
+  return clt_svc.cnv_convert(slot, result_length, source, source_length, target, target_size);
+}
+
+int32_t clt_env_get(const clt_main* main, clt_setting which, int32_t index) {
+  return (main && clt_svc.env_get) ? clt_svc.env_get(main, which, index) : 0;
 }
 
 void clt_env_put(clt_main* main, clt_setting which, int32_t value) {

@@ -19,7 +19,7 @@ namespace {
 std::vector<std::string> g_steps;
 std::map<clt_setting, int32_t> g_env;
 
-int32_t env_get(const clt_main*, clt_setting which) {
+int32_t env_get(const clt_main*, clt_setting which, int32_t) {
   auto it = g_env.find(which);
   return it == g_env.end() ? 0 : it->second;
 }
@@ -201,6 +201,46 @@ TEST_F(first_call, MissingMemoryTraceFileIsNeverCreated) {
   EXPECT_TRUE(zk::memtrc_lines().empty());
   struct stat st;
   EXPECT_NE(stat(dir.file("pdmem.trc").c_str(), &st), 0);
+}
+
+}  // namespace
+
+namespace {
+
+int32_t start_time(uint32_t* seconds, uint16_t* milliseconds) {
+  *seconds = 1700000000;
+  *milliseconds = 7;
+  return 0;
+}
+
+TEST_F(first_call, TraceNamesFitTheirBuffersAndAreMadeOnce) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  clt_svc.sqltrc_start_time = start_time;
+  ASSERT_EQ(clt_first_call_init(&r.area), 0);
+  clt_main* main = clt_cur()->main;
+  main->cnct_number = 1234567890;
+  strcpy(clt_text(main, CLT_TEXT_REPPATH), "/rep");
+  g_env[clt_setting::trcctl_size] = 4096;
+  clt_make_trc_names();
+  ASSERT_NE(main->trc_names[CLT_TRCNAME_SQL1], nullptr);
+  EXPECT_STREQ(main->trc_names[CLT_TRCNAME_SQL1], "pd221320007_1234567890_1.trc");
+  EXPECT_STREQ(main->trc_names[CLT_TRCNAME_SQL2], "pd221320007_1234567890_2.trc");
+  EXPECT_STREQ(main->trc_names[CLT_TRCNAME_CTL1], "pdc221320007_1234567890_1.trc");
+  EXPECT_STREQ(main->trc_names[CLT_TRCNAME_CTL2], "pdc221320007_1234567890_2.trc");
+  EXPECT_EQ(clt_cur()->cur_trc_block, nullptr);
+
+  char* kept = main->trc_names[CLT_TRCNAME_SQL1];
+  main->cnct_number = 5;
+  clt_make_trc_names();
+  EXPECT_EQ(main->trc_names[CLT_TRCNAME_SQL1], kept);
+}
+
+TEST_F(first_call, NoReportDirectoryNoSqlTraceNames) {
+  clt_svc.sqltrc_start_time = start_time;
+  ASSERT_EQ(clt_first_call_init(&r.area), 0);
+  clt_make_trc_names();
+  for (char* name : clt_cur()->main->trc_names) EXPECT_EQ(name, nullptr);
 }
 
 }  // namespace

@@ -11,24 +11,20 @@
 
 namespace {
 
-// A dispatcher double that ends every request with a chosen SQLCODE.
+// A CONNECT step double that ends the request with a chosen SQLCODE.
 int32_t g_sqlcode = 0;
 int g_dispatched = 0;
 int32_t finish(rdb_sql_area* area) {
   ++g_dispatched;
   clt_reset_sqlca(area->sqlca);
   area->sqlca->SQLCODE = g_sqlcode;
-  return g_sqlcode == 0 ? 0 : (g_sqlcode > 0 ? 100 : -10);
+  return 0;
 }
-int32_t dispatch_double(rdb_sql_area* area) { return finish(area); }
-int32_t dispatch_odbc_double(rdb_sql_area* area, rdb_odbc_buf*) { return finish(area); }
+int32_t runtime_double(clt_runtime_op, rdb_sql_area* area) { return finish(area); }
 
 struct exports : ::testing::Test {
   zk::services_scope services;
-  void SetUp() override {
-    clt_svc.dispatch = dispatch_double;
-    clt_svc.dispatch_odbc = dispatch_odbc_double;
-  }
+  void SetUp() override { clt_svc.runtime = runtime_double; }
 };
 
 TEST_F(exports, MissingAreaOrSqlcaIsRefusedUntouched) {
@@ -49,19 +45,20 @@ TEST_F(exports, ResultFollowsSqlcode) {
   } cases[] = {{0, 0}, {100, 100}, {1, 100}, {-811, -10}};
   for (const auto& c : cases) {
     g_sqlcode = c.sqlcode;
-    zk::request r;
+    zk::request r{"CNCT"};
     EXPECT_EQ(r.exsql(), c.result) << c.sqlcode;
     EXPECT_EQ(clt_cur(), nullptr);
     EXPECT_EQ(clt_global.call_running, 0u);
   }
 }
 
-TEST_F(exports, WithoutDispatcherTheRequestIsAClientError) {
-  clt_svc.dispatch = nullptr;
-  zk::request r;
+TEST_F(exports, WithoutRuntimeTheRequestIsAClientError) {
+  clt_svc.runtime = nullptr;
+  zk::request r{"CNCT"};
   EXPECT_EQ(r.exsql(), -10);
   EXPECT_EQ(r.sqlcode(), -720);
   EXPECT_EQ(r.message().substr(0, 11), "KFPA11720-E");
+  EXPECT_EQ(clt_global.main, nullptr);  // the failed CONNECT ended the connection
 }
 
 // Holds a request inside the dispatcher until the test lets it go.
@@ -74,7 +71,7 @@ struct gate {
 gate* g_gate = nullptr;
 uint32_t g_mark_seen = 0;
 
-int32_t blocking_dispatch(rdb_sql_area* area) {
+int32_t blocking_runtime(clt_runtime_op, rdb_sql_area* area) {
   {
     std::unique_lock<std::mutex> lock(g_gate->m);
     g_gate->inside = true;
@@ -89,8 +86,8 @@ int32_t blocking_dispatch(rdb_sql_area* area) {
 void run_while_blocked(const std::function<void()>& second) {
   gate gt;
   g_gate = &gt;
-  clt_svc.dispatch = blocking_dispatch;
-  zk::request running;
+  clt_svc.runtime = blocking_runtime;
+  zk::request running{"CNCT"};
   int32_t running_result = 1;
   std::thread t([&] { running_result = running.exsql(); });
   {
@@ -122,8 +119,8 @@ TEST_F(exports, SecondEmbeddedCallIsRefusedAndMarksTheRunningOne) {
   EXPECT_EQ(clt_global.refused_call, 0u);  // cleared when the running call ends
 
   // Once the running call has returned the next one runs normally.
-  clt_svc.dispatch = dispatch_double;
-  zk::request next;
+  clt_svc.runtime = runtime_double;
+  zk::request next{"CNCT"};
   EXPECT_EQ(next.exsql(), 0);
 }
 
@@ -165,7 +162,7 @@ TEST_F(exports, OdbcContextLifecycle) {
   rdb_odbc_buf odbc{};
   odbc.ctxhandle = handle;
   g_sqlcode = 100;
-  zk::request r;
+  zk::request r{"CNCT"};
   EXPECT_EQ(r.exodbc(&odbc), 100);
   EXPECT_EQ(clt_cur(), nullptr);
 
@@ -173,6 +170,12 @@ TEST_F(exports, OdbcContextLifecycle) {
   bare.area.sqlca = nullptr;
   EXPECT_EQ(bare.exodbc(&odbc), -30);
   EXPECT_EQ(clt_cur(), nullptr);
+
+  // The driver ends the connection before it frees the context.
+  g_sqlcode = 0;
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exodbc(&odbc), 0);
+  EXPECT_EQ(ctx->main, nullptr);
   EXPECT_EQ(p_rdb_termodbc(0, handle), 0);
 }
 

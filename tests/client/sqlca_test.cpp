@@ -119,7 +119,7 @@ TEST(Sqlca, ZeroSqlcodeKeepsTheResetState) {
 
 // Settings double: PDARYERRPOS and the standard-SQLSTATE byte.
 int32_t g_aryerrpos = 0;
-int32_t env_get_double(const clt_main*, clt_setting which) {
+int32_t env_get_double(const clt_main*, clt_setting which, int32_t) {
   return which == clt_setting::aryerrpos ? g_aryerrpos : 0;
 }
 
