@@ -71,7 +71,7 @@ uint32_t ini_read_string(const char* file, const char* section, const char* key,
     if (eq == std::string_view::npos || !same_name(trim(text.substr(0, eq)), key)) continue;
     const std::string_view value = trim(text.substr(eq + 1));
     const size_t n = value.size() < size - 1 ? value.size() : size - 1;
-    std::memcpy(buf, value.data(), n);
+    if (n > 0) std::memcpy(buf, value.data(), n);
     buf[n] = '\0';
     return static_cast<uint32_t>(n);
   }

@@ -218,10 +218,10 @@ int32_t rd_trcpath(const clt_env_conn& c, const clt_env_rule& r, const char*) {
   const int32_t len = text(c, r.name, buf);
   if (len > kPathMax) return fail(c, __LINE__, r.name, CLT_REASON_RANGE);
   copy_text(clt_env_text(c, CLT_TXT_TRCPATH), buf, static_cast<size_t>(len));
-  if (len == 0) {
-    c.env->trcctl_size = -1;
-    c.env->trcctl_bits = 0;
-  }
+  // No trace-control values until the trace-control file of the directory
+  // gives some; without a directory none is read at all.
+  c.env->trcctl_size = -1;
+  c.env->trcctl_bits = 0;
   return 0;
 }
 
@@ -985,5 +985,7 @@ int32_t clt_read_env_odbc(const rdb_odbc_buf* odbc) {
   clt_main* main = clt_cur_main();
   if (main == nullptr) return -1;
   if (odbc == nullptr) return clt_read_env_conn(conn_of(main));
-  return clt_read_env_odbc_conn(conn_of(main), odbc->nameport, odbc->host, odbc->inifile);
+  // The driver's host field need not end in NUL within its bytes.
+  const std::string host(odbc->host, strnlen(odbc->host, sizeof odbc->host));
+  return clt_read_env_odbc_conn(conn_of(main), odbc->nameport, host.c_str(), odbc->inifile);
 }

@@ -76,8 +76,9 @@ int32_t clt_getenv_num_in(const clt_env* env, const char* name, int32_t* value, 
   size_t len = 0;
   const char* v = std::getenv(name);
   if (v != nullptr && !is_erase_mark(v) && std::strlen(v) < static_cast<size_t>(CLT_ENV_VALUE_SIZE)) {
-    // The run-time view takes any value, even an empty one, which then ends
-    // the search without reading the ini file.
+    // The run-time view takes any value shorter than the buffer, even an
+    // empty one, which then ends the search without reading the ini file;
+    // it also covers what the process view would take (1 to 1023).
     len = std::strlen(v);
     copy_cut(buf, v, len);
   } else {
@@ -327,27 +328,6 @@ void clt_env_store(clt_env& env, clt_field field, int64_t value) {
       const auto v = static_cast<uint32_t>(value);
       std::memcpy(p, &v, 4);
       break;
-    }
-  }
-}
-
-int64_t clt_env_load(const clt_env& env, clt_field field) {
-  const auto* p = reinterpret_cast<const unsigned char*>(&env) + field.offset;
-  switch (field.width) {
-    case 1: {
-      int8_t v;
-      std::memcpy(&v, p, 1);
-      return v;
-    }
-    case 2: {
-      int16_t v;
-      std::memcpy(&v, p, 2);
-      return v;
-    }
-    default: {
-      int32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
     }
   }
 }

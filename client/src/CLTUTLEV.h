@@ -17,10 +17,8 @@ inline constexpr int32_t CLT_ENV_BAD_BASE = -505;   // base neither 10 nor 16
 
 // A value equal to this counts as not set (left by p_rdb_clearenv).
 inline constexpr const char* CLT_ENV_ERASE_MARK = "qWzkTeprVu";
-// Value buffer of every lookup, and the longest process-environment value
-// that the numeric lookup accepts.
+// Value buffer of every lookup.
 inline constexpr int32_t CLT_ENV_VALUE_SIZE = 1048;
-inline constexpr int32_t CLT_ENV_NUM_ENV_MAX = 1023;
 inline constexpr const char* CLT_ENV_INI_SECTION = "marlo";
 inline constexpr const char* CLT_ENV_DEFAULT_INI = "marlo.ini";
 
@@ -142,7 +140,6 @@ constexpr int32_t clt_count(const clt_keyword (&)[N]) { return static_cast<int32
 
 // Stores `value` into `field` of `env` with the field's width.
 void clt_env_store(clt_env& env, clt_field field, int64_t value);
-int64_t clt_env_load(const clt_env& env, clt_field field);
 char* clt_env_chars(clt_env& env, clt_field field);
 
 // The settings file that the connection's lookups pass.

@@ -88,8 +88,10 @@ TEST_F(ConnectionTest, OdbcBufferNamesTheSettingsFile) {
   rdb_odbc_buf odbc{};
   odbc.nameport = 70000;
   odbc.inifile = own.c_str();
+  std::memset(odbc.host, 'h', sizeof odbc.host);  // a full field without NUL
   ASSERT_EQ(clt_first_call_init_odbc(&req_.area, &odbc), 0) << req_.message();
   EXPECT_STREQ(cenv().pdhost, "dsnhost");
+  EXPECT_EQ(std::string(clt_text(main(), CLT_TEXT_HOST)), std::string(sizeof odbc.host, 'h'));
   EXPECT_EQ(cenv().nameport_cur, 4464);
   EXPECT_EQ(cenv().pdnameport, 20000);
   // Later lookups of the connection pass the same file.
