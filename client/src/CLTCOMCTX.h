@@ -1,10 +1,13 @@
 // What the socket layer and the transport session keep of the running
-// call, of its connection and of the connection's settings, and how they
-// find them. The per-call context, the control block and the settings
-// record carry these parts; clt_com_cur locates them for the running call.
+// call and of its connection, and how they find them with the
+// connection's settings record: clt_com_cur locates the parts of the
+// running call.
 #pragma once
 
 #include <stdint.h>
+
+#include "CLTCNTL.h"
+#include "CLTENV.h"
 
 struct clt_sock_table;
 struct clt_sock_entry;
@@ -15,30 +18,6 @@ struct clt_tact_req;
 constexpr int32_t CLT_TACT_PIECES = 6;
 constexpr int32_t CLT_FRAME_HEADER_SIZE = 12;
 constexpr int32_t CLT_REPLY_VALUES = 5;
-
-// Settings of the connection read by the socket layer and the transport,
-// in their parsed form.
-struct clt_com_env {
-  uint16_t nblock_wait;      // PDNBLOCKWAITTIME, seconds, 0 = blocking connect
-  int32_t linger;            // PDCLTLINGER, seconds
-  int32_t sndbuf;            // PDCLTSNDBUFSIZE, 0 = not set
-  int32_t rcvbuf;            // PDCLTRCVBUFSIZE, 0 = not set
-  char nodelay;              // PDCLTNODELAY, 'Y' or 'N'
-  uint16_t rcvport_low;      // PDCLTRCVPORT lower bound, 0 = any
-  uint16_t rcvport_high;     // PDCLTRCVPORT upper bound
-  char rcvaddr[256];         // PDCLTRCVADDR as given, empty when not set
-  uint32_t rcvaddr_resolved; // its address, network order
-  char rcvaddr_dotted[16];   // and that address as "%d.%d.%d.%d"
-  char bind_loopback;        // PDCLTBINDLOOPBACKADDR, 'Y' or 'N'
-  uint16_t exclusive_addr;   // 1: receive sockets take the address exclusively
-  char fes_host[524];        // current front-end host of PDFESHOST, empty when not set
-  char host[512];            // current host of PDHOST
-  int32_t retry_count;       // PDRETRYCOUNT
-  int32_t retry_interval_us; // PDRETRYINTERVAL, microseconds
-  int32_t timedout_retry;    // PDTIMEDOUTRETRY
-  int32_t socnum;            // PDSOCNUM: entries of the transport's socket table
-  int32_t trcmode;           // PDTRCMODE: 0 ERR, 1 ALL, 2 NONE
-};
 
 // Frame and piece copies of the last message sent or reply received,
 // kept for the communication trace.
@@ -51,19 +30,17 @@ struct clt_com_trace_copy {
   uint16_t millis;
 };
 
-// Fields of the connection control block used by the socket layer, the
-// message frame and the transport.
+// Fields of the connection used by the socket layer, the message frame
+// and the transport besides those that the control block itself holds
+// (cancel flag, function code, server port).
 struct clt_com_conn {
   int32_t cur_socket;         // written by com_send and com_recv
   int32_t recv_socket;        // written by com_recv
-  uint16_t cancel;            // 1: cancel asked from another thread (read atomically)
   uint16_t listen_port;       // network order, from com_open in receive-port mode
   uint8_t loopback;           // 1: the server host is an IPv4 loopback address
-  uint16_t server_port;       // the port of the last connect
   char connect_no_retry;      // 'N' while the connection-end notice runs
   uint32_t fes_group_index;   // non-zero while CONNECT tries a PDFESGRP item
   uint16_t reconnect_state;   // 4 while an automatic reconnect runs
-  int32_t func_code;          // function code of the running request
   char no_reqcode;            // 'Y': option letter R, no request-code form
   uint8_t features;           // server feature bits
   uint32_t protocol;          // 2 enables the request-code form
@@ -104,12 +81,13 @@ struct clt_com_call {
   int32_t reply_may_grow;
 };
 
-// The parts of the running call; conn and env are null before the
-// connection has a control block.
+// The parts of the running call; main, conn and env are null before the
+// connection has a control block, call before the RPC session keeps one.
 struct clt_com_ctx {
   clt_com_call* call;
+  clt_main* main;
   clt_com_conn* conn;
-  clt_com_env* env;
+  clt_env* env;
 };
 
 using clt_com_locator = clt_com_ctx (*)(void);
@@ -120,9 +98,9 @@ clt_com_locator clt_com_set_locator(clt_com_locator locator);
 
 // The cancel flag crosses threads: the abort export sets it while a
 // request of the connection waits.
-inline uint16_t clt_com_cancel_get(const clt_com_conn* conn) {
-  return __atomic_load_n(&conn->cancel, __ATOMIC_SEQ_CST);
+inline uint16_t clt_com_cancel_get(const clt_main* main) {
+  return __atomic_load_n(&main->cancel_requested, __ATOMIC_SEQ_CST);
 }
-inline void clt_com_cancel_set(clt_com_conn* conn, uint16_t value) {
-  __atomic_store_n(&conn->cancel, value, __ATOMIC_SEQ_CST);
+inline void clt_com_cancel_set(clt_main* main, uint16_t value) {
+  __atomic_store_n(&main->cancel_requested, value, __ATOMIC_SEQ_CST);
 }

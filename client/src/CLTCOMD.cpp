@@ -12,6 +12,7 @@
 #include "CLTLOGHOOK.h"
 #include "CLTSEAM.h"
 #include "cltclock.h"
+#include "CLTUTLEV.h"
 #include "sockadapt.h"
 
 namespace {
@@ -31,7 +32,6 @@ constexpr int32_t kPortDrawSecondStep = 100;
 constexpr int32_t kPortDrawMilliDivisor = 10;
 constexpr uint32_t kRecvDropLarge = 0x9000;
 constexpr uint32_t kRecvDropSmall = 0x1000;
-constexpr uint32_t kDottedSize = 16;
 
 // Module-trace events.
 constexpr uint32_t kEvOpen = 0x180301;
@@ -44,13 +44,11 @@ constexpr uint16_t kPhaseEntry = 1;
 constexpr uint16_t kPhaseExit = 2;
 
 // Settings in force without a control block: their defaults.
-const clt_com_env kDefaultEnv = [] {
-  clt_com_env e{};
-  e.linger = 30;
-  e.nodelay = 'Y';
-  e.bind_loopback = 'N';
-  e.retry_count = 10;
-  e.retry_interval_us = 700000;
+const clt_env kDefaultEnv = [] {
+  clt_env e{};
+  e.pdcltlinger = 30;
+  e.pdcltnodelay = 'Y';
+  e.pdcltbindloopbackaddr = 'N';
   return e;
 }();
 
@@ -169,9 +167,7 @@ const errmap_row kErrMap[] = {
     {COM_WSA_CLEANUP, SA_WSAENETDOWN, COM_E_NETWORK},
 };
 
-com_bind_test_fn g_bind_test = nullptr;
-
-const clt_com_env& env_of(const clt_com_ctx& ctx) { return ctx.env != nullptr ? *ctx.env : kDefaultEnv; }
+const clt_env& env_of(const clt_com_ctx& ctx) { return ctx.env != nullptr ? *ctx.env : kDefaultEnv; }
 
 // The socket-trace call code of an adapter function code, 0 for none.
 int32_t trace_call(int32_t code) {
@@ -245,7 +241,7 @@ void msg_connect(const sockaddr_in* addr, int32_t wsa) {
 // length instead, as many as the microseconds ask. Cancel polling ends
 // the wait with -1 once the flag is 1.
 int32_t wait_rounds(int32_t sock, sa_wait_kind kind, const com_wait* wait, bool microsecond_rounds,
-                    const clt_com_conn* cancel_of, int32_t* wsa) {
+                    const clt_main* cancel_of, int32_t* wsa) {
   int64_t rounds = wait != nullptr && wait->sec > 0 ? wait->sec : 0;
   int64_t round_len = sa_round_us();
   if (microsecond_rounds && wait != nullptr && wait->sec == 0 && wait->usec > 0) {
@@ -265,7 +261,7 @@ int32_t wait_rounds(int32_t sock, sa_wait_kind kind, const com_wait* wait, bool 
 }
 
 int32_t adapter_call(const clt_com_ctx& ctx, int32_t code, int32_t* wsa, com_wsa_args& a) {
-  const clt_com_env& env = env_of(ctx);
+  const clt_env& env = env_of(ctx);
   *wsa = 0;
   switch (code) {
     case COM_WSA_SOCKET: return sa_socket(a.value, wsa);
@@ -276,7 +272,7 @@ int32_t adapter_call(const clt_com_ctx& ctx, int32_t code, int32_t* wsa, com_wsa
     case COM_WSA_WAIT_READ: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, true, nullptr, wsa);
     case COM_WSA_ACCEPT: {
       int32_t s = sa_accept(a.sock, a.addr, wsa);
-      if (s >= 0 && env.nodelay == 'Y') {
+      if (s >= 0 && env.pdcltnodelay == 'Y') {
         int32_t opt_wsa = 0;
         if (sa_set_nodelay(s, &opt_wsa) < 0) msg_comm("setsockopt", opt_wsa);
       }
@@ -311,8 +307,8 @@ int32_t adapter_call(const clt_com_ctx& ctx, int32_t code, int32_t* wsa, com_wsa
     case COM_WSA_EXCLUSIVE: return sa_set_exclusive(a.sock, wsa);
     case COM_WSA_VERSION: return static_cast<int32_t>(COM_ADAPTER_VERSION);
     case COM_WSA_SELECT: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, nullptr, wsa);
-    case COM_WSA_WAIT_READ_CANCEL: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, ctx.conn, wsa);
-    case COM_WSA_WAIT_WRITE_CANCEL: return wait_rounds(a.sock, SA_WAIT_WRITE, a.wait, false, ctx.conn, wsa);
+    case COM_WSA_WAIT_READ_CANCEL: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, ctx.main, wsa);
+    case COM_WSA_WAIT_WRITE_CANCEL: return wait_rounds(a.sock, SA_WAIT_WRITE, a.wait, false, ctx.main, wsa);
     // Sockets here need no start-up or clean-up.
     default: return 0;
   }
@@ -357,7 +353,7 @@ int32_t advertised_address(const char* server_host, uint32_t* out) {
     msg_comm("gethostbyname", err);
     return com_wsa_errmap(COM_WSA_HOSTADDR, err);
   }
-  if (g_bind_test == nullptr || g_bind_test(addr) != 0) {
+  if (clt_bind_test(addr) != 0) {
     if (!named) {
       msg_comm("gethostname", name_err);
       return com_wsa_errmap(COM_WSA_GETHOSTNAME, name_err);
@@ -370,7 +366,7 @@ int32_t advertised_address(const char* server_host, uint32_t* out) {
 }
 
 int32_t open_connect(const clt_com_ctx& ctx, sockaddr_in* addr) {
-  const clt_com_env& env = env_of(ctx);
+  const clt_env& env = env_of(ctx);
   int32_t err = 0;
   com_wsa_args a;
   a.value = SOCK_STREAM;
@@ -379,7 +375,7 @@ int32_t open_connect(const clt_com_ctx& ctx, sockaddr_in* addr) {
     msg_comm("socket", err);
     return com_wsa_errmap(COM_WSA_SOCKET, err);
   }
-  if (env.nblock_wait != 0) {
+  if (env.pdnblockwaittime != 0) {
     soc_trace(ctx, CLT_SOC_CONNECT, kPhaseEntry, 0, s, 0, nullptr);
     int32_t rc = sa_set_nonblocking(s, &err);
     if (ctx.call != nullptr) ctx.call->wsa_error = err;
@@ -392,11 +388,11 @@ int32_t open_connect(const clt_com_ctx& ctx, sockaddr_in* addr) {
   a.sock = s;
   a.addr = addr;
   if (com_wsa_call(COM_WSA_CONNECT, &err, a) < 0) {
-    if (env.nblock_wait == 0 || err != SA_WSAEWOULDBLOCK) {
+    if (env.pdnblockwaittime == 0 || err != SA_WSAEWOULDBLOCK) {
       msg_connect(addr, err);
       return close_after_failure(ctx, s, com_wsa_errmap(COM_WSA_CONNECT, err));
     }
-    com_wait w{env.nblock_wait, 0};
+    com_wait w{env.pdnblockwaittime, 0};
     a.wait = &w;
     int32_t rc = com_wsa_call(COM_WSA_WAIT_WRITE_CANCEL, &err, a);
     if (rc == 0) {
@@ -416,14 +412,14 @@ int32_t open_connect(const clt_com_ctx& ctx, sockaddr_in* addr) {
       return close_after_failure(ctx, s, com_wsa_errmap(COM_WSA_CONNECT, err));
     }
   }
-  if (env.linger > 0) {
-    a.value = env.linger;
+  if (env.pdcltlinger > 0) {
+    a.value = env.pdcltlinger;
     if (com_wsa_call(COM_WSA_LINGER, &err, a) < 0) {
       msg_comm("setsockopt", err);
       return close_after_failure(ctx, s, com_wsa_errmap(COM_WSA_LINGER, err));
     }
-    if (env.sndbuf > 0) {
-      a.value = env.sndbuf;
+    if (env.pdcltsndbufsize > 0) {
+      a.value = env.pdcltsndbufsize;
       if (com_wsa_call(COM_WSA_SNDBUF, &err, a) < 0) {
         msg_comm("setsockopt", err);
         return close_after_failure(ctx, s, com_wsa_errmap(COM_WSA_LINGER, err));
@@ -436,7 +432,7 @@ int32_t open_connect(const clt_com_ctx& ctx, sockaddr_in* addr) {
 // Binds the receive socket to a port of PDCLTRCVPORT: one bind for a
 // single port, else a walk of the range from a port drawn from the clock.
 int32_t bind_receive_port(const clt_com_ctx& ctx, int32_t s, sockaddr_in* sin) {
-  const clt_com_env& env = env_of(ctx);
+  const clt_env& env = env_of(ctx);
   int32_t err = 0;
   com_wsa_args a;
   a.sock = s;
@@ -475,7 +471,7 @@ int32_t bind_receive_port(const clt_com_ctx& ctx, int32_t s, sockaddr_in* sin) {
 }
 
 int32_t open_receive_port(const clt_com_ctx& ctx, sockaddr_in* addr) {
-  const clt_com_env& env = env_of(ctx);
+  const clt_env& env = env_of(ctx);
   int32_t err = 0;
   com_wsa_args a;
   a.value = SOCK_STREAM;
@@ -489,8 +485,14 @@ int32_t open_receive_port(const clt_com_ctx& ctx, sockaddr_in* addr) {
     msg_comm("setsockopt(SO_EXCLUSIVEADDRUSE)", err);
     return close_after_failure(ctx, s, com_wsa_errmap(COM_WSA_LINGER, err));
   }
-  const char* server_host = env.fes_host[0] != '\0' ? env.fes_host : env.host;
-  const bool loopback_bind = env.bind_loopback == 'Y' && ctx.conn != nullptr && ctx.conn->loopback == 1;
+  // The front-end host when there is one, else the connection's host.
+  char server_host[sizeof env.pdfeshost] = {};
+  if (env.pdfeshost[0] != '\0') {
+    snprintf(server_host, sizeof server_host, "%s", env.pdfeshost);
+  } else if (clt_env_host_part(env.pdhost, server_host) != 0) {
+    server_host[0] = '\0';
+  }
+  const bool loopback_bind = env.pdcltbindloopbackaddr == 'Y' && ctx.conn != nullptr && ctx.conn->loopback == 1;
   sockaddr_in sin{};
   sin.sin_family = AF_INET;
   sin.sin_addr.s_addr = loopback_bind ? inet_addr(server_host) : INADDR_ANY;
@@ -503,28 +505,30 @@ int32_t open_receive_port(const clt_com_ctx& ctx, sockaddr_in* addr) {
   }
   // A socket bound to the loopback address accepts only there, so that
   // address is the one to tell the server.
-  if (env.rcvaddr[0] == '\0' && sin.sin_addr.s_addr == INADDR_ANY) {
+  const bool rcvaddr_given = env.rcvaddr != 0 || env.rcvaddr_host[0] != '\0';
+  if (!rcvaddr_given && sin.sin_addr.s_addr == INADDR_ANY) {
     uint32_t found = 0;
     rc = advertised_address(server_host, &found);
     if (rc < 0) return close_after_failure(ctx, s, rc);
     sin.sin_addr.s_addr = found;
   }
-  if (env.rcvaddr[0] != '\0') {
-    clt_com_env* writable = ctx.env;
+  // A host name in PDCLTRCVADDR is resolved now; a literal already was.
+  if (env.rcvaddr_host[0] != '\0') {
+    clt_env* writable = ctx.env;
     uint32_t resolved = 0;
     com_wsa_args h;
-    h.name = env.rcvaddr;
+    h.name = env.rcvaddr_host;
     h.host = &resolved;
     com_wsa_call(COM_WSA_HOSTADDR, &err, h);
-    writable->rcvaddr_resolved = resolved;
+    writable->rcvaddr = resolved;
     if (resolved == 0) {
       msg_comm("gethostbyname", err);
       return close_after_failure(ctx, s, com_wsa_errmap(COM_WSA_HOSTADDR, err));
     }
     const auto* b = reinterpret_cast<const uint8_t*>(&resolved);
-    snprintf(writable->rcvaddr_dotted, kDottedSize, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+    snprintf(writable->rcvaddr_disp, sizeof writable->rcvaddr_disp, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
   }
-  if (env.rcvaddr_resolved != 0) sin.sin_addr.s_addr = env.rcvaddr_resolved;
+  if (env.rcvaddr != 0) sin.sin_addr.s_addr = env.rcvaddr;
   if (ctx.conn != nullptr) ctx.conn->listen_port = sin.sin_port;
   a.value = kListenBacklog;
   if (com_wsa_call(COM_WSA_LISTEN, &err, a) < 0) {
@@ -560,7 +564,7 @@ int32_t open_bind_only(const clt_com_ctx& ctx, sockaddr_in* addr) {
 // Sends one staged chunk; in non-blocking mode a full socket buffer is
 // awaited and the rest of the chunk sent.
 int32_t send_chunk(const clt_com_ctx& ctx, int32_t sock, uint8_t* chunk, uint32_t len) {
-  const clt_com_env& env = env_of(ctx);
+  const clt_env& env = env_of(ctx);
   uint32_t sent = 0;
   for (;;) {
     int32_t err = 0;
@@ -570,8 +574,8 @@ int32_t send_chunk(const clt_com_ctx& ctx, int32_t sock, uint8_t* chunk, uint32_
     a.len = len - sent;
     if (com_wsa_call(COM_WSA_SEND_ALL, &err, a) >= 0) return 0;
     sent += a.done;
-    if (env.nblock_wait != 0 && err == SA_WSAEWOULDBLOCK) {
-      com_wait w{env.nblock_wait, 0};
+    if (env.pdnblockwaittime != 0 && err == SA_WSAEWOULDBLOCK) {
+      com_wait w{env.pdnblockwaittime, 0};
       a.wait = &w;
       int32_t rc = com_wsa_call(COM_WSA_WAIT_WRITE_CANCEL, &err, a);
       if (rc == 0) {
@@ -658,7 +662,7 @@ int32_t com_open(int32_t flags, sockaddr_in* addr) {
 int32_t com_accept(int32_t listen_sock, sockaddr_in* peer, const com_wait* wait) {
   if (com_check_adapter() != 0) return COM_E_OTHER;
   clt_com_ctx ctx = clt_com_cur();
-  const clt_com_env& env = env_of(ctx);
+  const clt_env& env = env_of(ctx);
   int32_t err = 0;
   com_wsa_args a;
   a.sock = listen_sock;
@@ -678,9 +682,9 @@ int32_t com_accept(int32_t listen_sock, sockaddr_in* peer, const com_wait* wait)
     msg_comm("accept", err);
     return com_wsa_errmap(COM_WSA_ACCEPT, err);
   }
-  if (env.rcvbuf > 0) {
+  if (env.pdcltrcvbufsize > 0) {
     a.sock = s;
-    a.value = env.rcvbuf;
+    a.value = env.pdcltrcvbufsize;
     if (com_wsa_call(COM_WSA_RCVBUF, &err, a) < 0) {
       msg_comm("setsockopt", err);
       return close_after_failure(ctx, s, com_wsa_errmap(COM_WSA_LINGER, err));
@@ -733,7 +737,7 @@ int32_t com_recv(int32_t sock, const com_piece* pieces, int32_t count, const com
     ctx.conn->cur_socket = sock;
     ctx.conn->recv_socket = sock;
   }
-  const int32_t wait_code = ctx.conn != nullptr ? COM_WSA_WAIT_READ_CANCEL : COM_WSA_WAIT_READ;
+  const int32_t wait_code = ctx.main != nullptr ? COM_WSA_WAIT_READ_CANCEL : COM_WSA_WAIT_READ;
   int32_t total = 0;
   for (int32_t i = 0; i < count; ++i) {
     uint32_t got = 0;
@@ -746,8 +750,8 @@ int32_t com_recv(int32_t sock, const com_piece* pieces, int32_t count, const com
       if (ctx.call != nullptr) ctx.call->waiting_reply = 1;
       int32_t rc = com_wsa_call(wait_code, &err, a);
       if (ctx.call != nullptr) ctx.call->waiting_reply = 0;
-      if (ctx.conn != nullptr && clt_com_cancel_get(ctx.conn) == 1) {
-        clt_com_cancel_set(ctx.conn, 0);
+      if (ctx.main != nullptr && clt_com_cancel_get(ctx.main) == 1) {
+        clt_com_cancel_set(ctx.main, 0);
         return mdl_exit(ctx, kEvRecv, COM_E_CANCELLED);
       }
       if (rc == 0) {
@@ -787,7 +791,7 @@ int32_t com_recv(int32_t sock, const com_piece* pieces, int32_t count, const com
 int32_t com_sendto(int32_t sock, const sockaddr_in* to, const void* buf, uint32_t len) {
   if (com_check_adapter() != 0) return COM_E_OTHER;
   clt_com_ctx ctx = clt_com_cur();
-  const clt_com_env& env = env_of(ctx);
+  const clt_env& env = env_of(ctx);
   mdl_enter(ctx, kEvSendto, "com_sendto");
   sockaddr_in dest = *to;
   for (;;) {
@@ -799,8 +803,8 @@ int32_t com_sendto(int32_t sock, const sockaddr_in* to, const void* buf, uint32_
     a.len = len;
     int32_t rc = com_wsa_call(COM_WSA_SENDTO, &err, a);
     if (rc >= 0) return mdl_exit(ctx, kEvSendto, rc);
-    if (env.nblock_wait != 0 && err == SA_WSAEWOULDBLOCK) {
-      com_wait w{env.nblock_wait, 0};
+    if (env.pdnblockwaittime != 0 && err == SA_WSAEWOULDBLOCK) {
+      com_wait w{env.pdnblockwaittime, 0};
       a.wait = &w;
       rc = com_wsa_call(COM_WSA_WAIT_WRITE_CANCEL, &err, a);
       if (rc == 0) {
@@ -906,10 +910,4 @@ bool clt_resolve_host(const char* name, uint32_t* literal, uint32_t* entry, int3
   }
   if (sa_host_lookup(name, entry, wsa_error) < 0) *entry = 0;
   return true;
-}
-
-com_bind_test_fn com_set_bind_test(com_bind_test_fn fn) {
-  com_bind_test_fn old = g_bind_test;
-  g_bind_test = fn;
-  return old;
 }

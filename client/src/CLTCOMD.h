@@ -111,9 +111,3 @@ int32_t com_broadcast_addr(uint32_t* addr);
 // up, *literal is 0, and true is returned with the first address of the
 // host in *entry (0 when the name is unknown).
 bool clt_resolve_host(const char* name, uint32_t* literal, uint32_t* entry, int32_t* wsa_error);
-
-// Whether an IPv4 address (network order) belongs to this host: 0 yes,
-// 1 no. The settings lookups of the API layer provide it; the layer
-// asks it when it must stand in for the local host name.
-using com_bind_test_fn = int32_t (*)(uint32_t addr);
-com_bind_test_fn com_set_bind_test(com_bind_test_fn fn);

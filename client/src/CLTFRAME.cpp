@@ -61,10 +61,10 @@ int32_t clt_rpc_reqcode(int32_t func_code, uint16_t override_word) {
   return kReqcodes[func_code];
 }
 
-bool clt_frame_reqcode_form(const clt_com_conn* conn, uint32_t mode) {
+bool clt_frame_reqcode_form(const clt_com_conn* conn, int32_t func_code, uint32_t mode) {
   return conn != nullptr && conn->no_reqcode != 'Y' &&
          (conn->features & kFeaturesForReqcode) == kFeaturesForReqcode && conn->protocol == kProtocolReqcode &&
-         (mode & CLT_TACT_MODE_CLOSING) == 0 && clt_rpc_reqcode(conn->func_code, conn->reqcode_override) != -1;
+         (mode & CLT_TACT_MODE_CLOSING) == 0 && clt_rpc_reqcode(func_code, conn->reqcode_override) != -1;
 }
 
 void clt_frame_build(clt_frame_header* header, uint16_t session_port, bool close_after, uint8_t kind,

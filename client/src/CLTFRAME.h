@@ -47,7 +47,7 @@ int32_t clt_rpc_reqcode(int32_t func_code, uint16_t override_word);
 // Whether a message goes in the request-code form: a control block that
 // allows it, a server with all three feature bits, protocol 2, not the
 // closing message (mode bit 16), and a request code for the function.
-bool clt_frame_reqcode_form(const clt_com_conn* conn, uint32_t mode);
+bool clt_frame_reqcode_form(const clt_com_conn* conn, int32_t func_code, uint32_t mode);
 
 // Writes a header. kind is the request code, or 0 / 1 in the RPC form.
 void clt_frame_build(clt_frame_header* header, uint16_t session_port, bool close_after, uint8_t kind,

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "CLTCNTL.h"
+#include "CLTLIBMN.h"
 #include "CLTMSG.h"
 #include "CLTUTL.h"
 
@@ -81,8 +83,26 @@ enum : uint32_t { kElPrefix = 52, kElCode = 56, kElEnd = 60 };
 enum : uint32_t { kCcPrefix = 52, kCcCode = 56, kCcSection = 60, kCcStmtid = 64, kCcName1 = 68, kCcName2 = 72,
                   kCcNames = 76 };
 
-clt_req_ctx no_request() { return clt_req_ctx{}; }
-clt_req_locator g_locator = no_request;
+// The running call's control block offers its request area, settings,
+// application name, PDUSER and audit slots; the request buffer, the
+// connection's request state and the saved identity come with the
+// executors that set them up.
+clt_req_ctx from_context() {
+  clt_req_ctx c{};
+  clt_global_data* ctx = clt_cur();
+  if (ctx == nullptr || ctx->main == nullptr) return c;
+  clt_main* main = ctx->main;
+  c.main = main;
+  c.area = main->area;
+  c.env = clt_main_env(main);
+  c.apname = clt_main_uap(main)->apname;
+  c.pduser = clt_text(main, CLT_TEXT_USER);
+  c.pdpassword = clt_text(main, CLT_TEXT_PASSWORD);
+  c.audit = ctx->audit;
+  c.audit_long = &ctx->audit_long;
+  return c;
+}
+clt_req_locator g_locator = from_context;
 
 // Writes numbers in the server's order: big-endian unless the server
 // uses the client's own order.
@@ -327,7 +347,18 @@ void connect_body(packet& w, const clt_req_ctx& c) {
   w.byte(kCnStdSqlstate, static_cast<uint8_t>(e.pdstandardsqlstate));
 }
 
-bool ready(const clt_req_ctx& c) { return c.packet != nullptr && c.area != nullptr && c.conn != nullptr; }
+// A request without its buffer or connection state is the library's
+// own inconsistency: reported when there is an area to report into.
+bool ready(const clt_req_ctx& c, int line) {
+  if (c.packet != nullptr && c.area != nullptr && c.main != nullptr && c.conn != nullptr && c.env != nullptr) {
+    return true;
+  }
+  if (c.area != nullptr) {
+    clt_report(c.area, kModule, line, kSqlcodeClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule,
+               static_cast<int32_t>(line));
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -335,7 +366,7 @@ clt_req_ctx clt_req_cur(void) { return g_locator(); }
 
 clt_req_locator clt_req_set_locator(clt_req_locator locator) {
   clt_req_locator old = g_locator;
-  g_locator = locator != nullptr ? locator : no_request;
+  g_locator = locator != nullptr ? locator : from_context;
   return old;
 }
 
@@ -357,13 +388,13 @@ void clt_req_encode_auth(uint8_t field[CLT_AUTH_FIELD_SIZE], const char* value, 
 
 int32_t clt_req_connect(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c) || c.env == nullptr) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  if (!ready(c, __LINE__)) return -1;
+  packet w(c.packet, c.main->byteorder);
   uint16_t parts = 1;
   header_whole(w, parts);
   connect_body(w, c);
   uint32_t len = CLT_REQ_CONNECT_SIZE;
-  if (c.conn->func_code == kFuncRnCn && c.area->rdnodeflag == kRdnodeMark) {
+  if (c.main->funccode == kFuncRnCn && c.area->rdnodeflag == kRdnodeMark) {
     const int32_t end = rdnode_part(w, c, len, &parts);
     if (end < 0) return -1;
     len = static_cast<uint32_t>(end);
@@ -394,8 +425,8 @@ int32_t clt_req_connect(void) {
 
 int32_t clt_req_control(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  if (!ready(c, __LINE__)) return -1;
+  packet w(c.packet, c.main->byteorder);
   uint16_t parts = 1;
   header_from_12(w, parts);
   w.zero(CLT_REQ_HEADER_SIZE, kCtEnd);
@@ -403,16 +434,16 @@ int32_t clt_req_control(void) {
   w.bytes(kCtCode, c.area->reqcode, sizeof c.area->reqcode);
   w.byte(kCtTerm, term_byte(c.area));
   w.u32(kCtZero, 0);
-  if (clt_srv_level_at_least(c.conn->srv_level, kTrioLevel)) trio(w, kCtTrio, c);
+  if (clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kTrioLevel)) trio(w, kCtTrio, c);
   uint32_t len = kCtEnd;
-  const int32_t func = c.conn->func_code;
+  const int32_t func = c.main->funccode;
   if ((func == kFuncRnDs || func == kFuncRnSc) && c.area->rdnodeflag == kRdnodeMark) {
     const int32_t end = rdnode_part(w, c, len, &parts);
     if (end < 0) return -1;
     len = static_cast<uint32_t>(end);
   }
   const bool disconnect = func == kFuncDisc || func == kFuncDist || func == kFuncDisr;
-  if (!disconnect && clt_srv_level_at_least(c.conn->srv_level, kAuditLevel)) {
+  if (!disconnect && clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kAuditLevel)) {
     uint32_t prev = 0;
     for (int32_t slot = 0; slot < kAuditSlots; ++slot) {
       const bool long_slot = slot == kAuditSlots - 1;
@@ -441,8 +472,8 @@ int32_t clt_req_control(void) {
 
 int32_t clt_req_session_auth(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  if (!ready(c, __LINE__)) return -1;
+  packet w(c.packet, c.main->byteorder);
   header_whole(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kSaEnd);
   w.bytes(kSaPrefix, c.area->prefix, sizeof c.area->prefix);
@@ -454,7 +485,7 @@ int32_t clt_req_session_auth(void) {
   w.bytes(kSaId, id, sizeof id);
   w.u16(kSaPwLen, CLT_AUTH_FIELD_SIZE);
   w.bytes(kSaPw, pw, sizeof pw);
-  if (clt_srv_level_at_least(c.conn->srv_level, kTrioLevel)) trio(w, kSaTrio, c);
+  if (clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kTrioLevel)) trio(w, kSaTrio, c);
   set_total(w, kSaEnd);
   uint8_t plain[CLT_AUTH_FIELD_SIZE];
   memcpy(plain, id, sizeof plain);
@@ -466,13 +497,13 @@ int32_t clt_req_session_auth(void) {
 
 int32_t clt_req_setopt(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c)) return -1;
+  if (!ready(c, __LINE__)) return -1;
   const uint32_t opt = c.area->optvalue;
   if (opt < kOptionMin || opt > kOptionMax) {
     return clt_report(c.area, kModule, __LINE__, kSqlcodeClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
                       kModule, static_cast<int32_t>(__LINE__));
   }
-  packet w(c.packet, c.conn->byteorder);
+  packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kSoEnd);
   w.bytes(kSoCode, c.area->reqcode, sizeof c.area->reqcode);
@@ -486,8 +517,8 @@ int32_t clt_req_setopt(void) {
 
 int32_t clt_req_srvinf(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  if (!ready(c, __LINE__)) return -1;
+  packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kSiEnd);
   w.bytes(kSiCode, c.area->reqcode, sizeof c.area->reqcode);
@@ -498,8 +529,8 @@ int32_t clt_req_srvinf(void) {
 
 int32_t clt_req_errorlog(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  if (!ready(c, __LINE__)) return -1;
+  packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.bytes(kElPrefix, c.area->prefix, sizeof c.area->prefix);
   w.bytes(kElCode, c.area->reqcode, sizeof c.area->reqcode);
@@ -509,8 +540,8 @@ int32_t clt_req_errorlog(void) {
 
 int32_t clt_req_ccmd(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c)) return -1;
-  packet w(c.packet, c.conn->byteorder);
+  if (!ready(c, __LINE__)) return -1;
+  packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kCcNames);
   w.bytes(kCcPrefix, c.area->prefix, sizeof c.area->prefix);

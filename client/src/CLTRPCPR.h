@@ -7,6 +7,7 @@
 
 #include <stdint.h>
 
+#include "CLTCNTL.h"
 #include "CLTENV.h"
 #include "CLTLIBMN.h"
 #include "zelkit.h"
@@ -39,10 +40,9 @@ enum : uint16_t {
   CLT_EXT_AUDIT_FIRST = 11,  // audit items 1 to 3 of mode 0 are 11 to 13, the mode-2 item 14
 };
 
-// What the builders read and change of the connection control block.
+// What the builders read and change of the connection besides the
+// control block's own byte-order flag, server level word and function code.
 struct clt_req_conn {
-  uint16_t byteorder;        // 0: the server's numbers are big-endian
-  uint32_t srv_level;        // level word of the CONNECT reply; the level is its complement
   int16_t connect_kind;      // 0 statement, 1 automatic, 2 RD node, 3 and 4 reconnection
   uint16_t connect_reason;   // 0, 2 automatic connect or reconnection, 3 max-users wait
   uint16_t conn_attr;        // connection attribute word
@@ -50,7 +50,6 @@ struct clt_req_conn {
   char option_set;           // 'N' at creation, 'Y' after an option was set
   uint32_t reqseq;           // request sequence number
   uint32_t thread_id;        // client thread identifier word, always 0
-  int32_t func_code;
 };
 
 // The identity kept in the per-call context for reconnection.
@@ -63,6 +62,7 @@ struct clt_req_identity {
 struct clt_req_ctx {
   uint8_t* packet;                           // where the request is built
   rdb_sql_area* area;
+  clt_main* main;
   clt_req_conn* conn;
   const clt_env* env;
   const char* apname;                        // application name of the application section

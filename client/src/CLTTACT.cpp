@@ -255,12 +255,12 @@ bool listen_step(action_ctx& a) {
 
 bool connect_step(action_ctx& a) {
   set_phase(a, kPhConnect);
-  const clt_com_env* env = a.ctx.env;
+  const clt_env* env = a.ctx.env;
   clt_com_conn* conn = a.ctx.conn;
-  if (conn != nullptr) conn->server_port = a.req->addr->sin_port;
-  const int32_t refusals_max = env != nullptr ? env->retry_count : kDefaultRefusals;
-  const int32_t timeouts_max = env != nullptr ? env->timedout_retry : kDefaultTimeouts;
-  const int32_t pause_us = env != nullptr ? env->retry_interval_us : kDefaultPauseUs;
+  if (a.ctx.main != nullptr) a.ctx.main->srv_port = a.req->addr->sin_port;
+  const int32_t refusals_max = env != nullptr ? env->pdretrycount : kDefaultRefusals;
+  const int32_t timeouts_max = env != nullptr ? env->pdtimedoutretry : kDefaultTimeouts;
+  const int32_t pause_us = env != nullptr ? env->pdretryinterval : kDefaultPauseUs;
   int32_t refusals = 0;
   int32_t in_use = 0;
   int32_t timeouts = 0;
@@ -311,13 +311,14 @@ void trace_copy(const action_ctx& a, clt_com_trace_copy* copy, const com_piece* 
 }
 
 bool comm_trace_on(const action_ctx& a) {
-  return a.ctx.env != nullptr && a.ctx.env->trcmode != kTraceOff1 && a.ctx.env->trcmode != kTraceOff2;
+  return a.ctx.env != nullptr && a.ctx.env->pdtrcmode != kTraceOff1 && a.ctx.env->pdtrcmode != kTraceOff2;
 }
 
 bool send_step(action_ctx& a) {
   set_phase(a, kPhSend);
   clt_com_conn* conn = a.ctx.conn;
-  const bool reqcode = clt_frame_reqcode_form(conn, a.mode);
+  const int32_t func = a.ctx.main != nullptr ? a.ctx.main->funccode : 0;
+  const bool reqcode = clt_frame_reqcode_form(conn, func, a.mode);
   com_piece* area = a.entry->pieces;
   int32_t used = 1;
   uint32_t body = 0;
@@ -338,7 +339,7 @@ bool send_step(action_ctx& a) {
   uint8_t kind = (a.mode & CLT_TACT_MODE_CLOSING) != 0 ? CLT_FRAME_KIND_CLOSING : 0;
   uint32_t capacity = 0;
   if (reqcode) {
-    kind = static_cast<uint8_t>(clt_rpc_reqcode(conn->func_code, conn->reqcode_override));
+    kind = static_cast<uint8_t>(clt_rpc_reqcode(func, conn->reqcode_override));
     capacity = conn->reply_capacity;
   }
   clt_frame_build(&a.entry->header, session_port, (a.mode & CLT_TACT_MODE_CLOSE) != 0, kind, body, capacity);
@@ -643,8 +644,8 @@ int32_t clt_tact_open(int32_t reserved, int32_t flags) {
   clt_com_call* call = ctx.call;
   if (call == nullptr) return op.done(CLT_TACT_E_NOTABLE);
   if (call->tact_table != nullptr) return op.done(CLT_TACT_E_STATE);
-  if (ctx.env == nullptr || ctx.env->socnum <= 0) return op.done(CLT_TACT_E_NOCONFIG);
-  clt_sock_table* t = table_create(ctx.env->socnum);
+  if (ctx.env == nullptr || ctx.env->pdsocnum <= 0) return op.done(CLT_TACT_E_NOCONFIG);
+  clt_sock_table* t = table_create(ctx.env->pdsocnum);
   if (t == nullptr) return op.done(CLT_TACT_E_NOTABLE);
   clt_sock_entry* entries = entries_of(t);
   for (uint32_t i = 0; i < t->count; ++i) entries[i].pending = CLT_TACT_NO_EVENT;

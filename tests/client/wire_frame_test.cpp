@@ -45,25 +45,23 @@ TEST(WireFrame, RequestCodeFormNeedsEveryCondition) {
   clt_com_conn ok{};
   ok.features = 0x07;
   ok.protocol = 2;
-  ok.func_code = 13;
-  EXPECT_TRUE(clt_frame_reqcode_form(&ok, 0));
-  EXPECT_TRUE(clt_frame_reqcode_form(&ok, CLT_TACT_MODE_CLOSE));
-  EXPECT_FALSE(clt_frame_reqcode_form(nullptr, 0));
-  EXPECT_FALSE(clt_frame_reqcode_form(&ok, CLT_TACT_MODE_CLOSING));
+  EXPECT_TRUE(clt_frame_reqcode_form(&ok, 13, 0));
+  EXPECT_TRUE(clt_frame_reqcode_form(&ok, 13, CLT_TACT_MODE_CLOSE));
+  EXPECT_FALSE(clt_frame_reqcode_form(nullptr, 13, 0));
+  EXPECT_FALSE(clt_frame_reqcode_form(&ok, 13, CLT_TACT_MODE_CLOSING));
   clt_com_conn c = ok;
   c.no_reqcode = 'Y';
-  EXPECT_FALSE(clt_frame_reqcode_form(&c, 0));
+  EXPECT_FALSE(clt_frame_reqcode_form(&c, 13, 0));
   c = ok;
   c.features = 0x03;
-  EXPECT_FALSE(clt_frame_reqcode_form(&c, 0));
+  EXPECT_FALSE(clt_frame_reqcode_form(&c, 13, 0));
   c = ok;
   c.protocol = 1;
-  EXPECT_FALSE(clt_frame_reqcode_form(&c, 0));
+  EXPECT_FALSE(clt_frame_reqcode_form(&c, 13, 0));
   c = ok;
-  c.func_code = 45;
-  EXPECT_FALSE(clt_frame_reqcode_form(&c, 0));
+  EXPECT_FALSE(clt_frame_reqcode_form(&c, 45, 0));
   c.reqcode_override = 1;
-  EXPECT_TRUE(clt_frame_reqcode_form(&c, 0));
+  EXPECT_TRUE(clt_frame_reqcode_form(&c, 45, 0));
 }
 
 using WireFrameCheck = call_test;

@@ -24,6 +24,7 @@ class WireRequest : public ::testing::Test {
   std::vector<uint8_t> buf = std::vector<uint8_t>(2048, 0xEE);
   rdb_sql_area area{};
   SQLCA sqlca{};
+  clt_main main{};
   clt_req_conn conn{};
   std::unique_ptr<clt_env> env = std::make_unique<clt_env>();
   clt_req_identity identity{};
@@ -46,7 +47,7 @@ class WireRequest : public ::testing::Test {
     blank(area.name2, sizeof area.name2);
     area.termbyte = 2;
     area.stmtvalue = 0x01020304;
-    conn.func_code = 13;
+    main.funccode = 13;
     conn.sess_auth = 'N';
     conn.option_set = 'N';
     golden_settings();
@@ -126,8 +127,11 @@ class WireRequest : public ::testing::Test {
     snprintf(e.dcservice, sizeof e.dcservice, "DCSRV1");
   }
 
+  static inline WireRequest* current_ = nullptr;
+  clt_req_locator old_ = nullptr;
+
   uint32_t total() const {
-    return conn.byteorder == 0 ? (uint32_t{buf[8]} << 24 | uint32_t{buf[9]} << 16 | uint32_t{buf[10]} << 8 | buf[11])
+    return main.byteorder == 0 ? (uint32_t{buf[8]} << 24 | uint32_t{buf[9]} << 16 | uint32_t{buf[10]} << 8 | buf[11])
                                : (uint32_t{buf[11]} << 24 | uint32_t{buf[10]} << 16 | uint32_t{buf[9]} << 8 | buf[8]);
   }
   std::vector<uint8_t> built() const { return std::vector<uint8_t>(buf.begin(), buf.begin() + total()); }
@@ -135,14 +139,18 @@ class WireRequest : public ::testing::Test {
     return std::vector<uint8_t>(buf.begin() + static_cast<long>(off), buf.begin() + static_cast<long>(off + n));
   }
 
- private:
-  static inline WireRequest* current_ = nullptr;
-  clt_req_locator old_ = nullptr;
+ protected:
+  static clt_req_ctx without_buffer() {
+    clt_req_ctx c = locate();
+    c.packet = nullptr;
+    return c;
+  }
   static clt_req_ctx locate() {
     WireRequest* t = current_;
     clt_req_ctx c{};
     c.packet = t->buf.data();
     c.area = &t->area;
+    c.main = &t->main;
     c.conn = &t->conn;
     c.env = t->env.get();
     c.apname = "myapp";
@@ -165,7 +173,7 @@ TEST_F(WireRequest, ConnectPacketBigEndian) {
 }
 
 TEST_F(WireRequest, ConnectPacketInClientOrderWithOptionAndPlugin) {
-  conn.byteorder = 1;
+  main.byteorder = 1;
   memcpy(area.prefix, "*RBU", 4);
   area.optvalue = 9;
   blank(area.optname, sizeof area.optname, "OPTVAL");
@@ -272,7 +280,7 @@ TEST_F(WireRequest, ReconnectionAfterSessionAuthorizationSendsItsIdentity) {
 }
 
 TEST_F(WireRequest, RdnodeConnect) {
-  conn.func_code = 31;
+  main.funccode = 31;
   memcpy(area.reqcode, "RNCN", 4);
   area.rdnodeflag = 'S';
   env->dcservice[0] = '\0';
@@ -291,10 +299,10 @@ TEST_F(WireRequest, RdnodeConnect) {
 }
 
 TEST_F(WireRequest, ControlRequestsWithAuditAndTrio) {
-  conn.srv_level = ~24u;
+  main.srv_level = static_cast<int32_t>(~24u);
   conn.reqseq = 0x11;
   memcpy(area.reqcode, "CMIT", 4);
-  conn.func_code = 10;
+  main.funccode = 10;
   audit[0].set = 1;
   audit[0].length = 3;
   memcpy(audit[0].text, "abc", 3);
@@ -333,8 +341,8 @@ TEST_F(WireRequest, DisconnectAndLowLevelsCarryNoAudit) {
   };
   for (const row& r : rows) {
     std::fill(buf.begin(), buf.end(), 0xEE);
-    conn.func_code = r.func;
-    conn.srv_level = r.level;
+    main.funccode = r.func;
+    main.srv_level = static_cast<int32_t>(r.level);
     ASSERT_EQ(clt_req_control(), 0);
     EXPECT_EQ(total(), r.total) << r.func << "/" << ~r.level;
     EXPECT_EQ(buf[99], r.trio ? 7 : 0) << r.func;
@@ -361,6 +369,14 @@ TEST_F(WireRequest, SetOptionNumbers) {
   ASSERT_EQ(clt_req_setopt(), 0);
   EXPECT_EQ(at(60, 30), std::vector<uint8_t>(30, 0));
   EXPECT_EQ(at(90, 2), (std::vector<uint8_t>{0x02, 0x01}));  // unconverted
+}
+
+TEST_F(WireRequest, MissingRequestBufferIsReported) {
+  clt_req_set_locator(without_buffer);
+  EXPECT_EQ(clt_req_control(), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -720);
+  EXPECT_NE(std::string(sqlca.sqlerrmc, static_cast<size_t>(sqlca.sqlerrml)).find("inf1=CLTRPCPR"), std::string::npos);
+  EXPECT_EQ(buf[8], 0xEE);
 }
 
 TEST_F(WireRequest, SmallRequests) {

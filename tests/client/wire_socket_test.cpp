@@ -68,7 +68,7 @@ TEST_F(WireSocket, ConnectToUnreachablePortIsRefused) {
 }
 
 TEST_F(WireSocket, NonBlockingConnectReportsRefusalAndSuccess) {
-  env.nblock_wait = 1;
+  env.pdnblockwaittime = 1;
   sockaddr_in refused = loopback(wire::refused_port());
   EXPECT_EQ(com_open(COM_OPEN_CONNECT, &refused), COM_E_REFUSED);
   EXPECT_TRUE(logged("errno=10061")) << log_text();
@@ -92,8 +92,8 @@ TEST_F(WireSocket, NonBlockingConnectReportsRefusalAndSuccess) {
 TEST_F(WireSocket, LingerAndSendBufferOnlyWithPositiveLinger) {
   listener l;
   sockaddr_in to = l.addr();
-  env.linger = 0;
-  env.sndbuf = 65536;
+  env.pdcltlinger = 0;
+  env.pdcltsndbufsize = 65536;
   int32_t s = com_open(COM_OPEN_CONNECT, &to);
   ASSERT_GE(s, 0);
   EXPECT_EQ(count_soc(CLT_SOC_SETSOCKOPT, 1), 0);
@@ -103,7 +103,7 @@ TEST_F(WireSocket, LingerAndSendBufferOnlyWithPositiveLinger) {
   EXPECT_EQ(lg.l_onoff, 0);
   com_close(s, 0);
 
-  env.linger = 7;
+  env.pdcltlinger = 7;
   s = com_open(COM_OPEN_CONNECT, &to);
   ASSERT_GE(s, 0);
   EXPECT_EQ(count_soc(CLT_SOC_SETSOCKOPT, 1), 2);
@@ -217,7 +217,7 @@ TEST_F(WireSocket, CancelEndsTheWaitAndClearsTheFlag) {
   std::thread aborter([&] {
     while (!waiting.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    clt_com_cancel_set(&conn, 1);
+    clt_com_cancel_set(&main, 1);
   });
   uint8_t buf[4];
   com_piece p{buf, sizeof buf};
@@ -225,7 +225,7 @@ TEST_F(WireSocket, CancelEndsTheWaitAndClearsTheFlag) {
   waiting = true;
   EXPECT_EQ(com_recv(s, &p, 1, &unlimited), COM_E_CANCELLED);
   aborter.join();
-  EXPECT_EQ(clt_com_cancel_get(&conn), 0);
+  EXPECT_EQ(clt_com_cancel_get(&main), 0);
   close(peer);
   com_close(s, 0);
 }
@@ -292,14 +292,16 @@ TEST_F(WireSocket, DescriptorsAbove1023Work) {
 }
 
 TEST_F(WireSocket, ReceivePortAdvertisesGivenAddressAndAccepts) {
-  snprintf(env.rcvaddr, sizeof env.rcvaddr, "127.0.0.1");
+  // A host name is resolved when the receive socket opens.
+  snprintf(env.rcvaddr_host, sizeof env.rcvaddr_host, "localhost");
   sockaddr_in addr{};
   int32_t ls = com_open(COM_OPEN_RECVPORT, &addr);
   ASSERT_GE(ls, 0) << log_text();
   EXPECT_EQ(addr.sin_addr.s_addr, htonl(INADDR_LOOPBACK));
   EXPECT_NE(addr.sin_port, 0);
   EXPECT_EQ(conn.listen_port, addr.sin_port);
-  EXPECT_STREQ(env.rcvaddr_dotted, "127.0.0.1");
+  EXPECT_STREQ(env.rcvaddr_disp, "127.0.0.1");
+  EXPECT_EQ(env.rcvaddr, htonl(INADDR_LOOPBACK));
 
   int client = wire::raw_connect(addr);
   ASSERT_GE(client, 0);
@@ -318,8 +320,16 @@ TEST_F(WireSocket, ReceivePortAdvertisesGivenAddressAndAccepts) {
   com_close(ls, 0);
 }
 
+TEST_F(WireSocket, ReceivePortWithUnknownAddressNameFails) {
+  snprintf(env.rcvaddr_host, sizeof env.rcvaddr_host, "no-such-host.invalid");
+  sockaddr_in addr{};
+  EXPECT_EQ(com_open(COM_OPEN_RECVPORT, &addr), COM_E_HOST);
+  EXPECT_TRUE(logged("func=gethostbyname, errno=11001")) << log_text();
+  EXPECT_EQ(count_soc(CLT_SOC_SOCKET, 2), count_soc(CLT_SOC_CLOSE, 2));
+}
+
 TEST_F(WireSocket, LoopbackBindingAdvertisesTheLoopbackAddress) {
-  env.bind_loopback = 'Y';
+  env.pdcltbindloopbackaddr = 'Y';
   conn.loopback = 1;
   sockaddr_in addr{};
   int32_t ls = com_open(COM_OPEN_RECVPORT, &addr);
@@ -378,7 +388,7 @@ TEST_F(WireSocket, BusyPortRangeIsWalkedFromTheDrawnStartAndWraps) {
   // With the lowest port free the walk reaches it last, after wrapping.
   busy.free_one(0);
   soc.clear();
-  snprintf(env.rcvaddr, sizeof env.rcvaddr, "127.0.0.1");
+  env.rcvaddr = htonl(INADDR_LOOPBACK);
   int32_t ls = com_open(COM_OPEN_RECVPORT, &addr);
   ASSERT_GE(ls, 0) << log_text();
   EXPECT_EQ(count_soc(CLT_SOC_BIND, 1), 3);

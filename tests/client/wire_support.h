@@ -152,8 +152,9 @@ inline std::vector<uint8_t> fixture_hex(const std::string& name) {
 class call_test : public ::testing::Test {
  protected:
   clt_com_call call{};
+  clt_main main{};
   clt_com_conn conn{};
-  clt_com_env env{};
+  clt_env env{};
   bool with_conn = true;
   uint8_t staging[COM_STAGING_SIZE] = {};
   std::vector<std::string> log;
@@ -170,14 +171,14 @@ class call_test : public ::testing::Test {
     conn.cur_socket = -1;
     conn.recv_socket = -1;
     conn.connect_no_retry = 'Y';
-    env.nodelay = 'Y';
-    env.bind_loopback = 'N';
-    env.retry_count = 10;
-    env.retry_interval_us = 700000;
-    env.timedout_retry = 2;
-    env.socnum = 4;
-    env.trcmode = 1;
-    snprintf(env.host, sizeof env.host, "127.0.0.1");
+    env.pdcltnodelay = 'Y';
+    env.pdcltbindloopbackaddr = 'N';
+    env.pdretrycount = 10;
+    env.pdretryinterval = 700000;
+    env.pdtimedoutretry = 2;
+    env.pdsocnum = 4;
+    env.pdtrcmode = 1;
+    snprintf(env.pdhost, sizeof env.pdhost, "127.0.0.1");
     old_locator_ = clt_com_set_locator(locate);
     old_errlog_ = clt_svc.errlog_vmsg;
     clt_svc.errlog_vmsg = capture_log;
@@ -224,6 +225,7 @@ class call_test : public ::testing::Test {
     if (current_ == nullptr) return c;
     c.call = &current_->call;
     if (current_->with_conn) {
+      c.main = &current_->main;
       c.conn = &current_->conn;
       c.env = &current_->env;
     }

@@ -1,6 +1,6 @@
 // Transport session: its tables, one-shot and kept exchanges with a
 // loopback peer written here, retries, and every refused frame.
-#include <functional>
+#include <chrono>
 #include <thread>
 
 #include "CLTMEM.h"
@@ -40,7 +40,7 @@ class WireTransport : public wire::call_test {
  protected:
   void SetUp() override {
     call_test::SetUp();
-    snprintf(env.rcvaddr, sizeof env.rcvaddr, "127.0.0.1");
+    env.rcvaddr = htonl(INADDR_LOOPBACK);
   }
   void TearDown() override {
     if (call.tact_table != nullptr) clt_tact_close(0, 0);
@@ -127,7 +127,7 @@ TEST_F(WireTransport, OperationsNeedAnOpenSessionOnce) {
 }
 
 TEST_F(WireTransport, OpenNeedsConfiguredEntries) {
-  env.socnum = 0;
+  env.pdsocnum = 0;
   EXPECT_EQ(clt_tact_open(0, 0), CLT_TACT_E_NOCONFIG);
   with_conn = false;
   EXPECT_EQ(clt_tact_open(0, 0), CLT_TACT_E_NOCONFIG);
@@ -216,7 +216,7 @@ TEST_F(WireTransport, KeptConnectionCarriesRequestsAndReplies) {
 }
 
 TEST_F(WireTransport, FreedEntryServesTheNextPeer) {
-  env.socnum = 2;
+  env.pdsocnum = 2;
   ASSERT_EQ(clt_tact_open(0, 0), 0);
   listener a, b;
   std::vector<uint8_t> body = pattern(16, 3);
@@ -259,8 +259,8 @@ TEST_F(WireTransport, RefusedConnectsAreRetriedByTheSettings) {
   const sockaddr_in nobody = wire::loopback(wire::refused_port());
   std::vector<uint8_t> body = pattern(4, 0);
   for (const row& r : rows) {
-    env.retry_count = r.retry_count;
-    env.retry_interval_us = 250000;
+    env.pdretrycount = r.retry_count;
+    env.pdretryinterval = 250000;
     conn.connect_no_retry = r.no_retry;
     conn.fes_group_index = r.fes_group;
     conn.reconnect_state = r.reconnect_state;
@@ -269,7 +269,7 @@ TEST_F(WireTransport, RefusedConnectsAreRetriedByTheSettings) {
     EXPECT_EQ(send_body(nobody, body, CLT_TACT_FLAG_CLOSE), CLT_TACT_E_REFUSED);
     EXPECT_EQ(count_soc(CLT_SOC_CONNECT, 1), r.attempts) << r.retry_count << r.no_retry;
     EXPECT_EQ(sleeps, std::vector<uint32_t>(static_cast<size_t>(r.attempts - 1), 250u));
-    EXPECT_EQ(conn.server_port, nobody.sin_port);
+    EXPECT_EQ(main.srv_port, nobody.sin_port);
   }
   EXPECT_TRUE(logged("reason=NETWORK, inf=CLTTACT:")) << log_text();
   EXPECT_EQ(used_entries(), 1);
@@ -286,6 +286,26 @@ TEST_F(WireTransport, SilentServerTimesOutOnTheKeptConnection) {
   clt_tact_req req{nullptr, 1, &p, 2, 0};
   EXPECT_EQ(clt_tact_recv(&req, 0), CLT_TACT_E_TIMEOUT);
   EXPECT_EQ(call.tact_table->reply_entry, 0u);
+  EXPECT_EQ(used_entries(), 1);
+  close(fd);
+}
+
+TEST_F(WireTransport, CancelWhileWaitingForTheReply) {
+  ASSERT_EQ(clt_tact_open(0, 0), 0);
+  listener server;
+  std::vector<uint8_t> body = pattern(4, 0);
+  ASSERT_EQ(send_body(server.addr(), body, 0), 0);
+  int fd = server.accept_one();
+  std::thread aborter([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    clt_com_cancel_set(&main, 1);
+  });
+  uint8_t buf[8];
+  com_piece p{buf, sizeof buf};
+  clt_tact_req req{nullptr, 1, &p, -1, 0};
+  EXPECT_EQ(clt_tact_recv(&req, 0), CLT_TACT_E_CANCELLED);
+  aborter.join();
+  EXPECT_EQ(clt_com_cancel_get(&main), 0);
   EXPECT_EQ(used_entries(), 1);
   close(fd);
 }
@@ -353,7 +373,7 @@ TEST_F(WireTransport, RefusedRepliesGetTheirCodes) {
 TEST_F(WireTransport, RequestCodeFormLeavesTheCallBlockOut) {
   conn.features = 0x07;
   conn.protocol = 2;
-  conn.func_code = 13;
+  main.funccode = 13;
   conn.reply_capacity = 1000;
   const uint32_t values[CLT_REPLY_VALUES] = {1, 2, 3, 4, 5};
   memcpy(conn.reply_values, values, sizeof values);
@@ -389,6 +409,41 @@ TEST_F(WireTransport, RequestCodeFormLeavesTheCallBlockOut) {
   EXPECT_EQ(word0, 0x36000300u);
   EXPECT_EQ(word10, 1u);
   EXPECT_EQ(std::vector<uint8_t>(buf, buf + 30), reply);
+}
+
+TEST_F(WireTransport, FrameBodyStopsAt4096Bytes) {
+  ASSERT_EQ(clt_tact_open(0, 0), 0);
+  listener server;
+  received_frame got;
+  std::thread peer([&] {
+    int fd = server.accept_one();
+    read_frame(fd, &got);
+    close(fd);
+  });
+  std::vector<uint8_t> a = pattern(3000, 1), b = pattern(2000, 2);
+  sockaddr_in to = server.addr();
+  com_piece out[] = {{a.data(), 3000}, {b.data(), 2000}};
+  clt_tact_req req{&to, 2, out, -1, 0};
+  EXPECT_EQ(clt_tact_send(&req, CLT_TACT_FLAG_CLOSE), 0);
+  peer.join();
+  EXPECT_EQ(req.len_out, 4096u);
+  ASSERT_EQ(got.body.size(), 4096u);
+  EXPECT_EQ(std::vector<uint8_t>(got.body.begin(), got.body.begin() + 3000), a);
+  EXPECT_EQ(std::vector<uint8_t>(got.body.begin() + 3000, got.body.end()),
+            std::vector<uint8_t>(b.begin(), b.begin() + 1096));
+}
+
+TEST_F(WireTransport, MorePiecesThanAFrameHoldsAreRefused) {
+  ASSERT_EQ(clt_tact_open(0, 0), 0);
+  listener server;
+  std::thread peer([&] { close(server.accept_one()); });
+  std::vector<uint8_t> small = pattern(8, 1);
+  std::vector<com_piece> out(6, com_piece{small.data(), 8});
+  sockaddr_in to = server.addr();
+  clt_tact_req req{&to, 6, out.data(), -1, 0};
+  EXPECT_EQ(clt_tact_send(&req, CLT_TACT_FLAG_CLOSE), CLT_TACT_E_REQUEST);
+  peer.join();
+  EXPECT_EQ(used_entries(), 1);
 }
 
 TEST_F(WireTransport, ClosingMessageHasNoBody) {
