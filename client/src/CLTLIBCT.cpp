@@ -203,29 +203,11 @@ void fill_odbc_after_first_call(clt_main* main, rdb_odbc_buf* odbc) {
   odbc->wrnskip = static_cast<uint8_t>(clt_env_get(main, clt_setting::odbcwrnskip));
 }
 
-// Start of a request; false when it goes straight to the completion.
-bool start_request(dispatch_call& call) {
-  clt_global_data* ctx = clt_cur();
-  rdb_sql_area* area = call.area;
-  memcpy(ctx->reqcode, area->reqcode, kCodeSize);
-  if (ctx->main) {
-    ctx->main->area = area;
-  } else {
-    int32_t rc = call.odbc_variant ? clt_first_call_init_odbc(area, call.odbc)
-                                   : clt_first_call_init(area);
-    if (rc != 0) return false;
-    clt_main* created = ctx->main;
-    if (clt_env_get(created, clt_setting::sqltrace) != 0 ||
-        clt_env_get(created, clt_setting::trcctl_size) != 0) {
-      clt_trace(clt_trace_op::sqltrc_open, area);
-    }
-    if (clt_env_get(created, clt_setting::rctrace) != 0) {
-      clt_trace(clt_trace_op::rcnct_trc_open, area);
-    }
-    if (call.odbc_variant) fill_odbc_after_first_call(created, call.odbc);
+// Per-request resets and timing before the request is looked at.
+void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* area) {
+  if (clt_env_get(main, clt_setting::trcmode) == kTrcModeAll) {
+    memset(main->reqtrc, 0, sizeof(main->reqtrc));
   }
-  clt_main* main = ctx->main;
-  if (clt_env_get(main, clt_setting::trcmode) == kTrcModeAll) memset(main->reqtrc, 0, sizeof(main->reqtrc));
 
   main->build_date = kBuildDate;
   main->cancellable = 1;
@@ -250,7 +232,31 @@ bool start_request(dispatch_call& call) {
     main->cnct_time_sec = now.seconds;
     main->cnct_time_msec = now.milliseconds;
   }
+}
 
+// Start of a request; false when it goes straight to the completion.
+bool start_request(dispatch_call& call) {
+  clt_global_data* ctx = clt_cur();
+  rdb_sql_area* area = call.area;
+  memcpy(ctx->reqcode, area->reqcode, kCodeSize);
+  if (ctx->main) {
+    ctx->main->area = area;
+  } else {
+    int32_t rc = call.odbc_variant ? clt_first_call_init_odbc(area, call.odbc)
+                                   : clt_first_call_init(area);
+    if (rc != 0) return false;
+    clt_main* created = ctx->main;
+    if (clt_env_get(created, clt_setting::sqltrace) != 0 ||
+        clt_env_get(created, clt_setting::trcctl_size) != 0) {
+      clt_trace(clt_trace_op::sqltrc_open, area);
+    }
+    if (clt_env_get(created, clt_setting::rctrace) != 0) {
+      clt_trace(clt_trace_op::rcnct_trc_open, area);
+    }
+    if (call.odbc_variant) fill_odbc_after_first_call(created, call.odbc);
+  }
+  clt_main* main = ctx->main;
+  reset_request_state(ctx, main, area);
   apply_layout_gates(area);
 
   const request_code* request = find_request(area->reqcode);

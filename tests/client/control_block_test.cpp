@@ -69,7 +69,7 @@ TEST_F(first_call, CreatesTheBlockWithItsSections) {
   for (int32_t fd : main->kept_fd) EXPECT_EQ(fd, -1);
   EXPECT_EQ(ctx->memtrc, 'N');
 
-  // The text areas lie one after the other with their specified sizes.
+  // The text areas lie one after the other with their fixed sizes.
   const size_t sizes[] = {33, 33, 524, 301, 301, 301, 301};
   for (int i = 0; i + 1 < CLT_TEXT_AREAS; ++i) {
     EXPECT_EQ(main->text_area_offset[i + 1] - main->text_area_offset[i], sizes[i]) << i;

@@ -402,3 +402,46 @@ TEST_F(odbc_dispatcher, SuccessfulRequestsHandBackReplyByteAndRowsLeft) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(dispatcher, TracesFollowTheRequest) {
+  s.settings[clt_setting::sqltrace] = 4096;
+  s.settings[clt_setting::rctrace] = 1;
+  zk::request cn;
+  zk::connect(cn);
+  EXPECT_EQ(s.traces.front(), clt_trace_op::sqltrc_open);
+  EXPECT_EQ(s.traces[1], clt_trace_op::rcnct_trc_open);
+
+  int block = 0;
+  clt_global.sqltrc_block = &block;
+  clt_global.main->rcnct_trc = &block;
+  clt_global.main->wrtln_pending = 'Y';  // stays 'N' unless a reply asks
+  struct {
+    const char* code;
+    std::vector<clt_trace_op> traces;
+  } cases[] = {
+      {"OPEN",
+       {clt_trace_op::rcnct_trc_reset, clt_trace_op::sqltrc_start, clt_trace_op::sqltrc_write,
+        clt_trace_op::rcnct_trc_write, clt_trace_op::errlog_uap}},
+      {"TRC2",
+       {clt_trace_op::rcnct_trc_reset, clt_trace_op::sqltrc_start, clt_trace_op::rcnct_trc_write,
+        clt_trace_op::errlog_uap}},
+  };
+  for (const auto& c : cases) {
+    s.traces.clear();
+    zk::request r{c.code};
+    EXPECT_EQ(r.exsql(), 0);
+    EXPECT_EQ(s.traces, c.traces) << c.code;
+  }
+
+  s.traces.clear();
+  clt_global.main->rcnct_trc = nullptr;
+  clt_global.sqltrc_block = nullptr;
+  zk::request disc{"DISC"};
+  disc.exsql();
+  EXPECT_EQ(s.traces, (std::vector<clt_trace_op>{clt_trace_op::errlog_uap, clt_trace_op::sqltrc_close,
+                                                 clt_trace_op::rcnct_trc_close}));
+}
+
+}  // namespace

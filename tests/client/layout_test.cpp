@@ -30,7 +30,7 @@ TEST(Layout, DescriptorSizeFollowsTheVariableCount) {
 TEST(Layout, RequestAreaOffsets) {
   struct {
     size_t offset;
-    size_t specified;
+    size_t fixed;
     const char* field;
   } fields[] = {
       {offsetof(rdb_sql_area, reqcode), 102, "reqcode"},
@@ -46,10 +46,10 @@ TEST(Layout, RequestAreaOffsets) {
   };
   for (const auto& f : fields) {
     if (kPointers32) {
-      EXPECT_EQ(f.offset, f.specified) << f.field;
+      EXPECT_EQ(f.offset, f.fixed) << f.field;
     } else {
       // Wider pointers only move fields back, never forward.
-      EXPECT_GE(f.offset, f.specified) << f.field;
+      EXPECT_GE(f.offset, f.fixed) << f.field;
     }
   }
   // Fields before the first pointer never move.
