@@ -554,13 +554,18 @@ int32_t rd_serviceport(const clt_env_conn& c, const clt_env_rule& r, const char*
   return 0;
 }
 
+// Option letters of PDCLTOPTIONSTR and their flags.
+struct option_letter {
+  char ch;
+  char clt_env::*flag;
+};
+constexpr option_letter kLetters[] = {
+    {'D', &clt_env::opt_d}, {'E', &clt_env::opt_e}, {'L', &clt_env::opt_l}, {'N', &clt_env::opt_n},
+    {'P', &clt_env::opt_p}, {'R', &clt_env::opt_r}, {'S', &clt_env::opt_s}, {'T', &clt_env::opt_t},
+    {'U', &clt_env::opt_u}, {'X', &clt_env::opt_x}};
+
 int32_t rd_optionstr(const clt_env_conn& c, const clt_env_rule& r, const char*) {
   clt_env& e = *c.env;
-  struct letter { char ch; char clt_env::*flag; };
-  static constexpr letter kLetters[] = {
-      {'D', &clt_env::opt_d}, {'E', &clt_env::opt_e}, {'L', &clt_env::opt_l}, {'N', &clt_env::opt_n},
-      {'P', &clt_env::opt_p}, {'R', &clt_env::opt_r}, {'S', &clt_env::opt_s}, {'T', &clt_env::opt_t},
-      {'U', &clt_env::opt_u}, {'X', &clt_env::opt_x}};
   char buf[CLT_ENV_VALUE_SIZE];
   text(c, r.name, buf);
   for (const char* p = buf; *p != '\0'; ++p)
@@ -930,9 +935,16 @@ clt_env_conn conn_of(clt_main* main) {
   return conn;
 }
 
-// The frame's view of the settings it consults; a trace-control size of
-// -1 (none) reads as 0 there.
-int32_t env_get(const clt_main* main, clt_setting which) {
+// The frame's view of the settings it consults. It reads 0 as "not
+// given", so a size that was given as 0 (trace on, no size limit) reads as
+// 1 there, and a trace-control size of -1 (none) as 0.
+int32_t given_size(int32_t stored, bool given) {
+  if (!given) return 0;
+  return stored == 0 ? 1 : stored;
+}
+
+int32_t env_get(const clt_main* main, clt_setting which, int32_t index) {
+  static constexpr int32_t kYes = 'Y', kNo = 'N';
   const clt_env& e = *clt_main_env(const_cast<clt_main*>(main));
   switch (which) {
     case clt_setting::aryerrpos: return static_cast<unsigned char>(e.pdaryerrpos);
@@ -941,12 +953,36 @@ int32_t env_get(const clt_main* main, clt_setting which) {
     case clt_setting::sqltextsize: return e.pdsqltextsize;
     case clt_setting::sqltextsize_given: return e.sqltextsize_default;
     case clt_setting::trcctl_level: return e.trcctl_bits;
-    case clt_setting::trcctl_size: return e.trcctl_size == -1 ? 0 : e.trcctl_size;
+    case clt_setting::trcctl_size: return given_size(e.trcctl_size, e.trcctl_size != -1);
     case clt_setting::trcctl_keepopen: return e.trcctl_keep_open;
+    case clt_setting::sqltrace: return given_size(e.pdsqltrace, e.pdsqltrace != -1);
+    case clt_setting::rctrace: return given_size(e.pdrctrace, e.pdrctrace != -1);
+    case clt_setting::trcmode: return e.pdtrcmode;
+    case clt_setting::taapinfmode: return e.pdtaapinfmode == '1' ? 1 : 0;
+    case clt_setting::cltcnvmode: return e.pdcltcnvmode;
+    case clt_setting::autoconnect: return e.pdautoconnect == 1 ? kYes : kNo;
+    case clt_setting::autoreconnect: return static_cast<unsigned char>(e.pdautoreconnect);
+    case clt_setting::errskipcode: return index >= 0 && index < CLT_ERRSKIP_MAX ? e.pderrskipcode[index] : 0;
+    case clt_setting::optionletter:
+      for (const auto& l : kLetters)
+        if (l.ch == index) return static_cast<unsigned char>(e.*l.flag);
+      return 0;
+    case clt_setting::odbstatcache: return e.pdodbstatcache;
+    case clt_setting::odbescape: return e.pdodbescape;
+    case clt_setting::gdataopt: return static_cast<unsigned char>(e.pdgdataopt);
+    case clt_setting::odbcwrnskip: return static_cast<unsigned char>(e.pdodbcwrnskip);
+    case clt_setting::blkf: return e.pdblkf;
+    case clt_setting::blkbuffsize: return e.pdblkbuffsize;
+    case clt_setting::binaryblkf: return static_cast<unsigned char>(e.pdbinaryblkf);
+    case clt_setting::prpcrcls: return static_cast<unsigned char>(e.pdprpcrcls);
+    case clt_setting::cursorlvl: return static_cast<unsigned char>(e.pdcursorlvl);
+    case clt_setting::srvtype: return e.pdsrvtype;
+    case clt_setting::uapreplvl: return e.pduapreplvl;
   }
   return 0;
 }
 
+// Changes that the frame makes to the settings after the reading.
 void env_put(clt_main* main, clt_setting which, int32_t value) {
   clt_env& e = *clt_main_env(main);
   switch (which) {
@@ -958,6 +994,27 @@ void env_put(clt_main* main, clt_setting which, int32_t value) {
     case clt_setting::trcctl_level: e.trcctl_bits = value; break;
     case clt_setting::trcctl_size: e.trcctl_size = value == 0 ? -1 : value; break;
     case clt_setting::trcctl_keepopen: e.trcctl_keep_open = static_cast<int16_t>(value); break;
+    case clt_setting::sqltrace: e.pdsqltrace = value == 0 ? -1 : value; break;
+    case clt_setting::rctrace: e.pdrctrace = value == 0 ? -1 : value; break;
+    case clt_setting::trcmode: e.pdtrcmode = static_cast<int16_t>(value); break;
+    case clt_setting::taapinfmode: e.pdtaapinfmode = value == 1 ? '1' : '0'; break;
+    case clt_setting::cltcnvmode: e.pdcltcnvmode = static_cast<uint8_t>(value); break;
+    case clt_setting::autoconnect: e.pdautoconnect = value == 'Y' ? 1 : 0; break;
+    case clt_setting::autoreconnect: e.pdautoreconnect = static_cast<char>(value); break;
+    case clt_setting::odbstatcache: e.pdodbstatcache = static_cast<int16_t>(value); break;
+    case clt_setting::odbescape: e.pdodbescape = static_cast<int16_t>(value); break;
+    case clt_setting::gdataopt: e.pdgdataopt = static_cast<char>(value); break;
+    case clt_setting::odbcwrnskip: e.pdodbcwrnskip = static_cast<char>(value); break;
+    case clt_setting::blkf: e.pdblkf = static_cast<int16_t>(value); break;
+    case clt_setting::blkbuffsize: e.pdblkbuffsize = value; break;
+    case clt_setting::binaryblkf: e.pdbinaryblkf = static_cast<char>(value); break;
+    case clt_setting::prpcrcls: e.pdprpcrcls = static_cast<char>(value); break;
+    case clt_setting::cursorlvl: e.pdcursorlvl = static_cast<char>(value); break;
+    case clt_setting::srvtype: e.pdsrvtype = static_cast<int16_t>(value); break;
+    case clt_setting::uapreplvl: e.pduapreplvl = value; break;
+    // Lists are changed item by item, which a put without index cannot do.
+    case clt_setting::errskipcode:
+    case clt_setting::optionletter: break;
   }
 }
 

@@ -100,7 +100,44 @@ TEST_F(ConnectionTest, OdbcBufferNamesTheSettingsFile) {
   EXPECT_STREQ(buf, "dsnhost");
 }
 
+TEST_F(ConnectionTest, FrameReadsTheSettingsInItsOwnTerms) {
+  set("PDSQLTRACE", "0");
+  set("PDAUTOCONNECT", "OFF");
+  set("PDCLTOPTIONSTR", "EU");
+  set("PDERRSKIPCODE", "-803,-811");
+  ASSERT_EQ(clt_first_call_init(&req_.area), 0) << req_.message();
+  // A trace size given as 0 still switches the trace on.
+  EXPECT_EQ(clt_env_get(main(), clt_setting::sqltrace), 1);
+  EXPECT_EQ(clt_env_get(main(), clt_setting::rctrace), 0);
+  EXPECT_EQ(clt_env_get(main(), clt_setting::autoconnect), 'N');
+  EXPECT_EQ(clt_env_get(main(), clt_setting::optionletter, 'E'), 'Y');
+  EXPECT_EQ(clt_env_get(main(), clt_setting::optionletter, 'D'), 0);
+  EXPECT_EQ(clt_env_get(main(), clt_setting::errskipcode, 1), -811);
+  EXPECT_EQ(clt_env_get(main(), clt_setting::errskipcode, 2), 0);
+  EXPECT_EQ(clt_env_get(main(), clt_setting::cursorlvl), '0');
+}
+
 class PluginExportTest : public SettingsTest {};
+
+class RequestTest : public SettingsTest {};
+
+TEST_F(RequestTest, BadSettingFailsTheFirstRequestAndTheNextReadsAgain) {
+  set("PDMEMTRCFILE", path("no-memory-trace"));
+  set("PDHOST", std::string(600, 'h'));
+  zk::request r{"CNCT"};
+  EXPECT_EQ(r.exsql(), -10);
+  EXPECT_EQ(r.sqlcode(), CLT_SQLCODE_ENV_ERROR);
+  EXPECT_EQ(r.message(), env_error("PDHOST", "OUT OF RANGE"));
+  EXPECT_EQ(clt_global.main, nullptr);
+
+  // The block was freed, so the next request reads the settings anew.
+  clear_vars();
+  set("PDMEMTRCFILE", path("no-memory-trace"));
+  set("PDCLTGRP", "AB");
+  zk::request again{"CNCT"};
+  EXPECT_EQ(again.exsql(), -10);
+  EXPECT_EQ(again.message(), env_error("PDCLTGRP", "OUT OF RANGE"));
+}
 
 TEST_F(PluginExportTest, ReturnsTheItemsWithoutConversionItem) {
   unsigned char buf[CLT_PLUGIN_ENV_SIZE];

@@ -120,6 +120,16 @@ TEST_F(LookupTest, PddirChoosesTheConnectionsIniFile) {
   ASSERT_EQ(read(), 0);
   EXPECT_EQ(env().pddir_ini, 'N');
   EXPECT_STREQ(env().pdhost, "bare");
+
+  // A PDDIR whose ini path would not fit the path field counts as not set.
+  std::string deep = "long";
+  while (path(deep).size() < 240) deep += "/" + std::string(20, 'd');
+  write_file(deep + "/conf/emb/Marlo.ini", ini_text({{"PDHOST", "deep"}}));
+  reset_block();
+  set("PDDIR", path(deep));
+  ASSERT_EQ(read(), 0);
+  EXPECT_EQ(env().pddir_ini, 'N');
+  EXPECT_STREQ(env().pdhost, "bare");
 }
 
 TEST_F(LookupTest, NumberLookupFollowsTheCLibraryRules) {
