@@ -114,6 +114,8 @@ struct clt_rpc_conn {
   int32_t value;              // value word of the last reply
   uint16_t fes_lost;
   int16_t fes_lost_reason;
+  uint16_t reconnect;         // 1: the server is lost for the reconnect logic
+  int16_t reconnect_reason;   // 1, 3 or 4
   char fes_state;             // 'Y' when the connection-state service answered 100
   char direct;                // 'Y' enables the direct frame; cleared at close
   uint8_t long_wait;          // replies wait PDCALCMDWAITTIME

@@ -318,6 +318,7 @@ struct server::impl {
   std::vector<request> seen;
   int registrations = 0;
   int faults_left = 0;
+  int good_left = 0;
 
   void record(const request& r) {
     std::lock_guard<std::mutex> g(lock);
@@ -327,6 +328,10 @@ struct server::impl {
   // Whether this SQL request misbehaves.
   bool fault_now() {
     if (s.how == fault::none || s.how == fault::refuse) return false;
+    if (good_left > 0) {
+      --good_left;
+      return false;
+    }
     if (s.fault_count < 0) return true;
     if (faults_left <= 0) return false;
     --faults_left;
@@ -626,6 +631,7 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
   impl& m = *impl_;
   m.s = std::move(s);
   m.faults_left = m.s.fault_count;
+  m.good_left = m.s.fault_after;
   if (pipe(m.stop_pipe) != 0) return;
   m.name_tcp = open_socket(SOCK_STREAM, 0);
   if (m.name_tcp < 0) return;

@@ -41,6 +41,7 @@ struct script {
   int32_t error_code = 0;                // code of fault::error_reply
   fault how = fault::none;
   int fault_count = -1;                  // requests that misbehave; -1: all
+  int fault_after = 0;                   // requests answered well before the faults
   bool frame_reply_header = false;       // request-code replies carry the 64-byte reply header
   uint32_t frame_return_code = 0;        // return code of that header
 };
