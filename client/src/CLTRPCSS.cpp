@@ -1215,13 +1215,19 @@ int32_t service_call(const char* service, uint32_t code, com_piece* out, int32_t
   if (rc != 0) return rc;
   const int32_t keep_open = ctx.env != nullptr && ctx.env->tcpconopt != 0 ? PD_SEND_NO_CLOSE : 0;
   const bool ask = (flags & PD_SVC_ASK) != 0;
+  if (ask && !rdm) {
+    // Its one caller, the connection-end notice, relies on this flag
+    // sending without waiting for a reply.
+    rc = pd_clt_send(&peer, code, out, out_count, nullptr, 0, PD_SEND_ONLY | keep_open);
+    return service_result(ctx, rc, rdm);
+  }
   if (ask) {
-    rc = pd_clt_send(&peer, rdm ? PD_SVC_STATE_ASK : code, out, out_count, in, in_count, keep_open);
+    rc = pd_clt_send(&peer, PD_SVC_STATE_ASK, out, out_count, in, in_count, keep_open);
     if (rc != 0) {
-      if (rdm) clt_errlog_msg(kMsgInfo, "INNER OPERATION", "rdm_send");
+      clt_errlog_msg(kMsgInfo, "INNER OPERATION", "rdm_send");
       return service_result(ctx, rc, rdm);
     }
-    if (rdm && in_count >= 2 && in[1].len >= 8 && get_be32(in[1].addr + 4) == kRdmReplyOk && ctx.conn != nullptr) {
+    if (in_count >= 2 && in[1].len >= 8 && get_be32(in[1].addr + 4) == kRdmReplyOk && ctx.conn != nullptr) {
       ctx.conn->fes_state = 'Y';
     }
     return 0;

@@ -114,6 +114,9 @@ struct clt_rpc_conn {
   int32_t value;              // value word of the last reply
   uint16_t fes_lost;
   int16_t fes_lost_reason;
+  uint32_t progress[2];       // call-progress flag words
+  char failure_mark;          // 'F' when the link failed
+  uint16_t fes_looked_up;     // 1 when the front end came from the lookup
   uint16_t reconnect;         // 1: the server is lost for the reconnect logic
   int16_t reconnect_reason;   // 1, 3 or 4
   char fes_state;             // 'Y' when the connection-state service answered 100

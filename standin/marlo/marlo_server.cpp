@@ -32,6 +32,7 @@ constexpr uint32_t kSvcSql = 0x80520;
 constexpr uint32_t kSvcKept = 0x3003C;
 constexpr uint32_t kSvcReply = 0x30036;
 constexpr uint32_t kSvcName = 0x60003;
+constexpr uint32_t kSvcNotice = 0x22006E;
 constexpr uint32_t kKindError = 8;
 constexpr uint32_t kOrderWord = 0x102;
 constexpr uint8_t kLittleEndianBit = 1;
@@ -591,6 +592,11 @@ struct server::impl {
       const uint32_t svc = get_be32(m.bytes.data());
       if (svc == kSvcName) {
         name_query(from.sin_addr.s_addr, m);
+      } else if (svc == kSvcNotice) {
+        request r;
+        r.form = "notice";
+        r.data.assign(m.bytes.begin() + m.header_len, m.bytes.end());
+        record(r);
       } else if (svc == kSvcSql && m.header_len == kMsgHeader) {
         sql_call(from.sin_addr.s_addr, m);
       }

@@ -48,7 +48,7 @@ struct script {
 
 // One request as the server received it.
 struct request {
-  std::string form;        // "rpc", "compact", "frame", "name", "closing"
+  std::string form;        // "rpc", "compact", "frame", "name", "notice", "closing"
   std::string function;    // server function or service name asked for
   uint8_t reqcode = 0;     // frame request code
   uint32_t flags = 0;      // call flags
