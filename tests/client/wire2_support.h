@@ -49,6 +49,7 @@ class rpc_test : public wire::call_test {
 
   void TearDown() override {
     if (rpc.sess != nullptr) pd_clt_close_session(1);
+    if (rpc.nam != nullptr) nam_cache_close();
     if (call.reply_buf != nullptr) cltmem_free(call.reply_buf, "test", __LINE__);
     clt_rpc_set_locator(old_);
     current_ = nullptr;
