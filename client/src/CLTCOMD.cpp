@@ -10,6 +10,7 @@
 
 #include "CLTCOMCTX.h"
 #include "CLTLOGHOOK.h"
+#include "CLTMSG.h"
 #include "CLTSEAM.h"
 #include "cltclock.h"
 #include "CLTUTLEV.h"
@@ -21,7 +22,6 @@ constexpr const char* kModule = "CLTCOMD";
 
 constexpr const char* kMsgComm = "KFPZ02444-E Communication error, func=%s, errno=%d\n";
 constexpr const char* kMsgConnect = "KFPZ02444-E Communication error, func=%s(%d.%d.%d.%d:%u), errno=%d\n";
-constexpr const char* kMsgError = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%s:%d\n";
 constexpr const char* kMsgVersion = "KFPZ02403-E %s version error, Marlo/client(%lx):object(%lx)\n";
 constexpr const char* kMsgInfo = "KFPZ03000-I Error information, type=%s, inf=%s\n";
 
@@ -699,7 +699,7 @@ int32_t com_send(int32_t sock, const com_piece* pieces, int32_t count) {
   mdl_enter(ctx, kEvSend, "com_send");
   uint8_t* staging = ctx.call != nullptr ? ctx.call->staging : nullptr;
   if (staging == nullptr) {
-    clt_errlog_msg(kMsgError, "UNEXPECT", kModule, __LINE__);
+    clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "UNEXPECT", kModule, __LINE__);
     return mdl_exit(ctx, kEvSend, COM_E_OTHER);
   }
   if (ctx.conn != nullptr) ctx.conn->cur_socket = sock;
@@ -884,7 +884,7 @@ int32_t com_hostaddr(const char* name, uint32_t* addr) {
 
 int32_t com_broadcast_addr(uint32_t* addr) {
   if (com_hostaddr("broadcast", addr) != 0) {
-    clt_errlog_msg(kMsgError, "UNEXPECT", kModule, __LINE__);
+    clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "UNEXPECT", kModule, __LINE__);
     return COM_E_BROADCAST;
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "CLTCOMCTX.h"
+#include "CLTMSG.h"
 #include "CLTSEAM.h"
 
 namespace {
@@ -11,7 +12,6 @@ namespace {
 constexpr const char* kModule = "CLTFRAME";
 constexpr const char* kMsgProtocol = "KFPZ02420-E Protocol error, IPaddr=%lx, port=%d, reason=%s\n";
 constexpr const char* kMsgSize = "KFPZ02421-E Invalid size, received size=%lu, size in head=%ld, IPaddr=%lx, port=%d\n";
-constexpr const char* kMsgError = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%s:%d\n";
 
 constexpr uint8_t kReqcodeOverride = 0xAD;
 constexpr uint8_t kKindLowBits = 0x07;
@@ -99,7 +99,7 @@ int32_t clt_frame_check_header(const clt_frame_header* header, int32_t received,
 
 int32_t clt_rpc_reply_header(const clt_com_conn* conn, const com_piece* first) {
   if (first->len < CLT_REPLY_HEADER_SIZE) {
-    clt_errlog_msg(kMsgError, "UNEXPECT", kModule, __LINE__);
+    clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "UNEXPECT", kModule, __LINE__);
     return CLT_FRAME_E_REPLY_HEADER;
   }
   uint32_t words[CLT_REPLY_HEADER_SIZE / sizeof(uint32_t)] = {};

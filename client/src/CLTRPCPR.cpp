@@ -6,13 +6,22 @@
 
 #include "CLTCNTL.h"
 #include "CLTLIBMN.h"
+#include "CLTMEM.h"
 #include "CLTMSG.h"
+#include "CLTSEAM.h"
 #include "CLTUTL.h"
 
 namespace {
 
 constexpr const char* kModule = "CLTRPCPR";
 constexpr const char* kMsgRdnode = "KFPA11371-E Invalid RDNODE name";
+constexpr const char* kMsgVarCount = "KFPA11310-E Invalid number of variables";
+constexpr const char* kMsgVarType = "KFPA11311-E Invalid data type or length of variable \"%5d\" %s";
+constexpr int32_t kSqlcodeVarCount = -310;
+constexpr int32_t kSqlcodeVarType = -311;
+constexpr int32_t kSqlcodeMemory = -729;
+constexpr const char* kStateVarCount = "07008";
+constexpr const char* kStateVarType = "07001";
 constexpr int32_t kSqlcodeRdnode = -371;
 constexpr int32_t kSqlcodeClient = -720;
 
@@ -79,6 +88,27 @@ enum : uint32_t { kSoCode = 52, kSoNumber = 56, kSoValue = 60, kSo50 = 90, kSoEn
 enum : uint32_t { kSiCode = 52, kSiItem = 56, kSiEnd = 68 };
 // Error log.
 enum : uint32_t { kElPrefix = 52, kElCode = 56, kElEnd = 60 };
+// EXECUTE UTL.
+enum : uint32_t { kEuPrefix = 52, kEuCode = 56, kEuWord = 60, kEuTrio = 64, kEuLen = 76, kEuText = 78, kEuEnd = 638 };
+constexpr uint32_t kEuWordValue = 24;
+constexpr int16_t kEuVars = 3;
+constexpr uint8_t kCodeVarchar = 0xC0;
+constexpr uint8_t kCodeInteger = 0xF0;
+constexpr int16_t kResultMax = 4;
+// JAR and library files.
+enum : uint32_t {
+  kJrTotal = 0, kJrKind = 4, kJrDataLen = 8, kJrDataOff = 12, kJrPrefix = 16, kJrCode = 20, kJrWord = 24,
+  kJrFileLen = 28, kJrTrio = 32, kJrNameLen = 44, kJrName = 46,
+};
+constexpr uint32_t kJrWordValue = 28;
+constexpr int32_t kFuncJari = 41;
+constexpr int32_t kFuncJarr = 42;
+constexpr int32_t kFuncClin = 52;
+constexpr int32_t kFuncClrp = 53;
+constexpr uint8_t kCnvNone = 0;
+constexpr uint8_t kCnvAuto = 1;
+constexpr int32_t kCnvToServer = 1;
+constexpr int32_t kCnvGrowth = 3;
 // Function code 51.
 enum : uint32_t { kCcPrefix = 52, kCcCode = 56, kCcSection = 60, kCcStmtid = 64, kCcName1 = 68, kCcName2 = 72,
                   kCcNames = 76 };
@@ -399,8 +429,7 @@ int32_t clt_req_connect(void) {
     if (end < 0) return -1;
     len = static_cast<uint32_t>(end);
   }
-  // Which field guards DCSERVICE is the attribute word, as the builder's
-  // own description has it.
+  // DCSERVICE goes along unless the connection attribute word is 1 or 3.
   const size_t dc_len = strnlen(c.env->dcservice, sizeof c.env->dcservice);
   if (c.conn->conn_attr != 1 && c.conn->conn_attr != 3 && dc_len > 0) {
     ++parts;
@@ -560,5 +589,119 @@ int32_t clt_req_ccmd(void) {
     len += static_cast<uint32_t>(n) + 1;
   }
   set_total(w, len);
+  return 0;
+}
+
+namespace {
+
+// A variable of the EXECUTE UTL list: its type, one element, no stride,
+// data present.
+bool utl_var_ok(const SQLVAR& v, uint8_t code) {
+  return v.sqlcod == code && v.XDIM == 1 && v.len.s.SYS == 0 && v.SQLDATA != nullptr;
+}
+
+// The 16-bit length in front of a variable-length host variable.
+uint16_t var_length(const SQLVAR& v) {
+  uint16_t n = 0;
+  memcpy(&n, v.SQLDATA, sizeof n);
+  return n;
+}
+
+int32_t utl_var_error(const clt_req_ctx& c, int32_t number, int line) {
+  return clt_report(c.area, kModule, line, kSqlcodeVarType, kStateVarType, kMsgVarType, static_cast<int>(number),
+                    "(using)");
+}
+
+}  // namespace
+
+int32_t clt_req_execute_utl(void) {
+  const clt_req_ctx c = clt_req_cur();
+  if (!ready(c, __LINE__)) return -1;
+  const SQLDA* da = c.area->sqliasda;
+  if (da == nullptr || da->sqld != kEuVars) {
+    return clt_report(c.area, kModule, __LINE__, kSqlcodeVarCount, kStateVarCount, kMsgVarCount);
+  }
+  const SQLVAR& stmt = da->sqlvar[0];
+  const SQLVAR& file = da->sqlvar[1];
+  const SQLVAR& result = da->sqlvar[2];
+  if (!utl_var_ok(stmt, kCodeVarchar) || stmt.len.s.sqllen > CLT_UTL_STMT_MAX || stmt.len.s.sqllen < 0 ||
+      var_length(stmt) > stmt.len.s.sqllen) {
+    return utl_var_error(c, 1, __LINE__);
+  }
+  if (!utl_var_ok(file, kCodeVarchar) || file.len.s.sqllen < 0 || var_length(file) > file.len.s.sqllen) {
+    return utl_var_error(c, 2, __LINE__);
+  }
+  if (!utl_var_ok(result, kCodeInteger) || result.len.s.sqllen > kResultMax) return utl_var_error(c, 3, __LINE__);
+
+  const uint16_t name_len = var_length(file);
+  const uint32_t name_size = static_cast<uint32_t>(name_len) + 1;
+  auto* name = static_cast<char*>(cltmem_alloc(name_size, 0, kModule, __LINE__));
+  if (name == nullptr) {
+    return clt_report(c.area, kModule, __LINE__, kSqlcodeMemory, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+                      CLT_MEMORY_AREA_PROCESS, name_size);
+  }
+  memcpy(name, static_cast<const uint8_t*>(file.SQLDATA) + sizeof(uint16_t), name_len);
+  name[name_len] = '\0';
+  // A name kept from an earlier EXECUTE UTL that its executor did not take.
+  if (c.conn->utl_file != nullptr) cltmem_free(c.conn->utl_file, kModule, __LINE__);
+  c.conn->utl_file = name;
+  c.conn->utl_result = result.SQLDATA;
+  c.conn->utl_len = var_length(stmt);
+  memcpy(c.conn->utl_stmt, static_cast<const uint8_t*>(stmt.SQLDATA) + sizeof(uint16_t), c.conn->utl_len);
+
+  packet w(c.packet, c.main->byteorder);
+  header_from_12(w, 1);
+  w.zero(CLT_REQ_HEADER_SIZE, kEuEnd);
+  w.bytes(kEuPrefix, c.area->prefix, sizeof c.area->prefix);
+  w.bytes(kEuCode, c.area->reqcode, sizeof c.area->reqcode);
+  w.u32(kEuWord, kEuWordValue);
+  if (clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kTrioLevel)) trio(w, kEuTrio, c);
+  w.u16(kEuLen, c.conn->utl_len);
+  w.bytes(kEuText, c.conn->utl_stmt, c.conn->utl_len);
+  set_total(w, kEuEnd);
+  return 0;
+}
+
+int32_t clt_req_jar(int32_t kind, uint32_t data_len, const void* data) {
+  const clt_req_ctx c = clt_req_cur();
+  if (!ready(c, __LINE__)) return -1;
+  packet w(c.packet, c.main->byteorder);
+  const int32_t func = c.main->funccode;
+  const bool carries_data = func == kFuncJari || func == kFuncJarr || func == kFuncClin || func == kFuncClrp;
+  uint32_t len = CLT_JAR_HEADER_SIZE;
+  if (kind == CLT_JAR_FIRST_BLOCK) {
+    w.zero(CLT_JAR_HEADER_SIZE, kJrNameLen);
+    w.bytes(kJrPrefix, c.area->prefix, sizeof c.area->prefix);
+    w.bytes(kJrCode, c.area->reqcode, sizeof c.area->reqcode);
+    w.u32(kJrWord, kJrWordValue);
+    w.u32(kJrFileLen, carries_data ? c.conn->jar_total : 0);
+    if (clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kTrioLevel)) trio(w, kJrTrio, c);
+    int32_t name_len = c.conn->jar_name != nullptr ? c.conn->jar_name_len : 0;
+    const uint8_t mode = c.env->pdcltcnvmode;
+    if (name_len > 0 && mode != kCnvNone && mode != kCnvAuto) {
+      int32_t converted = 0;
+      char* target = reinterpret_cast<char*>(c.packet) + kJrName;
+      if (clt_cnv_convert(kCnvToServer, &converted, c.conn->jar_name, name_len, target, name_len * kCnvGrowth) < 0) {
+        return clt_report(c.area, kModule, __LINE__, kSqlcodeClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+                          kModule, static_cast<int32_t>(__LINE__));
+      }
+      name_len = converted;
+    } else if (name_len > 0) {
+      w.bytes(kJrName, c.conn->jar_name, static_cast<size_t>(name_len));
+    }
+    w.u16(kJrNameLen, static_cast<uint16_t>(name_len));
+    len = kJrName + static_cast<uint32_t>(name_len);
+  }
+  w.u32(kJrKind, kind == CLT_JAR_FIRST_BLOCK ? CLT_JAR_HEADER_SIZE : 0);
+  if (carries_data && data_len > 0 && data != nullptr) {
+    w.u32(kJrDataLen, data_len);
+    w.u32(kJrDataOff, len);
+    w.bytes(len, data, data_len);
+    len += data_len;
+  } else {
+    w.u32(kJrDataLen, 0);
+    w.u32(kJrDataOff, 0);
+  }
+  w.u32(kJrTotal, len);
   return 0;
 }

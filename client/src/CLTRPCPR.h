@@ -20,6 +20,11 @@ constexpr int CLT_REQ_SLOTS = 8;
 constexpr int CLT_REQ_SLOT_RDNODE = 3;
 constexpr int CLT_REQ_SLOT_EXT = 5;
 constexpr int32_t CLT_AUTH_FIELD_SIZE = 30;
+constexpr int32_t CLT_UTL_STMT_MAX = 512;
+constexpr uint32_t CLT_JAR_HEADER_SIZE = 16;
+
+// Block kinds of clt_req_jar.
+enum : int32_t { CLT_JAR_FIRST_BLOCK = 1 };
 
 // The 52-byte header; numbers in the server's byte order.
 struct clt_req_header {
@@ -50,6 +55,17 @@ struct clt_req_conn {
   char option_set;           // 'N' at creation, 'Y' after an option was set
   uint32_t reqseq;           // request sequence number
   uint32_t thread_id;        // client thread identifier word, always 0
+  // EXECUTE UTL: the statement copy, the output file name (allocated by
+  // the builder, freed by its executor) and the result variable.
+  uint16_t utl_len;
+  char utl_stmt[CLT_UTL_STMT_MAX];
+  char* utl_file;
+  void* utl_result;
+  // JAR and library requests: the file name and the file's total length
+  // as the executor gives them.
+  const char* jar_name;
+  uint16_t jar_name_len;
+  uint32_t jar_total;
 };
 
 // The identity kept in the per-call context for reconnection.
@@ -95,3 +111,7 @@ int32_t clt_req_setopt(void);
 int32_t clt_req_srvinf(void);
 int32_t clt_req_errorlog(void);
 int32_t clt_req_ccmd(void);
+int32_t clt_req_execute_utl(void);
+// One block of a JAR or external-library file request: the first block
+// (kind 1) with the file name, or a following block of file data.
+int32_t clt_req_jar(int32_t kind, uint32_t data_len, const void* data);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "CLTLOGHOOK.h"
+#include "CLTMSG.h"
 #include "CLTSEAM.h"
 #include "cltclock.h"
 #include "CLTMEM.h"
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr const char* kModule = "CLTTACT";
-constexpr const char* kMsgError = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%s:%d\n";
 
 constexpr char kTableEye[8] = "##vtbse";
 constexpr char kEntryEye[8] = "##vtsoc";
@@ -67,7 +67,7 @@ struct error_class {
   const char* reason;  // null: nothing is logged
 };
 constexpr error_class kClasses[] = {
-    {COM_E_INVALID, "UNEXPECT"}, {COM_E_NOBUFS, "MEMORY"},   {COM_E_SOCKETS, "RESOURCE"},
+    {COM_E_INVALID, "UNEXPECT"}, {COM_E_NOBUFS, CLT_LOG_REASON_MEMORY},   {COM_E_SOCKETS, "RESOURCE"},
     {COM_E_REFUSED, "NETWORK"},  {COM_E_TIMEOUT, nullptr},   {COM_E_NETWORK, "NETWORK"},
     {0, "UNEXPECT"},             {COM_E_SESSION_END, nullptr}, {COM_E_CANCELLED, nullptr},
 };
@@ -158,6 +158,8 @@ static_assert(sizeof(void*) != 4 || kEntriesOffset == 76, "entries follow the 76
 clt_sock_entry* entries_of(clt_sock_table* t) { return reinterpret_cast<clt_sock_entry*>(base(t) + kEntriesOffset); }
 
 clt_sock_table* table_create(int32_t count) {
+  // A table that would not fit the allocator's 32-bit size is no table.
+  if (static_cast<uint64_t>(count) > (UINT32_MAX - kEntriesOffset) / sizeof(clt_sock_entry)) return nullptr;
   const uint32_t size = kEntriesOffset + sizeof(clt_sock_entry) * static_cast<uint32_t>(count);
   auto* t = static_cast<clt_sock_table*>(cltmem_alloc(size, 0, kModule, __LINE__));
   if (t == nullptr) return nullptr;
@@ -207,7 +209,7 @@ struct action_ctx {
 // A socket-layer code becomes the entry's result through its class.
 void fail_soc(action_ctx& a, int32_t soc_code, int line) {
   const int c = class_of(soc_code);
-  if (kClasses[c].reason != nullptr) clt_errlog_msg(kMsgError, kClasses[c].reason, kModule, line);
+  if (kClasses[c].reason != nullptr) clt_errlog_msg(CLT_LOG_CLIENT_ERROR, kClasses[c].reason, kModule, line);
   a.entry->soc_code = soc_code;
   if (a.ctx.call != nullptr) a.ctx.call->tact_class = static_cast<uint16_t>(c);
   const uint16_t phase = a.ctx.call != nullptr ? a.ctx.call->tact_phase : static_cast<uint16_t>(kPhClose);
@@ -370,7 +372,7 @@ bool send_step(action_ctx& a) {
   a.entry->moved = static_cast<int32_t>(sent);
   a.req->len_out = body;
   if (sent - body != CLT_FRAME_HEADER_SIZE) {
-    clt_errlog_msg(kMsgError, "UNEXPECT", kModule, __LINE__);
+    clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "UNEXPECT", kModule, __LINE__);
     a.req->len_out = 0;
     a.entry->result = CLT_TACT_E_NETWORK;
     return false;
@@ -387,7 +389,7 @@ bool accept_step(action_ctx& a) {
   // The client never fills a receive entry for other families.
   clt_sock_entry* listener = family == kFamilyInet ? receive_entry(a) : at(a.table, a.table->recv_entry2);
   if (listener == nullptr || listener->sock < 0) {
-    clt_errlog_msg(kMsgError, "UNEXPECT", kModule, __LINE__);
+    clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "UNEXPECT", kModule, __LINE__);
     a.entry->result = CLT_TACT_E_OTHER;
     return false;
   }
@@ -673,7 +675,7 @@ int32_t clt_tact_close(int32_t reserved, int32_t flags) {
   clt_sock_entry* e = at(t, t->used_head);
   int32_t rc;
   if (e == nullptr) {
-    clt_errlog_msg(kMsgError, "MEMORY", kModule, __LINE__);
+    clt_errlog_msg(CLT_LOG_CLIENT_ERROR, CLT_LOG_REASON_MEMORY, kModule, __LINE__);
     rc = CLT_TACT_E_NOTABLE;
   } else {
     e->event = CLT_TACT_EV_CLOSE;

@@ -2,8 +2,10 @@
 // byte orders, the identity rules, and the control requests.
 #include <memory>
 
+#include "CLTMEM.h"
 #include "CLTRPCPR.h"
 #include "wire_support.h"
+#include "zk_harness.h"
 
 namespace {
 
@@ -398,6 +400,139 @@ TEST_F(WireRequest, SmallRequests) {
   EXPECT_EQ(total(), 79u);
   EXPECT_EQ(at(56, 23), (std::vector<uint8_t>{'C', 'C', 'M', 'D', 0, 3, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0, 0, 0, 0,
                                                76, 'N', '2', 0}));
+}
+
+// An SQLDA with three variables, as EXECUTE UTL takes it.
+struct utl_list {
+  SQLDA da{};
+  SQLVAR more[2]{};
+  uint8_t stmt[2 + 600]{};
+  uint8_t file[2 + 64]{};
+  int32_t result = 0;
+
+  utl_list(const std::string& text, const std::string& name) {
+    da.sqld = 3;
+    da.sqln = 3;
+    set(0, 0xC0, 512, stmt, text);
+    set(1, 0xC0, 64, file, name);
+    SQLVAR& r = var(2);
+    r.sqlcod = 0xF0;
+    r.XDIM = 1;
+    r.len.s.sqllen = 4;
+    r.SQLDATA = &result;
+  }
+  SQLVAR& var(int i) { return i == 0 ? da.sqlvar[0] : more[i - 1]; }
+  void set(int i, uint8_t code, int16_t declared, uint8_t* data, const std::string& value) {
+    SQLVAR& v = var(i);
+    v.sqlcod = code;
+    v.XDIM = 1;
+    v.len.s.sqllen = declared;
+    const uint16_t n = static_cast<uint16_t>(value.size());
+    memcpy(data, &n, 2);
+    memcpy(data + 2, value.data(), value.size());
+    v.SQLDATA = data;
+  }
+};
+
+TEST_F(WireRequest, ExecuteUtlChecksItsThreeVariables) {
+  static_assert(offsetof(utl_list, more) == offsetof(SQLDA, sqlvar) + sizeof(SQLVAR));
+  memcpy(area.reqcode, "EUTL", 4);
+  utl_list list("LOAD DATA", "out.txt");
+  area.sqliasda = &list.da;
+  struct row {
+    const char* what;
+    void (*spoil)(utl_list&);
+    int32_t sqlcode;
+    const char* state;
+    const char* text;
+  } rows[] = {
+      {"two variables", [](utl_list& l) { l.da.sqld = 2; }, -310, "07008", "KFPA11310-E Invalid number of variables"},
+      {"statement declared 513", [](utl_list& l) { l.var(0).len.s.sqllen = 513; }, -311, "07001",
+       "KFPA11311-E Invalid data type or length of variable \"    1\" (using)"},
+      {"statement longer than declared", [](utl_list& l) { l.var(0).len.s.sqllen = 4; }, -311, "07001", "\"    1\""},
+      {"file without data", [](utl_list& l) { l.var(1).SQLDATA = nullptr; }, -311, "07001", "\"    2\""},
+      {"file of another type", [](utl_list& l) { l.var(1).sqlcod = 0xC1; }, -311, "07001", "\"    2\""},
+      {"result of 8 bytes", [](utl_list& l) { l.var(2).len.s.sqllen = 8; }, -311, "07001", "\"    3\""},
+      {"result repeated", [](utl_list& l) { l.var(2).XDIM = 2; }, -311, "07001", "\"    3\""},
+  };
+  for (const row& r : rows) {
+    utl_list bad("LOAD DATA", "out.txt");
+    r.spoil(bad);
+    area.sqliasda = &bad.da;
+    EXPECT_EQ(clt_req_execute_utl(), -1) << r.what;
+    EXPECT_EQ(sqlca.SQLCODE, r.sqlcode) << r.what;
+    EXPECT_EQ(std::string(area.sqlstate, 5), r.state) << r.what;
+    EXPECT_NE(std::string(sqlca.sqlerrmc, static_cast<size_t>(sqlca.sqlerrml)).find(r.text), std::string::npos)
+        << r.what;
+    EXPECT_EQ(conn.utl_file, nullptr) << r.what;
+  }
+
+  area.sqliasda = &list.da;
+  main.srv_level = static_cast<int32_t>(~21u);
+  ASSERT_EQ(clt_req_execute_utl(), 0);
+  EXPECT_EQ(total(), 638u);
+  EXPECT_EQ(at(56, 8), (std::vector<uint8_t>{'E', 'U', 'T', 'L', 0, 0, 0, 24}));
+  EXPECT_EQ(buf[67], 7);  // the error-log counter opens the trio
+  EXPECT_EQ(at(76, 11), (std::vector<uint8_t>{0, 9, 'L', 'O', 'A', 'D', ' ', 'D', 'A', 'T', 'A'}));
+  EXPECT_EQ(at(87, 638 - 87), std::vector<uint8_t>(638 - 87, 0));
+  ASSERT_NE(conn.utl_file, nullptr);
+  EXPECT_STREQ(conn.utl_file, "out.txt");
+  EXPECT_EQ(conn.utl_result, &list.result);
+  EXPECT_EQ(std::string(conn.utl_stmt, conn.utl_len), "LOAD DATA");
+  // A second build replaces the kept name without losing it.
+  ASSERT_EQ(clt_req_execute_utl(), 0);
+  cltmem_free(conn.utl_file, "test", __LINE__);
+}
+
+int32_t doubling(int32_t, int32_t* out_len, const char* src, int32_t len, char* dst, int32_t room) {
+  if (len * 2 > room) return -1;
+  for (int32_t i = 0; i < len; ++i) dst[2 * i] = dst[2 * i + 1] = src[i];
+  *out_len = len * 2;
+  return 0;
+}
+
+TEST_F(WireRequest, JarBlocks) {
+  memcpy(area.reqcode, "JARI", 4);
+  main.funccode = 41;
+  main.srv_level = static_cast<int32_t>(~20u);
+  conn.jar_name = "lib.jar";
+  conn.jar_name_len = 7;
+  conn.jar_total = 1000;
+  ASSERT_EQ(clt_req_jar(CLT_JAR_FIRST_BLOCK, 3, "ABC"), 0);
+  const std::vector<uint8_t> first = {
+      0, 0, 0, 56, 0, 0, 0, 16, 0, 0, 0, 3, 0, 0, 0, 53,      // header
+      'P', 'R', 'E', '1', 'J', 'A', 'R', 'I', 0, 0, 0, 28,     // area prefix, code, 28
+      0, 0, 3, 0xE8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,       // file length, no trio below level 21
+      0, 7, 'l', 'i', 'b', '.', 'j', 'a', 'r', 'A', 'B', 'C',  // name and data
+  };
+  EXPECT_EQ(at(0, 56), first);
+
+  ASSERT_EQ(clt_req_jar(2, 3, "XYZ"), 0);
+  EXPECT_EQ(at(0, 19), (std::vector<uint8_t>{0, 0, 0, 19, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 16, 'X', 'Y', 'Z'}));
+
+  // Removal carries neither data nor a file length.
+  memcpy(area.reqcode, "JARU", 4);
+  main.funccode = 43;
+  ASSERT_EQ(clt_req_jar(CLT_JAR_FIRST_BLOCK, 3, "ABC"), 0);
+  EXPECT_EQ(at(0, 16), (std::vector<uint8_t>{0, 0, 0, 53, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(at(28, 4), std::vector<uint8_t>(4, 0));
+}
+
+TEST_F(WireRequest, JarFileNameIsConvertedForTheServer) {
+  zk::services_scope services;
+  memcpy(area.reqcode, "JARU", 4);
+  main.funccode = 43;
+  conn.jar_name = "ab";
+  conn.jar_name_len = 2;
+  env->pdcltcnvmode = 6;
+  clt_svc.cnv_convert = doubling;
+  ASSERT_EQ(clt_req_jar(CLT_JAR_FIRST_BLOCK, 0, nullptr), 0);
+  EXPECT_EQ(at(44, 6), (std::vector<uint8_t>{0, 4, 'a', 'a', 'b', 'b'}));
+  EXPECT_EQ(at(0, 4), (std::vector<uint8_t>{0, 0, 0, 50}));
+
+  clt_svc.cnv_convert = nullptr;
+  EXPECT_EQ(clt_req_jar(CLT_JAR_FIRST_BLOCK, 0, nullptr), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -720);
 }
 
 }  // namespace

@@ -246,6 +246,21 @@ TEST_F(WireSocket, SendToResetPeerFailsWithoutSignal) {
   com_close(s, 0);
 }
 
+TEST_F(WireSocket, BrokenPipeRaisesNoSignal) {
+  listener l;
+  sockaddr_in to = l.addr();
+  int32_t s = com_open(COM_OPEN_CONNECT, &to);
+  int peer = l.accept_one();
+  // Sending after the own side was shut down is a broken pipe for certain.
+  shutdown(s, SHUT_WR);
+  uint8_t byte = 1;
+  com_piece p{&byte, 1};
+  EXPECT_EQ(com_send(s, &p, 1), COM_E_NETWORK);
+  EXPECT_TRUE(logged("func=send, errno=10054")) << log_text();
+  close(peer);
+  com_close(s, 0);
+}
+
 TEST_F(WireSocket, SendFailureWhileSessionEndsIsQuiet) {
   listener l;
   sockaddr_in to = l.addr();

@@ -129,6 +129,8 @@ TEST_F(WireTransport, OperationsNeedAnOpenSessionOnce) {
 TEST_F(WireTransport, OpenNeedsConfiguredEntries) {
   env.pdsocnum = 0;
   EXPECT_EQ(clt_tact_open(0, 0), CLT_TACT_E_NOCONFIG);
+  env.pdsocnum = INT32_MAX;
+  EXPECT_EQ(clt_tact_open(0, 0), CLT_TACT_E_NOTABLE);
   with_conn = false;
   EXPECT_EQ(clt_tact_open(0, 0), CLT_TACT_E_NOCONFIG);
   EXPECT_EQ(call.tact_table, nullptr);
