@@ -500,6 +500,7 @@ struct server::impl {
     r.family = get_le16(call + 60 + 4);
     r.segments = m.frames;
     r.data.assign(b.begin() + kMsgHeader + kRoute + kCallHeader, b.end());
+    r.message = b;
     record(r);
     const bool faulty = fault_now();
     if (faulty && s.how == fault::silent) return;
@@ -568,6 +569,7 @@ struct server::impl {
     r.msg_id = get_le32(b.data() + 16);
     r.segments = m.frames;
     r.data.assign(b.begin() + kCompact, b.end());
+    r.message = b;
     record(r);
     if (get_be32(b.data()) != kSvcKept) return false;
     const bool faulty = fault_now();

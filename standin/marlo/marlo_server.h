@@ -61,6 +61,7 @@ struct request {
   uint16_t family = 0;     // family field of the client address record
   uint32_t segments = 0;   // frames the message came in
   std::vector<uint8_t> data;  // the request bytes
+  std::vector<uint8_t> message;  // the whole message as reassembled: header, then data
 };
 
 class server {

@@ -14,6 +14,52 @@ using wire2::pattern;
 
 class RpcSession : public wire2::rpc_test {};
 
+// A hex fixture of our own layouts: "#" starts a comment, ".." is a byte
+// that depends on the run (-1).
+std::vector<int> golden(const std::string& name) {
+  std::string path = std::string(TEST_FIXTURE_DIR) + "/zelkit/wire2/" + name;
+  FILE* f = fopen(path.c_str(), "r");
+  std::vector<int> out;
+  if (f == nullptr) return out;
+  char line[512];
+  while (fgets(line, sizeof line, f) != nullptr) {
+    for (char* p = line; *p != '\0' && *p != '#'; ++p) {
+      if (p[0] == '.' && p[1] == '.') {
+        out.push_back(-1);
+        ++p;
+      } else if (isxdigit(static_cast<unsigned char>(p[0])) && isxdigit(static_cast<unsigned char>(p[1]))) {
+        out.push_back(static_cast<int>(strtol(std::string(p, 2).c_str(), nullptr, 16)));
+        ++p;
+      }
+    }
+  }
+  fclose(f);
+  return out;
+}
+
+TEST_F(RpcSession, CallsCarryTheirHeadersAndCallBlocksByteForByte) {
+  start(marlo::script{});
+  main.clt_pid = 0x1234;
+  ASSERT_EQ(open(), 0);
+  uint32_t len = 0;
+  ASSERT_EQ(call_fn(kConnect, pattern(384, 1), &len), 0) << log_text();
+  const std::vector<int> expect = golden("first_call.hex");
+  ASSERT_EQ(expect.size(), 96u + 52u + 256u);
+  const std::vector<uint8_t> got = seen("rpc").back().message;
+  ASSERT_EQ(got.size(), expect.size() + 384u);
+  for (size_t i = 0; i < expect.size(); ++i) {
+    if (expect[i] < 0) continue;
+    EXPECT_EQ(got[i], expect[i]) << "byte " << i;
+  }
+
+  ASSERT_EQ(call_fn(kCommit, pattern(52, 2), &len), 0) << log_text();
+  const std::vector<int> kept = golden("kept_call.hex");
+  ASSERT_EQ(kept.size(), 96u);
+  const std::vector<uint8_t> compact = seen("compact").back().message;
+  ASSERT_EQ(compact.size(), kept.size() + 52u);
+  for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(compact[i], kept[i]) << "byte " << i;
+}
+
 TEST_F(RpcSession, FirstCallFindsTheServerAndLaterCallsUseTheKeptConnection) {
   marlo::script s;
   s.bodies[kConnect] = marlo::reply_body(false, 0, "00000", "");
