@@ -310,6 +310,20 @@ void fes_lost(clt_rpc_conn* conn, int32_t code) {
   if (conn->fes_lost_reason == 0) conn->fes_lost_reason = code == -2472 ? 1 : code == -2474 ? 3 : 4;
 }
 
+// The first word of a reply's data, which follows the message header in
+// the first piece or starts the second; false when the reply holds none.
+bool first_data_word(const com_piece* pieces, int32_t count, uint32_t header_len, const uint8_t** word_at) {
+  if (pieces[0].len >= header_len + sizeof(uint32_t)) {
+    *word_at = pieces[0].addr + header_len;
+    return true;
+  }
+  if (pieces[0].len == header_len && count > 1 && pieces[1].len >= sizeof(uint32_t)) {
+    *word_at = pieces[1].addr;
+    return true;
+  }
+  return false;
+}
+
 bool is_fes_lost_code(int32_t code) { return code == -2472 || code == -2474 || code == -2475; }
 
 int32_t lookup_code(int32_t rc) {
@@ -931,8 +945,9 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
       }
       if (rc != PD_E_SERVER_ERROR) return rc;
       // The error code is the first word of the reply data.
-      if (reply[0].len < hlen + 4) return PD_E_UNEXPECTED;
-      const int32_t code = error_code_of(ctx.main, h + hlen);
+      const uint8_t* code_at = nullptr;
+      if (!first_data_word(reply, reply_count, hlen, &code_at)) return PD_E_UNEXPECTED;
+      const int32_t code = error_code_of(ctx.main, code_at);
       if (ctx.env != nullptr && ctx.env->opt_busy_wait == 'Y') {
         if (code == PD_E_BUSY) continue;
         return code;
@@ -1241,8 +1256,10 @@ int32_t service_call(const char* service, uint32_t code, com_piece* out, int32_t
   sockaddr_in from{};
   rc = pd_clt_recv(&from, in, in_count, wait, 0);
   if (rc == PD_E_SERVER_ERROR) {
-    const uint32_t hlen = PD_MSG_HEADER_SIZE;
-    const int32_t code_value = in[0].len >= hlen + 4 ? error_code_of(ctx.main, in[0].addr + hlen) : PD_E_UNEXPECTED;
+    const uint8_t* code_at = nullptr;
+    const int32_t code_value = first_data_word(in, in_count, PD_MSG_HEADER_SIZE, &code_at)
+                                   ? error_code_of(ctx.main, code_at)
+                                   : PD_E_UNEXPECTED;
     clt_errlog_msg(kMsgReplied, static_cast<long>(code_value), addr_of(&from), port_of(&from), kModule, __LINE__);
     if (code_value == PD_E_BUSY) return PD_E_BUSY;
     if (is_fes_lost_code(code_value)) {

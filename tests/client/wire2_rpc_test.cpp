@@ -353,6 +353,61 @@ TEST_F(RpcSession, OpenAndCloseStates) {
   EXPECT_EQ(call_fn(kConnect, pattern(10, 1), &len), PD_E_STATE);
 }
 
+class StateService : public wire2::rpc_test {
+ protected:
+  uint8_t question[31] = "Unknown";
+  uint8_t header[PD_MSG_HEADER_SIZE] = {};
+  uint8_t answer[200] = {};
+
+  int32_t ask() {
+    com_piece out{question, sizeof question};
+    in[0] = com_piece{header, sizeof header};
+    in[1] = com_piece{answer, sizeof answer};
+    return pd_clt_rdm_call("_pdrdm", &out, 1, in, 2, PD_SVC_ASK);
+  }
+  com_piece in[2];
+};
+
+TEST_F(StateService, TheQuestionIsAnsweredInOneStep) {
+  marlo::script s;
+  std::vector<uint8_t> reply_answer = pattern(200, 4);
+  reply_answer[4] = reply_answer[5] = reply_answer[6] = 0;
+  reply_answer[7] = 100;
+  s.bodies["_pdrdm"] = reply_answer;
+  start(s);
+  ASSERT_EQ(open(), 0);
+  ASSERT_EQ(ask(), 0) << log_text();
+  EXPECT_EQ(rconn.fes_state, 'Y');
+  EXPECT_EQ(in[1].len, 200u) << "the reply lengths are written back";
+  EXPECT_EQ(std::vector<uint8_t>(answer, answer + 200), reply_answer);
+  ASSERT_EQ(seen("state").size(), 1u);
+  EXPECT_EQ(seen("state")[0].data, std::vector<uint8_t>(question, question + sizeof question));
+}
+
+TEST_F(StateService, ABusyServiceIsAskedAgainThenReported) {
+  marlo::script s;
+  s.how = marlo::fault::busy;
+  start(s);
+  env.pdcnctrtycount = 2;
+  env.pdcnctrtywaittime = 1;
+  ASSERT_EQ(open(), 0);
+  EXPECT_EQ(ask(), PD_E_BUSY);
+  EXPECT_EQ(seen("state").size(), 3u) << "two resends";
+  EXPECT_EQ(sleeps, (std::vector<uint32_t>{1000, 1000}));
+  EXPECT_EQ(rconn.busy_retries, 2);
+  EXPECT_TRUE(logged("KFPZ02410-E Marlo replied error, code=-356")) << log_text();
+}
+
+TEST_F(StateService, WithoutRetriesABusyServiceIsReportedAtOnce) {
+  marlo::script s;
+  s.how = marlo::fault::busy;
+  start(s);
+  ASSERT_EQ(open(), 0);
+  EXPECT_EQ(ask(), PD_E_BUSY);
+  EXPECT_EQ(seen("state").size(), 1u);
+  EXPECT_TRUE(sleeps.empty());
+}
+
 TEST(RpcStatus, ReplyStatusesMapToSessionCodes) {
   const int32_t rows[][2] = {{0, 0},         {-897, -2420}, {-894, -2433}, {-893, -2432}, {-892, -2431},
                              {-889, -2410},  {-840, -2410}, {-888, -2415}, {-836, -2415}, {-880, -2416},
