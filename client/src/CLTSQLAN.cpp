@@ -59,7 +59,9 @@ constexpr uint32_t kBodyStatus = 8;
 constexpr uint32_t kBodySqlca = 12;
 constexpr uint32_t kBodyData = 16;
 constexpr uint32_t kBodyNames = 20;
+constexpr uint32_t kBodyPerColumn = 24;
 constexpr uint32_t kBodyExt = 28;
+constexpr uint32_t kBodyCharset = 32;
 
 // SQLCA part.
 constexpr uint32_t kCaIdent = 0;
@@ -373,6 +375,66 @@ bool copy_description(const view& v, uint32_t at, SQLDA* da, rdb_sql_area* area)
   return true;
 }
 
+// Step 21c: the per-column values of a description into the caller's
+// registered array, one u32 per variable from position `first` on; zeros
+// when the reply has none.
+bool copy_per_column(const view& v, uint32_t at, uint32_t first, const SQLDA* da, clt_main* main, rdb_sql_area* area) {
+  if (main->param_flag == 0 || main->param_pointer == nullptr || da == nullptr || da->sqld <= 0) return true;
+  const uint32_t count = static_cast<uint32_t>(da->sqld);
+  if (at != 0 && !v.has(at, count * sizeof(uint32_t))) return refuse(area, __LINE__) == 0;
+  auto* out = static_cast<uint32_t*>(main->param_pointer) + first;
+  for (uint32_t i = 0; i < count; ++i) out[i] = at != 0 ? v.u32(at + i * sizeof(uint32_t)) : 0;
+  return true;
+}
+
+// Step 21e: a character-set part into the caller's area of the same
+// shape. The lists go only as far as the caller's own entry counts.
+bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) {
+  constexpr uint32_t kCodes = 32;
+  constexpr uint32_t kNameEntrySize = 64;
+  if (target == nullptr) return true;
+  if (!v.has(at, kCodes)) return refuse(area, __LINE__) == 0;
+  auto* out = static_cast<uint8_t*>(target);
+  int16_t own_codes;
+  int16_t own_names;
+  memcpy(&own_codes, out + 12, sizeof own_codes);
+  memcpy(&own_names, out + 16, sizeof own_names);
+  const int16_t counts[4] = {static_cast<int16_t>(v.u16(at + 12)), static_cast<int16_t>(v.u16(at + 14)),
+                             static_cast<int16_t>(v.u16(at + 16)), static_cast<int16_t>(v.u16(at + 18))};
+  for (int16_t c : counts) {
+    if (c < 0) return refuse(area, __LINE__) == 0;
+  }
+  const uint32_t codes_in_use = static_cast<uint32_t>(counts[1]);
+  const uint32_t names_in_use = static_cast<uint32_t>(counts[3]);
+  const uint32_t names_at = kCodes + codes_in_use * sizeof(uint16_t);
+  const bool codes = counts[1] <= counts[0] && counts[1] <= own_codes;
+  const bool names = counts[3] <= counts[2] && counts[3] <= own_names;
+  if ((codes && !v.has(at + kCodes, codes_in_use * sizeof(uint16_t))) ||
+      (names && !v.has(at + names_at, names_in_use * kNameEntrySize))) {
+    return refuse(area, __LINE__) == 0;
+  }
+  memcpy(out, v.p + at, 8);
+  memcpy(out + 12, counts, sizeof counts);
+  if (codes) {
+    for (uint32_t i = 0; i < codes_in_use; ++i) {
+      const uint16_t code = v.u16(at + kCodes + i * sizeof(uint16_t));
+      memcpy(out + kCodes + i * sizeof(uint16_t), &code, sizeof code);
+    }
+  }
+  if (names) {
+    for (uint32_t i = 0; i < names_in_use; ++i) {
+      const uint32_t src = at + names_at + i * kNameEntrySize;
+      uint8_t* dst = out + names_at + i * kNameEntrySize;
+      memcpy(dst, v.p + src, kNameEntrySize);
+      for (uint32_t half = 0; half < kNameEntrySize; half += kNameEntry) {
+        const uint16_t len = v.u16(src + half);
+        memcpy(dst + half, &len, sizeof len);
+      }
+    }
+  }
+  return true;
+}
+
 // Step 24: column names into a column-name area of the non-UCS-2 modes
 // (u16 count, then entries of u16 length and 30 bytes).
 bool copy_names(const view& v, uint32_t at, const SQLDA* da, void* names, uint8_t mode, rdb_sql_area* area) {
@@ -576,16 +638,42 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     if (data >= v.total) return done(refuse(area, __LINE__));
     SQLDA* da = uses_second_sqlda(func) ? area->sqliasda2 : area->sqliasda;
     if (da == nullptr || (fetch && da->sqld < 0)) return done(client_error(area, __LINE__));
+    const bool charsets = level_at_least(main, kLevelCursors);
     if (is_describe(func) && func != kPrepare) {
+      uint32_t per_column = 0;
+      uint32_t charset = 0;
       if (!copy_description(v, data, da, area)) return done(-1);
-    } else if (func == kPrepare) {
-      // The PREPARE directory: output description, then the input one into the second SQLDA.
-      uint32_t out_desc = 0;
-      uint32_t in_desc = 0;
-      if (!v.u32_at(data + 20, &out_desc) || !v.u32_at(data + 4, &in_desc)) return done(refuse(area, __LINE__));
-      if (out_desc != 0 && !copy_description(v, data + out_desc, da, area)) return done(-1);
-      if (in_desc != 0 && area->sqliasda2 != nullptr && !copy_description(v, data + in_desc, area->sqliasda2, area)) {
+      if (v.u32_at(kBodyPerColumn, &per_column) && !copy_per_column(v, per_column, 0, da, main, area)) return done(-1);
+      void* csna = uses_second_sqlda(func) ? area->sqlcsna2 : area->sqlcsna1;
+      if (charsets && v.u32_at(kBodyCharset, &charset) && charset != 0 && !copy_charset(v, charset, csna, area)) {
         return done(-1);
+      }
+    } else if (func == kPrepare) {
+      // The PREPARE directory: the output pass, then the input pass into the second SQLDA.
+      struct pass {
+        uint32_t desc;
+        uint32_t per_column;
+        uint32_t charset;
+        SQLDA* da;
+        void* csna;
+      };
+      const pass passes[] = {{20, 32, 40, da, area->sqlcsna1}, {4, 16, 36, area->sqliasda2, area->sqlcsna2}};
+      uint32_t first = 0;
+      for (const pass& ps : passes) {
+        uint32_t desc = 0;
+        uint32_t per_column = 0;
+        uint32_t charset = 0;
+        if (!v.u32_at(data + ps.desc, &desc) || !v.u32_at(data + ps.per_column, &per_column) ||
+            !v.u32_at(data + ps.charset, &charset)) {
+          return done(refuse(area, __LINE__));
+        }
+        if (desc == 0 || ps.da == nullptr) break;
+        if (!copy_description(v, data + desc, ps.da, area) ||
+            !copy_per_column(v, per_column != 0 ? data + per_column : 0, first, ps.da, main, area)) {
+          return done(-1);
+        }
+        if (charsets && charset != 0 && !copy_charset(v, data + charset, ps.csna, area)) return done(-1);
+        first += static_cast<uint32_t>(std::max<int16_t>(ps.da->sqld, 0));
       }
     } else {
       if (!block && rc->descriptor_form != 0 && v.has(data, kDescEntries)) {
@@ -609,6 +697,11 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
       }
       if (clt_reply_svc.convert == nullptr) return done(client_error(area, __LINE__));
       if (clt_reply_svc.convert(route, body, v.total, area) != 0) return done(-1);
+      uint32_t charset = 0;
+      void* csna = uses_second_sqlda(func) ? area->sqlcsna2 : area->sqlcsna1;
+      if (charsets && v.u32_at(kBodyCharset, &charset) && charset != 0 && !copy_charset(v, charset, csna, area)) {
+        return done(-1);
+      }
     }
   }
   if (code < 0) return done(0);

@@ -315,7 +315,41 @@ TEST_F(ReplyAnalysis, ADescribeFillsTheSqldaAndTheColumnNames) {
   b.set16(nat + 34, 5);
   memcpy(&b.bytes()[nat + 36], "PRICE", 5);
   b.set32(20, nat);
+  // Per-column values for the caller's registered array.
+  uint32_t params[3] = {0, 0, 0xEEEE};
+  main.param_flag = 1;
+  main.param_pointer = params;
+  const uint32_t pc = b.add(std::vector<uint8_t>(8, 0));
+  b.set32(pc, 7);
+  b.set32(pc + 4, 9);
+  b.set32(24, pc);
+  // A character-set part: two codes, one name entry.
+  std::vector<uint8_t> cs(32 + 4 + 64, 0);
+  const uint32_t csat = b.add(cs);
+  b.set16(csat + 12, 2);
+  b.set16(csat + 14, 2);
+  b.set16(csat + 16, 1);
+  b.set16(csat + 18, 1);
+  b.set16(csat + 32, 0x3132);
+  b.set16(csat + 34, 0x3334);
+  b.set16(csat + 36, 4);
+  memcpy(&b.bytes()[csat + 38], "UTF8", 4);
+  b.set32(32, csat);
+  uint8_t csna[32 + 4 + 64] = {};
+  const int16_t own[4] = {2, 0, 1, 0};
+  memcpy(csna + 12, own, sizeof own);
+  area.sqlcsna1 = csna;
   ASSERT_EQ(analyse(b.finish()), 0) << message();
+  EXPECT_EQ(params[0], 7u);
+  EXPECT_EQ(params[1], 9u);
+  EXPECT_EQ(params[2], 0xEEEEu) << "one value per variable";
+  uint16_t code2;
+  memcpy(&code2, csna + 34, 2);
+  EXPECT_EQ(code2, 0x3334);
+  uint16_t name_len;
+  memcpy(&name_len, csna + 36, 2);
+  EXPECT_EQ(name_len, 4);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(csna + 38), 4), "UTF8");
   EXPECT_EQ(out.da.sqld, 2);
   EXPECT_EQ(out.da.sqlvar[0].sqlcod, 0xE4);
   EXPECT_EQ(out.da.sqlvar[0].len.d.sqlprcsn, 9);
@@ -356,6 +390,33 @@ TEST_F(ReplyAnalysis, NamesMustFitTheCallersArea) {
     EXPECT_EQ(analyse(b.finish()), -1);
     expect_refused();
   }
+}
+
+TEST_F(ReplyAnalysis, ACharacterSetPartLargerThanTheCallersAreaKeepsItsLists) {
+  main.funccode = kFuncDescribe;
+  sqlda3 out{};
+  out.da.sqln = 3;
+  area.sqliasda = &out.da;
+  body_builder b(false);
+  b.status("00000");
+  b.sqlca(0, "");
+  const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
+  description(b, 1, 1);
+  b.set32(16, desc);
+  std::vector<uint8_t> cs(32 + 6, 0);
+  const uint32_t csat = b.add(cs);
+  b.set16(csat + 12, 3);
+  b.set16(csat + 14, 3);
+  b.set16(csat + 32, 0x4142);
+  b.set32(32, csat);
+  uint8_t csna[32 + 4] = {};
+  const int16_t own[4] = {2, 0, 0, 0};  // room for two codes only
+  memcpy(csna + 12, own, sizeof own);
+  area.sqlcsna1 = csna;
+  ASSERT_EQ(analyse(b.finish()), 0) << message();
+  uint16_t code1;
+  memcpy(&code1, csna + 32, 2);
+  EXPECT_EQ(code1, 0) << "three codes do not fit two entries";
 }
 
 TEST_F(ReplyAnalysis, FetchedValuesGoToTheirConverter) {
