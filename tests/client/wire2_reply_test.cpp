@@ -1,6 +1,7 @@
 // Reply analysis: the SQLCA and SQLSTATE from a reply body, the kept
 // extension data, descriptions, names and the routing of values; every
 // offset of a reply is checked against the bytes received.
+#include "CLTRPCPR.h"
 #include "CLTSQLAN.h"
 #include "wire2_support.h"
 
@@ -232,6 +233,56 @@ TEST_F(ReplyAnalysis, ExtensionDataIsKeptInTheConnection) {
   memcpy(cut.data(), b.bytes().data(), 4);
   EXPECT_EQ(analyse(cut), -1);
   expect_refused();
+}
+
+// The identity comes complemented; the second field stays as delivered,
+// padded with complemented blanks.
+struct identity_call {
+  static inline clt_req_identity identity{};
+  static inline clt_req_conn conn{};
+  static clt_req_ctx locate() {
+    clt_req_ctx c{};
+    c.identity = &identity;
+    c.conn = &conn;
+    return c;
+  }
+};
+
+TEST_F(ReplyAnalysis, ANewIdentityFromTheServerIsKeptForReconnection) {
+  const clt_req_locator old = clt_req_set_locator(identity_call::locate);
+  const struct {
+    uint16_t len1;
+    uint16_t len2;
+    int32_t result;
+  } rows[] = {{4, 3, 0}, {31, 3, -1}, {4, 31, -1}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.len1 * 100 + r.len2);
+    identity_call::identity = clt_req_identity{};
+    identity_call::conn.sess_auth = 'N';
+    body_builder b(false);
+    b.status("00000");
+    b.sqlca(0, "");
+    const uint32_t e = b.add(std::vector<uint8_t>(52, 0));
+    std::vector<uint8_t> auth(32 + 2 + 30, 0);
+    const uint32_t at = b.add(auth);
+    b.set16(at, r.len1);
+    for (int i = 0; i < 4; ++i) b.bytes()[at + 2 + i] = static_cast<uint8_t>(~"USER"[i]);
+    b.set16(at + 32, r.len2);
+    memcpy(&b.bytes()[at + 34], "\x01\x02\x03", 3);
+    b.set32(e + 40, at - e);
+    b.set32(28, e);
+    EXPECT_EQ(analyse(b.finish()), r.result);
+    if (r.result != 0) {
+      expect_refused();
+      EXPECT_EQ(identity_call::conn.sess_auth, 'N');
+      continue;
+    }
+    EXPECT_STREQ(identity_call::identity.plain_id, "USER");
+    EXPECT_EQ(identity_call::identity.password[2], 3);
+    EXPECT_EQ(identity_call::identity.password[3], 0xDF);
+    EXPECT_EQ(identity_call::conn.sess_auth, 'Y');
+  }
+  clt_req_set_locator(old);
 }
 
 TEST_F(ReplyAnalysis, BelowLevel13TheExtensionPartIsNotRead) {
