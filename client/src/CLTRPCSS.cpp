@@ -223,8 +223,13 @@ void session_free(clt_rpc_call* call) {
   call->sess = nullptr;
 }
 
-int32_t bsess_open(clt_rpc_ctx& ctx) {
+}  // namespace
+
+int32_t pd_clt_sess_open(int32_t flags) {
+  clt_rpc_ctx ctx = clt_rpc_cur();
+  if (ctx.call == nullptr) return PD_E_SETUP;
   if (ctx.call->bsess != nullptr) return PD_E_STATE;
+  if (flags != 0) return PD_E_PARAM;
   auto* b = static_cast<pd_clt_bsess*>(cltmem_alloc(sizeof(pd_clt_bsess), 0, kModule, __LINE__));
   if (b == nullptr) return PD_E_SETUP;
   memset(b, 0, sizeof *b);
@@ -245,12 +250,17 @@ int32_t bsess_open(clt_rpc_ctx& ctx) {
   return 0;
 }
 
-void bsess_close(clt_rpc_ctx& ctx) {
-  if (ctx.call->bsess == nullptr) return;
+int32_t pd_clt_sess_close(int32_t flags) {
+  clt_rpc_ctx ctx = clt_rpc_cur();
+  if (flags != 0) return PD_E_PARAM;
+  if (ctx.call == nullptr || ctx.call->bsess == nullptr) return PD_E_STATE;
   clt_tact_close(0, 0);
   cltmem_free(ctx.call->bsess, kModule, __LINE__);
   ctx.call->bsess = nullptr;
+  return 0;
 }
+
+namespace {
 
 // Frees the staging buffer when the session allocated it.
 void free_staging(clt_rpc_call* call) {
@@ -557,19 +567,19 @@ int32_t pd_clt_open(int32_t flags) {
     s->session_id = millis_now();
     s->reply_wait = ctx.env != nullptr ? wait_of(ctx.env->cwaittime) : -1;
     ctx.call->sess = s;
-    rc = bsess_open(ctx) != 0 ? PD_E_SETUP : 0;
+    rc = pd_clt_sess_open(0) != 0 ? PD_E_SETUP : 0;
     if (rc == 0) {
       const int32_t nam = nam_open(0);
       if (nam != 0) {
         rc = nam == NAM_E_NOT_UP ? PD_E_NOT_UP : PD_E_SETUP;
-        bsess_close(ctx);
+        pd_clt_sess_close(0);
       }
     }
     if (rc == 0) {
       sockaddr_in own{};
       if (clt_tact_getaddr(&own, 0) != 0) {
         nam_close(0);
-        bsess_close(ctx);
+        pd_clt_sess_close(0);
         rc = PD_E_SETUP;
       } else {
         memcpy(s->addr_record, &own.sin_addr.s_addr, 4);
@@ -605,7 +615,7 @@ int32_t pd_clt_close_session(int32_t flags) {
     ctx.main->connected = 0;
   }
   nam_close(0);
-  bsess_close(ctx);
+  pd_clt_sess_close(0);
   session_free(ctx.call);
   com_cleanup();
   free_staging(ctx.call);
