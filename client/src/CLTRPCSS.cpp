@@ -1123,7 +1123,7 @@ int32_t pd_clt_recv(sockaddr_in* peer, com_piece* pieces, int32_t count, int32_t
     return kind == kMsgKindError ? PD_E_SERVER_ERROR : 0;
   }
   const uint32_t total_data = get_be32(header + kHdrTotal);
-  if (get_be32(header + kHdrOffset) != 0) {
+  if (get_be32(header + kHdrOffset) != 0 || total_data > UINT32_MAX - (kBufferStep - 1)) {
     clt_errlog_msg(kMsgInvalid, addr_of(&from), port_of(&from), kModule, __LINE__);
     return PD_E_NETWORK;
   }

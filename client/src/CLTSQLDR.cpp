@@ -170,6 +170,8 @@ int32_t clt_send_direct(uint8_t* request, uint32_t* request_len, uint8_t* reply,
     return protocol_error(ctx, "SIZE SHORT", PD_E_PROTOCOL);
   }
 
+  // A length whose buffer size would wrap around is no length a server sends.
+  if (body_len > UINT32_MAX - (kBufferStep - 1)) return protocol_error(ctx, "SIZE OVER", PD_E_PROTOCOL);
   uint8_t* target = reply;
   if (body_len > *reply_len) {
     const uint32_t size = (body_len + kBufferStep - 1) / kBufferStep * kBufferStep;
