@@ -350,9 +350,11 @@ bool copy_description(const view& v, uint32_t at, SQLDA* da, rdb_sql_area* area)
   // The entries come only when the reply holds them all and the caller has room.
   if (sqln < sqld || sqld > da->sqln) return true;
   if (!v.has(at + kDescEntries, static_cast<uint32_t>(sqld) * kDescEntry)) return refuse(area, __LINE__) == 0;
+  // The entries run on past the declared one-element array.
+  SQLVAR* vars = &da->sqlvar[0];
   for (int16_t i = 0; i < sqld; ++i) {
     const uint32_t e = at + kDescEntries + static_cast<uint32_t>(i) * kDescEntry;
-    SQLVAR& var = da->sqlvar[i];
+    SQLVAR& var = vars[i];
     var.sqlrsv = v.p[e];
     var.sqlcod = v.p[e + 1];
     var.XDIM = static_cast<int16_t>(v.u16(e + 2));

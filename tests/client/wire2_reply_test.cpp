@@ -405,8 +405,9 @@ TEST_F(ReplyAnalysis, ADescribeFillsTheSqldaAndTheColumnNames) {
   EXPECT_EQ(out.da.sqlvar[0].sqlcod, 0xE4);
   EXPECT_EQ(out.da.sqlvar[0].len.d.sqlprcsn, 9);
   EXPECT_EQ(out.da.sqlvar[0].len.d.sqlscale, 2);
-  EXPECT_EQ(out.da.sqlvar[1].len.s.sqllen, 10);
-  EXPECT_EQ(out.da.sqlvar[1].XDIM, 1);
+  const SQLVAR* vars = &out.da.sqlvar[0];
+  EXPECT_EQ(vars[1].len.s.sqllen, 10);
+  EXPECT_EQ(vars[1].XDIM, 1);
   uint16_t count;
   memcpy(&count, names, 2);
   EXPECT_EQ(count, 2);
