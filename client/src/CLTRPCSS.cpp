@@ -268,12 +268,13 @@ void free_staging(clt_rpc_call* call) {
   call->staging = nullptr;
 }
 
-// Whether a message of this header and data goes in one frame: its frame
-// body must fit, or, over a kept connection whose request may go in the
-// request-code form, the data alone (that form leaves the header out).
-bool fits_one_frame(uint32_t header_len, uint32_t data_len, bool kept) {
+// Whether a message goes in one frame: its frame body (header and data)
+// must fit, or, over a kept connection whose request may go in the
+// request-code form, what follows the first piece (that form leaves the
+// first piece out).
+bool fits_one_frame(uint32_t header_len, uint32_t data_len, uint32_t after_first, bool kept) {
   if (header_len + data_len <= kFrameMax) return true;
-  if (!kept || data_len > kFrameMax) return false;
+  if (!kept || after_first > kFrameMax) return false;
   clt_com_ctx com = clt_com_cur();
   if (com.conn == nullptr) return false;
   const uint8_t saved = com.conn->features;
@@ -995,9 +996,13 @@ int32_t pd_clt_send_msg(sockaddr_in* peer, com_piece* pieces, int32_t count, int
   put_be32(header + kHdrSegment, 0);
   put_be32(header + kHdrOffset, 0);
   put_be32(header + kHdrTotal, data_len);
-  if (fits_one_frame(hlen, data_len, kept)) {
+  if (fits_one_frame(hlen, data_len, total - pieces[0].len, kept)) {
     set_features(kFeatureOneFrame, true);
-    int32_t rc = tact_send(peer, pieces, count, last_flags, total);
+    // In the request-code form the transport leaves the first piece out.
+    clt_com_ctx com = clt_com_cur();
+    const bool reqcode = com.conn != nullptr &&
+                         clt_frame_reqcode_form(com.conn, com.main != nullptr ? com.main->funccode : 0, 0);
+    int32_t rc = tact_send(peer, pieces, count, last_flags, reqcode ? total - pieces[0].len : total);
     set_features(kFeatureOneFrame, false);
     return rc;
   }

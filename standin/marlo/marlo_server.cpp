@@ -142,7 +142,10 @@ int open_socket(int type, uint16_t port) {
   return fd;
 }
 
+// Bounded waits, and frames go out at once rather than behind Nagle's wait.
 void set_timeouts(int fd) {
+  int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   timeval tv{kIoTimeoutMs / 1000, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
