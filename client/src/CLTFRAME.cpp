@@ -10,7 +10,7 @@
 namespace {
 
 constexpr const char* kModule = "CLTFRAME";
-constexpr const char* kMsgProtocol = "KFPZ02420-E Protocol error, IPaddr=%lx, port=%d, reason=%s\n";
+constexpr const char* kMsgProtocol = CLT_MSG_PROTOCOL_ERROR;
 constexpr const char* kMsgSize = "KFPZ02421-E Invalid size, received size=%lu, size in head=%ld, IPaddr=%lx, port=%d\n";
 
 constexpr uint8_t kReqcodeOverride = 0xAD;

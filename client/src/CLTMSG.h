@@ -12,6 +12,7 @@
 #define CLT_MSG_VARIABLE_TYPE "KFPA11311-E Invalid data type or length of variable \"%5d\" %s"
 #define CLT_MSG_COMM_ERROR "KFPZ02444-E Communication error, func=%s, errno=%d\n"
 #define CLT_MSG_COMM_ERROR_ADDR "KFPZ02444-E Communication error, func=%s(%d.%d.%d.%d:%u), errno=%d\n"
+#define CLT_MSG_PROTOCOL_ERROR "KFPZ02420-E Protocol error, IPaddr=%lx, port=%d, reason=%s\n"
 #define CLT_MSG_FES_CANCELED "KFPA11735-E FES(SDS) canceled"
 #define CLT_MSG_COMPLETED "KFPA12000-I Processing of SQL completed"
 

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr const char* kModule = "CLTSQLDR";
-constexpr const char* kMsgProtocol = "KFPZ02420-E Protocol error, IPaddr=%lx, port=%d, reason=%s\n";
+constexpr const char* kMsgProtocol = CLT_MSG_PROTOCOL_ERROR;
 
 constexpr uint32_t kBufferStep = 4096;
 constexpr uint8_t kBodyOnly = 0x80;
