@@ -1,0 +1,64 @@
+// marlo_testserver: the test server as a program. It prints its ports
+// and serves until its standard input ends.
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "marlo_server.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: marlo_testserver [--little-endian] [--service NAME]... "
+    "[--fault refuse|close-early|short|corrupt|silent|busy] [--fault-count N]\n";
+
+bool parse_fault(const std::string& name, marlo::fault* out) {
+  static const struct {
+    const char* name;
+    marlo::fault how;
+  } kFaults[] = {{"refuse", marlo::fault::refuse}, {"close-early", marlo::fault::close_early},
+                 {"short", marlo::fault::short_reply}, {"corrupt", marlo::fault::corrupt_reply},
+                 {"silent", marlo::fault::silent}, {"busy", marlo::fault::busy}};
+  for (const auto& f : kFaults) {
+    if (name == f.name) {
+      *out = f.how;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  marlo::script s;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--little-endian") {
+      s.little_endian = true;
+    } else if (arg == "--service" && has_value) {
+      s.services.emplace_back(argv[++i]);
+    } else if (arg == "--fault" && has_value && parse_fault(argv[i + 1], &s.how)) {
+      ++i;
+    } else if (arg == "--fault-count" && has_value) {
+      s.fault_count = atoi(argv[++i]);
+    } else {
+      fputs(kUsage, stderr);
+      return 2;
+    }
+  }
+  marlo::server srv(s);
+  if (!srv.ok()) {
+    fputs("marlo_testserver: no loopback ports\n", stderr);
+    return 1;
+  }
+  printf("name=%u sql=%u\n", srv.name_port(), srv.sql_port());
+  fflush(stdout);
+  char buf[64];
+  while (read(STDIN_FILENO, buf, sizeof buf) > 0) {
+  }
+  return 0;
+}

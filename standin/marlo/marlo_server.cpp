@@ -1,0 +1,685 @@
+#include "marlo_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace marlo {
+
+namespace {
+
+constexpr uint32_t kFrameHeader = 12;
+constexpr uint32_t kFrameMax = 4096;
+constexpr uint8_t kFlagBase = 0x80;
+constexpr uint8_t kFlagClose = 0x40;
+constexpr uint8_t kKindClosing = 1;
+constexpr uint8_t kKindReqcode = 0x80;
+constexpr uint8_t kKindCorrupt = 0x05;
+constexpr uint32_t kMsgHeader = 96;
+constexpr uint32_t kShortHeader = 40;
+constexpr uint32_t kReplyArea = 256;
+constexpr uint32_t kShortReplyArea = 64;
+constexpr uint32_t kFormNormal = 0x10100;
+constexpr uint32_t kFormShort = 0x40300;
+constexpr uint32_t kSvcSql = 0x80520;
+constexpr uint32_t kSvcKept = 0x3003C;
+constexpr uint32_t kSvcReply = 0x30036;
+constexpr uint32_t kSvcName = 0x60003;
+constexpr uint32_t kSvcNotice = 0x22006E;
+constexpr uint32_t kKindError = 8;
+constexpr uint32_t kOrderWord = 0x102;
+constexpr uint8_t kLittleEndianBit = 1;
+constexpr uint8_t kSegLast = 0x80;
+constexpr uint32_t kRoute = 52;
+constexpr uint32_t kCallHeader = 256;
+constexpr uint32_t kCompact = 96;
+constexpr uint32_t kReplyHeader64 = 64;
+constexpr int32_t kBusyCode = -356;
+constexpr int kIoTimeoutMs = 5000;
+constexpr int kPollMs = 50;
+constexpr char kMark[] = "Marlo70";
+
+// Name service.
+constexpr uint32_t kNamHeader = 40;
+constexpr uint32_t kMagicReg = 0x4e414d42;
+constexpr uint32_t kMagicQuery = 0x4e414d2e;
+constexpr uint32_t kNamRecord = 16;
+constexpr uint32_t kItemHeader = 24;
+constexpr uint32_t kInfo = 32;
+constexpr uint32_t kInfoPort = 20;
+constexpr int32_t kNotRegistered = -632;
+constexpr uint32_t kServiceId = 0x5344;
+
+// Function names by frame request code, for the request-code form.
+struct reqcode_name {
+  uint8_t code;
+  const char* function;
+};
+constexpr reqcode_name kReqcodes[] = {
+    {0x80, "p_f_sqa_cfetch"},     {0x83, "p_f_sqa_cclose"},       {0x87, "p_f_sqa_ccommit"},
+    {0x89, "p_f_sqa_cconnect"},   {0x90, "p_f_sqa_cdisconnect"},  {0x91, "p_f_sqa_crollback"},
+    {0x86, "p_f_sqa_csetup"},     {0x8A, "p_f_sqa_copen"},        {0xA1, "p_f_sqa_csetopt"},
+    {0xA2, "p_f_sqa_csvrinf"},    {0x88, "p_f_sqa_cprepare"},     {0x8E, "p_f_sqa_cdescribe"},
+};
+
+void put_be32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v >> 24);
+  p[1] = static_cast<uint8_t>(v >> 16);
+  p[2] = static_cast<uint8_t>(v >> 8);
+  p[3] = static_cast<uint8_t>(v);
+}
+void put_le32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+void put_be16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v >> 8);
+  p[1] = static_cast<uint8_t>(v);
+}
+uint32_t get_be32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
+         p[3];
+}
+uint32_t get_le32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 |
+         p[0];
+}
+uint16_t get_be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+uint16_t get_le16(const uint8_t* p) { return static_cast<uint16_t>(p[1] << 8 | p[0]); }
+
+// Numbers of the SQL reply in the server's byte order.
+struct order {
+  bool le;
+  void put32(uint8_t* p, uint32_t v) const { le ? put_le32(p, v) : put_be32(p, v); }
+  void put16(uint8_t* p, uint16_t v) const {
+    if (le) {
+      p[0] = static_cast<uint8_t>(v);
+      p[1] = static_cast<uint8_t>(v >> 8);
+    } else {
+      put_be16(p, v);
+    }
+  }
+};
+
+sockaddr_in loopback(uint16_t port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(port);
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return a;
+}
+
+uint16_t port_of(int fd) {
+  sockaddr_in a{};
+  socklen_t len = sizeof a;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  return ntohs(a.sin_port);
+}
+
+int open_socket(int type, uint16_t port) {
+  int fd = socket(AF_INET, type, 0);
+  if (fd < 0) return -1;
+  int one = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in a = loopback(port);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || (type == SOCK_STREAM && listen(fd, 16) != 0)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void set_timeouts(int fd) {
+  timeval tv{kIoTimeoutMs / 1000, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+}
+
+bool write_all(int fd, const uint8_t* p, size_t n) {
+  while (n > 0) {
+    ssize_t k = send(fd, p, n, MSG_NOSIGNAL);
+    if (k <= 0) return false;
+    p += k;
+    n -= static_cast<size_t>(k);
+  }
+  return true;
+}
+
+bool read_all(int fd, uint8_t* p, size_t n) {
+  while (n > 0) {
+    ssize_t k = recv(fd, p, n, 0);
+    if (k <= 0) return false;
+    p += k;
+    n -= static_cast<size_t>(k);
+  }
+  return true;
+}
+
+struct frame {
+  uint8_t header[kFrameHeader];
+  std::vector<uint8_t> body;
+  // The client's receive port as its socket address holds it (network order).
+  uint16_t session_port() const {
+    uint16_t p;
+    memcpy(&p, header, sizeof p);
+    return p;
+  }
+  uint8_t kind() const { return header[3]; }
+  uint32_t capacity() const { return get_be32(header + 8); }
+};
+
+bool read_frame(int fd, frame* f) {
+  if (!read_all(fd, f->header, kFrameHeader)) return false;
+  const uint32_t len = get_be32(f->header + 4);
+  if (len > (1u << 24)) return false;
+  f->body.assign(len, 0);
+  return len == 0 || read_all(fd, f->body.data(), len);
+}
+
+bool write_frame(int fd, uint8_t kind, bool close_after, const uint8_t* body, uint32_t len, uint32_t capacity = 0) {
+  uint8_t h[kFrameHeader] = {};
+  h[2] = close_after ? (kFlagBase | kFlagClose) : kFlagBase;
+  h[3] = kind;
+  put_be32(h + 4, len);
+  put_be32(h + 8, capacity);
+  return write_all(fd, h, sizeof h) && (len == 0 || write_all(fd, body, len));
+}
+
+// A message of the RPC session: its header and its data, reassembled.
+struct message {
+  uint32_t header_len = 0;
+  std::vector<uint8_t> bytes;  // header, then data
+  uint16_t session_port = 0;
+  uint32_t frames = 0;
+};
+
+bool read_message(int fd, const frame& first, message* m) {
+  m->session_port = first.session_port();
+  m->frames = 1;
+  const std::vector<uint8_t>& b = first.body;
+  if (b.size() < kShortHeader) return false;
+  m->header_len = get_be32(b.data() + 36) == kFormShort ? kShortHeader : kMsgHeader;
+  if (b.size() < m->header_len) return false;
+  m->bytes = b;
+  if (get_be32(b.data() + 20) == 0) return true;
+  bool last = (b[20] & kSegLast) != 0;
+  while (!last) {
+    frame f;
+    if (!read_frame(fd, &f) || f.body.size() < m->header_len) return false;
+    ++m->frames;
+    if (get_be32(f.body.data() + 24) != m->bytes.size() - m->header_len) return false;
+    m->bytes.insert(m->bytes.end(), f.body.begin() + m->header_len, f.body.end());
+    last = (f.body[20] & kSegLast) != 0;
+  }
+  return true;
+}
+
+// Sends a message in frames of at most 4096 bytes; the last frame closes
+// unless the connection is kept.
+bool send_message(int fd, std::vector<uint8_t> msg, uint32_t hlen, bool keep) {
+  const uint32_t data = static_cast<uint32_t>(msg.size()) - hlen;
+  put_be32(msg.data() + 28, data);
+  if (msg.size() <= kFrameMax) {
+    put_be32(msg.data() + 20, 0);
+    return write_frame(fd, 0, !keep, msg.data(), static_cast<uint32_t>(msg.size()));
+  }
+  const uint32_t room = kFrameMax - hlen;
+  for (uint32_t sent = 0; sent < data;) {
+    const uint32_t chunk = std::min(room, data - sent);
+    const bool last = sent + chunk == data;
+    std::vector<uint8_t> seg(msg.begin(), msg.begin() + hlen);
+    put_be32(seg.data() + 20, 1);
+    if (last) seg[20] = kSegLast;
+    put_be32(seg.data() + 24, sent);
+    seg.insert(seg.end(), msg.begin() + hlen + sent, msg.begin() + hlen + sent + chunk);
+    if (!write_frame(fd, 0, last && !keep, seg.data(), static_cast<uint32_t>(seg.size()))) return false;
+    sent += chunk;
+  }
+  return true;
+}
+
+int connect_back(uint32_t addr, uint16_t port_net) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return -1;
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = port_net;
+  a.sin_addr.s_addr = addr;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    close(fd);
+    return -1;
+  }
+  set_timeouts(fd);
+  return fd;
+}
+
+std::string text_at(const uint8_t* p, size_t max) {
+  return std::string(reinterpret_cast<const char*>(p), strnlen(reinterpret_cast<const char*>(p), max));
+}
+
+}  // namespace
+
+std::vector<uint8_t> reply_body(bool little_endian, int32_t sqlcode, const char* sqlstate, const std::string& message) {
+  constexpr uint32_t kDirectory = 36;
+  constexpr uint32_t kStatus = 32;
+  constexpr uint32_t kSqlca = 60;
+  order o{little_endian};
+  std::vector<uint8_t> b(kDirectory + kStatus + kSqlca + 2 + message.size(), 0);
+  o.put32(b.data(), static_cast<uint32_t>(b.size()));
+  o.put32(b.data() + 8, kDirectory);
+  o.put32(b.data() + 12, kDirectory + kStatus);
+  memcpy(b.data() + kDirectory, sqlstate, std::min<size_t>(strlen(sqlstate), 5));
+  uint8_t* ca = b.data() + kDirectory + kStatus;
+  memcpy(ca, "SQLCA  S", 8);
+  o.put32(ca + 8, message.empty() ? 0 : kSqlca);
+  o.put32(ca + 12, static_cast<uint32_t>(sqlcode));
+  memcpy(ca + 44, "MARLOSRV  ", 10);
+  o.put32(ca + 56, 1);
+  if (!message.empty()) {
+    o.put16(ca + kSqlca, static_cast<uint16_t>(message.size()));
+    memcpy(ca + kSqlca + 2, message.data(), message.size());
+  }
+  return b;
+}
+
+std::vector<uint8_t> connect_body(bool little_endian, const char* code_set, const char* version, uint32_t pid,
+                                  uint32_t level_word) {
+  constexpr uint32_t kInfoSize = 40;
+  order o{little_endian};
+  std::vector<uint8_t> b = reply_body(little_endian, 0, "00000", "");
+  const uint32_t at = static_cast<uint32_t>(b.size());
+  b.resize(at + kInfoSize, 0);
+  memcpy(b.data() + at, code_set, 2);
+  memcpy(b.data() + at + 2, version, std::min<size_t>(strlen(version), 10));
+  o.put32(b.data() + at + 12, pid);
+  o.put32(b.data() + at + 24, level_word);
+  o.put32(b.data(), static_cast<uint32_t>(b.size()));
+  o.put32(b.data() + 28, at);
+  return b;
+}
+
+struct server::impl {
+  script s;
+  int stop_pipe[2] = {-1, -1};
+  int name_tcp = -1;
+  int name_udp = -1;
+  int sql_tcp = -1;
+  uint16_t sql_port = 0;
+  std::vector<int> kept;
+  mutable std::mutex lock;
+  std::vector<request> seen;
+  int registrations = 0;
+  int faults_left = 0;
+  int good_left = 0;
+
+  void record(const request& r) {
+    std::lock_guard<std::mutex> g(lock);
+    seen.push_back(r);
+  }
+
+  // Whether this SQL request misbehaves.
+  bool fault_now() {
+    if (s.how == fault::none || s.how == fault::refuse) return false;
+    if (good_left > 0) {
+      --good_left;
+      return false;
+    }
+    if (s.fault_count < 0) return true;
+    if (faults_left <= 0) return false;
+    --faults_left;
+    return true;
+  }
+
+  std::vector<uint8_t> body_for(const std::string& function) const {
+    auto it = s.bodies.find(function);
+    if (it != s.bodies.end()) return it->second;
+    if (!s.default_body.empty()) return s.default_body;
+    return reply_body(s.little_endian, 0, "00000", "");
+  }
+
+  void registration() {
+    uint8_t in[512];
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    ssize_t n = recvfrom(name_udp, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &len);
+    if (n < static_cast<ssize_t>(kNamHeader + kNamRecord) || get_be32(in + 4) != kMagicReg) return;
+    {
+      std::lock_guard<std::mutex> g(lock);
+      ++registrations;
+    }
+    uint8_t out[kNamHeader + 2 * kNamRecord] = {};
+    memcpy(out, in, kNamHeader);
+    put_be32(out, sizeof out);
+    memcpy(out + kNamHeader, in + kNamHeader, kNamRecord);
+    uint8_t* rec = out + kNamHeader + kNamRecord;
+    const uint32_t addr = htonl(INADDR_LOOPBACK);
+    memcpy(rec, &addr, 4);
+    put_be16(rec + 4, AF_INET);
+    const uint16_t port = htons(port_of(name_tcp));
+    memcpy(rec + 6, &port, 2);
+    sendto(name_udp, out, sizeof out, 0, reinterpret_cast<sockaddr*>(&from), len);
+  }
+
+  // A name query: answer over a connection back to the client.
+  void name_query(uint32_t peer, const message& m) {
+    const std::vector<uint8_t>& b = m.bytes;
+    const uint32_t at = m.header_len + 4;
+    if (b.size() < at + kNamHeader + kItemHeader) return;
+    const uint8_t* q = b.data() + at;
+    const uint8_t* item = q + kNamHeader;
+    const uint32_t name_off = get_be16(item + 2);
+    if (name_off >= b.size() - at - kNamHeader) return;
+    request r;
+    r.form = "name";
+    r.function = text_at(item + name_off, std::min<size_t>(32, b.size() - at - kNamHeader - name_off));
+    r.msg_id = get_le32(b.data() + 16);
+    record(r);
+    const bool known = std::find(s.services.begin(), s.services.end(), r.function) != s.services.end();
+    std::vector<uint8_t> msg(kMsgHeader, 0);
+    put_be32(msg.data(), kSvcName);
+    memcpy(msg.data() + 16, b.data() + 16, 4);
+    put_be32(msg.data() + 32, kMsgHeader);
+    put_be32(msg.data() + 36, kFormNormal);
+    put_be32(msg.data() + 40, kOrderWord);
+    if (s.little_endian) msg[41] |= kLittleEndianBit;
+    const uint32_t item_len = kItemHeader + kNamRecord + kInfo;
+    std::vector<uint8_t> nam(kNamHeader + item_len, 0);
+    memcpy(nam.data(), q, kNamHeader);
+    put_be32(nam.data(), static_cast<uint32_t>(nam.size()));
+    put_be32(nam.data() + 12, kServiceId);
+    uint8_t* it = nam.data() + kNamHeader;
+    put_be16(it, static_cast<uint16_t>(item_len));
+    put_be16(it + 12, static_cast<uint16_t>(kItemHeader));
+    put_be16(it + 14, static_cast<uint16_t>(kItemHeader + kNamRecord));
+    put_be32(it + 20, static_cast<uint32_t>(known ? 0 : kNotRegistered));
+    uint8_t* rec = it + kItemHeader;
+    const uint32_t addr = htonl(INADDR_LOOPBACK);
+    memcpy(rec, &addr, 4);
+    put_be16(rec + 4, AF_INET);
+    const uint16_t port = htons(sql_port);
+    memcpy(rec + 6, &port, 2);
+    memcpy(rec + kNamRecord + kInfoPort, &port, 2);
+    msg.insert(msg.end(), nam.begin(), nam.end());
+    int fd = connect_back(peer, m.session_port);
+    if (fd < 0) return;
+    send_message(fd, msg, kMsgHeader, false);
+    close(fd);
+  }
+
+  // The reply of an RPC call: normal or short form, with its header area.
+  std::vector<uint8_t> rpc_reply(const uint8_t* msg_id, uint32_t seq, bool short_form, const std::string& function,
+                                 bool error, int32_t code) {
+    order o{s.little_endian};
+    const uint32_t area = short_form ? kShortReplyArea : kReplyArea;
+    std::vector<uint8_t> msg(area, 0);
+    uint8_t* h = msg.data();
+    put_be32(h, kSvcReply);
+    put_be32(h + 4, error ? kKindError : 0);
+    memcpy(h + 16, msg_id, 4);
+    if (short_form) {
+      put_be32(h + 8, kOrderWord);
+      if (s.little_endian) h[9] |= kLittleEndianBit;
+      put_be32(h + 12, 1);
+      put_be32(h + 32, kShortHeader);
+      put_be32(h + 36, kFormShort);
+      put_le32(h + 40, seq);
+      put_be32(h + 44, s.status);
+      put_be32(h + 48, s.value);
+      put_be32(h + 52, s.retry_wait);
+      if (error) o.put32(h + 40, static_cast<uint32_t>(code));
+    } else {
+      put_be32(h + 32, kMsgHeader);
+      put_be32(h + 36, kFormNormal);
+      put_be32(h + 40, kOrderWord);
+      if (s.little_endian) h[41] |= kLittleEndianBit;
+      put_be32(h + 48, s.connection_number);
+      put_le32(h + 96, seq);
+      put_be32(h + 100, s.status);
+      put_be32(h + 216, s.value);
+      put_be32(h + 232, s.retry_wait);
+      memcpy(h + 236, kMark, strlen(kMark));
+      if (error) o.put32(h + 96, static_cast<uint32_t>(code));
+    }
+    if (!error) {
+      std::vector<uint8_t> body = body_for(function);
+      msg.insert(msg.end(), body.begin(), body.end());
+    }
+    return msg;
+  }
+
+  // Sends a reply, or misbehaves as the script says; false when the
+  // connection is no longer usable.
+  bool answer(int fd, std::vector<uint8_t> msg, uint32_t hlen, bool keep, bool faulty) {
+    if (faulty) {
+      switch (s.how) {
+        case fault::close_early:
+          write_all(fd, msg.data(), std::min<size_t>(msg.size(), kFrameHeader / 2));
+          return false;
+        case fault::short_reply: {
+          uint8_t h[kFrameHeader] = {kFlagBase, 0, kFlagBase, 0};
+          put_be32(h + 4, static_cast<uint32_t>(std::min<size_t>(msg.size(), kFrameMax)));
+          write_all(fd, h, sizeof h);
+          write_all(fd, msg.data(), std::min<size_t>(msg.size(), kFrameMax) / 2);
+          return false;
+        }
+        case fault::corrupt_reply:
+          write_frame(fd, kKindCorrupt, true, msg.data(), static_cast<uint32_t>(std::min<size_t>(msg.size(), kFrameMax)));
+          return false;
+        default:
+          break;
+      }
+    }
+    return send_message(fd, std::move(msg), hlen, keep);
+  }
+
+  // The first request of a call, in the normal form.
+  void sql_call(uint32_t peer, const message& m) {
+    const std::vector<uint8_t>& b = m.bytes;
+    if (b.size() < kMsgHeader + kRoute + kCallHeader) return;
+    const uint8_t* route = b.data() + kMsgHeader;
+    const uint8_t* call = route + kRoute;
+    request r;
+    r.form = "rpc";
+    r.function = text_at(call + 8, 32);
+    r.capacity = get_be32(call + 44);
+    r.flags = get_be32(call + 52);
+    r.seq = get_le32(call + 56);
+    r.msg_id = get_le32(b.data() + 16);
+    memcpy(&r.route_port, route + 32, 2);
+    r.route_kind = get_le16(route + 34);
+    r.route_found = route[38];
+    r.family = get_le16(call + 60 + 4);
+    r.segments = m.frames;
+    r.data.assign(b.begin() + kMsgHeader + kRoute + kCallHeader, b.end());
+    record(r);
+    const bool faulty = fault_now();
+    if (faulty && s.how == fault::silent) return;
+    int fd = connect_back(peer, m.session_port);
+    if (fd < 0) return;
+    const bool keep = (r.flags & 4) != 0;
+    const bool error = faulty && (s.how == fault::busy || s.how == fault::error_reply);
+    const int32_t code = s.how == fault::busy ? kBusyCode : s.error_code;
+    if (faulty && s.how == fault::wrong_seq) send_message(fd, rpc_reply(b.data() + 16, r.seq + 1, false, r.function, false, 0), kMsgHeader, true);
+    const bool usable = answer(fd, rpc_reply(b.data() + 16, r.seq, false, r.function, error, code), kMsgHeader,
+                               keep && !error, faulty);
+    if (usable && keep && !error) {
+      kept.push_back(fd);
+    } else {
+      close(fd);
+    }
+  }
+
+  // One message over a kept connection; false when it ends.
+  bool kept_message(int fd) {
+    frame f;
+    if (!read_frame(fd, &f)) return false;
+    if (f.kind() == kKindClosing) {
+      request r;
+      r.form = "closing";
+      record(r);
+      return false;
+    }
+    if ((f.kind() & kKindReqcode) != 0) {
+      request r;
+      r.form = "frame";
+      r.reqcode = f.kind();
+      r.capacity = f.capacity();
+      r.data = f.body;
+      r.segments = 1;
+      for (const reqcode_name& n : kReqcodes) {
+        if (n.code == f.kind()) r.function = n.function;
+      }
+      record(r);
+      const bool faulty = fault_now();
+      if (faulty && s.how == fault::silent) return true;
+      std::vector<uint8_t> body = body_for(r.function);
+      if (faulty && (s.how == fault::close_early || s.how == fault::short_reply || s.how == fault::corrupt_reply)) {
+        return answer(fd, body, 0, true, true);
+      }
+      if (s.frame_reply_header) {
+        std::vector<uint8_t> with(kReplyHeader64, 0);
+        put_be32(with.data() + 4, faulty && s.how == fault::error_reply ? kKindError : 0);
+        order{s.little_endian}.put32(with.data() + 40, static_cast<uint32_t>(s.error_code));
+        put_be32(with.data() + 44, s.frame_return_code);
+        put_be32(with.data() + 52, s.retry_wait);
+        with.insert(with.end(), body.begin(), body.end());
+        return write_frame(fd, 0, false, with.data(), static_cast<uint32_t>(with.size()));
+      }
+      return write_frame(fd, f.kind(), false, body.data(), static_cast<uint32_t>(body.size()));
+    }
+    message m;
+    if (!read_message(fd, f, &m) || m.header_len != kShortHeader || m.bytes.size() < kCompact) return false;
+    const std::vector<uint8_t>& b = m.bytes;
+    request r;
+    r.form = "compact";
+    r.function = text_at(b.data() + 40, 32);
+    r.capacity = get_be32(b.data() + 72);
+    r.flags = get_be32(b.data() + 80);
+    r.seq = get_le32(b.data() + 84);
+    r.msg_id = get_le32(b.data() + 16);
+    r.segments = m.frames;
+    r.data.assign(b.begin() + kCompact, b.end());
+    record(r);
+    if (get_be32(b.data()) != kSvcKept) return false;
+    const bool faulty = fault_now();
+    if (faulty && s.how == fault::silent) return true;
+    const bool error = faulty && (s.how == fault::busy || s.how == fault::error_reply);
+    const int32_t code = s.how == fault::busy ? kBusyCode : s.error_code;
+    return answer(fd, rpc_reply(b.data() + 16, r.seq, true, r.function, error, code), kShortHeader, true, faulty);
+  }
+
+  void one_shot(int listener) {
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    int fd = accept(listener, reinterpret_cast<sockaddr*>(&from), &len);
+    if (fd < 0) return;
+    set_timeouts(fd);
+    frame f;
+    message m;
+    if (read_frame(fd, &f) && read_message(fd, f, &m)) {
+      // The client closes its side after sending.
+      close(fd);
+      fd = -1;
+      const uint32_t svc = get_be32(m.bytes.data());
+      if (svc == kSvcName) {
+        name_query(from.sin_addr.s_addr, m);
+      } else if (svc == kSvcNotice) {
+        request r;
+        r.form = "notice";
+        r.data.assign(m.bytes.begin() + m.header_len, m.bytes.end());
+        record(r);
+      } else if (svc == kSvcSql && m.header_len == kMsgHeader) {
+        sql_call(from.sin_addr.s_addr, m);
+      }
+    }
+    if (fd >= 0) close(fd);
+  }
+
+  void run() {
+    for (;;) {
+      std::vector<pollfd> fds;
+      fds.push_back({stop_pipe[0], POLLIN, 0});
+      fds.push_back({name_tcp, POLLIN, 0});
+      fds.push_back({name_udp, POLLIN, 0});
+      if (sql_tcp >= 0) fds.push_back({sql_tcp, POLLIN, 0});
+      const size_t first_kept = fds.size();
+      for (int k : kept) fds.push_back({k, POLLIN, 0});
+      if (poll(fds.data(), fds.size(), kPollMs) < 0) continue;
+      if (fds[0].revents != 0) return;
+      if (fds[1].revents != 0) one_shot(name_tcp);
+      if (fds[2].revents != 0) registration();
+      if (sql_tcp >= 0 && fds[3].revents != 0) one_shot(sql_tcp);
+      // Calls answered above may have added kept connections after the polled ones.
+      const size_t polled = fds.size() - first_kept;
+      std::vector<int> still(kept.begin() + static_cast<long>(polled), kept.end());
+      for (size_t i = first_kept; i < fds.size(); ++i) {
+        if (fds[i].revents == 0 || kept_message(fds[i].fd)) {
+          still.push_back(fds[i].fd);
+        } else {
+          close(fds[i].fd);
+        }
+      }
+      kept = still;
+    }
+  }
+};
+
+server::server(script s) : impl_(std::make_unique<impl>()) {
+  impl& m = *impl_;
+  m.s = std::move(s);
+  m.faults_left = m.s.fault_count;
+  m.good_left = m.s.fault_after;
+  if (pipe(m.stop_pipe) != 0) return;
+  m.name_tcp = open_socket(SOCK_STREAM, 0);
+  if (m.name_tcp < 0) return;
+  name_port_ = port_of(m.name_tcp);
+  m.name_udp = open_socket(SOCK_DGRAM, name_port_);
+  if (m.name_udp < 0) return;
+  m.sql_tcp = open_socket(SOCK_STREAM, 0);
+  if (m.sql_tcp < 0) return;
+  sql_port_ = port_of(m.sql_tcp);
+  m.sql_port = sql_port_;
+  if (m.s.how == fault::refuse) {
+    // The name server keeps answering with the port, where nothing listens now.
+    close(m.sql_tcp);
+    m.sql_tcp = -1;
+  }
+  thread_ = std::thread([&m] { m.run(); });
+  ok_ = true;
+}
+
+server::~server() {
+  impl& m = *impl_;
+  if (m.stop_pipe[1] >= 0) {
+    const uint8_t one = 1;
+    if (write(m.stop_pipe[1], &one, 1) < 0) {
+      // The thread also ends when the pipe closes below.
+    }
+  }
+  if (thread_.joinable()) thread_.join();
+  for (int fd : {m.stop_pipe[0], m.stop_pipe[1], m.name_tcp, m.name_udp, m.sql_tcp}) {
+    if (fd >= 0) close(fd);
+  }
+  for (int fd : m.kept) close(fd);
+}
+
+std::vector<request> server::requests() const {
+  std::lock_guard<std::mutex> g(impl_->lock);
+  return impl_->seen;
+}
+
+int server::registrations() const {
+  std::lock_guard<std::mutex> g(impl_->lock);
+  return impl_->registrations;
+}
+
+}  // namespace marlo

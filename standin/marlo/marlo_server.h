@@ -1,0 +1,98 @@
+// A test server that speaks Marlo's wire protocols on loopback: the name
+// service (UDP registration, RPC queries), the RPC session (one-shot first
+// request, the reply over a connection back to the client's receive port,
+// segments of 4096 bytes, the kept connection in the compact and the
+// request-code forms) and the direct frame. It answers from a script and
+// can be told to misbehave.
+#pragma once
+
+#include <stdint.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace marlo {
+
+enum class fault {
+  none,
+  refuse,         // nothing listens on the SQL service's port
+  close_early,    // the reply stops inside its frame header
+  short_reply,    // the reply frame holds fewer bytes than its header says
+  corrupt_reply,  // the reply frame's kind byte is not one a reply has
+  silent,         // the request is read and never answered
+  busy,           // an error reply with the busy code
+  wrong_seq,      // a reply of another call first, then the right one
+  error_reply,    // an error reply with the script's error code
+};
+
+struct script {
+  bool little_endian = false;            // the server's byte order
+  uint32_t connection_number = 0x1234;
+  std::vector<std::string> services;     // what the name server finds
+  std::map<std::string, std::vector<uint8_t>> bodies;  // reply body by function name
+  std::vector<uint8_t> default_body;     // for functions without a body of their own
+  uint32_t status = 0;                   // status word of RPC replies
+  uint32_t value = 0;                    // value word of RPC replies
+  uint32_t retry_wait = 0;
+  int32_t error_code = 0;                // code of fault::error_reply
+  fault how = fault::none;
+  int fault_count = -1;                  // requests that misbehave; -1: all
+  int fault_after = 0;                   // requests answered well before the faults
+  bool frame_reply_header = false;       // request-code replies carry the 64-byte reply header
+  uint32_t frame_return_code = 0;        // return code of that header
+};
+
+// One request as the server received it.
+struct request {
+  std::string form;        // "rpc", "compact", "frame", "name", "notice", "closing"
+  std::string function;    // server function or service name asked for
+  uint8_t reqcode = 0;     // frame request code
+  uint32_t flags = 0;      // call flags
+  uint32_t capacity = 0;   // reply capacity
+  uint32_t seq = 0;        // sequence number as received (client order)
+  uint32_t msg_id = 0;
+  uint16_t route_port = 0; // routing prefix's service port, as held
+  uint16_t route_kind = 0; // routing prefix's connect kind
+  uint8_t route_found = 0;
+  uint16_t family = 0;     // family field of the client address record
+  uint32_t segments = 0;   // frames the message came in
+  std::vector<uint8_t> data;  // the request bytes
+};
+
+class server {
+ public:
+  explicit server(script s);
+  ~server();
+  server(const server&) = delete;
+  server& operator=(const server&) = delete;
+
+  bool ok() const { return ok_; }
+  uint16_t name_port() const { return name_port_; }  // TCP queries and UDP registration
+  uint16_t sql_port() const { return sql_port_; }
+  std::vector<request> requests() const;
+  int registrations() const;
+
+ private:
+  struct impl;
+  std::unique_ptr<impl> impl_;
+  std::thread thread_;
+  bool ok_ = false;
+  uint16_t name_port_ = 0;
+  uint16_t sql_port_ = 0;
+};
+
+// A reply body: the directory, a status part and an SQLCA part, in the
+// given byte order.
+std::vector<uint8_t> reply_body(bool little_endian, int32_t sqlcode, const char* sqlstate, const std::string& message);
+
+// The body of an accepted CONNECT: SQLCODE 0 and the connection
+// information with the server's code set, version, process id and level
+// word (the complement of its level).
+std::vector<uint8_t> connect_body(bool little_endian, const char* code_set, const char* version, uint32_t pid,
+                                  uint32_t level_word);
+
+}  // namespace marlo

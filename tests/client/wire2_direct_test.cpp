@@ -1,0 +1,165 @@
+// The direct frame exchange on the kept connection of the RPC session,
+// against the Marlo test server.
+#include <chrono>
+
+#include "CLTSQLDR.h"
+#include "wire2_support.h"
+
+namespace {
+
+using wire2::kConnect;
+using wire2::pattern;
+
+constexpr int32_t kFuncCommit = 10;
+constexpr uint8_t kReqcodeCommit = 0x87;
+constexpr int32_t kFuncCcmd = 51;
+constexpr char kCommitFn[] = "p_f_sqa_ccommit";
+
+class DirectFrame : public wire2::rpc_test {
+ protected:
+  // Opens the session and keeps the connection of a first CONNECT.
+  void connect(marlo::script s) {
+    start(std::move(s));
+    ASSERT_EQ(open(), 0);
+    uint32_t len = 0;
+    ASSERT_EQ(call_fn(kConnect, pattern(20, 1), &len), 0) << log_text();
+    main.funccode = kFuncCommit;
+    call.reply_buf = static_cast<uint8_t*>(cltmem_alloc(wire2::kReplyBufSize, 0, "test", __LINE__));
+    call.reply_cur = call.reply_buf;
+  }
+
+  int32_t send(std::vector<uint8_t> request, uint32_t* len) {
+    uint32_t in_len = static_cast<uint32_t>(request.size());
+    *len = wire2::kReplyBufSize;
+    return clt_send_direct(request.data(), &in_len, call.reply_buf, len, nullptr);
+  }
+
+  std::vector<uint8_t> reply_bytes(uint32_t len) const { return std::vector<uint8_t>(call.reply_cur, call.reply_cur + len); }
+};
+
+TEST_F(DirectFrame, AWholeRequestTravelsInOneFrame) {
+  marlo::script s;
+  s.bodies[kCommitFn] = pattern(700, 3);
+  connect(s);
+  uint32_t len = 0;
+  const std::vector<uint8_t> request = pattern(10000, 4);
+  ASSERT_EQ(send(request, &len), 0) << log_text();
+  EXPECT_EQ(reply_bytes(len), s.bodies[kCommitFn]);
+  const marlo::request got = seen("frame").back();
+  EXPECT_EQ(got.reqcode, kReqcodeCommit);
+  EXPECT_EQ(got.capacity, wire2::kReplyBufSize);
+  EXPECT_EQ(got.data, request);
+  EXPECT_EQ(conn.sent.len[0], request.size()) << "the trace notes of PDTRCMODE ALL";
+  EXPECT_EQ(conn.received.len[0], len);
+}
+
+TEST_F(DirectFrame, ALargerReplyReplacesTheReplyBuffer) {
+  struct row {
+    uint32_t body;
+    uint32_t buffer;
+  };
+  const row rows[] = {{5000, 8192}, {8192, 8192}, {4096, 4096}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.body);
+    marlo::script s;
+    s.bodies[kCommitFn] = pattern(r.body, 5);
+    connect(s);
+    conn.reply_buf_size = wire2::kReplyBufSize;
+    uint32_t len = 0;
+    ASSERT_EQ(send(pattern(10, 1), &len), 0) << log_text();
+    EXPECT_EQ(len, r.body);
+    EXPECT_EQ(conn.reply_buf_size, r.buffer);
+    EXPECT_EQ(reply_bytes(len), s.bodies[kCommitFn]);
+    pd_clt_close_session(1);
+    cltmem_free(call.reply_buf, "test", __LINE__);
+    call.reply_buf = nullptr;
+  }
+}
+
+TEST_F(DirectFrame, TheReplyHeaderIsCheckedAndRemoved) {
+  struct row {
+    uint32_t return_code;
+    int32_t result;
+  };
+  const row rows[] = {{0, 0}, {static_cast<uint32_t>(-310), -2410}, {static_cast<uint32_t>(-200), PD_E_UNEXPECTED}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.result);
+    marlo::script s;
+    s.bodies[kCommitFn] = pattern(100, 7);
+    s.frame_reply_header = true;
+    s.frame_return_code = r.return_code;
+    s.retry_wait = 9;
+    connect(s);
+    uint32_t len = 0;
+    EXPECT_EQ(send(pattern(10, 1), &len), r.result) << log_text();
+    EXPECT_EQ(reply_bytes(len), s.bodies[kCommitFn]);
+    EXPECT_EQ(rconn.retry_wait, 9u);
+    pd_clt_close_session(1);
+    cltmem_free(call.reply_buf, "test", __LINE__);
+    call.reply_buf = nullptr;
+  }
+}
+
+TEST_F(DirectFrame, AnErrorReplyWithALostServerAsksForReconnection) {
+  marlo::script s;
+  // The detail code stands 96 bytes from the reply header's start.
+  std::vector<uint8_t> body(64, 0);
+  const uint32_t lost = static_cast<uint32_t>(-2474);
+  for (int i = 0; i < 4; ++i) body[32 + i] = static_cast<uint8_t>(lost >> (24 - 8 * i));
+  s.bodies[kCommitFn] = body;
+  s.frame_reply_header = true;
+  s.how = marlo::fault::error_reply;
+  s.error_code = -1234;
+  s.fault_after = 1;
+  connect(s);
+  uint32_t len = 0;
+  EXPECT_EQ(send(pattern(10, 1), &len), PD_E_FES_LOST);
+  EXPECT_EQ(rconn.reconnect, 1);
+  EXPECT_EQ(rconn.reconnect_reason, 3);
+  EXPECT_TRUE(logged("KFPZ02410-E Marlo replied error, code=-1234")) << log_text();
+}
+
+TEST_F(DirectFrame, BrokenRepliesGiveTheirCodes) {
+  struct row {
+    marlo::fault how;
+    int32_t result;
+    const char* logged;
+  };
+  const row rows[] = {
+      {marlo::fault::corrupt_reply, PD_E_UNEXPECTED, "reason=INF2 ERROR"},
+      {marlo::fault::short_reply, PD_E_NETWORK, "func=recv"},
+      {marlo::fault::close_early, PD_E_NETWORK, "func=recv"},
+      {marlo::fault::silent, PD_E_TIMEOUT, "func=select"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.logged);
+    marlo::script s;
+    s.how = r.how;
+    s.fault_after = 1;  // the CONNECT is answered
+    connect(s);
+    env.pdcwaittime = 2;
+    uint32_t len = 0;
+    EXPECT_EQ(send(pattern(10, 1), &len), r.result);
+    EXPECT_TRUE(logged(r.logged)) << log_text();
+    pd_clt_close_session(1);
+    cltmem_free(call.reply_buf, "test", __LINE__);
+    call.reply_buf = nullptr;
+    log.clear();
+  }
+}
+
+TEST_F(DirectFrame, TheCcmdRequestWaitsItsOwnTime) {
+  marlo::script s;
+  s.how = marlo::fault::silent;
+  s.fault_after = 1;
+  connect(s);
+  env.pdcwaittime = 1000;
+  env.pdcalcmdwaittime = 2;
+  main.funccode = kFuncCcmd;
+  uint32_t len = 0;
+  const auto start_time = std::chrono::steady_clock::now();
+  EXPECT_EQ(send(pattern(10, 1), &len), PD_E_TIMEOUT);
+  EXPECT_LT(std::chrono::steady_clock::now() - start_time, std::chrono::seconds(2));
+}
+
+}  // namespace
