@@ -13,6 +13,7 @@
 #include "CLTABORT.h"
 #include "CLTMSG.h"
 #include "CLTRPCPR.h"
+#include "CLTRPCSS.h"
 #include "CLTSEAM.h"
 #include "CLTTRC.h"
 #include "CLTUTL.h"
@@ -42,7 +43,8 @@ constexpr size_t kEnvOffset = align_up(sizeof(clt_main));
 constexpr size_t kUapOffset = kEnvOffset + align_up(sizeof(clt_env));
 constexpr size_t kComOffset = kUapOffset + align_up(sizeof(clt_uap));
 constexpr size_t kReqOffset = kComOffset + align_up(sizeof(clt_com_conn));
-constexpr size_t kBlockSize = kReqOffset + sizeof(clt_req_conn);
+constexpr size_t kRpcOffset = kReqOffset + align_up(sizeof(clt_req_conn));
+constexpr size_t kBlockSize = kRpcOffset + sizeof(clt_rpc_conn);
 
 constexpr size_t kTextAreaOffset[CLT_TEXT_AREAS] = {
     kUapOffset + offsetof(clt_uap, user),      kUapOffset + offsetof(clt_uap, password),
@@ -151,6 +153,10 @@ clt_req_conn* clt_main_req(clt_main* main) {
   return reinterpret_cast<clt_req_conn*>(block_at(main, main->req_offset));
 }
 
+clt_rpc_conn* clt_main_rpc(clt_main* main) {
+  return reinterpret_cast<clt_rpc_conn*>(block_at(main, main->rpc_offset));
+}
+
 char* clt_text(clt_main* main, clt_text_area which) {
   return block_at(main, main->text_area_offset[which]);
 }
@@ -173,6 +179,7 @@ int32_t clt_main_create(rdb_sql_area* area) {
   main->uap_offset = kUapOffset;
   main->com_offset = kComOffset;
   main->req_offset = kReqOffset;
+  main->rpc_offset = kRpcOffset;
   main->area = area;
   main->kind = area->cnctattr == kCallerMarkYes ? CLT_KIND_EMBEDDED_MARKED : CLT_KIND_EMBEDDED;
   main->clt_pid = static_cast<uint32_t>(getpid());

@@ -6,6 +6,7 @@
 #include "CLTLIBMN.h"
 #include "CLTMEM.h"
 #include "CLTRPCPR.h"
+#include "CLTRPCSS.h"
 #include "CLTSEAM.h"
 
 namespace {
@@ -58,6 +59,16 @@ clt_req_ctx request_from_context() {
   return c;
 }
 
+// The RPC session's parts of the running call and of its connection.
+clt_rpc_ctx rpc_from_context() {
+  clt_rpc_ctx c{};
+  clt_global_data* ctx = clt_cur();
+  if (ctx == nullptr) return c;
+  c.call = &ctx->runtime.rpc;
+  if (ctx->main != nullptr) c.conn = clt_main_rpc(ctx->main);
+  return c;
+}
+
 // Frees the request buffer, then the reply buffer, and forgets their sizes.
 void free_buffers() {
   clt_global_data* ctx = clt_cur();
@@ -80,6 +91,7 @@ void free_buffers() {
 // through this module once it is linked in.
 const bool kWired = [] {
   clt_req_set_locator(request_from_context);
+  clt_rpc_set_locator(rpc_from_context);
   clt_svc.req_free_buffers = free_buffers;
   return true;
 }();

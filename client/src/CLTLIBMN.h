@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "CLTCOMCTX.h"
+#include "CLTRPCSS.h"
 #include "zelkit.h"
 
 struct clt_main;
@@ -49,6 +50,7 @@ constexpr uint16_t CLT_TACT_STATE_INITIAL[2] = {1, 2};
 // What the wire layers and the executors keep of the running call.
 struct clt_global_runtime {
   clt_com_call com;              // socket layer and transport; holds the reply buffer
+  clt_rpc_call rpc;              // RPC session and name service
   uint8_t* req_buf;              // the connection's request buffer
   uint8_t* cur_req;              // where the current request is built; null between requests
   // Saved identity for reconnection. Its record is declared by the
