@@ -223,8 +223,13 @@ void session_free(clt_rpc_call* call) {
   call->sess = nullptr;
 }
 
-int32_t bsess_open(clt_rpc_ctx& ctx) {
+}  // namespace
+
+int32_t pd_clt_sess_open(int32_t flags) {
+  clt_rpc_ctx ctx = clt_rpc_cur();
+  if (ctx.call == nullptr) return PD_E_SETUP;
   if (ctx.call->bsess != nullptr) return PD_E_STATE;
+  if (flags != 0) return PD_E_PARAM;
   auto* b = static_cast<pd_clt_bsess*>(cltmem_alloc(sizeof(pd_clt_bsess), 0, kModule, __LINE__));
   if (b == nullptr) return PD_E_SETUP;
   memset(b, 0, sizeof *b);
@@ -245,12 +250,17 @@ int32_t bsess_open(clt_rpc_ctx& ctx) {
   return 0;
 }
 
-void bsess_close(clt_rpc_ctx& ctx) {
-  if (ctx.call->bsess == nullptr) return;
+int32_t pd_clt_sess_close(int32_t flags) {
+  clt_rpc_ctx ctx = clt_rpc_cur();
+  if (flags != 0) return PD_E_PARAM;
+  if (ctx.call == nullptr || ctx.call->bsess == nullptr) return PD_E_STATE;
   clt_tact_close(0, 0);
   cltmem_free(ctx.call->bsess, kModule, __LINE__);
   ctx.call->bsess = nullptr;
+  return 0;
 }
+
+namespace {
 
 // Frees the staging buffer when the session allocated it.
 void free_staging(clt_rpc_call* call) {
@@ -308,6 +318,20 @@ void fes_lost(clt_rpc_conn* conn, int32_t code) {
   if (conn == nullptr) return;
   conn->fes_lost = 1;
   if (conn->fes_lost_reason == 0) conn->fes_lost_reason = code == -2472 ? 1 : code == -2474 ? 3 : 4;
+}
+
+// The first word of a reply's data, which follows the message header in
+// the first piece or starts the second; false when the reply holds none.
+bool first_data_word(const com_piece* pieces, int32_t count, uint32_t header_len, const uint8_t** word_at) {
+  if (pieces[0].len >= header_len + sizeof(uint32_t)) {
+    *word_at = pieces[0].addr + header_len;
+    return true;
+  }
+  if (pieces[0].len == header_len && count > 1 && pieces[1].len >= sizeof(uint32_t)) {
+    *word_at = pieces[1].addr;
+    return true;
+  }
+  return false;
 }
 
 bool is_fes_lost_code(int32_t code) { return code == -2472 || code == -2474 || code == -2475; }
@@ -543,19 +567,19 @@ int32_t pd_clt_open(int32_t flags) {
     s->session_id = millis_now();
     s->reply_wait = ctx.env != nullptr ? wait_of(ctx.env->cwaittime) : -1;
     ctx.call->sess = s;
-    rc = bsess_open(ctx) != 0 ? PD_E_SETUP : 0;
+    rc = pd_clt_sess_open(0) != 0 ? PD_E_SETUP : 0;
     if (rc == 0) {
       const int32_t nam = nam_open(0);
       if (nam != 0) {
         rc = nam == NAM_E_NOT_UP ? PD_E_NOT_UP : PD_E_SETUP;
-        bsess_close(ctx);
+        pd_clt_sess_close(0);
       }
     }
     if (rc == 0) {
       sockaddr_in own{};
       if (clt_tact_getaddr(&own, 0) != 0) {
         nam_close(0);
-        bsess_close(ctx);
+        pd_clt_sess_close(0);
         rc = PD_E_SETUP;
       } else {
         memcpy(s->addr_record, &own.sin_addr.s_addr, 4);
@@ -591,7 +615,7 @@ int32_t pd_clt_close_session(int32_t flags) {
     ctx.main->connected = 0;
   }
   nam_close(0);
-  bsess_close(ctx);
+  pd_clt_sess_close(0);
   session_free(ctx.call);
   com_cleanup();
   free_staging(ctx.call);
@@ -931,8 +955,9 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
       }
       if (rc != PD_E_SERVER_ERROR) return rc;
       // The error code is the first word of the reply data.
-      if (reply[0].len < hlen + 4) return PD_E_UNEXPECTED;
-      const int32_t code = error_code_of(ctx.main, h + hlen);
+      const uint8_t* code_at = nullptr;
+      if (!first_data_word(reply, reply_count, hlen, &code_at)) return PD_E_UNEXPECTED;
+      const int32_t code = error_code_of(ctx.main, code_at);
       if (ctx.env != nullptr && ctx.env->opt_busy_wait == 'Y') {
         if (code == PD_E_BUSY) continue;
         return code;
@@ -1241,8 +1266,10 @@ int32_t service_call(const char* service, uint32_t code, com_piece* out, int32_t
   sockaddr_in from{};
   rc = pd_clt_recv(&from, in, in_count, wait, 0);
   if (rc == PD_E_SERVER_ERROR) {
-    const uint32_t hlen = PD_MSG_HEADER_SIZE;
-    const int32_t code_value = in[0].len >= hlen + 4 ? error_code_of(ctx.main, in[0].addr + hlen) : PD_E_UNEXPECTED;
+    const uint8_t* code_at = nullptr;
+    const int32_t code_value = first_data_word(in, in_count, PD_MSG_HEADER_SIZE, &code_at)
+                                   ? error_code_of(ctx.main, code_at)
+                                   : PD_E_UNEXPECTED;
     clt_errlog_msg(kMsgReplied, static_cast<long>(code_value), addr_of(&from), port_of(&from), kModule, __LINE__);
     if (code_value == PD_E_BUSY) return PD_E_BUSY;
     if (is_fes_lost_code(code_value)) {

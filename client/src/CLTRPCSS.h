@@ -193,6 +193,9 @@ int32_t pd_clt_call(const char* group, const char* service, uint8_t* in, uint32_
                     uint32_t* out_len, int32_t flags);
 int32_t pd_clt_call_check(const char* group, const char* service, const uint8_t* in, const uint32_t* in_len,
                           const uint8_t* out, const uint32_t* out_len, int32_t flags);
+// The buffer session block and the transport under it.
+int32_t pd_clt_sess_open(int32_t flags);
+int32_t pd_clt_sess_close(int32_t flags);
 int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int32_t count, com_piece* reply,
                     int32_t reply_count, int32_t flags);
 int32_t pd_clt_send_msg(sockaddr_in* peer, com_piece* pieces, int32_t count, int32_t flags);

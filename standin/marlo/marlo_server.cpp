@@ -33,6 +33,7 @@ constexpr uint32_t kSvcKept = 0x3003C;
 constexpr uint32_t kSvcReply = 0x30036;
 constexpr uint32_t kSvcName = 0x60003;
 constexpr uint32_t kSvcNotice = 0x22006E;
+constexpr uint32_t kSvcStateAsk = 0x220015;
 constexpr uint32_t kKindError = 8;
 constexpr uint32_t kOrderWord = 0x102;
 constexpr uint8_t kLittleEndianBit = 1;
@@ -45,6 +46,8 @@ constexpr int32_t kBusyCode = -356;
 constexpr int kIoTimeoutMs = 5000;
 constexpr int kPollMs = 50;
 constexpr char kMark[] = "Marlo70";
+// The script's body of the connection-state service's answer.
+constexpr char kStateService[] = "_pdrdm";
 
 // Name service.
 constexpr uint32_t kNamHeader = 40;
@@ -415,6 +418,37 @@ struct server::impl {
     close(fd);
   }
 
+  // A question to the connection-state service: the scripted answer
+  // under the request's service code and message id, or a busy reply.
+  void state_query(uint32_t peer, const message& m) {
+    request r;
+    r.form = "state";
+    r.msg_id = get_le32(m.bytes.data() + 16);
+    r.data.assign(m.bytes.begin() + m.header_len, m.bytes.end());
+    record(r);
+    const bool faulty = fault_now();
+    if (faulty && s.how == fault::silent) return;
+    const bool busy = faulty && s.how == fault::busy;
+    std::vector<uint8_t> msg(kMsgHeader, 0);
+    memcpy(msg.data(), m.bytes.data(), 4);
+    put_be32(msg.data() + 4, busy ? kKindError : 0);
+    memcpy(msg.data() + 16, m.bytes.data() + 16, 4);
+    put_be32(msg.data() + 32, kMsgHeader);
+    put_be32(msg.data() + 36, kFormNormal);
+    put_be32(msg.data() + 40, kOrderWord);
+    if (busy) {
+      msg.resize(kMsgHeader + 4, 0);
+      order{s.little_endian}.put32(msg.data() + kMsgHeader, static_cast<uint32_t>(kBusyCode));
+    } else {
+      std::vector<uint8_t> answer = body_for(kStateService);
+      msg.insert(msg.end(), answer.begin(), answer.end());
+    }
+    int fd = connect_back(peer, m.session_port);
+    if (fd < 0) return;
+    send_message(fd, msg, kMsgHeader, false);
+    close(fd);
+  }
+
   // The reply of an RPC call: normal or short form, with its header area.
   std::vector<uint8_t> rpc_reply(const uint8_t* msg_id, uint32_t seq, bool short_form, const std::string& function,
                                  bool error, int32_t code) {
@@ -500,6 +534,7 @@ struct server::impl {
     r.family = get_le16(call + 60 + 4);
     r.segments = m.frames;
     r.data.assign(b.begin() + kMsgHeader + kRoute + kCallHeader, b.end());
+    r.message = b;
     record(r);
     const bool faulty = fault_now();
     if (faulty && s.how == fault::silent) return;
@@ -568,6 +603,7 @@ struct server::impl {
     r.msg_id = get_le32(b.data() + 16);
     r.segments = m.frames;
     r.data.assign(b.begin() + kCompact, b.end());
+    r.message = b;
     record(r);
     if (get_be32(b.data()) != kSvcKept) return false;
     const bool faulty = fault_now();
@@ -592,6 +628,8 @@ struct server::impl {
       const uint32_t svc = get_be32(m.bytes.data());
       if (svc == kSvcName) {
         name_query(from.sin_addr.s_addr, m);
+      } else if (svc == kSvcStateAsk) {
+        state_query(from.sin_addr.s_addr, m);
       } else if (svc == kSvcNotice) {
         request r;
         r.form = "notice";

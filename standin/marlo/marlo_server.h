@@ -33,7 +33,8 @@ struct script {
   bool little_endian = false;            // the server's byte order
   uint32_t connection_number = 0x1234;
   std::vector<std::string> services;     // what the name server finds
-  std::map<std::string, std::vector<uint8_t>> bodies;  // reply body by function name
+  std::map<std::string, std::vector<uint8_t>> bodies;  // reply body by function name ("_pdrdm": the
+                                                       // connection-state service's answer)
   std::vector<uint8_t> default_body;     // for functions without a body of their own
   uint32_t status = 0;                   // status word of RPC replies
   uint32_t value = 0;                    // value word of RPC replies
@@ -48,7 +49,7 @@ struct script {
 
 // One request as the server received it.
 struct request {
-  std::string form;        // "rpc", "compact", "frame", "name", "notice", "closing"
+  std::string form;        // "rpc", "compact", "frame", "name", "state", "notice", "closing"
   std::string function;    // server function or service name asked for
   uint8_t reqcode = 0;     // frame request code
   uint32_t flags = 0;      // call flags
@@ -61,6 +62,7 @@ struct request {
   uint16_t family = 0;     // family field of the client address record
   uint32_t segments = 0;   // frames the message came in
   std::vector<uint8_t> data;  // the request bytes
+  std::vector<uint8_t> message;  // the whole message as reassembled: header, then data
 };
 
 class server {

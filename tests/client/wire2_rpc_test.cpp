@@ -14,6 +14,52 @@ using wire2::pattern;
 
 class RpcSession : public wire2::rpc_test {};
 
+// A hex fixture of our own layouts: "#" starts a comment, ".." is a byte
+// that depends on the run (-1).
+std::vector<int> golden(const std::string& name) {
+  std::string path = std::string(TEST_FIXTURE_DIR) + "/zelkit/wire2/" + name;
+  FILE* f = fopen(path.c_str(), "r");
+  std::vector<int> out;
+  if (f == nullptr) return out;
+  char line[512];
+  while (fgets(line, sizeof line, f) != nullptr) {
+    for (char* p = line; *p != '\0' && *p != '#'; ++p) {
+      if (p[0] == '.' && p[1] == '.') {
+        out.push_back(-1);
+        ++p;
+      } else if (isxdigit(static_cast<unsigned char>(p[0])) && isxdigit(static_cast<unsigned char>(p[1]))) {
+        out.push_back(static_cast<int>(strtol(std::string(p, 2).c_str(), nullptr, 16)));
+        ++p;
+      }
+    }
+  }
+  fclose(f);
+  return out;
+}
+
+TEST_F(RpcSession, CallsCarryTheirHeadersAndCallBlocksByteForByte) {
+  start(marlo::script{});
+  main.clt_pid = 0x1234;
+  ASSERT_EQ(open(), 0);
+  uint32_t len = 0;
+  ASSERT_EQ(call_fn(kConnect, pattern(384, 1), &len), 0) << log_text();
+  const std::vector<int> expect = golden("first_call.hex");
+  ASSERT_EQ(expect.size(), 96u + 52u + 256u);
+  const std::vector<uint8_t> got = seen("rpc").back().message;
+  ASSERT_EQ(got.size(), expect.size() + 384u);
+  for (size_t i = 0; i < expect.size(); ++i) {
+    if (expect[i] < 0) continue;
+    EXPECT_EQ(got[i], expect[i]) << "byte " << i;
+  }
+
+  ASSERT_EQ(call_fn(kCommit, pattern(52, 2), &len), 0) << log_text();
+  const std::vector<int> kept = golden("kept_call.hex");
+  ASSERT_EQ(kept.size(), 96u);
+  const std::vector<uint8_t> compact = seen("compact").back().message;
+  ASSERT_EQ(compact.size(), kept.size() + 52u);
+  for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(compact[i], kept[i]) << "byte " << i;
+}
+
 TEST_F(RpcSession, FirstCallFindsTheServerAndLaterCallsUseTheKeptConnection) {
   marlo::script s;
   s.bodies[kConnect] = marlo::reply_body(false, 0, "00000", "");
@@ -305,6 +351,61 @@ TEST_F(RpcSession, OpenAndCloseStates) {
   EXPECT_EQ(pd_clt_close_session(0), 0);
   uint32_t len = 0;
   EXPECT_EQ(call_fn(kConnect, pattern(10, 1), &len), PD_E_STATE);
+}
+
+class StateService : public wire2::rpc_test {
+ protected:
+  uint8_t question[31] = "Unknown";
+  uint8_t header[PD_MSG_HEADER_SIZE] = {};
+  uint8_t answer[200] = {};
+
+  int32_t ask() {
+    com_piece out{question, sizeof question};
+    in[0] = com_piece{header, sizeof header};
+    in[1] = com_piece{answer, sizeof answer};
+    return pd_clt_rdm_call("_pdrdm", &out, 1, in, 2, PD_SVC_ASK);
+  }
+  com_piece in[2];
+};
+
+TEST_F(StateService, TheQuestionIsAnsweredInOneStep) {
+  marlo::script s;
+  std::vector<uint8_t> reply_answer = pattern(200, 4);
+  reply_answer[4] = reply_answer[5] = reply_answer[6] = 0;
+  reply_answer[7] = 100;
+  s.bodies["_pdrdm"] = reply_answer;
+  start(s);
+  ASSERT_EQ(open(), 0);
+  ASSERT_EQ(ask(), 0) << log_text();
+  EXPECT_EQ(rconn.fes_state, 'Y');
+  EXPECT_EQ(in[1].len, 200u) << "the reply lengths are written back";
+  EXPECT_EQ(std::vector<uint8_t>(answer, answer + 200), reply_answer);
+  ASSERT_EQ(seen("state").size(), 1u);
+  EXPECT_EQ(seen("state")[0].data, std::vector<uint8_t>(question, question + sizeof question));
+}
+
+TEST_F(StateService, ABusyServiceIsAskedAgainThenReported) {
+  marlo::script s;
+  s.how = marlo::fault::busy;
+  start(s);
+  env.pdcnctrtycount = 2;
+  env.pdcnctrtywaittime = 1;
+  ASSERT_EQ(open(), 0);
+  EXPECT_EQ(ask(), PD_E_BUSY);
+  EXPECT_EQ(seen("state").size(), 3u) << "two resends";
+  EXPECT_EQ(sleeps, (std::vector<uint32_t>{1000, 1000}));
+  EXPECT_EQ(rconn.busy_retries, 2);
+  EXPECT_TRUE(logged("KFPZ02410-E Marlo replied error, code=-356")) << log_text();
+}
+
+TEST_F(StateService, WithoutRetriesABusyServiceIsReportedAtOnce) {
+  marlo::script s;
+  s.how = marlo::fault::busy;
+  start(s);
+  ASSERT_EQ(open(), 0);
+  EXPECT_EQ(ask(), PD_E_BUSY);
+  EXPECT_EQ(seen("state").size(), 1u);
+  EXPECT_TRUE(sleeps.empty());
 }
 
 TEST(RpcStatus, ReplyStatusesMapToSessionCodes) {

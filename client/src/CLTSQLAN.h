@@ -1,0 +1,62 @@
+// Reply analysis: the SQL reply body after the 64-byte reply header fills
+// the caller's SQLCA and SQLSTATE, keeps the server's extension data in
+// the connection, copies descriptions and names into the caller's areas
+// and routes returned values to the converters.
+//
+// Every operation takes the number of reply bytes received: no offset,
+// length or count of the reply is used before it is checked against them,
+// and a reply that fails a check is refused as a communication error.
+#pragma once
+
+#include <stdint.h>
+
+#include "zelkit.h"
+
+constexpr uint32_t CLT_REPLY_TRACE_BLOCK = 40;
+constexpr uint32_t CLT_REPLY_TRCCTL_SIZE = 12;
+constexpr uint32_t CLT_REPLY_EXT44_SIZE = 16;
+
+// Where the analysis sends returned values.
+enum class clt_reply_route {
+  block,            // block FETCH
+  block_variant,    // block FETCH, conversion variant 5
+  sqlda_single,     // FETCH of one row in the SQLDA form
+  sqlda_array,      // FETCH into arrays in the SQLDA form
+  column,           // FETCH into arrays in the descriptor form
+  column_variant,   // the same, conversion variant 5
+  output,           // every other request with values
+};
+
+// The converters of returned values live with the column conversion; a
+// converter reports its own failures and returns -1 after them.
+struct clt_reply_services {
+  int32_t (*convert)(clt_reply_route route, const uint8_t* body, uint32_t length, rdb_sql_area* area);
+};
+extern clt_reply_services clt_reply_svc;
+
+// What the analysis keeps of a reply beyond the control block's fields.
+struct clt_reply_conn {
+  uint8_t* trace_block;      // 40 bytes of per-request server data
+  uint8_t* apinf;            // access-path block: length word, 24 free bytes, data
+  uint8_t* apinf2;           // second access-path block, length-prefixed
+  uint8_t* sqltrc;           // length-prefixed SQL-trace block
+  uint8_t ext44[CLT_REPLY_EXT44_SIZE];
+  uint8_t ext44_kept;
+  char* errlog_text;         // text for the error log
+  uint32_t errlog_size;      // bytes allocated for it
+  char errlog_flag;          // 'Y' when a text is kept
+  char sqlca_mark;           // eighth character of the last SQLCA identifier
+  char finished;             // 'Y': the statement continues with the CCMD request
+  uint16_t reconnect_state;  // 0, 1 or 2, for PDAUTORECONNECT
+  uint8_t descriptor_form;   // the FETCH values come with their own descriptions
+  uint8_t block_fetch_off;   // block fetch is switched off for this FETCH
+};
+
+using clt_reply_locator = clt_reply_conn* (*)(void);
+clt_reply_conn* clt_reply_cur(void);
+clt_reply_locator clt_reply_set_locator(clt_reply_locator locator);
+// Frees what the analysis keeps for the connection.
+void clt_reply_free(clt_reply_conn* conn);
+
+int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received);
+int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area);
