@@ -14,6 +14,7 @@
 #include "CLTMSG.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
+#include "CLTSQLAN.h"
 #include "CLTSEAM.h"
 #include "CLTTRC.h"
 #include "CLTUTL.h"
@@ -44,7 +45,8 @@ constexpr size_t kUapOffset = kEnvOffset + align_up(sizeof(clt_env));
 constexpr size_t kComOffset = kUapOffset + align_up(sizeof(clt_uap));
 constexpr size_t kReqOffset = kComOffset + align_up(sizeof(clt_com_conn));
 constexpr size_t kRpcOffset = kReqOffset + align_up(sizeof(clt_req_conn));
-constexpr size_t kBlockSize = kRpcOffset + sizeof(clt_rpc_conn);
+constexpr size_t kReplyOffset = kRpcOffset + align_up(sizeof(clt_rpc_conn));
+constexpr size_t kBlockSize = kReplyOffset + sizeof(clt_reply_conn);
 
 constexpr size_t kTextAreaOffset[CLT_TEXT_AREAS] = {
     kUapOffset + offsetof(clt_uap, user),      kUapOffset + offsetof(clt_uap, password),
@@ -157,6 +159,10 @@ clt_rpc_conn* clt_main_rpc(clt_main* main) {
   return reinterpret_cast<clt_rpc_conn*>(block_at(main, main->rpc_offset));
 }
 
+clt_reply_conn* clt_main_reply(clt_main* main) {
+  return reinterpret_cast<clt_reply_conn*>(block_at(main, main->reply_offset));
+}
+
 char* clt_text(clt_main* main, clt_text_area which) {
   return block_at(main, main->text_area_offset[which]);
 }
@@ -180,6 +186,7 @@ int32_t clt_main_create(rdb_sql_area* area) {
   main->com_offset = kComOffset;
   main->req_offset = kReqOffset;
   main->rpc_offset = kRpcOffset;
+  main->reply_offset = kReplyOffset;
   main->area = area;
   main->kind = area->cnctattr == kCallerMarkYes ? CLT_KIND_EMBEDDED_MARKED : CLT_KIND_EMBEDDED;
   main->clt_pid = static_cast<uint32_t>(getpid());
@@ -242,6 +249,7 @@ void clt_main_free() {
   clt_main* main = ctx->main;
   if (main) {
     clt_free_request_buffers(main);
+    clt_reply_free(clt_main_reply(main));
     // p_rdb_get_CltInf takes this buffer from the run-time allocator.
     free(main->srvinf);
     main->srvinf = nullptr;

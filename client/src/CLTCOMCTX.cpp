@@ -8,6 +8,7 @@
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSEAM.h"
+#include "CLTSQLAN.h"
 
 namespace {
 
@@ -69,6 +70,11 @@ clt_rpc_ctx rpc_from_context() {
   return c;
 }
 
+clt_reply_conn* reply_from_context() {
+  clt_main* main = clt_cur_main();
+  return main != nullptr ? clt_main_reply(main) : nullptr;
+}
+
 // Frees the request buffer, then the reply buffer, and forgets their sizes.
 void free_buffers() {
   clt_global_data* ctx = clt_cur();
@@ -92,6 +98,7 @@ void free_buffers() {
 const bool kWired = [] {
   clt_req_set_locator(request_from_context);
   clt_rpc_set_locator(rpc_from_context);
+  clt_reply_set_locator(reply_from_context);
   clt_svc.req_free_buffers = free_buffers;
   return true;
 }();

@@ -15,6 +15,7 @@
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSEAM.h"
+#include "CLTSQLAN.h"
 #include "CLTSQLSC.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
@@ -65,16 +66,14 @@ constexpr uint32_t kBodyStatus = 8;
 constexpr uint32_t kBodySqlca = 12;
 constexpr uint32_t kBodyCnctInfo = 28;
 constexpr uint32_t kBodyDirectory = 32;
-constexpr uint32_t kStatusSize = 30;
+constexpr uint32_t kStatusSize = 30;       // through the server attribute byte
 constexpr uint32_t kSqlstateSize = 5;
 constexpr uint32_t kCnctCodeSet = 0;
 constexpr uint32_t kCnctVersion = 2;
 constexpr uint32_t kCnctPid = 12;
 constexpr uint32_t kCnctExtErrlog = 23;
 constexpr uint32_t kCnctLevel = 24;
-constexpr uint32_t kCnctInfoSize = 37;
-constexpr uint32_t kSqlcaSize = sizeof(SQLCA);
-constexpr size_t kSqlerrdCount = 6;
+constexpr uint32_t kCnctRead = kCnctLevel + sizeof(uint32_t);  // the fields taken here
 
 // Conversion modes of PDCLTCNVMODE.
 constexpr uint8_t kModeNone = 0;
@@ -141,12 +140,6 @@ uint32_t server32(const clt_main* main, const uint8_t* p) {
   uint32_t v;
   memcpy(&v, p, sizeof v);
   return main->byteorder != 0 ? v : ntohl(v);
-}
-
-uint16_t server16(const clt_main* main, const uint8_t* p) {
-  uint16_t v;
-  memcpy(&v, p, sizeof v);
-  return main->byteorder != 0 ? v : ntohs(v);
 }
 
 // server level >= n on the level word read unsigned.
@@ -231,19 +224,11 @@ int32_t check_code_set(const connection& c, rdb_sql_area* area, const char* serv
   return 0;
 }
 
-// Copies a refusing server's SQLCA for the caller, its numbers in native order.
-void copy_server_sqlca(const clt_main* main, const uint8_t* part, SQLCA* sqlca) {
-  memcpy(sqlca, part, kSqlcaSize);
-  sqlca->sqlcabc = static_cast<int32_t>(server32(main, part + offsetof(SQLCA, sqlcabc)));
-  sqlca->SQLCODE = static_cast<int32_t>(server32(main, part + offsetof(SQLCA, SQLCODE)));
-  sqlca->sqlerrml = static_cast<int16_t>(server16(main, part + offsetof(SQLCA, sqlerrml)));
-  for (size_t i = 0; i < kSqlerrdCount; ++i) {
-    sqlca->sqlerrd[i] =
-        static_cast<int32_t>(server32(main, part + offsetof(SQLCA, sqlerrd) + i * sizeof(int32_t)));
-  }
-}
-
 // Steps 10 to 22 of one attempt: what the CONNECT reply says.
+//
+// The server's SQLCA part has the compact form of the reply analysis
+// (message by offset, warning bits); a refusing server's SQLCA is taken
+// from it by the same analysis, not copied as an SQLCA image.
 int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   const uint8_t* reply = c.ctx->runtime.com.reply_cur;
   if (reply == nullptr || received < kBodyDirectory) return report_reply(c, area, __LINE__);
@@ -253,23 +238,15 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   if (total == 0 || status == 0 || sqlca_at == 0) return report_reply(c, area, __LINE__);
   // Parts that would lie outside what arrived are refused, never read.
   const uint32_t limit = std::min(total, received);
-  if (status > limit || limit - status < kStatusSize || sqlca_at > limit || limit - sqlca_at < kSqlcaSize) {
-    return report_reply(c, area, __LINE__);
-  }
+  if (status > limit || limit - status < kStatusSize) return report_reply(c, area, __LINE__);
 
   c.main->connected = 1;
   memcpy(area->sqlstate, reply + status, kSqlstateSize);
-  const int32_t sqlcode = static_cast<int32_t>(server32(c.main, reply + sqlca_at + offsetof(SQLCA, SQLCODE)));
-  if (sqlcode < 0) {
-    copy_server_sqlca(c.main, reply + sqlca_at, area->sqlca);
-    return 0;
-  }
-  if (clt_exec_svc.reply_complete == nullptr) return report_client(area, __LINE__);
-  if (clt_exec_svc.reply_complete(area->sqlca, c.ctx->runtime.com.reply_cur) != 0) {
-    return report_reply(c, area, __LINE__);
-  }
+  if (clt_reply_complete(area->sqlca, reply, limit) != 0) return report_reply(c, area, __LINE__);
+  if (area->sqlca->SQLCODE < 0) return 0;
+
   const uint32_t info_at = server32(c.main, reply + kBodyCnctInfo);
-  if (info_at == 0 || info_at > limit || limit - info_at < kCnctInfoSize) return report_reply(c, area, __LINE__);
+  if (info_at == 0 || info_at > limit || limit - info_at < kCnctRead) return report_reply(c, area, __LINE__);
   const uint8_t* info = reply + info_at;
   memcpy(c.main->srv_codeset, info + kCnctCodeSet, sizeof c.main->srv_codeset);
   memcpy(c.main->srv_version, info + kCnctVersion, sizeof c.main->srv_version);
@@ -341,6 +318,18 @@ const char* next_item(const char* list) {
   return comma != nullptr ? comma + 1 : nullptr;
 }
 
+// The current front-end host with the port of its name server, which is
+// also the current port; the RPC session reads both from this text.
+void set_front_end(const connection& c, const char* host, uint16_t port) {
+  if (host[0] == '\0') {
+    c.env->pdfeshost[0] = '\0';
+  } else {
+    snprintf(c.env->pdfeshost, sizeof c.env->pdfeshost, "%s:%u", host, static_cast<unsigned>(port));
+  }
+  c.env->nameport_cur = port;
+  set_loopback(c, host);
+}
+
 void fresh_front_end(const connection& c) {
   c.env->pdfeshost[0] = '\0';
   c.env->nameport_cur = c.env->pdnameport;
@@ -377,10 +366,9 @@ int32_t by_front_end_groups(const connection& c, rdb_sql_area* area, const char*
       return clt_report(area, kModule, __LINE__, kSqlEnv, CLT_SQLSTATE_DEFAULT, kMsgEnv, "PDFESGRP",
                         "INVALID CHAR");
     }
-    set_text(c.env->pdfeshost, host);
+    set_front_end(c, host, c.env->pdnameport);
     set_text(c.env->pdservicegrp, group);
     set_service_port(c.env, port);
-    set_loopback(c, host);
     clt_reset_sqlca(area->sqlca);
     if (retry(c, area, clt_exec_connect(area), true, false) == 0) {
       c.com->fes_group_index = 0;
@@ -397,10 +385,8 @@ int32_t by_front_end_hosts(const connection& c, rdb_sql_area* area, const char* 
   for (const char* item = hosts; item != nullptr; item = next_item(item)) {
     char host[sizeof c.env->pdfeshost] = {};
     if (clt_env_host_part(item, host) != 0) host[0] = '\0';
-    set_text(c.env->pdfeshost, host);
-    set_loopback(c, host);
     int32_t port = 0;
-    c.env->nameport_cur = clt_env_port_part(item, &port) == 0 ? static_cast<uint16_t>(port) : c.env->pdnameport;
+    set_front_end(c, host, clt_env_port_part(item, &port) == 0 ? static_cast<uint16_t>(port) : c.env->pdnameport);
     int32_t number = 0;
     if (port_item != nullptr && clt_env_num_part(port_item, &number) == 0) remembered = number;
     set_service_port(c.env, remembered);
@@ -527,7 +513,7 @@ int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_anal
   int32_t rc = prepare(c, area);
   if (rc == 0) rc = build();
   if (rc == 0) rc = exchange(c, area);
-  if (rc == 0) rc = analyse(c.ctx->runtime.com.reply_cur, area);
+  if (rc == 0) rc = analyse(c.ctx->runtime.com.reply_cur, c.com->reply_capacity, area);
   clear_current(c);
   return rc == 0 ? 0 : -1;
 }

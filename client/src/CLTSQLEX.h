@@ -9,20 +9,19 @@
 
 // Parts of the SQL runtime that the executors call and that are built
 // elsewhere: the input binding and the variable checks, which size the
-// connection's request and reply buffers, and the analysis of a reply
-// without output. An empty slot fails the request as a client error,
-// since nothing could size the buffers or read the reply.
+// connection's request and reply buffers. An empty slot fails the request
+// as a client error, since nothing could size the buffers.
 struct clt_exec_services {
   int32_t (*bind_input)(rdb_sql_area* area);
   int32_t (*sqlda_check)(rdb_sql_area* area);
-  int32_t (*reply_complete)(SQLCA* sqlca, uint8_t* reply);
 };
 extern clt_exec_services clt_exec_svc;
 
 // A request builder of the frame (clt_req_control and its kin).
 using clt_exec_builder = int32_t (*)(void);
-// The reply analysis of the frame, given the reply body and the area.
-using clt_exec_analysis = int32_t (*)(uint8_t* reply, rdb_sql_area* area);
+// The reply analysis of the frame (clt_reply_analyse and its kin), given
+// the reply body, the bytes received and the area.
+using clt_exec_analysis = int32_t (*)(const uint8_t* body, uint32_t received, rdb_sql_area* area);
 
 // The frame of the statement executors: binding and checks, the request
 // built at the connection's request buffer, one exchange with the server,
