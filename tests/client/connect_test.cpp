@@ -15,6 +15,7 @@
 #include "CLTSQLAN.h"
 #include "CLTSQLEX.h"
 #include "CLTSQLSC.h"
+#include "cltclock.h"
 #include "marlo_server.h"
 #include "wire_support.h"
 #include "zk_harness.h"
@@ -34,7 +35,7 @@ constexpr char kCompleted[] = "KFPA12000-I Processing of SQL completed";
 const std::vector<const char*> kSettings = {
     "PDMEMTRCFILE", "PDHOST",         "PDFESHOST",      "PDSERVICEGRP", "PDSERVICEPORT", "PDNAMEPORT",
     "PDFESGRP",     "PDCLTCNVMODE",   "PDCLTOPTIONSTR", "PDRETRYCOUNT", "PDUSER",        "PDCWAITTIME",
-    "PDCONNECTWAITTIME", "PDCNCTRTYCOUNT",
+    "PDCONNECTWAITTIME", "PDCNCTRTYCOUNT", "PDRETRYINTERVAL", "PDHATRNQUEUING",
 };
 
 // The input binding and the variable checks size the buffers for what a
@@ -99,6 +100,8 @@ class Connect : public ::testing::Test {
     setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
     setenv("PDSERVICEGRP", kGroup, 1);
     setenv("PDHOST", "127.0.0.1", 1);
+    // Refused connections are retried after the shortest interval.
+    setenv("PDRETRYINTERVAL", "30", 1);
     setenv("PDCWAITTIME", "40", 1);
     setenv("PDCONNECTWAITTIME", "40", 1);
     sa_set_round_us(wire::kRoundUs);
@@ -133,7 +136,12 @@ class Connect : public ::testing::Test {
 TEST_F(Connect, CompletesAgainstTheServerAndKeepsWhatItSays) {
   auto server = start(accepting());
   front_ends({server->name_port()});
+  // An audit item given before the connection goes with the next request.
+  clt_global.audit[0].length = 3;
   EXPECT_EQ(r.exsql(), 0) << r.message();
+  EXPECT_EQ(clt_global.audit[0].set, 1);
+  EXPECT_EQ(clt_global.audit[1].set, 0);
+  EXPECT_EQ(clt_global.audit_long.set, 0);
   EXPECT_EQ(r.sqlcode(), 0);
   EXPECT_EQ(r.message(), kCompleted);
   EXPECT_EQ(r.sqlstate(), "00000");
@@ -305,6 +313,80 @@ TEST_F(Connect, TooManyUsersIsRetriedUpToPdretrycountAttempts) {
     zk::context_scope context;
     if (clt_global.main != nullptr) clt_last_call_term(&r.area);
   }
+}
+
+// The host list, the default way: an unreachable host is passed over and
+// the next one keeps the connection.
+TEST_F(Connect, HostListTriesTheNextHost) {
+  auto server = start(accepting());
+  // The test server listens on 127.0.0.1 only; 127.0.0.2 refuses.
+  setenv("PDHOST", "127.0.0.2,127.0.0.1", 1);
+  setenv("PDNAMEPORT", std::to_string(server->name_port()).c_str(), 1);
+  setenv("PDSERVICEPORT", std::to_string(server->sql_port()).c_str(), 1);
+  EXPECT_EQ(r.exsql(), 0) << r.message();
+  zk::context_scope context;
+  ASSERT_NE(main(), nullptr);
+  EXPECT_STREQ(clt_main_env(main())->pdhost, "127.0.0.1");
+  EXPECT_EQ(clt_main_com(main())->loopback, 1);
+  EXPECT_EQ(count(*server, kConnectFn), 1);
+}
+
+// While the server has too many users, CONNECT waits as long as the
+// server asks, a second at a time, and tries again.
+class MaxUsersWait : public Connect {
+ protected:
+  static inline int64_t seconds_ = 1000000;
+  static void now(clt_clock_reading* out) {
+    out->seconds = seconds_;
+    out->milliseconds = 0;
+  }
+  static void sleep(uint32_t ms) { seconds_ += ms / 1000; }
+  std::vector<std::string>& log = zk::errlog_lines();
+
+  void SetUp() override {
+    Connect::SetUp();
+    static const clt_clock_ops ops{now, sleep};
+    clt_clock_install(&ops);
+    clt_svc.errlog_vmsg = zk::capture_errlog;
+    log.clear();
+  }
+  void TearDown() override {
+    clt_clock_install(nullptr);
+    Connect::TearDown();
+  }
+  bool logged(const std::string& text) const {
+    return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  }
+};
+
+TEST_F(MaxUsersWait, WaitsAsTheServerAsksAndEndsWithTimeOverAtThePdcwaittimeLimit) {
+  struct row {
+    const char* cwait;
+    const char* queuing;
+    int32_t sqlcode;
+    int attempts;
+  };
+  // The server asks for 3 seconds: one attempt, then one a second.
+  const row rows[] = {{"3", "", -732, 4}, {"0", "", -932, 4}, {"3", "NO", -932, 1}};
+  for (const row& t : rows) {
+    SCOPED_TRACE(std::string(t.cwait) + " " + t.queuing);
+    setenv("PDRETRYCOUNT", "1", 1);
+    setenv("PDCWAITTIME", t.cwait, 1);
+    if (t.queuing[0] != '\0') setenv("PDHATRNQUEUING", t.queuing, 1);
+    marlo::script s = accepting();
+    s.status = static_cast<uint32_t>(kStatusMaxUsers);
+    s.retry_wait = 3;
+    auto server = start(s);
+    front_ends({server->name_port()});
+    log.clear();
+    r.exsql();
+    EXPECT_EQ(r.sqlcode(), t.sqlcode) << r.message();
+    EXPECT_EQ(count(*server, kConnectFn), t.attempts);
+    EXPECT_EQ(logged("KFPZ02445-I Client information, Type=Reconnect, Inf=MAX_USERS_OVER,time=3"), t.attempts > 1);
+    zk::context_scope context;
+    if (clt_global.main != nullptr) clt_last_call_term(&r.area);
+  }
+  unsetenv("PDHATRNQUEUING");
 }
 
 // Replies whose directory is empty or whose parts lie outside the reply.
