@@ -10,6 +10,7 @@
 #include "CLTCNTL.h"
 #include "CLTMEM.h"
 #include "CLTRPCPR.h"
+#include "CLTRPCSS.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 #include "wire_support.h"
@@ -167,6 +168,29 @@ TEST_F(WiredCall, WithoutARunningRequestTheBuildersHaveNoPlaceToBuild) {
   EXPECT_EQ(clt_req_connect(), -1);
   EXPECT_EQ(r.sqlcode(), -720);
   EXPECT_EQ(r.tokens().front().rfind("KFPA11720-E", 0), 0u) << r.message();
+  clt_last_call_term(&r.area);
+}
+
+// Once the RPC session has found the server it has CONNECT built again
+// where it asks; the executor's place of the request stays.
+TEST_F(WiredCall, TheSessionRebuildsConnectWhereItAsks) {
+  zk::context_scope context;
+  ASSERT_EQ(clt_first_call_init(&r.area), 0);
+  clt_rpc_call* call = clt_rpc_cur().call;
+  ASSERT_EQ(call, &clt_cur()->runtime.rpc);
+  ASSERT_NE(call->rebuild_connect, nullptr);
+  std::vector<uint8_t> placed(kBufferSize, 0xEE);
+  std::vector<uint8_t> rebuilt(kBufferSize, 0xEE);
+  clt_cur()->runtime.cur_req = placed.data();
+  uint32_t length = 0;
+  ASSERT_EQ(call->rebuild_connect(rebuilt.data(), &length), 0) << r.message();
+  EXPECT_EQ(length, be32(rebuilt.data() + 8));
+  EXPECT_GE(length, 384u);
+  EXPECT_EQ(std::vector<uint8_t>(rebuilt.begin(), rebuilt.begin() + 4), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xE5}));
+  EXPECT_EQ(rebuilt[length], 0xEE);
+  EXPECT_EQ(clt_cur()->runtime.cur_req, placed.data());
+  EXPECT_EQ(placed[0], 0xEE);
+  clt_cur()->runtime.cur_req = nullptr;
   clt_last_call_term(&r.area);
 }
 
