@@ -35,7 +35,7 @@ constexpr char kCompleted[] = "KFPA12000-I Processing of SQL completed";
 const std::vector<const char*> kSettings = {
     "PDMEMTRCFILE", "PDHOST",         "PDFESHOST",      "PDSERVICEGRP", "PDSERVICEPORT", "PDNAMEPORT",
     "PDFESGRP",     "PDCLTCNVMODE",   "PDCLTOPTIONSTR", "PDRETRYCOUNT", "PDUSER",        "PDCWAITTIME",
-    "PDCONNECTWAITTIME", "PDCNCTRTYCOUNT", "PDRETRYINTERVAL", "PDHATRNQUEUING",
+    "PDCONNECTWAITTIME", "PDCNCTRTYCOUNT", "PDRETRYINTERVAL", "PDHATRNQUEUING", "PDSRVTYPE",
 };
 
 // The input binding and the variable checks size the buffers for what a
@@ -170,6 +170,27 @@ TEST_F(Connect, CompletesAgainstTheServerAndKeepsWhatItSays) {
   EXPECT_EQ(std::vector<uint8_t>(sent.begin(), sent.begin() + 8), std::vector<uint8_t>(golden.begin(), golden.begin() + 8));
   EXPECT_EQ(std::vector<uint8_t>(sent.begin() + 90, sent.begin() + 150),
             std::vector<uint8_t>(golden.begin() + 90, golden.begin() + 150));
+}
+
+// PDSRVTYPE "PC": the server uses the client's byte order both ways.
+TEST_F(Connect, AServerInTheClientsByteOrder) {
+  setenv("PDSRVTYPE", "PC", 1);
+  marlo::script s;
+  s.little_endian = true;
+  s.bodies[kConnectFn] = marlo::connect_body(true, "1j", "07-02-00", kPid, kLevel26);
+  auto server = start(s);
+  front_ends({server->name_port()});
+  EXPECT_EQ(r.exsql(), 0) << r.message();
+  ASSERT_NE(main(), nullptr);
+  EXPECT_EQ(main()->byteorder, 1);
+  EXPECT_EQ(static_cast<uint32_t>(main()->srv_level), kLevel26);
+  EXPECT_EQ(main()->srv_pid, kPid);
+  std::vector<uint8_t> sent;
+  for (const marlo::request& q : server->requests()) {
+    if (q.function == kConnectFn) sent = q.data;
+  }
+  ASSERT_GE(sent.size(), 4u);
+  EXPECT_EQ(std::vector<uint8_t>(sent.begin(), sent.begin() + 4), (std::vector<uint8_t>{0xE5, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST_F(Connect, ARefusingServerLeavesItsSqlcaAndNoLink) {
