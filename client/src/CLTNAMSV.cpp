@@ -16,10 +16,7 @@
 namespace {
 
 constexpr const char* kModule = "CLTNAMSV";
-constexpr const char* kMsgMemory = "KFPZ02402-E Memory shortage, size=%lu, inf=%s:%d\n";
-constexpr const char* kMsgError = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%s:%d\n";
 constexpr const char* kMsgVersion = "KFPZ02403-E %s version error, Marlo/client(%lx):object(%lx)\n";
-constexpr const char* kMsgEnv = "KFPZ02401-E Environment definition error, variable=%s, reason=%s\n";
 constexpr const char* kMsgCanceled = CLT_MSG_FES_CANCELED "\n";
 
 constexpr char kEye[8] = "##ncntl";
@@ -101,7 +98,7 @@ void mdl(uint32_t event, uint16_t phase, int32_t result) {
 }
 
 int32_t reason(const char* text, int32_t code, int line) {
-  clt_errlog_msg(kMsgError, text, kModule, line);
+  clt_errlog_msg(CLT_LOG_CLIENT_ERROR, text, kModule, line);
   return code;
 }
 
@@ -706,7 +703,7 @@ int32_t nam_cache_open(void) {
   const uint32_t size = kEntriesOffset + sizeof(nam_cache_entry) * static_cast<uint32_t>(count);
   auto* c = static_cast<nam_cntl*>(cltmem_alloc(size, 0, kModule, __LINE__));
   if (c == nullptr) {
-    clt_errlog_msg(kMsgMemory, static_cast<unsigned long>(size), kModule, __LINE__);
+    clt_errlog_msg(PD_LOG_MEMORY, static_cast<unsigned long>(size), kModule, __LINE__);
     return NAM_E_MEMORY;
   }
   memset(c, 0, size);
@@ -794,7 +791,7 @@ int32_t nam_setup_hosts(nam_cntl* c, int32_t mode) {
   if (host[0] != '\0') {
     uint32_t addr = 0;
     if (com_hostaddr(host, &addr) != 0) {
-      clt_errlog_msg(kMsgEnv, "PDHOST", "NET ENVIRONMENT");
+      clt_errlog_msg(PD_LOG_ENV, "PDHOST", "NET ENVIRONMENT");
       return NAM_E_UNEXPECTED;
     }
     c->name_server = nam_record{};

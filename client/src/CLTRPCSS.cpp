@@ -11,6 +11,7 @@
 #include "CLTFRAME.h"
 #include "CLTLOGHOOK.h"
 #include "CLTMEM.h"
+#include "CLTMSG.h"
 #include "CLTNAMSV.h"
 #include "CLTSEAM.h"
 #include "CLTTACT.h"
@@ -20,12 +21,8 @@ namespace {
 
 constexpr const char* kModule = "CLTRPCSS";
 constexpr const char* kMsgParam = "KFPZ02404-E Parameter error, func=%s, item=%s\n";
-constexpr const char* kMsgMemory = "KFPZ02402-E Memory shortage, size=%lu, inf=%s:%d\n";
-constexpr const char* kMsgError = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%s:%d\n";
 constexpr const char* kMsgInvalid = "KFPZ02411-E Invalid message received, IPaddr=%lx, port=%u, inf=%s:%d\n";
-constexpr const char* kMsgReplied = "KFPZ02410-E Marlo replied error, code=%ld, IPaddr=%lx, port=%u, inf=%s:%d\n";
 constexpr const char* kMsgInfo = "KFPZ03000-I Error information, type=%s, inf=%s\n";
-constexpr const char* kMsgEnv = "KFPZ02401-E Environment definition error, variable=%s, reason=%s\n";
 
 constexpr char kSessEye[8] = "##vrpcx";
 constexpr char kBsessEye[8] = "##vrpcb";
@@ -271,12 +268,13 @@ void free_staging(clt_rpc_call* call) {
   call->staging = nullptr;
 }
 
-// Whether a message of this header and data goes in one frame: its frame
-// body must fit, or, over a kept connection whose request may go in the
-// request-code form, the data alone (that form leaves the header out).
-bool fits_one_frame(uint32_t header_len, uint32_t data_len, bool kept) {
+// Whether a message goes in one frame: its frame body (header and data)
+// must fit, or, over a kept connection whose request may go in the
+// request-code form, what follows the first piece (that form leaves the
+// first piece out).
+bool fits_one_frame(uint32_t header_len, uint32_t data_len, uint32_t after_first, bool kept) {
   if (header_len + data_len <= kFrameMax) return true;
-  if (!kept || data_len > kFrameMax) return false;
+  if (!kept || after_first > kFrameMax) return false;
   clt_com_ctx com = clt_com_cur();
   if (com.conn == nullptr) return false;
   const uint8_t saved = com.conn->features;
@@ -543,7 +541,7 @@ int32_t pd_clt_open(int32_t flags) {
     com.call->staging = static_cast<uint8_t*>(cltmem_alloc(COM_STAGING_SIZE, 0, kModule, __LINE__));
     ctx.call->staging = com.call->staging;
     if (com.call->staging == nullptr) {
-      clt_errlog_msg(kMsgMemory, static_cast<unsigned long>(COM_STAGING_SIZE), kModule, __LINE__);
+      clt_errlog_msg(PD_LOG_MEMORY, static_cast<unsigned long>(COM_STAGING_SIZE), kModule, __LINE__);
       return traced(kEvOpen, "pd_open", COM_E_NOBUFS);
     }
   }
@@ -738,7 +736,7 @@ int32_t find_server(clt_rpc_ctx& ctx, const exchange_args& a, sockaddr_in* peer,
   char fes_host[sizeof cenv->pdfeshost] = {};
   uint32_t addr = 0;
   if (clt_env_host_part(cenv->pdfeshost, fes_host) != 0 || com_hostaddr(fes_host, &addr) != 0) {
-    clt_errlog_msg(kMsgEnv, "PDHOST", "NET ENVIRONMENT");
+    clt_errlog_msg(PD_LOG_ENV, "PDHOST", "NET ENVIRONMENT");
     return PD_E_UNEXPECTED;
   }
   *peer = sockaddr_in{};
@@ -831,7 +829,7 @@ int32_t pd_clt_exchange(clt_rpc_ctx& ctx, exchange_args& a, uint8_t* out, uint32
     if (rc == PD_E_SERVER_ERROR) {
       const int seq_word = short_form ? kWordShortSeq : kWordSeq;
       const int32_t code = error_code_of(ctx.main, header + 4 * seq_word);
-      clt_errlog_msg(kMsgReplied, static_cast<long>(code), addr_of(&from), port_of(&from), kModule, __LINE__);
+      clt_errlog_msg(PD_LOG_REPLIED, static_cast<long>(code), addr_of(&from), port_of(&from), kModule, __LINE__);
       if (code == PD_E_BUSY) {
         if (ctx.conn != nullptr) ctx.conn->busy = 1;
         return PD_E_BUSY;
@@ -963,12 +961,12 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
         return code;
       }
       if (code != PD_E_BUSY) {
-        clt_errlog_msg(kMsgReplied, static_cast<long>(code), addr_of(&from), port_of(&from), kModule, __LINE__);
+        clt_errlog_msg(PD_LOG_REPLIED, static_cast<long>(code), addr_of(&from), port_of(&from), kModule, __LINE__);
         return PD_E_UNEXPECTED;
       }
       const int32_t limit = ctx.env != nullptr ? ctx.env->cnctrtycount : 0;
       if (limit == 0 || ctx.conn == nullptr || ctx.conn->busy_retries >= limit) {
-        clt_errlog_msg(kMsgReplied, static_cast<long>(kBusyLogCode), addr_of(&from), port_of(&from), kModule,
+        clt_errlog_msg(PD_LOG_REPLIED, static_cast<long>(kBusyLogCode), addr_of(&from), port_of(&from), kModule,
                        __LINE__);
         return PD_E_BUSY;
       }
@@ -998,9 +996,13 @@ int32_t pd_clt_send_msg(sockaddr_in* peer, com_piece* pieces, int32_t count, int
   put_be32(header + kHdrSegment, 0);
   put_be32(header + kHdrOffset, 0);
   put_be32(header + kHdrTotal, data_len);
-  if (fits_one_frame(hlen, data_len, kept)) {
+  if (fits_one_frame(hlen, data_len, total - pieces[0].len, kept)) {
     set_features(kFeatureOneFrame, true);
-    int32_t rc = tact_send(peer, pieces, count, last_flags, total);
+    // In the request-code form the transport leaves the first piece out.
+    clt_com_ctx com = clt_com_cur();
+    const bool reqcode = com.conn != nullptr &&
+                         clt_frame_reqcode_form(com.conn, com.main != nullptr ? com.main->funccode : 0, 0);
+    int32_t rc = tact_send(peer, pieces, count, last_flags, reqcode ? total - pieces[0].len : total);
     set_features(kFeatureOneFrame, false);
     return rc;
   }
@@ -1064,7 +1066,7 @@ int32_t grow_reply(com_piece* pieces, int32_t count, uint32_t total_data, uint32
   const uint32_t size = (total_data + kBufferStep - 1) / kBufferStep * kBufferStep;
   auto* grown = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
   if (grown == nullptr) {
-    clt_errlog_msg(kMsgError, "MEMORY", kModule, __LINE__);
+    clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "MEMORY", kModule, __LINE__);
     return PD_E_MEMORY;
   }
   memcpy(grown, pieces[1].addr, std::min(received_in_buffer, pieces[1].len));
@@ -1123,7 +1125,7 @@ int32_t pd_clt_recv(sockaddr_in* peer, com_piece* pieces, int32_t count, int32_t
     return kind == kMsgKindError ? PD_E_SERVER_ERROR : 0;
   }
   const uint32_t total_data = get_be32(header + kHdrTotal);
-  if (get_be32(header + kHdrOffset) != 0) {
+  if (get_be32(header + kHdrOffset) != 0 || total_data > UINT32_MAX - (kBufferStep - 1)) {
     clt_errlog_msg(kMsgInvalid, addr_of(&from), port_of(&from), kModule, __LINE__);
     return PD_E_NETWORK;
   }
@@ -1181,7 +1183,7 @@ int32_t service_peer(clt_rpc_ctx& ctx, const char* service, int32_t flags, socka
   if (ctx.env != nullptr && ctx.env->host[0] != '\0' && (flags & PD_SVC_OWN_LOOKUP) == 0) {
     uint32_t addr = 0;
     if (com_hostaddr(ctx.env->host, &addr) != 0) {
-      clt_errlog_msg(kMsgEnv, "PDHOST", "NET ENVIRONMENT");
+      clt_errlog_msg(PD_LOG_ENV, "PDHOST", "NET ENVIRONMENT");
       return PD_E_UNEXPECTED;
     }
     *peer = sockaddr_in{};
@@ -1227,7 +1229,7 @@ int32_t service_result(clt_rpc_ctx& ctx, int32_t rc, bool rdm) {
     fes_lost(ctx.conn, rc);
     return PD_E_FES_LOST;
   }
-  clt_errlog_msg(kMsgError, "UNEXPECT", kModule, __LINE__);
+  clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "UNEXPECT", kModule, __LINE__);
   return PD_E_UNEXPECTED;
 }
 
@@ -1270,7 +1272,7 @@ int32_t service_call(const char* service, uint32_t code, com_piece* out, int32_t
     const int32_t code_value = first_data_word(in, in_count, PD_MSG_HEADER_SIZE, &code_at)
                                    ? error_code_of(ctx.main, code_at)
                                    : PD_E_UNEXPECTED;
-    clt_errlog_msg(kMsgReplied, static_cast<long>(code_value), addr_of(&from), port_of(&from), kModule, __LINE__);
+    clt_errlog_msg(PD_LOG_REPLIED, static_cast<long>(code_value), addr_of(&from), port_of(&from), kModule, __LINE__);
     if (code_value == PD_E_BUSY) return PD_E_BUSY;
     if (is_fes_lost_code(code_value)) {
       fes_lost(ctx.conn, code_value);

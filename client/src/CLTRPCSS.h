@@ -13,6 +13,11 @@ struct clt_main;
 
 struct nam_cntl;
 
+// Error-log lines of the RPC layers.
+#define PD_LOG_MEMORY "KFPZ02402-E Memory shortage, size=%lu, inf=%s:%d\n"
+#define PD_LOG_ENV "KFPZ02401-E Environment definition error, variable=%s, reason=%s\n"
+#define PD_LOG_REPLIED "KFPZ02410-E Marlo replied error, code=%ld, IPaddr=%lx, port=%u, inf=%s:%d\n"
+
 constexpr uint32_t PD_MSG_HEADER_SIZE = 96;
 constexpr uint32_t PD_MSG_SHORT_SIZE = 40;
 constexpr uint32_t PD_ROUTE_SIZE = 52;

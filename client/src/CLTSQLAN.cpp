@@ -350,9 +350,11 @@ bool copy_description(const view& v, uint32_t at, SQLDA* da, rdb_sql_area* area)
   // The entries come only when the reply holds them all and the caller has room.
   if (sqln < sqld || sqld > da->sqln) return true;
   if (!v.has(at + kDescEntries, static_cast<uint32_t>(sqld) * kDescEntry)) return refuse(area, __LINE__) == 0;
+  // The entries run on past the declared one-element array.
+  SQLVAR* vars = &da->sqlvar[0];
   for (int16_t i = 0; i < sqld; ++i) {
     const uint32_t e = at + kDescEntries + static_cast<uint32_t>(i) * kDescEntry;
-    SQLVAR& var = da->sqlvar[i];
+    SQLVAR& var = vars[i];
     var.sqlrsv = v.p[e];
     var.sqlcod = v.p[e + 1];
     var.XDIM = static_cast<int16_t>(v.u16(e + 2));
@@ -464,6 +466,57 @@ bool copy_names(const view& v, uint32_t at, const SQLDA* da, void* names, uint8_
       }
     }
     memcpy(dst, &stored, sizeof stored);
+  }
+  return true;
+}
+
+// Step 25: the type names of user-defined types into the caller's
+// type-name area, one entry per variable of the description; the part
+// holds two packed names for each variable of type 0x82 or 0x83.
+bool copy_type_names(const view& v, uint32_t at, const SQLDA* da, void* target, uint8_t mode, rdb_sql_area* area) {
+  constexpr uint8_t kUdt1 = 0x82;
+  constexpr uint8_t kUdt2 = 0x83;
+  constexpr uint32_t kRoom1 = 8;
+  constexpr uint32_t kRoom2 = 30;
+  constexpr uint32_t kEntry = 42;
+  constexpr uint32_t kUcs2Room1 = 16;
+  constexpr uint32_t kUcs2Room2 = 60;
+  constexpr uint32_t kUcs2Entry = 80;
+  if (target == nullptr || da == nullptr) return client_error(area, __LINE__) == 0;
+  const bool ucs2 = ucs2_mode(mode);
+  const uint32_t rooms[2] = {ucs2 ? kUcs2Room1 : kRoom1, ucs2 ? kUcs2Room2 : kRoom2};
+  const uint32_t limits[2] = {kRoom1, kRoom2};
+  const uint32_t entry = ucs2 ? kUcs2Entry : kEntry;
+  auto* out = static_cast<uint8_t*>(target);
+  const int16_t count = std::max<int16_t>(da->sqld, 0);
+  memcpy(out, &count, sizeof count);
+  uint32_t pos = at + sizeof(uint16_t);
+  const SQLVAR* vars = &da->sqlvar[0];
+  for (int16_t i = 0; i < count; ++i) {
+    uint8_t* e = out + sizeof(uint16_t) + static_cast<uint32_t>(i) * entry;
+    const bool udt = vars[i].sqlcod == kUdt1 || vars[i].sqlcod == kUdt2;
+    uint32_t field = 0;
+    for (int n = 0; n < 2; ++n) {
+      uint16_t stored = 0;
+      if (udt) {
+        if (!v.has(pos, sizeof(uint16_t))) return refuse(area, __LINE__) == 0;
+        const uint16_t len = v.u16(pos);
+        // A name longer than its entry is no name this client can keep.
+        if (len > limits[n] || !v.has(pos + sizeof(uint16_t), len)) return refuse(area, __LINE__) == 0;
+        char* dst = reinterpret_cast<char*>(e + field + sizeof(uint16_t));
+        if (len == 0) {
+          stored = 0;
+        } else if (plain_mode(mode)) {
+          memcpy(dst, v.p + pos + sizeof(uint16_t), len);
+          stored = len;
+        } else {
+          stored = convert_text(v.p + pos + sizeof(uint16_t), len, dst, ucs2 ? rooms[n] : len);
+        }
+        pos += sizeof(uint16_t) + len;
+      }
+      memcpy(e + field, &stored, sizeof stored);
+      field += sizeof(uint16_t) + rooms[n];
+    }
   }
   return true;
 }
@@ -722,6 +775,21 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
       }
     } else if (v.u32_at(kBodyNames, &names) && names != 0) {
       if (!copy_names(v, names, area->sqliasda, area->colnames1, mode, area)) return done(-1);
+    }
+  }
+  const bool type_names = area->attrkind == 'A' || area->attrkind == 'T';
+  if (type_names && (func == kPrepare || func == kDescribe || func == kDescType || func == kResultDesc)) {
+    uint32_t part = 0;
+    if (func == kPrepare) {
+      if (data != 0 && v.u32_at(data + 12, &part) && part != 0) part += data;
+    } else if (!level_at_least(main, kLevelExt)) {
+      v.u32_at(kBodyExt, &part);
+    } else if (ext != 0 && v.u32_at(ext + 12, &part) && part != 0) {
+      part += ext;
+    }
+    if (part != 0) {
+      const SQLDA* desc = func == kPrepare || func == kDescType ? area->sqliasda2 : area->sqliasda;
+      if (!copy_type_names(v, part, desc, area->attrarea, mode, area)) return done(-1);
     }
   }
   return done(0);

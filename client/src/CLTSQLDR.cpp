@@ -8,6 +8,7 @@
 #include "CLTENV.h"
 #include "CLTFRAME.h"
 #include "CLTMEM.h"
+#include "CLTMSG.h"
 #include "CLTRPCSS.h"
 #include "CLTSEAM.h"
 #include "cltclock.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr const char* kModule = "CLTSQLDR";
 constexpr const char* kMsgProtocol = "KFPZ02420-E Protocol error, IPaddr=%lx, port=%d, reason=%s\n";
-constexpr const char* kMsgError = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%s:%d\n";
-constexpr const char* kMsgReplied = "KFPZ02410-E Marlo replied error, code=%ld, IPaddr=%lx, port=%u, inf=%s:%d\n";
 
 constexpr uint32_t kBufferStep = 4096;
 constexpr uint8_t kBodyOnly = 0x80;
@@ -98,7 +97,7 @@ int32_t check_reply_header(const clt_rpc_ctx& ctx, const uint8_t* body, uint32_t
   auto server_word = [le](const uint8_t* p) { return static_cast<int32_t>(le ? get_le32(p) : get_be32(p)); };
   if (get_be32(body + kHdrKind) == kKindError) {
     const peer_info p = peer_of(ctx);
-    clt_errlog_msg(kMsgReplied, static_cast<long>(server_word(body + kHdrErrorCode)), p.addr, p.port, kModule,
+    clt_errlog_msg(PD_LOG_REPLIED, static_cast<long>(server_word(body + kHdrErrorCode)), p.addr, p.port, kModule,
                    __LINE__);
     // The detail code is read only when the reply holds it.
     if (len >= kDetailCode + sizeof(uint32_t)) {
@@ -170,12 +169,14 @@ int32_t clt_send_direct(uint8_t* request, uint32_t* request_len, uint8_t* reply,
     return protocol_error(ctx, "SIZE SHORT", PD_E_PROTOCOL);
   }
 
+  // A length whose buffer size would wrap around is no length a server sends.
+  if (body_len > UINT32_MAX - (kBufferStep - 1)) return protocol_error(ctx, "SIZE OVER", PD_E_PROTOCOL);
   uint8_t* target = reply;
   if (body_len > *reply_len) {
     const uint32_t size = (body_len + kBufferStep - 1) / kBufferStep * kBufferStep;
     auto* grown = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
     if (grown == nullptr) {
-      clt_errlog_msg(kMsgError, "MEMORY", kModule, __LINE__);
+      clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "MEMORY", kModule, __LINE__);
       return PD_E_MEMORY;
     }
     if (com.call != nullptr && com.call->reply_buf != nullptr) cltmem_free(com.call->reply_buf, kModule, __LINE__);

@@ -43,6 +43,7 @@ constexpr uint32_t kCallHeader = 256;
 constexpr uint32_t kCompact = 96;
 constexpr uint32_t kReplyHeader64 = 64;
 constexpr int32_t kBusyCode = -356;
+constexpr uint32_t kHugeLength = 0xFFFFFFF0;
 constexpr int kIoTimeoutMs = 5000;
 constexpr int kPollMs = 50;
 constexpr char kMark[] = "Marlo70";
@@ -141,7 +142,10 @@ int open_socket(int type, uint16_t port) {
   return fd;
 }
 
+// Bounded waits, and frames go out at once rather than behind Nagle's wait.
 void set_timeouts(int fd) {
+  int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   timeval tv{kIoTimeoutMs / 1000, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
@@ -579,6 +583,13 @@ struct server::impl {
       std::vector<uint8_t> body = body_for(r.function);
       if (faulty && (s.how == fault::close_early || s.how == fault::short_reply || s.how == fault::corrupt_reply)) {
         return answer(fd, body, 0, true, true);
+      }
+      if (faulty && s.how == fault::huge_reply) {
+        uint8_t h[kFrameHeader] = {kFlagBase, 0, kFlagBase, f.kind()};
+        put_be32(h + 4, kHugeLength);
+        write_all(fd, h, sizeof h);
+        write_all(fd, body.data(), body.size());
+        return false;
       }
       if (s.frame_reply_header) {
         std::vector<uint8_t> with(kReplyHeader64, 0);

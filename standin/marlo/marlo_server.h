@@ -27,6 +27,7 @@ enum class fault {
   busy,           // an error reply with the busy code
   wrong_seq,      // a reply of another call first, then the right one
   error_reply,    // an error reply with the script's error code
+  huge_reply,     // a frame header that announces nearly 4 GB
 };
 
 struct script {

@@ -3,6 +3,8 @@
 // test server.
 #include <arpa/inet.h>
 
+#include <thread>
+
 #include "CLTLIBMN.h"
 #include "CLTSQLSC.h"
 #include "wire2_support.h"
@@ -141,6 +143,27 @@ TEST_F(ServerCall, ATimeOutSendsTheConnectionEndNoticeFirst) {
   EXPECT_EQ(ntohl(cnct), 77u) << "numbers in the server's byte order";
   EXPECT_EQ(env.pdfeshost[0], '\0') << "the next CONNECT looks the front end up again";
   EXPECT_EQ(main.session_open, 0);
+}
+
+TEST_F(ServerCall, ACancelledRequestIsReportedAfterTheNotice) {
+  marlo::script s;
+  s.how = marlo::fault::silent;
+  s.fault_after = 1;
+  start(s);
+  ASSERT_EQ(open_link(), 0) << message();
+  ASSERT_EQ(exchange(kFuncConnect), 0) << message();
+  env.pdcwaittime = 0;  // no limit: only the cancel ends the wait
+  std::thread abort_call([this] {
+    usleep(30000);
+    clt_com_cancel_set(&main, 1);
+  });
+  EXPECT_EQ(exchange(kFuncCommit), -1);
+  abort_call.join();
+  EXPECT_EQ(sqlca.SQLCODE, -735);
+  EXPECT_EQ(message(), "KFPA11735-E FES(SDS) canceled");
+  for (int i = 0; i < 100 && seen("notice").empty(); ++i) usleep(5000);
+  ASSERT_EQ(seen("notice").size(), 1u);
+  EXPECT_EQ(seen("notice")[0].data[98], 0) << "reason: cancelled";
 }
 
 TEST_F(ServerCall, ExchangeResultsBecomeMessages) {

@@ -130,6 +130,7 @@ TEST_F(DirectFrame, BrokenRepliesGiveTheirCodes) {
       {marlo::fault::short_reply, PD_E_NETWORK, "func=recv"},
       {marlo::fault::close_early, PD_E_NETWORK, "func=recv"},
       {marlo::fault::silent, PD_E_TIMEOUT, "func=select"},
+      {marlo::fault::huge_reply, PD_E_PROTOCOL, "reason=SIZE OVER"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.logged);

@@ -405,13 +405,64 @@ TEST_F(ReplyAnalysis, ADescribeFillsTheSqldaAndTheColumnNames) {
   EXPECT_EQ(out.da.sqlvar[0].sqlcod, 0xE4);
   EXPECT_EQ(out.da.sqlvar[0].len.d.sqlprcsn, 9);
   EXPECT_EQ(out.da.sqlvar[0].len.d.sqlscale, 2);
-  EXPECT_EQ(out.da.sqlvar[1].len.s.sqllen, 10);
-  EXPECT_EQ(out.da.sqlvar[1].XDIM, 1);
+  const SQLVAR* vars = &out.da.sqlvar[0];
+  EXPECT_EQ(vars[1].len.s.sqllen, 10);
+  EXPECT_EQ(vars[1].XDIM, 1);
   uint16_t count;
   memcpy(&count, names, 2);
   EXPECT_EQ(count, 2);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(names + 2 + 32 + 2), 5), "PRICE");
   EXPECT_TRUE(converted.empty()) << "a description is copied, not converted";
+}
+
+TEST_F(ReplyAnalysis, UserDefinedTypesGetTheirTypeNames) {
+  main.funccode = kFuncDescribe;
+  area.attrkind = 'T';
+  const struct {
+    uint16_t owner_length;
+    int32_t result;
+  } rows[] = {{3, 0}, {9, -1}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.owner_length);
+    sqlda3 out{};
+    out.da.sqln = 3;
+    area.sqliasda = &out.da;
+    uint8_t types[2 + 3 * 42];
+    memset(types, 0x55, sizeof types);
+    area.attrarea = types;
+    body_builder b(false);
+    b.status("00000");
+    b.sqlca(0, "");
+    const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
+    description(b, 2, 2);
+    b.bytes()[desc + 16 + 1] = 0x82;  // the first column is of a user-defined type
+    b.set32(16, desc);
+    std::vector<uint8_t> part(2 + 2 + 9 + 2 + 6, 0);
+    const uint32_t tp = b.add(part);
+    b.set16(tp + 2, r.owner_length);
+    memcpy(&b.bytes()[tp + 4], "OWNXXXXXX", r.owner_length);
+    b.set16(tp + 4 + r.owner_length, 6);
+    memcpy(&b.bytes()[tp + 6 + r.owner_length], "MYTYPE", 6);
+    const uint32_t e = b.add(std::vector<uint8_t>(52, 0));
+    b.set32(e + 12, tp - e);
+    b.set32(28, e);
+    EXPECT_EQ(analyse(b.finish()), r.result);
+    if (r.result != 0) {
+      expect_refused();
+      continue;
+    }
+    uint16_t w[4];
+    memcpy(&w[0], types, 2);
+    memcpy(&w[1], types + 2, 2);
+    memcpy(&w[2], types + 2 + 10, 2);
+    memcpy(&w[3], types + 2 + 42, 2);
+    EXPECT_EQ(w[0], 2) << "one entry per variable";
+    EXPECT_EQ(w[1], 3);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(types + 4), 3), "OWN");
+    EXPECT_EQ(w[2], 6);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(types + 14), 6), "MYTYPE");
+    EXPECT_EQ(w[3], 0) << "other types have no type names";
+  }
 }
 
 TEST_F(ReplyAnalysis, NamesMustFitTheCallersArea) {

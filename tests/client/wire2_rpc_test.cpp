@@ -140,6 +140,37 @@ TEST_F(RpcSession, RequestsAreCutIntoSegmentsOnlyWhenTheyPassAFrame) {
   }
 }
 
+// With a server of all three feature bits and protocol 2, a kept call
+// that fits one frame goes as a frame request code with the request alone.
+TEST_F(RpcSession, KeptCallsUseTheRequestCodeFormWhenTheServerAllowsIt) {
+  marlo::script s;
+  s.bodies[kCommit] = pattern(500, 8);
+  start(s);
+  ASSERT_EQ(open(), 0);
+  uint32_t len = 0;
+  ASSERT_EQ(call_fn(kConnect, pattern(10, 1), &len), 0) << log_text();
+  conn.features = 0x01;
+  conn.protocol = 2;
+  main.funccode = 10;
+  for (uint32_t size : {100u, 4096u}) {
+    SCOPED_TRACE(size);
+    const std::vector<uint8_t> request = pattern(size, 3);
+    ASSERT_EQ(call_fn(kCommit, request, &len), 0) << log_text();
+    ASSERT_EQ(len, 500u);
+    EXPECT_EQ(std::vector<uint8_t>(reply.begin(), reply.begin() + len), s.bodies[kCommit]);
+    const marlo::request got = server->requests().back();
+    EXPECT_EQ(got.form, "frame");
+    EXPECT_EQ(got.reqcode, 0x87);
+    EXPECT_EQ(got.capacity, wire2::kReplyBufSize);
+    EXPECT_EQ(got.data, request) << "4096 request bytes still go whole in one frame";
+  }
+  EXPECT_EQ(conn.features, 0x01) << "the session's feature bits last only while it sends";
+  // A request past one frame goes segmented in the compact form.
+  ASSERT_EQ(call_fn(kCommit, pattern(4097, 4), &len), 0) << log_text();
+  EXPECT_EQ(server->requests().back().form, "compact");
+  EXPECT_EQ(server->requests().back().data, pattern(4097, 4));
+}
+
 TEST_F(RpcSession, FirstRequestOfManySegmentsArrivesWhole) {
   start(marlo::script{});
   ASSERT_EQ(open(), 0);
