@@ -448,6 +448,7 @@ void refresh_settings(const connection& c) {
   c.main->byteorder = env->pdsrvtype == kSrvTypeClientOrder ? 1 : 0;
   c.com->protocol = kProtocolReqcode;
   c.com->features = 0;
+  clt_main_reply(c.main)->sqlca_mark = ' ';
   c.com->fes_group_index = 0;
   c.rpc->busy_retries = 0;
 }

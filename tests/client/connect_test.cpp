@@ -158,6 +158,8 @@ TEST_F(Connect, CompletesAgainstTheServerAndKeepsWhatItSays) {
   EXPECT_EQ(clt_main_com(main())->features & 0x01, 0x01);
   EXPECT_EQ(clt_global.connected_before, 1);
   EXPECT_EQ(clt_global.runtime.cur_req, nullptr);
+  // The mark of the server's SQLCA identifier "SQLCA  S".
+  EXPECT_EQ(clt_main_reply(main())->sqlca_mark, 'S');
 
   // The request is the CONNECT packet of the caller's identity.
   ASSERT_EQ(count(*server, kConnectFn), 1);
