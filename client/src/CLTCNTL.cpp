@@ -7,10 +7,14 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "CLTCOMCTX.h"
 #include "CLTLIBMN.h"
 #include "CLTMEM.h"
 #include "CLTABORT.h"
 #include "CLTMSG.h"
+#include "CLTRPCPR.h"
+#include "CLTRPCSS.h"
+#include "CLTSQLAN.h"
 #include "CLTSEAM.h"
 #include "CLTTRC.h"
 #include "CLTUTL.h"
@@ -24,6 +28,9 @@ constexpr size_t kEyecatcherSize = 8;
 constexpr size_t kSectionAlign = 8;
 constexpr uint8_t kCallerMarkYes = 'Y';
 constexpr uint8_t kNoReconnectClear = 'N';
+constexpr char kFlagNo = 'N';
+constexpr char kConnectRetryAllowed = 'Y';
+constexpr int32_t kNoSocket = -1;
 
 // Report levels of the trace-control file.
 constexpr int32_t kLevelUap = 1;
@@ -35,7 +42,11 @@ constexpr size_t align_up(size_t n) { return (n + kSectionAlign - 1) / kSectionA
 
 constexpr size_t kEnvOffset = align_up(sizeof(clt_main));
 constexpr size_t kUapOffset = kEnvOffset + align_up(sizeof(clt_env));
-constexpr size_t kBlockSize = kUapOffset + sizeof(clt_uap);
+constexpr size_t kComOffset = kUapOffset + align_up(sizeof(clt_uap));
+constexpr size_t kReqOffset = kComOffset + align_up(sizeof(clt_com_conn));
+constexpr size_t kRpcOffset = kReqOffset + align_up(sizeof(clt_req_conn));
+constexpr size_t kReplyOffset = kRpcOffset + align_up(sizeof(clt_rpc_conn));
+constexpr size_t kBlockSize = kReplyOffset + sizeof(clt_reply_conn);
 
 constexpr size_t kTextAreaOffset[CLT_TEXT_AREAS] = {
     kUapOffset + offsetof(clt_uap, user),      kUapOffset + offsetof(clt_uap, password),
@@ -136,6 +147,22 @@ clt_uap* clt_main_uap(clt_main* main) {
   return reinterpret_cast<clt_uap*>(block_at(main, main->uap_offset));
 }
 
+clt_com_conn* clt_main_com(clt_main* main) {
+  return reinterpret_cast<clt_com_conn*>(block_at(main, main->com_offset));
+}
+
+clt_req_conn* clt_main_req(clt_main* main) {
+  return reinterpret_cast<clt_req_conn*>(block_at(main, main->req_offset));
+}
+
+clt_rpc_conn* clt_main_rpc(clt_main* main) {
+  return reinterpret_cast<clt_rpc_conn*>(block_at(main, main->rpc_offset));
+}
+
+clt_reply_conn* clt_main_reply(clt_main* main) {
+  return reinterpret_cast<clt_reply_conn*>(block_at(main, main->reply_offset));
+}
+
 char* clt_text(clt_main* main, clt_text_area which) {
   return block_at(main, main->text_area_offset[which]);
 }
@@ -156,6 +183,10 @@ int32_t clt_main_create(rdb_sql_area* area) {
   memcpy(main->eyecatcher, kMainEyecatcher, kEyecatcherSize);
   main->env_offset = kEnvOffset;
   main->uap_offset = kUapOffset;
+  main->com_offset = kComOffset;
+  main->req_offset = kReqOffset;
+  main->rpc_offset = kRpcOffset;
+  main->reply_offset = kReplyOffset;
   main->area = area;
   main->kind = area->cnctattr == kCallerMarkYes ? CLT_KIND_EMBEDDED_MARKED : CLT_KIND_EMBEDDED;
   main->clt_pid = static_cast<uint32_t>(getpid());
@@ -163,6 +194,13 @@ int32_t clt_main_create(rdb_sql_area* area) {
   main->no_reconnect = kNoReconnectClear;
   memcpy(clt_main_env(main)->eyecatcher, kEnvEyecatcher, kEyecatcherSize);
   memcpy(clt_main_uap(main)->eyecatcher, kUapEyecatcher, kEyecatcherSize);
+  clt_com_conn* com = clt_main_com(main);
+  com->cur_socket = kNoSocket;
+  com->recv_socket = kNoSocket;
+  com->connect_no_retry = kConnectRetryAllowed;
+  clt_req_conn* req = clt_main_req(main);
+  req->sess_auth = kFlagNo;
+  req->option_set = kFlagNo;
   for (size_t i = 0; i < CLT_TEXT_AREAS; ++i) main->text_area_offset[i] = kTextAreaOffset[i];
   return 0;
 }
@@ -211,6 +249,7 @@ void clt_main_free() {
   clt_main* main = ctx->main;
   if (main) {
     clt_free_request_buffers(main);
+    clt_reply_free(clt_main_reply(main));
     // p_rdb_get_CltInf takes this buffer from the run-time allocator.
     free(main->srvinf);
     main->srvinf = nullptr;

@@ -8,6 +8,11 @@
 #include "CLTENV.h"
 #include "zelkit.h"
 
+struct clt_com_conn;
+struct clt_req_conn;
+struct clt_rpc_conn;
+struct clt_reply_conn;
+
 constexpr size_t CLT_STMT_KEEP_SIZE = 257;  // kept statement head with its zero byte
 constexpr size_t CLT_SERVER_VERSION_SIZE = 10;
 constexpr size_t CLT_REQUEST_BUFFERS = 4;
@@ -56,6 +61,10 @@ struct clt_main {
   uint16_t session_open;
   uint32_t env_offset;            // of the "CLT_ENV " section
   uint32_t uap_offset;            // of the "CLT_UAP " section
+  uint32_t com_offset;            // of the socket layer's and transport's section
+  uint32_t req_offset;            // of the request builders' section
+  uint32_t rpc_offset;            // of the RPC session's section
+  uint32_t reply_offset;          // of the reply analysis's section
   rdb_sql_area* area;             // the running request area
   uint16_t kind;
   int32_t funccode;
@@ -147,6 +156,10 @@ constexpr size_t CLT_TRC_NAME_SIZE = 30;
 
 clt_env* clt_main_env(clt_main* main);
 clt_uap* clt_main_uap(clt_main* main);
+clt_com_conn* clt_main_com(clt_main* main);
+clt_req_conn* clt_main_req(clt_main* main);
+clt_rpc_conn* clt_main_rpc(clt_main* main);
+clt_reply_conn* clt_main_reply(clt_main* main);
 char* clt_text(clt_main* main, clt_text_area which);
 
 int32_t clt_main_create(rdb_sql_area* area);

@@ -47,6 +47,8 @@ struct clt_com_conn {
   uint16_t reqcode_override;  // 1: every request uses one fixed request code
   uint32_t reply_capacity;    // reply bytes the caller can take, for the request-code frame
   uint32_t reply_values[CLT_REPLY_VALUES];
+  uint32_t req_buf_size;      // request buffer, as the input binding sized it
+  uint32_t req_len;
   uint32_t reply_buf_size;
   uint32_t reply_len;
   uint8_t shm_channel;        // 1: the shared-memory channel carries requests
@@ -82,7 +84,7 @@ struct clt_com_call {
 };
 
 // The parts of the running call; main, conn and env are null before the
-// connection has a control block, call before the RPC session keeps one.
+// connection has a control block, call when no call runs.
 struct clt_com_ctx {
   clt_com_call* call;
   clt_main* main;

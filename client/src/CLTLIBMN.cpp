@@ -4,6 +4,7 @@
 
 #include "CLTMSG.h"
 #include "CLTLIBCT.h"
+#include "CLTSQLEX.h"
 #include "CLTUTL.h"
 
 // Records without pointers keep their size on every build; the others
@@ -75,6 +76,7 @@ clt_global_data make_static_block() {
   memcpy(g.end_marker, kEndMarker, sizeof(kEndMarker));
   for (clt_audit_item& item : g.audit) item.length = CLT_AUDIT_NULL_LENGTH;
   g.audit_long.length = CLT_AUDIT_NULL_LENGTH;
+  g.runtime.rpc.rebuild_connect = clt_rebuild_connect;
   return g;
 }
 
@@ -94,6 +96,7 @@ void clt_global_init_odbc(clt_global_data* ctx) {
   memset(ctx, 0, sizeof(*ctx));
   ctx->tact_state[0] = CLT_TACT_STATE_INITIAL[0];
   ctx->tact_state[1] = CLT_TACT_STATE_INITIAL[1];
+  ctx->runtime.rpc.rebuild_connect = clt_rebuild_connect;
 }
 
 void clt_refuse_second_call(rdb_sql_area* area, const char* module, int32_t line) {

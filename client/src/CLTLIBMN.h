@@ -6,6 +6,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "CLTCOMCTX.h"
+#include "CLTRPCSS.h"
 #include "zelkit.h"
 
 struct clt_main;
@@ -16,8 +18,12 @@ constexpr size_t CLT_AUDIT_SHORT_SLOTS = 3;
 constexpr uint16_t CLT_AUDIT_NULL_LENGTH = 65535;
 constexpr size_t CLT_SAVED_IDENTITY_WORDS = 12;
 // Room for the fields that the transports and the SQL runtime keep in
-// the context; they are carved out of it as those parts are built.
+// the context: clt_global_runtime and a reserve for the parts not yet
+// built.
 constexpr size_t CLT_GLOBAL_RUNTIME_SIZE = 880;
+// The request builders' clt_req_identity: a 30-character identifier with
+// its zero and a 30-byte password field.
+constexpr size_t CLT_REQ_IDENTITY_SIZE = 61;
 
 // Audit information of p_rdb_setaudinf, slots 1 to 3 and slot 4.
 struct clt_audit_item {
@@ -40,6 +46,18 @@ enum : uint16_t {
 
 // Initial words of the transport state machine.
 constexpr uint16_t CLT_TACT_STATE_INITIAL[2] = {1, 2};
+
+// What the wire layers and the executors keep of the running call.
+struct clt_global_runtime {
+  clt_com_call com;              // socket layer and transport; holds the reply buffer
+  clt_rpc_call rpc;              // RPC session and name service
+  uint8_t* req_buf;              // the connection's request buffer
+  uint8_t* cur_req;              // where the current request is built; null between requests
+  // Saved identity for reconnection. Its record is declared by the
+  // request builders, whose header needs this one first; the bytes here
+  // are its storage (CLTCOMCTX checks size and alignment).
+  uint8_t identity[CLT_REQ_IDENTITY_SIZE];
+};
 
 struct clt_global_data {
   char eyecatcher[32];           // "Marlo_Client_Global_Data" in the static block
@@ -69,7 +87,8 @@ struct clt_global_data {
   uint8_t msgconv;               // 'Y': client messages converted
   clt_audit_item audit[CLT_AUDIT_SHORT_SLOTS];
   clt_audit_item_long audit_long;
-  uint8_t runtime[CLT_GLOBAL_RUNTIME_SIZE];
+  clt_global_runtime runtime;
+  uint8_t reserve[CLT_GLOBAL_RUNTIME_SIZE - sizeof(clt_global_runtime)];
 };
 
 #if UINTPTR_MAX == 0xFFFFFFFFu

@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -11,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "CLTCOMD.h"
+#include "CLTSEAM.h"
 #include "iniread.h"
 
 namespace {
@@ -27,6 +28,7 @@ constexpr size_t kLoopbackMax = 15;
 constexpr int32_t kOctetMax = 255;
 constexpr size_t kOctetDigits = 3;
 constexpr int32_t kMessageSize = 512;
+constexpr const char* kMsgComm = "KFPZ02444-E Communication error, func=%s, errno=%d\n";
 
 bool is_erase_mark(const char* v) { return std::strcmp(v, CLT_ENV_ERASE_MARK) == 0; }
 
@@ -280,18 +282,27 @@ int32_t clt_chk_loopback(const char* text) {
   return *p == '\0' ? 0 : -1;
 }
 
-// The error-log line and the socket-trace records of the bind test belong
-// to the traces and are not written here.
+// The adapter writes the socket-trace records of both calls.
 int32_t clt_bind_test(uint32_t address) {
-  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (s < 0) return 1;
+  int32_t err = 0;
+  com_wsa_args a;
+  a.value = SOCK_STREAM;
+  const int32_t s = com_wsa_call(COM_WSA_SOCKET, &err, a);
+  if (s < 0) {
+    clt_errlog_msg(kMsgComm, "socket2", err);
+    return 1;
+  }
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = 0;
   sa.sin_addr.s_addr = address;
-  const int rc = ::bind(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
-  ::close(s);
-  return rc == 0 ? 0 : 1;
+  com_wsa_args b;
+  b.sock = s;
+  b.addr = &sa;
+  const int32_t rc = com_wsa_call(COM_WSA_BIND, &err, b);
+  // A failed close is logged by com_close and changes nothing here.
+  com_close(s, 0);
+  return rc < 0 ? 1 : 0;
 }
 
 void clt_env_report(const clt_env_conn& conn, const char* module, int32_t line, const char* name,
