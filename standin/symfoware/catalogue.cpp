@@ -129,19 +129,6 @@ const char* const kCatalogueDdl[] = {
 // Tables the level probes look for that the stand-in never fills.
 const char* const kProbeOnlyTables[] = {"RDBII_LOGMNG"};
 
-// Runs a statement with positional values; raises the SQLite message.
-QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values = {}) {
-  QSqlQuery query(db);
-  query.setForwardOnly(true);
-  bool ok = query.prepare(QString::fromStdString(sql));
-  if (ok) {
-    for (const QVariant& v : values) query.addBindValue(v);
-    ok = query.exec();
-  }
-  if (!ok) throw platform::SqlError(platform::SqlErrorText(query.lastError()));
-  return query;
-}
-
 std::string Qualified(const std::string& table) { return std::string(kCatalogueSchema) + "." + table; }
 
 const char kAdministratorKind[] = "A";

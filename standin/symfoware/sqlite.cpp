@@ -13,6 +13,18 @@ const char kMessagePrefix[] = "[Symfoware Stand-in] ";
 const QString kSqliteDriver = QStringLiteral("QSQLITE");
 }  // namespace
 
+QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  bool ok = query.prepare(QString::fromStdString(sql));
+  if (ok) {
+    for (const QVariant& v : values) query.addBindValue(v);
+    ok = query.exec();
+  }
+  if (!ok) throw platform::SqlError(platform::SqlErrorText(query.lastError()));
+  return query;
+}
+
 std::string StandinMessage(const std::string& text) { return kMessagePrefix + text; }
 
 sqlite3* SqliteHandle(QSqlDatabase& db) {

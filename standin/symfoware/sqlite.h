@@ -4,8 +4,11 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
 
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -13,6 +16,9 @@ namespace symfoware {
 
 // A message of the stand-in, prefixed as a driver's message would be.
 std::string StandinMessage(const std::string& text);
+
+// Runs a statement with positional values; raises the SQLite message.
+QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values = {});
 
 // The sqlite3 handle of an open Qt SQLite connection.
 sqlite3* SqliteHandle(QSqlDatabase& db);

@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include "platform/sqlbackend.h"
+#include "standin/symfoware/sqlite.h"
 
 namespace symfoware::tools {
 
@@ -19,17 +20,6 @@ constexpr char kIndexSize[] = "256";
 // "No. n" padded to this width starts a DSI or allocation block.
 constexpr int kBlockNumberWidth = 14;
 
-QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
-  QSqlQuery query(db);
-  query.setForwardOnly(true);
-  bool ok = query.prepare(QString::fromStdString(sql));
-  if (ok) {
-    for (const QVariant& v : values) query.addBindValue(v);
-    ok = query.exec();
-  }
-  if (!ok) throw platform::SqlError(platform::SqlErrorText(query.lastError()));
-  return query;
-}
 
 std::vector<std::string> Column(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
   QSqlQuery q = Run(db, sql, values);
