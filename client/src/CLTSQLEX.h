@@ -28,6 +28,11 @@ using clt_exec_analysis = int32_t (*)(const uint8_t* body, uint32_t received, rd
 // the analysis. 0, or -1 with the SQLCA filled.
 int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_analysis analyse);
 
+// DISCONNECT (also of a connection CONNECT refuses) and the transaction
+// executor of COMMIT, ROLLBACK and their kin.
+int32_t clt_exec_disconnect(rdb_sql_area* area);
+int32_t clt_exec_transact(rdb_sql_area* area);
+
 // CONNECT: the entry with its choice of server and retries, one attempt,
 // and the wait while the server has too many users.
 int32_t clt_exec_connect_entry(rdb_sql_area* area);
