@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "CLTCNTL.h"
-#include "CLTMEM.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSQLAN.h"
@@ -24,7 +23,6 @@ namespace {
 
 constexpr char kGroup[] = "sds01";
 constexpr char kConnectFn[] = "p_f_sqa_cconnect";
-constexpr uint32_t kBufferSize = 4096;
 constexpr uint32_t kPid = 777;
 constexpr uint32_t kLevel26 = ~26u;
 constexpr uint32_t kConnectionNumber = 0x1234;
@@ -37,28 +35,6 @@ const std::vector<const char*> kSettings = {
     "PDFESGRP",     "PDCLTCNVMODE",   "PDCLTOPTIONSTR", "PDRETRYCOUNT", "PDUSER",        "PDCWAITTIME",
     "PDCONNECTWAITTIME", "PDCNCTRTYCOUNT", "PDRETRYINTERVAL", "PDHATRNQUEUING", "PDSRVTYPE",
 };
-
-// The input binding and the variable checks size the buffers for what a
-// CONNECT carries; these doubles give them a fixed size.
-int32_t bind_double(rdb_sql_area*) {
-  clt_global_data* ctx = clt_cur();
-  if (ctx->runtime.req_buf == nullptr) {
-    ctx->runtime.req_buf = static_cast<uint8_t*>(cltmem_alloc(kBufferSize, 0, "connect", __LINE__));
-    clt_main_com(ctx->main)->req_buf_size = kBufferSize;
-  }
-  return 0;
-}
-
-int32_t check_double(rdb_sql_area*) {
-  clt_global_data* ctx = clt_cur();
-  clt_com_conn* conn = clt_main_com(ctx->main);
-  if (ctx->runtime.com.reply_buf == nullptr) {
-    ctx->runtime.com.reply_buf = static_cast<uint8_t*>(cltmem_alloc(kBufferSize, 0, "connect", __LINE__));
-    conn->reply_buf_size = kBufferSize;
-  }
-  conn->reply_len = kBufferSize;
-  return 0;
-}
 
 int32_t complete(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
   return clt_reply_complete(area->sqlca, body, received);
@@ -105,8 +81,6 @@ class Connect : public ::testing::Test {
     setenv("PDCWAITTIME", "40", 1);
     setenv("PDCONNECTWAITTIME", "40", 1);
     sa_set_round_us(wire::kRoundUs);
-    clt_exec_svc.bind_input = bind_double;
-    clt_exec_svc.sqlda_check = check_double;
     blank(r.area.authid, sizeof r.area.authid, "scott");
     blank(r.area.passwd, sizeof r.area.passwd, "tiger");
     blank(r.area.cnctbody, sizeof r.area.cnctbody, "");
