@@ -81,6 +81,8 @@ constexpr uint32_t kCnctLevel = 24;
 constexpr uint32_t kCnctRead = kCnctLevel + sizeof(uint32_t);  // the fields taken here
 constexpr uint32_t kCnctDiscArea = 28;
 constexpr uint32_t kLevelDiscArea = 17;
+constexpr int16_t kBlockFetchRows = 2;      // PDBLKF from which block fetch is in use
+constexpr uint32_t kLevelBlockBuffer = 20;  // PDBLKBUFFSIZE counts from this level
 
 // Conversion modes of PDCLTCNVMODE.
 constexpr uint8_t kModeNone = 0;
@@ -586,7 +588,10 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
   if (rc == 0 && c.main->loc_list != nullptr) clt_loc_free_all(area);
   free_work_blocks(c);
   if (rc == 0) {
-    if (c.ctx->connected_before == 0 || c.main->session_open == 0) {
+    // The control block's flag, not the context's byte: that one is set
+    // only when CONNECT ends, and a CONNECT that refuses the server's code
+    // set still takes its leave of the server.
+    if (c.main->connected == 0 || c.main->session_open == 0) {
       report_completed(c, area);
     } else {
       rc = disconnect_exchange(c, area);
@@ -594,20 +599,31 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
   }
   if (rc == 0) {
     c.rpc->direct = saved_direct;
-    if (c.main->session_open != 0) clt_close_link(area);
     c.main->connected = 0;
     c.ctx->connected_before = 0;
   }
+  // The connection ends whatever the server answered: a link left open
+  // would outlive the control block.
+  if (c.main->session_open != 0) clt_close_link(area);
   clear_current(c);
   c.ctx->msgconv = 0;
   return rc;
 }
 
+namespace {
+bool block_fetch_in_use(const connection& c) {
+  return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
+}
+}  // namespace
+
 int32_t clt_exec_transact(rdb_sql_area* area) {
   const connection c = current();
   // COMMIT keeps the held block-fetch buffers; freeing only the others
   // comes with the block-fetch buffers themselves.
-  if (c.main->blkf_list != nullptr && c.main->funccode != CLT_FC_CMIT && clt_blkf_free_all(area) != 0) return -1;
+  if (block_fetch_in_use(c) && c.main->blkf_list != nullptr && c.main->funccode != CLT_FC_CMIT &&
+      clt_blkf_free_all(area) != 0) {
+    return -1;
+  }
   free_work_blocks(c);
   clt_main_reply(c.main)->sqlca_mark = ' ';
   return clt_exec_frame(area, clt_req_control, clt_reply_analyse);

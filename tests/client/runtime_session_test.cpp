@@ -31,7 +31,7 @@ constexpr int32_t kExsqlFailed = -10;
 
 const std::vector<const char*> kSettings = {"PDMEMTRCFILE", "PDHOST",       "PDFESHOST",   "PDSERVICEGRP",
                                             "PDNAMEPORT",   "PDCWAITTIME",  "PDCONNECTWAITTIME",
-                                            "PDRETRYINTERVAL", "PDAUTOCONNECT"};
+                                            "PDRETRYINTERVAL", "PDAUTOCONNECT", "PDCLTCNVMODE"};
 
 void blank(char* field, size_t n, const char* text) {
   memset(field, ' ', n);
@@ -68,10 +68,9 @@ class Session : public ::testing::Test {
     for (const char* name : kSettings) unsetenv(name);
   }
 
-  void start(const char* version) {
-    marlo::script s;
+  void start(const char* version, marlo::script s = {}, const char* code_set = "1j") {
     s.services.push_back(kGroup);
-    s.bodies[kConnectFn] = marlo::connect_body(false, "1j", version, 777, kLevel26);
+    s.bodies[kConnectFn] = marlo::connect_body(false, code_set, version, 777, kLevel26);
     server = std::make_unique<marlo::server>(std::move(s));
     ASSERT_TRUE(server->ok());
     setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
@@ -157,6 +156,35 @@ TEST_F(Session, ConnectCommitDisconnectAndARequestAfterTheEnd) {
     zk::context_scope context;
     if (clt_global.main != nullptr) clt_last_call_term(&after.area);
   }
+}
+
+// The server's answer to COMMIT reaches the caller; the connection stays.
+TEST_F(Session, ARefusedCommitReportsTheServersSqlcode) {
+  marlo::script s;
+  s.bodies[kCommitFn] = marlo::reply_body(false, -911, "40001", "KFPA11911-E Deadlock");
+  start("07-02-00", s);
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+  zk::request commit{"CMIT"};
+  EXPECT_EQ(commit.exsql(), kExsqlFailed);
+  EXPECT_EQ(commit.sqlcode(), -911);
+  EXPECT_EQ(commit.message(), "KFPA11911-E Deadlock");
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  EXPECT_EQ(seen(kDisconnectFn).size(), 1u);
+}
+
+// A CONNECT that refuses the server's code set takes its leave of the
+// server with a DISCONNECT.
+TEST_F(Session, ACodeSetMismatchDisconnectsFromTheServer) {
+  setenv("PDCLTCNVMODE", "UCS2_UTF8", 1);
+  start("07-02-00", {}, "2j");
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  EXPECT_EQ(cnct.exsql(), kExsqlFailed);
+  EXPECT_EQ(cnct.sqlcode(), -1802);
+  EXPECT_EQ(seen(kDisconnectFn).size(), 1u);
 }
 
 // DISCONNECT of a connection that never connected asks no server and
