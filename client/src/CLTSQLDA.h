@@ -28,9 +28,13 @@ inline int16_t clt_csna_count(const void* csna, size_t at) {
   return v;
 }
 
-// Whether the SQLCSNA names a character set for variable index i.
+// Whether the SQLCSNA names a character set for variable index i. Its
+// counts are checked after the variables; until then no entry beyond the
+// allocated ones is read.
 inline bool clt_csna_names(const void* csna, int32_t i) {
-  if (csna == nullptr || i >= clt_csna_count(csna, CLT_CSNA_CODES_USED)) return false;
+  if (csna == nullptr || i >= clt_csna_count(csna, CLT_CSNA_CODES_USED) || i >= clt_csna_count(csna, CLT_CSNA_CODES)) {
+    return false;
+  }
   uint16_t code;
   memcpy(&code, static_cast<const uint8_t*>(csna) + CLT_CSNA_ENTRIES + 2 * static_cast<size_t>(i), sizeof code);
   return code != 0;

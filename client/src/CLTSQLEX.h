@@ -7,10 +7,10 @@
 
 #include "zelkit.h"
 
-// Parts of the SQL runtime that the executors call and that are built
-// elsewhere: the input binding and the variable checks, which size the
-// connection's request and reply buffers. An empty slot fails the request
-// as a client error, since nothing could size the buffers.
+// The input binding and the variable checks, which size the connection's
+// request and reply buffers: clt_bind_input and clt_sqlda_check, reached
+// through these slots so that a test can make a buffer go missing. An
+// empty slot fails the request as a client error.
 struct clt_exec_services {
   int32_t (*bind_input)(rdb_sql_area* area);
   int32_t (*sqlda_check)(rdb_sql_area* area);

@@ -328,6 +328,65 @@ TEST_F(Binding, TheRequestBufferGrowsInStepsAndNeverShrinks) {
   EXPECT_EQ(r.message(), "KFPA11729-E Insufficient memory on PROCESS, size=2147483647");
 }
 
+// With a converting mode, character values count as long as they become.
+TEST_F(Binding, ConvertedTextsAreMeasured) {
+  clt_main_env(main())->pdcltcnvmode = 6;
+  sqlda_buf list(1);
+  host h;
+  set(list.var(0), 0x30, 10, h);
+  memcpy(h.data, "abcdef", 7);
+  r.area.sqliasda = list.get();
+  // A conversion that doubles every text.
+  clt_svc.cnv_convert = [](int32_t slot, int32_t* result, const char*, int32_t length, char* target, int32_t) {
+    EXPECT_EQ(slot, 1);
+    EXPECT_EQ(target, nullptr);
+    *result = 2 * length;
+    return 0;
+  };
+  ASSERT_EQ(clt_bind_input(&r.area), 0) << r.message();
+  EXPECT_EQ(com()->req_len, kOpenFixed + 16 + 19 + 12 + 3);
+  // Without a conversion to measure, the most it could make.
+  clt_svc.cnv_convert = nullptr;
+  ASSERT_EQ(clt_bind_input(&r.area), 0) << r.message();
+  EXPECT_EQ(com()->req_len, kOpenFixed + 16 + 19 + 18 + 3);
+}
+
+// A character-set name area: its counts, and names only for texts.
+TEST_F(Binding, CharacterSetNamesGoWithTextsOnly) {
+  struct csna_buf {
+    uint8_t bytes[32 + 2 * 2 + 64] = {};
+    void count(size_t at, int16_t v) { memcpy(bytes + at, &v, sizeof v); }
+    void code(int i, uint16_t v) { memcpy(bytes + 32 + 2 * i, &v, sizeof v); }
+  } csna;
+  csna.count(12, 2);
+  csna.count(14, 2);
+  csna.count(16, 1);
+  csna.count(18, 1);
+  csna.code(1, 1);
+  sqlda_buf list(2);
+  host a;
+  host b;
+  set(list.var(0), 0xF0, 4, a);
+  set(list.var(1), 0x30, 8, b);
+  r.area.sqliasda = list.get();
+  r.area.sqlcsna1 = csna.bytes;
+  ASSERT_EQ(clt_bind_input(&r.area), 0) << r.message();
+  EXPECT_EQ(com()->req_len, kOpenFixed + 16 * 2 + 19 + 7 + 11 + (64 * 1 + 2 * 2 + 35));
+  // A name for the integer is refused.
+  set(list.var(1), 0xF0, 4, b);
+  EXPECT_EQ(clt_bind_input(&r.area), -1);
+  EXPECT_EQ(r.sqlcode(), -311);
+  EXPECT_TRUE(logged("type: real length, reason: number=2, sqlcod=240"));
+  // More code entries in use than there are.
+  csna.count(14, 3);
+  set(list.var(1), 0x30, 8, b);
+  EXPECT_EQ(clt_bind_input(&r.area), -1);
+  EXPECT_EQ(r.sqlcode(), -310);
+  // Below level 24 the area is not read.
+  main()->srv_level = static_cast<int32_t>(~23u);
+  EXPECT_EQ(clt_bind_input(&r.area), 0) << r.message();
+}
+
 class Checks : public Binding {};
 
 TEST_F(Checks, IntoListsSizeTheReply) {
