@@ -48,6 +48,7 @@ constexpr int64_t kCommon = 92;
 constexpr int64_t kReportStep = 36864;
 constexpr int64_t kExtension = 64;
 constexpr int64_t kBlockBuffUnit = 1024;
+constexpr int64_t kRowLength = 4;  // a blocked row's length word
 constexpr int32_t kReportPR = 4 | 16;  // report levels p and r
 constexpr int32_t kApbOptP = 12;
 constexpr char kYes = 'Y';
@@ -214,7 +215,7 @@ int64_t fetch_rows(const checking& c, int64_t u, int64_t n) {
   const bool allowed = c.main->blkf_flag == 0;
   // A block of no rows still carries the one row asked for.
   const int64_t b = allowed ? std::max<int64_t>(1, c.env->pdblkf) : 1;
-  const int64_t x = allowed && c.env->pdblkf > 1 ? 4 : 0;
+  const int64_t x = allowed && c.env->pdblkf >= CLT_MULTIPLE ? kRowLength : 0;
   const int64_t e = (x * b + 3) * n;
   const int64_t k = kBlockBuffUnit * c.env->pdblkbuffsize;
   if (!allowed || !level_at_least(c.main, kLevelRowHead) || c.env->pdblkbuffsize == 0) return u * b + e;
@@ -235,7 +236,7 @@ int32_t check_into(const checking& c, const SQLDA* sqlda, const void* csna, int6
   const int64_t n = aui2 ? c.area->outcount : sqlda->sqld;
   const bool fetch = in(c.fc, {CLT_FC_FETC, CLT_FC_RSFT});
   const int64_t rows = c.area->fetchrows;
-  const bool array = fetch && rows >= 2;
+  const bool array = fetch && rows >= CLT_MULTIPLE;
   walk_sum sum;
   for (int32_t i = 0; i < n; ++i) {
     if (check_variable(c, sqlda->sqlvar[i], i, csna, array, &sum) != 0) return -1;
@@ -376,8 +377,8 @@ int32_t clt_sqlda_check(rdb_sql_area* area) {
              main->funccode,
              triple ? kTriple : 1,
              (area->elemsize != 0) || env->opt_n == kYes,
-             area->termbyte == 1,
-             {main->byteorder != 0, env->pdsrvtype == 2, memcmp(main->srv_codeset, "5u", 2) == 0}};
+             area->termbyte == CLT_TERM_NUL,
+             clt_type_env_of(main->byteorder, env->pdsrvtype, main->srv_codeset)};
   int64_t reply = fixed_part(c);
   if (check_lists(c, &reply) != 0) return -1;
   reply = common_part(c, reply);

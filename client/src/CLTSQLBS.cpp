@@ -78,6 +78,7 @@ constexpr uint8_t kModeAuto = 1;
 constexpr uint8_t kModeUtf8Txt = 8;
 constexpr uint8_t kModeUtf8MsTxt = 9;
 constexpr int64_t kConvertFactor = 3;
+constexpr int32_t kSlotToServer = 1;  // conversion slot 1: client to server
 
 struct binding {
   rdb_sql_area* area;
@@ -117,7 +118,7 @@ int64_t measured(const char* text, int64_t length) {
   if (length <= 0) return 0;
   int32_t result = 0;
   const int32_t n = static_cast<int32_t>(length);
-  if (clt_cnv_convert(1, &result, text, n, nullptr, static_cast<int32_t>(kConvertFactor * n)) != 0 || result < 0) {
+  if (clt_cnv_convert(kSlotToServer, &result, text, n, nullptr, static_cast<int32_t>(kConvertFactor * n)) != 0 || result < 0) {
     return kConvertFactor * length;
   }
   return result;
@@ -362,7 +363,7 @@ int32_t check_sqld(const binding& b, const SQLDA* sqlda) {
 
 bool is_array_statement(const binding& b) {
   constexpr int16_t kArrayLayout = 0x0700;
-  return in(b.fc, {CLT_FC_AUI2, CLT_FC_AUX}) && b.area->version >= kArrayLayout && b.area->arycount >= 2;
+  return in(b.fc, {CLT_FC_AUI2, CLT_FC_AUX}) && b.area->version >= kArrayLayout && b.area->arycount >= CLT_MULTIPLE;
 }
 
 // The USING list in the first SQLDA (step 4).
@@ -520,7 +521,7 @@ int32_t clt_bind_input(rdb_sql_area* area) {
             main->funccode,
             mode > kModeAuto,
             mode > kModeAuto && mode != kModeUtf8Txt && mode != kModeUtf8MsTxt,
-            {main->byteorder != 0, env->pdsrvtype == 2, memcmp(main->srv_codeset, "5u", 2) == 0}};
+            clt_type_env_of(main->byteorder, env->pdsrvtype, main->srv_codeset)};
   // The deferred input of a FETCH comes with the statement list, which
   // keeps the OPEN's copies; without it nothing is deferred.
   int64_t total = fixed_part(b);

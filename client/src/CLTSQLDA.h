@@ -13,6 +13,7 @@
 constexpr int32_t CLT_SQLDA_MAX_VARS = 30000;
 constexpr int32_t CLT_XDIM_MAX = 30000;
 constexpr int64_t CLT_SIZE_MAX = 2147483647;  // largest request or reply
+constexpr int32_t CLT_MULTIPLE = 2;  // elements or rows from which a value or request repeats
 
 // SQLCSNA: counts at fixed offsets, then the code entries (u16 each) and
 // the 64-byte name entries.
@@ -153,7 +154,7 @@ inline bool clt_no_repetition(clt_kind k) {
 }
 
 inline bool clt_repetition(const SQLVAR& v) {
-  return v.XDIM >= 2 && !clt_no_repetition(clt_kind_of(v.sqlcod));
+  return v.XDIM >= CLT_MULTIPLE && !clt_no_repetition(clt_kind_of(v.sqlcod));
 }
 
 // Codes that may carry a character-set name of their own.
@@ -183,6 +184,15 @@ struct clt_type_env {
   bool second_protocol;  // PDSRVTYPE names the second server protocol
   bool server_utf8;      // the server's code set is "5u"
 };
+
+constexpr int16_t CLT_SRVTYPE_SECOND = 2;
+constexpr char CLT_CODESET_UTF8[] = "5u";
+constexpr uint8_t CLT_TERM_NUL = 1;  // terminator byte: character values end with a NUL
+
+inline clt_type_env clt_type_env_of(uint16_t byteorder, int16_t srvtype, const char* server_codeset) {
+  return {byteorder != 0, srvtype == CLT_SRVTYPE_SECOND,
+          memcmp(server_codeset, CLT_CODESET_UTF8, sizeof CLT_CODESET_UTF8 - 1) == 0};
+}
 
 constexpr int32_t CLT_LEN_CHAR = 32000;
 constexpr int32_t CLT_LEN_FIXED = 30000;
