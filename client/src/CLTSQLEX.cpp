@@ -265,14 +265,15 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
       c.env->uaperlog_given != kYes) {
     c.env->pduaperlog = kExtErrlogSize;
   }
-  if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
+  // The DISCONNECT of a refused code set sizes its reply with this.
   const bool second = c.env->pdsrvtype == kSrvTypeSecond;
-  if (!second) c.main->srv_pid = server32(c.main, info + kCnctPid);
   c.main->disc_area_size = 0;
   if (!second && level_at_least(c.main, kLevelDiscArea)) {
     if (limit - info_at < kCnctDiscArea + sizeof(uint32_t)) return report_reply(c, area, __LINE__);
     c.main->disc_area_size = server32(c.main, info + kCnctDiscArea);
   }
+  if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
+  if (!second) c.main->srv_pid = server32(c.main, info + kCnctPid);
   const bool direct_off = c.env->opt_p == kYes || c.env->pdipc == kYes || second;
   if (!direct_off && memcmp(c.main->srv_version, kDirectFrom, kDirectCompare) >= 0) c.rpc->direct = kYes;
   return 0;

@@ -52,9 +52,15 @@ std::unique_ptr<marlo::server> start(marlo::script s) {
   return server;
 }
 
+// The size of the DISCONNECT trace area that the server announces.
+constexpr uint32_t kDiscAreaSize = 400;
+
 marlo::script accepting(const char* code_set = "1j", const char* version = "07-02-00") {
   marlo::script s;
-  s.bodies[kConnectFn] = marlo::connect_body(false, code_set, version, kPid, kLevel26);
+  std::vector<uint8_t> body = marlo::connect_body(false, code_set, version, kPid, kLevel26);
+  const uint32_t info = (uint32_t{body[28]} << 24) | (uint32_t{body[29]} << 16) | (uint32_t{body[30]} << 8) | body[31];
+  for (int i = 0; i < 4; ++i) body[info + 28 + i] = static_cast<uint8_t>(kDiscAreaSize >> (24 - 8 * i));
+  s.bodies[kConnectFn] = body;
   return s;
 }
 
@@ -127,6 +133,7 @@ TEST_F(Connect, CompletesAgainstTheServerAndKeepsWhatItSays) {
   EXPECT_EQ(std::string(main()->srv_codeset, 2), "1j");
   EXPECT_EQ(main()->cnct_number, kConnectionNumber);
   EXPECT_EQ(main()->srv_pid, kPid);
+  EXPECT_EQ(main()->disc_area_size, kDiscAreaSize);
   EXPECT_EQ(main()->funccode, 13);
   EXPECT_EQ(clt_main_rpc(main())->direct, 'Y');
   EXPECT_EQ(clt_main_com(main())->features & 0x01, 0x01);
@@ -399,6 +406,7 @@ TEST_F(Connect, InconsistentRepliesAreRefusedAndCloseTheLink) {
       with(12, 0),                                       // no SQLCA part
       with(8, static_cast<uint32_t>(good.size()) - 4),   // status part cut by the end
       with(28, static_cast<uint32_t>(good.size()) - 8),  // connection information cut by the end
+      with(28, static_cast<uint32_t>(good.size()) - 28), // no room for the DISCONNECT area size
       with(28, 0),                                       // no connection information
   };
   for (size_t i = 0; i < bodies.size(); ++i) {
