@@ -238,7 +238,11 @@ int32_t check_code_set(const connection& c, rdb_sql_area* area, const char* serv
 // The server's SQLCA part has the compact form of the reply analysis
 // (message by offset, warning bits); a refusing server's SQLCA is taken
 // from it by the same analysis, not copied as an SQLCA image.
-int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
+// The directory of a CONNECT or DISCONNECT reply: total length, status
+// and SQLCA parts given, the status part of `status_size` bytes within
+// what arrived. *limit receives the bytes of the reply that may be read.
+int32_t check_directory(const connection& c, rdb_sql_area* area, uint32_t received, uint32_t status_size,
+                        uint32_t* limit) {
   const uint8_t* reply = c.ctx->runtime.com.reply_cur;
   if (reply == nullptr || received < kBodyDirectory) return report_reply(c, area, __LINE__);
   const uint32_t total = server32(c.main, reply + kBodyTotal);
@@ -246,12 +250,25 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   const uint32_t sqlca_at = server32(c.main, reply + kBodySqlca);
   if (total == 0 || status == 0 || sqlca_at == 0) return report_reply(c, area, __LINE__);
   // Parts that would lie outside what arrived are refused, never read.
-  const uint32_t limit = std::min(total, received);
-  if (status > limit || limit - status < kStatusSize) return report_reply(c, area, __LINE__);
+  *limit = std::min(total, received);
+  if (status > *limit || *limit - status < status_size) return report_reply(c, area, __LINE__);
+  return 0;
+}
 
-  c.main->connected = 1;
-  memcpy(area->sqlstate, reply + status, kSqlstateSize);
+// The status part's SQLSTATE into the area, the SQLCA part into the caller's.
+int32_t take_status(const connection& c, rdb_sql_area* area, uint32_t limit) {
+  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
+  memcpy(area->sqlstate, reply + server32(c.main, reply + kBodyStatus), kSqlstateSize);
   if (clt_reply_complete(area->sqlca, reply, limit) != 0) return report_reply(c, area, __LINE__);
+  return 0;
+}
+
+int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
+  uint32_t limit = 0;
+  if (check_directory(c, area, received, kStatusSize, &limit) != 0) return -1;
+  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
+  c.main->connected = 1;
+  if (take_status(c, area, limit) != 0) return -1;
   if (area->sqlca->SQLCODE < 0) return 0;
 
   const uint32_t info_at = server32(c.main, reply + kBodyCnctInfo);
@@ -537,18 +554,13 @@ int32_t disconnect_exchange(const connection& c, rdb_sql_area* area) {
   if (prepare(c, area) != 0) return -1;
   if (clt_req_control() != 0) return -1;
   if (exchange(c, area) != 0) return -1;
-  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
-  const uint32_t received = c.com->reply_capacity;
-  if (reply == nullptr || received < kBodyDirectory) return report_reply(c, area, __LINE__);
-  const uint32_t total = server32(c.main, reply + kBodyTotal);
-  const uint32_t status = server32(c.main, reply + kBodyStatus);
-  const uint32_t sqlca_at = server32(c.main, reply + kBodySqlca);
-  if (total == 0 || status == 0 || sqlca_at == 0) return report_reply(c, area, __LINE__);
-  const uint32_t limit = std::min(total, received);
-  if (status > limit || limit - status < kSqlstateSize) return report_reply(c, area, __LINE__);
-  memcpy(area->sqlstate, reply + status, kSqlstateSize);
-  if (clt_reply_complete(area->sqlca, reply, limit) != 0) return report_reply(c, area, __LINE__);
-  return 0;
+  uint32_t limit = 0;
+  if (check_directory(c, area, c.com->reply_capacity, kSqlstateSize, &limit) != 0) return -1;
+  return take_status(c, area, limit);
+}
+
+bool block_fetch_in_use(const connection& c) {
+  return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
 }
 
 int32_t runtime(clt_runtime_op which, rdb_sql_area* area) {
@@ -610,12 +622,6 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
   c.ctx->msgconv = 0;
   return rc;
 }
-
-namespace {
-bool block_fetch_in_use(const connection& c) {
-  return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
-}
-}  // namespace
 
 int32_t clt_exec_transact(rdb_sql_area* area) {
   const connection c = current();
