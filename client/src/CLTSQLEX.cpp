@@ -233,11 +233,6 @@ int32_t check_code_set(const connection& c, rdb_sql_area* area, const char* serv
   return 0;
 }
 
-// Steps 10 to 22 of one attempt: what the CONNECT reply says.
-//
-// The server's SQLCA part has the compact form of the reply analysis
-// (message by offset, warning bits); a refusing server's SQLCA is taken
-// from it by the same analysis, not copied as an SQLCA image.
 // The directory of a CONNECT or DISCONNECT reply: total length, status
 // and SQLCA parts given, the status part of `status_size` bytes within
 // what arrived. *limit receives the bytes of the reply that may be read.
@@ -263,6 +258,11 @@ int32_t take_status(const connection& c, rdb_sql_area* area, uint32_t limit) {
   return 0;
 }
 
+// Steps 10 to 22 of one attempt: what the CONNECT reply says.
+//
+// The server's SQLCA part has the compact form of the reply analysis
+// (message by offset, warning bits); a refusing server's SQLCA is taken
+// from it by the same analysis, not copied as an SQLCA image.
 int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   uint32_t limit = 0;
   if (check_directory(c, area, received, kStatusSize, &limit) != 0) return -1;
