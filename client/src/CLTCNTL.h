@@ -89,6 +89,7 @@ struct clt_main {
   int32_t stmt_length;            // kept statement head: 0 to 256
   char stmt_text[CLT_STMT_KEEP_SIZE];
   int32_t srv_level;              // negative; 0 until CONNECT
+  uint32_t disc_area_size;        // size of the DISCONNECT trace area the CONNECT reply announced
   uint16_t rows_left;
   const char* build_date;
   void* srvinf;                   // 512-byte server information

@@ -9,6 +9,7 @@
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
+#include "CLTLIBCT.h"
 #include "CLTLIBMN.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
@@ -16,11 +17,13 @@
 #include "CLTRPCSS.h"
 #include "CLTSEAM.h"
 #include "CLTSQLAN.h"
+#include "CLTSQLBR.h"
+#include "CLTSQLBS.h"
 #include "CLTSQLSC.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 
-clt_exec_services clt_exec_svc{};
+clt_exec_services clt_exec_svc{clt_bind_input, clt_sqlda_check};
 
 namespace {
 
@@ -29,6 +32,8 @@ constexpr const char* kMsgMarlo = "KFPA11733-E Error occurred in Marlo, inf1=%s,
 constexpr const char* kMsgEnv = "KFPA11724-E Environment definition error, variable=%s, reason=%s";
 constexpr const char* kMsgCodeSet = "KFPA19802-E Incompatible character code set,Marlo=%s, PDCLTCNVMODE=%s";
 constexpr const char* kMsgTimeOver = "KFPA11732-E Time over, no response from Marlo";
+constexpr const char* kMsgCompletedSecond = "JXZ2000I . R. PROCESSING OF SQL COMPLETED";
+constexpr char kSqlstateSuccess[] = "00000";
 constexpr const char* kLogClientInfo = "KFPZ02445-I Client information, Type=%s, Inf=%s\n";
 
 constexpr int32_t kSqlMarlo = -733;
@@ -74,6 +79,10 @@ constexpr uint32_t kCnctPid = 12;
 constexpr uint32_t kCnctExtErrlog = 23;
 constexpr uint32_t kCnctLevel = 24;
 constexpr uint32_t kCnctRead = kCnctLevel + sizeof(uint32_t);  // the fields taken here
+constexpr uint32_t kCnctDiscArea = 28;
+constexpr uint32_t kLevelDiscArea = 17;
+constexpr int16_t kBlockFetchRows = 2;      // PDBLKF from which block fetch is in use
+constexpr uint32_t kLevelBlockBuffer = 20;  // PDBLKBUFFSIZE counts from this level
 
 // Conversion modes of PDCLTCNVMODE.
 constexpr uint8_t kModeNone = 0;
@@ -224,12 +233,11 @@ int32_t check_code_set(const connection& c, rdb_sql_area* area, const char* serv
   return 0;
 }
 
-// Steps 10 to 22 of one attempt: what the CONNECT reply says.
-//
-// The server's SQLCA part has the compact form of the reply analysis
-// (message by offset, warning bits); a refusing server's SQLCA is taken
-// from it by the same analysis, not copied as an SQLCA image.
-int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
+// The directory of a CONNECT or DISCONNECT reply: total length, status
+// and SQLCA parts given, the status part of `status_size` bytes within
+// what arrived. *limit receives the bytes of the reply that may be read.
+int32_t check_directory(const connection& c, rdb_sql_area* area, uint32_t received, uint32_t status_size,
+                        uint32_t* limit) {
   const uint8_t* reply = c.ctx->runtime.com.reply_cur;
   if (reply == nullptr || received < kBodyDirectory) return report_reply(c, area, __LINE__);
   const uint32_t total = server32(c.main, reply + kBodyTotal);
@@ -237,12 +245,30 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   const uint32_t sqlca_at = server32(c.main, reply + kBodySqlca);
   if (total == 0 || status == 0 || sqlca_at == 0) return report_reply(c, area, __LINE__);
   // Parts that would lie outside what arrived are refused, never read.
-  const uint32_t limit = std::min(total, received);
-  if (status > limit || limit - status < kStatusSize) return report_reply(c, area, __LINE__);
+  *limit = std::min(total, received);
+  if (status > *limit || *limit - status < status_size) return report_reply(c, area, __LINE__);
+  return 0;
+}
 
-  c.main->connected = 1;
-  memcpy(area->sqlstate, reply + status, kSqlstateSize);
+// The status part's SQLSTATE into the area, the SQLCA part into the caller's.
+int32_t take_status(const connection& c, rdb_sql_area* area, uint32_t limit) {
+  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
+  memcpy(area->sqlstate, reply + server32(c.main, reply + kBodyStatus), kSqlstateSize);
   if (clt_reply_complete(area->sqlca, reply, limit) != 0) return report_reply(c, area, __LINE__);
+  return 0;
+}
+
+// Steps 10 to 22 of one attempt: what the CONNECT reply says.
+//
+// The server's SQLCA part has the compact form of the reply analysis
+// (message by offset, warning bits); a refusing server's SQLCA is taken
+// from it by the same analysis, not copied as an SQLCA image.
+int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
+  uint32_t limit = 0;
+  if (check_directory(c, area, received, kStatusSize, &limit) != 0) return -1;
+  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
+  c.main->connected = 1;
+  if (take_status(c, area, limit) != 0) return -1;
   if (area->sqlca->SQLCODE < 0) return 0;
 
   const uint32_t info_at = server32(c.main, reply + kBodyCnctInfo);
@@ -256,8 +282,14 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
       c.env->uaperlog_given != kYes) {
     c.env->pduaperlog = kExtErrlogSize;
   }
-  if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
+  // The DISCONNECT of a refused code set sizes its reply with this.
   const bool second = c.env->pdsrvtype == kSrvTypeSecond;
+  c.main->disc_area_size = 0;
+  if (!second && level_at_least(c.main, kLevelDiscArea)) {
+    if (limit - info_at < kCnctDiscArea + sizeof(uint32_t)) return report_reply(c, area, __LINE__);
+    c.main->disc_area_size = server32(c.main, info + kCnctDiscArea);
+  }
+  if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
   if (!second) c.main->srv_pid = server32(c.main, info + kCnctPid);
   const bool direct_off = c.env->opt_p == kYes || c.env->pdipc == kYes || second;
   if (!direct_off && memcmp(c.main->srv_version, kDirectFrom, kDirectCompare) >= 0) c.rpc->direct = kYes;
@@ -495,11 +527,51 @@ uint32_t now_seconds() {
   return now.seconds;
 }
 
-// Executors other than CONNECT's entry are built elsewhere; until then a
-// request for one fails as a client error.
+// Frees the per-statement blocks that the previous reply left.
+void free_work_blocks(const connection& c) {
+  clt_reply_conn* reply = clt_main_reply(c.main);
+  for (uint8_t** block : {&reply->trace_block, &reply->apinf, &reply->apinf2, &reply->sqltrc}) {
+    if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
+    *block = nullptr;
+  }
+}
+
+int32_t report_completed(const connection& c, rdb_sql_area* area) {
+  clt_msg_token token;
+  if (c.env->pdsrvtype == kSrvTypeSecond) {
+    clt_set_msg("%s", &token, 0, kMsgCompletedSecond);
+  } else {
+    clt_set_msg(CLT_MSG_COMPLETED, &token, 0);
+  }
+  clt_reset_sqlca(area->sqlca);
+  clt_set_sqlca(area->sqlca, kModule, __LINE__, 0, 0, 0, 0, &token, nullptr);
+  clt_set_sqlstate(area, kSqlstateSuccess);
+  return 0;
+}
+
+// The DISCONNECT exchange: the reply must name its status and SQLCA parts.
+int32_t disconnect_exchange(const connection& c, rdb_sql_area* area) {
+  if (prepare(c, area) != 0) return -1;
+  if (clt_req_control() != 0) return -1;
+  if (exchange(c, area) != 0) return -1;
+  uint32_t limit = 0;
+  if (check_directory(c, area, c.com->reply_capacity, kSqlstateSize, &limit) != 0) return -1;
+  return take_status(c, area, limit);
+}
+
+bool block_fetch_in_use(const connection& c) {
+  return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
+}
+
 int32_t runtime(clt_runtime_op which, rdb_sql_area* area) {
-  if (which == clt_runtime_op::connect_entry) return clt_exec_connect_entry(area);
-  return report_client(area, __LINE__);
+  switch (which) {
+    case clt_runtime_op::connect_entry: return clt_exec_connect_entry(area);
+    case clt_runtime_op::exec_disconnect: return clt_exec_disconnect(area);
+    case clt_runtime_op::exec_transact: return clt_exec_transact(area);
+    // Executors built elsewhere; until then a request for one fails as a
+    // client error.
+    default: return report_client(area, __LINE__);
+  }
 }
 
 const bool kSlotsFilled = [] {
@@ -517,6 +589,51 @@ int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_anal
   if (rc == 0) rc = analyse(c.ctx->runtime.com.reply_cur, c.com->reply_capacity, area);
   clear_current(c);
   return rc == 0 ? 0 : -1;
+}
+
+int32_t clt_exec_disconnect(rdb_sql_area* area) {
+  const connection c = current();
+  const char saved_direct = c.rpc->direct;
+  // DISCONNECT always goes by RPC.
+  c.rpc->direct = 0;
+  int32_t rc = 0;
+  if (c.main->blkf_list != nullptr && clt_blkf_free_all(area) != 0) rc = -1;
+  if (rc == 0 && c.main->loc_list != nullptr) clt_loc_free_all(area);
+  free_work_blocks(c);
+  if (rc == 0) {
+    // The control block's flag, not the context's byte: that one is set
+    // only when CONNECT ends, and a CONNECT that refuses the server's code
+    // set still takes its leave of the server.
+    if (c.main->connected == 0 || c.main->session_open == 0) {
+      report_completed(c, area);
+    } else {
+      rc = disconnect_exchange(c, area);
+    }
+  }
+  if (rc == 0) {
+    c.rpc->direct = saved_direct;
+    c.main->connected = 0;
+    c.ctx->connected_before = 0;
+  }
+  // The connection ends whatever the server answered: a link left open
+  // would outlive the control block.
+  if (c.main->session_open != 0) clt_close_link(area);
+  clear_current(c);
+  c.ctx->msgconv = 0;
+  return rc;
+}
+
+int32_t clt_exec_transact(rdb_sql_area* area) {
+  const connection c = current();
+  // COMMIT keeps the held block-fetch buffers; freeing only the others
+  // comes with the block-fetch buffers themselves.
+  if (block_fetch_in_use(c) && c.main->blkf_list != nullptr && c.main->funccode != CLT_FC_CMIT &&
+      clt_blkf_free_all(area) != 0) {
+    return -1;
+  }
+  free_work_blocks(c);
+  clt_main_reply(c.main)->sqlca_mark = ' ';
+  return clt_exec_frame(area, clt_req_control, clt_reply_analyse);
 }
 
 int32_t clt_exec_connect(rdb_sql_area* area) {

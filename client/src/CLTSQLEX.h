@@ -7,10 +7,10 @@
 
 #include "zelkit.h"
 
-// Parts of the SQL runtime that the executors call and that are built
-// elsewhere: the input binding and the variable checks, which size the
-// connection's request and reply buffers. An empty slot fails the request
-// as a client error, since nothing could size the buffers.
+// The input binding and the variable checks, which size the connection's
+// request and reply buffers: clt_bind_input and clt_sqlda_check, reached
+// through these slots so that a test can make a buffer go missing. An
+// empty slot fails the request as a client error.
 struct clt_exec_services {
   int32_t (*bind_input)(rdb_sql_area* area);
   int32_t (*sqlda_check)(rdb_sql_area* area);
@@ -27,6 +27,11 @@ using clt_exec_analysis = int32_t (*)(const uint8_t* body, uint32_t received, rd
 // built at the connection's request buffer, one exchange with the server,
 // the analysis. 0, or -1 with the SQLCA filled.
 int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_analysis analyse);
+
+// DISCONNECT (also of a connection CONNECT refuses) and the transaction
+// executor of COMMIT, ROLLBACK and their kin.
+int32_t clt_exec_disconnect(rdb_sql_area* area);
+int32_t clt_exec_transact(rdb_sql_area* area);
 
 // CONNECT: the entry with its choice of server and retries, one attempt,
 // and the wait while the server has too many users.

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "CLTCNTL.h"
-#include "CLTMEM.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSQLAN.h"
@@ -24,7 +23,6 @@ namespace {
 
 constexpr char kGroup[] = "sds01";
 constexpr char kConnectFn[] = "p_f_sqa_cconnect";
-constexpr uint32_t kBufferSize = 4096;
 constexpr uint32_t kPid = 777;
 constexpr uint32_t kLevel26 = ~26u;
 constexpr uint32_t kConnectionNumber = 0x1234;
@@ -37,28 +35,6 @@ const std::vector<const char*> kSettings = {
     "PDFESGRP",     "PDCLTCNVMODE",   "PDCLTOPTIONSTR", "PDRETRYCOUNT", "PDUSER",        "PDCWAITTIME",
     "PDCONNECTWAITTIME", "PDCNCTRTYCOUNT", "PDRETRYINTERVAL", "PDHATRNQUEUING", "PDSRVTYPE",
 };
-
-// The input binding and the variable checks size the buffers for what a
-// CONNECT carries; these doubles give them a fixed size.
-int32_t bind_double(rdb_sql_area*) {
-  clt_global_data* ctx = clt_cur();
-  if (ctx->runtime.req_buf == nullptr) {
-    ctx->runtime.req_buf = static_cast<uint8_t*>(cltmem_alloc(kBufferSize, 0, "connect", __LINE__));
-    clt_main_com(ctx->main)->req_buf_size = kBufferSize;
-  }
-  return 0;
-}
-
-int32_t check_double(rdb_sql_area*) {
-  clt_global_data* ctx = clt_cur();
-  clt_com_conn* conn = clt_main_com(ctx->main);
-  if (ctx->runtime.com.reply_buf == nullptr) {
-    ctx->runtime.com.reply_buf = static_cast<uint8_t*>(cltmem_alloc(kBufferSize, 0, "connect", __LINE__));
-    conn->reply_buf_size = kBufferSize;
-  }
-  conn->reply_len = kBufferSize;
-  return 0;
-}
 
 int32_t complete(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
   return clt_reply_complete(area->sqlca, body, received);
@@ -76,9 +52,15 @@ std::unique_ptr<marlo::server> start(marlo::script s) {
   return server;
 }
 
+// The size of the DISCONNECT trace area that the server announces.
+constexpr uint32_t kDiscAreaSize = 400;
+
 marlo::script accepting(const char* code_set = "1j", const char* version = "07-02-00") {
   marlo::script s;
-  s.bodies[kConnectFn] = marlo::connect_body(false, code_set, version, kPid, kLevel26);
+  std::vector<uint8_t> body = marlo::connect_body(false, code_set, version, kPid, kLevel26);
+  const uint32_t info = (uint32_t{body[28]} << 24) | (uint32_t{body[29]} << 16) | (uint32_t{body[30]} << 8) | body[31];
+  for (int i = 0; i < 4; ++i) body[info + 28 + i] = static_cast<uint8_t>(kDiscAreaSize >> (24 - 8 * i));
+  s.bodies[kConnectFn] = body;
   return s;
 }
 
@@ -105,8 +87,6 @@ class Connect : public ::testing::Test {
     setenv("PDCWAITTIME", "40", 1);
     setenv("PDCONNECTWAITTIME", "40", 1);
     sa_set_round_us(wire::kRoundUs);
-    clt_exec_svc.bind_input = bind_double;
-    clt_exec_svc.sqlda_check = check_double;
     blank(r.area.authid, sizeof r.area.authid, "scott");
     blank(r.area.passwd, sizeof r.area.passwd, "tiger");
     blank(r.area.cnctbody, sizeof r.area.cnctbody, "");
@@ -153,6 +133,7 @@ TEST_F(Connect, CompletesAgainstTheServerAndKeepsWhatItSays) {
   EXPECT_EQ(std::string(main()->srv_codeset, 2), "1j");
   EXPECT_EQ(main()->cnct_number, kConnectionNumber);
   EXPECT_EQ(main()->srv_pid, kPid);
+  EXPECT_EQ(main()->disc_area_size, kDiscAreaSize);
   EXPECT_EQ(main()->funccode, 13);
   EXPECT_EQ(clt_main_rpc(main())->direct, 'Y');
   EXPECT_EQ(clt_main_com(main())->features & 0x01, 0x01);
@@ -425,6 +406,7 @@ TEST_F(Connect, InconsistentRepliesAreRefusedAndCloseTheLink) {
       with(12, 0),                                       // no SQLCA part
       with(8, static_cast<uint32_t>(good.size()) - 4),   // status part cut by the end
       with(28, static_cast<uint32_t>(good.size()) - 8),  // connection information cut by the end
+      with(28, static_cast<uint32_t>(good.size()) - 28), // no room for the DISCONNECT area size
       with(28, 0),                                       // no connection information
   };
   for (size_t i = 0; i < bodies.size(); ++i) {

@@ -1,0 +1,34 @@
+// Input variable binding: before a request is built, its USING lists are
+// checked and measured and the connection's request buffer is grown to
+// hold what the builders will write.
+#pragma once
+
+#include <stdint.h>
+
+#include "CLTSQLDA.h"
+#include "zelkit.h"
+
+// 0 when every variable passed and the request buffer is large enough;
+// -1 with the SQLCA and SQLSTATE filled.
+int32_t clt_bind_input(rdb_sql_area* area);
+
+// Grows a connection buffer to `need` bytes in 4096-byte steps, never
+// shrinking it; a failed allocation leaves no buffer. 0, or the size that
+// could not be allocated.
+uint32_t clt_grow_buffer(uint8_t** buffer, uint32_t* size, uint32_t need, const char* module, int32_t line);
+
+// Error-log lines of a refused list (kind 1 "sqln", 2 "sqld") or variable
+// (kind 1 data length, 2 real length, 3 decimal, 4 data type; number is
+// 1-based).
+enum : int32_t { CLT_LOG_SQLN = 1, CLT_LOG_SQLD = 2 };
+void clt_errlog_sqlda(int32_t kind, const SQLDA* sqlda);
+void clt_errlog_sqlvar(int32_t kind, int32_t number, const SQLVAR* var);
+
+// Reports of refused lists and variables, shared with the output checks:
+// the SQLCA and SQLSTATE filled, the error-log line written (log_kind 0
+// or a null list: none). Each returns -1.
+int32_t clt_var_fail_count(rdb_sql_area* area, const char* module, int32_t line, const char* state,
+                           int32_t log_kind, const SQLDA* sqlda);
+int32_t clt_var_fail_address(rdb_sql_area* area, const char* module, int32_t line, int32_t number);
+int32_t clt_var_fail_type(rdb_sql_area* area, const char* module, int32_t line, clt_dir dir, int32_t number,
+                          int32_t log_kind, const SQLVAR* var);
