@@ -85,6 +85,8 @@ int32_t first_call(rdb_sql_area* area, const rdb_odbc_buf* odbc, bool odbc_varia
   if (clt_main_create(area) != 0) return -1;
   int32_t read = (odbc_variant && odbc) ? clt_read_env_odbc(odbc) : clt_read_env();
   if (read != 0) return -1;
+  // Option letter R lives with the connection, where the frame reads it.
+  clt_main_com(ctx->main)->no_reqcode = clt_main_env(ctx->main)->opt_r;
   clt_errlog_open();
   clt_trc_open_buf();
   clt_trc_open_mdl();

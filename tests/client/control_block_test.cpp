@@ -10,6 +10,8 @@
 #include <set>
 
 #include "CLTCNTL.h"
+#include "CLTCOMCTX.h"
+#include "CLTFRAME.h"
 #include "CLTMEM.h"
 #include "CLTUTL.h"
 #include "zk_harness.h"
@@ -244,3 +246,17 @@ TEST_F(first_call, NoReportDirectoryNoSqlTraceNames) {
 }
 
 }  // namespace
+
+TEST_F(first_call, OptionLetterRKeepsRequestsOutOfTheRequestCodeForm) {
+  setenv("PDCLTOPTIONSTR", "R", 1);
+  ASSERT_EQ(clt_first_call_init(&r.area), 0);
+  clt_com_conn* com = clt_main_com(clt_cur()->main);
+  EXPECT_EQ(com->no_reqcode, 'Y');
+  // Everything else the request-code form asks for is there.
+  com->no_reqcode = 0;
+  com->features = 0xFF;
+  com->protocol = 2;
+  const bool withoutR = clt_frame_reqcode_form(com, 10, 0);
+  com->no_reqcode = 'Y';
+  EXPECT_NE(withoutR, clt_frame_reqcode_form(com, 10, 0));
+}
