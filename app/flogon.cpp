@@ -1,0 +1,466 @@
+#include "app/flogon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <strings.h>
+
+#include <algorithm>
+
+#include "app/dsymfoware.h"
+#include "app/fconnection.h"
+#include "app/zarur.h"
+#include "platform/odbcenv.h"
+
+namespace {
+
+const char kWindowKey[] = "\\Software\\Tessavar\\ORV\\GUI\\LOGON";
+const char kLogonKeyFormat[] = "DB%.3d";
+const char kSymfowareDriver[] = "Symfoware";
+constexpr int kDefaultWidth = 344;
+constexpr int kDefaultHeight = 327;
+constexpr int kMaxFieldLength = 255;
+constexpr int kDropDownRows = 20;
+constexpr int kUserColumnWidth = 120;
+const char kFieldFont[] = "ＭＳ ゴシック";
+
+TLogonReceiver& Receiver() {
+  static TLogonReceiver receiver;
+  return receiver;
+}
+
+bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+
+std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string Text(const QComboBox* combo) { return combo->currentText().toStdString(); }
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::string ItemText(const QTreeWidgetItem* item, int column) { return item->text(column).toStdString(); }
+std::string ItemData(const QTreeWidgetItem* item, int role) {
+  return item->data(kColUser, role).toString().toStdString();
+}
+
+// The application's standard exception box.
+void ShowException(const std::exception& e) { MsgBox(e.what(), MB_OK | MB_ICONERROR); }
+
+}  // namespace
+
+// ---- saved logons ----
+
+std::vector<std::string> SavedLogonOrder(std::vector<std::string> sort, std::vector<std::string> keys) {
+  for (size_t i = sort.size(); i-- > 0;) {
+    auto found = std::find_if(keys.begin(), keys.end(), [&](const std::string& k) { return SameName(k, sort[i]); });
+    if (found == keys.end())
+      sort.erase(sort.begin() + static_cast<std::ptrdiff_t>(i));
+    else
+      keys.erase(found);
+  }
+  sort.insert(sort.end(), keys.begin(), keys.end());
+  return sort;
+}
+
+std::string FreeLogonKey(const std::vector<std::string>& names) {
+  for (int n = 0;; ++n) {
+    std::string candidate = Format(kLogonKeyFormat, {n});
+    if (std::none_of(names.begin(), names.end(), [&](const std::string& s) { return SameName(s, candidate); }))
+      return candidate;
+  }
+}
+
+std::string JoinSortList(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& n : names) text += n + "\r\n";
+  return text;
+}
+
+std::vector<std::string> SplitSortList(const std::string& text) {
+  std::vector<std::string> lines;
+  QString all = Q(text);
+  all.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n');
+  for (const QString& line : all.split('\n')) lines.push_back(line.toStdString());
+  // A text ending with a line break has no line after it.
+  if (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
+QTreeWidgetItem* AddLogonItem(QTreeWidget* list, const std::string& user, const std::string& database,
+                              const std::string& password, const std::string& key) {
+  auto* item = new QTreeWidgetItem(list);
+  item->setText(kColUser, Q(user));
+  item->setText(kColDatabase, Q(database));
+  item->setData(kColUser, kRolePassword, Q(password));
+  item->setData(kColUser, kRoleKey, Q(key));
+  return item;
+}
+
+// ---- connection ----
+
+void SetLogonReceiver(TLogonReceiver receiver) { Receiver() = std::move(receiver); }
+
+std::unique_ptr<TdmSymfoware> ConnectDataModule(const std::string& password, const std::string& user,
+                                                const std::string& dataSource) {
+  auto module = std::make_unique<TdmSymfoware>();
+  TovSQLConnection& c = module->Connection;
+  c.UserName = user;
+  c.Password = password;
+  c.DataSource = UpperCase(dataSource);
+  c.Connect();
+  c.UserName = UpperCase(c.UserName);
+  c.DefaultDatabase = UpperCase(c.DataSource);
+  return module;
+}
+
+// ---- the dialog ----
+
+TfrmLogon::TfrmLogon(QWidget* owner) : QDialog(owner) { setupUi(); }
+
+void TfrmLogon::setupUi() {
+  setObjectName(QStringLiteral("frmLogon"));
+  setWindowTitle(QStringLiteral("ログオン"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  resize(kDefaultWidth, kDefaultHeight);
+  QFont fieldFont(QString::fromUtf8(kFieldFont));
+
+  lblUserID = new QLabel(QStringLiteral("接続先リスト"), this);
+  lstUserID = new QTreeWidget(this);
+  lstUserID->setObjectName(QStringLiteral("lstUserID"));
+  lstUserID->setHeaderLabels({QStringLiteral("ユーザーID"), QStringLiteral("データベース")});
+  lstUserID->setColumnWidth(kColUser, kUserColumnWidth);
+  lstUserID->header()->setStretchLastSection(true);
+  lstUserID->setRootIsDecorated(false);
+  lstUserID->setSelectionMode(QAbstractItemView::SingleSelection);
+  lstUserID->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lstUserID->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lstUserID->installEventFilter(this);
+
+  auto field = [&](QLineEdit* edit, const char* name) {
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMaxLength(kMaxFieldLength);
+    edit->setFont(fieldFont);
+    return edit;
+  };
+  txtUserID = field(new QLineEdit(this), "txtUserID");
+  txtPassword = field(new QLineEdit(this), "txtPassword");
+  txtPassword->setEchoMode(QLineEdit::Password);
+  cmbDatabase = new QComboBox(this);
+  cmbDatabase->setObjectName(QStringLiteral("cmbDatabase"));
+  cmbDatabase->setEditable(true);
+  cmbDatabase->setInsertPolicy(QComboBox::NoInsert);
+  cmbDatabase->setMaxVisibleItems(kDropDownRows);
+  field(cmbDatabase->lineEdit(), "cmbDatabaseEdit");
+  chkSave = new QCheckBox(QStringLiteral("接続先リストに登録する"), this);
+  chkSave->setObjectName(QStringLiteral("chkSave"));
+
+  auto action = [&](const char* name, const char* caption, void (TfrmLogon::*handler)()) {
+    auto* a = new QAction(QString::fromUtf8(caption), this);
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  actOk = action("actOk", "接続", &TfrmLogon::actOkExecute);
+  actCancel = action("actCancel", "キャンセル", &TfrmLogon::actCancelExecute);
+  actUp = action("actUp", "上へ移動", &TfrmLogon::actUpExecute);
+  actDown = action("actDown", "下へ移動", &TfrmLogon::actDownExecute);
+  actDel = action("actDel", "削除", &TfrmLogon::actDelExecute);
+  actImport = action("actImport", "接続先リストの取込", &TfrmLogon::actImportExecute);
+
+  auto button = [&](QAction* a) {
+    auto* b = new QPushButton(a->text(), this);
+    connect(b, &QPushButton::clicked, a, &QAction::trigger);
+    connect(a, &QAction::changed, b, [a, b] { b->setEnabled(a->isEnabled()); });
+    return b;
+  };
+  btnOk = button(actOk);
+  btnOk->setObjectName(QStringLiteral("btnOk"));
+  btnOk->setDefault(true);
+  btnCancel = button(actCancel);
+  btnCancel->setObjectName(QStringLiteral("btnCancel"));
+  auto toolButton = [&](QAction* a, const char* name) {
+    auto* b = new QToolButton(this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setDefaultAction(a);
+    return b;
+  };
+  btnUp = toolButton(actUp, "btnUp");
+  btnDown = toolButton(actDown, "btnDown");
+  btnDel = toolButton(actDel, "btnDel");
+  btnImport = toolButton(actImport, "btnImport");
+
+  // The tool bars stay beside the list, the import bar on top.
+  auto* tools = new QVBoxLayout;
+  tools->addWidget(btnImport);
+  tools->addStretch();
+  tools->addWidget(btnUp);
+  tools->addWidget(btnDown);
+  tools->addWidget(btnDel);
+  auto* listRow = new QHBoxLayout;
+  listRow->addWidget(lstUserID);
+  listRow->addLayout(tools);
+  auto* fields = new QGridLayout;
+  fields->addWidget(new QLabel(QStringLiteral("ユーザーＩＤ"), this), 0, 0);
+  fields->addWidget(txtUserID, 0, 1);
+  fields->addWidget(new QLabel(QStringLiteral("パスワード"), this), 1, 0);
+  fields->addWidget(txtPassword, 1, 1);
+  fields->addWidget(new QLabel(QStringLiteral("データソース"), this), 2, 0);
+  fields->addWidget(cmbDatabase, 2, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(chkSave);
+  buttons->addStretch();
+  buttons->addWidget(btnOk);
+  buttons->addWidget(btnCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblUserID);
+  layout->addLayout(listRow);
+  layout->addLayout(fields);
+  layout->addLayout(buttons);
+
+  connect(lstUserID, &QTreeWidget::itemSelectionChanged, this, &TfrmLogon::lstUserIDSelectItem);
+  connect(lstUserID, &QTreeWidget::itemDoubleClicked, this, &TfrmLogon::actOkExecute);
+  connect(txtUserID, &QLineEdit::textChanged, this, &TfrmLogon::UpdateActions);
+  connect(txtPassword, &QLineEdit::textChanged, this, &TfrmLogon::UpdateActions);
+  connect(cmbDatabase->lineEdit(), &QLineEdit::textEdited, this, &TfrmLogon::ForceUpperCase);
+  UpdateActions();
+}
+
+void TfrmLogon::ForceUpperCase(const QString& text) {
+  QString upper = text.toUpper();
+  if (upper == text) return;
+  int cursor = cmbDatabase->lineEdit()->cursorPosition();
+  cmbDatabase->lineEdit()->setText(upper);
+  cmbDatabase->lineEdit()->setCursorPosition(cursor);
+}
+
+void TfrmLogon::UpdateActions() {
+  QTreeWidgetItem* selected = lstUserID->currentItem();
+  bool hasSelection = selected && selected->isSelected();
+  int index = hasSelection ? lstUserID->indexOfTopLevelItem(selected) : -1;
+  actOk->setEnabled(!txtUserID->text().isEmpty() && !txtPassword->text().isEmpty());
+  actUp->setEnabled(hasSelection && index > 0);
+  actDown->setEnabled(hasSelection && index < lstUserID->topLevelItemCount() - 1);
+  actDel->setEnabled(hasSelection);
+  actImport->setEnabled(true);
+}
+
+bool TfrmLogon::LogonDatabase(const std::string& DataSource, const std::string& User, const std::string& Password,
+                              bool Auto, QWidget* owner) {
+  std::string dataSource = DataSource, user = User, password = Password;
+  bool automatic = Auto;
+  for (;;) {
+    TfrmLogon dialog(owner);
+    if (!user.empty()) {
+      dialog.txtUserID->setText(Q(Trim(user)));
+      dialog.cmbDatabase->setEditText(Q(UpperCase(Trim(dataSource))));
+      dialog.txtPassword->setText(Q(Trim(password)));
+    } else if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
+      dialog.txtUserID->setText(Q(AppRegistry.ReadString("UserID")));
+      dialog.cmbDatabase->setEditText(Q(UpperCase(AppRegistry.ReadString("Database"))));
+      AppRegistry.CloseKey();
+    }
+    dialog.LoadLogonList();
+    dialog.LoadWindowSize();
+    auto* completer = dialog.cmbDatabase->completer();
+    if (completer) {
+      completer->setCaseSensitivity(Qt::CaseInsensitive);
+      completer->setCompletionMode(QCompleter::InlineCompletion);
+    }
+    dialog.cmbDatabase->lineEdit()->deselect();
+    dialog.btnImport->hide();
+
+    if (!automatic && dialog.exec() != QDialog::Accepted) return false;
+    try {
+      dialog.SaveWindowSize();
+      std::unique_ptr<TdmSymfoware> module =
+          ConnectDataModule(Text(dialog.txtPassword), Text(dialog.txtUserID), Text(dialog.cmbDatabase));
+      if (Receiver()) Receiver()(std::move(module));
+      dialog.SaveLogonList(true);
+      return true;
+    } catch (const std::exception& e) {
+      ShowException(e);
+      dataSource = Text(dialog.cmbDatabase);
+      user = Text(dialog.txtUserID);
+      password = Text(dialog.txtPassword);
+      automatic = false;
+    }
+  }
+}
+
+void TfrmLogon::GetDataSource(std::vector<std::string>& Strings) {
+  // A failing enumeration leaves the list incomplete, without a message.
+  try {
+    for (const platform::OdbcDataSource& source : platform::ListOdbcDataSources())
+      if (source.description.find(kSymfowareDriver) != std::string::npos) Strings.push_back(source.name);
+  } catch (const std::exception&) {
+  }
+}
+
+void TfrmLogon::LoadLogonList() {
+  QString typed = cmbDatabase->currentText();
+  std::vector<std::string> sources;
+  GetDataSource(sources);
+  cmbDatabase->blockSignals(true);
+  cmbDatabase->clear();
+  for (const std::string& s : sources) cmbDatabase->addItem(Q(s));
+  cmbDatabase->setEditText(typed);
+  cmbDatabase->blockSignals(false);
+
+  std::vector<std::string> order;
+  if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
+    std::vector<std::string> keys = AppRegistry.GetKeyNames();
+    std::vector<std::string> sort = AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadString("Sort")) : keys;
+    AppRegistry.CloseKey();
+    order = SavedLogonOrder(sort, keys);
+  }
+
+  lstUserID->clear();
+  for (const std::string& name : order) {
+    if (!AppRegistry.OpenKeyReadOnly(std::string(kDatabaseKey) + "\\" + name)) continue;
+    std::string user = AppRegistry.ReadString("UserID");
+    std::string database = AppRegistry.ReadString("DataBase");
+    std::string password = UnscramblePassword(AppRegistry.ReadString("Password"));
+    AppRegistry.CloseKey();
+    AddLogonItem(lstUserID, user, database, password, name);
+    if (SameName(user, Text(txtUserID)) && SameName(database, Text(cmbDatabase))) txtPassword->setText(Q(password));
+  }
+  UpdateActions();
+}
+
+void TfrmLogon::SaveLogonList(bool WriteLast) {
+  std::vector<std::string> keys;
+  for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) keys.push_back(ItemData(lstUserID->topLevelItem(i), kRoleKey));
+  AppRegistry.OpenKey(kDatabaseKey, true);
+  if (WriteLast) {
+    AppRegistry.WriteString("UserID", Text(txtUserID));
+    AppRegistry.WriteString("Database", Text(cmbDatabase));
+  }
+  AppRegistry.WriteString("Sort", JoinSortList(keys));
+  std::vector<std::string> existing = AppRegistry.GetKeyNames();
+  AppRegistry.CloseKey();
+  if (!chkSave->isChecked()) return;
+
+  for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = lstUserID->topLevelItem(i);
+    if (ItemText(item, kColUser) == Text(txtUserID) && SameName(ItemText(item, kColDatabase), Text(cmbDatabase))) {
+      AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + ItemData(item, kRoleKey), true);
+      AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
+      AppRegistry.CloseKey();
+      return;
+    }
+  }
+  if (!WriteLast) return;
+  AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + FreeLogonKey(existing), true);
+  AppRegistry.WriteString("UserID", Text(txtUserID));
+  AppRegistry.WriteString("Database", Text(cmbDatabase));
+  AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
+  AppRegistry.CloseKey();
+}
+
+void TfrmLogon::LoadWindowSize() {
+  int width = kDefaultWidth, height = kDefaultHeight;
+  if (AppRegistry.OpenKeyReadOnly(kWindowKey)) {
+    width = AppRegistry.ReadIntegerDef("Width", kDefaultWidth);
+    height = AppRegistry.ReadIntegerDef("Height", kDefaultHeight);
+    AppRegistry.CloseKey();
+  }
+  resize(width, height);
+}
+
+void TfrmLogon::SaveWindowSize() {
+  AppRegistry.OpenKey(kWindowKey, true);
+  AppRegistry.WriteInteger("Width", width());
+  AppRegistry.WriteInteger("Height", height());
+  AppRegistry.CloseKey();
+}
+
+void TfrmLogon::actOkExecute() {
+  txtUserID->setText(Q(Trim(Text(txtUserID))));
+  txtPassword->setText(Q(Trim(Text(txtPassword))));
+  cmbDatabase->setEditText(Q(Trim(Text(cmbDatabase))));
+  if (txtUserID->text().isEmpty()) {
+    MsgBoxFmt("%sを入力して下さい。", {"ユーザー名"}, MB_ICONWARNING);
+    return;
+  }
+  if (cmbDatabase->currentText().isEmpty()) {
+    MsgBoxFmt("%sを入力して下さい。", {"データベース"}, MB_ICONWARNING);
+    return;
+  }
+  accept();
+}
+
+void TfrmLogon::actCancelExecute() { reject(); }
+
+void TfrmLogon::lstUserIDSelectItem() {
+  QTreeWidgetItem* item = lstUserID->currentItem();
+  if (item && item->isSelected()) {
+    txtUserID->setText(item->text(kColUser));
+    cmbDatabase->setEditText(item->text(kColDatabase));
+    txtPassword->setText(item->data(kColUser, kRolePassword).toString());
+  }
+  UpdateActions();
+}
+
+void TfrmLogon::MoveSelected(int step) {
+  QTreeWidgetItem* item = lstUserID->currentItem();
+  if (!item || !item->isSelected()) return;
+  int index = lstUserID->indexOfTopLevelItem(item);
+  int target = index + step;
+  if (target < 0 || target >= lstUserID->topLevelItemCount()) return;
+  lstUserID->blockSignals(true);
+  lstUserID->takeTopLevelItem(index);
+  lstUserID->insertTopLevelItem(target, item);
+  lstUserID->blockSignals(false);
+  lstUserID->setFocus();
+  lstUserID->setCurrentItem(item);
+  item->setSelected(true);
+  UpdateActions();
+}
+
+void TfrmLogon::actUpExecute() { MoveSelected(-1); }
+
+void TfrmLogon::actDownExecute() { MoveSelected(1); }
+
+void TfrmLogon::actDelExecute() {
+  QTreeWidgetItem* item = lstUserID->currentItem();
+  if (!item || !item->isSelected()) return;
+  AppRegistry.DeleteKey(std::string(kDatabaseKey) + "\\" + ItemData(item, kRoleKey));
+  delete item;
+  UpdateActions();
+}
+
+void TfrmLogon::actImportExecute() {
+  // Saved with "save" on for the moment, so that a password typed for a
+  // listed entry is kept.
+  bool save = chkSave->isChecked();
+  chkSave->setChecked(true);
+  SaveLogonList(false);
+  chkSave->setChecked(save);
+  LoadLogonList();
+  if (TfrmConnection::ShowConnection(lstUserID, this)) LoadLogonList();
+}
+
+bool TfrmLogon::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lstUserID && event->type() == QEvent::KeyPress) {
+    int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      actOkExecute();
+      return true;
+    }
+    if (key == Qt::Key_Delete) {
+      actDelExecute();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}

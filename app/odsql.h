@@ -1,0 +1,117 @@
+// odsql: the connection and query classes every statement of orv runs
+// through. A connection opens an ODBC data source, or the embedded
+// Symfoware stand-in when the data source's driver is the stand-in.
+#pragma once
+
+#include <QVariant>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sqlbackend.h"
+
+// The database layer's exception; what() is the driver's message.
+using EDatabaseError = platform::SqlError;
+using platform::TFieldType;
+using TovFieldDef = platform::SqlFieldDef;
+
+class TovSQLConnection {
+ public:
+  TovSQLConnection();
+  ~TovSQLConnection();
+  TovSQLConnection(const TovSQLConnection&) = delete;
+  TovSQLConnection& operator=(const TovSQLConnection&) = delete;
+
+  std::string UserName;
+  std::string Password;
+  std::string DataSource;
+  // The default database; the connection window sets it after connecting.
+  std::string DefaultDatabase;
+
+  // Connects with the three fields and sets the isolation level
+  // read-uncommitted; a failure raises EDatabaseError with the driver's text.
+  void Connect();
+  void Disconnect();
+  bool Connected() const { return session_ != nullptr; }
+
+  // ODBC has no begin: a transaction is manual-commit mode plus this
+  // tracked state.
+  void BeginTrans();
+  void CommitTrans();
+  void RollbackTrans();
+  bool InTransaction() const { return inTransaction_; }
+
+  // The open session; raises EDatabaseError when not connected.
+  platform::SqlSession& Session();
+
+ private:
+  std::unique_ptr<platform::SqlSession> session_;
+  bool inTransaction_ = false;
+};
+
+// One ":NAME" marker occurrence and the value bound to it.
+struct TovParameter {
+  std::string Name;
+  QVariant Value;
+};
+
+class TovSQLQuery {
+ public:
+  explicit TovSQLQuery(TovSQLConnection* connection = nullptr);
+
+  TovSQLConnection* Connection() const { return connection_; }
+  void SetConnection(TovSQLConnection* connection);
+
+  // With parameter parsing on, setting the text makes one parameter per
+  // marker occurrence, in order.
+  bool ParamCheck() const { return paramCheck_; }
+  void SetParamCheck(bool on) { paramCheck_ = on; }
+  const std::string& SQL() const { return sql_; }
+  void SetSQL(const std::string& sql);
+
+  std::vector<TovParameter>& Parameters() { return parameters_; }
+  void ClearParameters() { parameters_.clear(); }
+
+  // At most this many records are fetched on open; 0 for all.
+  int MaxRecords() const { return maxRecords_; }
+  void SetMaxRecords(int count) { maxRecords_ = count; }
+
+  // Runs the query and fetches its whole result, so the connection is free
+  // for other statements while this result is read.
+  void Open();
+  // Runs a statement that returns no rows; the number of rows affected.
+  int ExecSQL();
+  void Close();
+  bool Active() const { return active_; }
+
+  const std::vector<TovFieldDef>& Fields() const { return fields_; }
+  // Index of a field by name (ignoring case), -1 when there is none.
+  int FieldIndex(const std::string& name) const;
+
+  size_t RecordCount() const { return rows_.size(); }
+  size_t RecNo() const { return recNo_; }
+  bool Eof() const { return recNo_ >= rows_.size(); }
+  void First() { recNo_ = 0; }
+  void Next();
+
+  // Values of the current record; a bad field name raises EDatabaseError.
+  const QVariant& Value(size_t field) const;
+  const QVariant& FieldByName(const std::string& name) const;
+  std::string AsString(size_t field) const;
+  std::string AsString(const std::string& name) const;
+
+ private:
+  platform::SqlSession& PreparedSession();
+  QSqlQuery Execute(platform::SqlSession& session);
+
+  TovSQLConnection* connection_;
+  std::string sql_;
+  bool paramCheck_ = true;
+  std::vector<TovParameter> parameters_;
+  int maxRecords_ = 0;
+  bool active_ = false;
+  std::vector<TovFieldDef> fields_;
+  std::vector<std::vector<QVariant>> rows_;
+  size_t recNo_ = 0;
+};

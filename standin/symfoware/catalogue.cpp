@@ -1,0 +1,448 @@
+#include "standin/symfoware/catalogue.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <string>
+#include <vector>
+
+#include "platform/sqlbackend.h"
+#include "standin/symfoware/sqlite.h"
+
+namespace symfoware {
+
+const char kCatalogueSchema[] = "RDBII_SYSTEM";
+
+namespace {
+
+// Catalogue tables belong to this database, which keeps them out of the
+// user's lists; the level probes look for their rows there.
+const char kDictionary[] = "RDBII_DICTIONARY";
+const char kFileSuffix[] = ".sqlite";
+const char kDefaultSpace[] = "DBSPACE1";
+constexpr long long kFirstCode = 1;
+// Level 11: the catalogue has the log-management table and the system
+// parameter that keeps the storage pages available.
+const char kDefaultIndexSize[] = "4,4,64,64,0,0";
+
+// Every catalogue object with the columns the program reads; character
+// values are stored without trailing blanks.
+const char* const kCatalogueDdl[] = {
+    "CREATE TABLE RDBII_DATABASE (DB_CODE INTEGER, DB_NAME VARCHAR(36))",
+    "CREATE TABLE RDBII_SCHEMA (DB_CODE INTEGER, DB_NAME VARCHAR(36), SCHEMA_CODE INTEGER, "
+    "SCHEMA_NAME VARCHAR(36), SCHEMA_OWNER VARCHAR(36), CREATE_TIME VARCHAR(26))",
+    "CREATE TABLE RDBII_USER (USER_CODE INTEGER, USER_NAME VARCHAR(36), IDENT VARCHAR(2), "
+    "USER_KIND VARCHAR(1), PASSWORD_STATUS VARCHAR(1), LAST_LOGIN_DATE VARCHAR(26), "
+    "LOGIN_FAILED_TIME INTEGER)",
+    "CREATE TABLE RDBII_PARAMETER (USER_CODE INTEGER, PARAMETER_NAME VARCHAR(36), "
+    "PARAMETER_VALUE VARCHAR(64), SET_USER_CODE INTEGER)",
+    "CREATE TABLE RDBII_ROLE (ROLE_CODE INTEGER, ROLE_NAME VARCHAR(36), ROLE_OWNER VARCHAR(36), "
+    "CREATE_TIME VARCHAR(26))",
+    "CREATE TABLE RDBII_ROLE_GRANT (ROLE_CODE INTEGER, GRANTOR VARCHAR(36), GRANTEE VARCHAR(36))",
+    "CREATE TABLE RDBII_ROLE_PRIV (ROLE_CODE INTEGER, GRANTOR VARCHAR(36), DB_CODE INTEGER, "
+    "SCHEMA_CODE INTEGER, OBJECT_CODE INTEGER, OBJECT_TYPE VARCHAR(2), PRIVILEGE_TYPE VARCHAR(10))",
+    "CREATE TABLE RDBII_PRIVILEGES (GRANTOR VARCHAR(36), GRANTEE VARCHAR(36), DB_CODE INTEGER, "
+    "SCHEMA_CODE INTEGER, TABLE_CODE INTEGER, OBJECT_TYPE VARCHAR(2), PRIVILEGE_TYPE VARCHAR(10), "
+    "IS_GRANTABLE VARCHAR(3))",
+    "CREATE TABLE RDBII_TABLE (DB_CODE INTEGER, DB_NAME VARCHAR(36), SCHEMA_CODE INTEGER, "
+    "SCHEMA_NAME VARCHAR(36), TABLE_CODE INTEGER, TABLE_NAME VARCHAR(36), TABLE_TYPE VARCHAR(2), "
+    "TABLE_OWNER VARCHAR(36), CREATE_TIME VARCHAR(26), UPDATABLE VARCHAR(3), CHECK_OPTION VARCHAR(1))",
+    "CREATE TABLE RDBII_TABLE_EX (DB_CODE INTEGER, DB_NAME VARCHAR(36), SCHEMA_CODE INTEGER, "
+    "SCHEMA_NAME VARCHAR(36), TABLE_CODE INTEGER, TABLE_NAME VARCHAR(36), TABLE_TYPE VARCHAR(2), "
+    "TABLE_OWNER VARCHAR(36), CREATE_TIME VARCHAR(26), UPDATABLE VARCHAR(3), CHECK_OPTION VARCHAR(1), "
+    "DBSPACE_NAME VARCHAR(36))",
+    "CREATE TABLE RDBII_COLUMN (DB_CODE INTEGER, SCHEMA_CODE INTEGER, TABLE_CODE INTEGER, "
+    "COLUMN_CODE INTEGER, COLUMN_NAME VARCHAR(36), ORDINAL_POSITION INTEGER, DATA_TYPE VARCHAR(2), "
+    "CHAR_MAX_LENGTH INTEGER, CHAR_OCTET_LENGTH INTEGER, NUMERIC_PRECISION INTEGER, "
+    "NUMERIC_SCALE INTEGER, NUMERIC_RADIX INTEGER, NULLABLE VARCHAR(3), DEFAULT_VALUE VARCHAR(256))",
+    "CREATE TABLE RDBII_COMMENT (DB_CODE INTEGER, SCHEMA_CODE INTEGER, TABLE_CODE INTEGER, "
+    "COLUMN_CODE INTEGER, INDEX_DSO_CODE INTEGER, COMMENT_TYPE VARCHAR(2), COMMENT_VALUE VARCHAR(512))",
+    "CREATE TABLE RDBII_INDEX (DB_CODE INTEGER, SCHEMA_CODE INTEGER, TABLE_CODE INTEGER, "
+    "INDEX_DSO_CODE INTEGER, INDEX_DSO_NAME VARCHAR(36), INDEX_DSO_OWNER VARCHAR(36), "
+    "CONSTRAINT_CODE INTEGER, CREATE_TIME VARCHAR(26))",
+    "CREATE TABLE RDBII_CONSTRAINT (DB_CODE INTEGER, SCHEMA_CODE INTEGER, TABLE_CODE INTEGER, "
+    "CONSTRAINT_CODE INTEGER, CONSTRAINT_TYPE VARCHAR(2))",
+    "CREATE TABLE RDBII_COLUMN_USAGE (DB_CODE INTEGER, SCHEMA_CODE INTEGER, TABLE_CODE INTEGER, "
+    "COLUMN_CODE INTEGER, OBJ_SCHEMA_CODE INTEGER, OBJECT_CODE INTEGER, LIST_TYPE VARCHAR(1), "
+    "ORDINAL_POSITION INTEGER)",
+    "CREATE TABLE RDBII_TRIGGER (TRIG_DB_CODE INTEGER, TRIG_DB_NAME VARCHAR(36), "
+    "TRIG_SCHEMA_CODE INTEGER, TRIG_SCHEMA_NAME VARCHAR(36), TRIG_CODE INTEGER, TRIG_NAME VARCHAR(36), "
+    "TRIG_OWNER VARCHAR(36), EVENT_OBJ_SCH_CODE INTEGER, EVENT_OBJ_SCH_NAME VARCHAR(36), "
+    "EVENT_OBJ_TBL_CODE INTEGER, EVENT_OBJ_TBL_NAME VARCHAR(36), EVENT_MANIPURATION VARCHAR(6), "
+    "COND_TIMING VARCHAR(6), COND_REF_OLD_TABLE VARCHAR(36), COND_REF_NEW_TABLE VARCHAR(36), "
+    "ACTION_CONDITION VARCHAR(1024), ACTION_STMT_LIST VARCHAR(4096), ACTION_ORIENTATION VARCHAR(9), "
+    "COL_LIST_IS_IMPLCT VARCHAR(3), CREATE_TIME VARCHAR(26))",
+    "CREATE TABLE RDBII_TRIG_COLUMNS (TRIG_DB_CODE INTEGER, TRIG_SCHEMA_CODE INTEGER, "
+    "TRIG_CODE INTEGER, EVENT_OBJ_COL_CODE INTEGER)",
+    "CREATE TABLE RDBII_SEQUENCE (DB_CODE INTEGER, DB_NAME VARCHAR(36), SCHEMA_CODE INTEGER, "
+    "SCHEMA_NAME VARCHAR(36), SEQUENCE_CODE INTEGER, SEQUENCE_NAME VARCHAR(36), "
+    "SEQUENCE_OWNER VARCHAR(36), START_WITH_VAL INTEGER, MIN_VAL INTEGER, MAX_VAL INTEGER, "
+    "INCREMENT_VAL INTEGER, CYCLE_SPEC VARCHAR(1), ORDER_SPEC VARCHAR(1), CACHE_VAL INTEGER, "
+    "CACHE_MIN_VAL INTEGER, CREATE_TIME VARCHAR(26))",
+    "CREATE TABLE RDBII_OBJECT_SEQ (DB_CODE INTEGER, SEQ_CODE INTEGER, SEQ_NUM INTEGER)",
+    "CREATE TABLE RDBII_PROC (DB_CODE INTEGER, DB_NAME VARCHAR(36), SCHEMA_CODE INTEGER, "
+    "SCHEMA_NAME VARCHAR(36), PROCEDURE_CODE INTEGER, PROCEDURE_NAME VARCHAR(36), "
+    "PROCEDURE_OWNER VARCHAR(36), PROCEDURE_TYPE INTEGER, ROUTINE_TYPE INTEGER, CREATE_TIME VARCHAR(26))",
+    "CREATE TABLE RDBII_PROC_EX (DB_CODE INTEGER, DB_NAME VARCHAR(36), SCHEMA_CODE INTEGER, "
+    "SCHEMA_NAME VARCHAR(36), PROCEDURE_CODE INTEGER, PROCEDURE_NAME VARCHAR(36), "
+    "PROCEDURE_TYPE INTEGER, ROUTINE_NAME VARCHAR(256), LIBRARY_PATH VARCHAR(1024))",
+    "CREATE TABLE RDBII_PROC_COL (DB_CODE INTEGER, SCHEMA_CODE INTEGER, PROCEDURE_CODE INTEGER, "
+    "ORDINAL_POSITION INTEGER, COLUMN_NAME VARCHAR(36), COLUMN_TYPE INTEGER, DATA_TYPE INTEGER, "
+    "NULLABLE VARCHAR(3), CHAR_MAX_LENGTH INTEGER, NUMERIC_PRECISION INTEGER, NUMERIC_SCALE INTEGER)",
+    "CREATE TABLE RDBII_DESCRIPTION (DB_CODE INTEGER, SCHEMA_CODE INTEGER, OBJECT_CODE INTEGER, "
+    "DESC_TYPE VARCHAR(1), DESC_VALUE TEXT)",
+    "CREATE TABLE RDBII_TABLE_USAGE (OBJECT_CODE INTEGER, TABLE_CODE INTEGER)",
+    "CREATE TABLE RDBII_OBJECT (DB_NAME VARCHAR(36), OBJECT_ID VARCHAR(1), OBJECT_NAME VARCHAR(36))",
+    "CREATE TABLE RDBII_DSI_STATUS (DB_CODE INTEGER, DB_NAME VARCHAR(36), SCHEMA_NAME VARCHAR(36), "
+    "TABLE_NAME VARCHAR(36), DSO_NAME VARCHAR(36), NAME VARCHAR(36), CODE INTEGER, TYPE VARCHAR(1))",
+    "CREATE TABLE RDBII_SYS_PRM (PARAMETER_NAME VARCHAR(36), PARAMETER_VALUE VARCHAR(256), "
+    "KIND VARCHAR(3))",
+    "CREATE TABLE RDBII_CON_INF (NAME VARCHAR(36), CONNECTION_ID INTEGER, PROCESS_ID INTEGER, "
+    "ELAPSE VARCHAR(26), IDLE VARCHAR(26), CLIENT_TYPE VARCHAR(36), LOGIN_NAME VARCHAR(36), "
+    "TRANSACTION_STATUS VARCHAR(36), ACTION_INF VARCHAR(256), CLIENT_INF VARCHAR(256), "
+    "MODULE_INF VARCHAR(256), DB_NAME VARCHAR(36))",
+    "CREATE TABLE RDBII_TEMP_LOG (LOG_GROUP_NAME VARCHAR(36), TEMPORARY_LOG_STATUS VARCHAR(16), "
+    "AI_LOG_PATH VARCHAR(1024), BI_LOG_PATH VARCHAR(1024), LOG_INDEX_PATH VARCHAR(1024), "
+    "AI_LOG_SIZE INTEGER, FREE_AI_SIZE INTEGER, BI_LOG_SIZE INTEGER, FREE_BI_SIZE INTEGER)",
+    "CREATE TABLE RDBII_ASSISTTABLE (DUMMY VARCHAR(1))",
+    "CREATE VIEW SCHEMATA AS SELECT DB_CODE, SCHEMA_CODE, SCHEMA_NAME, SCHEMA_OWNER FROM RDBII_SCHEMA",
+    "CREATE VIEW USERS AS SELECT USER_NAME FROM RDBII_USER",
+    "CREATE VIEW TABLE_CONSTRAINTS AS SELECT DB_CODE, SCHEMA_CODE, TABLE_CODE, CONSTRAINT_CODE, "
+    "CONSTRAINT_TYPE FROM RDBII_CONSTRAINT",
+    "CREATE VIEW KEY_COLUMN_USAGE AS SELECT DB_CODE, SCHEMA_CODE, TABLE_CODE, COLUMN_CODE, "
+    "OBJECT_CODE CONSTRAINT_CODE, ORDINAL_POSITION FROM RDBII_COLUMN_USAGE WHERE LIST_TYPE = 'U'",
+    // The stand-in's own tables: passwords and the object-code counter.
+    "CREATE TABLE STANDIN_PASSWORD (USER_NAME VARCHAR(36) PRIMARY KEY, PASSWORD VARCHAR(256))",
+    "CREATE TABLE STANDIN_COUNTER (NEXT_CODE INTEGER)",
+};
+
+// Tables the level probes look for that the stand-in never fills.
+const char* const kProbeOnlyTables[] = {"RDBII_LOGMNG"};
+
+// Runs a statement with positional values; raises the SQLite message.
+QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values = {}) {
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  bool ok = query.prepare(QString::fromStdString(sql));
+  if (ok) {
+    for (const QVariant& v : values) query.addBindValue(v);
+    ok = query.exec();
+  }
+  if (!ok) throw platform::SqlError(platform::SqlErrorText(query.lastError()));
+  return query;
+}
+
+std::string Qualified(const std::string& table) { return std::string(kCatalogueSchema) + "." + table; }
+
+const char kAdministratorKind[] = "A";
+const char kUserKind[] = "U";
+
+// `prefix` is "" while the catalogue file is the main database, else the
+// qualifying schema with its dot.
+void InsertUser(QSqlDatabase& db, const std::string& prefix, const std::string& user,
+                const std::string& password, const char* kind) {
+  QString name = QString::fromStdString(user);
+  Run(db, "INSERT INTO " + prefix + "RDBII_USER VALUES (?, ?, 'DB', ?, 'O', NULL, 0)",
+      {NextObjectCode(db), name, kind});
+  Run(db, "INSERT INTO " + prefix + "STANDIN_PASSWORD VALUES (?, ?)", {name, QString::fromStdString(password)});
+}
+
+// Writes the dictionary rows and the first values into a catalogue file
+// opened as the main database.
+void FillNewCatalogue(QSqlDatabase& db, const std::string& dataSource, const std::string& adminUser,
+                      const std::string& adminPassword) {
+  for (const char* ddl : kCatalogueDdl) Run(db, ddl);
+  Run(db, "INSERT INTO STANDIN_COUNTER VALUES (?)", {kFirstCode});
+  Run(db, "INSERT INTO RDBII_ASSISTTABLE VALUES ('X')");
+
+  std::string now = CatalogueTime();
+  long long dictionaryCode = NextObjectCode(db);
+  long long catalogueSchemaCode = NextObjectCode(db);
+  QSqlQuery tables = Run(db, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND "
+                             "name NOT LIKE 'STANDIN%' ORDER BY name");
+  std::vector<std::string> names;
+  while (tables.next()) names.push_back(tables.value(0).toString().toStdString());
+  for (const char* name : kProbeOnlyTables) names.push_back(name);
+  for (const std::string& name : names) {
+    Run(db,
+        "INSERT INTO RDBII_TABLE (DB_CODE, DB_NAME, SCHEMA_CODE, SCHEMA_NAME, TABLE_CODE, "
+        "TABLE_NAME, TABLE_TYPE, TABLE_OWNER, CREATE_TIME) VALUES (?, ?, ?, ?, ?, ?, 'BS', ?, ?)",
+        {dictionaryCode, kDictionary, catalogueSchemaCode, kCatalogueSchema, NextObjectCode(db),
+         QString::fromStdString(name), QString::fromStdString(adminUser), QString::fromStdString(now)});
+  }
+
+  long long dbCode = NextObjectCode(db);
+  QString ds = QString::fromStdString(dataSource).toUpper();
+  Run(db, "INSERT INTO RDBII_DATABASE VALUES (?, ?)", {dbCode, ds});
+  Run(db, "INSERT INTO RDBII_OBJECT VALUES (?, '2', ?)", {ds, kDefaultSpace});
+  Run(db, "INSERT INTO RDBII_SYS_PRM VALUES ('DEFAULT_INDEX_SIZE', ?, 'SYS')", {kDefaultIndexSize});
+  Run(db, "INSERT INTO RDBII_SYS_PRM VALUES ('CHOOSE_TID_UNION', 'YES', 'SYS')");
+  InsertUser(db, "", adminUser, adminPassword, kAdministratorKind);
+}
+
+// ---- catalogue rows of SQLite objects ----
+
+}  // namespace
+
+// SQLite keeps the declared type as the DDL wrote it.
+ColumnType TypeOfDeclaration(const QString& declared) {
+  static const QRegularExpression kPattern(
+      QStringLiteral("^\\s*([A-Z ]+?)\\s*(?:\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"));
+  QRegularExpressionMatch m = kPattern.match(declared.toUpper());
+  QString word = m.hasMatch() ? m.captured(1) : declared.toUpper();
+  QVariant first = m.captured(2).isEmpty() ? QVariant() : QVariant(m.captured(2).toInt());
+  QVariant second = m.captured(3).isEmpty() ? QVariant(0) : QVariant(m.captured(3).toInt());
+  struct Entry {
+    const char* word;
+    const char* code;
+  };
+  static const Entry kCharacter[] = {{"CHAR", "CH"},         {"CHARACTER", "CH"},
+                                     {"VARCHAR", "CV"},      {"CHAR VARYING", "CV"},
+                                     {"CHARACTER VARYING", "CV"}, {"NCHAR", "CN"},
+                                     {"NATIONAL CHAR", "CN"}, {"NCHAR VARYING", "NV"},
+                                     {"NVARCHAR", "NV"}};
+  for (const Entry& e : kCharacter)
+    if (word == QLatin1String(e.word)) return {e.code, first.isValid() ? first : QVariant(1), {}, {}};
+  static const Entry kExact[] = {{"NUMERIC", "NU"}, {"DECIMAL", "DE"}, {"DEC", "DE"}};
+  for (const Entry& e : kExact)
+    if (word == QLatin1String(e.word)) return {e.code, {}, first.isValid() ? first : QVariant(18), second};
+  static const Entry kPlain[] = {{"INTEGER", "IN"}, {"INT", "IN"},   {"SMALLINT", "SI"},
+                                 {"REAL", "RE"},    {"DOUBLE PRECISION", "DP"}, {"DATE", "DT"},
+                                 {"TIME", "TI"},    {"TIMESTAMP", "TM"}, {"BLOB", "BL"}};
+  for (const Entry& e : kPlain)
+    if (word == QLatin1String(e.word)) return {e.code, {}, {}, {}};
+  if (word == QLatin1String("FLOAT")) return {"FL", {}, first, {}};
+  if (word.startsWith(QLatin1String("INTERVAL"))) return {"IT", {}, first, {}};
+  return {"CV", {}, {}, {}};
+}
+
+namespace {
+
+struct Schema {
+  long long code;
+  QString name;
+};
+
+std::vector<Schema> UserSchemas(QSqlDatabase& db, long long dbCode) {
+  QSqlQuery q = Run(db, "SELECT SCHEMA_CODE, SCHEMA_NAME FROM " + Qualified("RDBII_SCHEMA") +
+                            " WHERE DB_CODE = ? ORDER BY SCHEMA_CODE",
+                    {dbCode});
+  std::vector<Schema> result;
+  while (q.next()) result.push_back({q.value(0).toLongLong(), q.value(1).toString()});
+  return result;
+}
+
+QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\"\"") + '"'; }
+
+// The query text of a view: what follows the first AS of its CREATE text.
+QString ViewQuery(const QString& createText) {
+  static const QRegularExpression kAs(QStringLiteral("\\bAS\\b"),
+                                      QRegularExpression::CaseInsensitiveOption);
+  QRegularExpressionMatch m = kAs.match(createText);
+  return m.hasMatch() ? createText.mid(m.capturedEnd()).trimmed() : createText;
+}
+
+class ObjectDescriber {
+ public:
+  ObjectDescriber(QSqlDatabase& db, long long dbCode, const QString& dbName, const Schema& schema)
+      : db_(db), dbCode_(dbCode), dbName_(dbName), schema_(schema), now_(QString::fromStdString(CatalogueTime())) {}
+
+  void DescribeAll() {
+    QSqlQuery objects = Run(db_, "SELECT type, name, sql, tbl_name FROM " + Quoted(schema_.name).toStdString() +
+                                     ".sqlite_master WHERE type IN ('table', 'view') ORDER BY rowid");
+    std::vector<std::vector<QString>> rows;
+    while (objects.next())
+      rows.push_back({objects.value(0).toString(), objects.value(1).toString(), objects.value(2).toString()});
+    for (const auto& row : rows)
+      if (!Listed(row[1])) DescribeTable(row[0] == QLatin1String("view"), row[1], row[2]);
+    QSqlQuery indexes = Run(db_, "SELECT name, tbl_name FROM " + Quoted(schema_.name).toStdString() +
+                                     ".sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY rowid");
+    std::vector<std::pair<QString, QString>> indexRows;
+    while (indexes.next()) indexRows.emplace_back(indexes.value(0).toString(), indexes.value(1).toString());
+    for (const auto& [index, table] : indexRows) DescribeIndex(index, table);
+  }
+
+ private:
+  bool Listed(const QString& table) {
+    QSqlQuery q = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_TABLE") + " WHERE DB_CODE = ? AND SCHEMA_CODE = ? AND TABLE_NAME = ?",
+                      {dbCode_, schema_.code, table});
+    return q.next();
+  }
+
+  long long TableCode(const QString& table) {
+    QSqlQuery q = Run(db_, "SELECT TABLE_CODE FROM " + Qualified("RDBII_TABLE") + " WHERE DB_CODE = ? AND SCHEMA_CODE = ? AND TABLE_NAME = ?",
+                      {dbCode_, schema_.code, table});
+    return q.next() ? q.value(0).toLongLong() : 0;
+  }
+
+  long long ColumnCode(long long tableCode, const QString& column) {
+    QSqlQuery q = Run(db_, "SELECT COLUMN_CODE FROM " + Qualified("RDBII_COLUMN") + " WHERE TABLE_CODE = ? AND COLUMN_NAME = ?",
+                      {tableCode, column});
+    return q.next() ? q.value(0).toLongLong() : 0;
+  }
+
+  QString Owner() {
+    QSqlQuery q = Run(db_, "SELECT SCHEMA_OWNER FROM " + Qualified("RDBII_SCHEMA") + " WHERE SCHEMA_CODE = ?", {schema_.code});
+    return q.next() ? q.value(0).toString() : QString();
+  }
+
+  void DescribeTable(bool isView, const QString& table, const QString& createText) {
+    long long code = NextObjectCode(db_);
+    QString owner = Owner();
+    QVariant updatable = isView ? QVariant(QStringLiteral("NO")) : QVariant();
+    QVariant checkOption = isView ? QVariant(createText.contains(QLatin1String("WITH CHECK OPTION"), Qt::CaseInsensitive) ? "Y" : "N") : QVariant();
+    std::vector<QVariant> values{dbCode_, dbName_, schema_.code, schema_.name, code, table,
+                                 isView ? "VW" : "BS", owner, now_, updatable, checkOption};
+    Run(db_, "INSERT INTO " + Qualified("RDBII_TABLE") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
+    values.push_back(isView ? QVariant() : QVariant(kDefaultSpace));
+    Run(db_, "INSERT INTO " + Qualified("RDBII_TABLE_EX") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
+    if (isView)
+      Run(db_, "INSERT INTO " + Qualified("RDBII_DESCRIPTION") + " VALUES (?, ?, ?, 'V', ?)",
+          {dbCode_, schema_.code, code, ViewQuery(createText)});
+    for (const char* privilege : isView ? ViewPrivileges() : TablePrivileges()) {
+      Run(db_, "INSERT INTO " + Qualified("RDBII_PRIVILEGES") + " VALUES (?, ?, ?, ?, ?, 'TV', ?, 'YES')",
+          {owner, owner, dbCode_, schema_.code, code, privilege});
+    }
+    DescribeColumns(code, table);
+  }
+
+  void DescribeColumns(long long tableCode, const QString& table) {
+    QSqlQuery info = Run(db_, "PRAGMA " + Quoted(schema_.name).toStdString() + ".table_info(" +
+                                  Quoted(table).toStdString() + ")");
+    struct Key {
+      int position;
+      QString column;
+    };
+    std::vector<Key> keys;
+    int ordinal = 0;
+    std::vector<std::vector<QVariant>> columns;
+    while (info.next()) {
+      ++ordinal;
+      QString name = info.value(1).toString();
+      ColumnType type = TypeOfDeclaration(info.value(2).toString());
+      int pk = info.value(5).toInt();
+      bool notNull = info.value(3).toInt() != 0 || pk > 0;
+      QVariant def = info.value(4).isNull() ? QVariant(QStringLiteral("NULL")) : info.value(4);
+      QVariant octets = type.length.isValid() ? QVariant(type.length.toInt() * (type.code.starts_with('C') ? 1 : 2)) : QVariant();
+      columns.push_back({dbCode_, schema_.code, tableCode, NextObjectCode(db_), name, ordinal,
+                         QString::fromStdString(type.code), type.length, octets, type.precision,
+                         type.scale, QVariant(), notNull ? "NO" : "YES", def});
+      if (pk > 0) keys.push_back({pk, name});
+    }
+    for (const auto& values : columns)
+      Run(db_, "INSERT INTO " + Qualified("RDBII_COLUMN") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
+    if (keys.empty()) return;
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.position < b.position; });
+    long long constraint = NextObjectCode(db_);
+    Run(db_, "INSERT INTO " + Qualified("RDBII_CONSTRAINT") + " VALUES (?, ?, ?, ?, 'PK')",
+        {dbCode_, schema_.code, tableCode, constraint});
+    int position = 0;
+    for (const Key& key : keys)
+      Run(db_, "INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'U', ?)",
+          {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, key.column), schema_.code, constraint, ++position});
+  }
+
+  void DescribeIndex(const QString& index, const QString& table) {
+    QSqlQuery listed = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_INDEX") + " WHERE SCHEMA_CODE = ? AND INDEX_DSO_NAME = ?",
+                           {schema_.code, index});
+    if (listed.next()) return;
+    long long tableCode = TableCode(table);
+    long long code = NextObjectCode(db_);
+    Run(db_, "INSERT INTO " + Qualified("RDBII_INDEX") + " VALUES (?, ?, ?, ?, ?, ?, 0, ?)",
+        {dbCode_, schema_.code, tableCode, code, index, Owner(), now_});
+    QSqlQuery info = Run(db_, "PRAGMA " + Quoted(schema_.name).toStdString() + ".index_info(" +
+                                  Quoted(index).toStdString() + ")");
+    std::vector<std::pair<int, QString>> keys;
+    while (info.next()) keys.emplace_back(info.value(0).toInt(), info.value(2).toString());
+    for (const auto& [rank, column] : keys)
+      Run(db_, "INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'I', ?)",
+          {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, column), schema_.code, code, rank + 1});
+  }
+
+  // The privileges an owner holds on a new table or view.
+  static const std::vector<const char*>& TablePrivileges() {
+    static const std::vector<const char*> kList{"ALTER",  "DELETE", "DROP",    "INDEX",
+                                                "INSERT", "SELECT", "TRIGGER", "UPDATE"};
+    return kList;
+  }
+  static const std::vector<const char*>& ViewPrivileges() {
+    static const std::vector<const char*> kList{"DELETE", "INSERT", "SELECT", "UPDATE"};
+    return kList;
+  }
+
+  QSqlDatabase& db_;
+  long long dbCode_;
+  QString dbName_;
+  Schema schema_;
+  QString now_;
+};
+
+}  // namespace
+
+std::string SchemaFilePath(const std::string& folder, const std::string& schema) {
+  return QDir(QString::fromStdString(folder)).filePath(QString::fromStdString(schema + kFileSuffix)).toStdString();
+}
+
+std::string CatalogueTime() {
+  return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+}
+
+namespace {
+
+// The counter lives in the catalogue file, which is the main database
+// while a folder is created and attached as RDBII_SYSTEM afterwards.
+std::string CounterTable(QSqlDatabase& db) {
+  static const std::string kCounter = "STANDIN_COUNTER";
+  return db.tables().contains(QString::fromStdString(kCounter)) ? kCounter : Qualified(kCounter);
+}
+
+}  // namespace
+
+long long ReadObjectCounter(QSqlDatabase& db) {
+  QSqlQuery q = Run(db, "SELECT NEXT_CODE FROM " + CounterTable(db));
+  return q.next() ? q.value(0).toLongLong() : kFirstCode;
+}
+
+void WriteObjectCounter(QSqlDatabase& db, long long next) {
+  Run(db, "UPDATE " + CounterTable(db) + " SET NEXT_CODE = ?", {next});
+}
+
+long long NextObjectCode(QSqlDatabase& db) {
+  long long code = ReadObjectCounter(db);
+  WriteObjectCounter(db, code + 1);
+  return code;
+}
+
+void CreateDataSourceFolder(const std::string& folder, const std::string& dataSource,
+                            const std::string& adminUser, const std::string& adminPassword) {
+  std::string path = SchemaFilePath(folder, kCatalogueSchema);
+  if (QFileInfo::exists(QString::fromStdString(path)))
+    throw platform::SqlError(StandinMessage("データベースは既に作成されています: " + path));
+  if (!QDir().mkpath(QString::fromStdString(folder)))
+    throw platform::SqlError(StandinMessage("フォルダを作成できません: " + folder));
+  SqliteFile file(path);
+  QSqlDatabase& db = file.Database();
+  if (!db.transaction()) throw platform::SqlError(platform::SqlErrorText(db.lastError()));
+  FillNewCatalogue(db, dataSource, adminUser, adminPassword);
+  if (!db.commit()) throw platform::SqlError(platform::SqlErrorText(db.lastError()));
+}
+
+void AddUser(QSqlDatabase& db, const std::string& user, const std::string& password) {
+  InsertUser(db, std::string(kCatalogueSchema) + ".", user, password, kUserKind);
+}
+
+void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource) {
+  QString dbName = QString::fromStdString(dataSource).toUpper();
+  QSqlQuery q = Run(db, "SELECT DB_CODE FROM " + Qualified("RDBII_DATABASE") + " WHERE DB_NAME = ?", {dbName});
+  if (!q.next()) throw platform::SqlError(StandinMessage("データベースがありません: " + dataSource));
+  long long dbCode = q.value(0).toLongLong();
+  q.finish();
+  for (const Schema& schema : UserSchemas(db, dbCode)) ObjectDescriber(db, dbCode, dbName, schema).DescribeAll();
+}
+
+}  // namespace symfoware

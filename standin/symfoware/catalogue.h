@@ -1,0 +1,52 @@
+// The stand-in's catalogue: the RDBII_SYSTEM schema file with the tables
+// and views orv reads, Symfoware's codes, the stand-in's own password and
+// code-counter tables, and the rows that describe the SQLite objects of the
+// user schemas.
+#pragma once
+
+#include <QSqlDatabase>
+#include <QVariant>
+
+#include <string>
+
+namespace symfoware {
+
+// Name of the catalogue schema and of its file in a data-source folder.
+extern const char kCatalogueSchema[];
+std::string SchemaFilePath(const std::string& folder, const std::string& schema);
+
+// Creates a data-source folder: the RDBII_SYSTEM file with every catalogue
+// object, the database row named `dataSource`, its default database space
+// and the administrator. Fails with a message when the folder already
+// holds a catalogue.
+void CreateDataSourceFolder(const std::string& folder, const std::string& dataSource,
+                            const std::string& adminUser, const std::string& adminPassword);
+
+// Symfoware's type of a declared column type ("CHAR(10)", "NUMERIC(7,2)"):
+// its DATA_TYPE code and, where the type has them, length in characters,
+// precision and scale.
+struct ColumnType {
+  std::string code;
+  QVariant length;
+  QVariant precision;
+  QVariant scale;
+};
+ColumnType TypeOfDeclaration(const QString& declared);
+
+// Adds a user who logs on with a password of the stand-in's own.
+void AddUser(QSqlDatabase& db, const std::string& user, const std::string& password);
+
+// The next object code; codes are unique across every kind of object.
+long long NextObjectCode(QSqlDatabase& db);
+// The counter behind it, for code handed out in bulk.
+long long ReadObjectCounter(QSqlDatabase& db);
+void WriteObjectCounter(QSqlDatabase& db, long long next);
+
+// The current time in the catalogue's CREATE_TIME format.
+std::string CatalogueTime();
+
+// Adds the catalogue rows of the tables, views and indexes that SQLite
+// holds in the user schemas but the catalogue does not list yet.
+void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource);
+
+}  // namespace symfoware

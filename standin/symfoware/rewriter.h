@@ -1,0 +1,18 @@
+// The stand-in's statement rewriter: turns Symfoware SQL into what SQLite
+// runs. Only code is touched; literals, quoted names and comments pass
+// unchanged.
+#pragma once
+
+#include <string>
+
+namespace symfoware {
+
+// - "WITH OPTION" clauses are dropped, also when glued to a literal
+//   ("'T'WITH OPTION LOCK_MODE(NO LOCK)"); a LIMIT (n) option among them
+//   becomes SQLite's "LIMIT n";
+// - ":NAME" markers become one "?" per occurrence;
+// - the typed-literal prefixes N, DATE, TIME and TIMESTAMP before a string
+//   literal are dropped, leaving the literal.
+std::string RewriteStatement(const std::string& sql);
+
+}  // namespace symfoware

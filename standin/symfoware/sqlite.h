@@ -1,0 +1,34 @@
+// Small pieces the stand-in shares: a SQLite file opened on its own, the
+// raw handle under a Qt SQLite connection, and the driver-style prefix of
+// the stand-in's messages.
+#pragma once
+
+#include <QSqlDatabase>
+
+#include <string>
+
+struct sqlite3;
+
+namespace symfoware {
+
+// A message of the stand-in, prefixed as a driver's message would be.
+std::string StandinMessage(const std::string& text);
+
+// The sqlite3 handle of an open Qt SQLite connection.
+sqlite3* SqliteHandle(QSqlDatabase& db);
+
+// A SQLite file opened as the main database of a connection of its own,
+// closed and removed on destruction.
+class SqliteFile {
+ public:
+  explicit SqliteFile(const std::string& path);
+  ~SqliteFile();
+  SqliteFile(const SqliteFile&) = delete;
+  SqliteFile& operator=(const SqliteFile&) = delete;
+  QSqlDatabase& Database() { return db_; }
+
+ private:
+  QSqlDatabase db_;
+};
+
+}  // namespace symfoware

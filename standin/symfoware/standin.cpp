@@ -1,0 +1,220 @@
+#include "standin/symfoware/standin.h"
+
+#include <sqlite3.h>
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+
+#include "platform/odbcenv.h"
+#include "standin/symfoware/catalogue.h"
+#include "standin/symfoware/functions.h"
+#include "standin/symfoware/rewriter.h"
+#include "standin/symfoware/sqlite.h"
+
+namespace symfoware {
+
+const char kStandinDriverName[] = "Symfoware Server Stand-in";
+
+namespace {
+
+using platform::SqlError;
+using platform::TFieldType;
+
+const QString kSqliteDriver = QStringLiteral("QSQLITE");
+const QString kMemory = QStringLiteral(":memory:");
+const char kDatabaseAttribute[] = "Database";
+
+const char kLogonRefused[] = "JYP5014E 利用者名またはパスワードが誤っています。";
+const char kNoFolder[] = "データソースにデータベースのフォルダが指定されていません: ";
+const char kNoDatabase[] = "データベースが見つかりません: ";
+const char kTooManySchemas[] =
+    "JYP9001E スタンドインのデータソースに作成できるスキーマは9個までです。";
+const char kSchemaExists[] = "JYP9002E スキーマは既に存在します: ";
+
+// Views of the catalogue that are read without a schema; SQLite lets only
+// temporary views reach into attached databases.
+const char* const kUnqualifiedViews[] = {
+    "CREATE TEMP VIEW ALL_TABLES AS SELECT SCHEMA_NAME OWNER, TABLE_NAME "
+    "FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_TYPE <> 'VW'",
+    "CREATE TEMP VIEW ALL_OBJECTS AS "
+    "SELECT SCHEMA_NAME OWNER, TABLE_NAME OBJECT_NAME, "
+    "CASE TABLE_TYPE WHEN 'VW' THEN 'VIEW' ELSE 'TABLE' END OBJECT_TYPE, 'VALID' STATUS "
+    "FROM RDBII_SYSTEM.RDBII_TABLE "
+    "UNION ALL SELECT SCHEMA_NAME, PROCEDURE_NAME, "
+    "CASE PROCEDURE_TYPE WHEN 2 THEN 'FUNCTION' ELSE 'PROCEDURE' END, 'VALID' "
+    "FROM RDBII_SYSTEM.RDBII_PROC "
+    "UNION ALL SELECT TRIG_SCHEMA_NAME, TRIG_NAME, 'TRIGGER', 'VALID' FROM RDBII_SYSTEM.RDBII_TRIGGER "
+    "UNION ALL SELECT SCHEMA_NAME, SEQUENCE_NAME, 'SEQUENCE', 'VALID' FROM RDBII_SYSTEM.RDBII_SEQUENCE",
+};
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+TFieldType FieldTypeOfCode(const std::string& code) {
+  struct Entry {
+    const char* code;
+    TFieldType type;
+  };
+  static const Entry kTable[] = {
+      {"CH", TFieldType::ftString},    {"CV", TFieldType::ftString},   {"CN", TFieldType::ftWideString},
+      {"NV", TFieldType::ftWideString}, {"NU", TFieldType::ftBCD},     {"DE", TFieldType::ftBCD},
+      {"IN", TFieldType::ftInteger},   {"SI", TFieldType::ftSmallint}, {"FL", TFieldType::ftFloat},
+      {"RE", TFieldType::ftFloat},     {"DP", TFieldType::ftFloat},    {"DT", TFieldType::ftDate},
+      {"TI", TFieldType::ftTime},      {"TM", TFieldType::ftDateTime}, {"BL", TFieldType::ftBlob},
+      {"IT", TFieldType::ftString},
+  };
+  for (const Entry& e : kTable)
+    if (code == e.code) return e.type;
+  return TFieldType::ftUnknown;
+}
+
+class StandinSession : public platform::SqlSession {
+ public:
+  StandinSession(const std::string& folder, const std::string& user, const std::string& password)
+      : SqlSession(QSqlDatabase::addDatabase(kSqliteDriver, platform::NewConnectionName())),
+        folder_(folder) {
+    std::string catalogue = SchemaFilePath(folder, kCatalogueSchema);
+    if (!QFileInfo::exists(Q(catalogue))) throw SqlError(StandinMessage(kNoDatabase + folder));
+    Database().setDatabaseName(kMemory);
+    if (!Database().open()) throw SqlError(StandinMessage(platform::SqlErrorText(Database().lastError())));
+    Attach(kCatalogueSchema);
+    user_ = CheckLogon(user, password);
+    for (const std::string& schema : UserSchemas()) Attach(schema);
+    Run("PRAGMA case_sensitive_like = ON");
+    for (const char* view : kUnqualifiedViews) Run(view);
+    RegisterFunctions(SqliteHandle(Database()));
+  }
+
+  std::string Rewrite(const std::string& sql) const override { return RewriteStatement(sql); }
+
+  bool Intercept(const std::string& sql) override {
+    static const QRegularExpression kCreateSchema(
+        QStringLiteral("^\\s*CREATE\\s+SCHEMA\\s+(\"[^\"]+\"|[^\\s;\"]+)(?:\\s+COMMENT\\s+'((?:[^']|'')*)')?\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatch m = kCreateSchema.match(Q(sql));
+    if (!m.hasMatch()) return false;
+    QString name = m.captured(1);
+    name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
+    CreateSchema(name.toStdString(), m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+    return true;
+  }
+
+  std::vector<platform::SqlFieldDef> DescribeFields(const QSqlQuery& query) const override {
+    std::vector<platform::SqlFieldDef> fields = SqlSession::DescribeFields(query);
+    QVariant handle = query.result()->handle();
+    auto* stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
+    if (!stmt) return fields;
+    for (size_t i = 0; i < fields.size(); ++i) {
+      int column = static_cast<int>(i);
+      const char* declared = sqlite3_column_decltype(stmt, column);
+      if (!declared) continue;
+      ColumnType type = TypeOfDeclaration(QString::fromUtf8(declared));
+      fields[i].type = FieldTypeOfCode(type.code);
+      fields[i].size = type.length.isValid() ? type.length.toInt() : type.precision.isValid() ? type.precision.toInt() : -1;
+      fields[i].precision = type.precision.isValid() ? type.precision.toInt() : -1;
+      fields[i].scale = type.scale.isValid() ? type.scale.toInt() : -1;
+      fields[i].nullable = ColumnNullable(stmt, column);
+    }
+    return fields;
+  }
+
+  void SetReadUncommitted() override { Run("PRAGMA read_uncommitted = 1"); }
+
+ private:
+  QSqlQuery Run(const std::string& sql, const std::vector<QVariant>& values = {}) {
+    QSqlQuery query(Database());
+    query.setForwardOnly(true);
+    bool ok = query.prepare(Q(sql));
+    if (ok) {
+      for (const QVariant& v : values) query.addBindValue(v);
+      ok = query.exec();
+    }
+    if (!ok) throw SqlError(StandinMessage(platform::SqlErrorText(query.lastError())));
+    return query;
+  }
+
+  static bool ColumnNullable(sqlite3_stmt* stmt, int column) {
+    const char* schema = sqlite3_column_database_name(stmt, column);
+    const char* table = sqlite3_column_table_name(stmt, column);
+    const char* origin = sqlite3_column_origin_name(stmt, column);
+    if (!schema || !table || !origin) return true;
+    int notNull = 0, primaryKey = 0;
+    if (sqlite3_table_column_metadata(sqlite3_db_handle(stmt), schema, table, origin, nullptr, nullptr,
+                                      &notNull, &primaryKey, nullptr) != SQLITE_OK)
+      return true;
+    return !notNull && !primaryKey;
+  }
+
+  void Attach(const std::string& schema) {
+    Run("ATTACH DATABASE ? AS \"" + schema + "\"", {Q(SchemaFilePath(folder_, schema))});
+  }
+
+  // The user as the catalogue spells it. Names match exactly or, when no
+  // name does, ignoring case, as an unquoted name typed in lower case would.
+  std::string CheckLogon(const std::string& user, const std::string& password) {
+    QSqlQuery q = Run("SELECT USER_NAME, PASSWORD FROM RDBII_SYSTEM.STANDIN_PASSWORD "
+                      "WHERE USER_NAME = ? OR UPPER(USER_NAME) = UPPER(?) "
+                      "ORDER BY USER_NAME = ? DESC",
+                      {Q(user), Q(user), Q(user)});
+    if (q.next() && q.value(1).toString() == Q(password)) return q.value(0).toString().toStdString();
+    throw SqlError(StandinMessage(kLogonRefused));
+  }
+
+  std::vector<std::string> UserSchemas() {
+    QSqlQuery q = Run("SELECT SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE SCHEMA_NAME <> ? "
+                      "ORDER BY SCHEMA_CODE",
+                      {kCatalogueSchema});
+    std::vector<std::string> names;
+    while (q.next()) names.push_back(q.value(0).toString().toStdString());
+    return names;
+  }
+
+  // SQLite attaches only outside a transaction: an open one is committed
+  // first and a new one begun after, so CREATE SCHEMA commits like DDL
+  // that ends its own transaction.
+  void CreateSchema(const std::string& name, const QString& comment) {
+    std::vector<std::string> schemas = UserSchemas();
+    for (const std::string& s : schemas)
+      if (s == name || name == kCatalogueSchema) throw SqlError(StandinMessage(kSchemaExists + name));
+    if (static_cast<int>(schemas.size()) >= kMaxUserSchemas) throw SqlError(StandinMessage(kTooManySchemas));
+    sqlite3* handle = SqliteHandle(Database());
+    bool inTransaction = sqlite3_get_autocommit(handle) == 0;
+    if (inTransaction) Run("COMMIT");
+    Attach(name);
+    QSqlQuery db = Run("SELECT DB_CODE, DB_NAME FROM RDBII_SYSTEM.RDBII_DATABASE");
+    db.next();
+    QVariant dbCode = db.value(0), dbName = db.value(1);
+    db.finish();
+    long long code = NextObjectCode(Database());
+    Run("INSERT INTO RDBII_SYSTEM.RDBII_SCHEMA VALUES (?, ?, ?, ?, ?, ?)",
+        {dbCode, dbName, code, Q(name), Q(user_), Q(CatalogueTime())});
+    if (!comment.isEmpty())
+      Run("INSERT INTO RDBII_SYSTEM.RDBII_COMMENT VALUES (?, ?, 0, 0, 0, 'SC', ?)", {dbCode, code, comment});
+    if (inTransaction) Run("BEGIN");
+  }
+
+  std::string folder_;
+  std::string user_;
+};
+
+}  // namespace
+
+bool IsStandinDriver(const std::string& driver) { return driver == kStandinDriverName; }
+
+std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder, const std::string& user,
+                                                        const std::string& password) {
+  return std::make_unique<StandinSession>(folder, user, password);
+}
+
+std::unique_ptr<platform::SqlSession> OpenStandinSession(const std::string& dataSource, const std::string& user,
+                                                         const std::string& password) {
+  std::optional<std::string> folder = platform::OdbcDataSourceAttribute(dataSource, kDatabaseAttribute);
+  if (!folder || folder->empty()) throw SqlError(StandinMessage(kNoFolder + dataSource));
+  return OpenStandinFolder(*folder, user, password);
+}
+
+}  // namespace symfoware

@@ -1,0 +1,211 @@
+#include "standin/symfoware/standin.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <functional>
+
+#include "odbc_fixture.h"
+#include "platform/odbcenv.h"
+#include "standin/symfoware/catalogue.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Runs a statement as orv would: rewritten by the session, values bound
+// by position.
+Rows Query(platform::SqlSession& session, const std::string& sql, const std::vector<QVariant>& values = {}) {
+  QSqlQuery q(session.Database());
+  std::string text = session.Rewrite(sql);
+  if (!q.prepare(QString::fromStdString(text))) throw platform::SqlError(platform::SqlErrorText(q.lastError()));
+  for (const QVariant& v : values) q.addBindValue(v);
+  if (!q.exec()) throw platform::SqlError(platform::SqlErrorText(q.lastError()));
+  Rows rows;
+  while (q.next()) {
+    std::vector<std::string> row;
+    for (int i = 0; i < q.record().count(); ++i) row.push_back(q.value(i).toString().toStdString());
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+void Exec(platform::SqlSession& session, const std::string& sql) {
+  std::string text = session.Rewrite(sql);
+  if (session.Intercept(text)) return;
+  Query(session, sql);
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const platform::SqlError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+class StandinTest : public ::testing::Test {
+ protected:
+  void SetUp() override { odbc_.CreateStandin("ADMIN", "secret"); }
+  testing_odbc::OdbcFixture odbc_;
+};
+
+TEST_F(StandinTest, LogsOnThroughTheDataSourceAndServesTheCatalogue) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  EXPECT_EQ(Query(*session, "SELECT TRIM(DB_NAME) FROM RDBII_SYSTEM.RDBII_DATABASE WITH OPTION LOCK_MODE(NO LOCK)"),
+            (Rows{{"ORVTEST"}}));
+  EXPECT_EQ(Query(*session, "SELECT TRIM(USER_NAME) FROM RDBII_SYSTEM.USERS WHERE TRIM(USER_NAME) = :USER_ID",
+                  {"ADMIN"}),
+            (Rows{{"ADMIN"}}));
+  // Level probes: the dictionary lists the level-10 and level-11 tables,
+  // and the system parameter of level 11 exists.
+  for (const char* table : {"RDBII_TABLE_EX", "RDBII_LOGMNG"})
+    EXPECT_EQ(Query(*session,
+                    "SELECT 1 FROM RDBII_SYSTEM.RDBII_TABLE WHERE DB_NAME = 'RDBII_DICTIONARY' AND "
+                    "TRIM(TABLE_NAME) = :TABLE",
+                    {table})
+                  .size(),
+              1u)
+        << table;
+  EXPECT_EQ(Query(*session, "SELECT 1 FROM RDBII_SYSTEM.RDBII_SYS_PRM WHERE PARAMETER_NAME = :P", {"CHOOSE_TID_UNION"}).size(),
+            1u);
+  EXPECT_EQ(Query(*session,
+                  "SELECT DISTINCT TRIM(OBJECT_NAME) FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID = '2' AND "
+                  "DB_NAME = 'ORVTEST' ORDER BY 1"),
+            (Rows{{"DBSPACE1"}}));
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"), (Rows{{"1"}}));
+}
+
+TEST_F(StandinTest, RefusesAWrongPasswordOrUserWithTheDriversMessage) {
+  for (auto [user, password] : {std::pair{"ADMIN", "wrong"}, std::pair{"NOBODY", "secret"}, std::pair{"ADMIN", ""}}) {
+    std::string message = ErrorOf([&] { symfoware::OpenStandinSession("ORVTEST", user, password); });
+    EXPECT_NE(message.find("利用者名またはパスワードが誤っています"), std::string::npos) << user << "/" << password;
+    EXPECT_EQ(message.rfind("[Symfoware Stand-in]", 0), 0u);
+  }
+  // An unquoted name typed in lower case finds the user.
+  EXPECT_NO_THROW(symfoware::OpenStandinSession("ORVTEST", "admin", "secret"));
+  EXPECT_NE(ErrorOf([] { symfoware::OpenStandinSession("NOFOLDER", "ADMIN", "secret"); }).find("NOFOLDER"),
+            std::string::npos);
+}
+
+TEST_F(StandinTest, CreatesNineSchemasAndRefusesTheTenth) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  ASSERT_TRUE(session->Database().transaction());
+  for (int i = 1; i <= symfoware::kMaxUserSchemas; ++i) Exec(*session, "CREATE SCHEMA S" + std::to_string(i));
+  std::string message = ErrorOf([&] { Exec(*session, "CREATE SCHEMA S10"); });
+  EXPECT_NE(message.find("9個まで"), std::string::npos) << message;
+  EXPECT_NE(ErrorOf([&] { Exec(*session, "CREATE SCHEMA S1"); }).find("S1"), std::string::npos);
+  ASSERT_TRUE(session->Database().commit());
+
+  EXPECT_EQ(Query(*session,
+                  "SELECT TRIM(A.SCHEMA_NAME) FROM RDBII_SYSTEM.SCHEMATA A LEFT OUTER JOIN "
+                  "RDBII_SYSTEM.RDBII_DATABASE B ON A.DB_CODE = B.DB_CODE WHERE TRIM(B.DB_NAME) = :DATABASE "
+                  "AND TRIM(A.SCHEMA_OWNER) = :OWNER ORDER BY 1",
+                  {"ORVTEST", "ADMIN"})
+                .size(),
+            9u);
+  // A new logon attaches every schema again.
+  session.reset();
+  auto again = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  Exec(*again, "CREATE TABLE S9.T (A INTEGER)");
+  EXPECT_EQ(Query(*again, "SELECT COUNT(*) FROM S9.T"), (Rows{{"0"}}));
+}
+
+TEST_F(StandinTest, DescribesNewTablesViewsAndIndexesWithSymfowareCodes) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  Exec(*session, "CREATE SCHEMA S1");
+  Exec(*session,
+       "CREATE TABLE S1.T1 (C1 CHAR(10) NOT NULL, C2 INTEGER DEFAULT 0, C3 DECIMAL(7,2), C4 NCHAR VARYING(20), "
+       "C5 TIMESTAMP, PRIMARY KEY (C1))");
+  Exec(*session, "CREATE INDEX S1.I1 ON T1 (C2, C3)");
+  Exec(*session, "CREATE VIEW S1.V1 AS SELECT C1, C2 FROM T1");
+  symfoware::DescribeNewObjects(session->Database(), "ORVTEST");
+  symfoware::DescribeNewObjects(session->Database(), "orvtest");  // a second pass adds nothing
+
+  EXPECT_EQ(Query(*session,
+                  "SELECT TRIM(TABLE_NAME), TABLE_TYPE, TABLE_OWNER FROM RDBII_SYSTEM.RDBII_TABLE "
+                  "WHERE DB_NAME = 'ORVTEST' ORDER BY TABLE_CODE"),
+            (Rows{{"T1", "BS", "ADMIN"}, {"V1", "VW", "ADMIN"}}));
+  EXPECT_EQ(Query(*session,
+                  "SELECT C.COLUMN_NAME, C.ORDINAL_POSITION, C.DATA_TYPE, C.CHAR_MAX_LENGTH, C.NUMERIC_PRECISION, "
+                  "C.NUMERIC_SCALE, C.NULLABLE, C.DEFAULT_VALUE FROM RDBII_SYSTEM.RDBII_COLUMN C, "
+                  "RDBII_SYSTEM.RDBII_TABLE T WHERE C.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'T1' "
+                  "ORDER BY C.COLUMN_CODE"),
+            (Rows{{"C1", "1", "CH", "10", "", "", "NO", "NULL"},
+                  {"C2", "2", "IN", "", "", "", "YES", "0"},
+                  {"C3", "3", "DE", "", "7", "2", "YES", "NULL"},
+                  {"C4", "4", "NV", "20", "", "", "YES", "NULL"},
+                  {"C5", "5", "TM", "", "", "", "YES", "NULL"}}));
+  // Primary key and index key columns, and the codes unique across kinds.
+  EXPECT_EQ(Query(*session,
+                  "SELECT B.LIST_TYPE, C.COLUMN_NAME, B.ORDINAL_POSITION FROM RDBII_SYSTEM.RDBII_COLUMN_USAGE B, "
+                  "RDBII_SYSTEM.RDBII_COLUMN C WHERE B.TABLE_CODE = C.TABLE_CODE AND B.COLUMN_CODE = C.COLUMN_CODE "
+                  "ORDER BY B.LIST_TYPE, B.ORDINAL_POSITION"),
+            (Rows{{"I", "C2", "1"}, {"I", "C3", "2"}, {"U", "C1", "1"}}));
+  EXPECT_EQ(Query(*session, "SELECT TRIM(INDEX_DSO_NAME) FROM RDBII_SYSTEM.RDBII_INDEX"), (Rows{{"I1"}}));
+  EXPECT_EQ(Query(*session,
+                  "SELECT COUNT(*) - COUNT(DISTINCT CODE) FROM ("
+                  "SELECT TABLE_CODE CODE FROM RDBII_SYSTEM.RDBII_TABLE UNION ALL "
+                  "SELECT COLUMN_CODE FROM RDBII_SYSTEM.RDBII_COLUMN UNION ALL "
+                  "SELECT INDEX_DSO_CODE FROM RDBII_SYSTEM.RDBII_INDEX UNION ALL "
+                  "SELECT CONSTRAINT_CODE FROM RDBII_SYSTEM.RDBII_CONSTRAINT UNION ALL "
+                  "SELECT SCHEMA_CODE FROM RDBII_SYSTEM.RDBII_SCHEMA UNION ALL "
+                  "SELECT USER_CODE FROM RDBII_SYSTEM.RDBII_USER)"),
+            (Rows{{"0"}}));
+  EXPECT_EQ(Query(*session, "SELECT DESC_VALUE FROM RDBII_SYSTEM.RDBII_DESCRIPTION WHERE DESC_TYPE = 'V'"),
+            (Rows{{"SELECT C1, C2 FROM T1"}}));
+}
+
+TEST_F(StandinTest, RunsSymfowareFunctionsAndCaseSensitiveLike) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  EXPECT_EQ(Query(*session,
+                  "SELECT RPAD('AB', 5) || '|', LPAD('AB', 5, 'xy'), RPAD('漢字ABC', 3), RPAD(NULL, 2) "
+                  "FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"),
+            (Rows{{"AB   |", "xyxAB", "漢字A", ""}}));
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_USER WHERE USER_NAME LIKE 'adm%'"), (Rows{{"0"}}));
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_USER WHERE USER_NAME LIKE 'ADM%'"), (Rows{{"1"}}));
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM ALL_TABLES WHERE OWNER = 'RDBII_SYSTEM'").size(), 1u);
+}
+
+TEST_F(StandinTest, RefusesToOverwriteAnExistingDataSource) {
+  EXPECT_NE(ErrorOf([&] { odbc_.CreateStandin("OTHER", "x"); }).find("既に作成"), std::string::npos);
+}
+
+TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
+  testing_odbc::OdbcFixture odbc;
+  QString odbcDir = QString::fromStdString(odbc.Path("sample-odbc"));
+  QProcess setup;
+  setup.start(QStringLiteral(TEST_BINARY_DIR "/standin/symfoware/symfoware-setup"),
+              {odbcDir, "ORVSAMPLE", QString::fromStdString(odbc.Path("ORVSAMPLE")),
+               QStringLiteral(TEST_SOURCE_DIR "/../../standin/symfoware/sample.sql"), "ORVUSER/orvuser", "GUEST/guest"});
+  ASSERT_TRUE(setup.waitForFinished(60000));
+  ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
+
+  // The set-up registered the data source with the stand-in driver.
+  setenv("ODBCSYSINI", odbcDir.toUtf8().constData(), 1);
+  setenv("ODBCINI", (odbcDir + "/odbc.ini").toUtf8().constData(), 1);
+  auto sources = platform::ListOdbcDataSources();
+  ASSERT_EQ(sources.size(), 1u);
+  EXPECT_EQ(sources[0].name, "ORVSAMPLE");
+  EXPECT_NE(sources[0].description.find("Symfoware"), std::string::npos);
+
+  auto session = symfoware::OpenStandinSession("ORVSAMPLE", "ORVUSER", "orvuser");
+  auto count = [&](const std::string& table) {
+    return std::stoi(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM." + table)[0][0]);
+  };
+  EXPECT_EQ(count("RDBII_SCHEMA"), 3);
+  for (const char* table : {"RDBII_INDEX", "RDBII_SEQUENCE", "RDBII_TRIGGER", "RDBII_ROLE", "RDBII_PRIVILEGES",
+                            "RDBII_COMMENT", "RDBII_DSI_STATUS", "RDBII_PROC_COL"})
+    EXPECT_GT(count(table), 0) << table;
+  EXPECT_EQ(Query(*session, "SELECT PROCEDURE_TYPE FROM RDBII_SYSTEM.RDBII_PROC ORDER BY 1"), (Rows{{"1"}, {"2"}}));
+  EXPECT_EQ(Query(*session, "SELECT TRIM(CUST_NAME) FROM SALES.CUSTOMER WHERE CUST_ID = :ID", {1}),
+            (Rows{{"青葉商事"}}));
+  EXPECT_NO_THROW(symfoware::OpenStandinSession("ORVSAMPLE", "GUEST", "guest"));
+}
+
+}  // namespace
