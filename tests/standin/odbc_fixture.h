@@ -3,7 +3,6 @@
 // there too), with ODBCSYSINI and ODBCINI pointing at it.
 #pragma once
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,26 +11,25 @@
 #include <string>
 
 #include "standin/symfoware/catalogue.h"
+#include "tests/platform/testapp.h"
 
 namespace testing_odbc {
-
-// Qt SQL and widgets want an application object; another test file of
-// the same binary may have made one already.
-inline void EnsureQtApp() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 // Data sources: LITE (SQLite through unixODBC), ORVTEST (the stand-in, a
 // folder made by CreateStandin), SYMREAL (a Symfoware driver that is not
 // installed), PGDATA (another driver), NOFOLDER (stand-in without folder).
+//
+// unixODBC reads ODBCINI and ODBCSYSINI once per process, so every fixture
+// of a process uses the same folder, emptied when a fixture is made.
 class OdbcFixture {
  public:
-  OdbcFixture() {
-    EnsureQtApp();
+  OdbcFixture() : dir_(SharedDir()) {
+    TestApp();  // Qt SQL wants an application object
+    for (const QString& entry : dir_.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+      QDir sub(dir_.filePath(entry));
+      if (sub.exists()) sub.removeRecursively();
+      else QFile::remove(dir_.filePath(entry));
+    }
     QString fixtures = QStringLiteral(TEST_FIXTURE_DIR "/odbc/");
     QFile::copy(fixtures + "odbcinst.ini", dir_.filePath("odbcinst.ini"));
     QFile in(fixtures + "odbc.ini.in");
@@ -46,6 +44,7 @@ class OdbcFixture {
   }
 
   std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+  std::string Dir() const { return dir_.path().toStdString(); }
 
   // Makes the ORVTEST folder with one administrator.
   void CreateStandin(const std::string& user, const std::string& password) const {
@@ -53,7 +52,11 @@ class OdbcFixture {
   }
 
  private:
-  QTemporaryDir dir_;
+  static QDir SharedDir() {
+    static QTemporaryDir dir;
+    return QDir(dir.path());
+  }
+  QDir dir_;
 };
 
 }  // namespace testing_odbc

@@ -178,7 +178,8 @@ TEST_F(StandinTest, RefusesToOverwriteAnExistingDataSource) {
 
 TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
   testing_odbc::OdbcFixture odbc;
-  QString odbcDir = QString::fromStdString(odbc.Path("sample-odbc"));
+  // The set-up writes the ini files of the test's own ODBC folder anew.
+  QString odbcDir = QString::fromStdString(odbc.Dir());
   QProcess setup;
   setup.start(QStringLiteral(TEST_BINARY_DIR "/standin/symfoware/symfoware-setup"),
               {odbcDir, "ORVSAMPLE", QString::fromStdString(odbc.Path("ORVSAMPLE")),
@@ -187,8 +188,6 @@ TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
   ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
 
   // The set-up registered the data source with the stand-in driver.
-  setenv("ODBCSYSINI", odbcDir.toUtf8().constData(), 1);
-  setenv("ODBCINI", (odbcDir + "/odbc.ini").toUtf8().constData(), 1);
   auto sources = platform::ListOdbcDataSources();
   ASSERT_EQ(sources.size(), 1u);
   EXPECT_EQ(sources[0].name, "ORVSAMPLE");

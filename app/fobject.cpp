@@ -1,0 +1,658 @@
+#include "app/fobject.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/fmain.h"
+#include "app/flogon.h"
+#include "app/fobjectcore.h"
+#include "app/ovreg.h"
+#include "app/ovrunner.h"
+#include "app/ovwhere.h"
+#include "app/zarur.h"
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+constexpr int kStatusPanel = 2;
+constexpr char kConnecting[] = "データベースに接続中です．．．";
+constexpr char kCaptionPrefix[] = "オブジェクトリスト - ";
+constexpr char kLabelSeparator[] = " @ ";
+constexpr int kTreeMinWidth = 30;
+constexpr int kFindDropDownRows = 20;
+constexpr int kLevelWithDsiStatus = 10;
+constexpr int kTreeSortSchemaFirst = 0;
+constexpr int kTreeSortObjectFirst = 1;
+constexpr char kWhereHistoryAll[] = "%";
+constexpr char kPublic[] = "PUBLIC";
+constexpr char kControlFileSuffix[] = ".rdbprt";
+constexpr int kCodeQueryMaxRecords = 100;
+constexpr unsigned kErrorFlags = MB_ICONERROR;
+
+constexpr char kUserListSql[] = "SELECT TRIM(USER_NAME) FROM RDBII_SYSTEM.RDBII_USER ORDER BY 1";
+constexpr char kSchemaListSql[] =
+    "SELECT TRIM(A.SCHEMA_NAME) FROM RDBII_SYSTEM.SCHEMATA A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_DATABASE B ON "
+    "A.DB_CODE = B.DB_CODE WHERE TRIM(B.DB_NAME) = :DATABASE AND TRIM(A.SCHEMA_OWNER) = :OWNER ORDER BY 1";
+constexpr char kDatabaseListSql[] = "SELECT TRIM(DB_NAME) FROM RDBII_SYSTEM.RDBII_DATABASE ORDER BY 1";
+constexpr char kDBCodeSql[] = "SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE DB_NAME = :DBName";
+constexpr char kSchemaCodeSql[] =
+    "SELECT SCHEMA_CODE FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE DB_NAME = :DBName AND SCHEMA_NAME = :SchemaName";
+constexpr char kTableCodeSql[] =
+    "SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE WHERE DB_NAME = :DBName AND SCHEMA_NAME = :SchemaName AND "
+    "TABLE_NAME = :TableName";
+// The database name is bound, not pasted between quotes, so no name can
+// break the statement.
+constexpr char kDBSpaceListSql[] =
+    "SELECT DISTINCT TRIM(OBJECT_NAME) FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID = '2' AND DB_NAME = :DB_NAME "
+    "ORDER BY 1";
+constexpr char kRoleListSql[] = "SELECT TRIM(ROLE_NAME) FROM RDBII_SYSTEM.RDBII_ROLE ORDER BY 1";
+constexpr char kTableDsoSql[] =
+    "SELECT DISTINCT DSO_NAME FROM RDBII_SYSTEM.RDBII_DSI_STATUS WHERE DB_CODE = :DB_CODE AND SCHEMA_NAME = "
+    ":SCHEMA_NAME AND TABLE_NAME = :TABLE_NAME AND TYPE = 'T'WITH OPTION LOCK_MODE(NO LOCK)";
+constexpr char kTableDsiSql[] =
+    "SELECT DISTINCT NAME FROM RDBII_SYSTEM.RDBII_DSI_STATUS WHERE DB_CODE = :DB_CODE AND SCHEMA_NAME = "
+    ":SCHEMA_NAME AND TABLE_NAME = :TABLE_NAME AND TYPE = 'T'WITH OPTION LOCK_MODE(NO LOCK)";
+constexpr char kDsiSql[] = "SELECT NAME FROM RDBII_SYSTEM.RDBII_DSI_STATUS WHERE TYPE = 'T' AND DB_CODE = :DB_CODE ";
+constexpr char kDbSpacesSql[] =
+    "SELECT DISTINCT OBJECT_NAME FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID ='2' AND DB_NAME = :DB_NAME";
+const std::string kObjectNamesSql = std::string(
+    "SELECT TRIM(OBJECT_NAME) FROM (SELECT 'TABLE' OBJECT_TYPE, TRIM(A.TABLE_NAME) OBJECT_NAME, "
+    "TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME , A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER "
+    "JOIN RDBII_SYSTEM.RDBII_COMMENT B ON A.TABLE_CODE = B.TABLE_CODE WHERE (A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = "
+    "'TD' OR A.TABLE_TYPE = 'TP') UNION SELECT 'TABLE' OBJECT_TYPE, TRIM(A.TABLE_NAME) OBJECT_NAME, "
+    "TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME CREATE_TIME , A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_TABLE A "
+    "WHERE (A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP') UNION ") +
+    "SELECT 'INDEX' OBJECT_TYPE, TRIM(A.INDEX_DSO_NAME) OBJECT_NAME, TRIM(B.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME " +
+    ", A.DB_CODE DB_CODE " +
+    "FROM RDBII_SYSTEM.RDBII_INDEX A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_TABLE B ON A.TABLE_CODE = B.TABLE_CODE " +
+    " UNION " +
+    "SELECT 'VIEW' OBJECT_TYPE, TRIM(A.TABLE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME " +
+    ", A.DB_CODE DB_CODE " +
+    "FROM RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON A.TABLE_CODE = B.TABLE_CODE " +
+    "WHERE (A.TABLE_TYPE = 'VW')" + " UNION " +
+    "SELECT 'VIEW' OBJECT_TYPE, TRIM(A.TABLE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME "
+    "CREATE_TIME " +
+    ", A.DB_CODE DB_CODE " + "FROM RDBII_SYSTEM.RDBII_TABLE A " + "WHERE (A.TABLE_TYPE = 'VW')" + " UNION " +
+    "SELECT 'PROCEDURE' OBJECT_TYPE, TRIM(A.PROCEDURE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, "
+    "A.CREATE_TIME " +
+    ", A.DB_CODE DB_CODE " + "FROM RDBII_SYSTEM.RDBII_PROC A WHERE A.PROCEDURE_TYPE = 1 AND ROUTINE_TYPE = 0 " +
+    " UNION " +
+    "SELECT 'FUNCTION' OBJECT_TYPE, TRIM(A.PROCEDURE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, "
+    "A.CREATE_TIME " +
+    ", A.DB_CODE DB_CODE " + "FROM RDBII_SYSTEM.RDBII_PROC A WHERE A.PROCEDURE_TYPE = 2 AND ROUTINE_TYPE = 0 " +
+    " UNION " +
+    "SELECT 'TRIGGER' OBJECT_TYPE, TRIM(A.TRIG_NAME) OBJECT_NAME, TRIM(A.TRIG_SCHEMA_NAME) SCHEMA_NAME, "
+    "A.CREATE_TIME " +
+    ", A.TRIG_DB_CODE DB_CODE " + "FROM RDBII_SYSTEM.RDBII_TRIGGER A" + " UNION " +
+    "SELECT 'SEQUENCE' OBJECT_TYPE, TRIM(A.SEQUENCE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, "
+    "A.CREATE_TIME " +
+    ", A.DB_CODE DB_CODE " + "FROM RDBII_SYSTEM.RDBII_SEQUENCE A" + ") ALL_OBJECT " + "WHERE DB_CODE = :DB_CODE " +
+    "AND TRIM(SCHEMA_NAME) LIKE :OWNER " + "AND OBJECT_TYPE LIKE :TYPENAME " + "ORDER BY 1";
+constexpr char kPatternAll[] = "%";
+
+// The connection's transaction as the SQL routines see it.
+class ConnectionTransactions : public TTransactionPort {
+ public:
+  explicit ConnectionTransactions(TovSQLConnection& connection) : connection_(connection) {}
+  bool InTransaction() const override { return connection_.InTransaction(); }
+  void BeginTrans() override { connection_.BeginTrans(); }
+  void CommitTrans() override { connection_.CommitTrans(); }
+  void RollbackTrans() override { connection_.RollbackTrans(); }
+
+ private:
+  TovSQLConnection& connection_;
+};
+
+// Runs `action` when it goes, whatever way the scope is left.
+template <class F>
+class AtExit {
+ public:
+  explicit AtExit(F action) : action_(std::move(action)) {}
+  ~AtExit() { action_(); }
+  AtExit(const AtExit&) = delete;
+  AtExit& operator=(const AtExit&) = delete;
+
+ private:
+  F action_;
+};
+
+QToolButton* CheckButton(QWidget* parent, const char* name, const char* hint) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(name);
+  button->setCheckable(true);
+  button->setToolTip(QString::fromUtf8(hint));
+  return button;
+}
+
+}  // namespace
+
+void SetFormOwner(QWidget* form, TfrmObject* owner) {
+  form->setProperty(kOwnerProperty, QVariant::fromValue<QObject*>(owner));
+}
+
+TfrmObject* FormOwner(const QWidget* form) {
+  return qobject_cast<TfrmObject*>(form->property(kOwnerProperty).value<QObject*>());
+}
+
+void InstallConnectionWindows(TfrmMain* main) {
+  SetLogonReceiver([main](std::unique_ptr<TdmSymfoware> dataModule) { new TfrmObject(main, std::move(dataModule)); });
+}
+
+TfrmObject::TfrmObject(TfrmMain* owner, const std::string& password, const std::string& user,
+                       const std::string& dataSource)
+    : TfrmObject(owner, Connect(owner, password, user, dataSource)) {}
+
+TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule)
+    : QWidget(nullptr), main_(owner), dataModule_(std::move(dataModule)) {
+  setupUi();
+  setAttribute(Qt::WA_DeleteOnClose);
+  TSqlWaitCursor wait;
+  // Until the object count is shown there, the connecting message goes
+  // when construction ends, however it ends.
+  AtExit endMessage([this] { main_->StatusPanel(kStatusPanel)->clear(); });
+  DataModule = dataModule_.get();
+  TovSQLConnection& connection = DataModule->Connection;
+  const std::string user = connection.UserName;
+  setWindowTitle(Q(kCaptionPrefix + UpperCase(user) + kLabelSeparator + DataModule->GetDataSourceName()));
+  for (TovSQLQuery* q : {&qryObject, &qryExec, &qryDBcode, &qryScmcode, &qryTblcode}) q->SetConnection(&connection);
+  Remote = IsRemoteDataSource(DataModule->GetDataSourceName()) != 0;
+  const TRowExists rowExists = [this](const std::string& sql, const std::vector<std::string>& values) {
+    return RowExists(sql, values);
+  };
+  const TCatalogLevel level = ProbeCatalogLevel(rowExists);
+  ServerVersion = level.ServerVersion;
+  CatalogLevel = level.CatalogLevel;
+  LevelReduced = level.LevelReduced;
+  connection.UserName = CatalogUserName(rowExists, user);
+  try {
+    Register();
+    if (AppOption.TreeSort == kTreeSortSchemaFirst) btnTree1->setChecked(true);
+    if (AppOption.TreeSort == kTreeSortObjectFirst) btnTree2->setChecked(true);
+    const std::string treeKey = kObjectTreeKey + DataModule->GetDataSourceName();
+    SchemaFilter = 0;
+    if (AppRegistry.OpenKey(treeKey, false)) {
+      SchemaFilter = AppRegistry.ReadIntegerDef("Disp", 0);
+      AppRegistry.CloseKey();
+    }
+    cmbTree->setCurrentIndex(SchemaFilter);
+    // The object tree is built by the tree's own unit once it exists.
+    btnLevel0->setChecked(AppOption.ShowLevel0);
+    btnLevel1->setChecked(AppOption.ShowLevel1);
+    LoadWindowSize();
+    pnlFind->setVisible(AppOption.Find);
+    lstObject->setSelectionBehavior(AppOption.RowSelect ? QAbstractItemView::SelectRows
+                                                        : QAbstractItemView::SelectItems);
+    std::vector<std::string> history;
+    LoadWhereHistory(kWhereHistoryAll, kWhereHistoryAll, history);
+    for (const std::string& entry : history) cmbFind->addItem(Q(entry));
+    CreateTaskButton();
+  } catch (...) {
+    FormClose();
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+      setParent(nullptr);
+      frame->deleteLater();
+    }
+    throw;
+  }
+}
+
+TfrmObject::~TfrmObject() = default;
+
+void TfrmObject::setupUi() {
+  setObjectName("frmObject");
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  spl1 = new QSplitter(Qt::Horizontal, this);
+  spl1->setObjectName("spl1");
+  spl1->setChildrenCollapsible(false);
+  layout->addWidget(spl1);
+
+  pnlTree = new QWidget(spl1);
+  pnlTree->setObjectName("pnlTree");
+  pnlTree->setMinimumWidth(kTreeMinWidth);
+  auto* treeLayout = new QVBoxLayout(pnlTree);
+  treeLayout->setContentsMargins(0, 0, 0, 0);
+  pnlTool = new QToolBar(pnlTree);
+  pnlTool->setObjectName("pnlTool");
+  btnTree1 = CheckButton(pnlTool, "btnTree1", "スキーマ→オブジェクト順に表示");
+  btnTree2 = CheckButton(pnlTool, "btnTree2", "オブジェクト→スキーマ順に表示");
+  btnTree1->setAutoExclusive(true);
+  btnTree2->setAutoExclusive(true);
+  btnTree1->setChecked(true);
+  btnLevel0 = CheckButton(pnlTool, "btnLevel0", "データベース選択時にオブジェクト一覧を表示する");
+  btnLevel1 = CheckButton(pnlTool, "btnLevel1", "スキーマ選択時に従属オブジェクトを表示する");
+  pnlTool->addWidget(btnTree1);
+  pnlTool->addWidget(btnTree2);
+  pnlTool->addSeparator();
+  pnlTool->addWidget(btnLevel0);
+  pnlTool->addWidget(btnLevel1);
+  auto* pnlDisp = new QWidget(pnlTool);
+  auto* dispLayout = new QHBoxLayout(pnlDisp);
+  dispLayout->setContentsMargins(0, 0, 0, 0);
+  dispLayout->addWidget(new QLabel("表示", pnlDisp));
+  cmbTree = new QComboBox(pnlDisp);
+  cmbTree->setObjectName("cmbTree");
+  cmbTree->addItems({"すべてのスキーマ", "ログインスキーマ", "設定"});
+  dispLayout->addWidget(cmbTree);
+  pnlTool->addWidget(pnlDisp);
+  treeLayout->addWidget(pnlTool);
+  lstTree = new QTreeWidget(pnlTree);
+  lstTree->setObjectName("lstTree");
+  lstTree->setHeaderHidden(true);
+  lstTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lstTree->setContextMenuPolicy(Qt::CustomContextMenu);
+  treeLayout->addWidget(lstTree);
+
+  pnlObject = new QWidget(spl1);
+  pnlObject->setObjectName("pnlObject");
+  auto* objectLayout = new QVBoxLayout(pnlObject);
+  objectLayout->setContentsMargins(0, 0, 0, 0);
+  pnlFind = new QWidget(pnlObject);
+  pnlFind->setObjectName("pnlFind");
+  pnlFind->hide();
+  auto* findLayout = new QHBoxLayout(pnlFind);
+  findLayout->setContentsMargins(0, 0, 0, 0);
+  btnWhere = new QToolButton(pnlFind);
+  btnWhere->setObjectName("btnWhere");
+  btnWhere->setText("オブジェクト名検索");
+  btnGrep = new QToolButton(pnlFind);
+  btnGrep->setObjectName("btnGrep");
+  cmbFind = new QComboBox(pnlFind);
+  cmbFind->setObjectName("cmbFind");
+  cmbFind->setEditable(true);
+  cmbFind->setMaxVisibleItems(kFindDropDownRows);
+  findLayout->addWidget(btnWhere);
+  findLayout->addWidget(btnGrep);
+  findLayout->addWidget(cmbFind, 1);
+  objectLayout->addWidget(pnlFind);
+  lstObject = new QTreeWidget(pnlObject);
+  lstObject->setObjectName("lstObject");
+  lstObject->setColumnCount(0);
+  lstObject->setRootIsDecorated(false);
+  lstObject->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lstObject->setDragEnabled(true);
+  objectLayout->addWidget(lstObject);
+  spl1->addWidget(pnlTree);
+  spl1->addWidget(pnlObject);
+  spl1->setStretchFactor(1, 1);
+
+  for (TovSQLQuery* q : {&qryDBcode, &qryScmcode, &qryTblcode}) q->SetMaxRecords(kCodeQueryMaxRecords);
+}
+
+// The user name stays as typed here; its case is settled by the catalogue
+// once connected.
+std::unique_ptr<TdmSymfoware> TfrmObject::Connect(TfrmMain* owner, const std::string& password,
+                                                  const std::string& user, const std::string& dataSource) {
+  TSqlWaitCursor wait;
+  owner->StatusPanel(kStatusPanel)->setText(kConnecting);
+  auto dataModule = std::make_unique<TdmSymfoware>();
+  TovSQLConnection& connection = dataModule->Connection;
+  connection.UserName = user;
+  connection.Password = password;
+  connection.DataSource = UpperCase(dataSource);
+  try {
+    connection.Connect();
+  } catch (...) {
+    owner->StatusPanel(kStatusPanel)->clear();
+    throw;
+  }
+  connection.DefaultDatabase = UpperCase(connection.DataSource);
+  return dataModule;
+}
+
+std::string TfrmObject::ConnectionLabel() const {
+  return DataModule->GetUserName() + kLabelSeparator + DataModule->GetDataSourceName();
+}
+
+// The label is built from the data module's accessors, as every other
+// producer of a connection label builds it, so that it is found by
+// FindConnection whatever case the data source was typed in.
+void TfrmObject::Register() {
+  QMdiSubWindow* frame = main_->mdiArea->addSubWindow(this);
+  connect(main_->mdiArea, &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow* active) {
+    if (active == frame) FormActivate();
+  });
+  show();
+  main_->cmbDBName->addItem(Q(ConnectionLabel()), QVariant::fromValue<QObject*>(this));
+  main_->cmbDBName->setCurrentIndex(main_->cmbDBName->count() - 1);
+  registered_ = true;
+  main_->cmbDBNameChange();
+  NotifyConnectionsChanged();
+}
+
+void TfrmObject::CreateTaskButton() {
+  TaskButton = new QToolButton(main_->tolTask);
+  TaskButton->setText(Q(TaskButtonCaption(DataModule->GetUserName(), DataModule->GetDataSourceName())));
+  TaskButton->setToolTip(windowTitle());
+  TaskButton->setProperty("Tag", QVariant::fromValue<QObject*>(this));
+  TaskButton->setCheckable(true);
+  TaskButton->setAutoExclusive(true);
+  TaskButton->setChecked(true);
+  connect(TaskButton, &QToolButton::clicked, this, &TfrmObject::TaskButtonClick);
+  main_->tolTask->addWidget(TaskButton);
+  QScrollBar* bar = main_->scrTask->horizontalScrollBar();
+  bar->setValue(bar->maximum());
+}
+
+void TfrmObject::TaskButtonClick() {
+  auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+  if (!frame) return;
+  frame->show();
+  main_->mdiArea->setActiveSubWindow(frame);
+}
+
+// The entry that holds this window is chosen, so that two logons with the
+// same label each select their own.
+void TfrmObject::FormActivate() {
+  QComboBox* list = main_->cmbDBName;
+  for (int i = 0; i < list->count(); ++i)
+    if (list->itemData(i).value<QObject*>() == this) list->setCurrentIndex(i);
+  if (TaskButton) TaskButton->setChecked(true);
+}
+
+bool TfrmObject::event(QEvent* event) {
+  if (event->type() == QEvent::WindowTitleChange && TaskButton) TaskButton->setText(windowTitle());
+  return QWidget::event(event);
+}
+
+void TfrmObject::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+// An owned window is asked by closing it: it closes unless it refuses, and
+// it would close with this window anyway.
+bool TfrmObject::FormCloseQuery() {
+  const QList<QMdiSubWindow*> children = main_->mdiArea->subWindowList(QMdiArea::CreationOrder);
+  for (auto it = children.crbegin(); it != children.crend(); ++it) {
+    QWidget* child = (*it)->widget();
+    if (child && FormOwner(child) == this && !(*it)->close()) return false;
+  }
+  return true;
+}
+
+void TfrmObject::FormClose() {
+  main_->StatusPanel(kStatusPanel)->clear();
+  SaveWindowSize();
+  AppRegistry.OpenKey(kObjectLayoutKey, true);
+  for (int i = 0; i < lstObject->columnCount(); ++i)
+    AppRegistry.WriteInteger(ColumnKey + std::to_string(i), lstObject->columnWidth(i));
+  AppRegistry.CloseKey();
+  {
+    AtExit closeKey([] { AppRegistry.CloseKey(); });
+    AppRegistry.OpenKey(kObjectTreeKey + DataModule->GetDataSourceName(), true);
+    AppRegistry.WriteInteger("Disp", SchemaFilter);
+  }
+  TovSQLConnection& connection = DataModule->Connection;
+  // A commit that fails is shown: the work it would have kept is lost when
+  // the connection goes.
+  try {
+    if (connection.Connected() && connection.InTransaction()) connection.CommitTrans();
+  } catch (const std::exception& e) {
+    MsgBox(e.what(), kErrorFlags);
+  }
+  connection.Disconnect();
+  if (registered_) {
+    QComboBox* list = main_->cmbDBName;
+    for (int i = list->count() - 1; i >= 0; --i)
+      if (list->itemData(i).value<QObject*>() == this) {
+        list->removeItem(i);
+        break;
+      }
+    if (list->count() == 0)
+      list->clear();
+    else
+      list->setCurrentIndex(list->count() - 1);
+    registered_ = false;
+    main_->cmbDBNameChange();
+    NotifyConnectionsChanged();
+  }
+  delete TaskButton;
+  TaskButton = nullptr;
+}
+
+void TfrmObject::NotifyConnectionsChanged() {
+  for (QMdiSubWindow* sub : main_->mdiArea->subWindowList()) {
+    if (!sub->widget()) continue;
+    try {
+      TWindowMessage message(kMsgConnectionsChanged);
+      QCoreApplication::sendEvent(sub->widget(), &message);
+    } catch (...) {
+      // One child's failure does not keep the others uninformed.
+    }
+  }
+}
+
+void TfrmObject::LoadWindowSize() {
+  AtExit closeKey([] { AppRegistry.CloseKey(); });
+  AppRegistry.OpenKey(kObjectLayoutKey, true);
+  QWidget* frame = parentWidget() ? parentWidget() : this;
+  int32_t state = kWindowNormal;
+  if (main_->mdiArea->subWindowList().size() == 1) {
+    state = AppRegistry.ReadIntegerDef("WindowState", kWindowNormal);
+    if (state == kWindowMinimized) state = kWindowNormal;
+    if (state == kWindowMaximized) frame->showMaximized();
+  }
+  if (state == kWindowNormal)
+    frame->resize(AppRegistry.ReadIntegerDef("Width", frame->width()), AppRegistry.ReadIntegerDef("Height", frame->height()));
+  const int tree = std::max<int>(AppRegistry.ReadIntegerDef("TreeWidth", pnlTree->width()), kTreeMinWidth);
+  spl1->setSizes({tree, std::max(spl1->width() - tree, 1)});
+}
+
+void TfrmObject::SaveWindowSize() {
+  AtExit closeKey([] { AppRegistry.CloseKey(); });
+  AppRegistry.OpenKey(kObjectLayoutKey, true);
+  const QWidget* frame = parentWidget() ? parentWidget() : this;
+  const int32_t state = frame->isMaximized() ? kWindowMaximized : frame->isMinimized() ? kWindowMinimized : kWindowNormal;
+  AppRegistry.WriteInteger("WindowState", state);
+  if (state == kWindowNormal) {
+    AppRegistry.WriteInteger("Width", frame->width());
+    AppRegistry.WriteInteger("Height", frame->height());
+  }
+  AppRegistry.WriteInteger("TreeWidth", pnlTree->width());
+}
+
+// ---- SQL routines ----
+
+void TfrmObject::ExecSQL(const std::string& sql) {
+  TSqlWaitCursor wait;
+  AtExit close([this] { qryExec.Close(); });
+  qryExec.Close();
+  qryExec.SetParamCheck(false);
+  qryExec.ClearParameters();
+  ConnectionTransactions tx(DataModule->Connection);
+  ExecWithTransactionRule(tx, AppOption.AutoCommit, sql, [this](const std::string& text) {
+    qryExec.SetSQL(text);
+    qryExec.ExecSQL();
+  });
+}
+
+void TfrmObject::ExecScript(const std::vector<std::string>& lines, bool ignoreErrors) {
+  TSqlWaitCursor wait;
+  for (const std::string& batch : ScriptBatches(lines, AppOption.Separator)) {
+    try {
+      ExecSQL(batch);
+    } catch (...) {
+      if (!ignoreErrors) throw;
+    }
+  }
+}
+
+TovSQLQuery& TfrmObject::OpenSQLParams(const std::string& sql, const std::vector<std::string>& values) {
+  qryExec.Close();
+  qryExec.SetParamCheck(true);
+  qryExec.SetSQL(sql);
+  ConnectionTransactions tx(DataModule->Connection);
+  BeginQueryTransaction(tx, AppOption.AutoCommit);
+  std::vector<TovParameter>& params = qryExec.Parameters();
+  for (size_t i = 0; i < params.size() && i < values.size(); ++i) params[i].Value = Q(values[i]);
+  qryExec.Open();
+  return qryExec;
+}
+
+TovSQLQuery& TfrmObject::OpenSQL(const std::string& sql) {
+  qryExec.Close();
+  qryExec.SetParamCheck(false);
+  qryExec.ClearParameters();
+  qryExec.SetSQL(sql);
+  ConnectionTransactions tx(DataModule->Connection);
+  BeginQueryTransaction(tx, AppOption.AutoCommit);
+  qryExec.Open();
+  return qryExec;
+}
+
+bool TfrmObject::RowExists(const std::string& sql, const std::vector<std::string>& values) {
+  TovSQLQuery& q = OpenSQLParams(sql, values);
+  const bool found = !q.Eof();
+  q.Close();
+  return found;
+}
+
+// ---- catalogue lists ----
+
+void TfrmObject::FillList(std::vector<std::string>& strings, const std::string& sql,
+                          const std::vector<std::string>& values, bool trimmed) {
+  TSqlWaitCursor wait;
+  strings.clear();
+  TovSQLQuery& q = values.empty() ? OpenSQL(sql) : OpenSQLParams(sql, values);
+  for (; !q.Eof(); q.Next()) strings.push_back(trimmed ? Trim(q.AsString(0)) : q.AsString(0));
+}
+
+std::string TfrmObject::FirstValue(const std::string& sql, const std::vector<std::string>& values) {
+  TovSQLQuery& q = OpenSQLParams(sql, values);
+  return q.Eof() ? std::string() : q.AsString(0);
+}
+
+void TfrmObject::CommitOpenTransaction() {
+  TovSQLConnection& connection = DataModule->Connection;
+  if (connection.InTransaction()) connection.CommitTrans();
+}
+
+void TfrmObject::GetUserList(std::vector<std::string>& strings, bool addPublic) {
+  FillList(strings, kUserListSql, {}, false);
+  if (addPublic) strings.push_back(kPublic);
+}
+
+void TfrmObject::GetSchemaList(std::vector<std::string>& strings, bool) {
+  FillList(strings, kSchemaListSql, {DataModule->GetDataSourceName(), DataModule->GetUserName()}, false);
+}
+
+void TfrmObject::GetDatabaseList(std::vector<std::string>& strings) { FillList(strings, kDatabaseListSql, {}, false); }
+
+std::string TfrmObject::GetDBCode(const std::string& dbName) { return FirstValue(kDBCodeSql, {dbName}); }
+
+std::string TfrmObject::GetSchemaCode(const std::string& dbName, const std::string& schemaName) {
+  return FirstValue(kSchemaCodeSql, {dbName, schemaName});
+}
+
+std::string TfrmObject::GetTableCode(const std::string& dbName, const std::string& schemaName,
+                                     const std::string& tableName) {
+  return FirstValue(kTableCodeSql, {dbName, schemaName, tableName});
+}
+
+void TfrmObject::GetObjectNames(std::vector<std::string>& strings, const std::string& schemaPattern,
+                                const std::string& kindPattern) {
+  TSqlWaitCursor wait;
+  const std::string dbCode = GetDBCode(DataModule->GetDataSourceName());
+  FillList(strings, kObjectNamesSql, {dbCode, schemaPattern + kPatternAll, kindPattern + kPatternAll}, false);
+}
+
+void TfrmObject::GetDBSpaceList(std::vector<std::string>& strings) {
+  FillList(strings, kDBSpaceListSql, {DataModule->GetDataSourceName()}, false);
+}
+
+void TfrmObject::GetRoleList(std::vector<std::string>& strings) { FillList(strings, kRoleListSql, {}, false); }
+
+// The rdbprt definition report of a table; its control file is removed
+// again whatever happens.
+std::vector<std::string> TfrmObject::TableReport(const std::string& schema, const std::string& table, bool& ok) {
+  const std::string controlName = table + kControlFileSuffix;
+  AtExit removeControl([&] { QFile::remove(Q(WorkFolder() + controlName)); });
+  const std::string path = WriteTempFile(controlName, "TABLE (" + schema + "." + table + ")");
+  CommitOpenTransaction();
+  std::vector<std::string> lines;
+  ok = RunCommand("rdbprt -d " + DataModule->GetDataSourceName() + " -m DEF -f " + path, lines, true);
+  return lines;
+}
+
+void TfrmObject::GetTableDSOList(std::vector<std::string>& strings, const std::string& schema,
+                                 const std::string& table) {
+  TSqlWaitCursor wait;
+  strings.clear();
+  if (CatalogLevel >= kLevelWithDsiStatus) {
+    const std::string dbCode = GetDBCode(DataModule->GetDataSourceName());
+    FillList(strings, kTableDsoSql, {dbCode, schema, table}, true);
+    return;
+  }
+  bool ok = false;
+  const std::vector<std::string> lines = TableReport(schema, table, ok);
+  if (!ok) {
+    strings.push_back("");
+    return;
+  }
+  if (std::optional<std::string> dso = BaseDsoName(lines)) strings.push_back(*dso);
+  SortUnique(strings);
+}
+
+void TfrmObject::GetTableDSIList(std::vector<std::string>& strings, const std::string& schema,
+                                 const std::string& table) {
+  TSqlWaitCursor wait;
+  strings.clear();
+  if (CatalogLevel >= kLevelWithDsiStatus) {
+    const std::string dbCode = GetDBCode(DataModule->GetDataSourceName());
+    FillList(strings, kTableDsiSql, {dbCode, schema, table}, true);
+    return;
+  }
+  bool ok = false;
+  const std::vector<std::string> lines = TableReport(schema, table, ok);
+  if (!ok) {
+    strings.push_back("");
+    return;
+  }
+  strings = TableDsiNames(lines);
+}
+
+void TfrmObject::GetDSIList(std::vector<std::string>& strings) {
+  TSqlWaitCursor wait;
+  strings.clear();
+  const std::string dataSource = DataModule->GetDataSourceName();
+  if (CatalogLevel >= kLevelWithDsiStatus) {
+    const std::string dbCode = GetDBCode(dataSource);
+    FillList(strings, kDsiSql, {dbCode}, true);
+    return;
+  }
+  std::vector<std::string> spaces;
+  FillList(spaces, kDbSpacesSql, {dataSource}, true);
+  std::vector<std::string> output;
+  for (const std::string& space : spaces) {
+    CommitOpenTransaction();
+    if (!RunCommand("rdbinf -p " + dataSource + "." + space, output, true)) {
+      strings.push_back("");
+      qryExec.Close();
+      return;
+    }
+    AddDataDsiNames(output, strings);
+  }
+  SortUnique(strings);
+}

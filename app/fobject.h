@@ -1,0 +1,156 @@
+// fobject: the connection window, one MDI child of the main window per
+// logon: it owns the logon's connection, probes the server once, registers
+// itself in the main window's connection list, runs every statement of the
+// windows bound to the logon and reads the catalogue lists they need.
+#pragma once
+
+#include <QEvent>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dsymfoware.h"
+
+class QComboBox;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TfrmMain;
+
+// Window message telling a window that the set of connections changed.
+inline constexpr int kMsgConnectionsChanged = 0x8001;
+
+// A window message as an event of the same number.
+class TWindowMessage : public QEvent {
+ public:
+  explicit TWindowMessage(int message, intptr_t wParam = 0, intptr_t lParam = 0)
+      : QEvent(static_cast<QEvent::Type>(message)), WParam(wParam), LParam(lParam) {}
+  intptr_t WParam;
+  intptr_t LParam;
+};
+
+class TfrmObject;
+
+// The windows a connection window owns carry it in this property; its
+// close query asks them, from the last MDI child to the first.
+inline constexpr char kOwnerProperty[] = "ovOwner";
+void SetFormOwner(QWidget* form, TfrmObject* owner);
+TfrmObject* FormOwner(const QWidget* form);
+
+inline constexpr const char* kObjectLayoutKey = "\\Software\\Tessavar\\ORV\\GUI\\OBJECT";
+inline constexpr const char* kObjectTreeKey = "\\Software\\Tessavar\\ORV\\OBJECTTREE\\";
+
+// Makes every successful logon of the logon dialog open a connection
+// window in `main`.
+void InstallConnectionWindows(TfrmMain* main);
+
+class TfrmObject : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Connects as `user` to `dataSource`, probes the server and registers
+  // the window with `owner`; a failed logon raises the connection's error
+  // and leaves nothing registered.
+  TfrmObject(TfrmMain* owner, const std::string& password, const std::string& user, const std::string& dataSource);
+  // Takes over the connected data module of a logon, then probes and
+  // registers as above; an error of the probes leaves nothing registered.
+  TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule);
+  ~TfrmObject() override;
+
+  // ---- SQL routines; all four share qryExec ----
+  // Runs one statement; "COMMIT" and "ROLLBACK" end the transaction.
+  void ExecSQL(const std::string& sql);
+  // Runs the statements between separator lines; with ignoreErrors a
+  // failing statement does not stop the others.
+  void ExecScript(const std::vector<std::string>& lines, bool ignoreErrors);
+  // The opened result of a query, valid until the next call of any of the
+  // four routines.
+  TovSQLQuery& OpenSQL(const std::string& sql);
+  // The same for a query with ":NAME" markers, the i-th taking values[i].
+  TovSQLQuery& OpenSQLParams(const std::string& sql, const std::vector<std::string>& values);
+
+  // ---- catalogue lists; each clears `strings` first ----
+  void GetUserList(std::vector<std::string>& strings, bool addPublic);
+  void GetSchemaList(std::vector<std::string>& strings, bool unused = false);
+  void GetDatabaseList(std::vector<std::string>& strings);
+  void GetTableDSOList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
+  void GetDSIList(std::vector<std::string>& strings);
+  void GetTableDSIList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
+  std::string GetDBCode(const std::string& dbName);
+  std::string GetSchemaCode(const std::string& dbName, const std::string& schemaName);
+  std::string GetTableCode(const std::string& dbName, const std::string& schemaName, const std::string& tableName);
+  void GetObjectNames(std::vector<std::string>& strings, const std::string& schemaPattern,
+                      const std::string& kindPattern);
+  void GetDBSpaceList(std::vector<std::string>& strings);
+  void GetRoleList(std::vector<std::string>& strings);
+
+  void LoadWindowSize();
+  void SaveWindowSize();
+  void TaskButtonClick();
+
+  // The connection label "USER @ DSN".
+  std::string ConnectionLabel() const;
+
+  QTreeWidgetItem* PopupNode = nullptr;
+  std::string ColumnKey;
+  QToolButton* TaskButton = nullptr;
+  QWidget* FieldWindow = nullptr;
+  int32_t ServerVersion = 9;
+  int32_t CatalogLevel = 9;
+  bool LevelReduced = false;
+  bool Remote = false;
+  int32_t SchemaFilter = 0;
+  TdmSymfoware* DataModule = nullptr;
+
+  QWidget* pnlTree = nullptr;
+  QToolBar* pnlTool = nullptr;
+  QToolButton* btnTree1 = nullptr;
+  QToolButton* btnTree2 = nullptr;
+  QToolButton* btnLevel0 = nullptr;
+  QToolButton* btnLevel1 = nullptr;
+  QComboBox* cmbTree = nullptr;
+  QTreeWidget* lstTree = nullptr;
+  QSplitter* spl1 = nullptr;
+  QWidget* pnlObject = nullptr;
+  QWidget* pnlFind = nullptr;
+  QToolButton* btnWhere = nullptr;
+  QToolButton* btnGrep = nullptr;
+  QComboBox* cmbFind = nullptr;
+  QTreeWidget* lstObject = nullptr;
+
+  TovSQLQuery qryExec;
+  TovSQLQuery qryObject;
+  TovSQLQuery qryDBcode;
+  TovSQLQuery qryScmcode;
+  TovSQLQuery qryTblcode;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void setupUi();
+  static std::unique_ptr<TdmSymfoware> Connect(TfrmMain* owner, const std::string& password, const std::string& user,
+                                               const std::string& dataSource);
+  void Register();
+  void CreateTaskButton();
+  void FormActivate();
+  bool FormCloseQuery();
+  void FormClose();
+  void NotifyConnectionsChanged();
+  bool RowExists(const std::string& sql, const std::vector<std::string>& values);
+  void CommitOpenTransaction();
+  std::vector<std::string> TableReport(const std::string& schema, const std::string& table, bool& ok);
+  std::string FirstValue(const std::string& sql, const std::vector<std::string>& values);
+  void FillList(std::vector<std::string>& strings, const std::string& sql, const std::vector<std::string>& values,
+                bool trimmed);
+
+  TfrmMain* main_;
+  std::unique_ptr<TdmSymfoware> dataModule_;
+  bool registered_ = false;
+};

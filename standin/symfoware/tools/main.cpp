@@ -1,0 +1,202 @@
+// symfoware-tool: the stand-in for the Symfoware command-line tools, one
+// executable installed under every tool name. It answers from the stand-in
+// catalogue of the local stand-in data sources (the ODBC data sources that
+// ODBCINI and ODBCSYSINI name):
+//
+//   rdbprt -m DB                          the local databases
+//   rdbprt -d DB -m DEF [-f] FILE         a table's definition ("TABLE (S.T)")
+//   rdbinf -p DB.SPACE                    the DSIs of a database space
+//
+// Every report ends with "<tool>が正常終了しました 復帰コード 00", or with
+// "<tool>が異常終了しました 復帰コード 08" when the request cannot be met.
+// SYMFOWARE_TOOL_FAIL makes a tool fail on purpose: "MODE" for every tool
+// or "TOOL:MODE,..." for some, MODE being one of
+//   silent  print nothing
+//   stderr  print the report on standard error only
+//   code    end with "復帰コード 12" and exit status 12
+//   nolf    leave out the last line break
+//   exit    print the report but exit with status 1
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/odbcenv.h"
+#include "standin/symfoware/catalogue.h"
+#include "standin/symfoware/sqlite.h"
+#include "standin/symfoware/standin.h"
+#include "standin/symfoware/tools/reports.h"
+
+namespace {
+
+using symfoware::tools::LocalDatabase;
+using symfoware::tools::Report;
+
+constexpr char kFailEnvironment[] = "SYMFOWARE_TOOL_FAIL";
+constexpr char kDriverAttribute[] = "Driver";
+constexpr char kDatabaseAttribute[] = "Database";
+constexpr char kLineBreak[] = "\r\n";
+constexpr char kControlFallbackEncoding[] = "CP932";
+constexpr int kFailureCode = 8;
+constexpr int kRequestedFailureCode = 12;
+constexpr int kRequestedExitStatus = 1;
+
+enum class FailMode { None, Silent, Stderr, Code, NoLineBreak, Exit };
+
+FailMode RequestedFailure(const std::string& tool) {
+  const char* value = std::getenv(kFailEnvironment);
+  if (!value) return FailMode::None;
+  static const std::map<QString, FailMode> kModes{{"silent", FailMode::Silent}, {"stderr", FailMode::Stderr},
+                                                  {"code", FailMode::Code},     {"nolf", FailMode::NoLineBreak},
+                                                  {"exit", FailMode::Exit}};
+  for (const QString& entry : QString::fromLocal8Bit(value).split(',', Qt::SkipEmptyParts)) {
+    const qsizetype colon = entry.indexOf(':');
+    if (colon >= 0 && entry.left(colon) != QString::fromStdString(tool)) continue;
+    auto it = kModes.find(entry.mid(colon + 1).trimmed());
+    if (it != kModes.end()) return it->second;
+  }
+  return FailMode::None;
+}
+
+struct Options {
+  std::map<std::string, std::string> values;  // "-d" -> "DB"
+  std::vector<std::string> bare;
+};
+
+Options ParseOptions(int argc, char* argv[]) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg.size() == 2 && arg[0] == '-' && i + 1 < argc && argv[i + 1][0] != '-')
+      options.values[arg] = argv[++i];
+    else if (arg.size() == 2 && arg[0] == '-')
+      options.values[arg] = "";
+    else
+      options.bare.push_back(arg);
+  }
+  return options;
+}
+
+// Every database of the stand-in data sources, with its folder.
+std::vector<LocalDatabase> LocalDatabases() {
+  std::vector<LocalDatabase> databases;
+  for (const platform::OdbcDataSource& source : platform::ListOdbcDataSources()) {
+    std::optional<std::string> driver = platform::OdbcDataSourceAttribute(source.name, kDriverAttribute);
+    std::optional<std::string> folder = platform::OdbcDataSourceAttribute(source.name, kDatabaseAttribute);
+    if (!driver || !symfoware::IsStandinDriver(*driver) || !folder || folder->empty()) continue;
+    const std::string catalogue = symfoware::SchemaFilePath(*folder, symfoware::kCatalogueSchema);
+    if (!QFileInfo::exists(QString::fromStdString(catalogue))) continue;
+    symfoware::SqliteFile file(catalogue);
+    QSqlQuery q(file.Database());
+    if (!q.exec("SELECT DB_NAME FROM RDBII_DATABASE ORDER BY DB_CODE")) continue;
+    while (q.next()) databases.push_back({q.value(0).toString().toStdString(), *folder});
+  }
+  return databases;
+}
+
+const LocalDatabase* FindDatabase(const std::vector<LocalDatabase>& databases, const std::string& name) {
+  for (const LocalDatabase& db : databases)
+    if (QString::fromStdString(db.name).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0) return &db;
+  return nullptr;
+}
+
+Report Failure(const std::string& message) { return {{message}, false}; }
+
+// Control files are UTF-8, else CP932, with LF or CRLF.
+std::string ReadControlText(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QByteArray bytes = file.readAll();
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString text = utf8.decode(bytes);
+  if (utf8.hasError()) {
+    QStringDecoder cp932(kControlFallbackEncoding);
+    text = cp932.decode(bytes);
+  }
+  return text.trimmed().toStdString();
+}
+
+template <class F>
+Report WithCatalogue(const std::string& tool, const std::string& database, F&& report) {
+  const std::vector<LocalDatabase> databases = LocalDatabases();
+  const LocalDatabase* db = FindDatabase(databases, database);
+  if (!db) return Failure(tool + ": データベースが見つかりません: " + database);
+  symfoware::SqliteFile file(symfoware::SchemaFilePath(db->folder, symfoware::kCatalogueSchema));
+  return report(file.Database(), db->name);
+}
+
+Report Rdbprt(const Options& o) {
+  auto mode = o.values.find("-m");
+  if (mode != o.values.end() && mode->second == "DB") return symfoware::tools::DatabaseList(LocalDatabases());
+  auto database = o.values.find("-d");
+  if (mode == o.values.end() || mode->second != "DEF" || database == o.values.end())
+    return Failure("rdbprt: このオプションの組み合わせはスタンドインにありません");
+  auto file = o.values.find("-f");
+  const std::string path = file != o.values.end() ? file->second : o.bare.empty() ? std::string() : o.bare.front();
+  const std::string control = ReadControlText(path);
+  if (control.empty()) return Failure("rdbprt: 制御ファイルを読み込めません: " + path);
+  return WithCatalogue("rdbprt", database->second, [&](QSqlDatabase& db, const std::string& name) {
+    return symfoware::tools::TableDefinition(db, name, control);
+  });
+}
+
+Report Rdbinf(const Options& o) {
+  auto target = o.values.find("-p");
+  const size_t dot = target == o.values.end() ? std::string::npos : target->second.find('.');
+  if (dot == std::string::npos) return Failure("rdbinf: -p <データベース名>.<データベーススペース名> を指定してください");
+  const std::string database = target->second.substr(0, dot);
+  const std::string space = target->second.substr(dot + 1);
+  return WithCatalogue("rdbinf", database, [&](QSqlDatabase& db, const std::string& name) {
+    return symfoware::tools::DsiInformation(db, name, space);
+  });
+}
+
+void Print(FILE* stream, const std::vector<std::string>& lines, bool lastLineBreak) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::fputs(lines[i].c_str(), stream);
+    if (i + 1 < lines.size() || lastLineBreak) std::fputs(kLineBreak, stream);
+  }
+  std::fflush(stream);
+}
+
+std::string ReturnCodeLine(const std::string& tool, bool ok, int code) {
+  char digits[8];
+  std::snprintf(digits, sizeof digits, "%02d", code);
+  return tool + (ok ? "が正常終了しました" : "が異常終了しました") + " 復帰コード " + digits;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  const std::string tool = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString();
+  const FailMode fail = RequestedFailure(tool);
+  if (fail == FailMode::Silent) return 0;
+
+  const Options options = ParseOptions(argc, argv);
+  Report report;
+  try {
+    if (tool == "rdbprt")
+      report = Rdbprt(options);
+    else if (tool == "rdbinf")
+      report = Rdbinf(options);
+    else
+      report = Failure(tool + ": この機能はスタンドインにありません");
+  } catch (const std::exception& e) {
+    report = Failure(tool + ": " + e.what());
+  }
+  int code = report.ok ? 0 : kFailureCode;
+  if (fail == FailMode::Code) code = kRequestedFailureCode;
+  report.lines.push_back(ReturnCodeLine(tool, code == 0, code));
+  Print(fail == FailMode::Stderr ? stderr : stdout, report.lines, fail != FailMode::NoLineBreak);
+  if (fail == FailMode::Exit) return kRequestedExitStatus;
+  return code;
+}

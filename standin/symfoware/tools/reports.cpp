@@ -1,0 +1,218 @@
+#include "standin/symfoware/tools/reports.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "platform/sqlbackend.h"
+
+namespace symfoware::tools {
+
+namespace {
+
+constexpr char kDictionary[] = "RDBII_DICTIONARY";
+constexpr char kTableDsiType[] = "T";
+constexpr char kIndexDsiType[] = "I";
+constexpr char kTableSize[] = "1024";
+constexpr char kIndexSize[] = "256";
+// "No. n" padded to this width starts a DSI or allocation block.
+constexpr int kBlockNumberWidth = 14;
+
+QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  bool ok = query.prepare(QString::fromStdString(sql));
+  if (ok) {
+    for (const QVariant& v : values) query.addBindValue(v);
+    ok = query.exec();
+  }
+  if (!ok) throw platform::SqlError(platform::SqlErrorText(query.lastError()));
+  return query;
+}
+
+std::vector<std::string> Column(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
+  QSqlQuery q = Run(db, sql, values);
+  std::vector<std::string> result;
+  while (q.next()) result.push_back(q.value(0).toString().toStdString());
+  return result;
+}
+
+QVariant V(const std::string& s) { return QString::fromStdString(s); }
+
+std::string BlockHead(int number, const std::string& label) {
+  std::string head = "No. " + std::to_string(number);
+  head.resize(kBlockNumberWidth, ' ');
+  return head + label;
+}
+
+void AddList(std::vector<std::string>& lines, const std::string& title, const std::string& heading,
+             const std::vector<std::string>& items) {
+  lines.push_back(title);
+  lines.push_back(heading);
+  int n = 0;
+  for (const std::string& item : items) lines.push_back(std::to_string(++n) + " " + item);
+}
+
+Report Failure(const std::string& message) { return {{message}, false}; }
+
+// The table's database space: the one of its extended row, else the first
+// space of the database.
+std::string TableSpace(QSqlDatabase& db, const std::string& database, long long tableCode) {
+  std::vector<std::string> spaces =
+      Column(db, "SELECT DBSPACE_NAME FROM RDBII_TABLE_EX WHERE TABLE_CODE = ? AND DBSPACE_NAME IS NOT NULL",
+             {tableCode});
+  if (!spaces.empty() && !spaces[0].empty()) return spaces[0];
+  spaces = Column(db, "SELECT OBJECT_NAME FROM RDBII_OBJECT WHERE OBJECT_ID = '2' AND UPPER(DB_NAME) = UPPER(?) "
+                      "ORDER BY rowid", {V(database)});
+  return spaces.empty() ? std::string() : spaces[0];
+}
+
+struct Table {
+  long long code = 0;
+  std::string schema;
+  std::string name;
+};
+
+struct Storage {
+  std::string dso;
+  std::vector<std::string> dsis;
+};
+
+// The storage rows of a table or index; without rows the structure has
+// the object's own name, the default of a table created without storage.
+Storage StorageOf(QSqlDatabase& db, const Table& table, const std::string& dso, const char* type) {
+  std::vector<std::string> dsis = Column(db,
+                                         "SELECT NAME FROM RDBII_DSI_STATUS WHERE SCHEMA_NAME = ? AND TABLE_NAME = ? "
+                                         "AND TYPE = ? AND (? = '' OR DSO_NAME = ?) ORDER BY rowid",
+                                         {V(table.schema), V(table.name), type, V(type == std::string(kIndexDsiType) ? dso : ""),
+                                          V(dso)});
+  std::string dsoName = dso;
+  if (type == std::string(kTableDsiType)) {
+    std::vector<std::string> dsos = Column(db,
+                                           "SELECT DSO_NAME FROM RDBII_DSI_STATUS WHERE SCHEMA_NAME = ? AND "
+                                           "TABLE_NAME = ? AND TYPE = 'T' ORDER BY rowid",
+                                           {V(table.schema), V(table.name)});
+    dsoName = dsos.empty() ? table.name : dsos[0];
+  }
+  if (dsis.empty()) dsis.push_back(dsoName);
+  return {dsoName, dsis};
+}
+
+std::vector<Table> TablesOf(QSqlDatabase& db, const std::string& database, const std::string& schema,
+                            const std::string& name) {
+  QSqlQuery q = Run(db,
+                    "SELECT TABLE_CODE, SCHEMA_NAME, TABLE_NAME FROM RDBII_TABLE WHERE UPPER(DB_NAME) = UPPER(?) "
+                    "AND DB_NAME <> ? AND TABLE_TYPE <> 'VW' AND (? = '' OR (SCHEMA_NAME = ? AND TABLE_NAME = ?)) "
+                    "ORDER BY TABLE_CODE",
+                    {V(database), kDictionary, V(name), V(schema), V(name)});
+  std::vector<Table> tables;
+  while (q.next())
+    tables.push_back({q.value(0).toLongLong(), q.value(1).toString().toStdString(), q.value(2).toString().toStdString()});
+  return tables;
+}
+
+std::vector<std::string> IndexesOf(QSqlDatabase& db, const Table& table) {
+  return Column(db, "SELECT INDEX_DSO_NAME FROM RDBII_INDEX WHERE TABLE_CODE = ? ORDER BY INDEX_DSO_CODE",
+                {table.code});
+}
+
+void AddAllocation(std::vector<std::string>& lines, int number, const std::string& target, const std::string& space,
+                   const std::string& size) {
+  lines.push_back(BlockHead(number, "Allocation target ...... " + target));
+  lines.push_back("Used database space information");
+  lines.push_back("No.  Database space name  Size");
+  lines.push_back("1 " + space + " " + size + "(K byte)");
+}
+
+}  // namespace
+
+Report DatabaseList(const std::vector<LocalDatabase>& databases) {
+  Report report;
+  report.lines = {"RDBII rdbprt データベース一覧", "No.  Database name"};
+  int n = 0;
+  for (const LocalDatabase& db : databases) report.lines.push_back(std::to_string(++n) + "    " + db.name);
+  return report;
+}
+
+Report TableDefinition(QSqlDatabase& db, const std::string& database, const std::string& controlText) {
+  static const QRegularExpression kTable(
+      QStringLiteral("^\\s*TABLE\\s*\\(\\s*\"?([^.\"\\s]+)\"?\\s*\\.\\s*\"?([^)\"\\s]+)\"?\\s*\\)\\s*$"),
+      QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch m = kTable.match(QString::fromStdString(controlText));
+  if (!m.hasMatch()) return Failure("rdbprt: 制御文が正しくありません: " + controlText);
+  const std::vector<Table> tables = TablesOf(db, database, m.captured(1).toStdString(), m.captured(2).toStdString());
+  if (tables.empty())
+    return Failure("rdbprt: 表が見つかりません: " + m.captured(1).toStdString() + "." + m.captured(2).toStdString());
+  const Table& table = tables.front();
+  const Storage storage = StorageOf(db, table, "", kTableDsiType);
+  const std::string space = TableSpace(db, database, table.code);
+
+  std::vector<std::string> lines{"RDB definition information",
+                                 "Table name    ...... " + table.schema + "." + table.name,
+                                 "Base DSO name ...... " + storage.dso,
+                                 "Type          ...... BASE TABLE",
+                                 "",
+                                 "Data structure information",
+                                 "Type                ...... SEQUENTIAL",
+                                 "Page size(DATA)     ...... 4(K byte)",
+                                 "Order               ...... 0",
+                                 ""};
+  AddList(lines, "DSI information", "No.  DSI name", storage.dsis);
+  int n = 0;
+  for (const std::string& dsi : storage.dsis) {
+    lines.push_back("");
+    lines.push_back(BlockHead(++n, "DSI name ...... " + dsi));
+    lines.push_back("Allocation information");
+    AddAllocation(lines, 1, "DATA", space, kTableSize);
+  }
+  for (const std::string& index : IndexesOf(db, table)) {
+    const Storage indexStorage = StorageOf(db, table, index, kIndexDsiType);
+    lines.push_back("");
+    lines.push_back("Index information");
+    lines.push_back("DSO name ...... " + index);
+    lines.push_back("Page size(BASE)     ...... 4");
+    lines.push_back("Page size(INDEX)    ...... 4");
+    lines.push_back("Index degenerate    ...... NO");
+    lines.push_back("Index realignment   ...... NO");
+    AddList(lines, "DSI information", "No.  DSI name", indexStorage.dsis);
+    int i = 0;
+    for (const std::string& dsi : indexStorage.dsis) {
+      lines.push_back("");
+      lines.push_back(BlockHead(++i, "DSI name ...... " + dsi));
+      AddList(lines, "Base DSI information", "No.  DSI name", {storage.dsis.front()});
+      lines.push_back("Index degenerate  ...... NO");
+      lines.push_back("Index realignment ...... NO");
+      lines.push_back("Allocation information");
+      AddAllocation(lines, 1, "BASE", space, kIndexSize);
+      lines.push_back("");
+      AddAllocation(lines, 2, "INDEX", space, kIndexSize);
+    }
+  }
+  lines.push_back("");
+  return {lines, true};
+}
+
+Report DsiInformation(QSqlDatabase& db, const std::string& database, const std::string& space) {
+  const std::vector<std::string> spaces =
+      Column(db, "SELECT OBJECT_NAME FROM RDBII_OBJECT WHERE OBJECT_ID = '2' AND UPPER(DB_NAME) = UPPER(?) "
+                 "AND UPPER(OBJECT_NAME) = UPPER(?)", {V(database), V(space)});
+  if (spaces.empty()) return Failure("rdbinf: データベーススペースが見つかりません: " + database + "." + space);
+  std::vector<std::string> lines{"Database space : " + spaces[0]};
+  auto addDsi = [&lines](const std::string& dsi, const Table& table, const std::string& kind, const char* size) {
+    lines.push_back("DSI       : " + dsi);
+    lines.push_back("  Schema  : " + table.schema);
+    lines.push_back("  Table   : " + table.name);
+    lines.push_back("  " + kind + "    : " + size + "K");
+  };
+  for (const Table& table : TablesOf(db, database, "", "")) {
+    if (QString::fromStdString(TableSpace(db, database, table.code)).compare(QString::fromStdString(spaces[0]), Qt::CaseInsensitive) != 0)
+      continue;
+    for (const std::string& dsi : StorageOf(db, table, "", kTableDsiType).dsis) addDsi(dsi, table, "DATA", kTableSize);
+    for (const std::string& index : IndexesOf(db, table))
+      for (const std::string& dsi : StorageOf(db, table, index, kIndexDsiType).dsis) addDsi(dsi, table, "BASE", kIndexSize);
+  }
+  return {lines, true};
+}
+
+}  // namespace symfoware::tools

@@ -1,0 +1,52 @@
+// The stand-in sample data source ORVSAMPLE built by symfoware-setup into
+// a temporary folder, with the ODBC files pointing at it and the stand-in
+// command-line tools first on the PATH, for the lifetime of the object.
+#pragma once
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+namespace testing_tools {
+
+inline const std::string kToolBin = TEST_BINARY_DIR "/standin/symfoware/tools/bin";
+inline const char kSampleDataSource[] = "ORVSAMPLE";
+inline const char kSampleUser[] = "ORVUSER";
+inline const char kSamplePassword[] = "orvuser";
+inline constexpr int kSetupMillis = 60000;
+
+// Puts the stand-in tools first on the PATH.
+inline void UseStandinTools() {
+  const char* path = std::getenv("PATH");
+  setenv("PATH", (kToolBin + ":" + (path ? path : "")).c_str(), 1);
+}
+
+class SampleDataSource {
+ public:
+  // Extra users are "NAME/PASSWORD" texts.
+  explicit SampleDataSource(const QStringList& extraUsers = {"GUEST/guest"}) {
+    const QString odbc = dir_.filePath("odbc");
+    QProcess setup;
+    QStringList args{odbc, kSampleDataSource, dir_.filePath("ORVSAMPLE"),
+                     QStringLiteral(TEST_FIXTURE_DIR "/../../standin/symfoware/sample.sql"),
+                     QString(kSampleUser) + "/" + kSamplePassword};
+    args << extraUsers;
+    setup.start(QStringLiteral(TEST_BINARY_DIR "/standin/symfoware/symfoware-setup"), args);
+    if (!setup.waitForFinished(kSetupMillis) || setup.exitCode() != 0)
+      throw std::runtime_error("symfoware-setup: " + setup.readAllStandardError().toStdString());
+    setenv("ODBCSYSINI", odbc.toUtf8().constData(), 1);
+    setenv("ODBCINI", (odbc + "/odbc.ini").toUtf8().constData(), 1);
+    UseStandinTools();
+  }
+
+  std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+  std::string Folder() const { return Path("ORVSAMPLE"); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+}  // namespace testing_tools

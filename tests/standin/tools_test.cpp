@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+
+#include <string>
+#include <vector>
+
+#include "tests/standin/odbc_fixture.h"
+#include "tests/standin/tools_sample.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct ToolRun {
+  std::string out;
+  std::string err;
+  int exitCode = -1;
+};
+
+ToolRun RunTool(const std::string& tool, const QStringList& args) {
+  QProcess process;
+  process.start(QString::fromStdString(testing_tools::kToolBin + "/" + tool), args);
+  process.waitForFinished();
+  return {process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString(),
+          process.exitCode()};
+}
+
+Lines LinesOf(const std::string& text) {
+  Lines lines;
+  size_t start = 0, end;
+  while ((end = text.find("\r\n", start)) != std::string::npos) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+class ToolsTest : public ::testing::Test {
+ protected:
+  ToolsTest() {
+    TestApp();
+    unsetenv("SYMFOWARE_TOOL_FAIL");
+  }
+  std::string Control(const std::string& text) {
+    const std::string path = sample.Path("ctl.rdbprt");
+    QFile file(QString::fromStdString(path));
+    file.open(QIODevice::WriteOnly);
+    file.write((text + "\r\n").c_str());
+    return path;
+  }
+  testing_tools::SampleDataSource sample;
+};
+
+TEST_F(ToolsTest, DatabaseListHasTwoHeadingsTheDatabasesAndASuccessCode) {
+  const ToolRun run = RunTool("rdbprt", {"-m", "DB"});
+  const Lines lines = LinesOf(run.out);
+  ASSERT_EQ(lines.size(), 4u) << run.out;
+  EXPECT_EQ(lines[2], "1    ORVSAMPLE");
+  EXPECT_EQ(lines[3], "rdbprtが正常終了しました 復帰コード 00");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out.substr(run.out.size() - 2), "\r\n");
+}
+
+TEST_F(ToolsTest, TableDefinitionNamesTheBaseDsoAndTheDsiListInItsFixedPlaces) {
+  // Options in another order, the control file bare, lower-case names.
+  const ToolRun run = RunTool("rdbprt", {"-m", "DEF", QString::fromStdString(Control("TABLE (SALES.ORDERS)")), "-d", "orvsample"});
+  const Lines lines = LinesOf(run.out);
+  ASSERT_FALSE(lines.empty()) << run.err;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Base DSO name ...... ORDERS_DSO"), lines.end());
+  auto dsi = std::find(lines.begin(), lines.end(), "DSI information");
+  ASSERT_LT(dsi + 4, lines.end());
+  EXPECT_EQ(dsi[1], "No.  DSI name");
+  EXPECT_EQ(dsi[2], "1 ORDERS_DSI");
+  EXPECT_EQ(dsi[3], "");
+  EXPECT_EQ(dsi[4].substr(0, 14), "No. 1         ");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "DSO name ...... ORDERS_CUST"), lines.end());
+  EXPECT_EQ(lines.end()[-2], "");
+  EXPECT_EQ(lines.back(), "rdbprtが正常終了しました 復帰コード 00");
+}
+
+TEST_F(ToolsTest, ControlFilesInCp932AndWithLfAreRead) {
+  const std::string path = sample.Path("cp932.rdbprt");
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  // A line ending in LF alone; then a table name "表" in CP932.
+  file.write("TABLE (SALES.ORDERS)\n");
+  file.close();
+  Lines lines = LinesOf(RunTool("rdbprt", {"-d", "ORVSAMPLE", "-m", "DEF", "-f", QString::fromStdString(path)}).out);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Base DSO name ...... ORDERS_DSO"), lines.end());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write("TABLE (SALES.\x95\x5c)\r\n");
+  file.close();
+  lines = LinesOf(RunTool("rdbprt", {"-d", "ORVSAMPLE", "-m", "DEF", "-f", QString::fromStdString(path)}).out);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "rdbprt: 表が見つかりません: SALES.表");
+}
+
+TEST_F(ToolsTest, UnknownTablesControlTextsAndDatabasesFailWithACode) {
+  for (const std::string& control : {std::string("TABLE (SALES.NOSUCH)"), std::string("ROLE(R1)")}) {
+    const Lines lines = LinesOf(RunTool("rdbprt", {"-d", "ORVSAMPLE", "-m", "DEF", "-f", QString::fromStdString(Control(control))}).out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "rdbprtが異常終了しました 復帰コード 08") << control;
+  }
+  EXPECT_EQ(LinesOf(RunTool("rdbinf", {"-p", "NODB.DBSPACE1"}).out).back(), "rdbinfが異常終了しました 復帰コード 08");
+  EXPECT_EQ(LinesOf(RunTool("rdbups", {"-t", "ORVSAMPLE.SALES.ORDERS"}).out).back(),
+            "rdbupsが異常終了しました 復帰コード 08");
+}
+
+TEST_F(ToolsTest, DsiInformationListsTheDataAndIndexDsisOfTheSpace) {
+  const Lines lines = LinesOf(RunTool("rdbinf", {"-p", "ORVSAMPLE.DBSPACE1"}).out);
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "Database space : DBSPACE1");
+  auto dsi = std::find(lines.begin(), lines.end(), "DSI       : ORDERS_DSI");
+  ASSERT_LT(dsi + 3, lines.end());
+  EXPECT_EQ(dsi[3], "  DATA    : 1024K");
+  auto index = std::find(lines.begin(), lines.end(), "DSI       : ORDERS_CUST_DSI");
+  ASSERT_LT(index + 3, lines.end());
+  EXPECT_EQ(index[3], "  BASE    : 256K");
+  EXPECT_EQ(lines.back(), "rdbinfが正常終了しました 復帰コード 00");
+  // The second space holds nothing.
+  EXPECT_EQ(LinesOf(RunTool("rdbinf", {"-p", "ORVSAMPLE.DBSPACE2"}).out).size(), 2u);
+}
+
+TEST_F(ToolsTest, FailuresOnRequestByEnvironment) {
+  struct Case {
+    const char* mode;
+    bool anyOut;
+    bool anyErr;
+    std::string ending;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {"silent", false, false, "", 0},
+      {"stderr", false, true, "復帰コード 00\r\n", 0},
+      {"code", true, false, "rdbprtが異常終了しました 復帰コード 12\r\n", 12},
+      {"nolf", true, false, "rdbprtが正常終了しました 復帰コード 00", 0},
+      {"exit", true, false, "復帰コード 00\r\n", 1},
+      {"rdbinf:code", true, false, "復帰コード 00\r\n", 0},
+      {"rdbinf:silent,rdbprt:code", true, false, "復帰コード 12\r\n", 12},
+  };
+  for (const Case& c : cases) {
+    setenv("SYMFOWARE_TOOL_FAIL", c.mode, 1);
+    const ToolRun run = RunTool("rdbprt", {"-m", "DB"});
+    EXPECT_EQ(!run.out.empty(), c.anyOut) << c.mode;
+    EXPECT_EQ(!run.err.empty(), c.anyErr) << c.mode;
+    const std::string& text = c.anyErr ? run.err : run.out;
+    EXPECT_TRUE(text.ends_with(c.ending)) << c.mode << ": " << text;
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.mode;
+  }
+}
+
+}  // namespace
