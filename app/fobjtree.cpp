@@ -440,7 +440,7 @@ void BuildObjectTree(TovConnectionWindow& connection, QTreeWidget& tree, int sch
   const std::string user = connection.Module().GetUserName();
   input.DataSource = connection.Module().GetDataSourceName();
   input.LoginSchema = LoginSchemaName(user);
-  connection.GetSchemaList(input.Schemas);
+  connection.GetSchemaList(input.Schemas, false);
   std::sort(input.Schemas.begin(), input.Schemas.end());
   input.Schemas = LoginSchemaFirst(input.Schemas, input.LoginSchema, AppOption.UserFirst);
   input.StoredSchemas = ReadStoredSchemaList(input.DataSource);
@@ -524,7 +524,7 @@ void FillObjectList(TovConnectionWindow& connection, const TObjectListView& view
   if (scope.StoredSchemaSet)
     schemaSet = ReadStoredSchemaList(dataSource);
   else
-    connection.GetSchemaList(schemaSet);
+    connection.GetSchemaList(schemaSet, false);
   const std::string condition = SchemaCondition(scope.Schema, schemaSet, user);
   const std::string pattern = TakeFindPattern(view.Find, skipFind);
   const TListLayout layout = ObjectListLayout(scope.Kind, AppOption.TreeData, connection.Level());

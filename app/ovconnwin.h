@@ -29,7 +29,8 @@ class TovConnectionWindow {
   virtual TovSQLQuery& OpenSQLParams(const std::string& sql, const std::vector<std::string>& values) = 0;
 
   // Catalogue lists: the login user's schemas of the connection's database,
-  // ascending, and the code of a database (empty when there is none).
-  virtual void GetSchemaList(std::vector<std::string>& list) = 0;
+  // ascending (the flag is not used), and the code of a database (empty
+  // when there is none).
+  virtual void GetSchemaList(std::vector<std::string>& strings, bool unused) = 0;
   virtual std::string GetDBCode(const std::string& dbName) = 0;
 };

@@ -43,9 +43,9 @@ QTabWidget* FindFirstPageControl(QObject* parent) {
 
 }  // namespace
 
-bool SendFormMessage(QWidget* window, int message, int wParam, int lParam) {
+bool SendFormMessage(QWidget* window, int message, intptr_t wParam, intptr_t lParam) {
   if (!window) return false;
-  TovMessageEvent event(message, wParam, lParam);
+  TWindowMessage event(message, wParam, lParam);
   return QCoreApplication::sendEvent(window, &event);
 }
 
@@ -82,6 +82,8 @@ TovForm::TovForm(TovConnectionWindow& owner) : QWidget(nullptr) { Init(owner.Win
 
 void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
   owner_ = owner;
+  // The connection window's close query asks the windows it owns.
+  if (auto* connectionWindow = qobject_cast<TfrmObject*>(owner)) SetFormOwner(this, connectionWindow);
   if (auto* form = qobject_cast<TovForm*>(owner))
     main_ = form->MainWindow();
   else
@@ -211,15 +213,15 @@ void TovForm::closeEvent(QCloseEvent* event) {
 
 bool TovForm::event(QEvent* event) {
   switch (static_cast<int>(event->type())) {
-    case WM_DBCHANGE:
+    case kMsgConnectionsChanged:
       DBChange(this);
       return true;
-    case WM_RELOAD:
+    case kMsgReload:
       Reload(this);
       return true;
-    case WM_CODEASSIST: {
-      const auto* message = static_cast<TovMessageEvent*>(event);
-      CodeAssist(message->WParam, message->LParam);
+    case kMsgCodeAssist: {
+      const auto* message = static_cast<TWindowMessage*>(event);
+      CodeAssist(static_cast<int>(message->WParam), static_cast<int>(message->LParam));
       return true;
     }
     default:

@@ -14,28 +14,21 @@
 #include <string>
 #include <vector>
 
+#include "app/fobject.h"
+
 class QTabWidget;
 class QToolButton;
 class TfrmMain;
 class TovConnectionWindow;
 class TovSQLQuery;
 
-// The window messages the program sends between its windows; each arrives
-// synchronously as an event of the same number.
-inline constexpr int WM_DBCHANGE = 0x8001;    // the set of connections changed
-inline constexpr int WM_RELOAD = 0x8002;      // re-read the window's contents
-inline constexpr int WM_CODEASSIST = 0x8003;  // an SQL editor asks for its code-assist list
-
-class TovMessageEvent : public QEvent {
- public:
-  TovMessageEvent(int message, int wParam, int lParam)
-      : QEvent(static_cast<QEvent::Type>(message)), WParam(wParam), LParam(lParam) {}
-  int WParam;
-  int LParam;
-};
+// Window messages besides kMsgConnectionsChanged (0x8001); each arrives
+// synchronously as a TWindowMessage of the same number.
+inline constexpr int kMsgReload = 0x8002;      // re-read the window's contents
+inline constexpr int kMsgCodeAssist = 0x8003;  // an SQL editor asks for its code-assist list
 
 // Delivers a message to a window at once; true when the window took it.
-bool SendFormMessage(QWidget* window, int message, int wParam = 0, int lParam = 0);
+bool SendFormMessage(QWidget* window, int message, intptr_t wParam = 0, intptr_t lParam = 0);
 
 // Ends a construction silently: an editor whose object is already shown in
 // another window, or a window built only to write a script, raises it and

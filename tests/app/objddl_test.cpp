@@ -12,6 +12,7 @@
 #include "app/ovkinds.h"
 #include "app/zarur.h"
 #include "tests/app/objtree_sample.h"
+#include "tests/platform/temp_settings.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ class DispatchTest : public ::testing::Test {
   }
 
   testing_support::TempSettings env;
-  testing_sample::SampleConnection conn{env};
+  testing_sample::SampleConnection conn;
   int opened = 0;
   std::vector<TScriptArgs> scripts;
 };

@@ -1,41 +1,24 @@
-// The stand-in sample data source ORVSAMPLE built into a temporary folder,
-// and a connection window double on it that runs the window's catalogue
-// reads plainly (no transaction rules).
+// A connection window double on the stand-in sample data source; it runs
+// the window's catalogue reads plainly (no transaction rules).
 #pragma once
 
-#include <QProcess>
 #include <QWidget>
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/ovconnwin.h"
-#include "tests/platform/temp_settings.h"
-#include "tests/standin/odbc_fixture.h"
+#include "tests/platform/testapp.h"
+#include "tests/standin/tools_sample.h"
 
 namespace testing_sample {
 
 class SampleConnection : public TovConnectionWindow {
  public:
-  explicit SampleConnection(const testing_support::TempSettings& env, const std::string& user = "ORVUSER",
-                            const std::string& password = "orvuser") {
-    const QString odbcDir = QString::fromStdString(env.Path("sample-odbc"));
-    QProcess setup;
-    setup.start(QStringLiteral(TEST_BINARY_DIR "/standin/symfoware/symfoware-setup"),
-                {odbcDir, "ORVSAMPLE", QString::fromStdString(env.Path("ORVSAMPLE")),
-                 QStringLiteral(TEST_SOURCE_DIR "/../../standin/symfoware/sample.sql"), "ORVUSER/orvuser",
-                 "GUEST/guest"});
-    setup.waitForFinished(60000);
-    EXPECT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
-    setenv("ODBCSYSINI", odbcDir.toUtf8().constData(), 1);
-    setenv("ODBCINI", (odbcDir + "/odbc.ini").toUtf8().constData(), 1);
-    dm_.Connection.UserName = user;
-    dm_.Connection.Password = password;
-    dm_.Connection.DataSource = "ORVSAMPLE";
+  SampleConnection() {
+    dm_.Connection.UserName = testing_tools::kSampleUser;
+    dm_.Connection.Password = testing_tools::kSamplePassword;
+    dm_.Connection.DataSource = testing_tools::kSampleDataSource;
     dm_.Connection.Connect();
   }
 
@@ -54,7 +37,7 @@ class SampleConnection : public TovConnectionWindow {
     exec_.Open();
     return exec_;
   }
-  void GetSchemaList(std::vector<std::string>& list) override {
+  void GetSchemaList(std::vector<std::string>& list, bool) override {
     list.clear();
     TovSQLQuery& q = OpenSQLParams(
         "SELECT TRIM(A.SCHEMA_NAME) FROM RDBII_SYSTEM.SCHEMATA A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_DATABASE B ON "
@@ -79,7 +62,8 @@ class SampleConnection : public TovConnectionWindow {
   int opens = 0;
 
  private:
-  bool appReady_ = (testing_odbc::EnsureQtApp(), true);
+  bool appReady_ = (TestApp(), true);
+  testing_tools::SampleDataSource sample_;
   QWidget window_;
   TdmSymfoware dm_;
   TovSQLQuery exec_{&dm_.Connection};

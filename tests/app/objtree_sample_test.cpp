@@ -8,6 +8,7 @@
 #include "app/ovwhere.h"
 #include "app/zarur.h"
 #include "tests/app/objtree_sample.h"
+#include "tests/platform/temp_settings.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ class SampleTreeTest : public ::testing::Test {
   }
 
   testing_support::TempSettings env;
-  testing_sample::SampleConnection conn{env};
+  testing_sample::SampleConnection conn;
   QTreeWidget tree;
   QTreeWidget list;
   QComboBox find;

@@ -6,7 +6,7 @@
 
 #include "app/ovkinds.h"
 #include "app/ovwhere.h"
-#include "tests/standin/odbc_fixture.h"
+#include "tests/platform/testapp.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ TEST(ObjectTree, UserWithoutSchemasGetsTheRootAlone) {
 }
 
 TEST(ObjectTree, ShownTreeSelectsTheLoginSchemaWithoutSignals) {
-  testing_odbc::EnsureQtApp();
+  TestApp();
   QTreeWidget tree;
   int changes = 0;
   QObject::connect(&tree, &QTreeWidget::currentItemChanged, [&] { ++changes; });

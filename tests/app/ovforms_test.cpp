@@ -18,7 +18,7 @@
 #include "app/ovconnwin.h"
 #include "app/zarur.h"
 #include "tests/platform/temp_settings.h"
-#include "tests/standin/odbc_fixture.h"
+#include "tests/platform/testapp.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ class IdleConnection : public QWidget, public TovConnectionWindow {
   TovSQLQuery& OpenSQLParams(const std::string&, const std::vector<std::string>&) override {
     throw std::logic_error("no SQL here");
   }
-  void GetSchemaList(std::vector<std::string>&) override { throw std::logic_error("no SQL here"); }
+  void GetSchemaList(std::vector<std::string>&, bool) override { throw std::logic_error("no SQL here"); }
   std::string GetDBCode(const std::string&) override { throw std::logic_error("no SQL here"); }
 
  private:
@@ -80,7 +80,7 @@ class TestForm : public TovForm {
 class TovFormTest : public ::testing::Test {
  protected:
   TovFormTest() {
-    testing_odbc::EnsureQtApp();
+    TestApp();
     InitFolders();
     AppOption = {};
     ScriptOption = {};
@@ -213,13 +213,13 @@ TEST_F(TovFormTest, ActivationSelectsTheConnectionIgnoringCaseWithoutTheChangeHa
 
 TEST_F(TovFormTest, MessagesBecomeVirtualCalls) {
   TestForm* form = NewForm();
-  EXPECT_TRUE(SendFormMessage(form, WM_DBCHANGE));
-  EXPECT_TRUE(SendFormMessage(form, WM_RELOAD));
-  EXPECT_TRUE(SendFormMessage(form, WM_CODEASSIST, 12, 34));
+  EXPECT_TRUE(SendFormMessage(form, kMsgConnectionsChanged));
+  EXPECT_TRUE(SendFormMessage(form, kMsgReload));
+  EXPECT_TRUE(SendFormMessage(form, kMsgCodeAssist, 12, 34));
   EXPECT_EQ(form->dbChanges, (std::vector<QObject*>{form}));
   EXPECT_EQ(form->reloads, (std::vector<QObject*>{form}));
   EXPECT_EQ(form->assists, (std::vector<std::pair<int, int>>{{12, 34}}));
-  EXPECT_FALSE(SendFormMessage(nullptr, WM_RELOAD));
+  EXPECT_FALSE(SendFormMessage(nullptr, kMsgReload));
 
   form->SetIsNew(true);
   EXPECT_TRUE(form->IsNew);
