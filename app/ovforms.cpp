@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFont>
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -24,6 +25,11 @@ namespace {
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 constexpr const char* kEllipsis = "…";
+// Defaults every object window starts from unless it sets its own.
+constexpr int kDefaultClientWidth = 308;
+constexpr int kDefaultClientHeight = 162;
+constexpr const char* kDefaultFontName = "ＭＳ Ｐゴシック";
+constexpr int kDefaultFontPixels = 12;
 constexpr const char* kWidthValue = "Width";
 constexpr const char* kHeightValue = "Height";
 
@@ -81,6 +87,10 @@ TovForm::TovForm(QWidget* owner) : QWidget(nullptr) {
 TovForm::TovForm(TovConnectionWindow& owner) : QWidget(nullptr) { Init(owner.Window(), &owner); }
 
 void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
+  resize(kDefaultClientWidth, kDefaultClientHeight);
+  QFont face(kDefaultFontName);
+  face.setPixelSize(kDefaultFontPixels);
+  setFont(face);
   owner_ = owner;
   // The connection window's close query asks the windows it owns.
   if (auto* connectionWindow = qobject_cast<TfrmObject*>(owner)) SetFormOwner(this, connectionWindow);

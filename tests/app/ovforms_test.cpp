@@ -151,6 +151,7 @@ TEST_F(TovFormTest, BindsToTheConnectionOfItsOwner) {
   EXPECT_EQ(bound->ConnectionWindow, connection.get());
   EXPECT_EQ(bound->Owner(), connection.get());
   EXPECT_EQ(bound->MainWindow(), main.get());
+  EXPECT_EQ(bound->size(), QSize(308, 162));
   EXPECT_EQ(qobject_cast<QMdiSubWindow*>(bound->parentWidget())->mdiArea(), main->mdiArea);
   bound->AddQuery(&bound->query);
   EXPECT_EQ(bound->query.Connection(), &connection->Module().Connection);
