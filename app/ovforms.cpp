@@ -116,7 +116,8 @@ void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
   if (connection) SetConnectionWindow(connection);
 }
 
-TovForm::~TovForm() { delete TaskButton.data(); }
+// The bar's action owns the button, so both go with the window.
+TovForm::~TovForm() { delete taskAction_.data(); }
 
 QWidget* TovForm::Frame() {
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
@@ -160,7 +161,7 @@ void TovForm::CreateTaskButton() {
   button->setCheckable(true);
   button->setAutoExclusive(true);
   // Appended last, so that it lands at the right end of the bar.
-  main_->tolTask->addWidget(button);
+  taskAction_ = main_->tolTask->addWidget(button);
   button->setChecked(true);
   connect(button, &QToolButton::clicked, this, &TovForm::TaskButtonClick);
   TaskButton = button;

@@ -16,6 +16,7 @@
 
 #include "app/fobject.h"
 
+class QAction;
 class QTabWidget;
 class QToolButton;
 class TfrmMain;
@@ -130,6 +131,7 @@ class TovForm : public QWidget {
   QWidget* Frame();
 
   QPointer<QWidget> owner_;
+  QPointer<QAction> taskAction_;
   TfrmMain* main_ = nullptr;
   std::vector<TovSQLQuery*> queries_;
   bool setupDone_ = false;

@@ -195,8 +195,10 @@ TEST_F(TovFormTest, TaskButtonCarriesCaptionAndHint) {
   EXPECT_EQ(button->toolTip(), "ビュー - HR.DEPT_MEMBERS");
 
   QPointer<QToolButton> watch = button;
+  const qsizetype actions = main->tolTask->actions().size();
   delete form->parentWidget();  // the button goes with its window
   EXPECT_TRUE(watch.isNull());
+  EXPECT_EQ(main->tolTask->actions().size(), actions - 1);
 }
 
 TEST_F(TovFormTest, ActivationSelectsTheConnectionIgnoringCaseWithoutTheChangeHandler) {
