@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTest>
 #include <QTreeWidget>
 
+#include "app/fmain.h"
 #include "app/fobjtree.h"
 #include "app/ovkinds.h"
 #include "app/ovwhere.h"
@@ -280,6 +284,27 @@ TEST_F(SampleTreeTest, FailingQueryRaisesAfterTheCleanup) {
   EXPECT_FALSE(qryObject.Active());
   EXPECT_TRUE(list.updatesEnabled());
   EXPECT_FALSE(list.signalsBlocked());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SampleTreeTest, FillShowsProgressAndEscPressedBeforeTheFirstRowStopsIt) {
+  TfrmMain main;
+  view.Main = &main;
+  AppOption.ShowLevel0 = true;
+  Build();
+  list.show();
+  list.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+  QCoreApplication::postEvent(&list, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  Select({});
+  EXPECT_EQ(main.StatusPanel(2)->text(), " [ESC]キーを押すと処理を中断");
+  EXPECT_EQ(list.columnCount(), 5);
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+  Select({});  // no Esc this time
+  EXPECT_EQ(list.topLevelItemCount(), 14);
 }
 
 }  // namespace
