@@ -157,7 +157,7 @@ void TovForm::CreateTaskButton() {
   if (TaskButton || !main_) return;
   auto* button = new QToolButton();
   button->setToolTip(windowTitle());
-  button->setProperty("tag", QVariant::fromValue(static_cast<QObject*>(this)));
+  button->setProperty("Tag", QVariant::fromValue(static_cast<QObject*>(this)));
   button->setCheckable(true);
   button->setAutoExclusive(true);
   // Appended last, so that it lands at the right end of the bar.

@@ -187,7 +187,7 @@ TEST_F(TovFormTest, TaskButtonCarriesCaptionAndHint) {
   EXPECT_EQ(button->parentWidget(), main->tolTask);
   EXPECT_TRUE(button->isCheckable());
   EXPECT_TRUE(button->isChecked());
-  EXPECT_EQ(button->property("tag").value<QObject*>(), form);
+  EXPECT_EQ(button->property("Tag").value<QObject*>(), form);
   form->SetTaskCaption("テーブル - SALES.CUSTOMER_ORDERS");
   EXPECT_EQ(button->text(), "テーブル - S…");
   EXPECT_EQ(button->toolTip(), "テーブル - SALES.CUSTOMER_ORDERS");
