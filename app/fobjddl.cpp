@@ -133,7 +133,8 @@ std::string HistoryBaseName(TovConnectionWindow& connection, const std::string& 
       "SELECT SCRIPT_NAME FROM " + table +
           " WHERE SCHEMA_NAME = :OWNER AND OBJECT_NAME = :OBJECT_NAME AND OBJECT_TYPE = :OBJECT_TYPE",
       {schema, name, ObjectKindName(kind)});
-  return query.Eof() ? name : query.AsString("SCRIPT_NAME");
+  // A fixed-length column pads the name with blanks, which no file name wants.
+  return query.Eof() ? name : TrimBlanks(query.AsString("SCRIPT_NAME"));
 }
 
 void SaveSource(const TSourceHistory& history, TovConnectionWindow& connection, const std::string& schema,

@@ -263,7 +263,7 @@ TEST_F(DispatchTest, SourceHistoryWritesTheDDLBeforeAndAfterAChange) {
   // A name table of the data source names the file; the dialog may move it or cancel.
   conn.Exec("CREATE TABLE SALES.SCRIPT_NAMES (DB_NAME CHAR(20), SCHEMA_NAME CHAR(20), OBJECT_NAME CHAR(20), "
             "OBJECT_TYPE CHAR(20), SCRIPT_NAME CHAR(40))");
-  conn.Exec("INSERT INTO SALES.SCRIPT_NAMES VALUES ('ORVSAMPLE', 'SALES', 'ORDERS', 'TABLE', 'orders_ddl')");
+  conn.Exec("INSERT INTO SALES.SCRIPT_NAMES VALUES ('ORVSAMPLE', 'SALES', 'ORDERS', 'TABLE', 'orders_ddl  ')");
   ScriptOption.NameTable = {"orvsample=SALES.SCRIPT_NAMES"};
   AppOption.SaveAfterSource = true;
   AppOption.SaveAfterSrcDir = env.Path("after") + "/";
