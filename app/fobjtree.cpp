@@ -503,7 +503,7 @@ std::string TakeFindPattern(QComboBox* find, bool skipFind) {
 void FillObjectList(TovConnectionWindow& connection, const TObjectListView& view, bool skipFind) {
   QTreeWidget& list = *view.List;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  if (list.columnCount() > 0 && list.headerItem() && view.ColumnKey && !view.ColumnKey->empty())
+  if (list.columnCount() > 0 && view.ColumnKey && !view.ColumnKey->empty())
     SaveColumnWidths(*view.ColumnKey, ColumnWidthsOf(list));
   {
     const QSignalBlocker blocker(&list);
