@@ -64,7 +64,8 @@ void ReadEdition(const TEditionRow& row, std::vector<TFoundLogon>& found) {
       logon.Database = AppRegistry.ReadString("Database");
       logon.Password = UnscramblePassword(AppRegistry.ReadString("Password"));
       logon.Mode = ModeOf(row.Edition, logon.UserID);
-      logon.OS = row.Edition > kLastEditionWithoutOs ? AppRegistry.ReadStringDef("OS", kDefaultOs) : kDefaultOs;
+      logon.OS =
+          row.Edition > kLastEditionWithoutOs ? AppRegistry.ReadStringDef("OS", kDefaultOs) : kDefaultOs;
       AppRegistry.CloseKey();
       found.push_back(logon);
     } catch (const std::exception&) {
@@ -88,10 +89,10 @@ int ModeNumber(const std::string& text) {
 
 const std::vector<TEditionRow>& EditionTable() {
   static const std::vector<TEditionRow> kTable = {
-      {7, "ORV", "{7D1B3A40-ORV7-0001}"},        {7, "ORV", "{7D1B3A40-ORV7-0002}"},
-      {8, "ORV8", "{7D1B3A40-ORV8-0001}"},       {8, "ORV8", "{7D1B3A40-ORV8-0002}"},
-      {8, "ORV8LITE", "{7D1B3A40-ORV8-1001}"},   {9, "ORV9", "{7D1B3A40-ORV9-0001}"},
-      {9, "ORV9LITE", "{7D1B3A40-ORV9-1001}"},   {10, "ORV10", "{7D1B3A40-ORV10-0001}"},
+      {7, "ORV", "{7D1B3A40-ORV7-0001}"},         {7, "ORV", "{7D1B3A40-ORV7-0002}"},
+      {8, "ORV8", "{7D1B3A40-ORV8-0001}"},        {8, "ORV8", "{7D1B3A40-ORV8-0002}"},
+      {8, "ORV8LITE", "{7D1B3A40-ORV8-1001}"},    {9, "ORV9", "{7D1B3A40-ORV9-0001}"},
+      {9, "ORV9LITE", "{7D1B3A40-ORV9-1001}"},    {10, "ORV10", "{7D1B3A40-ORV10-0001}"},
       {10, "ORV10LITE", "{7D1B3A40-ORV10-1001}"}, {11, "ORV11", "{7D1B3A40-ORV11-0001}"},
   };
   return kTable;
@@ -150,7 +151,8 @@ void TfrmConnection::setupUi() {
   resize(kDefaultWidth, kDefaultHeight);
   lstUserID = new QTreeWidget(this);
   lstUserID->setObjectName(QStringLiteral("lstUserID"));
-  lstUserID->setHeaderLabels({QStringLiteral("バージョン"), QStringLiteral("ユーザーID"), QStringLiteral("データベース")});
+  lstUserID->setHeaderLabels(
+      {QStringLiteral("バージョン"), QStringLiteral("ユーザーID"), QStringLiteral("データベース")});
   lstUserID->header()->setStretchLastSection(true);
   lstUserID->setRootIsDecorated(false);
   lstUserID->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -199,10 +201,12 @@ std::vector<TFoundLogon> TfrmConnection::SelectedLogons() const {
 
 void TfrmConnection::LoadWindowSize() {
   if (!AppRegistry.OpenKeyReadOnly(kWindowKey)) {
-    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) lstUserID->setColumnWidth(i, kColumns[i].width);
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
+      lstUserID->setColumnWidth(i, kColumns[i].width);
     return;
   }
-  resize(AppRegistry.ReadIntegerDef("Width", kDefaultWidth), AppRegistry.ReadIntegerDef("Height", kDefaultHeight));
+  resize(AppRegistry.ReadIntegerDef("Width", kDefaultWidth),
+         AppRegistry.ReadIntegerDef("Height", kDefaultHeight));
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
     lstUserID->setColumnWidth(i, AppRegistry.ReadIntegerDef(kColumns[i].name, kColumns[i].width));
   AppRegistry.CloseKey();

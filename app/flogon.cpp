@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -22,6 +23,7 @@
 
 #include "app/dsymfoware.h"
 #include "app/fconnection.h"
+#include "app/ovhhelp.h"
 #include "app/zarur.h"
 #include "platform/odbcenv.h"
 
@@ -30,6 +32,7 @@ namespace {
 const char kWindowKey[] = "\\Software\\Tessavar\\ORV\\GUI\\LOGON";
 const char kLogonKeyFormat[] = "DB%.3d";
 const char kSymfowareDriver[] = "Symfoware";
+constexpr int kHelpContext = 200;
 constexpr int kDefaultWidth = 344;
 constexpr int kDefaultHeight = 327;
 constexpr int kMaxFieldLength = 255;
@@ -53,6 +56,16 @@ std::string ItemData(const QTreeWidgetItem* item, int role) {
   return item->data(kColUser, role).toString().toStdString();
 }
 
+// Shows a password as "*" characters.
+class PasswordStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return '*';
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
 // The application's standard exception box.
 void ShowException(const std::exception& e) { MsgBox(e.what(), MB_OK | MB_ICONERROR); }
 
@@ -62,7 +75,8 @@ void ShowException(const std::exception& e) { MsgBox(e.what(), MB_OK | MB_ICONER
 
 std::vector<std::string> SavedLogonOrder(std::vector<std::string> sort, std::vector<std::string> keys) {
   for (size_t i = sort.size(); i-- > 0;) {
-    auto found = std::find_if(keys.begin(), keys.end(), [&](const std::string& k) { return SameName(k, sort[i]); });
+    auto found =
+        std::find_if(keys.begin(), keys.end(), [&](const std::string& k) { return SameName(k, sort[i]); });
     if (found == keys.end())
       sort.erase(sort.begin() + static_cast<std::ptrdiff_t>(i));
     else
@@ -75,7 +89,8 @@ std::vector<std::string> SavedLogonOrder(std::vector<std::string> sort, std::vec
 std::string FreeLogonKey(const std::vector<std::string>& names) {
   for (int n = 0;; ++n) {
     std::string candidate = Format(kLogonKeyFormat, {n});
-    if (std::none_of(names.begin(), names.end(), [&](const std::string& s) { return SameName(s, candidate); }))
+    if (std::none_of(names.begin(), names.end(),
+                     [&](const std::string& s) { return SameName(s, candidate); }))
       return candidate;
   }
 }
@@ -130,6 +145,7 @@ TfrmLogon::TfrmLogon(QWidget* owner) : QDialog(owner) { setupUi(); }
 void TfrmLogon::setupUi() {
   setObjectName(QStringLiteral("frmLogon"));
   setWindowTitle(QStringLiteral("ログオン"));
+  setProperty(kHelpContextProperty, kHelpContext);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   resize(kDefaultWidth, kDefaultHeight);
   QFont fieldFont(QString::fromUtf8(kFieldFont));
@@ -155,6 +171,9 @@ void TfrmLogon::setupUi() {
   txtUserID = field(new QLineEdit(this), "txtUserID");
   txtPassword = field(new QLineEdit(this), "txtPassword");
   txtPassword->setEchoMode(QLineEdit::Password);
+  auto* passwordStyle = new PasswordStyle;
+  passwordStyle->setParent(txtPassword);
+  txtPassword->setStyle(passwordStyle);
   cmbDatabase = new QComboBox(this);
   cmbDatabase->setObjectName(QStringLiteral("cmbDatabase"));
   cmbDatabase->setEditable(true);
@@ -254,8 +273,8 @@ void TfrmLogon::UpdateActions() {
   actImport->setEnabled(true);
 }
 
-bool TfrmLogon::LogonDatabase(const std::string& DataSource, const std::string& User, const std::string& Password,
-                              bool Auto, QWidget* owner) {
+bool TfrmLogon::LogonDatabase(const std::string& DataSource, const std::string& User,
+                              const std::string& Password, bool Auto, QWidget* owner) {
   std::string dataSource = DataSource, user = User, password = Password;
   bool automatic = Auto;
   for (;;) {
@@ -319,7 +338,8 @@ void TfrmLogon::LoadLogonList() {
   std::vector<std::string> order;
   if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
     std::vector<std::string> keys = AppRegistry.GetKeyNames();
-    std::vector<std::string> sort = AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadString("Sort")) : keys;
+    std::vector<std::string> sort =
+        AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadString("Sort")) : keys;
     AppRegistry.CloseKey();
     order = SavedLogonOrder(sort, keys);
   }
@@ -332,14 +352,16 @@ void TfrmLogon::LoadLogonList() {
     std::string password = UnscramblePassword(AppRegistry.ReadString("Password"));
     AppRegistry.CloseKey();
     AddLogonItem(lstUserID, user, database, password, name);
-    if (SameName(user, Text(txtUserID)) && SameName(database, Text(cmbDatabase))) txtPassword->setText(Q(password));
+    if (SameName(user, Text(txtUserID)) && SameName(database, Text(cmbDatabase)))
+      txtPassword->setText(Q(password));
   }
   UpdateActions();
 }
 
 void TfrmLogon::SaveLogonList(bool WriteLast) {
   std::vector<std::string> keys;
-  for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) keys.push_back(ItemData(lstUserID->topLevelItem(i), kRoleKey));
+  for (int i = 0; i < lstUserID->topLevelItemCount(); ++i)
+    keys.push_back(ItemData(lstUserID->topLevelItem(i), kRoleKey));
   AppRegistry.OpenKey(kDatabaseKey, true);
   if (WriteLast) {
     AppRegistry.WriteString("UserID", Text(txtUserID));
@@ -352,7 +374,8 @@ void TfrmLogon::SaveLogonList(bool WriteLast) {
 
   for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) {
     QTreeWidgetItem* item = lstUserID->topLevelItem(i);
-    if (ItemText(item, kColUser) == Text(txtUserID) && SameName(ItemText(item, kColDatabase), Text(cmbDatabase))) {
+    if (ItemText(item, kColUser) == Text(txtUserID) &&
+        SameName(ItemText(item, kColDatabase), Text(cmbDatabase))) {
       AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + ItemData(item, kRoleKey), true);
       AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
       AppRegistry.CloseKey();

@@ -68,8 +68,8 @@ class TfrmLogon : public QDialog {
   // Logs on with the dialog, or without showing it when Auto is set. True
   // when a connection was opened; a failed connection shows the error and
   // opens the dialog again with the values typed.
-  static bool LogonDatabase(const std::string& DataSource, const std::string& User, const std::string& Password,
-                            bool Auto, QWidget* owner = nullptr);
+  static bool LogonDatabase(const std::string& DataSource, const std::string& User,
+                            const std::string& Password, bool Auto, QWidget* owner = nullptr);
 
   // The names of the ODBC data sources whose driver is Symfoware's.
   static void GetDataSource(std::vector<std::string>& Strings);

@@ -20,8 +20,7 @@ const char kDriverAttribute[] = "Driver";
 
 // The stand-in serves data sources whose driver entry names it; every
 // other data source is reached through unixODBC.
-std::unique_ptr<platform::SqlSession> OpenBackend(const std::string& dataSource,
-                                                  const std::string& user,
+std::unique_ptr<platform::SqlSession> OpenBackend(const std::string& dataSource, const std::string& user,
                                                   const std::string& password) {
   std::optional<std::string> driver = platform::OdbcDataSourceAttribute(dataSource, kDriverAttribute);
   if (driver && symfoware::IsStandinDriver(*driver))

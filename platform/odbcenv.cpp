@@ -51,8 +51,8 @@ std::vector<OdbcDataSource> ListOdbcDataSources() {
     SQLRETURN rc = SQLDataSources(env.handle(), direction, name.data(), name.size(), &nameLength,
                                   description.data(), description.size(), &descriptionLength);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) break;
-    result.push_back({reinterpret_cast<const char*>(name.data()),
-                      reinterpret_cast<const char*>(description.data())});
+    result.push_back(
+        {reinterpret_cast<const char*>(name.data()), reinterpret_cast<const char*>(description.data())});
     direction = SQL_FETCH_NEXT;
   }
   return result;

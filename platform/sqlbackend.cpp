@@ -17,23 +17,35 @@ namespace {
 const QString kOdbcDriver = QStringLiteral("QODBC");
 const char kForbiddenInDsn[] = "[]{}(),;?*=!@\\";
 const char kBadDataSourceName[] = "データソース名が正しくありません: ";
+const char* const kQtConnectionWords[] = {".DSN", "DRIVER=", "SERVER="};
+const char kUnusableConnectionText[] = "接続情報に使用できない文字列が含まれています: ";
 
 TFieldType TypeFromMeta(const QMetaType& type) {
   switch (type.id()) {
     case QMetaType::Short:
-    case QMetaType::UShort: return TFieldType::ftSmallint;
+    case QMetaType::UShort:
+      return TFieldType::ftSmallint;
     case QMetaType::Int:
-    case QMetaType::UInt: return TFieldType::ftInteger;
+    case QMetaType::UInt:
+      return TFieldType::ftInteger;
     case QMetaType::LongLong:
-    case QMetaType::ULongLong: return TFieldType::ftLargeint;
+    case QMetaType::ULongLong:
+      return TFieldType::ftLargeint;
     case QMetaType::Double:
-    case QMetaType::Float: return TFieldType::ftFloat;
-    case QMetaType::QDate: return TFieldType::ftDate;
-    case QMetaType::QTime: return TFieldType::ftTime;
-    case QMetaType::QDateTime: return TFieldType::ftDateTime;
-    case QMetaType::QByteArray: return TFieldType::ftBlob;
-    case QMetaType::QString: return TFieldType::ftString;
-    default: return TFieldType::ftUnknown;
+    case QMetaType::Float:
+      return TFieldType::ftFloat;
+    case QMetaType::QDate:
+      return TFieldType::ftDate;
+    case QMetaType::QTime:
+      return TFieldType::ftTime;
+    case QMetaType::QDateTime:
+      return TFieldType::ftDateTime;
+    case QMetaType::QByteArray:
+      return TFieldType::ftBlob;
+    case QMetaType::QString:
+      return TFieldType::ftString;
+    default:
+      return TFieldType::ftUnknown;
   }
 }
 
@@ -42,27 +54,43 @@ TFieldType TypeFromMeta(const QMetaType& type) {
 TFieldType TypeFromOdbc(int sqlType, const QMetaType& fallback) {
   switch (sqlType) {
     case SQL_CHAR:
-    case SQL_VARCHAR: return TFieldType::ftString;
+    case SQL_VARCHAR:
+      return TFieldType::ftString;
     case SQL_WCHAR:
-    case SQL_WVARCHAR: return TFieldType::ftWideString;
-    case SQL_LONGVARCHAR: return TFieldType::ftMemo;
-    case SQL_WLONGVARCHAR: return TFieldType::ftWideMemo;
+    case SQL_WVARCHAR:
+      return TFieldType::ftWideString;
+    case SQL_LONGVARCHAR:
+      return TFieldType::ftMemo;
+    case SQL_WLONGVARCHAR:
+      return TFieldType::ftWideMemo;
     case SQL_SMALLINT:
-    case SQL_TINYINT: return TFieldType::ftSmallint;
-    case SQL_INTEGER: return TFieldType::ftInteger;
-    case SQL_BIGINT: return TFieldType::ftLargeint;
+    case SQL_TINYINT:
+      return TFieldType::ftSmallint;
+    case SQL_INTEGER:
+      return TFieldType::ftInteger;
+    case SQL_BIGINT:
+      return TFieldType::ftLargeint;
     case SQL_DECIMAL:
-    case SQL_NUMERIC: return TFieldType::ftBCD;
+    case SQL_NUMERIC:
+      return TFieldType::ftBCD;
     case SQL_REAL:
     case SQL_FLOAT:
-    case SQL_DOUBLE: return TFieldType::ftFloat;
-    case SQL_TYPE_DATE: return TFieldType::ftDate;
-    case SQL_TYPE_TIME: return TFieldType::ftTime;
-    case SQL_TYPE_TIMESTAMP: return TFieldType::ftDateTime;
-    case SQL_BINARY: return TFieldType::ftBytes;
-    case SQL_VARBINARY: return TFieldType::ftVarBytes;
-    case SQL_LONGVARBINARY: return TFieldType::ftBlob;
-    default: return TypeFromMeta(fallback);
+    case SQL_DOUBLE:
+      return TFieldType::ftFloat;
+    case SQL_TYPE_DATE:
+      return TFieldType::ftDate;
+    case SQL_TYPE_TIME:
+      return TFieldType::ftTime;
+    case SQL_TYPE_TIMESTAMP:
+      return TFieldType::ftDateTime;
+    case SQL_BINARY:
+      return TFieldType::ftBytes;
+    case SQL_VARBINARY:
+      return TFieldType::ftVarBytes;
+    case SQL_LONGVARBINARY:
+      return TFieldType::ftBlob;
+    default:
+      return TypeFromMeta(fallback);
   }
 }
 
@@ -102,8 +130,8 @@ class OdbcSession : public SqlSession {
     SQLCHAR message[SQL_MAX_MESSAGE_LENGTH];
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
-    for (SQLSMALLINT i = 1; SQLGetDiagRec(SQL_HANDLE_DBC, hdbc, i, state, &native, message,
-                                          sizeof message, &length) == SQL_SUCCESS;
+    for (SQLSMALLINT i = 1; SQLGetDiagRec(SQL_HANDLE_DBC, hdbc, i, state, &native, message, sizeof message,
+                                          &length) == SQL_SUCCESS;
          ++i) {
       if (!text.empty()) text += "\n";
       text += reinterpret_cast<const char*>(message);
@@ -171,14 +199,19 @@ std::string OdbcConnectionString(const std::string& dataSource, const std::strin
   // ODBC forbids in data source names cannot break the string.
   if (dataSource.empty() || dataSource.find_first_of(kForbiddenInDsn) != std::string::npos)
     throw SqlError(kBadDataSourceName + dataSource);
-  return dataSource + ";UID=" + BraceQuoted(user) + ";PWD=" + BraceQuoted(password);
+  std::string text = dataSource + ";UID=" + BraceQuoted(user) + ";PWD=" + BraceQuoted(password);
+  // Qt's ODBC driver reads these words anywhere in the text as a file DSN
+  // or a complete connection string and would connect elsewhere.
+  QString upper = QString::fromStdString(text).toUpper();
+  for (const char* word : kQtConnectionWords)
+    if (upper.contains(QLatin1String(word))) throw SqlError(kUnusableConnectionText + std::string(word));
+  return text;
 }
 
 std::unique_ptr<SqlSession> OpenOdbcSession(const std::string& dataSource, const std::string& user,
                                             const std::string& password) {
   QString connection = QString::fromStdString(OdbcConnectionString(dataSource, user, password));
-  auto session =
-      std::make_unique<OdbcSession>(QSqlDatabase::addDatabase(kOdbcDriver, NewConnectionName()));
+  auto session = std::make_unique<OdbcSession>(QSqlDatabase::addDatabase(kOdbcDriver, NewConnectionName()));
   session->Database().setDatabaseName(connection);
   if (!session->Database().open()) throw SqlError(SqlErrorText(session->Database().lastError()));
   return session;

@@ -87,7 +87,9 @@ QString NewConnectionName();
 
 // The database name handed to Qt's ODBC driver: the data source, then user
 // and password brace-quoted with "}" doubled (Qt puts "DSN=" in front). A
-// data source name holding a character ODBC forbids there raises SqlError.
+// data source name holding a character ODBC forbids there raises SqlError,
+// as does a user or password holding what Qt takes for another kind of
+// connection string (".dsn", "DRIVER=", "SERVER=").
 std::string OdbcConnectionString(const std::string& dataSource, const std::string& user,
                                  const std::string& password);
 

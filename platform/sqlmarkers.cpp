@@ -5,8 +5,8 @@ namespace {
 
 bool IsNameChar(unsigned char c) {
   // Bytes from 0x80 are parts of multi-byte characters, which names may hold.
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == '$' || c == '#' || c >= 0x80;
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
+         c == '#' || c >= 0x80;
 }
 
 // The end of a span that starts at `pos` with the opening character(s)

@@ -25,6 +25,11 @@ namespace {
 const char kDictionary[] = "RDBII_DICTIONARY";
 const char kFileSuffix[] = ".sqlite";
 const char kDefaultSpace[] = "DBSPACE1";
+// SQL's defaults of CHAR and NUMERIC without a length or precision, and the
+// bytes of one national character.
+constexpr int kDefaultCharLength = 1;
+constexpr int kDefaultPrecision = 18;
+constexpr int kNationalCharBytes = 2;
 constexpr long long kFirstCode = 1;
 // Level 11: the catalogue has the log-management table and the system
 // parameter that keeps the storage pages available.
@@ -149,7 +154,8 @@ void InsertUser(QSqlDatabase& db, const std::string& prefix, const std::string& 
   QString name = QString::fromStdString(user);
   Run(db, "INSERT INTO " + prefix + "RDBII_USER VALUES (?, ?, 'DB', ?, 'O', NULL, 0)",
       {NextObjectCode(db), name, kind});
-  Run(db, "INSERT INTO " + prefix + "STANDIN_PASSWORD VALUES (?, ?)", {name, QString::fromStdString(password)});
+  Run(db, "INSERT INTO " + prefix + "STANDIN_PASSWORD VALUES (?, ?)",
+      {name, QString::fromStdString(password)});
 }
 
 // Writes the dictionary rows and the first values into a catalogue file
@@ -163,8 +169,9 @@ void FillNewCatalogue(QSqlDatabase& db, const std::string& dataSource, const std
   std::string now = CatalogueTime();
   long long dictionaryCode = NextObjectCode(db);
   long long catalogueSchemaCode = NextObjectCode(db);
-  QSqlQuery tables = Run(db, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND "
-                             "name NOT LIKE 'STANDIN%' ORDER BY name");
+  QSqlQuery tables = Run(db,
+                         "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND "
+                         "name NOT LIKE 'STANDIN%' ORDER BY name");
   std::vector<std::string> names;
   while (tables.next()) names.push_back(tables.value(0).toString().toStdString());
   for (const char* name : kProbeOnlyTables) names.push_back(name);
@@ -201,19 +208,20 @@ ColumnType TypeOfDeclaration(const QString& declared) {
     const char* word;
     const char* code;
   };
-  static const Entry kCharacter[] = {{"CHAR", "CH"},         {"CHARACTER", "CH"},
-                                     {"VARCHAR", "CV"},      {"CHAR VARYING", "CV"},
-                                     {"CHARACTER VARYING", "CV"}, {"NCHAR", "CN"},
-                                     {"NATIONAL CHAR", "CN"}, {"NCHAR VARYING", "NV"},
-                                     {"NVARCHAR", "NV"}};
+  static const Entry kCharacter[] = {
+      {"CHAR", "CH"},          {"CHARACTER", "CH"},         {"VARCHAR", "CV"},
+      {"CHAR VARYING", "CV"},  {"CHARACTER VARYING", "CV"}, {"NCHAR", "CN"},
+      {"NATIONAL CHAR", "CN"}, {"NCHAR VARYING", "NV"},     {"NVARCHAR", "NV"}};
   for (const Entry& e : kCharacter)
-    if (word == QLatin1String(e.word)) return {e.code, first.isValid() ? first : QVariant(1), {}, {}};
+    if (word == QLatin1String(e.word))
+      return {e.code, first.isValid() ? first : QVariant(kDefaultCharLength), {}, {}};
   static const Entry kExact[] = {{"NUMERIC", "NU"}, {"DECIMAL", "DE"}, {"DEC", "DE"}};
   for (const Entry& e : kExact)
-    if (word == QLatin1String(e.word)) return {e.code, {}, first.isValid() ? first : QVariant(18), second};
-  static const Entry kPlain[] = {{"INTEGER", "IN"}, {"INT", "IN"},   {"SMALLINT", "SI"},
-                                 {"REAL", "RE"},    {"DOUBLE PRECISION", "DP"}, {"DATE", "DT"},
-                                 {"TIME", "TI"},    {"TIMESTAMP", "TM"}, {"BLOB", "BL"}};
+    if (word == QLatin1String(e.word))
+      return {e.code, {}, first.isValid() ? first : QVariant(kDefaultPrecision), second};
+  static const Entry kPlain[] = {
+      {"INTEGER", "IN"}, {"INT", "IN"},  {"SMALLINT", "SI"},  {"REAL", "RE"}, {"DOUBLE PRECISION", "DP"},
+      {"DATE", "DT"},    {"TIME", "TI"}, {"TIMESTAMP", "TM"}, {"BLOB", "BL"}};
   for (const Entry& e : kPlain)
     if (word == QLatin1String(e.word)) return {e.code, {}, {}, {}};
   if (word == QLatin1String("FLOAT")) return {"FL", {}, first, {}};
@@ -229,8 +237,9 @@ struct Schema {
 };
 
 std::vector<Schema> UserSchemas(QSqlDatabase& db, long long dbCode) {
-  QSqlQuery q = Run(db, "SELECT SCHEMA_CODE, SCHEMA_NAME FROM " + Qualified("RDBII_SCHEMA") +
-                            " WHERE DB_CODE = ? ORDER BY SCHEMA_CODE",
+  QSqlQuery q = Run(db,
+                    "SELECT SCHEMA_CODE, SCHEMA_NAME FROM " + Qualified("RDBII_SCHEMA") +
+                        " WHERE DB_CODE = ? ORDER BY SCHEMA_CODE",
                     {dbCode});
   std::vector<Schema> result;
   while (q.next()) result.push_back({q.value(0).toLongLong(), q.value(1).toString()});
@@ -241,8 +250,7 @@ QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\
 
 // The query text of a view: what follows the first AS of its CREATE text.
 QString ViewQuery(const QString& createText) {
-  static const QRegularExpression kAs(QStringLiteral("\\bAS\\b"),
-                                      QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression kAs(QStringLiteral("\\bAS\\b"), QRegularExpression::CaseInsensitiveOption);
   QRegularExpressionMatch m = kAs.match(createText);
   return m.hasMatch() ? createText.mid(m.capturedEnd()).trimmed() : createText;
 }
@@ -250,18 +258,24 @@ QString ViewQuery(const QString& createText) {
 class ObjectDescriber {
  public:
   ObjectDescriber(QSqlDatabase& db, long long dbCode, const QString& dbName, const Schema& schema)
-      : db_(db), dbCode_(dbCode), dbName_(dbName), schema_(schema), now_(QString::fromStdString(CatalogueTime())) {}
+      : db_(db),
+        dbCode_(dbCode),
+        dbName_(dbName),
+        schema_(schema),
+        now_(QString::fromStdString(CatalogueTime())) {}
 
   void DescribeAll() {
-    QSqlQuery objects = Run(db_, "SELECT type, name, sql, tbl_name FROM " + Quoted(schema_.name).toStdString() +
-                                     ".sqlite_master WHERE type IN ('table', 'view') ORDER BY rowid");
+    QSqlQuery objects =
+        Run(db_, "SELECT type, name, sql, tbl_name FROM " + Quoted(schema_.name).toStdString() +
+                     ".sqlite_master WHERE type IN ('table', 'view') ORDER BY rowid");
     std::vector<std::vector<QString>> rows;
     while (objects.next())
       rows.push_back({objects.value(0).toString(), objects.value(1).toString(), objects.value(2).toString()});
     for (const auto& row : rows)
       if (!Listed(row[1])) DescribeTable(row[0] == QLatin1String("view"), row[1], row[2]);
-    QSqlQuery indexes = Run(db_, "SELECT name, tbl_name FROM " + Quoted(schema_.name).toStdString() +
-                                     ".sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY rowid");
+    QSqlQuery indexes =
+        Run(db_, "SELECT name, tbl_name FROM " + Quoted(schema_.name).toStdString() +
+                     ".sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY rowid");
     std::vector<std::pair<QString, QString>> indexRows;
     while (indexes.next()) indexRows.emplace_back(indexes.value(0).toString(), indexes.value(1).toString());
     for (const auto& [index, table] : indexRows) DescribeIndex(index, table);
@@ -269,25 +283,32 @@ class ObjectDescriber {
 
  private:
   bool Listed(const QString& table) {
-    QSqlQuery q = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_TABLE") + " WHERE DB_CODE = ? AND SCHEMA_CODE = ? AND TABLE_NAME = ?",
+    QSqlQuery q = Run(db_,
+                      "SELECT 1 FROM " + Qualified("RDBII_TABLE") +
+                          " WHERE DB_CODE = ? AND SCHEMA_CODE = ? AND TABLE_NAME = ?",
                       {dbCode_, schema_.code, table});
     return q.next();
   }
 
   long long TableCode(const QString& table) {
-    QSqlQuery q = Run(db_, "SELECT TABLE_CODE FROM " + Qualified("RDBII_TABLE") + " WHERE DB_CODE = ? AND SCHEMA_CODE = ? AND TABLE_NAME = ?",
+    QSqlQuery q = Run(db_,
+                      "SELECT TABLE_CODE FROM " + Qualified("RDBII_TABLE") +
+                          " WHERE DB_CODE = ? AND SCHEMA_CODE = ? AND TABLE_NAME = ?",
                       {dbCode_, schema_.code, table});
     return q.next() ? q.value(0).toLongLong() : 0;
   }
 
   long long ColumnCode(long long tableCode, const QString& column) {
-    QSqlQuery q = Run(db_, "SELECT COLUMN_CODE FROM " + Qualified("RDBII_COLUMN") + " WHERE TABLE_CODE = ? AND COLUMN_NAME = ?",
-                      {tableCode, column});
+    QSqlQuery q = Run(
+        db_,
+        "SELECT COLUMN_CODE FROM " + Qualified("RDBII_COLUMN") + " WHERE TABLE_CODE = ? AND COLUMN_NAME = ?",
+        {tableCode, column});
     return q.next() ? q.value(0).toLongLong() : 0;
   }
 
   QString Owner() {
-    QSqlQuery q = Run(db_, "SELECT SCHEMA_OWNER FROM " + Qualified("RDBII_SCHEMA") + " WHERE SCHEMA_CODE = ?", {schema_.code});
+    QSqlQuery q = Run(db_, "SELECT SCHEMA_OWNER FROM " + Qualified("RDBII_SCHEMA") + " WHERE SCHEMA_CODE = ?",
+                      {schema_.code});
     return q.next() ? q.value(0).toString() : QString();
   }
 
@@ -295,12 +316,17 @@ class ObjectDescriber {
     long long code = NextObjectCode(db_);
     QString owner = Owner();
     QVariant updatable = isView ? QVariant(QStringLiteral("NO")) : QVariant();
-    QVariant checkOption = isView ? QVariant(createText.contains(QLatin1String("WITH CHECK OPTION"), Qt::CaseInsensitive) ? "Y" : "N") : QVariant();
-    std::vector<QVariant> values{dbCode_, dbName_, schema_.code, schema_.name, code, table,
-                                 isView ? "VW" : "BS", owner, now_, updatable, checkOption};
+    QVariant checkOption =
+        isView ? QVariant(createText.contains(QLatin1String("WITH CHECK OPTION"), Qt::CaseInsensitive) ? "Y"
+                                                                                                       : "N")
+               : QVariant();
+    std::vector<QVariant> values{dbCode_, dbName_,   schema_.code,         schema_.name,
+                                 code,    table,     isView ? "VW" : "BS", owner,
+                                 now_,    updatable, checkOption};
     Run(db_, "INSERT INTO " + Qualified("RDBII_TABLE") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
     values.push_back(isView ? QVariant() : QVariant(kDefaultSpace));
-    Run(db_, "INSERT INTO " + Qualified("RDBII_TABLE_EX") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
+    Run(db_, "INSERT INTO " + Qualified("RDBII_TABLE_EX") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        values);
     if (isView)
       Run(db_, "INSERT INTO " + Qualified("RDBII_DESCRIPTION") + " VALUES (?, ?, ?, 'V', ?)",
           {dbCode_, schema_.code, code, ViewQuery(createText)});
@@ -328,14 +354,19 @@ class ObjectDescriber {
       int pk = info.value(5).toInt();
       bool notNull = info.value(3).toInt() != 0 || pk > 0;
       QVariant def = info.value(4).isNull() ? QVariant(QStringLiteral("NULL")) : info.value(4);
-      QVariant octets = type.length.isValid() ? QVariant(type.length.toInt() * (type.code.starts_with('C') ? 1 : 2)) : QVariant();
+      QVariant octets = type.length.isValid()
+                            ? QVariant(type.length.toInt() *
+                                       (type.code == "CN" || type.code == "NV" ? kNationalCharBytes : 1))
+                            : QVariant();
       columns.push_back({dbCode_, schema_.code, tableCode, NextObjectCode(db_), name, ordinal,
-                         QString::fromStdString(type.code), type.length, octets, type.precision,
-                         type.scale, QVariant(), notNull ? "NO" : "YES", def});
+                         QString::fromStdString(type.code), type.length, octets, type.precision, type.scale,
+                         QVariant(), notNull ? "NO" : "YES", def});
       if (pk > 0) keys.push_back({pk, name});
     }
     for (const auto& values : columns)
-      Run(db_, "INSERT INTO " + Qualified("RDBII_COLUMN") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
+      Run(db_,
+          "INSERT INTO " + Qualified("RDBII_COLUMN") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+          values);
     if (keys.empty()) return;
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.position < b.position; });
     long long constraint = NextObjectCode(db_);
@@ -344,12 +375,14 @@ class ObjectDescriber {
     int position = 0;
     for (const Key& key : keys)
       Run(db_, "INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'U', ?)",
-          {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, key.column), schema_.code, constraint, ++position});
+          {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, key.column), schema_.code, constraint,
+           ++position});
   }
 
   void DescribeIndex(const QString& index, const QString& table) {
-    QSqlQuery listed = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_INDEX") + " WHERE SCHEMA_CODE = ? AND INDEX_DSO_NAME = ?",
-                           {schema_.code, index});
+    QSqlQuery listed = Run(
+        db_, "SELECT 1 FROM " + Qualified("RDBII_INDEX") + " WHERE SCHEMA_CODE = ? AND INDEX_DSO_NAME = ?",
+        {schema_.code, index});
     if (listed.next()) return;
     long long tableCode = TableCode(table);
     long long code = NextObjectCode(db_);
@@ -385,7 +418,9 @@ class ObjectDescriber {
 }  // namespace
 
 std::string SchemaFilePath(const std::string& folder, const std::string& schema) {
-  return QDir(QString::fromStdString(folder)).filePath(QString::fromStdString(schema + kFileSuffix)).toStdString();
+  return QDir(QString::fromStdString(folder))
+      .filePath(QString::fromStdString(schema + kFileSuffix))
+      .toStdString();
 }
 
 std::string CatalogueTime() {
@@ -438,11 +473,13 @@ void AddUser(QSqlDatabase& db, const std::string& user, const std::string& passw
 
 void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource) {
   QString dbName = QString::fromStdString(dataSource).toUpper();
-  QSqlQuery q = Run(db, "SELECT DB_CODE FROM " + Qualified("RDBII_DATABASE") + " WHERE DB_NAME = ?", {dbName});
+  QSqlQuery q =
+      Run(db, "SELECT DB_CODE FROM " + Qualified("RDBII_DATABASE") + " WHERE DB_NAME = ?", {dbName});
   if (!q.next()) throw platform::SqlError(StandinMessage("データベースがありません: " + dataSource));
   long long dbCode = q.value(0).toLongLong();
   q.finish();
-  for (const Schema& schema : UserSchemas(db, dbCode)) ObjectDescriber(db, dbCode, dbName, schema).DescribeAll();
+  for (const Schema& schema : UserSchemas(db, dbCode))
+    ObjectDescriber(db, dbCode, dbName, schema).DescribeAll();
 }
 
 }  // namespace symfoware

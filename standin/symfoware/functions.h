@@ -8,7 +8,8 @@ namespace symfoware {
 
 // RPAD(text, n [, pad]) and LPAD(text, n [, pad]): the text padded on the
 // right or left (with blanks, or the pad text repeated) or cut to n
-// characters.
+// characters; NEXTVAL(schema, sequence), the next value of a catalogue
+// sequence, kept as its current value.
 void RegisterFunctions(sqlite3* db);
 
 }  // namespace symfoware

@@ -1,5 +1,8 @@
 #include "standin/symfoware/rewriter.h"
 
+#include <QRegularExpression>
+#include <QString>
+
 #include <strings.h>
 
 #include <cctype>
@@ -88,25 +91,74 @@ std::string DropOptions(const std::string& code) {
   return out;
 }
 
-// Removes a typed-literal prefix that ends the code before a literal.
+// Removes a typed-literal prefix that ends the code before a literal: N
+// glued to it, DATE, TIME and TIMESTAMP also with blanks between.
 void DropLiteralPrefix(std::string& code) {
-  static const char* const kPrefixes[] = {"TIMESTAMP", "DATE", "TIME", "N"};
+  struct Prefix {
+    const char* word;
+    bool blanksAllowed;
+  };
+  static const Prefix kPrefixes[] = {{"TIMESTAMP", true}, {"DATE", true}, {"TIME", true}, {"N", false}};
   size_t end = code.size();
+  while (end > 0 && IsBlank(code[end - 1])) --end;
   size_t start = end;
   while (start > 0 && IsWordChar(code[start - 1])) --start;
   if (start == end) return;
-  for (const char* prefix : kPrefixes) {
-    if (WordAt(code, start, prefix) && start + std::char_traits<char>::length(prefix) == end) {
+  for (const Prefix& prefix : kPrefixes) {
+    if (!prefix.blanksAllowed && end != code.size()) continue;
+    if (WordAt(code, start, prefix.word) && start + std::char_traits<char>::length(prefix.word) == end) {
       code.erase(start);
       return;
     }
   }
 }
 
+// A name of a NEXTVAL reference as the catalogue holds it: a quoted name
+// as written, an unquoted one upper-cased.
+QString CatalogueName(const QString& quoted, const QString& plain) {
+  if (!quoted.isNull()) return QString(quoted).replace(QLatin1String("\"\""), QLatin1String("\""));
+  return plain.toUpper();
+}
+
+QString SqlLiteral(const QString& text) {
+  return '\'' + QString(text).replace('\'', QLatin1String("''")) + '\'';
+}
+
+// "<schema>.<sequence>.NEXTVAL" becomes a call of the stand-in's NEXTVAL
+// function; a reference inside a literal or comment stays.
+std::string RewriteNextval(const std::string& sql) {
+  static const QRegularExpression kReference(
+      QStringLiteral("(?:\"((?:[^\"]|\"\")+)\"|([A-Za-z_][\\w$#]*))\\s*\\.\\s*"
+                     "(?:\"((?:[^\"]|\"\")+)\"|([A-Za-z_][\\w$#]*))\\s*\\.\\s*NEXTVAL\\b"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+  std::vector<SqlSpan> spans = platform::SplitSqlSpans(sql);
+  auto inCode = [&](size_t byte) {
+    for (const SqlSpan& span : spans)
+      if (byte >= span.begin && byte < span.end)
+        return span.kind == SqlSpanKind::Code || span.kind == SqlSpanKind::QuotedName;
+    return false;
+  };
+  QByteArray utf8 = QByteArray::fromStdString(sql);
+  QString text = QString::fromUtf8(utf8);
+  QString out;
+  qsizetype last = 0;
+  for (QRegularExpressionMatchIterator it = kReference.globalMatch(text); it.hasNext();) {
+    QRegularExpressionMatch m = it.next();
+    if (!inCode(static_cast<size_t>(text.left(m.capturedStart()).toUtf8().size()))) continue;
+    out += text.mid(last, m.capturedStart() - last);
+    out += QStringLiteral("NEXTVAL(%1, %2)")
+               .arg(SqlLiteral(CatalogueName(m.captured(1), m.captured(2))),
+                    SqlLiteral(CatalogueName(m.captured(3), m.captured(4))));
+    last = m.capturedEnd();
+  }
+  out += text.mid(last);
+  return out.toStdString();
+}
+
 }  // namespace
 
 std::string RewriteStatement(const std::string& sql) {
-  std::string marked = platform::ConvertMarkers(sql).text;
+  std::string marked = RewriteNextval(platform::ConvertMarkers(sql).text);
   std::string out;
   std::string code;
   for (const SqlSpan& span : platform::SplitSqlSpans(marked)) {

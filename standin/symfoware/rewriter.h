@@ -11,6 +11,7 @@ namespace symfoware {
 //   ("'T'WITH OPTION LOCK_MODE(NO LOCK)"); a LIMIT (n) option among them
 //   becomes SQLite's "LIMIT n";
 // - ":NAME" markers become one "?" per occurrence;
+// - "<schema>.<sequence>.NEXTVAL" becomes NEXTVAL('<schema>', '<sequence>');
 // - the typed-literal prefixes N, DATE, TIME and TIMESTAMP before a string
 //   literal are dropped, leaving the literal.
 std::string RewriteStatement(const std::string& sql);

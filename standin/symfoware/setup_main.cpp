@@ -100,8 +100,8 @@ void RegisterDataSource(const QString& odbcDir, const std::string& dataSource, c
   std::string driver = symfoware::kStandinDriverName;
   WriteFile(QDir(odbcDir).filePath("odbcinst.ini"),
             "[" + driver + "]\nDescription=" + driver + " (embedded in orv)\n");
-  WriteFile(QDir(odbcDir).filePath("odbc.ini"), "[" + dataSource + "]\nDriver=" + driver +
-                                                    "\nDescription=" + dataSource + "\nDatabase=" + folder + "\n");
+  WriteFile(QDir(odbcDir).filePath("odbc.ini"), "[" + dataSource + "]\nDriver=" + driver + "\nDescription=" +
+                                                    dataSource + "\nDatabase=" + folder + "\n");
 }
 
 }  // namespace
@@ -109,7 +109,8 @@ void RegisterDataSource(const QString& odbcDir, const std::string& dataSource, c
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   if (argc < kFixedArguments) {
-    std::cerr << "usage: symfoware-setup ODBC_DIR DATA_SOURCE FOLDER SCRIPT ADMIN/PASSWORD [USER/PASSWORD ...]\n";
+    std::cerr
+        << "usage: symfoware-setup ODBC_DIR DATA_SOURCE FOLDER SCRIPT ADMIN/PASSWORD [USER/PASSWORD ...]\n";
     return 2;
   }
   QString odbcDir = QString::fromLocal8Bit(argv[1]);
@@ -118,7 +119,8 @@ int main(int argc, char* argv[]) {
   QFile scriptFile(QString::fromLocal8Bit(argv[4]));
   Credentials admin = SplitCredentials(argv[5]);
   try {
-    if (!scriptFile.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + scriptFile.fileName().toStdString());
+    if (!scriptFile.open(QIODevice::ReadOnly))
+      throw std::runtime_error("cannot read " + scriptFile.fileName().toStdString());
     std::string script = scriptFile.readAll().toStdString();
     symfoware::CreateDataSourceFolder(folder, dataSource, admin.user, admin.password);
     auto session = symfoware::OpenStandinFolder(folder, admin.user, admin.password);

@@ -32,8 +32,7 @@ const char kDatabaseAttribute[] = "Database";
 const char kLogonRefused[] = "JYP5014E 利用者名またはパスワードが誤っています。";
 const char kNoFolder[] = "データソースにデータベースのフォルダが指定されていません: ";
 const char kNoDatabase[] = "データベースが見つかりません: ";
-const char kTooManySchemas[] =
-    "JYP9001E スタンドインのデータソースに作成できるスキーマは9個までです。";
+const char kTooManySchemas[] = "JYP9001E スタンドインのデータソースに作成できるスキーマは9個までです。";
 const char kSchemaExists[] = "JYP9002E スキーマは既に存在します: ";
 
 // Views of the catalogue that are read without a schema; SQLite lets only
@@ -60,11 +59,11 @@ TFieldType FieldTypeOfCode(const std::string& code) {
     TFieldType type;
   };
   static const Entry kTable[] = {
-      {"CH", TFieldType::ftString},    {"CV", TFieldType::ftString},   {"CN", TFieldType::ftWideString},
-      {"NV", TFieldType::ftWideString}, {"NU", TFieldType::ftBCD},     {"DE", TFieldType::ftBCD},
-      {"IN", TFieldType::ftInteger},   {"SI", TFieldType::ftSmallint}, {"FL", TFieldType::ftFloat},
-      {"RE", TFieldType::ftFloat},     {"DP", TFieldType::ftFloat},    {"DT", TFieldType::ftDate},
-      {"TI", TFieldType::ftTime},      {"TM", TFieldType::ftDateTime}, {"BL", TFieldType::ftBlob},
+      {"CH", TFieldType::ftString},     {"CV", TFieldType::ftString},   {"CN", TFieldType::ftWideString},
+      {"NV", TFieldType::ftWideString}, {"NU", TFieldType::ftBCD},      {"DE", TFieldType::ftBCD},
+      {"IN", TFieldType::ftInteger},    {"SI", TFieldType::ftSmallint}, {"FL", TFieldType::ftFloat},
+      {"RE", TFieldType::ftFloat},      {"DP", TFieldType::ftFloat},    {"DT", TFieldType::ftDate},
+      {"TI", TFieldType::ftTime},       {"TM", TFieldType::ftDateTime}, {"BL", TFieldType::ftBlob},
       {"IT", TFieldType::ftString},
   };
   for (const Entry& e : kTable)
@@ -75,8 +74,7 @@ TFieldType FieldTypeOfCode(const std::string& code) {
 class StandinSession : public platform::SqlSession {
  public:
   StandinSession(const std::string& folder, const std::string& user, const std::string& password)
-      : SqlSession(QSqlDatabase::addDatabase(kSqliteDriver, platform::NewConnectionName())),
-        folder_(folder) {
+      : SqlSession(QSqlDatabase::addDatabase(kSqliteDriver, platform::NewConnectionName())), folder_(folder) {
     std::string catalogue = SchemaFilePath(folder, kCatalogueSchema);
     if (!QFileInfo::exists(Q(catalogue))) throw SqlError(StandinMessage(kNoDatabase + folder));
     Database().setDatabaseName(kMemory);
@@ -93,7 +91,8 @@ class StandinSession : public platform::SqlSession {
 
   bool Intercept(const std::string& sql) override {
     static const QRegularExpression kCreateSchema(
-        QStringLiteral("^\\s*CREATE\\s+SCHEMA\\s+(\"[^\"]+\"|[^\\s;\"]+)(?:\\s+COMMENT\\s+'((?:[^']|'')*)')?\\s*;?\\s*$"),
+        QStringLiteral("^\\s*CREATE\\s+SCHEMA\\s+(\"[^\"]+\"|[^\\s;\"]+)(?:\\s+COMMENT\\s+'((?:[^']|'')*)')?"
+                       "\\s*;?\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     QRegularExpressionMatch m = kCreateSchema.match(Q(sql));
     if (!m.hasMatch()) return false;
@@ -114,7 +113,9 @@ class StandinSession : public platform::SqlSession {
       if (!declared) continue;
       ColumnType type = TypeOfDeclaration(QString::fromUtf8(declared));
       fields[i].type = FieldTypeOfCode(type.code);
-      fields[i].size = type.length.isValid() ? type.length.toInt() : type.precision.isValid() ? type.precision.toInt() : -1;
+      fields[i].size = type.length.isValid()      ? type.length.toInt()
+                       : type.precision.isValid() ? type.precision.toInt()
+                                                  : -1;
       fields[i].precision = type.precision.isValid() ? type.precision.toInt() : -1;
       fields[i].scale = type.scale.isValid() ? type.scale.toInt() : -1;
       fields[i].nullable = ColumnNullable(stmt, column);
@@ -156,18 +157,20 @@ class StandinSession : public platform::SqlSession {
   // The user as the catalogue spells it. Names match exactly or, when no
   // name does, ignoring case, as an unquoted name typed in lower case would.
   std::string CheckLogon(const std::string& user, const std::string& password) {
-    QSqlQuery q = Run("SELECT USER_NAME, PASSWORD FROM RDBII_SYSTEM.STANDIN_PASSWORD "
-                      "WHERE USER_NAME = ? OR UPPER(USER_NAME) = UPPER(?) "
-                      "ORDER BY USER_NAME = ? DESC",
-                      {Q(user), Q(user), Q(user)});
+    QSqlQuery q =
+        Run("SELECT USER_NAME, PASSWORD FROM RDBII_SYSTEM.STANDIN_PASSWORD "
+            "WHERE USER_NAME = ? OR UPPER(USER_NAME) = UPPER(?) "
+            "ORDER BY USER_NAME = ? DESC",
+            {Q(user), Q(user), Q(user)});
     if (q.next() && q.value(1).toString() == Q(password)) return q.value(0).toString().toStdString();
     throw SqlError(StandinMessage(kLogonRefused));
   }
 
   std::vector<std::string> UserSchemas() {
-    QSqlQuery q = Run("SELECT SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE SCHEMA_NAME <> ? "
-                      "ORDER BY SCHEMA_CODE",
-                      {kCatalogueSchema});
+    QSqlQuery q =
+        Run("SELECT SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE SCHEMA_NAME <> ? "
+            "ORDER BY SCHEMA_CODE",
+            {kCatalogueSchema});
     std::vector<std::string> names;
     while (q.next()) names.push_back(q.value(0).toString().toStdString());
     return names;
@@ -210,7 +213,8 @@ std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folde
   return std::make_unique<StandinSession>(folder, user, password);
 }
 
-std::unique_ptr<platform::SqlSession> OpenStandinSession(const std::string& dataSource, const std::string& user,
+std::unique_ptr<platform::SqlSession> OpenStandinSession(const std::string& dataSource,
+                                                         const std::string& user,
                                                          const std::string& password) {
   std::optional<std::string> folder = platform::OdbcDataSourceAttribute(dataSource, kDatabaseAttribute);
   if (!folder || folder->empty()) throw SqlError(StandinMessage(kNoFolder + dataSource));

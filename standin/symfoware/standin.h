@@ -25,8 +25,7 @@ std::unique_ptr<platform::SqlSession> OpenStandinSession(const std::string& data
                                                          const std::string& password);
 
 // The same for a folder named directly (set-up and tools).
-std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder,
-                                                        const std::string& user,
+std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder, const std::string& user,
                                                         const std::string& password);
 
 }  // namespace symfoware

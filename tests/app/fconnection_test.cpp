@@ -67,8 +67,11 @@ TEST_F(LogonImportTest, WithNoOlderEditionItSaysSoAndChangesNothing) {
 }
 
 TEST_F(LogonImportTest, FindsTheLogonsOfInstalledOlderEditions) {
-  const std::vector<TEditionRow> table = {
-      {7, "OWN", "own-7"}, {7, "OLD7", "old-7"}, {8, "ORV8", "orv-8"}, {9, "ORV9", "orv-9"}, {11, "ORV11", "orv-11"}};
+  const std::vector<TEditionRow> table = {{7, "OWN", "own-7"},
+                                          {7, "OLD7", "old-7"},
+                                          {8, "ORV8", "orv-8"},
+                                          {9, "ORV9", "orv-9"},
+                                          {11, "ORV11", "orv-11"}};
   Install({"own-7", "old-7", "orv-8", "orv-11"});
   SaveOld("OWN", "DB000", "MINE", "DS", "m", 0, nullptr);
   SaveOld("OLD7", "DB000", "SYSTEM", "DS7", "s7", 5, nullptr);

@@ -126,7 +126,8 @@ TEST_F(LogonTest, ListsOnlySymfowareDataSourcesAndSavedLogonsInSortOrder) {
   dialog.cmbDatabase->setEditText("ORVTEST");
   dialog.LoadLogonList();
   Names sources;
-  for (int i = 0; i < dialog.cmbDatabase->count(); ++i) sources.push_back(dialog.cmbDatabase->itemText(i).toStdString());
+  for (int i = 0; i < dialog.cmbDatabase->count(); ++i)
+    sources.push_back(dialog.cmbDatabase->itemText(i).toStdString());
   EXPECT_EQ(sources, (Names{"ORVTEST", "SYMREAL", "NOFOLDER"}));
   EXPECT_EQ(dialog.cmbDatabase->currentText(), "ORVTEST");
   // DB002 vanished, DB003 is not in Sort yet.

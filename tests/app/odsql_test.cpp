@@ -23,7 +23,9 @@ class OdbcQueryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Open(connection_);
-    Exec("CREATE TABLE ITEM (CODE VARCHAR(10) NOT NULL PRIMARY KEY, NAME VARCHAR(20), PRICE DECIMAL(9,2), QTY INTEGER)");
+    Exec(
+        "CREATE TABLE ITEM (CODE VARCHAR(10) NOT NULL PRIMARY KEY, NAME VARCHAR(20), PRICE DECIMAL(9,2), QTY "
+        "INTEGER)");
   }
 
   static void Open(TovSQLConnection& connection) {
@@ -178,7 +180,12 @@ TEST(OdbcConnectionString, BraceQuotesEveryValue) {
   EXPECT_EQ(platform::OdbcConnectionString("DS", "scott", "a}b;PWD=x"), "DS;UID={scott};PWD={a}}b;PWD=x}");
   EXPECT_EQ(platform::OdbcConnectionString("DS", "", ""), "DS;UID={};PWD={}");
   for (const char* bad : {"", "DS;UID=x", "{DS}", "D=S"})
-    EXPECT_NE(ErrorOf([&] { platform::OdbcConnectionString(bad, "u", "p"); }).find("データソース名"), std::string::npos)
+    EXPECT_NE(ErrorOf([&] { platform::OdbcConnectionString(bad, "u", "p"); }).find("データソース名"),
+              std::string::npos)
+        << bad;
+  for (const char* bad : {"x.dsn", "a;Driver=b", "server=c"})
+    EXPECT_NE(ErrorOf([&] { platform::OdbcConnectionString("DS", "u", bad); }).find("使用できない"),
+              std::string::npos)
         << bad;
 }
 

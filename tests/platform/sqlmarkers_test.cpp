@@ -35,8 +35,8 @@ TEST(SplitSqlSpans, CoversTheTextWithKindsInOrder) {
   for (const auto& s : spans) got.emplace_back(s.kind, sql.substr(s.begin, s.end - s.begin));
   using K = platform::SqlSpanKind;
   std::vector<std::pair<K, std::string>> want{
-      {K::Code, "A "},  {K::Literal, "'b''c'"}, {K::Code, " "},  {K::QuotedName, "\"d\""},
-      {K::Code, " "},   {K::Comment, "-- e"},   {K::Code, "\nF "}, {K::Comment, "/* g */"}};
+      {K::Code, "A "}, {K::Literal, "'b''c'"}, {K::Code, " "},    {K::QuotedName, "\"d\""},
+      {K::Code, " "},  {K::Comment, "-- e"},   {K::Code, "\nF "}, {K::Comment, "/* g */"}};
   EXPECT_EQ(got, want);
 }
 

@@ -27,8 +27,10 @@ class OdbcFixture {
     TestApp();  // Qt SQL wants an application object
     for (const QString& entry : dir_.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
       QDir sub(dir_.filePath(entry));
-      if (sub.exists()) sub.removeRecursively();
-      else QFile::remove(dir_.filePath(entry));
+      if (sub.exists())
+        sub.removeRecursively();
+      else
+        QFile::remove(dir_.filePath(entry));
     }
     QString fixtures = QStringLiteral(TEST_FIXTURE_DIR "/odbc/");
     QFile::copy(fixtures + "odbcinst.ini", dir_.filePath("odbcinst.ini"));
@@ -43,7 +45,9 @@ class OdbcFixture {
     setenv("ODBCINI", dir_.filePath("odbc.ini").toUtf8().constData(), 1);
   }
 
-  std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+  std::string Path(const std::string& name) const {
+    return dir_.filePath(QString::fromStdString(name)).toStdString();
+  }
   std::string Dir() const { return dir_.path().toStdString(); }
 
   // Makes the ORVTEST folder with one administrator.

@@ -22,7 +22,8 @@ using Rows = std::vector<std::vector<std::string>>;
 Rows Query(platform::SqlSession& session, const std::string& sql, const std::vector<QVariant>& values = {}) {
   QSqlQuery q(session.Database());
   std::string text = session.Rewrite(sql);
-  if (!q.prepare(QString::fromStdString(text))) throw platform::SqlError(platform::SqlErrorText(q.lastError()));
+  if (!q.prepare(QString::fromStdString(text)))
+    throw platform::SqlError(platform::SqlErrorText(q.lastError()));
   for (const QVariant& v : values) q.addBindValue(v);
   if (!q.exec()) throw platform::SqlError(platform::SqlErrorText(q.lastError()));
   Rows rows;
@@ -57,8 +58,9 @@ class StandinTest : public ::testing::Test {
 
 TEST_F(StandinTest, LogsOnThroughTheDataSourceAndServesTheCatalogue) {
   auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
-  EXPECT_EQ(Query(*session, "SELECT TRIM(DB_NAME) FROM RDBII_SYSTEM.RDBII_DATABASE WITH OPTION LOCK_MODE(NO LOCK)"),
-            (Rows{{"ORVTEST"}}));
+  EXPECT_EQ(
+      Query(*session, "SELECT TRIM(DB_NAME) FROM RDBII_SYSTEM.RDBII_DATABASE WITH OPTION LOCK_MODE(NO LOCK)"),
+      (Rows{{"ORVTEST"}}));
   EXPECT_EQ(Query(*session, "SELECT TRIM(USER_NAME) FROM RDBII_SYSTEM.USERS WHERE TRIM(USER_NAME) = :USER_ID",
                   {"ADMIN"}),
             (Rows{{"ADMIN"}}));
@@ -72,19 +74,24 @@ TEST_F(StandinTest, LogsOnThroughTheDataSourceAndServesTheCatalogue) {
                   .size(),
               1u)
         << table;
-  EXPECT_EQ(Query(*session, "SELECT 1 FROM RDBII_SYSTEM.RDBII_SYS_PRM WHERE PARAMETER_NAME = :P", {"CHOOSE_TID_UNION"}).size(),
+  EXPECT_EQ(Query(*session, "SELECT 1 FROM RDBII_SYSTEM.RDBII_SYS_PRM WHERE PARAMETER_NAME = :P",
+                  {"CHOOSE_TID_UNION"})
+                .size(),
             1u);
-  EXPECT_EQ(Query(*session,
-                  "SELECT DISTINCT TRIM(OBJECT_NAME) FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID = '2' AND "
-                  "DB_NAME = 'ORVTEST' ORDER BY 1"),
-            (Rows{{"DBSPACE1"}}));
+  EXPECT_EQ(
+      Query(*session,
+            "SELECT DISTINCT TRIM(OBJECT_NAME) FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID = '2' AND "
+            "DB_NAME = 'ORVTEST' ORDER BY 1"),
+      (Rows{{"DBSPACE1"}}));
   EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"), (Rows{{"1"}}));
 }
 
 TEST_F(StandinTest, RefusesAWrongPasswordOrUserWithTheDriversMessage) {
-  for (auto [user, password] : {std::pair{"ADMIN", "wrong"}, std::pair{"NOBODY", "secret"}, std::pair{"ADMIN", ""}}) {
+  for (auto [user, password] :
+       {std::pair{"ADMIN", "wrong"}, std::pair{"NOBODY", "secret"}, std::pair{"ADMIN", ""}}) {
     std::string message = ErrorOf([&] { symfoware::OpenStandinSession("ORVTEST", user, password); });
-    EXPECT_NE(message.find("利用者名またはパスワードが誤っています"), std::string::npos) << user << "/" << password;
+    EXPECT_NE(message.find("利用者名またはパスワードが誤っています"), std::string::npos)
+        << user << "/" << password;
     EXPECT_EQ(message.rfind("[Symfoware Stand-in]", 0), 0u);
   }
   // An unquoted name typed in lower case finds the user.
@@ -120,7 +127,8 @@ TEST_F(StandinTest, DescribesNewTablesViewsAndIndexesWithSymfowareCodes) {
   auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
   Exec(*session, "CREATE SCHEMA S1");
   Exec(*session,
-       "CREATE TABLE S1.T1 (C1 CHAR(10) NOT NULL, C2 INTEGER DEFAULT 0, C3 DECIMAL(7,2), C4 NCHAR VARYING(20), "
+       "CREATE TABLE S1.T1 (C1 CHAR(10) NOT NULL, C2 INTEGER DEFAULT 0, C3 DECIMAL(7,2), C4 NCHAR "
+       "VARYING(20), "
        "C5 TIMESTAMP, PRIMARY KEY (C1))");
   Exec(*session, "CREATE INDEX S1.I1 ON T1 (C2, C3)");
   Exec(*session, "CREATE VIEW S1.V1 AS SELECT C1, C2 FROM T1");
@@ -131,22 +139,24 @@ TEST_F(StandinTest, DescribesNewTablesViewsAndIndexesWithSymfowareCodes) {
                   "SELECT TRIM(TABLE_NAME), TABLE_TYPE, TABLE_OWNER FROM RDBII_SYSTEM.RDBII_TABLE "
                   "WHERE DB_NAME = 'ORVTEST' ORDER BY TABLE_CODE"),
             (Rows{{"T1", "BS", "ADMIN"}, {"V1", "VW", "ADMIN"}}));
-  EXPECT_EQ(Query(*session,
-                  "SELECT C.COLUMN_NAME, C.ORDINAL_POSITION, C.DATA_TYPE, C.CHAR_MAX_LENGTH, C.NUMERIC_PRECISION, "
-                  "C.NUMERIC_SCALE, C.NULLABLE, C.DEFAULT_VALUE FROM RDBII_SYSTEM.RDBII_COLUMN C, "
-                  "RDBII_SYSTEM.RDBII_TABLE T WHERE C.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'T1' "
-                  "ORDER BY C.COLUMN_CODE"),
-            (Rows{{"C1", "1", "CH", "10", "", "", "NO", "NULL"},
-                  {"C2", "2", "IN", "", "", "", "YES", "0"},
-                  {"C3", "3", "DE", "", "7", "2", "YES", "NULL"},
-                  {"C4", "4", "NV", "20", "", "", "YES", "NULL"},
-                  {"C5", "5", "TM", "", "", "", "YES", "NULL"}}));
+  EXPECT_EQ(
+      Query(*session,
+            "SELECT C.COLUMN_NAME, C.ORDINAL_POSITION, C.DATA_TYPE, C.CHAR_MAX_LENGTH, C.NUMERIC_PRECISION, "
+            "C.NUMERIC_SCALE, C.NULLABLE, C.DEFAULT_VALUE FROM RDBII_SYSTEM.RDBII_COLUMN C, "
+            "RDBII_SYSTEM.RDBII_TABLE T WHERE C.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'T1' "
+            "ORDER BY C.COLUMN_CODE"),
+      (Rows{{"C1", "1", "CH", "10", "", "", "NO", "NULL"},
+            {"C2", "2", "IN", "", "", "", "YES", "0"},
+            {"C3", "3", "DE", "", "7", "2", "YES", "NULL"},
+            {"C4", "4", "NV", "20", "", "", "YES", "NULL"},
+            {"C5", "5", "TM", "", "", "", "YES", "NULL"}}));
   // Primary key and index key columns, and the codes unique across kinds.
-  EXPECT_EQ(Query(*session,
-                  "SELECT B.LIST_TYPE, C.COLUMN_NAME, B.ORDINAL_POSITION FROM RDBII_SYSTEM.RDBII_COLUMN_USAGE B, "
-                  "RDBII_SYSTEM.RDBII_COLUMN C WHERE B.TABLE_CODE = C.TABLE_CODE AND B.COLUMN_CODE = C.COLUMN_CODE "
-                  "ORDER BY B.LIST_TYPE, B.ORDINAL_POSITION"),
-            (Rows{{"I", "C2", "1"}, {"I", "C3", "2"}, {"U", "C1", "1"}}));
+  EXPECT_EQ(
+      Query(*session,
+            "SELECT B.LIST_TYPE, C.COLUMN_NAME, B.ORDINAL_POSITION FROM RDBII_SYSTEM.RDBII_COLUMN_USAGE B, "
+            "RDBII_SYSTEM.RDBII_COLUMN C WHERE B.TABLE_CODE = C.TABLE_CODE AND B.COLUMN_CODE = C.COLUMN_CODE "
+            "ORDER BY B.LIST_TYPE, B.ORDINAL_POSITION"),
+      (Rows{{"I", "C2", "1"}, {"I", "C3", "2"}, {"U", "C1", "1"}}));
   EXPECT_EQ(Query(*session, "SELECT TRIM(INDEX_DSO_NAME) FROM RDBII_SYSTEM.RDBII_INDEX"), (Rows{{"I1"}}));
   EXPECT_EQ(Query(*session,
                   "SELECT COUNT(*) - COUNT(DISTINCT CODE) FROM ("
@@ -167,25 +177,58 @@ TEST_F(StandinTest, RunsSymfowareFunctionsAndCaseSensitiveLike) {
                   "SELECT RPAD('AB', 5) || '|', LPAD('AB', 5, 'xy'), RPAD('漢字ABC', 3), RPAD(NULL, 2) "
                   "FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"),
             (Rows{{"AB   |", "xyxAB", "漢字A", ""}}));
-  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_USER WHERE USER_NAME LIKE 'adm%'"), (Rows{{"0"}}));
-  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_USER WHERE USER_NAME LIKE 'ADM%'"), (Rows{{"1"}}));
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_USER WHERE USER_NAME LIKE 'adm%'"),
+            (Rows{{"0"}}));
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_USER WHERE USER_NAME LIKE 'ADM%'"),
+            (Rows{{"1"}}));
   EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM ALL_TABLES WHERE OWNER = 'RDBII_SYSTEM'").size(), 1u);
+}
+
+TEST_F(StandinTest, AdvancesSequencesWithNextval) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  Exec(*session, "CREATE SCHEMA S1");
+  for (auto [name, cycle] : {std::pair{"UP", "N"}, std::pair{"ROUND", "Y"}})
+    Query(
+        *session,
+        "INSERT INTO RDBII_SYSTEM.RDBII_SEQUENCE (DB_CODE, DB_NAME, SCHEMA_CODE, SCHEMA_NAME, SEQUENCE_CODE, "
+        "SEQUENCE_NAME, START_WITH_VAL, MIN_VAL, MAX_VAL, INCREMENT_VAL, CYCLE_SPEC) "
+        "SELECT DB_CODE, DB_NAME, SCHEMA_CODE, SCHEMA_NAME, ?, ?, 5, 1, 15, 5, ? FROM "
+        "RDBII_SYSTEM.RDBII_SCHEMA",
+        {name[0] == 'U' ? 9001 : 9002, name, cycle});
+  auto next = [&](const std::string& seq) {
+    return Query(*session, "SELECT S1." + seq + ".NEXTVAL FROM RDBII_SYSTEM.RDBII_ASSISTTABLE")[0][0];
+  };
+  EXPECT_EQ(next("UP"), "5");
+  EXPECT_EQ(next("UP"), "10");
+  EXPECT_EQ(next("UP"), "15");
+  EXPECT_NE(ErrorOf([&] { next("UP"); }).find("上限"), std::string::npos);
+  EXPECT_EQ(Query(*session, "SELECT SEQ_NUM FROM RDBII_SYSTEM.RDBII_OBJECT_SEQ WHERE SEQ_CODE = 9001"),
+            (Rows{{"15"}}));
+  for (const char* expected : {"5", "10", "15", "1", "6"}) EXPECT_EQ(next("ROUND"), expected);
+  EXPECT_NE(ErrorOf([&] { next("NONE"); }).find("順序が存在しません"), std::string::npos);
 }
 
 TEST_F(StandinTest, RefusesToOverwriteAnExistingDataSource) {
   EXPECT_NE(ErrorOf([&] { odbc_.CreateStandin("OTHER", "x"); }).find("既に作成"), std::string::npos);
 }
 
-TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
-  testing_odbc::OdbcFixture odbc;
-  // The set-up writes the ini files of the test's own ODBC folder anew.
-  QString odbcDir = QString::fromStdString(odbc.Dir());
+// Builds the sample data source with the set-up program into the test's
+// ODBC folder, whose ini files it writes anew.
+void BuildSample(const testing_odbc::OdbcFixture& odbc) {
   QProcess setup;
-  setup.start(QStringLiteral(TEST_BINARY_DIR "/standin/symfoware/symfoware-setup"),
-              {odbcDir, "ORVSAMPLE", QString::fromStdString(odbc.Path("ORVSAMPLE")),
-               QStringLiteral(TEST_SOURCE_DIR "/../../standin/symfoware/sample.sql"), "ORVUSER/orvuser", "GUEST/guest"});
+  setup.start(
+      QStringLiteral(TEST_BINARY_DIR "/standin/symfoware/symfoware-setup"),
+      {QString::fromStdString(odbc.Dir()), "ORVSAMPLE", QString::fromStdString(odbc.Path("ORVSAMPLE")),
+       QStringLiteral(TEST_SOURCE_DIR "/../../standin/symfoware/sample.sql"), "ORVUSER/orvuser",
+       "GUEST/guest"});
   ASSERT_TRUE(setup.waitForFinished(60000));
   ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
+}
+
+TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
+  testing_odbc::OdbcFixture odbc;
+  BuildSample(odbc);
+  if (HasFatalFailure()) return;
 
   // The set-up registered the data source with the stand-in driver.
   auto sources = platform::ListOdbcDataSources();
@@ -198,13 +241,107 @@ TEST(SampleDataSource, BuildsFromTheScriptAndListsEveryKindOfObject) {
     return std::stoi(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM." + table)[0][0]);
   };
   EXPECT_EQ(count("RDBII_SCHEMA"), 3);
-  for (const char* table : {"RDBII_INDEX", "RDBII_SEQUENCE", "RDBII_TRIGGER", "RDBII_ROLE", "RDBII_PRIVILEGES",
-                            "RDBII_COMMENT", "RDBII_DSI_STATUS", "RDBII_PROC_COL"})
+  for (const char* table : {"RDBII_INDEX", "RDBII_SEQUENCE", "RDBII_TRIGGER", "RDBII_ROLE",
+                            "RDBII_PRIVILEGES", "RDBII_COMMENT", "RDBII_DSI_STATUS", "RDBII_PROC_COL"})
     EXPECT_GT(count(table), 0) << table;
-  EXPECT_EQ(Query(*session, "SELECT PROCEDURE_TYPE FROM RDBII_SYSTEM.RDBII_PROC ORDER BY 1"), (Rows{{"1"}, {"2"}}));
+  EXPECT_EQ(Query(*session, "SELECT PROCEDURE_TYPE FROM RDBII_SYSTEM.RDBII_PROC ORDER BY 1"),
+            (Rows{{"1"}, {"2"}}));
   EXPECT_EQ(Query(*session, "SELECT TRIM(CUST_NAME) FROM SALES.CUSTOMER WHERE CUST_ID = :ID", {1}),
             (Rows{{"青葉商事"}}));
   EXPECT_NO_THROW(symfoware::OpenStandinSession("ORVSAMPLE", "GUEST", "guest"));
+}
+
+// The object-list reads of the connection window, as it builds them for
+// the schema SALES, run on the sample.
+TEST(SampleDataSource, AnswersTheObjectListQueries) {
+  testing_odbc::OdbcFixture odbc;
+  BuildSample(odbc);
+  if (HasFatalFailure()) return;
+  auto session = symfoware::OpenStandinSession("ORVSAMPLE", "ORVUSER", "orvuser");
+  std::string dbCode = Query(
+      *session, "SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE TRIM(DB_NAME) = 'ORVSAMPLE'")[0][0];
+  const std::string comment =
+      " LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT C ON C.DB_CODE = A.DB_CODE AND C.SCHEMA_CODE = "
+      "A.SCHEMA_CODE "
+      "AND C.TABLE_CODE = A.TABLE_CODE AND C.COMMENT_TYPE = 'TV'  WHERE TRIM(A.DB_NAME) = 'ORVSAMPLE' AND "
+      "TRIM(A.SCHEMA_NAME) = 'SALES' AND TRIM(A.TABLE_NAME) LIKE'%'";
+  EXPECT_EQ(Query(*session,
+                  "SELECT 'TABLE', TRIM(A.TABLE_NAME), TRIM(A.SCHEMA_NAME), 'TABLE', TRIM(A.DBSPACE_NAME),  "
+                  "A.CREATE_TIME, C.COMMENT_VALUE FROM RDBII_SYSTEM.RDBII_TABLE_EX A" +
+                      comment +
+                      " AND (A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP') ORDER BY 2 "
+                      "WITH OPTION LOCK_MODE(NO LOCK)")
+                .size(),
+            2u);
+  EXPECT_EQ(
+      Query(*session,
+            "SELECT 'VIEW', TRIM(A.TABLE_NAME), TRIM(A.SCHEMA_NAME), 'VIEW', A.UPDATABLE, A.CREATE_TIME, "
+            "C.COMMENT_VALUE FROM RDBII_SYSTEM.RDBII_TABLE A" +
+                comment + " AND A.TABLE_TYPE = 'VW' ")[0][1],
+      "CUSTOMER_ORDERS");
+  EXPECT_EQ(Query(*session,
+                  "SELECT 'INDEX', TRIM(A.INDEX_DSO_NAME), TRIM(B.SCHEMA_NAME), 'INDEX', TRIM(B.TABLE_NAME), "
+                  "TRIM(B.SCHEMA_NAME), ' ', A.CREATE_TIME FROM RDBII_SYSTEM.RDBII_INDEX A  LEFT OUTER JOIN "
+                  "RDBII_SYSTEM.RDBII_TABLE B ON B.DB_CODE = A.DB_CODE AND B.SCHEMA_CODE = A.SCHEMA_CODE AND "
+                  "B.TABLE_CODE = A.TABLE_CODE WHERE B.DB_CODE = " +
+                      dbCode + " AND TRIM(B.SCHEMA_NAME) = 'SALES' AND TRIM(A.INDEX_DSO_NAME) LIKE'%'")[0][4],
+            "ORDERS");
+  EXPECT_EQ(
+      Query(
+          *session,
+          "SELECT 'SEQUENCE', TRIM(A.SEQUENCE_NAME), TRIM(A.SCHEMA_NAME), 'SEQUENCE',  CAST(A.START_WITH_VAL "
+          "AS VARCHAR(19)), CAST(A.MIN_VAL AS VARCHAR(19)), CAST(A.MAX_VAL AS VARCHAR(18)), "
+          "CAST(A.INCREMENT_VAL AS VARCHAR(18)), A.CYCLE_SPEC, A.ORDER_SPEC, A.CACHE_VAL, A.CREATE_TIME FROM "
+          "RDBII_SYSTEM.RDBII_SEQUENCE A  WHERE TRIM(A.DB_NAME) = 'ORVSAMPLE' AND TRIM(A.SCHEMA_NAME) = "
+          "'SALES' AND TRIM(A.SEQUENCE_NAME) LIKE '%'")[0][4],
+      "1000");
+  std::string all =
+      "SELECT TRIM(OBJECT_TYPE), TRIM(OBJECT_NAME), TRIM(SCHEMA_NAME), TRIM(OBJECT_TYPE) OBJECT_TYPE, "
+      "TRIM(CREATE_TIME), COMMENT_VALUE FROM (SELECT 'TABLE' OBJECT_TYPE, TRIM(A.TABLE_NAME) OBJECT_NAME, "
+      "TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME, B.COMMENT_VALUE COMMENT_VALUE , A.DB_CODE DB_CODE "
+      "FROM "
+      "RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON A.TABLE_CODE = "
+      "B.TABLE_CODE AND "
+      "B.COMMENT_TYPE = 'TV' WHERE (A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP') UNION "
+      "SELECT 'INDEX' OBJECT_TYPE, TRIM(A.INDEX_DSO_NAME) OBJECT_NAME, TRIM(B.SCHEMA_NAME) SCHEMA_NAME, "
+      "A.CREATE_TIME, C.COMMENT_VALUE COMMENT_VALUE, A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_INDEX A LEFT "
+      "OUTER "
+      "JOIN RDBII_SYSTEM.RDBII_TABLE B ON A.TABLE_CODE = B.TABLE_CODE AND A.DB_CODE = B.DB_CODE AND "
+      "A.SCHEMA_CODE = B.SCHEMA_CODE LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT C ON A.DB_CODE = C.DB_CODE "
+      "AND "
+      "A.SCHEMA_CODE = C.SCHEMA_CODE AND A.INDEX_DSO_CODE = C.INDEX_DSO_CODE UNION SELECT 'VIEW' "
+      "OBJECT_TYPE, "
+      "TRIM(A.TABLE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME, B.COMMENT_VALUE , "
+      "A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON "
+      "A.TABLE_CODE = B.TABLE_CODE AND B.COMMENT_TYPE = 'TV' WHERE (A.TABLE_TYPE = 'VW') UNION SELECT "
+      "'PROCEDURE' OBJECT_TYPE, TRIM(A.PROCEDURE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, "
+      "A.CREATE_TIME, B.COMMENT_VALUE COMMENT_VALUE , A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_PROC A LEFT "
+      "OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON A.DB_CODE = B.DB_CODE AND A.SCHEMA_CODE = B.SCHEMA_CODE "
+      "AND "
+      "A.PROCEDURE_CODE = B.TABLE_CODE WHERE A.PROCEDURE_TYPE = 1 AND ROUTINE_TYPE = 0  UNION SELECT "
+      "'FUNCTION' "
+      "OBJECT_TYPE, TRIM(A.PROCEDURE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME, "
+      "B.COMMENT_VALUE COMMENT_VALUE , A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_PROC A LEFT OUTER JOIN "
+      "RDBII_SYSTEM.RDBII_COMMENT B ON A.DB_CODE = B.DB_CODE AND A.SCHEMA_CODE = B.SCHEMA_CODE AND "
+      "A.PROCEDURE_CODE = B.TABLE_CODE WHERE A.PROCEDURE_TYPE = 2  UNION SELECT 'TRIGGER' OBJECT_TYPE, "
+      "TRIM(A.TRIG_NAME) OBJECT_NAME, TRIM(A.TRIG_SCHEMA_NAME) SCHEMA_NAME, A.CREATE_TIME, B.COMMENT_VALUE , "
+      "A.TRIG_DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_TRIGGER A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B "
+      "ON "
+      "A.TRIG_DB_CODE = B.DB_CODE AND A.TRIG_SCHEMA_CODE = B.SCHEMA_CODE AND A.TRIG_CODE = B.TABLE_CODE  "
+      "UNION "
+      "SELECT 'SEQUENCE' OBJECT_TYPE, TRIM(A.SEQUENCE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME, "
+      "A.CREATE_TIME, '' COMMENT_VALUE , A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_SEQUENCE A) ALL_OBJECT  "
+      "WHERE "
+      "DB_CODE = " +
+      dbCode +
+      " AND TRIM(SCHEMA_NAME) = 'SALES' AND UPPER(TRIM(SCHEMA_NAME)) = 'SALES' AND "
+      "TRIM(OBJECT_TYPE) LIKE '%' AND TRIM(OBJECT_NAME) LIKE'%' ORDER BY 1, 2";
+  Rows objects = Query(*session, all);
+  std::vector<std::string> kinds;
+  for (const auto& row : objects) kinds.push_back(row[0] + " " + row[1]);
+  EXPECT_EQ(kinds, (std::vector<std::string>{"FUNCTION TAX_RATE", "INDEX ORDERS_CUST", "PROCEDURE ADD_ORDER",
+                                             "SEQUENCE ORDER_SEQ", "TABLE CUSTOMER", "TABLE ORDERS",
+                                             "TRIGGER ORDERS_CHECK", "VIEW CUSTOMER_ORDERS"}));
 }
 
 }  // namespace
