@@ -1,0 +1,327 @@
+#include "app/fobjddl.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+#include "app/odsql.h"
+#include "app/ovconnwin.h"
+#include "app/ovforms.h"
+#include "app/ovkinds.h"
+#include "app/zarur.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+struct TEditorEntry {
+  TEditorConstructor Editor;
+  TScriptConstructor Script;
+};
+
+std::map<int, TEditorEntry>& Editors() {
+  static std::map<int, TEditorEntry> editors;
+  return editors;
+}
+
+const TEditorEntry* EditorOf(int kind) {
+  const auto found = Editors().find(kind);
+  return found == Editors().end() ? nullptr : &found->second;
+}
+
+// Routines cannot be read from a remote server with an old catalogue.
+constexpr int32_t kLastLevelWithoutRemoteRoutines = 9;
+
+bool RoutineHidden(const TovConnectionWindow& connection, int kind) {
+  return connection.Level() <= kLastLevelWithoutRemoteRoutines && connection.IsRemote() &&
+         (kind == okProcedure || kind == okFunction);
+}
+
+std::string BeforeFirstDot(const std::string& name) { return name.substr(0, name.find('.')); }
+
+constexpr const char* kGrantable = "YES";
+constexpr const char* kLineBreak = "\r\n";
+constexpr int kCodeQueryMaxRecords = 100;
+
+constexpr const char* kDBCodeSQL =
+    "SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE DB_NAME = :DB_NAME WITH OPTION LOCK_MODE(NO LOCK)";
+constexpr const char* kSchemaCodeSQL =
+    "SELECT SCHEMA_CODE FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE DB_NAME = :DB_NAME AND SCHEMA_NAME = :SCHEMA_NAME WITH "
+    "OPTION LOCK_MODE(NO LOCK)";
+constexpr const char* kObjectCodeSQL =
+    "SELECT OBJECT_CODE, TRIM(DB_NAME), TRIM(SCHEMA_NAME), TRIM(OBJECT_NAME)  FROM ( SELECT A.TABLE_CODE OBJECT_CODE, "
+    "TRIM(DB_NAME) DB_NAME, TRIM(A.TABLE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME FROM "
+    "RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON A.TABLE_CODE = B.TABLE_CODE WHERE "
+    "(A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP') UNION SELECT A.TABLE_CODE OBJECT_CODE, "
+    "TRIM(DB_NAME) DB_NAME, TRIM(A.TABLE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME FROM "
+    "RDBII_SYSTEM.RDBII_TABLE A WHERE (A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP') UNION "
+    "SELECT A.INDEX_DSO_CODE OBJECT_CODE, TRIM(DB_NAME) DB_NAME, TRIM(A.INDEX_DSO_NAME) OBJECT_NAME, "
+    "TRIM(B.SCHEMA_NAME) SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_INDEX A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_TABLE B ON "
+    "A.TABLE_CODE = B.TABLE_CODE UNION SELECT A.TABLE_CODE OBJECT_CODE, TRIM(DB_NAME) DB_NAME, TRIM(A.TABLE_NAME) "
+    "OBJECT_NAME, TRIM(A.SCHEMA_NAME) SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN "
+    "RDBII_SYSTEM.RDBII_COMMENT B ON A.TABLE_CODE = B.TABLE_CODE WHERE (A.TABLE_TYPE = 'VW') UNION SELECT "
+    "A.TABLE_CODE OBJECT_CODE, TRIM(DB_NAME) DB_NAME, TRIM(A.TABLE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) "
+    "SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_TABLE A WHERE (A.TABLE_TYPE = 'VW') UNION SELECT A.PROCEDURE_CODE "
+    "OBJECT_CODE, TRIM(DB_NAME) DB_NAME, TRIM(A.PROCEDURE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) FROM "
+    "RDBII_SYSTEM.RDBII_PROC A WHERE A.PROCEDURE_TYPE = 1 AND ROUTINE_TYPE = 0 UNION SELECT A.PROCEDURE_CODE "
+    "OBJECT_CODE, TRIM(DB_NAME) DB_NAME, TRIM(A.PROCEDURE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) FROM "
+    "RDBII_SYSTEM.RDBII_PROC A WHERE A.PROCEDURE_TYPE = 2 UNION SELECT A.TRIG_CODE OBJECT_CODE, TRIM(TRIG_DB_NAME) "
+    "DB_NAME, TRIM(A.TRIG_NAME) OBJECT_NAME, TRIM(A.TRIG_SCHEMA_NAME) FROM RDBII_SYSTEM.RDBII_TRIGGER A UNION SELECT "
+    "A.SEQUENCE_CODE OBJECT_CODE, TRIM(DB_NAME) DB_NAME, TRIM(A.SEQUENCE_NAME) OBJECT_NAME, TRIM(A.SCHEMA_NAME) "
+    "SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_SEQUENCE A) ALL_OBJECT WHERE DB_NAME = :DB_NAME AND SCHEMA_NAME = "
+    ":SCHEMA_NAME AND OBJECT_NAME = :OBJECT_NAME WITH OPTION LOCK_MODE(NO LOCK)";
+constexpr const char* kPrivilegeSQL =
+    "SELECT TRIM(A.GRANTEE) GRANTEE, TRIM(A.PRIVILEGE_TYPE) PRIVILEGE_TYPE, TRIM(A.IS_GRANTABLE) IS_GRANTABLE FROM "
+    "RDBII_SYSTEM.RDBII_PRIVILEGES A WHERE DB_CODE = :DB_CODE AND SCHEMA_CODE = :SCHEMA_CODE AND TABLE_CODE = "
+    ":OBJECT_CODE UNION SELECT TRIM(B.ROLE_NAME) GRANTEE, TRIM(A.PRIVILEGE_TYPE) PRIVILEGE_TYPE, '' IS_GRANTABLE "
+    "FROM RDBII_SYSTEM.RDBII_ROLE_PRIV A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_ROLE B ON B.ROLE_CODE = A.ROLE_CODE WHERE "
+    "A.DB_CODE = :DB_CODE AND A.SCHEMA_CODE = :SCHEMA_CODE AND A.OBJECT_CODE = :OBJECT_CODE WITH OPTION "
+    "LOCK_MODE(NO LOCK)";
+
+// The first field of the first row of a code query, empty when none.
+std::string ReadCode(TovSQLConnection& connection, const char* sql, const std::vector<std::string>& values) {
+  TovSQLQuery query(&connection);
+  query.SetMaxRecords(kCodeQueryMaxRecords);
+  query.SetSQL(sql);
+  for (size_t i = 0; i < values.size() && i < query.Parameters().size(); ++i)
+    query.Parameters()[i].Value = Q(values[i]);
+  query.Open();
+  const std::string code = query.Eof() ? "" : query.AsString(size_t{0});
+  query.Close();
+  return code;
+}
+
+bool WantsSchemaPrefix(const TGrantItem& item, const std::string& owner, const std::string& userName,
+                       int schemaOption) {
+  switch (schemaOption) {
+    case kSchemaAlways:
+      return true;
+    case kSchemaUnlessLoginUser:
+      return Trim(owner) != userName;
+    case kSchemaUnlessOwner:
+      return QuoteIdent(item.Schema) != Trim(owner);
+    default:  // 3 and above: never
+      return false;
+  }
+}
+
+constexpr const char* kHistoryExtension = ".SQL";
+constexpr const char* kHistoryFilter = "SQLファイル(*.sql);;テキストファイル(*.txt);;すべてのファイル(*.*)";
+constexpr const char* kDefaultTimeFormat = " hh:mm:ss";
+
+std::string WithSlash(const std::string& folder) {
+  if (folder.empty() || folder.back() == '/') return folder;
+  return folder + "/";
+}
+
+bool FileExists(const std::string& path) { return QFileInfo::exists(Q(path)); }
+
+// The script name of the object from the data source's name table, else
+// the object's name.
+std::string HistoryBaseName(TovConnectionWindow& connection, const std::string& schema, const std::string& name,
+                            int kind) {
+  const std::string table = NameTableFor(ScriptOption.NameTable, connection.Module().GetDataSourceName());
+  if (table.empty()) return name;
+  TovSQLQuery& query = connection.OpenSQLParams(
+      "SELECT SCRIPT_NAME FROM " + table +
+          " WHERE SCHEMA_NAME = :OWNER AND OBJECT_NAME = :OBJECT_NAME AND OBJECT_TYPE = :OBJECT_TYPE",
+      {schema, name, ObjectKindName(kind)});
+  // A fixed-length column pads the name with blanks, which no file name wants.
+  return query.Eof() ? name : TrimBlanks(query.AsString("SCRIPT_NAME"));
+}
+
+void SaveSource(const TSourceHistory& history, TovConnectionWindow& connection, const std::string& schema,
+                const std::string& name, int kind) {
+  if (!history.Enabled) return;
+  const std::string folder = HistoryFolder(history.Dir, schema, kind);
+  QDir().mkpath(Q(folder));
+  const std::string base = SanitizeFileName(HistoryBaseName(connection, schema, name, kind));
+  std::string path = HistoryFilePath(folder, base, history.Renumber);
+  if (history.Dialog) {
+    const platform::FileRequest request{platform::FileDialogKind::Save, history.DialogTitle, folder, path,
+                                        kHistoryFilter};
+    const std::optional<std::string> chosen = platform::Dialogs().ShowFile(request);
+    if (!chosen) return;
+    path = *chosen;
+  }
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) throw std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(errno));
+  if (history.Head)
+    file << "-- "
+         << QDateTime::currentDateTime().toString(Q(ShortDateFormat) + kDefaultTimeFormat).toStdString()
+         << history.HeadText << kLineBreak;
+  GenerateDDL(connection, kind, schema, name, file, "", "");
+}
+
+}  // namespace
+
+void RegisterObjectEditor(int kind, TEditorConstructor editor, TScriptConstructor script) {
+  Editors()[kind] = {std::move(editor), std::move(script)};
+}
+
+std::optional<TOpenCall> OpenCallFor(int kind, const std::string& schema, const std::string& name, uint8_t mode,
+                                     int topCount) {
+  switch (kind) {
+    case okUser:
+    case okUser2:
+    case okRole:
+    case okTablespace:
+      return TOpenCall{kind, {"", name, 0, mode, 0, ""}};
+    case okTable:
+    case okView:
+      return TOpenCall{kind, {schema, name, 0, mode, topCount, ""}};
+    case okIndex:
+    case okTrigger:
+    case okSequence:
+      return TOpenCall{kind, {schema, name, 0, mode, 0, ""}};
+    case okProcedure:
+    case okFunction:
+      return TOpenCall{kind, {schema, name, kind, mode, 0, ""}};
+    case okTablePartition:
+      return TOpenCall{okTable, {schema, BeforeFirstDot(name), 0, mode, 0, ""}};
+    case okIndexPartition:
+      return TOpenCall{okIndex, {schema, BeforeFirstDot(name), 0, mode, 0, ""}};
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<TScriptArgs> ScriptArgsFor(int kind, const std::string& schema, const std::string& name,
+                                         const std::string& newSchema, const std::string& newName) {
+  switch (kind) {
+    case okUser:
+    case okUser2:
+    case okRole:
+    case okTablespace:
+      return TScriptArgs{"", name, 0, "", "", false};
+    case okTable:
+      return TScriptArgs{schema, name, 0, newSchema, newName, ScriptOption.Index};
+    case okView:
+      return TScriptArgs{schema, name, 0, newSchema, newName, false};
+    case okIndex:
+    case okTrigger:
+    case okSequence:
+      return TScriptArgs{schema, name, 0, "", "", false};
+    case okProcedure:
+    case okFunction:
+      return TScriptArgs{schema, name, kind, "", "", false};
+    default:
+      return std::nullopt;
+  }
+}
+
+TovForm* OpenObject(TovConnectionWindow& connection, int kind, const std::string& schema, const std::string& name,
+                    uint8_t mode, int reserved, int topCount) {
+  (void)reserved;
+  FlushActiveControl();
+  if (RoutineHidden(connection, kind)) {
+    MsgBox(kRemoteRoutineMessage, MB_ICONERROR);
+    return nullptr;
+  }
+  const std::optional<TOpenCall> call = OpenCallFor(kind, schema, name, mode, topCount);
+  const TEditorEntry* editor = call ? EditorOf(call->EditorKind) : nullptr;
+  if (!editor || !editor->Editor) return nullptr;
+  try {
+    return editor->Editor(connection, call->Args);
+  } catch (...) {
+    // The editor has shown its own message, or brought an open window forward.
+    return nullptr;
+  }
+}
+
+void GenerateDDL(TovConnectionWindow& connection, int kind, const std::string& schema, const std::string& name,
+                 std::ostream& stream, const std::string& newSchema, const std::string& newName) {
+  if (RoutineHidden(connection, kind)) return;
+  const std::optional<TScriptArgs> args = ScriptArgsFor(kind, schema, name, newSchema, newName);
+  const TEditorEntry* editor = args ? EditorOf(kind) : nullptr;
+  if (!editor || !editor->Script) return;
+  try {
+    editor->Script(connection, *args, stream);
+  } catch (...) {
+    // A script constructor ends its own construction with an exception.
+  }
+}
+
+std::vector<std::string> GrantLines(const std::vector<TPrivilegeRow>& rows, const TGrantItem& item,
+                                    const std::string& owner, const std::string& userName, int schemaOption,
+                                    const std::string& separator) {
+  const std::string prefix =
+      WantsSchemaPrefix(item, owner, userName, schemaOption) ? QuoteIdent(item.Schema) + "." : "";
+  std::vector<std::string> lines;
+  for (const TPrivilegeRow& row : rows) {
+    std::string line = "GRANT " + Trim(row.Privilege) + " ON TABLE " + prefix + QuoteIdent(item.Name) + " TO " +
+                       QuoteIdent(row.Grantee);
+    // The grant option follows the catalogue, not a comparison of names.
+    if (Trim(row.IsGrantable) == kGrantable) line += " WITH GRANT OPTION";
+    lines.push_back(line);
+    lines.push_back(separator);
+  }
+  return lines;
+}
+
+void WriteGrantDDL(TovConnectionWindow& connection, const TGrantItem& item, const std::string& owner,
+                   std::ostream& stream) {
+  if (item.Kind == okIndex) return;
+  TovSQLConnection& db = connection.Module().Connection;
+  if (db.InTransaction()) db.CommitTrans();
+  db.BeginTrans();
+  const std::string dataSource = connection.Module().GetDataSourceName();
+  const std::string dbCode = ReadCode(db, kDBCodeSQL, {dataSource});
+  const std::string schemaCode = ReadCode(db, kSchemaCodeSQL, {dataSource, item.Schema});
+  const std::string objectCode = ReadCode(db, kObjectCodeSQL, {dataSource, item.Schema, item.Name});
+  TovSQLQuery& query =
+      connection.OpenSQLParams(kPrivilegeSQL, {dbCode, schemaCode, objectCode, dbCode, schemaCode, objectCode});
+  std::vector<TPrivilegeRow> rows;
+  for (; !query.Eof(); query.Next())
+    rows.push_back({query.AsString("GRANTEE"), query.AsString("PRIVILEGE_TYPE"), query.AsString("IS_GRANTABLE")});
+  for (const std::string& line : GrantLines(rows, item, owner, connection.Module().GetUserName(),
+                                            ScriptOption.Schema, AppOption.Separator))
+    stream << line << kLineBreak;
+}
+
+TSourceHistory BeforeSourceHistory(const TovOption& option) {
+  return {option.SaveBeforeSource,    option.SaveBeforeSrcDir,  option.SaveBeforeSrcRenum, option.SaveBeforeSrcDialog,
+          option.SaveBeforeSrcHead,   "変更前ソースの保存", " 変更前ソース"};
+}
+
+TSourceHistory AfterSourceHistory(const TovOption& option) {
+  return {option.SaveAfterSource,  option.SaveAfterSrcDir,  option.SaveAfterSrcRenum, option.SaveAfterSrcDialog,
+          option.SaveAfterSrcHead, "変更後ソースの保存", " 変更後ソース"};
+}
+
+std::string HistoryFolder(const std::string& dir, const std::string& schema, int kind) {
+  return WithSlash(dir) + SanitizeFileName(schema) + "/" + SanitizeFileName(ObjectKindName(kind));
+}
+
+std::string HistoryFilePath(const std::string& folder, const std::string& base, bool renumber) {
+  const std::string stem = WithSlash(folder) + base;
+  if (!renumber) return stem + kHistoryExtension;
+  for (int n = 0;; ++n) {
+    const std::string path = stem + "_" + Format("%.2d", {n}) + kHistoryExtension;
+    if (!FileExists(path)) return path;
+  }
+}
+
+std::string NameTableFor(const std::vector<std::string>& nameTable, const std::string& dataSource) {
+  for (const std::string& entry : nameTable) {
+    const size_t equals = entry.find('=');
+    if (equals != std::string::npos && UpperCase(entry.substr(0, equals)) == UpperCase(dataSource))
+      return entry.substr(equals + 1);
+  }
+  return "";
+}
+
+void SaveSourceBefore(TovConnectionWindow& connection, const std::string& schema, const std::string& name, int kind) {
+  SaveSource(BeforeSourceHistory(AppOption), connection, schema, name, kind);
+}
+
+void SaveSourceAfter(TovConnectionWindow& connection, const std::string& schema, const std::string& name, int kind) {
+  SaveSource(AfterSourceHistory(AppOption), connection, schema, name, kind);
+}

@@ -1,0 +1,280 @@
+#include "app/ovforms.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFont>
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+
+
+#include "app/fmain.h"
+#include "app/odsql.h"
+#include "app/ovconnwin.h"
+#include "app/ovreg.h"
+#include "app/zarur.h"
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+constexpr const char* kEllipsis = "…";
+// Defaults every object window starts from unless it sets its own.
+constexpr int kDefaultClientWidth = 308;
+constexpr int kDefaultClientHeight = 162;
+constexpr const char* kDefaultFontName = "ＭＳ Ｐゴシック";
+constexpr int kDefaultFontPixels = 12;
+constexpr const char* kWidthValue = "Width";
+constexpr const char* kHeightValue = "Height";
+
+TfrmMain* MainOf(QWidget* widget) {
+  if (!widget) return nullptr;
+  if (auto* main = qobject_cast<TfrmMain*>(widget)) return main;
+  return qobject_cast<TfrmMain*>(widget->window());
+}
+
+QTabWidget* FindFirstPageControl(QObject* parent) {
+  for (QObject* child : parent->children()) {
+    if (auto* pages = qobject_cast<QTabWidget*>(child)) return pages;
+    if (QTabWidget* found = FindFirstPageControl(child)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool SendFormMessage(QWidget* window, int message, intptr_t wParam, intptr_t lParam) {
+  if (!window) return false;
+  TWindowMessage event(message, wParam, lParam);
+  return QCoreApplication::sendEvent(window, &event);
+}
+
+std::string SchemaPrefixText(const std::string& schema, const std::string& ownerSchema, bool scriptMode,
+                             int schemaOption, const std::string& userName) {
+  if (scriptMode) {
+    if (schemaOption == kSchemaUnlessLoginUser && Trim(schema) == userName) return "";
+    if (schemaOption == kSchemaUnlessOwner && Trim(schema) == Trim(ownerSchema)) return "";
+    if (schemaOption > kSchemaUnlessOwner) return "";
+  }
+  if (Trim(schema).empty()) return "";
+  return QuoteIdent(schema) + ".";
+}
+
+std::string TaskCaptionText(const std::string& caption) {
+  if (DisplayWidth(caption) <= kTaskCaptionWidth) return caption;
+  return CutToWidth(caption, kTaskCaptionWidth) + kEllipsis;
+}
+
+TovConnectionWindow* AsConnectionWindow(QWidget* window) { return dynamic_cast<TovConnectionWindow*>(window); }
+
+TovForm::TovForm(QWidget* owner) : QWidget(nullptr) {
+  TovConnectionWindow* connection = AsConnectionWindow(owner);
+  if (!connection) {
+    if (auto* main = qobject_cast<TfrmMain*>(owner))
+      connection = AsConnectionWindow(main->CurrentConnection());
+    else if (auto* form = qobject_cast<TovForm*>(owner))
+      connection = form->ConnectionWindow;
+  }
+  Init(owner, connection);
+}
+
+TovForm::TovForm(TovConnectionWindow& owner) : QWidget(nullptr) { Init(owner.Window(), &owner); }
+
+void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
+  resize(kDefaultClientWidth, kDefaultClientHeight);
+  QFont face(kDefaultFontName);
+  face.setPixelSize(kDefaultFontPixels);
+  setFont(face);
+  owner_ = owner;
+  // The connection window's close query asks the windows it owns.
+  if (auto* connectionWindow = qobject_cast<TfrmObject*>(owner)) SetFormOwner(this, connectionWindow);
+  if (auto* form = qobject_cast<TovForm*>(owner))
+    main_ = form->MainWindow();
+  else
+    main_ = MainOf(owner);
+  if (main_) {
+    QMdiSubWindow* sub = main_->mdiArea->addSubWindow(this);
+    connect(sub, &QMdiSubWindow::aboutToActivate, this, &TovForm::Activate);
+  }
+  connect(this, &QWidget::windowTitleChanged, this, [this](const QString& title) {
+    if (TaskButton) TaskButton->setToolTip(title);
+  });
+  const auto pageKey = [this](const QKeySequence& keys, bool pageUp) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, pageUp] { FormKeyDown(pageUp); });
+  };
+  pageKey(QKeySequence(Qt::CTRL | Qt::Key_PageUp), true);
+  pageKey(QKeySequence(Qt::CTRL | Qt::Key_PageDown), false);
+  LowerNames = AppOption.UserLowerName;
+  if (connection) SetConnectionWindow(connection);
+}
+
+// The bar's action owns the button, so both go with the window.
+TovForm::~TovForm() { delete taskAction_.data(); }
+
+QWidget* TovForm::Frame() {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
+  return this;
+}
+
+void TovForm::SetConnectionWindow(TovConnectionWindow* connection) {
+  if (connection == ConnectionWindow) return;
+  ConnectionWindow = connection;
+  RebindQueries();
+}
+
+void TovForm::RebindQueries() {
+  for (TovSQLQuery* query : queries_) {
+    query->Close();
+    query->SetConnection(ConnectionWindow ? &ConnectionWindow->Module().Connection : nullptr);
+  }
+}
+
+void TovForm::AddQuery(TovSQLQuery* query) {
+  queries_.push_back(query);
+  if (ConnectionWindow) query->SetConnection(&ConnectionWindow->Module().Connection);
+}
+
+// The icon of the kind comes with the main window's image list; until then
+// the window only keeps the kind.
+void TovForm::SetImageIndex(int32_t index) { ImageIndex = index; }
+
+void TovForm::SetIsNew(bool isNew) {
+  IsNew = isNew;
+  ChangedIsNew();
+}
+
+void TovForm::SetChanged(bool changed) { Changed = changed; }
+
+void TovForm::CreateTaskButton() {
+  if (TaskButton || !main_) return;
+  auto* button = new QToolButton();
+  button->setToolTip(windowTitle());
+  button->setProperty("Tag", QVariant::fromValue(static_cast<QObject*>(this)));
+  button->setCheckable(true);
+  button->setAutoExclusive(true);
+  // Appended last, so that it lands at the right end of the bar.
+  taskAction_ = main_->tolTask->addWidget(button);
+  button->setChecked(true);
+  connect(button, &QToolButton::clicked, this, &TovForm::TaskButtonClick);
+  TaskButton = button;
+}
+
+void TovForm::SetTaskCaption(const std::string& text) {
+  if (TaskButton) TaskButton->setText(Q(TaskCaptionText(text)));
+}
+
+void TovForm::TaskButtonClick() {
+  QWidget* frame = Frame();
+  frame->show();
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) main_->mdiArea->setActiveSubWindow(sub);
+}
+
+std::string TovForm::SchemaPrefix(const std::string& schema) const { return SchemaPrefixFor(schema, schema); }
+
+std::string TovForm::SchemaPrefixFor(const std::string& schema, const std::string& ownerSchema) const {
+  const std::string user = ConnectionWindow ? ConnectionWindow->Module().GetUserName() : "";
+  return SchemaPrefixText(schema, ownerSchema, ScriptMode, ScriptOption.Schema, user);
+}
+
+void TovForm::Activate() {
+  if (ConnectionWindow && main_) {
+    const QString label =
+        Q(ConnectionWindow->Module().GetUserName() + " @ " + ConnectionWindow->Module().GetDataSourceName());
+    QComboBox* list = main_->cmbDBName;
+    const QSignalBlocker blocker(list);
+    list->setCurrentIndex(list->findText(label, Qt::MatchFixedString));
+  }
+  if (TaskButton) TaskButton->setChecked(true);
+}
+
+bool TovForm::CloseQuery() {
+  bool result = true;
+  if (Changed) {
+    const int answer = MsgBox(kChangedQuestion, MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL) result = false;
+    if (answer == IDYES) {
+      try {
+        Compile(this);
+      } catch (const std::exception& e) {
+        MsgBox(e.what(), MB_ICONERROR);
+      }
+      if (Changed) result = false;
+    }
+  }
+  if (result) SaveWindowSize();
+  return result;
+}
+
+void TovForm::closeEvent(QCloseEvent* event) {
+  if (!CloseQuery()) {
+    event->ignore();
+    return;
+  }
+  setAttribute(Qt::WA_DeleteOnClose);
+  event->accept();
+}
+
+bool TovForm::event(QEvent* event) {
+  switch (static_cast<int>(event->type())) {
+    case kMsgConnectionsChanged:
+      DBChange(this);
+      return true;
+    case kMsgReload:
+      Reload(this);
+      return true;
+    case kMsgCodeAssist: {
+      const auto* message = static_cast<TWindowMessage*>(event);
+      CodeAssist(static_cast<int>(message->WParam), static_cast<int>(message->LParam));
+      return true;
+    }
+    default:
+      return QWidget::event(event);
+  }
+}
+
+void TovForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (setupDone_) return;
+  setupDone_ = true;
+  ApplyControlSetup();
+  LoadWindowSize();
+}
+
+void TovForm::ApplyControlSetup() {
+  LowerNames = AppOption.UserLowerName;
+  FirstPageControl = FindFirstPageControl(this);
+}
+
+void TovForm::FormKeyDown(bool pageUp) {
+  if (!FirstPageControl || FirstPageControl->count() <= 1) return;
+  FirstPageControl->setFocus();
+  const int index = FirstPageControl->currentIndex() + (pageUp ? -1 : 1);
+  if (index >= 0 && index < FirstPageControl->count()) FirstPageControl->setCurrentIndex(index);
+}
+
+void TovForm::LoadWindowSizeFrom(const std::string& keyName) {
+  QWidget* frame = Frame();
+  if (!AppRegistry.OpenKey(kWindowSizeKeyBase + keyName, true)) return;
+  if (!(frame->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+    frame->resize(AppRegistry.ReadIntegerDef(kWidthValue, frame->width()),
+                  AppRegistry.ReadIntegerDef(kHeightValue, frame->height()));
+  AppRegistry.CloseKey();
+}
+
+void TovForm::SaveWindowSizeTo(const std::string& keyName) {
+  QWidget* frame = Frame();
+  if (!AppRegistry.OpenKey(kWindowSizeKeyBase + keyName, true)) return;
+  if (!(frame->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+    AppRegistry.WriteInteger(kWidthValue, frame->width());
+    AppRegistry.WriteInteger(kHeightValue, frame->height());
+  }
+  AppRegistry.CloseKey();
+}

@@ -1,0 +1,138 @@
+// ovforms: TovForm, the base of the object editors and tool windows: an MDI
+// child of the main window bound to one connection window, with a task-bar
+// button, the question about unsaved changes on close, page switching by
+// Ctrl+PgUp/PgDn, the schema prefix of generated SQL, and the virtual
+// operations through which other windows talk to it.
+#pragma once
+
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/fobject.h"
+
+class QAction;
+class QTabWidget;
+class QToolButton;
+class TfrmMain;
+class TovConnectionWindow;
+class TovSQLQuery;
+
+// Window messages besides kMsgConnectionsChanged (0x8001); each arrives
+// synchronously as a TWindowMessage of the same number.
+inline constexpr int kMsgReload = 0x8002;      // re-read the window's contents
+inline constexpr int kMsgCodeAssist = 0x8003;  // an SQL editor asks for its code-assist list
+
+// Delivers a message to a window at once; true when the window took it.
+bool SendFormMessage(QWidget* window, int message, intptr_t wParam = 0, intptr_t lParam = 0);
+
+// Ends a construction silently: an editor whose object is already shown in
+// another window, or a window built only to write a script, raises it and
+// its callers swallow it.
+class EAbort : public std::exception {
+ public:
+  const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+inline constexpr const char* kWindowSizeKeyBase = "\\Software\\Tessavar\\ORV\\GUI\\";
+// Task-button captions longer than this many columns are cut.
+inline constexpr int kTaskCaptionWidth = 12;
+inline constexpr const char* kChangedQuestion = "情報が変更されています。コンパイルしますか？";
+
+// The script-output setting Schema: when generated SQL names the schema.
+inline constexpr int kSchemaAlways = 0;
+inline constexpr int kSchemaUnlessLoginUser = 1;
+inline constexpr int kSchemaUnlessOwner = 2;
+
+// The text put before an object name in generated SQL (see SchemaPrefixFor).
+std::string SchemaPrefixText(const std::string& schema, const std::string& ownerSchema, bool scriptMode,
+                             int schemaOption, const std::string& userName);
+// A task-button caption: cut to kTaskCaptionWidth columns plus "…".
+std::string TaskCaptionText(const std::string& caption);
+
+// The connection window behind a widget, or none.
+TovConnectionWindow* AsConnectionWindow(QWidget* window);
+
+class TovForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The owner is a connection window, the main window or another TovForm;
+  // the window becomes an MDI child of the main window when there is one.
+  explicit TovForm(QWidget* owner);
+  // Bound to a connection window and owned by it.
+  explicit TovForm(TovConnectionWindow& owner);
+  ~TovForm() override;
+
+  TovConnectionWindow* ConnectionWindow = nullptr;
+  int32_t ImageIndex = 0;
+  bool IsNew = false;
+  bool Changed = false;
+  bool LowerNames = false;
+  QPointer<QToolButton> TaskButton;
+  QTabWidget* FirstPageControl = nullptr;
+  bool ScriptMode = false;
+
+  QWidget* Owner() const { return owner_; }
+  // The main window the form lives in, or none.
+  TfrmMain* MainWindow() const { return main_; }
+
+  void SetConnectionWindow(TovConnectionWindow* connection);
+  void SetImageIndex(int32_t index);
+  void SetIsNew(bool isNew);
+  void SetChanged(bool changed);
+  void CreateTaskButton();
+  void SetTaskCaption(const std::string& text);
+  std::string SchemaPrefix(const std::string& schema) const;
+  std::string SchemaPrefixFor(const std::string& schema, const std::string& ownerSchema) const;
+
+  // Queries of the window follow its connection window.
+  void AddQuery(TovSQLQuery* query);
+
+  // The close question; false keeps the window open.
+  virtual bool CloseQuery();
+
+  virtual void ChangedIsNew() {}
+  virtual void Compile(QObject* sender) { (void)sender; }
+  virtual void Reload(QObject* sender) { (void)sender; }
+  virtual void DBChange(QObject* sender) { (void)sender; }
+  virtual void LoadWindowSize() {}
+  virtual void SaveWindowSize() {}
+  // The code-assist request of an SQL editor at the caret (x, y).
+  virtual void CodeAssist(int x, int y) {
+    (void)x;
+    (void)y;
+  }
+
+  void Activate();
+  void TaskButtonClick();
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+  // The registry contract of LoadWindowSize and SaveWindowSize under
+  // "GUI\<keyName>", for descendants that keep a size.
+  void LoadWindowSizeFrom(const std::string& keyName);
+  void SaveWindowSizeTo(const std::string& keyName);
+  // Called once the descendant has built its controls (on the first show).
+  void ApplyControlSetup();
+
+ private:
+  void Init(QWidget* owner, TovConnectionWindow* connection);
+  void RebindQueries();
+  void FormKeyDown(bool pageUp);
+  QWidget* Frame();
+
+  QPointer<QWidget> owner_;
+  QPointer<QAction> taskAction_;
+  TfrmMain* main_ = nullptr;
+  std::vector<TovSQLQuery*> queries_;
+  bool setupDone_ = false;
+};
