@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -21,7 +23,10 @@
 
 #include "app/fmain.h"
 #include "app/flogon.h"
+#include "app/fobjddl.h"
 #include "app/fobjectcore.h"
+#include "app/fobjtree.h"
+#include "app/ovforms.h"
 #include "app/ovreg.h"
 #include "app/ovrunner.h"
 #include "app/ovwhere.h"
@@ -45,6 +50,8 @@ constexpr char kPublic[] = "PUBLIC";
 constexpr char kControlFileSuffix[] = ".rdbprt";
 constexpr int kCodeQueryMaxRecords = 100;
 constexpr unsigned kErrorFlags = MB_ICONERROR;
+// A walk through the tree with the arrow keys refills the list only where it stops.
+constexpr int kTreeChangeDelayMillis = 50;
 
 constexpr char kUserListSql[] = "SELECT TRIM(USER_NAME) FROM RDBII_SYSTEM.RDBII_USER ORDER BY 1";
 constexpr char kSchemaListSql[] =
@@ -192,7 +199,7 @@ TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule
       AppRegistry.CloseKey();
     }
     cmbTree->setCurrentIndex(SchemaFilter);
-    // The object tree is built by the tree's own unit once it exists.
+    BuildTree();
     btnLevel0->setChecked(AppOption.ShowLevel0);
     btnLevel1->setChecked(AppOption.ShowLevel1);
     LoadWindowSize();
@@ -294,6 +301,7 @@ void TfrmObject::setupUi() {
   spl1->setStretchFactor(1, 1);
 
   for (TovSQLQuery* q : {&qryDBcode, &qryScmcode, &qryTblcode}) q->SetMaxRecords(kCodeQueryMaxRecords);
+  ConnectTreeAndList();
 }
 
 // The user name stays as typed here; its case is settled by the catalogue
@@ -368,6 +376,10 @@ void TfrmObject::FormActivate() {
 }
 
 bool TfrmObject::event(QEvent* event) {
+  if (event->type() == static_cast<QEvent::Type>(kMsgReload)) {
+    RefillObjectList();
+    return true;
+  }
   if (event->type() == QEvent::WindowTitleChange && TaskButton) TaskButton->setText(windowTitle());
   return QWidget::event(event);
 }
@@ -653,4 +665,55 @@ void TfrmObject::GetDSIList(std::vector<std::string>& strings) {
     AddDataDsiNames(output, strings);
   }
   SortUnique(strings);
+}
+
+// ---- object tree and list, open-object dispatch, DDL ----
+
+void TfrmObject::ConnectTreeAndList() {
+  treeChangeDelay_ = new QTimer(this);
+  treeChangeDelay_->setSingleShot(true);
+  treeChangeDelay_->setInterval(kTreeChangeDelayMillis);
+  connect(treeChangeDelay_, &QTimer::timeout, this, &TfrmObject::RefillObjectList);
+  connect(lstTree, &QTreeWidget::currentItemChanged, treeChangeDelay_, qOverload<>(&QTimer::start));
+  connect(btnWhere, &QToolButton::clicked, this, &TfrmObject::RefillObjectList);
+  connect(cmbFind->lineEdit(), &QLineEdit::returnPressed, this, &TfrmObject::RefillObjectList);
+}
+
+// A failing catalogue read is shown; the list keeps the rows read.
+void TfrmObject::RefillObjectList() {
+  try {
+    FillObjectList(false);
+  } catch (const std::exception& e) {
+    MsgBox(e.what(), kErrorFlags);
+  }
+}
+
+void TfrmObject::BuildTree() { BuildObjectTree(*this, *lstTree, SchemaFilter); }
+
+void TfrmObject::FillObjectList(bool skipFind) {
+  ::FillObjectList(*this, {lstTree, lstObject, cmbFind, &qryObject, main_, SchemaFilter, &ColumnKey}, skipFind);
+}
+
+TovForm* TfrmObject::OpenObject(int kind, const std::string& schema, const std::string& name, uint8_t mode,
+                                int reserved, int topCount) {
+  return ::OpenObject(*this, kind, schema, name, mode, reserved, topCount);
+}
+
+void TfrmObject::GenerateDDL(int kind, const std::string& schema, const std::string& name, std::ostream& stream,
+                             const std::string& newSchema, const std::string& newName) {
+  ::GenerateDDL(*this, kind, schema, name, stream, newSchema, newName);
+}
+
+void TfrmObject::WriteGrantDDL(const std::string& owner, std::ostream& stream) {
+  const QTreeWidgetItem* item = lstObject->currentItem();
+  if (!item) return;
+  ::WriteGrantDDL(*this, {ItemImage(*item), item->text(1).toStdString(), item->text(0).toStdString()}, owner, stream);
+}
+
+void TfrmObject::SaveSourceBefore(const std::string& schema, const std::string& name, int kind) {
+  ::SaveSourceBefore(*this, schema, name, kind);
+}
+
+void TfrmObject::SaveSourceAfter(const std::string& schema, const std::string& name, int kind) {
+  ::SaveSourceAfter(*this, schema, name, kind);
 }

@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/dsymfoware.h"
+#include "app/ovconnwin.h"
 
 class QComboBox;
 class QSplitter;
@@ -21,7 +23,9 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QTimer;
 class TfrmMain;
+class TovForm;
 
 // Window message telling a window that the set of connections changed.
 inline constexpr int kMsgConnectionsChanged = 0x8001;
@@ -50,7 +54,7 @@ inline constexpr const char* kObjectTreeKey = "\\Software\\Tessavar\\ORV\\OBJECT
 // window in `main`.
 void InstallConnectionWindows(TfrmMain* main);
 
-class TfrmObject : public QWidget {
+class TfrmObject : public QWidget, public TovConnectionWindow {
   Q_OBJECT
 
  public:
@@ -71,24 +75,41 @@ class TfrmObject : public QWidget {
   void ExecScript(const std::vector<std::string>& lines, bool ignoreErrors);
   // The opened result of a query, valid until the next call of any of the
   // four routines.
-  TovSQLQuery& OpenSQL(const std::string& sql);
+  TovSQLQuery& OpenSQL(const std::string& sql) override;
   // The same for a query with ":NAME" markers, the i-th taking values[i].
-  TovSQLQuery& OpenSQLParams(const std::string& sql, const std::vector<std::string>& values);
+  TovSQLQuery& OpenSQLParams(const std::string& sql, const std::vector<std::string>& values) override;
 
   // ---- catalogue lists; each clears `strings` first ----
   void GetUserList(std::vector<std::string>& strings, bool addPublic);
-  void GetSchemaList(std::vector<std::string>& strings, bool unused = false);
+  void GetSchemaList(std::vector<std::string>& strings, bool unused = false) override;
   void GetDatabaseList(std::vector<std::string>& strings);
   void GetTableDSOList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
   void GetDSIList(std::vector<std::string>& strings);
   void GetTableDSIList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
-  std::string GetDBCode(const std::string& dbName);
+  std::string GetDBCode(const std::string& dbName) override;
   std::string GetSchemaCode(const std::string& dbName, const std::string& schemaName);
   std::string GetTableCode(const std::string& dbName, const std::string& schemaName, const std::string& tableName);
   void GetObjectNames(std::vector<std::string>& strings, const std::string& schemaPattern,
                       const std::string& kindPattern);
   void GetDBSpaceList(std::vector<std::string>& strings);
   void GetRoleList(std::vector<std::string>& strings);
+
+  // ---- object tree and list, open-object dispatch, DDL ----
+  void BuildTree();
+  void FillObjectList(bool skipFind);
+  TovForm* OpenObject(int kind, const std::string& schema, const std::string& name, uint8_t mode, int reserved,
+                      int topCount);
+  void GenerateDDL(int kind, const std::string& schema, const std::string& name, std::ostream& stream,
+                   const std::string& newSchema, const std::string& newName);
+  // The GRANT statements of the object selected in lstObject.
+  void WriteGrantDDL(const std::string& owner, std::ostream& stream);
+  void SaveSourceBefore(const std::string& schema, const std::string& name, int kind);
+  void SaveSourceAfter(const std::string& schema, const std::string& name, int kind);
+
+  QWidget* Window() override { return this; }
+  TdmSymfoware& Module() override { return *DataModule; }
+  int32_t Level() const override { return CatalogLevel; }
+  bool IsRemote() const override { return Remote; }
 
   void LoadWindowSize();
   void SaveWindowSize();
@@ -154,7 +175,11 @@ class TfrmObject : public QWidget {
   void FillList(std::vector<std::string>& strings, const std::string& sql, const std::vector<std::string>& values,
                 bool trimmed);
 
+  void ConnectTreeAndList();
+  void RefillObjectList();
+
   TfrmMain* main_;
+  QTimer* treeChangeDelay_ = nullptr;
   std::unique_ptr<TdmSymfoware> dataModule_;
   bool registered_ = false;
 };

@@ -1,0 +1,125 @@
+// The tree, the list and the dispatch inside a real connection window on
+// the sample data source.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+#include <sstream>
+
+#include "app/fmain.h"
+#include "app/fobjddl.h"
+#include "app/fobject.h"
+#include "app/fobjtree.h"
+#include "app/ovforms.h"
+#include "app/ovkinds.h"
+#include "app/zarur.h"
+#include "tests/platform/temp_settings.h"
+#include "tests/platform/testapp.h"
+#include "tests/standin/tools_sample.h"
+
+namespace {
+
+class TableEditor : public TovForm {
+ public:
+  TableEditor(TovConnectionWindow& owner, const TOpenArgs& args) : TovForm(owner), Args(args) {}
+  TOpenArgs Args;
+};
+
+class ObjectWindowTest : public ::testing::Test {
+ protected:
+  ObjectWindowTest() {
+    TestApp();
+    InitFolders();
+    main = std::make_unique<TfrmMain>();  // loads the settings
+    main->show();
+    AppOption.TypeTable = AppOption.TypeView = AppOption.TypeSeq = true;
+    AppOption.TreeData = true;
+    AppOption.TempDir = env.Path("temp");
+  }
+  ~ObjectWindowTest() override {
+    main.reset();
+    QCoreApplication::processEvents();
+  }
+
+  TfrmObject* Logon() {
+    return new TfrmObject(main.get(), testing_tools::kSamplePassword, testing_tools::kSampleUser,
+                          testing_tools::kSampleDataSource);
+  }
+
+  static QTreeWidgetItem* Node(TfrmObject* window, const std::string& schema, const std::string& kind) {
+    QTreeWidgetItem* root = window->lstTree->topLevelItem(0);
+    for (int i = 0; i < root->childCount(); ++i) {
+      QTreeWidgetItem* s = root->child(i);
+      if (s->text(0).toStdString() != schema) continue;
+      for (int k = 0; k < s->childCount(); ++k)
+        if (s->child(k)->text(0).toStdString() == kind) return s->child(k);
+    }
+    return nullptr;
+  }
+
+  static std::vector<std::string> Names(TfrmObject* window) {
+    std::vector<std::string> names;
+    for (int i = 0; i < window->lstObject->topLevelItemCount(); ++i)
+      names.push_back(window->lstObject->topLevelItem(i)->text(0).toStdString());
+    return names;
+  }
+
+  testing_tools::SampleDataSource sample;
+  testing_support::TempSettings env;
+  std::unique_ptr<TfrmMain> main;
+};
+
+TEST_F(ObjectWindowTest, LogonBuildsTheTreeAndASelectedNodeFillsTheListAfterTheDelay) {
+  TfrmObject* window = Logon();
+  QTreeWidgetItem* root = window->lstTree->topLevelItem(0);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->text(0), "ORVSAMPLE");
+  EXPECT_EQ(root->childCount(), 3);
+  EXPECT_EQ(window->lstObject->columnCount(), 0);  // the build fills nothing
+
+  window->lstTree->setCurrentItem(Node(window, "SALES", "TABLE"));
+  EXPECT_EQ(window->lstObject->topLevelItemCount(), 0);
+  QTRY_COMPARE(window->lstObject->topLevelItemCount(), 2);
+  EXPECT_EQ(window->ColumnKey, "TABLE");
+
+  // The reload message refills with the find box.
+  AppOption.Find = AppOption.FindAuto = true;
+  window->cmbFind->setEditText("CUST");
+  SendFormMessage(window, kMsgReload);
+  EXPECT_EQ(Names(window), (std::vector<std::string>{"CUSTOMER"}));
+  window->cmbFind->setEditText("ORD");
+  QTest::keyClick(window->cmbFind->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(Names(window), (std::vector<std::string>{"ORDERS"}));
+}
+
+TEST_F(ObjectWindowTest, OpenObjectAndGrantsGoThroughTheWindow) {
+  RegisterObjectEditor(
+      okTable, [](TovConnectionWindow& owner, const TOpenArgs& args) { return new TableEditor(owner, args); },
+      nullptr);
+  TfrmObject* window = Logon();
+  auto* editor = dynamic_cast<TableEditor*>(window->OpenObject(okTablePartition, "SALES", "ORDERS.P1", 0, 0, 10));
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->Args.Name, "ORDERS");
+  EXPECT_EQ(editor->ConnectionWindow, window);
+  EXPECT_EQ(FormOwner(editor), window);  // the window's close query asks it
+
+  window->lstTree->setCurrentItem(Node(window, "STOCK", "TABLE"));
+  window->FillObjectList(false);
+  for (int i = 0; i < window->lstObject->topLevelItemCount(); ++i)
+    if (window->lstObject->topLevelItem(i)->text(0) == "ITEM")
+      window->lstObject->setCurrentItem(window->lstObject->topLevelItem(i));
+  AppOption.Separator = ";";
+  ScriptOption.Schema = kSchemaAlways;
+  std::ostringstream grants;
+  window->WriteGrantDDL("STOCK", grants);
+  const std::string guest = "GRANT SELECT ON TABLE STOCK.ITEM TO GUEST\r\n;\r\n";
+  EXPECT_EQ(grants.str().substr(0, guest.size()), guest);
+  RegisterObjectEditor(okTable, nullptr, nullptr);
+}
+
+}  // namespace
