@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,6 +34,15 @@
 #include "app/zarur.h"
 
 namespace {
+
+constexpr char kCreateSchemaMessage[] = "スキーマを作成してください。";
+
+// Every node of the tree, the data source's own among them.
+int TreeNodeCount(QTreeWidget& tree) {
+  int count = 0;
+  for (QTreeWidgetItemIterator it(&tree); *it; ++it) ++count;
+  return count;
+}
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -200,6 +210,7 @@ TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule
     }
     cmbTree->setCurrentIndex(SchemaFilter);
     BuildTree();
+    if (TreeNodeCount(*lstTree) <= 1) MsgBox(kCreateSchemaMessage, MB_ICONWARNING);
     btnLevel0->setChecked(AppOption.ShowLevel0);
     btnLevel1->setChecked(AppOption.ShowLevel1);
     LoadWindowSize();

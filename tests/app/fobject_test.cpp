@@ -230,7 +230,11 @@ TEST_F(StandinWindowTest, WithoutTheToolsTheDataSourceIsRemote) {
   testing_support::TempSettings::Set("PATH", "/nonexistent");
   TfrmObject* window = Logon("ADMIN", "secret", "ORVTEST");
   EXPECT_TRUE(window->Remote);
-  EXPECT_TRUE(env.Dialogs().messages.empty());
+  // A data source without schemas is only warned about; the window stays.
+  ASSERT_EQ(env.Dialogs().messages.size(), 1u);
+  EXPECT_EQ(env.Dialogs().messages[0].text, "スキーマを作成してください。");
+  EXPECT_EQ(env.Dialogs().messages[0].flags, unsigned(MB_ICONWARNING));
+  EXPECT_FALSE(main_->mdiArea->subWindowList().isEmpty());
 }
 
 TEST_F(StandinWindowTest, AFailedLogonRaisesAndRegistersNothing) {
