@@ -35,14 +35,10 @@ constexpr uint32_t kLevelDiscArea = 17;
 constexpr uint32_t kLevelRowHead = 20;
 constexpr uint32_t kLevelExtension = 22;
 constexpr uint32_t kLevelCsna = 24;
-constexpr int64_t kListHead = 19;
-constexpr int64_t kSqlvarSize = 16;     // a variable's description on the wire
 constexpr int64_t kColumnName = 32;
 constexpr int64_t kParamEntry = 4;
 constexpr int64_t kAttribute = 42;
 constexpr int64_t kAreaHead = 3;
-constexpr int64_t kCsnaNameEntry = 64;
-constexpr int64_t kCsnaHead = 35;
 constexpr int64_t kRowHead = 16;
 constexpr int64_t kCommon = 92;
 constexpr int64_t kReportStep = 36864;
@@ -232,7 +228,7 @@ int32_t check_into(const checking& c, const SQLDA* sqlda, const void* csna, int6
   if (check_sqld(c, sqlda) != 0) return -1;
   // The output count of AUI2 is held to sqld: beyond it lies no variable.
   if (aui2 && c.area->outcount > sqlda->sqld) return fail_count(c, CLT_SQLSTATE_VAR_COUNT, CLT_LOG_SQLD, sqlda);
-  *reply += kSqlvarSize * sqlda->sqld + kListHead;
+  *reply += CLT_WIRE_SQLVAR * sqlda->sqld + CLT_WIRE_LIST_HEAD;
   const int64_t n = aui2 ? c.area->outcount : sqlda->sqld;
   const bool fetch = in(c.fc, {CLT_FC_FETC, CLT_FC_RSFT});
   const int64_t rows = c.area->fetchrows;
@@ -264,7 +260,7 @@ int64_t describe_areas(const checking& c, int64_t sqln, const void* colnames, bo
 int32_t check_describe(const checking& c, const SQLDA* sqlda, int64_t* reply) {
   if (check_sqln(c, sqlda) != 0) return -1;
   const int64_t sqln = sqlda->sqln;
-  *reply += kSqlvarSize * sqln + kListHead + describe_areas(c, sqln, c.area->colnames1, true);
+  *reply += CLT_WIRE_SQLVAR * sqln + CLT_WIRE_LIST_HEAD + describe_areas(c, sqln, c.area->colnames1, true);
   if (c.main->param_flag != 0) *reply += kParamEntry * sqln + kAreaHead;
   return 0;
 }
@@ -279,12 +275,12 @@ int32_t check_set(const checking& c, int64_t* reply) {
   int64_t sqln_sum = 0;
   if (first != nullptr) {
     if (check_sqln(c, first) != 0) return -1;
-    *reply += kSqlvarSize * first->sqln + kListHead + describe_areas(c, first->sqln, c.area->colnames1, false);
+    *reply += CLT_WIRE_SQLVAR * first->sqln + CLT_WIRE_LIST_HEAD + describe_areas(c, first->sqln, c.area->colnames1, false);
     sqln_sum += first->sqln;
   }
   if (second != nullptr) {
     if (check_sqln(c, second) != 0) return -1;
-    *reply += kSqlvarSize * second->sqln + kListHead + describe_areas(c, second->sqln, c.area->colnames2, true);
+    *reply += CLT_WIRE_SQLVAR * second->sqln + CLT_WIRE_LIST_HEAD + describe_areas(c, second->sqln, c.area->colnames2, true);
     sqln_sum += second->sqln;
   }
   if (c.main->param_flag != 0) *reply += kParamEntry * sqln_sum + kAreaHead;
@@ -301,7 +297,7 @@ int32_t check_csna(const checking& c, const void* csna, int32_t sqld, int64_t* r
     return fail_count(c, CLT_SQLSTATE_VAR_COUNT, 0, nullptr);
   }
   const int64_t names = std::max<int16_t>(0, clt_csna_count(csna, CLT_CSNA_NAMES));
-  *reply += kCsnaNameEntry * names + 2 * static_cast<int64_t>(codes) + kCsnaHead;
+  *reply += CLT_WIRE_CSNA_NAME * names + 2 * static_cast<int64_t>(codes) + CLT_WIRE_CSNA_HEAD;
   return 0;
 }
 

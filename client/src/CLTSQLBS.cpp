@@ -40,13 +40,9 @@ constexpr int64_t kAuditLong = 262;
 constexpr uint32_t kLevelAudit = 24;
 constexpr int64_t kRdnodePart = 35;
 constexpr int64_t kJarTransferUnit = 102400;
-constexpr int64_t kListHead = 19;
-constexpr int64_t kSqlvarSize = 16;     // a variable's description on the wire
 constexpr int64_t kDescribeTarget = 16;
 constexpr int64_t kDestUsing = 93;
 constexpr int64_t kCsnaDescribe = 32;
-constexpr int64_t kCsnaNameEntry = 64;
-constexpr int64_t kCsnaHead = 35;
 constexpr uint32_t kLevelNullSized = 10;  // below this, NULL values are sized like present ones
 
 struct code_bytes {
@@ -375,7 +371,7 @@ int32_t bind_using(const binding& b, int64_t* total) {
     if (check_sqld(b, sqlda) != 0) return -1;
     // The INTO list's description goes with a FETCH whose description
     // changed; the bound always leaves room for it.
-    *total += kSqlvarSize * sqlda->sqld + kListHead;
+    *total += CLT_WIRE_SQLVAR * sqlda->sqld + CLT_WIRE_LIST_HEAD;
     return 0;
   }
   if (in(b.fc, {CLT_FC_DESC, CLT_FC_HVAR, CLT_FC_RSDC})) {
@@ -388,7 +384,7 @@ int32_t bind_using(const binding& b, int64_t* total) {
   }
   // DEST's walk is held to sqln as well: beyond it lies no variable.
   if (check_sqld(b, sqlda) != 0) return -1;
-  *total += b.fc == CLT_FC_DEST ? kDestUsing : kSqlvarSize * sqlda->sqld + kListHead;
+  *total += b.fc == CLT_FC_DEST ? kDestUsing : CLT_WIRE_SQLVAR * sqlda->sqld + CLT_WIRE_LIST_HEAD;
   const void* csna = level_at_least(b.main, kLevelAudit) ? b.area->sqlcsna1 : nullptr;
   const bool array = is_array_statement(b);
   const int32_t first = b.fc == CLT_FC_AUI2 ? std::max<int32_t>(0, b.area->outcount) : 0;
@@ -412,7 +408,7 @@ int32_t count_second(const binding& b, int64_t* total) {
     return 0;
   }
   if (check_sqln(b, sqlda) != 0 || check_sqld(b, sqlda) != 0) return -1;
-  *total += kSqlvarSize * sqlda->sqld + kListHead;
+  *total += CLT_WIRE_SQLVAR * sqlda->sqld + CLT_WIRE_LIST_HEAD;
   return 0;
 }
 
@@ -427,7 +423,7 @@ int32_t count_csna(const binding& b, const void* csna, bool check_used, int64_t*
     *total += kCsnaDescribe;
   } else {
     const int64_t names = std::max<int16_t>(0, clt_csna_count(csna, CLT_CSNA_NAMES_USED));
-    *total += kCsnaNameEntry * names + 2 * std::max<int16_t>(0, used) + kCsnaHead;
+    *total += CLT_WIRE_CSNA_NAME * names + 2 * std::max<int16_t>(0, used) + CLT_WIRE_CSNA_HEAD;
   }
   return 0;
 }

@@ -17,6 +17,12 @@ constexpr int32_t CLT_MULTIPLE = 2;  // elements or rows from which a value or r
 
 // SQLCSNA: counts at fixed offsets, then the code entries (u16 each) and
 // the 64-byte name entries.
+// Wire sizes the request and reply sizing share.
+constexpr int64_t CLT_WIRE_LIST_HEAD = 19;
+constexpr int64_t CLT_WIRE_SQLVAR = 16;       // a variable's description on the wire
+constexpr int64_t CLT_WIRE_CSNA_NAME = 64;
+constexpr int64_t CLT_WIRE_CSNA_HEAD = 35;
+
 constexpr size_t CLT_CSNA_CODES = 12;
 constexpr size_t CLT_CSNA_CODES_USED = 14;
 constexpr size_t CLT_CSNA_NAMES = 16;
