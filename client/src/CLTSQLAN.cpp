@@ -382,7 +382,8 @@ bool copy_description(const view& v, uint32_t at, SQLDA* da, rdb_sql_area* area)
 // when the reply has none.
 bool copy_per_column(const view& v, uint32_t at, uint32_t first, const SQLDA* da, clt_main* main, rdb_sql_area* area) {
   if (main->param_flag == 0 || main->param_pointer == nullptr || da == nullptr || da->sqld <= 0) return true;
-  const uint32_t count = static_cast<uint32_t>(da->sqld);
+  // The server's count never takes the copy past the caller's SQLDA.
+  const uint32_t count = static_cast<uint32_t>(std::min(da->sqld, std::max<int16_t>(da->sqln, 0)));
   if (at != 0 && !v.has(at, count * sizeof(uint32_t))) return refuse(area, __LINE__) == 0;
   auto* out = static_cast<uint32_t*>(main->param_pointer) + first;
   for (uint32_t i = 0; i < count; ++i) out[i] = at != 0 ? v.u32(at + i * sizeof(uint32_t)) : 0;
@@ -410,7 +411,10 @@ bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) 
   const uint32_t names_in_use = static_cast<uint32_t>(counts[3]);
   const uint32_t names_at = kCodes + codes_in_use * sizeof(uint16_t);
   const bool codes = counts[1] <= counts[0] && counts[1] <= own_codes;
-  const bool names = counts[3] <= counts[2] && counts[3] <= own_names;
+  // The caller's area keeps room for all its allocated code entries before
+  // the names; the part packs the codes to those in use.
+  const bool names = counts[3] <= counts[2] && counts[3] <= own_names && own_codes >= 0;
+  const uint32_t own_names_at = kCodes + static_cast<uint32_t>(std::max<int16_t>(own_codes, 0)) * sizeof(uint16_t);
   if ((codes && !v.has(at + kCodes, codes_in_use * sizeof(uint16_t))) ||
       (names && !v.has(at + names_at, names_in_use * kNameEntrySize))) {
     return refuse(area, __LINE__) == 0;
@@ -426,7 +430,7 @@ bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) 
   if (names) {
     for (uint32_t i = 0; i < names_in_use; ++i) {
       const uint32_t src = at + names_at + i * kNameEntrySize;
-      uint8_t* dst = out + names_at + i * kNameEntrySize;
+      uint8_t* dst = out + own_names_at + i * kNameEntrySize;
       memcpy(dst, v.p + src, kNameEntrySize);
       for (uint32_t half = 0; half < kNameEntrySize; half += kNameEntry) {
         const uint16_t len = v.u16(src + half);
@@ -488,7 +492,8 @@ bool copy_type_names(const view& v, uint32_t at, const SQLDA* da, void* target, 
   const uint32_t limits[2] = {kRoom1, kRoom2};
   const uint32_t entry = ucs2 ? kUcs2Entry : kEntry;
   auto* out = static_cast<uint8_t*>(target);
-  const int16_t count = std::max<int16_t>(da->sqld, 0);
+  // One entry per variable the caller's SQLDA holds, whatever the server counted.
+  const int16_t count = std::min(std::max<int16_t>(da->sqld, 0), std::max<int16_t>(da->sqln, 0));
   memcpy(out, &count, sizeof count);
   uint32_t pos = at + sizeof(uint16_t);
   const SQLVAR* vars = &da->sqlvar[0];

@@ -521,6 +521,73 @@ TEST_F(ReplyAnalysis, ACharacterSetPartLargerThanTheCallersAreaKeepsItsLists) {
   EXPECT_EQ(code1, 0) << "three codes do not fit two entries";
 }
 
+TEST_F(ReplyAnalysis, MoreColumnsThanTheCallersSqldaHoldsStayOutOfItsArrays) {
+  main.funccode = kFuncDescribe;
+  SQLDA one{};
+  one.sqln = 1;
+  area.sqliasda = &one;
+  body_builder b(false);
+  b.status("00000");
+  b.sqlca(0, "");
+  const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
+  description(b, 3, 3);
+  b.set32(16, desc);
+  uint32_t params[1 + 2] = {0, 0xEEEE, 0xEEEE};  // one slot, then guards
+  main.param_flag = 1;
+  main.param_pointer = params;
+  const uint32_t pc = b.add(std::vector<uint8_t>(12, 0));
+  b.set32(pc, 7);
+  b.set32(pc + 4, 8);
+  b.set32(pc + 8, 9);
+  b.set32(24, pc);
+  ASSERT_EQ(analyse(b.finish()), 0) << message();
+  EXPECT_EQ(one.sqld, 3) << "the caller learns how many columns there are";
+  EXPECT_EQ(params[0], 7u);
+  EXPECT_EQ(params[1], 0xEEEEu);
+  EXPECT_EQ(params[2], 0xEEEEu);
+}
+
+TEST_F(ReplyAnalysis, CharacterSetNamesLandBehindTheCallersOwnCodeRoom) {
+  main.funccode = kFuncDescribe;
+  sqlda3 out{};
+  out.da.sqln = 3;
+  area.sqliasda = &out.da;
+  // The server counts its codes in use as it likes; the names always go
+  // behind the room the caller allocated for codes, never further.
+  for (const uint16_t codesInUse : {uint16_t{1}, uint16_t{3000}}) {
+    body_builder b(false);
+    b.status("00000");
+    b.sqlca(0, "");
+    const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
+    description(b, 1, 1);
+    b.set32(16, desc);
+    const uint32_t codesBytes = codesInUse == 1 ? 2 : 2u * codesInUse;
+    std::vector<uint8_t> cs(32 + codesBytes + 64, 0);
+    const uint32_t csat = b.add(cs);
+    b.set16(csat + 12, codesInUse);
+    b.set16(csat + 14, codesInUse);
+    b.set16(csat + 16, 1);
+    b.set16(csat + 18, 1);
+    b.set16(csat + 32 + codesBytes, 4);
+    memcpy(&b.bytes()[csat + 32 + codesBytes + 2], "UTF8", 4);
+    b.set32(32, csat);
+    struct {
+      uint8_t csna[32 + 2 * 4 + 64];
+      uint8_t guard[64];
+    } room{};
+    memset(room.guard, 0xA5, sizeof room.guard);
+    const int16_t own[4] = {4, 0, 1, 0};  // room for four codes, one name
+    memcpy(room.csna + 12, own, sizeof own);
+    area.sqlcsna1 = room.csna;
+    ASSERT_EQ(analyse(b.finish()), 0) << message();
+    uint16_t nameLen = 0;
+    memcpy(&nameLen, room.csna + 32 + 8, 2);
+    EXPECT_EQ(nameLen, 4) << codesInUse;
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(room.csna + 32 + 8 + 2), 4), "UTF8") << codesInUse;
+    for (uint8_t g : room.guard) ASSERT_EQ(g, 0xA5) << codesInUse;
+  }
+}
+
 TEST_F(ReplyAnalysis, FetchedValuesGoToTheirConverter) {
   main.funccode = kFuncFetch;
   sqlda3 out{};
