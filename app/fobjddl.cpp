@@ -3,11 +3,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 
 #include "app/odsql.h"
@@ -151,13 +150,19 @@ void SaveSource(const TSourceHistory& history, TovConnectionWindow& connection, 
     if (!chosen) return;
     path = *chosen;
   }
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) throw std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(errno));
+  // The text is made first and the file replaced whole, so a failing
+  // generation never leaves a half-written history in place of the old one.
+  std::ostringstream text;
   if (history.Head)
-    file << "-- "
+    text << "-- "
          << QDateTime::currentDateTime().toString(Q(ShortDateFormat) + kDefaultTimeFormat).toStdString()
          << history.HeadText << kLineBreak;
-  GenerateDDL(connection, kind, schema, name, file, "", "");
+  GenerateDDL(connection, kind, schema, name, text, "", "");
+  QSaveFile file(Q(path));
+  const std::string bytes = text.str();
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
+      !file.commit())
+    throw std::runtime_error("Cannot create file \"" + path + "\". " + file.errorString().toStdString());
 }
 
 }  // namespace

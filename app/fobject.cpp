@@ -610,7 +610,7 @@ void TfrmObject::GetRoleList(std::vector<std::string>& strings) { FillList(strin
 // The rdbprt definition report of a table; its control file is removed
 // again whatever happens.
 std::vector<std::string> TfrmObject::TableReport(const std::string& schema, const std::string& table, bool& ok) {
-  const std::string controlName = table + kControlFileSuffix;
+  const std::string controlName = SanitizeFileName(table) + kControlFileSuffix;
   AtExit removeControl([&] { QFile::remove(Q(WorkFolder() + controlName)); });
   const std::string path = WriteTempFile(controlName, "TABLE (" + schema + "." + table + ")");
   CommitOpenTransaction();

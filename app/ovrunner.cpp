@@ -59,9 +59,10 @@ TSqlWaitCursor::~TSqlWaitCursor() {
   if (shown_) QGuiApplication::restoreOverrideCursor();
 }
 
+// An empty work folder stays empty (the current folder), never the root.
 std::string WorkFolder() {
   const std::string& folder = AppOption.TempDir;
-  return !folder.empty() && folder.back() == kPathDelimiter ? folder : folder + kPathDelimiter;
+  return folder.empty() || folder.back() == kPathDelimiter ? folder : folder + kPathDelimiter;
 }
 
 std::optional<std::string> FailingReturnCodeLine(const std::vector<std::string>& lines) {

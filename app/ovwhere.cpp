@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/ovrunner.h"
 #include "app/ovreg.h"
 #include "app/zarur.h"
 #include "platform/inifile.h"
@@ -13,12 +14,6 @@ namespace {
 constexpr char kWhereSection[] = "WHERE";
 
 std::string ValueName(int index) { return Format("%.2d", {index}); }
-
-std::string WorkFolder() {
-  std::string folder = AppOption.TempDir;
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
-}
 
 void CreateWorkFolder() { QDir().mkpath(QString::fromStdString(WorkFolder())); }
 

@@ -904,7 +904,7 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
   constexpr int32_t kKnownFlags = PD_SEND_ONLY | PD_SEND_KEEP | PD_SEND_NO_CLOSE;
   const bool send_only = (flags & PD_SEND_ONLY) != 0;
   if ((flags & ~kKnownFlags) != 0 || count >= PD_SEND_PIECES_MAX + 1 || count <= 0 || peer == nullptr ||
-      pieces == nullptr || (!send_only && reply == nullptr)) {
+      pieces == nullptr || (!send_only && (reply == nullptr || reply_count <= 0 || reply_count > PD_SEND_PIECES_MAX))) {
     return PD_E_PARAM;
   }
   clt_rpc_ctx ctx = clt_rpc_cur();
@@ -939,7 +939,12 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
     if (rc != 0) return rc;
     if (send_only) return 0;
 
+    // A receive shrinks the pieces to what arrived; a skipped or retried
+    // reply must find their whole room again.
+    uint32_t room[PD_SEND_PIECES_MAX];
+    for (int32_t i = 0; i < reply_count; ++i) room[i] = reply[i].len;
     for (;;) {
+      for (int32_t i = 0; i < reply_count; ++i) reply[i].len = room[i];
       sockaddr_in from{};
       rc = pd_clt_recv(&from, reply, reply_count, b->reply_wait, flags & PD_SEND_KEEP);
       if (rc == PD_E_PARAM || rc == PD_E_STATE) return PD_E_UNEXPECTED;

@@ -248,11 +248,13 @@ int32_t notify(uint8_t reason) {
       return -1;
     }
     main->session_open = 1;
+    // The answer comes into a buffer of its own: the notice goes to the next host unchanged.
+    uint8_t answer[CLT_RDM_NOTICE_SIZE] = {};
     com_piece out{notice, CLT_RDM_NOTICE_SIZE};
-    com_piece in{notice, CLT_RDM_NOTICE_SIZE};
+    com_piece in{answer, CLT_RDM_NOTICE_SIZE};
     rc = pd_clt_svc_call(kRdmService, CLT_RDM_NOTICE_CODE, &out, 1, &in, 1, kNoticeFlags);
     if (rc == PD_E_UNEXPECTED) rc = pd_clt_svc_call(kRdmService, CLT_RDM_NOTICE_CODE, &out, 1, &in, 1, kNoticeRetryFlags);
-    if (rc == 0 && get_server32(main, notice + kNoticeStatus) != kNoticeRefused) break;
+    if (rc == 0 && get_server32(main, answer + kNoticeStatus) != kNoticeRefused) break;
     pd_clt_close_session(0);
     main->session_open = 0;
     rc = -1;

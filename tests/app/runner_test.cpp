@@ -234,3 +234,16 @@ TEST_F(RunnerTest, EveryFailureOfTheProbeMeansRemote) {
 }
 
 }  // namespace
+
+TEST(WorkFolderTest, EndsInOneSlashAndNeverBecomesTheRoot) {
+  const TovOption saved = AppOption;
+  const struct {
+    const char* tempDir;
+    const char* folder;
+  } cases[] = {{"/tmp/w", "/tmp/w/"}, {"/tmp/w/", "/tmp/w/"}, {"", ""}};
+  for (const auto& c : cases) {
+    AppOption.TempDir = c.tempDir;
+    EXPECT_EQ(WorkFolder(), c.folder) << c.tempDir;
+  }
+  AppOption = saved;
+}
