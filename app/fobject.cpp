@@ -58,7 +58,6 @@ constexpr int kTreeSortObjectFirst = 1;
 constexpr char kWhereHistoryAll[] = "%";
 constexpr char kPublic[] = "PUBLIC";
 constexpr char kControlFileSuffix[] = ".rdbprt";
-constexpr int kCodeQueryMaxRecords = 100;
 constexpr unsigned kErrorFlags = MB_ICONERROR;
 // A walk through the tree with the arrow keys refills the list only where it stops.
 constexpr int kTreeChangeDelayMillis = 50;
@@ -188,7 +187,7 @@ TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule
   TovSQLConnection& connection = DataModule->Connection;
   const std::string user = connection.UserName;
   setWindowTitle(Q(kCaptionPrefix + UpperCase(user) + kLabelSeparator + DataModule->GetDataSourceName()));
-  for (TovSQLQuery* q : {&qryObject, &qryExec, &qryDBcode, &qryScmcode, &qryTblcode}) q->SetConnection(&connection);
+  for (TovSQLQuery* q : {&qryObject, &qryExec}) q->SetConnection(&connection);
   Remote = IsRemoteDataSource(DataModule->GetDataSourceName()) != 0;
   const TRowExists rowExists = [this](const std::string& sql, const std::vector<std::string>& values) {
     return RowExists(sql, values);
@@ -311,7 +310,6 @@ void TfrmObject::setupUi() {
   spl1->addWidget(pnlObject);
   spl1->setStretchFactor(1, 1);
 
-  for (TovSQLQuery* q : {&qryDBcode, &qryScmcode, &qryTblcode}) q->SetMaxRecords(kCodeQueryMaxRecords);
   ConnectTreeAndList();
 }
 
@@ -321,19 +319,12 @@ std::unique_ptr<TdmSymfoware> TfrmObject::Connect(TfrmMain* owner, const std::st
                                                   const std::string& user, const std::string& dataSource) {
   TSqlWaitCursor wait;
   owner->StatusPanel(kStatusPanel)->setText(kConnecting);
-  auto dataModule = std::make_unique<TdmSymfoware>();
-  TovSQLConnection& connection = dataModule->Connection;
-  connection.UserName = user;
-  connection.Password = password;
-  connection.DataSource = UpperCase(dataSource);
   try {
-    connection.Connect();
+    return ConnectDataModule(password, user, dataSource);
   } catch (...) {
     owner->StatusPanel(kStatusPanel)->clear();
     throw;
   }
-  connection.DefaultDatabase = UpperCase(connection.DataSource);
-  return dataModule;
 }
 
 std::string TfrmObject::ConnectionLabel() const {

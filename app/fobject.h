@@ -147,9 +147,6 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
 
   TovSQLQuery qryExec;
   TovSQLQuery qryObject;
-  TovSQLQuery qryDBcode;
-  TovSQLQuery qryScmcode;
-  TovSQLQuery qryTblcode;
 
  protected:
   bool event(QEvent* event) override;
