@@ -409,10 +409,7 @@ bool TfrmObject::FormCloseQuery() {
 void TfrmObject::FormClose() {
   main_->StatusPanel(kStatusPanel)->clear();
   SaveWindowSize();
-  AppRegistry.OpenKey(kObjectLayoutKey, true);
-  for (int i = 0; i < lstObject->columnCount(); ++i)
-    AppRegistry.WriteInteger(ColumnKey + std::to_string(i), lstObject->columnWidth(i));
-  AppRegistry.CloseKey();
+  SaveColumnWidths(ColumnKey, ColumnWidthsOf(*lstObject));
   {
     AtExit closeKey([] { AppRegistry.CloseKey(); });
     AppRegistry.OpenKey(kObjectTreeKey + DataModule->GetDataSourceName(), true);
@@ -460,7 +457,7 @@ void TfrmObject::NotifyConnectionsChanged() {
 
 void TfrmObject::LoadWindowSize() {
   AtExit closeKey([] { AppRegistry.CloseKey(); });
-  AppRegistry.OpenKey(kObjectLayoutKey, true);
+  AppRegistry.OpenKey(kObjectWindowKey, true);
   QWidget* frame = parentWidget() ? parentWidget() : this;
   int32_t state = kWindowNormal;
   if (main_->mdiArea->subWindowList().size() == 1) {
@@ -476,7 +473,7 @@ void TfrmObject::LoadWindowSize() {
 
 void TfrmObject::SaveWindowSize() {
   AtExit closeKey([] { AppRegistry.CloseKey(); });
-  AppRegistry.OpenKey(kObjectLayoutKey, true);
+  AppRegistry.OpenKey(kObjectWindowKey, true);
   const QWidget* frame = parentWidget() ? parentWidget() : this;
   const int32_t state = frame->isMaximized() ? kWindowMaximized : frame->isMinimized() ? kWindowMinimized : kWindowNormal;
   AppRegistry.WriteInteger("WindowState", state);

@@ -47,7 +47,6 @@ inline constexpr char kOwnerProperty[] = "ovOwner";
 void SetFormOwner(QWidget* form, TfrmObject* owner);
 TfrmObject* FormOwner(const QWidget* form);
 
-inline constexpr const char* kObjectLayoutKey = "\\Software\\Tessavar\\ORV\\GUI\\OBJECT";
 inline constexpr const char* kObjectTreeKey = "\\Software\\Tessavar\\ORV\\OBJECTTREE\\";
 
 // Makes every successful logon of the logon dialog open a connection

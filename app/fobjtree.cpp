@@ -400,6 +400,12 @@ void SaveColumnWidths(const std::string& columnKey, const std::vector<int>& widt
   reg.CloseKey();
 }
 
+std::vector<int> ColumnWidthsOf(const QTreeWidget& list) {
+  std::vector<int> widths;
+  for (int i = 0; i < list.columnCount(); ++i) widths.push_back(list.columnWidth(i));
+  return widths;
+}
+
 std::vector<int> LoadColumnWidths(const TListLayout& layout) {
   std::vector<int> widths;
   TovRegistry reg;
@@ -461,12 +467,6 @@ TTreeSelection SelectionOf(const QTreeWidget& tree) {
   selection.Text = item->text(0).toStdString();
   if (item->parent()) selection.ParentText = item->parent()->text(0).toStdString();
   return selection;
-}
-
-std::vector<int> ColumnWidthsOf(const QTreeWidget& list) {
-  std::vector<int> widths;
-  for (int i = 0; i < list.columnCount(); ++i) widths.push_back(list.columnWidth(i));
-  return widths;
 }
 
 void ShowColumns(QTreeWidget& list, const TListLayout& layout) {

@@ -149,6 +149,8 @@ TListQuery SequenceValueQuery(const std::string& dataSource, const std::string& 
 inline constexpr const char* kObjectWindowKey = "\\Software\\Tessavar\\ORV\\GUI\\OBJECT";
 void SaveColumnWidths(const std::string& columnKey, const std::vector<int>& widths);
 std::vector<int> LoadColumnWidths(const TListLayout& layout);
+// The widths of the list's columns, in column order.
+std::vector<int> ColumnWidthsOf(const QTreeWidget& list);
 
 // Hooks of a fill: Esc polling, progress text and, per row, the current
 // value of a sequence.

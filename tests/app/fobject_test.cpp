@@ -1,4 +1,5 @@
 #include "app/fobject.h"
+#include "app/fobjtree.h"
 
 #include <gtest/gtest.h>
 
@@ -264,7 +265,7 @@ TEST_F(StandinWindowTest, CloseSavesThenCommitsDisconnectsAndLeavesTheList) {
     EXPECT_TRUE(ConnectionList().empty());
     EXPECT_FALSE(dataModule->Connection.Connected());
     EXPECT_EQ(Committed("ORVTEST", "SELECT A FROM S1.T"), Lines{"1"});
-    ASSERT_TRUE(AppRegistry.OpenKey(kObjectLayoutKey, false));
+    ASSERT_TRUE(AppRegistry.OpenKey(kObjectWindowKey, false));
     EXPECT_TRUE(AppRegistry.ValueExists("Width"));
     EXPECT_TRUE(AppRegistry.ValueExists("TreeWidth"));
     AppRegistry.CloseKey();
