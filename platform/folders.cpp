@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -27,12 +30,6 @@ std::string WithoutFinalSlash(std::string path) {
   return path;
 }
 
-std::string ConfigHome() {
-  const std::string config = Env("XDG_CONFIG_HOME");
-  if (Absolute(config)) return config;
-  const std::string home = Env("HOME");
-  return Absolute(home) ? home + "/.config" : std::string();
-}
 
 // The documents line of user-dirs.dirs: XDG_DOCUMENTS_DIR="$HOME/Documents".
 std::string DocumentsFromUserDirs() {
@@ -81,5 +78,16 @@ std::string SharedDataFolder() {
 }
 
 bool CreateFolder(const std::string& path) { return QDir().mkpath(QString::fromStdString(path)); }
+
+std::string ConfigHome() {
+  const std::string config = Env("XDG_CONFIG_HOME");
+  if (Absolute(config)) return config;
+  std::string home = Env("HOME");
+  if (!Absolute(home)) {
+    const passwd* account = getpwuid(getuid());
+    home = account != nullptr && account->pw_dir != nullptr ? account->pw_dir : "";
+  }
+  return Absolute(home) ? WithoutFinalSlash(home) + "/.config" : std::string();
+}
 
 }  // namespace platform

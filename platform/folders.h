@@ -14,6 +14,9 @@ std::string ExecutablePath();
 std::string DocumentsFolder();
 // The shared data folder: $XDG_DATA_HOME, else $HOME/.local/share.
 std::string SharedDataFolder();
+// The user's configuration folder: $XDG_CONFIG_HOME, else $HOME/.config,
+// else the .config folder of the account's home directory.
+std::string ConfigHome();
 // Creates a folder with its missing parents; false when that fails.
 bool CreateFolder(const std::string& path);
 

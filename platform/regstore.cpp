@@ -13,6 +13,7 @@
 #include <map>
 
 #include "platform/dialogs.h"
+#include "platform/folders.h"
 
 namespace platform {
 namespace {
@@ -341,9 +342,7 @@ void RegStore::Flush() {
 }
 
 std::string UserStorePath() {
-  std::string base = Env("XDG_CONFIG_HOME");
-  if (base.empty() || base[0] != '/') base = Env("HOME") + "/.config";
-  return base + "/" + kStoreFolder + "/" + kUserFile;
+  return ConfigHome() + "/" + kStoreFolder + "/" + kUserFile;
 }
 
 std::string MachineStorePath() {
