@@ -349,8 +349,7 @@ int32_t lookup_code(int32_t rc) {
 
 bool reply_short(const uint8_t* header) { return word(header, kWordShortMark) == kShortMark; }
 
-// Step 8 of the exchange: the reply header of the call; true when it
-// belongs to the call. An error reply carries its error code where the
+// The reply header of the call; true when it belongs to the call. An error reply carries its error code where the
 // sequence number stands, so only its service code can be checked.
 bool reply_matches(const pd_clt_sess* s, const uint8_t* header, uint32_t len, const sockaddr_in* peer, bool error) {
   const bool short_form = len >= PD_REPLY_SHORT_SIZE && reply_short(header);
@@ -748,8 +747,7 @@ int32_t find_server(clt_rpc_ctx& ctx, const exchange_args& a, sockaddr_in* peer,
   return 0;
 }
 
-// Step 5 of the exchange: offer the shared-memory channel when the
-// server runs on this host.
+// Offers the shared-memory channel when the server runs on this host.
 void offer_channel(clt_rpc_ctx& ctx, const sockaddr_in& peer, bool* offered) {
   uint8_t* h = ctx.call->sess->call_block + PD_ROUTE_SIZE;
   uint8_t* ext = h + kCallExt;

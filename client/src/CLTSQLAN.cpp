@@ -211,7 +211,7 @@ bool keep_block(uint8_t** slot, uint32_t size, rdb_sql_area* area, int32_t line)
 
 void put_host32(uint8_t* p, uint32_t v) { memcpy(p, &v, sizeof v); }
 
-// Step 3: the blocks of the extension part at E+4, E+8 and E+20.
+// The blocks of the extension part at E+4, E+8 and E+20.
 bool keep_extension_blocks(const view& v, uint32_t ext, clt_main* main, clt_env* env, clt_reply_conn* rc,
                            rdb_sql_area* area) {
   uint32_t off = 0;
@@ -339,7 +339,7 @@ bool keep_extension_data(const view& v, uint32_t ext, clt_main* main, clt_env* e
   return true;
 }
 
-// Step 21c: a description part into the caller's SQLDA.
+// A description part into the caller's SQLDA.
 bool copy_description(const view& v, uint32_t at, SQLDA* da, rdb_sql_area* area) {
   if (!v.has(at, kDescEntries)) return refuse(area, __LINE__) == 0;
   const int16_t sqln = static_cast<int16_t>(v.u16(at + kDescSqln));
@@ -377,7 +377,7 @@ bool copy_description(const view& v, uint32_t at, SQLDA* da, rdb_sql_area* area)
   return true;
 }
 
-// Step 21c: the per-column values of a description into the caller's
+// The per-column values of a description into the caller's
 // registered array, one u32 per variable from position `first` on; zeros
 // when the reply has none.
 bool copy_per_column(const view& v, uint32_t at, uint32_t first, const SQLDA* da, clt_main* main, rdb_sql_area* area) {
@@ -390,7 +390,7 @@ bool copy_per_column(const view& v, uint32_t at, uint32_t first, const SQLDA* da
   return true;
 }
 
-// Step 21e: a character-set part into the caller's area of the same
+// A character-set part into the caller's area of the same
 // shape. The lists go only as far as the caller's own entry counts.
 bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) {
   constexpr uint32_t kCodes = 32;
@@ -441,7 +441,7 @@ bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) 
   return true;
 }
 
-// Step 24: column names into a column-name area of the non-UCS-2 modes
+// Column names into a column-name area of the non-UCS-2 modes
 // (u16 count, then entries of u16 length and 30 bytes).
 bool copy_names(const view& v, uint32_t at, const SQLDA* da, void* names, uint8_t mode, rdb_sql_area* area) {
   if (names == nullptr || da == nullptr) return client_error(area, __LINE__) == 0;
@@ -474,7 +474,7 @@ bool copy_names(const view& v, uint32_t at, const SQLDA* da, void* names, uint8_
   return true;
 }
 
-// Step 25: the type names of user-defined types into the caller's
+// The type names of user-defined types into the caller's
 // type-name area, one entry per variable of the description; the part
 // holds two packed names for each variable of type 0x82 or 0x83.
 bool copy_type_names(const view& v, uint32_t at, const SQLDA* da, void* target, uint8_t mode, rdb_sql_area* area) {

@@ -220,7 +220,7 @@ int64_t fetch_rows(const checking& c, int64_t u, int64_t n) {
   return u * b + e <= k ? u * b + e : k;
 }
 
-// An INTO list (step 3).
+// An INTO list.
 int32_t check_into(const checking& c, const SQLDA* sqlda, const void* csna, int64_t* reply) {
   if (check_sqln(c, sqlda) != 0) return -1;
   const bool aui2 = c.fc == CLT_FC_AUI2;
@@ -256,7 +256,7 @@ int64_t describe_areas(const checking& c, int64_t sqln, const void* colnames, bo
   return add;
 }
 
-// Description targets (step 4).
+// Description targets.
 int32_t check_describe(const checking& c, const SQLDA* sqlda, int64_t* reply) {
   if (check_sqln(c, sqlda) != 0) return -1;
   const int64_t sqln = sqlda->sqln;
@@ -287,7 +287,7 @@ int32_t check_set(const checking& c, int64_t* reply) {
   return 0;
 }
 
-// An SQLCSNA (step 5); sqld is that of its list, 0 when no use is checked.
+// An SQLCSNA; sqld is that of its list, 0 when no use is checked.
 int32_t check_csna(const checking& c, const void* csna, int32_t sqld, int64_t* reply) {
   const int16_t codes = clt_csna_count(csna, CLT_CSNA_CODES);
   if (codes < 0 || codes > CLT_SQLDA_MAX_VARS) return fail_count(c, kSqlstateSqln, 0, nullptr);
@@ -328,7 +328,7 @@ int32_t check_lists(const checking& c, int64_t* reply) {
   return csna != nullptr ? check_csna(c, csna, sqlda->sqld, reply) : 0;
 }
 
-// Step 1.
+// The fixed part of every reply, by function code.
 int64_t fixed_part(const checking& c) {
   const int32_t fc = c.fc;
   int64_t reply = fc == CLT_FC_CNCT ? kBaseConnect : fc == CLT_FC_SINF ? kBaseSrvinf : kBase;
@@ -342,7 +342,7 @@ int64_t fixed_part(const checking& c) {
   return reply;
 }
 
-// Step 6.
+// The common additions: array error positions and the rest.
 int64_t common_part(const checking& c, int64_t reply) {
   const rdb_sql_area* area = c.area;
   if (in(c.fc, {CLT_FC_AUI2, CLT_FC_AUX}) && level_at_least(c.main, kLevelRowHead) && area->arycount != 0 &&

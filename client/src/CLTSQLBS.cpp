@@ -139,7 +139,7 @@ int64_t char_value_length(uint8_t code, const char* p, int32_t len) {
   return n;
 }
 
-// Bytes of one present plain value (step 5 of the bound).
+// Bytes of one present plain value in the bound.
 int64_t plain_bytes(const binding& b, const SQLVAR& v) {
   const clt_kind k = clt_kind_of(v.sqlcod);
   const int64_t len = clt_var_len(v);
@@ -362,7 +362,7 @@ bool is_array_statement(const binding& b) {
   return in(b.fc, {CLT_FC_AUI2, CLT_FC_AUX}) && b.area->version >= kArrayLayout && b.area->arycount >= CLT_MULTIPLE;
 }
 
-// The USING list in the first SQLDA (step 4).
+// The USING list in the first SQLDA.
 int32_t bind_using(const binding& b, int64_t* total) {
   const SQLDA* sqlda = b.area->sqliasda;
   if (sqlda == nullptr) return 0;
@@ -401,7 +401,7 @@ int32_t bind_using(const binding& b, int64_t* total) {
   return 0;
 }
 
-// The second SQLDA, an INTO list that is counted only (step 7).
+// The second SQLDA, an INTO list that is counted only.
 int32_t count_second(const binding& b, int64_t* total) {
   const SQLDA* sqlda = b.area->sqliasda2;
   if (sqlda == nullptr || !in(b.fc, {CLT_FC_AUX, CLT_FC_AUXI, CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_GETD, CLT_FC_AUI3})) {
@@ -428,7 +428,7 @@ int32_t count_csna(const binding& b, const void* csna, bool check_used, int64_t*
   return 0;
 }
 
-// The SQLCSNA parts of both lists (step 8).
+// The SQLCSNA parts of both lists.
 int32_t count_csnas(const binding& b, int64_t* total) {
   if (!level_at_least(b.main, kLevelAudit)) return 0;
   const bool first_list = in(b.fc, {CLT_FC_FETC, CLT_FC_AUI2, CLT_FC_OPEN, CLT_FC_OPN2, CLT_FC_AUX, CLT_FC_AUXI,

@@ -89,7 +89,7 @@ void trace_note(clt_com_trace_copy* copy, const clt_frame_header& header, uint8_
   copy->millis = now.milliseconds;
 }
 
-// Step 11: the 64-byte reply header at the start of the body.
+// The 64-byte reply header at the start of the body.
 int32_t check_reply_header(const clt_rpc_ctx& ctx, const uint8_t* body, uint32_t len) {
   const uint32_t wait = get_be32(body + kHdrRetryWait);
   if (wait != 0 && ctx.conn != nullptr) ctx.conn->retry_wait = wait;

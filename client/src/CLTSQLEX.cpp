@@ -308,7 +308,8 @@ int32_t attempt(const connection& c, rdb_sql_area* area) {
   return take_reply(c, area, c.com->reply_capacity);
 }
 
-// Step 24, on every path.
+// The end of every executor, on every path: the function code back,
+// the session closed after a failure.
 void finish(const connection& c, rdb_sql_area* area, int32_t saved_func, int32_t rc) {
   c.main->funccode = saved_func;
   const int32_t sqlcode = area->sqlca->SQLCODE;
