@@ -1,6 +1,8 @@
 // The request exports and the rule of one running call per process.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -143,9 +145,14 @@ TEST_F(exports, OdbcRefusalWithoutSqlcaWritesNothing) {
   zk::request bare;
   bare.area.sqlca = nullptr;
   rdb_odbc_buf odbc{};
+  memset(&odbc, 0x5A, sizeof odbc);
+  const rdb_sql_area areaBefore = bare.area;
+  const rdb_odbc_buf odbcBefore = odbc;
   int32_t result = 0;
   run_while_blocked([&] { result = bare.exodbc(&odbc); });
   EXPECT_EQ(result, -1);
+  EXPECT_EQ(memcmp(&bare.area, &areaBefore, sizeof areaBefore), 0) << "the request area is untouched";
+  EXPECT_EQ(memcmp(&odbc, &odbcBefore, sizeof odbcBefore), 0) << "the ODBC buffer is untouched";
 }
 
 TEST_F(exports, OdbcContextLifecycle) {
