@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 #include <string.h>
 
+#include "CLTBYTES.h"
 #include "CLTCOMCTX.h"
 #include "CLTMSG.h"
 #include "CLTSEAM.h"
@@ -33,17 +34,7 @@ constexpr uint8_t kReqcodes[] = {
 };
 constexpr int32_t kReqcodeCount = static_cast<int32_t>(sizeof kReqcodes);
 
-void put_be32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
 
-uint32_t get_be32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-         static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
 
 unsigned long addr_of(const sockaddr_in* a) { return a != nullptr ? a->sin_addr.s_addr : 0; }
 int port_of(const sockaddr_in* a) { return a != nullptr ? a->sin_port : 0; }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "CLTBYTES.h"
 #include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
 #include "CLTLOGHOOK.h"
@@ -67,21 +68,6 @@ constexpr uint8_t kActions[NAM_STATES][NAM_EVENTS] = {
     {10, 10, 10, 20, 10, 17, 18, 17, 10, 10, 10},
 };
 
-void put_be32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
-uint32_t get_be32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-         p[3];
-}
-void put_be16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v >> 8);
-  p[1] = static_cast<uint8_t>(v);
-}
-uint16_t get_be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 uint32_t round4(uint32_t n) { return (n + kQueryPad - 1) / kQueryPad * kQueryPad; }
 
 // The machine works on the control block of the running call.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "CLTBYTES.h"
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
@@ -141,32 +142,7 @@ constexpr uint32_t kEvCall = 0x180003;
 constexpr uint16_t kPhaseEntry = 1;
 constexpr uint16_t kPhaseExit = 2;
 
-uint32_t get_be32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-         p[3];
-}
-void put_be32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
-uint16_t get_be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 // Fields in the client's order: little-endian on the wire.
-void put_le32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-void put_le16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-uint32_t get_le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 |
-         p[0];
-}
 uint32_t word(const uint8_t* header, int n) { return get_be32(header + 4 * n); }
 
 // A server number: big-endian unless the server uses the client's order.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "CLTBYTES.h"
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
@@ -125,14 +126,6 @@ constexpr uint32_t kDescEntries = 16;
 constexpr uint32_t kDescEntry = 16;
 constexpr int16_t kDescMax = 30000;
 
-uint32_t get_be32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-         p[3];
-}
-uint32_t get_le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 |
-         p[0];
-}
 
 // The reply body as far as it was received; numbers in the server's order.
 struct view {

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "CLTBYTES.h"
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
@@ -53,14 +54,6 @@ int32_t result_of(int32_t soc_code, phase p) {
   return PD_E_UNEXPECTED;
 }
 
-uint32_t get_be32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-         p[3];
-}
-uint32_t get_le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 |
-         p[0];
-}
 
 // The peer of the kept connection, for the log lines.
 struct peer_info {
