@@ -18,7 +18,6 @@
 namespace {
 
 constexpr const char* kModule = "CLTSQLBR";
-constexpr char kSqlstateSqln[] = "22504";
 constexpr int32_t kSqlMemory = -729;
 constexpr int32_t kSqlSetParam = -565;
 
@@ -81,17 +80,8 @@ int32_t fail_memory(const checking& c, int64_t size) {
                     CLT_MEMORY_AREA_PROCESS, static_cast<uint32_t>(size));
 }
 
-int32_t check_sqln(const checking& c, const SQLDA* sqlda) {
-  if (sqlda->sqln < 0 || sqlda->sqln > CLT_SQLDA_MAX_VARS) return fail_count(c, kSqlstateSqln, CLT_LOG_SQLN, sqlda);
-  return 0;
-}
-
-int32_t check_sqld(const checking& c, const SQLDA* sqlda) {
-  if (sqlda->sqld < 0 || sqlda->sqld > CLT_SQLDA_MAX_VARS || sqlda->sqld > sqlda->sqln) {
-    return fail_count(c, CLT_SQLSTATE_VAR_COUNT, CLT_LOG_SQLD, sqlda);
-  }
-  return 0;
-}
+int32_t check_sqln(const checking& c, const SQLDA* sqlda) { return clt_var_check_sqln(c.area, kModule, sqlda); }
+int32_t check_sqld(const checking& c, const SQLDA* sqlda) { return clt_var_check_sqld(c.area, kModule, sqlda); }
 
 int64_t round_even(int64_t n) { return (n + 1) / 2 * 2; }
 
@@ -290,7 +280,7 @@ int32_t check_set(const checking& c, int64_t* reply) {
 // An SQLCSNA; sqld is that of its list, 0 when no use is checked.
 int32_t check_csna(const checking& c, const void* csna, int32_t sqld, int64_t* reply) {
   const int16_t codes = clt_csna_count(csna, CLT_CSNA_CODES);
-  if (codes < 0 || codes > CLT_SQLDA_MAX_VARS) return fail_count(c, kSqlstateSqln, 0, nullptr);
+  if (codes < 0 || codes > CLT_SQLDA_MAX_VARS) return fail_count(c, CLT_SQLSTATE_SQLN, 0, nullptr);
   const int16_t used = clt_csna_count(csna, CLT_CSNA_CODES_USED);
   const bool aui2_without = c.fc == CLT_FC_AUI2 && c.area->outcount <= 0;
   if (sqld > 0 && used != 0 && !aui2_without && (used < 0 || used > CLT_SQLDA_MAX_VARS || used > codes)) {

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr const char* kModule = "CLTSQLBS";
-constexpr char kSqlstateSqln[] = "22504";
 constexpr int32_t kSqlMemory = -729;
 
 constexpr uint32_t kBufferStep = 4096;
@@ -343,19 +342,8 @@ int32_t bind_variable(const binding& b, const SQLDA* sqlda, const void* csna, in
   return 0;
 }
 
-// sqln within 0 to 30000.
-int32_t check_sqln(const binding& b, const SQLDA* sqlda) {
-  if (sqlda->sqln < 0 || sqlda->sqln > CLT_SQLDA_MAX_VARS) return fail_count(b, kSqlstateSqln, CLT_LOG_SQLN, sqlda);
-  return 0;
-}
-
-// sqld within 0 to 30000 and not above sqln.
-int32_t check_sqld(const binding& b, const SQLDA* sqlda) {
-  if (sqlda->sqld < 0 || sqlda->sqld > CLT_SQLDA_MAX_VARS || sqlda->sqld > sqlda->sqln) {
-    return fail_count(b, CLT_SQLSTATE_VAR_COUNT, CLT_LOG_SQLD, sqlda);
-  }
-  return 0;
-}
+int32_t check_sqln(const binding& b, const SQLDA* sqlda) { return clt_var_check_sqln(b.area, kModule, sqlda); }
+int32_t check_sqld(const binding& b, const SQLDA* sqlda) { return clt_var_check_sqld(b.area, kModule, sqlda); }
 
 bool is_array_statement(const binding& b) {
   constexpr int16_t kArrayLayout = 0x0700;
@@ -414,7 +402,7 @@ int32_t count_second(const binding& b, int64_t* total) {
 
 int32_t count_csna(const binding& b, const void* csna, bool check_used, int64_t* total) {
   const int16_t codes = clt_csna_count(csna, CLT_CSNA_CODES);
-  if (codes < 0 || codes > CLT_SQLDA_MAX_VARS) return fail_count(b, kSqlstateSqln, 0, nullptr);
+  if (codes < 0 || codes > CLT_SQLDA_MAX_VARS) return fail_count(b, CLT_SQLSTATE_SQLN, 0, nullptr);
   const int16_t used = clt_csna_count(csna, CLT_CSNA_CODES_USED);
   if (check_used && (used < 0 || used > CLT_SQLDA_MAX_VARS || used > codes)) {
     return fail_count(b, CLT_SQLSTATE_VAR_COUNT, 0, nullptr);
@@ -540,6 +528,18 @@ int32_t clt_var_fail_count(rdb_sql_area* area, const char* module, int32_t line,
   clt_report(area, module, line, kSqlVarCount, state, "%s", "KFPA11310-E Invalid number of variables");
   if (sqlda != nullptr) clt_errlog_sqlda(log_kind, sqlda);
   return -1;
+}
+
+int32_t clt_var_check_sqln(rdb_sql_area* area, const char* module, const SQLDA* sqlda) {
+  if (sqlda->sqln < 0 || sqlda->sqln > CLT_SQLDA_MAX_VARS)
+    return clt_var_fail_count(area, module, __LINE__, CLT_SQLSTATE_SQLN, CLT_LOG_SQLN, sqlda);
+  return 0;
+}
+
+int32_t clt_var_check_sqld(rdb_sql_area* area, const char* module, const SQLDA* sqlda) {
+  if (sqlda->sqld < 0 || sqlda->sqld > CLT_SQLDA_MAX_VARS || sqlda->sqld > sqlda->sqln)
+    return clt_var_fail_count(area, module, __LINE__, CLT_SQLSTATE_VAR_COUNT, CLT_LOG_SQLD, sqlda);
+  return 0;
 }
 
 int32_t clt_var_fail_address(rdb_sql_area* area, const char* module, int32_t line, int32_t number) {

@@ -29,6 +29,12 @@ void clt_errlog_sqlvar(int32_t kind, int32_t number, const SQLVAR* var);
 // or a null list: none). Each returns -1.
 int32_t clt_var_fail_count(rdb_sql_area* area, const char* module, int32_t line, const char* state,
                            int32_t log_kind, const SQLDA* sqlda);
+// sqln within 0 to 30000; sqld within 0 to 30000 and not above sqln.
+// 0, or -1 after the refusal was reported for `module`.
+int32_t clt_var_check_sqln(rdb_sql_area* area, const char* module, const SQLDA* sqlda);
+int32_t clt_var_check_sqld(rdb_sql_area* area, const char* module, const SQLDA* sqlda);
+// The SQLSTATE of a list whose sqln is out of range.
+constexpr char CLT_SQLSTATE_SQLN[] = "22504";
 int32_t clt_var_fail_address(rdb_sql_area* area, const char* module, int32_t line, int32_t number);
 int32_t clt_var_fail_type(rdb_sql_area* area, const char* module, int32_t line, clt_dir dir, int32_t number,
                           int32_t log_kind, const SQLVAR* var);
