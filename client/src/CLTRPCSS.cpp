@@ -888,6 +888,10 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
   com_piece list[PD_SEND_PIECES_MAX + 1];
   int32_t n = 0;
   uint32_t msg_id = 0;
+  // A receive shrinks the pieces to what arrived; a skipped reply or a
+  // resend after a busy one must find their whole room again.
+  uint32_t room[PD_SEND_PIECES_MAX] = {};
+  for (int32_t i = 0; !send_only && i < reply_count; ++i) room[i] = reply[i].len;
   for (;;) {
     if (short_form) {
       // The short header goes into the first 40 bytes of the caller's first piece.
@@ -913,10 +917,6 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
     if (rc != 0) return rc;
     if (send_only) return 0;
 
-    // A receive shrinks the pieces to what arrived; a skipped or retried
-    // reply must find their whole room again.
-    uint32_t room[PD_SEND_PIECES_MAX];
-    for (int32_t i = 0; i < reply_count; ++i) room[i] = reply[i].len;
     for (;;) {
       for (int32_t i = 0; i < reply_count; ++i) reply[i].len = room[i];
       sockaddr_in from{};

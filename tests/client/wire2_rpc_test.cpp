@@ -429,6 +429,24 @@ TEST_F(StateService, ABusyServiceIsAskedAgainThenReported) {
   EXPECT_TRUE(logged("KFPZ02410-E Marlo replied error, code=-356")) << log_text();
 }
 
+TEST_F(StateService, TheAnswerAfterABusyReplyGetsTheWholeRoom) {
+  marlo::script s;
+  s.how = marlo::fault::busy;
+  s.fault_count = 1;
+  std::vector<uint8_t> reply_answer = pattern(200, 4);
+  reply_answer[4] = reply_answer[5] = reply_answer[6] = 0;
+  reply_answer[7] = 100;
+  s.bodies["_pdrdm"] = reply_answer;
+  start(s);
+  env.pdcnctrtycount = 2;
+  env.pdcnctrtywaittime = 1;
+  ASSERT_EQ(open(), 0);
+  ASSERT_EQ(ask(), 0) << log_text();
+  EXPECT_EQ(seen("state").size(), 2u) << "asked again after the busy reply";
+  EXPECT_EQ(in[1].len, 200u);
+  EXPECT_EQ(std::vector<uint8_t>(answer, answer + 200), reply_answer);
+}
+
 TEST_F(StateService, WithoutRetriesABusyServiceIsReportedAtOnce) {
   marlo::script s;
   s.how = marlo::fault::busy;
