@@ -230,18 +230,29 @@ TEST_F(WireSocket, CancelEndsTheWaitAndClearsTheFlag) {
   com_close(s, 0);
 }
 
-TEST_F(WireSocket, SendToResetPeerFailsWithoutSignal) {
-  listener l;
+// A socket whose peer has reset the connection, once the reset arrived.
+int32_t connect_to_reset_peer(listener& l) {
   sockaddr_in to = l.addr();
   int32_t s = com_open(COM_OPEN_CONNECT, &to);
   wire::reset_close(l.accept_one());
   pollfd pf{s, POLLIN, 0};
   poll(&pf, 1, 2000);
+  return s;
+}
+
+// Sends full buffers until one send fails (a few at most); its code.
+int32_t send_until_failure(int32_t s) {
   std::vector<uint8_t> data(4096, 0x55);
   com_piece p{data.data(), static_cast<uint32_t>(data.size())};
   int32_t rc = 0;
   for (int i = 0; i < 8 && rc >= 0; ++i) rc = com_send(s, &p, 1);
-  EXPECT_EQ(rc, COM_E_NETWORK);
+  return rc;
+}
+
+TEST_F(WireSocket, SendToResetPeerFailsWithoutSignal) {
+  listener l;
+  int32_t s = connect_to_reset_peer(l);
+  EXPECT_EQ(send_until_failure(s), COM_E_NETWORK);
   EXPECT_TRUE(logged("func=send, errno=10054")) << log_text();
   com_close(s, 0);
 }
@@ -263,17 +274,9 @@ TEST_F(WireSocket, BrokenPipeRaisesNoSignal) {
 
 TEST_F(WireSocket, SendFailureWhileSessionEndsIsQuiet) {
   listener l;
-  sockaddr_in to = l.addr();
-  int32_t s = com_open(COM_OPEN_CONNECT, &to);
-  wire::reset_close(l.accept_one());
-  pollfd pf{s, POLLIN, 0};
-  poll(&pf, 1, 2000);
+  int32_t s = connect_to_reset_peer(l);
   call.session_end = 1;
-  std::vector<uint8_t> data(4096, 0x55);
-  com_piece p{data.data(), static_cast<uint32_t>(data.size())};
-  int32_t rc = 0;
-  for (int i = 0; i < 8 && rc >= 0; ++i) rc = com_send(s, &p, 1);
-  EXPECT_EQ(rc, COM_E_SESSION_END);
+  EXPECT_EQ(send_until_failure(s), COM_E_SESSION_END);
   EXPECT_FALSE(logged("func=send")) << log_text();
   com_close(s, 0);
 }
