@@ -339,6 +339,15 @@ void description(body_builder& b, int16_t sqln, int16_t sqld) {
   }
 }
 
+// A successful reply whose description part stands at offset 16.
+void described_body(body_builder& b, int16_t sqln, int16_t sqld) {
+  b.status("00000");
+  b.sqlca(0, "");
+  const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
+  description(b, sqln, sqld);
+  b.set32(16, desc);
+}
+
 struct sqlda3 {
   SQLDA da;
   SQLVAR more[2];
@@ -353,11 +362,7 @@ TEST_F(ReplyAnalysis, ADescribeFillsTheSqldaAndTheColumnNames) {
   area.colnames1 = names;
   area.desckind = 'S';
   body_builder b(false);
-  b.status("00000");
-  b.sqlca(0, "");
-  const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
-  description(b, 2, 2);
-  b.set32(16, desc);
+  described_body(b, 2, 2);
   std::vector<uint8_t> n(2 + 2 * 32, 0);
   const uint32_t nat = b.add(n);
   b.set16(nat, 2);
@@ -500,11 +505,7 @@ TEST_F(ReplyAnalysis, ACharacterSetPartLargerThanTheCallersAreaKeepsItsLists) {
   out.da.sqln = 3;
   area.sqliasda = &out.da;
   body_builder b(false);
-  b.status("00000");
-  b.sqlca(0, "");
-  const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
-  description(b, 1, 1);
-  b.set32(16, desc);
+  described_body(b, 1, 1);
   std::vector<uint8_t> cs(32 + 6, 0);
   const uint32_t csat = b.add(cs);
   b.set16(csat + 12, 3);
@@ -527,11 +528,7 @@ TEST_F(ReplyAnalysis, MoreColumnsThanTheCallersSqldaHoldsStayOutOfItsArrays) {
   one.sqln = 1;
   area.sqliasda = &one;
   body_builder b(false);
-  b.status("00000");
-  b.sqlca(0, "");
-  const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
-  description(b, 3, 3);
-  b.set32(16, desc);
+  described_body(b, 3, 3);
   uint32_t params[1 + 2] = {0, 0xEEEE, 0xEEEE};  // one slot, then guards
   main.param_flag = 1;
   main.param_pointer = params;
@@ -556,11 +553,7 @@ TEST_F(ReplyAnalysis, CharacterSetNamesLandBehindTheCallersOwnCodeRoom) {
   // behind the room the caller allocated for codes, never further.
   for (const uint16_t codesInUse : {uint16_t{1}, uint16_t{3000}}) {
     body_builder b(false);
-    b.status("00000");
-    b.sqlca(0, "");
-    const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
-    description(b, 1, 1);
-    b.set32(16, desc);
+    described_body(b, 1, 1);
     const uint32_t codesBytes = codesInUse == 1 ? 2 : 2u * codesInUse;
     std::vector<uint8_t> cs(32 + codesBytes + 64, 0);
     const uint32_t csat = b.add(cs);
