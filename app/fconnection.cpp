@@ -9,7 +9,8 @@
 #include <algorithm>
 
 #include "app/flogon.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 
 namespace {
 

@@ -23,10 +23,11 @@
 
 #include <algorithm>
 
-#include "app/dsymfoware.h"
+#include "app/core/dsymfoware.h"
 #include "app/fconnection.h"
 #include "app/ovhhelp.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "platform/odbcenv.h"
 
 namespace {

@@ -18,7 +18,8 @@
 
 #include <algorithm>
 
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 

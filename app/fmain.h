@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ovreg.h"
+#include "app/core/ovreg.h"
 
 class QComboBox;
 class QLabel;

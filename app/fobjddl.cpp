@@ -9,11 +9,11 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "app/odsql.h"
-#include "app/ovconnwin.h"
+#include "app/core/odsql.h"
+#include "app/core/ovconnwin.h"
 #include "app/ovforms.h"
-#include "app/ovkinds.h"
-#include "app/zarur.h"
+#include "app/core/ovkinds.h"
+#include "app/core/zarur.h"
 #include "platform/dialogs.h"
 
 namespace {

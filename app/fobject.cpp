@@ -25,13 +25,13 @@
 #include "app/fmain.h"
 #include "app/flogon.h"
 #include "app/fobjddl.h"
-#include "app/fobjectcore.h"
+#include "app/core/fobjectcore.h"
 #include "app/fobjtree.h"
 #include "app/ovforms.h"
-#include "app/ovreg.h"
-#include "app/ovrunner.h"
-#include "app/ovwhere.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/ovrunner.h"
+#include "app/core/ovwhere.h"
+#include "app/core/zarur.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/dsymfoware.h"
-#include "app/ovconnwin.h"
+#include "app/core/dsymfoware.h"
+#include "app/core/ovconnwin.h"
 
 class QComboBox;
 class QSplitter;

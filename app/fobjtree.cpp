@@ -9,11 +9,12 @@
 #include <algorithm>
 
 #include "app/fmain.h"
-#include "app/odsql.h"
-#include "app/ovconnwin.h"
-#include "app/ovkinds.h"
-#include "app/ovwhere.h"
-#include "app/zarur.h"
+#include "app/core/odsql.h"
+#include "app/core/ovconnwin.h"
+#include "app/core/ovkinds.h"
+#include "app/core/ovwhere.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 
 
 #include "app/fmain.h"
-#include "app/odsql.h"
-#include "app/ovconnwin.h"
-#include "app/ovreg.h"
-#include "app/zarur.h"
+#include "app/core/odsql.h"
+#include "app/core/ovconnwin.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 
 namespace {
 

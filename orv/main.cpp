@@ -4,7 +4,8 @@
 #include "app/flogon.h"
 #include "app/fmain.h"
 #include "app/fobject.h"
-#include "app/zarur.h"
+#include "app/core/zarur.h"
+#include "platform/gui/qtplatform.h"
 
 namespace {
 // The fonts the settings name, as this platform has them.
@@ -14,6 +15,7 @@ const QStringList kGothicSubstitutes = {"IPAGothic", "IPAゴシック", "Noto Sa
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  platform::InstallQtPlatform();
   InitFolders();
   QApplication::setApplicationName(kApplicationTitle);
   QFont::insertSubstitutions(kWindowsGothic, kGothicSubstitutes);

@@ -1,4 +1,4 @@
-#include "app/fobjectcore.h"
+#include "app/core/fobjectcore.h"
 
 #include <gtest/gtest.h>
 

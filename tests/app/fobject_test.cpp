@@ -25,8 +25,9 @@
 
 #include "app/flogon.h"
 #include "app/fmain.h"
-#include "app/ovrunner.h"
-#include "app/zarur.h"
+#include "app/core/ovrunner.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "standin/symfoware/catalogue.h"
 #include "standin/symfoware/sqlite.h"
 #include "standin/symfoware/standin.h"

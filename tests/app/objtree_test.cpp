@@ -4,8 +4,8 @@
 
 #include <QTreeWidget>
 
-#include "app/ovkinds.h"
-#include "app/ovwhere.h"
+#include "app/core/ovkinds.h"
+#include "app/core/ovwhere.h"
 #include "tests/platform/testapp.h"
 
 namespace {

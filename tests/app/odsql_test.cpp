@@ -1,10 +1,10 @@
-#include "app/odsql.h"
+#include "app/core/odsql.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "app/dsymfoware.h"
+#include "app/core/dsymfoware.h"
 #include "tests/standin/odbc_fixture.h"
 
 namespace {

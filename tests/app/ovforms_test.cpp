@@ -15,8 +15,9 @@
 #include <stdexcept>
 
 #include "app/fmain.h"
-#include "app/ovconnwin.h"
-#include "app/zarur.h"
+#include "app/core/ovconnwin.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/testapp.h"
 

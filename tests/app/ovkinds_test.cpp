@@ -1,4 +1,4 @@
-#include "app/ovkinds.h"
+#include "app/core/ovkinds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
-#include "app/ovreg.h"
+#include "app/core/ovreg.h"
 
 #include <algorithm>
 
 #include <QString>
 
-#include "app/ovkinds.h"
+#include "app/core/ovkinds.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "app/zarur.h"
+#include "app/core/zarur.h"
 #include "tests/platform/temp_settings.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ovwhere.h"
+#include "app/core/ovwhere.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ovreg.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "platform/inifile.h"
 
 namespace {

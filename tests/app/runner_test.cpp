@@ -1,4 +1,4 @@
-#include "app/ovrunner.h"
+#include "app/core/ovrunner.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ovreg.h"
+#include "app/core/ovreg.h"
 #include "platform/process.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/standin/odbc_fixture.h"

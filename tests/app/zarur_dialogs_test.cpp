@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/zarur.h"
-#include "tests/platform/testapp.h"
+#include "app/core/zarur.h"
+#include "tests/platform/gui/qtapp.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ TEST(InputDialog, PassesPromptAndKeepsValuesOnCancel) {
 
 // Drives the real dialog offscreen: types into the edit, ticks the box, OK.
 TEST(InputDialog, OffscreenDialogTakesAtMostNineDigitsAndTheBoxState) {
-  TestApp();
+  QtTestApp();
   std::string value = "5";
   TCheckList checks = {{"既定値にする", false}};
   bool sawDialog = false;
@@ -120,7 +120,7 @@ TEST(InputDialog, OffscreenDialogTakesAtMostNineDigitsAndTheBoxState) {
 }
 
 TEST(InputDialog, OffscreenCancelStoresNothing) {
-  TestApp();
+  QtTestApp();
   std::string value = "OLD";
   TCheckList checks = {{"a", true}};
   QTimer::singleShot(0, [&] {

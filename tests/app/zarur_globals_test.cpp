@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/zarur.h"
+#include "app/core/zarur.h"
 #include "tests/platform/temp_settings.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "app/zarur.h"
-#include "tests/platform/testapp.h"
+#include "app/core/zarur.h"
+#include "tests/platform/gui/qtapp.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ void PostKey(QWidget* target, int key, const QString& text) {
 class ActiveWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApp();
+    QtTestApp();
     window = std::make_unique<QWidget>();
     auto* layout = new QVBoxLayout(window.get());
     edit = new QLineEdit(window.get());
@@ -52,7 +52,7 @@ TEST_F(ActiveWindow, EscapeIsSeenByTheLoopAndOtherInputIsHeldBack) {
 }
 
 TEST(IsEscapePressed, FalseWithoutAnActiveWindow) {
-  TestApp();
+  QtTestApp();
   QLineEdit edit;  // never shown
   PostKey(&edit, Qt::Key_Escape, "");
   EXPECT_FALSE(IsEscapePressed());

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/ovreg.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 
 namespace {
 

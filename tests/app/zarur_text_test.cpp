@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/zarur.h"
+#include "app/core/zarur.h"
 
 namespace {
 

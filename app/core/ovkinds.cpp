@@ -1,11 +1,11 @@
-#include "app/ovkinds.h"
+#include "app/core/ovkinds.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 
 #include <iterator>
 
-#include "app/zarur.h"
+#include "app/core/zarur.h"
 
 namespace {
 

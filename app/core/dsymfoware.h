@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/odsql.h"
+#include "app/core/odsql.h"
 
 class TdmSymfoware {
  public:

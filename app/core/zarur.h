@@ -7,7 +7,10 @@
 #include <vector>
 
 // ---- process-wide globals and folders ----
-#include "app/ovreg.h"
+#include "app/core/ovoptions.h"
+
+// Defined with the registry code (ovreg), which uses this unit.
+class TovRegistry;
 
 // The application title: main window caption and message-box caption.
 inline constexpr const char* kApplicationTitle = "Orvanto for Symfoware";
@@ -178,7 +181,8 @@ int VarToIntDef(const QVariant& value, int def);
 QDateTime VarToDateTimeDef(const QVariant& value, const QDateTime& def);
 
 // Makes the focused control take over the value being typed (its leave
-// handling runs) before an action reads the window's controls.
+// handling runs) before an action reads the window's controls. Both go
+// through the platform's window-input seam.
 void FlushActiveControl();
 // Called once per item by long loops: processes the pending events, holding
 // user input back from the windows; true when Esc was pressed meanwhile and

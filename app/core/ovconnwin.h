@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dsymfoware.h"
+#include "app/core/dsymfoware.h"
 
 class QWidget;
 

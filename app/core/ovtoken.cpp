@@ -1,4 +1,4 @@
-#include "app/ovtoken.h"
+#include "app/core/ovtoken.h"
 
 #include <algorithm>
 #include <string_view>

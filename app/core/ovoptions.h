@@ -1,30 +1,11 @@
-// ovreg: the registry wrapper with defaults, the program's option records,
-// and their load and save under "\Software\Tessavar\ORV".
+// ovoptions: the program's option records and their globals, without the
+// registry that loads and saves them (ovreg), so that the utility routines
+// can read an option without depending on the registry code.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "platform/regstore.h"
-
-// The registry with reads that fall back to the caller's default.
-class TovRegistry : public platform::Registry {
- public:
-  using platform::Registry::Registry;
-  // The default when the value is missing or not an integer.
-  bool ReadBoolDef(const std::string& name, bool def) const;
-  // The default when the value is missing or not an 8-byte binary.
-  double ReadFloatDef(const std::string& name, double def) const;
-  // The default when the value is missing or not a DWORD.
-  int32_t ReadIntegerDef(const std::string& name, int32_t def) const;
-  // The default when the value is of another type or reads as empty.
-  std::string ReadStringDef(const std::string& name, const std::string& def) const;
-};
-
-inline constexpr const char* kOptionKey = "\\Software\\Tessavar\\ORV";
-// Stored settings older than this lose their window layouts at start.
-inline constexpr int32_t kOptionVersion = 80004;
 
 // Program options, the values of the root key.
 struct TovOption {
@@ -362,14 +343,3 @@ extern std::vector<TovWorkSpace> WorkSpaces;
 // The short-cuts of the main window's form.
 const std::vector<TovShortCut>& DefaultShortCuts();
 
-// Reads every option global from AppRegistry (first start: the defaults).
-void LoadOptions();
-// Writes every option global back to AppRegistry.
-void SaveOptions();
-void LoadWorkSpace();
-void SaveWorkSpace();
-
-// A string list in its registry form: lines joined by CR LF, with a final one.
-std::string ListToText(const std::vector<std::string>& lines);
-// Lines split at CR LF, CR or LF; no entry for a final line break.
-std::vector<std::string> TextToList(const std::string& text);

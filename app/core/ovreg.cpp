@@ -1,31 +1,35 @@
-#include "app/ovreg.h"
+#include "app/core/ovreg.h"
 
 #include <algorithm>
 #include <functional>
 
-#include "app/ovkinds.h"
-#include "app/zarur.h"
+#include "app/core/ovkinds.h"
+#include "app/core/zarur.h"
 
-TovOption AppOption;
-std::string OracleHome;
-TovPrintOption PrintOption;
-TScriptOption ScriptOption;
-TExpOption ExpOption;
-TImpOption ImpOption;
-TLoadOption LoadOption;
-TStatsOption StatsOption;
-TTrcOption TrcOption;
-TCompOption CompOption;
-TPerformOption PerformOption;
-TDbOption DbOption;
-TLockOption LockOption;
-TFormatOption FormatOption;
-TDBTestOption DBTestOption;
-TovEditorOption EditorOption;
-std::vector<TovShortCut> ShortCuts = DefaultShortCuts();
-std::vector<TovWorkSpace> WorkSpaces;
+namespace {
+constexpr const char* kGuiSubKey = "GUI\\";
+constexpr const char* kWidthValue = "Width";
+constexpr const char* kHeightValue = "Height";
+}  // namespace
+
+std::string OptionKey(const std::string& subkey) {
+  return subkey.empty() ? std::string(kOptionKey) : std::string(kOptionKey) + "\\" + subkey;
+}
+
+std::string GuiKey(const std::string& name) { return OptionKey(kGuiSubKey + name); }
+
+TWindowSize ReadWindowSize(const TovRegistry& reg, const TWindowSize& current) {
+  return {reg.ReadIntegerDef(kWidthValue, current.Width), reg.ReadIntegerDef(kHeightValue, current.Height)};
+}
+
+void WriteWindowSize(TovRegistry& reg, const TWindowSize& size) {
+  reg.WriteInteger(kWidthValue, size.Width);
+  reg.WriteInteger(kHeightValue, size.Height);
+}
 
 // ---- TovRegistry ----
+
+TovRegistry AppRegistry;
 
 bool TovRegistry::ReadBoolDef(const std::string& name, bool def) const {
   try {
@@ -382,21 +386,18 @@ std::vector<Field<TovEditorOption>> EditorFields() {
           Int("SearchBkColor", &E::SearchBkColor, kSilver)};
 }
 
-std::string KeyPath(const std::string& subkey) {
-  return subkey.empty() ? std::string(kOptionKey) : std::string(kOptionKey) + "\\" + subkey;
-}
 
 // Reads need no key of their own: a missing key reads every default.
 template <class R>
 void LoadKey(const std::string& subkey, R& rec, const std::vector<Field<R>>& fields) {
-  AppRegistry.OpenKey(KeyPath(subkey), false);
+  AppRegistry.OpenKey(OptionKey(subkey), false);
   for (const auto& f : fields) f.load(AppRegistry, rec);
   AppRegistry.CloseKey();
 }
 
 template <class R>
 void SaveKey(const std::string& subkey, const R& rec, const std::vector<Field<R>>& fields) {
-  AppRegistry.OpenKey(KeyPath(subkey), true);
+  AppRegistry.OpenKey(OptionKey(subkey), true);
   for (const auto& f : fields)
     if (f.save) f.save(AppRegistry, rec);
   AppRegistry.CloseKey();
@@ -409,14 +410,14 @@ constexpr const char* kWorkSpaceKey = "WORKSPACE";
 // A stored empty text is a short-cut the user removed, not a missing value:
 // reading it as missing would bring the removed short-cut back.
 void LoadShortCuts() {
-  AppRegistry.OpenKey(KeyPath(kShortCutKey), false);
+  AppRegistry.OpenKey(OptionKey(kShortCutKey), false);
   for (auto& sc : ShortCuts)
     if (AppRegistry.GetDataType(sc.Name) == platform::RegDataType::String) sc.Keys = AppRegistry.ReadString(sc.Name);
   AppRegistry.CloseKey();
 }
 
 void SaveShortCuts() {
-  AppRegistry.OpenKey(KeyPath(kShortCutKey), true);
+  AppRegistry.OpenKey(OptionKey(kShortCutKey), true);
   for (const auto& sc : ShortCuts) AppRegistry.WriteString(sc.Name, sc.Keys);
   AppRegistry.CloseKey();
 }
@@ -429,7 +430,7 @@ bool CaseInsensitiveLess(const std::string& a, const std::string& b) {
 }
 
 void LoadReserveWords() {
-  AppRegistry.OpenKey(KeyPath(kReserveKey), false);
+  AppRegistry.OpenKey(OptionKey(kReserveKey), false);
   EditorReserveWords = AppRegistry.GetValueNames();
   AppRegistry.CloseKey();
   GetReservedWords(EditorReserveWords);
@@ -437,36 +438,14 @@ void LoadReserveWords() {
 }
 
 void SaveReserveWords() {
-  AppRegistry.DeleteKey(KeyPath(kReserveKey));
-  AppRegistry.OpenKey(KeyPath(kReserveKey), true);
+  AppRegistry.DeleteKey(OptionKey(kReserveKey));
+  AppRegistry.OpenKey(OptionKey(kReserveKey), true);
   for (const auto& word : EditorReserveWords) AppRegistry.WriteString(word, "");
   AppRegistry.CloseKey();
 }
 
 }  // namespace
 
-const std::vector<TovShortCut>& DefaultShortCuts() {
-  static const std::vector<TovShortCut> defaults = {
-      {"DBCommit", ""},          {"DBRollback", ""},        {"DBLogon", ""},          {"DBLogoff", ""},
-      {"FileExit", ""},          {"EditUndo", "Ctrl+Z"},    {"EditRedo", "Ctrl+Y"},   {"EditCut", "Ctrl+X"},
-      {"EditCopy", "Ctrl+C"},    {"EditPaste", "Ctrl+V"},   {"EditDelete", ""},       {"EditSelectAll", "Ctrl+A"},
-      {"EditSelectMode", ""},    {"EditFind", "Ctrl+F"},    {"EditFindNext", "F3"},   {"EditFindPrev", "Shift+F3"},
-      {"EditReplace", "Ctrl+R"}, {"EditJump", "Ctrl+G"},    {"EditFormat", ""},       {"EditComment", "Ctrl+-"},
-      {"EditUpperCase", ""},     {"EditLowerCase", ""},     {"EditIndentF", ""},      {"EditIndentR", ""},
-      {"EditMacroSave", ""},     {"EditMacroExec", ""},     {"EditOpen", ""},         {"ObjectNew", ""},
-      {"ObjectOpen", ""},        {"ObjectOpenDefine", ""},  {"ObjectOpenSource", ""}, {"ObjectOpenData", ""},
-      {"ObjectOpenDataTop", ""}, {"ObjectExec", ""},        {"ObjectCompile", ""},    {"ObjectScript", ""},
-      {"ObjectPrint", ""},       {"ObjectSynonym", ""},     {"ObjectCross", ""},      {"ObjectMatrix", ""},
-      {"ObjectGrant", ""},       {"ObjectAnalyze", ""},     {"ObjectDelete", "Del"},  {"ObjectGrep", ""},
-      {"ObjectExport", ""},      {"ObjectLoad", ""},        {"ViewSQL", "Ctrl+S"},    {"ViewScript", ""},
-      {"ViewTemplate", "Ctrl+J"}, {"AdminUser", ""},        {"AdminStorage", ""},     {"AdminSession", ""},
-      {"AdminLock", ""},         {"AdminJob", ""},          {"AdminDatabase", ""},    {"AdminPerform", ""},
-      {"AdminExport", ""},       {"AdminImport", ""},       {"AdminLoad", ""},        {"AdminStatsPack", ""},
-      {"ToolCommandSetup", ""},  {"ToolReportSetup", ""},   {"ToolOption", ""},       {"ViewComp", ""},
-      {"ToolIndexAdviser", ""},  {"ToolDBTest", ""},        {"ToolEditorOption", ""}, {"ToolScriptOption", ""},
-  };
-  return defaults;
-}
 
 void LoadOptions() {
   AppRegistry.OpenKey(kOptionKey, true);
@@ -516,7 +495,7 @@ void SaveOptions() {
 }
 
 void LoadWorkSpace() {
-  const std::string base = KeyPath(kWorkSpaceKey);
+  const std::string base = OptionKey(kWorkSpaceKey);
   std::vector<std::string> names;
   if (AppRegistry.OpenKey(base, false)) names = AppRegistry.GetKeyNames();
   AppRegistry.CloseKey();
@@ -534,7 +513,7 @@ void LoadWorkSpace() {
 }
 
 void SaveWorkSpace() {
-  const std::string base = KeyPath(kWorkSpaceKey);
+  const std::string base = OptionKey(kWorkSpaceKey);
   AppRegistry.DeleteKey(base);
   for (size_t n = 0; n < WorkSpaces.size(); ++n) {
     const TovWorkSpace& w = WorkSpaces[n];

@@ -1,4 +1,4 @@
-#include "app/zarur.h"
+#include "app/core/zarur.h"
 
 #include <chrono>
 #include <random>
@@ -10,7 +10,6 @@
 std::string ProgramDir;
 std::string UserDir;
 std::string ShareDir;
-TovRegistry AppRegistry;
 std::vector<std::string> SQLLogFiles;
 std::vector<std::string> EditorReserveWords;
 std::string ShortDateFormat;
@@ -257,17 +256,15 @@ bool InputDialog(const std::string& caption, const std::string& prompt, std::str
 }
 
 // ---- text, identifier and value helpers ----
-#include <QApplication>
 #include <QFileInfo>
-#include <QFocusEvent>
 #include <QString>
-#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "platform/escpoll.h"
+#include "platform/qstr.h"
+#include "platform/windowinput.h"
 
 namespace {
 
@@ -377,7 +374,7 @@ std::string CutToWidth(const std::string& text, int columns) {
 std::string Trim(const std::string& text) { return TrimWhere(text, IsBlankOrControl); }
 
 std::string UpperCase(const std::string& text) {
-  return QString::fromStdString(text).toUpper().toStdString();
+  return Q(text).toUpper().toStdString();
 }
 
 std::string QuoteIdent(const std::string& name) {
@@ -475,13 +472,13 @@ TAryAryStr SplitListToArray(const std::vector<std::string>& list, char separator
 
 // Counting goes on past 99 so that an existing file is never handed out.
 std::string UniqueFileName(const std::string& fileName) {
-  if (!QFileInfo::exists(QString::fromStdString(fileName))) return fileName;
+  if (!QFileInfo::exists(Q(fileName))) return fileName;
   const size_t slash = fileName.rfind('/');
   const size_t dot = fileName.rfind('.');
   const size_t split = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? fileName.size() : dot;
   for (int n = kFirstCounter;; ++n) {
     const std::string candidate = fileName.substr(0, split) + Format("%.2d", {n}) + fileName.substr(split);
-    if (!QFileInfo::exists(QString::fromStdString(candidate))) return candidate;
+    if (!QFileInfo::exists(Q(candidate))) return candidate;
   }
 }
 
@@ -535,16 +532,11 @@ QDateTime VarToDateTimeDef(const QVariant& value, const QDateTime& def) {
   return result.isValid() ? result : def;
 }
 
-void FlushActiveControl() {
-  QWidget* focused = QApplication::focusWidget();
-  if (!focused) return;
-  QFocusEvent leave(QEvent::FocusOut, Qt::OtherFocusReason);
-  QCoreApplication::sendEvent(focused, &leave);
-}
+void FlushActiveControl() { platform::Input().FlushFocusedControl(); }
 
 bool IsEscapePressed() {
-  const bool escape = platform::PollEscape();
-  return escape && QApplication::activeWindow() != nullptr;
+  const bool escape = platform::Input().PollEscape();
+  return escape && platform::Input().ProgramWindowActive();
 }
 
 // ---- file names and creation times ----

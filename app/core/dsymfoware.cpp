@@ -1,4 +1,4 @@
-#include "app/dsymfoware.h"
+#include "app/core/dsymfoware.h"
 
 #include <QString>
 

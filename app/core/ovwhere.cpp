@@ -1,12 +1,12 @@
-#include "app/ovwhere.h"
+#include "app/core/ovwhere.h"
 
 #include <QDir>
 
 #include <algorithm>
 
-#include "app/ovrunner.h"
-#include "app/ovreg.h"
-#include "app/zarur.h"
+#include "app/core/ovrunner.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "platform/inifile.h"
 
 namespace {

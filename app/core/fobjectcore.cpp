@@ -1,10 +1,10 @@
-#include "app/fobjectcore.h"
+#include "app/core/fobjectcore.h"
 
 #include <QString>
 
 #include <algorithm>
 
-#include "app/zarur.h"
+#include "app/core/zarur.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/odsql.h"
+#include "app/core/odsql.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

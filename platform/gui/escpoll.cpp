@@ -1,4 +1,4 @@
-#include "platform/escpoll.h"
+#include "platform/gui/escpoll.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

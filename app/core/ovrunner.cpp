@@ -1,4 +1,4 @@
-#include "app/ovrunner.h"
+#include "app/core/ovrunner.h"
 
 #include <QCursor>
 #include <QFile>
@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "app/ovreg.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "platform/folders.h"
 #include "platform/process.h"
 
