@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "app/fmain.h"
+#include "app/core/ovmainwin.h"
 #include "app/core/odsql.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovkinds.h"
@@ -80,10 +80,12 @@ constexpr int kSourceCreateTimeField = 4;
 
 std::vector<TListColumn> Head() { return {kName, kOwner, kType}; }
 
+constexpr const char* kObjectTreeSubKey = "OBJECTTREE\\";
+
 }  // namespace
 
 std::string ObjectTreeKey(const std::string& dataSource) {
-  return std::string("\\Software\\Tessavar\\ORV\\OBJECTTREE\\") + dataSource;
+  return OptionKey(kObjectTreeSubKey + dataSource);
 }
 
 std::vector<std::string> ReadStoredSchemaList(const std::string& dataSource) {

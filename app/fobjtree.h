@@ -14,7 +14,7 @@
 class QComboBox;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TfrmMain;
+class TovMainWindow;
 class TovConnectionWindow;
 class TovSQLQuery;
 
@@ -146,7 +146,7 @@ TListQuery ObjectListQuery(const std::string& layoutKey, int32_t catalogLevel, c
 TListQuery SequenceValueQuery(const std::string& dataSource, const std::string& schema, const std::string& name);
 
 // Registry key of the list's column widths, value names key plus index.
-inline constexpr const char* kObjectWindowKey = "\\Software\\Tessavar\\ORV\\GUI\\OBJECT";
+inline const std::string kObjectWindowKey = GuiKey("OBJECT");
 void SaveColumnWidths(const std::string& columnKey, const std::vector<int>& widths);
 std::vector<int> LoadColumnWidths(const TListLayout& layout);
 // The widths of the list's columns, in column order.
@@ -174,7 +174,7 @@ struct TObjectListView {
   QTreeWidget* List = nullptr;
   QComboBox* Find = nullptr;
   TovSQLQuery* Query = nullptr;  // the window's own list query
-  TfrmMain* Main = nullptr;      // for progress; may be none
+  TovMainWindow* Main = nullptr;  // for progress; may be none
   int SchemaFilter = kFilterAllSchemas;
   std::string* ColumnKey = nullptr;
 };

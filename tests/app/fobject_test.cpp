@@ -270,7 +270,7 @@ TEST_F(StandinWindowTest, CloseSavesThenCommitsDisconnectsAndLeavesTheList) {
     EXPECT_TRUE(AppRegistry.ValueExists("Width"));
     EXPECT_TRUE(AppRegistry.ValueExists("TreeWidth"));
     AppRegistry.CloseKey();
-    ASSERT_TRUE(AppRegistry.OpenKey(std::string(kObjectTreeKey) + "ORVTEST", false));
+    ASSERT_TRUE(AppRegistry.OpenKey(ObjectTreeKey("ORVTEST"), false));
     EXPECT_EQ(AppRegistry.ReadIntegerDef("Disp", -1), 1);
     AppRegistry.CloseKey();
   };
