@@ -211,25 +211,24 @@ std::vector<TFoundLogon> TfrmConnection::SelectedLogons() const {
 }
 
 void TfrmConnection::LoadWindowSize() {
+  platform::KeyScope key(AppRegistry);
   if (!AppRegistry.OpenKeyReadOnly(kWindowKey)) {
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
       lstUserID->setColumnWidth(i, kColumns[i].width);
     return;
   }
-  resize(AppRegistry.ReadIntegerDef("Width", kDefaultWidth),
-         AppRegistry.ReadIntegerDef("Height", kDefaultHeight));
+  const TWindowSize size = ReadWindowSize(AppRegistry, {kDefaultWidth, kDefaultHeight});
+  resize(size.Width, size.Height);
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
     lstUserID->setColumnWidth(i, AppRegistry.ReadIntegerDef(kColumns[i].name, kColumns[i].width));
-  AppRegistry.CloseKey();
 }
 
 void TfrmConnection::SaveWindowSize() {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(kWindowKey, true);
-  AppRegistry.WriteInteger("Width", width());
-  AppRegistry.WriteInteger("Height", height());
+  WriteWindowSize(AppRegistry, {width(), height()});
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
     AppRegistry.WriteInteger(kColumns[i].name, lstUserID->columnWidth(i));
-  AppRegistry.CloseKey();
 }
 
 void TfrmConnection::done(int result) {

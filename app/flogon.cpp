@@ -304,7 +304,7 @@ void TfrmLogon::LoadLogonList() {
 
   lstUserID->clear();
   for (const std::string& name : order) {
-    if (!AppRegistry.OpenKeyReadOnly(std::string(kDatabaseKey) + "\\" + name)) continue;
+    if (!AppRegistry.OpenKeyReadOnly(kDatabaseKey + "\\" + name)) continue;
     std::string user = AppRegistry.ReadString("UserID");
     std::string database = AppRegistry.ReadString("DataBase");
     std::string password = UnscramblePassword(AppRegistry.ReadString("Password"));
@@ -334,14 +334,14 @@ void TfrmLogon::SaveLogonList(bool WriteLast) {
     QTreeWidgetItem* item = lstUserID->topLevelItem(i);
     if (ItemText(item, kColUser) == Text(txtUserID) &&
         SameName(ItemText(item, kColDatabase), Text(cmbDatabase))) {
-      AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + ItemData(item, kRoleKey), true);
+      AppRegistry.OpenKey(kDatabaseKey + "\\" + ItemData(item, kRoleKey), true);
       AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
       AppRegistry.CloseKey();
       return;
     }
   }
   if (!WriteLast) return;
-  AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + FreeLogonKey(existing), true);
+  AppRegistry.OpenKey(kDatabaseKey + "\\" + FreeLogonKey(existing), true);
   AppRegistry.WriteString("UserID", Text(txtUserID));
   AppRegistry.WriteString("Database", Text(cmbDatabase));
   AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
@@ -349,20 +349,18 @@ void TfrmLogon::SaveLogonList(bool WriteLast) {
 }
 
 void TfrmLogon::LoadWindowSize() {
-  int width = kDefaultWidth, height = kDefaultHeight;
-  if (AppRegistry.OpenKeyReadOnly(kWindowKey)) {
-    width = AppRegistry.ReadIntegerDef("Width", kDefaultWidth);
-    height = AppRegistry.ReadIntegerDef("Height", kDefaultHeight);
-    AppRegistry.CloseKey();
+  TWindowSize size{kDefaultWidth, kDefaultHeight};
+  {
+    platform::KeyScope key(AppRegistry);
+    if (AppRegistry.OpenKeyReadOnly(kWindowKey)) size = ReadWindowSize(AppRegistry, size);
   }
-  resize(width, height);
+  resize(size.Width, size.Height);
 }
 
 void TfrmLogon::SaveWindowSize() {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(kWindowKey, true);
-  AppRegistry.WriteInteger("Width", width());
-  AppRegistry.WriteInteger("Height", height());
-  AppRegistry.CloseKey();
+  WriteWindowSize(AppRegistry, {width(), height()});
 }
 
 void TfrmLogon::actOkExecute() {
@@ -415,7 +413,7 @@ void TfrmLogon::actDownExecute() { MoveSelected(1); }
 void TfrmLogon::actDelExecute() {
   QTreeWidgetItem* item = lstUserID->currentItem();
   if (!item || !item->isSelected()) return;
-  AppRegistry.DeleteKey(std::string(kDatabaseKey) + "\\" + ItemData(item, kRoleKey));
+  AppRegistry.DeleteKey(kDatabaseKey + "\\" + ItemData(item, kRoleKey));
   delete item;
   UpdateActions();
 }

@@ -35,11 +35,6 @@ class EAbort : public std::exception {
 inline constexpr int kTaskCaptionWidth = 12;
 inline constexpr const char* kChangedQuestion = "情報が変更されています。コンパイルしますか？";
 
-// The script-output setting Schema: when generated SQL names the schema.
-inline constexpr int kSchemaAlways = 0;
-inline constexpr int kSchemaUnlessLoginUser = 1;
-inline constexpr int kSchemaUnlessOwner = 2;
-
 // The text put before an object name in generated SQL (see SchemaPrefixFor).
 std::string SchemaPrefixText(const std::string& schema, const std::string& ownerSchema, bool scriptMode,
                              int schemaOption, const std::string& userName);

@@ -1,10 +1,9 @@
 #include <QApplication>
 #include <QFont>
 
-#include "app/flogon.h"
-#include "app/fmain.h"
-#include "app/fobject.h"
+#include "app/appregister.h"
 #include "app/core/zarur.h"
+#include "app/fmain.h"
 #include "platform/gui/qtplatform.h"
 
 namespace {
@@ -20,8 +19,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(kApplicationTitle);
   QFont::insertSubstitutions(kWindowsGothic, kGothicSubstitutes);
   TfrmMain frmMain;
-  InstallConnectionWindows(&frmMain);
-  SetLogonProcedure([](TfrmMain& main, const TLogonRequest& request) { LogonAtStart(request, &main); });
+  RegisterApp(frmMain);
   frmMain.show();
   return QApplication::exec();
 }

@@ -114,6 +114,11 @@ struct TovPrintOption {
   friend bool operator==(const TovPrintOption&, const TovPrintOption&) = default;
 };
 
+// The script-output setting Schema: when generated SQL names the schema.
+inline constexpr int kSchemaAlways = 0;
+inline constexpr int kSchemaUnlessLoginUser = 1;
+inline constexpr int kSchemaUnlessOwner = 2;
+
 // Object script output, subkey TEXTOUT.
 struct TScriptOption {
   bool OneScript = false;

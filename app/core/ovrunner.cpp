@@ -13,6 +13,7 @@
 #include "app/core/zarur.h"
 #include "platform/folders.h"
 #include "platform/process.h"
+#include "platform/qstr.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ constexpr size_t kDatabaseNameField = 1;
 constexpr int kLocal = 0;
 constexpr int kRemote = 1;
 constexpr char kCannotWrite[] = "ファイルに書き込めません: ";
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char kPathDelimiter = '/';
 
