@@ -166,7 +166,10 @@ std::string SchemaCondition(const std::string& schemaPattern, const std::vector<
   if (schemaPattern != kAnyPattern) return "LIKE " + QuoteStr(schemaPattern);
   if (schemaSet.empty()) return "LIKE " + QuoteStr(userName);
   std::string condition = "IN (";
-  for (size_t i = 0; i < schemaSet.size(); ++i) condition += (i ? "," : "") + QuoteStr(schemaSet[i]);
+  for (size_t i = 0; i < schemaSet.size(); ++i) {
+    if (i > 0) condition += ',';
+    condition += QuoteStr(schemaSet[i]);
+  }
   return condition + ")";
 }
 
