@@ -390,17 +390,17 @@ std::vector<Field<TovEditorOption>> EditorFields() {
 // Reads need no key of their own: a missing key reads every default.
 template <class R>
 void LoadKey(const std::string& subkey, R& rec, const std::vector<Field<R>>& fields) {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(OptionKey(subkey), false);
   for (const auto& f : fields) f.load(AppRegistry, rec);
-  AppRegistry.CloseKey();
 }
 
 template <class R>
 void SaveKey(const std::string& subkey, const R& rec, const std::vector<Field<R>>& fields) {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(OptionKey(subkey), true);
   for (const auto& f : fields)
     if (f.save) f.save(AppRegistry, rec);
-  AppRegistry.CloseKey();
 }
 
 constexpr const char* kShortCutKey = "SHORTCUT";
@@ -410,16 +410,16 @@ constexpr const char* kWorkSpaceKey = "WORKSPACE";
 // A stored empty text is a short-cut the user removed, not a missing value:
 // reading it as missing would bring the removed short-cut back.
 void LoadShortCuts() {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(OptionKey(kShortCutKey), false);
   for (auto& sc : ShortCuts)
     if (AppRegistry.GetDataType(sc.Name) == platform::RegDataType::String) sc.Keys = AppRegistry.ReadString(sc.Name);
-  AppRegistry.CloseKey();
 }
 
 void SaveShortCuts() {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(OptionKey(kShortCutKey), true);
   for (const auto& sc : ShortCuts) AppRegistry.WriteString(sc.Name, sc.Keys);
-  AppRegistry.CloseKey();
 }
 
 bool CaseInsensitiveLess(const std::string& a, const std::string& b) {
@@ -439,13 +439,12 @@ void LoadReserveWords() {
 
 void SaveReserveWords() {
   AppRegistry.DeleteKey(OptionKey(kReserveKey));
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(OptionKey(kReserveKey), true);
   for (const auto& word : EditorReserveWords) AppRegistry.WriteString(word, "");
-  AppRegistry.CloseKey();
 }
 
 }  // namespace
-
 
 void LoadOptions() {
   AppRegistry.OpenKey(kOptionKey, true);
