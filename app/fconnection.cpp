@@ -8,15 +8,17 @@
 
 #include <algorithm>
 
-#include "app/flogon.h"
-#include "app/zarur.h"
+#include "app/core/flogoncore.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
+#include "platform/qstr.h"
 
 namespace {
 
 const char kProductKey[] = "\\Software\\Tessavar\\";
 const char kLogonSubkey[] = "\\DATABASE";
 const char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char kWindowKey[] = "\\Software\\Tessavar\\ORV\\GUI\\CONNECTION";
+const std::string kWindowKey = GuiKey("CONNECTION");
 // Edition 7 kept no mode (the system users logged on in mode 1) and
 // editions up to 10 no OS.
 constexpr int kFirstEdition = 7;
@@ -39,7 +41,6 @@ constexpr int kRowPassword = 0x0100;
 constexpr int kRowMode = 0x0101;
 constexpr int kRowOs = 0x0102;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string ModeOf(int edition, const std::string& user) {
   if (edition != kFirstEdition) return std::to_string(AppRegistry.ReadInteger("Mode"));
@@ -107,6 +108,16 @@ std::vector<TFoundLogon> ScanEditions(const std::vector<TEditionRow>& table, int
   return found;
 }
 
+QTreeWidgetItem* AddLogonItem(QTreeWidget* list, const std::string& user, const std::string& database,
+                              const std::string& password, const std::string& key) {
+  auto* item = new QTreeWidgetItem(list);
+  item->setText(kColUser, Q(user));
+  item->setText(kColDatabase, Q(database));
+  item->setData(kColUser, kRolePassword, Q(password));
+  item->setData(kColUser, kRoleKey, Q(key));
+  return item;
+}
+
 void ImportLogons(const std::vector<TFoundLogon>& logons, QTreeWidget* logonList) {
   if (logons.empty()) return;
   std::vector<std::string> names;
@@ -129,7 +140,7 @@ void ImportLogons(const std::vector<TFoundLogon>& logons, QTreeWidget* logonList
     taken.insert(taken.end(), existing.begin(), existing.end());
     std::string key = FreeLogonKey(taken);
     AddLogonItem(logonList, logon.UserID, logon.Database, logon.Password, key);
-    AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + key, true);
+    AppRegistry.OpenKey(kDatabaseKey + "\\" + key, true);
     AppRegistry.WriteString("UserID", logon.UserID);
     AppRegistry.WriteString("Database", logon.Database);
     AppRegistry.WriteString("Password", ScramblePassword(logon.Password));
@@ -200,25 +211,24 @@ std::vector<TFoundLogon> TfrmConnection::SelectedLogons() const {
 }
 
 void TfrmConnection::LoadWindowSize() {
+  platform::KeyScope key(AppRegistry);
   if (!AppRegistry.OpenKeyReadOnly(kWindowKey)) {
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
       lstUserID->setColumnWidth(i, kColumns[i].width);
     return;
   }
-  resize(AppRegistry.ReadIntegerDef("Width", kDefaultWidth),
-         AppRegistry.ReadIntegerDef("Height", kDefaultHeight));
+  const TWindowSize size = ReadWindowSize(AppRegistry, {kDefaultWidth, kDefaultHeight});
+  resize(size.Width, size.Height);
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
     lstUserID->setColumnWidth(i, AppRegistry.ReadIntegerDef(kColumns[i].name, kColumns[i].width));
-  AppRegistry.CloseKey();
 }
 
 void TfrmConnection::SaveWindowSize() {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(kWindowKey, true);
-  AppRegistry.WriteInteger("Width", width());
-  AppRegistry.WriteInteger("Height", height());
+  WriteWindowSize(AppRegistry, {width(), height()});
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
     AppRegistry.WriteInteger(kColumns[i].name, lstUserID->columnWidth(i));
-  AppRegistry.CloseKey();
 }
 
 void TfrmConnection::done(int result) {

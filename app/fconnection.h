@@ -9,6 +9,7 @@
 
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // One older edition: its number, its registry key word under
 // "\Software\Tessavar\" and its uninstall identifier in the local-machine
@@ -38,6 +39,11 @@ inline constexpr int kOwnEdition = 7;
 // (their uninstall key exists), leaving out the rows of `ownKey`.
 std::vector<TFoundLogon> ScanEditions(const std::vector<TEditionRow>& table, int ownEdition,
                                       const std::string& ownKey);
+
+// Adds a saved logon to the end of a logon list (columns and item data as
+// flogoncore names them).
+QTreeWidgetItem* AddLogonItem(QTreeWidget* list, const std::string& user, const std::string& database,
+                              const std::string& password, const std::string& key);
 
 // Copies logons into this program's saved logons and the logon dialog's
 // list, skipping those the list has already (same user and database).

@@ -1,7 +1,5 @@
 #include "app/flogon.h"
 
-#include "app/fmain.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,20 +17,21 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <strings.h>
-
 #include <algorithm>
 
-#include "app/dsymfoware.h"
+#include "app/core/dsymfoware.h"
+#include "app/core/flogoncore.h"
+#include "app/core/fmaincore.h"
 #include "app/fconnection.h"
 #include "app/ovhhelp.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "platform/odbcenv.h"
+#include "platform/qstr.h"
 
 namespace {
 
-const char kWindowKey[] = "\\Software\\Tessavar\\ORV\\GUI\\LOGON";
-const char kLogonKeyFormat[] = "DB%.3d";
+const std::string kWindowKey = GuiKey("LOGON");
 const char kSymfowareDriver[] = "Symfoware";
 constexpr int kHelpContext = 200;
 constexpr int kDefaultWidth = 344;
@@ -47,11 +46,8 @@ TLogonReceiver& Receiver() {
   return receiver;
 }
 
-bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
-
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 std::string Text(const QComboBox* combo) { return combo->currentText().toStdString(); }
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string ItemText(const QTreeWidgetItem* item, int column) { return item->text(column).toStdString(); }
 std::string ItemData(const QTreeWidgetItem* item, int role) {
@@ -74,54 +70,6 @@ void ShowException(const std::exception& e) { MsgBox(e.what(), MB_OK | MB_ICONER
 }  // namespace
 
 // ---- saved logons ----
-
-std::vector<std::string> SavedLogonOrder(std::vector<std::string> sort, std::vector<std::string> keys) {
-  for (size_t i = sort.size(); i-- > 0;) {
-    auto found =
-        std::find_if(keys.begin(), keys.end(), [&](const std::string& k) { return SameName(k, sort[i]); });
-    if (found == keys.end())
-      sort.erase(sort.begin() + static_cast<std::ptrdiff_t>(i));
-    else
-      keys.erase(found);
-  }
-  sort.insert(sort.end(), keys.begin(), keys.end());
-  return sort;
-}
-
-std::string FreeLogonKey(const std::vector<std::string>& names) {
-  for (int n = 0;; ++n) {
-    std::string candidate = Format(kLogonKeyFormat, {n});
-    if (std::none_of(names.begin(), names.end(),
-                     [&](const std::string& s) { return SameName(s, candidate); }))
-      return candidate;
-  }
-}
-
-std::string JoinSortList(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& n : names) text += n + "\r\n";
-  return text;
-}
-
-std::vector<std::string> SplitSortList(const std::string& text) {
-  std::vector<std::string> lines;
-  QString all = Q(text);
-  all.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n');
-  for (const QString& line : all.split('\n')) lines.push_back(line.toStdString());
-  // A text ending with a line break has no line after it.
-  if (!lines.empty() && lines.back().empty()) lines.pop_back();
-  return lines;
-}
-
-QTreeWidgetItem* AddLogonItem(QTreeWidget* list, const std::string& user, const std::string& database,
-                              const std::string& password, const std::string& key) {
-  auto* item = new QTreeWidgetItem(list);
-  item->setText(kColUser, Q(user));
-  item->setText(kColDatabase, Q(database));
-  item->setData(kColUser, kRolePassword, Q(password));
-  item->setData(kColUser, kRoleKey, Q(key));
-  return item;
-}
 
 // ---- connection ----
 
@@ -356,7 +304,7 @@ void TfrmLogon::LoadLogonList() {
 
   lstUserID->clear();
   for (const std::string& name : order) {
-    if (!AppRegistry.OpenKeyReadOnly(std::string(kDatabaseKey) + "\\" + name)) continue;
+    if (!AppRegistry.OpenKeyReadOnly(kDatabaseKey + "\\" + name)) continue;
     std::string user = AppRegistry.ReadString("UserID");
     std::string database = AppRegistry.ReadString("DataBase");
     std::string password = UnscramblePassword(AppRegistry.ReadString("Password"));
@@ -386,14 +334,14 @@ void TfrmLogon::SaveLogonList(bool WriteLast) {
     QTreeWidgetItem* item = lstUserID->topLevelItem(i);
     if (ItemText(item, kColUser) == Text(txtUserID) &&
         SameName(ItemText(item, kColDatabase), Text(cmbDatabase))) {
-      AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + ItemData(item, kRoleKey), true);
+      AppRegistry.OpenKey(kDatabaseKey + "\\" + ItemData(item, kRoleKey), true);
       AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
       AppRegistry.CloseKey();
       return;
     }
   }
   if (!WriteLast) return;
-  AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\" + FreeLogonKey(existing), true);
+  AppRegistry.OpenKey(kDatabaseKey + "\\" + FreeLogonKey(existing), true);
   AppRegistry.WriteString("UserID", Text(txtUserID));
   AppRegistry.WriteString("Database", Text(cmbDatabase));
   AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
@@ -401,20 +349,18 @@ void TfrmLogon::SaveLogonList(bool WriteLast) {
 }
 
 void TfrmLogon::LoadWindowSize() {
-  int width = kDefaultWidth, height = kDefaultHeight;
-  if (AppRegistry.OpenKeyReadOnly(kWindowKey)) {
-    width = AppRegistry.ReadIntegerDef("Width", kDefaultWidth);
-    height = AppRegistry.ReadIntegerDef("Height", kDefaultHeight);
-    AppRegistry.CloseKey();
+  TWindowSize size{kDefaultWidth, kDefaultHeight};
+  {
+    platform::KeyScope key(AppRegistry);
+    if (AppRegistry.OpenKeyReadOnly(kWindowKey)) size = ReadWindowSize(AppRegistry, size);
   }
-  resize(width, height);
+  resize(size.Width, size.Height);
 }
 
 void TfrmLogon::SaveWindowSize() {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(kWindowKey, true);
-  AppRegistry.WriteInteger("Width", width());
-  AppRegistry.WriteInteger("Height", height());
-  AppRegistry.CloseKey();
+  WriteWindowSize(AppRegistry, {width(), height()});
 }
 
 void TfrmLogon::actOkExecute() {
@@ -467,7 +413,7 @@ void TfrmLogon::actDownExecute() { MoveSelected(1); }
 void TfrmLogon::actDelExecute() {
   QTreeWidgetItem* item = lstUserID->currentItem();
   if (!item || !item->isSelected()) return;
-  AppRegistry.DeleteKey(std::string(kDatabaseKey) + "\\" + ItemData(item, kRoleKey));
+  AppRegistry.DeleteKey(kDatabaseKey + "\\" + ItemData(item, kRoleKey));
   delete item;
   UpdateActions();
 }

@@ -1,5 +1,5 @@
-// flogon: the logon dialog TfrmLogon, the saved logons it keeps under
-// "\Software\Tessavar\ORV\DATABASE", and LogonDatabase, which runs it.
+// flogon: the logon dialog TfrmLogon, which keeps the saved logons
+// (flogoncore), and LogonDatabase, which runs it.
 #pragma once
 
 #include <QDialog>
@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "app/core/flogoncore.h"
 
 class QAction;
 class QCheckBox;
@@ -19,30 +21,7 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TdmSymfoware;
-
-inline constexpr char kDatabaseKey[] = "\\Software\\Tessavar\\ORV\\DATABASE";
-
-// ---- saved logons, without a window ----
-
-// The display order of saved logons: the "Sort" names whose keys exist
-// (compared ignoring case), then the keys "Sort" does not name, in
-// registry order.
-std::vector<std::string> SavedLogonOrder(std::vector<std::string> sort, std::vector<std::string> keys);
-// "DB" followed by the smallest number from 0 (at least three digits) that
-// is not among `names` (compared ignoring case).
-std::string FreeLogonKey(const std::vector<std::string>& names);
-// The "Sort" value: each name followed by CR LF.
-std::string JoinSortList(const std::vector<std::string>& names);
-std::vector<std::string> SplitSortList(const std::string& text);
-
-// The list view's columns and the item data of the hidden sub-items.
-inline constexpr int kColUser = 0;
-inline constexpr int kColDatabase = 1;
-inline constexpr int kRolePassword = Qt::UserRole;
-inline constexpr int kRoleKey = Qt::UserRole + 1;
-// Adds a saved logon to the end of a logon list.
-QTreeWidgetItem* AddLogonItem(QTreeWidget* list, const std::string& user, const std::string& database,
-                              const std::string& password, const std::string& key);
+struct TLogonRequest;
 
 // ---- the connection a logon opens ----
 
@@ -56,8 +35,6 @@ void SetLogonReceiver(TLogonReceiver receiver);
 // and the default database set. Raises the driver's error.
 std::unique_ptr<TdmSymfoware> ConnectDataModule(const std::string& password, const std::string& user,
                                                 const std::string& dataSource);
-
-struct TLogonRequest;
 
 // The logon at start: without the dialog when the command line named a
 // user, else the logon dialog (what the logon action does).

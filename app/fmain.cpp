@@ -8,7 +8,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QSaveFile>
+#include <QMdiSubWindow>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -18,17 +21,14 @@
 
 #include <algorithm>
 
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
+#include "platform/qstr.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 
-std::string ExcelFileFilter;
-
 namespace {
 
-constexpr const char* kLogonSwitch = "/U=";
-constexpr size_t kLogonSwitchLength = 3;
-constexpr const char* kEscHint = " [ESC]キーを押すと処理を中断";
 constexpr const char* kSqlLogIndex = "SQLLOG.IDX";
 constexpr const char* kExcelExtXlsx = ".XLSX";
 constexpr const char* kFilterXlsx = "Excelファイル(*.xlsx)";
@@ -46,25 +46,11 @@ constexpr int kTaskButtonHeight = 24;
 constexpr int kTaskBarHeight = kTaskButtonHeight + 8;
 constexpr int kConnectionListWidth = 200;
 constexpr uint32_t kToolBarColour = 0xFCC7A7;  // 0x00BBGGRR
-constexpr int kRectBytes = 16;
 constexpr unsigned kMessageError = 0x10;  // MB_OK | MB_ICONERROR
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QString CssColour(uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF))
       .name();
-}
-
-void PutLE32(unsigned char* at, int32_t value) {
-  const auto v = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-int32_t GetLE32(const unsigned char* at) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(at[i]) << (8 * i);
-  return static_cast<int32_t>(v);
 }
 
 // The class library's standard box for an exception that reached the window.
@@ -83,103 +69,6 @@ TLogonProcedure& LogonProcedure() {
 }  // namespace
 
 void SetLogonProcedure(TLogonProcedure procedure) { LogonProcedure() = std::move(procedure); }
-
-TLogonRequest ParseLogonSwitches(const std::vector<std::string>& arguments) {
-  TLogonRequest logon;
-  for (const auto& arg : arguments) {
-    if (arg.size() < kLogonSwitchLength) continue;
-    std::string head = arg.substr(0, kLogonSwitchLength);
-    std::transform(head.begin(), head.end(), head.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
-    if (head != kLogonSwitch) continue;
-    const std::string rest = arg.substr(kLogonSwitchLength);
-    logon = {};
-    const size_t slash = rest.find('/');
-    const size_t at = rest.find('@');
-    if (slash == std::string::npos) {
-      logon.User = rest.substr(0, at);
-    } else {
-      logon.User = rest.substr(0, slash);
-      logon.Password = rest.substr(slash + 1);
-      logon.Password = logon.Password.substr(0, logon.Password.find('@'));
-    }
-    if (at != std::string::npos) logon.DataSource = rest.substr(at + 1);
-  }
-  return logon;
-}
-
-std::string ProgressText(int done, int total) {
-  if (done == 0 && total == 0) return kEscHint;
-  if (total <= 0) return std::to_string(done) + "件処理中..." + kEscHint;
-  return std::to_string(done) + " / " + std::to_string(total) + kEscHint;
-}
-
-int32_t LimitWorkSpaceSize(int32_t size, int32_t align, int clientWidth, int clientHeight) {
-  size = std::max(size, 1);
-  if (align == kAlignTop || align == kAlignBottom) return std::min(size, clientHeight / 2);
-  if (align == kAlignLeft || align == kAlignRight) return std::min(size, clientWidth / 2);
-  return size;
-}
-
-TMainLayout ReadMainLayout(const TovRegistry& reg, const TMainLayout& current) {
-  TMainLayout l = current;
-  l.WindowState = reg.ReadIntegerDef("WindowState", kWindowNormal);
-  if (l.WindowState == kWindowMinimized) l.WindowState = kWindowNormal;
-  if (l.WindowState == kWindowNormal) {
-    l.Left = reg.ReadIntegerDef("Left", current.Left);
-    l.Top = reg.ReadIntegerDef("Top", current.Top);
-    l.Width = reg.ReadIntegerDef("Width", current.Width);
-    l.Height = reg.ReadIntegerDef("Height", current.Height);
-  }
-  l.WorkSpace = reg.ReadBoolDef("WorkSpace", true);
-  l.WorkSpaceStyle = reg.ReadIntegerDef("WorkSpaceStyle", 0);
-  l.WorkSpaceAlign = reg.ReadIntegerDef("WorkSpaceAlign", kAlignBottom);
-  l.WorkSpaceSize = LimitWorkSpaceSize(reg.ReadIntegerDef("WorkSpaceSize", current.WorkSpaceSize), l.WorkSpaceAlign,
-                                       l.Width, l.Height);
-  l.TaskBar = reg.ReadBoolDef("TaskBar", true);
-  l.StatusBar = reg.ReadBoolDef("StatusBar", true);
-  for (auto& bar : l.ToolBars) {
-    const std::string rectName = bar.Name + "Rect";
-    if (reg.ValueExists(rectName)) {
-      // A shorter value replaces only the leading coordinates.
-      unsigned char bytes[kRectBytes];
-      PutLE32(bytes, bar.Rect.Left);
-      PutLE32(bytes + 4, bar.Rect.Top);
-      PutLE32(bytes + 8, bar.Rect.Right);
-      PutLE32(bytes + 12, bar.Rect.Bottom);
-      reg.ReadBinaryData(rectName, bytes, kRectBytes);
-      bar.Rect = {GetLE32(bytes), GetLE32(bytes + 4), GetLE32(bytes + 8), GetLE32(bytes + 12)};
-    }
-    bar.Float = reg.ReadBoolDef(bar.Name + "Float", false);
-    bar.Visible = reg.ReadBoolDef(bar.Name + "Visible", true);
-  }
-  return l;
-}
-
-void WriteMainLayout(TovRegistry& reg, const TMainLayout& l) {
-  reg.WriteInteger("WindowState", l.WindowState);
-  if (l.WindowState == kWindowNormal) {
-    reg.WriteInteger("Left", l.Left);
-    reg.WriteInteger("Top", l.Top);
-    reg.WriteInteger("Width", l.Width);
-    reg.WriteInteger("Height", l.Height);
-  }
-  reg.WriteBool("TaskBar", l.TaskBar);
-  reg.WriteBool("StatusBar", l.StatusBar);
-  reg.WriteBool("WorkSpace", l.WorkSpace);
-  reg.WriteInteger("WorkSpaceStyle", l.WorkSpaceStyle);
-  reg.WriteInteger("WorkSpaceAlign", l.WorkSpaceAlign);
-  if (l.WorkSpaceAlign >= kAlignTop && l.WorkSpaceAlign <= kAlignRight) reg.WriteInteger("WorkSpaceSize", l.WorkSpaceSize);
-  for (const auto& bar : l.ToolBars) {
-    unsigned char bytes[kRectBytes];
-    PutLE32(bytes, bar.Rect.Left);
-    PutLE32(bytes + 4, bar.Rect.Top);
-    PutLE32(bytes + 8, bar.Rect.Right);
-    PutLE32(bytes + 12, bar.Rect.Bottom);
-    reg.WriteBinaryData(bar.Name + "Rect", bytes, kRectBytes);
-    reg.WriteBool(bar.Name + "Visible", bar.Visible);
-    reg.WriteBool(bar.Name + "Float", bar.Float);
-  }
-}
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   setupUi();
@@ -332,8 +221,57 @@ QWidget* TfrmMain::FindConnection(const std::string& label) const {
 }
 
 void TfrmMain::ShowProgress(int done, int total) {
-  StatusPanel(2)->setText(Q(ProgressText(done, total)));
-  StatusPanel(2)->repaint();
+  SetStatusText(kStatusMessagePanel, ProgressText(done, total));
+  StatusPanel(kStatusMessagePanel)->repaint();
+}
+
+void TfrmMain::SetStatusText(int panel, const std::string& text) { StatusPanel(panel)->setText(Q(text)); }
+
+QMdiSubWindow* TfrmMain::AddChildWindow(QWidget* window) { return mdiArea->addSubWindow(window); }
+
+void TfrmMain::ShowChildWindow(QMdiSubWindow* frame) {
+  frame->show();
+  mdiArea->setActiveSubWindow(frame);
+}
+
+std::vector<QWidget*> TfrmMain::ChildWindows() const {
+  std::vector<QWidget*> windows;
+  for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder))
+    if (sub->widget()) windows.push_back(sub->widget());
+  return windows;
+}
+
+QAction* TfrmMain::AddTaskButton(QToolButton* button) {
+  QAction* action = tolTask->addWidget(button);
+  QScrollBar* bar = scrTask->horizontalScrollBar();
+  bar->setValue(bar->maximum());
+  return action;
+}
+
+namespace {
+int EntryOf(const QComboBox& list, const QWidget* connectionWindow) {
+  for (int i = 0; i < list.count(); ++i)
+    if (list.itemData(i).value<QObject*>() == connectionWindow) return i;
+  return -1;
+}
+}  // namespace
+
+void TfrmMain::AddConnectionEntry(QWidget* connectionWindow, const std::string& label) {
+  cmbDBName->addItem(Q(label), QVariant::fromValue<QObject*>(connectionWindow));
+  cmbDBName->setCurrentIndex(cmbDBName->count() - 1);
+}
+
+void TfrmMain::RemoveConnectionEntry(QWidget* connectionWindow) {
+  const int entry = EntryOf(*cmbDBName, connectionWindow);
+  if (entry >= 0) cmbDBName->removeItem(entry);
+  cmbDBName->setCurrentIndex(cmbDBName->count() - 1);
+}
+
+// Chosen by window, not by label: two logons of one user to one data
+// source share a label.
+void TfrmMain::SelectConnectionEntry(const QWidget* connectionWindow) {
+  const QSignalBlocker blocker(cmbDBName);
+  cmbDBName->setCurrentIndex(EntryOf(*cmbDBName, connectionWindow));
 }
 
 // The action states follow the connection list (their rules come with the
@@ -389,22 +327,19 @@ TMainLayout TfrmMain::CurrentLayout() const {
 }
 
 void TfrmMain::LoadLayout() {
-  if (!AppRegistry.OpenKey(kMainLayoutKey, false)) return;
   TMainLayout layout;
-  try {
+  {
+    platform::KeyScope key(AppRegistry);
+    if (!AppRegistry.OpenKey(kMainLayoutKey, false)) return;
     layout = ReadMainLayout(AppRegistry, CurrentLayout());
-  } catch (...) {
-    AppRegistry.CloseKey();
-    throw;
   }
-  AppRegistry.CloseKey();
   ApplyLayout(layout);
 }
 
 void TfrmMain::SaveLayout() {
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(kMainLayoutKey, true);
   WriteMainLayout(AppRegistry, CurrentLayout());
-  AppRegistry.CloseKey();
 }
 
 void TfrmMain::ApplyLayout(const TMainLayout& l) {

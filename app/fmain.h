@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ovreg.h"
+#include "app/core/fmaincore.h"
+#include "app/core/ovmainwin.h"
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -22,19 +24,7 @@ class QScrollArea;
 class QSplitter;
 class QStatusBar;
 class QToolBar;
-
-// The logon the command line asks for; an empty user means none.
-struct TLogonRequest {
-  std::string User;
-  std::string Password;
-  std::string DataSource;
-
-  friend bool operator==(const TLogonRequest&, const TLogonRequest&) = default;
-};
-
-// Reads the "/U=user/password@dsn" switches of the arguments (the program
-// name left out); a later switch replaces an earlier one.
-TLogonRequest ParseLogonSwitches(const std::vector<std::string>& arguments);
+class QToolButton;
 
 class TfrmMain;
 
@@ -44,80 +34,26 @@ class TfrmMain;
 using TLogonProcedure = std::function<void(TfrmMain& main, const TLogonRequest& request)>;
 void SetLogonProcedure(TLogonProcedure procedure);
 
-// The status-bar text of a long operation after `done` of `total` items
-// (total 0 or less: not known).
-std::string ProgressText(int done, int total);
-
-// A rectangle as the registry holds it: left, top, right, bottom.
-struct TRegRect {
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Right = 0;
-  int32_t Bottom = 0;
-
-  friend bool operator==(const TRegRect&, const TRegRect&) = default;
-};
-
-struct TToolBarLayout {
-  std::string Name;
-  TRegRect Rect;
-  bool Float = false;
-  bool Visible = true;
-
-  friend bool operator==(const TToolBarLayout&, const TToolBarLayout&) = default;
-};
-
-inline constexpr int kWindowNormal = 0;
-inline constexpr int kWindowMinimized = 1;
-inline constexpr int kWindowMaximized = 2;
-inline constexpr int kAlignTop = 1;
-inline constexpr int kAlignBottom = 2;
-inline constexpr int kAlignLeft = 3;
-inline constexpr int kAlignRight = 4;
-
-// The main window's layout as stored under GUI\MAIN.
-struct TMainLayout {
-  int32_t WindowState = kWindowNormal;
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-  bool WorkSpace = true;
-  int32_t WorkSpaceStyle = 0;
-  int32_t WorkSpaceAlign = kAlignBottom;
-  int32_t WorkSpaceSize = 0;
-  bool TaskBar = true;
-  bool StatusBar = true;
-  std::vector<TToolBarLayout> ToolBars;
-
-  friend bool operator==(const TMainLayout&, const TMainLayout&) = default;
-};
-
-inline constexpr const char* kMainLayoutKey = "\\Software\\Tessavar\\ORV\\GUI\\MAIN";
-
-// Reads the layout from the open key over the current one. A "<Name>Rect"
-// value of another type or longer than 16 bytes raises the registry's read
-// error; every other value falls back to its default. The workspace size is
-// limited by the window size read.
-TMainLayout ReadMainLayout(const TovRegistry& reg, const TMainLayout& current);
-// Writes the layout into the open key.
-void WriteMainLayout(TovRegistry& reg, const TMainLayout& layout);
-// The workspace size raised to 1 and limited to half the client height (top,
-// bottom) or width (left, right).
-int32_t LimitWorkSpaceSize(int32_t size, int32_t align, int clientWidth, int clientHeight);
-
-// The file-dialog filter of every spreadsheet save dialog.
-extern std::string ExcelFileFilter;
-
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public TovMainWindow {
   Q_OBJECT
 
  public:
   explicit TfrmMain(QWidget* parent = nullptr);
   ~TfrmMain() override;
 
-  // The connection window of the selected connection, or none.
-  QWidget* CurrentConnection() const;
+  // ---- TovMainWindow ----
+  QMdiSubWindow* AddChildWindow(QWidget* window) override;
+  void ShowChildWindow(QMdiSubWindow* frame) override;
+  std::vector<QWidget*> ChildWindows() const override;
+  QAction* AddTaskButton(QToolButton* button) override;
+  void AddConnectionEntry(QWidget* connectionWindow, const std::string& label) override;
+  void RemoveConnectionEntry(QWidget* connectionWindow) override;
+  void SelectConnectionEntry(const QWidget* connectionWindow) override;
+  QWidget* CurrentConnection() const override;
+  void ConnectionEntryChosen() override { cmbDBNameChange(); }
+  void SetStatusText(int panel, const std::string& text) override;
+  void ShowProgress(int done, int total) override;
+
   // The connection window with this label: the current one first, then the
   // MDI children from the last to the first.
   QWidget* FindConnection(const std::string& label) const;
@@ -125,7 +61,6 @@ class TfrmMain : public QMainWindow {
   // brought forward when `show` is set.
   template <class T>
   T* FindChildForm(const std::string& caption, bool show);
-  void ShowProgress(int done, int total);
   void cmbDBNameChange();
 
   void LoadLayout();

@@ -22,16 +22,18 @@
 
 #include <algorithm>
 
-#include "app/fmain.h"
 #include "app/flogon.h"
 #include "app/fobjddl.h"
-#include "app/fobjectcore.h"
+#include "app/core/fmaincore.h"
+#include "app/core/fobjectcore.h"
+#include "app/core/ovmainwin.h"
 #include "app/fobjtree.h"
 #include "app/ovforms.h"
-#include "app/ovreg.h"
-#include "app/ovrunner.h"
-#include "app/ovwhere.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/ovrunner.h"
+#include "app/core/ovwhere.h"
+#include "app/core/zarur.h"
+#include "platform/qstr.h"
 
 namespace {
 
@@ -44,9 +46,6 @@ int TreeNodeCount(QTreeWidget& tree) {
   return count;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-constexpr int kStatusPanel = 2;
 constexpr char kConnecting[] = "データベースに接続中です．．．";
 constexpr char kCaptionPrefix[] = "オブジェクトリスト - ";
 constexpr char kLabelSeparator[] = " @ ";
@@ -159,30 +158,24 @@ QToolButton* CheckButton(QWidget* parent, const char* name, const char* hint) {
 
 }  // namespace
 
-void SetFormOwner(QWidget* form, TfrmObject* owner) {
-  form->setProperty(kOwnerProperty, QVariant::fromValue<QObject*>(owner));
-}
+TfrmObject* FormOwner(const QWidget* form) { return qobject_cast<TfrmObject*>(FormOwnerObject(form)); }
 
-TfrmObject* FormOwner(const QWidget* form) {
-  return qobject_cast<TfrmObject*>(form->property(kOwnerProperty).value<QObject*>());
-}
-
-void InstallConnectionWindows(TfrmMain* main) {
+void InstallConnectionWindows(TovMainWindow* main) {
   SetLogonReceiver([main](std::unique_ptr<TdmSymfoware> dataModule) { new TfrmObject(main, std::move(dataModule)); });
 }
 
-TfrmObject::TfrmObject(TfrmMain* owner, const std::string& password, const std::string& user,
+TfrmObject::TfrmObject(TovMainWindow* owner, const std::string& password, const std::string& user,
                        const std::string& dataSource)
     : TfrmObject(owner, Connect(owner, password, user, dataSource)) {}
 
-TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule)
+TfrmObject::TfrmObject(TovMainWindow* owner, std::unique_ptr<TdmSymfoware> dataModule)
     : QWidget(nullptr), main_(owner), dataModule_(std::move(dataModule)) {
   setupUi();
   setAttribute(Qt::WA_DeleteOnClose);
   TSqlWaitCursor wait;
   // Until the object count is shown there, the connecting message goes
   // when construction ends, however it ends.
-  AtExit endMessage([this] { main_->StatusPanel(kStatusPanel)->clear(); });
+  AtExit endMessage([this] { main_->SetStatusText(kStatusMessagePanel, ""); });
   DataModule = dataModule_.get();
   TovSQLConnection& connection = DataModule->Connection;
   const std::string user = connection.UserName;
@@ -201,11 +194,11 @@ TfrmObject::TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule
     Register();
     if (AppOption.TreeSort == kTreeSortSchemaFirst) btnTree1->setChecked(true);
     if (AppOption.TreeSort == kTreeSortObjectFirst) btnTree2->setChecked(true);
-    const std::string treeKey = kObjectTreeKey + DataModule->GetDataSourceName();
     SchemaFilter = 0;
-    if (AppRegistry.OpenKey(treeKey, false)) {
-      SchemaFilter = AppRegistry.ReadIntegerDef("Disp", 0);
-      AppRegistry.CloseKey();
+    {
+      platform::KeyScope key(AppRegistry);
+      if (AppRegistry.OpenKey(ObjectTreeKey(DataModule->GetDataSourceName()), false))
+        SchemaFilter = AppRegistry.ReadIntegerDef("Disp", 0);
     }
     cmbTree->setCurrentIndex(SchemaFilter);
     BuildTree();
@@ -315,14 +308,14 @@ void TfrmObject::setupUi() {
 
 // The user name stays as typed here; its case is settled by the catalogue
 // once connected.
-std::unique_ptr<TdmSymfoware> TfrmObject::Connect(TfrmMain* owner, const std::string& password,
+std::unique_ptr<TdmSymfoware> TfrmObject::Connect(TovMainWindow* owner, const std::string& password,
                                                   const std::string& user, const std::string& dataSource) {
   TSqlWaitCursor wait;
-  owner->StatusPanel(kStatusPanel)->setText(kConnecting);
+  owner->SetStatusText(kStatusMessagePanel, kConnecting);
   try {
     return ConnectDataModule(password, user, dataSource);
   } catch (...) {
-    owner->StatusPanel(kStatusPanel)->clear();
+    owner->SetStatusText(kStatusMessagePanel, "");
     throw;
   }
 }
@@ -335,45 +328,37 @@ std::string TfrmObject::ConnectionLabel() const {
 // producer of a connection label builds it, so that it is found by
 // FindConnection whatever case the data source was typed in.
 void TfrmObject::Register() {
-  QMdiSubWindow* frame = main_->mdiArea->addSubWindow(this);
-  connect(main_->mdiArea, &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow* active) {
+  QMdiSubWindow* frame = main_->AddChildWindow(this);
+  connect(frame->mdiArea(), &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow* active) {
     if (active == frame) FormActivate();
   });
   show();
-  main_->cmbDBName->addItem(Q(ConnectionLabel()), QVariant::fromValue<QObject*>(this));
-  main_->cmbDBName->setCurrentIndex(main_->cmbDBName->count() - 1);
+  main_->AddConnectionEntry(this, ConnectionLabel());
   registered_ = true;
-  main_->cmbDBNameChange();
+  main_->ConnectionEntryChosen();
   NotifyConnectionsChanged();
 }
 
 void TfrmObject::CreateTaskButton() {
-  TaskButton = new QToolButton(main_->tolTask);
+  TaskButton = new QToolButton();
   TaskButton->setText(Q(TaskButtonCaption(DataModule->GetUserName(), DataModule->GetDataSourceName())));
   TaskButton->setToolTip(windowTitle());
   TaskButton->setProperty("Tag", QVariant::fromValue<QObject*>(this));
   TaskButton->setCheckable(true);
   TaskButton->setAutoExclusive(true);
+  // Checked once on the bar, where the other task buttons are its siblings.
+  main_->AddTaskButton(TaskButton);
   TaskButton->setChecked(true);
   connect(TaskButton, &QToolButton::clicked, this, &TfrmObject::TaskButtonClick);
-  main_->tolTask->addWidget(TaskButton);
-  QScrollBar* bar = main_->scrTask->horizontalScrollBar();
-  bar->setValue(bar->maximum());
 }
 
 void TfrmObject::TaskButtonClick() {
   auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-  if (!frame) return;
-  frame->show();
-  main_->mdiArea->setActiveSubWindow(frame);
+  if (frame) main_->ShowChildWindow(frame);
 }
 
-// The entry that holds this window is chosen, so that two logons with the
-// same label each select their own.
 void TfrmObject::FormActivate() {
-  QComboBox* list = main_->cmbDBName;
-  for (int i = 0; i < list->count(); ++i)
-    if (list->itemData(i).value<QObject*>() == this) list->setCurrentIndex(i);
+  main_->SelectConnectionEntry(this);
   if (TaskButton) TaskButton->setChecked(true);
 }
 
@@ -398,21 +383,22 @@ void TfrmObject::closeEvent(QCloseEvent* event) {
 // An owned window is asked by closing it: it closes unless it refuses, and
 // it would close with this window anyway.
 bool TfrmObject::FormCloseQuery() {
-  const QList<QMdiSubWindow*> children = main_->mdiArea->subWindowList(QMdiArea::CreationOrder);
+  const std::vector<QWidget*> children = main_->ChildWindows();
   for (auto it = children.crbegin(); it != children.crend(); ++it) {
-    QWidget* child = (*it)->widget();
-    if (child && FormOwner(child) == this && !(*it)->close()) return false;
+    if (FormOwner(*it) != this) continue;
+    auto* frame = qobject_cast<QMdiSubWindow*>((*it)->parentWidget());
+    if (frame && !frame->close()) return false;
   }
   return true;
 }
 
 void TfrmObject::FormClose() {
-  main_->StatusPanel(kStatusPanel)->clear();
+  main_->SetStatusText(kStatusMessagePanel, "");
   SaveWindowSize();
   SaveColumnWidths(ColumnKey, ColumnWidthsOf(*lstObject));
   {
-    AtExit closeKey([] { AppRegistry.CloseKey(); });
-    AppRegistry.OpenKey(kObjectTreeKey + DataModule->GetDataSourceName(), true);
+    platform::KeyScope key(AppRegistry);
+    AppRegistry.OpenKey(ObjectTreeKey(DataModule->GetDataSourceName()), true);
     AppRegistry.WriteInteger("Disp", SchemaFilter);
   }
   TovSQLConnection& connection = DataModule->Connection;
@@ -425,18 +411,9 @@ void TfrmObject::FormClose() {
   }
   connection.Disconnect();
   if (registered_) {
-    QComboBox* list = main_->cmbDBName;
-    for (int i = list->count() - 1; i >= 0; --i)
-      if (list->itemData(i).value<QObject*>() == this) {
-        list->removeItem(i);
-        break;
-      }
-    if (list->count() == 0)
-      list->clear();
-    else
-      list->setCurrentIndex(list->count() - 1);
+    main_->RemoveConnectionEntry(this);
     registered_ = false;
-    main_->cmbDBNameChange();
+    main_->ConnectionEntryChosen();
     NotifyConnectionsChanged();
   }
   delete TaskButton;
@@ -444,11 +421,9 @@ void TfrmObject::FormClose() {
 }
 
 void TfrmObject::NotifyConnectionsChanged() {
-  for (QMdiSubWindow* sub : main_->mdiArea->subWindowList()) {
-    if (!sub->widget()) continue;
+  for (QWidget* child : main_->ChildWindows()) {
     try {
-      TWindowMessage message(kMsgConnectionsChanged);
-      QCoreApplication::sendEvent(sub->widget(), &message);
+      SendFormMessage(child, kMsgConnectionsChanged);
     } catch (...) {
       // One child's failure does not keep the others uninformed.
     }
@@ -456,31 +431,30 @@ void TfrmObject::NotifyConnectionsChanged() {
 }
 
 void TfrmObject::LoadWindowSize() {
-  AtExit closeKey([] { AppRegistry.CloseKey(); });
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(kObjectWindowKey, true);
   QWidget* frame = parentWidget() ? parentWidget() : this;
   int32_t state = kWindowNormal;
-  if (main_->mdiArea->subWindowList().size() == 1) {
+  if (main_->ChildWindows().size() == 1) {
     state = AppRegistry.ReadIntegerDef("WindowState", kWindowNormal);
     if (state == kWindowMinimized) state = kWindowNormal;
     if (state == kWindowMaximized) frame->showMaximized();
   }
-  if (state == kWindowNormal)
-    frame->resize(AppRegistry.ReadIntegerDef("Width", frame->width()), AppRegistry.ReadIntegerDef("Height", frame->height()));
+  if (state == kWindowNormal) {
+    const TWindowSize size = ReadWindowSize(AppRegistry, {frame->width(), frame->height()});
+    frame->resize(size.Width, size.Height);
+  }
   const int tree = std::max<int>(AppRegistry.ReadIntegerDef("TreeWidth", pnlTree->width()), kTreeMinWidth);
   spl1->setSizes({tree, std::max(spl1->width() - tree, 1)});
 }
 
 void TfrmObject::SaveWindowSize() {
-  AtExit closeKey([] { AppRegistry.CloseKey(); });
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(kObjectWindowKey, true);
   const QWidget* frame = parentWidget() ? parentWidget() : this;
   const int32_t state = frame->isMaximized() ? kWindowMaximized : frame->isMinimized() ? kWindowMinimized : kWindowNormal;
   AppRegistry.WriteInteger("WindowState", state);
-  if (state == kWindowNormal) {
-    AppRegistry.WriteInteger("Width", frame->width());
-    AppRegistry.WriteInteger("Height", frame->height());
-  }
+  if (state == kWindowNormal) WriteWindowSize(AppRegistry, {frame->width(), frame->height()});
   AppRegistry.WriteInteger("TreeWidth", pnlTree->width());
 }
 

@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/dsymfoware.h"
-#include "app/ovconnwin.h"
+#include "app/core/dsymfoware.h"
+#include "app/core/ovconnwin.h"
+#include "app/core/ovmsg.h"
 
 class QComboBox;
 class QSplitter;
@@ -24,34 +25,17 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QTimer;
-class TfrmMain;
+class TovMainWindow;
 class TovForm;
-
-// Window message telling a window that the set of connections changed.
-inline constexpr int kMsgConnectionsChanged = 0x8001;
-
-// A window message as an event of the same number.
-class TWindowMessage : public QEvent {
- public:
-  explicit TWindowMessage(int message, intptr_t wParam = 0, intptr_t lParam = 0)
-      : QEvent(static_cast<QEvent::Type>(message)), WParam(wParam), LParam(lParam) {}
-  intptr_t WParam;
-  intptr_t LParam;
-};
 
 class TfrmObject;
 
-// The windows a connection window owns carry it in this property; its
-// close query asks them, from the last MDI child to the first.
-inline constexpr char kOwnerProperty[] = "ovOwner";
-void SetFormOwner(QWidget* form, TfrmObject* owner);
+// The connection window that owns a window (see kOwnerProperty), or none.
 TfrmObject* FormOwner(const QWidget* form);
-
-inline constexpr const char* kObjectTreeKey = "\\Software\\Tessavar\\ORV\\OBJECTTREE\\";
 
 // Makes every successful logon of the logon dialog open a connection
 // window in `main`.
-void InstallConnectionWindows(TfrmMain* main);
+void InstallConnectionWindows(TovMainWindow* main);
 
 class TfrmObject : public QWidget, public TovConnectionWindow {
   Q_OBJECT
@@ -60,10 +44,10 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   // Connects as `user` to `dataSource`, probes the server and registers
   // the window with `owner`; a failed logon raises the connection's error
   // and leaves nothing registered.
-  TfrmObject(TfrmMain* owner, const std::string& password, const std::string& user, const std::string& dataSource);
+  TfrmObject(TovMainWindow* owner, const std::string& password, const std::string& user, const std::string& dataSource);
   // Takes over the connected data module of a logon, then probes and
   // registers as above; an error of the probes leaves nothing registered.
-  TfrmObject(TfrmMain* owner, std::unique_ptr<TdmSymfoware> dataModule);
+  TfrmObject(TovMainWindow* owner, std::unique_ptr<TdmSymfoware> dataModule);
   ~TfrmObject() override;
 
   // ---- SQL routines; all four share qryExec ----
@@ -153,7 +137,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
 
  private:
   void setupUi();
-  static std::unique_ptr<TdmSymfoware> Connect(TfrmMain* owner, const std::string& password, const std::string& user,
+  static std::unique_ptr<TdmSymfoware> Connect(TovMainWindow* owner, const std::string& password, const std::string& user,
                                                const std::string& dataSource);
   void Register();
   void CreateTaskButton();
@@ -174,7 +158,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void ConnectTreeAndList();
   void RefillObjectList();
 
-  TfrmMain* main_;
+  TovMainWindow* main_;
   QTimer* treeChangeDelay_ = nullptr;
   std::unique_ptr<TdmSymfoware> dataModule_;
   bool registered_ = false;

@@ -1,28 +1,20 @@
 #include "app/ovforms.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFont>
-#include <QCoreApplication>
 #include <QKeySequence>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QShortcut>
-#include <QSignalBlocker>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 
-
-#include "app/fmain.h"
-#include "app/odsql.h"
-#include "app/ovconnwin.h"
-#include "app/ovreg.h"
-#include "app/zarur.h"
+#include "app/core/odsql.h"
+#include "app/core/ovmainwin.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
+#include "platform/qstr.h"
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 constexpr const char* kEllipsis = "…";
 // Defaults every object window starts from unless it sets its own.
@@ -30,13 +22,11 @@ constexpr int kDefaultClientWidth = 308;
 constexpr int kDefaultClientHeight = 162;
 constexpr const char* kDefaultFontName = "ＭＳ Ｐゴシック";
 constexpr int kDefaultFontPixels = 12;
-constexpr const char* kWidthValue = "Width";
-constexpr const char* kHeightValue = "Height";
 
-TfrmMain* MainOf(QWidget* widget) {
+TovMainWindow* MainOf(QWidget* widget) {
   if (!widget) return nullptr;
-  if (auto* main = qobject_cast<TfrmMain*>(widget)) return main;
-  return qobject_cast<TfrmMain*>(widget->window());
+  if (auto* main = dynamic_cast<TovMainWindow*>(widget)) return main;
+  return dynamic_cast<TovMainWindow*>(widget->window());
 }
 
 QTabWidget* FindFirstPageControl(QObject* parent) {
@@ -48,12 +38,6 @@ QTabWidget* FindFirstPageControl(QObject* parent) {
 }
 
 }  // namespace
-
-bool SendFormMessage(QWidget* window, int message, intptr_t wParam, intptr_t lParam) {
-  if (!window) return false;
-  TWindowMessage event(message, wParam, lParam);
-  return QCoreApplication::sendEvent(window, &event);
-}
 
 std::string SchemaPrefixText(const std::string& schema, const std::string& ownerSchema, bool scriptMode,
                              int schemaOption, const std::string& userName) {
@@ -76,7 +60,7 @@ TovConnectionWindow* AsConnectionWindow(QWidget* window) { return dynamic_cast<T
 TovForm::TovForm(QWidget* owner) : QWidget(nullptr) {
   TovConnectionWindow* connection = AsConnectionWindow(owner);
   if (!connection) {
-    if (auto* main = qobject_cast<TfrmMain*>(owner))
+    if (auto* main = dynamic_cast<TovMainWindow*>(owner))
       connection = AsConnectionWindow(main->CurrentConnection());
     else if (auto* form = qobject_cast<TovForm*>(owner))
       connection = form->ConnectionWindow;
@@ -93,13 +77,13 @@ void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
   setFont(face);
   owner_ = owner;
   // The connection window's close query asks the windows it owns.
-  if (auto* connectionWindow = qobject_cast<TfrmObject*>(owner)) SetFormOwner(this, connectionWindow);
+  if (AsConnectionWindow(owner)) SetFormOwner(this, owner);
   if (auto* form = qobject_cast<TovForm*>(owner))
     main_ = form->MainWindow();
   else
     main_ = MainOf(owner);
   if (main_) {
-    QMdiSubWindow* sub = main_->mdiArea->addSubWindow(this);
+    QMdiSubWindow* sub = main_->AddChildWindow(this);
     connect(sub, &QMdiSubWindow::aboutToActivate, this, &TovForm::Activate);
   }
   connect(this, &QWidget::windowTitleChanged, this, [this](const QString& title) {
@@ -161,7 +145,7 @@ void TovForm::CreateTaskButton() {
   button->setCheckable(true);
   button->setAutoExclusive(true);
   // Appended last, so that it lands at the right end of the bar.
-  taskAction_ = main_->tolTask->addWidget(button);
+  taskAction_ = main_->AddTaskButton(button);
   button->setChecked(true);
   connect(button, &QToolButton::clicked, this, &TovForm::TaskButtonClick);
   TaskButton = button;
@@ -174,7 +158,7 @@ void TovForm::SetTaskCaption(const std::string& text) {
 void TovForm::TaskButtonClick() {
   QWidget* frame = Frame();
   frame->show();
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) main_->mdiArea->setActiveSubWindow(sub);
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) main_->ShowChildWindow(sub);
 }
 
 std::string TovForm::SchemaPrefix(const std::string& schema) const { return SchemaPrefixFor(schema, schema); }
@@ -185,13 +169,7 @@ std::string TovForm::SchemaPrefixFor(const std::string& schema, const std::strin
 }
 
 void TovForm::Activate() {
-  if (ConnectionWindow && main_) {
-    const QString label =
-        Q(ConnectionWindow->Module().GetUserName() + " @ " + ConnectionWindow->Module().GetDataSourceName());
-    QComboBox* list = main_->cmbDBName;
-    const QSignalBlocker blocker(list);
-    list->setCurrentIndex(list->findText(label, Qt::MatchFixedString));
-  }
+  if (ConnectionWindow && main_) main_->SelectConnectionEntry(ConnectionWindow->Window());
   if (TaskButton) TaskButton->setChecked(true);
 }
 
@@ -260,21 +238,21 @@ void TovForm::FormKeyDown(bool pageUp) {
   if (index >= 0 && index < FirstPageControl->count()) FirstPageControl->setCurrentIndex(index);
 }
 
+namespace {
+bool Resizable(const QWidget& frame) { return !(frame.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)); }
+}  // namespace
+
 void TovForm::LoadWindowSizeFrom(const std::string& keyName) {
   QWidget* frame = Frame();
-  if (!AppRegistry.OpenKey(kWindowSizeKeyBase + keyName, true)) return;
-  if (!(frame->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
-    frame->resize(AppRegistry.ReadIntegerDef(kWidthValue, frame->width()),
-                  AppRegistry.ReadIntegerDef(kHeightValue, frame->height()));
-  AppRegistry.CloseKey();
+  platform::KeyScope key(AppRegistry);
+  if (!AppRegistry.OpenKey(GuiKey(keyName), true) || !Resizable(*frame)) return;
+  const TWindowSize size = ReadWindowSize(AppRegistry, {frame->width(), frame->height()});
+  frame->resize(size.Width, size.Height);
 }
 
 void TovForm::SaveWindowSizeTo(const std::string& keyName) {
   QWidget* frame = Frame();
-  if (!AppRegistry.OpenKey(kWindowSizeKeyBase + keyName, true)) return;
-  if (!(frame->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-    AppRegistry.WriteInteger(kWidthValue, frame->width());
-    AppRegistry.WriteInteger(kHeightValue, frame->height());
-  }
-  AppRegistry.CloseKey();
+  platform::KeyScope key(AppRegistry);
+  if (!AppRegistry.OpenKey(GuiKey(keyName), true) || !Resizable(*frame)) return;
+  WriteWindowSize(AppRegistry, {frame->width(), frame->height()});
 }

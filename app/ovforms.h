@@ -14,22 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "app/fobject.h"
+#include "app/core/ovconnwin.h"
+#include "app/core/ovmsg.h"
 
 class QAction;
 class QTabWidget;
 class QToolButton;
-class TfrmMain;
-class TovConnectionWindow;
+class TovMainWindow;
 class TovSQLQuery;
-
-// Window messages besides kMsgConnectionsChanged (0x8001); each arrives
-// synchronously as a TWindowMessage of the same number.
-inline constexpr int kMsgReload = 0x8002;      // re-read the window's contents
-inline constexpr int kMsgCodeAssist = 0x8003;  // an SQL editor asks for its code-assist list
-
-// Delivers a message to a window at once; true when the window took it.
-bool SendFormMessage(QWidget* window, int message, intptr_t wParam = 0, intptr_t lParam = 0);
 
 // Ends a construction silently: an editor whose object is already shown in
 // another window, or a window built only to write a script, raises it and
@@ -39,15 +31,9 @@ class EAbort : public std::exception {
   const char* what() const noexcept override { return "Operation aborted"; }
 };
 
-inline constexpr const char* kWindowSizeKeyBase = "\\Software\\Tessavar\\ORV\\GUI\\";
 // Task-button captions longer than this many columns are cut.
 inline constexpr int kTaskCaptionWidth = 12;
 inline constexpr const char* kChangedQuestion = "情報が変更されています。コンパイルしますか？";
-
-// The script-output setting Schema: when generated SQL names the schema.
-inline constexpr int kSchemaAlways = 0;
-inline constexpr int kSchemaUnlessLoginUser = 1;
-inline constexpr int kSchemaUnlessOwner = 2;
 
 // The text put before an object name in generated SQL (see SchemaPrefixFor).
 std::string SchemaPrefixText(const std::string& schema, const std::string& ownerSchema, bool scriptMode,
@@ -80,7 +66,7 @@ class TovForm : public QWidget {
 
   QWidget* Owner() const { return owner_; }
   // The main window the form lives in, or none.
-  TfrmMain* MainWindow() const { return main_; }
+  TovMainWindow* MainWindow() const { return main_; }
 
   void SetConnectionWindow(TovConnectionWindow* connection);
   void SetImageIndex(int32_t index);
@@ -132,7 +118,7 @@ class TovForm : public QWidget {
 
   QPointer<QWidget> owner_;
   QPointer<QAction> taskAction_;
-  TfrmMain* main_ = nullptr;
+  TovMainWindow* main_ = nullptr;
   std::vector<TovSQLQuery*> queries_;
   bool setupDone_ = false;
 };

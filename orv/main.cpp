@@ -1,10 +1,10 @@
 #include <QApplication>
 #include <QFont>
 
-#include "app/flogon.h"
+#include "app/appregister.h"
+#include "app/core/zarur.h"
 #include "app/fmain.h"
-#include "app/fobject.h"
-#include "app/zarur.h"
+#include "platform/gui/qtplatform.h"
 
 namespace {
 // The fonts the settings name, as this platform has them.
@@ -14,12 +14,12 @@ const QStringList kGothicSubstitutes = {"IPAGothic", "IPAゴシック", "Noto Sa
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  platform::InstallQtPlatform();
   InitFolders();
   QApplication::setApplicationName(kApplicationTitle);
   QFont::insertSubstitutions(kWindowsGothic, kGothicSubstitutes);
   TfrmMain frmMain;
-  InstallConnectionWindows(&frmMain);
-  SetLogonProcedure([](TfrmMain& main, const TLogonRequest& request) { LogonAtStart(request, &main); });
+  RegisterApp(frmMain);
   frmMain.show();
   return QApplication::exec();
 }

@@ -1,4 +1,4 @@
-// The help viewer behind the help component. The desktop build opens the
+// The help viewer behind the help component. The desktop one (gui/) opens the
 // help file with the desktop's handler and shows context pop-ups as
 // "What's This" texts; tests install a recording double.
 #pragma once

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -154,6 +155,32 @@ class Registry {
   bool open_ = false;
   bool readOnlyKey_ = false;
   std::vector<std::string> current_;
+};
+
+// Closes the registry's open key (saving what changed) when the scope ends,
+// however it ends. Made before the key is opened, so that a failed open or
+// a read that raises leaves no key open either.
+class KeyScope {
+ public:
+  explicit KeyScope(Registry& registry) : registry_(registry), unwinding_(std::uncaught_exceptions()) {}
+  // A save that fails raises like CloseKey, unless an exception already
+  // leaves the scope: that one is the error the caller sees.
+  ~KeyScope() noexcept(false) {
+    if (std::uncaught_exceptions() == unwinding_) {
+      registry_.CloseKey();
+      return;
+    }
+    try {
+      registry_.CloseKey();
+    } catch (...) {
+    }
+  }
+  KeyScope(const KeyScope&) = delete;
+  KeyScope& operator=(const KeyScope&) = delete;
+
+ private:
+  Registry& registry_;
+  int unwinding_;
 };
 
 }  // namespace platform

@@ -7,7 +7,8 @@
 #include <QTreeWidget>
 
 #include "app/flogon.h"
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/testapp.h"
 

@@ -15,8 +15,9 @@
 
 #include <functional>
 
-#include "app/dsymfoware.h"
-#include "app/zarur.h"
+#include "app/core/dsymfoware.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/standin/odbc_fixture.h"
 

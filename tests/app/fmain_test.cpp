@@ -17,7 +17,8 @@
 #include <memory>
 #include <sstream>
 
-#include "app/zarur.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "tests/platform/temp_settings.h"
 
 namespace {

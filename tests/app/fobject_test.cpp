@@ -25,8 +25,9 @@
 
 #include "app/flogon.h"
 #include "app/fmain.h"
-#include "app/ovrunner.h"
-#include "app/zarur.h"
+#include "app/core/ovrunner.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "standin/symfoware/catalogue.h"
 #include "standin/symfoware/sqlite.h"
 #include "standin/symfoware/standin.h"
@@ -269,7 +270,7 @@ TEST_F(StandinWindowTest, CloseSavesThenCommitsDisconnectsAndLeavesTheList) {
     EXPECT_TRUE(AppRegistry.ValueExists("Width"));
     EXPECT_TRUE(AppRegistry.ValueExists("TreeWidth"));
     AppRegistry.CloseKey();
-    ASSERT_TRUE(AppRegistry.OpenKey(std::string(kObjectTreeKey) + "ORVTEST", false));
+    ASSERT_TRUE(AppRegistry.OpenKey(ObjectTreeKey("ORVTEST"), false));
     EXPECT_EQ(AppRegistry.ReadIntegerDef("Disp", -1), 1);
     AppRegistry.CloseKey();
   };

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "app/ovforms.h"
-#include "app/ovkinds.h"
-#include "app/zarur.h"
+#include "app/core/ovkinds.h"
+#include "app/core/zarur.h"
 #include "tests/app/objtree_sample.h"
 #include "tests/platform/temp_settings.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ovconnwin.h"
+#include "app/core/ovconnwin.h"
 #include "tests/platform/testapp.h"
 #include "tests/standin/tools_sample.h"
 

@@ -8,9 +8,11 @@
 
 #include "app/fmain.h"
 #include "app/fobjtree.h"
-#include "app/ovkinds.h"
-#include "app/ovwhere.h"
-#include "app/zarur.h"
+#include "app/core/ovkinds.h"
+#include "app/core/ovwhere.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
+#include "platform/gui/qtplatform.h"
 #include "tests/app/objtree_sample.h"
 #include "tests/platform/temp_settings.h"
 
@@ -291,6 +293,7 @@ TEST_F(SampleTreeTest, FailingQueryRaisesAfterTheCleanup) {
 namespace {
 
 TEST_F(SampleTreeTest, FillShowsProgressAndEscPressedBeforeTheFirstRowStopsIt) {
+  platform::SetInput(platform::MakeQtWindowInput());
   TfrmMain main;
   view.Main = &main;
   AppOption.ShowLevel0 = true;

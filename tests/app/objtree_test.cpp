@@ -4,8 +4,8 @@
 
 #include <QTreeWidget>
 
-#include "app/ovkinds.h"
-#include "app/ovwhere.h"
+#include "app/core/ovkinds.h"
+#include "app/core/ovwhere.h"
 #include "tests/platform/testapp.h"
 
 namespace {
@@ -167,7 +167,11 @@ TEST(ObjectList, FindHistoryMovesKnownTextsUpAndKeepsTwenty) {
   EXPECT_EQ(history, (std::vector<std::string>{"C", "A", "B"}));
   PushFindHistory(history, "a");  // differs in case: a new entry
   EXPECT_EQ(history, (std::vector<std::string>{"a", "C", "A", "B"}));
-  for (int i = 0; i < 30; ++i) PushFindHistory(history, "T" + std::to_string(i));
+  for (int i = 0; i < 30; ++i) {
+    std::string text = "T";
+    text += std::to_string(i);
+    PushFindHistory(history, text);
+  }
   ASSERT_EQ(history.size(), static_cast<size_t>(kWhereHistoryMax));
   EXPECT_EQ(history.front(), "T29");
   EXPECT_EQ(history.back(), "T10");

@@ -15,8 +15,9 @@
 #include <stdexcept>
 
 #include "app/fmain.h"
-#include "app/ovconnwin.h"
-#include "app/zarur.h"
+#include "app/core/ovconnwin.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/testapp.h"
 
@@ -212,6 +213,24 @@ TEST_F(TovFormTest, ActivationSelectsTheConnectionIgnoringCaseWithoutTheChangeHa
   EXPECT_EQ(main->cmbDBName->currentIndex(), 1);
   EXPECT_EQ(changes, 0);
   EXPECT_TRUE(form->TaskButton->isChecked());
+}
+
+// Two logons of one user to one data source share a label; a window bound
+// to the second selects the second entry, and so does the second
+// connection window itself.
+TEST_F(TovFormTest, ActivationSelectsTheEntryOfItsOwnConnectionWindowWhenLabelsAreEqual) {
+  IdleConnection second("ORVUSER", "orvsample");
+  main->mdiArea->addSubWindow(&second);
+  main->cmbDBName->addItem("orvuser @ ORVSAMPLE", QVariant::fromValue<QObject*>(&second));
+  auto* form = new TestForm(second);
+  main->cmbDBName->setCurrentIndex(0);
+  form->Activate();
+  EXPECT_EQ(main->cmbDBName->currentIndex(), 2);
+  EXPECT_EQ(main->CurrentConnection(), &second);
+  main->SelectConnectionEntry(connection.get());
+  EXPECT_EQ(main->cmbDBName->currentIndex(), 1);
+  delete form->parentWidget();
+  main->mdiArea->removeSubWindow(&second);
 }
 
 TEST_F(TovFormTest, MessagesBecomeVirtualCalls) {

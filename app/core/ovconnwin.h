@@ -1,0 +1,36 @@
+// ovconnwin: what the object windows, the object tree and list and the DDL
+// generation need of a connection window. The connection window implements
+// it; tests put doubles behind it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/core/dsymfoware.h"
+
+class QWidget;
+
+class TovConnectionWindow {
+ public:
+  virtual ~TovConnectionWindow() = default;
+
+  // The connection window itself (owner of the windows opened from it).
+  virtual QWidget* Window() = 0;
+  // The data module of the logon.
+  virtual TdmSymfoware& Module() = 0;
+  // The catalogue level (9, 10 or 11) and whether the server is remote.
+  virtual int32_t Level() const = 0;
+  virtual bool IsRemote() const = 0;
+
+  // The window's execution routines: the returned data set stays valid
+  // until the next call of either.
+  virtual TovSQLQuery& OpenSQL(const std::string& sql) = 0;
+  virtual TovSQLQuery& OpenSQLParams(const std::string& sql, const std::vector<std::string>& values) = 0;
+
+  // Catalogue lists: the login user's schemas of the connection's database,
+  // ascending (the flag is not used), and the code of a database (empty
+  // when there is none).
+  virtual void GetSchemaList(std::vector<std::string>& strings, bool unused) = 0;
+  virtual std::string GetDBCode(const std::string& dbName) = 0;
+};

@@ -1,0 +1,48 @@
+// ovmainwin: the main window as every other window sees it. The frame
+// (TfrmMain) implements it; connection windows, TovForm and the later
+// subsystems use this face instead of the frame's controls.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class QAction;
+class QMdiSubWindow;
+class QToolButton;
+class QWidget;
+
+// The status-bar panel that shows messages and progress.
+inline constexpr int kStatusMessagePanel = 2;
+
+class TovMainWindow {
+ public:
+  virtual ~TovMainWindow() = default;
+
+  // Adds a window as an MDI child; returns its frame.
+  virtual QMdiSubWindow* AddChildWindow(QWidget* window) = 0;
+  // Shows an MDI child's frame and makes it the active child.
+  virtual void ShowChildWindow(QMdiSubWindow* frame) = 0;
+  // The windows of the MDI children, the first created first.
+  virtual std::vector<QWidget*> ChildWindows() const = 0;
+
+  // Appends a button at the right end of the task bar and scrolls it into
+  // view; the returned action owns the button.
+  virtual QAction* AddTaskButton(QToolButton* button) = 0;
+
+  // The current-database list holds one entry per connection window.
+  // Adding an entry makes it the current one.
+  virtual void AddConnectionEntry(QWidget* connectionWindow, const std::string& label) = 0;
+  // Removes the window's entry; the last entry left becomes the current one.
+  virtual void RemoveConnectionEntry(QWidget* connectionWindow) = 0;
+  // Makes the entry of this window current (none when it has no entry).
+  // Two logons under one label are told apart by their windows.
+  virtual void SelectConnectionEntry(const QWidget* connectionWindow) = 0;
+  // The connection window of the current entry, or none.
+  virtual QWidget* CurrentConnection() const = 0;
+  // What choosing an entry does: the connection's window comes forward.
+  virtual void ConnectionEntryChosen() = 0;
+
+  virtual void SetStatusText(int panel, const std::string& text) = 0;
+  // The progress of a long operation in the message panel.
+  virtual void ShowProgress(int done, int total) = 0;
+};

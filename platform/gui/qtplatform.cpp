@@ -1,0 +1,38 @@
+#include "platform/gui/qtplatform.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QWidget>
+
+#include "platform/dialogs.h"
+#include "platform/gui/desktophelp.h"
+#include "platform/gui/escpoll.h"
+#include "platform/gui/qtdialogs.h"
+#include "platform/helpviewer.h"
+
+namespace platform {
+namespace {
+
+class QtWindowInput : public WindowInput {
+ public:
+  bool PollEscape() override { return platform::PollEscape(); }
+  bool ProgramWindowActive() override { return QApplication::activeWindow() != nullptr; }
+  void FlushFocusedControl() override {
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused) return;
+    QFocusEvent leave(QEvent::FocusOut, Qt::OtherFocusReason);
+    QCoreApplication::sendEvent(focused, &leave);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<WindowInput> MakeQtWindowInput() { return std::make_unique<QtWindowInput>(); }
+
+void InstallQtPlatform() {
+  SetDialogs(MakeQtDialogs());
+  SetHelpViewer(MakeDesktopHelpViewer());
+  SetInput(MakeQtWindowInput());
+}
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+// Installs the Qt implementations of the platform seams (dialogs, help
+// viewer, window input). The program calls it once its QApplication exists.
+#pragma once
+
+#include <memory>
+
+#include "platform/windowinput.h"
+
+namespace platform {
+
+// Esc polling through the application's event filter, the active window
+// and the focused widget of QApplication.
+std::unique_ptr<WindowInput> MakeQtWindowInput();
+
+void InstallQtPlatform();
+
+}  // namespace platform
