@@ -12,7 +12,7 @@
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "CLTRPCPR.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTSQLDA.h"
 #include "CLTUTL.h"
 

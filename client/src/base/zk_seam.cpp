@@ -1,4 +1,4 @@
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 
 #include "CLTMSG.h"
 #include "CLTUTL.h"

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "CLTBYTES.h"
+#include "zk_bytes.h"
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
@@ -11,7 +11,7 @@
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "CLTRPCSS.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "cltclock.h"
 
 namespace {

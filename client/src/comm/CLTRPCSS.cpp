@@ -5,16 +5,16 @@
 
 #include <algorithm>
 
-#include "CLTBYTES.h"
+#include "zk_bytes.h"
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
 #include "CLTFRAME.h"
-#include "CLTLOGHOOK.h"
+#include "zk_loghook.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "CLTNAMSV.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTTACT.h"
 #include "CLTUTLEV.h"
 

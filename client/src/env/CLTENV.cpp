@@ -12,7 +12,7 @@
 
 #include "CLTCNTL.h"
 #include "CLTLIBMN.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 #include "cltenv2.h"

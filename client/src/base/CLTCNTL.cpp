@@ -15,7 +15,7 @@
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSQLAN.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTTRC.h"
 #include "CLTUTL.h"
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "CLTBYTES.h"
+#include "zk_bytes.h"
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
@@ -14,7 +14,7 @@
 #include "CLTMSG.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTUTL.h"
 
 clt_reply_services clt_reply_svc{};

@@ -7,7 +7,7 @@
 
 #include "CLTCNTL.h"
 #include "CLTLIBMN.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 
 namespace {
 

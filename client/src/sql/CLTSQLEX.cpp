@@ -15,7 +15,7 @@
 #include "CLTMSG.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTSQLAN.h"
 #include "CLTSQLBR.h"
 #include "CLTSQLBS.h"

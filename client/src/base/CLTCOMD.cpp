@@ -9,9 +9,9 @@
 #include <algorithm>
 
 #include "CLTCOMCTX.h"
-#include "CLTLOGHOOK.h"
+#include "zk_loghook.h"
 #include "CLTMSG.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "cltclock.h"
 #include "CLTUTLEV.h"
 #include "sockadapt.h"

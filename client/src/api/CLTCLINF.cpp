@@ -13,7 +13,7 @@
 #include "CLTCNTL.h"
 #include "CLTLIBMN.h"
 #include "CLTMSG.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 #include "zelkit.h"

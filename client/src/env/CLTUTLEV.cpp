@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "CLTCOMD.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "iniread.h"
 
 namespace {

@@ -4,14 +4,14 @@
 
 #include <algorithm>
 
-#include "CLTBYTES.h"
+#include "zk_bytes.h"
 #include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
-#include "CLTLOGHOOK.h"
+#include "zk_loghook.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "CLTRPCSS.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTUTLEV.h"
 
 namespace {

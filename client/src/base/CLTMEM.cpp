@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "CLTLIBMN.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTUTL.h"
 #include "cltclock.h"
 

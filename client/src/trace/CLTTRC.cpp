@@ -4,7 +4,7 @@
 #include "CLTLIBMN.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 
 void clt_trc_open_mdl() {
   clt_global_data* ctx = clt_cur();

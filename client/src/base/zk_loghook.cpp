@@ -1,4 +1,4 @@
-#include "CLTLOGHOOK.h"
+#include "zk_loghook.h"
 
 namespace {
 

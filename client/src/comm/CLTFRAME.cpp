@@ -3,10 +3,10 @@
 #include <netinet/in.h>
 #include <string.h>
 
-#include "CLTBYTES.h"
+#include "zk_bytes.h"
 #include "CLTCOMCTX.h"
 #include "CLTMSG.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 
 namespace {
 

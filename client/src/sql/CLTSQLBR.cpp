@@ -10,7 +10,7 @@
 #include "CLTLIBMN.h"
 #include "CLTMSG.h"
 #include "CLTRPCPR.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTSQLBS.h"
 #include "CLTSQLDA.h"
 #include "CLTUTL.h"

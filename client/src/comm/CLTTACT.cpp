@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "CLTLOGHOOK.h"
+#include "zk_loghook.h"
 #include "CLTMSG.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "cltclock.h"
 #include "CLTMEM.h"
 

@@ -5,7 +5,7 @@
 
 #include "CLTCNTL.h"
 #include "CLTLIBMN.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "settings_fixture.h"
 #include "zk_harness.h"
 

@@ -7,7 +7,7 @@
 #include "CLTMEM.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTSQLAN.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "CLTLIBMN.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "CLTUTL.h"
 
 namespace {
