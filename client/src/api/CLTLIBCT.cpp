@@ -10,6 +10,7 @@
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "zk_seam.h"
+#include "zk_wiring.h"
 #include "CLTUTL.h"
 
 namespace {
@@ -242,6 +243,7 @@ bool start_request(dispatch_call& call) {
   if (ctx->main) {
     ctx->main->area = area;
   } else {
+    zk_wire_services();
     int32_t rc = call.odbc_variant ? clt_first_call_init_odbc(area, call.odbc)
                                    : clt_first_call_init(area);
     if (rc != 0) return false;

@@ -930,7 +930,9 @@ int32_t given_size(int32_t stored, bool given) {
   return stored == 0 ? 1 : stored;
 }
 
-int32_t env_get(const clt_main* main, clt_setting which, int32_t index) {
+}  // namespace
+
+int32_t clt_env_setting_get(const clt_main* main, clt_setting which, int32_t index) {
   static constexpr int32_t kYes = 'Y', kNo = 'N';
   const clt_env& e = *clt_main_env(const_cast<clt_main*>(main));
   switch (which) {
@@ -970,7 +972,7 @@ int32_t env_get(const clt_main* main, clt_setting which, int32_t index) {
 }
 
 // Changes that the frame makes to the settings after the reading.
-void env_put(clt_main* main, clt_setting which, int32_t value) {
+void clt_env_setting_put(clt_main* main, clt_setting which, int32_t value) {
   clt_env& e = *clt_main_env(main);
   switch (which) {
     case clt_setting::aryerrpos: e.pdaryerrpos = static_cast<char>(value); break;
@@ -1004,15 +1006,6 @@ void env_put(clt_main* main, clt_setting which, int32_t value) {
     case clt_setting::optionletter: break;
   }
 }
-
-// The settings record answers the frame once this module is linked in.
-const bool kSlotsFilled = [] {
-  clt_svc.env_get = env_get;
-  clt_svc.env_put = env_put;
-  return true;
-}();
-
-}  // namespace
 
 clt_env* clt_current_env(void) {
   clt_main* main = clt_cur_main();

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "zelkit.h"
+#include "zk_seam.h"
 
 // Text areas of the control block that hold the longer setting texts, in
 // their order within the application section.
@@ -269,3 +270,8 @@ void clt_set_uap_name_to(const clt_env& env, char* uap_name);
 int32_t clt_read_env(void);
 // The same for an ODBC connection whose data-source buffer takes part.
 int32_t clt_read_env_odbc(const struct rdb_odbc_buf* odbc);
+
+// The settings record as the frame reads and changes it through its
+// env_get and env_put slots.
+int32_t clt_env_setting_get(const clt_main* main, clt_setting which, int32_t index);
+void clt_env_setting_put(clt_main* main, clt_setting which, int32_t value);

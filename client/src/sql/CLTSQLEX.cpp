@@ -564,7 +564,9 @@ bool block_fetch_in_use(const connection& c) {
   return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
 }
 
-int32_t runtime(clt_runtime_op which, rdb_sql_area* area) {
+}  // namespace
+
+int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
   switch (which) {
     case clt_runtime_op::connect_entry: return clt_exec_connect_entry(area);
     case clt_runtime_op::exec_disconnect: return clt_exec_disconnect(area);
@@ -574,13 +576,6 @@ int32_t runtime(clt_runtime_op which, rdb_sql_area* area) {
     default: return report_client(area, __LINE__);
   }
 }
-
-const bool kSlotsFilled = [] {
-  clt_svc.runtime = runtime;
-  return true;
-}();
-
-}  // namespace
 
 int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_analysis analyse) {
   const connection c = current();

@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "zelkit.h"
+#include "zk_seam.h"
 
 // The input binding and the variable checks, which size the connection's
 // request and reply buffers: clt_bind_input and clt_sqlda_check, reached
@@ -22,6 +23,10 @@ using clt_exec_builder = int32_t (*)(void);
 // The reply analysis of the frame (clt_reply_analyse and its kin), given
 // the reply body, the bytes received and the area.
 using clt_exec_analysis = int32_t (*)(const uint8_t* body, uint32_t received, rdb_sql_area* area);
+
+// The runtime operations built so far; any other fails the request as a
+// client error.
+int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area);
 
 // The frame of the statement executors: binding and checks, the request
 // built at the connection's request buffer, one exchange with the server,
