@@ -23,7 +23,7 @@
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 
-clt_exec_services clt_exec_svc{clt_bind_input, clt_sqlda_check};
+clt_exec_services clt_exec_svc{};
 
 namespace {
 
