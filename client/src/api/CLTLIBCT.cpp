@@ -5,10 +5,14 @@
 
 #include <initializer_list>
 
+#include "CLTABORT.h"
 #include "CLTCNTL.h"
+#include "CLTENV.h"
 #include "CLTLIBMN.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
+#include "CLTSQLAN.h"
+#include "CLTTRC.h"
 #include "zk_seam.h"
 #include "zk_wiring.h"
 #include "CLTUTL.h"
@@ -243,7 +247,6 @@ bool start_request(dispatch_call& call) {
   if (ctx->main) {
     ctx->main->area = area;
   } else {
-    zk_wire_services();
     int32_t rc = call.odbc_variant ? clt_first_call_init_odbc(area, call.odbc)
                                    : clt_first_call_init(area);
     if (rc != 0) return false;
@@ -524,7 +527,103 @@ int32_t dispatch(dispatch_call& call) {
   return complete_request(call);
 }
 
+// Report levels of the trace-control file.
+constexpr int32_t kLevelUap = 1;
+constexpr int32_t kLevelOptimizer = 4;
+constexpr int32_t kLevelResult = 16;
+constexpr int32_t kLongSqlTextSize = 2000000;
+
+// Steps 4 to 8 of the first call: the trace-control file and what its
+// levels change in the settings.
+void apply_trace_control(clt_main* main, bool long_text_rule) {
+  if (clt_text(main, CLT_TEXT_TRCPATH)[0] == '\0') return;
+  clt_trcctl_read();
+  int32_t level = clt_env_get(main, clt_setting::trcctl_level);
+  if (level & (kLevelOptimizer | kLevelResult)) clt_env_put(main, clt_setting::ipc, 'N');
+  if (main->kind == CLT_KIND_EMBEDDED_MARKED && clt_env_get(main, clt_setting::trcctl_size) != 0) {
+    if (level == kLevelUap) clt_env_put(main, clt_setting::trcctl_size, 0);
+    level &= ~kLevelUap;
+    clt_env_put(main, clt_setting::trcctl_level, level);
+  }
+  if (long_text_rule && (level & kLevelOptimizer) &&
+      clt_env_get(main, clt_setting::sqltextsize_given) == 1) {
+    clt_env_put(main, clt_setting::sqltextsize, kLongSqlTextSize);
+  }
+  if (clt_env_get(main, clt_setting::trcctl_keepopen) == 1) {
+    main->kept_fd[CLT_TRCNAME_CTL1] = CLT_FD_CLOSED;
+    main->kept_fd[CLT_TRCNAME_CTL2] = CLT_FD_CLOSED;
+  }
+}
+
+int32_t first_call(rdb_sql_area* area, const rdb_odbc_buf* odbc, bool odbc_variant) {
+  clt_global_data* ctx = clt_cur();
+  if (ctx->main) return 0;
+  zk_wire_services();
+  if (clt_main_create(area) != 0) return -1;
+  int32_t read = (odbc_variant && odbc) ? clt_read_env_odbc(odbc) : clt_read_env();
+  if (read != 0) return -1;
+  // Option letter R lives with the connection, where the frame reads it.
+  clt_main_com(ctx->main)->no_reqcode = clt_main_env(ctx->main)->opt_r;
+  clt_errlog_open();
+  clt_trc_open_buf();
+  clt_trc_open_mdl();
+  apply_trace_control(ctx->main, !odbc_variant);
+  return 0;
+}
+
 }  // namespace
+
+int32_t clt_first_call_init(rdb_sql_area* area) { return first_call(area, nullptr, false); }
+
+int32_t clt_first_call_init_odbc(rdb_sql_area* area, const rdb_odbc_buf* odbc) {
+  return first_call(area, odbc, true);
+}
+
+void clt_last_call_term(rdb_sql_area* area) {
+  clt_global_data* ctx = clt_cur();
+  clt_main* main = ctx->main;
+  if (main) {
+    if (main->blkf_list) clt_blkf_free_all(area);
+    if (main->loc_list) clt_loc_free_all(area);
+  }
+  clt_trc_close_rpcsoc();
+  clt_trc_close_buf();
+  clt_trc_close_mdl();
+  clt_errlog_close();
+  if (main) {
+    for (char*& name : main->trc_names) {
+      if (name) {
+        cltmem_free(name, "CLTCNTL", __LINE__);
+        name = nullptr;
+      }
+    }
+  }
+  ctx->trcctl_dir = nullptr;
+  clt_main_free();
+}
+
+void clt_main_free() {
+  clt_global_data* ctx = clt_cur();
+  clt_req_free_buffers();
+  clt_main* main = ctx->main;
+  if (main) {
+    clt_free_request_buffers(main);
+    clt_reply_free(clt_main_reply(main));
+    // p_rdb_get_CltInf takes this buffer from the run-time allocator.
+    free(main->srvinf);
+    main->srvinf = nullptr;
+  }
+  {
+    clt_abort_exclusion freeing;  // p_rdb_abort never writes into a freed block
+    ctx->main = nullptr;
+    if (ctx->main_alloc) {
+      cltmem_free(ctx->main_alloc, "CLTCNTL", __LINE__);
+      ctx->main_alloc = nullptr;
+    }
+  }
+  // The trace directory pointed into the freed block.
+  ctx->trc_dir = nullptr;
+}
 
 int32_t clt_dispatch(rdb_sql_area* area) {
   dispatch_call call{area, nullptr, false};

@@ -58,39 +58,11 @@ static_assert(offsetof(rdb_odbc_buf, rowsleft) == 390 && offsetof(rdb_odbc_buf, 
 
 namespace {
 
-constexpr char kGlobalEyecatcher[] = "Marlo_Client_Global_Data";
-constexpr char kGlobalTag[] = "CLTSTS ";
-constexpr char kIdleRequest[] = "    ";
-constexpr char kEndMarker[] = "END";
 constexpr int32_t kBadArgument = -30;
 constexpr int32_t kCallRunning = -80;
 constexpr int32_t kSqlcodeOtherSqlExecuting = -725;
 
-clt_global_data make_static_block() {
-  clt_global_data g{};
-  memcpy(g.eyecatcher, kGlobalEyecatcher, sizeof(kGlobalEyecatcher));
-  memcpy(g.tag, kGlobalTag, sizeof(kGlobalTag));
-  g.tact_state[0] = CLT_TACT_STATE_INITIAL[0];
-  g.tact_state[1] = CLT_TACT_STATE_INITIAL[1];
-  memcpy(g.reqcode, kIdleRequest, sizeof(g.reqcode));
-  memcpy(g.end_marker, kEndMarker, sizeof(kEndMarker));
-  for (clt_audit_item& item : g.audit) item.length = CLT_AUDIT_NULL_LENGTH;
-  g.audit_long.length = CLT_AUDIT_NULL_LENGTH;
-  g.runtime.rpc.rebuild_connect = clt_rebuild_connect;
-  return g;
-}
-
 }  // namespace
-
-clt_global_data clt_global = make_static_block();
-std::atomic<clt_global_data*> clt_cur_global{nullptr};
-
-bool clt_take_context(clt_global_data* ctx) {
-  clt_global_data* expected = nullptr;
-  return clt_cur_global.compare_exchange_strong(expected, ctx);
-}
-
-void clt_release_context() { clt_cur_global.store(nullptr); }
 
 void clt_global_init_odbc(clt_global_data* ctx) {
   memset(ctx, 0, sizeof(*ctx));

@@ -93,6 +93,7 @@ void wire() {
   clt_req_set_locator(request_from_context);
   clt_rpc_set_locator(rpc_from_context);
   clt_reply_set_locator(reply_from_context);
+  clt_global.runtime.rpc.rebuild_connect = clt_rebuild_connect;
   clt_svc.req_free_buffers = free_buffers;
   clt_svc.pd_clt_close = close_session;
   clt_svc.runtime = clt_exec_runtime;

@@ -8,15 +8,9 @@
 #include <unistd.h>
 
 #include "CLTCOMCTX.h"
-#include "CLTLIBMN.h"
 #include "CLTMEM.h"
-#include "CLTABORT.h"
 #include "CLTMSG.h"
-#include "CLTRPCPR.h"
-#include "CLTRPCSS.h"
-#include "CLTSQLAN.h"
 #include "zk_seam.h"
-#include "CLTTRC.h"
 #include "CLTUTL.h"
 
 namespace {
@@ -31,12 +25,6 @@ constexpr uint8_t kNoReconnectClear = 'N';
 constexpr char kFlagNo = 'N';
 constexpr char kConnectRetryAllowed = 'Y';
 constexpr int32_t kNoSocket = -1;
-
-// Report levels of the trace-control file.
-constexpr int32_t kLevelUap = 1;
-constexpr int32_t kLevelOptimizer = 4;
-constexpr int32_t kLevelResult = 16;
-constexpr int32_t kLongSqlTextSize = 2000000;
 
 constexpr size_t align_up(size_t n) { return (n + kSectionAlign - 1) / kSectionAlign * kSectionAlign; }
 
@@ -56,43 +44,6 @@ constexpr size_t kTextAreaOffset[CLT_TEXT_AREAS] = {
 };
 
 char* block_at(clt_main* main, uint32_t offset) { return reinterpret_cast<char*>(main) + offset; }
-
-// Steps 4 to 8 of the first call: the trace-control file and what its
-// levels change in the settings.
-void apply_trace_control(clt_main* main, bool long_text_rule) {
-  if (clt_text(main, CLT_TEXT_TRCPATH)[0] == '\0') return;
-  clt_trcctl_read();
-  int32_t level = clt_env_get(main, clt_setting::trcctl_level);
-  if (level & (kLevelOptimizer | kLevelResult)) clt_env_put(main, clt_setting::ipc, 'N');
-  if (main->kind == CLT_KIND_EMBEDDED_MARKED && clt_env_get(main, clt_setting::trcctl_size) != 0) {
-    if (level == kLevelUap) clt_env_put(main, clt_setting::trcctl_size, 0);
-    level &= ~kLevelUap;
-    clt_env_put(main, clt_setting::trcctl_level, level);
-  }
-  if (long_text_rule && (level & kLevelOptimizer) &&
-      clt_env_get(main, clt_setting::sqltextsize_given) == 1) {
-    clt_env_put(main, clt_setting::sqltextsize, kLongSqlTextSize);
-  }
-  if (clt_env_get(main, clt_setting::trcctl_keepopen) == 1) {
-    main->kept_fd[CLT_TRCNAME_CTL1] = CLT_FD_CLOSED;
-    main->kept_fd[CLT_TRCNAME_CTL2] = CLT_FD_CLOSED;
-  }
-}
-
-int32_t first_call(rdb_sql_area* area, const rdb_odbc_buf* odbc, bool odbc_variant) {
-  clt_global_data* ctx = clt_cur();
-  if (ctx->main) return 0;
-  if (clt_main_create(area) != 0) return -1;
-  int32_t read = (odbc_variant && odbc) ? clt_read_env_odbc(odbc) : clt_read_env();
-  if (read != 0) return -1;
-  // Option letter R lives with the connection, where the frame reads it.
-  clt_main_com(ctx->main)->no_reqcode = clt_main_env(ctx->main)->opt_r;
-  clt_errlog_open();
-  clt_trc_open_buf();
-  clt_trc_open_mdl();
-  apply_trace_control(ctx->main, !odbc_variant);
-  return 0;
-}
 
 // Makes one pair of trace names from a start time; false when a name
 // could not be allocated (the error log has the line then).
@@ -207,12 +158,6 @@ int32_t clt_main_create(rdb_sql_area* area) {
   return 0;
 }
 
-int32_t clt_first_call_init(rdb_sql_area* area) { return first_call(area, nullptr, false); }
-
-int32_t clt_first_call_init_odbc(rdb_sql_area* area, const rdb_odbc_buf* odbc) {
-  return first_call(area, odbc, true);
-}
-
 void clt_free_request_buffers(clt_main* main) {
   for (void*& buffer : main->reqbuf) {
     if (buffer) {
@@ -220,50 +165,4 @@ void clt_free_request_buffers(clt_main* main) {
       buffer = nullptr;
     }
   }
-}
-
-void clt_last_call_term(rdb_sql_area* area) {
-  clt_global_data* ctx = clt_cur();
-  clt_main* main = ctx->main;
-  if (main) {
-    if (main->blkf_list) clt_blkf_free_all(area);
-    if (main->loc_list) clt_loc_free_all(area);
-  }
-  clt_trc_close_rpcsoc();
-  clt_trc_close_buf();
-  clt_trc_close_mdl();
-  clt_errlog_close();
-  if (main) {
-    for (char*& name : main->trc_names) {
-      if (name) {
-        cltmem_free(name, "CLTCNTL", __LINE__);
-        name = nullptr;
-      }
-    }
-  }
-  ctx->trcctl_dir = nullptr;
-  clt_main_free();
-}
-
-void clt_main_free() {
-  clt_global_data* ctx = clt_cur();
-  clt_req_free_buffers();
-  clt_main* main = ctx->main;
-  if (main) {
-    clt_free_request_buffers(main);
-    clt_reply_free(clt_main_reply(main));
-    // p_rdb_get_CltInf takes this buffer from the run-time allocator.
-    free(main->srvinf);
-    main->srvinf = nullptr;
-  }
-  {
-    clt_abort_exclusion freeing;  // p_rdb_abort never writes into a freed block
-    ctx->main = nullptr;
-    if (ctx->main_alloc) {
-      cltmem_free(ctx->main_alloc, "CLTCNTL", __LINE__);
-      ctx->main_alloc = nullptr;
-    }
-  }
-  // The trace directory pointed into the freed block.
-  ctx->trc_dir = nullptr;
 }

@@ -1,9 +1,28 @@
 #include "CLTCOMCTX.h"
 
+#include <string.h>
+
 #include "CLTCNTL.h"
-#include "CLTLIBMN.h"
 
 namespace {
+
+constexpr char kGlobalEyecatcher[] = "Marlo_Client_Global_Data";
+constexpr char kGlobalTag[] = "CLTSTS ";
+constexpr char kIdleRequest[] = "    ";
+constexpr char kEndMarker[] = "END";
+
+clt_global_data make_static_block() {
+  clt_global_data g{};
+  memcpy(g.eyecatcher, kGlobalEyecatcher, sizeof(kGlobalEyecatcher));
+  memcpy(g.tag, kGlobalTag, sizeof(kGlobalTag));
+  g.tact_state[0] = CLT_TACT_STATE_INITIAL[0];
+  g.tact_state[1] = CLT_TACT_STATE_INITIAL[1];
+  memcpy(g.reqcode, kIdleRequest, sizeof(g.reqcode));
+  memcpy(g.end_marker, kEndMarker, sizeof(kEndMarker));
+  for (clt_audit_item& item : g.audit) item.length = CLT_AUDIT_NULL_LENGTH;
+  g.audit_long.length = CLT_AUDIT_NULL_LENGTH;
+  return g;
+}
 
 // The running call's own parts; the connection's parts once the call
 // has a control block.
@@ -23,6 +42,16 @@ clt_com_ctx from_context() {
 clt_com_locator g_locator = from_context;
 
 }  // namespace
+
+clt_global_data clt_global = make_static_block();
+std::atomic<clt_global_data*> clt_cur_global{nullptr};
+
+bool clt_take_context(clt_global_data* ctx) {
+  clt_global_data* expected = nullptr;
+  return clt_cur_global.compare_exchange_strong(expected, ctx);
+}
+
+void clt_release_context() { clt_cur_global.store(nullptr); }
 
 clt_com_ctx clt_com_cur(void) { return g_locator(); }
 

@@ -7,7 +7,7 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
 #include "cltclock.h"

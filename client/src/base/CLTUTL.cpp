@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "CLTCNTL.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "zk_seam.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "CLTCNTL.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "zk_seam.h"

@@ -7,10 +7,9 @@
 
 #include <stdint.h>
 
-#include "CLTCNTL.h"
-#include "CLTENV.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "zelkit.h"
+#include "zk_records.h"
 
 constexpr uint32_t CLT_REQ_HEADER_SIZE = 52;
 constexpr int32_t CLT_REQ_CLIENT_LEVEL = -27;
@@ -19,8 +18,6 @@ constexpr uint32_t CLT_REQ_CONNECT_SIZE = 384;
 constexpr int CLT_REQ_SLOTS = 8;
 constexpr int CLT_REQ_SLOT_RDNODE = 3;
 constexpr int CLT_REQ_SLOT_EXT = 5;
-constexpr int32_t CLT_AUTH_FIELD_SIZE = 30;
-constexpr int32_t CLT_UTL_STMT_MAX = 512;
 constexpr uint32_t CLT_JAR_HEADER_SIZE = 16;
 
 // Block kinds of clt_req_jar.
@@ -43,35 +40,6 @@ static_assert(sizeof(clt_req_header) == CLT_REQ_HEADER_SIZE, "request header is 
 enum : uint16_t {
   CLT_EXT_DCSERVICE = 1,
   CLT_EXT_AUDIT_FIRST = 11,  // audit items 1 to 3 of mode 0 are 11 to 13, the mode-2 item 14
-};
-
-// What the builders read and change of the connection besides the
-// control block's own byte-order flag, server level word and function code.
-struct clt_req_conn {
-  int16_t connect_kind;      // 0 statement, 1 automatic, 2 RD node, 3 and 4 reconnection
-  uint16_t connect_reason;   // 0, 2 automatic connect or reconnection, 3 max-users wait
-  uint16_t conn_attr;        // connection attribute word
-  char sess_auth;            // 'N' at creation, 'Y' after SET SESSION AUTHORIZATION
-  char option_set;           // 'N' at creation, 'Y' after an option was set
-  uint32_t reqseq;           // request sequence number
-  uint32_t thread_id;        // client thread identifier word, always 0
-  // EXECUTE UTL: the statement copy, the output file name (allocated by
-  // the builder, freed by its executor) and the result variable.
-  uint16_t utl_len;
-  char utl_stmt[CLT_UTL_STMT_MAX];
-  char* utl_file;
-  void* utl_result;
-  // JAR and library requests: the file name and the file's total length
-  // as the executor gives them.
-  const char* jar_name;
-  uint16_t jar_name_len;
-  uint32_t jar_total;
-};
-
-// The identity kept in the per-call context for reconnection.
-struct clt_req_identity {
-  char plain_id[CLT_AUTH_FIELD_SIZE + 1];    // empty: none saved
-  uint8_t password[CLT_AUTH_FIELD_SIZE];     // complemented, as last sent
 };
 
 // The running request as the builders see it.

@@ -8,10 +8,10 @@
 #include <stdint.h>
 
 #include "CLTCOMD.h"
+#include "zk_records.h"
 
 struct clt_main;
 
-struct nam_cntl;
 
 // Error-log lines of the RPC layers.
 #define PD_LOG_MEMORY "KFPZ02402-E Memory shortage, size=%lu, inf=%s:%d\n"
@@ -105,47 +105,6 @@ struct clt_rpc_env {
   uint32_t recvmemsize;       // PDRECVMEMSIZE, bytes
   uint16_t srvtype;           // PDSRVTYPE
   char tcpconopt;             // PDTCPCONOPT, non-zero when set
-};
-
-// Fields of the connection used by the RPC session that the control
-// block clt_main does not hold (byte order, function code, connection
-// number, server version and process id come from clt_main).
-struct clt_rpc_conn {
-  uint32_t state;             // bits 16 and 17 around a call, 10 and 11 around an indirect lookup
-  uint8_t busy;               // 1 after a busy reply
-  int16_t busy_retries;
-  uint32_t cnct_number;       // from the replies' message headers
-  uint32_t retry_wait;        // seconds, from the reply header
-  int32_t value;              // value word of the last reply
-  uint16_t fes_lost;
-  int16_t fes_lost_reason;
-  uint32_t progress[2];       // call-progress flag words
-  char failure_mark;          // 'F' when the link failed
-  uint16_t fes_looked_up;     // 1 when the front end came from the lookup
-  uint16_t reconnect;         // 1: the server is lost for the reconnect logic
-  int16_t reconnect_reason;   // 1, 3 or 4
-  char fes_state;             // 'Y' when the connection-state service answered 100
-  char direct;                // 'Y' enables the direct frame; cleared at close
-  uint8_t long_wait;          // replies wait PDCALCMDWAITTIME
-  uint8_t fes_not_found;      // the front-end host was not found through the lookup
-  uint8_t app_section;        // the application section flag
-  uint16_t shm_object;        // server object number of the shared-memory channel
-  uint8_t shm_wanted;         // 1: the connection wants the shared-memory channel
-};
-
-struct pd_clt_sess;
-struct pd_clt_bsess;
-
-// Per-call fields of the RPC session and the name service, and what the
-// session needs of the SQL runtime: the CONNECT request built again after
-// the server was found, in place, giving its new length (null: the
-// request goes as it was built).
-struct clt_rpc_call {
-  pd_clt_sess* sess;
-  pd_clt_bsess* bsess;
-  nam_cntl* nam;
-  uint8_t* staging;  // the staging buffer of the socket layer that the session allocated
-  int32_t (*rebuild_connect)(uint8_t* request, uint32_t* length);
 };
 
 // The running call's RPC parts as a locator gives them; main and env are

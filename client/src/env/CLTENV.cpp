@@ -11,7 +11,7 @@
 #include <string>
 
 #include "CLTCNTL.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"

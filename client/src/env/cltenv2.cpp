@@ -8,7 +8,7 @@
 #include <string>
 
 #include "CLTCNTL.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "CLTUTLEV.h"
 #include "zelkit.h"
 

@@ -11,10 +11,10 @@
 #include <stdint.h>
 
 #include "zelkit.h"
+#include "zk_records.h"
 
 constexpr uint32_t CLT_REPLY_TRACE_BLOCK = 40;
 constexpr uint32_t CLT_REPLY_TRCCTL_SIZE = 12;
-constexpr uint32_t CLT_REPLY_EXT44_SIZE = 16;
 
 // Where the analysis sends returned values.
 enum class clt_reply_route {
@@ -33,24 +33,6 @@ struct clt_reply_services {
   int32_t (*convert)(clt_reply_route route, const uint8_t* body, uint32_t length, rdb_sql_area* area);
 };
 extern clt_reply_services clt_reply_svc;
-
-// What the analysis keeps of a reply beyond the control block's fields.
-struct clt_reply_conn {
-  uint8_t* trace_block;      // 40 bytes of per-request server data
-  uint8_t* apinf;            // access-path block: length word, 24 free bytes, data
-  uint8_t* apinf2;           // second access-path block, length-prefixed
-  uint8_t* sqltrc;           // length-prefixed SQL-trace block
-  uint8_t ext44[CLT_REPLY_EXT44_SIZE];
-  uint8_t ext44_kept;
-  char* errlog_text;         // text for the error log
-  uint32_t errlog_size;      // bytes allocated for it
-  char errlog_flag;          // 'Y' when a text is kept
-  char sqlca_mark;           // eighth character of the last SQLCA identifier
-  char finished;             // 'Y': the statement continues with the CCMD request
-  uint16_t reconnect_state;  // 0, 1 or 2, for PDAUTORECONNECT
-  uint8_t descriptor_form;   // the FETCH values come with their own descriptions
-  uint8_t block_fetch_off;   // block fetch is switched off for this FETCH
-};
 
 using clt_reply_locator = clt_reply_conn* (*)(void);
 clt_reply_conn* clt_reply_cur(void);

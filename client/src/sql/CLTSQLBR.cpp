@@ -6,8 +6,8 @@
 #include <initializer_list>
 
 #include "CLTCNTL.h"
-#include "CLTLIBCT.h"
-#include "CLTLIBMN.h"
+#include "zk_codes.h"
+#include "CLTCOMCTX.h"
 #include "CLTMSG.h"
 #include "CLTRPCPR.h"
 #include "zk_seam.h"

@@ -7,8 +7,8 @@
 #include <initializer_list>
 
 #include "CLTCNTL.h"
-#include "CLTLIBCT.h"
-#include "CLTLIBMN.h"
+#include "zk_codes.h"
+#include "CLTCOMCTX.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "CLTRPCPR.h"

@@ -8,7 +8,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
 #include "CLTENV.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "zk_loghook.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"

@@ -1,7 +1,7 @@
 #include "CLTTRC.h"
 
 #include "CLTCNTL.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "zk_seam.h"

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "CLTCNTL.h"
+#include "CLTLIBCT.h"
 #include "CLTCOMCTX.h"
 #include "CLTFRAME.h"
 #include "CLTMEM.h"

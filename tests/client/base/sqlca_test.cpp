@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CLTCNTL.h"
+#include "CLTLIBCT.h"
 #include "CLTUTL.h"
 #include "zk_harness.h"
 

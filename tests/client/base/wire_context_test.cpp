@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "CLTCNTL.h"
+#include "CLTLIBCT.h"
 #include "wire_support.h"
 #include "zk_harness.h"
 

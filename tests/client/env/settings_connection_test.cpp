@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CLTCNTL.h"
+#include "CLTLIBCT.h"
 #include "CLTLIBMN.h"
 #include "zk_seam.h"
 #include "settings_fixture.h"

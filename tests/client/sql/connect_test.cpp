@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CLTCNTL.h"
+#include "CLTLIBCT.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSQLAN.h"

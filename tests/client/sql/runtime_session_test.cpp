@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CLTCNTL.h"
+#include "CLTLIBCT.h"
 #include "CLTLIBMN.h"
 #include "CLTSQLSC.h"
 #include "marlo_server.h"
