@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "CLTCNTL.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "zelkit.h"
 
 namespace {

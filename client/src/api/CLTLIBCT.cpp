@@ -8,7 +8,7 @@
 #include "CLTABORT.h"
 #include "CLTCNTL.h"
 #include "CLTENV.h"
-#include "CLTLIBMN.h"
+#include "CLTCOMCTX.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
 #include "CLTSQLAN.h"

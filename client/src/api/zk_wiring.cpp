@@ -6,7 +6,6 @@
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
-#include "CLTLIBMN.h"
 #include "CLTMEM.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"

@@ -43,7 +43,6 @@ constexpr size_t kTextAreaOffset[CLT_TEXT_AREAS] = {
     kUapOffset + offsetof(clt_uap, wrtlnpath), kUapOffset + offsetof(clt_uap, taapinfpath),
 };
 
-char* block_at(clt_main* main, uint32_t offset) { return reinterpret_cast<char*>(main) + offset; }
 
 // Makes one pair of trace names from a start time; false when a name
 // could not be allocated (the error log has the line then).
@@ -90,34 +89,6 @@ void clt_make_trc_names() {
     clt_env_put(main, clt_setting::trcctl_level, 0);
   }
   ctx->cur_trc_block = nullptr;
-}
-
-clt_env* clt_main_env(clt_main* main) {
-  return reinterpret_cast<clt_env*>(block_at(main, main->env_offset));
-}
-
-clt_uap* clt_main_uap(clt_main* main) {
-  return reinterpret_cast<clt_uap*>(block_at(main, main->uap_offset));
-}
-
-clt_com_conn* clt_main_com(clt_main* main) {
-  return reinterpret_cast<clt_com_conn*>(block_at(main, main->com_offset));
-}
-
-clt_req_conn* clt_main_req(clt_main* main) {
-  return reinterpret_cast<clt_req_conn*>(block_at(main, main->req_offset));
-}
-
-clt_rpc_conn* clt_main_rpc(clt_main* main) {
-  return reinterpret_cast<clt_rpc_conn*>(block_at(main, main->rpc_offset));
-}
-
-clt_reply_conn* clt_main_reply(clt_main* main) {
-  return reinterpret_cast<clt_reply_conn*>(block_at(main, main->reply_offset));
-}
-
-char* clt_text(clt_main* main, clt_text_area which) {
-  return block_at(main, main->text_area_offset[which]);
 }
 
 int32_t clt_main_create(rdb_sql_area* area) {

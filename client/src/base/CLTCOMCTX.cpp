@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include "CLTCNTL.h"
 
 namespace {
 

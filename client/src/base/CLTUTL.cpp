@@ -5,7 +5,8 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "CLTCNTL.h"
+#include "CLTMSG.h"
+#include "zk_records.h"
 #include "CLTCOMCTX.h"
 #include "zk_seam.h"
 
@@ -189,4 +190,10 @@ int32_t clt_report(rdb_sql_area* area, const char* module, int32_t line, int32_t
   clt_set_sqlca(area->sqlca, module, line, sqlcode, 0, 0, 0, &token, nullptr);
   clt_set_sqlstate(area, default_state);
   return -1;
+}
+
+int32_t clt_runtime(clt_runtime_op which, rdb_sql_area* area) {
+  if (clt_svc.runtime) return clt_svc.runtime(which, area);
+  return clt_report(area, "CLTSEAM", __LINE__, -720, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+                    "CLTSEAM", static_cast<int32_t>(__LINE__));
 }

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "zelkit.h"
+#include "zk_seam.h"
 
 constexpr size_t CLT_MSG_TEXT_SIZE = 254;
 
@@ -50,3 +51,13 @@ int32_t clt_report(rdb_sql_area* area, const char* module, int32_t line, int32_t
 
 // The module name of a source path: after its last directory separator.
 const char* clt_module_name(const char* source);
+
+// Runs one runtime operation; without a runtime the request fails with a
+// client error in the SQLCA and -1.
+int32_t clt_runtime(clt_runtime_op which, rdb_sql_area* area);
+inline int32_t clt_blkf_free_all(rdb_sql_area* area) {
+  return clt_runtime(clt_runtime_op::blkf_free_all, area);
+}
+inline int32_t clt_loc_free_all(rdb_sql_area* area) {
+  return clt_runtime(clt_runtime_op::loc_free_all, area);
+}

@@ -635,3 +635,33 @@ static_assert(offsetof(clt_global_data, tag) == 32);
 static_assert(offsetof(clt_global_data, call_running) == 40);
 static_assert(offsetof(clt_global_data, main) == 48);
 #endif
+
+// The sections of a control block, where its header says they lie.
+inline char* clt_section_at(clt_main* main, uint32_t offset) { return reinterpret_cast<char*>(main) + offset; }
+inline clt_env* clt_main_env(clt_main* main) {
+  return reinterpret_cast<clt_env*>(clt_section_at(main, main->env_offset));
+}
+
+inline clt_uap* clt_main_uap(clt_main* main) {
+  return reinterpret_cast<clt_uap*>(clt_section_at(main, main->uap_offset));
+}
+
+inline clt_com_conn* clt_main_com(clt_main* main) {
+  return reinterpret_cast<clt_com_conn*>(clt_section_at(main, main->com_offset));
+}
+
+inline clt_req_conn* clt_main_req(clt_main* main) {
+  return reinterpret_cast<clt_req_conn*>(clt_section_at(main, main->req_offset));
+}
+
+inline clt_rpc_conn* clt_main_rpc(clt_main* main) {
+  return reinterpret_cast<clt_rpc_conn*>(clt_section_at(main, main->rpc_offset));
+}
+
+inline clt_reply_conn* clt_main_reply(clt_main* main) {
+  return reinterpret_cast<clt_reply_conn*>(clt_section_at(main, main->reply_offset));
+}
+
+inline char* clt_text(clt_main* main, clt_text_area which) {
+  return clt_section_at(main, main->text_area_offset[which]);
+}

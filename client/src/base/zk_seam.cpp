@@ -1,7 +1,5 @@
 #include "zk_seam.h"
 
-#include "CLTMSG.h"
-#include "CLTUTL.h"
 
 clt_services clt_svc{};
 
@@ -55,12 +53,6 @@ void clt_req_free_buffers() {
 
 void pd_clt_close(int32_t flags) {
   if (clt_svc.pd_clt_close) clt_svc.pd_clt_close(flags);
-}
-
-int32_t clt_runtime(clt_runtime_op which, rdb_sql_area* area) {
-  if (clt_svc.runtime) return clt_svc.runtime(which, area);
-  return clt_report(area, "CLTSEAM", __LINE__, -720, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
-                    "CLTSEAM", static_cast<int32_t>(__LINE__));
 }
 
 int32_t clt_loc_state(clt_main* main) {

@@ -147,16 +147,6 @@ int32_t clt_sqltrc_start_time(uint32_t* seconds, uint16_t* milliseconds);
 void clt_req_free_buffers();
 void pd_clt_close(int32_t flags);
 
-// Runs one runtime operation; without a runtime the request fails with a
-// client error in the SQLCA and -1.
-int32_t clt_runtime(clt_runtime_op which, rdb_sql_area* area);
-inline int32_t clt_blkf_free_all(rdb_sql_area* area) {
-  return clt_runtime(clt_runtime_op::blkf_free_all, area);
-}
-inline int32_t clt_loc_free_all(rdb_sql_area* area) {
-  return clt_runtime(clt_runtime_op::loc_free_all, area);
-}
-
 // The current statement-list entry's CLT_LOC_* bits, CLT_LOC_NONE without one.
 int32_t clt_loc_state(clt_main* main);
 void clt_loc_mark_open(clt_main* main);
