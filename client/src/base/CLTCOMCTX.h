@@ -22,6 +22,13 @@ inline clt_main* clt_cur_main() {
   return ctx ? ctx->main : nullptr;
 }
 
+// The settings record of the running call's connection; null when no call
+// runs or the context has no control block.
+inline clt_env* clt_current_env(void) {
+  clt_main* main = clt_cur_main();
+  return main != nullptr ? clt_main_env(main) : nullptr;
+}
+
 // Makes ctx the running context; false when another call runs. The test
 // and the store are one step, so two threads never both get in.
 bool clt_take_context(clt_global_data* ctx);

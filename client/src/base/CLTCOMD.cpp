@@ -13,7 +13,7 @@
 #include "CLTMSG.h"
 #include "zk_seam.h"
 #include "cltclock.h"
-#include "CLTUTLEV.h"
+#include "CLTUTL.h"
 #include "sockadapt.h"
 
 namespace {
@@ -909,4 +909,27 @@ bool clt_resolve_host(const char* name, uint32_t* literal, uint32_t* entry, int3
   }
   if (sa_host_lookup(name, entry, wsa_error) < 0) *entry = 0;
   return true;
+}
+
+// The adapter writes the socket-trace records of both calls.
+int32_t clt_bind_test(uint32_t address) {
+  int32_t err = 0;
+  com_wsa_args a;
+  a.value = SOCK_STREAM;
+  const int32_t s = com_wsa_call(COM_WSA_SOCKET, &err, a);
+  if (s < 0) {
+    clt_errlog_msg(CLT_MSG_COMM_ERROR, "socket2", err);
+    return 1;
+  }
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = 0;
+  sa.sin_addr.s_addr = address;
+  com_wsa_args b;
+  b.sock = s;
+  b.addr = &sa;
+  const int32_t rc = com_wsa_call(COM_WSA_BIND, &err, b);
+  // A failed close is logged by com_close and changes nothing here.
+  com_close(s, 0);
+  return rc < 0 ? 1 : 0;
 }

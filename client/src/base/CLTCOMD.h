@@ -111,3 +111,7 @@ int32_t com_broadcast_addr(uint32_t* addr);
 // up, *literal is 0, and true is returned with the first address of the
 // host in *entry (0 when the name is unknown).
 bool clt_resolve_host(const char* name, uint32_t* literal, uint32_t* entry, int32_t* wsa_error);
+
+// 0 when a TCP socket can be bound to `address` (network order) with port 0,
+// that is, when the address belongs to this host; 1 otherwise.
+int32_t clt_bind_test(uint32_t address);

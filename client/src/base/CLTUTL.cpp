@@ -197,3 +197,10 @@ int32_t clt_runtime(clt_runtime_op which, rdb_sql_area* area) {
   return clt_report(area, "CLTSEAM", __LINE__, -720, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
                     "CLTSEAM", static_cast<int32_t>(__LINE__));
 }
+
+int32_t clt_env_host_part(const char* value, char* out) {
+  const size_t len = strcspn(value, ":,");
+  memcpy(out, value, len);
+  out[len] = '\0';
+  return len == 0 ? CLT_ENV_NOT_FOUND : CLT_ENV_OK;
+}

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "zelkit.h"
+#include "zk_codes.h"
 #include "zk_seam.h"
 
 constexpr size_t CLT_MSG_TEXT_SIZE = 254;
@@ -61,3 +62,7 @@ inline int32_t clt_blkf_free_all(rdb_sql_area* area) {
 inline int32_t clt_loc_free_all(rdb_sql_area* area) {
   return clt_runtime(clt_runtime_op::loc_free_all, area);
 }
+
+// The host part of a "host:port,..." setting item into `out`, which takes
+// the whole value; CLT_ENV_OK, or CLT_ENV_NOT_FOUND when it is empty.
+int32_t clt_env_host_part(const char* value, char* out);

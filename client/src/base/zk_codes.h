@@ -61,3 +61,11 @@ enum clt_function : int32_t {
 enum clt_return_code : int32_t {
   CLT_RC_BAD_ARGUMENT = -30,  // a missing area, SQLCA or result pointer
 };
+
+// Results of the setting lookups and value parsers.
+inline constexpr int32_t CLT_ENV_OK = 0;
+inline constexpr int32_t CLT_ENV_NOT_FOUND = -501;  // the needed item or part is empty
+inline constexpr int32_t CLT_ENV_ABSENT = -502;     // numeric setting absent or empty
+inline constexpr int32_t CLT_ENV_INVALID = -503;    // not a number, or a '-'
+inline constexpr int32_t CLT_ENV_RANGE = -504;      // too long, too large, out of bounds
+inline constexpr int32_t CLT_ENV_BAD_BASE = -505;   // base neither 10 nor 16

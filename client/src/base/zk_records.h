@@ -234,6 +234,23 @@ struct clt_env {
   char pdstandardsqlstate;
 };
 
+// What a settings reader needs of the connection besides its record; the
+// first-call initialisation fills it from the running context.
+struct clt_env_conn {
+  clt_env* env;
+  char* texts[CLT_TXT_COUNT];       // the text areas of the control block
+  const rdb_sql_area* area;         // the running request area
+  int16_t kind;                     // connection kind (0 to 3)
+  char* uap_name;                   // application name of the application section
+  // Reports a settings error into the caller's SQLCA.
+  void (*report)(const clt_env_conn& conn, int32_t sqlcode, const char* module,
+                 int32_t line, const char* message);
+  void* report_data;                // for the reporter's own use
+};
+
+// The text area `which` of the connection's control block.
+inline char* clt_env_text(const clt_env_conn& conn, clt_env_text_area which) { return conn.texts[which]; }
+
 struct clt_com_conn;
 struct clt_req_conn;
 struct clt_rpc_conn;

@@ -16,6 +16,7 @@
 #include "CLTNAMSV.h"
 #include "zk_seam.h"
 #include "CLTTACT.h"
+#include "CLTUTL.h"
 #include "CLTUTLEV.h"
 
 namespace {

@@ -1007,11 +1007,6 @@ void clt_env_setting_put(clt_main* main, clt_setting which, int32_t value) {
   }
 }
 
-clt_env* clt_current_env(void) {
-  clt_main* main = clt_cur_main();
-  return main != nullptr ? clt_main_env(main) : nullptr;
-}
-
 int32_t clt_read_env(void) {
   clt_main* main = clt_cur_main();
   if (main == nullptr) return -1;

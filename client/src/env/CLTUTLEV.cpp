@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
 #include "zk_seam.h"
 #include "iniread.h"
@@ -28,7 +29,6 @@ constexpr size_t kLoopbackMax = 15;
 constexpr int32_t kOctetMax = 255;
 constexpr size_t kOctetDigits = 3;
 constexpr int32_t kMessageSize = 512;
-constexpr const char* kMsgComm = "KFPZ02444-E Communication error, func=%s, errno=%d\n";
 
 bool is_erase_mark(const char* v) { return std::strcmp(v, CLT_ENV_ERASE_MARK) == 0; }
 
@@ -111,12 +111,6 @@ int32_t clt_env_conv_num(const char* text, size_t len, int32_t base, int64_t* ou
 
 int32_t clt_env_list_head(const char* value, char* out) {
   const size_t len = std::strcspn(value, ",");
-  copy_cut(out, value, len);
-  return len == 0 ? CLT_ENV_NOT_FOUND : CLT_ENV_OK;
-}
-
-int32_t clt_env_host_part(const char* value, char* out) {
-  const size_t len = std::strcspn(value, ":,");
   copy_cut(out, value, len);
   return len == 0 ? CLT_ENV_NOT_FOUND : CLT_ENV_OK;
 }
@@ -280,29 +274,6 @@ int32_t clt_chk_loopback(const char* text) {
     p += digits;
   }
   return *p == '\0' ? 0 : -1;
-}
-
-// The adapter writes the socket-trace records of both calls.
-int32_t clt_bind_test(uint32_t address) {
-  int32_t err = 0;
-  com_wsa_args a;
-  a.value = SOCK_STREAM;
-  const int32_t s = com_wsa_call(COM_WSA_SOCKET, &err, a);
-  if (s < 0) {
-    clt_errlog_msg(kMsgComm, "socket2", err);
-    return 1;
-  }
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = 0;
-  sa.sin_addr.s_addr = address;
-  com_wsa_args b;
-  b.sock = s;
-  b.addr = &sa;
-  const int32_t rc = com_wsa_call(COM_WSA_BIND, &err, b);
-  // A failed close is logged by com_close and changes nothing here.
-  com_close(s, 0);
-  return rc < 0 ? 1 : 0;
 }
 
 void clt_env_report(const clt_env_conn& conn, const char* module, int32_t line, const char* name,

@@ -5,15 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "CLTENV.h"
-
-// Results of the lookups and parsers.
-inline constexpr int32_t CLT_ENV_OK = 0;
-inline constexpr int32_t CLT_ENV_NOT_FOUND = -501;  // the needed item or part is empty
-inline constexpr int32_t CLT_ENV_ABSENT = -502;     // numeric setting absent or empty
-inline constexpr int32_t CLT_ENV_INVALID = -503;    // not a number, or a '-'
-inline constexpr int32_t CLT_ENV_RANGE = -504;      // too long, too large, out of bounds
-inline constexpr int32_t CLT_ENV_BAD_BASE = -505;   // base neither 10 nor 16
+#include "zk_records.h"
+#include "zk_codes.h"
 
 // A value equal to this counts as not set (left by p_rdb_clearenv).
 inline constexpr const char* CLT_ENV_ERASE_MARK = "qWzkTeprVu";
@@ -62,7 +55,6 @@ int32_t clt_getenv_num(const char* name, int32_t* value, int32_t base, const cha
 int32_t clt_env_conv_num(const char* text, size_t len, int32_t base, int64_t* out);
 
 int32_t clt_env_list_head(const char* value, char* out);
-int32_t clt_env_host_part(const char* value, char* out);
 int32_t clt_env_port_part(const char* value, int32_t* port);
 int32_t clt_env_num_part(const char* value, int32_t* number);
 int32_t clt_env_num_range(const char* value, int32_t* first, int32_t* second, int32_t base);
@@ -74,9 +66,6 @@ int32_t clt_env_num_list(const char* text, int32_t* numbers);
 
 // 0 when `text` is a dotted IPv4 loopback address, -1 otherwise.
 int32_t clt_chk_loopback(const char* text);
-// 0 when a TCP socket can be bound to `address` (network order) with port 0,
-// that is, when the address belongs to this host; 1 otherwise.
-int32_t clt_bind_test(uint32_t address);
 
 // --- error reports of the readers ---
 

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "CLTENV.h"
+#include "zk_records.h"
 
 // Results of clt_parse_optlist.
 inline constexpr int32_t CLT_OPT_BAD_ITEM = -1;    // empty item or unknown keyword

@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-#include "CLTENV.h"
+#include "zk_records.h"
 
 // Reads the later settings of the connection described by `conn`.
 // 0, or -1 after the first bad setting has been reported.

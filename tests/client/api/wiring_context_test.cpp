@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "CLTCNTL.h"
+#include "CLTCOMD.h"
 #include "CLTLIBCT.h"
 #include "CLTMEM.h"
 #include "CLTRPCPR.h"

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "CLTCOMD.h"
+#include "CLTUTL.h"
 #include "cltenv2.h"
 #include "cltenv3.h"
 #include "settings_fixture.h"
