@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "CLTMEM.h"
+#include "zk_bytes.h"
 #include "cltasenv.h"
 #include "cltastcp.h"
 #include "cltclock.h"
@@ -69,13 +70,13 @@ constexpr uint32_t kFirstRecordFields = CLT_AST_OFF_OUTPUT - CLT_AST_HEADER_SIZE
 void put_header(uint8_t* r, uint32_t length, uint32_t type, uint32_t seq) {
   clt_clock_reading now{};
   clt_clock_now(&now);
-  clt_ast_put32(r + CLT_AST_OFF_RECLEN, length);
-  clt_ast_put16(r + CLT_AST_OFF_HDRLEN, static_cast<uint16_t>(CLT_AST_HEADER_SIZE));
-  clt_ast_put16(r + CLT_AST_OFF_FORMAT, CLT_AST_FORMAT);
-  clt_ast_put32(r + CLT_AST_OFF_TYPE, type);
-  clt_ast_put32(r + CLT_AST_OFF_TIME, static_cast<uint32_t>(now.seconds));
+  put_be32(r + CLT_AST_OFF_RECLEN, length);
+  put_be16(r + CLT_AST_OFF_HDRLEN, static_cast<uint16_t>(CLT_AST_HEADER_SIZE));
+  put_be16(r + CLT_AST_OFF_FORMAT, CLT_AST_FORMAT);
+  put_be32(r + CLT_AST_OFF_TYPE, type);
+  put_be32(r + CLT_AST_OFF_TIME, static_cast<uint32_t>(now.seconds));
   r[CLT_AST_OFF_MARK] = CLT_AST_MARK_VALUE;
-  clt_ast_put32(r + CLT_AST_OFF_SEQ, seq);
+  put_be32(r + CLT_AST_OFF_SEQ, seq);
 }
 
 // Without a work block there is no message store: the message goes
@@ -138,17 +139,17 @@ void deliver_part(clt_cmd_ctx* ctx, int64_t start, int64_t count) {
 void deliver_chain(clt_cmd_ctx* ctx) {
   const uint8_t* r = ctx->command_reply;
   const uint32_t total = ctx->command_reply_len;
-  uint32_t record_len = clt_ast_get32(r + CLT_AST_OFF_RECLEN);
+  uint32_t record_len = get_be32(r + CLT_AST_OFF_RECLEN);
   deliver_part(ctx, CLT_AST_OFF_OUTPUT,
-               int64_t{record_len} - clt_ast_get16(r + CLT_AST_OFF_HDRLEN) - kFirstRecordFields);
+               int64_t{record_len} - get_be16(r + CLT_AST_OFF_HDRLEN) - kFirstRecordFields);
   uint8_t chain = r[CLT_AST_OFF_CHAIN];
   int64_t pos = record_len;
   // Each record must at least hold its header, so the walk always moves
   // on and stops at the end of what was received.
   while (chain != CLT_AST_CHAIN_LAST && !output_full(ctx) && pos + CLT_AST_HEADER_SIZE <= total) {
     const uint8_t* rec = r + pos;
-    record_len = clt_ast_get32(rec + CLT_AST_OFF_RECLEN);
-    const uint16_t header_len = clt_ast_get16(rec + CLT_AST_OFF_HDRLEN);
+    record_len = get_be32(rec + CLT_AST_OFF_RECLEN);
+    const uint16_t header_len = get_be16(rec + CLT_AST_OFF_HDRLEN);
     if (record_len < CLT_AST_HEADER_SIZE || header_len > record_len) break;
     deliver_part(ctx, pos + header_len, int64_t{record_len} - header_len);
     chain = rec[CLT_AST_OFF_CHAIN];
@@ -162,8 +163,8 @@ int32_t take_reply(clt_cmd_ctx* ctx) {
     put_reason(ctx, kReasonNetwork);
     return kFailed;
   }
-  const int32_t code = static_cast<int32_t>(clt_ast_get32(r + CLT_AST_OFF_RESULT));
-  if (clt_ast_get32(r + CLT_AST_OFF_OUTFLAG) == 0) {
+  const int32_t code = static_cast<int32_t>(get_be32(r + CLT_AST_OFF_RESULT));
+  if (get_be32(r + CLT_AST_OFF_OUTFLAG) == 0) {
     if (code != 0) {
       clt_ast_put_format(ctx, kMsgServer, code);
       return kFailed;
@@ -175,7 +176,7 @@ int32_t take_reply(clt_cmd_ctx* ctx) {
   *ctx->return_code = code;
   if (r[CLT_AST_OFF_CHAIN] == CLT_AST_CHAIN_SINGLE) {
     const int64_t announced =
-        ctx->command_reply_len >= CLT_AST_OFF_OUTLEN + sizeof(uint32_t) ? clt_ast_get32(r + CLT_AST_OFF_OUTLEN) : 0;
+        ctx->command_reply_len >= CLT_AST_OFF_OUTLEN + sizeof(uint32_t) ? get_be32(r + CLT_AST_OFF_OUTLEN) : 0;
     deliver_part(ctx, CLT_AST_OFF_OUTPUT, announced);
   } else {
     deliver_chain(ctx);
@@ -192,8 +193,8 @@ void build_logon(clt_cmd_ctx* ctx) {
   for (uint32_t i = 0; i < kNameCount; ++i) {
     const uint32_t field = kNameFields + i * kNameFieldSize;
     uint8_t* pair = r + kNamePairs + i * kNamePairSize;
-    clt_ast_put16(pair, static_cast<uint16_t>(field - CLT_AST_HEADER_SIZE));
-    clt_ast_put16(pair + sizeof(uint16_t), static_cast<uint16_t>(names[i]->length + 1));  // with the NUL
+    put_be16(pair, static_cast<uint16_t>(field - CLT_AST_HEADER_SIZE));
+    put_be16(pair + sizeof(uint16_t), static_cast<uint16_t>(names[i]->length + 1));  // with the NUL
     memcpy(r + field, names[i]->text, names[i]->length);
   }
   memcpy(r + kSystemIdOffset, ctx->system_id, CLT_CMD_SYSTEMID_LEN);
@@ -217,7 +218,7 @@ int32_t converse(clt_cmd_ctx* ctx) {
   }
   if (rc != 0) return exchange_failed(ctx, rc);
   if (ctx->logon_reply_len < kMinLogonReply) return exchange_failed(ctx, CLT_AST_E_REPLY);
-  const int32_t result = static_cast<int32_t>(clt_ast_get32(ctx->logon_reply + CLT_AST_OFF_RESULT));
+  const int32_t result = static_cast<int32_t>(get_be32(ctx->logon_reply + CLT_AST_OFF_RESULT));
   if (result != 0) {
     char reason[kReasonSize];
     snprintf(reason, sizeof reason, kReasonInit, result);
@@ -295,58 +296,6 @@ int32_t run(clt_cmd_ctx* ctx) {
 }
 
 }  // namespace
-
-uint32_t clt_ast_get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-         p[3];
-}
-
-uint16_t clt_ast_get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
-
-void clt_ast_put32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
-
-void clt_ast_put16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v >> 8);
-  p[1] = static_cast<uint8_t>(v);
-}
-
-void clt_ast_put_message(clt_cmd_ctx* ctx, const clt_ast_token* token) {
-  const size_t len = std::min<size_t>(token->length, sizeof token->text);
-  if (ctx->output_size > 0 && ctx->output != nullptr && ctx->output_length != nullptr &&
-      *ctx->output_length < static_cast<uint32_t>(ctx->output_size)) {
-    const uint32_t used = *ctx->output_length;
-    const size_t room = static_cast<uint32_t>(ctx->output_size) - used;
-    const bool fits = room >= len + 1;
-    const size_t copied = fits ? len : room - 1;
-    // Behind the text already there: at its end mark, else at its length.
-    size_t pos = used;
-    if (used > 0) {
-      const void* nul = memchr(ctx->output, '\0', used);
-      if (nul != nullptr) pos = static_cast<size_t>(static_cast<const char*>(nul) - ctx->output);
-    }
-    memcpy(ctx->output + pos, token->text, copied);
-    if (fits) ctx->output[pos + copied] = '\0';
-    // The length ends where the bytes placed end; an end mark written
-    // over is not counted twice.
-    *ctx->output_length = static_cast<uint32_t>(pos + copied + (fits ? 1 : 0));
-  }
-  clt_ast_trc_msg(ctx, "%.*s", static_cast<int>(len), token->text);
-}
-
-void clt_ast_put_format(clt_cmd_ctx* ctx, const char* format, ...) {
-  clt_ast_token token{};
-  va_list args;
-  va_start(args, format);
-  const int n = vsnprintf(token.text, sizeof token.text, format, args);
-  va_end(args);
-  token.length = static_cast<uint16_t>(std::min(static_cast<size_t>(n), sizeof token.text - 1));
-  clt_ast_put_message(ctx, &token);
-}
 
 int32_t p_rdb_cmd_execute(const char* command, int32_t output_size, uint32_t* output_length, char* output,
                           int32_t* return_code, const char* group, uint32_t reserved) {

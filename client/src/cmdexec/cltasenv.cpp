@@ -12,7 +12,8 @@
 #include <string>
 
 #include "CLTUTLEV.h"
-#include "cltascmd.h"
+#include "clttrcmd.h"
+#include "zk_cmd_records.h"
 #include "iniread.h"
 #include "regread.h"
 

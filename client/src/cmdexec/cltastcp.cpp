@@ -10,7 +10,8 @@
 
 #include "CLTMEM.h"
 #include "CLTMSG.h"
-#include "cltascmd.h"
+#include "zk_bytes.h"
+#include "zk_cmd_records.h"
 #include "clttrcmd.h"
 #include "sockadapt.h"
 
@@ -161,8 +162,8 @@ int32_t clt_ast_send(clt_cmd_ctx* ctx) {
 int32_t clt_ast_recv(clt_cmd_ctx* ctx) {
   uint32_t periods = 0;
   if (const int32_t rc = recv_exact(ctx, ctx->staging, CLT_AST_HEADER_SIZE, &periods); rc != 0) return rc;
-  const uint32_t reply_len = std::max(clt_ast_get32(ctx->staging + CLT_AST_OFF_RECLEN),
-                                      clt_ast_get32(ctx->staging + CLT_AST_OFF_TOTAL));
+  const uint32_t reply_len = std::max(get_be32(ctx->staging + CLT_AST_OFF_RECLEN),
+                                      get_be32(ctx->staging + CLT_AST_OFF_TOTAL));
   // A reply announcing less than its header has already sent more than
   // it announced.
   if (reply_len < CLT_AST_HEADER_SIZE) {

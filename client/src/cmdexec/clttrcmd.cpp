@@ -14,7 +14,6 @@
 #include <string>
 
 #include "CLTMEM.h"
-#include "cltascmd.h"
 #include "cltclock.h"
 
 namespace {
@@ -223,4 +222,37 @@ void clt_ast_trc_free(clt_cmd_ctx* ctx) {
   if (ctx->trace_scratch != nullptr) cltmem_free_plain(ctx->trace_scratch);
   ctx->msgblock = nullptr;
   ctx->trace_scratch = nullptr;
+}
+
+void clt_ast_put_message(clt_cmd_ctx* ctx, const clt_ast_token* token) {
+  const size_t len = std::min<size_t>(token->length, sizeof token->text);
+  if (ctx->output_size > 0 && ctx->output != nullptr && ctx->output_length != nullptr &&
+      *ctx->output_length < static_cast<uint32_t>(ctx->output_size)) {
+    const uint32_t used = *ctx->output_length;
+    const size_t room = static_cast<uint32_t>(ctx->output_size) - used;
+    const bool fits = room >= len + 1;
+    const size_t copied = fits ? len : room - 1;
+    // Behind the text already there: at its end mark, else at its length.
+    size_t pos = used;
+    if (used > 0) {
+      const void* nul = memchr(ctx->output, '\0', used);
+      if (nul != nullptr) pos = static_cast<size_t>(static_cast<const char*>(nul) - ctx->output);
+    }
+    memcpy(ctx->output + pos, token->text, copied);
+    if (fits) ctx->output[pos + copied] = '\0';
+    // The length ends where the bytes placed end; an end mark written
+    // over is not counted twice.
+    *ctx->output_length = static_cast<uint32_t>(pos + copied + (fits ? 1 : 0));
+  }
+  clt_ast_trc_msg(ctx, "%.*s", static_cast<int>(len), token->text);
+}
+
+void clt_ast_put_format(clt_cmd_ctx* ctx, const char* format, ...) {
+  clt_ast_token token{};
+  va_list args;
+  va_start(args, format);
+  const int n = vsnprintf(token.text, sizeof token.text, format, args);
+  va_end(args);
+  token.length = static_cast<uint16_t>(std::min(static_cast<size_t>(n), sizeof token.text - 1));
+  clt_ast_put_message(ctx, &token);
 }

@@ -7,7 +7,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-struct clt_cmd_ctx;
+#include "zk_cmd_records.h"
 
 // Trace kinds of clt_ast_trc_write.
 enum : int32_t {
@@ -90,3 +90,9 @@ void clt_ast_trc_write(const void* data, size_t length, int32_t kind, clt_cmd_ct
 void clt_ast_trc_path(const clt_cmd_ctx* ctx, const char* name, char* out, size_t size);
 // Pair index of a kind: 0 the socket pair, 1 the command pair.
 int32_t clt_ast_trc_kind(int32_t kind);
+
+// Appends a message to the caller's output, cut to the room left, and
+// writes it to the command trace.
+void clt_ast_put_message(clt_cmd_ctx* ctx, const clt_ast_token* token);
+// Formats a message into a token and puts it.
+void clt_ast_put_format(clt_cmd_ctx* ctx, const char* format, ...) __attribute__((format(printf, 2, 3)));
