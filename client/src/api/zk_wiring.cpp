@@ -7,6 +7,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
 #include "CLTMEM.h"
+#include "CLTNAMSV.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSQLAN.h"
@@ -93,6 +94,7 @@ void wire() {
   clt_rpc_set_locator(rpc_from_context);
   clt_reply_set_locator(reply_from_context);
   clt_global.runtime.rpc.rebuild_connect = clt_rebuild_connect;
+  clt_rpc_nam_svc = {nam_open, nam_close, nam_lookup, nam_indirect_lookup};
   clt_svc.req_free_buffers = free_buffers;
   clt_svc.pd_clt_close = close_session;
   clt_svc.runtime = clt_exec_runtime;

@@ -69,3 +69,17 @@ inline constexpr int32_t CLT_ENV_ABSENT = -502;     // numeric setting absent or
 inline constexpr int32_t CLT_ENV_INVALID = -503;    // not a number, or a '-'
 inline constexpr int32_t CLT_ENV_RANGE = -504;      // too long, too large, out of bounds
 inline constexpr int32_t CLT_ENV_BAD_BASE = -505;   // base neither 10 nor 16
+
+// Codes of the name service.
+enum : int32_t {
+  NAM_E_ARG = -301,
+  NAM_E_MEMORY = -302,
+  NAM_E_RESOURCE = -303,
+  NAM_E_NETWORK = -304,
+  NAM_E_NOT_UP = -305,
+  NAM_E_NOT_REGISTERED = -306,
+  NAM_E_STATE = -307,
+  NAM_E_UNEXPECTED = -308,
+  NAM_E_CANCELLED = -313,
+  NAM_E_FES_LOST = -314,
+};

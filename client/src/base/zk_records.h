@@ -653,6 +653,16 @@ static_assert(offsetof(clt_global_data, call_running) == 40);
 static_assert(offsetof(clt_global_data, main) == 48);
 #endif
 
+// A lookup answer of the name service: the server's address record and
+// its information bytes with the service port at NAM_INFO_PORT.
+constexpr uint32_t NAM_INFO_SIZE = 32;
+constexpr uint32_t NAM_INFO_PORT = 20;  // u16 service port within the information
+struct nam_address {
+  uint16_t family;
+  uint16_t port;  // network order
+  uint32_t addr;  // network order
+};
+
 // The sections of a control block, where its header says they lie.
 inline char* clt_section_at(clt_main* main, uint32_t offset) { return reinterpret_cast<char*>(main) + offset; }
 inline clt_env* clt_main_env(clt_main* main) {

@@ -6,6 +6,9 @@
 #include <netinet/in.h>
 #include <stdint.h>
 
+#include "zk_codes.h"
+#include "zk_records.h"
+
 constexpr uint32_t NAM_VERSION = 0x30313031;  // "0101"
 constexpr uint32_t NAM_MAGIC_REG = 0x4e414d42;    // "NAMB"
 constexpr uint32_t NAM_MAGIC_QUERY = 0x4e414d2e;  // "NAM."
@@ -13,26 +16,11 @@ constexpr uint32_t NAM_MAGIC_U = 0x4e414d55;      // "NAMU"
 constexpr uint32_t NAM_HEADER_SIZE = 40;
 constexpr uint32_t NAM_REG_SIZE = 56;
 constexpr uint32_t NAM_RECORD_SIZE = 16;
-constexpr uint32_t NAM_INFO_SIZE = 32;
-constexpr uint32_t NAM_INFO_PORT = 20;  // u16 service port within the information
 constexpr uint32_t NAM_NAME_SIZE = 32;
 constexpr uint32_t NAM_ITEM_HEADER = 24;
 constexpr uint32_t NAM_SEND_SIZE = 184;
 constexpr uint32_t NAM_RECV_SIZE = 276;
 constexpr int32_t NAM_NOT_REGISTERED_REPLY = -632;
-
-enum : int32_t {
-  NAM_E_ARG = -301,
-  NAM_E_MEMORY = -302,
-  NAM_E_RESOURCE = -303,
-  NAM_E_NETWORK = -304,
-  NAM_E_NOT_UP = -305,
-  NAM_E_NOT_REGISTERED = -306,
-  NAM_E_STATE = -307,
-  NAM_E_UNEXPECTED = -308,
-  NAM_E_CANCELLED = -313,
-  NAM_E_FES_LOST = -314,
-};
 
 // States and events of the machine.
 enum : int32_t {
@@ -68,13 +56,6 @@ enum : int32_t {
   NAM_STEP_RECV_DGRAM = 3,
   NAM_STEP_SEND_MSG = 4,
   NAM_STEP_RECV_MSG = 5,
-};
-
-// Address record of a lookup answer as the caller gets it.
-struct nam_address {
-  uint16_t family;
-  uint16_t port;  // network order
-  uint32_t addr;  // network order
 };
 
 // Record of a server: address, family (host order), port, zero.

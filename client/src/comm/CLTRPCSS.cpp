@@ -13,13 +13,34 @@
 #include "zk_loghook.h"
 #include "CLTMEM.h"
 #include "CLTMSG.h"
-#include "CLTNAMSV.h"
 #include "zk_seam.h"
 #include "CLTTACT.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 
+clt_rpc_name_services clt_rpc_nam_svc{};
+
 namespace {
+
+// Without a name service a lookup fails as an unexpected answer would.
+int32_t name_open(int32_t flags) {
+  return clt_rpc_nam_svc.open != nullptr ? clt_rpc_nam_svc.open(flags) : NAM_E_UNEXPECTED;
+}
+
+void name_close(int32_t flags) {
+  if (clt_rpc_nam_svc.close != nullptr) clt_rpc_nam_svc.close(flags);
+}
+
+int32_t name_lookup(const char* service, const char* group, nam_address* addr, uint8_t* info, int32_t flags) {
+  if (clt_rpc_nam_svc.lookup == nullptr) return NAM_E_UNEXPECTED;
+  return clt_rpc_nam_svc.lookup(service, group, addr, info, flags);
+}
+
+int32_t name_indirect_lookup(const char* name, const char* group, const char* service, void* reserved,
+                             nam_address* addr, uint8_t* info, void* reserved2) {
+  if (clt_rpc_nam_svc.indirect_lookup == nullptr) return NAM_E_UNEXPECTED;
+  return clt_rpc_nam_svc.indirect_lookup(name, group, service, reserved, addr, info, reserved2);
+}
 
 constexpr const char* kModule = "CLTRPCSS";
 constexpr const char* kMsgParam = "KFPZ02404-E Parameter error, func=%s, item=%s\n";
@@ -543,7 +564,7 @@ int32_t pd_clt_open(int32_t flags) {
     ctx.call->sess = s;
     rc = pd_clt_sess_open(0) != 0 ? PD_E_SETUP : 0;
     if (rc == 0) {
-      const int32_t nam = nam_open(0);
+      const int32_t nam = name_open(0);
       if (nam != 0) {
         rc = nam == NAM_E_NOT_UP ? PD_E_NOT_UP : PD_E_SETUP;
         pd_clt_sess_close(0);
@@ -552,7 +573,7 @@ int32_t pd_clt_open(int32_t flags) {
     if (rc == 0) {
       sockaddr_in own{};
       if (clt_tact_getaddr(&own, 0) != 0) {
-        nam_close(0);
+        name_close(0);
         pd_clt_sess_close(0);
         rc = PD_E_SETUP;
       } else {
@@ -588,7 +609,7 @@ int32_t pd_clt_close_session(int32_t flags) {
     if (com.call != nullptr) com.call->session_end = 0;
     ctx.main->connected = 0;
   }
-  nam_close(0);
+  name_close(0);
   pd_clt_sess_close(0);
   session_free(ctx.call);
   com_cleanup();
@@ -686,7 +707,7 @@ int32_t find_server(clt_rpc_ctx& ctx, const exchange_args& a, sockaddr_in* peer,
     uint8_t info[NAM_INFO_SIZE] = {};
     nam_address found{};
     // The entry asked for is the call's group, without a group of its own.
-    int32_t rc = nam_indirect_lookup(a.group, nullptr, kSqlService, nullptr, &found, info, nullptr);
+    int32_t rc = name_indirect_lookup(a.group, nullptr, kSqlService, nullptr, &found, info, nullptr);
     if (rc != 0) {
       clt_errlog_msg(kMsgInfo, "INNER OPERATION", "nam_indirect_lookup");
       if (ctx.conn != nullptr && ctx.conn->busy != 0) return PD_E_BUSY;
@@ -1174,7 +1195,7 @@ int32_t service_peer(clt_rpc_ctx& ctx, const char* service, int32_t flags, socka
   }
   nam_address found{};
   uint8_t info[NAM_INFO_SIZE];
-  int32_t rc = nam_lookup(service, nullptr, &found, info, 0);
+  int32_t rc = name_lookup(service, nullptr, &found, info, 0);
   if (rc != 0) {
     if (log_inner) clt_errlog_msg(kMsgInfo, "INNER OPERATION", "nam_lookup");
     return lookup_code(rc == NAM_E_FES_LOST ? NAM_E_UNEXPECTED : rc);

@@ -151,6 +151,16 @@ struct pd_clt_bsess {
   uint8_t recv_header[PD_MSG_HEADER_SIZE];  // header of a further segment
 };
 
+// The name service as the RPC session calls it; the wiring fills it.
+struct clt_rpc_name_services {
+  int32_t (*open)(int32_t flags);
+  int32_t (*close)(int32_t flags);
+  int32_t (*lookup)(const char* service, const char* group, nam_address* addr, uint8_t* info, int32_t flags);
+  int32_t (*indirect_lookup)(const char* name, const char* group, const char* service, void* reserved,
+                             nam_address* addr, uint8_t* info, void* reserved2);
+};
+extern clt_rpc_name_services clt_rpc_nam_svc;
+
 int32_t pd_clt_open(int32_t flags);
 int32_t pd_clt_close_session(int32_t flags);
 int32_t pd_clt_call(const char* group, const char* service, uint8_t* in, uint32_t* in_len, uint8_t* out,

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CLTRPCSS.h"
 #include "CLTSQLAN.h"
 #include "CLTSQLEX.h"
 #include "CLTSQLSC.h"
@@ -68,6 +69,10 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_link_svc, clt_link_services, shm_close_own, kSharedMemory),
     ZK_SLOT(clt_link_svc, clt_link_services, get_fes, kFrontEndGroup),
     ZK_SLOT(clt_reply_svc, clt_reply_services, convert, kColumnConversion),
+    ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, open, nullptr),
+    ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, close, nullptr),
+    ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, lookup, nullptr),
+    ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, indirect_lookup, nullptr),
 };
 
 struct table {
@@ -79,6 +84,7 @@ const std::vector<table> kTables = {
     {"clt_exec_svc", sizeof(clt_exec_services)},
     {"clt_link_svc", sizeof(clt_link_services)},
     {"clt_reply_svc", sizeof(clt_reply_services)},
+    {"clt_rpc_nam_svc", sizeof(clt_rpc_name_services)},
 };
 constexpr size_t kSlotSize = sizeof(void (*)());
 
