@@ -17,6 +17,7 @@
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 #include "zelkit.h"
+#include "zk_codes.h"
 
 namespace {
 
@@ -24,12 +25,8 @@ namespace {
 // report does.
 constexpr char kModule[] = "CLTLIBMN";
 
-constexpr int32_t kBadArgument = -30;
 constexpr int32_t kNotConnected = -40;
-constexpr int32_t kNoMemory = -70;
-constexpr int32_t kCallRunning = -80;
 constexpr int32_t kNoParameter = -1;
-constexpr int32_t kResultError = -10;
 
 // The context that these exports work on, held for the length of the call.
 class static_context {
@@ -218,7 +215,7 @@ info_reply answer(clt_main* main, int16_t item) {
 // nothing.
 int32_t fetch_server_info(clt_main* main, static_context& context) {
   auto* info = static_cast<uint8_t*>(malloc(CLT_SRVINF_SIZE));
-  if (!info) return kNoMemory;
+  if (!info) return CLT_RC_NO_MEMORY;
   rdb_sql_area* area = main->area;
   void* callers_buffer = area->srvinfbuf;
   area->srvinfbuf = info;
@@ -228,13 +225,13 @@ int32_t fetch_server_info(clt_main* main, static_context& context) {
   area->srvinfbuf = callers_buffer;
   if (!again) {
     free(info);
-    return kCallRunning;
+    return CLT_RC_CALL_RUNNING;
   }
   // While the context was free another call may have ended the connection.
   clt_main* now = clt_cur_main();
   if (result != 0 || !now || now->connected != 1) {
     free(info);
-    return kBadArgument;
+    return CLT_RC_BAD_ARGUMENT;
   }
   if (now->srvinf) {
     free(info);  // another call fetched it meanwhile
@@ -249,12 +246,12 @@ int32_t fetch_server_info(clt_main* main, static_context& context) {
 int32_t client_info(int16_t item, int16_t size, int16_t* length, uint8_t* buffer,
                     static_context& context) {
   const info_item* rule = find_item(item);
-  if (!rule) return kBadArgument;
+  if (!rule) return CLT_RC_BAD_ARGUMENT;
   clt_main* main = clt_cur_main();
   bool connected = main && main->connected == 1;
   if (rule->needs_connection && !connected) return kNotConnected;
   int16_t minimum = rule->minimum == kTextMinimum ? host_length(main) : rule->minimum;
-  if (size < minimum) return kBadArgument;
+  if (size < minimum) return CLT_RC_BAD_ARGUMENT;
   if (rule->needs_srvinf && !main->srvinf) {
     int32_t fetched = fetch_server_info(main, context);
     if (fetched != 0) return fetched;
@@ -416,7 +413,7 @@ std::array<erase_text, CLT_ERASE_COUNT> g_erase_texts = make_erase_texts();
 }  // namespace
 
 int32_t ZELKIT_CALLEE_POPS p_rdb_cltinf(int32_t item, void* result) {
-  if (!result) return kBadArgument;
+  if (!result) return CLT_RC_BAD_ARGUMENT;
   switch (item) {
     case kCltVersionText:
       memcpy(result, kVersionText, sizeof(kVersionText));
@@ -432,19 +429,19 @@ int32_t ZELKIT_CALLEE_POPS p_rdb_cltinf(int32_t item, void* result) {
       memcpy(result, &kClientInfo5, sizeof(kClientInfo5));
       return 0;
     default:
-      return kBadArgument;
+      return CLT_RC_BAD_ARGUMENT;
   }
 }
 
 int32_t p_rdb_get_CltInf(int16_t item, int16_t size, int16_t* length, void* buffer) {
-  if (size < 1 || !length || !buffer) return kBadArgument;
+  if (size < 1 || !length || !buffer) return CLT_RC_BAD_ARGUMENT;
   static_context context;
-  if (!context.held()) return kCallRunning;
+  if (!context.held()) return CLT_RC_CALL_RUNNING;
   return client_info(item, size, length, static_cast<uint8_t*>(buffer), context);
 }
 
 int32_t p_rdb_getparam(void* pointer) {
-  if (!pointer) return kBadArgument;
+  if (!pointer) return CLT_RC_BAD_ARGUMENT;
   static_context context;
   if (!context.held()) return kNoParameter;
   clt_main* main = clt_cur_main();
@@ -459,14 +456,14 @@ int32_t p_rdb_setaudinf(rdb_sql_area* area, int32_t mode) {
   if (!context.held()) {
     // The running request reads the slots; they are not changed under it.
     if (area && area->sqlca) clt_refuse_second_call(area, kModule, __LINE__);
-    return kCallRunning;
+    return CLT_RC_CALL_RUNNING;
   }
   if (!area || !area->sqliasda || !area->sqlca || (mode != kModeItems && mode != kModeExtended)) {
-    return kBadArgument;
+    return CLT_RC_BAD_ARGUMENT;
   }
   report_completed(area);
   audit_value value;
-  if (check_variables(area, mode, &value) != 0) return kResultError;
+  if (check_variables(area, mode, &value) != 0) return CLT_RC_ERROR;
   if (mode == kModeItems) {
     store_in(clt_global.audit[value.item - 1], value);
   } else {

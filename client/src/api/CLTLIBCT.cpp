@@ -16,6 +16,7 @@
 #include "zk_seam.h"
 #include "zk_wiring.h"
 #include "CLTUTL.h"
+#include "zk_codes.h"
 
 namespace {
 
@@ -33,7 +34,6 @@ constexpr int32_t kSqlNoEnd = -937;
 constexpr int32_t kSqlSessionLost = -941;
 
 constexpr int32_t kResultWarning = 100;
-constexpr int32_t kResultError = -10;
 
 // Layout versions of the request area.
 constexpr int16_t kLayoutMultiValue = 0x0503;
@@ -129,7 +129,7 @@ bool begins_kf(const SQLCA* sqlca) {
 
 int32_t result_of(int32_t sqlcode) {
   if (sqlcode == 0) return 0;
-  return sqlcode > 0 ? kResultWarning : kResultError;
+  return sqlcode > 0 ? kResultWarning : CLT_RC_ERROR;
 }
 
 const request_code* find_request(const char* code) {

@@ -6,6 +6,7 @@
 #include "CLTLIBCT.h"
 #include "CLTSQLEX.h"
 #include "CLTUTL.h"
+#include "zk_codes.h"
 
 // Records without pointers keep their size on every build; the others
 // are checked where pointers take 4 bytes, as the callers lay them out.
@@ -58,8 +59,6 @@ static_assert(offsetof(rdb_odbc_buf, rowsleft) == 390 && offsetof(rdb_odbc_buf, 
 
 namespace {
 
-constexpr int32_t kBadArgument = -30;
-constexpr int32_t kCallRunning = -80;
 constexpr int32_t kSqlcodeOtherSqlExecuting = -725;
 
 }  // namespace
@@ -77,12 +76,12 @@ void clt_refuse_second_call(rdb_sql_area* area, const char* module, int32_t line
 }
 
 int32_t p_rdb_exsql(rdb_sql_area* area) {
-  if (!area || !area->sqlca) return kBadArgument;
+  if (!area || !area->sqlca) return CLT_RC_BAD_ARGUMENT;
   if (!clt_take_context(&clt_global)) {
     clt_refuse_second_call(area, "CLTLIBMN", __LINE__);
     // The running request fails with -725 too once its exchange returns.
     if (clt_global_data* running = clt_cur()) running->refused_call = 1;
-    return kCallRunning;
+    return CLT_RC_CALL_RUNNING;
   }
   clt_global.call_running = 1;
   int32_t result = clt_dispatch(area);

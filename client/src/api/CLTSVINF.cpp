@@ -4,10 +4,10 @@
 
 #include "CLTLIBMN.h"
 #include "zelkit.h"
+#include "zk_codes.h"
 
 namespace {
 
-constexpr int32_t kBadArgument = -30;
 constexpr size_t kCodeSize = 4;
 constexpr char kIdleRequest[] = "    ";
 constexpr char kSetOption[] = "SOPT";
@@ -30,8 +30,8 @@ int32_t run_without_text(rdb_sql_area* area, rdb_odbc_buf* odbc, const char* cod
 }
 
 int32_t set_option(uint32_t value, rdb_sql_area* area, rdb_odbc_buf* odbc, request_export run) {
-  if (!area) return kBadArgument;
-  int32_t result = kBadArgument;
+  if (!area) return CLT_RC_BAD_ARGUMENT;
+  int32_t result = CLT_RC_BAD_ARGUMENT;
   if (area->sqlca) {
     area->optvalue = value;
     result = run_without_text(area, odbc, kSetOption, run);
@@ -54,7 +54,7 @@ int32_t p_rdb_odbsetopt(int32_t /*reserved*/, uint32_t value, rdb_sql_area* area
 }
 
 int32_t ZELKIT_CALLEE_POPS p_rdb_srvinf(uint32_t item, rdb_sql_area* area) {
-  if (!area || !area->sqlca) return kBadArgument;
+  if (!area || !area->sqlca) return CLT_RC_BAD_ARGUMENT;
   area->srvinfitem = item;
   return run_without_text(area, nullptr, kServerInfo, run_embedded);
 }

@@ -59,7 +59,10 @@ enum clt_function : int32_t {
 
 // Return codes of the entry points besides 0 and the request results.
 enum clt_return_code : int32_t {
-  CLT_RC_BAD_ARGUMENT = -30,  // a missing area, SQLCA or result pointer
+  CLT_RC_ERROR = -10,         // the request failed; the SQLCA says why
+  CLT_RC_BAD_ARGUMENT = -30,  // a missing or wrong argument
+  CLT_RC_NO_MEMORY = -70,
+  CLT_RC_CALL_RUNNING = -80,  // another call of the process runs
 };
 
 // Results of the setting lookups and value parsers.

@@ -14,6 +14,7 @@
 #include "cltclock.h"
 #include "clttrcmd.h"
 #include "zelkit.h"
+#include "zk_codes.h"
 
 namespace {
 
@@ -35,8 +36,6 @@ constexpr size_t kParamListSize = 64;
 constexpr int32_t kDone = 0;
 constexpr int32_t kSettingsWrong = -10;
 constexpr int32_t kFailed = -20;
-constexpr int32_t kBadArgument = -30;
-constexpr int32_t kNoMemory = -70;
 constexpr int32_t kBusy = -120;
 
 // Argument numbers in the invalid-parameter message.
@@ -272,7 +271,7 @@ int32_t check_arguments(clt_cmd_ctx* ctx) {
   }
   if (used == 0) return kDone;
   clt_ast_put_format(ctx, kMsgParameter, list);
-  return kBadArgument;
+  return CLT_RC_BAD_ARGUMENT;
 }
 
 int32_t run(clt_cmd_ctx* ctx) {
@@ -307,7 +306,7 @@ int32_t p_rdb_cmd_execute(const char* command, int32_t output_size, uint32_t* ou
                                  : nullptr;
   if (ctx == nullptr) {
     report_no_memory(static_cast<uint32_t>(size), output_size, output_length, output);
-    return kNoMemory;
+    return CLT_RC_NO_MEMORY;
   }
   cltmem_zero(ctx, static_cast<uint32_t>(size));
   memcpy(ctx->eyecatcher, kEyecatcher, sizeof kEyecatcher);

@@ -11,6 +11,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTUTLEV.h"
 #include "zelkit.h"
+#include "zk_codes.h"
 
 namespace {
 
@@ -204,16 +205,14 @@ int32_t clt_build_plugin_env(const clt_env* env, clt_plugin_env* out, const char
 
 namespace {
 
-constexpr int32_t kResultBadArgument = -30;
-constexpr int32_t kResultCallRunning = -80;
 constexpr int32_t kResultTooLong = -90;
 
 }  // namespace
 
 int32_t p_rdb_get_plugin_env(void* result) {
-  if (result == nullptr) return kResultBadArgument;
+  if (result == nullptr) return CLT_RC_BAD_ARGUMENT;
   // Another running call keeps its context pointer: the call is refused.
-  if (!clt_take_context(&clt_global)) return kResultCallRunning;
+  if (!clt_take_context(&clt_global)) return CLT_RC_CALL_RUNNING;
   const clt_env* env = clt_global.main != nullptr ? clt_main_env(clt_global.main) : nullptr;
   clt_plugin_env block;
   const int32_t rc = clt_build_plugin_env(env, &block, nullptr);
