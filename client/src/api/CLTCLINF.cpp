@@ -12,7 +12,6 @@
 
 #include "CLTCNTL.h"
 #include "CLTLIBMN.h"
-#include "CLTMSG.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
@@ -281,9 +280,6 @@ constexpr int32_t kSqlVariableCount = -310;
 constexpr int32_t kSqlVariableType = -311;
 constexpr int32_t kSqlVariableAddress = -340;
 constexpr char kUsing[] = "(using)";
-#define CLT_MSG_VARIABLE_COUNT "KFPA11310-E Invalid number of variables"
-#define CLT_MSG_VARIABLE_ADDRESS \
-  "KFPA11340-E Invalid address for variable \"%5d\" in SQLDATA or SQLIND"
 
 int32_t items_of(int32_t mode) {
   return mode == kModeItems ? static_cast<int32_t>(CLT_AUDIT_SHORT_SLOTS) : kExtendedItems;

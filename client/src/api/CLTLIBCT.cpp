@@ -10,7 +10,6 @@
 #include "CLTENV.h"
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
 #include "CLTSQLAN.h"
 #include "CLTTRC.h"
 #include "zk_seam.h"
@@ -661,13 +660,6 @@ constexpr size_t kWarnSummary = 0;
 constexpr size_t kWarnBlockFetchEnd = 6;  // the flag at +310
 constexpr char kSqlstateSuccess[] = "00000";
 constexpr char kSecondProtocolCompleted[] = "JXZ2000I . R. PROCESSING OF SQL COMPLETED";
-#define CLT_MSG_INVALID_PART "KFPA11104-E Invalid part \"%s\" in SQL"
-#define CLT_MSG_NOT_SUPPORTED "KFPA11988-E Required function %s is not supported"
-#define CLT_MSG_MULTI_VALUE \
-  "KFPA11315-E Unable to use multi value columns on this client library or application"
-#define CLT_MSG_ELEMENT_COUNT "KFPA11316-E Invalid number of elements of array variable"
-#define CLT_MSG_CURSOR_NOT_OPEN "KFPA11501-E Cursor not opened"
-#define CLT_MSG_CURSOR_OPEN "KFPA11502-E Cursor already opened"
 
 // Server levels: "level n" is a raw level word of -n or below; a level
 // not reported yet (0) passes.

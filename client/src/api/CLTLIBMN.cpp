@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include "CLTMSG.h"
 #include "CLTLIBCT.h"
 #include "CLTSQLEX.h"
 #include "CLTUTL.h"

@@ -9,7 +9,7 @@
 
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
 

@@ -10,7 +10,7 @@
 
 #include "CLTCOMCTX.h"
 #include "zk_loghook.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_seam.h"
 #include "cltclock.h"
 #include "CLTUTL.h"

@@ -5,7 +5,7 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_records.h"
 #include "CLTCOMCTX.h"
 #include "zk_seam.h"

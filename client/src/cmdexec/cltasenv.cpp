@@ -23,7 +23,6 @@ constexpr int32_t kIniValueSize = 1024;
 constexpr const char* kUserValue = "PDUSER";
 constexpr const char* kPasswordValue = "PDUSYSTEM1";
 
-constexpr const char* kMsgFileAccess = "KFPA11824-E %s file access error occurred, file name=%s, func=%s, errno=%d";
 constexpr const char* kFileKind = "Environment group";
 constexpr const char* kFuncFopen = "fopen";
 constexpr const char* kFuncGetcwd = "getcwd";
@@ -376,7 +375,7 @@ int32_t clt_cmd_getenv(clt_cmd_ctx* ctx) {
       const int err = errno;
       const size_t len = strlen(ctx->group);
       const char* shown = len > kFileNameShown ? ctx->group + len - kFileNameShown : ctx->group;
-      report(ctx, kMsgFileAccess, kFileKind, shown, kFuncFopen, err);
+      report(ctx, CLT_MSG_FILE_ACCESS, kFileKind, shown, kFuncFopen, err);
       return -1;
     }
     fclose(f);

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_bytes.h"
 #include "zk_cmd_records.h"
 #include "clttrcmd.h"

@@ -5,7 +5,7 @@
 
 #include "zk_bytes.h"
 #include "CLTCOMCTX.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_seam.h"
 
 namespace {

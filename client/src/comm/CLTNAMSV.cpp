@@ -9,7 +9,7 @@
 #include "CLTCOMD.h"
 #include "zk_loghook.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "CLTRPCSS.h"
 #include "zk_seam.h"
 #include "CLTUTLEV.h"

@@ -7,15 +7,13 @@
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
 
 namespace {
 
 constexpr const char* kModule = "CLTRPCPR";
-constexpr const char* kMsgRdnode = "KFPA11371-E Invalid RDNODE name";
-constexpr const char* kMsgVarCount = "KFPA11310-E Invalid number of variables";
 constexpr int32_t kSqlcodeVarCount = -310;
 constexpr int32_t kSqlcodeVarType = -311;
 constexpr int32_t kSqlcodeMemory = -729;
@@ -210,7 +208,7 @@ void trio(packet& w, uint32_t off, const clt_req_ctx& c) {
 // reporting a name of blanks.
 int32_t rdnode_part(packet& w, const clt_req_ctx& c, uint32_t len, uint16_t* parts) {
   const int32_t n = trimmed(c.area->rdnode, sizeof c.area->rdnode);
-  if (n == 0) return clt_report(c.area, kModule, __LINE__, kSqlcodeRdnode, CLT_SQLSTATE_DEFAULT, kMsgRdnode);
+  if (n == 0) return clt_report(c.area, kModule, __LINE__, kSqlcodeRdnode, CLT_SQLSTATE_DEFAULT, CLT_MSG_RDNODE);
   const uint32_t off = round_to(len, 2);
   w.u16(off, static_cast<uint16_t>(n));
   w.bytes(off + 2, c.area->rdnode, static_cast<size_t>(n));
@@ -618,7 +616,7 @@ int32_t clt_req_execute_utl(void) {
   if (!ready(c, __LINE__)) return -1;
   const SQLDA* da = c.area->sqliasda;
   if (da == nullptr || da->sqld != kEuVars) {
-    return clt_report(c.area, kModule, __LINE__, kSqlcodeVarCount, kStateVarCount, kMsgVarCount);
+    return clt_report(c.area, kModule, __LINE__, kSqlcodeVarCount, kStateVarCount, CLT_MSG_VARIABLE_COUNT);
   }
   const SQLVAR& stmt = da->sqlvar[0];
   const SQLVAR& file = da->sqlvar[1];

@@ -12,7 +12,7 @@
 #include "CLTFRAME.h"
 #include "zk_loghook.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_seam.h"
 #include "CLTTACT.h"
 #include "CLTUTL.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "zk_loghook.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_seam.h"
 #include "cltclock.h"
 #include "CLTMEM.h"

@@ -15,11 +15,7 @@ inline constexpr int32_t CLT_ENV_VALUE_SIZE = 1048;
 inline constexpr const char* CLT_ENV_INI_SECTION = "marlo";
 inline constexpr const char* CLT_ENV_DEFAULT_INI = "marlo.ini";
 
-// Messages and reasons of settings errors.
-inline constexpr const char* CLT_MSG_ENV_ERROR = "KFPA11724-E Environment definition error, variable=%s, reason=%s";
-inline constexpr const char* CLT_MSG_ENV_IDENT =
-    "KFPA11724-E Environment definition error, variable=%s, reason=%s, identifier=%s";
-inline constexpr const char* CLT_MSG_SYSCALL = "KFPA11731-E System call error, func=%s, errno=%d";
+// SQLCODEs and reasons of settings errors.
 inline constexpr int32_t CLT_SQLCODE_ENV_ERROR = -724;
 inline constexpr int32_t CLT_SQLCODE_SYSCALL = -731;
 inline constexpr const char* CLT_REASON_RANGE = "OUT OF RANGE";

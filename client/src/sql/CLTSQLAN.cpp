@@ -11,7 +11,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "zk_seam.h"
@@ -22,8 +22,6 @@ clt_reply_services clt_reply_svc{};
 namespace {
 
 constexpr const char* kModule = "CLTSQLAN";
-constexpr const char* kMsgServerError = "KFPA11733-E Error occurred in Marlo, inf1=%s, inf2=%" PRId32;
-constexpr const char* kMsgNoRows = "KFPA12100-I No rows satisfying search condition";
 constexpr const char* kMsgRdDone = "JXZ2000I . R. PROCESSING OF SQL COMPLETED";
 constexpr const char* kMsgRdNoRows = "JXZ2100I . R. NO ROWS SATISFYING SEARCH CONDITION";
 constexpr const char* kMsgLogMemory = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%d:%s:%d\n";
@@ -171,7 +169,7 @@ bool ucs2_mode(uint8_t mode) { return mode >= kModeUcs2First && mode <= kModeUcs
 bool plain_mode(uint8_t mode) { return mode == kModeNouse || mode == kModeAuto; }
 
 int32_t refuse(rdb_sql_area* area, int32_t line) {
-  return clt_report(area, kModule, line, -733, CLT_SQLSTATE_DEFAULT, kMsgServerError, kModule, line);
+  return clt_report(area, kModule, line, -733, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
 }
 
 int32_t client_error(rdb_sql_area* area, int32_t line) {
@@ -588,7 +586,7 @@ int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received)
   const int32_t code = static_cast<int32_t>(v.u32(ca + kCaCode));
   sqlca->SQLCODE = code;
   const char* fixed = code == 0 ? (rd ? kMsgRdDone : CLT_MSG_COMPLETED)
-                      : code == kSqlcodeNoRows ? (rd ? kMsgRdNoRows : kMsgNoRows)
+                      : code == kSqlcodeNoRows ? (rd ? kMsgRdNoRows : CLT_MSG_NO_ROWS)
                                                : nullptr;
   if (fixed != nullptr) {
     const size_t n = strlen(fixed);

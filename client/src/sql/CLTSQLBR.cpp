@@ -8,7 +8,6 @@
 #include "CLTCNTL.h"
 #include "zk_codes.h"
 #include "CLTCOMCTX.h"
-#include "CLTMSG.h"
 #include "CLTRPCPR.h"
 #include "zk_seam.h"
 #include "CLTSQLBS.h"
@@ -260,7 +259,7 @@ int32_t check_set(const checking& c, int64_t* reply) {
   const SQLDA* second = c.area->sqliasda2;
   if (first == nullptr && second == nullptr) {
     return clt_report(c.area, kModule, __LINE__, kSqlSetParam, CLT_SQLSTATE_DEFAULT,
-                      "KFPA11565-E %s %s call parameter %s", "Invalid", "SET", "sqliasda & sqliasda2");
+                      CLT_MSG_CALL_PARAMETER, "Invalid", "SET", "sqliasda & sqliasda2");
   }
   int64_t sqln_sum = 0;
   if (first != nullptr) {

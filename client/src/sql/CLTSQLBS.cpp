@@ -10,7 +10,6 @@
 #include "zk_codes.h"
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
 #include "CLTRPCPR.h"
 #include "zk_seam.h"
 #include "CLTSQLDA.h"
@@ -525,7 +524,7 @@ int32_t clt_bind_input(rdb_sql_area* area) {
 int32_t clt_var_fail_count(rdb_sql_area* area, const char* module, int32_t line, const char* state,
                            int32_t log_kind, const SQLDA* sqlda) {
   constexpr int32_t kSqlVarCount = -310;
-  clt_report(area, module, line, kSqlVarCount, state, "%s", "KFPA11310-E Invalid number of variables");
+  clt_report(area, module, line, kSqlVarCount, state, "%s", CLT_MSG_VARIABLE_COUNT);
   if (sqlda != nullptr) clt_errlog_sqlda(log_kind, sqlda);
   return -1;
 }
@@ -545,7 +544,7 @@ int32_t clt_var_check_sqld(rdb_sql_area* area, const char* module, const SQLDA* 
 int32_t clt_var_fail_address(rdb_sql_area* area, const char* module, int32_t line, int32_t number) {
   constexpr int32_t kSqlAddress = -340;
   return clt_report(area, module, line, kSqlAddress, CLT_SQLSTATE_DEFAULT,
-                    "KFPA11340-E Invalid address for variable \"%5d\" in SQLDATA or SQLIND", number);
+                    CLT_MSG_VARIABLE_ADDRESS, number);
 }
 
 int32_t clt_var_fail_type(rdb_sql_area* area, const char* module, int32_t line, clt_dir dir, int32_t number,

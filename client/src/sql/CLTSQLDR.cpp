@@ -9,7 +9,7 @@
 #include "CLTENV.h"
 #include "CLTFRAME.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "CLTRPCSS.h"
 #include "zk_seam.h"
 #include "cltclock.h"

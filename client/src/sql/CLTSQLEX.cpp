@@ -12,7 +12,6 @@
 #include "zk_codes.h"
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "zk_seam.h"
@@ -28,10 +27,6 @@ clt_exec_services clt_exec_svc{};
 namespace {
 
 constexpr const char* kModule = "CLTSQLEX";
-constexpr const char* kMsgMarlo = "KFPA11733-E Error occurred in Marlo, inf1=%s, inf2=%d";
-constexpr const char* kMsgEnv = "KFPA11724-E Environment definition error, variable=%s, reason=%s";
-constexpr const char* kMsgCodeSet = "KFPA19802-E Incompatible character code set,Marlo=%s, PDCLTCNVMODE=%s";
-constexpr const char* kMsgTimeOver = "KFPA11732-E Time over, no response from Marlo";
 constexpr const char* kMsgCompletedSecond = "JXZ2000I . R. PROCESSING OF SQL COMPLETED";
 constexpr char kSqlstateSuccess[] = "00000";
 constexpr const char* kLogClientInfo = "KFPZ02445-I Client information, Type=%s, Inf=%s\n";
@@ -142,7 +137,7 @@ int32_t report_client(rdb_sql_area* area, int32_t line) {
 // An inconsistent reply: the link failed.
 int32_t report_reply(const connection& c, rdb_sql_area* area, int32_t line) {
   c.rpc->failure_mark = kFailed;
-  return clt_report(area, kModule, line, kSqlMarlo, CLT_SQLSTATE_DEFAULT, kMsgMarlo, kModule, line);
+  return clt_report(area, kModule, line, kSqlMarlo, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
 }
 
 uint32_t server32(const clt_main* main, const uint8_t* p) {
@@ -216,7 +211,7 @@ int32_t check_code_set(const connection& c, rdb_sql_area* area, const char* serv
     const code_name& need = kUcs2Modes[mode - kModeUcs2First];
     if (memcmp(server_code, need.code, 2) != 0) {
       disconnect_refused(c, area);
-      return clt_report(area, kModule, __LINE__, kSqlCodeSet, CLT_SQLSTATE_DEFAULT, kMsgCodeSet,
+      return clt_report(area, kModule, __LINE__, kSqlCodeSet, CLT_SQLSTATE_DEFAULT, CLT_MSG_CODE_SET,
                         code_set_name(server_code), need.name);
     }
     c.ctx->msgconv = kYes;
@@ -396,7 +391,7 @@ int32_t by_front_end_groups(const connection& c, rdb_sql_area* area, const char*
     int32_t port = 0;
     if (clt_env_grp_part(item, host, group, &port) != 0) {
       c.com->fes_group_index = 0;
-      return clt_report(area, kModule, __LINE__, kSqlEnv, CLT_SQLSTATE_DEFAULT, kMsgEnv, "PDFESGRP",
+      return clt_report(area, kModule, __LINE__, kSqlEnv, CLT_SQLSTATE_DEFAULT, CLT_MSG_ENV_ERROR, "PDFESGRP",
                         "INVALID CHAR");
     }
     set_front_end(c, host, c.env->pdnameport);
@@ -665,7 +660,7 @@ int32_t clt_connect_retry_wait(rdb_sql_area* area, SQLCA* sqlca, int32_t mode) {
   for (;;) {
     if (now_seconds() - c.main->rcnct_start >= limit) {
       if (limit != static_cast<uint32_t>(c.env->pdcwaittime)) return kWaitFailed;
-      clt_report(area, kModule, __LINE__, kSqlTimeOver, CLT_SQLSTATE_DEFAULT, "%s", kMsgTimeOver);
+      clt_report(area, kModule, __LINE__, kSqlTimeOver, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
       end_wait(c);
       return kWaitFailed;
     }

@@ -11,7 +11,7 @@
 #include "CLTCOMCTX.h"
 #include "zk_loghook.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "CLTRPCSS.h"
 #include "zk_seam.h"
 #include "CLTSQLDR.h"
@@ -24,12 +24,6 @@ clt_link_services clt_link_svc{};
 namespace {
 
 constexpr const char* kModule = "CLTSQLSC";
-constexpr const char* kMsgComm723 = "KFPA11723-E Communication error occurred, reason=%s";
-constexpr const char* kMsgComm722 = "KFPA11722-E Communication error occurred, reason=%s";
-constexpr const char* kMsgTimeOver = "KFPA11732-E Time over, no response from Marlo";
-constexpr const char* kMsgMaxUsers = "KFPA11932-E Number of connect users exceeded max users";
-constexpr const char* kMsgMarlo = "KFPA11728-E Error occurred in Marlo, reason=%s";
-constexpr const char* kMsgMaintenance = "KFPA19700-E Marlo is under maintenance,code=%d";
 
 constexpr char kRdmService[] = "_pdrdm";
 constexpr uint16_t kSecondProtocol = 2;
@@ -157,23 +151,23 @@ int32_t report_result(const call_parts& p, rdb_sql_area* area, int32_t rc) {
   }
   if (row == nullptr) return client_error(area, __LINE__);
   const bool rd_net = (rc == -2406 || rc == -2418) && second_protocol(p.com) && env->pdrdneterr722 == 1;
-  if (rd_net) return clt_report(area, kModule, __LINE__, -722, CLT_SQLSTATE_DEFAULT, kMsgComm722, "SERVER PROCESS DOWN");
+  if (rd_net) return clt_report(area, kModule, __LINE__, -722, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN, "SERVER PROCESS DOWN");
   switch (row->kind) {
     case report_kind::comm723:
-      return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, kMsgComm723, row->reason);
+      return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, row->reason);
     case report_kind::comm722:
-      return clt_report(area, kModule, __LINE__, -722, CLT_SQLSTATE_DEFAULT, kMsgComm722, row->reason);
+      return clt_report(area, kModule, __LINE__, -722, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN, row->reason);
     case report_kind::time_over:
       notify(kReasonTimeout);
-      return clt_report(area, kModule, __LINE__, -732, CLT_SQLSTATE_DEFAULT, "%s", kMsgTimeOver);
+      return clt_report(area, kModule, __LINE__, -732, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
     case report_kind::max_users:
-      return clt_report(area, kModule, __LINE__, -932, CLT_SQLSTATE_DEFAULT, "%s", kMsgMaxUsers);
+      return clt_report(area, kModule, __LINE__, -932, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_MAX_USERS);
     case report_kind::marlo:
-      return clt_report(area, kModule, __LINE__, -728, CLT_SQLSTATE_DEFAULT, kMsgMarlo, row->reason);
+      return clt_report(area, kModule, __LINE__, -728, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_REASON, row->reason);
     case report_kind::maintenance: {
       const clt_rpc_conn* c = p.rpc.conn;
       const int reason = c == nullptr ? 0 : c->reconnect_reason != 0 ? c->reconnect_reason : c->fes_lost_reason;
-      return clt_report(area, kModule, __LINE__, -1700, CLT_SQLSTATE_DEFAULT, kMsgMaintenance, reason);
+      return clt_report(area, kModule, __LINE__, -1700, CLT_SQLSTATE_DEFAULT, CLT_MSG_MAINTENANCE, reason);
     }
     case report_kind::cancelled:
       if (p.com.main != nullptr) {
@@ -375,8 +369,8 @@ int32_t clt_open_link(rdb_sql_area* area) {
   }
   if (main->session_open != 0) return 0;
   const int32_t rc = pd_clt_open(0);
-  if (rc == PD_E_SETUP) return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, kMsgComm723, "INIT ERROR");
-  if (rc == PD_E_NOT_UP) return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, kMsgComm723, "Marlo NOT UP");
+  if (rc == PD_E_SETUP) return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, "INIT ERROR");
+  if (rc == PD_E_NOT_UP) return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, "Marlo NOT UP");
   if (rc != 0) return client_error(area, __LINE__);
   main->session_open = 1;
   const bool fixed = (env->pdfeshost[0] != '\0' && env->pdservicegrp[0] != '\0') ||

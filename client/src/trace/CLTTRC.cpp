@@ -3,7 +3,7 @@
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
-#include "CLTMSG.h"
+#include "zk_codes.h"
 #include "zk_seam.h"
 
 void clt_trc_open_mdl() {
