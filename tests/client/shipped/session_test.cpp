@@ -11,6 +11,7 @@
 
 #include "marlo_server.h"
 #include "shipped_library.h"
+#include "zk_harness.h"
 
 namespace {
 
@@ -26,17 +27,7 @@ void blank(char* field, size_t n, const char* text) {
   memcpy(field, text, strnlen(text, n));
 }
 
-struct request {
-  rdb_sql_area area{};
-  SQLCA sqlca{};
-  explicit request(const char* code) {
-    memcpy(area.reqcode, code, sizeof area.reqcode);
-    area.sqlca = &sqlca;
-    memset(area.sqlstate, ' ', sizeof area.sqlstate);
-  }
-};
-
-void connect(const shipped::library& lib, request& r) {
+void connect(const shipped::library& lib, zk::request& r) {
   blank(r.area.authid, sizeof r.area.authid, "scott");
   blank(r.area.passwd, sizeof r.area.passwd, "tiger");
   blank(r.area.cnctbody, sizeof r.area.cnctbody, "");
@@ -44,7 +35,7 @@ void connect(const shipped::library& lib, request& r) {
 }
 
 TEST(ShippedSession, ASessionLostReplyClosesTheConnectionAndANewConnectWorks) {
-  shipped::temp_dir dir;
+  zk::temp_dir dir;
   setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
   setenv("PDSERVICEGRP", kGroup, 1);
   setenv("PDHOST", "127.0.0.1", 1);
@@ -59,13 +50,13 @@ TEST(ShippedSession, ASessionLostReplyClosesTheConnectionAndANewConnectWorks) {
   shipped::library lib;
   ASSERT_EQ(lib.error(), "");
 
-  request first{"CNCT"};
+  zk::request first{"CNCT"};
   connect(lib, first);
   ASSERT_EQ(first.sqlca.SQLCODE, 0);
-  request commit{"CMIT"};
+  zk::request commit{"CMIT"};
   lib.exsql(&commit.area);
   ASSERT_EQ(commit.sqlca.SQLCODE, kSqlSessionLost);
-  request again{"CNCT"};
+  zk::request again{"CNCT"};
   connect(lib, again);
   EXPECT_EQ(again.sqlca.SQLCODE, 0);
 

@@ -2,9 +2,7 @@
 
 #include <dlfcn.h>
 #include <stdio.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -60,18 +58,6 @@ const void* library::hidden(const char* symbol) const {
   const auto found = symbols_.find(symbol);
   const uintptr_t value = found != symbols_.end() ? found->second : 0;
   return value != 0 ? reinterpret_cast<const void*>(load_base_ + value) : nullptr;
-}
-
-temp_dir::temp_dir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "zkshipXXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) path = pattern;
-}
-
-temp_dir::~temp_dir() {
-  if (!path.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
 }
 
 }  // namespace shipped

@@ -37,14 +37,4 @@ class library {
   std::string error_;
 };
 
-// A temporary folder of the test's own, removed with what it holds.
-struct temp_dir {
-  std::string path;
-  temp_dir();
-  ~temp_dir();
-  temp_dir(const temp_dir&) = delete;
-  temp_dir& operator=(const temp_dir&) = delete;
-  std::string file(const std::string& name) const { return path + "/" + name; }
-};
-
 }  // namespace shipped

@@ -16,6 +16,7 @@
 #include "CLTSQLEX.h"
 #include "CLTSQLSC.h"
 #include "shipped_library.h"
+#include "zk_harness.h"
 #include "zk_seam.h"
 
 namespace {
@@ -97,15 +98,12 @@ bool filled(const shipped::library& lib, const slot& s) {
 
 // A COMMIT without a connection: the first call runs and is refused.
 void first_call(const shipped::library& lib) {
-  rdb_sql_area area{};
-  SQLCA sqlca{};
-  memcpy(area.reqcode, "CMIT", sizeof area.reqcode);
-  area.sqlca = &sqlca;
-  lib.exsql(&area);
+  zk::request commit{"CMIT"};
+  lib.exsql(&commit.area);
 }
 
 TEST(ShippedLibrary, NoServiceSlotStaysEmptyAfterTheFirstCall) {
-  shipped::temp_dir dir;
+  zk::temp_dir dir;
   setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
   setenv("PDAUTOCONNECT", "OFF", 1);
   shipped::library lib;
