@@ -1,5 +1,6 @@
-// The connection control block clt_main: its creation at the first call
-// of a connection and its end with the connection.
+// The connection control block clt_main: its creation with its sections,
+// and the trace names and request buffers it owns. The first call and the
+// end of a connection that create and free it are the dispatcher's.
 #pragma once
 
 #include <stddef.h>

@@ -18,6 +18,7 @@ namespace {
 constexpr char kGroup[] = "sds01";
 constexpr char kConnectFn[] = "p_f_sqa_cconnect";
 constexpr char kCommitFn[] = "p_f_sqa_ccommit";
+constexpr char kDisconnectFn[] = "p_f_sqa_cdisconnect";
 constexpr uint32_t kLevel26 = ~26u;
 constexpr int32_t kSqlSessionLost = -941;
 constexpr char kSessionLost[] = "KFPA11941-E Session lost";
@@ -44,6 +45,7 @@ TEST(ShippedSession, ASessionLostReplyClosesTheConnectionAndANewConnectWorks) {
   s.services.push_back(kGroup);
   s.bodies[kConnectFn] = marlo::connect_body(false, "1j", "07-02-00", 777, kLevel26);
   s.bodies[kCommitFn] = marlo::reply_body(false, kSqlSessionLost, "08S01", kSessionLost);
+  s.bodies[kDisconnectFn] = marlo::reply_body(false, 0, "00000", "");
   marlo::server server(std::move(s));
   ASSERT_TRUE(server.ok());
   setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
@@ -59,9 +61,14 @@ TEST(ShippedSession, ASessionLostReplyClosesTheConnectionAndANewConnectWorks) {
   zk::request again{"CNCT"};
   connect(lib, again);
   EXPECT_EQ(again.sqlca.SQLCODE, 0);
+  const std::vector<marlo::request> seen = server.requests();
+  // The new connection ends as any other does.
+  zk::request leave{"DISC"};
+  lib.exsql(&leave.area);
+  EXPECT_EQ(leave.sqlca.SQLCODE, 0);
 
   int connects = 0;
-  for (const marlo::request& q : server.requests()) {
+  for (const marlo::request& q : seen) {
     connects += q.function == kConnectFn ? 1 : 0;
     // The server has ended the session: nothing takes its leave of it.
     EXPECT_NE(q.form, "closing");
