@@ -325,9 +325,12 @@ bool next_host_code(int32_t sqlcode) {
   return std::find(std::begin(kSqlNextHost), std::end(kSqlNextHost), sqlcode) != std::end(kSqlNextHost);
 }
 
+// A setting text cut to its field, always ended.
 template <size_t N>
 void set_text(char (&field)[N], const char* text) {
-  snprintf(field, N, "%s", text);
+  const size_t length = strnlen(text, N - 1);
+  memcpy(field, text, length);
+  field[length] = '\0';
 }
 
 void set_service_port(clt_env* env, int32_t port) {

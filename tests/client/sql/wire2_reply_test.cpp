@@ -579,6 +579,7 @@ TEST_F(ReplyAnalysis, CharacterSetNamesLandBehindTheCallersOwnCodeRoom) {
     EXPECT_EQ(std::string(reinterpret_cast<char*>(room.csna + 32 + 8 + 2), 4), "UTF8") << codesInUse;
     for (uint8_t g : room.guard) ASSERT_EQ(g, 0xA5) << codesInUse;
   }
+  area.sqliasda = nullptr;  // the list ends with the test
 }
 
 TEST_F(ReplyAnalysis, FetchedValuesGoToTheirConverter) {
@@ -612,6 +613,7 @@ TEST_F(ReplyAnalysis, FetchedValuesGoToTheirConverter) {
     EXPECT_EQ(converted[0].route, r.route);
     EXPECT_EQ(converted[0].length, body.size());
   }
+  area.sqliasda = nullptr;  // the list ends with the test
 }
 
 TEST_F(ReplyAnalysis, AFailedFetchStopsAtTheErrorGate) {
