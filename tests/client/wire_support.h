@@ -19,8 +19,8 @@
 
 #include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
-#include "CLTLOGHOOK.h"
-#include "CLTSEAM.h"
+#include "zk_loghook.h"
+#include "zk_seam.h"
 #include "cltclock.h"
 #include "sockadapt.h"
 

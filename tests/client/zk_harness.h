@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "CLTLIBMN.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "zelkit.h"
 
 namespace zk {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "CLTCNTL.h"
-#include "CLTSEAM.h"
+#include "zk_seam.h"
 #include "zk_harness.h"
 
 namespace zk {

@@ -1,0 +1,109 @@
+#include "zk_wiring.h"
+
+#include <mutex>
+#include <new>
+
+#include "CLTCNTL.h"
+#include "CLTCOMCTX.h"
+#include "CLTENV.h"
+#include "CLTMEM.h"
+#include "CLTNAMSV.h"
+#include "CLTRPCPR.h"
+#include "CLTRPCSS.h"
+#include "CLTSQLAN.h"
+#include "CLTSQLBR.h"
+#include "CLTSQLBS.h"
+#include "CLTSQLEX.h"
+#include "zk_seam.h"
+
+namespace {
+
+// The memory trace names the module that has always owned these buffers.
+constexpr const char* kModule = "CLTCOMCTX";
+
+static_assert(sizeof(clt_req_identity) == CLT_REQ_IDENTITY_SIZE, "identity storage fits its record");
+static_assert(alignof(clt_req_identity) == 1, "identity storage needs no alignment");
+
+clt_req_identity* identity_of(clt_global_data* ctx) {
+  return std::launder(reinterpret_cast<clt_req_identity*>(ctx->runtime.identity));
+}
+
+// The running request as the builders see it: besides the control block
+// and its settings, the place the executor chose for the request, the
+// connection's request state and the saved identity.
+clt_req_ctx request_from_context() {
+  clt_req_ctx c{};
+  clt_global_data* ctx = clt_cur();
+  if (ctx == nullptr || ctx->main == nullptr) return c;
+  clt_main* main = ctx->main;
+  c.packet = ctx->runtime.cur_req;
+  c.area = main->area;
+  c.main = main;
+  c.conn = clt_main_req(main);
+  c.env = clt_main_env(main);
+  c.apname = clt_main_uap(main)->apname;
+  c.pduser = clt_text(main, CLT_TEXT_USER);
+  c.pdpassword = clt_text(main, CLT_TEXT_PASSWORD);
+  c.identity = identity_of(ctx);
+  c.audit = ctx->audit;
+  c.audit_long = &ctx->audit_long;
+  return c;
+}
+
+// The RPC session's parts of the running call and of its connection.
+clt_rpc_ctx rpc_from_context() {
+  clt_rpc_ctx c{};
+  clt_global_data* ctx = clt_cur();
+  if (ctx == nullptr) return c;
+  c.call = &ctx->runtime.rpc;
+  if (ctx->main != nullptr) c.conn = clt_main_rpc(ctx->main);
+  return c;
+}
+
+clt_reply_conn* reply_from_context() {
+  clt_main* main = clt_cur_main();
+  return main != nullptr ? clt_main_reply(main) : nullptr;
+}
+
+// Frees the request buffer, then the reply buffer, and forgets their sizes.
+void free_buffers() {
+  clt_global_data* ctx = clt_cur();
+  if (ctx == nullptr || ctx->main == nullptr) return;
+  clt_global_runtime& rt = ctx->runtime;
+  if (rt.req_buf != nullptr) cltmem_free(rt.req_buf, kModule, __LINE__);
+  if (rt.com.reply_buf != nullptr) cltmem_free(rt.com.reply_buf, kModule, __LINE__);
+  rt.req_buf = nullptr;
+  rt.cur_req = nullptr;
+  rt.com.reply_buf = nullptr;
+  rt.com.reply_cur = nullptr;
+  clt_com_conn* conn = clt_main_com(ctx->main);
+  conn->req_buf_size = 0;
+  conn->req_len = 0;
+  conn->reply_buf_size = 0;
+  conn->reply_len = 0;
+}
+
+// The session-close slot gives no result: the control block's release
+// goes on whatever the close reports.
+void close_session(int32_t flags) { pd_clt_close_session(flags); }
+
+std::once_flag g_wired;
+
+void wire() {
+  clt_req_set_locator(request_from_context);
+  clt_rpc_set_locator(rpc_from_context);
+  clt_reply_set_locator(reply_from_context);
+  clt_global.runtime.rpc.rebuild_connect = clt_rebuild_connect;
+  clt_rpc_nam_svc = {nam_open, nam_close, nam_lookup, nam_indirect_lookup};
+  clt_svc.req_free_buffers = free_buffers;
+  clt_svc.pd_clt_close = close_session;
+  clt_svc.runtime = clt_exec_runtime;
+  clt_svc.env_get = clt_env_setting_get;
+  clt_svc.env_put = clt_env_setting_put;
+  clt_exec_svc.bind_input = clt_bind_input;
+  clt_exec_svc.sqlda_check = clt_sqlda_check;
+}
+
+}  // namespace
+
+void zk_wire_services() { std::call_once(g_wired, wire); }

@@ -1,0 +1,44 @@
+// Reply analysis: the SQL reply body after the 64-byte reply header fills
+// the caller's SQLCA and SQLSTATE, keeps the server's extension data in
+// the connection, copies descriptions and names into the caller's areas
+// and routes returned values to the converters.
+//
+// Every operation takes the number of reply bytes received: no offset,
+// length or count of the reply is used before it is checked against them,
+// and a reply that fails a check is refused as a communication error.
+#pragma once
+
+#include <stdint.h>
+
+#include "zelkit.h"
+#include "zk_records.h"
+
+constexpr uint32_t CLT_REPLY_TRACE_BLOCK = 40;
+constexpr uint32_t CLT_REPLY_TRCCTL_SIZE = 12;
+
+// Where the analysis sends returned values.
+enum class clt_reply_route {
+  block,            // block FETCH
+  block_variant,    // block FETCH, conversion variant 5
+  sqlda_single,     // FETCH of one row in the SQLDA form
+  sqlda_array,      // FETCH into arrays in the SQLDA form
+  column,           // FETCH into arrays in the descriptor form
+  column_variant,   // the same, conversion variant 5
+  output,           // every other request with values
+};
+
+// The converters of returned values live with the column conversion; a
+// converter reports its own failures and returns -1 after them.
+struct clt_reply_services {
+  int32_t (*convert)(clt_reply_route route, const uint8_t* body, uint32_t length, rdb_sql_area* area);
+};
+extern clt_reply_services clt_reply_svc;
+
+using clt_reply_locator = clt_reply_conn* (*)(void);
+clt_reply_conn* clt_reply_cur(void);
+clt_reply_locator clt_reply_set_locator(clt_reply_locator locator);
+// Frees what the analysis keeps for the connection.
+void clt_reply_free(clt_reply_conn* conn);
+
+int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received);
+int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area);

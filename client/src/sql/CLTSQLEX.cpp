@@ -1,0 +1,690 @@
+#include "CLTSQLEX.h"
+
+#include <arpa/inet.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "CLTCNTL.h"
+#include "CLTCOMCTX.h"
+#include "CLTENV.h"
+#include "zk_codes.h"
+#include "CLTCOMCTX.h"
+#include "CLTMEM.h"
+#include "CLTRPCPR.h"
+#include "CLTRPCSS.h"
+#include "zk_seam.h"
+#include "CLTSQLAN.h"
+#include "CLTSQLBR.h"
+#include "CLTSQLBS.h"
+#include "CLTSQLSC.h"
+#include "CLTUTL.h"
+#include "CLTUTLEV.h"
+
+clt_exec_services clt_exec_svc{};
+
+namespace {
+
+constexpr const char* kModule = "CLTSQLEX";
+constexpr const char* kMsgCompletedSecond = "JXZ2000I . R. PROCESSING OF SQL COMPLETED";
+constexpr char kSqlstateSuccess[] = "00000";
+constexpr const char* kLogClientInfo = "KFPZ02445-I Client information, Type=%s, Inf=%s\n";
+
+constexpr int32_t kSqlMarlo = -733;
+constexpr int32_t kSqlEnv = -724;
+constexpr int32_t kSqlCodeSet = -1802;
+constexpr int32_t kSqlTimeOver = -732;
+constexpr int32_t kSqlMemory = -729;
+constexpr int32_t kSqlClient = -720;
+constexpr int32_t kSqlMaxUsers = -932;
+// Transport failures after which CONNECT tries the next host.
+constexpr int32_t kSqlNextHost[] = {-720, -722, -723, -728, -732};
+
+constexpr int32_t kFuncConnect = 13;
+constexpr int32_t kFuncDisconnect = 14;
+constexpr char kCodeConnect[] = "CNCT";
+constexpr char kCodeDisconnect[] = "DISC";
+constexpr size_t kCodeSize = 4;
+
+constexpr int16_t kSrvTypeClientOrder = 1;  // "PC": the server uses the client's byte order
+constexpr int16_t kSrvTypeSecond = 2;
+constexpr uint32_t kProtocolReqcode = 2;
+constexpr uint8_t kFeatureLevel8 = 0x01;
+constexpr uint32_t kLevelFeature = 8;
+constexpr uint32_t kLevelExtErrlog = 21;
+constexpr int32_t kExtErrlogSize = 65536;
+constexpr char kDirectFrom[] = "07-02";
+constexpr size_t kDirectCompare = 5;
+constexpr char kYes = 'Y';
+constexpr char kFailed = 'F';
+constexpr uint16_t kRequestMark = 1;
+
+// CONNECT reply: body directory, status part and connection information.
+constexpr uint32_t kBodyTotal = 0;
+constexpr uint32_t kBodyStatus = 8;
+constexpr uint32_t kBodySqlca = 12;
+constexpr uint32_t kBodyCnctInfo = 28;
+constexpr uint32_t kBodyDirectory = 32;
+constexpr uint32_t kStatusSize = 30;       // through the server attribute byte
+constexpr uint32_t kSqlstateSize = 5;
+constexpr uint32_t kCnctCodeSet = 0;
+constexpr uint32_t kCnctVersion = 2;
+constexpr uint32_t kCnctPid = 12;
+constexpr uint32_t kCnctExtErrlog = 23;
+constexpr uint32_t kCnctLevel = 24;
+constexpr uint32_t kCnctRead = kCnctLevel + sizeof(uint32_t);  // the fields taken here
+constexpr uint32_t kCnctDiscArea = 28;
+constexpr uint32_t kLevelDiscArea = 17;
+constexpr int16_t kBlockFetchRows = 2;      // PDBLKF from which block fetch is in use
+constexpr uint32_t kLevelBlockBuffer = 20;  // PDBLKBUFFSIZE counts from this level
+
+// Conversion modes of PDCLTCNVMODE.
+constexpr uint8_t kModeNone = 0;
+constexpr uint8_t kModeAuto = 1;
+constexpr uint8_t kModeEuchj = 2;
+constexpr uint8_t kModeUjis = 3;
+constexpr uint8_t kModeUtf8 = 6;
+constexpr uint8_t kModeUcs2First = 10;
+constexpr uint8_t kModeUcs2Last = 12;
+
+struct code_name {
+  const char* code;
+  const char* name;
+};
+constexpr code_name kCodeSetNames[] = {
+    {"1j", "SJIS"},   {"2c", "CHINESE"},       {"2h", "KOREAN"}, {"2j", "UJIS"},   {"3h", "EUC-HJ KOREAN"},
+    {"3j", "EUC-HJ"}, {"5u", "UTF-8"},         {"0a", "LANG-C"}, {"0b", "LANG-C"}, {"6g", "CHINESE-GB18030"},
+};
+constexpr char kCodeSetUnknown[] = "UNKNOWN";
+// The server code set that each UCS-2 mode needs, and the mode's name.
+constexpr code_name kUcs2Modes[] = {{"5u", "UCS2_UTF8"}, {"2j", "UCS2_UJIS"}, {"3j", "UCS2_HJ"}};
+struct auto_mode {
+  const char* code;
+  uint8_t mode;
+};
+constexpr auto_mode kAutoModes[] = {{"3j", kModeEuchj}, {"2j", kModeUjis}, {"5u", kModeUtf8}};
+constexpr char kClientSjis[] = "1j";
+
+constexpr int32_t kWaitOneSecond = 1000;
+constexpr int32_t kWaitNone = 0;
+constexpr int32_t kWaitFailed = -1;
+constexpr int32_t kWaitConnected = -2;
+constexpr uint16_t kWaitStateRunning = 2;
+constexpr uint16_t kWaitStateRefresh = 1;
+constexpr uint16_t kReasonMaxUsers = 3;
+constexpr size_t kInfSize = 64;
+constexpr int32_t kEnvValueSize = 1048;
+
+struct connection {
+  clt_global_data* ctx;
+  clt_main* main;
+  clt_env* env;
+  clt_com_conn* com;
+  clt_rpc_conn* rpc;
+};
+
+connection current() {
+  clt_global_data* ctx = clt_cur();
+  clt_main* main = ctx->main;
+  return connection{ctx, main, clt_main_env(main), clt_main_com(main), clt_main_rpc(main)};
+}
+
+int32_t report_client(rdb_sql_area* area, int32_t line) {
+  return clt_report(area, kModule, line, kSqlClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule, line);
+}
+
+// An inconsistent reply: the link failed.
+int32_t report_reply(const connection& c, rdb_sql_area* area, int32_t line) {
+  c.rpc->failure_mark = kFailed;
+  return clt_report(area, kModule, line, kSqlMarlo, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
+}
+
+uint32_t server32(const clt_main* main, const uint8_t* p) {
+  uint32_t v;
+  memcpy(&v, p, sizeof v);
+  return main->byteorder != 0 ? v : ntohl(v);
+}
+
+// server level >= n on the level word read unsigned.
+bool level_at_least(const clt_main* main, uint32_t n) {
+  return clt_srv_level_at_least(static_cast<uint32_t>(main->srv_level), n);
+}
+
+// Steps 3 to 7 of the frame: the variables bound and checked, the request
+// and reply buffers in place.
+int32_t prepare(const connection& c, rdb_sql_area* area) {
+  if (clt_exec_svc.bind_input == nullptr) return report_client(area, __LINE__);
+  if (clt_exec_svc.bind_input(area) != 0) return -1;
+  c.ctx->runtime.cur_req = c.ctx->runtime.req_buf;
+  if (c.ctx->runtime.cur_req == nullptr) {
+    return clt_report(area, kModule, __LINE__, kSqlMemory, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+                      CLT_MEMORY_AREA_PROCESS, c.com->req_buf_size);
+  }
+  if (clt_exec_svc.sqlda_check == nullptr) return report_client(area, __LINE__);
+  if (clt_exec_svc.sqlda_check(area) != 0) return -1;
+  clt_com_call& call = c.ctx->runtime.com;
+  call.reply_cur = call.reply_buf;
+  if (call.reply_cur == nullptr) {
+    return clt_report(area, kModule, __LINE__, kSqlMemory, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+                      CLT_MEMORY_AREA_PROCESS, c.com->reply_buf_size);
+  }
+  return 0;
+}
+
+// Steps 8 and 9: the request as its header gives its length, one exchange.
+// The reply capacity is the reply size that the checks computed.
+int32_t exchange(const connection& c, rdb_sql_area* area) {
+  uint8_t* request = c.ctx->runtime.cur_req;
+  uint32_t length = server32(c.main, request + offsetof(clt_req_header, total));
+  c.com->reply_capacity = c.com->reply_len;
+  return clt_call_server(request, &length, c.ctx->runtime.com.reply_cur, &c.com->reply_capacity, area);
+}
+
+void clear_current(const connection& c) {
+  c.ctx->runtime.cur_req = nullptr;
+  c.ctx->runtime.com.reply_cur = nullptr;
+}
+
+const char* code_set_name(const char* code) {
+  for (const code_name& n : kCodeSetNames) {
+    if (memcmp(n.code, code, 2) == 0) return n.name;
+  }
+  return kCodeSetUnknown;
+}
+
+// The DISCONNECT of a connection that CONNECT refuses, under its own
+// function and request code.
+void disconnect_refused(const connection& c, rdb_sql_area* area) {
+  c.main->funccode = kFuncDisconnect;
+  memcpy(area->reqcode, kCodeDisconnect, kCodeSize);
+  clt_runtime(clt_runtime_op::exec_disconnect, area);
+  c.main->funccode = kFuncConnect;
+  memcpy(area->reqcode, kCodeConnect, kCodeSize);
+}
+
+// The server's code set against the conversion mode; AUTO takes the mode
+// of the server's code set. -1 on a mismatch, after DISCONNECT.
+int32_t check_code_set(const connection& c, rdb_sql_area* area, const char* server_code) {
+  uint8_t mode = c.env->pdcltcnvmode;
+  if (mode >= kModeUcs2First && mode <= kModeUcs2Last) {
+    const code_name& need = kUcs2Modes[mode - kModeUcs2First];
+    if (memcmp(server_code, need.code, 2) != 0) {
+      disconnect_refused(c, area);
+      return clt_report(area, kModule, __LINE__, kSqlCodeSet, CLT_SQLSTATE_DEFAULT, CLT_MSG_CODE_SET,
+                        code_set_name(server_code), need.name);
+    }
+    c.ctx->msgconv = kYes;
+    return 0;
+  }
+  if (mode != kModeAuto) return 0;
+  const char* client = c.env->rdcltcode;
+  const bool client_sjis = (client[0] == '\0' && client[1] == '\0') || memcmp(client, kClientSjis, 2) == 0;
+  uint8_t resolved = kModeNone;
+  for (const auto_mode& m : kAutoModes) {
+    if (client_sjis && memcmp(server_code, m.code, 2) == 0) resolved = m.mode;
+  }
+  c.env->pdcltcnvmode = resolved;
+  return 0;
+}
+
+// The directory of a CONNECT or DISCONNECT reply: total length, status
+// and SQLCA parts given, the status part of `status_size` bytes within
+// what arrived. *limit receives the bytes of the reply that may be read.
+int32_t check_directory(const connection& c, rdb_sql_area* area, uint32_t received, uint32_t status_size,
+                        uint32_t* limit) {
+  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
+  if (reply == nullptr || received < kBodyDirectory) return report_reply(c, area, __LINE__);
+  const uint32_t total = server32(c.main, reply + kBodyTotal);
+  const uint32_t status = server32(c.main, reply + kBodyStatus);
+  const uint32_t sqlca_at = server32(c.main, reply + kBodySqlca);
+  if (total == 0 || status == 0 || sqlca_at == 0) return report_reply(c, area, __LINE__);
+  // Parts that would lie outside what arrived are refused, never read.
+  *limit = std::min(total, received);
+  if (status > *limit || *limit - status < status_size) return report_reply(c, area, __LINE__);
+  return 0;
+}
+
+// The status part's SQLSTATE into the area, the SQLCA part into the caller's.
+int32_t take_status(const connection& c, rdb_sql_area* area, uint32_t limit) {
+  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
+  memcpy(area->sqlstate, reply + server32(c.main, reply + kBodyStatus), kSqlstateSize);
+  if (clt_reply_complete(area->sqlca, reply, limit) != 0) return report_reply(c, area, __LINE__);
+  return 0;
+}
+
+// Steps 10 to 22 of one attempt: what the CONNECT reply says.
+//
+// The server's SQLCA part has the compact form of the reply analysis
+// (message by offset, warning bits); a refusing server's SQLCA is taken
+// from it by the same analysis, not copied as an SQLCA image.
+int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
+  uint32_t limit = 0;
+  if (check_directory(c, area, received, kStatusSize, &limit) != 0) return -1;
+  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
+  c.main->connected = 1;
+  if (take_status(c, area, limit) != 0) return -1;
+  if (area->sqlca->SQLCODE < 0) return 0;
+
+  const uint32_t info_at = server32(c.main, reply + kBodyCnctInfo);
+  if (info_at == 0 || info_at > limit || limit - info_at < kCnctRead) return report_reply(c, area, __LINE__);
+  const uint8_t* info = reply + info_at;
+  memcpy(c.main->srv_codeset, info + kCnctCodeSet, sizeof c.main->srv_codeset);
+  memcpy(c.main->srv_version, info + kCnctVersion, sizeof c.main->srv_version);
+  c.main->srv_level = static_cast<int32_t>(server32(c.main, info + kCnctLevel));
+  if (level_at_least(c.main, kLevelFeature)) c.com->features |= kFeatureLevel8;
+  if (level_at_least(c.main, kLevelExtErrlog) && c.env->pduapexerloguse == '\0' && info[kCnctExtErrlog] == kYes &&
+      c.env->uaperlog_given != kYes) {
+    c.env->pduaperlog = kExtErrlogSize;
+  }
+  // The DISCONNECT of a refused code set sizes its reply with this.
+  const bool second = c.env->pdsrvtype == kSrvTypeSecond;
+  c.main->disc_area_size = 0;
+  if (!second && level_at_least(c.main, kLevelDiscArea)) {
+    if (limit - info_at < kCnctDiscArea + sizeof(uint32_t)) return report_reply(c, area, __LINE__);
+    c.main->disc_area_size = server32(c.main, info + kCnctDiscArea);
+  }
+  if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
+  if (!second) c.main->srv_pid = server32(c.main, info + kCnctPid);
+  const bool direct_off = c.env->opt_p == kYes || c.env->pdipc == kYes || second;
+  if (!direct_off && memcmp(c.main->srv_version, kDirectFrom, kDirectCompare) >= 0) c.rpc->direct = kYes;
+  return 0;
+}
+
+// Steps 2 to 22 of one attempt.
+int32_t attempt(const connection& c, rdb_sql_area* area) {
+  if (c.main->session_open == 0 && clt_open_link(area) != 0) return -1;
+  // The shared-memory channel is not offered here: CONNECT goes over the
+  // socket, as when the channel cannot be created.
+  c.com->shm_channel = 0;
+  if (prepare(c, area) != 0) return -1;
+  if (clt_req_connect() != 0) return -1;
+  if (exchange(c, area) != 0) return -1;
+  return take_reply(c, area, c.com->reply_capacity);
+}
+
+// The end of every executor, on every path: the function code back,
+// the session closed after a failure.
+void finish(const connection& c, rdb_sql_area* area, int32_t saved_func, int32_t rc) {
+  c.main->funccode = saved_func;
+  const int32_t sqlcode = area->sqlca->SQLCODE;
+  if (sqlcode < 0 && c.main->session_open != 0) {
+    clt_close_link(area);
+    c.main->session_open = 0;
+    c.main->connected = 0;
+  }
+  if (c.env->pdipc == kYes && (sqlcode < 0 || c.com->shm_channel != 1)) {
+    if (clt_link_svc.shm_close_peer != nullptr) clt_link_svc.shm_close_peer();
+    if (clt_link_svc.shm_close_own != nullptr) clt_link_svc.shm_close_own();
+  }
+  if (sqlcode >= 0 && rc == 0) c.ctx->connected_before = 1;
+  clear_current(c);
+}
+
+bool next_host_code(int32_t sqlcode) {
+  return std::find(std::begin(kSqlNextHost), std::end(kSqlNextHost), sqlcode) != std::end(kSqlNextHost);
+}
+
+// A setting text cut to its field, always ended.
+template <size_t N>
+void set_text(char (&field)[N], const char* text) {
+  const size_t length = strnlen(text, N - 1);
+  memcpy(field, text, length);
+  field[length] = '\0';
+}
+
+void set_service_port(clt_env* env, int32_t port) {
+  if (port == 0) {
+    env->pdserviceport[0] = '\0';
+  } else {
+    snprintf(env->pdserviceport, sizeof env->pdserviceport, "%d", static_cast<int>(port));
+  }
+}
+
+void set_loopback(const connection& c, const char* host) { c.com->loopback = clt_chk_loopback(host) == 0 ? 1 : 0; }
+
+// The rest of a comma-separated list after its first item; null at its end.
+const char* next_item(const char* list) {
+  const char* comma = strchr(list, ',');
+  return comma != nullptr ? comma + 1 : nullptr;
+}
+
+// The current front-end host with the port of its name server, which is
+// also the current port; the RPC session reads both from this text.
+void set_front_end(const connection& c, const char* host, uint16_t port) {
+  if (host[0] == '\0') {
+    c.env->pdfeshost[0] = '\0';
+  } else {
+    snprintf(c.env->pdfeshost, sizeof c.env->pdfeshost, "%s:%u", host, static_cast<unsigned>(port));
+  }
+  c.env->nameport_cur = port;
+  set_loopback(c, host);
+}
+
+void fresh_front_end(const connection& c) {
+  c.env->pdfeshost[0] = '\0';
+  c.env->nameport_cur = c.env->pdnameport;
+}
+
+// Attempts again at once while the server refuses for too many users
+// (up to PDRETRYCOUNT attempts in all) or answered busy (not counted).
+int32_t retry(const connection& c, rdb_sql_area* area, int32_t rc, bool first_group_only, bool fresh_host) {
+  int32_t attempts = 1;
+  for (;;) {
+    if (first_group_only && c.com->fes_group_index != 0) return rc;
+    const bool busy = c.rpc->busy != 0;
+    const bool max_users = area->sqlca->SQLCODE == kSqlMaxUsers && attempts < c.env->pdretrycount;
+    if (!busy && !max_users) return rc;
+    if (busy) {
+      ++c.rpc->busy_retries;
+      c.rpc->busy = 0;
+    } else {
+      ++attempts;
+    }
+    if (fresh_host) fresh_front_end(c);
+    clt_reset_sqlca(area->sqlca);
+    rc = clt_exec_connect(area);
+  }
+}
+
+int32_t by_front_end_groups(const connection& c, rdb_sql_area* area, const char* groups) {
+  for (const char* item = groups; item != nullptr; item = next_item(item)) {
+    char host[sizeof c.env->pdfeshost] = {};
+    char group[sizeof c.env->pdservicegrp] = {};
+    int32_t port = 0;
+    if (clt_env_grp_part(item, host, group, &port) != 0) {
+      c.com->fes_group_index = 0;
+      return clt_report(area, kModule, __LINE__, kSqlEnv, CLT_SQLSTATE_DEFAULT, CLT_MSG_ENV_ERROR, "PDFESGRP",
+                        "INVALID CHAR");
+    }
+    set_front_end(c, host, c.env->pdnameport);
+    set_text(c.env->pdservicegrp, group);
+    set_service_port(c.env, port);
+    clt_reset_sqlca(area->sqlca);
+    if (retry(c, area, clt_exec_connect(area), true, false) == 0) {
+      c.com->fes_group_index = 0;
+      return 0;
+    }
+    ++c.com->fes_group_index;
+  }
+  return -1;
+}
+
+int32_t by_front_end_hosts(const connection& c, rdb_sql_area* area, const char* hosts, const char* ports) {
+  int32_t remembered = 0;
+  const char* port_item = ports;
+  for (const char* item = hosts; item != nullptr; item = next_item(item)) {
+    char host[sizeof c.env->pdfeshost] = {};
+    if (clt_env_host_part(item, host) != 0) host[0] = '\0';
+    int32_t port = 0;
+    set_front_end(c, host, clt_env_port_part(item, &port) == 0 ? static_cast<uint16_t>(port) : c.env->pdnameport);
+    int32_t number = 0;
+    if (port_item != nullptr && clt_env_num_part(port_item, &number) == 0) remembered = number;
+    set_service_port(c.env, remembered);
+    if (port_item != nullptr) port_item = next_item(port_item);
+
+    clt_reset_sqlca(area->sqlca);
+    int32_t rc = clt_exec_connect(area);
+    if (clt_connect_retry_wait(area, area->sqlca, 0) != kWaitNone) return 0;
+    if (retry(c, area, rc, false, false) == 0) return 0;
+    if (!next_host_code(area->sqlca->SQLCODE)) return -1;
+  }
+  return -1;
+}
+
+int32_t by_host_list(const connection& c, rdb_sql_area* area, const char* hosts, const char* ports) {
+  int32_t first_port = 0;
+  const char* port_item = ports;
+  for (const char* item = hosts; item != nullptr; item = next_item(item)) {
+    char host[sizeof c.env->pdhost] = {};
+    if (clt_env_list_head(item, host) != 0) host[0] = '\0';
+    set_text(c.env->pdhost, host);
+    set_loopback(c, host);
+    fresh_front_end(c);
+    int32_t number = 0;
+    const bool numbered = port_item != nullptr && clt_env_num_part(port_item, &number) == 0;
+    if (item == hosts) first_port = numbered ? number : 0;
+    set_service_port(c.env, numbered ? number : first_port);
+    if (port_item != nullptr) port_item = next_item(port_item);
+
+    int32_t rc = clt_exec_connect(area);
+    const int32_t waited = clt_connect_retry_wait(area, area->sqlca, 1);
+    if (waited == kWaitConnected) return 0;
+    rc = waited == kWaitNone ? retry(c, area, rc, false, true) : -1;
+    if (rc == 0) return 0;
+    if (!next_host_code(area->sqlca->SQLCODE)) return -1;
+  }
+  return -1;
+}
+
+// Steps 1 to 6 of the entry: the current host, front end, service group
+// and port as the settings give them now.
+void refresh_settings(const connection& c) {
+  clt_env* env = c.env;
+  set_text(env->pdhost, clt_text(c.main, CLT_TEXT_HOST));
+  char value[kEnvValueSize];
+  const char* file = env->own_ini_file;
+  set_text(env->pdfeshost, clt_getenv_str("PDFESHOST", value, sizeof value, file) > 0 ? value : "");
+  set_text(env->pdservicegrp, clt_getenv_str("PDSERVICEGRP", value, sizeof value, file) > 0 ? value : "");
+  set_text(env->pdserviceport, clt_getenv_str("PDSERVICEPORT", value, sizeof value, file) > 0 ? value : "");
+  env->nameport_cur = env->pdnameport;
+  const bool no_port = env->pdserviceport[0] == '\0';
+  if ((env->pdfeshost[0] == '\0' || env->pdservicegrp[0] == '\0') && no_port) {
+    env->pdfeshost[0] = '\0';
+    env->pdservicegrp[0] = '\0';
+  } else if (!no_port && env->pdservicegrp[0] == '\0') {
+    env->pdfeshost[0] = '\0';
+    env->pdserviceport[0] = '\0';
+  }
+  c.main->byteorder = env->pdsrvtype == kSrvTypeClientOrder ? 1 : 0;
+  c.com->protocol = kProtocolReqcode;
+  c.com->features = 0;
+  clt_main_reply(c.main)->sqlca_mark = ' ';
+  c.com->fes_group_index = 0;
+  c.rpc->busy_retries = 0;
+}
+
+int32_t run_entry(const connection& c, rdb_sql_area* area) {
+  refresh_settings(c);
+  // Working copies: the attempts rewrite the settings' current fields.
+  char hosts[sizeof c.env->pdhost];
+  char fes[sizeof c.env->pdfeshost];
+  char ports[sizeof c.env->pdserviceport];
+  char groups[sizeof c.env->pdfesgrp];
+  set_text(hosts, c.env->pdhost);
+  set_text(fes, c.env->pdfeshost);
+  set_text(ports, c.env->pdserviceport);
+  set_text(groups, c.env->pdfesgrp);
+  const char* port_list = ports[0] != '\0' ? ports : nullptr;
+  if (groups[0] != '\0') return by_front_end_groups(c, area, groups);
+  if (fes[0] != '\0') return by_front_end_hosts(c, area, fes, port_list);
+  return by_host_list(c, area, hosts, port_list);
+}
+
+// The seconds the server asks to wait, bounded by PDCWAITTIME outside
+// CONNECT itself.
+void refresh_wait_limit(const connection& c) {
+  const uint32_t server_wait = c.rpc->retry_wait;
+  const uint32_t cwait = static_cast<uint32_t>(c.env->pdcwaittime);
+  if (c.main->maint_wait_limit == 0 && server_wait != 0) {
+    const bool bounded = cwait != 0 && c.main->funccode != kFuncConnect;
+    c.main->maint_wait_limit = bounded ? std::min(server_wait, cwait) : server_wait;
+  } else if (c.main->maint_wait_limit != 0 && c.main->maint_state == kWaitStateRefresh) {
+    c.main->maint_wait_limit = server_wait;
+  }
+}
+
+void end_wait(const connection& c) {
+  c.main->maint_state = 0;
+  c.main->saved_sqlca_set = 0;
+  memset(&c.main->saved_sqlca, 0, sizeof c.main->saved_sqlca);
+}
+
+uint32_t now_seconds() {
+  clt_timeb now{};
+  clt_get_timeb(&now);
+  return now.seconds;
+}
+
+// Frees the per-statement blocks that the previous reply left.
+void free_work_blocks(const connection& c) {
+  clt_reply_conn* reply = clt_main_reply(c.main);
+  for (uint8_t** block : {&reply->trace_block, &reply->apinf, &reply->apinf2, &reply->sqltrc}) {
+    if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
+    *block = nullptr;
+  }
+}
+
+int32_t report_completed(const connection& c, rdb_sql_area* area) {
+  clt_msg_token token;
+  if (c.env->pdsrvtype == kSrvTypeSecond) {
+    clt_set_msg("%s", &token, 0, kMsgCompletedSecond);
+  } else {
+    clt_set_msg(CLT_MSG_COMPLETED, &token, 0);
+  }
+  clt_reset_sqlca(area->sqlca);
+  clt_set_sqlca(area->sqlca, kModule, __LINE__, 0, 0, 0, 0, &token, nullptr);
+  clt_set_sqlstate(area, kSqlstateSuccess);
+  return 0;
+}
+
+// The DISCONNECT exchange: the reply must name its status and SQLCA parts.
+int32_t disconnect_exchange(const connection& c, rdb_sql_area* area) {
+  if (prepare(c, area) != 0) return -1;
+  if (clt_req_control() != 0) return -1;
+  if (exchange(c, area) != 0) return -1;
+  uint32_t limit = 0;
+  if (check_directory(c, area, c.com->reply_capacity, kSqlstateSize, &limit) != 0) return -1;
+  return take_status(c, area, limit);
+}
+
+bool block_fetch_in_use(const connection& c) {
+  return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
+}
+
+}  // namespace
+
+int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
+  switch (which) {
+    case clt_runtime_op::connect_entry: return clt_exec_connect_entry(area);
+    case clt_runtime_op::exec_disconnect: return clt_exec_disconnect(area);
+    case clt_runtime_op::exec_transact: return clt_exec_transact(area);
+    // Executors built elsewhere; until then a request for one fails as a
+    // client error.
+    default: return report_client(area, __LINE__);
+  }
+}
+
+int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_analysis analyse) {
+  const connection c = current();
+  int32_t rc = prepare(c, area);
+  if (rc == 0) rc = build();
+  if (rc == 0) rc = exchange(c, area);
+  if (rc == 0) rc = analyse(c.ctx->runtime.com.reply_cur, c.com->reply_capacity, area);
+  clear_current(c);
+  return rc == 0 ? 0 : -1;
+}
+
+int32_t clt_exec_disconnect(rdb_sql_area* area) {
+  const connection c = current();
+  const char saved_direct = c.rpc->direct;
+  // DISCONNECT always goes by RPC.
+  c.rpc->direct = 0;
+  int32_t rc = 0;
+  if (c.main->blkf_list != nullptr && clt_blkf_free_all(area) != 0) rc = -1;
+  if (rc == 0 && c.main->loc_list != nullptr) clt_loc_free_all(area);
+  free_work_blocks(c);
+  if (rc == 0) {
+    // The control block's flag, not the context's byte: that one is set
+    // only when CONNECT ends, and a CONNECT that refuses the server's code
+    // set still takes its leave of the server.
+    if (c.main->connected == 0 || c.main->session_open == 0) {
+      report_completed(c, area);
+    } else {
+      rc = disconnect_exchange(c, area);
+    }
+  }
+  if (rc == 0) {
+    c.rpc->direct = saved_direct;
+    c.main->connected = 0;
+    c.ctx->connected_before = 0;
+  }
+  // The connection ends whatever the server answered: a link left open
+  // would outlive the control block.
+  if (c.main->session_open != 0) clt_close_link(area);
+  clear_current(c);
+  c.ctx->msgconv = 0;
+  return rc;
+}
+
+int32_t clt_exec_transact(rdb_sql_area* area) {
+  const connection c = current();
+  // COMMIT keeps the held block-fetch buffers; freeing only the others
+  // comes with the block-fetch buffers themselves.
+  if (block_fetch_in_use(c) && c.main->blkf_list != nullptr && c.main->funccode != CLT_FC_CMIT &&
+      clt_blkf_free_all(area) != 0) {
+    return -1;
+  }
+  free_work_blocks(c);
+  clt_main_reply(c.main)->sqlca_mark = ' ';
+  return clt_exec_frame(area, clt_req_control, clt_reply_analyse);
+}
+
+int32_t clt_exec_connect(rdb_sql_area* area) {
+  const connection c = current();
+  const int32_t saved_func = c.main->funccode;
+  c.main->funccode = kFuncConnect;
+  const int32_t rc = attempt(c, area) == 0 ? 0 : -1;
+  finish(c, area, saved_func, rc);
+  return rc;
+}
+
+int32_t clt_exec_connect_entry(rdb_sql_area* area) {
+  const connection c = current();
+  if (run_entry(c, area) != 0) return -1;
+  for (clt_audit_item& item : c.ctx->audit) {
+    if (item.length != CLT_AUDIT_NULL_LENGTH) item.set = kRequestMark;
+  }
+  if (c.ctx->audit_long.length != CLT_AUDIT_NULL_LENGTH) c.ctx->audit_long.set = kRequestMark;
+  return 0;
+}
+
+int32_t clt_connect_retry_wait(rdb_sql_area* area, SQLCA* sqlca, int32_t mode) {
+  const connection c = current();
+  if (sqlca->SQLCODE == kSqlMaxUsers) refresh_wait_limit(c);
+  const uint32_t limit = c.main->maint_wait_limit;
+  if (sqlca->SQLCODE != kSqlMaxUsers || limit == 0 || c.env->pdhatrnqueuing == 'N') return kWaitNone;
+  if (c.main->rcnct_start == 0) c.main->rcnct_start = now_seconds();
+  clt_main_req(c.main)->connect_reason = kReasonMaxUsers;
+  c.main->maint_state = kWaitStateRunning;
+  char inf[kInfSize];
+  snprintf(inf, sizeof inf, "MAX_USERS_OVER,time=%d", static_cast<int>(limit));
+  clt_errlog_msg(kLogClientInfo, "Reconnect", inf);
+  for (;;) {
+    if (now_seconds() - c.main->rcnct_start >= limit) {
+      if (limit != static_cast<uint32_t>(c.env->pdcwaittime)) return kWaitFailed;
+      clt_report(area, kModule, __LINE__, kSqlTimeOver, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
+      end_wait(c);
+      return kWaitFailed;
+    }
+    if (mode == 1) fresh_front_end(c);
+    const int32_t rc = clt_exec_connect(area);
+    if (rc == 0 && sqlca->SQLCODE == 0) {
+      end_wait(c);
+      return kWaitConnected;
+    }
+    if (sqlca->SQLCODE != kSqlMaxUsers) return kWaitFailed;
+    clt_sleep_ms(kWaitOneSecond);
+  }
+}
+
+int32_t clt_rebuild_connect(uint8_t* request, uint32_t* length) {
+  clt_global_data* ctx = clt_cur();
+  if (ctx == nullptr || ctx->main == nullptr) return -1;
+  uint8_t* saved = ctx->runtime.cur_req;
+  ctx->runtime.cur_req = request;
+  const int32_t rc = clt_req_connect();
+  if (rc == 0) *length = server32(ctx->main, request + offsetof(clt_req_header, total));
+  ctx->runtime.cur_req = saved;
+  return rc;
+}

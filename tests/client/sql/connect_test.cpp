@@ -1,0 +1,466 @@
+// CONNECT through p_rdb_exsql against the Marlo test server: the server
+// found from the settings, the reply taken into the control block, the
+// code-set check, the retries and the next host, the checks of the reply,
+// and the executor frame on the connection CONNECT leaves.
+#include <stdlib.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CLTCNTL.h"
+#include "CLTLIBCT.h"
+#include "CLTRPCPR.h"
+#include "CLTRPCSS.h"
+#include "CLTSQLAN.h"
+#include "CLTSQLEX.h"
+#include "CLTSQLSC.h"
+#include "cltclock.h"
+#include "marlo_server.h"
+#include "wire_support.h"
+#include "zk_harness.h"
+
+namespace {
+
+constexpr char kGroup[] = "sds01";
+constexpr char kConnectFn[] = "p_f_sqa_cconnect";
+constexpr uint32_t kPid = 777;
+constexpr uint32_t kLevel26 = ~26u;
+constexpr uint32_t kConnectionNumber = 0x1234;
+constexpr int32_t kFuncCommit = 10;
+constexpr int32_t kStatusMaxUsers = -892;  // RPC status: too many users
+constexpr char kCompleted[] = "KFPA12000-I Processing of SQL completed";
+
+const std::vector<const char*> kSettings = {
+    "PDMEMTRCFILE", "PDHOST",         "PDFESHOST",      "PDSERVICEGRP", "PDSERVICEPORT", "PDNAMEPORT",
+    "PDFESGRP",     "PDCLTCNVMODE",   "PDCLTOPTIONSTR", "PDRETRYCOUNT", "PDUSER",        "PDCWAITTIME",
+    "PDCONNECTWAITTIME", "PDCNCTRTYCOUNT", "PDRETRYINTERVAL", "PDHATRNQUEUING", "PDSRVTYPE",
+};
+
+int32_t complete(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
+  return clt_reply_complete(area->sqlca, body, received);
+}
+
+void blank(char* field, size_t n, const char* text) {
+  memset(field, ' ', n);
+  memcpy(field, text, strnlen(text, n));
+}
+
+std::unique_ptr<marlo::server> start(marlo::script s) {
+  if (s.services.empty()) s.services.push_back(kGroup);
+  auto server = std::make_unique<marlo::server>(std::move(s));
+  EXPECT_TRUE(server->ok());
+  return server;
+}
+
+// The size of the DISCONNECT trace area that the server announces.
+constexpr uint32_t kDiscAreaSize = 400;
+
+marlo::script accepting(const char* code_set = "1j", const char* version = "07-02-00") {
+  marlo::script s;
+  std::vector<uint8_t> body = marlo::connect_body(false, code_set, version, kPid, kLevel26);
+  const uint32_t info = (uint32_t{body[28]} << 24) | (uint32_t{body[29]} << 16) | (uint32_t{body[30]} << 8) | body[31];
+  for (int i = 0; i < 4; ++i) body[info + 28 + i] = static_cast<uint8_t>(kDiscAreaSize >> (24 - 8 * i));
+  s.bodies[kConnectFn] = body;
+  return s;
+}
+
+int count(const marlo::server& server, const std::string& function) {
+  int n = 0;
+  for (const marlo::request& r : server.requests()) n += r.function == function;
+  return n;
+}
+
+class Connect : public ::testing::Test {
+ protected:
+  zk::services_scope services;
+  zk::temp_dir dir;
+  zk::request r{"CNCT"};
+  clt_exec_services saved_exec = clt_exec_svc;
+
+  void SetUp() override {
+    for (const char* name : kSettings) unsetenv(name);
+    setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
+    setenv("PDSERVICEGRP", kGroup, 1);
+    setenv("PDHOST", "127.0.0.1", 1);
+    // Refused connections are retried after the shortest interval.
+    setenv("PDRETRYINTERVAL", "30", 1);
+    setenv("PDCWAITTIME", "40", 1);
+    setenv("PDCONNECTWAITTIME", "40", 1);
+    sa_set_round_us(wire::kRoundUs);
+    blank(r.area.authid, sizeof r.area.authid, "scott");
+    blank(r.area.passwd, sizeof r.area.passwd, "tiger");
+    blank(r.area.cnctbody, sizeof r.area.cnctbody, "");
+  }
+
+  void TearDown() override {
+    zk::context_scope context;
+    if (clt_global.main != nullptr) {
+      clt_close_link(&r.area);
+      clt_last_call_term(&r.area);
+    }
+    clt_exec_svc = saved_exec;
+    sa_set_round_us(0);
+    for (const char* name : kSettings) unsetenv(name);
+  }
+
+  // Front-end hosts on loopback at the servers' name ports.
+  void front_ends(const std::vector<uint16_t>& ports) {
+    std::string list;
+    for (uint16_t p : ports) list += (list.empty() ? "" : ",") + std::string("127.0.0.1:") + std::to_string(p);
+    setenv("PDFESHOST", list.c_str(), 1);
+  }
+
+  clt_main* main() const { return clt_global.main; }
+};
+
+TEST_F(Connect, CompletesAgainstTheServerAndKeepsWhatItSays) {
+  auto server = start(accepting());
+  front_ends({server->name_port()});
+  // An audit item given before the connection goes with the next request.
+  clt_global.audit[0].length = 3;
+  EXPECT_EQ(r.exsql(), 0) << r.message();
+  EXPECT_EQ(clt_global.audit[0].set, 1);
+  EXPECT_EQ(clt_global.audit[1].set, 0);
+  EXPECT_EQ(clt_global.audit_long.set, 0);
+  EXPECT_EQ(r.sqlcode(), 0);
+  EXPECT_EQ(r.message(), kCompleted);
+  EXPECT_EQ(r.sqlstate(), "00000");
+  ASSERT_NE(main(), nullptr);
+  EXPECT_EQ(main()->connected, 1);
+  EXPECT_EQ(main()->session_open, 1);
+  EXPECT_EQ(static_cast<uint32_t>(main()->srv_level), kLevel26);
+  EXPECT_EQ(std::string(main()->srv_version, 8), "07-02-00");
+  EXPECT_EQ(std::string(main()->srv_codeset, 2), "1j");
+  EXPECT_EQ(main()->cnct_number, kConnectionNumber);
+  EXPECT_EQ(main()->srv_pid, kPid);
+  EXPECT_EQ(main()->disc_area_size, kDiscAreaSize);
+  EXPECT_EQ(main()->funccode, 13);
+  EXPECT_EQ(clt_main_rpc(main())->direct, 'Y');
+  EXPECT_EQ(clt_main_com(main())->features & 0x01, 0x01);
+  EXPECT_EQ(clt_global.connected_before, 1);
+  EXPECT_EQ(clt_global.runtime.cur_req, nullptr);
+  // The mark of the server's SQLCA identifier "SQLCA  S".
+  EXPECT_EQ(clt_main_reply(main())->sqlca_mark, 'S');
+
+  // The request is the CONNECT packet of the caller's identity.
+  ASSERT_EQ(count(*server, kConnectFn), 1);
+  const std::vector<uint8_t> golden = wire::fixture_hex("connect_be.hex");
+  std::vector<uint8_t> sent;
+  for (const marlo::request& q : server->requests()) {
+    if (q.function == kConnectFn) sent = q.data;
+  }
+  ASSERT_GE(sent.size(), 150u);
+  EXPECT_EQ(std::vector<uint8_t>(sent.begin(), sent.begin() + 8), std::vector<uint8_t>(golden.begin(), golden.begin() + 8));
+  EXPECT_EQ(std::vector<uint8_t>(sent.begin() + 90, sent.begin() + 150),
+            std::vector<uint8_t>(golden.begin() + 90, golden.begin() + 150));
+}
+
+// PDSRVTYPE "PC": the server uses the client's byte order both ways.
+TEST_F(Connect, AServerInTheClientsByteOrder) {
+  setenv("PDSRVTYPE", "PC", 1);
+  marlo::script s;
+  s.little_endian = true;
+  s.bodies[kConnectFn] = marlo::connect_body(true, "1j", "07-02-00", kPid, kLevel26);
+  auto server = start(s);
+  front_ends({server->name_port()});
+  EXPECT_EQ(r.exsql(), 0) << r.message();
+  ASSERT_NE(main(), nullptr);
+  EXPECT_EQ(main()->byteorder, 1);
+  EXPECT_EQ(static_cast<uint32_t>(main()->srv_level), kLevel26);
+  EXPECT_EQ(main()->srv_pid, kPid);
+  std::vector<uint8_t> sent;
+  for (const marlo::request& q : server->requests()) {
+    if (q.function == kConnectFn) sent = q.data;
+  }
+  ASSERT_GE(sent.size(), 4u);
+  EXPECT_EQ(std::vector<uint8_t>(sent.begin(), sent.begin() + 4), (std::vector<uint8_t>{0xE5, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(Connect, ARefusingServerLeavesItsSqlcaAndNoLink) {
+  marlo::script s;
+  s.bodies[kConnectFn] = marlo::reply_body(false, -554, "28000", "KFPA11554-E Invalid authorization identifier");
+  auto server = start(s);
+  front_ends({server->name_port()});
+  EXPECT_EQ(r.exsql(), -10);
+  EXPECT_EQ(r.sqlcode(), -554);
+  EXPECT_EQ(r.message(), "KFPA11554-E Invalid authorization identifier");
+  EXPECT_EQ(r.sqlstate(), "28000");
+  if (main() != nullptr) {
+    EXPECT_EQ(main()->session_open, 0);
+    EXPECT_EQ(main()->connected, 0);
+  }
+  EXPECT_EQ(clt_global.connected_before, 0);
+}
+
+// The next front-end host is tried after a transport failure only.
+TEST_F(Connect, TheNextHostAfterAnUnreachableServerButNotAfterARefusal) {
+  struct row {
+    bool first_down;
+    int32_t sqlcode;
+    int second_requests;
+  };
+  for (const row& t : {row{true, 0, 1}, row{false, -554, 0}}) {
+    SCOPED_TRACE(t.first_down);
+    marlo::script refusing;
+    refusing.bodies[kConnectFn] = marlo::reply_body(false, -554, "28000", "KFPA11554-E refused");
+    auto first = start(refusing);
+    auto second = start(accepting());
+    const uint16_t first_port = t.first_down ? wire::refused_port() : first->name_port();
+    front_ends({first_port, second->name_port()});
+    r.exsql();
+    EXPECT_EQ(r.sqlcode(), t.sqlcode) << r.message();
+    EXPECT_EQ(count(*second, kConnectFn), t.second_requests);
+    zk::context_scope context;
+    if (clt_global.main != nullptr) {
+      clt_close_link(&r.area);
+      clt_last_call_term(&r.area);
+    }
+  }
+}
+
+TEST_F(Connect, CodeSetOfTheServerAgainstTheConversionMode) {
+  struct row {
+    const char* mode;
+    const char* server_code;
+    int32_t sqlcode;
+    std::string message;
+    uint8_t mode_after;
+  };
+  const row rows[] = {
+      {"UCS2_UTF8", "2j", -1802, "KFPA19802-E Incompatible character code set,Marlo=UJIS, PDCLTCNVMODE=UCS2_UTF8", 0},
+      {"UCS2_HJ", "9x", -1802, "KFPA19802-E Incompatible character code set,Marlo=UNKNOWN, PDCLTCNVMODE=UCS2_HJ", 0},
+      {"AUTO", "3j", 0, kCompleted, 2},
+      {"AUTO", "5u", 0, kCompleted, 6},
+      {"AUTO", "1j", 0, kCompleted, 0},
+  };
+  for (const row& t : rows) {
+    SCOPED_TRACE(std::string(t.mode) + " " + t.server_code);
+    setenv("PDCLTCNVMODE", t.mode, 1);
+    auto server = start(accepting(t.server_code));
+    front_ends({server->name_port()});
+    r.exsql();
+    EXPECT_EQ(r.sqlcode(), t.sqlcode);
+    EXPECT_EQ(r.message(), t.message);
+    zk::context_scope context;
+    if (t.sqlcode != 0) {
+      // Refused on our side: no link stays open.
+      EXPECT_TRUE(main() == nullptr || main()->session_open == 0);
+    } else {
+      ASSERT_NE(main(), nullptr);
+      EXPECT_EQ(clt_main_env(main())->pdcltcnvmode, t.mode_after);
+    }
+    if (clt_global.main != nullptr) {
+      clt_close_link(&r.area);
+      clt_last_call_term(&r.area);
+    }
+  }
+}
+
+TEST_F(Connect, DirectFrameFromServerVersion0702UnlessOptionP) {
+  struct row {
+    const char* version;
+    const char* options;
+    char direct;
+  };
+  for (const row& t : {row{"07-01-00", "", 0}, row{"07-02-00", "", 'Y'}, row{"08-00-00", "", 'Y'},
+                       row{"07-02-00", "P", 0}}) {
+    SCOPED_TRACE(std::string(t.version) + " " + t.options);
+    setenv("PDCLTOPTIONSTR", t.options, 1);
+    auto server = start(accepting("1j", t.version));
+    front_ends({server->name_port()});
+    r.exsql();
+    ASSERT_EQ(r.sqlcode(), 0) << r.message();
+    zk::context_scope context;
+    EXPECT_EQ(clt_main_rpc(main())->direct, t.direct);
+    clt_close_link(&r.area);
+    clt_last_call_term(&r.area);
+  }
+}
+
+TEST_F(Connect, MalformedFrontEndGroupFailsBeforeAnyServerIsAsked) {
+  auto server = start(accepting());
+  setenv("PDFESGRP", ("127.0.0.1:" + std::string(kGroup)).c_str(), 1);
+  EXPECT_EQ(r.exsql(), -10);
+  EXPECT_EQ(r.sqlcode(), -724);
+  EXPECT_EQ(r.message(), "KFPA11724-E Environment definition error, variable=PDFESGRP, reason=INVALID CHAR");
+  EXPECT_EQ(count(*server, kConnectFn), 0);
+}
+
+TEST_F(Connect, FrontEndGroupNamesHostGroupAndPort) {
+  auto server = start(accepting());
+  unsetenv("PDSERVICEGRP");
+  setenv("PDNAMEPORT", std::to_string(server->name_port()).c_str(), 1);
+  setenv("PDFESGRP", ("nowhere.invalid:grp:" + std::to_string(server->name_port()) + ",127.0.0.1:" +
+                      std::string(kGroup) + ":" + std::to_string(server->name_port())).c_str(), 1);
+  EXPECT_EQ(r.exsql(), 0) << r.message();
+  EXPECT_EQ(count(*server, kConnectFn), 1);
+  zk::context_scope context;
+  EXPECT_EQ(clt_main_com(main())->fes_group_index, 0u);
+  EXPECT_STREQ(clt_main_env(main())->pdservicegrp, kGroup);
+}
+
+TEST_F(Connect, TooManyUsersIsRetriedUpToPdretrycountAttempts) {
+  struct row {
+    const char* retries;
+    int attempts;
+  };
+  for (const row& t : {row{"0", 1}, row{"1", 1}, row{"3", 3}}) {
+    SCOPED_TRACE(t.retries);
+    setenv("PDRETRYCOUNT", t.retries, 1);
+    marlo::script s = accepting();
+    s.status = static_cast<uint32_t>(kStatusMaxUsers);
+    auto server = start(s);
+    front_ends({server->name_port()});
+    r.exsql();
+    EXPECT_EQ(r.sqlcode(), -932) << r.message();
+    EXPECT_EQ(count(*server, kConnectFn), t.attempts);
+    zk::context_scope context;
+    if (clt_global.main != nullptr) clt_last_call_term(&r.area);
+  }
+}
+
+// The host list, the default way: an unreachable host is passed over and
+// the next one keeps the connection.
+TEST_F(Connect, HostListTriesTheNextHost) {
+  auto server = start(accepting());
+  // The test server listens on 127.0.0.1 only; 127.0.0.2 refuses.
+  setenv("PDHOST", "127.0.0.2,127.0.0.1", 1);
+  setenv("PDNAMEPORT", std::to_string(server->name_port()).c_str(), 1);
+  setenv("PDSERVICEPORT", std::to_string(server->sql_port()).c_str(), 1);
+  EXPECT_EQ(r.exsql(), 0) << r.message();
+  zk::context_scope context;
+  ASSERT_NE(main(), nullptr);
+  EXPECT_STREQ(clt_main_env(main())->pdhost, "127.0.0.1");
+  EXPECT_EQ(clt_main_com(main())->loopback, 1);
+  EXPECT_EQ(count(*server, kConnectFn), 1);
+}
+
+// While the server has too many users, CONNECT waits as long as the
+// server asks, a second at a time, and tries again.
+class MaxUsersWait : public Connect {
+ protected:
+  static inline int64_t seconds_ = 1000000;
+  static void now(clt_clock_reading* out) {
+    out->seconds = seconds_;
+    out->milliseconds = 0;
+  }
+  static void sleep(uint32_t ms) { seconds_ += ms / 1000; }
+  std::vector<std::string>& log = zk::errlog_lines();
+
+  void SetUp() override {
+    Connect::SetUp();
+    static const clt_clock_ops ops{now, sleep};
+    clt_clock_install(&ops);
+    clt_svc.errlog_vmsg = zk::capture_errlog;
+    log.clear();
+  }
+  void TearDown() override {
+    clt_clock_install(nullptr);
+    Connect::TearDown();
+  }
+  bool logged(const std::string& text) const {
+    return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  }
+};
+
+TEST_F(MaxUsersWait, WaitsAsTheServerAsksAndEndsWithTimeOverAtThePdcwaittimeLimit) {
+  struct row {
+    const char* cwait;
+    const char* queuing;
+    int32_t sqlcode;
+    int attempts;
+  };
+  // The server asks for 3 seconds: one attempt, then one a second.
+  const row rows[] = {{"3", "", -732, 4}, {"0", "", -932, 4}, {"3", "NO", -932, 1}};
+  for (const row& t : rows) {
+    SCOPED_TRACE(std::string(t.cwait) + " " + t.queuing);
+    setenv("PDRETRYCOUNT", "1", 1);
+    setenv("PDCWAITTIME", t.cwait, 1);
+    if (t.queuing[0] != '\0') setenv("PDHATRNQUEUING", t.queuing, 1);
+    marlo::script s = accepting();
+    s.status = static_cast<uint32_t>(kStatusMaxUsers);
+    s.retry_wait = 3;
+    auto server = start(s);
+    front_ends({server->name_port()});
+    log.clear();
+    r.exsql();
+    EXPECT_EQ(r.sqlcode(), t.sqlcode) << r.message();
+    EXPECT_EQ(count(*server, kConnectFn), t.attempts);
+    EXPECT_EQ(logged("KFPZ02445-I Client information, Type=Reconnect, Inf=MAX_USERS_OVER,time=3"), t.attempts > 1);
+    zk::context_scope context;
+    if (clt_global.main != nullptr) clt_last_call_term(&r.area);
+  }
+  unsetenv("PDHATRNQUEUING");
+}
+
+// Replies whose directory is empty or whose parts lie outside the reply.
+TEST_F(Connect, InconsistentRepliesAreRefusedAndCloseTheLink) {
+  const std::vector<uint8_t> good = marlo::connect_body(false, "1j", "07-02-00", kPid, kLevel26);
+  auto with = [&](uint32_t offset, uint32_t value) {
+    std::vector<uint8_t> b = good;
+    for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+    return b;
+  };
+  const std::vector<std::vector<uint8_t>> bodies = {
+      with(8, 0),                                        // no status part
+      with(12, 0),                                       // no SQLCA part
+      with(8, static_cast<uint32_t>(good.size()) - 4),   // status part cut by the end
+      with(28, static_cast<uint32_t>(good.size()) - 8),  // connection information cut by the end
+      with(28, static_cast<uint32_t>(good.size()) - 28), // no room for the DISCONNECT area size
+      with(28, 0),                                       // no connection information
+  };
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    SCOPED_TRACE(i);
+    marlo::script s;
+    s.bodies[kConnectFn] = bodies[i];
+    auto server = start(s);
+    front_ends({server->name_port()});
+    r.exsql();
+    EXPECT_EQ(r.sqlcode(), -733);
+    EXPECT_EQ(r.tokens().front().rfind("KFPA11733-E Error occurred in Marlo, inf1=CLTSQLEX, inf2=", 0), 0u)
+        << r.message();
+    zk::context_scope context;
+    EXPECT_TRUE(main() == nullptr || main()->session_open == 0);
+    if (clt_global.main != nullptr) clt_last_call_term(&r.area);
+  }
+}
+
+TEST_F(Connect, WithoutTheBuffersNothingIsSent) {
+  auto server = start(accepting());
+  front_ends({server->name_port()});
+  // The binding ran but made no request buffer.
+  clt_exec_svc.bind_input = [](rdb_sql_area*) { return 0; };
+  EXPECT_EQ(r.exsql(), -10);
+  EXPECT_EQ(r.sqlcode(), -729);
+  EXPECT_EQ(r.message(), "KFPA11729-E Insufficient memory on PROCESS, size=0");
+  // Nothing sizes the buffers at all.
+  clt_exec_svc.bind_input = nullptr;
+  EXPECT_EQ(r.exsql(), -10);
+  EXPECT_EQ(r.sqlcode(), -720);
+  EXPECT_EQ(count(*server, kConnectFn), 0);
+}
+
+TEST_F(Connect, FrameCarriesARequestOverTheConnection) {
+  marlo::script s = accepting();
+  auto server = start(s);
+  front_ends({server->name_port()});
+  ASSERT_EQ(r.exsql(), 0) << r.message();
+
+  zk::context_scope context;
+  zk::request commit{"CMIT"};
+  main()->area = &commit.area;
+  main()->funccode = kFuncCommit;
+  EXPECT_EQ(clt_exec_frame(&commit.area, clt_req_control, complete), 0) << commit.message();
+  EXPECT_EQ(commit.sqlcode(), 0);
+  EXPECT_EQ(commit.message(), kCompleted);
+  EXPECT_EQ(clt_global.runtime.cur_req, nullptr);
+  // The direct frame that CONNECT switched on carries it.
+  const marlo::request last = server->requests().back();
+  EXPECT_EQ(last.form, "frame");
+  EXPECT_EQ(last.function, "p_f_sqa_ccommit");
+  ASSERT_GE(last.data.size(), 4u);
+  EXPECT_EQ(std::vector<uint8_t>(last.data.begin(), last.data.begin() + 4), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xE5}));
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// A whole connection as an embedded-SQL program makes it, through
+// p_rdb_exsql alone: CONNECT to the Marlo test server over the RPC
+// session through the name service, COMMIT and ROLLBACK, DISCONNECT, and
+// a request after the end; on servers that allow the direct frame and on
+// servers that do not.
+#include <stdlib.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CLTCNTL.h"
+#include "CLTLIBCT.h"
+#include "CLTLIBMN.h"
+#include "CLTSQLSC.h"
+#include "marlo_server.h"
+#include "wire_support.h"
+#include "zk_harness.h"
+
+namespace {
+
+constexpr char kGroup[] = "sds01";
+constexpr char kConnectFn[] = "p_f_sqa_cconnect";
+constexpr char kCommitFn[] = "p_f_sqa_ccommit";
+constexpr char kRollbackFn[] = "p_f_sqa_crollback";
+constexpr char kDisconnectFn[] = "p_f_sqa_cdisconnect";
+constexpr uint32_t kLevel26 = ~26u;
+constexpr char kCompleted[] = "KFPA12000-I Processing of SQL completed";
+constexpr char kNotConnected[] = "KFPA11563-E Unable to execute SQL before CONNECT";
+constexpr int32_t kSqlNotConnected = -563;
+constexpr int32_t kExsqlFailed = -10;
+
+const std::vector<const char*> kSettings = {"PDMEMTRCFILE", "PDHOST",       "PDFESHOST",   "PDSERVICEGRP",
+                                            "PDNAMEPORT",   "PDCWAITTIME",  "PDCONNECTWAITTIME",
+                                            "PDRETRYINTERVAL", "PDAUTOCONNECT", "PDCLTCNVMODE"};
+
+void blank(char* field, size_t n, const char* text) {
+  memset(field, ' ', n);
+  memcpy(field, text, strnlen(text, n));
+}
+
+class Session : public ::testing::Test {
+ protected:
+  zk::services_scope services;
+  zk::temp_dir dir;
+  std::unique_ptr<marlo::server> server;
+
+  void SetUp() override {
+    for (const char* name : kSettings) unsetenv(name);
+    setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
+    setenv("PDSERVICEGRP", kGroup, 1);
+    setenv("PDHOST", "127.0.0.1", 1);
+    setenv("PDRETRYINTERVAL", "30", 1);
+    setenv("PDCWAITTIME", "40", 1);
+    setenv("PDCONNECTWAITTIME", "40", 1);
+    // A request without a connection is refused rather than connecting.
+    setenv("PDAUTOCONNECT", "OFF", 1);
+    sa_set_round_us(wire::kRoundUs);
+  }
+
+  void TearDown() override {
+    zk::context_scope context;
+    if (clt_global.main != nullptr) {
+      clt_close_link(nullptr);
+      zk::request r{"DISC"};
+      clt_last_call_term(&r.area);
+    }
+    sa_set_round_us(0);
+    for (const char* name : kSettings) unsetenv(name);
+  }
+
+  void start(const char* version, marlo::script s = {}, const char* code_set = "1j") {
+    s.services.push_back(kGroup);
+    s.bodies[kConnectFn] = marlo::connect_body(false, code_set, version, 777, kLevel26);
+    server = std::make_unique<marlo::server>(std::move(s));
+    ASSERT_TRUE(server->ok());
+    setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
+  }
+
+  // The requests of one server function as the server received them.
+  std::vector<marlo::request> seen(const char* function) const {
+    std::vector<marlo::request> out;
+    for (const marlo::request& q : server->requests()) {
+      if (q.function == function) out.push_back(q);
+    }
+    return out;
+  }
+
+  static void connect(zk::request& r) {
+    blank(r.area.authid, sizeof r.area.authid, "scott");
+    blank(r.area.passwd, sizeof r.area.passwd, "tiger");
+    blank(r.area.cnctbody, sizeof r.area.cnctbody, "");
+  }
+};
+
+TEST_F(Session, ConnectCommitDisconnectAndARequestAfterTheEnd) {
+  struct row {
+    const char* version;
+    bool direct;
+  };
+  for (const row& t : {row{"07-02-00", true}, row{"07-01-00", false}}) {
+    SCOPED_TRACE(t.version);
+    start(t.version);
+
+    zk::request cnct{"CNCT"};
+    connect(cnct);
+    ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+    EXPECT_EQ(cnct.sqlcode(), 0);
+    {
+      zk::context_scope context;
+      ASSERT_NE(clt_global.main, nullptr);
+      EXPECT_EQ(clt_main_rpc(clt_global.main)->direct == 'Y', t.direct);
+    }
+
+    zk::request commit{"CMIT"};
+    EXPECT_EQ(commit.exsql(), 0) << commit.message();
+    EXPECT_EQ(commit.sqlcode(), 0);
+    EXPECT_EQ(commit.message(), kCompleted);
+    EXPECT_EQ(commit.sqlstate(), "00000");
+    zk::request rollback{"ROLL"};
+    EXPECT_EQ(rollback.exsql(), 0) << rollback.message();
+    EXPECT_EQ(rollback.sqlcode(), 0);
+
+    zk::request disc{"DISC"};
+    EXPECT_EQ(disc.exsql(), 0) << disc.message();
+    EXPECT_EQ(disc.sqlcode(), 0);
+    EXPECT_EQ(disc.message(), kCompleted);
+    {
+      zk::context_scope context;
+      // The connection ended with its control block.
+      EXPECT_EQ(clt_global.main, nullptr);
+      EXPECT_EQ(clt_global.connected_before, 0);
+    }
+
+    // COMMIT and ROLLBACK went over the kept connection in the request-code
+    // frame (the direct frame and the RPC session's request-code form look
+    // alike on the wire); DISCONNECT always goes by an RPC call.
+    for (const char* fn : {kCommitFn, kRollbackFn}) {
+      const std::vector<marlo::request> q = seen(fn);
+      ASSERT_EQ(q.size(), 1u) << fn;
+      EXPECT_EQ(q[0].form, "frame") << fn;
+      ASSERT_GE(q[0].data.size(), 4u);
+      // A request packet in the server's byte order.
+      EXPECT_EQ(std::vector<uint8_t>(q[0].data.begin(), q[0].data.begin() + 4),
+                (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xE5}));
+    }
+    const std::vector<marlo::request> d = seen(kDisconnectFn);
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_NE(d[0].form, "frame");
+
+    zk::request after{"CMIT"};
+    EXPECT_EQ(after.exsql(), kExsqlFailed);
+    EXPECT_EQ(after.sqlcode(), kSqlNotConnected);
+    EXPECT_EQ(after.message(), kNotConnected);
+    EXPECT_EQ(seen(kCommitFn).size(), 1u);
+
+    zk::context_scope context;
+    if (clt_global.main != nullptr) clt_last_call_term(&after.area);
+  }
+}
+
+// The server's answer to COMMIT reaches the caller; the connection stays.
+TEST_F(Session, ARefusedCommitReportsTheServersSqlcode) {
+  marlo::script s;
+  s.bodies[kCommitFn] = marlo::reply_body(false, -911, "40001", "KFPA11911-E Deadlock");
+  start("07-02-00", s);
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+  zk::request commit{"CMIT"};
+  EXPECT_EQ(commit.exsql(), kExsqlFailed);
+  EXPECT_EQ(commit.sqlcode(), -911);
+  EXPECT_EQ(commit.message(), "KFPA11911-E Deadlock");
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  EXPECT_EQ(seen(kDisconnectFn).size(), 1u);
+}
+
+// A CONNECT that refuses the server's code set takes its leave of the
+// server with a DISCONNECT.
+TEST_F(Session, ACodeSetMismatchDisconnectsFromTheServer) {
+  setenv("PDCLTCNVMODE", "UCS2_UTF8", 1);
+  start("07-02-00", {}, "2j");
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  EXPECT_EQ(cnct.exsql(), kExsqlFailed);
+  EXPECT_EQ(cnct.sqlcode(), -1802);
+  EXPECT_EQ(seen(kDisconnectFn).size(), 1u);
+}
+
+// DISCONNECT of a connection that never connected asks no server and
+// still completes.
+TEST_F(Session, DisconnectWithoutAConnectionCompletesLocally) {
+  start("07-02-00");
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  EXPECT_EQ(disc.sqlcode(), 0);
+  EXPECT_EQ(disc.message(), kCompleted);
+  EXPECT_TRUE(server->requests().empty());
+}
+
+// A DISCONNECT reply without its SQLCA part is refused; the connection
+// ends all the same.
+TEST_F(Session, ADisconnectReplyWithoutItsPartsIsRefused) {
+  marlo::script s;
+  s.services.push_back(kGroup);
+  s.bodies[kConnectFn] = marlo::connect_body(false, "1j", "07-02-00", 777, kLevel26);
+  std::vector<uint8_t> bad = marlo::reply_body(false, 0, "00000", "");
+  for (int i = 12; i < 16; ++i) bad[i] = 0;
+  s.bodies[kDisconnectFn] = bad;
+  server = std::make_unique<marlo::server>(std::move(s));
+  ASSERT_TRUE(server->ok());
+  setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
+
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exsql(), kExsqlFailed);
+  EXPECT_EQ(disc.sqlcode(), -733);
+  EXPECT_EQ(disc.tokens().front().rfind("KFPA11733-E Error occurred in Marlo, inf1=CLTSQLEX, inf2=", 0), 0u)
+      << disc.message();
+  zk::context_scope context;
+  EXPECT_EQ(clt_global.main, nullptr);
+}
+
+}  // namespace
