@@ -10,6 +10,10 @@ JOBS=$(nproc)
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 export QT_QPA_PLATFORM=offscreen
 
+status=0
+echo "== include layers"
+python3 scripts/check_layers.py || status=1
+
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug
 cmake --build build -j "$JOBS"
 
@@ -21,7 +25,6 @@ cmake --build build32 -j "$JOBS"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKIT_ONLY=ON -DORV_SANITIZE=ON
 cmake --build build-asan -j "$JOBS"
 
-status=0
 echo "== 32-bit zelkit tests"
 (cd build32 && ctest --output-on-failure -j "$JOBS") || status=1
 echo "== zelkit tests under the sanitizers"
