@@ -276,9 +276,6 @@ constexpr uint8_t kCodeCountedNullable = 0xC1;
 constexpr int16_t kNullIndicator = -1;
 constexpr int32_t kExtendedItems = 1;
 
-constexpr int32_t kSqlVariableCount = -310;
-constexpr int32_t kSqlVariableType = -311;
-constexpr int32_t kSqlVariableAddress = -340;
 constexpr char kUsing[] = "(using)";
 
 int32_t items_of(int32_t mode) {
@@ -308,12 +305,12 @@ void report_completed(rdb_sql_area* area) {
 }
 
 int32_t report_type(rdb_sql_area* area, int32_t number) {
-  return clt_report(area, kModule, __LINE__, kSqlVariableType, CLT_SQLSTATE_VAR_TYPE,
+  return clt_report(area, kModule, __LINE__, CLT_SQL_VARIABLE_TYPE, CLT_SQLSTATE_VAR_TYPE,
                     CLT_MSG_VARIABLE_TYPE, number, kUsing);
 }
 
 int32_t report_address(rdb_sql_area* area, int32_t number) {
-  return clt_report(area, kModule, __LINE__, kSqlVariableAddress, CLT_SQLSTATE_DEFAULT,
+  return clt_report(area, kModule, __LINE__, CLT_SQL_VARIABLE_ADDRESS, CLT_SQLSTATE_DEFAULT,
                     CLT_MSG_VARIABLE_ADDRESS, number);
 }
 
@@ -364,7 +361,7 @@ int32_t check_text(rdb_sql_area* area, const SQLVAR& var, int32_t mode, audit_va
 int32_t check_variables(rdb_sql_area* area, int32_t mode, audit_value* value) {
   const SQLDA* da = area->sqliasda;
   if (da->sqld != kAuditVariables || da->sqln < kAuditVariables) {
-    return clt_report(area, kModule, __LINE__, kSqlVariableCount, CLT_SQLSTATE_VAR_COUNT,
+    return clt_report(area, kModule, __LINE__, CLT_SQL_VARIABLE_COUNT, CLT_SQLSTATE_VAR_COUNT,
                       CLT_MSG_VARIABLE_COUNT);
   }
   if (check_item(area, da->sqlvar[0], mode, value) != 0) return -1;

@@ -24,14 +24,6 @@ constexpr char kIdleRequest[] = "    ";
 constexpr size_t kCodeSize = 4;
 constexpr char kBuildDate[] = __DATE__;  // "Mmm dd yyyy"
 
-// SQLCODEs the dispatcher and the router act on.
-constexpr int32_t kSqlNotConnected = -563;
-constexpr int32_t kSqlAlreadyConnected = -752;
-constexpr int32_t kSqlClientError = -720;
-constexpr int32_t kSqlBadLength = -821;
-constexpr int32_t kSqlNoEnd = -937;
-constexpr int32_t kSqlSessionLost = -941;
-
 constexpr int32_t kResultWarning = 100;
 
 // Layout versions of the request area.
@@ -164,7 +156,7 @@ int32_t keep_statement(clt_main* main, rdb_sql_area* area) {
   if (!area->sqltext || main->lib_install) return 0;
   int32_t length = area->sqltext->length;
   if (length < 0) {
-    return clt_report(area, kModule, __LINE__, kSqlBadLength, CLT_SQLSTATE_DEFAULT,
+    return clt_report(area, kModule, __LINE__, CLT_SQL_SQL_LENGTH, CLT_SQLSTATE_DEFAULT,
                       CLT_MSG_SQL_LENGTH);
   }
   if (!ucs2_mode(main)) {
@@ -266,7 +258,7 @@ bool start_request(dispatch_call& call) {
   const request_code* request = find_request(area->reqcode);
   main->funccode = request ? request->function : CLT_FC_NONE;
   if (!request) {
-    clt_report(area, kModule, __LINE__, kSqlClientError, CLT_SQLSTATE_DEFAULT,
+    clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT,
                CLT_MSG_CLIENT_ERROR, kModule, static_cast<int32_t>(__LINE__));
     return false;
   }
@@ -307,7 +299,7 @@ bool start_request(dispatch_call& call) {
 }
 
 int32_t report_not_connected(rdb_sql_area* area) {
-  return clt_report(area, kModule, __LINE__, kSqlNotConnected, CLT_SQLSTATE_DEFAULT,
+  return clt_report(area, kModule, __LINE__, CLT_SQL_NOT_CONNECTED, CLT_SQLSTATE_DEFAULT,
                     CLT_MSG_NOT_CONNECTED);
 }
 
@@ -321,7 +313,7 @@ void route(dispatch_call& call) {
   int32_t fc = main->funccode;
   if (fc == CLT_FC_CNCT) {
     if (main->connected) {
-      clt_report(area, kModule, __LINE__, kSqlAlreadyConnected, CLT_SQLSTATE_DEFAULT,
+      clt_report(area, kModule, __LINE__, CLT_SQL_ALREADY_CONNECTED, CLT_SQLSTATE_DEFAULT,
                  CLT_MSG_ALREADY_CONNECTED);
       return;
     }
@@ -368,7 +360,7 @@ void convert_message(clt_main* main, rdb_sql_area* area) {
   size_t length = message_length(sqlca);
   memcpy(main->msg_copy, sqlca->sqlerrmc, length);
   main->msg_copy_length = static_cast<uint16_t>(length);
-  if (sqlca->SQLCODE == kSqlNotConnected) {
+  if (sqlca->SQLCODE == CLT_SQL_NOT_CONNECTED) {
     static_assert(kNotConnectedUtf16Length <= sizeof(sqlca->sqlerrmc));
     const char* text = CLT_MSG_NOT_CONNECTED;
     for (size_t i = 0; i < kNotConnectedUtf16Length / 2; ++i) {
@@ -419,19 +411,19 @@ void report_error_to_logs(clt_global_data* ctx, rdb_sql_area* area) {
 
 bool ends_connection(const clt_global_data* ctx, int32_t sqlcode) {
   const clt_main* main = ctx->main;
-  if (!main || sqlcode == kSqlNoEnd) return false;
+  if (!main || sqlcode == CLT_SQL_NO_END) return false;
   const char* code = ctx->reqcode;
   bool disconnect = memcmp(code, "DISC", kCodeSize) == 0 || memcmp(code, "DISR", kCodeSize) == 0 ||
                     memcmp(code, "DIST", kCodeSize) == 0;
   bool failed_connect =
-      memcmp(code, "CNCT", kCodeSize) == 0 && sqlcode < 0 && sqlcode != kSqlAlreadyConnected;
+      memcmp(code, "CNCT", kCodeSize) == 0 && sqlcode < 0 && sqlcode != CLT_SQL_ALREADY_CONNECTED;
   return disconnect || failed_connect || (sqlcode < 0 && !main->connected) ||
-         sqlcode == kSqlSessionLost;
+         sqlcode == CLT_SQL_SESSION_LOST;
 }
 
 void end_connection(clt_global_data* ctx, rdb_sql_area* area, int32_t sqlcode) {
   clt_main* main = ctx->main;
-  if (sqlcode == kSqlSessionLost && main->session_open) {
+  if (sqlcode == CLT_SQL_SESSION_LOST && main->session_open) {
     // The server has ended the session; nothing is left to say goodbye to.
     pd_clt_close(kCloseWithoutMessage);
     main->session_open = 0;
@@ -637,13 +629,6 @@ int32_t clt_dispatch_odbc(rdb_sql_area* area, rdb_odbc_buf* odbc) {
 // Statement routing and the server feature gates.
 namespace {
 
-constexpr int32_t kSqlInvalidPart = -104;
-constexpr int32_t kSqlNotSupported = -988;
-constexpr int32_t kSqlMultiValue = -315;
-constexpr int32_t kSqlElementCount = -316;
-constexpr int32_t kSqlVariable = -311;
-constexpr int32_t kSqlCursorNotOpen = -501;
-constexpr int32_t kSqlCursorOpen = -502;
 constexpr int32_t kLocBindFailed = -20;
 
 constexpr int32_t kMaxArrayElements = 30000;
@@ -730,7 +715,7 @@ bool uses(const rdb_sql_area* area, feature f) {
 int32_t check_gates(const clt_main* main, rdb_sql_area* area) {
   for (const feature_gate& gate : kGates) {
     if (in(main->funccode, gate.functions) && uses(area, gate.used) && !at_level(main, gate.level)) {
-      return clt_report(area, kModule, __LINE__, kSqlNotSupported, CLT_SQLSTATE_DEFAULT,
+      return clt_report(area, kModule, __LINE__, CLT_SQL_NOT_SUPPORTED, CLT_SQLSTATE_DEFAULT,
                         CLT_MSG_NOT_SUPPORTED, gate.token);
     }
   }
@@ -766,7 +751,7 @@ int32_t check_array_variables(rdb_sql_area* area, const SQLDA* da, bool limit_le
                (is_long_binary(var.sqlcod) &&
                 (length % kBinaryLengthUnit != 0 || (limit_length && length > kMaxBinaryLength)));
     if (bad) {
-      return clt_report(area, kModule, __LINE__, kSqlVariable, default_state, CLT_MSG_VARIABLE_TYPE,
+      return clt_report(area, kModule, __LINE__, CLT_SQL_VARIABLE_TYPE, default_state, CLT_MSG_VARIABLE_TYPE,
                         i + 1, role);
     }
   }
@@ -785,12 +770,12 @@ int32_t check_old_layout(rdb_sql_area* area, int32_t fc) {
   if (area->version >= kLayoutMultiValue) return 0;
   bool outputs_too = in(fc, {CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_GETD});
   if (single_values(area->sqliasda) && (!outputs_too || single_values(area->sqliasda2))) return 0;
-  return clt_report(area, kModule, __LINE__, kSqlMultiValue, CLT_SQLSTATE_DEFAULT,
+  return clt_report(area, kModule, __LINE__, CLT_SQL_MULTI_VALUE, CLT_SQLSTATE_DEFAULT,
                     CLT_MSG_MULTI_VALUE);
 }
 
 int32_t report_element_count(rdb_sql_area* area) {
-  return clt_report(area, kModule, __LINE__, kSqlElementCount, CLT_SQLSTATE_DEFAULT,
+  return clt_report(area, kModule, __LINE__, CLT_SQL_ELEMENT_COUNT, CLT_SQLSTATE_DEFAULT,
                     CLT_MSG_ELEMENT_COUNT);
 }
 
@@ -856,7 +841,7 @@ open_outcome open_with_cursor_list(clt_main* main, rdb_sql_area* area, int32_t f
   int32_t state = clt_loc_state(main);
   if (state != CLT_LOC_NONE && (state & CLT_LOC_OPEN) && !(state & CLT_LOC_CLOSE_PENDING)) {
     if (!cursor_level2(main)) return open_outcome::send;
-    clt_report(area, kModule, __LINE__, kSqlCursorOpen, CLT_SQLSTATE_DEFAULT, CLT_MSG_CURSOR_OPEN);
+    clt_report(area, kModule, __LINE__, CLT_SQL_CURSOR_OPEN, CLT_SQLSTATE_DEFAULT, CLT_MSG_CURSOR_OPEN);
     return open_outcome::failed;
   }
   if (clt_runtime(clt_runtime_op::loc_store_vars, area) != 0) return open_outcome::failed;
@@ -942,7 +927,7 @@ int32_t check_fetch(clt_main* main, rdb_sql_area* area, int32_t fc) {
       clt_runtime(clt_runtime_op::loc_find, area) == 0) {
     int32_t state = clt_loc_state(main);
     if (state != CLT_LOC_NONE && !(state & CLT_LOC_OPEN)) {
-      return clt_report(area, kModule, __LINE__, kSqlCursorNotOpen, CLT_SQLSTATE_DEFAULT,
+      return clt_report(area, kModule, __LINE__, CLT_SQL_CURSOR_NOT_OPEN, CLT_SQLSTATE_DEFAULT,
                         CLT_MSG_CURSOR_NOT_OPEN);
     }
   }
@@ -1038,7 +1023,7 @@ int32_t clt_exec_statement(rdb_sql_area* area) {
   main->blkf_flag = 0;
   main->ary_checked = kNo;
   if (area->rowif == kRowInterface && main->byteorder == 0) {
-    return clt_report(area, kModule, __LINE__, kSqlInvalidPart, CLT_SQLSTATE_DEFAULT,
+    return clt_report(area, kModule, __LINE__, CLT_SQL_INVALID_PART, CLT_SQLSTATE_DEFAULT,
                       CLT_MSG_INVALID_PART, "ROW");
   }
   if (check_gates(main, area) != 0) return -1;

@@ -58,7 +58,6 @@ static_assert(offsetof(rdb_odbc_buf, rowsleft) == 390 && offsetof(rdb_odbc_buf, 
 
 namespace {
 
-constexpr int32_t kSqlcodeOtherSqlExecuting = -725;
 
 }  // namespace
 
@@ -70,7 +69,7 @@ void clt_global_init_odbc(clt_global_data* ctx) {
 }
 
 void clt_refuse_second_call(rdb_sql_area* area, const char* module, int32_t line) {
-  clt_report(area, module, line, kSqlcodeOtherSqlExecuting, CLT_SQLSTATE_DEFAULT,
+  clt_report(area, module, line, CLT_SQL_OTHER_SQL_EXECUTING, CLT_SQLSTATE_DEFAULT,
              CLT_MSG_OTHER_SQL_EXECUTING);
 }
 

@@ -97,7 +97,7 @@ int32_t clt_main_create(rdb_sql_area* area) {
   clt_memtrc_switch(ctx);
   void* block = cltmem_alloc(kBlockSize, 0, "CLTCNTL", __LINE__);
   if (!block) {
-    return clt_report(area, "CLTCNTL", __LINE__, -729, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+    return clt_report(area, "CLTCNTL", __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
                       CLT_MEMORY_AREA_PROCESS, static_cast<uint32_t>(kBlockSize));
   }
   ctx->main_alloc = block;

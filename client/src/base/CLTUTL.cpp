@@ -194,7 +194,7 @@ int32_t clt_report(rdb_sql_area* area, const char* module, int32_t line, int32_t
 
 int32_t clt_runtime(clt_runtime_op which, rdb_sql_area* area) {
   if (clt_svc.runtime) return clt_svc.runtime(which, area);
-  return clt_report(area, "CLTSEAM", __LINE__, -720, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+  return clt_report(area, "CLTSEAM", __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
                     "CLTSEAM", static_cast<int32_t>(__LINE__));
 }
 

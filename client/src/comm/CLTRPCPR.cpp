@@ -14,13 +14,8 @@
 namespace {
 
 constexpr const char* kModule = "CLTRPCPR";
-constexpr int32_t kSqlcodeVarCount = -310;
-constexpr int32_t kSqlcodeVarType = -311;
-constexpr int32_t kSqlcodeMemory = -729;
 constexpr const char* kStateVarCount = "07008";
 constexpr const char* kStateVarType = "07001";
-constexpr int32_t kSqlcodeRdnode = -371;
-constexpr int32_t kSqlcodeClient = -720;
 
 constexpr uint8_t kComplement = 0xFF;
 constexpr uint8_t kTermNoZero = 2;
@@ -37,7 +32,6 @@ constexpr uint32_t kOptionValue9 = 9;
 constexpr uint32_t kOptionValue46 = 46;
 constexpr uint32_t kOption50 = 50;
 constexpr uint32_t kOption51 = 51;
-constexpr int32_t kFuncRnCn = 31;
 constexpr int32_t kFuncRnDs = 32;
 constexpr int32_t kFuncRnSc = 33;
 constexpr int32_t kFuncDisc = 14;
@@ -208,7 +202,7 @@ void trio(packet& w, uint32_t off, const clt_req_ctx& c) {
 // reporting a name of blanks.
 int32_t rdnode_part(packet& w, const clt_req_ctx& c, uint32_t len, uint16_t* parts) {
   const int32_t n = trimmed(c.area->rdnode, sizeof c.area->rdnode);
-  if (n == 0) return clt_report(c.area, kModule, __LINE__, kSqlcodeRdnode, CLT_SQLSTATE_DEFAULT, CLT_MSG_RDNODE);
+  if (n == 0) return clt_report(c.area, kModule, __LINE__, CLT_SQL_RDNODE, CLT_SQLSTATE_DEFAULT, CLT_MSG_RDNODE);
   const uint32_t off = round_to(len, 2);
   w.u16(off, static_cast<uint16_t>(n));
   w.bytes(off + 2, c.area->rdnode, static_cast<size_t>(n));
@@ -381,7 +375,7 @@ bool ready(const clt_req_ctx& c, int line) {
     return true;
   }
   if (c.area != nullptr) {
-    clt_report(c.area, kModule, line, kSqlcodeClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule,
+    clt_report(c.area, kModule, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule,
                static_cast<int32_t>(line));
   }
   return false;
@@ -421,7 +415,7 @@ int32_t clt_req_connect(void) {
   header_whole(w, parts);
   connect_body(w, c);
   uint32_t len = CLT_REQ_CONNECT_SIZE;
-  if (c.main->funccode == kFuncRnCn && c.area->rdnodeflag == kRdnodeMark) {
+  if (c.main->funccode == CLT_FC_RNCN && c.area->rdnodeflag == kRdnodeMark) {
     const int32_t end = rdnode_part(w, c, len, &parts);
     if (end < 0) return -1;
     len = static_cast<uint32_t>(end);
@@ -526,7 +520,7 @@ int32_t clt_req_setopt(void) {
   if (!ready(c, __LINE__)) return -1;
   const uint32_t opt = c.area->optvalue;
   if (opt < kOptionMin || opt > kOptionMax) {
-    return clt_report(c.area, kModule, __LINE__, kSqlcodeClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+    return clt_report(c.area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
                       kModule, static_cast<int32_t>(__LINE__));
   }
   packet w(c.packet, c.main->byteorder);
@@ -605,7 +599,7 @@ uint16_t var_length(const SQLVAR& v) {
 }
 
 int32_t utl_var_error(const clt_req_ctx& c, int32_t number, int line) {
-  return clt_report(c.area, kModule, line, kSqlcodeVarType, kStateVarType, CLT_MSG_VARIABLE_TYPE, static_cast<int>(number),
+  return clt_report(c.area, kModule, line, CLT_SQL_VARIABLE_TYPE, kStateVarType, CLT_MSG_VARIABLE_TYPE, static_cast<int>(number),
                     "(using)");
 }
 
@@ -616,7 +610,7 @@ int32_t clt_req_execute_utl(void) {
   if (!ready(c, __LINE__)) return -1;
   const SQLDA* da = c.area->sqliasda;
   if (da == nullptr || da->sqld != kEuVars) {
-    return clt_report(c.area, kModule, __LINE__, kSqlcodeVarCount, kStateVarCount, CLT_MSG_VARIABLE_COUNT);
+    return clt_report(c.area, kModule, __LINE__, CLT_SQL_VARIABLE_COUNT, kStateVarCount, CLT_MSG_VARIABLE_COUNT);
   }
   const SQLVAR& stmt = da->sqlvar[0];
   const SQLVAR& file = da->sqlvar[1];
@@ -634,7 +628,7 @@ int32_t clt_req_execute_utl(void) {
   const uint32_t name_size = static_cast<uint32_t>(name_len) + 1;
   auto* name = static_cast<char*>(cltmem_alloc(name_size, 0, kModule, __LINE__));
   if (name == nullptr) {
-    return clt_report(c.area, kModule, __LINE__, kSqlcodeMemory, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+    return clt_report(c.area, kModule, __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
                       CLT_MEMORY_AREA_PROCESS, name_size);
   }
   memcpy(name, static_cast<const uint8_t*>(file.SQLDATA) + sizeof(uint16_t), name_len);
@@ -679,7 +673,7 @@ int32_t clt_req_jar(int32_t kind, uint32_t data_len, const void* data) {
       int32_t converted = 0;
       char* target = reinterpret_cast<char*>(c.packet) + kJrName;
       if (clt_cnv_convert(kCnvToServer, &converted, c.conn->jar_name, name_len, target, name_len * kCnvGrowth) < 0) {
-        return clt_report(c.area, kModule, __LINE__, kSqlcodeClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+        return clt_report(c.area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
                           kModule, static_cast<int32_t>(__LINE__));
       }
       name_len = converted;

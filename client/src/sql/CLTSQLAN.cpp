@@ -27,7 +27,6 @@ constexpr const char* kMsgRdNoRows = "JXZ2100I . R. NO ROWS SATISFYING SEARCH CO
 constexpr const char* kMsgLogMemory = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%d:%s:%d\n";
 
 constexpr uint16_t kSecondProtocol = 2;
-constexpr int32_t kSqlcodeNoRows = 100;
 constexpr uint8_t kModeNouse = 0;
 constexpr uint8_t kModeAuto = 1;
 constexpr uint8_t kModeUcs2First = 10;
@@ -169,11 +168,11 @@ bool ucs2_mode(uint8_t mode) { return mode >= kModeUcs2First && mode <= kModeUcs
 bool plain_mode(uint8_t mode) { return mode == kModeNouse || mode == kModeAuto; }
 
 int32_t refuse(rdb_sql_area* area, int32_t line) {
-  return clt_report(area, kModule, line, -733, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
+  return clt_report(area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
 }
 
 int32_t client_error(rdb_sql_area* area, int32_t line) {
-  return clt_report(area, kModule, line, -720, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule, line);
+  return clt_report(area, kModule, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule, line);
 }
 
 // Converts a text through slot 2 into a field of `room` bytes, blank-filled
@@ -196,7 +195,7 @@ bool keep_block(uint8_t** slot, uint32_t size, rdb_sql_area* area, int32_t line)
   if (*slot != nullptr) cltmem_free(*slot, kModule, line);
   *slot = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, line));
   if (*slot != nullptr) return true;
-  clt_report(area, kModule, line, -729, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY, CLT_MEMORY_AREA_PROCESS, size);
+  clt_report(area, kModule, line, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY, CLT_MEMORY_AREA_PROCESS, size);
   return false;
 }
 
@@ -586,7 +585,7 @@ int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received)
   const int32_t code = static_cast<int32_t>(v.u32(ca + kCaCode));
   sqlca->SQLCODE = code;
   const char* fixed = code == 0 ? (rd ? kMsgRdDone : CLT_MSG_COMPLETED)
-                      : code == kSqlcodeNoRows ? (rd ? kMsgRdNoRows : CLT_MSG_NO_ROWS)
+                      : code == CLT_SQL_NO_ROWS ? (rd ? kMsgRdNoRows : CLT_MSG_NO_ROWS)
                                                : nullptr;
   if (fixed != nullptr) {
     const size_t n = strlen(fixed);

@@ -17,8 +17,6 @@
 namespace {
 
 constexpr const char* kModule = "CLTSQLBR";
-constexpr int32_t kSqlMemory = -729;
-constexpr int32_t kSqlSetParam = -565;
 
 // Fixed parts of the reply bound.
 constexpr int64_t kBase = 62;
@@ -75,7 +73,7 @@ int32_t fail_count(const checking& c, const char* state, int32_t log_kind, const
 }
 
 int32_t fail_memory(const checking& c, int64_t size) {
-  return clt_report(c.area, kModule, __LINE__, kSqlMemory, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+  return clt_report(c.area, kModule, __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
                     CLT_MEMORY_AREA_PROCESS, static_cast<uint32_t>(size));
 }
 
@@ -258,7 +256,7 @@ int32_t check_set(const checking& c, int64_t* reply) {
   const SQLDA* first = c.area->sqliasda;
   const SQLDA* second = c.area->sqliasda2;
   if (first == nullptr && second == nullptr) {
-    return clt_report(c.area, kModule, __LINE__, kSqlSetParam, CLT_SQLSTATE_DEFAULT,
+    return clt_report(c.area, kModule, __LINE__, CLT_SQL_CALL_PARAMETER, CLT_SQLSTATE_DEFAULT,
                       CLT_MSG_CALL_PARAMETER, "Invalid", "SET", "sqliasda & sqliasda2");
   }
   int64_t sqln_sum = 0;

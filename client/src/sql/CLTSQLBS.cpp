@@ -18,13 +18,8 @@
 namespace {
 
 constexpr const char* kModule = "CLTSQLBS";
-constexpr int32_t kSqlMemory = -729;
 
 constexpr uint32_t kBufferStep = 4096;
-
-// Function codes that the dispatcher does not name.
-constexpr int32_t kFuncTrc1 = 23;
-constexpr int32_t kFuncTrc3 = 34;
 
 // Fixed parts of the request bound.
 constexpr int64_t kBase = 55;
@@ -49,8 +44,8 @@ struct code_bytes {
 };
 const code_bytes kByCode[] = {
     {{CLT_FC_CNCT, CLT_FC_RNCN}, 335},
-    {{CLT_FC_CMIT, CLT_FC_ROLL, CLT_FC_CPRP, CLT_FC_DISC, CLT_FC_DIST, kFuncTrc1, CLT_FC_TSCM, CLT_FC_TSRL,
-      CLT_FC_TSPR, CLT_FC_DISR, CLT_FC_RNDS, CLT_FC_RNSC, kFuncTrc3, CLT_FC_TRC2},
+    {{CLT_FC_CMIT, CLT_FC_ROLL, CLT_FC_CPRP, CLT_FC_DISC, CLT_FC_DIST, CLT_FC_TRC1, CLT_FC_TSCM, CLT_FC_TSRL,
+      CLT_FC_TSPR, CLT_FC_DISR, CLT_FC_RNDS, CLT_FC_RNSC, CLT_FC_TRC3, CLT_FC_TRC2},
      59},
     {{CLT_FC_SOPT}, 43},
     {{CLT_FC_SINF}, 19},
@@ -102,7 +97,7 @@ int32_t fail_type(const binding& b, int32_t number, int32_t kind, const SQLVAR& 
 }
 
 int32_t fail_memory(const binding& b, int64_t size) {
-  return clt_report(b.area, kModule, __LINE__, kSqlMemory, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+  return clt_report(b.area, kModule, __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
                     CLT_MEMORY_AREA_PROCESS, static_cast<uint32_t>(size));
 }
 
@@ -523,8 +518,7 @@ int32_t clt_bind_input(rdb_sql_area* area) {
 
 int32_t clt_var_fail_count(rdb_sql_area* area, const char* module, int32_t line, const char* state,
                            int32_t log_kind, const SQLDA* sqlda) {
-  constexpr int32_t kSqlVarCount = -310;
-  clt_report(area, module, line, kSqlVarCount, state, "%s", CLT_MSG_VARIABLE_COUNT);
+  clt_report(area, module, line, CLT_SQL_VARIABLE_COUNT, state, "%s", CLT_MSG_VARIABLE_COUNT);
   if (sqlda != nullptr) clt_errlog_sqlda(log_kind, sqlda);
   return -1;
 }
@@ -542,16 +536,14 @@ int32_t clt_var_check_sqld(rdb_sql_area* area, const char* module, const SQLDA* 
 }
 
 int32_t clt_var_fail_address(rdb_sql_area* area, const char* module, int32_t line, int32_t number) {
-  constexpr int32_t kSqlAddress = -340;
-  return clt_report(area, module, line, kSqlAddress, CLT_SQLSTATE_DEFAULT,
+  return clt_report(area, module, line, CLT_SQL_VARIABLE_ADDRESS, CLT_SQLSTATE_DEFAULT,
                     CLT_MSG_VARIABLE_ADDRESS, number);
 }
 
 int32_t clt_var_fail_type(rdb_sql_area* area, const char* module, int32_t line, clt_dir dir, int32_t number,
                           int32_t log_kind, const SQLVAR* var) {
-  constexpr int32_t kSqlVarType = -311;
   const bool in = dir == clt_dir::in;
-  clt_report(area, module, line, kSqlVarType, in ? CLT_SQLSTATE_VAR_TYPE : CLT_SQLSTATE_OUT_VAR,
+  clt_report(area, module, line, CLT_SQL_VARIABLE_TYPE, in ? CLT_SQLSTATE_VAR_TYPE : CLT_SQLSTATE_OUT_VAR,
              CLT_MSG_VARIABLE_TYPE, number, in ? "(using)" : "(into)");
   clt_errlog_sqlvar(log_kind, number, var);
   return -1;

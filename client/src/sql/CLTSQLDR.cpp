@@ -22,7 +22,6 @@ constexpr const char* kMsgProtocol = CLT_MSG_PROTOCOL_ERROR;
 constexpr uint32_t kBufferStep = 4096;
 constexpr uint8_t kBodyOnly = 0x80;
 constexpr uint8_t kKindErrorBits = 0x07;
-constexpr int32_t kFuncCcmd = 51;
 constexpr int16_t kTraceAll = 1;
 constexpr uint32_t kKindError = 8;
 // Reply header fields.
@@ -145,7 +144,7 @@ int32_t clt_send_direct(uint8_t* request, uint32_t* request_len, uint8_t* reply,
     }
   }
 
-  const int32_t wait_seconds = com.main->funccode == kFuncCcmd ? com.env->pdcalcmdwaittime : com.env->pdcwaittime;
+  const int32_t wait_seconds = com.main->funccode == CLT_FC_CCMD ? com.env->pdcalcmdwaittime : com.env->pdcwaittime;
   const com_wait wait{wait_seconds, 0};
   const int32_t sock = conn->recv_socket >= 0 ? conn->recv_socket : conn->cur_socket;
   clt_frame_header got{};

@@ -31,18 +31,10 @@ constexpr const char* kMsgCompletedSecond = "JXZ2000I . R. PROCESSING OF SQL COM
 constexpr char kSqlstateSuccess[] = "00000";
 constexpr const char* kLogClientInfo = "KFPZ02445-I Client information, Type=%s, Inf=%s\n";
 
-constexpr int32_t kSqlMarlo = -733;
-constexpr int32_t kSqlEnv = -724;
-constexpr int32_t kSqlCodeSet = -1802;
-constexpr int32_t kSqlTimeOver = -732;
-constexpr int32_t kSqlMemory = -729;
-constexpr int32_t kSqlClient = -720;
-constexpr int32_t kSqlMaxUsers = -932;
 // Transport failures after which CONNECT tries the next host.
-constexpr int32_t kSqlNextHost[] = {-720, -722, -723, -728, -732};
+constexpr int32_t kSqlNextHost[] = {CLT_SQL_CLIENT_ERROR, CLT_SQL_COMM_SERVER_DOWN, CLT_SQL_COMM_FAILED,
+                                    CLT_SQL_SERVER_REASON, CLT_SQL_TIME_OVER};
 
-constexpr int32_t kFuncConnect = 13;
-constexpr int32_t kFuncDisconnect = 14;
 constexpr char kCodeConnect[] = "CNCT";
 constexpr char kCodeDisconnect[] = "DISC";
 constexpr size_t kCodeSize = 4;
@@ -131,13 +123,13 @@ connection current() {
 }
 
 int32_t report_client(rdb_sql_area* area, int32_t line) {
-  return clt_report(area, kModule, line, kSqlClient, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule, line);
+  return clt_report(area, kModule, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule, line);
 }
 
 // An inconsistent reply: the link failed.
 int32_t report_reply(const connection& c, rdb_sql_area* area, int32_t line) {
   c.rpc->failure_mark = kFailed;
-  return clt_report(area, kModule, line, kSqlMarlo, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
+  return clt_report(area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
 }
 
 uint32_t server32(const clt_main* main, const uint8_t* p) {
@@ -158,7 +150,7 @@ int32_t prepare(const connection& c, rdb_sql_area* area) {
   if (clt_exec_svc.bind_input(area) != 0) return -1;
   c.ctx->runtime.cur_req = c.ctx->runtime.req_buf;
   if (c.ctx->runtime.cur_req == nullptr) {
-    return clt_report(area, kModule, __LINE__, kSqlMemory, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+    return clt_report(area, kModule, __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
                       CLT_MEMORY_AREA_PROCESS, c.com->req_buf_size);
   }
   if (clt_exec_svc.sqlda_check == nullptr) return report_client(area, __LINE__);
@@ -166,7 +158,7 @@ int32_t prepare(const connection& c, rdb_sql_area* area) {
   clt_com_call& call = c.ctx->runtime.com;
   call.reply_cur = call.reply_buf;
   if (call.reply_cur == nullptr) {
-    return clt_report(area, kModule, __LINE__, kSqlMemory, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+    return clt_report(area, kModule, __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
                       CLT_MEMORY_AREA_PROCESS, c.com->reply_buf_size);
   }
   return 0;
@@ -196,10 +188,10 @@ const char* code_set_name(const char* code) {
 // The DISCONNECT of a connection that CONNECT refuses, under its own
 // function and request code.
 void disconnect_refused(const connection& c, rdb_sql_area* area) {
-  c.main->funccode = kFuncDisconnect;
+  c.main->funccode = CLT_FC_DISC;
   memcpy(area->reqcode, kCodeDisconnect, kCodeSize);
   clt_runtime(clt_runtime_op::exec_disconnect, area);
-  c.main->funccode = kFuncConnect;
+  c.main->funccode = CLT_FC_CNCT;
   memcpy(area->reqcode, kCodeConnect, kCodeSize);
 }
 
@@ -211,7 +203,7 @@ int32_t check_code_set(const connection& c, rdb_sql_area* area, const char* serv
     const code_name& need = kUcs2Modes[mode - kModeUcs2First];
     if (memcmp(server_code, need.code, 2) != 0) {
       disconnect_refused(c, area);
-      return clt_report(area, kModule, __LINE__, kSqlCodeSet, CLT_SQLSTATE_DEFAULT, CLT_MSG_CODE_SET,
+      return clt_report(area, kModule, __LINE__, CLT_SQL_CODE_SET, CLT_SQLSTATE_DEFAULT, CLT_MSG_CODE_SET,
                         code_set_name(server_code), need.name);
     }
     c.ctx->msgconv = kYes;
@@ -373,7 +365,7 @@ int32_t retry(const connection& c, rdb_sql_area* area, int32_t rc, bool first_gr
   for (;;) {
     if (first_group_only && c.com->fes_group_index != 0) return rc;
     const bool busy = c.rpc->busy != 0;
-    const bool max_users = area->sqlca->SQLCODE == kSqlMaxUsers && attempts < c.env->pdretrycount;
+    const bool max_users = area->sqlca->SQLCODE == CLT_SQL_MAX_USERS && attempts < c.env->pdretrycount;
     if (!busy && !max_users) return rc;
     if (busy) {
       ++c.rpc->busy_retries;
@@ -394,7 +386,7 @@ int32_t by_front_end_groups(const connection& c, rdb_sql_area* area, const char*
     int32_t port = 0;
     if (clt_env_grp_part(item, host, group, &port) != 0) {
       c.com->fes_group_index = 0;
-      return clt_report(area, kModule, __LINE__, kSqlEnv, CLT_SQLSTATE_DEFAULT, CLT_MSG_ENV_ERROR, "PDFESGRP",
+      return clt_report(area, kModule, __LINE__, CLT_SQL_ENV_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_ENV_ERROR, "PDFESGRP",
                         "INVALID CHAR");
     }
     set_front_end(c, host, c.env->pdnameport);
@@ -507,7 +499,7 @@ void refresh_wait_limit(const connection& c) {
   const uint32_t server_wait = c.rpc->retry_wait;
   const uint32_t cwait = static_cast<uint32_t>(c.env->pdcwaittime);
   if (c.main->maint_wait_limit == 0 && server_wait != 0) {
-    const bool bounded = cwait != 0 && c.main->funccode != kFuncConnect;
+    const bool bounded = cwait != 0 && c.main->funccode != CLT_FC_CNCT;
     c.main->maint_wait_limit = bounded ? std::min(server_wait, cwait) : server_wait;
   } else if (c.main->maint_wait_limit != 0 && c.main->maint_state == kWaitStateRefresh) {
     c.main->maint_wait_limit = server_wait;
@@ -633,7 +625,7 @@ int32_t clt_exec_transact(rdb_sql_area* area) {
 int32_t clt_exec_connect(rdb_sql_area* area) {
   const connection c = current();
   const int32_t saved_func = c.main->funccode;
-  c.main->funccode = kFuncConnect;
+  c.main->funccode = CLT_FC_CNCT;
   const int32_t rc = attempt(c, area) == 0 ? 0 : -1;
   finish(c, area, saved_func, rc);
   return rc;
@@ -651,9 +643,9 @@ int32_t clt_exec_connect_entry(rdb_sql_area* area) {
 
 int32_t clt_connect_retry_wait(rdb_sql_area* area, SQLCA* sqlca, int32_t mode) {
   const connection c = current();
-  if (sqlca->SQLCODE == kSqlMaxUsers) refresh_wait_limit(c);
+  if (sqlca->SQLCODE == CLT_SQL_MAX_USERS) refresh_wait_limit(c);
   const uint32_t limit = c.main->maint_wait_limit;
-  if (sqlca->SQLCODE != kSqlMaxUsers || limit == 0 || c.env->pdhatrnqueuing == 'N') return kWaitNone;
+  if (sqlca->SQLCODE != CLT_SQL_MAX_USERS || limit == 0 || c.env->pdhatrnqueuing == 'N') return kWaitNone;
   if (c.main->rcnct_start == 0) c.main->rcnct_start = now_seconds();
   clt_main_req(c.main)->connect_reason = kReasonMaxUsers;
   c.main->maint_state = kWaitStateRunning;
@@ -663,7 +655,7 @@ int32_t clt_connect_retry_wait(rdb_sql_area* area, SQLCA* sqlca, int32_t mode) {
   for (;;) {
     if (now_seconds() - c.main->rcnct_start >= limit) {
       if (limit != static_cast<uint32_t>(c.env->pdcwaittime)) return kWaitFailed;
-      clt_report(area, kModule, __LINE__, kSqlTimeOver, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
+      clt_report(area, kModule, __LINE__, CLT_SQL_TIME_OVER, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
       end_wait(c);
       return kWaitFailed;
     }
@@ -673,7 +665,7 @@ int32_t clt_connect_retry_wait(rdb_sql_area* area, SQLCA* sqlca, int32_t mode) {
       end_wait(c);
       return kWaitConnected;
     }
-    if (sqlca->SQLCODE != kSqlMaxUsers) return kWaitFailed;
+    if (sqlca->SQLCODE != CLT_SQL_MAX_USERS) return kWaitFailed;
     clt_sleep_ms(kWaitOneSecond);
   }
 }

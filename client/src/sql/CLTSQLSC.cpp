@@ -43,9 +43,6 @@ constexpr uint32_t kCallEnded = 0x80;
 constexpr uint32_t kSecondWordCleared = 0x0F;
 
 // Function codes that the notice leaves alone.
-constexpr int32_t kFuncConnect = 13;
-constexpr int32_t kFuncDisconnect = 14;
-constexpr int32_t kFuncDisconnectR = 30;
 
 // Notice fields.
 constexpr uint32_t kNoticeFes = 0;
@@ -110,7 +107,7 @@ call_parts parts() { return call_parts{clt_rpc_cur(), clt_com_cur()}; }
 bool second_protocol(const clt_com_ctx& com) { return com.env != nullptr && com.env->pdsrvtype == kSecondProtocol; }
 
 int32_t client_error(rdb_sql_area* area, int32_t line) {
-  return clt_report(area, kModule, line, -720, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule, line);
+  return clt_report(area, kModule, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule, line);
 }
 
 bool collision() {
@@ -151,23 +148,23 @@ int32_t report_result(const call_parts& p, rdb_sql_area* area, int32_t rc) {
   }
   if (row == nullptr) return client_error(area, __LINE__);
   const bool rd_net = (rc == -2406 || rc == -2418) && second_protocol(p.com) && env->pdrdneterr722 == 1;
-  if (rd_net) return clt_report(area, kModule, __LINE__, -722, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN, "SERVER PROCESS DOWN");
+  if (rd_net) return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_SERVER_DOWN, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN, "SERVER PROCESS DOWN");
   switch (row->kind) {
     case report_kind::comm723:
-      return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, row->reason);
+      return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_FAILED, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, row->reason);
     case report_kind::comm722:
-      return clt_report(area, kModule, __LINE__, -722, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN, row->reason);
+      return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_SERVER_DOWN, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN, row->reason);
     case report_kind::time_over:
       notify(kReasonTimeout);
-      return clt_report(area, kModule, __LINE__, -732, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
+      return clt_report(area, kModule, __LINE__, CLT_SQL_TIME_OVER, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
     case report_kind::max_users:
-      return clt_report(area, kModule, __LINE__, -932, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_MAX_USERS);
+      return clt_report(area, kModule, __LINE__, CLT_SQL_MAX_USERS, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_MAX_USERS);
     case report_kind::marlo:
-      return clt_report(area, kModule, __LINE__, -728, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_REASON, row->reason);
+      return clt_report(area, kModule, __LINE__, CLT_SQL_SERVER_REASON, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_REASON, row->reason);
     case report_kind::maintenance: {
       const clt_rpc_conn* c = p.rpc.conn;
       const int reason = c == nullptr ? 0 : c->reconnect_reason != 0 ? c->reconnect_reason : c->fes_lost_reason;
-      return clt_report(area, kModule, __LINE__, -1700, CLT_SQLSTATE_DEFAULT, CLT_MSG_MAINTENANCE, reason);
+      return clt_report(area, kModule, __LINE__, CLT_SQL_MAINTENANCE, CLT_SQLSTATE_DEFAULT, CLT_MSG_MAINTENANCE, reason);
     }
     case report_kind::cancelled:
       if (p.com.main != nullptr) {
@@ -176,7 +173,7 @@ int32_t report_result(const call_parts& p, rdb_sql_area* area, int32_t rc) {
         clt_free_request_buffers(p.com.main);
       }
       notify(kReasonCancel);
-      return clt_report(area, kModule, __LINE__, -735, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_FES_CANCELED);
+      return clt_report(area, kModule, __LINE__, CLT_SQL_FES_CANCELED, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_FES_CANCELED);
     case report_kind::client_error:
       break;
   }
@@ -210,7 +207,7 @@ int32_t notify(uint8_t reason) {
   clt_main* main = p.com.main;
   clt_env* env = p.com.env;
   if (main == nullptr || env == nullptr) return -1;
-  if (main->funccode == kFuncConnect || main->funccode == kFuncDisconnect || main->funccode == kFuncDisconnectR) {
+  if (main->funccode == CLT_FC_CNCT || main->funccode == CLT_FC_DISC || main->funccode == CLT_FC_DISR) {
     return -1;
   }
   if (second_protocol(p.com)) return 0;
@@ -305,7 +302,7 @@ int32_t clt_call_server(uint8_t* request, uint32_t* request_len, uint8_t* reply,
     return result;
   };
   if (collision()) {
-    return end(clt_report(area, kModule, __LINE__, -725, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_OTHER_SQL_EXECUTING));
+    return end(clt_report(area, kModule, __LINE__, CLT_SQL_OTHER_SQL_EXECUTING, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_OTHER_SQL_EXECUTING));
   }
   int32_t rc;
   const bool rd = second_protocol(p.com);
@@ -320,7 +317,7 @@ int32_t clt_call_server(uint8_t* request, uint32_t* request_len, uint8_t* reply,
       rc = clt_send_direct(request, request_len, reply, reply_len, area);
     } else {
       const int32_t flags =
-          main->funccode == kFuncDisconnect || main->funccode == kFuncDisconnectR ? kFlagsDisconnect : kFlagsCall;
+          main->funccode == CLT_FC_DISC || main->funccode == CLT_FC_DISR ? kFlagsDisconnect : kFlagsCall;
       const char* group = p.com.env != nullptr ? p.com.env->pdservicegrp : "";
       rc = pd_clt_call(group, function, request, request_len, reply, reply_len, flags);
     }
@@ -340,7 +337,7 @@ int32_t clt_call_server(uint8_t* request, uint32_t* request_len, uint8_t* reply,
     }
   }
   if (collision()) {
-    rc = clt_report(area, kModule, __LINE__, -725, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_OTHER_SQL_EXECUTING);
+    rc = clt_report(area, kModule, __LINE__, CLT_SQL_OTHER_SQL_EXECUTING, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_OTHER_SQL_EXECUTING);
   } else if (rc == 0) {
     main->connected = 1;
     return end(0);
@@ -369,8 +366,8 @@ int32_t clt_open_link(rdb_sql_area* area) {
   }
   if (main->session_open != 0) return 0;
   const int32_t rc = pd_clt_open(0);
-  if (rc == PD_E_SETUP) return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, "INIT ERROR");
-  if (rc == PD_E_NOT_UP) return clt_report(area, kModule, __LINE__, -723, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, "Marlo NOT UP");
+  if (rc == PD_E_SETUP) return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_FAILED, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, "INIT ERROR");
+  if (rc == PD_E_NOT_UP) return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_FAILED, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, "Marlo NOT UP");
   if (rc != 0) return client_error(area, __LINE__);
   main->session_open = 1;
   const bool fixed = (env->pdfeshost[0] != '\0' && env->pdservicegrp[0] != '\0') ||
