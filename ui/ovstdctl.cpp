@@ -1,5 +1,6 @@
 #include "ui/ovstdctl.h"
 
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QValidator>
 
@@ -191,6 +192,17 @@ void TovComboBox::ApplyRule() {
   if (!lineEdit()) return;
   const QString ruled = CaseOf(currentText(), charCase_);
   if (ruled != currentText()) setEditText(ruled);
+}
+
+void TovComboBox::SetAutoComplete(bool on) {
+  if (!on || !lineEdit()) {
+    setCompleter(nullptr);
+    return;
+  }
+  auto* completer = new QCompleter(model(), this);
+  completer->setCaseSensitivity(Qt::CaseInsensitive);
+  completer->setCompletionMode(QCompleter::InlineCompletion);
+  setCompleter(completer);
 }
 
 bool TovComboBox::IsEmpty() const { return IsBlankText(currentText().toStdString()); }

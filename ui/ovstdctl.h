@@ -92,6 +92,8 @@ class TovComboBox : public QComboBox, public TovFieldKeys {
   void SetCharCase(TEditCharCase value);
   bool Modified() const { return currentText().toStdString() != savedText_; }
   bool IsEmpty() const;
+  // Completion of typed text from the items, ignoring case; off at creation.
+  void SetAutoComplete(bool on);
   void SaveText() { savedText_ = currentText().toStdString(); }
   const std::string& SavedText() const { return savedText_; }
 
