@@ -3,15 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 class TAppEnvironment : public testing::Environment {
  public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
+  void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+  // Gone before the exit handlers, which free the GUI's own globals.
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[sizeof("ui_tests")] = "ui_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
 };
 const testing::Environment* const kApp = testing::AddGlobalTestEnvironment(new TAppEnvironment);
 }  // namespace
