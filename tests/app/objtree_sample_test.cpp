@@ -15,6 +15,7 @@
 #include "platform/gui/qtplatform.h"
 #include "tests/app/objtree_sample.h"
 #include "tests/platform/temp_settings.h"
+#include "ui/ovcomctrls.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ class SampleTreeTest : public ::testing::Test {
   testing_support::TempSettings env;
   testing_sample::SampleConnection conn;
   QTreeWidget tree;
-  QTreeWidget list;
+  TovListView list;
   QComboBox find;
   TovSQLQuery qryObject{&conn.Module().Connection};
   std::string columnKey;
