@@ -312,3 +312,15 @@ TEST_F(SampleTreeTest, FillShowsProgressAndEscPressedBeforeTheFirstRowStopsIt) {
 }
 
 }  // namespace
+
+TEST_F(SampleTreeTest, ListSortsByATitleClickAndKeepsItsOrderOnRefill) {
+  Build();
+  conn.level = 9;
+  Select({"SALES", "TABLE"});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"CUSTOMER@SALES", "ORDERS@SALES"}));
+  EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
+  list.ColumnClick(0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"ORDERS@SALES", "CUSTOMER@SALES"}));
+  Select({"SALES", "TABLE"});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"ORDERS@SALES", "CUSTOMER@SALES"})) << "the fill ends sorted by the list's order";
+}
