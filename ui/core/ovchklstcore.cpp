@@ -16,28 +16,26 @@ TCheckBoxState NextState(TCheckBoxState state, bool allowGrayed) {
   }
   return cbUnchecked;
 }
-}  // namespace
-
-std::vector<TCheckClick> ToggleCheckL(TovCheckListBoxDataWrapper& item, bool allowGrayed) {
-  if (item.DisabledL) return {};
-  item.StateL = NextState(item.StateL, allowGrayed);
-  std::vector<TCheckClick> events{TCheckClick::L};
-  if (item.StateL == cbUnchecked && item.StateR != cbUnchecked) {
-    item.StateR = cbUnchecked;
-    events.push_back(TCheckClick::R);
+// One box's toggle: when it lands on the tie state, the other box follows.
+std::vector<TCheckClick> Toggle(TCheckBoxState& own, bool disabled, TCheckBoxState& other, TCheckBoxState tie,
+                                bool allowGrayed, TCheckClick ownClick, TCheckClick otherClick) {
+  if (disabled) return {};
+  own = NextState(own, allowGrayed);
+  std::vector<TCheckClick> events{ownClick};
+  if (own == tie && other != tie) {
+    other = tie;
+    events.push_back(otherClick);
   }
   return events;
 }
+}  // namespace
+
+std::vector<TCheckClick> ToggleCheckL(TovCheckListBoxDataWrapper& item, bool allowGrayed) {
+  return Toggle(item.StateL, item.DisabledL, item.StateR, cbUnchecked, allowGrayed, TCheckClick::L, TCheckClick::R);
+}
 
 std::vector<TCheckClick> ToggleCheckR(TovCheckListBoxDataWrapper& item, bool allowGrayed) {
-  if (item.DisabledR) return {};
-  item.StateR = NextState(item.StateR, allowGrayed);
-  std::vector<TCheckClick> events{TCheckClick::R};
-  if (item.StateR == cbChecked && item.StateL != cbChecked) {
-    item.StateL = cbChecked;
-    events.push_back(TCheckClick::L);
-  }
-  return events;
+  return Toggle(item.StateR, item.DisabledR, item.StateL, cbChecked, allowGrayed, TCheckClick::R, TCheckClick::L);
 }
 
 uint32_t SnapshotValueOf(const TovCheckListBoxDataWrapper& item) {
