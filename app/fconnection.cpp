@@ -160,7 +160,7 @@ void TfrmConnection::setupUi() {
   setObjectName(QStringLiteral("frmConnection"));
   setWindowTitle(QStringLiteral("接続先リスト取込"));
   resize(kDefaultWidth, kDefaultHeight);
-  lstUserID = new QTreeWidget(this);
+  lstUserID = new TovListView(this);
   lstUserID->setObjectName(QStringLiteral("lstUserID"));
   lstUserID->setHeaderLabels(
       {QStringLiteral("バージョン"), QStringLiteral("ユーザーID"), QStringLiteral("データベース")});

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include "ui/ovcomctrls.h"
+
 #include <string>
 #include <vector>
 
@@ -59,7 +61,7 @@ class TfrmConnection : public QDialog {
   // when logons were imported into `logonList`.
   static bool ShowConnection(QTreeWidget* logonList, QWidget* owner);
 
-  QTreeWidget* lstUserID;
+  TovListView* lstUserID;
   QPushButton* btnImport;
   QPushButton* btnClose;
 

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCompleter>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -109,7 +108,7 @@ void TfrmLogon::setupUi() {
   QFont fieldFont(QString::fromUtf8(kFieldFont));
 
   lblUserID = new QLabel(QStringLiteral("接続先リスト"), this);
-  lstUserID = new QTreeWidget(this);
+  lstUserID = new TovListView(this);
   lstUserID->setObjectName(QStringLiteral("lstUserID"));
   lstUserID->setHeaderLabels({QStringLiteral("ユーザーID"), QStringLiteral("データベース")});
   lstUserID->setColumnWidth(kColUser, kUserColumnWidth);
@@ -120,19 +119,20 @@ void TfrmLogon::setupUi() {
   lstUserID->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstUserID->installEventFilter(this);
 
-  auto field = [&](QLineEdit* edit, const char* name) {
+  auto field = [&](auto* edit, const char* name) {
     edit->setObjectName(QString::fromLatin1(name));
     edit->setMaxLength(kMaxFieldLength);
     edit->setFont(fieldFont);
     return edit;
   };
-  txtUserID = field(new QLineEdit(this), "txtUserID");
-  txtPassword = field(new QLineEdit(this), "txtPassword");
+  txtUserID = field(new TovStrEdit(this), "txtUserID");
+  txtPassword = field(new TovStrEdit(this), "txtPassword");
   txtPassword->setEchoMode(QLineEdit::Password);
   auto* passwordStyle = new PasswordStyle;
   passwordStyle->setParent(txtPassword);
   txtPassword->setStyle(passwordStyle);
-  cmbDatabase = new QComboBox(this);
+  cmbDatabase = new TovComboBox(this);
+  cmbDatabase->SetCharCase(ecUpperCase);
   cmbDatabase->setObjectName(QStringLiteral("cmbDatabase"));
   cmbDatabase->setEditable(true);
   cmbDatabase->setInsertPolicy(QComboBox::NoInsert);
@@ -208,16 +208,7 @@ void TfrmLogon::setupUi() {
   connect(lstUserID, &QTreeWidget::itemDoubleClicked, this, &TfrmLogon::actOkExecute);
   connect(txtUserID, &QLineEdit::textChanged, this, &TfrmLogon::UpdateActions);
   connect(txtPassword, &QLineEdit::textChanged, this, &TfrmLogon::UpdateActions);
-  connect(cmbDatabase->lineEdit(), &QLineEdit::textEdited, this, &TfrmLogon::ForceUpperCase);
   UpdateActions();
-}
-
-void TfrmLogon::ForceUpperCase(const QString& text) {
-  QString upper = text.toUpper();
-  if (upper == text) return;
-  int cursor = cmbDatabase->lineEdit()->cursorPosition();
-  cmbDatabase->lineEdit()->setText(upper);
-  cmbDatabase->lineEdit()->setCursorPosition(cursor);
 }
 
 void TfrmLogon::UpdateActions() {
@@ -248,11 +239,7 @@ bool TfrmLogon::LogonDatabase(const std::string& DataSource, const std::string& 
     }
     dialog.LoadLogonList();
     dialog.LoadWindowSize();
-    auto* completer = dialog.cmbDatabase->completer();
-    if (completer) {
-      completer->setCaseSensitivity(Qt::CaseInsensitive);
-      completer->setCompletionMode(QCompleter::InlineCompletion);
-    }
+    dialog.cmbDatabase->SetAutoComplete(true);
     dialog.cmbDatabase->lineEdit()->deselect();
     dialog.btnImport->hide();
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "app/core/flogoncore.h"
+#include "ui/ovcomctrls.h"
+#include "ui/ovstdctl.h"
 
 class QAction;
 class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QToolButton;
 class QTreeWidget;
@@ -57,11 +57,11 @@ class TfrmLogon : public QDialog {
   // The names of the ODBC data sources whose driver is Symfoware's.
   static void GetDataSource(std::vector<std::string>& Strings);
 
-  QTreeWidget* lstUserID;
+  TovListView* lstUserID;
   QLabel* lblUserID;
-  QLineEdit* txtUserID;
-  QLineEdit* txtPassword;
-  QComboBox* cmbDatabase;
+  TovStrEdit* txtUserID;
+  TovStrEdit* txtPassword;
+  TovComboBox* cmbDatabase;
   QCheckBox* chkSave;
   QPushButton* btnOk;
   QPushButton* btnCancel;
@@ -97,5 +97,4 @@ class TfrmLogon : public QDialog {
   // The enabled states of the actions (their update handlers).
   void UpdateActions();
   void MoveSelected(int step);
-  void ForceUpperCase(const QString& text);
 };

@@ -292,7 +292,7 @@ void TfrmObject::setupUi() {
   findLayout->addWidget(btnGrep);
   findLayout->addWidget(cmbFind, 1);
   objectLayout->addWidget(pnlFind);
-  lstObject = new QTreeWidget(pnlObject);
+  lstObject = new TovListView(pnlObject);
   lstObject->setObjectName("lstObject");
   lstObject->setColumnCount(0);
   lstObject->setRootIsDecorated(false);

@@ -17,6 +17,7 @@
 #include "app/core/dsymfoware.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovmsg.h"
+#include "ui/ovcomctrls.h"
 
 class QComboBox;
 class QSplitter;
@@ -126,7 +127,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   QToolButton* btnWhere = nullptr;
   QToolButton* btnGrep = nullptr;
   QComboBox* cmbFind = nullptr;
-  QTreeWidget* lstObject = nullptr;
+  TovListView* lstObject = nullptr;
 
   TovSQLQuery qryExec;
   TovSQLQuery qryObject;

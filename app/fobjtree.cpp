@@ -15,6 +15,8 @@
 #include "app/core/ovwhere.h"
 #include "app/core/zarur.h"
 #include "platform/qstr.h"
+#include "ui/ovcomctrls.h"
+#include "ui/ovimages.h"
 
 namespace {
 
@@ -27,9 +29,15 @@ constexpr int kFirstSubItemField = 2;
 
 namespace {
 
+// The kind code is also the item's icon in the main image list.
+void SetItemImage(QTreeWidgetItem& item, int image) {
+  item.setData(0, kImageRole, image);
+  item.setIcon(0, imgMain().Icon(image));
+}
+
 QTreeWidgetItem* AddItems(const TTreeNode& node, QTreeWidgetItem* item, QTreeWidgetItem*& selected) {
   item->setText(0, Q(node.Text));
-  item->setData(0, kImageRole, node.Image);
+  SetItemImage(*item, node.Image);
   for (const TTreeNode& child : node.Children) AddItems(child, new QTreeWidgetItem(item), selected);
   if (node.Selected && !selected) selected = item;
   return item;
@@ -71,7 +79,7 @@ int FillListRows(TovSQLQuery& query, QTreeWidget& list, const TListLayout& layou
     if (hooks.EscapePressed && hooks.EscapePressed()) break;
     auto* item = new QTreeWidgetItem(&list);
     item->setText(0, Q(query.AsString(1)));
-    item->setData(0, kImageRole, static_cast<int>(ObjectKindFromName(query.AsString(0))));
+    SetItemImage(*item, static_cast<int>(ObjectKindFromName(query.AsString(0))));
     for (size_t field = kFirstSubItemField; field < query.Fields().size(); ++field) {
       const int f = static_cast<int>(field);
       std::string text = query.AsString(field);
@@ -148,7 +156,7 @@ std::string TakeFindPattern(QComboBox* find, bool skipFind) {
 }  // namespace
 
 void FillObjectList(TovConnectionWindow& connection, const TObjectListView& view, bool skipFind) {
-  QTreeWidget& list = *view.List;
+  TovListView& list = *view.List;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   if (list.columnCount() > 0 && view.ColumnKey && !view.ColumnKey->empty())
     SaveColumnWidths(*view.ColumnKey, ColumnWidthsOf(list));
@@ -196,7 +204,7 @@ void FillObjectList(TovConnectionWindow& connection, const TObjectListView& view
     }
   };
   const auto cleanup = [&] {
-    list.sortItems(0, Qt::AscendingOrder);
+    list.CustomSort();
     list.setUpdatesEnabled(true);
     view.Query->Close();
     QApplication::restoreOverrideCursor();

@@ -12,6 +12,7 @@
 class QComboBox;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TovListView;
 class TovConnectionWindow;
 class TovMainWindow;
 class TovSQLQuery;
@@ -43,7 +44,7 @@ void BuildObjectTree(TovConnectionWindow& connection, QTreeWidget& tree, int sch
 // The controls and state of a connection window that the list fill uses.
 struct TObjectListView {
   QTreeWidget* Tree = nullptr;
-  QTreeWidget* List = nullptr;
+  TovListView* List = nullptr;
   QComboBox* Find = nullptr;
   TovSQLQuery* Query = nullptr;  // the window's own list query
   TovMainWindow* Main = nullptr;  // for progress; may be none

@@ -13,6 +13,7 @@
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
 #include "platform/qstr.h"
+#include "ui/ovstdctl.h"
 
 namespace {
 
@@ -228,6 +229,10 @@ void TovForm::showEvent(QShowEvent* event) {
 
 void TovForm::ApplyControlSetup() {
   LowerNames = AppOption.UserLowerName;
+  if (LowerNames) {
+    for (TovStrEdit* edit : findChildren<TovStrEdit*>()) edit->SetCharCase(ecNormal);
+    for (TovComboBox* combo : findChildren<TovComboBox*>()) combo->SetCharCase(ecNormal);
+  }
   FirstPageControl = FindFirstPageControl(this);
 }
 

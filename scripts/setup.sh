@@ -13,6 +13,7 @@ PACKAGES=(
   python3 python3-openpyxl
   gcc-multilib g++-multilib qemu-user
   xvfb xauth fonts-ipafont-gothic
+  tango-icon-theme
 )
 
 missing=()

@@ -291,3 +291,20 @@ TEST_F(LogonTest, CancelLeavesTheSavedOrderAndRemembersTheLastLogon) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(LogonTest, EnterWalksTheFieldsAndTheDataSourceIsUpperCase) {
+  TfrmLogon dialog(nullptr);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.txtUserID->setFocus();
+  QTest::keyClicks(dialog.txtUserID, "admin");
+  QTest::keyClick(dialog.txtUserID, Qt::Key_Return);
+  EXPECT_TRUE(dialog.txtPassword->hasFocus());
+  EXPECT_TRUE(dialog.isVisible()) << "Enter in a field does not press the default button";
+  QTest::keyClick(dialog.txtPassword, Qt::Key_Return);
+  EXPECT_TRUE(dialog.cmbDatabase->hasFocus());
+  QTest::keyClicks(dialog.cmbDatabase, "orvtest");
+  EXPECT_EQ(dialog.cmbDatabase->currentText(), "ORVTEST");
+}
+}  // namespace

@@ -15,6 +15,7 @@
 #include "platform/gui/qtplatform.h"
 #include "tests/app/objtree_sample.h"
 #include "tests/platform/temp_settings.h"
+#include "ui/ovcomctrls.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ class SampleTreeTest : public ::testing::Test {
   testing_support::TempSettings env;
   testing_sample::SampleConnection conn;
   QTreeWidget tree;
-  QTreeWidget list;
+  TovListView list;
   QComboBox find;
   TovSQLQuery qryObject{&conn.Module().Connection};
   std::string columnKey;
@@ -311,3 +312,15 @@ TEST_F(SampleTreeTest, FillShowsProgressAndEscPressedBeforeTheFirstRowStopsIt) {
 }
 
 }  // namespace
+
+TEST_F(SampleTreeTest, ListSortsByATitleClickAndKeepsItsOrderOnRefill) {
+  Build();
+  conn.level = 9;
+  Select({"SALES", "TABLE"});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"CUSTOMER@SALES", "ORDERS@SALES"}));
+  EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
+  list.ColumnClick(0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"ORDERS@SALES", "CUSTOMER@SALES"}));
+  Select({"SALES", "TABLE"});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"ORDERS@SALES", "CUSTOMER@SALES"})) << "the fill ends sorted by the list's order";
+}

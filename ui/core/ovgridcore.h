@@ -1,0 +1,46 @@
+// ovgridcore: the plain rules of the string grid: edit styles and modes,
+// the check-cell texts, the Enter key, pick-list completion and the
+// snapshot that tells what the user changed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum TovGridEditStyle { geSimple = 0, geEllipsis = 1, gePickList = 2, geDropList = 3, geCheckBox = 4, geViewCheckBox = 5 };
+enum TovGridEditorMode { geAccess = 0, geExcel = 1, geNormal = 2 };
+
+// The texts of check cells.
+inline constexpr const char* kCheckedText = "1";
+inline constexpr const char* kGrayedText = "2";
+
+enum class TCheckLook { Empty, Ticked, Grayed };
+// A check cell's text read as an integer: 1 ticked, 2 grayed, else empty.
+TCheckLook CheckLookOf(const std::string& text);
+
+bool IsCheckStyle(TovGridEditStyle style);
+
+// What Enter does in a grid of the mode, in a column of the style (none for
+// a column beyond the styles).
+enum class TGridEnter { Nothing, NextColumn, RowDown, RowUp };
+TGridEnter GridEnterAction(TovGridEditorMode mode, std::optional<TovGridEditStyle> style, bool shift);
+
+// The first item that begins with the prefix, ignoring case.
+std::optional<std::string> PickListMatch(const std::string& prefix, const std::vector<std::string>& items);
+
+// Every row's cell texts, row 0 the title row.
+using TGridCells = std::vector<std::vector<std::string>>;
+
+// The cell texts as they were when the owner last saved them.
+class TGridSnapshot {
+ public:
+  void Save(const TGridCells& cells) { saved_ = cells; }
+  // The row count differs or any row differs cell by cell.
+  bool Modified(const TGridCells& cells) const;
+  // The cell's text differs from the saved one; a cell outside the saved
+  // rows counts as empty there.
+  bool CellModified(int col, int row, const std::string& text) const;
+
+ private:
+  TGridCells saved_;
+};
