@@ -29,10 +29,14 @@ constexpr char kCompleted[] = "KFPA12000-I Processing of SQL completed";
 constexpr char kNotConnected[] = "KFPA11563-E Unable to execute SQL before CONNECT";
 constexpr int32_t kSqlNotConnected = -563;
 constexpr int32_t kExsqlFailed = -10;
+constexpr int32_t kSqlCommFailed = -723;
+constexpr char kServerBusy[] = "KFPA11723-E Communication error occurred, reason=Marlo BUSY";
 
 const std::vector<const char*> kSettings = {"PDMEMTRCFILE", "PDHOST",       "PDFESHOST",   "PDSERVICEGRP",
                                             "PDNAMEPORT",   "PDCWAITTIME",  "PDCONNECTWAITTIME",
-                                            "PDRETRYINTERVAL", "PDAUTOCONNECT", "PDCLTCNVMODE"};
+                                            "PDRETRYINTERVAL", "PDAUTOCONNECT", "PDCLTCNVMODE",
+                                            "PDCNCTRTYCOUNT", "PDCNCTRTYWAITTIME", "PDCURSORLVL",
+                                            "PDCLTOPTIONSTR"};
 
 void blank(char* field, size_t n, const char* text) {
   memset(field, ' ', n);
@@ -222,6 +226,72 @@ TEST_F(Session, ADisconnectReplyWithoutItsPartsIsRefused) {
       << disc.message();
   zk::context_scope context;
   EXPECT_EQ(clt_global.main, nullptr);
+}
+
+// Freeing the control block closes a session that is still open: the
+// next CONNECT opens its own, and no socket stays behind.
+TEST_F(Session, FreeingTheBlockClosesAnOpenSession) {
+  start("07-02-00");
+  const int sockets_before = zk::open_sockets();
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+  {
+    zk::context_scope context;
+    clt_last_call_term(&cnct.area);
+  }
+  zk::request again{"CNCT"};
+  connect(again);
+  EXPECT_EQ(again.exsql(), 0) << again.message();
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  EXPECT_EQ(zk::sockets_settled_at(sockets_before), sockets_before);
+}
+
+// A busy answer to a request other than CONNECT is a failure of its own,
+// with or without retries left.
+TEST_F(Session, ABusyAnswerToCommitReportsTheServerBusy) {
+  for (const char* retries : {"0", "1"}) {
+    SCOPED_TRACE(retries);
+    setenv("PDCNCTRTYCOUNT", retries, 1);
+    setenv("PDCNCTRTYWAITTIME", "0", 1);
+    // The kept connection in its compact form, which carries the busy reply.
+    setenv("PDCLTOPTIONSTR", "R", 1);
+    marlo::script s;
+    s.how = marlo::fault::busy;
+    s.fault_after = 1;  // the CONNECT is answered
+    start("07-01-00", s);
+    zk::request cnct{"CNCT"};
+    connect(cnct);
+    ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+    zk::request commit{"CMIT"};
+    commit.sqlca.SQLCODE = 0;
+    EXPECT_EQ(commit.exsql(), kExsqlFailed);
+    EXPECT_EQ(commit.sqlcode(), kSqlCommFailed);
+    EXPECT_EQ(commit.message(), kServerBusy);
+    zk::context_scope context;
+    if (clt_global.main != nullptr) clt_last_call_term(&commit.area);
+  }
+}
+
+// With a cursor level, COMMIT and ROLLBACK that the server carried out
+// are done: there is no statement list yet to free anything from.
+TEST_F(Session, CursorLevelsLeaveCommitAndRollbackDone) {
+  for (const char* level : {"1", "2"}) {
+    SCOPED_TRACE(level);
+    setenv("PDCURSORLVL", level, 1);
+    start("07-02-00");
+    zk::request cnct{"CNCT"};
+    connect(cnct);
+    ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+    for (const char* code : {"CMIT", "ROLL"}) {
+      zk::request r{code};
+      EXPECT_EQ(r.exsql(), 0) << code << ": " << r.message();
+      EXPECT_EQ(r.message(), kCompleted) << code;
+    }
+    zk::request disc{"DISC"};
+    EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  }
 }
 
 }  // namespace
