@@ -410,7 +410,11 @@ bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) 
     return refuse(area, __LINE__) == 0;
   }
   memcpy(out, v.p + at, 8);
-  memcpy(out + 12, counts, sizeof counts);
+  // The allocated counts stay the caller's; the in-use counts never claim
+  // more than the caller allocated.
+  const int16_t reported[4] = {own_codes, std::min(counts[1], std::max<int16_t>(own_codes, 0)), own_names,
+                               std::min(counts[3], std::max<int16_t>(own_names, 0))};
+  memcpy(out + 12, reported, sizeof reported);
   if (codes) {
     for (uint32_t i = 0; i < codes_in_use; ++i) {
       const uint16_t code = v.u16(at + kCodes + i * sizeof(uint16_t));
