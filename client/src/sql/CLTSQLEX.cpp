@@ -290,6 +290,8 @@ int32_t attempt(const connection& c, rdb_sql_area* area) {
   // socket, as when the channel cannot be created.
   c.com->shm_channel = 0;
   if (prepare(c, area) != 0) return -1;
+  // The request leaves the DCSERVICE element out on connections of kind 1 and 3.
+  clt_main_req(c.main)->conn_attr = static_cast<uint16_t>(c.main->kind);
   if (clt_req_connect() != 0) return -1;
   if (exchange(c, area) != 0) return -1;
   return take_reply(c, area, c.com->reply_capacity);

@@ -5,6 +5,7 @@
 // servers that do not.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,7 +37,7 @@ const std::vector<const char*> kSettings = {"PDMEMTRCFILE", "PDHOST",       "PDF
                                             "PDNAMEPORT",   "PDCWAITTIME",  "PDCONNECTWAITTIME",
                                             "PDRETRYINTERVAL", "PDAUTOCONNECT", "PDCLTCNVMODE",
                                             "PDCNCTRTYCOUNT", "PDCNCTRTYWAITTIME", "PDCURSORLVL",
-                                            "PDCLTOPTIONSTR"};
+                                            "PDCLTOPTIONSTR", "DCSERVICE"};
 
 void blank(char* field, size_t n, const char* text) {
   memset(field, ' ', n);
@@ -289,6 +290,33 @@ TEST_F(Session, CursorLevelsLeaveCommitAndRollbackDone) {
       EXPECT_EQ(r.exsql(), 0) << code << ": " << r.message();
       EXPECT_EQ(r.message(), kCompleted) << code;
     }
+    zk::request disc{"DISC"};
+    EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  }
+}
+
+// DCSERVICE travels with the CONNECT of an ordinary connection and never
+// with that of a connection whose area carries the attribute byte.
+TEST_F(Session, TheConnectOfAMarkedConnectionLeavesDcserviceOut) {
+  static constexpr char kService[] = "dcsvc07";
+  setenv("DCSERVICE", kService, 1);
+  struct row {
+    uint8_t attribute;
+    bool sent;
+  };
+  for (const row& t : {row{' ', true}, row{'Y', false}}) {
+    SCOPED_TRACE(t.attribute);
+    start("07-02-00");
+    zk::request cnct{"CNCT"};
+    connect(cnct);
+    cnct.area.cnctattr = t.attribute;
+    ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+    const std::vector<marlo::request> q = seen(kConnectFn);
+    ASSERT_EQ(q.size(), 1u);
+    const std::string service(kService);
+    const bool found = std::search(q[0].data.begin(), q[0].data.end(), service.begin(), service.end()) !=
+                       q[0].data.end();
+    EXPECT_EQ(found, t.sent);
     zk::request disc{"DISC"};
     EXPECT_EQ(disc.exsql(), 0) << disc.message();
   }
