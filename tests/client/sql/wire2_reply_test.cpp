@@ -285,6 +285,19 @@ TEST_F(ReplyAnalysis, ANewIdentityFromTheServerIsKeptForReconnection) {
   clt_req_set_locator(old);
 }
 
+// A server level that knows only the first fields sends a shorter
+// extension part at the end of the body; it is read as far as it goes.
+TEST_F(ReplyAnalysis, AShortExtensionPartAtTheEndOfTheBodyIsRead) {
+  body_builder b(false);
+  b.status("00000");
+  b.sqlca(0, "");
+  const uint32_t e = b.add(std::vector<uint8_t>(8, 0));  // up to the trace word only
+  b.set32(28, e);
+  ASSERT_EQ(analyse(b.finish()), 0) << message();
+  EXPECT_EQ(rconn.trace_block, nullptr);
+  EXPECT_EQ(sqlca.SQLCODE, 0);
+}
+
 TEST_F(ReplyAnalysis, BelowLevel13TheExtensionPartIsNotRead) {
   main.srv_level = kLevel12;
   body_builder b(false);
