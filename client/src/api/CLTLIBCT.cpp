@@ -11,6 +11,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
 #include "CLTSQLAN.h"
+#include "CLTSQLDA.h"
 #include "CLTTRC.h"
 #include "zk_seam.h"
 #include "zk_wiring.h"
@@ -754,7 +755,7 @@ int32_t check_array_variables(rdb_sql_area* area, const SQLDA* da, bool limit_le
   int32_t count = variables_in(da);
   for (int32_t i = 0; i < count; ++i) {
     const SQLVAR& var = da->sqlvar[i];
-    int32_t length = var.len.s.sqllen;
+    int32_t length = clt_var_len(var);
     bool bad = is_refused_in_arrays(var.sqlcod) || var.XDIM > 1 ||
                (is_long_binary(var.sqlcod) &&
                 (length % kBinaryLengthUnit != 0 || (limit_length && length > kMaxBinaryLength)));
@@ -962,7 +963,7 @@ bool into_list_prevents_block_fetch(const clt_main* main, const SQLDA* into) {
       default:
         break;
     }
-    if (is_long_binary(var.sqlcod) && var.len.s.sqllen > kMaxBinaryLength && !long_binaries_allowed) {
+    if (is_long_binary(var.sqlcod) && clt_var_len(var) > kMaxBinaryLength && !long_binaries_allowed) {
       return true;
     }
   }
