@@ -1,9 +1,13 @@
 #include "zk_harness.h"
 
+#include <dirent.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace zk {
 
@@ -18,6 +22,32 @@ temp_dir::temp_dir() {
 temp_dir::~temp_dir() {
   std::error_code ignored;
   std::filesystem::remove_all(path, ignored);
+}
+
+int open_sockets() {
+  static constexpr char kSocket[] = "socket:";
+  int n = 0;
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir == nullptr) return -1;
+  while (dirent* e = readdir(dir)) {
+    char target[64] = {};
+    std::string link = std::string("/proc/self/fd/") + e->d_name;
+    ssize_t len = readlink(link.c_str(), target, sizeof target - 1);
+    if (len > 0 && strncmp(target, kSocket, sizeof kSocket - 1) == 0) ++n;
+  }
+  closedir(dir);
+  return n;
+}
+
+int sockets_settled_at(int expected) {
+  constexpr int kTries = 100;
+  constexpr auto kPause = std::chrono::milliseconds(20);
+  int n = open_sockets();
+  for (int i = 0; i < kTries && n != expected; ++i) {
+    std::this_thread::sleep_for(kPause);
+    n = open_sockets();
+  }
+  return n;
 }
 
 std::vector<std::string>& errlog_lines() {

@@ -93,6 +93,13 @@ struct temp_dir {
   std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
+// Sockets open in this process, a test server's among them.
+int open_sockets();
+// The count of open sockets once it has come back to `expected`, or what
+// it still is after a while: a server closes its side of a connection
+// only when it sees the end.
+int sockets_settled_at(int expected);
+
 // Lines that the service doubles received.
 std::vector<std::string>& errlog_lines();
 std::vector<std::string>& memtrc_lines();

@@ -11,6 +11,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
 #include "CLTSQLAN.h"
+#include "CLTSQLDA.h"
 #include "CLTTRC.h"
 #include "zk_seam.h"
 #include "zk_wiring.h"
@@ -51,6 +52,7 @@ constexpr int32_t kCnvClientToServer = 1;
 constexpr int32_t kCnvServerToClient = 2;
 constexpr int32_t kCnvModeUcs2First = 10;
 constexpr int32_t kCnvModeUcs2Last = 12;
+constexpr int32_t kCloseWithMessage = 0;  // the closing message only to a connected server
 constexpr int32_t kCloseWithoutMessage = 1;
 
 struct request_code {
@@ -306,43 +308,37 @@ int32_t report_not_connected(rdb_sql_area* area) {
 // Routing by the connection state. The automatic reconnection, the
 // maintenance retry and the front-end cancel join these paths with the
 // reconnection part; until then a lost connection is reported as such.
-void route(dispatch_call& call) {
+int32_t route(dispatch_call& call) {
   clt_global_data* ctx = clt_cur();
   clt_main* main = ctx->main;
   rdb_sql_area* area = call.area;
   int32_t fc = main->funccode;
   if (fc == CLT_FC_CNCT) {
     if (main->connected) {
-      clt_report(area, kModule, __LINE__, CLT_SQL_ALREADY_CONNECTED, CLT_SQLSTATE_DEFAULT,
-                 CLT_MSG_ALREADY_CONNECTED);
-      return;
+      return clt_report(area, kModule, __LINE__, CLT_SQL_ALREADY_CONNECTED, CLT_SQLSTATE_DEFAULT,
+                        CLT_MSG_ALREADY_CONNECTED);
     }
     main->icnct_mode = kConnectByCaller;
-    clt_runtime(clt_runtime_op::connect_entry, area);
-    return;
+    return clt_runtime(clt_runtime_op::connect_entry, area);
   }
   if (main->connected) {
-    clt_exec_statement(area);
-    return;
+    return clt_exec_statement(area);
   }
   if (call.odbc_variant &&
       (main->kind == CLT_KIND_EMBEDDED_MARKED || main->kind == kKindNoReconnect3)) {
-    report_not_connected(area);
-    return;
+    return report_not_connected(area);
   }
   if (!call.odbc_variant && !in(fc, {CLT_FC_DISC, CLT_FC_DISR, CLT_FC_SAUH}) &&
       !ctx->connected_before && clt_env_get(main, clt_setting::autoconnect) == kYes) {
     main->icnct_mode = kConnectAutomatic;
     main->icnct_phase = kPhaseAutomatic;
-    if (clt_runtime(clt_runtime_op::connect_entry, area) != 0 || area->sqlca->SQLCODE < 0) return;
-    clt_exec_statement(area);
-    return;
+    if (clt_runtime(clt_runtime_op::connect_entry, area) != 0 || area->sqlca->SQLCODE < 0) return -1;
+    return clt_exec_statement(area);
   }
   if (!in(fc, {CLT_FC_DISC, CLT_FC_DISR})) {
-    report_not_connected(area);
-    return;
+    return report_not_connected(area);
   }
-  clt_exec_statement(area);
+  return clt_exec_statement(area);
 }
 
 bool skipped_code(const clt_main* main, int32_t sqlcode) {
@@ -514,7 +510,13 @@ int32_t complete_request(dispatch_call& call) {
 }
 
 int32_t dispatch(dispatch_call& call) {
-  if (start_request(call)) route(call);
+  // Nothing of the caller's last request may pass for this one's outcome.
+  clt_reset_sqlca(call.area->sqlca);
+  if (start_request(call) && route(call) != 0 && call.area->sqlca->SQLCODE >= 0) {
+    // A failure that reported nothing is still a failure.
+    clt_report(call.area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT,
+               CLT_MSG_CLIENT_ERROR, kModule, static_cast<int32_t>(__LINE__));
+  }
   return complete_request(call);
 }
 
@@ -595,8 +597,15 @@ void clt_last_call_term(rdb_sql_area* area) {
 
 void clt_main_free() {
   clt_global_data* ctx = clt_cur();
-  clt_req_free_buffers();
   clt_main* main = ctx->main;
+  if (main && main->session_open) {
+    // The session lives in the context: left open it would outlive the
+    // block and refuse every later CONNECT.
+    pd_clt_close(kCloseWithMessage);
+    main->session_open = 0;
+    main->connected = 0;
+  }
+  clt_req_free_buffers();
   if (main) {
     clt_free_request_buffers(main);
     clt_reply_free(clt_main_reply(main));
@@ -746,7 +755,7 @@ int32_t check_array_variables(rdb_sql_area* area, const SQLDA* da, bool limit_le
   int32_t count = variables_in(da);
   for (int32_t i = 0; i < count; ++i) {
     const SQLVAR& var = da->sqlvar[i];
-    int32_t length = var.len.s.sqllen;
+    int32_t length = clt_var_len(var);
     bool bad = is_refused_in_arrays(var.sqlcod) || var.XDIM > 1 ||
                (is_long_binary(var.sqlcod) &&
                 (length % kBinaryLengthUnit != 0 || (limit_length && length > kMaxBinaryLength)));
@@ -954,7 +963,7 @@ bool into_list_prevents_block_fetch(const clt_main* main, const SQLDA* into) {
       default:
         break;
     }
-    if (is_long_binary(var.sqlcod) && var.len.s.sqllen > kMaxBinaryLength && !long_binaries_allowed) {
+    if (is_long_binary(var.sqlcod) && clt_var_len(var) > kMaxBinaryLength && !long_binaries_allowed) {
       return true;
     }
   }

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "CLTABORT.h"
 #include "CLTLIBCT.h"
 #include "CLTSQLEX.h"
 #include "CLTUTL.h"
@@ -77,14 +78,23 @@ int32_t p_rdb_exsql(rdb_sql_area* area) {
   if (!area || !area->sqlca) return CLT_RC_BAD_ARGUMENT;
   if (!clt_take_context(&clt_global)) {
     clt_refuse_second_call(area, "CLTLIBMN", __LINE__);
-    // The running request fails with -725 too once its exchange returns.
-    if (clt_global_data* running = clt_cur()) running->refused_call = 1;
+    // The running request fails with -725 too once its exchange returns;
+    // only a request of this export, and only while it runs.
+    clt_abort_exclusion looking;
+    if (clt_cur() == &clt_global && clt_global.call_running != 0) clt_global.refused_call = 1;
     return CLT_RC_CALL_RUNNING;
   }
-  clt_global.call_running = 1;
+  {
+    clt_abort_exclusion starting;
+    clt_global.call_running = 1;
+    clt_global.refused_call = 0;
+  }
   int32_t result = clt_dispatch(area);
-  clt_global.call_running = 0;
-  clt_global.refused_call = 0;
+  {
+    clt_abort_exclusion ending;
+    clt_global.call_running = 0;
+    clt_global.refused_call = 0;
+  }
   clt_release_context();
   return result;
 }

@@ -60,9 +60,9 @@ bool make_name_pair(clt_main* main, clt_trc_name first, const char* prefix, uint
                      static_cast<int32_t>(__LINE__));
       return false;
     }
-    snprintf(name, CLT_TRC_NAME_SIZE, "%s%02d%02d%02d%03hu_%" PRId32 "_%d.trc", prefix,
-             local.tm_hour, local.tm_min, local.tm_sec, milliseconds,
-             static_cast<int32_t>(main->cnct_number), i + 1);
+    // The number goes out unsigned: its widest form just fits the name field.
+    snprintf(name, CLT_TRC_NAME_SIZE, "%s%02d%02d%02d%03hu_%" PRIu32 "_%d.trc", prefix,
+             local.tm_hour, local.tm_min, local.tm_sec, milliseconds, main->cnct_number, i + 1);
   }
   return true;
 }

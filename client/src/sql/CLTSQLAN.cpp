@@ -94,7 +94,7 @@ constexpr uint32_t kExtErrlog = 36;
 constexpr uint32_t kExtAuth = 40;
 constexpr uint32_t kExtKeep16 = 44;
 constexpr uint32_t kExtNames = 48;
-constexpr uint32_t kExtSize = 52;
+constexpr uint32_t kExtFirstField = 4;  // the part's first word
 constexpr uint32_t kApinfSplit = 132;
 constexpr uint32_t kApinfFirstLen = 12;
 constexpr uint32_t kApinfHead = 28;
@@ -410,7 +410,11 @@ bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) 
     return refuse(area, __LINE__) == 0;
   }
   memcpy(out, v.p + at, 8);
-  memcpy(out + 12, counts, sizeof counts);
+  // The allocated counts stay the caller's; the in-use counts never claim
+  // more than the caller allocated.
+  const int16_t reported[4] = {own_codes, std::min(counts[1], std::max<int16_t>(own_codes, 0)), own_names,
+                               std::min(counts[3], std::max<int16_t>(own_names, 0))};
+  memcpy(out + 12, reported, sizeof reported);
   if (codes) {
     for (uint32_t i = 0; i < codes_in_use; ++i) {
       const uint16_t code = v.u16(at + kCodes + i * sizeof(uint16_t));
@@ -635,7 +639,9 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
 
   uint32_t ext = 0;
   if (level_at_least(main, kLevelExt) && v.u32_at(kBodyExt, &ext) && ext != 0) {
-    if (!v.has(ext, kExtSize)) return done(refuse(area, __LINE__));
+    // Older server levels end the part before its later fields; each
+    // field is read only where the body holds it.
+    if (!v.has(ext, kExtFirstField)) return done(refuse(area, __LINE__));
     if (!keep_extension_blocks(v, ext, main, env, rc, area)) return done(-1);
     uint32_t wrtln = 0;
     if (level_at_least(main, kLevelWriteLine) && env->wrtln_on == kYes && v.u32_at(ext + kExtWriteLine, &wrtln) &&

@@ -290,6 +290,8 @@ int32_t attempt(const connection& c, rdb_sql_area* area) {
   // socket, as when the channel cannot be created.
   c.com->shm_channel = 0;
   if (prepare(c, area) != 0) return -1;
+  // The request leaves the DCSERVICE element out on connections of kind 1 and 3.
+  clt_main_req(c.main)->conn_attr = static_cast<uint16_t>(c.main->kind);
   if (clt_req_connect() != 0) return -1;
   if (exchange(c, area) != 0) return -1;
   return take_reply(c, area, c.com->reply_capacity);
@@ -554,10 +556,24 @@ bool block_fetch_in_use(const connection& c) {
   return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
 }
 
+// Freeing from a list that was never made has nothing to do; a list that
+// exists needs the statement list or block fetch, built elsewhere.
+int32_t free_from(const void* list, rdb_sql_area* area, int32_t line) {
+  return list == nullptr ? 0 : report_client(area, line);
+}
+
 }  // namespace
 
 int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
+  const clt_main* main = clt_cur_main();
   switch (which) {
+    case clt_runtime_op::loc_free_unheld:
+    case clt_runtime_op::loc_free_closed:
+    case clt_runtime_op::loc_free_same_name:
+    case clt_runtime_op::loc_free_all:
+      return free_from(main != nullptr ? main->loc_list : nullptr, area, __LINE__);
+    case clt_runtime_op::blkf_free_all:
+      return free_from(main != nullptr ? main->blkf_list : nullptr, area, __LINE__);
     case clt_runtime_op::connect_entry: return clt_exec_connect_entry(area);
     case clt_runtime_op::exec_disconnect: return clt_exec_disconnect(area);
     case clt_runtime_op::exec_transact: return clt_exec_transact(area);

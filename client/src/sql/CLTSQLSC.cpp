@@ -322,8 +322,10 @@ int32_t clt_call_server(uint8_t* request, uint32_t* request_len, uint8_t* reply,
       rc = pd_clt_call(group, function, request, request_len, reply, reply_len, flags);
     }
     if (conn->busy != 0) {
+      // Only the CONNECT entry attempts again on a new link; any other
+      // request reports the busy server below.
       const int32_t limit = p.com.env != nullptr ? p.com.env->pdcnctrtycount : 0;
-      if (limit != 0 && conn->busy_retries < limit) {
+      if (main->funccode == CLT_FC_CNCT && limit != 0 && conn->busy_retries < limit) {
         clt_sleep_ms(static_cast<uint32_t>(p.com.env->pdcnctrtywaittime * kMillisPerSecond));
         clt_set_sqlstate(area, CLT_SQLSTATE_DEFAULT);
         main->connected = 0;

@@ -141,6 +141,23 @@ TEST_F(exports, SecondOdbcCallIsRefusedWithoutMarking) {
   EXPECT_EQ(p_rdb_termodbc(0, handle), 0);
 }
 
+// An embedded-SQL call refused while an ODBC call runs marks nothing: the
+// running call belongs to another caller.
+TEST_F(exports, EmbeddedRefusalNeverMarksARunningOdbcCall) {
+  void* handle = nullptr;
+  ASSERT_EQ(p_rdb_initodbc(0, &handle), 0);
+  auto* odbc_ctx = static_cast<clt_global_data*>(handle);
+  zk::request refused;
+  {
+    zk::context_scope running(odbc_ctx);
+    EXPECT_EQ(refused.exsql(), -80);
+  }
+  EXPECT_EQ(refused.sqlcode(), -725);
+  EXPECT_EQ(odbc_ctx->refused_call, 0u);
+  EXPECT_EQ(clt_global.refused_call, 0u);
+  EXPECT_EQ(p_rdb_termodbc(0, handle), 0);
+}
+
 TEST_F(exports, OdbcRefusalWithoutSqlcaWritesNothing) {
   zk::request bare;
   bare.area.sqlca = nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "CLTLIBCT.h"
+#include "CLTSQLDA.h"
 #include "CLTUTL.h"
 #include "zk_script.h"
 
@@ -122,10 +123,15 @@ TEST_F(router, RowInterfaceNeedsTheClientsByteOrder) {
   s.byteorder = 1;
 }
 
-SQLVAR var(uint8_t code, int16_t length, int16_t elements = 1) {
+SQLVAR var(uint8_t code, int32_t length, int16_t elements = 1) {
   SQLVAR v{};
   v.sqlcod = code;
-  v.len.s.sqllen = length;
+  // Large binaries carry a 32-bit length, every other code a 16-bit one.
+  if (clt_long_length(clt_kind_of(code))) {
+    v.len.sqllen32 = static_cast<uint32_t>(length);
+  } else {
+    v.len.s.sqllen = static_cast<int16_t>(length);
+  }
   v.XDIM = elements;
   return v;
 }
@@ -173,6 +179,7 @@ TEST_F(router, ArrayInsertVariables) {
     bool passes;
   } cases[] = {
       {var(0x90, 32000), true},   {var(0x90, 30), false}, {var(0x91, 32004), false},
+      {var(0x90, 65540), false},  // beyond the limit, whatever its low 16 bits say
       {var(0x92, 4), false},      {var(0x9F, 4), false},  {var(0xC0, 10, 2), false},
       {var(0xC0, 10), true},
   };
@@ -323,6 +330,29 @@ TEST_F(router, ArrayFetchChecksItsVariables) {
   zk::take_ran();
   EXPECT_EQ(fine.exsql(), 0);
   EXPECT_EQ(zk::take_ran(), std::vector<op>{op::exec_array});
+}
+
+// Large binaries are measured by their 32-bit length: below level 21 an
+// array FETCH takes at most 32000 bytes, and block fetch leaves longer
+// ones to the plain FETCH.
+TEST_F(router, LargeBinariesAreMeasuredByTheirWholeLength) {
+  constexpr int32_t kLong = 65540;  // its low 16 bits would say 4
+  s.settings[clt_setting::blkf] = 2;
+  connect_at(-8);
+  two_vars binary(var(0xC0, 10), var(0x90, kLong));
+  zk::request array{"FETC"};
+  array.area.fetchrows = 5;
+  array.area.sqliasda = &binary.da;
+  EXPECT_EQ(array.exsql(), -10);
+  EXPECT_EQ(array.message(), "KFPA11311-E Invalid data type or length of variable \"    2\" (into)");
+  zk::take_ran();
+
+  zk::request plain{"FETC"};
+  plain.area.blkf_perm1 = plain.area.blkf_perm2 = 1;
+  plain.area.sqliasda = &binary.da;
+  plain.exsql();
+  EXPECT_EQ(zk::take_ran(), std::vector<op>{op::exec_general});
+  EXPECT_EQ(clt_global.main->blkf_flag, 1);
 }
 
 TEST_F(router, FollowUpsAfterTheExecutor) {

@@ -239,6 +239,32 @@ TEST_F(first_call, TraceNamesFitTheirBuffersAndAreMadeOnce) {
   EXPECT_EQ(main->trc_names[CLT_TRCNAME_SQL1], kept);
 }
 
+TEST_F(first_call, TraceNamesKeepTheWholeOfAnyConnectionNumber) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  clt_svc.sqltrc_start_time = start_time;
+  g_env[clt_setting::trcctl_size] = 4096;
+  const struct {
+    uint32_t number;
+    const char* sql1;
+    const char* ctl2;
+  } cases[] = {
+      {0x80000000u, "pd221320007_2147483648_1.trc", "pdc221320007_2147483648_2.trc"},
+      {0xFFFFFFFFu, "pd221320007_4294967295_1.trc", "pdc221320007_4294967295_2.trc"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(clt_first_call_init(&r.area), 0);
+    clt_main* main = clt_cur()->main;
+    main->cnct_number = c.number;
+    strcpy(clt_text(main, CLT_TEXT_REPPATH), "/rep");
+    clt_make_trc_names();
+    ASSERT_NE(main->trc_names[CLT_TRCNAME_SQL1], nullptr);
+    EXPECT_STREQ(main->trc_names[CLT_TRCNAME_SQL1], c.sql1);
+    EXPECT_STREQ(main->trc_names[CLT_TRCNAME_CTL2], c.ctl2);
+    clt_last_call_term(&r.area);
+  }
+}
+
 TEST_F(first_call, NoReportDirectoryNoSqlTraceNames) {
   clt_svc.sqltrc_start_time = start_time;
   ASSERT_EQ(clt_first_call_init(&r.area), 0);

@@ -51,6 +51,7 @@ TEST(ShippedSession, ASessionLostReplyClosesTheConnectionAndANewConnectWorks) {
   setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
   shipped::library lib;
   ASSERT_EQ(lib.error(), "");
+  const int sockets_before = zk::open_sockets();
 
   zk::request first{"CNCT"};
   connect(lib, first);
@@ -66,6 +67,7 @@ TEST(ShippedSession, ASessionLostReplyClosesTheConnectionAndANewConnectWorks) {
   zk::request leave{"DISC"};
   lib.exsql(&leave.area);
   EXPECT_EQ(leave.sqlca.SQLCODE, 0);
+  EXPECT_EQ(zk::sockets_settled_at(sockets_before), sockets_before);
 
   int connects = 0;
   for (const marlo::request& q : seen) {

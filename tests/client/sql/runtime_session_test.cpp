@@ -5,6 +5,7 @@
 // servers that do not.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,10 +30,14 @@ constexpr char kCompleted[] = "KFPA12000-I Processing of SQL completed";
 constexpr char kNotConnected[] = "KFPA11563-E Unable to execute SQL before CONNECT";
 constexpr int32_t kSqlNotConnected = -563;
 constexpr int32_t kExsqlFailed = -10;
+constexpr int32_t kSqlCommFailed = -723;
+constexpr char kServerBusy[] = "KFPA11723-E Communication error occurred, reason=Marlo BUSY";
 
 const std::vector<const char*> kSettings = {"PDMEMTRCFILE", "PDHOST",       "PDFESHOST",   "PDSERVICEGRP",
                                             "PDNAMEPORT",   "PDCWAITTIME",  "PDCONNECTWAITTIME",
-                                            "PDRETRYINTERVAL", "PDAUTOCONNECT", "PDCLTCNVMODE"};
+                                            "PDRETRYINTERVAL", "PDAUTOCONNECT", "PDCLTCNVMODE",
+                                            "PDCNCTRTYCOUNT", "PDCNCTRTYWAITTIME", "PDCURSORLVL",
+                                            "PDCLTOPTIONSTR", "DCSERVICE"};
 
 void blank(char* field, size_t n, const char* text) {
   memset(field, ' ', n);
@@ -222,6 +227,99 @@ TEST_F(Session, ADisconnectReplyWithoutItsPartsIsRefused) {
       << disc.message();
   zk::context_scope context;
   EXPECT_EQ(clt_global.main, nullptr);
+}
+
+// Freeing the control block closes a session that is still open: the
+// next CONNECT opens its own, and no socket stays behind.
+TEST_F(Session, FreeingTheBlockClosesAnOpenSession) {
+  start("07-02-00");
+  const int sockets_before = zk::open_sockets();
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+  {
+    zk::context_scope context;
+    clt_last_call_term(&cnct.area);
+  }
+  zk::request again{"CNCT"};
+  connect(again);
+  EXPECT_EQ(again.exsql(), 0) << again.message();
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  EXPECT_EQ(zk::sockets_settled_at(sockets_before), sockets_before);
+}
+
+// A busy answer to a request other than CONNECT is a failure of its own,
+// with or without retries left.
+TEST_F(Session, ABusyAnswerToCommitReportsTheServerBusy) {
+  for (const char* retries : {"0", "1"}) {
+    SCOPED_TRACE(retries);
+    setenv("PDCNCTRTYCOUNT", retries, 1);
+    setenv("PDCNCTRTYWAITTIME", "0", 1);
+    // The kept connection in its compact form, which carries the busy reply.
+    setenv("PDCLTOPTIONSTR", "R", 1);
+    marlo::script s;
+    s.how = marlo::fault::busy;
+    s.fault_after = 1;  // the CONNECT is answered
+    start("07-01-00", s);
+    zk::request cnct{"CNCT"};
+    connect(cnct);
+    ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+    zk::request commit{"CMIT"};
+    commit.sqlca.SQLCODE = 0;
+    EXPECT_EQ(commit.exsql(), kExsqlFailed);
+    EXPECT_EQ(commit.sqlcode(), kSqlCommFailed);
+    EXPECT_EQ(commit.message(), kServerBusy);
+    zk::context_scope context;
+    if (clt_global.main != nullptr) clt_last_call_term(&commit.area);
+  }
+}
+
+// With a cursor level, COMMIT and ROLLBACK that the server carried out
+// are done: there is no statement list yet to free anything from.
+TEST_F(Session, CursorLevelsLeaveCommitAndRollbackDone) {
+  for (const char* level : {"1", "2"}) {
+    SCOPED_TRACE(level);
+    setenv("PDCURSORLVL", level, 1);
+    start("07-02-00");
+    zk::request cnct{"CNCT"};
+    connect(cnct);
+    ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+    for (const char* code : {"CMIT", "ROLL"}) {
+      zk::request r{code};
+      EXPECT_EQ(r.exsql(), 0) << code << ": " << r.message();
+      EXPECT_EQ(r.message(), kCompleted) << code;
+    }
+    zk::request disc{"DISC"};
+    EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  }
+}
+
+// DCSERVICE travels with the CONNECT of an ordinary connection and never
+// with that of a connection whose area carries the attribute byte.
+TEST_F(Session, TheConnectOfAMarkedConnectionLeavesDcserviceOut) {
+  static constexpr char kService[] = "dcsvc07";
+  setenv("DCSERVICE", kService, 1);
+  struct row {
+    uint8_t attribute;
+    bool sent;
+  };
+  for (const row& t : {row{' ', true}, row{'Y', false}}) {
+    SCOPED_TRACE(t.attribute);
+    start("07-02-00");
+    zk::request cnct{"CNCT"};
+    connect(cnct);
+    cnct.area.cnctattr = t.attribute;
+    ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+    const std::vector<marlo::request> q = seen(kConnectFn);
+    ASSERT_EQ(q.size(), 1u);
+    const std::string service(kService);
+    const bool found = std::search(q[0].data.begin(), q[0].data.end(), service.begin(), service.end()) !=
+                       q[0].data.end();
+    EXPECT_EQ(found, t.sent);
+    zk::request disc{"DISC"};
+    EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  }
 }
 
 }  // namespace

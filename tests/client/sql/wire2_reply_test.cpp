@@ -285,6 +285,19 @@ TEST_F(ReplyAnalysis, ANewIdentityFromTheServerIsKeptForReconnection) {
   clt_req_set_locator(old);
 }
 
+// A server level that knows only the first fields sends a shorter
+// extension part at the end of the body; it is read as far as it goes.
+TEST_F(ReplyAnalysis, AShortExtensionPartAtTheEndOfTheBodyIsRead) {
+  body_builder b(false);
+  b.status("00000");
+  b.sqlca(0, "");
+  const uint32_t e = b.add(std::vector<uint8_t>(8, 0));  // up to the trace word only
+  b.set32(28, e);
+  ASSERT_EQ(analyse(b.finish()), 0) << message();
+  EXPECT_EQ(rconn.trace_block, nullptr);
+  EXPECT_EQ(sqlca.SQLCODE, 0);
+}
+
 TEST_F(ReplyAnalysis, BelowLevel13TheExtensionPartIsNotRead) {
   main.srv_level = kLevel12;
   body_builder b(false);
@@ -520,6 +533,45 @@ TEST_F(ReplyAnalysis, ACharacterSetPartLargerThanTheCallersAreaKeepsItsLists) {
   uint16_t code1;
   memcpy(&code1, csna + 32, 2);
   EXPECT_EQ(code1, 0) << "three codes do not fit two entries";
+}
+
+// The caller's allocated counts are the caller's: a reply that claims
+// more entries never raises them, so the next reply cannot write past
+// the area either.
+TEST_F(ReplyAnalysis, CharacterSetRepliesNeverRaiseTheCallersAllocatedCounts) {
+  main.funccode = kFuncDescribe;
+  sqlda3 out{};
+  out.da.sqln = 3;
+  area.sqliasda = &out.da;
+  constexpr uint16_t kClaimed = 100;
+  struct {
+    uint8_t csna[32 + 2 * 2];
+    uint8_t guard[256];
+  } room{};
+  memset(room.guard, 0xA5, sizeof room.guard);
+  const int16_t own[4] = {2, 0, 0, 0};  // room for two codes, no names
+  memcpy(room.csna + 12, own, sizeof own);
+  area.sqlcsna1 = room.csna;
+  for (const uint16_t inUse : {uint16_t{1}, kClaimed}) {
+    body_builder b(false);
+    described_body(b, 1, 1);
+    std::vector<uint8_t> cs(32 + 2u * kClaimed + 64u * kClaimed, 0x11);
+    const uint32_t csat = b.add(cs);
+    b.set16(csat + 12, kClaimed);
+    b.set16(csat + 14, inUse);
+    b.set16(csat + 16, kClaimed);
+    b.set16(csat + 18, inUse);
+    b.set32(32, csat);
+    ASSERT_EQ(analyse(b.finish()), 0) << message();
+    int16_t counts[4];
+    memcpy(counts, room.csna + 12, sizeof counts);
+    EXPECT_EQ(counts[0], 2) << inUse;
+    EXPECT_LE(counts[1], counts[0]) << inUse;
+    EXPECT_EQ(counts[2], 0) << inUse;
+    EXPECT_LE(counts[3], counts[2]) << inUse;
+    for (uint8_t g : room.guard) ASSERT_EQ(g, 0xA5) << inUse;
+  }
+  area.sqliasda = nullptr;  // the list ends with the test
 }
 
 TEST_F(ReplyAnalysis, MoreColumnsThanTheCallersSqldaHoldsStayOutOfItsArrays) {
