@@ -339,17 +339,7 @@ struct server::impl {
   bool fes_fault() const { return s.how == fault::fes_busy || s.how == fault::fes_silent; }
 
   // Whether this front-end question misbehaves.
-  bool fes_fault_now() {
-    if (!fes_fault()) return false;
-    if (good_left > 0) {
-      --good_left;
-      return false;
-    }
-    if (s.fault_count < 0) return true;
-    if (faults_left <= 0) return false;
-    --faults_left;
-    return true;
-  }
+  bool fes_fault_now() { return fes_fault() && take_fault(); }
 
   // The 200-byte answer to the front-end question: host, group and port
   // of this server, and the script's next status.
@@ -408,6 +398,11 @@ struct server::impl {
   // Whether this SQL request misbehaves.
   bool fault_now() {
     if (s.how == fault::none || s.how == fault::refuse || fes_fault()) return false;
+    return take_fault();
+  }
+
+  // The script's count of good answers first, then of faults.
+  bool take_fault() {
     if (good_left > 0) {
       --good_left;
       return false;
