@@ -34,6 +34,13 @@ constexpr uint32_t kSvcReply = 0x30036;
 constexpr uint32_t kSvcName = 0x60003;
 constexpr uint32_t kSvcNotice = 0x22006E;
 constexpr uint32_t kSvcStateAsk = 0x220015;
+constexpr uint32_t kSvcFes = 0x220008;
+constexpr uint32_t kFesAnswerSize = 200;
+constexpr uint32_t kFesHost = 96;
+constexpr uint32_t kFesGroup = 161;
+constexpr uint32_t kFesPort = 194;
+constexpr uint32_t kFesStatus = 196;
+constexpr uint32_t kFesGroupMax = 31;
 constexpr uint32_t kKindError = 8;
 constexpr uint32_t kOrderWord = 0x102;
 constexpr uint8_t kLittleEndianBit = 1;
@@ -327,6 +334,61 @@ struct server::impl {
   int registrations = 0;
   int faults_left = 0;
   int good_left = 0;
+  size_t fes_asked = 0;
+
+  bool fes_fault() const { return s.how == fault::fes_busy || s.how == fault::fes_silent; }
+
+  // Whether this front-end question misbehaves.
+  bool fes_fault_now() { return fes_fault() && take_fault(); }
+
+  // The 200-byte answer to the front-end question: host, group and port
+  // of this server, and the script's next status.
+  std::vector<uint8_t> fes_answer() {
+    std::vector<uint8_t> a(kFesAnswerSize, 0);
+    const char host[] = "127.0.0.1";
+    memcpy(a.data() + kFesHost, host, sizeof host);
+    memcpy(a.data() + kFesGroup, s.fes_group.data(), std::min<size_t>(s.fes_group.size(), kFesGroupMax));
+    put_be16(a.data() + kFesPort, sql_port);
+    int32_t status = 0;
+    if (!s.fes_statuses.empty()) status = s.fes_statuses[std::min(fes_asked, s.fes_statuses.size() - 1)];
+    ++fes_asked;
+    put_be32(a.data() + kFesStatus, static_cast<uint32_t>(status));
+    return a;
+  }
+
+  void fes_query(uint32_t peer, const message& m) {
+    request r;
+    r.form = "fes";
+    r.msg_id = get_le32(m.bytes.data() + 16);
+    r.data.assign(m.bytes.begin() + m.header_len, m.bytes.end());
+    record(r);
+    const bool faulty = fes_fault_now();
+    if (faulty && s.how == fault::fes_silent) return;
+    const bool busy = faulty && s.how == fault::fes_busy;
+    answer_back(peer, m, busy, busy ? std::vector<uint8_t>{} : fes_answer());
+  }
+
+  // A service's answer under the question's service code and message id,
+  // or its busy error reply.
+  void answer_back(uint32_t peer, const message& m, bool busy, const std::vector<uint8_t>& answer) {
+    std::vector<uint8_t> msg(kMsgHeader, 0);
+    memcpy(msg.data(), m.bytes.data(), 4);
+    put_be32(msg.data() + 4, busy ? kKindError : 0);
+    memcpy(msg.data() + 16, m.bytes.data() + 16, 4);
+    put_be32(msg.data() + 32, kMsgHeader);
+    put_be32(msg.data() + 36, kFormNormal);
+    put_be32(msg.data() + 40, kOrderWord);
+    if (busy) {
+      msg.resize(kMsgHeader + 4, 0);
+      order{s.little_endian}.put32(msg.data() + kMsgHeader, static_cast<uint32_t>(kBusyCode));
+    } else {
+      msg.insert(msg.end(), answer.begin(), answer.end());
+    }
+    int fd = connect_back(peer, m.session_port);
+    if (fd < 0) return;
+    send_message(fd, msg, kMsgHeader, false);
+    close(fd);
+  }
 
   void record(const request& r) {
     std::lock_guard<std::mutex> g(lock);
@@ -335,7 +397,12 @@ struct server::impl {
 
   // Whether this SQL request misbehaves.
   bool fault_now() {
-    if (s.how == fault::none || s.how == fault::refuse) return false;
+    if (s.how == fault::none || s.how == fault::refuse || fes_fault()) return false;
+    return take_fault();
+  }
+
+  // The script's count of good answers first, then of faults.
+  bool take_fault() {
     if (good_left > 0) {
       --good_left;
       return false;
@@ -433,24 +500,7 @@ struct server::impl {
     const bool faulty = fault_now();
     if (faulty && s.how == fault::silent) return;
     const bool busy = faulty && s.how == fault::busy;
-    std::vector<uint8_t> msg(kMsgHeader, 0);
-    memcpy(msg.data(), m.bytes.data(), 4);
-    put_be32(msg.data() + 4, busy ? kKindError : 0);
-    memcpy(msg.data() + 16, m.bytes.data() + 16, 4);
-    put_be32(msg.data() + 32, kMsgHeader);
-    put_be32(msg.data() + 36, kFormNormal);
-    put_be32(msg.data() + 40, kOrderWord);
-    if (busy) {
-      msg.resize(kMsgHeader + 4, 0);
-      order{s.little_endian}.put32(msg.data() + kMsgHeader, static_cast<uint32_t>(kBusyCode));
-    } else {
-      std::vector<uint8_t> answer = body_for(kStateService);
-      msg.insert(msg.end(), answer.begin(), answer.end());
-    }
-    int fd = connect_back(peer, m.session_port);
-    if (fd < 0) return;
-    send_message(fd, msg, kMsgHeader, false);
-    close(fd);
+    answer_back(peer, m, busy, busy ? std::vector<uint8_t>{} : body_for(kStateService));
   }
 
   // The reply of an RPC call: normal or short form, with its header area.
@@ -641,6 +691,8 @@ struct server::impl {
         name_query(from.sin_addr.s_addr, m);
       } else if (svc == kSvcStateAsk) {
         state_query(from.sin_addr.s_addr, m);
+      } else if (svc == kSvcFes) {
+        fes_query(from.sin_addr.s_addr, m);
       } else if (svc == kSvcNotice) {
         request r;
         r.form = "notice";

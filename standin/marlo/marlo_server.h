@@ -28,6 +28,8 @@ enum class fault {
   wrong_seq,      // a reply of another call first, then the right one
   error_reply,    // an error reply with the script's error code
   huge_reply,     // a frame header that announces nearly 4 GB
+  fes_busy,       // the front-end question gets the busy error reply
+  fes_silent,     // the front-end question is read and never answered
 };
 
 struct script {
@@ -46,11 +48,15 @@ struct script {
   int fault_after = 0;                   // requests answered well before the faults
   bool frame_reply_header = false;       // request-code replies carry the 64-byte reply header
   uint32_t frame_return_code = 0;        // return code of that header
+  // Answers to the front-end question, in turn (the last one repeats;
+  // none: found): 0 names this server's SQL port and fes_group.
+  std::vector<int32_t> fes_statuses;
+  std::string fes_group = "sds01";
 };
 
 // One request as the server received it.
 struct request {
-  std::string form;        // "rpc", "compact", "frame", "name", "state", "notice", "closing"
+  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing"
   std::string function;    // server function or service name asked for
   uint8_t reqcode = 0;     // frame request code
   uint32_t flags = 0;      // call flags

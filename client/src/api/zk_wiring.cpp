@@ -6,6 +6,7 @@
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
+#include "CLTGFES.h"
 #include "CLTMEM.h"
 #include "CLTNAMSV.h"
 #include "CLTRPCPR.h"
@@ -14,6 +15,11 @@
 #include "CLTSQLBR.h"
 #include "CLTSQLBS.h"
 #include "CLTSQLEX.h"
+#include "CLTSQLSC.h"
+#include "CLTTRCDT.h"
+#include "CLTTRCEL.h"
+#include "CLTTRCES.h"
+#include "zk_loghook.h"
 #include "zk_seam.h"
 
 namespace {
@@ -87,6 +93,16 @@ void free_buffers() {
 // goes on whatever the close reports.
 void close_session(int32_t flags) { pd_clt_close_session(flags); }
 
+// The per-request traces built so far; the SQL, reconnect, WRITE LINE
+// and access-path traces have their own writers.
+void trace_op(clt_trace_op which, rdb_sql_area* area) {
+  switch (which) {
+    case clt_trace_op::errlog_uap: clt_errlog_uap(area); break;
+    case clt_trace_op::trc_stream_dump: clt_trc_stream_dump(); break;
+    default: break;
+  }
+}
+
 std::once_flag g_wired;
 
 void wire() {
@@ -102,6 +118,16 @@ void wire() {
   clt_svc.env_put = clt_env_setting_put;
   clt_exec_svc.bind_input = clt_bind_input;
   clt_exec_svc.sqlda_check = clt_sqlda_check;
+  clt_svc.errlog_open = clt_errlog_open_blk;
+  clt_svc.errlog_close = clt_errlog_close_blk;
+  clt_svc.errlog_vmsg = clt_errlog_vmsg;
+  clt_svc.trc_open_buf = clt_trc_open_ess;
+  clt_svc.trc_close_buf = clt_trc_close_ess;
+  clt_svc.trc_close_rpcsoc = clt_trc_free_rpcsoc;
+  clt_svc.trc_mem = clt_trc_mem_line;
+  clt_svc.trace = trace_op;
+  clt_log_set_writers({clt_trc_mdl_record, clt_trc_soc_record});
+  clt_link_svc.get_fes = clt_get_fes;
 }
 
 }  // namespace

@@ -52,11 +52,14 @@ void cltmem_free_plain(void* block) { free(block); }
 
 void cltmem_zero(void* block, uint32_t size) { memset(block, 0, size); }
 
-void clt_memtrc_switch(clt_global_data* ctx) {
-  // Only the run-time library's environment decides, not the settings.
+const char* clt_memtrc_path() {
+  // Only the run-time library's environment names it, not the settings.
   const char* path = getenv(kMemTraceVariable);
-  if (!path) path = kMemTraceDefault;
-  int fd = open(path, O_WRONLY | O_APPEND | O_CLOEXEC);
+  return path != nullptr ? path : kMemTraceDefault;
+}
+
+void clt_memtrc_switch(clt_global_data* ctx) {
+  int fd = open(clt_memtrc_path(), O_WRONLY | O_APPEND | O_CLOEXEC);
   if (fd >= 0) {
     close(fd);
     ctx->memtrc = CLT_MEMTRC_ON;

@@ -23,6 +23,8 @@ void cltmem_zero(void* block, uint32_t size);
 // Switches the context's memory trace on when the file that PDMEMTRCFILE
 // names can be opened for appending; the file is never created.
 void clt_memtrc_switch(clt_global_data* ctx);
+// The memory-trace file: PDMEMTRCFILE of the process environment, or the default.
+const char* clt_memtrc_path();
 
 void clt_sleep_ms(uint32_t milliseconds);
 

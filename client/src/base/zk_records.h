@@ -602,6 +602,30 @@ enum : uint16_t {
 // Initial words of the transport state machine.
 constexpr uint16_t CLT_TACT_STATE_INITIAL[2] = {1, 2};
 
+// File slots of the trace writer: RPC, module, socket, error log, SQL,
+// stream dump, dynamic SQL trace, reconnect.
+constexpr int32_t CLT_TRC_SLOTS = 8;
+
+// Trace-file state of the context: the slots' size limits and the record
+// buffers, counters and states of the low-level traces.
+struct clt_trc_ctx {
+  int32_t limit[CLT_TRC_SLOTS];  // bytes; 0 switches slots 0, 1, 2 and 5 off
+  int32_t lock_fd;               // socket-trace lock file, 0 when not held (fd + 1)
+  int32_t rpcsoc_open;           // 1 once the RPC and socket traces are set up
+  uint16_t rpc_state;            // CLT_TRC_READY, _NO_MEMORY, _OFF; 0 not set up
+  uint16_t soc_state;
+  uint16_t ess_state;            // stream-dump buffer
+  uint16_t mdl_phase;            // phase of the latest module record
+  uint8_t* rpc_record;
+  uint8_t* soc_record;
+  uint8_t* ess_buf;
+  int32_t soc_data_max;          // PDTRCSOCSIZE
+  uint32_t mdl_seq;
+  uint32_t rpc_seq;
+  uint32_t soc_seq;
+  uint32_t mdl_seconds;          // seconds of the latest module record
+};
+
 // What the wire layers and the executors keep of the running call.
 struct clt_global_runtime {
   clt_com_call com;              // socket layer and transport; holds the reply buffer
@@ -612,6 +636,7 @@ struct clt_global_runtime {
   // request builders, whose header needs this one first; the bytes here
   // are its storage (CLTCOMCTX checks size and alignment).
   uint8_t identity[CLT_REQ_IDENTITY_SIZE];
+  clt_trc_ctx trc;
 };
 
 struct clt_global_data {

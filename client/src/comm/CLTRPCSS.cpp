@@ -15,6 +15,7 @@
 #include "zk_codes.h"
 #include "zk_seam.h"
 #include "CLTTACT.h"
+#include "CLTTRCDT.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 
@@ -528,7 +529,21 @@ void pd_clt_build_short(uint8_t* h, uint32_t service, uint32_t msg_id) {
   put_be32(h + kHdrForm, kShortMark);
 }
 
+namespace {
+int32_t session_open(int32_t flags);
+}  // namespace
+
 int32_t pd_clt_open(int32_t flags) {
+  clt_trc_open_rpcsoc();
+  const int32_t rc = session_open(flags);
+  clt_trc_rpc(CLT_RPC_TRC_ID, CLT_RPC_TRC_OPEN, static_cast<uint32_t>(rc), nullptr, 0, 0);
+  if (rc != 0) clt_trc_close_rpcsoc();
+  return rc;
+}
+
+namespace {
+
+int32_t session_open(int32_t flags) {
   mdl(kEvOpen, kPhaseEntry, "pd_open", 0);
   clt_rpc_ctx ctx = clt_rpc_cur();
   clt_com_ctx com = clt_com_cur();
@@ -592,6 +607,8 @@ int32_t pd_clt_open(int32_t flags) {
   return traced(kEvOpen, "pd_open", rc);
 }
 
+}  // namespace
+
 int32_t pd_clt_close_session(int32_t flags) {
   mdl(kEvClose, kPhaseEntry, "pd_close", 0);
   if (flags != 0 && flags != 1) {
@@ -614,6 +631,7 @@ int32_t pd_clt_close_session(int32_t flags) {
   session_free(ctx.call);
   com_cleanup();
   free_staging(ctx.call);
+  clt_trc_close_rpcsoc();
   return traced(kEvClose, "pd_close", 0);
 }
 
@@ -861,6 +879,21 @@ int32_t pd_clt_exchange(clt_rpc_ctx& ctx, exchange_args& a, uint8_t* out, uint32
 
 }  // namespace
 
+namespace {
+
+// The RPC-trace record of a call: names, lengths and the first bytes of
+// request and reply.
+void trace_call(const char* group, const char* service, const uint8_t* in, const uint32_t* in_len,
+                const uint8_t* out, const uint32_t* out_len, int32_t flags, int32_t rc) {
+  if (clt_trc_rpc_on() == 0) return;
+  uint8_t block[CLT_RPC_CALL_BLOCK_SIZE];
+  clt_trc_rpc_call_block(block, group != nullptr ? group : "", service != nullptr ? service : "", in,
+                         in_len != nullptr ? *in_len : 0, out, out_len != nullptr ? *out_len : 0, flags);
+  clt_trc_rpc(CLT_RPC_TRC_ID, CLT_RPC_TRC_CALL, static_cast<uint32_t>(rc), block, sizeof block, 0);
+}
+
+}  // namespace
+
 int32_t pd_clt_call(const char* group, const char* service, uint8_t* in, uint32_t* in_len, uint8_t* out,
                     uint32_t* out_len, int32_t flags) {
   mdl(kEvCall, kPhaseEntry, "pd_call", 0);
@@ -868,6 +901,7 @@ int32_t pd_clt_call(const char* group, const char* service, uint8_t* in, uint32_
   if (ctx.conn != nullptr) ctx.conn->state = (ctx.conn->state | kCallRunning) & ~kCallDone;
   auto finish = [&](int32_t rc) {
     if (ctx.conn != nullptr) ctx.conn->state |= kCallDone;
+    trace_call(group, service, in, in_len, out, out_len, flags, rc);
     return traced(kEvCall, "pd_call", rc);
   };
   if (ctx.call == nullptr || ctx.call->sess == nullptr) return finish(PD_E_STATE);

@@ -30,27 +30,24 @@ struct slot {
 
 #define ZK_SLOT(table, type, field, reason) slot{#table, #field, offsetof(type, field), reason}
 
-constexpr const char* kErrorLog = "the error log is not built";
-constexpr const char* kTraces = "the SQL, reconnect and socket traces are not built";
-constexpr const char* kMemoryTrace = "the memory trace file writer is not built";
+constexpr const char* kTraces = "the SQL trace is not built";
 constexpr const char* kTraceControl = "the trace-control file reader is not built";
 constexpr const char* kStatementList = "the statement list is not built";
 constexpr const char* kConversion = "code conversion is not built";
 constexpr const char* kSecondProtocol = "the second server protocol is not built";
 constexpr const char* kSharedMemory = "the shared-memory channel is not built";
-constexpr const char* kFrontEndGroup = "the front-end group lookup is not built";
 constexpr const char* kColumnConversion = "the conversion of returned columns is not built";
 
 const std::vector<slot> kSlots = {
-    ZK_SLOT(clt_svc, clt_services, errlog_open, kErrorLog),
-    ZK_SLOT(clt_svc, clt_services, errlog_close, kErrorLog),
-    ZK_SLOT(clt_svc, clt_services, errlog_vmsg, kErrorLog),
-    ZK_SLOT(clt_svc, clt_services, trc_open_buf, kTraces),
-    ZK_SLOT(clt_svc, clt_services, trc_close_buf, kTraces),
-    ZK_SLOT(clt_svc, clt_services, trc_close_rpcsoc, kTraces),
-    ZK_SLOT(clt_svc, clt_services, trc_mem, kMemoryTrace),
+    ZK_SLOT(clt_svc, clt_services, errlog_open, nullptr),
+    ZK_SLOT(clt_svc, clt_services, errlog_close, nullptr),
+    ZK_SLOT(clt_svc, clt_services, errlog_vmsg, nullptr),
+    ZK_SLOT(clt_svc, clt_services, trc_open_buf, nullptr),
+    ZK_SLOT(clt_svc, clt_services, trc_close_buf, nullptr),
+    ZK_SLOT(clt_svc, clt_services, trc_close_rpcsoc, nullptr),
+    ZK_SLOT(clt_svc, clt_services, trc_mem, nullptr),
     ZK_SLOT(clt_svc, clt_services, trcctl_read, kTraceControl),
-    ZK_SLOT(clt_svc, clt_services, trace, kTraces),
+    ZK_SLOT(clt_svc, clt_services, trace, nullptr),
     ZK_SLOT(clt_svc, clt_services, sqltrc_start_time, kTraces),
     ZK_SLOT(clt_svc, clt_services, req_free_buffers, nullptr),
     ZK_SLOT(clt_svc, clt_services, pd_clt_close, nullptr),
@@ -68,7 +65,7 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_link_svc, clt_link_services, rd_free_buffers, kSecondProtocol),
     ZK_SLOT(clt_link_svc, clt_link_services, shm_close_peer, kSharedMemory),
     ZK_SLOT(clt_link_svc, clt_link_services, shm_close_own, kSharedMemory),
-    ZK_SLOT(clt_link_svc, clt_link_services, get_fes, kFrontEndGroup),
+    ZK_SLOT(clt_link_svc, clt_link_services, get_fes, nullptr),
     ZK_SLOT(clt_reply_svc, clt_reply_services, convert, kColumnConversion),
     ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, open, nullptr),
     ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, close, nullptr),

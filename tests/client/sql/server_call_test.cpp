@@ -207,7 +207,10 @@ TEST_F(ServerCall, AnotherCallArrivingMeanwhileRefusesTheRequest) {
 
 TEST_F(ServerCall, OpeningTheLinkReportsFailures) {
   start(marlo::script{});
+  const clt_link_services saved = clt_link_svc;
+  clt_link_svc.get_fes = nullptr;
   EXPECT_EQ(clt_open_link(&area), -1) << "no fixed front end and no lookup to ask";
+  clt_link_svc = saved;
   EXPECT_EQ(sqlca.SQLCODE, -720);
   EXPECT_EQ(main.session_open, 0);
   env.pdsrvtype = 2;

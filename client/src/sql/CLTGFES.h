@@ -1,0 +1,24 @@
+// Front-end lookup: at CONNECT without a fixed front end, the server's
+// connection manager "_pdrdm" names the front-end host, service group and
+// port the connection is to use.
+#pragma once
+
+#include <stdint.h>
+
+constexpr uint32_t CLT_FES_QUESTION_SIZE = 31;
+constexpr uint32_t CLT_FES_ANSWER_SIZE = 200;
+constexpr uint32_t CLT_FES_HOST = 96;
+constexpr uint32_t CLT_FES_HOST_SIZE = 65;
+constexpr uint32_t CLT_FES_GROUP = 161;
+constexpr uint32_t CLT_FES_GROUP_SIZE = 32;
+constexpr uint32_t CLT_FES_PORT = 194;
+constexpr uint32_t CLT_FES_STATUS = 196;
+
+// Answer statuses.
+constexpr int32_t CLT_FES_FOUND = 0;
+constexpr int32_t CLT_FES_NOT_YET = -5403;
+constexpr int32_t CLT_FES_NONE = -5500;
+constexpr int32_t CLT_FES_SHUTDOWN = -5600;
+
+// 0 when the front end was found; -1 after a failure reported in the SQLCA.
+int32_t clt_get_fes();

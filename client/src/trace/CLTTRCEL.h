@@ -1,0 +1,41 @@
+// The error log: message lines of the library's own faults and the
+// application error line after a failed request, written into the pair
+// "pderr1.trc"/"pderr2.trc"; and the time and process id that every trace
+// stamps its records with.
+#pragma once
+
+#include <stdarg.h>
+#include <stdint.h>
+
+#include "zelkit.h"
+
+constexpr char CLT_ERRLOG_EYECATCHER[8] = "##velog";
+constexpr uint32_t CLT_ERRLOG_LINE_SIZE = 558;
+constexpr uint32_t CLT_ERRLOG_MSG_MAX = 511;    // message characters, line feed included
+constexpr uint32_t CLT_ERRLOG_UAP_AREA = 256;   // blank-filled fixed columns of the application line
+
+struct clt_errlog_blk {
+  char eyecatcher[8];
+  uint16_t counter;
+  uint32_t pid;
+  int32_t echo;
+  int32_t line_pos;
+  int32_t msg_pos;
+  char line[CLT_ERRLOG_LINE_SIZE];
+};
+
+void clt_errlog_open_blk();
+void clt_errlog_close_blk();
+void clt_errlog_vmsg(const char* format, va_list args);
+void clt_errlog_uap(rdb_sql_area* area);
+
+// Local broken-down time as nine fields.
+struct clt_tm {
+  int32_t sec, min, hour, mday, mon, year, wday, yday, isdst;
+};
+uint32_t clt_getpid();
+// which 1: the milliseconds (0 to 999); otherwise seconds since 1970.
+uint32_t clt_time_now(int32_t which);
+void clt_localtime(const uint32_t* seconds, clt_tm* out);
+// The year as the logs print it: years below 70 belong to the 2000s.
+int32_t clt_log_year(const clt_tm& tm);
