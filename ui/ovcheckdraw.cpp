@@ -15,7 +15,10 @@ void DrawCheckGlyph(QPainter& painter, const QWidget& widget, const QRect& glyph
   option.initFrom(&widget);
   option.rect = glyph;
   option.state &= ~(QStyle::State_Enabled | QStyle::State_HasFocus | QStyle::State_MouseOver);
-  if (enabled) option.state |= QStyle::State_Enabled;
+  if (enabled)
+    option.state |= QStyle::State_Enabled;
+  else
+    option.palette.setCurrentColorGroup(QPalette::Disabled);
   switch (look) {
     case TCheckLook::Ticked:
       option.state |= QStyle::State_On;

@@ -436,7 +436,8 @@ void TovGridHeader::Add(const std::string& text) {
 
 void TovGridHeader::Assign(const std::vector<std::string>& texts) {
   Clear();
-  for (const std::string& text : texts) Add(text);
+  if (static_cast<int>(texts.size()) > Count()) grid_.SetColCount(static_cast<int>(texts.size()));
+  for (size_t i = 0; i < texts.size(); ++i) SetStrings(static_cast<int>(i), texts[i]);
 }
 
 // ---- TovStringGrid ----
@@ -585,7 +586,7 @@ void TovStringGrid::EditorCreated(TovInplaceEditor* editor) {
 }
 
 void TovStringGrid::StoreEditorText() {
-  if (!editor_) return;
+  if (!Editing()) return;
   const std::string text = editor_->text().toStdString();
   if (text != Cells(Col(), Row())) SetEditText(Col(), Row(), text);
 }
@@ -603,7 +604,7 @@ void TovStringGrid::EnterKey(bool shift) {
       break;
     case TGridEnter::RowDown:
     case TGridEnter::RowUp:
-      if (editor_) {
+      if (Editing()) {
         commitData(editor_);
         closeEditor(editor_, QAbstractItemDelegate::NoHint);
       }
@@ -645,9 +646,9 @@ void TovStringGrid::mousePressEvent(QMouseEvent* e) {
 
 void TovStringGrid::focusInEvent(QFocusEvent* e) {
   QTableView::focusInEvent(e);
-  if (editor_) {
+  if (Editing()) {
     if (OnShowEditor) OnShowEditor(*this, Col(), Row(), *editor_);
-  } else if (gridMode_ == geAccess) {
+  } else if (gridMode_ == geAccess && !holdEditor_) {
     ShowEditorFor(Col(), Row());
   }
 }
@@ -656,7 +657,7 @@ void TovStringGrid::currentChanged(const QModelIndex& current, const QModelIndex
   const bool wasEditing = Editing();
   QTableView::currentChanged(current, previous);
   // The editor stays shown in a geAccess grid.
-  if (gridMode_ == geAccess && current.isValid() && (wasEditing || hasFocus())) edit(current, AllEditTriggers, nullptr);
+  if (gridMode_ == geAccess && !holdEditor_ && current.isValid() && (wasEditing || hasFocus())) edit(current, AllEditTriggers, nullptr);
 }
 
 void TovStringGrid::updateGeometries() {
@@ -703,12 +704,18 @@ void TovStringGrid::InsertColumn(int index) {
 
 void TovStringGrid::DeleteRow(int row) {
   const bool wasEditing = Editing();
-  if (wasEditing) {
-    commitData(editor_);
-    closeEditor(editor_, QAbstractItemDelegate::NoHint);
+  {
+    // No editor on a row on its way out.
+    const bool held = holdEditor_;
+    holdEditor_ = true;
+    if (wasEditing) {
+      commitData(editor_);
+      closeEditor(editor_, QAbstractItemDelegate::NoHint);
+    }
+    model_->RemoveRow(row);
+    if (row < RowCount() - 1) SetRow(row);
+    holdEditor_ = held;
   }
-  model_->RemoveRow(row);
-  if (row < RowCount() - 1) SetRow(row);
   if (wasEditing) ShowEditorFor(Col(), Row());
 }
 
@@ -723,7 +730,7 @@ bool TovStringGrid::CellModified(int col, int row) const {
 bool TovStringGrid::CellIsEmpty(int col, int row) const { return IsBlankText(Cells(col, row)); }
 
 void TovStringGrid::CopyToClipboard() {
-  if (editor_) {
+  if (Editing()) {
     editor_->copy();
     return;
   }

@@ -117,7 +117,7 @@ class TovStringGrid : public QTableView, public TovItemEditCommands {
   void SetFlatCheckBox(bool value);
   TovGridHeader& Header() { return header_; }
   TovInplaceEditor* InplaceEditor() const { return editor_; }
-  bool Editing() const { return editor_ != nullptr; }
+  bool Editing() const { return editor_ && state() == EditingState; }
 
   bool CellChecked(int col, int row) const;
   void SetCellChecked(int col, int row, bool ticked);
@@ -180,4 +180,6 @@ class TovStringGrid : public QTableView, public TovItemEditCommands {
   QPointer<TovInplaceEditor> editor_;
   // Set while the editor's text is being loaded from a cell or stored into it.
   bool syncing_ = false;
+  // Set while rows change under an editor that is shown again afterwards.
+  bool holdEditor_ = false;
 };
