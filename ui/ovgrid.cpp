@@ -149,35 +149,31 @@ class TGridModel : public QAbstractTableModel {
     Check(0, from);
     Check(0, to);
     if (from == to) return;
-    const bool plain = from >= fixedRows_ && to >= fixedRows_;
-    if (plain)
-      beginMoveRows({}, from - fixedRows_, from - fixedRows_, {}, (to > from ? to + 1 : to) - fixedRows_);
-    else
-      beginResetModel();
-    Rotate(cells_, from, to);
-    plain ? endMoveRows() : endResetModel();
+    const int vf = from - fixedRows_;
+    const int vt = (to > from ? to + 1 : to) - fixedRows_;
+    Restructure(
+        from >= fixedRows_ && to >= fixedRows_, [&] { beginMoveRows({}, vf, vf, {}, vt); },
+        [&] { Rotate(cells_, from, to); }, [&] { endMoveRows(); });
   }
   void MoveCol(int from, int to) {
     Check(from, 0);
     Check(to, 0);
     if (from == to) return;
-    const bool plain = from >= fixedCols_ && to >= fixedCols_;
-    if (plain)
-      beginMoveColumns({}, from - fixedCols_, from - fixedCols_, {}, (to > from ? to + 1 : to) - fixedCols_);
-    else
-      beginResetModel();
-    for (std::vector<TCell>& row : cells_) Rotate(row, from, to);
-    plain ? endMoveColumns() : endResetModel();
+    const int vf = from - fixedCols_;
+    const int vt = (to > from ? to + 1 : to) - fixedCols_;
+    Restructure(
+        from >= fixedCols_ && to >= fixedCols_, [&] { beginMoveColumns({}, vf, vf, {}, vt); },
+        [&] {
+          for (std::vector<TCell>& row : cells_) Rotate(row, from, to);
+        },
+        [&] { endMoveColumns(); });
   }
   void RemoveRow(int row) {
     Check(0, row);
-    const bool plain = row >= fixedRows_;
-    if (plain)
-      beginRemoveRows({}, row - fixedRows_, row - fixedRows_);
-    else
-      beginResetModel();
-    cells_.erase(cells_.begin() + row);
-    plain ? endRemoveRows() : endResetModel();
+    const int v = row - fixedRows_;
+    Restructure(
+        row >= fixedRows_, [&] { beginRemoveRows({}, v, v); }, [&] { cells_.erase(cells_.begin() + row); },
+        [&] { endRemoveRows(); });
   }
 
   TGridCells Texts() const {
@@ -190,6 +186,13 @@ class TGridModel : public QAbstractTableModel {
   }
 
  private:
+  // A change the view follows row by row, or a reset when it touches the titles.
+  template <typename Begin, typename Change, typename End>
+  void Restructure(bool plain, Begin begin, Change change, End end) {
+    plain ? begin() : beginResetModel();
+    change();
+    plain ? end() : endResetModel();
+  }
   template <typename T>
   static void Rotate(std::vector<T>& items, int from, int to) {
     const auto f = items.begin() + from;
