@@ -2,7 +2,10 @@
 // item, the tie between its boxes, and the snapshot.
 #pragma once
 
+#include <QRect>
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,3 +33,23 @@ uint32_t SnapshotValueOf(const TovCheckListBoxDataWrapper& item);
 
 // The list's error for an index that does not exist.
 std::string ListIndexErrorText(int index);
+
+// The states of every item as they were at the last SaveState.
+class TCheckListSnapshot {
+ public:
+  void Save(std::vector<uint32_t> values) { saved_ = std::move(values); }
+  // True when the item's value differs from the saved one, or the index lies
+  // outside the list (of |count| items) or outside the snapshot.
+  bool ItemModified(int index, int count, uint32_t current) const;
+
+ private:
+  std::vector<uint32_t> saved_;
+};
+
+// A box slot is the glyph and a pixel on each side.
+int CheckSlotWidth(int glyphWidth);
+// The slot of a box in front of an item's text; the item rectangle is the
+// whole row, the slots lie at its reading start (right for right-to-left).
+QRect CheckSlotRect(TCheckClick box, const QRect& item, int slotWidth, bool rightToLeft);
+// The box under a point of the row, if any.
+std::optional<TCheckClick> CheckSlotAt(int x, const QRect& item, int slotWidth, bool rightToLeft);

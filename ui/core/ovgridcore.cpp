@@ -2,7 +2,14 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <charconv>
+
+namespace {
+// The printable range of ASCII.
+constexpr char32_t kFirstPrintable = 0x20;
+constexpr char32_t kLastPrintable = 0x7E;
+}  // namespace
 
 TCheckLook CheckLookOf(const std::string& text) {
   int value = 0;
@@ -28,11 +35,49 @@ TGridEnter GridEnterAction(TovGridEditorMode mode, std::optional<TovGridEditStyl
   return TGridEnter::Nothing;
 }
 
+int GridEnterTarget(TGridEnter action, int at, int first, int last) {
+  switch (action) {
+    case TGridEnter::NextColumn:
+    case TGridEnter::RowDown:
+      return std::clamp(at + 1, first, std::max(first, last));
+    case TGridEnter::RowUp:
+      return std::clamp(at - 1, first, std::max(first, last));
+    case TGridEnter::Nothing:
+      break;
+  }
+  return at;
+}
+
+bool IsCheckToggleChar(char32_t c) { return c >= kFirstPrintable && c <= kLastPrintable; }
+
 std::optional<std::string> PickListMatch(const std::string& prefix, const std::vector<std::string>& items) {
   const QString wanted = QString::fromStdString(prefix);
   for (const std::string& item : items)
     if (QString::fromStdString(item).startsWith(wanted, Qt::CaseInsensitive)) return item;
   return std::nullopt;
+}
+
+std::optional<TPickCompletion> CompletePick(const QString& text, int selStart, int selLength, const QString& typed,
+                                            const std::vector<std::string>& items) {
+  const QString prefix = (selLength > 0 ? text.left(selStart) : text) + typed;
+  const std::optional<std::string> match = PickListMatch(prefix.toStdString(), items);
+  if (!match) return std::nullopt;
+  const QString item = QString::fromStdString(*match);
+  return TPickCompletion{item, static_cast<int>(prefix.size()), static_cast<int>(item.size() - prefix.size())};
+}
+
+std::string NextPickItem(const std::string& text, const std::vector<std::string>& items) {
+  if (items.empty()) return text;
+  const auto found = std::find(items.begin(), items.end(), text);
+  if (found == items.end() || found + 1 == items.end()) return items.front();
+  return *(found + 1);
+}
+
+bool ArrowLeavesEditor(int selStart, int selLength, int textLength) { return selStart == 0 && selLength == textLength; }
+
+int PageScrollTarget(int top, int visibleRows, bool down, int first, int last) {
+  const int step = std::max(1, visibleRows / 2);
+  return std::clamp(down ? top + step : top - step, first, std::max(first, last));
 }
 
 bool TGridSnapshot::Modified(const TGridCells& cells) const { return cells != saved_; }
