@@ -7,12 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "CLTCNTL.h"
+#include "CLTCOMCTX.h"
+#include "CLTGFES.h"
 #include "CLTLIBCT.h"
 #include "CLTSQLSC.h"
 #include "cltclock.h"
@@ -28,7 +31,7 @@ constexpr uint32_t kLevel26 = ~26u;
 const std::vector<const char*> kSettings = {
     "PDMEMTRCFILE", "PDHOST",    "PDFESHOST",    "PDSERVICEGRP",   "PDSERVICEPORT",     "PDNAMEPORT",
     "PDCLTPATH",    "PDERRSTD",  "PDTRCMODE",    "PDUAPERLOG",     "PDCNCTRTYCOUNT",    "PDCNCTRTYWAITTIME",
-    "PDCWAITTIME",  "PDCONNECTWAITTIME", "PDTRCMDL", "PDTRCRPC", "PDTRCSOC", "PDTRCSOCSIZE",
+    "PDCWAITTIME",  "PDCONNECTWAITTIME", "PDTRCMDL", "PDTRCRPC", "PDTRCSOC", "PDTRCSOCSIZE", "PDRETRYCOUNT",
 };
 
 void blank(char* field, size_t n, const char* text) {
@@ -54,6 +57,55 @@ void fixed_now(clt_clock_reading* out) {
 void record_sleep(uint32_t ms) { sleeps().push_back(ms); }
 const clt_clock_ops kClock{fixed_now, record_sleep};
 
+
+// The connection-manager call scripted: each result in turn (the last
+// repeats); a result 0 answers with its status and this server as the front
+// end. Records the flags and the current host of every call.
+struct fes_result {
+  int32_t rc;
+  int32_t status;
+};
+struct scripted_fes {
+  std::vector<fes_result> results;
+  uint16_t port = 0;
+  std::vector<int32_t> flags;
+  std::vector<std::string> hosts;
+};
+scripted_fes& scripted() {
+  static scripted_fes s;
+  return s;
+}
+int32_t scripted_call(const char*, com_piece*, int32_t, com_piece* in, int32_t in_count, int32_t flags) {
+  scripted_fes& s = scripted();
+  const fes_result r = s.results[std::min(s.flags.size(), s.results.size() - 1)];
+  s.flags.push_back(flags);
+  s.hosts.push_back(clt_current_env()->pdhost);
+  if (r.rc == 0) {
+    uint8_t* answer = in[in_count - 1].addr;
+    memset(answer, 0, CLT_FES_ANSWER_SIZE);
+    memcpy(answer + CLT_FES_HOST, "127.0.0.1", sizeof "127.0.0.1");
+    memcpy(answer + CLT_FES_GROUP, "sds01", sizeof "sds01");
+    answer[CLT_FES_PORT] = static_cast<uint8_t>(s.port >> 8);
+    answer[CLT_FES_PORT + 1] = static_cast<uint8_t>(s.port);
+    const auto status = static_cast<uint32_t>(r.status);
+    for (int i = 0; i < 4; ++i) answer[CLT_FES_STATUS + i] = static_cast<uint8_t>(status >> (24 - 8 * i));
+  }
+  return r.rc;
+}
+int32_t scripted_get_fes() { return clt_get_fes_through(scripted_call); }
+
+// Puts the scripted call behind the link for the life of the scope.
+struct scripted_scope {
+  int32_t (*saved)() = clt_link_svc.get_fes;
+  scripted_scope(std::vector<fes_result> results, uint16_t port) {
+    scripted() = scripted_fes{std::move(results), port, {}, {}};
+    clt_link_svc.get_fes = scripted_get_fes;
+  }
+  scripted_scope(const scripted_scope&) = delete;
+  scripted_scope& operator=(const scripted_scope&) = delete;
+  ~scripted_scope() { clt_link_svc.get_fes = saved; }
+};
+
 class FrontEnd : public ::testing::Test {
  protected:
   zk::temp_dir dir;
@@ -75,13 +127,7 @@ class FrontEnd : public ::testing::Test {
   }
 
   void TearDown() override {
-    {
-      zk::context_scope context;
-      if (clt_global.main != nullptr) {
-        clt_close_link(&r.area);
-        clt_last_call_term(&r.area);
-      }
-    }
+    end_row();
     clt_clock_install(nullptr);
     sa_set_round_us(0);
     for (const char* name : kSettings) unsetenv(name);
@@ -103,6 +149,15 @@ class FrontEnd : public ::testing::Test {
   }
 
   std::string errlog() const { return read_file(dir.file("pderr1.trc")); }
+
+  // Ends the connection of one row of a table so that the next starts anew.
+  void end_row() {
+    zk::context_scope context;
+    if (clt_global.main != nullptr) {
+      clt_close_link(&r.area);
+      clt_last_call_term(&r.area);
+    }
+  }
 };
 
 TEST_F(FrontEnd, ConnectAsksTheConnectionManagerAndConnectsToTheFrontEndItNames) {
@@ -151,11 +206,7 @@ TEST_F(FrontEnd, StatusesOfTheAnswerDecideTheOutcome) {
     EXPECT_EQ(r.sqlcode(), t.sqlcode);
     EXPECT_EQ(r.message().rfind(t.message, 0), 0u) << r.message();
     EXPECT_EQ(asked(*server, "fes"), t.questions);
-    zk::context_scope context;
-    if (clt_global.main != nullptr) {
-      clt_close_link(&r.area);
-      clt_last_call_term(&r.area);
-    }
+    end_row();
   }
 }
 
@@ -181,11 +232,7 @@ TEST_F(FrontEnd, ABusyManagerIsWaitedForWhileTheRetriesLast) {
       EXPECT_EQ(r.message(), "KFPA11723-E Communication error occurred, reason=Marlo BUSY");
     }
     EXPECT_EQ(sleeps(), t.waits);
-    zk::context_scope context;
-    if (clt_global.main != nullptr) {
-      clt_close_link(&r.area);
-      clt_last_call_term(&r.area);
-    }
+    end_row();
   }
 }
 
@@ -231,6 +278,181 @@ TEST_F(FrontEnd, AnUnwritableTraceDirectoryChangesNothing) {
   auto server = start(marlo::script{});
   EXPECT_EQ(r.exsql(), 0) << r.message();
   EXPECT_FALSE(std::ifstream(dir.file("missing/pderr1.trc")).good());
+}
+
+constexpr int32_t kOwnLookup = 0x100;
+constexpr char kClientError[] = "KFPA11720-E Error occurred in Marlo/client, inf1=CLTGFES, inf2=";
+
+TEST_F(FrontEnd, EveryResultOfTheManagerCallHasItsMessage) {
+  struct row {
+    int32_t rc;
+    int32_t sqlcode;
+    const char* message;  // the whole message, or its head where a line number follows
+  };
+  const row rows[] = {
+      {-2401, -720, kClientError},
+      {-2402, -720, kClientError},
+      {-2408, -720, kClientError},
+      {-2404, -723, "KFPA11723-E Communication error occurred, reason=CLIENT MEMORY"},
+      {-2406, -723, "KFPA11723-E Communication error occurred, reason=NETWORK"},
+      {-2418, -723, "KFPA11723-E Communication error occurred, reason=NETWORK"},
+      {-2407, -732, "KFPA11732-E Time over, no response from Marlo"},
+      {-2409, -723, "KFPA11723-E Communication error occurred, reason=Marlo DATA ERROR"},
+      {-2410, -723, "KFPA11723-E Communication error occurred, reason=FES(SDS) NOT UP"},
+      {-2411, -723, "KFPA11723-E Communication error occurred, reason=FES(SDS) NOT UP"},
+      {-2412, -723, "KFPA11723-E Communication error occurred, reason=FES(SDS) CLOSE"},
+      {-2413, -723, "KFPA11723-E Communication error occurred, reason=FES(SDS) CLOSE"},
+      {-2414, -723, "KFPA11723-E Communication error occurred, reason=Marlo NOT UP"},
+      {-2415, -723, "KFPA11723-E Communication error occurred, reason=Marlo NOT UP"},
+      {-2416, -723, "KFPA11723-E Communication error occurred, reason=Marlo SYSTEM ERROR"},
+      {-2417, -723, "KFPA11723-E Communication error occurred, reason=Marlo MEMORY"},
+      {-2419, -722, "KFPA11722-E Communication error occurred, reason=INVALID DATA"},
+      {-2420, -723, "KFPA11723-E Communication error occurred, reason=Marlo INITIALIZE"},
+      {-2430, -722, "KFPA11722-E Communication error occurred, reason=SERVER PROCESS DOWN"},
+      {-2431, -932, "KFPA11932-E Number of connect users exceeded max users"},
+      {-2432, -728, "KFPA11728-E Error occurred in Marlo, reason=SHUTDOWN"},
+      {-2433, -723, "KFPA11723-E Communication error occurred, reason=Marlo BUSY"},
+      {-2456, -723, "KFPA11723-E Communication error occurred, reason=Marlo BUSY"},
+      {-2472, -1700, "KFPA19700-E Marlo is under maintenance,code=0"},
+      {-2474, -1700, "KFPA19700-E Marlo is under maintenance,code=0"},
+      {-2475, -1700, "KFPA19700-E Marlo is under maintenance,code=0"},
+      {-2498, -1700, "KFPA19700-E Marlo is under maintenance,code=0"},
+      {-2499, -735, "KFPA11735-E FES(SDS) canceled"},
+  };
+  setenv("PDCNCTRTYCOUNT", "0", 1);
+  setenv("PDRETRYCOUNT", "0", 1);
+  auto server = start(marlo::script{});
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.rc);
+    scripted_scope scope({{t.rc, 0}}, server->sql_port());
+    EXPECT_EQ(r.exsql(), -10);
+    EXPECT_EQ(r.sqlcode(), t.sqlcode);
+    EXPECT_EQ(r.message().rfind(t.message, 0), 0u) << r.message();
+    EXPECT_EQ(r.sqlstate(), "R0000");
+    EXPECT_EQ(r.source_file().rfind("CLTGFES", 0), 0u) << r.source_file();
+    EXPECT_EQ(scripted().flags, std::vector<int32_t>{0}) << "reported without a retry";
+    end_row();
+  }
+  EXPECT_EQ(asked(*server, "notice"), 0) << "a lookup that timed out sends no connection-end notice";
+  EXPECT_EQ(asked(*server, "rpc"), 0);
+}
+
+TEST_F(FrontEnd, ResultsWithoutARowOfTheirOwnAreAskedOnceMoreThroughTheOwnLookup) {
+  struct row {
+    const char* name;
+    std::vector<fes_result> results;
+    int32_t sqlcode;
+    std::vector<int32_t> flags;
+  };
+  const int32_t not_yet = CLT_FES_NOT_YET;
+  std::vector<fes_result> counted = {{-2403, 0}};
+  counted.insert(counted.end(), 10, fes_result{0, not_yet});
+  counted.push_back({0, 0});
+  const std::vector<row> rows = {
+      {"-2403 twice", {{-2403, 0}}, -720, {0, kOwnLookup}},
+      {"-2405 twice", {{-2405, 0}}, -720, {0, kOwnLookup}},
+      {"-2464 twice", {{-2464, 0}}, -720, {0, kOwnLookup}},
+      {"-2400 twice", {{-2400, 0}}, -720, {0, kOwnLookup}},
+      {"-2403 then another without a row", {{-2403, 0}, {-2464, 0}}, -720, {0, kOwnLookup}},
+      {"-2405 then found", {{-2405, 0}, {0, 0}}, 0, {0, kOwnLookup}},
+      // The retry counts as an attempt: ten statuses "not yet" after it end the lookup.
+      {"-2403 then not yet ten times", counted, -728, std::vector<int32_t>(11, kOwnLookup)},
+  };
+  auto server = start(marlo::script{});
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.name);
+    scripted_scope scope(t.results, server->sql_port());
+    r.exsql();
+    EXPECT_EQ(r.sqlcode(), t.sqlcode) << r.message();
+    if (t.sqlcode == CLT_SQL_CLIENT_ERROR) {
+      EXPECT_EQ(r.message().rfind(kClientError, 0), 0u) << r.message();
+    }
+    std::vector<int32_t> flags = t.flags;
+    flags[0] = 0;
+    EXPECT_EQ(scripted().flags, flags);
+    end_row();
+  }
+}
+
+TEST_F(FrontEnd, AManagerErrorWithoutARowIsAskedAgainThroughTheNameService) {
+  struct row {
+    int fault_count;
+    int32_t sqlcode;
+  };
+  for (const row& t : {row{-1, -720}, row{1, 0}}) {
+    SCOPED_TRACE(t.fault_count);
+    marlo::script s;
+    s.services.push_back("_pdrdm");
+    s.how = marlo::fault::fes_error;
+    s.error_code = -364;  // -2464 at the session: a result without a row
+    s.fault_count = t.fault_count;
+    auto server = start(s);
+    r.exsql();
+    EXPECT_EQ(r.sqlcode(), t.sqlcode) << r.message();
+    EXPECT_EQ(asked(*server, "fes"), 2);
+    int rdm_lookups = 0;
+    for (const marlo::request& q : server->requests()) rdm_lookups += q.form == "name" && q.function == "_pdrdm";
+    EXPECT_EQ(rdm_lookups, 1) << "only the second question finds the manager by name";
+    end_row();
+  }
+}
+
+TEST_F(FrontEnd, ALostServerReportsTheReasonItGave) {
+  struct row {
+    int32_t code;
+    const char* message;
+  };
+  for (const row& t : {row{-372, "KFPA19700-E Marlo is under maintenance,code=1"},
+                       row{-374, "KFPA19700-E Marlo is under maintenance,code=3"},
+                       row{-375, "KFPA19700-E Marlo is under maintenance,code=4"}}) {
+    SCOPED_TRACE(t.code);
+    marlo::script s;
+    s.how = marlo::fault::fes_error;
+    s.error_code = t.code;
+    auto server = start(s);
+    EXPECT_EQ(r.exsql(), -10);
+    EXPECT_EQ(r.sqlcode(), -1700);
+    EXPECT_EQ(r.message(), t.message);
+    end_row();
+  }
+}
+
+TEST_F(FrontEnd, ConnectTriesTheNextHostWhileTheServerCannotBeReached) {
+  struct row {
+    int32_t first;
+    int32_t sqlcode;
+    bool next;
+  };
+  const row rows[] = {
+      {-2401, -720, true}, {-2419, -722, true}, {-2406, -723, true}, {-2432, -728, true},
+      {-2407, -732, true}, {-2431, -932, false}, {-2472, -1700, false}, {-2499, -735, false},
+  };
+  setenv("PDHOST", "127.0.0.2,127.0.0.1", 1);
+  setenv("PDRETRYCOUNT", "0", 1);
+  auto server = start(marlo::script{});
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.first);
+    scripted_scope scope({{t.first, 0}, {0, 0}}, server->sql_port());
+    if (t.next) {
+      EXPECT_EQ(r.exsql(), 0) << r.message();
+      EXPECT_EQ(r.sqlcode(), 0);
+      EXPECT_EQ(scripted().hosts, (std::vector<std::string>{"127.0.0.2", "127.0.0.1"}));
+    } else {
+      EXPECT_EQ(r.exsql(), -10);
+      EXPECT_EQ(r.sqlcode(), t.sqlcode) << r.message();
+      EXPECT_EQ(scripted().hosts, std::vector<std::string>{"127.0.0.2"});
+    }
+    end_row();
+  }
+  {
+    SCOPED_TRACE("no host left");
+    scripted_scope scope({{-2406, 0}}, server->sql_port());
+    EXPECT_EQ(r.exsql(), -10);
+    EXPECT_EQ(r.sqlcode(), -723);
+    EXPECT_EQ(r.message(), "KFPA11723-E Communication error occurred, reason=NETWORK");
+    EXPECT_EQ(scripted().hosts, (std::vector<std::string>{"127.0.0.2", "127.0.0.1"}));
+    end_row();
+  }
 }
 
 }  // namespace
