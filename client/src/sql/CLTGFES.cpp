@@ -59,6 +59,29 @@ void keep_front_end(clt_env* env, const uint8_t* answer) {
   snprintf(env->pdserviceport, sizeof env->pdserviceport, "%u", static_cast<unsigned>(get_be16(answer + CLT_FES_PORT)));
 }
 
+constexpr char kUtilityArea[] = "*RBU";
+// The question's fixed widths: the utility's name and command and the application-name field.
+constexpr size_t kUtilityApnameLength = 16;
+constexpr size_t kUtilityCommandLength = 9;
+static_assert(sizeof CLT_FES_UTILITY_APNAME - 1 == kUtilityApnameLength);
+static_assert(sizeof CLT_FES_UTILITY_COMMAND - 1 == kUtilityCommandLength);
+static_assert(sizeof clt_uap::apname == CLT_FES_QUESTION_SIZE);
+
+// The question: the application name, or for the conversion utility's
+// own area the mark and the utility's command name.
+void prepare_question(clt_uap* uap, const rdb_sql_area* area, uint8_t* question) {
+  const bool utility = area != nullptr && memcmp(area->prefix, kUtilityArea, sizeof area->prefix) == 0 &&
+                       strncmp(uap->apname, CLT_FES_UTILITY_APNAME, sizeof uap->apname) == 0;
+  uap->utility = utility ? 1 : 0;
+  if (!utility) {
+    memcpy(question, uap->apname, CLT_FES_QUESTION_SIZE);
+    return;
+  }
+  memset(question, 0, CLT_FES_QUESTION_SIZE);
+  question[0] = CLT_FES_UTILITY_MARK;
+  memcpy(question + 1, CLT_FES_UTILITY_COMMAND, sizeof CLT_FES_UTILITY_COMMAND);
+}
+
 bool busy(int32_t rc) { return rc == PD_E_BUSY_STATUS || rc == PD_E_BUSY; }
 
 // A busy answer is waited out while the connection's busy retries last.
@@ -73,7 +96,7 @@ int32_t lookup(clt_main* main, rdb_sql_area* area, clt_fes_call call) {
   clt_env* env = clt_main_env(main);
   clt_rpc_conn* conn = clt_main_rpc(main);
   uint8_t question[CLT_FES_QUESTION_SIZE];
-  memcpy(question, clt_main_uap(main)->apname, sizeof question);
+  prepare_question(clt_main_uap(main), area, question);
   uint8_t header[PD_MSG_HEADER_SIZE];
   uint8_t answer[CLT_FES_ANSWER_SIZE];
   int32_t attempts = 0;

@@ -16,6 +16,12 @@ constexpr uint32_t CLT_FES_GROUP_SIZE = 32;
 constexpr uint32_t CLT_FES_PORT = 194;
 constexpr uint32_t CLT_FES_STATUS = 196;
 
+// The server's object-conversion utility: a "*RBU" area under this
+// application name asks for the front end by the utility's command name.
+constexpr char CLT_FES_UTILITY_APNAME[] = "MARLO-OBJCONVERT";
+constexpr char CLT_FES_UTILITY_COMMAND[] = "mrlobjcnv";
+constexpr uint8_t CLT_FES_UTILITY_MARK = 0xFF;
+
 // Answer statuses.
 constexpr int32_t CLT_FES_FOUND = 0;
 constexpr int32_t CLT_FES_NOT_YET = -5403;

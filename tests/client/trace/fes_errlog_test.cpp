@@ -30,7 +30,7 @@ constexpr uint32_t kLevel26 = ~26u;
 
 const std::vector<const char*> kSettings = {
     "PDMEMTRCFILE", "PDHOST",    "PDFESHOST",    "PDSERVICEGRP",   "PDSERVICEPORT",     "PDNAMEPORT",
-    "PDCLTPATH",    "PDERRSTD",  "PDTRCMODE",    "PDUAPERLOG",     "PDCNCTRTYCOUNT",    "PDCNCTRTYWAITTIME",
+    "PDCLTPATH",    "PDCLTAPNAME",  "PDERRSTD",  "PDTRCMODE",    "PDUAPERLOG",     "PDCNCTRTYCOUNT",    "PDCNCTRTYWAITTIME",
     "PDCWAITTIME",  "PDCONNECTWAITTIME", "PDTRCMDL", "PDTRCRPC", "PDTRCSOC", "PDTRCSOCSIZE", "PDRETRYCOUNT",
 };
 
@@ -451,6 +451,42 @@ TEST_F(FrontEnd, ConnectTriesTheNextHostWhileTheServerCannotBeReached) {
     EXPECT_EQ(r.sqlcode(), -723);
     EXPECT_EQ(r.message(), "KFPA11723-E Communication error occurred, reason=NETWORK");
     EXPECT_EQ(scripted().hosts, (std::vector<std::string>{"127.0.0.2", "127.0.0.1"}));
+    end_row();
+  }
+}
+
+TEST_F(FrontEnd, TheConversionUtilityAsksByItsCommandName) {
+  struct row {
+    const char* name;
+    const char* prefix;
+    const char* apname;
+    bool utility;
+  };
+  std::vector<uint8_t> by_command(CLT_FES_QUESTION_SIZE, 0);
+  by_command[0] = 0xFF;
+  memcpy(by_command.data() + 1, "mrlobjcnv", 9);
+  const row rows[] = {
+      {"the utility's own area", "*RBU", "MARLO-OBJCONVERT", true},
+      {"another application's utility area", "*RBU", "MARLO-OBJCONVERTX", false},
+      {"the utility's name in a plain area", "*RBD", "MARLO-OBJCONVERT", false},
+  };
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.name);
+    setenv("PDCLTAPNAME", t.apname, 1);
+    memcpy(r.area.prefix, t.prefix, sizeof r.area.prefix);
+    auto server = start(marlo::script{});
+    EXPECT_EQ(r.exsql(), 0) << r.message();
+    ASSERT_EQ(asked(*server, "fes"), 1);
+    std::vector<uint8_t> expected(CLT_FES_QUESTION_SIZE, 0);
+    memcpy(expected.data(), t.apname, strlen(t.apname));
+    for (const marlo::request& q : server->requests()) {
+      if (q.form != "fes") continue;
+      EXPECT_EQ(q.data, t.utility ? by_command : expected);
+    }
+    {
+      zk::context_scope context;
+      EXPECT_EQ(clt_main_uap(clt_global.main)->utility, t.utility ? 1 : 0);
+    }
     end_row();
   }
 }
