@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +19,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTGFES.h"
 #include "CLTLIBCT.h"
+#include "CLTSQLBS.h"
 #include "CLTSQLSC.h"
 #include "cltclock.h"
 #include "marlo_server.h"
@@ -105,6 +108,44 @@ struct scripted_scope {
   scripted_scope& operator=(const scripted_scope&) = delete;
   ~scripted_scope() { clt_link_svc.get_fes = saved; }
 };
+
+// What the process wrote to its standard output while `run` ran.
+template <typename F>
+std::string standard_output_of(const std::string& path, F run) {
+  fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  const int to = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  dup2(to, STDOUT_FILENO);
+  close(to);
+  run();
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  return read_file(path);
+}
+
+// The head of a message line at the pinned clock: process, thread, server
+// process, line counter, date and time.
+std::string message_head(int server_pid, int counter) {
+  const time_t t = 1700000000;
+  struct tm tm {};
+  localtime_r(&t, &tm);
+  char head[64];
+  snprintf(head, sizeof head, "> %5d %5d %5d %5d %04d/%02d/%02d %02d:%02d:%02d ", static_cast<int>(getpid()), 0,
+           server_pid, counter, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return head;
+}
+
+// The lines of a text, each with its line feed.
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> out;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find('\n', at);
+    const size_t stop = end == std::string::npos ? text.size() : end + 1;
+    out.push_back(text.substr(at, stop - at));
+    at = stop;
+  }
+  return out;
+}
 
 class FrontEnd : public ::testing::Test {
  protected:
@@ -488,6 +529,132 @@ TEST_F(FrontEnd, TheConversionUtilityAsksByItsCommandName) {
       EXPECT_EQ(clt_main_uap(clt_global.main)->utility, t.utility ? 1 : 0);
     }
     end_row();
+  }
+}
+
+TEST_F(FrontEnd, TheEchoOnStandardOutputIsTheFileByteForByte) {
+  struct row {
+    const char* errstd;
+    const char* trcmode;
+    bool echo;
+    bool file;
+  };
+  for (const row& t : {row{"y", "ERR", true, true}, row{"Y", "ALL", true, true}, row{"yes", "NONE", true, false},
+                       row{"n", "ERR", false, true}, row{"Nein", "ERR", false, true}}) {
+    SCOPED_TRACE(std::string(t.errstd) + " " + t.trcmode);
+    unlink(dir.file("pderr1.trc").c_str());
+    setenv("PDERRSTD", t.errstd, 1);
+    setenv("PDTRCMODE", t.trcmode, 1);
+    marlo::script s;
+    s.fes_statuses = {-5500};
+    auto server = start(s);
+    r.statement("SELECT X FROM T");
+    const std::string out = standard_output_of(dir.file("stdout"), [&] { r.exsql(); });
+    ASSERT_EQ(r.sqlcode(), -728);
+    const std::string log = errlog();
+    EXPECT_EQ(log.empty(), !t.file);
+    if (t.echo) {
+      EXPECT_NE(out.find("type=SQL STREAM"), std::string::npos) << out;
+      EXPECT_NE(out.find(">>"), std::string::npos) << "the application line is echoed too";
+      if (t.file) {
+        EXPECT_EQ(out, log);
+      }
+    } else {
+      EXPECT_EQ(out, "");
+    }
+    end_row();
+  }
+}
+
+TEST_F(FrontEnd, TheStatementOfAFailedRequestIsLoggedAsTheSqlStream) {
+  const std::string longer(300, 'Q');
+  struct row {
+    std::string statement;
+    std::string logged;
+  };
+  for (const row& t : {row{"SELECT X FROM T", "SELECT X FROM T"}, row{std::string(256, 'S'), std::string(256, 'S')},
+                       row{longer, std::string(255, 'Q') + " "}}) {
+    SCOPED_TRACE(t.statement.size());
+    unlink(dir.file("pderr1.trc").c_str());
+    marlo::script s;
+    s.fes_statuses = {-5500};
+    auto server = start(s);
+    r.statement(t.statement);
+    r.exsql();
+    ASSERT_EQ(r.sqlcode(), -728);
+    const std::vector<std::string> lines = lines_of(errlog());
+    const auto at = std::find_if(lines.begin(), lines.end(),
+                                 [](const std::string& line) { return line.find("type=SQL STREAM") != std::string::npos; });
+    ASSERT_NE(at, lines.end()) << errlog();
+    // Each line of the connection counts one up from 0.
+    const int counter = static_cast<int>(at - lines.begin());
+    EXPECT_EQ(*at, message_head(0, counter) + "KFPZ03000-I Error information, type=SQL STREAM, inf=" + t.logged + "\n");
+    end_row();
+  }
+}
+
+TEST_F(FrontEnd, FaultyVariableListsLeaveTheirLinesInTheErrorLog) {
+  auto server = start(marlo::script{});
+  ASSERT_EQ(r.exsql(), 0) << r.message();
+  struct row {
+    int32_t kind;
+    uint8_t code;
+    int32_t number;
+    uint32_t length;      // sqllen, the 32-bit length of the four long codes, or precision and scale as two bytes
+    uint8_t value[8];     // start of the data area
+    const char* line;
+  };
+  const row rows[] = {
+      {1, 0x30, 3, 10, {}, "KFPZ04001-E SQLVAR information, type: data length, reason: number=3, sqlcod=48, sqllen=10\n"},
+      {2, 0x30, 3, 10, {12, 0}, "KFPZ04001-E SQLVAR information, type: real length, reason: number=3, sqlcod=48, "
+                                "sqllen=10 ,real length=12\n"},
+      {1, 0x93, 1, 70000, {}, "KFPZ04001-E SQLVAR information, type: data length, reason: number=1, sqlcod=147, "
+                              "sqllen=70000\n"},
+      {2, 0x98, 2, 70000, {0, 0, 0, 0, 0x80, 0x38, 1, 0}, "KFPZ04001-E SQLVAR information, type: real length, "
+                                                          "reason: number=2, sqlcod=152, sqllen=70000, real "
+                                                          "length=80000\n"},
+      {2, 0x90, 2, 9, {7, 0}, "KFPZ04001-E SQLVAR information, type: real length, reason: number=2, sqlcod=144, "
+                              "sqllen=9 ,real length=7\n"},
+      {3, 0xE4, 5, 0x0503, {}, "KFPZ04001-E SQLVAR information, type: decimal, reason: number=5, sqlcod=228, "
+                               "sqlprcsn=5, sqlscale=3\n"},
+      {4, 0xFF, -1, 0, {}, "KFPZ04001-E SQLVAR information, type: data type, reason: number=-1, sqlcod=255\n"},
+  };
+  zk::context_scope context;
+  int counter = 0;
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.line);
+    unlink(dir.file("pderr1.trc").c_str());
+    SQLVAR var{};
+    var.sqlcod = t.code;
+    uint8_t data[8];
+    memcpy(data, t.value, sizeof data);
+    var.SQLDATA = data;
+    if (t.code == 0x93 || t.code == 0x98) {
+      var.len.sqllen32 = t.length;
+    } else if (t.kind == 3) {
+      var.len.d.sqlprcsn = static_cast<uint8_t>(t.length >> 8);
+      var.len.d.sqlscale = static_cast<uint8_t>(t.length);
+    } else {
+      var.len.s.sqllen = static_cast<int16_t>(t.length);
+    }
+    clt_errlog_sqlvar(t.kind, t.number, &var);
+    EXPECT_EQ(errlog(), message_head(777, counter++) + t.line);
+  }
+  struct list_row {
+    int32_t kind;
+    int16_t sqln;
+    int16_t sqld;
+    const char* line;
+  };
+  for (const list_row& t : {list_row{1, -1, 0, "KFPZ04002-E SQLDA information, type: sqln, reason: sqln=-1, sqld=0\n"},
+                            list_row{2, 2, 3, "KFPZ04002-E SQLDA information, type: sqld, reason: sqln=2, sqld=3\n"}}) {
+    SCOPED_TRACE(t.line);
+    unlink(dir.file("pderr1.trc").c_str());
+    SQLDA list{};
+    list.sqln = t.sqln;
+    list.sqld = t.sqld;
+    clt_errlog_sqlda(t.kind, &list);
+    EXPECT_EQ(errlog(), message_head(777, counter++) + t.line);
   }
 }
 
