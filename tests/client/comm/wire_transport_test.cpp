@@ -493,4 +493,38 @@ TEST_F(WireTransport, ReplyBufferGrowsToTheBody) {
   cltmem_free(call.reply_buf, "test", __LINE__);
 }
 
+
+TEST_F(WireTransport, OnlyThePieceThatIsTheReplyBufferIsReplaced) {
+  call.reply_may_grow = 1;
+  uint8_t* const buffer = static_cast<uint8_t*>(cltmem_alloc(4096, 0, "test", __LINE__));
+  call.reply_buf = buffer;
+  uint8_t caller[1024] = {};
+  struct row {
+    const char* name;
+    uint8_t* piece;
+  };
+  for (const row& t : {row{"inside the reply buffer", buffer + 1000}, row{"memory of the caller", caller}}) {
+    SCOPED_TRACE(t.name);
+    ASSERT_EQ(clt_tact_open(0, 0), 0);
+    const sockaddr_in me = own();
+    const std::vector<uint8_t> body = pattern(3000, 3);
+    std::thread peer([&] {
+      int back = wire::raw_connect(me);
+      std::vector<uint8_t> f = frame(0xC0, 0, 3000, body);
+      wire::write_all(back, f.data(), f.size());
+      close(back);
+    });
+    uint8_t head[256] = {};
+    com_piece in[] = {{head, sizeof head}, {t.piece, 1024}};
+    clt_tact_req req{nullptr, 2, in, -1, 0};
+    EXPECT_EQ(clt_tact_recv(&req, CLT_TACT_FLAG_CLOSE), CLT_TACT_E_TRUNCATED) << log_text();
+    peer.join();
+    EXPECT_EQ(call.reply_buf, buffer);
+    EXPECT_EQ(in[1].addr, t.piece);
+    EXPECT_EQ(memcmp(t.piece, body.data() + 256, 1024), 0) << "the piece holds what fitted";
+    clt_tact_close(0, 0);
+  }
+  cltmem_free(buffer, "test", __LINE__);
+}
+
 }  // namespace
