@@ -19,7 +19,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTGFES.h"
 #include "CLTLIBCT.h"
-#include "CLTSQLBS.h"
+#include "CLTTRCEL.h"
 #include "CLTSQLSC.h"
 #include "cltclock.h"
 #include "marlo_server.h"
