@@ -62,6 +62,16 @@ class WireTransport : public wire::call_test {
     return rc;
   }
 
+  // A peer that connects back to the transport's own port and writes the bytes.
+  std::thread reply_from_peer(std::vector<uint8_t> bytes) {
+    const sockaddr_in me = own();
+    return std::thread([me, bytes = std::move(bytes)] {
+      int back = wire::raw_connect(me);
+      wire::write_all(back, bytes.data(), bytes.size());
+      close(back);
+    });
+  }
+
   int used_entries() {
     clt_sock_table* t = call.tact_table;
     int n = 0;
@@ -347,13 +357,8 @@ TEST_F(WireTransport, RefusedRepliesGetTheirCodes) {
       {"exact body", frame(0xC0, 0x00, 64, pattern(64, 5)), 0, 64},
   };
   ASSERT_EQ(clt_tact_open(0, 0), 0);
-  const sockaddr_in me = own();
   for (const bad_reply& r : rows) {
-    std::thread peer([&] {
-      int back = wire::raw_connect(me);
-      wire::write_all(back, r.bytes.data(), r.bytes.size());
-      close(back);
-    });
+    std::thread peer = reply_from_peer(r.bytes);
     // The area sits between guard bytes that must stay untouched.
     std::vector<uint8_t> area(64 + 2 * 16, 0xA5);
     com_piece p{area.data() + 16, 64};
@@ -471,14 +476,8 @@ TEST_F(WireTransport, ReplyBufferGrowsToTheBody) {
   call.reply_may_grow = 1;
   call.reply_buf = static_cast<uint8_t*>(cltmem_alloc(4096, 0, "test", __LINE__));
   ASSERT_EQ(clt_tact_open(0, 0), 0);
-  const sockaddr_in me = own();
   const std::vector<uint8_t> body = pattern(10000, 1);
-  std::thread peer([&] {
-    int back = wire::raw_connect(me);
-    std::vector<uint8_t> f = frame(0xC0, 0, 10000, body);
-    wire::write_all(back, f.data(), f.size());
-    close(back);
-  });
+  std::thread peer = reply_from_peer(frame(0xC0, 0, 10000, body));
   uint8_t head[256] = {};
   com_piece in[] = {{head, sizeof head}, {call.reply_buf, 4096}};
   clt_tact_req req{nullptr, 2, in, -1, 0};
@@ -493,7 +492,6 @@ TEST_F(WireTransport, ReplyBufferGrowsToTheBody) {
   cltmem_free(call.reply_buf, "test", __LINE__);
 }
 
-
 TEST_F(WireTransport, OnlyThePieceThatIsTheReplyBufferIsReplaced) {
   call.reply_may_grow = 1;
   uint8_t* const buffer = static_cast<uint8_t*>(cltmem_alloc(4096, 0, "test", __LINE__));
@@ -506,14 +504,8 @@ TEST_F(WireTransport, OnlyThePieceThatIsTheReplyBufferIsReplaced) {
   for (const row& t : {row{"inside the reply buffer", buffer + 1000}, row{"memory of the caller", caller}}) {
     SCOPED_TRACE(t.name);
     ASSERT_EQ(clt_tact_open(0, 0), 0);
-    const sockaddr_in me = own();
     const std::vector<uint8_t> body = pattern(3000, 3);
-    std::thread peer([&] {
-      int back = wire::raw_connect(me);
-      std::vector<uint8_t> f = frame(0xC0, 0, 3000, body);
-      wire::write_all(back, f.data(), f.size());
-      close(back);
-    });
+    std::thread peer = reply_from_peer(frame(0xC0, 0, 3000, body));
     uint8_t head[256] = {};
     com_piece in[] = {{head, sizeof head}, {t.piece, 1024}};
     clt_tact_req req{nullptr, 2, in, -1, 0};
