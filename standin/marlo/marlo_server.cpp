@@ -336,7 +336,9 @@ struct server::impl {
   int good_left = 0;
   size_t fes_asked = 0;
 
-  bool fes_fault() const { return s.how == fault::fes_busy || s.how == fault::fes_silent; }
+  bool fes_fault() const {
+    return s.how == fault::fes_busy || s.how == fault::fes_silent || s.how == fault::fes_error;
+  }
 
   // Whether this front-end question misbehaves.
   bool fes_fault_now() { return fes_fault() && take_fault(); }
@@ -364,23 +366,23 @@ struct server::impl {
     record(r);
     const bool faulty = fes_fault_now();
     if (faulty && s.how == fault::fes_silent) return;
-    const bool busy = faulty && s.how == fault::fes_busy;
-    answer_back(peer, m, busy, busy ? std::vector<uint8_t>{} : fes_answer());
+    const int32_t error = !faulty ? 0 : s.how == fault::fes_busy ? kBusyCode : s.error_code;
+    answer_back(peer, m, error, error != 0 ? std::vector<uint8_t>{} : fes_answer());
   }
 
   // A service's answer under the question's service code and message id,
-  // or its busy error reply.
-  void answer_back(uint32_t peer, const message& m, bool busy, const std::vector<uint8_t>& answer) {
+  // or an error reply with the code given.
+  void answer_back(uint32_t peer, const message& m, int32_t error, const std::vector<uint8_t>& answer) {
     std::vector<uint8_t> msg(kMsgHeader, 0);
     memcpy(msg.data(), m.bytes.data(), 4);
-    put_be32(msg.data() + 4, busy ? kKindError : 0);
+    put_be32(msg.data() + 4, error != 0 ? kKindError : 0);
     memcpy(msg.data() + 16, m.bytes.data() + 16, 4);
     put_be32(msg.data() + 32, kMsgHeader);
     put_be32(msg.data() + 36, kFormNormal);
     put_be32(msg.data() + 40, kOrderWord);
-    if (busy) {
+    if (error != 0) {
       msg.resize(kMsgHeader + 4, 0);
-      order{s.little_endian}.put32(msg.data() + kMsgHeader, static_cast<uint32_t>(kBusyCode));
+      order{s.little_endian}.put32(msg.data() + kMsgHeader, static_cast<uint32_t>(error));
     } else {
       msg.insert(msg.end(), answer.begin(), answer.end());
     }
@@ -500,7 +502,7 @@ struct server::impl {
     const bool faulty = fault_now();
     if (faulty && s.how == fault::silent) return;
     const bool busy = faulty && s.how == fault::busy;
-    answer_back(peer, m, busy, busy ? std::vector<uint8_t>{} : body_for(kStateService));
+    answer_back(peer, m, busy ? kBusyCode : 0, busy ? std::vector<uint8_t>{} : body_for(kStateService));
   }
 
   // The reply of an RPC call: normal or short form, with its header area.

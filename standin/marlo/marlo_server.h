@@ -30,6 +30,7 @@ enum class fault {
   huge_reply,     // a frame header that announces nearly 4 GB
   fes_busy,       // the front-end question gets the busy error reply
   fes_silent,     // the front-end question is read and never answered
+  fes_error,      // the front-end question gets an error reply with the script's error code
 };
 
 struct script {
@@ -42,7 +43,7 @@ struct script {
   uint32_t status = 0;                   // status word of RPC replies
   uint32_t value = 0;                    // value word of RPC replies
   uint32_t retry_wait = 0;
-  int32_t error_code = 0;                // code of fault::error_reply
+  int32_t error_code = 0;                // code of fault::error_reply and fault::fes_error
   fault how = fault::none;
   int fault_count = -1;                  // requests that misbehave; -1: all
   int fault_after = 0;                   // requests answered well before the faults

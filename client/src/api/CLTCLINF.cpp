@@ -12,6 +12,8 @@
 
 #include "CLTCNTL.h"
 #include "CLTLIBMN.h"
+#include "CLTSQLDA.h"
+#include "CLTTRCEL.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
@@ -304,9 +306,12 @@ void report_completed(rdb_sql_area* area) {
   memset(sqlca->sqlwarn, ' ', sizeof(sqlca->sqlwarn));
 }
 
-int32_t report_type(rdb_sql_area* area, int32_t number) {
-  return clt_report(area, kModule, __LINE__, CLT_SQL_VARIABLE_TYPE, CLT_SQLSTATE_VAR_TYPE,
-                    CLT_MSG_VARIABLE_TYPE, number, kUsing);
+// A refused variable: the report, and its line of the given kind in the error log.
+int32_t report_type(rdb_sql_area* area, int32_t number, const SQLVAR& var, int32_t log_kind) {
+  clt_report(area, kModule, __LINE__, CLT_SQL_VARIABLE_TYPE, CLT_SQLSTATE_VAR_TYPE, CLT_MSG_VARIABLE_TYPE, number,
+             kUsing);
+  clt_errlog_sqlvar(log_kind, number, &var);
+  return -1;
 }
 
 int32_t report_address(rdb_sql_area* area, int32_t number) {
@@ -321,7 +326,7 @@ bool is_text_code(uint8_t code) {
 
 int32_t check_item(rdb_sql_area* area, const SQLVAR& var, int32_t mode, audit_value* value) {
   constexpr int32_t kNumber = 1;
-  if (var.sqlcod != kCodeInteger) return report_type(area, kNumber);
+  if (var.sqlcod != kCodeInteger) return report_type(area, kNumber, var, CLT_VAR_TYPE);
   // An item that cannot be read is reported as a bad address.
   if (!var.SQLDATA) return report_address(area, kNumber);
   memcpy(&value->item, var.SQLDATA, sizeof(value->item));
@@ -331,7 +336,7 @@ int32_t check_item(rdb_sql_area* area, const SQLVAR& var, int32_t mode, audit_va
 
 int32_t check_text(rdb_sql_area* area, const SQLVAR& var, int32_t mode, audit_value* value) {
   constexpr int32_t kNumber = 2;
-  if (!is_text_code(var.sqlcod)) return report_type(area, kNumber);
+  if (!is_text_code(var.sqlcod)) return report_type(area, kNumber, var, CLT_VAR_TYPE);
   int16_t indicator = 0;
   if (var.SQLIND) memcpy(&indicator, var.SQLIND, sizeof(indicator));
   if (indicator == kNullIndicator) {
@@ -353,7 +358,7 @@ int32_t check_text(rdb_sql_area* area, const SQLVAR& var, int32_t mode, audit_va
     value->length = length > declared ? -1 : length;
     value->text = data;
   }
-  if (value->length < 0 || value->length > text_limit(mode)) return report_type(area, kNumber);
+  if (value->length < 0 || value->length > text_limit(mode)) return report_type(area, kNumber, var, CLT_VAR_REAL_LENGTH);
   return 0;
 }
 
@@ -361,8 +366,9 @@ int32_t check_text(rdb_sql_area* area, const SQLVAR& var, int32_t mode, audit_va
 int32_t check_variables(rdb_sql_area* area, int32_t mode, audit_value* value) {
   const SQLDA* da = area->sqliasda;
   if (da->sqld != kAuditVariables || da->sqln < kAuditVariables) {
-    return clt_report(area, kModule, __LINE__, CLT_SQL_VARIABLE_COUNT, CLT_SQLSTATE_VAR_COUNT,
-                      CLT_MSG_VARIABLE_COUNT);
+    clt_report(area, kModule, __LINE__, CLT_SQL_VARIABLE_COUNT, CLT_SQLSTATE_VAR_COUNT, CLT_MSG_VARIABLE_COUNT);
+    clt_errlog_sqlda(CLT_LOG_SQLN, da);
+    return -1;
   }
   if (check_item(area, da->sqlvar[0], mode, value) != 0) return -1;
   return check_text(area, da->sqlvar[1], mode, value);

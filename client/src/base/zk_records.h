@@ -394,6 +394,7 @@ struct clt_uap {
   char trcpath[301];
   char wrtlnpath[301];
   char taapinfpath[257];
+  uint16_t utility;               // 1 when the front-end lookup named the conversion utility
 };
 
 constexpr size_t CLT_TRC_NAME_SIZE = 30;

@@ -7,6 +7,8 @@
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
+#include "CLTSQLDA.h"
+#include "CLTTRCEL.h"
 #include "zk_codes.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
@@ -598,9 +600,12 @@ uint16_t var_length(const SQLVAR& v) {
   return n;
 }
 
+// Every refused variable of the list is logged as a wrong real length.
 int32_t utl_var_error(const clt_req_ctx& c, int32_t number, int line) {
-  return clt_report(c.area, kModule, line, CLT_SQL_VARIABLE_TYPE, kStateVarType, CLT_MSG_VARIABLE_TYPE, static_cast<int>(number),
-                    "(using)");
+  clt_report(c.area, kModule, line, CLT_SQL_VARIABLE_TYPE, kStateVarType, CLT_MSG_VARIABLE_TYPE, static_cast<int>(number),
+             "(using)");
+  clt_errlog_sqlvar(CLT_VAR_REAL_LENGTH, number, &c.area->sqliasda->sqlvar[number - 1]);
+  return -1;
 }
 
 }  // namespace
@@ -610,7 +615,9 @@ int32_t clt_req_execute_utl(void) {
   if (!ready(c, __LINE__)) return -1;
   const SQLDA* da = c.area->sqliasda;
   if (da == nullptr || da->sqld != kEuVars) {
-    return clt_report(c.area, kModule, __LINE__, CLT_SQL_VARIABLE_COUNT, kStateVarCount, CLT_MSG_VARIABLE_COUNT);
+    clt_report(c.area, kModule, __LINE__, CLT_SQL_VARIABLE_COUNT, kStateVarCount, CLT_MSG_VARIABLE_COUNT);
+    if (da != nullptr) clt_errlog_sqlda(CLT_LOG_SQLN, da);
+    return -1;
   }
   const SQLVAR& stmt = da->sqlvar[0];
   const SQLVAR& file = da->sqlvar[1];

@@ -1127,10 +1127,17 @@ int32_t pd_clt_recv(sockaddr_in* peer, com_piece* pieces, int32_t count, int32_t
   uint32_t capacity[PD_RECV_PIECES_MAX];
   for (int32_t i = 0; i < count; ++i) capacity[i] = pieces[i].len;
 
+  const uint8_t* placed[PD_RECV_PIECES_MAX];
+  for (int32_t i = 0; i < count; ++i) placed[i] = pieces[i].addr;
+
   sockaddr_in from{};
   clt_tact_req req{&from, count, pieces, wait, 0};
   int32_t rc = clt_tact_recv(&req, tflags);
   if (rc != 0 && rc != CLT_TACT_E_TRUNCATED) return pd_clt_trecv_code(rc);
+  // A piece the transport moved into a bigger buffer has that buffer's room.
+  for (int32_t i = 0; i < count; ++i) {
+    if (pieces[i].addr != placed[i]) capacity[i] = pieces[i].len;
+  }
   if (peer != nullptr) *peer = from;
   bool truncated = rc == CLT_TACT_E_TRUNCATED;
   uint32_t received = req.len_out;

@@ -435,7 +435,10 @@ bool receive_frame(action_ctx& a) {
   }
   const bool reqcode = (a.entry->header.kind & CLT_FRAME_KIND_REQCODE) != 0;
 
-  if (call != nullptr && call->reply_may_grow != 0 && req->count >= 2) {
+  // Only the connection's own reply buffer is replaced: a piece inside it,
+  // or any other memory, is the caller's and must stay where it is.
+  if (call != nullptr && call->reply_may_grow != 0 && req->count >= 2 && call->reply_buf != nullptr &&
+      req->pieces[1].addr == call->reply_buf) {
     const uint32_t room = reqcode ? req->pieces[1].len : req->pieces[0].len + req->pieces[1].len;
     if (room < body_len) {
       const uint32_t size = round_up(reqcode ? body_len : body_len - req->pieces[0].len);
@@ -444,7 +447,7 @@ bool receive_frame(action_ctx& a) {
         fail_soc(a, COM_E_NOBUFS, __LINE__);
         return false;
       }
-      if (call->reply_buf != nullptr) cltmem_free(call->reply_buf, kModule, __LINE__);
+      cltmem_free(call->reply_buf, kModule, __LINE__);
       call->reply_buf = grown;
       call->reply_cur = grown;
       req->pieces[1] = com_piece{grown, size};

@@ -9,6 +9,7 @@
 #include "CLTUTL.h"
 #include "zk_bytes.h"
 #include "zk_codes.h"
+#include "zk_result_rows.h"
 
 namespace {
 
@@ -23,63 +24,26 @@ constexpr uint32_t kMillisPerSecond = 1000;
 constexpr int32_t kRetriedResult = -2405;
 
 // How a result of the service call is reported.
-enum class report_kind { client_error, comm723, comm722, time_over, max_users, marlo, maintenance, cancelled };
-struct result_row {
-  int32_t code;
-  report_kind kind;
-  const char* reason;
+constexpr clt_result_row kResults[] = {
+    {-2401, clt_report_kind::client_error, nullptr},        {-2402, clt_report_kind::client_error, nullptr},
+    {-2408, clt_report_kind::client_error, nullptr},        {-2404, clt_report_kind::comm723, "CLIENT MEMORY"},
+    {-2406, clt_report_kind::comm723, "NETWORK"},           {-2418, clt_report_kind::comm723, "NETWORK"},
+    {-2407, clt_report_kind::time_over, nullptr},           {-2409, clt_report_kind::comm723, "Marlo DATA ERROR"},
+    {-2410, clt_report_kind::comm723, "FES(SDS) NOT UP"},   {-2411, clt_report_kind::comm723, "FES(SDS) NOT UP"},
+    {-2412, clt_report_kind::comm723, "FES(SDS) CLOSE"},    {-2413, clt_report_kind::comm723, "FES(SDS) CLOSE"},
+    {-2414, clt_report_kind::comm723, "Marlo NOT UP"},      {-2415, clt_report_kind::comm723, "Marlo NOT UP"},
+    {-2416, clt_report_kind::comm723, "Marlo SYSTEM ERROR"}, {-2417, clt_report_kind::comm723, "Marlo MEMORY"},
+    {-2419, clt_report_kind::comm722, "INVALID DATA"},      {-2420, clt_report_kind::comm723, "Marlo INITIALIZE"},
+    {-2430, clt_report_kind::comm722, "SERVER PROCESS DOWN"}, {-2431, clt_report_kind::max_users, nullptr},
+    {-2432, clt_report_kind::marlo, "SHUTDOWN"},            {-2433, clt_report_kind::comm723, "Marlo BUSY"},
+    {-2456, clt_report_kind::comm723, "Marlo BUSY"},        {-2472, clt_report_kind::maintenance, nullptr},
+    {-2474, clt_report_kind::maintenance, nullptr},         {-2475, clt_report_kind::maintenance, nullptr},
+    {-2498, clt_report_kind::maintenance, nullptr},         {-2499, clt_report_kind::cancelled, nullptr},
 };
-constexpr result_row kResults[] = {
-    {-2401, report_kind::client_error, nullptr},        {-2402, report_kind::client_error, nullptr},
-    {-2408, report_kind::client_error, nullptr},        {-2404, report_kind::comm723, "CLIENT MEMORY"},
-    {-2406, report_kind::comm723, "NETWORK"},           {-2418, report_kind::comm723, "NETWORK"},
-    {-2407, report_kind::time_over, nullptr},           {-2409, report_kind::comm723, "Marlo DATA ERROR"},
-    {-2410, report_kind::comm723, "FES(SDS) NOT UP"},   {-2411, report_kind::comm723, "FES(SDS) NOT UP"},
-    {-2412, report_kind::comm723, "FES(SDS) CLOSE"},    {-2413, report_kind::comm723, "FES(SDS) CLOSE"},
-    {-2414, report_kind::comm723, "Marlo NOT UP"},      {-2415, report_kind::comm723, "Marlo NOT UP"},
-    {-2416, report_kind::comm723, "Marlo SYSTEM ERROR"}, {-2417, report_kind::comm723, "Marlo MEMORY"},
-    {-2419, report_kind::comm722, "INVALID DATA"},      {-2420, report_kind::comm723, "Marlo INITIALIZE"},
-    {-2430, report_kind::comm722, "SERVER PROCESS DOWN"}, {-2431, report_kind::max_users, nullptr},
-    {-2432, report_kind::marlo, "SHUTDOWN"},            {-2433, report_kind::comm723, "Marlo BUSY"},
-    {-2456, report_kind::comm723, "Marlo BUSY"},        {-2472, report_kind::maintenance, nullptr},
-    {-2474, report_kind::maintenance, nullptr},         {-2475, report_kind::maintenance, nullptr},
-    {-2498, report_kind::maintenance, nullptr},         {-2499, report_kind::cancelled, nullptr},
-};
-
-const result_row* row_of(int32_t rc) {
-  for (const result_row& row : kResults) {
-    if (row.code == rc) return &row;
-  }
-  return nullptr;
-}
 
 int32_t client_error(rdb_sql_area* area, int32_t line) {
   return clt_report(area, kModule, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule,
                     line);
-}
-
-int32_t report_row(rdb_sql_area* area, const clt_main* main, const result_row& row) {
-  switch (row.kind) {
-    case report_kind::client_error: return client_error(area, __LINE__);
-    case report_kind::comm723:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_FAILED, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, row.reason);
-    case report_kind::comm722:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_SERVER_DOWN, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN,
-                        row.reason);
-    case report_kind::time_over:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_TIME_OVER, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
-    case report_kind::max_users:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_MAX_USERS, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_MAX_USERS);
-    case report_kind::marlo:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_SERVER_REASON, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_REASON,
-                        row.reason);
-    case report_kind::maintenance:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_MAINTENANCE, CLT_SQLSTATE_DEFAULT, CLT_MSG_MAINTENANCE,
-                        static_cast<int>(main->maint_code));
-    case report_kind::cancelled:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_FES_CANCELED, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_FES_CANCELED);
-  }
-  return client_error(area, __LINE__);
 }
 
 int32_t server_reason(rdb_sql_area* area, const char* reason) {
@@ -95,6 +59,29 @@ void keep_front_end(clt_env* env, const uint8_t* answer) {
   snprintf(env->pdserviceport, sizeof env->pdserviceport, "%u", static_cast<unsigned>(get_be16(answer + CLT_FES_PORT)));
 }
 
+constexpr char kUtilityArea[] = "*RBU";
+// The question's fixed widths: the utility's name and command and the application-name field.
+constexpr size_t kUtilityApnameLength = 16;
+constexpr size_t kUtilityCommandLength = 9;
+static_assert(sizeof CLT_FES_UTILITY_APNAME - 1 == kUtilityApnameLength);
+static_assert(sizeof CLT_FES_UTILITY_COMMAND - 1 == kUtilityCommandLength);
+static_assert(sizeof clt_uap::apname == CLT_FES_QUESTION_SIZE);
+
+// The question: the application name, or for the conversion utility's
+// own area the mark and the utility's command name.
+void prepare_question(clt_uap* uap, const rdb_sql_area* area, uint8_t* question) {
+  const bool utility = area != nullptr && memcmp(area->prefix, kUtilityArea, sizeof area->prefix) == 0 &&
+                       strncmp(uap->apname, CLT_FES_UTILITY_APNAME, sizeof uap->apname) == 0;
+  uap->utility = utility ? 1 : 0;
+  if (!utility) {
+    memcpy(question, uap->apname, CLT_FES_QUESTION_SIZE);
+    return;
+  }
+  memset(question, 0, CLT_FES_QUESTION_SIZE);
+  question[0] = CLT_FES_UTILITY_MARK;
+  memcpy(question + 1, CLT_FES_UTILITY_COMMAND, sizeof CLT_FES_UTILITY_COMMAND);
+}
+
 bool busy(int32_t rc) { return rc == PD_E_BUSY_STATUS || rc == PD_E_BUSY; }
 
 // A busy answer is waited out while the connection's busy retries last.
@@ -105,11 +92,11 @@ bool wait_busy(const clt_env* env, clt_rpc_conn* conn) {
   return true;
 }
 
-int32_t lookup(clt_main* main, rdb_sql_area* area) {
+int32_t lookup(clt_main* main, rdb_sql_area* area, clt_fes_call call) {
   clt_env* env = clt_main_env(main);
   clt_rpc_conn* conn = clt_main_rpc(main);
   uint8_t question[CLT_FES_QUESTION_SIZE];
-  memcpy(question, clt_main_uap(main)->apname, sizeof question);
+  prepare_question(clt_main_uap(main), area, question);
   uint8_t header[PD_MSG_HEADER_SIZE];
   uint8_t answer[CLT_FES_ANSWER_SIZE];
   int32_t attempts = 0;
@@ -119,7 +106,7 @@ int32_t lookup(clt_main* main, rdb_sql_area* area) {
     com_piece out{question, sizeof question};
     com_piece in[2] = {{header, sizeof header}, {answer, sizeof answer}};
     memset(answer, 0, sizeof answer);
-    const int32_t rc = pd_clt_rdm_call(kRdmService, &out, 1, in, 2, flags);
+    const int32_t rc = call(kRdmService, &out, 1, in, 2, flags);
     if (busy(rc) && wait_busy(env, conn)) continue;
     if (rc == 0) {
       const auto status = static_cast<int32_t>(get_be32(answer + CLT_FES_STATUS));
@@ -136,7 +123,7 @@ int32_t lookup(clt_main* main, rdb_sql_area* area) {
                             kModule, static_cast<int32_t>(__LINE__));
       }
     }
-    const result_row* row = row_of(rc);
+    const clt_result_row* row = clt_result_row_of(kResults, rc);
     if (row == nullptr || rc == PD_E_SETUP || rc == kRetriedResult) {
       if (retried) return client_error(area, __LINE__);
       retried = true;
@@ -144,18 +131,20 @@ int32_t lookup(clt_main* main, rdb_sql_area* area) {
       ++attempts;
       continue;
     }
-    return report_row(area, main, *row);
+    return clt_report_row(area, kModule, __LINE__, *row, conn);
   }
 }
 
 }  // namespace
 
-int32_t clt_get_fes() {
+int32_t clt_get_fes_through(clt_fes_call call) {
   clt_main* main = clt_cur_main();
   if (main == nullptr) return -1;
   clt_rpc_conn* conn = clt_main_rpc(main);
   conn->progress[0] = (conn->progress[0] & ~kLookupEnded) | kLookupStarted;
-  const int32_t rc = lookup(main, main->area);
+  const int32_t rc = lookup(main, main->area, call);
   conn->progress[0] |= kLookupEnded;
   return rc == 0 ? 0 : -1;
 }
+
+int32_t clt_get_fes() { return clt_get_fes_through(pd_clt_rdm_call); }

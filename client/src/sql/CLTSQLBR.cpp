@@ -12,6 +12,7 @@
 #include "zk_seam.h"
 #include "CLTSQLBS.h"
 #include "CLTSQLDA.h"
+#include "CLTTRCEL.h"
 #include "CLTUTL.h"
 
 namespace {

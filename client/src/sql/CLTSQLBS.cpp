@@ -11,6 +11,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTMEM.h"
 #include "CLTRPCPR.h"
+#include "CLTTRCEL.h"
 #include "zk_seam.h"
 #include "CLTSQLDA.h"
 #include "CLTUTL.h"
@@ -547,52 +548,4 @@ int32_t clt_var_fail_type(rdb_sql_area* area, const char* module, int32_t line, 
              CLT_MSG_VARIABLE_TYPE, number, in ? "(using)" : "(into)");
   clt_errlog_sqlvar(log_kind, number, var);
   return -1;
-}
-
-void clt_errlog_sqlda(int32_t kind, const SQLDA* sqlda) {
-  clt_errlog_msg("KFPZ04002-E SQLDA information, type: %s, reason: sqln=%d, sqld=%d\n",
-                 kind == CLT_LOG_SQLN ? "sqln" : "sqld", sqlda->sqln, sqlda->sqld);
-}
-
-void clt_errlog_sqlvar(int32_t kind, int32_t number, const SQLVAR* var) {
-  constexpr const char* kLine = "KFPZ04001-E SQLVAR information, type: %s, reason: %s\n";
-  char reason[128];
-  const unsigned code = var->sqlcod;
-  const bool long_length = clt_long_length(clt_kind_of(var->sqlcod)) && (code & 0xFE) != CLT_T_LOB;
-  switch (kind) {
-    case CLT_VAR_LENGTH:
-      if (long_length) {
-        snprintf(reason, sizeof reason, "number=%d, sqlcod=%u, sqllen=%lu", number, code,
-                 static_cast<unsigned long>(var->len.sqllen32));
-      } else {
-        snprintf(reason, sizeof reason, "number=%d, sqlcod=%u, sqllen=%d", number, code, var->len.s.sqllen);
-      }
-      clt_errlog_msg(kLine, "data length", reason);
-      return;
-    case CLT_VAR_REAL_LENGTH: {
-      const auto* data = static_cast<const uint8_t*>(var->SQLDATA);
-      if (long_length) {
-        uint32_t real = 0;
-        if (data != nullptr) memcpy(&real, data + sizeof(uint32_t), sizeof real);
-        snprintf(reason, sizeof reason, "number=%d, sqlcod=%u, sqllen=%lu, real length=%lu", number, code,
-                 static_cast<unsigned long>(var->len.sqllen32), static_cast<unsigned long>(real));
-      } else {
-        int16_t real = 0;
-        if (data != nullptr) memcpy(&real, data, sizeof real);
-        snprintf(reason, sizeof reason, "number=%d, sqlcod=%u, sqllen=%d ,real length=%d", number, code,
-                 var->len.s.sqllen, real);
-      }
-      clt_errlog_msg(kLine, "real length", reason);
-      return;
-    }
-    case CLT_VAR_DECIMAL:
-      snprintf(reason, sizeof reason, "number=%d, sqlcod=%u, sqlprcsn=%d, sqlscale=%d", number, code,
-               var->len.d.sqlprcsn, var->len.d.sqlscale);
-      clt_errlog_msg(kLine, "decimal", reason);
-      return;
-    default:
-      snprintf(reason, sizeof reason, "number=%d, sqlcod=%u", number, code);
-      clt_errlog_msg(kLine, "data type", reason);
-      return;
-  }
 }

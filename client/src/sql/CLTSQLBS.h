@@ -17,13 +17,6 @@ int32_t clt_bind_input(rdb_sql_area* area);
 // could not be allocated.
 uint32_t clt_grow_buffer(uint8_t** buffer, uint32_t* size, uint32_t need, const char* module, int32_t line);
 
-// Error-log lines of a refused list (kind 1 "sqln", 2 "sqld") or variable
-// (kind 1 data length, 2 real length, 3 decimal, 4 data type; number is
-// 1-based).
-enum : int32_t { CLT_LOG_SQLN = 1, CLT_LOG_SQLD = 2 };
-void clt_errlog_sqlda(int32_t kind, const SQLDA* sqlda);
-void clt_errlog_sqlvar(int32_t kind, int32_t number, const SQLVAR* var);
-
 // Reports of refused lists and variables, shared with the output checks:
 // the SQLCA and SQLSTATE filled, the error-log line written (log_kind 0
 // or a null list: none). Each returns -1.

@@ -8,7 +8,6 @@
 #include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
 #include "CLTENV.h"
-#include "CLTCOMCTX.h"
 #include "zk_loghook.h"
 #include "CLTMEM.h"
 #include "zk_codes.h"
@@ -18,6 +17,7 @@
 #include "CLTTACT.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
+#include "zk_result_rows.h"
 
 clt_link_services clt_link_svc{};
 
@@ -77,24 +77,18 @@ const char* const kFunctions[] = {
 constexpr int32_t kFunctionCount = static_cast<int32_t>(sizeof kFunctions / sizeof kFunctions[0]);
 
 // How an exchange result is reported.
-enum class report_kind { client_error, comm723, comm722, time_over, max_users, marlo, maintenance, cancelled };
-struct result_row {
-  int32_t code;
-  report_kind kind;
-  const char* reason;
-};
-constexpr result_row kResults[] = {
-    {-2404, report_kind::comm723, "CLIENT MEMORY"},     {-2406, report_kind::comm723, "NETWORK"},
-    {-2418, report_kind::comm723, "NETWORK"},           {-2407, report_kind::time_over, nullptr},
-    {-2409, report_kind::comm723, "Marlo DATA ERROR"},  {-2410, report_kind::comm723, "FES(SDS) NOT UP"},
-    {-2411, report_kind::comm723, "FES(SDS) NOT UP"},   {-2412, report_kind::comm723, "FES(SDS) CLOSE"},
-    {-2413, report_kind::comm723, "FES(SDS) CLOSE"},    {-2415, report_kind::comm723, "Marlo NOT UP"},
-    {-2416, report_kind::comm723, "Marlo SYSTEM ERROR"}, {-2417, report_kind::comm723, "Marlo MEMORY"},
-    {-2419, report_kind::comm722, "INVALID DATA"},      {-2420, report_kind::comm723, "Marlo INITIALIZE"},
-    {-2430, report_kind::comm722, "SERVER PROCESS DOWN"}, {-2431, report_kind::max_users, nullptr},
-    {-2432, report_kind::marlo, "SHUTDOWN"},            {-2433, report_kind::comm723, "Marlo BUSY"},
-    {-2456, report_kind::comm723, "Marlo BUSY"},        {-2465, report_kind::comm723, "INVALID SERVER TYPE"},
-    {-2498, report_kind::maintenance, nullptr},         {-2499, report_kind::cancelled, nullptr},
+constexpr clt_result_row kResults[] = {
+    {-2404, clt_report_kind::comm723, "CLIENT MEMORY"},     {-2406, clt_report_kind::comm723, "NETWORK"},
+    {-2418, clt_report_kind::comm723, "NETWORK"},           {-2407, clt_report_kind::time_over, nullptr},
+    {-2409, clt_report_kind::comm723, "Marlo DATA ERROR"},  {-2410, clt_report_kind::comm723, "FES(SDS) NOT UP"},
+    {-2411, clt_report_kind::comm723, "FES(SDS) NOT UP"},   {-2412, clt_report_kind::comm723, "FES(SDS) CLOSE"},
+    {-2413, clt_report_kind::comm723, "FES(SDS) CLOSE"},    {-2415, clt_report_kind::comm723, "Marlo NOT UP"},
+    {-2416, clt_report_kind::comm723, "Marlo SYSTEM ERROR"}, {-2417, clt_report_kind::comm723, "Marlo MEMORY"},
+    {-2419, clt_report_kind::comm722, "INVALID DATA"},      {-2420, clt_report_kind::comm723, "Marlo INITIALIZE"},
+    {-2430, clt_report_kind::comm722, "SERVER PROCESS DOWN"}, {-2431, clt_report_kind::max_users, nullptr},
+    {-2432, clt_report_kind::marlo, "SHUTDOWN"},            {-2433, clt_report_kind::comm723, "Marlo BUSY"},
+    {-2456, clt_report_kind::comm723, "Marlo BUSY"},        {-2465, clt_report_kind::comm723, "INVALID SERVER TYPE"},
+    {-2498, clt_report_kind::maintenance, nullptr},         {-2499, clt_report_kind::cancelled, nullptr},
 };
 
 struct call_parts {
@@ -142,42 +136,20 @@ int32_t notify(uint8_t reason);
 // Reports one exchange result into the SQLCA; returns -1.
 int32_t report_result(const call_parts& p, rdb_sql_area* area, int32_t rc) {
   const clt_env* env = p.com.env;
-  const result_row* row = nullptr;
-  for (const result_row& r : kResults) {
-    if (r.code == rc) row = &r;
-  }
+  const clt_result_row* row = clt_result_row_of(kResults, rc);
   if (row == nullptr) return client_error(area, __LINE__);
   const bool rd_net = (rc == -2406 || rc == -2418) && second_protocol(p.com) && env->pdrdneterr722 == 1;
   if (rd_net) return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_SERVER_DOWN, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN, "SERVER PROCESS DOWN");
-  switch (row->kind) {
-    case report_kind::comm723:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_FAILED, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_FAILED, row->reason);
-    case report_kind::comm722:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_COMM_SERVER_DOWN, CLT_SQLSTATE_DEFAULT, CLT_MSG_COMM_SERVER_DOWN, row->reason);
-    case report_kind::time_over:
-      notify(kReasonTimeout);
-      return clt_report(area, kModule, __LINE__, CLT_SQL_TIME_OVER, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_TIME_OVER);
-    case report_kind::max_users:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_MAX_USERS, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_MAX_USERS);
-    case report_kind::marlo:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_SERVER_REASON, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_REASON, row->reason);
-    case report_kind::maintenance: {
-      const clt_rpc_conn* c = p.rpc.conn;
-      const int reason = c == nullptr ? 0 : c->reconnect_reason != 0 ? c->reconnect_reason : c->fes_lost_reason;
-      return clt_report(area, kModule, __LINE__, CLT_SQL_MAINTENANCE, CLT_SQLSTATE_DEFAULT, CLT_MSG_MAINTENANCE, reason);
+  if (row->kind == clt_report_kind::time_over) notify(kReasonTimeout);
+  if (row->kind == clt_report_kind::cancelled) {
+    if (p.com.main != nullptr) {
+      if (p.com.main->blkf_list != nullptr) clt_blkf_free_all(area);
+      if (p.com.main->loc_list != nullptr) clt_loc_free_all(area);
+      clt_free_request_buffers(p.com.main);
     }
-    case report_kind::cancelled:
-      if (p.com.main != nullptr) {
-        if (p.com.main->blkf_list != nullptr) clt_blkf_free_all(area);
-        if (p.com.main->loc_list != nullptr) clt_loc_free_all(area);
-        clt_free_request_buffers(p.com.main);
-      }
-      notify(kReasonCancel);
-      return clt_report(area, kModule, __LINE__, CLT_SQL_FES_CANCELED, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_FES_CANCELED);
-    case report_kind::client_error:
-      break;
+    notify(kReasonCancel);
   }
-  return client_error(area, __LINE__);
+  return clt_report_row(area, kModule, __LINE__, *row, p.rpc.conn);
 }
 
 // The host name of the client, or the address of the transport session.

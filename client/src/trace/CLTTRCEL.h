@@ -29,6 +29,12 @@ void clt_errlog_close_blk();
 void clt_errlog_vmsg(const char* format, va_list args);
 void clt_errlog_uap(rdb_sql_area* area);
 
+// Message lines of a caller's faulty list (kind 1 "sqln", 2 "sqld") or
+// variable (the clt_var_fault kinds; number is the caller's 1-based count).
+enum : int32_t { CLT_LOG_SQLN = 1, CLT_LOG_SQLD = 2 };
+void clt_errlog_sqlda(int32_t kind, const SQLDA* sqlda);
+void clt_errlog_sqlvar(int32_t kind, int32_t number, const SQLVAR* var);
+
 // Local broken-down time as nine fields.
 struct clt_tm {
   int32_t sec, min, hour, mday, mon, year, wday, yday, isdst;

@@ -138,40 +138,55 @@ TEST(audit_information, FaultyVariablesAreReportedAndStoreNothing) {
     int32_t sqlcode;
     std::string message;
     const char* sqlstate;
+    const char* log;  // the error-log line, or none
   } cases[] = {
-      {"item 2 with mode 2", 2, [](audit_request& a) { a.item = 2; }, -340, address1, "R0000"},
-      {"item 4", 0, [](audit_request& a) { a.item = 4; }, -340, address1, "R0000"},
-      {"item 0", 0, [](audit_request& a) { a.item = 0; }, -340, address1, "R0000"},
-      {"item without data", 0, [](audit_request& a) { a.var(0).SQLDATA = nullptr; }, -340, address1, "R0000"},
-      {"text first", 0, [](audit_request& a) { a.var(0).sqlcod = 0x30; }, -311, type1, "07001"},
-      {"integer second", 0, [](audit_request& a) { a.var(1).sqlcod = 0xF0; }, -311, type2, "07001"},
-      {"other text code", 0, [](audit_request& a) { a.var(1).sqlcod = 0x32; }, -311, type2, "07001"},
-      {"101 characters", 0, [](audit_request& a) { a.text(std::string(101, 'a')); }, -311, type2, "07001"},
-      {"256 characters", 2, [](audit_request& a) { a.text(std::string(256, 'a')); }, -311, type2, "07001"},
+      {"item 2 with mode 2", 2, [](audit_request& a) { a.item = 2; }, -340, address1, "R0000", nullptr},
+      {"item 4", 0, [](audit_request& a) { a.item = 4; }, -340, address1, "R0000", nullptr},
+      {"item 0", 0, [](audit_request& a) { a.item = 0; }, -340, address1, "R0000", nullptr},
+      {"item without data", 0, [](audit_request& a) { a.var(0).SQLDATA = nullptr; }, -340, address1, "R0000", nullptr},
+      {"text first", 0, [](audit_request& a) { a.var(0).sqlcod = 0x30; }, -311, type1, "07001",
+       "KFPZ04001-E SQLVAR information, type: data type, reason: number=1, sqlcod=48\n"},
+      {"integer second", 0, [](audit_request& a) { a.var(1).sqlcod = 0xF0; }, -311, type2, "07001",
+       "KFPZ04001-E SQLVAR information, type: data type, reason: number=2, sqlcod=240\n"},
+      {"other text code", 0, [](audit_request& a) { a.var(1).sqlcod = 0x32; }, -311, type2, "07001",
+       "KFPZ04001-E SQLVAR information, type: data type, reason: number=2, sqlcod=50\n"},
+      // The real length of the line is the 16-bit value at the start of the data: "aa" is 24929.
+      {"101 characters", 0, [](audit_request& a) { a.text(std::string(101, 'a')); }, -311, type2, "07001",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=2, sqlcod=48, sqllen=255 ,real length=24929\n"},
+      {"256 characters", 2, [](audit_request& a) { a.text(std::string(256, 'a')); }, -311, type2, "07001",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=2, sqlcod=48, sqllen=255 ,real length=24929\n"},
       {"beyond the declared length", 0,
        [](audit_request& a) {
          a.var(1).len.s.sqllen = 5;
          a.text("abcdefgh");
        },
-       -311, type2, "07001"},
-      {"negative counted length", 0, [](audit_request& a) { a.counted("", -5); }, -311, type2, "07001"},
-      {"text without data", 0, [](audit_request& a) { a.var(1).SQLDATA = nullptr; }, -340, address2, "R0000"},
-      {"one variable", 0, [](audit_request& a) { a.list->sqld = 1; }, -310, count, "07008"},
+       -311, type2, "07001",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=2, sqlcod=48, sqllen=5 ,real length=25185\n"},
+      {"negative counted length", 0, [](audit_request& a) { a.counted("", -5); }, -311, type2, "07001",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=2, sqlcod=192, sqllen=255 ,real length=-5\n"},
+      {"text without data", 0, [](audit_request& a) { a.var(1).SQLDATA = nullptr; }, -340, address2, "R0000", nullptr},
+      {"one variable", 0, [](audit_request& a) { a.list->sqld = 1; }, -310, count, "07008",
+       "KFPZ04002-E SQLDA information, type: sqln, reason: sqln=2, sqld=1\n"},
       {"three variables", 0,
        [](audit_request& a) {
          a.list->sqln = 3;
          a.list->sqld = 3;
        },
-       -310, count, "07008"},
-      {"list shorter than its count", 0, [](audit_request& a) { a.list->sqln = 1; }, -310, count, "07008"},
+       -310, count, "07008", "KFPZ04002-E SQLDA information, type: sqln, reason: sqln=3, sqld=3\n"},
+      {"list shorter than its count", 0, [](audit_request& a) { a.list->sqln = 1; }, -310, count, "07008",
+       "KFPZ04002-E SQLDA information, type: sqln, reason: sqln=1, sqld=2\n"},
   };
+  zk::services_scope services;
+  clt_svc.errlog_vmsg = zk::capture_errlog;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     audit_request a;
     a.text("unused");
     c.fill(a);
     std::vector<unsigned char> before = audit_bytes();
+    zk::errlog_lines().clear();
     EXPECT_EQ(p_rdb_setaudinf(&a.r.area, c.mode), -10);
+    EXPECT_EQ(zk::errlog_lines(), c.log != nullptr ? std::vector<std::string>{c.log} : std::vector<std::string>{});
     EXPECT_EQ(a.r.sqlcode(), c.sqlcode);
     EXPECT_EQ(a.r.message(), c.message);
     EXPECT_EQ(a.r.sqlstate(), c.sqlstate);

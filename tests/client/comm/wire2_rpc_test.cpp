@@ -211,6 +211,43 @@ TEST_F(RpcSession, ASegmentedReplyGrowsTheConnectionsReplyBuffer) {
   EXPECT_EQ(std::vector<uint8_t>(call.reply_buf, call.reply_buf + out_len), s.bodies[kConnect]);
 }
 
+// A reply in one frame that the transport moves into a bigger buffer is
+// received whole there.
+TEST_F(RpcSession, AReplyTheTransportMovesIsReceivedWholeInTheNewBuffer) {
+  constexpr uint32_t kSmall = 1024;
+  marlo::script s;
+  s.bodies[kConnect] = pattern(3000, 7);
+  start(s);
+  ASSERT_EQ(open(), 0);
+  call.reply_may_grow = 1;
+  call.reply_buf = static_cast<uint8_t*>(cltmem_alloc(kSmall, 0, "test", __LINE__));
+  uint32_t in_len = 10;
+  uint32_t out_len = kSmall;
+  std::vector<uint8_t> request = pattern(10, 1);
+  ASSERT_EQ(pd_clt_call(kGroup, kConnect, request.data(), &in_len, call.reply_buf, &out_len, 4), 0) << log_text();
+  ASSERT_EQ(out_len, 3000u);
+  EXPECT_EQ(std::vector<uint8_t>(call.reply_buf, call.reply_buf + out_len), s.bodies[kConnect]);
+}
+
+// Servers of levels 04 and 05 never get a bigger buffer: a segment that
+// does not fit what is left is cut, and the buffer stays where it is.
+TEST_F(RpcSession, ASegmentBeyondABufferThatMayNotGrowIsCutInPlace) {
+  marlo::script s;
+  s.bodies[kConnect] = pattern(9000, 6);
+  start(s);
+  ASSERT_EQ(open(), 0);
+  memcpy(main.srv_version, "05-00", 5);
+  call.reply_may_grow = 1;
+  uint8_t* const buffer = static_cast<uint8_t*>(cltmem_alloc(wire2::kReplyBufSize, 0, "test", __LINE__));
+  call.reply_buf = buffer;
+  uint32_t in_len = 10;
+  uint32_t out_len = wire2::kReplyBufSize;
+  std::vector<uint8_t> request = pattern(10, 1);
+  EXPECT_EQ(pd_clt_call(kGroup, kConnect, request.data(), &in_len, buffer, &out_len, 4), PD_E_TRUNCATED);
+  EXPECT_EQ(call.reply_buf, buffer);
+  EXPECT_EQ(memcmp(buffer, s.bodies[kConnect].data(), 2000), 0) << "the first segment stays where it came";
+}
+
 TEST_F(RpcSession, AReplyLargerThanTheBufferThatMayNotGrowIsTruncated) {
   marlo::script s;
   s.bodies[kConnect] = pattern(9000, 6);

@@ -445,21 +445,33 @@ TEST_F(WireRequest, ExecuteUtlChecksItsThreeVariables) {
     int32_t sqlcode;
     const char* state;
     const char* text;
+    const char* log;  // the error-log line
   } rows[] = {
-      {"two variables", [](utl_list& l) { l.da.sqld = 2; }, -310, "07008", "KFPA11310-E Invalid number of variables"},
+      {"two variables", [](utl_list& l) { l.da.sqld = 2; }, -310, "07008", "KFPA11310-E Invalid number of variables",
+       "KFPZ04002-E SQLDA information, type: sqln, reason: sqln=3, sqld=2\n"},
       {"statement declared 513", [](utl_list& l) { l.var(0).len.s.sqllen = 513; }, -311, "07001",
-       "KFPA11311-E Invalid data type or length of variable \"    1\" (using)"},
-      {"statement longer than declared", [](utl_list& l) { l.var(0).len.s.sqllen = 4; }, -311, "07001", "\"    1\""},
-      {"file without data", [](utl_list& l) { l.var(1).SQLDATA = nullptr; }, -311, "07001", "\"    2\""},
-      {"file of another type", [](utl_list& l) { l.var(1).sqlcod = 0xC1; }, -311, "07001", "\"    2\""},
-      {"result of 8 bytes", [](utl_list& l) { l.var(2).len.s.sqllen = 8; }, -311, "07001", "\"    3\""},
-      {"result repeated", [](utl_list& l) { l.var(2).XDIM = 2; }, -311, "07001", "\"    3\""},
+       "KFPA11311-E Invalid data type or length of variable \"    1\" (using)",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=1, sqlcod=192, sqllen=513 ,real length=9\n"},
+      {"statement longer than declared", [](utl_list& l) { l.var(0).len.s.sqllen = 4; }, -311, "07001", "\"    1\"",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=1, sqlcod=192, sqllen=4 ,real length=9\n"},
+      {"file without data", [](utl_list& l) { l.var(1).SQLDATA = nullptr; }, -311, "07001", "\"    2\"",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=2, sqlcod=192, sqllen=64 ,real length=0\n"},
+      {"file of another type", [](utl_list& l) { l.var(1).sqlcod = 0xC1; }, -311, "07001", "\"    2\"",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=2, sqlcod=193, sqllen=64 ,real length=7\n"},
+      {"result of 8 bytes", [](utl_list& l) { l.var(2).len.s.sqllen = 8; }, -311, "07001", "\"    3\"",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=3, sqlcod=240, sqllen=8 ,real length=0\n"},
+      {"result repeated", [](utl_list& l) { l.var(2).XDIM = 2; }, -311, "07001", "\"    3\"",
+       "KFPZ04001-E SQLVAR information, type: real length, reason: number=3, sqlcod=240, sqllen=4 ,real length=0\n"},
   };
+  zk::services_scope services;
+  clt_svc.errlog_vmsg = zk::capture_errlog;
   for (const row& r : rows) {
     utl_list bad("LOAD DATA", "out.txt");
     r.spoil(bad);
     area.sqliasda = &bad.da;
+    zk::errlog_lines().clear();
     EXPECT_EQ(clt_req_execute_utl(), -1) << r.what;
+    EXPECT_EQ(zk::errlog_lines(), std::vector<std::string>{r.log}) << r.what;
     EXPECT_EQ(sqlca.SQLCODE, r.sqlcode) << r.what;
     EXPECT_EQ(std::string(area.sqlstate, 5), r.state) << r.what;
     EXPECT_NE(std::string(sqlca.sqlerrmc, static_cast<size_t>(sqlca.sqlerrml)).find(r.text), std::string::npos)

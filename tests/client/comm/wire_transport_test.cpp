@@ -62,6 +62,16 @@ class WireTransport : public wire::call_test {
     return rc;
   }
 
+  // A peer that connects back to the transport's own port and writes the bytes.
+  std::thread reply_from_peer(std::vector<uint8_t> bytes) {
+    const sockaddr_in me = own();
+    return std::thread([me, bytes = std::move(bytes)] {
+      int back = wire::raw_connect(me);
+      wire::write_all(back, bytes.data(), bytes.size());
+      close(back);
+    });
+  }
+
   int used_entries() {
     clt_sock_table* t = call.tact_table;
     int n = 0;
@@ -347,13 +357,8 @@ TEST_F(WireTransport, RefusedRepliesGetTheirCodes) {
       {"exact body", frame(0xC0, 0x00, 64, pattern(64, 5)), 0, 64},
   };
   ASSERT_EQ(clt_tact_open(0, 0), 0);
-  const sockaddr_in me = own();
   for (const bad_reply& r : rows) {
-    std::thread peer([&] {
-      int back = wire::raw_connect(me);
-      wire::write_all(back, r.bytes.data(), r.bytes.size());
-      close(back);
-    });
+    std::thread peer = reply_from_peer(r.bytes);
     // The area sits between guard bytes that must stay untouched.
     std::vector<uint8_t> area(64 + 2 * 16, 0xA5);
     com_piece p{area.data() + 16, 64};
@@ -471,14 +476,8 @@ TEST_F(WireTransport, ReplyBufferGrowsToTheBody) {
   call.reply_may_grow = 1;
   call.reply_buf = static_cast<uint8_t*>(cltmem_alloc(4096, 0, "test", __LINE__));
   ASSERT_EQ(clt_tact_open(0, 0), 0);
-  const sockaddr_in me = own();
   const std::vector<uint8_t> body = pattern(10000, 1);
-  std::thread peer([&] {
-    int back = wire::raw_connect(me);
-    std::vector<uint8_t> f = frame(0xC0, 0, 10000, body);
-    wire::write_all(back, f.data(), f.size());
-    close(back);
-  });
+  std::thread peer = reply_from_peer(frame(0xC0, 0, 10000, body));
   uint8_t head[256] = {};
   com_piece in[] = {{head, sizeof head}, {call.reply_buf, 4096}};
   clt_tact_req req{nullptr, 2, in, -1, 0};
@@ -491,6 +490,33 @@ TEST_F(WireTransport, ReplyBufferGrowsToTheBody) {
   EXPECT_EQ(memcmp(head, body.data(), 256), 0);
   EXPECT_EQ(memcmp(call.reply_buf, body.data() + 256, 10000 - 256), 0);
   cltmem_free(call.reply_buf, "test", __LINE__);
+}
+
+TEST_F(WireTransport, OnlyThePieceThatIsTheReplyBufferIsReplaced) {
+  call.reply_may_grow = 1;
+  uint8_t* const buffer = static_cast<uint8_t*>(cltmem_alloc(4096, 0, "test", __LINE__));
+  call.reply_buf = buffer;
+  uint8_t caller[1024] = {};
+  struct row {
+    const char* name;
+    uint8_t* piece;
+  };
+  for (const row& t : {row{"inside the reply buffer", buffer + 1000}, row{"memory of the caller", caller}}) {
+    SCOPED_TRACE(t.name);
+    ASSERT_EQ(clt_tact_open(0, 0), 0);
+    const std::vector<uint8_t> body = pattern(3000, 3);
+    std::thread peer = reply_from_peer(frame(0xC0, 0, 3000, body));
+    uint8_t head[256] = {};
+    com_piece in[] = {{head, sizeof head}, {t.piece, 1024}};
+    clt_tact_req req{nullptr, 2, in, -1, 0};
+    EXPECT_EQ(clt_tact_recv(&req, CLT_TACT_FLAG_CLOSE), CLT_TACT_E_TRUNCATED) << log_text();
+    peer.join();
+    EXPECT_EQ(call.reply_buf, buffer);
+    EXPECT_EQ(in[1].addr, t.piece);
+    EXPECT_EQ(memcmp(t.piece, body.data() + 256, 1024), 0) << "the piece holds what fitted";
+    clt_tact_close(0, 0);
+  }
+  cltmem_free(buffer, "test", __LINE__);
 }
 
 }  // namespace
