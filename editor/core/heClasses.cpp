@@ -83,7 +83,7 @@ void TNotifyEventList::Changed() {
   for (int i = 0; i < FList.Count(); ++i) FList.Item(i)(FOwner);
 }
 
-int CompareText(const std::string& a, const std::string& b) {
+int CompareText(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
     const int ca = std::toupper(static_cast<unsigned char>(a[i]));
@@ -93,7 +93,7 @@ int CompareText(const std::string& a, const std::string& b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool TStringList::Find(const std::string& s, int& index) const {
+bool TStringList::Find(std::string_view s, int& index) const {
   int low = 0;
   int high = Count() - 1;
   while (low <= high) {

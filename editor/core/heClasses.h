@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TObject {
@@ -163,7 +164,7 @@ class TStringList : public TPersistent {
   const std::string& operator[](int index) const { return FItems.at(static_cast<size_t>(index)); }
   // The index of the string, or -1 when absent (a duplicate adds nothing).
   int Add(const std::string& s);
-  bool Find(const std::string& s, int& index) const;
+  bool Find(std::string_view s, int& index) const;
   void Clear();
   void Assign(const std::vector<std::string>& strings);
   std::vector<std::string> Strings() const { return FItems; }
@@ -177,7 +178,7 @@ class TStringList : public TPersistent {
 };
 
 // Case-insensitive order of the sorted lists (ASCII letters fold).
-int CompareText(const std::string& a, const std::string& b);
+int CompareText(std::string_view a, std::string_view b);
 
 class TStoreComponent : public TPersistent {};
 
