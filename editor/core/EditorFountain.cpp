@@ -182,17 +182,7 @@ void TEditorParser::QuotationProc() {
     return;
   }
   FToken = toQuotation;
-  while (!AtRowEnd(FP)) {
-    if (IsQuotationChar(At(FP))) {
-      if (!IsQuotationChar(At(FP + 1))) {
-        ++FP;
-        return;
-      }
-      FP += 2;
-      continue;
-    }
-    FP += Step(FP);
-  }
+  PassQuoted([this](char32_t c) { return IsQuotationChar(c); });
 }
 
 bool TEditorParser::IsHexControlCode() {

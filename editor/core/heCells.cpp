@@ -56,6 +56,9 @@ constexpr TUtf8Lead kLeads[] = {
     {0xF0, 0xF4, 0x07, 4, 0x10000},
 };
 
+// A mark after a line break starts the next line: it never rides in the break.
+bool IsLineBreak(char32_t c) { return c == '\r' || c == '\n'; }
+
 }  // namespace
 
 size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& code) {
@@ -108,7 +111,7 @@ TCellString TCellString::FromUtf8(std::string_view text) {
     if (length == 0) {
       code = kInvalidByteCode + static_cast<unsigned char>(text[pos]);
       length = 1;
-    } else if (IsZeroWidthChar(code) && !s.FCells.empty()) {
+    } else if (IsZeroWidthChar(code) && !s.FCells.empty() && !IsLineBreak(s.FCells.back().Code)) {
       pos += length;  // rides in the cell before
       continue;
     }

@@ -233,7 +233,10 @@ void TFountain::WalkSetColor(TPersistent* root, const TFountainColor& color, int
 
 // ---- the scanner ----
 
-TFountainParser::TFountainParser(TFountain* fountain) : FFountain(fountain) {
+// What a scanner reads before its first row.
+const TCellString kNoText;
+
+TFountainParser::TFountainParser(TFountain* fountain) : FBuffer(&kNoText), FFountain(fountain) {
   if (!fountain) throw std::invalid_argument(kNeedFountain);
   InitMethodTable();
 }
@@ -529,17 +532,7 @@ void TFountainParser::SymbolProc() {
 
 void TFountainParser::QuotedProc(char32_t quote) {
   if (!FIsContinuation) ++FP;
-  while (!AtRowEnd(FP)) {
-    if (At(FP) == quote) {
-      if (At(FP + 1) != quote) {
-        ++FP;
-        return;
-      }
-      FP += 2;
-      continue;
-    }
-    FP += Step(FP);
-  }
+  PassQuoted([quote](char32_t c) { return c == quote; });
 }
 
 void TFountainParser::SingleQuotationProc() {

@@ -225,6 +225,21 @@ class TFountainParser {
   bool MatchAt(int p, const TCellString& s, bool ignoreCase) const;
   // Moves over the characters that pass.
   void PassWhile(bool (*pass)(const TCell&));
+  // Passes a quoted text up to and over the closing quote: a quote followed
+  // by another quote is part of the text.
+  template <class IsQuote>
+  void PassQuoted(IsQuote isQuote) {
+    while (!AtRowEnd(FP)) {
+      if (!isQuote(At(FP))) {
+        FP += Step(FP);
+      } else if (isQuote(At(FP + 1))) {
+        FP += 2;
+      } else {
+        ++FP;
+        return;
+      }
+    }
+  }
   void QuotedProc(char32_t quote);
   void SetMethod(int first, int last, TProc proc);
   void SetTokenMethod(int kind, TProc proc);
@@ -232,7 +247,7 @@ class TFountainParser {
   int CellClass(int p) const;
   TFountain* Fountain() const { return FFountain; }
 
-  const TCellString* FBuffer = nullptr;
+  const TCellString* FBuffer;
   int FBracketIndex = kNoBracket;
   std::string FDataStr;
   int FLastBracketIndex = kBracketNotComputed;

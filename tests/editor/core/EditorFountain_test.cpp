@@ -137,6 +137,8 @@ TEST_F(SqlScanner, ColoursByKind) {
 }
 
 TEST(SqlScannerCreation, NeedsAFountain) {
+  auto fountain = MakeSqlFountain();
+  EXPECT_EQ(fountain->CreateParser()->Next(), toEof) << "before its first row a scanner sees an empty one";
   try {
     TEditorParser parser(nullptr);
     ADD_FAILURE();

@@ -25,6 +25,7 @@ TEST(CellModel, TextToCells) {
       {"wide characters", "あ漢", "LTLT", {0x3042, 0x3042, 0x6F22, 0x6F22}},
       {"half-width katakana", "ｱｲ", "SS", {0xFF71, 0xFF72}},
       {"combining mark rides in the cell before", "e\xCC\x81x", "SS", {'e', 'x'}},
+      {"combining mark after a line break", "e\n\xCC\x81", "SSS", {'e', '\n', 0x301}},
       {"combining mark at the start", "\xCC\x81" "a", "SS", {0x301, 'a'}},
       {"full-width space", "\xE3\x80\x80", "LT", {0x3000, 0x3000}},
       {"invalid bytes", "a\xFF\xC3", "SSS", {'a', kInvalidByteCode + 0xFF, kInvalidByteCode + 0xC3}},

@@ -62,6 +62,7 @@ TEST(SplitIntoLines, EveryLineBreakKind) {
       {"a\n\n", {"a", ""}},
       {"a\rb\r", {"a", "b"}},
       {"あ\r\nい", {"あ", "い"}},
+      {"e\n\xCC\x81", {"e", "\xCC\x81"}},
   };
   for (const Case& c : cases) {
     TheStringList lines;
