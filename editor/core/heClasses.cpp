@@ -112,7 +112,7 @@ bool TStringList::Find(std::string_view s, int& index) const {
 
 int TStringList::Add(const std::string& s) {
   int index = 0;
-  if (Find(s, index)) return -1;
+  if (Find(s, index)) return index;
   FItems.insert(FItems.begin() + index, s);
   Changed();
   return index;

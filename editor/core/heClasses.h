@@ -33,6 +33,8 @@ class TPersistent : public TObject {
   virtual void AfterConstruction() {}
 };
 
+// Builds an object whose construction runs virtual hooks (components,
+// fountains): build them through Make, never with a bare constructor.
 template <class T, class... A>
 std::unique_ptr<T> Make(A&&... args) {
   auto object = std::make_unique<T>(std::forward<A>(args)...);
@@ -162,7 +164,7 @@ class TStringList : public TPersistent {
   TNotifyEvent OnChange;
   int Count() const { return static_cast<int>(FItems.size()); }
   const std::string& operator[](int index) const { return FItems.at(static_cast<size_t>(index)); }
-  // The index of the string, or -1 when absent (a duplicate adds nothing).
+  // The index of the string; a duplicate adds nothing.
   int Add(const std::string& s);
   bool Find(std::string_view s, int& index) const;
   void Clear();

@@ -93,6 +93,7 @@ TEST(NotifyProtocol, BroadcasterCallsListenersInOrderWithItsOwner) {
 TEST(FileExtList, SortedCaseInsensitiveWithoutDuplicates) {
   auto component = Make<TFileExtComponent>();
   component->SetFileExtList({".sql", ".TXT", ".SQL", ".ddl"});
+  EXPECT_EQ(component->FileExtList().Add(".Sql"), 1) << "a duplicate gives the index of its twin";
   ASSERT_EQ(component->FileExtList().Count(), 3);
   EXPECT_EQ(component->FileExtList()[0], ".ddl");
   EXPECT_EQ(component->FileExtList()[1], ".sql");
