@@ -1,0 +1,63 @@
+// heCells: the editor's text as cells. A narrow character takes one cell, a
+// wide or full-width one a lead and a trail cell, just as a double-byte
+// character takes a lead and a trail byte; zero-width characters ride in the
+// cell before them and bytes that are not UTF-8 are narrow cells of their own.
+// Only this unit reads UTF-8; positions leave the editor as byte offsets.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class TCellType : uint8_t { Single, Lead, Trail };
+
+// An invalid byte b is cell code kInvalidByteCode + b: never a character.
+inline constexpr char32_t kInvalidByteCode = 0x110000;
+
+struct TCell {
+  char32_t Code = 0;    // the character (both cells of a wide one)
+  uint32_t Offset = 0;  // first UTF-8 byte of the character
+  TCellType Type = TCellType::Single;
+};
+
+class TCellString {
+ public:
+  TCellString() = default;
+  static TCellString FromUtf8(std::string_view text);
+
+  const std::string& Utf8() const { return FBytes; }
+  int Length() const { return static_cast<int>(FCells.size()); }
+  bool IsEmpty() const { return FCells.empty(); }
+  // Cells by 0-based index; CodeAt gives 0 outside the text, like the NUL
+  // after a row.
+  const TCell& Cell(int i) const { return FCells[static_cast<size_t>(i)]; }
+  char32_t CodeAt(int i) const;
+  TCellType TypeAt(int i) const;
+
+  // Cell position (0..Length) to its UTF-8 byte offset; a trail cell maps to
+  // the end of its character.
+  size_t ByteOffset(int cell) const;
+  // Byte offset to the cell whose character holds that byte (Length at the end).
+  int CellOf(size_t byteOffset) const;
+
+  // `count` cells from `first`, clipped to the text; a cut never leaves half
+  // of a wide character.
+  TCellString Mid(int first, int count) const;
+  TCellString& operator+=(const TCellString& other);
+  friend TCellString operator+(TCellString a, const TCellString& b) { return a += b; }
+  bool operator==(const TCellString& other) const { return FBytes == other.FBytes; }
+
+ private:
+  std::string FBytes;
+  std::vector<TCell> FCells;
+};
+
+// Code point of the valid UTF-8 character at `pos` and its length in bytes;
+// 0 when the bytes there are not a valid character.
+size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& code);
+// East Asian Width W or F.
+bool IsWideChar(char32_t code);
+// Combining marks and other characters that take no column.
+bool IsZeroWidthChar(char32_t code);

@@ -1,0 +1,155 @@
+#include "editor/core/heClasses.h"
+
+#include <algorithm>
+#include <cctype>
+
+void TNotifyPersistent::Changed() {
+  if (FUpdateCount == 0 && OnChange) OnChange(this);
+}
+
+void TNotifyPersistent::BeginUpdate() { ++FUpdateCount; }
+
+void TNotifyPersistent::EndUpdate() {
+  --FUpdateCount;
+  Changed();
+}
+
+void TNotifyPersistent::ChangedProc(TObject* sender) {
+  if (sender != this) Changed();
+}
+
+TPersistent* TCollectionItem::GetOwner() const { return FCollection; }
+
+void TCollectionItem::Changed() {
+  if (FCollection) FCollection->Changed();
+}
+
+TCollection::~TCollection() {
+  // Items may report into the collection while they go.
+  FUpdateCount = 1;
+  FItems.clear();
+}
+
+TCollectionItem* TCollection::AddItem(std::unique_ptr<TCollectionItem> item) {
+  FItems.push_back(std::move(item));
+  Changed();
+  return FItems.back().get();
+}
+
+void TCollection::Delete(int index) {
+  Item(index);  // throws for an index outside the items
+  FItems.erase(FItems.begin() + index);
+  Changed();
+}
+
+void TCollection::Clear() {
+  if (FItems.empty()) return;
+  BeginUpdate();
+  FItems.clear();
+  EndUpdate();
+}
+
+void TCollection::EndUpdate() {
+  --FUpdateCount;
+  Changed();
+}
+
+void TCollection::Changed() {
+  if (FUpdateCount == 0) Update(nullptr);
+}
+
+void TCollection::Update(TCollectionItem*) {}
+
+void TNotifyCollection::ChangedProc(TObject* sender) {
+  if (sender != this) Changed();
+}
+
+void TNotifyCollection::Update(TCollectionItem*) {
+  if (OnChange) OnChange(this);
+}
+
+int TMethodList::Add(const TNotifyEvent& method) {
+  FItems.push_back(std::make_unique<TNotifyEvent>(method));
+  return Count() - 1;
+}
+
+void TMethodList::Remove(const TNotifyEvent& method) {
+  const auto it = std::find_if(FItems.rbegin(), FItems.rend(), [&](const auto& m) { return *m == method; });
+  if (it != FItems.rend()) FItems.erase(std::next(it).base());
+}
+
+void TNotifyEventList::Changed() {
+  if (UpdateCount() != 0) return;
+  for (int i = 0; i < FList.Count(); ++i) FList.Item(i)(FOwner);
+}
+
+int CompareText(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const int ca = std::toupper(static_cast<unsigned char>(a[i]));
+    const int cb = std::toupper(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool TStringList::Find(std::string_view s, int& index) const {
+  int low = 0;
+  int high = Count() - 1;
+  while (low <= high) {
+    const int mid = (low + high) / 2;
+    const int c = CompareText(FItems[static_cast<size_t>(mid)], s);
+    if (c == 0) {
+      index = mid;
+      return true;
+    }
+    if (c < 0) low = mid + 1;
+    else high = mid - 1;
+  }
+  index = low;
+  return false;
+}
+
+int TStringList::Add(const std::string& s) {
+  int index = 0;
+  if (Find(s, index)) return index;
+  FItems.insert(FItems.begin() + index, s);
+  Changed();
+  return index;
+}
+
+void TStringList::Clear() {
+  if (FItems.empty()) return;
+  FItems.clear();
+  Changed();
+}
+
+void TStringList::Assign(const std::vector<std::string>& strings) {
+  BeginUpdate();
+  FItems.clear();
+  for (const std::string& s : strings) Add(s);
+  EndUpdate();
+}
+
+void TStringList::EndUpdate() {
+  --FUpdateCount;
+  Changed();
+}
+
+void TStringList::Changed() {
+  if (FUpdateCount == 0 && OnChange) OnChange(this);
+}
+
+void TFileExtComponent::AfterConstruction() {
+  FFileExtList = CreateFileExtList();
+  InitFileExtList();
+}
+
+std::unique_ptr<TStringList> TFileExtComponent::CreateFileExtList() { return std::make_unique<TStringList>(); }
+
+void TFileExtComponent::SetFileExtList(const std::vector<std::string>& extensions) { FFileExtList->Assign(extensions); }
+
+bool TFileExtComponent::HasFileExt(const std::string& extension) const {
+  int index = 0;
+  return FFileExtList->Find(extension, index);
+}
