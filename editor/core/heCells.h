@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/textwidth.h"
+
 enum class TCellType : uint8_t { Single, Lead, Trail };
 
 // An invalid byte b is cell code kInvalidByteCode + b: never a character.
@@ -54,10 +56,5 @@ class TCellString {
   std::vector<TCell> FCells;
 };
 
-// Code point of the valid UTF-8 character at `pos` and its length in bytes;
-// 0 when the bytes there are not a valid character.
-size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& code);
-// East Asian Width W or F.
-bool IsWideChar(char32_t code);
 // Combining marks and other characters that take no column.
 bool IsZeroWidthChar(char32_t code);
