@@ -138,6 +138,24 @@ TEST_F(LogonTest, ListsOnlySymfowareDataSourcesAndSavedLogonsInSortOrder) {
   EXPECT_TRUE(dialog.actOk->isEnabled());
 }
 
+// A hand edit or another version left values of another type: they read
+// as empty and the other saved logons still list.
+TEST_F(LogonTest, SavedValuesOfAnotherTypeReadAsEmpty) {
+  SaveLogon("DB000", "ADMIN", "ORVTEST", "secret");
+  SaveLogon("DB001", "GUEST", "SYMREAL", "g");
+  AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\DB001", true);
+  AppRegistry.WriteInteger("UserID", 5);
+  AppRegistry.WriteInteger("Password", 6);
+  AppRegistry.OpenKey(kDatabaseKey, true);
+  AppRegistry.WriteInteger("Sort", 7);
+  AppRegistry.WriteInteger("UserID", 8);
+  AppRegistry.CloseKey();
+
+  TfrmLogon dialog(nullptr);
+  ASSERT_NO_THROW(dialog.LoadLogonList());
+  EXPECT_EQ(ListUsers(dialog), (Names{"ADMIN", ""}));
+}
+
 TEST_F(LogonTest, SavesANewLogonUnderTheFirstFreeNumber) {
   SaveLogon("DB000", "ADMIN", "ORVTEST", "a");
   SaveLogon("DB002", "GUEST", "ORVTEST", "g");
