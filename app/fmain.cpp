@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QSaveFile>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -23,6 +24,7 @@
 
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/ovforms.h"
 #include "platform/qstr.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
@@ -432,21 +434,47 @@ void TfrmMain::FormPaint() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-  FormCloseQuery();
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
   FormClose();
   event->accept();
 }
 
-// Closes every connection window, from the last MDI child to the first; the
-// main window closes even when one of them stays open.
-void TfrmMain::FormCloseQuery() {
-  const QList<QMdiSubWindow*> children = mdiArea->subWindowList(QMdiArea::CreationOrder);
-  for (auto it = children.crbegin(); it != children.crend(); ++it)
-    for (int i = 0; i < cmbDBName->count(); ++i)
-      if (cmbDBName->itemData(i).value<QObject*>() == (*it)->widget()) {
-        (*it)->close();
-        break;
-      }
+// Every MDI child is asked first, from the last to the first (an editor
+// with changes asks its question); one refusal keeps everything open. Then
+// every child is closed through its own close, so that a connection window
+// commits or not as AutoCommit says, disconnects and saves its layout: a
+// window that still refuses keeps the main window open, as destroying it
+// with the frame would drop its open transaction without a word.
+bool TfrmMain::FormCloseQuery() {
+  std::vector<QPointer<QMdiSubWindow>> children;
+  for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) children.emplace_back(sub);
+  std::reverse(children.begin(), children.end());
+  std::vector<QPointer<TovForm>> agreed;
+  const auto withdraw = [&agreed] {
+    for (const QPointer<TovForm>& form : agreed)
+      if (form) form->WithdrawCloseAgreement();
+  };
+  for (const QPointer<QMdiSubWindow>& sub : children) {
+    auto* form = qobject_cast<TovForm*>(sub->widget());
+    if (!form) continue;
+    if (!form->AgreeToClose()) {
+      withdraw();
+      return false;
+    }
+    agreed.emplace_back(form);
+  }
+  for (const QPointer<QMdiSubWindow>& sub : children) {
+    // A window closed meanwhile by its connection window is hidden until it goes.
+    if (!sub || sub->isHidden()) continue;
+    if (!sub->close()) {
+      withdraw();
+      return false;
+    }
+  }
+  return true;
 }
 
 // A failing save is shown (settings that silently fail to save would be lost

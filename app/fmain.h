@@ -93,7 +93,7 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void setupUi();
   void FormCreate();
   void FormPaint();
-  void FormCloseQuery();
+  bool FormCloseQuery();
   void FormClose();
   void ProbeExcelExt();
   void ColourToolBars();

@@ -409,6 +409,7 @@ void TfrmObject::FormClose() {
   } catch (const std::exception& e) {
     MsgBox(e.what(), kErrorFlags);
   }
+  ReleaseConnectionWindow(this);
   connection.Disconnect();
   if (registered_) {
     main_->RemoveConnectionEntry(this);
