@@ -227,6 +227,13 @@ void TfrmMain::ShowProgress(int done, int total) {
   StatusPanel(kStatusMessagePanel)->repaint();
 }
 
+void TfrmMain::ShowObjectCount() {
+  const TovConnectionWindow* connection = AsConnectionWindow(CurrentConnection());
+  if (!connection) return;
+  const TObjectCount count = connection->ObjectCount();
+  SetStatusText(kStatusMessagePanel, ObjectCountText(count.Items, count.Selected));
+}
+
 void TfrmMain::SetStatusText(int panel, const std::string& text) { StatusPanel(panel)->setText(Q(text)); }
 
 QMdiSubWindow* TfrmMain::AddChildWindow(QWidget* window) { return mdiArea->addSubWindow(window); }

@@ -53,6 +53,7 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void ConnectionEntryChosen() override { cmbDBNameChange(); }
   void SetStatusText(int panel, const std::string& text) override;
   void ShowProgress(int done, int total) override;
+  void ShowObjectCount() override;
 
   // The connection window with this label: the current one first, then the
   // MDI children from the last to the first.

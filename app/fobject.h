@@ -70,6 +70,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void GetDSIList(std::vector<std::string>& strings);
   void GetTableDSIList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
   std::string GetDBCode(const std::string& dbName) override;
+  TObjectCount ObjectCount() const override;
   std::string GetSchemaCode(const std::string& dbName, const std::string& schemaName);
   std::string GetTableCode(const std::string& dbName, const std::string& schemaName, const std::string& tableName);
   void GetObjectNames(std::vector<std::string>& strings, const std::string& schemaPattern,
