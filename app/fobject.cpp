@@ -35,6 +35,7 @@
 #include "app/core/ovrunner.h"
 #include "app/core/ovwhere.h"
 #include "app/core/zarur.h"
+#include "platform/process.h"
 #include "platform/qstr.h"
 
 namespace {
@@ -607,7 +608,9 @@ std::vector<std::string> TfrmObject::TableReport(const std::string& schema, cons
   const std::string path = WriteTempFile(controlName, "TABLE (" + schema + "." + table + ")");
   CommitOpenTransaction();
   std::vector<std::string> lines;
-  ok = RunCommand("rdbprt -d " + DataModule->GetDataSourceName() + " -m DEF -f " + path, lines, true);
+  // The control file's path comes quoted already.
+  ok = RunCommand("rdbprt -d " + platform::QuoteArgument(DataModule->GetDataSourceName()) + " -m DEF -f " + path,
+                  lines, true);
   return lines;
 }
 
@@ -660,7 +663,7 @@ void TfrmObject::GetDSIList(std::vector<std::string>& strings) {
   std::vector<std::string> output;
   for (const std::string& space : spaces) {
     CommitOpenTransaction();
-    if (!RunCommand("rdbinf -p " + dataSource + "." + space, output, true)) {
+    if (!RunCommand("rdbinf -p " + platform::QuoteArgument(dataSource + "." + space), output, true)) {
       strings.push_back("");
       qryExec.Close();
       return;
