@@ -69,15 +69,19 @@ namespace {
 
 QTreeWidgetItem* MakeListItem(TovSQLQuery& query, const TListLayout& layout, const TFillHooks& hooks) {
   auto* item = new QTreeWidgetItem;
-  item->setText(0, Q(query.AsString(1)));
+  item->setText(0, query.Value(1).toString());
   item->setData(0, kImageRole, static_cast<int>(ObjectKindFromName(query.AsString(0))));
   for (size_t field = kFirstSubItemField; field < query.Fields().size(); ++field) {
     const int f = static_cast<int>(field);
-    std::string text = query.AsString(field);
-    if (f == layout.CreateTimeField) text = CreateTimeText(text);
-    if (f == layout.CurrentValueField && hooks.CurrentValue)
-      text = hooks.CurrentValue(query.AsString(kFirstSubItemField), query.AsString(1));
-    item->setText(f - 1, Q(text));
+    // Most fields go to the list as they come; only two are worked on.
+    QString text;
+    if (f == layout.CreateTimeField)
+      text = Q(CreateTimeText(query.AsString(field)));
+    else if (f == layout.CurrentValueField && hooks.CurrentValue)
+      text = Q(hooks.CurrentValue(query.AsString(kFirstSubItemField), query.AsString(1)));
+    else
+      text = query.Value(field).toString();
+    item->setText(f - 1, text);
     if (f - 1 < static_cast<int>(layout.Columns.size()) && layout.Columns[static_cast<size_t>(f - 1)].RightAligned)
       item->setTextAlignment(f - 1, Qt::AlignRight | Qt::AlignVCenter);
   }
@@ -176,6 +180,20 @@ std::string TakeFindPattern(QComboBox* find, bool skipFind) {
 
 namespace {
 
+// The list's items in the ascending order of their captions, as the list's
+// own sort orders them: each caption is read once, not once per comparison.
+void SortByCaption(QTreeWidget& list) {
+  const QList<QTreeWidgetItem*> items = list.invisibleRootItem()->takeChildren();
+  std::vector<std::pair<QString, QTreeWidgetItem*>> keyed;
+  keyed.reserve(static_cast<size_t>(items.size()));
+  for (QTreeWidgetItem* item : items) keyed.emplace_back(item->text(0), item);
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  QList<QTreeWidgetItem*> sorted;
+  sorted.reserve(items.size());
+  for (const auto& entry : keyed) sorted.append(entry.second);
+  list.addTopLevelItems(sorted);
+}
+
 // What a fill changes, put back however it ends (rows read, Esc, a level
 // that shows nothing, an error): the list sorted, painted and heard again,
 // its query closed, the object count in the status bar, the default cursor.
@@ -186,7 +204,7 @@ class FillScope {
   }
   ~FillScope() {
     QTreeWidget& list = *view_.List;
-    list.sortItems(0, Qt::AscendingOrder);
+    SortByCaption(list);
     list.setUpdatesEnabled(true);
     view_.Query->Close();
     if (view_.Main) view_.Main->ShowObjectCount();

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the benchmarks optimised and runs each; every one prints its
+# ratio to the anchor it runs beside. Not a timed test: the numbers depend
+# on the machine and what else runs on it.
+#   bash scripts/bench.sh [OBJECTS]     the object list on a catalogue of OBJECTS objects (100000)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-bench -j "$(nproc)" --target objlist_bench
+QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" build-bench/bench/objlist_bench "$@"
