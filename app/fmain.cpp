@@ -25,6 +25,7 @@
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
 #include "app/ovforms.h"
+#include "app/ovhhelp.h"
 #include "platform/qstr.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
@@ -49,6 +50,7 @@ constexpr int kTaskBarHeight = kTaskButtonHeight + 8;
 constexpr int kConnectionListWidth = 200;
 constexpr uint32_t kToolBarColour = 0xFCC7A7;  // 0x00BBGGRR
 constexpr unsigned kMessageError = 0x10;  // MB_OK | MB_ICONERROR
+constexpr int kMainHelpContext = 100;
 
 QString CssColour(uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF))
@@ -81,6 +83,8 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::setupUi() {
   setWindowTitle(kApplicationTitle);
+  hlpMain = new THTMLHelp(this);
+  setProperty(kHelpContextProperty, kMainHelpContext);
   QFont font(kFontName);
   font.setPixelSize(kFontPixels);
   setFont(font);

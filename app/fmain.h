@@ -25,6 +25,7 @@ class QSplitter;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class THTMLHelp;
 
 class TfrmMain;
 
@@ -84,6 +85,8 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   QMenu* popTask = nullptr;
   QSplitter* splWorkSpace = nullptr;
   QListWidget* lstWorkSpace = nullptr;
+  // The application's help handler, for as long as the main window lives.
+  THTMLHelp* hlpMain = nullptr;
 
  protected:
   bool event(QEvent* event) override;
