@@ -22,7 +22,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/core/fobjtreecore.h"
@@ -55,11 +57,18 @@ std::string Name(char prefix, int i) {
   return text;
 }
 
+// Appends the parts in order (GCC 12 warns falsely on chains of
+// std::string operator+ at -O3).
+void Add(std::string& script, std::initializer_list<std::string_view> parts) {
+  for (std::string_view part : parts) script.append(part);
+}
+
 // Rows 1..count of a catalogue table, one per object, in one statement.
-std::string CatalogueRows(const std::string& table, int count, const std::string& select,
-                          const std::string& from) {
-  return "INSERT INTO RDBII_SYSTEM." + table + " WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < " +
-         std::to_string(count) + ") SELECT " + select + " FROM " + from + ";\n";
+void AddCatalogueRows(std::string& script, std::string_view table, int count, std::string_view select,
+                      std::string_view from) {
+  Add(script, {"INSERT INTO RDBII_SYSTEM.", table,
+               " WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < ", std::to_string(count),
+               ") SELECT ", select, " FROM ", from, ";\n"});
 }
 
 std::string Script(int objects) {
@@ -70,34 +79,41 @@ std::string Script(int objects) {
   const int views = perSchema * kViewShare / kShareTotal;
   const int each = (perSchema - tables - indexes - views) / kCatalogueKinds;
   for (int s = 1; s <= kSchemas; ++s) {
-    const std::string schema = "S" + std::to_string(s);
-    script += "CREATE SCHEMA " + schema + ";\n";
+    std::string schema = "S";
+    schema.append(std::to_string(s));
+    Add(script, {"CREATE SCHEMA ", schema, ";\n"});
     for (int i = 1; i <= tables; ++i)
-      script += "CREATE TABLE " + schema + "." + Name('T', i) + " (ID INTEGER NOT NULL PRIMARY KEY, NAME CHAR(20));\n";
+      Add(script, {"CREATE TABLE ", schema, ".", Name('T', i), " (ID INTEGER NOT NULL PRIMARY KEY, NAME CHAR(20));\n"});
     for (int i = 1; i <= indexes; ++i)
-      script += "CREATE INDEX " + schema + "." + Name('I', i) + " ON " + Name('T', 1 + (i - 1) % tables) + " (NAME);\n";
+      Add(script, {"CREATE INDEX ", schema, ".", Name('I', i), " ON ", Name('T', 1 + (i - 1) % tables), " (NAME);\n"});
     for (int i = 1; i <= views; ++i)
-      script += "CREATE VIEW " + schema + "." + Name('V', i) + " AS SELECT ID FROM " + Name('T', 1 + (i - 1) % tables) + ";\n";
+      Add(script,
+          {"CREATE VIEW ", schema, ".", Name('V', i), " AS SELECT ID FROM ", Name('T', 1 + (i - 1) % tables), ";\n"});
   }
+  const std::string head = "S.DB_CODE, S.DB_NAME, S.SCHEMA_CODE, S.SCHEMA_NAME, NEXT_OBJECT_CODE(), ";
   for (int s = 1; s <= kSchemas; ++s) {
-    const std::string schema = "'S" + std::to_string(s) + "'";
-    const std::string inSchema = "RDBII_SYSTEM.RDBII_SCHEMA S, N WHERE S.SCHEMA_NAME = " + schema;
-    const std::string head = "S.DB_CODE, S.DB_NAME, S.SCHEMA_CODE, S.SCHEMA_NAME, NEXT_OBJECT_CODE(), ";
-    script += CatalogueRows("RDBII_SEQUENCE", each,
-                            head + "'Q' || substr('00000' || I, -6, 6), 'ORVUSER', 1, 1, 99999999, 1, 'N', 'N', 20, 0, "
-                                   "'2026-01-05 09:00:00'",
-                            inSchema);
-    for (int type = 1; type <= 2; ++type)
-      script += CatalogueRows("RDBII_PROC", each,
-                              head + "'" + (type == 1 ? "P" : "F") + "' || substr('00000' || I, -6, 6), 'ORVUSER', " +
-                                  std::to_string(type) + ", 0, '2026-01-07 11:00:00'",
-                              inSchema);
-    script += CatalogueRows(
-        "RDBII_TRIGGER", each,
-        "T.DB_CODE, T.DB_NAME, T.SCHEMA_CODE, T.SCHEMA_NAME, NEXT_OBJECT_CODE(), 'G' || substr('00000' || I, -6, 6), "
-        "'ORVUSER', T.SCHEMA_CODE, T.SCHEMA_NAME, T.TABLE_CODE, T.TABLE_NAME, 'UPDATE', 'BEFORE', '', 'N', '', '', "
-        "'ROW', 'NO', '2026-01-08 15:00:00'",
-        "RDBII_SYSTEM.RDBII_TABLE T, N WHERE T.SCHEMA_NAME = " + schema + " AND T.TABLE_NAME = '" + Name('T', 1) + "'");
+    std::string schema;
+    Add(schema, {"'S", std::to_string(s), "'"});
+    std::string inSchema;
+    Add(inSchema, {"RDBII_SYSTEM.RDBII_SCHEMA S, N WHERE S.SCHEMA_NAME = ", schema});
+    std::string select;
+    Add(select, {head, "'Q' || substr('00000' || I, -6, 6), 'ORVUSER', 1, 1, 99999999, 1, 'N', 'N', 20, 0, ",
+                 "'2026-01-05 09:00:00'"});
+    AddCatalogueRows(script, "RDBII_SEQUENCE", each, select, inSchema);
+    for (int type = 1; type <= 2; ++type) {
+      select.clear();
+      Add(select, {head, type == 1 ? "'P'" : "'F'", " || substr('00000' || I, -6, 6), 'ORVUSER', ",
+                   std::to_string(type), ", 0, '2026-01-07 11:00:00'"});
+      AddCatalogueRows(script, "RDBII_PROC", each, select, inSchema);
+    }
+    std::string onTable;
+    Add(onTable, {"RDBII_SYSTEM.RDBII_TABLE T, N WHERE T.SCHEMA_NAME = ", schema, " AND T.TABLE_NAME = '",
+                  Name('T', 1), "'"});
+    AddCatalogueRows(script, "RDBII_TRIGGER", each,
+                     "T.DB_CODE, T.DB_NAME, T.SCHEMA_CODE, T.SCHEMA_NAME, NEXT_OBJECT_CODE(), "
+                     "'G' || substr('00000' || I, -6, 6), 'ORVUSER', T.SCHEMA_CODE, T.SCHEMA_NAME, T.TABLE_CODE, "
+                     "T.TABLE_NAME, 'UPDATE', 'BEFORE', '', 'N', '', '', 'ROW', 'NO', '2026-01-08 15:00:00'",
+                     onTable);
   }
   return script;
 }

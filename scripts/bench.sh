@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-bench -j "$(nproc)" --target objlist_bench
-QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" build-bench/bench/objlist_bench "$@"
+# The optimised tree that the run and test commands build.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j "$(nproc)" --target objlist_bench
+QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" build/bench/objlist_bench "$@"
