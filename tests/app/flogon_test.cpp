@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -244,6 +246,23 @@ TEST_F(LogonTest, AutomaticLogonHandsOverTheConnectedDataModule) {
   EXPECT_EQ(ReadValue(kDatabaseKey, "UserID"), "admin");
   EXPECT_EQ(ReadValue(kDatabaseKey, "Database"), "ORVTEST");
   EXPECT_TRUE(settings_.Dialogs().messages.empty());
+}
+
+// Settings that cannot be saved (here a file where their folder belongs)
+// are said once; the logon still succeeds and nothing ends the program.
+TEST_F(LogonTest, ALogonWhoseSettingsCannotBeSavedSucceedsAndSaysSoOnce) {
+  const std::string store = settings_.UserStore();
+  const std::string folder = store.substr(0, store.rfind('/'));
+  QDir().mkpath(QString::fromStdString(folder.substr(0, folder.rfind('/'))));
+  QFile blocker(QString::fromStdString(folder));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  std::unique_ptr<TdmSymfoware> received;
+  SetLogonReceiver([&](std::unique_ptr<TdmSymfoware> module) { received = std::move(module); });
+  EXPECT_TRUE(TfrmLogon::LogonDatabase("ORVTEST", "ADMIN", "secret", true));
+  EXPECT_TRUE(received);
+  ASSERT_EQ(settings_.Dialogs().messages.size(), 1u);
+  EXPECT_NE(settings_.Dialogs().messages[0].text.find("保存できません"), std::string::npos);
 }
 
 TEST_F(LogonTest, AFailedAutomaticLogonShowsTheErrorThenTheFilledDialog) {
