@@ -698,6 +698,17 @@ void TfrmObject::RefillObjectList() {
 void TfrmObject::BuildTree() { BuildObjectTree(*this, *lstTree, SchemaFilter); }
 
 void TfrmObject::FillObjectList(bool skipFind) {
+  if (filling_) {
+    refillWanted_ = true;
+    return;
+  }
+  filling_ = true;
+  AtExit done([this] {
+    filling_ = false;
+    if (!refillWanted_) return;
+    refillWanted_ = false;
+    QTimer::singleShot(0, this, &TfrmObject::RefillObjectList);
+  });
   ::FillObjectList(*this, {lstTree, lstObject, cmbFind, &qryObject, main_, SchemaFilter, &ColumnKey}, skipFind);
 }
 

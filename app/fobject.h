@@ -161,6 +161,10 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
 
   TovMainWindow* main_;
   QTimer* treeChangeDelay_ = nullptr;
+  // A fill lets events through between rows (a timer, a reload message);
+  // one that asks for a fill then is served once the running fill is over.
+  bool filling_ = false;
+  bool refillWanted_ = false;
   std::unique_ptr<TdmSymfoware> dataModule_;
   bool registered_ = false;
 };

@@ -164,6 +164,23 @@ TEST_F(ObjectWindowTest, InputAndACloseDuringAFillAreTakenAfterIt) {
   EXPECT_TRUE(guard.isNull());  // closed through its own close
 }
 
+// A fill lets timers and messages through between rows; one of them that
+// asks for a fill gets it after the running one, never inside it.
+TEST_F(ObjectWindowTest, AFillAskedForDuringAFillRunsAfterIt) {
+  platform::SetInput(platform::MakeQtWindowInput());
+  TfrmObject* window = Logon();
+  window->lstTree->setCurrentItem(Node(window, "SALES", "TABLE"));
+  QCoreApplication::postEvent(window, new QEvent(static_cast<QEvent::Type>(kMsgReload)));
+  int fills = 0;  // each fill empties the list first
+  QObject::connect(window->lstObject->model(), &QAbstractItemModel::modelReset, [&] { ++fills; });
+  ASSERT_NO_THROW(window->FillObjectList(false));
+  EXPECT_EQ(fills, 1);
+  EXPECT_EQ(Names(window), (std::vector<std::string>{"CUSTOMER", "ORDERS"}));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(fills, 2);
+  EXPECT_EQ(Names(window), (std::vector<std::string>{"CUSTOMER", "ORDERS"}));
+}
+
 TEST_F(ObjectWindowTest, FindBoxIsUpperCaseKeepsWhatWasTypedAndStartsUnfiltered) {
   AppOption.Find = AppOption.FindAuto = true;
   SaveWhereHistory("%", "%", {"ORDERSX", "CUST"});
