@@ -123,7 +123,7 @@ void ImportLogons(const std::vector<TFoundLogon>& logons, QTreeWidget* logonList
   std::vector<std::string> names;
   std::vector<std::string> existing;
   if (AppRegistry.OpenKey(kDatabaseKey, true)) {
-    names = SplitSortList(AppRegistry.ReadString("Sort"));
+    names = SplitSortList(AppRegistry.ReadStringDef("Sort", ""));
     existing = AppRegistry.GetKeyNames();
     AppRegistry.CloseKey();
   }

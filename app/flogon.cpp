@@ -233,8 +233,8 @@ bool TfrmLogon::LogonDatabase(const std::string& DataSource, const std::string& 
       dialog.cmbDatabase->setEditText(Q(UpperCase(Trim(dataSource))));
       dialog.txtPassword->setText(Q(Trim(password)));
     } else if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
-      dialog.txtUserID->setText(Q(AppRegistry.ReadString("UserID")));
-      dialog.cmbDatabase->setEditText(Q(UpperCase(AppRegistry.ReadString("Database"))));
+      dialog.txtUserID->setText(Q(AppRegistry.ReadStringDef("UserID", "")));
+      dialog.cmbDatabase->setEditText(Q(UpperCase(AppRegistry.ReadStringDef("Database", ""))));
       AppRegistry.CloseKey();
     }
     dialog.LoadLogonList();
@@ -284,7 +284,7 @@ void TfrmLogon::LoadLogonList() {
   if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
     std::vector<std::string> keys = AppRegistry.GetKeyNames();
     std::vector<std::string> sort =
-        AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadString("Sort")) : keys;
+        AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadStringDef("Sort", "")) : keys;
     AppRegistry.CloseKey();
     order = SavedLogonOrder(sort, keys);
   }
@@ -292,9 +292,9 @@ void TfrmLogon::LoadLogonList() {
   lstUserID->clear();
   for (const std::string& name : order) {
     if (!AppRegistry.OpenKeyReadOnly(kDatabaseKey + "\\" + name)) continue;
-    std::string user = AppRegistry.ReadString("UserID");
-    std::string database = AppRegistry.ReadString("DataBase");
-    std::string password = UnscramblePassword(AppRegistry.ReadString("Password"));
+    std::string user = AppRegistry.ReadStringDef("UserID", "");
+    std::string database = AppRegistry.ReadStringDef("DataBase", "");
+    std::string password = UnscramblePassword(AppRegistry.ReadStringDef("Password", ""));
     AppRegistry.CloseKey();
     AddLogonItem(lstUserID, user, database, password, name);
     if (SameName(user, Text(txtUserID)) && SameName(database, Text(cmbDatabase)))

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QSaveFile>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -23,6 +24,8 @@
 
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/ovforms.h"
+#include "app/ovhhelp.h"
 #include "platform/qstr.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
@@ -47,6 +50,7 @@ constexpr int kTaskBarHeight = kTaskButtonHeight + 8;
 constexpr int kConnectionListWidth = 200;
 constexpr uint32_t kToolBarColour = 0xFCC7A7;  // 0x00BBGGRR
 constexpr unsigned kMessageError = 0x10;  // MB_OK | MB_ICONERROR
+constexpr int kMainHelpContext = 100;
 
 QString CssColour(uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF))
@@ -79,6 +83,8 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::setupUi() {
   setWindowTitle(kApplicationTitle);
+  hlpMain = new THTMLHelp(this);
+  setProperty(kHelpContextProperty, kMainHelpContext);
   QFont font(kFontName);
   font.setPixelSize(kFontPixels);
   setFont(font);
@@ -223,6 +229,13 @@ QWidget* TfrmMain::FindConnection(const std::string& label) const {
 void TfrmMain::ShowProgress(int done, int total) {
   SetStatusText(kStatusMessagePanel, ProgressText(done, total));
   StatusPanel(kStatusMessagePanel)->repaint();
+}
+
+void TfrmMain::ShowObjectCount() {
+  const TovConnectionWindow* connection = AsConnectionWindow(CurrentConnection());
+  if (!connection) return;
+  const TObjectCount count = connection->ObjectCount();
+  SetStatusText(kStatusMessagePanel, ObjectCountText(count.Items, count.Selected));
 }
 
 void TfrmMain::SetStatusText(int panel, const std::string& text) { StatusPanel(panel)->setText(Q(text)); }
@@ -432,21 +445,47 @@ void TfrmMain::FormPaint() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-  FormCloseQuery();
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
   FormClose();
   event->accept();
 }
 
-// Closes every connection window, from the last MDI child to the first; the
-// main window closes even when one of them stays open.
-void TfrmMain::FormCloseQuery() {
-  const QList<QMdiSubWindow*> children = mdiArea->subWindowList(QMdiArea::CreationOrder);
-  for (auto it = children.crbegin(); it != children.crend(); ++it)
-    for (int i = 0; i < cmbDBName->count(); ++i)
-      if (cmbDBName->itemData(i).value<QObject*>() == (*it)->widget()) {
-        (*it)->close();
-        break;
-      }
+// Every MDI child is asked first, from the last to the first (an editor
+// with changes asks its question); one refusal keeps everything open. Then
+// every child is closed through its own close, so that a connection window
+// commits or not as AutoCommit says, disconnects and saves its layout: a
+// window that still refuses keeps the main window open, as destroying it
+// with the frame would drop its open transaction without a word.
+bool TfrmMain::FormCloseQuery() {
+  std::vector<QPointer<QMdiSubWindow>> children;
+  for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) children.emplace_back(sub);
+  std::reverse(children.begin(), children.end());
+  std::vector<QPointer<TovForm>> agreed;
+  const auto withdraw = [&agreed] {
+    for (const QPointer<TovForm>& form : agreed)
+      if (form) form->WithdrawCloseAgreement();
+  };
+  for (const QPointer<QMdiSubWindow>& sub : children) {
+    auto* form = qobject_cast<TovForm*>(sub->widget());
+    if (!form) continue;
+    if (!form->AgreeToClose()) {
+      withdraw();
+      return false;
+    }
+    agreed.emplace_back(form);
+  }
+  for (const QPointer<QMdiSubWindow>& sub : children) {
+    // A window closed meanwhile by its connection window is hidden until it goes.
+    if (!sub || sub->isHidden()) continue;
+    if (!sub->close()) {
+      withdraw();
+      return false;
+    }
+  }
+  return true;
 }
 
 // A failing save is shown (settings that silently fail to save would be lost

@@ -25,6 +25,7 @@ class QSplitter;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class THTMLHelp;
 
 class TfrmMain;
 
@@ -53,6 +54,7 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void ConnectionEntryChosen() override { cmbDBNameChange(); }
   void SetStatusText(int panel, const std::string& text) override;
   void ShowProgress(int done, int total) override;
+  void ShowObjectCount() override;
 
   // The connection window with this label: the current one first, then the
   // MDI children from the last to the first.
@@ -83,6 +85,8 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   QMenu* popTask = nullptr;
   QSplitter* splWorkSpace = nullptr;
   QListWidget* lstWorkSpace = nullptr;
+  // The application's help handler, for as long as the main window lives.
+  THTMLHelp* hlpMain = nullptr;
 
  protected:
   bool event(QEvent* event) override;
@@ -93,7 +97,7 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void setupUi();
   void FormCreate();
   void FormPaint();
-  void FormCloseQuery();
+  bool FormCloseQuery();
   void FormClose();
   void ProbeExcelExt();
   void ColourToolBars();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,6 +35,7 @@
 #include "app/core/ovrunner.h"
 #include "app/core/ovwhere.h"
 #include "app/core/zarur.h"
+#include "platform/process.h"
 #include "platform/qstr.h"
 
 namespace {
@@ -148,6 +151,20 @@ class AtExit {
   F action_;
 };
 
+// The find box shows and searches what is typed in upper case, unless
+// lower-case names are allowed.
+class FindCaseValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override {
+    if (!AppOption.UserLowerName) {
+      input = input.toUpper();
+      pos = std::min(pos, static_cast<int>(input.size()));
+    }
+    return Acceptable;
+  }
+};
+
 QToolButton* CheckButton(QWidget* parent, const char* name, const char* hint) {
   auto* button = new QToolButton(parent);
   button->setObjectName(name);
@@ -212,6 +229,8 @@ TfrmObject::TfrmObject(TovMainWindow* owner, std::unique_ptr<TdmSymfoware> dataM
     std::vector<std::string> history;
     LoadWhereHistory(kWhereHistoryAll, kWhereHistoryAll, history);
     for (const std::string& entry : history) cmbFind->addItem(Q(entry));
+    // The history is offered, not applied: the first list is not filtered.
+    cmbFind->setCurrentIndex(-1);
     CreateTaskButton();
   } catch (...) {
     FormClose();
@@ -288,6 +307,13 @@ void TfrmObject::setupUi() {
   cmbFind->setObjectName("cmbFind");
   cmbFind->setEditable(true);
   cmbFind->setMaxVisibleItems(kFindDropDownRows);
+  // The fill keeps the history itself; the box never swaps what was typed
+  // for an entry of it, neither by completing inline nor on Enter.
+  cmbFind->setInsertPolicy(QComboBox::NoInsert);
+  cmbFind->setDuplicatesEnabled(true);
+  cmbFind->completer()->setCaseSensitivity(Qt::CaseSensitive);
+  cmbFind->completer()->setCompletionMode(QCompleter::PopupCompletion);
+  cmbFind->setValidator(new FindCaseValidator(cmbFind));
   findLayout->addWidget(btnWhere);
   findLayout->addWidget(btnGrep);
   findLayout->addWidget(cmbFind, 1);
@@ -409,6 +435,7 @@ void TfrmObject::FormClose() {
   } catch (const std::exception& e) {
     MsgBox(e.what(), kErrorFlags);
   }
+  ReleaseConnectionWindow(this);
   connection.Disconnect();
   if (registered_) {
     main_->RemoveConnectionEntry(this);
@@ -534,6 +561,10 @@ void TfrmObject::CommitOpenTransaction() {
   if (connection.InTransaction()) connection.CommitTrans();
 }
 
+TObjectCount TfrmObject::ObjectCount() const {
+  return {lstObject->topLevelItemCount(), static_cast<int>(lstObject->selectedItems().size())};
+}
+
 void TfrmObject::GetUserList(std::vector<std::string>& strings, bool addPublic) {
   FillList(strings, kUserListSql, {}, false);
   if (addPublic) strings.push_back(kPublic);
@@ -577,7 +608,9 @@ std::vector<std::string> TfrmObject::TableReport(const std::string& schema, cons
   const std::string path = WriteTempFile(controlName, "TABLE (" + schema + "." + table + ")");
   CommitOpenTransaction();
   std::vector<std::string> lines;
-  ok = RunCommand("rdbprt -d " + DataModule->GetDataSourceName() + " -m DEF -f " + path, lines, true);
+  // The control file's path comes quoted already.
+  ok = RunCommand("rdbprt -d " + platform::QuoteArgument(DataModule->GetDataSourceName()) + " -m DEF -f " + path,
+                  lines, true);
   return lines;
 }
 
@@ -630,7 +663,7 @@ void TfrmObject::GetDSIList(std::vector<std::string>& strings) {
   std::vector<std::string> output;
   for (const std::string& space : spaces) {
     CommitOpenTransaction();
-    if (!RunCommand("rdbinf -p " + dataSource + "." + space, output, true)) {
+    if (!RunCommand("rdbinf -p " + platform::QuoteArgument(dataSource + "." + space), output, true)) {
       strings.push_back("");
       qryExec.Close();
       return;
@@ -650,6 +683,7 @@ void TfrmObject::ConnectTreeAndList() {
   connect(lstTree, &QTreeWidget::currentItemChanged, treeChangeDelay_, qOverload<>(&QTimer::start));
   connect(btnWhere, &QToolButton::clicked, this, &TfrmObject::RefillObjectList);
   connect(cmbFind->lineEdit(), &QLineEdit::returnPressed, this, &TfrmObject::RefillObjectList);
+  connect(lstObject, &QTreeWidget::itemSelectionChanged, this, [this] { main_->ShowObjectCount(); });
 }
 
 // A failing catalogue read is shown; the list keeps the rows read.
@@ -664,6 +698,17 @@ void TfrmObject::RefillObjectList() {
 void TfrmObject::BuildTree() { BuildObjectTree(*this, *lstTree, SchemaFilter); }
 
 void TfrmObject::FillObjectList(bool skipFind) {
+  if (filling_) {
+    refillWanted_ = true;
+    return;
+  }
+  filling_ = true;
+  AtExit done([this] {
+    filling_ = false;
+    if (!refillWanted_) return;
+    refillWanted_ = false;
+    QTimer::singleShot(0, this, &TfrmObject::RefillObjectList);
+  });
   ::FillObjectList(*this, {lstTree, lstObject, cmbFind, &qryObject, main_, SchemaFilter, &ColumnKey}, skipFind);
 }
 

@@ -71,6 +71,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void GetDSIList(std::vector<std::string>& strings);
   void GetTableDSIList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
   std::string GetDBCode(const std::string& dbName) override;
+  TObjectCount ObjectCount() const override;
   std::string GetSchemaCode(const std::string& dbName, const std::string& schemaName);
   std::string GetTableCode(const std::string& dbName, const std::string& schemaName, const std::string& tableName);
   void GetObjectNames(std::vector<std::string>& strings, const std::string& schemaPattern,
@@ -161,6 +162,10 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
 
   TovMainWindow* main_;
   QTimer* treeChangeDelay_ = nullptr;
+  // A fill lets events through between rows (a timer, a reload message);
+  // one that asks for a fill then is served once the running fill is over.
+  bool filling_ = false;
+  bool refillWanted_ = false;
   std::unique_ptr<TdmSymfoware> dataModule_;
   bool registered_ = false;
 };

@@ -73,26 +73,57 @@ std::vector<int> ColumnWidthsOf(const QTreeWidget& list) {
   return widths;
 }
 
-int FillListRows(TovSQLQuery& query, QTreeWidget& list, const TListLayout& layout, const TFillHooks& hooks) {
-  int added = 0;
-  for (query.First(); !query.Eof(); query.Next()) {
-    if (hooks.EscapePressed && hooks.EscapePressed()) break;
-    auto* item = new QTreeWidgetItem(&list);
-    item->setText(0, Q(query.AsString(1)));
-    SetItemImage(*item, static_cast<int>(ObjectKindFromName(query.AsString(0))));
-    for (size_t field = kFirstSubItemField; field < query.Fields().size(); ++field) {
-      const int f = static_cast<int>(field);
-      std::string text = query.AsString(field);
-      if (f == layout.CreateTimeField) text = CreateTimeText(text);
-      if (f == layout.CurrentValueField && hooks.CurrentValue)
-        text = hooks.CurrentValue(query.AsString(kFirstSubItemField), query.AsString(1));
-      item->setText(f - 1, Q(text));
-      if (f - 1 < static_cast<int>(layout.Columns.size()) && layout.Columns[static_cast<size_t>(f - 1)].RightAligned)
-        item->setTextAlignment(f - 1, Qt::AlignRight | Qt::AlignVCenter);
-    }
-    ++added;
-    if (hooks.Progress) hooks.Progress(added);
+namespace {
+
+QTreeWidgetItem* MakeListItem(TovSQLQuery& query, const TListLayout& layout, const TFillHooks& hooks) {
+  auto* item = new QTreeWidgetItem;
+  item->setText(0, query.Value(1).toString());
+  SetItemImage(*item, static_cast<int>(ObjectKindFromName(query.AsString(0))));
+  for (size_t field = kFirstSubItemField; field < query.Fields().size(); ++field) {
+    const int f = static_cast<int>(field);
+    // Most fields go to the list as they come; only two are worked on.
+    QString text;
+    if (f == layout.CreateTimeField)
+      text = Q(CreateTimeText(query.AsString(field)));
+    else if (f == layout.CurrentValueField && hooks.CurrentValue)
+      text = Q(hooks.CurrentValue(query.AsString(kFirstSubItemField), query.AsString(1)));
+    else
+      text = query.Value(field).toString();
+    item->setText(f - 1, text);
+    if (f - 1 < static_cast<int>(layout.Columns.size()) && layout.Columns[static_cast<size_t>(f - 1)].RightAligned)
+      item->setTextAlignment(f - 1, Qt::AlignRight | Qt::AlignVCenter);
   }
+  return item;
+}
+
+}  // namespace
+
+// Items are made apart from the list and handed to it in one insertion per
+// pace: a list told of every row repaints and re-lays itself out per row.
+int FillListRows(TovSQLQuery& query, QTreeWidget& list, const TListLayout& layout, const TFillHooks& hooks) {
+  TProgressPace pace(hooks.PaceMillis);
+  QList<QTreeWidgetItem*> pending;
+  int added = 0;
+  const auto flush = [&] {
+    if (pending.isEmpty()) return;
+    list.addTopLevelItems(pending);
+    added += static_cast<int>(pending.size());
+    pending.clear();
+    if (hooks.Progress) hooks.Progress(added);
+  };
+  try {
+    for (query.First(); !query.Eof(); query.Next()) {
+      if (pace.Due()) {
+        flush();
+        if (hooks.EscapePressed && hooks.EscapePressed()) break;
+      }
+      pending.append(MakeListItem(query, layout, hooks));
+    }
+  } catch (...) {
+    flush();
+    throw;
+  }
+  flush();
   return added;
 }
 
@@ -155,38 +186,63 @@ std::string TakeFindPattern(QComboBox* find, bool skipFind) {
 
 }  // namespace
 
+namespace {
+
+// What a fill changes, put back however it ends (rows read, Esc, a level
+// that shows nothing, an error): the list sorted, painted and heard again,
+// its query closed, the object count in the status bar, the default cursor.
+class FillScope {
+ public:
+  explicit FillScope(const TObjectListView& view) : view_(view), blocked_(view.List->signalsBlocked()) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  }
+  ~FillScope() {
+    TovListView& list = *view_.List;
+    list.CustomSort();
+    list.setUpdatesEnabled(true);
+    view_.Query->Close();
+    if (view_.Main) view_.Main->ShowObjectCount();
+    list.blockSignals(blocked_);
+    QApplication::restoreOverrideCursor();
+  }
+  FillScope(const FillScope&) = delete;
+  FillScope& operator=(const FillScope&) = delete;
+
+ private:
+  const TObjectListView& view_;
+  bool blocked_;
+};
+
+}  // namespace
+
 void FillObjectList(TovConnectionWindow& connection, const TObjectListView& view, bool skipFind) {
   TovListView& list = *view.List;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  FillScope scope(view);
   if (list.columnCount() > 0 && view.ColumnKey && !view.ColumnKey->empty())
     SaveColumnWidths(*view.ColumnKey, ColumnWidthsOf(list));
-  {
-    const QSignalBlocker blocker(&list);
-    view.Query->SetSQL("");
-    list.clear();
-    list.setColumnCount(0);
-  }
+  list.blockSignals(true);
+  view.Query->SetSQL("");
+  list.clear();
+  list.setColumnCount(0);
+  list.blockSignals(false);
   const TTreeSelection node = SelectionOf(*view.Tree);
   const std::string user = connection.Module().GetUserName();
-  const TListScope scope =
+  const TListScope listScope =
       ListScopeOf(node, {AppOption.TreeSort, view.SchemaFilter, AppOption.ShowLevel0, AppOption.ShowLevel1, user});
-  if (!scope.Show) {
-    QApplication::restoreOverrideCursor();
-    return;
-  }
+  if (!listScope.Show) return;
   const std::string dataSource = connection.Module().GetDataSourceName();
   std::vector<std::string> schemaSet;
-  if (scope.StoredSchemaSet)
+  if (listScope.StoredSchemaSet)
     schemaSet = ReadStoredSchemaList(dataSource);
   else
     connection.GetSchemaList(schemaSet, false);
-  const std::string condition = SchemaCondition(scope.Schema, schemaSet, user);
+  const std::string condition = SchemaCondition(listScope.Schema, schemaSet, user);
   const std::string pattern = TakeFindPattern(view.Find, skipFind);
-  const TListLayout layout = ObjectListLayout(scope.Kind, AppOption.TreeData, connection.Level());
+  const TListLayout layout = ObjectListLayout(listScope.Kind, AppOption.TreeData, connection.Level());
   if (view.ColumnKey) *view.ColumnKey = layout.Key;
   ShowColumns(list, layout);
 
-  const QSignalBlocker blocker(&list);
+  list.blockSignals(true);
   if (view.Main) view.Main->ShowProgress(0, 0);
   if (!AppOption.Progress) list.setUpdatesEnabled(false);
   TFillHooks hooks;
@@ -203,26 +259,14 @@ void FillObjectList(TovConnectionWindow& connection, const TObjectListView& view
       return "";  // an unreadable current value shows empty
     }
   };
-  const auto cleanup = [&] {
-    list.CustomSort();
-    list.setUpdatesEnabled(true);
-    view.Query->Close();
-    QApplication::restoreOverrideCursor();
-  };
-  try {
-    const TListQuery query = ObjectListQuery(layout.Key, connection.Level(), dataSource,
-                                             layout.Key == "INDEX" || layout.Key == kSourceLayoutKey
-                                                 ? connection.GetDBCode(dataSource)
-                                                 : std::string(),
-                                             condition, pattern, scope.Kind);
-    view.Query->SetSQL(query.SQL);
-    for (size_t i = 0; i < query.Values.size() && i < view.Query->Parameters().size(); ++i)
-      view.Query->Parameters()[i].Value = Q(query.Values[i]);
-    view.Query->Open();
-    FillListRows(*view.Query, list, layout, hooks);
-  } catch (...) {
-    cleanup();
-    throw;
-  }
-  cleanup();
+  const TListQuery query = ObjectListQuery(layout.Key, connection.Level(), dataSource,
+                                           layout.Key == "INDEX" || layout.Key == kSourceLayoutKey
+                                               ? connection.GetDBCode(dataSource)
+                                               : std::string(),
+                                           condition, pattern, listScope.Kind);
+  view.Query->SetSQL(query.SQL);
+  for (size_t i = 0; i < query.Values.size() && i < view.Query->Parameters().size(); ++i)
+    view.Query->Parameters()[i].Value = Q(query.Values[i]);
+  view.Query->Open();
+  FillListRows(*view.Query, list, layout, hooks);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/core/fobjtreecore.h"
+#include "app/core/zarur.h"
 
 class QComboBox;
 class QTreeWidget;
@@ -25,17 +26,20 @@ int ItemImage(const QTreeWidgetItem& item);
 // The widths of the list's columns, in column order.
 std::vector<int> ColumnWidthsOf(const QTreeWidget& list);
 
-// Hooks of a fill: Esc polling, progress text and, per row, the current
-// value of a sequence.
+// Hooks of a fill: Esc polling and progress, both at the pace, and per row
+// the current value of a sequence.
 struct TFillHooks {
   std::function<bool()> EscapePressed;
   std::function<void(int done)> Progress;
   std::function<std::string(const std::string& schema, const std::string& name)> CurrentValue;
+  int PaceMillis = kProgressPaceMillis;
 };
 
 // Adds one item per row of the open query until its end or Esc: caption
-// field 1, image the kind of field 0, sub-items fields 2 onwards. Returns
-// the number of items added.
+// field 1, image the kind of field 0, sub-items fields 2 onwards. Whenever
+// the pace is due, the rows made so far go into the list, Progress hears
+// how many the list holds and Esc is polled. Returns the number of items
+// added; on an error the rows read so far are in the list.
 int FillListRows(TovSQLQuery& query, QTreeWidget& list, const TListLayout& layout, const TFillHooks& hooks);
 
 // The tree of a connection window, built from the catalogue and settings.

@@ -58,6 +58,20 @@ std::string TaskCaptionText(const std::string& caption) {
 
 TovConnectionWindow* AsConnectionWindow(QWidget* window) { return dynamic_cast<TovConnectionWindow*>(window); }
 
+namespace {
+// Every TovForm alive, whatever its owner and frame.
+std::vector<TovForm*>& LiveForms() {
+  static std::vector<TovForm*> forms;
+  return forms;
+}
+}  // namespace
+
+void ReleaseConnectionWindow(TovConnectionWindow* connection) {
+  const std::vector<TovForm*> forms = LiveForms();
+  for (TovForm* form : forms)
+    if (form->ConnectionWindow == connection) form->SetConnectionWindow(nullptr);
+}
+
 TovForm::TovForm(QWidget* owner) : QWidget(nullptr) {
   TovConnectionWindow* connection = AsConnectionWindow(owner);
   if (!connection) {
@@ -72,6 +86,7 @@ TovForm::TovForm(QWidget* owner) : QWidget(nullptr) {
 TovForm::TovForm(TovConnectionWindow& owner) : QWidget(nullptr) { Init(owner.Window(), &owner); }
 
 void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
+  LiveForms().push_back(this);
   resize(kDefaultClientWidth, kDefaultClientHeight);
   QFont face(kDefaultFontName);
   face.setPixelSize(kDefaultFontPixels);
@@ -102,7 +117,10 @@ void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
 }
 
 // The bar's action owns the button, so both go with the window.
-TovForm::~TovForm() { delete taskAction_.data(); }
+TovForm::~TovForm() {
+  std::erase(LiveForms(), this);
+  delete taskAction_.data();
+}
 
 QWidget* TovForm::Frame() {
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
@@ -192,8 +210,13 @@ bool TovForm::CloseQuery() {
   return result;
 }
 
+bool TovForm::AgreeToClose() {
+  closeAgreed_ = CloseQuery();
+  return closeAgreed_;
+}
+
 void TovForm::closeEvent(QCloseEvent* event) {
-  if (!CloseQuery()) {
+  if (!closeAgreed_ && !CloseQuery()) {
     event->ignore();
     return;
   }

@@ -43,6 +43,9 @@ std::string TaskCaptionText(const std::string& caption);
 
 // The connection window behind a widget, or none.
 TovConnectionWindow* AsConnectionWindow(QWidget* window);
+// Unbinds every window bound to a connection window that is closing, so that
+// none of them reaches its connection once it is gone.
+void ReleaseConnectionWindow(TovConnectionWindow* connection);
 
 class TovForm : public QWidget {
   Q_OBJECT
@@ -82,6 +85,11 @@ class TovForm : public QWidget {
 
   // The close question; false keeps the window open.
   virtual bool CloseQuery();
+  // The close question asked ahead of the close by a window that closes
+  // many at once: a window that agrees is not asked again when it closes,
+  // until the agreement is withdrawn (another window refused).
+  bool AgreeToClose();
+  void WithdrawCloseAgreement() { closeAgreed_ = false; }
 
   virtual void ChangedIsNew() {}
   virtual void Compile(QObject* sender) { (void)sender; }
@@ -121,4 +129,5 @@ class TovForm : public QWidget {
   TovMainWindow* main_ = nullptr;
   std::vector<TovSQLQuery*> queries_;
   bool setupDone_ = false;
+  bool closeAgreed_ = false;
 };

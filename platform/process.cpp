@@ -8,8 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cerrno>
+#include <string_view>
 
 extern char** environ;
 
@@ -20,6 +23,9 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 constexpr int kPollMillis = 20;
+// How long the pipes are still read once the process has ended: a child it
+// left behind may hold them open for ever.
+constexpr int kPipeGraceMillis = 500;
 constexpr char kNullDevice[] = "/dev/null";
 constexpr char kFallbackEncoding[] = "CP932";
 
@@ -123,6 +129,30 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   return args;
 }
 
+std::string QuoteArgument(const std::string& argument) {
+  static const std::string_view kPlain =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-./:=@%+,";
+  const bool plain = !argument.empty() && std::all_of(argument.begin(), argument.end(), [](char c) {
+    return kPlain.find(c) != std::string_view::npos || static_cast<unsigned char>(c) >= 0x80;
+  });
+  if (plain) return argument;
+  std::string quoted = "\"";
+  size_t slashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++slashes;
+      continue;
+    }
+    // Backslashes before a quote are doubled, and the quote escaped.
+    quoted.append(c == '"' ? slashes * 2 + 1 : slashes, '\\');
+    quoted += c;
+    slashes = 0;
+  }
+  // Those before the closing quote are doubled too.
+  quoted.append(slashes * 2, '\\');
+  return quoted + "\"";
+}
+
 ProcessRun RunProcess(const std::string& commandLine, const std::function<void()>& eachPass) {
   ProcessRun run;
   std::vector<std::string> args = SplitCommandLine(commandLine);
@@ -147,11 +177,20 @@ ProcessRun RunProcess(const std::string& commandLine, const std::function<void()
   err.CloseWrite();
 
   // Both pipes are read to their end, so nothing printed is lost whatever
-  // the order in which the process ends and its pipes drain.
+  // the order in which the process ends and its pipes drain; once it has
+  // ended they are read for a short grace only.
   std::array<pollfd, 2> fds{pollfd{out.Read(), POLLIN, 0}, pollfd{err.Read(), POLLIN, 0}};
   OutputLines output(fds.size());
   size_t open = fds.size();
+  int status = 0;
+  bool ended = false;
+  std::chrono::steady_clock::time_point endedAt;
   while (open > 0) {
+    if (!ended && waitpid(pid, &status, WNOHANG) == pid) {
+      ended = true;
+      endedAt = std::chrono::steady_clock::now();
+    }
+    if (ended && std::chrono::steady_clock::now() - endedAt > std::chrono::milliseconds(kPipeGraceMillis)) break;
     if (eachPass) eachPass();
     for (pollfd& p : fds) p.revents = 0;
     const int ready = poll(fds.data(), fds.size(), kPollMillis);
@@ -166,8 +205,7 @@ ProcessRun RunProcess(const std::string& commandLine, const std::function<void()
     }
   }
   run.lines = output.Finish();
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (!ended && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;

@@ -15,6 +15,10 @@ namespace platform {
 // quote giving n backslashes and a quote toggle, 2n+1 giving n and a
 // literal quote, and "" inside quotes a literal quote.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+// An argument written so that SplitCommandLine gives it back as one, whatever
+// blanks, quotes, backslashes or shell characters it holds; a plain word
+// stays as it is.
+std::string QuoteArgument(const std::string& argument);
 
 // Lines of a process's output streams: each stream is split at LF with CR
 // removed, so a line unfinished on one stream never takes in text of the

@@ -12,6 +12,13 @@
 #include <cstring>
 #include <map>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 
@@ -26,6 +33,9 @@ constexpr const char* kDamagedSuffix = ".damaged";
 constexpr const char* kDefaultConfigDirs = "/etc/xdg";
 constexpr uint64_t kMaxDword = 0xFFFFFFFFull;
 constexpr unsigned kMessageWarning = 0x30;  // MB_OK | MB_ICONWARNING
+constexpr unsigned kMessageError = 0x10;    // MB_OK | MB_ICONERROR
+constexpr mode_t kFolderMode = 0700;
+constexpr mode_t kFileMode = 0600;
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -219,10 +229,12 @@ const RegValue* RegKey::Value(const std::string& n) const { return const_cast<Re
 
 RegStore::RegStore(std::string path, bool readOnly) : path_(std::move(path)), readOnly_(readOnly) { Load(); }
 
-std::string RegStore::Serialize() const {
+std::string RegStore::Serialize() const { return Serialize(root_); }
+
+std::string RegStore::Serialize(const RegKey& root) {
   std::string out = std::string(kHeader) + "\n";
   std::vector<std::string> path;
-  WriteKey(root_, path, out);
+  WriteKey(root, path, out);
   return out;
 }
 
@@ -246,9 +258,13 @@ void RegStore::Parse(const std::string& text, RegKey& root) {
     LineReader in(line, number);
     const std::string kind = in.Word();
     if (kind == "key") {
-      key = &root;
-      do key = key->AddSub(in.Quoted());
+      // The whole line is read before the key is made, so a damaged key
+      // line adds nothing.
+      std::vector<std::string> parts;
+      do parts.push_back(in.Quoted());
       while (!in.AtEnd());
+      key = &root;
+      for (const auto& part : parts) key = key->AddSub(part);
       continue;
     }
     if (!key) in.Fail("a value before the first key");
@@ -283,62 +299,253 @@ void RegStore::Parse(const std::string& text, RegKey& root) {
   if (!headerSeen) throw RegistryError("line 1: not a registry store");
 }
 
+namespace {
+
+RegKey* FindKey(RegKey& root, const std::vector<std::string>& path) {
+  RegKey* key = &root;
+  for (const auto& part : path) {
+    key = key->Sub(part);
+    if (!key) return nullptr;
+  }
+  return key;
+}
+
+RegKey* MakeKey(RegKey& root, const std::vector<std::string>& path) {
+  RegKey* key = &root;
+  for (const auto& part : path) key = key->AddSub(part);
+  return key;
+}
+
+std::string DamageText(const std::string& path, const std::string& reason, bool kept, const std::string& aside) {
+  std::string text = "設定ファイル「" + path + "」が壊れています。壊れた箇所より前の設定だけを読み込みました。\n";
+  text += kept ? "このファイルはそのまま残し、設定は保存しません。\n" : "壊れたファイルは「" + aside + "」として残しました。\n";
+  return text + "(" + reason + ")";
+}
+
+// Holds an exclusive lock on the store's folder while a save reads and
+// replaces the file, so that two copies never interleave their saves.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder) {
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) throw RegistryError(folder + ": " + std::strerror(errno));
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      const std::string reason = std::strerror(errno);
+      ::close(fd_);
+      throw RegistryError(folder + ": " + reason);
+    }
+  }
+  ~FolderLock() { ::close(fd_); }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+// Creates the folder and its missing parents, each private to the user.
+void MakePrivateFolder(const std::string& folder) {
+  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    const std::string part = folder.substr(0, slash);
+    if (::mkdir(part.c_str(), kFolderMode) != 0 && errno != EEXIST)
+      throw RegistryError(part + ": " + std::strerror(errno));
+    if (slash == std::string::npos) return;
+  }
+}
+
+// Writes a new file beside `path` (created 0600) and renames it over
+// `path`: a reader sees the old file or the new one, never a part.
+void WriteAtomically(const std::string& path, const std::string& text) {
+  std::string temp = path + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) throw RegistryError(std::strerror(errno));
+  size_t done = 0;
+  int error = 0;
+  while (done < text.size() && error == 0) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno != EINTR) error = errno;
+    if (n > 0) done += static_cast<size_t>(n);
+  }
+  if (error == 0 && ::fchmod(fd, kFileMode) != 0) error = errno;
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    throw RegistryError(std::strerror(error));
+  }
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+}  // namespace
+
+void RegStore::Apply(const RegChange& change, RegKey& root) {
+  switch (change.kind) {
+    case RegChange::Kind::CreateKey: MakeKey(root, change.path); return;
+    case RegChange::Kind::DeleteKey: {
+      if (change.path.empty()) return;
+      std::vector<std::string> parentPath(change.path.begin(), change.path.end() - 1);
+      if (RegKey* parent = FindKey(root, parentPath)) parent->RemoveSub(change.path.back());
+      return;
+    }
+    case RegChange::Kind::SetValue: {
+      RegKey* key = MakeKey(root, change.path);
+      if (RegValue* v = key->Value(change.value.name)) {
+        // The first spelling of a name stays.
+        v->type = change.value.type;
+        v->dword = change.value.dword;
+        v->data = change.value.data;
+      } else {
+        key->values.push_back(change.value);
+      }
+      return;
+    }
+    case RegChange::Kind::DeleteValue: {
+      RegKey* key = FindKey(root, change.path);
+      if (!key) return;
+      auto& values = key->values;
+      values.erase(std::remove_if(values.begin(), values.end(),
+                                  [&](const RegValue& v) { return SameRegName(v.name, change.value.name); }),
+                   values.end());
+      return;
+    }
+  }
+}
+
+bool RegStore::CreateKey(const std::vector<std::string>& path) {
+  if (FindKey(root_, path)) return false;
+  RegChange change{RegChange::Kind::CreateKey, path, {}};
+  Apply(change, root_);
+  changes_.push_back(std::move(change));
+  return true;
+}
+
+bool RegStore::DeleteKey(const std::vector<std::string>& path) {
+  if (path.empty() || !FindKey(root_, path)) return false;
+  RegChange change{RegChange::Kind::DeleteKey, path, {}};
+  Apply(change, root_);
+  changes_.push_back(std::move(change));
+  return true;
+}
+
+void RegStore::SetValue(const std::vector<std::string>& path, RegValue value) {
+  RegChange change{RegChange::Kind::SetValue, path, std::move(value)};
+  Apply(change, root_);
+  changes_.push_back(std::move(change));
+}
+
+bool RegStore::DeleteValue(const std::vector<std::string>& path, const std::string& name) {
+  const RegKey* key = FindKey(root_, path);
+  if (!key || !key->Value(name)) return false;
+  RegChange change{RegChange::Kind::DeleteValue, path, RegValue{name, RegDataType::Unknown, 0, {}}};
+  Apply(change, root_);
+  changes_.push_back(std::move(change));
+  return true;
+}
+
+// A damaged file keeps what was read before the damage; it is saved again
+// at once so that a restart finds the same values.
 void RegStore::Load() {
   QFile file(QString::fromStdString(path_));
   if (!file.exists()) return;
+  RegKey parsed;
   try {
     if (!file.open(QIODevice::ReadOnly)) throw RegistryError(file.errorString().toStdString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) throw RegistryError(file.errorString().toStdString());
-    RegKey parsed;
     Parse(bytes.toStdString(), parsed);
     root_ = std::move(parsed);
   } catch (const RegistryError& e) {
     file.close();
-    SetAside(e.what());
+    root_ = std::move(parsed);
+    if (SetAside(e.what(), true) && !readOnly_) {
+      replaceAll_ = true;
+      Flush();
+    }
   }
 }
 
+// The file as another copy may have left it; a file damaged meanwhile is
+// moved aside like one found at start, keeping what could be read.
+RegKey RegStore::ReadFileForMerge() {
+  RegKey disk;
+  QFile file(QString::fromStdString(path_));
+  if (!file.exists()) return disk;
+  if (!file.open(QIODevice::ReadOnly)) throw RegistryError(file.errorString().toStdString());
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) throw RegistryError(file.errorString().toStdString());
+  file.close();
+  try {
+    Parse(bytes.toStdString(), disk);
+  } catch (const RegistryError& e) {
+    if (!SetAside(e.what(), false)) throw RegistryError(e.what());
+  }
+  return disk;
+}
+
 // A damaged file is never thrown away: it is moved beside the new one, or,
-// when that fails, left in place and never written over.
-void RegStore::SetAside(const std::string& reason) {
-  root_ = RegKey{};
+// when that fails, left in place and never written over. True when it was
+// moved aside (or, for a read-only root, simply not used further).
+bool RegStore::SetAside(const std::string& reason, bool atLoad) {
   std::string text;
+  bool moved = true;
   if (readOnly_) {
-    text = "設定ファイル「" + path_ + "」が壊れているため、読み込みませんでした。\n(" + reason + ")";
+    text = "設定ファイル「" + path_ + "」が壊れています。壊れた箇所より前の設定だけを読み込みました。\n(" + reason + ")";
   } else {
     std::string aside = path_ + kDamagedSuffix;
     for (int n = 1; QFile::exists(QString::fromStdString(aside)); ++n)
       aside = path_ + kDamagedSuffix + "." + std::to_string(n);
-    if (QFile::rename(QString::fromStdString(path_), QString::fromStdString(aside))) {
-      text = "設定ファイル「" + path_ + "」が壊れているため、既定の設定で起動します。\n壊れたファイルは「" + aside +
-             "」として残しました。\n(" + reason + ")";
-    } else {
-      keepFile_ = true;
-      text = "設定ファイル「" + path_ + "」が壊れているため、既定の設定で起動します。\nこのファイルはそのまま残し、設定は保存しません。\n(" +
-             reason + ")";
-    }
+    moved = QFile::rename(QString::fromStdString(path_), QString::fromStdString(aside));
+    if (!moved && atLoad) keepFile_ = true;
+    text = DamageText(path_, reason, !moved, aside);
   }
   MessageRequest request{QCoreApplication::applicationName().toStdString(), text, kMessageWarning, {}};
   Dialogs().ShowMessage(request);
+  return moved;
 }
 
-void RegStore::Flush() {
-  if (!dirty_) return;
+void RegStore::ReportSaveFailure(const std::string& reason) {
+  if (failureShown_) return;
+  failureShown_ = true;
+  MessageRequest request{QCoreApplication::applicationName().toStdString(),
+                         "設定ファイル「" + path_ + "」を保存できません。\n(" + reason + ")", kMessageError, {}};
+  try {
+    Dialogs().ShowMessage(request);
+  } catch (...) {
+    // Nothing is left to tell; the changes stay pending for the next save.
+  }
+}
+
+bool RegStore::Flush() noexcept {
+  if (!Dirty()) return true;
   if (keepFile_) {
     // The user was told at load that this run saves nothing over the file.
-    dirty_ = false;
-    return;
+    changes_.clear();
+    replaceAll_ = false;
+    return true;
   }
-  if (readOnly_) throw RegistryError("設定ファイル「" + path_ + "」に書き込めません");
-  const QString path = QString::fromStdString(path_);
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QSaveFile file(path);
-  const std::string text = Serialize();
-  if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-      !file.commit())
-    throw RegistryError("設定ファイル「" + path_ + "」を保存できません: " + file.errorString().toStdString());
-  dirty_ = false;
+  try {
+    if (readOnly_) throw RegistryError("読み取り専用です");
+    const std::string folder = FolderOf(path_);
+    MakePrivateFolder(folder);
+    FolderLock lock(folder);
+    if (replaceAll_) {
+      WriteAtomically(path_, Serialize(root_));
+    } else {
+      RegKey merged = ReadFileForMerge();
+      for (const RegChange& change : changes_) Apply(change, merged);
+      WriteAtomically(path_, Serialize(merged));
+      root_ = std::move(merged);
+    }
+    changes_.clear();
+    replaceAll_ = false;
+    return true;
+  } catch (const std::exception& e) {
+    ReportSaveFailure(e.what());
+    return false;
+  }
 }
 
 std::string UserStorePath() {
@@ -384,16 +591,7 @@ void ForgetSharedStores() { Stores().clear(); }
 
 Registry::Registry(RegRoot root) : root_(root) {}
 
-Registry::~Registry() {
-  if (open_ && store_->Dirty()) {
-    try {
-      store_->Flush();
-    } catch (const RegistryError& e) {
-      // No caller is left to raise to; say it where a user running the program can see it.
-      std::fprintf(stderr, "orv: %s\n", e.what());
-    }
-  }
-}
+Registry::~Registry() { CloseKey(); }
 
 std::vector<std::string> Registry::Resolve(const std::string& key) const {
   std::vector<std::string> path;
@@ -402,9 +600,9 @@ std::vector<std::string> Registry::Resolve(const std::string& key) const {
   return path;
 }
 
-RegKey* Registry::Current() const {
+const RegKey* Registry::Current() const {
   if (!open_ || !store_) return nullptr;
-  RegKey* key = &store_->Root();
+  const RegKey* key = &store_->Root();
   for (const auto& part : current_) {
     key = key->Sub(part);
     if (!key) return nullptr;
@@ -416,15 +614,14 @@ bool Registry::OpenKey(const std::string& key, bool canCreate) {
   const auto path = Resolve(key);
   CloseKey();
   auto store = SharedStorePtr(root_);
-  RegKey* node = &store->Root();
+  const RegKey* node = &store->Root();
   for (const auto& part : path) {
-    RegKey* sub = node->Sub(part);
-    if (!sub) {
-      if (!canCreate || store->ReadOnly()) return false;
-      sub = node->AddSub(part);
-      store->MarkDirty();
-    }
-    node = sub;
+    node = node->Sub(part);
+    if (!node) break;
+  }
+  if (!node) {
+    if (!canCreate || store->ReadOnly()) return false;
+    store->CreateKey(path);
   }
   readOnlyKey_ = store->ReadOnly();
   store_ = std::move(store);
@@ -439,7 +636,7 @@ bool Registry::OpenKeyReadOnly(const std::string& key) {
   return true;
 }
 
-void Registry::CloseKey() {
+void Registry::CloseKey() noexcept {
   const bool wasOpen = open_;
   open_ = false;
   readOnlyKey_ = false;
@@ -456,7 +653,7 @@ std::string Registry::CurrentPath() const {
 }
 
 bool Registry::KeyExists(const std::string& key) {
-  RegKey* node = &SharedStore(root_).Root();
+  const RegKey* node = &SharedStore(root_).Root();
   for (const auto& part : Resolve(key)) {
     node = node->Sub(part);
     if (!node) return false;
@@ -467,9 +664,7 @@ bool Registry::KeyExists(const std::string& key) {
 bool Registry::CreateKey(const std::string& key) {
   RegStore& store = SharedStore(root_);
   if (store.ReadOnly()) return false;
-  RegKey* node = &store.Root();
-  for (const auto& part : Resolve(key)) node = node->AddSub(part);
-  store.MarkDirty();
+  store.CreateKey(Resolve(key));
   if (!open_) store.Flush();
   return true;
 }
@@ -477,15 +672,7 @@ bool Registry::CreateKey(const std::string& key) {
 bool Registry::DeleteKey(const std::string& key) {
   RegStore& store = SharedStore(root_);
   if (store.ReadOnly()) return false;
-  const auto path = Resolve(key);
-  if (path.empty()) return false;
-  RegKey* parent = &store.Root();
-  for (size_t i = 0; i + 1 < path.size(); ++i) {
-    parent = parent->Sub(path[i]);
-    if (!parent) return false;
-  }
-  if (!parent->RemoveSub(path.back())) return false;
-  store.MarkDirty();
+  if (!store.DeleteKey(Resolve(key))) return false;
   if (!open_) store.Flush();
   return true;
 }
@@ -515,13 +702,8 @@ bool Registry::ValueExists(const std::string& name) const {
 }
 
 bool Registry::DeleteValue(const std::string& name) {
-  RegKey* key = Current();
-  if (!key || readOnlyKey_) return false;
-  auto it = std::find_if(key->values.begin(), key->values.end(), [&](const RegValue& v) { return SameRegName(v.name, name); });
-  if (it == key->values.end()) return false;
-  key->values.erase(it);
-  store_->MarkDirty();
-  return true;
+  if (!Current() || readOnlyKey_) return false;
+  return store_->DeleteValue(current_, name);
 }
 
 RegDataType Registry::GetDataType(const std::string& name) const {
@@ -548,19 +730,10 @@ const RegValue& Registry::ValueForRead(const std::string& name) const {
   return *v;
 }
 
-RegValue& Registry::ValueForWrite(const std::string& name, RegDataType type) {
-  RegKey* key = Current();
-  if (!key || readOnlyKey_) throw RegistryError("'" + name + "' を書き込めません");
-  RegValue* v = key->Value(name);
-  if (!v) {
-    key->values.push_back(RegValue{name, type, 0, {}});
-    v = &key->values.back();
-  }
-  v->type = type;
-  v->dword = 0;
-  v->data.clear();
-  store_->MarkDirty();
-  return *v;
+void Registry::StoreValue(const std::string& name, RegValue value) {
+  if (!Current() || readOnlyKey_) throw RegistryError("'" + name + "' を書き込めません");
+  value.name = name;
+  store_->SetValue(current_, std::move(value));
 }
 
 int32_t Registry::ReadInteger(const std::string& name) const {
@@ -595,19 +768,19 @@ int Registry::ReadBinaryData(const std::string& name, void* buffer, int size) co
 }
 
 void Registry::WriteInteger(const std::string& name, int32_t value) {
-  ValueForWrite(name, RegDataType::Dword).dword = static_cast<uint32_t>(value);
+  StoreValue(name, RegValue{name, RegDataType::Dword, static_cast<uint32_t>(value), {}});
 }
 
 void Registry::WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
 
 void Registry::WriteString(const std::string& name, const std::string& value) {
-  ValueForWrite(name, RegDataType::String).data = value;
+  StoreValue(name, RegValue{name, RegDataType::String, 0, value});
 }
 
 void Registry::WriteFloat(const std::string& name, double value) { WriteBinaryData(name, &value, sizeof value); }
 
 void Registry::WriteBinaryData(const std::string& name, const void* buffer, int size) {
-  ValueForWrite(name, RegDataType::Binary).data.assign(static_cast<const char*>(buffer), static_cast<size_t>(size));
+  StoreValue(name, RegValue{name, RegDataType::Binary, 0, std::string(static_cast<const char*>(buffer), static_cast<size_t>(size))});
 }
 
 }  // namespace platform

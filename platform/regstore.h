@@ -16,10 +16,16 @@
 // backslash, double quote, CR, LF, TAB as \\ \" \r \n \t and other control
 // characters as \xHH. Keys are written depth-first with subkeys sorted as
 // the registry lists them; values keep their order.
+//
+// Saving: the folder is created 0700 and the file 0600 (saved logons hold
+// passwords). Several running copies share the file: a save locks the
+// store's folder, reads the file again, applies only the changes this copy
+// made (deletions included) and replaces the file atomically. A save that
+// fails is reported once and never raises; the changes stay pending for
+// the next save.
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -61,32 +67,61 @@ bool SameRegName(const std::string& a, const std::string& b);
 // The registry's listing order of subkeys (by upper-cased name).
 bool RegNameLess(const std::string& a, const std::string& b);
 
-// One root of the registry in memory, loaded from its file when made and
-// saved back atomically (temporary file, then rename) by Flush.
+// One change made by this copy of the program, kept until it is saved.
+struct RegChange {
+  enum class Kind { CreateKey, DeleteKey, SetValue, DeleteValue };
+  Kind kind = Kind::CreateKey;
+  std::vector<std::string> path;  // of the key
+  RegValue value;                  // SetValue: the value; DeleteValue: its name
+};
+
+// One root of the registry in memory, loaded from its file when made. The
+// view in memory holds the file as last read plus this copy's changes.
 class RegStore {
  public:
   RegStore(std::string path, bool readOnly);
 
-  RegKey& Root() { return root_; }
+  const RegKey& Root() const { return root_; }
   const std::string& Path() const { return path_; }
   bool ReadOnly() const { return readOnly_; }
-  void MarkDirty() { dirty_ = true; }
-  bool Dirty() const { return dirty_; }
-  // Writes the file when something changed since the last save.
-  void Flush();
+  bool Dirty() const { return replaceAll_ || !changes_.empty(); }
+
+  // The changes a copy makes: applied to the view at once, to the file at
+  // the next Flush. Each returns whether the view changed.
+  bool CreateKey(const std::vector<std::string>& path);
+  bool DeleteKey(const std::vector<std::string>& path);
+  void SetValue(const std::vector<std::string>& path, RegValue value);
+  bool DeleteValue(const std::vector<std::string>& path, const std::string& name);
+  // Edits made to Root() directly: the next save writes the whole view
+  // over the file instead of merging.
+  RegKey& EditRoot() {
+    replaceAll_ = true;
+    return root_;
+  }
+
+  // Saves what changed since the last save; false when that failed (the
+  // failure is shown once per run; the changes stay for the next save).
+  bool Flush() noexcept;
 
   std::string Serialize() const;
-  // Parses a whole file; throws RegistryError on any damage.
+  static std::string Serialize(const RegKey& root);
+  // Parses a whole file into `root`; throws RegistryError at the first
+  // damaged line, leaving in `root` every key and value read before it.
   static void Parse(const std::string& text, RegKey& root);
+  static void Apply(const RegChange& change, RegKey& root);
 
  private:
   void Load();
-  void SetAside(const std::string& reason);
+  RegKey ReadFileForMerge();
+  bool SetAside(const std::string& reason, bool atLoad);
+  void ReportSaveFailure(const std::string& reason);
 
   std::string path_;
   bool readOnly_;
-  bool dirty_ = false;
-  bool keepFile_ = false;  // the damaged file could not be moved aside
+  bool keepFile_ = false;        // the damaged file could not be moved aside
+  bool replaceAll_ = false;      // the view is written whole at the next save
+  bool failureShown_ = false;
+  std::vector<RegChange> changes_;
   RegKey root_;
 };
 
@@ -114,7 +149,7 @@ class Registry {
   bool OpenKey(const std::string& key, bool canCreate);
   bool OpenKeyReadOnly(const std::string& key);
   // Closes the open key and saves what changed.
-  void CloseKey();
+  void CloseKey() noexcept;
   std::string CurrentPath() const;
   bool KeyExists(const std::string& key);
   bool CreateKey(const std::string& key);
@@ -146,8 +181,8 @@ class Registry {
 
  private:
   std::vector<std::string> Resolve(const std::string& key) const;
-  RegKey* Current() const;
-  RegValue& ValueForWrite(const std::string& name, RegDataType type);
+  const RegKey* Current() const;
+  void StoreValue(const std::string& name, RegValue value);
   const RegValue& ValueForRead(const std::string& name) const;
 
   RegRoot root_;
@@ -162,25 +197,13 @@ class Registry {
 // a read that raises leaves no key open either.
 class KeyScope {
  public:
-  explicit KeyScope(Registry& registry) : registry_(registry), unwinding_(std::uncaught_exceptions()) {}
-  // A save that fails raises like CloseKey, unless an exception already
-  // leaves the scope: that one is the error the caller sees.
-  ~KeyScope() noexcept(false) {
-    if (std::uncaught_exceptions() == unwinding_) {
-      registry_.CloseKey();
-      return;
-    }
-    try {
-      registry_.CloseKey();
-    } catch (...) {
-    }
-  }
+  explicit KeyScope(Registry& registry) : registry_(registry) {}
+  ~KeyScope() { registry_.CloseKey(); }
   KeyScope(const KeyScope&) = delete;
   KeyScope& operator=(const KeyScope&) = delete;
 
  private:
   Registry& registry_;
-  int unwinding_;
 };
 
 }  // namespace platform

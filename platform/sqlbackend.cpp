@@ -17,8 +17,8 @@ namespace {
 const QString kOdbcDriver = QStringLiteral("QODBC");
 const char kForbiddenInDsn[] = "[]{}(),;?*=!@\\";
 const char kBadDataSourceName[] = "データソース名が正しくありません: ";
-const char* const kQtConnectionWords[] = {".DSN", "DRIVER=", "SERVER="};
-const char kUnusableConnectionText[] = "接続情報に使用できない文字列が含まれています: ";
+// What makes Qt read a name that passes kForbiddenInDsn as a file DSN.
+const char kFileDsnWord[] = ".DSN";
 
 TFieldType TypeFromMeta(const QMetaType& type) {
   switch (type.id()) {
@@ -193,26 +193,22 @@ QString NewConnectionName() {
   return QStringLiteral("orv-connection-%1").arg(++counter);
 }
 
-std::string OdbcConnectionString(const std::string& dataSource, const std::string& user,
-                                 const std::string& password) {
+OdbcLogon OdbcLogonAttributes(const std::string& dataSource, const std::string& user, const std::string& password) {
   // Drivers read the DSN value unquoted; a name free of the characters
   // ODBC forbids in data source names cannot break the string.
-  if (dataSource.empty() || dataSource.find_first_of(kForbiddenInDsn) != std::string::npos)
+  if (dataSource.empty() || dataSource.find_first_of(kForbiddenInDsn) != std::string::npos ||
+      QString::fromStdString(dataSource).toUpper().contains(QLatin1String(kFileDsnWord)))
     throw SqlError(kBadDataSourceName + dataSource);
-  std::string text = dataSource + ";UID=" + BraceQuoted(user) + ";PWD=" + BraceQuoted(password);
-  // Qt's ODBC driver reads these words anywhere in the text as a file DSN
-  // or a complete connection string and would connect elsewhere.
-  QString upper = QString::fromStdString(text).toUpper();
-  for (const char* word : kQtConnectionWords)
-    if (upper.contains(QLatin1String(word))) throw SqlError(kUnusableConnectionText + std::string(word));
-  return text;
+  return {dataSource, BraceQuoted(user), BraceQuoted(password)};
 }
 
 std::unique_ptr<SqlSession> OpenOdbcSession(const std::string& dataSource, const std::string& user,
                                             const std::string& password) {
-  QString connection = QString::fromStdString(OdbcConnectionString(dataSource, user, password));
+  const OdbcLogon logon = OdbcLogonAttributes(dataSource, user, password);
   auto session = std::make_unique<OdbcSession>(QSqlDatabase::addDatabase(kOdbcDriver, NewConnectionName()));
-  session->Database().setDatabaseName(connection);
+  session->Database().setDatabaseName(QString::fromStdString(logon.Database));
+  session->Database().setUserName(QString::fromStdString(logon.User));
+  session->Database().setPassword(QString::fromStdString(logon.Password));
   if (!session->Database().open()) throw SqlError(SqlErrorText(session->Database().lastError()));
   return session;
 }

@@ -85,13 +85,20 @@ std::string SqlErrorText(const QSqlError& error);
 // A new, unused Qt connection name.
 QString NewConnectionName();
 
-// The database name handed to Qt's ODBC driver: the data source, then user
-// and password brace-quoted with "}" doubled (Qt puts "DSN=" in front). A
-// data source name holding a character ODBC forbids there raises SqlError,
-// as does a user or password holding what Qt takes for another kind of
-// connection string (".dsn", "DRIVER=", "SERVER=").
-std::string OdbcConnectionString(const std::string& dataSource, const std::string& user,
-                                 const std::string& password);
+// What Qt's ODBC driver is handed for a logon. Qt reads the database name
+// as a file DSN when it holds ".dsn" and as a whole connection string when
+// it holds "DRIVER=" or "SERVER=", else puts "DSN=" in front; user and
+// password it appends afterwards as ";UID=" and ";PWD=" unquoted. So the
+// database name is the data source alone, and user and password go apart,
+// brace-quoted with "}" doubled: whatever they hold reaches the driver as
+// typed. A data source name holding a character ODBC forbids there, or
+// ".dsn", raises SqlError.
+struct OdbcLogon {
+  std::string Database;
+  std::string User;
+  std::string Password;
+};
+OdbcLogon OdbcLogonAttributes(const std::string& dataSource, const std::string& user, const std::string& password);
 
 // Connects to an ODBC data source through unixODBC.
 std::unique_ptr<SqlSession> OpenOdbcSession(const std::string& dataSource, const std::string& user,

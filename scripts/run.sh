@@ -5,15 +5,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug
+# Optimised, the same tree as the test command builds.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$(nproc)" --target orv symfoware-setup symfoware-tool
 
-# The sample is rebuilt from its script at every start, and registered in
-# an ODBC configuration of its own rather than the machine's.
+# The sample is built from its script when it is missing or the script
+# changed, and registered in an ODBC configuration of its own rather than
+# the machine's; what was done in it is kept from one start to the next.
 SAMPLE="$PWD/build/sample"
-rm -rf "$SAMPLE"
-build/standin/symfoware/symfoware-setup "$SAMPLE/odbc" ORVSAMPLE "$SAMPLE/ORVSAMPLE" \
-  standin/symfoware/sample.sql ORVUSER/orvuser GUEST/guest
+bash scripts/sample.sh build/standin/symfoware/symfoware-setup "$SAMPLE" standin/symfoware/sample.sql
 export ODBCSYSINI="$SAMPLE/odbc"
 # The stand-in command-line tools, so that the sample counts as local.
 export PATH="$PWD/build/standin/symfoware/tools/bin:$PATH"

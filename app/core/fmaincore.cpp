@@ -53,6 +53,11 @@ std::string ProgressText(int done, int total) {
   return std::to_string(done) + " / " + std::to_string(total) + kEscHint;
 }
 
+std::string ObjectCountText(int items, int selected) {
+  if (selected == 0) return std::to_string(items) + "個のオブジェクトがあります。";
+  return std::to_string(items) + "個中 " + std::to_string(selected) + "個のオブジェクトを選択中。";
+}
+
 int32_t LimitWorkSpaceSize(int32_t size, int32_t align, int clientWidth, int clientHeight) {
   size = std::max(size, 1);
   if (align == kAlignTop || align == kAlignBottom) return std::min(size, clientHeight / 2);

@@ -25,6 +25,8 @@ TLogonRequest ParseLogonSwitches(const std::vector<std::string>& arguments);
 // The status-bar text of a long operation after `done` of `total` items
 // (total 0 or less: not known).
 std::string ProgressText(int done, int total);
+// The object count of a connection window's list: n items, m of them selected.
+std::string ObjectCountText(int items, int selected);
 
 // A rectangle as the registry holds it: left, top, right, bottom.
 struct TRegRect {

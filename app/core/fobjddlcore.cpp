@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include "app/core/ovkinds.h"
 #include "app/core/zarur.h"
 #include "platform/qstr.h"
@@ -114,8 +116,18 @@ TSourceHistory AfterSourceHistory(const TovOption& option) {
           option.SaveAfterSrcHead, "変更後ソースの保存", " 変更後ソース"};
 }
 
+namespace {
+// A name as one folder of a path: without separators, and never "." or
+// "..", which would name this folder or leave it.
+std::string FolderComponent(const std::string& name) {
+  std::string folder = SanitizeFileName(name);
+  if (folder.find_first_not_of('.') == std::string::npos) std::replace(folder.begin(), folder.end(), '.', '_');
+  return folder.empty() ? "_" : folder;
+}
+}  // namespace
+
 std::string HistoryFolder(const std::string& dir, const std::string& schema, int kind) {
-  return WithSlash(dir) + SanitizeFileName(schema) + "/" + SanitizeFileName(ObjectKindName(kind));
+  return WithSlash(dir) + FolderComponent(schema) + "/" + FolderComponent(ObjectKindName(kind));
 }
 
 std::string HistoryFilePath(const std::string& folder, const std::string& base, bool renumber) {

@@ -11,6 +11,12 @@
 
 class QWidget;
 
+// The items of a connection window's object list and how many are selected.
+struct TObjectCount {
+  int Items = 0;
+  int Selected = 0;
+};
+
 class TovConnectionWindow {
  public:
   virtual ~TovConnectionWindow() = default;
@@ -33,4 +39,7 @@ class TovConnectionWindow {
   // when there is none).
   virtual void GetSchemaList(std::vector<std::string>& strings, bool unused) = 0;
   virtual std::string GetDBCode(const std::string& dbName) = 0;
+
+  // What the main window's status bar says of the object list.
+  virtual TObjectCount ObjectCount() const = 0;
 };

@@ -45,4 +45,7 @@ class TovMainWindow {
   virtual void SetStatusText(int panel, const std::string& text) = 0;
   // The progress of a long operation in the message panel.
   virtual void ShowProgress(int done, int total) = 0;
+  // The object count of the current connection's list in the message
+  // panel; nothing when no connection is current.
+  virtual void ShowObjectCount() = 0;
 };

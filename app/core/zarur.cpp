@@ -486,6 +486,13 @@ QDateTime VarToDateTimeDef(const QVariant& value, const QDateTime& def) {
 
 void FlushActiveControl() { platform::Input().FlushFocusedControl(); }
 
+bool TProgressPace::Due() {
+  const auto now = std::chrono::steady_clock::now();
+  if (last_ && now - *last_ < interval_) return false;
+  last_ = now;
+  return true;
+}
+
 bool IsEscapePressed() {
   const bool escape = platform::Input().PollEscape();
   return escape && platform::Input().ProgramWindowActive();

@@ -3,6 +3,8 @@
 // value routines that nearly every window calls.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -184,10 +186,26 @@ QDateTime VarToDateTimeDef(const QVariant& value, const QDateTime& def);
 // handling runs) before an action reads the window's controls. Both go
 // through the platform's window-input seam.
 void FlushActiveControl();
-// Called once per item by long loops: processes the pending events, holding
-// user input back from the windows; true when Esc was pressed meanwhile and
-// a window of the program is active.
+// Called by long loops between items: processes the pending events, holding
+// user input back from the windows until the loop returns to the event loop;
+// true when Esc was pressed meanwhile and a window of the program is active.
 bool IsEscapePressed();
+
+// How often a long loop repaints its progress and polls Esc: painting and
+// polling per item would cost more than the items themselves.
+inline constexpr int kProgressPaceMillis = 100;
+
+// Due at the first item, then once `intervalMillis` have passed since it was
+// last due.
+class TProgressPace {
+ public:
+  explicit TProgressPace(int intervalMillis = kProgressPaceMillis) : interval_(intervalMillis) {}
+  bool Due();
+
+ private:
+  std::chrono::milliseconds interval_;
+  std::optional<std::chrono::steady_clock::time_point> last_;
+};
 
 // ---- file names and creation times ----
 // The name without the characters that file names cannot hold:

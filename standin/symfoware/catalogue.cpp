@@ -124,6 +124,12 @@ const char* const kCatalogueDdl[] = {
     // The stand-in's own tables: passwords and the object-code counter.
     "CREATE TABLE STANDIN_PASSWORD (USER_NAME VARCHAR(36) PRIMARY KEY, PASSWORD VARCHAR(256))",
     "CREATE TABLE STANDIN_COUNTER (NEXT_CODE INTEGER)",
+    // Lookups by name while objects are described, so that building a large
+    // data source stays linear, and by code for the joins of the lists.
+    "CREATE INDEX STANDIN_TABLE_NAME ON RDBII_TABLE (SCHEMA_CODE, TABLE_NAME)",
+    "CREATE INDEX STANDIN_TABLE_CODE ON RDBII_TABLE (TABLE_CODE)",
+    "CREATE INDEX STANDIN_COLUMN_NAME ON RDBII_COLUMN (TABLE_CODE, COLUMN_NAME)",
+    "CREATE INDEX STANDIN_INDEX_NAME ON RDBII_INDEX (SCHEMA_CODE, INDEX_DSO_NAME)",
 };
 
 // Tables the level probes look for that the stand-in never fills.
@@ -242,91 +248,134 @@ QString ViewQuery(const QString& createText) {
   return m.hasMatch() ? createText.mid(m.capturedEnd()).trimmed() : createText;
 }
 
+// One describing pass over the user schemas: its statements are prepared
+// once and object codes are counted in memory, written back at the end.
+class DescribePass {
+ public:
+  explicit DescribePass(QSqlDatabase& db) : db_(db), next_(ReadObjectCounter(db)) {}
+  ~DescribePass() = default;
+  DescribePass(const DescribePass&) = delete;
+  DescribePass& operator=(const DescribePass&) = delete;
+
+  // Runs a statement prepared on its first use.
+  QSqlQuery& Exec(const std::string& sql, const std::vector<QVariant>& values) {
+    auto it = prepared_.find(sql);
+    if (it == prepared_.end()) {
+      QSqlQuery query(db_);
+      query.setForwardOnly(true);
+      if (!query.prepare(QString::fromStdString(sql)))
+        throw platform::SqlError(platform::SqlErrorText(query.lastError()));
+      it = prepared_.emplace(sql, std::move(query)).first;
+    }
+    QSqlQuery& query = it->second;
+    query.finish();
+    for (size_t i = 0; i < values.size(); ++i) query.bindValue(static_cast<int>(i), values[i]);
+    if (!query.exec()) throw platform::SqlError(platform::SqlErrorText(query.lastError()));
+    return query;
+  }
+  long long NextCode() { return next_++; }
+  void Finish() {
+    for (auto& [sql, query] : prepared_) query.finish();
+    WriteObjectCounter(db_, next_);
+  }
+  QSqlDatabase& Database() { return db_; }
+
+ private:
+  QSqlDatabase& db_;
+  long long next_;
+  std::map<std::string, QSqlQuery> prepared_;
+};
+
 class ObjectDescriber {
  public:
-  ObjectDescriber(QSqlDatabase& db, long long dbCode, const QString& dbName, const Schema& schema)
-      : db_(db),
+  ObjectDescriber(DescribePass& pass, long long dbCode, const QString& dbName, const Schema& schema)
+      : pass_(pass),
         dbCode_(dbCode),
         dbName_(dbName),
         schema_(schema),
-        now_(QString::fromStdString(CatalogueTime())) {}
+        now_(QString::fromStdString(CatalogueTime())),
+        owner_(Owner()) {}
 
-  void DescribeAll() {
-    QSqlQuery objects =
-        Run(db_, "SELECT type, name, sql, tbl_name FROM " + Quoted(schema_.name).toStdString() +
-                     ".sqlite_master WHERE type IN ('table', 'view') ORDER BY rowid");
-    std::vector<std::vector<QString>> rows;
-    while (objects.next())
+  // Returns the last row of the schema's sqlite_master looked at.
+  long long DescribeSince(long long upTo) {
+    const std::string master = Quoted(schema_.name).toStdString() + ".sqlite_master";
+    QSqlQuery objects = Run(pass_.Database(), "SELECT type, name, sql, rowid FROM " + master +
+                                                  " WHERE rowid > ? AND type IN ('table', 'view', 'index') ORDER BY rowid",
+                            {upTo});
+    struct Row {
+      QString type, name, sql;
+    };
+    std::vector<Row> rows;
+    long long last = upTo;
+    while (objects.next()) {
       rows.push_back({objects.value(0).toString(), objects.value(1).toString(), objects.value(2).toString()});
-    for (const auto& row : rows)
-      if (!Listed(row[1])) DescribeTable(row[0] == QLatin1String("view"), row[1], row[2]);
-    QSqlQuery indexes =
-        Run(db_, "SELECT name, tbl_name FROM " + Quoted(schema_.name).toStdString() +
-                     ".sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY rowid");
-    std::vector<std::pair<QString, QString>> indexRows;
-    while (indexes.next()) indexRows.emplace_back(indexes.value(0).toString(), indexes.value(1).toString());
-    for (const auto& [index, table] : indexRows) DescribeIndex(index, table);
+      last = objects.value(3).toLongLong();
+    }
+    objects.finish();
+    for (const Row& row : rows)
+      if (row.type != QLatin1String("index") && !Listed(row.name))
+        DescribeTable(row.type == QLatin1String("view"), row.name, row.sql);
+    // Indexes SQLite makes for keys have no text: they are not the user's.
+    for (const Row& row : rows)
+      if (row.type == QLatin1String("index") && !row.sql.isEmpty()) DescribeIndex(row.name);
+    return last;
   }
 
  private:
+  QSqlQuery& Exec(const std::string& sql, const std::vector<QVariant>& values) { return pass_.Exec(sql, values); }
+
   bool Listed(const QString& table) {
-    QSqlQuery q = Run(db_,
-                      "SELECT 1 FROM " + Qualified("RDBII_TABLE") +
-                          " WHERE DB_CODE = ? AND SCHEMA_CODE = ? AND TABLE_NAME = ?",
-                      {dbCode_, schema_.code, table});
-    return q.next();
+    return Exec("SELECT 1 FROM " + Qualified("RDBII_TABLE") + " WHERE SCHEMA_CODE = ? AND TABLE_NAME = ? AND DB_CODE = ?",
+                {schema_.code, table, dbCode_})
+        .next();
   }
 
   long long TableCode(const QString& table) {
-    QSqlQuery q = Run(db_,
-                      "SELECT TABLE_CODE FROM " + Qualified("RDBII_TABLE") +
-                          " WHERE DB_CODE = ? AND SCHEMA_CODE = ? AND TABLE_NAME = ?",
-                      {dbCode_, schema_.code, table});
+    QSqlQuery& q = Exec("SELECT TABLE_CODE FROM " + Qualified("RDBII_TABLE") +
+                            " WHERE SCHEMA_CODE = ? AND TABLE_NAME = ? AND DB_CODE = ?",
+                        {schema_.code, table, dbCode_});
     return q.next() ? q.value(0).toLongLong() : 0;
   }
 
   long long ColumnCode(long long tableCode, const QString& column) {
-    QSqlQuery q = Run(
-        db_,
+    QSqlQuery& q = Exec(
         "SELECT COLUMN_CODE FROM " + Qualified("RDBII_COLUMN") + " WHERE TABLE_CODE = ? AND COLUMN_NAME = ?",
         {tableCode, column});
     return q.next() ? q.value(0).toLongLong() : 0;
   }
 
   QString Owner() {
-    QSqlQuery q = Run(db_, "SELECT SCHEMA_OWNER FROM " + Qualified("RDBII_SCHEMA") + " WHERE SCHEMA_CODE = ?",
-                      {schema_.code});
+    QSqlQuery& q =
+        Exec("SELECT SCHEMA_OWNER FROM " + Qualified("RDBII_SCHEMA") + " WHERE SCHEMA_CODE = ?", {schema_.code});
     return q.next() ? q.value(0).toString() : QString();
   }
 
   void DescribeTable(bool isView, const QString& table, const QString& createText) {
-    long long code = NextObjectCode(db_);
-    QString owner = Owner();
+    long long code = pass_.NextCode();
     QVariant updatable = isView ? QVariant(QStringLiteral("NO")) : QVariant();
     QVariant checkOption =
         isView ? QVariant(createText.contains(QLatin1String("WITH CHECK OPTION"), Qt::CaseInsensitive) ? "Y"
                                                                                                        : "N")
                : QVariant();
     std::vector<QVariant> values{dbCode_, dbName_,   schema_.code,         schema_.name,
-                                 code,    table,     isView ? "VW" : "BS", owner,
+                                 code,    table,     isView ? "VW" : "BS", owner_,
                                  now_,    updatable, checkOption};
-    Run(db_, "INSERT INTO " + Qualified("RDBII_TABLE") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
+    Exec("INSERT INTO " + Qualified("RDBII_TABLE") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
     values.push_back(isView ? QVariant() : QVariant(kDefaultSpace));
-    Run(db_, "INSERT INTO " + Qualified("RDBII_TABLE_EX") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        values);
+    Exec("INSERT INTO " + Qualified("RDBII_TABLE_EX") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
     if (isView)
-      Run(db_, "INSERT INTO " + Qualified("RDBII_DESCRIPTION") + " VALUES (?, ?, ?, 'V', ?)",
-          {dbCode_, schema_.code, code, ViewQuery(createText)});
+      Exec("INSERT INTO " + Qualified("RDBII_DESCRIPTION") + " VALUES (?, ?, ?, 'V', ?)",
+           {dbCode_, schema_.code, code, ViewQuery(createText)});
     for (const char* privilege : isView ? ViewPrivileges() : TablePrivileges()) {
-      Run(db_, "INSERT INTO " + Qualified("RDBII_PRIVILEGES") + " VALUES (?, ?, ?, ?, ?, 'TV', ?, 'YES')",
-          {owner, owner, dbCode_, schema_.code, code, privilege});
+      Exec("INSERT INTO " + Qualified("RDBII_PRIVILEGES") + " VALUES (?, ?, ?, ?, ?, 'TV', ?, 'YES')",
+           {owner_, owner_, dbCode_, schema_.code, code, privilege});
     }
     DescribeColumns(code, table);
   }
 
   void DescribeColumns(long long tableCode, const QString& table) {
-    QSqlQuery info = Run(db_, "PRAGMA " + Quoted(schema_.name).toStdString() + ".table_info(" +
-                                  Quoted(table).toStdString() + ")");
+    QSqlQuery& info = Exec("SELECT cid, name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?, ?)",
+                           {table, schema_.name});
     struct Key {
       int position;
       QString column;
@@ -345,43 +394,45 @@ class ObjectDescriber {
                             ? QVariant(type.length.toInt() *
                                        (type.code == "CN" || type.code == "NV" ? kNationalCharBytes : 1))
                             : QVariant();
-      columns.push_back({dbCode_, schema_.code, tableCode, NextObjectCode(db_), name, ordinal,
+      columns.push_back({dbCode_, schema_.code, tableCode, pass_.NextCode(), name, ordinal,
                          QString::fromStdString(type.code), type.length, octets, type.precision, type.scale,
                          QVariant(), notNull ? "NO" : "YES", def});
       if (pk > 0) keys.push_back({pk, name});
     }
     for (const auto& values : columns)
-      Run(db_,
-          "INSERT INTO " + Qualified("RDBII_COLUMN") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-          values);
+      Exec("INSERT INTO " + Qualified("RDBII_COLUMN") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+           values);
     if (keys.empty()) return;
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.position < b.position; });
-    long long constraint = NextObjectCode(db_);
-    Run(db_, "INSERT INTO " + Qualified("RDBII_CONSTRAINT") + " VALUES (?, ?, ?, ?, 'PK')",
-        {dbCode_, schema_.code, tableCode, constraint});
+    long long constraint = pass_.NextCode();
+    Exec("INSERT INTO " + Qualified("RDBII_CONSTRAINT") + " VALUES (?, ?, ?, ?, 'PK')",
+         {dbCode_, schema_.code, tableCode, constraint});
     int position = 0;
     for (const Key& key : keys)
-      Run(db_, "INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'U', ?)",
-          {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, key.column), schema_.code, constraint,
-           ++position});
+      Exec("INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'U', ?)",
+           {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, key.column), schema_.code, constraint,
+            ++position});
   }
 
-  void DescribeIndex(const QString& index, const QString& table) {
-    QSqlQuery listed = Run(
-        db_, "SELECT 1 FROM " + Qualified("RDBII_INDEX") + " WHERE SCHEMA_CODE = ? AND INDEX_DSO_NAME = ?",
-        {schema_.code, index});
-    if (listed.next()) return;
-    long long tableCode = TableCode(table);
-    long long code = NextObjectCode(db_);
-    Run(db_, "INSERT INTO " + Qualified("RDBII_INDEX") + " VALUES (?, ?, ?, ?, ?, ?, 0, ?)",
-        {dbCode_, schema_.code, tableCode, code, index, Owner(), now_});
-    QSqlQuery info = Run(db_, "PRAGMA " + Quoted(schema_.name).toStdString() + ".index_info(" +
-                                  Quoted(index).toStdString() + ")");
+  void DescribeIndex(const QString& index) {
+    if (Exec("SELECT 1 FROM " + Qualified("RDBII_INDEX") + " WHERE SCHEMA_CODE = ? AND INDEX_DSO_NAME = ?",
+             {schema_.code, index})
+            .next())
+      return;
+    QSqlQuery& table = Exec("SELECT tbl_name FROM " + Quoted(schema_.name).toStdString() +
+                                ".sqlite_master WHERE type = 'index' AND name = ?",
+                            {index});
+    const QString tableName = table.next() ? table.value(0).toString() : QString();
+    long long tableCode = TableCode(tableName);
+    long long code = pass_.NextCode();
+    Exec("INSERT INTO " + Qualified("RDBII_INDEX") + " VALUES (?, ?, ?, ?, ?, ?, 0, ?)",
+         {dbCode_, schema_.code, tableCode, code, index, owner_, now_});
+    QSqlQuery& info = Exec("SELECT seqno, name FROM pragma_index_info(?, ?)", {index, schema_.name});
     std::vector<std::pair<int, QString>> keys;
-    while (info.next()) keys.emplace_back(info.value(0).toInt(), info.value(2).toString());
+    while (info.next()) keys.emplace_back(info.value(0).toInt(), info.value(1).toString());
     for (const auto& [rank, column] : keys)
-      Run(db_, "INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'I', ?)",
-          {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, column), schema_.code, code, rank + 1});
+      Exec("INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'I', ?)",
+           {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, column), schema_.code, code, rank + 1});
   }
 
   // The privileges an owner holds on a new table or view.
@@ -395,11 +446,12 @@ class ObjectDescriber {
     return kList;
   }
 
-  QSqlDatabase& db_;
+  DescribePass& pass_;
   long long dbCode_;
   QString dbName_;
   Schema schema_;
   QString now_;
+  QString owner_;
 };
 
 }  // namespace
@@ -418,9 +470,17 @@ namespace {
 
 // The counter lives in the catalogue file, which is the main database
 // while a folder is created and attached as RDBII_SYSTEM afterwards.
+// Looked up once per connection: listing the tables costs more than the
+// counter's own statements.
 std::string CounterTable(QSqlDatabase& db) {
   static const std::string kCounter = "STANDIN_COUNTER";
-  return db.tables().contains(QString::fromStdString(kCounter)) ? kCounter : Qualified(kCounter);
+  static std::map<QString, std::string> known;
+  auto it = known.find(db.connectionName());
+  if (it == known.end()) {
+    const bool main = db.tables().contains(QString::fromStdString(kCounter));
+    it = known.emplace(db.connectionName(), main ? kCounter : Qualified(kCounter)).first;
+  }
+  return it->second;
 }
 
 }  // namespace
@@ -458,15 +518,17 @@ void AddUser(QSqlDatabase& db, const std::string& user, const std::string& passw
   InsertUser(db, std::string(kCatalogueSchema) + ".", user, password, kUserKind);
 }
 
-void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource) {
+void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo) {
   QString dbName = QString::fromStdString(dataSource).toUpper();
   QSqlQuery q =
       Run(db, "SELECT DB_CODE FROM " + Qualified("RDBII_DATABASE") + " WHERE DB_NAME = ?", {dbName});
   if (!q.next()) throw platform::SqlError(StandinMessage("データベースがありません: " + dataSource));
   long long dbCode = q.value(0).toLongLong();
   q.finish();
+  DescribePass pass(db);
   for (const Schema& schema : UserSchemas(db, dbCode))
-    ObjectDescriber(db, dbCode, dbName, schema).DescribeAll();
+    upTo[schema.name] = ObjectDescriber(pass, dbCode, dbName, schema).DescribeSince(upTo[schema.name]);
+  pass.Finish();
 }
 
 }  // namespace symfoware

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QVariant>
 
+#include <map>
 #include <string>
 
 namespace symfoware {
@@ -45,8 +46,13 @@ void WriteObjectCounter(QSqlDatabase& db, long long next);
 // The current time in the catalogue's CREATE_TIME format.
 std::string CatalogueTime();
 
+// How far each user schema's objects have been described (the last row of
+// its sqlite_master looked at), so that a later pass reads only what is new.
+using TDescribedUpTo = std::map<QString, long long>;
+
 // Adds the catalogue rows of the tables, views and indexes that SQLite
-// holds in the user schemas but the catalogue does not list yet.
-void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource);
+// holds in the user schemas but the catalogue does not list yet, looking
+// only past `upTo` and moving it on. An empty `upTo` looks at everything.
+void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo);
 
 }  // namespace symfoware

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -68,15 +69,41 @@ void NextObjectCodeFunction(sqlite3_context* ctx, int, sqlite3_value**) {
   sqlite3_result_int64(ctx, (*next)++);
 }
 
-// Runs each statement and describes the tables, views and indexes it made
-// at once, so later statements can look up their codes.
+// Statements that only add tables, views or indexes: a run of them is
+// described in one pass, before the next statement that may read the
+// catalogue.
+bool OnlyCreates(const std::string& statement) {
+  static const QRegularExpression kCreate(QStringLiteral("^\\s*CREATE\\s+(UNIQUE\\s+)?(TABLE|VIEW|INDEX)\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+  return kCreate.match(QString::fromStdString(statement)).hasMatch();
+}
+
+// A dropped object's row of sqlite_master may be used again: after a DROP
+// every schema is looked at whole once more.
+bool Drops(const std::string& statement) {
+  static const QRegularExpression kDrop(QStringLiteral("^\\s*DROP\\b"), QRegularExpression::CaseInsensitiveOption);
+  return kDrop.match(QString::fromStdString(statement)).hasMatch();
+}
+
+// Runs the script in one transaction (CREATE SCHEMA commits and begins
+// again, as it must to attach its file) and describes the tables, views and
+// indexes it made before any later statement can look up their codes.
 void RunScript(platform::SqlSession& session, const std::string& script, const std::string& dataSource) {
   QSqlDatabase& db = session.Database();
   long long next = 0;
   sqlite3_create_function_v2(symfoware::SqliteHandle(db), "NEXT_OBJECT_CODE", 0, SQLITE_UTF8, &next,
                              NextObjectCodeFunction, nullptr, nullptr, nullptr);
+  symfoware::TDescribedUpTo described;
+  bool undescribed = false;
+  const auto describe = [&] {
+    if (undescribed) symfoware::DescribeNewObjects(db, dataSource, described);
+    undescribed = false;
+  };
+  symfoware::Run(db, "BEGIN");
   for (const std::string& statement : SplitScript(script)) {
     std::string text = session.Rewrite(statement);
+    if (!OnlyCreates(text)) describe();
+    if (Drops(text)) described.clear();
     if (session.Intercept(text)) continue;
     next = symfoware::ReadObjectCounter(db);
     QSqlQuery query(db);
@@ -84,8 +111,10 @@ void RunScript(platform::SqlSession& session, const std::string& script, const s
       throw platform::SqlError(platform::SqlErrorText(query.lastError()) + "\n" + statement);
     query.finish();
     symfoware::WriteObjectCounter(db, next);
-    symfoware::DescribeNewObjects(db, dataSource);
+    undescribed = undescribed || OnlyCreates(text);
   }
+  describe();
+  symfoware::Run(db, "COMMIT");
 }
 
 void WriteFile(const QString& path, const std::string& text) {

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -138,6 +140,24 @@ TEST_F(LogonTest, ListsOnlySymfowareDataSourcesAndSavedLogonsInSortOrder) {
   EXPECT_TRUE(dialog.actOk->isEnabled());
 }
 
+// A hand edit or another version left values of another type: they read
+// as empty and the other saved logons still list.
+TEST_F(LogonTest, SavedValuesOfAnotherTypeReadAsEmpty) {
+  SaveLogon("DB000", "ADMIN", "ORVTEST", "secret");
+  SaveLogon("DB001", "GUEST", "SYMREAL", "g");
+  AppRegistry.OpenKey(std::string(kDatabaseKey) + "\\DB001", true);
+  AppRegistry.WriteInteger("UserID", 5);
+  AppRegistry.WriteInteger("Password", 6);
+  AppRegistry.OpenKey(kDatabaseKey, true);
+  AppRegistry.WriteInteger("Sort", 7);
+  AppRegistry.WriteInteger("UserID", 8);
+  AppRegistry.CloseKey();
+
+  TfrmLogon dialog(nullptr);
+  ASSERT_NO_THROW(dialog.LoadLogonList());
+  EXPECT_EQ(ListUsers(dialog), (Names{"ADMIN", ""}));
+}
+
 TEST_F(LogonTest, SavesANewLogonUnderTheFirstFreeNumber) {
   SaveLogon("DB000", "ADMIN", "ORVTEST", "a");
   SaveLogon("DB002", "GUEST", "ORVTEST", "g");
@@ -226,6 +246,23 @@ TEST_F(LogonTest, AutomaticLogonHandsOverTheConnectedDataModule) {
   EXPECT_EQ(ReadValue(kDatabaseKey, "UserID"), "admin");
   EXPECT_EQ(ReadValue(kDatabaseKey, "Database"), "ORVTEST");
   EXPECT_TRUE(settings_.Dialogs().messages.empty());
+}
+
+// Settings that cannot be saved (here a file where their folder belongs)
+// are said once; the logon still succeeds and nothing ends the program.
+TEST_F(LogonTest, ALogonWhoseSettingsCannotBeSavedSucceedsAndSaysSoOnce) {
+  const std::string store = settings_.UserStore();
+  const std::string folder = store.substr(0, store.rfind('/'));
+  QDir().mkpath(QString::fromStdString(folder.substr(0, folder.rfind('/'))));
+  QFile blocker(QString::fromStdString(folder));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  std::unique_ptr<TdmSymfoware> received;
+  SetLogonReceiver([&](std::unique_ptr<TdmSymfoware> module) { received = std::move(module); });
+  EXPECT_TRUE(TfrmLogon::LogonDatabase("ORVTEST", "ADMIN", "secret", true));
+  EXPECT_TRUE(received);
+  ASSERT_EQ(settings_.Dialogs().messages.size(), 1u);
+  EXPECT_NE(settings_.Dialogs().messages[0].text.find("保存できません"), std::string::npos);
 }
 
 TEST_F(LogonTest, AFailedAutomaticLogonShowsTheErrorThenTheFilledDialog) {

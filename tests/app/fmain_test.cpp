@@ -19,6 +19,8 @@
 
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/ovhhelp.h"
+#include "platform/helpviewer.h"
 #include "tests/platform/temp_settings.h"
 
 namespace {
@@ -347,6 +349,34 @@ TEST_F(MainWindowTest, FirstPaintReadsTheCommandLineLogon) {
   QTRY_COMPARE(main_->CommandLineLogon().User, std::string("scott"));
   EXPECT_EQ(main_->CommandLineLogon(), (TLogonRequest{"scott", "tiger", "DSN1"}));
   main_->close();
+}
+
+// A help viewer that records what it was asked to open.
+struct OpenedHelp : platform::HelpViewer {
+  std::vector<std::string>* opened;
+  explicit OpenedHelp(std::vector<std::string>* into) : opened(into) {}
+  bool OpenHelpFile(const std::string& helpFile) override {
+    opened->push_back(helpFile);
+    return true;
+  }
+  void ShowPopup(const std::string&, int, int) override {}
+  void ShowStatus(const std::string&) override {}
+};
+
+TEST_F(MainWindowTest, TheMainWindowServesHelpSoF1OpensIt) {
+  std::vector<std::string> opened;
+  auto previous = platform::SetHelpViewer(std::make_unique<OpenedHelp>(&opened));
+  Start();
+  ASSERT_NE(main_->hlpMain, nullptr);
+  EXPECT_EQ(THTMLHelp::Application(), main_->hlpMain);
+  main_->show();
+  QApplication::setActiveWindow(main_.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+  main_->cmbDBName->setFocus();
+  QTest::keyClick(main_->cmbDBName, Qt::Key_F1);
+  EXPECT_EQ(opened, std::vector<std::string>{main_->hlpMain->HelpFileName()});
+  main_.reset();
+  platform::SetHelpViewer(std::move(previous));
 }
 
 TEST_F(MainWindowTest, ConnectionListFindsWindowsByExactLabel) {

@@ -25,6 +25,7 @@
 
 #include "app/flogon.h"
 #include "app/fmain.h"
+#include "app/ovforms.h"
 #include "app/core/ovrunner.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
@@ -319,6 +320,86 @@ TEST_F(StandinWindowTest, AnOwnedWindowThatRefusesKeepsTheConnectionOpen) {
   editor->refuse = false;
   EXPECT_TRUE(Close(window));
   EXPECT_TRUE(ConnectionList().empty());
+}
+
+// An editor opened from the main window, with unsaved changes and a query
+// of its own.
+class ChangedEditor : public TovForm {
+ public:
+  explicit ChangedEditor(QWidget* owner) : TovForm(owner) {
+    AddQuery(&query);
+    SetChanged(true);
+    parentWidget()->show();
+  }
+  TovSQLQuery query;
+};
+
+TEST_F(StandinWindowTest, ClosingTheMainWindowAsksEveryWindowOnceAndCancelInAnyStopsIt) {
+  AppOption.AutoCommit = false;
+  TfrmObject* window = Logon("ADMIN", "secret", "ORVTEST");
+  window->ExecSQL("CREATE SCHEMA S1");
+  window->ExecSQL("CREATE TABLE S1.T (A INTEGER)");
+  window->ExecSQL("COMMIT");
+  window->ExecSQL("INSERT INTO S1.T VALUES (1)");
+  QPointer<ChangedEditor> editor = new ChangedEditor(main_.get());
+  QPointer<TfrmObject> guard(window);
+  // The logon's own message (no schema yet) is not part of the close.
+  const size_t asked = env.Dialogs().messages.size();
+  env.Dialogs().unanswered = 0;
+
+  env.Dialogs().QueueMessage(IDCANCEL);
+  EXPECT_FALSE(main_->close());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(env.Dialogs().messages.size(), asked + 1);
+  EXPECT_EQ(env.Dialogs().messages.back().text, kChangedQuestion);
+  ASSERT_TRUE(guard && editor);
+  EXPECT_TRUE(window->DataModule->Connection.Connected());
+  EXPECT_EQ(ConnectionList(), Lines{"ADMIN @ ORVTEST"});
+  EXPECT_TRUE(Committed("ORVTEST", "SELECT A FROM S1.T").empty());
+
+  // Answered No: the editor is asked once, and the connection window goes
+  // through its own close, which commits what AutoCommit off left open.
+  env.Dialogs().QueueMessage(IDNO);
+  EXPECT_TRUE(main_->close());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(env.Dialogs().messages.size(), asked + 2);
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+  EXPECT_TRUE(guard.isNull());
+  EXPECT_TRUE(editor.isNull());
+  EXPECT_EQ(Committed("ORVTEST", "SELECT A FROM S1.T"), Lines{"1"});
+}
+
+TEST_F(StandinWindowTest, AConnectionWindowThatStaysOpenKeepsTheMainWindowOpen) {
+  AppOption.AutoCommit = false;
+  TfrmObject* window = Logon("ADMIN", "secret", "ORVTEST");
+  window->ExecSQL("CREATE SCHEMA S1");
+  window->ExecSQL("CREATE TABLE S1.T (A INTEGER)");
+  window->ExecSQL("COMMIT");
+  window->ExecSQL("INSERT INTO S1.T VALUES (1)");
+  Stubborn* owned = new Stubborn;
+  SetFormOwner(owned, window);
+  main_->mdiArea->addSubWindow(owned)->show();
+  QPointer<TfrmObject> guard(window);
+  EXPECT_FALSE(main_->close());
+  ASSERT_TRUE(guard);
+  EXPECT_TRUE(window->DataModule->Connection.Connected());
+  owned->refuse = false;
+  EXPECT_TRUE(main_->close());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(guard.isNull());
+  EXPECT_EQ(Committed("ORVTEST", "SELECT A FROM S1.T"), Lines{"1"});
+}
+
+TEST_F(StandinWindowTest, AWindowOpenedFromTheMainWindowLetsGoOfAClosedConnection) {
+  TfrmObject* window = Logon("ADMIN", "secret", "ORVTEST");
+  ChangedEditor* editor = new ChangedEditor(main_.get());
+  ASSERT_EQ(editor->ConnectionWindow, window);
+  ASSERT_EQ(editor->query.Connection(), &window->DataModule->Connection);
+  EXPECT_TRUE(Close(window));
+  EXPECT_EQ(editor->ConnectionWindow, nullptr);
+  EXPECT_EQ(editor->query.Connection(), nullptr);
+  editor->SetChanged(false);
+  editor->parentWidget()->close();
 }
 
 TEST_F(StandinWindowTest, ActivationSelectsTheWindowsOwnEntryAndPressesItsButton) {

@@ -122,6 +122,12 @@ TEST(SourceHistory, NumberingFillsGapsAndNeverReplacesAFile) {
 TEST(SourceHistory, FolderNamesAreMadeSafeAndNameTablesFoundIgnoringCase) {
   EXPECT_EQ(HistoryFolder("/h", "A/B:C", okTable), "/h/ABC/TABLE");
   EXPECT_EQ(HistoryFolder("/h/", "S", okProcedure), "/h/S/PROCEDURE");
+  // No name leaves the history folder or names it again.
+  EXPECT_EQ(HistoryFolder("/h", "..", okTable), "/h/__/TABLE");
+  EXPECT_EQ(HistoryFolder("/h", "../..", okTable), "/h/____/TABLE");
+  EXPECT_EQ(HistoryFolder("/h", ".", okTable), "/h/_/TABLE");
+  EXPECT_EQ(HistoryFolder("/h", "/", okTable), "/h/_/TABLE");
+  EXPECT_EQ(HistoryFolder("/h", "A..B", okTable), "/h/A..B/TABLE");
   const std::vector<std::string> table = {"DSN1=NAMES1", "orvsample=SALES.SCRIPT_NAMES", "BAD"};
   EXPECT_EQ(NameTableFor(table, "ORVSAMPLE"), "SALES.SCRIPT_NAMES");
   EXPECT_EQ(NameTableFor(table, "DSN1"), "NAMES1");

@@ -49,6 +49,7 @@ class SampleConnection : public TovConnectionWindow {
     TovSQLQuery& q = OpenSQLParams("SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE DB_NAME = :DBName", {dbName});
     return q.Eof() ? "" : q.AsString(size_t{0});
   }
+  TObjectCount ObjectCount() const override { return {}; }
   // Runs a statement on the sample, outside the window's routines.
   void Exec(const std::string& sql) {
     TovSQLQuery q(&dm_.Connection);

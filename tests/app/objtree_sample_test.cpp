@@ -272,11 +272,46 @@ TEST_F(SampleTreeTest, EscapeStopsAFillKeepingTheRowsRead) {
   int polls = 0;
   std::vector<int> progress;
   TFillHooks hooks;
+  hooks.PaceMillis = 0;  // due before every row
   hooks.EscapePressed = [&] { return ++polls > 3; };
   hooks.Progress = [&](int done) { progress.push_back(done); };
   EXPECT_EQ(FillListRows(qryObject, list, layout, hooks), 3);
   EXPECT_EQ(list.topLevelItemCount(), 3);
   EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
+}
+
+// A catalogue read that fails before the list query (the schema list of
+// the root) leaves the cursor and the list as every other end of a fill does.
+TEST_F(SampleTreeTest, ACatalogueErrorBeforeTheQueryStillCleansUp) {
+  AppOption.ShowLevel0 = true;
+  Build();
+  conn.Exec("DROP VIEW RDBII_SYSTEM.SCHEMATA");
+  EXPECT_THROW(Select({}), EDatabaseError);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(list.updatesEnabled());
+  EXPECT_FALSE(list.signalsBlocked());
+}
+
+// Painting and polling per row cost more than the rows: a fill that takes
+// less than the pace paints and polls once, then hands over the rest.
+TEST_F(SampleTreeTest, ProgressAndEscPollingFollowThePaceNotTheRows) {
+  const TListLayout layout = ObjectListLayout("%", true, 10);
+  const TListQuery q = ObjectListQuery(layout.Key, 10, "ORVSAMPLE", conn.GetDBCode("ORVSAMPLE"),
+                                       SchemaCondition("%", {"HR", "SALES", "STOCK"}, "ORVUSER"), "%", "%");
+  qryObject.SetSQL(q.SQL);
+  qryObject.Parameters()[0].Value = QString::fromStdString(q.Values[0]);
+  qryObject.Open();
+  list.setColumnCount(5);
+  int polls = 0;
+  std::vector<int> progress;
+  TFillHooks hooks;
+  hooks.PaceMillis = 60 * 60 * 1000;
+  hooks.EscapePressed = [&] { return ++polls < 0; };
+  hooks.Progress = [&](int done) { progress.push_back(done); };
+  const int rows = static_cast<int>(qryObject.RecordCount());
+  EXPECT_EQ(FillListRows(qryObject, list, layout, hooks), rows);
+  EXPECT_EQ(polls, 1);
+  EXPECT_EQ(progress, std::vector<int>{rows});
 }
 
 TEST_F(SampleTreeTest, FailingQueryRaisesAfterTheCleanup) {

@@ -2,9 +2,13 @@
 // the sample data source.
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPointer>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -17,7 +21,10 @@
 #include "app/fobjtree.h"
 #include "app/ovforms.h"
 #include "app/core/ovkinds.h"
+#include "app/core/ovmainwin.h"
+#include "app/core/ovwhere.h"
 #include "app/core/zarur.h"
+#include "platform/gui/qtplatform.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/testapp.h"
 #include "tests/standin/tools_sample.h"
@@ -120,6 +127,78 @@ TEST_F(ObjectWindowTest, OpenObjectAndGrantsGoThroughTheWindow) {
   const std::string guest = "GRANT SELECT ON TABLE STOCK.ITEM TO GUEST\r\n;\r\n";
   EXPECT_EQ(grants.str().substr(0, guest.size()), guest);
   RegisterObjectEditor(okTable, nullptr, nullptr);
+}
+
+TEST_F(ObjectWindowTest, AFillEndsWithTheObjectCountAndTheSelectionUpdatesIt) {
+  TfrmObject* window = Logon();
+  window->lstTree->setCurrentItem(Node(window, "SALES", "TABLE"));
+  window->FillObjectList(false);
+  EXPECT_EQ(main->StatusPanel(kStatusMessagePanel)->text(), "2個のオブジェクトがあります。");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  window->lstObject->topLevelItem(1)->setSelected(true);
+  EXPECT_EQ(main->StatusPanel(kStatusMessagePanel)->text(), "2個中 1個のオブジェクトを選択中。");
+}
+
+// What is typed and a close asked for while the list fills are neither lost
+// nor taken in the middle of the fill.
+TEST_F(ObjectWindowTest, InputAndACloseDuringAFillAreTakenAfterIt) {
+  platform::SetInput(platform::MakeQtWindowInput());
+  TfrmObject* window = Logon();
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+  window->lstTree->setCurrentItem(Node(window, "SALES", "TABLE"));
+  QLineEdit* find = window->cmbFind->lineEdit();
+  QString typed;
+  QObject::connect(find, &QLineEdit::textChanged, [&](const QString& text) { typed = text; });
+  QPointer<TfrmObject> guard(window);
+  QCoreApplication::postEvent(find, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
+  QCoreApplication::postEvent(main->windowHandle(), new QCloseEvent);
+  window->FillObjectList(false);
+  EXPECT_EQ(window->lstObject->topLevelItemCount(), 2);
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_EQ(typed, "");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(typed, "X");
+  EXPECT_FALSE(main->isVisible());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(guard.isNull());  // closed through its own close
+}
+
+// A fill lets timers and messages through between rows; one of them that
+// asks for a fill gets it after the running one, never inside it.
+TEST_F(ObjectWindowTest, AFillAskedForDuringAFillRunsAfterIt) {
+  platform::SetInput(platform::MakeQtWindowInput());
+  TfrmObject* window = Logon();
+  window->lstTree->setCurrentItem(Node(window, "SALES", "TABLE"));
+  QCoreApplication::postEvent(window, new QEvent(static_cast<QEvent::Type>(kMsgReload)));
+  int fills = 0;  // each fill empties the list first
+  QObject::connect(window->lstObject->model(), &QAbstractItemModel::modelReset, [&] { ++fills; });
+  ASSERT_NO_THROW(window->FillObjectList(false));
+  EXPECT_EQ(fills, 1);
+  EXPECT_EQ(Names(window), (std::vector<std::string>{"CUSTOMER", "ORDERS"}));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(fills, 2);
+  EXPECT_EQ(Names(window), (std::vector<std::string>{"CUSTOMER", "ORDERS"}));
+}
+
+TEST_F(ObjectWindowTest, FindBoxIsUpperCaseKeepsWhatWasTypedAndStartsUnfiltered) {
+  AppOption.Find = AppOption.FindAuto = true;
+  SaveWhereHistory("%", "%", {"ORDERSX", "CUST"});
+  TfrmObject* window = Logon();
+  EXPECT_EQ(window->cmbFind->count(), 2);
+  EXPECT_EQ(window->cmbFind->currentText(), "");  // a restart leaves no filter
+  window->lstTree->setCurrentItem(Node(window, "SALES", "TABLE"));
+  window->FillObjectList(false);
+  EXPECT_EQ(Names(window), (std::vector<std::string>{"CUSTOMER", "ORDERS"}));
+
+  QLineEdit* find = window->cmbFind->lineEdit();
+  find->setFocus();
+  QTest::keyClicks(find, "ord");
+  EXPECT_EQ(find->text(), "ORD");
+  QTest::keyClick(find, Qt::Key_Return);
+  EXPECT_EQ(window->cmbFind->currentText(), "ORD");
+  EXPECT_EQ(Names(window), (std::vector<std::string>{"ORDERS"}));
+  EXPECT_EQ(window->cmbFind->itemText(0), "ORD");
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ class IdleConnection : public QWidget, public TovConnectionWindow {
   }
   void GetSchemaList(std::vector<std::string>&, bool) override { throw std::logic_error("no SQL here"); }
   std::string GetDBCode(const std::string&) override { throw std::logic_error("no SQL here"); }
+  TObjectCount ObjectCount() const override { return {}; }
 
  private:
   TdmSymfoware dm_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -165,36 +166,170 @@ TEST(RegStore, SaveReplacesTheFileAtomically) {
   EXPECT_EQ(left, QStringList{"current_user.registry"});
 }
 
-TEST(RegStore, DamagedFileStartsEmptyIsKeptAsideAndIsReportedOnce) {
-  const std::vector<std::string> damaged = {
-      "",                                                   // empty
-      "garbage\n",                                          // no header
-      "# Tessavar registry store 1\ndword \"N\" 1\n",       // value before a key
-      "# Tessavar registry store 1\nkey \"A\nsz \"x\" \"y\"\n",  // unclosed quote
-      "# Tessavar registry store 1\nkey \"A\"\ndword \"N\" 99999999999\n",
-      "# Tessavar registry store 1\nkey \"A\"\nbinary \"B\" \"0g\"\n",
-      "# Tessavar registry store 1\nkey \"A\"\nfloat \"F\" 1\n",
+TEST(RegStore, DamagedFileKeepsWhatWasReadBeforeTheDamageIsKeptAsideAndIsReportedOnce) {
+  const std::string kSaved = "# Tessavar registry store 1\nkey \"Logons\" \"1\"\nsz \"UserID\" \"SCOTT\"\n";
+  struct Case {
+    std::string text;
+    bool keepsSaved;  // the key "Logons\1" was read before the damage
+    bool keepsA;      // the key "A" was read before the damage
   };
-  for (const auto& text : damaged) {
-    SCOPED_TRACE(text);
+  const std::vector<Case> cases = {
+      {"", false, false},                                                   // empty
+      {"garbage\n", false, false},                                          // no header
+      {"# Tessavar registry store 1\ndword \"N\" 1\n", false, false},       // value before a key
+      {"# Tessavar registry store 1\nkey \"A\nsz \"x\" \"y\"\n", false, false},  // unclosed quote
+      {kSaved + "key \"A\"\ndword \"N\" 99999999999\n", true, true},
+      {kSaved + "key \"A\"\nbinary \"B\" \"0g\"\n", true, true},
+      {kSaved + "key \"A\"\nfloat \"F\" 1\n", true, true},
+      {kSaved + "key \"A\"\nsz \"Cut\" \"no end", true, true},            // a bad last line
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     testing_support::TempSettings env;
-    WriteFile(env.UserStore(), text);
+    WriteFile(env.UserStore(), c.text);
     Registry reg;
-    EXPECT_FALSE(reg.OpenKey("\\A", false));
+    EXPECT_EQ(reg.OpenKey("\\A", false), c.keepsA);
+    reg.CloseKey();
     ASSERT_TRUE(reg.OpenKey("\\Software\\New", true));
     reg.WriteInteger("N", 7);
     reg.CloseKey();
-    Registry again;
-    EXPECT_TRUE(again.OpenKey("\\Software\\New", false));
-    again.CloseKey();
     ASSERT_EQ(env.Dialogs().messages.size(), 1u);
-    EXPECT_NE(env.Dialogs().messages[0].text.find("既定の設定で起動します"), std::string::npos);
-    EXPECT_EQ(ReadFile(env.UserStore() + ".damaged"), text);
+    EXPECT_NE(env.Dialogs().messages[0].text.find("壊れた箇所より前の設定だけを読み込みました"), std::string::npos);
+    EXPECT_EQ(ReadFile(env.UserStore() + ".damaged"), c.text);
     env.Restart();
     Registry reread;
     ASSERT_TRUE(reread.OpenKey("\\Software\\New", false));
     EXPECT_EQ(reread.ReadInteger("N"), 7);
+    ASSERT_EQ(reread.OpenKey("\\Logons\\1", false), c.keepsSaved);
+    if (c.keepsSaved) {
+      EXPECT_EQ(reread.ReadString("UserID"), "SCOTT");
+    }
+    reread.CloseKey();
+    EXPECT_EQ(env.Dialogs().messages.size(), 1u);
   }
+}
+
+TEST(RegStore, SalvagedValuesAreSavedAtOnceSoARestartFindsThem) {
+  testing_support::TempSettings env;
+  WriteFile(env.UserStore(), "# Tessavar registry store 1\nkey \"Logons\" \"1\"\nsz \"Password\" \"x\"\nbad line\n");
+  EXPECT_TRUE(Registry().KeyExists("\\Logons\\1"));
+  env.Restart();
+  EXPECT_TRUE(Registry().KeyExists("\\Logons\\1"));
+  EXPECT_EQ(env.Dialogs().messages.size(), 1u);
+}
+
+TEST(RegStore, StoreIsPrivateToTheUser) {
+  testing_support::TempSettings env;
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\A", true));
+  reg.WriteString("Password", "secret");
+  reg.CloseKey();
+  struct stat folder {};
+  struct stat file {};
+  ASSERT_EQ(::stat(env.UserStore().substr(0, env.UserStore().rfind('/')).c_str(), &folder), 0);
+  ASSERT_EQ(::stat(env.UserStore().c_str(), &file), 0);
+  EXPECT_EQ(folder.st_mode & 07777, 0700u);
+  EXPECT_EQ(file.st_mode & 07777, 0600u);
+}
+
+// A save that cannot be written is shown once; nothing raises, the run goes
+// on, and the pending changes reach the file once it can be written again.
+TEST(RegStore, FailingSaveIsShownOnceNeverRaisesAndIsRetried) {
+  testing_support::TempSettings env;
+  // A file where the store's folder belongs: no save can succeed, even as root.
+  const std::string folder = env.UserStore().substr(0, env.UserStore().rfind('/'));
+  WriteFile(folder, "not a folder");
+  {
+    Registry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\A", true));
+    reg.WriteInteger("N", 1);
+    EXPECT_NO_THROW(reg.CloseKey());
+    platform::KeyScope scope(reg);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\A", true));
+    reg.WriteInteger("M", 2);
+  }
+  ASSERT_EQ(env.Dialogs().messages.size(), 1u);
+  EXPECT_NE(env.Dialogs().messages[0].text.find("保存できません"), std::string::npos);
+  EXPECT_EQ(env.Dialogs().messages[0].flags, 0x10u);
+  ASSERT_EQ(::unlink(folder.c_str()), 0);
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\B", true));
+  reg.CloseKey();
+  env.Restart();
+  ASSERT_TRUE(reg.OpenKey("\\Software\\A", false));
+  EXPECT_EQ(reg.ReadInteger("N"), 1);
+  EXPECT_EQ(reg.ReadInteger("M"), 2);
+}
+
+// Two running copies of the program: each loads the store before either
+// saves, then they save in turn. Every change of both survives, deletions
+// included.
+TEST(RegStore, TwoRunningCopiesNeverLoseEachOthersChanges) {
+  testing_support::TempSettings env;
+  {
+    Registry seed;
+    ASSERT_TRUE(seed.OpenKey("\\ORV\\DATABASE\\0", true));
+    seed.WriteString("UserID", "OLD");
+    ASSERT_TRUE(seed.OpenKey("\\ORV\\GUI\\MAIN", true));
+    seed.WriteInteger("Width", 100);
+    seed.CloseKey();
+  }
+  env.Restart();
+  int toChild[2];
+  int toParent[2];
+  ASSERT_EQ(::pipe(toChild), 0);
+  ASSERT_EQ(::pipe(toParent), 0);
+  auto wait = [](int fd) {
+    char c = 0;
+    return ::read(fd, &c, 1) == 1;
+  };
+  auto signal = [](int fd) { return ::write(fd, "x", 1) == 1; };
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The second copy: its own stores, loaded now.
+    platform::ForgetSharedStores();
+    Registry reg;
+    bool ok = reg.OpenKey("\\ORV\\DATABASE", false);
+    signal(toParent[1]);
+    ok = ok && wait(toChild[0]);
+    ok = ok && reg.OpenKey("\\ORV\\DATABASE\\2", true);
+    reg.WriteString("UserID", "SECOND");
+    reg.CloseKey();
+    ok = ok && reg.OpenKey("\\ORV\\GUI\\OBJECT", true);
+    reg.WriteInteger("TreeWidth", 222);
+    reg.CloseKey();
+    signal(toParent[1]);
+    ::_exit(ok ? 0 : 1);
+  }
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\ORV\\DATABASE", false));
+  reg.CloseKey();
+  ASSERT_TRUE(wait(toParent[0]));  // both copies have loaded the store
+  ASSERT_TRUE(reg.OpenKey("\\ORV\\DATABASE\\1", true));
+  reg.WriteString("UserID", "FIRST");
+  reg.CloseKey();
+  ASSERT_TRUE(reg.DeleteKey("\\ORV\\DATABASE\\0"));
+  ASSERT_TRUE(signal(toChild[1]));
+  ASSERT_TRUE(wait(toParent[0]));  // the second copy has saved
+  ASSERT_TRUE(reg.OpenKey("\\ORV\\GUI\\MAIN", true));
+  reg.WriteInteger("Width", 300);
+  reg.CloseKey();
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  env.Restart();
+  Registry after;
+  ASSERT_TRUE(after.OpenKey("\\ORV\\DATABASE", false));
+  EXPECT_EQ(after.GetKeyNames(), (std::vector<std::string>{"1", "2"}));
+  ASSERT_TRUE(after.OpenKey("\\ORV\\DATABASE\\2", false));
+  EXPECT_EQ(after.ReadString("UserID"), "SECOND");
+  ASSERT_TRUE(after.OpenKey("\\ORV\\GUI\\MAIN", false));
+  EXPECT_EQ(after.ReadInteger("Width"), 300);
+  ASSERT_TRUE(after.OpenKey("\\ORV\\GUI\\OBJECT", false));
+  EXPECT_EQ(after.ReadInteger("TreeWidth"), 222);
+  after.CloseKey();
 }
 
 TEST(RegStore, ASecondDamagedFileDoesNotReplaceTheFirstCopy) {

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -132,8 +135,11 @@ TEST_F(StandinTest, DescribesNewTablesViewsAndIndexesWithSymfowareCodes) {
        "C5 TIMESTAMP, PRIMARY KEY (C1))");
   Exec(*session, "CREATE INDEX S1.I1 ON T1 (C2, C3)");
   Exec(*session, "CREATE VIEW S1.V1 AS SELECT C1, C2 FROM T1");
-  symfoware::DescribeNewObjects(session->Database(), "ORVTEST");
-  symfoware::DescribeNewObjects(session->Database(), "orvtest");  // a second pass adds nothing
+  symfoware::TDescribedUpTo described;
+  symfoware::DescribeNewObjects(session->Database(), "ORVTEST", described);
+  symfoware::DescribeNewObjects(session->Database(), "orvtest", described);  // a second pass adds nothing
+  symfoware::TDescribedUpTo everything;
+  symfoware::DescribeNewObjects(session->Database(), "ORVTEST", everything);  // nor one that looks at all
 
   EXPECT_EQ(Query(*session,
                   "SELECT TRIM(TABLE_NAME), TABLE_TYPE, TABLE_OWNER FROM RDBII_SYSTEM.RDBII_TABLE "
@@ -169,6 +175,42 @@ TEST_F(StandinTest, DescribesNewTablesViewsAndIndexesWithSymfowareCodes) {
             (Rows{{"0"}}));
   EXPECT_EQ(Query(*session, "SELECT DESC_VALUE FROM RDBII_SYSTEM.RDBII_DESCRIPTION WHERE DESC_TYPE = 'V'"),
             (Rows{{"SELECT C1, C2 FROM T1"}}));
+}
+
+// A large script builds in one transaction with each run of new objects
+// described once: 3000 tables took minutes when every statement committed
+// and looked at every object made before it.
+TEST(SetupTool, ALargeScriptBuildsQuicklyAndDescribesEveryObject) {
+  QTemporaryDir dir;
+  const QString script = dir.filePath("big.sql");
+  constexpr int kTables = 3000;
+  {
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("CREATE SCHEMA S1;\n");
+    for (int i = 0; i < kTables; ++i) {
+      file.write(QString("CREATE TABLE S1.T%1 (ID INTEGER NOT NULL PRIMARY KEY, NAME CHAR(20));\n").arg(i).toUtf8());
+      if (i % 1000 == 0)  // a statement that reads the catalogue between the tables
+        file.write(QString("INSERT INTO RDBII_SYSTEM.RDBII_COMMENT SELECT DB_CODE, SCHEMA_CODE, TABLE_CODE, 0, 0, "
+                           "'TV', 'first' FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'T%1';\n")
+                       .arg(i)
+                       .toUtf8());
+    }
+  }
+  QElapsedTimer timer;
+  timer.start();
+  QProcess setup;
+  setup.start(QStringLiteral(TEST_BINARY_DIR "/standin/symfoware/symfoware-setup"),
+              {dir.filePath("odbc"), "BIG", dir.filePath("BIG"), script, "ADMIN/secret"});
+  ASSERT_TRUE(setup.waitForFinished(120000));
+  ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
+  EXPECT_LT(timer.elapsed(), 60000);
+  auto session = symfoware::OpenStandinFolder(dir.filePath("BIG").toStdString(), "ADMIN", "secret");
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*), COUNT(DISTINCT TABLE_CODE) FROM RDBII_SYSTEM.RDBII_TABLE WHERE SCHEMA_NAME = 'S1'"),
+            (Rows{{"3000", "3000"}}));
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_COLUMN"), (Rows{{"6000"}}));
+  EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_COMMENT WHERE COMMENT_VALUE = 'first'"),
+            (Rows{{"3"}}));
 }
 
 TEST_F(StandinTest, RunsSymfowareFunctionsAndCaseSensitiveLike) {

@@ -357,7 +357,7 @@ TEST_F(OptionsTest, EveryStoredValueIsLoadedAndWrittenBackFromItsOwnField) {
   }
   platform::RegKey* sc = const_cast<platform::RegKey*>(StoredKey(Sub("SHORTCUT")));
   for (auto& v : sc->values) v.data += "x";
-  store.MarkDirty();
+  store.EditRoot();
   store.Flush();
   const std::string changed = store.Serialize();
 

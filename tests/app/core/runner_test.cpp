@@ -43,6 +43,20 @@ TEST(CommandLineSplit, FollowsTheWindowsQuotingRules) {
   for (const Case& c : cases) EXPECT_EQ(platform::SplitCommandLine(c.line), c.args) << c.line;
 }
 
+// Names put into a tool's command line reach it as one argument each,
+// whatever they hold; plain names are written as they are.
+TEST(QuoteArgument, EveryTextComesBackAsOneArgument) {
+  const std::string names[] = {"ORVSAMPLE", "MY DSN",  "A\"B",      "A\\",      "A\\\"B", "A;rm -rf ~",
+                               "$(id)",     "`id`",    "a'b",       "",           "\t",      "DB.SPACE 1",
+                               "日本語 名", "C:\\x\\", "\"\"", "A&&B|C>D"};
+  for (const std::string& name : names) {
+    const Lines args = platform::SplitCommandLine("rdbinf -p " + platform::QuoteArgument(name) + " -x");
+    EXPECT_EQ(args, (Lines{"rdbinf", "-p", name, "-x"})) << name;
+  }
+  EXPECT_EQ(platform::QuoteArgument("ORVSAMPLE.DBSPACE1"), "ORVSAMPLE.DBSPACE1");
+  EXPECT_EQ(platform::QuoteArgument("/tmp/ORV/temp/T.rdbprt"), "/tmp/ORV/temp/T.rdbprt");
+}
+
 TEST(OutputLines, SplitAtLineFeedWithCarriageReturnsRemovedAndTheLastLineKept) {
   platform::OutputLines one(1);
   one.Add(0, "a\r\nb\nc");
