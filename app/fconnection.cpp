@@ -53,11 +53,15 @@ std::string ModeOf(int edition, const std::string& user) {
 // is skipped.
 void ReadEdition(const TEditionRow& row, std::vector<TFoundLogon>& found) {
   std::string base = kProductKey + row.Key + kLogonSubkey;
-  if (!AppRegistry.OpenKeyReadOnly(base)) return;
-  std::vector<std::string> names = AppRegistry.GetKeyNames();
-  AppRegistry.CloseKey();
+  std::vector<std::string> names;
+  {
+    platform::KeyScope key(AppRegistry);
+    if (!AppRegistry.OpenKeyReadOnly(base)) return;
+    names = AppRegistry.GetKeyNames();
+  }
   for (const std::string& name : names) {
     try {
+      platform::KeyScope key(AppRegistry);
       if (!AppRegistry.OpenKeyReadOnly(base + "\\" + name)) continue;
       TFoundLogon logon;
       logon.Edition = row.Key;
@@ -67,10 +71,9 @@ void ReadEdition(const TEditionRow& row, std::vector<TFoundLogon>& found) {
       logon.Mode = ModeOf(row.Edition, logon.UserID);
       logon.OS =
           row.Edition > kLastEditionWithoutOs ? AppRegistry.ReadStringDef("OS", kDefaultOs) : kDefaultOs;
-      AppRegistry.CloseKey();
       found.push_back(logon);
     } catch (const std::exception&) {
-      AppRegistry.CloseKey();
+      // an unreadable logon is left out of the import
     }
   }
 }
@@ -122,10 +125,12 @@ void ImportLogons(const std::vector<TFoundLogon>& logons, QTreeWidget* logonList
   if (logons.empty()) return;
   std::vector<std::string> names;
   std::vector<std::string> existing;
-  if (AppRegistry.OpenKey(kDatabaseKey, true)) {
-    names = SplitSortList(AppRegistry.ReadStringDef("Sort", ""));
-    existing = AppRegistry.GetKeyNames();
-    AppRegistry.CloseKey();
+  {
+    platform::KeyScope key(AppRegistry);
+    if (AppRegistry.OpenKey(kDatabaseKey, true)) {
+      names = SplitSortList(AppRegistry.ReadStringDef("Sort", ""));
+      existing = AppRegistry.GetKeyNames();
+    }
   }
   for (const TFoundLogon& logon : logons) {
     bool listed = false;
@@ -140,18 +145,20 @@ void ImportLogons(const std::vector<TFoundLogon>& logons, QTreeWidget* logonList
     taken.insert(taken.end(), existing.begin(), existing.end());
     std::string key = FreeLogonKey(taken);
     AddLogonItem(logonList, logon.UserID, logon.Database, logon.Password, key);
-    AppRegistry.OpenKey(kDatabaseKey + "\\" + key, true);
-    AppRegistry.WriteString("UserID", logon.UserID);
-    AppRegistry.WriteString("Database", logon.Database);
-    AppRegistry.WriteString("Password", ScramblePassword(logon.Password));
-    AppRegistry.WriteInteger("Mode", ModeNumber(logon.Mode));
-    AppRegistry.WriteString("OS", logon.OS);
-    AppRegistry.CloseKey();
+    {
+      platform::KeyScope scope(AppRegistry);
+      AppRegistry.OpenKey(kDatabaseKey + "\\" + key, true);
+      AppRegistry.WriteString("UserID", logon.UserID);
+      AppRegistry.WriteString("Database", logon.Database);
+      AppRegistry.WriteString("Password", ScramblePassword(logon.Password));
+      AppRegistry.WriteInteger("Mode", ModeNumber(logon.Mode));
+      AppRegistry.WriteString("OS", logon.OS);
+    }
     names.push_back(key);
   }
+  platform::KeyScope scope(AppRegistry);
   AppRegistry.OpenKey(kDatabaseKey, true);
   AppRegistry.WriteString("Sort", JoinSortList(names));
-  AppRegistry.CloseKey();
 }
 
 TfrmConnection::TfrmConnection(QWidget* owner) : QDialog(owner) { setupUi(); }

@@ -232,10 +232,12 @@ bool TfrmLogon::LogonDatabase(const std::string& DataSource, const std::string& 
       dialog.txtUserID->setText(Q(Trim(user)));
       dialog.cmbDatabase->setEditText(Q(UpperCase(Trim(dataSource))));
       dialog.txtPassword->setText(Q(Trim(password)));
-    } else if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
-      dialog.txtUserID->setText(Q(AppRegistry.ReadStringDef("UserID", "")));
-      dialog.cmbDatabase->setEditText(Q(UpperCase(AppRegistry.ReadStringDef("Database", ""))));
-      AppRegistry.CloseKey();
+    } else {
+      platform::KeyScope key(AppRegistry);
+      if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
+        dialog.txtUserID->setText(Q(AppRegistry.ReadStringDef("UserID", "")));
+        dialog.cmbDatabase->setEditText(Q(UpperCase(AppRegistry.ReadStringDef("Database", ""))));
+      }
     }
     dialog.LoadLogonList();
     dialog.LoadWindowSize();
@@ -281,21 +283,26 @@ void TfrmLogon::LoadLogonList() {
   cmbDatabase->blockSignals(false);
 
   std::vector<std::string> order;
-  if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
-    std::vector<std::string> keys = AppRegistry.GetKeyNames();
-    std::vector<std::string> sort =
-        AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadStringDef("Sort", "")) : keys;
-    AppRegistry.CloseKey();
-    order = SavedLogonOrder(sort, keys);
+  {
+    platform::KeyScope key(AppRegistry);
+    if (AppRegistry.OpenKeyReadOnly(kDatabaseKey)) {
+      std::vector<std::string> keys = AppRegistry.GetKeyNames();
+      std::vector<std::string> sort =
+          AppRegistry.ValueExists("Sort") ? SplitSortList(AppRegistry.ReadStringDef("Sort", "")) : keys;
+      order = SavedLogonOrder(sort, keys);
+    }
   }
 
   lstUserID->clear();
   for (const std::string& name : order) {
-    if (!AppRegistry.OpenKeyReadOnly(kDatabaseKey + "\\" + name)) continue;
-    std::string user = AppRegistry.ReadStringDef("UserID", "");
-    std::string database = AppRegistry.ReadStringDef("DataBase", "");
-    std::string password = UnscramblePassword(AppRegistry.ReadStringDef("Password", ""));
-    AppRegistry.CloseKey();
+    std::string user, database, password;
+    {
+      platform::KeyScope key(AppRegistry);
+      if (!AppRegistry.OpenKeyReadOnly(kDatabaseKey + "\\" + name)) continue;
+      user = AppRegistry.ReadStringDef("UserID", "");
+      database = AppRegistry.ReadStringDef("DataBase", "");
+      password = UnscramblePassword(AppRegistry.ReadStringDef("Password", ""));
+    }
     AddLogonItem(lstUserID, user, database, password, name);
     if (SameName(user, Text(txtUserID)) && SameName(database, Text(cmbDatabase)))
       txtPassword->setText(Q(password));
@@ -307,32 +314,35 @@ void TfrmLogon::SaveLogonList(bool WriteLast) {
   std::vector<std::string> keys;
   for (int i = 0; i < lstUserID->topLevelItemCount(); ++i)
     keys.push_back(ItemData(lstUserID->topLevelItem(i), kRoleKey));
-  AppRegistry.OpenKey(kDatabaseKey, true);
-  if (WriteLast) {
-    AppRegistry.WriteString("UserID", Text(txtUserID));
-    AppRegistry.WriteString("Database", Text(cmbDatabase));
+  std::vector<std::string> existing;
+  {
+    platform::KeyScope key(AppRegistry);
+    AppRegistry.OpenKey(kDatabaseKey, true);
+    if (WriteLast) {
+      AppRegistry.WriteString("UserID", Text(txtUserID));
+      AppRegistry.WriteString("Database", Text(cmbDatabase));
+    }
+    AppRegistry.WriteString("Sort", JoinSortList(keys));
+    existing = AppRegistry.GetKeyNames();
   }
-  AppRegistry.WriteString("Sort", JoinSortList(keys));
-  std::vector<std::string> existing = AppRegistry.GetKeyNames();
-  AppRegistry.CloseKey();
   if (!chkSave->isChecked()) return;
 
   for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) {
     QTreeWidgetItem* item = lstUserID->topLevelItem(i);
     if (ItemText(item, kColUser) == Text(txtUserID) &&
         SameName(ItemText(item, kColDatabase), Text(cmbDatabase))) {
+      platform::KeyScope key(AppRegistry);
       AppRegistry.OpenKey(kDatabaseKey + "\\" + ItemData(item, kRoleKey), true);
       AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
-      AppRegistry.CloseKey();
       return;
     }
   }
   if (!WriteLast) return;
+  platform::KeyScope key(AppRegistry);
   AppRegistry.OpenKey(kDatabaseKey + "\\" + FreeLogonKey(existing), true);
   AppRegistry.WriteString("UserID", Text(txtUserID));
   AppRegistry.WriteString("Database", Text(cmbDatabase));
   AppRegistry.WriteString("Password", ScramblePassword(Text(txtPassword)));
-  AppRegistry.CloseKey();
 }
 
 void TfrmLogon::LoadWindowSize() {

@@ -73,11 +73,9 @@ std::string ObjectTreeKey(const std::string& dataSource) {
 }
 
 std::vector<std::string> ReadStoredSchemaList(const std::string& dataSource) {
-  TovRegistry reg;
+  TovRegistry reg;  // the key closes with the object
   if (!reg.OpenKey(ObjectTreeKey(dataSource), false)) return {};
-  std::vector<std::string> list = TextToList(reg.ReadStringDef("Schema", ""));
-  reg.CloseKey();
-  return list;
+  return TextToList(reg.ReadStringDef("Schema", ""));
 }
 
 std::vector<int> ShownObjectKinds(const TovOption& option) {
@@ -353,7 +351,6 @@ void SaveColumnWidths(const std::string& columnKey, const std::vector<int>& widt
   TovRegistry reg;
   if (!reg.OpenKey(kObjectWindowKey, true)) return;
   for (size_t i = 0; i < widths.size(); ++i) reg.WriteInteger(columnKey + std::to_string(i), widths[i]);
-  reg.CloseKey();
 }
 
 std::vector<int> LoadColumnWidths(const TListLayout& layout) {
@@ -364,7 +361,6 @@ std::vector<int> LoadColumnWidths(const TListLayout& layout) {
     const int def = layout.Columns[i].Width;
     widths.push_back(open ? reg.ReadIntegerDef(layout.Key + std::to_string(i), def) : def);
   }
-  if (open) reg.CloseKey();
   return widths;
 }
 

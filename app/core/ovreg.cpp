@@ -430,9 +430,11 @@ bool CaseInsensitiveLess(const std::string& a, const std::string& b) {
 }
 
 void LoadReserveWords() {
-  AppRegistry.OpenKey(OptionKey(kReserveKey), false);
-  EditorReserveWords = AppRegistry.GetValueNames();
-  AppRegistry.CloseKey();
+  {
+    platform::KeyScope key(AppRegistry);
+    AppRegistry.OpenKey(OptionKey(kReserveKey), false);
+    EditorReserveWords = AppRegistry.GetValueNames();
+  }
   GetReservedWords(EditorReserveWords);
   std::stable_sort(EditorReserveWords.begin(), EditorReserveWords.end(), CaseInsensitiveLess);
 }
@@ -447,13 +449,15 @@ void SaveReserveWords() {
 }  // namespace
 
 void LoadOptions() {
-  AppRegistry.OpenKey(kOptionKey, true);
-  if (AppRegistry.ReadIntegerDef("Version", 0) < kOptionVersion) {
-    AppRegistry.DeleteKey("GUI");
-    AppRegistry.WriteInteger("Version", kOptionVersion);
+  {
+    platform::KeyScope key(AppRegistry);
+    AppRegistry.OpenKey(kOptionKey, true);
+    if (AppRegistry.ReadIntegerDef("Version", 0) < kOptionVersion) {
+      AppRegistry.DeleteKey("GUI");
+      AppRegistry.WriteInteger("Version", kOptionVersion);
+    }
+    for (const auto& f : RootFields()) f.load(AppRegistry, AppOption);
   }
-  for (const auto& f : RootFields()) f.load(AppRegistry, AppOption);
-  AppRegistry.CloseKey();
 
   LoadKey("PRINTOPTION", PrintOption, PrintFields());
   LoadShortCuts();
@@ -496,10 +500,13 @@ void SaveOptions() {
 void LoadWorkSpace() {
   const std::string base = OptionKey(kWorkSpaceKey);
   std::vector<std::string> names;
-  if (AppRegistry.OpenKey(base, false)) names = AppRegistry.GetKeyNames();
-  AppRegistry.CloseKey();
+  {
+    platform::KeyScope key(AppRegistry);
+    if (AppRegistry.OpenKey(base, false)) names = AppRegistry.GetKeyNames();
+  }
   WorkSpaces.assign(names.size(), TovWorkSpace{});
   for (size_t i = 0; i < names.size(); ++i) {
+    platform::KeyScope key(AppRegistry);
     if (!AppRegistry.OpenKey(base + "\\" + names[i], false)) continue;
     TovWorkSpace& w = WorkSpaces[i];
     w.ObjectType = AppRegistry.ReadIntegerDef("ObjectType", kObjectKindTable);
@@ -507,7 +514,6 @@ void LoadWorkSpace() {
     w.Schema = AppRegistry.ReadStringDef("Schema", {});
     w.ObjectName = AppRegistry.ReadStringDef("ObjectName", {});
     w.Connect = AppRegistry.ReadStringDef("Connect", {});
-    AppRegistry.CloseKey();
   }
 }
 
@@ -516,12 +522,12 @@ void SaveWorkSpace() {
   AppRegistry.DeleteKey(base);
   for (size_t n = 0; n < WorkSpaces.size(); ++n) {
     const TovWorkSpace& w = WorkSpaces[n];
+    platform::KeyScope key(AppRegistry);
     AppRegistry.OpenKey(base + "\\" + std::to_string(n), true);
     AppRegistry.WriteInteger("ObjectType", w.ObjectType);
     AppRegistry.WriteString("Title", w.Title);
     AppRegistry.WriteString("Schema", w.Schema);
     AppRegistry.WriteString("ObjectName", w.ObjectName);
     AppRegistry.WriteString("Connect", w.Connect);
-    AppRegistry.CloseKey();
   }
 }
