@@ -93,8 +93,8 @@ void free_buffers() {
 // goes on whatever the close reports.
 void close_session(int32_t flags) { pd_clt_close_session(flags); }
 
-// The per-request traces built so far; the SQL, reconnect, WRITE LINE
-// and access-path traces have their own writers.
+// The per-request traces built so far. The SQL, reconnect, WRITE LINE and
+// access-path traces are not built yet: their steps write nothing.
 void trace_op(clt_trace_op which, rdb_sql_area* area) {
   switch (which) {
     case clt_trace_op::errlog_uap: clt_errlog_uap(area); break;
