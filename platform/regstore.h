@@ -92,13 +92,6 @@ class RegStore {
   bool DeleteKey(const std::vector<std::string>& path);
   void SetValue(const std::vector<std::string>& path, RegValue value);
   bool DeleteValue(const std::vector<std::string>& path, const std::string& name);
-  // Edits made to Root() directly: the next save writes the whole view
-  // over the file instead of merging.
-  RegKey& EditRoot() {
-    replaceAll_ = true;
-    return root_;
-  }
-
   // Saves what changed since the last save; false when that failed (the
   // failure is shown once per run; the changes stay for the next save).
   bool Flush() noexcept;

@@ -343,22 +343,23 @@ TEST_F(OptionsTest, EveryStoredValueIsLoadedAndWrittenBackFromItsOwnField) {
   SaveOptions();
   // Change every stored value so that no two fields could swap unseen.
   platform::RegStore& store = platform::SharedStore(platform::RegRoot::CurrentUser);
+  TovRegistry reg;
   for (const auto& key : FirstStartStore()) {
-    platform::RegKey* k = const_cast<platform::RegKey*>(StoredKey(Sub(key.key)));
-    for (auto& v : k->values) {
+    const std::vector<platform::RegValue> values = StoredKey(Sub(key.key))->values;
+    ASSERT_TRUE(reg.OpenKey(Sub(key.key), false));
+    for (const auto& v : values) {
       if (v.name == "Version" || v.name == "PlanPass") continue;
-      if (v.type == RegDataType::Dword) v.dword ^= 1;
-      if (v.type == RegDataType::String) v.data = v.data.empty() ? "x\r\n" : v.data + "x";
+      if (v.type == RegDataType::Dword) reg.WriteInteger(v.name, static_cast<int32_t>(v.dword ^ 1));
+      if (v.type == RegDataType::String) reg.WriteString(v.name, v.data.empty() ? "x\r\n" : v.data + "x");
       if (v.type == RegDataType::Binary) {
         const double when = 45000.5;
-        v.data.assign(reinterpret_cast<const char*>(&when), sizeof when);
+        reg.WriteBinaryData(v.name, &when, sizeof when);
       }
     }
   }
-  platform::RegKey* sc = const_cast<platform::RegKey*>(StoredKey(Sub("SHORTCUT")));
-  for (auto& v : sc->values) v.data += "x";
-  store.EditRoot();
-  store.Flush();
+  ASSERT_TRUE(reg.OpenKey(Sub("SHORTCUT"), false));
+  for (const auto& v : StoredKey(Sub("SHORTCUT"))->values) reg.WriteString(v.name, v.data + "x");
+  reg.CloseKey();
   const std::string changed = store.Serialize();
 
   Restart();
