@@ -47,10 +47,6 @@ bool size_switches_off(int32_t slot) {
          slot == CLT_TRC_SLOT_ESS;
 }
 
-int open_append(const char* path) {
-  return open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, CLT_TRC_FILE_MODE);
-}
-
 bool status_of(int fd, clt_trc_file* out) {
   struct stat st {};
   if (fstat(fd, &st) != 0) return false;
@@ -74,6 +70,10 @@ void close_open(int fd) {
 }
 
 }  // namespace
+
+int clt_trc_open_append(const char* path) {
+  return open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, CLT_TRC_FILE_MODE);
+}
 
 clt_trc_choice clt_trc_choose(const clt_trc_file files[2], int32_t limit, bool switch_empties) {
   if (limit == 0) return {0, false};
@@ -175,14 +175,14 @@ void clt_trc_write(const void* record, uint32_t length, int32_t kind, int32_t /*
     return;
   }
   int fds[2] = {-1, -1};
-  fds[1] = open_append(paths[1]);
+  fds[1] = clt_trc_open_append(paths[1]);
   if (fds[1] < 0) return;
   const bool locking = slot == CLT_TRC_SLOT_SOC;
   if (locking && clt_trc_lock(clt_trc_dir(), CLT_TRC_LOCK_TAKE) != 0) {
     close(fds[1]);
     return;
   }
-  fds[0] = open_append(paths[0]);
+  fds[0] = clt_trc_open_append(paths[0]);
   if (fds[0] >= 0) write_into_pair(fds, record, length, limit);
   close_open(fds[0]);
   close_open(fds[1]);

@@ -62,6 +62,8 @@ struct clt_trc_choice {
   bool empty_first;
 };
 clt_trc_choice clt_trc_choose(const clt_trc_file files[2], int32_t limit, bool switch_empties);
+// Opens a trace file for appending, made private when it is new; -1 on failure.
+int clt_trc_open_append(const char* path);
 
 void clt_trc_write(const void* record, uint32_t length, int32_t kind, int32_t reserved);
 int32_t clt_trc_kind_file(int32_t kind);

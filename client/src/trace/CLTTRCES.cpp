@@ -1,6 +1,5 @@
 #include "CLTTRCES.h"
 
-#include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,9 +144,7 @@ void clt_trc_stream_dump() {
   clt_trc_filename(CLT_TRC_SLOT_ESS, 1, paths[1], sizeof paths[1]);
   int fds[2] = {-1, -1};
   struct stat st[2] {};
-  for (int32_t i = 1; i >= 0; --i) {
-    fds[i] = open(paths[i], O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, CLT_TRC_FILE_MODE);
-  }
+  for (int32_t i = 1; i >= 0; --i) fds[i] = clt_trc_open_append(paths[i]);
   if (fds[0] >= 0 && fds[1] >= 0 && fstat(fds[0], &st[0]) == 0 && fstat(fds[1], &st[1]) == 0) {
     const int32_t index = older(st);
     if (ftruncate(fds[index], 0) == 0) {
