@@ -20,6 +20,7 @@
 #include "app/core/zarur.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/testapp.h"
+#include "ui/ovstdctl.h"
 
 namespace {
 
@@ -306,6 +307,27 @@ TEST_F(TovFormTest, ClosingWithoutChangesSavesTheSizeAndNeverAsks) {
   TovRegistry reg;
   ASSERT_TRUE(reg.OpenKey("\\Software\\Tessavar\\ORV\\GUI\\TESTFORM", false));
   EXPECT_EQ(reg.ReadInteger("Width"), 321);
+}
+
+// Under UserLowerName the window's names keep the case they are typed in.
+TEST_F(TovFormTest, LowerNamesGiveEveryEditAndComboBoxNormalCaseAtTheFirstShow) {
+  main->show();
+  for (const bool lowerNames : {false, true}) {
+    SCOPED_TRACE(lowerNames);
+    AppOption.UserLowerName = lowerNames;
+    TestForm* form = NewForm();
+    auto* edit = new TovStrEdit(form);
+    auto* combo = new TovComboBox(form);
+    edit->SetCharCase(ecUpperCase);
+    combo->SetCharCase(ecUpperCase);
+    form->show();
+    EXPECT_EQ(form->LowerNames, lowerNames);
+    const TEditCharCase expected = lowerNames ? ecNormal : ecUpperCase;
+    EXPECT_EQ(edit->CharCase(), expected);
+    EXPECT_EQ(combo->CharCase(), expected);
+    QTest::keyClicks(edit, "abc");
+    EXPECT_EQ(edit->text(), lowerNames ? "abc" : "ABC");
+  }
 }
 
 TEST_F(TovFormTest, CtrlPageKeysSwitchPagesOfTheFirstPageControl) {
