@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the sample need.
-# Idempotent: only missing packages are installed.
+# Idempotent: only missing packages are installed. Extra package names given
+# as arguments are installed too (the fuzz script asks for clang this way).
 set -euo pipefail
 
 PACKAGES=(
@@ -15,6 +16,7 @@ PACKAGES=(
   xvfb xauth fonts-ipafont-gothic
   tango-icon-theme
 )
+PACKAGES+=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do

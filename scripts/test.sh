@@ -26,10 +26,17 @@ cmake --build build32 -j "$JOBS"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKIT_ONLY=ON -DORV_SANITIZE=ON
 cmake --build build-asan -j "$JOBS"
 
+# orv's fuzz harnesses replay their kept inputs under the sanitizers too;
+# this tree builds only them.
+cmake -S . -B build-asan-orv -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
+cmake --build build-asan-orv -j "$JOBS" --target fuzz_all
+
 echo "== 32-bit zelkit tests"
 (cd build32 && ctest --output-on-failure -j "$JOBS") || status=1
 echo "== zelkit tests under the sanitizers"
 (cd build-asan && ASAN_OPTIONS=allocator_may_return_null=1 ctest --output-on-failure -j "$JOBS") || status=1
+echo "== fuzz inputs of orv under the sanitizers"
+(cd build-asan-orv && ASAN_OPTIONS=allocator_may_return_null=1 ctest --output-on-failure -j "$JOBS" -L fuzz) || status=1
 echo "== all tests"
 (cd build && ctest --output-on-failure -j "$JOBS") || status=1
 exit $status
