@@ -175,7 +175,7 @@ void SortUnique(std::vector<std::string>& lines) {
   std::vector<std::string> sorted = lines;
   std::stable_sort(sorted.begin(), sorted.end(), LessIgnoringCase);
   lines.clear();
+  // Lines equal ignoring case are neighbours once sorted; the first stays.
   for (const std::string& line : sorted)
-    if (std::none_of(lines.begin(), lines.end(), [&](const std::string& l) { return EqualIgnoringCase(l, line); }))
-      lines.push_back(line);
+    if (lines.empty() || !EqualIgnoringCase(lines.back(), line)) lines.push_back(line);
 }
