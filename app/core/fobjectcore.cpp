@@ -17,7 +17,6 @@ constexpr char kParameterProbe[] =
 constexpr char kLevel10Table[] = "RDBII_TABLE_EX";
 constexpr char kLevel11Table[] = "RDBII_LOGMNG";
 constexpr char kLevel11Parameter[] = "CHOOSE_TID_UNION";
-constexpr int kLevel9 = 9;
 constexpr int kLevel10 = 10;
 constexpr int kLevel11 = 11;
 

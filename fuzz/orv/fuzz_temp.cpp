@@ -14,8 +14,18 @@ void RemoveFolder() {
   std::filesystem::remove_all(TempFolder(), ignored);
 }
 
+// The readers sync what they write; on a disk every run would wait for it,
+// so memory-backed /dev/shm is taken when there is one and TMPDIR names
+// no other place.
+std::filesystem::path BaseFolder() {
+  constexpr const char* kMemoryFolder = "/dev/shm";
+  std::error_code error;
+  if (!std::getenv("TMPDIR") && std::filesystem::is_directory(kMemoryFolder, error)) return kMemoryFolder;
+  return std::filesystem::temp_directory_path();
+}
+
 std::string MakeFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "orv-fuzz.XXXXXX").string();
+  std::string pattern = (BaseFolder() / "orv-fuzz.XXXXXX").string();
   if (!::mkdtemp(pattern.data())) {
     std::perror("mkdtemp");
     std::abort();
