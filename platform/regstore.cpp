@@ -186,6 +186,13 @@ std::vector<std::string> SplitKeyPath(const std::string& key) {
 
 }  // namespace
 
+bool KeyPathFits(const std::vector<std::string>& path) {
+  if (path.size() > kMaxKeyDepth) return false;
+  size_t bytes = path.empty() ? 0 : path.size() - 1;
+  for (const auto& part : path) bytes += part.size();
+  return bytes <= kMaxKeyPathBytes;
+}
+
 bool SameRegName(const std::string& a, const std::string& b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return UpperAscii(x) == UpperAscii(y); });
@@ -261,8 +268,14 @@ void RegStore::Parse(const std::string& text, RegKey& root) {
       // The whole line is read before the key is made, so a damaged key
       // line adds nothing.
       std::vector<std::string> parts;
-      do parts.push_back(in.Quoted());
-      while (!in.AtEnd());
+      size_t pathBytes = 0;
+      do {
+        parts.push_back(in.Quoted());
+        pathBytes += parts.back().size() + (parts.size() > 1 ? 1 : 0);
+        if (parts.size() > kMaxKeyDepth) in.Fail("a key nested deeper than " + std::to_string(kMaxKeyDepth) + " keys");
+        if (pathBytes > kMaxKeyPathBytes)
+          in.Fail("a key path longer than " + std::to_string(kMaxKeyPathBytes) + " bytes");
+      } while (!in.AtEnd());
       key = &root;
       for (const auto& part : parts) key = key->AddSub(part);
       continue;
@@ -314,6 +327,11 @@ RegKey* MakeKey(RegKey& root, const std::vector<std::string>& path) {
   RegKey* key = &root;
   for (const auto& part : path) key = key->AddSub(part);
   return key;
+}
+
+// A change beneath a key that no file could hold is refused, not made.
+void RequireFit(const std::vector<std::string>& path) {
+  if (!KeyPathFits(path)) throw RegistryError("キーの階層が深すぎるか、キーのパスが長すぎます");
 }
 
 std::string DamageText(const std::string& path, const std::string& reason, bool kept, const std::string& aside) {
@@ -416,6 +434,7 @@ void RegStore::Apply(const RegChange& change, RegKey& root) {
 
 bool RegStore::CreateKey(const std::vector<std::string>& path) {
   if (FindKey(root_, path)) return false;
+  RequireFit(path);
   RegChange change{RegChange::Kind::CreateKey, path, {}};
   Apply(change, root_);
   changes_.push_back(std::move(change));
@@ -431,6 +450,7 @@ bool RegStore::DeleteKey(const std::vector<std::string>& path) {
 }
 
 void RegStore::SetValue(const std::vector<std::string>& path, RegValue value) {
+  RequireFit(path);
   RegChange change{RegChange::Kind::SetValue, path, std::move(value)};
   Apply(change, root_);
   changes_.push_back(std::move(change));
@@ -620,7 +640,7 @@ bool Registry::OpenKey(const std::string& key, bool canCreate) {
     if (!node) break;
   }
   if (!node) {
-    if (!canCreate || store->ReadOnly()) return false;
+    if (!canCreate || store->ReadOnly() || !KeyPathFits(path)) return false;
     store->CreateKey(path);
   }
   readOnlyKey_ = store->ReadOnly();
@@ -663,8 +683,9 @@ bool Registry::KeyExists(const std::string& key) {
 
 bool Registry::CreateKey(const std::string& key) {
   RegStore& store = SharedStore(root_);
-  if (store.ReadOnly()) return false;
-  store.CreateKey(Resolve(key));
+  const auto path = Resolve(key);
+  if (store.ReadOnly() || !KeyPathFits(path)) return false;
+  store.CreateKey(path);
   if (!open_) store.Flush();
   return true;
 }

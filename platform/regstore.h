@@ -62,6 +62,15 @@ struct RegKey {
   const RegValue* Value(const std::string& name) const;
 };
 
+// A key path fits the store when it is at most kMaxKeyDepth keys deep and
+// its names, joined by "\", take at most kMaxKeyPathBytes. Every key line
+// of a file repeats its whole path, so without this bound one deep key
+// makes a save grow with the square of its depth. A file holding a deeper
+// or longer key is damaged; such a key cannot be opened for creation.
+inline constexpr size_t kMaxKeyDepth = 64;
+inline constexpr size_t kMaxKeyPathBytes = 4096;
+bool KeyPathFits(const std::vector<std::string>& path);
+
 // Names compare without regard to the case of ASCII letters.
 bool SameRegName(const std::string& a, const std::string& b);
 // The registry's listing order of subkeys (by upper-cased name).

@@ -17,7 +17,10 @@ RSS_LIMIT_MB=2048
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-cmake --build build-fuzz -j "$(nproc)" --target fuzz_all
+# Named harnesses build alone; without names every harness is built.
+TARGETS=(fuzz_all)
+[ $# -gt 0 ] && TARGETS=("${@/#/fuzz_}")
+cmake --build build-fuzz -j "$(nproc)" --target "${TARGETS[@]}"
 
 mapfile -t ALL < <(find build-fuzz/fuzz -maxdepth 2 -type f -name 'fuzz_*' -perm -u+x -printf '%f\n' | sed 's/^fuzz_//' | sort)
 NAMES=("$@")

@@ -17,7 +17,6 @@ constexpr char kParameterProbe[] =
 constexpr char kLevel10Table[] = "RDBII_TABLE_EX";
 constexpr char kLevel11Table[] = "RDBII_LOGMNG";
 constexpr char kLevel11Parameter[] = "CHOOSE_TID_UNION";
-constexpr int kLevel9 = 9;
 constexpr int kLevel10 = 10;
 constexpr int kLevel11 = 11;
 
@@ -175,7 +174,7 @@ void SortUnique(std::vector<std::string>& lines) {
   std::vector<std::string> sorted = lines;
   std::stable_sort(sorted.begin(), sorted.end(), LessIgnoringCase);
   lines.clear();
+  // Lines equal ignoring case are neighbours once sorted; the first stays.
   for (const std::string& line : sorted)
-    if (std::none_of(lines.begin(), lines.end(), [&](const std::string& l) { return EqualIgnoringCase(l, line); }))
-      lines.push_back(line);
+    if (lines.empty() || !EqualIgnoringCase(lines.back(), line)) lines.push_back(line);
 }

@@ -105,15 +105,19 @@ bool RunCommandQuiet(const std::string& commandLine, std::vector<std::string>& l
   return !FailingReturnCodeLine(lines).has_value();
 }
 
+bool ListsLocalDatabase(const std::vector<std::string>& lines, const std::string& dataSource) {
+  if (ListToText(lines).find(kReturnCodeSuccess) == std::string::npos) return false;
+  const std::string name = UpperCase(dataSource);
+  for (const TAryStr& row : SplitListToArray(lines, ' ', kDatabaseListHeadings))
+    if (row.size() > kDatabaseNameField && Trim(row[kDatabaseNameField]) == name) return true;
+  return false;
+}
+
 int IsRemoteDataSource(const std::string& dataSource) {
   TSqlWaitCursor wait;
   try {
     std::vector<std::string> lines;
-    if (!RunCommandQuiet(kListDatabases, lines)) return kRemote;
-    if (ListToText(lines).find(kReturnCodeSuccess) == std::string::npos) return kRemote;
-    const std::string name = UpperCase(dataSource);
-    for (const TAryStr& row : SplitListToArray(lines, ' ', kDatabaseListHeadings))
-      if (row.size() > kDatabaseNameField && Trim(row[kDatabaseNameField]) == name) return kLocal;
+    if (RunCommandQuiet(kListDatabases, lines) && ListsLocalDatabase(lines, dataSource)) return kLocal;
   } catch (...) {
     // The probe never fails visibly: any failure means remote.
   }

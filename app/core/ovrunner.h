@@ -49,6 +49,9 @@ bool RunCommand(const std::string& commandLine, std::vector<std::string>& lines,
 // The same without the empty-output rule, the message and the pause.
 bool RunCommandQuiet(const std::string& commandLine, std::vector<std::string>& lines);
 
+// True when an "rdbprt -m DB" report ended well and lists the data source
+// (its name upper-cased) among the databases of the local server.
+bool ListsLocalDatabase(const std::vector<std::string>& lines, const std::string& dataSource);
 // 0 when "rdbprt -m DB" lists the data source as a database of the local
 // server, 1 when it does not or the probe fails in any way.
 int IsRemoteDataSource(const std::string& dataSource);

@@ -14,12 +14,12 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-int ExtractToken(std::string& text, std::string& token) {
+int ExtractToken(std::string_view& text, std::string& token) {
   token.clear();
   size_t start = 0;
   while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
   if (start == text.size()) {
-    text.clear();
+    text = {};
     return tkNone;
   }
   const char c = text[start];
@@ -37,7 +37,7 @@ int ExtractToken(std::string& text, std::string& token) {
     while (end < text.size() && !IsDelimiter(text[end]) && !IsQuote(text[end])) ++end;
   }
   token = text.substr(start, end - start);
-  text.erase(0, end);
+  text.remove_prefix(end);
   return kind;
 }
 

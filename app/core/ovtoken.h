@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Kinds returned by ExtractToken.
 inline constexpr int tkNone = 0;       // the text was empty or held only blanks and TABs
@@ -14,7 +15,9 @@ inline constexpr int tkQuoted = 4;     // a quoted text with its quotes; may lac
 // Removes the next token and the blanks and TABs before it from the front of
 // `text`, stores it in `token` and returns its kind. Bytes are classified
 // one by one, so the bytes of a multi-byte character belong to a word.
-int ExtractToken(std::string& text, std::string& token);
+// The text is a view that moves past what was taken: cutting a whole text
+// token by token costs its length once, not once per token.
+int ExtractToken(std::string_view& text, std::string& token);
 
 // True when the shorter of the two is a prefix of the longer (byte-wise,
 // case-sensitive); two empty strings agree, one empty string does not.

@@ -1,11 +1,11 @@
 #include "standin/symfoware/rewriter.h"
 
-#include <QRegularExpression>
 #include <QString>
 
 #include <strings.h>
 
 #include <cctype>
+#include <string_view>
 #include <vector>
 
 #include "platform/sqlmarkers.h"
@@ -16,6 +16,17 @@ namespace {
 using platform::SqlSpan;
 using platform::SqlSpanKind;
 
+// The statement as tokens: literals, quoted names and comments whole, and
+// the code between them cut into blank runs, word runs and single other
+// characters. Every rewrite matches whole tokens, so none reaches into a
+// literal, a quoted name or a comment.
+enum class TokenKind { Blank, Word, Other, Literal, QuotedName, Comment };
+
+struct Token {
+  TokenKind kind;
+  std::string_view text;
+};
+
 bool IsWordChar(char c) {
   unsigned char u = static_cast<unsigned char>(c);
   return std::isalnum(u) || c == '_' || c == '$' || c == '#' || u >= 0x80;
@@ -23,157 +34,199 @@ bool IsWordChar(char c) {
 
 bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
-// True when `word` stands at `pos` of the code as a whole word.
-bool WordAt(const std::string& code, size_t pos, const char* word) {
-  size_t n = std::char_traits<char>::length(word);
-  if (pos + n > code.size() || strncasecmp(code.c_str() + pos, word, n) != 0) return false;
-  if (pos > 0 && IsWordChar(code[pos - 1])) return false;
-  return pos + n == code.size() || !IsWordChar(code[pos + n]);
-}
-
-size_t SkipBlanks(const std::string& code, size_t pos) {
-  while (pos < code.size() && IsBlank(code[pos])) ++pos;
-  return pos;
-}
-
-// Parses the options after "WITH OPTION": NAME(...) items, separated by
-// blanks or commas. Returns the end of the clause and, when one of them is
-// LIMIT, its argument.
-size_t ParseOptions(const std::string& code, size_t pos, std::string& limit) {
-  size_t end = pos;
-  for (;;) {
-    size_t p = SkipBlanks(code, end);
-    if (p < code.size() && code[p] == ',') p = SkipBlanks(code, p + 1);
-    size_t nameStart = p;
-    while (p < code.size() && IsWordChar(code[p])) ++p;
-    if (p == nameStart) return end;
-    std::string name = code.substr(nameStart, p - nameStart);
-    p = SkipBlanks(code, p);
-    if (p >= code.size() || code[p] != '(') return end;
-    int depth = 0;
-    size_t argStart = p + 1;
-    for (; p < code.size(); ++p) {
-      if (code[p] == '(') ++depth;
-      if (code[p] == ')' && --depth == 0) break;
-    }
-    if (p >= code.size()) return code.size();
-    if (strcasecmp(name.c_str(), "LIMIT") == 0) limit = code.substr(argStart, p - argStart);
-    end = p + 1;
+TokenKind KindOfSpan(SqlSpanKind kind) {
+  switch (kind) {
+    case SqlSpanKind::Literal: return TokenKind::Literal;
+    case SqlSpanKind::QuotedName: return TokenKind::QuotedName;
+    case SqlSpanKind::Comment: return TokenKind::Comment;
+    case SqlSpanKind::Code: break;
   }
+  return TokenKind::Other;
 }
 
-std::string Trimmed(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && IsBlank(text[b])) ++b;
-  while (e > b && IsBlank(text[e - 1])) --e;
-  return text.substr(b, e - b);
+std::vector<Token> Tokenize(std::string_view sql) {
+  std::vector<Token> tokens;
+  for (const SqlSpan& span : platform::SplitSqlSpans(std::string(sql))) {
+    const std::string_view text = sql.substr(span.begin, span.end - span.begin);
+    if (span.kind != SqlSpanKind::Code) {
+      tokens.push_back({KindOfSpan(span.kind), text});
+      continue;
+    }
+    for (size_t i = 0; i < text.size();) {
+      size_t end = i + 1;
+      TokenKind kind = TokenKind::Other;
+      if (IsBlank(text[i])) {
+        kind = TokenKind::Blank;
+        while (end < text.size() && IsBlank(text[end])) ++end;
+      } else if (IsWordChar(text[i])) {
+        kind = TokenKind::Word;
+        while (end < text.size() && IsWordChar(text[end])) ++end;
+      }
+      tokens.push_back({kind, text.substr(i, end - i)});
+      i = end;
+    }
+  }
+  return tokens;
 }
 
-// Drops the WITH OPTION clauses of one code span.
-std::string DropOptions(const std::string& code) {
-  std::string out;
-  size_t i = 0;
-  while (i < code.size()) {
-    if (WordAt(code, i, "WITH")) {
-      size_t p = SkipBlanks(code, i + 4);
-      if (p > i + 4 && WordAt(code, p, "OPTION")) {
-        std::string limit;
-        i = ParseOptions(code, p + 6, limit);
-        if (!limit.empty()) out += " LIMIT " + Trimmed(limit);
-        // Keep the tokens around the clause apart.
-        if (i < code.size() && !IsBlank(code[i])) out.push_back(' ');
-        continue;
+bool IsWord(const Token& token, const char* word) {
+  return token.kind == TokenKind::Word && token.text.size() == std::char_traits<char>::length(word) &&
+         strncasecmp(token.text.data(), word, token.text.size()) == 0;
+}
+
+bool IsOther(const Token& token, char c) { return token.kind == TokenKind::Other && token.text[0] == c; }
+
+// Rewrites one statement from its tokens; each rule that matches at a
+// token writes its replacement and moves past what it replaced.
+class Rewriter {
+ public:
+  explicit Rewriter(std::string_view sql) : tokens_(Tokenize(sql)) {}
+
+  std::string Run() {
+    for (size_t i = 0; i < tokens_.size();) {
+      if (size_t end = Nextval(i); end != i) {
+        i = end;
+      } else if (end = OptionClause(i); end != i) {
+        i = end;
+      } else if (end = LiteralPrefix(i); end != i) {
+        i = end;
+      } else {
+        out_ += tokens_[i++].text;
       }
     }
-    out.push_back(code[i]);
-    ++i;
+    return std::move(out_);
   }
-  return out;
-}
 
-// Removes a typed-literal prefix that ends the code before a literal: N
-// glued to it, DATE, TIME and TIMESTAMP also with blanks between.
-void DropLiteralPrefix(std::string& code) {
-  struct Prefix {
-    const char* word;
-    bool blanksAllowed;
-  };
-  static const Prefix kPrefixes[] = {{"TIMESTAMP", true}, {"DATE", true}, {"TIME", true}, {"N", false}};
-  size_t end = code.size();
-  while (end > 0 && IsBlank(code[end - 1])) --end;
-  size_t start = end;
-  while (start > 0 && IsWordChar(code[start - 1])) --start;
-  if (start == end) return;
-  for (const Prefix& prefix : kPrefixes) {
-    if (!prefix.blanksAllowed && end != code.size()) continue;
-    if (WordAt(code, start, prefix.word) && start + std::char_traits<char>::length(prefix.word) == end) {
-      code.erase(start);
-      return;
+ private:
+  const Token* At(size_t i) const { return i < tokens_.size() ? &tokens_[i] : nullptr; }
+
+  size_t SkipBlanks(size_t i) const {
+    while (i < tokens_.size() && tokens_[i].kind == TokenKind::Blank) ++i;
+    return i;
+  }
+
+  // A name of a NEXTVAL reference as the catalogue holds it: a closed quoted
+  // name as written ("" read as "), an unquoted one upper-cased. False for
+  // any other token.
+  static bool CatalogueName(const Token* token, std::string& name) {
+    if (!token) return false;
+    if (token->kind == TokenKind::Word) {
+      const char first = token->text[0];
+      if (std::isdigit(static_cast<unsigned char>(first)) || first == '$' || first == '#') return false;
+      name = QString::fromUtf8(token->text.data(), static_cast<qsizetype>(token->text.size())).toUpper().toStdString();
+      return true;
     }
+    if (token->kind != TokenKind::QuotedName) return false;
+    const std::string_view text = token->text;
+    name.clear();
+    for (size_t i = 1; i < text.size(); ++i) {
+      if (text[i] != '"') {
+        name += text[i];
+      } else if (i + 1 < text.size() && text[i + 1] == '"') {
+        name += '"';
+        ++i;
+      } else {
+        return i + 1 == text.size() && !name.empty();
+      }
+    }
+    return false;  // not closed
   }
-}
 
-// A name of a NEXTVAL reference as the catalogue holds it: a quoted name
-// as written, an unquoted one upper-cased.
-QString CatalogueName(const QString& quoted, const QString& plain) {
-  if (!quoted.isNull()) return QString(quoted).replace(QLatin1String("\"\""), QLatin1String("\""));
-  return plain.toUpper();
-}
-
-QString SqlLiteral(const QString& text) {
-  return '\'' + QString(text).replace('\'', QLatin1String("''")) + '\'';
-}
-
-// "<schema>.<sequence>.NEXTVAL" becomes a call of the stand-in's NEXTVAL
-// function; a reference inside a literal or comment stays.
-std::string RewriteNextval(const std::string& sql) {
-  static const QRegularExpression kReference(
-      QStringLiteral("(?:\"((?:[^\"]|\"\")+)\"|([A-Za-z_][\\w$#]*))\\s*\\.\\s*"
-                     "(?:\"((?:[^\"]|\"\")+)\"|([A-Za-z_][\\w$#]*))\\s*\\.\\s*NEXTVAL\\b"),
-      QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-  std::vector<SqlSpan> spans = platform::SplitSqlSpans(sql);
-  auto inCode = [&](size_t byte) {
-    for (const SqlSpan& span : spans)
-      if (byte >= span.begin && byte < span.end)
-        return span.kind == SqlSpanKind::Code || span.kind == SqlSpanKind::QuotedName;
-    return false;
-  };
-  QByteArray utf8 = QByteArray::fromStdString(sql);
-  QString text = QString::fromUtf8(utf8);
-  QString out;
-  qsizetype last = 0;
-  for (QRegularExpressionMatchIterator it = kReference.globalMatch(text); it.hasNext();) {
-    QRegularExpressionMatch m = it.next();
-    if (!inCode(static_cast<size_t>(text.left(m.capturedStart()).toUtf8().size()))) continue;
-    out += text.mid(last, m.capturedStart() - last);
-    out += QStringLiteral("NEXTVAL(%1, %2)")
-               .arg(SqlLiteral(CatalogueName(m.captured(1), m.captured(2))),
-                    SqlLiteral(CatalogueName(m.captured(3), m.captured(4))));
-    last = m.capturedEnd();
+  static std::string SqlLiteral(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
   }
-  out += text.mid(last);
-  return out.toStdString();
-}
+
+  // "<schema>.<sequence>.NEXTVAL" becomes a call of the stand-in's NEXTVAL
+  // function.
+  size_t Nextval(size_t i) {
+    std::string schema, sequence;
+    if (!CatalogueName(At(i), schema)) return i;
+    size_t p = SkipBlanks(i + 1);
+    if (!At(p) || !IsOther(*At(p), '.')) return i;
+    p = SkipBlanks(p + 1);
+    if (!CatalogueName(At(p), sequence)) return i;
+    p = SkipBlanks(p + 1);
+    if (!At(p) || !IsOther(*At(p), '.')) return i;
+    p = SkipBlanks(p + 1);
+    if (!At(p) || !IsWord(*At(p), "NEXTVAL")) return i;
+    out_ += "NEXTVAL(" + SqlLiteral(schema) + ", " + SqlLiteral(sequence) + ")";
+    return p + 1;
+  }
+
+  // "WITH OPTION" and its NAME(...) items, separated by blanks or commas,
+  // are dropped; a LIMIT (n) among them becomes SQLite's "LIMIT n". An item
+  // whose parentheses never close takes the rest of the statement.
+  size_t OptionClause(size_t i) {
+    if (!IsWord(tokens_[i], "WITH") || !At(i + 1) || At(i + 1)->kind != TokenKind::Blank) return i;
+    const size_t option = SkipBlanks(i + 1);
+    if (!At(option) || !IsWord(*At(option), "OPTION")) return i;
+    size_t end = option + 1;
+    std::string limit;
+    for (;;) {
+      size_t p = SkipBlanks(end);
+      if (At(p) && IsOther(*At(p), ',')) p = SkipBlanks(p + 1);
+      if (!At(p) || At(p)->kind != TokenKind::Word) break;
+      const bool isLimit = IsWord(*At(p), "LIMIT");
+      p = SkipBlanks(p + 1);
+      if (!At(p) || !IsOther(*At(p), '(')) break;
+      const size_t open = p;
+      int depth = 0;
+      for (; p < tokens_.size(); ++p) {
+        if (IsOther(tokens_[p], '(')) ++depth;
+        if (IsOther(tokens_[p], ')') && --depth == 0) break;
+      }
+      if (p == tokens_.size()) {
+        end = p;
+        break;
+      }
+      if (isLimit) limit = Joined(SkipBlanks(open + 1), TrimBlanks(open + 1, p));
+      end = p + 1;
+    }
+    if (!limit.empty()) out_ += " LIMIT " + limit;
+    // Keep the tokens around the clause apart.
+    if (At(end) && At(end)->kind != TokenKind::Blank) out_ += ' ';
+    return end;
+  }
+
+  // The end of [begin, end) without the blanks it ends with.
+  size_t TrimBlanks(size_t begin, size_t end) const {
+    while (end > begin && tokens_[end - 1].kind == TokenKind::Blank) --end;
+    return end;
+  }
+
+  std::string Joined(size_t begin, size_t end) const {
+    std::string text;
+    for (size_t i = begin; i < end; ++i) text += tokens_[i].text;
+    return text;
+  }
+
+  // The typed-literal prefixes are dropped before a literal: N glued to it,
+  // DATE, TIME and TIMESTAMP also with blanks between. A literal that then
+  // meets a literal or quoted name before it is kept apart by a blank, so
+  // 'a'N'b' stays two literals.
+  size_t LiteralPrefix(size_t i) {
+    const Token& word = tokens_[i];
+    size_t p = i + 1;
+    if (IsWord(word, "DATE") || IsWord(word, "TIME") || IsWord(word, "TIMESTAMP"))
+      p = SkipBlanks(p);
+    else if (!IsWord(word, "N"))
+      return i;
+    if (!At(p) || At(p)->kind != TokenKind::Literal) return i;
+    if (!out_.empty() && (out_.back() == '\'' || out_.back() == '"')) out_ += ' ';
+    return p;
+  }
+
+  std::vector<Token> tokens_;
+  std::string out_;
+};
 
 }  // namespace
 
 std::string RewriteStatement(const std::string& sql) {
-  std::string marked = RewriteNextval(platform::ConvertMarkers(sql).text);
-  std::string out;
-  std::string code;
-  for (const SqlSpan& span : platform::SplitSqlSpans(marked)) {
-    std::string piece = marked.substr(span.begin, span.end - span.begin);
-    if (span.kind == SqlSpanKind::Code) {
-      code += piece;
-      continue;
-    }
-    if (span.kind == SqlSpanKind::Literal) DropLiteralPrefix(code);
-    out += DropOptions(code);
-    code.clear();
-    out += piece;
-  }
-  out += DropOptions(code);
-  return out;
+  const std::string marked = platform::ConvertMarkers(sql).text;
+  return Rewriter(marked).Run();
 }
 
 }  // namespace symfoware

@@ -145,6 +145,41 @@ TEST(RegStore, KeysOpenRelativeAndDeleteWithTheirSubtree) {
   EXPECT_FALSE(reg.OpenKeyReadOnly("\\Software\\Tessavar\\ORV\\GUI"));
 }
 
+// The deepest and longest key paths a file may hold are stored and read
+// back; one beyond either bound is neither opened for creation nor saved.
+TEST(RegStore, KeyPathsBeyondTheBoundsAreRefused) {
+  testing_support::TempSettings env;
+  std::string deepest, deeper;
+  for (size_t i = 0; i < platform::kMaxKeyDepth; ++i) deepest += "\\k";
+  deeper = deepest + "\\k";
+  // Two names and the separator between them fill the path exactly.
+  const std::string half(platform::kMaxKeyPathBytes / 2, 'x');
+  const std::string longest = "\\" + half + "\\" + half.substr(1);
+  const std::string longer = "\\" + half + "\\" + half;
+  {
+    Registry reg;
+    for (const std::string& key : {deepest, longest}) {
+      ASSERT_TRUE(reg.OpenKey(key, true)) << key.size();
+      reg.WriteInteger("N", 1);
+    }
+    EXPECT_FALSE(reg.OpenKey(deeper, true));
+    EXPECT_FALSE(reg.OpenKey(longer, true));
+    EXPECT_FALSE(reg.CreateKey(deeper));
+    EXPECT_FALSE(reg.CreateKey(longer));
+    reg.CloseKey();
+  }
+  env.Restart();
+  Registry reg;
+  for (const std::string& key : {deepest, longest}) {
+    ASSERT_TRUE(reg.OpenKey(key, false));
+    EXPECT_EQ(reg.ReadInteger("N"), 1);
+  }
+  EXPECT_FALSE(reg.KeyExists(deeper));
+  EXPECT_FALSE(reg.KeyExists(longer));
+  reg.CloseKey();
+  EXPECT_TRUE(env.Dialogs().messages.empty());
+}
+
 TEST(RegStore, SaveReplacesTheFileAtomically) {
   testing_support::TempSettings env;
   Registry reg;
@@ -166,6 +201,13 @@ TEST(RegStore, SaveReplacesTheFileAtomically) {
   EXPECT_EQ(left, QStringList{"current_user.registry"});
 }
 
+// A key line `depth` keys deep, each named `name`.
+std::string KeyLine(size_t depth, const std::string& name) {
+  std::string line = "key";
+  for (size_t i = 0; i < depth; ++i) line += " \"" + name + "\"";
+  return line + "\n";
+}
+
 TEST(RegStore, DamagedFileKeepsWhatWasReadBeforeTheDamageIsKeptAsideAndIsReportedOnce) {
   const std::string kSaved = "# Tessavar registry store 1\nkey \"Logons\" \"1\"\nsz \"UserID\" \"SCOTT\"\n";
   struct Case {
@@ -182,6 +224,8 @@ TEST(RegStore, DamagedFileKeepsWhatWasReadBeforeTheDamageIsKeptAsideAndIsReporte
       {kSaved + "key \"A\"\nbinary \"B\" \"0g\"\n", true, true},
       {kSaved + "key \"A\"\nfloat \"F\" 1\n", true, true},
       {kSaved + "key \"A\"\nsz \"Cut\" \"no end", true, true},            // a bad last line
+      {kSaved + "key \"A\"\n" + KeyLine(platform::kMaxKeyDepth + 1, "k") + "dword \"N\" 1\n", true, true},
+      {kSaved + "key \"A\"\n" + KeyLine(1, std::string(platform::kMaxKeyPathBytes + 1, 'x')), true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

@@ -34,6 +34,28 @@ TEST(RewriteStatement, TurnsSymfowareSqlIntoSqlite) {
        "SELECT NEXTVAL('SALES', 'ORDER_SEQ') FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"},
       {"SELECT \"s1\".\"Se\"\"q\".nextval, 'A.B.NEXTVAL' -- C.D.NEXTVAL",
        "SELECT NEXTVAL('s1', 'Se\"q'), 'A.B.NEXTVAL' -- C.D.NEXTVAL"},
+      {"SELECT S . Q\n.NEXTVAL", "SELECT NEXTVAL('S', 'Q')"},
+  };
+  for (const RewriteCase& c : cases) EXPECT_EQ(symfoware::RewriteStatement(c.sql), c.expected) << c.sql;
+}
+
+// Rewrites match whole tokens: nothing starts inside a literal, a quoted
+// name or a comment, and what a rewrite drops never glues two literals into
+// one.
+TEST(RewriteStatement, NeverReachesIntoOrJoinsLiteralsAndQuotedNames) {
+  const RewriteCase cases[] = {
+      {"SELECT 'a'N'b' FROM T", "SELECT 'a' 'b' FROM T"},
+      {"SELECT \"a\"N'b' FROM T", "SELECT \"a\" 'b' FROM T"},
+      {"SELECT 'a'DATE '2026-01-02'", "SELECT 'a' '2026-01-02'"},
+      {"SELECT 'a'WITH OPTION LOCK_MODE(NO LOCK)'b'", "SELECT 'a' 'b'"},
+      {"SELECT (N'x')", "SELECT ('x')"},
+      // a reference that would start inside a quoted name or run through a literal
+      {"SELECT \"X\", 'a\".\"B\".NEXTVAL' FROM T", "SELECT \"X\", 'a\".\"B\".NEXTVAL' FROM T"},
+      {"SELECT \"a.b.NEXTVAL\" FROM T", "SELECT \"a.b.NEXTVAL\" FROM T"},
+      {"SELECT \"A\"\"\".B.NEXTVAL", "SELECT NEXTVAL('A\"', 'B')"},
+      {"SELECT /* S.Q.NEXTVAL */ 1AB.C.NEXTVAL", "SELECT /* S.Q.NEXTVAL */ 1AB.C.NEXTVAL"},
+      // bytes that are not UTF-8 pass unchanged
+      {"SELECT '\x82\xa0', S.Q.NEXTVAL", "SELECT '\x82\xa0', NEXTVAL('S', 'Q')"},
   };
   for (const RewriteCase& c : cases) EXPECT_EQ(symfoware::RewriteStatement(c.sql), c.expected) << c.sql;
 }

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 namespace {
 
 using Tokens = std::vector<std::pair<int, std::string>>;
 
-Tokens AllTokens(std::string text) {
+Tokens AllTokens(std::string_view text) {
   Tokens out;
   std::string token;
   for (int kind; (kind = ExtractToken(text, token)) != tkNone;) out.emplace_back(kind, token);
@@ -39,7 +40,8 @@ TEST(ExtractToken, CutsTextIntoKindsOfTokens) {
 TEST(ExtractToken, EveryDelimiterIsATokenOfItsOwn) {
   const std::string delimiters = ".:;,+-<>/*%^=()[]|&~@#$\\`{}!?\n\r";
   for (char c : delimiters) {
-    std::string text = std::string(1, c) + "W";
+    const std::string source = std::string(1, c) + "W";
+    std::string_view text = source;
     std::string token;
     EXPECT_EQ(ExtractToken(text, token), tkDelimiter) << c;
     EXPECT_EQ(token, std::string(1, c));
@@ -48,14 +50,33 @@ TEST(ExtractToken, EveryDelimiterIsATokenOfItsOwn) {
 }
 
 TEST(ExtractToken, RemovesOnlyTheFirstTokenAndTheBlanksBeforeIt) {
-  std::string text = " \tSELECT  *";
+  std::string_view text = " \tSELECT  *";
   std::string token = "old";
   EXPECT_EQ(ExtractToken(text, token), tkWord);
   EXPECT_EQ(token, "SELECT");
   EXPECT_EQ(text, "  *");
-  std::string quoted = "'a\\'b' c";
+  std::string_view quoted = "'a\\'b' c";
   EXPECT_EQ(ExtractToken(quoted, token), tkQuoted);
   EXPECT_EQ(quoted, " c");
+}
+
+// A text cut token by token costs its length once: 1 MB took seconds when
+// every token moved the rest of the text. The bound leaves a wide margin
+// for a loaded machine; bench/token_bench gives the figure.
+TEST(ExtractToken, CutsAMegabyteOfTextInLinearTime) {
+  constexpr size_t kBytes = 1u << 20;
+  constexpr auto kBound = std::chrono::seconds(1);
+  const std::string_view unit = "SELECT A1, 'x' FROM T WHERE B = 12;\n";
+  constexpr size_t kUnitTokens = 12;
+  std::string source;
+  while (source.size() + unit.size() <= kBytes) source += unit;
+  std::string_view text = source;
+  std::string token;
+  size_t count = 0;
+  const auto start = std::chrono::steady_clock::now();
+  while (ExtractToken(text, token) != tkNone) ++count;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, kBound);
+  EXPECT_EQ(count, source.size() / unit.size() * kUnitTokens);
 }
 
 TEST(StrCmpBegin, ComparesOverTheShorterLength) {
