@@ -1,0 +1,147 @@
+// The common frame of the eight converters: the walk over the source, the
+// room check before each character, measuring without storing, and the
+// user conversion of the external-character library. A converter walks
+// its source with a clt_cnv_run and returns one of the CLT_CNV_* results.
+#pragma once
+
+#include <stdint.h>
+
+#include "zk_records.h"
+
+// Results of clt_cnv_convert and of every converter.
+inline constexpr int32_t CLT_CNV_FAILED = -1;    // bad slot or lengths
+inline constexpr int32_t CLT_CNV_DONE = 0;       // the whole source converted
+inline constexpr int32_t CLT_CNV_PARTIAL = 1;    // the source ends inside a character
+inline constexpr int32_t CLT_CNV_FULL = 2;       // the next character does not fit
+
+inline constexpr uint32_t CLT_CNV_STORE = 0;
+inline constexpr uint32_t CLT_CNV_MEASURE = 1;
+
+inline constexpr uint32_t CLT_CNV_FLAG_CP932 = 0x100;      // Microsoft code page 932 tables
+inline constexpr uint32_t CLT_CNV_FLAG_BACKSLASH = 0x200;  // 0x5C stays U+005C
+inline constexpr uint32_t CLT_CNV_REPLACED = 1;            // bit of the replacement flag word
+
+// Codes of PDCLTCNVMODE.
+enum clt_cnv_mode_code : uint8_t {
+  CLT_CNV_NOUSE = 0,
+  CLT_CNV_AUTO = 1,
+  CLT_CNV_EUCHJ = 2,
+  CLT_CNV_UJIS = 3,
+  CLT_CNV_EUCHJ2 = 4,
+  CLT_CNV_UJIS2 = 5,
+  CLT_CNV_UTF8 = 6,
+  CLT_CNV_UTF8MS = 7,
+  CLT_CNV_UTF8_TXT = 8,
+  CLT_CNV_UTF8MS_TXT = 9,
+  CLT_CNV_UCS2_UTF8 = 10,
+  CLT_CNV_UCS2_UJIS = 11,
+  CLT_CNV_UCS2_HJ = 12,
+  CLT_CNV_UTF8_EX = 13,
+  CLT_CNV_UTF8_EX2 = 14,
+};
+inline bool clt_cnv_ucs2_mode(uint8_t mode) { return mode >= CLT_CNV_UCS2_UTF8 && mode <= CLT_CNV_UCS2_HJ; }
+
+// Kinds of the user conversion.
+enum clt_cnv_kind : int {
+  CLT_CNV_USER_SJIS_EUC = 1,
+  CLT_CNV_USER_EUC_SJIS = 2,
+  CLT_CNV_USER_SJIS_UTF8 = 3,
+  CLT_CNV_USER_UTF8_SJIS = 4,
+  CLT_CNV_USER_UCS2_EUC = 5,
+  CLT_CNV_USER_EUC_UCS2 = 6,
+  CLT_CNV_USER_PAIR_EUC = 7,
+};
+
+// Bytes a user conversion may write: one surrogate pair.
+inline constexpr int32_t CLT_CNV_USER_ROOM = 4;
+
+// One conversion in progress.
+struct clt_cnv_run {
+  const clt_env& env;
+  const clt_cnv_slot& slot;
+  const uint8_t* src;
+  int32_t n;          // source bytes
+  int32_t pos = 0;    // next source byte
+  uint8_t* dst;
+  int32_t size;       // room at the target
+  int32_t out = 0;    // bytes produced
+  bool store;         // false: measure only
+  bool bounded;       // the room limits the walk
+  bool replaced = false;
+
+  int32_t left() const { return n - pos; }
+  // The bytes produced have reached the room.
+  bool full() const { return bounded && out >= size; }
+  bool fits(int32_t bytes) const { return !bounded || out + bytes <= size; }
+  void put(uint8_t b) {
+    if (store) dst[out] = b;
+    ++out;
+  }
+  // A two-byte code, high byte first.
+  void put_code(uint16_t code) {
+    put(static_cast<uint8_t>(code >> 8));
+    put(static_cast<uint8_t>(code));
+  }
+  // A UCS-2 unit in the client's byte order.
+  void put_unit(uint16_t unit) {
+    put(static_cast<uint8_t>(unit));
+    put(static_cast<uint8_t>(unit >> 8));
+  }
+  uint16_t unit_at(int32_t at) const { return static_cast<uint16_t>(src[at] | src[at + 1] << 8); }
+};
+
+// The type's converter run over the slot's current arguments, with `bounded`
+// telling whether measuring also stops at the room.
+clt_cnv_run clt_cnv_start(const clt_env& env, const clt_cnv_slot& slot, bool bounded_when_measuring);
+
+// The user conversion of `kind`: the loaded function's result in `target`,
+// or without one the slot's replacement in its first two bytes. True when
+// the replacement was written.
+bool clt_cnv_user(const clt_env& env, const clt_cnv_slot& slot, int kind, const uint8_t* source,
+                  uint8_t* target);
+
+// Whether PDCLTGAIJIDLL names a library.
+inline bool clt_cnv_gaiji_named(const clt_env& env) { return env.pdcltgaijidll[0] != '\0'; }
+
+// The UTF-8 sequence at r.pos: its code point, or false when it is broken
+// (truncated, a stray continuation, 0xFE or 0xFF, bad continuation bytes,
+// longer than `longest` bytes, a 4-byte form outside U+10000-U+10FFFF).
+// *used receives the bytes it claims, at most those left.
+bool clt_cnv_read_utf8(const clt_cnv_run& r, int32_t longest, uint32_t* cp, int32_t* used);
+
+// Code points in UTF-8: 1 to 4 bytes.
+int32_t clt_cnv_utf8_size(uint32_t cp);
+void clt_cnv_put_utf8(clt_cnv_run& r, uint32_t cp, int32_t size);
+
+// JIS X 0208 row and cell bytes (0x21-0x7E) and Shift_JIS, by the standard
+// arithmetic transformation.
+inline uint16_t clt_cnv_sjis_to_jis(uint8_t lead, uint8_t trail) {
+  int32_t row = (lead <= 0x9F ? lead - 0x80 : lead - 0xC0) * 2 - 1;
+  int32_t cell;
+  if (trail >= 0x9F) {
+    ++row;
+    cell = trail - 0x9E;
+  } else {
+    cell = trail <= 0x7E ? trail - 0x3F : trail - 0x40;
+  }
+  return static_cast<uint16_t>((row + 0x20) << 8 | (cell + 0x20));
+}
+
+inline uint16_t clt_cnv_jis_to_sjis(uint8_t j1, uint8_t j2) {
+  const int32_t row = j1 - 0x20;
+  const int32_t cell = j2 - 0x20;
+  const int32_t lead = (row + 1) / 2 + (row <= 62 ? 0x80 : 0xC0);
+  int32_t trail;
+  if (row & 1) {
+    trail = cell <= 63 ? cell + 0x3F : cell + 0x40;
+  } else {
+    trail = cell + 0x9E;
+  }
+  return static_cast<uint16_t>(lead << 8 | trail);
+}
+
+inline bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+inline bool clt_cnv_euc_byte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
+inline bool clt_cnv_high_surrogate(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+inline bool clt_cnv_low_surrogate(uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
