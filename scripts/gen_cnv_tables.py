@@ -124,8 +124,12 @@ def jis_from_ucs2():
     table[0x007E] = JIS_0212 + 0x2237
     table[0x00A5] = JIS_ROMAN | 0x5C
     table[0x203E] = JIS_ROMAN | 0x7E
+    # The full-width forms that Windows writes for JIS characters.
     table[0xFF5E] = JIS_0208 + 0x2141
     table[0xFF0D] = JIS_0208 + 0x215D
+    table[0xFFE0] = JIS_0208 + 0x2171
+    table[0xFFE1] = JIS_0208 + 0x2172
+    table[0xFFE2] = JIS_0208 + 0x224C
     return table
 
 
