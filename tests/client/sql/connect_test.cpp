@@ -15,6 +15,7 @@
 #include "CLTSQLAN.h"
 #include "CLTSQLEX.h"
 #include "CLTSQLSC.h"
+#include "clt_cnv.h"
 #include "cltclock.h"
 #include "marlo_server.h"
 #include "wire_support.h"
@@ -56,9 +57,9 @@ std::unique_ptr<marlo::server> start(marlo::script s) {
 // The size of the DISCONNECT trace area that the server announces.
 constexpr uint32_t kDiscAreaSize = 400;
 
-marlo::script accepting(const char* code_set = "1j", const char* version = "07-02-00") {
+marlo::script accepting(const char* code_set = "1j", const char* version = "07-02-00", uint16_t space = 0) {
   marlo::script s;
-  std::vector<uint8_t> body = marlo::connect_body(false, code_set, version, kPid, kLevel26);
+  std::vector<uint8_t> body = marlo::connect_body(false, code_set, version, kPid, kLevel26, space);
   const uint32_t info = (uint32_t{body[28]} << 24) | (uint32_t{body[29]} << 16) | (uint32_t{body[30]} << 8) | body[31];
   for (int i = 0; i < 4; ++i) body[info + 28 + i] = static_cast<uint8_t>(kDiscAreaSize >> (24 - 8 * i));
   s.bodies[kConnectFn] = body;
@@ -230,6 +231,7 @@ TEST_F(Connect, CodeSetOfTheServerAgainstTheConversionMode) {
   const row rows[] = {
       {"UCS2_UTF8", "2j", -1802, "KFPA19802-E Incompatible character code set,Marlo=UJIS, PDCLTCNVMODE=UCS2_UTF8", 0},
       {"UCS2_HJ", "9x", -1802, "KFPA19802-E Incompatible character code set,Marlo=UNKNOWN, PDCLTCNVMODE=UCS2_HJ", 0},
+      {"UCS2_UJIS", "3j", -1802, "KFPA19802-E Incompatible character code set,Marlo=EUC-HJ, PDCLTCNVMODE=UCS2_UJIS", 0},
       {"AUTO", "3j", 0, kCompleted, 2},
       {"AUTO", "5u", 0, kCompleted, 6},
       {"AUTO", "1j", 0, kCompleted, 0},
@@ -254,6 +256,86 @@ TEST_F(Connect, CodeSetOfTheServerAgainstTheConversionMode) {
       clt_close_link(&r.area);
       clt_last_call_term(&r.area);
     }
+  }
+}
+
+// The national space each server sends: SJIS, EUC, the head of UTF-8's
+// three bytes, and a blank pair.
+uint16_t national_space(const char* code_set) {
+  const std::string c = code_set;
+  if (c == "1j") return 0x8140;
+  if (c == "2j" || c == "3j") return 0xA1A1;
+  if (c == "5u") return 0xE380;
+  return 0x2020;
+}
+
+TEST_F(Connect, EveryModeSetsBothSlotsAndKeepsTheNationalSpace) {
+  struct slot_row {
+    uint32_t type;
+    uint16_t replacement;
+    uint32_t flags;
+  };
+  struct row {
+    const char* mode;
+    const char* server_code;
+    uint8_t mode_after;
+    slot_row client, server;
+    uint32_t factor;
+    uint16_t space;  // as kept, high byte first
+  };
+  const slot_row kSjisEuc{6, 0xA1F4, 0}, kEucSjis{7, 0x8194, 0};
+  const slot_row kSjisUtf8{10, 0xFF03, 0}, kUtf8Sjis{11, 0x8194, 0};
+  const slot_row kSjisUtf8Ms{10, 0xFF03, 0x100}, kUtf8SjisMs{11, 0x8194, 0x100};
+  const slot_row kUcs2Euc{14, 0xA1F4, 0}, kEucUcs2{15, 0xFF03, 0};
+  const row rows[] = {
+      {"NOUSE", "1j", 0, kSjisEuc, kEucSjis, 1, 0x8140},
+      {"AUTO", "3j", 2, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"AUTO", "2j", 3, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"AUTO", "5u", 6, kSjisUtf8, kUtf8Sjis, 3, 0x8194},
+      {"AUTO", "1j", 0, kSjisEuc, kEucSjis, 1, 0x8140},
+      {"AUTO", "0a", 0, kSjisEuc, kEucSjis, 1, 0x2020},
+      {"AUTO", "zz", 0, kSjisEuc, kEucSjis, 1, 0x2020},
+      {"EUCHJ", "3j", 2, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"UJIS", "2j", 3, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"EUCHJ2", "3j", 4, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"UJIS2", "2j", 5, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"UTF8", "5u", 6, kSjisUtf8, kUtf8Sjis, 3, 0x8194},
+      {"UTF8MS", "5u", 7, kSjisUtf8Ms, kUtf8SjisMs, 3, 0x8194},
+      {"UTF8_TXT", "5u", 8, kSjisUtf8, kUtf8Sjis, 1, 0xE380},
+      {"UTF8MS_TXT", "5u", 9, kSjisUtf8Ms, kUtf8SjisMs, 1, 0xE380},
+      {"UCS2_UTF8", "5u", 10, {12, 0xFF03, 0}, {13, 0xFF03, 0}, 1, 0xE380},
+      {"UCS2_UJIS", "2j", 11, kUcs2Euc, kEucUcs2, 1, 0xA1A1},
+      {"UCS2_HJ", "3j", 12, kUcs2Euc, kEucUcs2, 1, 0xA1A1},
+      {"UTF8_EX", "5u", 13, {10, 0xFF03, 0x200}, {11, 0x8194, 0x200}, 3, 0x8194},
+      {"UTF8_EX2", "5u", 14, kSjisUtf8, {11, 0x8194, 0x200}, 3, 0x8194},
+  };
+  for (const row& t : rows) {
+    SCOPED_TRACE(std::string(t.mode) + " " + t.server_code);
+    setenv("PDCLTCNVMODE", t.mode, 1);
+    auto server = start(accepting(t.server_code, "07-02-00", national_space(t.server_code)));
+    front_ends({server->name_port()});
+    EXPECT_EQ(r.exsql(), 0);
+    EXPECT_EQ(r.sqlcode(), 0) << r.message();
+    zk::context_scope context;
+    ASSERT_NE(main(), nullptr);
+    const clt_env* env = clt_main_env(main());
+    EXPECT_EQ(env->pdcltcnvmode, t.mode_after);
+    const slot_row* expected[] = {&t.client, &t.server};
+    for (int i = 0; i < CLT_CNV_SLOTS; ++i) {
+      const clt_cnv_slot& slot = env->cnv_slot[i];
+      EXPECT_EQ(env->cnv_state[i], 1u);
+      EXPECT_EQ(slot.type, expected[i]->type) << "slot " << i + 1;
+      EXPECT_EQ(slot.replacement, expected[i]->replacement) << "slot " << i + 1;
+      EXPECT_EQ(slot.flags, expected[i]->flags) << "slot " << i + 1;
+      EXPECT_EQ(slot.single_replacement, '#');
+      EXPECT_EQ(slot.convert, 1u);
+    }
+    EXPECT_EQ(env->cnv_slot[0].factor, 1u);
+    EXPECT_EQ(env->cnv_slot[1].factor, t.factor);
+    EXPECT_EQ(main()->national_space[0] << 8 | main()->national_space[1], t.space);
+    EXPECT_EQ(clt_global.msgconv == 'Y', clt_cnv_ucs2_mode(t.mode_after));
+    clt_close_link(&r.area);
+    clt_last_call_term(&r.area);
   }
 }
 
