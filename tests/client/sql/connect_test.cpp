@@ -17,9 +17,11 @@
 #include "CLTSQLSC.h"
 #include "clt_cnv.h"
 #include "cltclock.h"
+#include "conversion_support.h"
 #include "marlo_server.h"
 #include "wire_support.h"
 #include "zk_harness.h"
+#include "zk_wiring.h"
 
 namespace {
 
@@ -543,6 +545,96 @@ TEST_F(Connect, FrameCarriesARequestOverTheConnection) {
   EXPECT_EQ(last.function, "p_f_sqa_ccommit");
   ASSERT_GE(last.data.size(), 4u);
   EXPECT_EQ(std::vector<uint8_t>(last.data.begin(), last.data.begin() + 4), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xE5}));
+}
+
+// Server messages reach the SQLCA in the client's code, the original kept
+// for the application error log.
+TEST_F(Connect, ServerMessagesAreConvertedForTheClient) {
+  constexpr char kCommitFn[] = "p_f_sqa_ccommit";
+  constexpr int32_t kServerError = -204;
+  struct row {
+    const char* mode;
+    const char* server_code;
+    std::string message;   // in the server's code
+    std::string expected;  // in the client's
+  };
+  const std::string head = "KFPA11204-E ";
+  const row rows[] = {
+      {"NOUSE", "1j", head + "\x82\xA0", head + "\x82\xA0"},
+      {"EUCHJ", "3j", head + "\xA4\xA2\x8E\xB1", head + "\x82\xA0\xB1"},
+      {"UTF8", "5u", head + "\xE3\x81\x82", head + "\x82\xA0"},
+      {"UCS2_UJIS", "2j", "AB\xA4\xA2", std::string("A\0B\0\x42\x30", 6)},
+  };
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.mode);
+    setenv("PDCLTCNVMODE", t.mode, 1);
+    marlo::script s = accepting(t.server_code);
+    s.bodies[kCommitFn] = marlo::reply_body(false, kServerError, "42000", t.message);
+    auto server = start(s);
+    front_ends({server->name_port()});
+    ASSERT_EQ(r.exsql(), 0) << r.message();
+    zk::request commit{"CMIT"};
+    commit.exsql();
+    EXPECT_EQ(commit.sqlcode(), kServerError);
+    EXPECT_EQ(cnv::show(cnv::bytes(commit.sqlca.sqlerrmc, commit.sqlca.sqlerrmc + commit.sqlca.sqlerrml)),
+              cnv::show(cnv::bytes(t.expected.begin(), t.expected.end())));
+    {
+      zk::context_scope context;
+      ASSERT_NE(main(), nullptr);
+      if (std::string(t.mode) != "NOUSE") {
+        EXPECT_EQ(std::string(main()->msg_copy, main()->msg_copy_length), t.message);
+      }
+    }
+    zk::request disc{"DISC"};
+    EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  }
+}
+
+// The external-character library: loaded at CONNECT, released at
+// DISCONNECT; one that cannot be loaded is logged and CONNECT goes on.
+TEST_F(Connect, TheExternalCharacterLibraryLivesFromConnectToDisconnect) {
+  zk_wire_services();
+  clt_svc.errlog_vmsg = zk::capture_errlog;
+  struct row {
+    const char* dll;
+    const char* function;
+    const char* logged;  // the failed call, or null
+  };
+  const row rows[] = {{ZK_GAIJI_FIXTURE, "convert", nullptr},
+                      {"/nonexistent/libgaiji.so", "convert", "LoadLibrary"},
+                      {ZK_GAIJI_FIXTURE, "no_such_function", "GetProcAddress"}};
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.function);
+    zk::errlog_lines().clear();
+    setenv("PDCLTCNVMODE", "EUCHJ", 1);
+    setenv("PDCLTGAIJIDLL", t.dll, 1);
+    setenv("PDCLTGAIJIFUNC", t.function, 1);
+    auto server = start(accepting("3j"));
+    front_ends({server->name_port()});
+    ASSERT_EQ(r.exsql(), 0) << r.message();
+    {
+      zk::context_scope context;
+      const clt_env* env = clt_main_env(main());
+      EXPECT_EQ(env->gaiji_func != nullptr, t.logged == nullptr);
+      int logged = 0;
+      for (const std::string& line : zk::errlog_lines()) {
+        if (line.rfind("KFPZ02405-E System call error, func=", 0) == 0) {
+          ++logged;
+          EXPECT_NE(line.find(std::string("func=") + t.logged + ", errno="), std::string::npos) << line;
+        }
+      }
+      EXPECT_EQ(logged, t.logged == nullptr ? 0 : 1);
+    }
+    zk::request disc{"DISC"};
+    disc.exsql();
+    zk::context_scope context;
+    if (main() != nullptr) {
+      EXPECT_EQ(clt_main_env(main())->gaiji_handle, nullptr);
+      EXPECT_EQ(clt_main_env(main())->gaiji_func, nullptr);
+    }
+  }
+  unsetenv("PDCLTGAIJIDLL");
+  unsetenv("PDCLTGAIJIFUNC");
 }
 
 }  // namespace
