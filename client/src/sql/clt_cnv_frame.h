@@ -90,6 +90,18 @@ struct clt_cnv_run {
   uint16_t unit_at(int32_t at) const { return static_cast<uint16_t>(src[at] | src[at + 1] << 8); }
 };
 
+// Runs a converter's walk on a local copy of `io`, which no target byte
+// can alias, so that its counters stay in registers.
+template <typename Walk>
+inline int32_t clt_cnv_walk(clt_cnv_run& io, Walk walk) {
+  clt_cnv_run r = io;
+  const int32_t rc = walk(r);
+  io.pos = r.pos;
+  io.out = r.out;
+  io.replaced = r.replaced;
+  return rc;
+}
+
 // The type's converter run over the slot's current arguments, with `bounded`
 // telling whether measuring also stops at the room.
 clt_cnv_run clt_cnv_start(const clt_env& env, const clt_cnv_slot& slot, bool bounded_when_measuring);
@@ -107,11 +119,61 @@ inline bool clt_cnv_gaiji_named(const clt_env& env) { return env.pdcltgaijidll[0
 // (truncated, a stray continuation, 0xFE or 0xFF, bad continuation bytes,
 // longer than `longest` bytes, a 4-byte form outside U+10000-U+10FFFF).
 // *used receives the bytes it claims, at most those left.
-bool clt_cnv_read_utf8(const clt_cnv_run& r, int32_t longest, uint32_t* cp, int32_t* used);
+inline bool clt_cnv_read_utf8(const clt_cnv_run& r, int32_t longest, uint32_t* cp, int32_t* used) {
+  constexpr uint32_t kFirstSupplementary = 0x10000;
+  constexpr uint32_t kLastCodePoint = 0x10FFFF;
+  const uint8_t b0 = r.src[r.pos];
+  int32_t len = 1;
+  if (b0 >= 0xC0 && b0 < 0xFE) len = b0 < 0xE0 ? 2 : b0 < 0xF0 ? 3 : b0 < 0xF8 ? 4 : b0 < 0xFC ? 5 : 6;
+  const int32_t left = r.left();
+  *used = len < left ? len : left;
+  if (b0 < 0x80) {
+    *cp = b0;
+    return true;
+  }
+  if (b0 < 0xC0 || b0 >= 0xFE || len > longest || len > left) return false;
+  uint32_t value = b0 & (0x7Fu >> len);
+  for (int32_t i = 1; i < len; ++i) {
+    const uint8_t b = r.src[r.pos + i];
+    if ((b & 0xC0) != 0x80) return false;
+    value = value << 6 | (b & 0x3Fu);
+  }
+  if (len == 4 && (value < kFirstSupplementary || value > kLastCodePoint)) return false;
+  *cp = value;
+  return true;
+}
 
 // Code points in UTF-8: 1 to 4 bytes.
-int32_t clt_cnv_utf8_size(uint32_t cp);
-void clt_cnv_put_utf8(clt_cnv_run& r, uint32_t cp, int32_t size);
+inline int32_t clt_cnv_utf8_size(uint32_t cp) {
+  if (cp < 0x80) return 1;
+  if (cp < 0x800) return 2;
+  if (cp < 0x10000) return 3;
+  return 4;
+}
+
+inline void clt_cnv_put_utf8(clt_cnv_run& r, uint32_t cp, int32_t size) {
+  switch (size) {
+    case 1:
+      r.put(static_cast<uint8_t>(cp));
+      break;
+    case 2:
+      r.put(static_cast<uint8_t>(0xC0 | cp >> 6));
+      r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+      break;
+    case 3:
+      r.put(static_cast<uint8_t>(0xE0 | cp >> 12));
+      r.put(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
+      r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+      break;
+    default:
+      r.put(static_cast<uint8_t>(0xF0 | cp >> 18));
+      r.put(static_cast<uint8_t>(0x80 | (cp >> 12 & 0x3F)));
+      r.put(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
+      r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+      break;
+  }
+}
+
 
 // JIS X 0208 row and cell bytes (0x21-0x7E) and Shift_JIS, by the standard
 // arithmetic transformation.

@@ -27,89 +27,93 @@ void put_replacement(clt_cnv_run& r) {
 
 }  // namespace
 
-int32_t clt_cnv_sjis(clt_cnv_run& r) {
-  while (r.pos < r.n) {
-    if (r.full()) return CLT_CNV_FULL;
-    const uint8_t b = r.src[r.pos];
-    if (b <= kLastPlain) {
-      if (!r.fits(1)) return CLT_CNV_FULL;
-      r.put(b);
-      ++r.pos;
-      continue;
-    }
-    if (!clt_cnv_sjis_lead(b)) {
-      if (!r.fits(2)) return CLT_CNV_FULL;
-      r.put(kSingleShift2);
-      r.put(b);
-      ++r.pos;
-      continue;
-    }
-    if (r.left() < 2) return CLT_CNV_PARTIAL;
-    if (!r.fits(2)) return CLT_CNV_FULL;
-    const uint8_t t = r.src[r.pos + 1];
-    const bool valid = clt_cnv_sjis_trail(t);
-    if (valid && b <= kLastJisLead) {
-      r.put_code(static_cast<uint16_t>(clt_cnv_sjis_to_jis(b, t) + kEucOffset));
-    } else if (valid || clt_cnv_gaiji_named(r.env)) {
-      // The user-defined area is not a replacement; a bad trail is.
-      put_user(r, CLT_CNV_USER_SJIS_EUC, r.src + r.pos, !valid);
-    } else {
-      put_replacement(r);
-    }
-    r.pos += 2;
-  }
-  return CLT_CNV_DONE;
-}
-
-int32_t clt_cnv_euc(clt_cnv_run& r) {
-  while (r.pos < r.n) {
-    if (r.full()) return CLT_CNV_FULL;
-    const uint8_t b = r.src[r.pos];
-    if (b < kEucSpace && b != kSingleShift2 && b != kSingleShift3) {
-      if (!r.fits(1)) return CLT_CNV_FULL;
-      r.put(b);
-      ++r.pos;
-      continue;
-    }
-    if (b == kEucSpace || b == kEucEnd) {
-      if (!r.fits(1)) return CLT_CNV_FULL;
-      r.put(r.slot.single_replacement);
-      r.replaced = true;
-      ++r.pos;
-      continue;
-    }
-    if (b == kSingleShift2) {
+int32_t clt_cnv_sjis(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    while (r.pos < r.n) {
+      if (r.full()) return CLT_CNV_FULL;
+      const uint8_t b = r.src[r.pos];
+      if (b <= kLastPlain) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(b);
+        ++r.pos;
+        continue;
+      }
+      if (!clt_cnv_sjis_lead(b)) {
+        if (!r.fits(2)) return CLT_CNV_FULL;
+        r.put(kSingleShift2);
+        r.put(b);
+        ++r.pos;
+        continue;
+      }
       if (r.left() < 2) return CLT_CNV_PARTIAL;
-      if (!r.fits(1)) return CLT_CNV_FULL;
-      const uint8_t s = r.src[r.pos + 1];
-      if (s >= kEucSpace) {
-        r.put(s);
+      if (!r.fits(2)) return CLT_CNV_FULL;
+      const uint8_t t = r.src[r.pos + 1];
+      const bool valid = clt_cnv_sjis_trail(t);
+      if (valid && b <= kLastJisLead) {
+        r.put_code(static_cast<uint16_t>(clt_cnv_sjis_to_jis(b, t) + kEucOffset));
+      } else if (valid || clt_cnv_gaiji_named(r.env)) {
+        // The user-defined area is not a replacement; a bad trail is.
+        put_user(r, CLT_CNV_USER_SJIS_EUC, r.src + r.pos, !valid);
       } else {
-        r.put(r.slot.single_replacement);
-        r.replaced = true;
+        put_replacement(r);
       }
       r.pos += 2;
-      continue;
     }
-    if (b == kSingleShift3) {
-      if (r.left() < 3) return CLT_CNV_PARTIAL;
+    return CLT_CNV_DONE;
+  });
+}
+
+int32_t clt_cnv_euc(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    while (r.pos < r.n) {
+      if (r.full()) return CLT_CNV_FULL;
+      const uint8_t b = r.src[r.pos];
+      if (b < kEucSpace && b != kSingleShift2 && b != kSingleShift3) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(b);
+        ++r.pos;
+        continue;
+      }
+      if (b == kEucSpace || b == kEucEnd) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(r.slot.single_replacement);
+        r.replaced = true;
+        ++r.pos;
+        continue;
+      }
+      if (b == kSingleShift2) {
+        if (r.left() < 2) return CLT_CNV_PARTIAL;
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        const uint8_t s = r.src[r.pos + 1];
+        if (s >= kEucSpace) {
+          r.put(s);
+        } else {
+          r.put(r.slot.single_replacement);
+          r.replaced = true;
+        }
+        r.pos += 2;
+        continue;
+      }
+      if (b == kSingleShift3) {
+        if (r.left() < 3) return CLT_CNV_PARTIAL;
+        if (!r.fits(2)) return CLT_CNV_FULL;
+        put_replacement(r);
+        r.pos += 3;
+        continue;
+      }
+      if (r.left() < 2) return CLT_CNV_PARTIAL;
       if (!r.fits(2)) return CLT_CNV_FULL;
-      put_replacement(r);
-      r.pos += 3;
-      continue;
+      const uint8_t t = r.src[r.pos + 1];
+      const bool named = clt_cnv_gaiji_named(r.env);
+      if (clt_cnv_euc_byte(t) && b < kFirstUserEuc) {
+        r.put_code(clt_cnv_jis_to_sjis(static_cast<uint8_t>(b - 0x80), static_cast<uint8_t>(t - 0x80)));
+      } else if (named && (clt_cnv_euc_byte(t) || r.env.pdcltcnvmode == CLT_CNV_EUCHJ)) {
+        put_user(r, CLT_CNV_USER_EUC_SJIS, r.src + r.pos, true);
+      } else {
+        put_replacement(r);
+      }
+      r.pos += 2;
     }
-    if (r.left() < 2) return CLT_CNV_PARTIAL;
-    if (!r.fits(2)) return CLT_CNV_FULL;
-    const uint8_t t = r.src[r.pos + 1];
-    const bool named = clt_cnv_gaiji_named(r.env);
-    if (clt_cnv_euc_byte(t) && b < kFirstUserEuc) {
-      r.put_code(clt_cnv_jis_to_sjis(static_cast<uint8_t>(b - 0x80), static_cast<uint8_t>(t - 0x80)));
-    } else if (named && (clt_cnv_euc_byte(t) || r.env.pdcltcnvmode == CLT_CNV_EUCHJ)) {
-      put_user(r, CLT_CNV_USER_EUC_SJIS, r.src + r.pos, true);
-    } else {
-      put_replacement(r);
-    }
-    r.pos += 2;
-  }
-  return CLT_CNV_DONE;
+    return CLT_CNV_DONE;
+  });
 }

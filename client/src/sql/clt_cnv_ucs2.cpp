@@ -57,146 +57,154 @@ bool clt_cnv_user_set(uint16_t u) {
   return false;
 }
 
-int32_t clt_cnv_ucs2_utf8(clt_cnv_run& r) {
-  while (r.pos < r.n) {
-    if (r.full()) return CLT_CNV_FULL;
-    if (r.left() < kUnit) return CLT_CNV_PARTIAL;
-    const uint16_t u = r.unit_at(r.pos);
-    uint32_t cp = u;
-    int32_t used = kUnit;
-    if (clt_cnv_high_surrogate(u) && r.left() >= kPair && clt_cnv_low_surrogate(r.unit_at(r.pos + kUnit))) {
-      cp = kFirstSupplementary + ((u - kHighSurrogate) << kSurrogateBits) + (r.unit_at(r.pos + kUnit) - kLowSurrogate);
-      used = kPair;
-    }
-    const int32_t size = clt_cnv_utf8_size(cp);
-    if (!r.fits(size)) return CLT_CNV_FULL;
-    clt_cnv_put_utf8(r, cp, size);
-    r.pos += used;
-  }
-  return CLT_CNV_DONE;
-}
-
-int32_t clt_cnv_utf8_ucs2(clt_cnv_run& r) {
-  while (r.pos < r.n) {
-    if (r.full()) return CLT_CNV_FULL;
-    uint32_t cp = 0;
-    int32_t used = 1;
-    if (!clt_cnv_read_utf8(r, kLongestUtf8, &cp, &used)) {
-      // A broken sequence ends the conversion.
-      if (r.fits(kUnit)) {
-        r.put_unit(r.slot.replacement);
-        r.replaced = true;
+int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    while (r.pos < r.n) {
+      if (r.full()) return CLT_CNV_FULL;
+      if (r.left() < kUnit) return CLT_CNV_PARTIAL;
+      const uint16_t u = r.unit_at(r.pos);
+      uint32_t cp = u;
+      int32_t used = kUnit;
+      if (clt_cnv_high_surrogate(u) && r.left() >= kPair && clt_cnv_low_surrogate(r.unit_at(r.pos + kUnit))) {
+        cp = kFirstSupplementary + ((u - kHighSurrogate) << kSurrogateBits) + (r.unit_at(r.pos + kUnit) - kLowSurrogate);
+        used = kPair;
       }
-      return CLT_CNV_FULL;
+      const int32_t size = clt_cnv_utf8_size(cp);
+      if (!r.fits(size)) return CLT_CNV_FULL;
+      clt_cnv_put_utf8(r, cp, size);
+      r.pos += used;
     }
-    if (cp < kFirstSupplementary) {
-      if (!r.fits(kUnit)) return CLT_CNV_FULL;
-      r.put_unit(static_cast<uint16_t>(cp));
-    } else {
-      if (!r.fits(kPair)) return CLT_CNV_FULL;
-      r.put_unit(static_cast<uint16_t>(kHighSurrogate + ((cp - kFirstSupplementary) >> kSurrogateBits)));
-      r.put_unit(static_cast<uint16_t>(kLowSurrogate + (cp & kLowMask)));
-    }
-    r.pos += used;
-  }
-  return CLT_CNV_DONE;
+    return CLT_CNV_DONE;
+  });
 }
 
-int32_t clt_cnv_ucs2_euc(clt_cnv_run& r) {
-  const bool named = clt_cnv_gaiji_named(r.env);
-  while (r.pos < r.n) {
-    if (r.full()) return CLT_CNV_FULL;
-    if (r.left() < kUnit) return CLT_CNV_PARTIAL;
-    const uint16_t u = r.unit_at(r.pos);
-    const uint16_t w = clt_cnv_to_jis(u);
-    const uint16_t kind = w & 0xFF00;
-    if (kind == CLT_JIS_ROMAN || (w != 0 && kind == 0)) {
-      if (!r.fits(1)) return CLT_CNV_FULL;
-      r.put(static_cast<uint8_t>(w));
-      r.pos += kUnit;
-      continue;
+int32_t clt_cnv_utf8_ucs2(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    while (r.pos < r.n) {
+      if (r.full()) return CLT_CNV_FULL;
+      uint32_t cp = 0;
+      int32_t used = 1;
+      if (!clt_cnv_read_utf8(r, kLongestUtf8, &cp, &used)) {
+        // A broken sequence ends the conversion.
+        if (r.fits(kUnit)) {
+          r.put_unit(r.slot.replacement);
+          r.replaced = true;
+        }
+        return CLT_CNV_FULL;
+      }
+      if (cp < kFirstSupplementary) {
+        if (!r.fits(kUnit)) return CLT_CNV_FULL;
+        r.put_unit(static_cast<uint16_t>(cp));
+      } else {
+        if (!r.fits(kPair)) return CLT_CNV_FULL;
+        r.put_unit(static_cast<uint16_t>(kHighSurrogate + ((cp - kFirstSupplementary) >> kSurrogateBits)));
+        r.put_unit(static_cast<uint16_t>(kLowSurrogate + (cp & kLowMask)));
+      }
+      r.pos += used;
     }
-    if (!r.fits(2)) return CLT_CNV_FULL;
-    if (kind == CLT_JIS_KANA) {
-      r.put(kSingleShift2);
-      r.put(static_cast<uint8_t>((w & 0xFF) + kKanaShift));
-      r.pos += kUnit;
-      continue;
-    }
-    if (jis0208_word(w)) {
-      r.put_code(static_cast<uint16_t>(w - CLT_JIS_0208 + kEucOffset));
-      r.pos += kUnit;
-      continue;
-    }
-    // JIS X 0212 and unmapped units: the user conversion or the replacement.
-    const bool pair = w == 0 && clt_cnv_high_surrogate(u) && r.left() >= kPair &&
-                      clt_cnv_low_surrogate(r.unit_at(r.pos + kUnit));
-    int user_kind = 0;
-    if (named && w == 0 && u >= kPrivateFirst && u <= kPrivateLast) {
-      user_kind = CLT_CNV_USER_UCS2_EUC;
-    } else if (named && pair) {
-      user_kind = CLT_CNV_USER_PAIR_EUC;
-    } else if (named && !clt_cnv_high_surrogate(u) && clt_cnv_user_set(u)) {
-      user_kind = CLT_CNV_USER_UCS2_EUC;
-    }
-    uint8_t out[CLT_CNV_USER_ROOM] = {};
-    bool mapped = false;
-    if (user_kind != 0) mapped = user_from_units(r, user_kind, user_kind == CLT_CNV_USER_PAIR_EUC ? 2 : 1, out);
-    const uint16_t code = mapped ? static_cast<uint16_t>(out[0] << 8 | out[1]) : r.slot.replacement;
-    r.put_code(code);
-    r.replaced |= !mapped;
-    r.pos += user_kind == CLT_CNV_USER_PAIR_EUC ? kPair : kUnit;
-  }
-  return CLT_CNV_DONE;
+    return CLT_CNV_DONE;
+  });
 }
 
-int32_t clt_cnv_euc_ucs2(clt_cnv_run& r) {
-  const bool hj = r.env.pdcltcnvmode == CLT_CNV_UCS2_HJ;
-  while (r.pos < r.n) {
-    if (r.full()) return CLT_CNV_FULL;
-    const uint8_t b = r.src[r.pos];
-    int32_t used = b <= kLastAscii ? 1 : b == kSingleShift3 ? 3 : 2;
-    if (r.left() < used) return CLT_CNV_FULL;
-    const uint8_t t = used > 1 ? r.src[r.pos + 1] : 0;
-    uint16_t units[2] = {0, 0};
-    int32_t count = 1;
-    bool mapped = true;
-    bool user = false;
-    if (b <= kLastAscii) {
-      // Only a NUL gives U+0000.
-      units[0] = clt_cnv_jis0201_ucs2[b];
-      mapped = b == 0 || units[0] != 0;
-    } else if (b == kSingleShift2) {
-      mapped = t >= kFirstKana && t <= kLastKana;
-      if (mapped) units[0] = clt_cnv_jis0201_ucs2[t];
-    } else if (clt_cnv_euc_byte(b) && b < kFirstUserEuc) {
-      if (clt_cnv_euc_byte(t)) {
-        units[0] = clt_cnv_from_jis0208(static_cast<uint8_t>(b - 0x80), static_cast<uint8_t>(t - 0x80));
-        mapped = units[0] != 0;
-      } else if (hj && t >= kFirstJisByte && t <= kLastJisByte) {
+int32_t clt_cnv_ucs2_euc(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    const bool named = clt_cnv_gaiji_named(r.env);
+    while (r.pos < r.n) {
+      if (r.full()) return CLT_CNV_FULL;
+      if (r.left() < kUnit) return CLT_CNV_PARTIAL;
+      const uint16_t u = r.unit_at(r.pos);
+      const uint16_t w = clt_cnv_to_jis(u);
+      const uint16_t kind = w & 0xFF00;
+      if (kind == CLT_JIS_ROMAN || (w != 0 && kind == 0)) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(static_cast<uint8_t>(w));
+        r.pos += kUnit;
+        continue;
+      }
+      if (!r.fits(2)) return CLT_CNV_FULL;
+      if (kind == CLT_JIS_KANA) {
+        r.put(kSingleShift2);
+        r.put(static_cast<uint8_t>((w & 0xFF) + kKanaShift));
+        r.pos += kUnit;
+        continue;
+      }
+      if (jis0208_word(w)) {
+        r.put_code(static_cast<uint16_t>(w - CLT_JIS_0208 + kEucOffset));
+        r.pos += kUnit;
+        continue;
+      }
+      // JIS X 0212 and unmapped units: the user conversion or the replacement.
+      const bool pair = w == 0 && clt_cnv_high_surrogate(u) && r.left() >= kPair &&
+                        clt_cnv_low_surrogate(r.unit_at(r.pos + kUnit));
+      int user_kind = 0;
+      if (named && w == 0 && u >= kPrivateFirst && u <= kPrivateLast) {
+        user_kind = CLT_CNV_USER_UCS2_EUC;
+      } else if (named && pair) {
+        user_kind = CLT_CNV_USER_PAIR_EUC;
+      } else if (named && !clt_cnv_high_surrogate(u) && clt_cnv_user_set(u)) {
+        user_kind = CLT_CNV_USER_UCS2_EUC;
+      }
+      uint8_t out[CLT_CNV_USER_ROOM] = {};
+      bool mapped = false;
+      if (user_kind != 0) mapped = user_from_units(r, user_kind, user_kind == CLT_CNV_USER_PAIR_EUC ? 2 : 1, out);
+      const uint16_t code = mapped ? static_cast<uint16_t>(out[0] << 8 | out[1]) : r.slot.replacement;
+      r.put_code(code);
+      r.replaced |= !mapped;
+      r.pos += user_kind == CLT_CNV_USER_PAIR_EUC ? kPair : kUnit;
+    }
+    return CLT_CNV_DONE;
+  });
+}
+
+int32_t clt_cnv_euc_ucs2(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    const bool hj = r.env.pdcltcnvmode == CLT_CNV_UCS2_HJ;
+    while (r.pos < r.n) {
+      if (r.full()) return CLT_CNV_FULL;
+      const uint8_t b = r.src[r.pos];
+      int32_t used = b <= kLastAscii ? 1 : b == kSingleShift3 ? 3 : 2;
+      if (r.left() < used) return CLT_CNV_FULL;
+      const uint8_t t = used > 1 ? r.src[r.pos + 1] : 0;
+      uint16_t units[2] = {0, 0};
+      int32_t count = 1;
+      bool mapped = true;
+      bool user = false;
+      if (b <= kLastAscii) {
+        // Only a NUL gives U+0000.
+        units[0] = clt_cnv_jis0201_ucs2[b];
+        mapped = b == 0 || units[0] != 0;
+      } else if (b == kSingleShift2) {
+        mapped = t >= kFirstKana && t <= kLastKana;
+        if (mapped) units[0] = clt_cnv_jis0201_ucs2[t];
+      } else if (clt_cnv_euc_byte(b) && b < kFirstUserEuc) {
+        if (clt_cnv_euc_byte(t)) {
+          units[0] = clt_cnv_from_jis0208(static_cast<uint8_t>(b - 0x80), static_cast<uint8_t>(t - 0x80));
+          mapped = units[0] != 0;
+        } else if (hj && t >= kFirstJisByte && t <= kLastJisByte) {
+          user = true;
+        } else {
+          mapped = false;
+          // A shift byte as the trail begins the next character.
+          if (t == kSingleShift2 || t == kSingleShift3) used = 1;
+        }
+      } else if (clt_cnv_euc_byte(b) && clt_cnv_euc_byte(t)) {
         user = true;
       } else {
         mapped = false;
-        // A shift byte as the trail begins the next character.
-        if (t == kSingleShift2 || t == kSingleShift3) used = 1;
       }
-    } else if (clt_cnv_euc_byte(b) && clt_cnv_euc_byte(t)) {
-      user = true;
-    } else {
-      mapped = false;
+      if (user) {
+        uint8_t out[CLT_CNV_USER_ROOM] = {};
+        mapped = !clt_cnv_user(r.env, r.slot, CLT_CNV_USER_EUC_UCS2, r.src + r.pos, out);
+        units[0] = static_cast<uint16_t>(out[0] << 8 | out[1]);
+        units[1] = static_cast<uint16_t>(out[2] << 8 | out[3]);
+        if (mapped && clt_cnv_high_surrogate(units[0]) && clt_cnv_low_surrogate(units[1])) count = 2;
+      }
+      if (!mapped) units[0] = r.slot.replacement;
+      if (!r.fits(count * kUnit)) return CLT_CNV_FULL;
+      for (int32_t i = 0; i < count; ++i) r.put_unit(units[i]);
+      r.replaced |= !mapped;
+      r.pos += used;
     }
-    if (user) {
-      uint8_t out[CLT_CNV_USER_ROOM] = {};
-      mapped = !clt_cnv_user(r.env, r.slot, CLT_CNV_USER_EUC_UCS2, r.src + r.pos, out);
-      units[0] = static_cast<uint16_t>(out[0] << 8 | out[1]);
-      units[1] = static_cast<uint16_t>(out[2] << 8 | out[3]);
-      if (mapped && clt_cnv_high_surrogate(units[0]) && clt_cnv_low_surrogate(units[1])) count = 2;
-    }
-    if (!mapped) units[0] = r.slot.replacement;
-    if (!r.fits(count * kUnit)) return CLT_CNV_FULL;
-    for (int32_t i = 0; i < count; ++i) r.put_unit(units[i]);
-    r.replaced |= !mapped;
-    r.pos += used;
-  }
-  return CLT_CNV_DONE;
+    return CLT_CNV_DONE;
+  });
 }

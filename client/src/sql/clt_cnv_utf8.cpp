@@ -33,95 +33,99 @@ uint16_t sjis_of_jis(uint16_t w) {
 
 }  // namespace
 
-int32_t clt_cnv_sjis_utf8(clt_cnv_run& r) {
-  const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
-  const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
-  while (r.pos < r.n) {
-    if (r.full()) return CLT_CNV_FULL;
-    const uint8_t b = r.src[r.pos];
-    uint32_t cp = 0;
-    int32_t used = 1;
-    bool mapped = true;
-    if (control(b)) {
-      cp = b;
-    } else if (clt_cnv_sjis_lead(b)) {
-      // A lead as the last byte ends the source.
-      if (r.left() < 2 || !clt_cnv_sjis_trail(r.src[r.pos + 1])) {
-        mapped = false;
-        used = r.left() < 2 ? 1 : 2;
-      } else {
-        const uint8_t t = r.src[r.pos + 1];
-        used = 2;
-        if (ms && (b <= kLastJisLead || b >= kFirstCp932Lead)) {
-          cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
-          mapped = cp != 0;
-        } else if (b <= kLastJisLead) {
-          const uint16_t jis = clt_cnv_sjis_to_jis(b, t);
-          cp = clt_cnv_from_jis0208(static_cast<uint8_t>(jis >> 8), static_cast<uint8_t>(jis));
-          mapped = cp != 0;
+int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
+    const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
+    while (r.pos < r.n) {
+      if (r.full()) return CLT_CNV_FULL;
+      const uint8_t b = r.src[r.pos];
+      uint32_t cp = 0;
+      int32_t used = 1;
+      bool mapped = true;
+      if (control(b)) {
+        cp = b;
+      } else if (clt_cnv_sjis_lead(b)) {
+        // A lead as the last byte ends the source.
+        if (r.left() < 2 || !clt_cnv_sjis_trail(r.src[r.pos + 1])) {
+          mapped = false;
+          used = r.left() < 2 ? 1 : 2;
         } else {
-          uint8_t out[CLT_CNV_USER_ROOM] = {};
-          mapped = !clt_cnv_user(r.env, r.slot, CLT_CNV_USER_SJIS_UTF8, r.src + r.pos, out);
-          cp = static_cast<uint32_t>(out[0] << 8 | out[1]);
+          const uint8_t t = r.src[r.pos + 1];
+          used = 2;
+          if (ms && (b <= kLastJisLead || b >= kFirstCp932Lead)) {
+            cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
+            mapped = cp != 0;
+          } else if (b <= kLastJisLead) {
+            const uint16_t jis = clt_cnv_sjis_to_jis(b, t);
+            cp = clt_cnv_from_jis0208(static_cast<uint8_t>(jis >> 8), static_cast<uint8_t>(jis));
+            mapped = cp != 0;
+          } else {
+            uint8_t out[CLT_CNV_USER_ROOM] = {};
+            mapped = !clt_cnv_user(r.env, r.slot, CLT_CNV_USER_SJIS_UTF8, r.src + r.pos, out);
+            cp = static_cast<uint32_t>(out[0] << 8 | out[1]);
+          }
         }
-      }
-    } else {
-      if (ms) {
-        cp = clt_cnv_from_cp932(b);
-      } else if (keep_backslash && b == kBackslash) {
-        cp = kBackslash;
       } else {
-        cp = clt_cnv_jis0201_ucs2[b];
+        if (ms) {
+          cp = clt_cnv_from_cp932(b);
+        } else if (keep_backslash && b == kBackslash) {
+          cp = kBackslash;
+        } else {
+          cp = clt_cnv_jis0201_ucs2[b];
+        }
+        mapped = cp != 0;
       }
-      mapped = cp != 0;
+      if (!mapped) cp = r.slot.replacement;
+      const int32_t size = clt_cnv_utf8_size(cp);
+      if (!r.fits(size)) return CLT_CNV_FULL;
+      clt_cnv_put_utf8(r, cp, size);
+      r.replaced |= !mapped;
+      r.pos += used;
     }
-    if (!mapped) cp = r.slot.replacement;
-    const int32_t size = clt_cnv_utf8_size(cp);
-    if (!r.fits(size)) return CLT_CNV_FULL;
-    clt_cnv_put_utf8(r, cp, size);
-    r.replaced |= !mapped;
-    r.pos += used;
-  }
-  return CLT_CNV_DONE;
+    return CLT_CNV_DONE;
+  });
 }
 
-int32_t clt_cnv_utf8_sjis(clt_cnv_run& r) {
-  const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
-  const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
-  while (r.pos < r.n) {
-    if (r.full()) return CLT_CNV_FULL;
-    uint32_t cp = 0;
-    int32_t used = 1;
-    uint16_t code = 0;
-    bool mapped = clt_cnv_read_utf8(r, kLongestSjisSequence, &cp, &used);
-    const bool cp932_private = (cp >= kUserAreaFirst && cp <= kUserAreaLast) || (cp >= kBestFitFirst && cp <= kBestFitLast);
-    const bool user_private = cp > kUserAreaLast && cp < kBestFitFirst;
-    if (!mapped) {
-      code = r.slot.replacement;
-    } else if (control(cp)) {
-      code = static_cast<uint16_t>(cp);
-    } else if (user_private || (cp932_private && !ms)) {
-      const uint8_t unit[2] = {static_cast<uint8_t>(cp >> 8), static_cast<uint8_t>(cp)};
-      uint8_t out[CLT_CNV_USER_ROOM] = {};
-      mapped = !clt_cnv_user(r.env, r.slot, CLT_CNV_USER_UTF8_SJIS, unit, out);
-      code = static_cast<uint16_t>(out[0] << 8 | out[1]);
-    } else {
-      if (ms) {
-        code = clt_cnv_to_cp932(static_cast<uint16_t>(cp));
-      } else if (keep_backslash && cp == kBackslash) {
-        code = kBackslash;
+int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
+    const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
+    while (r.pos < r.n) {
+      if (r.full()) return CLT_CNV_FULL;
+      uint32_t cp = 0;
+      int32_t used = 1;
+      uint16_t code = 0;
+      bool mapped = clt_cnv_read_utf8(r, kLongestSjisSequence, &cp, &used);
+      const bool cp932_private = (cp >= kUserAreaFirst && cp <= kUserAreaLast) || (cp >= kBestFitFirst && cp <= kBestFitLast);
+      const bool user_private = cp > kUserAreaLast && cp < kBestFitFirst;
+      if (!mapped) {
+        code = r.slot.replacement;
+      } else if (control(cp)) {
+        code = static_cast<uint16_t>(cp);
+      } else if (user_private || (cp932_private && !ms)) {
+        const uint8_t unit[2] = {static_cast<uint8_t>(cp >> 8), static_cast<uint8_t>(cp)};
+        uint8_t out[CLT_CNV_USER_ROOM] = {};
+        mapped = !clt_cnv_user(r.env, r.slot, CLT_CNV_USER_UTF8_SJIS, unit, out);
+        code = static_cast<uint16_t>(out[0] << 8 | out[1]);
       } else {
-        code = sjis_of_jis(clt_cnv_to_jis(static_cast<uint16_t>(cp)));
+        if (ms) {
+          code = clt_cnv_to_cp932(static_cast<uint16_t>(cp));
+        } else if (keep_backslash && cp == kBackslash) {
+          code = kBackslash;
+        } else {
+          code = sjis_of_jis(clt_cnv_to_jis(static_cast<uint16_t>(cp)));
+        }
+        mapped = code != 0;
+        if (!mapped) code = r.slot.replacement;
       }
-      mapped = code != 0;
-      if (!mapped) code = r.slot.replacement;
+      const bool two = clt_cnv_sjis_lead(static_cast<uint8_t>(code >> 8));
+      if (!r.fits(two ? 2 : 1)) return CLT_CNV_FULL;
+      if (two) r.put(static_cast<uint8_t>(code >> 8));
+      r.put(static_cast<uint8_t>(code));
+      r.replaced |= !mapped;
+      r.pos += used;
     }
-    const bool two = clt_cnv_sjis_lead(static_cast<uint8_t>(code >> 8));
-    if (!r.fits(two ? 2 : 1)) return CLT_CNV_FULL;
-    if (two) r.put(static_cast<uint8_t>(code >> 8));
-    r.put(static_cast<uint8_t>(code));
-    r.replaced |= !mapped;
-    r.pos += used;
-  }
-  return CLT_CNV_DONE;
+    return CLT_CNV_DONE;
+  });
 }
