@@ -4,7 +4,8 @@
 //
 // Makes MEGABYTES of mixed Japanese text in Shift_JIS (ASCII, half-width
 // katakana, kana and JIS X 0208 kanji, none of which needs a replacement)
-// and its EUC-JP, UTF-8 and UTF-16LE forms through iconv. Then converts
+// in runs of one to eight characters of a kind, and its EUC-JP, UTF-8 and
+// UTF-16LE forms through iconv. Then converts
 // each form in each direction with the library and with iconv, checks that
 // both give the same bytes, and prints the throughput of each (best of
 // several runs) and the library's ratio to iconv.
@@ -36,6 +37,7 @@ constexpr uint32_t kShareTotal = 16;
 constexpr uint32_t kAsciiShare = 5;
 constexpr uint32_t kKatakanaShare = 2;
 constexpr uint32_t kKanaShare = 4;  // the rest: kanji
+constexpr uint32_t kLongestRun = 8;
 
 // JIS X 0208 rows used: hiragana and katakana, and the level-1 kanji rows
 // that are full.
@@ -57,15 +59,32 @@ struct lcg {
 };
 
 void put_jis_as_sjis(bytes& out, int row, int cell) {
-  const uint8_t lead = static_cast<uint8_t>((row + 1) / 2 + (row <= 62 ? 0x80 : 0xC0));
-  uint8_t trail;
-  if (row & 1) {
-    trail = static_cast<uint8_t>(cell <= 63 ? cell + 0x3F : cell + 0x40);
+  const uint16_t code = clt_cnv_jis_to_sjis(static_cast<uint8_t>(row + 0x20), static_cast<uint8_t>(cell + 0x20));
+  out.push_back(static_cast<uint8_t>(code >> 8));
+  out.push_back(static_cast<uint8_t>(code));
+}
+
+// One character of the kind drawn.
+void put_character(bytes& out, lcg& g, uint32_t kind) {
+  if (kind < kAsciiShare) {
+    // Printable ASCII but the backslash and the tilde, which JIS X 0201 reads otherwise.
+    uint8_t b;
+    do {
+      b = static_cast<uint8_t>(0x20 + g.next(0x5F));
+    } while (b == 0x5C || b == 0x7E);
+    out.push_back(b);
+  } else if (kind < kAsciiShare + kKatakanaShare) {
+    out.push_back(static_cast<uint8_t>(0xA1 + g.next(0xDF - 0xA1 + 1)));
+  } else if (kind < kAsciiShare + kKatakanaShare + kKanaShare) {
+    if (g.next(2) == 0) {
+      put_jis_as_sjis(out, kHiraganaRow, 1 + static_cast<int>(g.next(kHiraganaCells)));
+    } else {
+      put_jis_as_sjis(out, kKatakanaRow, 1 + static_cast<int>(g.next(kKatakanaCells)));
+    }
   } else {
-    trail = static_cast<uint8_t>(cell + 0x9E);
+    const int row = kFirstKanjiRow + static_cast<int>(g.next(kLastKanjiRow - kFirstKanjiRow + 1));
+    put_jis_as_sjis(out, row, 1 + static_cast<int>(g.next(kCells)));
   }
-  out.push_back(lead);
-  out.push_back(trail);
 }
 
 bytes make_sjis(size_t size) {
@@ -73,26 +92,10 @@ bytes make_sjis(size_t size) {
   out.reserve(size + 2);
   lcg g;
   while (out.size() < size) {
+    // Text comes in runs of one kind: words, phrases, numbers.
     const uint32_t kind = g.next(kShareTotal);
-    if (kind < kAsciiShare) {
-      // Printable ASCII but the backslash and the tilde, which JIS X 0201 reads otherwise.
-      uint8_t b;
-      do {
-        b = static_cast<uint8_t>(0x20 + g.next(0x5F));
-      } while (b == 0x5C || b == 0x7E);
-      out.push_back(b);
-    } else if (kind < kAsciiShare + kKatakanaShare) {
-      out.push_back(static_cast<uint8_t>(0xA1 + g.next(0xDF - 0xA1 + 1)));
-    } else if (kind < kAsciiShare + kKatakanaShare + kKanaShare) {
-      if (g.next(2) == 0) {
-        put_jis_as_sjis(out, kHiraganaRow, 1 + static_cast<int>(g.next(kHiraganaCells)));
-      } else {
-        put_jis_as_sjis(out, kKatakanaRow, 1 + static_cast<int>(g.next(kKatakanaCells)));
-      }
-    } else {
-      const int row = kFirstKanjiRow + static_cast<int>(g.next(kLastKanjiRow - kFirstKanjiRow + 1));
-      put_jis_as_sjis(out, row, 1 + static_cast<int>(g.next(kCells)));
-    }
+    const uint32_t run = 1 + g.next(kLongestRun);
+    for (uint32_t i = 0; i < run; ++i) put_character(out, g, kind);
   }
   return out;
 }

@@ -6,6 +6,8 @@
 
 #include <stdint.h>
 
+#include <array>
+
 #include "zk_records.h"
 
 // Results of clt_cnv_convert and of every converter.
@@ -102,6 +104,32 @@ inline int32_t clt_cnv_walk(clt_cnv_run& io, Walk walk) {
   return rc;
 }
 
+// The bulk of a conversion that stores: while the room holds the longest
+// output of a common character (MaxOut bytes), `step(src, n, i, dst, o)`
+// converts the character at src[i] to dst[o], advancing both, or returns
+// false for anything it leaves to the converter's full rules.
+template <int32_t MaxOut, typename Step>
+inline void clt_cnv_bulk(clt_cnv_run& r, Step step) {
+  if (!r.store) return;
+  const uint8_t* src = r.src;
+  uint8_t* dst = r.dst;
+  int32_t i = r.pos;
+  int32_t o = r.out;
+  const int32_t n = r.n;
+  const int32_t limit = r.size - MaxOut;
+  while (i < n && o <= limit && step(src, n, i, dst, o)) {
+  }
+  r.pos = i;
+  r.out = o;
+}
+
+inline void clt_cnv_store_utf8_3(uint8_t* dst, int32_t& o, uint32_t cp) {
+  dst[o] = static_cast<uint8_t>(0xE0 | cp >> 12);
+  dst[o + 1] = static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F));
+  dst[o + 2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+  o += 3;
+}
+
 // The type's converter run over the slot's current arguments, with `bounded`
 // telling whether measuring also stops at the room.
 clt_cnv_run clt_cnv_start(const clt_env& env, const clt_cnv_slot& slot, bool bounded_when_measuring);
@@ -119,24 +147,41 @@ inline bool clt_cnv_gaiji_named(const clt_env& env) { return env.pdcltgaijidll[0
 // (truncated, a stray continuation, 0xFE or 0xFF, bad continuation bytes,
 // longer than `longest` bytes, a 4-byte form outside U+10000-U+10FFFF).
 // *used receives the bytes it claims, at most those left.
+// Lengths of the UTF-8 sequences by their first byte; 0 for a stray
+// continuation byte, 0xFE and 0xFF.
+inline constexpr std::array<uint8_t, 256> CLT_CNV_UTF8_LENGTH = [] {
+  std::array<uint8_t, 256> t{};
+  for (int b = 0; b < 0x100; ++b) {
+    t[b] = b < 0x80 ? 1 : b < 0xC0 ? 0 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF8 ? 4 : b < 0xFC ? 5 : b < 0xFE ? 6 : 0;
+  }
+  return t;
+}();
+
+inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+
 inline bool clt_cnv_read_utf8(const clt_cnv_run& r, int32_t longest, uint32_t* cp, int32_t* used) {
   constexpr uint32_t kFirstSupplementary = 0x10000;
   constexpr uint32_t kLastCodePoint = 0x10FFFF;
-  const uint8_t b0 = r.src[r.pos];
-  int32_t len = 1;
-  if (b0 >= 0xC0 && b0 < 0xFE) len = b0 < 0xE0 ? 2 : b0 < 0xF0 ? 3 : b0 < 0xF8 ? 4 : b0 < 0xFC ? 5 : 6;
+  const uint8_t* p = r.src + r.pos;
+  const uint8_t b0 = p[0];
+  const int32_t len = CLT_CNV_UTF8_LENGTH[b0];
   const int32_t left = r.left();
-  *used = len < left ? len : left;
-  if (b0 < 0x80) {
+  if (len <= 1) {
+    *used = 1;
     *cp = b0;
+    return len == 1;
+  }
+  *used = len < left ? len : left;
+  if (len > longest || len > left) return false;
+  if (len == 3) {
+    if (!clt_cnv_continuation(p[1]) || !clt_cnv_continuation(p[2])) return false;
+    *cp = (b0 & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
     return true;
   }
-  if (b0 < 0xC0 || b0 >= 0xFE || len > longest || len > left) return false;
   uint32_t value = b0 & (0x7Fu >> len);
   for (int32_t i = 1; i < len; ++i) {
-    const uint8_t b = r.src[r.pos + i];
-    if ((b & 0xC0) != 0x80) return false;
-    value = value << 6 | (b & 0x3Fu);
+    if (!clt_cnv_continuation(p[i])) return false;
+    value = value << 6 | (p[i] & 0x3Fu);
   }
   if (len == 4 && (value < kFirstSupplementary || value > kLastCodePoint)) return false;
   *cp = value;
@@ -152,55 +197,76 @@ inline int32_t clt_cnv_utf8_size(uint32_t cp) {
 }
 
 inline void clt_cnv_put_utf8(clt_cnv_run& r, uint32_t cp, int32_t size) {
-  switch (size) {
-    case 1:
-      r.put(static_cast<uint8_t>(cp));
-      break;
-    case 2:
-      r.put(static_cast<uint8_t>(0xC0 | cp >> 6));
-      r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
-      break;
-    case 3:
-      r.put(static_cast<uint8_t>(0xE0 | cp >> 12));
-      r.put(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
-      r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
-      break;
-    default:
-      r.put(static_cast<uint8_t>(0xF0 | cp >> 18));
-      r.put(static_cast<uint8_t>(0x80 | (cp >> 12 & 0x3F)));
-      r.put(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
-      r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
-      break;
+  if (size == 3) {
+    r.put(static_cast<uint8_t>(0xE0 | cp >> 12));
+    r.put(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
+    r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+  } else if (size == 1) {
+    r.put(static_cast<uint8_t>(cp));
+  } else if (size == 2) {
+    r.put(static_cast<uint8_t>(0xC0 | cp >> 6));
+    r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+  } else {
+    r.put(static_cast<uint8_t>(0xF0 | cp >> 18));
+    r.put(static_cast<uint8_t>(0x80 | (cp >> 12 & 0x3F)));
+    r.put(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
+    r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
   }
 }
 
 
 // JIS X 0208 row and cell bytes (0x21-0x7E) and Shift_JIS, by the standard
-// arithmetic transformation.
-inline uint16_t clt_cnv_sjis_to_jis(uint8_t lead, uint8_t trail) {
-  int32_t row = (lead <= 0x9F ? lead - 0x80 : lead - 0xC0) * 2 - 1;
-  int32_t cell;
-  if (trail >= 0x9F) {
-    ++row;
-    cell = trail - 0x9E;
-  } else {
-    cell = trail <= 0x7E ? trail - 0x3F : trail - 0x40;
+// arithmetic transformation. Its steps that hang on the parity of the row
+// and on the trail byte's range are tables, so that mixed text costs no
+// unpredictable branch there.
+struct clt_cnv_sjis_trail_step {
+  uint8_t cell;      // 1 to 94
+  uint8_t even_row;  // 1: the trail belongs to the lead's even row
+};
+inline constexpr std::array<clt_cnv_sjis_trail_step, 256> CLT_CNV_SJIS_TRAIL = [] {
+  std::array<clt_cnv_sjis_trail_step, 256> t{};
+  for (int b = 0x40; b <= 0xFC; ++b) {
+    if (b >= 0x9F) {
+      t[b] = {static_cast<uint8_t>(b - 0x9E), 1};
+    } else if (b != 0x7F) {
+      t[b] = {static_cast<uint8_t>(b <= 0x7E ? b - 0x3F : b - 0x40), 0};
+    }
   }
-  return static_cast<uint16_t>((row + 0x20) << 8 | (cell + 0x20));
+  return t;
+}();
+
+// Indexed by the JIS row byte, and by its parity and the cell byte.
+inline constexpr std::array<uint8_t, 256> CLT_CNV_JIS_LEAD = [] {
+  std::array<uint8_t, 256> t{};
+  for (int j = 0x21; j <= 0xFF; ++j) {
+    const int row = j - 0x20;
+    t[j] = static_cast<uint8_t>((row + 1) / 2 + (row <= 62 ? 0x80 : 0xC0));
+  }
+  return t;
+}();
+inline constexpr std::array<std::array<uint8_t, 128>, 2> CLT_CNV_JIS_TRAIL = [] {
+  std::array<std::array<uint8_t, 128>, 2> t{};
+  for (int j = 0x21; j <= 0x7E; ++j) {
+    const int cell = j - 0x20;
+    t[0][j] = static_cast<uint8_t>(cell + 0x9E);
+    t[1][j] = static_cast<uint8_t>(cell <= 63 ? cell + 0x3F : cell + 0x40);
+  }
+  return t;
+}();
+
+inline uint16_t clt_cnv_sjis_to_jis(uint8_t lead, uint8_t trail) {
+  const clt_cnv_sjis_trail_step step = CLT_CNV_SJIS_TRAIL[trail];
+  const int32_t row = (lead <= 0x9F ? lead - 0x80 : lead - 0xC0) * 2 - 1 + step.even_row;
+  return static_cast<uint16_t>((row + 0x20) << 8 | (step.cell + 0x20));
 }
 
 inline uint16_t clt_cnv_jis_to_sjis(uint8_t j1, uint8_t j2) {
-  const int32_t row = j1 - 0x20;
-  const int32_t cell = j2 - 0x20;
-  const int32_t lead = (row + 1) / 2 + (row <= 62 ? 0x80 : 0xC0);
-  int32_t trail;
-  if (row & 1) {
-    trail = cell <= 63 ? cell + 0x3F : cell + 0x40;
-  } else {
-    trail = cell + 0x9E;
-  }
-  return static_cast<uint16_t>(lead << 8 | trail);
+  return static_cast<uint16_t>(CLT_CNV_JIS_LEAD[j1] << 8 | CLT_CNV_JIS_TRAIL[j1 & 1][j2 & 0x7F]);
 }
+
+// ASCII bytes that every SJIS reading keeps as they are: all but the
+// backslash and the tilde, which JIS X 0201 reads as yen and overline.
+inline bool clt_cnv_plain_ascii(uint8_t b) { return b < 0x80 && b != 0x5C && b != 0x7E; }
 
 inline bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }

@@ -63,9 +63,35 @@ int32_t clt_cnv_sjis(clt_cnv_run& io) {
   });
 }
 
+// ASCII, katakana and JIS X 0208 outside the user rows.
+bool euc_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
+  const uint8_t b = src[i];
+  if (b < kLastPlain) {
+    dst[o++] = b;
+    ++i;
+    return true;
+  }
+  if (i + 1 >= n) return false;
+  const uint8_t t = src[i + 1];
+  if (b == kSingleShift2 && t >= kEucSpace) {
+    dst[o++] = t;
+  } else if (clt_cnv_euc_byte(b) && b < kFirstUserEuc && clt_cnv_euc_byte(t)) {
+    const uint16_t code = clt_cnv_jis_to_sjis(static_cast<uint8_t>(b - 0x80), static_cast<uint8_t>(t - 0x80));
+    dst[o] = static_cast<uint8_t>(code >> 8);
+    dst[o + 1] = static_cast<uint8_t>(code);
+    o += 2;
+  } else {
+    return false;
+  }
+  i += 2;
+  return true;
+}
+
 int32_t clt_cnv_euc(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
+      clt_cnv_bulk<2>(r, euc_common);
+      if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b = r.src[r.pos];
       if (b < kEucSpace && b != kSingleShift2 && b != kSingleShift3) {

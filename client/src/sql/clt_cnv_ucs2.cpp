@@ -10,6 +10,8 @@ constexpr uint16_t kHighSurrogate = 0xD800;
 constexpr uint16_t kLowSurrogate = 0xDC00;
 constexpr uint16_t kLowMask = 0x3FF;
 constexpr int32_t kLongestUtf8 = 4;
+constexpr uint16_t kFirstTwoByte = 0x80;  // code points from here take more than one UTF-8 byte
+constexpr uint16_t kFirstThreeByte = 0x800;
 constexpr int32_t kUnit = 2;
 constexpr int32_t kPair = 4;
 
@@ -57,12 +59,62 @@ bool clt_cnv_user_set(uint16_t u) {
   return false;
 }
 
+namespace {
+
+// Units outside the surrogates.
+bool ucs2_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
+  if (i + 1 >= n) return false;
+  const uint16_t u = static_cast<uint16_t>(src[i] | src[i + 1] << 8);
+  if (u < kFirstTwoByte) {
+    dst[o++] = static_cast<uint8_t>(u);
+  } else if (u < kFirstThreeByte) {
+    dst[o] = static_cast<uint8_t>(0xC0 | u >> 6);
+    dst[o + 1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+    o += 2;
+  } else if (clt_cnv_high_surrogate(u) || clt_cnv_low_surrogate(u)) {
+    return false;
+  } else {
+    clt_cnv_store_utf8_3(dst, o, u);
+  }
+  i += kUnit;
+  return true;
+}
+
+// ASCII and three-byte sequences.
+bool utf8_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
+  const uint8_t b0 = src[i];
+  uint16_t u = b0;
+  if (b0 < kFirstTwoByte) {
+    ++i;
+  } else if ((b0 & 0xF0) == 0xE0 && i + 2 < n && clt_cnv_continuation(src[i + 1]) &&
+             clt_cnv_continuation(src[i + 2])) {
+    u = static_cast<uint16_t>((b0 & 0x0Fu) << 12 | (src[i + 1] & 0x3Fu) << 6 | (src[i + 2] & 0x3Fu));
+    i += 3;
+  } else {
+    return false;
+  }
+  dst[o] = static_cast<uint8_t>(u);
+  dst[o + 1] = static_cast<uint8_t>(u >> 8);
+  o += kUnit;
+  return true;
+}
+
+}  // namespace
+
 int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
+      clt_cnv_bulk<3>(r, ucs2_common);
+      if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       if (r.left() < kUnit) return CLT_CNV_PARTIAL;
       const uint16_t u = r.unit_at(r.pos);
+      if (u < kFirstTwoByte) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(static_cast<uint8_t>(u));
+        r.pos += kUnit;
+        continue;
+      }
       uint32_t cp = u;
       int32_t used = kUnit;
       if (clt_cnv_high_surrogate(u) && r.left() >= kPair && clt_cnv_low_surrogate(r.unit_at(r.pos + kUnit))) {
@@ -81,7 +133,16 @@ int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
 int32_t clt_cnv_utf8_ucs2(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
+      clt_cnv_bulk<kUnit>(r, utf8_common);
+      if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
+      const uint8_t b0 = r.src[r.pos];
+      if (b0 < kFirstTwoByte) {
+        if (!r.fits(kUnit)) return CLT_CNV_FULL;
+        r.put_unit(b0);
+        ++r.pos;
+        continue;
+      }
       uint32_t cp = 0;
       int32_t used = 1;
       if (!clt_cnv_read_utf8(r, kLongestUtf8, &cp, &used)) {

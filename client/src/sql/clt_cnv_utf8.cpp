@@ -10,6 +10,9 @@ constexpr uint8_t kBackslash = 0x5C;
 constexpr uint8_t kLastJisLead = 0xEF;   // SJIS leads beyond are user-defined
 constexpr uint8_t kFirstCp932Lead = 0xFA;  // IBM extensions of code page 932
 constexpr uint16_t kJisKanaShift = 0x80;
+constexpr uint8_t kFirstKana = 0xA1;  // JIS X 0201 katakana
+constexpr uint8_t kLastKana = 0xDF;
+constexpr uint32_t kFirstThreeByte = 0x800;  // code points of three UTF-8 bytes
 constexpr int32_t kLongestSjisSequence = 3;  // longer forms lie beyond UCS-2
 
 // Private-use ranges of UCS-2: the first two are code page 932's user area
@@ -37,9 +40,46 @@ int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
     const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
+    // ASCII, half-width katakana and the two-byte characters of three
+    // UTF-8 bytes.
+    auto common = [ms](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
+      const uint8_t b = src[i];
+      if (clt_cnv_plain_ascii(b)) {
+        dst[o++] = b;
+        ++i;
+        return true;
+      }
+      uint32_t cp;
+      if (b >= kFirstKana && b <= kLastKana) {
+        cp = clt_cnv_jis0201_ucs2[b];
+        ++i;
+      } else if (b <= kLastJisLead && clt_cnv_sjis_lead(b) && i + 1 < n && clt_cnv_sjis_trail(src[i + 1])) {
+        const uint8_t t = src[i + 1];
+        if (ms) {
+          cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
+        } else {
+          const uint16_t jis = clt_cnv_sjis_to_jis(b, t);
+          cp = clt_cnv_from_jis0208(static_cast<uint8_t>(jis >> 8), static_cast<uint8_t>(jis));
+        }
+        if (cp < kFirstThreeByte) return false;
+        i += 2;
+      } else {
+        return false;
+      }
+      clt_cnv_store_utf8_3(dst, o, cp);
+      return true;
+    };
     while (r.pos < r.n) {
+      clt_cnv_bulk<3>(r, common);
+      if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b = r.src[r.pos];
+      if (clt_cnv_plain_ascii(b)) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(b);
+        ++r.pos;
+        continue;
+      }
       uint32_t cp = 0;
       int32_t used = 1;
       bool mapped = true;
@@ -91,8 +131,38 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
     const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
+    // ASCII and the three-byte sequences outside the private-use area.
+    auto common = [ms](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
+      const uint8_t b0 = src[i];
+      if (clt_cnv_plain_ascii(b0)) {
+        dst[o++] = b0;
+        ++i;
+        return true;
+      }
+      if ((b0 & 0xF0) != 0xE0 || i + 2 >= n || !clt_cnv_continuation(src[i + 1]) ||
+          !clt_cnv_continuation(src[i + 2])) {
+        return false;
+      }
+      const uint16_t cp = static_cast<uint16_t>((b0 & 0x0Fu) << 12 | (src[i + 1] & 0x3Fu) << 6 | (src[i + 2] & 0x3Fu));
+      if (cp >= kUserAreaFirst && cp <= kBestFitLast) return false;
+      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : sjis_of_jis(clt_cnv_to_jis(cp));
+      if (code == 0) return false;
+      if (code > 0xFF) dst[o++] = static_cast<uint8_t>(code >> 8);
+      dst[o++] = static_cast<uint8_t>(code);
+      i += 3;
+      return true;
+    };
     while (r.pos < r.n) {
+      clt_cnv_bulk<2>(r, common);
+      if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
+      const uint8_t b0 = r.src[r.pos];
+      if (clt_cnv_plain_ascii(b0)) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(b0);
+        ++r.pos;
+        continue;
+      }
       uint32_t cp = 0;
       int32_t used = 1;
       uint16_t code = 0;
