@@ -164,16 +164,22 @@ class zelkit_converter {
   int32_t slot_;
 };
 
-// The best time of kRuns runs of `convert`, in seconds.
-double best_of(const std::function<void()>& convert) {
-  double best = 1e30;
+double seconds(const std::function<void()>& convert) {
+  const auto start = std::chrono::steady_clock::now();
+  convert();
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  return took.count();
+}
+
+// The best times of kRuns runs of each, taken in turns so that both see the
+// same load of the machine.
+void best_of(const std::function<void()>& ours, const std::function<void()>& theirs, double* ours_best,
+             double* theirs_best) {
+  *ours_best = *theirs_best = 1e30;
   for (int i = 0; i < kRuns; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    convert();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
+    *ours_best = std::min(*ours_best, seconds(ours));
+    *theirs_best = std::min(*theirs_best, seconds(theirs));
   }
-  return best;
 }
 
 struct direction {
@@ -196,8 +202,10 @@ bool measure(const direction& d) {
     printf("%-26s results differ from iconv\n", d.name);
     return false;
   }
-  const double ours_time = best_of([&] { ours.run(*d.source, ours_out); });
-  const double theirs_time = best_of([&] { theirs.run(*d.source, theirs_out); });
+  double ours_time = 0;
+  double theirs_time = 0;
+  best_of([&] { ours.run(*d.source, ours_out); }, [&] { theirs.run(*d.source, theirs_out); }, &ours_time,
+          &theirs_time);
   const double megabytes = static_cast<double>(d.source->size()) / kMegabyte;
   const double ratio = theirs_time / ours_time;
   printf("%-26s zelkit %8.1f MB/s   iconv %8.1f MB/s   ratio %5.2f%s\n", d.name, megabytes / ours_time,

@@ -64,7 +64,7 @@ int32_t clt_cnv_sjis(clt_cnv_run& io) {
 }
 
 // ASCII, katakana and JIS X 0208 outside the user rows.
-bool euc_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
+constexpr auto euc_common = [](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
   const uint8_t b = src[i];
   if (b < kLastPlain) {
     dst[o++] = b;
@@ -85,7 +85,7 @@ bool euc_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t
   }
   i += 2;
   return true;
-}
+};
 
 int32_t clt_cnv_euc(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {

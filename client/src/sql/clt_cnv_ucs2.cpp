@@ -62,7 +62,7 @@ bool clt_cnv_user_set(uint16_t u) {
 namespace {
 
 // Units outside the surrogates.
-bool ucs2_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
+constexpr auto ucs2_common = [](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
   if (i + 1 >= n) return false;
   const uint16_t u = static_cast<uint16_t>(src[i] | src[i + 1] << 8);
   if (u < kFirstTwoByte) {
@@ -78,10 +78,10 @@ bool ucs2_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_
   }
   i += kUnit;
   return true;
-}
+};
 
 // ASCII and three-byte sequences.
-bool utf8_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
+constexpr auto utf8_common = [](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
   const uint8_t b0 = src[i];
   uint16_t u = b0;
   if (b0 < kFirstTwoByte) {
@@ -97,7 +97,7 @@ bool utf8_common(const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_
   dst[o + 1] = static_cast<uint8_t>(u >> 8);
   o += kUnit;
   return true;
-}
+};
 
 }  // namespace
 
