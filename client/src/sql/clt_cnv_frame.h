@@ -57,6 +57,43 @@ enum clt_cnv_kind : int {
 // Bytes a user conversion may write: one surrogate pair.
 inline constexpr int32_t CLT_CNV_USER_ROOM = 4;
 
+inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+
+// ASCII bytes that every SJIS reading keeps as they are: all but the
+// backslash and the tilde, which JIS X 0201 reads as yen and overline.
+constexpr bool clt_cnv_plain_ascii(uint8_t b) { return b < 0x80 && b != 0x5C && b != 0x7E; }
+
+constexpr bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+// First bytes of UTF-8 as the bulk loops take them.
+enum class clt_cnv_utf8_lead : uint8_t { other, plain_ascii, ascii, three };
+inline constexpr std::array<clt_cnv_utf8_lead, 256> CLT_CNV_UTF8_LEAD = [] {
+  std::array<clt_cnv_utf8_lead, 256> t{};
+  for (int b = 0; b < 0x100; ++b) {
+    const auto v = static_cast<uint8_t>(b);
+    if (clt_cnv_plain_ascii(v)) {
+      t[b] = clt_cnv_utf8_lead::plain_ascii;
+    } else if (v < 0x80) {
+      t[b] = clt_cnv_utf8_lead::ascii;
+    } else if ((v & 0xF0) == 0xE0) {
+      t[b] = clt_cnv_utf8_lead::three;
+    }
+  }
+  return t;
+}();
+
+// The code point of a three-byte sequence at p whose two continuation
+// bytes lie within the source; false when they are not continuations.
+inline bool clt_cnv_three_byte(const uint8_t* p, uint16_t* cp) {
+  if (!clt_cnv_continuation(p[1]) || !clt_cnv_continuation(p[2])) return false;
+  *cp = static_cast<uint16_t>((p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu));
+  return true;
+}
+
+inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+inline bool clt_cnv_euc_byte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
+inline bool clt_cnv_high_surrogate(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+inline bool clt_cnv_low_surrogate(uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
 // One conversion in progress.
 struct clt_cnv_run {
   const clt_env& env;
@@ -104,30 +141,29 @@ inline int32_t clt_cnv_walk(clt_cnv_run& io, Walk walk) {
   return rc;
 }
 
-// The bulk of a conversion that stores: while the room holds the longest
-// output of a common character (MaxOut bytes), `step(src, n, i, dst, o)`
-// converts the character at src[i] to dst[o], advancing both, or returns
-// false for anything it leaves to the converter's full rules.
-template <int32_t MaxOut, typename Step>
+// The bulk of a conversion that stores: while the source holds the longest
+// common character (MaxIn bytes) and the room its longest output (MaxOut
+// bytes), `step(s, d)` converts the character at s to d, advancing both,
+// or returns false for anything it leaves to the converter's full rules.
+// The last characters always take the full rules.
+template <int32_t MaxIn, int32_t MaxOut, typename Step>
 inline void clt_cnv_bulk(clt_cnv_run& r, Step step) {
-  if (!r.store) return;
-  const uint8_t* src = r.src;
-  uint8_t* dst = r.dst;
-  int32_t i = r.pos;
-  int32_t o = r.out;
-  const int32_t n = r.n;
-  const int32_t limit = r.size - MaxOut;
-  while (i < n && o <= limit && step(src, n, i, dst, o)) {
+  if (!r.store || r.n - r.pos < MaxIn || r.size - r.out < MaxOut) return;
+  const uint8_t* s = r.src + r.pos;
+  const uint8_t* const s_last = r.src + (r.n - MaxIn);
+  uint8_t* d = r.dst + r.out;
+  uint8_t* const d_last = r.dst + (r.size - MaxOut);
+  while (s <= s_last && d <= d_last && step(s, d)) {
   }
-  r.pos = i;
-  r.out = o;
+  r.pos = static_cast<int32_t>(s - r.src);
+  r.out = static_cast<int32_t>(d - r.dst);
 }
 
-inline void clt_cnv_store_utf8_3(uint8_t* dst, int32_t& o, uint32_t cp) {
-  dst[o] = static_cast<uint8_t>(0xE0 | cp >> 12);
-  dst[o + 1] = static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F));
-  dst[o + 2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-  o += 3;
+inline void clt_cnv_store_utf8_3(uint8_t*& d, uint32_t cp) {
+  d[0] = static_cast<uint8_t>(0xE0 | cp >> 12);
+  d[1] = static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F));
+  d[2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+  d += 3;
 }
 
 // The type's converter run over the slot's current arguments, with `bounded`
@@ -156,8 +192,6 @@ inline constexpr std::array<uint8_t, 256> CLT_CNV_UTF8_LENGTH = [] {
   }
   return t;
 }();
-
-inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 
 inline bool clt_cnv_read_utf8(const clt_cnv_run& r, int32_t longest, uint32_t* cp, int32_t* used) {
   constexpr uint32_t kFirstSupplementary = 0x10000;
@@ -264,12 +298,3 @@ inline uint16_t clt_cnv_jis_to_sjis(uint8_t j1, uint8_t j2) {
   return static_cast<uint16_t>(CLT_CNV_JIS_LEAD[j1] << 8 | CLT_CNV_JIS_TRAIL[j1 & 1][j2 & 0x7F]);
 }
 
-// ASCII bytes that every SJIS reading keeps as they are: all but the
-// backslash and the tilde, which JIS X 0201 reads as yen and overline.
-inline bool clt_cnv_plain_ascii(uint8_t b) { return b < 0x80 && b != 0x5C && b != 0x7E; }
-
-inline bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-inline bool clt_cnv_euc_byte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
-inline bool clt_cnv_high_surrogate(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-inline bool clt_cnv_low_surrogate(uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }

@@ -1,5 +1,7 @@
 #include "clt_cnv_sjis.h"
 
+#include <array>
+
 namespace {
 
 constexpr uint8_t kSingleShift2 = 0x8E;  // EUC half-width katakana prefix
@@ -63,34 +65,47 @@ int32_t clt_cnv_sjis(clt_cnv_run& io) {
   });
 }
 
+// First EUC bytes as the bulk of the EUC to SJIS converter takes them.
+enum class euc_class : uint8_t { other, ascii, kana, jis };
+constexpr std::array<euc_class, 256> kEucClass = [] {
+  std::array<euc_class, 256> t{};
+  for (int b = 0; b < 0x100; ++b) {
+    t[b] = b <= kLastPlain          ? euc_class::ascii
+           : b == kSingleShift2     ? euc_class::kana
+           : (b >= 0xA1 && b < kFirstUserEuc) ? euc_class::jis
+                                               : euc_class::other;
+  }
+  return t;
+}();
+
 // ASCII, katakana and JIS X 0208 outside the user rows.
-constexpr auto euc_common = [](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
-  const uint8_t b = src[i];
-  if (b < kLastPlain) {
-    dst[o++] = b;
-    ++i;
+constexpr auto euc_common = [](const uint8_t*& s, uint8_t*& d) {
+  const uint8_t b = s[0];
+  const euc_class kind = kEucClass[b];
+  if (kind == euc_class::ascii) {
+    *d++ = b;
+    ++s;
     return true;
   }
-  if (i + 1 >= n) return false;
-  const uint8_t t = src[i + 1];
-  if (b == kSingleShift2 && t >= kEucSpace) {
-    dst[o++] = t;
-  } else if (clt_cnv_euc_byte(b) && b < kFirstUserEuc && clt_cnv_euc_byte(t)) {
+  const uint8_t t = s[1];
+  if (kind == euc_class::kana && t >= kEucSpace) {
+    *d++ = t;
+  } else if (kind == euc_class::jis && clt_cnv_euc_byte(t)) {
     const uint16_t code = clt_cnv_jis_to_sjis(static_cast<uint8_t>(b - 0x80), static_cast<uint8_t>(t - 0x80));
-    dst[o] = static_cast<uint8_t>(code >> 8);
-    dst[o + 1] = static_cast<uint8_t>(code);
-    o += 2;
+    d[0] = static_cast<uint8_t>(code >> 8);
+    d[1] = static_cast<uint8_t>(code);
+    d += 2;
   } else {
     return false;
   }
-  i += 2;
+  s += 2;
   return true;
 };
 
 int32_t clt_cnv_euc(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
-      clt_cnv_bulk<2>(r, euc_common);
+      clt_cnv_bulk<2, 2>(r, euc_common);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b = r.src[r.pos];

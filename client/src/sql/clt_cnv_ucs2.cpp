@@ -1,5 +1,7 @@
 #include "clt_cnv_ucs2.h"
 
+#include <array>
+
 #include "clt_cnv_tables.h"
 
 namespace {
@@ -8,6 +10,7 @@ constexpr uint32_t kFirstSupplementary = 0x10000;
 constexpr uint32_t kSurrogateBits = 10;
 constexpr uint16_t kHighSurrogate = 0xD800;
 constexpr uint16_t kLowSurrogate = 0xDC00;
+constexpr uint16_t kLastSurrogate = 0xDFFF;
 constexpr uint16_t kLowMask = 0x3FF;
 constexpr int32_t kLongestUtf8 = 4;
 constexpr uint16_t kFirstTwoByte = 0x80;  // code points from here take more than one UTF-8 byte
@@ -61,41 +64,57 @@ bool clt_cnv_user_set(uint16_t u) {
 
 namespace {
 
-// Units outside the surrogates.
-constexpr auto ucs2_common = [](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
-  if (i + 1 >= n) return false;
-  const uint16_t u = static_cast<uint16_t>(src[i] | src[i + 1] << 8);
-  if (u < kFirstTwoByte) {
-    dst[o++] = static_cast<uint8_t>(u);
-  } else if (u < kFirstThreeByte) {
-    dst[o] = static_cast<uint8_t>(0xC0 | u >> 6);
-    dst[o + 1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-    o += 2;
-  } else if (clt_cnv_high_surrogate(u) || clt_cnv_low_surrogate(u)) {
-    return false;
-  } else {
-    clt_cnv_store_utf8_3(dst, o, u);
+// UCS-2 units by their top nine bits: one, two or three UTF-8 bytes, or a
+// surrogate.
+enum class unit_class : uint8_t { one, two, three, surrogate };
+constexpr std::array<unit_class, 512> kUnitClass = [] {
+  std::array<unit_class, 512> t{};
+  for (uint32_t top = 0; top < t.size(); ++top) {
+    const uint32_t u = top << 7;
+    t[top] = u < kFirstTwoByte     ? unit_class::one
+             : u < kFirstThreeByte ? unit_class::two
+             : (u >= kHighSurrogate && u <= kLastSurrogate) ? unit_class::surrogate
+                                                            : unit_class::three;
   }
-  i += kUnit;
+  return t;
+}();
+
+// Units outside the surrogates.
+constexpr auto ucs2_common = [](const uint8_t*& s, uint8_t*& d) {
+  const uint16_t u = static_cast<uint16_t>(s[0] | s[1] << 8);
+  switch (kUnitClass[u >> 7]) {
+    case unit_class::one:
+      *d++ = static_cast<uint8_t>(u);
+      break;
+    case unit_class::two:
+      d[0] = static_cast<uint8_t>(0xC0 | u >> 6);
+      d[1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+      d += 2;
+      break;
+    case unit_class::three:
+      clt_cnv_store_utf8_3(d, u);
+      break;
+    default:
+      return false;
+  }
+  s += kUnit;
   return true;
 };
 
 // ASCII and three-byte sequences.
-constexpr auto utf8_common = [](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
-  const uint8_t b0 = src[i];
+constexpr auto utf8_common = [](const uint8_t*& s, uint8_t*& d) {
+  const uint8_t b0 = s[0];
   uint16_t u = b0;
   if (b0 < kFirstTwoByte) {
-    ++i;
-  } else if ((b0 & 0xF0) == 0xE0 && i + 2 < n && clt_cnv_continuation(src[i + 1]) &&
-             clt_cnv_continuation(src[i + 2])) {
-    u = static_cast<uint16_t>((b0 & 0x0Fu) << 12 | (src[i + 1] & 0x3Fu) << 6 | (src[i + 2] & 0x3Fu));
-    i += 3;
+    ++s;
+  } else if (CLT_CNV_UTF8_LEAD[b0] == clt_cnv_utf8_lead::three && clt_cnv_three_byte(s, &u)) {
+    s += 3;
   } else {
     return false;
   }
-  dst[o] = static_cast<uint8_t>(u);
-  dst[o + 1] = static_cast<uint8_t>(u >> 8);
-  o += kUnit;
+  d[0] = static_cast<uint8_t>(u);
+  d[1] = static_cast<uint8_t>(u >> 8);
+  d += kUnit;
   return true;
 };
 
@@ -104,7 +123,7 @@ constexpr auto utf8_common = [](const uint8_t* src, int32_t n, int32_t& i, uint8
 int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
-      clt_cnv_bulk<3>(r, ucs2_common);
+      clt_cnv_bulk<kUnit, 3>(r, ucs2_common);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       if (r.left() < kUnit) return CLT_CNV_PARTIAL;
@@ -133,7 +152,7 @@ int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
 int32_t clt_cnv_utf8_ucs2(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
-      clt_cnv_bulk<kUnit>(r, utf8_common);
+      clt_cnv_bulk<3, kUnit>(r, utf8_common);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b0 = r.src[r.pos];

@@ -1,5 +1,7 @@
 #include "clt_cnv_utf8.h"
 
+#include <array>
+
 #include "clt_cnv_tables.h"
 
 namespace {
@@ -34,6 +36,23 @@ uint16_t sjis_of_jis(uint16_t w) {
   return 0;  // JIS X 0212 has no SJIS code
 }
 
+// First SJIS bytes as the bulk of the SJIS to UTF-8 converter takes them.
+enum class sjis_class : uint8_t { other, ascii, kana, jis_lead };
+constexpr std::array<sjis_class, 256> kSjisClass = [] {
+  std::array<sjis_class, 256> t{};
+  for (int b = 0; b < 0x100; ++b) {
+    const auto v = static_cast<uint8_t>(b);
+    if (clt_cnv_plain_ascii(v)) {
+      t[b] = sjis_class::ascii;
+    } else if (v >= kFirstKana && v <= kLastKana) {
+      t[b] = sjis_class::kana;
+    } else if (clt_cnv_sjis_lead(v) && v <= kLastJisLead) {
+      t[b] = sjis_class::jis_lead;
+    }
+  }
+  return t;
+}();
+
 }  // namespace
 
 int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
@@ -42,35 +61,41 @@ int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
     const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
     // ASCII, half-width katakana and the two-byte characters of three
     // UTF-8 bytes.
-    auto common = [ms](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
-      const uint8_t b = src[i];
-      if (clt_cnv_plain_ascii(b)) {
-        dst[o++] = b;
-        ++i;
-        return true;
-      }
+    auto common = [ms](const uint8_t*& s, uint8_t*& d) {
+      const uint8_t b = s[0];
       uint32_t cp;
-      if (b >= kFirstKana && b <= kLastKana) {
-        cp = clt_cnv_jis0201_ucs2[b];
-        ++i;
-      } else if (b <= kLastJisLead && clt_cnv_sjis_lead(b) && i + 1 < n && clt_cnv_sjis_trail(src[i + 1])) {
-        const uint8_t t = src[i + 1];
-        if (ms) {
-          cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
-        } else {
-          const uint16_t jis = clt_cnv_sjis_to_jis(b, t);
-          cp = clt_cnv_from_jis0208(static_cast<uint8_t>(jis >> 8), static_cast<uint8_t>(jis));
+      switch (kSjisClass[b]) {
+        case sjis_class::ascii:
+          *d++ = b;
+          ++s;
+          return true;
+        case sjis_class::kana:
+          cp = clt_cnv_jis0201_ucs2[b];
+          ++s;
+          break;
+        case sjis_class::jis_lead: {
+          const uint8_t t = s[1];
+          const clt_cnv_sjis_trail_step step = CLT_CNV_SJIS_TRAIL[t];
+          if (step.cell == 0) return false;
+          if (ms) {
+            cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
+          } else {
+            const int32_t row = (b <= 0x9F ? b - 0x80 : b - 0xC0) * 2 - 1 + step.even_row;
+            cp = clt_cnv_jis0208_ucs2[(row - 1) * CLT_JIS_CELLS + step.cell - 1];
+          }
+          if (cp < kFirstThreeByte) return false;
+          s += 2;
+          break;
         }
-        if (cp < kFirstThreeByte) return false;
-        i += 2;
-      } else {
-        return false;
+        default:
+          return false;
       }
-      clt_cnv_store_utf8_3(dst, o, cp);
+      clt_cnv_store_utf8_3(d, cp);
       return true;
     };
+
     while (r.pos < r.n) {
-      clt_cnv_bulk<3>(r, common);
+      clt_cnv_bulk<2, 3>(r, common);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b = r.src[r.pos];
@@ -132,28 +157,26 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
     const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
     const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
     // ASCII and the three-byte sequences outside the private-use area.
-    auto common = [ms](const uint8_t* src, int32_t n, int32_t& i, uint8_t* dst, int32_t& o) {
-      const uint8_t b0 = src[i];
+    auto common = [ms](const uint8_t*& s, uint8_t*& d) {
+      const uint8_t b0 = s[0];
       if (clt_cnv_plain_ascii(b0)) {
-        dst[o++] = b0;
-        ++i;
+        *d++ = b0;
+        ++s;
         return true;
       }
-      if ((b0 & 0xF0) != 0xE0 || i + 2 >= n || !clt_cnv_continuation(src[i + 1]) ||
-          !clt_cnv_continuation(src[i + 2])) {
-        return false;
-      }
-      const uint16_t cp = static_cast<uint16_t>((b0 & 0x0Fu) << 12 | (src[i + 1] & 0x3Fu) << 6 | (src[i + 2] & 0x3Fu));
+      uint16_t cp = 0;
+      if (CLT_CNV_UTF8_LEAD[b0] != clt_cnv_utf8_lead::three || !clt_cnv_three_byte(s, &cp)) return false;
       if (cp >= kUserAreaFirst && cp <= kBestFitLast) return false;
       const uint16_t code = ms ? clt_cnv_to_cp932(cp) : sjis_of_jis(clt_cnv_to_jis(cp));
       if (code == 0) return false;
-      if (code > 0xFF) dst[o++] = static_cast<uint8_t>(code >> 8);
-      dst[o++] = static_cast<uint8_t>(code);
-      i += 3;
+      if (code > 0xFF) *d++ = static_cast<uint8_t>(code >> 8);
+      *d++ = static_cast<uint8_t>(code);
+      s += 3;
       return true;
     };
+
     while (r.pos < r.n) {
-      clt_cnv_bulk<2>(r, common);
+      clt_cnv_bulk<3, 2>(r, common);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b0 = r.src[r.pos];
