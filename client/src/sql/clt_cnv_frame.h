@@ -82,11 +82,16 @@ inline constexpr std::array<clt_cnv_utf8_lead, 256> CLT_CNV_UTF8_LEAD = [] {
 }();
 
 // The code point of a three-byte sequence at p whose two continuation
-// bytes lie within the source; false when they are not continuations.
-inline bool clt_cnv_three_byte(const uint8_t* p, uint16_t* cp) {
-  if (!clt_cnv_continuation(p[1]) || !clt_cnv_continuation(p[2])) return false;
-  *cp = static_cast<uint16_t>((p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu));
-  return true;
+// bytes lie within the source; CLT_CNV_BROKEN when they are not
+// continuations.
+inline constexpr uint32_t CLT_CNV_BROKEN = 0xFFFFFFFFu;
+inline uint32_t clt_cnv_three_byte(const uint8_t* p) {
+  const uint32_t b1 = p[1];
+  const uint32_t b2 = p[2];
+  if (!clt_cnv_continuation(static_cast<uint8_t>(b1)) || !clt_cnv_continuation(static_cast<uint8_t>(b2))) {
+    return CLT_CNV_BROKEN;
+  }
+  return (p[0] & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
 }
 
 inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
@@ -146,17 +151,29 @@ inline int32_t clt_cnv_walk(clt_cnv_run& io, Walk walk) {
 // bytes), `step(s, d)` converts the character at s to d, advancing both,
 // or returns false for anything it leaves to the converter's full rules.
 // The last characters always take the full rules.
+struct clt_cnv_span {
+  const uint8_t* s;
+  uint8_t* d;
+};
+
+// The loop on its own, so that its few values keep their registers.
+template <typename Step>
+[[gnu::noinline]] clt_cnv_span clt_cnv_bulk_loop(clt_cnv_span at, const uint8_t* s_last, const uint8_t* d_last,
+                                                 Step step) {
+  const uint8_t* s = at.s;
+  uint8_t* d = at.d;
+  while (s <= s_last && d <= d_last && step(s, d)) {
+  }
+  return {s, d};
+}
+
 template <int32_t MaxIn, int32_t MaxOut, typename Step>
 inline void clt_cnv_bulk(clt_cnv_run& r, Step step) {
   if (!r.store || r.n - r.pos < MaxIn || r.size - r.out < MaxOut) return;
-  const uint8_t* s = r.src + r.pos;
-  const uint8_t* const s_last = r.src + (r.n - MaxIn);
-  uint8_t* d = r.dst + r.out;
-  uint8_t* const d_last = r.dst + (r.size - MaxOut);
-  while (s <= s_last && d <= d_last && step(s, d)) {
-  }
-  r.pos = static_cast<int32_t>(s - r.src);
-  r.out = static_cast<int32_t>(d - r.dst);
+  const clt_cnv_span end = clt_cnv_bulk_loop(clt_cnv_span{r.src + r.pos, r.dst + r.out}, r.src + (r.n - MaxIn),
+                                             r.dst + (r.size - MaxOut), step);
+  r.pos = static_cast<int32_t>(end.s - r.src);
+  r.out = static_cast<int32_t>(end.d - r.dst);
 }
 
 inline void clt_cnv_store_utf8_3(uint8_t*& d, uint32_t cp) {

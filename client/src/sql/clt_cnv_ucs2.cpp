@@ -104,10 +104,10 @@ constexpr auto ucs2_common = [](const uint8_t*& s, uint8_t*& d) {
 // ASCII and three-byte sequences.
 constexpr auto utf8_common = [](const uint8_t*& s, uint8_t*& d) {
   const uint8_t b0 = s[0];
-  uint16_t u = b0;
+  uint32_t u = b0;
   if (b0 < kFirstTwoByte) {
     ++s;
-  } else if (CLT_CNV_UTF8_LEAD[b0] == clt_cnv_utf8_lead::three && clt_cnv_three_byte(s, &u)) {
+  } else if (CLT_CNV_UTF8_LEAD[b0] == clt_cnv_utf8_lead::three && (u = clt_cnv_three_byte(s)) != CLT_CNV_BROKEN) {
     s += 3;
   } else {
     return false;

@@ -164,9 +164,10 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
         ++s;
         return true;
       }
-      uint16_t cp = 0;
-      if (CLT_CNV_UTF8_LEAD[b0] != clt_cnv_utf8_lead::three || !clt_cnv_three_byte(s, &cp)) return false;
-      if (cp >= kUserAreaFirst && cp <= kBestFitLast) return false;
+      if (CLT_CNV_UTF8_LEAD[b0] != clt_cnv_utf8_lead::three) return false;
+      const uint32_t three = clt_cnv_three_byte(s);
+      if (three == CLT_CNV_BROKEN || (three >= kUserAreaFirst && three <= kBestFitLast)) return false;
+      const auto cp = static_cast<uint16_t>(three);
       const uint16_t code = ms ? clt_cnv_to_cp932(cp) : sjis_of_jis(clt_cnv_to_jis(cp));
       if (code == 0) return false;
       if (code > 0xFF) *d++ = static_cast<uint8_t>(code >> 8);
