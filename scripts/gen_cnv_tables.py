@@ -133,6 +133,34 @@ def jis_from_ucs2():
     return table
 
 
+def sjis_of_jis_row_cell(row, cell):
+    """The SJIS code of JIS X 0208 row and cell (1 to 94), by the standard arithmetic."""
+    lead = (row + 1) // 2 + (0x80 if row <= 62 else 0xC0)
+    if row & 1:
+        trail = cell + 0x3F if cell <= 63 else cell + 0x40
+    else:
+        trail = cell + 0x9E
+    return lead << 8 | trail
+
+
+def sjis_from_jis_words(words):
+    """UCS-2 to SJIS as the JIS code words give it: JIS X 0201 single bytes,
+    JIS X 0208 by the arithmetic, nothing for JIS X 0212."""
+    table = [0] * 0x10000
+    for cp, w in enumerate(words):
+        if w == 0:
+            continue
+        kind = w & 0xFF00
+        if kind == JIS_ROMAN:
+            table[cp] = w & 0xFF
+        elif kind == JIS_KANA:
+            table[cp] = (w & 0xFF) + 0x80
+        elif w >= JIS_0208 and not w & 0x80:
+            table[cp] = sjis_of_jis_row_cell((w >> 8) - 0x80 - 0x20, (w & 0xFF) - 0x20)
+    # NUL keeps its byte; the converter writes code points below 0x20 as they are.
+    return table
+
+
 JIS_CELLS = 94
 JIS_FIRST = 0x21
 
@@ -195,7 +223,10 @@ def main():
     out.append("")
     emit_paged(out, "clt_cnv_cp932_ucs2", cp932_to_ucs2())
     out.append("")
-    emit_paged(out, "clt_cnv_ucs2_jis", jis_from_ucs2())
+    jis_words = jis_from_ucs2()
+    emit_paged(out, "clt_cnv_ucs2_jis", jis_words)
+    out.append("")
+    emit_paged(out, "clt_cnv_ucs2_sjis", sjis_from_jis_words(jis_words))
     out.append("")
     emit_array(out, "const uint16_t clt_cnv_jis0208_ucs2[CLT_JIS_CELLS * CLT_JIS_CELLS]", jis0208_to_ucs2())
     out.append("")

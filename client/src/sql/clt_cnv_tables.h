@@ -24,6 +24,8 @@ extern const uint16_t clt_cnv_cp932_ucs2_index[256];
 extern const uint16_t clt_cnv_cp932_ucs2_pages[][256];
 extern const uint16_t clt_cnv_ucs2_jis_index[256];
 extern const uint16_t clt_cnv_ucs2_jis_pages[][256];
+extern const uint16_t clt_cnv_ucs2_sjis_index[256];
+extern const uint16_t clt_cnv_ucs2_sjis_pages[][256];
 extern const uint16_t clt_cnv_jis0208_ucs2[CLT_JIS_CELLS * CLT_JIS_CELLS];
 extern const uint16_t clt_cnv_jis0201_ucs2[256];
 
@@ -40,6 +42,13 @@ inline uint16_t clt_cnv_from_cp932(uint16_t code) {
 // UCS-2 to the JIS code word (kinds above).
 inline uint16_t clt_cnv_to_jis(uint16_t u) {
   return clt_cnv_ucs2_jis_pages[clt_cnv_ucs2_jis_index[u >> 8]][u & 0xFF];
+}
+
+// UCS-2 to SJIS through the JIS code word: a single byte in the low 8
+// bits, or a two-byte code; JIS X 0212 gives none. (The composition of the
+// JIS table with the arithmetic transformation, kept as one table for speed.)
+inline uint16_t clt_cnv_to_sjis(uint16_t u) {
+  return clt_cnv_ucs2_sjis_pages[clt_cnv_ucs2_sjis_index[u >> 8]][u & 0xFF];
 }
 
 // A JIS X 0208 code (rows and cells 0x21-0x7E) to UCS-2.

@@ -1,7 +1,5 @@
 #include "clt_cnv_ucs2.h"
 
-#include <array>
-
 #include "clt_cnv_tables.h"
 
 namespace {
@@ -64,38 +62,19 @@ bool clt_cnv_user_set(uint16_t u) {
 
 namespace {
 
-// UCS-2 units by their top nine bits: one, two or three UTF-8 bytes, or a
-// surrogate.
-enum class unit_class : uint8_t { one, two, three, surrogate };
-constexpr std::array<unit_class, 512> kUnitClass = [] {
-  std::array<unit_class, 512> t{};
-  for (uint32_t top = 0; top < t.size(); ++top) {
-    const uint32_t u = top << 7;
-    t[top] = u < kFirstTwoByte     ? unit_class::one
-             : u < kFirstThreeByte ? unit_class::two
-             : (u >= kHighSurrogate && u <= kLastSurrogate) ? unit_class::surrogate
-                                                            : unit_class::three;
-  }
-  return t;
-}();
-
 // Units outside the surrogates.
 constexpr auto ucs2_common = [](const uint8_t*& s, uint8_t*& d) {
-  const uint16_t u = static_cast<uint16_t>(s[0] | s[1] << 8);
-  switch (kUnitClass[u >> 7]) {
-    case unit_class::one:
-      *d++ = static_cast<uint8_t>(u);
-      break;
-    case unit_class::two:
-      d[0] = static_cast<uint8_t>(0xC0 | u >> 6);
-      d[1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-      d += 2;
-      break;
-    case unit_class::three:
-      clt_cnv_store_utf8_3(d, u);
-      break;
-    default:
-      return false;
+  const uint32_t u = static_cast<uint32_t>(s[0] | s[1] << 8);
+  if (u < kFirstTwoByte) {
+    *d++ = static_cast<uint8_t>(u);
+  } else if (u >= kFirstThreeByte && (u < kHighSurrogate || u > kLastSurrogate)) {
+    clt_cnv_store_utf8_3(d, u);
+  } else if (u < kFirstThreeByte) {
+    d[0] = static_cast<uint8_t>(0xC0 | u >> 6);
+    d[1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+    d += 2;
+  } else {
+    return false;
   }
   s += kUnit;
   return true;

@@ -11,7 +11,6 @@ constexpr uint8_t kDelete = 0x7F;
 constexpr uint8_t kBackslash = 0x5C;
 constexpr uint8_t kLastJisLead = 0xEF;   // SJIS leads beyond are user-defined
 constexpr uint8_t kFirstCp932Lead = 0xFA;  // IBM extensions of code page 932
-constexpr uint16_t kJisKanaShift = 0x80;
 constexpr uint8_t kFirstKana = 0xA1;  // JIS X 0201 katakana
 constexpr uint8_t kLastKana = 0xDF;
 constexpr uint32_t kFirstThreeByte = 0x800;  // code points of three UTF-8 bytes
@@ -25,16 +24,6 @@ constexpr uint32_t kBestFitFirst = 0xF8F0;
 constexpr uint32_t kBestFitLast = 0xF8FF;
 
 bool control(uint32_t cp) { return cp < kFirstPrintable || cp == kDelete; }
-
-// The SJIS code of a JIS code word, 0 when it has none.
-uint16_t sjis_of_jis(uint16_t w) {
-  if (w < CLT_JIS_ROMAN + 0x100) return w & 0xFF;
-  if ((w & 0xFF00) == CLT_JIS_KANA) return static_cast<uint16_t>((w & 0xFF) + kJisKanaShift);
-  if (w >= CLT_JIS_0208 && (w & 0x80) == 0) {
-    return clt_cnv_jis_to_sjis(static_cast<uint8_t>((w >> 8) - 0x80), static_cast<uint8_t>(w));
-  }
-  return 0;  // JIS X 0212 has no SJIS code
-}
 
 // First SJIS bytes as the bulk of the SJIS to UTF-8 converter takes them.
 enum class sjis_class : uint8_t { other, ascii, kana, jis_lead };
@@ -168,7 +157,7 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
       const uint32_t three = clt_cnv_three_byte(s);
       if (three == CLT_CNV_BROKEN || (three >= kUserAreaFirst && three <= kBestFitLast)) return false;
       const auto cp = static_cast<uint16_t>(three);
-      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : sjis_of_jis(clt_cnv_to_jis(cp));
+      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : clt_cnv_to_sjis(cp);
       if (code == 0) return false;
       if (code > 0xFF) *d++ = static_cast<uint8_t>(code >> 8);
       *d++ = static_cast<uint8_t>(code);
@@ -208,7 +197,7 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
         } else if (keep_backslash && cp == kBackslash) {
           code = kBackslash;
         } else {
-          code = sjis_of_jis(clt_cnv_to_jis(static_cast<uint16_t>(cp)));
+          code = clt_cnv_to_sjis(static_cast<uint16_t>(cp));
         }
         mapped = code != 0;
         if (!mapped) code = r.slot.replacement;
