@@ -243,7 +243,7 @@ TEST_F(Connect, CodeSetOfTheServerAgainstTheConversionMode) {
     setenv("PDCLTCNVMODE", t.mode, 1);
     auto server = start(accepting(t.server_code));
     front_ends({server->name_port()});
-    r.exsql();
+    EXPECT_EQ(r.exsql(), t.sqlcode != 0 ? CLT_RC_ERROR : 0);
     EXPECT_EQ(r.sqlcode(), t.sqlcode);
     EXPECT_EQ(r.message(), t.message);
     zk::context_scope context;
