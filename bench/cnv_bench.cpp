@@ -5,10 +5,10 @@
 // Makes MEGABYTES of mixed Japanese text in Shift_JIS (ASCII, half-width
 // katakana, kana and JIS X 0208 kanji, none of which needs a replacement)
 // in runs of one to eight characters of a kind, and its EUC-JP, UTF-8 and
-// UTF-16LE forms through iconv. Then converts
-// each form in each direction with the library and with iconv, checks that
-// both give the same bytes, and prints the throughput of each (best of
-// several runs) and the library's ratio to iconv.
+// UTF-16LE forms through iconv. Then converts each form in each direction
+// with the library and with iconv, checks that both give the same bytes,
+// and prints the throughput of each (best of several runs, taken in turns)
+// and the library's ratio to iconv.
 #include <iconv.h>
 #include <stdint.h>
 #include <stdio.h>
