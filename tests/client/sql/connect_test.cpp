@@ -230,14 +230,29 @@ TEST_F(Connect, CodeSetOfTheServerAgainstTheConversionMode) {
     std::string message;
     uint8_t mode_after;
   };
-  const row rows[] = {
-      {"UCS2_UTF8", "2j", -1802, "KFPA19802-E Incompatible character code set,Marlo=UJIS, PDCLTCNVMODE=UCS2_UTF8", 0},
+  std::vector<row> rows = {
       {"UCS2_HJ", "9x", -1802, "KFPA19802-E Incompatible character code set,Marlo=UNKNOWN, PDCLTCNVMODE=UCS2_HJ", 0},
-      {"UCS2_UJIS", "3j", -1802, "KFPA19802-E Incompatible character code set,Marlo=EUC-HJ, PDCLTCNVMODE=UCS2_UJIS", 0},
       {"AUTO", "3j", 0, kCompleted, 2},
       {"AUTO", "5u", 0, kCompleted, 6},
       {"AUTO", "1j", 0, kCompleted, 0},
   };
+  // Each UCS-2 mode against every server code set but its own.
+  struct code_set {
+    const char* code;
+    const char* name;
+  };
+  const code_set kCodeSets[] = {{"1j", "SJIS"}, {"2j", "UJIS"},   {"3j", "EUC-HJ"},
+                                {"5u", "UTF-8"}, {"0a", "LANG-C"}, {"zz", "UNKNOWN"}};
+  const code_set kUcs2Modes[] = {{"5u", "UCS2_UTF8"}, {"2j", "UCS2_UJIS"}, {"3j", "UCS2_HJ"}};
+  for (const code_set& mode : kUcs2Modes) {
+    for (const code_set& server : kCodeSets) {
+      if (std::string(server.code) == mode.code) continue;
+      rows.push_back({mode.name, server.code, -1802,
+                      std::string("KFPA19802-E Incompatible character code set,Marlo=") + server.name +
+                          ", PDCLTCNVMODE=" + mode.name,
+                      0});
+    }
+  }
   for (const row& t : rows) {
     SCOPED_TRACE(std::string(t.mode) + " " + t.server_code);
     setenv("PDCLTCNVMODE", t.mode, 1);
@@ -291,6 +306,8 @@ TEST_F(Connect, EveryModeSetsBothSlotsAndKeepsTheNationalSpace) {
   const slot_row kUcs2Euc{14, 0xA1F4, 0}, kEucUcs2{15, 0xFF03, 0};
   const row rows[] = {
       {"NOUSE", "1j", 0, kSjisEuc, kEucSjis, 1, 0x8140},
+      // Only the UCS-2 modes hold the server to a code set.
+      {"EUCHJ", "5u", 2, kSjisEuc, kEucSjis, 3, 0x8194},
       {"AUTO", "3j", 2, kSjisEuc, kEucSjis, 3, 0x8140},
       {"AUTO", "2j", 3, kSjisEuc, kEucSjis, 3, 0x8140},
       {"AUTO", "5u", 6, kSjisUtf8, kUtf8Sjis, 3, 0x8194},
