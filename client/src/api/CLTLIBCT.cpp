@@ -608,6 +608,8 @@ void clt_main_free() {
   if (main) {
     clt_free_request_buffers(main);
     clt_reply_free(clt_main_reply(main));
+    // A connection that ends without DISCONNECT still lets its library go.
+    clt_cnv_release_user(clt_main_env(main));
     // p_rdb_get_CltInf takes this buffer from the run-time allocator.
     free(main->srvinf);
     main->srvinf = nullptr;

@@ -2,6 +2,7 @@
 // found from the settings, the reply taken into the control block, the
 // code-set check, the retries and the next host, the checks of the reply,
 // and the executor frame on the connection CONNECT leaves.
+#include <dlfcn.h>
 #include <stdlib.h>
 
 #include <memory>
@@ -649,7 +650,20 @@ TEST_F(Connect, TheExternalCharacterLibraryLivesFromConnectToDisconnect) {
       EXPECT_EQ(clt_main_env(main())->gaiji_handle, nullptr);
       EXPECT_EQ(clt_main_env(main())->gaiji_func, nullptr);
     }
+    EXPECT_EQ(dlopen(ZK_GAIJI_FIXTURE, RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded after DISCONNECT";
   }
+  // A connection whose block ends without DISCONNECT lets the library go too.
+  setenv("PDCLTGAIJIFUNC", "convert", 1);
+  setenv("PDCLTGAIJIDLL", ZK_GAIJI_FIXTURE, 1);
+  auto server = start(accepting("3j"));
+  front_ends({server->name_port()});
+  ASSERT_EQ(r.exsql(), 0) << r.message();
+  {
+    zk::context_scope context;
+    clt_close_link(&r.area);
+    clt_last_call_term(&r.area);
+  }
+  EXPECT_EQ(dlopen(ZK_GAIJI_FIXTURE, RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded after the block ended";
   unsetenv("PDCLTGAIJIDLL");
   unsetenv("PDCLTGAIJIFUNC");
 }
