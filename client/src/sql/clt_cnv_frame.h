@@ -64,23 +64,6 @@ inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 constexpr bool clt_cnv_plain_ascii(uint8_t b) { return b < 0x80 && b != 0x5C && b != 0x7E; }
 
 constexpr bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-// First bytes of UTF-8 as the bulk loops take them.
-enum class clt_cnv_utf8_lead : uint8_t { other, plain_ascii, ascii, three };
-inline constexpr std::array<clt_cnv_utf8_lead, 256> CLT_CNV_UTF8_LEAD = [] {
-  std::array<clt_cnv_utf8_lead, 256> t{};
-  for (int b = 0; b < 0x100; ++b) {
-    const auto v = static_cast<uint8_t>(b);
-    if (clt_cnv_plain_ascii(v)) {
-      t[b] = clt_cnv_utf8_lead::plain_ascii;
-    } else if (v < 0x80) {
-      t[b] = clt_cnv_utf8_lead::ascii;
-    } else if ((v & 0xF0) == 0xE0) {
-      t[b] = clt_cnv_utf8_lead::three;
-    }
-  }
-  return t;
-}();
-
 // The code point of a three-byte sequence at p whose two continuation
 // bytes lie within the source; CLT_CNV_BROKEN when they are not
 // continuations.
@@ -202,6 +185,7 @@ inline bool clt_cnv_gaiji_named(const clt_env& env) { return env.pdcltgaijidll[0
 // *used receives the bytes it claims, at most those left.
 // Lengths of the UTF-8 sequences by their first byte; 0 for a stray
 // continuation byte, 0xFE and 0xFF.
+inline constexpr uint8_t CLT_CNV_UTF8_THREE = 3;  // the length of U+0800-U+FFFF
 inline constexpr std::array<uint8_t, 256> CLT_CNV_UTF8_LENGTH = [] {
   std::array<uint8_t, 256> t{};
   for (int b = 0; b < 0x100; ++b) {

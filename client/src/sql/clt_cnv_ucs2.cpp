@@ -86,7 +86,7 @@ constexpr auto utf8_common = [](const uint8_t*& s, uint8_t*& d) {
   uint32_t u = b0;
   if (b0 < kFirstTwoByte) {
     ++s;
-  } else if (CLT_CNV_UTF8_LEAD[b0] == clt_cnv_utf8_lead::three && (u = clt_cnv_three_byte(s)) != CLT_CNV_BROKEN) {
+  } else if (CLT_CNV_UTF8_LENGTH[b0] == CLT_CNV_UTF8_THREE && (u = clt_cnv_three_byte(s)) != CLT_CNV_BROKEN) {
     s += 3;
   } else {
     return false;

@@ -153,7 +153,7 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
         ++s;
         return true;
       }
-      if (CLT_CNV_UTF8_LEAD[b0] != clt_cnv_utf8_lead::three) return false;
+      if (CLT_CNV_UTF8_LENGTH[b0] != CLT_CNV_UTF8_THREE) return false;
       const uint32_t three = clt_cnv_three_byte(s);
       if (three == CLT_CNV_BROKEN || (three >= kUserAreaFirst && three <= kBestFitLast)) return false;
       const auto cp = static_cast<uint16_t>(three);
