@@ -306,8 +306,9 @@ std::vector<uint8_t> reply_body(bool little_endian, int32_t sqlcode, const char*
 }
 
 std::vector<uint8_t> connect_body(bool little_endian, const char* code_set, const char* version, uint32_t pid,
-                                  uint32_t level_word) {
+                                  uint32_t level_word, uint16_t national_space) {
   constexpr uint32_t kInfoSize = 40;
+  constexpr uint32_t kSpaceAt = 20;
   order o{little_endian};
   std::vector<uint8_t> b = reply_body(little_endian, 0, "00000", "");
   const uint32_t at = static_cast<uint32_t>(b.size());
@@ -316,6 +317,8 @@ std::vector<uint8_t> connect_body(bool little_endian, const char* code_set, cons
   memcpy(b.data() + at + 2, version, std::min<size_t>(strlen(version), 10));
   o.put32(b.data() + at + 12, pid);
   o.put32(b.data() + at + 24, level_word);
+  b[at + kSpaceAt] = static_cast<uint8_t>(national_space >> 8);
+  b[at + kSpaceAt + 1] = static_cast<uint8_t>(national_space);
   o.put32(b.data(), static_cast<uint32_t>(b.size()));
   o.put32(b.data() + 28, at);
   return b;

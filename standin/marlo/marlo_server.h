@@ -101,8 +101,9 @@ std::vector<uint8_t> reply_body(bool little_endian, int32_t sqlcode, const char*
 
 // The body of an accepted CONNECT: SQLCODE 0 and the connection
 // information with the server's code set, version, process id and level
-// word (the complement of its level).
+// word (the complement of its level), and the national space of its code
+// set (two bytes, high byte first).
 std::vector<uint8_t> connect_body(bool little_endian, const char* code_set, const char* version, uint32_t pid,
-                                  uint32_t level_word);
+                                  uint32_t level_word, uint16_t national_space = 0);
 
 }  // namespace marlo

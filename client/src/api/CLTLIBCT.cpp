@@ -16,6 +16,7 @@
 #include "zk_seam.h"
 #include "zk_wiring.h"
 #include "CLTUTL.h"
+#include "clt_cnv.h"
 #include "zk_codes.h"
 
 namespace {
@@ -48,10 +49,6 @@ constexpr uint16_t kKindNoReconnect3 = 3;
 constexpr int16_t kConnectByCaller = 0;
 constexpr int16_t kConnectAutomatic = 1;
 constexpr int16_t kPhaseAutomatic = 2;
-constexpr int32_t kCnvClientToServer = 1;
-constexpr int32_t kCnvServerToClient = 2;
-constexpr int32_t kCnvModeUcs2First = 10;
-constexpr int32_t kCnvModeUcs2Last = 12;
 constexpr int32_t kCloseWithMessage = 0;  // the closing message only to a connected server
 constexpr int32_t kCloseWithoutMessage = 1;
 
@@ -133,8 +130,7 @@ const request_code* find_request(const char* code) {
 }
 
 bool ucs2_mode(const clt_main* main) {
-  int32_t mode = clt_env_get(main, clt_setting::cltcnvmode);
-  return mode >= kCnvModeUcs2First && mode <= kCnvModeUcs2Last;
+  return clt_cnv_ucs2_mode(static_cast<uint8_t>(clt_env_get(main, clt_setting::cltcnvmode)));
 }
 
 void keep_text(clt_main* main, const char* text, int32_t length) {
@@ -165,12 +161,14 @@ int32_t keep_statement(clt_main* main, rdb_sql_area* area) {
     keep_text(main, area->sqltext->text, length);
     return 0;
   }
+  // A head cut inside a character keeps the characters before it.
   char converted[kStmtKeep];
+  int32_t room = kStmtKeep;
   int32_t converted_length = 0;
-  if (clt_cnv_convert(kCnvClientToServer, &converted_length, area->sqltext->text, length,
-                      converted, kStmtKeep) == 0 &&
-      converted_length >= 0) {
-    keep_text(main, converted, converted_length < kStmtKeep ? converted_length : kStmtKeep);
+  uint32_t replaced = 0;
+  if (clt_cnv_convert(CLT_CNV_SLOT_CLIENT, &length, area->sqltext->text, &room, converted, &converted_length,
+                      &replaced, CLT_CNV_STORE) >= 0) {
+    keep_text(main, converted, converted_length);
   }
   return 0;
 }
@@ -368,11 +366,12 @@ void convert_message(clt_main* main, rdb_sql_area* area) {
   }
   char converted[CLT_MSG_TEXT_SIZE + 2];
   memset(converted, ' ', sizeof(converted));
+  int32_t source_length = static_cast<int32_t>(length);
+  int32_t room = static_cast<int32_t>(sizeof(converted));
   int32_t converted_length = 0;
-  if (clt_cnv_convert(kCnvServerToClient, &converted_length, main->msg_copy,
-                      static_cast<int32_t>(length), converted,
-                      static_cast<int32_t>(sizeof(converted))) != 0 ||
-      converted_length < 0) {
+  uint32_t replaced = 0;
+  if (clt_cnv_convert(CLT_CNV_SLOT_SERVER, &source_length, main->msg_copy, &room, converted, &converted_length,
+                      &replaced, CLT_CNV_STORE) < 0) {
     return;  // the message stays as the client wrote it
   }
   // The field holds 254 bytes, less than the conversion buffer.
@@ -609,6 +608,8 @@ void clt_main_free() {
   if (main) {
     clt_free_request_buffers(main);
     clt_reply_free(clt_main_reply(main));
+    // A connection that ends without DISCONNECT still lets its library go.
+    clt_cnv_release_user(clt_main_env(main));
     // p_rdb_get_CltInf takes this buffer from the run-time allocator.
     free(main->srvinf);
     main->srvinf = nullptr;

@@ -19,6 +19,7 @@
 #include "CLTTRCDT.h"
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
+#include "clt_cnv.h"
 #include "zk_loghook.h"
 #include "zk_seam.h"
 
@@ -116,6 +117,7 @@ void wire() {
   clt_svc.runtime = clt_exec_runtime;
   clt_svc.env_get = clt_env_setting_get;
   clt_svc.env_put = clt_env_setting_put;
+  clt_svc.cnv_convert = clt_cnv_convert;
   clt_exec_svc.bind_input = clt_bind_input;
   clt_exec_svc.sqlda_check = clt_sqlda_check;
   clt_svc.errlog_open = clt_errlog_open_blk;

@@ -214,6 +214,7 @@ inline constexpr clt_message CLT_MESSAGES[] = {
 
 #define CLT_LOG_CLIENT_ERROR "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%s:%" PRId32 "\n"
 #define CLT_LOG_REASON_MEMORY "MEMORY"
+#define CLT_LOG_SYSCALL_ERROR "KFPZ02405-E System call error, func=%s, errno=%d\n"
 
 // The area named in the insufficient-memory message.
 #define CLT_MEMORY_AREA_PROCESS "PROCESS"

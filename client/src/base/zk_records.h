@@ -42,6 +42,30 @@ inline constexpr int32_t CLT_OPTLVL_TEXT_MAX = 575;
 inline constexpr uint32_t CLT_NOTGIVEN_CWAITTIME = 1u << 0;
 inline constexpr uint32_t CLT_NOTGIVEN_CALCMDWAITTIME = 1u << 4;
 
+// The user conversion function of the external-character library:
+// (kind, source bytes, target bytes); its result is not used.
+typedef int (*clt_cnv_user_fn)(int kind, const unsigned char* source, unsigned char* target);
+
+// Conversion slots: 1 converts client data into the server's code set, 2
+// server data into the client's. The fixed part is set at CONNECT; each
+// conversion records its arguments in its slot.
+enum : int32_t { CLT_CNV_SLOT_CLIENT = 1, CLT_CNV_SLOT_SERVER = 2, CLT_CNV_SLOTS = 2 };
+struct clt_cnv_slot {
+  uint32_t type;                    // converter type (6, 7, 10 to 15)
+  uint16_t replacement;             // written high byte first
+  uint8_t single_replacement;       // '#'
+  uint32_t flags;                   // CLT_CNV_FLAG_*
+  uint32_t convert;                 // 1 after the set-up
+  int32_t* source_length;
+  const uint8_t* source;
+  int32_t* target_size;
+  uint8_t* target;
+  int32_t* output_length;
+  uint32_t* replaced;               // bit 0: a replacement was written
+  uint32_t mode;                    // CLT_CNV_STORE or CLT_CNV_MEASURE
+  uint32_t factor;                  // length factor of server-side lengths
+};
+
 // The settings section of the connection control block: eye-catcher
 // "CLT_ENV ", bookkeeping, then one field per setting in reading order.
 // Zero-filled at creation; a field that the reading never reached keeps 0
@@ -124,6 +148,11 @@ struct clt_env {
   uint8_t pdcltcnvmode;
   char pdcltgaijidll[80];
   char pdcltgaijifunc[80];
+  clt_cnv_slot cnv_slot[CLT_CNV_SLOTS];
+  uint32_t cnv_state[CLT_CNV_SLOTS];  // 1 once CONNECT set the slot up
+  int32_t cnv_current;              // slot of the conversion in progress
+  clt_cnv_user_fn gaiji_func;       // null when none could be loaded
+  void* gaiji_handle;               // the library of PDCLTGAIJIDLL
   char pdcltnodelay;
   int32_t pdcltlinger;
   char dcservice[32];
@@ -378,6 +407,9 @@ struct clt_main {
   uint16_t msg_copy_length;
   char msg_copy[CLT_MSG_COPY_SIZE];
   uint8_t fetch_state[CLT_FETCH_STATES];  // FETCH on servers before level 9
+  // The national space of the client's code set, from CONNECT; the column
+  // converters pad with it.
+  uint8_t national_space[2];
   // Where the text areas of the settings lie within the block.
   uint32_t text_area_offset[CLT_TEXT_AREAS];
 };

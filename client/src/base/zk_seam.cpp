@@ -63,11 +63,11 @@ void clt_loc_mark_open(clt_main* main) {
   if (clt_svc.loc_mark_open) clt_svc.loc_mark_open(main);
 }
 
-int32_t clt_cnv_convert(int32_t slot, int32_t* result_length, const char* source,
-                        int32_t source_length, char* target, int32_t target_size) {
-  // No conversion slot was set up: the conversion fails.
+int32_t clt_cnv_through_slot(int32_t slot, int32_t* source_length, const char* source, int32_t* target_size,
+                             char* target, int32_t* output_length, uint32_t* replaced, uint32_t mode) {
+  // No conversion was wired: the conversion fails.
   if (!clt_svc.cnv_convert) return -1;
-  return clt_svc.cnv_convert(slot, result_length, source, source_length, target, target_size);
+  return clt_svc.cnv_convert(slot, source_length, source, target_size, target, output_length, replaced, mode);
 }
 
 int32_t clt_env_get(const clt_main* main, clt_setting which, int32_t index) {

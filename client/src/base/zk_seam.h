@@ -125,8 +125,10 @@ struct clt_services {
   int32_t (*runtime)(clt_runtime_op which, rdb_sql_area* area);
   int32_t (*loc_state)(clt_main* main);
   void (*loc_mark_open)(clt_main* main);
-  int32_t (*cnv_convert)(int32_t slot, int32_t* result_length, const char* source,
-                         int32_t source_length, char* target, int32_t target_size);
+  // Character-code conversion: slot, source length, source, target size,
+  // target, output length, replacement flag word, mode (0 store, 1 measure).
+  int32_t (*cnv_convert)(int32_t slot, int32_t* source_length, const char* source, int32_t* target_size,
+                         char* target, int32_t* output_length, uint32_t* replaced, uint32_t mode);
   // Settings record.
   int32_t (*env_get)(const clt_main* main, clt_setting which, int32_t index);
   void (*env_put)(clt_main* main, clt_setting which, int32_t value);
@@ -152,9 +154,10 @@ int32_t clt_loc_state(clt_main* main);
 void clt_loc_mark_open(clt_main* main);
 
 // Converts a text through conversion slot 1 (client to server) or 2
-// (server to client); 0, or negative on failure.
-int32_t clt_cnv_convert(int32_t slot, int32_t* result_length, const char* source,
-                        int32_t source_length, char* target, int32_t target_size);
+// (server to client), for the layers below the conversion: 0 when the
+// whole text was converted, 1 or 2 when it stopped, -1 when it failed.
+int32_t clt_cnv_through_slot(int32_t slot, int32_t* source_length, const char* source, int32_t* target_size,
+                             char* target, int32_t* output_length, uint32_t* replaced, uint32_t mode);
 
 // A setting of the connection; 0 when it was not given or no settings
 // record answers.

@@ -102,6 +102,7 @@ constexpr uint8_t kCnvNone = 0;
 constexpr uint8_t kCnvAuto = 1;
 constexpr int32_t kCnvToServer = 1;
 constexpr int32_t kCnvGrowth = 3;
+constexpr uint32_t kCnvStore = 0;
 // Function code 51.
 enum : uint32_t { kCcPrefix = 52, kCcCode = 56, kCcSection = 60, kCcStmtid = 64, kCcName1 = 68, kCcName2 = 72,
                   kCcNames = 76 };
@@ -678,8 +679,11 @@ int32_t clt_req_jar(int32_t kind, uint32_t data_len, const void* data) {
     const uint8_t mode = c.env->pdcltcnvmode;
     if (name_len > 0 && mode != kCnvNone && mode != kCnvAuto) {
       int32_t converted = 0;
+      int32_t room = name_len * kCnvGrowth;
+      uint32_t replaced = 0;
       char* target = reinterpret_cast<char*>(c.packet) + kJrName;
-      if (clt_cnv_convert(kCnvToServer, &converted, c.conn->jar_name, name_len, target, name_len * kCnvGrowth) < 0) {
+      if (clt_cnv_through_slot(kCnvToServer, &name_len, c.conn->jar_name, &room, target, &converted, &replaced,
+                               kCnvStore) != 0) {
         return clt_report(c.area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
                           kModule, static_cast<int32_t>(__LINE__));
       }

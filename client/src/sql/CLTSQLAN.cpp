@@ -16,6 +16,7 @@
 #include "CLTRPCSS.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
+#include "clt_cnv.h"
 
 clt_reply_services clt_reply_svc{};
 
@@ -176,13 +177,17 @@ int32_t client_error(rdb_sql_area* area, int32_t line) {
 }
 
 // Converts a text through slot 2 into a field of `room` bytes, blank-filled
-// first; the text is copied unchanged when it cannot be converted.
+// first; a text longer than the field keeps the characters that fit. The
+// text is copied unchanged when it cannot be converted.
 uint16_t convert_text(const uint8_t* text, uint32_t len, char* field, uint32_t room) {
   memset(field, kBlank, room);
+  int32_t source_length = static_cast<int32_t>(len);
+  int32_t target_size = static_cast<int32_t>(room);
   int32_t out = 0;
-  if (clt_cnv_convert(2, &out, reinterpret_cast<const char*>(text), static_cast<int32_t>(len), field,
-                      static_cast<int32_t>(room)) == 0 &&
-      out >= 0 && static_cast<uint32_t>(out) <= room) {
+  uint32_t replaced = 0;
+  if (clt_cnv_convert(CLT_CNV_SLOT_SERVER, &source_length, reinterpret_cast<const char*>(text), &target_size, field,
+                      &out, &replaced, CLT_CNV_STORE) >= 0 &&
+      static_cast<uint32_t>(out) <= room) {
     return static_cast<uint16_t>(out);
   }
   const uint32_t n = std::min(len, room);

@@ -15,6 +15,7 @@
 #include "zk_seam.h"
 #include "CLTSQLDA.h"
 #include "CLTUTL.h"
+#include "clt_cnv.h"
 
 namespace {
 
@@ -68,7 +69,6 @@ constexpr uint8_t kModeAuto = 1;
 constexpr uint8_t kModeUtf8Txt = 8;
 constexpr uint8_t kModeUtf8MsTxt = 9;
 constexpr int64_t kConvertFactor = 3;
-constexpr int32_t kSlotToServer = 1;  // conversion slot 1: client to server
 
 struct binding {
   rdb_sql_area* area;
@@ -106,9 +106,11 @@ int32_t fail_memory(const binding& b, int64_t size) {
 // measure it, the most a conversion can make of it.
 int64_t measured(const char* text, int64_t length) {
   if (length <= 0) return 0;
+  int32_t n = static_cast<int32_t>(length);
+  int32_t room = static_cast<int32_t>(kConvertFactor * n);
   int32_t result = 0;
-  const int32_t n = static_cast<int32_t>(length);
-  if (clt_cnv_convert(kSlotToServer, &result, text, n, nullptr, static_cast<int32_t>(kConvertFactor * n)) != 0 || result < 0) {
+  uint32_t replaced = 0;
+  if (clt_cnv_convert(CLT_CNV_SLOT_CLIENT, &n, text, &room, nullptr, &result, &replaced, CLT_CNV_MEASURE) != 0) {
     return kConvertFactor * length;
   }
   return result;

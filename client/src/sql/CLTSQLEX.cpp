@@ -21,6 +21,7 @@
 #include "CLTSQLSC.h"
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
+#include "clt_cnv.h"
 
 clt_exec_services clt_exec_svc{};
 
@@ -63,6 +64,7 @@ constexpr uint32_t kSqlstateSize = 5;
 constexpr uint32_t kCnctCodeSet = 0;
 constexpr uint32_t kCnctVersion = 2;
 constexpr uint32_t kCnctPid = 12;
+constexpr uint32_t kCnctSpace = 20;       // national space, 2 bytes in the server's code
 constexpr uint32_t kCnctExtErrlog = 23;
 constexpr uint32_t kCnctLevel = 24;
 constexpr uint32_t kCnctRead = kCnctLevel + sizeof(uint32_t);  // the fields taken here
@@ -71,14 +73,6 @@ constexpr uint32_t kLevelDiscArea = 17;
 constexpr int16_t kBlockFetchRows = 2;      // PDBLKF from which block fetch is in use
 constexpr uint32_t kLevelBlockBuffer = 20;  // PDBLKBUFFSIZE counts from this level
 
-// Conversion modes of PDCLTCNVMODE.
-constexpr uint8_t kModeNone = 0;
-constexpr uint8_t kModeAuto = 1;
-constexpr uint8_t kModeEuchj = 2;
-constexpr uint8_t kModeUjis = 3;
-constexpr uint8_t kModeUtf8 = 6;
-constexpr uint8_t kModeUcs2First = 10;
-constexpr uint8_t kModeUcs2Last = 12;
 
 struct code_name {
   const char* code;
@@ -95,8 +89,11 @@ struct auto_mode {
   const char* code;
   uint8_t mode;
 };
-constexpr auto_mode kAutoModes[] = {{"3j", kModeEuchj}, {"2j", kModeUjis}, {"5u", kModeUtf8}};
+constexpr auto_mode kAutoModes[] = {{"3j", CLT_CNV_EUCHJ}, {"2j", CLT_CNV_UJIS}, {"5u", CLT_CNV_UTF8}};
 constexpr char kClientSjis[] = "1j";
+// Modes that keep the national space as the server sends it.
+constexpr uint8_t kSpaceKept[] = {CLT_CNV_NOUSE, CLT_CNV_AUTO, CLT_CNV_UTF8_TXT, CLT_CNV_UTF8MS_TXT,
+                                  CLT_CNV_UCS2_UTF8, CLT_CNV_UCS2_UJIS, CLT_CNV_UCS2_HJ};
 
 constexpr int32_t kWaitOneSecond = 1000;
 constexpr int32_t kWaitNone = 0;
@@ -199,25 +196,42 @@ void disconnect_refused(const connection& c, rdb_sql_area* area) {
 // of the server's code set. -1 on a mismatch, after DISCONNECT.
 int32_t check_code_set(const connection& c, rdb_sql_area* area, const char* server_code) {
   uint8_t mode = c.env->pdcltcnvmode;
-  if (mode >= kModeUcs2First && mode <= kModeUcs2Last) {
-    const code_name& need = kUcs2Modes[mode - kModeUcs2First];
+  if (clt_cnv_ucs2_mode(mode)) {
+    const code_name& need = kUcs2Modes[mode - CLT_CNV_UCS2_UTF8];
     if (memcmp(server_code, need.code, 2) != 0) {
       disconnect_refused(c, area);
       return clt_report(area, kModule, __LINE__, CLT_SQL_CODE_SET, CLT_SQLSTATE_DEFAULT, CLT_MSG_CODE_SET,
                         code_set_name(server_code), need.name);
     }
-    c.ctx->msgconv = kYes;
     return 0;
   }
-  if (mode != kModeAuto) return 0;
+  if (mode != CLT_CNV_AUTO) return 0;
   const char* client = c.env->rdcltcode;
   const bool client_sjis = (client[0] == '\0' && client[1] == '\0') || memcmp(client, kClientSjis, 2) == 0;
-  uint8_t resolved = kModeNone;
+  uint8_t resolved = CLT_CNV_NOUSE;
   for (const auto_mode& m : kAutoModes) {
     if (client_sjis && memcmp(server_code, m.code, 2) == 0) resolved = m.mode;
   }
   c.env->pdcltcnvmode = resolved;
   return 0;
+}
+
+// The conversion slots for the mode that CONNECT settled, the server's
+// national space in the client's code, and the external-character library.
+void set_up_conversion(const connection& c, const uint8_t* space) {
+  const uint8_t mode = c.env->pdcltcnvmode;
+  clt_cnv_setup(c.env, mode);
+  c.ctx->msgconv = clt_cnv_ucs2_mode(mode) ? kYes : 0;
+  memcpy(c.main->national_space, space, sizeof c.main->national_space);
+  if (std::find(std::begin(kSpaceKept), std::end(kSpaceKept), mode) == std::end(kSpaceKept)) {
+    int32_t length = sizeof c.main->national_space;
+    int32_t room = sizeof c.main->national_space;
+    int32_t out = 0;
+    uint32_t replaced = 0;
+    clt_cnv_convert_env(*c.env, CLT_CNV_SLOT_SERVER, &length, reinterpret_cast<const char*>(space), &room,
+                        reinterpret_cast<char*>(c.main->national_space), &out, &replaced, CLT_CNV_STORE);
+  }
+  clt_cnv_load_user(c.env);
 }
 
 // The directory of a CONNECT or DISCONNECT reply: total length, status
@@ -277,6 +291,7 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
     c.main->disc_area_size = server32(c.main, info + kCnctDiscArea);
   }
   if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
+  set_up_conversion(c, info + kCnctSpace);
   if (!second) c.main->srv_pid = server32(c.main, info + kCnctPid);
   const bool direct_off = c.env->opt_p == kYes || c.env->pdipc == kYes || second;
   if (!direct_off && memcmp(c.main->srv_version, kDirectFrom, kDirectCompare) >= 0) c.rpc->direct = kYes;
@@ -622,6 +637,7 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
   if (c.main->session_open != 0) clt_close_link(area);
   clear_current(c);
   c.ctx->msgconv = 0;
+  clt_cnv_release_user(c.env);
   return rc;
 }
 

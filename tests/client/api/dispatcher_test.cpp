@@ -4,6 +4,7 @@
 
 #include "CLTLIBCT.h"
 #include "CLTUTL.h"
+#include "clt_cnv.h"
 #include "zk_script.h"
 
 namespace {
@@ -352,6 +353,39 @@ TEST_F(dispatcher, UcsTwoClientGetsTheNotConnectedMessageInUtf16) {
     expected += '\0';
   }
   EXPECT_EQ(std::string(r.sqlca.sqlerrmc, 96), expected);
+  clt_global.msgconv = 0;
+}
+
+std::string utf16(const std::string& ascii) {
+  std::string out;
+  for (char ch : ascii) {
+    out += ch;
+    out += '\0';
+  }
+  return out;
+}
+
+// A UCS-2 client: the statement head kept for the traces is the server's
+// UTF-8, and the library's own messages come back as UTF-16 with the
+// original kept for the error log.
+TEST_F(dispatcher, UcsTwoClientKeepsItsStatementInUtf8AndGetsMessagesInUtf16) {
+  s.settings[clt_setting::cltcnvmode] = CLT_CNV_UCS2_UTF8;
+  zk::request cn;
+  zk::connect(cn);
+  clt_cnv_setup(clt_main_env(clt_global.main), CLT_CNV_UCS2_UTF8);
+  clt_global.msgconv = 'Y';
+  zk::request r{"OPEN"};
+  r.statement(utf16("SELECT ") + "\x42\x30");  // U+3042
+  EXPECT_EQ(r.exsql(), 0);
+  EXPECT_EQ(std::string(clt_global.main->stmt_text), "SELECT \xE3\x81\x82");
+
+  zk::request bad{"OPEN"};
+  bad.statement("", -5);
+  EXPECT_EQ(bad.exsql(), -10);
+  const std::string message = "KFPA11821-E More than 2,000,000 or invalid length in SQL";
+  EXPECT_EQ(bad.sqlca.sqlerrml, static_cast<int16_t>(2 * message.size()));
+  EXPECT_EQ(std::string(bad.sqlca.sqlerrmc, 2 * message.size()), utf16(message));
+  EXPECT_EQ(std::string(clt_global.main->msg_copy, clt_global.main->msg_copy_length), message);
   clt_global.msgconv = 0;
 }
 

@@ -496,10 +496,11 @@ TEST_F(WireRequest, ExecuteUtlChecksItsThreeVariables) {
   cltmem_free(conn.utl_file, "test", __LINE__);
 }
 
-int32_t doubling(int32_t, int32_t* out_len, const char* src, int32_t len, char* dst, int32_t room) {
-  if (len * 2 > room) return -1;
-  for (int32_t i = 0; i < len; ++i) dst[2 * i] = dst[2 * i + 1] = src[i];
-  *out_len = len * 2;
+int32_t doubling(int32_t, int32_t* len, const char* src, int32_t* room, char* dst, int32_t* out_len, uint32_t*,
+                 uint32_t) {
+  if (*len * 2 > *room) return 2;
+  for (int32_t i = 0; i < *len; ++i) dst[2 * i] = dst[2 * i + 1] = src[i];
+  *out_len = *len * 2;
   return 0;
 }
 

@@ -33,7 +33,6 @@ struct slot {
 constexpr const char* kTraces = "the SQL trace is not built";
 constexpr const char* kTraceControl = "the trace-control file reader is not built";
 constexpr const char* kStatementList = "the statement list is not built";
-constexpr const char* kConversion = "code conversion is not built";
 constexpr const char* kSecondProtocol = "the second server protocol is not built";
 constexpr const char* kSharedMemory = "the shared-memory channel is not built";
 constexpr const char* kColumnConversion = "the conversion of returned columns is not built";
@@ -54,7 +53,7 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, runtime, nullptr),
     ZK_SLOT(clt_svc, clt_services, loc_state, kStatementList),
     ZK_SLOT(clt_svc, clt_services, loc_mark_open, kStatementList),
-    ZK_SLOT(clt_svc, clt_services, cnv_convert, kConversion),
+    ZK_SLOT(clt_svc, clt_services, cnv_convert, nullptr),
     ZK_SLOT(clt_svc, clt_services, env_get, nullptr),
     ZK_SLOT(clt_svc, clt_services, env_put, nullptr),
     ZK_SLOT(clt_exec_svc, clt_exec_services, bind_input, nullptr),

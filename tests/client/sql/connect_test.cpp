@@ -2,6 +2,7 @@
 // found from the settings, the reply taken into the control block, the
 // code-set check, the retries and the next host, the checks of the reply,
 // and the executor frame on the connection CONNECT leaves.
+#include <dlfcn.h>
 #include <stdlib.h>
 
 #include <memory>
@@ -15,10 +16,13 @@
 #include "CLTSQLAN.h"
 #include "CLTSQLEX.h"
 #include "CLTSQLSC.h"
+#include "clt_cnv.h"
 #include "cltclock.h"
+#include "conversion_support.h"
 #include "marlo_server.h"
 #include "wire_support.h"
 #include "zk_harness.h"
+#include "zk_wiring.h"
 
 namespace {
 
@@ -56,9 +60,9 @@ std::unique_ptr<marlo::server> start(marlo::script s) {
 // The size of the DISCONNECT trace area that the server announces.
 constexpr uint32_t kDiscAreaSize = 400;
 
-marlo::script accepting(const char* code_set = "1j", const char* version = "07-02-00") {
+marlo::script accepting(const char* code_set = "1j", const char* version = "07-02-00", uint16_t space = 0) {
   marlo::script s;
-  std::vector<uint8_t> body = marlo::connect_body(false, code_set, version, kPid, kLevel26);
+  std::vector<uint8_t> body = marlo::connect_body(false, code_set, version, kPid, kLevel26, space);
   const uint32_t info = (uint32_t{body[28]} << 24) | (uint32_t{body[29]} << 16) | (uint32_t{body[30]} << 8) | body[31];
   for (int i = 0; i < 4; ++i) body[info + 28 + i] = static_cast<uint8_t>(kDiscAreaSize >> (24 - 8 * i));
   s.bodies[kConnectFn] = body;
@@ -227,19 +231,35 @@ TEST_F(Connect, CodeSetOfTheServerAgainstTheConversionMode) {
     std::string message;
     uint8_t mode_after;
   };
-  const row rows[] = {
-      {"UCS2_UTF8", "2j", -1802, "KFPA19802-E Incompatible character code set,Marlo=UJIS, PDCLTCNVMODE=UCS2_UTF8", 0},
+  std::vector<row> rows = {
       {"UCS2_HJ", "9x", -1802, "KFPA19802-E Incompatible character code set,Marlo=UNKNOWN, PDCLTCNVMODE=UCS2_HJ", 0},
       {"AUTO", "3j", 0, kCompleted, 2},
       {"AUTO", "5u", 0, kCompleted, 6},
       {"AUTO", "1j", 0, kCompleted, 0},
   };
+  // Each UCS-2 mode against every server code set but its own.
+  struct code_set {
+    const char* code;
+    const char* name;
+  };
+  const code_set kCodeSets[] = {{"1j", "SJIS"}, {"2j", "UJIS"},   {"3j", "EUC-HJ"},
+                                {"5u", "UTF-8"}, {"0a", "LANG-C"}, {"zz", "UNKNOWN"}};
+  const code_set kUcs2Modes[] = {{"5u", "UCS2_UTF8"}, {"2j", "UCS2_UJIS"}, {"3j", "UCS2_HJ"}};
+  for (const code_set& mode : kUcs2Modes) {
+    for (const code_set& server : kCodeSets) {
+      if (std::string(server.code) == mode.code) continue;
+      rows.push_back({mode.name, server.code, -1802,
+                      std::string("KFPA19802-E Incompatible character code set,Marlo=") + server.name +
+                          ", PDCLTCNVMODE=" + mode.name,
+                      0});
+    }
+  }
   for (const row& t : rows) {
     SCOPED_TRACE(std::string(t.mode) + " " + t.server_code);
     setenv("PDCLTCNVMODE", t.mode, 1);
     auto server = start(accepting(t.server_code));
     front_ends({server->name_port()});
-    r.exsql();
+    EXPECT_EQ(r.exsql(), t.sqlcode != 0 ? CLT_RC_ERROR : 0);
     EXPECT_EQ(r.sqlcode(), t.sqlcode);
     EXPECT_EQ(r.message(), t.message);
     zk::context_scope context;
@@ -254,6 +274,88 @@ TEST_F(Connect, CodeSetOfTheServerAgainstTheConversionMode) {
       clt_close_link(&r.area);
       clt_last_call_term(&r.area);
     }
+  }
+}
+
+// The national space each server sends: SJIS, EUC, the head of UTF-8's
+// three bytes, and a blank pair.
+uint16_t national_space(const char* code_set) {
+  const std::string c = code_set;
+  if (c == "1j") return 0x8140;
+  if (c == "2j" || c == "3j") return 0xA1A1;
+  if (c == "5u") return 0xE380;
+  return 0x2020;
+}
+
+TEST_F(Connect, EveryModeSetsBothSlotsAndKeepsTheNationalSpace) {
+  struct slot_row {
+    uint32_t type;
+    uint16_t replacement;
+    uint32_t flags;
+  };
+  struct row {
+    const char* mode;
+    const char* server_code;
+    uint8_t mode_after;
+    slot_row client, server;
+    uint32_t factor;
+    uint16_t space;  // as kept, high byte first
+  };
+  const slot_row kSjisEuc{6, 0xA1F4, 0}, kEucSjis{7, 0x8194, 0};
+  const slot_row kSjisUtf8{10, 0xFF03, 0}, kUtf8Sjis{11, 0x8194, 0};
+  const slot_row kSjisUtf8Ms{10, 0xFF03, 0x100}, kUtf8SjisMs{11, 0x8194, 0x100};
+  const slot_row kUcs2Euc{14, 0xA1F4, 0}, kEucUcs2{15, 0xFF03, 0};
+  const row rows[] = {
+      {"NOUSE", "1j", 0, kSjisEuc, kEucSjis, 1, 0x8140},
+      // Only the UCS-2 modes hold the server to a code set.
+      {"EUCHJ", "5u", 2, kSjisEuc, kEucSjis, 3, 0x8194},
+      {"AUTO", "3j", 2, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"AUTO", "2j", 3, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"AUTO", "5u", 6, kSjisUtf8, kUtf8Sjis, 3, 0x8194},
+      {"AUTO", "1j", 0, kSjisEuc, kEucSjis, 1, 0x8140},
+      {"AUTO", "0a", 0, kSjisEuc, kEucSjis, 1, 0x2020},
+      {"AUTO", "zz", 0, kSjisEuc, kEucSjis, 1, 0x2020},
+      {"EUCHJ", "3j", 2, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"UJIS", "2j", 3, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"EUCHJ2", "3j", 4, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"UJIS2", "2j", 5, kSjisEuc, kEucSjis, 3, 0x8140},
+      {"UTF8", "5u", 6, kSjisUtf8, kUtf8Sjis, 3, 0x8194},
+      {"UTF8MS", "5u", 7, kSjisUtf8Ms, kUtf8SjisMs, 3, 0x8194},
+      {"UTF8_TXT", "5u", 8, kSjisUtf8, kUtf8Sjis, 1, 0xE380},
+      {"UTF8MS_TXT", "5u", 9, kSjisUtf8Ms, kUtf8SjisMs, 1, 0xE380},
+      {"UCS2_UTF8", "5u", 10, {12, 0xFF03, 0}, {13, 0xFF03, 0}, 1, 0xE380},
+      {"UCS2_UJIS", "2j", 11, kUcs2Euc, kEucUcs2, 1, 0xA1A1},
+      {"UCS2_HJ", "3j", 12, kUcs2Euc, kEucUcs2, 1, 0xA1A1},
+      {"UTF8_EX", "5u", 13, {10, 0xFF03, 0x200}, {11, 0x8194, 0x200}, 3, 0x8194},
+      {"UTF8_EX2", "5u", 14, kSjisUtf8, {11, 0x8194, 0x200}, 3, 0x8194},
+  };
+  for (const row& t : rows) {
+    SCOPED_TRACE(std::string(t.mode) + " " + t.server_code);
+    setenv("PDCLTCNVMODE", t.mode, 1);
+    auto server = start(accepting(t.server_code, "07-02-00", national_space(t.server_code)));
+    front_ends({server->name_port()});
+    EXPECT_EQ(r.exsql(), 0);
+    EXPECT_EQ(r.sqlcode(), 0) << r.message();
+    zk::context_scope context;
+    ASSERT_NE(main(), nullptr);
+    const clt_env* env = clt_main_env(main());
+    EXPECT_EQ(env->pdcltcnvmode, t.mode_after);
+    const slot_row* expected[] = {&t.client, &t.server};
+    for (int i = 0; i < CLT_CNV_SLOTS; ++i) {
+      const clt_cnv_slot& slot = env->cnv_slot[i];
+      EXPECT_EQ(env->cnv_state[i], 1u);
+      EXPECT_EQ(slot.type, expected[i]->type) << "slot " << i + 1;
+      EXPECT_EQ(slot.replacement, expected[i]->replacement) << "slot " << i + 1;
+      EXPECT_EQ(slot.flags, expected[i]->flags) << "slot " << i + 1;
+      EXPECT_EQ(slot.single_replacement, '#');
+      EXPECT_EQ(slot.convert, 1u);
+    }
+    EXPECT_EQ(env->cnv_slot[0].factor, 1u);
+    EXPECT_EQ(env->cnv_slot[1].factor, t.factor);
+    EXPECT_EQ(main()->national_space[0] << 8 | main()->national_space[1], t.space);
+    EXPECT_EQ(clt_global.msgconv == 'Y', clt_cnv_ucs2_mode(t.mode_after));
+    clt_close_link(&r.area);
+    clt_last_call_term(&r.area);
   }
 }
 
@@ -461,6 +563,109 @@ TEST_F(Connect, FrameCarriesARequestOverTheConnection) {
   EXPECT_EQ(last.function, "p_f_sqa_ccommit");
   ASSERT_GE(last.data.size(), 4u);
   EXPECT_EQ(std::vector<uint8_t>(last.data.begin(), last.data.begin() + 4), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xE5}));
+}
+
+// Server messages reach the SQLCA in the client's code, the original kept
+// for the application error log.
+TEST_F(Connect, ServerMessagesAreConvertedForTheClient) {
+  constexpr char kCommitFn[] = "p_f_sqa_ccommit";
+  constexpr int32_t kServerError = -204;
+  struct row {
+    const char* mode;
+    const char* server_code;
+    std::string message;   // in the server's code
+    std::string expected;  // in the client's
+  };
+  const std::string head = "KFPA11204-E ";
+  const row rows[] = {
+      {"NOUSE", "1j", head + "\x82\xA0", head + "\x82\xA0"},
+      {"EUCHJ", "3j", head + "\xA4\xA2\x8E\xB1", head + "\x82\xA0\xB1"},
+      {"UTF8", "5u", head + "\xE3\x81\x82", head + "\x82\xA0"},
+      {"UCS2_UJIS", "2j", "AB\xA4\xA2", std::string("A\0B\0\x42\x30", 6)},
+  };
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.mode);
+    setenv("PDCLTCNVMODE", t.mode, 1);
+    marlo::script s = accepting(t.server_code);
+    s.bodies[kCommitFn] = marlo::reply_body(false, kServerError, "42000", t.message);
+    auto server = start(s);
+    front_ends({server->name_port()});
+    ASSERT_EQ(r.exsql(), 0) << r.message();
+    zk::request commit{"CMIT"};
+    commit.exsql();
+    EXPECT_EQ(commit.sqlcode(), kServerError);
+    EXPECT_EQ(cnv::show(cnv::bytes(commit.sqlca.sqlerrmc, commit.sqlca.sqlerrmc + commit.sqlca.sqlerrml)),
+              cnv::show(cnv::bytes(t.expected.begin(), t.expected.end())));
+    {
+      zk::context_scope context;
+      ASSERT_NE(main(), nullptr);
+      if (std::string(t.mode) != "NOUSE") {
+        EXPECT_EQ(std::string(main()->msg_copy, main()->msg_copy_length), t.message);
+      }
+    }
+    zk::request disc{"DISC"};
+    EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  }
+}
+
+// The external-character library: loaded at CONNECT, released at
+// DISCONNECT; one that cannot be loaded is logged and CONNECT goes on.
+TEST_F(Connect, TheExternalCharacterLibraryLivesFromConnectToDisconnect) {
+  zk_wire_services();
+  clt_svc.errlog_vmsg = zk::capture_errlog;
+  struct row {
+    const char* dll;
+    const char* function;
+    const char* logged;  // the failed call, or null
+  };
+  const row rows[] = {{ZK_GAIJI_FIXTURE, "convert", nullptr},
+                      {"/nonexistent/libgaiji.so", "convert", "LoadLibrary"},
+                      {ZK_GAIJI_FIXTURE, "no_such_function", "GetProcAddress"}};
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.function);
+    zk::errlog_lines().clear();
+    setenv("PDCLTCNVMODE", "EUCHJ", 1);
+    setenv("PDCLTGAIJIDLL", t.dll, 1);
+    setenv("PDCLTGAIJIFUNC", t.function, 1);
+    auto server = start(accepting("3j"));
+    front_ends({server->name_port()});
+    ASSERT_EQ(r.exsql(), 0) << r.message();
+    {
+      zk::context_scope context;
+      const clt_env* env = clt_main_env(main());
+      EXPECT_EQ(env->gaiji_func != nullptr, t.logged == nullptr);
+      int logged = 0;
+      for (const std::string& line : zk::errlog_lines()) {
+        if (line.rfind("KFPZ02405-E System call error, func=", 0) == 0) {
+          ++logged;
+          EXPECT_NE(line.find(std::string("func=") + t.logged + ", errno="), std::string::npos) << line;
+        }
+      }
+      EXPECT_EQ(logged, t.logged == nullptr ? 0 : 1);
+    }
+    zk::request disc{"DISC"};
+    disc.exsql();
+    zk::context_scope context;
+    if (main() != nullptr) {
+      EXPECT_EQ(clt_main_env(main())->gaiji_handle, nullptr);
+      EXPECT_EQ(clt_main_env(main())->gaiji_func, nullptr);
+    }
+    EXPECT_EQ(dlopen(ZK_GAIJI_FIXTURE, RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded after DISCONNECT";
+  }
+  // A connection whose block ends without DISCONNECT lets the library go too.
+  setenv("PDCLTGAIJIFUNC", "convert", 1);
+  setenv("PDCLTGAIJIDLL", ZK_GAIJI_FIXTURE, 1);
+  auto server = start(accepting("3j"));
+  front_ends({server->name_port()});
+  ASSERT_EQ(r.exsql(), 0) << r.message();
+  {
+    zk::context_scope context;
+    clt_close_link(&r.area);
+    clt_last_call_term(&r.area);
+  }
+  EXPECT_EQ(dlopen(ZK_GAIJI_FIXTURE, RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded after the block ended";
+  unsetenv("PDCLTGAIJIDLL");
+  unsetenv("PDCLTGAIJIFUNC");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "CLTLIBMN.h"
 #include "CLTSQLBR.h"
 #include "CLTSQLBS.h"
+#include "clt_cnv.h"
 #include <gtest/gtest.h>
 #include "zk_harness.h"
 
@@ -334,21 +335,16 @@ TEST_F(Binding, ConvertedTextsAreMeasured) {
   sqlda_buf list(1);
   host h;
   set(list.var(0), 0x30, 10, h);
-  memcpy(h.data, "abcdef", 7);
+  // Four SJIS hiragana: 8 bytes, 12 of UTF-8.
+  memcpy(h.data, "\x82\xa0\x82\xa2\x82\xa4\x82\xa6", 9);
   r.area.sqliasda = list.get();
-  // A conversion that doubles every text.
-  clt_svc.cnv_convert = [](int32_t slot, int32_t* result, const char*, int32_t length, char* target, int32_t) {
-    EXPECT_EQ(slot, 1);
-    EXPECT_EQ(target, nullptr);
-    *result = 2 * length;
-    return 0;
-  };
+  clt_cnv_setup(clt_main_env(main()), 6);
   ASSERT_EQ(clt_bind_input(&r.area), 0) << r.message();
   EXPECT_EQ(com()->req_len, kOpenFixed + 16 + 19 + 12 + 3);
   // Without a conversion to measure, the most it could make.
-  clt_svc.cnv_convert = nullptr;
+  clt_main_env(main())->cnv_state[0] = 0;
   ASSERT_EQ(clt_bind_input(&r.area), 0) << r.message();
-  EXPECT_EQ(com()->req_len, kOpenFixed + 16 + 19 + 18 + 3);
+  EXPECT_EQ(com()->req_len, kOpenFixed + 16 + 19 + 24 + 3);
 }
 
 // A character-set name area: its counts, and names only for texts.

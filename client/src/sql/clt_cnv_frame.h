@@ -1,0 +1,301 @@
+// The common frame of the eight converters: the walk over the source, the
+// room check before each character, measuring without storing, and the
+// user conversion of the external-character library. A converter walks
+// its source with a clt_cnv_run and returns one of the CLT_CNV_* results.
+#pragma once
+
+#include <stdint.h>
+
+#include <array>
+
+#include "zk_records.h"
+
+// Results of clt_cnv_convert and of every converter.
+inline constexpr int32_t CLT_CNV_FAILED = -1;    // bad slot or lengths
+inline constexpr int32_t CLT_CNV_DONE = 0;       // the whole source converted
+inline constexpr int32_t CLT_CNV_PARTIAL = 1;    // the source ends inside a character
+inline constexpr int32_t CLT_CNV_FULL = 2;       // the next character does not fit
+
+inline constexpr uint32_t CLT_CNV_STORE = 0;
+inline constexpr uint32_t CLT_CNV_MEASURE = 1;
+
+inline constexpr uint32_t CLT_CNV_FLAG_CP932 = 0x100;      // Microsoft code page 932 tables
+inline constexpr uint32_t CLT_CNV_FLAG_BACKSLASH = 0x200;  // 0x5C stays U+005C
+inline constexpr uint32_t CLT_CNV_REPLACED = 1;            // bit of the replacement flag word
+
+// Codes of PDCLTCNVMODE.
+enum clt_cnv_mode_code : uint8_t {
+  CLT_CNV_NOUSE = 0,
+  CLT_CNV_AUTO = 1,
+  CLT_CNV_EUCHJ = 2,
+  CLT_CNV_UJIS = 3,
+  CLT_CNV_EUCHJ2 = 4,
+  CLT_CNV_UJIS2 = 5,
+  CLT_CNV_UTF8 = 6,
+  CLT_CNV_UTF8MS = 7,
+  CLT_CNV_UTF8_TXT = 8,
+  CLT_CNV_UTF8MS_TXT = 9,
+  CLT_CNV_UCS2_UTF8 = 10,
+  CLT_CNV_UCS2_UJIS = 11,
+  CLT_CNV_UCS2_HJ = 12,
+  CLT_CNV_UTF8_EX = 13,
+  CLT_CNV_UTF8_EX2 = 14,
+};
+inline bool clt_cnv_ucs2_mode(uint8_t mode) { return mode >= CLT_CNV_UCS2_UTF8 && mode <= CLT_CNV_UCS2_HJ; }
+
+// Kinds of the user conversion.
+enum clt_cnv_kind : int {
+  CLT_CNV_USER_SJIS_EUC = 1,
+  CLT_CNV_USER_EUC_SJIS = 2,
+  CLT_CNV_USER_SJIS_UTF8 = 3,
+  CLT_CNV_USER_UTF8_SJIS = 4,
+  CLT_CNV_USER_UCS2_EUC = 5,
+  CLT_CNV_USER_EUC_UCS2 = 6,
+  CLT_CNV_USER_PAIR_EUC = 7,
+};
+
+// Bytes a user conversion may write: one surrogate pair.
+inline constexpr int32_t CLT_CNV_USER_ROOM = 4;
+
+inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+
+// ASCII bytes that every SJIS reading keeps as they are: all but the
+// backslash and the tilde, which JIS X 0201 reads as yen and overline.
+constexpr bool clt_cnv_plain_ascii(uint8_t b) { return b < 0x80 && b != 0x5C && b != 0x7E; }
+
+constexpr bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+// The code point of a three-byte sequence at p whose two continuation
+// bytes lie within the source; CLT_CNV_BROKEN when they are not
+// continuations.
+inline constexpr uint32_t CLT_CNV_BROKEN = 0xFFFFFFFFu;
+inline uint32_t clt_cnv_three_byte(const uint8_t* p) {
+  const uint32_t b1 = p[1];
+  const uint32_t b2 = p[2];
+  if (!clt_cnv_continuation(static_cast<uint8_t>(b1)) || !clt_cnv_continuation(static_cast<uint8_t>(b2))) {
+    return CLT_CNV_BROKEN;
+  }
+  return (p[0] & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
+}
+
+inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+inline bool clt_cnv_euc_byte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
+inline bool clt_cnv_high_surrogate(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+inline bool clt_cnv_low_surrogate(uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// One conversion in progress.
+struct clt_cnv_run {
+  const clt_env& env;
+  const clt_cnv_slot& slot;
+  const uint8_t* src;
+  int32_t n;          // source bytes
+  int32_t pos = 0;    // next source byte
+  uint8_t* dst;
+  int32_t size;       // room at the target
+  int32_t out = 0;    // bytes produced
+  bool store;         // false: measure only
+  bool bounded;       // the room limits the walk
+  bool replaced = false;
+
+  int32_t left() const { return n - pos; }
+  // The bytes produced have reached the room.
+  bool full() const { return bounded && out >= size; }
+  bool fits(int32_t bytes) const { return !bounded || out + bytes <= size; }
+  void put(uint8_t b) {
+    if (store) dst[out] = b;
+    ++out;
+  }
+  // A two-byte code, high byte first.
+  void put_code(uint16_t code) {
+    put(static_cast<uint8_t>(code >> 8));
+    put(static_cast<uint8_t>(code));
+  }
+  // A UCS-2 unit in the client's byte order.
+  void put_unit(uint16_t unit) {
+    put(static_cast<uint8_t>(unit));
+    put(static_cast<uint8_t>(unit >> 8));
+  }
+  uint16_t unit_at(int32_t at) const { return static_cast<uint16_t>(src[at] | src[at + 1] << 8); }
+};
+
+// Runs a converter's walk on a local copy of `io`, which no target byte
+// can alias, so that its counters stay in registers.
+template <typename Walk>
+inline int32_t clt_cnv_walk(clt_cnv_run& io, Walk walk) {
+  clt_cnv_run r = io;
+  const int32_t rc = walk(r);
+  io.pos = r.pos;
+  io.out = r.out;
+  io.replaced = r.replaced;
+  return rc;
+}
+
+// The bulk of a conversion that stores: while the source holds the longest
+// common character (MaxIn bytes) and the room its longest output (MaxOut
+// bytes), `step(s, d)` converts the character at s to d, advancing both,
+// or returns false for anything it leaves to the converter's full rules.
+// The last characters always take the full rules.
+struct clt_cnv_span {
+  const uint8_t* s;
+  uint8_t* d;
+};
+
+// The loop on its own, so that its few values keep their registers.
+template <typename Step>
+[[gnu::noinline]] clt_cnv_span clt_cnv_bulk_loop(clt_cnv_span at, const uint8_t* s_last, const uint8_t* d_last,
+                                                 Step step) {
+  const uint8_t* s = at.s;
+  uint8_t* d = at.d;
+  while (s <= s_last && d <= d_last && step(s, d)) {
+  }
+  return {s, d};
+}
+
+template <int32_t MaxIn, int32_t MaxOut, typename Step>
+inline void clt_cnv_bulk(clt_cnv_run& r, Step step) {
+  if (!r.store || r.n - r.pos < MaxIn || r.size - r.out < MaxOut) return;
+  const clt_cnv_span end = clt_cnv_bulk_loop(clt_cnv_span{r.src + r.pos, r.dst + r.out}, r.src + (r.n - MaxIn),
+                                             r.dst + (r.size - MaxOut), step);
+  r.pos = static_cast<int32_t>(end.s - r.src);
+  r.out = static_cast<int32_t>(end.d - r.dst);
+}
+
+inline void clt_cnv_store_utf8_3(uint8_t*& d, uint32_t cp) {
+  d[0] = static_cast<uint8_t>(0xE0 | cp >> 12);
+  d[1] = static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F));
+  d[2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+  d += 3;
+}
+
+// The type's converter run over the slot's current arguments, with `bounded`
+// telling whether measuring also stops at the room.
+clt_cnv_run clt_cnv_start(const clt_env& env, const clt_cnv_slot& slot, bool bounded_when_measuring);
+
+// The user conversion of `kind`: the loaded function's result in `target`,
+// or without one the slot's replacement in its first two bytes. True when
+// the replacement was written.
+bool clt_cnv_user(const clt_env& env, const clt_cnv_slot& slot, int kind, const uint8_t* source,
+                  uint8_t* target);
+
+// Whether PDCLTGAIJIDLL names a library.
+inline bool clt_cnv_gaiji_named(const clt_env& env) { return env.pdcltgaijidll[0] != '\0'; }
+
+// The UTF-8 sequence at r.pos: its code point, or false when it is broken
+// (truncated, a stray continuation, 0xFE or 0xFF, bad continuation bytes,
+// longer than `longest` bytes, a 4-byte form outside U+10000-U+10FFFF).
+// *used receives the bytes it claims, at most those left.
+// Lengths of the UTF-8 sequences by their first byte; 0 for a stray
+// continuation byte, 0xFE and 0xFF.
+inline constexpr uint8_t CLT_CNV_UTF8_THREE = 3;  // the length of U+0800-U+FFFF
+inline constexpr std::array<uint8_t, 256> CLT_CNV_UTF8_LENGTH = [] {
+  std::array<uint8_t, 256> t{};
+  for (int b = 0; b < 0x100; ++b) {
+    t[b] = b < 0x80 ? 1 : b < 0xC0 ? 0 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF8 ? 4 : b < 0xFC ? 5 : b < 0xFE ? 6 : 0;
+  }
+  return t;
+}();
+
+inline bool clt_cnv_read_utf8(const clt_cnv_run& r, int32_t longest, uint32_t* cp, int32_t* used) {
+  constexpr uint32_t kFirstSupplementary = 0x10000;
+  constexpr uint32_t kLastCodePoint = 0x10FFFF;
+  const uint8_t* p = r.src + r.pos;
+  const uint8_t b0 = p[0];
+  const int32_t len = CLT_CNV_UTF8_LENGTH[b0];
+  const int32_t left = r.left();
+  if (len <= 1) {
+    *used = 1;
+    *cp = b0;
+    return len == 1;
+  }
+  *used = len < left ? len : left;
+  if (len > longest || len > left) return false;
+  if (len == 3) {
+    if (!clt_cnv_continuation(p[1]) || !clt_cnv_continuation(p[2])) return false;
+    *cp = (b0 & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+    return true;
+  }
+  uint32_t value = b0 & (0x7Fu >> len);
+  for (int32_t i = 1; i < len; ++i) {
+    if (!clt_cnv_continuation(p[i])) return false;
+    value = value << 6 | (p[i] & 0x3Fu);
+  }
+  if (len == 4 && (value < kFirstSupplementary || value > kLastCodePoint)) return false;
+  *cp = value;
+  return true;
+}
+
+// Code points in UTF-8: 1 to 4 bytes.
+inline int32_t clt_cnv_utf8_size(uint32_t cp) {
+  if (cp < 0x80) return 1;
+  if (cp < 0x800) return 2;
+  if (cp < 0x10000) return 3;
+  return 4;
+}
+
+inline void clt_cnv_put_utf8(clt_cnv_run& r, uint32_t cp, int32_t size) {
+  if (size == 3) {
+    r.put(static_cast<uint8_t>(0xE0 | cp >> 12));
+    r.put(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
+    r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+  } else if (size == 1) {
+    r.put(static_cast<uint8_t>(cp));
+  } else if (size == 2) {
+    r.put(static_cast<uint8_t>(0xC0 | cp >> 6));
+    r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+  } else {
+    r.put(static_cast<uint8_t>(0xF0 | cp >> 18));
+    r.put(static_cast<uint8_t>(0x80 | (cp >> 12 & 0x3F)));
+    r.put(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
+    r.put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+  }
+}
+
+
+// JIS X 0208 row and cell bytes (0x21-0x7E) and Shift_JIS, by the standard
+// arithmetic transformation. Its steps that hang on the parity of the row
+// and on the trail byte's range are tables, so that mixed text costs no
+// unpredictable branch there.
+struct clt_cnv_sjis_trail_step {
+  uint8_t cell;      // 1 to 94
+  uint8_t even_row;  // 1: the trail belongs to the lead's even row
+};
+inline constexpr std::array<clt_cnv_sjis_trail_step, 256> CLT_CNV_SJIS_TRAIL = [] {
+  std::array<clt_cnv_sjis_trail_step, 256> t{};
+  for (int b = 0x40; b <= 0xFC; ++b) {
+    if (b >= 0x9F) {
+      t[b] = {static_cast<uint8_t>(b - 0x9E), 1};
+    } else if (b != 0x7F) {
+      t[b] = {static_cast<uint8_t>(b <= 0x7E ? b - 0x3F : b - 0x40), 0};
+    }
+  }
+  return t;
+}();
+
+// Indexed by the JIS row byte, and by its parity and the cell byte.
+inline constexpr std::array<uint8_t, 256> CLT_CNV_JIS_LEAD = [] {
+  std::array<uint8_t, 256> t{};
+  for (int j = 0x21; j <= 0xFF; ++j) {
+    const int row = j - 0x20;
+    t[j] = static_cast<uint8_t>((row + 1) / 2 + (row <= 62 ? 0x80 : 0xC0));
+  }
+  return t;
+}();
+inline constexpr std::array<std::array<uint8_t, 128>, 2> CLT_CNV_JIS_TRAIL = [] {
+  std::array<std::array<uint8_t, 128>, 2> t{};
+  for (int j = 0x21; j <= 0x7E; ++j) {
+    const int cell = j - 0x20;
+    t[0][j] = static_cast<uint8_t>(cell + 0x9E);
+    t[1][j] = static_cast<uint8_t>(cell <= 63 ? cell + 0x3F : cell + 0x40);
+  }
+  return t;
+}();
+
+inline uint16_t clt_cnv_sjis_to_jis(uint8_t lead, uint8_t trail) {
+  const clt_cnv_sjis_trail_step step = CLT_CNV_SJIS_TRAIL[trail];
+  const int32_t row = (lead <= 0x9F ? lead - 0x80 : lead - 0xC0) * 2 - 1 + step.even_row;
+  return static_cast<uint16_t>((row + 0x20) << 8 | (step.cell + 0x20));
+}
+
+inline uint16_t clt_cnv_jis_to_sjis(uint8_t j1, uint8_t j2) {
+  return static_cast<uint16_t>(CLT_CNV_JIS_LEAD[j1] << 8 | CLT_CNV_JIS_TRAIL[j1 & 1][j2 & 0x7F]);
+}
+

@@ -1,0 +1,214 @@
+#include "clt_cnv_utf8.h"
+
+#include <array>
+
+#include "clt_cnv_tables.h"
+
+namespace {
+
+constexpr uint8_t kFirstPrintable = 0x20;
+constexpr uint8_t kDelete = 0x7F;
+constexpr uint8_t kBackslash = 0x5C;
+constexpr uint8_t kLastJisLead = 0xEF;   // SJIS leads beyond are user-defined
+constexpr uint8_t kFirstCp932Lead = 0xFA;  // IBM extensions of code page 932
+constexpr uint8_t kFirstKana = 0xA1;  // JIS X 0201 katakana
+constexpr uint8_t kLastKana = 0xDF;
+constexpr uint32_t kFirstThreeByte = 0x800;  // code points of three UTF-8 bytes
+constexpr int32_t kLongestSjisSequence = 3;  // longer forms lie beyond UCS-2
+
+// Private-use ranges of UCS-2: the first two are code page 932's user area
+// and best-fit rows, the gap between them only the user conversion knows.
+constexpr uint32_t kUserAreaFirst = 0xE000;
+constexpr uint32_t kUserAreaLast = 0xE757;
+constexpr uint32_t kBestFitFirst = 0xF8F0;
+constexpr uint32_t kBestFitLast = 0xF8FF;
+
+bool control(uint32_t cp) { return cp < kFirstPrintable || cp == kDelete; }
+
+// First SJIS bytes as the bulk of the SJIS to UTF-8 converter takes them.
+enum class sjis_class : uint8_t { other, ascii, kana, jis_lead };
+constexpr std::array<sjis_class, 256> kSjisClass = [] {
+  std::array<sjis_class, 256> t{};
+  for (int b = 0; b < 0x100; ++b) {
+    const auto v = static_cast<uint8_t>(b);
+    if (clt_cnv_plain_ascii(v)) {
+      t[b] = sjis_class::ascii;
+    } else if (v >= kFirstKana && v <= kLastKana) {
+      t[b] = sjis_class::kana;
+    } else if (clt_cnv_sjis_lead(v) && v <= kLastJisLead) {
+      t[b] = sjis_class::jis_lead;
+    }
+  }
+  return t;
+}();
+
+}  // namespace
+
+int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
+    const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
+    // ASCII, half-width katakana and the two-byte characters of three
+    // UTF-8 bytes.
+    auto common = [ms](const uint8_t*& s, uint8_t*& d) {
+      const uint8_t b = s[0];
+      uint32_t cp;
+      switch (kSjisClass[b]) {
+        case sjis_class::ascii:
+          *d++ = b;
+          ++s;
+          return true;
+        case sjis_class::kana:
+          cp = clt_cnv_jis0201_ucs2[b];
+          ++s;
+          break;
+        case sjis_class::jis_lead: {
+          const uint8_t t = s[1];
+          const clt_cnv_sjis_trail_step step = CLT_CNV_SJIS_TRAIL[t];
+          if (step.cell == 0) return false;
+          if (ms) {
+            cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
+          } else {
+            const int32_t row = (b <= 0x9F ? b - 0x80 : b - 0xC0) * 2 - 1 + step.even_row;
+            cp = clt_cnv_jis0208_ucs2[(row - 1) * CLT_JIS_CELLS + step.cell - 1];
+          }
+          if (cp < kFirstThreeByte) return false;
+          s += 2;
+          break;
+        }
+        default:
+          return false;
+      }
+      clt_cnv_store_utf8_3(d, cp);
+      return true;
+    };
+
+    while (r.pos < r.n) {
+      clt_cnv_bulk<2, 3>(r, common);
+      if (r.pos >= r.n) break;
+      if (r.full()) return CLT_CNV_FULL;
+      const uint8_t b = r.src[r.pos];
+      if (clt_cnv_plain_ascii(b)) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(b);
+        ++r.pos;
+        continue;
+      }
+      uint32_t cp = 0;
+      int32_t used = 1;
+      bool mapped = true;
+      if (control(b)) {
+        cp = b;
+      } else if (clt_cnv_sjis_lead(b)) {
+        // A lead as the last byte ends the source.
+        if (r.left() < 2 || !clt_cnv_sjis_trail(r.src[r.pos + 1])) {
+          mapped = false;
+          used = r.left() < 2 ? 1 : 2;
+        } else {
+          const uint8_t t = r.src[r.pos + 1];
+          used = 2;
+          if (ms && (b <= kLastJisLead || b >= kFirstCp932Lead)) {
+            cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
+            mapped = cp != 0;
+          } else if (b <= kLastJisLead) {
+            const uint16_t jis = clt_cnv_sjis_to_jis(b, t);
+            cp = clt_cnv_from_jis0208(static_cast<uint8_t>(jis >> 8), static_cast<uint8_t>(jis));
+            mapped = cp != 0;
+          } else {
+            uint8_t out[CLT_CNV_USER_ROOM] = {};
+            mapped = !clt_cnv_user(r.env, r.slot, CLT_CNV_USER_SJIS_UTF8, r.src + r.pos, out);
+            cp = static_cast<uint32_t>(out[0] << 8 | out[1]);
+          }
+        }
+      } else {
+        if (ms) {
+          cp = clt_cnv_from_cp932(b);
+        } else if (keep_backslash && b == kBackslash) {
+          cp = kBackslash;
+        } else {
+          cp = clt_cnv_jis0201_ucs2[b];
+        }
+        mapped = cp != 0;
+      }
+      if (!mapped) cp = r.slot.replacement;
+      const int32_t size = clt_cnv_utf8_size(cp);
+      if (!r.fits(size)) return CLT_CNV_FULL;
+      clt_cnv_put_utf8(r, cp, size);
+      r.replaced |= !mapped;
+      r.pos += used;
+    }
+    return CLT_CNV_DONE;
+  });
+}
+
+int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
+  return clt_cnv_walk(io, [](clt_cnv_run& r) {
+    const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
+    const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
+    // ASCII and the three-byte sequences outside the private-use area.
+    auto common = [ms](const uint8_t*& s, uint8_t*& d) {
+      const uint8_t b0 = s[0];
+      if (clt_cnv_plain_ascii(b0)) {
+        *d++ = b0;
+        ++s;
+        return true;
+      }
+      if (CLT_CNV_UTF8_LENGTH[b0] != CLT_CNV_UTF8_THREE) return false;
+      const uint32_t three = clt_cnv_three_byte(s);
+      if (three == CLT_CNV_BROKEN || (three >= kUserAreaFirst && three <= kBestFitLast)) return false;
+      const auto cp = static_cast<uint16_t>(three);
+      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : clt_cnv_to_sjis(cp);
+      if (code == 0) return false;
+      if (code > 0xFF) *d++ = static_cast<uint8_t>(code >> 8);
+      *d++ = static_cast<uint8_t>(code);
+      s += 3;
+      return true;
+    };
+
+    while (r.pos < r.n) {
+      clt_cnv_bulk<3, 2>(r, common);
+      if (r.pos >= r.n) break;
+      if (r.full()) return CLT_CNV_FULL;
+      const uint8_t b0 = r.src[r.pos];
+      if (clt_cnv_plain_ascii(b0)) {
+        if (!r.fits(1)) return CLT_CNV_FULL;
+        r.put(b0);
+        ++r.pos;
+        continue;
+      }
+      uint32_t cp = 0;
+      int32_t used = 1;
+      uint16_t code = 0;
+      bool mapped = clt_cnv_read_utf8(r, kLongestSjisSequence, &cp, &used);
+      const bool cp932_private = (cp >= kUserAreaFirst && cp <= kUserAreaLast) || (cp >= kBestFitFirst && cp <= kBestFitLast);
+      const bool user_private = cp > kUserAreaLast && cp < kBestFitFirst;
+      if (!mapped) {
+        code = r.slot.replacement;
+      } else if (control(cp)) {
+        code = static_cast<uint16_t>(cp);
+      } else if (user_private || (cp932_private && !ms)) {
+        const uint8_t unit[2] = {static_cast<uint8_t>(cp >> 8), static_cast<uint8_t>(cp)};
+        uint8_t out[CLT_CNV_USER_ROOM] = {};
+        mapped = !clt_cnv_user(r.env, r.slot, CLT_CNV_USER_UTF8_SJIS, unit, out);
+        code = static_cast<uint16_t>(out[0] << 8 | out[1]);
+      } else {
+        if (ms) {
+          code = clt_cnv_to_cp932(static_cast<uint16_t>(cp));
+        } else if (keep_backslash && cp == kBackslash) {
+          code = kBackslash;
+        } else {
+          code = clt_cnv_to_sjis(static_cast<uint16_t>(cp));
+        }
+        mapped = code != 0;
+        if (!mapped) code = r.slot.replacement;
+      }
+      const bool two = clt_cnv_sjis_lead(static_cast<uint8_t>(code >> 8));
+      if (!r.fits(two ? 2 : 1)) return CLT_CNV_FULL;
+      if (two) r.put(static_cast<uint8_t>(code >> 8));
+      r.put(static_cast<uint8_t>(code));
+      r.replaced |= !mapped;
+      r.pos += used;
+    }
+    return CLT_CNV_DONE;
+  });
+}
