@@ -24,6 +24,8 @@
 
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/fmainact.h"
+#include "app/fobject.h"
 #include "app/ovforms.h"
 #include "app/ovhhelp.h"
 #include "platform/qstr.h"
@@ -107,7 +109,6 @@ void TfrmMain::setupUi() {
   cmbDBName->setObjectName("cmbDBName");
   cmbDBName->setToolTip("現行データベース");
   cmbDBName->setMinimumWidth(kConnectionListWidth);
-  pnlDB->addWidget(cmbDBName);
   connect(cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameChange(); });
 
   auto* client = new QWidget(this);
@@ -165,6 +166,7 @@ void TfrmMain::setupUi() {
   }
   setStatusBar(stsMain);
   SetWorkSpacePlace(kAlignBottom, kDefaultWorkSpaceSize);
+  actMain = new TMainActions(*this);
 }
 
 // Creation steps; an exception ends them, shown as the class library shows
@@ -174,6 +176,7 @@ void TfrmMain::setupUi() {
 void TfrmMain::FormCreate() {
   try {
     LoadOptions();
+    actMain->ApplyShortCuts();
     ShortDateFormat = AppOption.DateFormat;
     LongDateFormat = AppOption.DateFormat;
     SQLLogFiles.clear();
@@ -186,6 +189,9 @@ void TfrmMain::FormCreate() {
     } catch (const std::exception& e) {
       ShowException(e);
     }
+    actMain->BuildUserCommandMenu();
+    actMain->BuildReportMenu();
+    actMain->BuildHomePageMenu();
     if (AppOption.ExcelExt.empty()) ProbeExcelExt();
     ExcelFileFilter = AppOption.ExcelExt == kExcelExtXlsx ? kFilterXlsx : kFilterXls;
     ColourToolBars();
@@ -270,6 +276,8 @@ int EntryOf(const QComboBox& list, const QWidget* connectionWindow) {
 }  // namespace
 
 void TfrmMain::AddConnectionEntry(QWidget* connectionWindow, const std::string& label) {
+  if (auto* connection = qobject_cast<TfrmObject*>(connectionWindow))
+    connection->lstObject->SetListStyle(actMain->mnuDispList->isChecked());
   cmbDBName->addItem(Q(label), QVariant::fromValue<QObject*>(connectionWindow));
   cmbDBName->setCurrentIndex(cmbDBName->count() - 1);
 }
@@ -287,9 +295,10 @@ void TfrmMain::SelectConnectionEntry(const QWidget* connectionWindow) {
   cmbDBName->setCurrentIndex(EntryOf(*cmbDBName, connectionWindow));
 }
 
-// The action states follow the connection list (their rules come with the
-// actions); a chosen connection's window comes forward.
+// The action states follow the connection list; a chosen connection's
+// window comes forward.
 void TfrmMain::cmbDBNameChange() {
+  ApplyConnectionState();
   QWidget* current = CurrentConnection();
   if (!current) return;
   for (QMdiSubWindow* sub : mdiArea->subWindowList())
@@ -493,6 +502,7 @@ bool TfrmMain::FormCloseQuery() {
 void TfrmMain::FormClose() {
   try {
     SaveLayout();
+    actMain->StoreShortCuts();
     SaveOptions();
   } catch (const std::exception& e) {
     ShowException(e);
@@ -506,4 +516,33 @@ void TfrmMain::FormClose() {
     index.write(text.data(), static_cast<qint64>(text.size()));
     index.commit();
   }
+}
+
+void TfrmMain::ApplyConnectionState() { actMain->ApplyConnectionState(); }
+
+std::vector<QWidget*> TfrmMain::ConnectionWindows() const {
+  std::vector<QWidget*> windows;
+  for (int i = 0; i < cmbDBName->count(); ++i)
+    if (auto* window = qobject_cast<QWidget*>(cmbDBName->itemData(i).value<QObject*>())) windows.push_back(window);
+  return windows;
+}
+
+bool TfrmMain::CanLogon() const { return static_cast<bool>(LogonProcedure()); }
+
+void TfrmMain::LogonDatabase() {
+  if (CanLogon()) LogonProcedure()(*this, TLogonRequest{});
+}
+
+void TfrmMain::SetWorkSpaceVisible(bool visible) {
+  lstWorkSpace->setVisible(visible);
+  if (visible) SetWorkSpacePlace(workSpaceAlign_, workSpaceSize_);
+}
+
+QMenu* TfrmMain::createPopupMenu() {
+  auto* menu = new QMenu(this);
+  const std::vector<QToolBar*> bars = ToolBars();
+  const QList<QAction*> toggles = actMain->mnuToolBar->actions();
+  for (qsizetype i = 0; i < toggles.size(); ++i) toggles[i]->setChecked(!bars[static_cast<size_t>(i)]->isHidden());
+  menu->addActions(toggles);
+  return menu;
 }

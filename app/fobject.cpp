@@ -373,6 +373,7 @@ void TfrmObject::TaskButtonClick() {
 
 void TfrmObject::FormActivate() {
   main_->SelectConnectionEntry(this);
+  main_->ApplyConnectionState();
   if (TaskButton) TaskButton->setChecked(true);
 }
 

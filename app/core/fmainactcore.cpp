@@ -166,13 +166,22 @@ std::string DefaultActionKeys(const std::string& actionName) {
   return def ? def->FixedKeys : "";
 }
 
+bool ActionNeedsConnection(const std::string& actionName) {
+  static const std::vector<std::string> withoutConnection = {
+      "actViewTemplate", "actToolCommandSetup", "actToolReportSetup",  "actToolOption",
+      "actToolEditorOption", "actToolScriptOption", "actHelpSupport"};
+  const TActionDef* def = FindActionDef(actionName);
+  return def && def->Runner == TActionRunner::External &&
+         std::find(withoutConnection.begin(), withoutConnection.end(), actionName) == withoutConnection.end();
+}
+
 std::string ShortHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
 
 const std::vector<TMenuDef>& MainMenus() {
   static const std::vector<TMenuDef> menus = {
       {"mnuView", "表示(&V)",
        {"actViewSQL", "actViewScript", "actViewField", "actViewTemplate", "-", "mnuToolBar", "mnuWorkSpace",
-        "mnuTaskBar", "mnuStatusBar", "-", "mnuViewList", "mnuViewDetail", "-", "mnuViewRefresh"}},
+        "mnuTaskBar", "mnuStatusBar", "-", "mnuDispList", "mnuDispReport", "-", "mnuViewRefresh"}},
       {"mnuFile", "ファイル(&F)", {"actDBCommit", "actDBRollback", "actDBLogon", "actDBLogoff", "-", "actFileExit"}},
       {"mnuEdit", "編集(&E)",
        {"actEditUndo", "actEditRedo", "-", "actEditCut", "actEditCopy", "actEditPaste", "actEditDelete",

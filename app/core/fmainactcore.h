@@ -38,6 +38,9 @@ const TActionDef* FindActionDef(const std::string& name);
 std::string ShortCutSettingName(const std::string& actionName);
 // The default short-cut text of an action.
 std::string DefaultActionKeys(const std::string& actionName);
+// True for an action run by another subsystem that opens a window for the
+// current connection, and so does nothing without one.
+bool ActionNeedsConnection(const std::string& actionName);
 // The tool tip of a hint: the part before "|".
 std::string ShortHint(const std::string& hint);
 

@@ -41,6 +41,9 @@ class TovMainWindow {
   virtual QWidget* CurrentConnection() const = 0;
   // What choosing an entry does: the connection's window comes forward.
   virtual void ConnectionEntryChosen() = 0;
+  // Sets the actions by the connection-state rules; an object or connection
+  // window runs it when it becomes active.
+  virtual void ApplyConnectionState() = 0;
 
   virtual void SetStatusText(int panel, const std::string& text) = 0;
   // The progress of a long operation in the message panel.
