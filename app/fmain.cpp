@@ -166,7 +166,21 @@ void TfrmMain::setupUi() {
   }
   setStatusBar(stsMain);
   SetWorkSpacePlace(kAlignBottom, kDefaultWorkSpaceSize);
-  actMain = new TMainActions(*this);
+  TMainFrame frame;
+  frame.Window = this;
+  frame.Face = this;
+  frame.MdiArea = mdiArea;
+  frame.ConnectionList = cmbDBName;
+  frame.ToolBars = ToolBars();
+  frame.NewObjectBar = pnlNewObj;
+  frame.StatusBar = stsMain;
+  frame.TaskBar = scrTask;
+  frame.WorkSpace = lstWorkSpace;
+  frame.Help = hlpMain;
+  frame.CanLogon = [this] { return CanLogon(); };
+  frame.Logon = [this] { LogonDatabase(); };
+  frame.SetWorkSpaceVisible = [this](bool visible) { SetWorkSpaceVisible(visible); };
+  actMain = new TMainActions(frame);
 }
 
 // Creation steps; an exception ends them, shown as the class library shows
@@ -519,13 +533,6 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::ApplyConnectionState() { actMain->ApplyConnectionState(); }
-
-std::vector<QWidget*> TfrmMain::ConnectionWindows() const {
-  std::vector<QWidget*> windows;
-  for (int i = 0; i < cmbDBName->count(); ++i)
-    if (auto* window = qobject_cast<QWidget*>(cmbDBName->itemData(i).value<QObject*>())) windows.push_back(window);
-  return windows;
-}
 
 bool TfrmMain::CanLogon() const { return static_cast<bool>(LogonProcedure()); }
 

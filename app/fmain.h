@@ -67,8 +67,6 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   T* FindChildForm(const std::string& caption, bool show);
   void cmbDBNameChange();
 
-  // The connection windows of the current-database list, in list order.
-  std::vector<QWidget*> ConnectionWindows() const;
   // The logon dialog; false when no logon procedure is installed.
   bool CanLogon() const;
   void LogonDatabase();

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QMdiArea>
+#include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QListWidget>
@@ -21,10 +22,10 @@
 #include "app/core/fmaineditcore.h"
 #include "app/core/fobjectcore.h"
 #include "app/core/ovdoc.h"
+#include "app/core/ovmainwin.h"
 #include "app/core/ovmsg.h"
 #include "app/core/ovshortcut.h"
 #include "app/core/zarur.h"
-#include "app/fmain.h"
 #include "app/fmainedit.h"
 #include "app/fobject.h"
 #include "app/ovforms.h"
@@ -61,9 +62,9 @@ void SetShortCutOf(QAction* action, int code) { action->setProperty(kShortCutPro
 
 }  // namespace
 
-TMainActions::TMainActions(TfrmMain& main) : QObject(&main), main_(main) {
+TMainActions::TMainActions(const TMainFrame& frame) : QObject(frame.Window), frame_(frame) {
   CreateActions();
-  EditActions = new TMainEditActions(main, *this);
+  EditActions = new TMainEditActions(frame_, *this);
   BuildMenus();
   FillToolBars();
   SetActionHandlerListener([this] { ApplyConnectionState(); });
@@ -85,27 +86,27 @@ void TMainActions::CreateActions() {
     }
     // Short-cut carriers act only in the connection windows that copy them:
     // left off every widget, their short-cuts never act here.
-    if (def.Runner != TActionRunner::ShortCutOnly) main_.addAction(action);
+    if (def.Runner != TActionRunner::ShortCutOnly) frame_.Window->addAction(action);
   }
   Wire(Action("actDBCommit"), [this] { EndTransaction(true); });
   Wire(Action("actDBRollback"), [this] { EndTransaction(false); });
-  Wire(Action("actDBLogon"), [this] { main_.LogonDatabase(); });
+  Wire(Action("actDBLogon"), [this] { frame_.Logon(); });
   Wire(Action("actDBLogoff"), [this] { Logoff(); });
-  Wire(Action("actFileExit"), [this] { main_.close(); });
+  Wire(Action("actFileExit"), [this] { frame_.Window->close(); });
   Wire(Action("actWindowClose"), [this] {
-    if (QMdiSubWindow* active = main_.mdiArea->activeSubWindow()) active->close();
+    if (QMdiSubWindow* active = frame_.MdiArea->activeSubWindow()) active->close();
   });
-  Wire(Action("actWindowCascade"), [this] { main_.mdiArea->cascadeSubWindows(); });
+  Wire(Action("actWindowCascade"), [this] { frame_.MdiArea->cascadeSubWindows(); });
   Wire(Action("actWindowTileH"), [this] { TileWindows(true); });
   Wire(Action("actWindowTileV"), [this] { TileWindows(false); });
   Wire(Action("actWindowMinimizeAll"), [this] {
-    const QList<QMdiSubWindow*> children = main_.mdiArea->subWindowList(QMdiArea::CreationOrder);
+    const QList<QMdiSubWindow*> children = frame_.MdiArea->subWindowList(QMdiArea::CreationOrder);
     for (auto it = children.crbegin(); it != children.crend(); ++it) (*it)->showMinimized();
   });
   Wire(Action("actWindowArrange"), [this] { ArrangeIcons(); });
   Wire(Action("actHelp"), [this] {
     bool callHelp = true;
-    main_.hlpMain->HelpHandler(HELP_INDEX, 0, callHelp);
+    frame_.Help->HelpHandler(HELP_INDEX, 0, callHelp);
   });
   for (const THomePage& page : kHomePages)
     Wire(Action(page.Action), [address = page.Address] { QDesktopServices::openUrl(QUrl(address)); });
@@ -126,6 +127,14 @@ void TMainActions::Wire(QAction* item, std::function<void()> run) {
   connect(item, &QAction::triggered, this, [run = std::move(run)] { run(); });
 }
 
+std::vector<QWidget*> TMainActions::ConnectionWindows() const {
+  std::vector<QWidget*> windows;
+  for (int i = 0; i < frame_.ConnectionList->count(); ++i)
+    if (auto* window = qobject_cast<QWidget*>(frame_.ConnectionList->itemData(i).value<QObject*>()))
+      windows.push_back(window);
+  return windows;
+}
+
 void TMainActions::DropItems(std::vector<QAction*>& items) {
   for (QAction* item : items) {
     handled_.erase(item);
@@ -144,7 +153,7 @@ bool TMainActions::HasHandler(const QAction* item) const {
 // ---- menus and tool bars ----
 
 void TMainActions::BuildMenus() {
-  mnuMain = main_.menuBar();
+  mnuMain = frame_.Window->menuBar();
   mnuMain->setObjectName("mnuMain");
   for (const TMenuDef& def : MainMenus()) {
     QMenu* menu = mnuMain->addMenu(Q(def.Caption));
@@ -153,12 +162,12 @@ void TMainActions::BuildMenus() {
     if (def.Name == "mnuWindow") mnuWindow = menu;
   }
   Action("actAdminJob")->setVisible(false);
-  popEditor = new QMenu(&main_);
+  popEditor = new QMenu(frame_.Window);
   popEditor->setObjectName("popEditor");
   BuildMenuItems(popEditor, EditorPopupItems());
-  connect(findChild<QMenu*>("mnuView"), &QMenu::aboutToShow, this, &TMainActions::ViewMenuShow);
+  connect(frame_.Window->findChild<QMenu*>("mnuView"), &QMenu::aboutToShow, this, &TMainActions::ViewMenuShow);
   connect(mnuWindow, &QMenu::aboutToShow, this, &TMainActions::WindowMenuShow);
-  for (QMenu* menu : {findChild<QMenu*>("mnuEdit"), popEditor, mnuReport})
+  for (QMenu* menu : {frame_.Window->findChild<QMenu*>("mnuEdit"), popEditor, mnuReport})
     connect(menu, &QMenu::aboutToShow, this, &TMainActions::UpdateActions);
 }
 
@@ -187,7 +196,7 @@ QAction* TMainActions::ProxyItem(QMenu* menu, const std::string& target, const c
   Wire(item, [action] {
     if (action->isEnabled()) action->trigger();
   });
-  main_.addAction(item);
+  frame_.Window->addAction(item);
   return item;
 }
 
@@ -196,7 +205,7 @@ QAction* TMainActions::SpecialItem(QMenu* menu, const std::string& name) {
   if (name == "mnuToolBar") {
     mnuToolBar = menu->addMenu("ツールバー");
     mnuToolBar->setObjectName("mnuToolBar");
-    const std::vector<QToolBar*> bars = main_.ToolBars();
+    const std::vector<QToolBar*> bars = frame_.ToolBars;
     for (int tag = 1; tag <= kToolBarItemCount; ++tag) {
       QAction* toggle = mnuToolBar->addAction(kToolBarCaptions[tag - 1]);
       toggle->setCheckable(true);
@@ -213,9 +222,9 @@ QAction* TMainActions::SpecialItem(QMenu* menu, const std::string& name) {
         {"mnuWorkSpace", "ワークスペース"}, {"mnuTaskBar", "タスクバー"}, {"mnuStatusBar", "ステータスバー"}};
     item = menu->addAction(captions.at(name));
     item->setCheckable(true);
-    if (name == "mnuWorkSpace") Wire(item, [this, item] { main_.SetWorkSpaceVisible(item->isChecked()); });
-    if (name == "mnuTaskBar") Wire(item, [this, item] { main_.scrTask->setVisible(item->isChecked()); });
-    if (name == "mnuStatusBar") Wire(item, [this, item] { main_.stsMain->setVisible(item->isChecked()); });
+    if (name == "mnuWorkSpace") Wire(item, [this, item] { frame_.SetWorkSpaceVisible(item->isChecked()); });
+    if (name == "mnuTaskBar") Wire(item, [this, item] { frame_.TaskBar->setVisible(item->isChecked()); });
+    if (name == "mnuStatusBar") Wire(item, [this, item] { frame_.StatusBar->setVisible(item->isChecked()); });
   } else if (name == "mnuDispList" || name == "mnuDispReport") {
     const bool list = name == "mnuDispList";
     item = menu->addAction(list ? "一覧(&L)" : "詳細(&D)");
@@ -232,7 +241,7 @@ QAction* TMainActions::SpecialItem(QMenu* menu, const std::string& name) {
     item = menu->addAction("最新の情報に更新(&R)");
     SetShortCutOf(item, TextToShortCut("F5"));
     Wire(item, [this] { ReloadFocusedForm(); });
-    main_.addAction(item);
+    frame_.Window->addAction(item);
   } else if (name == "mnuMacroExec") {
     item = ProxyItem(menu, "actEditMacroExec", "Ctrl+M");
   } else if (name == "mnuPopEditOpen") {
@@ -261,22 +270,22 @@ QAction* TMainActions::SpecialItem(QMenu* menu, const std::string& name) {
 
 void TMainActions::FillToolBars() {
   for (const TToolBarDef& bar : MainToolBars()) {
-    auto* toolBar = main_.findChild<QToolBar*>(Q(bar.Name));
+    auto* toolBar = frame_.Window->findChild<QToolBar*>(Q(bar.Name));
     for (const std::string& item : bar.Items) {
       if (item == "cmbDBName") {
-        toolBar->addWidget(main_.cmbDBName);
+        toolBar->addWidget(frame_.ConnectionList);
       } else if (QAction* action = Action(item)) {
         toolBar->addAction(action);
       }
     }
   }
   for (const TNewObjectButton& def : NewObjectButtons()) {
-    auto* button = new QToolButton(main_.pnlNewObj);
+    auto* button = new QToolButton(frame_.NewObjectBar);
     button->setObjectName(Q(def.Name));
     button->setIcon(imgMain().Icon(def.Image));
     button->setToolTip(Q(def.Caption));
     button->setAutoRaise(true);
-    main_.pnlNewObj->addWidget(button);
+    frame_.NewObjectBar->addWidget(button);
     newObjectButtons_[def.Name] = button;
     connect(button, &QToolButton::clicked, this, [this, button] { RunConnectionCommand(kNewObjectCommand, button); });
   }
@@ -286,9 +295,9 @@ void TMainActions::FillToolBars() {
 
 void TMainActions::ApplyConnectionState() {
   TConnectionState state;
-  state.Count = main_.cmbDBName->count();
+  state.Count = frame_.ConnectionList->count();
   state.AutoCommit = AppOption.AutoCommit;
-  if (auto* connection = qobject_cast<TfrmObject*>(main_.CurrentConnection())) {
+  if (auto* connection = qobject_cast<TfrmObject*>(frame_.Face->CurrentConnection())) {
     state.Current = true;
     state.Remote = connection->Remote;
     state.CatalogLevel = connection->CatalogLevel;
@@ -310,12 +319,12 @@ void TMainActions::ApplyConnectionState() {
   for (const auto& [name, action] : actions_)
     if (external_.count(action))
       action->setEnabled(action->property(kRuleEnabledProperty).toBool() && ActionHandler(name) != nullptr);
-  Action("actDBLogon")->setEnabled(main_.CanLogon());
+  Action("actDBLogon")->setEnabled(frame_.CanLogon());
 }
 
 void TMainActions::UpdateActions() {
   EditActions->UpdateStates();
-  const auto* connection = AsConnectionWindow(main_.CurrentConnection());
+  const auto* connection = AsConnectionWindow(frame_.Face->CurrentConnection());
   const bool selected = connection && connection->ObjectCount().Selected > 0;
   for (QAction* item : reportItems_) item->setEnabled(selected && HasHandler(item));
 }
@@ -378,7 +387,7 @@ void TMainActions::BuildUserCommandMenu() {
     Wire(item, [this, item] { RunConnectionCommand(kUserCommandCommand, item); });
     external_[item] = kUserCommandCommand;
     mnuUserCommand->insertAction(mnuTB1, item);
-    main_.addAction(item);
+    frame_.Window->addAction(item);
     userCommandItems_.push_back(item);
   }
   AssignKeySequences();
@@ -411,7 +420,7 @@ void TMainActions::RefreshObjectMenus() { CopyToConnectionWindows(kCopyObjectMen
 void TMainActions::CopyToConnectionWindows(const char* command) {
   const TActionHandler* copy = ActionHandler(command);
   if (!copy) return;
-  for (QWidget* window : main_.ConnectionWindows()) {
+  for (QWidget* window : ConnectionWindows()) {
     TActionRequest request;
     request.Connection = AsConnectionWindow(window);
     (*copy)(request);
@@ -424,7 +433,7 @@ void TMainActions::RunExternal(const std::string& name, QObject* sender) {
   const TActionHandler* handler = ActionHandler(name);
   if (!handler) return;
   TActionRequest request;
-  request.Connection = AsConnectionWindow(main_.CurrentConnection());
+  request.Connection = AsConnectionWindow(frame_.Face->CurrentConnection());
   request.Sender = sender;
   if (ActionNeedsConnection(name) && !request.Connection) return;
   if (name == "actViewSQL") {
@@ -436,7 +445,7 @@ void TMainActions::RunExternal(const std::string& name, QObject* sender) {
   try {
     const bool accepted = (*handler)(request);
     if (name == "actToolOption" && accepted) {
-      const bool enabled = CommitRollbackEnabled(main_.cmbDBName->count(), AppOption.AutoCommit);
+      const bool enabled = CommitRollbackEnabled(frame_.ConnectionList->count(), AppOption.AutoCommit);
       Action("actDBCommit")->setEnabled(enabled);
       Action("actDBRollback")->setEnabled(enabled);
     }
@@ -450,7 +459,7 @@ void TMainActions::RunExternal(const std::string& name, QObject* sender) {
 void TMainActions::RunConnectionCommand(const char* command, QObject* sender) {
   const TActionHandler* handler = ActionHandler(command);
   TActionRequest request;
-  request.Connection = AsConnectionWindow(main_.CurrentConnection());
+  request.Connection = AsConnectionWindow(frame_.Face->CurrentConnection());
   request.Sender = sender;
   if (!handler || !request.Connection) return;
   try {
@@ -460,11 +469,11 @@ void TMainActions::RunConnectionCommand(const char* command, QObject* sender) {
 }
 
 void TMainActions::EndTransaction(bool commit) {
-  auto* connection = qobject_cast<TfrmObject*>(main_.CurrentConnection());
+  auto* connection = qobject_cast<TfrmObject*>(frame_.Face->CurrentConnection());
   if (!connection) return;
   TConnectionTransactions tx(connection->DataModule->Connection);
   try {
-    main_.SetStatusText(kStatusMessagePanel,
+    frame_.Face->SetStatusText(kStatusMessagePanel,
                         ::EndTransaction(tx, commit, AppOption.AutoCommit, connection->ConnectionLabel()));
   } catch (const std::exception& e) {
     MsgBox(e.what(), MB_ICONERROR);
@@ -472,12 +481,12 @@ void TMainActions::EndTransaction(bool commit) {
 }
 
 void TMainActions::Logoff() {
-  QWidget* connection = main_.CurrentConnection();
+  QWidget* connection = frame_.Face->CurrentConnection();
   if (!connection) return;
   try {
-    for (QMdiSubWindow* sub : main_.mdiArea->subWindowList())
+    for (QMdiSubWindow* sub : frame_.MdiArea->subWindowList())
       if (sub->widget() == connection) {
-        main_.ShowChildWindow(sub);
+        frame_.Face->ShowChildWindow(sub);
         sub->close();
       }
   } catch (...) {
@@ -487,20 +496,20 @@ void TMainActions::Logoff() {
 // ---- view and window menus ----
 
 void TMainActions::ViewMenuShow() {
-  const bool any = main_.cmbDBName->count() > 0;
+  const bool any = frame_.ConnectionList->count() > 0;
   mnuDispList->setEnabled(any);
   mnuDispReport->setEnabled(any);
-  main_.findChild<QAction*>("mnuViewRefresh")->setEnabled(any);
-  const std::vector<QToolBar*> bars = main_.ToolBars();
+  frame_.Window->findChild<QAction*>("mnuViewRefresh")->setEnabled(any);
+  const std::vector<QToolBar*> bars = frame_.ToolBars;
   for (QAction* toggle : mnuToolBar->actions())
     toggle->setChecked(!bars[static_cast<size_t>(toggle->property(kTagProperty).toInt() - 1)]->isHidden());
-  main_.findChild<QAction*>("mnuWorkSpace")->setChecked(!main_.lstWorkSpace->isHidden());
-  main_.findChild<QAction*>("mnuTaskBar")->setChecked(!main_.scrTask->isHidden());
-  main_.findChild<QAction*>("mnuStatusBar")->setChecked(!main_.stsMain->isHidden());
+  frame_.Window->findChild<QAction*>("mnuWorkSpace")->setChecked(!frame_.WorkSpace->isHidden());
+  frame_.Window->findChild<QAction*>("mnuTaskBar")->setChecked(!frame_.TaskBar->isHidden());
+  frame_.Window->findChild<QAction*>("mnuStatusBar")->setChecked(!frame_.StatusBar->isHidden());
 }
 
 void TMainActions::SetObjectListStyle(bool list) {
-  for (QWidget* window : main_.ConnectionWindows())
+  for (QWidget* window : ConnectionWindows())
     if (auto* connection = qobject_cast<TfrmObject*>(window)) connection->lstObject->SetListStyle(list);
 }
 
@@ -514,14 +523,14 @@ void TMainActions::ReloadFocusedForm() {
 
 void TMainActions::WindowMenuShow() {
   DropItems(windowListItems_);
-  QMdiSubWindow* active = main_.mdiArea->activeSubWindow();
+  QMdiSubWindow* active = frame_.MdiArea->activeSubWindow();
   int number = 0;
-  for (QMdiSubWindow* sub : main_.mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+  for (QMdiSubWindow* sub : frame_.MdiArea->subWindowList(QMdiArea::CreationOrder)) {
     if (sub->isHidden()) continue;
     auto* item = mnuWindow->addAction(QString("&%1 %2").arg(++number).arg(sub->windowTitle()));
     item->setCheckable(true);
     item->setChecked(sub == active);
-    Wire(item, [this, sub] { main_.ShowChildWindow(sub); });
+    Wire(item, [this, sub] { frame_.Face->ShowChildWindow(sub); });
     windowListItems_.push_back(item);
   }
   mnuWindowList->setVisible(number > 0);
@@ -529,10 +538,10 @@ void TMainActions::WindowMenuShow() {
 
 void TMainActions::TileWindows(bool oneAboveTheOther) {
   std::vector<QMdiSubWindow*> windows;
-  for (QMdiSubWindow* sub : main_.mdiArea->subWindowList(QMdiArea::CreationOrder))
+  for (QMdiSubWindow* sub : frame_.MdiArea->subWindowList(QMdiArea::CreationOrder))
     if (!sub->isHidden() && !sub->isMinimized()) windows.push_back(sub);
   if (windows.empty()) return;
-  const QSize area = main_.mdiArea->viewport()->size();
+  const QSize area = frame_.MdiArea->viewport()->size();
   const int count = static_cast<int>(windows.size());
   for (int i = 0; i < count; ++i) {
     QMdiSubWindow* sub = windows[static_cast<size_t>(i)];
@@ -548,10 +557,10 @@ void TMainActions::TileWindows(bool oneAboveTheOther) {
 }
 
 void TMainActions::ArrangeIcons() {
-  const QSize area = main_.mdiArea->viewport()->size();
+  const QSize area = frame_.MdiArea->viewport()->size();
   int left = 0;
   int row = 0;
-  for (QMdiSubWindow* sub : main_.mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+  for (QMdiSubWindow* sub : frame_.MdiArea->subWindowList(QMdiArea::CreationOrder)) {
     if (!sub->isMinimized() || sub->isHidden()) continue;
     const QSize icon = sub->size();
     if (left > 0 && left + icon.width() > area.width()) {

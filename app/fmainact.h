@@ -15,23 +15,24 @@
 #include <vector>
 
 #include "app/core/fmainactcore.h"
+#include "app/fmainframe.h"
 
 class QAction;
 class QMenu;
 class QMenuBar;
 class QToolButton;
-class TfrmMain;
 class TMainEditActions;
 
-class TMainActions : public QObject {
+
+class TMainActions : public QObject, public TActionList {
   Q_OBJECT
 
  public:
   // Builds the actions, the menu bar, the pop-up menus and fills the tool bars.
-  explicit TMainActions(TfrmMain& main);
+  explicit TMainActions(const TMainFrame& frame);
   ~TMainActions() override;
 
-  QAction* Action(const std::string& name) const;
+  QAction* Action(const std::string& name) const override;
   // True when triggering the item runs something: its own routine, or the
   // handler another subsystem registered for it.
   bool HasHandler(const QAction* item) const;
@@ -49,10 +50,8 @@ class TMainActions : public QObject {
   void BuildHomePageMenu();
   // Lets every connection window copy the object-list short-cuts.
   void RefreshObjectMenus();
-  // The idle update: edit actions, macro caption, report items.
-  void UpdateActions();
-  // Makes triggering the item run `run`.
-  void Wire(QAction* item, std::function<void()> run);
+  void UpdateActions() override;
+  void Wire(QAction* item, std::function<void()> run) override;
 
   QMenuBar* mnuMain = nullptr;
   QMenu* popEditor = nullptr;
@@ -89,7 +88,9 @@ class TMainActions : public QObject {
   void SetObjectListStyle(bool list);
   void ReloadFocusedForm();
 
-  TfrmMain& main_;
+  std::vector<QWidget*> ConnectionWindows() const;
+
+  TMainFrame frame_;
   std::map<std::string, QAction*> actions_;
   std::map<const QAction*, std::string> external_;
   std::set<const QAction*> handled_;

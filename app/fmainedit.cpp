@@ -3,14 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QTimer>
 
 #include "app/core/fmaineditcore.h"
 #include "app/core/zarur.h"
-#include "app/fmain.h"
-#include "app/fmainact.h"
 #include "app/fobjddl.h"
+#include "app/core/ovmainwin.h"
 #include "app/ovforms.h"
 #include "ui/ovcomctrls.h"
 #include "ui/oveditadapter.h"
@@ -33,10 +33,10 @@ constexpr const char* kMacroStopHint = "マクロ記録終了|キーボードマ
 
 }  // namespace
 
-TMainEditActions::TMainEditActions(TfrmMain& main, TMainActions& actions)
-    : QObject(&main), main_(main), actions_(actions) {
-  dlgFind = new TovFindDialog(TovFindDialog::TKind::Find, &main);
-  dlgReplace = new TovFindDialog(TovFindDialog::TKind::Replace, &main);
+TMainEditActions::TMainEditActions(const TMainFrame& frame, TActionList& actions)
+    : QObject(frame.Window), frame_(frame), actions_(actions) {
+  dlgFind = new TovFindDialog(TovFindDialog::TKind::Find, frame.Window);
+  dlgReplace = new TovFindDialog(TovFindDialog::TKind::Replace, frame.Window);
   connect(dlgFind, &TovFindDialog::FindRequested, this, [this] { Search(*dlgFind, true); });
   connect(dlgReplace, &TovFindDialog::FindRequested, this, [this] { Search(*dlgReplace, true); });
   connect(dlgReplace, &TovFindDialog::ReplaceRequested, this, &TMainEditActions::ReplaceOne);
@@ -67,12 +67,12 @@ TMainEditActions::TMainEditActions(TfrmMain& main, TMainActions& actions)
   actions_.Action("actEditSelectMode")->setCheckable(true);
 
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-    if (now && now->window() == &main_) focused_ = now;
+    if (now && now->window() == frame_.Window) focused_ = now;
     UpdateStates();
   });
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TMainEditActions::UpdateStates);
   idle_ = new QTimer(this);
-  connect(idle_, &QTimer::timeout, &actions_, &TMainActions::UpdateActions);
+  connect(idle_, &QTimer::timeout, this, [this] { actions_.UpdateActions(); });
   idle_->start(kIdleUpdateMs);
   UpdateStates();
 }
@@ -232,7 +232,7 @@ void TMainEditActions::MacroExec() {
 // Errors of the look-up and of the windows are swallowed: nothing opens.
 void TMainEditActions::OpenDefinition() {
   TovEditorCommands* ed = Editor();
-  TovConnectionWindow* connection = AsConnectionWindow(main_.CurrentConnection());
+  TovConnectionWindow* connection = AsConnectionWindow(frame_.Face->CurrentConnection());
   if (!ed || !connection) return;
   try {
     const TNamedObject named = NamedObject(ed->SelectedText(), connection->Module().GetUserName());

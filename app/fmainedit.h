@@ -11,11 +11,10 @@
 #include <string>
 
 #include "app/core/fmainactcore.h"
+#include "app/fmainframe.h"
 
 class QAction;
 class QTimer;
-class TfrmMain;
-class TMainActions;
 class TovEditorCommands;
 class TovFindDialog;
 
@@ -23,7 +22,7 @@ class TMainEditActions : public QObject {
   Q_OBJECT
 
  public:
-  TMainEditActions(TfrmMain& main, TMainActions& actions);
+  TMainEditActions(const TMainFrame& frame, TActionList& actions);
 
   QWidget* FocusedControl() const { return focused_; }
   // Enables the edit actions for the focused control.
@@ -65,8 +64,8 @@ class TMainEditActions : public QObject {
   void ReplaceOne();
   void ReplaceAll();
 
-  TfrmMain& main_;
-  TMainActions& actions_;
+  const TMainFrame& frame_;
+  TActionList& actions_;
   QPointer<QWidget> focused_;
   QTimer* idle_ = nullptr;
 };
