@@ -31,6 +31,8 @@
 #include "platform/qstr.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
+#include "ui/ovmenubar.h"
+#include "ui/ovstsbar.h"
 
 namespace {
 
@@ -50,14 +52,8 @@ constexpr int kTaskButtonWidth = 104;
 constexpr int kTaskButtonHeight = 24;
 constexpr int kTaskBarHeight = kTaskButtonHeight + 8;
 constexpr int kConnectionListWidth = 200;
-constexpr uint32_t kToolBarColour = 0xFCC7A7;  // 0x00BBGGRR
 constexpr unsigned kMessageError = 0x10;  // MB_OK | MB_ICONERROR
 constexpr int kMainHelpContext = 100;
-
-QString CssColour(uint32_t bgr) {
-  return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF))
-      .name();
-}
 
 // The class library's standard box for an exception that reached the window.
 void ShowException(const std::exception& e) {
@@ -152,7 +148,7 @@ void TfrmMain::setupUi() {
     if (QMdiSubWindow* active = mdiArea->activeSubWindow()) active->close();
   });
 
-  stsMain = new QStatusBar(this);
+  stsMain = new TovStatusBar(this);
   stsMain->setObjectName("stsMain");
   const int widths[] = {kStatusPanel0Width, kStatusPanel1Width, kStatusPanel2Width};
   const Qt::Alignment aligns[] = {Qt::AlignRight | Qt::AlignVCenter, Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter};
@@ -166,6 +162,9 @@ void TfrmMain::setupUi() {
   }
   setStatusBar(stsMain);
   SetWorkSpacePlace(kAlignBottom, kDefaultWorkSpaceSize);
+  auto* menuBar = new TovMenuBar(this);
+  menuBar->SetMdiArea(mdiArea);
+  setMenuBar(menuBar);
   TMainFrame frame;
   frame.Window = this;
   frame.Face = this;
@@ -220,7 +219,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::ProbeExcelExt() { AppOption.ExcelExt = kExcelExtXlsx; }
 
 void TfrmMain::ColourToolBars() {
-  const QString sheet = QString("background-color: %1;").arg(CssColour(kToolBarColour));
+  const QString sheet = QString("background-color: %1;").arg(WindowsColour(kBarColour).name());
   for (QToolBar* bar : ToolBars()) bar->setStyleSheet(QString("QToolBar { %1 }").arg(sheet));
   scrTask->setStyleSheet(QString("QScrollArea { %1 }").arg(sheet));
   tolTask->setStyleSheet(tolTask->styleSheet() + QString(" QToolBar { %1 }").arg(sheet));
@@ -442,12 +441,6 @@ void TfrmMain::tolTaskContextPopup(const QPoint& pos) {
   while (under && !qobject_cast<QToolButton*>(under) && under != tolTask) under = under->parentWidget();
   if (auto* button = qobject_cast<QToolButton*>(under)) button->click();
   popTask->popup(tolTask->mapToGlobal(pos));
-}
-
-// The status bar ignores hints: panel 2 keeps what the program wrote.
-bool TfrmMain::event(QEvent* event) {
-  if (event->type() == QEvent::StatusTip) return true;
-  return QMainWindow::event(event);
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

@@ -99,7 +99,6 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   TMainActions* actMain = nullptr;
 
  protected:
-  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   // The tool-bar area's pop-up: the "ツールバー" submenu.

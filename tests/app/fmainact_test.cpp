@@ -106,6 +106,12 @@ TEST_F(MainActionsTest, MenuBarToolBarsAndPopUpHoldTheirItemsInOrder) {
   Names bar;
   for (QAction* top : main_->menuBar()->actions()) bar.push_back(top->text().toStdString());
   EXPECT_EQ(bar, (Names{"表示(&V)", "ファイル(&F)", "編集(&E)", "管理(&A)", "ツール(&T)", "ウィンドウ(&W)", "ヘルプ(&H)"}));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
+  QMenuBar* menuBar = main_->menuBar();
+  const QRect help = menuBar->actionGeometry(menuBar->actions().back());
+  const QImage image = menuBar->grab().toImage();
+  const int scale = image.width() / menuBar->width();
+  EXPECT_EQ(image.pixelColor((help.right() + 10) * scale, help.center().y() * scale), QColor(0xA7, 0xC7, 0xFC));
   EXPECT_EQ(Captions(main_->findChild<QMenu*>("mnuFile")),
             (Names{"コミット(&C)", "ロールバック(&R)", "データベース接続(&L)", "データベース切断(&D)", "-", "終了(&X)"}));
   EXPECT_EQ(Captions(main_->actMain->mnuToolBar), (Names{"標準", "編集", "表示", "ツール", "管理", "新規作成"}));
