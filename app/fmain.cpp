@@ -202,8 +202,8 @@ void TfrmMain::FormCreate() {
     } catch (const std::exception& e) {
       ShowException(e);
     }
-    actMain->BuildUserCommandMenu();
-    actMain->BuildReportMenu();
+    BuildUserCommandMenu();
+    BuildReportMenu();
     actMain->BuildHomePageMenu();
     if (AppOption.ExcelExt.empty()) ProbeExcelExt();
     ExcelFileFilter = AppOption.ExcelExt == kExcelExtXlsx ? kFilterXlsx : kFilterXls;
@@ -526,6 +526,14 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::ApplyConnectionState() { actMain->ApplyConnectionState(); }
+
+QMenu* TfrmMain::EditorPopupMenu() const { return actMain->popEditor; }
+
+void TfrmMain::BuildUserCommandMenu() { actMain->BuildUserCommandMenu(); }
+
+void TfrmMain::BuildReportMenu() { actMain->BuildReportMenu(); }
+
+void TfrmMain::RefreshObjectMenus() { actMain->RefreshObjectMenus(); }
 
 bool TfrmMain::CanLogon() const { return static_cast<bool>(LogonProcedure()); }
 

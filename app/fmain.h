@@ -54,6 +54,10 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   QWidget* CurrentConnection() const override;
   void ConnectionEntryChosen() override { cmbDBNameChange(); }
   void ApplyConnectionState() override;
+  QMenu* EditorPopupMenu() const override;
+  void BuildUserCommandMenu() override;
+  void BuildReportMenu() override;
+  void RefreshObjectMenus() override;
   void SetStatusText(int panel, const std::string& text) override;
   void ShowProgress(int done, int total) override;
   void ShowObjectCount() override;

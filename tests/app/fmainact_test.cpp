@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QTest>
@@ -27,9 +29,11 @@
 #include "app/core/ovshortcut.h"
 #include "app/core/zarur.h"
 #include "app/fmain.h"
+#include "app/core/fmaineditcore.h"
 #include "app/fmainedit.h"
 #include "app/fobject.h"
 #include "standin/symfoware/standin.h"
+#include "tests/app/text_editor.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/standin/odbc_fixture.h"
 #include "tests/standin/tools_sample.h"
@@ -290,9 +294,15 @@ TEST_F(MainActionsTest, DocumentMenusAreReadFromTheSharedFolderAndHandedToConnec
     commands.push_back(qobject_cast<QAction*>(r.Sender)->text().toStdString());
     throw std::runtime_error("reported by the command itself");
   });
+  int shortCutCopies = 0;
+  RegisterActionHandler(kCopyObjectMenusCommand, [&shortCutCopies](const TActionRequest& r) {
+    return r.Connection && ++shortCutCopies;
+  });
   Logon();
-  main_->actMain->BuildUserCommandMenu();
+  main_->BuildUserCommandMenu();
   EXPECT_EQ(copies, 1);
+  main_->RefreshObjectMenus();
+  EXPECT_EQ(shortCutCopies, 1);
   QAction* first = main_->actMain->mnuUserCommand->actions()[0];
   EXPECT_TRUE(first->isEnabled());
   first->trigger();
@@ -401,6 +411,81 @@ TEST_F(MainActionsTest, EditActionsReachTheFocusedEditBoxComboBoxAndList) {
   EXPECT_EQ(QApplication::clipboard()->text(), "T1\r\nT2");
   main_->actMain->UpdateActions();
   EXPECT_TRUE(Act("actEditCopy")->isEnabled());
+}
+
+// An SQL editor in a window of its own.
+class EditorWidget : public QWidget, public testing_editor::TextEditor {
+ public:
+  explicit EditorWidget(const std::string& text) : TextEditor(text) { setFocusPolicy(Qt::StrongFocus); }
+};
+
+TEST_F(MainActionsTest, EditActionsFollowTheFocusedSqlEditor) {
+  Start();
+  auto* host = new QWidget;
+  auto* editor = new EditorWidget("select a\r\nfrom t");
+  auto* readOnly = new EditorWidget("select 1");
+  readOnly->readOnly = true;
+  editor->setParent(host);
+  readOnly->setParent(host);
+  main_->ShowChildWindow(main_->mdiArea->addSubWindow(host));
+  QApplication::setActiveWindow(main_.get());
+  const auto enabled = [this](std::initializer_list<const char*> names) {
+    main_->actMain->UpdateActions();
+    std::string states;
+    for (const char* name : names) states += Act(name)->isEnabled() ? "1" : "0";
+    return states;
+  };
+  const auto names = {"actEditUndo", "actEditFind", "actEditReplace", "actEditJump", "actEditComment",
+                      "actEditMacroSave", "actEditMacroExec", "actEditFormat", "actEditIndentF"};
+
+  readOnly->setFocus();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(enabled(names), "010110000");
+  editor->setFocus();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(enabled(names), "111111000");  // no macro, no formatter yet, no selection to indent
+  SetSqlFormatter([](const std::string& sql) { return sql; });
+  editor->SetSelection(0, 6);
+  EXPECT_EQ(enabled(names), "111111011");
+  SetSqlFormatter(nullptr);
+
+  Act("actEditMacroSave")->trigger();
+  main_->actMain->UpdateActions();
+  EXPECT_EQ(Act("actEditMacroSave")->text(), "マクロ記録終了");
+  EXPECT_EQ(Act("actEditMacroSave")->toolTip(), "マクロ記録終了");
+  Act("actEditMacroSave")->trigger();
+  EXPECT_EQ(enabled({"actEditMacroExec"}), "1");
+  EXPECT_EQ(Act("actEditMacroSave")->text(), "マクロ記録開始");
+  Act("actEditMacroExec")->trigger();
+  EXPECT_EQ(editor->played, 1);
+
+  // The find dialog takes the selection and searches the editor, not itself.
+  Act("actEditFind")->trigger();
+  TovFindDialog* find = main_->actMain->EditActions->dlgFind;
+  EXPECT_TRUE(find->isVisible());
+  EXPECT_FALSE(find->isModal());
+  EXPECT_TRUE(find->chkWholeWord->isHidden());
+  EXPECT_EQ(find->FindText(), "select");
+  find->SetFindText("FROM");
+  find->btnFind->click();
+  EXPECT_EQ(editor->SelectedText(), "from");
+  find->btnFind->click();
+  ASSERT_EQ(env.Dialogs().messages.size(), 1u);
+  EXPECT_EQ(env.Dialogs().messages[0].text, "検索文字列 FROM は見つかりませんでした。");
+  find->hide();
+
+  Act("actEditUpperCase")->trigger();
+  EXPECT_EQ(editor->Text(), "select a\r\nFROM t");
+  editor->SetSelection(10, 14);
+  Act("actEditReplace")->trigger();
+  TovFindDialog* replace = main_->actMain->EditActions->dlgReplace;
+  EXPECT_EQ(replace->FindText(), "FROM");
+  replace->txtReplace->setText("FROM");
+  replace->SetFindText("t");
+  replace->btnReplaceAll->click();
+  EXPECT_EQ(env.Dialogs().messages.back().text, "2個の置換を行いました。");
+  replace->hide();
+  EXPECT_EQ(main_->EditorPopupMenu(), main_->actMain->popEditor);
 }
 
 TEST_F(MainActionsTest, ToolTipsOfHoveredButtonsLeaveTheStatusPanelsAlone) {
