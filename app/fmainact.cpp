@@ -5,14 +5,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QMdiArea>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QListWidget>
 #include <QMenuBar>
-#include <QScrollArea>
-#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -42,8 +39,8 @@ constexpr char kShortCutProperty[] = "ovShortCut";
 constexpr char kRuleEnabledProperty[] = "ovRuleEnabled";
 constexpr char kTagProperty[] = "Tag";
 
+// The tool-bar items, tagged 1 to 6 in the order of the frame's tool bars.
 constexpr const char* kToolBarCaptions[] = {"標準", "編集", "表示", "ツール", "管理", "新規作成"};
-constexpr int kToolBarItemCount = 6;
 
 struct THomePage {
   const char* Action;
@@ -200,13 +197,13 @@ QAction* TMainActions::ProxyItem(QMenu* menu, const std::string& target, const c
   return item;
 }
 
-QAction* TMainActions::SpecialItem(QMenu* menu, const std::string& name) {
+void TMainActions::SpecialItem(QMenu* menu, const std::string& name) {
   QAction* item = nullptr;
   if (name == "mnuToolBar") {
     mnuToolBar = menu->addMenu("ツールバー");
     mnuToolBar->setObjectName("mnuToolBar");
     const std::vector<QToolBar*> bars = frame_.ToolBars;
-    for (int tag = 1; tag <= kToolBarItemCount; ++tag) {
+    for (int tag = 1; tag <= static_cast<int>(std::size(kToolBarCaptions)); ++tag) {
       QAction* toggle = mnuToolBar->addAction(kToolBarCaptions[tag - 1]);
       toggle->setCheckable(true);
       toggle->setChecked(true);
@@ -215,7 +212,7 @@ QAction* TMainActions::SpecialItem(QMenu* menu, const std::string& name) {
       Wire(toggle, [bar, toggle] { bar->setVisible(toggle->isChecked()); });
     }
     connect(mnuToolBar, &QMenu::aboutToShow, this, &TMainActions::ViewMenuShow);
-    return mnuToolBar->menuAction();
+    return;
   }
   if (name == "mnuWorkSpace" || name == "mnuTaskBar" || name == "mnuStatusBar") {
     static const std::map<std::string, const char*> captions = {
@@ -255,17 +252,16 @@ QAction* TMainActions::SpecialItem(QMenu* menu, const std::string& name) {
     sub->addAction(Action(commands ? "actToolCommandSetup" : "actToolReportSetup"));
     (commands ? mnuUserCommand : mnuReport) = sub;
     (commands ? mnuTB1 : mnuTB2) = separator;
-    return sub->menuAction();
+    return;
   } else if (name == "mnuHomePage") {
     mnuHomePage = menu->addMenu("ホームページを開く");
     mnuHomePage->setObjectName("mnuHomePage");
-    return mnuHomePage->menuAction();
+    return;
   } else if (name == "mnuWindowList") {
     mnuWindowList = menu->addSeparator();
-    return mnuWindowList;
+    return;
   }
   if (item) item->setObjectName(Q(name));
-  return item;
 }
 
 void TMainActions::FillToolBars() {

@@ -71,7 +71,7 @@ class TMainActions : public QObject, public TActionList {
   void BuildMenus();
   void BuildMenuItems(QMenu* menu, const std::vector<std::string>& items);
   void FillToolBars();
-  QAction* SpecialItem(QMenu* menu, const std::string& name);
+  void SpecialItem(QMenu* menu, const std::string& name);
   QAction* ProxyItem(QMenu* menu, const std::string& target, const char* keys);
   void DropItems(std::vector<QAction*>& items);
   void RunExternal(const std::string& name, QObject* sender);

@@ -32,6 +32,8 @@
 #include "app/core/fmaineditcore.h"
 #include "app/fmainedit.h"
 #include "app/fobject.h"
+#include "app/ovhhelp.h"
+#include "platform/helpviewer.h"
 #include "standin/symfoware/standin.h"
 #include "tests/app/text_editor.h"
 #include "tests/platform/temp_settings.h"
@@ -258,10 +260,9 @@ TEST_F(MainActionsTest, ShortCutsComeFromTheSettingsGoBackAtExitAndTheFirstMenuI
   TovFindDialog* find = main_->actMain->EditActions->dlgFind;
   find->show();
   QApplication::setActiveWindow(find);
-  if (QTest::qWaitForWindowActive(find)) {
-    QTest::keyClick(find->txtFind, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(sqlWindows, 1);
-  }
+  ASSERT_TRUE(QTest::qWaitForWindowActive(find));
+  QTest::keyClick(find->txtFind, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(sqlWindows, 1);
   find->hide();
 
   Act("actEditFind")->setShortcut(QKeySequence("Ctrl+Shift+F"));  // as the options dialog would leave it
@@ -486,6 +487,28 @@ TEST_F(MainActionsTest, EditActionsFollowTheFocusedSqlEditor) {
   EXPECT_EQ(env.Dialogs().messages.back().text, "2個の置換を行いました。");
   replace->hide();
   EXPECT_EQ(main_->EditorPopupMenu(), main_->actMain->popEditor);
+}
+
+// A help viewer that records the help files it opens.
+struct OpenedHelp : platform::HelpViewer {
+  explicit OpenedHelp(std::vector<std::string>* into) : opened(into) {}
+  bool OpenHelpFile(const std::string& helpFile) override {
+    opened->push_back(helpFile);
+    return true;
+  }
+  void ShowPopup(const std::string&, int, int) override {}
+  void ShowStatus(const std::string&) override {}
+  std::vector<std::string>* opened;
+};
+
+TEST_F(MainActionsTest, HelpOpensTheContentsThroughTheHelpComponent) {
+  std::vector<std::string> opened;
+  auto previous = platform::SetHelpViewer(std::make_unique<OpenedHelp>(&opened));
+  Start();
+  Act("actHelp")->trigger();
+  EXPECT_EQ(opened, Names{main_->hlpMain->HelpFileName()});
+  main_.reset();
+  platform::SetHelpViewer(std::move(previous));
 }
 
 TEST_F(MainActionsTest, ToolTipsOfHoveredButtonsLeaveTheStatusPanelsAlone) {
