@@ -77,6 +77,9 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void SetWorkSpaceVisible(bool visible);
   std::vector<QToolBar*> ToolBars() const;
 
+  // The tool-bar area's pop-up: the "ツールバー" submenu.
+  QMenu* createPopupMenu() override;
+
   void LoadLayout();
   void SaveLayout();
   // The logon the command line asked for, read at the first paint.
@@ -105,8 +108,6 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  // The tool-bar area's pop-up: the "ツールバー" submenu.
-  QMenu* createPopupMenu() override;
 
  private:
   void setupUi();

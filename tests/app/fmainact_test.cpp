@@ -121,6 +121,11 @@ TEST_F(MainActionsTest, MenuBarToolBarsAndPopUpHoldTheirItemsInOrder) {
   EXPECT_EQ(Captions(main_->findChild<QMenu*>("mnuFile")),
             (Names{"コミット(&C)", "ロールバック(&R)", "データベース接続(&L)", "データベース切断(&D)", "-", "終了(&X)"}));
   EXPECT_EQ(Captions(main_->actMain->mnuToolBar), (Names{"標準", "編集", "表示", "ツール", "管理", "新規作成"}));
+  main_->pnlAdmin->hide();
+  std::unique_ptr<QMenu> toolBarMenu(main_->createPopupMenu());  // right-click on the tool-bar area
+  EXPECT_EQ(Captions(toolBarMenu.get()), Captions(main_->actMain->mnuToolBar));
+  EXPECT_FALSE(toolBarMenu->actions()[4]->isChecked());
+  EXPECT_TRUE(toolBarMenu->actions()[0]->isChecked());
   EXPECT_EQ(Captions(main_->actMain->mnuUserCommand), (Names{"-", "ユーザー定義コマンドの登録(&M)"}));
   EXPECT_EQ(Captions(main_->actMain->mnuReport), (Names{"-", "レポート定義の登録(&R)"}));
   EXPECT_TRUE(main_->actMain->mnuHomePage->actions().isEmpty());
