@@ -41,6 +41,7 @@
 #include "tests/standin/tools_sample.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovfinddlg.h"
+#include "ui/ovgrid.h"
 
 namespace {
 
@@ -375,7 +376,7 @@ TEST_F(MainActionsTest, ViewAndWindowMenusWorkOnTheWindowsAndTheFocusedForm) {
   EXPECT_TRUE(guard.isNull() || guard->isHidden());
 }
 
-TEST_F(MainActionsTest, EditActionsReachTheFocusedEditBoxComboBoxAndList) {
+TEST_F(MainActionsTest, EditActionsReachTheFocusedEditBoxComboBoxListAndGrid) {
   Start();
   auto* host = new QWidget;
   auto* edit = new QLineEdit("select x", host);
@@ -386,6 +387,10 @@ TEST_F(MainActionsTest, EditActionsReachTheFocusedEditBoxComboBoxAndList) {
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->setHeaderLabels({"名前"});
   for (const char* name : {"T1", "T2"}) list->addTopLevelItem(new QTreeWidgetItem(QStringList{name}));
+  auto* grid = new TovStringGrid(host);
+  grid->SetColCount(2);
+  grid->SetRowCount(2);
+  grid->SetCells(1, 1, "セル");
   main_->ShowChildWindow(main_->mdiArea->addSubWindow(host));
   QApplication::setActiveWindow(main_.get());
 
@@ -417,6 +422,15 @@ TEST_F(MainActionsTest, EditActionsReachTheFocusedEditBoxComboBoxAndList) {
   EXPECT_EQ(QApplication::clipboard()->text(), "T1\r\nT2");
   main_->actMain->UpdateActions();
   EXPECT_TRUE(Act("actEditCopy")->isEnabled());
+
+  grid->setFocus();
+  QCoreApplication::processEvents();
+  grid->FocusCell(1, 1);
+  Act("actEditCopy")->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "セル");
+  main_->actMain->UpdateActions();
+  EXPECT_TRUE(Act("actEditUndo")->isEnabled());  // not an SQL editor: the grid takes what it can
+  EXPECT_FALSE(Act("actEditIndentF")->isEnabled());
 }
 
 // An SQL editor in a window of its own.
