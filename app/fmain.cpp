@@ -24,11 +24,15 @@
 
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/fmainact.h"
+#include "app/fobject.h"
 #include "app/ovforms.h"
 #include "app/ovhhelp.h"
 #include "platform/qstr.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
+#include "ui/ovmenubar.h"
+#include "ui/ovstsbar.h"
 
 namespace {
 
@@ -48,14 +52,8 @@ constexpr int kTaskButtonWidth = 104;
 constexpr int kTaskButtonHeight = 24;
 constexpr int kTaskBarHeight = kTaskButtonHeight + 8;
 constexpr int kConnectionListWidth = 200;
-constexpr uint32_t kToolBarColour = 0xFCC7A7;  // 0x00BBGGRR
 constexpr unsigned kMessageError = 0x10;  // MB_OK | MB_ICONERROR
 constexpr int kMainHelpContext = 100;
-
-QString CssColour(uint32_t bgr) {
-  return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF))
-      .name();
-}
 
 // The class library's standard box for an exception that reached the window.
 void ShowException(const std::exception& e) {
@@ -107,7 +105,6 @@ void TfrmMain::setupUi() {
   cmbDBName->setObjectName("cmbDBName");
   cmbDBName->setToolTip("現行データベース");
   cmbDBName->setMinimumWidth(kConnectionListWidth);
-  pnlDB->addWidget(cmbDBName);
   connect(cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameChange(); });
 
   auto* client = new QWidget(this);
@@ -151,7 +148,7 @@ void TfrmMain::setupUi() {
     if (QMdiSubWindow* active = mdiArea->activeSubWindow()) active->close();
   });
 
-  stsMain = new QStatusBar(this);
+  stsMain = new TovStatusBar(this);
   stsMain->setObjectName("stsMain");
   const int widths[] = {kStatusPanel0Width, kStatusPanel1Width, kStatusPanel2Width};
   const Qt::Alignment aligns[] = {Qt::AlignRight | Qt::AlignVCenter, Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter};
@@ -165,6 +162,24 @@ void TfrmMain::setupUi() {
   }
   setStatusBar(stsMain);
   SetWorkSpacePlace(kAlignBottom, kDefaultWorkSpaceSize);
+  auto* menuBar = new TovMenuBar(this);
+  menuBar->SetMdiArea(mdiArea);
+  setMenuBar(menuBar);
+  TMainFrame frame;
+  frame.Window = this;
+  frame.Face = this;
+  frame.MdiArea = mdiArea;
+  frame.ConnectionList = cmbDBName;
+  frame.ToolBars = ToolBars();
+  frame.NewObjectBar = pnlNewObj;
+  frame.StatusBar = stsMain;
+  frame.TaskBar = scrTask;
+  frame.WorkSpace = lstWorkSpace;
+  frame.Help = hlpMain;
+  frame.CanLogon = [this] { return CanLogon(); };
+  frame.Logon = [this] { LogonDatabase(); };
+  frame.SetWorkSpaceVisible = [this](bool visible) { SetWorkSpaceVisible(visible); };
+  actMain = new TMainActions(frame);
 }
 
 // Creation steps; an exception ends them, shown as the class library shows
@@ -174,6 +189,7 @@ void TfrmMain::setupUi() {
 void TfrmMain::FormCreate() {
   try {
     LoadOptions();
+    actMain->ApplyShortCuts();
     ShortDateFormat = AppOption.DateFormat;
     LongDateFormat = AppOption.DateFormat;
     SQLLogFiles.clear();
@@ -186,6 +202,9 @@ void TfrmMain::FormCreate() {
     } catch (const std::exception& e) {
       ShowException(e);
     }
+    BuildUserCommandMenu();
+    BuildReportMenu();
+    actMain->BuildHomePageMenu();
     if (AppOption.ExcelExt.empty()) ProbeExcelExt();
     ExcelFileFilter = AppOption.ExcelExt == kExcelExtXlsx ? kFilterXlsx : kFilterXls;
     ColourToolBars();
@@ -200,7 +219,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::ProbeExcelExt() { AppOption.ExcelExt = kExcelExtXlsx; }
 
 void TfrmMain::ColourToolBars() {
-  const QString sheet = QString("background-color: %1;").arg(CssColour(kToolBarColour));
+  const QString sheet = QString("background-color: %1;").arg(WindowsColour(kBarColour).name());
   for (QToolBar* bar : ToolBars()) bar->setStyleSheet(QString("QToolBar { %1 }").arg(sheet));
   scrTask->setStyleSheet(QString("QScrollArea { %1 }").arg(sheet));
   tolTask->setStyleSheet(tolTask->styleSheet() + QString(" QToolBar { %1 }").arg(sheet));
@@ -270,6 +289,8 @@ int EntryOf(const QComboBox& list, const QWidget* connectionWindow) {
 }  // namespace
 
 void TfrmMain::AddConnectionEntry(QWidget* connectionWindow, const std::string& label) {
+  if (auto* connection = qobject_cast<TfrmObject*>(connectionWindow))
+    connection->lstObject->SetListStyle(actMain->mnuDispList->isChecked());
   cmbDBName->addItem(Q(label), QVariant::fromValue<QObject*>(connectionWindow));
   cmbDBName->setCurrentIndex(cmbDBName->count() - 1);
 }
@@ -287,9 +308,10 @@ void TfrmMain::SelectConnectionEntry(const QWidget* connectionWindow) {
   cmbDBName->setCurrentIndex(EntryOf(*cmbDBName, connectionWindow));
 }
 
-// The action states follow the connection list (their rules come with the
-// actions); a chosen connection's window comes forward.
+// The action states follow the connection list; a chosen connection's
+// window comes forward.
 void TfrmMain::cmbDBNameChange() {
+  ApplyConnectionState();
   QWidget* current = CurrentConnection();
   if (!current) return;
   for (QMdiSubWindow* sub : mdiArea->subWindowList())
@@ -421,12 +443,6 @@ void TfrmMain::tolTaskContextPopup(const QPoint& pos) {
   popTask->popup(tolTask->mapToGlobal(pos));
 }
 
-// The status bar ignores hints: panel 2 keeps what the program wrote.
-bool TfrmMain::event(QEvent* event) {
-  if (event->type() == QEvent::StatusTip) return true;
-  return QMainWindow::event(event);
-}
-
 void TfrmMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (painted_) return;
@@ -493,6 +509,7 @@ bool TfrmMain::FormCloseQuery() {
 void TfrmMain::FormClose() {
   try {
     SaveLayout();
+    actMain->StoreShortCuts();
     SaveOptions();
   } catch (const std::exception& e) {
     ShowException(e);
@@ -506,4 +523,34 @@ void TfrmMain::FormClose() {
     index.write(text.data(), static_cast<qint64>(text.size()));
     index.commit();
   }
+}
+
+void TfrmMain::ApplyConnectionState() { actMain->ApplyConnectionState(); }
+
+QMenu* TfrmMain::EditorPopupMenu() const { return actMain->popEditor; }
+
+void TfrmMain::BuildUserCommandMenu() { actMain->BuildUserCommandMenu(); }
+
+void TfrmMain::BuildReportMenu() { actMain->BuildReportMenu(); }
+
+void TfrmMain::RefreshObjectMenus() { actMain->RefreshObjectMenus(); }
+
+bool TfrmMain::CanLogon() const { return static_cast<bool>(LogonProcedure()); }
+
+void TfrmMain::LogonDatabase() {
+  if (CanLogon()) LogonProcedure()(*this, TLogonRequest{});
+}
+
+void TfrmMain::SetWorkSpaceVisible(bool visible) {
+  lstWorkSpace->setVisible(visible);
+  if (visible) SetWorkSpacePlace(workSpaceAlign_, workSpaceSize_);
+}
+
+QMenu* TfrmMain::createPopupMenu() {
+  auto* menu = new QMenu(this);
+  const std::vector<QToolBar*> bars = ToolBars();
+  const QList<QAction*> toggles = actMain->mnuToolBar->actions();
+  for (qsizetype i = 0; i < toggles.size(); ++i) toggles[i]->setChecked(!bars[static_cast<size_t>(i)]->isHidden());
+  menu->addActions(toggles);
+  return menu;
 }

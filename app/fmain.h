@@ -26,6 +26,7 @@ class QStatusBar;
 class QToolBar;
 class QToolButton;
 class THTMLHelp;
+class TMainActions;
 
 class TfrmMain;
 
@@ -52,6 +53,11 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void SelectConnectionEntry(const QWidget* connectionWindow) override;
   QWidget* CurrentConnection() const override;
   void ConnectionEntryChosen() override { cmbDBNameChange(); }
+  void ApplyConnectionState() override;
+  QMenu* EditorPopupMenu() const override;
+  void BuildUserCommandMenu() override;
+  void BuildReportMenu() override;
+  void RefreshObjectMenus() override;
   void SetStatusText(int panel, const std::string& text) override;
   void ShowProgress(int done, int total) override;
   void ShowObjectCount() override;
@@ -64,6 +70,15 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   template <class T>
   T* FindChildForm(const std::string& caption, bool show);
   void cmbDBNameChange();
+
+  // The logon dialog; false when no logon procedure is installed.
+  bool CanLogon() const;
+  void LogonDatabase();
+  void SetWorkSpaceVisible(bool visible);
+  std::vector<QToolBar*> ToolBars() const;
+
+  // The tool-bar area's pop-up: the "ツールバー" submenu.
+  QMenu* createPopupMenu() override;
 
   void LoadLayout();
   void SaveLayout();
@@ -87,9 +102,10 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   QListWidget* lstWorkSpace = nullptr;
   // The application's help handler, for as long as the main window lives.
   THTMLHelp* hlpMain = nullptr;
+  // The action list with the menus and the editor pop-up menu.
+  TMainActions* actMain = nullptr;
 
  protected:
-  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -103,7 +119,6 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void ColourToolBars();
   void tolTaskContextPopup(const QPoint& pos);
   void SetWorkSpacePlace(int32_t align, int32_t size);
-  std::vector<QToolBar*> ToolBars() const;
   TMainLayout CurrentLayout() const;
   void ApplyLayout(const TMainLayout& layout);
   void ApplyToolBars(const std::vector<TToolBarLayout>& bars);

@@ -125,18 +125,6 @@ const std::string kObjectNamesSql = std::string(
     "AND TRIM(SCHEMA_NAME) LIKE :OWNER " + "AND OBJECT_TYPE LIKE :TYPENAME " + "ORDER BY 1";
 constexpr char kPatternAll[] = "%";
 
-// The connection's transaction as the SQL routines see it.
-class ConnectionTransactions : public TTransactionPort {
- public:
-  explicit ConnectionTransactions(TovSQLConnection& connection) : connection_(connection) {}
-  bool InTransaction() const override { return connection_.InTransaction(); }
-  void BeginTrans() override { connection_.BeginTrans(); }
-  void CommitTrans() override { connection_.CommitTrans(); }
-  void RollbackTrans() override { connection_.RollbackTrans(); }
-
- private:
-  TovSQLConnection& connection_;
-};
 
 // Runs `action` when it goes, whatever way the scope is left.
 template <class F>
@@ -385,6 +373,7 @@ void TfrmObject::TaskButtonClick() {
 
 void TfrmObject::FormActivate() {
   main_->SelectConnectionEntry(this);
+  main_->ApplyConnectionState();
   if (TaskButton) TaskButton->setChecked(true);
 }
 
@@ -493,7 +482,7 @@ void TfrmObject::ExecSQL(const std::string& sql) {
   qryExec.Close();
   qryExec.SetParamCheck(false);
   qryExec.ClearParameters();
-  ConnectionTransactions tx(DataModule->Connection);
+  TConnectionTransactions tx(DataModule->Connection);
   ExecWithTransactionRule(tx, AppOption.AutoCommit, sql, [this](const std::string& text) {
     qryExec.SetSQL(text);
     qryExec.ExecSQL();
@@ -515,7 +504,7 @@ TovSQLQuery& TfrmObject::OpenSQLParams(const std::string& sql, const std::vector
   qryExec.Close();
   qryExec.SetParamCheck(true);
   qryExec.SetSQL(sql);
-  ConnectionTransactions tx(DataModule->Connection);
+  TConnectionTransactions tx(DataModule->Connection);
   BeginQueryTransaction(tx, AppOption.AutoCommit);
   std::vector<TovParameter>& params = qryExec.Parameters();
   for (size_t i = 0; i < params.size() && i < values.size(); ++i) params[i].Value = Q(values[i]);
@@ -528,7 +517,7 @@ TovSQLQuery& TfrmObject::OpenSQL(const std::string& sql) {
   qryExec.SetParamCheck(false);
   qryExec.ClearParameters();
   qryExec.SetSQL(sql);
-  ConnectionTransactions tx(DataModule->Connection);
+  TConnectionTransactions tx(DataModule->Connection);
   BeginQueryTransaction(tx, AppOption.AutoCommit);
   qryExec.Open();
   return qryExec;

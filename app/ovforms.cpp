@@ -188,7 +188,10 @@ std::string TovForm::SchemaPrefixFor(const std::string& schema, const std::strin
 }
 
 void TovForm::Activate() {
-  if (ConnectionWindow && main_) main_->SelectConnectionEntry(ConnectionWindow->Window());
+  if (ConnectionWindow && main_) {
+    main_->SelectConnectionEntry(ConnectionWindow->Window());
+    main_->ApplyConnectionState();
+  }
   if (TaskButton) TaskButton->setChecked(true);
 }
 

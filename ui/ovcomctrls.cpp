@@ -33,6 +33,10 @@ TovListView::TovListView(QWidget* parent) : QTreeWidget(parent) {
   setSortingEnabled(false);
   header()->setSectionsClickable(true);
   connect(header(), &QHeaderView::sectionClicked, this, &TovListView::ColumnClick);
+  // Columns set by a later fill follow the style too.
+  connect(header(), &QHeaderView::sectionCountChanged, this, [this] {
+    if (listStyle_) SetListStyle(true);
+  });
 }
 
 void TovListView::ColumnClick(int column) {
@@ -180,4 +184,10 @@ void TovTreeView::mousePressEvent(QMouseEvent* e) {
 void TovTreeView::scrollContentsBy(int dx, int dy) {
   QTreeWidget::scrollContentsBy(dx, dy);
   if (OnScroll) OnScroll(*this);
+}
+
+void TovListView::SetListStyle(bool list) {
+  listStyle_ = list;
+  header()->setVisible(!list);
+  for (int column = 1; column < columnCount(); ++column) setColumnHidden(column, list);
 }

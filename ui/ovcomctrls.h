@@ -27,6 +27,10 @@ class TovListView : public QTreeWidget, public TovItemEditCommands {
   void CustomSort();
   // A click on the title of the 0-based column.
   void ColumnClick(int column);
+  // List style shows the captions alone, without titles; report style
+  // every column with its title.
+  void SetListStyle(bool list);
+  bool ListStyle() const { return listStyle_; }
 
   // The captions of the selected items, in list order, joined by CR LF.
   void CopyToClipboard() override;
@@ -39,6 +43,7 @@ class TovListView : public QTreeWidget, public TovItemEditCommands {
  private:
   bool Editing() const { return state() == EditingState; }
   int sortState_ = 1;
+  bool listStyle_ = false;
 };
 
 class TovTreeView;

@@ -16,6 +16,7 @@ class TLineEditCommands : public TovEditCommands {
   void ClearSelection() override { edit_.del(); }
   void SelectAll() override { edit_.selectAll(); }
   void ReplaceSelection(const std::string& text) override { edit_.insert(QString::fromStdString(text)); }
+  std::string SelectedText() const override { return edit_.selectedText().toStdString(); }
   bool ReadOnly() const override { return edit_.isReadOnly(); }
   bool HasSelection() const override { return edit_.hasSelectedText(); }
   bool CanUndo() const override { return edit_.isUndoAvailable(); }
@@ -35,6 +36,7 @@ class TBorrowedCommands : public TovEditCommands {
   void ClearSelection() override { own_.ClearSelection(); }
   void SelectAll() override { own_.SelectAll(); }
   void ReplaceSelection(const std::string& text) override { own_.ReplaceSelection(text); }
+  std::string SelectedText() const override { return own_.SelectedText(); }
   bool ReadOnly() const override { return own_.ReadOnly(); }
   bool HasSelection() const override { return own_.HasSelection(); }
   bool CanUndo() const override { return own_.CanUndo(); }
@@ -53,3 +55,5 @@ std::unique_ptr<TovEditCommands> EditCommandsOf(QWidget* widget) {
     return std::make_unique<TLineEditCommands>(*combo->lineEdit());
   return nullptr;
 }
+
+TovEditorCommands* EditorCommandsOf(QWidget* widget) { return dynamic_cast<TovEditorCommands*>(widget); }

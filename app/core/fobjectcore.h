@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/core/odsql.h"
+
 // What the SQL routines need of a connection's transaction.
 class TTransactionPort {
  public:
@@ -17,6 +19,19 @@ class TTransactionPort {
   virtual void BeginTrans() = 0;
   virtual void CommitTrans() = 0;
   virtual void RollbackTrans() = 0;
+};
+
+// A connection's own transaction behind the port.
+class TConnectionTransactions : public TTransactionPort {
+ public:
+  explicit TConnectionTransactions(TovSQLConnection& connection) : connection_(connection) {}
+  bool InTransaction() const override { return connection_.InTransaction(); }
+  void BeginTrans() override { connection_.BeginTrans(); }
+  void CommitTrans() override { connection_.CommitTrans(); }
+  void RollbackTrans() override { connection_.RollbackTrans(); }
+
+ private:
+  TovSQLConnection& connection_;
 };
 
 // The two statements ExecSQL turns into the connection's own operations

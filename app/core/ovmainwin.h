@@ -8,6 +8,7 @@
 
 class QAction;
 class QMdiSubWindow;
+class QMenu;
 class QToolButton;
 class QWidget;
 
@@ -41,6 +42,18 @@ class TovMainWindow {
   virtual QWidget* CurrentConnection() const = 0;
   // What choosing an entry does: the connection's window comes forward.
   virtual void ConnectionEntryChosen() = 0;
+  // Sets the actions by the connection-state rules; an object or connection
+  // window runs it when it becomes active.
+  virtual void ApplyConnectionState() = 0;
+
+  // The pop-up menu every SQL editor gets.
+  virtual QMenu* EditorPopupMenu() const = 0;
+  // Rebuild the menus of the user commands and of the report definitions
+  // from their documents (their editors call them after saving), and let
+  // every connection window copy the object-list short-cuts.
+  virtual void BuildUserCommandMenu() = 0;
+  virtual void BuildReportMenu() = 0;
+  virtual void RefreshObjectMenus() = 0;
 
   virtual void SetStatusText(int panel, const std::string& text) = 0;
   // The progress of a long operation in the message panel.

@@ -17,6 +17,7 @@ class TovEditCommands {
   virtual void ClearSelection() = 0;
   virtual void SelectAll() = 0;
   virtual void ReplaceSelection(const std::string& text) = 0;
+  virtual std::string SelectedText() const = 0;
   virtual bool ReadOnly() const = 0;
   virtual bool HasSelection() const = 0;
   virtual bool CanUndo() const = 0;
@@ -32,7 +33,36 @@ class TovItemEditCommands : public TovEditCommands {
   void PasteFromClipboard() override {}
   void ClearSelection() override {}
   void ReplaceSelection(const std::string&) override {}
+  std::string SelectedText() const override { return ""; }
   bool ReadOnly() const override { return true; }
   bool HasSelection() const override { return false; }
   bool CanUndo() const override { return false; }
+};
+
+// The SQL editor as the main window's edit actions drive it. Positions are
+// byte offsets into the UTF-8 text, line breaks CR LF.
+class TovEditorCommands : public TovEditCommands {
+ public:
+  virtual std::string Text() const = 0;
+  virtual int SelStart() const = 0;
+  virtual int SelEnd() const = 0;
+  // Selects from `start` to `end`, the caret at `end`; equal offsets leave
+  // no selection.
+  virtual void SetSelection(int start, int end) = 0;
+  virtual bool BoxSelection() const = 0;
+  virtual void SetBoxSelection(bool on) = 0;
+  // Searches from the caret; a hit becomes the selection.
+  virtual bool FindText(const std::string& text, bool forward, bool matchCase) = 0;
+  // The number of rows the caret can reach, and the jump to a 1-based line.
+  virtual int CaretRowCount() const = 0;
+  virtual void JumpToLine(int line) = 0;
+  virtual void ToggleLineComment() = 0;
+  virtual void IndentSelection() = 0;
+  virtual void UnindentSelection() = 0;
+  // Keyboard macros (one list shared by every editor).
+  virtual bool MacroRecording() const = 0;
+  virtual void StartMacroRecord() = 0;
+  virtual void StopMacroRecord() = 0;
+  virtual bool HasMacro() const = 0;
+  virtual void PlayMacro() = 0;
 };

@@ -1,0 +1,135 @@
+#include "app/core/ovdoc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+
+#include "app/core/ovconst.h"
+#include "platform/process.h"
+
+namespace {
+
+constexpr const char* kRootName = "OVDOC";
+constexpr const char* kVersionName = "OVDOC-VERSION";
+constexpr const char* kSeqName = "SEQ";
+constexpr const char* kShortCutName = "SHORTCUT";
+constexpr const char* kTypeName = "TYPE";
+constexpr const char* kOutputTypeName = "OUTPUTTYPE";
+
+std::map<std::string, std::string> Attributes(const QXmlStreamAttributes& attributes) {
+  std::map<std::string, std::string> values;
+  for (const auto& a : attributes) values[a.name().toString().toStdString()] = a.value().toString().toStdString();
+  return values;
+}
+
+// An integer attribute: 0 when missing; nothing when it is no integer.
+std::optional<int> IntegerOf(const std::map<std::string, std::string>& values, const char* name) {
+  const auto it = values.find(name);
+  if (it == values.end()) return 0;
+  bool ok = false;
+  const int value = QString::fromStdString(it->second).trimmed().toInt(&ok);
+  if (!ok) return std::nullopt;
+  return value;
+}
+
+bool NameLess(const TDocFile& a, const TDocFile& b) {
+  return QString::fromStdString(a.Name).compare(QString::fromStdString(b.Name), Qt::CaseInsensitive) < 0;
+}
+
+}  // namespace
+
+std::optional<std::map<std::string, std::string>> ReadDocElement(const std::string& path, const std::string& kind,
+                                                                 double missingVersion) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  const std::string text = platform::DecodeToolOutput(file.readAll().toStdString());
+  QXmlStreamReader xml(QString::fromStdString(text));
+  if (!xml.readNextStartElement() || xml.name() != QLatin1String(kRootName)) return std::nullopt;
+  double version = missingVersion;
+  if (xml.attributes().hasAttribute(kVersionName)) {
+    bool ok = false;
+    version = xml.attributes().value(kVersionName).toString().trimmed().toDouble(&ok);
+    if (!ok) return std::nullopt;
+  }
+  if (version > kDocVersion) return std::nullopt;
+  std::optional<std::map<std::string, std::string>> found;
+  while (xml.readNextStartElement()) {
+    if (!found && xml.name() == QString::fromStdString(kind)) found = Attributes(xml.attributes());
+    xml.skipCurrentElement();
+  }
+  // A document broken after the element is as unreadable as one broken before it.
+  if (xml.hasError()) return std::nullopt;
+  return found;
+}
+
+std::optional<std::string> FindFolderAnyCase(const std::string& parent, const std::string& name) {
+  const QDir dir(QString::fromStdString(parent));
+  const QStringList folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+  const QString wanted = QString::fromStdString(name);
+  // The exact spelling first, so that of two folders differing in case the
+  // program's own is read.
+  if (folders.contains(wanted)) return parent + name + "/";
+  for (const QString& folder : folders)
+    if (folder.compare(wanted, Qt::CaseInsensitive) == 0) return parent + folder.toStdString() + "/";
+  return std::nullopt;
+}
+
+std::vector<TDocFile> ListDocFiles(const std::string& folder, const std::string& extension) {
+  std::vector<TDocFile> files;
+  const QDir dir(QString::fromStdString(folder));
+  const QString ext = QString::fromStdString(extension);
+  for (const QFileInfo& info : dir.entryInfoList(QDir::Files)) {
+    const QString name = info.fileName();
+    if (name.size() <= ext.size() || !name.endsWith(ext, Qt::CaseInsensitive)) continue;
+    files.push_back({info.filePath().toStdString(), name.left(name.size() - ext.size()).toStdString()});
+  }
+  std::sort(files.begin(), files.end(), NameLess);
+  return files;
+}
+
+void OrderBySeq(std::vector<TUserCommandEntry>& entries) {
+  for (size_t i = 0; i + 1 < entries.size(); ++i)
+    for (size_t j = i + 1; j < entries.size(); ++j)
+      if (entries[i].Seq > entries[j].Seq) std::swap(entries[i], entries[j]);
+}
+
+std::vector<TUserCommandEntry> UserCommandMenuEntries(const std::string& shareDir) {
+  std::vector<TUserCommandEntry> entries;
+  const auto folder = FindFolderAnyCase(shareDir, kUserCommandFolder);
+  if (!folder) return entries;
+  for (const TDocFile& file : ListDocFiles(*folder, kUserCommandExtension)) {
+    TUserCommandEntry entry{file.Name};
+    if (const auto element = ReadDocElement(file.Path, kUserCommandElement, kUserCommandMissingVersion)) {
+      const auto seq = IntegerOf(*element, kSeqName);
+      const auto shortCut = IntegerOf(*element, kShortCutName);
+      // A value that is no integer makes the file unreadable as a whole.
+      if (seq && shortCut) {
+        entry.Seq = *seq;
+        entry.ShortCut = *shortCut;
+      }
+    }
+    entries.push_back(entry);
+  }
+  OrderBySeq(entries);
+  return entries;
+}
+
+std::vector<TReportEntry> ReportMenuEntries(const std::string& shareDir) {
+  std::vector<TReportEntry> entries;
+  const auto folder = FindFolderAnyCase(shareDir, kReportFolder);
+  if (!folder) return entries;
+  for (const TDocFile& file : ListDocFiles(*folder, kReportExtension)) {
+    TReportEntry entry{file.Name};
+    const auto element = ReadDocElement(file.Path, kReportElement, kReportMissingVersion);
+    if (element) {
+      const auto type = element->find(kTypeName);
+      const auto outputType = IntegerOf(*element, kOutputTypeName);
+      if (type != element->end() && FindReportItem(type->second, kReportItemKey) != 0 && outputType)
+        entry.Tag = *outputType + 1;
+    }
+    entries.push_back(entry);
+  }
+  return entries;
+}

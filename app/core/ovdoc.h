@@ -1,0 +1,67 @@
+// ovdoc: the program's XML documents (root "OVDOC" with "OVDOC-VERSION")
+// as far as the main window's menus read them: the user commands of
+// ShareDir/USERCMD and the report definitions of ShareDir/xlsdef.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+inline constexpr const char* kUserCommandFolder = "USERCMD";
+inline constexpr const char* kUserCommandExtension = ".cmd";
+inline constexpr const char* kReportFolder = "xlsdef";
+inline constexpr const char* kReportExtension = ".def";
+// The child elements that name the two kinds.
+inline constexpr const char* kUserCommandElement = "USERCMD";
+inline constexpr const char* kReportElement = "XLSDEF";
+
+// The highest document version this program reads.
+inline constexpr double kDocVersion = 2;
+// What a missing version attribute counts as: user commands take such a
+// file, report definitions refuse it.
+inline constexpr double kUserCommandMissingVersion = 0;
+inline constexpr double kReportMissingVersion = 99.9;
+
+// The attributes of the first child element named `kind` of an accepted
+// document; nothing for a file that cannot be read, is not well-formed, has
+// another root, a version that is no number or above kDocVersion, or no
+// such child.
+std::optional<std::map<std::string, std::string>> ReadDocElement(const std::string& path, const std::string& kind,
+                                                                 double missingVersion);
+
+// The folder `name` under `parent` ("/"-terminated) whatever the case of
+// its name, "/"-terminated; nothing when there is none.
+std::optional<std::string> FindFolderAnyCase(const std::string& parent, const std::string& name);
+// The files of the folder with the extension (any case), by name ignoring
+// case: each its path and its name without folder and extension.
+struct TDocFile {
+  std::string Path;
+  std::string Name;
+};
+std::vector<TDocFile> ListDocFiles(const std::string& folder, const std::string& extension);
+
+// One item of the user-command menu: caption, order, short-cut code (0 for
+// none) and tag (its SEQ).
+struct TUserCommandEntry {
+  std::string Name;
+  int Seq = 0;
+  int ShortCut = 0;
+
+  friend bool operator==(const TUserCommandEntry&, const TUserCommandEntry&) = default;
+};
+// The user commands under `shareDir` in menu order: by name, then the SEQ
+// exchange pass (equal SEQs may leave name order).
+std::vector<TUserCommandEntry> UserCommandMenuEntries(const std::string& shareDir);
+// The exchange pass alone, on entries already in name order.
+void OrderBySeq(std::vector<TUserCommandEntry>& entries);
+
+// One item of the report menu: caption and tag (0 an object-list report or
+// an unreadable definition; else the output type + 1).
+struct TReportEntry {
+  std::string Name;
+  int Tag = 0;
+
+  friend bool operator==(const TReportEntry&, const TReportEntry&) = default;
+};
+std::vector<TReportEntry> ReportMenuEntries(const std::string& shareDir);
