@@ -359,12 +359,17 @@ TEST_F(WireSocket, LoopbackBindingAdvertisesTheLoopbackAddress) {
   com_close(ls, 0);
 }
 
-// Three consecutive ports that the test can occupy.
+// Three consecutive ports that the test can occupy. Searched below Linux's
+// ephemeral range, where the local ends of other connections (and their
+// TIME_WAIT) never sit.
+constexpr uint16_t kFirstTestPort = 20000;
+constexpr uint16_t kLastTestPort = 32000;
+
 struct port_block {
   uint16_t base = 0;
   int fds[3] = {-1, -1, -1};
   port_block() {
-    for (uint16_t p = 41000; p < 60000 && base == 0; p += 3) {
+    for (uint16_t p = kFirstTestPort; p < kLastTestPort && base == 0; p += 3) {
       bool ok = true;
       for (int i = 0; i < 3 && ok; ++i) {
         fds[i] = socket(AF_INET, SOCK_STREAM, 0);
