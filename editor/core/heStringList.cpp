@@ -17,6 +17,10 @@ constexpr int kSmallGrowth = 4;
 
 }  // namespace
 
+EStringListError ListIndexError(int index) {
+  return EStringListError(QString(kListIndexError).arg(index).toStdString());
+}
+
 TheStringList::~TheStringList() {
   OnChange = {};
   OnChanging = {};
@@ -31,7 +35,7 @@ void TheStringList::Changing() {
 }
 
 void TheStringList::CheckIndex(int index, int last) const {
-  if (index < 0 || index > last) throw EStringListError(QString(kListIndexError).arg(index).toStdString());
+  if (index < 0 || index > last) throw ListIndexError(index);
 }
 
 TheStringItem& TheStringList::Item(int index) {

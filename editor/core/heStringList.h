@@ -16,6 +16,9 @@ class EStringListError : public std::out_of_range {
   using std::out_of_range::out_of_range;
 };
 
+// The error of an index outside a list.
+EStringListError ListIndexError(int index);
+
 struct TheStringItem {
   TCellString FString;
   std::string FState;

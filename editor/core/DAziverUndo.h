@@ -1,0 +1,69 @@
+// DAziverUndo: the undo history of a text. Every change goes through the row
+// list's ReplaceRows, which records here what it is about to replace; undo
+// puts those rows back and records the inverse for redo. The history
+// belongs to the text, so every view of it shares one.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "editor/core/heCells.h"
+
+class TEditorScreenStrings;
+
+// Row-end kind of a record that replaced nothing.
+inline constexpr int kUndoNoText = 3;
+
+struct TUndoData {
+  int CaretRow = 0;
+  int CaretCol = 0;
+  int EditRow = -1;
+  int RowCount = 0;  // rows the change put in place
+  int RowEnd = kUndoNoText;
+  TCellString Text;  // the replaced rows, CR LF after rows of kind 0
+};
+
+using TUndoDataList = std::vector<std::unique_ptr<TUndoData>>;
+
+class TEditorUndoObj {
+ public:
+  static constexpr int kDefaultUndoLimit = 64;
+
+  explicit TEditorUndoObj(TEditorScreenStrings& list) : FList(list) {}
+  virtual ~TEditorUndoObj() = default;
+
+  int UndoLimit() const { return FUndoLimit; }
+  void SetUndoLimit(int limit) { FUndoLimit = limit; }
+  int UndoCount() const { return static_cast<int>(FUndoList.size()); }
+  int RedoCount() const { return static_cast<int>(FRedoList.size()); }
+
+  // A record stamped with the active view's caret; drops the oldest beyond
+  // the limit and, unless redoing, ends the redo chain.
+  virtual TUndoData& NewUndoData();
+  virtual bool CanRedo() const { return !FRedoList.empty(); }
+  virtual bool CanUndo() const { return !FUndoList.empty(); }
+  virtual void Redo();
+  virtual void Undo();
+  virtual void PushRedoData(const TUndoData& data);
+  virtual void Clear();
+
+ private:
+  // What Apply replaced: the inverse of the record.
+  struct TApplied {
+    int RowsInserted = 0;
+    int RowEnd = kUndoNoText;
+    TCellString Text;
+  };
+  TApplied Apply(const TUndoData& record);
+  // Runs `record` inside a caret hide and an update of the list; `inverse`
+  // files what it replaced.
+  template <class Inverse>
+  void Replay(TUndoDataList& from, Inverse inverse);
+  void StampCaret(TUndoData& data) const;
+
+  TEditorScreenStrings& FList;
+  int FUndoLimit = kDefaultUndoLimit;
+  bool FRedoing = false;
+  TUndoDataList FRedoList;
+  TUndoDataList FUndoList;
+};
