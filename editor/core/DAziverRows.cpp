@@ -139,6 +139,16 @@ uint16_t TEditorScreenStrings::DeleteRows(int start, int count) {
   return marks;
 }
 
+void TEditorScreenStrings::DeleteRowsPassingMarks(int start, int count) {
+  const uint16_t marks = DeleteRows(start, count);
+  if (GetCount() > 0) {
+    const int heir = std::min(start, GetCount() - 1);
+    SetRowMarks(heir, RowMarks(heir) | marks);
+  } else {
+    ExcludeMarks(marks);
+  }
+}
+
 void TEditorScreenStrings::InsertEmptyRows(int at, int count) {
   const int oldCount = GetCount();
   for (int k = 0; k < count; ++k) Add({});
@@ -190,13 +200,7 @@ void TEditorScreenStrings::ReplaceRows(int start, int count, const TCellString& 
     undo.EditRow = start;
     int rowCount = 0;
     GetRowsText(start, count, undo.RowEnd, rowCount, undo.Text);
-    const uint16_t marks = DeleteRows(start, count);
-    if (GetCount() > 0) {
-      const int heir = std::min(start, GetCount() - 1);
-      SetRowMarks(heir, RowMarks(heir) | marks);
-    } else {
-      ExcludeMarks(marks);
-    }
+    DeleteRowsPassingMarks(start, count);
     SetLastChange(start, count, 0, UpdateRowStates(start, true));
     EndUpdate();
     return;
@@ -229,6 +233,29 @@ void TEditorScreenStrings::ReplaceRows(int start, int count, const TCellString& 
   undo.RowCount = rows.GetCount();
   PutRows(first, last - first + 1, rows);
   SetLastChange(first, last - first + 1, rows.GetCount(), UpdateRowStates(first, true));
+  EndUpdate();
+}
+
+void TEditorScreenStrings::ReplayUndo(const TUndoData& record, const std::function<void(const TUndoApplied&)>& file) {
+  BeginUpdate();
+  TUndoApplied applied;
+  int rowsRead = 0;
+  if (record.RowCount > 0) GetRowsText(record.EditRow, record.RowCount, applied.RowEnd, rowsRead, applied.Text);
+  if (record.RowEnd == kUndoNoText) {
+    DeleteRowsPassingMarks(record.EditRow, rowsRead);
+  } else {
+    TEditorStringList rows;
+    WrapText(record.Text, rows);
+    // A paragraph cut off inside: its trailing empty row is no row of the text.
+    if (record.RowEnd == raWrapped && rows.GetCount() > 1 && rows.Get(rows.GetCount() - 1).IsEmpty()) {
+      rows.Delete(rows.GetCount() - 1);
+    }
+    rows.SetRows(rows.GetCount() - 1, record.RowEnd);
+    PutRows(record.EditRow, rowsRead, rows);
+    applied.RowsInserted = rows.GetCount();
+  }
+  SetLastChange(record.EditRow, rowsRead, applied.RowsInserted, UpdateRowStates(record.EditRow, true));
+  file(applied);
   EndUpdate();
 }
 

@@ -29,7 +29,7 @@ struct TLastChange {
   bool operator==(const TLastChange&) const = default;
 };
 
-class TEditorScreenStrings : public TEditorStringList {
+class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
  public:
   // Makes a row list that `owner` shows; it lives until its last view detaches.
   static TEditorScreenStrings* Create(TEditorView& owner);
@@ -41,7 +41,8 @@ class TEditorScreenStrings : public TEditorStringList {
   const std::vector<TEditorView*>& Azivers() const { return FAzivers; }
   TEditorView* OwnerEditor() const { return FAzivers.empty() ? nullptr : FAzivers.front(); }
   // The first view with the focus, else the owner.
-  TEditorView* ActiveEditor() const;
+  TEditorView* ActiveEditor() const override;
+  void ReplayUndo(const TUndoData& record, const std::function<void(const TUndoApplied&)>& file) override;
 
   int ParagraphStart(int row) const;
   int ParagraphEnd(int row) const;
@@ -90,7 +91,6 @@ class TEditorScreenStrings : public TEditorStringList {
   void SetUpdateState(bool updating) override;
 
  private:
-  friend class TEditorUndoObj;
   void NotifyEditors(TObject* sender);
   void WrapOptionChanged(TObject* sender);
   // Re-wraps or joins the whole text after a wrap change.
@@ -102,6 +102,9 @@ class TEditorScreenStrings : public TEditorStringList {
   // state matches; rows past the limit become not computed.
   int ScanStates(int from, int limit, bool notify);
   void MarkNotComputed(int from);
+  // Deletes the rows; their marks go to the row that takes their place, or
+  // leave the used marks when the text became empty.
+  void DeleteRowsPassingMarks(int start, int count);
   // Inserts `count` empty rows before `at` (moving the rows after).
   void InsertEmptyRows(int at, int count);
   // The mark word OR of rows first.. first + count - 1.

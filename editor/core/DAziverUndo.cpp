@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-#include "editor/core/DAziverRows.h"
-
 void TEditorUndoObj::StampCaret(TUndoData& data) const {
-  if (const TEditorView* view = FList.ActiveEditor()) {
+  if (const TEditorView* view = FHost.ActiveEditor()) {
     data.CaretRow = view->Row();
     data.CaretCol = view->Col();
   }
@@ -36,43 +34,13 @@ void TEditorUndoObj::Clear() {
   FRedoList.clear();
 }
 
-TEditorUndoObj::TApplied TEditorUndoObj::Apply(const TUndoData& record) {
-  TApplied applied;
-  int rowsRead = 0;
-  if (record.RowCount > 0) FList.GetRowsText(record.EditRow, record.RowCount, applied.RowEnd, rowsRead, applied.Text);
-  if (record.RowEnd == kUndoNoText) {
-    const uint16_t marks = FList.DeleteRows(record.EditRow, rowsRead);
-    if (FList.GetCount() > 0) {
-      const int heir = std::min(record.EditRow, FList.GetCount() - 1);
-      FList.SetRowMarks(heir, FList.RowMarks(heir) | marks);
-    } else {
-      FList.ExcludeMarks(marks);
-    }
-  } else {
-    TEditorStringList rows;
-    FList.WrapText(record.Text, rows);
-    // A paragraph cut off inside: its trailing empty row is no row of the text.
-    if (record.RowEnd == raWrapped && rows.GetCount() > 1 && rows.Get(rows.GetCount() - 1).IsEmpty()) {
-      rows.Delete(rows.GetCount() - 1);
-    }
-    rows.SetRows(rows.GetCount() - 1, record.RowEnd);
-    FList.PutRows(record.EditRow, rowsRead, rows);
-    applied.RowsInserted = rows.GetCount();
-  }
-  FList.SetLastChange(record.EditRow, rowsRead, applied.RowsInserted, FList.UpdateRowStates(record.EditRow, true));
-  return applied;
-}
-
-template <class Inverse>
-void TEditorUndoObj::Replay(TUndoDataList& from, Inverse inverse) {
+void TEditorUndoObj::Replay(TUndoDataList& from, const std::function<void(TUndoData&, const TUndoApplied&)>& inverse) {
   if (from.empty()) return;
   // The record stays in `from` until it has run: inverse files into the other list.
   TUndoData& record = *from.back();
-  TEditorView* view = FList.ActiveEditor();
+  TEditorView* view = FHost.ActiveEditor();
   if (view != nullptr) view->CaretHide();
-  FList.BeginUpdate();
-  inverse(record, Apply(record));
-  FList.EndUpdate();
+  FHost.ReplayUndo(record, [&](const TUndoApplied& applied) { inverse(record, applied); });
   if (view != nullptr) {
     view->SetRow(record.CaretRow);
     view->SetCol(record.CaretCol);
@@ -82,7 +50,7 @@ void TEditorUndoObj::Replay(TUndoDataList& from, Inverse inverse) {
 }
 
 void TEditorUndoObj::Undo() {
-  Replay(FUndoList, [this](TUndoData& record, const TApplied& applied) {
+  Replay(FUndoList, [this](TUndoData& record, const TUndoApplied& applied) {
     record.RowCount = applied.RowsInserted;
     record.RowEnd = applied.RowEnd;
     record.Text = applied.Text;
@@ -91,7 +59,7 @@ void TEditorUndoObj::Undo() {
 }
 
 void TEditorUndoObj::Redo() {
-  Replay(FRedoList, [this](TUndoData& record, const TApplied& applied) {
+  Replay(FRedoList, [this](TUndoData& record, const TUndoApplied& applied) {
     FRedoing = true;
     TUndoData& undo = NewUndoData();
     FRedoing = false;

@@ -4,12 +4,12 @@
 // belongs to the text, so every view of it shares one.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "editor/core/DAziverView.h"
 #include "editor/core/heCells.h"
-
-class TEditorScreenStrings;
 
 // Row-end kind of a record that replaced nothing.
 inline constexpr int kUndoNoText = 3;
@@ -25,11 +25,29 @@ struct TUndoData {
 
 using TUndoDataList = std::vector<std::unique_ptr<TUndoData>>;
 
+// What replaying a record replaced: the record's inverse.
+struct TUndoApplied {
+  int RowsInserted = 0;
+  int RowEnd = kUndoNoText;
+  TCellString Text;
+};
+
+// The text a history belongs to (the row list).
+class TUndoHost {
+ public:
+  virtual ~TUndoHost() = default;
+  // The view whose caret the records keep.
+  virtual TEditorView* ActiveEditor() const = 0;
+  // Puts the record's text in place of its rows inside one update of the
+  // text, handing `file` what it replaced before the update ends.
+  virtual void ReplayUndo(const TUndoData& record, const std::function<void(const TUndoApplied&)>& file) = 0;
+};
+
 class TEditorUndoObj {
  public:
   static constexpr int kDefaultUndoLimit = 64;
 
-  explicit TEditorUndoObj(TEditorScreenStrings& list) : FList(list) {}
+  explicit TEditorUndoObj(TUndoHost& host) : FHost(host) {}
   virtual ~TEditorUndoObj() = default;
 
   int UndoLimit() const { return FUndoLimit; }
@@ -48,20 +66,12 @@ class TEditorUndoObj {
   virtual void Clear();
 
  private:
-  // What Apply replaced: the inverse of the record.
-  struct TApplied {
-    int RowsInserted = 0;
-    int RowEnd = kUndoNoText;
-    TCellString Text;
-  };
-  TApplied Apply(const TUndoData& record);
-  // Runs `record` inside a caret hide and an update of the list; `inverse`
+  // Replays the last record of `from` with the caret hidden; `inverse`
   // files what it replaced.
-  template <class Inverse>
-  void Replay(TUndoDataList& from, Inverse inverse);
+  void Replay(TUndoDataList& from, const std::function<void(TUndoData&, const TUndoApplied&)>& inverse);
   void StampCaret(TUndoData& data) const;
 
-  TEditorScreenStrings& FList;
+  TUndoHost& FHost;
   int FUndoLimit = kDefaultUndoLimit;
   bool FRedoing = false;
   TUndoDataList FRedoList;
