@@ -51,12 +51,6 @@ class TEditorWrapOption : public TNotifyPersistent {
     void Assign(const std::string& text);
     bool Holds(char32_t c) const { return c != 0 && Chars.find(c) != std::u32string::npos; }
   };
-  template <class T>
-  void Store(T& field, T value) {
-    if (field == value) return;
-    field = value;
-    Changed();
-  }
   void StoreSet(TCharSet& field, const std::string& value);
 
   bool FFollowRetMark = false;
