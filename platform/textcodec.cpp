@@ -2,16 +2,21 @@
 
 #include <QStringDecoder>
 
+#include "platform/textwidth.h"
+
 namespace platform {
 namespace {
 
 constexpr char kFallbackEncoding[] = "CP932";
 
 bool IsValidUtf8(const std::string& text) {
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  // The decoder works when its result is taken.
-  const QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-  return !decoder.hasError();
+  char32_t code = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t length = DecodeUtf8(text, pos, code);
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
 }
 
 }  // namespace

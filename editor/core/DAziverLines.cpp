@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -135,19 +136,20 @@ std::string TEditorStrings::GetTextStr() const {
 void TEditorStrings::FillRows(const std::string& text) {
   TEditorScreenStrings& rows = Rows();
   const std::string_view view(text);
+  // Room for the rows of a CR LF or LF text without soft wrap; other texts grow.
+  rows.SetCapacity(static_cast<int>(std::count(view.begin(), view.end(), '\n') + 1));
   size_t start = 0;
   for (size_t i = 0; i < view.size(); ++i) {
     const char c = view[i];
     if (c != '\r' && c != '\n') continue;
-    rows.Add(TCellString::FromUtf8(view.substr(start, i - start)));
+    rows.AddLine(TCellString::FromUtf8(view.substr(start, i - start)));
     if (c == '\r' && i + 1 < view.size() && view[i + 1] == '\n') ++i;
     start = i + 1;
   }
   if (start < view.size()) {
-    const int last = rows.Add(TCellString::FromUtf8(view.substr(start)));
-    rows.SetRows(last, raEof);
+    rows.AddLine(TCellString::FromUtf8(view.substr(start)));
+    rows.SetRows(rows.GetCount() - 1, raEof);
   }
-  if (rows.WordWrap()) rows.WrapAll();
   rows.InitRowStates();
 }
 

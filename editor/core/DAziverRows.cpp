@@ -287,6 +287,14 @@ void TEditorScreenStrings::WrapParagraph(const TCellString& text, TEditorStringL
   }
 }
 
+void TEditorScreenStrings::AddLine(TCellString line) {
+  if (FWordWrap) {
+    WrapParagraph(line, *this);
+  } else {
+    Add(std::move(line));
+  }
+}
+
 int TEditorScreenStrings::WrapRowCount(const TCellString& text) {
   if (!FWordWrap) return 1;
   return static_cast<int>(WrapLine(text, *FWrapOption, AttrSettings()).size());

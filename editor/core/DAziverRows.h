@@ -64,6 +64,8 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   void InitRowStates();
 
   virtual void WrapText(const TCellString& text, TEditorStringList& rows);
+  // Appends a logical line as rows: cut with soft wrap on, else one row.
+  void AddLine(TCellString line);
   virtual int WrapRowCount(const TCellString& text);
   void WrapAll();
   void UnwrapAll();

@@ -18,10 +18,11 @@ enum class TCellType : uint8_t { Single, Lead, Trail };
 // An invalid byte b is cell code kInvalidByteCode + b: never a character.
 inline constexpr char32_t kInvalidByteCode = 0x110000;
 
+// Four bytes a cell: a text keeps one per column, so its size is the
+// editor's memory.
 struct TCell {
-  char32_t Code = 0;    // the character (both cells of a wide one)
-  uint32_t Offset = 0;  // first UTF-8 byte of the character
-  TCellType Type = TCellType::Single;
+  char32_t Code : 24 = 0;  // the character (both cells of a wide one)
+  TCellType Type : 8 = TCellType::Single;
 };
 
 class TCellString {
@@ -52,8 +53,13 @@ class TCellString {
   bool operator==(const TCellString& other) const { return FBytes == other.FBytes; }
 
  private:
+  // First UTF-8 byte of the character of cell i.
+  uint32_t OffsetOf(int i) const { return FOffsets.empty() ? static_cast<uint32_t>(i) : FOffsets[static_cast<size_t>(i)]; }
+
   std::string FBytes;
   std::vector<TCell> FCells;
+  // Empty while cell i is byte i (ASCII text): most rows need no table.
+  std::vector<uint32_t> FOffsets;
 };
 
 // Combining marks and other characters that take no column.

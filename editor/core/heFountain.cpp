@@ -600,7 +600,10 @@ void TFountainParser::RowStateOut(int row, const TRowAttributeStringList& rows, 
   if (blank) return;
 
   const bool wrapped = state.RowAttribute == raWrapped && row + 1 < rows.GetCount();
-  const TCellString text = wrapped ? own + rows.Get(row + 1) : own;
+  // Joined only for a wrapped row: copying every row would double the cost.
+  TCellString joined;
+  if (wrapped) joined = own + rows.Get(row + 1);
+  const TCellString& text = wrapped ? joined : own;
   const int length = own.Length();
   RowStateIn(text, state);
   bool stopped = false;

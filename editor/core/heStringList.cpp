@@ -50,10 +50,10 @@ const TheStringItem& TheStringList::Item(int index) const {
 
 const TCellString& TheStringList::Get(int index) const { return Item(index).FString; }
 
-void TheStringList::Put(int index, const TCellString& s) {
+void TheStringList::Put(int index, TCellString s) {
   TheStringItem& item = Item(index);
   Changing();
-  item.FString = s;
+  item.FString = std::move(s);
   Changed();
 }
 
@@ -69,18 +69,18 @@ void TheStringList::Grow() {
   SetCapacity(FCapacity + delta);
 }
 
-int TheStringList::Add(const TCellString& s) {
+int TheStringList::Add(TCellString s) {
   const int index = GetCount();
-  Insert(index, s);
+  Insert(index, std::move(s));
   return index;
 }
 
-void TheStringList::Insert(int index, const TCellString& s) {
+void TheStringList::Insert(int index, TCellString s) {
   CheckIndex(index, FCount);
   Changing();
   if (FCount == FCapacity) Grow();
   std::move_backward(FList.begin() + index, FList.begin() + FCount, FList.begin() + FCount + 1);
-  FList[static_cast<size_t>(index)] = TheStringItem{s, {}, nullptr, 0, 0};
+  FList[static_cast<size_t>(index)] = TheStringItem{std::move(s), {}, nullptr, 0, 0};
   ++FCount;
   Changed();
 }

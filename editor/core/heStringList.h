@@ -40,13 +40,13 @@ class TheStringList : public TPersistent {
   virtual const TCellString& Get(int index) const;
   virtual int GetCapacity() const { return FCapacity; }
   virtual int GetCount() const { return FCount; }
-  virtual void Put(int index, const TCellString& s);
+  virtual void Put(int index, TCellString s);
   virtual void SetCapacity(int capacity);
-  virtual int Add(const TCellString& s);
+  virtual int Add(TCellString s);
   virtual void Clear();
   virtual void Delete(int index);
   virtual void Exchange(int index1, int index2);
-  virtual void Insert(int index, const TCellString& s);
+  virtual void Insert(int index, TCellString s);
 
   // The base list's update bracket: the outermost pair reaches SetUpdateState.
   void BeginUpdate();
