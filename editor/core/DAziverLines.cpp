@@ -205,5 +205,5 @@ void TEditorStrings::EndUpdate() {
   FEditor.CaretShow();
   FEditor.SetLinesUpdating(false);
   FEditor.CaretMoved();
-  for (TEditorView* view : rows.Azivers()) view->Refresh();
+  rows.RefresdAzivers();
 }

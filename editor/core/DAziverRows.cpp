@@ -39,7 +39,12 @@ void AppendRow(const TRowAttributeStringList& rows, int row, std::string& text) 
   if (rows.Rows(row) == raCrlf) text += kCrLf;
 }
 
-bool EndsWithLineFeed(const TCellString& text) { return !text.IsEmpty() && text.CodeAt(text.Length() - 1) == '\n'; }
+// A CR ends a line as well as a LF does: taking only LF would drop the last
+// break of a text pasted with CR breaks.
+bool EndsWithLineBreak(const TCellString& text) {
+  const char32_t last = text.CodeAt(text.Length() - 1);
+  return last == '\n' || last == '\r';
+}
 
 }  // namespace
 
@@ -69,6 +74,10 @@ void TEditorScreenStrings::AttacdAziver(TEditorView& view) { FAzivers.push_back(
 void TEditorScreenStrings::DetacdAziver(TEditorView& view) {
   std::erase(FAzivers, &view);
   if (FAzivers.empty()) delete this;
+}
+
+void TEditorScreenStrings::RefresdAzivers() {
+  for (TEditorView* view : FAzivers) view->Refresh();
 }
 
 TEditorView* TEditorScreenStrings::ActiveEditor() const {
@@ -214,7 +223,7 @@ void TEditorScreenStrings::ReplaceRows(int start, int count, const TCellString& 
     last = ParagraphEnd(last + 1);
     kind = Rows(last);
   } else {
-    kind = EndsWithLineFeed(text) ? raCrlf : raEof;
+    kind = EndsWithLineBreak(text) ? raCrlf : raEof;
   }
 
   TUndoData& undo = FUndoObj->NewUndoData();
@@ -364,7 +373,7 @@ void TEditorScreenStrings::Rewrap() {
     UnwrapAll();
   }
   InitRowStates();
-  for (TEditorView* view : FAzivers) view->Refresh();
+  RefresdAzivers();
   ClampEditors();
   for (TEditorView* view : FAzivers) view->SetCol(0);
 }

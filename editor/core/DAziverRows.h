@@ -38,8 +38,9 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   void AttacdAziver(TEditorView& view);
   // Frees the list when no view is left.
   void DetacdAziver(TEditorView& view);
-  const std::vector<TEditorView*>& Azivers() const { return FAzivers; }
   TEditorView* OwnerEditor() const { return FAzivers.empty() ? nullptr : FAzivers.front(); }
+  // Metrics, scroll ranges and a repaint of every view.
+  void RefresdAzivers();
   // The first view with the focus, else the owner.
   TEditorView* ActiveEditor() const override;
   void ReplayUndo(const TUndoData& record, const std::function<void(const TUndoApplied&)>& file) override;

@@ -65,6 +65,21 @@ TEST(LoadFromFile, ReadsAndWritesBackEveryFixture) {
   }
 }
 
+TEST(LoadFromFile, ANulEndsTheColouringOfItsRowOnly) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("nul.sql").toStdString();
+  WriteBytes(path, std::string("a\0'b\r\nselect", 13));
+  TRecordingView view;
+  view.UseSqlFountain();
+  view.BracketsFull = true;
+  view.Lines().LoadFromFile(path);
+  TEditorScreenStrings& list = view.List();
+  const std::unique_ptr<TFountainParser> parser = view.ActiveFountain()->CreateParser();
+  EXPECT_EQ(Scan(*parser, list.Get(0), list.RowAttributeData(0)), (std::vector<TTok>{{toAnk, 0, 1}}));
+  EXPECT_EQ(Scan(*parser, list.Get(1), list.RowAttributeData(1)), (std::vector<TTok>{{toAnk, 0, 6}}))
+      << "the quote after the NUL opens no string";
+}
+
 TEST(LoadFromFile, WrapsLongLinesWhenSoftWrapIsOn) {
   QTemporaryDir dir;
   const std::string path = dir.filePath("wide.sql").toStdString();

@@ -90,6 +90,9 @@ TEST(ReplaceRows, RangeOutsideTheTextChangesNothing) {
   TRecordingView empty;
   empty.List().ReplaceRows(0, 0, Cells("first"));
   EXPECT_EQ(RowDump(empty.List()), std::vector<std::string>{"first|2"});
+  TRecordingView pasted;
+  pasted.List().ReplaceRows(0, 0, Cells("a\rb\r"));
+  EXPECT_EQ(RowDump(pasted.List()), (std::vector<std::string>{"a|0", "b|0"})) << "a final CR is a line break";
 }
 
 TEST(ReplaceRows, WrappedParagraphIsReWrappedFromTheRowBefore) {
@@ -171,6 +174,16 @@ TEST(RowList, WordWrapOnAndOffKeepsMarksAndDropsTheHistory) {
   list.SetWordWrap(false);
   EXPECT_EQ(RowDump(list), (std::vector<std::string>{A(2 * kW + 3) + "|0", "shorter|2"}));
   EXPECT_EQ(MarkDump(list), (std::vector<int>{5, 2}));
+}
+
+TEST(RowList, WrapRowCountOfOneLine) {
+  TRecordingView view;
+  TEditorScreenStrings& list = view.List();
+  list.WrapOption().SetWrapByte(kW);
+  EXPECT_EQ(list.WrapRowCount(Cells(A(3 * kW))), 1) << "soft wrap off";
+  list.SetWordWrap(true);
+  EXPECT_EQ(list.WrapRowCount(Cells(A(3 * kW))), 4);
+  EXPECT_EQ(list.WrapRowCount(Cells(A(kW - 1))), 1);
 }
 
 TEST(RowList, LoadingOwnerDefersTheWrap) {

@@ -31,6 +31,16 @@ TEST(Undo, KeepsTheLastSixtyFourEdits) {
   EXPECT_EQ(list.Get(0).Utf8(), std::string(kEdits, 'x'));
 }
 
+TEST(Undo, TheLimitCanBeRaisedAndLowered) {
+  TRecordingView view;
+  view.Lines().SetTextStr("\r\n");
+  TEditorScreenStrings& list = view.List();
+  list.UndoObj().SetUndoLimit(3);
+  for (int i = 0; i < 5; ++i) TypeAtEnd(list, "x");
+  EXPECT_EQ(list.UndoObj().UndoLimit(), 3);
+  EXPECT_EQ(list.UndoObj().UndoCount(), 3);
+}
+
 TEST(Undo, ANewEditEndsTheRedoChain) {
   TRecordingView view;
   view.Lines().SetTextStr("a\r\n");
