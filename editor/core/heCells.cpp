@@ -66,10 +66,6 @@ TCellString TCellString::FromUtf8(std::string_view text) {
   return s;
 }
 
-char32_t TCellString::CodeAt(int i) const { return i < 0 || i >= Length() ? 0 : Cell(i).Code; }
-
-TCellType TCellString::TypeAt(int i) const { return i < 0 || i >= Length() ? TCellType::Single : Cell(i).Type; }
-
 size_t TCellString::ByteOffset(int cell) const {
   int i = std::clamp(cell, 0, Length());
   while (i < Length() && Cell(i).Type == TCellType::Trail) ++i;

@@ -36,8 +36,8 @@ class TCellString {
   // Cells by 0-based index; CodeAt gives 0 outside the text, like the NUL
   // after a row.
   const TCell& Cell(int i) const { return FCells[static_cast<size_t>(i)]; }
-  char32_t CodeAt(int i) const;
-  TCellType TypeAt(int i) const;
+  char32_t CodeAt(int i) const { return i < 0 || i >= Length() ? 0 : Cell(i).Code; }
+  TCellType TypeAt(int i) const { return i < 0 || i >= Length() ? TCellType::Single : Cell(i).Type; }
 
   // Cell position (0..Length) to its UTF-8 byte offset; a trail cell maps to
   // the end of its character.
