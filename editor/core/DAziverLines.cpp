@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr char kCrLf[] = "\r\n";
 // A Ctrl-Z as the last byte of a file ends its text.
 constexpr char kEndOfFile = '\x1A';
 
@@ -47,11 +46,7 @@ void TEditorStrings::CheckIndex(int index) const {
 
 std::string TEditorStrings::Get(int index) const {
   CheckIndex(index);
-  const TEditorScreenStrings& rows = Rows();
-  const int first = LineToRow(index);
-  std::string line;
-  for (int row = first; row <= rows.ParagraphEnd(first); ++row) line += rows.Get(row).Utf8();
-  return line;
+  return Rows().ParagraphText(LineToRow(index));
 }
 
 template <class Edit>
@@ -120,18 +115,7 @@ void TEditorStrings::Delete(int index) {
 
 void TEditorStrings::Clear() { Rows().Clear(); }
 
-std::string TEditorStrings::GetTextStr() const {
-  const TEditorScreenStrings& rows = Rows();
-  size_t length = 0;
-  for (int row = 0; row < rows.GetCount(); ++row) length += rows.Get(row).Utf8().size() + sizeof(kCrLf) - 1;
-  std::string text;
-  text.reserve(length);
-  for (int row = 0; row < rows.GetCount(); ++row) {
-    text += rows.Get(row).Utf8();
-    if (rows.Rows(row) == raCrlf) text += kCrLf;
-  }
-  return text;
-}
+std::string TEditorStrings::GetTextStr() const { return Rows().JoinRows(0, Rows().GetCount() - 1); }
 
 void TEditorStrings::FillRows(const std::string& text) {
   TEditorScreenStrings& rows = Rows();

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kCrLf[] = "\r\n";
-
 // A fresh scanner state: outside any bracket region, nothing carried.
 TRowAttributeData InitialState() {
   TRowAttributeData state;
@@ -31,12 +29,6 @@ void CopyRow(const TRowAttributeStringList& from, int fromIndex, TRowAttributeSt
   to.SetDataB(toIndex, from.DataB(fromIndex));
   to.SetObjects(toIndex, from.Objects(fromIndex));
   to.SetStates(toIndex, from.States(fromIndex));
-}
-
-// A row's text as it stands in the whole text.
-void AppendRow(const TRowAttributeStringList& rows, int row, std::string& text) {
-  text += rows.Get(row).Utf8();
-  if (rows.Rows(row) == raCrlf) text += kCrLf;
 }
 
 // A CR ends a line as well as a LF does: taking only LF would drop the last
@@ -124,11 +116,27 @@ void TEditorScreenStrings::GetRowsText(int start, int count, int& kind, int& row
     text = {};
     return;
   }
-  std::string bytes;
-  for (int row = start; row <= last; ++row) AppendRow(*this, row, bytes);
-  text = TCellString::FromUtf8(bytes);
+  text = TCellString::FromUtf8(JoinRows(start, last));
   kind = Rows(last);
   rowCount = last - start + 1;
+}
+
+std::string TEditorScreenStrings::ParagraphText(int first) const {
+  std::string text;
+  for (int row = first; row <= ParagraphEnd(first); ++row) text += Get(row).Utf8();
+  return text;
+}
+
+std::string TEditorScreenStrings::JoinRows(int first, int last) const {
+  size_t length = 0;
+  for (int row = first; row <= last; ++row) length += Get(row).Utf8().size() + sizeof(kCrLf) - 1;
+  std::string text;
+  text.reserve(length);
+  for (int row = first; row <= last; ++row) {
+    text += Get(row).Utf8();
+    if (Rows(row) == raCrlf) text += kCrLf;
+  }
+  return text;
 }
 
 uint16_t TEditorScreenStrings::MarksOf(int first, int count) const {
@@ -231,10 +239,7 @@ void TEditorScreenStrings::ReplaceRows(int start, int count, const TCellString& 
   int rowCount = 0;
   GetRowsText(first, last - first + 1, undo.RowEnd, rowCount, undo.Text);
 
-  std::string paragraph;
-  for (int row = first; row < start; ++row) AppendRow(*this, row, paragraph);
-  paragraph += text.Utf8();
-  for (int row = blockEnd + 1; row <= last; ++row) AppendRow(*this, row, paragraph);
+  const std::string paragraph = JoinRows(first, start - 1) + text.Utf8() + JoinRows(blockEnd + 1, last);
 
   TEditorStringList rows;
   WrapText(TCellString::FromUtf8(paragraph), rows);
@@ -316,8 +321,7 @@ void TEditorScreenStrings::WrapAll() {
   TEditorStringList rows;
   for (int first = 0; first < GetCount();) {
     const int last = ParagraphEnd(first);
-    std::string bytes;
-    for (int row = first; row <= last; ++row) bytes += Get(row).Utf8();
+    const std::string bytes = ParagraphText(first);
     const int before = rows.GetCount();
     WrapParagraph(TCellString::FromUtf8(bytes), rows);
     // Marks in order; the surplus goes to the paragraph's last row.
@@ -343,8 +347,7 @@ void TEditorScreenStrings::UnwrapAll() {
   TEditorStringList rows;
   for (int first = 0; first < GetCount();) {
     const int last = ParagraphEnd(first);
-    std::string bytes;
-    for (int row = first; row <= last; ++row) bytes += Get(row).Utf8();
+    const std::string bytes = ParagraphText(first);
     const int row = rows.Add(TCellString::FromUtf8(bytes));
     rows.SetRowMarks(row, MarksOf(first, last - first + 1));
     first = last + 1;

@@ -16,6 +16,9 @@
 #include "editor/core/DAziverWrap.h"
 #include "editor/core/heRaStrings.h"
 
+// The line break a row of kind raCrlf ends with in the whole text.
+inline constexpr char kCrLf[] = "\r\n";
+
 // Temporary row lists.
 class TEditorStringList : public TRowAttributeStringList {};
 
@@ -50,6 +53,10 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   // The rows' texts joined, CR LF after each row of kind 0; count -1: to the
   // end of start's paragraph. Outside the text: empty, 0 rows, kind 3.
   void GetRowsText(int start, int count, int& kind, int& rowCount, TCellString& text) const;
+  // The paragraph that starts at `first` as one line, without its break.
+  std::string ParagraphText(int first) const;
+  // Rows first..last as text: CR LF after each row of kind 0.
+  std::string JoinRows(int first, int last) const;
   // Removes the rows; returns the OR of their marks.
   uint16_t DeleteRows(int start, int count);
   // Puts `rows` in place of oldCount rows at start; marks stay with the
