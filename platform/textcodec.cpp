@@ -21,7 +21,7 @@ bool IsValidUtf8(const std::string& text) {
 
 }  // namespace
 
-std::string DecodeUtf8OrCp932(const std::string& bytes) {
+std::string DecodeUtf8OrCp932(std::string bytes) {
   if (IsValidUtf8(bytes)) return bytes;
   QStringDecoder decoder(kFallbackEncoding);
   if (!decoder.isValid()) return bytes;

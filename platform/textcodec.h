@@ -7,6 +7,6 @@ namespace platform {
 
 // The bytes as they are when they are valid UTF-8, else converted from
 // CP932, the code page of files written by the Windows editions.
-std::string DecodeUtf8OrCp932(const std::string& bytes);
+std::string DecodeUtf8OrCp932(std::string bytes);
 
 }  // namespace platform

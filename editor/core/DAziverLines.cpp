@@ -155,11 +155,16 @@ void TEditorStrings::Assign(const std::vector<std::string>& lines) {
 void TEditorStrings::LoadFromFile(const std::string& fileName) {
   QFile file(QString::fromStdString(fileName));
   if (!file.open(QIODevice::ReadOnly)) throw FileError(fileName, file);
-  const QByteArray data = file.readAll();
+  std::string bytes(static_cast<size_t>(file.size()), '\0');
+  const qint64 read = file.read(bytes.data(), static_cast<qint64>(bytes.size()));
+  if (read < 0 || file.error() != QFileDevice::NoError) throw FileError(fileName, file);
+  bytes.resize(static_cast<size_t>(read));
+  // A file that grew, or one without a size (a pipe), is read to its end.
+  const QByteArray rest = file.readAll();
   if (file.error() != QFileDevice::NoError) throw FileError(fileName, file);
-  std::string bytes(data.constData(), static_cast<size_t>(data.size()));
+  bytes.append(rest.constData(), static_cast<size_t>(rest.size()));
   if (!bytes.empty() && bytes.back() == kEndOfFile) bytes.pop_back();
-  const std::string text = platform::DecodeUtf8OrCp932(bytes);
+  const std::string text = platform::DecodeUtf8OrCp932(std::move(bytes));
   BeginUpdate();
   Rows().Clear();
   FillRows(text);
