@@ -33,15 +33,17 @@ bool IsZeroWidthChar(char32_t code) {
 TCellString TCellString::FromUtf8(std::string_view text) {
   TCellString s;
   s.FBytes.assign(text);
-  s.FCells.reserve(text.size());  // never more cells than bytes
   size_t pos = 0;
-  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < kFirstNonAscii) {
-    s.FCells.push_back({static_cast<char32_t>(text[pos]), TCellType::Single});
-    ++pos;
-  }
+  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < kFirstNonAscii) ++pos;
   if (pos == text.size()) return s;
+  s.FCells.resize(pos);  // the ASCII cells before the first other byte
+  s.FOffsets.resize(pos);
+  s.FCells.reserve(text.size());  // never more cells than bytes
   s.FOffsets.reserve(text.size());
-  for (size_t i = 0; i < pos; ++i) s.FOffsets.push_back(static_cast<uint32_t>(i));
+  for (size_t i = 0; i < pos; ++i) {
+    s.FCells[i] = {static_cast<unsigned char>(text[i]), TCellType::Single};
+    s.FOffsets[i] = static_cast<uint32_t>(i);
+  }
   while (pos < text.size()) {
     char32_t code = 0;
     size_t length = DecodeUtf8(text, pos, code);
@@ -66,6 +68,17 @@ TCellString TCellString::FromUtf8(std::string_view text) {
   return s;
 }
 
+void TCellString::MakeTables() {
+  if (!Plain()) return;
+  const int length = Length();
+  FCells.reserve(static_cast<size_t>(length));
+  FOffsets.reserve(static_cast<size_t>(length));
+  for (int i = 0; i < length; ++i) {
+    FCells.push_back(Cell(i));
+    FOffsets.push_back(static_cast<uint32_t>(i));
+  }
+}
+
 size_t TCellString::ByteOffset(int cell) const {
   int i = std::clamp(cell, 0, Length());
   while (i < Length() && Cell(i).Type == TCellType::Trail) ++i;
@@ -74,11 +87,9 @@ size_t TCellString::ByteOffset(int cell) const {
 
 int TCellString::CellOf(size_t byteOffset) const {
   if (byteOffset >= FBytes.size()) return Length();
-  int i = static_cast<int>(byteOffset);
-  if (!FOffsets.empty()) {
-    const auto it = std::upper_bound(FOffsets.begin(), FOffsets.end(), byteOffset);
-    i = static_cast<int>(it - FOffsets.begin()) - 1;
-  }
+  if (Plain()) return static_cast<int>(byteOffset);
+  const auto it = std::upper_bound(FOffsets.begin(), FOffsets.end(), byteOffset);
+  int i = static_cast<int>(it - FOffsets.begin()) - 1;
   while (i > 0 && Cell(i).Type == TCellType::Trail) --i;
   return i;
 }
@@ -93,8 +104,8 @@ TCellString TCellString::Mid(int first, int count) const {
   const size_t begin = ByteOffset(from);
   TCellString s;
   s.FBytes.assign(FBytes, begin, ByteOffset(to) - begin);
-  s.FCells.assign(FCells.begin() + from, FCells.begin() + to);
-  if (!FOffsets.empty()) {
+  if (!Plain()) {
+    s.FCells.assign(FCells.begin() + from, FCells.begin() + to);
     s.FOffsets.assign(FOffsets.begin() + from, FOffsets.begin() + to);
     for (uint32_t& offset : s.FOffsets) offset -= static_cast<uint32_t>(begin);
   }
@@ -107,14 +118,14 @@ TCellString& TCellString::operator+=(const TCellString& other) {
     *this = FromUtf8(FBytes + other.FBytes);
     return *this;
   }
-  const auto shift = static_cast<uint32_t>(FBytes.size());
-  if (!FOffsets.empty() || !other.FOffsets.empty()) {
-    if (FOffsets.empty()) {
-      for (int i = 0; i < Length(); ++i) FOffsets.push_back(static_cast<uint32_t>(i));
+  if (!Plain() || !other.Plain()) {
+    MakeTables();
+    const auto shift = static_cast<uint32_t>(FBytes.size());
+    for (int i = 0; i < other.Length(); ++i) {
+      FCells.push_back(other.Cell(i));
+      FOffsets.push_back(other.OffsetOf(i) + shift);
     }
-    for (int i = 0; i < other.Length(); ++i) FOffsets.push_back(other.OffsetOf(i) + shift);
   }
   FBytes += other.FBytes;
-  FCells.insert(FCells.end(), other.FCells.begin(), other.FCells.end());
   return *this;
 }

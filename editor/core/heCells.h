@@ -31,11 +31,14 @@ class TCellString {
   static TCellString FromUtf8(std::string_view text);
 
   const std::string& Utf8() const { return FBytes; }
-  int Length() const { return static_cast<int>(FCells.size()); }
-  bool IsEmpty() const { return FCells.empty(); }
+  int Length() const { return static_cast<int>(Plain() ? FBytes.size() : FCells.size()); }
+  bool IsEmpty() const { return FBytes.empty(); }
   // Cells by 0-based index; CodeAt gives 0 outside the text, like the NUL
   // after a row.
-  const TCell& Cell(int i) const { return FCells[static_cast<size_t>(i)]; }
+  TCell Cell(int i) const {
+    return Plain() ? TCell{static_cast<unsigned char>(FBytes[static_cast<size_t>(i)]), TCellType::Single}
+                   : FCells[static_cast<size_t>(i)];
+  }
   char32_t CodeAt(int i) const { return i < 0 || i >= Length() ? 0 : Cell(i).Code; }
   TCellType TypeAt(int i) const { return i < 0 || i >= Length() ? TCellType::Single : Cell(i).Type; }
 
@@ -53,13 +56,17 @@ class TCellString {
   bool operator==(const TCellString& other) const { return FBytes == other.FBytes; }
 
  private:
+  // An ASCII text: cell i is byte i, and no table is kept. Most rows of
+  // SQL are, and the tables would be most of the editor's memory.
+  bool Plain() const { return FCells.empty(); }
   // First UTF-8 byte of the character of cell i.
-  uint32_t OffsetOf(int i) const { return FOffsets.empty() ? static_cast<uint32_t>(i) : FOffsets[static_cast<size_t>(i)]; }
+  uint32_t OffsetOf(int i) const { return Plain() ? static_cast<uint32_t>(i) : FOffsets[static_cast<size_t>(i)]; }
+  // Gives a plain text its tables.
+  void MakeTables();
 
   std::string FBytes;
-  std::vector<TCell> FCells;
-  // Empty while cell i is byte i (ASCII text): most rows need no table.
-  std::vector<uint32_t> FOffsets;
+  std::vector<TCell> FCells;     // empty for a plain text
+  std::vector<uint32_t> FOffsets;  // per cell, beside FCells
 };
 
 // Combining marks and other characters that take no column.
