@@ -39,7 +39,7 @@ class TheStringList : public TPersistent {
 
   virtual const TCellString& Get(int index) const;
   virtual int GetCapacity() const { return FCapacity; }
-  virtual int GetCount() const { return FCount; }
+  virtual int GetCount() const { return static_cast<int>(FList.size()); }
   virtual void Put(int index, TCellString s);
   virtual void SetCapacity(int capacity);
   virtual int Add(TCellString s);
@@ -71,8 +71,7 @@ class TheStringList : public TPersistent {
   const TheStringItem& Item(int index) const;
   void Grow();
 
-  std::vector<TheStringItem> FList;  // FCapacity slots, FCount in use
-  int FCount = 0;
+  std::vector<TheStringItem> FList;  // the items; room for FCapacity
   int FCapacity = 0;
   int FUpdateCount = 0;
   int FBaseUpdateCount = 0;
