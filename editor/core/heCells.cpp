@@ -36,10 +36,13 @@ TCellString TCellString::FromUtf8(std::string_view text) {
   size_t pos = 0;
   while (pos < text.size() && static_cast<unsigned char>(text[pos]) < kFirstNonAscii) ++pos;
   if (pos == text.size()) return s;
-  s.FTable.reserve(text.size());  // never more cells than bytes
-  // The ASCII cells before the first other byte.
+  s.FCells.resize(pos);  // the ASCII cells before the first other byte
+  s.FOffsets.resize(pos);
+  s.FCells.reserve(text.size());  // never more cells than bytes
+  s.FOffsets.reserve(text.size());
   for (size_t i = 0; i < pos; ++i) {
-    s.FTable.push_back({{static_cast<unsigned char>(text[i]), TCellType::Single}, static_cast<uint32_t>(i)});
+    s.FCells[i] = {static_cast<unsigned char>(text[i]), TCellType::Single};
+    s.FOffsets[i] = static_cast<uint32_t>(i);
   }
   while (pos < text.size()) {
     char32_t code = 0;
@@ -47,17 +50,19 @@ TCellString TCellString::FromUtf8(std::string_view text) {
     if (length == 0) {
       code = kInvalidByteCode + static_cast<unsigned char>(text[pos]);
       length = 1;
-    } else if (IsZeroWidthChar(code) && !s.FTable.empty() && !IsLineBreak(s.FTable.back().Cell.Code)) {
+    } else if (IsZeroWidthChar(code) && !s.FCells.empty() && !IsLineBreak(s.FCells.back().Code)) {
       pos += length;  // rides in the cell before
       continue;
     }
     const auto offset = static_cast<uint32_t>(pos);
     if (IsWideChar(code)) {
-      s.FTable.push_back({{code, TCellType::Lead}, offset});
-      s.FTable.push_back({{code, TCellType::Trail}, offset});
+      s.FCells.push_back({code, TCellType::Lead});
+      s.FCells.push_back({code, TCellType::Trail});
+      s.FOffsets.push_back(offset);
     } else {
-      s.FTable.push_back({{code, TCellType::Single}, offset});
+      s.FCells.push_back({code, TCellType::Single});
     }
+    s.FOffsets.push_back(offset);
     pos += length;
   }
   return s;
@@ -66,8 +71,12 @@ TCellString TCellString::FromUtf8(std::string_view text) {
 void TCellString::MakeTables() {
   if (!Plain()) return;
   const int length = Length();
-  FTable.reserve(static_cast<size_t>(length));
-  for (int i = 0; i < length; ++i) FTable.push_back({Cell(i), static_cast<uint32_t>(i)});
+  FCells.reserve(static_cast<size_t>(length));
+  FOffsets.reserve(static_cast<size_t>(length));
+  for (int i = 0; i < length; ++i) {
+    FCells.push_back(Cell(i));
+    FOffsets.push_back(static_cast<uint32_t>(i));
+  }
 }
 
 size_t TCellString::ByteOffset(int cell) const {
@@ -79,9 +88,8 @@ size_t TCellString::ByteOffset(int cell) const {
 int TCellString::CellOf(size_t byteOffset) const {
   if (byteOffset >= FBytes.size()) return Length();
   if (Plain()) return static_cast<int>(byteOffset);
-  const auto it = std::upper_bound(FTable.begin(), FTable.end(), byteOffset,
-                                   [](size_t b, const TEntry& entry) { return b < entry.Offset; });
-  int i = static_cast<int>(it - FTable.begin()) - 1;
+  const auto it = std::upper_bound(FOffsets.begin(), FOffsets.end(), byteOffset);
+  int i = static_cast<int>(it - FOffsets.begin()) - 1;
   while (i > 0 && Cell(i).Type == TCellType::Trail) --i;
   return i;
 }
@@ -97,8 +105,9 @@ TCellString TCellString::Mid(int first, int count) const {
   TCellString s;
   s.FBytes.assign(FBytes, begin, ByteOffset(to) - begin);
   if (!Plain()) {
-    s.FTable.assign(FTable.begin() + from, FTable.begin() + to);
-    for (TEntry& entry : s.FTable) entry.Offset -= static_cast<uint32_t>(begin);
+    s.FCells.assign(FCells.begin() + from, FCells.begin() + to);
+    s.FOffsets.assign(FOffsets.begin() + from, FOffsets.begin() + to);
+    for (uint32_t& offset : s.FOffsets) offset -= static_cast<uint32_t>(begin);
   }
   return s;
 }
@@ -112,7 +121,10 @@ TCellString& TCellString::operator+=(const TCellString& other) {
   if (!Plain() || !other.Plain()) {
     MakeTables();
     const auto shift = static_cast<uint32_t>(FBytes.size());
-    for (int i = 0; i < other.Length(); ++i) FTable.push_back({other.Cell(i), other.OffsetOf(i) + shift});
+    for (int i = 0; i < other.Length(); ++i) {
+      FCells.push_back(other.Cell(i));
+      FOffsets.push_back(other.OffsetOf(i) + shift);
+    }
   }
   FBytes += other.FBytes;
   return *this;

@@ -31,13 +31,13 @@ class TCellString {
   static TCellString FromUtf8(std::string_view text);
 
   const std::string& Utf8() const { return FBytes; }
-  int Length() const { return static_cast<int>(Plain() ? FBytes.size() : FTable.size()); }
+  int Length() const { return static_cast<int>(Plain() ? FBytes.size() : FCells.size()); }
   bool IsEmpty() const { return FBytes.empty(); }
   // Cells by 0-based index; CodeAt gives 0 outside the text, like the NUL
   // after a row.
   TCell Cell(int i) const {
     return Plain() ? TCell{static_cast<unsigned char>(FBytes[static_cast<size_t>(i)]), TCellType::Single}
-                   : FTable[static_cast<size_t>(i)].Cell;
+                   : FCells[static_cast<size_t>(i)];
   }
   char32_t CodeAt(int i) const { return i < 0 || i >= Length() ? 0 : Cell(i).Code; }
   TCellType TypeAt(int i) const { return i < 0 || i >= Length() ? TCellType::Single : Cell(i).Type; }
@@ -58,19 +58,15 @@ class TCellString {
  private:
   // An ASCII text: cell i is byte i, and no table is kept. Most rows of
   // SQL are, and the tables would be most of the editor's memory.
-  bool Plain() const { return FTable.empty(); }
+  bool Plain() const { return FCells.empty(); }
   // First UTF-8 byte of the character of cell i.
-  uint32_t OffsetOf(int i) const { return Plain() ? static_cast<uint32_t>(i) : FTable[static_cast<size_t>(i)].Offset; }
-  // Gives a plain text its table.
+  uint32_t OffsetOf(int i) const { return Plain() ? static_cast<uint32_t>(i) : FOffsets[static_cast<size_t>(i)]; }
+  // Gives a plain text its tables.
   void MakeTables();
 
   std::string FBytes;
-  // A cell and the first UTF-8 byte of its character.
-  struct TEntry {
-    TCell Cell;
-    uint32_t Offset = 0;
-  };
-  std::vector<TEntry> FTable;  // empty for a plain text
+  std::vector<TCell> FCells;     // empty for a plain text
+  std::vector<uint32_t> FOffsets;  // per cell, beside FCells
 };
 
 // Combining marks and other characters that take no column.
