@@ -1,6 +1,6 @@
 #include "platform/process.h"
 
-#include <QStringDecoder>
+#include "platform/textcodec.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -27,7 +27,6 @@ constexpr int kPollMillis = 20;
 // left behind may hold them open for ever.
 constexpr int kPipeGraceMillis = 500;
 constexpr char kNullDevice[] = "/dev/null";
-constexpr char kFallbackEncoding[] = "CP932";
 
 // A pipe whose ends are closed when it goes.
 class Pipe {
@@ -67,13 +66,6 @@ bool ReadChunk(int fd, size_t stream, OutputLines& output) {
     if (n < 0 && errno == EINTR) continue;
     return false;
   }
-}
-
-bool IsValidUtf8(const std::string& text) {
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  // The decoder works when its result is taken.
-  const QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-  return !decoder.hasError();
 }
 
 }  // namespace
@@ -212,11 +204,7 @@ ProcessRun RunProcess(const std::string& commandLine, const std::function<void()
 }
 
 std::string DecodeToolOutput(const std::string& bytes) {
-  if (IsValidUtf8(bytes)) return bytes;
-  QStringDecoder decoder(kFallbackEncoding);
-  if (!decoder.isValid()) return bytes;
-  const QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  return text.toStdString();
+  return DecodeUtf8OrCp932(bytes);
 }
 
 void OutputLines::Add(size_t stream, const std::string& bytes) {

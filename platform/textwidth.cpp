@@ -78,6 +78,7 @@ size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& code) {
 }
 
 bool IsWideChar(char32_t code) {
+  if (code < kWide[0].First) return false;
   const auto it = std::upper_bound(std::begin(kWide), std::end(kWide), code,
                                    [](char32_t c, const TCodeRange& r) { return c < r.First; });
   return it != std::begin(kWide) && code <= std::prev(it)->Last;

@@ -15,6 +15,7 @@ PACKAGES=(
   gcc-multilib g++-multilib qemu-user
   xvfb xauth fonts-ipafont-gothic
   tango-icon-theme
+  libqscintilla2-qt6-dev
 )
 PACKAGES+=("$@")
 

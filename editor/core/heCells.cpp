@@ -8,6 +8,9 @@
 namespace {
 
 constexpr char32_t kZeroWidthJoiner = 0x200D;
+constexpr unsigned char kFirstNonAscii = 0x80;
+// Below the soft hyphen no character is zero-width.
+constexpr char32_t kFirstZeroWidth = 0xAD;
 
 // A mark after a line break starts the next line: it never rides in the break.
 bool IsLineBreak(char32_t c) { return c == '\r' || c == '\n'; }
@@ -15,6 +18,7 @@ bool IsLineBreak(char32_t c) { return c == '\r' || c == '\n'; }
 }  // namespace
 
 bool IsZeroWidthChar(char32_t code) {
+  if (code < kFirstZeroWidth) return false;
   if (code == kZeroWidthJoiner) return true;
   switch (QChar::category(code)) {
     case QChar::Mark_NonSpacing:
@@ -30,6 +34,16 @@ TCellString TCellString::FromUtf8(std::string_view text) {
   TCellString s;
   s.FBytes.assign(text);
   size_t pos = 0;
+  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < kFirstNonAscii) ++pos;
+  if (pos == text.size()) return s;
+  s.FCells.resize(pos);  // the ASCII cells before the first other byte
+  s.FOffsets.resize(pos);
+  s.FCells.reserve(text.size());  // never more cells than bytes
+  s.FOffsets.reserve(text.size());
+  for (size_t i = 0; i < pos; ++i) {
+    s.FCells[i] = {static_cast<unsigned char>(text[i]), TCellType::Single};
+    s.FOffsets[i] = static_cast<uint32_t>(i);
+  }
   while (pos < text.size()) {
     char32_t code = 0;
     size_t length = DecodeUtf8(text, pos, code);
@@ -42,43 +56,76 @@ TCellString TCellString::FromUtf8(std::string_view text) {
     }
     const auto offset = static_cast<uint32_t>(pos);
     if (IsWideChar(code)) {
-      s.FCells.push_back({code, offset, TCellType::Lead});
-      s.FCells.push_back({code, offset, TCellType::Trail});
+      s.FCells.push_back({code, TCellType::Lead});
+      s.FCells.push_back({code, TCellType::Trail});
+      s.FOffsets.push_back(offset);
     } else {
-      s.FCells.push_back({code, offset, TCellType::Single});
+      s.FCells.push_back({code, TCellType::Single});
     }
+    s.FOffsets.push_back(offset);
     pos += length;
   }
   return s;
 }
 
-char32_t TCellString::CodeAt(int i) const { return i < 0 || i >= Length() ? 0 : Cell(i).Code; }
-
-TCellType TCellString::TypeAt(int i) const { return i < 0 || i >= Length() ? TCellType::Single : Cell(i).Type; }
+void TCellString::MakeTables() {
+  if (!Plain()) return;
+  const int length = Length();
+  FCells.reserve(static_cast<size_t>(length));
+  FOffsets.reserve(static_cast<size_t>(length));
+  for (int i = 0; i < length; ++i) {
+    FCells.push_back(Cell(i));
+    FOffsets.push_back(static_cast<uint32_t>(i));
+  }
+}
 
 size_t TCellString::ByteOffset(int cell) const {
   int i = std::clamp(cell, 0, Length());
   while (i < Length() && Cell(i).Type == TCellType::Trail) ++i;
-  return i == Length() ? FBytes.size() : Cell(i).Offset;
+  return i == Length() ? FBytes.size() : OffsetOf(i);
 }
 
 int TCellString::CellOf(size_t byteOffset) const {
-  const auto it = std::upper_bound(FCells.begin(), FCells.end(), byteOffset,
-                                   [](size_t b, const TCell& c) { return b < c.Offset; });
   if (byteOffset >= FBytes.size()) return Length();
-  int i = static_cast<int>(it - FCells.begin()) - 1;
+  if (Plain()) return static_cast<int>(byteOffset);
+  const auto it = std::upper_bound(FOffsets.begin(), FOffsets.end(), byteOffset);
+  int i = static_cast<int>(it - FOffsets.begin()) - 1;
   while (i > 0 && Cell(i).Type == TCellType::Trail) --i;
   return i;
 }
 
 TCellString TCellString::Mid(int first, int count) const {
-  const int from = std::clamp(first, 0, Length());
-  const int to = std::clamp(from + std::max(count, 0), from, Length());
+  int from = std::clamp(first, 0, Length());
+  int to = std::clamp(from + std::max(count, 0), from, Length());
+  // A cut inside a wide character keeps it out.
+  if (from < Length() && Cell(from).Type == TCellType::Trail) ++from;
+  if (to < Length() && Cell(to).Type == TCellType::Trail) ++to;
+  to = std::max(from, to);
   const size_t begin = ByteOffset(from);
-  return FromUtf8(std::string_view(FBytes).substr(begin, ByteOffset(to) - begin));
+  TCellString s;
+  s.FBytes.assign(FBytes, begin, ByteOffset(to) - begin);
+  if (!Plain()) {
+    s.FCells.assign(FCells.begin() + from, FCells.begin() + to);
+    s.FOffsets.assign(FOffsets.begin() + from, FOffsets.begin() + to);
+    for (uint32_t& offset : s.FOffsets) offset -= static_cast<uint32_t>(begin);
+  }
+  return s;
 }
 
 TCellString& TCellString::operator+=(const TCellString& other) {
-  *this = FromUtf8(FBytes + other.FBytes);
+  // A mark that starts `other` rides in this text's last cell: decode again.
+  if (!other.IsEmpty() && !IsEmpty() && IsZeroWidthChar(other.Cell(0).Code)) {
+    *this = FromUtf8(FBytes + other.FBytes);
+    return *this;
+  }
+  if (!Plain() || !other.Plain()) {
+    MakeTables();
+    const auto shift = static_cast<uint32_t>(FBytes.size());
+    for (int i = 0; i < other.Length(); ++i) {
+      FCells.push_back(other.Cell(i));
+      FOffsets.push_back(other.OffsetOf(i) + shift);
+    }
+  }
+  FBytes += other.FBytes;
   return *this;
 }

@@ -18,10 +18,11 @@ enum class TCellType : uint8_t { Single, Lead, Trail };
 // An invalid byte b is cell code kInvalidByteCode + b: never a character.
 inline constexpr char32_t kInvalidByteCode = 0x110000;
 
+// Four bytes a cell: a text keeps one per column, so its size is the
+// editor's memory.
 struct TCell {
-  char32_t Code = 0;    // the character (both cells of a wide one)
-  uint32_t Offset = 0;  // first UTF-8 byte of the character
-  TCellType Type = TCellType::Single;
+  char32_t Code : 24 = 0;  // the character (both cells of a wide one)
+  TCellType Type : 8 = TCellType::Single;
 };
 
 class TCellString {
@@ -30,13 +31,16 @@ class TCellString {
   static TCellString FromUtf8(std::string_view text);
 
   const std::string& Utf8() const { return FBytes; }
-  int Length() const { return static_cast<int>(FCells.size()); }
-  bool IsEmpty() const { return FCells.empty(); }
+  int Length() const { return static_cast<int>(Plain() ? FBytes.size() : FCells.size()); }
+  bool IsEmpty() const { return FBytes.empty(); }
   // Cells by 0-based index; CodeAt gives 0 outside the text, like the NUL
   // after a row.
-  const TCell& Cell(int i) const { return FCells[static_cast<size_t>(i)]; }
-  char32_t CodeAt(int i) const;
-  TCellType TypeAt(int i) const;
+  TCell Cell(int i) const {
+    return Plain() ? TCell{static_cast<unsigned char>(FBytes[static_cast<size_t>(i)]), TCellType::Single}
+                   : FCells[static_cast<size_t>(i)];
+  }
+  char32_t CodeAt(int i) const { return i < 0 || i >= Length() ? 0 : Cell(i).Code; }
+  TCellType TypeAt(int i) const { return i < 0 || i >= Length() ? TCellType::Single : Cell(i).Type; }
 
   // Cell position (0..Length) to its UTF-8 byte offset; a trail cell maps to
   // the end of its character.
@@ -52,8 +56,17 @@ class TCellString {
   bool operator==(const TCellString& other) const { return FBytes == other.FBytes; }
 
  private:
+  // An ASCII text: cell i is byte i, and no table is kept. Most rows of
+  // SQL are, and the tables would be most of the editor's memory.
+  bool Plain() const { return FCells.empty(); }
+  // First UTF-8 byte of the character of cell i.
+  uint32_t OffsetOf(int i) const { return Plain() ? static_cast<uint32_t>(i) : FOffsets[static_cast<size_t>(i)]; }
+  // Gives a plain text its tables.
+  void MakeTables();
+
   std::string FBytes;
-  std::vector<TCell> FCells;
+  std::vector<TCell> FCells;     // empty for a plain text
+  std::vector<uint32_t> FOffsets;  // per cell, beside FCells
 };
 
 // Combining marks and other characters that take no column.

@@ -1,7 +1,6 @@
 #include "editor/core/heClasses.h"
 
 #include <algorithm>
-#include <cctype>
 
 void TNotifyPersistent::Changed() {
   if (FUpdateCount == 0 && OnChange) OnChange(this);
@@ -83,11 +82,18 @@ void TNotifyEventList::Changed() {
   for (int i = 0; i < FList.Count(); ++i) FList.Item(i)(FOwner);
 }
 
+namespace {
+
+// Letters fold as the "C" locale folds them: ASCII only.
+int FoldAscii(int c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
+
+}  // namespace
+
 int CompareText(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    const int ca = std::toupper(static_cast<unsigned char>(a[i]));
-    const int cb = std::toupper(static_cast<unsigned char>(b[i]));
+    const int ca = FoldAscii(static_cast<unsigned char>(a[i]));
+    const int cb = FoldAscii(static_cast<unsigned char>(b[i]));
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);

@@ -70,6 +70,13 @@ class TNotifyPersistent : public TPersistent {
 
  protected:
   int UpdateCount() const { return FUpdateCount; }
+  // The setters' rule: store, and notify only when the value differs.
+  template <class T>
+  void Store(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    Changed();
+  }
 
  private:
   int FUpdateCount = 0;

@@ -68,16 +68,22 @@ bool IsNarrowLetter(const TCell& cell) {
   return cell.Type == TCellType::Single && cell.Code > kLastAscii && cell.Code < kInvalidByteCode &&
          QChar::isLetterOrNumber(cell.Code);
 }
-bool InAsciiSet(const TCell& cell, std::string_view set) {
-  return IsAscii(cell) && cell.Code != 0 && set.find(static_cast<char>(cell.Code)) != std::string_view::npos;
-}
+// A set of ASCII characters, looked up by code.
+struct TAsciiSet {
+  std::array<bool, kLastAscii + 1> Has{};
+  constexpr explicit TAsciiSet(std::string_view chars) {
+    for (const char c : chars) Has[static_cast<unsigned char>(c)] = true;
+  }
+};
 
-constexpr std::string_view kDigits = "0123456789";
-constexpr std::string_view kHexDigits = "0123456789ABCDEFabcdef";
-constexpr std::string_view kWordChars = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
-constexpr std::string_view kMailChars =
-    "!$%&*,-./0123456789;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ^_abcdefghijklmnopqrstuvwxyz~";
-constexpr std::string_view kUrlChars = "#%&+-./0123456789:=?ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz~";
+bool InAsciiSet(const TCell& cell, const TAsciiSet& set) { return IsAscii(cell) && cell.Code != 0 && set.Has[cell.Code]; }
+
+constexpr TAsciiSet kDigits{"0123456789"};
+constexpr TAsciiSet kHexDigits{"0123456789ABCDEFabcdef"};
+constexpr TAsciiSet kWordChars{"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz"};
+constexpr TAsciiSet kMailChars{
+    "!$%&*,-./0123456789;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ^_abcdefghijklmnopqrstuvwxyz~"};
+constexpr TAsciiSet kUrlChars{"#%&+-./0123456789:=?ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz~"};
 
 bool IsDigitCell(const TCell& cell) { return InAsciiSet(cell, kDigits); }
 bool IsHexCell(const TCell& cell) { return InAsciiSet(cell, kHexDigits); }
@@ -600,7 +606,10 @@ void TFountainParser::RowStateOut(int row, const TRowAttributeStringList& rows, 
   if (blank) return;
 
   const bool wrapped = state.RowAttribute == raWrapped && row + 1 < rows.GetCount();
-  const TCellString text = wrapped ? own + rows.Get(row + 1) : own;
+  // Joined only for a wrapped row: copying every row would double the cost.
+  TCellString joined;
+  if (wrapped) joined = own + rows.Get(row + 1);
+  const TCellString& text = wrapped ? joined : own;
   const int length = own.Length();
   RowStateIn(text, state);
   bool stopped = false;

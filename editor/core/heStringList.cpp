@@ -17,6 +17,10 @@ constexpr int kSmallGrowth = 4;
 
 }  // namespace
 
+EStringListError ListIndexError(int index) {
+  return EStringListError(QString(kListIndexError).arg(index).toStdString());
+}
+
 TheStringList::~TheStringList() {
   OnChange = {};
   OnChanging = {};
@@ -31,31 +35,32 @@ void TheStringList::Changing() {
 }
 
 void TheStringList::CheckIndex(int index, int last) const {
-  if (index < 0 || index > last) throw EStringListError(QString(kListIndexError).arg(index).toStdString());
+  if (index < 0 || index > last) throw ListIndexError(index);
 }
 
 TheStringItem& TheStringList::Item(int index) {
-  CheckIndex(index, FCount - 1);
+  CheckIndex(index, GetCount() - 1);
   return FList[static_cast<size_t>(index)];
 }
 
 const TheStringItem& TheStringList::Item(int index) const {
-  CheckIndex(index, FCount - 1);
+  CheckIndex(index, GetCount() - 1);
   return FList[static_cast<size_t>(index)];
 }
 
 const TCellString& TheStringList::Get(int index) const { return Item(index).FString; }
 
-void TheStringList::Put(int index, const TCellString& s) {
+void TheStringList::Put(int index, TCellString s) {
   TheStringItem& item = Item(index);
   Changing();
-  item.FString = s;
+  item.FString = std::move(s);
   Changed();
 }
 
 void TheStringList::SetCapacity(int capacity) {
-  FList.resize(static_cast<size_t>(std::max(capacity, FCount)));
-  FCapacity = static_cast<int>(FList.size());
+  FCapacity = std::max(capacity, GetCount());
+  if (static_cast<size_t>(FCapacity) < FList.capacity()) FList.shrink_to_fit();
+  FList.reserve(static_cast<size_t>(FCapacity));
 }
 
 void TheStringList::Grow() {
@@ -65,44 +70,39 @@ void TheStringList::Grow() {
   SetCapacity(FCapacity + delta);
 }
 
-int TheStringList::Add(const TCellString& s) {
+int TheStringList::Add(TCellString s) {
   const int index = GetCount();
-  Insert(index, s);
+  Insert(index, std::move(s));
   return index;
 }
 
-void TheStringList::Insert(int index, const TCellString& s) {
-  CheckIndex(index, FCount);
+void TheStringList::Insert(int index, TCellString s) {
+  CheckIndex(index, GetCount());
   Changing();
-  if (FCount == FCapacity) Grow();
-  std::move_backward(FList.begin() + index, FList.begin() + FCount, FList.begin() + FCount + 1);
-  FList[static_cast<size_t>(index)] = TheStringItem{s, {}, nullptr, 0, 0};
-  ++FCount;
+  if (GetCount() == FCapacity) Grow();
+  FList.insert(FList.begin() + index, TheStringItem{std::move(s), {}, nullptr, 0, 0});
   Changed();
 }
 
 void TheStringList::Delete(int index) {
-  CheckIndex(index, FCount - 1);
+  CheckIndex(index, GetCount() - 1);
   Changing();
-  std::move(FList.begin() + index + 1, FList.begin() + FCount, FList.begin() + index);
-  --FCount;
-  FList[static_cast<size_t>(FCount)] = TheStringItem{};
+  FList.erase(FList.begin() + index);
   Changed();
 }
 
 void TheStringList::Exchange(int index1, int index2) {
-  CheckIndex(index1, FCount - 1);
-  CheckIndex(index2, FCount - 1);
+  CheckIndex(index1, GetCount() - 1);
+  CheckIndex(index2, GetCount() - 1);
   Changing();
   std::swap(FList[static_cast<size_t>(index1)], FList[static_cast<size_t>(index2)]);
   Changed();
 }
 
 void TheStringList::Clear() {
-  if (FCount == 0) return;
+  if (GetCount() == 0) return;
   Changing();
-  FList.clear();
-  FCount = 0;
+  FList = {};
   FCapacity = 0;
   Changed();
 }

@@ -16,6 +16,9 @@ class EStringListError : public std::out_of_range {
   using std::out_of_range::out_of_range;
 };
 
+// The error of an index outside a list.
+EStringListError ListIndexError(int index);
+
 struct TheStringItem {
   TCellString FString;
   std::string FState;
@@ -36,14 +39,14 @@ class TheStringList : public TPersistent {
 
   virtual const TCellString& Get(int index) const;
   virtual int GetCapacity() const { return FCapacity; }
-  virtual int GetCount() const { return FCount; }
-  virtual void Put(int index, const TCellString& s);
+  virtual int GetCount() const { return static_cast<int>(FList.size()); }
+  virtual void Put(int index, TCellString s);
   virtual void SetCapacity(int capacity);
-  virtual int Add(const TCellString& s);
+  virtual int Add(TCellString s);
   virtual void Clear();
   virtual void Delete(int index);
   virtual void Exchange(int index1, int index2);
-  virtual void Insert(int index, const TCellString& s);
+  virtual void Insert(int index, TCellString s);
 
   // The base list's update bracket: the outermost pair reaches SetUpdateState.
   void BeginUpdate();
@@ -68,8 +71,7 @@ class TheStringList : public TPersistent {
   const TheStringItem& Item(int index) const;
   void Grow();
 
-  std::vector<TheStringItem> FList;  // FCapacity slots, FCount in use
-  int FCount = 0;
+  std::vector<TheStringItem> FList;  // the items; room for FCapacity
   int FCapacity = 0;
   int FUpdateCount = 0;
   int FBaseUpdateCount = 0;

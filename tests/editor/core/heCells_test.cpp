@@ -69,3 +69,22 @@ TEST(CellModel, CutsKeepCharactersWhole) {
   EXPECT_EQ(s.CodeAt(-1), 0U);
   EXPECT_EQ(s.CodeAt(s.Length()), 0U);
 }
+
+TEST(CellModel, AsciiAndWideTextsJoinAndCut) {
+  const TCellString ascii = TCellString::FromUtf8("ab");
+  const TCellString wide = TCellString::FromUtf8("あc");
+  const TCellString joined = ascii + wide;
+  EXPECT_EQ(joined.Utf8(), "abあc");
+  EXPECT_EQ(joined.Length(), 5);
+  EXPECT_EQ(joined.TypeAt(2), TCellType::Lead);
+  EXPECT_EQ(joined.ByteOffset(4), 5U);
+  EXPECT_EQ(joined.CellOf(5), 4);
+  EXPECT_EQ((wide + ascii).ByteOffset(3), 4U);
+  EXPECT_EQ((wide + ascii).CodeAt(4), U'b');
+  EXPECT_EQ(joined.Mid(0, 2).Utf8(), "ab");
+  EXPECT_EQ(joined.Mid(3, 2).Utf8(), "c") << "the cut starts after the wide character";
+  EXPECT_EQ(ascii.CellOf(1), 1);
+  EXPECT_EQ(ascii.ByteOffset(2), 2U);
+  EXPECT_EQ((TCellString() + wide).Utf8(), "あc");
+  EXPECT_EQ((TCellString() + wide).Length(), 3);
+}

@@ -1,0 +1,198 @@
+#include "editor/core/DAziverLines.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+#include "platform/textcodec.h"
+
+namespace {
+
+// A Ctrl-Z as the last byte of a file ends its text.
+constexpr char kEndOfFile = '\x1A';
+
+std::runtime_error FileError(const std::string& fileName, const QFileDevice& file) {
+  return std::runtime_error(fileName + ": " + file.errorString().toStdString());
+}
+
+}  // namespace
+
+int TEditorStrings::GetCount() const {
+  const TEditorScreenStrings& rows = Rows();
+  if (!rows.WordWrap()) return rows.GetCount();
+  int count = 0;
+  for (int row = 0; row < rows.GetCount(); ++row) {
+    if (rows.Rows(row) != raWrapped || row == rows.GetCount() - 1) ++count;
+  }
+  return count;
+}
+
+int TEditorStrings::LineToRow(int index) const {
+  const TEditorScreenStrings& rows = Rows();
+  if (!rows.WordWrap()) return index;
+  int row = 0;
+  for (int line = 0; line < index; ++line) row = rows.ParagraphEnd(row) + 1;
+  return row;
+}
+
+void TEditorStrings::CheckIndex(int index) const {
+  if (index < 0 || index >= GetCount()) throw ListIndexError(index);
+}
+
+std::string TEditorStrings::Get(int index) const {
+  CheckIndex(index);
+  return Rows().ParagraphText(LineToRow(index));
+}
+
+template <class Edit>
+void TEditorStrings::Modify(Edit edit) {
+  FEditor.CleanSelection();
+  FEditor.CaretHide();
+  const std::pair<int, int> caret = edit();
+  FEditor.CaretShow();
+  FEditor.MoveCaretToOffset(caret.first, caret.second);
+}
+
+void TEditorStrings::Put(int index, const std::string& s) {
+  CheckIndex(index);
+  Modify([&] {
+    TEditorScreenStrings& rows = Rows();
+    const int first = LineToRow(index);
+    const int last = rows.ParagraphEnd(first);
+    const bool noBreak = last == rows.GetCount() - 1 && rows.Rows(last) == raEof;
+    const TCellString text = TCellString::FromUtf8(noBreak ? s : s + kCrLf);
+    rows.ReplaceRows(first, last - first + 1, text);
+    return std::pair{first, text.Length()};
+  });
+}
+
+void TEditorStrings::Insert(int index, const std::string& s) {
+  if (index == GetCount()) {
+    Add(s);
+    return;
+  }
+  CheckIndex(index);
+  Modify([&] {
+    const int row = LineToRow(index);
+    const TCellString text = TCellString::FromUtf8(s + kCrLf);
+    Rows().ReplaceRows(row, 0, text);
+    return std::pair{row, text.Length()};
+  });
+}
+
+int TEditorStrings::Add(const std::string& s) {
+  const int before = GetCount();
+  Modify([&] {
+    TEditorScreenStrings& rows = Rows();
+    const int last = rows.GetCount() - 1;
+    if (last < 0 || rows.Rows(last) == raCrlf) {
+      const TCellString text = TCellString::FromUtf8(s + kCrLf);
+      rows.ReplaceRows(last + 1, 0, text);
+      return std::pair{last + 1, text.Length()};
+    }
+    // The last line has no break: it gets one and the new line follows.
+    const TCellString text = TCellString::FromUtf8(rows.Get(last).Utf8() + kCrLf + s);
+    rows.ReplaceRows(last, 1, text);
+    return std::pair{last, text.Length()};
+  });
+  return before;
+}
+
+void TEditorStrings::Delete(int index) {
+  CheckIndex(index);
+  Modify([&] {
+    TEditorScreenStrings& rows = Rows();
+    const int first = LineToRow(index);
+    rows.ReplaceRows(first, rows.ParagraphEnd(first) - first + 1, {});
+    return std::pair{first, 0};
+  });
+}
+
+void TEditorStrings::Clear() { Rows().Clear(); }
+
+std::string TEditorStrings::GetTextStr() const { return Rows().JoinRows(0, Rows().GetCount() - 1); }
+
+void TEditorStrings::FillRows(const std::string& text) {
+  TEditorScreenStrings& rows = Rows();
+  const std::string_view view(text);
+  // Room for the rows of a CR LF or LF text without soft wrap; other texts grow.
+  rows.SetCapacity(static_cast<int>(std::count(view.begin(), view.end(), '\n') + 1));
+  size_t start = 0;
+  for (size_t i = 0; i < view.size(); ++i) {
+    const char c = view[i];
+    if (c != '\r' && c != '\n') continue;
+    rows.AddLine(TCellString::FromUtf8(view.substr(start, i - start)));
+    if (c == '\r' && i + 1 < view.size() && view[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < view.size()) {
+    rows.AddLine(TCellString::FromUtf8(view.substr(start)));
+    rows.SetRows(rows.GetCount() - 1, raEof);
+  }
+  rows.InitRowStates();
+}
+
+void TEditorStrings::SetTextStr(const std::string& text) {
+  BeginUpdate();
+  Rows().Clear();
+  FillRows(text);
+  EndUpdate();
+}
+
+void TEditorStrings::Assign(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + kCrLf;
+  SetTextStr(text);
+  FEditor.SetRow(Rows().GetCount());
+  FEditor.SetCol(0);
+}
+
+void TEditorStrings::LoadFromFile(const std::string& fileName) {
+  QFile file(QString::fromStdString(fileName));
+  if (!file.open(QIODevice::ReadOnly)) throw FileError(fileName, file);
+  std::string bytes(static_cast<size_t>(file.size()), '\0');
+  const qint64 read = file.read(bytes.data(), static_cast<qint64>(bytes.size()));
+  if (read < 0 || file.error() != QFileDevice::NoError) throw FileError(fileName, file);
+  bytes.resize(static_cast<size_t>(read));
+  // A file that grew, or one without a size (a pipe), is read to its end.
+  const QByteArray rest = file.readAll();
+  if (file.error() != QFileDevice::NoError) throw FileError(fileName, file);
+  bytes.append(rest.constData(), static_cast<size_t>(rest.size()));
+  if (!bytes.empty() && bytes.back() == kEndOfFile) bytes.pop_back();
+  const std::string text = platform::DecodeUtf8OrCp932(std::move(bytes));
+  BeginUpdate();
+  Rows().Clear();
+  FillRows(text);
+  EndUpdate();
+}
+
+void TEditorStrings::SaveToFile(const std::string& fileName) const {
+  QSaveFile file(QString::fromStdString(fileName));
+  if (!file.open(QIODevice::WriteOnly)) throw FileError(fileName, file);
+  const std::string text = GetTextStr();
+  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit()) {
+    throw FileError(fileName, file);
+  }
+}
+
+void TEditorStrings::BeginUpdate() {
+  Rows().BeginUpdate();
+  FEditor.CaretHide();
+  FEditor.CaretBeginUpdate();
+  FEditor.SetLinesUpdating(true);
+}
+
+void TEditorStrings::EndUpdate() {
+  TEditorScreenStrings& rows = Rows();
+  rows.EndUpdate();
+  FEditor.CaretEndUpdate();
+  FEditor.CaretShow();
+  FEditor.SetLinesUpdating(false);
+  FEditor.CaretMoved();
+  rows.RefresdAzivers();
+}
