@@ -134,7 +134,6 @@ constexpr uint32_t kCompactSeq = 84;
 
 // Reply header words.
 constexpr int kWordService = 0;
-constexpr int kWordKind = 1;
 constexpr int kWordId = 4;
 constexpr int kWordShortMark = 9;
 constexpr int kWordShortSeq = 10;
