@@ -31,6 +31,8 @@ enum class fault {
   fes_busy,       // the front-end question gets the busy error reply
   fes_silent,     // the front-end question is read and never answered
   fes_error,      // the front-end question gets an error reply with the script's error code
+  drip,           // the reply comes one byte every drip_ms, over the kept connection and the direct frame
+  empty_segments, // over the kept connection: a first segment, then segments without data, one every drip_ms
 };
 
 struct script {
@@ -49,6 +51,7 @@ struct script {
   int fault_after = 0;                   // requests answered well before the faults
   bool frame_reply_header = false;       // request-code replies carry the 64-byte reply header
   uint32_t frame_return_code = 0;        // return code of that header
+  int drip_ms = 250;                     // pause of fault::drip and fault::empty_segments
   // Answers to the front-end question, in turn (the last one repeats;
   // none: found): 0 names this server's SQL port and fes_group.
   std::vector<int32_t> fes_statuses;

@@ -828,6 +828,8 @@ int32_t pd_clt_exchange(clt_rpc_ctx& ctx, exchange_args& a, uint8_t* out, uint32
   const uint32_t header_len = a.compact ? PD_REPLY_SHORT_SIZE : PD_REPLY_HEADER_SIZE;
   uint8_t* header = s->reply_header;
   bool first = true;
+  // Replies of other calls and further segments count against the same wait.
+  const com_reply_deadline deadline(clt_com_cur().call, wait);
   for (;;) {
     com_piece reply[2] = {{header, header_len}, {out, *out_len}};
     sockaddr_in from{};
@@ -972,6 +974,7 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
     if (rc != 0) return rc;
     if (send_only) return 0;
 
+    const com_reply_deadline deadline(clt_com_cur().call, b->reply_wait);
     for (;;) {
       for (int32_t i = 0; i < reply_count; ++i) reply[i].len = room[i];
       sockaddr_in from{};

@@ -146,6 +146,7 @@ int32_t clt_send_direct(uint8_t* request, uint32_t* request_len, uint8_t* reply,
 
   const int32_t wait_seconds = com.main->funccode == CLT_FC_CCMD ? com.env->pdcalcmdwaittime : com.env->pdcwaittime;
   const com_wait wait{wait_seconds, 0};
+  const com_reply_deadline deadline(com.call, wait_seconds);
   const int32_t sock = conn->recv_socket >= 0 ? conn->recv_socket : conn->cur_socket;
   clt_frame_header got{};
   com_piece hp{reinterpret_cast<uint8_t*>(&got), CLT_FRAME_HEADER_SIZE};

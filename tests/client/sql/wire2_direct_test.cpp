@@ -149,6 +149,23 @@ TEST_F(DirectFrame, BrokenRepliesGiveTheirCodes) {
   }
 }
 
+// The wait setting bounds the whole reply: a server that sends a byte now
+// and then, each well within one wait, still ends the request on time.
+TEST_F(DirectFrame, ADrippingReplyEndsAtTheWaitForTheWholeReply) {
+  marlo::script s;
+  s.how = marlo::fault::drip;
+  s.drip_ms = 2;  // well within one wait round
+  s.fault_after = 1;
+  s.bodies[kCommitFn] = pattern(700, 3);
+  connect(s);
+  env.pdcwaittime = 20;  // 20 rounds of 5 ms; the dripped reply alone would take 1.4 s
+  uint32_t len = 0;
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(send(pattern(10, 1), &len), PD_E_TIMEOUT);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(700));
+  EXPECT_TRUE(logged("func=select")) << log_text();
+}
+
 TEST_F(DirectFrame, TheCcmdRequestWaitsItsOwnTime) {
   marlo::script s;
   s.how = marlo::fault::silent;
