@@ -51,7 +51,6 @@ constexpr uint32_t kCallHeader = 256;
 constexpr uint32_t kCompact = 96;
 constexpr uint32_t kReplyHeader64 = 64;
 constexpr int32_t kBusyCode = -356;
-constexpr uint32_t kHugeLength = 0xFFFFFFF0;
 constexpr int kIoTimeoutMs = 5000;
 constexpr int kPollMs = 50;
 constexpr char kMark[] = "Marlo70";
@@ -679,7 +678,7 @@ struct server::impl {
       }
       if (faulty && s.how == fault::huge_reply) {
         uint8_t h[kFrameHeader] = {kFlagBase, 0, kFlagBase, f.kind()};
-        put_be32(h + 4, kHugeLength);
+        put_be32(h + 4, s.huge_length);
         write_all(fd, h, sizeof h);
         write_all(fd, body.data(), body.size());
         return false;

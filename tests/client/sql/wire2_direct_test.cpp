@@ -166,6 +166,24 @@ TEST_F(DirectFrame, ADrippingReplyEndsAtTheWaitForTheWholeReply) {
   EXPECT_TRUE(logged("func=select")) << log_text();
 }
 
+// A frame header may announce far more than ever comes: the buffer grows
+// only with the bytes that do, and the connection keeps its own buffer
+// when the body stays incomplete.
+TEST_F(DirectFrame, AnAnnouncedLengthIsNotAllocatedAheadOfItsBytes) {
+  marlo::script s;
+  s.how = marlo::fault::huge_reply;
+  s.huge_length = 0x7FFFF000;
+  s.fault_after = 1;
+  s.bodies[kCommitFn] = pattern(9000, 3);
+  connect(s);
+  conn.reply_buf_size = wire2::kReplyBufSize;
+  uint8_t* const before = call.reply_buf;
+  uint32_t len = 0;
+  EXPECT_EQ(send(pattern(10, 1), &len), PD_E_NETWORK);
+  EXPECT_EQ(conn.reply_buf_size, wire2::kReplyBufSize);
+  EXPECT_EQ(call.reply_buf, before);
+}
+
 TEST_F(DirectFrame, TheCcmdRequestWaitsItsOwnTime) {
   marlo::script s;
   s.how = marlo::fault::silent;
