@@ -183,5 +183,136 @@ def reply_analysis():
           "regress")
 
 
+def env_settings():
+    # marlo.ini, then after a zero byte the process environment's lines.
+    ini = (b"[marlo]\nPDHOST=127.0.0.1:20000,host2\nPDNAMEPORT=20000\nPDCWAITTIME=30\n"
+           b"PDCLTCNVMODE=UTF8\nPDCLTOPTIONSTR=DNX\nPDERRSKIPCODE=-811,-803\nPDTRCMODE=ALL\n"
+           b"PDCWAITTIMEWRNPNT=2.5sec\nPDUSER=scott/tiger\nPDBLKF=4\nPDCURSORLVL=1\n")
+    write("env_settings", "ini_only", ini)
+    write("env_settings", "environment_only",
+          b"\0PDSERVICEGRP=sds01\nPDCLTPATH=/tmp\nPDSQLTRACE=4096\nPDFESHOST=fes1:22000,fes2\n")
+    write("env_settings", "both",
+          b"[other]\nPDHOST=x\n[marlo]\nPDTIMEDOUTRETRY=3\nPDSENDMEMSIZE=64\nPDIPC=MEMORY\n"
+          b"\0PDCMDWAITTIME=60\nPDUAPREPLVL=sp\nDCSERVICE=svc1\n")
+
+
+def frame(kind, body, flags=0x80, length=None, capacity=0):
+    """A 12-byte message frame header and its body."""
+    n = len(body) if length is None else length
+    return bytes([0, 0, flags, kind]) + struct.pack(">II", n, capacity) + bytes(body)
+
+
+def reply_header(kind=0, return_code=0, retry_wait=0, error_code=0):
+    h = bytearray(64)
+    h[4:8] = struct.pack(">I", kind)
+    h[40:44] = struct.pack(">i", error_code)
+    h[44:48] = struct.pack(">i", return_code)
+    h[52:56] = struct.pack(">I", retry_wait)
+    return bytes(h)
+
+
+def direct_frame():
+    # Control bytes: request (1 = COMMIT), capacity in 64-byte units less
+    # one, byte order; then what the server sends.
+    b = Body()
+    b.status()
+    b.sqlca(0)
+    body = b.finish()
+    write("direct_frame", "body_only", bytes([1, 63, 0]) + frame(0x87, body))
+    write("direct_frame", "with_reply_header", bytes([1, 63, 0]) + frame(0x00, reply_header(retry_wait=9) + body))
+    write("direct_frame", "larger_than_capacity", bytes([1, 0, 0]) + frame(0x87, bytes(range(256)) * 20))
+    lost = bytearray(64)
+    lost[32:36] = struct.pack(">i", -2474)
+    write("direct_frame", "error_reply", bytes([1, 63, 0]) + frame(0x00, reply_header(kind=8, error_code=-1234) + lost))
+    write("direct_frame", "server_return_code", bytes([0, 63, 1]) + frame(0x00, reply_header(return_code=-310) + body))
+    # Found: a header announcing 2 GB got its buffer before any body byte.
+    write("direct_frame", "announces_two_gigabytes", bytes([1, 0, 0]) + frame(0x87, body, length=0x7FFFF000),
+          "regress")
+
+
+def rpc_message(data, short=False, kind=0, seq=1, status=0):
+    """A reply message of the RPC session as the test server builds it."""
+    area = 64 if short else 256
+    h = bytearray(area)
+    h[0:4] = struct.pack(">I", 0x30036)
+    h[4:8] = struct.pack(">I", kind)
+    h[16:20] = struct.pack("<I", 0x00010001)
+    if short:
+        h[8:12] = struct.pack(">I", 0x102)
+        h[12:16] = struct.pack(">I", 1)
+        h[32:36] = struct.pack(">I", 40)
+        h[36:40] = struct.pack(">I", 0x40300)
+        h[40:44] = struct.pack("<I", seq)
+        h[44:48] = struct.pack(">I", status)
+    else:
+        h[32:36] = struct.pack(">I", 96)
+        h[36:40] = struct.pack(">I", 0x10100)
+        h[40:44] = struct.pack(">I", 0x102)
+        h[48:52] = struct.pack(">I", 0x1234)
+        h[96:100] = struct.pack("<I", seq)
+        h[100:104] = struct.pack(">I", status)
+        h[236:243] = b"Marlo70"
+    return bytes(h) + bytes(data), 40 if short else 96
+
+
+def message_frames(msg, hlen, keep=False, frame_max=4096):
+    """A message in frames of at most 4096 bytes, as the test server sends it."""
+    msg = bytearray(msg)
+    data = len(msg) - hlen
+    msg[28:32] = struct.pack(">I", data)
+    close = 0x00 if keep else 0x40
+    if len(msg) <= frame_max:
+        msg[20:24] = bytes(4)
+        return frame(0, msg, flags=0x80 | close)
+    out = b""
+    room = frame_max - hlen
+    sent = 0
+    while sent < data:
+        chunk = min(room, data - sent)
+        last = sent + chunk == data
+        seg = bytearray(msg[:hlen])
+        seg[20:24] = struct.pack(">I", 1)
+        if last:
+            seg[20] = 0x80
+        seg[24:28] = struct.pack(">I", sent)
+        seg += msg[hlen + sent:hlen + sent + chunk]
+        out += frame(0, seg, flags=0x80 | (close if last else 0))
+        sent += chunk
+    return out
+
+
+def transport_and_rpc():
+    b = Body()
+    b.status()
+    b.sqlca(0)
+    body = b.finish()
+    # frame: form (1: growable reply buffer), first room and second room in
+    # 32-byte units less one; then the peer's bytes.
+    write("frame", "one_frame", bytes([0, 15, 0]) + frame(0, body, flags=0xC0))
+    write("frame", "grows_to_the_body", bytes([1, 7, 3]) + frame(0, bytes(range(256)) * 40, flags=0xC0))
+    write("frame", "request_code_reply", bytes([1, 7, 3]) + frame(0x87, body, flags=0xC0))
+    write("frame", "truncated", bytes([0, 0, 0]) + frame(0, bytes(200), flags=0xC0))
+    write("frame", "announces_two_gigabytes", bytes([1, 7, 3]) + frame(0, body, flags=0xC0, length=0x7FFFF000),
+          "regress")
+    # rpc_session: form (1 growable, 2 little-endian), room in 64-byte
+    # units less one; then the server's frames.
+    msg, hlen = rpc_message(body)
+    write("rpc_session", "one_message", bytes([1, 63]) + message_frames(msg, hlen))
+    msg, hlen = rpc_message(bytes(range(256)) * 50)
+    write("rpc_session", "segments", bytes([1, 3]) + message_frames(msg, hlen))
+    msg, hlen = rpc_message(body, short=True)
+    write("rpc_session", "short_header", bytes([3, 63]) + message_frames(msg, hlen, keep=True))
+    msg, hlen = rpc_message(struct.pack(">i", -356), kind=8)
+    write("rpc_session", "error_reply", bytes([0, 63]) + message_frames(msg, hlen))
+    # Found: a first segment announcing nearly 4 GB got its buffer at once.
+    msg, hlen = rpc_message(bytes(range(256)) * 20)
+    frames = bytearray(message_frames(msg, hlen))
+    frames[12 + 28:12 + 32] = struct.pack(">I", 0xFFFF0000)
+    write("rpc_session", "segment_announces_four_gigabytes", bytes([1, 0]) + bytes(frames), "regress")
+
+
 if __name__ == "__main__":
+    transport_and_rpc()
+    direct_frame()
     reply_analysis()
+    env_settings()

@@ -4,11 +4,16 @@
 // and keeps none.
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -17,6 +22,7 @@
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSQLAN.h"
+#include "sockadapt.h"
 #include "zk_seam.h"
 
 namespace zkfuzz {
@@ -52,6 +58,63 @@ class input {
   size_t n_;
 };
 
+inline bool write_all(int fd, const std::vector<uint8_t>& bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// A peer that connects to `to`, sends its bytes and closes; the loopback
+// buffers hold them until the library reads.
+inline void peer_sends(const sockaddr_in& to, const std::vector<uint8_t>& bytes) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) write_all(fd, bytes);
+  close(fd);
+}
+
+// A connected pair of loopback sockets: the library's end and the peer's,
+// which has sent its bytes and its end of stream. The peer's end stays
+// open until the pair goes, so what the library sends never resets it.
+class loopback_pair {
+ public:
+  explicit loopback_pair(const std::vector<uint8_t>& peer_bytes) {
+    static const int listener = open_listener();
+    client = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    socklen_t len = sizeof at;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&at), &len);
+    if (client < 0 || connect(client, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) return;
+    server = accept(listener, nullptr, nullptr);
+    if (server < 0) return;
+    write_all(server, peer_bytes);
+    shutdown(server, SHUT_WR);
+  }
+  ~loopback_pair() {
+    if (client >= 0) close(client);
+    if (server >= 0) close(server);
+  }
+  loopback_pair(const loopback_pair&) = delete;
+  loopback_pair& operator=(const loopback_pair&) = delete;
+  bool ok() const { return client >= 0 && server >= 0; }
+
+  int client = -1;
+  int server = -1;
+
+ private:
+  static int open_listener() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, SOMAXCONN) != 0) abort();
+    return fd;
+  }
+};
+
 inline void format_line(const char* format, va_list args) {
   char line[2048];
   vsnprintf(line, sizeof line, format, args);
@@ -77,6 +140,18 @@ class running_call {
     call.staging = staging;
     conn.cur_socket = -1;
     conn.recv_socket = -1;
+    conn.connect_no_retry = 'Y';
+    // Loopback only, one short wait: every peer of a harness has sent all
+    // it will send before the library reads.
+    env.pdcltnodelay = 'Y';
+    env.pdcltbindloopbackaddr = 'N';
+    env.pdsocnum = kSockets;
+    env.rcvaddr = htonl(INADDR_LOOPBACK);
+    env.pdcwaittime = 1;
+    env.pdcalcmdwaittime = 1;
+    env.pdconnectwaittime = 1;
+    snprintf(env.pdhost, sizeof env.pdhost, "127.0.0.1");
+    saved_round_ = sa_set_round_us(kRoundUs);
     saved_com_ = clt_com_set_locator(com);
     saved_rpc_ = clt_rpc_set_locator(rpc_parts);
     saved_reply_ = clt_reply_set_locator(reply_part);
@@ -86,6 +161,7 @@ class running_call {
   }
   ~running_call() {
     clt_reply_free(&reply);
+    sa_set_round_us(saved_round_);
     clt_svc.errlog_vmsg = saved_log_;
     clt_req_set_locator(saved_req_);
     clt_reply_set_locator(saved_reply_);
@@ -97,7 +173,10 @@ class running_call {
   running_call& operator=(const running_call&) = delete;
 
  private:
+  static constexpr int64_t kRoundUs = 2000;
+  static constexpr int32_t kSockets = 4;
   static inline running_call* current_ = nullptr;
+  int64_t saved_round_ = 0;
   clt_com_locator saved_com_ = nullptr;
   clt_rpc_locator saved_rpc_ = nullptr;
   clt_reply_locator saved_reply_ = nullptr;
