@@ -311,7 +311,42 @@ def transport_and_rpc():
     write("rpc_session", "segment_announces_four_gigabytes", bytes([1, 0]) + bytes(frames), "regress")
 
 
+def cmd_record(chain, body, total=0):
+    r = bytearray(32)
+    r[0:4] = struct.pack(">I", 32 + len(body))
+    r[5] = 32
+    r[16] = chain
+    r[24:28] = struct.pack(">I", total)
+    return bytes(r) + bytes(body)
+
+
+def cmd_output(rc, flag, length, output):
+    body = bytearray(52 - 32)
+    body[0:4] = struct.pack(">i", rc)
+    body[4:8] = struct.pack(">I", flag)
+    body[16:20] = struct.pack(">I", length)
+    return bytes(body) + output
+
+
+def cmd_replies():
+    # A 16-bit length and the logon reply, then the command reply.
+    def seed(logon, command):
+        return struct.pack(">H", len(logon)) + logon + command
+    logon_ok = cmd_record(0, struct.pack(">i", 0))
+    write("cmd_replies", "single_record", seed(logon_ok, cmd_record(0, cmd_output(0, 1, 5, b"hello"))))
+    chained = (cmd_record(1, cmd_output(0, 1, 6, b"first ")) + cmd_record(1, b"second ") +
+               cmd_record(0, b"third"))
+    write("cmd_replies", "chained", seed(logon_ok, chained))
+    write("cmd_replies", "refused_logon", seed(cmd_record(0, struct.pack(">i", -1)), b""))
+    write("cmd_replies", "no_output", seed(logon_ok, cmd_record(0, cmd_output(3, 0, 0, b""))))
+    # Found: a reply header announcing a gigabyte got its buffer at once.
+    huge = bytearray(logon_ok)
+    huge[0:4] = struct.pack(">I", 1 << 30)
+    write("cmd_replies", "logon_reply_announces_a_gigabyte", seed(bytes(huge), b""), "regress")
+
+
 if __name__ == "__main__":
+    cmd_replies()
     transport_and_rpc()
     direct_frame()
     reply_analysis()
