@@ -25,7 +25,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int64_t kRoundUs = 10;
+constexpr int64_t kRoundUs = 2;
 constexpr int32_t kOutputSize = 256;
 // The client connects at once; a call that ends before it does leaves the
 // service waiting no longer than this.
