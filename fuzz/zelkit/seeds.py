@@ -345,7 +345,46 @@ def cmd_replies():
     write("cmd_replies", "logon_reply_announces_a_gigabyte", seed(bytes(huge), b""), "regress")
 
 
+def name_service():
+    # Flags (1 register, 2 echo the client's identity, 4 echo the query's
+    # sequence), a 16-bit length and the registration reply, then the
+    # lookup's answer after its RPC header.
+    version = 0x30313031
+
+    def nam_header(magic, length, seq=1, query=0):
+        h = bytearray(40)
+        h[0:4] = struct.pack(">I", length)
+        h[4:8] = struct.pack(">I", magic)
+        h[8:12] = struct.pack(">I", version)
+        h[28:32] = struct.pack(">I", query)
+        h[36:40] = struct.pack(">I", seq)
+        return h
+
+    reg = nam_header(0x4E414D42, 72) + bytes(16) + bytes([127, 0, 0, 1, 0, 2, 0, 0]) + bytes(8)
+
+    def answer(result, info=True):
+        item_len = 24 + 16 + (32 if info else 0)
+        m = nam_header(0x4E414D2E, 40 + item_len, seq=2, query=1)
+        m[12:16] = struct.pack(">I", 7)
+        item = bytearray(item_len)
+        item[0:2] = struct.pack(">H", item_len)
+        item[12:14] = struct.pack(">H", 24)
+        item[14:16] = struct.pack(">H", 40 if info else 0)
+        item[20:24] = struct.pack(">i", result)
+        item[24:32] = bytes([127, 0, 0, 1, 0, 2, 0x4E, 0x20])
+        return bytes(m + item)
+
+    def seed(flags, registration, ans):
+        return bytes([flags]) + struct.pack(">H", len(registration)) + bytes(registration) + ans
+
+    write("name_service", "register_and_find", seed(7, reg, answer(0)))
+    write("name_service", "known_server_finds", seed(4, b"", answer(0, info=False)))
+    write("name_service", "not_registered", seed(4, b"", answer(-632)))
+    write("name_service", "registration_of_another_client", seed(5, reg, answer(0)))
+
+
 if __name__ == "__main__":
+    name_service()
     cmd_replies()
     transport_and_rpc()
     direct_frame()
