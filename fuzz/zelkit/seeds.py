@@ -383,7 +383,69 @@ def name_service():
     write("name_service", "registration_of_another_client", seed(5, reg, answer(0)))
 
 
+def marlo_reply_body(little, sqlcode, sqlstate, message):
+    """The test server's reply body: directory, status part, SQLCA part."""
+    fmt = "<" if little else ">"
+    b = bytearray(36 + 32 + 60 + 2 + len(message))
+    b[0:4] = struct.pack(fmt + "I", len(b))
+    b[8:12] = struct.pack(fmt + "I", 36)
+    b[12:16] = struct.pack(fmt + "I", 68)
+    b[36:36 + len(sqlstate)] = sqlstate
+    ca = 68
+    b[ca:ca + 8] = b"SQLCA  S"
+    b[ca + 8:ca + 12] = struct.pack(fmt + "I", 60 if message else 0)
+    b[ca + 12:ca + 16] = struct.pack(fmt + "i", sqlcode)
+    b[ca + 44:ca + 54] = b"MARLOSRV  "
+    b[ca + 56:ca + 60] = struct.pack(fmt + "I", 1)
+    if message:
+        b[ca + 60:ca + 62] = struct.pack(fmt + "H", len(message))
+        b[ca + 62:ca + 62 + len(message)] = message
+    return bytes(b)
+
+
+def marlo_connect_body(little, code_set, version, pid, level_word):
+    fmt = "<" if little else ">"
+    b = bytearray(marlo_reply_body(little, 0, b"00000", b""))
+    at = len(b)
+    b += bytes(40)
+    b[at:at + 2] = code_set
+    b[at + 2:at + 2 + len(version)] = version
+    b[at + 12:at + 16] = struct.pack(fmt + "I", pid)
+    b[at + 24:at + 28] = struct.pack(fmt + "I", level_word)
+    b[0:4] = struct.pack(fmt + "I", len(b))
+    b[28:32] = struct.pack(fmt + "I", at)
+    return bytes(b)
+
+
+def exsql_server():
+    # 16-bit length and CONNECT body, 16-bit length and COMMIT body, then
+    # the name query's answer (none: the server's own).
+    def seed(connect, commit, name=b""):
+        return struct.pack(">H", len(connect)) + connect + struct.pack(">H", len(commit)) + commit + name
+    level26 = (~26) & 0xFFFFFFFF
+    direct = marlo_connect_body(False, b"1j", b"07-02-00", 777, level26)
+    rpc = marlo_connect_body(False, b"1j", b"07-01-00", 777, level26)
+    commit = marlo_reply_body(False, 0, b"00000", b"")
+    write("exsql_server", "connect_commit_direct_frame", seed(direct, commit))
+    write("exsql_server", "connect_commit_rpc", seed(rpc, commit))
+    write("exsql_server", "little_endian_server", seed(marlo_connect_body(True, b"1j", b"07-02-00", 777, level26),
+                                                        marlo_reply_body(True, 0, b"00000", b"")))
+    write("exsql_server", "connect_refused", seed(marlo_reply_body(False, -1020, b"08004", b"KFPA11020-E refused"),
+                                                 b""))
+    write("exsql_server", "commit_fails", seed(direct, marlo_reply_body(False, -911, b"40001", b"deadlock")))
+    # Found: one COMMIT reply whose extension offset wraps around 32 bits.
+    b = Body()
+    b.status()
+    b.sqlca(0)
+    ext = b.add(bytearray(52))
+    target = b.add(bytearray(64))
+    b.set32(ext + 4, (1 << 32) - ext + target)
+    b.set32(28, ext)
+    write("exsql_server", "commit_wrapping_extension_offset", seed(direct, b.finish()), "regress")
+
+
 if __name__ == "__main__":
+    exsql_server()
     name_service()
     cmd_replies()
     transport_and_rpc()

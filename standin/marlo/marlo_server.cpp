@@ -484,6 +484,13 @@ struct server::impl {
     const uint16_t port = htons(sql_port);
     memcpy(rec + 6, &port, 2);
     memcpy(rec + kNamRecord + kInfoPort, &port, 2);
+    if (!s.name_answer.empty()) {
+      uint8_t own[kNamRecord];
+      memcpy(own, rec, kNamRecord);
+      nam = s.name_answer;
+      const uint32_t rec_at = nam.size() >= kNamHeader + kItemHeader ? kNamHeader + get_be16(nam.data() + kNamHeader + 12) : 0;
+      if (rec_at > kNamHeader && rec_at + kNamRecord <= nam.size()) memcpy(nam.data() + rec_at, own, kNamRecord);
+    }
     msg.insert(msg.end(), nam.begin(), nam.end());
     int fd = connect_back(peer, m.session_port);
     if (fd < 0) return;

@@ -52,7 +52,11 @@ struct script {
   bool frame_reply_header = false;       // request-code replies carry the 64-byte reply header
   uint32_t frame_return_code = 0;        // return code of that header
   int drip_ms = 250;
-  uint32_t huge_length = 0xFFFFFFF0;     // length that fault::huge_reply announces                     // pause of fault::drip and fault::empty_segments
+  uint32_t huge_length = 0xFFFFFFF0;     // length that fault::huge_reply announces
+  // When set, the name query's answer after the message header, as given;
+  // the server record its item points at names this server all the same,
+  // so that no client is sent off the machine.
+  std::vector<uint8_t> name_answer;                     // pause of fault::drip and fault::empty_segments
   // Answers to the front-end question, in turn (the last one repeats;
   // none: found): 0 names this server's SQL port and fes_group.
   std::vector<int32_t> fes_statuses;
