@@ -60,7 +60,6 @@ constexpr char kStateService[] = "_pdrdm";
 // Name service.
 constexpr uint32_t kNamHeader = 40;
 constexpr uint32_t kMagicReg = 0x4e414d42;
-constexpr uint32_t kMagicQuery = 0x4e414d2e;
 constexpr uint32_t kNamRecord = 16;
 constexpr uint32_t kItemHeader = 24;
 constexpr uint32_t kInfo = 32;
