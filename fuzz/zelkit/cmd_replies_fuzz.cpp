@@ -10,7 +10,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,8 +20,6 @@
 #include "zk_cmd_records.h"
 #include "zk_fuzz.h"
 
-extern char** environ;
-
 namespace {
 
 constexpr int64_t kRoundUs = 2;
@@ -32,14 +29,6 @@ constexpr int32_t kOutputSize = 256;
 constexpr int kAcceptWaitMs = 2000;
 
 int g_listener = -1;
-std::string g_dir;
-
-struct cleanup {
-  ~cleanup() {
-    std::error_code ec;
-    if (!g_dir.empty()) std::filesystem::remove_all(g_dir, ec);
-  }
-} g_cleanup;
 
 bool read_all(int fd, uint8_t* p, size_t n) {
   while (n > 0) {
@@ -79,18 +68,11 @@ void serve(const std::vector<uint8_t>& logon, const std::vector<uint8_t>& comman
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  std::vector<std::string> names;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry = *e;
-    if (entry.compare(0, 2, "PD") == 0) names.push_back(entry.substr(0, entry.find('=')));
-  }
-  for (const std::string& n : names) unsetenv(n.c_str());
-  char tmpl[] = "/tmp/zelkit-fuzz-cmd-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) abort();
-  g_dir = tmpl;
-  ini_set_profile_dir(g_dir.c_str());
-  setenv("XDG_CONFIG_HOME", (g_dir + "/user").c_str(), 1);
-  setenv("XDG_CONFIG_DIRS", (g_dir + "/sys").c_str(), 1);
+  zkfuzz::clear_settings_environment();
+  const std::string& dir = zkfuzz::scratch_folder();
+  ini_set_profile_dir(dir.c_str());
+  setenv("XDG_CONFIG_HOME", (dir + "/user").c_str(), 1);
+  setenv("XDG_CONFIG_DIRS", (dir + "/sys").c_str(), 1);
 
   g_listener = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in a{};
@@ -105,7 +87,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("PDASTPORT", std::to_string(ntohs(a.sin_port)).c_str(), 1);
   setenv("PDUSER", "dbusr/dbpw", 1);
   setenv("PDSYSTEMID", "SYS1", 1);
-  setenv("PDCLTPATH", g_dir.c_str(), 1);
+  setenv("PDCLTPATH", dir.c_str(), 1);
   setenv("PDCMDWAITTIME", "60", 1);
   sa_set_round_us(kRoundUs);
   return 0;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <numeric>
 #include <string>
@@ -18,8 +17,6 @@
 #include "CLTUTLEV.h"
 #include "iniread.h"
 #include "zk_fuzz.h"
-
-extern char** environ;
 
 namespace {
 
@@ -31,37 +28,13 @@ struct block {
   char areas[kAreasSize];
 };
 
-bool setting_name(const std::string& name) {
-  return (name.size() > 2 && name.compare(0, 2, "PD") == 0) || name == "DCSERVICE" || name == "RD_DEBUG1";
-}
-
 void no_report(const clt_env_conn&, int32_t, const char*, int32_t, const char*) {}
-
-std::string g_dir;
-
-// Removes the folder when the process ends.
-struct folder_cleanup {
-  ~folder_cleanup() {
-    std::error_code ec;
-    if (!g_dir.empty()) std::filesystem::remove_all(g_dir, ec);
-  }
-} g_cleanup;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Only what an input sets counts.
-  std::vector<std::string> names;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry = *e;
-    const std::string name = entry.substr(0, entry.find('='));
-    if (setting_name(name)) names.push_back(name);
-  }
-  for (const std::string& n : names) unsetenv(n.c_str());
-  char tmpl[] = "/tmp/zelkit-fuzz-env-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) abort();
-  g_dir = tmpl;
-  ini_set_profile_dir(g_dir.c_str());
+  zkfuzz::clear_settings_environment();
+  ini_set_profile_dir(zkfuzz::scratch_folder().c_str());
   return 0;
 }
 
@@ -69,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* text = reinterpret_cast<const char*>(data);
   const char* end = text + size;
   const char* split = std::find(text, end, '\0');
-  std::ofstream(g_dir + "/" + CLT_ENV_DEFAULT_INI, std::ios::binary | std::ios::trunc)
+  std::ofstream(zkfuzz::scratch_folder() + "/" + CLT_ENV_DEFAULT_INI, std::ios::binary | std::ios::trunc)
       .write(text, split - text);
 
   std::vector<std::string> set;
@@ -80,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t eq = entry.find('=');
     if (eq == std::string::npos || entry.find('\0') != std::string::npos) continue;
     const std::string name = entry.substr(0, eq);
-    if (!setting_name(name)) continue;
+    if (!zkfuzz::setting_name(name)) continue;
     setenv(name.c_str(), entry.c_str() + eq + 1, 1);
     set.push_back(name);
   }

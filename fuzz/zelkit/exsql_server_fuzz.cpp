@@ -9,7 +9,6 @@
 #include <string.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,8 +21,6 @@
 #include "zelkit.h"
 #include "zk_fuzz.h"
 
-extern char** environ;
-
 namespace {
 
 constexpr char kGroup[] = "sds01";
@@ -31,15 +28,6 @@ constexpr char kConnectFn[] = "p_f_sqa_cconnect";
 constexpr char kCommitFn[] = "p_f_sqa_ccommit";
 // A round of the socket layer's waits; settings count in rounds.
 constexpr int64_t kRoundUs = 500;
-
-std::string g_dir;
-
-struct cleanup {
-  ~cleanup() {
-    std::error_code ec;
-    if (!g_dir.empty()) std::filesystem::remove_all(g_dir, ec);
-  }
-} g_cleanup;
 
 void blank(char* field, size_t n, const char* text) {
   memset(field, ' ', n);
@@ -59,17 +47,8 @@ struct request {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  std::vector<std::string> names;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry = *e;
-    const std::string name = entry.substr(0, entry.find('='));
-    if (name.compare(0, 2, "PD") == 0 || name == "DCSERVICE" || name == "RD_DEBUG1") names.push_back(name);
-  }
-  for (const std::string& n : names) unsetenv(n.c_str());
-  char tmpl[] = "/tmp/zelkit-fuzz-exsql-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) abort();
-  g_dir = tmpl;
-  setenv("PDCLTPATH", g_dir.c_str(), 1);
+  zkfuzz::clear_settings_environment();
+  setenv("PDCLTPATH", zkfuzz::scratch_folder().c_str(), 1);
   setenv("PDSERVICEGRP", kGroup, 1);
   setenv("PDHOST", "127.0.0.1", 1);
   setenv("PDCWAITTIME", "20", 1);

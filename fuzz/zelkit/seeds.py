@@ -91,6 +91,19 @@ class Body:
         return bytes(self.b)
 
 
+def wrapping_commit():
+    """Found: a COMMIT reply whose extension offset wraps around 32 bits past
+    the part's own offset was checked as the wrapped sum and read 4 GB away."""
+    b = Body()
+    b.status()
+    b.sqlca(0)
+    ext = b.add(bytearray(52))
+    target = b.add(bytearray(64))
+    b.set32(ext + 4, (1 << 32) - ext + target)
+    b.set32(28, ext)
+    return b.finish()
+
+
 def reply_analysis():
     # Control bytes: function index, level, flags, rows, sqln 1 and 2,
     # character-set codes and names of the caller's areas.
@@ -155,16 +168,7 @@ def reply_analysis():
     b.set32(16, b.add(bytearray(16)))
     write("reply_analysis", "fetch_finished", control(1, flags=0x42) + b.finish())
 
-    # Found: an extension offset that wraps around 32 bits past the part's
-    # own offset was checked as the wrapped sum and read 4 GB away.
-    b = Body()
-    b.status()
-    b.sqlca(0)
-    ext = b.add(bytearray(52))
-    target = b.add(bytearray(64))
-    b.set32(ext + 4, (1 << 32) - ext + target)
-    b.set32(28, ext)
-    write("reply_analysis", "commit_wrapping_trace_offset", control(10) + b.finish(), "regress")
+    write("reply_analysis", "commit_wrapping_trace_offset", control(10) + wrapping_commit(), "regress")
 
     # Found: PREPARE's input values went after the server's output count,
     # not after the entries written, past the caller's per-column array.
@@ -433,15 +437,7 @@ def exsql_server():
     write("exsql_server", "connect_refused", seed(marlo_reply_body(False, -1020, b"08004", b"KFPA11020-E refused"),
                                                  b""))
     write("exsql_server", "commit_fails", seed(direct, marlo_reply_body(False, -911, b"40001", b"deadlock")))
-    # Found: one COMMIT reply whose extension offset wraps around 32 bits.
-    b = Body()
-    b.status()
-    b.sqlca(0)
-    ext = b.add(bytearray(52))
-    target = b.add(bytearray(64))
-    b.set32(ext + 4, (1 << 32) - ext + target)
-    b.set32(28, ext)
-    write("exsql_server", "commit_wrapping_extension_offset", seed(direct, b.finish()), "regress")
+    write("exsql_server", "commit_wrapping_extension_offset", seed(direct, wrapping_commit()), "regress")
 
 
 if __name__ == "__main__":

@@ -15,6 +15,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "CLTCOMCTX.h"
@@ -24,6 +26,8 @@
 #include "CLTSQLAN.h"
 #include "sockadapt.h"
 #include "zk_seam.h"
+
+extern char** environ;
 
 namespace zkfuzz {
 
@@ -57,6 +61,40 @@ class input {
   const uint8_t* p_;
   size_t n_;
 };
+
+// Names the library reads as settings.
+inline bool setting_name(const std::string& name) {
+  return (name.size() > 2 && name.compare(0, 2, "PD") == 0) || name == "DCSERVICE" || name == "RD_DEBUG1";
+}
+
+// Drops every setting the process inherited: only what a harness sets counts.
+inline void clear_settings_environment() {
+  std::vector<std::string> names;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (setting_name(name)) names.push_back(name);
+  }
+  for (const std::string& n : names) unsetenv(n.c_str());
+}
+
+// A folder of the harness's own below /tmp, removed with everything in it
+// when the process ends.
+inline const std::string& scratch_folder() {
+  static const struct folder {
+    std::string path;
+    folder() {
+      char tmpl[] = "/tmp/zelkit-fuzz-XXXXXX";
+      if (mkdtemp(tmpl) == nullptr) abort();
+      path = tmpl;
+    }
+    ~folder() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  } made;
+  return made.path;
+}
 
 inline bool write_all(int fd, const std::vector<uint8_t>& bytes) {
   for (size_t done = 0; done < bytes.size();) {
