@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   run.main.funccode = kFunctions[in.byte() % std::size(kFunctions)];
   const uint32_t capacity = kCapacityUnit * (1u + in.byte());
   run.main.byteorder = in.byte() & 1;
-  zkfuzz::loopback_pair pair(in.rest());
+  const std::vector<uint8_t> reply = in.rest();
+  zkfuzz::loopback_pair pair(reply);
   if (!pair.ok()) return 0;
   run.conn.cur_socket = pair.client;
   run.conn.recv_socket = pair.client;
@@ -37,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t rc = clt_send_direct(request.data(), &request_len, run.call.reply_buf, &reply_len, nullptr);
   // What came back lies inside the connection's reply buffer.
   if (rc == 0 && (run.call.reply_cur != run.call.reply_buf || reply_len > run.conn.reply_buf_size)) abort();
+  if (run.conn.reply_buf_size > zkfuzz::grown_bound(capacity, reply.size())) abort();
   cltmem_free(run.call.reply_buf, "fuzz", __LINE__);
   return 0;
 }

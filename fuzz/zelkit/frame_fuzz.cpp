@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (clt_tact_open(0, 0) != 0) return 0;
   sockaddr_in me{};
   clt_tact_getaddr(&me, 0);
-  zkfuzz::peer_sends(me, in.rest());
+  const std::vector<uint8_t> sent = in.rest();
+  zkfuzz::peer_sends(me, sent);
 
   std::vector<uint8_t> head(first_room);
   std::vector<com_piece> pieces{{head.data(), first_room}};
@@ -42,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t room = 0;
   for (const com_piece& p : pieces) room += p.len;
   if (rc == 0 && req.len_out > room + CLT_REPLY_HEADER_SIZE) abort();
+  if (run.conn.reply_buf_size > zkfuzz::grown_bound(second_room, sent.size())) abort();
   clt_tact_close(0, 0);
   if (run.call.reply_buf != nullptr) cltmem_free(run.call.reply_buf, "fuzz", __LINE__);
   return 0;

@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (pd_clt_sess_open(0) != 0) return 0;
   sockaddr_in me{};
   clt_tact_getaddr(&me, 0);
-  zkfuzz::peer_sends(me, in.rest());
+  const std::vector<uint8_t> sent = in.rest();
+  zkfuzz::peer_sends(me, sent);
 
   std::vector<uint8_t> header(PD_MSG_HEADER_SIZE);
   run.call.reply_may_grow = (form & kGrowable) != 0 ? 1 : 0;
@@ -40,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pd_clt_recv(&from, pieces, 2, 1, 0);
   // The lengths given back never claim more than the pieces hold.
   if (pieces[0].len > PD_MSG_HEADER_SIZE || pieces[1].len > run.conn.reply_buf_size) abort();
+  if (run.conn.reply_buf_size > zkfuzz::grown_bound(room, sent.size())) abort();
   pd_clt_sess_close(0);
   cltmem_free(run.call.reply_buf, "fuzz", __LINE__);
   return 0;

@@ -114,6 +114,14 @@ inline void peer_sends(const sockaddr_in& to, const std::vector<uint8_t>& bytes)
   close(fd);
 }
 
+// The most a reply buffer may have grown to when `sent` bytes arrived:
+// buffers grow as bytes arrive (doubling, with room for one more frame),
+// never to a length a header merely announces.
+inline uint64_t grown_bound(uint64_t room, uint64_t sent) {
+  constexpr uint64_t kFrame = 4096;
+  return room + 2 * (sent + kFrame) + kFrame;
+}
+
 // A connected pair of loopback sockets: the library's end and the peer's,
 // which has sent its bytes and its end of stream. The peer's end stays
 // open until the pair goes, so what the library sends never resets it.
