@@ -270,6 +270,8 @@ int32_t sa_wait(int32_t s, sa_wait_kind kind, int64_t microseconds, int32_t* wsa
   }
 }
 
+int64_t sa_mono_us(void) { return mono_us(); }
+
 int64_t sa_round_us(void) { return g_round_us; }
 
 int64_t sa_set_round_us(int64_t microseconds) {

@@ -93,6 +93,8 @@ enum sa_wait_kind : int32_t { SA_WAIT_READ = 0, SA_WAIT_WRITE = 1 };
 // number works). 1 ready, 0 timed out, -1 failed. A signal does not end
 // the wait early: the remaining time is waited again.
 int32_t sa_wait(int32_t s, sa_wait_kind kind, int64_t microseconds, int32_t* wsa);
+// The monotonic clock in microseconds, for deadlines.
+int64_t sa_mono_us(void);
 // The length of one wait round of the socket layer: one second. Tests
 // shorten it so that a silent peer times out in milliseconds.
 int64_t sa_round_us(void);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace marlo {
 
@@ -50,7 +51,6 @@ constexpr uint32_t kCallHeader = 256;
 constexpr uint32_t kCompact = 96;
 constexpr uint32_t kReplyHeader64 = 64;
 constexpr int32_t kBusyCode = -356;
-constexpr uint32_t kHugeLength = 0xFFFFFFF0;
 constexpr int kIoTimeoutMs = 5000;
 constexpr int kPollMs = 50;
 constexpr char kMark[] = "Marlo70";
@@ -60,7 +60,6 @@ constexpr char kStateService[] = "_pdrdm";
 // Name service.
 constexpr uint32_t kNamHeader = 40;
 constexpr uint32_t kMagicReg = 0x4e414d42;
-constexpr uint32_t kMagicQuery = 0x4e414d2e;
 constexpr uint32_t kNamRecord = 16;
 constexpr uint32_t kItemHeader = 24;
 constexpr uint32_t kInfo = 32;
@@ -487,6 +486,13 @@ struct server::impl {
     const uint16_t port = htons(sql_port);
     memcpy(rec + 6, &port, 2);
     memcpy(rec + kNamRecord + kInfoPort, &port, 2);
+    if (!s.name_answer.empty()) {
+      uint8_t own[kNamRecord];
+      memcpy(own, rec, kNamRecord);
+      nam = s.name_answer;
+      const uint32_t rec_at = nam.size() >= kNamHeader + kItemHeader ? kNamHeader + get_be16(nam.data() + kNamHeader + 12) : 0;
+      if (rec_at > kNamHeader && rec_at + kNamRecord <= nam.size()) memcpy(nam.data() + rec_at, own, kNamRecord);
+    }
     msg.insert(msg.end(), nam.begin(), nam.end());
     int fd = connect_back(peer, m.session_port);
     if (fd < 0) return;
@@ -551,6 +557,26 @@ struct server::impl {
 
   // Sends a reply, or misbehaves as the script says; false when the
   // connection is no longer usable.
+  void pause() const { std::this_thread::sleep_for(std::chrono::milliseconds(s.drip_ms)); }
+  // The server is being stopped: a fault that goes on and on ends.
+  bool stopping() const {
+    pollfd p{stop_pipe[0], POLLIN, 0};
+    return poll(&p, 1, 0) > 0;
+  }
+
+  // One frame, a byte at a time, until it is out or the client has gone.
+  void drip(int fd, uint8_t kind, const uint8_t* body, uint32_t len) {
+    std::vector<uint8_t> wire(kFrameHeader, 0);
+    wire[2] = kFlagBase;
+    wire[3] = kind;
+    put_be32(wire.data() + 4, len);
+    wire.insert(wire.end(), body, body + len);
+    for (uint8_t b : wire) {
+      if (stopping() || !write_all(fd, &b, 1)) return;
+      pause();
+    }
+  }
+
   bool answer(int fd, std::vector<uint8_t> msg, uint32_t hlen, bool keep, bool faulty) {
     if (faulty) {
       switch (s.how) {
@@ -567,6 +593,22 @@ struct server::impl {
         case fault::corrupt_reply:
           write_frame(fd, kKindCorrupt, true, msg.data(), static_cast<uint32_t>(std::min<size_t>(msg.size(), kFrameMax)));
           return false;
+        case fault::drip: {
+          const uint32_t len = static_cast<uint32_t>(std::min<size_t>(msg.size(), kFrameMax));
+          put_be32(msg.data() + 20, 0);
+          put_be32(msg.data() + 28, len - hlen);
+          drip(fd, 0, msg.data(), len);
+          return false;
+        }
+        case fault::empty_segments: {
+          // Segment words: more to come, at data offset 0, of a total that never arrives.
+          std::vector<uint8_t> seg(msg.begin(), msg.begin() + hlen);
+          put_be32(seg.data() + 20, 1);
+          put_be32(seg.data() + 24, 0);
+          put_be32(seg.data() + 28, static_cast<uint32_t>(msg.size() - hlen));
+          while (!stopping() && write_frame(fd, 0, false, seg.data(), hlen)) pause();
+          return false;
+        }
         default:
           break;
       }
@@ -639,9 +681,13 @@ struct server::impl {
       if (faulty && (s.how == fault::close_early || s.how == fault::short_reply || s.how == fault::corrupt_reply)) {
         return answer(fd, body, 0, true, true);
       }
+      if (faulty && s.how == fault::drip) {
+        drip(fd, f.kind(), body.data(), static_cast<uint32_t>(body.size()));
+        return false;
+      }
       if (faulty && s.how == fault::huge_reply) {
         uint8_t h[kFrameHeader] = {kFlagBase, 0, kFlagBase, f.kind()};
-        put_be32(h + 4, kHugeLength);
+        put_be32(h + 4, s.huge_length);
         write_all(fd, h, sizeof h);
         write_all(fd, body.data(), body.size());
         return false;

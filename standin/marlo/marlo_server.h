@@ -27,10 +27,12 @@ enum class fault {
   busy,           // an error reply with the busy code
   wrong_seq,      // a reply of another call first, then the right one
   error_reply,    // an error reply with the script's error code
-  huge_reply,     // a frame header that announces nearly 4 GB
+  huge_reply,     // a frame header that announces huge_length bytes, then the body, then the end
   fes_busy,       // the front-end question gets the busy error reply
   fes_silent,     // the front-end question is read and never answered
   fes_error,      // the front-end question gets an error reply with the script's error code
+  drip,           // the reply comes one byte every drip_ms, over the kept connection and the direct frame
+  empty_segments, // over the kept connection: a first segment, then segments without data, one every drip_ms
 };
 
 struct script {
@@ -49,6 +51,12 @@ struct script {
   int fault_after = 0;                   // requests answered well before the faults
   bool frame_reply_header = false;       // request-code replies carry the 64-byte reply header
   uint32_t frame_return_code = 0;        // return code of that header
+  int drip_ms = 250;
+  uint32_t huge_length = 0xFFFFFFF0;     // length that fault::huge_reply announces
+  // When set, the name query's answer after the message header, as given;
+  // the server record its item points at names this server all the same,
+  // so that no client is sent off the machine.
+  std::vector<uint8_t> name_answer;                     // pause of fault::drip and fault::empty_segments
   // Answers to the front-end question, in turn (the last one repeats;
   // none: found): 0 names this server's SQL port and fes_group.
   std::vector<int32_t> fes_statuses;

@@ -239,9 +239,10 @@ void msg_connect(const sockaddr_in* addr, int32_t wsa) {
 // One wait on one socket in rounds of one second (the time seam's round).
 // seconds 0 waits without limit; with round_us given, rounds of that
 // length instead, as many as the microseconds ask. Cancel polling ends
-// the wait with -1 once the flag is 1.
+// the wait with -1 once the flag is 1. A reply's deadline (until_us, 0 =
+// none) ends the wait as a time-out once it has passed.
 int32_t wait_rounds(int32_t sock, sa_wait_kind kind, const com_wait* wait, bool microsecond_rounds,
-                    const clt_main* cancel_of, int32_t* wsa) {
+                    const clt_main* cancel_of, int64_t until_us, int32_t* wsa) {
   int64_t rounds = wait != nullptr && wait->sec > 0 ? wait->sec : 0;
   int64_t round_len = sa_round_us();
   if (microsecond_rounds && wait != nullptr && wait->sec == 0 && wait->usec > 0) {
@@ -249,7 +250,16 @@ int32_t wait_rounds(int32_t sock, sa_wait_kind kind, const com_wait* wait, bool 
     round_len = 1;
   }
   for (int64_t done = 0;;) {
-    int32_t rc = sa_wait(sock, kind, round_len, wsa);
+    int64_t this_round = round_len;
+    if (until_us != 0) {
+      const int64_t left = until_us - sa_mono_us();
+      if (left <= 0) {
+        *wsa = 0;
+        return 0;
+      }
+      this_round = std::min(this_round, left);
+    }
+    int32_t rc = sa_wait(sock, kind, this_round, wsa);
     if (rc > 0) return rc;
     if (rc < 0 && *wsa != SA_WSAEINPROGRESS) return rc;
     if (cancel_of != nullptr && clt_com_cancel_get(cancel_of) == 1) {
@@ -260,6 +270,8 @@ int32_t wait_rounds(int32_t sock, sa_wait_kind kind, const com_wait* wait, bool 
   }
 }
 
+int64_t reply_until(const clt_com_ctx& ctx) { return ctx.call != nullptr ? ctx.call->reply_until_us : 0; }
+
 int32_t adapter_call(const clt_com_ctx& ctx, int32_t code, int32_t* wsa, com_wsa_args& a) {
   const clt_env& env = env_of(ctx);
   *wsa = 0;
@@ -269,7 +281,7 @@ int32_t adapter_call(const clt_com_ctx& ctx, int32_t code, int32_t* wsa, com_wsa
     case COM_WSA_BIND: return sa_bind(a.sock, a.addr, wsa);
     case COM_WSA_GETSOCKNAME: return sa_getsockname(a.sock, a.addr, wsa);
     case COM_WSA_LISTEN: return sa_listen(a.sock, a.value, wsa);
-    case COM_WSA_WAIT_READ: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, true, nullptr, wsa);
+    case COM_WSA_WAIT_READ: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, true, nullptr, reply_until(ctx), wsa);
     case COM_WSA_ACCEPT: {
       int32_t s = sa_accept(a.sock, a.addr, wsa);
       if (s >= 0 && env.pdcltnodelay == 'Y') {
@@ -306,9 +318,10 @@ int32_t adapter_call(const clt_com_ctx& ctx, int32_t code, int32_t* wsa, com_wsa
     case COM_WSA_RCVBUF: return sa_set_rcvbuf(a.sock, a.value, wsa);
     case COM_WSA_EXCLUSIVE: return sa_set_exclusive(a.sock, wsa);
     case COM_WSA_VERSION: return static_cast<int32_t>(COM_ADAPTER_VERSION);
-    case COM_WSA_SELECT: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, nullptr, wsa);
-    case COM_WSA_WAIT_READ_CANCEL: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, ctx.main, wsa);
-    case COM_WSA_WAIT_WRITE_CANCEL: return wait_rounds(a.sock, SA_WAIT_WRITE, a.wait, false, ctx.main, wsa);
+    case COM_WSA_SELECT: return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, nullptr, reply_until(ctx), wsa);
+    case COM_WSA_WAIT_READ_CANCEL:
+      return wait_rounds(a.sock, SA_WAIT_READ, a.wait, false, ctx.main, reply_until(ctx), wsa);
+    case COM_WSA_WAIT_WRITE_CANCEL: return wait_rounds(a.sock, SA_WAIT_WRITE, a.wait, false, ctx.main, 0, wsa);
     // Sockets here need no start-up or clean-up.
     default: return 0;
   }
@@ -887,6 +900,17 @@ int32_t com_broadcast_addr(uint32_t* addr) {
     return COM_E_BROADCAST;
   }
   return 0;
+}
+
+com_reply_deadline::com_reply_deadline(clt_com_call* call, int32_t seconds)
+    : call_(call), saved_(call != nullptr ? call->reply_until_us : 0) {
+  if (call_ == nullptr || seconds <= 0) return;
+  const int64_t until = sa_mono_us() + static_cast<int64_t>(seconds) * sa_round_us();
+  if (saved_ == 0 || until < saved_) call_->reply_until_us = until;
+}
+
+com_reply_deadline::~com_reply_deadline() {
+  if (call_ != nullptr) call_->reply_until_us = saved_;
 }
 
 bool clt_resolve_host(const char* name, uint32_t* literal, uint32_t* entry, int32_t* wsa_error) {

@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 struct sockaddr_in;
+struct clt_com_call;
 
 // One entry of a piece list: the pieces go out as one byte stream.
 struct com_piece {
@@ -105,6 +106,22 @@ int32_t com_rcvfrom(int32_t sock, sockaddr_in* from, void* buf, uint32_t len, co
 int32_t com_close(int32_t sock, int32_t flags);
 int32_t com_hostaddr(const char* name, uint32_t* addr);
 int32_t com_broadcast_addr(uint32_t* addr);
+
+// The caller's wait setting bounds the whole reply, not each read: while
+// one lives, every wait for the reply ends by the same deadline, however
+// the peer spreads its bytes or segments. 0 seconds sets none; an outer
+// deadline that ends sooner stays. Seconds are the layer's wait rounds.
+class com_reply_deadline {
+ public:
+  com_reply_deadline(clt_com_call* call, int32_t seconds);
+  ~com_reply_deadline();
+  com_reply_deadline(const com_reply_deadline&) = delete;
+  com_reply_deadline& operator=(const com_reply_deadline&) = delete;
+
+ private:
+  clt_com_call* call_;
+  int64_t saved_;
+};
 
 // A dotted literal of exactly three dots is converted (an invalid one
 // gives 0) and no lookup is made: false. Otherwise the name is looked

@@ -486,6 +486,7 @@ struct clt_com_call {
   uint8_t* staging;           // 4108-byte staging buffer of com_send, owned by the RPC session
   int32_t session_end;        // 1 while the session's closing message is sent
   uint8_t waiting_reply;      // 1 while a receive waits
+  int64_t reply_until_us;     // while a reply is awaited: when its wait ends (monotonic), 0 = no bound
   int32_t mdl_trace_on;
   int32_t soc_trace_on;
   // Transport session.

@@ -55,32 +55,37 @@ bool lookup(clt_cmd_ctx* ctx, const char* name, uint32_t* addr) {
   return false;
 }
 
-// Waits until the socket is readable. Periods without data count against
-// the wait limit over the whole reply: PDCMDWAITTIME is a number of
-// 60-second periods here, so a limit of 60 waits an hour.
-int32_t wait_readable(clt_cmd_ctx* ctx, uint32_t* periods) {
-  const bool limited = ctx->wait_time != 0;
+// Waits until the socket is readable, in periods of 60 rounds. The wait
+// limit bounds the whole reply, however the peer spreads its bytes:
+// PDCMDWAITTIME is a number of 60-second periods here, so a limit of 60
+// ends the reply an hour after it began to be awaited (`until`, 0 = no limit).
+int32_t wait_readable(clt_cmd_ctx* ctx, int64_t until) {
+  const bool limited = until != 0;
   const trace_timeout timeout{kPeriodSeconds, 0};
   const void* shown = limited ? &timeout : nullptr;
   const int32_t mode = limited ? CLT_AST_DATA_PLAIN : CLT_AST_DATA_NONE;
   for (;;) {
+    int64_t wait = CLT_AST_PERIOD_ROUNDS * sa_round_us();
+    if (limited) {
+      const int64_t left = until - sa_mono_us();
+      if (left <= 0) return CLT_AST_E_TIMEOUT;
+      wait = std::min(wait, left);
+    }
     int32_t wsa = 0;
     clt_ast_trc_soc(CLT_AST_CALL_SELECT, CLT_AST_BEFORE, 0, ctx->sock, sizeof timeout, shown, mode, ctx);
-    const int32_t rc = sa_wait(ctx->sock, SA_WAIT_READ, CLT_AST_PERIOD_ROUNDS * sa_round_us(), &wsa);
+    const int32_t rc = sa_wait(ctx->sock, SA_WAIT_READ, wait, &wsa);
     clt_ast_trc_soc(CLT_AST_CALL_SELECT, CLT_AST_AFTER, outcome(rc, wsa), ctx->sock, sizeof timeout, shown, mode, ctx);
     if (rc < 0) {
       clt_ast_trc_msg(ctx, kMsgComm, "select", wsa);
       return CLT_AST_E_FAILED;
     }
     if (rc > 0) return 0;
-    ++*periods;
-    if (limited && *periods >= ctx->wait_time) return CLT_AST_E_TIMEOUT;
   }
 }
 
-int32_t recv_exact(clt_cmd_ctx* ctx, uint8_t* buf, uint32_t len, uint32_t* periods) {
+int32_t recv_exact(clt_cmd_ctx* ctx, uint8_t* buf, uint32_t len, int64_t until) {
   for (uint32_t got = 0; got < len;) {
-    if (const int32_t rc = wait_readable(ctx, periods); rc != 0) return rc;
+    if (const int32_t rc = wait_readable(ctx, until); rc != 0) return rc;
     int32_t wsa = 0;
     clt_ast_trc_soc(CLT_AST_CALL_RECV, CLT_AST_BEFORE, 0, ctx->sock, 0, nullptr, CLT_AST_DATA_NONE, ctx);
     const int32_t n = sa_recv(ctx->sock, buf + got, len - got, &wsa);
@@ -160,8 +165,11 @@ int32_t clt_ast_send(clt_cmd_ctx* ctx) {
 }
 
 int32_t clt_ast_recv(clt_cmd_ctx* ctx) {
-  uint32_t periods = 0;
-  if (const int32_t rc = recv_exact(ctx, ctx->staging, CLT_AST_HEADER_SIZE, &periods); rc != 0) return rc;
+  const int64_t until =
+      ctx->wait_time != 0
+          ? sa_mono_us() + static_cast<int64_t>(ctx->wait_time) * CLT_AST_PERIOD_ROUNDS * sa_round_us()
+          : 0;
+  if (const int32_t rc = recv_exact(ctx, ctx->staging, CLT_AST_HEADER_SIZE, until); rc != 0) return rc;
   const uint32_t reply_len = std::max(get_be32(ctx->staging + CLT_AST_OFF_RECLEN),
                                       get_be32(ctx->staging + CLT_AST_OFF_TOTAL));
   // A reply announcing less than its header has already sent more than
@@ -171,16 +179,30 @@ int32_t clt_ast_recv(clt_cmd_ctx* ctx) {
                     static_cast<unsigned>(ctx->port), kModule, __LINE__);
     return CLT_AST_E_REPLY;
   }
-  auto* buf = static_cast<uint8_t*>(cltmem_alloc_plain(reply_len, 0));
-  if (buf == nullptr) {
-    clt_ast_trc_msg(ctx, kMsgMemory, reply_len, kModule, __LINE__);
-    return CLT_AST_E_MEMORY;
-  }
-  memcpy(buf, ctx->staging, CLT_AST_HEADER_SIZE);
-  if (const int32_t rc = recv_exact(ctx, buf + CLT_AST_HEADER_SIZE, reply_len - CLT_AST_HEADER_SIZE, &periods);
-      rc != 0) {
-    cltmem_free_plain(buf);
-    return rc;
+  // The buffer grows as the reply's bytes arrive, never ahead of them: a
+  // header may announce gigabytes that never come.
+  uint8_t* buf = nullptr;
+  uint32_t room = 0;
+  for (uint32_t got = CLT_AST_HEADER_SIZE; got < reply_len || buf == nullptr;) {
+    if (got >= room) {
+      const uint32_t size = clt_grow_size(room, static_cast<uint64_t>(got) + 1, reply_len);
+      auto* next = static_cast<uint8_t*>(cltmem_alloc_plain(size, 0));
+      if (next == nullptr) {
+        clt_ast_trc_msg(ctx, kMsgMemory, size, kModule, __LINE__);
+        cltmem_free_plain(buf);
+        return CLT_AST_E_MEMORY;
+      }
+      memcpy(next, buf != nullptr ? buf : ctx->staging, got);
+      cltmem_free_plain(buf);
+      buf = next;
+      room = size;
+    }
+    const uint32_t chunk = std::min(room, reply_len) - got;
+    if (const int32_t rc = recv_exact(ctx, buf + got, chunk, until); rc != 0) {
+      cltmem_free_plain(buf);
+      return rc;
+    }
+    got += chunk;
   }
   if (ctx->state == CLT_AST_RECV_LOGON) {
     ctx->logon_reply = buf;

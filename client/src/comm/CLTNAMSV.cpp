@@ -30,7 +30,6 @@ constexpr uint32_t kOwnOffset = 40;
 constexpr uint32_t kRecordOffset = 56;
 constexpr uint32_t kServiceIdField = 12;
 constexpr uint32_t kQueryMark = 28;
-constexpr uint32_t kValueField = 32;
 constexpr uint32_t kSeqField = 36;
 constexpr uint32_t kIdSize = 4;
 constexpr int32_t kLookupBitsStart = 1 << 10;

@@ -56,7 +56,6 @@ constexpr char kSqlService[] = "_pdscd";
 constexpr char kServerMark[] = "Marlo70";
 
 constexpr uint32_t kFrameMax = CLT_FRAME_BODY_MAX;
-constexpr uint32_t kBufferStep = 4096;
 constexpr int32_t kMsgKindError = 8;
 constexpr uint32_t kShortMark = 0x40300;
 constexpr uint32_t kAddrFamilyField = 0x1000000;
@@ -134,7 +133,6 @@ constexpr uint32_t kCompactSeq = 84;
 
 // Reply header words.
 constexpr int kWordService = 0;
-constexpr int kWordKind = 1;
 constexpr int kWordId = 4;
 constexpr int kWordShortMark = 9;
 constexpr int kWordShortSeq = 10;
@@ -829,6 +827,8 @@ int32_t pd_clt_exchange(clt_rpc_ctx& ctx, exchange_args& a, uint8_t* out, uint32
   const uint32_t header_len = a.compact ? PD_REPLY_SHORT_SIZE : PD_REPLY_HEADER_SIZE;
   uint8_t* header = s->reply_header;
   bool first = true;
+  // Replies of other calls and further segments count against the same wait.
+  const com_reply_deadline deadline(clt_com_cur().call, wait);
   for (;;) {
     com_piece reply[2] = {{header, header_len}, {out, *out_len}};
     sockaddr_in from{};
@@ -973,6 +973,7 @@ int32_t pd_clt_send(sockaddr_in* peer, uint32_t service, com_piece* pieces, int3
     if (rc != 0) return rc;
     if (send_only) return 0;
 
+    const com_reply_deadline deadline(clt_com_cur().call, b->reply_wait);
     for (;;) {
       for (int32_t i = 0; i < reply_count; ++i) reply[i].len = room[i];
       sockaddr_in from{};
@@ -1086,7 +1087,7 @@ int32_t pd_clt_send_msg(sockaddr_in* peer, com_piece* pieces, int32_t count, int
 
 namespace {
 
-// Grows the connection's reply buffer for a segmented reply of
+// Grows the connection's reply buffer for the next segment of a reply of
 // total_data bytes; the bytes already received are kept.
 int32_t grow_reply(com_piece* pieces, int32_t count, uint32_t total_data, uint32_t received_in_buffer) {
   clt_com_ctx com = clt_com_cur();
@@ -1097,8 +1098,11 @@ int32_t grow_reply(com_piece* pieces, int32_t count, uint32_t total_data, uint32
       (strncmp(ctx.main->srv_version, "04", 2) == 0 || strncmp(ctx.main->srv_version, "05", 2) == 0)) {
     return 0;
   }
-  if (pieces[1].len >= total_data) return 0;
-  const uint32_t size = (total_data + kBufferStep - 1) / kBufferStep * kBufferStep;
+  // Room for the next segment's data, grown as segments arrive: a first
+  // segment may announce a total that never comes.
+  const uint64_t need = std::min<uint64_t>(total_data, static_cast<uint64_t>(received_in_buffer) + CLT_FRAME_BODY_MAX);
+  if (pieces[1].len >= need) return 0;
+  const uint32_t size = clt_grow_size(pieces[1].len, need, clt_round_step(total_data));
   auto* grown = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
   if (grown == nullptr) {
     clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "MEMORY", kModule, __LINE__);
@@ -1167,20 +1171,21 @@ int32_t pd_clt_recv(sockaddr_in* peer, com_piece* pieces, int32_t count, int32_t
     return kind == kMsgKindError ? PD_E_SERVER_ERROR : 0;
   }
   const uint32_t total_data = get_be32(header + kHdrTotal);
-  if (get_be32(header + kHdrOffset) != 0 || total_data > UINT32_MAX - (kBufferStep - 1)) {
+  if (get_be32(header + kHdrOffset) != 0 || clt_round_step(total_data) > UINT32_MAX) {
     clt_errlog_msg(kMsgInvalid, addr_of(&from), port_of(&from), kModule, __LINE__);
     return PD_E_NETWORK;
-  }
-  if (count >= 2) {
-    rc = grow_reply(pieces, count, total_data, received > capacity[0] ? received - capacity[0] : 0);
-    if (rc != 0) return rc;
-    capacity[1] = pieces[1].len;
   }
   bool last = (header[kHdrSegment] & kSegmentLast) != 0;
   uint32_t data = received - hlen;
   pd_clt_bsess* b = ctx.call->bsess;
   while (!last) {
     if (truncated) return PD_E_TRUNCATED;
+    if (count >= 2) {
+      const uint32_t held = hlen + data;
+      rc = grow_reply(pieces, count, total_data, held > capacity[0] ? held - capacity[0] : 0);
+      if (rc != 0) return rc;
+      capacity[1] = pieces[1].len;
+    }
     // Pieces after the bytes received so far, behind a header of their own.
     com_piece rest[PD_RECV_PIECES_MAX + 1];
     int32_t n = 0;

@@ -17,7 +17,6 @@ constexpr const char* kModule = "CLTTACT";
 constexpr char kTableEye[8] = "##vtbse";
 constexpr char kEntryEye[8] = "##vtsoc";
 constexpr int32_t kFamilyInet = AF_INET;
-constexpr uint32_t kBufferStep = 4096;
 constexpr int32_t kAddrInUseLimit = 4000;
 // Retry limits without a control block.
 constexpr int32_t kDefaultRefusals = 10;
@@ -92,8 +91,6 @@ int class_of(int32_t soc_code) {
   }
   return kClassOther;
 }
-
-uint32_t round_up(uint32_t n) { return (n + kBufferStep - 1) / kBufferStep * kBufferStep; }
 
 void mdl(const clt_com_ctx& ctx, uint32_t event, uint16_t phase, const char tag[4], int32_t result) {
   if (ctx.call == nullptr || ctx.call->mdl_trace_on == 0) return;
@@ -436,32 +433,14 @@ bool receive_frame(action_ctx& a) {
   const bool reqcode = (a.entry->header.kind & CLT_FRAME_KIND_REQCODE) != 0;
 
   // Only the connection's own reply buffer is replaced: a piece inside it,
-  // or any other memory, is the caller's and must stay where it is.
-  if (call != nullptr && call->reply_may_grow != 0 && req->count >= 2 && call->reply_buf != nullptr &&
-      req->pieces[1].addr == call->reply_buf) {
-    const uint32_t room = reqcode ? req->pieces[1].len : req->pieces[0].len + req->pieces[1].len;
-    if (room < body_len) {
-      const uint32_t size = round_up(reqcode ? body_len : body_len - req->pieces[0].len);
-      auto* grown = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
-      if (grown == nullptr) {
-        fail_soc(a, COM_E_NOBUFS, __LINE__);
-        return false;
-      }
-      cltmem_free(call->reply_buf, kModule, __LINE__);
-      call->reply_buf = grown;
-      call->reply_cur = grown;
-      req->pieces[1] = com_piece{grown, size};
-      if (conn != nullptr) {
-        conn->reply_buf_size = size;
-        conn->reply_len = body_len;
-      }
-    }
-  }
+  // or any other memory, is the caller's and must stay where it is. It
+  // takes every byte past the first piece and grows as they arrive.
+  const uint32_t first_room = reqcode ? 0 : req->pieces[0].len;
+  const bool grows = call != nullptr && call->reply_may_grow != 0 && req->count >= 2 && call->reply_buf != nullptr &&
+                     req->pieces[1].addr == call->reply_buf && first_room + req->pieces[1].len < body_len;
   if (conn != nullptr) memcpy(conn->received.header, &a.entry->header, sizeof conn->received.header);
 
-  com_piece* area = a.entry->pieces;
-  int32_t used = 0;
-  int32_t i = 0;
+  int32_t first = 0;
   if (reqcode) {
     if (req->count < 1) {
       fail_soc(a, CLT_FRAME_E_REPLY_HEADER, __LINE__);
@@ -471,21 +450,53 @@ bool receive_frame(action_ctx& a) {
       fail_soc(a, CLT_FRAME_E_REPLY_HEADER, __LINE__);
       return false;
     }
-    i = 1;
+    first = 1;
   }
-  uint32_t left = body_len;
-  for (; i < req->count && left > 0 && used < CLT_TACT_PIECES; ++i) {
-    com_piece p = req->pieces[i];
-    p.len = std::min(p.len, left);
-    area[used++] = p;
-    left -= p.len;
-  }
-  if (call != nullptr) call->tact_truncated = left > 0 ? 1 : 0;
+  com_piece* area = a.entry->pieces;
+  int32_t used = 0;
+  // The receive pieces of the body as far as the request's pieces take it.
+  auto lay_out = [&](int32_t last) {
+    used = 0;
+    uint32_t rest = body_len;
+    for (int32_t i = first; i < last && rest > 0 && used < CLT_TACT_PIECES; ++i) {
+      com_piece p = req->pieces[i];
+      p.len = std::min(p.len, rest);
+      area[used++] = p;
+      rest -= p.len;
+    }
+    return rest;
+  };
+  uint32_t left = lay_out(grows ? 2 : req->count);
   n = com_recv(a.entry->sock, area, used, &w);
+  while (n >= 0 && grows && left > 0) {
+    com_piece& buf = req->pieces[1];
+    const uint32_t size = clt_grow_size(buf.len, static_cast<uint64_t>(buf.len) + 1,
+                                        clt_round_step(body_len - first_room));
+    auto* grown = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
+    if (grown == nullptr) {
+      fail_soc(a, COM_E_NOBUFS, __LINE__);
+      return false;
+    }
+    memcpy(grown, buf.addr, buf.len);
+    cltmem_free(call->reply_buf, kModule, __LINE__);
+    call->reply_buf = grown;
+    call->reply_cur = grown;
+    com_piece tail{grown + buf.len, std::min(size - buf.len, left)};
+    buf = com_piece{grown, size};
+    if (conn != nullptr) conn->reply_buf_size = size;
+    left -= tail.len;
+    const int32_t more = com_recv(a.entry->sock, &tail, 1, &w);
+    n = more < 0 ? more : n + more;
+  }
   if (n < 0) {
     fail_soc(a, n, __LINE__);
     return false;
   }
+  if (grows) {
+    if (conn != nullptr) conn->reply_len = body_len;
+    left = lay_out(2);
+  }
+  if (call != nullptr) call->tact_truncated = left > 0 ? 1 : 0;
   a.entry->moved = n;
   if (call != nullptr) call->tact_recv_count = n;
   if (conn != nullptr && comm_trace_on(a)) {

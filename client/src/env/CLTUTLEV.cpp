@@ -21,7 +21,7 @@ constexpr size_t kRangeTextMax = 21;     // clt_env_num_range looks at no more
 constexpr size_t kTimeTextMax = 15;
 constexpr size_t kTimeFractionDigits = 6;
 constexpr int32_t kTimeSecondsLimit = 65535;  // limit 0 stands for this
-constexpr int16_t kTimeSecondsForm = 65535;   // short value of the "sec" form
+constexpr uint16_t kTimeSecondsForm = 65535;  // short value of the "sec" form, as the wire's 16 bits
 constexpr int32_t kTimePlainMax = 99;
 constexpr size_t kNumListItemMax = 10;
 constexpr size_t kLoopbackMin = 9;
@@ -200,7 +200,7 @@ int32_t clt_env_parse_time(const char* value, int32_t limit, int16_t* short_valu
   if (seconds_form) {
     const int32_t bound = limit == 0 ? kTimeSecondsLimit : limit;
     if (n < 0 || n >= bound) return CLT_ENV_RANGE;
-    *short_value = kTimeSecondsForm;
+    *short_value = static_cast<int16_t>(kTimeSecondsForm);
     *seconds = static_cast<int32_t>(n);
   } else {
     if (n < 0 || n > kTimePlainMax) return CLT_ENV_RANGE;

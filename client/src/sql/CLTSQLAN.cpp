@@ -75,6 +75,11 @@ constexpr uint32_t kCaSourceSize = 12;
 constexpr int kErrdCount = 6;
 constexpr int kWarnBits = 8;
 
+// PREPARE directory, relative to its own start.
+constexpr uint32_t kPrepInNames = 8;
+constexpr uint32_t kPrepTypeNames = 12;
+constexpr uint32_t kPrepOutNames = 24;
+
 // Status part.
 constexpr uint32_t kStSqlstate = 0;
 constexpr uint32_t kStFlags7 = 7;
@@ -95,6 +100,9 @@ constexpr uint32_t kExtErrlog = 36;
 constexpr uint32_t kExtAuth = 40;
 constexpr uint32_t kExtKeep16 = 44;
 constexpr uint32_t kExtNames = 48;
+constexpr uint32_t kExtTypeNames = 12;
+constexpr uint32_t kExtVariant = 24;
+constexpr uint32_t kVariant5 = 5;
 constexpr uint32_t kExtFirstField = 4;  // the part's first word
 constexpr uint32_t kApinfSplit = 132;
 constexpr uint32_t kApinfFirstLen = 12;
@@ -141,6 +149,21 @@ struct view {
     if (!has(off, sizeof(uint32_t))) return false;
     *out = u32(off);
     return true;
+  }
+  // The position `off` bytes past `base`, reckoned as the server reckons
+  // it, in 32 bits (a part may stand before the part that points at it),
+  // and checked against the body. Reads go through the checked position
+  // only, never through base and offset added to a pointer one by one.
+  bool at(uint32_t base, uint32_t off, uint32_t* pos) const {
+    const uint32_t p = base + off;
+    if (p > total) return false;
+    *pos = p;
+    return true;
+  }
+  // The u32 `off` bytes past `base`.
+  bool u32_at(uint32_t base, uint32_t off, uint32_t* out) const {
+    uint32_t pos = 0;
+    return at(base, off, &pos) && u32_at(pos, out);
   }
 };
 
@@ -210,23 +233,28 @@ void put_host32(uint8_t* p, uint32_t v) { memcpy(p, &v, sizeof v); }
 bool keep_extension_blocks(const view& v, uint32_t ext, clt_main* main, clt_env* env, clt_reply_conn* rc,
                            rdb_sql_area* area) {
   uint32_t off = 0;
-  if (v.u32_at(ext + kExtTrace, &off) && off != 0) {
-    if (!v.has(ext + off, CLT_REPLY_TRACE_BLOCK)) return refuse(area, __LINE__) == 0;
+  uint32_t pos = 0;
+  if (v.u32_at(ext, kExtTrace, &off) && off != 0) {
+    if (!v.at(ext, off, &pos) || !v.has(pos, CLT_REPLY_TRACE_BLOCK)) return refuse(area, __LINE__) == 0;
     if (!keep_block(&rc->trace_block, CLT_REPLY_TRACE_BLOCK, area, __LINE__)) return false;
-    memcpy(rc->trace_block, v.p + ext + off, CLT_REPLY_TRACE_BLOCK);
+    memcpy(rc->trace_block, v.p + pos, CLT_REPLY_TRACE_BLOCK);
   }
-  if (v.u32_at(ext + kExtApinf, &off) && off != 0) {
-    const uint32_t at = ext + off;
+  if (v.u32_at(ext, kExtApinf, &off) && off != 0) {
+    uint32_t at = 0;
     uint32_t len = 0;
-    if (!v.u32_at(at, &len) || !v.has(at + sizeof len, len)) return refuse(area, __LINE__) == 0;
-    const uint8_t* data = v.p + at + sizeof len;
+    uint32_t data_at = 0;
+    if (!v.at(ext, off, &at) || !v.u32_at(at, &len) || !v.at(at, sizeof len, &data_at) || !v.has(data_at, len)) {
+      return refuse(area, __LINE__) == 0;
+    }
+    const uint8_t* data = v.p + data_at;
     const char* path = main != nullptr ? clt_text(main, CLT_TEXT_TAAPINFPATH) : nullptr;
     const bool to_file = path != nullptr && path[0] != '\0';
     uint32_t first = len;
     if (to_file && (env->pduapreplvl & kReplvlSplit) != 0 && level_at_least(main, 23)) {
       uint32_t rec = 0;
-      if (!v.u32_at(at + sizeof len + kApinfSplit, &rec) || !v.u32_at(at + sizeof len + rec + kApinfFirstLen, &first) ||
-          first > len) {
+      uint32_t rec_at = 0;
+      if (!v.u32_at(data_at, kApinfSplit, &rec) || !v.at(data_at, rec, &rec_at) ||
+          !v.u32_at(rec_at, kApinfFirstLen, &first) || first > len) {
         return refuse(area, __LINE__) == 0;
       }
     }
@@ -247,11 +275,14 @@ bool keep_extension_blocks(const view& v, uint32_t ext, clt_main* main, clt_env*
       memcpy(rc->apinf2 + sizeof len, data + (to_file ? first : 0), rest);
     }
   }
-  if (level_at_least(main, kLevelSqltrc) && v.u32_at(ext + kExtSqltrc, &off) && off != 0) {
+  if (level_at_least(main, kLevelSqltrc) && v.u32_at(ext, kExtSqltrc, &off) && off != 0) {
     uint32_t len = 0;
-    if (!v.u32_at(ext + off, &len) || !v.has(ext + off + sizeof len, len)) return refuse(area, __LINE__) == 0;
+    uint32_t data_at = 0;
+    if (!v.at(ext, off, &pos) || !v.u32_at(pos, &len) || !v.at(pos, sizeof len, &data_at) || !v.has(data_at, len)) {
+      return refuse(area, __LINE__) == 0;
+    }
     if (!keep_block(&rc->sqltrc, len + sizeof len, area, __LINE__)) return false;
-    memcpy(rc->sqltrc, v.p + ext + off, len + sizeof len);
+    memcpy(rc->sqltrc, v.p + pos, len + sizeof len);
   }
   return true;
 }
@@ -260,9 +291,9 @@ bool keep_extension_blocks(const view& v, uint32_t ext, clt_main* main, clt_env*
 bool keep_extension_data(const view& v, uint32_t ext, clt_main* main, clt_env* env, clt_reply_conn* rc,
                          rdb_sql_area* area) {
   uint32_t off = 0;
-  if (level_at_least(main, kLevelSqltrc) && v.u32_at(ext + kExtTrcctl, &off) && off != 0) {
-    if (!v.has(ext + off, CLT_REPLY_TRCCTL_SIZE)) return refuse(area, __LINE__) == 0;
-    const uint32_t at = ext + off;
+  uint32_t at = 0;
+  if (level_at_least(main, kLevelSqltrc) && v.u32_at(ext, kExtTrcctl, &off) && off != 0) {
+    if (!v.at(ext, off, &at) || !v.has(at, CLT_REPLY_TRCCTL_SIZE)) return refuse(area, __LINE__) == 0;
     main->srvtrc_value = v.u32(at);
     main->srvtrc_count = v.u32(at + 4);
     main->srvtrc_prmsize = v.u16(at + 8);
@@ -270,9 +301,8 @@ bool keep_extension_data(const view& v, uint32_t ext, clt_main* main, clt_env* e
     main->srvtrc_mode = v.p[at + 11];
     main->srvtrc_pending = 0xFF;
   }
-  if (level_at_least(main, kLevelErrlog) && v.u32_at(ext + kExtErrlog, &off) && off != 0) {
-    const uint32_t at = ext + off;
-    const void* end = at < v.total ? memchr(v.p + at, '\0', v.total - at) : nullptr;
+  if (level_at_least(main, kLevelErrlog) && v.u32_at(ext, kExtErrlog, &off) && off != 0) {
+    const void* end = v.at(ext, off, &at) && at < v.total ? memchr(v.p + at, '\0', v.total - at) : nullptr;
     if (end == nullptr) return refuse(area, __LINE__) == 0;
     const uint32_t size = static_cast<uint32_t>(static_cast<const uint8_t*>(end) - (v.p + at)) + 1;
     if (rc->errlog_text == nullptr || rc->errlog_size < size) {
@@ -288,9 +318,8 @@ bool keep_extension_data(const view& v, uint32_t ext, clt_main* main, clt_env* e
       rc->errlog_flag = kYes;
     }
   }
-  if (level_at_least(main, kLevelAuth) && v.u32_at(ext + kExtAuth, &off) && off != 0) {
-    const uint32_t at = ext + off;
-    if (!v.has(at, kAuthSecond + sizeof(uint16_t))) return refuse(area, __LINE__) == 0;
+  if (level_at_least(main, kLevelAuth) && v.u32_at(ext, kExtAuth, &off) && off != 0) {
+    if (!v.at(ext, off, &at) || !v.has(at, kAuthSecond + sizeof(uint16_t))) return refuse(area, __LINE__) == 0;
     const uint16_t len1 = v.u16(at);
     const uint16_t len2 = v.u16(at + kAuthSecond);
     // Neither field may reach beyond its 30 bytes.
@@ -306,14 +335,13 @@ bool keep_extension_data(const view& v, uint32_t ext, clt_main* main, clt_env* e
     }
     if (req.conn != nullptr) req.conn->sess_auth = kYes;
   }
-  if (level_at_least(main, kLevelAuth) && v.u32_at(ext + kExtKeep16, &off) && off != 0) {
-    if (!v.has(ext + off, CLT_REPLY_EXT44_SIZE)) return refuse(area, __LINE__) == 0;
-    memcpy(rc->ext44, v.p + ext + off, CLT_REPLY_EXT44_SIZE);
+  if (level_at_least(main, kLevelAuth) && v.u32_at(ext, kExtKeep16, &off) && off != 0) {
+    if (!v.at(ext, off, &at) || !v.has(at, CLT_REPLY_EXT44_SIZE)) return refuse(area, __LINE__) == 0;
+    memcpy(rc->ext44, v.p + at, CLT_REPLY_EXT44_SIZE);
     rc->ext44_kept = 1;
   }
-  if (level_at_least(main, kLevelNames) && v.u32_at(ext + kExtNames, &off) && off != 0 && area->namepair != nullptr) {
-    const uint32_t at = ext + off;
-    if (!v.has(at, kNameEntry * 2)) return refuse(area, __LINE__) == 0;
+  if (level_at_least(main, kLevelNames) && v.u32_at(ext, kExtNames, &off) && off != 0 && area->namepair != nullptr) {
+    if (!v.at(ext, off, &at) || !v.has(at, kNameEntry * 2)) return refuse(area, __LINE__) == 0;
     const uint8_t mode = cnv_mode(env);
     auto* out = static_cast<uint8_t*>(area->namepair);
     for (int i = 0; i < 2; ++i) {
@@ -375,13 +403,16 @@ bool copy_description(const view& v, uint32_t at, SQLDA* da, rdb_sql_area* area)
 // The per-column values of a description into the caller's
 // registered array, one u32 per variable from position `first` on; zeros
 // when the reply has none.
-bool copy_per_column(const view& v, uint32_t at, uint32_t first, const SQLDA* da, clt_main* main, rdb_sql_area* area) {
+bool copy_per_column(const view& v, uint32_t at, uint32_t first, const SQLDA* da, clt_main* main, rdb_sql_area* area,
+                     uint32_t* written) {
+  *written = 0;
   if (main->param_flag == 0 || main->param_pointer == nullptr || da == nullptr || da->sqld <= 0) return true;
   // The server's count never takes the copy past the caller's SQLDA.
   const uint32_t count = static_cast<uint32_t>(std::min(da->sqld, std::max<int16_t>(da->sqln, 0)));
   if (at != 0 && !v.has(at, count * sizeof(uint32_t))) return refuse(area, __LINE__) == 0;
   auto* out = static_cast<uint32_t*>(main->param_pointer) + first;
   for (uint32_t i = 0; i < count; ++i) out[i] = at != 0 ? v.u32(at + i * sizeof(uint32_t)) : 0;
+  *written = count;
   return true;
 }
 
@@ -410,8 +441,9 @@ bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) 
   // the names; the part packs the codes to those in use.
   const bool names = counts[3] <= counts[2] && counts[3] <= own_names && own_codes >= 0;
   const uint32_t own_names_at = kCodes + static_cast<uint32_t>(std::max<int16_t>(own_codes, 0)) * sizeof(uint16_t);
+  uint32_t names_pos = 0;
   if ((codes && !v.has(at + kCodes, codes_in_use * sizeof(uint16_t))) ||
-      (names && !v.has(at + names_at, names_in_use * kNameEntrySize))) {
+      (names && (!v.at(at, names_at, &names_pos) || !v.has(names_pos, names_in_use * kNameEntrySize)))) {
     return refuse(area, __LINE__) == 0;
   }
   memcpy(out, v.p + at, 8);
@@ -428,7 +460,7 @@ bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) 
   }
   if (names) {
     for (uint32_t i = 0; i < names_in_use; ++i) {
-      const uint32_t src = at + names_at + i * kNameEntrySize;
+      const uint32_t src = names_pos + i * kNameEntrySize;
       uint8_t* dst = out + own_names_at + i * kNameEntrySize;
       memcpy(dst, v.p + src, kNameEntrySize);
       for (uint32_t half = 0; half < kNameEntrySize; half += kNameEntry) {
@@ -649,7 +681,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     if (!v.has(ext, kExtFirstField)) return done(refuse(area, __LINE__));
     if (!keep_extension_blocks(v, ext, main, env, rc, area)) return done(-1);
     uint32_t wrtln = 0;
-    if (level_at_least(main, kLevelWriteLine) && env->wrtln_on == kYes && v.u32_at(ext + kExtWriteLine, &wrtln) &&
+    if (level_at_least(main, kLevelWriteLine) && env->wrtln_on == kYes && v.u32_at(ext, kExtWriteLine, &wrtln) &&
         wrtln != 0 && func != kFetch) {
       main->wrtln_pending = kYes;
     }
@@ -702,7 +734,10 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
       uint32_t per_column = 0;
       uint32_t charset = 0;
       if (!copy_description(v, data, da, area)) return done(-1);
-      if (v.u32_at(kBodyPerColumn, &per_column) && !copy_per_column(v, per_column, 0, da, main, area)) return done(-1);
+      uint32_t written = 0;
+      if (v.u32_at(kBodyPerColumn, &per_column) && !copy_per_column(v, per_column, 0, da, main, area, &written)) {
+        return done(-1);
+      }
       void* csna = uses_second_sqlda(func) ? area->sqlcsna2 : area->sqlcsna1;
       if (charsets && v.u32_at(kBodyCharset, &charset) && charset != 0 && !copy_charset(v, charset, csna, area)) {
         return done(-1);
@@ -717,22 +752,31 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
         void* csna;
       };
       const pass passes[] = {{20, 32, 40, da, area->sqlcsna1}, {4, 16, 36, area->sqliasda2, area->sqlcsna2}};
+      // The input pass's values follow the entries the output pass wrote.
       uint32_t first = 0;
       for (const pass& ps : passes) {
         uint32_t desc = 0;
         uint32_t per_column = 0;
         uint32_t charset = 0;
-        if (!v.u32_at(data + ps.desc, &desc) || !v.u32_at(data + ps.per_column, &per_column) ||
-            !v.u32_at(data + ps.charset, &charset)) {
+        if (!v.u32_at(data, ps.desc, &desc) || !v.u32_at(data, ps.per_column, &per_column) ||
+            !v.u32_at(data, ps.charset, &charset)) {
           return done(refuse(area, __LINE__));
         }
         if (desc == 0 || ps.da == nullptr) break;
-        if (!copy_description(v, data + desc, ps.da, area) ||
-            !copy_per_column(v, per_column != 0 ? data + per_column : 0, first, ps.da, main, area)) {
+        uint32_t desc_at = 0;
+        uint32_t per_column_at = 0;
+        uint32_t charset_at = 0;
+        if (!v.at(data, desc, &desc_at) || (per_column != 0 && !v.at(data, per_column, &per_column_at)) ||
+            (charset != 0 && !v.at(data, charset, &charset_at))) {
+          return done(refuse(area, __LINE__));
+        }
+        uint32_t written = 0;
+        if (!copy_description(v, desc_at, ps.da, area) ||
+            !copy_per_column(v, per_column_at, first, ps.da, main, area, &written)) {
           return done(-1);
         }
-        if (charsets && charset != 0 && !copy_charset(v, data + charset, ps.csna, area)) return done(-1);
-        first += static_cast<uint32_t>(std::max<int16_t>(ps.da->sqld, 0));
+        if (charsets && charset != 0 && !copy_charset(v, charset_at, ps.csna, area)) return done(-1);
+        first += written;
       }
     } else {
       if (!block && rc->descriptor_form != 0 && v.has(data, kDescEntries)) {
@@ -743,7 +787,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
         }
       }
       uint32_t variant = 0;
-      const bool var5 = level_at_least(main, kLevelSqltrc) && ext != 0 && v.u32_at(ext + 24, &variant) && variant == 5;
+      const bool var5 = level_at_least(main, kLevelSqltrc) && ext != 0 && v.u32_at(ext, kExtVariant, &variant) && variant == kVariant5;
       clt_reply_route route = clt_reply_route::output;
       if (fetch && block) {
         route = var5 ? clt_reply_route::block_variant : clt_reply_route::block;
@@ -769,15 +813,17 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   if (area->desckind == kNameRequest && (func == kPrepare || func == kDescribe || func == kHvar || func == kResultDesc)) {
     uint32_t names = 0;
     if (func == kPrepare) {
-      uint32_t out_names = 0;
-      uint32_t in_names = 0;
-      if (data != 0 && v.u32_at(data + 24, &out_names) && out_names != 0 &&
-          !copy_names(v, data + out_names, area->sqliasda, area->colnames1, mode, area)) {
-        return done(-1);
-      }
-      if (data != 0 && v.u32_at(data + 8, &in_names) && in_names != 0 &&
-          !copy_names(v, data + in_names, area->sqliasda2, area->colnames2, mode, area)) {
-        return done(-1);
+      // Output names with the output SQLDA, input names with the second one.
+      const struct {
+        uint32_t field;
+        const SQLDA* da;
+        void* target;
+      } lists[] = {{kPrepOutNames, area->sqliasda, area->colnames1}, {kPrepInNames, area->sqliasda2, area->colnames2}};
+      for (const auto& list : lists) {
+        uint32_t rel = 0;
+        if (data == 0 || !v.u32_at(data, list.field, &rel) || rel == 0) continue;
+        if (!v.at(data, rel, &names)) return done(refuse(area, __LINE__));
+        if (!copy_names(v, names, list.da, list.target, mode, area)) return done(-1);
       }
     } else if (v.u32_at(kBodyNames, &names) && names != 0) {
       if (!copy_names(v, names, area->sqliasda, area->colnames1, mode, area)) return done(-1);
@@ -786,12 +832,15 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   const bool type_names = area->attrkind == 'A' || area->attrkind == 'T';
   if (type_names && (func == kPrepare || func == kDescribe || func == kDescType || func == kResultDesc)) {
     uint32_t part = 0;
+    uint32_t rel = 0;
     if (func == kPrepare) {
-      if (data != 0 && v.u32_at(data + 12, &part) && part != 0) part += data;
+      if (data != 0 && v.u32_at(data, kPrepTypeNames, &rel) && rel != 0 && !v.at(data, rel, &part)) {
+        return done(refuse(area, __LINE__));
+      }
     } else if (!level_at_least(main, kLevelExt)) {
       v.u32_at(kBodyExt, &part);
-    } else if (ext != 0 && v.u32_at(ext + 12, &part) && part != 0) {
-      part += ext;
+    } else if (ext != 0 && v.u32_at(ext, kExtTypeNames, &rel) && rel != 0 && !v.at(ext, rel, &part)) {
+      return done(refuse(area, __LINE__));
     }
     if (part != 0) {
       const SQLDA* desc = func == kPrepare || func == kDescType ? area->sqliasda2 : area->sqliasda;

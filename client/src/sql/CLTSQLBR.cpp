@@ -25,7 +25,6 @@ constexpr int64_t kBaseConnect = 74;
 constexpr int64_t kBaseSrvinf = 554;
 constexpr int64_t kConnectInfo = 128;
 constexpr int64_t kDisconnect = 15;
-constexpr int64_t kTraceArea = 336;  // the DISCONNECT trace area before level 17
 constexpr int64_t kConnectTail = 327;
 constexpr int64_t kTail = 339;
 constexpr uint32_t kLevelDiscArea = 17;

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "zk_bytes.h"
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
@@ -19,7 +21,6 @@ namespace {
 constexpr const char* kModule = "CLTSQLDR";
 constexpr const char* kMsgProtocol = CLT_MSG_PROTOCOL_ERROR;
 
-constexpr uint32_t kBufferStep = 4096;
 constexpr uint8_t kBodyOnly = 0x80;
 constexpr uint8_t kKindErrorBits = 0x07;
 constexpr int16_t kTraceAll = 1;
@@ -115,8 +116,8 @@ int32_t clt_send_direct(uint8_t* request, uint32_t* request_len, uint8_t* reply,
   (void)area;
   clt_rpc_ctx ctx = clt_rpc_cur();
   clt_com_ctx com = clt_com_cur();
-  if (com.conn == nullptr || com.main == nullptr || com.env == nullptr || request_len == nullptr ||
-      reply_len == nullptr) {
+  if (com.call == nullptr || com.conn == nullptr || com.main == nullptr || com.env == nullptr ||
+      request_len == nullptr || reply_len == nullptr) {
     return PD_E_UNEXPECTED;
   }
   clt_com_conn* conn = com.conn;
@@ -146,6 +147,7 @@ int32_t clt_send_direct(uint8_t* request, uint32_t* request_len, uint8_t* reply,
 
   const int32_t wait_seconds = com.main->funccode == CLT_FC_CCMD ? com.env->pdcalcmdwaittime : com.env->pdcwaittime;
   const com_wait wait{wait_seconds, 0};
+  const com_reply_deadline deadline(com.call, wait_seconds);
   const int32_t sock = conn->recv_socket >= 0 ? conn->recv_socket : conn->cur_socket;
   clt_frame_header got{};
   com_piece hp{reinterpret_cast<uint8_t*>(&got), CLT_FRAME_HEADER_SIZE};
@@ -162,32 +164,42 @@ int32_t clt_send_direct(uint8_t* request, uint32_t* request_len, uint8_t* reply,
   }
 
   // A length whose buffer size would wrap around is no length a server sends.
-  if (body_len > UINT32_MAX - (kBufferStep - 1)) return protocol_error(ctx, "SIZE OVER", PD_E_PROTOCOL);
+  if (clt_round_step(body_len) > UINT32_MAX) return protocol_error(ctx, "SIZE OVER", PD_E_PROTOCOL);
+  // A body longer than the caller's buffer goes into a new one that grows
+  // as its bytes arrive; it replaces the connection's reply buffer once the
+  // body is in, at the announced length rounded up to whole steps.
   uint8_t* target = reply;
-  if (body_len > *reply_len) {
-    const uint32_t size = (body_len + kBufferStep - 1) / kBufferStep * kBufferStep;
-    auto* grown = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
-    if (grown == nullptr) {
-      clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "MEMORY", kModule, __LINE__);
-      return PD_E_MEMORY;
-    }
-    if (com.call != nullptr && com.call->reply_buf != nullptr) cltmem_free(com.call->reply_buf, kModule, __LINE__);
-    if (com.call != nullptr) {
-      com.call->reply_buf = grown;
-      com.call->reply_cur = grown;
-    }
-    conn->reply_buf_size = size;
-    target = grown;
-  } else if (com.call != nullptr) {
-    com.call->reply_cur = reply;
-  }
+  uint32_t room = *reply_len;
+  uint8_t* grown = nullptr;
+  auto drop = [&grown](int32_t result) {
+    if (grown != nullptr) cltmem_free(grown, kModule, __LINE__);
+    return result;
+  };
   for (uint32_t got_len = 0; got_len < body_len;) {
-    com_piece bp{target + got_len, body_len - got_len};
+    if (got_len >= room) {
+      const uint32_t size = clt_grow_size(room, got_len + 1, clt_round_step(body_len));
+      auto* next = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
+      if (next == nullptr) {
+        clt_errlog_msg(CLT_LOG_CLIENT_ERROR, "MEMORY", kModule, __LINE__);
+        return drop(PD_E_MEMORY);
+      }
+      memcpy(next, target, got_len);
+      if (grown != nullptr) cltmem_free(grown, kModule, __LINE__);
+      grown = target = next;
+      room = size;
+    }
+    com_piece bp{target + got_len, std::min(body_len, room) - got_len};
     rc = com_recv(sock, &bp, 1, &wait);
-    if (rc < 0) return result_of(rc, kBody);
-    if (rc == 0) return protocol_error(ctx, "SIZE ZERO", PD_E_PROCESS_DOWN);
+    if (rc < 0) return drop(result_of(rc, kBody));
+    if (rc == 0) return drop(protocol_error(ctx, "SIZE ZERO", PD_E_PROCESS_DOWN));
     got_len += static_cast<uint32_t>(rc);
   }
+  if (grown != nullptr) {
+    if (com.call->reply_buf != nullptr) cltmem_free(com.call->reply_buf, kModule, __LINE__);
+    com.call->reply_buf = grown;
+    conn->reply_buf_size = room;
+  }
+  com.call->reply_cur = target;
   if (trace) trace_note(&conn->received, got, target, body_len);
   *reply_len = body_len;
   if ((kind & kBodyOnly) != 0) return 0;

@@ -225,6 +225,23 @@ TEST_F(cmd_execute, SilentPeerRunsOutTheWaitLimit) {
   EXPECT_EQ(text(), reason("Rododa-Durodu BUSY"));
 }
 
+// The wait limit bounds the whole reply: a peer that sends a byte now and
+// then, each well within one wait period, still runs it out.
+TEST_F(cmd_execute, APeerThatDripsItsReplyRunsOutTheWaitLimit) {
+  peer p([](peer& self, int fd) {
+    self.logon = peer::read_record(fd);
+    for (uint8_t b : record(0, std::vector<uint8_t>(200, 0))) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(4));  // within a period of 6 ms
+      if (send(fd, &b, 1, MSG_NOSIGNAL) != 1) return;
+    }
+    peer::drain(fd);
+  });
+  set_minimum(p.port);
+  set("PDCMDWAITTIME", "60");  // sixty periods: 360 ms; the reply takes 930 ms
+  EXPECT_EQ(run("cmd"), -120);
+  EXPECT_EQ(text(), reason("Rododa-Durodu BUSY"));
+}
+
 TEST_F(cmd_execute, WithoutWaitLimitASlowReplyStillCounts) {
   // More than 60 wait periods pass before the reply.
   peer p([](peer& self, int fd) {
@@ -353,36 +370,81 @@ TEST_F(cmd_execute, CallsFromTwoThreadsAtOnce) {
   EXPECT_EQ(std::string(b.out.data(), b.len), "second");
 }
 
-TEST_F(cmd_execute, WorkBlockThatCannotBeAllocated) {
+// Caps the address space 16 MiB above what is in use while it lives.
+class address_space_cap {
+ public:
+  address_space_cap() {
+    long pages = 0;
+    FILE* statm = fopen("/proc/self/statm", "r");
+    if (statm == nullptr) return;
+    const bool read = fscanf(statm, "%ld", &pages) == 1;
+    fclose(statm);
+    if (!read) return;
+    getrlimit(RLIMIT_AS, &saved_);
+    rlimit cap = saved_;
+    cap.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{16} << 20);
+    capped_ = setrlimit(RLIMIT_AS, &cap) == 0;
+  }
+  ~address_space_cap() { release(); }
+  address_space_cap(const address_space_cap&) = delete;
+  address_space_cap& operator=(const address_space_cap&) = delete;
+  bool capped() const { return capped_; }
+  void release() {
+    if (capped_) setrlimit(RLIMIT_AS, &saved_);
+    capped_ = false;
+  }
+
+ private:
+  rlimit saved_{};
+  bool capped_ = false;
+};
+
 #if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the address sanitizer needs the address space this test takes away";
+#define SKIP_WITHOUT_ADDRESS_CAP() GTEST_SKIP() << "the address sanitizer needs the address space this test takes away"
 #elif defined(__i386__)
-  GTEST_SKIP() << "under qemu-i386 the limit applies to the emulator's address space";
+#define SKIP_WITHOUT_ADDRESS_CAP() GTEST_SKIP() << "under qemu-i386 the limit applies to the emulator's address space"
+#else
+#define SKIP_WITHOUT_ADDRESS_CAP()
 #endif
+
+TEST_F(cmd_execute, WorkBlockThatCannotBeAllocated) {
+  SKIP_WITHOUT_ADDRESS_CAP();
   // The work block holds the command: a command of 64 MiB with the
   // address space capped just above what is in use cannot get one.
   const std::string command(size_t{64} << 20, 'x');
-  long pages = 0;
-  FILE* statm = fopen("/proc/self/statm", "r");
-  ASSERT_NE(statm, nullptr);
-  ASSERT_EQ(fscanf(statm, "%ld", &pages), 1);
-  fclose(statm);
-  rlimit saved{};
-  getrlimit(RLIMIT_AS, &saved);
-  rlimit cap = saved;
-  cap.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{16} << 20);
   std::vector<char> buf(256, '\x7f');
   uint32_t len = 5;
   int32_t code = 0;
-  ASSERT_EQ(setrlimit(RLIMIT_AS, &cap), 0);
+  address_space_cap cap;
+  ASSERT_TRUE(cap.capped());
   const int32_t result = p_rdb_cmd_execute(command.c_str(), 256, &len, buf.data(), &code, "", 0);
-  setrlimit(RLIMIT_AS, &saved);
+  cap.release();
   EXPECT_EQ(result, -70);
   const std::string shown(buf.data());
   EXPECT_TRUE(shown.starts_with("KFPZ02402-E Memory shortage, size=")) << shown;
   EXPECT_NE(shown.find(", inf=cltascmd:"), std::string::npos) << shown;
   EXPECT_TRUE(shown.ends_with("\n")) << shown;
   EXPECT_EQ(len, 5u);  // the length is not changed
+}
+
+// A reply header may announce far more than ever comes: the reply buffer
+// grows with the bytes that do, so a gigabyte announced and never sent
+// ends as the peer's close, not as a failed allocation.
+TEST_F(cmd_execute, AnAnnouncedLengthIsNotAllocatedAheadOfItsBytes) {
+  SKIP_WITHOUT_ADDRESS_CAP();
+  peer p([](peer& self, int fd) {
+    self.logon = peer::read_record(fd);
+    std::vector<uint8_t> reply = cmd_test::logon_reply(0);
+    cmd_test::put_be32(reply, 0, 1u << 30);
+    peer::send_all(fd, reply);
+  });
+  set_minimum(p.port);
+  address_space_cap cap;
+  ASSERT_TRUE(cap.capped());
+  const int32_t result = run("cmd");
+  cap.release();
+  EXPECT_EQ(result, -20);
+  EXPECT_EQ(text(), reason("NETWORK"));
 }
 
 }  // namespace

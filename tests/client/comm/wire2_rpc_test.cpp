@@ -3,6 +3,8 @@
 // failing servers, and the parameter checks.
 #include <arpa/inet.h>
 
+#include <chrono>
+
 #include "wire2_support.h"
 
 namespace {
@@ -365,6 +367,31 @@ TEST_F(RpcSession, FailingServersGiveTheSessionsCodes) {
     uint32_t len = 0;
     EXPECT_EQ(call_fn(kConnect, pattern(10, 1), &len), r.result) << log_text();
     pd_clt_close_session(1);
+    log.clear();
+  }
+}
+
+// The wait setting bounds the whole reply over the kept connection: a
+// server that sends a byte now and then, or segment after segment without
+// data, each well within one wait, still ends the call on time.
+TEST_F(RpcSession, ADrippingOrEndlessReplyEndsAtTheWaitForTheWholeReply) {
+  for (const marlo::fault how : {marlo::fault::drip, marlo::fault::empty_segments}) {
+    SCOPED_TRACE(static_cast<int>(how));
+    marlo::script s;
+    s.how = how;
+    s.drip_ms = 2;  // well within one wait round
+    s.fault_after = 1;
+    s.bodies[kCommit] = pattern(700, 3);
+    start(s);
+    ASSERT_EQ(open(), 0);
+    uint32_t len = 0;
+    ASSERT_EQ(call_fn(kConnect, pattern(10, 1), &len), 0) << log_text();
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(call_fn(kCommit, pattern(10, 2), &len), PD_E_TIMEOUT) << log_text();
+    // 40 rounds of 5 ms; the dripped reply alone would take 1.5 s.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+    pd_clt_close_session(1);
+    server.reset();
     log.clear();
   }
 }

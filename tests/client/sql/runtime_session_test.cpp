@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -161,6 +162,69 @@ TEST_F(Session, ConnectCommitDisconnectAndARequestAfterTheEnd) {
 
     zk::context_scope context;
     if (clt_global.main != nullptr) clt_last_call_term(&after.area);
+  }
+}
+
+// A misbehaving server ends CONNECT or COMMIT, over the direct frame and
+// over the kept connection in both its forms, with a communication error
+// or the time-out within the configured wait, however it misbehaves:
+// silent, a cut or corrupt frame, a huge announced length, a reply dripped
+// byte by byte or segments that never end.
+TEST_F(Session, MisbehavingServersEndTheRequestWithinTheWait) {
+  constexpr int32_t kSqlTimeout = -732;
+  constexpr int32_t kSqlReplyError = -722;
+  const struct {
+    marlo::fault how;
+    bool timed_out;
+    bool frames_only;    // the server misbehaves so only in a frame of its own
+    bool messages_only;  // only in an RPC message, which frames carry no segments of
+  } faults[] = {{marlo::fault::silent, true, false, false},         {marlo::fault::close_early, false, false, false},
+                {marlo::fault::short_reply, false, false, false},   {marlo::fault::corrupt_reply, false, false, false},
+                {marlo::fault::huge_reply, false, true, false},     {marlo::fault::drip, true, false, false},
+                {marlo::fault::empty_segments, true, false, true}};
+  const struct {
+    const char* version;
+    const char* options;  // R: the kept connection carries RPC messages, not request-code frames
+    bool frames;
+  } paths[] = {{"07-02-00", "", true}, {"07-01-00", "", true}, {"07-01-00", "R", false}};
+  for (const auto& p : paths) {
+    setenv("PDCLTOPTIONSTR", p.options, 1);
+    for (const auto& f : faults) {
+      for (const bool on_commit : {false, true}) {
+        const bool framed = on_commit && p.frames;
+        if ((f.frames_only && !framed) || (f.messages_only && framed)) continue;
+        SCOPED_TRACE(std::string(p.version) + p.options + " fault " + std::to_string(static_cast<int>(f.how)) +
+                     (on_commit ? " on COMMIT" : " on CONNECT"));
+        marlo::script s;
+        s.how = f.how;
+        s.drip_ms = 2;  // well within one wait round; the whole reply takes far longer than the wait
+        s.fault_after = on_commit ? 1 : 0;
+        s.bodies[kCommitFn] = marlo::reply_body(false, 0, "00000", std::string(300, 'x'));
+        start(p.version, s);
+        zk::request cnct{"CNCT"};
+        connect(cnct);
+        zk::request commit{"CMIT"};
+        zk::request& failing = on_commit ? commit : cnct;
+        if (on_commit) {
+          ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+        }
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(failing.exsql(), kExsqlFailed);
+        if (f.timed_out) {
+          EXPECT_EQ(failing.sqlcode(), kSqlTimeout) << failing.message();
+        } else {
+          EXPECT_TRUE(failing.sqlcode() == kSqlReplyError || failing.sqlcode() == kSqlCommFailed) << failing.message();
+        }
+        // 40 rounds of 5 ms, and the connection-end notice after a time-out.
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1500));
+        zk::context_scope context;
+        if (clt_global.main != nullptr) {
+          clt_close_link(nullptr);
+          clt_last_call_term(&failing.area);
+        }
+        server.reset();
+      }
+    }
   }
 }
 

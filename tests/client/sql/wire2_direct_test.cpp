@@ -149,6 +149,41 @@ TEST_F(DirectFrame, BrokenRepliesGiveTheirCodes) {
   }
 }
 
+// The wait setting bounds the whole reply: a server that sends a byte now
+// and then, each well within one wait, still ends the request on time.
+TEST_F(DirectFrame, ADrippingReplyEndsAtTheWaitForTheWholeReply) {
+  marlo::script s;
+  s.how = marlo::fault::drip;
+  s.drip_ms = 2;  // well within one wait round
+  s.fault_after = 1;
+  s.bodies[kCommitFn] = pattern(700, 3);
+  connect(s);
+  env.pdcwaittime = 20;  // 20 rounds of 5 ms; the dripped reply alone would take 1.4 s
+  uint32_t len = 0;
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(send(pattern(10, 1), &len), PD_E_TIMEOUT);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(700));
+  EXPECT_TRUE(logged("func=select")) << log_text();
+}
+
+// A frame header may announce far more than ever comes: the buffer grows
+// only with the bytes that do, and the connection keeps its own buffer
+// when the body stays incomplete.
+TEST_F(DirectFrame, AnAnnouncedLengthIsNotAllocatedAheadOfItsBytes) {
+  marlo::script s;
+  s.how = marlo::fault::huge_reply;
+  s.huge_length = 0x7FFFF000;
+  s.fault_after = 1;
+  s.bodies[kCommitFn] = pattern(9000, 3);
+  connect(s);
+  conn.reply_buf_size = wire2::kReplyBufSize;
+  uint8_t* const before = call.reply_buf;
+  uint32_t len = 0;
+  EXPECT_EQ(send(pattern(10, 1), &len), PD_E_NETWORK);
+  EXPECT_EQ(conn.reply_buf_size, wire2::kReplyBufSize);
+  EXPECT_EQ(call.reply_buf, before);
+}
+
 TEST_F(DirectFrame, TheCcmdRequestWaitsItsOwnTime) {
   marlo::script s;
   s.how = marlo::fault::silent;

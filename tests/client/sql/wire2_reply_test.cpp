@@ -10,12 +10,14 @@ namespace {
 using wire2::pattern;
 
 constexpr int32_t kFuncFetch = 1;
+constexpr int32_t kFuncPrepare = 3;
 constexpr int32_t kFuncDescribe = 9;
 constexpr int32_t kFuncCommit = 10;
 constexpr int32_t kFuncConnect = 13;
 // Level words: the complement of the level.
 constexpr int32_t kLevel12 = ~12;
 constexpr int32_t kLevel24 = ~24;
+constexpr int32_t kLevel26 = ~26;
 
 // A reply body of our own layout: directory, status part, SQLCA part and
 // whatever parts a test adds, in the server's byte order.
@@ -632,6 +634,96 @@ TEST_F(ReplyAnalysis, CharacterSetNamesLandBehindTheCallersOwnCodeRoom) {
     for (uint8_t g : room.guard) ASSERT_EQ(g, 0xA5) << codesInUse;
   }
   area.sqliasda = nullptr;  // the list ends with the test
+}
+
+// An offset inside a part is relative to the part and reckoned in 32 bits:
+// added to the part's own offset it may wrap around. Where the sum lands
+// inside the body that is where the data is read; where it lands past the
+// body the reply is refused. It is never read 4 GB past the reply.
+TEST_F(ReplyAnalysis, OffsetsThatWrapAroundThirtyTwoBitsStayInsideTheReply) {
+  main.srv_level = kLevel26;
+  main.funccode = kFuncDescribe;
+  const struct {
+    const char* what;
+    uint32_t field;  // word of the extension part holding the offset
+  } rows[] = {{"trace block", 4},      {"access-path block", 8}, {"type names", 12}, {"SQL-trace block", 20},
+              {"trace control", 32},  {"error-log text", 36},   {"identity", 40},   {"kept block", 44},
+              {"name pair", 48}};
+  constexpr uint32_t kTargetSize = 128;
+  for (const auto& r : rows) {
+    for (const bool inside : {true, false}) {
+      SCOPED_TRACE(std::string(r.what) + (inside ? " inside" : " past the body"));
+      sqlda3 out{};
+      out.da.sqln = 3;
+      area.sqliasda = &out.da;
+      area.attrkind = 'T';
+      uint8_t types[2 + 3 * 42] = {};
+      area.attrarea = types;
+      uint8_t pair[2 * 32] = {};
+      area.namepair = pair;
+      body_builder b(false);
+      described_body(b, 1, 1);
+      const uint32_t e = b.add(std::vector<uint8_t>(52, 0));
+      // Small lengths and a text end wherever the wrapped sum points.
+      const uint32_t target = b.add(std::vector<uint8_t>(kTargetSize, 0));
+      const uint32_t lands = inside ? target : target + kTargetSize + 1;
+      b.set32(e + r.field, static_cast<uint32_t>(0x100000000ull - e + lands));
+      b.set32(28, e);
+      if (inside) {
+        EXPECT_EQ(analyse(b.finish()), 0) << message();
+      } else {
+        EXPECT_EQ(analyse(b.finish()), -1);
+        expect_refused();
+      }
+    }
+  }
+  area.sqliasda = nullptr;  // the list ends with the test
+}
+
+// PREPARE fills the caller's per-column array with the output columns,
+// then the input columns right behind the entries the output pass wrote:
+// a server that counts more output columns than the caller's SQLDA holds
+// moves the input entries neither apart nor past the array.
+TEST_F(ReplyAnalysis, PrepareInputEntriesFollowTheOutputEntriesWritten) {
+  main.funccode = kFuncPrepare;
+  SQLDA output{};
+  output.sqln = 1;
+  sqlda3 input{};
+  input.da.sqln = 2;
+  area.sqliasda = &output;
+  area.sqliasda2 = &input.da;
+  constexpr uint32_t kGuard = 0xEEEE;
+  uint32_t params[1 + 2 + 3] = {0, 0, 0, kGuard, kGuard, kGuard};
+  main.param_flag = 1;
+  main.param_pointer = params;
+
+  body_builder b(false);
+  b.status("00000");
+  b.sqlca(0, "");
+  const uint32_t dir = b.add(std::vector<uint8_t>(44, 0));
+  const uint32_t out_desc = static_cast<uint32_t>(b.bytes().size());
+  description(b, 3, 3);  // three output columns, more than the caller's one
+  const uint32_t out_values = b.add(std::vector<uint8_t>(12, 0));
+  for (uint32_t i = 0; i < 3; ++i) b.set32(out_values + 4 * i, 10 + i);
+  const uint32_t in_desc = static_cast<uint32_t>(b.bytes().size());
+  description(b, 2, 2);
+  const uint32_t in_values = b.add(std::vector<uint8_t>(8, 0));
+  b.set32(in_values, 20);
+  b.set32(in_values + 4, 21);
+  b.set32(dir + 20, out_desc - dir);
+  b.set32(dir + 32, out_values - dir);
+  b.set32(dir + 4, in_desc - dir);
+  b.set32(dir + 16, in_values - dir);
+  b.set32(16, dir);
+  ASSERT_EQ(analyse(b.finish()), 0) << message();
+  EXPECT_EQ(output.sqld, 3);
+  EXPECT_EQ(input.da.sqld, 2);
+  EXPECT_EQ(params[0], 10u);
+  EXPECT_EQ(params[1], 20u);
+  EXPECT_EQ(params[2], 21u);
+  for (int i = 3; i < 6; ++i) EXPECT_EQ(params[i], kGuard) << i;
+  area.sqliasda = nullptr;  // the list ends with the test
+  area.sqliasda2 = nullptr;
 }
 
 TEST_F(ReplyAnalysis, FetchedValuesGoToTheirConverter) {
