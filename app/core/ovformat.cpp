@@ -501,9 +501,11 @@ class TSqlFormatter {
     std::string pair;
     switch (kw) {
       case Kw::Select:
+        // A subquery counts its parentheses afresh.
         ClauseLine(word);
         clause_ = Clause::SelectList;
         mode_ = Mode::Select;
+        inParen_ = false;
         return true;
       case Kw::From:
         if (!selecting && mode_ != Mode::Delete) return false;
