@@ -244,11 +244,13 @@ class TSqlFormatter {
     if (last != '(' && last != ' ' && !(quoted && last == '.')) pending_ += ' ';
     pending_ += text;
   }
+  // Operators are joined ("<=", "<>"), but never into "--" or "/*": that
+  // would turn the rest of the statement into a comment.
   void CollectCharacter(char c) {
     const char last = LastCollected();
-    if (c != '(' && c != ')' && last != ' ' && last != '(' && last != '-' && last != '/' && last != '<' &&
-        last != '>')
-      pending_ += ' ';
+    const bool opensComment = (last == '-' && c == '-') || (last == '/' && c == '*');
+    const bool joins = last == '(' || last == '-' || last == '/' || last == '<' || last == '>';
+    if (c != '(' && c != ')' && last != ' ' && (!joins || opensComment)) pending_ += ' ';
     pending_ += c;
   }
   void FlushPending() {

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/core/ovoptions.h"
+#include "bench/sql_corpus.h"
 
 namespace {
 
@@ -125,6 +128,77 @@ TEST_F(FormatSqlTest, GoldenLayouts) {
   for (const Golden& c : cases) {
     FormatOption = c.options;
     EXPECT_EQ(FormatSQL(c.input), Lines(c.expected)) << c.name;
+  }
+}
+
+// What formatting must keep: the code outside comments and quoted texts
+// (blanks aside, case aside), the comments (blanks aside) and every quoted
+// text byte for byte.
+struct Kept {
+  std::string code;
+  std::string comments;
+  std::vector<std::string> quoted;
+  friend bool operator==(const Kept&, const Kept&) = default;
+};
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+Kept Keep(std::string_view text) {
+  Kept kept;
+  const auto comment = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+      if (!IsSpace(text[i])) kept.comments += text[i];
+  };
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == '\'' || c == '"') {
+      size_t close = text.find(c, i + 1);
+      while (close != std::string_view::npos && close + 1 < text.size() && text[close + 1] == c)
+        close = text.find(c, close + 2);
+      const size_t end = close == std::string_view::npos ? text.size() : close + 1;
+      kept.quoted.emplace_back(text.substr(i, end - i));
+      i = end;
+    } else if (text.substr(i).starts_with("--")) {
+      const size_t end = std::min(text.find_first_of("\r\n", i), text.size());
+      comment(i, end);
+      i = end;
+    } else if (text.substr(i).starts_with("/*") && !(i > 0 && text[i - 1] == '*')) {
+      const size_t close = text.find("*/", i + 2);
+      const size_t end = close == std::string_view::npos ? text.size() : close + 2;
+      comment(i, end);
+      i = end;
+    } else {
+      if (!IsSpace(c)) kept.code += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      ++i;
+    }
+  }
+  return kept;
+}
+
+TEST_F(FormatSqlTest, KeepsCodeCommentsAndQuotedTexts) {
+  std::vector<std::string> corpus(std::begin(sql_corpus::kStatements), std::end(sql_corpus::kStatements));
+  corpus.insert(corpus.end(), {
+      kQuery,
+      "select a -- it's a quote\r\n, 'b' from t where c = 'x' and d = \"q -- \"",
+      "select a /* don't */ from t where c = 'abc' -- ' \r\n and \"e\" = 'f /* g'",
+      "select 'a\tb\r\n  c', \"x\ty\" from t where v = 'line\r\n  two' and w = 1 - -1 and z = 4 / *",
+      "select */* c */ x from t where a = b*/*c*/d and e = f / - 2",
+      "insert into t (a, b) values ('it''s', \"q\"\"x\") -- end ' open\r\n/\r\nbegin null; end;",
+      "select f(g(a, b), c), d from t where (x = (1) and y = 2) or z = 3 group by 1 having 1 = 1 order by 2",
+      "update t set a = 'x' -- c\r\n, b = 2 where c = 'unterminated",
+  });
+  const TFormatOption options[] = {
+      kDefaults,
+      TFormatOption{.Indent = 2, .ReservePos = 1, .CommaPos = 1, .AndPos = 1},
+      TFormatOption{.Indent = 4, .ItemReturn = 1, .ReserveTrans = 1, .ItemTrans = 1},
+      TFormatOption{.Indent = 8, .ReserveTrans = 2, .ItemTrans = 2},
+  };
+  for (const TFormatOption& option : options) {
+    FormatOption = option;
+    for (const std::string& sql : corpus) {
+      const std::string formatted = FormatSQL(sql);
+      EXPECT_EQ(Keep(formatted), Keep(sql)) << sql << "\n=>\n" << formatted;
+    }
   }
 }
 
