@@ -1,13 +1,17 @@
-// sql_corpus: SQL text for the formatter's benchmark and its invariant test:
+// sql_corpus: SQL text for the formatter's benchmark, its invariant test and
+// fuzz harness, and what formatting must keep of a text:
 // queries with joins, subqueries, GROUP BY, HAVING and ORDER BY; INSERT,
 // UPDATE and DELETE; comments; strings holding quotes and comment marks;
 // Japanese text; stored routines ending in a "/" line.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sql_corpus {
 
@@ -52,6 +56,50 @@ inline std::string Text(size_t bytes, size_t& count) {
   text.reserve(bytes + kStatements[0].size());
   for (count = 0; text.size() < bytes; ++count) text += kStatements[count % std::size(kStatements)];
   return text;
+}
+
+// What formatting must keep: the code outside comments and quoted texts
+// (blanks aside, case aside), the comments (blanks aside) and every quoted
+// text byte for byte.
+struct Kept {
+  std::string code;
+  std::string comments;
+  std::vector<std::string> quoted;
+  friend bool operator==(const Kept&, const Kept&) = default;
+};
+
+inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+inline Kept Keep(std::string_view text) {
+  Kept kept;
+  const auto comment = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+      if (!IsSpace(text[i])) kept.comments += text[i];
+  };
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == '\'' || c == '"') {
+      size_t close = text.find(c, i + 1);
+      while (close != std::string_view::npos && close + 1 < text.size() && text[close + 1] == c)
+        close = text.find(c, close + 2);
+      const size_t end = close == std::string_view::npos ? text.size() : close + 1;
+      kept.quoted.emplace_back(text.substr(i, end - i));
+      i = end;
+    } else if (text.substr(i).starts_with("--")) {
+      const size_t end = std::min(text.find_first_of("\r\n", i), text.size());
+      comment(i, end);
+      i = end;
+    } else if (text.substr(i).starts_with("/*") && !(i > 0 && text[i - 1] == '*')) {
+      const size_t close = text.find("*/", i + 2);
+      const size_t end = close == std::string_view::npos ? text.size() : close + 2;
+      comment(i, end);
+      i = end;
+    } else {
+      if (!IsSpace(c)) kept.code += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      ++i;
+    }
+  }
+  return kept;
 }
 
 }  // namespace sql_corpus

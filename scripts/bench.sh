@@ -8,10 +8,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 # One line per benchmark after the object list: the tokenizer on 1 MB of
-# SQL; zelkit's converters against iconv.
+# SQL; zelkit's converters against iconv; the SQL formatter on 10 MB
+# against python3-sqlparse.
 OTHERS=(
   token_bench
   cnv_bench
+  format_bench
 )
 # The optimised tree that the run and test commands build.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release

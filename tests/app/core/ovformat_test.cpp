@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -131,50 +130,6 @@ TEST_F(FormatSqlTest, GoldenLayouts) {
   }
 }
 
-// What formatting must keep: the code outside comments and quoted texts
-// (blanks aside, case aside), the comments (blanks aside) and every quoted
-// text byte for byte.
-struct Kept {
-  std::string code;
-  std::string comments;
-  std::vector<std::string> quoted;
-  friend bool operator==(const Kept&, const Kept&) = default;
-};
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-Kept Keep(std::string_view text) {
-  Kept kept;
-  const auto comment = [&](size_t from, size_t to) {
-    for (size_t i = from; i < to; ++i)
-      if (!IsSpace(text[i])) kept.comments += text[i];
-  };
-  for (size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    if (c == '\'' || c == '"') {
-      size_t close = text.find(c, i + 1);
-      while (close != std::string_view::npos && close + 1 < text.size() && text[close + 1] == c)
-        close = text.find(c, close + 2);
-      const size_t end = close == std::string_view::npos ? text.size() : close + 1;
-      kept.quoted.emplace_back(text.substr(i, end - i));
-      i = end;
-    } else if (text.substr(i).starts_with("--")) {
-      const size_t end = std::min(text.find_first_of("\r\n", i), text.size());
-      comment(i, end);
-      i = end;
-    } else if (text.substr(i).starts_with("/*") && !(i > 0 && text[i - 1] == '*')) {
-      const size_t close = text.find("*/", i + 2);
-      const size_t end = close == std::string_view::npos ? text.size() : close + 2;
-      comment(i, end);
-      i = end;
-    } else {
-      if (!IsSpace(c)) kept.code += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      ++i;
-    }
-  }
-  return kept;
-}
-
 TEST_F(FormatSqlTest, KeepsCodeCommentsAndQuotedTexts) {
   std::vector<std::string> corpus(std::begin(sql_corpus::kStatements), std::end(sql_corpus::kStatements));
   corpus.insert(corpus.end(), {
@@ -197,7 +152,7 @@ TEST_F(FormatSqlTest, KeepsCodeCommentsAndQuotedTexts) {
     FormatOption = option;
     for (const std::string& sql : corpus) {
       const std::string formatted = FormatSQL(sql);
-      EXPECT_EQ(Keep(formatted), Keep(sql)) << sql << "\n=>\n" << formatted;
+      EXPECT_EQ(sql_corpus::Keep(formatted), sql_corpus::Keep(sql)) << sql << "\n=>\n" << formatted;
     }
   }
 }
