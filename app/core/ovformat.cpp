@@ -10,6 +10,7 @@
 
 #include "app/core/ovkinds.h"
 #include "app/core/ovoptions.h"
+#include "app/core/zarur.h"
 
 namespace {
 
@@ -744,6 +745,50 @@ class TSqlFormatter {
   }
 };
 
+
+// The first position of `word` in `text` at or after `from`, ignoring the
+// case of ASCII letters.
+size_t FindNoCase(std::string_view text, std::string_view word, size_t from) {
+  const auto same = [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); };
+  const auto at = std::search(text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size())), text.end(),
+                              word.begin(), word.end(), same);
+  return at == text.end() ? std::string::npos : static_cast<size_t>(at - text.begin());
+}
+
+// Every `word` (any case) replaced by `by`.
+std::string ReplaceNoCase(const std::string& text, std::string_view word, std::string_view by) {
+  std::string result;
+  size_t from = 0;
+  for (size_t at; (at = FindNoCase(text, word, from)) != std::string::npos; from = at + word.size())
+    result.append(text, from, at - from).append(by);
+  return result.append(text, from);
+}
+
 }  // namespace
 
 std::string FormatSQL(std::string_view text) { return TSqlFormatter(text).Run(); }
+
+void FormatSQLBlock(std::string& sql) {
+  if (TrimBlanks(sql).empty()) return;
+  std::string text = sql;
+  if (text.find("BEGIN ") != std::string::npos)
+    text = ReplaceNoCase(text, "BEGIN ", std::string(kLineBreak) + "BEGIN" + std::string(kLineBreak));
+  if (text.find("COMMENT ") != std::string::npos) {
+    const size_t at = FindNoCase(text, "COMMENT", 0);
+    text.insert(at, kLineBreak);
+  }
+  if (text.find(';') != std::string::npos) text = ReplaceNoCase(text, ";", std::string(";") + std::string(kLineBreak));
+  if (text.find("END  ") != std::string::npos) text = ReplaceNoCase(text, "END  ", std::string("END") + std::string(kLineBreak));
+  std::string lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    size_t stop = end;
+    if (stop > start && text[stop - 1] == '\r') --stop;
+    lines += Trim(text.substr(start, stop - start));
+    lines += kLineBreak;
+    start = end + 1;
+  }
+  sql = FormatSQL(lines);
+}

@@ -260,11 +260,9 @@ bool InputDialog(const std::string& caption, const std::string& prompt, std::str
 #include <QString>
 
 #include <algorithm>
-#include <string_view>
 #include <cmath>
 #include <cstdint>
 
-#include "app/core/ovformat.h"
 #include "platform/qstr.h"
 #include "platform/textwidth.h"
 #include "platform/windowinput.h"
@@ -395,55 +393,6 @@ std::string StrToHex(const std::string& text) {
     out += kDigits[b & 0x0F];
   }
   return out;
-}
-
-namespace {
-
-constexpr std::string_view kCrLf = "\r\n";
-
-// The first position of `word` in `text` at or after `from`, ignoring the
-// case of ASCII letters.
-size_t FindNoCase(std::string_view text, std::string_view word, size_t from) {
-  const auto same = [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b)); };
-  const auto at = std::search(text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size())), text.end(),
-                              word.begin(), word.end(), same);
-  return at == text.end() ? std::string::npos : static_cast<size_t>(at - text.begin());
-}
-
-// Every `word` (any case) replaced by `by`.
-std::string ReplaceNoCase(const std::string& text, std::string_view word, std::string_view by) {
-  std::string result;
-  size_t from = 0;
-  for (size_t at; (at = FindNoCase(text, word, from)) != std::string::npos; from = at + word.size())
-    result.append(text, from, at - from).append(by);
-  return result.append(text, from);
-}
-
-}  // namespace
-
-void FormatSQLBlock(std::string& sql) {
-  if (TrimBlanks(sql).empty()) return;
-  std::string text = sql;
-  if (text.find("BEGIN ") != std::string::npos)
-    text = ReplaceNoCase(text, "BEGIN ", std::string(kCrLf) + "BEGIN" + std::string(kCrLf));
-  if (text.find("COMMENT ") != std::string::npos) {
-    const size_t at = FindNoCase(text, "COMMENT", 0);
-    text.insert(at, kCrLf);
-  }
-  if (text.find(';') != std::string::npos) text = ReplaceNoCase(text, ";", std::string(";") + std::string(kCrLf));
-  if (text.find("END  ") != std::string::npos) text = ReplaceNoCase(text, "END  ", std::string("END") + std::string(kCrLf));
-  std::string lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    size_t stop = end;
-    if (stop > start && text[stop - 1] == '\r') --stop;
-    lines += Trim(text.substr(start, stop - start));
-    lines += kCrLf;
-    start = end + 1;
-  }
-  sql = FormatSQL(lines);
 }
 
 TAryAryStr SplitToArray(const TAryStr& lines, char separator, int headingCount) {

@@ -169,11 +169,6 @@ std::string StrToHex(const std::string& text);
 TAryAryStr SplitToArray(const TAryStr& lines, char separator, int headingCount);
 TAryAryStr SplitListToArray(const std::vector<std::string>& list, char separator, int headingCount = 0);
 
-// Lays out a routine's declaration text as its source window shows it:
-// line breaks around "BEGIN", before the first "COMMENT", after every ";"
-// and after "END  ", every line trimmed, then the SQL formatter.
-void FormatSQLBlock(std::string& sql);
-
 // `fileName` when no such file exists, else the first free name with a
 // counter ("01", "02", ... "99", "100", ...) before the extension.
 std::string UniqueFileName(const std::string& fileName);

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/core/zarur.h"
+#include "app/core/ovformat.h"
+#include "app/core/ovoptions.h"
 
 namespace {
 
