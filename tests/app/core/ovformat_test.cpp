@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -142,6 +144,12 @@ TEST_F(FormatSqlTest, KeepsCodeCommentsAndQuotedTexts) {
       "select f(g(a, b), c), d from t where (x = (1) and y = 2) or z = 3 group by 1 having 1 = 1 order by 2",
       "update t set a = 'x' -- c\r\n, b = 2 where c = 'unterminated",
   });
+  // The sample database's script and the benchmark's text, whole.
+  std::ifstream sample(TEST_FIXTURE_DIR "/../../standin/symfoware/sample.sql", std::ios::binary);
+  ASSERT_TRUE(sample);
+  corpus.emplace_back(std::istreambuf_iterator<char>(sample), std::istreambuf_iterator<char>());
+  corpus.emplace_back();
+  for (std::string_view statement : sql_corpus::kStatements) corpus.back() += statement;
   const TFormatOption options[] = {
       kDefaults,
       TFormatOption{.Indent = 2, .ReservePos = 1, .CommaPos = 1, .AndPos = 1},
