@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -484,13 +485,14 @@ class TSqlFormatter {
     upper_.assign(word);
     std::transform(upper_.begin(), upper_.end(), upper_.begin(), AsciiUpper);
     const auto found = Keywords().find(upper_);
-    const bool keyword = found != Keywords().end();
-    if (keyword && ClauseKeyword(found->second, word)) return;
+    const std::optional<Kw> keyword =
+        found == Keywords().end() ? std::nullopt : std::optional<Kw>(found->second);
+    if (keyword && ClauseKeyword(*keyword, word)) return;
     if (!Statement()) {
-      ProceduralWord(keyword ? found->second : Kw::By, keyword, word);
+      ProceduralWord(keyword, word);
       return;
     }
-    if (keyword && found->second == Kw::Between) betweenSeen_ = true;
+    if (keyword == Kw::Between) betweenSeen_ = true;
     if (Collecting()) {
       CollectWord(WordText(word));
       blank_ = false;
@@ -642,7 +644,7 @@ class TSqlFormatter {
     Put(WordText(word));
   }
 
-  void ProceduralWord(Kw kw, bool keyword, std::string_view word) {
+  void ProceduralWord(std::optional<Kw> keyword, std::string_view word) {
     const bool afterEnd = endSeen_;
     endSeen_ = false;
     if (!keyword) {
@@ -650,7 +652,7 @@ class TSqlFormatter {
       return;
     }
     std::string pair;
-    switch (kw) {
+    switch (*keyword) {
       case Kw::Create:
         BreakLine();
         blockIndent_ = 0;
