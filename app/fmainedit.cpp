@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/core/fmaineditcore.h"
+#include "app/core/ovformat.h"
 #include "app/core/zarur.h"
 #include "app/fobjddl.h"
 #include "app/core/ovmainwin.h"
@@ -101,7 +102,7 @@ void TMainEditActions::UpdateStates() {
     set(name, ed != nullptr);
   actions_.Action("actEditSelectMode")->setChecked(box);
   set("actEditReplace", writableEditor);
-  set("actEditFormat", writableEditor && !box && !TrimBlanks(ed->Text()).empty() && SqlFormatter() != nullptr);
+  set("actEditFormat", writableEditor && !box && !TrimBlanks(ed->Text()).empty());
   set("actEditComment", ed && (!box || ed->HasSelection()));
   set("actEditUpperCase", caseChange);
   set("actEditLowerCase", caseChange);
@@ -202,8 +203,7 @@ void TMainEditActions::Jump() {
   if (TovEditorCommands* ed = Editor()) JumpInEditor(*ed);
 }
 void TMainEditActions::Format() {
-  TovEditorCommands* ed = Editor();
-  if (ed && SqlFormatter()) FormatInEditor(*ed, SqlFormatter());
+  if (TovEditorCommands* ed = Editor()) FormatInEditor(*ed, [](const std::string& sql) { return FormatSQL(sql); });
 }
 void TMainEditActions::Comment() {
   if (TovEditorCommands* ed = Editor()) ed->ToggleLineComment();

@@ -11,7 +11,7 @@ PACKAGES=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc
   libsqlite3-dev sqlite3
   libzip-dev
-  python3 python3-openpyxl
+  python3 python3-openpyxl python3-sqlparse
   gcc-multilib g++-multilib qemu-user
   xvfb xauth fonts-ipafont-gothic
   tango-icon-theme

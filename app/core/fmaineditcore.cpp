@@ -28,11 +28,6 @@ bool LineTooWide(const std::string& text) {
   }
 }
 
-TSqlFormatter& Formatter() {
-  static TSqlFormatter formatter;
-  return formatter;
-}
-
 }  // namespace
 
 bool FindInEditor(TovEditorCommands& editor, const std::string& text, bool forward, bool matchCase) {
@@ -75,10 +70,6 @@ void JumpInEditor(TovEditorCommands& editor) {
   }
   MsgBox("指定行 " + typed + " は見つかりませんでした。", MB_ICONWARNING);
 }
-
-void SetSqlFormatter(TSqlFormatter formatter) { Formatter() = std::move(formatter); }
-
-const TSqlFormatter& SqlFormatter() { return Formatter(); }
 
 void FormatInEditor(TovEditorCommands& editor, const TSqlFormatter& formatter) {
   const std::string text = editor.Text();

@@ -31,10 +31,8 @@ int ReplaceAllInEditor(TovEditorCommands& editor, const std::string& findText, c
 // reachable rows shows "指定行 <text> は見つかりませんでした。".
 void JumpInEditor(TovEditorCommands& editor);
 
-// The SQL formatter; none until the formatter's subsystem sets it.
+// The SQL formatter the action applies (FormatSQL in the program).
 using TSqlFormatter = std::function<std::string(const std::string&)>;
-void SetSqlFormatter(TSqlFormatter formatter);
-const TSqlFormatter& SqlFormatter();
 // Formats the editor's text, or its selection widened to the start of its
 // first line; refuses a text with a line wider than kFormatLineLimit.
 void FormatInEditor(TovEditorCommands& editor, const TSqlFormatter& formatter);

@@ -463,11 +463,9 @@ TEST_F(MainActionsTest, EditActionsFollowTheFocusedSqlEditor) {
   EXPECT_EQ(enabled(names), "010110000");
   editor->setFocus();
   QCoreApplication::processEvents();
-  EXPECT_EQ(enabled(names), "111111000");  // no macro, no formatter yet, no selection to indent
-  SetSqlFormatter([](const std::string& sql) { return sql; });
+  EXPECT_EQ(enabled(names), "111111010");  // no macro, no selection to indent
   editor->SetSelection(0, 6);
   EXPECT_EQ(enabled(names), "111111011");
-  SetSqlFormatter(nullptr);
 
   Act("actEditMacroSave")->trigger();
   main_->actMain->UpdateActions();
@@ -506,6 +504,23 @@ TEST_F(MainActionsTest, EditActionsFollowTheFocusedSqlEditor) {
   EXPECT_EQ(env.Dialogs().messages.back().text, "2個の置換を行いました。");
   replace->hide();
   EXPECT_EQ(main_->EditorPopupMenu(), main_->actMain->popEditor);
+
+  // Formatting lays out the whole text with the formatter options of the
+  // moment; a blank text leaves the action off.
+  FormatOption = TFormatOption{.Indent = 4};
+  editor->SelectAll();
+  editor->ReplaceSelection("select a, b from t where x = 1");
+  editor->SetSelection(0, 0);
+  Act("actEditFormat")->trigger();
+  EXPECT_EQ(editor->Text(), "SELECT A\r\n      ,B\r\n  FROM T\r\n WHERE X = 1");
+  FormatOption.ItemReturn = 1;
+  editor->SetSelection(0, 0);
+  Act("actEditFormat")->trigger();
+  EXPECT_EQ(editor->Text(), "SELECT A, B\r\n  FROM T\r\n WHERE X = 1");
+  FormatOption = {};
+  editor->SelectAll();
+  editor->ReplaceSelection(" \r\n");
+  EXPECT_EQ(enabled({"actEditFormat"}), "0");
 }
 
 // A help viewer that records the help files it opens.
