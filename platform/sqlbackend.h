@@ -51,6 +51,11 @@ struct SqlFieldDef {
   int precision = -1;
   int scale = -1;
   bool nullable = true;
+  // Where the column's values come from when it is a plain column of one
+  // base table; empty for computed columns and when the backend cannot say.
+  std::string baseSchema;
+  std::string baseTable;
+  std::string baseColumn;
 };
 
 // One open connection of a backend. Owns its Qt database connection and

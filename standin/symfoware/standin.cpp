@@ -119,6 +119,7 @@ class StandinSession : public platform::SqlSession {
       fields[i].precision = type.precision.isValid() ? type.precision.toInt() : -1;
       fields[i].scale = type.scale.isValid() ? type.scale.toInt() : -1;
       fields[i].nullable = ColumnNullable(stmt, column);
+      SetBaseColumn(stmt, column, fields[i]);
     }
     return fields;
   }
@@ -136,6 +137,31 @@ class StandinSession : public platform::SqlSession {
     }
     if (!ok) throw SqlError(StandinMessage(platform::SqlErrorText(query.lastError())));
     return query;
+  }
+
+  // SQLite names the table behind a view's column too; only a table the
+  // statement names itself is the result's base table, so a view's result
+  // stays without one (read-only).
+  static void SetBaseColumn(sqlite3_stmt* stmt, int column, platform::SqlFieldDef& field) {
+    const char* schema = sqlite3_column_database_name(stmt, column);
+    const char* table = sqlite3_column_table_name(stmt, column);
+    const char* origin = sqlite3_column_origin_name(stmt, column);
+    const char* sql = sqlite3_sql(stmt);
+    if (!schema || !table || !origin || !sql) return;
+    static const QRegularExpression kWordEdge(QStringLiteral("[A-Za-z0-9_$#]"));
+    const QString text = QString::fromUtf8(sql), name = QString::fromUtf8(table);
+    for (qsizetype at = text.indexOf(name, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(name, at + 1, Qt::CaseInsensitive)) {
+      const qsizetype end = at + name.size();
+      const bool startsWord = at == 0 || !kWordEdge.match(text.mid(at - 1, 1)).hasMatch();
+      const bool endsWord = end >= text.size() || !kWordEdge.match(text.mid(end, 1)).hasMatch();
+      if (startsWord && endsWord) {
+        field.baseSchema = schema;
+        field.baseTable = table;
+        field.baseColumn = origin;
+        return;
+      }
+    }
   }
 
   static bool ColumnNullable(sqlite3_stmt* stmt, int column) {
