@@ -257,3 +257,47 @@ TEST(ResolverPlan, QuotedNamesParametersAndNulls) {
   EXPECT_TRUE(PlanUpdate(TUpdateKind::ukModify, fields, original, original).Change.SQL.empty())
       << "nothing changed, nothing written";
 }
+
+TEST_F(ClientDataSetTest, CopyPastesBackEveryRow) {
+  Exec("INSERT INTO S.T VALUES (4, 'q\"uote', 3, 'l1\r\nl2\rl3')");
+  OpenTable();
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  selected.SetLinkActive(true);
+  for (data_.First(); !data_.Eof(); data_.Next()) selected.SetSelected(data_.Bookmark(), true);
+  data_.First();
+  const std::string text = SelectedRecordsText(data_, selected, {true, 0, 0});
+  EXPECT_EQ(data_.RecNo(), 1) << "the current record stays";
+
+  data_.Last();
+  PasteRecords(data_, text);
+  EXPECT_EQ(data_.State(), TDataSetState::dsInsert) << "an empty record waits after the last line";
+  data_.Cancel();
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  const Rows rows = Select("SELECT ID, NAME, PRICE, NOTE FROM S.T ORDER BY ID, NAME, NOTE");
+  ASSERT_EQ(rows.size(), 10U);
+  for (size_t i = 0; i < rows.size(); i += 2) {
+    if (rows[i][0] == "4") continue;  // its line breaks change, below
+    EXPECT_EQ(rows[i + 1], rows[i]) << "the pasted twin of row " << rows[i][0];
+  }
+  const Rows pasted = Select("SELECT NOTE FROM S.T WHERE ID = 4 ORDER BY NOTE");
+  EXPECT_EQ(pasted, (Rows{{"l1\nl2\nl3"}, {"l1\r\nl2\rl3"}})) << "line breaks inside values come back as LF";
+}
+
+TEST_F(ClientDataSetTest, PasteStopsAtARejectedValueAndDeletesSelected) {
+  OpenTable();
+  data_.Last();
+  EXPECT_THROW(PasteRecords(data_, "7\tseven\r\nbad\tx\r\n8\teight\r\n"), EDatabaseError);
+  if (data_.State() != TDataSetState::dsBrowse) data_.Cancel();
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(Select("SELECT NAME FROM S.T WHERE ID >= 7"), (Rows{{"seven"}}));
+
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  data_.First();
+  selected.SetSelected(data_.Bookmark(), true);
+  data_.Next();
+  selected.SetSelected(data_.Bookmark(), true);
+  DeleteSelectedRecords(data_, selected);
+  EXPECT_EQ(selected.Count(), 0U);
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(Select("SELECT ID FROM S.T ORDER BY ID"), (Rows{{"3"}, {"3"}, {"7"}}));
+}
