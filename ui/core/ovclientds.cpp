@@ -366,6 +366,24 @@ int TovClientDataSet::RecordCount() {
   return static_cast<int>(records_.size());
 }
 
+void TovClientDataSet::FetchUpTo(size_t count) {
+  if (Active() && count > records_.size() && !allFetched_) Fetch(count - records_.size());
+}
+
+std::string TovClientDataSet::FieldTextAt(size_t index, int field) const {
+  if (index == current_) return FieldText(field);
+  CheckField(field);
+  const TFieldValue v = records_.at(index)->Value(static_cast<size_t>(field), fields_.size());
+  return fields_[static_cast<size_t>(field)].IsBlob() ? HexOfBytes(v.Text) : v.Text;
+}
+
+TBookmark TovClientDataSet::BookmarkAt(size_t index) const { return records_.at(index)->Bookmark; }
+
+void TovClientDataSet::SetDisplayWidth(int field, int width) {
+  CheckField(field);
+  fields_[static_cast<size_t>(field)].DisplayWidth = width;
+}
+
 TBookmark TovClientDataSet::Bookmark() const { return Current().Bookmark; }
 
 size_t TovClientDataSet::PositionOf(TBookmark bookmark) const {

@@ -129,6 +129,15 @@ class TovClientDataSet {
   int RecordCount();
   bool AllFetched() const { return allFetched_; }
 
+  // Records held so far; FetchUpTo reads more, up to count records.
+  size_t LoadedCount() const { return records_.size(); }
+  void FetchUpTo(size_t count);
+  // The display text and bookmark of a held record by its 0-based index,
+  // without making it current (the current one shows its edit buffer).
+  std::string FieldTextAt(size_t index, int field) const;
+  TBookmark BookmarkAt(size_t index) const;
+  void SetDisplayWidth(int field, int width);
+
   TBookmark Bookmark() const;
   bool BookmarkValid(TBookmark bookmark) const;
   void GotoBookmark(TBookmark bookmark);
