@@ -381,7 +381,7 @@ void TovDBGridBase::SelectCurrent(bool selected) {
 }
 
 void TovDBGridBase::StepRecord(bool select, int direction) {
-  const bool shift = QApplication::keyboardModifiers() & Qt::ShiftModifier;
+  const bool shift = modifiers_ & Qt::ShiftModifier;
   if ((options_ & dgMultiSelect) && data_->Active() && !data_->IsEmpty()) {
     if (select && shift) {
       if (!selecting_) {
@@ -441,7 +441,7 @@ void TovDBGridBase::MoveToField(int field) {
            (transposed_ ? CellRect(0, currentField_).bottom() : CellRect(0, currentField_).right()) > length)
       ++firstField_;
   }
-  const Qt::KeyboardModifiers mods = QApplication::keyboardModifiers();
+  const Qt::KeyboardModifiers mods = modifiers_;
   const bool ctrl = mods & Qt::ControlModifier;
   if (!(mods & Qt::ShiftModifier)) fieldStart_ = currentField_;
   fieldEnd_ = currentField_;
@@ -464,6 +464,7 @@ void TovDBGridBase::DiscardChanges() {
 
 void TovDBGridBase::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
   if (!data_ || !data_->Active()) return;
+  modifiers_ = modifiers;
   const TAxisKeys& axis = transposed_ ? kTransposedKeys : kVerticalKeys;
   const bool ctrl = modifiers & Qt::ControlModifier;
   const bool rowSelect = options_ & dgRowSelect;
@@ -574,6 +575,7 @@ void TovDBGridBase::mousePressEvent(QMouseEvent* event) {
                            : QPoint(hit.field + indicatorOffset, hit.record + titleOffset);
   if (!hit.inside || !data_ || !data_->Active()) return;
   if (hit.record < 0) return Guarded([&] { StoreEditText(); });
+  modifiers_ = event->modifiers();
   Guarded([&] {
     StoreEditText();
     if (!(options_ & dgAlwaysShowEditor)) HideEditor();
@@ -645,6 +647,11 @@ void TovDBGridBase::focusOutEvent(QFocusEvent* event) {
       StoreEditText();
     }
   });
+}
+
+bool TovDBGridBase::focusNextPrevChild(bool next) {
+  if (options_ & dgTabs) return false;
+  return QWidget::focusNextPrevChild(next);
 }
 
 void TovDBGridBase::DrawIndicator(QPainter& painter, const QRect& rect, size_t record) const {

@@ -55,6 +55,7 @@ class TDBGridInplaceEdit : public QLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool focusNextPrevChild(bool) override { return false; }
 
  private:
   TovDBGridBase* grid_;
@@ -124,6 +125,8 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  // With dgTabs the Tab keys move inside the grid.
+  bool focusNextPrevChild(bool next) override;
 
   // Width of a field's column (vertical) or of every record column
   // (transposed); the grid asks when it lays out.
@@ -192,6 +195,8 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   bool linkModified_ = false;
   bool loadingEditor_ = false;
   QPoint mouseCell_;
+  // Shift and Ctrl of the key or press being handled.
+  Qt::KeyboardModifiers modifiers_;
   int sizing_ = -1;
   TDBGridInplaceEdit* editor_;
   QScrollBar* recordBar_;

@@ -310,9 +310,16 @@ void TovClientDataSet::SetCurrent(size_t index) {
   current_ = records_.empty() ? 0 : std::min(index, records_.size() - 1);
 }
 
+// Leaving a record posts what was changed and drops an untouched edit or
+// insert, so stepping past a new record never writes an empty one.
 void TovClientDataSet::CheckBrowse() {
   CheckActive();
-  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) Post();
+  if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
+  if (modified_) {
+    Post();
+  } else {
+    Cancel();
+  }
 }
 
 void TovClientDataSet::First() {
@@ -542,8 +549,10 @@ void TovClientDataSet::Delete() {
 
 int TovClientDataSet::ChangeCount() const {
   int count = static_cast<int>(deleted_.size());
-  for (const auto& r : records_)
-    if (r->Status != TRecord::TStatus::usUnmodified) ++count;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const bool beingInserted = state_ == TDataSetState::dsInsert && i == current_;
+    if (records_[i]->Status != TRecord::TStatus::usUnmodified && !beingInserted) ++count;
+  }
   return count;
 }
 
