@@ -155,7 +155,6 @@ int main(int argc, char** argv) {
   timer.restart();
   TovSQLQuery query(&connection);
   query.SetSQL(kSelect);
-  query.Open();
   TovClientDataSet data;
   data.Open(query, nullptr);
   TovDBGridV grid;

@@ -144,6 +144,27 @@ void TovSQLQuery::Open() {
   active_ = true;
 }
 
+void TovSQLQuery::OpenCursor() {
+  platform::SqlSession& session = PreparedSession();
+  auto cursor = std::make_unique<QSqlQuery>(Execute(session));
+  fields_ = session.DescribeFields(*cursor);
+  cursor_ = std::move(cursor);
+  active_ = true;
+}
+
+bool TovSQLQuery::FetchRow(std::vector<QVariant>& values) {
+  if (!cursor_) return false;
+  if (!cursor_->next()) {
+    const QSqlError error = cursor_->lastError();
+    cursor_.reset();
+    if (error.isValid()) throw EDatabaseError(platform::SqlErrorText(error));
+    return false;
+  }
+  values.resize(fields_.size());
+  for (size_t i = 0; i < fields_.size(); ++i) values[i] = cursor_->value(static_cast<int>(i));
+  return true;
+}
+
 int TovSQLQuery::ExecSQL() {
   platform::SqlSession& session = PreparedSession();
   std::string text = paramCheck_ ? platform::ConvertMarkers(sql_).text : sql_;
@@ -155,6 +176,7 @@ int TovSQLQuery::ExecSQL() {
 }
 
 void TovSQLQuery::Close() {
+  cursor_.reset();
   active_ = false;
   fields_.clear();
   rows_.clear();

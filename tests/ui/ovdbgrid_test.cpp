@@ -47,7 +47,6 @@ class GridFixture {
       Exec("INSERT INTO S.T VALUES (" + n + ", 'b" + n + "', 'c" + n + "', 'd" + n + "', NULL)");
     }
     query_.SetSQL("SELECT A, B, C, D, E FROM S.T ORDER BY A");
-    query_.Open();
     data_.Open(query_, &resolver_);
     grid.resize(600, 400);
     grid.SetOptions(grid.Options() | dgMultiSelect);

@@ -143,38 +143,38 @@ int DefaultDisplayWidth(TFieldType type, int size, int precision) {
 }
 
 // A record: the ends of its fields' texts (the null bit set for a null),
-// then the texts, in one block.
+// then the texts, in one block of exactly that size.
 struct TovClientDataSet::TRecord {
-  enum class TStatus { usUnmodified, usModified, usInserted };
-  TBookmark Bookmark;
+  enum class TStatus : std::uint8_t { usUnmodified, usModified, usInserted };
+  TBookmark Bookmark = 0;
   TStatus Status = TStatus::usUnmodified;
-  std::string Data;
+  std::unique_ptr<char[]> Data;
   std::unique_ptr<TRecordValues> Original;
 
-  static std::string Encode(const TRecordValues& values) {
+  static std::unique_ptr<char[]> Encode(const TRecordValues& values) {
     size_t total = values.size() * kEndSize;
     for (const TFieldValue& v : values) total += v.Text.size();
-    std::string data(values.size() * kEndSize, '\0');
-    data.reserve(total);
+    auto data = std::make_unique_for_overwrite<char[]>(std::max<size_t>(total, 1));
+    char* text = data.get() + values.size() * kEndSize;
     std::uint32_t end = 0;
     for (size_t i = 0; i < values.size(); ++i) {
+      std::memcpy(text + end, values[i].Text.data(), values[i].Text.size());
       end += static_cast<std::uint32_t>(values[i].Text.size());
       const std::uint32_t mark = end | (values[i].Null ? kNullBit : 0);
-      std::memcpy(&data[i * kEndSize], &mark, kEndSize);
-      data += values[i].Text;
+      std::memcpy(data.get() + i * kEndSize, &mark, kEndSize);
     }
     return data;
   }
   std::uint32_t Mark(size_t field) const {
     std::uint32_t mark = 0;
-    std::memcpy(&mark, &Data[field * kEndSize], kEndSize);
+    std::memcpy(&mark, Data.get() + field * kEndSize, kEndSize);
     return mark;
   }
   TFieldValue Value(size_t field, size_t count) const {
     const std::uint32_t mark = Mark(field);
     const std::uint32_t start = field == 0 ? 0 : (Mark(field - 1) & ~kNullBit);
     const std::uint32_t end = mark & ~kNullBit;
-    return {(mark & kNullBit) != 0, Data.substr(count * kEndSize + start, end - start)};
+    return {(mark & kNullBit) != 0, std::string(Data.get() + count * kEndSize + start, end - start)};
   }
   TRecordValues Values(size_t count) const {
     TRecordValues values;
@@ -203,6 +203,7 @@ void TovClientDataSet::Notify(F f) {
 
 void TovClientDataSet::Open(TovSQLQuery& query, TovResolver* resolver) {
   Close();
+  query.OpenCursor();
   fields_.clear();
   for (const TovFieldDef& def : query.Fields()) {
     TovField f;
@@ -236,7 +237,6 @@ void TovClientDataSet::Open(TovSQLQuery& query, TovResolver* resolver) {
     if (!f.BaseTable.empty() && (f.BaseTable != table || f.BaseSchema != schema)) oneTable = false;
   query_ = &query;
   resolver_ = oneTable ? resolver : nullptr;
-  query_->First();
   allFetched_ = false;
   state_ = TDataSetState::dsBrowse;
   Fetch(PacketRecords == kAllRecords ? SIZE_MAX : static_cast<size_t>(std::max(PacketRecords, 1)));
@@ -250,6 +250,8 @@ void TovClientDataSet::Close() {
   deleted_.clear();
   buffer_.clear();
   positions_.clear();
+  // Frees the connection of a result not read to its end.
+  if (query_) query_->Close();
   query_ = nullptr;
   resolver_ = nullptr;
   state_ = TDataSetState::dsInactive;
@@ -272,20 +274,17 @@ void TovClientDataSet::Fetch(size_t wanted) {
   const size_t count = fields_.size();
   TRecordValues values(count);
   size_t fetched = 0;
-  while (fetched < wanted && query_ && !query_->Eof()) {
+  while (fetched < wanted && query_ && query_->FetchRow(row_)) {
     for (size_t i = 0; i < count; ++i) {
-      const QVariant& v = query_->Value(i);
-      values[i].Null = v.isNull();
-      values[i].Text = values[i].Null ? std::string() : TextOfVariant(v);
+      values[i].Null = row_[i].isNull();
+      values[i].Text = values[i].Null ? std::string() : TextOfVariant(row_[i]);
     }
-    auto record = std::make_unique<TRecord>();
-    record->Bookmark = nextBookmark_++;
-    record->Data = TRecord::Encode(values);
-    records_.push_back(std::move(record));
-    query_->Next();
+    TRecord& record = records_.emplace_back();
+    record.Bookmark = nextBookmark_++;
+    record.Data = TRecord::Encode(values);
     ++fetched;
   }
-  if (!query_ || query_->Eof()) allFetched_ = true;
+  if (!query_ || !query_->CursorOpen()) allFetched_ = true;
 }
 
 void TovClientDataSet::CheckActive() const {
@@ -298,12 +297,12 @@ void TovClientDataSet::CheckField(int field) const {
 
 TovClientDataSet::TRecord& TovClientDataSet::Current() {
   if (records_.empty()) throw EDatabaseError(kNoRecordHere);
-  return *records_[current_];
+  return records_[current_];
 }
 
 const TovClientDataSet::TRecord& TovClientDataSet::Current() const {
   if (records_.empty()) throw EDatabaseError(kNoRecordHere);
-  return *records_[current_];
+  return records_[current_];
 }
 
 void TovClientDataSet::SetCurrent(size_t index) {
@@ -373,6 +372,12 @@ int TovClientDataSet::RecordCount() {
   return static_cast<int>(records_.size());
 }
 
+bool TovClientDataSet::IsEmpty() const { return records_.empty(); }
+
+size_t TovClientDataSet::LoadedCount() const { return records_.size(); }
+
+int TovClientDataSet::RecNo() const { return records_.empty() ? 0 : static_cast<int>(current_) + 1; }
+
 void TovClientDataSet::FetchUpTo(size_t count) {
   if (Active() && count > records_.size() && !allFetched_) Fetch(count - records_.size());
 }
@@ -380,11 +385,11 @@ void TovClientDataSet::FetchUpTo(size_t count) {
 std::string TovClientDataSet::FieldTextAt(size_t index, int field) const {
   if (index == current_) return FieldText(field);
   CheckField(field);
-  const TFieldValue v = records_.at(index)->Value(static_cast<size_t>(field), fields_.size());
+  const TFieldValue v = records_.at(index).Value(static_cast<size_t>(field), fields_.size());
   return fields_[static_cast<size_t>(field)].IsBlob() ? HexOfBytes(v.Text) : v.Text;
 }
 
-TBookmark TovClientDataSet::BookmarkAt(size_t index) const { return records_.at(index)->Bookmark; }
+TBookmark TovClientDataSet::BookmarkAt(size_t index) const { return records_.at(index).Bookmark; }
 
 void TovClientDataSet::SetDisplayWidth(int field, int width) {
   CheckField(field);
@@ -395,7 +400,7 @@ TBookmark TovClientDataSet::Bookmark() const { return Current().Bookmark; }
 
 size_t TovClientDataSet::PositionOf(TBookmark bookmark) const {
   if (positions_.empty())
-    for (size_t i = 0; i < records_.size(); ++i) positions_.emplace(records_[i]->Bookmark, i);
+    for (size_t i = 0; i < records_.size(); ++i) positions_.emplace(records_[i].Bookmark, i);
   const auto at = positions_.find(bookmark);
   return at == positions_.end() ? SIZE_MAX : at->second;
 }
@@ -474,11 +479,11 @@ void TovClientDataSet::Edit() {
 void TovClientDataSet::StartInsert(size_t at) {
   CheckBrowse();
   if (!CanModify()) throw EDatabaseError(kReadOnly);
-  auto record = std::make_unique<TRecord>();
-  record->Bookmark = nextBookmark_++;
-  record->Status = TRecord::TStatus::usInserted;
+  TRecord record;
+  record.Bookmark = nextBookmark_++;
+  record.Status = TRecord::TStatus::usInserted;
   buffer_.assign(fields_.size(), TFieldValue{});
-  record->Data = TRecord::Encode(buffer_);
+  record.Data = TRecord::Encode(buffer_);
   records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
   IndexChanged();
   current_ = at;
@@ -536,7 +541,7 @@ void TovClientDataSet::Delete() {
   if (record.Status != TRecord::TStatus::usInserted) {
     TDeleted gone;
     gone.Bookmark = record.Bookmark;
-    if (current_ > 0) gone.After = records_[current_ - 1]->Bookmark;
+    if (current_ > 0) gone.After = records_[current_ - 1].Bookmark;
     gone.Current = record.Values(fields_.size());
     gone.Original = record.Original ? *record.Original : gone.Current;
     deleted_.push_back(std::move(gone));
@@ -551,7 +556,7 @@ int TovClientDataSet::ChangeCount() const {
   int count = static_cast<int>(deleted_.size());
   for (size_t i = 0; i < records_.size(); ++i) {
     const bool beingInserted = state_ == TDataSetState::dsInsert && i == current_;
-    if (records_[i]->Status != TRecord::TStatus::usUnmodified && !beingInserted) ++count;
+    if (records_[i].Status != TRecord::TStatus::usUnmodified && !beingInserted) ++count;
   }
   return count;
 }
@@ -573,6 +578,9 @@ bool TovClientDataSet::ApplyOne(TUpdateKind kind, const TRecordValues& original,
 
 int TovClientDataSet::ApplyUpdates(int maxErrors) {
   CheckBrowse();
+  // The changes go through the same connection, which many drivers serve
+  // only once the open result has been read to its end.
+  FetchAll();
   int errors = 0;
   const auto tooMany = [&] { return maxErrors >= 0 && errors > maxErrors; };
   for (auto it = deleted_.begin(); it != deleted_.end() && !tooMany();) {
@@ -583,15 +591,15 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
     }
   }
   const size_t count = fields_.size();
-  for (auto& record : records_) {
+  for (TRecord& record : records_) {
     if (tooMany()) break;
-    if (record->Status == TRecord::TStatus::usUnmodified) continue;
-    const TRecordValues current = record->Values(count);
-    const bool inserted = record->Status == TRecord::TStatus::usInserted;
-    const TRecordValues original = inserted ? TRecordValues(count) : *record->Original;
+    if (record.Status == TRecord::TStatus::usUnmodified) continue;
+    const TRecordValues current = record.Values(count);
+    const bool inserted = record.Status == TRecord::TStatus::usInserted;
+    const TRecordValues original = inserted ? TRecordValues(count) : *record.Original;
     if (ApplyOne(inserted ? TUpdateKind::ukInsert : TUpdateKind::ukModify, original, current, errors)) {
-      record->Status = TRecord::TStatus::usUnmodified;
-      record->Original.reset();
+      record.Status = TRecord::TStatus::usUnmodified;
+      record.Original.reset();
     }
   }
   Notify([](TovDataLink& l) { l.DataSetChanged(); });
@@ -601,21 +609,21 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
 void TovClientDataSet::CancelUpdates() {
   CheckActive();
   if (state_ != TDataSetState::dsBrowse) Cancel();
-  std::erase_if(records_, [](const auto& r) { return r->Status == TRecord::TStatus::usInserted; });
-  for (auto& record : records_)
-    if (record->Status == TRecord::TStatus::usModified) {
-      record->Data = TRecord::Encode(*record->Original);
-      record->Original.reset();
-      record->Status = TRecord::TStatus::usUnmodified;
+  std::erase_if(records_, [](const TRecord& r) { return r.Status == TRecord::TStatus::usInserted; });
+  for (TRecord& record : records_)
+    if (record.Status == TRecord::TStatus::usModified) {
+      record.Data = TRecord::Encode(*record.Original);
+      record.Original.reset();
+      record.Status = TRecord::TStatus::usUnmodified;
     }
   // The latest deletion first, so each finds the record it followed.
   for (auto it = deleted_.rbegin(); it != deleted_.rend(); ++it) {
     IndexChanged();
     const size_t after = it->After ? PositionOf(*it->After) : SIZE_MAX;
     const size_t at = it->After && after != SIZE_MAX ? after + 1 : (it->After ? records_.size() : 0);
-    auto record = std::make_unique<TRecord>();
-    record->Bookmark = it->Bookmark;
-    record->Data = TRecord::Encode(it->Original);
+    TRecord record;
+    record.Bookmark = it->Bookmark;
+    record.Data = TRecord::Encode(it->Original);
     records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
   }
   deleted_.clear();
@@ -630,11 +638,9 @@ void TovClientDataSet::Refresh() {
   const size_t keep = current_;
   records_.clear();
   IndexChanged();
-  query_->Close();
-  query_->Open();
-  query_->First();
+  query_->OpenCursor();
   allFetched_ = false;
-  Fetch(std::max(keep + 1, static_cast<size_t>(std::max(PacketRecords, 1))));
+  Fetch(PacketRecords == kAllRecords ? SIZE_MAX : std::max(keep + 1, static_cast<size_t>(std::max(PacketRecords, 1))));
   SetCurrent(keep);
   Notify([](TovDataLink& l) { l.DataSetChanged(); });
 }

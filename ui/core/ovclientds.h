@@ -99,9 +99,9 @@ class TovClientDataSet {
   std::function<void(TUpdateKind, const std::string&)> OnUpdateError;
   std::function<void(TUpdateKind, const std::string&)> OnReconcileError;
 
-  // Opens on an executed query (which stays owned by the caller and is read
-  // as records are fetched); the resolver writes the changes, none makes
-  // the data set read-only.
+  // Runs the query (owned by the caller) and reads its records in packets
+  // as they are needed; the resolver writes the changes, none makes the
+  // data set read-only.
   void Open(TovSQLQuery& query, TovResolver* resolver);
   void Close();
   bool Active() const { return state_ != TDataSetState::dsInactive; }
@@ -121,16 +121,16 @@ class TovClientDataSet {
   void Prior() { MoveBy(-1); }
   bool Bof() const { return bof_; }
   bool Eof() const { return eof_; }
-  bool IsEmpty() const { return records_.empty(); }
+  bool IsEmpty() const;
   // 1-based number of the current record, 0 when empty.
-  int RecNo() const { return records_.empty() ? 0 : current_ + 1; }
+  int RecNo() const;
   void SetRecNo(int number);
   // Fetches every record.
   int RecordCount();
   bool AllFetched() const { return allFetched_; }
 
   // Records held so far; FetchUpTo reads more, up to count records.
-  size_t LoadedCount() const { return records_.size(); }
+  size_t LoadedCount() const;
   void FetchUpTo(size_t count);
   // The display text and bookmark of a held record by its 0-based index,
   // without making it current (the current one shows its edit buffer).
@@ -204,7 +204,8 @@ class TovClientDataSet {
   TovSQLQuery* query_ = nullptr;
   TovResolver* resolver_ = nullptr;
   TDataSetState state_ = TDataSetState::dsInactive;
-  std::vector<std::unique_ptr<TRecord>> records_;
+  std::vector<TRecord> records_;
+  std::vector<QVariant> row_;
   std::vector<TDeleted> deleted_;
   size_t current_ = 0;
   bool bof_ = true;

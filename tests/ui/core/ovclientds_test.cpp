@@ -51,7 +51,6 @@ class ClientDataSetTest : public ::testing::Test {
 
   void OpenTable(const std::string& sql = "SELECT ID, NAME, PRICE, NOTE FROM S.T ORDER BY ID") {
     query_.SetSQL(sql);
-    query_.Open();
     data_.Open(query_, &resolver_);
   }
 
