@@ -111,6 +111,7 @@ class OdbcSession : public SqlSession {
         fields[i].precision = f.length();
       }
     }
+    SetBaseColumns(query, fields);
     return fields;
   }
 
@@ -124,6 +125,31 @@ class OdbcSession : public SqlSession {
   }
 
  private:
+  // The driver's base-table descriptors; a computed column has no base
+  // column name, and a driver that does not know leaves them empty.
+  static void SetBaseColumns(const QSqlQuery& query, std::vector<SqlFieldDef>& fields) {
+    const QVariant handle = query.result()->handle();
+    if (!handle.isValid()) return;
+    SQLHSTMT hstmt = *static_cast<SQLHSTMT const*>(handle.constData());
+    if (!hstmt) return;
+    const auto text = [hstmt](SQLUSMALLINT column, SQLUSMALLINT attribute) {
+      SQLCHAR value[kDescriptorLength] = {};
+      SQLSMALLINT length = 0;
+      const SQLRETURN rc = SQLColAttribute(hstmt, column, attribute, value, sizeof value, &length, nullptr);
+      if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return std::string();
+      return std::string(reinterpret_cast<const char*>(value));
+    };
+    for (size_t i = 0; i < fields.size(); ++i) {
+      const auto column = static_cast<SQLUSMALLINT>(i + 1);
+      fields[i].baseTable = text(column, SQL_DESC_BASE_TABLE_NAME);
+      fields[i].baseColumn = text(column, SQL_DESC_BASE_COLUMN_NAME);
+      fields[i].baseSchema = text(column, SQL_DESC_SCHEMA_NAME);
+      if (fields[i].baseTable.empty() || fields[i].baseColumn.empty()) fields[i].baseTable.clear();
+    }
+  }
+
+  static constexpr SQLSMALLINT kDescriptorLength = 256;
+
   static std::string DiagnosticText(SQLHDBC hdbc) {
     std::string text;
     SQLCHAR state[SQL_SQLSTATE_SIZE + 1];

@@ -300,3 +300,22 @@ TEST_F(ClientDataSetTest, PasteStopsAtARejectedValueAndDeletesSelected) {
   EXPECT_EQ(data_.ApplyUpdates(0), 0);
   EXPECT_EQ(Select("SELECT ID FROM S.T ORDER BY ID"), (Rows{{"3"}, {"3"}, {"7"}}));
 }
+
+TEST(ClientDataSetOdbc, BaseTableFromTheDriver) {
+  testing_odbc::OdbcFixture odbc;
+  TovSQLConnection connection;
+  connection.UserName = "scott";
+  connection.Password = "tiger";
+  connection.DataSource = "lite";
+  connection.Connect();
+  TovSQLQuery ddl(&connection);
+  ddl.SetSQL("CREATE TABLE ITEM (CODE VARCHAR(10), QTY INTEGER)");
+  ddl.ExecSQL();
+  TovSQLQuery query(&connection);
+  query.SetSQL("SELECT CODE, QTY, QTY * 2 AS TWICE FROM ITEM");
+  TovClientDataSet data;
+  data.Open(query, nullptr);
+  EXPECT_EQ(data.Fields()[0].BaseTable, "ITEM");
+  EXPECT_EQ(data.Fields()[1].BaseColumn, "QTY");
+  EXPECT_TRUE(data.Fields()[2].ReadOnly) << "computed";
+}
