@@ -795,16 +795,10 @@ void TovDBGridBase::SelectAllRecords() {
   if (!data_ || !data_->Active()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   Guarded([&] {
-    data_->DisableControls();
-    try {
-      data_->First();
-      for (size_t i = 0; i < static_cast<size_t>(data_->RecordCount()); ++i)
-        selected_.SetSelected(data_->BookmarkAt(i), true);
-    } catch (...) {
-      data_->EnableControls();
-      throw;
-    }
-    data_->EnableControls();
+    const TovControlsOff off(*data_);
+    data_->First();
+    for (size_t i = 0; i < static_cast<size_t>(data_->RecordCount()); ++i)
+      selected_.SetSelected(data_->BookmarkAt(i), true);
   });
   QApplication::restoreOverrideCursor();
   fieldStart_ = 0;

@@ -654,3 +654,52 @@ void TovClientDataSet::EnableControls() {
 void TovClientDataSet::AddDataLink(TovDataLink* link) { links_.push_back(link); }
 
 void TovClientDataSet::RemoveDataLink(TovDataLink* link) { std::erase(links_, link); }
+
+void PasteRecords(TovClientDataSet& data, std::string_view text) {
+  const TovControlsOff off(data);
+  data.Insert();
+  for (const std::vector<std::string>& line : ParsePasteText(text)) {
+    const size_t count = std::min(line.size(), static_cast<size_t>(data.FieldCount()));
+    for (size_t i = 0; i < count; ++i)
+      if (!data.Fields()[i].ReadOnly) data.SetFieldText(static_cast<int>(i), line[i]);
+    // The next record goes after this one, so the lines keep their order.
+    data.Post();
+    if (data.MoveBy(1) == 0) {
+      data.Append();
+    } else {
+      data.Insert();
+    }
+  }
+}
+
+std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const TCopyRange& range) {
+  const TovControlsOff off(data);
+  const TBookmark saved = data.Bookmark();
+  std::vector<std::vector<TCopyField>> records;
+  try {
+    for (const TBookmark bookmark : selected.Items()) {
+      data.GotoBookmark(bookmark);
+      std::vector<TCopyField>& record = records.emplace_back();
+      for (const TovField& f : data.Fields()) {
+        if (!f.Visible) continue;
+        const bool empty = f.DataType == TFieldType::ftOraBlob || f.DataType == TFieldType::ftOraClob;
+        record.push_back({f.Index, empty ? std::string() : data.AsString(f.Index)});
+      }
+    }
+  } catch (...) {
+    data.GotoBookmark(saved);
+    throw;
+  }
+  data.GotoBookmark(saved);
+  return CopyText(records, range);
+}
+
+void DeleteSelectedRecords(TovClientDataSet& data, TBookmarkList& selected) {
+  const TovControlsOff off(data);
+  while (selected.Count() > 0) {
+    const size_t last = selected.Count() - 1;
+    data.GotoBookmark(selected.Item(last));
+    data.Delete();
+    selected.Delete(last);
+  }
+}

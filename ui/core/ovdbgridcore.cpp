@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "ui/core/ovclientds.h"
-
 namespace {
 
 constexpr char kQuote = '"';
@@ -190,69 +188,4 @@ TPasteLines ParsePasteText(std::string_view text) {
     lines.push_back(std::move(line));
   }
   return lines;
-}
-
-namespace {
-
-// Disables the data set's controls for its lifetime.
-class TControlsOff {
- public:
-  explicit TControlsOff(TovClientDataSet& data) : data_(data) { data_.DisableControls(); }
-  ~TControlsOff() { data_.EnableControls(); }
-  TControlsOff(const TControlsOff&) = delete;
-  TControlsOff& operator=(const TControlsOff&) = delete;
-
- private:
-  TovClientDataSet& data_;
-};
-
-}  // namespace
-
-void PasteRecords(TovClientDataSet& data, std::string_view text) {
-  const TControlsOff off(data);
-  data.Insert();
-  for (const std::vector<std::string>& line : ParsePasteText(text)) {
-    const size_t count = std::min(line.size(), static_cast<size_t>(data.FieldCount()));
-    for (size_t i = 0; i < count; ++i)
-      if (!data.Fields()[i].ReadOnly) data.SetFieldText(static_cast<int>(i), line[i]);
-    // The next record goes after this one, so the lines keep their order.
-    data.Post();
-    if (data.MoveBy(1) == 0) {
-      data.Append();
-    } else {
-      data.Insert();
-    }
-  }
-}
-
-std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const TCopyRange& range) {
-  const TControlsOff off(data);
-  const TBookmark saved = data.Bookmark();
-  std::vector<std::vector<TCopyField>> records;
-  try {
-    for (const TBookmark bookmark : selected.Items()) {
-      data.GotoBookmark(bookmark);
-      std::vector<TCopyField>& record = records.emplace_back();
-      for (const TovField& f : data.Fields()) {
-        if (!f.Visible) continue;
-        const bool empty = f.DataType == TFieldType::ftOraBlob || f.DataType == TFieldType::ftOraClob;
-        record.push_back({f.Index, empty ? std::string() : data.AsString(f.Index)});
-      }
-    }
-  } catch (...) {
-    data.GotoBookmark(saved);
-    throw;
-  }
-  data.GotoBookmark(saved);
-  return CopyText(records, range);
-}
-
-void DeleteSelectedRecords(TovClientDataSet& data, TBookmarkList& selected) {
-  const TControlsOff off(data);
-  while (selected.Count() > 0) {
-    const size_t last = selected.Count() - 1;
-    data.GotoBookmark(selected.Item(last));
-    data.Delete();
-    selected.Delete(last);
-  }
 }

@@ -126,20 +126,3 @@ TPasteLines ParsePasteText(std::string_view text);
 // True when the text is for the cell editor alone: it holds neither TAB nor
 // CR LF.
 bool IsCellPaste(std::string_view text);
-
-class TovClientDataSet;
-
-// Pastes lines of cells as new records: each line fills the fields by
-// their position in the field list (read-only fields and surplus cells are
-// skipped), the records keep the order of the lines, and an empty new
-// record is left in insert state after the last. A value a field rejects
-// stops the paste there; the records before it stay.
-void PasteRecords(TovClientDataSet& data, std::string_view text);
-
-// The clipboard text of the selected records (CopyText) read from the data
-// set; the current record stays current.
-std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const TCopyRange& range);
-
-// Deletes the selected records from the last to the first, removing each
-// from the list as it goes.
-void DeleteSelectedRecords(TovClientDataSet& data, TBookmarkList& selected);
