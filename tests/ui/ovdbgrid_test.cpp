@@ -274,3 +274,38 @@ TEST(DBGridH, DifferencesFromTheVerticalGrid) {
   EXPECT_EQ(f.grid.CurrentDataIndex(), 4);
   EXPECT_EQ(f.grid.EditText(), "");
 }
+
+TEST(DBGridV, DateTimeWidthAndBlobEditText) {
+  testing_odbc::OdbcFixture odbc;
+  odbc.CreateStandin("ADMIN", "secret");
+  TovSQLConnection connection;
+  connection.UserName = "ADMIN";
+  connection.Password = "secret";
+  connection.DataSource = "ORVTEST";
+  connection.Connect();
+  const auto exec = [&](const std::string& sql, const QVariant& value = QVariant()) {
+    TovSQLQuery q(&connection);
+    q.SetSQL(sql);
+    if (!q.Parameters().empty()) q.Parameters()[0].Value = value;
+    q.ExecSQL();
+  };
+  exec("CREATE SCHEMA S");
+  exec("CREATE TABLE S.L (STAMP TIMESTAMP, DATA BLOB)");
+  exec("INSERT INTO S.L VALUES ('2024-01-02 03:04:05', :D)", QByteArray(150, '\xab'));
+  const std::string savedFormat = ShortDateFormat;
+  ShortDateFormat = "yyyy/MM/dd";
+  TovSQLQuery query(&connection);
+  query.SetSQL("SELECT STAMP, DATA FROM S.L");
+  TovClientDataSet data;
+  data.Open(query, nullptr);
+  EXPECT_EQ(data.Fields()[0].DisplayWidth, 18);
+  TovDBGridV grid;
+  grid.resize(600, 300);
+  grid.SetDataSet(&data);
+  EXPECT_EQ(data.Fields()[0].DisplayWidth, 16) << "the date format, a blank and the time format";
+  QTest::keyClick(&grid, Qt::Key_Right);
+  std::string hex;
+  for (int i = 0; i < 100; ++i) hex += "AB";
+  EXPECT_EQ(grid.EditText(), hex) << "the first 100 bytes in hexadecimal";
+  ShortDateFormat = savedFormat;
+}
