@@ -309,3 +309,34 @@ TEST(DBGridV, DateTimeWidthAndBlobEditText) {
   EXPECT_EQ(grid.EditText(), hex) << "the first 100 bytes in hexadecimal";
   ShortDateFormat = savedFormat;
 }
+
+TEST(DBGridV, EditCommandsCopyPasteAndClearRecords) {
+  VFixture f;
+  TovEditCommands& commands = f.grid;
+  f.grid.SelectedRecords().SetSelected(f.data_.Bookmark(), true);
+  commands.ClearSelection();
+  EXPECT_EQ(f.data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(f.Rows(), 4) << "clear deletes the selected records";
+
+  f.grid.SelectAllRecords();
+  commands.CopyToClipboard();
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith("2\tb2\tc2\td2\t\r\n"));
+  f.grid.SelectedRecords().Clear();
+  f.data_.Last();
+  commands.PasteFromClipboard();
+  EXPECT_EQ(f.data_.State(), TDataSetState::dsInsert) << "an empty record waits after the pasted ones";
+  f.Key(Qt::Key_Up);
+  EXPECT_EQ(f.data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(f.Rows(), 8) << "every copied record pasted back";
+
+  // A text without TAB or CR LF goes into the cell editor only.
+  QApplication::clipboard()->setText("x");
+  f.data_.First();
+  f.Key(Qt::Key_Right);
+  f.grid.Editor()->selectAll();
+  commands.PasteFromClipboard();
+  EXPECT_EQ(f.grid.Editor()->text(), "x");
+  f.Key(Qt::Key_Escape);
+  EXPECT_EQ(f.data_.ChangeCount(), 0);
+  EXPECT_EQ(f.data_.AsString(1), "b2");
+}
