@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -12,7 +13,13 @@
 #include <atomic>
 
 namespace platform {
+
 namespace {
+const char kDateFormat[] = "yyyy-MM-dd";
+const char kDateTimeFormat[] = "yyyy-MM-dd HH:mm:ss";
+const char kDateTimeMsFormat[] = "yyyy-MM-dd HH:mm:ss.zzz";
+const char kTimeFormat[] = "HH:mm:ss";
+
 
 const QString kOdbcDriver = QStringLiteral("QODBC");
 const char kForbiddenInDsn[] = "[]{}(),;?*=!@\\";
@@ -205,6 +212,57 @@ std::vector<SqlFieldDef> SqlSession::DescribeFields(const QSqlQuery& query) cons
     fields.push_back(def);
   }
   return fields;
+}
+
+std::string SqlValueText(const QVariant& value) {
+  switch (value.metaType().id()) {
+    case QMetaType::QByteArray: {
+      const QByteArray bytes = value.toByteArray();
+      return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+    case QMetaType::QDate:
+      return value.toDate().toString(QLatin1String(kDateFormat)).toStdString();
+    case QMetaType::QDateTime: {
+      const QDateTime t = value.toDateTime();
+      return t.toString(QLatin1String(t.time().msec() ? kDateTimeMsFormat : kDateTimeFormat)).toStdString();
+    }
+    case QMetaType::QTime:
+      return value.toTime().toString(QLatin1String(kTimeFormat)).toStdString();
+    default:
+      return value.toString().toStdString();
+  }
+}
+
+bool NextQtRow(QSqlQuery& query, std::vector<SqlTextValue>& values) {
+  if (!query.next()) {
+    if (query.lastError().isValid()) throw SqlError(SqlErrorText(query.lastError()));
+    return false;
+  }
+  const int count = query.record().count();
+  values.resize(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const QVariant v = query.value(i);
+    values[static_cast<size_t>(i)] = v.isNull() ? SqlTextValue() : SqlTextValue(SqlValueText(v));
+  }
+  return true;
+}
+
+namespace {
+
+// Rows through Qt's own reading of the result.
+class QtRowCursor : public SqlRowCursor {
+ public:
+  explicit QtRowCursor(QSqlQuery query) : query_(std::move(query)) {}
+  bool Next(std::vector<SqlTextValue>& values) override { return NextQtRow(query_, values); }
+
+ private:
+  QSqlQuery query_;
+};
+
+}  // namespace
+
+std::unique_ptr<SqlRowCursor> SqlSession::OpenCursor(QSqlQuery query) const {
+  return std::make_unique<QtRowCursor>(std::move(query));
 }
 
 std::string SqlErrorText(const QSqlError& error) {

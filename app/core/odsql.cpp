@@ -146,23 +146,17 @@ void TovSQLQuery::Open() {
 
 void TovSQLQuery::OpenCursor() {
   platform::SqlSession& session = PreparedSession();
-  auto cursor = std::make_unique<QSqlQuery>(Execute(session));
-  fields_ = session.DescribeFields(*cursor);
-  cursor_ = std::move(cursor);
+  QSqlQuery query = Execute(session);
+  fields_ = session.DescribeFields(query);
+  cursor_ = session.OpenCursor(std::move(query));
   active_ = true;
 }
 
-bool TovSQLQuery::FetchRow(std::vector<QVariant>& values) {
+bool TovSQLQuery::FetchRow(std::vector<platform::SqlTextValue>& values) {
   if (!cursor_) return false;
-  if (!cursor_->next()) {
-    const QSqlError error = cursor_->lastError();
-    cursor_.reset();
-    if (error.isValid()) throw EDatabaseError(platform::SqlErrorText(error));
-    return false;
-  }
-  values.resize(fields_.size());
-  for (size_t i = 0; i < fields_.size(); ++i) values[i] = cursor_->value(static_cast<int>(i));
-  return true;
+  if (cursor_->Next(values)) return true;
+  cursor_.reset();
+  return false;
 }
 
 int TovSQLQuery::ExecSQL() {

@@ -84,9 +84,9 @@ class TovSQLQuery {
   // are set and FetchRow reads the rows one by one, so a large result is
   // held only by whoever reads it. Value, Next and Eof do not apply.
   void OpenCursor();
-  // The next row of the open cursor into values; false at its end (the
-  // cursor is then closed).
-  bool FetchRow(std::vector<QVariant>& values);
+  // The next row of the open cursor into values, as texts; false at its
+  // end (the cursor is then closed).
+  bool FetchRow(std::vector<platform::SqlTextValue>& values);
   bool CursorOpen() const { return cursor_ != nullptr; }
 
   // Runs a statement that returns no rows; the number of rows affected.
@@ -123,5 +123,5 @@ class TovSQLQuery {
   std::vector<TovFieldDef> fields_;
   std::vector<std::vector<QVariant>> rows_;
   size_t recNo_ = 0;
-  std::unique_ptr<QSqlQuery> cursor_;
+  std::unique_ptr<platform::SqlRowCursor> cursor_;
 };

@@ -42,25 +42,6 @@ bool IsNumberType(TFieldType type) {
   return IsIntegerType(type) || type == TFieldType::ftFloat || type == TFieldType::ftBCD;
 }
 
-std::string TextOfVariant(const QVariant& value) {
-  switch (value.metaType().id()) {
-    case QMetaType::QByteArray: {
-      const QByteArray bytes = value.toByteArray();
-      return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-    }
-    case QMetaType::QDate:
-      return value.toDate().toString(QLatin1String(kDateFormat)).toStdString();
-    case QMetaType::QDateTime: {
-      const QDateTime t = value.toDateTime();
-      return t.toString(QLatin1String(t.time().msec() ? kDateTimeMsFormat : kDateTimeFormat)).toStdString();
-    }
-    case QMetaType::QTime:
-      return value.toTime().toString(QLatin1String(kTimeFormat)).toStdString();
-    default:
-      return value.toString().toStdString();
-  }
-}
-
 // Whether the text is a value of the field's type; empty text is null and
 // always accepted.
 bool AcceptsText(const TovField& field, const std::string& text) {
@@ -276,8 +257,8 @@ void TovClientDataSet::Fetch(size_t wanted) {
   size_t fetched = 0;
   while (fetched < wanted && query_ && query_->FetchRow(row_)) {
     for (size_t i = 0; i < count; ++i) {
-      values[i].Null = row_[i].isNull();
-      values[i].Text = values[i].Null ? std::string() : TextOfVariant(row_[i]);
+      values[i].Null = !row_[i];
+      values[i].Text = row_[i] ? std::move(*row_[i]) : std::string();
     }
     TRecord& record = records_.emplace_back();
     record.Bookmark = nextBookmark_++;

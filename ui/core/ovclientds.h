@@ -205,7 +205,7 @@ class TovClientDataSet {
   TovResolver* resolver_ = nullptr;
   TDataSetState state_ = TDataSetState::dsInactive;
   std::vector<TRecord> records_;
-  std::vector<QVariant> row_;
+  std::vector<platform::SqlTextValue> row_;
   std::vector<TDeleted> deleted_;
   size_t current_ = 0;
   bool bof_ = true;
