@@ -319,3 +319,17 @@ TEST(ClientDataSetOdbc, BaseTableFromTheDriver) {
   EXPECT_EQ(data.Fields()[1].BaseColumn, "QTY");
   EXPECT_TRUE(data.Fields()[2].ReadOnly) << "computed";
 }
+
+TEST_F(ClientDataSetTest, EmptyResultAndValuesAsTexts) {
+  OpenTable("SELECT ID, NAME FROM S.T WHERE ID < 0");
+  EXPECT_TRUE(data_.IsEmpty());
+  data_.Last();
+  EXPECT_EQ(data_.RecordCount(), 0) << "an ended result is never read again";
+  OpenTable("SELECT ID, PRICE, NOTE, PRICE * 3 FROM S.T ORDER BY ID");
+  const std::vector<std::string> first{"1", "0.5", "", "1.5"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(data_.AsString(i), first[static_cast<size_t>(i)]);
+  EXPECT_TRUE(data_.IsNull(2));
+  data_.Next();
+  EXPECT_EQ(data_.AsString(2), "a\tb");
+  EXPECT_EQ(data_.RecordCount(), 4);
+}
