@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -12,7 +13,13 @@
 #include <atomic>
 
 namespace platform {
+
 namespace {
+const char kDateFormat[] = "yyyy-MM-dd";
+const char kDateTimeFormat[] = "yyyy-MM-dd HH:mm:ss";
+const char kDateTimeMsFormat[] = "yyyy-MM-dd HH:mm:ss.zzz";
+const char kTimeFormat[] = "HH:mm:ss";
+
 
 const QString kOdbcDriver = QStringLiteral("QODBC");
 const char kForbiddenInDsn[] = "[]{}(),;?*=!@\\";
@@ -111,6 +118,7 @@ class OdbcSession : public SqlSession {
         fields[i].precision = f.length();
       }
     }
+    SetBaseColumns(query, fields);
     return fields;
   }
 
@@ -124,6 +132,31 @@ class OdbcSession : public SqlSession {
   }
 
  private:
+  // The driver's base-table descriptors; a computed column has no base
+  // column name, and a driver that does not know leaves them empty.
+  static void SetBaseColumns(const QSqlQuery& query, std::vector<SqlFieldDef>& fields) {
+    const QVariant handle = query.result()->handle();
+    if (!handle.isValid()) return;
+    SQLHSTMT hstmt = *static_cast<SQLHSTMT const*>(handle.constData());
+    if (!hstmt) return;
+    const auto text = [hstmt](SQLUSMALLINT column, SQLUSMALLINT attribute) {
+      SQLCHAR value[kDescriptorLength] = {};
+      SQLSMALLINT length = 0;
+      const SQLRETURN rc = SQLColAttribute(hstmt, column, attribute, value, sizeof value, &length, nullptr);
+      if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return std::string();
+      return std::string(reinterpret_cast<const char*>(value));
+    };
+    for (size_t i = 0; i < fields.size(); ++i) {
+      const auto column = static_cast<SQLUSMALLINT>(i + 1);
+      fields[i].baseTable = text(column, SQL_DESC_BASE_TABLE_NAME);
+      fields[i].baseColumn = text(column, SQL_DESC_BASE_COLUMN_NAME);
+      fields[i].baseSchema = text(column, SQL_DESC_SCHEMA_NAME);
+      if (fields[i].baseTable.empty() || fields[i].baseColumn.empty()) fields[i].baseTable.clear();
+    }
+  }
+
+  static constexpr SQLSMALLINT kDescriptorLength = 256;
+
   static std::string DiagnosticText(SQLHDBC hdbc) {
     std::string text;
     SQLCHAR state[SQL_SQLSTATE_SIZE + 1];
@@ -179,6 +212,57 @@ std::vector<SqlFieldDef> SqlSession::DescribeFields(const QSqlQuery& query) cons
     fields.push_back(def);
   }
   return fields;
+}
+
+std::string SqlValueText(const QVariant& value) {
+  switch (value.metaType().id()) {
+    case QMetaType::QByteArray: {
+      const QByteArray bytes = value.toByteArray();
+      return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+    case QMetaType::QDate:
+      return value.toDate().toString(QLatin1String(kDateFormat)).toStdString();
+    case QMetaType::QDateTime: {
+      const QDateTime t = value.toDateTime();
+      return t.toString(QLatin1String(t.time().msec() ? kDateTimeMsFormat : kDateTimeFormat)).toStdString();
+    }
+    case QMetaType::QTime:
+      return value.toTime().toString(QLatin1String(kTimeFormat)).toStdString();
+    default:
+      return value.toString().toStdString();
+  }
+}
+
+bool NextQtRow(QSqlQuery& query, std::vector<SqlTextValue>& values) {
+  if (!query.next()) {
+    if (query.lastError().isValid()) throw SqlError(SqlErrorText(query.lastError()));
+    return false;
+  }
+  const int count = query.record().count();
+  values.resize(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const QVariant v = query.value(i);
+    values[static_cast<size_t>(i)] = v.isNull() ? SqlTextValue() : SqlTextValue(SqlValueText(v));
+  }
+  return true;
+}
+
+namespace {
+
+// Rows through Qt's own reading of the result.
+class QtRowCursor : public SqlRowCursor {
+ public:
+  explicit QtRowCursor(QSqlQuery query) : query_(std::move(query)) {}
+  bool Next(std::vector<SqlTextValue>& values) override { return NextQtRow(query_, values); }
+
+ private:
+  QSqlQuery query_;
+};
+
+}  // namespace
+
+std::unique_ptr<SqlRowCursor> SqlSession::OpenCursor(QSqlQuery query) const {
+  return std::make_unique<QtRowCursor>(std::move(query));
 }
 
 std::string SqlErrorText(const QSqlError& error) {

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,6 +52,30 @@ struct SqlFieldDef {
   int precision = -1;
   int scale = -1;
   bool nullable = true;
+  // Where the column's values come from when it is a plain column of one
+  // base table; empty for computed columns and when the backend cannot say.
+  std::string baseSchema;
+  std::string baseTable;
+  std::string baseColumn;
+};
+
+// One value of a result row as text: the bytes of a binary value, the text
+// of any other (dates as "yyyy-MM-dd", times "HH:mm:ss"); none for a null.
+using SqlTextValue = std::optional<std::string>;
+
+// The text of a value as a result row gives it (SqlTextValue's form).
+std::string SqlValueText(const QVariant& value);
+
+// Steps Qt's query to its next row and reads that row's texts; false at
+// the end. A failure raises SqlError.
+bool NextQtRow(QSqlQuery& query, std::vector<SqlTextValue>& values);
+
+// Reads the rows of one executed query as texts.
+class SqlRowCursor {
+ public:
+  virtual ~SqlRowCursor() = default;
+  // The next row into values; false at the end. A failure raises SqlError.
+  virtual bool Next(std::vector<SqlTextValue>& values) = 0;
 };
 
 // One open connection of a backend. Owns its Qt database connection and
@@ -72,6 +97,8 @@ class SqlSession {
   virtual bool Intercept(const std::string& sql);
   // Field metadata of an executed query, read before the query is finished.
   virtual std::vector<SqlFieldDef> DescribeFields(const QSqlQuery& query) const;
+  // Reads the rows of an executed query, which the cursor then owns.
+  virtual std::unique_ptr<SqlRowCursor> OpenCursor(QSqlQuery query) const;
   // Sets the isolation level read-uncommitted for the coming transactions.
   virtual void SetReadUncommitted() = 0;
 

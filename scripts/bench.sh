@@ -13,6 +13,7 @@ OTHERS=(
   cnv_bench     # zelkit's converters against iconv
   editor_bench  # the editor on a 20 MB SQL file beside QScintilla
   format_bench  # the SQL formatter on 10 MB against python3-sqlparse
+  grid_bench    # the data grid on a million rows against the sqlite3 program
 )
 # The optimised tree that the run and test commands build.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release

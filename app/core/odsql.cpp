@@ -144,6 +144,21 @@ void TovSQLQuery::Open() {
   active_ = true;
 }
 
+void TovSQLQuery::OpenCursor() {
+  platform::SqlSession& session = PreparedSession();
+  QSqlQuery query = Execute(session);
+  fields_ = session.DescribeFields(query);
+  cursor_ = session.OpenCursor(std::move(query));
+  active_ = true;
+}
+
+bool TovSQLQuery::FetchRow(std::vector<platform::SqlTextValue>& values) {
+  if (!cursor_) return false;
+  if (cursor_->Next(values)) return true;
+  cursor_.reset();
+  return false;
+}
+
 int TovSQLQuery::ExecSQL() {
   platform::SqlSession& session = PreparedSession();
   std::string text = paramCheck_ ? platform::ConvertMarkers(sql_).text : sql_;
@@ -155,6 +170,7 @@ int TovSQLQuery::ExecSQL() {
 }
 
 void TovSQLQuery::Close() {
+  cursor_.reset();
   active_ = false;
   fields_.clear();
   rows_.clear();

@@ -80,6 +80,15 @@ class TovSQLQuery {
   // Runs the query and fetches its whole result, so the connection is free
   // for other statements while this result is read.
   void Open();
+  // Runs the query and keeps its cursor open instead of fetching: Fields()
+  // are set and FetchRow reads the rows one by one, so a large result is
+  // held only by whoever reads it. Value, Next and Eof do not apply.
+  void OpenCursor();
+  // The next row of the open cursor into values, as texts; false at its
+  // end (the cursor is then closed).
+  bool FetchRow(std::vector<platform::SqlTextValue>& values);
+  bool CursorOpen() const { return cursor_ != nullptr; }
+
   // Runs a statement that returns no rows; the number of rows affected.
   int ExecSQL();
   void Close();
@@ -114,4 +123,5 @@ class TovSQLQuery {
   std::vector<TovFieldDef> fields_;
   std::vector<std::vector<QVariant>> rows_;
   size_t recNo_ = 0;
+  std::unique_ptr<platform::SqlRowCursor> cursor_;
 };

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -71,6 +73,69 @@ TFieldType FieldTypeOfCode(const std::string& code) {
   return TFieldType::ftUnknown;
 }
 
+// Rows read straight from SQLite as UTF-8, without Qt's per-value
+// conversions. Qt has already stepped to the first row when it ran the
+// statement and holds that row, so the first row comes through Qt and the
+// rest from the statement itself.
+class SqliteRowCursor : public platform::SqlRowCursor {
+ public:
+  explicit SqliteRowCursor(QSqlQuery query) : query_(std::move(query)) {
+    const QVariant handle = query_.result()->handle();
+    stmt_ = *static_cast<sqlite3_stmt* const*>(handle.constData());
+  }
+
+  bool Next(std::vector<platform::SqlTextValue>& values) override {
+    if (first_) {
+      first_ = false;
+      // Past the end a statement would start over, so an empty result
+      // must never be stepped again.
+      done_ = !platform::NextQtRow(query_, values);
+      return !done_;
+    }
+    if (done_) return false;
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_DONE) {
+      done_ = true;
+      return false;
+    }
+    if (rc != SQLITE_ROW) throw SqlError(StandinMessage(sqlite3_errmsg(sqlite3_db_handle(stmt_))));
+    const int count = sqlite3_column_count(stmt_);
+    values.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) values[static_cast<size_t>(i)] = Value(i);
+    return true;
+  }
+
+ private:
+  platform::SqlTextValue Value(int column) const {
+    switch (sqlite3_column_type(stmt_, column)) {
+      case SQLITE_NULL:
+        return std::nullopt;
+      case SQLITE_INTEGER:
+        return std::to_string(sqlite3_column_int64(stmt_, column));
+      case SQLITE_FLOAT: {
+        // The shortest text that reads back as the same number.
+        char text[kNumberText];
+        const auto end = std::to_chars(text, text + sizeof text, sqlite3_column_double(stmt_, column)).ptr;
+        return std::string(text, end);
+      }
+      case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+        return std::string(bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+      }
+      default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+        return std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+      }
+    }
+  }
+
+  static constexpr size_t kNumberText = 32;
+  QSqlQuery query_;
+  sqlite3_stmt* stmt_ = nullptr;
+  bool first_ = true;
+  bool done_ = false;
+};
+
 class StandinSession : public platform::SqlSession {
  public:
   StandinSession(const std::string& folder, const std::string& user, const std::string& password)
@@ -119,8 +184,13 @@ class StandinSession : public platform::SqlSession {
       fields[i].precision = type.precision.isValid() ? type.precision.toInt() : -1;
       fields[i].scale = type.scale.isValid() ? type.scale.toInt() : -1;
       fields[i].nullable = ColumnNullable(stmt, column);
+      SetBaseColumn(stmt, column, fields[i]);
     }
     return fields;
+  }
+
+  std::unique_ptr<platform::SqlRowCursor> OpenCursor(QSqlQuery query) const override {
+    return std::make_unique<SqliteRowCursor>(std::move(query));
   }
 
   void SetReadUncommitted() override { Run("PRAGMA read_uncommitted = 1"); }
@@ -136,6 +206,31 @@ class StandinSession : public platform::SqlSession {
     }
     if (!ok) throw SqlError(StandinMessage(platform::SqlErrorText(query.lastError())));
     return query;
+  }
+
+  // SQLite names the table behind a view's column too; only a table the
+  // statement names itself is the result's base table, so a view's result
+  // stays without one (read-only).
+  static void SetBaseColumn(sqlite3_stmt* stmt, int column, platform::SqlFieldDef& field) {
+    const char* schema = sqlite3_column_database_name(stmt, column);
+    const char* table = sqlite3_column_table_name(stmt, column);
+    const char* origin = sqlite3_column_origin_name(stmt, column);
+    const char* sql = sqlite3_sql(stmt);
+    if (!schema || !table || !origin || !sql) return;
+    static const QRegularExpression kWordEdge(QStringLiteral("[A-Za-z0-9_$#]"));
+    const QString text = QString::fromUtf8(sql), name = QString::fromUtf8(table);
+    for (qsizetype at = text.indexOf(name, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(name, at + 1, Qt::CaseInsensitive)) {
+      const qsizetype end = at + name.size();
+      const bool startsWord = at == 0 || !kWordEdge.match(text.mid(at - 1, 1)).hasMatch();
+      const bool endsWord = end >= text.size() || !kWordEdge.match(text.mid(end, 1)).hasMatch();
+      if (startsWord && endsWord) {
+        field.baseSchema = schema;
+        field.baseTable = table;
+        field.baseColumn = origin;
+        return;
+      }
+    }
   }
 
   static bool ColumnNullable(sqlite3_stmt* stmt, int column) {

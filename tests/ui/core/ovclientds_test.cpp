@@ -1,0 +1,335 @@
+#include "ui/core/ovclientds.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "tests/standin/odbc_fixture.h"
+#include "ui/core/ovresolver.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// A stand-in schema with a table of every kind of value, identical rows,
+// a null, and a view over the table.
+class ClientDataSetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    odbc_.CreateStandin("ADMIN", "secret");
+    connection_.UserName = "ADMIN";
+    connection_.Password = "secret";
+    connection_.DataSource = "ORVTEST";
+    connection_.Connect();
+    Exec("CREATE SCHEMA S");
+    Exec("CREATE TABLE S.T (ID INTEGER, NAME VARCHAR(20), PRICE DECIMAL(9,2), NOTE VARCHAR(40))");
+    Exec("INSERT INTO S.T VALUES (1, 'pen', 0.5, NULL)");
+    Exec("INSERT INTO S.T VALUES (2, 'ink', 2, 'a\tb')");
+    Exec("INSERT INTO S.T VALUES (3, 'twin', 1, 'x')");
+    Exec("INSERT INTO S.T VALUES (3, 'twin', 1, 'x')");
+    Exec("CREATE VIEW S.V AS SELECT ID, NAME FROM S.T");
+  }
+
+  void Exec(const std::string& sql) {
+    TovSQLQuery q(&connection_);
+    q.SetSQL(sql);
+    q.ExecSQL();
+  }
+
+  Rows Select(const std::string& sql) {
+    TovSQLQuery q(&connection_);
+    q.SetSQL(sql);
+    q.Open();
+    Rows rows;
+    for (; !q.Eof(); q.Next()) {
+      std::vector<std::string> row;
+      for (size_t i = 0; i < q.Fields().size(); ++i) row.push_back(q.Value(i).isNull() ? "<null>" : q.AsString(i));
+      rows.push_back(row);
+    }
+    return rows;
+  }
+
+  void OpenTable(const std::string& sql = "SELECT ID, NAME, PRICE, NOTE FROM S.T ORDER BY ID") {
+    query_.SetSQL(sql);
+    data_.Open(query_, &resolver_);
+  }
+
+  testing_odbc::OdbcFixture odbc_;
+  TovSQLConnection connection_;
+  TovSQLQuery query_{&connection_};
+  TovSQLResolver resolver_{connection_};
+  TovClientDataSet data_;
+};
+
+}  // namespace
+
+TEST_F(ClientDataSetTest, FieldsFromTheQuery) {
+  OpenTable("SELECT ID, NAME, PRICE, ID + 1 AS NEXT_ID FROM S.T");
+  ASSERT_EQ(data_.FieldCount(), 4);
+  const TovField& name = data_.Fields()[1];
+  EXPECT_EQ(name.DataType, TFieldType::ftString);
+  EXPECT_EQ(name.DisplayWidth, 20);
+  EXPECT_EQ(data_.Fields()[0].Alignment, TAlignment::taRightJustify);
+  EXPECT_EQ(data_.Fields()[2].DisplayWidth, 11) << "precision 9, sign and point";
+  EXPECT_FALSE(name.ReadOnly);
+  EXPECT_TRUE(data_.Fields()[3].ReadOnly) << "computed";
+  EXPECT_TRUE(data_.CanModify());
+  EXPECT_EQ(DefaultDisplayWidth(TFieldType::ftDateTime, -1, -1), 18);
+  EXPECT_EQ(data_.FieldText(2), "0.5");
+  EXPECT_TRUE(data_.IsNull(3) == false);
+}
+
+TEST_F(ClientDataSetTest, ViewResultIsReadOnly) {
+  OpenTable("SELECT ID, NAME FROM S.V");
+  EXPECT_FALSE(data_.CanModify());
+  EXPECT_THROW(data_.Edit(), EDatabaseError);
+  EXPECT_THROW(data_.Insert(), EDatabaseError);
+}
+
+TEST_F(ClientDataSetTest, PacketsNavigationAndStableBookmarks) {
+  for (int i = 10; i < 260; ++i) Exec("INSERT INTO S.T VALUES (" + std::to_string(i) + ", 'n', 1, NULL)");
+  data_.PacketRecords = 10;
+  OpenTable();
+  EXPECT_FALSE(data_.AllFetched());
+  EXPECT_EQ(data_.RecNo(), 1);
+  EXPECT_EQ(data_.MoveBy(25), 25);
+  EXPECT_EQ(data_.RecNo(), 26);
+  data_.Last();
+  EXPECT_TRUE(data_.AllFetched());
+  EXPECT_TRUE(data_.Eof());
+  EXPECT_EQ(data_.RecordCount(), 254);
+  EXPECT_EQ(data_.AsString(0), "259");
+  EXPECT_EQ(data_.MoveBy(1), 0);
+  EXPECT_TRUE(data_.Eof());
+
+  data_.SetRecNo(3);
+  const TBookmark third = data_.Bookmark();
+  data_.SetRecNo(5);
+  const TBookmark fifth = data_.Bookmark();
+  EXPECT_LT(data_.CompareBookmarks(third, fifth), 0);
+  data_.SetRecNo(4);
+  data_.Insert();
+  data_.SetFieldText(0, "100");
+  data_.Post();
+  data_.First();
+  data_.Delete();
+  data_.GotoBookmark(third);
+  EXPECT_EQ(data_.AsString(0), "3");
+  EXPECT_EQ(data_.RecNo(), 2);
+  EXPECT_LT(data_.CompareBookmarks(third, fifth), 0);
+  EXPECT_GT(data_.CompareBookmarks(fifth, data_.Bookmark()), 0);
+}
+
+TEST_F(ClientDataSetTest, ChangesApplyOrCancel) {
+  const Rows start = Select("SELECT ID, NAME, PRICE, NOTE FROM S.T ORDER BY ID, NOTE");
+  struct Case {
+    const char* name;
+    std::function<void(TovClientDataSet&)> change;
+    bool apply;
+    int errors;
+    Rows rows;
+  } cases[] = {
+      {"edit",
+       [](TovClientDataSet& d) {
+         d.SetFieldText(1, "pencil");
+         d.Post();
+       },
+       true, 0, {{"1", "pencil", "0.5", "<null>"}, {"2", "ink", "2", "a\tb"}, {"3", "twin", "1", "x"}, {"3", "twin", "1", "x"}}},
+      {"edit null original",
+       [](TovClientDataSet& d) {
+         d.SetFieldText(3, "noted");
+         d.Post();
+       },
+       true, 0, {{"1", "pen", "0.5", "noted"}, {"2", "ink", "2", "a\tb"}, {"3", "twin", "1", "x"}, {"3", "twin", "1", "x"}}},
+      {"insert",
+       [](TovClientDataSet& d) {
+         d.Append();
+         d.SetFieldText(0, "9");
+         d.SetFieldText(1, "new");
+         d.Post();
+       },
+       true, 0, {{"1", "pen", "0.5", "<null>"}, {"2", "ink", "2", "a\tb"}, {"3", "twin", "1", "x"}, {"3", "twin", "1", "x"}, {"9", "new", "<null>", "<null>"}}},
+      {"delete",
+       [](TovClientDataSet& d) {
+         d.Next();
+         d.Delete();
+       },
+       true, 0, {{"1", "pen", "0.5", "<null>"}, {"3", "twin", "1", "x"}, {"3", "twin", "1", "x"}}},
+      {"edit of one of identical rows",
+       [](TovClientDataSet& d) {
+         d.Last();
+         d.SetFieldText(1, "one");
+         d.Post();
+       },
+       true, 1, start},
+      {"delete of one of identical rows",
+       [](TovClientDataSet& d) {
+         d.Last();
+         d.Delete();
+       },
+       true, 1, start},
+      {"cancelled edit, insert and delete",
+       [](TovClientDataSet& d) {
+         d.SetFieldText(1, "gone");
+         d.Post();
+         d.Append();
+         d.SetFieldText(0, "8");
+         d.Post();
+         d.First();
+         d.Next();
+         d.Delete();
+       },
+       false, 0, start},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenTable("SELECT ID, NAME, PRICE, NOTE FROM S.T ORDER BY ID, NOTE");
+    std::vector<std::string> reconciled;
+    data_.OnReconcileError = [&](TUpdateKind, const std::string& message) { reconciled.push_back(message); };
+    c.change(data_);
+    if (c.apply) {
+      EXPECT_EQ(data_.ApplyUpdates(0), c.errors);
+      EXPECT_EQ(data_.ChangeCount(), c.errors) << "a failed change stays cached";
+      EXPECT_EQ(reconciled.size(), static_cast<size_t>(c.errors));
+    } else {
+      data_.CancelUpdates();
+      EXPECT_EQ(data_.ChangeCount(), 0);
+      data_.First();
+      EXPECT_EQ(data_.AsString(1), "pen");
+      EXPECT_EQ(data_.RecordCount(), 4);
+    }
+    data_.CancelUpdates();
+    EXPECT_EQ(Select("SELECT ID, NAME, PRICE, NOTE FROM S.T ORDER BY ID, NOTE"), c.rows);
+    // Back to the start for the next case.
+    Exec("DELETE FROM S.T");
+    Exec("INSERT INTO S.T VALUES (1, 'pen', 0.5, NULL)");
+    Exec("INSERT INTO S.T VALUES (2, 'ink', 2, 'a\tb')");
+    Exec("INSERT INTO S.T VALUES (3, 'twin', 1, 'x')");
+    Exec("INSERT INTO S.T VALUES (3, 'twin', 1, 'x')");
+  }
+}
+
+TEST_F(ClientDataSetTest, RejectedValuesAndStates) {
+  OpenTable();
+  EXPECT_EQ(data_.State(), TDataSetState::dsBrowse);
+  EXPECT_THROW(data_.SetFieldText(0, "abc"), EDatabaseError);
+  EXPECT_EQ(data_.State(), TDataSetState::dsBrowse) << "a rejected value starts no edit";
+  data_.SetFieldText(0, "7");
+  EXPECT_EQ(data_.State(), TDataSetState::dsEdit);
+  EXPECT_TRUE(data_.Modified());
+  data_.Cancel();
+  EXPECT_EQ(data_.AsString(0), "1");
+  data_.Insert();
+  EXPECT_EQ(data_.State(), TDataSetState::dsInsert);
+  EXPECT_EQ(data_.RecNo(), 1);
+  data_.Cancel();
+  EXPECT_EQ(data_.RecordCount(), 4);
+}
+
+TEST(ResolverPlan, QuotedNamesParametersAndNulls) {
+  std::vector<TovField> fields(3);
+  const char* columns[] = {"id", "名前", "MEMO"};
+  for (int i = 0; i < 3; ++i) {
+    fields[i].Index = i;
+    fields[i].FieldName = columns[i];
+    fields[i].BaseSchema = "sch";
+    fields[i].BaseTable = "表\"1";
+    fields[i].BaseColumn = columns[i];
+  }
+  fields[0].DataType = TFieldType::ftInteger;
+  fields[1].DataType = TFieldType::ftString;
+  fields[2].DataType = TFieldType::ftMemo;
+  const TRecordValues original{{false, "1"}, {true, ""}, {false, "long"}};
+  const TRecordValues current{{false, "1"}, {false, "x"}, {false, "long"}};
+
+  const TResolverPlan update = PlanUpdate(TUpdateKind::ukModify, fields, original, current);
+  EXPECT_EQ(update.Change.SQL, "UPDATE \"sch\".\"表\"\"1\" SET \"名前\" = :P1 WHERE \"id\" = :P2 AND \"名前\" IS NULL");
+  ASSERT_EQ(update.Change.Params.size(), 2U);
+  EXPECT_EQ(update.Change.Params[0], QVariant(QString("x")));
+  EXPECT_EQ(update.Change.Params[1], QVariant(qlonglong{1}));
+  EXPECT_EQ(update.Count.SQL, "SELECT COUNT(*) FROM \"sch\".\"表\"\"1\" WHERE \"id\" = :P1 AND \"名前\" IS NULL");
+
+  EXPECT_EQ(PlanUpdate(TUpdateKind::ukDelete, fields, original, original).Change.SQL,
+            "DELETE FROM \"sch\".\"表\"\"1\" WHERE \"id\" = :P1 AND \"名前\" IS NULL");
+  EXPECT_EQ(PlanUpdate(TUpdateKind::ukInsert, fields, original, current).Change.SQL,
+            "INSERT INTO \"sch\".\"表\"\"1\" (\"id\", \"名前\", \"MEMO\") VALUES (:P1, :P2, :P3)");
+  EXPECT_TRUE(PlanUpdate(TUpdateKind::ukModify, fields, original, original).Change.SQL.empty())
+      << "nothing changed, nothing written";
+}
+
+TEST_F(ClientDataSetTest, CopyPastesBackEveryRow) {
+  Exec("INSERT INTO S.T VALUES (4, 'q\"uote', 3, 'l1\r\nl2\rl3')");
+  OpenTable();
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  selected.SetLinkActive(true);
+  for (data_.First(); !data_.Eof(); data_.Next()) selected.SetSelected(data_.Bookmark(), true);
+  data_.First();
+  const std::string text = SelectedRecordsText(data_, selected, {true, 0, 0});
+  EXPECT_EQ(data_.RecNo(), 1) << "the current record stays";
+
+  data_.Last();
+  PasteRecords(data_, text);
+  EXPECT_EQ(data_.State(), TDataSetState::dsInsert) << "an empty record waits after the last line";
+  data_.Cancel();
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  const Rows rows = Select("SELECT ID, NAME, PRICE, NOTE FROM S.T ORDER BY ID, NAME, NOTE");
+  ASSERT_EQ(rows.size(), 10U);
+  for (size_t i = 0; i < rows.size(); i += 2) {
+    if (rows[i][0] == "4") continue;  // its line breaks change, below
+    EXPECT_EQ(rows[i + 1], rows[i]) << "the pasted twin of row " << rows[i][0];
+  }
+  const Rows pasted = Select("SELECT NOTE FROM S.T WHERE ID = 4 ORDER BY NOTE");
+  EXPECT_EQ(pasted, (Rows{{"l1\nl2\nl3"}, {"l1\r\nl2\rl3"}})) << "line breaks inside values come back as LF";
+}
+
+TEST_F(ClientDataSetTest, PasteStopsAtARejectedValueAndDeletesSelected) {
+  OpenTable();
+  data_.Last();
+  EXPECT_THROW(PasteRecords(data_, "7\tseven\r\nbad\tx\r\n8\teight\r\n"), EDatabaseError);
+  if (data_.State() != TDataSetState::dsBrowse) data_.Cancel();
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(Select("SELECT NAME FROM S.T WHERE ID >= 7"), (Rows{{"seven"}}));
+
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  data_.First();
+  selected.SetSelected(data_.Bookmark(), true);
+  data_.Next();
+  selected.SetSelected(data_.Bookmark(), true);
+  DeleteSelectedRecords(data_, selected);
+  EXPECT_EQ(selected.Count(), 0U);
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(Select("SELECT ID FROM S.T ORDER BY ID"), (Rows{{"3"}, {"3"}, {"7"}}));
+}
+
+TEST(ClientDataSetOdbc, BaseTableFromTheDriver) {
+  testing_odbc::OdbcFixture odbc;
+  TovSQLConnection connection;
+  connection.UserName = "scott";
+  connection.Password = "tiger";
+  connection.DataSource = "lite";
+  connection.Connect();
+  TovSQLQuery ddl(&connection);
+  ddl.SetSQL("CREATE TABLE ITEM (CODE VARCHAR(10), QTY INTEGER)");
+  ddl.ExecSQL();
+  TovSQLQuery query(&connection);
+  query.SetSQL("SELECT CODE, QTY, QTY * 2 AS TWICE FROM ITEM");
+  TovClientDataSet data;
+  data.Open(query, nullptr);
+  EXPECT_EQ(data.Fields()[0].BaseTable, "ITEM");
+  EXPECT_EQ(data.Fields()[1].BaseColumn, "QTY");
+  EXPECT_TRUE(data.Fields()[2].ReadOnly) << "computed";
+}
+
+TEST_F(ClientDataSetTest, EmptyResultAndValuesAsTexts) {
+  OpenTable("SELECT ID, NAME FROM S.T WHERE ID < 0");
+  EXPECT_TRUE(data_.IsEmpty());
+  data_.Last();
+  EXPECT_EQ(data_.RecordCount(), 0) << "an ended result is never read again";
+  OpenTable("SELECT ID, PRICE, NOTE, PRICE * 3 FROM S.T ORDER BY ID");
+  const std::vector<std::string> first{"1", "0.5", "", "1.5"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(data_.AsString(i), first[static_cast<size_t>(i)]);
+  EXPECT_TRUE(data_.IsNull(2));
+  data_.Next();
+  EXPECT_EQ(data_.AsString(2), "a\tb");
+  EXPECT_EQ(data_.RecordCount(), 4);
+}

@@ -1,0 +1,342 @@
+#include "ui/ovdbgrid.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/core/zarur.h"
+#include "platform/dialogs.h"
+#include "tests/standin/odbc_fixture.h"
+#include "ui/core/ovresolver.h"
+
+namespace {
+
+// Writes through the real resolver unless told to fail.
+class SwitchResolver : public TovResolver {
+ public:
+  explicit SwitchResolver(TovSQLConnection& connection) : real_(connection) {}
+  void ApplyUpdate(TUpdateKind kind, const std::vector<TovField>& fields, const TRecordValues& original,
+                   const TRecordValues& current) override {
+    if (fail) throw EDatabaseError("refused");
+    real_.ApplyUpdate(kind, fields, original, current);
+  }
+  bool fail = false;
+
+ private:
+  TovSQLResolver real_;
+};
+
+// A stand-in table of five records of five fields, shown in a grid.
+template <class Grid>
+class GridFixture {
+ public:
+  GridFixture() {
+    odbc_.CreateStandin("ADMIN", "secret");
+    connection_.UserName = "ADMIN";
+    connection_.Password = "secret";
+    connection_.DataSource = "ORVTEST";
+    connection_.Connect();
+    Exec("CREATE SCHEMA S");
+    Exec("CREATE TABLE S.T (A INTEGER, B VARCHAR(10), C VARCHAR(10), D VARCHAR(10), E VARCHAR(10))");
+    for (int i = 1; i <= 5; ++i) {
+      const std::string n = std::to_string(i);
+      Exec("INSERT INTO S.T VALUES (" + n + ", 'b" + n + "', 'c" + n + "', 'd" + n + "', NULL)");
+    }
+    query_.SetSQL("SELECT A, B, C, D, E FROM S.T ORDER BY A");
+    data_.Open(query_, &resolver_);
+    grid.resize(600, 400);
+    grid.SetOptions(grid.Options() | dgMultiSelect);
+    grid.SetDataSet(&data_);
+    grid.show();
+  }
+  void Exec(const std::string& sql) {
+    TovSQLQuery q(&connection_);
+    q.SetSQL(sql);
+    q.ExecSQL();
+  }
+  int Rows() {
+    TovSQLQuery q(&connection_);
+    q.SetSQL("SELECT COUNT(*) FROM S.T");
+    q.Open();
+    return q.Value(0).toInt();
+  }
+  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QTest::keyClick(&grid, static_cast<Qt::Key>(key), mods);
+  }
+
+  testing_odbc::OdbcFixture odbc_;
+  TovSQLConnection connection_;
+  TovSQLQuery query_{&connection_};
+  SwitchResolver resolver_{connection_};
+  TovClientDataSet data_;
+  Grid grid;
+};
+
+using VFixture = GridFixture<TovDBGridV>;
+using HFixture = GridFixture<TovDBGridH>;
+
+}  // namespace
+
+TEST(DBGridV, RecordStepsApplyAndAppend) {
+  struct Case {
+    const char* name;
+    int start;
+    bool editFirst;
+    bool failApply;
+    std::vector<int> keys;
+    int recNo;
+    TDataSetState state;
+    int changes;
+  } cases[] = {
+      {"down steps", 2, false, false, {Qt::Key_Down}, 3, TDataSetState::dsBrowse, 0},
+      {"down at the last appends", 5, false, false, {Qt::Key_Down}, 6, TDataSetState::dsInsert, 0},
+      {"down again at an untouched new record stays", 5, false, false, {Qt::Key_Down, Qt::Key_Down}, 6,
+       TDataSetState::dsInsert, 0},
+      {"up cancels the untouched new record", 5, false, false, {Qt::Key_Down, Qt::Key_Up}, 5,
+       TDataSetState::dsBrowse, 0},
+      {"failed apply: no append", 5, true, true, {Qt::Key_Down}, 5, TDataSetState::dsBrowse, 1},
+      {"applied edit, then append", 5, true, false, {Qt::Key_Down}, 6, TDataSetState::dsInsert, 0},
+      {"esc drops every cached change", 5, true, true, {Qt::Key_Down, Qt::Key_Escape}, 5, TDataSetState::dsBrowse, 0},
+      {"page up and home do not apply", 5, true, true, {Qt::Key_PageUp}, 1, TDataSetState::dsBrowse, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VFixture f;
+    f.resolver_.fail = c.failApply;
+    f.data_.SetRecNo(c.start);
+    if (c.editFirst) {
+      f.data_.SetFieldText(1, "changed");
+      f.data_.Post();
+    }
+    for (int key : c.keys) f.Key(key);
+    EXPECT_EQ(f.data_.RecNo(), c.recNo);
+    EXPECT_EQ(f.data_.State(), c.state);
+    EXPECT_EQ(f.data_.ChangeCount(), c.changes);
+  }
+}
+
+TEST(DBGridV, EnterTabAndRowSelect) {
+  VFixture f;
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 0);
+  f.Key(Qt::Key_Return);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 1) << "Enter is Right";
+  f.Key(Qt::Key_End);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 4);
+  f.Key(Qt::Key_Return);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 4) << "stays at the last column";
+  EXPECT_EQ(f.data_.RecNo(), 1);
+  f.Key(Qt::Key_Tab);
+  EXPECT_EQ(f.data_.RecNo(), 2) << "Tab past the last column goes to the next record";
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 0);
+  f.grid.SetOptions(f.grid.Options() | dgRowSelect);
+  EXPECT_FALSE(f.grid.Options() & dgEditing);
+  f.Key(Qt::Key_Return);
+  EXPECT_EQ(f.data_.RecNo(), 3);
+  f.Key(Qt::Key_Left);
+  EXPECT_EQ(f.data_.RecNo(), 2);
+}
+
+TEST(DBGridV, EditorStoresOnStepAndShowsBlobsAndNulls) {
+  VFixture f;
+  f.Key(Qt::Key_Right);
+  ASSERT_TRUE(f.grid.EditorShowing());
+  EXPECT_EQ(f.grid.EditText(), "b1");
+  f.grid.Editor()->setFocus();
+  QTest::keyClicks(f.grid.Editor(), "new");
+  QTest::keyClick(f.grid.Editor(), Qt::Key_Down);
+  EXPECT_EQ(f.data_.RecNo(), 2);
+  QTest::keyClick(f.grid.Editor(), Qt::Key_Tab);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 2) << "Tab in the editor moves inside the grid";
+  EXPECT_EQ(f.data_.ChangeCount(), 0) << "applied on the step";
+  TovSQLQuery q(&f.connection_);
+  q.SetSQL("SELECT B FROM S.T WHERE A = 1");
+  q.Open();
+  EXPECT_EQ(q.AsString(0), "new");
+  f.Key(Qt::Key_End);
+  EXPECT_EQ(f.grid.EditText(), "") << "a null";
+}
+
+TEST(DBGridV, DeleteAsksFirst) {
+  VFixture f;
+  platform::ScopedScriptedDialogs dialogs;
+  dialogs->QueueMessage(IDCANCEL);
+  f.Key(Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(dialogs->messages.at(0).text, "レコードを削除しますか？");
+  EXPECT_EQ(f.Rows(), 5);
+  f.grid.SelectAllRecords();
+  dialogs->QueueMessage(IDOK);
+  f.Key(Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(dialogs->messages.at(1).text, "選択されたレコードをすべて削除してよいですか？");
+  EXPECT_TRUE(f.data_.IsEmpty());
+  EXPECT_EQ(f.data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(f.Rows(), 0);
+}
+
+TEST(DBGridV, MouseSelectionAndCopy) {
+  VFixture f;
+  QClipboard* clipboard = QApplication::clipboard();
+  const auto click = [&](int slot, int field, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                         Qt::MouseButton button = Qt::LeftButton) {
+    // Past the 11-pixel indicator column, in the middle of the field's column.
+    int x = 5;
+    if (field >= 0) {
+      x = 11 + f.grid.ColumnWidth(field) / 2;
+      for (int i = 0; i < field; ++i) x += f.grid.ColumnWidth(i);
+    }
+    const int titleHeight = f.grid.fontMetrics().height() + 4;
+    const int y = titleHeight + slot * (f.grid.fontMetrics().height() + 4) + 3;
+    QTest::mouseClick(&f.grid, button, mods, QPoint(x, y));
+  };
+  click(1, -1);
+  EXPECT_EQ(f.grid.SelectedRecords().Count(), 1U) << "an indicator click takes the whole record";
+  EXPECT_TRUE(WholeRecordsV);
+  f.grid.CopyToClipboard();
+  EXPECT_EQ(clipboard->text(), "2\tb2\tc2\td2\t");
+  click(3, -1, Qt::ShiftModifier);
+  EXPECT_EQ(f.grid.SelectedRecords().Count(), 3U) << "Shift takes the range";
+  f.grid.CopyToClipboard();
+  EXPECT_EQ(clipboard->text(), "2\tb2\tc2\td2\t\r\n3\tb3\tc3\td3\t\r\n4\tb4\tc4\td4\t\r\n");
+  click(2, -1, Qt::NoModifier, Qt::RightButton);
+  EXPECT_EQ(f.grid.SelectedRecords().Count(), 3U) << "a right click in the indicator keeps the selection";
+  click(0, 2);
+  EXPECT_EQ(f.grid.SelectedRecords().Count(), 0U) << "a click clears the selection";
+  f.grid.CopyToClipboard();
+  EXPECT_EQ(clipboard->text(), "c1");
+  click(1, 2, Qt::ControlModifier);
+  EXPECT_EQ(f.grid.SelectedRecords().Count(), 1U) << "Ctrl toggles";
+
+  // Shift with Right from field 1 to 3 copies those fields of the record.
+  click(0, 1);
+  f.Key(Qt::Key_Right, Qt::ShiftModifier);
+  f.Key(Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(f.grid.ColStart(), 1);
+  EXPECT_EQ(f.grid.ColEnd(), 3);
+  f.grid.SelectedRecords().Clear();
+  f.Key(Qt::Key_Right, Qt::ShiftModifier);
+  f.grid.SetColEnd(3);
+  f.grid.CopyToClipboard();
+  EXPECT_EQ(clipboard->text(), "b1\tc1\td1");
+}
+
+TEST(DBGridV, WheelActsAsDownAndEditCommandsSelectAll) {
+  VFixture f;
+  QWheelEvent down(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&f.grid, &down);
+  EXPECT_EQ(f.data_.RecNo(), 2);
+  TovEditCommands& commands = f.grid;
+  f.grid.Editor()->selectAll();
+  commands.SelectAll();
+  EXPECT_EQ(f.grid.SelectedRecords().Count(), 5U);
+  EXPECT_EQ(f.grid.ColStart(), 0);
+  EXPECT_EQ(f.grid.ColEnd(), 5);
+}
+
+TEST(DBGridH, DifferencesFromTheVerticalGrid) {
+  HFixture f;
+  EXPECT_GE(f.grid.TitleWidth(), 64);
+  // Right steps records, Down steps fields.
+  f.Key(Qt::Key_Right);
+  EXPECT_EQ(f.data_.RecNo(), 2);
+  f.Key(Qt::Key_Down);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 1);
+  f.Key(Qt::Key_Return);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 2) << "Enter is Down";
+  // The wheel moves between field rows.
+  QWheelEvent down(QPointF(100, 50), QPointF(100, 50), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&f.grid, &down);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 3);
+  EXPECT_EQ(f.data_.RecNo(), 2);
+  // Moving to another field row with Ctrl still selects the record.
+  f.Key(Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_TRUE(f.grid.SelectedRecords().IsSelected(f.data_.Bookmark()));
+  // Sizing one record column sizes all.
+  const int indicatorHeight = f.grid.fontMetrics().height() + 4;
+  const int edge = f.grid.TitleWidth() + 64 - 1;
+  QTest::mousePress(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(edge, indicatorHeight / 2));
+  QMouseEvent move(QEvent::MouseMove, QPointF(edge + 40, indicatorHeight / 2), QPointF(), Qt::LeftButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&f.grid, &move);
+  QTest::mouseRelease(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(edge + 40, indicatorHeight / 2));
+  EXPECT_EQ(f.grid.DefaultColWidth(), 64 - 1 + 40);
+  // A right click in the top 17 pixels keeps the selection.
+  const size_t selected = f.grid.SelectedRecords().Count();
+  ASSERT_GT(selected, 0U);
+  QTest::mouseClick(&f.grid, Qt::RightButton, Qt::NoModifier, QPoint(f.grid.TitleWidth() + 150, 10));
+  EXPECT_EQ(f.grid.SelectedRecords().Count(), selected);
+  // A null shows an empty edit text.
+  f.Key(Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 4);
+  EXPECT_EQ(f.grid.EditText(), "");
+}
+
+TEST(DBGridV, DateTimeWidthAndBlobEditText) {
+  testing_odbc::OdbcFixture odbc;
+  odbc.CreateStandin("ADMIN", "secret");
+  TovSQLConnection connection;
+  connection.UserName = "ADMIN";
+  connection.Password = "secret";
+  connection.DataSource = "ORVTEST";
+  connection.Connect();
+  const auto exec = [&](const std::string& sql, const QVariant& value = QVariant()) {
+    TovSQLQuery q(&connection);
+    q.SetSQL(sql);
+    if (!q.Parameters().empty()) q.Parameters()[0].Value = value;
+    q.ExecSQL();
+  };
+  exec("CREATE SCHEMA S");
+  exec("CREATE TABLE S.L (STAMP TIMESTAMP, DATA BLOB)");
+  exec("INSERT INTO S.L VALUES ('2024-01-02 03:04:05', :D)", QByteArray(150, '\xab'));
+  const std::string savedFormat = ShortDateFormat;
+  ShortDateFormat = "yyyy/MM/dd";
+  TovSQLQuery query(&connection);
+  query.SetSQL("SELECT STAMP, DATA FROM S.L");
+  TovClientDataSet data;
+  data.Open(query, nullptr);
+  EXPECT_EQ(data.Fields()[0].DisplayWidth, 18);
+  TovDBGridV grid;
+  grid.resize(600, 300);
+  grid.SetDataSet(&data);
+  EXPECT_EQ(data.Fields()[0].DisplayWidth, 16) << "the date format, a blank and the time format";
+  QTest::keyClick(&grid, Qt::Key_Right);
+  std::string hex;
+  for (int i = 0; i < 100; ++i) hex += "AB";
+  EXPECT_EQ(grid.EditText(), hex) << "the first 100 bytes in hexadecimal";
+  ShortDateFormat = savedFormat;
+}
+
+TEST(DBGridV, EditCommandsCopyPasteAndClearRecords) {
+  VFixture f;
+  TovEditCommands& commands = f.grid;
+  f.grid.SelectedRecords().SetSelected(f.data_.Bookmark(), true);
+  commands.ClearSelection();
+  EXPECT_EQ(f.data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(f.Rows(), 4) << "clear deletes the selected records";
+
+  f.grid.SelectAllRecords();
+  commands.CopyToClipboard();
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith("2\tb2\tc2\td2\t\r\n"));
+  f.grid.SelectedRecords().Clear();
+  f.data_.Last();
+  commands.PasteFromClipboard();
+  EXPECT_EQ(f.data_.State(), TDataSetState::dsInsert) << "an empty record waits after the pasted ones";
+  f.Key(Qt::Key_Up);
+  EXPECT_EQ(f.data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(f.Rows(), 8) << "every copied record pasted back";
+
+  // A text without TAB or CR LF goes into the cell editor only.
+  QApplication::clipboard()->setText("x");
+  f.data_.First();
+  f.Key(Qt::Key_Right);
+  f.grid.Editor()->selectAll();
+  commands.PasteFromClipboard();
+  EXPECT_EQ(f.grid.Editor()->text(), "x");
+  f.Key(Qt::Key_Escape);
+  EXPECT_EQ(f.data_.ChangeCount(), 0);
+  EXPECT_EQ(f.data_.AsString(1), "b2");
+}

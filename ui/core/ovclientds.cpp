@@ -1,0 +1,686 @@
+#include "ui/core/ovclientds.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const char kNotOpen[] = "データセットが開いていません。";
+const char kReadOnly[] = "データセットは読み取り専用のため, 変更できません。";
+const char kNoRecordHere[] = "レコードがありません。";
+const char kPendingChanges[] = "未反映の変更があるため, 再表示できません。";
+const char kBadValue[] = "は次のフィールドの値として正しくありません: ";
+const char kFieldRange[] = "フィールド番号が範囲外です: ";
+const char kDateFormat[] = "yyyy-MM-dd";
+const char kDateTimeFormat[] = "yyyy-MM-dd HH:mm:ss";
+const char kDateTimeMsFormat[] = "yyyy-MM-dd HH:mm:ss.zzz";
+const char kTimeFormat[] = "HH:mm:ss";
+
+constexpr int kDateTimeWidth = 18;
+constexpr int kDateWidth = 10;
+constexpr int kTimeWidth = 8;
+constexpr int kSmallintWidth = 6;
+constexpr int kIntegerWidth = 11;
+constexpr int kLargeintWidth = 20;
+constexpr int kFloatWidth = 22;
+constexpr int kUnknownWidth = 20;
+constexpr int kSmallintMin = -32768;
+constexpr int kSmallintMax = 32767;
+constexpr std::uint32_t kNullBit = 0x80000000U;
+constexpr size_t kEndSize = sizeof(std::uint32_t);
+
+bool IsIntegerType(TFieldType type) {
+  return type == TFieldType::ftSmallint || type == TFieldType::ftInteger || type == TFieldType::ftWord ||
+         type == TFieldType::ftLargeint;
+}
+
+bool IsNumberType(TFieldType type) {
+  return IsIntegerType(type) || type == TFieldType::ftFloat || type == TFieldType::ftBCD;
+}
+
+// Whether the text is a value of the field's type; empty text is null and
+// always accepted.
+bool AcceptsText(const TovField& field, const std::string& text) {
+  if (text.empty()) return true;
+  const QString q = QString::fromStdString(text).trimmed();
+  if (IsIntegerType(field.DataType)) {
+    bool ok = false;
+    const qlonglong v = q.toLongLong(&ok);
+    if (field.DataType == TFieldType::ftSmallint) return ok && v >= kSmallintMin && v <= kSmallintMax;
+    return ok;
+  }
+  if (IsNumberType(field.DataType)) {
+    bool ok = false;
+    q.toDouble(&ok);
+    return ok;
+  }
+  if (field.DataType == TFieldType::ftDate) return QDate::fromString(q, QLatin1String(kDateFormat)).isValid();
+  if (field.DataType == TFieldType::ftDateTime)
+    return QDateTime::fromString(q, QLatin1String(kDateTimeFormat)).isValid() ||
+           QDateTime::fromString(q, QLatin1String(kDateTimeMsFormat)).isValid() ||
+           QDate::fromString(q, QLatin1String(kDateFormat)).isValid();
+  if (field.DataType == TFieldType::ftTime) return QTime::fromString(q, QLatin1String(kTimeFormat)).isValid();
+  return true;
+}
+
+}  // namespace
+
+bool TovField::IsBlob() const {
+  return DataType == TFieldType::ftBlob || DataType == TFieldType::ftBytes || DataType == TFieldType::ftVarBytes ||
+         DataType == TFieldType::ftOraBlob;
+}
+
+bool TovField::IsMemo() const {
+  return DataType == TFieldType::ftMemo || DataType == TFieldType::ftWideMemo || DataType == TFieldType::ftOraClob;
+}
+
+bool TovField::IsString() const {
+  return DataType == TFieldType::ftString || DataType == TFieldType::ftWideString;
+}
+
+QVariant FieldVariant(const TovField& field, const TFieldValue& value) {
+  if (value.Null) return QVariant();
+  const QString text = QString::fromStdString(value.Text).trimmed();
+  if (IsIntegerType(field.DataType)) return text.toLongLong();
+  if (field.DataType == TFieldType::ftFloat) return text.toDouble();
+  if (field.IsBlob()) return QByteArray(value.Text.data(), static_cast<qsizetype>(value.Text.size()));
+  return QString::fromStdString(value.Text);
+}
+
+int DefaultDisplayWidth(TFieldType type, int size, int precision) {
+  switch (type) {
+    case TFieldType::ftString:
+    case TFieldType::ftWideString:
+      return std::max(size, 1);
+    case TFieldType::ftDateTime:
+      return kDateTimeWidth;
+    case TFieldType::ftDate:
+      return kDateWidth;
+    case TFieldType::ftTime:
+      return kTimeWidth;
+    default:
+      break;
+  }
+  // A sign and a decimal point beside the digits.
+  if (IsNumberType(type) && precision > 0) return precision + 2;
+  switch (type) {
+    case TFieldType::ftSmallint:
+      return kSmallintWidth;
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+      return kIntegerWidth;
+    case TFieldType::ftLargeint:
+      return kLargeintWidth;
+    case TFieldType::ftFloat:
+    case TFieldType::ftBCD:
+      return kFloatWidth;
+    default:
+      return kUnknownWidth;
+  }
+}
+
+// A record: the ends of its fields' texts (the null bit set for a null),
+// then the texts, in one block of exactly that size.
+struct TovClientDataSet::TRecord {
+  enum class TStatus : std::uint8_t { usUnmodified, usModified, usInserted };
+  TBookmark Bookmark = 0;
+  TStatus Status = TStatus::usUnmodified;
+  std::unique_ptr<char[]> Data;
+  std::unique_ptr<TRecordValues> Original;
+
+  static std::unique_ptr<char[]> Encode(const TRecordValues& values) {
+    size_t total = values.size() * kEndSize;
+    for (const TFieldValue& v : values) total += v.Text.size();
+    auto data = std::make_unique_for_overwrite<char[]>(std::max<size_t>(total, 1));
+    char* text = data.get() + values.size() * kEndSize;
+    std::uint32_t end = 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+      std::memcpy(text + end, values[i].Text.data(), values[i].Text.size());
+      end += static_cast<std::uint32_t>(values[i].Text.size());
+      const std::uint32_t mark = end | (values[i].Null ? kNullBit : 0);
+      std::memcpy(data.get() + i * kEndSize, &mark, kEndSize);
+    }
+    return data;
+  }
+  std::uint32_t Mark(size_t field) const {
+    std::uint32_t mark = 0;
+    std::memcpy(&mark, Data.get() + field * kEndSize, kEndSize);
+    return mark;
+  }
+  TFieldValue Value(size_t field, size_t count) const {
+    const std::uint32_t mark = Mark(field);
+    const std::uint32_t start = field == 0 ? 0 : (Mark(field - 1) & ~kNullBit);
+    const std::uint32_t end = mark & ~kNullBit;
+    return {(mark & kNullBit) != 0, std::string(Data.get() + count * kEndSize + start, end - start)};
+  }
+  TRecordValues Values(size_t count) const {
+    TRecordValues values;
+    values.reserve(count);
+    for (size_t i = 0; i < count; ++i) values.push_back(Value(i, count));
+    return values;
+  }
+};
+
+struct TovClientDataSet::TDeleted {
+  TBookmark Bookmark;
+  // The record before it when it was deleted (none at the top).
+  std::optional<TBookmark> After;
+  TRecordValues Original;
+  TRecordValues Current;
+};
+
+TovClientDataSet::TovClientDataSet() = default;
+TovClientDataSet::~TovClientDataSet() = default;
+
+template <class F>
+void TovClientDataSet::Notify(F f) {
+  if (disableCount_ > 0) return;
+  for (TovDataLink* link : std::vector<TovDataLink*>(links_)) f(*link);
+}
+
+void TovClientDataSet::Open(TovSQLQuery& query, TovResolver* resolver) {
+  Close();
+  query.OpenCursor();
+  fields_.clear();
+  for (const TovFieldDef& def : query.Fields()) {
+    TovField f;
+    f.Index = static_cast<int>(fields_.size());
+    f.FieldName = def.name;
+    f.DisplayLabel = def.name;
+    f.DataType = def.type;
+    f.Size = std::max(def.size, 0);
+    f.DisplayWidth = DefaultDisplayWidth(def.type, def.size, def.precision);
+    f.Alignment = IsNumberType(def.type) ? TAlignment::taRightJustify : TAlignment::taLeftJustify;
+    f.BaseSchema = def.baseSchema;
+    f.BaseTable = def.baseTable;
+    f.BaseColumn = def.baseColumn;
+    fields_.push_back(std::move(f));
+  }
+  // Writable only as one base table; a column computed or from elsewhere
+  // is read-only.
+  std::string schema, table;
+  for (const TovField& f : fields_)
+    if (!f.BaseTable.empty()) {
+      schema = f.BaseSchema;
+      table = f.BaseTable;
+      break;
+    }
+  bool oneTable = !table.empty();
+  for (TovField& f : fields_) {
+    const bool own = !f.BaseColumn.empty() && f.BaseTable == table && f.BaseSchema == schema;
+    f.ReadOnly = !own;
+  }
+  for (const TovField& f : fields_)
+    if (!f.BaseTable.empty() && (f.BaseTable != table || f.BaseSchema != schema)) oneTable = false;
+  query_ = &query;
+  resolver_ = oneTable ? resolver : nullptr;
+  allFetched_ = false;
+  state_ = TDataSetState::dsBrowse;
+  Fetch(PacketRecords == kAllRecords ? SIZE_MAX : static_cast<size_t>(std::max(PacketRecords, 1)));
+  SetCurrent(0);
+  Notify([](TovDataLink& l) { l.ActiveChanged(true); });
+}
+
+void TovClientDataSet::Close() {
+  if (!Active()) return;
+  records_.clear();
+  deleted_.clear();
+  buffer_.clear();
+  positions_.clear();
+  // Frees the connection of a result not read to its end.
+  if (query_) query_->Close();
+  query_ = nullptr;
+  resolver_ = nullptr;
+  state_ = TDataSetState::dsInactive;
+  modified_ = false;
+  current_ = 0;
+  bof_ = eof_ = true;
+  Notify([](TovDataLink& l) { l.ActiveChanged(false); });
+}
+
+int TovClientDataSet::FieldIndex(const std::string& name) const {
+  for (const TovField& f : fields_)
+    if (QString::fromStdString(f.FieldName).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
+      return f.Index;
+  return -1;
+}
+
+bool TovClientDataSet::CanModify() const { return Active() && !ReadOnly && resolver_ != nullptr; }
+
+void TovClientDataSet::Fetch(size_t wanted) {
+  const size_t count = fields_.size();
+  TRecordValues values(count);
+  size_t fetched = 0;
+  while (fetched < wanted && query_ && query_->FetchRow(row_)) {
+    for (size_t i = 0; i < count; ++i) {
+      values[i].Null = !row_[i];
+      values[i].Text = row_[i] ? std::move(*row_[i]) : std::string();
+    }
+    TRecord& record = records_.emplace_back();
+    record.Bookmark = nextBookmark_++;
+    record.Data = TRecord::Encode(values);
+    ++fetched;
+  }
+  if (!query_ || !query_->CursorOpen()) allFetched_ = true;
+}
+
+void TovClientDataSet::CheckActive() const {
+  if (!Active()) throw EDatabaseError(kNotOpen);
+}
+
+void TovClientDataSet::CheckField(int field) const {
+  if (field < 0 || field >= FieldCount()) throw EDatabaseError(kFieldRange + std::to_string(field));
+}
+
+TovClientDataSet::TRecord& TovClientDataSet::Current() {
+  if (records_.empty()) throw EDatabaseError(kNoRecordHere);
+  return records_[current_];
+}
+
+const TovClientDataSet::TRecord& TovClientDataSet::Current() const {
+  if (records_.empty()) throw EDatabaseError(kNoRecordHere);
+  return records_[current_];
+}
+
+void TovClientDataSet::SetCurrent(size_t index) {
+  current_ = records_.empty() ? 0 : std::min(index, records_.size() - 1);
+}
+
+// Leaving a record posts what was changed and drops an untouched edit or
+// insert, so stepping past a new record never writes an empty one.
+void TovClientDataSet::CheckBrowse() {
+  CheckActive();
+  if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
+  if (modified_) {
+    Post();
+  } else {
+    Cancel();
+  }
+}
+
+void TovClientDataSet::First() {
+  CheckBrowse();
+  SetCurrent(0);
+  bof_ = true;
+  eof_ = records_.empty();
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+void TovClientDataSet::Last() {
+  CheckBrowse();
+  FetchAll();
+  SetCurrent(records_.empty() ? 0 : records_.size() - 1);
+  eof_ = true;
+  bof_ = records_.empty();
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+int TovClientDataSet::MoveBy(int distance) {
+  CheckBrowse();
+  bof_ = eof_ = false;
+  const size_t from = current_;
+  if (distance > 0) {
+    const size_t want = current_ + static_cast<size_t>(distance);
+    if (want >= records_.size() && !allFetched_)
+      Fetch(want - records_.size() + 1 + static_cast<size_t>(std::max(PacketRecords, 0)));
+    if (records_.empty() || want >= records_.size()) eof_ = true;
+  } else if (distance < 0 && static_cast<size_t>(-distance) > current_) {
+    bof_ = true;
+  }
+  const long long target = static_cast<long long>(current_) + distance;
+  SetCurrent(static_cast<size_t>(std::max<long long>(target, 0)));
+  const int moved = static_cast<int>(static_cast<long long>(current_) - static_cast<long long>(from));
+  if (moved != 0) Notify([moved](TovDataLink& l) { l.DataSetScrolled(moved); });
+  return moved;
+}
+
+void TovClientDataSet::SetRecNo(int number) {
+  CheckBrowse();
+  if (number < 1) number = 1;
+  if (static_cast<size_t>(number) > records_.size()) Fetch(static_cast<size_t>(number) - records_.size());
+  SetCurrent(static_cast<size_t>(number - 1));
+  bof_ = eof_ = false;
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+int TovClientDataSet::RecordCount() {
+  CheckActive();
+  FetchAll();
+  return static_cast<int>(records_.size());
+}
+
+bool TovClientDataSet::IsEmpty() const { return records_.empty(); }
+
+size_t TovClientDataSet::LoadedCount() const { return records_.size(); }
+
+int TovClientDataSet::RecNo() const { return records_.empty() ? 0 : static_cast<int>(current_) + 1; }
+
+void TovClientDataSet::FetchUpTo(size_t count) {
+  if (Active() && count > records_.size() && !allFetched_) Fetch(count - records_.size());
+}
+
+std::string TovClientDataSet::FieldTextAt(size_t index, int field) const {
+  if (index == current_) return FieldText(field);
+  CheckField(field);
+  const TFieldValue v = records_.at(index).Value(static_cast<size_t>(field), fields_.size());
+  return fields_[static_cast<size_t>(field)].IsBlob() ? HexOfBytes(v.Text) : v.Text;
+}
+
+TBookmark TovClientDataSet::BookmarkAt(size_t index) const { return records_.at(index).Bookmark; }
+
+void TovClientDataSet::SetDisplayWidth(int field, int width) {
+  CheckField(field);
+  fields_[static_cast<size_t>(field)].DisplayWidth = width;
+}
+
+TBookmark TovClientDataSet::Bookmark() const { return Current().Bookmark; }
+
+size_t TovClientDataSet::PositionOf(TBookmark bookmark) const {
+  if (positions_.empty())
+    for (size_t i = 0; i < records_.size(); ++i) positions_.emplace(records_[i].Bookmark, i);
+  const auto at = positions_.find(bookmark);
+  return at == positions_.end() ? SIZE_MAX : at->second;
+}
+
+bool TovClientDataSet::BookmarkValid(TBookmark bookmark) const { return PositionOf(bookmark) != SIZE_MAX; }
+
+void TovClientDataSet::GotoBookmark(TBookmark bookmark) {
+  CheckBrowse();
+  const size_t at = PositionOf(bookmark);
+  if (at == SIZE_MAX) throw EDatabaseError(kNoRecordHere);
+  SetCurrent(at);
+  bof_ = eof_ = false;
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+int TovClientDataSet::CompareBookmarks(TBookmark a, TBookmark b) const {
+  const size_t pa = PositionOf(a), pb = PositionOf(b);
+  return pa < pb ? -1 : (pa > pb ? 1 : 0);
+}
+
+const TFieldValue* TovClientDataSet::BufferValue(int field) const {
+  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
+    return &buffer_[static_cast<size_t>(field)];
+  return nullptr;
+}
+
+TFieldValue TovClientDataSet::CurrentValue(int field) const {
+  CheckActive();
+  CheckField(field);
+  if (const TFieldValue* v = BufferValue(field)) return *v;
+  if (records_.empty()) return {};
+  return Current().Value(static_cast<size_t>(field), fields_.size());
+}
+
+bool TovClientDataSet::IsNull(int field) const { return CurrentValue(field).Null; }
+
+std::string TovClientDataSet::AsString(int field) const { return CurrentValue(field).Text; }
+
+std::string TovClientDataSet::FieldText(int field) const {
+  const TFieldValue v = CurrentValue(field);
+  return fields_[static_cast<size_t>(field)].IsBlob() ? HexOfBytes(v.Text) : v.Text;
+}
+
+QVariant TovClientDataSet::Value(int field) const {
+  const TFieldValue v = CurrentValue(field);
+  return FieldVariant(fields_[static_cast<size_t>(field)], v);
+}
+
+void TovClientDataSet::SetFieldText(int field, const std::string& text) {
+  CheckField(field);
+  const TovField& f = fields_[static_cast<size_t>(field)];
+  if (!AcceptsText(f, text)) throw EDatabaseError("'" + text + "' " + kBadValue + f.DisplayLabel);
+  if (state_ == TDataSetState::dsBrowse) Edit();
+  if (f.ReadOnly) throw EDatabaseError(kReadOnly);
+  buffer_[static_cast<size_t>(field)] = {text.empty(), text};
+  modified_ = true;
+  Notify([field](TovDataLink& l) { l.RecordChanged(field); });
+}
+
+void TovClientDataSet::SetNull(int field) { SetFieldText(field, std::string()); }
+
+void TovClientDataSet::Edit() {
+  CheckActive();
+  if (state_ != TDataSetState::dsBrowse) return;
+  if (!CanModify()) throw EDatabaseError(kReadOnly);
+  if (records_.empty()) {
+    Append();
+    return;
+  }
+  buffer_ = Current().Values(fields_.size());
+  modified_ = false;
+  state_ = TDataSetState::dsEdit;
+  Notify([](TovDataLink& l) { l.EditingChanged(); });
+}
+
+void TovClientDataSet::StartInsert(size_t at) {
+  CheckBrowse();
+  if (!CanModify()) throw EDatabaseError(kReadOnly);
+  TRecord record;
+  record.Bookmark = nextBookmark_++;
+  record.Status = TRecord::TStatus::usInserted;
+  buffer_.assign(fields_.size(), TFieldValue{});
+  record.Data = TRecord::Encode(buffer_);
+  records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
+  IndexChanged();
+  current_ = at;
+  bof_ = eof_ = false;
+  modified_ = false;
+  state_ = TDataSetState::dsInsert;
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+void TovClientDataSet::Insert() { StartInsert(records_.empty() ? 0 : current_); }
+
+void TovClientDataSet::Append() {
+  CheckBrowse();
+  FetchAll();
+  StartInsert(records_.size());
+}
+
+void TovClientDataSet::Post() {
+  CheckActive();
+  if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
+  TRecord& record = Current();
+  if (state_ == TDataSetState::dsEdit && modified_ && record.Status == TRecord::TStatus::usUnmodified) {
+    record.Original = std::make_unique<TRecordValues>(record.Values(fields_.size()));
+    record.Status = TRecord::TStatus::usModified;
+  }
+  record.Data = TRecord::Encode(buffer_);
+  buffer_.clear();
+  modified_ = false;
+  state_ = TDataSetState::dsBrowse;
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+void TovClientDataSet::Cancel() {
+  CheckActive();
+  if (state_ == TDataSetState::dsInsert) {
+    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_));
+    IndexChanged();
+    SetCurrent(current_);
+  }
+  buffer_.clear();
+  modified_ = false;
+  state_ = TDataSetState::dsBrowse;
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+void TovClientDataSet::Delete() {
+  CheckActive();
+  if (state_ == TDataSetState::dsInsert) {
+    Cancel();
+    return;
+  }
+  if (state_ == TDataSetState::dsEdit) Cancel();
+  if (!CanModify()) throw EDatabaseError(kReadOnly);
+  TRecord& record = Current();
+  if (record.Status != TRecord::TStatus::usInserted) {
+    TDeleted gone;
+    gone.Bookmark = record.Bookmark;
+    if (current_ > 0) gone.After = records_[current_ - 1].Bookmark;
+    gone.Current = record.Values(fields_.size());
+    gone.Original = record.Original ? *record.Original : gone.Current;
+    deleted_.push_back(std::move(gone));
+  }
+  records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_));
+  IndexChanged();
+  SetCurrent(current_);
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+int TovClientDataSet::ChangeCount() const {
+  int count = static_cast<int>(deleted_.size());
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const bool beingInserted = state_ == TDataSetState::dsInsert && i == current_;
+    if (records_[i].Status != TRecord::TStatus::usUnmodified && !beingInserted) ++count;
+  }
+  return count;
+}
+
+bool TovClientDataSet::ApplyOne(TUpdateKind kind, const TRecordValues& original, const TRecordValues& current,
+                                int& errors) {
+  try {
+    if (!resolver_) throw EDatabaseError(kReadOnly);
+    resolver_->ApplyUpdate(kind, fields_, original, current);
+  } catch (const EDatabaseError& e) {
+    ++errors;
+    if (OnUpdateError) OnUpdateError(kind, e.what());
+    if (OnReconcileError) OnReconcileError(kind, e.what());
+    return false;
+  }
+  if (AfterUpdateRecord) AfterUpdateRecord(kind);
+  return true;
+}
+
+int TovClientDataSet::ApplyUpdates(int maxErrors) {
+  CheckBrowse();
+  // The changes go through the same connection, which many drivers serve
+  // only once the open result has been read to its end.
+  FetchAll();
+  int errors = 0;
+  const auto tooMany = [&] { return maxErrors >= 0 && errors > maxErrors; };
+  for (auto it = deleted_.begin(); it != deleted_.end() && !tooMany();) {
+    if (ApplyOne(TUpdateKind::ukDelete, it->Original, it->Current, errors)) {
+      it = deleted_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  const size_t count = fields_.size();
+  for (TRecord& record : records_) {
+    if (tooMany()) break;
+    if (record.Status == TRecord::TStatus::usUnmodified) continue;
+    const TRecordValues current = record.Values(count);
+    const bool inserted = record.Status == TRecord::TStatus::usInserted;
+    const TRecordValues original = inserted ? TRecordValues(count) : *record.Original;
+    if (ApplyOne(inserted ? TUpdateKind::ukInsert : TUpdateKind::ukModify, original, current, errors)) {
+      record.Status = TRecord::TStatus::usUnmodified;
+      record.Original.reset();
+    }
+  }
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+  return errors;
+}
+
+void TovClientDataSet::CancelUpdates() {
+  CheckActive();
+  if (state_ != TDataSetState::dsBrowse) Cancel();
+  std::erase_if(records_, [](const TRecord& r) { return r.Status == TRecord::TStatus::usInserted; });
+  for (TRecord& record : records_)
+    if (record.Status == TRecord::TStatus::usModified) {
+      record.Data = TRecord::Encode(*record.Original);
+      record.Original.reset();
+      record.Status = TRecord::TStatus::usUnmodified;
+    }
+  // The latest deletion first, so each finds the record it followed.
+  for (auto it = deleted_.rbegin(); it != deleted_.rend(); ++it) {
+    IndexChanged();
+    const size_t after = it->After ? PositionOf(*it->After) : SIZE_MAX;
+    const size_t at = it->After && after != SIZE_MAX ? after + 1 : (it->After ? records_.size() : 0);
+    TRecord record;
+    record.Bookmark = it->Bookmark;
+    record.Data = TRecord::Encode(it->Original);
+    records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
+  }
+  deleted_.clear();
+  IndexChanged();
+  SetCurrent(current_);
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+void TovClientDataSet::Refresh() {
+  CheckBrowse();
+  if (ChangeCount() > 0) throw EDatabaseError(kPendingChanges);
+  const size_t keep = current_;
+  records_.clear();
+  IndexChanged();
+  query_->OpenCursor();
+  allFetched_ = false;
+  Fetch(PacketRecords == kAllRecords ? SIZE_MAX : std::max(keep + 1, static_cast<size_t>(std::max(PacketRecords, 1))));
+  SetCurrent(keep);
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+void TovClientDataSet::DisableControls() { ++disableCount_; }
+
+void TovClientDataSet::EnableControls() {
+  if (disableCount_ > 0 && --disableCount_ == 0) Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
+void TovClientDataSet::AddDataLink(TovDataLink* link) { links_.push_back(link); }
+
+void TovClientDataSet::RemoveDataLink(TovDataLink* link) { std::erase(links_, link); }
+
+void PasteRecords(TovClientDataSet& data, std::string_view text) {
+  const TovControlsOff off(data);
+  data.Insert();
+  for (const std::vector<std::string>& line : ParsePasteText(text)) {
+    const size_t count = std::min(line.size(), static_cast<size_t>(data.FieldCount()));
+    for (size_t i = 0; i < count; ++i)
+      if (!data.Fields()[i].ReadOnly) data.SetFieldText(static_cast<int>(i), line[i]);
+    // The next record goes after this one, so the lines keep their order.
+    data.Post();
+    if (data.MoveBy(1) == 0) {
+      data.Append();
+    } else {
+      data.Insert();
+    }
+  }
+}
+
+std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const TCopyRange& range) {
+  const TovControlsOff off(data);
+  const TBookmark saved = data.Bookmark();
+  std::vector<std::vector<TCopyField>> records;
+  try {
+    for (const TBookmark bookmark : selected.Items()) {
+      data.GotoBookmark(bookmark);
+      std::vector<TCopyField>& record = records.emplace_back();
+      for (const TovField& f : data.Fields()) {
+        if (!f.Visible) continue;
+        const bool empty = f.DataType == TFieldType::ftOraBlob || f.DataType == TFieldType::ftOraClob;
+        record.push_back({f.Index, empty ? std::string() : data.AsString(f.Index)});
+      }
+    }
+  } catch (...) {
+    data.GotoBookmark(saved);
+    throw;
+  }
+  data.GotoBookmark(saved);
+  return CopyText(records, range);
+}
+
+void DeleteSelectedRecords(TovClientDataSet& data, TBookmarkList& selected) {
+  const TovControlsOff off(data);
+  while (selected.Count() > 0) {
+    const size_t last = selected.Count() - 1;
+    data.GotoBookmark(selected.Item(last));
+    data.Delete();
+    selected.Delete(last);
+  }
+}
