@@ -1,0 +1,380 @@
+// Statement requests: whole packets written from the layouts in both byte
+// orders and at the levels where the body and the parts change, input
+// values of each form, extended names and the refused lists.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CLTRPCPR.h"
+#include "CLTSQLDA.h"
+#include "clt_req_statement.h"
+#include "zk_codes.h"
+
+namespace {
+
+constexpr uint8_t kGuard = 0xEE;
+
+// An expected packet, written field by field in the server's order.
+class golden {
+ public:
+  golden(bool big, size_t size) : big_(big), b_(size, 0) {}
+  void u32(size_t off, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b_[off + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (big_ ? 24 - 8 * i : 8 * i));
+  }
+  void u16(size_t off, uint16_t v) {
+    b_[off] = static_cast<uint8_t>(big_ ? v >> 8 : v);
+    b_[off + 1] = static_cast<uint8_t>(big_ ? v : v >> 8);
+  }
+  void text(size_t off, const std::string& s) { memcpy(b_.data() + off, s.data(), s.size()); }
+  void byte(size_t off, uint8_t v) { b_[off] = v; }
+  std::vector<uint8_t> upto(size_t end) const { return std::vector<uint8_t>(b_.begin() + 8, b_.begin() + static_cast<long>(end)); }
+
+ private:
+  bool big_;
+  std::vector<uint8_t> b_;
+};
+
+uint32_t up(uint32_t n, uint32_t m) { return (n + m - 1) / m * m; }
+
+void blank(char* field, size_t n, const char* text = "") {
+  memset(field, ' ', n);
+  memcpy(field, text, strnlen(text, n));
+}
+
+// A list of up to four variables.
+struct list4 {
+  SQLDA da;
+  SQLVAR more[3];
+};
+
+struct name_area {
+  int16_t length;
+  char text[40];
+};
+
+class StatementRequest : public ::testing::Test {
+ protected:
+  std::vector<uint8_t> buf = std::vector<uint8_t>(4096, kGuard);
+  uint32_t buf_size = 2048;  // the part the builder may use; the rest guards
+  rdb_sql_area area{};
+  SQLCA sqlca{};
+  clt_main main{};
+  clt_req_conn conn{};
+  clt_reply_conn reply{};
+  std::unique_ptr<clt_env> env = std::make_unique<clt_env>();
+  clt_audit_item audit[3]{};
+  clt_audit_item_long audit_long{};
+  list4 l1{}, l2{};
+  std::vector<uint8_t> text_store;
+
+  void SetUp() override {
+    current_ = this;
+    old_ = clt_req_set_locator(locate);
+    area.sqlca = &sqlca;
+    memcpy(area.prefix, "PRE1", 4);
+    blank(area.name1, sizeof area.name1);
+    blank(area.name2, sizeof area.name2);
+    blank(area.optname, sizeof area.optname);
+    area.termbyte = 1;
+    env->pdblkf = 1;
+    env->pdrdablkf = 0xFFFF;
+    conn.reqseq = 77;
+    for (clt_audit_item& a : audit) a.length = CLT_AUDIT_NULL_LENGTH;
+    audit_long.length = CLT_AUDIT_NULL_LENGTH;
+    for (list4* l : {&l1, &l2}) {
+      memcpy(l->da.sqldaid, "SQLDA   ", 8);
+      l->da.sqldabc = 16 + 16 * 4;
+      l->da.sqln = 4;
+    }
+  }
+  void TearDown() override {
+    clt_req_set_locator(old_);
+    current_ = nullptr;
+  }
+
+  void request(int32_t func, const char* code, uint32_t level, bool big = true) {
+    main.funccode = func;
+    memcpy(area.reqcode, code, 4);
+    main.srv_level = static_cast<int32_t>(~level);
+    main.byteorder = big ? 0 : 1;
+  }
+  void sql(const std::string& s) {
+    text_store.assign(sizeof(int32_t) + s.size(), 0);
+    const auto n = static_cast<int32_t>(s.size());
+    memcpy(text_store.data(), &n, sizeof n);
+    memcpy(text_store.data() + sizeof n, s.data(), s.size());
+    area.sqltext = reinterpret_cast<rdb_sql_text*>(text_store.data());
+  }
+
+  uint32_t get32(size_t off) const {
+    return main.byteorder == 0 ? (uint32_t{buf[off]} << 24 | uint32_t{buf[off + 1]} << 16 | uint32_t{buf[off + 2]} << 8 | buf[off + 3])
+                               : (uint32_t{buf[off + 3]} << 24 | uint32_t{buf[off + 2]} << 16 | uint32_t{buf[off + 1]} << 8 | buf[off]);
+  }
+  uint32_t total() const { return get32(8); }
+  std::vector<uint8_t> built() const { return std::vector<uint8_t>(buf.begin() + 8, buf.begin() + total()); }
+  std::vector<uint8_t> at(size_t off, size_t n) const {
+    return std::vector<uint8_t>(buf.begin() + static_cast<long>(off), buf.begin() + static_cast<long>(off + n));
+  }
+  bool guards_kept() const {
+    for (size_t i = total(); i < buf.size(); ++i) {
+      if (buf[i] != kGuard) return false;
+    }
+    return true;
+  }
+
+  static inline StatementRequest* current_ = nullptr;
+  clt_req_locator old_ = nullptr;
+
+  static clt_req_ctx locate() {
+    StatementRequest* t = current_;
+    clt_req_ctx c{};
+    c.packet = t->buf.data();
+    c.packet_size = t->buf_size;
+    c.area = &t->area;
+    c.main = &t->main;
+    c.conn = &t->conn;
+    c.reply = &t->reply;
+    c.env = t->env.get();
+    c.audit = t->audit;
+    c.audit_long = &t->audit_long;
+    c.errlog_count = 7;
+    return c;
+  }
+};
+
+// A PREPARE that asks for its descriptions, at the levels where the body
+// widens, the kept flag, the audit items and the name-pair flag start.
+TEST_F(StatementRequest, PrepareWholePacketAtEachLevelAndByteOrder) {
+  for (const bool big : {true, false}) {
+    for (const uint32_t level : {14u, 15u, 24u, 26u}) {
+      SCOPED_TRACE(std::to_string(level) + (big ? " big" : " little"));
+      std::fill(buf.begin(), buf.end(), kGuard);
+      request(CLT_FC_SET, "SET ", level, big);
+      area.section = 5;
+      area.stmtword = 0x0102;
+      area.stmtattr = 1;
+      area.blkf_perm1 = 2;
+      area.blkf_perm2 = 3;
+      area.desckind = 'S';
+      area.attrkind = 'A';
+      area.setvars = 'Y';
+      area.prpcrcls = 'Y';
+      area.stmtid = 0x11223344;
+      area.stmtvalue = 0x01020304;
+      area.stmtsection = 9;
+      area.hold = 'Y';
+      area.keep = 'Y';
+      area.version = 0x0700;
+      blank(area.name1, sizeof area.name1, "STMT1");
+      sql("SELECT * FROM T");
+      area.sqliasda = &l1.da;
+      l1.da.sqln = 2;
+      area.sqliasda2 = &l2.da;
+      l2.da.sqln = 3;
+      int marker = 0;
+      area.colnames1 = &marker;
+      area.attrarea = &marker;
+      area.namepair = &marker;
+      main.param_flag = 1;
+      name_area ext{3, "abc"};
+      area.extstmtname = &ext;
+      audit[0].set = 1;
+      audit[0].length = 4;
+      memcpy(audit[0].text, "AUD1", 4);
+
+      ASSERT_EQ(clt_req_statement(), 0);
+
+      golden g(big, 512);
+      const bool wide = level >= 15;
+      uint32_t len = wide ? 132 : 112;
+      g.byte(12, 1);
+      g.u32(16, 52);
+      g.text(52, "PRE1");
+      g.text(56, "SET ");
+      g.u16(60, 5);
+      g.u16(62, 0x0102);
+      g.text(64, "\x01\x02\x03");
+      g.byte(67, 'S');
+      g.byte(68, 1);
+      g.byte(69, 'N');
+      g.byte(70, 'A');
+      g.byte(71, 'Y');
+      g.u32(76, 0x11223344);
+      g.u16(90, 1);
+      g.u16(92, 0xFFFF);
+      g.u16(94, 9);
+      g.byte(96, 'Y');
+      g.byte(97, 1);
+      g.u32(100, 0x01020304);
+      g.u32(104, 77);
+      if (wide) g.byte(108, 'Y');
+      g.byte(109, level >= 26 ? 0x11 : 0x01);
+      if (wide) {
+        g.u16(112, 3);
+        g.u16(114, 2);
+        g.byte(116, 'N');
+        g.byte(117, 0x40 | 0x04 | 0x10 | 0x02);
+        if (level >= 21) g.u32(120, 7);
+        g.u16(128, 0xFFFF);
+        g.u16(130, 0xFFFF);
+      }
+      g.u32(80, len);
+      g.text(len, std::string("STMT1\0", 6));
+      len += 6;
+      len = up(len, 4);
+      g.u32(72, len - 52);
+      g.u32(len, 15);
+      g.text(len + 4, "SELECT * FROM T");
+      len += 4 + 15;
+      len = up(len, 2);
+      g.u32(40, len);
+      g.u16(len, 7);
+      g.byte(len + 4, 'G');
+      g.u16(len + 6, 3);
+      g.text(len + 8, "ABC");
+      const uint32_t ext7 = len;
+      len += 38;
+      uint16_t parts = 2;
+      if (level >= 24) {
+        g.u16(ext7 + 2, static_cast<uint16_t>(len - ext7));
+        g.u16(len, 11);
+        g.u16(len + 4, 4);
+        g.text(len + 6, "AUD1");
+        len += 10;
+      }
+      g.u16(14, parts);
+      g.u32(8, len);
+      const std::vector<uint8_t> want = g.upto(len), got = built();
+      EXPECT_EQ(got, want);
+      for (size_t i = 0; i < std::min(got.size(), want.size()); ++i) {
+        if (got[i] != want[i]) {
+          ADD_FAILURE() << "first difference at " << i + 8;
+          break;
+        }
+      }
+      EXPECT_TRUE(guards_kept());
+      EXPECT_EQ(std::string(ext.text, 3), "abc");  // the caller's name stays as written
+      EXPECT_EQ(conn.build_state & (CLT_REQ_BUILDING | CLT_REQ_BUILT), CLT_REQ_BUILDING | CLT_REQ_BUILT);
+    }
+  }
+}
+
+// INSERT with a declaration name, the notice element and both names of
+// ALLOCATE CURSOR; two blank names add nothing.
+TEST_F(StatementRequest, BlankNamesDeclarationAndNoticeElement) {
+  request(CLT_FC_AUI2, "AUI2", 15);
+  area.declkind = 'D';
+  blank(area.optname, sizeof area.optname, "DECL1");
+  conn.pending_notice = 1;
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(get32(80), 0u);
+  EXPECT_EQ(get32(84), 0u);
+  EXPECT_EQ(get32(36), 132u);  // declaration part right after the body
+  EXPECT_EQ(at(132, 7), (std::vector<uint8_t>{0, 5, 'D', 'E', 'C', 'L', '1'}));
+  EXPECT_EQ(get32(40), 140u);
+  EXPECT_EQ(at(140, 4), (std::vector<uint8_t>{0, 6, 0, 0}));
+  EXPECT_EQ(total(), 144u);
+  EXPECT_EQ(conn.pending_notice, 0);
+  EXPECT_EQ(at(14, 2), (std::vector<uint8_t>{0, 3}));
+
+  request(CLT_FC_ALCR, "ALCR", 15);
+  name_area a{2, "S1"}, b{3, "C_1"};
+  area.name49a = &a;
+  area.name49b = &b;
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(get32(40), 132u);
+  EXPECT_EQ(at(132, 8), (std::vector<uint8_t>{0, 9, 0, 36, 0, 2, 'S', '1'}));
+  EXPECT_EQ(at(168, 9), (std::vector<uint8_t>{0, 10, 0, 0, 0, 3, 'C', '_', '1'}));
+  EXPECT_EQ(total(), 204u);
+}
+
+// DESCRIBE sends the list's head only, with sqld 0.
+TEST_F(StatementRequest, DescribeSendsTheHeadWithoutEntries) {
+  request(CLT_FC_DESC, "DESC", 15);
+  area.sqliasda = &l1.da;
+  l1.da.sqld = 3;
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(get32(20), 132u);
+  EXPECT_EQ(at(132, 16), (std::vector<uint8_t>{'S', 'Q', 'L', 'D', 'A', ' ', ' ', ' ', 0, 0, 0, 80, 0, 4, 0, 0}));
+  EXPECT_EQ(total(), 148u);
+}
+
+TEST_F(StatementRequest, FetchRowsPerBlockAndFetchRowWord) {
+  struct row {
+    int16_t pdblkf;
+    int16_t fetchrows;
+    uint8_t block_fetch_off;
+    std::vector<uint8_t> rows_and_word;  // offsets 90 to 99
+  };
+  const row rows[] = {
+      {100, 0, 0, {0, 100, 0xFF, 0xFF, 0, 0, 'N', 0, 0xFF, 0x9C}},
+      {100, 50, 0, {0, 1, 0xFF, 0xFF, 0, 0, 'N', 0, 0, 50}},
+      {100, 0, 1, {0, 1, 0xFF, 0xFF, 0, 0, 'N', 0, 0, 0}},
+      {1, 0, 0, {0, 1, 0xFF, 0xFF, 0, 0, 'N', 0, 0, 0}},
+  };
+  for (const row& r : rows) {
+    request(CLT_FC_FETC, "FETC", 15);
+    env->pdblkf = r.pdblkf;
+    area.fetchrows = r.fetchrows;
+    reply.block_fetch_off = r.block_fetch_off;
+    ASSERT_EQ(clt_req_statement(), 0);
+    EXPECT_EQ(at(90, 10), r.rows_and_word) << r.pdblkf << " " << r.fetchrows;
+  }
+}
+
+TEST_F(StatementRequest, ExtendedNamesAreCheckedBeforeAnythingIsSent) {
+  struct row {
+    int32_t func;
+    bool cursor;
+    int16_t length;
+    const char* text;
+    int32_t sqlcode;
+  };
+  const row rows[] = {
+      {CLT_FC_CLOS, true, 31, "ABCDEFGHIJABCDEFGHIJABCDEFGHIJK", -107},
+      {CLT_FC_CLOS, true, 0, "", -1801},
+      {CLT_FC_CLOS, true, 4, "1ABC", -1801},
+      {CLT_FC_SET, false, 3, "a b", -1801},
+      {CLT_FC_ALCR, false, -1, "", 0},  // ALCR's first name alone sends nothing
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.text);
+    std::fill(buf.begin(), buf.end(), kGuard);
+    sqlca = SQLCA{};
+    request(r.func, "XXXX", 15);
+    name_area n{r.length, {}};
+    memcpy(n.text, r.text, strlen(r.text));
+    area.extstmtname = r.cursor || r.func == CLT_FC_ALCR ? nullptr : &n;
+    area.extcursname = r.cursor ? &n : nullptr;
+    area.name49a = r.func == CLT_FC_ALCR ? &n : nullptr;
+    EXPECT_EQ(clt_req_statement(), r.sqlcode == 0 ? 0 : -1);
+    EXPECT_EQ(sqlca.SQLCODE, r.sqlcode);
+    EXPECT_EQ(conn.build_state & CLT_REQ_BUILT, CLT_REQ_BUILT);
+  }
+  request(CLT_FC_CLOS, "CLOS", 15);
+  name_area n{31, "ABCDEFGHIJABCDEFGHIJABCDEFGHIJK"};
+  area.extcursname = &n;
+  area.extstmtname = nullptr;
+  area.name49a = nullptr;
+  EXPECT_EQ(clt_req_statement(), -1);
+  EXPECT_NE(std::string(sqlca.sqlerrmc, static_cast<size_t>(sqlca.sqlerrml)).find("ABCDEFGHIJABCDEFGHIJABCDEFGHIJ"),
+            std::string::npos);
+
+  // Names of ALLOCATE CURSOR beyond their room are refused, not copied.
+  request(CLT_FC_ALCR, "ALCR", 15);
+  area.extcursname = nullptr;
+  name_area a{2, "S1"}, b{31, "ABCDEFGHIJABCDEFGHIJABCDEFGHIJK"};
+  area.name49a = &a;
+  area.name49b = &b;
+  EXPECT_EQ(clt_req_statement(), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -107);
+  b.length = -2;
+  EXPECT_EQ(clt_req_statement(), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -1801);
+}
+
+}  // namespace
