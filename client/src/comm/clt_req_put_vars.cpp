@@ -170,7 +170,8 @@ class encoder {
   uint32_t place(uint32_t a, uint32_t n) {
     const uint32_t at = a > 1 ? round_to(*running_, a) : *running_;
     if (at + n > c_.packet_size || at + n < at) return 0;
-    w_.zero(*running_, at);
+    // The gap and a reserved place go out cleared, never as stale bytes.
+    w_.zero(*running_, at + n);
     *running_ = at + n;
     return at;
   }

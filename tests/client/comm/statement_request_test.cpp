@@ -378,3 +378,190 @@ TEST_F(StatementRequest, ExtendedNamesAreCheckedBeforeAnythingIsSent) {
 }
 
 }  // namespace
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+// One input variable of an INSERT: its description, the host bytes and
+// indicator, and what the list part carries for it.
+struct value_case {
+  const char* name;
+  uint8_t code;
+  int16_t sqllen;  // or precision in the low byte
+  bytes host;
+  int32_t ind;     // used for nullable codes
+  uint32_t level;
+  bytes entry;     // entry bytes 1 to 7
+  uint32_t value_off;  // from the part start, 0 = none
+  bytes value;
+  uint32_t ind_off;
+};
+
+class StatementValues : public StatementRequest {
+ protected:
+  // INSERT at the level with no names or text: the list part at the end of the body.
+  uint32_t insert_one(const value_case& v, bool big) {
+    std::fill(buf.begin(), buf.end(), kGuard);
+    request(CLT_FC_AUI2, "AUI2", v.level, big);
+    area.sqliasda = &l1.da;
+    l1.da.sqld = 1;
+    SQLVAR& var = l1.da.sqlvar[0];
+    var = SQLVAR{};
+    var.sqlcod = v.code;
+    if (v.code == 0xEA || v.code == 0xEC || v.code == 0xE4) {
+      var.len.d.sqlprcsn = static_cast<uint8_t>(v.sqllen);
+    } else if (v.code == 0x90) {
+      var.len.sqllen32 = static_cast<uint32_t>(v.sqllen);
+    } else {
+      var.len.s.sqllen = v.sqllen;
+    }
+    host_ = v.host;
+    var.SQLDATA = host_.data();
+    ind16_ = static_cast<int16_t>(v.ind);
+    ind32_ = v.ind;
+    var.SQLIND = (v.code & 1) == 0 ? nullptr : v.code == 0x91 ? static_cast<void*>(&ind32_) : &ind16_;
+    return v.level >= 15 ? 132 : 112;
+  }
+  bytes host_;
+  int16_t ind16_ = 0;
+  int32_t ind32_ = 0;
+};
+
+bytes be(uint32_t v, int n) {
+  bytes b;
+  for (int i = n - 1; i >= 0; --i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  return b;
+}
+bytes cat(std::initializer_list<bytes> parts) {
+  bytes b;
+  for (const bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
+  return b;
+}
+bytes txt(const std::string& s) { return bytes(s.begin(), s.end()); }
+
+TEST_F(StatementValues, EachFormOfTheValueTableInServerOrder) {
+  double one = 1.0;
+  bytes one_host(8);
+  memcpy(one_host.data(), &one, 8);
+  const int32_t int_host = 0x01020304;
+  bytes int_bytes(4);
+  memcpy(int_bytes.data(), &int_host, 4);
+  const int16_t small_host = 0x0506;
+  bytes small_bytes(2);
+  memcpy(small_bytes.data(), &small_host, 2);
+  const uint16_t three = 3;
+  bytes vc_host(2 + 10, 'z');
+  memcpy(vc_host.data(), &three, 2);
+  memcpy(vc_host.data() + 2, "abc", 3);
+  bytes blob_host(4 + 3);
+  const uint32_t l3 = 3;
+  memcpy(blob_host.data(), &l3, 4);
+  memcpy(blob_host.data() + 4, "xyz", 3);
+
+  const value_case cases[] = {
+      {"integer", 0xF0, 4, int_bytes, 0, 10, {0xF0, 0, 0, 0, 4, 0, 0}, 32, {1, 2, 3, 4}, 0},
+      {"smallint", 0xF4, 2, small_bytes, 0, 10, {0xF4, 0, 0, 0, 2, 0, 0}, 32, {5, 6}, 0},
+      {"varchar sends its whole text area", 0xC0, 10, vc_host, 0, 10, {0xC0, 0, 0, 0, 10, 0, 0}, 32,
+       cat({be(3, 2), txt("abc"), bytes(7, 'z')}), 0},
+      {"zero-terminated string as VARCHAR", 0x30, 5, txt(std::string("ab\0qq", 5)), 0, 10,
+       {0xC0, 0, 0, 0, 5, 0, 0}, 32, cat({be(2, 2), txt(std::string("ab\0qq", 5))}), 0},
+      {"blank-padded string", 0x32, 5, txt("ab   "), 0, 10, {0xC0, 0, 0, 0, 5, 0, 0}, 32,
+       cat({be(2, 2), txt("ab   ")}), 0},
+      {"fixed character", 0xC4, 4, txt("wxyz"), 0, 10, {0xC4, 0, 0, 0, 4, 0, 0}, 32, txt("wxyz"), 0},
+      {"sign text packs with sign D", 0xEA, 4, txt("-1234"), 0, 10, {0xE4, 0, 0, 4, 0, 0, 0}, 32, {0x01, 0x23, 0x4D}, 0},
+      {"sign text odd precision", 0xEA, 3, txt("+123"), 0, 10, {0xE4, 0, 0, 3, 0, 0, 0}, 32, {0x12, 0x3C}, 0},
+      {"zoned digits, minus zone", 0xEC, 4, txt("123\x74"), 0, 10, {0xE4, 0, 0, 4, 0, 0, 0}, 32, {0x01, 0x23, 0x4D}, 0},
+      {"double reversed for a big-endian server", 0xE0, 8, one_host, 0, 10, {0xE0, 0, 0, 0, 8, 0, 0}, 32,
+       {0x3F, 0xF0, 0, 0, 0, 0, 0, 0}, 0},
+      {"large binary", 0x90, 100, blob_host, 0, 10, {0x90, 0, 0, 0, 0, 0, 100}, 32, cat({be(0, 4), be(3, 4), txt("xyz")}),
+       0},
+      {"null at level 10: no value", 0xF1, 4, int_bytes, -1, 10, {0xF1, 0, 0, 0, 4, 0, 0}, 0, {}, 32},
+      {"null below level 10 keeps its place", 0xF1, 4, int_bytes, -1, 9, {0xF1, 0, 0, 0, 4, 0, 0}, 32, {0, 0, 0, 0}, 36},
+      {"not null with its indicator", 0xF5, 2, small_bytes, 0, 10, {0xF5, 0, 0, 0, 2, 0, 0}, 32, {5, 6}, 34},
+      {"null varchar below level 10 writes length 0", 0xC1, 10, vc_host, -1, 9, {0xC1, 0, 0, 0, 10, 0, 0}, 32,
+       bytes(12, 0), 44},
+  };
+  for (const value_case& v : cases) {
+    SCOPED_TRACE(v.name);
+    const uint32_t part = insert_one(v, true);
+    ASSERT_EQ(clt_req_statement(), 0);
+    ASSERT_EQ(get32(20), part);
+    EXPECT_EQ(at(part + 16 + 1, 7), v.entry);
+    EXPECT_EQ(get32(part + 16 + 8), v.value_off);
+    if (v.value_off != 0) {
+      EXPECT_EQ(at(part + v.value_off, v.value.size()), v.value);
+    }
+    EXPECT_EQ(get32(part + 16 + 12), v.ind_off);
+    if (v.ind_off != 0) {
+      EXPECT_EQ(at(part + v.ind_off, 2), be(static_cast<uint16_t>(v.ind), 2));
+    }
+    EXPECT_TRUE(guards_kept());
+  }
+}
+
+TEST_F(StatementValues, ClientOrderServerGetsHostNumbersAsTheyAre) {
+  const int32_t host = 0x01020304;
+  bytes hb(4);
+  memcpy(hb.data(), &host, 4);
+  insert_one({"integer", 0xF0, 4, hb, 0, 10, {}, 0, {}, 0}, false);
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(at(112 + 32, 4), (bytes{4, 3, 2, 1}));
+  EXPECT_EQ(at(112 + 16, 4), (bytes{0xEE, 0xF0, 0, 0}));  // the reserved byte is not written
+}
+
+TEST_F(StatementValues, RefusedVariablesAreReportedBeforeSending) {
+  struct row {
+    const char* name;
+    uint8_t code;
+    int16_t sqllen;
+    bytes host;
+    int32_t sqlcode;
+    const char* state;
+  };
+  bytes long_vc(2 + 4, 'a');
+  const uint16_t five = 5;
+  memcpy(long_vc.data(), &five, 2);
+  const row rows[] = {
+      {"string without its zero", 0x30, 3, txt("abcd"), -311, "07001"},
+      {"varchar longer than declared", 0xC0, 4, long_vc, -311, "07001"},
+      {"unknown code", 0x50, 4, txt("abcd"), -311, "07001"},
+      {"second-protocol large binary", 0x98, 4, bytes(16, 0), -311, "07001"},
+      {"value beyond the request buffer", 0xC4, 3000, bytes(3000, 'q'), -720, "R0000"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    sqlca = SQLCA{};
+    insert_one({r.name, r.code, r.sqllen, r.host, 0, 10, {}, 0, {}, 0}, true);
+    EXPECT_EQ(clt_req_statement(), -1);
+    EXPECT_EQ(sqlca.SQLCODE, r.sqlcode);
+    EXPECT_EQ(std::string(area.sqlstate, 5), r.state);
+    for (size_t i = buf_size; i < buf.size(); ++i) ASSERT_EQ(buf[i], kGuard) << i;
+  }
+}
+
+// FETCH INTO: described with the sizes that the reply's conversion needs,
+// capped; a short element stride of an array fetch is an INTO fault.
+TEST_F(StatementValues, IntoVariablesAreEnlargedForConversionAndChecked) {
+  request(CLT_FC_FETC, "FETC", 15);
+  env->cnv_slot[CLT_CNV_SLOT_SERVER - 1].factor = 3;
+  area.sqliasda = &l1.da;
+  l1.da.sqld = 2;
+  l1.da.sqlvar[0] = SQLVAR{};
+  l1.da.sqlvar[0].sqlcod = 0xC4;
+  l1.da.sqlvar[0].len.s.sqllen = 20000;
+  l1.da.sqlvar[1] = SQLVAR{};
+  l1.da.sqlvar[1].sqlcod = 0xC0;
+  l1.da.sqlvar[1].len.s.sqllen = 10;
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(at(132 + 16 + 4, 4), (bytes{0x75, 0x30, 0, 0}));  // 30000, not 60000; no size without block fetch
+  EXPECT_EQ(at(132 + 32 + 4, 2), (bytes{0, 30}));
+
+  area.fetchrows = 10;  // array fetch: VARCHAR rows SYS apart
+  l1.da.sqlvar[1].len.s.SYS = 11;
+  EXPECT_EQ(clt_req_statement(), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -311);
+  EXPECT_EQ(std::string(area.sqlstate, 5), "07002");
+}
+
+}  // namespace
