@@ -8,6 +8,7 @@
 #include "CLTSQLDA.h"
 #include "zk_codes.h"
 #include "zk_packet.h"
+#include "zk_seam.h"
 
 using namespace clt_pkt;
 
@@ -22,6 +23,7 @@ constexpr int16_t kArrayVersion = 0x700;
 constexpr int16_t kManyRows = 2;
 constexpr int16_t kSecondProtocol = 2;
 constexpr uint8_t kNullable = 0x01;
+constexpr uint32_t kCnvStore = 0;  // mode of the conversion slots that writes
 
 // Entry fields.
 enum : uint32_t { kCode = 1, kXdim = 2, kLength = 4, kSize = 6, kValueOff = 8, kIndOff = 12 };
@@ -196,7 +198,6 @@ class encoder {
     const bool nullable = (v.sqlcod & kNullable) != 0 && v.SQLIND != nullptr;
     const bool second = c_.env->pdsrvtype == kSecondProtocol;
     if (v.XDIM >= 2) return unsupported("repetition value");
-    if (character(k) && converting(i, k)) return unsupported("character conversion");
     if (((k == kBlob98 || k == kLoc94) && !second) || !known(k)) return refuse(i, CLT_VAR_TYPE);
     if (v.SQLDATA == nullptr) return refuse(i, CLT_VAR_TYPE);
     const bool wide_ind = ind32(k);
@@ -231,6 +232,7 @@ class encoder {
     const auto* host = static_cast<const uint8_t*>(v.SQLDATA);
     const int32_t sqllen = v.len.s.sqllen;
     uint32_t at = 0;
+    if (!reserve && character(k) && converting(i, k)) return converted(e, v, i, k);
     if (k == kStrZ || k == kStrBlank || varchar(k) || nvarchar(k)) {
       const int32_t text = nvarchar(k) ? 2 * sqllen : sqllen;
       if (sqllen < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
@@ -294,6 +296,62 @@ class encoder {
     }
     w_.u32(e + kValueOff, at - part_);
     return 0;
+  }
+
+  // Character values converted to the server's code set: the string forms
+  // carry only the converted bytes, the fixed forms a slot of the
+  // converted width; the entry's length follows what was sent.
+  int32_t converted(uint32_t e, const SQLVAR& v, int32_t i, uint8_t k) {
+    const auto* host = static_cast<const char*>(v.SQLDATA);
+    const int32_t sqllen = v.len.s.sqllen;
+    const bool national = nvarchar(k) || k == kNFixB4;
+    const bool fixed = fixchar(k) || k == kNFixB4;
+    if (sqllen < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
+    int32_t n = 0;
+    const char* src = host;
+    if (k == kStrZ) {
+      const void* zero = memchr(host, 0, static_cast<size_t>(sqllen) + 1);
+      if (zero == nullptr) return refuse(i, CLT_VAR_REAL_LENGTH);
+      n = static_cast<int32_t>(static_cast<const char*>(zero) - host);
+    } else if (k == kStrBlank) {
+      n = clt_rtrim_len(host, sqllen);
+    } else if (fixed) {
+      n = national ? 2 * sqllen : sqllen;
+    } else {
+      n = host_i16(host);
+      src = host + 2;
+      if (n < 0 || n > sqllen) return refuse(i, CLT_VAR_REAL_LENGTH);
+      if (national) n *= 2;
+    }
+    const bool gaiji = c_.env->gaiji_func != nullptr;
+    // A single value is its own widest: its slot is its converted length.
+    const int32_t room = gaiji ? (national ? 2 * sqllen : sqllen) : kLengthFactor * n;
+    int32_t m = 0;
+    const uint32_t head = fixed ? 0 : 2;
+    const uint32_t at = place(fixed ? 1 : 2, head + static_cast<uint32_t>(room));
+    if (at == 0) return no_room(__LINE__);
+    if (convert(src, n, reinterpret_cast<char*>(c_.packet) + at + head, room, &m) != 0) {
+      return no_room(__LINE__);
+    }
+    if (national && m % 2 != 0) {
+      snprintf(token_, CLT_PUT_VARS_TOKEN, CLT_MSG_INPUT_DATA, i + 1);
+      return CLT_SQL_INPUT_DATA;
+    }
+    *running_ = at + head + static_cast<uint32_t>(m);
+    const int32_t length = national ? m / 2 : m;
+    if (!fixed) w_.u16(at, static_cast<uint16_t>(length));
+    if (fixed || k == kStrZ || k == kStrBlank || length > sqllen) w_.i16(e + kLength, static_cast<int16_t>(length));
+    w_.u32(e + kValueOff, at - part_);
+    return 0;
+  }
+
+  // Converts through slot 1; 0 when the whole text went.
+  static int32_t convert(const char* src, int32_t n, char* target, int32_t room, int32_t* out) {
+    int32_t source = n, size = room;
+    uint32_t replaced = 0;
+    *out = 0;
+    if (n == 0) return 0;
+    return clt_cnv_through_slot(CLT_CNV_SLOT_CLIENT, &source, src, &size, target, out, &replaced, kCnvStore);
   }
 
   // Floating-point values go byte-reversed to a big-endian server.

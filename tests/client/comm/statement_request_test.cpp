@@ -11,7 +11,9 @@
 
 #include "CLTRPCPR.h"
 #include "CLTSQLDA.h"
+#include "clt_cnv.h"
 #include "clt_req_statement.h"
+#include "zk_seam.h"
 #include "zk_codes.h"
 
 namespace {
@@ -562,6 +564,102 @@ TEST_F(StatementValues, IntoVariablesAreEnlargedForConversionAndChecked) {
   EXPECT_EQ(clt_req_statement(), -1);
   EXPECT_EQ(sqlca.SQLCODE, -311);
   EXPECT_EQ(std::string(area.sqlstate, 5), "07002");
+}
+
+}  // namespace
+
+namespace {
+
+clt_env* g_cnv_env = nullptr;
+int32_t through_test_env(int32_t slot, int32_t* source_length, const char* source, int32_t* target_size, char* target,
+                         int32_t* output_length, uint32_t* replaced, uint32_t mode) {
+  return clt_cnv_convert_env(*g_cnv_env, slot, source_length, source, target_size, target, output_length, replaced,
+                             mode);
+}
+
+// Character values on a UTF-8 connection: converted into the packet, the
+// length fields following the converted bytes.
+class StatementConverted : public StatementValues {
+ protected:
+  void SetUp() override {
+    StatementValues::SetUp();
+    saved_ = clt_svc;
+    env->pdcltcnvmode = CLT_CNV_UTF8;
+    clt_cnv_setup(env.get(), CLT_CNV_UTF8);
+    g_cnv_env = env.get();
+    clt_svc.cnv_convert = through_test_env;
+  }
+  void TearDown() override {
+    clt_svc = saved_;
+    g_cnv_env = nullptr;
+    StatementValues::TearDown();
+  }
+  bytes expected(const bytes& source) {
+    bytes out(3 * source.size() + 4);
+    int32_t n = static_cast<int32_t>(source.size()), room = static_cast<int32_t>(out.size()), m = 0;
+    uint32_t replaced = 0;
+    EXPECT_EQ(clt_cnv_convert_env(*env, CLT_CNV_SLOT_CLIENT, &n, reinterpret_cast<const char*>(source.data()), &room,
+                                  reinterpret_cast<char*>(out.data()), &m, &replaced, CLT_CNV_STORE),
+              0);
+    out.resize(static_cast<size_t>(m));
+    return out;
+  }
+  clt_services saved_{};
+};
+
+TEST_F(StatementConverted, StringFormsCarryTheConvertedBytesAndLength) {
+  const bytes kana = {0x82, 0xA0, 0x82, 0xA2};  // two double-byte characters of the client
+  const bytes want = expected(kana);
+  ASSERT_GT(want.size(), kana.size());
+  bytes vc(2 + 4);
+  const uint16_t four = 4;
+  memcpy(vc.data(), &four, 2);
+  memcpy(vc.data() + 2, kana.data(), 4);
+  bytes z = kana;
+  z.push_back(0);
+  struct row {
+    const char* name;
+    uint8_t code;
+    bytes host;
+    bool prefixed;
+  };
+  const row rows[] = {
+      {"varchar raised above its sqllen", 0xC0, vc, true},
+      {"zero-terminated string", 0x30, z, true},
+      {"fixed character", 0xC4, kana, false},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const uint32_t part = insert_one({r.name, r.code, 4, r.host, 0, 10, {}, 0, {}, 0}, true);
+    ASSERT_EQ(clt_req_statement(), 0);
+    EXPECT_EQ(at(part + 16 + 4, 2), be(static_cast<uint32_t>(want.size()), 2));
+    EXPECT_EQ(get32(part + 16 + 8), 32u);
+    const bytes value = r.prefixed ? cat({be(static_cast<uint32_t>(want.size()), 2), want}) : want;
+    EXPECT_EQ(at(part + 32, value.size()), value);
+    EXPECT_EQ(total(), part + 32 + value.size());
+  }
+}
+
+TEST_F(StatementConverted, SqlTextLengthIsTheConvertedLength) {
+  request(CLT_FC_SET, "SET ", 15);
+  sql("SELECT '\x82\xA0'");
+  ASSERT_EQ(clt_req_statement(), 0);
+  const bytes want = expected(txt("SELECT '\x82\xA0'"));
+  EXPECT_EQ(get32(132), want.size());
+  EXPECT_GT(want.size(), 10u);
+  EXPECT_EQ(at(136, want.size()), want);
+}
+
+TEST_F(StatementConverted, NationalValueOfOddConvertedLengthIsRefused) {
+  bytes nv(2 + 2);
+  const uint16_t one = 1;
+  memcpy(nv.data(), &one, 2);
+  nv[2] = 0x82;
+  nv[3] = 0xA0;
+  ASSERT_EQ(expected({0x82, 0xA0}).size() % 2, 1u);
+  insert_one({"national varchar", 0xB0, 1, nv, 0, 10, {}, 0, {}, 0}, true);
+  EXPECT_EQ(clt_req_statement(), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -306);
 }
 
 }  // namespace
