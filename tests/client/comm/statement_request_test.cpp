@@ -51,6 +51,7 @@ void blank(char* field, size_t n, const char* text = "") {
 struct list4 {
   SQLDA da;
   SQLVAR more[3];
+  SQLVAR& var(int i) { return i == 0 ? da.sqlvar[0] : more[i - 1]; }
 };
 
 struct name_area {
@@ -408,7 +409,7 @@ class StatementValues : public StatementRequest {
     request(CLT_FC_AUI2, "AUI2", v.level, big);
     area.sqliasda = &l1.da;
     l1.da.sqld = 1;
-    SQLVAR& var = l1.da.sqlvar[0];
+    SQLVAR& var = l1.var(0);
     var = SQLVAR{};
     var.sqlcod = v.code;
     if (v.code == 0xEA || v.code == 0xEC || v.code == 0xE4) {
@@ -549,18 +550,18 @@ TEST_F(StatementValues, IntoVariablesAreEnlargedForConversionAndChecked) {
   env->cnv_slot[CLT_CNV_SLOT_SERVER - 1].factor = 3;
   area.sqliasda = &l1.da;
   l1.da.sqld = 2;
-  l1.da.sqlvar[0] = SQLVAR{};
-  l1.da.sqlvar[0].sqlcod = 0xC4;
-  l1.da.sqlvar[0].len.s.sqllen = 20000;
-  l1.da.sqlvar[1] = SQLVAR{};
-  l1.da.sqlvar[1].sqlcod = 0xC0;
-  l1.da.sqlvar[1].len.s.sqllen = 10;
+  l1.var(0) = SQLVAR{};
+  l1.var(0).sqlcod = 0xC4;
+  l1.var(0).len.s.sqllen = 20000;
+  l1.var(1) = SQLVAR{};
+  l1.var(1).sqlcod = 0xC0;
+  l1.var(1).len.s.sqllen = 10;
   ASSERT_EQ(clt_req_statement(), 0);
   EXPECT_EQ(at(132 + 16 + 4, 4), (bytes{0x75, 0x30, 0, 0}));  // 30000, not 60000; no size without block fetch
   EXPECT_EQ(at(132 + 32 + 4, 2), (bytes{0, 30}));
 
   area.fetchrows = 10;  // array fetch: VARCHAR rows SYS apart
-  l1.da.sqlvar[1].len.s.SYS = 11;
+  l1.var(1).len.s.SYS = 11;
   EXPECT_EQ(clt_req_statement(), -1);
   EXPECT_EQ(sqlca.SQLCODE, -311);
   EXPECT_EQ(std::string(area.sqlstate, 5), "07002");
