@@ -29,7 +29,7 @@ constexpr uint32_t kCnvStore = 0;  // mode of the conversion slots that writes
 enum : uint32_t { kCode = 1, kXdim = 2, kLength = 4, kSize = 6, kValueOff = 8, kIndOff = 12 };
 
 // Conversion modes that copy character data as it stands.
-enum : uint8_t { kCnvNone = 0, kCnvAuto = 1, kCnvUtf8Txt = 8, kCnvUtf8MsTxt = 9 };
+enum : uint8_t { kCnvNone = 0, kCnvAuto = 1, kCnvUtf8Txt = 8, kCnvUtf8MsTxt = 9, kCnvUcs2First = 10, kCnvUcs2Last = 12 };
 
 // Codes, even forms.
 enum : uint8_t {
@@ -158,13 +158,21 @@ class encoder {
            : fixchar(k) ? len + termination : k == kNFixB4 ? 2 * len + termination : plain_size(k, v);
     }
     if (v.XDIM >= 2) {
-      if (varchar(k) && v.len.s.SYS < v.len.s.sqllen + 2) return refuse(i, CLT_VAR_REAL_LENGTH);
-      if (nvarchar(k) && v.len.s.SYS < 2 * v.len.s.sqllen + 2) return refuse(i, CLT_VAR_REAL_LENGTH);
-      size = (k == kStrZ || k == kStrBlank || varchar(k)) ? len + 2 : nvarchar(k) ? 2 * len + 2
-           : fixchar(k) ? len : k == kNFixB4 ? 2 * len : plain_size(k, v);
+      size = element_size(k, v, len);
+      if (size < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
     }
     if (mode_ != 0 || v.XDIM >= 2) w_.u16(e + kSize, static_cast<uint16_t>(size));
     return 0;
+  }
+
+  // The value size of a repetition variable's element for length len; -1
+  // when its element stride cannot hold a VARCHAR element.
+  static int32_t element_size(uint8_t k, const SQLVAR& v, int32_t len) {
+    if ((varchar(k) && v.len.s.SYS < v.len.s.sqllen + 2) || (nvarchar(k) && v.len.s.SYS < 2 * v.len.s.sqllen + 2)) {
+      return -1;
+    }
+    return (k == kStrZ || k == kStrBlank || varchar(k)) ? len + 2 : nvarchar(k) ? 2 * len + 2
+         : fixchar(k) ? len : k == kNFixB4 ? 2 * len : plain_size(k, v);
   }
 
   // Reserves n bytes at the running offset aligned to a; their offset,
@@ -197,9 +205,9 @@ class encoder {
     const uint8_t k = static_cast<uint8_t>(v.sqlcod & ~kNullable);
     const bool nullable = (v.sqlcod & kNullable) != 0 && v.SQLIND != nullptr;
     const bool second = c_.env->pdsrvtype == kSecondProtocol;
-    if (v.XDIM >= 2) return unsupported("repetition value");
     if (((k == kBlob98 || k == kLoc94) && !second) || !known(k)) return refuse(i, CLT_VAR_TYPE);
     if (v.SQLDATA == nullptr) return refuse(i, CLT_VAR_TYPE);
+    if (v.XDIM >= 2) return repetition(e, v, i, k);
     const bool wide_ind = ind32(k);
     const bool null = nullable && (wide_ind ? host_i32(v.SQLIND) < 0 : host_i16(v.SQLIND) < 0);
     if (null && clt_srv_level_at_least(static_cast<uint32_t>(c_.main->srv_level), kNullOffsetLevel)) {
@@ -217,6 +225,98 @@ class encoder {
       w_.i16(at, host_i16(v.SQLIND));
     }
     w_.u32(e + kIndOff, at - part_);
+    return 0;
+  }
+
+  // The host stride of a repetition element.
+  int32_t stride(uint8_t k, const SQLVAR& v) const {
+    const uint8_t m = c_.env->pdcltcnvmode;
+    const int32_t term = term_ != kTermDefault ? 0 : (m >= kCnvUcs2First && m <= kCnvUcs2Last) ? 2 : 1;
+    if (varchar(k) || nvarchar(k)) return v.len.s.SYS;
+    if (k == kStrZ || fixchar(k)) return v.len.s.sqllen + term;
+    if (k == kNFixB4) return 2 * v.len.s.sqllen + term;
+    if (k == kSignText) return v.len.d.sqlprcsn + 1;
+    if (k == kZoned) return v.len.d.sqlprcsn;
+    return plain_size(k, v);
+  }
+
+  // A repetition value: at a multiple of 4 the element count, then the
+  // elements that are not null back to back, each in its own form.
+  int32_t repetition(uint32_t e, const SQLVAR& v, int32_t i, uint8_t k) {
+    if (long32(k)) return unsupported("repetition of a large object");
+    if (character(k) && converting(i, k)) return unsupported("repetition with character conversion");
+    const auto* host = static_cast<const uint8_t*>(v.SQLDATA);
+    const bool nullable = (v.sqlcod & kNullable) != 0 && v.SQLIND != nullptr;
+    const auto* ind = static_cast<const uint8_t*>(v.SQLIND);
+    const int32_t column = nullable ? host_i32(ind) : 0;
+    const int32_t n = host_i32(host);
+    // The host holds XDIM elements; a count beyond them is not read.
+    if (n < 0 || n > v.XDIM) return refuse(i, CLT_VAR_REAL_LENGTH);
+    const int32_t step = stride(k, v);
+    const int32_t size = element_size(k, v, v.len.s.sqllen);
+    if (size < 0 || step <= 0) return refuse(i, CLT_VAR_REAL_LENGTH);
+    w_.u16(e + kSize, static_cast<uint16_t>(size));
+    const bool null = column < 0;
+    if (null && clt_srv_level_at_least(static_cast<uint32_t>(c_.main->srv_level), kNullOffsetLevel)) {
+      w_.u32(e + kValueOff, 0);
+    } else {
+      const uint32_t at = place(4, 4);
+      if (at == 0) return no_room(__LINE__);
+      w_.u32(at, null ? 0 : static_cast<uint32_t>(n));
+      for (int32_t j = 0; !null && j < n; ++j) {
+        if (nullable && host_i16(ind + 4 + 2 * j) < 0) continue;
+        const int32_t rc = element(v, i, k, host + 4 + static_cast<size_t>(step) * static_cast<size_t>(j));
+        if (rc != 0) return rc;
+      }
+      w_.u32(e + kValueOff, at - part_);
+    }
+    if (!nullable) return 0;
+    const uint32_t count = null ? 0 : static_cast<uint32_t>(n);
+    const uint32_t at = place(4, 4 + 2 * count);
+    if (at == 0) return no_room(__LINE__);
+    w_.i32(at, column);
+    for (uint32_t j = 0; j < count; ++j) w_.i16(at + 4 + 2 * j, host_i16(ind + 4 + 2 * j));
+    w_.u32(e + kIndOff, at - part_);
+    return 0;
+  }
+
+  // One element, written at the running offset without alignment.
+  int32_t element(const SQLVAR& v, int32_t i, uint8_t k, const uint8_t* host) {
+    const int32_t sqllen = v.len.s.sqllen;
+    int32_t n = 0;
+    const uint8_t* src = host;
+    uint32_t head = 2;
+    if (k == kStrZ) {
+      const void* zero = memchr(host, 0, static_cast<size_t>(sqllen) + 1);
+      if (zero == nullptr) return refuse(i, CLT_VAR_REAL_LENGTH);
+      n = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - host);
+    } else if (k == kStrBlank) {
+      n = clt_rtrim_len(reinterpret_cast<const char*>(host), sqllen);
+    } else if (varchar(k) || nvarchar(k)) {
+      n = host_i16(host);
+      src = host + 2;
+      if (n < 0 || n > sqllen) return refuse(i, CLT_VAR_REAL_LENGTH);
+      if (nvarchar(k)) n *= 2;
+    } else {
+      head = 0;
+      n = decimal(k) ? packed_size(v) : plain_size(k, v);
+    }
+    const uint32_t at = place(1, head + static_cast<uint32_t>(n));
+    if (at == 0) return no_room(__LINE__);
+    if (head != 0) {
+      w_.u16(at, static_cast<uint16_t>(nvarchar(k) ? n / 2 : n));
+      w_.bytes(at + head, src, static_cast<size_t>(n));
+    } else if (k == kSignText || k == kZoned) {
+      pack_text(at, host, v.len.d.sqlprcsn, k == kSignText);
+    } else if (k == kInt || k == kLoc9A || k == kLoc9E || k == kLoc94) {
+      w_.i32(at, host_i32(host));
+    } else if (k == kSmall) {
+      w_.i16(at, host_i16(host));
+    } else if (k == kFloat8 || k == kFloat4) {
+      reversed(at, host, static_cast<uint32_t>(n));
+    } else {
+      w_.bytes(at, host, static_cast<size_t>(n));
+    }
     return 0;
   }
 

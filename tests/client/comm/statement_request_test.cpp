@@ -543,6 +543,45 @@ TEST_F(StatementValues, RefusedVariablesAreReportedBeforeSending) {
   }
 }
 
+// A VARCHAR repetition value of three elements whose second is null: the
+// count, then the two others with their own lengths only.
+TEST_F(StatementValues, RepetitionValueSkipsItsNullElements) {
+  struct host_value {
+    uint32_t n;
+    struct {
+      uint16_t len;
+      char text[6];
+    } e[4];
+  } hv{3, {{2, "ab"}, {5, "zzzzz"}, {3, "cde"}, {0, ""}}};
+  struct host_ind {
+    int32_t column;
+    int16_t e[4];
+  } hi{0, {0, -1, 0, 0}};
+  request(CLT_FC_AUI2, "AUI2", 15);
+  area.sqliasda = &l1.da;
+  l1.da.sqld = 1;
+  SQLVAR& v = l1.var(0);
+  v = SQLVAR{};
+  v.sqlcod = 0xC1;
+  v.XDIM = 4;
+  v.len.s.sqllen = 5;
+  v.len.s.SYS = sizeof hv.e[0];
+  v.SQLDATA = &hv;
+  v.SQLIND = &hi;
+  ASSERT_EQ(clt_req_statement(), 0);
+  const uint32_t part = 132;
+  EXPECT_EQ(at(part + 16 + 1, 7), (bytes{0xC1, 0, 4, 0, 5, 0, 7}));
+  EXPECT_EQ(get32(part + 16 + 8), 32u);
+  EXPECT_EQ(at(part + 32, 4 + 4 + 5), cat({be(3, 4), be(2, 2), txt("ab"), be(3, 2), txt("cde")}));
+  EXPECT_EQ(get32(part + 16 + 12), 48u);  // the next multiple of 4
+  EXPECT_EQ(at(part + 48, 10), cat({be(0, 4), be(0, 2), be(0xFFFF, 2), be(0, 2)}));
+  EXPECT_EQ(total(), part + 58);
+
+  hv.n = 5;  // more elements than the host holds
+  EXPECT_EQ(clt_req_statement(), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -311);
+}
+
 // FETCH INTO: described with the sizes that the reply's conversion needs,
 // capped; a short element stride of an array fetch is an INTO fault.
 TEST_F(StatementValues, IntoVariablesAreEnlargedForConversionAndChecked) {
