@@ -42,6 +42,20 @@ class golden {
 
 uint32_t up(uint32_t n, uint32_t m) { return (n + m - 1) / m * m; }
 
+using bytes = std::vector<uint8_t>;
+
+bytes be(uint32_t v, int n) {
+  bytes b;
+  for (int i = n - 1; i >= 0; --i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  return b;
+}
+bytes cat(std::initializer_list<bytes> parts) {
+  bytes b;
+  for (const bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
+  return b;
+}
+bytes txt(const std::string& s) { return bytes(s.begin(), s.end()); }
+
 void blank(char* field, size_t n, const char* text = "") {
   memset(field, ' ', n);
   memcpy(field, text, strnlen(text, n));
@@ -295,6 +309,48 @@ TEST_F(StatementRequest, BlankNamesDeclarationAndNoticeElement) {
   EXPECT_EQ(total(), 204u);
 }
 
+// A character-set name area: variable entries packed to those in use, name
+// entries with their lengths in server order; DESCRIBE sends the counts
+// allocated only. Below level 24 nothing of it is sent.
+TEST_F(StatementRequest, CharacterSetNamePartsFromLevel24) {
+  uint8_t csna[32 + 2 * 3 + 64 * 2] = {};
+  memcpy(csna, "SQLCSNA ", 8);
+  const uint32_t word = 0x0A0B0C0D;
+  memcpy(csna + 8, &word, 4);
+  const int16_t counts[4] = {3, 2, 2, 1};
+  memcpy(csna + 12, counts, sizeof counts);
+  const uint16_t entries[3] = {0, 1, 9};
+  memcpy(csna + 32, entries, sizeof entries);
+  uint8_t* name = csna + 32 + 6;
+  const uint16_t three = 3, four = 4;
+  memcpy(name, &three, 2);
+  memcpy(name + 2, "SCH", 3);
+  memcpy(name + 32, &four, 2);
+  memcpy(name + 34, "UTF8", 4);
+
+  request(CLT_FC_AUI2, "AUI2", 24);
+  area.sqliasda = &l1.da;
+  area.sqlcsna1 = csna;
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(get32(44), 132u);
+  bytes want = cat({txt("SQLCSNA "), be(word, 4), be(2, 2), be(2, 2), be(1, 2), be(1, 2), bytes(12, 0), be(0, 2),
+                    be(1, 2), be(3, 2), txt("SCH"), bytes(27, 0), be(4, 2), txt("UTF8"), bytes(26, 0)});
+  EXPECT_EQ(at(132, want.size()), want);
+  EXPECT_EQ(get32(20), 232u);
+  EXPECT_EQ(at(14, 2), be(3, 2));
+
+  request(CLT_FC_DESC, "DESC", 24);
+  ASSERT_EQ(clt_req_statement(), 0);
+  want = cat({txt("SQLCSNA "), be(word, 4), be(3, 2), be(0, 2), be(2, 2), be(0, 2), bytes(12, 0)});
+  EXPECT_EQ(at(132, 32), want);
+  EXPECT_EQ(get32(20), 164u);
+
+  request(CLT_FC_DESC, "DESC", 23);
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(get32(44), 0u);
+  EXPECT_EQ(get32(20), 132u);
+}
+
 // DESCRIBE sends the list's head only, with sqld 0.
 TEST_F(StatementRequest, DescribeSendsTheHeadWithoutEntries) {
   request(CLT_FC_DESC, "DESC", 15);
@@ -384,8 +440,6 @@ TEST_F(StatementRequest, ExtendedNamesAreCheckedBeforeAnythingIsSent) {
 
 namespace {
 
-using bytes = std::vector<uint8_t>;
-
 // One input variable of an INSERT: its description, the host bytes and
 // indicator, and what the list part carries for it.
 struct value_case {
@@ -430,18 +484,6 @@ class StatementValues : public StatementRequest {
   int16_t ind16_ = 0;
   int32_t ind32_ = 0;
 };
-
-bytes be(uint32_t v, int n) {
-  bytes b;
-  for (int i = n - 1; i >= 0; --i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  return b;
-}
-bytes cat(std::initializer_list<bytes> parts) {
-  bytes b;
-  for (const bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
-  return b;
-}
-bytes txt(const std::string& s) { return bytes(s.begin(), s.end()); }
 
 TEST_F(StatementValues, EachFormOfTheValueTableInServerOrder) {
   double one = 1.0;
