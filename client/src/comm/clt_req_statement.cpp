@@ -43,6 +43,7 @@ constexpr uint32_t kExtNameSize = 38;
 constexpr uint32_t kExt49Size = 36;
 constexpr uint32_t kExtNoticeSize = 4;
 constexpr uint32_t kSqlTextAlign = 4;
+constexpr uint32_t kWorstGap = 3;
 constexpr int32_t kCnvGrowth = 3;
 constexpr int32_t kCnvToServer = 1;
 constexpr uint32_t kCnvStore = 0;
@@ -99,14 +100,17 @@ class builder {
 
   int32_t build() {
     const rdb_sql_area& a = *c_.area;
+    len_ = 0;
+    if (!fits(at_least(kWideBodyLevel) ? kWideEnd : kNarrowEnd)) return too_long(__LINE__);
     len_ = at_least(kWideBodyLevel) ? kWideEnd : kNarrowEnd;
     parts_ = func_ == CLT_FC_DEST ? 2 : 1;
     header_from_12(w_, parts_);
     w_.zero(CLT_REQ_HEADER_SIZE, len_);
     fixed_body(a);
+    if (!fits(2 * (kNameRoom + 1))) return too_long(__LINE__);
     names(a);
     if (sql_text(a) != 0) return -1;
-    declaration(a);
+    if (declaration(a) != 0) return -1;
     if (lists(a) != 0) return -1;
     if (extensions(a) != 0) return -1;
     set_parts(w_, parts_);
@@ -116,6 +120,14 @@ class builder {
 
  private:
   bool at_least(uint32_t n) const { return clt_srv_level_at_least(level_, n); }
+
+  // Whether need more bytes fit behind the running length, an alignment
+  // gap included; no part is written beyond the request buffer.
+  bool fits(uint64_t need) const { return uint64_t{len_} + need + kWorstGap <= c_.packet_size; }
+  int32_t too_long(int line) {
+    return clt_report(c_.area, kModule, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule,
+                      static_cast<int32_t>(line));
+  }
   bool set_y() const { return func_ == CLT_FC_SET && yes(c_.area->setvars); }
   bool describes() const { return is(func_, {CLT_FC_SET, CLT_FC_DESC, CLT_FC_HVAR, CLT_FC_DEST, CLT_FC_RSDC}); }
   bool fetch() const { return func_ == CLT_FC_FETC || func_ == CLT_FC_RSFT; }
@@ -271,6 +283,9 @@ class builder {
         a.sqltext == nullptr) {
       return 0;
     }
+    const uint8_t mode = c_.env->pdcltcnvmode;
+    const int64_t growth = (mode == kCnvNone || mode == kCnvAuto) ? 1 : kCnvGrowth;
+    if (a.sqltext->length < 0 || !fits(sizeof(uint32_t) + growth * a.sqltext->length)) return too_long(__LINE__);
     const uint32_t off = pad_to(w_, len_, kSqlTextAlign);
     const int32_t n = put_text(off + sizeof(uint32_t), a.sqltext->text, a.sqltext->length, __LINE__);
     if (n < 0) return -1;
@@ -280,8 +295,9 @@ class builder {
     return 0;
   }
 
-  void declaration(const rdb_sql_area& a) {
-    if (!is(func_, {CLT_FC_AUI2, CLT_FC_OPN2, CLT_FC_CALL}) || a.declkind != 'D') return;
+  int32_t declaration(const rdb_sql_area& a) {
+    if (!is(func_, {CLT_FC_AUI2, CLT_FC_OPN2, CLT_FC_CALL}) || a.declkind != 'D') return 0;
+    if (!fits(2 + sizeof a.optname)) return too_long(__LINE__);
     const void* blank = memchr(a.optname, ' ', sizeof a.optname);
     const auto n = static_cast<uint16_t>(blank != nullptr ? static_cast<const char*>(blank) - a.optname
                                                           : static_cast<ptrdiff_t>(sizeof a.optname));
@@ -291,18 +307,20 @@ class builder {
     set_slot(w_, kSlotDecl, off);
     ++parts_;
     len_ = off + 2 + n;
+    return 0;
   }
 
   // The character-set name part of a list: its identifier, a word, the
   // counts and the entries in use packed together.
-  void csna_part(const void* csna, int slot) {
+  int32_t csna_part(const void* csna, int slot) {
     const auto* s = static_cast<const uint8_t*>(csna);
-    const uint32_t off = pad_to(w_, len_, sizeof(uint32_t));
     const int16_t codes = clt_csna_count(csna, CLT_CSNA_CODES);
     const int16_t names = clt_csna_count(csna, CLT_CSNA_NAMES);
     // Only what the area holds is read, whatever the counts in use say.
     const auto f = static_cast<uint16_t>(std::max<int16_t>(0, std::min(clt_csna_count(csna, CLT_CSNA_CODES_USED), codes)));
     const auto e = static_cast<uint16_t>(std::max<int16_t>(0, std::min(clt_csna_count(csna, CLT_CSNA_NAMES_USED), names)));
+    if (!fits(kCsnaHead + 2u * f + kCsnaNameSize * e)) return too_long(__LINE__);
+    const uint32_t off = pad_to(w_, len_, sizeof(uint32_t));
     w_.bytes(off, s, kCsnaIdentifier);
     uint32_t word = 0;
     if (slot == kSlotCsna1) {
@@ -334,6 +352,7 @@ class builder {
     }
     set_slot(w_, slot, off);
     ++parts_;
+    return 0;
   }
 
   static uint16_t host_u16(const uint8_t* p) {
@@ -345,6 +364,7 @@ class builder {
   // A list's descriptor part: its head, then the variables.
   int32_t list_part(const SQLDA* da, const void* csna, int slot, int32_t into, bool entries, int32_t mode,
                     bool into_list) {
+    if (!fits(kListHead)) return too_long(__LINE__);
     const uint32_t off = pad_to(w_, len_, sizeof(uint32_t));
     w_.bytes(off, da->sqldaid, sizeof da->sqldaid);
     w_.u32(off + 8, da->sqldabc);
@@ -366,17 +386,17 @@ class builder {
 
   int32_t lists(const rdb_sql_area& a) {
     if (list1_sent() && a.sqliasda != nullptr) {
-      if (csna1() != nullptr) csna_part(csna1(), kSlotCsna1);
+      if (csna1() != nullptr && csna_part(csna1(), kSlotCsna1) != 0) return -1;
       const int32_t into = fetch() ? a.sqliasda->sqld : func_ == CLT_FC_AUI2 ? a.outcount : 0;
       if (list_part(a.sqliasda, csna1(), kSlotList1, into, !heads_only(), mode_, fetch() || heads_only()) != 0) {
         return -1;
       }
     }
     if (func_ == CLT_FC_DEST && a.sqliasda2 != nullptr) {
-      list_part(a.sqliasda2, nullptr, kSlotList1, 0, false, kNoBlockFetch, false);
+      if (list_part(a.sqliasda2, nullptr, kSlotList1, 0, false, kNoBlockFetch, false) != 0) return -1;
     }
     if (both_lists() && a.sqliasda2 != nullptr) {
-      if (csna2() != nullptr) csna_part(csna2(), kSlotCsna2);
+      if (csna2() != nullptr && csna_part(csna2(), kSlotCsna2) != 0) return -1;
       if (list_part(a.sqliasda2, csna2(), kSlotList2, a.sqliasda2->sqld, true, kNoBlockFetch, true) != 0) return -1;
     }
     return 0;
@@ -394,6 +414,7 @@ class builder {
       if (v.SQLDATA == nullptr || n > kNameRoom || n > v.len.s.sqllen) {
         return clt_req_var_error(c_, kModule, __LINE__, da, i + 1, false, CLT_VAR_REAL_LENGTH);
       }
+      if (!fits(kExtHeader + kCnvGrowth * kNameRoom)) return too_long(__LINE__);
       const uint32_t off = chain.open(len_);
       const int32_t m = put_text(off + kExtHeader, static_cast<const char*>(v.SQLDATA) + sizeof n, n, __LINE__);
       if (m < 0) return -1;
@@ -413,6 +434,7 @@ class builder {
       return clt_report(c_.area, kModule, __LINE__, CLT_SQL_IDENTIFIER_LONG, CLT_SQLSTATE_DEFAULT,
                         CLT_MSG_IDENTIFIER_LONG, first30(name->text).c_str());
     }
+    if (!fits(kExtNameSize)) return too_long(__LINE__);
     const uint32_t off = chain.open(len_);
     w_.zero(off, off + kExtNameSize);
     w_.u16(off, kind);
@@ -442,6 +464,7 @@ class builder {
       return clt_report(c_.area, kModule, __LINE__, CLT_SQL_INVALID_VALUE, CLT_SQLSTATE_DEFAULT, CLT_MSG_INVALID_VALUE,
                         what);
     }
+    if (!fits(kExt49Size)) return too_long(__LINE__);
     const uint32_t off = chain.open(len_);
     w_.zero(off, off + kExt49Size);
     w_.u16(off, kind);
@@ -455,6 +478,7 @@ class builder {
     ext_chain chain(w_, &parts_);
     if (func_ == CLT_FC_DEST && describe_type_names(chain) != 0) return -1;
     if (c_.conn->pending_notice != 0) {
+      if (!fits(kExtNoticeSize)) return too_long(__LINE__);
       c_.conn->pending_notice = 0;
       const uint32_t off = chain.open(len_);
       w_.u16(off, kExtNotice);
@@ -476,7 +500,10 @@ class builder {
       if (a.name49a != nullptr && name49(chain, a.name49a, kExt49a, "extended statement name") != 0) return -1;
       if (name49(chain, a.name49b, kExt49b, "extended cursor name") != 0) return -1;
     }
-    if (at_least(kCsnaLevel)) len_ = audit_elements(w_, c_, chain, len_);
+    if (at_least(kCsnaLevel)) {
+      if (!fits(audit_room(c_))) return too_long(__LINE__);
+      len_ = audit_elements(w_, c_, chain, len_);
+    }
     return 0;
   }
 

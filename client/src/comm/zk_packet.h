@@ -139,6 +139,20 @@ class ext_chain {
   uint32_t prev_ = 0;
 };
 
+// The most the audit elements take, their alignment included.
+inline uint32_t audit_room(const clt_req_ctx& c) {
+  uint32_t need = 0;
+  for (int32_t slot = 0; slot < kAuditSlots; ++slot) {
+    const bool long_slot = slot == kAuditSlots - 1;
+    if (long_slot ? c.audit_long == nullptr : c.audit == nullptr) continue;
+    if ((long_slot ? c.audit_long->set : c.audit[slot].set) != 1) continue;
+    const size_t room = long_slot ? sizeof c.audit_long->text : sizeof c.audit[slot].text;
+    const uint16_t length = long_slot ? c.audit_long->length : c.audit[slot].length;
+    need += 1 + kExtHeader + (length == kAuditNull ? 0 : static_cast<uint32_t>(std::min<size_t>(length, room)));
+  }
+  return need;
+}
+
 // The audit items that p_rdb_setaudinf marked for sending, kinds 11 to
 // 14; returns the end.
 inline uint32_t audit_elements(packet& w, const clt_req_ctx& c, ext_chain& chain, uint32_t len) {

@@ -351,6 +351,31 @@ TEST_F(StatementRequest, CharacterSetNamePartsFromLevel24) {
   EXPECT_EQ(get32(20), 132u);
 }
 
+// A request buffer too small for a part fails with -720 and nothing is
+// written past it, whichever part it is.
+TEST_F(StatementRequest, NothingIsWrittenBeyondTheRequestBuffer) {
+  name_area ext{3, "abc"};
+  for (uint32_t size = 100; size < 260; size += 7) {
+    SCOPED_TRACE(size);
+    std::fill(buf.begin(), buf.end(), kGuard);
+    sqlca = SQLCA{};
+    buf_size = size;
+    request(CLT_FC_SET, "SET ", 24);
+    blank(area.name1, sizeof area.name1, "STMT1");
+    sql("SELECT * FROM T WHERE C = 1");
+    area.extstmtname = &ext;
+    audit[2].set = 1;
+    audit[2].length = 20;
+    const int32_t rc = clt_req_statement();
+    if (rc == 0) {
+      EXPECT_LE(total(), size);
+    } else {
+      EXPECT_EQ(sqlca.SQLCODE, -720);
+    }
+    for (size_t i = size; i < buf.size(); ++i) ASSERT_EQ(buf[i], kGuard) << i;
+  }
+}
+
 // DESCRIBE sends the list's head only, with sqld 0.
 TEST_F(StatementRequest, DescribeSendsTheHeadWithoutEntries) {
   request(CLT_FC_DESC, "DESC", 15);
