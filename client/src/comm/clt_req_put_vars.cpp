@@ -42,6 +42,10 @@ enum : uint8_t {
 
 // 10.113's precision bound: p/2+1 packed bytes, at most 20.
 constexpr int32_t kPackedMax = 20;
+// Large-binary rows of an array statement: slots of (length + 15) rounded
+// down to a multiple of 8.
+constexpr uint64_t kBlobSlotExtra = 15;
+constexpr uint32_t kBlobAlign = 8;
 
 // Caps of the INTO lengths that the reply's conversion may need.
 constexpr int32_t kCapVar = 32000, kCapFix = 30000, kCapNVar = 16000, kCapNFix = 15000;
@@ -79,7 +83,6 @@ class encoder {
         mode_(mode), fault_(fault), term_(c.area->termbyte) {}
 
   int32_t run(int32_t into) {
-    if (array_statement()) return unsupported("array statement");
     const uint32_t entries_end = part_ + kListHead + kEntrySize * static_cast<uint32_t>(da_->sqld);
     if (entries_end > c_.packet_size) return no_room(__LINE__);
     *running_ = std::max(*running_, entries_end);
@@ -208,6 +211,7 @@ class encoder {
     if (((k == kBlob98 || k == kLoc94) && !second) || !known(k)) return refuse(i, CLT_VAR_TYPE);
     if (v.SQLDATA == nullptr) return refuse(i, CLT_VAR_TYPE);
     if (v.XDIM >= 2) return repetition(e, v, i, k);
+    if (array_statement() && k != kBlob92 && k != kBlob98) return rows(e, v, i, k);
     const bool wide_ind = ind32(k);
     const bool null = nullable && (wide_ind ? host_i32(v.SQLIND) < 0 : host_i16(v.SQLIND) < 0);
     if (null && clt_srv_level_at_least(static_cast<uint32_t>(c_.main->srv_level), kNullOffsetLevel)) {
@@ -226,6 +230,126 @@ class encoder {
     }
     w_.u32(e + kIndOff, at - part_);
     return 0;
+  }
+
+  // Array-statement mode: the variable holds R rows, its indicator R
+  // indicators; numbers go back to back, strings through a table of
+  // offsets to slots of one width, fixed strings in slots of their width.
+  int32_t rows(uint32_t e, const SQLVAR& v, int32_t i, uint8_t k) {
+    if (character(k) && converting(i, k)) return unsupported("array statement with character conversion");
+    const auto r = static_cast<uint32_t>(c_.area->arycount);
+    const auto* host = static_cast<const uint8_t*>(v.SQLDATA);
+    const auto* ind = static_cast<const uint8_t*>(v.SQLIND);
+    const bool nullable = (v.sqlcod & kNullable) != 0 && ind != nullptr;
+    const bool wide_ind = k == kBlob90 || k == kLoc94 || k == kLoc9A || k == kLoc9E;
+    auto row_null = [&](uint32_t j) {
+      return nullable && (wide_ind ? host_i32(ind + 4 * j) < 0 : host_i16(ind + 2 * j) < 0);
+    };
+    const int32_t sqllen = v.len.s.sqllen;
+    uint32_t first = 0;
+    if (k == kStrZ || k == kStrBlank || varchar(k) || nvarchar(k)) {
+      if (sqllen < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
+      const int32_t step = stride(k, v);
+      if (element_size(k, v, sqllen) < 0 || step <= 0) return refuse(i, CLT_VAR_REAL_LENGTH);
+      const uint32_t width = round_to(static_cast<uint32_t>(nvarchar(k) ? 2 * sqllen : sqllen), 2) + 2;
+      first = place(4, 4 * r);
+      if (first == 0) return no_room(__LINE__);
+      for (uint32_t j = 0; j < r; ++j) {
+        const uint8_t* row = host + static_cast<size_t>(step) * j;
+        const uint32_t slot = place(1, width);
+        if (slot == 0) return no_room(__LINE__);
+        if (row_null(j)) {
+          w_.u32(first + 4 * j, 0);
+          continue;
+        }
+        int32_t n = 0;
+        const uint8_t* src = row;
+        if (k == kStrZ) {
+          const void* zero = memchr(row, 0, static_cast<size_t>(sqllen) + 1);
+          if (zero == nullptr) return refuse(i, CLT_VAR_REAL_LENGTH);
+          n = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - row);
+        } else if (k == kStrBlank) {
+          n = clt_rtrim_len(reinterpret_cast<const char*>(row), sqllen);
+        } else {
+          n = host_i16(row);
+          src = row + 2;
+          if (n < 0 || n > sqllen) return refuse(i, CLT_VAR_REAL_LENGTH);
+        }
+        const int32_t bytes = nvarchar(k) ? 2 * n : n;
+        w_.u16(slot, static_cast<uint16_t>(n));
+        w_.bytes(slot + 2, src, static_cast<size_t>(bytes));
+        w_.u32(first + 4 * j, slot - part_);
+      }
+    } else if (k == kBlob90) {
+      const uint32_t len32 = v.len.sqllen32;
+      const uint64_t slot_width = (uint64_t{len32} + kBlobSlotExtra) / kBlobAlign * kBlobAlign;
+      if (slot_width * r > UINT32_MAX) return no_room(__LINE__);
+      first = place(4, 4 * r);
+      if (first == 0) return no_room(__LINE__);
+      const uint32_t slots = place(kBlobAlign, static_cast<uint32_t>(slot_width * r));
+      if (slots == 0) return no_room(__LINE__);
+      for (uint32_t j = 0; j < r; ++j) {
+        const uint8_t* row = host + (static_cast<size_t>(len32) + 4) * j;
+        const uint32_t slot = slots + static_cast<uint32_t>(slot_width) * j;
+        if (row_null(j)) {
+          w_.u32(first + 4 * j, 0);
+          continue;
+        }
+        const int32_t l = host_i32(row);
+        if (l < 0 || static_cast<uint32_t>(l) > len32) return refuse(i, CLT_VAR_REAL_LENGTH);
+        w_.u32(slot, 0);
+        w_.u32(slot + 4, static_cast<uint32_t>(l));
+        w_.bytes(slot + 8, row + 4, static_cast<size_t>(l));
+        w_.u32(first + 4 * j, slot - part_);
+      }
+    } else {
+      const bool fixed = fixchar(k) || k == kNFixB4;
+      const bool packed_text = k == kSignText || k == kZoned;
+      const int32_t size = packed_text ? packed_size(v) : plain_size(k, v);
+      const int32_t step = stride(k, v);
+      if (size < 0 || step < 0 || (packed_text && size > kPackedMax)) return refuse(i, CLT_VAR_DECIMAL);
+      const uint32_t align = (k == kInt || k == kFloat4 || k == kLoc94 || k == kLoc9A || k == kLoc9E) ? 4
+                           : k == kFloat8 ? 8 : k == kSmall ? 2 : 1;
+      if (uint64_t{static_cast<uint32_t>(size)} * r > UINT32_MAX) return no_room(__LINE__);
+      first = place(align, static_cast<uint32_t>(size) * r);
+      if (first == 0) return no_room(__LINE__);
+      for (uint32_t j = 0; j < r; ++j) {
+        const uint8_t* row = host + static_cast<size_t>(step) * j;
+        const uint32_t at = first + static_cast<uint32_t>(size) * j;
+        // Numbers go for every row; the text forms leave a null row's slot empty.
+        if ((fixed || packed_text) && row_null(j)) continue;
+        scalar_into(at, row, v, k, size);
+      }
+    }
+    w_.u32(e + kValueOff, first - part_);
+    if (!nullable) return 0;
+    const uint32_t unit = wide_ind ? 4 : 2;
+    const uint32_t at = place(unit, unit * r);
+    if (at == 0) return no_room(__LINE__);
+    for (uint32_t j = 0; j < r; ++j) {
+      if (wide_ind) {
+        w_.i32(at + 4 * j, host_i32(ind + 4 * j));
+      } else {
+        w_.i16(at + 2 * j, host_i16(ind + 2 * j));
+      }
+    }
+    w_.u32(e + kIndOff, at - part_);
+    return 0;
+  }
+
+  // A fixed-size value in its scalar form at a given place.
+  void scalar_into(uint32_t at, const uint8_t* host, const SQLVAR& v, uint8_t k, int32_t size) {
+    if (k == kSignText || k == kZoned) {
+      pack_text(at, host, v.len.d.sqlprcsn, k == kSignText);
+    } else if (k == kInt || k == kLoc94 || k == kLoc9A || k == kLoc9E) {
+      w_.i32(at, host_i32(host));
+    } else if (k == kSmall) {
+      w_.i16(at, host_i16(host));
+    } else if (k == kFloat8 || k == kFloat4) {
+      reversed(at, host, static_cast<uint32_t>(size));
+    } else {
+      w_.bytes(at, host, static_cast<size_t>(size));
+    }
   }
 
   // The host stride of a repetition element.
@@ -306,16 +430,8 @@ class encoder {
     if (head != 0) {
       w_.u16(at, static_cast<uint16_t>(nvarchar(k) ? n / 2 : n));
       w_.bytes(at + head, src, static_cast<size_t>(n));
-    } else if (k == kSignText || k == kZoned) {
-      pack_text(at, host, v.len.d.sqlprcsn, k == kSignText);
-    } else if (k == kInt || k == kLoc9A || k == kLoc9E || k == kLoc94) {
-      w_.i32(at, host_i32(host));
-    } else if (k == kSmall) {
-      w_.i16(at, host_i16(host));
-    } else if (k == kFloat8 || k == kFloat4) {
-      reversed(at, host, static_cast<uint32_t>(n));
     } else {
-      w_.bytes(at, host, static_cast<size_t>(n));
+      scalar_into(at, host, v, k, n);
     }
     return 0;
   }

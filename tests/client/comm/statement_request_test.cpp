@@ -649,6 +649,58 @@ TEST_F(StatementValues, RepetitionValueSkipsItsNullElements) {
   EXPECT_EQ(sqlca.SQLCODE, -311);
 }
 
+// An array INSERT of three rows: numbers for every row, VARCHAR rows
+// through an offset table (0 for the null row), fixed strings in slots.
+TEST_F(StatementValues, ArrayStatementRowsWithTheirIndicators) {
+  request(CLT_FC_AUI2, "AUI2", 18);
+  area.version = 0x0700;
+  area.arycount = 3;
+  area.sqliasda = &l1.da;
+  l1.da.sqld = 3;
+  int32_t ints[3] = {1, 2, 3};
+  int16_t int_ind[3] = {0, -1, 0};
+  struct vc {
+    uint16_t len;
+    char text[4];
+  } vcs[3] = {{1, "a"}, {3, "zzz"}, {2, "bc"}};
+  int16_t vc_ind[3] = {0, -1, 0};
+  char fixed[3][3] = {{'x', 'y', 0}, {'p', 'q', 0}, {'u', 'v', 0}};  // terminator byte 1: rows 3 apart
+  l1.var(0) = SQLVAR{};
+  l1.var(0).sqlcod = 0xF1;
+  l1.var(0).len.s.sqllen = 4;
+  l1.var(0).SQLDATA = ints;
+  l1.var(0).SQLIND = int_ind;
+  l1.var(1) = SQLVAR{};
+  l1.var(1).sqlcod = 0xC1;
+  l1.var(1).len.s.sqllen = 3;
+  l1.var(1).len.s.SYS = sizeof(vc);
+  l1.var(1).SQLDATA = vcs;
+  l1.var(1).SQLIND = vc_ind;
+  l1.var(2) = SQLVAR{};
+  l1.var(2).sqlcod = 0xC4;
+  l1.var(2).len.s.sqllen = 2;
+  l1.var(2).SQLDATA = fixed;
+  ASSERT_EQ(clt_req_statement(), 0);
+  const uint32_t part = 132;
+  EXPECT_EQ(at(110, 2), be(3, 2));
+  const uint32_t values = part + 16 + 48;  // 196
+  EXPECT_EQ(get32(part + 16 + 8), values - part);
+  EXPECT_EQ(at(values, 12), cat({be(1, 4), be(2, 4), be(3, 4)}));  // the null row's number goes too
+  EXPECT_EQ(get32(part + 16 + 12), values + 12 - part);
+  EXPECT_EQ(at(values + 12, 6), cat({be(0, 2), be(0xFFFF, 2), be(0, 2)}));
+  const uint32_t table = values + 20;  // after the indicators, on a multiple of 4
+  EXPECT_EQ(get32(part + 32 + 8), table - part);
+  const uint32_t slots = table + 12;  // slots of 4 + 2 bytes
+  EXPECT_EQ(get32(table), slots - part);
+  EXPECT_EQ(get32(table + 4), 0u);
+  EXPECT_EQ(get32(table + 8), slots + 12 - part);
+  EXPECT_EQ(at(slots, 3), cat({be(1, 2), txt("a")}));
+  EXPECT_EQ(at(slots + 12, 4), cat({be(2, 2), txt("bc")}));
+  const uint32_t fixed_at = slots + 18 + 6;  // after the VARCHAR indicators
+  EXPECT_EQ(get32(part + 48 + 8), fixed_at - part);
+  EXPECT_EQ(at(fixed_at, 6), txt("xypquv"));
+}
+
 // FETCH INTO: described with the sizes that the reply's conversion needs,
 // capped; a short element stride of an array fetch is an INTO fault.
 TEST_F(StatementValues, IntoVariablesAreEnlargedForConversionAndChecked) {
