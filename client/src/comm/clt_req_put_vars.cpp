@@ -193,6 +193,15 @@ class encoder {
     return CLT_SQL_CLIENT_ERROR;
   }
 
+  // Length of a zero-terminated string searched within room bytes; a row
+  // of exactly sqllen bytes with no room for its zero is all text. -1
+  // when no zero lies where one must.
+  static int32_t zstr_len(const void* p, int32_t sqllen, int32_t room) {
+    const void* zero = memchr(p, 0, static_cast<size_t>(room));
+    if (zero != nullptr) return static_cast<int32_t>(static_cast<const uint8_t*>(zero) - static_cast<const uint8_t*>(p));
+    return room == sqllen ? sqllen : -1;
+  }
+
   static int16_t host_i16(const void* p) {
     int16_t v;
     memcpy(&v, p, sizeof v);
@@ -265,9 +274,8 @@ class encoder {
         int32_t n = 0;
         const uint8_t* src = row;
         if (k == kStrZ) {
-          const void* zero = memchr(row, 0, static_cast<size_t>(sqllen) + 1);
-          if (zero == nullptr) return refuse(i, CLT_VAR_REAL_LENGTH);
-          n = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - row);
+          n = zstr_len(row, sqllen, step);
+          if (n < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
         } else if (k == kStrBlank) {
           n = clt_rtrim_len(reinterpret_cast<const char*>(row), sqllen);
         } else {
@@ -389,7 +397,7 @@ class encoder {
       w_.u32(at, null ? 0 : static_cast<uint32_t>(n));
       for (int32_t j = 0; !null && j < n; ++j) {
         if (nullable && host_i16(ind + 4 + 2 * j) < 0) continue;
-        const int32_t rc = element(v, i, k, host + 4 + static_cast<size_t>(step) * static_cast<size_t>(j));
+        const int32_t rc = element(v, i, k, host + 4 + static_cast<size_t>(step) * static_cast<size_t>(j), step);
         if (rc != 0) return rc;
       }
       w_.u32(e + kValueOff, at - part_);
@@ -404,16 +412,16 @@ class encoder {
     return 0;
   }
 
-  // One element, written at the running offset without alignment.
-  int32_t element(const SQLVAR& v, int32_t i, uint8_t k, const uint8_t* host) {
+  // One element of `step` host bytes, written at the running offset
+  // without alignment.
+  int32_t element(const SQLVAR& v, int32_t i, uint8_t k, const uint8_t* host, int32_t step) {
     const int32_t sqllen = v.len.s.sqllen;
     int32_t n = 0;
     const uint8_t* src = host;
     uint32_t head = 2;
     if (k == kStrZ) {
-      const void* zero = memchr(host, 0, static_cast<size_t>(sqllen) + 1);
-      if (zero == nullptr) return refuse(i, CLT_VAR_REAL_LENGTH);
-      n = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - host);
+      n = zstr_len(host, sqllen, step);
+      if (n < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
     } else if (k == kStrBlank) {
       n = clt_rtrim_len(reinterpret_cast<const char*>(host), sqllen);
     } else if (varchar(k) || nvarchar(k)) {
@@ -456,9 +464,8 @@ class encoder {
       const uint8_t* src = host;
       if (!reserve) {
         if (k == kStrZ) {
-          const void* zero = memchr(host, 0, static_cast<size_t>(sqllen) + 1);
-          if (zero == nullptr) return refuse(i, CLT_VAR_REAL_LENGTH);
-          n = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - host);
+          n = zstr_len(host, sqllen, sqllen + 1);
+          if (n < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
         } else if (k == kStrBlank) {
           n = clt_rtrim_len(reinterpret_cast<const char*>(host), sqllen);
         } else {
@@ -526,9 +533,8 @@ class encoder {
     int32_t n = 0;
     const char* src = host;
     if (k == kStrZ) {
-      const void* zero = memchr(host, 0, static_cast<size_t>(sqllen) + 1);
-      if (zero == nullptr) return refuse(i, CLT_VAR_REAL_LENGTH);
-      n = static_cast<int32_t>(static_cast<const char*>(zero) - host);
+      n = zstr_len(host, sqllen, sqllen + 1);
+      if (n < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
     } else if (k == kStrBlank) {
       n = clt_rtrim_len(host, sqllen);
     } else if (fixed) {

@@ -701,6 +701,32 @@ TEST_F(StatementValues, ArrayStatementRowsWithTheirIndicators) {
   EXPECT_EQ(at(fixed_at, 6), txt("xypquv"));
 }
 
+// Without a terminator byte zero-terminated rows lie sqllen apart: a full
+// row is all text and nothing past the last row is read.
+TEST_F(StatementValues, ArrayRowsOfStringsWithoutTerminatorRoom) {
+  request(CLT_FC_AUI2, "AUI2", 18);
+  area.version = 0x0700;
+  area.arycount = 2;
+  area.termbyte = 2;
+  area.sqliasda = &l1.da;
+  l1.da.sqld = 1;
+  auto rows = std::make_unique<char[]>(4);  // exactly the two rows, so ASan sees a read past them
+  memcpy(rows.get(), "abc", 4);
+  l1.var(0) = SQLVAR{};
+  l1.var(0).sqlcod = 0x30;
+  l1.var(0).len.s.sqllen = 2;
+  l1.var(0).SQLDATA = rows.get();
+  ASSERT_EQ(clt_req_statement(), 0);
+  const uint32_t table = 132 + 32;
+  EXPECT_EQ(at(132 + 17, 1), bytes{0xC0});
+  EXPECT_EQ(get32(table), 40u);
+  EXPECT_EQ(at(table + 8, 4), cat({be(2, 2), txt("ab")}));
+  EXPECT_EQ(at(table + 12, 3), cat({be(1, 2), txt("c")}));
+  memcpy(rows.get(), "abcd", 4);  // the last row has no zero and no room: all text too
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(at(table + 12, 4), cat({be(2, 2), txt("cd")}));
+}
+
 // FETCH INTO: described with the sizes that the reply's conversion needs,
 // capped; a short element stride of an array fetch is an INTO fault.
 TEST_F(StatementValues, IntoVariablesAreEnlargedForConversionAndChecked) {
