@@ -371,7 +371,8 @@ class builder {
     w_.i16(off + 12, da->sqln);
     w_.i16(off + 14, entries ? da->sqld : 0);
     set_slot(w_, slot, off);
-    ++parts_;
+    // DESCRIBE TYPE counted its head part at the start.
+    if (func_ != CLT_FC_DEST) ++parts_;
     len_ = off + kListHead;
     if (!entries || da->sqld <= 0) return 0;
     char token[CLT_PUT_VARS_TOKEN];

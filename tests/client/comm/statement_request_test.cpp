@@ -376,6 +376,40 @@ TEST_F(StatementRequest, NothingIsWrittenBeyondTheRequestBuffer) {
   }
 }
 
+// DESCRIBE TYPE: the head part of its second list counts from the start,
+// the first list's two names travel as elements 2 and 3 and are checked
+// against 30 bytes and their declared length.
+TEST_F(StatementRequest, DescribeTypeSendsItsTwoNamesAsElements) {
+  struct vc {
+    uint16_t len;
+    char text[40];
+  } schema{3, "SCH"}, type{4, "TYP1"};
+  request(CLT_FC_DEST, "DEST", 15);
+  area.sqliasda = &l1.da;
+  l1.da.sqld = 2;
+  l1.var(0) = SQLVAR{};
+  l1.var(0).sqlcod = 0xC0;
+  l1.var(0).len.s.sqllen = 30;
+  l1.var(0).SQLDATA = &schema;
+  l1.var(1) = l1.var(0);
+  l1.var(1).SQLDATA = &type;
+  area.sqliasda2 = &l2.da;
+  ASSERT_EQ(clt_req_statement(), 0);
+  EXPECT_EQ(at(14, 2), (std::vector<uint8_t>{0, 3}));
+  EXPECT_EQ(get32(20), 132u);
+  EXPECT_EQ(at(132 + 14, 2), (std::vector<uint8_t>{0, 0}));
+  EXPECT_EQ(get32(40), 148u);
+  EXPECT_EQ(at(148, 9), cat({be(2, 2), be(10, 2), be(3, 2), txt("SCH")}));
+  EXPECT_EQ(at(158, 10), cat({be(3, 2), be(0, 2), be(4, 2), txt("TYP1")}));
+  EXPECT_EQ(total(), 168u);
+
+  type.len = 31;
+  l1.var(1).len.s.sqllen = 40;
+  EXPECT_EQ(clt_req_statement(), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -311);
+  EXPECT_EQ(std::string(area.sqlstate, 5), "07001");
+}
+
 // DESCRIBE sends the list's head only, with sqld 0.
 TEST_F(StatementRequest, DescribeSendsTheHeadWithoutEntries) {
   request(CLT_FC_DESC, "DESC", 15);
