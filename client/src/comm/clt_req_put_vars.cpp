@@ -23,7 +23,7 @@ constexpr int16_t kArrayVersion = 0x700;
 constexpr int16_t kManyRows = 2;
 constexpr int16_t kSecondProtocol = 2;
 constexpr uint8_t kNullable = 0x01;
-constexpr uint32_t kCnvStore = 0;  // mode of the conversion slots that writes
+constexpr uint32_t kCnvStore = 0, kCnvMeasure = 1;  // modes of the conversion slots
 
 // Entry fields.
 enum : uint32_t { kCode = 1, kXdim = 2, kLength = 4, kSize = 6, kValueOff = 8, kIndOff = 12 };
@@ -245,7 +245,6 @@ class encoder {
   // indicators; numbers go back to back, strings through a table of
   // offsets to slots of one width, fixed strings in slots of their width.
   int32_t rows(uint32_t e, const SQLVAR& v, int32_t i, uint8_t k) {
-    if (character(k) && converting(i, k)) return unsupported("array statement with character conversion");
     const auto r = static_cast<uint32_t>(c_.area->arycount);
     const auto* host = static_cast<const uint8_t*>(v.SQLDATA);
     const auto* ind = static_cast<const uint8_t*>(v.SQLIND);
@@ -256,37 +255,75 @@ class encoder {
     };
     const int32_t sqllen = v.len.s.sqllen;
     uint32_t first = 0;
+    const bool conv = character(k) && converting(i, k);
+    const bool national = nvarchar(k) || k == kNFixB4;
+    const int32_t step = stride(k, v);
+    if ((character(k) && sqllen < 0) || step < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
+    // Converted rows are measured first: their widest sets the slot width
+    // and the entry's length.
+    uint32_t width = 0;
+    if (fixchar(k) || k == kNFixB4 || !conv) width = static_cast<uint32_t>(national ? 2 * sqllen : sqllen);
+    if (conv) {
+      for (uint32_t j = 0; j < r; ++j) {
+        int32_t count = national ? 2 * sqllen : sqllen;
+        if (!row_null(j)) {
+          const char* src = nullptr;
+          int32_t n = 0;
+          if (row_text(k, host + static_cast<size_t>(step) * j, sqllen, step, &src, &n) != 0) {
+            return refuse(i, CLT_VAR_REAL_LENGTH);
+          }
+          if (convert(src, n, reinterpret_cast<char*>(c_.packet) + *running_, room_for(national, sqllen, n), &count,
+                      kCnvMeasure) != 0) {
+            return no_room(__LINE__);
+          }
+          if (national && count % 2 != 0) return odd_national(i);
+        }
+        if (static_cast<uint32_t>(count) > width) {
+          width = static_cast<uint32_t>(count);
+          if (!fixchar(k) && k != kNFixB4) width = round_to(width, 2);
+          w_.i16(e + kLength, static_cast<int16_t>(national ? count / 2 : count));
+        }
+      }
+    }
     if (k == kStrZ || k == kStrBlank || varchar(k) || nvarchar(k)) {
-      if (sqllen < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
-      const int32_t step = stride(k, v);
       if (element_size(k, v, sqllen) < 0 || step <= 0) return refuse(i, CLT_VAR_REAL_LENGTH);
-      const uint32_t width = round_to(static_cast<uint32_t>(nvarchar(k) ? 2 * sqllen : sqllen), 2) + 2;
+      if (!conv) width = round_to(width, 2);
       first = place(4, 4 * r);
       if (first == 0) return no_room(__LINE__);
       for (uint32_t j = 0; j < r; ++j) {
-        const uint8_t* row = host + static_cast<size_t>(step) * j;
-        const uint32_t slot = place(1, width);
+        const uint32_t slot = place(1, width + 2);
         if (slot == 0) return no_room(__LINE__);
         if (row_null(j)) {
           w_.u32(first + 4 * j, 0);
           continue;
         }
+        const char* src = nullptr;
         int32_t n = 0;
-        const uint8_t* src = row;
-        if (k == kStrZ) {
-          n = zstr_len(row, sqllen, step);
-          if (n < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
-        } else if (k == kStrBlank) {
-          n = clt_rtrim_len(reinterpret_cast<const char*>(row), sqllen);
-        } else {
-          n = host_i16(row);
-          src = row + 2;
-          if (n < 0 || n > sqllen) return refuse(i, CLT_VAR_REAL_LENGTH);
+        if (row_text(k, host + static_cast<size_t>(step) * j, sqllen, step, &src, &n) != 0) {
+          return refuse(i, CLT_VAR_REAL_LENGTH);
         }
-        const int32_t bytes = nvarchar(k) ? 2 * n : n;
-        w_.u16(slot, static_cast<uint16_t>(n));
-        w_.bytes(slot + 2, src, static_cast<size_t>(bytes));
+        int32_t m = n;
+        if (!conv) {
+          w_.bytes(slot + 2, src, static_cast<size_t>(n));
+        } else if (convert(src, n, reinterpret_cast<char*>(c_.packet) + slot + 2, static_cast<int32_t>(width), &m,
+                           kCnvStore) != 0) {
+          return no_room(__LINE__);
+        }
+        w_.u16(slot, static_cast<uint16_t>(national ? m / 2 : m));
         w_.u32(first + 4 * j, slot - part_);
+      }
+    } else if (conv) {
+      // Fixed strings converted into cleared slots of the widest width.
+      first = place(1, width * r);
+      if (first == 0 || uint64_t{width} * r > UINT32_MAX) return no_room(__LINE__);
+      for (uint32_t j = 0; j < r; ++j) {
+        if (row_null(j)) continue;
+        int32_t m = 0;
+        const auto* row = reinterpret_cast<const char*>(host + static_cast<size_t>(step) * j);
+        if (convert(row, national ? 2 * sqllen : sqllen, reinterpret_cast<char*>(c_.packet) + first + width * j,
+                    static_cast<int32_t>(width), &m, kCnvStore) != 0) {
+          return no_room(__LINE__);
+        }
       }
     } else if (k == kBlob90) {
       const uint32_t len32 = v.len.sqllen32;
@@ -552,13 +589,10 @@ class encoder {
     const uint32_t head = fixed ? 0 : 2;
     const uint32_t at = place(fixed ? 1 : 2, head + static_cast<uint32_t>(room));
     if (at == 0) return no_room(__LINE__);
-    if (convert(src, n, reinterpret_cast<char*>(c_.packet) + at + head, room, &m) != 0) {
+    if (convert(src, n, reinterpret_cast<char*>(c_.packet) + at + head, room, &m, kCnvStore) != 0) {
       return no_room(__LINE__);
     }
-    if (national && m % 2 != 0) {
-      snprintf(token_, CLT_PUT_VARS_TOKEN, CLT_MSG_INPUT_DATA, i + 1);
-      return CLT_SQL_INPUT_DATA;
-    }
+    if (national && m % 2 != 0) return odd_national(i);
     *running_ = at + head + static_cast<uint32_t>(m);
     const int32_t length = national ? m / 2 : m;
     if (!fixed) w_.u16(at, static_cast<uint16_t>(length));
@@ -568,12 +602,41 @@ class encoder {
   }
 
   // Converts through slot 1; 0 when the whole text went.
-  static int32_t convert(const char* src, int32_t n, char* target, int32_t room, int32_t* out) {
+  static int32_t convert(const char* src, int32_t n, char* target, int32_t room, int32_t* out, uint32_t mode) {
     int32_t source = n, size = room;
     uint32_t replaced = 0;
     *out = 0;
     if (n == 0) return 0;
-    return clt_cnv_through_slot(CLT_CNV_SLOT_CLIENT, &source, src, &size, target, out, &replaced, kCnvStore);
+    return clt_cnv_through_slot(CLT_CNV_SLOT_CLIENT, &source, src, &size, target, out, &replaced, mode);
+  }
+
+  // The room a converted text may take.
+  int32_t room_for(bool national, int32_t sqllen, int32_t n) const {
+    return c_.env->gaiji_func != nullptr ? (national ? 2 * sqllen : sqllen) : kLengthFactor * n;
+  }
+
+  int32_t odd_national(int32_t i) {
+    snprintf(token_, CLT_PUT_VARS_TOKEN, CLT_MSG_INPUT_DATA, i + 1);
+    return CLT_SQL_INPUT_DATA;
+  }
+
+  // The text of a string row or element of `step` host bytes (national:
+  // its bytes; fixed: all of them); -1 when its length is refused.
+  static int32_t row_text(uint8_t k, const uint8_t* row, int32_t sqllen, int32_t step, const char** src, int32_t* n) {
+    *src = reinterpret_cast<const char*>(row);
+    if (k == kStrZ) {
+      *n = zstr_len(row, sqllen, step);
+    } else if (k == kStrBlank) {
+      *n = clt_rtrim_len(*src, sqllen);
+    } else if (fixchar(k) || k == kNFixB4) {
+      *n = k == kNFixB4 ? 2 * sqllen : sqllen;
+    } else {
+      *n = host_i16(row);
+      *src += 2;
+      if (*n > sqllen) return -1;
+      if (nvarchar(k)) *n *= 2;
+    }
+    return *n < 0 ? -1 : 0;
   }
 
   // Floating-point values go byte-reversed to a big-endian server.

@@ -869,6 +869,45 @@ TEST_F(StatementConverted, SqlTextLengthIsTheConvertedLength) {
   EXPECT_EQ(at(136, want.size()), want);
 }
 
+// Array rows on a UTF-8 connection: measured first, the widest converted
+// row sets the slot width and the entry's length.
+TEST_F(StatementConverted, ArrayRowsAreMeasuredThenConverted) {
+  const bytes kana = expected({0x82, 0xA0});
+  ASSERT_EQ(kana.size(), 3u);
+  request(CLT_FC_AUI2, "AUI2", 18);
+  area.version = 0x0700;
+  area.arycount = 2;
+  area.sqliasda = &l1.da;
+  l1.da.sqld = 2;
+  struct vc {
+    uint16_t len;
+    char text[2];
+  } vcs[2] = {{2, {'\x82', '\xA0'}}, {2, {'a', 'b'}}};
+  char fixed[2][2] = {{'\x82', '\xA0'}, {'a', 'b'}};
+  l1.var(0) = SQLVAR{};
+  l1.var(0).sqlcod = 0xC0;
+  l1.var(0).len.s.sqllen = 2;
+  l1.var(0).len.s.SYS = sizeof(vc);
+  l1.var(0).SQLDATA = vcs;
+  l1.var(1) = SQLVAR{};
+  l1.var(1).sqlcod = 0xC4;
+  l1.var(1).len.s.sqllen = 2;
+  l1.var(1).SQLDATA = fixed;
+  area.termbyte = 2;
+  ASSERT_EQ(clt_req_statement(), 0) << sqlca.SQLCODE << " " << std::string(sqlca.sqlerrmc, 70);
+  const uint32_t part = 132, table = part + 48;
+  EXPECT_EQ(at(part + 16 + 4, 2), be(3, 2));
+  EXPECT_EQ(get32(table), 56u);  // slots of 4 + 2 bytes behind the table
+  EXPECT_EQ(at(table + 8, 5), cat({be(3, 2), kana}));
+  EXPECT_EQ(get32(table + 4), 62u);
+  EXPECT_EQ(at(table + 14, 4), cat({be(2, 2), txt("ab")}));
+  EXPECT_EQ(at(part + 32 + 4, 2), be(3, 2));
+  const uint32_t fixed_at = table + 20;
+  EXPECT_EQ(get32(part + 32 + 8), fixed_at - part);
+  EXPECT_EQ(at(fixed_at, 6), cat({kana, txt("ab"), bytes{0}}));
+  EXPECT_EQ(total(), fixed_at + 6);
+}
+
 TEST_F(StatementConverted, NationalValueOfOddConvertedLengthIsRefused) {
   bytes nv(2 + 2);
   const uint16_t one = 1;
