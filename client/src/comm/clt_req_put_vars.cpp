@@ -413,7 +413,6 @@ class encoder {
   // elements that are not null back to back, each in its own form.
   int32_t repetition(uint32_t e, const SQLVAR& v, int32_t i, uint8_t k) {
     if (long32(k)) return unsupported("repetition of a large object");
-    if (character(k) && converting(i, k)) return unsupported("repetition with character conversion");
     const auto* host = static_cast<const uint8_t*>(v.SQLDATA);
     const bool nullable = (v.sqlcod & kNullable) != 0 && v.SQLIND != nullptr;
     const auto* ind = static_cast<const uint8_t*>(v.SQLIND);
@@ -426,6 +425,12 @@ class encoder {
     if (size < 0 || step <= 0) return refuse(i, CLT_VAR_REAL_LENGTH);
     w_.u16(e + kSize, static_cast<uint16_t>(size));
     const bool null = column < 0;
+    const bool conv = character(k) && converting(i, k);
+    int32_t width = 0;  // of converted fixed elements: their widest
+    if (conv && !null) {
+      const int32_t rc = measure_elements(e, v, i, k, n, step, &width);
+      if (rc != 0) return rc;
+    }
     if (null && clt_srv_level_at_least(static_cast<uint32_t>(c_.main->srv_level), kNullOffsetLevel)) {
       w_.u32(e + kValueOff, 0);
     } else {
@@ -434,7 +439,8 @@ class encoder {
       w_.u32(at, null ? 0 : static_cast<uint32_t>(n));
       for (int32_t j = 0; !null && j < n; ++j) {
         if (nullable && host_i16(ind + 4 + 2 * j) < 0) continue;
-        const int32_t rc = element(v, i, k, host + 4 + static_cast<size_t>(step) * static_cast<size_t>(j), step);
+        const uint8_t* at_host = host + 4 + static_cast<size_t>(step) * static_cast<size_t>(j);
+        const int32_t rc = conv ? converted_element(v, i, k, at_host, step, width) : element(v, i, k, at_host, step);
         if (rc != 0) return rc;
       }
       w_.u32(e + kValueOff, at - part_);
@@ -446,6 +452,57 @@ class encoder {
     w_.i32(at, column);
     for (uint32_t j = 0; j < count; ++j) w_.i16(at + 4 + 2 * j, host_i16(ind + 4 + 2 * j));
     w_.u32(e + kIndOff, at - part_);
+    return 0;
+  }
+
+  // Measures the converted elements that are not null: the entry's length
+  // follows the widest (fixed and the zero-terminated and blank-padded
+  // forms always, VARCHAR only above sqllen), as does the fixed width.
+  int32_t measure_elements(uint32_t e, const SQLVAR& v, int32_t i, uint8_t k, int32_t n, int32_t step, int32_t* width) {
+    const auto* host = static_cast<const uint8_t*>(v.SQLDATA);
+    const auto* ind = static_cast<const uint8_t*>(v.SQLIND);
+    const bool nullable = (v.sqlcod & kNullable) != 0 && ind != nullptr;
+    const bool national = nvarchar(k) || k == kNFixB4;
+    const int32_t sqllen = v.len.s.sqllen;
+    int32_t widest = 0;
+    for (int32_t j = 0; j < n; ++j) {
+      if (nullable && host_i16(ind + 4 + 2 * j) < 0) continue;
+      const char* src = nullptr;
+      int32_t bytes = 0, m = 0;
+      if (row_text(k, host + 4 + static_cast<size_t>(step) * static_cast<size_t>(j), sqllen, step, &src, &bytes) != 0) {
+        return refuse(i, CLT_VAR_REAL_LENGTH);
+      }
+      if (convert(src, bytes, reinterpret_cast<char*>(c_.packet) + *running_, room_for(national, sqllen, bytes), &m,
+                  kCnvMeasure) != 0) {
+        return no_room(__LINE__);
+      }
+      if (national && m % 2 != 0) return odd_national(i);
+      widest = std::max(widest, m);
+    }
+    *width = widest;
+    const int32_t length = national ? widest / 2 : widest;
+    if (!(varchar(k) || nvarchar(k)) || length > sqllen) w_.i16(e + kLength, static_cast<int16_t>(length));
+    return 0;
+  }
+
+  // One converted element: a string with its converted length, or a fixed
+  // string in a cleared slot of the widest width.
+  int32_t converted_element(const SQLVAR& v, int32_t i, uint8_t k, const uint8_t* host, int32_t step, int32_t width) {
+    const bool national = nvarchar(k) || k == kNFixB4;
+    const bool fixed = fixchar(k) || k == kNFixB4;
+    const char* src = nullptr;
+    int32_t n = 0, m = 0;
+    if (row_text(k, host, v.len.s.sqllen, step, &src, &n) != 0) return refuse(i, CLT_VAR_REAL_LENGTH);
+    const uint32_t head = fixed ? 0 : 2;
+    const int32_t room = fixed ? width : room_for(national, v.len.s.sqllen, n);
+    const uint32_t at = place(1, head + static_cast<uint32_t>(room));
+    if (at == 0) return no_room(__LINE__);
+    if (convert(src, n, reinterpret_cast<char*>(c_.packet) + at + head, room, &m, kCnvStore) != 0) {
+      return no_room(__LINE__);
+    }
+    if (fixed) return 0;
+    w_.u16(at, static_cast<uint16_t>(national ? m / 2 : m));
+    *running_ = at + head + static_cast<uint32_t>(m);
     return 0;
   }
 

@@ -908,6 +908,43 @@ TEST_F(StatementConverted, ArrayRowsAreMeasuredThenConverted) {
   EXPECT_EQ(total(), fixed_at + 6);
 }
 
+TEST_F(StatementConverted, RepetitionElementsAreConvertedOneByOne) {
+  const bytes kana = expected({0x82, 0xA0});
+  struct host_value {
+    uint32_t n;
+    struct {
+      uint16_t len;
+      char text[2];
+    } e[2];
+  } hv{2, {{2, {'\x82', '\xA0'}}, {2, {'a', 'b'}}}};
+  struct fixed_value {
+    uint32_t n;
+    char e[2][2];
+  } fv{2, {{'\x82', '\xA0'}, {'a', 'b'}}};
+  request(CLT_FC_AUI2, "AUI2", 15);
+  area.termbyte = 2;
+  area.sqliasda = &l1.da;
+  l1.da.sqld = 2;
+  l1.var(0) = SQLVAR{};
+  l1.var(0).sqlcod = 0xC0;
+  l1.var(0).XDIM = 2;
+  l1.var(0).len.s.sqllen = 2;
+  l1.var(0).len.s.SYS = sizeof hv.e[0];
+  l1.var(0).SQLDATA = &hv;
+  l1.var(1) = SQLVAR{};
+  l1.var(1).sqlcod = 0xC4;
+  l1.var(1).XDIM = 2;
+  l1.var(1).len.s.sqllen = 2;
+  l1.var(1).SQLDATA = &fv;
+  ASSERT_EQ(clt_req_statement(), 0) << sqlca.SQLCODE;
+  const uint32_t part = 132;
+  EXPECT_EQ(at(part + 16 + 4, 2), be(3, 2));
+  EXPECT_EQ(at(part + 48, 4 + 5 + 4), cat({be(2, 4), be(3, 2), kana, be(2, 2), txt("ab")}));
+  EXPECT_EQ(at(part + 32 + 4, 2), be(3, 2));
+  EXPECT_EQ(get32(part + 32 + 8), 64u);  // 48 + 13 bytes, on a multiple of 4
+  EXPECT_EQ(at(part + 64, 4 + 6), cat({be(2, 4), kana, txt("ab"), bytes{0}}));
+}
+
 TEST_F(StatementConverted, NationalValueOfOddConvertedLengthIsRefused) {
   bytes nv(2 + 2);
   const uint16_t one = 1;
