@@ -96,6 +96,8 @@ enum clt_sqlcode : int32_t {
   CLT_SQL_COMPLETED = 0,
   CLT_SQL_NO_ROWS = 100,
   CLT_SQL_INVALID_PART = -104,
+  CLT_SQL_IDENTIFIER_LONG = -107,
+  CLT_SQL_INPUT_DATA = -306,
   CLT_SQL_VARIABLE_COUNT = -310,
   CLT_SQL_VARIABLE_TYPE = -311,
   CLT_SQL_MULTI_VALUE = -315,
@@ -125,6 +127,7 @@ enum clt_sqlcode : int32_t {
   CLT_SQL_SESSION_LOST = -941,  // the server's; no message of the client's own
   CLT_SQL_NOT_SUPPORTED = -988,
   CLT_SQL_MAINTENANCE = -1700,
+  CLT_SQL_INVALID_VALUE = -1801,
   CLT_SQL_CODE_SET = -1802,
 };
 
@@ -134,6 +137,8 @@ enum clt_sqlcode : int32_t {
 #define CLT_MSG_COMPLETED "KFPA12000-I Processing of SQL completed"
 #define CLT_MSG_NO_ROWS "KFPA12100-I No rows satisfying search condition"
 #define CLT_MSG_INVALID_PART "KFPA11104-E Invalid part \"%s\" in SQL"
+#define CLT_MSG_IDENTIFIER_LONG "KFPA11107-E More than 30 characters in identifier %s"
+#define CLT_MSG_INPUT_DATA "KFPA11306-E Invalid data in input variable %5d"
 #define CLT_MSG_VARIABLE_COUNT "KFPA11310-E Invalid number of variables"
 #define CLT_MSG_VARIABLE_TYPE "KFPA11311-E Invalid data type or length of variable \"%5d\" %s"
 #define CLT_MSG_MULTI_VALUE "KFPA11315-E Unable to use multi value columns on this client library or application"
@@ -162,6 +167,7 @@ enum clt_sqlcode : int32_t {
 #define CLT_MSG_MAX_USERS "KFPA11932-E Number of connect users exceeded max users"
 #define CLT_MSG_NOT_SUPPORTED "KFPA11988-E Required function %s is not supported"
 #define CLT_MSG_MAINTENANCE "KFPA19700-E Marlo is under maintenance,code=%d"
+#define CLT_MSG_INVALID_VALUE "KFPA19801-E Invalid value of %s"
 #define CLT_MSG_CODE_SET "KFPA19802-E Incompatible character code set,Marlo=%s, PDCLTCNVMODE=%s"
 
 struct clt_message {
@@ -174,6 +180,8 @@ inline constexpr clt_message CLT_MESSAGES[] = {
     {CLT_SQL_COMPLETED, CLT_MSG_COMPLETED},
     {CLT_SQL_NO_ROWS, CLT_MSG_NO_ROWS},
     {CLT_SQL_INVALID_PART, CLT_MSG_INVALID_PART},
+    {CLT_SQL_IDENTIFIER_LONG, CLT_MSG_IDENTIFIER_LONG},
+    {CLT_SQL_INPUT_DATA, CLT_MSG_INPUT_DATA},
     {CLT_SQL_VARIABLE_COUNT, CLT_MSG_VARIABLE_COUNT},
     {CLT_SQL_VARIABLE_TYPE, CLT_MSG_VARIABLE_TYPE},
     {CLT_SQL_MULTI_VALUE, CLT_MSG_MULTI_VALUE},
@@ -202,6 +210,7 @@ inline constexpr clt_message CLT_MESSAGES[] = {
     {CLT_SQL_MAX_USERS, CLT_MSG_MAX_USERS},
     {CLT_SQL_NOT_SUPPORTED, CLT_MSG_NOT_SUPPORTED},
     {CLT_SQL_MAINTENANCE, CLT_MSG_MAINTENANCE},
+    {CLT_SQL_INVALID_VALUE, CLT_MSG_INVALID_VALUE},
     {CLT_SQL_CODE_SET, CLT_MSG_CODE_SET},
 };
 

@@ -511,6 +511,9 @@ constexpr int32_t CLT_UTL_STMT_MAX = 512;
 
 // What the builders read and change of the connection besides the
 // control block's own byte-order flag, server level word and function code.
+// Bits of clt_req_conn's build_state.
+enum : uint16_t { CLT_REQ_BUILDING = 0x04, CLT_REQ_BUILT = 0x08 };
+
 struct clt_req_conn {
   int16_t connect_kind;      // 0 statement, 1 automatic, 2 RD node, 3 and 4 reconnection
   uint16_t connect_reason;   // 0, 2 automatic connect or reconnection, 3 max-users wait
@@ -519,6 +522,9 @@ struct clt_req_conn {
   char option_set;           // 'N' at creation, 'Y' after an option was set
   uint32_t reqseq;           // request sequence number
   uint32_t thread_id;        // client thread identifier word, always 0
+  uint16_t build_state;      // CLT_REQ_BUILDING while a statement request is built, CLT_REQ_BUILT after
+  uint8_t pending_notice;    // 1: the next statement request carries the notice element
+  uint8_t array_result;      // 1: array INSERTs ask for their per-row result counts
   // EXECUTE UTL: the statement copy, the output file name (allocated by
   // the builder, freed by its executor) and the result variable.
   uint16_t utl_len;

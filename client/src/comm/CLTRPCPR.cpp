@@ -12,22 +12,19 @@
 #include "zk_codes.h"
 #include "zk_seam.h"
 #include "CLTUTL.h"
+#include "zk_packet.h"
+
+using namespace clt_pkt;
 
 namespace {
 
 constexpr const char* kModule = "CLTRPCPR";
 constexpr const char* kStateVarCount = "07008";
 constexpr const char* kStateVarType = "07001";
+constexpr const char* kStateVarInto = "07002";
 
 constexpr uint8_t kComplement = 0xFF;
-constexpr uint8_t kTermNoZero = 2;
-constexpr uint8_t kTermDefault = 1;
 constexpr uint32_t kTrioLevel = 21;
-constexpr uint32_t kAuditLevel = 24;
-constexpr int32_t kAuditSlots = 4;
-constexpr int16_t kNullLength = -1;
-constexpr uint16_t kAuditNull = 65535;
-constexpr uint32_t kExtHeader = 6;
 constexpr int32_t kOptionMin = 1;
 constexpr int32_t kOptionMax = 53;
 constexpr uint32_t kOptionValue9 = 9;
@@ -119,6 +116,7 @@ clt_req_ctx from_context() {
   c.main = main;
   c.area = main->area;
   c.env = clt_main_env(main);
+  c.reply = clt_main_reply(main);
   c.apname = clt_main_uap(main)->apname;
   c.pduser = clt_text(main, CLT_TEXT_USER);
   c.pdpassword = clt_text(main, CLT_TEXT_PASSWORD);
@@ -127,79 +125,6 @@ clt_req_ctx from_context() {
   return c;
 }
 clt_req_locator g_locator = from_context;
-
-// Writes numbers in the server's order: big-endian unless the server
-// uses the client's own order.
-class packet {
- public:
-  packet(uint8_t* base, uint16_t byteorder) : p_(base), big_(byteorder == 0) {}
-  void u32(uint32_t off, uint32_t v) {
-    if (big_) {
-      p_[off] = static_cast<uint8_t>(v >> 24);
-      p_[off + 1] = static_cast<uint8_t>(v >> 16);
-      p_[off + 2] = static_cast<uint8_t>(v >> 8);
-      p_[off + 3] = static_cast<uint8_t>(v);
-    } else {
-      memcpy(p_ + off, &v, sizeof v);
-    }
-  }
-  void i32(uint32_t off, int32_t v) { u32(off, static_cast<uint32_t>(v)); }
-  void u16(uint32_t off, uint16_t v) {
-    if (big_) {
-      p_[off] = static_cast<uint8_t>(v >> 8);
-      p_[off + 1] = static_cast<uint8_t>(v);
-    } else {
-      memcpy(p_ + off, &v, sizeof v);
-    }
-  }
-  void i16(uint32_t off, int16_t v) { u16(off, static_cast<uint16_t>(v)); }
-  void byte(uint32_t off, uint8_t v) { p_[off] = v; }
-  void bytes(uint32_t off, const void* src, size_t n) { memcpy(p_ + off, src, n); }
-  void zero(uint32_t from, uint32_t to) { memset(p_ + from, 0, to - from); }
-  uint8_t at(uint32_t off) const { return p_[off]; }
-
- private:
-  uint8_t* p_;
-  bool big_;
-};
-
-uint32_t round_to(uint32_t n, uint32_t m) { return (n + m - 1) / m * m; }
-
-// Length of a blank-padded field up to its last non-blank character.
-int32_t trimmed(const char* field, int32_t size) {
-  while (size > 0 && field[size - 1] == ' ') --size;
-  return size;
-}
-
-uint8_t term_byte(const rdb_sql_area* area) { return area->termbyte == kTermNoZero ? kTermNoZero : kTermDefault; }
-
-// Bytes 12 to 51 of the header: 1, 0, the part count, 52, no parts.
-void header_from_12(packet& w, uint16_t parts) {
-  w.byte(offsetof(clt_req_header, one), 1);
-  w.byte(offsetof(clt_req_header, zero), 0);
-  w.u16(offsetof(clt_req_header, parts), parts);
-  w.u32(offsetof(clt_req_header, header_len), CLT_REQ_HEADER_SIZE);
-  w.zero(offsetof(clt_req_header, slots), CLT_REQ_HEADER_SIZE);
-}
-
-void header_whole(packet& w, uint16_t parts) {
-  w.i32(offsetof(clt_req_header, level), CLT_REQ_CLIENT_LEVEL);
-  w.u32(offsetof(clt_req_header, version), CLT_REQ_CLIENT_VERSION);
-  header_from_12(w, parts);
-}
-
-void set_total(packet& w, uint32_t total) { w.u32(offsetof(clt_req_header, total), total); }
-void set_parts(packet& w, uint16_t parts) { w.u16(offsetof(clt_req_header, parts), parts); }
-void set_slot(packet& w, int slot, uint32_t off) {
-  w.u32(static_cast<uint32_t>(offsetof(clt_req_header, slots) + sizeof(uint32_t) * static_cast<uint32_t>(slot)), off);
-}
-
-// The error-log counter, the request sequence number and the thread word.
-void trio(packet& w, uint32_t off, const clt_req_ctx& c) {
-  w.u32(off, c.errlog_count);
-  w.u32(off + 4, c.conn->reqseq);
-  w.u32(off + 8, c.conn->thread_id);
-}
 
 // The RD-node name part at the next even offset: its end, or -1 after
 // reporting a name of blanks.
@@ -212,15 +137,6 @@ int32_t rdnode_part(packet& w, const clt_req_ctx& c, uint32_t len, uint16_t* par
   set_slot(w, CLT_REQ_SLOT_RDNODE, off);
   *parts = 2;
   return static_cast<int32_t>(off + 2 + static_cast<uint32_t>(n));
-}
-
-// One extension element; returns its end.
-uint32_t ext_element(packet& w, uint32_t off, uint16_t kind, int16_t length, const void* data) {
-  w.u16(off, kind);
-  w.u16(off + 2, 0);
-  w.i16(off + 4, length);
-  if (length > 0) w.bytes(off + kExtHeader, data, static_cast<size_t>(length));
-  return off + kExtHeader + (length > 0 ? static_cast<uint32_t>(length) : 0);
 }
 
 void copy_text(packet& w, uint32_t off, const char* text, size_t field) {
@@ -371,19 +287,6 @@ void connect_body(packet& w, const clt_req_ctx& c) {
   w.byte(kCnStdSqlstate, static_cast<uint8_t>(e.pdstandardsqlstate));
 }
 
-// A request without its buffer or connection state is the library's
-// own inconsistency: reported when there is an area to report into.
-bool ready(const clt_req_ctx& c, int line) {
-  if (c.packet != nullptr && c.area != nullptr && c.main != nullptr && c.conn != nullptr && c.env != nullptr) {
-    return true;
-  }
-  if (c.area != nullptr) {
-    clt_report(c.area, kModule, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule,
-               static_cast<int32_t>(line));
-  }
-  return false;
-}
-
 }  // namespace
 
 clt_req_ctx clt_req_cur(void) { return g_locator(); }
@@ -395,6 +298,14 @@ clt_req_locator clt_req_set_locator(clt_req_locator locator) {
 }
 
 bool clt_srv_level_at_least(uint32_t level_word, uint32_t n) { return level_word <= ~n; }
+
+int32_t clt_req_var_error(const clt_req_ctx& c, const char* module, int32_t line, const SQLDA* sqlda, int32_t number,
+                          bool into, int32_t kind) {
+  clt_report(c.area, module, line, CLT_SQL_VARIABLE_TYPE, into ? kStateVarInto : kStateVarType, CLT_MSG_VARIABLE_TYPE,
+             static_cast<int>(number), into ? "(into)" : "(using)");
+  clt_errlog_sqlvar(kind, number, &sqlda->sqlvar[number - 1]);
+  return -1;
+}
 
 void clt_req_encode_auth(uint8_t field[CLT_AUTH_FIELD_SIZE], const char* value, int32_t length, bool session_auth) {
   memset(field, ' ', CLT_AUTH_FIELD_SIZE);
@@ -412,7 +323,7 @@ void clt_req_encode_auth(uint8_t field[CLT_AUTH_FIELD_SIZE], const char* value, 
 
 int32_t clt_req_connect(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   packet w(c.packet, c.main->byteorder);
   uint16_t parts = 1;
   header_whole(w, parts);
@@ -448,7 +359,7 @@ int32_t clt_req_connect(void) {
 
 int32_t clt_req_control(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   packet w(c.packet, c.main->byteorder);
   uint16_t parts = 1;
   header_from_12(w, parts);
@@ -467,26 +378,8 @@ int32_t clt_req_control(void) {
   }
   const bool disconnect = func == kFuncDisc || func == kFuncDist || func == kFuncDisr;
   if (!disconnect && clt_srv_level_at_least(static_cast<uint32_t>(c.main->srv_level), kAuditLevel)) {
-    uint32_t prev = 0;
-    for (int32_t slot = 0; slot < kAuditSlots; ++slot) {
-      const bool long_slot = slot == kAuditSlots - 1;
-      if (long_slot ? c.audit_long == nullptr : c.audit == nullptr) continue;
-      const uint16_t set = long_slot ? c.audit_long->set : c.audit[slot].set;
-      if (set != 1) continue;
-      const uint16_t length = long_slot ? c.audit_long->length : c.audit[slot].length;
-      const char* text = long_slot ? c.audit_long->text : c.audit[slot].text;
-      const size_t room = long_slot ? sizeof c.audit_long->text : sizeof c.audit[slot].text;
-      const int16_t data_len = length == kAuditNull ? kNullLength : static_cast<int16_t>(std::min<size_t>(length, room));
-      const uint32_t off = round_to(len, 2);
-      if (prev == 0) {
-        ++parts;
-        set_slot(w, CLT_REQ_SLOT_EXT, off);
-      } else {
-        w.u16(prev + 2, static_cast<uint16_t>(off - prev));
-      }
-      len = ext_element(w, off, static_cast<uint16_t>(CLT_EXT_AUDIT_FIRST + slot), data_len, text);
-      prev = off;
-    }
+    ext_chain chain(w, &parts);
+    len = audit_elements(w, c, chain, len);
   }
   set_parts(w, parts);
   set_total(w, len);
@@ -495,7 +388,7 @@ int32_t clt_req_control(void) {
 
 int32_t clt_req_session_auth(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   packet w(c.packet, c.main->byteorder);
   header_whole(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kSaEnd);
@@ -520,7 +413,7 @@ int32_t clt_req_session_auth(void) {
 
 int32_t clt_req_setopt(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   const uint32_t opt = c.area->optvalue;
   if (opt < kOptionMin || opt > kOptionMax) {
     return clt_report(c.area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
@@ -540,7 +433,7 @@ int32_t clt_req_setopt(void) {
 
 int32_t clt_req_srvinf(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kSiEnd);
@@ -552,7 +445,7 @@ int32_t clt_req_srvinf(void) {
 
 int32_t clt_req_errorlog(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.bytes(kElPrefix, c.area->prefix, sizeof c.area->prefix);
@@ -563,7 +456,7 @@ int32_t clt_req_errorlog(void) {
 
 int32_t clt_req_ccmd(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   packet w(c.packet, c.main->byteorder);
   header_from_12(w, 1);
   w.zero(CLT_REQ_HEADER_SIZE, kCcNames);
@@ -601,19 +494,11 @@ uint16_t var_length(const SQLVAR& v) {
   return n;
 }
 
-// Every refused variable of the list is logged as a wrong real length.
-int32_t utl_var_error(const clt_req_ctx& c, int32_t number, int line) {
-  clt_report(c.area, kModule, line, CLT_SQL_VARIABLE_TYPE, kStateVarType, CLT_MSG_VARIABLE_TYPE, static_cast<int>(number),
-             "(using)");
-  clt_errlog_sqlvar(CLT_VAR_REAL_LENGTH, number, &c.area->sqliasda->sqlvar[number - 1]);
-  return -1;
-}
-
 }  // namespace
 
 int32_t clt_req_execute_utl(void) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   const SQLDA* da = c.area->sqliasda;
   if (da == nullptr || da->sqld != kEuVars) {
     clt_report(c.area, kModule, __LINE__, CLT_SQL_VARIABLE_COUNT, kStateVarCount, CLT_MSG_VARIABLE_COUNT);
@@ -625,12 +510,12 @@ int32_t clt_req_execute_utl(void) {
   const SQLVAR& result = da->sqlvar[2];
   if (!utl_var_ok(stmt, kCodeVarchar) || stmt.len.s.sqllen > CLT_UTL_STMT_MAX || stmt.len.s.sqllen < 0 ||
       var_length(stmt) > stmt.len.s.sqllen) {
-    return utl_var_error(c, 1, __LINE__);
+    return clt_req_var_error(c, kModule, __LINE__, c.area->sqliasda, 1, false, CLT_VAR_REAL_LENGTH);
   }
   if (!utl_var_ok(file, kCodeVarchar) || file.len.s.sqllen < 0 || var_length(file) > file.len.s.sqllen) {
-    return utl_var_error(c, 2, __LINE__);
+    return clt_req_var_error(c, kModule, __LINE__, c.area->sqliasda, 2, false, CLT_VAR_REAL_LENGTH);
   }
-  if (!utl_var_ok(result, kCodeInteger) || result.len.s.sqllen > kResultMax) return utl_var_error(c, 3, __LINE__);
+  if (!utl_var_ok(result, kCodeInteger) || result.len.s.sqllen > kResultMax) return clt_req_var_error(c, kModule, __LINE__, c.area->sqliasda, 3, false, CLT_VAR_REAL_LENGTH);
 
   const uint16_t name_len = var_length(file);
   const uint32_t name_size = static_cast<uint32_t>(name_len) + 1;
@@ -663,7 +548,7 @@ int32_t clt_req_execute_utl(void) {
 
 int32_t clt_req_jar(int32_t kind, uint32_t data_len, const void* data) {
   const clt_req_ctx c = clt_req_cur();
-  if (!ready(c, __LINE__)) return -1;
+  if (!ready(c, kModule, __LINE__)) return -1;
   packet w(c.packet, c.main->byteorder);
   const int32_t func = c.main->funccode;
   const bool carries_data = func == kFuncJari || func == kFuncJarr || func == kFuncClin || func == kFuncClrp;
