@@ -18,7 +18,7 @@ void TEditorSelection::BeginSelection() {
   if (HasSelection()) CleanSelection();
   const TEditorScreenStrings& rows = FCaret.Rows();
   if (rows.GetCount() == 0) return;
-  FState = ssAnchored;
+  FState = stAnchored;
   const int row = FCaret.Row();
   PlaceAnchor(row, FMode == smBox ? FCaret.Col() : std::min(FCaret.Col(), RowWidth(rows, row)));
   FText = {row, row, FAnchorPos, FAnchorPos - 1};
@@ -33,9 +33,9 @@ void TEditorSelection::PlaceAnchor(int row, int col) {
 }
 
 void TEditorSelection::ActivateSelection() {
-  if (FState != ssAnchored) return;
+  if (FState != stAnchored) return;
   FPort.CaretBeginUpdate();
-  FState = FHitPending ? ssHit : ssSelected;
+  FState = FHitPending ? stHit : stSelected;
   ExtendSelection();
 }
 
@@ -73,9 +73,9 @@ void TEditorSelection::ExtendSelection() {
 }
 
 void TEditorSelection::UpdateSelection() {
-  if (FState == ssAnchored) {
+  if (FState == stAnchored) {
     ActivateSelection();
-  } else if (FState == ssSelected) {
+  } else if (FState == stSelected) {
     ExtendSelection();
   }
 }
@@ -96,10 +96,10 @@ void TEditorSelection::RepaintSelection() {
 }
 
 void TEditorSelection::CleanSelection() {
-  if (FState == ssAnchored) FState = ssNone;
+  if (FState == stAnchored) FState = stNone;
   if (!HasSelection()) return;
   const bool drawn = Drawn();
-  FState = ssNone;
+  FState = stNone;
   FHitPending = false;
   FHitLength = 0;
   FRowSelecting = false;
@@ -111,7 +111,7 @@ void TEditorSelection::CleanSelection() {
 }
 
 bool TEditorSelection::IsInSelection(int row, int col) const {
-  return FState == ssSelected && row >= FDisplay.StartRow && row <= FDisplay.EndRow &&
+  return FState == stSelected && row >= FDisplay.StartRow && row <= FDisplay.EndRow &&
          !(row == FDisplay.StartRow && col < FDisplay.StartCol) && !(row == FDisplay.EndRow && col > FDisplay.EndCol - 1);
 }
 
@@ -146,13 +146,13 @@ void TEditorSelection::BoxCells(int row, int& first, int& last) const {
 }
 
 int TEditorSelection::SelLength() const {
-  if (FState != ssSelected) return 0;
+  if (FState != stSelected) return 0;
   if (FMode == smBox) return static_cast<int>(SelText().size());
   return OffsetOf(FText.EndRow, FText.EndPos + 1) - OffsetOf(FText.StartRow, FText.StartPos);
 }
 
 std::string TEditorSelection::SelText() const {
-  if (FState != ssSelected) return {};
+  if (FState != stSelected) return {};
   const TEditorScreenStrings& rows = FCaret.Rows();
   std::string text;
   if (FMode == smBox) {

@@ -9,7 +9,7 @@
 
 #include "editor/core/DAziverCaret.h"
 
-enum TSelectionState { ssNone, ssAnchored, ssSelected, ssHit };
+enum TSelectionState { stNone, stAnchored, stSelected, stHit };
 enum TSelectionMode { smNormal, smBox };
 
 // The display selection: rows and columns, the end column exclusive.
@@ -35,8 +35,8 @@ class TEditorSelection {
   TEditorSelection(TEditorCaretModel& caret, TEditorCaretPort& port) : FCaret(caret), FPort(port) {}
 
   TSelectionState State() const { return FState; }
-  bool Selected() const { return FState == ssSelected; }
-  bool HasSelection() const { return FState == ssSelected || FState == ssHit; }
+  bool Selected() const { return FState == stSelected; }
+  bool HasSelection() const { return FState == stSelected || FState == stHit; }
   const TDisplaySelection& Display() const { return FDisplay; }
   const TTextSelection& Text() const { return FText; }
   TSelectionMode Mode() const { return FMode; }
@@ -55,7 +55,7 @@ class TEditorSelection {
   // A normal selection holds the cell.
   bool IsInSelection(int row, int col) const;
   // The selection is drawn (selected, or a hit drawn as one).
-  bool Drawn() const { return FState == ssSelected || (FState == ssHit && FHitStyle == hsDraw); }
+  bool Drawn() const { return FState == stSelected || (FState == stHit && FHitStyle == hsDraw); }
 
   int SelStart() const;
   int SelLength() const;
@@ -82,7 +82,7 @@ class TEditorSelection {
 
   TEditorCaretModel& FCaret;
   TEditorCaretPort& FPort;
-  TSelectionState FState = ssNone;
+  TSelectionState FState = stNone;
   TSelectionMode FMode = smNormal;
   TEditorHitStyle FHitStyle = hsSelect;
   int FAnchorRow = 0;

@@ -12,7 +12,7 @@ void CopyEditorProperties(TEditorProperties& source, TEditorProperties& dest) {
     dest.Leftbar().Assign(source.Leftbar());
     dest.Margin().Assign(source.Margin());
     dest.Marks().Assign(source.Marks());
-    dest.ReserveWordList().Assign(source.ReserveWordList().Strings());
+    dest.SetReserveWordList(source.ReserveWordList().Strings());
     dest.Ruler().Assign(source.Ruler());
     dest.SetScrollBars(source.ScrollBars());
     dest.Speed().Assign(source.Speed());

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "editor/core/DAziverOptions.h"
 #include "editor/core/DAziverWrap.h"
@@ -40,8 +41,9 @@ class TEditorProperties {
   virtual TEditorLeftbar& Leftbar() = 0;
   virtual TEditorMargin& Margin() = 0;
   virtual TEditorMarks& Marks() = 0;
-  // An editor's words are its fountain's.
+  // An editor's words are its fountain's; setting them re-colours the text.
   virtual TStringList& ReserveWordList() = 0;
+  virtual void SetReserveWordList(const std::vector<std::string>& words) = 0;
   virtual TEditorRuler& Ruler() = 0;
   virtual TScrollStyle ScrollBars() const = 0;
   virtual void SetScrollBars(TScrollStyle value) = 0;
@@ -77,6 +79,7 @@ class TEditorProp : public TFileExtComponent, public TEditorProperties {
   TEditorMargin& Margin() override { return *FMargin; }
   TEditorMarks& Marks() override { return *FMarks; }
   TStringList& ReserveWordList() override { return FReserveWordList; }
+  void SetReserveWordList(const std::vector<std::string>& words) override { FReserveWordList.Assign(words); }
   TEditorRuler& Ruler() override { return *FRuler; }
   TScrollStyle ScrollBars() const override { return FScrollBars; }
   void SetScrollBars(TScrollStyle value) override;

@@ -101,14 +101,14 @@ TEST(EditorSelection, HitStyles) {
   f.selection.SetHitStyle(hsDraw);
   f.caret.SetCol(7);
   f.selection.SetHit(1);
-  EXPECT_EQ(f.selection.State(), ssHit);
+  EXPECT_EQ(f.selection.State(), stHit);
   EXPECT_TRUE(f.selection.Drawn());
   EXPECT_EQ(f.selection.HitLength(), 1);
   f.selection.SetHitStyle(hsCaret);
-  EXPECT_EQ(f.selection.State(), ssNone);
+  EXPECT_EQ(f.selection.State(), stNone);
   f.caret.SetCol(9);
   f.selection.SetHit(4);
-  EXPECT_EQ(f.selection.State(), ssHit);
+  EXPECT_EQ(f.selection.State(), stHit);
   EXPECT_FALSE(f.selection.Drawn());
   EXPECT_EQ(f.caret.Col(), 9);
   f.selection.SetHitStyle(hsSelect);
@@ -121,7 +121,7 @@ TEST(EditorSelection, EmptyTextSelectsNothing) {
   TCaretFixture f("");
   f.selection.SelectAll();
   f.selection.BeginSelection();
-  EXPECT_EQ(f.selection.State(), ssNone);
+  EXPECT_EQ(f.selection.State(), stNone);
   EXPECT_EQ(f.selection.SelStart(), 0);
 }
 

@@ -24,6 +24,7 @@ class TViewProperties : public TEditorProperties {
   TEditorMargin& Margin() override { return FMargin; }
   TEditorMarks& Marks() override { return FMarks; }
   TStringList& ReserveWordList() override { return FWords; }
+  void SetReserveWordList(const std::vector<std::string>& words) override { FWords.Assign(words); }
   TEditorRuler& Ruler() override { return FRuler; }
   TScrollStyle ScrollBars() const override { return FScrollBars; }
   void SetScrollBars(TScrollStyle value) override { FScrollBars = value; }
