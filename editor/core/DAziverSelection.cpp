@@ -199,6 +199,9 @@ void TEditorSelection::SetSelLength(int length) {
   const int row = FCaret.Row();
   const int from = static_cast<int>(GetRowText(FCaret.Rows(), row).ByteOffset(FCaret.Pos()));
   FCaret.MoveCaretToOffset(row, from + length);
+  // A move to where the caret already stands leaves the flag set.
+  FCaret.CaretMoving = false;
+  FPort.CaretMoved();
   UpdateSelection();
 }
 

@@ -117,6 +117,16 @@ TEST(EditorSelection, HitStyles) {
   EXPECT_EQ(f.selection.SelText(), "from t");
 }
 
+TEST(EditorSelection, ALengthPastTheEndLeavesTheCaretReportingItsMoves) {
+  TCaretFixture f("abc");
+  f.caret.SetCol(3);
+  f.selection.SetSelLength(5);
+  EXPECT_EQ(f.caret.Col(), 3);
+  const int moves = f.port.Moves;
+  f.caret.SetCol(1);
+  EXPECT_EQ(f.port.Moves, moves + 1);
+}
+
 TEST(EditorSelection, EmptyTextSelectsNothing) {
   TCaretFixture f("");
   f.selection.SelectAll();
