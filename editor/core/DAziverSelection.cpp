@@ -2,12 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kCrLfBytes = 2;
-
-}  // namespace
-
 void TEditorSelection::SetHitStyle(TEditorHitStyle style) {
   if (style == FHitStyle) return;
   CleanSelection();
