@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "editor/DAziverImages.h"
 #include "editor/DAziverPaint.h"
 #include "platform/gui/wingdi.h"
 
@@ -54,7 +55,6 @@ void TEditorScreen::Update() {
 TEditor::TEditor(QWidget* parent) : QAbstractScrollArea(parent), FColor(clWhite) {
   resize(kDefaultWidth, kDefaultHeight);
   setFrameStyle(QFrame::Box | QFrame::Plain);
-  viewport()->setCursor(Qt::IBeamCursor);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
   FList = TEditorScreenStrings::Create(*this);
@@ -63,6 +63,7 @@ TEditor::TEditor(QWidget* parent) : QAbstractScrollArea(parent), FColor(clWhite)
   FView = Make<TEditorViewInfo>();
   FFont.Color = clBlack;
   FCaret = Make<TEditorCaret>();
+  viewport()->setCursor(CursorOf(FCaret->Cursors().Values().DefaultCursor));
   FMarks = Make<TEditorMarks>();
   FMargin = Make<TEditorMargin>();
   FImagebar = Make<TEditorImagebar>();

@@ -1,4 +1,5 @@
 #include "editor/DAziver.h"
+#include "editor/DAziverImages.h"
 
 #include <QApplication>
 #include <QImage>
@@ -229,6 +230,21 @@ TEST(EditorCaret, DrawnOnlyWithTheFocusAndShapedByStyle) {
   e.clearFocus();
   QApplication::processEvents();
   EXPECT_FALSE(e.CaretDrawn());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditorCursors, BuiltInCursorsAreDrawnAndKnownOnesMapToQt) {
+  EXPECT_EQ(CursorOf(crIBeam).shape(), Qt::IBeamCursor);
+  EXPECT_EQ(CursorOf(crDefault).shape(), Qt::ArrowCursor);
+  for (const TCursor drawn : {crRightArrow, crDragSelCopy}) {
+    const QCursor cursor = CursorOf(drawn);
+    EXPECT_EQ(cursor.shape(), Qt::BitmapCursor);
+    EXPECT_FALSE(cursor.pixmap().isNull());
+  }
+  EXPECT_NE(CursorOf(crRightArrow).pixmap().toImage(), CursorOf(crDragSelCopy).pixmap().toImage());
 }
 
 }  // namespace
