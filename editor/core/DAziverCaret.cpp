@@ -116,6 +116,61 @@ void TEditorCaretModel::MoveCaretToOffset(int row, int offset) {
   SetRowCol(FRows.GetCount(), 0);
 }
 
+std::vector<int> TEditorCaretModel::WordStarts(int row, TFountain& fountain) {
+  if (FRows.BracketIndex(row) == kBracketNotComputed) FRows.UpdateRowStates(row, false);
+  const TCellString display = ExpandTabs(GetRowText(FRows, row), FRows.AttrSettings());
+  TRowAttributeData state = FRows.RowAttributeData(row);
+  if (state.BracketIndex == kBracketNotComputed) state.BracketIndex = kNoBracket;
+  const auto parser = fountain.CreateParser();
+  parser->RowStateIn(display, state);
+  std::vector<int> starts;
+  for (int kind = parser->Next(); kind != toEof; kind = parser->Next()) {
+    if (kind != toSymbol) starts.push_back(parser->TokenStart());
+  }
+  return starts;
+}
+
+void TEditorCaretModel::WordMove(int direction, TFountain& fountain) {
+  const int count = FRows.GetCount();
+  int row = FRow;
+  int col = FCol;
+  TRowCol to{row, col};
+  if (direction > 0) {
+    if (row >= count) return;
+    if (col >= RowWidth(FRows, row)) {
+      if (row == count - 1 && GetRowKind(FRows, row) != raCrlf) return;
+      ++row;
+      col = -1;
+    }
+    const std::vector<int> starts = WordStarts(row, fountain);
+    const auto next = std::upper_bound(starts.begin(), starts.end(), col);
+    if (next != starts.end()) {
+      to = {row, *next};
+    } else if (GetRowKind(FRows, row) == raWrapped) {
+      to = {row + 1, 0};
+    } else {
+      to = {row, RowWidth(FRows, row)};
+    }
+  } else {
+    if (col == 0) {
+      if (row == 0) return;
+      --row;
+      col = RowWidth(FRows, row);
+      to = {row, col};
+    }
+    if (FCol != 0 || GetRowKind(FRows, row) != raCrlf) {
+      const std::vector<int> starts = WordStarts(row, fountain);
+      const auto before = std::lower_bound(starts.begin(), starts.end(), col);
+      if (before != starts.begin()) {
+        to = {row, *std::prev(before)};
+      } else {
+        to = row == 0 ? TRowCol{0, 0} : TRowCol{row - 1, RowWidth(FRows, row - 1)};
+      }
+    }
+  }
+  if (to.Row != FRow || to.Col != FCol) SetRowCol(to.Row, to.Col);
+}
+
 int TEditorCaretModel::MaxTopRow() const { return std::max(0, FRows.GetCount() + FVisibleRows - 1); }
 
 void TEditorCaretModel::SetVisible(int rows, int cols) {

@@ -5,6 +5,8 @@
 // pixels, the ruler mark) goes through TEditorCaretPort.
 #pragma once
 
+#include <vector>
+
 #include "editor/core/DAziverMapping.h"
 #include "editor/core/DAziverOptions.h"
 
@@ -49,6 +51,9 @@ class TEditorCaretModel {
   // Caret to `offset` bytes from the start of `row`.
   void MoveCaretToOffset(int row, int offset);
   void AdjustCol(bool vertical, int direction);
+  // To the next (+1) or previous (-1) word as the fountain's scanner splits
+  // the rows; single characters of no class are no words.
+  void WordMove(int direction, TFountain& fountain);
   void ForgetCol() { FRememberedCol = kNoCol; }
 
   // Set by the input handlers around their moves.
@@ -77,6 +82,8 @@ class TEditorCaretModel {
  private:
   static constexpr int kNoCol = -1;
   void Remember(bool vertical, int col);
+  // Start columns of a row's words.
+  std::vector<int> WordStarts(int row, TFountain& fountain);
 
   TEditorScreenStrings& FRows;
   TEditorCaret& FOptions;

@@ -166,3 +166,25 @@ TEST(EditorMapping, VerticalScrollStepsStayInRangeAndMayCarryTheCaret) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditorMapping, WordMoveStepsOverWordsAndRows) {
+  TCaretFixture f("select a.b, c\r\nfrom t");
+  f.view.UseSqlFountain();
+  TFountain& sql = *f.view.ActiveFountain();
+  std::vector<std::pair<int, int>> right;
+  for (int i = 0; i < 8; ++i) {
+    f.caret.WordMove(1, sql);
+    right.push_back({f.caret.Row(), f.caret.Col()});
+  }
+  EXPECT_EQ(right, (std::vector<std::pair<int, int>>{{0, 7}, {0, 9}, {0, 12}, {0, 13}, {1, 0}, {1, 5}, {1, 6}, {1, 6}}));
+  std::vector<std::pair<int, int>> left;
+  for (int i = 0; i < 7; ++i) {
+    f.caret.WordMove(-1, sql);
+    left.push_back({f.caret.Row(), f.caret.Col()});
+  }
+  EXPECT_EQ(left, (std::vector<std::pair<int, int>>{{1, 5}, {1, 0}, {0, 13}, {0, 12}, {0, 9}, {0, 7}, {0, 0}}));
+}
+
+}  // namespace
