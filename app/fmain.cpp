@@ -188,7 +188,7 @@ void TfrmMain::setupUi() {
 // so no application hook is installed.
 void TfrmMain::FormCreate() {
   try {
-    LoadOptions();
+    LoadOptions(*prpEditor);
     actMain->ApplyShortCuts();
     ShortDateFormat = AppOption.DateFormat;
     LongDateFormat = AppOption.DateFormat;
@@ -510,7 +510,7 @@ void TfrmMain::FormClose() {
   try {
     SaveLayout();
     actMain->StoreShortCuts();
-    SaveOptions();
+    SaveOptions(*prpEditor);
   } catch (const std::exception& e) {
     ShowException(e);
     return;

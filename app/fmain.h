@@ -9,11 +9,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/core/fmaincore.h"
 #include "app/core/ovmainwin.h"
+#include "editor/core/EditorProp.h"
 
 class QAction;
 class QComboBox;
@@ -104,6 +106,8 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   THTMLHelp* hlpMain = nullptr;
   // The action list with the menus and the editor pop-up menu.
   TMainActions* actMain = nullptr;
+  // The user's editor options, loaded and saved with the other settings.
+  std::unique_ptr<TovMemoProp> prpEditor = Make<TovMemoProp>();
 
  protected:
   void showEvent(QShowEvent* event) override;

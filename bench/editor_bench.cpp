@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/DAziver.h"
 #include "editor/core/DAziverLines.h"
 #include "editor/core/DAziverOptions.h"
 
@@ -182,6 +183,36 @@ size_t AnchorOnce(const std::string& path) {
   return static_cast<size_t>(styled == length ? length : 0);
 }
 
+// The size both shown editors get for their first paint.
+constexpr int kShownWidth = 800;
+constexpr int kShownHeight = 600;
+
+// The file opened in a shown control and its first paint, as a user sees it.
+size_t OursShownOnce(const std::string& path) {
+  TEditor editor;
+  editor.resize(kShownWidth, kShownHeight);
+  editor.show();
+  editor.Lines().LoadFromFile(path);
+  editor.viewport()->repaint();
+  return static_cast<size_t>(editor.ScreenStrings().GetCount());
+}
+
+size_t AnchorShownOnce(const std::string& path) {
+  QsciScintilla editor;
+  QsciLexerSQL lexer;
+  editor.setUtf8(true);
+  editor.setLexer(&lexer);
+  editor.resize(kShownWidth, kShownHeight);
+  editor.show();
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return 0;
+  const QByteArray data = file.readAll();
+  editor.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
+  editor.SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, data.constData());
+  editor.viewport()->repaint();
+  return static_cast<size_t>(editor.SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+}
+
 // Wall-clock and processor time of a run, in milliseconds.
 struct TTimes {
   double Wall = 0;
@@ -250,5 +281,9 @@ int main(int argc, char** argv) {
   PrintRow("ours, soft wrap off (goal <= 0.50)", ours, anchor);
   const std::string wrapName = "ours, soft wrap at " + std::to_string(kWrapColumns) + " columns";
   PrintRow(wrapName.c_str(), wrapped, anchor);
+  const TTimes anchorShown = MedianTimes(runs, [&] { return AnchorShownOnce(path); });
+  const TTimes oursShown = MedianTimes(runs, [&] { return OursShownOnce(path); });
+  PrintRow("QsciScintilla shown, first paint", anchorShown, anchorShown);
+  PrintRow("TEditor shown, first paint", oursShown, anchorShown);
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "app/core/ovkinds.h"
 #include "app/core/zarur.h"
+#include "editor/core/EditorProp.h"
 
 namespace {
 constexpr const char* kGuiSubKey = "GUI\\";
@@ -495,6 +496,131 @@ void SaveOptions() {
   SaveKey("DBTEST", DBTestOption, DBTestFields());
   SaveKey("EDITOR", EditorOption, EditorFields());
   SaveReserveWords();
+}
+
+namespace {
+
+// What the program fixes in its editors whatever the settings hold.
+constexpr TColor kClBtnFace = 0xFF00000F;
+constexpr int kLeftbarMargin = 2;
+constexpr int kLeftbarColumn = 5;
+constexpr int kTextLeftMargin = 2;
+constexpr char kCommentOpen[] = "/*";
+constexpr char kCommentClose[] = "*/";
+
+TColor ToColor(int32_t value) { return static_cast<TColor>(value); }
+int32_t FromColor(TColor value) { return static_cast<int32_t>(value); }
+
+// A mark shows exactly when it has a colour.
+void SetMark(TEditorMark& mark, int32_t color) {
+  mark.SetColor(ToColor(color));
+  mark.SetVisible(ToColor(color) != clNone);
+}
+
+void SetColor(TFountainColor& target, int32_t color, int32_t bkColor) {
+  target.SetColor(ToColor(color));
+  target.SetBkColor(ToColor(bkColor));
+}
+
+// The mark kinds in the order of the EDITOR colour values.
+constexpr TEditorMarks::TKind kMarkKinds[] = {TEditorMarks::mkEof, TEditorMarks::mkRet, TEditorMarks::mkUnderline,
+                                              TEditorMarks::mkTab, TEditorMarks::mkSemiSpace, TEditorMarks::mkSpace};
+constexpr int32_t TovEditorOption::*kMarkColors[] = {&TovEditorOption::EOFColor,  &TovEditorOption::CRColor,
+                                                     &TovEditorOption::ULColor,   &TovEditorOption::TABColor,
+                                                     &TovEditorOption::SemiSpaceColor, &TovEditorOption::SpaceColor};
+
+}  // namespace
+
+void EditorOptionToProp(const TovEditorOption& option, const std::vector<std::string>& words, TEditorProp& prop) {
+  TEditorFont font = prop.Font();
+  font.Name = option.FontName;
+  font.Size = option.FontSize;
+  font.Color = ToColor(option.FontColor);
+  prop.SetFont(font);
+  prop.SetColor(ToColor(option.Color));
+  TEditorCaret& caret = prop.Caret();
+  caret.AutoIndent = option.AutoIndent;
+  caret.BackSpaceUnIndent = option.BackSpaceUnIndent;
+  caret.FreeCaret = option.FreeCaret;
+  caret.InTab = option.InTab;
+  caret.NextLine = option.NextLine;
+  caret.TabIndent = option.TabIndent;
+  caret.SoftTab = option.SoftTab;
+  caret.SetTabSpaceCount(option.TabSize);
+  caret.SelMove = option.SelMove;
+  prop.Leftbar().SetVisible(option.ShowRecNo);
+  prop.Ruler().SetVisible(option.ShowRuler);
+  prop.Ruler().SetGaugeRange(option.RulerSize);
+  for (size_t i = 0; i < std::size(kMarkKinds); ++i) SetMark(prop.Marks().Mark(kMarkKinds[i]), option.*kMarkColors[i]);
+  TEditorColors& colors = prop.View().Colors();
+  SetColor(colors.Comment(), option.CommentColor, option.CommentBkColor);
+  SetColor(colors.Str(), option.ConstColor, option.ConstBkColor);
+  SetColor(colors.Reserve(), option.ReserveColor, option.ReserveBkColor);
+  SetColor(colors.Hit(), option.SearchColor, option.SearchBkColor);
+  prop.ReserveWordList().Assign(words);
+
+  caret.AutoCursor = true;
+  caret.LockScroll = false;
+  caret.KeepCaret = true;
+  prop.Imagebar().SetVisible(false);
+  prop.Leftbar().SetLeftMargin(kLeftbarMargin);
+  prop.Leftbar().SetRightMargin(kLeftbarMargin);
+  prop.Leftbar().SetColumn(kLeftbarColumn);
+  prop.Leftbar().SetBkColor(kClBtnFace);
+  prop.SetScrollBars(ssBoth);
+  prop.Margin().SetLeft(kTextLeftMargin);
+  prop.View().SetCommenter("--");
+  prop.View().SetQuotation("'");
+  prop.View().SetDoubleQuotation("\"");
+  // One comment pair: a second load must not add another.
+  TEditorBracketCollection& brackets = prop.View().Brackets();
+  brackets.Clear();
+  TFountainBracketItem* comment = brackets.Add();
+  comment->SetLeftBracket(kCommentOpen);
+  comment->SetRightBracket(kCommentClose);
+  SetColor(comment->ItemColor(), option.CommentColor, option.CommentBkColor);
+}
+
+void PropToEditorOption(TEditorProp& prop, TovEditorOption& option, std::vector<std::string>& words) {
+  const TEditorFont font = prop.Font();
+  option.FontName = font.Name;
+  option.FontSize = font.Size;
+  option.FontColor = FromColor(font.Color);
+  option.Color = FromColor(prop.Color());
+  const TEditorCaret& caret = prop.Caret();
+  option.AutoIndent = caret.AutoIndent;
+  option.BackSpaceUnIndent = caret.BackSpaceUnIndent;
+  option.FreeCaret = caret.FreeCaret;
+  option.InTab = caret.InTab;
+  option.NextLine = caret.NextLine;
+  option.TabIndent = caret.TabIndent;
+  option.SoftTab = caret.SoftTab;
+  option.TabSize = caret.TabSpaceCount();
+  option.SelMove = caret.SelMove;
+  option.ShowRecNo = prop.Leftbar().Values().Visible;
+  option.ShowRuler = prop.Ruler().Values().Visible;
+  option.RulerSize = prop.Ruler().Values().GaugeRange;
+  for (size_t i = 0; i < std::size(kMarkKinds); ++i) option.*kMarkColors[i] = FromColor(prop.Marks().Mark(kMarkKinds[i]).Color());
+  TEditorColors& colors = prop.View().Colors();
+  option.CommentColor = FromColor(colors.Comment().Color());
+  option.CommentBkColor = FromColor(colors.Comment().BkColor());
+  option.ConstColor = FromColor(colors.Str().Color());
+  option.ConstBkColor = FromColor(colors.Str().BkColor());
+  option.ReserveColor = FromColor(colors.Reserve().Color());
+  option.ReserveBkColor = FromColor(colors.Reserve().BkColor());
+  option.SearchColor = FromColor(colors.Hit().Color());
+  option.SearchBkColor = FromColor(colors.Hit().BkColor());
+  words = prop.ReserveWordList().Strings();
+}
+
+void LoadOptions(TEditorProp& prpEditor) {
+  LoadOptions();
+  EditorOptionToProp(EditorOption, EditorReserveWords, prpEditor);
+}
+
+void SaveOptions(TEditorProp& prpEditor) {
+  PropToEditorOption(prpEditor, EditorOption, EditorReserveWords);
+  SaveOptions();
 }
 
 void LoadWorkSpace() {

@@ -9,6 +9,8 @@
 #include "app/core/ovoptions.h"
 #include "platform/regstore.h"
 
+class TEditorProp;
+
 // The registry with reads that fall back to the caller's default.
 class TovRegistry : public platform::Registry {
  public:
@@ -46,8 +48,16 @@ inline constexpr int32_t kOptionVersion = 80004;
 
 // Reads every option global from AppRegistry (first start: the defaults).
 void LoadOptions();
+// Also fills the main window's editor property set from EDITOR and RESERVE.
+void LoadOptions(TEditorProp& prpEditor);
 // Writes every option global back to AppRegistry.
 void SaveOptions();
+// Takes EDITOR and RESERVE from the editor property set first.
+void SaveOptions(TEditorProp& prpEditor);
+// The EDITOR values and reserved words onto a property set, with the
+// settings the program fixes whatever is stored, and back.
+void EditorOptionToProp(const TovEditorOption& option, const std::vector<std::string>& words, TEditorProp& prop);
+void PropToEditorOption(TEditorProp& prop, TovEditorOption& option, std::vector<std::string>& words);
 void LoadWorkSpace();
 void SaveWorkSpace();
 

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "app/core/zarur.h"
+#include "editor/core/EditorProp.h"
 #include "tests/platform/temp_settings.h"
 
 namespace {
@@ -555,6 +556,74 @@ TEST(OptionLists, TextFormSplitsAtAnyLineBreakAndEndsWithCrLf) {
   EXPECT_EQ(TextToList("a\r\nb\nc\rd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(TextToList("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
   EXPECT_TRUE(TextToList("").empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionsTest, EditorSettingsRoundTripThroughTheEditorPropertySet) {
+  {
+    TovRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Sub("EDITOR"), true));
+    reg.WriteString("FontName", "ＭＳ ゴシック");
+    reg.WriteInteger("FontSize", 12);
+    reg.WriteInteger("TabSize", 4);
+    reg.WriteBool("FreeCaret", true);
+    reg.WriteInteger("EOFColor", 0x0000FF);
+    reg.WriteInteger("CRColor", 0x1FFFFFFF);
+    reg.WriteInteger("CommentColor", 0x123456);
+    reg.WriteInteger("CommentBkColor", 0x654321);
+    reg.WriteInteger("SearchBkColor", 0x1FFFFFFF);
+    reg.CloseKey();
+    ASSERT_TRUE(reg.OpenKey(Sub("RESERVE"), true));
+    reg.WriteString("MYWORD", "");
+    reg.CloseKey();
+  }
+  auto prop = Make<TovMemoProp>();
+  LoadOptions(*prop);
+  EXPECT_EQ(prop->Font().Name, "ＭＳ ゴシック");
+  EXPECT_EQ(prop->Font().Size, 12);
+  EXPECT_EQ(prop->Caret().TabSpaceCount(), 4);
+  EXPECT_TRUE(prop->Caret().FreeCaret);
+  // A mark shows exactly when it has a colour.
+  EXPECT_TRUE(prop->Marks().EofMark().Visible());
+  EXPECT_FALSE(prop->Marks().RetMark().Visible());
+  EXPECT_EQ(prop->Marks().RetMark().Color(), clNone);
+  EXPECT_TRUE(prop->Marks().SpaceMark().Visible());
+  EXPECT_EQ(prop->View().Colors().Hit().BkColor(), clNone);
+  // The settings the program fixes.
+  EXPECT_TRUE(prop->Caret().KeepCaret);
+  EXPECT_FALSE(prop->Imagebar().Values().Visible);
+  EXPECT_EQ(prop->Leftbar().Values().Column, 5);
+  EXPECT_EQ(prop->ScrollBars(), ssBoth);
+  EXPECT_EQ(prop->View().Commenter(), "--");
+  ASSERT_EQ(prop->View().Brackets().Count(), 1);
+  auto* comment = static_cast<TFountainBracketItem*>(prop->View().Brackets().Item(0));
+  EXPECT_EQ(comment->LeftBracket(), "/*");
+  EXPECT_EQ(comment->ItemColor().BkColor(), 0x654321u);
+  int index = 0;
+  EXPECT_TRUE(prop->ReserveWordList().Find("myword", index));
+  LoadOptions(*prop);
+  EXPECT_EQ(prop->View().Brackets().Count(), 1);
+
+  const TovEditorOption loaded = EditorOption;
+  EditorOption = {};
+  prop->Caret().SetTabSpaceCount(6);
+  SaveOptions(*prop);
+  EXPECT_EQ(EditorOption.TabSize, 6);
+  TovEditorOption expected = loaded;
+  expected.TabSize = 6;
+  EXPECT_EQ(EditorOption, expected);
+  TovRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(Sub("EDITOR"), false));
+  EXPECT_EQ(reg.ReadInteger("CRColor"), 0x1FFFFFFF);
+  EXPECT_EQ(reg.ReadInteger("EOFColor"), 0x0000FF);
+  EXPECT_EQ(reg.ReadString("FontName"), "ＭＳ ゴシック");
+  reg.CloseKey();
+  ASSERT_TRUE(reg.OpenKey(Sub("RESERVE"), false));
+  const std::vector<std::string> names = reg.GetValueNames();
+  EXPECT_NE(std::find(names.begin(), names.end(), "MYWORD"), names.end());
 }
 
 }  // namespace

@@ -50,10 +50,11 @@ class TRecordingView : public TEditorView {
   TFountain* ActiveFountain() override { return FFountain.get(); }
   bool InitBracketsFull() const override { return BracketsFull; }
   const TDelimiters& Delimiters() const override { return DefaultDelimiters(); }
-  int TabSpaceCount() const override { return kDefaultTabSpaceCount; }
+  int TabSpaceCount() const override { return Tabs; }
   TEditorScreenStrings& ScreenStrings() override { return *FList; }
 
   bool HasFocus = false;
+  int Tabs = kDefaultTabSpaceCount;
   bool IsLoading = false;
   bool BracketsFull = false;
   bool Updating = false;
