@@ -816,6 +816,10 @@ void TovDBGridBase::ReplaceSelection(const std::string& text) {
 
 bool TovDBGridBase::HasSelection() const { return selected_.Count() > 0 || editor_->hasSelectedText(); }
 
+std::string TovDBGridBase::SelectedText() const {
+  return editor_->isVisible() ? editor_->selectedText().toStdString() : std::string();
+}
+
 // ---- TovDBGridV ----
 
 TovDBGridV::TovDBGridV(QWidget* parent) : TovDBGridBase(false, parent) {}

@@ -107,6 +107,8 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   // True when the grid is read-only or its data set cannot be changed.
   bool ReadOnly() const override;
   bool HasSelection() const override;
+  // Text selected in the in-place editor; records are not text until copied.
+  std::string SelectedText() const override;
   bool CanUndo() const override { return false; }
 
  protected:

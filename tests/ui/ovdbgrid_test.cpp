@@ -319,6 +319,7 @@ TEST(DBGridV, EditCommandsCopyPasteAndClearRecords) {
   EXPECT_EQ(f.Rows(), 4) << "clear deletes the selected records";
 
   f.grid.SelectAllRecords();
+  EXPECT_EQ(commands.SelectedText(), "") << "records are not text until copied";
   commands.CopyToClipboard();
   EXPECT_TRUE(QApplication::clipboard()->text().startsWith("2\tb2\tc2\td2\t\r\n"));
   f.grid.SelectedRecords().Clear();
@@ -334,6 +335,7 @@ TEST(DBGridV, EditCommandsCopyPasteAndClearRecords) {
   f.data_.First();
   f.Key(Qt::Key_Right);
   f.grid.Editor()->selectAll();
+  EXPECT_EQ(commands.SelectedText(), "b2") << "the cell editor's selection";
   commands.PasteFromClipboard();
   EXPECT_EQ(f.grid.Editor()->text(), "x");
   f.Key(Qt::Key_Escape);
