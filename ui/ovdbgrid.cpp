@@ -817,7 +817,8 @@ void TovDBGridBase::ReplaceSelection(const std::string& text) {
 bool TovDBGridBase::HasSelection() const { return selected_.Count() > 0 || editor_->hasSelectedText(); }
 
 std::string TovDBGridBase::SelectedText() const {
-  return editor_->isVisible() ? editor_->selectedText().toStdString() : std::string();
+  if (selected_.Count() > 0 || !editor_->isVisible()) return {};
+  return editor_->selectedText().toStdString();
 }
 
 // ---- TovDBGridV ----
