@@ -817,7 +817,8 @@ void TovDBGridBase::ReplaceSelection(const std::string& text) {
 bool TovDBGridBase::HasSelection() const { return selected_.Count() > 0 || editor_->hasSelectedText(); }
 
 std::string TovDBGridBase::SelectedText() const {
-  if (selected_.Count() > 0 || !editor_->isVisible()) return {};
+  // Like HasSelection: selected records win over the cell editor's text.
+  if (selected_.Count() > 0) return {};
   return editor_->selectedText().toStdString();
 }
 
