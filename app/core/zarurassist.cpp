@@ -60,7 +60,9 @@ TovAssistList ChooseAssistList(const TovAssistWord& word, const std::string& use
     }
   }
   const auto& p = word.Parts;
-  const auto is = [&](std::initializer_list<S> wanted) { return std::equal(statuses.begin(), statuses.end(), wanted.begin(), wanted.end()); };
+  const auto is = [&](std::initializer_list<S> wanted) {
+    return std::equal(statuses.begin(), statuses.end(), wanted.begin(), wanted.end());
+  };
   const auto withPrefix = [&](TovAssistList list) {
     if (statuses.back() == S::Prefix) list.Prefix = p.back();
     return list;
@@ -74,4 +76,20 @@ TovAssistList ChooseAssistList(const TovAssistWord& word, const std::string& use
     return withPrefix({K::Columns, Bound(p[0]), Bound(p[1]), {}});
   if (is({S::Schema, S::Routine})) return {K::Schemas, {}, {}, {}};
   return {};
+}
+
+std::optional<std::string> AliasTableInText(const std::vector<std::string>& lines, const std::string& alias) {
+  std::vector<std::string> clean = lines;
+  StripSQLComments(clean, false);
+  std::string text;
+  for (const std::string& line : clean) text += line + "\r\n";
+  TovSQLParts parts;
+  try {
+    AnalyzeSQL(text, parts, {});
+  } catch (const ESQLParseError&) {
+    // The tables read before the fault still serve.
+  }
+  for (int i = 0; i < parts.Tables.Count(); ++i)
+    if (UpperCase(parts.Tables.GetValue(i)) == UpperCase(alias)) return parts.Tables.GetName(i);
+  return std::nullopt;
 }

@@ -47,3 +47,7 @@ struct TovAssistList {
 // Classifies the parts in turn and picks the list; `user` is the schema of
 // unqualified names. Stops at the first part that names nothing.
 TovAssistList ChooseAssistList(const TovAssistWord& word, const std::string& user, const TovAssistLookups& lookups);
+
+// The table of the first pair of the editor's statement whose alias is
+// `alias` (ignoring case), read leniently from its comment-free lines.
+std::optional<std::string> AliasTableInText(const std::vector<std::string>& lines, const std::string& alias);

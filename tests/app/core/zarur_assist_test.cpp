@@ -53,4 +53,13 @@ TEST(CodeAssist, ChoosesTheListFromTheWord) {
   }
 }
 
+TEST(CodeAssist, FindsAliasesInTheEditorsStatement) {
+  const std::vector<std::string> lines = {"-- customers", "SELECT E. FROM SALES.EMP E, DEPT /* d */ d",
+                                          "WHERE E.X IN (1, 2)", "SELECT * FROM LATER L"};
+  EXPECT_EQ(AliasTableInText(lines, "e"), "SALES.EMP");
+  EXPECT_EQ(AliasTableInText(lines, "D"), "DEPT");
+  EXPECT_EQ(AliasTableInText(lines, "L"), std::nullopt);  // after the fault at the IN list
+  EXPECT_EQ(AliasTableInText(lines, "X"), std::nullopt);
+}
+
 }  // namespace
