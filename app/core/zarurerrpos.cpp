@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/core/odsql.h"
 #include "app/core/zarur.h"
 #include "app/core/zarursql.h"
 
@@ -10,6 +11,7 @@ namespace {
 
 const char kUnknownColumn[] = "ORA-00904";
 const char kUnknownTable[] = "ORA-00942";
+const char kAllTablesSQL[] = "SELECT TABLE_NAME FROM ALL_TABLES WHERE OWNER = :OWNER AND TABLE_NAME = :TABLE_NAME";
 const std::string_view kDelimiters = " ()%;.,+-<>{}[]\"'\r\n\t";
 // The editor joins its rows with CR LF.
 constexpr size_t kLineBreakLength = 2;
@@ -98,4 +100,16 @@ TovErrorPosition SQLErrorPosition(const std::vector<std::string>& rows, int firs
     return result;
   }
   return hasSelection ? TovErrorPosition{} : rowsSelected;
+}
+
+bool TableInAllTables(TovSQLQuery& query, const std::string& owner, const std::string& table) {
+  query.Close();
+  query.SetParamCheck(true);
+  query.SetSQL(kAllTablesSQL);
+  query.Parameters().at(0).Value = QString::fromStdString(owner);
+  query.Parameters().at(1).Value = QString::fromStdString(table);
+  query.Open();
+  const bool found = !query.Eof();
+  query.Close();
+  return found;
 }

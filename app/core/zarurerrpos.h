@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class TovSQLQuery;
+
 // A byte range of the editor's text (rows joined by CR LF).
 struct TovTextRange {
   size_t Start = 0;
@@ -42,3 +44,7 @@ using TovTableExists = std::function<bool(const std::string& owner, const std::s
 TovErrorPosition SQLErrorPosition(const std::vector<std::string>& rows, int first, int last,
                                   const std::string& message, const std::string& owner, bool hasSelection,
                                   const TovTableExists& tableExists);
+
+// The catalogue check of SQLErrorPosition: whether ALL_TABLES holds the
+// table. `query` (on the editor's connection) is closed and reused.
+bool TableInAllTables(TovSQLQuery& query, const std::string& owner, const std::string& table);

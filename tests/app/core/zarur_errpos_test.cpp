@@ -1,7 +1,11 @@
 #include "app/core/zarurerrpos.h"
 
+#include "app/core/odsql.h"
+#include "tests/standin/odbc_fixture.h"
+
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -60,6 +64,40 @@ TEST(FindWholeName, NeedsDelimitersOnBothSides) {
   EXPECT_EQ(FindWholeName(rows, 0, 1, "col"), (TovTextRange{std::string("A_COL+COL_B COL2\r\nx(").size(), 3}));
   EXPECT_EQ(FindWholeName(rows, 0, 0, "col"), std::nullopt);
   EXPECT_EQ(FindWholeName(rows, 0, 1, ""), std::nullopt);
+}
+
+// The stand-in's own messages lead to the name through the real catalogue.
+TEST(SQLErrorPosition, FindsNamesFromTheStandinsMessages) {
+  testing_odbc::OdbcFixture odbc;
+  odbc.CreateStandin("ADMIN", "secret");
+  TovSQLConnection connection;
+  connection.UserName = "ADMIN";
+  connection.Password = "secret";
+  connection.DataSource = "ORVTEST";
+  connection.Connect();
+  TovSQLQuery query(&connection);
+  const auto exists = [&](const std::string& owner, const std::string& table) {
+    return TableInAllTables(query, owner, table);
+  };
+  const auto failure = [&](const Rows& rows) {
+    std::string text;
+    for (const std::string& row : rows) text += row + "\n";
+    try {
+      TovSQLQuery failing(&connection);
+      failing.SetSQL(text);
+      failing.Open();
+    } catch (const EDatabaseError& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  const Rows columnRows = {"SELECT A.*,", "  a.NOCOL FROM RDBII_SYSTEM.RDBII_ASSISTTABLE A"};
+  EXPECT_EQ(SQLErrorPosition(columnRows, 0, 1, failure({"SELECT NOCOL FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"}), "ADMIN",
+                             false, exists),
+            NameAt(std::string("SELECT A.*,\r\n  a.").size(), 5));
+  const Rows tableRows = {"SELECT * FROM rdbii_system.RDBII_ASSISTTABLE T,", "  NO_SUCH N"};
+  EXPECT_EQ(SQLErrorPosition(tableRows, 0, 1, failure(tableRows), "ADMIN", true, exists),
+            NameAt(std::string("SELECT * FROM rdbii_system.RDBII_ASSISTTABLE T,\r\n  ").size(), 7));
 }
 
 }  // namespace
