@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/core/ovkinds.h"
 #include "app/core/zarur.h"
 #include "app/core/zarursql.h"
 
@@ -92,4 +93,29 @@ std::optional<std::string> AliasTableInText(const std::vector<std::string>& line
   for (int i = 0; i < parts.Tables.Count(); ++i)
     if (UpperCase(parts.Tables.GetValue(i)) == UpperCase(alias)) return parts.Tables.GetName(i);
   return std::nullopt;
+}
+
+int AssistObjectImage(const std::string& type) {
+  static const std::pair<const char*, int> kImages[] = {
+      {"SCHEMA", kAssistImageSchema}, {"TABLE", okTable},         {"INDEX", okIndex},
+      {"VIEW", okView},               {"PROCEDURE", okProcedure}, {"FUNCTION", okFunction},
+      {"TRIGGER", okTrigger},         {"SEQUENCE", okSequence},   {"KEYWORD", kAssistImageKeyword},
+  };
+  for (const auto& [name, image] : kImages)
+    if (type == name) return image;
+  return kAssistImageNone;
+}
+
+std::string AssistColumnTypeName(const std::string& code) {
+  static const std::pair<const char*, const char*> kTypes[] = {
+      {"CH", "CHAR"},     {"CV", "CHAR VARYING"}, {"CN", "NCHAR"},    {"NV", "NCHAR VARYING"},
+      {"NU", "NUMERIC"},  {"DE", "DECIMAL"},      {"IN", "INTEGER"},  {"SI", "SMALLINT"},
+      {"FL", "FLOAT"},    {"RE", "REAL"},         {"DP", "DOUBLE PRECISION"},
+      {"DT", "DATE"},     {"TI", "TIME"},         {"TM", "TIMESTAMP"}, {"IT", "INTERVAL"},
+      {"BL", "BLOB"},
+  };
+  const std::string trimmed = TrimBlanks(code);
+  for (const auto& [key, name] : kTypes)
+    if (trimmed == key) return name;
+  return code;
 }

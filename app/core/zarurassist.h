@@ -51,3 +51,14 @@ TovAssistList ChooseAssistList(const TovAssistWord& word, const std::string& use
 // The table of the first pair of the editor's statement whose alias is
 // `alias` (ignoring case), read leniently from its comment-free lines.
 std::optional<std::string> AliasTableInText(const std::vector<std::string>& lines, const std::string& alias);
+
+// Images of the candidates: the object kinds' own, and these.
+inline constexpr int kAssistImageSchema = 4;
+inline constexpr int kAssistImageKeyword = 10;
+inline constexpr int kAssistImageNone = -1;
+
+// The image of a candidate by its type text ("SCHEMA", "TABLE", "INDEX" ...).
+int AssistObjectImage(const std::string& type);
+// The type name of a catalogue column type code ("CV" is "CHAR VARYING");
+// an unknown code is returned as it stands.
+std::string AssistColumnTypeName(const std::string& code);

@@ -62,4 +62,16 @@ TEST(CodeAssist, FindsAliasesInTheEditorsStatement) {
   EXPECT_EQ(AliasTableInText(lines, "X"), std::nullopt);
 }
 
+TEST(CodeAssist, NamesTypesAndImagesOfCandidates) {
+  const std::pair<const char*, int> images[] = {{"SCHEMA", 4},    {"TABLE", 45},   {"INDEX", 46},
+                                                {"VIEW", 47},     {"PROCEDURE", 51}, {"FUNCTION", 52},
+                                                {"TRIGGER", 57},  {"SEQUENCE", 58}, {"KEYWORD", 10},
+                                                {"SYNONYM", -1},  {"table", -1}};
+  for (const auto& [type, image] : images) EXPECT_EQ(AssistObjectImage(type), image) << type;
+  const std::pair<const char*, const char*> types[] = {
+      {"CV", "CHAR VARYING"}, {"DP", "DOUBLE PRECISION"}, {"TM", "TIMESTAMP"}, {"BL", "BLOB"}, {"NV ", "NCHAR VARYING"},
+      {"XX", "XX"}};
+  for (const auto& [code, name] : types) EXPECT_EQ(AssistColumnTypeName(code), name) << code;
+}
+
 }  // namespace
