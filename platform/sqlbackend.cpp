@@ -198,6 +198,8 @@ std::string SqlSession::Rewrite(const std::string& sql) const { return sql; }
 
 bool SqlSession::Intercept(const std::string&) { return false; }
 
+std::string SqlSession::ErrorText(const QSqlError& error) const { return SqlErrorText(error); }
+
 std::vector<SqlFieldDef> SqlSession::DescribeFields(const QSqlQuery& query) const {
   std::vector<SqlFieldDef> fields;
   QSqlRecord record = query.record();

@@ -101,6 +101,8 @@ class SqlSession {
   virtual std::unique_ptr<SqlRowCursor> OpenCursor(QSqlQuery query) const;
   // Sets the isolation level read-uncommitted for the coming transactions.
   virtual void SetReadUncommitted() = 0;
+  // The message of a failed statement as the backend's server words it.
+  virtual std::string ErrorText(const QSqlError& error) const;
 
  private:
   QSqlDatabase database_;

@@ -5,6 +5,7 @@
 #include "app/core/ovkinds.h"
 #include "app/core/ovwhere.h"
 #include "app/core/zarur.h"
+#include "app/core/zarursql.h"
 
 namespace {
 
@@ -85,23 +86,7 @@ std::vector<int> ShownObjectKinds(const TovOption& option) {
   return kinds;
 }
 
-std::string LoginSchemaName(const std::string& userName) {
-  if (userName.empty() || userName.front() != '"') return userName;
-  std::string name;
-  for (size_t i = 1; i < userName.size(); ++i) {
-    if (userName[i] != '"') {
-      name += userName[i];
-      continue;
-    }
-    if (i + 1 < userName.size() && userName[i + 1] == '"') {
-      name += '"';
-      ++i;
-      continue;
-    }
-    break;
-  }
-  return name;
-}
+std::string LoginSchemaName(const std::string& userName) { return UnquoteName(userName); }
 
 std::vector<std::string> LoginSchemaFirst(std::vector<std::string> schemas, const std::string& loginSchema,
                                           bool userFirst) {

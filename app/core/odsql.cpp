@@ -121,7 +121,7 @@ QSqlQuery TovSQLQuery::Execute(platform::SqlSession& session) {
     // Executed directly, so nothing in the text is taken for a marker.
     ok = query.exec(QString::fromStdString(session.Rewrite(sql_)));
   }
-  if (!ok) throw EDatabaseError(platform::SqlErrorText(query.lastError()));
+  if (!ok) throw EDatabaseError(session.ErrorText(query.lastError()));
   return query;
 }
 
@@ -136,7 +136,7 @@ void TovSQLQuery::Open() {
     for (size_t i = 0; i < fields.size(); ++i) row.push_back(query.value(static_cast<int>(i)));
     rows.push_back(std::move(row));
   }
-  if (query.lastError().isValid()) throw EDatabaseError(platform::SqlErrorText(query.lastError()));
+  if (query.lastError().isValid()) throw EDatabaseError(session.ErrorText(query.lastError()));
   query.finish();
   fields_ = std::move(fields);
   rows_ = std::move(rows);

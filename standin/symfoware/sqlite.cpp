@@ -4,6 +4,8 @@
 #include <QSqlError>
 #include <QVariant>
 
+#include <string_view>
+
 #include "platform/sqlbackend.h"
 
 namespace symfoware {
@@ -26,6 +28,26 @@ QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVaria
 }
 
 std::string StandinMessage(const std::string& text) { return kMessagePrefix + text; }
+
+std::string ServerErrorText(const std::string& sqliteText) {
+  struct Mapping {
+    std::string_view sqlite;
+    std::string_view prefix;
+    std::string_view suffix;
+  };
+  static constexpr Mapping kMappings[] = {
+      {"no such table: ", "JYP7202E ORA-00942: 表またはビューが存在しません: ", ""},
+      {"no such column: ", "JYP7205E ORA-00904: \"", "\": 列が存在しません"},
+  };
+  for (const Mapping& m : kMappings) {
+    if (!sqliteText.starts_with(m.sqlite)) continue;
+    // SQLite may add context after the name (", while compiling ...").
+    std::string name = sqliteText.substr(m.sqlite.size());
+    name = name.substr(0, name.find_first_of(" ,"));
+    return std::string(m.prefix) + name + std::string(m.suffix);
+  }
+  return sqliteText;
+}
 
 sqlite3* SqliteHandle(QSqlDatabase& db) {
   QVariant handle = db.driver()->handle();

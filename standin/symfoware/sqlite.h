@@ -16,6 +16,10 @@ namespace symfoware {
 
 // A message of the stand-in, prefixed as a driver's message would be.
 std::string StandinMessage(const std::string& text);
+// SQLite's unknown-table and unknown-column messages in the server's words
+// (codes JYP7202E/ORA-00942 and JYP7205E/ORA-00904, the name after the
+// first ":"); any other text unchanged.
+std::string ServerErrorText(const std::string& sqliteText);
 
 // Runs a statement with positional values; raises the SQLite message.
 QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values = {});

@@ -195,6 +195,10 @@ class StandinSession : public platform::SqlSession {
 
   void SetReadUncommitted() override { Run("PRAGMA read_uncommitted = 1"); }
 
+  std::string ErrorText(const QSqlError& error) const override {
+    return StandinMessage(ServerErrorText(platform::SqlErrorText(error)));
+  }
+
  private:
   QSqlQuery Run(const std::string& sql, const std::vector<QVariant>& values = {}) {
     QSqlQuery query(Database());

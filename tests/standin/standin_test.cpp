@@ -226,6 +226,22 @@ TEST_F(StandinTest, RunsSymfowareFunctionsAndCaseSensitiveLike) {
   EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM ALL_TABLES WHERE OWNER = 'RDBII_SYSTEM'").size(), 1u);
 }
 
+TEST_F(StandinTest, WordsUnknownTablesAndColumnsAsTheServer) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  auto errorOf = [&](const std::string& sql) {
+    QSqlQuery q(session->Database());
+    EXPECT_FALSE(q.exec(QString::fromStdString(session->Rewrite(sql))));
+    return session->ErrorText(q.lastError());
+  };
+  const std::string table = errorOf("SELECT * FROM NO_SUCH_TABLE");
+  for (const char* code : {"JYP7202", "ORA-00942", "NO_SUCH_TABLE"}) EXPECT_NE(table.find(code), std::string::npos) << table;
+  const std::string column = errorOf("SELECT NOCOL FROM RDBII_SYSTEM.RDBII_ASSISTTABLE");
+  for (const char* code : {"JYP7205E", "ORA-00904"}) EXPECT_NE(column.find(code), std::string::npos) << column;
+  const size_t first = column.find(':');
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(column.substr(first + 1, column.find(':', first + 1) - first - 1), " \"NOCOL\"");
+}
+
 TEST_F(StandinTest, AdvancesSequencesWithNextval) {
   auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
   Exec(*session, "CREATE SCHEMA S1");
