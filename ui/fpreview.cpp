@@ -11,7 +11,6 @@
 #include <QVBoxLayout>
 
 #include "app/core/ovoptions.h"
-#include "ui/fprint.h"
 #include "ui/ovimages.h"
 #include "ui/ovprinter.h"
 

@@ -35,8 +35,6 @@ constexpr int kMaxFontSizeLength = 3;
 constexpr int kMarginLimit = 999;
 constexpr const char* kJobTitlePrefix = "ORV - ";
 
-QWidget* printOwner = nullptr;
-
 // The job the render routine is filling.
 struct TJobState {
   std::unique_ptr<TQtTextMeasure> measure;
@@ -96,9 +94,6 @@ class TUpDown : public QWidget {
   int min_;
   int max_;
 };
-
-void SetPrintOwner(QWidget* owner) { printOwner = owner; }
-QWidget* PrintOwner() { return printOwner; }
 
 TfrmPrint::TfrmPrint(QWidget* owner, const std::string& title) : QDialog(owner), title_(title) {
   setupUi();

@@ -82,8 +82,3 @@ void PrintLines(const std::string& title, const std::vector<std::string>& lines,
 void EndPrintJob();
 // Sends the print data's pages to the selected printer as the dialog says.
 void PrintPages(const TfrmPrint& form);
-
-// The main window: owner of the dialog and the preview, hidden while the
-// preview shows.
-void SetPrintOwner(QWidget* owner);
-QWidget* PrintOwner();

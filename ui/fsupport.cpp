@@ -17,6 +17,7 @@
 #include "ui/core/fsupportcore.h"
 #include "ui/fprint.h"
 #include "ui/ovimages.h"
+#include "ui/ovprinter.h"
 
 namespace {
 constexpr const char* kSupportTitle = "サポート情報";

@@ -13,6 +13,8 @@
 namespace {
 constexpr double kPointsPerInch = 72.0;
 
+QWidget* printOwner = nullptr;
+
 struct TPrinterState {
   std::unique_ptr<QPrinter> device;
   int index = -1;
@@ -125,3 +127,6 @@ void DrawPrintPage(QPainter& painter, const TPrintPage& page, QPointF origin) {
   }
   painter.restore();
 }
+
+void SetPrintOwner(QWidget* owner) { printOwner = owner; }
+QWidget* PrintOwner() { return printOwner; }

@@ -11,6 +11,7 @@
 class QPainter;
 class QPaintDevice;
 class QPrinter;
+class QWidget;
 
 // The entry after the platform's printers: a PDF file, named when printing.
 inline constexpr const char* kPdfPrinterName = "PDF";
@@ -45,3 +46,8 @@ class TQtTextMeasure : public TTextMeasure {
 // Draws a page with its top left corner at `origin` (device pixels); the
 // page is scaled from its own resolution to the painter's device.
 void DrawPrintPage(QPainter& painter, const TPrintPage& page, QPointF origin);
+
+// The main window: owner of the print windows, hidden while the preview
+// shows.
+void SetPrintOwner(QWidget* owner);
+QWidget* PrintOwner();

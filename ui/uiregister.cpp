@@ -1,8 +1,8 @@
 #include "ui/uiregister.h"
 
 #include "app/core/fmainactcore.h"
-#include "ui/fprint.h"
 #include "ui/fsupport.h"
+#include "ui/ovprinter.h"
 
 void RegisterUi(QWidget& main) {
   SetPrintOwner(&main);
