@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <exception>
 
 #include "app/core/zarur.h"
 #include "platform/qstr.h"
@@ -87,16 +88,21 @@ void TfrmSupport::actCopyExecute() {
 void TfrmSupport::actPrintExecute() {
   std::vector<std::string> lines;
   for (const QString& line : txtSupport->toPlainText().split('\n')) lines.push_back(line.toStdString());
-  PrintWithDialog(kSupportTitle, [&lines](TfrmPrint&) {
-    BeginPrintJob();
-    try {
-      PrintLines(kSupportTitle, lines, true);
-    } catch (...) {
+  // A failure must not leave this window's event loop through Qt.
+  try {
+    PrintWithDialog(kSupportTitle, [&lines](TfrmPrint&) {
+      BeginPrintJob();
+      try {
+        PrintLines(kSupportTitle, lines, true);
+      } catch (...) {
+        EndPrintJob();
+        throw;
+      }
       EndPrintJob();
-      throw;
-    }
-    EndPrintJob();
-  });
+    });
+  } catch (const std::exception& e) {
+    MsgBox(e.what(), MB_ICONERROR);
+  }
   activateWindow();
 }
 

@@ -169,3 +169,26 @@ TEST_F(Printing, SupportWindowCopiesItsReportAndIsRegisteredForTheHelpMenu) {
   ASSERT_EQ(dialogs->messages.size(), 1u);
   EXPECT_EQ(dialogs->messages[0].text, "クリップボードに出力しました。");
 }
+
+TEST_F(Printing, SupportPrintsItsReportAndReportsAFailure) {
+  TfrmSupport form(nullptr, {"【Orvanto情報】", "  OS                 : テスト"});
+  const QString path = dir.filePath("support.pdf");
+  struct Case {
+    QString path;
+    bool written;
+  } cases[] = {{path, true}, {dir.filePath("missing/folder/x.pdf"), false}};
+  for (const Case& c : cases) {
+    dialogs->messages.clear();
+    dialogs->QueueFile(c.path.toStdString());
+    WhenShown<TfrmPrint>([](TfrmPrint& print) {
+      SelectPdf(print);
+      print.btnOk->click();
+    });
+    form.actPrint->trigger();
+    EXPECT_EQ(QFileInfo::exists(c.path), c.written);
+    EXPECT_EQ(dialogs->messages.size(), c.written ? 0u : 1u);
+  }
+  const QString text = RunTool("pdftotext", {path, "-"});
+  EXPECT_TRUE(text.contains("サポート情報")) << text.toStdString();
+  EXPECT_TRUE(text.contains("テスト")) << text.toStdString();
+}
