@@ -262,6 +262,16 @@ TPrintPassSettings TfrmPrint::Passes() const {
           txtRangeTo->AsInteger()};
 }
 
+bool TfrmPrint::FontSizeValid() {
+  // The printer would get a size of 0 and print nothing readable.
+  bool isNumber = false;
+  int size = txtFontSize->text().toInt(&isNumber);
+  if (isNumber && size >= 1) return true;
+  txtFontSize->setFocus();
+  MsgBox("フォントサイズには1以上の数値を入力して下さい。", MB_ICONWARNING);
+  return false;
+}
+
 void TfrmPrint::btnOkClick() {
   bool isNumber = false;
   int copies = txtCopies->text().toInt(&isNumber);
@@ -270,18 +280,13 @@ void TfrmPrint::btnOkClick() {
     MsgBox("印刷部数の値を小さくして下さい。", MB_ICONWARNING);
     return;
   }
-  // The printer would get a size of 0 and print nothing readable.
-  int size = txtFontSize->text().toInt(&isNumber);
-  if (!isNumber || size < 1) {
-    txtFontSize->setFocus();
-    MsgBox("フォントサイズには1以上の数値を入力して下さい。", MB_ICONWARNING);
-    return;
-  }
+  if (!FontSizeValid()) return;
   state_ = psPrint;
   accept();
 }
 
 void TfrmPrint::btnPreviewClick() {
+  if (!FontSizeValid()) return;
   state_ = psPreview;
   accept();
 }

@@ -63,6 +63,7 @@ class TfrmPrint : public QDialog {
   void SelectPrinter(int index);
   void RangeChange();
   void CopiesChange();
+  bool FontSizeValid();
   void btnOkClick();
   void btnPreviewClick();
   void btnHelpClick();
