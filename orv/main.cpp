@@ -5,6 +5,7 @@
 #include "app/core/zarur.h"
 #include "app/fmain.h"
 #include "platform/gui/qtplatform.h"
+#include "ui/uiregister.h"
 
 namespace {
 // The fonts the settings name, as this platform has them.
@@ -20,6 +21,7 @@ int main(int argc, char* argv[]) {
   QFont::insertSubstitutions(kWindowsGothic, kGothicSubstitutes);
   TfrmMain frmMain;
   RegisterApp(frmMain);
+  RegisterUi(frmMain);
   frmMain.show();
   return QApplication::exec();
 }

@@ -14,6 +14,7 @@ PACKAGES=(
   python3 python3-openpyxl python3-sqlparse
   gcc-multilib g++-multilib qemu-user
   xvfb xauth fonts-ipafont-gothic
+  poppler-utils
   tango-icon-theme
   libqscintilla2-qt6-dev
 )

@@ -42,6 +42,8 @@
 #include "ui/ovcomctrls.h"
 #include "ui/ovfinddlg.h"
 #include "ui/ovgrid.h"
+#include "ui/ovprinter.h"
+#include "ui/uiregister.h"
 
 namespace {
 
@@ -185,6 +187,15 @@ TEST_F(MainActionsTest, EnabledItemsHaveHandlersAndARegisteredHandlerEnablesItsA
   EXPECT_EQ(ran, (Names{"option"}));
   EXPECT_FALSE(Act("actDBCommit")->isEnabled());
   ExpectHandlersOfEnabledItems();
+}
+
+TEST_F(MainActionsTest, TheUiRegistrationGivesTheHelpMenuItsSupportWindow) {
+  Start();
+  EXPECT_FALSE(Act("actHelpSupport")->isEnabled());
+  RegisterUi(*main_);
+  EXPECT_TRUE(Act("actHelpSupport")->isEnabled());
+  EXPECT_EQ(PrintOwner(), main_.get());
+  SetPrintOwner(nullptr);
 }
 
 TEST_F(MainActionsTest, ConnectionStateFollowsTheListAndLogonWorksAfterTheLastWindowClosed) {

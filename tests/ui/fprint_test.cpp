@@ -1,0 +1,195 @@
+#include "ui/fprint.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/core/fmainactcore.h"
+#include "app/core/ovoptions.h"
+#include "platform/dialogs.h"
+#include "ui/fpreview.h"
+#include "ui/fsupport.h"
+#include "ui/ovprinter.h"
+#include "ui/ovstdctl.h"
+#include "ui/uiregister.h"
+
+namespace {
+// Runs `step` on the next modal window of type T once it shows.
+template <typename T>
+void WhenShown(std::function<void(T&)> step) {
+  QTimer::singleShot(0, [step] {
+    if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      step(*window);
+    } else {
+      WhenShown<T>(step);
+    }
+  });
+}
+
+void SelectPdf(TfrmPrint& form) { form.cmbPrinterName->setCurrentIndex(form.cmbPrinterName->count() - 1); }
+
+QString RunTool(const QString& program, const QStringList& args) {
+  QProcess process;
+  process.start(program, args);
+  process.waitForFinished();
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+class Printing : public testing::Test {
+ protected:
+  void SetUp() override {
+    PrintOption = {0, 20, 20, 20, 20, "IPAGothic", 10};
+    EditorOption.TabSize = 4;
+  }
+  platform::ScopedScriptedDialogs dialogs;
+  QTemporaryDir dir;
+};
+
+// Two parts, the second long enough for two pages.
+void RenderTwoParts(TfrmPrint&) {
+  BeginPrintJob();
+  PrintLines("first", {"日本語の本文です。", "\tindented"}, true);
+  std::vector<std::string> many(80, "line of the second part");
+  PrintLines("second", many, true);
+  EndPrintJob();
+}
+}  // namespace
+
+TEST_F(Printing, PrintsAPdfThroughTheDialog) {
+  const QString path = dir.filePath("out.pdf");
+  dialogs->QueueFile(path.toStdString());
+  WhenShown<TfrmPrint>([](TfrmPrint& form) {
+    SelectPdf(form);
+    form.btnOk->click();
+  });
+  PrintWithDialog("Report", RenderTwoParts);
+  ASSERT_EQ(dialogs->files.size(), 1u);
+  const QString info = RunTool("pdfinfo", {path});
+  EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+3\\b"))) << info.toStdString();
+  EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+ORV - Report"))) << info.toStdString();
+  const QStringList pages = RunTool("pdftotext", {"-layout", path, "-"}).split('\f');
+  ASSERT_GE(pages.size(), 3);
+  EXPECT_TRUE(pages[0].contains("日本語の本文です。")) << pages[0].toStdString();
+  EXPECT_TRUE(pages[0].contains("first"));
+  EXPECT_TRUE(pages[0].contains(QRegularExpression("\\n\\s*1\\s*$"))) << pages[0].toStdString();
+  EXPECT_TRUE(pages[2].contains(QRegularExpression("\\n\\s*2\\s*$"))) << pages[2].toStdString();
+  EXPECT_EQ(PrintOption.FontSize, 10);
+}
+
+TEST_F(Printing, TheDialogRefusesTooManyCopiesAndABadFontSize) {
+  struct Case {
+    QString copies, size, message;
+  } cases[] = {{"1000", "10", "印刷部数の値を小さくして下さい。"},
+               {"1", "0", "フォントサイズには1以上の数値を入力して下さい。"},
+               {"1", "", "フォントサイズには1以上の数値を入力して下さい。"}};
+  for (const Case& c : cases) {
+    dialogs->messages.clear();
+    TfrmPrint form(nullptr, "x");
+    form.ShowSettings();
+    SelectPdf(form);
+    form.txtCopies->setText(c.copies);
+    form.txtFontSize->setText(c.size);
+    form.btnOk->click();
+    if (c.copies == "1") form.btnPreview->click();
+    ASSERT_EQ(dialogs->messages.size(), c.copies == "1" ? 2u : 1u);
+    EXPECT_EQ(QString::fromStdString(dialogs->messages[0].text), c.message);
+    EXPECT_EQ(form.result(), 0);
+  }
+}
+
+TEST_F(Printing, CollateIsOfferedAboveOneCopyAndTheRangeOnlyWhenChosen) {
+  TfrmPrint form(nullptr, "x");
+  EXPECT_FALSE(form.chkCollate->isEnabled());
+  form.txtCopies->setText("2");
+  EXPECT_TRUE(form.chkCollate->isEnabled());
+  EXPECT_FALSE(form.txtRangeFrom->isEnabled());
+  form.rdoRangeSelect->setChecked(true);
+  EXPECT_TRUE(form.txtRangeTo->isEnabled());
+}
+
+TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
+  QWidget main;
+  main.show();
+  SetPrintOwner(&main);
+  const QString path = dir.filePath("preview.pdf");
+  dialogs->QueueFile(path.toStdString());
+  bool hidden = false;
+  WhenShown<TfrmPrint>([&](TfrmPrint& form) {
+    SelectPdf(form);
+    form.btnPreview->click();
+    WhenShown<TfrmPreview>([&](TfrmPreview& preview) {
+      hidden = !main.isVisible();
+      EXPECT_FALSE(preview.actPrevPage->isEnabled());
+      EXPECT_TRUE(preview.actNextPage->isEnabled());
+      for (int i = 0; i < 4; ++i) preview.actZoomUp->trigger();
+      EXPECT_DOUBLE_EQ(preview.State().Zoom(), 2.0);
+      EXPECT_FALSE(preview.actZoomUp->isEnabled());
+      for (int i = 0; i < 6; ++i) preview.actZoomDown->trigger();
+      EXPECT_DOUBLE_EQ(preview.State().Zoom(), 0.5);
+      EXPECT_FALSE(preview.actZoomDown->isEnabled());
+      EXPECT_FALSE(preview.imgPreview->pixmap().isNull());
+      preview.actPrint->trigger();
+      WhenShown<TfrmPrint>([](TfrmPrint& again) {
+        SelectPdf(again);
+        again.btnOk->click();
+      });
+    });
+  });
+  PrintWithDialog("Preview", RenderTwoParts);
+  SetPrintOwner(nullptr);
+  EXPECT_TRUE(hidden);
+  EXPECT_TRUE(main.isVisible());
+  EXPECT_TRUE(QFileInfo::exists(path));
+}
+
+TEST_F(Printing, SupportWindowCopiesItsReportAndIsRegisteredForTheHelpMenu) {
+  ClearActionHandlers();
+  QWidget main;
+  RegisterUi(main);
+  EXPECT_NE(ActionHandler("actHelpSupport"), nullptr);
+  SetPrintOwner(nullptr);
+  ClearActionHandlers();
+
+  std::vector<std::string> report = SupportReport();
+  ASSERT_GE(report.size(), 7u);
+  EXPECT_EQ(report[2], "  プログラムのパス   : " + QCoreApplication::applicationFilePath().toStdString());
+  TfrmSupport form(nullptr, report);
+  form.actCopy->trigger();
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith("【Orvanto情報】\n  バージョン         : 1.0.0"));
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].text, "クリップボードに出力しました。");
+}
+
+TEST_F(Printing, SupportPrintsItsReportAndReportsAFailure) {
+  TfrmSupport form(nullptr, {"【Orvanto情報】", "  OS                 : テスト"});
+  const QString path = dir.filePath("support.pdf");
+  struct Case {
+    QString path;
+    bool written;
+  } cases[] = {{path, true}, {dir.filePath("missing/folder/x.pdf"), false}};
+  for (const Case& c : cases) {
+    dialogs->messages.clear();
+    dialogs->QueueFile(c.path.toStdString());
+    WhenShown<TfrmPrint>([](TfrmPrint& print) {
+      SelectPdf(print);
+      print.btnOk->click();
+    });
+    form.actPrint->trigger();
+    EXPECT_EQ(QFileInfo::exists(c.path), c.written);
+    EXPECT_EQ(dialogs->messages.size(), c.written ? 0u : 1u);
+  }
+  const QString text = RunTool("pdftotext", {path, "-"});
+  EXPECT_TRUE(text.contains("サポート情報")) << text.toStdString();
+  EXPECT_TRUE(text.contains("テスト")) << text.toStdString();
+}

@@ -1,0 +1,136 @@
+#include "ui/fpreview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPalette>
+#include <QScrollArea>
+#include <QScreen>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/core/ovoptions.h"
+#include "ui/ovimages.h"
+#include "ui/ovprinter.h"
+
+namespace {
+constexpr int kPreviewHelpContext = 12100;
+constexpr char kHelpContextProperty[] = "helpContext";
+constexpr int kButtonWidth = 78;
+// Paper, shadow and border in printer pixels.
+constexpr int kPaperInset = 50;
+constexpr int kShadowInset = 100;
+constexpr int kCanvasMargin = 150;
+constexpr double kInchesPerMetre = 39.37007874;
+const QColor kShadowColor(0x80, 0x80, 0x80);
+
+enum : int { kIconPreview = 99, kIconPrint = 98, kIconPrev = 32, kIconNext = 33, kIconZoomUp = 100,
+             kIconZoomDown = 101, kIconExit = 42 };
+
+// The caption and the status tip of a "short|long" hint.
+void SetHint(QAction* action, const QString& hint) {
+  action->setToolTip(hint.section('|', 0, 0));
+  action->setStatusTip(hint.section('|', 1));
+}
+
+// Restores the main window whatever happens to the preview.
+class TShownAgain {
+ public:
+  explicit TShownAgain(QWidget* window) : window_(window) {
+    if (window_) window_->hide();
+  }
+  ~TShownAgain() {
+    if (window_) window_->show();
+  }
+  TShownAgain(const TShownAgain&) = delete;
+  TShownAgain& operator=(const TShownAgain&) = delete;
+
+ private:
+  QWidget* window_;
+};
+}  // namespace
+
+TfrmPreview::TfrmPreview(QWidget* owner) : QDialog(owner), state_(PrintData().PageCount()) {
+  setupUi();
+  setProperty(kHelpContextProperty, kPreviewHelpContext);
+}
+
+void TfrmPreview::setupUi() {
+  setWindowTitle("印刷プレビュー");
+  setWindowIcon(imgMain().Icon(kIconPreview));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  tolCmd = new QToolBar(this);
+  tolCmd->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  auto add = [this](const char* caption, const char* hint, int image) {
+    QAction* action = tolCmd->addAction(imgMain().Icon(image), caption);
+    SetHint(action, hint);
+    if (QWidget* button = tolCmd->widgetForAction(action)) button->setMinimumWidth(kButtonWidth);
+    return action;
+  };
+  actPrint = add("印刷(&P)", "印刷|ダイアグラムを印刷します。", kIconPrint);
+  actPrevPage = add("前頁(&R)", "前頁|前のページを表示します。", kIconPrev);
+  actNextPage = add("次頁(&N)", "次頁|次のページを表示します。", kIconNext);
+  actZoomUp = add("拡大(&U)", "拡大|印刷イメージを拡大します。", kIconZoomUp);
+  actZoomDown = add("縮小(&D)", "縮小|印刷イメージを縮小します。", kIconZoomDown);
+  actExit = add("終了(&X)", "終了|プレビュー画面を閉じます。", kIconExit);
+  layout->addWidget(tolCmd);
+  scrPreview = new QScrollArea(this);
+  imgPreview = new QLabel(scrPreview);
+  scrPreview->setWidget(imgPreview);
+  layout->addWidget(scrPreview, 1);
+
+  connect(actPrint, &QAction::triggered, this, &QDialog::accept);
+  connect(actExit, &QAction::triggered, this, &QDialog::reject);
+  connect(actNextPage, &QAction::triggered, this, [this] { state_.NextPage(); DrawPage(); });
+  connect(actPrevPage, &QAction::triggered, this, [this] { state_.PrevPage(); DrawPage(); });
+  connect(actZoomUp, &QAction::triggered, this, [this] { state_.ZoomUp(); DrawPage(); });
+  connect(actZoomDown, &QAction::triggered, this, [this] { state_.ZoomDown(); DrawPage(); });
+}
+
+void TfrmPreview::DrawPage() {
+  RefreshPrinter();
+  const TovPrinter& printer = Printer();
+  // Drawn at the screen's resolution times the zoom; the page scales itself.
+  const double screenDpi = QApplication::primaryScreen() ? QApplication::primaryScreen()->logicalDotsPerInchY() : 96;
+  const double scale = screenDpi / std::max(1, printer.ResolutionY()) * state_.Zoom();
+  const QSize size(qRound((printer.PhysicalWidth() + kCanvasMargin) * scale),
+                   qRound((printer.PhysicalHeight() + kCanvasMargin) * scale));
+  QImage image(size, QImage::Format_RGB32);
+  image.setDotsPerMeterX(qRound(screenDpi * state_.Zoom() * kInchesPerMetre));
+  image.setDotsPerMeterY(qRound(screenDpi * state_.Zoom() * kInchesPerMetre));
+  image.fill(palette().color(QPalette::Button));
+  QPainter painter(&image);
+  painter.scale(scale, scale);
+  const QSize paper(printer.PhysicalWidth(), printer.PhysicalHeight());
+  painter.fillRect(QRect(QPoint(kShadowInset, kShadowInset), paper), kShadowColor);
+  painter.setPen(Qt::black);
+  painter.setBrush(Qt::white);
+  painter.drawRect(QRect(QPoint(kPaperInset, kPaperInset), paper));
+  painter.resetTransform();
+  if (state_.Page() <= PrintData().PageCount()) {
+    const QPointF origin(kPaperInset + std::max(printer.MMToPixelX(PrintOption.LeftMargin), printer.OffsetLeft()),
+                         kPaperInset + std::max(printer.MMToPixelY(PrintOption.TopMargin), printer.OffsetTop()));
+    DrawPrintPage(painter, PrintData().Pages(state_.Page() - 1), origin * scale);
+  }
+  painter.end();
+  imgPreview->setPixmap(QPixmap::fromImage(image));
+  imgPreview->resize(size);
+  actNextPage->setEnabled(state_.CanNextPage());
+  actPrevPage->setEnabled(state_.CanPrevPage());
+  actZoomUp->setEnabled(state_.CanZoomUp());
+  actZoomDown->setEnabled(state_.CanZoomDown());
+}
+
+bool ShowPrintPreview() {
+  QWidget* main = PrintOwner();
+  TfrmPreview preview(main);
+  preview.DrawPage();
+  if (main) {
+    preview.setWindowState(main->windowState());
+    preview.setGeometry(main->geometry());
+  }
+  TShownAgain shown(main);
+  return preview.exec() == QDialog::Accepted;
+}

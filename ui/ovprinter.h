@@ -1,0 +1,53 @@
+// ovprinter: the selected printer over Qt's printers, the program's print
+// data, and the replay of recorded pages on any paint device.
+#pragma once
+
+#include <QPointF>
+#include <QStringList>
+
+#include "ui/core/fprintcore.h"
+#include "ui/core/ovprintercore.h"
+
+class QPainter;
+class QPaintDevice;
+class QPrinter;
+class QWidget;
+
+// The entry after the platform's printers: a PDF file, named when printing.
+inline constexpr const char* kPdfPrinterName = "PDF";
+
+TovPrinter& Printer();
+// The program's one print data: the pages of the last document.
+TovPrintdata& PrintData();
+// The Qt device of the selected printer.
+QPrinter& QtPrinter();
+
+// The platform's printers, then the PDF file.
+QStringList PrinterNames();
+int PrinterIndex();
+bool PrintsToPdf();
+// Selects a printer by its place in PrinterNames(), at its defaults.
+void SetPrinterIndex(int index);
+void SetOrientation(int orientation);
+// Describes the selected printer to Printer().
+void RefreshPrinter();
+
+// Text measured at the resolution of a paint device.
+class TQtTextMeasure : public TTextMeasure {
+ public:
+  explicit TQtTextMeasure(QPaintDevice& device) : device_(device) {}
+  int Width(std::string_view text, const TPrintFont& font) const override;
+  int LineHeight(const TPrintFont& font) const override;
+
+ private:
+  QPaintDevice& device_;
+};
+
+// Draws a page with its top left corner at `origin` (device pixels); the
+// page is scaled from its own resolution to the painter's device.
+void DrawPrintPage(QPainter& painter, const TPrintPage& page, QPointF origin);
+
+// The main window: owner of the print windows, hidden while the preview
+// shows.
+void SetPrintOwner(QWidget* owner);
+QWidget* PrintOwner();

@@ -1,0 +1,13 @@
+#include "ui/uiregister.h"
+
+#include "app/core/fmainactcore.h"
+#include "ui/fsupport.h"
+#include "ui/ovprinter.h"
+
+void RegisterUi(QWidget& main) {
+  SetPrintOwner(&main);
+  RegisterActionHandler("actHelpSupport", [](const TActionRequest&) {
+    ShowSupportInfo();
+    return true;
+  });
+}
