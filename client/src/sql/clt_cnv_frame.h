@@ -159,6 +159,17 @@ inline void clt_cnv_bulk(clt_cnv_run& r, Step step) {
   r.out = static_cast<int32_t>(end.d - r.dst);
 }
 
+// Stores a character of `size` (1 to 3) bytes with no branch on the size,
+// which mixed text would mispredict: the middle and last stores fall back
+// onto the first position for shorter characters, so a one-byte character
+// gives its byte three times and a two-byte one leaves the middle unused.
+inline void clt_cnv_store_upto3(uint8_t*& d, uint8_t first, uint8_t middle, uint8_t last, uint32_t size) {
+  d[(size - 1) >> 1] = middle;
+  d[0] = first;
+  d[size - 1] = last;
+  d += size;
+}
+
 inline void clt_cnv_store_utf8_3(uint8_t*& d, uint32_t cp) {
   d[0] = static_cast<uint8_t>(0xE0 | cp >> 12);
   d[1] = static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F));
