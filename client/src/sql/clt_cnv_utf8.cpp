@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <array>
+#include <vector>
 
 #include "clt_cnv_tables.h"
 
@@ -92,6 +93,52 @@ const sjis_utf8_table& sjis_utf8_lookup(bool ms) {
   return ms ? cp932 : sjis;
 }
 
+// The bulk of the UTF-8 to SJIS converter looks a three-byte sequence up by
+// its code point's high ten bits, which pick a block, and its low six,
+// which pick the cell of ready SJIS bytes there. Blocks with no common
+// character (the private-use area among them) share the empty block 0.
+struct sjis_cell {
+  uint8_t first;
+  uint8_t last;  // a single byte is both first and last
+  uint8_t size;  // 0: the full rules
+};
+constexpr uint32_t kBlockBits = 6;
+constexpr uint32_t kBlockCells = 1u << kBlockBits;
+constexpr uint32_t kBlockMask = kBlockCells - 1;
+constexpr uint32_t kBlocks = 0x10000 >> kBlockBits;
+struct utf8_sjis_table {
+  std::array<uint16_t, kBlocks> block;
+  std::vector<std::array<sjis_cell, kBlockCells>> cells;
+};
+
+utf8_sjis_table make_utf8_sjis(bool ms) {
+  utf8_sjis_table t{};
+  t.cells.emplace_back();
+  for (uint32_t high = 0; high < kBlocks; ++high) {
+    std::array<sjis_cell, kBlockCells> block{};
+    bool used = false;
+    for (uint32_t low = 0; low < kBlockCells; ++low) {
+      const auto cp = static_cast<uint16_t>(high << kBlockBits | low);
+      if (cp >= kUserAreaFirst && cp <= kBestFitLast) continue;
+      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : clt_cnv_to_sjis(cp);
+      if (code == 0) continue;
+      const auto last = static_cast<uint8_t>(code);
+      block[low] = code > 0xFF ? sjis_cell{static_cast<uint8_t>(code >> 8), last, 2} : sjis_cell{last, last, 1};
+      used = true;
+    }
+    if (!used) continue;
+    t.block[high] = static_cast<uint16_t>(t.cells.size());
+    t.cells.push_back(block);
+  }
+  return t;
+}
+
+const utf8_sjis_table& utf8_sjis_lookup(bool ms) {
+  static const utf8_sjis_table sjis = make_utf8_sjis(false);
+  static const utf8_sjis_table cp932 = make_utf8_sjis(true);
+  return ms ? cp932 : sjis;
+}
+
 }  // namespace
 
 int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
@@ -106,13 +153,13 @@ int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
       // then waits on no table.
       const sjis_first f = table.first[s[0]];
       if (f.used == 1) {
-        const utf8_cell c = table.cells[f.base];
+        const utf8_cell& c = table.cells[f.base];
         if (c.size == 0) return false;
         clt_cnv_store_upto3(d, c.bytes[0], c.bytes[1], c.bytes[2], c.size);
         ++s;
         return true;
       }
-      const utf8_cell c = table.cells[f.base + s[1]];
+      const utf8_cell& c = table.cells[f.base + s[1]];
       if (c.size == 0) return false;
       memcpy(d, c.bytes, CLT_CNV_UTF8_THREE);
       d += CLT_CNV_UTF8_THREE;
@@ -183,21 +230,24 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
     const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
     const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
     // ASCII and the three-byte sequences outside the private-use area.
-    auto common = [ms](const uint8_t*& s, uint8_t*& d) {
+    const utf8_sjis_table& table = utf8_sjis_lookup(ms);
+    auto common = [&table](const uint8_t*& s, uint8_t*& d) {
       const uint8_t b0 = s[0];
       if (clt_cnv_plain_ascii(b0)) {
         *d++ = b0;
         ++s;
         return true;
       }
-      if (CLT_CNV_UTF8_LENGTH[b0] != CLT_CNV_UTF8_THREE) return false;
-      const uint32_t three = clt_cnv_three_byte(s);
-      if (three == CLT_CNV_BROKEN || (three >= kUserAreaFirst && three <= kBestFitLast)) return false;
-      const auto cp = static_cast<uint16_t>(three);
-      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : clt_cnv_to_sjis(cp);
-      if (code == 0) return false;
-      if (code > 0xFF) *d++ = static_cast<uint8_t>(code >> 8);
-      *d++ = static_cast<uint8_t>(code);
+      if (CLT_CNV_UTF8_LENGTH[b0] != CLT_CNV_UTF8_THREE || !clt_cnv_continuation(s[1]) ||
+          !clt_cnv_continuation(s[2])) {
+        return false;
+      }
+      const uint32_t high = (b0 & 0x0Fu) << kBlockBits | (s[1] & kBlockMask);
+      const sjis_cell& c = table.cells[table.block[high]][s[2] & kBlockMask];
+      if (c.size == 0) return false;
+      // A size from the table, not a branch, which half-width katakana
+      // among kanji would mispredict.
+      clt_cnv_store_upto3(d, c.first, c.last, c.last, c.size);
       s += 3;
       return true;
     };
