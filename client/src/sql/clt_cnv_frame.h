@@ -6,7 +6,9 @@
 
 #include <stdint.h>
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 
 #include "zk_records.h"
 
@@ -58,6 +60,8 @@ enum clt_cnv_kind : int {
 inline constexpr int32_t CLT_CNV_USER_ROOM = 4;
 
 inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+// Both bytes continuations, in one test.
+inline bool clt_cnv_continuation2(uint32_t b1, uint32_t b2) { return ((b1 & 0xC0) << 8 | (b2 & 0xC0)) == 0x8080; }
 
 // ASCII bytes that every SJIS reading keeps as they are: all but the
 // backslash and the tilde, which JIS X 0201 reads as yen and overline.
@@ -139,13 +143,19 @@ struct clt_cnv_span {
   uint8_t* d;
 };
 
-// The loop on its own, so that its few values keep their registers.
-template <typename Step>
+// The loop on its own, so that its few values keep their registers. It
+// checks the ends once per stretch of characters that surely fits, not
+// once per character.
+template <int32_t MaxIn, int32_t MaxOut, typename Step>
 [[gnu::noinline]] clt_cnv_span clt_cnv_bulk_loop(clt_cnv_span at, const uint8_t* s_last, const uint8_t* d_last,
                                                  Step step) {
   const uint8_t* s = at.s;
   uint8_t* d = at.d;
-  while (s <= s_last && d <= d_last && step(s, d)) {
+  while (s <= s_last && d <= d_last) {
+    const ptrdiff_t sure = std::min((s_last - s) / MaxIn, (d_last - d) / MaxOut) + 1;
+    for (ptrdiff_t i = 0; i < sure; ++i) {
+      if (!step(s, d)) return {s, d};
+    }
   }
   return {s, d};
 }
@@ -153,8 +163,8 @@ template <typename Step>
 template <int32_t MaxIn, int32_t MaxOut, typename Step>
 inline void clt_cnv_bulk(clt_cnv_run& r, Step step) {
   if (!r.store || r.n - r.pos < MaxIn || r.size - r.out < MaxOut) return;
-  const clt_cnv_span end = clt_cnv_bulk_loop(clt_cnv_span{r.src + r.pos, r.dst + r.out}, r.src + (r.n - MaxIn),
-                                             r.dst + (r.size - MaxOut), step);
+  const clt_cnv_span end = clt_cnv_bulk_loop<MaxIn, MaxOut>(
+      clt_cnv_span{r.src + r.pos, r.dst + r.out}, r.src + (r.n - MaxIn), r.dst + (r.size - MaxOut), step);
   r.pos = static_cast<int32_t>(end.s - r.src);
   r.out = static_cast<int32_t>(end.d - r.dst);
 }
