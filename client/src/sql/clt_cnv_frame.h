@@ -60,25 +60,19 @@ enum clt_cnv_kind : int {
 inline constexpr int32_t CLT_CNV_USER_ROOM = 4;
 
 inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
-// Both bytes continuations, in one test.
-inline bool clt_cnv_continuation2(uint32_t b1, uint32_t b2) { return ((b1 & 0xC0) << 8 | (b2 & 0xC0)) == 0x8080; }
 
 // ASCII bytes that every SJIS reading keeps as they are: all but the
 // backslash and the tilde, which JIS X 0201 reads as yen and overline.
 constexpr bool clt_cnv_plain_ascii(uint8_t b) { return b < 0x80 && b != 0x5C && b != 0x7E; }
 
 constexpr bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-// The code point of a three-byte sequence at p whose two continuation
-// bytes lie within the source; CLT_CNV_BROKEN when they are not
-// continuations.
-inline constexpr uint32_t CLT_CNV_BROKEN = 0xFFFFFFFFu;
+// Whether p starts a three-byte sequence (a lead 0xE0-0xEF and two
+// continuation bytes), in one test; and its code point.
+inline bool clt_cnv_three_byte_form(const uint8_t* p) {
+  return ((uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]) & 0xF0C0C0u) == 0xE08080u;
+}
 inline uint32_t clt_cnv_three_byte(const uint8_t* p) {
-  const uint32_t b1 = p[1];
-  const uint32_t b2 = p[2];
-  if (!clt_cnv_continuation(static_cast<uint8_t>(b1)) || !clt_cnv_continuation(static_cast<uint8_t>(b2))) {
-    return CLT_CNV_BROKEN;
-  }
-  return (p[0] & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
+  return (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
 }
 
 inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }

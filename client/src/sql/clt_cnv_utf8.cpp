@@ -111,14 +111,10 @@ struct utf8_sjis_table {
   std::vector<std::array<sjis_cell, kBlockCells>> cells;
 };
 
-// First UTF-8 bytes as the bulk of the UTF-8 to SJIS converter takes them:
-// 1 for ASCII that SJIS keeps, 3 for a three-byte lead, 0 for the rest.
-constexpr std::array<uint8_t, kBytes> kUtf8SjisKind = [] {
-  std::array<uint8_t, kBytes> t{};
-  for (int b = 0; b < kBytes; ++b) {
-    const auto v = static_cast<uint8_t>(b);
-    t[b] = clt_cnv_plain_ascii(v) ? 1 : CLT_CNV_UTF8_LENGTH[b] == CLT_CNV_UTF8_THREE ? CLT_CNV_UTF8_THREE : 0;
-  }
+// clt_cnv_plain_ascii in one lookup.
+constexpr std::array<bool, kBytes> kSjisKeeps = [] {
+  std::array<bool, kBytes> t{};
+  for (int b = 0; b < kBytes; ++b) t[b] = clt_cnv_plain_ascii(static_cast<uint8_t>(b));
   return t;
 }();
 
@@ -245,17 +241,14 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
     // The table's parts by value, so that no store reloads them.
     auto common = [block = table.block.data(), cells = table.cells.data()](const uint8_t*& s, uint8_t*& d) {
       const uint8_t b0 = s[0];
-      const uint8_t kind = kUtf8SjisKind[b0];
-      if (kind == 1) {
+      if (kSjisKeeps[b0]) {
         *d++ = b0;
         ++s;
         return true;
       }
-      const uint32_t b1 = s[1];
-      const uint32_t b2 = s[2];
-      if (kind != CLT_CNV_UTF8_THREE || !clt_cnv_continuation2(b1, b2)) return false;
-      const uint32_t high = (b0 & 0x0Fu) << kBlockBits | (b1 & kBlockMask);
-      const sjis_cell& c = cells[block[high]][b2 & kBlockMask];
+      if (!clt_cnv_three_byte_form(s)) return false;
+      const uint32_t cp = clt_cnv_three_byte(s);
+      const sjis_cell& c = cells[block[cp >> kBlockBits]][cp & kBlockMask];
       if (c.size == 0) return false;
       // A size from the table, not a branch, which half-width katakana
       // among kanji would mispredict.
