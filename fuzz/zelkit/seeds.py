@@ -440,7 +440,29 @@ def exsql_server():
     write("exsql_server", "commit_wrapping_extension_offset", seed(direct, wrapping_commit()), "regress")
 
 
+def cnv_convert():
+    """A room byte and a control byte (bit 0: a user library is named), then
+    the text: Japanese in each code, and texts cut or broken inside a character."""
+    text = "ab\\~ \uff71\u3042\u30a2\u6f22\u5b57\u2460 x"
+    forms = {
+        "sjis": text.encode("cp932"),
+        "euc": text.replace("\u2460", "").encode("euc_jp"),
+        "utf8": text.encode("utf-8"),
+        "ucs2": text.encode("utf-16-le"),
+        "ucs2_pair": "a\U0001F600b".encode("utf-16-le"),
+        "utf8_four_byte": "a\U0001F600b".encode("utf-8"),
+        "sjis_user_area": bytes([0x41, 0xF0, 0x40, 0x81]),
+        "euc_user_rows": bytes([0xF5, 0xA1, 0x8F, 0xA2, 0xAF, 0x8E]),
+        "utf8_broken": bytes([0xE3, 0x81, 0x41, 0xC0, 0xFF, 0xE3]),
+        "ucs2_lone_surrogate": bytes([0x00, 0xD8, 0x41, 0x00, 0x00, 0xDC, 0x41]),
+    }
+    for name, body in forms.items():
+        write("cnv_convert", name, bytes([0xFF, 0]) + body)
+        write("cnv_convert", name + "_cut_named", bytes([3, 1]) + body)
+
+
 if __name__ == "__main__":
+    cnv_convert()
     exsql_server()
     name_service()
     cmd_replies()

@@ -6,7 +6,9 @@
 
 #include <stdint.h>
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 
 #include "zk_records.h"
 
@@ -64,17 +66,13 @@ inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 constexpr bool clt_cnv_plain_ascii(uint8_t b) { return b < 0x80 && b != 0x5C && b != 0x7E; }
 
 constexpr bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-// The code point of a three-byte sequence at p whose two continuation
-// bytes lie within the source; CLT_CNV_BROKEN when they are not
-// continuations.
-inline constexpr uint32_t CLT_CNV_BROKEN = 0xFFFFFFFFu;
+// Whether p starts a three-byte sequence (a lead 0xE0-0xEF and two
+// continuation bytes), in one test; and its code point.
+inline bool clt_cnv_three_byte_form(const uint8_t* p) {
+  return ((uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]) & 0xF0C0C0u) == 0xE08080u;
+}
 inline uint32_t clt_cnv_three_byte(const uint8_t* p) {
-  const uint32_t b1 = p[1];
-  const uint32_t b2 = p[2];
-  if (!clt_cnv_continuation(static_cast<uint8_t>(b1)) || !clt_cnv_continuation(static_cast<uint8_t>(b2))) {
-    return CLT_CNV_BROKEN;
-  }
-  return (p[0] & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
+  return (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
 }
 
 inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
@@ -139,13 +137,19 @@ struct clt_cnv_span {
   uint8_t* d;
 };
 
-// The loop on its own, so that its few values keep their registers.
-template <typename Step>
+// The loop on its own, so that its few values keep their registers. It
+// checks the ends once per stretch of characters that surely fits, not
+// once per character.
+template <int32_t MaxIn, int32_t MaxOut, typename Step>
 [[gnu::noinline]] clt_cnv_span clt_cnv_bulk_loop(clt_cnv_span at, const uint8_t* s_last, const uint8_t* d_last,
                                                  Step step) {
   const uint8_t* s = at.s;
   uint8_t* d = at.d;
-  while (s <= s_last && d <= d_last && step(s, d)) {
+  while (s <= s_last && d <= d_last) {
+    const ptrdiff_t sure = std::min((s_last - s) / MaxIn, (d_last - d) / MaxOut) + 1;
+    for (ptrdiff_t i = 0; i < sure; ++i) {
+      if (!step(s, d)) return {s, d};
+    }
   }
   return {s, d};
 }
@@ -153,10 +157,21 @@ template <typename Step>
 template <int32_t MaxIn, int32_t MaxOut, typename Step>
 inline void clt_cnv_bulk(clt_cnv_run& r, Step step) {
   if (!r.store || r.n - r.pos < MaxIn || r.size - r.out < MaxOut) return;
-  const clt_cnv_span end = clt_cnv_bulk_loop(clt_cnv_span{r.src + r.pos, r.dst + r.out}, r.src + (r.n - MaxIn),
-                                             r.dst + (r.size - MaxOut), step);
+  const clt_cnv_span end = clt_cnv_bulk_loop<MaxIn, MaxOut>(
+      clt_cnv_span{r.src + r.pos, r.dst + r.out}, r.src + (r.n - MaxIn), r.dst + (r.size - MaxOut), step);
   r.pos = static_cast<int32_t>(end.s - r.src);
   r.out = static_cast<int32_t>(end.d - r.dst);
+}
+
+// Stores a character of `size` (1 to 3) bytes with no branch on the size,
+// which mixed text would mispredict: the middle and last stores fall back
+// onto the first position for shorter characters, so a one-byte character
+// gives its byte three times and a two-byte one leaves the middle unused.
+inline void clt_cnv_store_upto3(uint8_t*& d, uint8_t first, uint8_t middle, uint8_t last, uint32_t size) {
+  d[(size - 1) >> 1] = middle;
+  d[0] = first;
+  d[size - 1] = last;
+  d += size;
 }
 
 inline void clt_cnv_store_utf8_3(uint8_t*& d, uint32_t cp) {

@@ -86,7 +86,8 @@ constexpr auto utf8_common = [](const uint8_t*& s, uint8_t*& d) {
   uint32_t u = b0;
   if (b0 < kFirstTwoByte) {
     ++s;
-  } else if (CLT_CNV_UTF8_LENGTH[b0] == CLT_CNV_UTF8_THREE && (u = clt_cnv_three_byte(s)) != CLT_CNV_BROKEN) {
+  } else if (clt_cnv_three_byte_form(s)) {
+    u = clt_cnv_three_byte(s);
     s += 3;
   } else {
     return false;

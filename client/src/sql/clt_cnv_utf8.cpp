@@ -1,6 +1,9 @@
 #include "clt_cnv_utf8.h"
 
+#include <string.h>
+
 #include <array>
+#include <vector>
 
 #include "clt_cnv_tables.h"
 
@@ -25,22 +28,123 @@ constexpr uint32_t kBestFitLast = 0xF8FF;
 
 bool control(uint32_t cp) { return cp < kFirstPrintable || cp == kDelete; }
 
-// First SJIS bytes as the bulk of the SJIS to UTF-8 converter takes them.
-enum class sjis_class : uint8_t { other, ascii, kana, jis_lead };
-constexpr std::array<sjis_class, 256> kSjisClass = [] {
-  std::array<sjis_class, 256> t{};
-  for (int b = 0; b < 0x100; ++b) {
+// The bulk of the SJIS to UTF-8 converter looks each common character up
+// without a branch on its kind: the first byte leads to a cell of ready
+// UTF-8 bytes, chosen by the trail byte for a lead and by the byte itself
+// otherwise. Cells of size 0 leave the character to the full rules.
+struct utf8_cell {
+  uint8_t bytes[3];  // one-byte characters repeat their byte
+  uint8_t size;
+};
+struct sjis_first {
+  uint16_t base;       // the cells of this byte
+  uint8_t used;        // source bytes
+};
+constexpr int32_t kBytes = 256;
+constexpr int32_t kJisLeads = [] {
+  int32_t n = 0;
+  for (int b = 0; b < kBytes; ++b) n += clt_cnv_sjis_lead(static_cast<uint8_t>(b)) && b <= kLastJisLead;
+  return n;
+}();
+struct sjis_utf8_table {
+  std::array<sjis_first, kBytes> first;
+  std::array<utf8_cell, kBytes * (1 + kJisLeads)> cells;  // the single bytes, then a row per lead
+};
+
+utf8_cell three_byte_cell(uint32_t cp) {
+  utf8_cell c{};
+  if (cp < kFirstThreeByte) return c;
+  uint8_t* d = c.bytes;
+  clt_cnv_store_utf8_3(d, cp);
+  c.size = CLT_CNV_UTF8_THREE;
+  return c;
+}
+
+sjis_utf8_table make_sjis_utf8(bool ms) {
+  sjis_utf8_table t{};
+  int32_t row = 1;
+  for (int b = 0; b < kBytes; ++b) {
     const auto v = static_cast<uint8_t>(b);
+    if (clt_cnv_sjis_lead(v) && v <= kLastJisLead) {
+      const int32_t base = row++ * kBytes;
+      t.first[b] = {static_cast<uint16_t>(base), 2};
+      for (int trail = 0; trail < kBytes; ++trail) {
+        if (!clt_cnv_sjis_trail(static_cast<uint8_t>(trail))) continue;
+        const uint16_t jis = clt_cnv_sjis_to_jis(v, static_cast<uint8_t>(trail));
+        const uint32_t cp = ms ? clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | trail))
+                               : clt_cnv_from_jis0208(static_cast<uint8_t>(jis >> 8), static_cast<uint8_t>(jis));
+        t.cells[base + trail] = three_byte_cell(cp);
+      }
+      continue;
+    }
+    t.first[b] = {static_cast<uint16_t>(b), 1};
     if (clt_cnv_plain_ascii(v)) {
-      t[b] = sjis_class::ascii;
+      t.cells[b] = {{v, v, v}, 1};
     } else if (v >= kFirstKana && v <= kLastKana) {
-      t[b] = sjis_class::kana;
-    } else if (clt_cnv_sjis_lead(v) && v <= kLastJisLead) {
-      t[b] = sjis_class::jis_lead;
+      t.cells[b] = three_byte_cell(clt_cnv_jis0201_ucs2[b]);
     }
   }
   return t;
+}
+
+const sjis_utf8_table& sjis_utf8_lookup(bool ms) {
+  static const sjis_utf8_table sjis = make_sjis_utf8(false);
+  static const sjis_utf8_table cp932 = make_sjis_utf8(true);
+  return ms ? cp932 : sjis;
+}
+
+// The bulk of the UTF-8 to SJIS converter looks a three-byte sequence up by
+// its code point's high ten bits, which pick a block, and its low six,
+// which pick the cell of ready SJIS bytes there. Blocks with no common
+// character (the private-use area among them) share the empty block 0.
+struct sjis_cell {
+  uint8_t first;
+  uint8_t last;  // a single byte is both first and last
+  uint8_t size;  // 0: the full rules
+};
+constexpr uint32_t kBlockBits = 6;
+constexpr uint32_t kBlockCells = 1u << kBlockBits;
+constexpr uint32_t kBlockMask = kBlockCells - 1;
+constexpr uint32_t kBlocks = 0x10000 >> kBlockBits;
+struct utf8_sjis_table {
+  std::array<uint16_t, kBlocks> block;
+  std::vector<std::array<sjis_cell, kBlockCells>> cells;
+};
+
+// clt_cnv_plain_ascii in one lookup.
+constexpr std::array<bool, kBytes> kSjisKeeps = [] {
+  std::array<bool, kBytes> t{};
+  for (int b = 0; b < kBytes; ++b) t[b] = clt_cnv_plain_ascii(static_cast<uint8_t>(b));
+  return t;
 }();
+
+utf8_sjis_table make_utf8_sjis(bool ms) {
+  utf8_sjis_table t{};
+  t.cells.emplace_back();
+  for (uint32_t high = 0; high < kBlocks; ++high) {
+    std::array<sjis_cell, kBlockCells> block{};
+    bool used = false;
+    for (uint32_t low = 0; low < kBlockCells; ++low) {
+      const auto cp = static_cast<uint16_t>(high << kBlockBits | low);
+      if (cp >= kUserAreaFirst && cp <= kBestFitLast) continue;
+      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : clt_cnv_to_sjis(cp);
+      if (code == 0) continue;
+      const auto last = static_cast<uint8_t>(code);
+      block[low] = code > 0xFF ? sjis_cell{static_cast<uint8_t>(code >> 8), last, 2} : sjis_cell{last, last, 1};
+      used = true;
+    }
+    if (!used) continue;
+    t.block[high] = static_cast<uint16_t>(t.cells.size());
+    t.cells.push_back(block);
+  }
+  return t;
+}
+
+const utf8_sjis_table& utf8_sjis_lookup(bool ms) {
+  static const utf8_sjis_table sjis = make_utf8_sjis(false);
+  static const utf8_sjis_table cp932 = make_utf8_sjis(true);
+  return ms ? cp932 : sjis;
+}
 
 }  // namespace
 
@@ -50,36 +154,23 @@ int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
     const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
     // ASCII, half-width katakana and the two-byte characters of three
     // UTF-8 bytes.
-    auto common = [ms](const uint8_t*& s, uint8_t*& d) {
-      const uint8_t b = s[0];
-      uint32_t cp;
-      switch (kSjisClass[b]) {
-        case sjis_class::ascii:
-          *d++ = b;
-          ++s;
-          return true;
-        case sjis_class::kana:
-          cp = clt_cnv_jis0201_ucs2[b];
-          ++s;
-          break;
-        case sjis_class::jis_lead: {
-          const uint8_t t = s[1];
-          const clt_cnv_sjis_trail_step step = CLT_CNV_SJIS_TRAIL[t];
-          if (step.cell == 0) return false;
-          if (ms) {
-            cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
-          } else {
-            const int32_t row = (b <= 0x9F ? b - 0x80 : b - 0xC0) * 2 - 1 + step.even_row;
-            cp = clt_cnv_jis0208_ucs2[(row - 1) * CLT_JIS_CELLS + step.cell - 1];
-          }
-          if (cp < kFirstThreeByte) return false;
-          s += 2;
-          break;
-        }
-        default:
-          return false;
+    const sjis_utf8_table& table = sjis_utf8_lookup(ms);
+    auto common = [&table](const uint8_t*& s, uint8_t*& d) {
+      // A branch on the kind, not arithmetic on it: the source's advance
+      // then waits on no table.
+      const sjis_first f = table.first[s[0]];
+      if (f.used == 1) {
+        const utf8_cell& c = table.cells[f.base];
+        if (c.size == 0) return false;
+        clt_cnv_store_upto3(d, c.bytes[0], c.bytes[1], c.bytes[2], c.size);
+        ++s;
+        return true;
       }
-      clt_cnv_store_utf8_3(d, cp);
+      const utf8_cell& c = table.cells[f.base + s[1]];
+      if (c.size == 0) return false;
+      memcpy(d, c.bytes, CLT_CNV_UTF8_THREE);
+      d += CLT_CNV_UTF8_THREE;
+      s += 2;
       return true;
     };
 
@@ -146,21 +237,22 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
     const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
     const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
     // ASCII and the three-byte sequences outside the private-use area.
-    auto common = [ms](const uint8_t*& s, uint8_t*& d) {
+    const utf8_sjis_table& table = utf8_sjis_lookup(ms);
+    // The table's parts by value, so that no store reloads them.
+    auto common = [block = table.block.data(), cells = table.cells.data()](const uint8_t*& s, uint8_t*& d) {
       const uint8_t b0 = s[0];
-      if (clt_cnv_plain_ascii(b0)) {
+      if (kSjisKeeps[b0]) {
         *d++ = b0;
         ++s;
         return true;
       }
-      if (CLT_CNV_UTF8_LENGTH[b0] != CLT_CNV_UTF8_THREE) return false;
-      const uint32_t three = clt_cnv_three_byte(s);
-      if (three == CLT_CNV_BROKEN || (three >= kUserAreaFirst && three <= kBestFitLast)) return false;
-      const auto cp = static_cast<uint16_t>(three);
-      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : clt_cnv_to_sjis(cp);
-      if (code == 0) return false;
-      if (code > 0xFF) *d++ = static_cast<uint8_t>(code >> 8);
-      *d++ = static_cast<uint8_t>(code);
+      if (!clt_cnv_three_byte_form(s)) return false;
+      const uint32_t cp = clt_cnv_three_byte(s);
+      const sjis_cell& c = cells[block[cp >> kBlockBits]][cp & kBlockMask];
+      if (c.size == 0) return false;
+      // A size from the table, not a branch, which half-width katakana
+      // among kanji would mispredict.
+      clt_cnv_store_upto3(d, c.first, c.last, c.last, c.size);
       s += 3;
       return true;
     };
