@@ -23,6 +23,7 @@ constexpr uint32_t kLevel26 = ~26u;
 constexpr int32_t kSqlNotFound = 100;
 constexpr int32_t kSqlNoTable = -204;
 constexpr int32_t kSqlCanceled = -735;
+constexpr int32_t kRcError = -10;
 // The client words a success in its own message.
 constexpr char kCompleted[] = "KFPA12000-I Processing of SQL completed";
 constexpr char kText[] = "SELECT C1 FROM T1";
@@ -33,13 +34,14 @@ struct statement_case {
   int32_t sqlcode;
   const char* sqlstate;
   const char* message;
+  int32_t returns;  // of p_rdb_exsql
 };
 
 constexpr statement_case kCases[] = {
-    {"SET ", "p_f_sqa_csetup", kSqlNoTable, "42S02", "KFPA11204-E T1 not found"},
-    {"AUX ", "p_f_sqa_caux", kSqlNotFound, "02000", "KFPA12100-I No rows satisfying search condition"},
-    {"OPEN", "p_f_sqa_copen", 0, "00000", kCompleted},
-    {"CLOS", "p_f_sqa_cclose", 0, "00000", kCompleted},
+    {"SET ", "p_f_sqa_csetup", kSqlNoTable, "42S02", "KFPA11204-E T1 not found", kRcError},
+    {"AUX ", "p_f_sqa_caux", kSqlNotFound, "02000", "KFPA12100-I No rows satisfying search condition", kSqlNotFound},
+    {"OPEN", "p_f_sqa_copen", 0, "00000", kCompleted, 0},
+    {"CLOS", "p_f_sqa_cclose", 0, "00000", kCompleted, 0},
 };
 
 void blank(char* field, size_t n, const char* text) {
@@ -96,7 +98,7 @@ TEST(ShippedStatement, EachStatementReachesItsFunctionAndTheReplyFillsTheAreas) 
     SCOPED_TRACE(c.reqcode);
     zk::request r{c.reqcode};
     r.statement(kText);
-    lib.exsql(&r.area);
+    EXPECT_EQ(lib.exsql(&r.area), c.returns);
     EXPECT_EQ(r.sqlca.SQLCODE, c.sqlcode);
     EXPECT_EQ(std::string(r.area.sqlstate, sizeof r.area.sqlstate), c.sqlstate);
     EXPECT_EQ(std::string(r.sqlca.sqlerrmc, static_cast<size_t>(r.sqlca.sqlerrml)), c.message);
