@@ -77,6 +77,8 @@ constexpr reqcode_name kReqcodes[] = {
     {0x89, "p_f_sqa_cconnect"},   {0x90, "p_f_sqa_cdisconnect"},  {0x91, "p_f_sqa_crollback"},
     {0x86, "p_f_sqa_csetup"},     {0x8A, "p_f_sqa_copen"},        {0xA1, "p_f_sqa_csetopt"},
     {0xA2, "p_f_sqa_csvrinf"},    {0x88, "p_f_sqa_cprepare"},     {0x8E, "p_f_sqa_cdescribe"},
+    {0x81, "p_f_sqa_cauxi2"},     {0x82, "p_f_sqa_copen2"},       {0x84, "p_f_sqa_caux"},
+    {0x85, "p_f_sqa_cauxi"},
 };
 
 void put_be32(uint8_t* p, uint32_t v) {

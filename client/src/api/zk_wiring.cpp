@@ -44,6 +44,8 @@ clt_req_ctx request_from_context() {
   if (ctx == nullptr || ctx->main == nullptr) return c;
   clt_main* main = ctx->main;
   c.packet = ctx->runtime.cur_req;
+  // The checks sized the buffer; the statement builder stays within it.
+  c.packet_size = clt_main_com(main)->req_buf_size;
   c.area = main->area;
   c.main = main;
   c.conn = clt_main_req(main);

@@ -677,6 +677,7 @@ struct clt_global_runtime {
   // are its storage (CLTCOMCTX checks size and alignment).
   uint8_t identity[CLT_REQ_IDENTITY_SIZE];
   clt_trc_ctx trc;
+  uint8_t cancelled;             // 1 after a request was cancelled: DISCONNECT sends nothing
 };
 
 struct clt_global_data {

@@ -22,6 +22,7 @@
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 #include "clt_cnv.h"
+#include "clt_req_statement.h"
 
 clt_exec_services clt_exec_svc{};
 
@@ -52,6 +53,14 @@ constexpr size_t kDirectCompare = 5;
 constexpr char kYes = 'Y';
 constexpr char kFailed = 'F';
 constexpr uint16_t kRequestMark = 1;
+
+// Call-progress bits of the first flag word, read by the cancel logic.
+struct progress_bits {
+  uint32_t started;
+  uint32_t ended;
+};
+constexpr progress_bits kProgressGeneral{0x1000, 0x2000};
+constexpr progress_bits kProgressClose{0x100000, 0x200000};
 
 // CONNECT reply: body directory, status part and connection information.
 constexpr uint32_t kBodyTotal = 0;
@@ -571,6 +580,19 @@ bool block_fetch_in_use(const connection& c) {
   return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
 }
 
+void progress_start(const connection& c, progress_bits bits) {
+  c.rpc->progress[0] = (c.rpc->progress[0] & ~bits.ended) | bits.started;
+}
+
+// The end of the general and CLOSE executors on every path: a cancelled
+// request leaves the connection for DISCONNECT to end without a word.
+int32_t finish_statement(const connection& c, rdb_sql_area* area, progress_bits bits, int32_t rc) {
+  if (area->sqlca->SQLCODE == CLT_SQL_FES_CANCELED) c.ctx->runtime.cancelled = 1;
+  clear_current(c);
+  c.rpc->progress[0] |= bits.ended;
+  return rc;
+}
+
 // Freeing from a list that was never made has nothing to do; a list that
 // exists needs the statement list or block fetch, built elsewhere.
 int32_t free_from(const void* list, rdb_sql_area* area, int32_t line) {
@@ -592,6 +614,8 @@ int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
     case clt_runtime_op::connect_entry: return clt_exec_connect_entry(area);
     case clt_runtime_op::exec_disconnect: return clt_exec_disconnect(area);
     case clt_runtime_op::exec_transact: return clt_exec_transact(area);
+    case clt_runtime_op::exec_general: return clt_exec_general(area);
+    case clt_runtime_op::exec_close: return clt_exec_close(area);
     // Executors built elsewhere; until then a request for one fails as a
     // client error.
     default: return report_client(area, __LINE__);
@@ -621,7 +645,7 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
     // The control block's flag, not the context's byte: that one is set
     // only when CONNECT ends, and a CONNECT that refuses the server's code
     // set still takes its leave of the server.
-    if (c.main->connected == 0 || c.main->session_open == 0) {
+    if (c.ctx->runtime.cancelled != 0 || c.main->connected == 0 || c.main->session_open == 0) {
       report_completed(c, area);
     } else {
       rc = disconnect_exchange(c, area);
@@ -631,6 +655,7 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
     c.rpc->direct = saved_direct;
     c.main->connected = 0;
     c.ctx->connected_before = 0;
+    c.ctx->runtime.cancelled = 0;
   }
   // The connection ends whatever the server answered: a link left open
   // would outlive the control block.
@@ -652,6 +677,30 @@ int32_t clt_exec_transact(rdb_sql_area* area) {
   free_work_blocks(c);
   clt_main_reply(c.main)->sqlca_mark = ' ';
   return clt_exec_frame(area, clt_req_control, clt_reply_analyse);
+}
+
+int32_t clt_exec_general(rdb_sql_area* area) {
+  const connection c = current();
+  progress_start(c, kProgressGeneral);
+  // Only the length-prefixed trace block: the others stay for the
+  // statements that follow.
+  clt_reply_conn* reply = clt_main_reply(c.main);
+  if (reply->sqltrc != nullptr) cltmem_free(reply->sqltrc, kModule, __LINE__);
+  reply->sqltrc = nullptr;
+  const int32_t rc = clt_exec_frame(area, clt_req_statement, clt_reply_analyse);
+  return finish_statement(c, area, kProgressGeneral, rc);
+}
+
+int32_t clt_exec_close(rdb_sql_area* area) {
+  const connection c = current();
+  progress_start(c, kProgressClose);
+  if (block_fetch_in_use(c) && c.main->blkf_list != nullptr &&
+      clt_runtime(clt_runtime_op::blkf_release, area) != 0) {
+    return finish_statement(c, area, kProgressClose, -1);
+  }
+  free_work_blocks(c);
+  const int32_t rc = clt_exec_frame(area, clt_req_statement, clt_reply_analyse);
+  return finish_statement(c, area, kProgressClose, rc);
 }
 
 int32_t clt_exec_connect(rdb_sql_area* area) {

@@ -38,6 +38,12 @@ int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_anal
 int32_t clt_exec_disconnect(rdb_sql_area* area);
 int32_t clt_exec_transact(rdb_sql_area* area);
 
+// The general statement executor (PREPARE, DESCRIBE, the execute and OPEN
+// families, DSET, RENV and every code without an executor of its own) and
+// CLOSE: the statement request, one exchange, the reply analysis.
+int32_t clt_exec_general(rdb_sql_area* area);
+int32_t clt_exec_close(rdb_sql_area* area);
+
 // CONNECT: the entry with its choice of server and retries, one attempt,
 // and the wait while the server has too many users.
 int32_t clt_exec_connect_entry(rdb_sql_area* area);

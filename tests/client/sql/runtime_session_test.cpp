@@ -387,3 +387,32 @@ TEST_F(Session, TheConnectOfAMarkedConnectionLeavesDcserviceOut) {
 }
 
 }  // namespace
+
+namespace {
+
+// The cancel logic reads how far the general and CLOSE executors got: each
+// marks its start and, on every path, its end.
+TEST_F(Session, TheGeneralAndCloseExecutorsMarkTheirStartAndEnd) {
+  constexpr uint32_t kGeneralBits = 0x1000 | 0x2000;
+  constexpr uint32_t kCloseBits = 0x100000 | 0x200000;
+  marlo::script s;
+  s.bodies["p_f_sqa_copen"] = marlo::reply_body(false, -911, "40001", "KFPA11911-E Deadlock");
+  start("07-02-00", s);
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+  auto progress = [] {
+    zk::context_scope context;
+    return clt_main_rpc(clt_global.main)->progress[0];
+  };
+  EXPECT_EQ(progress() & (kGeneralBits | kCloseBits), 0u);
+  zk::request open{"OPEN"};
+  EXPECT_EQ(open.exsql(), kExsqlFailed);
+  EXPECT_EQ(open.sqlcode(), -911);
+  EXPECT_EQ(progress() & (kGeneralBits | kCloseBits), kGeneralBits);
+  zk::request close{"CLOS"};
+  EXPECT_EQ(close.exsql(), 0) << close.message();
+  EXPECT_EQ(progress() & kCloseBits, kCloseBits);
+}
+
+}  // namespace
