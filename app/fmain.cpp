@@ -31,6 +31,7 @@
 #include "platform/qstr.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
+#include "platform/gui/wingdi.h"
 #include "ui/ovmenubar.h"
 #include "ui/ovstsbar.h"
 
@@ -219,7 +220,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::ProbeExcelExt() { AppOption.ExcelExt = kExcelExtXlsx; }
 
 void TfrmMain::ColourToolBars() {
-  const QString sheet = QString("background-color: %1;").arg(WindowsColour(kBarColour).name());
+  const QString sheet = QString("background-color: %1;").arg(platform::ColorToQColor(kBarColour).name());
   for (QToolBar* bar : ToolBars()) bar->setStyleSheet(QString("QToolBar { %1 }").arg(sheet));
   scrTask->setStyleSheet(QString("QScrollArea { %1 }").arg(sheet));
   tolTask->setStyleSheet(tolTask->styleSheet() + QString(" QToolBar { %1 }").arg(sheet));

@@ -5,19 +5,13 @@
 #include <QPainter>
 #include <QStyleOptionMenuItem>
 
+#include "platform/gui/wingdi.h"
+
 namespace {
 
 constexpr const char* kHelpCaption = "ヘルプ(&H)";
-constexpr int kByte = 0xFF;
-constexpr int kGreenShift = 8;
-constexpr int kBlueShift = 16;
 
 }  // namespace
-
-QColor WindowsColour(uint32_t bgr) {
-  return QColor(static_cast<int>(bgr & kByte), static_cast<int>((bgr >> kGreenShift) & kByte),
-                static_cast<int>((bgr >> kBlueShift) & kByte));
-}
 
 int MenuFillEnd(int formWidth, bool childMaximized) {
   return formWidth - kMenuRightReserve - (childMaximized ? kMaximizedChildReserve : 0);
@@ -33,7 +27,7 @@ bool TovMenuBar::ChildMaximized() const {
 void TovMenuBar::paintEvent(QPaintEvent* event) {
   QMenuBar::paintEvent(event);
   QPainter painter(this);
-  const QColor bar = WindowsColour(kBarColour);
+  const QColor bar = platform::ColorToQColor(kBarColour);
   for (QAction* item : actions()) {
     if (!item->isVisible()) continue;
     const QRect rect = actionGeometry(item);

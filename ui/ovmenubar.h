@@ -14,8 +14,6 @@
 
 // The bar colour as Windows stores it (0x00BBGGRR).
 inline constexpr uint32_t kBarColour = 0xFCC7A7;
-// A Windows colour value as drawn.
-QColor WindowsColour(uint32_t bgr);
 
 // Room kept free at the right of the bar, and more of it while the active
 // child window is maximized (its minimize, restore and close buttons).

@@ -1,3 +1,4 @@
+#include "platform/gui/wingdi.h"
 #include "ui/ovmenubar.h"
 
 #include <QMainWindow>
@@ -16,7 +17,7 @@ namespace {
 TEST(MenuBar, TheFilledStripLeavesRoomForAMaximizedChildsButtons) {
   EXPECT_EQ(MenuFillEnd(800, false), 795);
   EXPECT_EQ(MenuFillEnd(800, true), 742);
-  EXPECT_EQ(WindowsColour(kBarColour), QColor(0xA7, 0xC7, 0xFC));
+  EXPECT_EQ(platform::ColorToQColor(kBarColour), QColor(0xA7, 0xC7, 0xFC));
 }
 
 // A main window with the program's menus on the coloured bar.
