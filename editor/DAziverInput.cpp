@@ -353,7 +353,12 @@ void TEditor::KeyChar(QKeyEvent& event) {
   if (key == Qt::Key_Backspace) {
     BackspaceKey();
   } else if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-    if (!Ctrl(event)) TabKey(key == Qt::Key_Backtab || Shift(event));
+    // Ctrl+Tab belongs to the windows around the editor.
+    if (Ctrl(event)) {
+      event.ignore();
+    } else {
+      TabKey(key == Qt::Key_Backtab || Shift(event));
+    }
   } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     if (WantReturns) {
       ReturnKey(Shift(event));

@@ -285,6 +285,11 @@ TEST(EditorEm, LinesOffsetsAndPositions) {
   EXPECT_EQ(w.editor->EmLineFromChar(99), 2);
   EXPECT_EQ(w.editor->EmLineLength(10), 7);
   EXPECT_EQ(w.editor->EmLineLength(-1), 0);
+  // With a selection: the bytes its first and last rows leave unselected.
+  w.Select(0, 1, 1, 2);
+  EXPECT_EQ(w.editor->EmLineLength(-1), 1 + 4);
+  EXPECT_EQ(w.editor->EmLineFromChar(-1), 0);
+  w.editor->CleanSelection();
   // A point on the trail of a wide character gives the character.
   const int onTrail = w.editor->EmCharFromPos(w.CellPoint(1, 1).x(), w.CellPoint(1, 1).y());
   EXPECT_EQ(onTrail, (1 << 16) | 9);

@@ -181,6 +181,14 @@ void Release(TEditorWindow& w, QPoint point, Qt::KeyboardModifiers mods = {}) {
   QTest::mouseRelease(w.Viewport(), Qt::LeftButton, mods, point);
 }
 
+// Press in the selection, move: the first move past the threshold starts
+// the drag, the next carries the caret.
+void StartDrag(TEditorWindow& w, QPoint from, QPoint to, Qt::KeyboardModifiers mods = {}) {
+  Press(w, from);
+  Move(w, to, mods);
+  Move(w, to, mods);
+}
+
 TEST(EditorMouse, DragSelectsAndKeysWaitWhileTheButtonIsHeld) {
   TEditorWindow w("abcdef\r\nghijkl");
   Press(w, w.CellPoint(0, 1));
@@ -212,8 +220,7 @@ TEST(EditorMouse, ASmallMoveDoesNotSelectAndTheLeftBarSelectsRows) {
 TEST(EditorMouse, DropOntoTheSelectionChangesNothing) {
   TEditorWindow w("abcdef");
   w.Select(0, 1, 0, 4);
-  Press(w, w.CellPoint(0, 2));
-  Move(w, w.CellPoint(0, 3));
+  StartDrag(w, w.CellPoint(0, 2), w.CellPoint(0, 3));
   Release(w, w.CellPoint(0, 3));
   EXPECT_EQ(w.Text(), "abcdef");
   EXPECT_FALSE(w.editor->Selection().Selected());
@@ -222,10 +229,7 @@ TEST(EditorMouse, DropOntoTheSelectionChangesNothing) {
 TEST(EditorMouse, DropBeyondAShortRowPadsIt) {
   TEditorWindow w("abcdef\r\nx");
   w.Select(0, 1, 0, 3);
-  Press(w, w.CellPoint(0, 2));
-  // The first move past the threshold starts the drag, the next carries the caret.
-  Move(w, w.CellPoint(1, 4));
-  Move(w, w.CellPoint(1, 4));
+  StartDrag(w, w.CellPoint(0, 2), w.CellPoint(1, 4));
   Release(w, w.CellPoint(1, 4));
   EXPECT_EQ(w.Text(), "adef\r\nx   bc");
   EXPECT_EQ(w.Caret(), (TRowCol{1, 6}));
@@ -236,15 +240,12 @@ TEST(EditorMouse, DropBeyondAShortRowPadsIt) {
 TEST(EditorMouse, CtrlDropCopiesAndEscCancelsADrag) {
   TEditorWindow w("abcdef");
   w.Select(0, 1, 0, 3);
-  Press(w, w.CellPoint(0, 2));
-  Move(w, w.CellPoint(0, 5), Qt::ControlModifier);
-  Move(w, w.CellPoint(0, 5), Qt::ControlModifier);
+  StartDrag(w, w.CellPoint(0, 2), w.CellPoint(0, 5), Qt::ControlModifier);
   EXPECT_EQ(w.Viewport()->cursor().shape(), CursorOf(w.editor->Caret().Cursors().Values().DragSelCopyCursor).shape());
   Release(w, w.CellPoint(0, 5), Qt::ControlModifier);
   EXPECT_EQ(w.Text(), "abcdebcf");
   w.Select(0, 0, 0, 2);
-  Press(w, w.CellPoint(0, 1));
-  Move(w, w.CellPoint(0, 6));
+  StartDrag(w, w.CellPoint(0, 1), w.CellPoint(0, 6));
   EXPECT_EQ(w.Viewport()->cursor().shape(), CursorOf(w.editor->Caret().Cursors().Values().DragSelCursor).shape());
   w.Key(Qt::Key_Escape);
   EXPECT_FALSE(w.editor->Selection().Selected());
