@@ -228,6 +228,8 @@ void TEditor::ShiftSelection(bool indent) {
     const TDisplaySelection& box = FSelection->Display();
     const TRowRange range{box.StartRow, std::min(box.EndRow, rows.GetCount() - 1)};
     const TRowsEdit edit = indent ? IndentRows(rows, range, box.StartCol) : UnindentRows(rows, range, box.StartCol);
+    // No row can change: no undo step that changes nothing.
+    if (!edit.Any()) return;
     CaretHide();
     FList->ReplaceRows(range.First, range.Last - range.First + 1, TCellString::FromUtf8(edit.Text));
     CaretShow();
@@ -237,6 +239,7 @@ void TEditor::ShiftSelection(bool indent) {
   TTextSelection text = FSelection->Text();
   const TRowRange range = SelectedRows(text);
   const TRowsEdit edit = indent ? IndentRows(rows, range) : UnindentRows(rows, range);
+  if (!edit.Any()) return;
   const TRowAttrSettings settings = rows.AttrSettings();
   // A changed row's column after the change: past the new TAB and the
   // leading blanks, or back by a tab width.
@@ -291,6 +294,7 @@ void TEditor::ToggleLineComment() {
   const int boxCol = box ? display.StartCol : -1;
   const bool remove = AllCommented(rows, range, boxCol);
   const TRowsEdit edit = ToggleComments(rows, range, remove, boxCol);
+  if (!edit.Any()) return;
   const int shift = remove ? -2 : 2;
   const auto changed = [&](int row) {
     return row >= range.First && row <= range.Last && edit.Changed[static_cast<size_t>(row - range.First)];

@@ -125,6 +125,12 @@ TEST(EditorCommands, IndentAndUnindentKeepTheSelectionOnItsText) {
   w.editor->UnindentSelection();
   EXPECT_EQ(w.Text(), "ab\r\ncd\r\nef");
   EXPECT_EQ(w.editor->SelText(), "b\r\nc");
+  // Rows without a TAB to take: no change and no undo step.
+  TEditorWindow plain("a\r\nb");
+  plain.Select(0, 0, 1, 1);
+  plain.editor->UnindentSelection();
+  EXPECT_EQ(plain.Text(), "a\r\nb");
+  EXPECT_FALSE(plain.editor->CanUndo());
 }
 
 TEST(EditorCommands, CommentTogglingOnMixedAndOnCommentedRows) {
