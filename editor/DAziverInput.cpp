@@ -367,7 +367,7 @@ void TEditor::KeyChar(QKeyEvent& event) {
     }
   } else if (key == Qt::Key_Space && Ctrl(event)) {
     // Ctrl+Space asks for completion and types nothing.
-    CodeAssistRequest();
+    if (!FReadOnly) CodeAssistRequest();
   } else {
     const QString text = event.text();
     const bool typed = !text.isEmpty() && text.at(0) >= QChar(U' ') && text.at(0) != QChar(kDelete) &&

@@ -147,6 +147,12 @@ TEST(EditorTyping, CompletionIsAskedAfterTheDotIsInTheTextAndOnCtrlSpaceAndF6) {
   w.Key(Qt::Key_F6);
   EXPECT_EQ(w.window.Requests.size(), 3u);
   EXPECT_EQ(w.Text(), "t.");
+  // A read-only editor neither types the dot nor asks on Ctrl+Space.
+  w.editor->SetReadOnly(true);
+  w.Type(".");
+  w.Key(Qt::Key_Space, Qt::ControlModifier);
+  EXPECT_EQ(w.window.Requests.size(), 3u);
+  EXPECT_EQ(w.Text(), "t.");
 }
 
 TEST(EditorInputMethod, ACommitIsTypedOnceAndThePreeditHidesTheCaret) {
@@ -195,6 +201,9 @@ TEST(EditorMouse, DragSelectsAndKeysWaitWhileTheButtonIsHeld) {
   EXPECT_EQ(w.Caret(), (TRowCol{0, 1}));
   w.Key(Qt::Key_Delete);
   w.Type("x");
+  QTest::mouseDClick(w.Viewport(), Qt::LeftButton, {}, w.CellPoint(0, 4));
+  QTest::mousePress(w.Viewport(), Qt::RightButton, {}, w.CellPoint(0, 4));
+  EXPECT_EQ(w.Caret(), (TRowCol{0, 1}));
   Move(w, w.CellPoint(1, 3));
   EXPECT_EQ(w.editor->SelText(), "bcdef\r\nghi");
   Release(w, w.CellPoint(1, 3));
