@@ -77,11 +77,8 @@ TEditorGeometry TEditor::Geometry() const {
   return {TextLeft(), TextTop(), FCellWidth, RowHeight(), TopRow(), TopCol()};
 }
 
-QPoint TEditor::GetCaretPoint() const {
-  const int x = TextLeft() + (Col() - TopCol()) * FCellWidth;
-  const int y = TextTop() + (Row() - TopRow()) * RowHeight();
-  return {x, FCaret->Style() == csBrief ? y + FCellHeight - 2 : y};
-}
+// The caret's top left: a brief caret stands at its cell's bottom.
+QPoint TEditor::GetCaretPoint() const { return CaretRect().topLeft(); }
 
 void TEditor::ApplyEdit(int first, int count, const std::string& text, int anchor, int target, bool rows) {
   CaretHide();

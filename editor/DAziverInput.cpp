@@ -20,6 +20,9 @@ constexpr char kOwnerFormClass[] = "TovForm";
 constexpr int kLowWord = 0xFFFF;
 constexpr int kWordBits = 16;
 constexpr char32_t kDelete = 0x7F;
+// A UTF-8 continuation byte: 10xxxxxx.
+constexpr unsigned char kUtf8TailMask = 0xC0;
+constexpr unsigned char kUtf8Tail = 0x80;
 
 int MakeLong(int low, int high) { return static_cast<int>((static_cast<unsigned>(high) << kWordBits) | (static_cast<unsigned>(low) & kLowWord)); }
 
@@ -614,7 +617,7 @@ int TEditor::EmGetLine(int row, int bufferSize, std::string& text) const {
   if (row < 0 || row >= FList->GetCount()) return 0;
   const std::string& bytes = FList->Get(row).Utf8();
   size_t n = std::min(static_cast<size_t>(std::max(0, bufferSize)), bytes.size());
-  while (n > 0 && n < bytes.size() && (static_cast<unsigned char>(bytes[n]) & 0xC0) == 0x80) --n;
+  while (n > 0 && n < bytes.size() && (static_cast<unsigned char>(bytes[n]) & kUtf8TailMask) == kUtf8Tail) --n;
   text = bytes.substr(0, n);
   return static_cast<int>(n);
 }

@@ -147,11 +147,16 @@ TEST(EditorTyping, CompletionIsAskedAfterTheDotIsInTheTextAndOnCtrlSpaceAndF6) {
   w.Key(Qt::Key_F6);
   EXPECT_EQ(w.window.Requests.size(), 3u);
   EXPECT_EQ(w.Text(), "t.");
+  // A brief caret's point is its cell's bottom less the caret's height.
+  w.editor->Caret().SetStyle(csBrief);
+  w.Key(Qt::Key_F6);
+  ASSERT_EQ(w.window.Requests.size(), 4u);
+  EXPECT_EQ(w.window.Requests[3].Point.y(), w.editor->TextTop() + w.editor->CellHeight() - 2);
   // A read-only editor neither types the dot nor asks on Ctrl+Space.
   w.editor->SetReadOnly(true);
   w.Type(".");
   w.Key(Qt::Key_Space, Qt::ControlModifier);
-  EXPECT_EQ(w.window.Requests.size(), 3u);
+  EXPECT_EQ(w.window.Requests.size(), 4u);
   EXPECT_EQ(w.Text(), "t.");
 }
 
