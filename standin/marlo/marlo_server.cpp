@@ -81,7 +81,11 @@ constexpr reqcode_name kReqcodes[] = {
     {0x86, "p_f_sqa_csetup"},     {0x8A, "p_f_sqa_copen"},        {0xA1, "p_f_sqa_csetopt"},
     {0xA2, "p_f_sqa_csvrinf"},    {0x88, "p_f_sqa_cprepare"},     {0x8E, "p_f_sqa_cdescribe"},
     {0x81, "p_f_sqa_cauxi2"},     {0x82, "p_f_sqa_copen2"},       {0x84, "p_f_sqa_caux"},
-    {0x85, "p_f_sqa_cauxi"},
+    {0x85, "p_f_sqa_cauxi"},      {0x8B, "p_f_sqa_copenr"},       {0x8C, "p_f_sqa_ccall"},
+    {0x8D, "p_f_sqa_cauxo"},      {0x8F, "p_f_sqa_chvar"},        {0x92, "p_f_sqa_cgetd"},
+    {0x94, "p_f_sqa_ctran_discon"}, {0xA3, "p_f_sqa_cdesc_type"}, {0xA6, "p_f_sqa_cresult_desc"},
+    {0xA8, "p_f_sqa_cresult_clos"}, {0xAC, "p_f_sqa_crenv"},      {0xAE, "p_f_sqa_cauxi3"},
+    {0xB1, "p_f_sqa_calcr"},      {0xB2, "p_f_sqa_cdset"},
 };
 
 void put_be32(uint8_t* p, uint32_t v) {
