@@ -1,6 +1,8 @@
 // marlo_testserver: the test server as a program. It prints its ports
-// and serves until its standard input ends.
+// and serves until its standard input ends. With --tables it answers
+// statements from the tables that the fixture file declares.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -12,7 +14,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: marlo_testserver [--little-endian] [--service NAME]... "
-    "[--fault refuse|close-early|short|corrupt|silent|busy] [--fault-count N]\n";
+    "[--fault refuse|close-early|short|corrupt|silent|busy] [--fault-count N] [--tables FILE] [--level N]\n";
 
 bool parse_fault(const std::string& name, marlo::fault* out) {
   static const struct {
@@ -45,6 +47,15 @@ int main(int argc, char** argv) {
       ++i;
     } else if (arg == "--fault-count" && has_value) {
       s.fault_count = atoi(argv[++i]);
+    } else if (arg == "--tables" && has_value) {
+      s.sql_service = true;
+      const std::string why = s.tables.load(argv[++i]);
+      if (!why.empty()) {
+        fprintf(stderr, "marlo_testserver: %s\n", why.c_str());
+        return 2;
+      }
+    } else if (arg == "--level" && has_value) {
+      s.level = static_cast<uint32_t>(atoi(argv[++i]));
     } else {
       fputs(kUsage, stderr);
       return 2;

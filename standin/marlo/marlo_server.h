@@ -15,6 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "marlo_engine.h"
+#include "marlo_tables.h"
+
 namespace marlo {
 
 enum class fault {
@@ -61,6 +64,17 @@ struct script {
   // none: found): 0 names this server's SQL port and fes_group.
   std::vector<int32_t> fes_statuses;
   std::string fes_group = "sds01";
+  // The statement service: requests without a body of their own above are
+  // answered from this table set (CONNECT included, with the level, code
+  // set and standard-SQLSTATE byte here).
+  bool sql_service = false;
+  table_set tables;
+  uint32_t level = 26;
+  std::string code_set = "1j";
+  uint8_t standard_sqlstate = 0;
+  std::map<std::string, status_bytes> statuses;  // status bytes 6, 7 and 16 by function
+  // The reply to a request of this function waits until release().
+  std::string hold;
 };
 
 // One request as the server received it.
@@ -93,6 +107,13 @@ class server {
   uint16_t sql_port() const { return sql_port_; }
   std::vector<request> requests() const;
   int registrations() const;
+
+  // The statement service's table set, as it stands between requests.
+  std::string declare(table t);
+  table_set tables() const;
+  size_t open_cursors() const;
+  // Lets the held replies go.
+  void release();
 
  private:
   struct impl;
