@@ -17,6 +17,9 @@ using cnv::bytes;
 using cnv::two;
 using cnv::unit;
 using cnv::utf8;
+using cnv::sjis_lead;
+using cnv::sjis_trail;
+using cnv::surrogate;
 
 constexpr int32_t C = CLT_CNV_SLOT_CLIENT;
 constexpr int32_t S = CLT_CNV_SLOT_SERVER;
@@ -181,9 +184,6 @@ class Comparison {
   int failures_ = 0;
 };
 
-bool sjis_lead(uint32_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool sjis_trail(uint32_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-bool surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
 
 constexpr uint32_t kLastJisLead = 0xEF;
 constexpr uint32_t kFirstUserRowLead = 0xEB;  // JIS row 85

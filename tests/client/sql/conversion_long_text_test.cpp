@@ -18,6 +18,8 @@ using cnv::bytes;
 using cnv::two;
 using cnv::unit;
 using cnv::utf8;
+using cnv::sjis_lead;
+using cnv::surrogate;
 
 constexpr int32_t C = CLT_CNV_SLOT_CLIENT;
 constexpr int32_t S = CLT_CNV_SLOT_SERVER;
@@ -46,8 +48,6 @@ const direction kDirections[] = {
     {"EUC to UCS-2", CLT_CNV_UCS2_UJIS, S, source_set::euc},
 };
 
-bool sjis_lead(uint32_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
 
 // Every character of a source set that converts the same wherever it
 // stands: whole characters only, broken ones included where the converter

@@ -51,6 +51,10 @@ inline bytes utf8(uint32_t u) {
           static_cast<uint8_t>(0x80 | (u & 0x3F))};
 }
 
+inline bool sjis_lead(uint32_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool sjis_trail(uint32_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+inline bool surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
+
 struct outcome {
   int32_t rc;
   bytes out;
