@@ -1,6 +1,6 @@
 // Texts a server or a caller hands to the character conversion: every
 // converter type, as each conversion mode sets the two slots up, stores
-// and measures the same bytes. Storing must keep within the room, a cut
+// and measures the same bytes. Storing must keep within its output, a cut
 // must give the start of the whole result, and measuring must store
 // nothing and need what storing produced.
 #include <stdint.h>
@@ -43,6 +43,7 @@ outcome run(clt_env& env, int32_t slot, const std::vector<uint8_t>& source, int3
     for (int32_t i = 0; i < room; ++i) require(o.target[kGuard + i] == kGuardByte);
   } else {
     require(o.out <= room);
+    for (int32_t i = o.out; i < room; ++i) require(o.target[kGuard + i] == kGuardByte);
   }
   return o;
 }

@@ -14,6 +14,7 @@
 #include "CLTSQLDA.h"
 #include "CLTTRCEL.h"
 #include "CLTUTL.h"
+#include "clt_cnv.h"
 
 namespace {
 
@@ -45,10 +46,6 @@ constexpr int32_t kReportPR = 4 | 16;  // report levels p and r
 constexpr int32_t kApbOptP = 12;
 constexpr char kYes = 'Y';
 
-// Conversion modes whose character values may grow threefold.
-constexpr uint8_t kTripleModes[] = {2, 3, 4, 5, 6, 7, 13, 14};
-constexpr int64_t kTriple = 3;
-
 bool in(int32_t fc, std::initializer_list<int32_t> codes) {
   return std::find(codes.begin(), codes.end(), fc) != codes.end();
 }
@@ -62,7 +59,7 @@ struct checking {
   clt_main* main;
   clt_env* env;
   int32_t fc;
-  int64_t factor;  // length factor of the conversion mode
+  int64_t factor;  // the connection's length factor
   bool stride;     // the element-size rule applies
   bool terminator; // character values end with a NUL
   clt_type_env types;
@@ -352,13 +349,11 @@ int32_t clt_sqlda_check(rdb_sql_area* area) {
   clt_global_data* ctx = clt_cur();
   clt_main* main = ctx->main;
   clt_env* env = clt_main_env(main);
-  const uint8_t mode = env->pdcltcnvmode;
-  const bool triple = std::find(std::begin(kTripleModes), std::end(kTripleModes), mode) != std::end(kTripleModes);
   checking c{area,
              main,
              env,
              main->funccode,
-             triple ? kTriple : 1,
+             clt_cnv_length_factor(*env),
              (area->elemsize != 0) || env->opt_n == kYes,
              area->termbyte == CLT_TERM_NUL,
              clt_type_env_of(main->byteorder, env->pdsrvtype, main->srv_codeset)};

@@ -139,6 +139,11 @@ void clt_cnv_setup(clt_env* env, uint8_t mode) {
   env->cnv_state[1] = kSetUp;
 }
 
+uint32_t clt_cnv_length_factor(const clt_env& env) {
+  const int32_t server = CLT_CNV_SLOT_SERVER - 1;
+  return env.cnv_state[server] == kSetUp ? env.cnv_slot[server].factor : kSameFactor;
+}
+
 void clt_cnv_load_user(clt_env* env) {
   clt_cnv_release_user(env);
   if (!clt_cnv_gaiji_named(*env)) return;

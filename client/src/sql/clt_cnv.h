@@ -31,6 +31,11 @@ int32_t clt_cnv_convert_env(clt_env& env, int32_t slot, int32_t* source_length, 
 // Sets both slots for the mode code `mode` (clt_cnv_mode_code).
 void clt_cnv_setup(clt_env* env, uint8_t mode);
 
+// The connection's length factor, slot 2's: 3 where a character value may
+// grow on its way from the server to the client, else 1; 1 also before
+// CONNECT sets the slots.
+uint32_t clt_cnv_length_factor(const clt_env& env);
+
 // Loads the function PDCLTGAIJIFUNC of the library PDCLTGAIJIDLL, when
 // that is set. A failure is written to the error log only; the user
 // conversion then writes the replacement character.

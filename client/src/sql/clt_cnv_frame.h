@@ -6,8 +6,11 @@
 
 #include <stdint.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 
 #include "zk_records.h"
@@ -66,15 +69,6 @@ inline bool clt_cnv_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 constexpr bool clt_cnv_plain_ascii(uint8_t b) { return b < 0x80 && b != 0x5C && b != 0x7E; }
 
 constexpr bool clt_cnv_sjis_lead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-// Whether p starts a three-byte sequence (a lead 0xE0-0xEF and two
-// continuation bytes), in one test; and its code point.
-inline bool clt_cnv_three_byte_form(const uint8_t* p) {
-  return ((uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]) & 0xF0C0C0u) == 0xE08080u;
-}
-inline uint32_t clt_cnv_three_byte(const uint8_t* p) {
-  return (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
-}
-
 inline bool clt_cnv_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 inline bool clt_cnv_euc_byte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
 inline bool clt_cnv_high_surrogate(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
@@ -127,11 +121,12 @@ inline int32_t clt_cnv_walk(clt_cnv_run& io, Walk walk) {
   return rc;
 }
 
-// The bulk of a conversion that stores: while the source holds the longest
-// common character (MaxIn bytes) and the room its longest output (MaxOut
-// bytes), `step(s, d)` converts the character at s to d, advancing both,
-// or returns false for anything it leaves to the converter's full rules.
-// The last characters always take the full rules.
+// The bulk of a conversion that stores: while the source holds the most
+// bytes one step reads (MaxIn) and the room the most it writes (MaxOut),
+// `step(s, d)` converts one or a few common characters at s to d,
+// advancing both, or returns false for anything it leaves to the
+// converter's full rules. A step writes nothing past the characters it
+// converts. The last characters always take the full rules.
 struct clt_cnv_span {
   const uint8_t* s;
   uint8_t* d;
@@ -181,6 +176,101 @@ inline void clt_cnv_store_utf8_3(uint8_t*& d, uint32_t cp) {
   d += 3;
 }
 
+// Eight source bytes as one word, the first in the lowest byte, whatever
+// the machine's byte order.
+inline uint64_t clt_cnv_load8(const uint8_t* p) {
+  uint64_t w;
+  memcpy(&w, p, sizeof w);
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  return w;
+}
+inline uint32_t clt_cnv_load4(const uint8_t* p) {
+  uint32_t w;
+  memcpy(&w, p, sizeof w);
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap32(w);
+  return w;
+}
+inline void clt_cnv_store2(uint8_t* p, uint16_t w) {
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap16(w);
+  memcpy(p, &w, sizeof w);
+}
+inline void clt_cnv_store8(uint8_t* p, uint64_t w) {
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  memcpy(p, &w, sizeof w);
+}
+
+inline constexpr uint64_t CLT_CNV_EACH_BYTE = 0x0101010101010101u;
+inline constexpr uint64_t CLT_CNV_HIGH_BITS = 0x8080808080808080u;
+// Whether the first byte of `w` is ASCII.
+constexpr bool clt_cnv_ascii_first(uint64_t w) { return (w & 0x80) == 0; }
+
+// The high bit of each byte of `w` that is `b`.
+constexpr uint64_t clt_cnv_bytes_equal(uint64_t w, uint8_t b) {
+  constexpr uint64_t kLowBits = ~CLT_CNV_HIGH_BITS;
+  const uint64_t x = w ^ (CLT_CNV_EACH_BYTE * b);
+  return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
+}
+
+// A run of ASCII that a converter takes byte for character, at s, with
+// `ends` the high bit of each byte of the word w at s that ends it:
+// `ascii(b, at)` stores such a byte at `at` (AsciiOut bytes), `ascii8(w, d)`
+// a whole word of them, advancing d. False when the run is empty.
+inline constexpr int32_t CLT_CNV_ASCII_RUN = 8;
+// For runs that the converter keeps byte for byte.
+inline constexpr auto clt_cnv_copy_byte = [](uint8_t b, uint8_t* at) { *at = b; };
+inline constexpr auto clt_cnv_copy_word = [](uint64_t w, uint8_t*& d) {
+  clt_cnv_store8(d, w);
+  d += CLT_CNV_ASCII_RUN;
+};
+
+template <int32_t AsciiOut, typename Ascii, typename Ascii8>
+inline bool clt_cnv_ascii_run(uint64_t w, uint64_t ends, const uint8_t*& s, uint8_t*& d, Ascii ascii, Ascii8 ascii8) {
+  if (ends == 0) {
+    ascii8(w, d);
+    s += CLT_CNV_ASCII_RUN;
+    return true;
+  }
+  // A shorter run with no branch on its length, which mixed text would
+  // mispredict: each byte from the last goes to its place, those past the
+  // run to the run's last place, which its own byte then takes.
+  const int32_t run = std::countr_zero(ends) >> 3;
+  if (run == 0) return false;
+  for (int32_t k = CLT_CNV_ASCII_RUN - 1; k >= 0; --k) {
+    ascii(static_cast<uint8_t>(w >> (8 * k)), d + AsciiOut * std::min(k, run - 1));
+  }
+  s += run;
+  d += AsciiOut * run;
+  return true;
+}
+
+// The bulk of the UTF-8 readers, for the common characters: runs of ASCII
+// (`stops(word)` gives the ends of a run, as above) and three-byte
+// sequences, read as words (first byte lowest), two in one step when they
+// follow each other. `put(cp, d)` stores a code point at d, advancing d by
+// at most PutOut bytes, or returns false for one it leaves to the full
+// rules.
+inline constexpr uint8_t CLT_CNV_UTF8_THREE = 3;  // the length of U+0800-U+FFFF
+inline bool clt_cnv_three_byte_word(uint32_t v) { return (v & 0xC0C0F0u) == 0x8080E0u; }
+inline uint32_t clt_cnv_three_byte_value(uint32_t v) {
+  return (v & 0x0Fu) << 12 | (v >> 2 & 0xFC0u) | (v >> 16 & 0x3Fu);
+}
+
+template <int32_t AsciiOut, int32_t PutOut, typename Stops, typename Ascii, typename Ascii8, typename Put>
+inline void clt_cnv_utf8_bulk(clt_cnv_run& r, Stops stops, Ascii ascii, Ascii8 ascii8, Put put) {
+  constexpr int32_t kReads = CLT_CNV_ASCII_RUN;  // the most one step reads
+  constexpr int32_t kWrites = std::max(2 * PutOut, CLT_CNV_ASCII_RUN * AsciiOut);
+  clt_cnv_bulk<kReads, kWrites>(r, [&](const uint8_t*& s, uint8_t*& d) {
+    const uint64_t w = clt_cnv_load8(s);
+    const auto v = static_cast<uint32_t>(w);
+    if (clt_cnv_ascii_first(w)) return clt_cnv_ascii_run<AsciiOut>(w, stops(w), s, d, ascii, ascii8);
+    if (!clt_cnv_three_byte_word(v) || !put(clt_cnv_three_byte_value(v), d)) return false;
+    const uint32_t v2 = clt_cnv_load4(s + CLT_CNV_UTF8_THREE);
+    s += CLT_CNV_UTF8_THREE;
+    if (clt_cnv_three_byte_word(v2) && put(clt_cnv_three_byte_value(v2), d)) s += CLT_CNV_UTF8_THREE;
+    return true;
+  });
+}
+
 // The type's converter run over the slot's current arguments, with `bounded`
 // telling whether measuring also stops at the room.
 clt_cnv_run clt_cnv_start(const clt_env& env, const clt_cnv_slot& slot, bool bounded_when_measuring);
@@ -200,7 +290,6 @@ inline bool clt_cnv_gaiji_named(const clt_env& env) { return env.pdcltgaijidll[0
 // *used receives the bytes it claims, at most those left.
 // Lengths of the UTF-8 sequences by their first byte; 0 for a stray
 // continuation byte, 0xFE and 0xFF.
-inline constexpr uint8_t CLT_CNV_UTF8_THREE = 3;  // the length of U+0800-U+FFFF
 inline constexpr std::array<uint8_t, 256> CLT_CNV_UTF8_LENGTH = [] {
   std::array<uint8_t, 256> t{};
   for (int b = 0; b < 0x100; ++b) {

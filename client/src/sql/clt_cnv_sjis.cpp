@@ -78,18 +78,11 @@ constexpr std::array<euc_class, 256> kEucClass = [] {
   return t;
 }();
 
-// ASCII, katakana and JIS X 0208 outside the user rows.
-constexpr auto euc_common = [](const uint8_t*& s, uint8_t*& d) {
-  const uint8_t b = s[0];
+// Katakana and JIS X 0208 outside the user rows, as the two bytes b and t.
+// Their outputs of one and two bytes are stored with no branch, which
+// mixed text would mispredict.
+bool euc_common(uint8_t b, uint8_t t, uint8_t*& d) {
   const euc_class kind = kEucClass[b];
-  if (kind == euc_class::ascii) {
-    *d++ = b;
-    ++s;
-    return true;
-  }
-  // Katakana and kanji both take two bytes; their outputs of one and two
-  // bytes are stored with no branch, which mixed text would mispredict.
-  const uint8_t t = s[1];
   const bool kana = kind == euc_class::kana;
   const bool jis = kind == euc_class::jis;
   if (!((kana && t >= kEucSpace) || (jis && clt_cnv_euc_byte(t)))) return false;
@@ -97,14 +90,26 @@ constexpr auto euc_common = [](const uint8_t*& s, uint8_t*& d) {
   const auto first = static_cast<uint8_t>(jis ? code >> 8 : t);
   const auto last = static_cast<uint8_t>(jis ? code : t);
   clt_cnv_store_upto3(d, first, last, last, jis ? 2 : 1);
+  return true;
+}
+
+// ASCII runs, then two-byte characters, two in one step when they follow
+// each other.
+constexpr auto euc_bulk_step = [](const uint8_t*& s, uint8_t*& d) {
+  const uint64_t w = clt_cnv_load8(s);
+  if (clt_cnv_ascii_first(w)) {
+    return clt_cnv_ascii_run<1>(w, w & CLT_CNV_HIGH_BITS, s, d, clt_cnv_copy_byte, clt_cnv_copy_word);
+  }
+  if (!euc_common(static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8), d)) return false;
   s += 2;
+  if (euc_common(static_cast<uint8_t>(w >> 16), static_cast<uint8_t>(w >> 24), d)) s += 2;
   return true;
 };
 
 int32_t clt_cnv_euc(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
-      clt_cnv_bulk<2, 2>(r, euc_common);
+      clt_cnv_bulk<CLT_CNV_ASCII_RUN, CLT_CNV_ASCII_RUN>(r, euc_bulk_step);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b = r.src[r.pos];

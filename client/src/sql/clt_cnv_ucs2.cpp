@@ -1,5 +1,7 @@
 #include "clt_cnv_ucs2.h"
 
+#include <array>
+
 #include "clt_cnv_tables.h"
 
 namespace {
@@ -62,38 +64,66 @@ bool clt_cnv_user_set(uint16_t u) {
 
 namespace {
 
-// Units outside the surrogates.
-constexpr auto ucs2_common = [](const uint8_t*& s, uint8_t*& d) {
-  const uint32_t u = static_cast<uint32_t>(s[0] | s[1] << 8);
-  if (u < kFirstTwoByte) {
-    *d++ = static_cast<uint8_t>(u);
-  } else if (u >= kFirstThreeByte && (u < kHighSurrogate || u > kLastSurrogate)) {
-    clt_cnv_store_utf8_3(d, u);
-  } else if (u < kFirstThreeByte) {
-    d[0] = static_cast<uint8_t>(0xC0 | u >> 6);
-    d[1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-    d += 2;
-  } else {
-    return false;
+// The UTF-8 form of a unit by its block of 64 (u >> 6), whose units share
+// all but the low six bits of their last byte: the bytes, first lowest,
+// with the length in the top byte; 0 for the surrogates.
+constexpr uint32_t kBlockBits = 6;
+constexpr uint32_t kLowBits = (1u << kBlockBits) - 1;
+constexpr uint32_t kLengthShift = 24;
+constexpr size_t kBlocks = 0x10000 >> kBlockBits;
+constexpr std::array<uint32_t, kBlocks> kUtf8Blocks = [] {
+  std::array<uint32_t, kBlocks> t{};
+  for (uint32_t block = 0; block < t.size(); ++block) {
+    const uint32_t u = block << kBlockBits;
+    if (u < kFirstTwoByte) {
+      t[block] = u | 1u << kLengthShift;
+    } else if (u < kFirstThreeByte) {
+      t[block] = (0xC0 | u >> 6) | 0x80u << 8 | 2u << kLengthShift;
+    } else if (u < kHighSurrogate || u > kLastSurrogate) {
+      t[block] = (0xE0 | u >> 12) | (0x80 | (u >> 6 & 0x3F)) << 8 | 0x80u << 16 | 3u << kLengthShift;
+    }
   }
-  s += kUnit;
+  return t;
+}();
+
+// A unit outside the surrogates in one to three UTF-8 bytes with no branch
+// on the length, which mixed text would mispredict.
+inline bool put_utf8(uint32_t u, uint8_t*& d) {
+  const uint32_t form = kUtf8Blocks[u >> kBlockBits];
+  const uint32_t length = form >> kLengthShift;
+  if (length == 0) return false;
+  const uint32_t last_shift = (length - 1) * 8;
+  const uint32_t bytes = form | (u & kLowBits) << last_shift;
+  clt_cnv_store_upto3(d, static_cast<uint8_t>(bytes), static_cast<uint8_t>(bytes >> 8),
+                      static_cast<uint8_t>(bytes >> last_shift), length);
+  return true;
+}
+
+// Two units in one step.
+constexpr auto ucs2_common = [](const uint8_t*& s, uint8_t*& d) {
+  const uint32_t units = clt_cnv_load4(s);
+  if (!put_utf8(units & 0xFFFF, d)) return false;
+  s += put_utf8(units >> 16, d) ? kPair : kUnit;
   return true;
 };
 
-// ASCII and three-byte sequences.
-constexpr auto utf8_common = [](const uint8_t*& s, uint8_t*& d) {
-  const uint8_t b0 = s[0];
-  uint32_t u = b0;
-  if (b0 < kFirstTwoByte) {
-    ++s;
-  } else if (clt_cnv_three_byte_form(s)) {
-    u = clt_cnv_three_byte(s);
-    s += 3;
-  } else {
-    return false;
-  }
-  d[0] = static_cast<uint8_t>(u);
-  d[1] = static_cast<uint8_t>(u >> 8);
+// ASCII bytes as units.
+constexpr auto ascii_stops = [](uint64_t w) { return w & CLT_CNV_HIGH_BITS; };
+constexpr auto widen_ascii = [](uint8_t b, uint8_t* at) { clt_cnv_store2(at, b); };
+constexpr auto widen_ascii8 = [](uint64_t w, uint8_t*& d) {
+  constexpr uint64_t kLowHalf = 0xFFFFFFFFu;
+  auto widen = [](uint64_t half) {
+    half = (half | half << 16) & 0x0000FFFF0000FFFFu;
+    return (half | half << 8) & 0x00FF00FF00FF00FFu;
+  };
+  clt_cnv_store8(d, widen(w & kLowHalf));
+  clt_cnv_store8(d + CLT_CNV_ASCII_RUN, widen(w >> 32));
+  d += kUnit * CLT_CNV_ASCII_RUN;
+};
+
+// A code point below U+10000 as one unit.
+constexpr auto put_unit = [](uint32_t cp, uint8_t*& d) {
+  clt_cnv_store2(d, static_cast<uint16_t>(cp));
   d += kUnit;
   return true;
 };
@@ -103,7 +133,7 @@ constexpr auto utf8_common = [](const uint8_t*& s, uint8_t*& d) {
 int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
-      clt_cnv_bulk<kUnit, 3>(r, ucs2_common);
+      clt_cnv_bulk<kPair, 2 * CLT_CNV_UTF8_THREE>(r, ucs2_common);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       if (r.left() < kUnit) return CLT_CNV_PARTIAL;
@@ -132,7 +162,7 @@ int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
 int32_t clt_cnv_utf8_ucs2(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
-      clt_cnv_bulk<3, kUnit>(r, utf8_common);
+      clt_cnv_utf8_bulk<kUnit, kUnit>(r, ascii_stops, widen_ascii, widen_ascii8, put_unit);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b0 = r.src[r.pos];

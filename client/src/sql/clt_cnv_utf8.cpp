@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include <array>
-#include <vector>
+#include <memory>
 
 #include "clt_cnv_tables.h"
 
@@ -12,6 +12,7 @@ namespace {
 constexpr uint8_t kFirstPrintable = 0x20;
 constexpr uint8_t kDelete = 0x7F;
 constexpr uint8_t kBackslash = 0x5C;
+constexpr uint8_t kTilde = 0x7E;
 constexpr uint8_t kLastJisLead = 0xEF;   // SJIS leads beyond are user-defined
 constexpr uint8_t kFirstCp932Lead = 0xFA;  // IBM extensions of code page 932
 constexpr uint8_t kFirstKana = 0xA1;  // JIS X 0201 katakana
@@ -93,58 +94,38 @@ const sjis_utf8_table& sjis_utf8_lookup(bool ms) {
   return ms ? cp932 : sjis;
 }
 
-// The bulk of the UTF-8 to SJIS converter looks a three-byte sequence up by
-// its code point's high ten bits, which pick a block, and its low six,
-// which pick the cell of ready SJIS bytes there. Blocks with no common
-// character (the private-use area among them) share the empty block 0.
-struct sjis_cell {
-  uint8_t first;
-  uint8_t last;  // a single byte is both first and last
-  uint8_t size;  // 0: the full rules
-};
-constexpr uint32_t kBlockBits = 6;
-constexpr uint32_t kBlockCells = 1u << kBlockBits;
-constexpr uint32_t kBlockMask = kBlockCells - 1;
-constexpr uint32_t kBlocks = 0x10000 >> kBlockBits;
-struct utf8_sjis_table {
-  std::array<uint16_t, kBlocks> block;
-  std::vector<std::array<sjis_cell, kBlockCells>> cells;
-};
+// The bulk of the UTF-8 to SJIS converter looks each code point below
+// U+10000 up in one table: its SJIS code (a single byte in the low 8 bits),
+// or 0 where the full rules decide (the private-use area, the backslash
+// that the slot's flags decide, U+0000 and what has no mapping).
+constexpr uint32_t kCodePoints = 0x10000;
+using utf8_sjis_table = std::array<uint16_t, kCodePoints>;
 
-// clt_cnv_plain_ascii in one lookup.
-constexpr std::array<bool, kBytes> kSjisKeeps = [] {
-  std::array<bool, kBytes> t{};
-  for (int b = 0; b < kBytes; ++b) t[b] = clt_cnv_plain_ascii(static_cast<uint8_t>(b));
-  return t;
-}();
+// As the full rules write a code: two bytes after a lead, else its low byte.
+uint16_t written(uint16_t code) {
+  return clt_cnv_sjis_lead(static_cast<uint8_t>(code >> 8)) ? code : static_cast<uint16_t>(code & 0xFF);
+}
 
-utf8_sjis_table make_utf8_sjis(bool ms) {
-  utf8_sjis_table t{};
-  t.cells.emplace_back();
-  for (uint32_t high = 0; high < kBlocks; ++high) {
-    std::array<sjis_cell, kBlockCells> block{};
-    bool used = false;
-    for (uint32_t low = 0; low < kBlockCells; ++low) {
-      const auto cp = static_cast<uint16_t>(high << kBlockBits | low);
-      if (cp >= kUserAreaFirst && cp <= kBestFitLast) continue;
-      const uint16_t code = ms ? clt_cnv_to_cp932(cp) : clt_cnv_to_sjis(cp);
-      if (code == 0) continue;
-      const auto last = static_cast<uint8_t>(code);
-      block[low] = code > 0xFF ? sjis_cell{static_cast<uint8_t>(code >> 8), last, 2} : sjis_cell{last, last, 1};
-      used = true;
-    }
-    if (!used) continue;
-    t.block[high] = static_cast<uint16_t>(t.cells.size());
-    t.cells.push_back(block);
+std::unique_ptr<utf8_sjis_table> make_utf8_sjis(bool ms) {
+  auto t = std::make_unique<utf8_sjis_table>();
+  for (uint32_t cp = 0; cp < kCodePoints; ++cp) {
+    const auto u = static_cast<uint16_t>(cp);
+    if ((cp >= kUserAreaFirst && cp <= kBestFitLast) || cp == kBackslash) continue;
+    (*t)[cp] = control(cp) ? u : written(ms ? clt_cnv_to_cp932(u) : clt_cnv_to_sjis(u));
   }
   return t;
 }
 
 const utf8_sjis_table& utf8_sjis_lookup(bool ms) {
-  static const utf8_sjis_table sjis = make_utf8_sjis(false);
-  static const utf8_sjis_table cp932 = make_utf8_sjis(true);
-  return ms ? cp932 : sjis;
+  static const std::unique_ptr<utf8_sjis_table> sjis = make_utf8_sjis(false);
+  static const std::unique_ptr<utf8_sjis_table> cp932 = make_utf8_sjis(true);
+  return ms ? *cp932 : *sjis;
 }
+
+// The bytes that end a run of ASCII which SJIS keeps as it is.
+constexpr auto sjis_ascii_stops = [](uint64_t w) {
+  return (w & CLT_CNV_HIGH_BITS) | clt_cnv_bytes_equal(w, kBackslash) | clt_cnv_bytes_equal(w, kTilde);
+};
 
 }  // namespace
 
@@ -236,29 +217,23 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     const bool ms = (r.slot.flags & CLT_CNV_FLAG_CP932) != 0;
     const bool keep_backslash = (r.slot.flags & CLT_CNV_FLAG_BACKSLASH) != 0;
-    // ASCII and the three-byte sequences outside the private-use area.
-    const utf8_sjis_table& table = utf8_sjis_lookup(ms);
-    // The table's parts by value, so that no store reloads them.
-    auto common = [block = table.block.data(), cells = table.cells.data()](const uint8_t*& s, uint8_t*& d) {
-      const uint8_t b0 = s[0];
-      if (kSjisKeeps[b0]) {
-        *d++ = b0;
-        ++s;
-        return true;
-      }
-      if (!clt_cnv_three_byte_form(s)) return false;
-      const uint32_t cp = clt_cnv_three_byte(s);
-      const sjis_cell& c = cells[block[cp >> kBlockBits]][cp & kBlockMask];
-      if (c.size == 0) return false;
-      // A size from the table, not a branch, which half-width katakana
+    const uint16_t* table = utf8_sjis_lookup(ms).data();
+    auto put = [table](uint32_t cp, uint8_t*& d) {
+      const uint16_t code = table[cp];
+      if (code == 0) return false;
+      // The size from the code, not a branch, which half-width katakana
       // among kanji would mispredict.
-      clt_cnv_store_upto3(d, c.first, c.last, c.last, c.size);
-      s += 3;
+      const auto first = static_cast<uint8_t>(code >> 8);
+      const auto last = static_cast<uint8_t>(code);
+      const uint32_t two = first != 0;
+      d[0] = two ? first : last;
+      d[two] = last;
+      d += 1 + two;
       return true;
     };
 
     while (r.pos < r.n) {
-      clt_cnv_bulk<3, 2>(r, common);
+      clt_cnv_utf8_bulk<1, 2>(r, sjis_ascii_stops, clt_cnv_copy_byte, clt_cnv_copy_word, put);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
       const uint8_t b0 = r.src[r.pos];

@@ -14,6 +14,12 @@
 namespace {
 
 using cnv::bytes;
+using cnv::two;
+using cnv::unit;
+using cnv::utf8;
+using cnv::sjis_lead;
+using cnv::sjis_trail;
+using cnv::surrogate;
 
 constexpr int32_t C = CLT_CNV_SLOT_CLIENT;
 constexpr int32_t S = CLT_CNV_SLOT_SERVER;
@@ -178,18 +184,6 @@ class Comparison {
   int failures_ = 0;
 };
 
-bytes two(uint32_t code) { return {static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)}; }
-bytes unit(uint32_t u) { return {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8)}; }
-bytes utf8(uint32_t u) {
-  if (u < 0x80) return {static_cast<uint8_t>(u)};
-  if (u < 0x800) return {static_cast<uint8_t>(0xC0 | u >> 6), static_cast<uint8_t>(0x80 | (u & 0x3F))};
-  return {static_cast<uint8_t>(0xE0 | u >> 12), static_cast<uint8_t>(0x80 | (u >> 6 & 0x3F)),
-          static_cast<uint8_t>(0x80 | (u & 0x3F))};
-}
-
-bool sjis_lead(uint32_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool sjis_trail(uint32_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-bool surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
 
 constexpr uint32_t kLastJisLead = 0xEF;
 constexpr uint32_t kFirstUserRowLead = 0xEB;  // JIS row 85

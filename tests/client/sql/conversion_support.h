@@ -40,6 +40,21 @@ inline std::string show(const bytes& b) {
   return s;
 }
 
+// One character's source bytes: a two-byte code high byte first, a UCS-2
+// unit in the client's order, a code point below U+10000 in UTF-8.
+inline bytes two(uint32_t code) { return {static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)}; }
+inline bytes unit(uint32_t u) { return {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8)}; }
+inline bytes utf8(uint32_t u) {
+  if (u < 0x80) return {static_cast<uint8_t>(u)};
+  if (u < 0x800) return {static_cast<uint8_t>(0xC0 | u >> 6), static_cast<uint8_t>(0x80 | (u & 0x3F))};
+  return {static_cast<uint8_t>(0xE0 | u >> 12), static_cast<uint8_t>(0x80 | (u >> 6 & 0x3F)),
+          static_cast<uint8_t>(0x80 | (u & 0x3F))};
+}
+
+inline bool sjis_lead(uint32_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool sjis_trail(uint32_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+inline bool surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
+
 struct outcome {
   int32_t rc;
   bytes out;
@@ -75,6 +90,7 @@ struct converter {
       return {rc, bytes(static_cast<size_t>(out > 0 ? out : 0)), replaced};
     }
     if (out < 0 || out > room) return {rc, {}, replaced};
+    for (int32_t i = out; i < room; ++i) EXPECT_EQ(target[kGuard + i], kGuardByte) << "stored past the output";
     return {rc, bytes(target.begin() + kGuard, target.begin() + kGuard + out), replaced};
   }
 

@@ -153,29 +153,39 @@ const cut_case kCuts[] = {
     {"EUC SS3 to UCS-2", CLT_CNV_UCS2_UJIS, S, "8FA2AF", 2, 2, 2},
 };
 
+// After one ASCII character, and after a run long enough for the bulk of
+// the converters.
+constexpr int32_t kAsciiBefore[] = {1, 29};
+
 TEST(Conversion, RoomOneByteShortAndSourcesEndingInsideACharacter) {
   for (const cut_case& c : kCuts) {
-    SCOPED_TRACE(c.what);
-    cnv::converter cv(c.mode);
-    const bool ucs2_source = c.slot == C && clt_cnv_ucs2_mode(c.mode);
-    bytes source = ucs2_source ? hex("4100") : hex("41");
-    const bytes ch = hex(c.character);
-    source.insert(source.end(), ch.begin(), ch.end());
-    const int32_t ascii_out = c.slot == S && clt_cnv_ucs2_mode(c.mode) ? 2 : 1;
+    for (const int32_t before : kAsciiBefore) {
+      SCOPED_TRACE(std::string(c.what) + " after " + std::to_string(before) + " ASCII");
+      cnv::converter cv(c.mode);
+      const bool ucs2_source = c.slot == C && clt_cnv_ucs2_mode(c.mode);
+      bytes source;
+      for (int32_t i = 0; i < before; ++i) {
+        const bytes a = ucs2_source ? hex("4100") : hex("41");
+        source.insert(source.end(), a.begin(), a.end());
+      }
+      const bytes ch = hex(c.character);
+      source.insert(source.end(), ch.begin(), ch.end());
+      const int32_t ascii_out = (c.slot == S && clt_cnv_ucs2_mode(c.mode) ? 2 : 1) * before;
 
-    const cnv::outcome whole = cv.convert(c.slot, source);
-    ASSERT_EQ(whole.rc, 0);
-    ASSERT_EQ(whole.out.size(), static_cast<size_t>(ascii_out + c.width));
+      const cnv::outcome whole = cv.convert(c.slot, source);
+      ASSERT_EQ(whole.rc, 0);
+      ASSERT_EQ(whole.out.size(), static_cast<size_t>(ascii_out + c.width));
 
-    const cnv::outcome short_room = cv.convert(c.slot, source, ascii_out + c.width - 1);
-    EXPECT_EQ(short_room.rc, CLT_CNV_FULL);
-    EXPECT_EQ(short_room.out, bytes(whole.out.begin(), whole.out.begin() + ascii_out));
+      const cnv::outcome short_room = cv.convert(c.slot, source, ascii_out + c.width - 1);
+      EXPECT_EQ(short_room.rc, CLT_CNV_FULL);
+      EXPECT_EQ(short_room.out, bytes(whole.out.begin(), whole.out.begin() + ascii_out));
 
-    if (ch.size() < 2) continue;
-    source.pop_back();
-    const cnv::outcome ended = cv.convert(c.slot, source);
-    EXPECT_EQ(ended.rc, c.cut_rc);
-    EXPECT_EQ(ended.out.size(), static_cast<size_t>(c.cut_out));
+      if (ch.size() < 2) continue;
+      source.pop_back();
+      const cnv::outcome ended = cv.convert(c.slot, source);
+      EXPECT_EQ(ended.rc, c.cut_rc);
+      EXPECT_EQ(ended.out.size(), static_cast<size_t>(c.cut_out - ascii_out / before + ascii_out));
+    }
   }
 }
 

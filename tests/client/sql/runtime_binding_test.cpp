@@ -402,15 +402,31 @@ TEST_F(Checks, IntoListsSizeTheReply) {
   ASSERT_EQ(clt_sqlda_check(&r.area), 0) << r.message();
   EXPECT_EQ(com()->reply_len, kReplyFixed);
 
-  // Character values may grow threefold, up to the type's maximum.
+  // Character values may grow by the length factor that CONNECT set with
+  // the slots, threefold up to the type's maximum.
   main()->funccode = CLT_FC_AUX;
-  clt_main_env(main())->pdcltcnvmode = 6;
   set(into.var(0), 0x30, 20000, h);
   into.get()->sqld = 1;
   r.area.sqliasda = nullptr;
   r.area.sqliasda2 = into.get();
-  ASSERT_EQ(clt_sqlda_check(&r.area), 0) << r.message();
-  EXPECT_EQ(com()->reply_len, kReplyFixed + 16 + 19 + 32003 + 1 + 64);
+  struct factor_case {
+    uint8_t mode;
+    bool connected;  // CONNECT has set the slots
+    uint32_t value;  // the variable's bytes in the reply
+  };
+  const factor_case cases[] = {
+      {CLT_CNV_UTF8, true, 32003},     {CLT_CNV_EUCHJ, true, 32003}, {CLT_CNV_UTF8_EX2, true, 32003},
+      {CLT_CNV_UTF8_TXT, true, 20003}, {CLT_CNV_NOUSE, true, 20003}, {CLT_CNV_UTF8, false, 20003},
+  };
+  clt_env* env = clt_main_env(main());
+  for (const factor_case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.mode));
+    env->pdcltcnvmode = c.mode;
+    clt_cnv_setup(env, c.mode);
+    if (!c.connected) env->cnv_state[0] = env->cnv_state[1] = 0;
+    ASSERT_EQ(clt_sqlda_check(&r.area), 0) << r.message();
+    EXPECT_EQ(com()->reply_len, kReplyFixed + 16 + 19 + c.value + 1 + 64);
+  }
   EXPECT_EQ(com()->reply_buf_size, 32768u);
 }
 
