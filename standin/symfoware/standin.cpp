@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <deque>
+#include <mutex>
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -54,6 +56,23 @@ const char* const kUnqualifiedViews[] = {
 };
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+struct TJournal {
+  std::mutex lock;
+  std::deque<TJournalEntry> entries;
+};
+
+TJournal& Journal() {
+  static TJournal journal;
+  return journal;
+}
+
+void Journalize(TJournalEntry entry) {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  journal.entries.push_back(std::move(entry));
+  if (journal.entries.size() > kJournalLimit) journal.entries.pop_front();
+}
 
 TFieldType FieldTypeOfCode(const std::string& code) {
   struct Entry {
@@ -164,7 +183,18 @@ class StandinSession : public platform::SqlSession {
     QString name = m.captured(1);
     name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
     CreateSchema(name.toStdString(), m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+    Journalize({sql, {}, -1, {}});
     return true;
+  }
+
+  void Executed(const std::string& sql, const std::vector<QVariant>& values, const QSqlQuery& query) override {
+    if (query.lastError().isValid()) {
+      Journalize({sql, values, -1, ErrorText(query.lastError())});
+      return;
+    }
+    const QVariant handle = query.result()->handle();
+    auto* stmt = handle.isValid() ? *static_cast<sqlite3_stmt* const*>(handle.constData()) : nullptr;
+    Journalize({sql, values, WritesRows(stmt) ? sqlite3_changes(sqlite3_db_handle(stmt)) : -1, {}});
   }
 
   std::vector<platform::SqlFieldDef> DescribeFields(const QSqlQuery& query) const override {
@@ -210,6 +240,15 @@ class StandinSession : public platform::SqlSession {
     }
     if (!ok) throw SqlError(StandinMessage(platform::SqlErrorText(query.lastError())));
     return query;
+  }
+
+  // SQLite counts the rows of INSERT, UPDATE and DELETE only; after any
+  // other statement its count is the previous one's.
+  static bool WritesRows(sqlite3_stmt* stmt) {
+    if (!stmt || sqlite3_stmt_readonly(stmt)) return false;
+    static const QRegularExpression kRowWriter(QStringLiteral("^\\s*(INSERT|UPDATE|DELETE|REPLACE)\\b"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    return kRowWriter.match(QString::fromUtf8(sqlite3_sql(stmt))).hasMatch();
   }
 
   // SQLite names the table behind a view's column too; only a table the
@@ -306,6 +345,18 @@ class StandinSession : public platform::SqlSession {
 }  // namespace
 
 bool IsStandinDriver(const std::string& driver) { return driver == kStandinDriverName; }
+
+std::vector<TJournalEntry> StatementJournal() {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  return {journal.entries.begin(), journal.entries.end()};
+}
+
+void ClearStatementJournal() {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  journal.entries.clear();
+}
 
 std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder, const std::string& user,
                                                         const std::string& password) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "standin/symfoware/standin.h"
 #include "tests/standin/odbc_fixture.h"
 #include "ui/core/ovresolver.h"
 
@@ -332,4 +333,127 @@ TEST_F(ClientDataSetTest, EmptyResultAndValuesAsTexts) {
   data_.Next();
   EXPECT_EQ(data_.AsString(2), "a\tb");
   EXPECT_EQ(data_.RecordCount(), 4);
+}
+
+namespace {
+
+// A journal entry as "statement [values] rows", or "! failed" in place of
+// the rows when the database refused it (its words are the database's).
+std::vector<std::string> JournalLines() {
+  std::vector<std::string> lines;
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal()) {
+    std::string values;
+    for (const QVariant& v : e.Values)
+      values += (values.empty() ? "" : ", ") + (v.isNull() ? std::string("<null>") : v.toString().toStdString());
+    lines.push_back(e.Statement + " [" + values + "] " +
+                    (e.Error.empty() ? std::to_string(e.RowsAffected) : "! failed"));
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(ClientDataSetTest, ResolverStatementsInTheJournal) {
+  Exec("CREATE TABLE S.\"品目\" (\"id\" INTEGER NOT NULL, \"名前\" VARCHAR(20), \"b\" BLOB)");
+  const auto reset = [this] {
+    Exec("DELETE FROM S.\"品目\"");
+    Exec("INSERT INTO S.\"品目\" VALUES (1, 'pen', x'01')");
+    Exec("INSERT INTO S.\"品目\" VALUES (2, NULL, NULL)");
+    Exec("INSERT INTO S.\"品目\" VALUES (3, 'twin', NULL)");
+    Exec("INSERT INTO S.\"品目\" VALUES (3, 'twin', NULL)");
+  };
+  const char kSelect[] = "SELECT \"id\", \"名前\", \"b\" FROM S.\"品目\" ORDER BY \"id\"";
+  const Rows start{{"1", "pen"}, {"2", "<null>"}, {"3", "twin"}, {"3", "twin"}};
+  const std::string table = "\"S\".\"品目\"";
+  const std::string countOf = "SELECT COUNT(*) FROM " + table + " WHERE \"id\" = :P1 AND \"名前\" ";
+  struct Case {
+    const char* name;
+    std::function<void(TovClientDataSet&)> change;
+    bool apply;
+    int errors;
+    std::vector<std::string> statements;
+    Rows rows;
+  } cases[] = {
+      {"edit applied",
+       [](TovClientDataSet& d) { d.SetFieldText(1, "pencil"); },
+       true, 0,
+       {countOf + "= :P2 [1, pen] -1",
+        "UPDATE " + table + " SET \"名前\" = :P1 WHERE \"id\" = :P2 AND \"名前\" = :P3 [pencil, 1, pen] 1"},
+       {{"1", "pencil"}, {"2", "<null>"}, {"3", "twin"}, {"3", "twin"}}},
+      {"edit of a null original",
+       [](TovClientDataSet& d) {
+         d.Next();
+         d.SetFieldText(1, "ink");
+       },
+       true, 0,
+       {countOf + "IS NULL [2] -1",
+        "UPDATE " + table + " SET \"名前\" = :P1 WHERE \"id\" = :P2 AND \"名前\" IS NULL [ink, 2] 1"},
+       {{"1", "pen"}, {"2", "ink"}, {"3", "twin"}, {"3", "twin"}}},
+      {"edit of one of identical rows refused",
+       [](TovClientDataSet& d) {
+         d.Last();
+         d.SetFieldText(1, "one");
+       },
+       true, 1, {countOf + "= :P2 [3, twin] -1"}, start},
+      {"insert applied",
+       [](TovClientDataSet& d) {
+         d.Append();
+         d.SetFieldText(0, "9");
+         d.SetFieldText(1, "新");
+       },
+       true, 0, {"INSERT INTO " + table + " (\"id\", \"名前\") VALUES (:P1, :P2) [9, 新] 1"},
+       {{"1", "pen"}, {"2", "<null>"}, {"3", "twin"}, {"3", "twin"}, {"9", "新"}}},
+      {"insert the table refuses",
+       [](TovClientDataSet& d) {
+         d.Append();
+         d.SetFieldText(1, "no id");
+       },
+       true, 1,
+       {"INSERT INTO " + table + " (\"名前\") VALUES (:P1) [no id] ! failed"},
+       start},
+      {"delete applied",
+       [](TovClientDataSet& d) { d.Delete(); },
+       true, 0,
+       {countOf + "= :P2 [1, pen] -1", "DELETE FROM " + table + " WHERE \"id\" = :P1 AND \"名前\" = :P2 [1, pen] 1"},
+       {{"2", "<null>"}, {"3", "twin"}, {"3", "twin"}}},
+      {"delete of one of identical rows refused",
+       [](TovClientDataSet& d) {
+         d.Last();
+         d.Delete();
+       },
+       true, 1, {countOf + "= :P2 [3, twin] -1"}, start},
+      {"edit, insert and delete cancelled",
+       [](TovClientDataSet& d) {
+         d.SetFieldText(1, "gone");
+         d.Post();
+         d.Append();
+         d.SetFieldText(0, "8");
+         d.Post();
+         d.First();
+         d.Next();
+         d.Delete();
+       },
+       false, 0, {}, start},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset();
+    OpenTable(kSelect);
+    std::vector<std::string> reconciled;
+    data_.OnReconcileError = [&](TUpdateKind, const std::string& message) { reconciled.push_back(message); };
+    c.change(data_);
+    if (data_.State() != TDataSetState::dsBrowse) data_.Post();
+    symfoware::ClearStatementJournal();
+    if (c.apply) {
+      EXPECT_EQ(data_.ApplyUpdates(0), c.errors);
+      EXPECT_EQ(data_.ChangeCount(), c.errors) << "a refused change stays cached";
+      EXPECT_EQ(reconciled.size(), static_cast<size_t>(c.errors));
+    } else {
+      data_.CancelUpdates();
+      EXPECT_EQ(data_.ChangeCount(), 0);
+    }
+    EXPECT_EQ(JournalLines(), c.statements);
+    data_.CancelUpdates();
+    EXPECT_EQ(Select("SELECT \"id\", \"名前\" FROM S.\"品目\" ORDER BY \"id\", \"名前\""), c.rows);
+  }
 }
