@@ -120,32 +120,43 @@ class SqliteRowCursor : public platform::SqlRowCursor {
     if (rc != SQLITE_ROW) throw SqlError(StandinMessage(sqlite3_errmsg(sqlite3_db_handle(stmt_))));
     const int count = sqlite3_column_count(stmt_);
     values.resize(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) values[static_cast<size_t>(i)] = Value(i);
+    for (int i = 0; i < count; ++i) Read(i, values[static_cast<size_t>(i)]);
     return true;
   }
 
  private:
-  platform::SqlTextValue Value(int column) const {
+  // Into the value's own string, so a row costs no allocation once the
+  // strings are as long as the values they take.
+  void Read(int column, platform::SqlTextValue& value) const {
+    const char* bytes = nullptr;
+    size_t size = 0;
+    char number[kNumberText];
     switch (sqlite3_column_type(stmt_, column)) {
       case SQLITE_NULL:
-        return std::nullopt;
+        value.reset();
+        return;
       case SQLITE_INTEGER:
-        return std::to_string(sqlite3_column_int64(stmt_, column));
-      case SQLITE_FLOAT: {
+        size = static_cast<size_t>(
+            std::to_chars(number, number + sizeof number, sqlite3_column_int64(stmt_, column)).ptr - number);
+        bytes = number;
+        break;
+      case SQLITE_FLOAT:
         // The shortest text that reads back as the same number.
-        char text[kNumberText];
-        const auto end = std::to_chars(text, text + sizeof text, sqlite3_column_double(stmt_, column)).ptr;
-        return std::string(text, end);
-      }
-      case SQLITE_BLOB: {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
-        return std::string(bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
-      }
-      default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-        return std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
-      }
+        size = static_cast<size_t>(
+            std::to_chars(number, number + sizeof number, sqlite3_column_double(stmt_, column)).ptr - number);
+        bytes = number;
+        break;
+      case SQLITE_BLOB:
+        bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+        size = static_cast<size_t>(sqlite3_column_bytes(stmt_, column));
+        break;
+      default:
+        bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+        size = static_cast<size_t>(sqlite3_column_bytes(stmt_, column));
+        break;
     }
+    if (!value) value.emplace();
+    value->assign(bytes ? bytes : "", bytes ? size : 0);
   }
 
   static constexpr size_t kNumberText = 32;

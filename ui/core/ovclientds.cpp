@@ -123,39 +123,60 @@ int DefaultDisplayWidth(TFieldType type, int size, int precision) {
   }
 }
 
-// A record: the ends of its fields' texts (the null bit set for a null),
-// then the texts, in one block of exactly that size.
-struct TovClientDataSet::TRecord {
-  enum class TStatus : std::uint8_t { usUnmodified, usModified, usInserted };
-  TBookmark Bookmark = 0;
-  TStatus Status = TStatus::usUnmodified;
-  std::unique_ptr<char[]> Data;
-  std::unique_ptr<TRecordValues> Original;
+namespace {
 
-  static std::unique_ptr<char[]> Encode(const TRecordValues& values) {
-    size_t total = values.size() * kEndSize;
-    for (const TFieldValue& v : values) total += v.Text.size();
-    auto data = std::make_unique_for_overwrite<char[]>(std::max<size_t>(total, 1));
-    char* text = data.get() + values.size() * kEndSize;
-    std::uint32_t end = 0;
-    for (size_t i = 0; i < values.size(); ++i) {
-      std::memcpy(text + end, values[i].Text.data(), values[i].Text.size());
-      end += static_cast<std::uint32_t>(values[i].Text.size());
-      const std::uint32_t mark = end | (values[i].Null ? kNullBit : 0);
-      std::memcpy(data.get() + i * kEndSize, &mark, kEndSize);
-    }
-    return data;
+using TValueView = std::pair<bool, std::string_view>;
+
+// A record's block: the ends of its fields' texts (the null bit set for a
+// null), then the texts, exactly that size. Value(i) gives field i.
+template <class Get>
+size_t BlockSize(size_t count, Get value) {
+  size_t total = count * kEndSize;
+  for (size_t i = 0; i < count; ++i) total += value(i).second.size();
+  return total;
+}
+
+template <class Get>
+void WriteBlock(char* data, size_t count, Get value) {
+  char* text = data + count * kEndSize;
+  std::uint32_t end = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const TValueView v = value(i);
+    std::memcpy(text + end, v.second.data(), v.second.size());
+    end += static_cast<std::uint32_t>(v.second.size());
+    const std::uint32_t mark = end | (v.first ? kNullBit : 0);
+    std::memcpy(data + i * kEndSize, &mark, kEndSize);
   }
+}
+
+// Fetched blocks are carved from chunks of this size.
+constexpr size_t kChunkBytes = size_t{1} << 20;
+
+}  // namespace
+
+// A record: its bookmark, its cache status and its block. Sixteen bytes,
+// so a million records cost little beside their texts.
+struct TovClientDataSet::TRecord {
+  enum TStatus : std::uint8_t { usUnmodified, usModified, usInserted };
+  std::uint64_t Bookmark : 62;
+  std::uint64_t Status : 2;
+  const char* Data = nullptr;
+
+  TRecord(TBookmark bookmark, TStatus status) : Bookmark(bookmark), Status(status) {}
   std::uint32_t Mark(size_t field) const {
     std::uint32_t mark = 0;
-    std::memcpy(&mark, Data.get() + field * kEndSize, kEndSize);
+    std::memcpy(&mark, Data + field * kEndSize, kEndSize);
     return mark;
   }
-  TFieldValue Value(size_t field, size_t count) const {
+  TValueView View(size_t field, size_t count) const {
     const std::uint32_t mark = Mark(field);
     const std::uint32_t start = field == 0 ? 0 : (Mark(field - 1) & ~kNullBit);
     const std::uint32_t end = mark & ~kNullBit;
-    return {(mark & kNullBit) != 0, std::string(Data.get() + count * kEndSize + start, end - start)};
+    return {(mark & kNullBit) != 0, std::string_view(Data + count * kEndSize + start, end - start)};
+  }
+  TFieldValue Value(size_t field, size_t count) const {
+    const TValueView v = View(field, count);
+    return {v.first, std::string(v.second)};
   }
   TRecordValues Values(size_t count) const {
     TRecordValues values;
@@ -164,7 +185,6 @@ struct TovClientDataSet::TRecord {
     return values;
   }
 };
-
 struct TovClientDataSet::TDeleted {
   TBookmark Bookmark;
   // The record before it when it was deleted (none at the top).
@@ -227,10 +247,9 @@ void TovClientDataSet::Open(TovSQLQuery& query, TovResolver* resolver) {
 
 void TovClientDataSet::Close() {
   if (!Active()) return;
-  records_.clear();
+  ClearRecords();
   deleted_.clear();
   buffer_.clear();
-  positions_.clear();
   // Frees the connection of a result not read to its end.
   if (query_) query_->Close();
   query_ = nullptr;
@@ -253,19 +272,45 @@ bool TovClientDataSet::CanModify() const { return Active() && !ReadOnly && resol
 
 void TovClientDataSet::Fetch(size_t wanted) {
   const size_t count = fields_.size();
-  TRecordValues values(count);
   size_t fetched = 0;
+  const auto value = [this](size_t i) {
+    const platform::SqlTextValue& v = row_[i];
+    return v ? TValueView(false, *v) : TValueView(true, {});
+  };
   while (fetched < wanted && query_ && query_->FetchRow(row_)) {
-    for (size_t i = 0; i < count; ++i) {
-      values[i].Null = !row_[i];
-      values[i].Text = row_[i] ? std::move(*row_[i]) : std::string();
+    TRecord& record = records_.emplace_back(nextBookmark_++, TRecord::usUnmodified);
+    const size_t size = BlockSize(count, value);
+    if (size > chunkFree_) {
+      const size_t length = std::max(size, kChunkBytes);
+      chunks_.push_back(std::make_unique_for_overwrite<char[]>(length));
+      chunkNext_ = chunks_.back().get();
+      chunkFree_ = length;
     }
-    TRecord& record = records_.emplace_back();
-    record.Bookmark = nextBookmark_++;
-    record.Data = TRecord::Encode(values);
+    WriteBlock(chunkNext_, count, value);
+    record.Data = chunkNext_;
+    chunkNext_ += size;
+    chunkFree_ -= size;
     ++fetched;
   }
   if (!query_ || !query_->CursorOpen()) allFetched_ = true;
+}
+
+void TovClientDataSet::SetData(TRecord& record, const TRecordValues& values) {
+  const auto value = [&values](size_t i) { return TValueView(values[i].Null, values[i].Text); };
+  auto block = std::make_unique_for_overwrite<char[]>(std::max<size_t>(BlockSize(values.size(), value), 1));
+  WriteBlock(block.get(), values.size(), value);
+  record.Data = block.get();
+  own_[record.Bookmark] = std::move(block);
+}
+
+void TovClientDataSet::ClearRecords() {
+  records_.clear();
+  chunks_.clear();
+  chunkNext_ = nullptr;
+  chunkFree_ = 0;
+  own_.clear();
+  originals_.clear();
+  IndexChanged();
 }
 
 void TovClientDataSet::CheckActive() const {
@@ -460,12 +505,10 @@ void TovClientDataSet::Edit() {
 void TovClientDataSet::StartInsert(size_t at) {
   CheckBrowse();
   if (!CanModify()) throw EDatabaseError(kReadOnly);
-  TRecord record;
-  record.Bookmark = nextBookmark_++;
-  record.Status = TRecord::TStatus::usInserted;
+  TRecord record(nextBookmark_++, TRecord::usInserted);
   buffer_.assign(fields_.size(), TFieldValue{});
-  record.Data = TRecord::Encode(buffer_);
-  records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
+  SetData(record, buffer_);
+  records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), record);
   IndexChanged();
   current_ = at;
   bof_ = eof_ = false;
@@ -486,11 +529,11 @@ void TovClientDataSet::Post() {
   CheckActive();
   if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
   TRecord& record = Current();
-  if (state_ == TDataSetState::dsEdit && modified_ && record.Status == TRecord::TStatus::usUnmodified) {
-    record.Original = std::make_unique<TRecordValues>(record.Values(fields_.size()));
-    record.Status = TRecord::TStatus::usModified;
+  if (state_ == TDataSetState::dsEdit && modified_ && record.Status == TRecord::usUnmodified) {
+    originals_[record.Bookmark] = record.Values(fields_.size());
+    record.Status = TRecord::usModified;
   }
-  record.Data = TRecord::Encode(buffer_);
+  SetData(record, buffer_);
   buffer_.clear();
   modified_ = false;
   state_ = TDataSetState::dsBrowse;
@@ -500,6 +543,7 @@ void TovClientDataSet::Post() {
 void TovClientDataSet::Cancel() {
   CheckActive();
   if (state_ == TDataSetState::dsInsert) {
+    own_.erase(records_[current_].Bookmark);
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_));
     IndexChanged();
     SetCurrent(current_);
@@ -519,14 +563,17 @@ void TovClientDataSet::Delete() {
   if (state_ == TDataSetState::dsEdit) Cancel();
   if (!CanModify()) throw EDatabaseError(kReadOnly);
   TRecord& record = Current();
-  if (record.Status != TRecord::TStatus::usInserted) {
+  if (record.Status != TRecord::usInserted) {
     TDeleted gone;
     gone.Bookmark = record.Bookmark;
-    if (current_ > 0) gone.After = records_[current_ - 1].Bookmark;
+    if (current_ > 0) gone.After = static_cast<TBookmark>(records_[current_ - 1].Bookmark);
     gone.Current = record.Values(fields_.size());
-    gone.Original = record.Original ? *record.Original : gone.Current;
+    const auto original = originals_.find(record.Bookmark);
+    gone.Original = original != originals_.end() ? std::move(original->second) : gone.Current;
+    if (original != originals_.end()) originals_.erase(original);
     deleted_.push_back(std::move(gone));
   }
+  own_.erase(record.Bookmark);
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_));
   IndexChanged();
   SetCurrent(current_);
@@ -537,7 +584,7 @@ int TovClientDataSet::ChangeCount() const {
   int count = static_cast<int>(deleted_.size());
   for (size_t i = 0; i < records_.size(); ++i) {
     const bool beingInserted = state_ == TDataSetState::dsInsert && i == current_;
-    if (records_[i].Status != TRecord::TStatus::usUnmodified && !beingInserted) ++count;
+    if (records_[i].Status != TRecord::usUnmodified && !beingInserted) ++count;
   }
   return count;
 }
@@ -574,13 +621,13 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
   const size_t count = fields_.size();
   for (TRecord& record : records_) {
     if (tooMany()) break;
-    if (record.Status == TRecord::TStatus::usUnmodified) continue;
+    if (record.Status == TRecord::usUnmodified) continue;
     const TRecordValues current = record.Values(count);
-    const bool inserted = record.Status == TRecord::TStatus::usInserted;
-    const TRecordValues original = inserted ? TRecordValues(count) : *record.Original;
+    const bool inserted = record.Status == TRecord::usInserted;
+    const TRecordValues original = inserted ? TRecordValues(count) : originals_.at(record.Bookmark);
     if (ApplyOne(inserted ? TUpdateKind::ukInsert : TUpdateKind::ukModify, original, current, errors)) {
-      record.Status = TRecord::TStatus::usUnmodified;
-      record.Original.reset();
+      record.Status = TRecord::usUnmodified;
+      originals_.erase(record.Bookmark);
     }
   }
   Notify([](TovDataLink& l) { l.DataSetChanged(); });
@@ -590,22 +637,25 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
 void TovClientDataSet::CancelUpdates() {
   CheckActive();
   if (state_ != TDataSetState::dsBrowse) Cancel();
-  std::erase_if(records_, [](const TRecord& r) { return r.Status == TRecord::TStatus::usInserted; });
+  std::erase_if(records_, [this](const TRecord& r) {
+    if (r.Status != TRecord::usInserted) return false;
+    own_.erase(r.Bookmark);
+    return true;
+  });
   for (TRecord& record : records_)
-    if (record.Status == TRecord::TStatus::usModified) {
-      record.Data = TRecord::Encode(*record.Original);
-      record.Original.reset();
-      record.Status = TRecord::TStatus::usUnmodified;
+    if (record.Status == TRecord::usModified) {
+      SetData(record, originals_.at(record.Bookmark));
+      record.Status = TRecord::usUnmodified;
     }
+  originals_.clear();
   // The latest deletion first, so each finds the record it followed.
   for (auto it = deleted_.rbegin(); it != deleted_.rend(); ++it) {
     IndexChanged();
     const size_t after = it->After ? PositionOf(*it->After) : SIZE_MAX;
     const size_t at = it->After && after != SIZE_MAX ? after + 1 : (it->After ? records_.size() : 0);
-    TRecord record;
-    record.Bookmark = it->Bookmark;
-    record.Data = TRecord::Encode(it->Original);
-    records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
+    TRecord record(it->Bookmark, TRecord::usUnmodified);
+    SetData(record, it->Original);
+    records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), record);
   }
   deleted_.clear();
   IndexChanged();
@@ -617,8 +667,7 @@ void TovClientDataSet::Refresh() {
   CheckBrowse();
   if (ChangeCount() > 0) throw EDatabaseError(kPendingChanges);
   const size_t keep = current_;
-  records_.clear();
-  IndexChanged();
+  ClearRecords();
   query_->OpenCursor();
   allFetched_ = false;
   Fetch(PacketRecords == kAllRecords ? SIZE_MAX : std::max(keep + 1, static_cast<size_t>(std::max(PacketRecords, 1))));

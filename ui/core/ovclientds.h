@@ -184,6 +184,9 @@ class TovClientDataSet {
   struct TDeleted;
 
   void Fetch(size_t wanted);
+  // Gives the record a block of its own holding the values.
+  void SetData(TRecord& record, const TRecordValues& values);
+  void ClearRecords();
   void FetchAll() { Fetch(SIZE_MAX); }
   TRecord& Current();
   const TRecord& Current() const;
@@ -205,6 +208,14 @@ class TovClientDataSet {
   TovResolver* resolver_ = nullptr;
   TDataSetState state_ = TDataSetState::dsInactive;
   std::vector<TRecord> records_;
+  // Fetched records' blocks, carved from large chunks; a record the
+  // program wrote has a block of its own, and a changed one its original
+  // values, both by bookmark.
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  char* chunkNext_ = nullptr;
+  size_t chunkFree_ = 0;
+  std::unordered_map<TBookmark, std::unique_ptr<char[]>> own_;
+  std::unordered_map<TBookmark, TRecordValues> originals_;
   std::vector<platform::SqlTextValue> row_;
   std::vector<TDeleted> deleted_;
   size_t current_ = 0;
