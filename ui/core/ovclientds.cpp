@@ -4,7 +4,10 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -149,8 +152,24 @@ void WriteBlock(char* data, size_t count, Get value) {
   }
 }
 
-// Fetched blocks are carved from chunks of this size.
-constexpr size_t kChunkBytes = size_t{1} << 20;
+// Fetched blocks are carved from chunks of this size, in huge pages where
+// the system grants them: a large result then costs few page faults.
+constexpr size_t kChunkBytes = size_t{4} << 20;
+constexpr size_t kHugePage = size_t{2} << 20;
+
+}  // namespace
+
+void TovClientDataSet::TChunkFree::operator()(char* chunk) const { std::free(chunk); }
+
+namespace {
+
+std::unique_ptr<char[], TovClientDataSet::TChunkFree> NewChunk(size_t length) {
+  length = (length + kHugePage - 1) / kHugePage * kHugePage;
+  auto* chunk = static_cast<char*>(std::aligned_alloc(kHugePage, length));
+  if (!chunk) throw std::bad_alloc();
+  madvise(chunk, length, MADV_HUGEPAGE);
+  return std::unique_ptr<char[], TovClientDataSet::TChunkFree>(chunk);
+}
 
 }  // namespace
 
@@ -282,7 +301,7 @@ void TovClientDataSet::Fetch(size_t wanted) {
     const size_t size = BlockSize(count, value);
     if (size > chunkFree_) {
       const size_t length = std::max(size, kChunkBytes);
-      chunks_.push_back(std::make_unique_for_overwrite<char[]>(length));
+      chunks_.push_back(NewChunk(length));
       chunkNext_ = chunks_.back().get();
       chunkFree_ = length;
     }

@@ -179,6 +179,11 @@ class TovClientDataSet {
   void AddDataLink(TovDataLink* link);
   void RemoveDataLink(TovDataLink* link);
 
+ // The deleter of the chunks that hold fetched records.
+  struct TChunkFree {
+    void operator()(char* chunk) const;
+  };
+
  private:
   struct TRecord;
   struct TDeleted;
@@ -211,7 +216,7 @@ class TovClientDataSet {
   // Fetched records' blocks, carved from large chunks; a record the
   // program wrote has a block of its own, and a changed one its original
   // values, both by bookmark.
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<std::unique_ptr<char[], TChunkFree>> chunks_;
   char* chunkNext_ = nullptr;
   size_t chunkFree_ = 0;
   std::unordered_map<TBookmark, std::unique_ptr<char[]>> own_;
