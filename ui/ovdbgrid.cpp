@@ -742,7 +742,7 @@ void TovDBGridBase::CopyToClipboard() {
     } else {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       try {
-        text = SelectedRecordsText(*data_, selected_, {WholeRecords(), fieldStart_, fieldEnd_});
+        text = SelectedRecordsText(*data_, selected_, map_.Entries(), {WholeRecords(), fieldStart_, fieldEnd_});
       } catch (...) {
         QApplication::restoreOverrideCursor();
         throw;

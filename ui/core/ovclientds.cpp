@@ -721,7 +721,8 @@ void PasteRecords(TovClientDataSet& data, std::string_view text) {
   }
 }
 
-std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const TCopyRange& range) {
+std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const std::vector<int>& fields,
+                                const TCopyRange& range) {
   const TovControlsOff off(data);
   const TBookmark saved = data.Bookmark();
   std::vector<std::vector<TCopyField>> records;
@@ -729,10 +730,12 @@ std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& sel
     for (const TBookmark bookmark : selected.Items()) {
       data.GotoBookmark(bookmark);
       std::vector<TCopyField>& record = records.emplace_back();
-      for (const TovField& f : data.Fields()) {
+      for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i] < 0) continue;
+        const TovField& f = data.Fields().at(static_cast<size_t>(fields[i]));
         if (!f.Visible) continue;
         const bool empty = f.DataType == TFieldType::ftOraBlob || f.DataType == TFieldType::ftOraClob;
-        record.push_back({f.Index, empty ? std::string() : data.AsString(f.Index)});
+        record.push_back({static_cast<int>(i), empty ? std::string() : data.AsString(f.Index)});
       }
     }
   } catch (...) {

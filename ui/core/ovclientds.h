@@ -256,8 +256,10 @@ class TovControlsOff {
 void PasteRecords(TovClientDataSet& data, std::string_view text);
 
 // The clipboard text of the selected records (CopyText) read from the data
-// set; the current record stays current.
-std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const TCopyRange& range);
+// set: the fields are those at the positions given, in that order (the
+// grid's), and the range counts in that list. The current record stays.
+std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const std::vector<int>& fields,
+                                const TCopyRange& range);
 
 // Deletes the selected records from the last to the first, removing each
 // from the list as it goes.

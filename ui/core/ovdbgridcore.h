@@ -38,6 +38,8 @@ class TGridFieldMap {
   size_t MappedFieldCount() const { return entries_.size(); }
   // The field position of a data index; kNoField outside the map.
   int MappedPosition(int dataIndex) const;
+  // The field positions in grid order.
+  const std::vector<int>& Entries() const { return entries_; }
   bool Sparse() const { return sparse_; }
   void SetSparse(bool sparse) { sparse_ = sparse; }
   bool HasUnmapped() const;

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <numeric>
 
 #include "standin/symfoware/standin.h"
+#include "tests/standin/grid_fixture.h"
 #include "tests/standin/odbc_fixture.h"
 #include "ui/core/ovresolver.h"
 
@@ -265,7 +268,7 @@ TEST_F(ClientDataSetTest, CopyPastesBackEveryRow) {
   selected.SetLinkActive(true);
   for (data_.First(); !data_.Eof(); data_.Next()) selected.SetSelected(data_.Bookmark(), true);
   data_.First();
-  const std::string text = SelectedRecordsText(data_, selected, {true, 0, 0});
+  const std::string text = SelectedRecordsText(data_, selected, {0, 1, 2, 3}, {true, 0, 0});
   EXPECT_EQ(data_.RecNo(), 1) << "the current record stays";
 
   data_.Last();
@@ -457,3 +460,49 @@ TEST_F(ClientDataSetTest, ResolverStatementsInTheJournal) {
     EXPECT_EQ(Select("SELECT \"id\", \"名前\" FROM S.\"品目\" ORDER BY \"id\", \"名前\""), c.rows);
   }
 }
+
+TEST_F(ClientDataSetTest, FixtureTableShowsEveryTypeAndCopyPastesBack) {
+  testing_grids::CreateGridFixture(connection_, false);
+  const std::string columns = testing_grids::kAllTypesColumns;
+  OpenTable("SELECT " + columns + " FROM S.ALLTYPES ORDER BY ID");
+  const TFieldType types[] = {TFieldType::ftInteger,    TFieldType::ftString,  TFieldType::ftString,
+                              TFieldType::ftWideString, TFieldType::ftSmallint, TFieldType::ftBCD,
+                              TFieldType::ftFloat,      TFieldType::ftDate,     TFieldType::ftDateTime,
+                              TFieldType::ftBlob,       TFieldType::ftString};
+  const int widths[] = {11, 4, 40, 4, 6, 7, 22, 10, 18, 20, 4000};
+  ASSERT_EQ(data_.FieldCount(), static_cast<int>(std::size(types)));
+  for (int i = 0; i < data_.FieldCount(); ++i) {
+    SCOPED_TRACE(data_.Fields()[static_cast<size_t>(i)].FieldName);
+    EXPECT_EQ(data_.Fields()[static_cast<size_t>(i)].DataType, types[i]);
+    EXPECT_EQ(data_.Fields()[static_cast<size_t>(i)].DisplayWidth, widths[i]);
+  }
+  EXPECT_EQ(data_.FieldText(5), "0.5");
+  EXPECT_EQ(data_.FieldText(9), "0102") << "a BLOB shows as hexadecimal";
+  EXPECT_EQ(data_.AsString(9), std::string("\x01\x02", 2));
+  data_.Next();
+  for (int i = 1; i < data_.FieldCount(); ++i) EXPECT_TRUE(data_.IsNull(i)) << i;
+  EXPECT_EQ(data_.RecordCount(), 5 + testing_grids::kFillerRows);
+
+  const std::string all = "SELECT " + columns + " FROM S.ALLTYPES";
+  Rows expected = Select(all);
+  for (Rows::value_type row : Rows(expected)) {
+    // A copy carries line breaks inside values as LF.
+    for (std::string& value : row)
+      value = QString::fromStdString(value).replace("\r\n", "\n").replace('\r', '\n').toStdString();
+    expected.push_back(row);
+  }
+  std::sort(expected.begin(), expected.end());
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  for (data_.First(); !data_.Eof(); data_.Next()) selected.SetSelected(data_.Bookmark(), true);
+  std::vector<int> fields(static_cast<size_t>(data_.FieldCount()));
+  std::iota(fields.begin(), fields.end(), 0);
+  const std::string text = SelectedRecordsText(data_, selected, fields, {true, 0, 0});
+  data_.Last();
+  PasteRecords(data_, text);
+  data_.Cancel();
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  Rows rows = Select(all);
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, expected);
+}
+
