@@ -436,9 +436,9 @@ std::string TovClientDataSet::FieldTextAt(size_t index, int field) const {
 
 TBookmark TovClientDataSet::BookmarkAt(size_t index) const { return records_.at(index).Bookmark; }
 
-void TovClientDataSet::SetDisplayWidth(int field, int width) {
+TovField& TovClientDataSet::FieldDef(int field) {
   CheckField(field);
-  fields_[static_cast<size_t>(field)].DisplayWidth = width;
+  return fields_[static_cast<size_t>(field)];
 }
 
 TBookmark TovClientDataSet::Bookmark() const { return Current().Bookmark; }

@@ -136,7 +136,9 @@ class TovClientDataSet {
   // without making it current (the current one shows its edit buffer).
   std::string FieldTextAt(size_t index, int field) const;
   TBookmark BookmarkAt(size_t index) const;
-  void SetDisplayWidth(int field, int width);
+  // A field whose display settings (label, width, alignment, read-only)
+  // the grids change.
+  TovField& FieldDef(int field);
 
   TBookmark Bookmark() const;
   bool BookmarkValid(TBookmark bookmark) const;
