@@ -1099,7 +1099,8 @@ void TovDBGridBase::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().base());
   painter.fillRect(CellRect(-1, -1), FixedColor());
-  const int fieldCount = MappedFieldCount();
+  // Items changed while a layout waits may differ from the map until then.
+  const int fieldCount = std::min(MappedFieldCount(), static_cast<int>(items_.size()));
   const bool open = data_ && data_->Active();
   for (int f = firstField_; f < static_cast<int>(items_.size()); ++f) {
     const QRect title = CellRect(-1, f);
