@@ -995,7 +995,11 @@ void TovDBGridBase::mousePressEvent(QMouseEvent* event) {
   mouseCell_ = transposed_ ? QPoint(hit.record + titleOffset, hit.field + indicatorOffset)
                            : QPoint(hit.field + indicatorOffset, hit.record + titleOffset);
   if (!hit.inside || !data_ || !data_->Active()) return;
-  if (hit.record < 0) return Guarded([&] { StoreEditText(); });
+  if (hit.record < 0) {
+    // A title: clicked, or dragged onto another to move the item.
+    if (event->button() == Qt::LeftButton) moving_ = hit.field;
+    return Guarded([&] { StoreEditText(); });
+  }
   modifiers_ = event->modifiers();
   Guarded([&] {
     StoreEditText();
@@ -1040,7 +1044,23 @@ void TovDBGridBase::mouseMoveEvent(QMouseEvent* event) {
   SizeChanged(sizing_, std::max(1, static_cast<int>(event->position().x()) - cell.left()));
 }
 
-void TovDBGridBase::mouseReleaseEvent(QMouseEvent*) { sizing_ = -1; }
+void TovDBGridBase::mouseReleaseEvent(QMouseEvent* event) {
+  const bool sized = sizing_ >= 0;
+  const int moving = moving_;
+  sizing_ = moving_ = -1;
+  if (sized || event->button() != Qt::LeftButton || !data_ || !data_->Active()) return;
+  const TCellHit hit = HitTest(event->position().toPoint());
+  if (!hit.inside || hit.field < 0) return;
+  Guarded([&] {
+    if (moving >= 0 && hit.record < 0 && hit.field != moving && (options_ & dgColumnResize))
+      return MoveItem(moving, hit.field);
+    if (hit.record < 0) {
+      if (moving == hit.field && OnTitleClick) OnTitleClick(*items_[static_cast<size_t>(hit.field)]);
+      return;
+    }
+    if (OnCellClick && Item(currentField_)) OnCellClick(*Item(currentField_));
+  });
+}
 
 void TovDBGridBase::wheelEvent(QWheelEvent* event) {
   const int delta = event->angleDelta().y();

@@ -246,8 +246,9 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   bool TryLayoutLock();
   void UpdateLayout();
 
-  // A title or data cell clicked (left button released on it), and an item
-  // moved by the user (data indexes).
+  // A title or data cell clicked (left button released on it; a data cell
+  // passes the current item), and an item moved by the user (data indexes;
+  // OnColumnMoved and OnRowMoved name it in the two grids).
   std::function<void(TGridItem&)> OnTitleClick;
   std::function<void(TGridItem&)> OnCellClick;
   std::function<void(int from, int to)> OnItemMoved;
@@ -469,6 +470,8 @@ class TovDBGridV : public TovDBGridBase {
   void SetColStart(int value) { fieldStart_ = value; }
   void SetColEnd(int value) { fieldEnd_ = value; }
   TDBGridColumns& Columns() { return columns_; }
+  // A column moved by the user (data indexes).
+  std::function<void(int from, int to)>& OnColumnMoved{OnItemMoved};
   // Width of a data column in pixels.
   int ColumnWidth(int dataIndex) const { return FieldExtent(dataIndex); }
   void SetColumnWidth(int dataIndex, int width) { SizeChanged(dataIndex, width); }
@@ -497,6 +500,8 @@ class TovDBGridH : public TovDBGridBase {
   // Width of the title column.
   int TitleWidth() const { return TitleExtent(); }
   TDBGridRows& Rows() { return rows_; }
+  // A field row moved by the user (data indexes).
+  std::function<void(int from, int to)>& OnRowMoved{OnItemMoved};
 
  protected:
   int FieldExtent(int dataIndex) const override;

@@ -521,3 +521,28 @@ TEST(IndicatorImages, SizesAndTransparency) {
   EXPECT_GT(down.pixelColor(5, 3).alpha(), 0);
   EXPECT_EQ(down.pixelColor(3, 3).alpha(), 0);
 }
+
+TEST(DBGridColumns, TitleClickCellClickAndDragToMove) {
+  VFixture f;
+  const auto middle = [&](int field) {
+    int x = 11 + f.grid.ColumnWidth(field) / 2;
+    for (int i = 0; i < field; ++i) x += f.grid.ColumnWidth(i);
+    return x;
+  };
+  const int titleY = 4, cellY = f.grid.fontMetrics().height() + 4 + 6;
+  std::vector<std::string> titles, cells;
+  f.grid.OnTitleClick = [&](TGridItem& item) { titles.push_back(item.FieldName()); };
+  f.grid.OnCellClick = [&](TGridItem& item) { cells.push_back(item.FieldName()); };
+  std::vector<std::pair<int, int>> moved;
+  f.grid.OnColumnMoved = [&](int from, int to) { moved.emplace_back(from, to); };
+  QTest::mouseClick(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(middle(2), titleY));
+  QTest::mouseClick(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(middle(3), cellY));
+  EXPECT_EQ(titles, std::vector<std::string>{"C"});
+  EXPECT_EQ(cells, std::vector<std::string>{"D"});
+  EXPECT_TRUE(moved.empty());
+  QTest::mousePress(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(middle(0), titleY));
+  QTest::mouseRelease(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(middle(2), titleY));
+  EXPECT_EQ(moved, (std::vector<std::pair<int, int>>{{0, 2}}));
+  EXPECT_EQ(f.grid.Columns()[2].FieldName(), "A");
+  EXPECT_EQ(titles.size(), 1U) << "a drag is no click";
+}
