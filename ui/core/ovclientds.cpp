@@ -261,7 +261,7 @@ void TovClientDataSet::Open(TovSQLQuery& query, TovResolver* resolver) {
   state_ = TDataSetState::dsBrowse;
   Fetch(PacketRecords == kAllRecords ? SIZE_MAX : static_cast<size_t>(std::max(PacketRecords, 1)));
   SetCurrent(0);
-  Notify([](TovDataLink& l) { l.ActiveChanged(true); });
+  NotifyActive();
 }
 
 void TovClientDataSet::Close() {
@@ -277,7 +277,7 @@ void TovClientDataSet::Close() {
   modified_ = false;
   current_ = 0;
   bof_ = eof_ = true;
-  Notify([](TovDataLink& l) { l.ActiveChanged(false); });
+  NotifyActive();
 }
 
 int TovClientDataSet::FieldIndex(const std::string& name) const {
@@ -696,8 +696,17 @@ void TovClientDataSet::Refresh() {
 
 void TovClientDataSet::DisableControls() { ++disableCount_; }
 
+// Opened or closed while the controls were disabled, the links learn it
+// when they are enabled again: their fields may have changed.
+void TovClientDataSet::NotifyActive() {
+  activeChanged_ = disableCount_ > 0;
+  Notify([this](TovDataLink& l) { l.ActiveChanged(Active()); });
+}
+
 void TovClientDataSet::EnableControls() {
-  if (disableCount_ > 0 && --disableCount_ == 0) Notify([](TovDataLink& l) { l.DataSetChanged(); });
+  if (disableCount_ == 0 || --disableCount_ > 0) return;
+  if (activeChanged_) return NotifyActive();
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
 }
 
 void TovClientDataSet::AddDataLink(TovDataLink* link) { links_.push_back(link); }

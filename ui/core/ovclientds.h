@@ -208,6 +208,7 @@ class TovClientDataSet {
   void SetCurrent(size_t index);
   template <class F>
   void Notify(F f);
+  void NotifyActive();
   bool ApplyOne(TUpdateKind kind, const TRecordValues& original, const TRecordValues& current, int& errors);
 
   std::vector<TovField> fields_;
@@ -233,6 +234,7 @@ class TovClientDataSet {
   TRecordValues buffer_;
   bool modified_ = false;
   int disableCount_ = 0;
+  bool activeChanged_ = false;
   std::vector<TovDataLink*> links_;
   mutable std::unordered_map<TBookmark, size_t> positions_;
 };

@@ -506,3 +506,27 @@ TEST_F(ClientDataSetTest, FixtureTableShowsEveryTypeAndCopyPastesBack) {
   EXPECT_EQ(rows, expected);
 }
 
+
+TEST_F(ClientDataSetTest, LinksLearnOfAnOpenWhileTheirControlsWereDisabled) {
+  struct Link : TovDataLink {
+    void ActiveChanged(bool active) override { calls.push_back(active ? "open" : "closed"); }
+    void DataSetChanged() override { calls.push_back("changed"); }
+    void DataSetScrolled(int) override { calls.push_back("scrolled"); }
+    void EditingChanged() override {}
+    void RecordChanged(int) override {}
+    std::vector<std::string> calls;
+  } link;
+  data_.AddDataLink(&link);
+  OpenTable();
+  data_.DisableControls();
+  OpenTable("SELECT NAME FROM S.T");
+  data_.Next();
+  EXPECT_EQ(link.calls, std::vector<std::string>{"open"}) << "nothing while disabled";
+  data_.EnableControls();
+  EXPECT_EQ(link.calls, (std::vector<std::string>{"open", "open"})) << "the new fields, not a mere change";
+  data_.DisableControls();
+  data_.Next();
+  data_.EnableControls();
+  EXPECT_EQ(link.calls.back(), "changed");
+  data_.RemoveDataLink(&link);
+}
