@@ -256,14 +256,17 @@ TAlignment TGridItem::Alignment() const {
   return f ? f->Alignment : TAlignment::taLeftJustify;
 }
 
-void TGridItem::SetAlignment(TAlignment alignment) {
+template <class T>
+void TGridItem::Assign(T TovField::*setting, std::optional<T>& own, T value) {
   if (TovField* f = stored_ ? nullptr : LiveField()) {
-    f->Alignment = alignment;
+    f->*setting = value;
   } else {
-    alignment_ = alignment;
+    own = value;
   }
   Changed();
 }
+
+void TGridItem::SetAlignment(TAlignment alignment) { Assign(&TovField::Alignment, alignment_, alignment); }
 
 bool TGridItem::ReadOnly() const {
   if (readOnly_) return *readOnly_;
@@ -271,14 +274,7 @@ bool TGridItem::ReadOnly() const {
   return grid_.readOnly_ || (f && f->ReadOnly);
 }
 
-void TGridItem::SetReadOnly(bool readOnly) {
-  if (TovField* f = stored_ ? nullptr : LiveField()) {
-    f->ReadOnly = readOnly;
-  } else {
-    readOnly_ = readOnly;
-  }
-  Changed();
-}
+void TGridItem::SetReadOnly(bool readOnly) { Assign(&TovField::ReadOnly, readOnly_, readOnly); }
 
 void TGridItem::SetPickList(std::vector<std::string> items) {
   pickList_ = std::move(items);

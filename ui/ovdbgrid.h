@@ -146,6 +146,9 @@ class TGridItem {
  private:
   friend class TovDBGridBase;
   void Bind(int position);
+  // A default item with a field sets the field's own setting, others their own.
+  template <class T>
+  void Assign(T TovField::*setting, std::optional<T>& own, T value);
 
   TovDBGridBase& grid_;
   bool stored_;

@@ -65,6 +65,25 @@ class ClientDataSetTest : public ::testing::Test {
   TovClientDataSet data_;
 };
 
+
+// Changes both change tables make: an edit, an insert and a delete, all
+// cached; and a delete of the last record.
+void EditInsertAndDelete(TovClientDataSet& d) {
+  d.SetFieldText(1, "gone");
+  d.Post();
+  d.Append();
+  d.SetFieldText(0, "8");
+  d.Post();
+  d.First();
+  d.Next();
+  d.Delete();
+}
+
+void DeleteLast(TovClientDataSet& d) {
+  d.Last();
+  d.Delete();
+}
+
 }  // namespace
 
 TEST_F(ClientDataSetTest, FieldsFromTheQuery) {
@@ -167,22 +186,10 @@ TEST_F(ClientDataSetTest, ChangesApplyOrCancel) {
        },
        true, 1, start},
       {"delete of one of identical rows",
-       [](TovClientDataSet& d) {
-         d.Last();
-         d.Delete();
-       },
+       DeleteLast,
        true, 1, start},
       {"cancelled edit, insert and delete",
-       [](TovClientDataSet& d) {
-         d.SetFieldText(1, "gone");
-         d.Post();
-         d.Append();
-         d.SetFieldText(0, "8");
-         d.Post();
-         d.First();
-         d.Next();
-         d.Delete();
-       },
+       EditInsertAndDelete,
        false, 0, start},
   };
   for (const Case& c : cases) {
@@ -420,22 +427,10 @@ TEST_F(ClientDataSetTest, ResolverStatementsInTheJournal) {
        {countOf + "= :P2 [1, pen] -1", "DELETE FROM " + table + " WHERE \"id\" = :P1 AND \"名前\" = :P2 [1, pen] 1"},
        {{"2", "<null>"}, {"3", "twin"}, {"3", "twin"}}},
       {"delete of one of identical rows refused",
-       [](TovClientDataSet& d) {
-         d.Last();
-         d.Delete();
-       },
+       DeleteLast,
        true, 1, {countOf + "= :P2 [3, twin] -1"}, start},
       {"edit, insert and delete cancelled",
-       [](TovClientDataSet& d) {
-         d.SetFieldText(1, "gone");
-         d.Post();
-         d.Append();
-         d.SetFieldText(0, "8");
-         d.Post();
-         d.First();
-         d.Next();
-         d.Delete();
-       },
+       EditInsertAndDelete,
        false, 0, {}, start},
   };
   for (const Case& c : cases) {
