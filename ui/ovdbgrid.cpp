@@ -339,6 +339,11 @@ TDBGridInplaceEdit::TDBGridInplaceEdit(TovDBGridBase* grid) : QLineEdit(grid), g
   hide();
 }
 
+void TDBGridInplaceEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  grid_->FocusLeaving();
+}
+
 void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
   const bool whole = selectedText().size() >= text().size() || text().isEmpty();
@@ -1075,15 +1080,26 @@ void TovDBGridBase::resizeEvent(QResizeEvent*) { RefreshFromData(); }
 
 void TovDBGridBase::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
-  if (!data_ || !data_->Active() || editor_->hasFocus()) return;
-  Guarded([&] {
+  FocusLeaving();
+}
+
+// The focus left the grid and its editor: an untouched new record is
+// dropped, else the edit text stored; when that fails the grid takes the
+// focus back and the error is shown.
+void TovDBGridBase::FocusLeaving() {
+  const QWidget* next = QApplication::focusWidget();
+  if (next == this || next == editor_ || !data_ || !data_->Active()) return;
+  try {
     if ((options_ & dgCancelOnExit) && data_->State() == TDataSetState::dsInsert && !data_->Modified() &&
         !linkModified_) {
       data_->Cancel();
     } else {
       StoreEditText();
     }
-  });
+  } catch (const std::exception& e) {
+    setFocus();
+    MsgBox(e.what(), MB_OK | MB_ICONERROR);
+  }
 }
 
 bool TovDBGridBase::focusNextPrevChild(bool next) {

@@ -219,6 +219,7 @@ class TDBGridInplaceEdit : public QLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   bool focusNextPrevChild(bool) override { return false; }
 
  private:
@@ -365,6 +366,7 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   void ItemChanged(const TGridItem& item);
   void MoveItem(int from, int to);
   void ShowPickList();
+  void FocusLeaving();
   void SyncTop();
   void UpdateRecordScrollBar();
   void OnScroll(int action);

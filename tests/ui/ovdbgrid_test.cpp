@@ -546,3 +546,25 @@ TEST(DBGridColumns, TitleClickCellClickAndDragToMove) {
   EXPECT_EQ(f.grid.Columns()[2].FieldName(), "A");
   EXPECT_EQ(titles.size(), 1U) << "a drag is no click";
 }
+
+TEST(DBGridV, LeavingWithARejectedValueTakesTheFocusBack) {
+  QWidget box;  // outlives the grid it holds
+  VFixture f;
+  f.grid.setParent(&box);
+  QLineEdit other(&box);
+  other.move(0, 420);
+  box.resize(600, 460);
+  box.show();
+  box.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  f.grid.setFocus();
+  f.Key(Qt::Key_F2);
+  ASSERT_TRUE(f.grid.Editor()->hasFocus());
+  QTest::keyClicks(f.grid.Editor(), "abc");  // into the INTEGER field A
+  platform::ScopedScriptedDialogs dialogs;
+  dialogs->QueueMessage(IDOK);
+  other.setFocus();
+  ASSERT_EQ(dialogs->messages.size(), 1U);
+  EXPECT_NE(dialogs->messages[0].text.find("abc"), std::string::npos);
+  EXPECT_TRUE(f.grid.hasFocus()) << "the grid takes the focus back";
+}
