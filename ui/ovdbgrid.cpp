@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QScrollBar>
 #include <QStringListModel>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -353,6 +354,11 @@ void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* event) {
                        key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Tab ||
                        key == Qt::Key_Backtab || key == Qt::Key_Escape || key == Qt::Key_Insert || key == Qt::Key_F2 ||
                        (key == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier));
+  const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+  if (enter && (event->modifiers() & Qt::ControlModifier) && grid_->editButton_->isVisible()) {
+    grid_->EditButtonClick();
+    return;
+  }
   const bool dropDown = key == Qt::Key_F4 || (key == Qt::Key_Down && (event->modifiers() & Qt::AltModifier));
   if (dropDown && completer()) {
     grid_->ShowPickList();
@@ -383,7 +389,12 @@ TovDBGridBase::TovDBGridBase(bool transposed, QWidget* parent)
       editor_(new TDBGridInplaceEdit(this)),
       recordBar_(new QScrollBar(transposed ? Qt::Horizontal : Qt::Vertical, this)),
       pickList_(new QCompleter(this)),
-      pickModel_(new QStringListModel(pickList_)) {
+      pickModel_(new QStringListModel(pickList_)),
+      editButton_(new QToolButton(editor_)) {
+  editButton_->setText(QStringLiteral("..."));
+  editButton_->setCursor(Qt::ArrowCursor);
+  editButton_->hide();
+  connect(editButton_, &QToolButton::clicked, this, [this] { EditButtonClick(); });
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   for (int i = 0; i < kIndicatorImages; ++i) indicators_.push_back(IndicatorImage(transposed, static_cast<TIndicatorImage>(i)));
@@ -403,6 +414,15 @@ TovDBGridBase::TovDBGridBase(bool transposed, QWidget* parent)
     editor_->setText(choice);
     edited();
   });
+}
+
+void TovDBGridBase::EditButtonClick() {
+  if (OnEditButtonClick) Guarded([&] { OnEditButtonClick(); });
+}
+
+void TovDBGridBase::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && OnDblClick) return Guarded([&] { OnDblClick(); });
+  QWidget::mouseDoubleClickEvent(event);
 }
 
 void TovDBGridBase::ShowPickList() {
@@ -763,6 +783,12 @@ void TovDBGridBase::ShowEditor() {
   pickModel_->setStringList(choices);
   pickList_->setMaxVisibleItems(item ? static_cast<int>(item->DropDownRows) : 0);
   editor_->setCompleter(pick ? pickList_ : nullptr);
+  // The ellipsis button sits at the editor's right end.
+  const bool ellipsis = item && item->ButtonStyle == TColumnButtonStyle::cbsEllipsis;
+  const QRect inner = cell.adjusted(1, 1, -1, -1);
+  editButton_->setGeometry(inner.width() - inner.height(), 0, inner.height(), inner.height());
+  editButton_->setVisible(ellipsis);
+  editor_->setTextMargins(0, 0, ellipsis ? inner.height() : 0, 0);
   editor_->setText(QString::fromStdString(EditText()));
   editor_->selectAll();
   editor_->setGeometry(cell.adjusted(1, 1, -1, -1));
@@ -1164,7 +1190,7 @@ void TovDBGridBase::paintEvent(QPaintEvent*) {
       const QRect cell = CellRect(slot, f);
       if (cell.left() > width() || cell.top() > height()) break;
       if (cell.isEmpty()) continue;
-      const TGridItem& item = *items_[static_cast<size_t>(f)];
+      TGridItem& item = *items_[static_cast<size_t>(f)];
       const int position = MappedField(f);
       // The current cell is highlighted only outside update sections,
       // unless whole rows are selected.
@@ -1178,8 +1204,15 @@ void TovDBGridBase::paintEvent(QPaintEvent*) {
                      : isEnabled() ? palette().text().color()
                                    : palette().color(QPalette::Disabled, QPalette::Text));
       painter.setFont(item.Font());
-      const QString text = position < 0 ? QString() : QString::fromStdString(data_->FieldTextAt(r, position));
-      DrawCellText(painter, cell, kCellOffset, item.Alignment(), text, kCellOffset);
+      if (DefaultDrawing) {
+        const QString text = position < 0 ? QString() : QString::fromStdString(data_->FieldTextAt(r, position));
+        DrawCellText(painter, cell, kCellOffset, item.Alignment(), text, kCellOffset);
+      }
+      if (OnDrawItemCell) {
+        painter.save();
+        OnDrawItemCell({painter, cell, f, item, r, highlighted});
+        painter.restore();
+      }
       painter.setBrush(Qt::NoBrush);
       painter.setPen(palette().mid().color());
       painter.drawRect(cell.adjusted(0, 0, -1, -1));

@@ -28,6 +28,7 @@ class QCompleter;
 class QPainter;
 class QScrollBar;
 class QStringListModel;
+class QToolButton;
 
 enum TDBGridOption : unsigned {
   dgEditing = 1U << 0,
@@ -256,6 +257,23 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   std::function<void(TGridItem&)> OnTitleClick;
   std::function<void(TGridItem&)> OnCellClick;
   std::function<void(int from, int to)> OnItemMoved;
+  // After a data cell was drawn (OnDrawColumnCell, OnDrawRowCell): the
+  // painter, the cell, its data index and item, the record (0-based in the
+  // data set) and whether it is highlighted.
+  struct TDrawCellInfo {
+    QPainter& Canvas;
+    QRect Rect;
+    int DataIndex;
+    TGridItem& Item;
+    size_t Record;
+    bool Highlighted;
+  };
+  std::function<void(const TDrawCellInfo&)> OnDrawItemCell;
+  // The grid writes the cells' texts itself.
+  bool DefaultDrawing = true;
+  // The ellipsis button of the current cell (cbsEllipsis) was pressed.
+  std::function<void()> OnEditButtonClick;
+  std::function<void()> OnDblClick;
 
   // The data set shown (the data source); nothing for none.
   void SetDataSet(TovClientDataSet* data);
@@ -318,6 +336,7 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
@@ -366,6 +385,7 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   void ItemChanged(const TGridItem& item);
   void MoveItem(int from, int to);
   void ShowPickList();
+  void EditButtonClick();
   void FocusLeaving();
   void SyncTop();
   void UpdateRecordScrollBar();
@@ -416,6 +436,7 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   QScrollBar* recordBar_;
   QCompleter* pickList_;
   QStringListModel* pickModel_;
+  QToolButton* editButton_;
 };
 
 template <class TItem>
@@ -477,6 +498,7 @@ class TovDBGridV : public TovDBGridBase {
   TDBGridColumns& Columns() { return columns_; }
   // A column moved by the user (data indexes).
   std::function<void(int from, int to)>& OnColumnMoved{OnItemMoved};
+  std::function<void(const TDrawCellInfo&)>& OnDrawColumnCell{OnDrawItemCell};
   // Width of a data column in pixels.
   int ColumnWidth(int dataIndex) const { return FieldExtent(dataIndex); }
   void SetColumnWidth(int dataIndex, int width) { SizeChanged(dataIndex, width); }
@@ -507,6 +529,7 @@ class TovDBGridH : public TovDBGridBase {
   TDBGridRows& Rows() { return rows_; }
   // A field row moved by the user (data indexes).
   std::function<void(int from, int to)>& OnRowMoved{OnItemMoved};
+  std::function<void(const TDrawCellInfo&)>& OnDrawRowCell{OnDrawItemCell};
 
  protected:
   int FieldExtent(int dataIndex) const override;

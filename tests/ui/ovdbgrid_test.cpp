@@ -6,6 +6,7 @@
 #include <QCompleter>
 #include <QPainter>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -567,4 +568,35 @@ TEST(DBGridV, LeavingWithARejectedValueTakesTheFocusBack) {
   ASSERT_EQ(dialogs->messages.size(), 1U);
   EXPECT_NE(dialogs->messages[0].text.find("abc"), std::string::npos);
   EXPECT_TRUE(f.grid.hasFocus()) << "the grid takes the focus back";
+}
+
+TEST(DBGridColumns, DrawEventEllipsisButtonAndDoubleClick) {
+  VFixture f;
+  std::vector<std::string> drawn;
+  f.grid.OnDrawColumnCell = [&](const TovDBGridBase::TDrawCellInfo& cell) {
+    if (cell.DataIndex != 4) return;
+    const bool null = f.data_.IsNullAt(cell.Record, f.grid.MappedField(cell.DataIndex));
+    drawn.push_back(null ? "(NULL)" : f.data_.FieldTextAt(cell.Record, 4));
+  };
+  f.grid.grab();
+  EXPECT_EQ(drawn, std::vector<std::string>(5, "(NULL)")) << "every shown record, its values readable";
+
+  int pressed = 0;
+  f.grid.OnEditButtonClick = [&] { ++pressed; };
+  f.grid.Columns()[1].ButtonStyle = TColumnButtonStyle::cbsEllipsis;
+  f.Key(Qt::Key_Right);
+  QToolButton* button = f.grid.Editor()->findChild<QToolButton*>();
+  ASSERT_NE(button, nullptr);
+  EXPECT_TRUE(button->isVisible());
+  button->click();
+  f.grid.Editor()->setFocus();
+  QTest::keyClick(f.grid.Editor(), Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(pressed, 2);
+  f.Key(Qt::Key_Right);
+  EXPECT_FALSE(button->isVisible()) << "a plain column has none";
+
+  int doubles = 0;
+  f.grid.OnDblClick = [&] { ++doubles; };
+  QTest::mouseDClick(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(100, 40));
+  EXPECT_EQ(doubles, 1);
 }

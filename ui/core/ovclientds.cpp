@@ -436,6 +436,12 @@ std::string TovClientDataSet::FieldTextAt(size_t index, int field) const {
 
 TBookmark TovClientDataSet::BookmarkAt(size_t index) const { return records_.at(index).Bookmark; }
 
+bool TovClientDataSet::IsNullAt(size_t index, int field) const {
+  if (index == current_) return IsNull(field);
+  CheckField(field);
+  return records_.at(index).View(static_cast<size_t>(field), fields_.size()).first;
+}
+
 TovField& TovClientDataSet::FieldDef(int field) {
   CheckField(field);
   return fields_[static_cast<size_t>(field)];

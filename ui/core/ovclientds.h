@@ -136,6 +136,7 @@ class TovClientDataSet {
   // without making it current (the current one shows its edit buffer).
   std::string FieldTextAt(size_t index, int field) const;
   TBookmark BookmarkAt(size_t index) const;
+  bool IsNullAt(size_t index, int field) const;
   // A field whose display settings (label, width, alignment, read-only)
   // the grids change.
   TovField& FieldDef(int field);
