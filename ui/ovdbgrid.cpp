@@ -524,6 +524,12 @@ void TovDBGridBase::UpdateLayout() {
       Qt::QueuedConnection);
 }
 
+QRect TovDBGridBase::CellRect(int column, int row) const {
+  const int recordLine = transposed_ ? column : row, fieldLine = transposed_ ? row : column;
+  // Each band keeps -1 for itself: the title and indicator cells.
+  return SlotRect(recordLine - TitleOffset(), GridToDataIndex(fieldLine));
+}
+
 TGridItem* TovDBGridBase::Item(int dataIndex) const {
   return dataIndex >= 0 && static_cast<size_t>(dataIndex) < items_.size() ? items_[static_cast<size_t>(dataIndex)].get()
                                                                            : nullptr;
@@ -698,7 +704,7 @@ void TovDBGridBase::OnScroll(int action) {
   }
 }
 
-QRect TovDBGridBase::CellRect(int slot, int field) const {
+QRect TovDBGridBase::SlotRect(int slot, int field) const {
   const int recordBand = titleExtent_, fieldBand = IndicatorExtent();
   const int recordStart = slot < 0 ? 0 : recordBand + slot * RecordExtent();
   const int recordLength = slot < 0 ? recordBand : RecordExtent();
@@ -765,7 +771,7 @@ void TovDBGridBase::HideEditor() {
 void TovDBGridBase::ShowEditor() {
   if (!data_ || !data_->Active() || data_->IsEmpty() || !CurrentField() || !(options_ & dgEditing) || layoutLock_ > 0)
     return;
-  const QRect cell = CellRect(data_->RecNo() - 1 - static_cast<int>(top_), currentField_);
+  const QRect cell = SlotRect(data_->RecNo() - 1 - static_cast<int>(top_), currentField_);
   if (cell.isEmpty()) return;
   loadingEditor_ = true;
   const TovField* f = CurrentField();
@@ -885,8 +891,8 @@ void TovDBGridBase::MoveToField(int field, int direction) {
     if (currentField_ < firstField_) firstField_ = currentField_;
     // Bring the field into view along its axis.
     const int length = transposed_ ? height() : width() - recordBar_->width();
-    while (firstField_ < currentField_ && CellRect(0, currentField_).isValid() &&
-           (transposed_ ? CellRect(0, currentField_).bottom() : CellRect(0, currentField_).right()) > length)
+    while (firstField_ < currentField_ && SlotRect(0, currentField_).isValid() &&
+           (transposed_ ? SlotRect(0, currentField_).bottom() : SlotRect(0, currentField_).right()) > length)
       ++firstField_;
   }
   const Qt::KeyboardModifiers mods = modifiers_;
@@ -1012,15 +1018,14 @@ void TovDBGridBase::keyPressEvent(QKeyEvent* event) {
 void TovDBGridBase::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   const int fieldCoord = transposed_ ? at.y() : at.x();
-  const int keepZone = ((options_ & dgIndicator) ? 1 : 0) + (transposed_ ? kKeepSelectionH : kKeepSelectionV);
+  const int keepZone = IndicatorOffset() + (transposed_ ? kKeepSelectionH : kKeepSelectionV);
   if (event->button() == Qt::RightButton && selected_.Count() > 0 && fieldCoord < keepZone) return;
   setFocus();
   sizing_ = SizingLine(at);
   if (sizing_ >= 0) return Guarded([&] { StoreEditText(); });
   const TCellHit hit = HitTest(at);
-  const int titleOffset = (options_ & dgTitles) ? 1 : 0, indicatorOffset = (options_ & dgIndicator) ? 1 : 0;
-  mouseCell_ = transposed_ ? QPoint(hit.record + titleOffset, hit.field + indicatorOffset)
-                           : QPoint(hit.field + indicatorOffset, hit.record + titleOffset);
+  mouseCell_ = transposed_ ? QPoint(hit.record + TitleOffset(), DataToGridIndex(hit.field))
+                           : QPoint(DataToGridIndex(hit.field), hit.record + TitleOffset());
   if (!hit.inside || !data_ || !data_->Active()) return;
   if (hit.record < 0) {
     // A title: clicked, or dragged onto another to move the item.
@@ -1067,7 +1072,7 @@ void TovDBGridBase::mousePressEvent(QMouseEvent* event) {
 
 void TovDBGridBase::mouseMoveEvent(QMouseEvent* event) {
   if (sizing_ < 0) return;
-  const QRect cell = CellRect(transposed_ ? sizing_ : 0, transposed_ ? 0 : sizing_);
+  const QRect cell = SlotRect(transposed_ ? sizing_ : 0, transposed_ ? 0 : sizing_);
   SizeChanged(sizing_, std::max(1, static_cast<int>(event->position().x()) - cell.left()));
 }
 
@@ -1156,12 +1161,12 @@ void TovDBGridBase::DrawIndicator(QPainter& painter, const QRect& rect, size_t r
 void TovDBGridBase::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().base());
-  painter.fillRect(CellRect(-1, -1), FixedColor());
+  painter.fillRect(SlotRect(-1, -1), FixedColor());
   // Items changed while a layout waits may differ from the map until then.
   const int fieldCount = std::min(MappedFieldCount(), static_cast<int>(items_.size()));
   const bool open = data_ && data_->Active();
   for (int f = firstField_; f < static_cast<int>(items_.size()); ++f) {
-    const QRect title = CellRect(-1, f);
+    const QRect title = SlotRect(-1, f);
     if (title.isEmpty()) continue;
     const TColumnTitle& caption = items_[static_cast<size_t>(f)]->Title();
     painter.setBrush(caption.Color());
@@ -1177,7 +1182,7 @@ void TovDBGridBase::paintEvent(QPaintEvent*) {
   const int low = std::min(fieldStart_, fieldEnd_), high = std::max(fieldStart_, fieldEnd_);
   for (size_t r = top_; r < count; ++r) {
     const int slot = static_cast<int>(r - top_);
-    const QRect indicator = CellRect(slot, -1);
+    const QRect indicator = SlotRect(slot, -1);
     if (!indicator.isEmpty()) {
       painter.fillRect(indicator, FixedColor());
       painter.setPen(palette().text().color());
@@ -1187,7 +1192,7 @@ void TovDBGridBase::paintEvent(QPaintEvent*) {
     const bool current = r + 1 == static_cast<size_t>(data_->RecNo());
     const bool selected = (options_ & dgMultiSelect) && selected_.IsSelected(data_->BookmarkAt(r));
     for (int f = firstField_; f < fieldCount; ++f) {
-      const QRect cell = CellRect(slot, f);
+      const QRect cell = SlotRect(slot, f);
       if (cell.left() > width() || cell.top() > height()) break;
       if (cell.isEmpty()) continue;
       TGridItem& item = *items_[static_cast<size_t>(f)];

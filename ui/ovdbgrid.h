@@ -307,6 +307,15 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   void HandleKey(int key, Qt::KeyboardModifiers modifiers);
   // The item at a data index; none outside.
   TGridItem* Item(int dataIndex) const;
+  // Band sizes in grid lines: the indicator and the titles (1 each when
+  // shown). Grid positions count them as the data grids' users do.
+  int IndicatorOffset() const { return (options_ & dgIndicator) ? 1 : 0; }
+  int TitleOffset() const { return (options_ & dgTitles) ? 1 : 0; }
+  // Grid column (vertical) or grid row (transposed) to data index and back.
+  int GridToDataIndex(int line) const { return line - IndicatorOffset(); }
+  int DataToGridIndex(int dataIndex) const { return dataIndex + IndicatorOffset(); }
+  // The rectangle of a grid cell by grid column and row (bands included).
+  QRect CellRect(int column, int row) const;
 
   // Edit commands.
   void Undo(bool) override {}
@@ -376,7 +385,7 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   void EditingChanged() override;
   void RecordChanged(int field) override;
 
-  QRect CellRect(int slot, int field) const;
+  QRect SlotRect(int slot, int field) const;
   TCellHit HitTest(QPoint point) const;
   int SizingLine(QPoint point) const;
   void RefreshFromData();

@@ -600,3 +600,19 @@ TEST(DBGridColumns, DrawEventEllipsisButtonAndDoubleClick) {
   QTest::mouseDClick(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(100, 40));
   EXPECT_EQ(doubles, 1);
 }
+
+TEST(DBGridV, GridPositionsCountTheBands) {
+  VFixture f;
+  EXPECT_EQ(f.grid.IndicatorOffset(), 1);
+  EXPECT_EQ(f.grid.TitleOffset(), 1);
+  EXPECT_EQ(f.grid.GridToDataIndex(3), 2);
+  EXPECT_EQ(f.grid.DataToGridIndex(2), 3);
+  const int titleHeight = QFontMetrics(f.grid.TitleFont()).height() + 4;
+  const QRect first = f.grid.CellRect(1, 1);
+  EXPECT_EQ(first.topLeft(), QPoint(11, titleHeight));
+  EXPECT_EQ(first.width(), f.grid.ColumnWidth(0));
+  EXPECT_EQ(f.grid.CellRect(0, 0).size(), QSize(11, titleHeight)) << "the corner";
+  HFixture h;
+  EXPECT_EQ(h.grid.CellRect(1, 1).topLeft(), QPoint(h.grid.TitleWidth(), titleHeight));
+  EXPECT_EQ(h.grid.CellRect(2, 1).left(), h.grid.TitleWidth() + h.grid.DefaultColWidth());
+}
