@@ -1234,7 +1234,7 @@ void TovDBGridBase::CopyToClipboard() {
     if (selected_.Count() == 0) {
       const TovField* f = CurrentField();
       if (!f) return;
-      text = data_->AsString(f->Index);
+      text = data_->FieldText(f->Index);
     } else {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       try {

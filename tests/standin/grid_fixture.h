@@ -35,7 +35,7 @@ inline void CreateGridFixture(TovSQLConnection& connection, bool makeSchema = tr
   const QVariant null;
   const QString longText = QString("長い文章 long text ").repeated(100);
   const std::vector<std::vector<QVariant>> rows = {
-      {1, "ab", "tab\there", "日本", -5, 0.5, 1.25, "2024-01-31", "2024-01-31 12:34:56", QByteArray("\x01\x02", 2),
+      {1, "ab", "tab\there", "日本", -5, 0.5, 1.25, "2024-01-31", "2024-01-31 12:34:56", QByteArray("\x01\xFF", 2),
        longText},
       {2, null, null, null, null, null, null, null, null, null, null},
       {3, "q\"", "crlf\r\nx", "空", 7, -0.5, 0.0, "1999-12-31", "2000-01-01 00:00:00", null, "lone\rcr"},

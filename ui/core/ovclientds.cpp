@@ -70,6 +70,10 @@ bool AcceptsText(const TovField& field, const std::string& text) {
   return true;
 }
 
+[[noreturn]] void BadValue(const TovField& field, const std::string& text) {
+  throw EDatabaseError("'" + text + "' " + kBadValue + field.DisplayLabel);
+}
+
 }  // namespace
 
 bool TovField::IsBlob() const {
@@ -503,7 +507,7 @@ QVariant TovClientDataSet::Value(int field) const {
 void TovClientDataSet::SetFieldText(int field, const std::string& text) {
   CheckField(field);
   const TovField& f = fields_[static_cast<size_t>(field)];
-  if (!AcceptsText(f, text)) throw EDatabaseError("'" + text + "' " + kBadValue + f.DisplayLabel);
+  if (!AcceptsText(f, text)) BadValue(f, text);
   if (state_ == TDataSetState::dsBrowse) Edit();
   if (f.ReadOnly) throw EDatabaseError(kReadOnly);
   buffer_[static_cast<size_t>(field)] = {text.empty(), text};
@@ -724,8 +728,14 @@ void PasteRecords(TovClientDataSet& data, std::string_view text) {
   data.Insert();
   for (const std::vector<std::string>& line : ParsePasteText(text)) {
     const size_t count = std::min(line.size(), static_cast<size_t>(data.FieldCount()));
-    for (size_t i = 0; i < count; ++i)
-      if (!data.Fields()[i].ReadOnly) data.SetFieldText(static_cast<int>(i), line[i]);
+    for (size_t i = 0; i < count; ++i) {
+      const TovField& f = data.Fields()[i];
+      if (f.ReadOnly) continue;
+      // Binary values travel as hexadecimal, as the grids show and copy them.
+      const std::optional<std::string> bytes = f.IsBlob() ? BytesOfHex(line[i]) : std::optional<std::string>(line[i]);
+      if (!bytes) BadValue(f, line[i]);
+      data.SetFieldText(f.Index, *bytes);
+    }
     // The next record goes after this one, so the lines keep their order.
     data.Post();
     if (data.MoveBy(1) == 0) {
@@ -750,7 +760,7 @@ std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& sel
         const TovField& f = data.Fields().at(static_cast<size_t>(fields[i]));
         if (!f.Visible) continue;
         const bool empty = f.DataType == TFieldType::ftOraBlob || f.DataType == TFieldType::ftOraClob;
-        record.push_back({static_cast<int>(i), empty ? std::string() : data.AsString(f.Index)});
+        record.push_back({static_cast<int>(i), empty ? std::string() : data.FieldText(f.Index)});
       }
     }
   } catch (...) {

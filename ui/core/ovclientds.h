@@ -255,14 +255,17 @@ class TovControlsOff {
 // The grids' record operations on the data set.
 // Pastes lines of cells as new records: each line fills the fields by
 // their position in the field list (read-only fields and surplus cells are
-// skipped), the records keep the order of the lines, and an empty new
-// record is left in insert state after the last. A value a field rejects
-// stops the paste there; the records before it stay.
+// skipped; a binary field takes hexadecimal), the records keep the order of
+// the lines, and an empty new record is left in insert state after the
+// last. A value a field rejects stops the paste there; the records before
+// it stay.
 void PasteRecords(TovClientDataSet& data, std::string_view text);
 
 // The clipboard text of the selected records (CopyText) read from the data
 // set: the fields are those at the positions given, in that order (the
-// grid's), and the range counts in that list. The current record stays.
+// grid's), and the range counts in that list; binary values as
+// hexadecimal, so they survive the clipboard's text. The current record
+// stays.
 std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const std::vector<int>& fields,
                                 const TCopyRange& range);
 

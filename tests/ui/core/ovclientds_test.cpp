@@ -472,8 +472,8 @@ TEST_F(ClientDataSetTest, FixtureTableShowsEveryTypeAndCopyPastesBack) {
     EXPECT_EQ(data_.Fields()[static_cast<size_t>(i)].DisplayWidth, widths[i]);
   }
   EXPECT_EQ(data_.FieldText(5), "0.5");
-  EXPECT_EQ(data_.FieldText(9), "0102") << "a BLOB shows as hexadecimal";
-  EXPECT_EQ(data_.AsString(9), std::string("\x01\x02", 2));
+  EXPECT_EQ(data_.FieldText(9), "01FF") << "a BLOB shows as hexadecimal";
+  EXPECT_EQ(data_.AsString(9), std::string("\x01\xFF", 2));
   data_.Next();
   for (int i = 1; i < data_.FieldCount(); ++i) EXPECT_TRUE(data_.IsNull(i)) << i;
   EXPECT_EQ(data_.RecordCount(), 5 + testing_grids::kFillerRows);
@@ -499,6 +499,8 @@ TEST_F(ClientDataSetTest, FixtureTableShowsEveryTypeAndCopyPastesBack) {
   Rows rows = Select(all);
   std::sort(rows.begin(), rows.end());
   EXPECT_EQ(rows, expected);
+  EXPECT_EQ(Select("SELECT HEX(B) FROM S.ALLTYPES WHERE ID = 1"), (Rows{{"01FF"}, {"01FF"}}))
+      << "bytes that are no text come back whole";
 }
 
 
