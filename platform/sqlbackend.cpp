@@ -200,6 +200,8 @@ bool SqlSession::Intercept(const std::string&) { return false; }
 
 std::string SqlSession::ErrorText(const QSqlError& error) const { return SqlErrorText(error); }
 
+void SqlSession::Executed(const std::string&, const std::vector<QVariant>&, const QSqlQuery&) {}
+
 std::vector<SqlFieldDef> SqlSession::DescribeFields(const QSqlQuery& query) const {
   std::vector<SqlFieldDef> fields;
   QSqlRecord record = query.record();

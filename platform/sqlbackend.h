@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
@@ -103,6 +104,9 @@ class SqlSession {
   virtual void SetReadUncommitted() = 0;
   // The message of a failed statement as the backend's server words it.
   virtual std::string ErrorText(const QSqlError& error) const;
+  // A statement ran or failed: its text as the program wrote it, its values
+  // in order and the query that ran it (the stand-in journals it).
+  virtual void Executed(const std::string& sql, const std::vector<QVariant>& values, const QSqlQuery& query);
 
  private:
   QSqlDatabase database_;

@@ -2,9 +2,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCompleter>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
+#include <QStringListModel>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -35,7 +40,77 @@ constexpr int kDefaultDateTimeWidth = 18;
 constexpr size_t kBlobEditBytes = 100;
 constexpr int kNoRecordNumbersMax = 4;
 constexpr int kNoRecordNumbersMiddle = 2;
-constexpr int kMarkSize = 3;
+constexpr int kRightTextGap = 3;
+constexpr int kDefaultColumnWidth = 64;
+constexpr int kFrameOffset = 1;
+
+// The vertical grid's indicator images, 6 x 11, '#' set and '.' clear;
+// the transposed grid's are these turned a quarter clockwise (an arrow
+// to the right then points down at its record).
+constexpr int kImageWidth = 6;
+constexpr int kImageHeight = 11;
+const char* const kIndicatorPatterns[kIndicatorImages] = {
+    // "VDBGARROW"
+    "......"
+    "......"
+    "#....."
+    "##...."
+    "###..."
+    "####.."
+    "###..."
+    "##...."
+    "#....."
+    "......"
+    "......",
+    // "VDBEDIT"
+    "......"
+    "##.##."
+    "..#..."
+    "..#..."
+    "..#..."
+    "..#..."
+    "..#..."
+    "..#..."
+    "..#..."
+    "##.##."
+    "......",
+    // "VDBINSERT"
+    "......"
+    "......"
+    "......"
+    "#.#.#."
+    ".###.."
+    "#####."
+    ".###.."
+    "#.#.#."
+    "......"
+    "......"
+    "......",
+    // "VDBMULTIDOT"
+    "......"
+    "......"
+    "......"
+    "......"
+    ".##..."
+    "####.."
+    "####.."
+    ".##..."
+    "......"
+    "......"
+    "......",
+    // "VDBMULTIARROW"
+    "......"
+    "......"
+    "..#..."
+    "..##.."
+    "..###."
+    "#.####"
+    "..###."
+    "..##.."
+    "..#..."
+    "......"
+    "......",
+};
 
 // Keys along the two axes: the vertical grid steps records with Down and
 // Up and fields with Right and Left; the transposed grid the other way.
@@ -58,11 +133,216 @@ void Guarded(F f) {
 
 }  // namespace
 
+void DrawCellText(QPainter& painter, const QRect& rect, int dx, TAlignment alignment, const QString& text, int dy) {
+  painter.fillRect(rect, painter.brush());
+  const int width = painter.fontMetrics().horizontalAdvance(text);
+  int x = rect.left() + dx;
+  if (alignment == TAlignment::taRightJustify) x = rect.right() - width - kRightTextGap;
+  if (alignment == TAlignment::taCenter) x = rect.left() + rect.width() / 2 - width / 2;
+  painter.save();
+  painter.setClipRect(rect, Qt::IntersectClip);
+  painter.drawText(QPoint(x, rect.top() + dy + painter.fontMetrics().ascent()), text);
+  painter.restore();
+}
+
+QPixmap IndicatorImage(bool transposed, TIndicatorImage image) {
+  QImage pixels(kImageWidth, kImageHeight, QImage::Format_ARGB32);
+  pixels.fill(Qt::transparent);
+  const char* pattern = kIndicatorPatterns[image];
+  for (int y = 0; y < kImageHeight; ++y)
+    for (int x = 0; x < kImageWidth; ++x)
+      if (pattern[y * kImageWidth + x] == '#') pixels.setPixelColor(x, y, Qt::black);
+  constexpr int kQuarterTurn = 90;
+  return QPixmap::fromImage(transposed ? pixels.transformed(QTransform().rotate(kQuarterTurn)) : pixels);
+}
+
+// ---- TColumnTitle ----
+
+std::string TColumnTitle::Caption() const {
+  if (caption_) return *caption_;
+  const TovField* f = item_.Field();
+  return f ? f->DisplayLabel : item_.FieldName();
+}
+
+void TColumnTitle::SetCaption(const std::string& caption) {
+  // A default column names its field.
+  if (TovField* f = item_.Stored() ? nullptr : item_.LiveField()) {
+    f->DisplayLabel = caption;
+  } else {
+    caption_ = caption;
+  }
+  item_.Grid().UpdateLayout();
+}
+
+QColor TColumnTitle::Color() const { return color_.value_or(item_.Grid().FixedColor()); }
+
+void TColumnTitle::SetColor(const QColor& color) {
+  color_ = color;
+  item_.Grid().update();
+}
+
+QFont TColumnTitle::Font() const { return font_.value_or(item_.Grid().TitleFont()); }
+
+void TColumnTitle::SetFont(const QFont& font) {
+  font_ = font;
+  item_.Grid().UpdateLayout();
+}
+
+void TColumnTitle::SetAlignment(TAlignment alignment) {
+  alignment_ = alignment;
+  item_.Grid().update();
+}
+
+void TColumnTitle::ResetToDefaults() {
+  caption_.reset();
+  color_.reset();
+  font_.reset();
+  alignment_.reset();
+}
+
+// ---- TGridItem ----
+
+TGridItem::TGridItem(TovDBGridBase& grid, bool stored) : grid_(grid), stored_(stored), title_(*this) {}
+
+int TGridItem::Index() const {
+  for (size_t i = 0; i < grid_.items_.size(); ++i)
+    if (grid_.items_[i].get() == this) return static_cast<int>(i);
+  return -1;
+}
+
+const TovField* TGridItem::Field() const {
+  const TovClientDataSet* data = grid_.DataSet();
+  if (!data || !data->Active()) return nullptr;
+  if (field_ < 0 && !fieldName_.empty()) field_ = data->FieldIndex(fieldName_);
+  return field_ >= 0 && field_ < data->FieldCount() ? &data->Fields()[static_cast<size_t>(field_)] : nullptr;
+}
+
+TovField* TGridItem::LiveField() const {
+  return Field() ? &grid_.DataSet()->FieldDef(field_) : nullptr;
+}
+
+void TGridItem::Bind(int position) {
+  const TovClientDataSet* data = grid_.DataSet();
+  const std::string name =
+      position >= 0 && data ? data->Fields().at(static_cast<size_t>(position)).FieldName : fieldName_;
+  // A default column bound to another field starts from its defaults.
+  if (!stored_ && (position != field_ || name != fieldName_)) ResetToDefaults();
+  field_ = position;
+  fieldName_ = name;
+}
+
+void TGridItem::SetFieldName(const std::string& name) {
+  fieldName_ = name;
+  field_ = -1;
+  grid_.UpdateLayout();
+}
+
+QColor TGridItem::Color() const { return color_.value_or(grid_.palette().base().color()); }
+
+void TGridItem::SetColor(const QColor& color) {
+  color_ = color;
+  Changed();
+}
+
+QFont TGridItem::Font() const { return font_.value_or(grid_.font()); }
+
+void TGridItem::SetFont(const QFont& font) {
+  font_ = font;
+  Changed();
+}
+
+TAlignment TGridItem::Alignment() const {
+  if (alignment_) return *alignment_;
+  const TovField* f = Field();
+  return f ? f->Alignment : TAlignment::taLeftJustify;
+}
+
+template <class T>
+void TGridItem::Assign(T TovField::*setting, std::optional<T>& own, T value) {
+  if (TovField* f = stored_ ? nullptr : LiveField()) {
+    f->*setting = value;
+  } else {
+    own = value;
+  }
+  Changed();
+}
+
+void TGridItem::SetAlignment(TAlignment alignment) { Assign(&TovField::Alignment, alignment_, alignment); }
+
+bool TGridItem::ReadOnly() const {
+  if (readOnly_) return *readOnly_;
+  const TovField* f = Field();
+  return grid_.readOnly_ || (f && f->ReadOnly);
+}
+
+void TGridItem::SetReadOnly(bool readOnly) { Assign(&TovField::ReadOnly, readOnly_, readOnly); }
+
+void TGridItem::SetPickList(std::vector<std::string> items) {
+  pickList_ = std::move(items);
+  Changed();
+}
+
+void TGridItem::SetVisible(bool visible) {
+  visible_ = visible;
+  grid_.UpdateLayout();
+}
+
+void TGridItem::ResetToDefaults() {
+  title_.ResetToDefaults();
+  color_.reset();
+  font_.reset();
+  alignment_.reset();
+  readOnly_.reset();
+  pickList_.clear();
+  ButtonStyle = TColumnButtonStyle::cbsAuto;
+}
+
+void TGridItem::Changed() { grid_.ItemChanged(*this); }
+
+// ---- TColumn ----
+
+int TColumn::DefaultWidth() const {
+  const TovField* f = Field();
+  if (!f) return kDefaultColumnWidth;
+  const QFontMetrics metrics(Font());
+  int width = f->DisplayWidth * metrics.horizontalAdvance(QLatin1Char('0')) + kWidthPadding;
+  if (Grid().Options() & dgTitles)
+    width = std::max(width, QFontMetrics(Title().Font()).horizontalAdvance(QString::fromStdString(Title().Caption())) +
+                                kWidthPadding);
+  return width;
+}
+
+int TColumn::Width() const {
+  if (!Visible()) return -1;
+  return width_.value_or(DefaultWidth());
+}
+
+void TColumn::SetWidth(int width) {
+  if (width < 0) return;
+  const int before = DefaultWidth();
+  if (TovField* f = Stored() || !Grid().UpdateFields ? nullptr : LiveField()) {
+    const int average = std::max(1, QFontMetrics(Font()).averageCharWidth());
+    f->DisplayWidth = (width + average / 2 - kWriteBackPadding) / average;
+  }
+  if (width_ || width != before) width_ = width;
+  Changed();
+}
+
+void TColumn::ResetToDefaults() {
+  TGridItem::ResetToDefaults();
+  width_.reset();
+}
+
 // ---- TDBGridInplaceEdit ----
 
 TDBGridInplaceEdit::TDBGridInplaceEdit(TovDBGridBase* grid) : QLineEdit(grid), grid_(grid) {
   setFrame(false);
   hide();
+}
+
+void TDBGridInplaceEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  grid_->FocusLeaving();
 }
 
 void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* event) {
@@ -74,6 +354,16 @@ void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* event) {
                        key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Tab ||
                        key == Qt::Key_Backtab || key == Qt::Key_Escape || key == Qt::Key_Insert || key == Qt::Key_F2 ||
                        (key == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier));
+  const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+  if (enter && (event->modifiers() & Qt::ControlModifier) && grid_->editButton_->isVisible()) {
+    grid_->EditButtonClick();
+    return;
+  }
+  const bool dropDown = key == Qt::Key_F4 || (key == Qt::Key_Down && (event->modifiers() & Qt::AltModifier));
+  if (dropDown && completer()) {
+    grid_->ShowPickList();
+    return;
+  }
   if (arrowOut || gridKey) {
     grid_->HandleKey(key, event->modifiers());
     event->accept();
@@ -97,17 +387,46 @@ TovDBGridBase::TovDBGridBase(bool transposed, QWidget* parent)
       transposed_(transposed),
       selected_([this](TBookmark a, TBookmark b) { return data_ ? data_->CompareBookmarks(a, b) : 0; }),
       editor_(new TDBGridInplaceEdit(this)),
-      recordBar_(new QScrollBar(transposed ? Qt::Horizontal : Qt::Vertical, this)) {
+      recordBar_(new QScrollBar(transposed ? Qt::Horizontal : Qt::Vertical, this)),
+      pickList_(new QCompleter(this)),
+      pickModel_(new QStringListModel(pickList_)),
+      editButton_(new QToolButton(editor_)) {
+  editButton_->setText(QStringLiteral("..."));
+  editButton_->setCursor(Qt::ArrowCursor);
+  editButton_->hide();
+  connect(editButton_, &QToolButton::clicked, this, [this] { EditButtonClick(); });
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  for (int i = 0; i < kIndicatorImages; ++i) indicators_.push_back(IndicatorImage(transposed, static_cast<TIndicatorImage>(i)));
+  pickList_->setModel(pickModel_);
+  pickList_->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
   connect(recordBar_, &QScrollBar::actionTriggered, this, [this](int action) { Guarded([&] { OnScroll(action); }); });
-  connect(editor_, &QLineEdit::textEdited, this, [this](const QString&) {
+  const auto edited = [this] {
     Guarded([&] {
       if (!MayModify()) return;
       if (data_->State() == TDataSetState::dsBrowse) data_->Edit();
       linkModified_ = true;
     });
+  };
+  connect(editor_, &QLineEdit::textEdited, this, edited);
+  // A chosen pick-list item becomes the cell's edit text.
+  connect(pickList_, qOverload<const QString&>(&QCompleter::activated), this, [this, edited](const QString& choice) {
+    editor_->setText(choice);
+    edited();
   });
+}
+
+void TovDBGridBase::EditButtonClick() {
+  if (OnEditButtonClick) Guarded([&] { OnEditButtonClick(); });
+}
+
+void TovDBGridBase::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && OnDblClick) return Guarded([&] { OnDblClick(); });
+  QWidget::mouseDoubleClickEvent(event);
+}
+
+void TovDBGridBase::ShowPickList() {
+  if (editor_->completer() == pickList_) pickList_->complete();
 }
 
 TovDBGridBase::~TovDBGridBase() {
@@ -126,7 +445,7 @@ void TovDBGridBase::SetOptions(TDBGridOptions options) {
   if (options & dgRowSelect) options &= ~(dgEditing | dgAlwaysShowEditor);
   if (!(options & dgMultiSelect)) selected_.Clear();
   options_ = options;
-  Relayout();
+  UpdateLayout();
 }
 
 bool TovDBGridBase::ReadOnly() const { return readOnly_ || !data_ || !data_->CanModify(); }
@@ -154,7 +473,7 @@ int TovDBGridBase::RowHeight() const {
 int TovDBGridBase::IndicatorExtent() const {
   if (!(options_ & dgIndicator)) return 0;
   if (!transposed_) return kIndicatorWidth;
-  return (options_ & dgTitles) ? fontMetrics().height() + kTitlePadding : RowHeight();
+  return (options_ & dgTitles) ? QFontMetrics(TitleFont()).height() + kTitlePadding : RowHeight();
 }
 
 int TovDBGridBase::VisibleRecords() const {
@@ -163,14 +482,123 @@ int TovDBGridBase::VisibleRecords() const {
   return std::max(1, length / std::max(1, RecordExtent()));
 }
 
-void TovDBGridBase::Relayout() {
+void TovDBGridBase::SetTitleFont(const QFont& font) {
+  titleFont_ = font;
+  if (options_ & dgTitles) UpdateLayout();
+}
+
+void TovDBGridBase::SetFixedColor(const QColor& color) {
+  fixedColor_ = color;
+  update();
+}
+
+void TovDBGridBase::BeginLayoutLock() {
+  BeginUpdate();
+  ++layoutLock_;
+}
+
+void TovDBGridBase::EndLayoutLock() {
+  if (layoutLock_ == 1) LayoutGrid();
+  --layoutLock_;
+  EndUpdate();
+  if (updateLock_ == 0 && layoutPending_) UpdateLayout();
+}
+
+bool TovDBGridBase::TryLayoutLock() {
+  if (updateLock_ != 0 || layoutLock_ != 0 || (data_ && data_->ControlsDisabled())) return false;
+  BeginLayoutLock();
+  return true;
+}
+
+// A layout that cannot run now runs once from the event loop, or when the
+// data set's controls are enabled again.
+void TovDBGridBase::UpdateLayout() {
+  if (TryLayoutLock()) return EndLayoutLock();
+  if (layoutPending_) return;
+  layoutPending_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (layoutPending_ && TryLayoutLock()) EndLayoutLock();
+      },
+      Qt::QueuedConnection);
+}
+
+QRect TovDBGridBase::CellRect(int column, int row) const {
+  const int recordLine = transposed_ ? column : row, fieldLine = transposed_ ? row : column;
+  // Each band keeps -1 for itself: the title and indicator cells.
+  return SlotRect(recordLine - TitleOffset(), GridToDataIndex(fieldLine));
+}
+
+TGridItem* TovDBGridBase::Item(int dataIndex) const {
+  return dataIndex >= 0 && static_cast<size_t>(dataIndex) < items_.size() ? items_[static_cast<size_t>(dataIndex)].get()
+                                                                           : nullptr;
+}
+
+// Binds the items to fields and builds the field map: customized items by
+// their field names (a name without a field maps to none); default items
+// follow the visible fields, keeping an order the user gave them while the
+// fields stay the same.
+void TovDBGridBase::BindItems() {
+  const bool customized = std::any_of(items_.begin(), items_.end(), [](const auto& i) { return i->Stored(); });
+  if (customized) std::erase_if(items_, [](const auto& i) { return !i->Stored(); });
   map_.ClearFieldMapping();
-  if (data_ && data_->Active())
-    for (const TovField& f : data_->Fields())
-      if (f.Visible) map_.AddFieldMapping(f.Index);
+  map_.SetSparse(customized);
+  const bool open = data_ && data_->Active();
+  if (customized) {
+    for (const auto& item : items_) {
+      const int position = open ? data_->FieldIndex(item->FieldName()) : TGridFieldMap::kNoField;
+      if (open) map_.AddFieldMapping(position);
+      item->Bind(position);
+    }
+    return;
+  }
+  if (!open) {
+    items_.clear();
+    return;
+  }
+  std::vector<std::string> fields, shown;
+  for (const TovField& f : data_->Fields())
+    if (f.Visible) fields.push_back(f.FieldName);
+  for (const auto& item : items_) shown.push_back(item->FieldName());
+  const bool sameFields = std::is_permutation(fields.begin(), fields.end(), shown.begin(), shown.end());
+  if (!sameFields) {
+    items_.clear();
+    for (size_t i = 0; i < fields.size(); ++i) items_.push_back(MakeItem(false));
+  }
+  for (size_t i = 0; i < items_.size(); ++i) {
+    const int position = data_->FieldIndex(sameFields ? shown[i] : fields[i]);
+    map_.AddFieldMapping(position);
+    items_[i]->Bind(position);
+  }
+}
+
+void TovDBGridBase::LayoutGrid() {
+  layoutPending_ = false;
+  BindItems();
   LayoutFields();
   currentField_ = std::clamp(currentField_, 0, std::max(0, MappedFieldCount() - 1));
   RefreshFromData();
+}
+
+void TovDBGridBase::ItemChanged(const TGridItem&) {
+  if (layoutLock_ == 0) LayoutFields();
+  UpdateEditor();
+  update();
+}
+
+void TovDBGridBase::MoveItem(int from, int to) {
+  const int count = static_cast<int>(items_.size());
+  if (from < 0 || to < 0 || from >= count || to >= count || from == to) return;
+  const auto at = items_.begin();
+  if (from < to) {
+    std::rotate(at + from, at + from + 1, at + to + 1);
+  } else {
+    std::rotate(at + to, at + from, at + from + 1);
+  }
+  if (currentField_ == from) currentField_ = to;
+  UpdateLayout();
+  if (OnItemMoved) OnItemMoved(from, to);
 }
 
 void TovDBGridBase::ActiveChanged(bool active) {
@@ -178,11 +606,12 @@ void TovDBGridBase::ActiveChanged(bool active) {
   linkModified_ = false;
   top_ = 0;
   if (!active) HideEditor();
-  Relayout();
+  UpdateLayout();
 }
 
 void TovDBGridBase::DataSetChanged() {
   linkModified_ = false;
+  if (layoutPending_) UpdateLayout();
   RefreshFromData();
 }
 
@@ -275,7 +704,7 @@ void TovDBGridBase::OnScroll(int action) {
   }
 }
 
-QRect TovDBGridBase::CellRect(int slot, int field) const {
+QRect TovDBGridBase::SlotRect(int slot, int field) const {
   const int recordBand = titleExtent_, fieldBand = IndicatorExtent();
   const int recordStart = slot < 0 ? 0 : recordBand + slot * RecordExtent();
   const int recordLength = slot < 0 ? recordBand : RecordExtent();
@@ -329,7 +758,9 @@ int TovDBGridBase::SizingLine(QPoint point) const {
 
 bool TovDBGridBase::MayModify() const {
   const TovField* f = CurrentField();
-  return f && !readOnly_ && data_->CanModify() && !f->ReadOnly && !f->IsBlob() && (options_ & dgEditing);
+  const TGridItem* item = Item(currentField_);
+  return f && !readOnly_ && data_->CanModify() && !f->ReadOnly && !f->IsBlob() && (options_ & dgEditing) &&
+         !(item && item->ReadOnly());
 }
 
 void TovDBGridBase::HideEditor() {
@@ -338,13 +769,32 @@ void TovDBGridBase::HideEditor() {
 }
 
 void TovDBGridBase::ShowEditor() {
-  if (!data_ || !data_->Active() || data_->IsEmpty() || !CurrentField() || !(options_ & dgEditing)) return;
-  const QRect cell = CellRect(data_->RecNo() - 1 - static_cast<int>(top_), currentField_);
+  if (!data_ || !data_->Active() || data_->IsEmpty() || !CurrentField() || !(options_ & dgEditing) || layoutLock_ > 0)
+    return;
+  const QRect cell = SlotRect(data_->RecNo() - 1 - static_cast<int>(top_), currentField_);
   if (cell.isEmpty()) return;
   loadingEditor_ = true;
   const TovField* f = CurrentField();
+  const TGridItem* item = Item(currentField_);
   editor_->setMaxLength(f->IsString() && f->Size > 0 ? f->Size : std::numeric_limits<int>::max());
   editor_->setReadOnly(!MayModify());
+  editor_->setFont(item ? item->Font() : font());
+  // The pick list (cbsAuto with items, not read-only) drops down from the
+  // cell editor.
+  const bool pick = item && item->ButtonStyle == TColumnButtonStyle::cbsAuto && !item->PickList().empty() &&
+                    !item->ReadOnly();
+  QStringList choices;
+  if (pick)
+    for (const std::string& choice : item->PickList()) choices.push_back(QString::fromStdString(choice));
+  pickModel_->setStringList(choices);
+  pickList_->setMaxVisibleItems(item ? static_cast<int>(item->DropDownRows) : 0);
+  editor_->setCompleter(pick ? pickList_ : nullptr);
+  // The ellipsis button sits at the editor's right end.
+  const bool ellipsis = item && item->ButtonStyle == TColumnButtonStyle::cbsEllipsis;
+  const QRect inner = cell.adjusted(1, 1, -1, -1);
+  editButton_->setGeometry(inner.width() - inner.height(), 0, inner.height(), inner.height());
+  editButton_->setVisible(ellipsis);
+  editor_->setTextMargins(0, 0, ellipsis ? inner.height() : 0, 0);
   editor_->setText(QString::fromStdString(EditText()));
   editor_->selectAll();
   editor_->setGeometry(cell.adjusted(1, 1, -1, -1));
@@ -428,17 +878,21 @@ void TovDBGridBase::PriorRecord(bool select) {
   data_->ApplyUpdates(0);
 }
 
-void TovDBGridBase::MoveToField(int field) {
+void TovDBGridBase::MoveToField(int field, int direction) {
   StoreEditText();
   field = std::clamp(field, 0, std::max(0, MappedFieldCount() - 1));
+  if (direction != 0) {
+    while (field >= 0 && field < MappedFieldCount() && FieldExtent(field) <= 0) field += direction;
+    if (field < 0 || field >= MappedFieldCount()) return;
+  }
   if (field != currentField_) {
     if (!(options_ & dgAlwaysShowEditor)) HideEditor();
     currentField_ = field;
     if (currentField_ < firstField_) firstField_ = currentField_;
     // Bring the field into view along its axis.
     const int length = transposed_ ? height() : width() - recordBar_->width();
-    while (firstField_ < currentField_ && CellRect(0, currentField_).isValid() &&
-           (transposed_ ? CellRect(0, currentField_).bottom() : CellRect(0, currentField_).right()) > length)
+    while (firstField_ < currentField_ && SlotRect(0, currentField_).isValid() &&
+           (transposed_ ? SlotRect(0, currentField_).bottom() : SlotRect(0, currentField_).right()) > length)
       ++firstField_;
   }
   const Qt::KeyboardModifiers mods = modifiers_;
@@ -490,10 +944,10 @@ void TovDBGridBase::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
     const bool forward = key == axis.fieldForward;
     if (ctrl) {
       if (transposed_) ClearRecordSelection();
-      return MoveToField(forward ? last : 0);
+      return forward ? MoveToField(last, -1) : MoveToField(0, 1);
     }
     if (rowSelect) return forward ? NextRecord(false) : PriorRecord(false);
-    return MoveToField(currentField_ + (forward ? 1 : -1));
+    return MoveToField(currentField_ + (forward ? 1 : -1), forward ? 1 : -1);
   }
   switch (key) {
     case Qt::Key_Tab:
@@ -503,13 +957,13 @@ void TovDBGridBase::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
       const bool back = key == Qt::Key_Backtab || (modifiers & Qt::ShiftModifier);
       if (!back && currentField_ >= last) {
         NextRecord(false);
-        return MoveToField(0);
+        return MoveToField(0, 1);
       }
       if (back && currentField_ <= 0) {
         PriorRecord(false);
-        return MoveToField(last);
+        return MoveToField(last, -1);
       }
-      return MoveToField(currentField_ + (back ? -1 : 1));
+      return MoveToField(currentField_ + (back ? -1 : 1), back ? -1 : 1);
     }
     case Qt::Key_PageDown:
     case Qt::Key_PageUp:
@@ -524,7 +978,7 @@ void TovDBGridBase::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
         ClearRecordSelection();
         return end ? data_->Last() : data_->First();
       }
-      return MoveToField(end ? last : 0);
+      return end ? MoveToField(last, -1) : MoveToField(0, 1);
     }
     case Qt::Key_Insert:
       if (ctrl || !CanAppend()) return;
@@ -564,17 +1018,20 @@ void TovDBGridBase::keyPressEvent(QKeyEvent* event) {
 void TovDBGridBase::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   const int fieldCoord = transposed_ ? at.y() : at.x();
-  const int keepZone = ((options_ & dgIndicator) ? 1 : 0) + (transposed_ ? kKeepSelectionH : kKeepSelectionV);
+  const int keepZone = IndicatorOffset() + (transposed_ ? kKeepSelectionH : kKeepSelectionV);
   if (event->button() == Qt::RightButton && selected_.Count() > 0 && fieldCoord < keepZone) return;
   setFocus();
   sizing_ = SizingLine(at);
   if (sizing_ >= 0) return Guarded([&] { StoreEditText(); });
   const TCellHit hit = HitTest(at);
-  const int titleOffset = (options_ & dgTitles) ? 1 : 0, indicatorOffset = (options_ & dgIndicator) ? 1 : 0;
-  mouseCell_ = transposed_ ? QPoint(hit.record + titleOffset, hit.field + indicatorOffset)
-                           : QPoint(hit.field + indicatorOffset, hit.record + titleOffset);
+  mouseCell_ = transposed_ ? QPoint(hit.record + TitleOffset(), DataToGridIndex(hit.field))
+                           : QPoint(DataToGridIndex(hit.field), hit.record + TitleOffset());
   if (!hit.inside || !data_ || !data_->Active()) return;
-  if (hit.record < 0) return Guarded([&] { StoreEditText(); });
+  if (hit.record < 0) {
+    // A title: clicked, or dragged onto another to move the item.
+    if (event->button() == Qt::LeftButton) moving_ = hit.field;
+    return Guarded([&] { StoreEditText(); });
+  }
   modifiers_ = event->modifiers();
   Guarded([&] {
     StoreEditText();
@@ -615,11 +1072,27 @@ void TovDBGridBase::mousePressEvent(QMouseEvent* event) {
 
 void TovDBGridBase::mouseMoveEvent(QMouseEvent* event) {
   if (sizing_ < 0) return;
-  const QRect cell = CellRect(transposed_ ? sizing_ : 0, transposed_ ? 0 : sizing_);
+  const QRect cell = SlotRect(transposed_ ? sizing_ : 0, transposed_ ? 0 : sizing_);
   SizeChanged(sizing_, std::max(1, static_cast<int>(event->position().x()) - cell.left()));
 }
 
-void TovDBGridBase::mouseReleaseEvent(QMouseEvent*) { sizing_ = -1; }
+void TovDBGridBase::mouseReleaseEvent(QMouseEvent* event) {
+  const bool sized = sizing_ >= 0;
+  const int moving = moving_;
+  sizing_ = moving_ = -1;
+  if (sized || event->button() != Qt::LeftButton || !data_ || !data_->Active()) return;
+  const TCellHit hit = HitTest(event->position().toPoint());
+  if (!hit.inside || hit.field < 0) return;
+  Guarded([&] {
+    if (moving >= 0 && hit.record < 0 && hit.field != moving && (options_ & dgColumnResize))
+      return MoveItem(moving, hit.field);
+    if (hit.record < 0) {
+      if (moving == hit.field && OnTitleClick) OnTitleClick(*items_[static_cast<size_t>(hit.field)]);
+      return;
+    }
+    if (OnCellClick && Item(currentField_)) OnCellClick(*Item(currentField_));
+  });
+}
 
 void TovDBGridBase::wheelEvent(QWheelEvent* event) {
   const int delta = event->angleDelta().y();
@@ -638,15 +1111,26 @@ void TovDBGridBase::resizeEvent(QResizeEvent*) { RefreshFromData(); }
 
 void TovDBGridBase::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
-  if (!data_ || !data_->Active() || editor_->hasFocus()) return;
-  Guarded([&] {
+  FocusLeaving();
+}
+
+// The focus left the grid and its editor: an untouched new record is
+// dropped, else the edit text stored; when that fails the grid takes the
+// focus back and the error is shown.
+void TovDBGridBase::FocusLeaving() {
+  const QWidget* next = QApplication::focusWidget();
+  if (next == this || next == editor_ || !data_ || !data_->Active()) return;
+  try {
     if ((options_ & dgCancelOnExit) && data_->State() == TDataSetState::dsInsert && !data_->Modified() &&
         !linkModified_) {
       data_->Cancel();
     } else {
       StoreEditText();
     }
-  });
+  } catch (const std::exception& e) {
+    setFocus();
+    MsgBox(e.what(), MB_OK | MB_ICONERROR);
+  }
 }
 
 bool TovDBGridBase::focusNextPrevChild(bool next) {
@@ -658,39 +1142,39 @@ void TovDBGridBase::DrawIndicator(QPainter& painter, const QRect& rect, size_t r
   const bool current = record + 1 == static_cast<size_t>(data_->RecNo());
   const bool selected = selected_.IsSelected(data_->BookmarkAt(record));
   if (!current && !selected) return;
-  const QPoint c = rect.center();
-  painter.setBrush(palette().windowText());
-  if (current && data_->State() == TDataSetState::dsEdit) {
-    painter.drawLine(c.x(), c.y() - kMarkSize, c.x(), c.y() + kMarkSize);
-  } else if (current && data_->State() == TDataSetState::dsInsert) {
-    painter.drawText(rect, Qt::AlignCenter, QStringLiteral("*"));
-  } else if (current) {
-    // An arrow toward the record: right in the vertical grid, down in the transposed one.
-    const QPolygon arrow = transposed_ ? QPolygon({c + QPoint(-kMarkSize, -1), c + QPoint(kMarkSize, -1), c + QPoint(0, 2)})
-                                       : QPolygon({c + QPoint(-1, -kMarkSize), c + QPoint(-1, kMarkSize), c + QPoint(2, 0)});
-    painter.drawPolygon(arrow);
-    if (selected) painter.drawEllipse(c + QPoint(transposed_ ? 0 : -kMarkSize, transposed_ ? -kMarkSize : 0), 1, 1);
-  } else {
-    painter.drawEllipse(c, kMarkSize / 2 + 1, kMarkSize / 2 + 1);
+  TIndicatorImage image = kImageMultiDot;
+  if (current) {
+    image = data_->State() == TDataSetState::dsEdit     ? kImageEdit
+            : data_->State() == TDataSetState::dsInsert ? kImageInsert
+            : selected                                  ? kImageMultiArrow
+                                                        : kImageArrow;
   }
+  const QPixmap& pixmap = indicators_[image];
+  // Against the data side of the band, centred across it.
+  const QPoint at = transposed_ ? QPoint(rect.center().x() - pixmap.width() / 2,
+                                         rect.bottom() - pixmap.height() - kFrameOffset)
+                                : QPoint(rect.right() - pixmap.width() - kFrameOffset,
+                                         rect.center().y() - pixmap.height() / 2);
+  painter.drawPixmap(at, pixmap);
 }
 
 void TovDBGridBase::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().base());
-  const QColor fixed = palette().button().color();
-  painter.fillRect(CellRect(-1, -1), fixed);
-  const int fieldCount = MappedFieldCount();
+  painter.fillRect(SlotRect(-1, -1), FixedColor());
+  // Items changed while a layout waits may differ from the map until then.
+  const int fieldCount = std::min(MappedFieldCount(), static_cast<int>(items_.size()));
   const bool open = data_ && data_->Active();
-  for (int f = firstField_; f < fieldCount; ++f) {
-    const QRect title = CellRect(-1, f);
+  for (int f = firstField_; f < static_cast<int>(items_.size()); ++f) {
+    const QRect title = SlotRect(-1, f);
     if (title.isEmpty()) continue;
-    painter.fillRect(title, fixed);
+    const TColumnTitle& caption = items_[static_cast<size_t>(f)]->Title();
+    painter.setBrush(caption.Color());
+    painter.setFont(caption.Font());
+    painter.setPen(palette().text().color());
+    DrawCellText(painter, title, kCellOffset, caption.Alignment(), QString::fromStdString(caption.Caption()), kCellOffset);
+    painter.setBrush(Qt::NoBrush);
     painter.drawRect(title.adjusted(0, 0, -1, -1));
-    if (open) {
-      const QString caption = QString::fromStdString(data_->Fields()[static_cast<size_t>(MappedField(f))].DisplayLabel);
-      painter.drawText(title.adjusted(kCellOffset, 0, -kCellOffset, 0), Qt::AlignVCenter | Qt::AlignLeft, caption);
-    }
   }
   if (!open) return;
   const size_t count = std::min(data_->LoadedCount(), top_ + static_cast<size_t>(VisibleRecords()));
@@ -698,33 +1182,45 @@ void TovDBGridBase::paintEvent(QPaintEvent*) {
   const int low = std::min(fieldStart_, fieldEnd_), high = std::max(fieldStart_, fieldEnd_);
   for (size_t r = top_; r < count; ++r) {
     const int slot = static_cast<int>(r - top_);
-    const QRect indicator = CellRect(slot, -1);
+    const QRect indicator = SlotRect(slot, -1);
     if (!indicator.isEmpty()) {
-      painter.fillRect(indicator, fixed);
+      painter.fillRect(indicator, FixedColor());
+      painter.setPen(palette().text().color());
       painter.drawRect(indicator.adjusted(0, 0, -1, -1));
       DrawIndicator(painter, indicator, r);
     }
     const bool current = r + 1 == static_cast<size_t>(data_->RecNo());
     const bool selected = (options_ & dgMultiSelect) && selected_.IsSelected(data_->BookmarkAt(r));
     for (int f = firstField_; f < fieldCount; ++f) {
-      const QRect cell = CellRect(slot, f);
+      const QRect cell = SlotRect(slot, f);
       if (cell.left() > width() || cell.top() > height()) break;
-      const TovField& field = data_->Fields()[static_cast<size_t>(MappedField(f))];
+      if (cell.isEmpty()) continue;
+      TGridItem& item = *items_[static_cast<size_t>(f)];
+      const int position = MappedField(f);
+      // The current cell is highlighted only outside update sections,
+      // unless whole rows are selected.
       const bool currentCell = current && ((options_ & dgRowSelect) || f == currentField_) &&
-                               ((options_ & dgAlwaysShowSelection) || focused);
+                               ((options_ & dgAlwaysShowSelection) || focused) &&
+                               (updateLock_ == 0 || (options_ & dgRowSelect));
       const bool inRange = WholeRecords() || (f >= low && f <= high);
       const bool highlighted = (selected || currentCell) && inRange;
-      if (highlighted) painter.fillRect(cell, palette().highlight());
-      painter.setPen(highlighted ? palette().highlightedText().color()
-                                 : (isEnabled() ? palette().text().color() : palette().color(QPalette::Disabled, QPalette::Text)));
-      const Qt::Alignment align = field.Alignment == TAlignment::taRightJustify ? Qt::AlignRight
-                                  : field.Alignment == TAlignment::taCenter     ? Qt::AlignHCenter
-                                                                                : Qt::AlignLeft;
-      const QString text = QString::fromStdString(data_->FieldTextAt(r, field.Index));
-      painter.drawText(cell.adjusted(kCellOffset, 0, -kCellOffset - 1, 0), align | Qt::AlignVCenter, text);
+      painter.setBrush(highlighted ? palette().highlight().color() : item.Color());
+      painter.setPen(highlighted   ? palette().highlightedText().color()
+                     : isEnabled() ? palette().text().color()
+                                   : palette().color(QPalette::Disabled, QPalette::Text));
+      painter.setFont(item.Font());
+      if (DefaultDrawing) {
+        const QString text = position < 0 ? QString() : QString::fromStdString(data_->FieldTextAt(r, position));
+        DrawCellText(painter, cell, kCellOffset, item.Alignment(), text, kCellOffset);
+      }
+      if (OnDrawItemCell) {
+        painter.save();
+        OnDrawItemCell({painter, cell, f, item, r, highlighted});
+        painter.restore();
+      }
+      painter.setBrush(Qt::NoBrush);
       painter.setPen(palette().mid().color());
       painter.drawRect(cell.adjusted(0, 0, -1, -1));
-      painter.setPen(palette().text().color());
     }
   }
 }
@@ -738,11 +1234,11 @@ void TovDBGridBase::CopyToClipboard() {
     if (selected_.Count() == 0) {
       const TovField* f = CurrentField();
       if (!f) return;
-      text = data_->AsString(f->Index);
+      text = data_->FieldText(f->Index);
     } else {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       try {
-        text = SelectedRecordsText(*data_, selected_, {WholeRecords(), fieldStart_, fieldEnd_});
+        text = SelectedRecordsText(*data_, selected_, map_.Entries(), {WholeRecords(), fieldStart_, fieldEnd_});
       } catch (...) {
         QApplication::restoreOverrideCursor();
         throw;
@@ -827,53 +1323,59 @@ std::string TovDBGridBase::SelectedText() const {
 TovDBGridV::TovDBGridV(QWidget* parent) : TovDBGridBase(false, parent) {}
 
 int TovDBGridV::FieldExtent(int dataIndex) const {
-  return dataIndex >= 0 && static_cast<size_t>(dataIndex) < widths_.size() ? widths_[static_cast<size_t>(dataIndex)] : 0;
+  if (dataIndex < 0 || dataIndex >= columns_.Count()) return 0;
+  return std::max(0, columns_[dataIndex].Width());
 }
 
+std::unique_ptr<TGridItem> TovDBGridV::MakeItem(bool stored) { return std::make_unique<TColumn>(*this, stored); }
+
+// The title row is as high as the highest title font; a date-time field
+// still at its default display width takes the width of the program's
+// date and time formats.
 void TovDBGridV::LayoutFields() {
-  const QFontMetrics metrics = fontMetrics();
-  titleExtent_ = (Options() & dgTitles) ? metrics.height() + kTitlePadding : 0;
-  widths_.clear();
-  if (!DataSet() || !DataSet()->Active()) return;
-  const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
-  for (int i = 0; i < MappedFieldCount(); ++i) {
-    const TovField& f = DataSet()->Fields()[static_cast<size_t>(MappedField(i))];
-    if (f.DataType == TFieldType::ftDateTime && f.DisplayWidth == kDefaultDateTimeWidth && !ShortDateFormat.empty())
-      DataSet()->SetDisplayWidth(f.Index, static_cast<int>(ShortDateFormat.size() + 1 + std::strlen(kShortTimeFormat)));
-    int width = f.DisplayWidth * digit + kWidthPadding;
-    if (Options() & dgTitles)
-      width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(f.DisplayLabel)) + kWidthPadding);
-    widths_.push_back(width);
+  int titleHeight = QFontMetrics(TitleFont()).height();
+  for (int i = 0; i < columns_.Count(); ++i)
+    titleHeight = std::max(titleHeight, QFontMetrics(columns_[i].Title().Font()).height());
+  titleExtent_ = (Options() & dgTitles) ? titleHeight + kTitlePadding : 0;
+  for (int i = 0; i < columns_.Count(); ++i) {
+    TovField* f = columns_[i].LiveField();
+    if (f && f->DataType == TFieldType::ftDateTime && f->DisplayWidth == kDefaultDateTimeWidth &&
+        !ShortDateFormat.empty())
+      f->DisplayWidth = static_cast<int>(ShortDateFormat.size() + 1 + std::strlen(kShortTimeFormat));
   }
 }
 
 void TovDBGridV::SizeChanged(int dataIndex, int width) {
-  if (dataIndex < 0 || static_cast<size_t>(dataIndex) >= widths_.size()) return;
-  widths_[static_cast<size_t>(dataIndex)] = width;
-  // A default column writes its width back into the field.
-  const int average = std::max(1, fontMetrics().averageCharWidth());
-  DataSet()->SetDisplayWidth(MappedField(dataIndex), (width + average / 2 - kWriteBackPadding) / average);
-  update();
+  if (dataIndex < 0 || dataIndex >= columns_.Count()) return;
+  columns_[dataIndex].SetWidth(width);
 }
 
 // ---- TovDBGridH ----
 
 TovDBGridH::TovDBGridH(QWidget* parent) : TovDBGridBase(true, parent) {}
 
+int TovDBGridH::FieldExtent(int dataIndex) const {
+  if (dataIndex < 0 || dataIndex >= rows_.Count() || !rows_[dataIndex].Visible()) return 0;
+  return RowHeight();
+}
+
+std::unique_ptr<TGridItem> TovDBGridH::MakeItem(bool stored) { return std::make_unique<TRow>(*this, stored); }
+
+// The title column is at least 64 pixels and as wide as the widest row title.
 void TovDBGridH::LayoutFields() {
   titleExtent_ = 0;
   if (!(Options() & dgTitles)) return;
   titleExtent_ = kMinTitleWidth;
-  if (!DataSet() || !DataSet()->Active()) return;
-  for (int i = 0; i < MappedFieldCount(); ++i) {
-    const TovField& f = DataSet()->Fields()[static_cast<size_t>(MappedField(i))];
-    titleExtent_ = std::max(titleExtent_, fontMetrics().horizontalAdvance(QString::fromStdString(f.DisplayLabel)) + kWidthPadding);
+  for (int i = 0; i < rows_.Count(); ++i) {
+    const TColumnTitle& title = rows_[i].Title();
+    titleExtent_ = std::max(titleExtent_, QFontMetrics(title.Font()).horizontalAdvance(QString::fromStdString(title.Caption())) +
+                                              kWidthPadding);
   }
 }
 
 void TovDBGridH::SetDefaultColWidth(int width) {
   defaultColWidth_ = std::max(1, width);
-  Relayout();
+  UpdateLayout();
 }
 
 void TovDBGridH::SizeChanged(int, int width) { SetDefaultColWidth(width); }

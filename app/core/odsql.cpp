@@ -110,17 +110,22 @@ QSqlQuery TovSQLQuery::Execute(platform::SqlSession& session) {
   QSqlQuery query(session.Database());
   query.setForwardOnly(true);
   bool ok;
+  std::vector<QVariant> values;
   if (paramCheck_) {
     std::string text = session.Rewrite(platform::ConvertMarkers(sql_).text);
     ok = query.prepare(QString::fromStdString(text));
     if (ok) {
-      for (const TovParameter& p : parameters_) query.addBindValue(p.Value);
+      for (const TovParameter& p : parameters_) {
+        query.addBindValue(p.Value);
+        values.push_back(p.Value);
+      }
       ok = query.exec();
     }
   } else {
     // Executed directly, so nothing in the text is taken for a marker.
     ok = query.exec(QString::fromStdString(session.Rewrite(sql_)));
   }
+  session.Executed(sql_, values, query);
   if (!ok) throw EDatabaseError(session.ErrorText(query.lastError()));
   return query;
 }

@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <deque>
+#include <mutex>
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -55,6 +57,23 @@ const char* const kUnqualifiedViews[] = {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+struct TJournal {
+  std::mutex lock;
+  std::deque<TJournalEntry> entries;
+};
+
+TJournal& Journal() {
+  static TJournal journal;
+  return journal;
+}
+
+void Journalize(TJournalEntry entry) {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  journal.entries.push_back(std::move(entry));
+  if (journal.entries.size() > kJournalLimit) journal.entries.pop_front();
+}
+
 TFieldType FieldTypeOfCode(const std::string& code) {
   struct Entry {
     const char* code;
@@ -101,32 +120,43 @@ class SqliteRowCursor : public platform::SqlRowCursor {
     if (rc != SQLITE_ROW) throw SqlError(StandinMessage(sqlite3_errmsg(sqlite3_db_handle(stmt_))));
     const int count = sqlite3_column_count(stmt_);
     values.resize(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) values[static_cast<size_t>(i)] = Value(i);
+    for (int i = 0; i < count; ++i) Read(i, values[static_cast<size_t>(i)]);
     return true;
   }
 
  private:
-  platform::SqlTextValue Value(int column) const {
+  // Into the value's own string, so a row costs no allocation once the
+  // strings are as long as the values they take.
+  void Read(int column, platform::SqlTextValue& value) const {
+    const char* bytes = nullptr;
+    size_t size = 0;
+    char number[kNumberText];
     switch (sqlite3_column_type(stmt_, column)) {
       case SQLITE_NULL:
-        return std::nullopt;
+        value.reset();
+        return;
       case SQLITE_INTEGER:
-        return std::to_string(sqlite3_column_int64(stmt_, column));
-      case SQLITE_FLOAT: {
+        size = static_cast<size_t>(
+            std::to_chars(number, number + sizeof number, sqlite3_column_int64(stmt_, column)).ptr - number);
+        bytes = number;
+        break;
+      case SQLITE_FLOAT:
         // The shortest text that reads back as the same number.
-        char text[kNumberText];
-        const auto end = std::to_chars(text, text + sizeof text, sqlite3_column_double(stmt_, column)).ptr;
-        return std::string(text, end);
-      }
-      case SQLITE_BLOB: {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
-        return std::string(bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
-      }
-      default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-        return std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
-      }
+        size = static_cast<size_t>(
+            std::to_chars(number, number + sizeof number, sqlite3_column_double(stmt_, column)).ptr - number);
+        bytes = number;
+        break;
+      case SQLITE_BLOB:
+        bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+        size = static_cast<size_t>(sqlite3_column_bytes(stmt_, column));
+        break;
+      default:
+        bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+        size = static_cast<size_t>(sqlite3_column_bytes(stmt_, column));
+        break;
     }
+    if (!value) value.emplace();
+    value->assign(bytes ? bytes : "", bytes ? size : 0);
   }
 
   static constexpr size_t kNumberText = 32;
@@ -164,7 +194,18 @@ class StandinSession : public platform::SqlSession {
     QString name = m.captured(1);
     name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
     CreateSchema(name.toStdString(), m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+    Journalize({sql, {}, -1, {}});
     return true;
+  }
+
+  void Executed(const std::string& sql, const std::vector<QVariant>& values, const QSqlQuery& query) override {
+    if (query.lastError().isValid()) {
+      Journalize({sql, values, -1, ErrorText(query.lastError())});
+      return;
+    }
+    const QVariant handle = query.result()->handle();
+    auto* stmt = handle.isValid() ? *static_cast<sqlite3_stmt* const*>(handle.constData()) : nullptr;
+    Journalize({sql, values, WritesRows(stmt) ? sqlite3_changes(sqlite3_db_handle(stmt)) : -1, {}});
   }
 
   std::vector<platform::SqlFieldDef> DescribeFields(const QSqlQuery& query) const override {
@@ -210,6 +251,15 @@ class StandinSession : public platform::SqlSession {
     }
     if (!ok) throw SqlError(StandinMessage(platform::SqlErrorText(query.lastError())));
     return query;
+  }
+
+  // SQLite counts the rows of INSERT, UPDATE and DELETE only; after any
+  // other statement its count is the previous one's.
+  static bool WritesRows(sqlite3_stmt* stmt) {
+    if (!stmt || sqlite3_stmt_readonly(stmt)) return false;
+    static const QRegularExpression kRowWriter(QStringLiteral("^\\s*(INSERT|UPDATE|DELETE|REPLACE)\\b"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    return kRowWriter.match(QString::fromUtf8(sqlite3_sql(stmt))).hasMatch();
   }
 
   // SQLite names the table behind a view's column too; only a table the
@@ -306,6 +356,18 @@ class StandinSession : public platform::SqlSession {
 }  // namespace
 
 bool IsStandinDriver(const std::string& driver) { return driver == kStandinDriverName; }
+
+std::vector<TJournalEntry> StatementJournal() {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  return {journal.entries.begin(), journal.entries.end()};
+}
+
+void ClearStatementJournal() {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  journal.entries.clear();
+}
 
 std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder, const std::string& user,
                                                         const std::string& password) {

@@ -3,8 +3,11 @@
 // in its "Database" attribute, one SQLite file per schema.
 #pragma once
 
+#include <QVariant>
+
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/sqlbackend.h"
 
@@ -17,6 +20,22 @@ extern const char kStandinDriverName[];
 constexpr int kMaxUserSchemas = 9;
 
 bool IsStandinDriver(const std::string& driver);
+
+// One statement the program ran on a stand-in data source: its text as
+// written (markers and all), its values in order, the rows it inserted,
+// changed or deleted (-1 for a statement that writes no rows or failed) and
+// the message of a failure.
+struct TJournalEntry {
+  std::string Statement;
+  std::vector<QVariant> Values;
+  int RowsAffected = -1;
+  std::string Error;
+};
+// The statement journal of this process, oldest first; it keeps the latest
+// kJournalLimit statements.
+constexpr size_t kJournalLimit = 1000;
+std::vector<TJournalEntry> StatementJournal();
+void ClearStatementJournal();
 
 // Opens the stand-in data source `dataSource` as `user`; a wrong user or
 // password, or a data source without a folder, raises SqlError.

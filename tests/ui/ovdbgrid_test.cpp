@@ -1,8 +1,12 @@
 #include "ui/ovdbgrid.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QCompleter>
+#include <QPainter>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -340,4 +344,275 @@ TEST(DBGridV, EditCommandsCopyPasteAndClearRecords) {
   f.Key(Qt::Key_Escape);
   EXPECT_EQ(f.data_.ChangeCount(), 0);
   EXPECT_EQ(f.data_.AsString(1), "b2");
+}
+
+TEST(DBGridColumns, TitlesDefaultsAndWidthsWrittenBack) {
+  VFixture f;
+  TDBGridColumns& columns = f.grid.Columns();
+  ASSERT_EQ(columns.Count(), 5);
+  EXPECT_FALSE(columns.Customized());
+  TColumn& b = columns[1];
+  EXPECT_EQ(b.Title().Caption(), "B") << "the field's display label";
+  EXPECT_EQ(b.Title().Color(), f.grid.FixedColor());
+  EXPECT_EQ(b.Title().Font(), f.grid.TitleFont());
+  EXPECT_EQ(b.Color(), f.grid.palette().base().color());
+  EXPECT_EQ(columns[0].Alignment(), TAlignment::taRightJustify) << "a number field";
+  EXPECT_FALSE(b.ReadOnly());
+
+  // A default column passes its settings on to its field.
+  b.Title().SetCaption("名前");
+  EXPECT_EQ(f.data_.Fields()[1].DisplayLabel, "名前");
+  b.SetAlignment(TAlignment::taCenter);
+  EXPECT_EQ(f.data_.Fields()[1].Alignment, TAlignment::taCenter);
+  b.SetReadOnly(true);
+  EXPECT_TRUE(f.data_.Fields()[1].ReadOnly);
+  b.SetReadOnly(false);
+
+  // Its width goes back into the field's display width and survives a layout.
+  const int average = QFontMetrics(b.Font()).averageCharWidth();
+  b.SetWidth(30 * average);
+  EXPECT_EQ(f.data_.Fields()[1].DisplayWidth, (30 * average + average / 2 - 3) / average);
+  EXPECT_EQ(f.grid.ColumnWidth(1), 30 * average);
+  b.SetColor(Qt::yellow);
+  f.grid.UpdateLayout();
+  EXPECT_EQ(columns[1].Color(), QColor(Qt::yellow)) << "the same fields keep their columns";
+  columns[1].ResetToDefaults();
+  EXPECT_EQ(columns[1].Color(), f.grid.palette().base().color());
+  EXPECT_EQ(columns[1].Width(), columns[1].DefaultWidth());
+
+  columns[2].SetVisible(false);
+  EXPECT_EQ(columns[2].Width(), -1);
+  f.Key(Qt::Key_Right);
+  f.Key(Qt::Key_Right);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 3) << "a hidden column is passed over";
+}
+
+TEST(DBGridColumns, CustomizedColumnsMovingAndTheCopyOrder) {
+  VFixture f;
+  TDBGridColumns& columns = f.grid.Columns();
+  columns.SetCustomized(true);
+  ASSERT_EQ(columns.Count(), 5);
+  EXPECT_TRUE(columns[0].Stored());
+  columns.Delete(4);
+  columns.Delete(3);
+  TColumn& missing = columns.Add();
+  missing.SetFieldName("NOPE");
+  EXPECT_EQ(f.grid.MappedFieldCount(), 4);
+  EXPECT_EQ(f.grid.MappedField(3), -1) << "a name without a field";
+  EXPECT_EQ(missing.Title().Caption(), "NOPE");
+  EXPECT_EQ(missing.Width(), 64);
+  f.grid.grab();  // draws an empty cell for it
+
+  std::vector<std::pair<int, int>> moved;
+  f.grid.OnItemMoved = [&](int from, int to) { moved.emplace_back(from, to); };
+  columns.Move(2, 0);
+  EXPECT_EQ(columns[0].FieldName(), "C");
+  EXPECT_EQ(moved, (std::vector<std::pair<int, int>>{{2, 0}}));
+  f.grid.SelectAllRecords();
+  f.grid.SetColStart(0);
+  f.grid.SetColEnd(1);
+  WholeRecordsV = false;
+  f.grid.CopyToClipboard();
+  EXPECT_EQ(QApplication::clipboard()->text().section("\r\n", 0, 0), "c1\t1") << "the grid's order";
+
+  columns.SetCustomized(false);
+  EXPECT_FALSE(columns.Customized());
+  EXPECT_EQ(columns.Count(), 5) << "default columns again";
+}
+
+TEST(DBGridColumns, PickListAndReadOnlyColumn) {
+  VFixture f;
+  TColumn& b = f.grid.Columns()[1];
+  b.SetPickList({"alpha", "beta"});
+  f.Key(Qt::Key_Right);
+  ASSERT_TRUE(f.grid.EditorShowing());
+  QCompleter* list = f.grid.Editor()->completer();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->maxVisibleItems(), 7);
+  f.grid.Editor()->setFocus();
+  QTest::keyClick(f.grid.Editor(), Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(list->popup()->isVisible());
+  emit list->activated(QStringLiteral("beta"));
+  f.Key(Qt::Key_Down);
+  EXPECT_EQ(f.data_.ChangeCount(), 0);
+  f.data_.First();
+  EXPECT_EQ(f.data_.AsString(1), "beta");
+
+  f.grid.Columns()[2].SetReadOnly(true);
+  f.Key(Qt::Key_Right);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 2);
+  EXPECT_TRUE(f.grid.Editor()->isReadOnly());
+  EXPECT_EQ(f.grid.Editor()->completer(), nullptr);
+}
+
+TEST(DBGridColumns, LayoutWaitsWhileTheControlsAreDisabled) {
+  VFixture f;
+  f.data_.DisableControls();
+  f.grid.Columns().SetCustomized(true);
+  f.grid.Columns().Delete(0);
+  EXPECT_EQ(f.grid.MappedFieldCount(), 5) << "not laid out yet";
+  f.grid.BeginLayoutLock();
+  f.data_.EnableControls();
+  EXPECT_EQ(f.grid.MappedFieldCount(), 5) << "the layout lock is held";
+  f.grid.EndLayoutLock();
+  EXPECT_EQ(f.grid.MappedFieldCount(), 4);
+  EXPECT_EQ(f.grid.MappedField(0), 1);
+}
+
+TEST(DBGridRows, TitleColumnFromTheRowTitles) {
+  HFixture f;
+  TDBGridRows& rows = f.grid.Rows();
+  ASSERT_EQ(rows.Count(), 5);
+  EXPECT_EQ(f.grid.TitleWidth(), 64) << "at least 64 pixels";
+  const std::string wide(40, 'W');
+  rows[2].Title().SetCaption(wide);
+  EXPECT_EQ(f.data_.Fields()[2].DisplayLabel, wide);
+  EXPECT_EQ(f.grid.TitleWidth(),
+            QFontMetrics(rows[2].Title().Font()).horizontalAdvance(QString::fromStdString(wide)) + 4);
+  rows[1].SetVisible(false);
+  f.Key(Qt::Key_Down);
+  EXPECT_EQ(f.grid.CurrentDataIndex(), 2) << "a hidden row is passed over";
+}
+
+TEST(DrawCellText, AlignmentsAndOffsets) {
+  struct Case {
+    TAlignment alignment;
+    int left;  // first column of ink, -1: compute from the right edge
+  } cases[] = {{TAlignment::taLeftJustify, 2}, {TAlignment::taRightJustify, -1}, {TAlignment::taCenter, -2}};
+  constexpr int kWidth = 100, kHeight = 20;
+  for (const Case& c : cases) {
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setBrush(Qt::white);
+    painter.setPen(Qt::black);
+    const QString text = QStringLiteral("I");
+    DrawCellText(painter, QRect(0, 0, kWidth / 2, kHeight), 2, c.alignment, text, 2);
+    const int textWidth = painter.fontMetrics().horizontalAdvance(text);
+    painter.end();
+    EXPECT_EQ(image.pixelColor(kWidth / 2 + 1, kHeight / 2), QColor(Qt::black)) << "clipped to the cell";
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white)) << "the cell filled";
+    int ink = -1;
+    for (int x = 0; x < kWidth / 2 && ink < 0; ++x)
+      for (int y = 0; y < kHeight; ++y)
+        if (image.pixelColor(x, y).lightness() < 128) {
+          ink = x;
+          break;
+        }
+    const int start = c.left >= 0 ? c.left : c.left == -1 ? kWidth / 2 - 1 - textWidth - 3 : kWidth / 4 - textWidth / 2;
+    EXPECT_GE(ink, start) << static_cast<int>(c.alignment);
+    EXPECT_LE(ink, start + textWidth) << static_cast<int>(c.alignment);
+  }
+}
+
+TEST(IndicatorImages, SizesAndTransparency) {
+  for (int i = 0; i < kIndicatorImages; ++i) {
+    const QImage v = IndicatorImage(false, static_cast<TIndicatorImage>(i)).toImage();
+    const QImage h = IndicatorImage(true, static_cast<TIndicatorImage>(i)).toImage();
+    EXPECT_EQ(v.size(), QSize(6, 11));
+    EXPECT_EQ(h.size(), QSize(11, 6));
+    EXPECT_EQ(v.pixelColor(0, 0).alpha(), 0) << "white is transparent";
+  }
+  // The arrow points right at its record, or down in the transposed grid.
+  const QImage right = IndicatorImage(false, kImageArrow).toImage();
+  EXPECT_GT(right.pixelColor(0, 5).alpha(), 0);
+  EXPECT_GT(right.pixelColor(3, 5).alpha(), 0);
+  EXPECT_EQ(right.pixelColor(3, 3).alpha(), 0);
+  const QImage down = IndicatorImage(true, kImageArrow).toImage();
+  EXPECT_GT(down.pixelColor(5, 3).alpha(), 0);
+  EXPECT_EQ(down.pixelColor(3, 3).alpha(), 0);
+}
+
+TEST(DBGridColumns, TitleClickCellClickAndDragToMove) {
+  VFixture f;
+  const auto middle = [&](int field) {
+    int x = 11 + f.grid.ColumnWidth(field) / 2;
+    for (int i = 0; i < field; ++i) x += f.grid.ColumnWidth(i);
+    return x;
+  };
+  const int titleY = 4, cellY = f.grid.fontMetrics().height() + 4 + 6;
+  std::vector<std::string> titles, cells;
+  f.grid.OnTitleClick = [&](TGridItem& item) { titles.push_back(item.FieldName()); };
+  f.grid.OnCellClick = [&](TGridItem& item) { cells.push_back(item.FieldName()); };
+  std::vector<std::pair<int, int>> moved;
+  f.grid.OnColumnMoved = [&](int from, int to) { moved.emplace_back(from, to); };
+  QTest::mouseClick(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(middle(2), titleY));
+  QTest::mouseClick(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(middle(3), cellY));
+  EXPECT_EQ(titles, std::vector<std::string>{"C"});
+  EXPECT_EQ(cells, std::vector<std::string>{"D"});
+  EXPECT_TRUE(moved.empty());
+  QTest::mousePress(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(middle(0), titleY));
+  QTest::mouseRelease(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(middle(2), titleY));
+  EXPECT_EQ(moved, (std::vector<std::pair<int, int>>{{0, 2}}));
+  EXPECT_EQ(f.grid.Columns()[2].FieldName(), "A");
+  EXPECT_EQ(titles.size(), 1U) << "a drag is no click";
+}
+
+TEST(DBGridV, LeavingWithARejectedValueTakesTheFocusBack) {
+  QWidget box;  // outlives the grid it holds
+  VFixture f;
+  f.grid.setParent(&box);
+  QLineEdit other(&box);
+  other.move(0, 420);
+  box.resize(600, 460);
+  box.show();
+  box.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  f.grid.setFocus();
+  f.Key(Qt::Key_F2);
+  ASSERT_TRUE(f.grid.Editor()->hasFocus());
+  QTest::keyClicks(f.grid.Editor(), "abc");  // into the INTEGER field A
+  platform::ScopedScriptedDialogs dialogs;
+  dialogs->QueueMessage(IDOK);
+  other.setFocus();
+  ASSERT_EQ(dialogs->messages.size(), 1U);
+  EXPECT_NE(dialogs->messages[0].text.find("abc"), std::string::npos);
+  EXPECT_TRUE(f.grid.hasFocus()) << "the grid takes the focus back";
+}
+
+TEST(DBGridColumns, DrawEventEllipsisButtonAndDoubleClick) {
+  VFixture f;
+  std::vector<std::string> drawn;
+  f.grid.OnDrawColumnCell = [&](const TovDBGridBase::TDrawCellInfo& cell) {
+    if (cell.DataIndex != 4) return;
+    const bool null = f.data_.IsNullAt(cell.Record, f.grid.MappedField(cell.DataIndex));
+    drawn.push_back(null ? "(NULL)" : f.data_.FieldTextAt(cell.Record, 4));
+  };
+  f.grid.grab();
+  EXPECT_EQ(drawn, std::vector<std::string>(5, "(NULL)")) << "every shown record, its values readable";
+
+  int pressed = 0;
+  f.grid.OnEditButtonClick = [&] { ++pressed; };
+  f.grid.Columns()[1].ButtonStyle = TColumnButtonStyle::cbsEllipsis;
+  f.Key(Qt::Key_Right);
+  QToolButton* button = f.grid.Editor()->findChild<QToolButton*>();
+  ASSERT_NE(button, nullptr);
+  EXPECT_TRUE(button->isVisible());
+  button->click();
+  f.grid.Editor()->setFocus();
+  QTest::keyClick(f.grid.Editor(), Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(pressed, 2);
+  f.Key(Qt::Key_Right);
+  EXPECT_FALSE(button->isVisible()) << "a plain column has none";
+
+  int doubles = 0;
+  f.grid.OnDblClick = [&] { ++doubles; };
+  QTest::mouseDClick(&f.grid, Qt::LeftButton, Qt::NoModifier, QPoint(100, 40));
+  EXPECT_EQ(doubles, 1);
+}
+
+TEST(DBGridV, GridPositionsCountTheBands) {
+  VFixture f;
+  EXPECT_EQ(f.grid.IndicatorOffset(), 1);
+  EXPECT_EQ(f.grid.TitleOffset(), 1);
+  EXPECT_EQ(f.grid.GridToDataIndex(3), 2);
+  EXPECT_EQ(f.grid.DataToGridIndex(2), 3);
+  const int titleHeight = QFontMetrics(f.grid.TitleFont()).height() + 4;
+  const QRect first = f.grid.CellRect(1, 1);
+  EXPECT_EQ(first.topLeft(), QPoint(11, titleHeight));
+  EXPECT_EQ(first.width(), f.grid.ColumnWidth(0));
+  EXPECT_EQ(f.grid.CellRect(0, 0).size(), QSize(11, titleHeight)) << "the corner";
+  HFixture h;
+  EXPECT_EQ(h.grid.CellRect(1, 1).topLeft(), QPoint(h.grid.TitleWidth(), titleHeight));
+  EXPECT_EQ(h.grid.CellRect(2, 1).left(), h.grid.TitleWidth() + h.grid.DefaultColWidth());
 }

@@ -4,7 +4,10 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -67,6 +70,10 @@ bool AcceptsText(const TovField& field, const std::string& text) {
   return true;
 }
 
+[[noreturn]] void BadValue(const TovField& field, const std::string& text) {
+  throw EDatabaseError("'" + text + "' " + kBadValue + field.DisplayLabel);
+}
+
 }  // namespace
 
 bool TovField::IsBlob() const {
@@ -123,39 +130,76 @@ int DefaultDisplayWidth(TFieldType type, int size, int precision) {
   }
 }
 
-// A record: the ends of its fields' texts (the null bit set for a null),
-// then the texts, in one block of exactly that size.
-struct TovClientDataSet::TRecord {
-  enum class TStatus : std::uint8_t { usUnmodified, usModified, usInserted };
-  TBookmark Bookmark = 0;
-  TStatus Status = TStatus::usUnmodified;
-  std::unique_ptr<char[]> Data;
-  std::unique_ptr<TRecordValues> Original;
+namespace {
 
-  static std::unique_ptr<char[]> Encode(const TRecordValues& values) {
-    size_t total = values.size() * kEndSize;
-    for (const TFieldValue& v : values) total += v.Text.size();
-    auto data = std::make_unique_for_overwrite<char[]>(std::max<size_t>(total, 1));
-    char* text = data.get() + values.size() * kEndSize;
-    std::uint32_t end = 0;
-    for (size_t i = 0; i < values.size(); ++i) {
-      std::memcpy(text + end, values[i].Text.data(), values[i].Text.size());
-      end += static_cast<std::uint32_t>(values[i].Text.size());
-      const std::uint32_t mark = end | (values[i].Null ? kNullBit : 0);
-      std::memcpy(data.get() + i * kEndSize, &mark, kEndSize);
-    }
-    return data;
+using TValueView = std::pair<bool, std::string_view>;
+
+// A record's block: the ends of its fields' texts (the null bit set for a
+// null), then the texts, exactly that size. Value(i) gives field i.
+template <class Get>
+size_t BlockSize(size_t count, Get value) {
+  size_t total = count * kEndSize;
+  for (size_t i = 0; i < count; ++i) total += value(i).second.size();
+  return total;
+}
+
+template <class Get>
+void WriteBlock(char* data, size_t count, Get value) {
+  char* text = data + count * kEndSize;
+  std::uint32_t end = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const TValueView v = value(i);
+    std::memcpy(text + end, v.second.data(), v.second.size());
+    end += static_cast<std::uint32_t>(v.second.size());
+    const std::uint32_t mark = end | (v.first ? kNullBit : 0);
+    std::memcpy(data + i * kEndSize, &mark, kEndSize);
   }
+}
+
+// Fetched blocks are carved from chunks of this size, in huge pages where
+// the system grants them: a large result then costs few page faults.
+constexpr size_t kChunkBytes = size_t{4} << 20;
+constexpr size_t kHugePage = size_t{2} << 20;
+
+}  // namespace
+
+void TovClientDataSet::TChunkFree::operator()(char* chunk) const { std::free(chunk); }
+
+namespace {
+
+std::unique_ptr<char[], TovClientDataSet::TChunkFree> NewChunk(size_t length) {
+  length = (length + kHugePage - 1) / kHugePage * kHugePage;
+  auto* chunk = static_cast<char*>(std::aligned_alloc(kHugePage, length));
+  if (!chunk) throw std::bad_alloc();
+  madvise(chunk, length, MADV_HUGEPAGE);
+  return std::unique_ptr<char[], TovClientDataSet::TChunkFree>(chunk);
+}
+
+}  // namespace
+
+// A record: its bookmark, its cache status and its block. Sixteen bytes,
+// so a million records cost little beside their texts.
+struct TovClientDataSet::TRecord {
+  enum TStatus : std::uint8_t { usUnmodified, usModified, usInserted };
+  std::uint64_t Bookmark : 62;
+  std::uint64_t Status : 2;
+  const char* Data = nullptr;
+
+  TRecord(TBookmark bookmark, TStatus status) : Bookmark(bookmark), Status(status) {}
   std::uint32_t Mark(size_t field) const {
     std::uint32_t mark = 0;
-    std::memcpy(&mark, Data.get() + field * kEndSize, kEndSize);
+    std::memcpy(&mark, Data + field * kEndSize, kEndSize);
     return mark;
   }
-  TFieldValue Value(size_t field, size_t count) const {
+  TValueView View(size_t field, size_t count) const {
     const std::uint32_t mark = Mark(field);
     const std::uint32_t start = field == 0 ? 0 : (Mark(field - 1) & ~kNullBit);
     const std::uint32_t end = mark & ~kNullBit;
-    return {(mark & kNullBit) != 0, std::string(Data.get() + count * kEndSize + start, end - start)};
+    return {(mark & kNullBit) != 0, std::string_view(Data + count * kEndSize + start, end - start)};
+  }
+  TFieldValue Value(size_t field, size_t count) const {
+    const TValueView v = View(field, count);
+    return {v.first, std::string(v.second)};
   }
   TRecordValues Values(size_t count) const {
     TRecordValues values;
@@ -164,7 +208,6 @@ struct TovClientDataSet::TRecord {
     return values;
   }
 };
-
 struct TovClientDataSet::TDeleted {
   TBookmark Bookmark;
   // The record before it when it was deleted (none at the top).
@@ -222,15 +265,14 @@ void TovClientDataSet::Open(TovSQLQuery& query, TovResolver* resolver) {
   state_ = TDataSetState::dsBrowse;
   Fetch(PacketRecords == kAllRecords ? SIZE_MAX : static_cast<size_t>(std::max(PacketRecords, 1)));
   SetCurrent(0);
-  Notify([](TovDataLink& l) { l.ActiveChanged(true); });
+  NotifyActive();
 }
 
 void TovClientDataSet::Close() {
   if (!Active()) return;
-  records_.clear();
+  ClearRecords();
   deleted_.clear();
   buffer_.clear();
-  positions_.clear();
   // Frees the connection of a result not read to its end.
   if (query_) query_->Close();
   query_ = nullptr;
@@ -239,7 +281,7 @@ void TovClientDataSet::Close() {
   modified_ = false;
   current_ = 0;
   bof_ = eof_ = true;
-  Notify([](TovDataLink& l) { l.ActiveChanged(false); });
+  NotifyActive();
 }
 
 int TovClientDataSet::FieldIndex(const std::string& name) const {
@@ -253,19 +295,45 @@ bool TovClientDataSet::CanModify() const { return Active() && !ReadOnly && resol
 
 void TovClientDataSet::Fetch(size_t wanted) {
   const size_t count = fields_.size();
-  TRecordValues values(count);
   size_t fetched = 0;
+  const auto value = [this](size_t i) {
+    const platform::SqlTextValue& v = row_[i];
+    return v ? TValueView(false, *v) : TValueView(true, {});
+  };
   while (fetched < wanted && query_ && query_->FetchRow(row_)) {
-    for (size_t i = 0; i < count; ++i) {
-      values[i].Null = !row_[i];
-      values[i].Text = row_[i] ? std::move(*row_[i]) : std::string();
+    TRecord& record = records_.emplace_back(nextBookmark_++, TRecord::usUnmodified);
+    const size_t size = BlockSize(count, value);
+    if (size > chunkFree_) {
+      const size_t length = std::max(size, kChunkBytes);
+      chunks_.push_back(NewChunk(length));
+      chunkNext_ = chunks_.back().get();
+      chunkFree_ = length;
     }
-    TRecord& record = records_.emplace_back();
-    record.Bookmark = nextBookmark_++;
-    record.Data = TRecord::Encode(values);
+    WriteBlock(chunkNext_, count, value);
+    record.Data = chunkNext_;
+    chunkNext_ += size;
+    chunkFree_ -= size;
     ++fetched;
   }
   if (!query_ || !query_->CursorOpen()) allFetched_ = true;
+}
+
+void TovClientDataSet::SetData(TRecord& record, const TRecordValues& values) {
+  const auto value = [&values](size_t i) { return TValueView(values[i].Null, values[i].Text); };
+  auto block = std::make_unique_for_overwrite<char[]>(std::max<size_t>(BlockSize(values.size(), value), 1));
+  WriteBlock(block.get(), values.size(), value);
+  record.Data = block.get();
+  own_[record.Bookmark] = std::move(block);
+}
+
+void TovClientDataSet::ClearRecords() {
+  records_.clear();
+  chunks_.clear();
+  chunkNext_ = nullptr;
+  chunkFree_ = 0;
+  own_.clear();
+  originals_.clear();
+  IndexChanged();
 }
 
 void TovClientDataSet::CheckActive() const {
@@ -372,9 +440,15 @@ std::string TovClientDataSet::FieldTextAt(size_t index, int field) const {
 
 TBookmark TovClientDataSet::BookmarkAt(size_t index) const { return records_.at(index).Bookmark; }
 
-void TovClientDataSet::SetDisplayWidth(int field, int width) {
+bool TovClientDataSet::IsNullAt(size_t index, int field) const {
+  if (index == current_) return IsNull(field);
   CheckField(field);
-  fields_[static_cast<size_t>(field)].DisplayWidth = width;
+  return records_.at(index).View(static_cast<size_t>(field), fields_.size()).first;
+}
+
+TovField& TovClientDataSet::FieldDef(int field) {
+  CheckField(field);
+  return fields_[static_cast<size_t>(field)];
 }
 
 TBookmark TovClientDataSet::Bookmark() const { return Current().Bookmark; }
@@ -433,7 +507,7 @@ QVariant TovClientDataSet::Value(int field) const {
 void TovClientDataSet::SetFieldText(int field, const std::string& text) {
   CheckField(field);
   const TovField& f = fields_[static_cast<size_t>(field)];
-  if (!AcceptsText(f, text)) throw EDatabaseError("'" + text + "' " + kBadValue + f.DisplayLabel);
+  if (!AcceptsText(f, text)) BadValue(f, text);
   if (state_ == TDataSetState::dsBrowse) Edit();
   if (f.ReadOnly) throw EDatabaseError(kReadOnly);
   buffer_[static_cast<size_t>(field)] = {text.empty(), text};
@@ -460,12 +534,10 @@ void TovClientDataSet::Edit() {
 void TovClientDataSet::StartInsert(size_t at) {
   CheckBrowse();
   if (!CanModify()) throw EDatabaseError(kReadOnly);
-  TRecord record;
-  record.Bookmark = nextBookmark_++;
-  record.Status = TRecord::TStatus::usInserted;
+  TRecord record(nextBookmark_++, TRecord::usInserted);
   buffer_.assign(fields_.size(), TFieldValue{});
-  record.Data = TRecord::Encode(buffer_);
-  records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
+  SetData(record, buffer_);
+  records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), record);
   IndexChanged();
   current_ = at;
   bof_ = eof_ = false;
@@ -486,11 +558,11 @@ void TovClientDataSet::Post() {
   CheckActive();
   if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
   TRecord& record = Current();
-  if (state_ == TDataSetState::dsEdit && modified_ && record.Status == TRecord::TStatus::usUnmodified) {
-    record.Original = std::make_unique<TRecordValues>(record.Values(fields_.size()));
-    record.Status = TRecord::TStatus::usModified;
+  if (state_ == TDataSetState::dsEdit && modified_ && record.Status == TRecord::usUnmodified) {
+    originals_[record.Bookmark] = record.Values(fields_.size());
+    record.Status = TRecord::usModified;
   }
-  record.Data = TRecord::Encode(buffer_);
+  SetData(record, buffer_);
   buffer_.clear();
   modified_ = false;
   state_ = TDataSetState::dsBrowse;
@@ -500,6 +572,7 @@ void TovClientDataSet::Post() {
 void TovClientDataSet::Cancel() {
   CheckActive();
   if (state_ == TDataSetState::dsInsert) {
+    own_.erase(records_[current_].Bookmark);
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_));
     IndexChanged();
     SetCurrent(current_);
@@ -519,14 +592,17 @@ void TovClientDataSet::Delete() {
   if (state_ == TDataSetState::dsEdit) Cancel();
   if (!CanModify()) throw EDatabaseError(kReadOnly);
   TRecord& record = Current();
-  if (record.Status != TRecord::TStatus::usInserted) {
+  if (record.Status != TRecord::usInserted) {
     TDeleted gone;
     gone.Bookmark = record.Bookmark;
-    if (current_ > 0) gone.After = records_[current_ - 1].Bookmark;
+    if (current_ > 0) gone.After = static_cast<TBookmark>(records_[current_ - 1].Bookmark);
     gone.Current = record.Values(fields_.size());
-    gone.Original = record.Original ? *record.Original : gone.Current;
+    const auto original = originals_.find(record.Bookmark);
+    gone.Original = original != originals_.end() ? std::move(original->second) : gone.Current;
+    if (original != originals_.end()) originals_.erase(original);
     deleted_.push_back(std::move(gone));
   }
+  own_.erase(record.Bookmark);
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_));
   IndexChanged();
   SetCurrent(current_);
@@ -537,7 +613,7 @@ int TovClientDataSet::ChangeCount() const {
   int count = static_cast<int>(deleted_.size());
   for (size_t i = 0; i < records_.size(); ++i) {
     const bool beingInserted = state_ == TDataSetState::dsInsert && i == current_;
-    if (records_[i].Status != TRecord::TStatus::usUnmodified && !beingInserted) ++count;
+    if (records_[i].Status != TRecord::usUnmodified && !beingInserted) ++count;
   }
   return count;
 }
@@ -574,13 +650,13 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
   const size_t count = fields_.size();
   for (TRecord& record : records_) {
     if (tooMany()) break;
-    if (record.Status == TRecord::TStatus::usUnmodified) continue;
+    if (record.Status == TRecord::usUnmodified) continue;
     const TRecordValues current = record.Values(count);
-    const bool inserted = record.Status == TRecord::TStatus::usInserted;
-    const TRecordValues original = inserted ? TRecordValues(count) : *record.Original;
+    const bool inserted = record.Status == TRecord::usInserted;
+    const TRecordValues original = inserted ? TRecordValues(count) : originals_.at(record.Bookmark);
     if (ApplyOne(inserted ? TUpdateKind::ukInsert : TUpdateKind::ukModify, original, current, errors)) {
-      record.Status = TRecord::TStatus::usUnmodified;
-      record.Original.reset();
+      record.Status = TRecord::usUnmodified;
+      originals_.erase(record.Bookmark);
     }
   }
   Notify([](TovDataLink& l) { l.DataSetChanged(); });
@@ -590,22 +666,25 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
 void TovClientDataSet::CancelUpdates() {
   CheckActive();
   if (state_ != TDataSetState::dsBrowse) Cancel();
-  std::erase_if(records_, [](const TRecord& r) { return r.Status == TRecord::TStatus::usInserted; });
+  std::erase_if(records_, [this](const TRecord& r) {
+    if (r.Status != TRecord::usInserted) return false;
+    own_.erase(r.Bookmark);
+    return true;
+  });
   for (TRecord& record : records_)
-    if (record.Status == TRecord::TStatus::usModified) {
-      record.Data = TRecord::Encode(*record.Original);
-      record.Original.reset();
-      record.Status = TRecord::TStatus::usUnmodified;
+    if (record.Status == TRecord::usModified) {
+      SetData(record, originals_.at(record.Bookmark));
+      record.Status = TRecord::usUnmodified;
     }
+  originals_.clear();
   // The latest deletion first, so each finds the record it followed.
   for (auto it = deleted_.rbegin(); it != deleted_.rend(); ++it) {
     IndexChanged();
     const size_t after = it->After ? PositionOf(*it->After) : SIZE_MAX;
     const size_t at = it->After && after != SIZE_MAX ? after + 1 : (it->After ? records_.size() : 0);
-    TRecord record;
-    record.Bookmark = it->Bookmark;
-    record.Data = TRecord::Encode(it->Original);
-    records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
+    TRecord record(it->Bookmark, TRecord::usUnmodified);
+    SetData(record, it->Original);
+    records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), record);
   }
   deleted_.clear();
   IndexChanged();
@@ -617,8 +696,7 @@ void TovClientDataSet::Refresh() {
   CheckBrowse();
   if (ChangeCount() > 0) throw EDatabaseError(kPendingChanges);
   const size_t keep = current_;
-  records_.clear();
-  IndexChanged();
+  ClearRecords();
   query_->OpenCursor();
   allFetched_ = false;
   Fetch(PacketRecords == kAllRecords ? SIZE_MAX : std::max(keep + 1, static_cast<size_t>(std::max(PacketRecords, 1))));
@@ -628,8 +706,17 @@ void TovClientDataSet::Refresh() {
 
 void TovClientDataSet::DisableControls() { ++disableCount_; }
 
+// Opened or closed while the controls were disabled, the links learn it
+// when they are enabled again: their fields may have changed.
+void TovClientDataSet::NotifyActive() {
+  activeChanged_ = disableCount_ > 0;
+  Notify([this](TovDataLink& l) { l.ActiveChanged(Active()); });
+}
+
 void TovClientDataSet::EnableControls() {
-  if (disableCount_ > 0 && --disableCount_ == 0) Notify([](TovDataLink& l) { l.DataSetChanged(); });
+  if (disableCount_ == 0 || --disableCount_ > 0) return;
+  if (activeChanged_) return NotifyActive();
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
 }
 
 void TovClientDataSet::AddDataLink(TovDataLink* link) { links_.push_back(link); }
@@ -641,8 +728,14 @@ void PasteRecords(TovClientDataSet& data, std::string_view text) {
   data.Insert();
   for (const std::vector<std::string>& line : ParsePasteText(text)) {
     const size_t count = std::min(line.size(), static_cast<size_t>(data.FieldCount()));
-    for (size_t i = 0; i < count; ++i)
-      if (!data.Fields()[i].ReadOnly) data.SetFieldText(static_cast<int>(i), line[i]);
+    for (size_t i = 0; i < count; ++i) {
+      const TovField& f = data.Fields()[i];
+      if (f.ReadOnly) continue;
+      // Binary values travel as hexadecimal, as the grids show and copy them.
+      const std::optional<std::string> bytes = f.IsBlob() ? BytesOfHex(line[i]) : std::optional<std::string>(line[i]);
+      if (!bytes) BadValue(f, line[i]);
+      data.SetFieldText(f.Index, *bytes);
+    }
     // The next record goes after this one, so the lines keep their order.
     data.Post();
     if (data.MoveBy(1) == 0) {
@@ -653,7 +746,8 @@ void PasteRecords(TovClientDataSet& data, std::string_view text) {
   }
 }
 
-std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const TCopyRange& range) {
+std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const std::vector<int>& fields,
+                                const TCopyRange& range) {
   const TovControlsOff off(data);
   const TBookmark saved = data.Bookmark();
   std::vector<std::vector<TCopyField>> records;
@@ -661,10 +755,12 @@ std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& sel
     for (const TBookmark bookmark : selected.Items()) {
       data.GotoBookmark(bookmark);
       std::vector<TCopyField>& record = records.emplace_back();
-      for (const TovField& f : data.Fields()) {
+      for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i] < 0) continue;
+        const TovField& f = data.Fields().at(static_cast<size_t>(fields[i]));
         if (!f.Visible) continue;
         const bool empty = f.DataType == TFieldType::ftOraBlob || f.DataType == TFieldType::ftOraClob;
-        record.push_back({f.Index, empty ? std::string() : data.AsString(f.Index)});
+        record.push_back({static_cast<int>(i), empty ? std::string() : data.FieldText(f.Index)});
       }
     }
   } catch (...) {

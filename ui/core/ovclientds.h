@@ -136,7 +136,10 @@ class TovClientDataSet {
   // without making it current (the current one shows its edit buffer).
   std::string FieldTextAt(size_t index, int field) const;
   TBookmark BookmarkAt(size_t index) const;
-  void SetDisplayWidth(int field, int width);
+  bool IsNullAt(size_t index, int field) const;
+  // A field whose display settings (label, width, alignment, read-only)
+  // the grids change.
+  TovField& FieldDef(int field);
 
   TBookmark Bookmark() const;
   bool BookmarkValid(TBookmark bookmark) const;
@@ -179,11 +182,19 @@ class TovClientDataSet {
   void AddDataLink(TovDataLink* link);
   void RemoveDataLink(TovDataLink* link);
 
+ // The deleter of the chunks that hold fetched records.
+  struct TChunkFree {
+    void operator()(char* chunk) const;
+  };
+
  private:
   struct TRecord;
   struct TDeleted;
 
   void Fetch(size_t wanted);
+  // Gives the record a block of its own holding the values.
+  void SetData(TRecord& record, const TRecordValues& values);
+  void ClearRecords();
   void FetchAll() { Fetch(SIZE_MAX); }
   TRecord& Current();
   const TRecord& Current() const;
@@ -198,6 +209,7 @@ class TovClientDataSet {
   void SetCurrent(size_t index);
   template <class F>
   void Notify(F f);
+  void NotifyActive();
   bool ApplyOne(TUpdateKind kind, const TRecordValues& original, const TRecordValues& current, int& errors);
 
   std::vector<TovField> fields_;
@@ -205,6 +217,14 @@ class TovClientDataSet {
   TovResolver* resolver_ = nullptr;
   TDataSetState state_ = TDataSetState::dsInactive;
   std::vector<TRecord> records_;
+  // Fetched records' blocks, carved from large chunks; a record the
+  // program wrote has a block of its own, and a changed one its original
+  // values, both by bookmark.
+  std::vector<std::unique_ptr<char[], TChunkFree>> chunks_;
+  char* chunkNext_ = nullptr;
+  size_t chunkFree_ = 0;
+  std::unordered_map<TBookmark, std::unique_ptr<char[]>> own_;
+  std::unordered_map<TBookmark, TRecordValues> originals_;
   std::vector<platform::SqlTextValue> row_;
   std::vector<TDeleted> deleted_;
   size_t current_ = 0;
@@ -215,6 +235,7 @@ class TovClientDataSet {
   TRecordValues buffer_;
   bool modified_ = false;
   int disableCount_ = 0;
+  bool activeChanged_ = false;
   std::vector<TovDataLink*> links_;
   mutable std::unordered_map<TBookmark, size_t> positions_;
 };
@@ -234,14 +255,19 @@ class TovControlsOff {
 // The grids' record operations on the data set.
 // Pastes lines of cells as new records: each line fills the fields by
 // their position in the field list (read-only fields and surplus cells are
-// skipped), the records keep the order of the lines, and an empty new
-// record is left in insert state after the last. A value a field rejects
-// stops the paste there; the records before it stay.
+// skipped; a binary field takes hexadecimal), the records keep the order of
+// the lines, and an empty new record is left in insert state after the
+// last. A value a field rejects stops the paste there; the records before
+// it stay.
 void PasteRecords(TovClientDataSet& data, std::string_view text);
 
 // The clipboard text of the selected records (CopyText) read from the data
-// set; the current record stays current.
-std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const TCopyRange& range);
+// set: the fields are those at the positions given, in that order (the
+// grid's), and the range counts in that list; binary values as
+// hexadecimal, so they survive the clipboard's text. The current record
+// stays.
+std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& selected, const std::vector<int>& fields,
+                                const TCopyRange& range);
 
 // Deletes the selected records from the last to the first, removing each
 // from the list as it goes.

@@ -10,6 +10,8 @@ constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr int kNibbleBits = 4;
+// The value of the hexadecimal digit "A".
+constexpr int kTenDigit = 10;
 constexpr unsigned kNibbleMask = 0x0F;
 
 // The value of a cell that starts with a quote: up to the lone closing
@@ -45,6 +47,24 @@ std::string HexOfBytes(std::string_view bytes) {
     hex += kHexDigits[byte & kNibbleMask];
   }
   return hex;
+}
+
+std::optional<std::string> BytesOfHex(std::string_view hex) {
+  if (hex.size() % 2 != 0) return std::nullopt;
+  const auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + kTenDigit;
+    if (c >= 'a' && c <= 'f') return c - 'a' + kTenDigit;
+    return -1;
+  };
+  std::string bytes;
+  bytes.reserve(hex.size() / 2);
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    const int high = digit(hex[i]), low = digit(hex[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes += static_cast<char>((high << kNibbleBits) | low);
+  }
+  return bytes;
 }
 
 void TGridFieldMap::AddFieldMapping(int position) {

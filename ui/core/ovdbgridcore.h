@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ class EInvalidGridOperation : public std::runtime_error {
 
 // Each byte as two upper-case hexadecimal digits, in order.
 std::string HexOfBytes(std::string_view bytes);
+// The bytes of a text of hexadecimal digit pairs (either case); none when
+// the text is anything else.
+std::optional<std::string> BytesOfHex(std::string_view hex);
 
 // Grid column (or row) to field positions. An entry is a position in the
 // data set's field list, or -1 for a name without a field (sparse maps only).
@@ -38,6 +42,8 @@ class TGridFieldMap {
   size_t MappedFieldCount() const { return entries_.size(); }
   // The field position of a data index; kNoField outside the map.
   int MappedPosition(int dataIndex) const;
+  // The field positions in grid order.
+  const std::vector<int>& Entries() const { return entries_; }
   bool Sparse() const { return sparse_; }
   void SetSparse(bool sparse) { sparse_ = sparse; }
   bool HasUnmapped() const;

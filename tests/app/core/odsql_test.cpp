@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/core/dsymfoware.h"
+#include "standin/symfoware/standin.h"
 #include "tests/standin/odbc_fixture.h"
 
 namespace {
@@ -259,6 +260,55 @@ TEST_F(StandinConnectionTest, AWrongPasswordRaisesTheDriversMessage) {
   connection.DataSource = "ORVTEST";
   EXPECT_NE(ErrorOf([&] { connection.Connect(); }).find("パスワードが誤っています"), std::string::npos);
   EXPECT_FALSE(connection.Connected());
+}
+
+TEST_F(StandinConnectionTest, JournalsEveryStatementWithItsValuesAndRowCount) {
+  TovSQLConnection connection;
+  connection.UserName = "ADMIN";
+  connection.Password = "secret";
+  connection.DataSource = "ORVTEST";
+  connection.Connect();
+  symfoware::ClearStatementJournal();
+  TovSQLQuery q(&connection);
+  const auto run = [&](const std::string& sql, std::vector<QVariant> values = {}) {
+    q.SetSQL(sql);
+    for (size_t i = 0; i < values.size(); ++i) q.Parameters()[i].Value = values[i];
+    q.ExecSQL();
+  };
+  run("CREATE SCHEMA S1");
+  run("CREATE TABLE S1.T (A INTEGER NOT NULL)");
+  run("INSERT INTO S1.T VALUES (:A)", {1});
+  run("INSERT INTO S1.T VALUES (:A)", {1});
+  run("UPDATE S1.T SET A = :NEW WHERE A = :OLD", {2, 1});
+  run("DELETE FROM S1.T WHERE A = 3");
+  EXPECT_THROW(run("INSERT INTO S1.T VALUES (NULL)"), EDatabaseError);
+  q.SetSQL("SELECT A FROM S1.T");
+  q.Open();
+  struct Expected {
+    const char* statement;
+    std::vector<QVariant> values;
+    int rows;
+    bool failed;
+  };
+  const Expected expected[] = {
+      {"CREATE SCHEMA S1", {}, -1, false},
+      {"CREATE TABLE S1.T (A INTEGER NOT NULL)", {}, -1, false},
+      {"INSERT INTO S1.T VALUES (:A)", {1}, 1, false},
+      {"INSERT INTO S1.T VALUES (:A)", {1}, 1, false},
+      {"UPDATE S1.T SET A = :NEW WHERE A = :OLD", {2, 1}, 2, false},
+      {"DELETE FROM S1.T WHERE A = 3", {}, 0, false},
+      {"INSERT INTO S1.T VALUES (NULL)", {}, -1, true},
+      {"SELECT A FROM S1.T", {}, -1, false},
+  };
+  const std::vector<symfoware::TJournalEntry> journal = symfoware::StatementJournal();
+  ASSERT_EQ(journal.size(), std::size(expected));
+  for (size_t i = 0; i < journal.size(); ++i) {
+    SCOPED_TRACE(expected[i].statement);
+    EXPECT_EQ(journal[i].Statement, expected[i].statement);
+    EXPECT_EQ(journal[i].Values, expected[i].values);
+    EXPECT_EQ(journal[i].RowsAffected, expected[i].rows);
+    EXPECT_EQ(!journal[i].Error.empty(), expected[i].failed) << journal[i].Error;
+  }
 }
 
 }  // namespace

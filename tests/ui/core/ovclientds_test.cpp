@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <numeric>
 
+#include "standin/symfoware/standin.h"
+#include "tests/standin/grid_fixture.h"
 #include "tests/standin/odbc_fixture.h"
 #include "ui/core/ovresolver.h"
 
@@ -60,6 +64,25 @@ class ClientDataSetTest : public ::testing::Test {
   TovSQLResolver resolver_{connection_};
   TovClientDataSet data_;
 };
+
+
+// Changes both change tables make: an edit, an insert and a delete, all
+// cached; and a delete of the last record.
+void EditInsertAndDelete(TovClientDataSet& d) {
+  d.SetFieldText(1, "gone");
+  d.Post();
+  d.Append();
+  d.SetFieldText(0, "8");
+  d.Post();
+  d.First();
+  d.Next();
+  d.Delete();
+}
+
+void DeleteLast(TovClientDataSet& d) {
+  d.Last();
+  d.Delete();
+}
 
 }  // namespace
 
@@ -163,22 +186,10 @@ TEST_F(ClientDataSetTest, ChangesApplyOrCancel) {
        },
        true, 1, start},
       {"delete of one of identical rows",
-       [](TovClientDataSet& d) {
-         d.Last();
-         d.Delete();
-       },
+       DeleteLast,
        true, 1, start},
       {"cancelled edit, insert and delete",
-       [](TovClientDataSet& d) {
-         d.SetFieldText(1, "gone");
-         d.Post();
-         d.Append();
-         d.SetFieldText(0, "8");
-         d.Post();
-         d.First();
-         d.Next();
-         d.Delete();
-       },
+       EditInsertAndDelete,
        false, 0, start},
   };
   for (const Case& c : cases) {
@@ -264,7 +275,7 @@ TEST_F(ClientDataSetTest, CopyPastesBackEveryRow) {
   selected.SetLinkActive(true);
   for (data_.First(); !data_.Eof(); data_.Next()) selected.SetSelected(data_.Bookmark(), true);
   data_.First();
-  const std::string text = SelectedRecordsText(data_, selected, {true, 0, 0});
+  const std::string text = SelectedRecordsText(data_, selected, {0, 1, 2, 3}, {true, 0, 0});
   EXPECT_EQ(data_.RecNo(), 1) << "the current record stays";
 
   data_.Last();
@@ -332,4 +343,187 @@ TEST_F(ClientDataSetTest, EmptyResultAndValuesAsTexts) {
   data_.Next();
   EXPECT_EQ(data_.AsString(2), "a\tb");
   EXPECT_EQ(data_.RecordCount(), 4);
+}
+
+namespace {
+
+// A journal entry as "statement [values] rows", or "! failed" in place of
+// the rows when the database refused it (its words are the database's).
+std::vector<std::string> JournalLines() {
+  std::vector<std::string> lines;
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal()) {
+    std::string values;
+    for (const QVariant& v : e.Values)
+      values += (values.empty() ? "" : ", ") + (v.isNull() ? std::string("<null>") : v.toString().toStdString());
+    lines.push_back(e.Statement + " [" + values + "] " +
+                    (e.Error.empty() ? std::to_string(e.RowsAffected) : "! failed"));
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(ClientDataSetTest, ResolverStatementsInTheJournal) {
+  Exec("CREATE TABLE S.\"品目\" (\"id\" INTEGER NOT NULL, \"名前\" VARCHAR(20), \"b\" BLOB)");
+  const auto reset = [this] {
+    Exec("DELETE FROM S.\"品目\"");
+    Exec("INSERT INTO S.\"品目\" VALUES (1, 'pen', x'01')");
+    Exec("INSERT INTO S.\"品目\" VALUES (2, NULL, NULL)");
+    Exec("INSERT INTO S.\"品目\" VALUES (3, 'twin', NULL)");
+    Exec("INSERT INTO S.\"品目\" VALUES (3, 'twin', NULL)");
+  };
+  const char kSelect[] = "SELECT \"id\", \"名前\", \"b\" FROM S.\"品目\" ORDER BY \"id\"";
+  const Rows start{{"1", "pen"}, {"2", "<null>"}, {"3", "twin"}, {"3", "twin"}};
+  const std::string table = "\"S\".\"品目\"";
+  const std::string countOf = "SELECT COUNT(*) FROM " + table + " WHERE \"id\" = :P1 AND \"名前\" ";
+  struct Case {
+    const char* name;
+    std::function<void(TovClientDataSet&)> change;
+    bool apply;
+    int errors;
+    std::vector<std::string> statements;
+    Rows rows;
+  } cases[] = {
+      {"edit applied",
+       [](TovClientDataSet& d) { d.SetFieldText(1, "pencil"); },
+       true, 0,
+       {countOf + "= :P2 [1, pen] -1",
+        "UPDATE " + table + " SET \"名前\" = :P1 WHERE \"id\" = :P2 AND \"名前\" = :P3 [pencil, 1, pen] 1"},
+       {{"1", "pencil"}, {"2", "<null>"}, {"3", "twin"}, {"3", "twin"}}},
+      {"edit of a null original",
+       [](TovClientDataSet& d) {
+         d.Next();
+         d.SetFieldText(1, "ink");
+       },
+       true, 0,
+       {countOf + "IS NULL [2] -1",
+        "UPDATE " + table + " SET \"名前\" = :P1 WHERE \"id\" = :P2 AND \"名前\" IS NULL [ink, 2] 1"},
+       {{"1", "pen"}, {"2", "ink"}, {"3", "twin"}, {"3", "twin"}}},
+      {"edit of one of identical rows refused",
+       [](TovClientDataSet& d) {
+         d.Last();
+         d.SetFieldText(1, "one");
+       },
+       true, 1, {countOf + "= :P2 [3, twin] -1"}, start},
+      {"insert applied",
+       [](TovClientDataSet& d) {
+         d.Append();
+         d.SetFieldText(0, "9");
+         d.SetFieldText(1, "新");
+       },
+       true, 0, {"INSERT INTO " + table + " (\"id\", \"名前\") VALUES (:P1, :P2) [9, 新] 1"},
+       {{"1", "pen"}, {"2", "<null>"}, {"3", "twin"}, {"3", "twin"}, {"9", "新"}}},
+      {"insert the table refuses",
+       [](TovClientDataSet& d) {
+         d.Append();
+         d.SetFieldText(1, "no id");
+       },
+       true, 1,
+       {"INSERT INTO " + table + " (\"名前\") VALUES (:P1) [no id] ! failed"},
+       start},
+      {"delete applied",
+       [](TovClientDataSet& d) { d.Delete(); },
+       true, 0,
+       {countOf + "= :P2 [1, pen] -1", "DELETE FROM " + table + " WHERE \"id\" = :P1 AND \"名前\" = :P2 [1, pen] 1"},
+       {{"2", "<null>"}, {"3", "twin"}, {"3", "twin"}}},
+      {"delete of one of identical rows refused",
+       DeleteLast,
+       true, 1, {countOf + "= :P2 [3, twin] -1"}, start},
+      {"edit, insert and delete cancelled",
+       EditInsertAndDelete,
+       false, 0, {}, start},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset();
+    OpenTable(kSelect);
+    std::vector<std::string> reconciled;
+    data_.OnReconcileError = [&](TUpdateKind, const std::string& message) { reconciled.push_back(message); };
+    c.change(data_);
+    if (data_.State() != TDataSetState::dsBrowse) data_.Post();
+    symfoware::ClearStatementJournal();
+    if (c.apply) {
+      EXPECT_EQ(data_.ApplyUpdates(0), c.errors);
+      EXPECT_EQ(data_.ChangeCount(), c.errors) << "a refused change stays cached";
+      EXPECT_EQ(reconciled.size(), static_cast<size_t>(c.errors));
+    } else {
+      data_.CancelUpdates();
+      EXPECT_EQ(data_.ChangeCount(), 0);
+    }
+    EXPECT_EQ(JournalLines(), c.statements);
+    data_.CancelUpdates();
+    EXPECT_EQ(Select("SELECT \"id\", \"名前\" FROM S.\"品目\" ORDER BY \"id\", \"名前\""), c.rows);
+  }
+}
+
+TEST_F(ClientDataSetTest, FixtureTableShowsEveryTypeAndCopyPastesBack) {
+  testing_grids::CreateGridFixture(connection_, false);
+  const std::string columns = testing_grids::kAllTypesColumns;
+  OpenTable("SELECT " + columns + " FROM S.ALLTYPES ORDER BY ID");
+  const TFieldType types[] = {TFieldType::ftInteger,    TFieldType::ftString,  TFieldType::ftString,
+                              TFieldType::ftWideString, TFieldType::ftSmallint, TFieldType::ftBCD,
+                              TFieldType::ftFloat,      TFieldType::ftDate,     TFieldType::ftDateTime,
+                              TFieldType::ftBlob,       TFieldType::ftString};
+  const int widths[] = {11, 4, 40, 4, 6, 7, 22, 10, 18, 20, 4000};
+  ASSERT_EQ(data_.FieldCount(), static_cast<int>(std::size(types)));
+  for (int i = 0; i < data_.FieldCount(); ++i) {
+    SCOPED_TRACE(data_.Fields()[static_cast<size_t>(i)].FieldName);
+    EXPECT_EQ(data_.Fields()[static_cast<size_t>(i)].DataType, types[i]);
+    EXPECT_EQ(data_.Fields()[static_cast<size_t>(i)].DisplayWidth, widths[i]);
+  }
+  EXPECT_EQ(data_.FieldText(5), "0.5");
+  EXPECT_EQ(data_.FieldText(9), "01FF") << "a BLOB shows as hexadecimal";
+  EXPECT_EQ(data_.AsString(9), std::string("\x01\xFF", 2));
+  data_.Next();
+  for (int i = 1; i < data_.FieldCount(); ++i) EXPECT_TRUE(data_.IsNull(i)) << i;
+  EXPECT_EQ(data_.RecordCount(), 5 + testing_grids::kFillerRows);
+
+  const std::string all = "SELECT " + columns + " FROM S.ALLTYPES";
+  Rows expected = Select(all);
+  for (Rows::value_type row : Rows(expected)) {
+    // A copy carries line breaks inside values as LF.
+    for (std::string& value : row)
+      value = QString::fromStdString(value).replace("\r\n", "\n").replace('\r', '\n').toStdString();
+    expected.push_back(row);
+  }
+  std::sort(expected.begin(), expected.end());
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  for (data_.First(); !data_.Eof(); data_.Next()) selected.SetSelected(data_.Bookmark(), true);
+  std::vector<int> fields(static_cast<size_t>(data_.FieldCount()));
+  std::iota(fields.begin(), fields.end(), 0);
+  const std::string text = SelectedRecordsText(data_, selected, fields, {true, 0, 0});
+  data_.Last();
+  PasteRecords(data_, text);
+  data_.Cancel();
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  Rows rows = Select(all);
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, expected);
+  EXPECT_EQ(Select("SELECT HEX(B) FROM S.ALLTYPES WHERE ID = 1"), (Rows{{"01FF"}, {"01FF"}}))
+      << "bytes that are no text come back whole";
+}
+
+
+TEST_F(ClientDataSetTest, LinksLearnOfAnOpenWhileTheirControlsWereDisabled) {
+  struct Link : TovDataLink {
+    void ActiveChanged(bool active) override { calls.push_back(active ? "open" : "closed"); }
+    void DataSetChanged() override { calls.push_back("changed"); }
+    void DataSetScrolled(int) override { calls.push_back("scrolled"); }
+    void EditingChanged() override {}
+    void RecordChanged(int) override {}
+    std::vector<std::string> calls;
+  } link;
+  data_.AddDataLink(&link);
+  OpenTable();
+  data_.DisableControls();
+  OpenTable("SELECT NAME FROM S.T");
+  data_.Next();
+  EXPECT_EQ(link.calls, std::vector<std::string>{"open"}) << "nothing while disabled";
+  data_.EnableControls();
+  EXPECT_EQ(link.calls, (std::vector<std::string>{"open", "open"})) << "the new fields, not a mere change";
+  data_.DisableControls();
+  data_.Next();
+  data_.EnableControls();
+  EXPECT_EQ(link.calls.back(), "changed");
+  data_.RemoveDataLink(&link);
 }

@@ -15,6 +15,13 @@ TEST(HexOfBytes, UpperCaseDigitsInOrder) {
   EXPECT_EQ(HexOfBytes(""), "");
 }
 
+TEST(BytesOfHex, DigitPairsOnly) {
+  EXPECT_EQ(BytesOfHex("01fFa0"), std::string("\x01\xFF\xA0", 3));
+  EXPECT_EQ(BytesOfHex(""), std::string());
+  EXPECT_EQ(BytesOfHex(HexOfBytes(std::string("\0\x7F\x80", 3))), std::string("\0\x7F\x80", 3));
+  for (const char* bad : {"0", "0G", "zz", "01 02"}) EXPECT_EQ(BytesOfHex(bad), std::nullopt) << bad;
+}
+
 TEST(GridFieldMap, EntriesAndUnmappedNames) {
   TGridFieldMap map;
   map.AddFieldMapping(2);
