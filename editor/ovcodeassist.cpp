@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSizeGrip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -41,6 +42,9 @@ TovCodeAssist::TovCodeAssist(TovMemo& memo, QWidget* form, int x, int y) : QTree
   setAttribute(Qt::WA_InputMethodEnabled);
   FPrefix = new QLineEdit(this);
   FPrefix->hide();
+  // A resizable frame: the grip resizes the popup itself, not the form.
+  setWindowFlag(Qt::SubWindow);
+  FGrip = new QSizeGrip(this);
   connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int action) {
     if (action != QAbstractSlider::SliderNoAction) ListMore(kScrollMore);
   });
@@ -225,6 +229,13 @@ void TovCodeAssist::focusOutEvent(QFocusEvent* event) {
 void TovCodeAssist::wheelEvent(QWheelEvent* event) {
   ListMore(kWheelMore);
   QTreeWidget::wheelEvent(event);
+}
+
+void TovCodeAssist::resizeEvent(QResizeEvent* event) {
+  QTreeWidget::resizeEvent(event);
+  FGrip->resize(FGrip->sizeHint());
+  FGrip->move(width() - FGrip->width(), height() - FGrip->height());
+  FGrip->raise();
 }
 
 void TovCodeAssist::mouseDoubleClickEvent(QMouseEvent* event) {

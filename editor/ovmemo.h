@@ -19,6 +19,7 @@
 #include "editor/core/ovmacro.h"
 
 class QLineEdit;
+class QSizeGrip;
 class TovCodeAssist;
 
 class TovMemo : public TEditor {
@@ -131,6 +132,7 @@ class TovCodeAssist : public QTreeWidget {
   void focusOutEvent(QFocusEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
@@ -144,6 +146,7 @@ class TovCodeAssist : public QTreeWidget {
 
   TovMemo& FMemo;
   QLineEdit* FPrefix;
+  QSizeGrip* FGrip;
   QStringList FColumns;
   TCodeAssistCandidates FCandidates;
   std::function<QIcon(int)> FImages;

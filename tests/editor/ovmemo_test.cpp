@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSizeGrip>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -413,6 +414,23 @@ TEST(CodeAssist, ReopeningKeepsTheLastSizeAndColumnWidths) {
   EXPECT_EQ(again->size(), QSize(300, 180));
   EXPECT_EQ(again->columnWidth(0), 140);
   EXPECT_EQ(again->columnWidth(1), 70);
+}
+
+TEST(CodeAssist, TheGripInItsCornerResizesThePopupAlone) {
+  TAssistFixture f;
+  TovCodeAssist* popup = f.Open("em");
+  auto* grip = popup->findChild<QSizeGrip*>();
+  ASSERT_NE(grip, nullptr);
+  EXPECT_EQ(grip->geometry().bottomRight(), popup->rect().bottomRight());
+  const QSize formSize = f.form.size();
+  const QPoint start = grip->rect().center();
+  QTest::mousePress(grip, Qt::LeftButton, {}, start);
+  QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(30, 20)), grip->mapToGlobal(QPointF(start + QPoint(30, 20))),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(grip, &move);
+  QTest::mouseRelease(grip, Qt::LeftButton, {}, start + QPoint(30, 20));
+  EXPECT_EQ(popup->size(), QSize(256 + 30, 150 + 20));
+  EXPECT_EQ(f.form.size(), formSize);
 }
 
 TEST(CodeAssist, ClosesWhenTheMemoResizesScrollsOrIsClicked) {
