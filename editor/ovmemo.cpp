@@ -54,10 +54,6 @@ TovMemo::~TovMemo() {
   delete FCodeAssist.data();
 }
 
-TEditorGeometry TovMemo::Geometry() const {
-  return {TextLeft(), TextTop(), CellWidth(), RowHeight(), TopRow(), TopCol()};
-}
-
 int TovMemo::FontPixelSize() const {
   return QFontInfo(platform::FontFace(Font().Name, Font().Size)).pixelSize();
 }
@@ -65,7 +61,7 @@ int TovMemo::FontPixelSize() const {
 std::string TovMemo::GetCaretWord() {
   // Half a character left of the caret: the character just typed.
   const int size = FontPixelSize();
-  const QPoint caret = CaretRect().topLeft();
+  const QPoint caret = GetCaretPoint();
   int row = 0;
   int pos = 0;
   if (!PosToRowPos(ScreenStrings(), Geometry(), caret.x() - (size - size / 2), caret.y(),
@@ -74,7 +70,7 @@ std::string TovMemo::GetCaretWord() {
   return SQLCaretWord(GetRowText(ScreenStrings(), row), pos);
 }
 
-void TovMemo::SelectTokenAt(const QPoint& point) {
+void TovMemo::SelectTokenAt(QPoint point, bool, bool) {
   TEditorScreenStrings& rows = ScreenStrings();
   int row = 0;
   int pos = 0;
@@ -95,28 +91,14 @@ void TovMemo::SelectRows(int from, int to) {
   Selection().EndRowSelection();
 }
 
-void TovMemo::Undo(bool redo) {
-  if (ReadOnly()) return;
-  CleanSelection();
-  redo ? ScreenStrings().Redo() : ScreenStrings().Undo();
-}
-
 void TovMemo::ReplaceAroundCaret(int before, int after, const std::string& text) {
-  TEditorScreenStrings& rows = ScreenStrings();
-  const int row = Row();
-  const TCellString old = GetRowText(rows, row);
-  const int caret = static_cast<int>(old.ByteOffset(CaretModel().Pos()));
-  const int start = std::max(0, caret - before);
-  const int end = std::min(static_cast<int>(old.Utf8().size()), caret + after);
-  std::string line = old.Utf8().substr(0, static_cast<size_t>(start)) + text + old.Utf8().substr(static_cast<size_t>(end));
-  if (GetRowKind(rows, row) == raCrlf) line += "\r\n";
-  CleanSelection();
-  if (row < rows.GetCount()) {
-    rows.ReplaceRows(row, 1, TCellString::FromUtf8(line));
+  const int caret = TEditor::SelStart();
+  EmSetSel(std::max(0, caret - before), caret + after);
+  if (text.empty()) {
+    DeleteSelection();
   } else {
-    rows.ReplaceRows(row, 0, TCellString::FromUtf8(line));
+    InsertText(text);
   }
-  MoveCaretToOffset(row, start + static_cast<int>(text.size()));
 }
 
 void TovMemo::CloseCodeAssist() {
@@ -211,12 +193,12 @@ void TovMemo::mouseReleaseEvent(QMouseEvent* event) {
 
 void TovMemo::mouseDoubleClickEvent(QMouseEvent* event) {
   // The word at the caret, where the press has put it.
-  SelectTokenAt(CaretRect().topLeft());
+  if (!MouseHeld()) SelectWordAtCaret();
   TEditor::mouseDoubleClickEvent(event);
 }
 
 void TovMemo::wheelEvent(QWheelEvent* event) {
-  if (event->buttons() & Qt::LeftButton) return;
+  if (MouseHeld()) return;
   FWheelRest += event->angleDelta().y();
   while (FWheelRest >= kWheelNotch) {
     SetTopRow(TopRow() - 1);
@@ -239,6 +221,16 @@ void TovMemo::contextMenuEvent(QContextMenuEvent* event) {
   if (FPopupMenu) FPopupMenu->popup(event->globalPos());
   event->accept();
 }
+
+void TovMemo::SetSelection(int start, int end) { EmSetSel(start, end); }
+
+bool TovMemo::FindText(const std::string& text, bool forward, bool matchCase) {
+  return TEditor::FindText(text, (forward ? sfDown : 0) | (matchCase ? sfMatchCase : 0));
+}
+
+int TovMemo::CaretRowCount() const { return GetCaretRowCount(Rows()); }
+
+void TovMemo::JumpToLine(int line) { ::JumpToLine(*this, line); }
 
 void JumpToLine(TEditor& editor, int line) {
   editor.setFocus();

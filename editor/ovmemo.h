@@ -22,7 +22,7 @@ class QLineEdit;
 class QSizeGrip;
 class TovCodeAssist;
 
-class TovMemo : public TEditor {
+class TovMemo : public TEditor, public TovEditorCommands {
   Q_OBJECT
 
  public:
@@ -46,12 +46,11 @@ class TovMemo : public TEditor {
   // The word code completion completes: the word left of the caret, dots
   // included; "." alone after a blank, a quote or a dot.
   std::string GetCaretWord();
-  // Selects the SQL word at a client point; nothing on a delimiter.
-  void SelectTokenAt(const QPoint& point);
+  // Selects the SQL word at a client point; nothing on a delimiter. The
+  // scanner is not asked, whatever the flags say.
+  void SelectTokenAt(QPoint point, bool useFountain, bool keepState) override;
   // Selects whole rows from `from` to `to`.
   void SelectRows(int from, int to);
-  // Undo, or redo; nothing when read-only.
-  void Undo(bool redo);
 
   // The open code-completion popup, or none.
   TovCodeAssist* CodeAssist() const { return FCodeAssist; }
@@ -63,11 +62,27 @@ class TovMemo : public TEditor {
   // The font's height in pixels.
   int FontPixelSize() const;
 
-  void StartMacroRecord();
-  void StopMacroRecord();
+  void StartMacroRecord() override;
+  void StopMacroRecord() override;
   void CancelMacroRecord();
-  void PlayMacro();
+  void PlayMacro() override;
   void StopMacroPlay();
+
+  // TovEditorCommands: the main window's edit actions on an SQL editor.
+  std::string Text() const override { return Lines().GetTextStr(); }
+  int SelStart() const override { return TEditor::SelStart(); }
+  int SelEnd() const override { return TEditor::SelStart() + SelLength(); }
+  void SetSelection(int start, int end) override;
+  bool BoxSelection() const override { return Selection().Mode() == smBox; }
+  void SetBoxSelection(bool on) override { SetSelectionMode(on ? smBox : smNormal); }
+  bool FindText(const std::string& text, bool forward, bool matchCase) override;
+  int CaretRowCount() const override;
+  void JumpToLine(int line) override;
+  void ToggleLineComment() override { TEditor::ToggleLineComment(); }
+  void IndentSelection() override { TEditor::IndentSelection(); }
+  void UnindentSelection() override { TEditor::UnindentSelection(); }
+  bool MacroRecording() const override { return FMacroList && FMacroList->Recording(); }
+  bool HasMacro() const override { return FMacroList && FMacroList->State() == msRecorded && FMacroList->Count() > 0; }
 
   // What the popup does to the memo: replaces the typed prefix around the
   // caret (`before` bytes before it, `after` bytes after it) by `text`.
@@ -85,7 +100,6 @@ class TovMemo : public TEditor {
 
  private:
   friend class TovCodeAssist;
-  TEditorGeometry Geometry() const;
   void RecordMacro(QEvent* event);
 
   TovMacroList* FMacroList = nullptr;

@@ -45,6 +45,25 @@ TEST(TovFormMemos, EveryMemoOfAWindowGetsTheMainWindowsEditorSettings) {
     EXPECT_EQ(memo->PopupMenu(), main.actMain->popEditor);
     EXPECT_EQ(memo->MacroList(), &SharedMacroList);
   }
+
+  // The main window's macro actions drive the focused memo.
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  first->setFocus();
+  QAction* record = main.actMain->Action("actEditMacroSave");
+  QAction* play = main.actMain->Action("actEditMacroExec");
+  record->trigger();
+  EXPECT_EQ(SharedMacroList.State(), msRecording);
+  QTest::keyClicks(first, "ab");
+  main.actMain->UpdateActions();
+  EXPECT_EQ(record->text().toStdString(), "マクロ記録終了");
+  record->trigger();
+  EXPECT_EQ(SharedMacroList.State(), msRecorded);
+  second->setFocus();
+  main.actMain->UpdateActions();
+  EXPECT_TRUE(play->isEnabled());
+  play->trigger();
+  EXPECT_EQ(second->Lines().GetTextStr(), "ab") << "recorded in one memo, played in the other";
   delete form;
   SetControlOptionsWindow(nullptr);
   SetPrintOwner(nullptr);

@@ -88,15 +88,23 @@ TEST(Memo, ClickedWordIsSelectedByTheSQLWordRule) {
   for (const Case& c : {Case{2, "SELECT"}, Case{7, "a"}, Case{8, ""}, Case{9, "b"}, Case{10, ""}, Case{12, "x"},
                         Case{14, "y"}, Case{18, "FROM"}, Case{22, "S"}, Case{24, "T"}, Case{40, ""}}) {
     f.memo->CleanSelection();
-    f.memo->SelectTokenAt(f.CellPoint(0, c.col));
+    f.memo->SelectTokenAt(f.CellPoint(0, c.col), false, false);
     EXPECT_EQ(f.memo->SelText(), c.selected) << c.col;
   }
   for (const Case& c :
        {Case{2, "日本_1"}, Case{5, "日本_1"}, Case{7, "日本_1"}, Case{8, ""}, Case{9, "列"}, Case{10, "列"}}) {
     f.memo->CleanSelection();
-    f.memo->SelectTokenAt(f.CellPoint(1, c.col));
+    f.memo->SelectTokenAt(f.CellPoint(1, c.col), false, false);
     EXPECT_EQ(f.memo->SelText(), c.selected) << "wide row, column " << c.col;
   }
+}
+
+TEST(Memo, DoubleClickSelectsTheSQLWord) {
+  TShownMemo f("SELECT a.bcd FROM t");
+  // A double click: a click that puts the caret, then the double click.
+  QTest::mouseClick(f.memo->viewport(), Qt::LeftButton, {}, f.CellPoint(0, 10));
+  QTest::mouseDClick(f.memo->viewport(), Qt::LeftButton, {}, f.CellPoint(0, 10));
+  EXPECT_EQ(f.memo->SelText(), "bcd");
 }
 
 TEST(Memo, CaretWordIsTheWordLeftOfTheCaret) {
@@ -223,6 +231,27 @@ TEST(MemoMacro, KeysRecordedInOneMemoPlayInAnotherWithTheirModifiers) {
                                                 "key " + std::to_string(Qt::Key_Home) + "  shift"}));
   EXPECT_EQ(list.State(), msRecorded);
   EXPECT_EQ(list.Count(), 3) << "playing records nothing";
+}
+
+TEST(MemoMacro, AWordTypedInOneMemoIsTypedInAnother) {
+  TovMacroList list;
+  TShownMemo first("x");
+  TShownMemo second("SELECT ");
+  first.memo->SetMacroList(&list);
+  second.memo->SetMacroList(&list);
+  first.memo->SetRowCol(0, 1);
+  first.memo->StartMacroRecord();
+  QTest::keyClicks(first.memo, "emp");
+  QTest::keyClick(first.memo, Qt::Key_Return);
+  QInputMethodEvent commit;
+  commit.setCommitString("日本");
+  QApplication::sendEvent(first.memo, &commit);
+  first.memo->StopMacroRecord();
+  EXPECT_EQ(first.memo->Lines().GetTextStr(), "xemp\r\n日本");
+  second.memo->SetRowCol(0, 7);
+  second.memo->setFocus();
+  second.memo->PlayMacro();
+  EXPECT_EQ(second.memo->Lines().GetTextStr(), "SELECT emp\r\n日本");
 }
 
 TEST(MemoMacro, AnInputMethodCommitIsRecordedOnceAndPlayedAsACommit) {
@@ -375,11 +404,36 @@ TEST(CodeAssist, AcceptingReplacesThePrefixAndTypesTheCharacterButEnter) {
     TEventLog log(f.memo);
     QKeyEvent key(QEvent::KeyPress, c.key, Qt::NoModifier, c.text);
     QApplication::sendEvent(popup, &key);
-    EXPECT_EQ(f.memo->Lines().GetTextStr(), "SELECT * FROM EMP") << c.text;
+    EXPECT_EQ(f.memo->Lines().GetTextStr(), std::string("SELECT * FROM EMP") + (c.typed ? c.text : "")) << c.text;
     EXPECT_EQ(f.memo->CodeAssist(), nullptr) << c.text;
     EXPECT_EQ(log.Seen.size(), c.typed ? 1U : 0U) << c.text;
     EXPECT_TRUE(f.memo->hasFocus());
   }
+}
+
+TEST(CodeAssist, AcceptingInsideThePrefixReplacesTheWholePrefix) {
+  TAssistFixture f;
+  TovCodeAssist* popup = f.Open("em");
+  QTest::keyClicks(popup, "p");
+  EXPECT_EQ(f.memo->Lines().GetTextStr(), "SELECT * FROM emp") << "the memo shows the typed prefix";
+  QTest::keyClick(popup, Qt::Key_Left);
+  QTest::keyClick(popup, Qt::Key_Left);
+  EXPECT_EQ(f.memo->Col(), 15) << "the memo's caret follows the prefix caret";
+  QTest::keyClick(popup, Qt::Key_Period);
+  EXPECT_EQ(f.memo->Lines().GetTextStr(), "SELECT * FROM EMP.");
+}
+
+TEST(CodeAssist, LeftAtThePrefixStartAndRightAtItsEndCloseAndMoveTheMemosCaret) {
+  TAssistFixture f;
+  TovCodeAssist* popup = f.Open("em");
+  QTest::keyClick(popup, Qt::Key_Right);
+  EXPECT_EQ(f.memo->CodeAssist(), nullptr);
+  EXPECT_EQ(f.memo->Col(), 17) << "Right goes on to the memo";
+  f.memo->SetRowCol(0, 14);
+  popup = f.Open("");
+  QTest::keyClick(popup, Qt::Key_Left);
+  EXPECT_EQ(f.memo->CodeAssist(), nullptr);
+  EXPECT_EQ(f.memo->Col(), 13);
 }
 
 TEST(CodeAssist, CtrlSpaceDoesNothingAndEscClosesKeepingThePrefix) {
@@ -387,9 +441,10 @@ TEST(CodeAssist, CtrlSpaceDoesNothingAndEscClosesKeepingThePrefix) {
   TovCodeAssist* popup = f.Open("em");
   QTest::keyClick(popup, Qt::Key_Space, Qt::ControlModifier);
   EXPECT_EQ(f.memo->CodeAssist(), popup);
+  QTest::keyClicks(popup, "p");
   QTest::keyClick(popup, Qt::Key_Escape);
   EXPECT_EQ(f.memo->CodeAssist(), nullptr);
-  EXPECT_EQ(f.memo->Lines().GetTextStr(), "SELECT * FROM em");
+  EXPECT_EQ(f.memo->Lines().GetTextStr(), "SELECT * FROM emp");
   EXPECT_TRUE(f.memo->hasFocus());
 }
 
@@ -400,6 +455,7 @@ TEST(CodeAssist, BackspaceAtThePrefixStartClosesAndGoesToTheMemo) {
   QTest::keyClick(popup, Qt::Key_Backspace);
   EXPECT_EQ(f.memo->CodeAssist(), nullptr);
   EXPECT_EQ(log.Seen, std::vector<std::string>{"key " + std::to_string(Qt::Key_Backspace) + " \b"});
+  EXPECT_EQ(f.memo->Lines().GetTextStr(), "SELECT * FROM e");
 }
 
 TEST(CodeAssist, ReopeningKeepsTheLastSizeAndColumnWidths) {
