@@ -57,6 +57,7 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void ConnectionEntryChosen() override { cmbDBNameChange(); }
   void ApplyConnectionState() override;
   QMenu* EditorPopupMenu() const override;
+  TovMemoProp& EditorProperties() const override { return *prpEditor; }
   void BuildUserCommandMenu() override;
   void BuildReportMenu() override;
   void RefreshObjectMenus() override;

@@ -12,8 +12,10 @@
 #include "app/core/ovmainwin.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "editor/ovmemo.h"
 #include "platform/qstr.h"
 #include "ui/ovstdctl.h"
+#include "ui/zarurctl.h"
 
 namespace {
 
@@ -255,6 +257,8 @@ void TovForm::showEvent(QShowEvent* event) {
 
 void TovForm::ApplyControlSetup() {
   LowerNames = AppOption.UserLowerName;
+  // Every SQL editor follows the user's editor settings.
+  for (TovMemo* memo : findChildren<TovMemo*>()) ApplyControlOptions(memo);
   if (LowerNames) {
     for (TovStrEdit* edit : findChildren<TovStrEdit*>()) edit->SetCharCase(ecNormal);
     for (TovComboBox* combo : findChildren<TovComboBox*>()) combo->SetCharCase(ecNormal);

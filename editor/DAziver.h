@@ -57,6 +57,7 @@ class TEditor : public QAbstractScrollArea,
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle value);
   TEditorStrings& Lines() { return *FLines; }
+  const TEditorStrings& Lines() const { return *FLines; }
   TFountain* Fountain() const { return FFountain; }
   void SetFountain(TFountain* value);
   bool ReadOnly() const override { return FReadOnly; }
@@ -73,6 +74,9 @@ class TEditor : public QAbstractScrollArea,
 
   TEditorCaretModel& CaretModel() { return *FCaretModel; }
   TEditorSelection& Selection() { return *FSelection; }
+  const TEditorSelection& Selection() const { return *FSelection; }
+  // The row list as the control shows it.
+  const TEditorScreenStrings& Rows() const { return *FList; }
   void SetRowCol(int row, int col);
   int SelStart() const { return FSelection->SelStart(); }
   int SelLength() const { return FSelection->SelLength(); }
@@ -259,6 +263,8 @@ class TEditor : public QAbstractScrollArea,
   // While the left button is held on the text or a drag is pending or
   // running, other mouse input and keys wait (Esc and Ctrl steer a drag).
   bool MouseHeld() const { return FMouseDown || FDragState != dsNone; }
+  // Where the text lies in the viewport, for mapping points to rows.
+  TEditorGeometry Geometry() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -285,7 +291,6 @@ class TEditor : public QAbstractScrollArea,
   void ScrollBarAction(Qt::Orientation orientation, int action);
 
   // Commands and input (DAziverCommands.cpp, DAziverInput.cpp).
-  TEditorGeometry Geometry() const;
   // Hides the caret, removes a selection or hit, replaces the rows and puts
   // the caret `target` bytes after the start of `anchor`.
   void ApplyEdit(int first, int count, const std::string& text, int anchor, int target, bool rows);

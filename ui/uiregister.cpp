@@ -1,11 +1,14 @@
 #include "ui/uiregister.h"
 
 #include "app/core/fmainactcore.h"
+#include "app/core/ovmainwin.h"
 #include "ui/fsupport.h"
 #include "ui/ovprinter.h"
+#include "ui/zarurctl.h"
 
 void RegisterUi(QWidget& main) {
   SetPrintOwner(&main);
+  SetControlOptionsWindow(dynamic_cast<TovMainWindow*>(&main));
   RegisterActionHandler("actHelpSupport", [](const TActionRequest&) {
     ShowSupportInfo();
     return true;

@@ -3,6 +3,7 @@
 
 class QWidget;
 
-// Printing belongs to `main`, and the help menu's support information
-// command gets its window.
+// Printing belongs to `main`, its editor settings and editor pop-up menu
+// go to every SQL editor, and the help menu's support information command
+// gets its window.
 void RegisterUi(QWidget& main);

@@ -70,11 +70,11 @@ TMainLayout ReadMainLayout(const TovRegistry& reg, const TMainLayout& current) {
   l.WindowState = reg.ReadIntegerDef("WindowState", kWindowNormal);
   if (l.WindowState == kWindowMinimized) l.WindowState = kWindowNormal;
   if (l.WindowState == kWindowNormal) {
-    l.Left = reg.ReadIntegerDef("Left", current.Left);
-    l.Top = reg.ReadIntegerDef("Top", current.Top);
-    const TWindowSize size = ReadWindowSize(reg, {current.Width, current.Height});
-    l.Width = size.Width;
-    l.Height = size.Height;
+    const TWindowBounds bounds = ReadWindowBounds(reg, {current.Left, current.Top, current.Width, current.Height});
+    l.Left = bounds.Left;
+    l.Top = bounds.Top;
+    l.Width = bounds.Width;
+    l.Height = bounds.Height;
   }
   l.WorkSpace = reg.ReadBoolDef("WorkSpace", true);
   l.WorkSpaceStyle = reg.ReadIntegerDef("WorkSpaceStyle", 0);
@@ -104,9 +104,7 @@ TMainLayout ReadMainLayout(const TovRegistry& reg, const TMainLayout& current) {
 void WriteMainLayout(TovRegistry& reg, const TMainLayout& l) {
   reg.WriteInteger("WindowState", l.WindowState);
   if (l.WindowState == kWindowNormal) {
-    reg.WriteInteger("Left", l.Left);
-    reg.WriteInteger("Top", l.Top);
-    WriteWindowSize(reg, {l.Width, l.Height});
+    WriteWindowBounds(reg, {l.Left, l.Top, l.Width, l.Height});
   }
   reg.WriteBool("TaskBar", l.TaskBar);
   reg.WriteBool("StatusBar", l.StatusBar);

@@ -11,6 +11,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolButton;
 class QWidget;
+class TovMemoProp;
 
 // The status-bar panel that shows messages and progress.
 inline constexpr int kStatusMessagePanel = 2;
@@ -46,8 +47,9 @@ class TovMainWindow {
   // window runs it when it becomes active.
   virtual void ApplyConnectionState() = 0;
 
-  // The pop-up menu every SQL editor gets.
+  // The pop-up menu and the editor settings every SQL editor gets.
   virtual QMenu* EditorPopupMenu() const = 0;
+  virtual TovMemoProp& EditorProperties() const = 0;
   // Rebuild the menus of the user commands and of the report definitions
   // from their documents (their editors call them after saving), and let
   // every connection window copy the object-list short-cuts.

@@ -9,6 +9,8 @@
 
 namespace {
 constexpr const char* kGuiSubKey = "GUI\\";
+constexpr const char* kLeftValue = "Left";
+constexpr const char* kTopValue = "Top";
 constexpr const char* kWidthValue = "Width";
 constexpr const char* kHeightValue = "Height";
 }  // namespace
@@ -26,6 +28,18 @@ TWindowSize ReadWindowSize(const TovRegistry& reg, const TWindowSize& current) {
 void WriteWindowSize(TovRegistry& reg, const TWindowSize& size) {
   reg.WriteInteger(kWidthValue, size.Width);
   reg.WriteInteger(kHeightValue, size.Height);
+}
+
+TWindowBounds ReadWindowBounds(const TovRegistry& reg, const TWindowBounds& current) {
+  const TWindowSize size = ReadWindowSize(reg, {current.Width, current.Height});
+  return {reg.ReadIntegerDef(kLeftValue, current.Left), reg.ReadIntegerDef(kTopValue, current.Top), size.Width,
+          size.Height};
+}
+
+void WriteWindowBounds(TovRegistry& reg, const TWindowBounds& bounds) {
+  reg.WriteInteger(kLeftValue, bounds.Left);
+  reg.WriteInteger(kTopValue, bounds.Top);
+  WriteWindowSize(reg, {bounds.Width, bounds.Height});
 }
 
 // ---- TovRegistry ----

@@ -43,6 +43,17 @@ struct TWindowSize {
 // the one of `current`.
 TWindowSize ReadWindowSize(const TovRegistry& reg, const TWindowSize& current);
 void WriteWindowSize(TovRegistry& reg, const TWindowSize& size);
+// A window's position and size: "Left", "Top", "Width" and "Height".
+struct TWindowBounds {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+
+  friend bool operator==(const TWindowBounds&, const TWindowBounds&) = default;
+};
+TWindowBounds ReadWindowBounds(const TovRegistry& reg, const TWindowBounds& current);
+void WriteWindowBounds(TovRegistry& reg, const TWindowBounds& bounds);
 // Stored settings older than this lose their window layouts at start.
 inline constexpr int32_t kOptionVersion = 80004;
 

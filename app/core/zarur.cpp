@@ -12,6 +12,7 @@ std::string UserDir;
 std::string ShareDir;
 std::vector<std::string> SQLLogFiles;
 std::vector<std::string> EditorReserveWords;
+TovMacroList SharedMacroList;
 std::string ShortDateFormat;
 std::string LongDateFormat;
 

@@ -10,6 +10,7 @@
 
 // ---- process-wide globals and folders ----
 #include "app/core/ovoptions.h"
+#include "editor/core/ovmacro.h"
 
 // Defined with the registry code (ovreg), which uses this unit.
 class TovRegistry;
@@ -27,6 +28,8 @@ extern TovRegistry AppRegistry;
 extern std::vector<std::string> SQLLogFiles;
 // Reserved words the SQL editors colour, filled by LoadOptions.
 extern std::vector<std::string> EditorReserveWords;
+// The one keyboard-macro list every SQL editor is given.
+extern TovMacroList SharedMacroList;
 // The program's date formats, set from the DateFormat setting at start.
 extern std::string ShortDateFormat;
 extern std::string LongDateFormat;

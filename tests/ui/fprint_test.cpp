@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +17,7 @@
 #include "app/core/fmainactcore.h"
 #include "app/core/ovoptions.h"
 #include "platform/dialogs.h"
+#include "tests/platform/whenshown.h"
 #include "ui/fpreview.h"
 #include "ui/fsupport.h"
 #include "ui/ovprinter.h"
@@ -25,17 +25,7 @@
 #include "ui/uiregister.h"
 
 namespace {
-// Runs `step` on the next modal window of type T once it shows.
-template <typename T>
-void WhenShown(std::function<void(T&)> step) {
-  QTimer::singleShot(0, [step] {
-    if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      step(*window);
-    } else {
-      WhenShown<T>(step);
-    }
-  });
-}
+using testing_support::WhenShown;
 
 void SelectPdf(TfrmPrint& form) { form.cmbPrinterName->setCurrentIndex(form.cmbPrinterName->count() - 1); }
 

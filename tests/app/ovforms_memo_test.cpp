@@ -1,0 +1,73 @@
+// The SQL editors of a window follow the user's editor settings, as the
+// program wires them at start.
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/core/fmainactcore.h"
+#include "app/core/zarur.h"
+#include "app/fmain.h"
+#include "app/fmainact.h"
+#include "app/ovforms.h"
+#include "editor/ovmemo.h"
+#include "tests/platform/temp_settings.h"
+#include "tests/platform/testapp.h"
+#include "ui/ovprinter.h"
+#include "ui/uiregister.h"
+#include "ui/zarurctl.h"
+
+namespace {
+
+constexpr TColor kUserColor = 0x00C0FFEE;
+
+TEST(TovFormMemos, EveryMemoOfAWindowGetsTheMainWindowsEditorSettings) {
+  testing_support::TempSettings env;
+  TestApp();
+  InitFolders();
+  AppOption = {};
+  TfrmMain main;
+  RegisterUi(main);
+  main.prpEditor->SetColor(kUserColor);
+  TEditorFont font = main.prpEditor->Font();
+  font.Size = 14;
+  main.prpEditor->SetFont(font);
+
+  auto* form = new TovForm(&main);
+  auto* first = new TovMemo(form);
+  auto* panel = new QWidget(form);
+  auto* second = new TovMemo(panel);
+  EXPECT_NE(first->Color(), kUserColor) << "nothing before the window is shown";
+  main.show();
+  form->show();
+  for (TovMemo* memo : {first, second}) {
+    EXPECT_EQ(memo->Color(), kUserColor);
+    EXPECT_EQ(memo->Font().Size, 14);
+    EXPECT_EQ(memo->PopupMenu(), main.actMain->popEditor);
+    EXPECT_EQ(memo->MacroList(), &SharedMacroList);
+  }
+
+  // The main window's macro actions drive the focused memo.
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  first->setFocus();
+  QAction* record = main.actMain->Action("actEditMacroSave");
+  QAction* play = main.actMain->Action("actEditMacroExec");
+  record->trigger();
+  EXPECT_EQ(SharedMacroList.State(), msRecording);
+  QTest::keyClicks(first, "ab");
+  main.actMain->UpdateActions();
+  EXPECT_EQ(record->text().toStdString(), "マクロ記録終了");
+  record->trigger();
+  EXPECT_EQ(SharedMacroList.State(), msRecorded);
+  second->setFocus();
+  main.actMain->UpdateActions();
+  EXPECT_TRUE(play->isEnabled());
+  play->trigger();
+  EXPECT_EQ(second->Lines().GetTextStr(), "ab") << "recorded in one memo, played in the other";
+  delete form;
+  SetControlOptionsWindow(nullptr);
+  SetPrintOwner(nullptr);
+  ClearActionHandlers();
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+#include "ui/zarurctl.h"
+
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTextEdit>
+
+#include "app/core/ovmainwin.h"
+#include "app/core/zarur.h"
+#include "editor/ovmemo.h"
+#include "platform/gui/wingdi.h"
+#include "ui/ovgrid.h"
+
+namespace {
+
+TovMainWindow* OptionsWindow = nullptr;
+
+}  // namespace
+
+void SetControlOptionsWindow(TovMainWindow* main) { OptionsWindow = main; }
+
+TovMainWindow* ControlOptionsWindow() { return OptionsWindow; }
+
+void ApplyControlOptions(QWidget* control) {
+  if (qobject_cast<QPlainTextEdit*>(control) || qobject_cast<QTextEdit*>(control)) {
+    if (OptionsWindow) {
+      const TEditorFont font = OptionsWindow->EditorProperties().Font();
+      control->setFont(platform::FontFace(font.Name, font.Size));
+    }
+  } else if (auto* memo = qobject_cast<TovMemo*>(control)) {
+    if (OptionsWindow) {
+      OptionsWindow->EditorProperties().AssignTo(*memo);
+      memo->SetPopupMenu(OptionsWindow->EditorPopupMenu());
+    }
+    memo->SetMacroList(&SharedMacroList);
+  } else if (auto* grid = qobject_cast<TovStringGrid*>(control)) {
+    grid->SetGridMode(geAccess);
+  } else if (qobject_cast<QTableWidget*>(control)) {
+    // The face is set at a fixed pitch.
+    control->setFont(platform::FontFace(AppOption.DataFontName, AppOption.DataFontSize));
+  }
+}

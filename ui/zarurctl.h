@@ -1,0 +1,19 @@
+// zarurctl: the display options every window gives its editors and grids
+// when it builds them: the user's editor settings, the editor pop-up menu
+// and the shared macro list for SQL editors, the data font for plain grids.
+#pragma once
+
+class QWidget;
+class TovMainWindow;
+
+// The main window whose editor settings and editor pop-up menu the SQL
+// editors get; none before it exists (the editors then keep their own).
+void SetControlOptionsWindow(TovMainWindow* main);
+TovMainWindow* ControlOptionsWindow();
+
+// Gives a control the program's display options by its class, the first
+// that matches: a plain multi-line edit the editor font; a TovMemo the
+// editor settings, the editor pop-up menu and SharedMacroList; a
+// TovStringGrid grid mode geAccess; a plain string grid the data font at a
+// fixed pitch. Other controls are left alone.
+void ApplyControlOptions(QWidget* control);
