@@ -33,6 +33,7 @@
 #include "platform/folders.h"
 #include "platform/gui/wingdi.h"
 #include "ui/ovmenubar.h"
+#include "ui/ovprinter.h"
 #include "ui/ovstsbar.h"
 
 namespace {
@@ -73,7 +74,7 @@ TLogonProcedure& LogonProcedure() {
 
 void SetLogonProcedure(TLogonProcedure procedure) { LogonProcedure() = std::move(procedure); }
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), prtData(Printer()) {
   setupUi();
   FormCreate();
 }

@@ -4,7 +4,7 @@
 #include "ui/fsupport.h"
 #include "ui/ovprinter.h"
 
-void RegisterUi(QWidget& main) {
+void RegisterUi(TovMainWindow& main) {
   SetPrintOwner(&main);
   RegisterActionHandler("actHelpSupport", [](const TActionRequest&) {
     ShowSupportInfo();
