@@ -42,6 +42,14 @@ void WhenShown(std::function<void(T&)> step) {
 
 void SelectPdf(TfrmPrint& form) { form.cmbPrinterName->setCurrentIndex(form.cmbPrinterName->count() - 1); }
 
+// The next print dialog prints to the PDF file.
+void PrintToPdfWhenShown() {
+  WhenShown<TfrmPrint>([](TfrmPrint& form) {
+    SelectPdf(form);
+    form.btnOk->click();
+  });
+}
+
 QString RunTool(const QString& program, const QStringList& args) {
   QProcess process;
   process.start(program, args);
@@ -73,10 +81,7 @@ void RenderTwoParts(TfrmPrint&) {
 TEST_F(Printing, PrintsAPdfThroughTheDialog) {
   const QString path = dir.filePath("out.pdf");
   dialogs->QueueFile(path.toStdString());
-  WhenShown<TfrmPrint>([](TfrmPrint& form) {
-    SelectPdf(form);
-    form.btnOk->click();
-  });
+  PrintToPdfWhenShown();
   PrintWithDialog("Report", RenderTwoParts);
   ASSERT_EQ(dialogs->files.size(), 1u);
   const QString info = RunTool("pdfinfo", {path});
@@ -142,10 +147,7 @@ TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
       EXPECT_FALSE(preview.actZoomDown->isEnabled());
       EXPECT_FALSE(preview.imgPreview->pixmap().isNull());
       preview.actPrint->trigger();
-      WhenShown<TfrmPrint>([](TfrmPrint& again) {
-        SelectPdf(again);
-        again.btnOk->click();
-      });
+      PrintToPdfWhenShown();
     });
   });
   PrintWithDialog("Preview", RenderTwoParts);
@@ -182,10 +184,7 @@ TEST_F(Printing, SupportPrintsItsReportAndReportsAFailure) {
   for (const Case& c : cases) {
     dialogs->messages.clear();
     dialogs->QueueFile(c.path.toStdString());
-    WhenShown<TfrmPrint>([](TfrmPrint& print) {
-      SelectPdf(print);
-      print.btnOk->click();
-    });
+    PrintToPdfWhenShown();
     form.actPrint->trigger();
     EXPECT_EQ(QFileInfo::exists(c.path), c.written);
     EXPECT_EQ(dialogs->messages.size(), c.written ? 0u : 1u);
@@ -247,10 +246,7 @@ TEST_F(Printing, ThePreviewReplaysThePageScaledFromPrinterPixels) {
 TEST_F(Printing, PensAndBrushesReachThePrintedPage) {
   const QString path = dir.filePath("square.pdf");
   dialogs->QueueFile(path.toStdString());
-  WhenShown<TfrmPrint>([](TfrmPrint& form) {
-    SelectPdf(form);
-    form.btnOk->click();
-  });
+  PrintToPdfWhenShown();
   PrintWithDialog("Square", [](TfrmPrint&) { RecordSquare(); });
   constexpr int kDpi = 50;
   RunTool("pdftoppm", {"-r", QString::number(kDpi), "-png", "-singlefile", path, dir.filePath("square")});
