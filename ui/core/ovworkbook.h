@@ -91,7 +91,8 @@ class TovWorksheet {
   void PasteText(int row, int column, const std::string& text);
 
   // Copies values, formats and merged cells of `source` so that its top left
-  // cell lands on (row, column) of `target` (this sheet when none).
+  // cell lands on (row, column) of `target` (this sheet when none, else a
+  // sheet of the same book). A formula cell copies as its last value.
   void CopyRange(const TCellRange& source, int row, int column, TovWorksheet* target = nullptr);
 
   // Column widths in characters of the standard font, as the spreadsheet
@@ -132,9 +133,12 @@ class TovWorkbook {
   // first n not in use; it becomes the active sheet.
   TovWorksheet AddSheet();
   // A copy of sheet `index` placed before sheet `before` (at the end when
-  // `before` is the sheet count), named "<name> (2)" or the next free number.
+  // `before` is the sheet count), named "<name> (2)" or the next free
+  // number; it becomes the active sheet. The copy keeps cells, formats,
+  // merged cells, widths, views, page settings and the source's print area;
+  // the source's drawings, comments and tables stay with the source.
   TovWorksheet CopySheet(int index, int before);
-  // Refuses to delete the last sheet.
+  // Refuses to delete the last sheet. Handles of the deleted sheet are void.
   void DeleteSheet(int index);
 
   // Writes the workbook as an .xlsx file; the target's folder is made when
