@@ -716,7 +716,15 @@ struct TovWorkbook::TImpl {
     return text;
   }
 
-  void LoadRows(TWorksheetData& sheet, const QDomElement& data) {
+  // A style the styles part defines; any other stands for the default one,
+  // so that a style added later never takes its place.
+  static int KnownStyle(const QString& text, int styleCount) {
+    int style = 0;
+    if (!ParseInt(text, style) || style < 0 || style >= styleCount) return 0;
+    return style;
+  }
+
+  void LoadRows(TWorksheetData& sheet, const QDomElement& data, int styleCount) {
     int lastRow = 0;
     for (const QDomElement& rowElement : Children(data, "row")) {
       int r = lastRow + 1;
@@ -727,7 +735,11 @@ struct TovWorkbook::TImpl {
       const QDomNamedNodeMap attributes = rowElement.attributes();
       for (int i = 0; i < attributes.count(); ++i) {
         const QDomAttr a = attributes.item(i).toAttr();
-        if (a.name() != "r" && a.name() != "spans") row.Attributes.emplace_back(a.name(), a.value());
+        if (a.name() == "s") {
+          row.Attributes.emplace_back(a.name(), QString::number(KnownStyle(a.value(), styleCount)));
+        } else if (a.name() != "r" && a.name() != "spans") {
+          row.Attributes.emplace_back(a.name(), a.value());
+        }
       }
       int lastColumn = 0;
       for (const QDomElement& c : Children(rowElement, "c")) {
@@ -740,7 +752,7 @@ struct TovWorkbook::TImpl {
         lastColumn = column;
         TCell cell;
         cell.Type = S(c.attribute("t"));
-        ParseInt(c.attribute("s", "0"), cell.Style);
+        cell.Style = KnownStyle(c.attribute("s", "0"), styleCount);
         for (QDomElement part = c.firstChildElement(); !part.isNull(); part = part.nextSiblingElement()) {
           const QString local = LocalName(part.tagName());
           if (local == "f") {
@@ -764,7 +776,8 @@ struct TovWorkbook::TImpl {
     if (LocalName(root.tagName()) != "worksheet") Fail("シート " + sheet.Name + " にはセルがありません。");
     QDomElement data = Child(root, "sheetData");
     if (data.isNull()) NotAWorkbook(Path);
-    LoadRows(sheet, data);
+    const int styleCount = static_cast<int>(CellXfs().size());
+    LoadRows(sheet, data, styleCount);
     // The cells are written back in place of the emptied element.
     while (data.hasChildNodes()) data.removeChild(data.firstChild());
     for (const QDomElement& cols : Children(root, "cols")) {
@@ -778,7 +791,11 @@ struct TovWorkbook::TImpl {
         const QDomNamedNodeMap list = col.attributes();
         for (int i = 0; i < list.count(); ++i) {
           const QDomAttr a = list.item(i).toAttr();
-          if (a.name() != "min" && a.name() != "max") attributes[a.name()] = a.value();
+          if (a.name() == "style") {
+            attributes[a.name()] = QString::number(KnownStyle(a.value(), styleCount));
+          } else if (a.name() != "min" && a.name() != "max") {
+            attributes[a.name()] = a.value();
+          }
         }
         for (int column = min; column <= max; ++column) sheet.Columns[column] = attributes;
       }
