@@ -446,6 +446,8 @@ double SerialOf(const QDateTime& moment) {
 }
 
 std::optional<TCellValue> DateOf(const std::string& text) {
+  // Every date text starts with its year; the rest need no parsing.
+  if (text.empty() || text[0] < '0' || text[0] > '9') return std::nullopt;
   const QString q = Q(text);
   for (const QString& format : DateFormats()) {
     const QDate date = QDate::fromString(q, format);
@@ -538,6 +540,8 @@ struct TovWorkbook::TImpl {
   bool StylesLoaded = false;
   bool StylesDirty = false;
   std::map<std::pair<int, int>, int> StyleCache;  // (style, format id) -> style
+  std::map<int, std::string> StyleFormats;        // style -> its format code
+  std::map<std::string, int> FormatIds;           // format code -> id
 
   bool StringsLoaded = false;
   std::vector<std::string> SharedStrings;
@@ -889,10 +893,12 @@ struct TovWorkbook::TImpl {
   }
   // The style like `style` but with the number format `code`.
   int StyleWithFormat(int style, const std::string& code) {
-    const int id = FormatId(code);
-    if (FormatIdOf(style) == id) return style;
+    auto known = FormatIds.find(code);
+    if (known == FormatIds.end()) known = FormatIds.emplace(code, FormatId(code)).first;
+    const int id = known->second;
     const auto key = std::make_pair(style, id);
     if (auto found = StyleCache.find(key); found != StyleCache.end()) return found->second;
+    if (FormatIdOf(style) == id) return StyleCache[key] = style;
     const std::vector<QDomElement> xfs = CellXfs();
     if (xfs.empty()) NotAWorkbook(Path);
     QDomElement wanted =
@@ -914,7 +920,14 @@ struct TovWorkbook::TImpl {
     StyleCache[key] = result;
     return result;
   }
-  bool IsTextStyle(int style) { return FormatCode(FormatIdOf(style)) == kTextNumberFormat; }
+  // Styles and formats once defined never change, so what a style shows is
+  // kept: a paste asks it once a cell.
+  const std::string& StyleFormatCode(int style) {
+    auto found = StyleFormats.find(style);
+    if (found == StyleFormats.end()) found = StyleFormats.emplace(style, FormatCode(FormatIdOf(style))).first;
+    return found->second;
+  }
+  bool IsTextStyle(int style) { return StyleFormatCode(style) == kTextNumberFormat; }
 
   // ---- writing ----
   static TCellRange UsedRange(const TWorksheetData& sheet) {
@@ -932,29 +945,45 @@ struct TovWorkbook::TImpl {
   }
 
   static std::string CellsXml(const TWorksheetData& sheet, const std::string& p) {
-    std::string out = "<" + p + "sheetData>";
+    std::string out;
+    auto open = [&](const char* tag) { out.append("<").append(p).append(tag); };
+    auto close = [&](const char* tag) { out.append("</").append(p).append(tag).append(">"); };
+    open("sheetData>");
     for (const auto& [r, row] : sheet.Rows) {
-      out += "<" + p + "row r=\"" + std::to_string(r) + "\"";
-      for (const auto& [name, value] : row.Attributes) out += " " + S(name) + "=\"" + EscapeXml(S(value)) + "\"";
-      out += ">";
-      for (const auto& [column, cell] : row.Cells) {
-        out += "<" + p + "c r=\"" + CellName(r, column) + "\"";
-        if (cell.Style != 0) out += " s=\"" + std::to_string(cell.Style) + "\"";
-        if (!cell.Type.empty()) out += " t=\"" + EscapeXml(cell.Type) + "\"";
-        out += ">" + cell.Formula;
-        if (cell.Type == "inlineStr") {
-          out += cell.Rest.empty() ? "<" + p + "is><" + p + "t xml:space=\"preserve\">" + EscapeXml(cell.Value) +
-                                         "</" + p + "t></" + p + "is>"
-                                   : cell.Rest;
-        } else {
-          if (!cell.Value.empty()) out += "<" + p + "v>" + EscapeXml(cell.Value) + "</" + p + "v>";
-          out += cell.Rest;
-        }
-        out += "</" + p + "c>";
+      open("row r=\"");
+      out.append(std::to_string(r)).append("\"");
+      for (const auto& [name, value] : row.Attributes) {
+        out.append(" ").append(S(name)).append("=\"").append(EscapeXml(S(value))).append("\"");
       }
-      out += "</" + p + "row>";
+      out.append(">");
+      for (const auto& [column, cell] : row.Cells) {
+        open("c r=\"");
+        out.append(CellName(r, column)).append("\"");
+        if (cell.Style != 0) out.append(" s=\"").append(std::to_string(cell.Style)).append("\"");
+        if (!cell.Type.empty()) out.append(" t=\"").append(EscapeXml(cell.Type)).append("\"");
+        out.append(">").append(cell.Formula);
+        if (cell.Type == "inlineStr" && cell.Rest.empty()) {
+          open("is>");
+          open("t xml:space=\"preserve\">");
+          out.append(EscapeXml(cell.Value));
+          close("t");
+          close("is");
+        } else if (cell.Type == "inlineStr") {
+          out.append(cell.Rest);
+        } else {
+          if (!cell.Value.empty()) {
+            open("v>");
+            out.append(EscapeXml(cell.Value));
+            close("v");
+          }
+          out.append(cell.Rest);
+        }
+        close("c");
+      }
+      close("row");
     }
-    return out + "</" + p + "sheetData>";
+    close("sheetData");
+    return out;
   }
 
   std::string SheetXml(TWorksheetData& sheet) {
@@ -1100,7 +1129,7 @@ TCellValue TovWorksheet::Value(int row, int column) const {
     return TCellValue::OfText(cell.Value);
   }
   if (cell.Type == "b") return {TCellValue::TKind::Boolean, number, {}};
-  const std::string format = book.FormatCode(book.FormatIdOf(cell.Style));
+  const std::string& format = book.StyleFormatCode(cell.Style);
   if (format == kDateNumberFormat) return {TCellValue::TKind::Date, number, {}};
   if (format == kDateTimeNumberFormat) return {TCellValue::TKind::DateTime, number, {}};
   return TCellValue::OfNumber(number);
@@ -1301,7 +1330,7 @@ std::string TovWorksheet::NumberFormat(int row, int column) const {
   CheckCell(row, column);
   TovWorkbook::TImpl& book = *book_->impl_;
   book.Load(*data_);
-  return book.FormatCode(book.FormatIdOf(EffectiveStyle(*data_, row, column)));
+  return book.StyleFormatCode(EffectiveStyle(*data_, row, column));
 }
 
 // ---- the workbook ----
