@@ -32,13 +32,14 @@
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 #include "platform/gui/wingdi.h"
+#include "ui/core/ovworkbook.h"
 #include "ui/ovmenubar.h"
+#include "ui/ovprinter.h"
 #include "ui/ovstsbar.h"
 
 namespace {
 
 constexpr const char* kSqlLogIndex = "SQLLOG.IDX";
-constexpr const char* kExcelExtXlsx = ".XLSX";
 constexpr const char* kFilterXlsx = "Excelファイル(*.xlsx)";
 constexpr const char* kFilterXls = "Excelファイル(*.xls)";
 constexpr const char* kFontName = "ＭＳ ゴシック";
@@ -73,7 +74,7 @@ TLogonProcedure& LogonProcedure() {
 
 void SetLogonProcedure(TLogonProcedure procedure) { LogonProcedure() = std::move(procedure); }
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), prtData(Printer()) {
   setupUi();
   FormCreate();
 }
@@ -207,7 +208,7 @@ void TfrmMain::FormCreate() {
     BuildReportMenu();
     actMain->BuildHomePageMenu();
     if (AppOption.ExcelExt.empty()) ProbeExcelExt();
-    ExcelFileFilter = AppOption.ExcelExt == kExcelExtXlsx ? kFilterXlsx : kFilterXls;
+    ExcelFileFilter = AppOption.ExcelExt == kExcelExt ? kFilterXlsx : kFilterXls;
     ColourToolBars();
     cmbDBNameChange();
   } catch (const std::exception& e) {
@@ -217,7 +218,7 @@ void TfrmMain::FormCreate() {
 
 // The workbook layer writes Office Open XML workbooks only: the version it
 // answers is always 12 or above.
-void TfrmMain::ProbeExcelExt() { AppOption.ExcelExt = kExcelExtXlsx; }
+void TfrmMain::ProbeExcelExt() { AppOption.ExcelExt = kExcelExt; }
 
 void TfrmMain::ColourToolBars() {
   const QString sheet = QString("background-color: %1;").arg(platform::ColorToQColor(kBarColour).name());

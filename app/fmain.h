@@ -16,6 +16,7 @@
 #include "app/core/fmaincore.h"
 #include "app/core/ovmainwin.h"
 #include "editor/core/EditorProp.h"
+#include "ui/core/ovprintercore.h"
 
 class QAction;
 class QComboBox;
@@ -46,6 +47,8 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   ~TfrmMain() override;
 
   // ---- TovMainWindow ----
+  QWidget* Window() override { return this; }
+  TovPrintdata& PrintData() override { return prtData; }
   QMdiSubWindow* AddChildWindow(QWidget* window) override;
   void ShowChildWindow(QMdiSubWindow* frame) override;
   std::vector<QWidget*> ChildWindows() const override;
@@ -109,6 +112,8 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   TMainActions* actMain = nullptr;
   // The user's editor options, loaded and saved with the other settings.
   std::unique_ptr<TovMemoProp> prpEditor = Make<TovMemoProp>();
+  // The pages of the last printed document.
+  TovPrintdata prtData;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QPalette>
 #include <QScrollArea>
 #include <QScreen>
 #include <QToolBar>
@@ -18,12 +17,8 @@ namespace {
 constexpr int kPreviewHelpContext = 12100;
 constexpr char kHelpContextProperty[] = "helpContext";
 constexpr int kButtonWidth = 78;
-// Paper, shadow and border in printer pixels.
-constexpr int kPaperInset = 50;
-constexpr int kShadowInset = 100;
-constexpr int kCanvasMargin = 150;
-constexpr double kInchesPerMetre = 39.37007874;
-const QColor kShadowColor(0x80, 0x80, 0x80);
+// The screen's resolution when the platform tells none.
+constexpr double kDefaultScreenDpi = 96;
 
 enum : int { kIconPreview = 99, kIconPrint = 98, kIconPrev = 32, kIconNext = 33, kIconZoomUp = 100,
              kIconZoomDown = 101, kIconExit = 42 };
@@ -92,28 +87,20 @@ void TfrmPreview::setupUi() {
 void TfrmPreview::DrawPage() {
   RefreshPrinter();
   const TovPrinter& printer = Printer();
-  // Drawn at the screen's resolution times the zoom; the page scales itself.
-  const double screenDpi = QApplication::primaryScreen() ? QApplication::primaryScreen()->logicalDotsPerInchY() : 96;
+  const TPrintPage* page = state_.Page() <= PrintData().PageCount() ? &PrintData().Pages(state_.Page() - 1) : nullptr;
+  const TPreviewPicture picture = PreviewPicture(printer, page, PrintOption.LeftMargin, PrintOption.TopMargin);
+  // The paper shows at its size on the screen times the zoom; the picture
+  // is replayed from printer pixels, scaled as a whole.
+  const QScreen* screen = QApplication::primaryScreen();
+  const double screenDpi = screen ? screen->logicalDotsPerInchY() : kDefaultScreenDpi;
   const double scale = screenDpi / std::max(1, printer.ResolutionY()) * state_.Zoom();
-  const QSize size(qRound((printer.PhysicalWidth() + kCanvasMargin) * scale),
-                   qRound((printer.PhysicalHeight() + kCanvasMargin) * scale));
+  const QSize size(qRound(picture.Width * scale), qRound(picture.Height * scale));
   QImage image(size, QImage::Format_RGB32);
-  image.setDotsPerMeterX(qRound(screenDpi * state_.Zoom() * kInchesPerMetre));
-  image.setDotsPerMeterY(qRound(screenDpi * state_.Zoom() * kInchesPerMetre));
-  image.fill(palette().color(QPalette::Button));
   QPainter painter(&image);
-  painter.scale(scale, scale);
-  const QSize paper(printer.PhysicalWidth(), printer.PhysicalHeight());
-  painter.fillRect(QRect(QPoint(kShadowInset, kShadowInset), paper), kShadowColor);
-  painter.setPen(Qt::black);
-  painter.setBrush(Qt::white);
-  painter.drawRect(QRect(QPoint(kPaperInset, kPaperInset), paper));
-  painter.resetTransform();
-  if (state_.Page() <= PrintData().PageCount()) {
-    const QPointF origin(kPaperInset + std::max(printer.MMToPixelX(PrintOption.LeftMargin), printer.OffsetLeft()),
-                         kPaperInset + std::max(printer.MMToPixelY(PrintOption.TopMargin), printer.OffsetTop()));
-    DrawPrintPage(painter, PrintData().Pages(state_.Page() - 1), origin * scale);
-  }
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  painter.scale(static_cast<double>(size.width()) / picture.Width, static_cast<double>(size.height()) / picture.Height);
+  ReplayPage(painter, picture.Picture);
   painter.end();
   imgPreview->setPixmap(QPixmap::fromImage(image));
   imgPreview->resize(size);
@@ -124,7 +111,7 @@ void TfrmPreview::DrawPage() {
 }
 
 bool ShowPrintPreview() {
-  QWidget* main = PrintOwner();
+  QWidget* main = PrintOwnerWindow();
   TfrmPreview preview(main);
   preview.DrawPage();
   if (main) {

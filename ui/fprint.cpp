@@ -359,7 +359,7 @@ void PrintWithDialog(const std::string& title, const TPrintRender& render) {
   std::unique_ptr<TfrmPrint> form;
   while (state != TfrmPrint::psDone) {
     if (state == TfrmPrint::psDialog) {
-      form = std::make_unique<TfrmPrint>(PrintOwner(), title);
+      form = std::make_unique<TfrmPrint>(PrintOwnerWindow(), title);
       form->ShowSettings();
       form->SetState(TfrmPrint::psDone);
       if (form->exec() == QDialog::Accepted) {

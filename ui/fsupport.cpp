@@ -107,6 +107,6 @@ void TfrmSupport::actPrintExecute() {
 }
 
 int ShowSupportInfo() {
-  TfrmSupport form(PrintOwner(), SupportReport());
+  TfrmSupport form(PrintOwnerWindow(), SupportReport());
   return form.exec();
 }

@@ -7,13 +7,16 @@
 #include <QPrinterInfo>
 
 #include <memory>
+#include <stdexcept>
 
+#include "app/core/ovmainwin.h"
+#include "platform/gui/wingdi.h"
 #include "platform/qstr.h"
 
 namespace {
 constexpr double kPointsPerInch = 72.0;
 
-QWidget* printOwner = nullptr;
+TovMainWindow* printOwner = nullptr;
 
 struct TPrinterState {
   std::unique_ptr<QPrinter> device;
@@ -27,12 +30,24 @@ TPrinterState& State() {
 }
 
 // A font whose pixel size comes from the resolution it is laid out at, not
-// from the device it is drawn on.
+// from the device it is drawn on. Unhinted, so that its advances scale with
+// the page and the preview shows the rows as the printer measured them.
 QFont PixelFont(const TPrintFont& font, int resolution) {
   QFont qfont(Q(font.Name));
   qfont.setPixelSize(std::max(1, static_cast<int>(font.Size * resolution / kPointsPerInch)));
+  qfont.setHintingPreference(QFont::PreferNoHinting);
   return qfont;
 }
+
+QPen PagePen(const TPrintPen& pen) {
+  if (pen.Style == TPrintPenStyle::Clear) return Qt::NoPen;
+  QPen qpen(platform::ColorToQColor(pen.Color), pen.Width);
+  // The thinnest pen stays one device pixel wide, however the page scales.
+  qpen.setCosmetic(pen.Width <= 1);
+  return qpen;
+}
+
+QRect PageRect(const TPrintRect& rect) { return QRect(rect.Left, rect.Top, rect.Width(), rect.Height()); }
 }  // namespace
 
 TovPrinter& Printer() {
@@ -41,8 +56,8 @@ TovPrinter& Printer() {
 }
 
 TovPrintdata& PrintData() {
-  static TovPrintdata data(Printer());
-  return data;
+  if (!printOwner) throw std::logic_error("no main window holds the print data");
+  return printOwner->PrintData();
 }
 
 QPrinter& QtPrinter() { return *State().device; }
@@ -113,20 +128,47 @@ int TQtTextMeasure::LineHeight(const TPrintFont& font) const {
   return QFontMetrics(PixelFont(font, device_.logicalDpiY()), &device_).height();
 }
 
+void ReplayPage(QPainter& painter, const TPrintPage& page) {
+  painter.save();
+  for (const TPrintItem& item : page.Items) {
+    switch (item.Kind) {
+      case TPrintItemKind::Text: {
+        painter.setFont(PixelFont(item.Font, page.Resolution));
+        painter.setPen(platform::ColorToQColor(item.Font.Color));
+        const int align = (item.Align == TPrintAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
+        painter.drawText(PageRect(item.Rect), align | Qt::TextSingleLine, Q(item.Text));
+        break;
+      }
+      case TPrintItemKind::Line:
+        painter.setPen(PagePen(item.Pen));
+        painter.drawLine(item.Rect.Left, item.Rect.Top, item.Rect.Right, item.Rect.Bottom);
+        break;
+      case TPrintItemKind::Rectangle:
+        if (item.Brush.Style == TPrintBrushStyle::Solid) {
+          painter.fillRect(PageRect(item.Rect), platform::ColorToQColor(item.Brush.Color));
+        }
+        if (item.Pen.Style == TPrintPenStyle::Solid) {
+          // The outline keeps inside the rectangle, as the page recorded it.
+          painter.setPen(PagePen(item.Pen));
+          painter.setBrush(Qt::NoBrush);
+          painter.drawRect(PageRect(item.Rect).adjusted(0, 0, -1, -1));
+        }
+        break;
+    }
+  }
+  painter.restore();
+}
+
 void DrawPrintPage(QPainter& painter, const TPrintPage& page, QPointF origin) {
   if (page.Resolution <= 0) return;
   painter.save();
   const double scale = static_cast<double>(painter.device()->logicalDpiY()) / page.Resolution;
   painter.translate(origin);
   painter.scale(scale, scale);
-  for (const TPrintItem& item : page.Items) {
-    painter.setFont(PixelFont(item.Font, page.Resolution));
-    const int align = (item.Align == TPrintAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
-    painter.drawText(QRect(item.Left, item.Top, item.Width, item.Height), align | Qt::TextSingleLine | Qt::TextExpandTabs,
-                     QString::fromStdString(item.Text));
-  }
+  ReplayPage(painter, page);
   painter.restore();
 }
 
-void SetPrintOwner(QWidget* owner) { printOwner = owner; }
-QWidget* PrintOwner() { return printOwner; }
+void SetPrintOwner(TovMainWindow* main) { printOwner = main; }
+TovMainWindow* PrintOwner() { return printOwner; }
+QWidget* PrintOwnerWindow() { return printOwner ? printOwner->Window() : nullptr; }

@@ -12,12 +12,14 @@ class QPainter;
 class QPaintDevice;
 class QPrinter;
 class QWidget;
+class TovMainWindow;
 
 // The entry after the platform's printers: a PDF file, named when printing.
 inline constexpr const char* kPdfPrinterName = "PDF";
 
 TovPrinter& Printer();
-// The program's one print data: the pages of the last document.
+// The program's one print data, the main window's: the pages of the last
+// document. Printing needs the main window set by SetPrintOwner.
 TovPrintdata& PrintData();
 // The Qt device of the selected printer.
 QPrinter& QtPrinter();
@@ -43,11 +45,16 @@ class TQtTextMeasure : public TTextMeasure {
   QPaintDevice& device_;
 };
 
-// Draws a page with its top left corner at `origin` (device pixels); the
-// page is scaled from its own resolution to the painter's device.
+// Draws a page's drawings in its own pixels; the painter's transform places
+// and scales them.
+void ReplayPage(QPainter& painter, const TPrintPage& page);
+// Draws a page on a printer with its top left corner at `origin` (device
+// pixels), scaled from its own resolution to the printer's.
 void DrawPrintPage(QPainter& painter, const TPrintPage& page, QPointF origin);
 
-// The main window: owner of the print windows, hidden while the preview
-// shows.
-void SetPrintOwner(QWidget* owner);
-QWidget* PrintOwner();
+// The main window: owner of the print windows and of the print data, hidden
+// while the preview shows.
+void SetPrintOwner(TovMainWindow* main);
+TovMainWindow* PrintOwner();
+// The main window as the parent of the print windows; none without one.
+QWidget* PrintOwnerWindow();

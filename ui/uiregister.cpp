@@ -6,9 +6,9 @@
 #include "ui/ovprinter.h"
 #include "ui/zarurctl.h"
 
-void RegisterUi(QWidget& main) {
+void RegisterUi(TovMainWindow& main) {
   SetPrintOwner(&main);
-  SetControlOptionsWindow(dynamic_cast<TovMainWindow*>(&main));
+  SetControlOptionsWindow(&main);
   RegisterActionHandler("actHelpSupport", [](const TActionRequest&) {
     ShowSupportInfo();
     return true;

@@ -12,6 +12,7 @@ class QMenu;
 class QToolButton;
 class QWidget;
 class TovMemoProp;
+class TovPrintdata;
 
 // The status-bar panel that shows messages and progress.
 inline constexpr int kStatusMessagePanel = 2;
@@ -19,6 +20,12 @@ inline constexpr int kStatusMessagePanel = 2;
 class TovMainWindow {
  public:
   virtual ~TovMainWindow() = default;
+
+  // The frame itself, as the parent of the windows it owns.
+  virtual QWidget* Window() = 0;
+  // The pages of the last printed document (prtData): recorded by the
+  // render routines, replayed by printing and the preview.
+  virtual TovPrintdata& PrintData() = 0;
 
   // Adds a window as an MDI child; returns its frame.
   virtual QMdiSubWindow* AddChildWindow(QWidget* window) = 0;

@@ -195,6 +195,8 @@ TEST_F(MainActionsTest, TheUiRegistrationGivesTheHelpMenuItsSupportWindow) {
   RegisterUi(*main_);
   EXPECT_TRUE(Act("actHelpSupport")->isEnabled());
   EXPECT_EQ(PrintOwner(), main_.get());
+  EXPECT_EQ(&PrintData(), &main_->prtData);
+  EXPECT_EQ(PrintOwnerWindow(), main_.get());
   SetPrintOwner(nullptr);
 }
 

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QLabel>
+#include <QPalette>
 #include <QRegularExpression>
 #include <QPrinter>
 #include <QProcess>
@@ -23,11 +25,20 @@
 #include "ui/ovprinter.h"
 #include "ui/ovstdctl.h"
 #include "ui/uiregister.h"
+#include "print_main_window.h"
 
 namespace {
 using testing_support::WhenShown;
 
 void SelectPdf(TfrmPrint& form) { form.cmbPrinterName->setCurrentIndex(form.cmbPrinterName->count() - 1); }
+
+// The next print dialog prints to the PDF file.
+void PrintToPdfWhenShown() {
+  WhenShown<TfrmPrint>([](TfrmPrint& form) {
+    SelectPdf(form);
+    form.btnOk->click();
+  });
+}
 
 QString RunTool(const QString& program, const QStringList& args) {
   QProcess process;
@@ -44,6 +55,7 @@ class Printing : public testing::Test {
   }
   platform::ScopedScriptedDialogs dialogs;
   QTemporaryDir dir;
+  TPrintMainWindow main;
 };
 
 // Two parts, the second long enough for two pages.
@@ -59,10 +71,7 @@ void RenderTwoParts(TfrmPrint&) {
 TEST_F(Printing, PrintsAPdfThroughTheDialog) {
   const QString path = dir.filePath("out.pdf");
   dialogs->QueueFile(path.toStdString());
-  WhenShown<TfrmPrint>([](TfrmPrint& form) {
-    SelectPdf(form);
-    form.btnOk->click();
-  });
+  PrintToPdfWhenShown();
   PrintWithDialog("Report", RenderTwoParts);
   ASSERT_EQ(dialogs->files.size(), 1u);
   const QString info = RunTool("pdfinfo", {path});
@@ -109,9 +118,7 @@ TEST_F(Printing, CollateIsOfferedAboveOneCopyAndTheRangeOnlyWhenChosen) {
 }
 
 TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
-  QWidget main;
   main.show();
-  SetPrintOwner(&main);
   const QString path = dir.filePath("preview.pdf");
   dialogs->QueueFile(path.toStdString());
   bool hidden = false;
@@ -130,14 +137,10 @@ TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
       EXPECT_FALSE(preview.actZoomDown->isEnabled());
       EXPECT_FALSE(preview.imgPreview->pixmap().isNull());
       preview.actPrint->trigger();
-      WhenShown<TfrmPrint>([](TfrmPrint& again) {
-        SelectPdf(again);
-        again.btnOk->click();
-      });
+      PrintToPdfWhenShown();
     });
   });
   PrintWithDialog("Preview", RenderTwoParts);
-  SetPrintOwner(nullptr);
   EXPECT_TRUE(hidden);
   EXPECT_TRUE(main.isVisible());
   EXPECT_TRUE(QFileInfo::exists(path));
@@ -145,10 +148,10 @@ TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
 
 TEST_F(Printing, SupportWindowCopiesItsReportAndIsRegisteredForTheHelpMenu) {
   ClearActionHandlers();
-  QWidget main;
+  SetPrintOwner(nullptr);
   RegisterUi(main);
   EXPECT_NE(ActionHandler("actHelpSupport"), nullptr);
-  SetPrintOwner(nullptr);
+  EXPECT_EQ(PrintOwner(), &main);
   ClearActionHandlers();
 
   std::vector<std::string> report = SupportReport();
@@ -171,10 +174,7 @@ TEST_F(Printing, SupportPrintsItsReportAndReportsAFailure) {
   for (const Case& c : cases) {
     dialogs->messages.clear();
     dialogs->QueueFile(c.path.toStdString());
-    WhenShown<TfrmPrint>([](TfrmPrint& print) {
-      SelectPdf(print);
-      print.btnOk->click();
-    });
+    PrintToPdfWhenShown();
     form.actPrint->trigger();
     EXPECT_EQ(QFileInfo::exists(c.path), c.written);
     EXPECT_EQ(dialogs->messages.size(), c.written ? 0u : 1u);
@@ -182,4 +182,72 @@ TEST_F(Printing, SupportPrintsItsReportAndReportsAFailure) {
   const QString text = RunTool("pdftotext", {path, "-"});
   EXPECT_TRUE(text.contains("サポート情報")) << text.toStdString();
   EXPECT_TRUE(text.contains("テスト")) << text.toStdString();
+}
+
+namespace {
+// A black square one inch wide at the body's top left, and a line across
+// the body below it, recorded in printer pixels.
+void RecordSquare() {
+  BeginPrintJob();
+  const int inch = Printer().ResolutionY();
+  TPrintCanvas& canvas = PrintData().Canvas();
+  canvas.Brush.Color = kPrintBlack;
+  canvas.Rectangle({0, 0, inch, inch});
+  canvas.Pen.Width = inch / 10;
+  canvas.Line(0, 2 * inch, 3 * inch, 2 * inch);
+  EndPrintJob();
+}
+
+bool IsDark(QRgb pixel) { return qGray(pixel) < 64; }
+bool IsLight(QRgb pixel) { return qGray(pixel) > 192; }
+}  // namespace
+
+TEST_F(Printing, ThePreviewReplaysThePageScaledFromPrinterPixels) {
+  SetPrinterIndex(static_cast<int>(PrinterNames().size()) - 1);
+  RefreshPrinter();
+  RecordSquare();
+  const TovPrinter& p = Printer();
+  const int inch = p.ResolutionY();
+  const double left = 50 + std::max(p.MMToPixelX(PrintOption.LeftMargin), p.OffsetLeft());
+  const double top = 50 + std::max(p.MMToPixelY(PrintOption.TopMargin), p.OffsetTop());
+  TfrmPreview preview(&main);
+  int width = 0;
+  for (int step = 0; step < 2; ++step) {
+    preview.DrawPage();
+    const QImage image = preview.imgPreview->pixmap().toImage();
+    const double scale = static_cast<double>(image.width()) / (p.PhysicalWidth() + 150);
+    auto at = [&](double x, double y) { return image.pixel(qRound(x * scale), qRound(y * scale)); };
+    EXPECT_TRUE(IsDark(at(left + inch / 2, top + inch / 2)));
+    EXPECT_TRUE(IsLight(at(left + inch * 3 / 2, top + inch / 2)));
+    EXPECT_TRUE(IsLight(at(left + inch / 2, top + inch * 3 / 2)));
+    EXPECT_TRUE(IsDark(at(left + inch, top + 2 * inch)));  // the wide pen's line
+    EXPECT_EQ(at(25, 25), QApplication::palette().color(QPalette::Button).rgb());
+    EXPECT_EQ(at(50 + p.PhysicalWidth() + 25, p.PhysicalHeight() / 2), qRgb(0x80, 0x80, 0x80));
+    if (step == 0) {
+      width = image.width();
+      preview.actZoomUp->trigger();
+      preview.actZoomUp->trigger();
+    } else {
+      EXPECT_NEAR(image.width(), width * 1.5, 1);
+    }
+  }
+}
+
+TEST_F(Printing, PensAndBrushesReachThePrintedPage) {
+  const QString path = dir.filePath("square.pdf");
+  dialogs->QueueFile(path.toStdString());
+  PrintToPdfWhenShown();
+  PrintWithDialog("Square", [](TfrmPrint&) { RecordSquare(); });
+  constexpr int kDpi = 50;
+  RunTool("pdftoppm", {"-r", QString::number(kDpi), "-png", "-singlefile", path, dir.filePath("square")});
+  const QImage image(dir.filePath("square.png"));
+  ASSERT_FALSE(image.isNull());
+  const double margin = PrintOption.LeftMargin / 25.4 * kDpi;
+  auto at = [&](double inchX, double inchY) {
+    return image.pixel(qRound(margin + inchX * kDpi), qRound(margin + inchY * kDpi));
+  };
+  EXPECT_TRUE(IsDark(at(0.5, 0.5)));
+  EXPECT_TRUE(IsLight(at(1.5, 0.5)));
+  EXPECT_TRUE(IsDark(at(1.0, 2.0)));
+  EXPECT_TRUE(IsLight(at(1.0, 1.5)));
 }

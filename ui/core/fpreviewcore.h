@@ -1,6 +1,8 @@
-// fpreviewcore: the page and zoom of the print preview, and which of its
-// actions can act.
+// fpreviewcore: the page and zoom of the print preview, which of its actions
+// can act, and the picture it shows of a page.
 #pragma once
+
+#include "ui/core/ovprintercore.h"
 
 class TPreviewState {
  public:
@@ -21,3 +23,18 @@ class TPreviewState {
   int page_ = 1;
   int zoomSteps_ = 4;  // in quarters, so the limits compare exactly
 };
+
+// The button face behind the paper.
+inline constexpr TPrintColor kPreviewBackground = 0xFF00000F;
+inline constexpr TPrintColor kPreviewShadow = 0x808080;
+
+// What the preview shows of a page, in printer pixels: the background, the
+// paper's shadow, the paper, and the page where the margins put it on the
+// paper, so that the page is replayed exactly as the printer gets it.
+struct TPreviewPicture {
+  int Width = 0;
+  int Height = 0;
+  TPrintPage Picture;
+};
+// `page` is none when the document has no page to show.
+TPreviewPicture PreviewPicture(const TovPrinter& printer, const TPrintPage* page, double leftMM, double topMM);

@@ -99,11 +99,12 @@ void TPrintJob::PrintPage(const std::string& title, const std::vector<std::strin
   TPrintCanvas& canvas = data_.Canvas();
   canvas.Font = font;
   const int h = measure_.LineHeight(font);
-  canvas.Text(0, -kBandLines * h, bodyWidth, kBandLines * h, TPrintAlign::Center, title);
-  canvas.Text(0, bodyHeight, bodyWidth, kBandLines * h, TPrintAlign::Center, std::to_string(data_.PageCount() - base));
+  canvas.TextRect({0, -kBandLines * h, bodyWidth, 0}, TPrintAlign::Center, title);
+  canvas.TextRect({0, bodyHeight, bodyWidth, bodyHeight + kBandLines * h}, TPrintAlign::Center,
+                  std::to_string(data_.PageCount() - base));
   int top = 0;
   for (const std::string& row : rows) {
-    canvas.Text(0, top, bodyWidth, h, TPrintAlign::Left, row);
+    canvas.TextRect({0, top, bodyWidth, top + h}, TPrintAlign::Left, row);
     top += h;
   }
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "app/core/zarursql.h"
+
 namespace {
 constexpr double kMMPerInch = 25.4;
 constexpr double kPercent = 100.0;
@@ -45,8 +47,30 @@ int TovPrinter::BodyHeight(double topMM, double bottomMM) const {
          std::max(MMToPixelY(bottomMM), bandBottom_);
 }
 
-void TPrintCanvas::Text(int left, int top, int width, int height, TPrintAlign align, const std::string& text) {
-  page_->Items.push_back({Font, left, top, width, height, align, text});
+void TPrintCanvas::Add(TPrintItemKind kind, const TPrintRect& rect, TPrintAlign align, const std::string& text) {
+  page_->Items.push_back({kind, rect, Font, Pen, Brush, align, text});
+}
+
+void TPrintCanvas::TextRect(const TPrintRect& rect, TPrintAlign align, const std::string& text) {
+  Add(TPrintItemKind::Text, rect, align, text);
+}
+
+void TPrintCanvas::Line(int fromX, int fromY, int toX, int toY) {
+  Add(TPrintItemKind::Line, {fromX, fromY, toX, toY}, TPrintAlign::Left, "");
+}
+
+void TPrintCanvas::Rectangle(const TPrintRect& rect) { Add(TPrintItemKind::Rectangle, rect, TPrintAlign::Left, ""); }
+
+void TPrintCanvas::Draw(int x, int y, const TPrintPage& page) {
+  const double factor =
+      page.Resolution > 0 && page_->Resolution > 0 ? static_cast<double>(page_->Resolution) / page.Resolution : 1.0;
+  auto scaled = [factor](int value) { return static_cast<int>(std::lround(value * factor)); };
+  for (TPrintItem item : page.Items) {
+    item.Rect = {x + scaled(item.Rect.Left), y + scaled(item.Rect.Top), x + scaled(item.Rect.Right),
+                 y + scaled(item.Rect.Bottom)};
+    item.Pen.Width = scaled(item.Pen.Width);
+    page_->Items.push_back(std::move(item));
+  }
 }
 
 void TovPrintdata::RequireOpen() const {
@@ -64,10 +88,15 @@ void TovPrintdata::BeginDoc() {
 void TovPrintdata::NewPage() {
   RequireOpen();
   pages_.push_back({printer_.ResolutionY(), {}});
-  // Pages move as the list grows, so the canvas is made anew on the last one.
-  TPrintFont font = canvas_ ? canvas_->Font : TPrintFont{};
+  // Pages move as the list grows, so the canvas is made anew on the last
+  // one, taking over what the previous page's canvas was set to.
+  std::optional<TPrintCanvas> previous = canvas_;
   canvas_.emplace(pages_.back());
-  canvas_->Font = font;
+  if (previous) {
+    canvas_->Font = previous->Font;
+    canvas_->Pen = previous->Pen;
+    canvas_->Brush = previous->Brush;
+  }
 }
 
 TPrintCanvas& TovPrintdata::Canvas() {
@@ -84,7 +113,7 @@ void TovPrintdata::EndDoc() {
 const TPrintPage& TovPrintdata::Pages(int index) const {
   if (open_) throw TovPrintdataError("印刷が完了していません。");
   if (index < 0 || index >= PageCount()) {
-    throw std::out_of_range("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")");
+    throw EListError(index);
   }
   return pages_[static_cast<size_t>(index)];
 }

@@ -3,6 +3,7 @@
 // in printer pixels, so they replay at the resolution of whatever draws them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -79,18 +80,53 @@ class TovPrinter {
 
 inline constexpr int kDefaultPageFontSize = 9;
 
+// A colour as the program stores it: 0x00BBGGRR or a system colour.
+using TPrintColor = uint32_t;
+inline constexpr TPrintColor kPrintBlack = 0x000000;
+inline constexpr TPrintColor kPrintWhite = 0xFFFFFF;
+
 struct TPrintFont {
   std::string Name;
   int Size = kDefaultPageFontSize;  // points
+  TPrintColor Color = kPrintBlack;
   friend bool operator==(const TPrintFont&, const TPrintFont&) = default;
 };
 
-enum class TPrintAlign { Left, Center };
+enum class TPrintPenStyle { Solid, Clear };
+struct TPrintPen {
+  TPrintColor Color = kPrintBlack;
+  int Width = 1;  // pixels; 1 or less is the thinnest line the device draws
+  TPrintPenStyle Style = TPrintPenStyle::Solid;
+  friend bool operator==(const TPrintPen&, const TPrintPen&) = default;
+};
 
-// One text drawn single-line in its rectangle (printer pixels).
+enum class TPrintBrushStyle { Solid, Clear };
+struct TPrintBrush {
+  TPrintColor Color = kPrintWhite;
+  TPrintBrushStyle Style = TPrintBrushStyle::Solid;
+  friend bool operator==(const TPrintBrush&, const TPrintBrush&) = default;
+};
+
+struct TPrintRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+  friend bool operator==(const TPrintRect&, const TPrintRect&) = default;
+};
+
+enum class TPrintAlign { Left, Center };
+enum class TPrintItemKind { Text, Line, Rectangle };
+
+// One drawing of a page, in printer pixels, with the canvas state it was
+// drawn in: a text single-line in its rectangle (in the font), a line from
+// the rectangle's top left to its bottom right (with the pen), a rectangle
+// outlined with the pen and filled with the brush.
 struct TPrintItem {
+  TPrintItemKind Kind = TPrintItemKind::Text;
+  TPrintRect Rect;
   TPrintFont Font;
-  int Left = 0, Top = 0, Width = 0, Height = 0;
+  TPrintPen Pen;
+  TPrintBrush Brush;
   TPrintAlign Align = TPrintAlign::Left;
   std::string Text;
   friend bool operator==(const TPrintItem&, const TPrintItem&) = default;
@@ -101,14 +137,22 @@ struct TPrintPage {
   std::vector<TPrintItem> Items;
 };
 
-// Where a page is drawn: the font its next texts take.
+// Where a page is drawn: the font, pen and brush its next drawings take.
 class TPrintCanvas {
  public:
   explicit TPrintCanvas(TPrintPage& page) : page_(&page) {}
   TPrintFont Font;
-  void Text(int left, int top, int width, int height, TPrintAlign align, const std::string& text);
+  TPrintPen Pen;
+  TPrintBrush Brush;
+  void TextRect(const TPrintRect& rect, TPrintAlign align, const std::string& text);
+  void Line(int fromX, int fromY, int toX, int toY);
+  void Rectangle(const TPrintRect& rect);
+  // Another page's drawings with its top left corner at (x, y), scaled from
+  // its resolution to this page's.
+  void Draw(int x, int y, const TPrintPage& page);
 
  private:
+  void Add(TPrintItemKind kind, const TPrintRect& rect, TPrintAlign align, const std::string& text);
   TPrintPage* page_;
 };
 

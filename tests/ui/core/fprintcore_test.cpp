@@ -72,10 +72,11 @@ TEST_F(PrintLayout, TitleAboveAndNumberBelowTheBody) {
                 {0, 20, TPrintAlign::Left, "line0"}};
   for (size_t i = 0; i < items.size(); ++i) {
     EXPECT_EQ(items[i].Font, font);
-    EXPECT_EQ(items[i].Left, 0);
-    EXPECT_EQ(items[i].Width, 100);
-    EXPECT_EQ(items[i].Top, places[i].top) << i;
-    EXPECT_EQ(items[i].Height, places[i].height) << i;
+    EXPECT_EQ(items[i].Kind, TPrintItemKind::Text);
+    EXPECT_EQ(items[i].Rect.Left, 0);
+    EXPECT_EQ(items[i].Rect.Width(), 100);
+    EXPECT_EQ(items[i].Rect.Top, places[i].top) << i;
+    EXPECT_EQ(items[i].Rect.Height(), places[i].height) << i;
     EXPECT_EQ(items[i].Align, places[i].align) << i;
     EXPECT_EQ(items[i].Text, places[i].text) << i;
   }

@@ -67,7 +67,7 @@ TEST(PrintData, OrderErrorsChangeNothing) {
   EXPECT_EQ(data.PageCount(), 0);
 
   data.BeginDoc();
-  data.Canvas().Text(0, 0, 10, 10, TPrintAlign::Left, "one");
+  data.Canvas().TextRect({0, 0, 10, 10}, TPrintAlign::Left, "one");
   data.NewPage();
   expectError([&] { data.BeginDoc(); }, "既に印刷が開始されています。");
   expectError([&] { data.Pages(0); }, "印刷が完了していません。");
@@ -85,20 +85,57 @@ TEST(PrintData, OrderErrorsChangeNothing) {
   EXPECT_THROW(data.Pages(-1), std::out_of_range);
 }
 
-TEST(PrintData, NewPageKeepsTheFontAndBeginDocStartsAfresh) {
+TEST(PrintData, NewPageCarriesFontPenAndBrushAndBeginDocStartsAfresh) {
   TovPrinter printer;
   printer.Describe(TestPrinterDescription());
   TovPrintdata data(printer);
   data.BeginDoc();
-  EXPECT_EQ(data.Canvas().Font.Size, 9);
-  data.Canvas().Font = {"IPAGothic", 12};
+  EXPECT_EQ(data.Canvas().Font, (TPrintFont{"", 9, kPrintBlack}));
+  EXPECT_EQ(data.Canvas().Pen, TPrintPen{});
+  EXPECT_EQ(data.Canvas().Brush, TPrintBrush{});
+  const TPrintFont font{"IPAGothic", 12, 0x0000FF};
+  const TPrintPen pen{0x00FF00, 3, TPrintPenStyle::Solid};
+  const TPrintBrush brush{0xFF0000, TPrintBrushStyle::Clear};
+  data.Canvas().Font = font;
+  data.Canvas().Pen = pen;
+  data.Canvas().Brush = brush;
   data.NewPage();
-  data.Canvas().Text(0, 0, 10, 10, TPrintAlign::Center, "x");
+  data.NewPage();  // carried on over a page that draws nothing
+  data.Canvas().TextRect({0, 0, 10, 10}, TPrintAlign::Center, "x");
+  data.Canvas().Line(1, 2, 30, 40);
+  data.Canvas().Rectangle({5, 6, 70, 80});
   data.EndDoc();
-  EXPECT_EQ(data.Pages(1).Items[0].Font, (TPrintFont{"IPAGothic", 12}));
+  ASSERT_EQ(data.PageCount(), 3);
+  EXPECT_TRUE(data.Pages(1).Items.empty());
+  const std::vector<TPrintItem> expected = {
+      {TPrintItemKind::Text, {0, 0, 10, 10}, font, pen, brush, TPrintAlign::Center, "x"},
+      {TPrintItemKind::Line, {1, 2, 30, 40}, font, pen, brush, TPrintAlign::Left, ""},
+      {TPrintItemKind::Rectangle, {5, 6, 70, 80}, font, pen, brush, TPrintAlign::Left, ""},
+  };
+  EXPECT_EQ(data.Pages(2).Items, expected);
+
   data.BeginDoc();
   EXPECT_EQ(data.PageCount(), 1);
   EXPECT_EQ(data.Canvas().Font.Size, 9);
+  EXPECT_EQ(data.Canvas().Pen, TPrintPen{});
   data.EndDoc();
   EXPECT_TRUE(data.Pages(0).Items.empty());
+}
+
+TEST(PrintData, APageDrawnOnAnotherMovesAndScalesToItsResolution) {
+  TPrintPage page{300, {}};
+  TPrintCanvas(page).Rectangle({10, 20, 40, 60});
+  page.Items[0].Pen.Width = 3;
+  struct Case {
+    int resolution;
+    TPrintRect rect;
+    int penWidth;
+  } cases[] = {{300, {110, 220, 140, 260}, 3}, {600, {120, 240, 180, 320}, 6}};
+  for (const Case& c : cases) {
+    TPrintPage picture{c.resolution, {}};
+    TPrintCanvas(picture).Draw(100, 200, page);
+    ASSERT_EQ(picture.Items.size(), 1u);
+    EXPECT_EQ(picture.Items[0].Rect, c.rect) << c.resolution;
+    EXPECT_EQ(picture.Items[0].Pen.Width, c.penWidth) << c.resolution;
+  }
 }
