@@ -427,6 +427,13 @@ void* extended_name(arena& a, int16_t length, const char* text) {
   return p;
 }
 
+// An OPEN of section 3 under an extended cursor name.
+void open_named(zk::request& r, arena& a, int16_t length, const char* name) {
+  statement(r, "", 3, nullptr);
+  r.area.sqltext = nullptr;
+  r.area.extcursname = extended_name(a, length, name);
+}
+
 struct fault_case {
   const char* what;
   const char* reqcode;
@@ -452,18 +459,10 @@ const fault_case kFaults[] = {
      },
      -107, "KFPA11107-E More than 30 characters in identifier S23456789012345678901234567890", "42520", false},
     {"extended cursor name of 0", "OPEN",
-     [](zk::request& r, arena& a) {
-       statement(r, "", 3, nullptr);
-       r.area.sqltext = nullptr;
-       r.area.extcursname = extended_name(a, 0, "");
-     },
+     [](zk::request& r, arena& a) { open_named(r, a, 0, ""); },
      -1801, "KFPA19801-E Invalid value of extended cursor name", "22516", false},
     {"extended cursor name from a digit", "OPEN",
-     [](zk::request& r, arena& a) {
-       statement(r, "", 3, nullptr);
-       r.area.sqltext = nullptr;
-       r.area.extcursname = extended_name(a, 3, "1ab");
-     },
+     [](zk::request& r, arena& a) { open_named(r, a, 3, "1ab"); },
      -1801, "KFPA19801-E Invalid value of extended cursor name", "22516", false},
     {"VARCHAR longer than its length", "AUI2",
      [](zk::request& r, arena& a) {
