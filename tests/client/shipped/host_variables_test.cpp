@@ -405,3 +405,197 @@ TEST(ShippedHostVariables, AnAbortedExecuteIsCancelledAndDisconnectSendsNothing)
 }
 
 }  // namespace
+
+namespace {
+
+std::string file_text(const std::string& path) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (f == nullptr) return "";
+  std::string text;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  fclose(f);
+  return text;
+}
+
+// An extended name {i16 length; text}.
+void* extended_name(arena& a, int16_t length, const char* text) {
+  auto* p = a.make<char>(2 + 40);
+  memcpy(p, &length, 2);
+  memcpy(p + 2, text, strlen(text));
+  return p;
+}
+
+// An OPEN of section 3 under an extended cursor name.
+void open_named(zk::request& r, arena& a, int16_t length, const char* name) {
+  statement(r, "", 3, nullptr);
+  r.area.sqltext = nullptr;
+  r.area.extcursname = extended_name(a, length, name);
+}
+
+struct fault_case {
+  const char* what;
+  const char* reqcode;
+  void (*build)(zk::request& r, arena& a);
+  int32_t sqlcode;
+  const char* message;
+  const char* sqlstate;
+  bool sqlvar_logged;
+};
+
+SQLDA* one_varchar(arena& a, uint8_t code, int16_t sqllen, const std::string& host, size_t size) {
+  SQLDA* da = a.sqlda(1);
+  describe(&da->sqlvar[0], code, static_cast<uint32_t>(sqllen), 0, 0);
+  da->sqlvar[0].SQLDATA = a.value(host, size);
+  return da;
+}
+
+const fault_case kFaults[] = {
+    {"extended statement name of 31", "SET ",
+     [](zk::request& r, arena& a) {
+       statement(r, "SELECT * FROM STAFF", 3, nullptr);
+       r.area.extstmtname = extended_name(a, 31, "S234567890123456789012345678901");
+     },
+     -107, "KFPA11107-E More than 30 characters in identifier S23456789012345678901234567890", "42520", false},
+    {"extended cursor name of 0", "OPEN",
+     [](zk::request& r, arena& a) { open_named(r, a, 0, ""); },
+     -1801, "KFPA19801-E Invalid value of extended cursor name", "22516", false},
+    {"extended cursor name from a digit", "OPEN",
+     [](zk::request& r, arena& a) { open_named(r, a, 3, "1ab"); },
+     -1801, "KFPA19801-E Invalid value of extended cursor name", "22516", false},
+    {"VARCHAR longer than its length", "AUI2",
+     [](zk::request& r, arena& a) {
+       statement(r, "INSERT INTO STAFF (NAME) VALUES (?)", 5, one_varchar(a, 0xA0, 4, le16(9) + "abcd", 6));
+     },
+     -311, "KFPA11311-E Invalid data type or length of variable \"    1\" (using)", "07001", true},
+    {"string without its zero", "AUI2",
+     [](zk::request& r, arena& a) {
+       statement(r, "INSERT INTO STAFF (NAME) VALUES (?)", 5, one_varchar(a, 0x30, 4, "abcde", 5));
+     },
+     -311, "KFPA11311-E Invalid data type or length of variable \"    1\" (using)", "07001", true},
+    {"INTO variable of no type", "AUX ",
+     [](zk::request& r, arena& a) {
+       statement(r, "", 3, nullptr);
+       r.area.sqltext = nullptr;
+       r.area.sqliasda2 = one_varchar(a, 0x12, 4, "", 4);
+     },
+     -311, "KFPA11311-E Invalid data type or length of variable \"    1\" (into)", "07002", true},
+    {"more variables in use than allocated", "AUI2",
+     [](zk::request& r, arena& a) {
+       SQLDA* da = one_varchar(a, 0xF0, 4, le32(1), 4);
+       da->sqld = 2;
+       statement(r, "INSERT INTO STAFF (ID) VALUES (?)", 5, da);
+     },
+     -310, "KFPA11310-E Invalid number of variables", "07008", false},
+};
+
+TEST(ShippedHostVariables, CallerFaultsAreReportedBeforeAnythingIsSent) {
+  session sess(marlo::script{}, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+  for (const fault_case& c : kFaults) {
+    SCOPED_TRACE(c.what);
+    arena a;
+    zk::request r{c.reqcode};
+    c.build(r, a);
+    const size_t before = sess.server->requests().size();
+    const std::string log_before = file_text(sess.dir.file("pderr1.trc"));
+    EXPECT_EQ(sess.run(r), -10);
+    EXPECT_EQ(r.sqlcode(), c.sqlcode);
+    EXPECT_EQ(r.message(), c.message);
+    EXPECT_EQ(r.sqlstate(), c.sqlstate);
+    EXPECT_EQ(sess.server->requests().size(), before) << "nothing is sent";
+    EXPECT_TRUE(a.intact());
+    const std::string log = file_text(sess.dir.file("pderr1.trc")).substr(log_before.size());
+    EXPECT_EQ(log.find("SQLVAR") != std::string::npos, c.sqlvar_logged) << log;
+  }
+  sess.disconnect();
+}
+
+// A national value whose conversion gives an odd byte count.
+TEST(ShippedHostVariables, AnOddNationalConversionIsRefused) {
+  marlo::script s;
+  s.code_set = "5u";
+  setenv("PDCLTCNVMODE", "UTF8", 1);
+  session sess(s, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+  arena a;
+  zk::request r{"AUI2"};
+  statement(r, "INSERT INTO STAFF (NAME) VALUES (?)", 5, one_varchar(a, 0xB0, 2, le16(1) + "\x82\xa0", 6));
+  const size_t before = sess.server->requests().size();
+  EXPECT_EQ(sess.run(r), -10);
+  EXPECT_EQ(r.sqlcode(), -306);
+  EXPECT_EQ(r.message(), "KFPA11306-E Invalid data in input variable     1");
+  EXPECT_EQ(r.sqlstate(), "22503");
+  EXPECT_EQ(sess.server->requests().size(), before);
+  EXPECT_TRUE(a.intact());
+  sess.disconnect();
+  unsetenv("PDCLTCNVMODE");
+}
+
+}  // namespace
+
+namespace {
+
+// The same statements on an ODBC connection: the ODBC buffer carries the
+// per-column array of PREPARE and the array of an array INSERT's counts.
+TEST(ShippedHostVariables, AnOdbcConnectionPreparesAndInsertsThroughItsBuffer) {
+  session sess(marlo::script{}, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  auto init = sess.lib.export_of<int32_t(int32_t, void**)>("p_rdb_initodbc");
+  auto term = sess.lib.export_of<int32_t(int32_t, void*)>("p_rdb_termodbc");
+  auto exodbc = sess.lib.export_of<int32_t(int32_t, rdb_sql_area*, rdb_odbc_buf*)>("p_rdb_exodbc");
+  ASSERT_TRUE(init != nullptr && term != nullptr && exodbc != nullptr);
+  void* handle = nullptr;
+  ASSERT_EQ(init(0, &handle), 0);
+  rdb_odbc_buf odbc{};
+  odbc.ctxhandle = handle;
+  zk::request cn{"CNCT"};
+  blank(cn.area.authid, sizeof cn.area.authid, "scott");
+  blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
+  blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
+  ASSERT_EQ(exodbc(0, &cn.area, &odbc), 0) << cn.message();
+
+  arena a;
+  // One entry for each variable the two SQLDAs hold.
+  auto* per_column = a.make<uint32_t>(3 * sizeof(uint32_t));
+  SQLDA* out = a.sqlda(2);
+  SQLDA* in = a.sqlda(1);
+  zk::request prep{"SET "};
+  statement(prep, "SELECT NAME, PAY FROM STAFF WHERE ID = ?", 3, out);
+  prep.area.sqliasda2 = in;
+  prep.area.setvars = 'Y';
+  odbc.paramflag = 1;
+  odbc.parampointer = per_column;
+  ASSERT_EQ(exodbc(0, &prep.area, &odbc), 0) << prep.message();
+  EXPECT_EQ(out->sqld, 2);
+  EXPECT_EQ(out->sqlvar[0].sqlcod, 0xC1);
+  EXPECT_EQ(in->sqld, 1);
+  EXPECT_EQ(in->sqlvar[0].sqlcod, 0xF0);
+  // The output columns' positions, then the input's behind them.
+  EXPECT_EQ(std::vector<uint32_t>(per_column, per_column + 3), (std::vector<uint32_t>{2, 3, 1}));
+
+  SQLDA* ids = a.sqlda(1);
+  describe(&ids->sqlvar[0], 0xF0, 4, 0, 0);
+  ids->sqlvar[0].len.s.SYS = 4;
+  ids->sqlvar[0].SQLDATA = a.value(le32(1) + le32(2), 8);
+  auto* counts = a.make<uint32_t>(2 * sizeof(uint32_t));
+  odbc.parampointer = counts;
+  zk::request ins{"AUI2"};
+  statement(ins, "INSERT INTO STAFF (ID) VALUES (?)", 5, ids);
+  ins.area.arycount = 2;
+  ins.area.elemsize = 1;
+  ASSERT_EQ(exodbc(0, &ins.area, &odbc), 0) << ins.message();
+  EXPECT_EQ(std::vector<uint32_t>(counts, counts + 2), (std::vector<uint32_t>{1, 1}));
+  EXPECT_TRUE(a.intact());
+  EXPECT_EQ(sess.rows("STAFF").size(), 2u);
+
+  zk::request disc{"DISC"};
+  exodbc(0, &disc.area, &odbc);
+  term(0, handle);
+  EXPECT_EQ(sess.count("p_f_sqa_cdisconnect"), 1);
+}
+
+}  // namespace
