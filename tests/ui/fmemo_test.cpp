@@ -15,6 +15,7 @@
 #include "editor/ovmemo.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/whenshown.h"
+#include "tests/ui/test_main_window.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
 #include "ui/zarurctl.h"
@@ -25,8 +26,8 @@ using testing_support::WhenShown;
 
 constexpr TColor kEditorColor = 0x00E0F0FF;
 
-// A main window that only holds the editor settings and the editor menu.
-class TSettingsWindow : public QWidget, public TovMainWindow {
+// The test main window with the editor settings the tests look for.
+class TSettingsWindow : public TTestMainWindow {
  public:
   TSettingsWindow() {
     TEditorFont font = prop->Font();
@@ -38,27 +39,6 @@ class TSettingsWindow : public QWidget, public TovMainWindow {
     SetControlOptionsWindow(this);
   }
   ~TSettingsWindow() override { SetControlOptionsWindow(nullptr); }
-  QMdiSubWindow* AddChildWindow(QWidget*) override { return nullptr; }
-  void ShowChildWindow(QMdiSubWindow*) override {}
-  std::vector<QWidget*> ChildWindows() const override { return {}; }
-  QAction* AddTaskButton(QToolButton*) override { return nullptr; }
-  void AddConnectionEntry(QWidget*, const std::string&) override {}
-  void RemoveConnectionEntry(QWidget*) override {}
-  void SelectConnectionEntry(const QWidget*) override {}
-  QWidget* CurrentConnection() const override { return nullptr; }
-  void ConnectionEntryChosen() override {}
-  void ApplyConnectionState() override {}
-  QMenu* EditorPopupMenu() const override { return menu; }
-  TovMemoProp& EditorProperties() const override { return *prop; }
-  void BuildUserCommandMenu() override {}
-  void BuildReportMenu() override {}
-  void RefreshObjectMenus() override {}
-  void SetStatusText(int, const std::string&) override {}
-  void ShowProgress(int, int) override {}
-  void ShowObjectCount() override {}
-
-  QMenu* menu = new QMenu(this);
-  std::unique_ptr<TovMemoProp> prop = Make<TovMemoProp>();
 };
 
 TEST(ControlOptions, EachControlClassGetsItsOwnOptions) {

@@ -25,7 +25,7 @@
 #include "ui/ovprinter.h"
 #include "ui/ovstdctl.h"
 #include "ui/uiregister.h"
-#include "print_main_window.h"
+#include "test_main_window.h"
 
 namespace {
 using testing_support::WhenShown;
@@ -55,7 +55,7 @@ class Printing : public testing::Test {
   }
   platform::ScopedScriptedDialogs dialogs;
   QTemporaryDir dir;
-  TPrintMainWindow main;
+  TTestMainWindow main;
 };
 
 // Two parts, the second long enough for two pages.

@@ -1,17 +1,22 @@
-// A main window for the print tests: a plain widget that holds the print
-// data and answers nothing else (the program's frame is tested in app/).
+// A main window for the ui tests: a plain widget that holds the print data,
+// the editor settings and an editor menu, and answers nothing else (the
+// program's frame is tested in app/).
 #pragma once
 
+#include <QMenu>
 #include <QWidget>
+#include <memory>
 
 #include "app/core/ovmainwin.h"
+#include "editor/core/EditorProp.h"
+#include "editor/core/heClasses.h"
 #include "ui/core/ovprintercore.h"
 #include "ui/ovprinter.h"
 
-class TPrintMainWindow : public QWidget, public TovMainWindow {
+class TTestMainWindow : public QWidget, public TovMainWindow {
  public:
-  TPrintMainWindow() { SetPrintOwner(this); }
-  ~TPrintMainWindow() override { SetPrintOwner(nullptr); }
+  TTestMainWindow() { SetPrintOwner(this); }
+  ~TTestMainWindow() override { SetPrintOwner(nullptr); }
 
   QWidget* Window() override { return this; }
   TovPrintdata& PrintData() override { return prtData; }
@@ -25,7 +30,8 @@ class TPrintMainWindow : public QWidget, public TovMainWindow {
   QWidget* CurrentConnection() const override { return nullptr; }
   void ConnectionEntryChosen() override {}
   void ApplyConnectionState() override {}
-  QMenu* EditorPopupMenu() const override { return nullptr; }
+  QMenu* EditorPopupMenu() const override { return menu; }
+  TovMemoProp& EditorProperties() const override { return *prop; }
   void BuildUserCommandMenu() override {}
   void BuildReportMenu() override {}
   void RefreshObjectMenus() override {}
@@ -34,4 +40,6 @@ class TPrintMainWindow : public QWidget, public TovMainWindow {
   void ShowObjectCount() override {}
 
   TovPrintdata prtData{Printer()};
+  QMenu* menu = new QMenu(this);
+  std::unique_ptr<TovMemoProp> prop = Make<TovMemoProp>();
 };
