@@ -156,8 +156,10 @@ size_t OursOnce(const std::string& path, bool wrap) {
   TEditorScreenStrings& rows = view.ScreenStrings();
   const std::unique_ptr<TFountainParser> parser = view.ActiveFountain()->CreateParser();
   size_t sum = 0;
+  // The rows are read as a pass over the text reads them, without keeping cells.
+  TCellString scratch;
   for (int row = 0; row < rows.GetCount(); ++row) {
-    const TCellString& text = rows.Get(row);
+    const TCellString& text = rows.Peek(row, scratch);
     parser->RowStateIn(text, rows.RowAttributeData(row));
     for (int kind = parser->Next(); kind != toEof; kind = parser->Next()) {
       const TFountainColor* color = parser->TokenToFountainColor();

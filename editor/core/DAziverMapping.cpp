@@ -32,7 +32,7 @@ int RowWidth(const TEditorScreenStrings& rows, int row) {
 int GetTextLen(const TEditorScreenStrings& rows) {
   int length = 0;
   for (int i = 0; i < rows.GetCount(); ++i) {
-    length += static_cast<int>(rows.Get(i).Utf8().size()) + (rows.Rows(i) == raCrlf ? kCrLfBytes : 0);
+    length += static_cast<int>(rows.Bytes(i).size()) + (rows.Rows(i) == raCrlf ? kCrLfBytes : 0);
   }
   return length;
 }
@@ -87,7 +87,7 @@ int CaretPos(const TEditorScreenStrings& rows, int row, int col) {
 }
 
 int RowSpan(const TEditorScreenStrings& rows, int row) {
-  const int length = static_cast<int>(GetRowText(rows, row).Utf8().size());
+  const int length = InText(rows, row) ? static_cast<int>(rows.Bytes(row).size()) : 0;
   switch (GetRowKind(rows, row)) {
     case raCrlf: return length + kCrLfBytes;
     case raWrapped: return length;

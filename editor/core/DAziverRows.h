@@ -73,8 +73,9 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   void InitRowStates();
 
   virtual void WrapText(const TCellString& text, TEditorStringList& rows);
-  // Appends a logical line as rows: cut with soft wrap on, else one row.
-  void AddLine(TCellString line);
+  // Appends a logical line of the loaded block (LoadText) as rows: cut with
+  // soft wrap on, else one row. `scratch` holds the line's cells for the cut.
+  void AddLine(size_t offset, size_t length, TCellString& scratch);
   virtual int WrapRowCount(const TCellString& text);
   void WrapAll();
   void UnwrapAll();

@@ -599,17 +599,20 @@ void TFountainParser::RowStateOut(int row, const TRowAttributeStringList& rows, 
     state.Remain = 0;
     return;
   }
-  const TCellString& own = rows.Get(row);
+  // Rows are read into the scanner's own strings: a pass over a loaded text
+  // keeps no cells of the rows.
+  const TCellString& own = rows.Peek(row, FRowText);
   // A row of blanks leaves the state as it is.
   bool blank = true;
   for (int i = 0; i < own.Length() && blank; ++i) blank = own.Cell(i).Code == ' ';
   if (blank) return;
-
   const bool wrapped = state.RowAttribute == raWrapped && row + 1 < rows.GetCount();
   // Joined only for a wrapped row: copying every row would double the cost.
-  TCellString joined;
-  if (wrapped) joined = own + rows.Get(row + 1);
-  const TCellString& text = wrapped ? joined : own;
+  if (wrapped) {
+    FJoinedText = own;
+    FJoinedText += rows.Peek(row + 1, FNextRowText);
+  }
+  const TCellString& text = wrapped ? FJoinedText : own;
   const int length = own.Length();
   RowStateIn(text, state);
   bool stopped = false;

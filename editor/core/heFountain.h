@@ -266,4 +266,10 @@ class TFountainParser {
   std::array<TProc, kTokenKindCount> FTokenMethodTable{};
   int FTokenPtr = 0;
   int FRemain = 0;
+
+ private:
+  // RowStateOut's copies of the rows it scans.
+  TCellString FRowText;
+  TCellString FNextRowText;
+  TCellString FJoinedText;
 };
