@@ -437,11 +437,7 @@ int TEditorScreenStrings::ScanStates(int from, int limit, bool notify) {
 }
 
 void TEditorScreenStrings::MarkNotComputed(int from) {
-  for (int row = from; row < GetCount(); ++row) {
-    TRowAttributeData state;
-    state.RowAttribute = Rows(row);
-    SetRowAttributeData(row, state);
-  }
+  for (int row = std::max(from, 0); row < GetCount(); ++row) SetStateNotComputed(row);
 }
 
 // ---- clearing and updates ----

@@ -27,6 +27,7 @@ constexpr TWordField kMarks{16, 16};
 
 // The bracket index is stored + 2 so that "not computed" (-2) is 0.
 constexpr int kBracketBias = 2;
+static_assert(kBracketNotComputed + kBracketBias == 0);
 
 }  // namespace
 
@@ -62,6 +63,13 @@ void TRowAttributeStringList::SetRowMarks(int index, uint16_t marks) {
 TRowAttributeData TRowAttributeStringList::RowAttributeData(int index) const {
   return {Rows(index),   PrevRows(index),    BracketIndex(index), ElementIndex(index), Remain(index),
           SpareA(index), WrappedByte(index), SpareB(index),       States(index)};
+}
+
+void TRowAttributeStringList::SetStateNotComputed(int index) {
+  // Every other field is 0 and the bracket index -2 is stored as 0.
+  SetDataA(index, kRowEnd.Write(0, Rows(index)));
+  SetDataB(index, DataB(index) & kMarks.Mask());
+  if (!States(index).empty()) SetStates(index, {});
 }
 
 void TRowAttributeStringList::SetRowAttributeData(int index, const TRowAttributeData& data) {
