@@ -221,26 +221,18 @@ std::vector<TEditorPainter::TCellStyle> TEditorPainter::CellStyles(int row, cons
   if (!selected && FRows.RowMarks(row) != 0) return styles;
   TFountain* fountain = F.Fountain;
   if (fountain == nullptr) return styles;
-  const auto parser = fountain->CreateParser();
-  // A wrapped row scans on into the next one, so cut tokens are recognised.
-  const TCellString text =
-      FRows.Rows(row) == raWrapped && row + 1 < FRows.GetCount()
-          ? display + ExpandTabs(FRows.Get(row + 1), FRows.AttrSettings())
-          : display;
-  TRowAttributeData state = FRows.RowAttributeData(row);
-  if (state.BracketIndex == kBracketNotComputed) state.BracketIndex = kNoBracket;
-  parser->RowStateIn(text, state);
-  for (int kind = parser->Next(); kind != toEof && parser->TokenStart() < display.Length(); kind = parser->Next()) {
-    const TFountainColor* color = parser->TokenToFountainColor();
-    if (color == nullptr) continue;
+  if (!FParser) FParser = fountain->CreateParser();
+  ScanRowTokens(FRows, row, display, *FParser, FTokens);
+  for (const TRowToken& token : FTokens) {
+    if (token.Color == nullptr) continue;
     TCellStyle style = base;
-    style.Style = color->Style();
+    style.Style = token.Color->Style();
     if (!selected) {
-      style.Fore = Or(color->Color(), F.Options.Font().Color);
-      style.Back = Or(color->BkColor(), F.Options.Color());
+      style.Fore = Or(token.Color->Color(), F.Options.Font().Color);
+      style.Back = Or(token.Color->BkColor(), F.Options.Color());
     }
-    const int end = std::min(display.Length(), parser->TokenStart() + parser->TokenLength());
-    std::fill(styles.begin() + parser->TokenStart(), styles.begin() + end, style);
+    const int end = std::min(display.Length(), token.Start + token.Length);
+    std::fill(styles.begin() + token.Start, styles.begin() + end, style);
   }
   return styles;
 }

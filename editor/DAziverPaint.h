@@ -5,6 +5,9 @@
 
 #include <QPainter>
 
+#include <memory>
+#include <vector>
+
 #include "editor/core/DAziverSelection.h"
 #include "editor/core/EditorProp.h"
 
@@ -72,4 +75,7 @@ class TEditorPainter {
   int FTextTop;
   int FX;  // x of column 0
   int FWidth;
+  // One scanner and token list for the whole paint.
+  std::unique_ptr<TFountainParser> FParser;
+  std::vector<TRowToken> FTokens;
 };

@@ -432,12 +432,18 @@ int TEditorScreenStrings::ScanStates(int from, int limit, bool notify) {
     }
     parser->RowStateOut(row, *this, state);
   }
-  MarkNotComputed(limit + 1);
+  MarkStale(limit + 1);
   return changed;
 }
 
 void TEditorScreenStrings::MarkNotComputed(int from) {
   for (int row = std::max(from, 0); row < GetCount(); ++row) SetStateNotComputed(row);
+}
+
+void TEditorScreenStrings::MarkStale(int from) {
+  for (int row = std::max(from, 0); row < GetCount() && BracketIndex(row) != kBracketNotComputed; ++row) {
+    SetStateNotComputed(row);
+  }
 }
 
 // ---- clearing and updates ----

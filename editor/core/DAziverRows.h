@@ -114,6 +114,10 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   // state matches; rows past the limit become not computed.
   int ScanStates(int from, int limit, bool notify);
   void MarkNotComputed(int from);
+  // Marks the computed rows from `from` on, up to the first row that is not
+  // computed. Computed rows run from row 0: every scan starts after the last
+  // computed row before it, and an edit's new rows are scanned at once.
+  void MarkStale(int from);
   // Deletes the rows; their marks go to the row that takes their place, or
   // leave the used marks when the text became empty.
   void DeleteRowsPassingMarks(int start, int count);

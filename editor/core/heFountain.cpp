@@ -593,6 +593,14 @@ void TFountainParser::RowStateIn(const TCellString& text, const TRowAttributeDat
   FDataStr = state.DataStr;
 }
 
+void TFountainParser::RowEndState(TRowAttributeData& state) const {
+  state.BracketIndex = FBracketIndex;
+  state.ElementIndex = FElementIndex;
+  state.DataB = FDataB;
+  state.Remain = 0;
+  state.WrappedByte = 0;
+}
+
 void TFountainParser::RowStateOut(int row, const TRowAttributeStringList& rows, TRowAttributeData& state) {
   if (RowContinueKinds().test(static_cast<size_t>(state.WrappedByte))) {
     if (state.RowAttribute != raWrapped) state.WrappedByte = 0;

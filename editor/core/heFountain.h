@@ -206,6 +206,9 @@ class TFountainParser {
   // The caller keeps `text` alive while it scans.
   virtual void RowStateIn(const TCellString& text, const TRowAttributeData& state);
   virtual void RowStateOut(int row, const TRowAttributeStringList& rows, TRowAttributeData& state);
+  // After a row that is not wrapped has been scanned to its end from
+  // `state`: the state at its end, as RowStateOut gives it.
+  void RowEndState(TRowAttributeData& state) const;
   virtual int Next();
   virtual TFountainColor* TokenToFountainColor() = 0;
 
