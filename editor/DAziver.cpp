@@ -275,6 +275,12 @@ void TEditor::SetCol(int col) { FCaretModel->SetCol(col); }
 
 void TEditor::SetRowCol(int row, int col) { FCaretModel->SetRowCol(row, col); }
 
+void TEditor::PageMove(int n) {
+  CaretHide();
+  FCaretModel->PageMove(n);
+  CaretShow();
+}
+
 void TEditor::SetSelStart(int value) { FSelection->SetSelStart(value); }
 
 void TEditor::SetSelLength(int value) { FSelection->SetSelLength(value); }

@@ -73,6 +73,8 @@ class TEditor : public QAbstractScrollArea,
   void SelectAll();
   void SetSelectionMode(TSelectionMode mode) { FSelection->SetSelectionMode(mode); }
   void SetTopCol(int col) { FCaretModel->SetTopCol(col); }
+  // View and caret `n` rows on, the caret hidden meanwhile.
+  void PageMove(int n);
   int TopCol() const { return FCaretModel->TopCol(); }
 
   // Layout, in pixels of the viewport.
