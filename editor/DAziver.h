@@ -172,6 +172,11 @@ class TEditor : public QAbstractScrollArea,
   void UpdateBarWidths();
   void InvalidateRows(int first, int last);
   void InvalidateTextBelow(int row);
+  void InvalidateLeftbar(int first, int last);
+  // The y of a row's top in the viewport.
+  int RowTop(int row) const;
+  // Moves the pixels inside `rect`; Qt repaints what the move uncovers.
+  void ScrollArea(int dx, int dy, const QRect& rect);
   void ShowCaretNow();
   void HideCaretNow();
   void Blink();
@@ -209,5 +214,7 @@ class TEditor : public QAbstractScrollArea,
   int FUnderlineLock = 0;
   bool FCaretShown = false;
   bool FBlinkOn = true;
+  // Where the caret was drawn since it was last wiped.
+  QRect FPaintedCaret;
   QTimer FBlink;
 };

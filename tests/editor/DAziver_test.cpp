@@ -3,6 +3,10 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QScreen>
+
+#include <functional>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -245,6 +249,54 @@ TEST(EditorCursors, BuiltInCursorsAreDrawnAndKnownOnesMapToQt) {
     EXPECT_FALSE(cursor.pixmap().isNull());
   }
   EXPECT_NE(CursorOf(crRightArrow).pixmap().toImage(), CursorOf(crDragSelCopy).pixmap().toImage());
+}
+
+}  // namespace
+
+namespace {
+
+// What the window shows now: the backing store's pixels, with the rows that
+// were moved and the ones repainted, against a full paint of the same state.
+struct TScreenPixels {
+  explicit TScreenPixels(TEditor& editor) : FEditor(editor) {}
+  QImage Shown() {
+    QApplication::processEvents();
+    return FEditor.screen()->grabWindow(FEditor.window()->winId()).toImage();
+  }
+  QImage Repainted() {
+    FEditor.viewport()->repaint();
+    return Shown();
+  }
+  TEditor& FEditor;
+};
+
+TEST(EditorPaint, MovedPixelsOfScrollsAndEditsMatchAFullPaint) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.Leftbar().SetVisible(true);
+  e.Ruler().SetVisible(true);
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "select " + std::to_string(i) + " from t -- row\r\n";
+  e.Lines().SetTextStr(text);
+  e.ScreenStrings().SetRowMarks(7, 1 << 3);
+  TScreenPixels pixels(e);
+  pixels.Repainted();
+  const std::function<void()> steps[] = {
+      [&] { e.SetTopRow(3); },
+      [&] { e.SetTopRow(1); },
+      [&] { e.SetTopCol(4); },
+      [&] { e.Lines().Insert(5, "inserted"); },
+      [&] { e.Lines().Delete(2); },
+      [&] { e.Lines().Put(4, "one\r\ntwo\r\nthree"); },
+      [&] { e.PageMove(10); },
+  };
+  int step = 0;
+  for (const auto& change : steps) {
+    change();
+    const QImage moved = pixels.Shown();
+    EXPECT_EQ(moved, pixels.Repainted()) << "step " << step;
+    ++step;
+  }
 }
 
 }  // namespace
