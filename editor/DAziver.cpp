@@ -480,12 +480,17 @@ void TEditor::SelectionChanged(bool selected) {
   if (OnSelectionChange) OnSelectionChange(selected);
 }
 
+void TEditor::SelectionModeChanged() {
+  viewport()->update();
+  if (OnSelectionModeChange) OnSelectionModeChange();
+}
+
 void TEditor::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   const TEditorPaintFrame frame{*FList,        *FSelection,         *this,          ActiveFountain(), FCellWidth,
                                 FCellHeight,   RowHeight(),         TextLeft(),     TextTop(),        TopRow(),
                                 TopCol(),      viewport()->width(), viewport()->height(), FLeftbarWidth, FNumberDigits,
-                                Row(),         Col(),               CaretDrawn(),   CaretRect()};
+                                Row(),         Col(),               CaretDrawn(),   CaretRect(),      OnDrawLine};
   TEditorPainter(frame, painter).Paint(event->rect());
   if (event->rect().contains(FPaintedCaret)) FPaintedCaret = {};
   if (CaretDrawn()) FPaintedCaret = FPaintedCaret.united(CaretRect() & event->rect());

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "editor/DAziverPaint.h"
 #include "editor/core/DAziverLines.h"
 #include "editor/core/DAziverSelection.h"
 #include "editor/core/EditorProp.h"
@@ -92,7 +93,9 @@ class TEditor : public QAbstractScrollArea,
 
   std::function<void()> OnCaretMoved;
   std::function<void()> OnChange;
+  TDrawLineEvent OnDrawLine;
   std::function<void(bool)> OnSelectionChange;
+  std::function<void()> OnSelectionModeChange;
   std::function<void()> OnTopColChange;
   std::function<void()> OnTopRowChange;
 
@@ -130,6 +133,7 @@ class TEditor : public QAbstractScrollArea,
   void TopColChanged(int oldCol) override;
   void RepaintRows(int first, int last) override;
   void SelectionChanged(bool selected) override;
+  void SelectionModeChanged() override;
 
   // TEditorProperties.
   TColor Color() const override { return FColor; }

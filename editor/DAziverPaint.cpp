@@ -210,6 +210,13 @@ void TEditorPainter::PaintRowPart(int row, const QRect& rect, bool selected) {
   // The display text stops at the last drawn column; the end marks need the whole width.
   const TCellString display = ExpandTabs(text, FRows.AttrSettings());
   DrawCells(display, CellStyles(row, display, selected, base), base, rect.top());
+  if (F.OnDrawLine) {
+    std::string scanned = display.Utf8();
+    if (FRows.Rows(row) == raWrapped && row + 1 < FRows.GetCount()) {
+      scanned += ExpandTabs(FRows.Get(row + 1), FRows.AttrSettings()).Utf8();
+    }
+    F.OnDrawLine(P, rect, FX, selected, row, scanned, rect.top());
+  }
   DrawEndMarks(row, TextWidth(text, FRows.AttrSettings()), rect.top(), base.Fore);
   DrawBlankMarks(display, rect.top());
   P.restore();

@@ -5,11 +5,20 @@
 
 #include <QPainter>
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "editor/core/DAziverSelection.h"
 #include "editor/core/EditorProp.h"
+
+// Called after a row, or the part of it in or out of the selection, is
+// drawn: the painter, the part's rectangle, the x of column 0, whether the
+// part is selected, the row, its display text (a wrapped row's with the next
+// row's) and the row's top.
+using TDrawLineEvent =
+    std::function<void(QPainter&, const QRect&, int x, bool selected, int row, const std::string& text, int y)>;
 
 // What one paint reads of the control.
 struct TEditorPaintFrame {
@@ -32,6 +41,7 @@ struct TEditorPaintFrame {
   int CaretCol;
   bool CaretDrawn;
   QRect CaretRect;
+  const TDrawLineEvent& OnDrawLine;
 };
 
 class TEditorPainter {

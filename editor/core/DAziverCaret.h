@@ -27,6 +27,8 @@ class TEditorCaretPort {
   virtual void CaretBeginUpdate() = 0;
   virtual void CaretEndUpdate() = 0;
   virtual void SelectionChanged(bool selected) = 0;
+  // Box or normal mode was switched.
+  virtual void SelectionModeChanged() {}
 };
 
 // Scroll-bar requests, numbered as the system numbers them.

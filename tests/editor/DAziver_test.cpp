@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -297,6 +299,30 @@ TEST(EditorPaint, MovedPixelsOfScrollsAndEditsMatchAFullPaint) {
     EXPECT_EQ(moved, pixels.Repainted()) << "step " << step;
     ++step;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditorControl, DrawLineAndSelectionModeEventsFire) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.Lines().SetTextStr("abcdef\r\nghi");
+  std::vector<std::tuple<int, bool, std::string>> drawn;
+  e.OnDrawLine = [&](QPainter&, const QRect&, int, bool selected, int row, const std::string& text, int) {
+    drawn.emplace_back(row, selected, text);
+  };
+  int modeChanges = 0;
+  e.OnSelectionModeChange = [&] { ++modeChanges; };
+  e.SetSelStart(1);
+  e.SetSelLength(2);
+  shown.Grab();
+  using Part = std::tuple<int, bool, std::string>;
+  EXPECT_EQ(drawn, (std::vector<Part>{{0, false, "abcdef"}, {0, true, "abcdef"}, {0, false, "abcdef"}, {1, false, "ghi"}}));
+  e.SetSelectionMode(smBox);
+  e.SetSelectionMode(smBox);
+  EXPECT_EQ(modeChanges, 1) << "only a change fires";
 }
 
 }  // namespace
