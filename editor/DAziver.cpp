@@ -132,6 +132,17 @@ void TEditor::AttachFountain(TFountain* fountain, bool attach) {
   }
 }
 
+void TEditor::SetImageList(QPointer<TImageList>& field, TImageList* value) {
+  if (field == value) return;
+  if (field != nullptr) disconnect(field, &QObject::destroyed, this, nullptr);
+  field = value;
+  const auto repaint = [this] {
+    if (FImagebar->Values().Visible) viewport()->update();
+  };
+  if (value != nullptr) connect(value, &QObject::destroyed, this, repaint);
+  repaint();
+}
+
 void TEditor::SetFountain(TFountain* value) {
   if (value == FFountain) return;
   AttachFountain(FFountain, false);
@@ -490,7 +501,8 @@ void TEditor::paintEvent(QPaintEvent* event) {
   const TEditorPaintFrame frame{*FList,        *FSelection,         *this,          ActiveFountain(), FCellWidth,
                                 FCellHeight,   RowHeight(),         TextLeft(),     TextTop(),        TopRow(),
                                 TopCol(),      viewport()->width(), viewport()->height(), FLeftbarWidth, FNumberDigits,
-                                Row(),         Col(),               CaretDrawn(),   CaretRect(),      OnDrawLine};
+                                Row(),         Col(),               CaretDrawn(),   CaretRect(),      OnDrawLine,
+                                FImageDigits,  FImageMarks};
   TEditorPainter(frame, painter).Paint(event->rect());
   if (event->rect().contains(FPaintedCaret)) FPaintedCaret = {};
   if (CaretDrawn()) FPaintedCaret = FPaintedCaret.united(CaretRect() & event->rect());

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -51,6 +52,11 @@ class TEditor : public QAbstractScrollArea,
   TEditorStrings& Lines() { return *FLines; }
   TFountain* Fountain() const { return FFountain; }
   void SetFountain(TFountain* value);
+  // Image lists of the image bar, not owned; null: the built-in images.
+  TImageList* ImageDigits() const { return FImageDigits; }
+  void SetImageDigits(TImageList* value) { SetImageList(FImageDigits, value); }
+  TImageList* ImageMarks() const { return FImageMarks; }
+  void SetImageMarks(TImageList* value) { SetImageList(FImageMarks, value); }
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool value) { FReadOnly = value; }
   int UndoListMax() const { return FList->UndoObj().UndoLimit(); }
@@ -172,6 +178,8 @@ class TEditor : public QAbstractScrollArea,
   void PropertyChanged(TObject* sender);
   void BindOption(TNotifyPersistent& option);
   void AttachFountain(TFountain* fountain, bool attach);
+  // Stores the list, let go of when it is destroyed; the image bar repaints.
+  void SetImageList(QPointer<TImageList>& field, TImageList* value);
   bool UpdateNumberDigits();
   void UpdateBarWidths();
   void InvalidateRows(int first, int last);
@@ -195,6 +203,8 @@ class TEditor : public QAbstractScrollArea,
   bool FModified = false;
   int FScrollMax = 0;
   TFountain* FFountain = nullptr;
+  QPointer<TImageList> FImageDigits;
+  QPointer<TImageList> FImageMarks;
   std::unique_ptr<TEditorCaret> FCaret;
   std::unique_ptr<TEditorMarks> FMarks;
   std::unique_ptr<TEditorMargin> FMargin;

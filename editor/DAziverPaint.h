@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/DAziverImages.h"
 #include "editor/core/DAziverSelection.h"
 #include "editor/core/EditorProp.h"
 
@@ -42,6 +43,9 @@ struct TEditorPaintFrame {
   bool CaretDrawn;
   QRect CaretRect;
   const TDrawLineEvent& OnDrawLine;
+  // The control's image lists; null: the built-in images.
+  const TImageList* ImageDigits;
+  const TImageList* ImageMarks;
 };
 
 class TEditorPainter {
@@ -61,6 +65,8 @@ class TEditorPainter {
   QColor Or(TColor color, TColor fallback) const { return Qc(color == clNone ? fallback : color); }
   int RowTop(int row) const;
   void PaintRuler(const QRect& clip);
+  // Ticks, numbers and edge of the visible ruler in the colours given.
+  void DrawGauge(int height, const QColor& fore, const QColor& back);
   void PaintImagebar(int first, int last);
   void PaintLeftbar(int first, int last);
   void PaintRow(int row);

@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -323,6 +324,56 @@ TEST(EditorControl, DrawLineAndSelectionModeEventsFire) {
   e.SetSelectionMode(smBox);
   e.SetSelectionMode(smBox);
   EXPECT_EQ(modeChanges, 1) << "only a change fires";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditorPaint, RulerDigitsAndItsEndPastTheLastColumn) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.Ruler().SetVisible(true);
+  e.Ruler().SetBkColor(0x00FFFFFF);
+  e.Ruler().SetMarkColor(0x000000FF);
+  e.Lines().SetTextStr(std::string(12000, 'x'));
+  e.SetTopCol(kMaxDrawnCol - 20);
+  const QImage image = shown.Grab();
+  const QColor white(Qt::white);
+  auto ruler = [&](int col, int cols) {
+    const QRect cell = shown.Cell(0, col);
+    return QRect(cell.left() + 1, 0, cols * e.CellWidth() - 2, e.TextTop() - 3);
+  };
+  EXPECT_TRUE(TShownEditor::Inked(image, ruler(kMaxDrawnCol - 10, 5), white)) << "the number 9990 and its ticks";
+  EXPECT_FALSE(TShownEditor::Inked(image, ruler(kMaxDrawnCol, 8), white)) << "nothing from column 10000 on";
+
+  e.SetTopCol(0);
+  const QImage start = shown.Grab();
+  EXPECT_TRUE(TShownEditor::Holds(start, ruler(0, 1), QColor(Qt::red))) << "the caret column in the mark colour";
+  EXPECT_FALSE(TShownEditor::Holds(start, ruler(1, 1), QColor(Qt::red)));
+}
+
+TEST(EditorPaint, ImageListsOfTheControlOrTheBuiltInImages) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.Lines().SetTextStr("marked\r\nplain");
+  e.ScreenStrings().SetRowMarks(0, (1 << 2) | (1 << 11));
+  auto digits = std::make_unique<TImageList>();
+  QPixmap green(kRowImageSize, kRowImageSize);
+  green.fill(Qt::green);
+  for (int i = 0; i < 3; ++i) digits->Add(green);
+  e.SetImageDigits(digits.get());
+  const int y = e.TextTop() + 2;
+  const QRect digit(e.Imagebar().Values().LeftMargin, y, kRowImageSize, kRowImageSize);
+  const QRect mark = digit.translated(e.Imagebar().Values().DigitWidth, 0);
+  QImage image = shown.Grab();
+  EXPECT_TRUE(TShownEditor::Holds(image, digit, QColor(Qt::green)));
+  EXPECT_TRUE(TShownEditor::Inked(image, mark, QColor(Qt::white))) << "no mark list: the built-in mark";
+  digits.reset();
+  EXPECT_EQ(e.ImageDigits(), nullptr);
+  image = shown.Grab();
+  EXPECT_FALSE(TShownEditor::Holds(image, digit, QColor(Qt::green)));
+  EXPECT_TRUE(TShownEditor::Inked(image, digit, QColor(Qt::white))) << "the built-in digit";
 }
 
 }  // namespace
