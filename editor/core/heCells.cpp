@@ -8,7 +8,6 @@
 namespace {
 
 constexpr char32_t kZeroWidthJoiner = 0x200D;
-constexpr unsigned char kFirstNonAscii = 0x80;
 // Below the soft hyphen no character is zero-width.
 constexpr char32_t kFirstZeroWidth = 0xAD;
 
@@ -40,8 +39,7 @@ void TCellString::Assign(std::string_view text) {
   FBytes.assign(text);
   FCells.clear();
   FOffsets.clear();
-  size_t pos = 0;
-  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < kFirstNonAscii) ++pos;
+  size_t pos = SkipAscii(text, 0);
   if (pos == text.size()) return;
   FCells.reserve(text.size());  // never more cells than bytes
   FOffsets.reserve(text.size());
