@@ -63,4 +63,6 @@ TEST(RowWords, NotComputedKeepsOnlyTheKindAndTheMarks) {
   EXPECT_EQ(back.ElementIndex + back.Remain + back.DataA + back.WrappedByte + back.DataB, 0);
   EXPECT_EQ(back.DataStr, "");
   EXPECT_EQ(rows.RowMarks(0), 0x8001);
+  rows.SetRowAttributeData(0, {raEof, raCrlf, 3, 1, 2, 3, 4, 5, ""});
+  EXPECT_EQ(rows.RowMarks(0), 0x8001) << "a state leaves the marks";
 }
