@@ -31,6 +31,7 @@
 
 #include "editor/DAziver.h"
 #include "editor/core/DAziverLines.h"
+#include "editor/core/DAziverMapping.h"
 #include "editor/core/DAziverOptions.h"
 
 namespace {
@@ -44,7 +45,7 @@ constexpr int kWrapColumns = 80;
 constexpr int kWideLineEvery = 2000;
 constexpr int kWideMin = 10000;
 constexpr int kWideMax = 12000;
-// The view's screen for the state scan; InitBracketsFull scans all anyway.
+// The view's screen for the state scan.
 constexpr int kRowHeight = 16;
 constexpr int kScreenHeight = 800;
 
@@ -137,7 +138,9 @@ class TBenchView : public TEditorView {
   int RowHeight() const override { return kRowHeight; }
   int ScreenHeight() const override { return kScreenHeight; }
   TFountain* ActiveFountain() override { return &FInfo->Fountain(); }
-  bool InitBracketsFull() const override { return true; }
+  // The control's default: the load computes the states of one screen, the
+  // colouring the rest as it goes.
+  bool InitBracketsFull() const override { return false; }
   const TDelimiters& Delimiters() const override { return DefaultDelimiters(); }
   int TabSpaceCount() const override { return kDefaultTabSpaceCount; }
   TEditorScreenStrings& ScreenStrings() override { return *FList; }
@@ -156,12 +159,14 @@ size_t OursOnce(const std::string& path, bool wrap) {
   TEditorScreenStrings& rows = view.ScreenStrings();
   const std::unique_ptr<TFountainParser> parser = view.ActiveFountain()->CreateParser();
   size_t sum = 0;
+  // The rows are read as a pass over the text reads them, without keeping cells.
+  TCellString scratch;
+  std::vector<TRowToken> tokens;
   for (int row = 0; row < rows.GetCount(); ++row) {
-    const TCellString& text = rows.Get(row);
-    parser->RowStateIn(text, rows.RowAttributeData(row));
-    for (int kind = parser->Next(); kind != toEof; kind = parser->Next()) {
-      const TFountainColor* color = parser->TokenToFountainColor();
-      sum += static_cast<size_t>(kind) + parser->TokenLength() + (color != nullptr ? color->Color() & 1 : 0);
+    ScanRowTokens(rows, row, DisplayText(rows, row, scratch), *parser, tokens);
+    for (const TRowToken& token : tokens) {
+      sum += static_cast<size_t>(token.Kind) + static_cast<size_t>(token.Length) +
+             (token.Color != nullptr ? token.Color->Color() & 1 : 0);
     }
   }
   return sum + static_cast<size_t>(rows.GetCount());

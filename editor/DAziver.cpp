@@ -43,13 +43,30 @@ void TEditorScreen::Update() {
   const TLastChange& change = e.FList->LastChange();
   if (!change.Valid) return;
   const int visible = e.FCaretModel->VisibleRows();
-  if (std::abs(change.Inserted - change.Removed) > visible) {
+  const int shift = change.Inserted - change.Removed;
+  if (std::abs(shift) > visible) {
     e.InvalidateTextBelow(e.TopRow());
     return;
   }
-  const int p = change.Start + std::max(change.Inserted, change.Recoloured);
-  e.InvalidateRows(change.Start, p);
-  if (change.Removed != change.Inserted) e.InvalidateTextBelow(p);
+  const int first = change.Start;
+  const int p = first + std::max(change.Inserted, change.Recoloured);
+  const int count = e.FList->GetCount();
+  e.InvalidateRows(first, p >= count ? p : p - 1);
+  if (shift != 0) {
+    // The rows after the change keep their pixels: they move by the rows
+    // put in or taken out; Qt repaints what the move uncovers.
+    const int y = std::max(e.TextTop(), e.RowTop(p));
+    const int height = e.viewport()->height() - y;
+    const int dy = shift * e.RowHeight();
+    if (e.FImagebar->Values().Visible) e.ScrollArea(0, dy, QRect(0, y, e.FImagebarWidth, height));
+    e.ScrollArea(0, dy, QRect(e.TextLeft(), y, e.viewport()->width() - e.TextLeft(), height));
+    if (p >= count) e.InvalidateRows(p, p);
+  }
+  const TEditorLeftbar::TValues& bar = e.FLeftbar->Values();
+  if (!bar.Visible || !bar.ShowNumber) return;
+  // Row numbers stay where they are unless the text's end moved in the window.
+  const bool endInWindow = count <= e.TopRow() + visible;
+  if (bar.ShowNumberMode == nmLine || (shift != 0 && endInWindow)) e.InvalidateLeftbar(p, first + visible);
 }
 
 TEditor::TEditor(QWidget* parent) : QAbstractScrollArea(parent), FColor(clWhite) {
@@ -114,6 +131,17 @@ void TEditor::AttachFountain(TFountain* fountain, bool attach) {
   } else {
     fountain->NotifyEventList().Remove(listener);
   }
+}
+
+void TEditor::SetImageList(QPointer<TImageList>& field, TImageList* value) {
+  if (field == value) return;
+  if (field != nullptr) disconnect(field, &QObject::destroyed, this, nullptr);
+  field = value;
+  const auto repaint = [this] {
+    if (FImagebar->Values().Visible) viewport()->update();
+  };
+  if (value != nullptr) connect(value, &QObject::destroyed, this, repaint);
+  repaint();
 }
 
 void TEditor::SetFountain(TFountain* value) {
@@ -276,6 +304,12 @@ void TEditor::SetCol(int col) { FCaretModel->SetCol(col); }
 
 void TEditor::SetRowCol(int row, int col) { FCaretModel->SetRowCol(row, col); }
 
+void TEditor::PageMove(int n) {
+  CaretHide();
+  FCaretModel->PageMove(n);
+  CaretShow();
+}
+
 void TEditor::SetSelStart(int value) { FSelection->SetSelStart(value); }
 
 void TEditor::SetSelLength(int value) { FSelection->SetSelLength(value); }
@@ -299,7 +333,7 @@ void TEditor::HideCaretNow() {
   if (!FCaretShown) return;
   FCaretShown = false;
   FBlink.stop();
-  viewport()->update(CaretRect());
+  viewport()->update(FPaintedCaret);
 }
 
 void TEditor::ShowCaretNow() {
@@ -312,6 +346,7 @@ void TEditor::ShowCaretNow() {
 
 void TEditor::Blink() {
   FBlinkOn = !FBlinkOn;
+  viewport()->update(FPaintedCaret);
   viewport()->update(CaretRect());
 }
 
@@ -325,9 +360,8 @@ QRect TEditor::CaretRect() const {
 }
 
 void TEditor::CaretMoved() {
-  const QRect old = CaretRect();
   if (hasFocus()) FCaretModel->ScrollCaretIntoView();
-  viewport()->update(old);
+  viewport()->update(FPaintedCaret);
   viewport()->update(CaretRect());
   FBlinkOn = true;
   if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
@@ -378,6 +412,23 @@ void TEditor::InvalidateRows(int first, int last) {
   viewport()->update(0, y, viewport()->width(), (to - from + 1) * RowHeight());
 }
 
+int TEditor::RowTop(int row) const { return TextTop() + (row - TopRow()) * RowHeight(); }
+
+void TEditor::InvalidateLeftbar(int first, int last) {
+  const int from = std::max(first, TopRow());
+  const int to = std::min(last, TopRow() + FCaretModel->VisibleRows());
+  if (from > to) return;
+  const int left = TextLeft() - FMargin->Values().Left - FLeftbarWidth;
+  viewport()->update(left, RowTop(from), FLeftbarWidth, (to - from + 1) * RowHeight());
+}
+
+void TEditor::ScrollArea(int dx, int dy, const QRect& rect) {
+  if (rect.isEmpty()) return;
+  viewport()->scroll(dx, dy, rect);
+  // The caret's pixels went with the rest.
+  if (rect.intersects(FPaintedCaret)) FPaintedCaret.translate(dx, dy);
+}
+
 void TEditor::InvalidateTextBelow(int row) {
   const int y = TextTop() + std::max(0, row - TopRow()) * RowHeight();
   viewport()->update(0, y, viewport()->width(), viewport()->height() - y);
@@ -414,15 +465,26 @@ void TEditor::RulerMarkMoved(int oldCol, int newCol) {
   }
 }
 
-void TEditor::TopRowChanged(int) {
+void TEditor::TopRowChanged(int oldRow) {
+  CaretBeginUpdate();
+  const int limit = FCaretModel->VisibleRows() + 1;
+  const int rows = std::clamp(oldRow - TopRow(), -limit, limit);
+  ScrollArea(0, rows * RowHeight(), QRect(0, TextTop(), viewport()->width(), viewport()->height() - TextTop()));
   verticalScrollBar()->setValue(TopRow());
-  viewport()->update();
+  if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
   if (OnTopRowChange) OnTopRowChange();
+  CaretEndUpdate();
 }
 
-void TEditor::TopColChanged(int) {
+void TEditor::TopColChanged(int oldCol) {
+  const int dx = (oldCol - TopCol()) * FCellWidth;
+  if (std::abs(dx) >= viewport()->width()) {
+    viewport()->update();
+  } else {
+    ScrollArea(dx, 0, QRect(TextLeft(), 0, viewport()->width() - TextLeft(), viewport()->height()));
+  }
   horizontalScrollBar()->setValue(TopCol());
-  viewport()->update();
+  if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
   if (OnTopColChange) OnTopColChange();
 }
 
@@ -430,11 +492,19 @@ void TEditor::SelectionChanged(bool selected) {
   if (OnSelectionChange) OnSelectionChange(selected);
 }
 
+void TEditor::SelectionModeChanged() {
+  viewport()->update();
+  if (OnSelectionModeChange) OnSelectionModeChange();
+}
+
 void TEditor::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   const TEditorPaintFrame frame{*FList,        *FSelection,         *this,          ActiveFountain(), FCellWidth,
                                 FCellHeight,   RowHeight(),         TextLeft(),     TextTop(),        TopRow(),
                                 TopCol(),      viewport()->width(), viewport()->height(), FLeftbarWidth, FNumberDigits,
-                                Row(),         Col(),               CaretDrawn(),   CaretRect()};
+                                Row(),         Col(),               CaretDrawn(),   CaretRect(),      OnDrawLine,
+                                FImageDigits,  FImageMarks};
   TEditorPainter(frame, painter).Paint(event->rect());
+  if (event->rect().contains(FPaintedCaret)) FPaintedCaret = {};
+  if (CaretDrawn()) FPaintedCaret = FPaintedCaret.united(CaretRect() & event->rect());
 }

@@ -7,11 +7,13 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
 
+#include "editor/DAziverPaint.h"
 #include "editor/core/DAziverLines.h"
 #include "editor/core/DAziverSelection.h"
 #include "editor/core/EditorProp.h"
@@ -60,6 +62,11 @@ class TEditor : public QAbstractScrollArea,
   const TEditorStrings& Lines() const { return *FLines; }
   TFountain* Fountain() const { return FFountain; }
   void SetFountain(TFountain* value);
+  // Image lists of the image bar, not owned; null: the built-in images.
+  TImageList* ImageDigits() const { return FImageDigits; }
+  void SetImageDigits(TImageList* value) { SetImageList(FImageDigits, value); }
+  TImageList* ImageMarks() const { return FImageMarks; }
+  void SetImageMarks(TImageList* value) { SetImageList(FImageMarks, value); }
   bool ReadOnly() const override { return FReadOnly; }
   void SetReadOnly(bool value) { FReadOnly = value; }
   int UndoListMax() const { return FList->UndoObj().UndoLimit(); }
@@ -86,6 +93,8 @@ class TEditor : public QAbstractScrollArea,
   void SelectAll() override;
   void SetSelectionMode(TSelectionMode mode) { FSelection->SetSelectionMode(mode); }
   void SetTopCol(int col) { FCaretModel->SetTopCol(col); }
+  // View and caret `n` rows on, the caret hidden meanwhile.
+  void PageMove(int n);
   int TopCol() const { return FCaretModel->TopCol(); }
 
   // Layout, in pixels of the viewport.
@@ -103,7 +112,9 @@ class TEditor : public QAbstractScrollArea,
 
   std::function<void()> OnCaretMoved;
   std::function<void()> OnChange;
+  TDrawLineEvent OnDrawLine;
   std::function<void(bool)> OnSelectionChange;
+  std::function<void()> OnSelectionModeChange;
   std::function<void()> OnTopColChange;
   std::function<void()> OnTopRowChange;
 
@@ -141,6 +152,7 @@ class TEditor : public QAbstractScrollArea,
   void TopColChanged(int oldCol) override;
   void RepaintRows(int first, int last) override;
   void SelectionChanged(bool selected) override;
+  void SelectionModeChanged() override;
 
   // TEditorProperties.
   TColor Color() const override { return FColor; }
@@ -237,9 +249,6 @@ class TEditor : public QAbstractScrollArea,
   // Row in the high word, offset in the low word; -1 outside the client area.
   int EmCharFromPos(int x, int y) const;
 
-  // Page move by n rows, the caret moving as far as the top row does.
-  void PageMove(int n);
-
   // The clipboard format of a box selection ("TEditor Box Type").
   static constexpr char kBoxMimeType[] = "application/x-teditor-box-type";
 
@@ -280,10 +289,17 @@ class TEditor : public QAbstractScrollArea,
   void PropertyChanged(TObject* sender);
   void BindOption(TNotifyPersistent& option);
   void AttachFountain(TFountain* fountain, bool attach);
+  // Stores the list, let go of when it is destroyed; the image bar repaints.
+  void SetImageList(QPointer<TImageList>& field, TImageList* value);
   bool UpdateNumberDigits();
   void UpdateBarWidths();
   void InvalidateRows(int first, int last);
   void InvalidateTextBelow(int row);
+  void InvalidateLeftbar(int first, int last);
+  // The y of a row's top in the viewport.
+  int RowTop(int row) const;
+  // Moves the pixels inside `rect`; Qt repaints what the move uncovers.
+  void ScrollArea(int dx, int dy, const QRect& rect);
   void ShowCaretNow();
   void HideCaretNow();
   void Blink();
@@ -320,6 +336,8 @@ class TEditor : public QAbstractScrollArea,
   bool FModified = false;
   int FScrollMax = 0;
   TFountain* FFountain = nullptr;
+  QPointer<TImageList> FImageDigits;
+  QPointer<TImageList> FImageMarks;
   std::unique_ptr<TEditorCaret> FCaret;
   std::unique_ptr<TEditorMarks> FMarks;
   std::unique_ptr<TEditorMargin> FMargin;
@@ -343,6 +361,8 @@ class TEditor : public QAbstractScrollArea,
   int FUnderlineLock = 0;
   bool FCaretShown = false;
   bool FBlinkOn = true;
+  // Where the caret was drawn since it was last wiped.
+  QRect FPaintedCaret;
   QTimer FBlink;
   bool FKeyRepeating = false;
   bool FMouseDown = false;

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QPixmap>
 
+#include <string>
+
 namespace {
 
 constexpr int kDigitPixels = 8;
@@ -78,4 +80,54 @@ void DrawMarkImage(QPainter& painter, int x, int y, int mark) {
   painter.setBrush(QColor(kMarkColors[static_cast<size_t>(mark) % std::size(kMarkColors)]));
   painter.drawEllipse(x, y, kRowImageSize, kRowImageSize);
   painter.restore();
+}
+
+namespace {
+
+// The digit glyphs, one row of bits a pixel row, the leftmost pixel the
+// highest of kGlyphWidth bits.
+constexpr int kGlyphWidth = 5;
+constexpr int kGlyphHeight = 9;
+constexpr int kOneWidth = 3;
+constexpr int kGlyphGap = 1;
+constexpr int kDigitCount = 10;
+constexpr uint8_t kGlyphs[kDigitCount][kGlyphHeight] = {
+    {0x0E, 0x11, 0x11, 0x13, 0x15, 0x19, 0x11, 0x11, 0x0E},  // 0
+    {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E},  // 1, in the middle three bits
+    {0x0E, 0x11, 0x01, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F},  // 2
+    {0x0E, 0x11, 0x01, 0x01, 0x06, 0x01, 0x01, 0x11, 0x0E},  // 3
+    {0x02, 0x06, 0x0A, 0x12, 0x12, 0x1F, 0x02, 0x02, 0x02},  // 4
+    {0x1F, 0x10, 0x10, 0x1E, 0x01, 0x01, 0x01, 0x11, 0x0E},  // 5
+    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x11, 0x11, 0x0E},  // 6
+    {0x1F, 0x01, 0x02, 0x02, 0x04, 0x04, 0x08, 0x08, 0x08},  // 7
+    {0x0E, 0x11, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x11, 0x0E},  // 8
+    {0x0E, 0x11, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x04, 0x0C},  // 9
+};
+}  // namespace
+
+void DrawRulerNumber(QPainter& painter, int x, int y, int number, const QColor& color) {
+  const std::string digits = std::to_string(number);
+  for (const char c : digits) {
+    const int digit = c - '0';
+    const int width = digit == 1 ? kOneWidth : kGlyphWidth;
+    // The "1" glyph's three columns sit at the middle of its five bits.
+    const int skip = digit == 1 ? 1 : 0;
+    for (int row = 0; row < kGlyphHeight; ++row) {
+      for (int col = 0; col < width; ++col) {
+        if (kGlyphs[digit][row] & (1 << (kGlyphWidth - 1 - col - skip))) painter.fillRect(x + col, y + row, 1, 1, color);
+      }
+    }
+    x += width + kGlyphGap;
+  }
+}
+
+int TImageList::Add(const QPixmap& image) {
+  FImages.push_back(image);
+  return Count() - 1;
+}
+
+bool TImageList::Draw(QPainter& painter, int x, int y, int index) const {
+  if (index < 0 || index >= Count()) return false;
+  painter.drawPixmap(x, y, FImages[static_cast<size_t>(index)]);
+  return true;
 }

@@ -123,20 +123,6 @@ bool TEditor::KeyDown(QKeyEvent& event) {
   }
 }
 
-void TEditor::PageMove(int n) {
-  const int count = FList->GetCount();
-  const int top = TopRow();
-  if (top == 0 && n < 0) {
-    SetRow(0);
-    return;
-  }
-  if (n > 0 && (top >= count || (top == count - 1 && GetRowKind(*FList, top) == raEof))) return;
-  CaretHide();
-  FCaretModel->SetTopRow(std::max(0, std::min(top + n, count)));
-  SetRow(Row() + TopRow() - top);
-  CaretShow();
-}
-
 void TEditor::NavigationKey(int key, bool ctrl) {
   const TEditorScreenStrings& rows = *FList;
   const int count = rows.GetCount();
@@ -147,7 +133,7 @@ void TEditor::NavigationKey(int key, bool ctrl) {
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
       const int range = FKeyRepeating ? FSpeed->PageVerticalRangeAc() : FSpeed->PageVerticalRange();
-      const int n = (visible - 1) / 2 * range;
+      const int n = FCaretModel->PageRows(range);
       PageMove(key == Qt::Key_PageUp ? -n : n);
       break;
     }

@@ -21,7 +21,6 @@ constexpr int kRowMarks = 16;
 constexpr int kEdge = 2;
 constexpr int kTickHalf = 3;
 constexpr int kTickOther = 6;
-constexpr int kRulerDigitPixels = 7;
 constexpr int kImageTop = 2;
 constexpr int kEofCells = 6;
 constexpr char kEofText[] = "[EOF]";
@@ -92,29 +91,37 @@ void TEditorPainter::Paint(const QRect& clip) {
 void TEditorPainter::PaintRuler(const QRect& clip) {
   const TEditorRuler::TValues& ruler = F.Options.Ruler().Values();
   const int height = FTextTop - F.Options.Margin().Values().Top;
-  P.setClipRect(QRect(FTextLeft, 0, FWidth - FTextLeft, height) & clip);
-  P.fillRect(FTextLeft, 0, FWidth, height, Qc(ruler.BkColor));
-  P.setPen(Qc(ruler.Color));
-  QFont digits = FFont;
-  digits.setPixelSize(kRulerDigitPixels);
-  P.setFont(digits);
+  const QRect area = QRect(FTextLeft, 0, FWidth - FTextLeft, height) & clip;
+  P.setClipRect(area);
+  DrawGauge(height, Qc(ruler.Color), Qc(ruler.BkColor));
+  // The caret column's cell: the gauge again in the mark colours, inverted.
+  const int markHeight = height - (ruler.Edge ? kEdge : 1) - 1;
+  P.setClipRect(QRect(FX + F.CaretCol * FCw + 1, 1, FCw - 1, markHeight) & area);
+  DrawGauge(height, Qc(ruler.BkColor), Qc(ruler.MarkColor));
+  P.setClipRect(clip);
+}
+
+void TEditorPainter::DrawGauge(int height, const QColor& fore, const QColor& back) {
+  const TEditorRuler::TValues& ruler = F.Options.Ruler().Values();
+  P.fillRect(FTextLeft, 0, FWidth, height, back);
+  P.setPen(fore);
   const int range = ruler.GaugeRange;
-  const int lastCol = std::min(F.TopCol + FWidth / FCw + 1, kMaxDrawnCol);
+  // The gauge ends at the first number past the last drawn column.
+  const int end = ((kMaxDrawnCol - 1) / range + 1) * range;
+  const int lastCol = std::min(F.TopCol + FWidth / FCw + 1, end - 1);
   for (int col = F.TopCol - F.TopCol % range; col <= lastCol; ++col) {
     const int x = FX + col * FCw;
     const int k = col % range;
     P.drawLine(x, k == 0 ? 0 : k == range / 2 ? kTickHalf : kTickOther, x, height - 1);
-    if (k == 0) P.drawText(x + 1, 0, range * FCw, height, Qt::AlignLeft | Qt::AlignTop, QString::number(col));
+    if (k == 0) DrawRulerNumber(P, x + 1, 0, col, fore);
   }
   if (ruler.Edge) {
+    const int right = std::min(FWidth, FX + end * FCw);
     P.setPen(Qc(kEdgeLight));
-    P.drawLine(FTextLeft, height - kEdge, FWidth, height - kEdge);
+    P.drawLine(FTextLeft, height - kEdge, right, height - kEdge);
     P.setPen(Qc(kEdgeDark));
-    P.drawLine(FTextLeft, height - 1, FWidth, height - 1);
+    P.drawLine(FTextLeft, height - 1, right, height - 1);
   }
-  // The caret column's cell shows in the mark colour.
-  P.fillRect(FX + F.CaretCol * FCw + 1, 1, FCw - 1, height - (ruler.Edge ? kEdge : 1) - 1, Qc(ruler.MarkColor));
-  P.setClipRect(clip);
 }
 
 void TEditorPainter::PaintImagebar(int first, int last) {
@@ -129,9 +136,15 @@ void TEditorPainter::PaintImagebar(int first, int last) {
     if (row >= FRows.GetCount()) continue;
     const uint16_t marks = FRows.RowMarks(row);
     const int digit = LowestMark(marks, 0, kDigitMarks);
-    if (digit >= 0) DrawDigitImage(P, image.LeftMargin, y + kImageTop, digit);
-    const int mark = LowestMark(marks, kDigitMarks, kRowMarks);
-    if (mark >= 0) DrawMarkImage(P, image.LeftMargin + image.DigitWidth, y + kImageTop, mark - kDigitMarks);
+    const int x = image.LeftMargin;
+    if (digit >= 0 && !(F.ImageDigits != nullptr && F.ImageDigits->Draw(P, x, y + kImageTop, digit))) {
+      DrawDigitImage(P, x, y + kImageTop, digit);
+    }
+    const int mark = LowestMark(marks, kDigitMarks, kRowMarks) - kDigitMarks;
+    const int markX = x + image.DigitWidth;
+    if (mark >= 0 && !(F.ImageMarks != nullptr && F.ImageMarks->Draw(P, markX, y + kImageTop, mark))) {
+      DrawMarkImage(P, markX, y + kImageTop, mark);
+    }
   }
 }
 
@@ -210,6 +223,13 @@ void TEditorPainter::PaintRowPart(int row, const QRect& rect, bool selected) {
   // The display text stops at the last drawn column; the end marks need the whole width.
   const TCellString display = ExpandTabs(text, FRows.AttrSettings());
   DrawCells(display, CellStyles(row, display, selected, base), base, rect.top());
+  if (F.OnDrawLine) {
+    std::string scanned = display.Utf8();
+    if (FRows.Rows(row) == raWrapped && row + 1 < FRows.GetCount()) {
+      scanned += ExpandTabs(FRows.Get(row + 1), FRows.AttrSettings()).Utf8();
+    }
+    F.OnDrawLine(P, rect, FX, selected, row, scanned, rect.top());
+  }
   DrawEndMarks(row, TextWidth(text, FRows.AttrSettings()), rect.top(), base.Fore);
   DrawBlankMarks(display, rect.top());
   P.restore();
@@ -221,26 +241,18 @@ std::vector<TEditorPainter::TCellStyle> TEditorPainter::CellStyles(int row, cons
   if (!selected && FRows.RowMarks(row) != 0) return styles;
   TFountain* fountain = F.Fountain;
   if (fountain == nullptr) return styles;
-  const auto parser = fountain->CreateParser();
-  // A wrapped row scans on into the next one, so cut tokens are recognised.
-  const TCellString text =
-      FRows.Rows(row) == raWrapped && row + 1 < FRows.GetCount()
-          ? display + ExpandTabs(FRows.Get(row + 1), FRows.AttrSettings())
-          : display;
-  TRowAttributeData state = FRows.RowAttributeData(row);
-  if (state.BracketIndex == kBracketNotComputed) state.BracketIndex = kNoBracket;
-  parser->RowStateIn(text, state);
-  for (int kind = parser->Next(); kind != toEof && parser->TokenStart() < display.Length(); kind = parser->Next()) {
-    const TFountainColor* color = parser->TokenToFountainColor();
-    if (color == nullptr) continue;
+  if (!FParser) FParser = fountain->CreateParser();
+  ScanRowTokens(FRows, row, display, *FParser, FTokens);
+  for (const TRowToken& token : FTokens) {
+    if (token.Color == nullptr) continue;
     TCellStyle style = base;
-    style.Style = color->Style();
+    style.Style = token.Color->Style();
     if (!selected) {
-      style.Fore = Or(color->Color(), F.Options.Font().Color);
-      style.Back = Or(color->BkColor(), F.Options.Color());
+      style.Fore = Or(token.Color->Color(), F.Options.Font().Color);
+      style.Back = Or(token.Color->BkColor(), F.Options.Color());
     }
-    const int end = std::min(display.Length(), parser->TokenStart() + parser->TokenLength());
-    std::fill(styles.begin() + parser->TokenStart(), styles.begin() + end, style);
+    const int end = std::min(display.Length(), token.Start + token.Length);
+    std::fill(styles.begin() + token.Start, styles.begin() + end, style);
   }
   return styles;
 }

@@ -5,8 +5,21 @@
 
 #include <QPainter>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/DAziverImages.h"
 #include "editor/core/DAziverSelection.h"
 #include "editor/core/EditorProp.h"
+
+// Called after a row, or the part of it in or out of the selection, is
+// drawn: the painter, the part's rectangle, the x of column 0, whether the
+// part is selected, the row, its display text (a wrapped row's with the next
+// row's) and the row's top.
+using TDrawLineEvent =
+    std::function<void(QPainter&, const QRect&, int x, bool selected, int row, const std::string& text, int y)>;
 
 // What one paint reads of the control.
 struct TEditorPaintFrame {
@@ -29,6 +42,10 @@ struct TEditorPaintFrame {
   int CaretCol;
   bool CaretDrawn;
   QRect CaretRect;
+  const TDrawLineEvent& OnDrawLine;
+  // The control's image lists; null: the built-in images.
+  const TImageList* ImageDigits;
+  const TImageList* ImageMarks;
 };
 
 class TEditorPainter {
@@ -48,6 +65,8 @@ class TEditorPainter {
   QColor Or(TColor color, TColor fallback) const { return Qc(color == clNone ? fallback : color); }
   int RowTop(int row) const;
   void PaintRuler(const QRect& clip);
+  // Ticks, numbers and edge of the visible ruler in the colours given.
+  void DrawGauge(int height, const QColor& fore, const QColor& back);
   void PaintImagebar(int first, int last);
   void PaintLeftbar(int first, int last);
   void PaintRow(int row);
@@ -72,4 +91,7 @@ class TEditorPainter {
   int FTextTop;
   int FX;  // x of column 0
   int FWidth;
+  // One scanner and token list for the whole paint.
+  std::unique_ptr<TFountainParser> FParser;
+  std::vector<TRowToken> FTokens;
 };

@@ -8,10 +8,11 @@ namespace platform {
 namespace {
 
 constexpr char kFallbackEncoding[] = "CP932";
-
 bool IsValidUtf8(const std::string& text) {
   char32_t code = 0;
   for (size_t pos = 0; pos < text.size();) {
+    pos = SkipAscii(text, pos);
+    if (pos == text.size()) break;
     const size_t length = DecodeUtf8(text, pos, code);
     if (length == 0) return false;
     pos += length;

@@ -1,6 +1,8 @@
 #include "platform/textwidth.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -54,6 +56,18 @@ constexpr TUtf8Lead kLeads[] = {
 };
 
 }  // namespace
+
+size_t SkipAscii(std::string_view text, size_t pos) {
+  // A word at a time while no byte of it has its high bit (an ASCII byte
+  // has none): most text is ASCII.
+  constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+  for (uint64_t word = 0; pos + sizeof(word) <= text.size(); pos += sizeof(word)) {
+    std::memcpy(&word, text.data() + pos, sizeof(word));
+    if ((word & kHighBits) != 0) break;
+  }
+  while (pos < text.size() && (static_cast<unsigned char>(text[pos]) & kContinuationBits) == 0) ++pos;
+  return pos;
+}
 
 size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& code) {
   const auto b = static_cast<unsigned char>(text[pos]);

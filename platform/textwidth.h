@@ -9,5 +9,7 @@
 // 0 when the bytes there are not a valid character (overlong forms and
 // surrogates included).
 size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& code);
+// The first byte at or after `pos` that is not ASCII, or the text's size.
+size_t SkipAscii(std::string_view text, size_t pos);
 // East Asian Width W or F: two columns.
 bool IsWideChar(char32_t code);

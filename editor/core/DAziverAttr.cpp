@@ -57,8 +57,12 @@ bool IsDelimiter(const TDelimiters& delimiters, const TCell& cell) {
   return byte != kNoByte && delimiters.test(static_cast<size_t>(byte));
 }
 
+int AttrLimit(const TRowAttrSettings& settings) {
+  return settings.WrapByte > 0 ? settings.WrapByte + kWrapAttrExtra : kAttrLimit;
+}
+
 std::string RowAttrText(const TCellString& row, const TRowAttrSettings& settings, int first) {
-  const size_t limit = static_cast<size_t>(settings.WrapByte > 0 ? settings.WrapByte + kWrapAttrExtra : kAttrLimit);
+  const auto limit = static_cast<size_t>(AttrLimit(settings));
   std::string attr;
   int i = first;
   while (i < row.Length() && attr.size() < limit) {

@@ -36,6 +36,8 @@ struct TRowAttrSettings {
   int WrapByte = 0;  // 0: soft wrap off
 };
 
+// Columns after which the attribute text is cut.
+int AttrLimit(const TRowAttrSettings& settings);
 // The attribute text of the cells from `first` on: "1" narrow, "2" narrow
 // delimiter, "3" tab fill, "4"/"5" lead and trail of a wide character. Cut
 // at 10000 columns, with soft wrap at WrapByte + 3.

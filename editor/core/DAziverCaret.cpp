@@ -210,6 +210,19 @@ void TEditorCaretModel::ScrollCaretIntoView() {
   }
 }
 
+void TEditorCaretModel::PageMove(int n) {
+  const int count = FRows.GetCount();
+  if (FTopRow == 0 && n < 0) {
+    SetRow(0);
+    return;
+  }
+  const bool lastWithoutBreak = FTopRow == count - 1 && GetRowKind(FRows, FTopRow) == raEof;
+  if (n > 0 && (lastWithoutBreak || FTopRow >= count)) return;
+  const int old = FTopRow;
+  SetTopRow(std::max(0, std::min(FTopRow + n, count)));
+  SetRow(FRow + FTopRow - old);
+}
+
 void TEditorCaretModel::VScroll(TScrollCode code, int position) {
   int step = 0;
   switch (code) {

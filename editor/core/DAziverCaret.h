@@ -27,6 +27,8 @@ class TEditorCaretPort {
   virtual void CaretBeginUpdate() = 0;
   virtual void CaretEndUpdate() = 0;
   virtual void SelectionChanged(bool selected) = 0;
+  // Box or normal mode was switched.
+  virtual void SelectionModeChanged() {}
 };
 
 // Scroll-bar requests, numbered as the system numbers them.
@@ -75,6 +77,11 @@ class TEditorCaretModel {
   bool CaretOutOfView() const;
   // Top row and column so that the caret shows; sideways by a quarter page at least.
   void ScrollCaretIntoView();
+  // Rows a page key moves: half the visible rows (less one) times `range`,
+  // the speed setting for a single press or for a repeating key.
+  int PageRows(int range) const { return (FVisibleRows - 1) / 2 * range; }
+  // The view and the caret move `n` rows together.
+  void PageMove(int n);
   // A scroll-bar request; `position` is the thumb's.
   void VScroll(TScrollCode code, int position);
   void HScroll(TScrollCode code, int position);

@@ -96,7 +96,7 @@ int TEditorStrings::Add(const std::string& s) {
       return std::pair{last + 1, text.Length()};
     }
     // The last line has no break: it gets one and the new line follows.
-    const TCellString text = TCellString::FromUtf8(rows.Get(last).Utf8() + kCrLf + s);
+    const TCellString text = TCellString::FromUtf8(std::string(rows.Bytes(last)) + kCrLf + s);
     rows.ReplaceRows(last, 1, text);
     return std::pair{last, text.Length()};
   });
@@ -117,21 +117,31 @@ void TEditorStrings::Clear() { Rows().Clear(); }
 
 std::string TEditorStrings::GetTextStr() const { return Rows().JoinRows(0, Rows().GetCount() - 1); }
 
-void TEditorStrings::FillRows(const std::string& text) {
+void TEditorStrings::FillRows(std::string text) {
   TEditorScreenStrings& rows = Rows();
-  const std::string_view view(text);
+  rows.LoadText(std::move(text));
+  const std::string_view view(rows.Text());
   // Room for the rows of a CR LF or LF text without soft wrap; other texts grow.
   rows.SetCapacity(static_cast<int>(std::count(view.begin(), view.end(), '\n') + 1));
+  TCellString scratch;
+  // The next CR and the next LF, each searched again only once passed.
+  const auto next = [&view](char c, size_t from) {
+    const size_t at = view.find(c, from);
+    return at == std::string_view::npos ? view.size() : at;
+  };
+  size_t cr = next('\r', 0);
+  size_t lf = next('\n', 0);
   size_t start = 0;
-  for (size_t i = 0; i < view.size(); ++i) {
-    const char c = view[i];
-    if (c != '\r' && c != '\n') continue;
-    rows.AddLine(TCellString::FromUtf8(view.substr(start, i - start)));
-    if (c == '\r' && i + 1 < view.size() && view[i + 1] == '\n') ++i;
-    start = i + 1;
+  while (start < view.size()) {
+    if (cr < start) cr = next('\r', start);
+    if (lf < start) lf = next('\n', start);
+    const size_t end = std::min(cr, lf);
+    if (end == view.size()) break;
+    rows.AddLine(start, end - start, scratch);
+    start = end + (end == cr && lf == end + 1 ? 2 : 1);
   }
   if (start < view.size()) {
-    rows.AddLine(TCellString::FromUtf8(view.substr(start)));
+    rows.AddLine(start, view.size() - start, scratch);
     rows.SetRows(rows.GetCount() - 1, raEof);
   }
   rows.InitRowStates();
@@ -164,10 +174,10 @@ void TEditorStrings::LoadFromFile(const std::string& fileName) {
   if (file.error() != QFileDevice::NoError) throw FileError(fileName, file);
   bytes.append(rest.constData(), static_cast<size_t>(rest.size()));
   if (!bytes.empty() && bytes.back() == kEndOfFile) bytes.pop_back();
-  const std::string text = platform::DecodeUtf8OrCp932(std::move(bytes));
+  std::string text = platform::DecodeUtf8OrCp932(std::move(bytes));
   BeginUpdate();
   Rows().Clear();
-  FillRows(text);
+  FillRows(std::move(text));
   EndUpdate();
 }
 

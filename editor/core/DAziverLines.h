@@ -44,8 +44,8 @@ class TEditorStrings {
   // the caret `offset` cells after the start of `row`.
   template <class Edit>
   void Modify(Edit edit);
-  // Fills the emptied rows with the text's lines.
-  void FillRows(const std::string& text);
+  // Fills the rows with the text's lines; the rows keep the text as their block.
+  void FillRows(std::string text);
 
   TEditorView& FEditor;
 };

@@ -32,7 +32,7 @@ int RowWidth(const TEditorScreenStrings& rows, int row) {
 int GetTextLen(const TEditorScreenStrings& rows) {
   int length = 0;
   for (int i = 0; i < rows.GetCount(); ++i) {
-    length += static_cast<int>(rows.Get(i).Utf8().size()) + (rows.Rows(i) == raCrlf ? kCrLfBytes : 0);
+    length += static_cast<int>(rows.Bytes(i).size()) + (rows.Rows(i) == raCrlf ? kCrLfBytes : 0);
   }
   return length;
 }
@@ -77,6 +77,43 @@ int RowToLine(const TEditorScreenStrings& rows, int row) {
   return line;
 }
 
+const TCellString& DisplayText(const TEditorScreenStrings& rows, int row, TCellString& scratch) {
+  const TRowAttrSettings settings = rows.AttrSettings();
+  const TCellString& text = rows.Peek(row, scratch);
+  if (rows.Bytes(row).find('\t') == std::string_view::npos && text.Length() <= AttrLimit(settings)) return text;
+  TCellString display = ExpandTabs(text, settings);
+  scratch = std::move(display);
+  return scratch;
+}
+
+void ScanRowTokens(TEditorScreenStrings& rows, int row, const TCellString& display, TFountainParser& parser,
+                   std::vector<TRowToken>& tokens) {
+  tokens.clear();
+  if (rows.BracketIndex(row) == kBracketNotComputed) rows.UpdateRowStates(row, false);
+  TRowAttributeData state = rows.RowAttributeData(row);
+  const bool computed = state.BracketIndex != kBracketNotComputed;
+  if (!computed) state.BracketIndex = kNoBracket;
+  const bool wrapped = rows.Rows(row) == raWrapped && row + 1 < rows.GetCount();
+  TCellString joined;
+  if (wrapped) joined = display + ExpandTabs(rows.Get(row + 1), rows.AttrSettings());
+  parser.RowStateIn(wrapped ? joined : display, state);
+  for (int kind = parser.Next(); kind != toEof && parser.TokenStart() < display.Length(); kind = parser.Next()) {
+    tokens.push_back({parser.TokenStart(), parser.TokenLength(), kind, parser.TokenToFountainColor()});
+  }
+  // The scan was RowStateOut's own when the text scanned is the row's text
+  // and nothing was carried into the row.
+  const int next = row + 1;
+  if (!computed || rows.Rows(row) == raWrapped || next >= rows.GetCount() ||
+      rows.BracketIndex(next) != kBracketNotComputed || state.WrappedByte != 0 || state.Remain != 0 ||
+      rows.Bytes(row) != display.Utf8()) {
+    return;
+  }
+  parser.RowEndState(state);
+  state.PrevRowAttribute = rows.Rows(row);
+  state.RowAttribute = rows.Rows(next);
+  rows.SetRowAttributeData(next, state);
+}
+
 int ColToPos(const std::string& attr, int col) {
   const auto end = attr.begin() + std::min(static_cast<int>(attr.size()), std::max(0, col + 1));
   return col - static_cast<int>(std::count(attr.begin(), end, kAttrTabFill));
@@ -87,7 +124,7 @@ int CaretPos(const TEditorScreenStrings& rows, int row, int col) {
 }
 
 int RowSpan(const TEditorScreenStrings& rows, int row) {
-  const int length = static_cast<int>(GetRowText(rows, row).Utf8().size());
+  const int length = InText(rows, row) ? static_cast<int>(rows.Bytes(row).size()) : 0;
   switch (GetRowKind(rows, row)) {
     case raCrlf: return length + kCrLfBytes;
     case raWrapped: return length;

@@ -6,8 +6,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "editor/core/DAziverRows.h"
+#include "editor/core/heFountain.h"
 
 // The caret's last column.
 inline constexpr int kMaxCaretCol = 10001;
@@ -31,6 +33,26 @@ int LeadingBlankWidth(const TCellString& text, const TRowAttrSettings& settings)
 TCellString ExpandTabs(const TCellString& text, const TRowAttrSettings& settings);
 // With soft wrap on: the rows before `row` that end with a line break.
 int RowToLine(const TEditorScreenStrings& rows, int row);
+// The display text of a row: the row's own text when it has no TAB and is
+// not cut, without a copy; else ExpandTabs into `scratch`.
+const TCellString& DisplayText(const TEditorScreenStrings& rows, int row, TCellString& scratch);
+
+// A token of a row's display text and the colour the fountain gives it.
+struct TRowToken {
+  int Start = 0;
+  int Length = 0;
+  int Kind = 0;
+  const TFountainColor* Color = nullptr;
+};
+
+// The tokens of a row's display text as the painter colours them, scanned
+// from the row's stored state (computed first when it is not); a wrapped
+// row is scanned on into the next one so that cut tokens are recognised.
+// A row whose display text is its own text gives the next row's state by
+// the same scan, stored when that is not computed yet: rows coloured one
+// after another are each scanned once.
+void ScanRowTokens(TEditorScreenStrings& rows, int row, const TCellString& display, TFountainParser& parser,
+                   std::vector<TRowToken>& tokens);
 
 // Cell position of a column: the column less the fill columns up to it.
 int ColToPos(const std::string& attr, int col);

@@ -123,17 +123,17 @@ void TEditorScreenStrings::GetRowsText(int start, int count, int& kind, int& row
 
 std::string TEditorScreenStrings::ParagraphText(int first) const {
   std::string text;
-  for (int row = first; row <= ParagraphEnd(first); ++row) text += Get(row).Utf8();
+  for (int row = first; row <= ParagraphEnd(first); ++row) text += Bytes(row);
   return text;
 }
 
 std::string TEditorScreenStrings::JoinRows(int first, int last) const {
   size_t length = 0;
-  for (int row = first; row <= last; ++row) length += Get(row).Utf8().size() + sizeof(kCrLf) - 1;
+  for (int row = first; row <= last; ++row) length += Bytes(row).size() + sizeof(kCrLf) - 1;
   std::string text;
   text.reserve(length);
   for (int row = first; row <= last; ++row) {
-    text += Get(row).Utf8();
+    text += Bytes(row);
     if (Rows(row) == raCrlf) text += kCrLf;
   }
   return text;
@@ -301,11 +301,16 @@ void TEditorScreenStrings::WrapParagraph(const TCellString& text, TEditorStringL
   }
 }
 
-void TEditorScreenStrings::AddLine(TCellString line) {
-  if (FWordWrap) {
-    WrapParagraph(line, *this);
-  } else {
-    Add(std::move(line));
+void TEditorScreenStrings::AddLine(size_t offset, size_t length, TCellString& scratch) {
+  if (!FWordWrap) {
+    AddSpan(offset, length);
+    return;
+  }
+  scratch.Assign({Text().data() + offset, length});
+  for (const TWrappedRow& piece : WrapLine(scratch, *FWrapOption, AttrSettings())) {
+    const size_t first = scratch.ByteOffset(piece.First);
+    const int row = AddSpan(offset + first, scratch.ByteOffset(piece.First + piece.Count) - first);
+    SetRows(row, piece.Kind);
   }
 }
 
@@ -427,15 +432,17 @@ int TEditorScreenStrings::ScanStates(int from, int limit, bool notify) {
     }
     parser->RowStateOut(row, *this, state);
   }
-  MarkNotComputed(limit + 1);
+  MarkStale(limit + 1);
   return changed;
 }
 
 void TEditorScreenStrings::MarkNotComputed(int from) {
-  for (int row = from; row < GetCount(); ++row) {
-    TRowAttributeData state;
-    state.RowAttribute = Rows(row);
-    SetRowAttributeData(row, state);
+  for (int row = std::max(from, 0); row < GetCount(); ++row) SetStateNotComputed(row);
+}
+
+void TEditorScreenStrings::MarkStale(int from) {
+  for (int row = std::max(from, 0); row < GetCount() && BracketIndex(row) != kBracketNotComputed; ++row) {
+    SetStateNotComputed(row);
   }
 }
 

@@ -73,8 +73,9 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   void InitRowStates();
 
   virtual void WrapText(const TCellString& text, TEditorStringList& rows);
-  // Appends a logical line as rows: cut with soft wrap on, else one row.
-  void AddLine(TCellString line);
+  // Appends a logical line of the loaded block (LoadText) as rows: cut with
+  // soft wrap on, else one row. `scratch` holds the line's cells for the cut.
+  void AddLine(size_t offset, size_t length, TCellString& scratch);
   virtual int WrapRowCount(const TCellString& text);
   void WrapAll();
   void UnwrapAll();
@@ -113,6 +114,10 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   // state matches; rows past the limit become not computed.
   int ScanStates(int from, int limit, bool notify);
   void MarkNotComputed(int from);
+  // Marks the computed rows from `from` on, up to the first row that is not
+  // computed. Computed rows run from row 0: every scan starts after the last
+  // computed row before it, and an edit's new rows are scanned at once.
+  void MarkStale(int from);
   // Deletes the rows; their marks go to the row that takes their place, or
   // leave the used marks when the text became empty.
   void DeleteRowsPassingMarks(int start, int count);

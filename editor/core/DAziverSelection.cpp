@@ -193,9 +193,11 @@ void TEditorSelection::SelectAll() {
 void TEditorSelection::SetSelectionMode(TSelectionMode mode) {
   if (mode == FMode) return;
   FMode = mode;
-  if (!HasSelection()) return;
-  FPainted = {};
-  ExtendSelection();
+  if (HasSelection()) {
+    FPainted = {};
+    ExtendSelection();
+  }
+  FPort.SelectionModeChanged();
 }
 
 int TEditorSelection::LimitRow(int row) const {

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr char32_t kZeroWidthJoiner = 0x200D;
-constexpr unsigned char kFirstNonAscii = 0x80;
 // Below the soft hyphen no character is zero-width.
 constexpr char32_t kFirstZeroWidth = 0xAD;
 
@@ -32,17 +31,21 @@ bool IsZeroWidthChar(char32_t code) {
 
 TCellString TCellString::FromUtf8(std::string_view text) {
   TCellString s;
-  s.FBytes.assign(text);
-  size_t pos = 0;
-  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < kFirstNonAscii) ++pos;
-  if (pos == text.size()) return s;
-  s.FCells.resize(pos);  // the ASCII cells before the first other byte
-  s.FOffsets.resize(pos);
-  s.FCells.reserve(text.size());  // never more cells than bytes
-  s.FOffsets.reserve(text.size());
-  for (size_t i = 0; i < pos; ++i) {
-    s.FCells[i] = {static_cast<unsigned char>(text[i]), TCellType::Single};
-    s.FOffsets[i] = static_cast<uint32_t>(i);
+  s.Assign(text);
+  return s;
+}
+
+void TCellString::Assign(std::string_view text) {
+  FBytes.assign(text);
+  FCells.clear();
+  FOffsets.clear();
+  size_t pos = SkipAscii(text, 0);
+  if (pos == text.size()) return;
+  FCells.reserve(text.size());  // never more cells than bytes
+  FOffsets.reserve(text.size());
+  for (size_t i = 0; i < pos; ++i) {  // the ASCII cells before the first other byte
+    FCells.push_back({static_cast<unsigned char>(text[i]), TCellType::Single});
+    FOffsets.push_back(static_cast<uint32_t>(i));
   }
   while (pos < text.size()) {
     char32_t code = 0;
@@ -50,22 +53,21 @@ TCellString TCellString::FromUtf8(std::string_view text) {
     if (length == 0) {
       code = kInvalidByteCode + static_cast<unsigned char>(text[pos]);
       length = 1;
-    } else if (IsZeroWidthChar(code) && !s.FCells.empty() && !IsLineBreak(s.FCells.back().Code)) {
+    } else if (IsZeroWidthChar(code) && !FCells.empty() && !IsLineBreak(FCells.back().Code)) {
       pos += length;  // rides in the cell before
       continue;
     }
     const auto offset = static_cast<uint32_t>(pos);
     if (IsWideChar(code)) {
-      s.FCells.push_back({code, TCellType::Lead});
-      s.FCells.push_back({code, TCellType::Trail});
-      s.FOffsets.push_back(offset);
+      FCells.push_back({code, TCellType::Lead});
+      FCells.push_back({code, TCellType::Trail});
+      FOffsets.push_back(offset);
     } else {
-      s.FCells.push_back({code, TCellType::Single});
+      FCells.push_back({code, TCellType::Single});
     }
-    s.FOffsets.push_back(offset);
+    FOffsets.push_back(offset);
     pos += length;
   }
-  return s;
 }
 
 void TCellString::MakeTables() {

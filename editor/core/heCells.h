@@ -29,6 +29,9 @@ class TCellString {
  public:
   TCellString() = default;
   static TCellString FromUtf8(std::string_view text);
+  // Takes `text` in place of this one's, reusing the storage held: a reader
+  // of many rows keeps one string and allocates nothing per row.
+  void Assign(std::string_view text);
 
   const std::string& Utf8() const { return FBytes; }
   int Length() const { return static_cast<int>(Plain() ? FBytes.size() : FCells.size()); }

@@ -314,6 +314,8 @@ int TFountainParser::Step(int p) const { return FBuffer->TypeAt(p) == TCellType:
 
 bool TFountainParser::MatchAt(int p, const TCellString& s, bool ignoreCase) const {
   if (s.IsEmpty() || p + s.Length() > FBuffer->Length()) return false;
+  // Most calls fail on the first cell: tried at every token for every opener.
+  if (!ignoreCase && FBuffer->Cell(p).Code != s.Cell(0).Code) return false;
   for (int k = 0; k < s.Length(); ++k) {
     const TCell& cell = FBuffer->Cell(p + k);
     const char32_t want = ignoreCase ? FoldCase(s.Cell(k).Code) : s.Cell(k).Code;
@@ -593,23 +595,34 @@ void TFountainParser::RowStateIn(const TCellString& text, const TRowAttributeDat
   FDataStr = state.DataStr;
 }
 
+void TFountainParser::RowEndState(TRowAttributeData& state) const {
+  state.BracketIndex = FBracketIndex;
+  state.ElementIndex = FElementIndex;
+  state.DataB = FDataB;
+  state.Remain = 0;
+  state.WrappedByte = 0;
+}
+
 void TFountainParser::RowStateOut(int row, const TRowAttributeStringList& rows, TRowAttributeData& state) {
   if (RowContinueKinds().test(static_cast<size_t>(state.WrappedByte))) {
     if (state.RowAttribute != raWrapped) state.WrappedByte = 0;
     state.Remain = 0;
     return;
   }
-  const TCellString& own = rows.Get(row);
+  // Rows are read into the scanner's own strings: a pass over a loaded text
+  // keeps no cells of the rows.
+  const TCellString& own = rows.Peek(row, FRowText);
   // A row of blanks leaves the state as it is.
   bool blank = true;
   for (int i = 0; i < own.Length() && blank; ++i) blank = own.Cell(i).Code == ' ';
   if (blank) return;
-
   const bool wrapped = state.RowAttribute == raWrapped && row + 1 < rows.GetCount();
   // Joined only for a wrapped row: copying every row would double the cost.
-  TCellString joined;
-  if (wrapped) joined = own + rows.Get(row + 1);
-  const TCellString& text = wrapped ? joined : own;
+  if (wrapped) {
+    FJoinedText = own;
+    FJoinedText += rows.Peek(row + 1, FNextRowText);
+  }
+  const TCellString& text = wrapped ? FJoinedText : own;
   const int length = own.Length();
   RowStateIn(text, state);
   bool stopped = false;

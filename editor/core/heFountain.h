@@ -206,6 +206,9 @@ class TFountainParser {
   // The caller keeps `text` alive while it scans.
   virtual void RowStateIn(const TCellString& text, const TRowAttributeData& state);
   virtual void RowStateOut(int row, const TRowAttributeStringList& rows, TRowAttributeData& state);
+  // After a row that is not wrapped has been scanned to its end from
+  // `state`: the state at its end, as RowStateOut gives it.
+  void RowEndState(TRowAttributeData& state) const;
   virtual int Next();
   virtual TFountainColor* TokenToFountainColor() = 0;
 
@@ -266,4 +269,10 @@ class TFountainParser {
   std::array<TProc, kTokenKindCount> FTokenMethodTable{};
   int FTokenPtr = 0;
   int FRemain = 0;
+
+ private:
+  // RowStateOut's copies of the rows it scans.
+  TCellString FRowText;
+  TCellString FNextRowText;
+  TCellString FJoinedText;
 };

@@ -27,6 +27,7 @@ constexpr TWordField kMarks{16, 16};
 
 // The bracket index is stored + 2 so that "not computed" (-2) is 0.
 constexpr int kBracketBias = 2;
+static_assert(kBracketNotComputed + kBracketBias == 0);
 
 }  // namespace
 
@@ -59,19 +60,30 @@ void TRowAttributeStringList::SetRowMarks(int index, uint16_t marks) {
   SetDataB(index, kMarks.Write(DataB(index), marks));
 }
 
+// Both words are read and written once: the colouring passes do this per row.
 TRowAttributeData TRowAttributeStringList::RowAttributeData(int index) const {
-  return {Rows(index),   PrevRows(index),    BracketIndex(index), ElementIndex(index), Remain(index),
-          SpareA(index), WrappedByte(index), SpareB(index),       States(index)};
+  const uint32_t a = DataA(index);
+  const uint32_t b = DataB(index);
+  return {kRowEnd.Read(a),      kPrevRowEnd.Read(a),  kBracket.Read(a) - kBracketBias, kElement.Read(a),
+          kRemain.Read(a),      kSpareA.Read(a),      kWrappedKind.Read(b),            kSpareB.Read(b),
+          States(index)};
+}
+
+void TRowAttributeStringList::SetStateNotComputed(int index) {
+  // Every other field is 0 and the bracket index -2 is stored as 0.
+  SetDataA(index, kRowEnd.Write(0, Rows(index)));
+  SetDataB(index, DataB(index) & kMarks.Mask());
+  if (!States(index).empty()) SetStates(index, {});
 }
 
 void TRowAttributeStringList::SetRowAttributeData(int index, const TRowAttributeData& data) {
-  SetRows(index, data.RowAttribute);
-  SetPrevRows(index, data.PrevRowAttribute);
-  SetBracketIndex(index, data.BracketIndex);
-  SetElementIndex(index, data.ElementIndex);
-  SetRemain(index, data.Remain);
-  SetSpareA(index, data.DataA);
-  SetWrappedByte(index, data.WrappedByte);
-  SetSpareB(index, data.DataB);
+  uint32_t a = kRowEnd.Write(0, data.RowAttribute);
+  a = kPrevRowEnd.Write(a, data.PrevRowAttribute);
+  a = kBracket.Write(a, data.BracketIndex + kBracketBias);
+  a = kElement.Write(a, data.ElementIndex);
+  a = kRemain.Write(a, data.Remain);
+  SetDataA(index, kSpareA.Write(a, data.DataA));
+  const uint32_t b = kWrappedKind.Write(DataB(index) & kMarks.Mask(), data.WrappedByte);
+  SetDataB(index, kSpareB.Write(b, data.DataB));
   SetStates(index, data.DataStr);
 }

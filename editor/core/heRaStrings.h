@@ -53,4 +53,6 @@ class TRowAttributeStringList : public TheStringList {
 
   TRowAttributeData RowAttributeData(int index) const;
   void SetRowAttributeData(int index, const TRowAttributeData& data);
+  // The row's state becomes not computed; its kind and marks stay.
+  void SetStateNotComputed(int index);
 };

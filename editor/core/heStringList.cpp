@@ -48,13 +48,49 @@ const TheStringItem& TheStringList::Item(int index) const {
   return FList[static_cast<size_t>(index)];
 }
 
-const TCellString& TheStringList::Get(int index) const { return Item(index).FString; }
+const TCellString& TheStringList::Get(int index) const {
+  const TheStringItem& item = Item(index);
+  if (!item.FString) {
+    item.FString = std::make_unique<TCellString>(TCellString::FromUtf8({FText.data() + item.FOffset, item.FLength}));
+  }
+  return *item.FString;
+}
+
+std::string_view TheStringList::Bytes(int index) const {
+  const TheStringItem& item = Item(index);
+  if (item.FString) return item.FString->Utf8();
+  return {FText.data() + item.FOffset, item.FLength};
+}
+
+const TCellString& TheStringList::Peek(int index, TCellString& scratch) const {
+  const TheStringItem& item = Item(index);
+  if (item.FString) return *item.FString;
+  scratch.Assign({FText.data() + item.FOffset, item.FLength});
+  return scratch;
+}
 
 void TheStringList::Put(int index, TCellString s) {
   TheStringItem& item = Item(index);
   Changing();
-  item.FString = std::move(s);
+  item.FString = std::make_unique<TCellString>(std::move(s));
   Changed();
+}
+
+const std::string& TheStringList::States(int index) const {
+  static const std::string kNoState;
+  const TheStringItem& item = Item(index);
+  return item.FState ? *item.FState : kNoState;
+}
+
+void TheStringList::SetStates(int index, const std::string& state) {
+  TheStringItem& item = Item(index);
+  if (state.empty()) {
+    item.FState.reset();
+  } else if (item.FState) {
+    *item.FState = state;
+  } else {
+    item.FState = std::make_unique<std::string>(state);
+  }
 }
 
 void TheStringList::SetCapacity(int capacity) {
@@ -80,8 +116,27 @@ void TheStringList::Insert(int index, TCellString s) {
   CheckIndex(index, GetCount());
   Changing();
   if (GetCount() == FCapacity) Grow();
-  FList.insert(FList.begin() + index, TheStringItem{std::move(s), {}, nullptr, 0, 0});
+  TheStringItem item;
+  item.FString = std::make_unique<TCellString>(std::move(s));
+  FList.insert(FList.begin() + index, std::move(item));
   Changed();
+}
+
+void TheStringList::LoadText(std::string text) {
+  BeginUpdate();
+  Clear();
+  FText = std::move(text);
+  EndUpdate();
+}
+
+int TheStringList::AddSpan(size_t offset, size_t length) {
+  Changing();
+  if (GetCount() == FCapacity) Grow();
+  TheStringItem& item = FList.emplace_back();
+  item.FOffset = offset;
+  item.FLength = length;
+  Changed();
+  return GetCount() - 1;
 }
 
 void TheStringList::Delete(int index) {
@@ -100,9 +155,10 @@ void TheStringList::Exchange(int index1, int index2) {
 }
 
 void TheStringList::Clear() {
+  FText = {};
   if (GetCount() == 0) return;
   Changing();
-  FList = {};
+  std::vector<TheStringItem>().swap(FList);
   FCapacity = 0;
   Changed();
 }

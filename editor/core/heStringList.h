@@ -1,10 +1,15 @@
 // heStringList: the editor's own line list. Each item carries, beside its
 // text, a state string, an object and two 32-bit data words (the row words).
+// A loaded text stays one block of bytes that its items point into; an
+// item gets a cell string of its own only when it is set or read, so
+// opening a large file makes no string per line.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/core/heCells.h"
@@ -20,9 +25,12 @@ class EStringListError : public std::out_of_range {
 EStringListError ListIndexError(int index);
 
 struct TheStringItem {
-  TCellString FString;
-  std::string FState;
+  // The item's own text; null while the text is bytes of the list's block.
+  mutable std::unique_ptr<TCellString> FString;
+  std::unique_ptr<std::string> FState;  // null: empty
   TObject* FObject = nullptr;
+  size_t FOffset = 0;  // the bytes in the block
+  size_t FLength = 0;
   uint32_t FDataA = 0;
   uint32_t FDataB = 0;
 };
@@ -38,6 +46,11 @@ class TheStringList : public TPersistent {
   virtual void Changing();
 
   virtual const TCellString& Get(int index) const;
+  // The item's UTF-8 bytes, valid until the item or the list changes.
+  std::string_view Bytes(int index) const;
+  // The item's text without keeping a cell string for it: its own when it
+  // has one, else `scratch` filled with it.
+  const TCellString& Peek(int index, TCellString& scratch) const;
   virtual int GetCapacity() const { return FCapacity; }
   virtual int GetCount() const { return static_cast<int>(FList.size()); }
   virtual void Put(int index, TCellString s);
@@ -47,6 +60,11 @@ class TheStringList : public TPersistent {
   virtual void Delete(int index);
   virtual void Exchange(int index1, int index2);
   virtual void Insert(int index, TCellString s);
+  // Clears the list and keeps `text` as the block that AddSpan items point into.
+  void LoadText(std::string text);
+  // Appends an item of the block's bytes [offset, offset + length).
+  int AddSpan(size_t offset, size_t length);
+  const std::string& Text() const { return FText; }
 
   // The base list's update bracket: the outermost pair reaches SetUpdateState.
   void BeginUpdate();
@@ -55,8 +73,8 @@ class TheStringList : public TPersistent {
   // Item fields written without notification.
   TObject* Objects(int index) const { return Item(index).FObject; }
   void SetObjects(int index, TObject* object) { Item(index).FObject = object; }
-  const std::string& States(int index) const { return Item(index).FState; }
-  void SetStates(int index, const std::string& state) { Item(index).FState = state; }
+  const std::string& States(int index) const;
+  void SetStates(int index, const std::string& state);
   uint32_t DataA(int index) const { return Item(index).FDataA; }
   void SetDataA(int index, uint32_t value) { Item(index).FDataA = value; }
   uint32_t DataB(int index) const { return Item(index).FDataB; }
@@ -72,6 +90,7 @@ class TheStringList : public TPersistent {
   void Grow();
 
   std::vector<TheStringItem> FList;  // the items; room for FCapacity
+  std::string FText;                 // the block of a loaded text
   int FCapacity = 0;
   int FUpdateCount = 0;
   int FBaseUpdateCount = 0;

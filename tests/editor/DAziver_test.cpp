@@ -3,6 +3,13 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QScreen>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -245,6 +252,128 @@ TEST(EditorCursors, BuiltInCursorsAreDrawnAndKnownOnesMapToQt) {
     EXPECT_FALSE(cursor.pixmap().isNull());
   }
   EXPECT_NE(CursorOf(crRightArrow).pixmap().toImage(), CursorOf(crDragSelCopy).pixmap().toImage());
+}
+
+}  // namespace
+
+namespace {
+
+// What the window shows now: the backing store's pixels, with the rows that
+// were moved and the ones repainted, against a full paint of the same state.
+struct TScreenPixels {
+  explicit TScreenPixels(TEditor& editor) : FEditor(editor) {}
+  QImage Shown() {
+    QApplication::processEvents();
+    return FEditor.screen()->grabWindow(FEditor.window()->winId()).toImage();
+  }
+  QImage Repainted() {
+    FEditor.viewport()->repaint();
+    return Shown();
+  }
+  TEditor& FEditor;
+};
+
+TEST(EditorPaint, MovedPixelsOfScrollsAndEditsMatchAFullPaint) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.Leftbar().SetVisible(true);
+  e.Ruler().SetVisible(true);
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "select " + std::to_string(i) + " from t -- row\r\n";
+  e.Lines().SetTextStr(text);
+  e.ScreenStrings().SetRowMarks(7, 1 << 3);
+  TScreenPixels pixels(e);
+  pixels.Repainted();
+  const std::function<void()> steps[] = {
+      [&] { e.SetTopRow(3); },
+      [&] { e.SetTopRow(1); },
+      [&] { e.SetTopCol(4); },
+      [&] { e.Lines().Insert(5, "inserted"); },
+      [&] { e.Lines().Delete(2); },
+      [&] { e.Lines().Put(4, "one\r\ntwo\r\nthree"); },
+      [&] { e.PageMove(10); },
+  };
+  int step = 0;
+  for (const auto& change : steps) {
+    change();
+    const QImage moved = pixels.Shown();
+    EXPECT_EQ(moved, pixels.Repainted()) << "step " << step;
+    ++step;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditorControl, DrawLineAndSelectionModeEventsFire) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.Lines().SetTextStr("abcdef\r\nghi");
+  std::vector<std::tuple<int, bool, std::string>> drawn;
+  e.OnDrawLine = [&](QPainter&, const QRect&, int, bool selected, int row, const std::string& text, int) {
+    drawn.emplace_back(row, selected, text);
+  };
+  int modeChanges = 0;
+  e.OnSelectionModeChange = [&] { ++modeChanges; };
+  e.SetSelStart(1);
+  e.SetSelLength(2);
+  shown.Grab();
+  using Part = std::tuple<int, bool, std::string>;
+  EXPECT_EQ(drawn, (std::vector<Part>{{0, false, "abcdef"}, {0, true, "abcdef"}, {0, false, "abcdef"}, {1, false, "ghi"}}));
+  e.SetSelectionMode(smBox);
+  e.SetSelectionMode(smBox);
+  EXPECT_EQ(modeChanges, 1) << "only a change fires";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditorPaint, RulerDigitsAndItsEndPastTheLastColumn) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.Ruler().SetVisible(true);
+  e.Ruler().SetBkColor(0x00FFFFFF);
+  e.Ruler().SetMarkColor(0x000000FF);
+  e.Lines().SetTextStr(std::string(12000, 'x'));
+  e.SetTopCol(kMaxDrawnCol - 20);
+  const QImage image = shown.Grab();
+  const QColor white(Qt::white);
+  auto ruler = [&](int col, int cols) {
+    const QRect cell = shown.Cell(0, col);
+    return QRect(cell.left() + 1, 0, cols * e.CellWidth() - 2, e.TextTop() - 3);
+  };
+  EXPECT_TRUE(TShownEditor::Inked(image, ruler(kMaxDrawnCol - 10, 5), white)) << "the number 9990 and its ticks";
+  EXPECT_FALSE(TShownEditor::Inked(image, ruler(kMaxDrawnCol, 8), white)) << "nothing from column 10000 on";
+
+  e.SetTopCol(0);
+  const QImage start = shown.Grab();
+  EXPECT_TRUE(TShownEditor::Holds(start, ruler(0, 1), QColor(Qt::red))) << "the caret column in the mark colour";
+  EXPECT_FALSE(TShownEditor::Holds(start, ruler(1, 1), QColor(Qt::red)));
+}
+
+TEST(EditorPaint, ImageListsOfTheControlOrTheBuiltInImages) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.Lines().SetTextStr("marked\r\nplain");
+  e.ScreenStrings().SetRowMarks(0, (1 << 2) | (1 << 11));
+  auto digits = std::make_unique<TImageList>();
+  QPixmap green(kRowImageSize, kRowImageSize);
+  green.fill(Qt::green);
+  for (int i = 0; i < 3; ++i) digits->Add(green);
+  e.SetImageDigits(digits.get());
+  const int y = e.TextTop() + 2;
+  const QRect digit(e.Imagebar().Values().LeftMargin, y, kRowImageSize, kRowImageSize);
+  const QRect mark = digit.translated(e.Imagebar().Values().DigitWidth, 0);
+  QImage image = shown.Grab();
+  EXPECT_TRUE(TShownEditor::Holds(image, digit, QColor(Qt::green)));
+  EXPECT_TRUE(TShownEditor::Inked(image, mark, QColor(Qt::white))) << "no mark list: the built-in mark";
+  digits.reset();
+  EXPECT_EQ(e.ImageDigits(), nullptr);
+  image = shown.Grab();
+  EXPECT_FALSE(TShownEditor::Holds(image, digit, QColor(Qt::green)));
+  EXPECT_TRUE(TShownEditor::Inked(image, digit, QColor(Qt::white))) << "the built-in digit";
 }
 
 }  // namespace

@@ -188,3 +188,32 @@ TEST(EditorMapping, WordMoveStepsOverWordsAndRows) {
 }
 
 }  // namespace
+
+TEST(EditorMapping, PageMoveCarriesTheCaretWithTheView) {
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "row\r\n";
+  TCaretFixture f(text + "last");
+  f.caret.SetVisible(21, 40);
+  constexpr int kPageRange = 2;
+  EXPECT_EQ(f.caret.PageRows(kPageRange), 20);
+  f.caret.SetTopRow(30);
+  f.caret.SetRow(35);
+  f.caret.PageMove(-f.caret.PageRows(kPageRange));
+  EXPECT_EQ(f.caret.TopRow(), 10);
+  EXPECT_EQ(f.caret.Row(), 15);
+  f.caret.PageMove(-f.caret.PageRows(kPageRange));
+  EXPECT_EQ(f.caret.TopRow(), 0);
+  EXPECT_EQ(f.caret.Row(), 5) << "the caret moves as far as the view did";
+  f.caret.PageMove(-f.caret.PageRows(kPageRange));
+  EXPECT_EQ(f.caret.Row(), 0) << "at the top the caret goes to row 0";
+  f.caret.SetRow(45);
+  f.caret.SetTopRow(45);
+  f.caret.PageMove(f.caret.PageRows(kPageRange));
+  EXPECT_EQ(f.caret.TopRow(), 61) << "the view stops at the row count";
+  EXPECT_EQ(f.caret.Row(), 60) << "the caret on the last row, which has no line break";
+  f.caret.PageMove(f.caret.PageRows(kPageRange));
+  EXPECT_EQ(f.caret.TopRow(), 61) << "beyond the text nothing moves";
+  f.caret.SetTopRow(60);
+  f.caret.PageMove(1);
+  EXPECT_EQ(f.caret.TopRow(), 60) << "nor from the last row without a line break";
+}

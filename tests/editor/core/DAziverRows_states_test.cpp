@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "editor/core/DAziverMapping.h"
 #include "recordingview.h"
 
 namespace {
@@ -75,4 +78,60 @@ TEST(RowStates, AnEditInsideALongCommentScansAtMostTwoScreens) {
   // Scanning on from there computes the rest as the painter needs it.
   list.UpdateRowStates(limit + 1, false);
   EXPECT_EQ(list.BracketIndex(limit + kScanRows), kNoBracket);
+}
+
+namespace {
+
+// Rows with comments opened and closed, strings, a line comment holding a
+// bracket, TABs, a row past the drawn columns and one of blanks.
+std::string MixedScript() {
+  std::string text;
+  for (int i = 0; i < 4 * TRecordingView::kScreenRows; ++i) {
+    switch (i % 9) {
+      case 0: text += "select 'a /* b' from t -- /* no\r\n"; break;
+      case 1: text += "/* open\r\n"; break;
+      case 2: text += "\tinside */ where x = \"q\"\r\n"; break;
+      case 3: text += "   \r\n"; break;
+      case 4: text += std::string(10010, 'a') + " /*\r\n"; break;
+      case 5: text += "still comment */ and\t'it''s'\r\n"; break;
+      case 6: text += "/* one */ select \xE6\x97\xA5\xE6\x9C\xAC /*\r\n"; break;
+      case 7: text += "\r\n"; break;
+      default: text += "*/ end;\r\n"; break;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+TEST(RowStates, ColouringRowsInOrderStoresTheStatesOfAFullScan) {
+  TRecordingView full;
+  full.UseSqlFountain();
+  full.BracketsFull = true;
+  full.Lines().SetTextStr(MixedScript());
+  TRecordingView painted;
+  painted.UseSqlFountain();
+  painted.SetTopRow(0);
+  painted.Lines().SetTextStr(MixedScript());
+  TEditorScreenStrings& rows = painted.List();
+  const std::unique_ptr<TFountainParser> parser = painted.ActiveFountain()->CreateParser();
+  TCellString scratch;
+  std::vector<TRowToken> tokens;
+  const std::unique_ptr<TFountainParser> reader = full.ActiveFountain()->CreateParser();
+  for (int row = 0; row < rows.GetCount(); ++row) {
+    const TCellString& display = DisplayText(rows, row, scratch);
+    ScanRowTokens(rows, row, display, *parser, tokens);
+    std::vector<TTok> seen;
+    for (const TRowToken& t : tokens) seen.push_back({t.Kind, t.Start, t.Length});
+    EXPECT_EQ(seen, Scan(*reader, display, full.List().RowAttributeData(row))) << row;
+  }
+  ASSERT_EQ(rows.GetCount(), full.List().GetCount());
+  for (int row = 0; row < rows.GetCount(); ++row) {
+    const TRowAttributeData a = rows.RowAttributeData(row);
+    const TRowAttributeData b = full.List().RowAttributeData(row);
+    EXPECT_EQ(a.BracketIndex, b.BracketIndex) << row;
+    EXPECT_EQ(std::tie(a.PrevRowAttribute, a.ElementIndex, a.Remain, a.WrappedByte, a.DataB, a.DataStr),
+              std::tie(b.PrevRowAttribute, b.ElementIndex, b.Remain, b.WrappedByte, b.DataB, b.DataStr))
+        << row;
+  }
 }

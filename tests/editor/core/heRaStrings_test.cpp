@@ -47,3 +47,22 @@ TEST(RowWords, EachSetterWritesOnlyItsBits) {
   EXPECT_EQ(back.DataStr, "s");
   EXPECT_EQ(rows.RowMarks(0), 0x8001);
 }
+
+TEST(RowWords, NotComputedKeepsOnlyTheKindAndTheMarks) {
+  TRowAttributeStringList rows;
+  rows.Add(TCellString::FromUtf8("x"));
+  rows.SetRowAttributeData(0, {raWrapped, raEof, 12, 0xAB, 0xCD, 0xEF, 24, 0x5A, "s"});
+  rows.SetRowMarks(0, 0x8001);
+  rows.SetStateNotComputed(0);
+  const TRowAttributeData back = rows.RowAttributeData(0);
+  TRowAttributeData expected;
+  expected.RowAttribute = raWrapped;
+  EXPECT_EQ(back.RowAttribute, expected.RowAttribute);
+  EXPECT_EQ(back.PrevRowAttribute, expected.PrevRowAttribute);
+  EXPECT_EQ(back.BracketIndex, kBracketNotComputed);
+  EXPECT_EQ(back.ElementIndex + back.Remain + back.DataA + back.WrappedByte + back.DataB, 0);
+  EXPECT_EQ(back.DataStr, "");
+  EXPECT_EQ(rows.RowMarks(0), 0x8001);
+  rows.SetRowAttributeData(0, {raEof, raCrlf, 3, 1, 2, 3, 4, 5, ""});
+  EXPECT_EQ(rows.RowMarks(0), 0x8001) << "a state leaves the marks";
+}
