@@ -11,6 +11,7 @@
 #include "CLTNAMSV.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
+#include "CLTSQLAG.h"
 #include "CLTSQLAN.h"
 #include "CLTSQLBR.h"
 #include "CLTSQLBS.h"
@@ -122,6 +123,7 @@ void wire() {
   clt_svc.cnv_convert = clt_cnv_convert;
   clt_exec_svc.bind_input = clt_bind_input;
   clt_exec_svc.sqlda_check = clt_sqlda_check;
+  clt_reply_svc.convert = clt_col_convert;
   clt_svc.errlog_open = clt_errlog_open_blk;
   clt_svc.errlog_close = clt_errlog_close_blk;
   clt_svc.errlog_vmsg = clt_errlog_vmsg;

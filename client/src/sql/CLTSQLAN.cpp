@@ -591,10 +591,12 @@ clt_reply_locator clt_reply_set_locator(clt_reply_locator locator) {
 }
 
 void clt_reply_free(clt_reply_conn* conn) {
-  for (uint8_t** block : {&conn->trace_block, &conn->apinf, &conn->apinf2, &conn->sqltrc}) {
+  for (uint8_t** block : {&conn->trace_block, &conn->apinf, &conn->apinf2, &conn->sqltrc, &conn->fetch_desc,
+                          &conn->kept_flags.bytes, &conn->type_list}) {
     if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
     *block = nullptr;
   }
+  conn->kept_flags.count = 0;
   if (conn->errlog_text != nullptr) cltmem_free(conn->errlog_text, kModule, __LINE__);
   conn->errlog_text = nullptr;
   conn->errlog_size = 0;
@@ -717,7 +719,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   const int32_t code = area->sqlca->SQLCODE;
 
   const bool fetch = func == kFetch || func == kResultFetch;
-  const bool block = fetch && block_fetch_configured(main, env) && rc->block_fetch_off == 0;
+  const bool block = fetch && block_fetch_configured(main, env) && main->blkf_flag == 0;
   if (code < 0) {
     const bool goes_on = (block && !(env->pdblkferrbreak == kYes && (flags7 & 0x04) != 0)) || func == kCall ||
                          (fetch && area->fetchrows >= 2);
