@@ -50,6 +50,7 @@ clt_req_ctx request_from_context() {
   c.area = main->area;
   c.main = main;
   c.conn = clt_main_req(main);
+  c.reply = clt_main_reply(main);
   c.env = clt_main_env(main);
   c.apname = clt_main_uap(main)->apname;
   c.pduser = clt_text(main, CLT_TEXT_USER);

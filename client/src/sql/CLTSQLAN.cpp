@@ -720,6 +720,11 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
 
   const bool fetch = func == kFetch || func == kResultFetch;
   const bool block = fetch && block_fetch_configured(main, env) && main->blkf_flag == 0;
+  // A FETCH that failed keeps no description: the next one sends it again.
+  if (code < 0 && fetch && rc->fetch_desc != nullptr) {
+    cltmem_free(rc->fetch_desc, kModule, __LINE__);
+    rc->fetch_desc = nullptr;
+  }
   if (code < 0) {
     const bool goes_on = (block && !(env->pdblkferrbreak == kYes && (flags7 & 0x04) != 0)) || func == kCall ||
                          (fetch && area->fetchrows >= 2);
