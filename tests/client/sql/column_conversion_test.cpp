@@ -4,6 +4,7 @@
 // flagged columns, indicators and truncation, and refused replies that
 // leave every variable as it was.
 #include "CLTSQLAG.h"
+#include "CLTSQLAN.h"
 #include "rows_support.h"
 
 namespace {
@@ -473,6 +474,42 @@ TEST_F(ColumnConversion, MoreColumnsThanTheListDescribesAreRefused) {
   list.var(0).len.s.sqllen = 4;
   const bytes body = body_with(order{false}, descriptor_data(order{false}, {good, good}));
   list.get()->sqld = 1;
+  EXPECT_EQ(clt_out_conv(body.data(), static_cast<uint32_t>(body.size()), &r.area), -1);
+  EXPECT_EQ(r.sqlcode(), -733);
+  EXPECT_TRUE(vars[0].untouched_from(0));
+}
+
+TEST_F(ColumnConversion, OutputsOfTheExecuteFamilyGoToTheSecondList) {
+  const order o{false};
+  const bytes body = body_with(o, descriptor_data(o, {{0xF0, len16(4), [](const order& x) { return x.u32(61); }, nullptr}}));
+  sqlda_buf second(1);
+  variable out;
+  second.var(0).sqlcod = 0xF0;
+  second.var(0).XDIM = 1;
+  second.var(0).len.s.sqllen = 4;
+  second.var(0).SQLDATA = out.data();
+  r.area.sqliasda2 = second.get();
+  list.var(0).sqlcod = 0xF0;
+  list.var(0).len.s.sqllen = 4;
+  for (int32_t fc : {CLT_FC_AUX, CLT_FC_AUXI, CLT_FC_AUXO, CLT_FC_AUI3, CLT_FC_CALL, CLT_FC_GETD}) {
+    SCOPED_TRACE(fc);
+    main()->funccode = fc;
+    out = variable();
+    second.var(0).SQLDATA = out.data();
+    ASSERT_EQ(clt_col_convert(clt_reply_route::output, body.data(), static_cast<uint32_t>(body.size()), &r.area), 0)
+        << r.message();
+    EXPECT_EQ(out.first(4), host<int32_t>(61));
+    EXPECT_TRUE(vars[0].untouched_from(0));
+  }
+  // "AUI2": the output part of its combined list, the leading variables.
+  main()->funccode = CLT_FC_AUI2;
+  list.get()->sqld = 2;
+  r.area.outcount = 1;
+  ASSERT_EQ(clt_out_conv(body.data(), static_cast<uint32_t>(body.size()), &r.area), 0) << r.message();
+  EXPECT_EQ(vars[0].first(4), host<int32_t>(61));
+  r.area.outcount = 0;
+  vars[0] = variable();
+  list.var(0).SQLDATA = vars[0].data();
   EXPECT_EQ(clt_out_conv(body.data(), static_cast<uint32_t>(body.size()), &r.area), -1);
   EXPECT_EQ(r.sqlcode(), -733);
   EXPECT_TRUE(vars[0].untouched_from(0));

@@ -669,3 +669,83 @@ TEST_F(Connect, TheExternalCharacterLibraryLivesFromConnectToDisconnect) {
 }
 
 }  // namespace
+
+namespace {
+
+// A CONNECT body whose connection information points at a type list of
+// the given entries (first name, second name, pad bytes), in the server's
+// order; `count` overrides the entry count when not negative.
+std::vector<uint8_t> with_type_list(bool le, const std::vector<std::vector<std::string>>& entries, int count = -1) {
+  std::vector<uint8_t> body = marlo::connect_body(le, "1j", "07-02-00", kPid, kLevel26);
+  auto put = [&](size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      body[at + static_cast<size_t>(i)] = static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i)));
+    }
+  };
+  auto get32 = [&](size_t at) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= uint32_t{body[at + static_cast<size_t>(i)]} << (le ? 8 * i : 24 - 8 * i);
+    return v;
+  };
+  const uint32_t info = get32(28);
+  const size_t list = body.size();
+  body.resize(list + 2 + 80 * entries.size(), 0);
+  put(list, static_cast<uint32_t>(count < 0 ? entries.size() : static_cast<size_t>(count)), 2);
+  for (size_t e = 0; e < entries.size(); ++e) {
+    const size_t at = list + 2 + 80 * e;
+    for (int f = 0; f < 3; ++f) {
+      const std::string& s = entries[e][static_cast<size_t>(f)];
+      put(at + 32 * static_cast<size_t>(f), static_cast<uint32_t>(s.size()), 2);
+      memcpy(body.data() + at + 32 * static_cast<size_t>(f) + 2, s.data(), s.size());
+    }
+  }
+  put(info + 32, static_cast<uint32_t>(list - info), 4);
+  put(0, static_cast<uint32_t>(body.size()), 4);
+  return body;
+}
+
+}  // namespace
+
+TEST_F(Connect, TheTypeListIsKeptWithItsLengthsInTheClientsOrder) {
+  for (bool le : {false, true}) {
+    SCOPED_TRACE(le);
+    if (le) setenv("PDSRVTYPE", "PC", 1);
+    marlo::script s;
+    s.little_endian = le;
+    s.bodies[kConnectFn] = with_type_list(le, {{"MASTER", "UTF-16LE", std::string("\x20\x00", 2)},
+                                               {"OWNER1", "TYPE_A", "\x81\x40"}});
+    auto server = start(s);
+    front_ends({server->name_port()});
+    ASSERT_EQ(r.exsql(), 0) << r.message();
+    const uint8_t* list = clt_main_reply(main())->type_list;
+    ASSERT_NE(list, nullptr);
+    auto u16 = [&](size_t at) {
+      uint16_t v;
+      memcpy(&v, list + at, 2);
+      return v;
+    };
+    EXPECT_EQ(u16(0), 2);
+    EXPECT_EQ(u16(2), 6);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(list) + 4, 6), "MASTER");
+    EXPECT_EQ(u16(2 + 32), 8);
+    EXPECT_EQ(u16(2 + 64), 2);
+    EXPECT_EQ(list[2 + 66], 0x20);
+    EXPECT_EQ(list[2 + 67], 0x00);
+    EXPECT_EQ(u16(2 + 80 + 64), 2);
+    EXPECT_EQ(list[2 + 80 + 66], 0x81) << "pad bytes stay as received";
+    EXPECT_EQ(list[2 + 80 + 67], 0x40);
+    zk::request leave{"DISC"};
+    leave.exsql();
+    zk::context_scope context;
+    if (clt_global.main != nullptr) clt_last_call_term(&r.area);
+  }
+}
+
+TEST_F(Connect, ATypeListBeyondTheReplyIsRefused) {
+  marlo::script s;
+  s.bodies[kConnectFn] = with_type_list(false, {{"MASTER", "UTF-16LE", "  "}}, 5);
+  auto server = start(s);
+  front_ends({server->name_port()});
+  EXPECT_NE(r.exsql(), 0);
+  EXPECT_EQ(r.sqlcode(), -733);
+}
