@@ -11,7 +11,6 @@
 #include "CLTNAMSV.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
-#include "CLTSQLAG.h"
 #include "CLTSQLAN.h"
 #include "CLTSQLBR.h"
 #include "CLTSQLBS.h"
@@ -21,6 +20,7 @@
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
 #include "clt_cnv.h"
+#include "cltsqadc.h"
 #include "zk_loghook.h"
 #include "zk_seam.h"
 

@@ -113,8 +113,3 @@ int32_t clt_col_flags(const uint8_t* body, uint32_t total, rdb_sql_area* area, u
 // (the second SQLDA for "AUX ", "AUXI", "AUXO", "CALL", "GETD" and
 // "AUI3"). 0, also after -306; -1 with the SQLCA and SQLSTATE set.
 int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
-
-enum class clt_reply_route;
-// The converter of each route of the reply analysis; routes whose
-// converters are not built fail the request as a client error.
-int32_t clt_col_convert(clt_reply_route route, const uint8_t* body, uint32_t length, rdb_sql_area* area);

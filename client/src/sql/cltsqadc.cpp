@@ -43,3 +43,13 @@ int32_t clt_sqlda_row_conv(const uint8_t* body, uint32_t length, rdb_sql_area* a
   int32_t position = 0;
   return clt_sqlda_conv(body, total, area, &position, reply->sqlca_mark, 0, columns, &reply->kept_flags) == 0 ? 0 : -1;
 }
+
+int32_t clt_col_convert(clt_reply_route route, const uint8_t* body, uint32_t length, rdb_sql_area* area) {
+  switch (route) {
+    case clt_reply_route::output: return clt_out_conv(body, length, area);
+    case clt_reply_route::sqlda_single: return clt_sqlda_row_conv(body, length, area);
+    default:
+      return clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+                        kModule, static_cast<int32_t>(__LINE__));
+  }
+}

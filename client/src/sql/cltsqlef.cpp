@@ -8,7 +8,6 @@
 #include "CLTMEM.h"
 #include "CLTRPCPR.h"
 #include "CLTSQLDA.h"
-#include "CLTSQLEX.h"
 #include "CLTUTL.h"
 #include "zk_codes.h"
 
@@ -156,10 +155,10 @@ int32_t clt_exec_array(rdb_sql_area* area) {
     } else if (area->fetchrows != 0 && cursor_has_block(main, area)) {
       return clt_report(area, kModule, __LINE__, CLT_SQL_ELEMENT_COUNT, CLT_SQLSTATE_DEFAULT, CLT_MSG_ELEMENT_COUNT);
     } else {
-      rc_exec = clt_exec_general(area);
+      rc_exec = clt_runtime(clt_runtime_op::exec_general, area);
     }
   } else {
-    rc_exec = clt_exec_general(area);
+    rc_exec = clt_runtime(clt_runtime_op::exec_general, area);
   }
   if (rc_exec != 0) return -1;
   if (forced || rc->desc_changed != 1 || area->sqlca->SQLCODE < 0) return 0;

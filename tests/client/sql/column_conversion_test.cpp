@@ -4,7 +4,7 @@
 // flagged columns, indicators and truncation, and refused replies that
 // leave every variable as it was.
 #include "CLTSQLAG.h"
-#include "CLTSQLAN.h"
+#include "cltsqadc.h"
 #include "rows_support.h"
 
 namespace {
