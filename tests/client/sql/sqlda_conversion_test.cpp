@@ -231,6 +231,50 @@ TEST_F(SqldaConversion, ACutValueGetsItsMeasuredLength) {
   EXPECT_EQ(r.sqlstate(), "01000");
 }
 
+struct cut_row {
+  const char* what;
+  uint8_t mode;
+  uint8_t code;
+  int16_t sqllen;
+  encode value;
+  bytes expect;
+  int16_t indicator;
+};
+
+TEST_F(SqldaConversion, ConversionsCutPerFamilyAndMode) {
+  const order o{false};
+  const cut_row rows[] = {
+      {"ended host, EUC", CLT_CNV_UJIS, 0x31, 3, counted("abcdef"), cat({text("abc"), {0}}), 6},
+      {"prefixed host, UTF-8", CLT_CNV_UTF8, 0xA1, 3, counted("abcdef"), cat({host<uint16_t>(3), text("abc")}), 6},
+      {"prefixed host, EUCHJ2 leaves no blanks", CLT_CNV_EUCHJ2, 0xC1, 2, counted("abc"),
+       cat({host<uint16_t>(2), text("ab")}), 3},
+      {"fixed host, UTF8_EX", CLT_CNV_UTF8_EX, 0xA5, 4, counted("abcdef"), cat({text("abcd"), {0}}), 6},
+      {"national variable counts characters", CLT_CNV_UJIS, 0xB1, 2,
+       [](const order& x) { return cat({x.u16(3), {0xA4, 0xA2, 0xA4, 0xA4, 0xA4, 0xA6}}); },
+       cat({host<uint16_t>(2), {0x82, 0xA0, 0x82, 0xA2}}), 3},
+      {"national fixed counts characters", CLT_CNV_EUCHJ, 0xB5, 2,
+       [](const order& x) { return cat({x.u16(3), {0xA4, 0xA2, 0xA4, 0xA4, 0xA4, 0xA6}}); },
+       {0x82, 0xA0, 0x82, 0xA2, 0}, 3},
+      {"UCS-2 ended host, two zero bytes", CLT_CNV_UCS2_UJIS, 0x31, 4, counted("abc"), {'a', 0, 'b', 0, 0, 0}, 6},
+  };
+  for (const cut_row& row : rows) {
+    SCOPED_TRACE(row.what);
+    mode(row.mode);
+    r.sqlca.SQLCODE = 0;
+    memset(r.sqlca.sqlwarn, ' ', sizeof r.sqlca.sqlwarn);
+    memcpy(r.area.sqlstate, "00000", 5);
+    fresh(0);
+    list.var(0).sqlcod = row.code;
+    list.var(0).len.s.sqllen = row.sqllen;
+    ASSERT_EQ(convert(o, 1, cat({o.u16(0), row.value(o)})), 0) << r.message();
+    EXPECT_EQ(vars[0].first(row.expect.size()), row.expect);
+    EXPECT_TRUE(vars[0].guards_kept());
+    EXPECT_EQ(inds[0][0], row.indicator);
+    EXPECT_EQ(warnings(), "WW");
+    EXPECT_EQ(r.sqlstate(), "01000");
+  }
+}
+
 TEST_F(SqldaConversion, FixedUtf16OfOddLengthIsInvalid) {
   csna_buf names(4, {{0, {"MASTER", "UTF-16BE"}}});
   r.area.sqlcsna1 = names.storage.data();
