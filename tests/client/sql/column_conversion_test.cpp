@@ -11,8 +11,6 @@ namespace {
 
 using namespace rows;
 
-using encode = std::function<bytes(const order&)>;
-
 // One column of a descriptor-form reply.
 struct dcol {
   uint8_t code;
@@ -29,9 +27,6 @@ encode prec(uint8_t p, uint8_t s) {
 }
 encode len32(uint32_t n) {
   return [n](const order& o) { return o.u32(n); };
-}
-encode raw(bytes b) {
-  return [b](const order&) { return b; };
 }
 encode ind16(int16_t v) {
   return [v](const order& o) { return o.u16(static_cast<uint16_t>(v)); };
@@ -56,21 +51,8 @@ bytes descriptor_data(const order& o, const std::vector<dcol>& cols) {
   return d;
 }
 
-class ColumnConversion : public connection {
+class ColumnConversion : public row_lists {
  protected:
-  sqlda_buf list{4};
-  variable vars[4];
-  int16_t inds[4][8] = {};
-
-  void SetUp() override {
-    connection::SetUp();
-    for (int i = 0; i < 4; ++i) {
-      list.var(i).SQLDATA = vars[i].data();
-      list.var(i).SQLIND = inds[i];
-      for (int16_t& x : inds[i]) x = 0x5555;
-    }
-    r.area.sqliasda = list.get();
-  }
   int32_t convert(const order& o, const std::vector<dcol>& cols, const bytes& flags = {}) {
     list.get()->sqld = static_cast<int16_t>(std::max<size_t>(cols.size(), 1));
     const bytes body = body_with(o, descriptor_data(o, cols), flags);
@@ -87,15 +69,6 @@ struct value_row {
   size_t room;    // bytes of the variable that may change
 };
 
-std::function<void(SQLVAR&)> sqllen(int16_t n) {
-  return [n](SQLVAR& v) { v.len.s.sqllen = n; };
-}
-std::function<void(SQLVAR&)> decimal(uint8_t p, uint8_t s) {
-  return [p, s](SQLVAR& v) {
-    v.len.d.sqlprcsn = p;
-    v.len.d.sqlscale = s;
-  };
-}
 std::function<void(SQLVAR&)> length32(uint32_t n) {
   return [n](SQLVAR& v) { v.len.sqllen32 = n; };
 }
@@ -163,11 +136,7 @@ TEST_F(ColumnConversion, EveryCodeInEitherByteOrder) {
       v.XDIM = 1;
       row.shape(v);
       ASSERT_EQ(convert(o, {row.col}), 0) << r.message();
-      EXPECT_EQ(r.sqlcode(), 0) << r.message();
-      const bytes want = row.expect(o);
-      EXPECT_EQ(vars[0].first(want.size()), want);
-      EXPECT_TRUE(vars[0].untouched_from(row.room));
-      EXPECT_TRUE(vars[0].guards_kept());
+      expect_stored(row.expect(o), row.room);
       EXPECT_EQ(warnings(), "  ");
     }
   }
@@ -189,10 +158,10 @@ TEST_F(ColumnConversion, NullLeavesTheValueAndGivesMinusOne) {
   EXPECT_EQ(inds[0][0], -1);
   EXPECT_TRUE(vars[0].untouched_from(0));
   // Not nullable: nothing reaches the indicator.
-  inds[0][0] = 0x5555;
+  inds[0][0] = kIndicatorGuard;
   list.var(0).sqlcod = 0xF0;
   ASSERT_EQ(convert(order{false}, {{0xF0, len16(4), nullptr, ind16(-1)}}), 0);
-  EXPECT_EQ(inds[0][0], 0x5555);
+  EXPECT_EQ(inds[0][0], kIndicatorGuard);
 }
 
 TEST_F(ColumnConversion, AMissingIndicatorVariableIsRefusedWhenTheColumnHasOne) {
@@ -350,20 +319,9 @@ TEST_F(ColumnConversion, ConversionsCutPerFamilyAndMode) {
   };
   for (const cut_row& row : rows) {
     SCOPED_TRACE(row.what);
-    mode(row.mode);
-    r.sqlca.SQLCODE = 0;
-    memset(r.sqlca.sqlwarn, ' ', sizeof r.sqlca.sqlwarn);
-    memcpy(r.area.sqlstate, "00000", 5);
-    vars[0] = variable();
-    list.var(0).SQLDATA = vars[0].data();
-    list.var(0).sqlcod = row.host_code;
-    list.var(0).len.s.sqllen = row.sqllen;
+    fresh_case(row.mode, row.host_code, row.sqllen);
     ASSERT_EQ(convert(order{false}, {row.col}), 0) << r.message();
-    EXPECT_EQ(vars[0].first(row.expect.size()), row.expect);
-    EXPECT_TRUE(vars[0].guards_kept());
-    EXPECT_EQ(inds[0][0], row.indicator);
-    EXPECT_EQ(warnings(), "WW");
-    EXPECT_EQ(r.sqlstate(), "01000");
+    expect_cut(row.expect, row.indicator);
   }
 }
 
@@ -396,7 +354,7 @@ TEST_F(ColumnConversion, NoRowsLeavesEverythingAlone) {
   list.var(0).len.s.sqllen = 4;
   ASSERT_EQ(convert(order{false}, {{0xF0, len16(4), [](const order& o) { return o.u32(1); }, ind16(0)}}), 0);
   EXPECT_TRUE(vars[0].untouched_from(0));
-  EXPECT_EQ(inds[0][0], 0x5555);
+  EXPECT_EQ(inds[0][0], kIndicatorGuard);
 }
 
 TEST_F(ColumnConversion, RefusedRepliesWriteNoVariable) {
@@ -447,24 +405,11 @@ TEST_F(ColumnConversion, RefusedRepliesWriteNoVariable) {
   };
   for (const bad_row& row : rows) {
     SCOPED_TRACE(row.what);
-    for (int i = 0; i < 2; ++i) {
-      vars[i] = variable();
-      list.var(i).SQLDATA = vars[i].data();
-      list.var(i).sqlcod = 0xF0;
-      list.var(i).len.s.sqllen = 4;
-      list.var(i).XDIM = 1;
-      inds[i][0] = 0x5555;
-    }
+    plain_pair(list, vars, inds);
     row.shape();
     r.sqlca.SQLCODE = 0;
     EXPECT_EQ(convert(order{false}, row.cols), -1);
-    EXPECT_EQ(r.sqlcode(), -733);
-    EXPECT_EQ(r.message().rfind("KFPA11733-E Error occurred in Marlo, inf1=CLTSQLAG, inf2=", 0), 0u) << r.message();
-    for (int i = 0; i < 2; ++i) {
-      EXPECT_TRUE(vars[i].untouched_from(0)) << i;
-      EXPECT_TRUE(vars[i].guards_kept());
-      EXPECT_EQ(inds[i][0], 0x5555);
-    }
+    expect_refused_untouched(r, "CLTSQLAG", vars, inds);
   }
 }
 

@@ -195,6 +195,99 @@ class connection : public ::testing::Test {
   std::string warnings() const { return std::string(r.sqlca.sqlwarn, 2); }
 };
 
+constexpr size_t kIndicators = 8;
+constexpr int16_t kIndicatorGuard = 0x5555;
+
+// Variables 0 and 1 as plain integers, fresh and between their guards.
+inline void plain_pair(sqlda_buf& list, variable* vars, int16_t (*inds)[kIndicators]) {
+  for (int i = 0; i < 2; ++i) {
+    vars[i] = variable();
+    list.var(i).SQLDATA = vars[i].data();
+    list.var(i).sqlcod = 0xF0;
+    list.var(i).len.s.sqllen = 4;
+    list.var(i).XDIM = 1;
+    inds[i][0] = kIndicatorGuard;
+  }
+}
+
+// The reply was refused by `module` before any of the pair was written.
+inline void expect_refused_untouched(const zk::request& r, const char* module, const variable* vars,
+                                     const int16_t (*inds)[kIndicators]) {
+  EXPECT_EQ(r.sqlcode(), -733);
+  const std::string head = std::string("KFPA11733-E Error occurred in Marlo, inf1=") + module + ", inf2=";
+  EXPECT_EQ(r.message().rfind(head, 0), 0u) << r.message();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(vars[i].untouched_from(0)) << i;
+    EXPECT_TRUE(vars[i].guards_kept());
+    EXPECT_EQ(inds[i][0], kIndicatorGuard);
+  }
+}
+
+using encode = std::function<bytes(const order&)>;
+
+inline encode raw(bytes b) {
+  return [b](const order&) { return b; };
+}
+inline std::function<void(SQLVAR&)> sqllen(int16_t n) {
+  return [n](SQLVAR& v) { v.len.s.sqllen = n; };
+}
+inline std::function<void(SQLVAR&)> decimal(uint8_t p, uint8_t s) {
+  return [p, s](SQLVAR& v) {
+    v.len.d.sqlprcsn = p;
+    v.len.d.sqlscale = s;
+  };
+}
+
+// A connection and a list of four variables, each between guards and
+// with an indicator area of its own.
+class row_lists : public connection {
+ protected:
+  sqlda_buf list{4};
+  variable vars[4];
+  int16_t inds[4][kIndicators] = {};
+
+  void SetUp() override {
+    connection::SetUp();
+    for (int i = 0; i < 4; ++i) {
+      list.var(i).SQLDATA = vars[i].data();
+      list.var(i).SQLIND = inds[i];
+      list.var(i).XDIM = 1;
+      for (int16_t& x : inds[i]) x = kIndicatorGuard;
+    }
+    r.area.sqliasda = list.get();
+  }
+  void fresh(int i) {
+    vars[i] = variable();
+    list.var(i).SQLDATA = vars[i].data();
+  }
+  // A case of its own in mode `m`: the SQLCA and SQLSTATE as before a
+  // request, the first variable fresh with the given code and length.
+  void fresh_case(uint8_t m, uint8_t code, int16_t n) {
+    mode(m);
+    r.sqlca.SQLCODE = 0;
+    memset(r.sqlca.sqlwarn, ' ', sizeof r.sqlca.sqlwarn);
+    memcpy(r.area.sqlstate, "00000", 5);
+    fresh(0);
+    list.var(0).sqlcod = code;
+    list.var(0).len.s.sqllen = n;
+  }
+  // The first variable holds `want` and nothing past `room` changed.
+  void expect_stored(const bytes& want, size_t room) {
+    EXPECT_EQ(r.sqlcode(), 0) << r.message();
+    EXPECT_EQ(vars[0].first(want.size()), want);
+    EXPECT_TRUE(vars[0].untouched_from(room));
+    EXPECT_TRUE(vars[0].guards_kept());
+  }
+  // The first variable holds `want` after a cut, with the warnings.
+  void expect_cut(const bytes& want, int16_t indicator) {
+    EXPECT_EQ(vars[0].first(want.size()), want);
+    EXPECT_TRUE(vars[0].guards_kept());
+    EXPECT_EQ(inds[0][0], indicator);
+    EXPECT_EQ(warnings(), "WW");
+    EXPECT_EQ(r.sqlstate(), "01000");
+  }
+};
+
 // A reply body: the directory, a data part at its end, an extension part
 // with column flag bytes when given.
 inline bytes body_with(const order& o, const bytes& data, const bytes& flags = {}) {

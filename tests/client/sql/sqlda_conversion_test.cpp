@@ -11,11 +11,6 @@ namespace {
 
 using namespace rows;
 
-using encode = std::function<bytes(const order&)>;
-
-encode raw(bytes b) {
-  return [b](const order&) { return b; };
-}
 encode counted(const std::string& s) {
   return [s](const order& o) { return cat({o.u16(static_cast<uint16_t>(s.size())), text(s)}); };
 }
@@ -23,26 +18,8 @@ encode counted(const std::string& s) {
 // The data part of a SQLDA-form reply: the column count, then the row.
 bytes sqlda_data(const order& o, uint16_t columns, const bytes& row) { return cat({o.u16(columns), row}); }
 
-class SqldaConversion : public connection {
+class SqldaConversion : public row_lists {
  protected:
-  sqlda_buf list{4};
-  variable vars[4];
-  int16_t inds[4][8] = {};
-
-  void SetUp() override {
-    connection::SetUp();
-    for (int i = 0; i < 4; ++i) {
-      list.var(i).SQLDATA = vars[i].data();
-      list.var(i).SQLIND = inds[i];
-      list.var(i).XDIM = 1;
-      for (int16_t& x : inds[i]) x = 0x5555;
-    }
-    r.area.sqliasda = list.get();
-  }
-  void fresh(int i) {
-    vars[i] = variable();
-    list.var(i).SQLDATA = vars[i].data();
-  }
   int32_t convert(const order& o, uint16_t columns, const bytes& row, const bytes& flags = {}) {
     const bytes body = body_with(o, sqlda_data(o, columns, row), flags);
     return clt_sqlda_row_conv(body.data(), static_cast<uint32_t>(body.size()), &r.area);
@@ -58,15 +35,6 @@ struct value_row {
   size_t room;
 };
 
-std::function<void(SQLVAR&)> sqllen(int16_t n) {
-  return [n](SQLVAR& v) { v.len.s.sqllen = n; };
-}
-std::function<void(SQLVAR&)> decimal(uint8_t p, uint8_t s) {
-  return [p, s](SQLVAR& v) {
-    v.len.d.sqlprcsn = p;
-    v.len.d.sqlscale = s;
-  };
-}
 
 TEST_F(SqldaConversion, EveryCodeInEitherByteOrder) {
   const value_row rows[] = {
@@ -116,11 +84,7 @@ TEST_F(SqldaConversion, EveryCodeInEitherByteOrder) {
       list.var(1).sqlcod = 0xF4;
       list.var(1).len.s.sqllen = 2;
       ASSERT_EQ(convert(o, 2, cat({row.value(o), o.u16(77)})), 0) << r.message();
-      EXPECT_EQ(r.sqlcode(), 0) << r.message();
-      const bytes want = row.expect(o);
-      EXPECT_EQ(vars[0].first(want.size()), want);
-      EXPECT_TRUE(vars[0].untouched_from(row.room));
-      EXPECT_TRUE(vars[0].guards_kept());
+      expect_stored(row.expect(o), row.room);
       EXPECT_EQ(vars[1].first(2), host<int16_t>(77));
     }
   }
@@ -259,19 +223,9 @@ TEST_F(SqldaConversion, ConversionsCutPerFamilyAndMode) {
   };
   for (const cut_row& row : rows) {
     SCOPED_TRACE(row.what);
-    mode(row.mode);
-    r.sqlca.SQLCODE = 0;
-    memset(r.sqlca.sqlwarn, ' ', sizeof r.sqlca.sqlwarn);
-    memcpy(r.area.sqlstate, "00000", 5);
-    fresh(0);
-    list.var(0).sqlcod = row.code;
-    list.var(0).len.s.sqllen = row.sqllen;
+    fresh_case(row.mode, row.code, row.sqllen);
     ASSERT_EQ(convert(o, 1, cat({o.u16(0), row.value(o)})), 0) << r.message();
-    EXPECT_EQ(vars[0].first(row.expect.size()), row.expect);
-    EXPECT_TRUE(vars[0].guards_kept());
-    EXPECT_EQ(inds[0][0], row.indicator);
-    EXPECT_EQ(warnings(), "WW");
-    EXPECT_EQ(r.sqlstate(), "01000");
+    expect_cut(row.expect, row.indicator);
   }
 }
 
@@ -358,23 +312,11 @@ TEST_F(SqldaConversion, RefusedRepliesWriteNoVariable) {
   };
   for (const bad_row& t : rows) {
     SCOPED_TRACE(t.what);
-    for (int i = 0; i < 2; ++i) {
-      fresh(i);
-      list.var(i).sqlcod = 0xF0;
-      list.var(i).len.s.sqllen = 4;
-      list.var(i).XDIM = 1;
-      inds[i][0] = 0x5555;
-    }
+    plain_pair(list, vars, inds);
     t.shape(list.var(1));
     r.sqlca.SQLCODE = 0;
     EXPECT_EQ(convert(order{false}, 2, t.row(order{false})), -1);
-    EXPECT_EQ(r.sqlcode(), -733);
-    EXPECT_EQ(r.message().rfind("KFPA11733-E Error occurred in Marlo, inf1=cltsqadg, inf2=", 0), 0u) << r.message();
-    for (int i = 0; i < 2; ++i) {
-      EXPECT_TRUE(vars[i].untouched_from(0)) << i;
-      EXPECT_TRUE(vars[i].guards_kept());
-      EXPECT_EQ(inds[i][0], 0x5555);
-    }
+    expect_refused_untouched(r, "cltsqadg", vars, inds);
   }
 }
 
@@ -404,7 +346,7 @@ TEST_F(SqldaConversion, NoRowsTouchesNothing) {
     list.var(0).len.s.sqllen = 4;
     ASSERT_EQ(convert(order{false}, 1, cat({order{false}.u16(0), order{false}.u32(1)})), 0);
     EXPECT_TRUE(vars[0].untouched_from(0));
-    EXPECT_EQ(inds[0][0], 0x5555);
+    EXPECT_EQ(inds[0][0], kIndicatorGuard);
   }
 }
 
