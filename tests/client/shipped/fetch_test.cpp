@@ -93,7 +93,12 @@ struct session {
     server = std::make_unique<marlo::server>(std::move(s));
     setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
   }
-  ~session() { unsetenv("PDCLTOPTIONSTR"); }
+  // The connection ends as a program ends it, and takes its memory along.
+  ~session() {
+    zk::request leave{"DISC"};
+    lib.exsql(&leave.area);
+    unsetenv("PDCLTOPTIONSTR");
+  }
 
   void connect() {
     zk::request r{"CNCT"};
