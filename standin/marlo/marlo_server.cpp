@@ -419,7 +419,17 @@ struct server::impl {
     return true;
   }
 
-  std::vector<uint8_t> body_for(const std::string& function) const {
+  std::vector<uint8_t> body_for(const std::string& function) {
+    if (s.responder) {
+      // The request being answered is the last one recorded.
+      std::vector<uint8_t> data;
+      {
+        std::lock_guard<std::mutex> g(lock);
+        if (!seen.empty() && seen.back().function == function) data = seen.back().data;
+      }
+      std::vector<uint8_t> answer = s.responder(function, data);
+      if (!answer.empty()) return answer;
+    }
     auto it = s.bodies.find(function);
     if (it != s.bodies.end()) return it->second;
     if (!s.default_body.empty()) return s.default_body;

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "marlo_fetch.h"
 #include "marlo_server.h"
 #include "shipped_library.h"
 #include "zk_harness.h"
@@ -79,7 +81,8 @@ struct session {
   std::unique_ptr<marlo::server> server;
   shipped::library lib;
 
-  session(const bytes& fetch_body, const char* options) {
+  session(const bytes& fetch_body, const char* options, bool little_endian = false,
+          std::shared_ptr<marlo::fetch_server> rows = nullptr) {
     setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
     setenv("PDSERVICEGRP", kGroup, 1);
     setenv("PDHOST", "127.0.0.1", 1);
@@ -87,9 +90,13 @@ struct session {
     setenv("PDCLTOPTIONSTR", options, 1);
     marlo::script s;
     s.services.push_back(kGroup);
-    s.bodies[kConnectFn] = with_data(marlo::connect_body(false, "1j", "07-02-00", 777, kLevel26), {});
-    s.bodies[kFetchFn] = fetch_body;
-    s.default_body = with_data(marlo::reply_body(false, 0, "00000", ""), {});
+    s.little_endian = little_endian;
+    s.bodies[kConnectFn] = with_data(marlo::connect_body(little_endian, "1j", "07-02-00", 777, kLevel26), {});
+    if (!fetch_body.empty()) s.bodies[kFetchFn] = fetch_body;
+    s.default_body = with_data(marlo::reply_body(little_endian, 0, "00000", ""), {});
+    if (rows != nullptr) {
+      s.responder = [rows](const std::string& function, const bytes& request) { return rows->answer(function, request); };
+    }
     server = std::make_unique<marlo::server>(std::move(s));
     setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
   }
@@ -285,6 +292,138 @@ TEST(ShippedFetch, AReservedLargeObjectAsksForTheDescriptorFormWithoutResending)
   EXPECT_TRUE(seen[0].description);
   EXPECT_FALSE(seen[1].description) << "the description is still cached";
   EXPECT_EQ(f.value, 5);
+}
+
+// Rows of every kind of column through the test server's cursor: in the
+// SQLDA form and the descriptor form, from a big-endian server and a "PC"
+// one, NULLs with and without data.
+struct typed_fetch {
+  zk::request r{"FETC"};
+  bytes list = bytes(offsetof(SQLDA, sqlvar) + 6 * sizeof(SQLVAR), 0);
+  int32_t i4 = 0;
+  char text[11] = {};
+  char dec[6] = {};
+  int64_t i8 = 0;
+  struct {
+    uint16_t n;
+    char t[20];
+  } vchar{};
+  int16_t i2 = 0;
+  int16_t ind[6] = {};
+  typed_fetch() {
+    blank(r.area.name1, sizeof r.area.name1, "C1");
+    blank(r.area.name2, sizeof r.area.name2, "S1");
+    r.area.version = 0x802;
+    SQLDA* da = reinterpret_cast<SQLDA*>(list.data());
+    memcpy(da->sqldaid, "SQLDA   ", 8);
+    da->sqln = 6;
+    da->sqld = 6;
+    auto set = [&](int i, uint8_t code, int16_t len, void* data) {
+      SQLVAR& v = da->sqlvar[i];
+      v.sqlcod = code;
+      v.XDIM = 1;
+      v.len.s.sqllen = len;
+      v.SQLDATA = data;
+      v.SQLIND = &ind[i];
+    };
+    set(0, 0xF1, 4, &i4);
+    set(1, 0x31, 10, text);
+    set(2, 0xEB, 0, dec);
+    da->sqlvar[2].len.d.sqlprcsn = 5;
+    da->sqlvar[2].len.d.sqlscale = 2;
+    set(3, 0xE1, 8, &i8);
+    set(4, 0xA1, 20, &vchar);
+    set(5, 0xF5, 2, &i2);
+    r.area.sqliasda = da;
+  }
+  int32_t run(session& s) {
+    memset(&r.sqlca, 0, sizeof r.sqlca);
+    return s.lib.exsql(&r.area);
+  }
+};
+
+marlo::cursor_rows typed_rows() {
+  marlo::cursor_rows rows;
+  auto txt = [](const std::string& t) { return bytes(t.begin(), t.end()); };
+  rows.rows.push_back({{false, 7, {}}, {false, 0, txt("abc")}, {false, 0, {0x12, 0x34, 0x5C}},
+                       {false, 1234567890123ll, {}}, {false, 0, txt("hello")}, {false, -3, {}}});
+  rows.rows.push_back({{true, 0, {}}, {false, 0, txt("xyz")}, {true, 0, {}}, {false, -1, {}}, {true, 0, {}},
+                       {false, 9, {}}});
+  return rows;
+}
+
+TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
+  setenv("PDDFLNVAL", "USE", 1);
+  for (const char* options : {"", "S"}) {
+    for (bool le : {false, true}) {
+      SCOPED_TRACE(std::string(options) + (le ? " PC server" : " big-endian server"));
+      if (le) {
+        setenv("PDSRVTYPE", "PC", 1);
+      } else {
+        unsetenv("PDSRVTYPE");
+      }
+      auto rows = std::make_shared<marlo::fetch_server>(le, typed_rows());
+      session s({}, options, le, rows);
+      ASSERT_TRUE(s.server->ok());
+      s.connect();
+      zk::request open{"OPEN"};
+      blank(open.area.name1, sizeof open.area.name1, "C1");
+      blank(open.area.name2, sizeof open.area.name2, "S1");
+      ASSERT_EQ(s.lib.exsql(&open.area), 0);
+      typed_fetch f;
+      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+      EXPECT_EQ(f.i4, 7);
+      EXPECT_STREQ(f.text, "abc");
+      EXPECT_EQ(std::string(f.dec, 6), "+12345");
+      EXPECT_EQ(f.i8, 1234567890123ll);
+      EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "hello");
+      EXPECT_EQ(f.i2, -3);
+      for (int16_t x : f.ind) EXPECT_EQ(x, 0);
+
+      f.i4 = 55;
+      memcpy(f.dec, "======", 6);
+      f.vchar.n = 99;
+      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+      EXPECT_EQ(f.ind[0], -1);
+      EXPECT_EQ(f.ind[2], -1);
+      EXPECT_EQ(f.ind[4], -1);
+      EXPECT_STREQ(f.text, "xyz");
+      EXPECT_EQ(f.i8, -1);
+      EXPECT_EQ(f.i2, 9);
+      if (options[0] == 'S') {
+        // No value comes with a NULL column description: the variables stay.
+        EXPECT_EQ(f.i4, 55);
+        EXPECT_EQ(std::string(f.dec, 6), "======");
+        EXPECT_EQ(f.vchar.n, 99);
+      } else {
+        // A blank mark and PDDFLNVAL=USE: the data after a NULL is stored.
+        EXPECT_EQ(f.i4, 0);
+        EXPECT_EQ(f.vchar.n, 0);
+      }
+      EXPECT_EQ(f.run(s), 100);
+      EXPECT_EQ(rows->fetches(), 3);
+    }
+  }
+  unsetenv("PDSRVTYPE");
+  unsetenv("PDDFLNVAL");
+}
+
+TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
+  marlo::cursor_rows rows;
+  rows.rows.push_back({{false, 0, {'a', 'b'}}});
+  rows.flags = {0x01};
+  auto server_rows = std::make_shared<marlo::fetch_server>(false, rows);
+  session s({}, "", false, server_rows);
+  ASSERT_TRUE(s.server->ok());
+  s.connect();
+  typed_fetch f;
+  reinterpret_cast<SQLDA*>(f.list.data())->sqld = 1;
+  SQLVAR& v = reinterpret_cast<SQLDA*>(f.list.data())->sqlvar[0];
+  v.sqlcod = 0xA1;
+  v.len.s.sqllen = 20;
+  v.SQLDATA = &f.vchar;
+  ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+  EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "127.0.0.1ab");
 }
 
 }  // namespace
