@@ -1,8 +1,10 @@
 #include "marlo_fetch.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
+#include <sstream>
 
 #include "marlo_server.h"
 
@@ -269,6 +271,43 @@ std::vector<uint8_t> fetch_server::fetch(const std::vector<uint8_t>& p) {
   }
   o.at(kBodyTotal, b.size(), 4);
   return b;
+}
+
+bool read_rows(const std::string& text, cursor_rows* out, std::string* error) {
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    if (line.empty() || line.rfind("# ", 0) == 0) continue;
+    row r;
+    std::istringstream cells(line);
+    std::string c;
+    while (std::getline(cells, c, '|')) {
+      cell v;
+      char* end = nullptr;
+      if (c == "NULL") {
+        v.null = true;
+      } else if (c.rfind("#", 0) == 0) {
+        v.number = strtoll(c.c_str() + 1, &end, 10);
+        if (c.size() == 1 || *end != '\0') {
+          *error = "line " + std::to_string(number) + ": not a number: " + c;
+          return false;
+        }
+      } else if (c.rfind("x:", 0) == 0) {
+        if (c.size() % 2 != 0 || c.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos) {
+          *error = "line " + std::to_string(number) + ": not hexadecimal bytes: " + c;
+          return false;
+        }
+        for (size_t i = 2; i < c.size(); i += 2) v.bytes.push_back(static_cast<uint8_t>(std::stoi(c.substr(i, 2), nullptr, 16)));
+      } else {
+        v.bytes.assign(c.begin(), c.end());
+      }
+      r.push_back(v);
+    }
+    out->rows.push_back(r);
+  }
+  return true;
 }
 
 std::vector<uint8_t> connect_body_with_types(bool little_endian, const char* code_set, uint32_t level_word,

@@ -61,6 +61,12 @@ class fetch_server {
   int fetches_ = 0;
 };
 
+// The rows of a table fixture: one row a line, cells separated by '|':
+// "NULL", "#" and a decimal number, "x:" and hexadecimal bytes, or the
+// text itself; empty lines and lines beginning with '#' ' ' are skipped.
+// False with *error set when a cell cannot be read.
+bool read_rows(const std::string& text, cursor_rows* out, std::string* error);
+
 // One entry of the CONNECT reply's type list: the two names and the pad
 // bytes of fixed-length values of that character set.
 struct type_entry {
