@@ -57,6 +57,7 @@ TEditor::TEditor(QWidget* parent) : QAbstractScrollArea(parent), FColor(clWhite)
   setFrameStyle(QFrame::Box | QFrame::Plain);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
+  viewport()->setMouseTracking(true);
   FList = TEditorScreenStrings::Create(*this);
   FLines = std::make_unique<TEditorStrings>(*this);
   FScreen = std::make_unique<TEditorScreen>(*this);

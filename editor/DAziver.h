@@ -15,6 +15,10 @@
 #include "editor/core/DAziverLines.h"
 #include "editor/core/DAziverSelection.h"
 #include "editor/core/EditorProp.h"
+#include "editor/core/heSearch.h"
+#include "ui/core/oveditcmd.h"
+
+class QMimeData;
 
 enum TBorderStyle { bsNone, bsSingle };
 
@@ -31,10 +35,15 @@ class TEditorScreen {
   TEditor& FEditor;
 };
 
+// Drag of a selection, and the cursor kinds of the mouse over the control.
+enum TDragState { dsNone, dsPending, dsDragging };
+enum TCursorKind { ckText, ckLeftMargin, ckTopMargin, ckInSelection, ckDragMove, ckDragCopy, ckNone };
+
 class TEditor : public QAbstractScrollArea,
                 public TEditorView,
                 public TEditorCaretPort,
-                public TEditorProperties {
+                public TEditorProperties,
+                public virtual TovEditCommands {
   Q_OBJECT
 
  public:
@@ -50,7 +59,7 @@ class TEditor : public QAbstractScrollArea,
   TEditorStrings& Lines() { return *FLines; }
   TFountain* Fountain() const { return FFountain; }
   void SetFountain(TFountain* value);
-  bool ReadOnly() const { return FReadOnly; }
+  bool ReadOnly() const override { return FReadOnly; }
   void SetReadOnly(bool value) { FReadOnly = value; }
   int UndoListMax() const { return FList->UndoObj().UndoLimit(); }
   void SetUndoListMax(int value);
@@ -70,7 +79,7 @@ class TEditor : public QAbstractScrollArea,
   std::string SelText() const { return FSelection->SelText(); }
   void SetSelStart(int value);
   void SetSelLength(int value);
-  void SelectAll();
+  void SelectAll() override;
   void SetSelectionMode(TSelectionMode mode) { FSelection->SetSelectionMode(mode); }
   void SetTopCol(int col) { FCaretModel->SetTopCol(col); }
   int TopCol() const { return FCaretModel->TopCol(); }
@@ -152,6 +161,105 @@ class TEditor : public QAbstractScrollArea,
   void SetWordWrap(bool value) override { FList->SetWordWrap(value); }
   TEditorWrapOption& WrapOption() override { return FList->WrapOption(); }
 
+  // ---- Editing commands (DAziverCommands.cpp) ----
+  // Typing: replaces the selection or goes in at the caret (callers test ReadOnly).
+  void InsertText(const std::string& s);
+  // Replaces the selection or goes in at the caret; the writer of SelText.
+  void SetSelTextBuf(const std::string& text);
+  void DeleteSelection();
+  void Clear();
+  // A rectangular paste: line j into row start + j at the start column.
+  void PasteBox(const std::string& text);
+  // Drag and drop of the selection to a row and column.
+  void MoveSelectionTo(int row, int col);
+  void CopySelectionTo(int row, int col);
+  bool CanSelMove() const;
+  void IndentSelection();
+  void UnindentSelection();
+  void ToggleLineComment();
+  // Searches from the selection or caret in chunks of rows; a match becomes the hit.
+  bool FindText(const std::string& pattern, TSearchOptions options);
+  // The token under a client point: its text and kind (empty and 0 when none).
+  std::pair<std::string, int> GetTokenAt(QPoint point, bool useFountain, bool keepState);
+  // Selects the token under the point; the SQL editor puts its own word rule here.
+  virtual void SelectTokenAt(QPoint point, bool useFountain, bool keepState);
+  void SelectWordAtCaret();
+  void Undo();
+  void Redo();
+  bool CanUndo() const override { return FList->UndoObj().CanUndo(); }
+  bool CanRedo() const { return FList->UndoObj().CanRedo(); }
+  TEditorUndoObj& GetUndoObj() { return FList->UndoObj(); }
+  void PutRowMarks(int row, uint16_t marks);
+  void PutRowMark(int row, int mark);
+  void DeleteRowMark(int row, int mark);
+  void GotoRowMark(int mark);
+  // Client point of the caret: the code-assist popup opens there.
+  QPoint GetCaretPoint() const;
+
+  // TovEditCommands: the main window's edit actions, as the clipboard and
+  // edit messages behave (cut and copy without a selection empty the clipboard).
+  void Undo(bool redo) override;
+  void CutToClipboard() override;
+  void CopyToClipboard() override;
+  void PasteFromClipboard() override;
+  void ClearSelection() override;
+  void ReplaceSelection(const std::string& text) override { EmReplaceSel(text); }
+  std::string SelectedText() const override { return SelText(); }
+  bool HasSelection() const override { return FSelection->Selected(); }
+
+  // ---- The edit-control operations (DAziverInput.cpp) ----
+  // Offsets are bytes of the UTF-8 text, a line break 2, a wrapped row's end 0.
+  // Start in the low word, end in the high word; each also written out when given.
+  int EmGetSel(int* start = nullptr, int* end = nullptr) const;
+  // (0, -1) selects all, start -1 removes the selection.
+  void EmSetSel(int start, int end);
+  void EmScrollCaret();
+  bool EmGetModify() const { return Modified(); }
+  void EmSetModify(bool modified);
+  int EmGetLineCount() const { return FList->GetCount(); }
+  int EmLineIndex(int row) const;
+  int EmLineLength(int offset) const;
+  void EmReplaceSel(const std::string& text);
+  // At most bufferSize bytes of the row, never half a character; 0 for no such row.
+  int EmGetLine(int row, int bufferSize, std::string& text) const;
+  bool EmCanUndo() const { return !FReadOnly && CanUndo(); }
+  bool EmUndo();
+  int EmLineFromChar(int offset) const;
+  void EmEmptyUndoBuffer();
+  int EmGetFirstVisibleLine() const { return TopRow(); }
+  void EmSetReadOnly(bool readOnly) { SetReadOnly(readOnly); }
+  // x in the low word, y in the high word.
+  int EmPosFromChar(int offset) const;
+  // Row in the high word, offset in the low word; -1 outside the client area.
+  int EmCharFromPos(int x, int y) const;
+
+  // Page move by n rows, the caret moving as far as the top row does.
+  void PageMove(int n);
+
+  // The clipboard format of a box selection ("TEditor Box Type").
+  static constexpr char kBoxMimeType[] = "application/x-teditor-box-type";
+
+ protected:
+  // Key and character handling; a derived editor runs its own keys first.
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  // A navigation key, Delete or F6; false when the key is none of them.
+  virtual bool KeyDown(QKeyEvent& event);
+  // Backspace, TAB, Return and typed characters.
+  virtual void KeyChar(QKeyEvent& event);
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+  // Sends the code-assist request to the form that owns the editor.
+  void CodeAssistRequest();
+  // While the left button is held on the text or a drag is pending or
+  // running, other mouse input and keys wait (Esc and Ctrl steer a drag).
+  bool MouseHeld() const { return FMouseDown || FDragState != dsNone; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -175,6 +283,29 @@ class TEditor : public QAbstractScrollArea,
   void Blink();
   // Scroll-bar signals into the caret model's steps.
   void ScrollBarAction(Qt::Orientation orientation, int action);
+
+  // Commands and input (DAziverCommands.cpp, DAziverInput.cpp).
+  TEditorGeometry Geometry() const;
+  // Hides the caret, removes a selection or hit, replaces the rows and puts
+  // the caret `target` bytes after the start of `anchor`.
+  void ApplyEdit(int first, int count, const std::string& text, int anchor, int target, bool rows);
+  void ReplaceSelectionText(const std::string& s);
+  // Indent or unindent the selected rows.
+  void ShiftSelection(bool indent);
+  void PutSelectionOnClipboard();
+  // A match found in a chunk of rows starting at `first`.
+  void ShowFound(int first, const TCellString& chunk, const TSearchSelection& found);
+  bool FindForward(const TCellString& pattern, TSearchOptions options);
+  bool FindBackward(const TCellString& pattern, TSearchOptions options);
+  void NavigationKey(int key, bool ctrl);
+  void DeleteKey();
+  void BackspaceKey();
+  void TabKey(bool shift);
+  void ReturnKey(bool shift);
+  void SetCursorKind(TCursorKind kind);
+  void DropSelection(QPoint point, bool copy);
+  void CancelDrag();
+  TRowCol MouseRowCol(QPoint point, bool nearest) const;
 
   TBorderStyle FBorderStyle = bsSingle;
   TColor FColor;
@@ -208,4 +339,10 @@ class TEditor : public QAbstractScrollArea,
   bool FCaretShown = false;
   bool FBlinkOn = true;
   QTimer FBlink;
+  bool FKeyRepeating = false;
+  bool FMouseDown = false;
+  bool FImeComposing = false;
+  TDragState FDragState = dsNone;
+  TCursorKind FCursorKind = ckNone;
+  QPoint FMouseDownPoint;
 };

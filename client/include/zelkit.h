@@ -109,7 +109,14 @@ typedef struct rdb_sql_area {
   uint8_t termbyte;          /* +219 2: message text padded with blanks */
   int16_t outcount;          /* +220 */
   char sqlstate[5];          /* +222 */
-  char rsv227[45];
+  /* Fields the library places here, in the area's free bytes. */
+  uint8_t result;            /* +227 result byte of the reply's status part */
+  uint8_t mode;              /* +228 'Y' at CONNECT: transaction mode 1; blanked after every request */
+  uint8_t aryinsans;         /* +229 PDCHKARYINSERT answer of PREPARE: 'Y', 'N', 'U' */
+  char rsv230[2];
+  uint32_t trcword;          /* +232 trace word, cleared by the reply analysis */
+  char srvversion[10];       /* +236 server version from CONNECT */
+  char rsv246[26];
   uint8_t declkind;          /* +272 */
   uint8_t cnctattr;          /* +273 'Y': connection kind 1 */
   uint8_t rdnodeflag;        /* +274 */

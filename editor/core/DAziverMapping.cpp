@@ -109,6 +109,22 @@ int OffsetToCol(const TEditorScreenStrings& rows, int row, int bytes) {
   return std::min(TextWidth(text.Mid(0, cells), settings), TextWidth(text, settings));
 }
 
+void BoxCells(const std::string& attr, int startCol, int endCol, int& first, int& last) {
+  first = -1;
+  last = 0;
+  int cell = 0;
+  for (int col = 0; col < static_cast<int>(attr.size()); ++col) {
+    const char a = attr[static_cast<size_t>(col)];
+    if (a == kAttrTabFill) continue;
+    if (a != kAttrTrail && col >= startCol && col < endCol) {
+      if (first < 0) first = cell;
+      last = cell + (a == kAttrLead ? 2 : 1);
+    }
+    ++cell;
+  }
+  if (first < 0) first = last = 0;
+}
+
 TRowCol PosToRowCol(const TEditorGeometry& g, int x, int y, bool nearest) {
   if (x < g.TextLeft) x -= g.CellWidth - 1;
   const int shift = nearest ? g.CellWidth / 2 - 1 : 0;

@@ -43,6 +43,10 @@ int RowSpan(const TEditorScreenStrings& rows, int row);
 int CharsBetween(const TEditorScreenStrings& rows, int from, int row, int col);
 // Column of the first `bytes` bytes of a row, at most its width.
 int OffsetToCol(const TEditorScreenStrings& rows, int row, int bytes);
+// Cells [first, last) of a row inside the box columns [startCol, endCol): a
+// character belongs to the box when its first column does. A row the box
+// misses gives first = last = 0.
+void BoxCells(const std::string& attr, int startCol, int endCol, int& first, int& last);
 
 // Where the text sits in the client area and how big a cell is.
 struct TEditorGeometry {

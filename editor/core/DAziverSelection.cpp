@@ -122,21 +122,7 @@ int TEditorSelection::SelStart() const {
 }
 
 void TEditorSelection::BoxCells(int row, int& first, int& last) const {
-  const std::string attr = GetRowAttrText(FCaret.Rows(), row);
-  first = -1;
-  last = 0;
-  int cell = 0;
-  for (int col = 0; col < static_cast<int>(attr.size()); ++col) {
-    const char a = attr[static_cast<size_t>(col)];
-    if (a == kAttrTabFill) continue;
-    // A character belongs to the box when its first column does.
-    if (a != kAttrTrail && col >= FDisplay.StartCol && col < FDisplay.EndCol) {
-      if (first < 0) first = cell;
-      last = cell + (a == kAttrLead ? 2 : 1);
-    }
-    ++cell;
-  }
-  if (first < 0) first = last = 0;
+  ::BoxCells(GetRowAttrText(FCaret.Rows(), row), FDisplay.StartCol, FDisplay.EndCol, first, last);
 }
 
 int TEditorSelection::SelLength() const {
@@ -269,4 +255,19 @@ void TEditorSelection::SetHit(int length) {
     if (FHitStyle == hsCaret) FCaret.SetRowCol(caret.Row, caret.Col);
   }
   FHitLength = length;
+}
+
+void TEditorSelection::MoveEnds(const TDisplaySelection& display, const TTextSelection& text) {
+  const bool atStart = FAnchorRow == FDisplay.StartRow && FAnchorCol == FDisplay.StartCol;
+  const bool atEnd = !atStart && FAnchorRow == FDisplay.EndRow && FAnchorCol == FDisplay.EndCol;
+  FDisplay = display;
+  FText = text;
+  if (atStart) {
+    FAnchorCol = display.StartCol;
+    FAnchorPos = text.StartPos;
+  } else if (atEnd) {
+    FAnchorCol = display.EndCol;
+    FAnchorPos = text.EndPos + 1;
+  }
+  FPainted = FDisplay;
 }

@@ -67,10 +67,14 @@ class TEditorSelection {
   void StartRowSelection(int row);
   void ExtendRowSelection(int row);
   void SetHit(int length);
-
- private:
   // Cell range [first, last) of a box row, whole characters inside the box.
   void BoxCells(int row, int& first, int& last) const;
+  // After a command shifted the text under the selection's ends: the ends
+  // take these places, the anchor moving with the end it stood at, and the
+  // selection counts as painted.
+  void MoveEnds(const TDisplaySelection& display, const TTextSelection& text);
+
+ private:
   // Byte offset of a cell position.
   int OffsetOf(int row, int pos) const;
   void RepaintSelection();

@@ -1,6 +1,8 @@
 // marlo_testserver: the test server as a program. It prints its ports
-// and serves until its standard input ends.
+// and serves until its standard input ends. With --tables it answers
+// statements from the tables that the fixture file declares.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -16,10 +18,9 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: marlo_testserver [--little-endian] [--service NAME]... "
-    "[--fault refuse|close-early|short|corrupt|silent|busy] [--fault-count N] "
+    "[--fault refuse|close-early|short|corrupt|silent|busy] [--fault-count N] [--tables FILE] [--level N] "
     "[--code-set XX] [--rows FILE]\n";
 
-constexpr uint32_t kLevelWord = ~26u;
 constexpr uint32_t kPid = 4242;
 constexpr size_t kMarkAt = 36 + 32 + 7;  // the SQLCA identifier's eighth character of reply_body
 
@@ -50,7 +51,6 @@ bool parse_fault(const std::string& name, marlo::fault* out) {
 
 int main(int argc, char** argv) {
   marlo::script s;
-  std::string code_set = "1j";
   std::string rows_file;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -63,8 +63,17 @@ int main(int argc, char** argv) {
       ++i;
     } else if (arg == "--fault-count" && has_value) {
       s.fault_count = atoi(argv[++i]);
+    } else if (arg == "--tables" && has_value) {
+      s.sql_service = true;
+      const std::string why = s.tables.load(argv[++i]);
+      if (!why.empty()) {
+        fprintf(stderr, "marlo_testserver: %s\n", why.c_str());
+        return 2;
+      }
+    } else if (arg == "--level" && has_value) {
+      s.level = static_cast<uint32_t>(atoi(argv[++i]));
     } else if (arg == "--code-set" && has_value && strlen(argv[i + 1]) == 2) {
-      code_set = argv[++i];
+      s.code_set = argv[++i];
     } else if (arg == "--rows" && has_value) {
       rows_file = argv[++i];
     } else {
@@ -72,9 +81,13 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  // A connection to this server: its code set at level 26, a blank mark.
-  s.bodies["p_f_sqa_cconnect"] = blank_mark(marlo::connect_body(s.little_endian, code_set.c_str(), "07-02-00", kPid, kLevelWord));
-  s.default_body = blank_mark(marlo::reply_body(s.little_endian, 0, "00000", ""));
+  if (!s.sql_service) {
+    // Without tables: a connection at the level and code set given, every
+    // statement answered with success; all with a blank mark.
+    s.bodies["p_f_sqa_cconnect"] =
+        blank_mark(marlo::connect_body(s.little_endian, s.code_set.c_str(), "07-02-00", kPid, ~s.level));
+    s.default_body = blank_mark(marlo::reply_body(s.little_endian, 0, "00000", ""));
+  }
   if (!rows_file.empty()) {
     std::ifstream in(rows_file, std::ios::binary);
     std::stringstream text;

@@ -87,7 +87,7 @@ bool national(uint8_t c) { return c == 0xB0 || c == 0xB8 || c == 0xB4; }
 bool wide_indicator(uint8_t c) { return c == 0x90 || c == 0x94 || c == 0x9A || c == 0x9E; }
 
 // The value in the SQLDA form.
-void sqlda_value(out& o, const shape& s, const cell& v) {
+void sqlda_value(out& o, const shape& s, const fetch_cell& v) {
   if (counted_text(s.code)) {
     o.n(v.bytes.size(), 2);
     o.bytes(v.bytes);
@@ -117,7 +117,7 @@ void sqlda_value(out& o, const shape& s, const cell& v) {
 
 // The column description and value in the descriptor form: the length
 // field the value's code takes and the value itself.
-std::vector<uint8_t> descriptor_value(bool le, const shape& s, const cell& v, const uint8_t pad[2], uint8_t len[4]) {
+std::vector<uint8_t> descriptor_value(bool le, const shape& s, const fetch_cell& v, const uint8_t pad[2], uint8_t len[4]) {
   std::vector<uint8_t> b;
   out o{le, b};
   std::vector<uint8_t> field(4, 0);
@@ -218,7 +218,7 @@ std::vector<uint8_t> fetch_server::fetch(const std::vector<uint8_t>& p) {
   b[kMarkAt] = static_cast<uint8_t>(rows_.mark);
   out o{le_, b};
   if (c.next >= rows_.rows.size()) return b;
-  const row& values = rows_.rows[c.next++];
+  const fetch_row& values = rows_.rows[c.next++];
   const bool descriptors = p[kPacketForm] == 'Y';
   const size_t columns = std::min(values.size(), c.description.size());
   o.align();
@@ -237,8 +237,8 @@ std::vector<uint8_t> fetch_server::fetch(const std::vector<uint8_t>& p) {
     const shape s{static_cast<uint8_t>(d.code & 0xFE), static_cast<uint16_t>(read_n(le_, d.len, 2)), d.len[0],
                   static_cast<uint32_t>(read_n(le_, d.len, 4)), d.len[1]};
     const bool nullable = (d.code & 1) != 0;
-    const cell& v = values[i];
-    const cell empty{};
+    const fetch_cell& v = values[i];
+    const fetch_cell empty{};
     const int ind = wide_indicator(s.code) ? 4 : 2;
     if (!descriptors) {
       if (nullable) o.n(static_cast<uint64_t>(v.null ? kNull : 0), ind);
@@ -280,11 +280,11 @@ bool read_rows(const std::string& text, cursor_rows* out, std::string* error) {
   while (std::getline(lines, line)) {
     ++number;
     if (line.empty() || line.rfind("# ", 0) == 0) continue;
-    row r;
+    fetch_row r;
     std::istringstream cells(line);
     std::string c;
     while (std::getline(cells, c, '|')) {
-      cell v;
+      fetch_cell v;
       char* end = nullptr;
       if (c == "NULL") {
         v.null = true;

@@ -17,15 +17,15 @@ namespace marlo {
 
 // One value: NULL, a number (the integer and handle codes), or bytes in
 // the server's code set (character data, packed decimals, binary data).
-struct cell {
+struct fetch_cell {
   bool null = false;
   int64_t number = 0;
   std::vector<uint8_t> bytes;
 };
-using row = std::vector<cell>;
+using fetch_row = std::vector<fetch_cell>;
 
 struct cursor_rows {
-  std::vector<row> rows;
+  std::vector<fetch_row> rows;
   std::vector<uint8_t> flags;          // column flag bytes; empty: the replies carry none
   char mark = ' ';                     // the replies' SQLCA mark
   uint8_t national_pad[2] = {0xA1, 0xA1};  // fills fixed national values (EUC ideographic space)

@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+
+#include "marlo_reply.h"
 
 namespace marlo {
 
@@ -78,7 +81,11 @@ constexpr reqcode_name kReqcodes[] = {
     {0x86, "p_f_sqa_csetup"},     {0x8A, "p_f_sqa_copen"},        {0xA1, "p_f_sqa_csetopt"},
     {0xA2, "p_f_sqa_csvrinf"},    {0x88, "p_f_sqa_cprepare"},     {0x8E, "p_f_sqa_cdescribe"},
     {0x81, "p_f_sqa_cauxi2"},     {0x82, "p_f_sqa_copen2"},       {0x84, "p_f_sqa_caux"},
-    {0x85, "p_f_sqa_cauxi"},
+    {0x85, "p_f_sqa_cauxi"},      {0x8B, "p_f_sqa_copenr"},       {0x8C, "p_f_sqa_ccall"},
+    {0x8D, "p_f_sqa_cauxo"},      {0x8F, "p_f_sqa_chvar"},        {0x92, "p_f_sqa_cgetd"},
+    {0x94, "p_f_sqa_ctran_discon"}, {0xA3, "p_f_sqa_cdesc_type"}, {0xA6, "p_f_sqa_cresult_desc"},
+    {0xA8, "p_f_sqa_cresult_clos"}, {0xAC, "p_f_sqa_crenv"},      {0xAE, "p_f_sqa_cauxi3"},
+    {0xB1, "p_f_sqa_calcr"},      {0xB2, "p_f_sqa_cdset"},
 };
 
 void put_be32(uint8_t* p, uint32_t v) {
@@ -107,20 +114,6 @@ uint32_t get_le32(const uint8_t* p) {
 }
 uint16_t get_be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 uint16_t get_le16(const uint8_t* p) { return static_cast<uint16_t>(p[1] << 8 | p[0]); }
-
-// Numbers of the SQL reply in the server's byte order.
-struct order {
-  bool le;
-  void put32(uint8_t* p, uint32_t v) const { le ? put_le32(p, v) : put_be32(p, v); }
-  void put16(uint8_t* p, uint16_t v) const {
-    if (le) {
-      p[0] = static_cast<uint8_t>(v);
-      p[1] = static_cast<uint8_t>(v >> 8);
-    } else {
-      put_be16(p, v);
-    }
-  }
-};
 
 sockaddr_in loopback(uint16_t port) {
   sockaddr_in a{};
@@ -284,45 +277,28 @@ std::string text_at(const uint8_t* p, size_t max) {
 }  // namespace
 
 std::vector<uint8_t> reply_body(bool little_endian, int32_t sqlcode, const char* sqlstate, const std::string& message) {
-  constexpr uint32_t kDirectory = 36;
-  constexpr uint32_t kStatus = 32;
-  constexpr uint32_t kSqlca = 60;
-  order o{little_endian};
-  std::vector<uint8_t> b(kDirectory + kStatus + kSqlca + 2 + message.size(), 0);
-  o.put32(b.data(), static_cast<uint32_t>(b.size()));
-  o.put32(b.data() + 8, kDirectory);
-  o.put32(b.data() + 12, kDirectory + kStatus);
-  memcpy(b.data() + kDirectory, sqlstate, std::min<size_t>(strlen(sqlstate), 5));
-  uint8_t* ca = b.data() + kDirectory + kStatus;
-  memcpy(ca, "SQLCA  S", 8);
-  o.put32(ca + 8, message.empty() ? 0 : kSqlca);
-  o.put32(ca + 12, static_cast<uint32_t>(sqlcode));
-  memcpy(ca + 44, "MARLOSRV  ", 10);
-  o.put32(ca + 56, 1);
-  if (!message.empty()) {
-    o.put16(ca + kSqlca, static_cast<uint16_t>(message.size()));
-    memcpy(ca + kSqlca + 2, message.data(), message.size());
-  }
-  return b;
+  reply r;
+  r.sqlcode = sqlcode;
+  r.sqlstate = sqlstate;
+  r.message = message;
+  return encode_reply(r, byte_order{little_endian});
 }
 
 std::vector<uint8_t> connect_body(bool little_endian, const char* code_set, const char* version, uint32_t pid,
                                   uint32_t level_word, uint16_t national_space) {
   constexpr uint32_t kInfoSize = 40;
   constexpr uint32_t kSpaceAt = 20;
-  order o{little_endian};
-  std::vector<uint8_t> b = reply_body(little_endian, 0, "00000", "");
-  const uint32_t at = static_cast<uint32_t>(b.size());
-  b.resize(at + kInfoSize, 0);
-  memcpy(b.data() + at, code_set, 2);
-  memcpy(b.data() + at + 2, version, std::min<size_t>(strlen(version), 10));
-  o.put32(b.data() + at + 12, pid);
-  o.put32(b.data() + at + 24, level_word);
-  b[at + kSpaceAt] = static_cast<uint8_t>(national_space >> 8);
-  b[at + kSpaceAt + 1] = static_cast<uint8_t>(national_space);
-  o.put32(b.data(), static_cast<uint32_t>(b.size()));
-  o.put32(b.data() + 28, at);
-  return b;
+  const byte_order o{little_endian};
+  std::vector<uint8_t> info(kInfoSize, 0);
+  memcpy(info.data(), code_set, 2);
+  memcpy(info.data() + 2, version, std::min<size_t>(strlen(version), 10));
+  o.put32(info.data() + 12, pid);
+  o.put32(info.data() + 24, level_word);
+  info[kSpaceAt] = static_cast<uint8_t>(national_space >> 8);
+  info[kSpaceAt + 1] = static_cast<uint8_t>(national_space);
+  reply r;
+  r.parts[kReplyExtension] = info;
+  return encode_reply(r, o);
 }
 
 struct server::impl {
@@ -334,6 +310,10 @@ struct server::impl {
   uint16_t sql_port = 0;
   std::vector<int> kept;
   mutable std::mutex lock;
+  std::condition_variable released_cv;
+  bool released = false;
+  bool ending = false;
+  std::unique_ptr<engine> sql;  // the statement service, when the script asks for it
   std::vector<request> seen;
   int registrations = 0;
   int faults_left = 0;
@@ -386,7 +366,7 @@ struct server::impl {
     put_be32(msg.data() + 40, kOrderWord);
     if (error != 0) {
       msg.resize(kMsgHeader + 4, 0);
-      order{s.little_endian}.put32(msg.data() + kMsgHeader, static_cast<uint32_t>(error));
+      byte_order{s.little_endian}.put32(msg.data() + kMsgHeader, static_cast<uint32_t>(error));
     } else {
       msg.insert(msg.end(), answer.begin(), answer.end());
     }
@@ -419,21 +399,27 @@ struct server::impl {
     return true;
   }
 
-  std::vector<uint8_t> body_for(const std::string& function) {
+  std::vector<uint8_t> body_for(const std::string& function, const std::vector<uint8_t>& data = {}) {
     if (s.responder) {
-      // The request being answered is the last one recorded.
-      std::vector<uint8_t> data;
-      {
-        std::lock_guard<std::mutex> g(lock);
-        if (!seen.empty() && seen.back().function == function) data = seen.back().data;
-      }
       std::vector<uint8_t> answer = s.responder(function, data);
       if (!answer.empty()) return answer;
     }
     auto it = s.bodies.find(function);
     if (it != s.bodies.end()) return it->second;
+    std::vector<uint8_t> body;
+    {
+      std::lock_guard<std::mutex> g(lock);
+      if (sql != nullptr && sql->answer(function, data, &body)) return body;
+    }
     if (!s.default_body.empty()) return s.default_body;
     return reply_body(s.little_endian, 0, "00000", "");
+  }
+
+  // A request of the held function waits here until release() or the end.
+  void hold_if_asked(const std::string& function) {
+    if (s.hold.empty() || function != s.hold) return;
+    std::unique_lock<std::mutex> g(lock);
+    released_cv.wait(g, [this] { return released || ending; });
   }
 
   void registration() {
@@ -527,9 +513,9 @@ struct server::impl {
   }
 
   // The reply of an RPC call: normal or short form, with its header area.
-  std::vector<uint8_t> rpc_reply(const uint8_t* msg_id, uint32_t seq, bool short_form, const std::string& function,
+  std::vector<uint8_t> rpc_reply(const uint8_t* msg_id, uint32_t seq, bool short_form, const std::vector<uint8_t>& body,
                                  bool error, int32_t code) {
-    order o{s.little_endian};
+    const byte_order o{s.little_endian};
     const uint32_t area = short_form ? kShortReplyArea : kReplyArea;
     std::vector<uint8_t> msg(area, 0);
     uint8_t* h = msg.data();
@@ -560,10 +546,7 @@ struct server::impl {
       memcpy(h + 236, kMark, strlen(kMark));
       if (error) o.put32(h + 96, static_cast<uint32_t>(code));
     }
-    if (!error) {
-      std::vector<uint8_t> body = body_for(function);
-      msg.insert(msg.end(), body.begin(), body.end());
-    }
+    if (!error) msg.insert(msg.end(), body.begin(), body.end());
     return msg;
   }
 
@@ -656,8 +639,10 @@ struct server::impl {
     const bool keep = (r.flags & 4) != 0;
     const bool error = faulty && (s.how == fault::busy || s.how == fault::error_reply);
     const int32_t code = s.how == fault::busy ? kBusyCode : s.error_code;
-    if (faulty && s.how == fault::wrong_seq) send_message(fd, rpc_reply(b.data() + 16, r.seq + 1, false, r.function, false, 0), kMsgHeader, true);
-    const bool usable = answer(fd, rpc_reply(b.data() + 16, r.seq, false, r.function, error, code), kMsgHeader,
+    hold_if_asked(r.function);
+    const std::vector<uint8_t> body = error ? std::vector<uint8_t>{} : body_for(r.function, r.data);
+    if (faulty && s.how == fault::wrong_seq) send_message(fd, rpc_reply(b.data() + 16, r.seq + 1, false, body, false, 0), kMsgHeader, true);
+    const bool usable = answer(fd, rpc_reply(b.data() + 16, r.seq, false, body, error, code), kMsgHeader,
                                keep && !error, faulty);
     if (usable && keep && !error) {
       kept.push_back(fd);
@@ -689,7 +674,8 @@ struct server::impl {
       record(r);
       const bool faulty = fault_now();
       if (faulty && s.how == fault::silent) return true;
-      std::vector<uint8_t> body = body_for(r.function);
+      hold_if_asked(r.function);
+      std::vector<uint8_t> body = body_for(r.function, r.data);
       if (faulty && (s.how == fault::close_early || s.how == fault::short_reply || s.how == fault::corrupt_reply)) {
         return answer(fd, body, 0, true, true);
       }
@@ -707,7 +693,7 @@ struct server::impl {
       if (s.frame_reply_header) {
         std::vector<uint8_t> with(kReplyHeader64, 0);
         put_be32(with.data() + 4, faulty && s.how == fault::error_reply ? kKindError : 0);
-        order{s.little_endian}.put32(with.data() + 40, static_cast<uint32_t>(s.error_code));
+        byte_order{s.little_endian}.put32(with.data() + 40, static_cast<uint32_t>(s.error_code));
         put_be32(with.data() + 44, s.frame_return_code);
         put_be32(with.data() + 52, s.retry_wait);
         with.insert(with.end(), body.begin(), body.end());
@@ -734,7 +720,9 @@ struct server::impl {
     if (faulty && s.how == fault::silent) return true;
     const bool error = faulty && (s.how == fault::busy || s.how == fault::error_reply);
     const int32_t code = s.how == fault::busy ? kBusyCode : s.error_code;
-    return answer(fd, rpc_reply(b.data() + 16, r.seq, true, r.function, error, code), kShortHeader, true, faulty);
+    hold_if_asked(r.function);
+    const std::vector<uint8_t> body = error ? std::vector<uint8_t>{} : body_for(r.function, r.data);
+    return answer(fd, rpc_reply(b.data() + 16, r.seq, true, body, error, code), kShortHeader, true, faulty);
   }
 
   void one_shot(int listener) {
@@ -802,6 +790,15 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
   m.s = std::move(s);
   m.faults_left = m.s.fault_count;
   m.good_left = m.s.fault_after;
+  if (m.s.sql_service) {
+    engine_config config;
+    config.little_endian = m.s.little_endian;
+    config.level = m.s.level;
+    config.code_set = m.s.code_set;
+    config.standard_sqlstate = m.s.standard_sqlstate;
+    config.statuses = m.s.statuses;
+    m.sql = std::make_unique<engine>(m.s.tables, config);
+  }
   if (pipe(m.stop_pipe) != 0) return;
   m.name_tcp = open_socket(SOCK_STREAM, 0);
   if (m.name_tcp < 0) return;
@@ -823,6 +820,11 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
 
 server::~server() {
   impl& m = *impl_;
+  {
+    std::lock_guard<std::mutex> g(m.lock);
+    m.ending = true;
+  }
+  m.released_cv.notify_all();
   if (m.stop_pipe[1] >= 0) {
     const uint8_t one = 1;
     if (write(m.stop_pipe[1], &one, 1) < 0) {
@@ -844,6 +846,34 @@ std::vector<request> server::requests() const {
 int server::registrations() const {
   std::lock_guard<std::mutex> g(impl_->lock);
   return impl_->registrations;
+}
+
+}  // namespace marlo
+
+namespace marlo {
+
+std::string server::declare(table t) {
+  std::lock_guard<std::mutex> g(impl_->lock);
+  if (impl_->sql == nullptr) return "the server runs no statement service";
+  return impl_->sql->tables().declare(std::move(t));
+}
+
+table_set server::tables() const {
+  std::lock_guard<std::mutex> g(impl_->lock);
+  return impl_->sql != nullptr ? impl_->sql->tables() : table_set{};
+}
+
+size_t server::open_cursors() const {
+  std::lock_guard<std::mutex> g(impl_->lock);
+  return impl_->sql != nullptr ? impl_->sql->cursors().size() : 0;
+}
+
+void server::release() {
+  {
+    std::lock_guard<std::mutex> g(impl_->lock);
+    impl_->released = true;
+  }
+  impl_->released_cv.notify_all();
 }
 
 }  // namespace marlo

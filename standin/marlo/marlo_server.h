@@ -16,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "marlo_engine.h"
+#include "marlo_tables.h"
+
 namespace marlo {
 
 enum class fault {
@@ -65,6 +68,17 @@ struct script {
   // Answers a request from what it carries (function, request bytes);
   // an empty answer leaves it to the bodies above.
   std::function<std::vector<uint8_t>(const std::string&, const std::vector<uint8_t>&)> responder;
+  // The statement service: requests without a body of their own above are
+  // answered from this table set (CONNECT included, with the level, code
+  // set and standard-SQLSTATE byte here).
+  bool sql_service = false;
+  table_set tables;
+  uint32_t level = 26;
+  std::string code_set = "1j";
+  uint8_t standard_sqlstate = 0;
+  std::map<std::string, status_bytes> statuses;  // status bytes 6, 7 and 16 by function
+  // The reply to a request of this function waits until release().
+  std::string hold;
 };
 
 // One request as the server received it.
@@ -97,6 +111,13 @@ class server {
   uint16_t sql_port() const { return sql_port_; }
   std::vector<request> requests() const;
   int registrations() const;
+
+  // The statement service's table set, as it stands between requests.
+  std::string declare(table t);
+  table_set tables() const;
+  size_t open_cursors() const;
+  // Lets the held replies go.
+  void release();
 
  private:
   struct impl;

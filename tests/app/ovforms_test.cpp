@@ -18,6 +18,7 @@
 #include "app/core/ovconnwin.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "editor/DAziver.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/testapp.h"
 #include "ui/ovstdctl.h"
@@ -365,6 +366,28 @@ TEST_F(TovFormTest, CtrlPageKeysSwitchPagesOfTheFirstPageControl) {
   QTest::keyClick(field, Qt::Key_PageDown, Qt::ControlModifier);
   EXPECT_EQ(only->currentIndex(), 0);
   EXPECT_TRUE(field->hasFocus());
+}
+
+
+// A window that records the code-assist requests of its SQL editors.
+class AssistForm : public TovForm {
+ public:
+  using TovForm::TovForm;
+  std::vector<QPoint> asked;
+  void CodeAssist(int x, int y) override { asked.push_back({x, y}); }
+};
+
+TEST_F(TovFormTest, AnEditorsCompletionRequestReachesItsFormsCodeAssist) {
+  auto* form = new AssistForm(*connection);
+  auto* editor = new TEditor(form);
+  editor->Lines().SetTextStr("t");
+  editor->SetRowCol(0, 1);
+  QTest::keyClick(editor, Qt::Key_F6);
+  QTest::keyClick(editor, Qt::Key_Period, Qt::NoModifier);
+  ASSERT_EQ(form->asked.size(), 2u);
+  EXPECT_EQ(form->asked[0].x(), editor->TextLeft() + editor->CellWidth());
+  EXPECT_EQ(form->asked[1], editor->GetCaretPoint());
+  EXPECT_EQ(editor->Lines().GetTextStr(), "t.");
 }
 
 }  // namespace

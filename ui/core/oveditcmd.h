@@ -41,7 +41,7 @@ class TovItemEditCommands : public TovEditCommands {
 
 // The SQL editor as the main window's edit actions drive it. Positions are
 // byte offsets into the UTF-8 text, line breaks CR LF.
-class TovEditorCommands : public TovEditCommands {
+class TovEditorCommands : public virtual TovEditCommands {
  public:
   virtual std::string Text() const = 0;
   virtual int SelStart() const = 0;

@@ -31,6 +31,7 @@ constexpr int32_t kResultWarning = 100;
 // Layout versions of the request area.
 constexpr int16_t kLayoutMultiValue = 0x0503;
 constexpr int16_t kLayoutArrays = 0x0700;
+constexpr int16_t kArrayRows = 2;  // an array statement carries at least two rows
 constexpr int16_t kLayoutExtendedNames = 0x0702;
 constexpr int16_t kLayoutCharsetNames = 0x0802;
 constexpr int16_t kLayoutInvalid = 0x2000;
@@ -266,8 +267,13 @@ bool start_request(dispatch_call& call) {
   if (keep_statement(main, area) != 0) return false;
 
   int32_t fc = main->funccode;
+  // An array statement may register an array for its per-row result
+  // counts the way a describe registers its per-column array; the reply
+  // analysis fills it and ends the registration.
+  const bool array_statement =
+      in(fc, {CLT_FC_AUI2, CLT_FC_AUX}) && area->version >= kLayoutArrays && area->arycount >= kArrayRows;
   if (call.odbc_variant) {
-    if (call.odbc && in(fc, {CLT_FC_SET, CLT_FC_DESC, CLT_FC_HVAR})) {
+    if (call.odbc && (array_statement || in(fc, {CLT_FC_SET, CLT_FC_DESC, CLT_FC_HVAR}))) {
       main->param_flag = call.odbc->paramflag;
       main->param_pointer = call.odbc->parampointer;
     } else {
@@ -275,10 +281,11 @@ bool start_request(dispatch_call& call) {
       main->param_pointer = nullptr;
     }
     main->rows_left = 0;
-  } else if (!in(fc, {CLT_FC_SET, CLT_FC_DESC, CLT_FC_HVAR, CLT_FC_RSDC})) {
+  } else if (!array_statement && !in(fc, {CLT_FC_SET, CLT_FC_DESC, CLT_FC_HVAR, CLT_FC_RSDC})) {
     main->param_flag = 0;
     main->param_pointer = nullptr;
   }
+  clt_main_req(main)->array_result = array_statement && main->param_flag != 0 && main->param_pointer != nullptr;
 
   // Old precompiled AUXI requests carry no variable lists.
   if (!call.odbc_variant && fc == CLT_FC_AUXI && area->version < kLayoutExtendedNames) {

@@ -37,6 +37,8 @@ static_assert(offsetof(rdb_sql_area, sqliasda2) == 192);
 static_assert(offsetof(rdb_sql_area, setvars) == 204);
 static_assert(offsetof(rdb_sql_area, prpcrcls) == 217 && offsetof(rdb_sql_area, termbyte) == 219);
 static_assert(offsetof(rdb_sql_area, sqlstate) == 222);
+static_assert(offsetof(rdb_sql_area, result) == 227 && offsetof(rdb_sql_area, trcword) == 232);
+static_assert(offsetof(rdb_sql_area, srvversion) == 236 && offsetof(rdb_sql_area, declkind) == 272);
 static_assert(offsetof(rdb_sql_area, cnctattr) == 273);
 static_assert(offsetof(rdb_sql_area, name1) == 306 && offsetof(rdb_sql_area, name2) == 340);
 static_assert(offsetof(rdb_sql_area, version) == 370);

@@ -400,6 +400,9 @@ struct clt_main {
   uint32_t cnct_time_msec;
   uint8_t lib_install;
   uint8_t std_sqlstate;           // 'Y': standard SQLSTATEs
+  uint16_t trn_mode;              // transaction mode: 1 area mode byte 'Y' at CONNECT, 2 ODBC
+  uint8_t srv_attr;               // server attribute byte of the CONNECT reply
+  int16_t ary_count;              // array count of the last array statement, kept by the analysis
   uint8_t wrtln_pending;
   // Per-request trace areas of the transports, read by the stream dump.
   uint8_t reqtrc[CLT_REQTRC_AREAS][CLT_REQTRC_AREA_SIZE];
@@ -601,6 +604,7 @@ struct clt_reply_conn {
   uint8_t* apinf;            // access-path block: length word, 24 free bytes, data
   uint8_t* apinf2;           // second access-path block, length-prefixed
   uint8_t* sqltrc;           // length-prefixed SQL-trace block
+  uint8_t* disc_trace;       // the DISCONNECT reply's trace area
   uint8_t ext44[CLT_REPLY_EXT44_SIZE];
   uint8_t ext44_kept;
   char* errlog_text;         // text for the error log
@@ -635,6 +639,7 @@ constexpr size_t CLT_GLOBAL_RUNTIME_SIZE = 880;
 // The request builders' clt_req_identity: a 30-character identifier with
 // its zero and a 30-byte password field.
 constexpr size_t CLT_REQ_IDENTITY_SIZE = 61;
+constexpr size_t CLT_REQ_COUNTERS = 4;
 
 // Audit information of p_rdb_setaudinf, slots 1 to 3 and slot 4.
 struct clt_audit_item {
@@ -694,6 +699,7 @@ struct clt_global_runtime {
   uint8_t identity[CLT_REQ_IDENTITY_SIZE];
   clt_trc_ctx trc;
   uint8_t cancelled;             // 1 after a request was cancelled: DISCONNECT sends nothing
+  uint16_t req_counters[CLT_REQ_COUNTERS];  // per-request counters, cleared after each reply
 };
 
 struct clt_global_data {

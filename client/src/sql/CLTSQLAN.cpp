@@ -50,6 +50,8 @@ enum : int32_t {
   kDescType = 35,
   kResultDesc = 38,
   kResultFetch = 39,
+  kAui2 = 2,
+  kAux = 7,
 };
 
 // Body directory.
@@ -89,6 +91,8 @@ constexpr uint8_t kSt7Reconnect1 = 0x08;
 constexpr uint8_t kSt7Reconnect0 = 0x10;
 constexpr uint8_t kSt7CursorsClosed = 0x40;
 constexpr uint8_t kSt16Finished = 0x08;
+constexpr uint8_t kSt16ArrayInsert = 0x01;
+constexpr uint32_t kStResult = 5;
 
 // Extension part.
 constexpr uint32_t kExtTrace = 4;
@@ -124,6 +128,9 @@ constexpr uint32_t kLevelErrlog = 21;
 constexpr uint32_t kLevelAuth = 22;
 constexpr uint32_t kLevelCursors = 24;
 constexpr uint32_t kLevelNames = 26;
+constexpr uint32_t kLevelArrayCheck = 19;
+constexpr uint32_t kLevelArrayCount = 18;
+constexpr uint32_t kExtArrayCounts = 28;
 
 // Description part.
 constexpr uint32_t kDescSqln = 12;
@@ -302,21 +309,7 @@ bool keep_extension_data(const view& v, uint32_t ext, clt_main* main, clt_env* e
     main->srvtrc_pending = 0xFF;
   }
   if (level_at_least(main, kLevelErrlog) && v.u32_at(ext, kExtErrlog, &off) && off != 0) {
-    const void* end = v.at(ext, off, &at) && at < v.total ? memchr(v.p + at, '\0', v.total - at) : nullptr;
-    if (end == nullptr) return refuse(area, __LINE__) == 0;
-    const uint32_t size = static_cast<uint32_t>(static_cast<const uint8_t*>(end) - (v.p + at)) + 1;
-    if (rc->errlog_text == nullptr || rc->errlog_size < size) {
-      if (rc->errlog_text != nullptr) cltmem_free(rc->errlog_text, kModule, __LINE__);
-      rc->errlog_text = static_cast<char*>(cltmem_alloc(size, 0, kModule, __LINE__));
-      rc->errlog_size = rc->errlog_text != nullptr ? size : 0;
-    }
-    if (rc->errlog_text == nullptr) {
-      clt_errlog_msg(kMsgLogMemory, "MEMORY", static_cast<int>(size), kModule, __LINE__);
-      rc->errlog_flag = 0;
-    } else {
-      memcpy(rc->errlog_text, v.p + at, size);
-      rc->errlog_flag = kYes;
-    }
+    if (!v.at(ext, off, &at) || clt_reply_keep_errlog(rc, v.p + at, v.total - at) != 0) return refuse(area, __LINE__) == 0;
   }
   if (level_at_least(main, kLevelAuth) && v.u32_at(ext, kExtAuth, &off) && off != 0) {
     if (!v.at(ext, off, &at) || !v.has(at, kAuthSecond + sizeof(uint16_t))) return refuse(area, __LINE__) == 0;
@@ -472,6 +465,22 @@ bool copy_charset(const view& v, uint32_t at, void* target, rdb_sql_area* area) 
   return true;
 }
 
+// One column name, copied or converted, into the entry at `dst` (u16
+// length, then the name's room); names longer than 30 bytes are refused.
+bool store_name(const view& v, uint32_t src, uint16_t len, uint8_t* dst, uint8_t mode) {
+  if (len > kNameField) return false;
+  uint16_t stored = len;
+  if (len != 0) {
+    if (plain_mode(mode)) {
+      memcpy(dst + 2, v.p + src, len);
+    } else {
+      stored = convert_text(v.p + src, len, reinterpret_cast<char*>(dst + 2), ucs2_mode(mode) ? kUcs2NameField : len);
+    }
+  }
+  memcpy(dst, &stored, sizeof stored);
+  return true;
+}
+
 // Column names into a column-name area of the non-UCS-2 modes
 // (u16 count, then entries of u16 length and 30 bytes).
 bool copy_names(const view& v, uint32_t at, const SQLDA* da, void* names, uint8_t mode, rdb_sql_area* area) {
@@ -482,25 +491,14 @@ bool copy_names(const view& v, uint32_t at, const SQLDA* da, void* names, uint8_
       !v.has(at + 2, static_cast<uint32_t>(count) * kNameEntry)) {
     return refuse(area, __LINE__) == 0;
   }
-  const bool ucs2 = ucs2_mode(mode);
-  const uint32_t entry_size = ucs2 ? kUcs2NameEntry : kNameEntry;
-  const uint32_t room = ucs2 ? kUcs2NameField : kNameField;
+  const uint32_t entry_size = ucs2_mode(mode) ? kUcs2NameEntry : kNameEntry;
   auto* out = static_cast<uint8_t*>(names);
   memcpy(out, &count, sizeof count);
   for (uint16_t i = 0; i < count; ++i) {
     const uint32_t src = at + 2 + static_cast<uint32_t>(i) * kNameEntry;
-    const uint16_t len = v.u16(src);
-    if (len > kNameField) return refuse(area, __LINE__) == 0;
-    uint8_t* dst = out + 2 + static_cast<uint32_t>(i) * entry_size;
-    uint16_t stored = len;
-    if (len != 0) {
-      if (plain_mode(mode)) {
-        memcpy(dst + 2, v.p + src + 2, len);
-      } else {
-        stored = convert_text(v.p + src + 2, len, reinterpret_cast<char*>(dst + 2), ucs2 ? room : len);
-      }
+    if (!store_name(v, src + 2, v.u16(src), out + 2 + static_cast<uint32_t>(i) * entry_size, mode)) {
+      return refuse(area, __LINE__) == 0;
     }
-    memcpy(dst, &stored, sizeof stored);
   }
   return true;
 }
@@ -557,6 +555,55 @@ bool copy_type_names(const view& v, uint32_t at, const SQLDA* da, void* target, 
   return true;
 }
 
+// The attribute names of DESCRIBE TYPE: a u16 count, then packed entries
+// of a u16 length and exactly that many bytes, on every conversion path.
+bool copy_packed_names(const view& v, uint32_t at, const SQLDA* da, void* names, uint8_t mode, rdb_sql_area* area) {
+  if (names == nullptr || da == nullptr) return client_error(area, __LINE__) == 0;
+  if (!v.has(at, sizeof(uint16_t))) return refuse(area, __LINE__) == 0;
+  const uint16_t count = v.u16(at);
+  // The caller's area has an entry for each variable of its SQLDA and no more.
+  if (count > static_cast<uint16_t>(std::max<int16_t>(da->sqln, 0))) return refuse(area, __LINE__) == 0;
+  const uint32_t entry_size = ucs2_mode(mode) ? kUcs2NameEntry : kNameEntry;
+  auto* out = static_cast<uint8_t*>(names);
+  memcpy(out, &count, sizeof count);
+  uint32_t pos = at + sizeof(uint16_t);
+  for (uint16_t i = 0; i < count; ++i) {
+    if (!v.has(pos, sizeof(uint16_t))) return refuse(area, __LINE__) == 0;
+    const uint16_t len = v.u16(pos);
+    if (!v.has(pos + sizeof(uint16_t), len) ||
+        !store_name(v, pos + sizeof(uint16_t), len, out + 2 + static_cast<uint32_t>(i) * entry_size, mode)) {
+      return refuse(area, __LINE__) == 0;
+    }
+    pos += sizeof(uint16_t) + len;
+  }
+  return true;
+}
+
+// The array statement's row count, and its per-row result counts into the
+// array the statement registered; the registration ends with the reply.
+bool take_array_counts(const view& v, uint32_t ext, clt_main* main, rdb_sql_area* area) {
+  if (level_at_least(main, kLevelArrayCount) && area->arycount != 0) main->ary_count = area->arycount;
+  clt_req_conn* conn = clt_req_cur().conn;
+  if (conn == nullptr || conn->array_result == 0) return true;
+  conn->array_result = 0;
+  if (!level_at_least(main, kLevelSqltrc) || ext == 0 || main->param_pointer == nullptr) return true;
+  auto* out = static_cast<uint32_t*>(main->param_pointer);
+  const uint32_t room = static_cast<uint32_t>(std::max<int16_t>(area->arycount, 0));
+  uint32_t rel = 0;
+  uint32_t at = 0;
+  if (!v.u32_at(ext, kExtArrayCounts, &rel) || rel == 0) {
+    if (room > 1) memset(out, 0, room * sizeof(uint32_t));
+    return true;
+  }
+  uint32_t count = 0;
+  // More counts than the registered array holds are no answer to this statement.
+  if (!v.at(ext, rel, &at) || !v.u32_at(at, &count) || count > room || !v.has(at + 4, count * sizeof(uint32_t))) {
+    return refuse(area, __LINE__) == 0;
+  }
+  for (uint32_t i = 0; i < count; ++i) out[i] = v.u32(at + 4 + i * sizeof(uint32_t));
+  return true;
+}
+
 bool is_describe(int32_t func) {
   return func == kPrepare || func == kDescribe || func == kHvar || func == kDescType || func == kResultDesc;
 }
@@ -584,15 +631,42 @@ bool block_fetch_configured(const clt_main* main, const clt_env* env) {
 
 clt_reply_conn* clt_reply_cur(void) { return g_locator(); }
 
+int32_t clt_reply_keep_errlog(clt_reply_conn* rc, const uint8_t* text, uint32_t room) {
+  const void* end = memchr(text, '\0', room);
+  if (end == nullptr) return -1;
+  const uint32_t size = static_cast<uint32_t>(static_cast<const uint8_t*>(end) - text) + 1;
+  if (rc->errlog_text == nullptr || rc->errlog_size < size) {
+    if (rc->errlog_text != nullptr) cltmem_free(rc->errlog_text, kModule, __LINE__);
+    rc->errlog_text = static_cast<char*>(cltmem_alloc(size, 0, kModule, __LINE__));
+    rc->errlog_size = rc->errlog_text != nullptr ? size : 0;
+  }
+  if (rc->errlog_text == nullptr) {
+    // Only the log hears of it: the text is dropped and the request goes on.
+    clt_errlog_msg(kMsgLogMemory, "MEMORY", static_cast<int>(size), kModule, __LINE__);
+    rc->errlog_flag = 0;
+  } else {
+    memcpy(rc->errlog_text, text, size);
+    rc->errlog_flag = kYes;
+  }
+  return 0;
+}
+
 clt_reply_locator clt_reply_set_locator(clt_reply_locator locator) {
   clt_reply_locator old = g_locator;
   g_locator = locator != nullptr ? locator : no_conn;
   return old;
 }
 
+void clt_reply_free_work(clt_reply_conn* conn) {
+  for (uint8_t** block : {&conn->trace_block, &conn->apinf, &conn->apinf2, &conn->sqltrc}) {
+    if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
+    *block = nullptr;
+  }
+}
+
 void clt_reply_free(clt_reply_conn* conn) {
-  for (uint8_t** block : {&conn->trace_block, &conn->apinf, &conn->apinf2, &conn->sqltrc, &conn->fetch_desc,
-                          &conn->kept_flags.bytes, &conn->type_list}) {
+  clt_reply_free_work(conn);
+  for (uint8_t** block : {&conn->disc_trace, &conn->fetch_desc, &conn->kept_flags.bytes, &conn->type_list}) {
     if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
     *block = nullptr;
   }
@@ -668,6 +742,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   constexpr uint32_t kAnalysing = 0x10;
   constexpr uint32_t kAnalysed = 0x20;
   if (state != nullptr) *state = (*state | kAnalysing) & ~kAnalysed;
+  main->ary_count = 0;
   auto done = [state](int32_t result) {
     if (state != nullptr) *state |= kAnalysed;
     return result;
@@ -687,10 +762,11 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
         wrtln != 0 && func != kFetch) {
       main->wrtln_pending = kYes;
     }
-    if (!keep_extension_data(v, ext, main, env, rc, area)) return done(-1);
   } else {
     ext = 0;
   }
+  if ((func == kAui2 || func == kAux) && !take_array_counts(v, ext, main, area)) return done(-1);
+  if (ext != 0 && !keep_extension_data(v, ext, main, env, rc, area)) return done(-1);
 
   uint32_t st = 0;
   if (!v.u32_at(kBodyStatus, &st) || st == 0 || !v.has(st, kStSize)) return done(refuse(area, __LINE__));
@@ -701,6 +777,11 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
                         : (flags7 & kSt7Reconnect0) != 0   ? 0
                                                            : 2;
   memcpy(area->sqlstate, v.p + st + kStSqlstate, sizeof area->sqlstate);
+  area->result = v.p[st + kStResult];
+  area->trcword = 0;
+  if (func == kPrepare && env->pdchkaryinsert == kYes) {
+    area->aryinsans = !level_at_least(main, kLevelArrayCheck) ? 'U' : (flags16 & kSt16ArrayInsert) != 0 ? kYes : 'N';
+  }
 
   if ((flags16 & kSt16Finished) != 0 && level_at_least(main, kLevelCursors)) {
     rc->finished = kYes;
@@ -717,6 +798,8 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   }
   if (clt_reply_complete(area->sqlca, body, v.total) != 0) return done(refuse(area, __LINE__));
   const int32_t code = area->sqlca->SQLCODE;
+  clt_global_data* ctx = clt_cur();
+  if (ctx != nullptr) memset(ctx->runtime.req_counters, 0, sizeof ctx->runtime.req_counters);
 
   const bool fetch = func == kFetch || func == kResultFetch;
   const bool block = fetch && block_fetch_configured(main, env) && main->blkf_flag == 0;
@@ -835,6 +918,11 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     } else if (v.u32_at(kBodyNames, &names) && names != 0) {
       if (!copy_names(v, names, area->sqliasda, area->colnames1, mode, area)) return done(-1);
     }
+  }
+  uint32_t type_attr_names = 0;
+  if (area->desckind == kNameRequest && func == kDescType && v.u32_at(kBodyNames, &type_attr_names) &&
+      type_attr_names != 0 && !copy_packed_names(v, type_attr_names, area->sqliasda2, area->colnames2, mode, area)) {
+    return done(-1);
   }
   const bool type_names = area->attrkind == 'A' || area->attrkind == 'T';
   if (type_names && (func == kPrepare || func == kDescribe || func == kDescType || func == kResultDesc)) {

@@ -39,6 +39,12 @@ clt_reply_conn* clt_reply_cur(void);
 clt_reply_locator clt_reply_set_locator(clt_reply_locator locator);
 // Frees what the analysis keeps for the connection.
 void clt_reply_free(clt_reply_conn* conn);
+// Frees the per-statement work blocks of the previous reply.
+void clt_reply_free_work(clt_reply_conn* conn);
+// Keeps the NUL-terminated text at `text` (within `room` bytes) as the
+// error-log text, reusing the kept block when it is long enough. 0; -1
+// when no NUL lies within the room. No memory only drops the text.
+int32_t clt_reply_keep_errlog(clt_reply_conn* rc, const uint8_t* text, uint32_t room);
 
 int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received);
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area);

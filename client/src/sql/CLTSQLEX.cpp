@@ -52,6 +52,7 @@ constexpr int32_t kExtErrlogSize = 65536;
 constexpr char kDirectFrom[] = "07-02";
 constexpr size_t kDirectCompare = 5;
 constexpr char kYes = 'Y';
+constexpr char kBlank = ' ';
 constexpr char kFailed = 'F';
 constexpr uint16_t kRequestMark = 1;
 
@@ -71,6 +72,24 @@ constexpr uint32_t kBodyCnctInfo = 28;
 constexpr uint32_t kBodyDirectory = 32;
 constexpr uint32_t kStatusSize = 30;       // through the server attribute byte
 constexpr uint32_t kSqlstateSize = 5;
+constexpr uint32_t kStatusResult = 5;
+constexpr uint32_t kStatusVersion = 6;     // a refusing server's version
+constexpr uint32_t kStatusAttr = 29;       // and its attribute byte
+constexpr int32_t kSqlNoVersion = -984;    // a refusal that carries no version
+constexpr uint32_t kCnctAttr = 22;
+constexpr uint32_t kCnctStdSqlstate = 36;
+constexpr uint32_t kLevelStdSqlstate = 26;
+constexpr uint16_t kTrnModeArea = 1;
+constexpr uint16_t kTrnModeOdbc = 2;
+constexpr uint16_t kTrnModeNoWait = 3;
+// The DISCONNECT reply's extension part.
+constexpr uint32_t kDiscTraceArea = 336;
+constexpr uint32_t kDiscExtTrace = 0;
+constexpr uint32_t kDiscExtSqltrc = 4;
+constexpr uint32_t kDiscExtErrlog = 8;
+constexpr uint32_t kLevelDiscExt = 13;
+constexpr uint32_t kLevelDiscSqltrc = 20;
+constexpr uint32_t kLevelDiscErrlog = 21;
 constexpr uint32_t kCnctCodeSet = 0;
 constexpr uint32_t kCnctVersion = 2;
 constexpr uint32_t kCnctPid = 12;
@@ -188,9 +207,12 @@ int32_t exchange(const connection& c, rdb_sql_area* area) {
   return clt_call_server(request, &length, c.ctx->runtime.com.reply_cur, &c.com->reply_capacity, area);
 }
 
-void clear_current(const connection& c) {
+// The end of every request: both current pointers cleared, the area's
+// mode byte blank.
+void clear_current(const connection& c, rdb_sql_area* area) {
   c.ctx->runtime.cur_req = nullptr;
   c.ctx->runtime.com.reply_cur = nullptr;
+  area->mode = kBlank;
 }
 
 const char* code_set_name(const char* code) {
@@ -269,10 +291,13 @@ int32_t check_directory(const connection& c, rdb_sql_area* area, uint32_t receiv
   return 0;
 }
 
-// The status part's SQLSTATE into the area, the SQLCA part into the caller's.
+// The status part's SQLSTATE and result byte into the area, the SQLCA
+// part into the caller's.
 int32_t take_status(const connection& c, rdb_sql_area* area, uint32_t limit) {
   const uint8_t* reply = c.ctx->runtime.com.reply_cur;
-  memcpy(area->sqlstate, reply + server32(c.main, reply + kBodyStatus), kSqlstateSize);
+  const uint8_t* status = reply + server32(c.main, reply + kBodyStatus);
+  memcpy(area->sqlstate, status, kSqlstateSize);
+  area->result = status[kStatusResult];
   if (clt_reply_complete(area->sqlca, reply, limit) != 0) return report_reply(c, area, __LINE__);
   return 0;
 }
@@ -320,13 +345,22 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   const uint8_t* reply = c.ctx->runtime.com.reply_cur;
   c.main->connected = 1;
   if (take_status(c, area, limit) != 0) return -1;
-  if (area->sqlca->SQLCODE < 0) return 0;
+  if (area->sqlca->SQLCODE < 0) {
+    if (area->sqlca->SQLCODE != kSqlNoVersion) {
+      const uint8_t* status = reply + server32(c.main, reply + kBodyStatus);
+      memcpy(area->srvversion, status + kStatusVersion, sizeof area->srvversion);
+      c.main->srv_attr = status[kStatusAttr];
+    }
+    return 0;
+  }
 
   const uint32_t info_at = server32(c.main, reply + kBodyCnctInfo);
   if (info_at == 0 || info_at > limit || limit - info_at < kCnctRead) return report_reply(c, area, __LINE__);
   const uint8_t* info = reply + info_at;
   memcpy(c.main->srv_codeset, info + kCnctCodeSet, sizeof c.main->srv_codeset);
   memcpy(c.main->srv_version, info + kCnctVersion, sizeof c.main->srv_version);
+  memcpy(area->srvversion, info + kCnctVersion, sizeof area->srvversion);
+  c.main->srv_attr = info[kCnctAttr];
   c.main->srv_level = static_cast<int32_t>(server32(c.main, info + kCnctLevel));
   if (level_at_least(c.main, kLevelFeature)) c.com->features |= kFeatureLevel8;
   if (level_at_least(c.main, kLevelExtErrlog) && c.env->pduapexerloguse == '\0' && info[kCnctExtErrlog] == kYes &&
@@ -346,6 +380,11 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
     if (list != 0 && keep_type_list(c, area, limit, uint64_t{info_at} + list) != 0) return -1;
   }
   if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
+  // The server's answer to PDSTANDARDSQLSTATE; an older server leaves it 0.
+  if (level_at_least(c.main, kLevelStdSqlstate)) {
+    if (limit - info_at <= kCnctStdSqlstate) return report_reply(c, area, __LINE__);
+    c.main->std_sqlstate = info[kCnctStdSqlstate];
+  }
   set_up_conversion(c, info + kCnctSpace);
   if (!second) c.main->srv_pid = server32(c.main, info + kCnctPid);
   const bool direct_off = c.env->opt_p == kYes || c.env->pdipc == kYes || second;
@@ -382,7 +421,7 @@ void finish(const connection& c, rdb_sql_area* area, int32_t saved_func, int32_t
     if (clt_link_svc.shm_close_own != nullptr) clt_link_svc.shm_close_own();
   }
   if (sqlcode >= 0 && rc == 0) c.ctx->connected_before = 1;
-  clear_current(c);
+  clear_current(c, area);
 }
 
 bool next_host_code(int32_t sqlcode) {
@@ -591,13 +630,7 @@ uint32_t now_seconds() {
 }
 
 // Frees the per-statement blocks that the previous reply left.
-void free_work_blocks(const connection& c) {
-  clt_reply_conn* reply = clt_main_reply(c.main);
-  for (uint8_t** block : {&reply->trace_block, &reply->apinf, &reply->apinf2, &reply->sqltrc}) {
-    if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
-    *block = nullptr;
-  }
-}
+void free_work_blocks(const connection& c) { clt_reply_free_work(clt_main_reply(c.main)); }
 
 int32_t report_completed(const connection& c, rdb_sql_area* area) {
   clt_msg_token token;
@@ -612,14 +645,68 @@ int32_t report_completed(const connection& c, rdb_sql_area* area) {
   return 0;
 }
 
+// A block of `size` bytes at `pos` of the reply into a new block of the
+// connection; -1 after reporting no memory.
+int32_t keep_reply_block(const connection& c, rdb_sql_area* area, uint8_t** slot, uint32_t pos, uint32_t size) {
+  *slot = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
+  if (*slot == nullptr) {
+    return clt_report(area, kModule, __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+                      CLT_MEMORY_AREA_PROCESS, size);
+  }
+  memcpy(*slot, c.ctx->runtime.com.reply_cur + pos, size);
+  return 0;
+}
+
+// The DISCONNECT reply's extension part: the trace area, the
+// length-prefixed trace block and the error-log text.
+int32_t keep_disconnect_blocks(const connection& c, rdb_sql_area* area, uint32_t limit) {
+  clt_reply_conn* reply = clt_main_reply(c.main);
+  if (reply->disc_trace != nullptr) cltmem_free(reply->disc_trace, kModule, __LINE__);
+  reply->disc_trace = nullptr;
+  const uint8_t* body = c.ctx->runtime.com.reply_cur;
+  if (!level_at_least(c.main, kLevelDiscExt) || limit < kBodyDirectory) return 0;
+  const uint32_t ext = server32(c.main, body + kBodyCnctInfo);
+  if (ext == 0) return 0;
+  // Every block lies within what arrived, or the reply is refused.
+  auto block_at = [&](uint32_t field, uint32_t* pos) {
+    if (ext > limit || limit - ext < field + sizeof(uint32_t)) return false;
+    *pos = server32(c.main, body + ext + field);
+    return *pos == 0 || (*pos <= limit - ext && (*pos += ext, true));
+  };
+  uint32_t pos = 0;
+  if (!block_at(kDiscExtTrace, &pos)) return report_reply(c, area, __LINE__);
+  const uint32_t size = level_at_least(c.main, kLevelDiscArea) ? c.main->disc_area_size : kDiscTraceArea;
+  if (pos != 0 && size != 0) {
+    if (limit - pos < size) return report_reply(c, area, __LINE__);
+    if (keep_reply_block(c, area, &reply->disc_trace, pos, size) != 0) return -1;
+  }
+  if (level_at_least(c.main, kLevelDiscSqltrc)) {
+    if (!block_at(kDiscExtSqltrc, &pos)) return report_reply(c, area, __LINE__);
+    if (pos != 0) {
+      if (limit - pos < sizeof(uint32_t)) return report_reply(c, area, __LINE__);
+      const uint32_t length = server32(c.main, body + pos);
+      if (limit - pos - sizeof(uint32_t) < length) return report_reply(c, area, __LINE__);
+      if (reply->sqltrc != nullptr) cltmem_free(reply->sqltrc, kModule, __LINE__);
+      reply->sqltrc = nullptr;
+      if (keep_reply_block(c, area, &reply->sqltrc, pos, length + sizeof(uint32_t)) != 0) return -1;
+    }
+  }
+  if (level_at_least(c.main, kLevelDiscErrlog)) {
+    if (!block_at(kDiscExtErrlog, &pos)) return report_reply(c, area, __LINE__);
+    if (pos != 0 && clt_reply_keep_errlog(reply, body + pos, limit - pos) != 0) return report_reply(c, area, __LINE__);
+  }
+  return 0;
+}
+
 // The DISCONNECT exchange: the reply must name its status and SQLCA parts.
 int32_t disconnect_exchange(const connection& c, rdb_sql_area* area) {
   if (prepare(c, area) != 0) return -1;
   if (clt_req_control() != 0) return -1;
   if (exchange(c, area) != 0) return -1;
   uint32_t limit = 0;
-  if (check_directory(c, area, c.com->reply_capacity, kSqlstateSize, &limit) != 0) return -1;
-  return take_status(c, area, limit);
+  if (check_directory(c, area, c.com->reply_capacity, kStatusResult + 1, &limit) != 0) return -1;
+  if (take_status(c, area, limit) != 0) return -1;
+  return keep_disconnect_blocks(c, area, limit);
 }
 
 bool block_fetch_in_use(const connection& c) {
@@ -634,7 +721,7 @@ void progress_start(const connection& c, progress_bits bits) {
 // request leaves the connection for DISCONNECT to end without a word.
 int32_t finish_statement(const connection& c, rdb_sql_area* area, progress_bits bits, int32_t rc) {
   if (area->sqlca->SQLCODE == CLT_SQL_FES_CANCELED) c.ctx->runtime.cancelled = 1;
-  clear_current(c);
+  clear_current(c, area);
   c.rpc->progress[0] |= bits.ended;
   return rc;
 }
@@ -675,7 +762,7 @@ int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_anal
   if (rc == 0) rc = build();
   if (rc == 0) rc = exchange(c, area);
   if (rc == 0) rc = analyse(c.ctx->runtime.com.reply_cur, c.com->reply_capacity, area);
-  clear_current(c);
+  clear_current(c, area);
   return rc == 0 ? 0 : -1;
 }
 
@@ -707,7 +794,7 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
   // The connection ends whatever the server answered: a link left open
   // would outlive the control block.
   if (c.main->session_open != 0) clt_close_link(area);
-  clear_current(c);
+  clear_current(c, area);
   c.ctx->msgconv = 0;
   clt_cnv_release_user(c.env);
   return rc;
@@ -754,6 +841,11 @@ int32_t clt_exec_connect(rdb_sql_area* area) {
   const connection c = current();
   const int32_t saved_func = c.main->funccode;
   c.main->funccode = CLT_FC_CNCT;
+  if (c.main->kind == CLT_KIND_ODBC) {
+    c.main->trn_mode = kTrnModeOdbc;
+  } else if (area->mode == kYes) {
+    c.main->trn_mode = kTrnModeArea;
+  }
   const int32_t rc = attempt(c, area) == 0 ? 0 : -1;
   finish(c, area, saved_func, rc);
   return rc;
@@ -773,7 +865,10 @@ int32_t clt_connect_retry_wait(rdb_sql_area* area, SQLCA* sqlca, int32_t mode) {
   const connection c = current();
   if (sqlca->SQLCODE == CLT_SQL_MAX_USERS) refresh_wait_limit(c);
   const uint32_t limit = c.main->maint_wait_limit;
-  if (sqlca->SQLCODE != CLT_SQL_MAX_USERS || limit == 0 || c.env->pdhatrnqueuing == 'N') return kWaitNone;
+  if (sqlca->SQLCODE != CLT_SQL_MAX_USERS || limit == 0 || c.main->trn_mode == kTrnModeArea ||
+      c.main->trn_mode == kTrnModeNoWait || c.env->pdhatrnqueuing == 'N') {
+    return kWaitNone;
+  }
   if (c.main->rcnct_start == 0) c.main->rcnct_start = now_seconds();
   clt_main_req(c.main)->connect_reason = kReasonMaxUsers;
   c.main->maint_state = kWaitStateRunning;

@@ -3,6 +3,7 @@
 // library's own symbol table.
 #pragma once
 
+#include <dlfcn.h>
 #include <stdint.h>
 
 #include <map>
@@ -23,6 +24,12 @@ class library {
   const std::string& error() const { return error_; }
 
   int32_t exsql(rdb_sql_area* area) const { return exsql_(area); }
+
+  // An export of the library, as dlsym finds it; null when it has none.
+  template <typename F>
+  F* export_of(const char* name) const {
+    return reinterpret_cast<F*>(handle_ != nullptr ? dlsym(handle_, name) : nullptr);
+  }
 
   // Where a hidden record of the library lies in this process: its
   // address in the symbol table plus the load address of the library;

@@ -19,6 +19,7 @@
 #include "clt_cnv.h"
 #include "cltclock.h"
 #include "conversion_support.h"
+#include "marlo_fetch.h"
 #include "marlo_server.h"
 #include "wire_support.h"
 #include "zk_harness.h"
@@ -668,43 +669,6 @@ TEST_F(Connect, TheExternalCharacterLibraryLivesFromConnectToDisconnect) {
   unsetenv("PDCLTGAIJIFUNC");
 }
 
-}  // namespace
-
-namespace {
-
-// A CONNECT body whose connection information points at a type list of
-// the given entries (first name, second name, pad bytes), in the server's
-// order; `count` overrides the entry count when not negative.
-std::vector<uint8_t> with_type_list(bool le, const std::vector<std::vector<std::string>>& entries, int count = -1) {
-  std::vector<uint8_t> body = marlo::connect_body(le, "1j", "07-02-00", kPid, kLevel26);
-  auto put = [&](size_t at, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-      body[at + static_cast<size_t>(i)] = static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i)));
-    }
-  };
-  auto get32 = [&](size_t at) {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= uint32_t{body[at + static_cast<size_t>(i)]} << (le ? 8 * i : 24 - 8 * i);
-    return v;
-  };
-  const uint32_t info = get32(28);
-  const size_t list = body.size();
-  body.resize(list + 2 + 80 * entries.size(), 0);
-  put(list, static_cast<uint32_t>(count < 0 ? entries.size() : static_cast<size_t>(count)), 2);
-  for (size_t e = 0; e < entries.size(); ++e) {
-    const size_t at = list + 2 + 80 * e;
-    for (int f = 0; f < 3; ++f) {
-      const std::string& s = entries[e][static_cast<size_t>(f)];
-      put(at + 32 * static_cast<size_t>(f), static_cast<uint32_t>(s.size()), 2);
-      memcpy(body.data() + at + 32 * static_cast<size_t>(f) + 2, s.data(), s.size());
-    }
-  }
-  put(info + 32, static_cast<uint32_t>(list - info), 4);
-  put(0, static_cast<uint32_t>(body.size()), 4);
-  return body;
-}
-
-}  // namespace
 
 TEST_F(Connect, TheTypeListIsKeptWithItsLengthsInTheClientsOrder) {
   for (bool le : {false, true}) {
@@ -712,8 +676,8 @@ TEST_F(Connect, TheTypeListIsKeptWithItsLengthsInTheClientsOrder) {
     if (le) setenv("PDSRVTYPE", "PC", 1);
     marlo::script s;
     s.little_endian = le;
-    s.bodies[kConnectFn] = with_type_list(le, {{"MASTER", "UTF-16LE", std::string("\x20\x00", 2)},
-                                               {"OWNER1", "TYPE_A", "\x81\x40"}});
+    s.bodies[kConnectFn] = marlo::connect_body_with_types(le, "1j", kLevel26, {{"MASTER", "UTF-16LE", {0x20, 0x00}},
+                                                                             {"OWNER1", "TYPE_A", {0x81, 0x40}}});
     auto server = start(s);
     front_ends({server->name_port()});
     ASSERT_EQ(r.exsql(), 0) << r.message();
@@ -743,9 +707,112 @@ TEST_F(Connect, TheTypeListIsKeptWithItsLengthsInTheClientsOrder) {
 
 TEST_F(Connect, ATypeListBeyondTheReplyIsRefused) {
   marlo::script s;
-  s.bodies[kConnectFn] = with_type_list(false, {{"MASTER", "UTF-16LE", "  "}}, 5);
+  s.bodies[kConnectFn] = marlo::connect_body_with_types(false, "1j", kLevel26, {{"MASTER", "UTF-16LE", {0x20, 0x20}}}, 5);
   auto server = start(s);
   front_ends({server->name_port()});
   EXPECT_NE(r.exsql(), 0);
   EXPECT_EQ(r.sqlcode(), -733);
 }
+
+constexpr char kDisconnectFn[] = "p_f_sqa_cdisconnect";
+
+// The status part of a scripted body, found through its directory.
+uint8_t* status_part(std::vector<uint8_t>& body) {
+  return body.data() + ((uint32_t{body[8]} << 24) | (uint32_t{body[9]} << 16) | (uint32_t{body[10]} << 8) | body[11]);
+}
+
+// The control block goes with the refused connection; the area keeps
+// what the server said.
+TEST_F(Connect, ARefusingServerGivesItsVersionUnlessItHasNone) {
+  const struct {
+    int32_t sqlcode;
+    bool taken;
+  } rows[] = {{-554, true}, {-984, false}};
+  for (const auto& t : rows) {
+    SCOPED_TRACE(t.sqlcode);
+    marlo::script s;
+    std::vector<uint8_t> body = marlo::reply_body(false, t.sqlcode, "28000", "KFPA11554-E refused");
+    uint8_t* st = status_part(body);
+    st[5] = 'F';
+    memcpy(st + 6, "07-01-05  ", 10);
+    st[29] = 0x42;
+    s.bodies[kConnectFn] = body;
+    auto server = start(s);
+    front_ends({server->name_port()});
+    memset(r.area.srvversion, 0, sizeof r.area.srvversion);
+    EXPECT_EQ(r.exsql(), -10);
+    EXPECT_EQ(r.area.result, 'F');
+    EXPECT_EQ(std::string(r.area.srvversion, 10), t.taken ? "07-01-05  " : std::string(10, '\0'));
+  }
+}
+
+TEST_F(Connect, AnAcceptingServerGivesVersionAttributeAndItsStandardSqlstateAnswer) {
+  const struct {
+    uint32_t level;
+    uint8_t answer;
+  } rows[] = {{26, 'Y'}, {25, 0}};
+  for (const auto& t : rows) {
+    SCOPED_TRACE(t.level);
+    marlo::script s;
+    std::vector<uint8_t> body = marlo::connect_body(false, "1j", "07-02-00", kPid, ~t.level);
+    const uint32_t info = (uint32_t{body[28]} << 24) | (uint32_t{body[29]} << 16) | (uint32_t{body[30]} << 8) | body[31];
+    body[info + 22] = 0x21;
+    body[info + 36] = 'Y';
+    s.bodies[kConnectFn] = body;
+    auto server = start(s);
+    front_ends({server->name_port()});
+    r.area.mode = 'Y';
+    EXPECT_EQ(r.exsql(), 0) << r.message();
+    EXPECT_EQ(std::string(r.area.srvversion, 8), "07-02-00");
+    EXPECT_EQ(r.area.mode, ' ') << "every executor blanks the mode byte";
+    zk::context_scope context;
+    ASSERT_NE(main(), nullptr);
+    EXPECT_EQ(main()->srv_attr, 0x21);
+    EXPECT_EQ(main()->std_sqlstate, t.answer);
+    EXPECT_EQ(main()->trn_mode, 1);
+    clt_close_link(&r.area);
+    clt_last_call_term(&r.area);
+  }
+}
+
+// The DISCONNECT reply's extension part: the trace area of the size the
+// CONNECT reply announced, the length-prefixed block and the log text.
+TEST_F(Connect, DisconnectKeepsTheBlocksOfItsExtensionPart) {
+  marlo::script s = accepting();
+  std::vector<uint8_t> body = marlo::reply_body(false, 0, "00000", "");
+  const uint32_t ext = static_cast<uint32_t>(body.size());
+  body.resize(ext + 12 + kDiscAreaSize + 4 + 3 + 4, 0);
+  auto put = [&](uint32_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) body[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+  };
+  put(28, ext);
+  put(ext, 12);
+  for (uint32_t i = 0; i < kDiscAreaSize; ++i) body[ext + 12 + i] = static_cast<uint8_t>(i);
+  const uint32_t block = 12 + kDiscAreaSize;
+  put(ext + 4, block);
+  put(ext + block, 3);
+  memcpy(&body[ext + block + 4], "abc", 3);
+  put(ext + 8, block + 7);
+  memcpy(&body[ext + block + 7], "log", 4);
+  put(0, static_cast<uint32_t>(body.size()));
+  s.bodies[kDisconnectFn] = body;
+  auto server = start(s);
+  front_ends({server->name_port()});
+  ASSERT_EQ(r.exsql(), 0) << r.message();
+  // The executor itself: the dispatcher releases the block after it.
+  zk::request disc{"DISC"};
+  zk::context_scope context;
+  ASSERT_NE(main(), nullptr);
+  main()->funccode = 14;
+  EXPECT_EQ(clt_exec_disconnect(&disc.area), 0) << disc.message();
+  EXPECT_EQ(count(*server, kDisconnectFn), 1);
+  const clt_reply_conn* kept = clt_main_reply(main());
+  ASSERT_NE(kept->disc_trace, nullptr);
+  EXPECT_EQ(kept->disc_trace[kDiscAreaSize - 1], static_cast<uint8_t>(kDiscAreaSize - 1));
+  ASSERT_NE(kept->sqltrc, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept->sqltrc) + 4, 3), "abc");
+  EXPECT_EQ(kept->errlog_flag, 'Y');
+  EXPECT_STREQ(kept->errlog_text, "log");
+}
+
+}  // namespace

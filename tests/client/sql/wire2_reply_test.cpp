@@ -796,3 +796,147 @@ TEST_F(ReplyAnalysis, ConnectKeepsTheServersMessageUnconverted) {
 }
 
 }  // namespace
+
+namespace {
+
+uint32_t status_at(body_builder& b) {
+  const std::vector<uint8_t>& p = b.bytes();
+  return static_cast<uint32_t>(p[8]) << 24 | static_cast<uint32_t>(p[9]) << 16 | static_cast<uint32_t>(p[10]) << 8 | p[11];
+}
+
+TEST_F(ReplyAnalysis, TheResultByteArrayInsertAnswerAndCountersComeFromEveryReply) {
+  main.funccode = kFuncPrepare;
+  env.pdchkaryinsert = 'Y';
+  const struct {
+    int32_t level;
+    uint8_t flags16;
+    char answer;
+  } rows[] = {{kLevel24, 0x01, 'Y'}, {kLevel24, 0x00, 'N'}, {~18, 0x01, 'U'}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.answer);
+    main.srv_level = r.level;
+    clt_global_data ctx{};
+    ctx.runtime.req_counters[0] = 3;
+    ctx.runtime.req_counters[3] = 9;
+    clt_cur_global.store(&ctx);
+    area.trcword = 77;
+    area.aryinsans = 0;
+    body_builder b(false);
+    b.status("00000", 0, r.flags16);
+    b.bytes()[status_at(b) + 5] = 'R';
+    b.sqlca(0, "");
+    EXPECT_EQ(analyse(b.finish()), 0) << message();
+    clt_cur_global.store(nullptr);
+    EXPECT_EQ(area.result, 'R');
+    EXPECT_EQ(area.trcword, 0u);
+    EXPECT_EQ(area.aryinsans, r.answer);
+    EXPECT_EQ(ctx.runtime.req_counters[0], 0);
+    EXPECT_EQ(ctx.runtime.req_counters[3], 0);
+  }
+  // Without PDCHKARYINSERT the answer byte stays as it was.
+  env.pdchkaryinsert = 'N';
+  area.aryinsans = 0;
+  body_builder b(false);
+  b.status("00000", 0, 0x01);
+  b.sqlca(0, "");
+  EXPECT_EQ(analyse(b.finish()), 0);
+  EXPECT_EQ(area.aryinsans, 0);
+}
+
+TEST_F(ReplyAnalysis, ArrayResultCountsFillTheRegisteredArrayOrAreRefused) {
+  const clt_req_locator old = clt_req_set_locator(identity_call::locate);
+  constexpr uint32_t kGuard = 0xA5A5A5A5;
+  main.funccode = 7;
+  area.arycount = 3;
+  const struct {
+    int count;  // counts the reply gives; -1: no E+28
+    int32_t result;
+    std::vector<uint32_t> expected;
+  } rows[] = {{3, 0, {1, 2, 0, kGuard}}, {-1, 0, {0, 0, 0, kGuard}}, {4, -1, {kGuard, kGuard, kGuard, kGuard}}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.count);
+    uint32_t counts[4] = {kGuard, kGuard, kGuard, kGuard};
+    main.param_pointer = counts;
+    identity_call::conn.array_result = 1;
+    body_builder b(false);
+    b.status("00000");
+    b.sqlca(0, "");
+    const uint32_t e = b.add(std::vector<uint8_t>(52, 0));
+    if (r.count >= 0) {
+      const uint32_t list = b.add(std::vector<uint8_t>(4 + 4 * static_cast<size_t>(r.count), 0));
+      b.set32(list, static_cast<uint32_t>(r.count));
+      for (int i = 0; i < r.count; ++i) b.set32(list + 4 + 4 * static_cast<uint32_t>(i), i == 1 ? 2 : i == 0 ? 1 : 0);
+      b.set32(e + 28, list - e);
+    }
+    b.set32(28, e);
+    EXPECT_EQ(analyse(b.finish()), r.result);
+    if (r.result != 0) expect_refused();
+    EXPECT_EQ(std::vector<uint32_t>(counts, counts + 4), r.expected);
+    EXPECT_EQ(identity_call::conn.array_result, 0) << "the registration ends with the reply";
+    EXPECT_EQ(main.ary_count, 3);
+  }
+  main.param_pointer = nullptr;
+  clt_req_set_locator(old);
+}
+
+TEST_F(ReplyAnalysis, DescribeTypeNamesArePackedEntries) {
+  main.funccode = 35;
+  area.desckind = 'S';
+  const struct {
+    uint16_t second_length;
+    int32_t result;
+  } rows[] = {{4, 0}, {31, -1}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.second_length);
+    sqlda3 attrs{};
+    attrs.da.sqln = 3;
+    area.sqliasda2 = &attrs.da;
+    uint8_t names[2 + 3 * 32];
+    memset(names, 0x55, sizeof names);
+    area.colnames2 = names;
+    body_builder b(false);
+    b.status("00000");
+    b.sqlca(0, "");
+    const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
+    description(b, 2, 2);
+    b.set32(16, desc);
+    std::vector<uint8_t> part(2 + 2 + 1 + 2 + r.second_length, 'x');
+    const uint32_t np = b.add(part);
+    b.set16(np, 2);
+    b.set16(np + 2, 1);
+    b.bytes()[np + 4] = 'A';
+    b.set16(np + 5, r.second_length);
+    memcpy(&b.bytes()[np + 7], "ATTR", 4);
+    b.set32(20, np);
+    EXPECT_EQ(analyse(b.finish()), r.result);
+    if (r.result != 0) {
+      expect_refused();
+      continue;
+    }
+    uint16_t w[3];
+    memcpy(&w[0], names, 2);
+    memcpy(&w[1], names + 2, 2);
+    memcpy(&w[2], names + 2 + 32, 2);
+    EXPECT_EQ(w[0], 2);
+    EXPECT_EQ(w[1], 1);
+    EXPECT_EQ(names[4], 'A');
+    EXPECT_EQ(w[2], 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(names + 36), 4), "ATTR");
+  }
+  // The names need their area.
+  area.colnames2 = nullptr;
+  body_builder b(false);
+  b.status("00000");
+  b.sqlca(0, "");
+  const uint32_t desc = static_cast<uint32_t>(b.bytes().size());
+  description(b, 0, 0);
+  b.set32(16, desc);
+  const uint32_t np = b.add(std::vector<uint8_t>(2, 0));
+  b.set32(20, np);
+  sqlda3 attrs{};
+  area.sqliasda2 = &attrs.da;
+  EXPECT_EQ(analyse(b.finish()), -1);
+  EXPECT_EQ(sqlca.SQLCODE, -720);
+}
+
+}  // namespace

@@ -1,0 +1,596 @@
+#include "marlo_engine.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include "marlo_values.h"
+
+namespace marlo {
+
+namespace {
+
+// Statement request: body fields and header slots.
+constexpr uint32_t kBody = 52;
+constexpr uint32_t kReqcode = 56;
+constexpr uint32_t kSection = 60;
+constexpr uint32_t kTextOffset = 72;
+constexpr uint32_t kOutCount = 88;
+constexpr uint32_t kStmtSection = 94;
+constexpr uint32_t kHoldByte = 97;
+constexpr uint32_t kArrayRows = 110;
+constexpr uint32_t kSlotTable = 20;
+constexpr uint32_t kSlotFirstSqlda = 0;
+constexpr uint32_t kSlotExtension = 5;
+constexpr uint32_t kLevelArrayRows = 18;
+constexpr uint32_t kLevelExtension = 13;
+constexpr uint32_t kLevelArrayCounts = 20;
+constexpr uint32_t kLevelCharsets = 24;
+constexpr uint32_t kLevelStandardState = 26;
+constexpr uint16_t kExtTypeOwner = 2;
+constexpr uint16_t kExtTypeName = 3;
+constexpr int kMaxElements = 64;
+
+// Description part and name entries.
+constexpr uint32_t kDescHead = 16;
+constexpr uint32_t kDescEntry = 16;
+constexpr uint32_t kNameRoom = 30;
+constexpr uint32_t kNameEntry = 32;
+constexpr uint32_t kCharsetHead = 32;
+constexpr uint32_t kCharsetName = 64;
+constexpr uint32_t kTypeOwnerRoom = 8;
+
+// PREPARE directory, relative to its own start.
+enum : uint32_t {
+  kPrepInDesc = 4,
+  kPrepInNames = 8,
+  kPrepTypeNames = 12,
+  kPrepInPerColumn = 16,
+  kPrepOutDesc = 20,
+  kPrepOutNames = 24,
+  kPrepOutPerColumn = 32,
+  kPrepInCharset = 36,
+  kPrepOutCharset = 40,
+  kPrepDirectory = 44,
+};
+
+// Extension part, relative to its own start.
+constexpr uint32_t kExtTypeNames = 12;
+constexpr uint32_t kExtArrayCounts = 28;
+constexpr uint32_t kExtDirectory = 52;
+
+// The connection information of a CONNECT reply.
+constexpr uint32_t kInfoSize = 40;
+constexpr uint32_t kInfoVersion = 2;
+constexpr uint32_t kInfoPid = 12;
+constexpr uint32_t kInfoLevel = 24;
+constexpr uint32_t kInfoStandardState = 36;
+constexpr size_t kVersionSize = 10;
+
+// Statement kinds that PREPARE reports in sqlerrd[4]; a cursor
+// specification is one of those the client's statement list keeps.
+constexpr uint16_t kKindSelect = 0x4000;
+constexpr uint16_t kKindInsert = 0x1100;
+constexpr uint16_t kKindDelete = 0x1300;
+constexpr uint8_t kStatusArrayInsert = 0x01;
+
+// The server's own messages.
+constexpr int32_t kSqlSyntax = -104;
+constexpr int32_t kSqlNoTable = -204;
+constexpr int32_t kSqlNoColumn = -205;
+constexpr int32_t kSqlVariables = -313;
+constexpr int32_t kSqlBadValue = -404;
+constexpr int32_t kSqlNotNull = -407;
+constexpr int32_t kSqlNoCursor = -501;
+constexpr int32_t kSqlNotPrepared = -514;
+constexpr int32_t kSqlNeedsCursor = -515;
+
+void put_name(uint8_t* entry, const byte_order& o, const std::string& name, uint32_t room) {
+  const uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(name.size()), room);
+  o.put16(entry, static_cast<uint16_t>(n));
+  memcpy(entry + 2, name.data(), n);
+}
+
+std::vector<uint8_t> packed_name(const byte_order& o, const std::string& name, uint32_t room) {
+  std::vector<uint8_t> b(2 + std::min<size_t>(name.size(), room), 0);
+  put_name(b.data(), o, name, room);
+  return b;
+}
+
+bool large_code(uint8_t c) { return c == 0x90 || c == 0x92 || c == 0x98; }
+
+}  // namespace
+
+struct engine::request_view {
+  const std::vector<uint8_t>& p;
+  byte_order o;
+  uint32_t level;
+
+  bool has(uint64_t at, uint64_t n) const { return at <= p.size() && n <= p.size() - at; }
+  uint32_t u32(uint32_t at) const { return has(at, 4) ? o.u32(p.data() + at) : 0; }
+  uint16_t u16(uint32_t at) const { return has(at, 2) ? o.u16(p.data() + at) : 0; }
+  uint8_t byte(uint32_t at) const { return has(at, 1) ? p[at] : 0; }
+  uint32_t slot(uint32_t i) const { return u32(kSlotTable + 4 * i); }
+  uint16_t section() const { return u16(kSection); }
+  std::string reqcode() const { return has(kReqcode, 4) ? std::string(p.begin() + kReqcode, p.begin() + kReqcode + 4) : ""; }
+  uint16_t rows() const {
+    const uint16_t r = level >= kLevelArrayRows ? u16(kArrayRows) : 0;
+    return r >= 2 ? r : 1;
+  }
+  // The SQL text field, or empty when the request carries none.
+  std::string text() const {
+    const uint32_t off = u32(kTextOffset);
+    if (off == 0) return "";
+    const uint64_t at = static_cast<uint64_t>(kBody) + off;
+    if (!has(at, 4)) return "";
+    const uint32_t n = o.u32(p.data() + at);
+    if (!has(at + 4, n)) return "";
+    return std::string(p.begin() + static_cast<long>(at) + 4, p.begin() + static_cast<long>(at) + 4 + n);
+  }
+  // The name that extension element `kind` carries (u16 length, name).
+  std::string element(uint16_t kind) const {
+    uint32_t at = slot(kSlotExtension);
+    for (int i = 0; at != 0 && i < kMaxElements && has(at, 6); ++i) {
+      const uint16_t distance = u16(at + 2);
+      if (u16(at) == kind) {
+        const uint16_t n = u16(at + 4);
+        return has(at + 6, n) ? std::string(p.begin() + at + 6, p.begin() + at + 6 + n) : "";
+      }
+      if (distance == 0) break;
+      at += distance;
+    }
+    return "";
+  }
+  decode_context decoding() const { return decode_context{o, level, rows()}; }
+};
+
+engine::engine(table_set tables, engine_config config)
+    : tables_(std::move(tables)), config_(std::move(config)), order_{config_.little_endian} {}
+
+reply engine::error(int32_t sqlcode, const char* sqlstate, const std::string& message) const {
+  reply r;
+  r.sqlcode = sqlcode;
+  r.sqlstate = sqlstate;
+  r.message = "KFPA1" + std::to_string(1000 - sqlcode) + "-E " + message;
+  return r;
+}
+
+reply engine::connect_reply() const {
+  reply r;
+  std::vector<uint8_t> info(kInfoSize, 0);
+  memcpy(info.data(), config_.code_set.data(), std::min<size_t>(config_.code_set.size(), 2));
+  memcpy(info.data() + kInfoVersion, config_.version.data(), std::min(config_.version.size(), kVersionSize));
+  order_.put32(info.data() + kInfoPid, config_.pid);
+  order_.put32(info.data() + kInfoLevel, ~config_.level);
+  if (config_.level >= kLevelStandardState) info[kInfoStandardState] = config_.standard_sqlstate;
+  r.parts[kReplyExtension] = info;
+  return r;
+}
+
+std::vector<uint8_t> engine::description(const std::vector<column>& cols) const {
+  std::vector<uint8_t> b(kDescHead + kDescEntry * cols.size(), 0);
+  memcpy(b.data(), "SQLDA   ", 8);
+  order_.put32(b.data() + 8, static_cast<uint32_t>(b.size()));
+  order_.put16(b.data() + 12, static_cast<uint16_t>(cols.size()));
+  order_.put16(b.data() + 14, static_cast<uint16_t>(cols.size()));
+  for (size_t i = 0; i < cols.size(); ++i) {
+    const column& c = cols[i];
+    uint8_t* e = b.data() + kDescHead + kDescEntry * i;
+    e[1] = c.described_code();
+    order_.put16(e + 2, 1);
+    if (kind_of(c.code) == kind::decimal) {
+      e[4] = c.precision;
+      e[5] = c.scale;
+    } else if (large_code(c.code)) {
+      order_.put32(e + 4, c.length);
+    } else {
+      order_.put16(e + 4, static_cast<uint16_t>(c.length));
+    }
+  }
+  return b;
+}
+
+// Column names: u16 count and 32-byte entries, or (DESCRIBE TYPE) packed
+// entries of a u16 length and exactly that many bytes.
+std::vector<uint8_t> engine::names(const std::vector<column>& cols, bool packed) const {
+  std::vector<uint8_t> b(2, 0);
+  order_.put16(b.data(), static_cast<uint16_t>(cols.size()));
+  for (const column& c : cols) {
+    if (packed) {
+      const std::vector<uint8_t> e = packed_name(order_, c.name, kNameRoom);
+      b.insert(b.end(), e.begin(), e.end());
+    } else {
+      b.resize(b.size() + kNameEntry, 0);
+      put_name(b.data() + b.size() - kNameEntry, order_, c.name, kNameRoom);
+    }
+  }
+  return b;
+}
+
+// One u32 per column: its position in its table, from 1.
+std::vector<uint8_t> engine::per_column(const std::vector<int>& positions) const {
+  std::vector<uint8_t> b(4 * positions.size(), 0);
+  for (size_t i = 0; i < positions.size(); ++i) order_.put32(b.data() + 4 * i, static_cast<uint32_t>(positions[i] + 1));
+  return b;
+}
+
+// The character-set part, from level 24, when a column names one.
+std::vector<uint8_t> engine::charsets(const std::vector<column>& cols) const {
+  std::vector<std::string> names_used;
+  std::vector<uint16_t> codes;
+  for (const column& c : cols) {
+    uint16_t code = 0;
+    if (!c.charset.empty()) {
+      auto it = std::find(names_used.begin(), names_used.end(), c.charset);
+      if (it == names_used.end()) it = names_used.insert(names_used.end(), c.charset);
+      code = static_cast<uint16_t>(it - names_used.begin() + 1);
+    }
+    codes.push_back(code);
+  }
+  if (config_.level < kLevelCharsets || names_used.empty()) return {};
+  std::vector<uint8_t> b(kCharsetHead + 2 * codes.size() + kCharsetName * names_used.size(), 0);
+  memcpy(b.data(), "SQLCSNA ", 8);
+  order_.put32(b.data() + 8, static_cast<uint32_t>(b.size()));
+  order_.put16(b.data() + 12, static_cast<uint16_t>(codes.size()));
+  order_.put16(b.data() + 14, static_cast<uint16_t>(codes.size()));
+  order_.put16(b.data() + 16, static_cast<uint16_t>(names_used.size()));
+  order_.put16(b.data() + 18, static_cast<uint16_t>(names_used.size()));
+  for (size_t i = 0; i < codes.size(); ++i) order_.put16(b.data() + kCharsetHead + 2 * i, codes[i]);
+  for (size_t i = 0; i < names_used.size(); ++i) {
+    uint8_t* e = b.data() + kCharsetHead + 2 * codes.size() + kCharsetName * i;
+    put_name(e + kNameEntry, order_, names_used[i], kNameRoom);
+  }
+  return b;
+}
+
+// Owner and type name of every column of a user-defined type.
+std::vector<uint8_t> engine::type_names(const std::vector<column>& cols) const {
+  std::vector<uint8_t> b(2, 0);
+  uint16_t count = 0;
+  for (const column& c : cols) {
+    if (kind_of(c.code) != kind::named) continue;
+    ++count;
+    for (const std::vector<uint8_t>& e :
+         {packed_name(order_, c.type_owner, kTypeOwnerRoom), packed_name(order_, c.type_name, kNameRoom)}) {
+      b.insert(b.end(), e.begin(), e.end());
+    }
+  }
+  order_.put16(b.data(), count);
+  return b;
+}
+
+std::string engine::statement_of(const request_view& rq, statement* st) const {
+  const std::string text = rq.text();
+  if (!text.empty()) return parse_statement(text, st);
+  const uint16_t stmt = rq.u16(kStmtSection) != 0 ? rq.u16(kStmtSection) : rq.section();
+  auto it = prepared_.find(stmt);
+  if (it == prepared_.end()) return "no statement prepared under section " + std::to_string(stmt);
+  *st = it->second.st;
+  return "";
+}
+
+std::string engine::resolve(const statement& st, const table** t, std::vector<int>* selected,
+                            std::vector<int>* marker_columns) const {
+  *t = tables_.find(st.table);
+  if (*t == nullptr) return "Table " + st.table + " not found";
+  auto column_of = [&](const std::string& name, int* out) -> std::string {
+    *out = (*t)->find(name);
+    return *out < 0 ? "Column " + name + " not found" : "";
+  };
+  selected->clear();
+  marker_columns->clear();
+  if (st.columns.empty()) {
+    for (size_t i = 0; i < (*t)->columns.size(); ++i) selected->push_back(static_cast<int>(i));
+  } else {
+    for (const std::string& c : st.columns) {
+      int at = 0;
+      if (std::string why = column_of(c, &at); !why.empty()) return why;
+      selected->push_back(at);
+    }
+  }
+  if (st.kind == statement_kind::insert) {
+    if (st.values.size() != selected->size()) return "Number of values does not match the columns of " + st.table;
+    for (size_t i = 0; i < st.values.size(); ++i) {
+      if (st.values[i].marker) marker_columns->push_back((*selected)[i]);
+    }
+  }
+  if (st.has_predicate) {
+    int at = 0;
+    if (std::string why = column_of(st.predicate_column, &at); !why.empty()) return why;
+    if (st.predicate.marker) marker_columns->push_back(at);
+  }
+  return "";
+}
+
+reply engine::prepare(const request_view& rq) {
+  statement st;
+  const std::string text = rq.text();
+  if (std::string why = parse_statement(text, &st); !why.empty()) return error(kSqlSyntax, "42000", why);
+  const table* t = nullptr;
+  std::vector<int> selected;
+  std::vector<int> inputs;
+  if (std::string why = resolve(st, &t, &selected, &inputs); !why.empty()) {
+    return error(t == nullptr ? kSqlNoTable : kSqlNoColumn, t == nullptr ? "42S02" : "42S22", why);
+  }
+  prepared_[rq.section()] = prepared{st, text};
+  std::vector<column> out_cols;
+  std::vector<int> out_positions;
+  if (st.kind == statement_kind::select) {
+    out_positions = selected;
+    for (int i : selected) out_cols.push_back(t->columns[static_cast<size_t>(i)]);
+  }
+  std::vector<column> in_cols;
+  for (int i : inputs) in_cols.push_back(t->columns[static_cast<size_t>(i)]);
+  part_builder dir(order_, kPrepDirectory);
+  dir.add(kPrepOutDesc, description(out_cols));
+  dir.add(kPrepOutNames, names(out_cols, false));
+  dir.add(kPrepOutPerColumn, per_column(out_positions));
+  dir.add(kPrepInDesc, description(in_cols));
+  dir.add(kPrepInNames, names(in_cols, false));
+  dir.add(kPrepInPerColumn, per_column(inputs));
+  dir.add(kPrepTypeNames, type_names(in_cols));
+  const std::vector<uint8_t> out_sets = charsets(out_cols);
+  const std::vector<uint8_t> in_sets = charsets(in_cols);
+  if (!out_sets.empty()) dir.add(kPrepOutCharset, out_sets);
+  if (!in_sets.empty()) dir.add(kPrepInCharset, in_sets);
+  reply r;
+  r.parts[kReplyData] = dir.bytes();
+  r.statement_kind = st.kind == statement_kind::select ? kKindSelect
+                     : st.kind == statement_kind::insert ? kKindInsert
+                                                         : kKindDelete;
+  if (st.kind == statement_kind::insert && !inputs.empty()) r.status.flags16 |= kStatusArrayInsert;
+  return r;
+}
+
+reply engine::describe(const request_view& rq) {
+  auto it = prepared_.find(rq.section());
+  if (it == prepared_.end()) return error(kSqlNotPrepared, "07003", "Statement not prepared");
+  const table* t = nullptr;
+  std::vector<int> selected;
+  std::vector<int> inputs;
+  if (std::string why = resolve(it->second.st, &t, &selected, &inputs); !why.empty()) {
+    return error(kSqlNoTable, "42S02", why);
+  }
+  std::vector<column> cols;
+  if (it->second.st.kind != statement_kind::select) selected.clear();
+  for (int i : selected) cols.push_back(t->columns[static_cast<size_t>(i)]);
+  reply r;
+  r.parts[kReplyData] = description(cols);
+  r.parts[kReplyNames] = names(cols, false);
+  r.parts[kReplyPerColumn] = per_column(selected);
+  if (std::vector<uint8_t> sets = charsets(cols); !sets.empty()) r.parts[kReplyCharset] = sets;
+  if (config_.level >= kLevelExtension) {
+    part_builder ext(order_, kExtDirectory);
+    ext.add(kExtTypeNames, type_names(cols));
+    r.parts[kReplyExtension] = ext.bytes();
+  }
+  return r;
+}
+
+reply engine::describe_type(const request_view& rq) {
+  const std::string owner = rq.element(kExtTypeOwner);
+  const std::string name = rq.element(kExtTypeName);
+  const table* t = tables_.find_type(owner, name);
+  if (t == nullptr) return error(kSqlNoTable, "42S02", "Type " + owner + "." + name + " not found");
+  std::vector<int> positions;
+  for (size_t i = 0; i < t->columns.size(); ++i) positions.push_back(static_cast<int>(i));
+  reply r;
+  r.parts[kReplyData] = description(t->columns);
+  r.parts[kReplyNames] = names(t->columns, true);
+  r.parts[kReplyPerColumn] = per_column(positions);
+  if (std::vector<uint8_t> sets = charsets(t->columns); !sets.empty()) r.parts[kReplyCharset] = sets;
+  if (config_.level >= kLevelExtension) {
+    part_builder ext(order_, kExtDirectory);
+    ext.add(kExtTypeNames, type_names(t->columns));
+    r.parts[kReplyExtension] = ext.bytes();
+  }
+  return r;
+}
+
+namespace {
+
+// The operands of one row: literals and the row's input values, each as
+// a cell of its column.
+struct row_operands {
+  std::vector<cell> values;  // INSERT: per value of the statement
+  cell predicate;
+};
+
+std::string operand_cell(const column& col, const operand& o, const std::vector<input_value>& inputs, size_t* next,
+                         size_t row, cell* out) {
+  if (!o.marker) {
+    std::string why;
+    return literal_cell(col, o.literal, out, &why) ? "" : why;
+  }
+  if (*next >= inputs.size()) return "fewer input variables than markers";
+  const input_value& v = inputs[(*next)++];
+  if (v.entry.xdim >= 2) return "a repetition value for column " + col.name;
+  *out = v.rows[std::min(row, v.rows.size() - 1)];
+  return fit_cell(col, out);
+}
+
+}  // namespace
+
+reply engine::execute(const request_view& rq, const statement& st, size_t into) {
+  if (st.kind == statement_kind::select) return error(kSqlNeedsCursor, "07005", "SELECT is run through a cursor");
+  const table* found = nullptr;
+  std::vector<int> selected;
+  std::vector<int> marker_columns;
+  if (std::string why = resolve(st, &found, &selected, &marker_columns); !why.empty()) {
+    return error(found == nullptr ? kSqlNoTable : kSqlNoColumn, found == nullptr ? "42S02" : "42S22", why);
+  }
+  std::vector<input_value> inputs;
+  const uint32_t part = rq.slot(kSlotFirstSqlda);
+  if (part != 0) {
+    descriptor d;
+    std::string why = read_descriptor(rq.p, part, rq.decoding(), &d);
+    if (why.empty()) why = read_values(rq.p, part, d, into, rq.decoding(), &inputs);
+    if (!why.empty()) return error(kSqlBadValue, "22000", why);
+  }
+  if (inputs.size() != st.markers()) return error(kSqlVariables, "07001", "Number of input variables does not match");
+  if (!changed_) {
+    saved_ = tables_;
+    changed_ = true;
+  }
+  table& t = *tables_.find(st.table);
+  const uint16_t rows = rq.rows();
+  std::vector<uint32_t> counts;
+  int32_t total = 0;
+  for (size_t row = 0; row < rows; ++row) {
+    size_t next = 0;
+    uint32_t count = 0;
+    if (st.kind == statement_kind::insert) {
+      std::vector<cell> fresh(t.columns.size(), cell::null_cell());
+      for (size_t i = 0; i < st.values.size(); ++i) {
+        const column& col = t.columns[static_cast<size_t>(selected[i])];
+        cell c;
+        if (std::string why = operand_cell(col, st.values[i], inputs, &next, row, &c); !why.empty()) {
+          return error(kSqlBadValue, "22001", why);
+        }
+        fresh[static_cast<size_t>(selected[i])] = c;
+      }
+      for (size_t i = 0; i < fresh.size(); ++i) {
+        if (std::string why = fit_cell(t.columns[i], &fresh[i]); !why.empty()) {
+          return error(fresh[i].null ? kSqlNotNull : kSqlBadValue, fresh[i].null ? "23000" : "22001", why);
+        }
+      }
+      t.rows.push_back(fresh);
+      count = 1;
+    } else {
+      std::vector<std::vector<cell>> kept;
+      const int at = st.has_predicate ? t.find(st.predicate_column) : -1;
+      cell wanted;
+      if (at >= 0) {
+        if (std::string why = operand_cell(t.columns[static_cast<size_t>(at)], st.predicate, inputs, &next, row, &wanted);
+            !why.empty()) {
+          return error(kSqlBadValue, "22001", why);
+        }
+      }
+      for (std::vector<cell>& r : t.rows) {
+        const bool hit = at < 0 || (!wanted.null && r[static_cast<size_t>(at)] == wanted);
+        if (hit) {
+          ++count;
+        } else {
+          kept.push_back(std::move(r));
+        }
+      }
+      t.rows = std::move(kept);
+    }
+    counts.push_back(count);
+    total += static_cast<int32_t>(count);
+  }
+  reply r;
+  r.errd[2] = total;
+  if (total == 0 && st.kind == statement_kind::remove) {
+    r.sqlcode = 100;
+    r.sqlstate = "02000";
+  }
+  if (rows >= 2 && config_.level >= kLevelArrayCounts) {
+    std::vector<uint8_t> list(4 + 4 * counts.size(), 0);
+    order_.put32(list.data(), static_cast<uint32_t>(counts.size()));
+    for (size_t i = 0; i < counts.size(); ++i) order_.put32(list.data() + 4 + 4 * i, counts[i]);
+    part_builder ext(order_, kExtDirectory);
+    ext.add(kExtArrayCounts, list);
+    r.parts[kReplyExtension] = ext.bytes();
+  }
+  return r;
+}
+
+reply engine::open(const request_view& rq, const statement& st) {
+  if (st.kind != statement_kind::select) return error(kSqlNoCursor, "24000", "Only a SELECT opens a cursor");
+  const table* t = nullptr;
+  std::vector<int> selected;
+  std::vector<int> marker_columns;
+  if (std::string why = resolve(st, &t, &selected, &marker_columns); !why.empty()) {
+    return error(t == nullptr ? kSqlNoTable : kSqlNoColumn, t == nullptr ? "42S02" : "42S22", why);
+  }
+  std::vector<input_value> inputs;
+  const uint32_t part = rq.slot(kSlotFirstSqlda);
+  if (part != 0) {
+    descriptor d;
+    std::string why = read_descriptor(rq.p, part, rq.decoding(), &d);
+    if (why.empty()) why = read_values(rq.p, part, d, 0, rq.decoding(), &inputs);
+    if (!why.empty()) return error(kSqlBadValue, "22000", why);
+  }
+  if (inputs.size() != st.markers()) return error(kSqlVariables, "07001", "Number of input variables does not match");
+  cursor c;
+  c.held = rq.byte(kHoldByte) == 1;
+  for (int i : selected) c.columns.push_back(t->columns[static_cast<size_t>(i)]);
+  const int at = st.has_predicate ? t->find(st.predicate_column) : -1;
+  cell wanted;
+  size_t next = 0;
+  if (at >= 0) {
+    if (std::string why = operand_cell(t->columns[static_cast<size_t>(at)], st.predicate, inputs, &next, 0, &wanted);
+        !why.empty()) {
+      return error(kSqlBadValue, "22001", why);
+    }
+  }
+  for (const std::vector<cell>& row : t->rows) {
+    if (at >= 0 && (wanted.null || !(row[static_cast<size_t>(at)] == wanted))) continue;
+    std::vector<cell> out;
+    for (int i : selected) out.push_back(row[static_cast<size_t>(i)]);
+    c.rows.push_back(out);
+  }
+  cursors_[rq.section()] = c;
+  reply r;
+  r.status.hold = c.held ? 1 : 0;
+  return r;
+}
+
+reply engine::close(const request_view& rq) {
+  if (cursors_.erase(rq.section()) == 0) return error(kSqlNoCursor, "24000", "Cursor not open");
+  return reply{};
+}
+
+void engine::end_transaction(bool commit) {
+  if (changed_ && !commit) tables_ = saved_;
+  changed_ = false;
+  saved_ = table_set{};
+  for (auto it = cursors_.begin(); it != cursors_.end();) {
+    it = it->second.held ? std::next(it) : cursors_.erase(it);
+  }
+}
+
+bool engine::answer(const std::string& function, const std::vector<uint8_t>& packet, std::vector<uint8_t>* body) {
+  const request_view rq{packet, order_, config_.level};
+  reply r;
+  statement st;
+  std::string why;
+  if (function == "p_f_sqa_cconnect") {
+    r = connect_reply();
+  } else if (function == "p_f_sqa_cdisconnect" || function == "p_f_sqa_ctran_discon") {
+    // DISCONNECT commits, as COMMIT RELEASE does; ROLLBACK RELEASE undoes.
+    end_transaction(rq.reqcode() != "DISR");
+    cursors_.clear();
+    prepared_.clear();
+  } else if (function == "p_f_sqa_ccommit" || function == "p_f_sqa_ctrns_commit") {
+    end_transaction(true);
+  } else if (function == "p_f_sqa_crollback" || function == "p_f_sqa_ctrns_rollbk") {
+    end_transaction(false);
+  } else if (function == "p_f_sqa_csetup") {
+    r = prepare(rq);
+  } else if (function == "p_f_sqa_cdescribe") {
+    r = describe(rq);
+  } else if (function == "p_f_sqa_cdesc_type") {
+    r = describe_type(rq);
+  } else if (function == "p_f_sqa_caux" || function == "p_f_sqa_cauxi" || function == "p_f_sqa_cauxo" ||
+             function == "p_f_sqa_cauxi3" || function == "p_f_sqa_cauxi2") {
+    // AUI2 sends its INTO variables first in the same list.
+    const size_t into = function == "p_f_sqa_cauxi2" ? rq.u16(kOutCount) : 0;
+    why = statement_of(rq, &st);
+    r = why.empty() ? execute(rq, st, into) : error(kSqlNotPrepared, "07003", why);
+  } else if (function == "p_f_sqa_copen" || function == "p_f_sqa_copen2") {
+    why = statement_of(rq, &st);
+    r = why.empty() ? open(rq, st) : error(kSqlNotPrepared, "07003", why);
+  } else if (function == "p_f_sqa_cclose") {
+    r = close(rq);
+  } else {
+    return false;
+  }
+  auto scripted = config_.statuses.find(function);
+  if (scripted != config_.statuses.end()) r.status = scripted->second;
+  *body = encode_reply(r, order_);
+  return true;
+}
+
+}  // namespace marlo

@@ -1,0 +1,91 @@
+// The test server's statement service: it answers the SQL requests of a
+// connection from its table set. PREPARE keeps a statement by section
+// number and answers with the PREPARE directory; DESCRIBE and DESCRIBE
+// TYPE answer descriptions; the execute family runs INSERT and DELETE
+// with the request's input values; OPEN keeps a cursor over the rows a
+// SELECT selects; COMMIT keeps and ROLLBACK undoes the changes since the
+// transaction began.
+#pragma once
+
+#include <stdint.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "marlo_reply.h"
+#include "marlo_sql.h"
+#include "marlo_tables.h"
+
+namespace marlo {
+
+struct engine_config {
+  bool little_endian = false;
+  uint32_t level = 26;           // the server level; the level word sent is its complement
+  std::string code_set = "1j";
+  std::string version = "07-02-00";
+  uint32_t pid = 4711;
+  uint8_t standard_sqlstate = 0;  // byte +36 of the connection information (level 26)
+  // Status bytes 6, 7 and 16 by server function, in place of the engine's own.
+  std::map<std::string, status_bytes> statuses;
+};
+
+// A cursor opened by OPEN: the selected columns and rows, and the next row.
+struct cursor {
+  std::vector<column> columns;
+  std::vector<std::vector<cell>> rows;
+  size_t next = 0;
+  bool held = false;  // stays open over COMMIT and ROLLBACK
+};
+
+class engine {
+ public:
+  engine(table_set tables, engine_config config);
+
+  // The reply body to a request of `function`; false when the function
+  // is not one this service answers.
+  bool answer(const std::string& function, const std::vector<uint8_t>& packet, std::vector<uint8_t>* body);
+
+  table_set& tables() { return tables_; }
+  const std::map<uint16_t, cursor>& cursors() const { return cursors_; }
+
+ private:
+  struct prepared {
+    statement st;
+    std::string text;
+  };
+  struct request_view;
+
+  reply connect_reply() const;
+  reply prepare(const request_view& rq);
+  reply describe(const request_view& rq);
+  reply describe_type(const request_view& rq);
+  reply execute(const request_view& rq, const statement& st, size_t into);
+  reply open(const request_view& rq, const statement& st);
+  reply close(const request_view& rq);
+  void end_transaction(bool commit);
+
+  // The statement a request names: its own SQL text, or the one that
+  // PREPARE kept under its section. Empty reason, or why there is none.
+  std::string statement_of(const request_view& rq, statement* st) const;
+  // Columns of the statement's table that its operands and results use.
+  std::string resolve(const statement& st, const table** t, std::vector<int>* selected,
+                      std::vector<int>* marker_columns) const;
+
+  std::vector<uint8_t> description(const std::vector<column>& cols) const;
+  std::vector<uint8_t> names(const std::vector<column>& cols, bool packed) const;
+  std::vector<uint8_t> per_column(const std::vector<int>& positions) const;
+  std::vector<uint8_t> charsets(const std::vector<column>& cols) const;
+  std::vector<uint8_t> type_names(const std::vector<column>& cols) const;
+  reply error(int32_t sqlcode, const char* sqlstate, const std::string& message) const;
+
+  table_set tables_;
+  table_set saved_;       // the tables as the transaction found them
+  bool changed_ = false;  // saved_ holds the transaction's start
+  engine_config config_;
+  byte_order order_;
+  std::map<uint16_t, prepared> prepared_;
+  std::map<uint16_t, cursor> cursors_;
+};
+
+}  // namespace marlo

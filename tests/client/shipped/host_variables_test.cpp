@@ -1,0 +1,407 @@
+// Statements with input host variables through the shipped library
+// against the test server's table set: every column type inserted through
+// host variables and through the SQLDA that PREPARE describes, NULLs and
+// array statements, checked against the server's tables; every caller
+// area lies between guard bytes that must stay as they were.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "marlo_server.h"
+#include "shipped_library.h"
+#include "zk_harness.h"
+
+namespace {
+
+constexpr char kGroup[] = "sds01";
+constexpr int16_t kLayout = 0x0802;
+constexpr uint8_t kGuardByte = 0xA5;
+constexpr size_t kGuard = 16;
+constexpr int16_t kNull = -1;
+
+// Caller areas, each between guard bytes.
+class arena {
+ public:
+  void* take(size_t n) {
+    used_ = (used_ + kGuard + 7) & ~size_t{7};
+    if (used_ + n + kGuard > mem_.size()) return nullptr;
+    void* p = &mem_[used_];
+    memset(p, 0, n);
+    blocks_.push_back({used_, n});
+    used_ += n;
+    return p;
+  }
+  template <typename T>
+  T* make(size_t n = sizeof(T)) {
+    return static_cast<T*>(take(n));
+  }
+  SQLDA* sqlda(int16_t n) {
+    auto* da = make<SQLDA>(sizeof(SQLDA) + (static_cast<size_t>(n) - 1) * sizeof(SQLVAR));
+    memcpy(da->sqldaid, "SQLDA   ", 8);
+    da->sqln = n;
+    da->sqld = n;
+    return da;
+  }
+  // The bytes of `value` in an area of `size` bytes.
+  void* value(const std::string& value, size_t size) {
+    void* p = take(std::max(size, value.size()));
+    memcpy(p, value.data(), value.size());
+    return p;
+  }
+  int16_t* indicator(int16_t v) {
+    auto* p = make<int16_t>();
+    *p = v;
+    return p;
+  }
+  // True when no byte outside the areas changed.
+  bool intact() const {
+    size_t next = 0;
+    for (const auto& [at, n] : blocks_) {
+      for (size_t i = next; i < at; ++i) {
+        if (mem_[i] != kGuardByte) return false;
+      }
+      next = at + n;
+    }
+    for (size_t i = next; i < used_ + kGuard; ++i) {
+      if (mem_[i] != kGuardByte) return false;
+    }
+    return true;
+  }
+
+ private:
+  std::vector<uint8_t> mem_ = std::vector<uint8_t>(1 << 16, kGuardByte);
+  std::vector<std::pair<size_t, size_t>> blocks_;
+  size_t used_ = 0;
+};
+
+std::string le16(int16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); }
+std::string le32(int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+std::string le64(int64_t v) { return std::string(reinterpret_cast<const char*>(&v), 8); }
+
+void blank(char* field, size_t n, const char* text) {
+  memset(field, ' ', n);
+  memcpy(field, text, strnlen(text, n));
+}
+
+marlo::column column(const char* name, uint8_t code, uint32_t length, uint8_t precision = 0, uint8_t scale = 0) {
+  marlo::column c;
+  c.name = name;
+  c.code = code;
+  c.length = length;
+  c.precision = precision;
+  c.scale = scale;
+  return c;
+}
+
+// One column type with the host variable that fills it.
+struct typed {
+  const char* name;
+  uint8_t host_code;
+  uint8_t column_code;
+  uint32_t length;  // sqllen, or the 32-bit length of 0x90 and 0x92
+  uint8_t precision;
+  uint8_t scale;
+  std::string host;    // the host variable's bytes, the rest of its area zero
+  size_t host_size;    // its declared size
+  std::string stored;  // the server's cell
+  bool same_order;     // only when the server uses the client's byte order
+};
+
+const std::vector<typed>& every_type() {
+  static const std::vector<typed> t = {
+      {"C30", 0x30, 0xC0, 10, 0, 0, "abc", 11, "abc", false},
+      {"C32", 0x32, 0xC4, 6, 0, 0, "xy    ", 6, "xy    ", false},
+      {"B44", 0x44, 0x44, 4, 0, 0, "\x01\x02\x03\x04", 4, "\x01\x02\x03\x04", true},
+      {"P64", 0x64, 0x64, 0, 8, 0, "\x01\x23\x45\x67\x8D", 5, "-12345678", false},
+      {"P6E", 0x6E, 0x6E, 0, 6, 0, "\x01\x23\x45\x6C", 4, "123456", false},
+      {"R70", 0x70, 0x70, 4, 0, 0, "\xAA\xBB\xCC\xDD", 4, "\xAA\xBB\xCC\xDD", false},
+      {"R78", 0x78, 0x78, 3, 0, 0, "\x01\x02\x03", 3, "\x01\x02\x03", false},
+      {"R7C", 0x7C, 0x7C, 8, 0, 0, "ABCDEFGH", 8, "ABCDEFGH", false},
+      {"L90", 0x90, 0x90, 100, 0, 0, le32(5) + "hello", 104, "hello", false},
+      {"L92", 0x92, 0x92, 100, 0, 0, le32(0) + le32(5) + "world", 108, "world", false},
+      {"H9A", 0x9A, 0x9A, 4, 0, 0, le32(77), 4, "77", false},
+      {"VA0", 0xA0, 0xA0, 10, 0, 0, le16(3) + "var", 12, "var", false},
+      {"FA4", 0xA4, 0xA4, 4, 0, 0, "abcd", 4, "abcd", false},
+      {"NB0", 0xB0, 0xB0, 4, 0, 0, le16(2) + "\x82\xa0\x82\xa2", 10, "\x82\xa0\x82\xa2", false},
+      {"NB4", 0xB4, 0xB4, 2, 0, 0, "\x82\xa4\x82\xa6", 4, "\x82\xa4\x82\xa6", false},
+      {"IE0", 0xE0, 0xE0, 8, 0, 0, le64(-5000000000LL), 8, "-5000000000", false},
+      {"IE2", 0xE2, 0xE2, 4, 0, 0, le32(-7), 4, "-7", false},
+      {"DE4", 0xE4, 0xE4, 0, 7, 2, "\x12\x34\x56\x7C", 4, "12345.67", false},
+      {"DEA", 0xEA, 0xE4, 0, 5, 1, "-12345", 6, "-1234.5", false},
+      {"DEC", 0xEC, 0xE4, 0, 4, 0, "1234", 4, "1234", false},
+      {"IF0", 0xF0, 0xF0, 4, 0, 0, le32(42), 4, "42", false},
+      {"IF4", 0xF4, 0xF4, 2, 0, 0, le16(-3), 2, "-3", false},
+      {"VC8", 0xC8, 0xC8, 10, 0, 0, le16(2) + "c8", 12, "c8", false},
+  };
+  return t;
+}
+
+bool decimal_code(uint8_t c) { return c == 0x64 || c == 0x6E || c == 0xE4 || c == 0xEA || c == 0xEC; }
+bool long_code(uint8_t c) { return c == 0x90 || c == 0x92; }
+bool wide_indicator(uint8_t c) { return c == 0x91 || c == 0x93 || c == 0x9B; }
+
+void describe(SQLVAR* v, uint8_t code, uint32_t length, uint8_t precision, uint8_t scale) {
+  v->sqlcod = code;
+  v->XDIM = 1;
+  if (decimal_code(code & 0xFE)) {
+    v->len.d.sqlprcsn = precision;
+    v->len.d.sqlscale = scale;
+  } else if (long_code(code & 0xFE)) {
+    v->len.sqllen32 = length;
+  } else {
+    v->len.s.sqllen = static_cast<int16_t>(length);
+  }
+}
+
+struct session {
+  zk::temp_dir dir;
+  std::unique_ptr<marlo::server> server;
+  shipped::library lib;
+  bool little_endian;
+
+  explicit session(marlo::script s, const std::vector<marlo::table>& tables) : little_endian(s.little_endian) {
+    setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
+    setenv("PDCLTPATH", dir.path.c_str(), 1);
+    setenv("PDSERVICEGRP", kGroup, 1);
+    setenv("PDHOST", "127.0.0.1", 1);
+    setenv("PDAUTOCONNECT", "OFF", 1);
+    setenv("PDSTANDARDSQLSTATE", "YES", 1);
+    setenv("PDCHKARYINSERT", "YES", 1);
+    if (s.little_endian) setenv("PDSRVTYPE", "PC", 1);
+    s.services.push_back(kGroup);
+    s.sql_service = true;
+    s.standard_sqlstate = 'Y';
+    for (const marlo::table& t : tables) EXPECT_EQ(s.tables.declare(t), "");
+    server = std::make_unique<marlo::server>(std::move(s));
+    setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
+  }
+
+  int32_t run(zk::request& r) const { return lib.exsql(&r.area); }
+
+  void connect() const {
+    zk::request r{"CNCT"};
+    blank(r.area.authid, sizeof r.area.authid, "scott");
+    blank(r.area.passwd, sizeof r.area.passwd, "tiger");
+    blank(r.area.cnctbody, sizeof r.area.cnctbody, "");
+    ASSERT_EQ(lib.exsql(&r.area), 0) << r.message();
+  }
+  void disconnect() const {
+    zk::request r{"DISC"};
+    lib.exsql(&r.area);
+  }
+
+  std::vector<std::vector<marlo::cell>> rows(const char* table) const {
+    const marlo::table_set set = server->tables();
+    const marlo::table* t = set.find(table);
+    return t != nullptr ? t->rows : std::vector<std::vector<marlo::cell>>{};
+  }
+  int count(const char* function) const {
+    int n = 0;
+    for (const marlo::request& q : server->requests()) n += q.function == function;
+    return n;
+  }
+};
+
+// A statement request with its text and first SQLDA.
+void statement(zk::request& r, const std::string& text, uint16_t section, SQLDA* using_list) {
+  r.statement(text);
+  r.area.section = section;
+  r.area.version = kLayout;
+  r.area.sqliasda = using_list;
+}
+
+class HostVariables : public ::testing::TestWithParam<bool> {};
+
+TEST_P(HostVariables, EveryColumnTypeIsInsertedThroughHostVariablesWithAndWithoutNulls) {
+  marlo::script s;
+  s.little_endian = GetParam();
+  std::vector<typed> types;
+  marlo::table t;
+  t.name = "ALLTYPES";
+  for (const typed& c : every_type()) {
+    if (c.same_order && !s.little_endian) continue;
+    types.push_back(c);
+    t.columns.push_back(column(c.name, c.column_code, c.length, c.precision, c.scale));
+  }
+  session sess(s, {t});
+  ASSERT_TRUE(sess.server->ok());
+  ASSERT_EQ(sess.lib.error(), "");
+  sess.connect();
+
+  std::string text = "INSERT INTO ALLTYPES VALUES (";
+  for (size_t i = 0; i < types.size(); ++i) text += i == 0 ? "?" : ", ?";
+  text += ")";
+  for (bool nulls : {false, true}) {
+    SCOPED_TRACE(nulls);
+    arena a;
+    SQLDA* da = a.sqlda(static_cast<int16_t>(types.size()));
+    for (size_t i = 0; i < types.size(); ++i) {
+      const typed& c = types[i];
+      SQLVAR* v = &da->sqlvar[i];
+      describe(v, static_cast<uint8_t>(c.host_code | (nulls ? 1 : 0)), c.length, c.precision, c.scale);
+      v->SQLDATA = a.value(c.host, c.host_size);
+      if (nulls) {
+        auto* ind = a.make<int32_t>();
+        *ind = kNull;  // read as an i16 or an i32 by its code
+        v->SQLIND = ind;
+        if (!wide_indicator(v->sqlcod)) *reinterpret_cast<int16_t*>(ind) = kNull;
+      }
+    }
+    zk::request r{"AUI2"};
+    statement(r, text, 5, da);
+    EXPECT_EQ(sess.run(r), 0) << r.message();
+    EXPECT_TRUE(a.intact());
+  }
+  const auto rows = sess.rows("ALLTYPES");
+  ASSERT_EQ(rows.size(), 2u);
+  for (size_t i = 0; i < types.size(); ++i) {
+    SCOPED_TRACE(types[i].name);
+    EXPECT_EQ(rows[0][i], marlo::cell::of(types[i].stored));
+    EXPECT_TRUE(rows[1][i].null);
+  }
+  sess.disconnect();
+}
+
+INSTANTIATE_TEST_SUITE_P(BothByteOrders, HostVariables, ::testing::Values(false, true));
+
+marlo::table staff() {
+  marlo::table t;
+  t.name = "STAFF";
+  marlo::column id = column("ID", 0xF0, 4);
+  id.nullable = false;
+  t.columns = {id, column("NAME", 0xC0, 10), column("PAY", 0xE4, 0, 9, 2)};
+  return t;
+}
+
+// A column-name area: a count and 32-byte entries.
+std::string name_at(const uint8_t* area, int i) {
+  uint16_t n;
+  memcpy(&n, area + 2 + 32 * i, 2);
+  return std::string(reinterpret_cast<const char*>(area + 4 + 32 * i), n);
+}
+
+TEST(ShippedHostVariables, PrepareDescribesTheSqldaThatExecuteThenFillsWithNullsAndArrays) {
+  session sess(marlo::script{}, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+  auto getparam = sess.lib.export_of<int32_t(void*)>("p_rdb_getparam");
+  ASSERT_NE(getparam, nullptr);
+
+  arena a;
+  auto* per_column = a.make<uint32_t>(3 * sizeof(uint32_t));
+  SQLDA* out = a.sqlda(3);
+  SQLDA* in = a.sqlda(3);
+  auto* out_names = a.make<uint8_t>(2 + 3 * 32);
+  auto* in_names = a.make<uint8_t>(2 + 3 * 32);
+  ASSERT_EQ(getparam(per_column), 0);
+  zk::request prep{"SET "};
+  statement(prep, "INSERT INTO STAFF VALUES (?, ?, ?)", 3, out);
+  prep.area.sqliasda2 = in;
+  prep.area.setvars = 'Y';
+  prep.area.desckind = 'S';
+  prep.area.colnames1 = out_names;
+  prep.area.colnames2 = in_names;
+  ASSERT_EQ(sess.run(prep), 0) << prep.message();
+  EXPECT_EQ(prep.area.aryinsans, 'Y');
+  EXPECT_EQ(out->sqld, 0);
+  ASSERT_EQ(in->sqld, 3);
+  EXPECT_EQ(in->sqlvar[0].sqlcod, 0xF0);
+  EXPECT_EQ(in->sqlvar[1].sqlcod, 0xC1);
+  EXPECT_EQ(in->sqlvar[1].len.s.sqllen, 10);
+  EXPECT_EQ(in->sqlvar[2].sqlcod, 0xE5);
+  EXPECT_EQ(in->sqlvar[2].len.d.sqlprcsn, 9);
+  EXPECT_EQ(in->sqlvar[2].len.d.sqlscale, 2);
+  EXPECT_EQ(name_at(in_names, 0), "ID");
+  EXPECT_EQ(name_at(in_names, 2), "PAY");
+  EXPECT_EQ(std::vector<uint32_t>(per_column, per_column + 3), (std::vector<uint32_t>{1, 2, 3}));
+
+  // One row with a NULL.
+  in->sqlvar[0].SQLDATA = a.value(le32(7), 4);
+  in->sqlvar[1].SQLDATA = a.value(le16(3) + "Cho", 12);
+  in->sqlvar[1].SQLIND = a.indicator(0);
+  in->sqlvar[2].SQLDATA = a.value(std::string("\x00\x00\x01\x23\x4C", 5), 5);
+  in->sqlvar[2].SQLIND = a.indicator(kNull);
+  zk::request exec{"AUX "};
+  statement(exec, "", 3, in);
+  exec.area.sqltext = nullptr;
+  ASSERT_EQ(sess.run(exec), 0) << exec.message();
+
+  // Three rows at once; the per-row counts come back in the array given.
+  in->sqlvar[0].len.s.SYS = 4;
+  in->sqlvar[0].SQLDATA = a.value(le32(10) + le32(11) + le32(12), 12);
+  in->sqlvar[1].len.s.SYS = 12;
+  in->sqlvar[1].SQLDATA = a.value(le16(1) + "A" + std::string(9, '\0') + le16(0) + std::string(10, '\0') + le16(2) + "Cc", 36);
+  in->sqlvar[1].SQLIND = a.value(le16(0) + le16(kNull) + le16(0), 6);
+  in->sqlvar[2].len.s.SYS = 5;
+  in->sqlvar[2].SQLDATA =
+      a.value(std::string("\x00\x00\x00\x10\x0C\x00\x00\x00\x20\x0C\x00\x00\x00\x30\x0D", 15), 15);
+  in->sqlvar[2].SQLIND = a.value(le16(0) + le16(0) + le16(0), 6);
+  auto* counts = a.make<uint32_t>(3 * sizeof(uint32_t));
+  ASSERT_EQ(getparam(counts), 0);
+  zk::request rows{"AUX "};
+  statement(rows, "", 3, in);
+  rows.area.sqltext = nullptr;
+  rows.area.arycount = 3;
+  rows.area.elemsize = 1;
+  ASSERT_EQ(sess.run(rows), 0) << rows.message();
+  EXPECT_EQ(std::vector<uint32_t>(counts, counts + 3), (std::vector<uint32_t>{1, 1, 1}));
+  EXPECT_TRUE(a.intact());
+
+  const auto table = sess.rows("STAFF");
+  using c = marlo::cell;
+  const std::vector<std::vector<c>> expected = {{c::of("7"), c::of("Cho"), c::null_cell()},
+                                                {c::of("10"), c::of("A"), c::of("1.00")},
+                                                {c::of("11"), c::null_cell(), c::of("2.00")},
+                                                {c::of("12"), c::of("Cc"), c::of("-3.00")}};
+  EXPECT_EQ(table, expected);
+
+  // ROLLBACK undoes all of it.
+  zk::request roll{"ROLL"};
+  EXPECT_EQ(sess.run(roll), 0) << roll.message();
+  EXPECT_TRUE(sess.rows("STAFF").empty());
+  sess.disconnect();
+}
+
+// p_rdb_abort while the server holds the EXECUTE's reply cancels it; the
+// DISCONNECT after it sends nothing and ends the connection.
+TEST(ShippedHostVariables, AnAbortedExecuteIsCancelledAndDisconnectSendsNothing) {
+  marlo::script s;
+  s.hold = "p_f_sqa_cauxi";
+  session sess(s, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+  auto abort_call = sess.lib.export_of<int32_t()>("p_rdb_abort");
+  ASSERT_NE(abort_call, nullptr);
+
+  zk::request exec{"AUXI"};
+  statement(exec, "INSERT INTO STAFF (ID) VALUES (5)", 4, nullptr);
+  int32_t rc = 0;
+  std::thread caller([&] { rc = sess.run(exec); });
+  for (int i = 0; i < 500 && sess.count("p_f_sqa_cauxi") == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(sess.count("p_f_sqa_cauxi"), 1);
+  EXPECT_EQ(abort_call(), 0);
+  caller.join();
+  EXPECT_EQ(rc, -10);
+  EXPECT_EQ(exec.sqlcode(), -735);
+  EXPECT_EQ(exec.message(), "KFPA11735-E FES(SDS) canceled");
+
+  zk::request leave{"DISC"};
+  EXPECT_EQ(sess.run(leave), 0) << leave.message();
+  EXPECT_EQ(sess.count("p_f_sqa_cdisconnect"), 0);
+  sess.server->release();
+  // The connection has ended: the next CONNECT opens a new one.
+  sess.connect();
+  sess.disconnect();
+  EXPECT_EQ(sess.count("p_f_sqa_cdisconnect"), 1);
+}
+
+}  // namespace
