@@ -157,6 +157,13 @@ std::string text_at(const std::vector<uint8_t>& p, size_t at) {
   return std::string(p.begin() + static_cast<ptrdiff_t>(at), end);
 }
 
+// The cursor a request names: its section, statement identifier and names.
+std::string cursor_key(bool le, const std::vector<uint8_t>& p) {
+  return std::to_string(read_n(le, p.data() + kPacketSection, 2)) + "/" +
+         std::to_string(read_n(le, p.data() + kPacketStmtId, 4)) + "/" +
+         text_at(p, read_n(le, p.data() + kPacketName1, 4)) + "/" + text_at(p, read_n(le, p.data() + kPacketName2, 4));
+}
+
 // The request packet within what the server received: it starts its
 // request code 56 bytes before; empty when the code is not there.
 std::vector<uint8_t> packet_of(const std::vector<uint8_t>& data, const char* code) {
@@ -183,11 +190,7 @@ std::vector<uint8_t> fetch_server::answer(const std::string& function, const std
   if (function == kOpenFn || function == kOpen2Fn) {
     std::vector<uint8_t> p = packet_of(request, function == kOpenFn ? kOpenCode : kOpen2Code);
     if (p.size() < kPacketName2 + 4) return {};
-    const std::string key = std::to_string(read_n(le_, p.data() + kPacketSection, 2)) + "/" +
-                            std::to_string(read_n(le_, p.data() + kPacketStmtId, 4)) + "/" +
-                            text_at(p, read_n(le_, p.data() + kPacketName1, 4)) + "/" +
-                            text_at(p, read_n(le_, p.data() + kPacketName2, 4));
-    cursors_[key].next = 0;
+    cursors_[cursor_key(le_, p)].next = 0;
     std::vector<uint8_t> b = reply_body(le_, 0, "00000", "");
     b[kMarkAt] = static_cast<uint8_t>(rows_.mark);
     return b;
@@ -197,11 +200,7 @@ std::vector<uint8_t> fetch_server::answer(const std::string& function, const std
 
 std::vector<uint8_t> fetch_server::fetch(const std::vector<uint8_t>& p) {
   if (p.size() < kPacketName2 + 4) return reply_body(le_, -1, "42000", "KFAA30001-E Malformed FETCH");
-  const std::string key = std::to_string(read_n(le_, p.data() + kPacketSection, 2)) + "/" +
-                          std::to_string(read_n(le_, p.data() + kPacketStmtId, 4)) + "/" +
-                          text_at(p, read_n(le_, p.data() + kPacketName1, 4)) + "/" +
-                          text_at(p, read_n(le_, p.data() + kPacketName2, 4));
-  cursor& c = cursors_[key];
+  cursor& c = cursors_[cursor_key(le_, p)];
   const size_t list = read_n(le_, p.data() + kPacketSlot0, 4);
   if (list != 0 && list + kListHead <= p.size()) {
     const size_t n = read_n(le_, p.data() + list + kListSqld, 2);
