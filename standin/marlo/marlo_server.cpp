@@ -400,6 +400,10 @@ struct server::impl {
   }
 
   std::vector<uint8_t> body_for(const std::string& function, const std::vector<uint8_t>& data = {}) {
+    if (s.responder) {
+      std::vector<uint8_t> answer = s.responder(function, data);
+      if (!answer.empty()) return answer;
+    }
     auto it = s.bodies.find(function);
     if (it != s.bodies.end()) return it->second;
     std::vector<uint8_t> body;

@@ -8,6 +8,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -64,6 +65,9 @@ struct script {
   // none: found): 0 names this server's SQL port and fes_group.
   std::vector<int32_t> fes_statuses;
   std::string fes_group = "sds01";
+  // Answers a request from what it carries (function, request bytes);
+  // an empty answer leaves it to the bodies above.
+  std::function<std::vector<uint8_t>(const std::string&, const std::vector<uint8_t>&)> responder;
   // The statement service: requests without a body of their own above are
   // answered from this table set (CONNECT included, with the level, code
   // set and standard-SQLSTATE byte here).

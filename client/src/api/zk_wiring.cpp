@@ -20,6 +20,7 @@
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
 #include "clt_cnv.h"
+#include "cltsqadc.h"
 #include "zk_loghook.h"
 #include "zk_seam.h"
 
@@ -49,6 +50,7 @@ clt_req_ctx request_from_context() {
   c.area = main->area;
   c.main = main;
   c.conn = clt_main_req(main);
+  c.reply = clt_main_reply(main);
   c.env = clt_main_env(main);
   c.apname = clt_main_uap(main)->apname;
   c.pduser = clt_text(main, CLT_TEXT_USER);
@@ -122,6 +124,7 @@ void wire() {
   clt_svc.cnv_convert = clt_cnv_convert;
   clt_exec_svc.bind_input = clt_bind_input;
   clt_exec_svc.sqlda_check = clt_sqlda_check;
+  clt_reply_svc.convert = clt_col_convert;
   clt_svc.errlog_open = clt_errlog_open_blk;
   clt_svc.errlog_close = clt_errlog_close_blk;
   clt_svc.errlog_vmsg = clt_errlog_vmsg;

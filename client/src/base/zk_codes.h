@@ -97,7 +97,8 @@ enum clt_sqlcode : int32_t {
   CLT_SQL_NO_ROWS = 100,
   CLT_SQL_INVALID_PART = -104,
   CLT_SQL_IDENTIFIER_LONG = -107,
-  CLT_SQL_INPUT_DATA = -306,
+  CLT_SQL_NULL_INDICATOR = -305,
+  CLT_SQL_INVALID_DATA = -306,
   CLT_SQL_VARIABLE_COUNT = -310,
   CLT_SQL_VARIABLE_TYPE = -311,
   CLT_SQL_MULTI_VALUE = -315,
@@ -138,7 +139,9 @@ enum clt_sqlcode : int32_t {
 #define CLT_MSG_NO_ROWS "KFPA12100-I No rows satisfying search condition"
 #define CLT_MSG_INVALID_PART "KFPA11104-E Invalid part \"%s\" in SQL"
 #define CLT_MSG_IDENTIFIER_LONG "KFPA11107-E More than 30 characters in identifier %s"
+#define CLT_MSG_NULL_INDICATOR "KFPA11305-E Indicator must be specified for null value %d"
 #define CLT_MSG_INPUT_DATA "KFPA11306-E Invalid data in input variable %5d"
+#define CLT_MSG_OUTPUT_DATA "KFPA11306-E Invalid data %s variable %5d"
 #define CLT_MSG_VARIABLE_COUNT "KFPA11310-E Invalid number of variables"
 #define CLT_MSG_VARIABLE_TYPE "KFPA11311-E Invalid data type or length of variable \"%5d\" %s"
 #define CLT_MSG_MULTI_VALUE "KFPA11315-E Unable to use multi value columns on this client library or application"
@@ -181,7 +184,9 @@ inline constexpr clt_message CLT_MESSAGES[] = {
     {CLT_SQL_NO_ROWS, CLT_MSG_NO_ROWS},
     {CLT_SQL_INVALID_PART, CLT_MSG_INVALID_PART},
     {CLT_SQL_IDENTIFIER_LONG, CLT_MSG_IDENTIFIER_LONG},
-    {CLT_SQL_INPUT_DATA, CLT_MSG_INPUT_DATA},
+    {CLT_SQL_NULL_INDICATOR, CLT_MSG_NULL_INDICATOR},
+    {CLT_SQL_INVALID_DATA, CLT_MSG_INPUT_DATA},
+    {CLT_SQL_INVALID_DATA, CLT_MSG_OUTPUT_DATA},
     {CLT_SQL_VARIABLE_COUNT, CLT_MSG_VARIABLE_COUNT},
     {CLT_SQL_VARIABLE_TYPE, CLT_MSG_VARIABLE_TYPE},
     {CLT_SQL_MULTI_VALUE, CLT_MSG_MULTI_VALUE},

@@ -592,6 +592,12 @@ struct clt_rpc_call {
 
 constexpr uint32_t CLT_REPLY_EXT44_SIZE = 16;
 
+// A kept copy of a reply's column flag bytes, one per column.
+struct clt_flag_copy {
+  uint8_t* bytes;
+  uint16_t count;
+};
+
 // What the analysis keeps of a reply beyond the control block's fields.
 struct clt_reply_conn {
   uint8_t* trace_block;      // 40 bytes of per-request server data
@@ -608,8 +614,18 @@ struct clt_reply_conn {
   char finished;             // 'Y': the statement continues with the CCMD request
   uint16_t reconnect_state;  // 0, 1 or 2, for PDAUTORECONNECT
   uint8_t descriptor_form;   // the FETCH values come with their own descriptions
-  uint8_t block_fetch_off;   // block fetch is switched off for this FETCH
+  // FETCH preparation: the request carries the SQLDA's description when
+  // changed is 1, or always when caching is 0.
+  uint8_t desc_changed;
+  uint8_t desc_caching;
+  uint8_t* fetch_desc;       // saved FETCH description, CLT_FETCH_DESC_HEAD + 16 x sqld bytes
+  clt_flag_copy kept_flags;  // column flag bytes of the last FETCH reply that had them
+  // The CONNECT reply's type list: an i16 count, then 80-byte entries
+  // whose u16 at 0, 32 and 64 are in client order. The column converters
+  // read it as the character-set pad table.
+  uint8_t* type_list;
 };
+constexpr uint32_t CLT_FETCH_DESC_HEAD = 84;  // two names, the 32- and 16-bit values, the SQLDA header
 
 constexpr size_t CLT_AUDIT_TEXT_SIZE = 100;
 constexpr size_t CLT_AUDIT_LONG_TEXT_SIZE = 255;

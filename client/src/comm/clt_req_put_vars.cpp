@@ -674,7 +674,7 @@ class encoder {
 
   int32_t odd_national(int32_t i) {
     snprintf(token_, CLT_PUT_VARS_TOKEN, CLT_MSG_INPUT_DATA, i + 1);
-    return CLT_SQL_INPUT_DATA;
+    return CLT_SQL_INVALID_DATA;
   }
 
   // The text of a string row or element of `step` host bytes (national:

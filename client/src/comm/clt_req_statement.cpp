@@ -143,6 +143,10 @@ class builder {
   bool both_lists() const {
     return is(func_, {CLT_FC_AUX, CLT_FC_AUXI, CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_GETD, CLT_FC_AUI3});
   }
+  // A FETCH whose description the server already holds sends none.
+  bool description_kept() const {
+    return fetch() && c_.reply != nullptr && c_.reply->desc_caching == 1 && c_.reply->desc_changed != 1;
+  }
   bool heads_only() const { return is(func_, {CLT_FC_DESC, CLT_FC_HVAR, CLT_FC_RSDC}); }
   const void* csna1() const { return at_least(kCsnaLevel) ? c_.area->sqlcsna1 : nullptr; }
   const void* csna2() const { return at_least(kCsnaLevel) ? c_.area->sqlcsna2 : nullptr; }
@@ -153,7 +157,7 @@ class builder {
     *rows = e.pdblkf;
     *word = 0;
     if (fetch() && fetch_rows < kManyRows) {
-      const bool off = c_.reply != nullptr && c_.reply->block_fetch_off != 0;
+      const bool off = c_.main->blkf_flag != 0;
       if ((e.pdblkf >= kManyRows || (e.pdblkbuffsize > 0 && at_least(kBlockBufferLevel))) && !off) {
         *word = static_cast<int16_t>(-e.pdblkf);
         mode_ = kBlockFetch;
@@ -386,7 +390,7 @@ class builder {
   }
 
   int32_t lists(const rdb_sql_area& a) {
-    if (list1_sent() && a.sqliasda != nullptr) {
+    if (list1_sent() && a.sqliasda != nullptr && !description_kept()) {
       if (csna1() != nullptr && csna_part(csna1(), kSlotCsna1) != 0) return -1;
       const int32_t into = fetch() ? a.sqliasda->sqld : func_ == CLT_FC_AUI2 ? a.outcount : 0;
       if (list_part(a.sqliasda, csna1(), kSlotList1, into, !heads_only(), mode_, fetch() || heads_only()) != 0) {

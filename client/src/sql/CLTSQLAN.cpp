@@ -666,8 +666,11 @@ void clt_reply_free_work(clt_reply_conn* conn) {
 
 void clt_reply_free(clt_reply_conn* conn) {
   clt_reply_free_work(conn);
-  if (conn->disc_trace != nullptr) cltmem_free(conn->disc_trace, kModule, __LINE__);
-  conn->disc_trace = nullptr;
+  for (uint8_t** block : {&conn->disc_trace, &conn->fetch_desc, &conn->kept_flags.bytes, &conn->type_list}) {
+    if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
+    *block = nullptr;
+  }
+  conn->kept_flags.count = 0;
   if (conn->errlog_text != nullptr) cltmem_free(conn->errlog_text, kModule, __LINE__);
   conn->errlog_text = nullptr;
   conn->errlog_size = 0;
@@ -799,7 +802,12 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   if (ctx != nullptr) memset(ctx->runtime.req_counters, 0, sizeof ctx->runtime.req_counters);
 
   const bool fetch = func == kFetch || func == kResultFetch;
-  const bool block = fetch && block_fetch_configured(main, env) && rc->block_fetch_off == 0;
+  const bool block = fetch && block_fetch_configured(main, env) && main->blkf_flag == 0;
+  // A FETCH that failed keeps no description: the next one sends it again.
+  if (code < 0 && fetch && rc->fetch_desc != nullptr) {
+    cltmem_free(rc->fetch_desc, kModule, __LINE__);
+    rc->fetch_desc = nullptr;
+  }
   if (code < 0) {
     const bool goes_on = (block && !(env->pdblkferrbreak == kYes && (flags7 & 0x04) != 0)) || func == kCall ||
                          (fetch && area->fetchrows >= 2);

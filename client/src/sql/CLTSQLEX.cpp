@@ -23,6 +23,7 @@
 #include "CLTUTLEV.h"
 #include "clt_cnv.h"
 #include "clt_req_statement.h"
+#include "cltsqlef.h"
 
 clt_exec_services clt_exec_svc{};
 
@@ -98,6 +99,8 @@ constexpr uint32_t kCnctLevel = 24;
 constexpr uint32_t kCnctRead = kCnctLevel + sizeof(uint32_t);  // the fields taken here
 constexpr uint32_t kCnctDiscArea = 28;
 constexpr uint32_t kLevelDiscArea = 17;
+constexpr uint32_t kCnctTypeList = 32;
+constexpr uint32_t kLevelTypeList = 24;
 constexpr int16_t kBlockFetchRows = 2;      // PDBLKF from which block fetch is in use
 constexpr uint32_t kLevelBlockBuffer = 20;  // PDBLKBUFFSIZE counts from this level
 
@@ -161,6 +164,12 @@ uint32_t server32(const clt_main* main, const uint8_t* p) {
   uint32_t v;
   memcpy(&v, p, sizeof v);
   return main->byteorder != 0 ? v : ntohl(v);
+}
+
+uint16_t server16(const clt_main* main, const uint8_t* p) {
+  uint16_t v;
+  memcpy(&v, p, sizeof v);
+  return main->byteorder != 0 ? v : ntohs(v);
 }
 
 // server level >= n on the level word read unsigned.
@@ -293,6 +302,38 @@ int32_t take_status(const connection& c, rdb_sql_area* area, uint32_t limit) {
   return 0;
 }
 
+// The type list of the CONNECT reply: an i16 count and 80-byte entries.
+// The count and each entry's u16 at 0, 32 and 64 (the two name lengths
+// and the pad length) are kept in client order; the pad bytes after
+// them as received. -1 after -729, when the connection is left again.
+int32_t keep_type_list(const connection& c, rdb_sql_area* area, uint32_t limit, uint64_t at) {
+  constexpr uint32_t kEntry = 80;
+  constexpr uint32_t kSwapped[] = {0, 32, 64};
+  const uint8_t* reply = c.ctx->runtime.com.reply_cur;
+  if (at + sizeof(uint16_t) > limit) return report_reply(c, area, __LINE__);
+  const uint16_t count = server16(c.main, reply + at);
+  const uint32_t size = kEntry * count + sizeof count;
+  if (at + size > limit) return report_reply(c, area, __LINE__);
+  clt_reply_conn* kept = clt_main_reply(c.main);
+  if (kept->type_list != nullptr) cltmem_free(kept->type_list, kModule, __LINE__);
+  kept->type_list = static_cast<uint8_t*>(cltmem_alloc(size, 0, kModule, __LINE__));
+  if (kept->type_list == nullptr) {
+    disconnect_refused(c, area);
+    return clt_report(area, kModule, __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+                      CLT_MEMORY_AREA_PROCESS, size);
+  }
+  memcpy(kept->type_list, reply + at, size);
+  memcpy(kept->type_list, &count, sizeof count);
+  for (uint32_t e = 0; e < count; ++e) {
+    uint8_t* entry = kept->type_list + sizeof count + kEntry * e;
+    for (uint32_t field : kSwapped) {
+      const uint16_t v = server16(c.main, entry + field);
+      memcpy(entry + field, &v, sizeof v);
+    }
+  }
+  return 0;
+}
+
 // Steps 10 to 22 of one attempt: what the CONNECT reply says.
 //
 // The server's SQLCA part has the compact form of the reply analysis
@@ -332,6 +373,11 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   if (!second && level_at_least(c.main, kLevelDiscArea)) {
     if (limit - info_at < kCnctDiscArea + sizeof(uint32_t)) return report_reply(c, area, __LINE__);
     c.main->disc_area_size = server32(c.main, info + kCnctDiscArea);
+  }
+  if (level_at_least(c.main, kLevelTypeList)) {
+    if (limit - info_at < kCnctTypeList + sizeof(uint32_t)) return report_reply(c, area, __LINE__);
+    const uint32_t list = server32(c.main, info + kCnctTypeList);
+    if (list != 0 && keep_type_list(c, area, limit, uint64_t{info_at} + list) != 0) return -1;
   }
   if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
   // The server's answer to PDSTANDARDSQLSTATE; an older server leaves it 0.
@@ -703,6 +749,7 @@ int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
     case clt_runtime_op::exec_transact: return clt_exec_transact(area);
     case clt_runtime_op::exec_general: return clt_exec_general(area);
     case clt_runtime_op::exec_close: return clt_exec_close(area);
+    case clt_runtime_op::exec_array: return clt_exec_array(area);
     // Executors built elsewhere; until then a request for one fails as a
     // client error.
     default: return report_client(area, __LINE__);

@@ -438,7 +438,7 @@ TEST_F(StatementRequest, FetchRowsPerBlockAndFetchRowWord) {
     request(CLT_FC_FETC, "FETC", 15);
     env->pdblkf = r.pdblkf;
     area.fetchrows = r.fetchrows;
-    reply.block_fetch_off = r.block_fetch_off;
+    main.blkf_flag = r.block_fetch_off;
     ASSERT_EQ(clt_req_statement(), 0);
     EXPECT_EQ(at(90, 10), r.rows_and_word) << r.pdblkf << " " << r.fetchrows;
   }

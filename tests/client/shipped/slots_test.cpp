@@ -35,7 +35,6 @@ constexpr const char* kTraceControl = "the trace-control file reader is not buil
 constexpr const char* kStatementList = "the statement list is not built";
 constexpr const char* kSecondProtocol = "the second server protocol is not built";
 constexpr const char* kSharedMemory = "the shared-memory channel is not built";
-constexpr const char* kColumnConversion = "the conversion of returned columns is not built";
 
 const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, errlog_open, nullptr),
@@ -65,7 +64,7 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_link_svc, clt_link_services, shm_close_peer, kSharedMemory),
     ZK_SLOT(clt_link_svc, clt_link_services, shm_close_own, kSharedMemory),
     ZK_SLOT(clt_link_svc, clt_link_services, get_fes, nullptr),
-    ZK_SLOT(clt_reply_svc, clt_reply_services, convert, kColumnConversion),
+    ZK_SLOT(clt_reply_svc, clt_reply_services, convert, nullptr),
     ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, open, nullptr),
     ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, close, nullptr),
     ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, lookup, nullptr),

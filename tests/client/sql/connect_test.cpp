@@ -19,6 +19,7 @@
 #include "clt_cnv.h"
 #include "cltclock.h"
 #include "conversion_support.h"
+#include "marlo_fetch.h"
 #include "marlo_server.h"
 #include "wire_support.h"
 #include "zk_harness.h"
@@ -668,9 +669,50 @@ TEST_F(Connect, TheExternalCharacterLibraryLivesFromConnectToDisconnect) {
   unsetenv("PDCLTGAIJIFUNC");
 }
 
-}  // namespace
 
-namespace {
+TEST_F(Connect, TheTypeListIsKeptWithItsLengthsInTheClientsOrder) {
+  for (bool le : {false, true}) {
+    SCOPED_TRACE(le);
+    if (le) setenv("PDSRVTYPE", "PC", 1);
+    marlo::script s;
+    s.little_endian = le;
+    s.bodies[kConnectFn] = marlo::connect_body_with_types(le, "1j", kLevel26, {{"MASTER", "UTF-16LE", {0x20, 0x00}},
+                                                                             {"OWNER1", "TYPE_A", {0x81, 0x40}}});
+    auto server = start(s);
+    front_ends({server->name_port()});
+    ASSERT_EQ(r.exsql(), 0) << r.message();
+    const uint8_t* list = clt_main_reply(main())->type_list;
+    ASSERT_NE(list, nullptr);
+    auto u16 = [&](size_t at) {
+      uint16_t v;
+      memcpy(&v, list + at, 2);
+      return v;
+    };
+    EXPECT_EQ(u16(0), 2);
+    EXPECT_EQ(u16(2), 6);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(list) + 4, 6), "MASTER");
+    EXPECT_EQ(u16(2 + 32), 8);
+    EXPECT_EQ(u16(2 + 64), 2);
+    EXPECT_EQ(list[2 + 66], 0x20);
+    EXPECT_EQ(list[2 + 67], 0x00);
+    EXPECT_EQ(u16(2 + 80 + 64), 2);
+    EXPECT_EQ(list[2 + 80 + 66], 0x81) << "pad bytes stay as received";
+    EXPECT_EQ(list[2 + 80 + 67], 0x40);
+    zk::request leave{"DISC"};
+    leave.exsql();
+    zk::context_scope context;
+    if (clt_global.main != nullptr) clt_last_call_term(&r.area);
+  }
+}
+
+TEST_F(Connect, ATypeListBeyondTheReplyIsRefused) {
+  marlo::script s;
+  s.bodies[kConnectFn] = marlo::connect_body_with_types(false, "1j", kLevel26, {{"MASTER", "UTF-16LE", {0x20, 0x20}}}, 5);
+  auto server = start(s);
+  front_ends({server->name_port()});
+  EXPECT_NE(r.exsql(), 0);
+  EXPECT_EQ(r.sqlcode(), -733);
+}
 
 constexpr char kDisconnectFn[] = "p_f_sqa_cdisconnect";
 

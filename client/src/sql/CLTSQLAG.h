@@ -1,0 +1,115 @@
+// Column value conversion: the values that a reply returns go into the
+// caller's host variables, copied or converted by data type code, with
+// character data converted from the server's code set (slot 2), the
+// indicators filled and truncation reported in the SQLCA.
+//
+// clt_out_conv converts one row in the descriptor form (every column
+// carries the offsets of its value and indicator). The rules that the
+// SQLDA-form converter shares with it (character families, decimal text,
+// byte order, the address text of flagged columns) are declared here too.
+//
+// Every converter reads the reply twice: a checking pass that writes
+// nothing, then the storing pass. A reply that is refused (-733) leaves
+// every variable as it was.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "CLTSQLDA.h"
+#include "zelkit.h"
+#include "zk_records.h"
+
+constexpr size_t CLT_ADDRESS_TEXT_SIZE = 16;  // "255.255.255.255" and its zero
+
+// The character families and their target rules.
+enum class clt_char_family {
+  var_prefixed,  // variable character into a u16-prefixed host
+  var_nul,       // variable character into a 0x30/0x31 host
+  fixed,         // 0xA4, 0xC4
+  nvar,          // 0xB0, 0xB8
+  nfixed,        // 0xB4
+};
+
+// What a converter reads of the running connection, gathered once a call.
+struct clt_col_env {
+  rdb_sql_area* area;
+  clt_main* main;
+  bool convert_mode;   // PDCLTCNVMODE converts (not NOUSE, AUTO, UTF8_TXT, UTF8MS_TXT)
+  bool ucs2;           // a UCS-2 mode
+  bool fill_skipped;   // EUCHJ2 or UJIS2: varying targets are not blank-filled
+  bool wide_factor;    // slot 2's length factor is 3
+  bool reverse;        // the server's byte order differs from the client's
+  bool big_endian;     // the server's byte order
+  bool second;         // the second server protocol
+  bool no_terminator;  // terminator byte 2
+  int32_t term_size;   // bytes of a terminator when one is written
+  int32_t term_room;   // bytes a terminator takes in an element stride
+  bool carry_data;     // null values carry data
+  bool option_n;       // PDCLTOPTIONSTR holds N: array elements lie SYS apart
+  const uint8_t* csna;
+  const uint8_t* pad_table;
+  uint8_t national_space[2];
+  char address[CLT_ADDRESS_TEXT_SIZE];
+  int32_t address_len;
+  bool dry;            // the checking pass: nothing is written
+};
+
+// The environment of the running call for the given list's SQLCSNA and
+// the SQLCA mark that decides whether null values carry data.
+void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_col_env* e);
+
+// The 64-byte SQLCSNA name entry of column i, or null (CS flag N).
+const uint8_t* clt_col_names(const clt_col_env& e, int32_t column);
+
+// The outcome of one character value.
+struct clt_char_out {
+  int32_t length;      // stored length in bytes
+  bool cut;            // cut by the conversion or the variable: warnings set
+  int32_t measured;    // the whole length after a cut, capped, in the family's unit
+  bool pad_cut;        // a pad unit did not fit: the warning bytes set
+  int32_t pad_length;  // the length reached plus the pad unit, capped
+};
+
+// Stores one character value (with the address text in front when
+// `prefixed`) at `target` by the family's rules; `names` is the column's
+// SQLCSNA entry or null. False when a copy into a "MASTER" UTF-16
+// variable of odd sqllen would need padding: nothing is stored then and
+// the caller reports -306.
+bool clt_col_char(const clt_col_env& e, clt_char_family f, const SQLVAR& v, const uint8_t* names,
+                  const uint8_t* value, int32_t n, bool prefixed, uint8_t* target, clt_char_out* out);
+
+// The bytes that the terminator takes after a fixed character value.
+int32_t clt_col_char_terminator(const clt_col_env& e);
+
+// A packed decimal of precision p as its decimal text: with the sign
+// character in front (p + 1 bytes, hosts 0xEA/0xEB) or with the sign in
+// the zone of the last digit (p bytes, hosts 0xEC/0xED).
+void clt_col_decimal_text(const uint8_t* packed, uint8_t p, bool sign_in_front, uint8_t* out);
+
+// `n` bytes copied, reversed when the server's byte order differs.
+void clt_col_swapped(const clt_col_env& e, uint8_t* dst, const uint8_t* src, size_t n);
+
+// A server-order number at p.
+uint16_t clt_col_u16(const clt_col_env& e, const uint8_t* p);
+uint32_t clt_col_u32(const clt_col_env& e, const uint8_t* p);
+
+// Writes that the checking pass leaves out.
+void clt_col_put(const clt_col_env& e, void* dst, const void* src, size_t n);
+void clt_col_put16(const clt_col_env& e, void* dst, int16_t v);
+void clt_col_put32(const clt_col_env& e, void* dst, int32_t v);
+
+// The warning of a cut: sqlwarn0 and sqlwarn1, and with `state` the
+// SQLSTATE "01000" while the SQLCODE is 0.
+void clt_col_warn(const clt_col_env& e, bool state);
+
+// The column flag bytes of a reply: the ones the reply carries (for a
+// FETCH copied into `kept` first), or for a FETCH the kept copy. 0, or
+// -1 after -729 was reported. *flags is null when there are none.
+int32_t clt_col_flags(const uint8_t* body, uint32_t total, rdb_sql_area* area, uint16_t columns, bool use,
+                      clt_flag_copy* kept, const char* module, const uint8_t** flags, uint16_t* count);
+
+// Converts one row in the descriptor form into the host-variable list
+// (the second SQLDA for "AUX ", "AUXI", "AUXO", "CALL", "GETD" and
+// "AUI3"). 0, also after -306; -1 with the SQLCA and SQLSTATE set.
+int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);

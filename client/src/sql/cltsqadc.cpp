@@ -1,0 +1,55 @@
+#include "cltsqadc.h"
+
+#include <algorithm>
+
+#include "CLTCOMCTX.h"
+#include "CLTSQLAG.h"
+#include "CLTUTL.h"
+#include "cltsqadg.h"
+#include "zk_codes.h"
+
+namespace {
+
+constexpr const char* kModule = "cltsqadc";
+constexpr int32_t kSqlNoRowsEnd = 110;
+constexpr uint32_t kBodyTotal = 0;
+constexpr uint32_t kBodyData = 16;
+
+}  // namespace
+
+int32_t clt_sqlda_row_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
+  const int32_t code = area->sqlca->SQLCODE;
+  if (code == CLT_SQL_NO_ROWS || code == kSqlNoRowsEnd) return 0;
+  clt_main* main = clt_cur_main();
+  if (main == nullptr || area->sqliasda == nullptr) {
+    return clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+                      kModule, static_cast<int32_t>(__LINE__));
+  }
+  clt_reply_conn* reply = clt_main_reply(main);
+  clt_col_env e{};
+  clt_col_env_of(area, false, reply->sqlca_mark, &e);
+  uint32_t total = 0;
+  uint32_t data = 0;
+  if (length >= kBodyData + sizeof(uint32_t)) {
+    total = std::min(clt_col_u32(e, body + kBodyTotal), length);
+    data = clt_col_u32(e, body + kBodyData);
+  }
+  if (data == 0 || data >= total || total - data < sizeof(uint16_t) ||
+      clt_col_u16(e, body + data) > static_cast<uint16_t>(std::max<int16_t>(area->sqliasda->sqld, 0))) {
+    return clt_report(area, kModule, __LINE__, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR,
+                      kModule, static_cast<int32_t>(__LINE__));
+  }
+  const auto columns = static_cast<int16_t>(clt_col_u16(e, body + data));
+  int32_t position = 0;
+  return clt_sqlda_conv(body, total, area, &position, reply->sqlca_mark, 0, columns, &reply->kept_flags) == 0 ? 0 : -1;
+}
+
+int32_t clt_col_convert(clt_reply_route route, const uint8_t* body, uint32_t length, rdb_sql_area* area) {
+  switch (route) {
+    case clt_reply_route::output: return clt_out_conv(body, length, area);
+    case clt_reply_route::sqlda_single: return clt_sqlda_row_conv(body, length, area);
+    default:
+      return clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
+                        kModule, static_cast<int32_t>(__LINE__));
+  }
+}

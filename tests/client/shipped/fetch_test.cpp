@@ -1,0 +1,429 @@
+// FETCH through the shipped library against the test server: the reply
+// form each FETCH asks for, the description it sends or leaves to the
+// server, and the row that reaches the caller's variables.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "marlo_fetch.h"
+#include "marlo_server.h"
+#include "shipped_library.h"
+#include "zk_harness.h"
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+constexpr char kGroup[] = "sds01";
+constexpr char kConnectFn[] = "p_f_sqa_cconnect";
+constexpr char kFetchFn[] = "p_f_sqa_cfetch";
+constexpr uint32_t kLevel26 = ~26u;
+constexpr size_t kMarkAt = 36 + 32 + 7;  // the SQLCA identifier's eighth character in reply_body
+constexpr size_t kSlot0 = 20;            // the first list's part in the request header
+constexpr size_t kFormByte = 69;
+constexpr size_t kCodeAt = 56;
+
+// A body of marlo::reply_body with a blank SQLCA mark and a data part.
+bytes with_data(bytes b, const bytes& data) {
+  b[kMarkAt] = ' ';
+  if (data.empty()) return b;
+  while (b.size() % 4 != 0) b.push_back(0);
+  const uint32_t at = static_cast<uint32_t>(b.size());
+  b.insert(b.end(), data.begin(), data.end());
+  auto put32 = [&](size_t off, uint32_t v) {
+    const uint32_t be = htonl(v);
+    memcpy(b.data() + off, &be, 4);
+  };
+  put32(16, at);
+  put32(0, static_cast<uint32_t>(b.size()));
+  return b;
+}
+
+// One F0 column in the SQLDA form.
+bytes sqlda_row(int32_t value) {
+  return {0, 1, static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
+          static_cast<uint8_t>(value)};
+}
+
+// One F0 column in the descriptor form: the value after the descriptor.
+bytes descriptor_row(int32_t value) {
+  bytes d(16 + 16, 0);
+  d[15] = 1;
+  d[16 + 1] = 0xF0;
+  d[16 + 5] = 4;
+  d[16 + 11] = 32;
+  const bytes v = sqlda_row(value);
+  d.insert(d.end(), v.begin() + 2, v.end());
+  return d;
+}
+
+void blank(char* field, size_t n, const char* text) {
+  memset(field, ' ', n);
+  memcpy(field, text, strnlen(text, n));
+}
+
+// What one FETCH request asked for.
+struct fetch_request {
+  bool description;  // the first list's part is present
+  char form;         // 'Y' descriptor form, 'N' SQLDA form
+};
+
+struct session {
+  zk::temp_dir dir;
+  std::unique_ptr<marlo::server> server;
+  shipped::library lib;
+
+  session(const bytes& fetch_body, const char* options, bool little_endian = false,
+          std::shared_ptr<marlo::fetch_server> rows = nullptr) {
+    setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
+    setenv("PDSERVICEGRP", kGroup, 1);
+    setenv("PDHOST", "127.0.0.1", 1);
+    setenv("PDAUTOCONNECT", "OFF", 1);
+    setenv("PDCLTOPTIONSTR", options, 1);
+    marlo::script s;
+    s.services.push_back(kGroup);
+    s.little_endian = little_endian;
+    s.bodies[kConnectFn] = with_data(marlo::connect_body(little_endian, "1j", "07-02-00", 777, kLevel26), {});
+    if (!fetch_body.empty()) s.bodies[kFetchFn] = fetch_body;
+    s.default_body = with_data(marlo::reply_body(little_endian, 0, "00000", ""), {});
+    if (rows != nullptr) {
+      s.responder = [rows](const std::string& function, const bytes& request) { return rows->answer(function, request); };
+    }
+    server = std::make_unique<marlo::server>(std::move(s));
+    setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
+  }
+  // The connection ends as a program ends it, and takes its memory along.
+  ~session() {
+    zk::request leave{"DISC"};
+    lib.exsql(&leave.area);
+    unsetenv("PDCLTOPTIONSTR");
+  }
+
+  void connect() {
+    zk::request r{"CNCT"};
+    blank(r.area.authid, sizeof r.area.authid, "scott");
+    blank(r.area.passwd, sizeof r.area.passwd, "tiger");
+    blank(r.area.cnctbody, sizeof r.area.cnctbody, "");
+    lib.exsql(&r.area);
+    ASSERT_EQ(r.sqlca.SQLCODE, 0) << std::string(r.sqlca.sqlerrmc, static_cast<size_t>(r.sqlca.sqlerrml));
+  }
+
+  std::vector<fetch_request> fetches() const {
+    std::vector<fetch_request> out;
+    for (const marlo::request& q : server->requests()) {
+      if (q.function != kFetchFn) continue;
+      const std::string code = "FETC";
+      const auto at = std::search(q.data.begin(), q.data.end(), code.begin(), code.end());
+      if (at == q.data.end()) continue;
+      const size_t start = static_cast<size_t>(at - q.data.begin()) - kCodeAt;
+      uint32_t slot = 0;
+      memcpy(&slot, q.data.data() + start + kSlot0, 4);
+      out.push_back({slot != 0, static_cast<char>(q.data[start + kFormByte])});
+    }
+    return out;
+  }
+};
+
+// A cursor's FETCH with one integer variable.
+struct cursor_fetch {
+  zk::request r{"FETC"};
+  bytes list = bytes(offsetof(SQLDA, sqlvar) + 2 * sizeof(SQLVAR), 0);
+  int32_t value = 0x5A5A5A5A;
+  int16_t ind = 0;
+  cursor_fetch() {
+    blank(r.area.name1, sizeof r.area.name1, "C1");
+    blank(r.area.name2, sizeof r.area.name2, "S1");
+    r.area.section = 3;
+    r.area.version = 0x802;
+    r.area.blkf_perm1 = 1;
+    r.area.blkf_perm2 = 1;
+    SQLDA* da = sqlda();
+    memcpy(da->sqldaid, "SQLDA   ", 8);
+    da->sqln = 2;
+    da->sqld = 1;
+    da->sqlvar[0].sqlcod = 0xF0;
+    da->sqlvar[0].XDIM = 1;
+    da->sqlvar[0].len.s.sqllen = 4;
+    da->sqlvar[0].SQLDATA = &value;
+    da->sqlvar[0].SQLIND = &ind;
+    r.area.sqliasda = da;
+  }
+  SQLDA* sqlda() { return reinterpret_cast<SQLDA*>(list.data()); }
+  int32_t run(session& s) {
+    memset(&r.sqlca, 0, sizeof r.sqlca);
+    return s.lib.exsql(&r.area);
+  }
+};
+
+struct step {
+  const char* what;
+  std::function<void(cursor_fetch&)> change;
+  bool sends;
+};
+
+// Runs the FETCHes of `steps` in turn; each is one request and carries the
+// description or not as its row says.
+void run_steps(session& s, cursor_fetch& f, const std::vector<step>& steps, int32_t expect_rc) {
+  size_t n = 0;
+  for (const step& st : steps) {
+    SCOPED_TRACE(st.what);
+    st.change(f);
+    ASSERT_EQ(f.run(s), expect_rc) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+    const std::vector<fetch_request> seen = s.fetches();
+    ASSERT_EQ(seen.size(), ++n) << "one request per FETCH";
+    EXPECT_EQ(seen.back().description, st.sends);
+    EXPECT_EQ(seen.back().form, 'N');
+  }
+}
+
+TEST(ShippedFetch, AnUnchangedSqldaIsDescribedOnce) {
+  session s(with_data(marlo::reply_body(false, 0, "00000", ""), sqlda_row(42)), "");
+  ASSERT_TRUE(s.server->ok());
+  ASSERT_EQ(s.lib.error(), "");
+  s.connect();
+  cursor_fetch f;
+  run_steps(s, f,
+            {{"first FETCH", [](cursor_fetch&) {}, true},
+             {"unchanged", [](cursor_fetch&) {}, false},
+             {"SYS changed", [](cursor_fetch& c) { c.sqlda()->sqlvar[0].len.s.SYS = 8; }, true},
+             {"unchanged again", [](cursor_fetch& c) { c.value = 0; }, false}},
+            0);
+  EXPECT_EQ(f.value, 42);
+}
+
+// Past the end of the cursor nothing is converted, so any shape of SQLDA
+// may ask; the description is kept all the same.
+TEST(ShippedFetch, AChangedSqldaOrCursorIsDescribedAgain) {
+  session s(with_data(marlo::reply_body(false, 100, "02000", ""), {}), "");
+  ASSERT_TRUE(s.server->ok());
+  s.connect();
+  cursor_fetch f;
+  char text[16] = {};
+  SQLVAR& v = f.sqlda()->sqlvar[0];
+  run_steps(s, f,
+            {{"first FETCH", [](cursor_fetch&) {}, true},
+             {"unchanged", [](cursor_fetch&) {}, false},
+             {"sqlcod changed",
+              [&](cursor_fetch&) {
+                v.sqlcod = 0x30;
+                v.len.s.sqllen = 10;
+                v.SQLDATA = text;
+              },
+              true},
+             {"unchanged", [](cursor_fetch&) {}, false},
+             {"sqllen changed", [&](cursor_fetch&) { v.len.s.sqllen = 12; }, true},
+             {"XDIM changed", [&](cursor_fetch&) { v.XDIM = 2; }, true},
+             {"another cursor under the same section", [](cursor_fetch& c) { blank(c.r.area.name1, 30, "C2"); }, true},
+             {"another statement identifier", [](cursor_fetch& c) { c.r.area.stmtid = 9; }, true},
+             {"unchanged at the end", [](cursor_fetch&) {}, false}},
+            100);
+}
+
+TEST(ShippedFetch, OptionSAsksForTheDescriptorFormAndKeepsNoDescription) {
+  session s(with_data(marlo::reply_body(false, 0, "00000", ""), descriptor_row(7)), "S");
+  ASSERT_TRUE(s.server->ok());
+  s.connect();
+  cursor_fetch f;
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(f.run(s), 0);
+    EXPECT_EQ(f.value, 7);
+  }
+  const std::vector<fetch_request> seen = s.fetches();
+  ASSERT_EQ(seen.size(), 2u);
+  for (const fetch_request& q : seen) {
+    EXPECT_TRUE(q.description);
+    EXPECT_EQ(q.form, 'Y');
+  }
+}
+
+TEST(ShippedFetch, AFailedFetchKeepsNoDescription) {
+  session s(with_data(marlo::reply_body(false, -204, "42000", "KFAA30204-E failed"), {}), "");
+  ASSERT_TRUE(s.server->ok());
+  s.connect();
+  cursor_fetch f;
+  for (int i = 0; i < 2; ++i) {
+    f.run(s);
+    EXPECT_EQ(f.r.sqlca.SQLCODE, -204);
+    EXPECT_EQ(f.value, 0x5A5A5A5A);
+  }
+  const std::vector<fetch_request> seen = s.fetches();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_TRUE(seen[0].description);
+  EXPECT_TRUE(seen[1].description);
+}
+
+TEST(ShippedFetch, TheEndOfTheCursorLeavesTheVariables) {
+  session s(with_data(marlo::reply_body(false, 100, "02000", ""), sqlda_row(42)), "");
+  ASSERT_TRUE(s.server->ok());
+  s.connect();
+  cursor_fetch f;
+  EXPECT_EQ(f.run(s), 100);
+  EXPECT_EQ(f.r.sqlca.SQLCODE, 100);
+  EXPECT_EQ(std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml)),
+            "KFPA12100-I No rows satisfying search condition");
+  EXPECT_EQ(f.value, 0x5A5A5A5A);
+  EXPECT_EQ(f.ind, 0);
+}
+
+TEST(ShippedFetch, AReservedLargeObjectAsksForTheDescriptorFormWithoutResending) {
+  session s(with_data(marlo::reply_body(false, 0, "00000", ""), descriptor_row(5)), "");
+  ASSERT_TRUE(s.server->ok());
+  s.connect();
+  cursor_fetch f;
+  SQLDA* da = f.sqlda();
+  da->sqld = 2;
+  bytes lob(64, 0);
+  da->sqlvar[1].sqlcod = 0x98;
+  da->sqlvar[1].XDIM = 1;
+  da->sqlvar[1].len.sqllen32 = 16;
+  da->sqlvar[1].SQLDATA = lob.data();
+  for (int i = 0; i < 2; ++i) ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+  const std::vector<fetch_request> seen = s.fetches();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].form, 'Y');
+  EXPECT_TRUE(seen[0].description);
+  EXPECT_FALSE(seen[1].description) << "the description is still cached";
+  EXPECT_EQ(f.value, 5);
+}
+
+// Rows of every kind of column through the test server's cursor: in the
+// SQLDA form and the descriptor form, from a big-endian server and a "PC"
+// one, NULLs with and without data.
+struct typed_fetch {
+  zk::request r{"FETC"};
+  bytes list = bytes(offsetof(SQLDA, sqlvar) + 6 * sizeof(SQLVAR), 0);
+  int32_t i4 = 0;
+  char text[11] = {};
+  char dec[6] = {};
+  int64_t i8 = 0;
+  struct {
+    uint16_t n;
+    char t[20];
+  } vchar{};
+  int16_t i2 = 0;
+  int16_t ind[6] = {};
+  typed_fetch() {
+    blank(r.area.name1, sizeof r.area.name1, "C1");
+    blank(r.area.name2, sizeof r.area.name2, "S1");
+    r.area.version = 0x802;
+    SQLDA* da = reinterpret_cast<SQLDA*>(list.data());
+    memcpy(da->sqldaid, "SQLDA   ", 8);
+    da->sqln = 6;
+    da->sqld = 6;
+    auto set = [&](int i, uint8_t code, int16_t len, void* data) {
+      SQLVAR& v = da->sqlvar[i];
+      v.sqlcod = code;
+      v.XDIM = 1;
+      v.len.s.sqllen = len;
+      v.SQLDATA = data;
+      v.SQLIND = &ind[i];
+    };
+    set(0, 0xF1, 4, &i4);
+    set(1, 0x31, 10, text);
+    set(2, 0xEB, 0, dec);
+    da->sqlvar[2].len.d.sqlprcsn = 5;
+    da->sqlvar[2].len.d.sqlscale = 2;
+    set(3, 0xE1, 8, &i8);
+    set(4, 0xA1, 20, &vchar);
+    set(5, 0xF5, 2, &i2);
+    r.area.sqliasda = da;
+  }
+  int32_t run(session& s) {
+    memset(&r.sqlca, 0, sizeof r.sqlca);
+    return s.lib.exsql(&r.area);
+  }
+};
+
+marlo::cursor_rows typed_rows() {
+  marlo::cursor_rows rows;
+  auto txt = [](const std::string& t) { return bytes(t.begin(), t.end()); };
+  rows.rows.push_back({{false, 7, {}}, {false, 0, txt("abc")}, {false, 0, {0x12, 0x34, 0x5C}},
+                       {false, 1234567890123ll, {}}, {false, 0, txt("hello")}, {false, -3, {}}});
+  rows.rows.push_back({{true, 0, {}}, {false, 0, txt("xyz")}, {true, 0, {}}, {false, -1, {}}, {true, 0, {}},
+                       {false, 9, {}}});
+  return rows;
+}
+
+TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
+  setenv("PDDFLNVAL", "USE", 1);
+  for (const char* options : {"", "S"}) {
+    for (bool le : {false, true}) {
+      SCOPED_TRACE(std::string(options) + (le ? " PC server" : " big-endian server"));
+      if (le) {
+        setenv("PDSRVTYPE", "PC", 1);
+      } else {
+        unsetenv("PDSRVTYPE");
+      }
+      auto rows = std::make_shared<marlo::fetch_server>(le, typed_rows());
+      session s({}, options, le, rows);
+      ASSERT_TRUE(s.server->ok());
+      s.connect();
+      zk::request open{"OPEN"};
+      blank(open.area.name1, sizeof open.area.name1, "C1");
+      blank(open.area.name2, sizeof open.area.name2, "S1");
+      ASSERT_EQ(s.lib.exsql(&open.area), 0);
+      typed_fetch f;
+      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+      EXPECT_EQ(f.i4, 7);
+      EXPECT_STREQ(f.text, "abc");
+      EXPECT_EQ(std::string(f.dec, 6), "+12345");
+      EXPECT_EQ(f.i8, 1234567890123ll);
+      EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "hello");
+      EXPECT_EQ(f.i2, -3);
+      for (int16_t x : f.ind) EXPECT_EQ(x, 0);
+
+      f.i4 = 55;
+      memcpy(f.dec, "======", 6);
+      f.vchar.n = 99;
+      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+      EXPECT_EQ(f.ind[0], -1);
+      EXPECT_EQ(f.ind[2], -1);
+      EXPECT_EQ(f.ind[4], -1);
+      EXPECT_STREQ(f.text, "xyz");
+      EXPECT_EQ(f.i8, -1);
+      EXPECT_EQ(f.i2, 9);
+      if (options[0] == 'S') {
+        // No value comes with a NULL column description: the variables stay.
+        EXPECT_EQ(f.i4, 55);
+        EXPECT_EQ(std::string(f.dec, 6), "======");
+        EXPECT_EQ(f.vchar.n, 99);
+      } else {
+        // A blank mark and PDDFLNVAL=USE: the data after a NULL is stored.
+        EXPECT_EQ(f.i4, 0);
+        EXPECT_EQ(f.vchar.n, 0);
+      }
+      EXPECT_EQ(f.run(s), 100);
+      EXPECT_EQ(rows->fetches(), 3);
+    }
+  }
+  unsetenv("PDSRVTYPE");
+  unsetenv("PDDFLNVAL");
+}
+
+TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
+  marlo::cursor_rows rows;
+  rows.rows.push_back({{false, 0, {'a', 'b'}}});
+  rows.flags = {0x01};
+  auto server_rows = std::make_shared<marlo::fetch_server>(false, rows);
+  session s({}, "", false, server_rows);
+  ASSERT_TRUE(s.server->ok());
+  s.connect();
+  typed_fetch f;
+  reinterpret_cast<SQLDA*>(f.list.data())->sqld = 1;
+  SQLVAR& v = reinterpret_cast<SQLDA*>(f.list.data())->sqlvar[0];
+  v.sqlcod = 0xA1;
+  v.len.s.sqllen = 20;
+  v.SQLDATA = &f.vchar;
+  ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+  EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "127.0.0.1ab");
+}
+
+}  // namespace
