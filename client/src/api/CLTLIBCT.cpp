@@ -18,13 +18,13 @@
 #include "CLTUTL.h"
 #include "clt_cnv.h"
 #include "zk_codes.h"
+#include "zk_build.h"
 
 namespace {
 
 constexpr char kModule[] = "CLTLIBCT";
 constexpr char kIdleRequest[] = "    ";
 constexpr size_t kCodeSize = 4;
-constexpr char kBuildDate[] = __DATE__;  // "Mmm dd yyyy"
 
 constexpr int32_t kResultWarning = 100;
 
@@ -206,7 +206,7 @@ void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* are
     memset(main->reqtrc, 0, sizeof(main->reqtrc));
   }
 
-  main->build_date = kBuildDate;
+  main->build_date = zk_build_date;
   main->cancellable = 1;
   main->reqstatus = kStatusRunning;
   main->wrtln_pending = kNo;
@@ -396,7 +396,7 @@ void log_connect_status(const clt_main* main) {
   while (n > 0 && (version[n - 1] == ' ' || version[n - 1] == '\0')) --n;
   version[n] = '\0';
   char inf[kStatusTextSize];
-  snprintf(inf, sizeof(inf), "CLT=%s(%s):%s SVR=%s:%s LIBTYPE=%s", kClientVersion, kBuildDate,
+  snprintf(inf, sizeof(inf), "CLT=%s(%s):%s SVR=%s:%s LIBTYPE=%s", kClientVersion, zk_build_date,
            kPlatform, version, main->byteorder ? kPlatform : kOtherByteOrder, kLibType);
   clt_errlog_msg(CLT_LOG_ERROR_INFO, kTypeConnectStatus, inf);
 }

@@ -15,6 +15,7 @@
 
 #include "CLTMEM.h"
 #include "cltclock.h"
+#include "zk_build.h"
 
 namespace {
 
@@ -29,7 +30,6 @@ constexpr uint32_t kThreadId = 0;   // the thread id field is always 0
 constexpr int kYearBase = 1900;
 
 constexpr char kVersion[] = "08-04   ";
-constexpr char kBuildDate[] = __DATE__;  // "Mmm dd yyyy"
 constexpr char kPlatform[] = "WIN32";
 constexpr const char* kBanner =
     "  ** COMMAND TRACE (CLT:%s:%s) %s**\n\n  USER APPLICATION PROGRAM FILE NAME : %s\n  COMMAND START TIME : %s\n";
@@ -186,7 +186,7 @@ void clt_ast_trc_header(clt_cmd_ctx* ctx) {
   char when[kTimeTextSize];
   snprintf(when, sizeof when, kTimeFormat, t.tm_year + kYearBase, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min,
            t.tm_sec);
-  int n = snprintf(ctx->trace_scratch, kScratchSize, kBanner, kVersion, kBuildDate, kPlatform, ctx->apname, when);
+  int n = snprintf(ctx->trace_scratch, kScratchSize, kBanner, kVersion, zk_build_date, kPlatform, ctx->apname, when);
   clt_ast_trc_write(ctx->trace_scratch, std::min(static_cast<size_t>(n), kScratchSize - 1), CLT_AST_TRC_CMD, ctx);
   n = snprintf(ctx->trace_scratch, kScratchSize, kSettings, ctx->host_list, static_cast<unsigned>(ctx->port),
                ctx->system_id, static_cast<int>(ctx->user.length), ctx->user.text,

@@ -5,6 +5,7 @@
 #include "CLTLIBCT.h"
 #include "CLTUTL.h"
 #include "clt_cnv.h"
+#include "zk_build.h"
 #include "zk_script.h"
 
 namespace {
@@ -264,7 +265,7 @@ TEST_F(dispatcher, ErrorsReachTheLogsUnlessSkipped) {
   r.exsql();
   auto& log = zk::errlog_lines();
   ASSERT_EQ(log.size(), 2u);
-  std::string date = __DATE__;
+  std::string date = zk_build_date;
   EXPECT_EQ(log[0], "KFPZ03000-I Error information, type=CONNECT STATUS, inf=CLT=08-04(" + date +
                         "):PC SVR=07-02:PC LIBTYPE=WIN_32\n");
   EXPECT_EQ(log[1], "KFPZ03000-I Error information, type=SQL STREAM, inf=SELECT X FROM T\n");

@@ -7,6 +7,7 @@
 #include "clttrcmd.h"
 #include "cmd_support.h"
 #include "zelkit.h"
+#include "zk_build.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST_F(cmd_trace, CommandTraceHoldsBannerSettingsCommandAndMessages) {
   umask(old_mask);
 
   const std::string expected =
-      std::string("  ** COMMAND TRACE (CLT:08-04   :") + __DATE__ + ") WIN32**\n\n" +
+      std::string("  ** COMMAND TRACE (CLT:08-04   :") + zk_build_date + ") WIN32**\n\n" +
       "  USER APPLICATION PROGRAM FILE NAME : myapp\n  COMMAND START TIME : " + local_time_text() + "\n" +
       "  COMMAND EXECUTE ENVIRONMENT & STATUS:\n    PDASTHOST(127.0.0.1)\n    PDASTPORT(" + std::to_string(p.port) +
       ")\n    PDSYSTEMID(SYS1)\n    PDUSER(dbusr)\n    PDASTUSER(astusr)\n    PDCMDWAITTIME(0)\n    ENVGROUP()\n" +

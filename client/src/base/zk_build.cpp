@@ -1,0 +1,3 @@
+#include "zk_build.h"
+
+const char zk_build_date[] = __DATE__;
