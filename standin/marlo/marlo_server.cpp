@@ -1,5 +1,7 @@
 #include "marlo_server.h"
 
+#include "marlo_replies.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -676,6 +678,7 @@ struct server::impl {
       for (const reqcode_name& n : kReqcodes) {
         if (n.code == f.kind()) r.function = n.function;
       }
+      if (r.function.empty()) r.function = further_function(f.kind());
       record(r);
       const bool faulty = fault_now();
       if (faulty && s.how == fault::silent) return true;

@@ -869,9 +869,11 @@ int32_t route_open_group(clt_main* main, rdb_sql_area* area, int32_t fc) {
     if (outcome == open_outcome::answered) return 0;
   }
   if (general(area) != 0) return -1;
-  if (main->ccmd_mark == kYes && at_level(main, kLevelCcmd)) {
+  // The reply's finished flag: the statement continues with CCMD.
+  clt_reply_conn* reply = clt_main_reply(main);
+  if (reply->finished == kYes && at_level(main, kLevelCcmd)) {
     int32_t rc = clt_runtime(clt_runtime_op::exec_ccmd, area);
-    main->ccmd_mark = 0;
+    reply->finished = 0;
     if (rc != 0) return -1;
   }
   return 0;

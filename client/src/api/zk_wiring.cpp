@@ -19,6 +19,7 @@
 #include "CLTTRCDT.h"
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
+#include "clt_exec_further.h"
 #include "clt_cnv.h"
 #include "zk_loghook.h"
 #include "zk_seam.h"
@@ -116,7 +117,7 @@ void wire() {
   clt_rpc_nam_svc = {nam_open, nam_close, nam_lookup, nam_indirect_lookup};
   clt_svc.req_free_buffers = free_buffers;
   clt_svc.pd_clt_close = close_session;
-  clt_svc.runtime = clt_exec_runtime;
+  clt_svc.runtime = clt_exec_runtime_further;
   clt_svc.env_get = clt_env_setting_get;
   clt_svc.env_put = clt_env_setting_put;
   clt_svc.cnv_convert = clt_cnv_convert;

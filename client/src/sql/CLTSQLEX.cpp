@@ -632,6 +632,20 @@ int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_anal
   return rc == 0 ? 0 : -1;
 }
 
+int32_t clt_exec_prepare(rdb_sql_area* area) { return prepare(current(), area); }
+
+int32_t clt_exec_send(rdb_sql_area* area, uint32_t length, const uint8_t** reply, uint32_t* received) {
+  const connection c = current();
+  c.com->reply_capacity = c.com->reply_len;
+  const int32_t rc = clt_call_server(c.ctx->runtime.cur_req, &length, c.ctx->runtime.com.reply_cur,
+                                     &c.com->reply_capacity, area);
+  *reply = c.ctx->runtime.com.reply_cur;
+  *received = c.com->reply_capacity;
+  return rc;
+}
+
+void clt_exec_clear(void) { clear_current(current()); }
+
 int32_t clt_exec_disconnect(rdb_sql_area* area) {
   const connection c = current();
   const char saved_direct = c.rpc->direct;
