@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "marlo_reconnect.h"
+
 namespace marlo {
 
 enum class fault {
@@ -61,6 +63,8 @@ struct script {
   // none: found): 0 names this server's SQL port and fes_group.
   std::vector<int32_t> fes_statuses;
   std::string fes_group = "sds01";
+  // Dropped links, refused CONNECTs, a restart and maintenance.
+  reconnect_script reconnect;
 };
 
 // One request as the server received it.

@@ -20,6 +20,7 @@
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
 #include "clt_exec_further.h"
+#include "clt_rcnct_trc.h"
 #include "clt_cnv.h"
 #include "zk_loghook.h"
 #include "zk_seam.h"
@@ -97,12 +98,16 @@ void free_buffers() {
 // goes on whatever the close reports.
 void close_session(int32_t flags) { pd_clt_close_session(flags); }
 
-// The per-request traces built so far. The SQL, reconnect, WRITE LINE and
+// The per-request traces built so far. The SQL, WRITE LINE and
 // access-path traces are not built yet: their steps write nothing.
 void trace_op(clt_trace_op which, rdb_sql_area* area) {
   switch (which) {
     case clt_trace_op::errlog_uap: clt_errlog_uap(area); break;
     case clt_trace_op::trc_stream_dump: clt_trc_stream_dump(); break;
+    case clt_trace_op::rcnct_trc_open: clt_rcnct_trc_open(); break;
+    case clt_trace_op::rcnct_trc_reset: clt_rcnct_trc_reset(); break;
+    case clt_trace_op::rcnct_trc_write: clt_rcnct_trc_write(); break;
+    case clt_trace_op::rcnct_trc_close: clt_rcnct_trc_close(); break;
     default: break;
   }
 }

@@ -22,6 +22,7 @@
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 #include "clt_cnv.h"
+#include "clt_rcnct_trc.h"
 #include "clt_req_statement.h"
 
 clt_exec_services clt_exec_svc{};
@@ -335,7 +336,10 @@ void finish(const connection& c, rdb_sql_area* area, int32_t saved_func, int32_t
     if (clt_link_svc.shm_close_peer != nullptr) clt_link_svc.shm_close_peer();
     if (clt_link_svc.shm_close_own != nullptr) clt_link_svc.shm_close_own();
   }
-  if (sqlcode >= 0 && rc == 0) c.ctx->connected_before = 1;
+  if (sqlcode >= 0 && rc == 0) {
+    c.ctx->connected_before = 1;
+    clt_rcnct_note_server(c.env->pdservicegrp, c.main->cnct_number, c.main->srv_pid);
+  }
   clear_current(c);
 }
 
