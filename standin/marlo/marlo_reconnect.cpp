@@ -23,7 +23,9 @@ void put32(bool le, uint8_t* p, uint32_t v) {
 }  // namespace
 
 reconnect_action reconnect_state::on_request(bool connect) {
-  if (s_.clock && s_.clock() < s_.maintenance_until) return reconnect_action::maintenance;
+  if (s_.clock && s_.clock() >= s_.maintenance_from && s_.clock() < s_.maintenance_until) {
+    return reconnect_action::maintenance;
+  }
   if (connect && dropped_ && refused_ < s_.refused_connects) {
     ++refused_;
     return reconnect_action::refuse;

@@ -22,7 +22,8 @@ struct reconnect_script {
   uint32_t restart_pid = 0;           // CONNECTs after the drop: a restarted server, 0 keeps the old one
   uint32_t restart_connection_number = 0;
   std::function<int64_t()> clock;     // the client's clock, in seconds
-  int64_t maintenance_until = 0;      // SQL requests before this second get maintenance_code
+  int64_t maintenance_from = 0;       // SQL requests from this second on, before the next, get maintenance_code
+  int64_t maintenance_until = 0;
   int32_t maintenance_code = -372;    // error reply: the front end is lost (the client's -2472)
 };
 

@@ -63,7 +63,8 @@ void clt_rcnct_trc_reset() {
 
 void clt_rcnct_trc_write() {
   clt_rcnct_blk* b = clt_rcnct_cur();
-  if (b == nullptr || strcmp(b->old_server, b->new_server) == 0) return;
+  // Only a request that saw a reconnection writes its record.
+  if (b == nullptr || b->start_sec == 0 || strcmp(b->old_server, b->new_server) == 0) return;
   memset(b->record, ' ', sizeof b->record);
   memcpy(b->record, kZeroColumn, strlen(kZeroColumn));
   b->record[kResultColumn] = b->result;

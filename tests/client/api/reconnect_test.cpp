@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
 
 #include <algorithm>
 #include <fstream>
@@ -122,6 +124,116 @@ TEST_F(Reconnect, ARequestThatLosesItsLinkRunsAgainOnANewConnection) {
   EXPECT_EQ(sleeps_, std::vector<uint32_t>{2000});
   zk::context_scope context;
   EXPECT_EQ(clt_global.main->srv_pid, kRestartPid);
+}
+
+// The limits of both retry loops, on the clock seam: the sleeps, the
+// CONNECTs the server sees and the outcome.
+TEST_F(Reconnect, RetriesKeepTheirLimits) {
+  struct row {
+    const char* what;
+    bool caller_connect;     // the request is the CONNECT itself
+    const char* count;       // PDRCCOUNT
+    const char* interval;    // PDRCINTERVAL
+    const char* cwait;       // PDCWAITTIME
+    int refused;             // CONNECTs refused after the link is lost
+    int64_t maint_from;      // maintenance from this second after the start, for 100 seconds; -1 none
+    uint32_t retry_wait;     // the seconds the server asks to wait
+    std::vector<uint32_t> sleeps;
+    int connects;
+    int32_t sqlcode;
+  };
+  const row rows[] = {
+      {"no tries", false, "0", "2", "0", 0, -1, 0, {}, 1, -721},
+      {"three tries 2 s apart", false, "3", "2", "0", 3, -1, 0, {2000, 2000, 2000}, 4, -720},
+      {"PDCWAITTIME 5, interval 3", false, "5", "3", "5", 5, -1, 0, {3000, 3000}, 2, -732},
+      {"maintenance times 0 and 0", false, "1", "1", "0", 0, 1, 0, {1000, 1000}, 2, -1700},
+      {"CNCT waits the announced time", true, "1", "1", "3", 0, 0, 10, std::vector<uint32_t>(10, 1000), 10, -1700},
+  };
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.what);
+    seconds_ = kEpoch;
+    sleeps_.clear();
+    setenv("PDRCCOUNT", t.count, 1);
+    setenv("PDRCINTERVAL", t.interval, 1);
+    setenv("PDCWAITTIME", t.cwait, 1);
+    marlo::script s;
+    s.reconnect.drop_after = 0;
+    s.reconnect.refused_connects = t.refused;
+    s.retry_wait = t.retry_wait;
+    if (t.maint_from >= 0) {
+      s.reconnect.maintenance_from = kEpoch + t.maint_from;
+      s.reconnect.maintenance_until = kEpoch + t.maint_from + 100;
+    }
+    start(s);
+    zk::request r{"OPEN"};
+    if (t.caller_connect) {
+      r.area.sqlca->SQLCODE = connect();
+    } else {
+      ASSERT_EQ(connect(), 0);
+      r.statement("SELECT 1");
+      r.exsql();
+    }
+    EXPECT_EQ(r.sqlcode(), t.sqlcode) << r.message();
+    EXPECT_EQ(sleeps_, t.sleeps);
+    const std::vector<std::string> seen = functions();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), kConnectFn), t.connects);
+    zk::request leave{"DISC"};
+    leave.exsql();
+  }
+}
+
+std::string local_time(int64_t seconds) {
+  const time_t t = static_cast<time_t>(seconds);
+  tm parts{};
+  localtime_r(&t, &parts);
+  char text[32];
+  strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S.000", &parts);
+  return text;
+}
+
+// The reconnect trace: the result, start and end, and the servers before
+// and after; a failed series has no new server.
+TEST_F(Reconnect, TheTraceRecordsEachReconnection) {
+  struct row {
+    const char* what;
+    int refused;
+    const char* servers;
+  };
+  const row rows[] = {
+      {"reconnected", 0, "S sds01:4660:777 => sds01:9029:888\n"},
+      {"given up", 1, "F sds01:4660:777 => \n"},
+  };
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.what);
+    zk::temp_dir traces;
+    setenv("PDCLTPATH", traces.path.c_str(), 1);
+    setenv("PDRCTRACE", "4096", 1);
+    setenv("PDRCCOUNT", "1", 1);
+    setenv("PDRCINTERVAL", "2", 1);
+    seconds_ = kEpoch;
+    marlo::script s;
+    s.reconnect.drop_after = 0;
+    s.reconnect.refused_connects = t.refused;
+    start(s);
+    ASSERT_EQ(connect(), 0);
+    zk::request r{"OPEN"};
+    r.statement("SELECT 1");
+    r.exsql();
+    std::ifstream in(traces.file("pdrcnct1.trc"), std::ios::binary);
+    const std::string record(std::istreambuf_iterator<char>(in), {});
+    const std::string times = local_time(kEpoch) + " - " + local_time(kEpoch + 2);
+    const std::string servers = t.servers;
+    EXPECT_EQ(record, "  0        " + servers.substr(0, 2) + times + " " + servers.substr(2));
+    struct stat st {};
+    ASSERT_EQ(stat(traces.file("pdrcnct1.trc").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    std::ifstream log(traces.file("pderr1.trc"), std::ios::binary);
+    const std::string lines(std::istreambuf_iterator<char>(log), {});
+    EXPECT_NE(lines.find("KFPZ02445-I Client information, Type=Reconnect, Inf=AUTO_RECONNECT,number=1,interval=2\n"),
+              std::string::npos);
+    zk::request leave{"DISC"};
+    leave.exsql();
+  }
 }
 
 }  // namespace
