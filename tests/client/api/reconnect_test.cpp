@@ -182,6 +182,25 @@ TEST_F(Reconnect, RetriesKeepTheirLimits) {
   }
 }
 
+// A request that the front end cancelled connects again and says so.
+TEST_F(Reconnect, AFrontEndCancelConnectsAgainAndReportsTheNewServer) {
+  marlo::script s;
+  s.bodies[kOpenFn] = marlo::reply_body(false, -735, "S1008", "KFPA11735-E FES(SDS) canceled");
+  start(s);
+  ASSERT_EQ(connect(), 0);
+  zk::request r{"OPEN"};
+  r.statement("SELECT 1");
+  EXPECT_EQ(r.exsql(), -10);
+  EXPECT_EQ(r.sqlcode(), -735);
+  EXPECT_EQ(r.message(), "KFPA11735-E FES(SDS) canceled");
+  EXPECT_EQ(functions(), (std::vector<std::string>{kConnectFn, kOpenFn, kConnectFn}));
+  const std::string log = file("pderr1.trc");
+  EXPECT_NE(log.find("KFPZ03000-I Error information, type=SERVER INFO, inf=Server changed to host(127.0.0.1:"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("svg(sds01) cnctno(4660) svrpid(777)"), std::string::npos);
+}
+
 std::string local_time(int64_t seconds) {
   const time_t t = static_cast<time_t>(seconds);
   tm parts{};
