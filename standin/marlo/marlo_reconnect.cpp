@@ -11,15 +11,6 @@ constexpr uint32_t kDirInfo = 28;
 constexpr uint32_t kInfoPid = 12;
 constexpr char kLinkLost[] = "the link to the server is lost";
 
-uint32_t get32(bool le, const uint8_t* p) {
-  return le ? (uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0])
-            : (uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]);
-}
-
-void put32(bool le, uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[le ? i : 3 - i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 }  // namespace
 
 reconnect_action reconnect_state::on_request(bool connect) {
@@ -39,8 +30,8 @@ reconnect_action reconnect_state::on_request(bool connect) {
 
 std::vector<uint8_t> reconnect_state::connect_body(std::vector<uint8_t> body, bool little_endian) const {
   if (!dropped_ || s_.restart_pid == 0 || body.size() < kDirInfo + 4) return body;
-  const uint32_t info = get32(little_endian, body.data() + kDirInfo);
-  if (info != 0 && info + kInfoPid + 4 <= body.size()) put32(little_endian, body.data() + info + kInfoPid, s_.restart_pid);
+  const uint32_t info = body_word(little_endian, body.data() + kDirInfo);
+  if (info != 0 && info + kInfoPid + 4 <= body.size()) put_body_word(little_endian, body.data() + info + kInfoPid, s_.restart_pid);
   return body;
 }
 

@@ -17,15 +17,6 @@ constexpr uint32_t kExtAuth = 40;
 constexpr uint32_t kAuthSecond = 32;
 constexpr uint32_t kAuthSize = 64;
 
-uint32_t get32(bool le, const uint8_t* p) {
-  return le ? (uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0])
-            : (uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]);
-}
-
-void put32(bool le, uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[le ? i : 3 - i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 void put16(bool le, uint8_t* p, uint16_t v) {
   p[le ? 0 : 1] = static_cast<uint8_t>(v);
   p[le ? 1 : 0] = static_cast<uint8_t>(v >> 8);
@@ -35,7 +26,7 @@ void put16(bool le, uint8_t* p, uint16_t v) {
 uint32_t append(bool le, std::vector<uint8_t>& body, const std::vector<uint8_t>& part) {
   const auto at = static_cast<uint32_t>(body.size());
   body.insert(body.end(), part.begin(), part.end());
-  put32(le, body.data(), static_cast<uint32_t>(body.size()));
+  put_body_word(le, body.data(), static_cast<uint32_t>(body.size()));
   return at;
 }
 
@@ -52,6 +43,15 @@ constexpr reqcode_name kFurtherReqcodes[] = {
 
 }  // namespace
 
+uint32_t body_word(bool little_endian, const uint8_t* p) {
+  return little_endian ? (uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0])
+                       : (uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]);
+}
+
+void put_body_word(bool little_endian, uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[little_endian ? i : 3 - i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
 std::string further_function(uint8_t reqcode) {
   for (const reqcode_name& n : kFurtherReqcodes) {
     if (n.code == reqcode) return n.function;
@@ -60,38 +60,38 @@ std::string further_function(uint8_t reqcode) {
 }
 
 std::vector<uint8_t> with_status_flag(bool little_endian, std::vector<uint8_t> body, uint32_t at, uint8_t value) {
-  body[get32(little_endian, body.data() + kDirStatus) + at] |= value;
+  body[body_word(little_endian, body.data() + kDirStatus) + at] |= value;
   return body;
 }
 
 std::vector<uint8_t> srvinf_body(bool little_endian, const std::vector<uint8_t>& status) {
   std::vector<uint8_t> body = reply_body(little_endian, 0, "00000", "");
-  put32(little_endian, body.data() + kDirStatus, append(little_endian, body, status));
+  put_body_word(little_endian, body.data() + kDirStatus, append(little_endian, body, status));
   return body;
 }
 
 std::vector<uint8_t> eutl_body(bool little_endian, int32_t result, const std::string& output) {
   std::vector<uint8_t> body = reply_body(little_endian, 0, "00000", "");
   std::vector<uint8_t> ext(kExtensionSize, 0);
-  put32(little_endian, ext.data() + kUtlOutput, kExtensionSize);
-  put32(little_endian, ext.data() + kUtlResult, static_cast<uint32_t>(result));
+  put_body_word(little_endian, ext.data() + kUtlOutput, kExtensionSize);
+  put_body_word(little_endian, ext.data() + kUtlResult, static_cast<uint32_t>(result));
   ext.resize(kExtensionSize + 4, 0);
-  put32(little_endian, ext.data() + kExtensionSize, static_cast<uint32_t>(output.size()));
+  put_body_word(little_endian, ext.data() + kExtensionSize, static_cast<uint32_t>(output.size()));
   ext.insert(ext.end(), output.begin(), output.end());
-  put32(little_endian, body.data() + kDirExtension, append(little_endian, body, ext));
+  put_body_word(little_endian, body.data() + kDirExtension, append(little_endian, body, ext));
   return body;
 }
 
 std::vector<uint8_t> identity_body(bool little_endian, const std::string& id, const std::vector<uint8_t>& password) {
   std::vector<uint8_t> body = reply_body(little_endian, 0, "00000", "");
   std::vector<uint8_t> ext(kExtensionSize + kAuthSize, 0);
-  put32(little_endian, ext.data() + kExtAuth, kExtensionSize);
+  put_body_word(little_endian, ext.data() + kExtAuth, kExtensionSize);
   uint8_t* auth = ext.data() + kExtensionSize;
   put16(little_endian, auth, static_cast<uint16_t>(id.size()));
   for (size_t i = 0; i < id.size(); ++i) auth[2 + i] = static_cast<uint8_t>(~static_cast<uint8_t>(id[i]));
   put16(little_endian, auth + kAuthSecond, static_cast<uint16_t>(password.size()));
   memcpy(auth + kAuthSecond + 2, password.data(), password.size());
-  put32(little_endian, body.data() + kDirExtension, append(little_endian, body, ext));
+  put_body_word(little_endian, body.data() + kDirExtension, append(little_endian, body, ext));
   return body;
 }
 

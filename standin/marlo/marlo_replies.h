@@ -11,6 +11,10 @@
 
 namespace marlo {
 
+// A 32-bit word of a reply body in the server's byte order.
+uint32_t body_word(bool little_endian, const uint8_t* p);
+void put_body_word(bool little_endian, uint8_t* p, uint32_t v);
+
 // The server function of the frame request codes of the smaller
 // requests; empty for a code that is not one of them.
 std::string further_function(uint8_t reqcode);
