@@ -141,13 +141,17 @@ TEST_F(Reconnect, RetriesKeepTheirLimits) {
     std::vector<uint32_t> sleeps;
     int connects;
     int32_t sqlcode;
+    const char* logged;      // the error log's line of the retry
   };
   const row rows[] = {
-      {"no tries", false, "0", "2", "0", 0, -1, 0, {}, 1, -721},
-      {"three tries 2 s apart", false, "3", "2", "0", 3, -1, 0, {2000, 2000, 2000}, 4, -720},
-      {"PDCWAITTIME 5, interval 3", false, "5", "3", "5", 5, -1, 0, {3000, 3000}, 2, -732},
-      {"maintenance times 0 and 0", false, "1", "1", "0", 0, 1, 0, {1000, 1000}, 2, -1700},
-      {"CNCT waits the announced time", true, "1", "1", "3", 0, 0, 10, std::vector<uint32_t>(10, 1000), 10, -1700},
+      {"no tries", false, "0", "2", "0", 0, -1, 0, {}, 1, -721, "AUTO_RECONNECT,number=0,interval=2"},
+      {"three tries 2 s apart", false, "3", "2", "0", 3, -1, 0, {2000, 2000, 2000}, 4, -720,
+       "AUTO_RECONNECT,number=3,interval=2"},
+      {"PDCWAITTIME 5, interval 3", false, "5", "3", "5", 5, -1, 0, {3000, 3000}, 2, -732,
+       "AUTO_RECONNECT,number=5,interval=3"},
+      {"maintenance times 0 and 0", false, "1", "1", "0", 0, 1, 0, {1000, 1000}, 2, -1700, "MAINTENANCE,time=0"},
+      {"CNCT waits the announced time", true, "1", "1", "3", 0, 0, 10, std::vector<uint32_t>(10, 1000), 10, -1700,
+       "MAINTENANCE,time=10"},
   };
   for (const row& t : rows) {
     SCOPED_TRACE(t.what);
@@ -177,6 +181,9 @@ TEST_F(Reconnect, RetriesKeepTheirLimits) {
     EXPECT_EQ(sleeps_, t.sleeps);
     const std::vector<std::string> seen = functions();
     EXPECT_EQ(std::count(seen.begin(), seen.end(), kConnectFn), t.connects);
+    EXPECT_NE(file("pderr1.trc").find("KFPZ02445-I Client information, Type=Reconnect, Inf=" + std::string(t.logged) +
+                                      "\n"),
+              std::string::npos);
     zk::request leave{"DISC"};
     leave.exsql();
   }
