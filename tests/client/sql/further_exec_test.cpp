@@ -107,6 +107,28 @@ TEST_F(Further, SetOptionFillsTheSqlcaAndLeavesNoOptionInTheArea) {
   EXPECT_EQ(seen("p_f_sqa_csetopt").size(), 1u);
 }
 
+// The ODBC variant runs on the driver's own connection.
+TEST_F(Further, OdbcSetOptionRunsOnTheDriversConnection) {
+  connect(marlo::script{});
+  void* handle = nullptr;
+  ASSERT_EQ(p_rdb_initodbc(0, &handle), 0);
+  rdb_odbc_buf odbc{};
+  odbc.ctxhandle = handle;
+  zk::request cnct{"CNCT"};
+  blank(cnct.area.authid, sizeof cnct.area.authid, "scott");
+  blank(cnct.area.passwd, sizeof cnct.area.passwd, "tiger");
+  blank(cnct.area.cnctbody, sizeof cnct.area.cnctbody, "");
+  ASSERT_EQ(cnct.exodbc(&odbc), 0) << cnct.message();
+  zk::request r{"    "};
+  EXPECT_EQ(p_rdb_odbsetopt(0, 1, &r.area, &odbc), 0) << r.message();
+  EXPECT_EQ(r.sqlcode(), 0);
+  EXPECT_EQ(r.area.optvalue, 0u);
+  EXPECT_EQ(seen("p_f_sqa_csetopt").size(), 1u);
+  zk::request leave{"DISC"};
+  leave.exodbc(&odbc);
+  EXPECT_EQ(p_rdb_termodbc(0, handle), 0);
+}
+
 TEST_F(Further, ServerInformationFillsExactly512BytesAndAShortPartIsRefused) {
   std::vector<uint8_t> info(kSrvinfSize);
   for (size_t i = 0; i < info.size(); ++i) info[i] = static_cast<uint8_t>(i);
