@@ -1,5 +1,7 @@
 #include "marlo_server.h"
 
+#include "marlo_replies.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -59,6 +61,7 @@ constexpr int kPollMs = 50;
 constexpr char kMark[] = "Marlo70";
 // The script's body of the connection-state service's answer.
 constexpr char kStateService[] = "_pdrdm";
+constexpr char kConnectFunction[] = "p_f_sqa_cconnect";
 
 // Name service.
 constexpr uint32_t kNamHeader = 40;
@@ -319,6 +322,7 @@ struct server::impl {
   int faults_left = 0;
   int good_left = 0;
   size_t fes_asked = 0;
+  std::unique_ptr<reconnect_state> reconnect;
 
   bool fes_fault() const {
     return s.how == fault::fes_busy || s.how == fault::fes_silent || s.how == fault::fes_error;
@@ -405,6 +409,7 @@ struct server::impl {
       if (!answer.empty()) return answer;
     }
     auto it = s.bodies.find(function);
+    if (it != s.bodies.end() && function == kConnectFunction) return reconnect->connect_body(it->second, s.little_endian);
     if (it != s.bodies.end()) return it->second;
     std::vector<uint8_t> body;
     {
@@ -538,7 +543,7 @@ struct server::impl {
       put_be32(h + 36, kFormNormal);
       put_be32(h + 40, kOrderWord);
       if (s.little_endian) h[41] |= kLittleEndianBit;
-      put_be32(h + 48, s.connection_number);
+      put_be32(h + 48, reconnect->connection_number(s.connection_number));
       put_le32(h + 96, seq);
       put_be32(h + 100, s.status);
       put_be32(h + 216, s.value);
@@ -632,13 +637,16 @@ struct server::impl {
     r.data.assign(b.begin() + kMsgHeader + kRoute + kCallHeader, b.end());
     r.message = b;
     record(r);
+    const reconnect_action act = reconnect->on_request(r.function == kConnectFunction);
+    if (act == reconnect_action::drop) return;
     const bool faulty = fault_now();
     if (faulty && s.how == fault::silent) return;
     int fd = connect_back(peer, m.session_port);
     if (fd < 0) return;
     const bool keep = (r.flags & 4) != 0;
-    const bool error = faulty && (s.how == fault::busy || s.how == fault::error_reply);
-    const int32_t code = s.how == fault::busy ? kBusyCode : s.error_code;
+    const bool refused = act == reconnect_action::refuse || act == reconnect_action::maintenance;
+    const bool error = refused || (faulty && (s.how == fault::busy || s.how == fault::error_reply));
+    const int32_t code = refused ? reconnect->error_code(act) : s.how == fault::busy ? kBusyCode : s.error_code;
     hold_if_asked(r.function);
     const std::vector<uint8_t> body = error ? std::vector<uint8_t>{} : body_for(r.function, r.data);
     if (faulty && s.how == fault::wrong_seq) send_message(fd, rpc_reply(b.data() + 16, r.seq + 1, false, body, false, 0), kMsgHeader, true);
@@ -671,7 +679,13 @@ struct server::impl {
       for (const reqcode_name& n : kReqcodes) {
         if (n.code == f.kind()) r.function = n.function;
       }
+      if (r.function.empty()) r.function = further_function(f.kind());
       record(r);
+      if (reconnect->on_request(false) == reconnect_action::drop) {
+        const std::vector<uint8_t> lost = reconnect->lost_body(s.little_endian);
+        write_frame(fd, f.kind(), false, lost.data(), static_cast<uint32_t>(lost.size()));
+        return false;
+      }
       const bool faulty = fault_now();
       if (faulty && s.how == fault::silent) return true;
       hold_if_asked(r.function);
@@ -716,6 +730,14 @@ struct server::impl {
     r.message = b;
     record(r);
     if (get_be32(b.data()) != kSvcKept) return false;
+    if (reconnect->on_request(false) == reconnect_action::drop) {
+      std::vector<uint8_t> msg = rpc_reply(b.data() + 16, r.seq, true, {}, false, 0);
+      const std::vector<uint8_t> lost = reconnect->lost_body(s.little_endian);
+      msg.resize(kShortReplyArea);
+      msg.insert(msg.end(), lost.begin(), lost.end());
+      answer(fd, msg, kShortHeader, true, false);
+      return false;
+    }
     const bool faulty = fault_now();
     if (faulty && s.how == fault::silent) return true;
     const bool error = faulty && (s.how == fault::busy || s.how == fault::error_reply);
@@ -788,6 +810,7 @@ struct server::impl {
 server::server(script s) : impl_(std::make_unique<impl>()) {
   impl& m = *impl_;
   m.s = std::move(s);
+  m.reconnect = std::make_unique<reconnect_state>(m.s.reconnect);
   m.faults_left = m.s.fault_count;
   m.good_left = m.s.fault_after;
   if (m.s.sql_service) {

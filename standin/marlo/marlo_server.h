@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "marlo_engine.h"
+#include "marlo_reconnect.h"
 #include "marlo_tables.h"
 
 namespace marlo {
@@ -79,6 +80,8 @@ struct script {
   std::map<std::string, status_bytes> statuses;  // status bytes 6, 7 and 16 by function
   // The reply to a request of this function waits until release().
   std::string hold;
+  // Dropped links, refused CONNECTs, a restart and maintenance.
+  reconnect_script reconnect;
 };
 
 // One request as the server received it.

@@ -210,20 +210,22 @@ info_reply answer(clt_main* main, int16_t item) {
   return r;
 }
 
-// Asks the server for its information once per connection, through the
-// area of the connection's last request. The caller's result pointer of
-// that area is put back whatever happens, and a failed request keeps
-// nothing.
-int32_t fetch_server_info(clt_main* main, static_context& context) {
+// Asks the server for its information once per connection, through a
+// request area of its own: the caller's last area may no longer exist.
+// A failed request keeps nothing.
+int32_t fetch_server_info(static_context& context) {
   auto* info = static_cast<uint8_t*>(malloc(CLT_SRVINF_SIZE));
   if (!info) return CLT_RC_NO_MEMORY;
-  rdb_sql_area* area = main->area;
-  void* callers_buffer = area->srvinfbuf;
-  area->srvinfbuf = info;
+  rdb_sql_area own{};
+  SQLCA sqlca{};
+  own.sqlca = &sqlca;
+  own.srvinfbuf = info;
+  rdb_sql_area* last = clt_cur_main()->area;
   context.release();
-  int32_t result = p_rdb_srvinf(CLT_SRVINF_ITEM_GENERAL, area);
+  int32_t result = p_rdb_srvinf(CLT_SRVINF_ITEM_GENERAL, &own);
   bool again = context.take();
-  area->srvinfbuf = callers_buffer;
+  // The running area names no area that ends with this call.
+  if (again && clt_cur_main() && clt_cur_main()->area == &own) clt_cur_main()->area = last;
   if (!again) {
     free(info);
     return CLT_RC_CALL_RUNNING;
@@ -254,7 +256,7 @@ int32_t client_info(int16_t item, int16_t size, int16_t* length, uint8_t* buffer
   int16_t minimum = rule->minimum == kTextMinimum ? host_length(main) : rule->minimum;
   if (size < minimum) return CLT_RC_BAD_ARGUMENT;
   if (rule->needs_srvinf && !main->srvinf) {
-    int32_t fetched = fetch_server_info(main, context);
+    int32_t fetched = fetch_server_info(context);
     if (fetched != 0) return fetched;
     main = clt_cur_main();
   }

@@ -17,6 +17,8 @@
 #include "zk_wiring.h"
 #include "CLTUTL.h"
 #include "clt_cnv.h"
+#include "clt_rcnct_trc.h"
+#include "clt_reconnect.h"
 #include "zk_codes.h"
 #include "zk_build.h"
 
@@ -50,6 +52,16 @@ constexpr uint16_t kKindNoReconnect3 = 3;
 constexpr int16_t kConnectByCaller = 0;
 constexpr int16_t kConnectAutomatic = 1;
 constexpr int16_t kPhaseAutomatic = 2;
+constexpr int16_t kConnectFrontEndCancel = 3;
+// The server's reconnect advice, and none while no reply gave one.
+constexpr uint16_t kAdviceAllowed = 0;
+constexpr uint16_t kAdviceRefusedOnce = 1;
+constexpr uint16_t kAdviceRefused = 2;
+constexpr uint16_t kAdviceNone = 0xFFFF;
+// Failures of the link that the server's side reports, besides -722 and -731.
+constexpr int32_t kSqlLink719 = -719;
+constexpr int32_t kSqlLink721 = -721;
+constexpr int32_t kSqlLink727 = -727;
 constexpr int32_t kCloseWithMessage = 0;  // the closing message only to a connected server
 constexpr int32_t kCloseWithoutMessage = 1;
 
@@ -211,9 +223,8 @@ void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* are
   main->reqstatus = kStatusRunning;
   main->wrtln_pending = kNo;
   main->rcnct_start = 0;
-  main->in_maintenance = 0;
+  clt_clear_maintenance_state(main);
   main->maint_wait_limit = 0;
-  main->maint_time[0] = main->maint_time[1] = 0;
   main->srvtrc_pending = 0;
   ctx->transfer_flag = 0;
   if (main->rcnct_trc) clt_trace(clt_trace_op::rcnct_trc_reset, area);
@@ -310,25 +321,137 @@ int32_t report_not_connected(rdb_sql_area* area) {
                     CLT_MSG_NOT_CONNECTED);
 }
 
-// Routing by the connection state. The automatic reconnection, the
-// maintenance retry and the front-end cancel join these paths with the
-// reconnection part; until then a lost connection is reported as such.
+// Failures of the link after which the request may run again on a new
+// connection.
+bool link_lost(int32_t sqlcode) {
+  return in(sqlcode, {CLT_SQL_COMM_SERVER_DOWN, kSqlLink721, kSqlLink719, CLT_SQL_SYSCALL, kSqlLink727});
+}
+
+// Reconnection is for connections of kind 0 and 2 whose last request
+// did not forbid a repetition.
+bool may_reconnect(const clt_main* main) {
+  return (main->kind == 0 || main->kind == kKindOdbc) && main->no_reconnect != kYes;
+}
+
+bool auto_reconnect_on(const clt_main* main) { return clt_env_get(main, clt_setting::autoreconnect) == kYes; }
+
+// The statement router; the reply's reconnect advice is kept in the
+// context, where it outlives the connection.
+int32_t run_statement(clt_global_data* ctx, rdb_sql_area* area) {
+  clt_reply_conn* reply = clt_main_reply(ctx->main);
+  reply->reconnect_state = kAdviceNone;
+  int32_t rc = clt_exec_statement(area);
+  if (ctx->main == nullptr) return rc;
+  reply = clt_main_reply(ctx->main);
+  if (reply->reconnect_state != kAdviceNone) ctx->reconnect_advice = reply->reconnect_state;
+  clt_take_maintenance_state(ctx->main);
+  return rc;
+}
+
+// A -735 that the server's front end gave, not the one the caller's own
+// p_rdb_abort produced: an aborted request leaves the connection ended, so
+// its DISCONNECT sends nothing and no new connection is made for it.
+bool front_end_cancelled(const clt_main* main, const SQLCA* sqlca) {
+  return sqlca->SQLCODE == CLT_SQL_FES_CANCELED && main->cancel_recorded == 0 && may_reconnect(main);
+}
+
+// A reconnection that the server's front end forced: connect again, log
+// the new server and report the cancel.
+int32_t front_end_cancel(clt_main* main, rdb_sql_area* area) {
+  main->icnct_mode = kConnectFrontEndCancel;
+  main->icnct_phase = kPhaseAutomatic;
+  clt_runtime(clt_runtime_op::connect_entry, area);
+  clt_trace(clt_trace_op::errlog_uap, area);
+  clt_log_server_changed();
+  return clt_report(area, kModule, __LINE__, CLT_SQL_FES_CANCELED, CLT_SQLSTATE_DEFAULT, CLT_MSG_FES_CANCELED);
+}
+
+// After a reconnection the request runs once more, and a front-end
+// cancel of that run connects again.
+int32_t run_again(clt_global_data* ctx, rdb_sql_area* area) {
+  int32_t rc = run_statement(ctx, area);
+  if (front_end_cancelled(ctx->main, area->sqlca)) return front_end_cancel(ctx->main, area);
+  return rc;
+}
+
+void save_sqlca(clt_main* main, const SQLCA* sqlca) {
+  if (main->saved_sqlca_set != 0) return;
+  main->saved_sqlca = *sqlca;
+  main->saved_sqlca_set = 1;
+}
+
+int32_t route_connect(clt_main* main, rdb_sql_area* area) {
+  if (main->connected) {
+    return clt_report(area, kModule, __LINE__, CLT_SQL_ALREADY_CONNECTED, CLT_SQLSTATE_DEFAULT,
+                      CLT_MSG_ALREADY_CONNECTED);
+  }
+  main->icnct_mode = kConnectByCaller;
+  int32_t rc = clt_runtime(clt_runtime_op::connect_entry, area);
+  clt_take_maintenance_state(main);
+  SQLCA* sqlca = area->sqlca;
+  bool kind_ok = main->kind == 0 || main->kind == kKindOdbc;
+  if (sqlca->SQLCODE < 0 && link_lost(sqlca->SQLCODE) && kind_ok && main->in_maintenance == 0 &&
+      auto_reconnect_on(main)) {
+    rc = clt_reconnect_auto(area, sqlca);
+  }
+  if ((main->in_maintenance != 0 || sqlca->SQLCODE == CLT_SQL_MAINTENANCE) && kind_ok) {
+    save_sqlca(main, sqlca);
+    rc = clt_reconnect_maint(area, sqlca);
+  }
+  return rc;
+}
+
+int32_t route_connected(clt_global_data* ctx, rdb_sql_area* area) {
+  clt_main* main = ctx->main;
+  SQLCA* sqlca = area->sqlca;
+  int32_t rc = run_statement(ctx, area);
+  if (link_lost(sqlca->SQLCODE) && may_reconnect(main) && main->in_maintenance == 0 &&
+      auto_reconnect_on(main)) {
+    if (ctx->reconnect_advice == kAdviceRefusedOnce) {
+      ctx->reconnect_advice = kAdviceAllowed;
+    } else if (ctx->reconnect_advice == kAdviceAllowed && clt_reconnect_auto(area, sqlca) == 0) {
+      return run_again(ctx, area);
+    }
+  }
+  if (sqlca->SQLCODE < 0 && may_reconnect(main) &&
+      (main->in_maintenance != 0 ||
+       (sqlca->SQLCODE == CLT_SQL_MAINTENANCE && ctx->reconnect_advice != kAdviceRefused))) {
+    save_sqlca(main, sqlca);
+    clt_rcnct_blk* trc = clt_rcnct_cur();
+    if (trc != nullptr) trc->result = CLT_RCNCT_RESULT_FAILED;
+    clt_drop_link(main, area);
+    if (clt_reconnect_maint(area, sqlca) != 0) return -1;
+    rc = run_statement(ctx, area);
+  }
+  if (front_end_cancelled(main, sqlca)) return front_end_cancel(main, area);
+  return rc;
+}
+
+// A connection lost under an earlier request reconnects when the
+// settings allow it.
+int32_t route_lost(clt_global_data* ctx, rdb_sql_area* area) {
+  clt_main* main = ctx->main;
+  if (!ctx->connected_before || !may_reconnect(main) || !auto_reconnect_on(main) ||
+      ctx->reconnect_advice == kAdviceRefused) {
+    return report_not_connected(area);
+  }
+  clt_rcnct_blk* trc = clt_rcnct_cur();
+  if (trc != nullptr && ctx->saved_identity[0] != 0) memcpy(trc->old_server, ctx->saved_identity, sizeof trc->old_server);
+  if (clt_reconnect_auto(area, area->sqlca) != 0) {
+    // No try at all leaves nothing in the SQLCA: the request was refused.
+    return area->sqlca->SQLCODE < 0 ? -1 : report_not_connected(area);
+  }
+  return run_again(ctx, area);
+}
+
+// Routing by the connection state.
 int32_t route(dispatch_call& call) {
   clt_global_data* ctx = clt_cur();
   clt_main* main = ctx->main;
   rdb_sql_area* area = call.area;
   int32_t fc = main->funccode;
-  if (fc == CLT_FC_CNCT) {
-    if (main->connected) {
-      return clt_report(area, kModule, __LINE__, CLT_SQL_ALREADY_CONNECTED, CLT_SQLSTATE_DEFAULT,
-                        CLT_MSG_ALREADY_CONNECTED);
-    }
-    main->icnct_mode = kConnectByCaller;
-    return clt_runtime(clt_runtime_op::connect_entry, area);
-  }
-  if (main->connected) {
-    return clt_exec_statement(area);
-  }
+  if (fc == CLT_FC_CNCT) return route_connect(main, area);
+  if (main->connected) return route_connected(ctx, area);
   if (call.odbc_variant &&
       (main->kind == CLT_KIND_EMBEDDED_MARKED || main->kind == kKindNoReconnect3)) {
     return report_not_connected(area);
@@ -338,11 +461,14 @@ int32_t route(dispatch_call& call) {
     main->icnct_mode = kConnectAutomatic;
     main->icnct_phase = kPhaseAutomatic;
     if (clt_runtime(clt_runtime_op::connect_entry, area) != 0 || area->sqlca->SQLCODE < 0) return -1;
-    return clt_exec_statement(area);
+    int32_t rc = run_statement(ctx, area);
+    if (rc != 0 && !main->connected && ctx->connected_before && may_reconnect(main) && auto_reconnect_on(main) &&
+        clt_reconnect_auto(area, area->sqlca) == 0) {
+      return run_again(ctx, area);
+    }
+    return rc;
   }
-  if (!in(fc, {CLT_FC_DISC, CLT_FC_DISR})) {
-    return report_not_connected(area);
-  }
+  if (!in(fc, {CLT_FC_DISC, CLT_FC_DISR})) return route_lost(ctx, area);
   return clt_exec_statement(area);
 }
 
@@ -433,12 +559,18 @@ void end_connection(clt_global_data* ctx, rdb_sql_area* area, int32_t sqlcode) {
     ctx->connected_before = 0;
   }
   clt_trace(clt_trace_op::sqltrc_close, area);
-  // Keeping the server identity for the next reconnection comes with the
-  // reconnect trace; a caller's disconnect always forgets it.
+  // The server in use is kept for the trace of the next reconnection; a
+  // caller's disconnect forgets it.
   bool disconnect = memcmp(ctx->reqcode, "DISC", kCodeSize) == 0 ||
                     memcmp(ctx->reqcode, "DISR", kCodeSize) == 0 ||
                     memcmp(ctx->reqcode, "DIST", kCodeSize) == 0;
-  if (disconnect || !ctx->connected_before) ctx->saved_identity[0] = 0;
+  const clt_rcnct_blk* trc = clt_rcnct_cur();
+  static_assert(sizeof ctx->saved_identity == CLT_RCNCT_SERVER_SIZE, "the saved identity is a server text");
+  if (!disconnect && ctx->connected_before && trc != nullptr && trc->old_server[0] != '\0') {
+    memcpy(ctx->saved_identity, trc->old_server, sizeof ctx->saved_identity);
+  } else {
+    ctx->saved_identity[0] = 0;
+  }
   clt_trace(clt_trace_op::rcnct_trc_close, area);
   main->reqstatus |= kStatusEnded;
   clt_last_call_term(area);
@@ -876,9 +1008,11 @@ int32_t route_open_group(clt_main* main, rdb_sql_area* area, int32_t fc) {
     if (outcome == open_outcome::answered) return 0;
   }
   if (general(area) != 0) return -1;
-  if (main->ccmd_mark == kYes && at_level(main, kLevelCcmd)) {
+  // The reply's finished flag: the statement continues with CCMD.
+  clt_reply_conn* reply = clt_main_reply(main);
+  if (reply->finished == kYes && at_level(main, kLevelCcmd)) {
     int32_t rc = clt_runtime(clt_runtime_op::exec_ccmd, area);
-    main->ccmd_mark = 0;
+    reply->finished = 0;
     if (rc != 0) return -1;
   }
   return 0;

@@ -19,6 +19,8 @@
 #include "CLTTRCDT.h"
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
+#include "clt_exec_further.h"
+#include "clt_rcnct_trc.h"
 #include "clt_cnv.h"
 #include "cltsqadc.h"
 #include "zk_loghook.h"
@@ -98,12 +100,16 @@ void free_buffers() {
 // goes on whatever the close reports.
 void close_session(int32_t flags) { pd_clt_close_session(flags); }
 
-// The per-request traces built so far. The SQL, reconnect, WRITE LINE and
+// The per-request traces built so far. The SQL, WRITE LINE and
 // access-path traces are not built yet: their steps write nothing.
 void trace_op(clt_trace_op which, rdb_sql_area* area) {
   switch (which) {
     case clt_trace_op::errlog_uap: clt_errlog_uap(area); break;
     case clt_trace_op::trc_stream_dump: clt_trc_stream_dump(); break;
+    case clt_trace_op::rcnct_trc_open: clt_rcnct_trc_open(); break;
+    case clt_trace_op::rcnct_trc_reset: clt_rcnct_trc_reset(); break;
+    case clt_trace_op::rcnct_trc_write: clt_rcnct_trc_write(); break;
+    case clt_trace_op::rcnct_trc_close: clt_rcnct_trc_close(); break;
     default: break;
   }
 }
@@ -118,7 +124,7 @@ void wire() {
   clt_rpc_nam_svc = {nam_open, nam_close, nam_lookup, nam_indirect_lookup};
   clt_svc.req_free_buffers = free_buffers;
   clt_svc.pd_clt_close = close_session;
-  clt_svc.runtime = clt_exec_runtime;
+  clt_svc.runtime = clt_exec_runtime_further;
   clt_svc.env_get = clt_env_setting_get;
   clt_svc.env_put = clt_env_setting_put;
   clt_svc.cnv_convert = clt_cnv_convert;

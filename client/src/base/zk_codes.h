@@ -128,6 +128,7 @@ enum clt_sqlcode : int32_t {
   CLT_SQL_SESSION_LOST = -941,  // the server's; no message of the client's own
   CLT_SQL_NOT_SUPPORTED = -988,
   CLT_SQL_MAINTENANCE = -1700,
+  CLT_SQL_UTL_OUTPUT = -1800,
   CLT_SQL_INVALID_VALUE = -1801,
   CLT_SQL_CODE_SET = -1802,
 };
@@ -170,6 +171,7 @@ enum clt_sqlcode : int32_t {
 #define CLT_MSG_MAX_USERS "KFPA11932-E Number of connect users exceeded max users"
 #define CLT_MSG_NOT_SUPPORTED "KFPA11988-E Required function %s is not supported"
 #define CLT_MSG_MAINTENANCE "KFPA19700-E Marlo is under maintenance,code=%d"
+#define CLT_MSG_UTL_OUTPUT "KFPA19800-E Output file %s error occurred in EXECUTE UTL statment, errno=%d"
 #define CLT_MSG_INVALID_VALUE "KFPA19801-E Invalid value of %s"
 #define CLT_MSG_CODE_SET "KFPA19802-E Incompatible character code set,Marlo=%s, PDCLTCNVMODE=%s"
 
@@ -215,6 +217,7 @@ inline constexpr clt_message CLT_MESSAGES[] = {
     {CLT_SQL_MAX_USERS, CLT_MSG_MAX_USERS},
     {CLT_SQL_NOT_SUPPORTED, CLT_MSG_NOT_SUPPORTED},
     {CLT_SQL_MAINTENANCE, CLT_MSG_MAINTENANCE},
+    {CLT_SQL_UTL_OUTPUT, CLT_MSG_UTL_OUTPUT},
     {CLT_SQL_INVALID_VALUE, CLT_MSG_INVALID_VALUE},
     {CLT_SQL_CODE_SET, CLT_MSG_CODE_SET},
 };

@@ -387,7 +387,6 @@ struct clt_main {
   uint32_t aryins_word;
   uint8_t srvtrc_pending;         // 255 when the server asked
   uint8_t srvtrc_stopped;
-  uint8_t ccmd_mark;
   uint32_t srvtrc_value;
   uint32_t srvtrc_count;
   uint16_t srvtrc_prmsize;

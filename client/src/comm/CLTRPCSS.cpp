@@ -360,25 +360,31 @@ bool reply_matches(const pd_clt_sess* s, const uint8_t* header, uint32_t len, co
   return false;
 }
 
+// The seconds the server asks to wait, also with its error replies.
+void keep_retry_wait(clt_rpc_conn* conn, const uint8_t* header, bool short_form) {
+  if (conn == nullptr) return;
+  if (!short_form) {
+    const uint32_t wait = word(header, kWordWait);
+    if (memcmp(header + kMarkOffset, kServerMark, strlen(kServerMark)) != 0) {
+      conn->retry_wait = 0;
+    } else if (wait != 0) {
+      conn->retry_wait = wait;
+    }
+  } else if (word(header, kWordShortWait) != 0) {
+    conn->retry_wait = word(header, kWordShortWait);
+  }
+}
+
 void take_reply_values(clt_rpc_ctx& ctx, const uint8_t* header, bool short_form) {
   clt_rpc_conn* conn = ctx.conn;
   clt_com_ctx com = clt_com_cur();
   int value_word = kWordShortValue;
+  keep_retry_wait(conn, header, short_form);
   if (!short_form) {
     value_word = kWordValue;
     if (com.conn != nullptr) {
       for (int i = 0; i < CLT_REPLY_VALUES; ++i) memcpy(&com.conn->reply_values[i], header + 4 * kSavedWords[i], 4);
     }
-    if (conn != nullptr) {
-      const uint32_t wait = word(header, kWordWait);
-      if (memcmp(header + kMarkOffset, kServerMark, strlen(kServerMark)) != 0) {
-        conn->retry_wait = 0;
-      } else if (wait != 0) {
-        conn->retry_wait = wait;
-      }
-    }
-  } else if (conn != nullptr && word(header, kWordShortWait) != 0) {
-    conn->retry_wait = word(header, kWordShortWait);
   }
   const uint32_t value = word(header, value_word);
   if (conn != nullptr && value != 0) conn->value = static_cast<int32_t>(value);
@@ -850,6 +856,7 @@ int32_t pd_clt_exchange(clt_rpc_ctx& ctx, exchange_args& a, uint8_t* out, uint32
       }
       if (is_fes_lost_code(code)) {
         fes_lost(ctx.conn, code);
+        keep_retry_wait(ctx.conn, header, short_form);
         return PD_E_FES_LOST;
       }
       return PD_E_SERVER_ERROR;

@@ -22,6 +22,7 @@
 #include "CLTUTL.h"
 #include "CLTUTLEV.h"
 #include "clt_cnv.h"
+#include "clt_rcnct_trc.h"
 #include "clt_req_statement.h"
 #include "cltsqlef.h"
 
@@ -420,7 +421,10 @@ void finish(const connection& c, rdb_sql_area* area, int32_t saved_func, int32_t
     if (clt_link_svc.shm_close_peer != nullptr) clt_link_svc.shm_close_peer();
     if (clt_link_svc.shm_close_own != nullptr) clt_link_svc.shm_close_own();
   }
-  if (sqlcode >= 0 && rc == 0) c.ctx->connected_before = 1;
+  if (sqlcode >= 0 && rc == 0) {
+    c.ctx->connected_before = 1;
+    clt_rcnct_note_server(c.env->pdservicegrp, c.main->cnct_number, c.main->srv_pid);
+  }
   clear_current(c, area);
 }
 
@@ -765,6 +769,20 @@ int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_anal
   clear_current(c, area);
   return rc == 0 ? 0 : -1;
 }
+
+int32_t clt_exec_prepare(rdb_sql_area* area) { return prepare(current(), area); }
+
+int32_t clt_exec_send(rdb_sql_area* area, uint32_t length, const uint8_t** reply, uint32_t* received) {
+  const connection c = current();
+  c.com->reply_capacity = c.com->reply_len;
+  const int32_t rc = clt_call_server(c.ctx->runtime.cur_req, &length, c.ctx->runtime.com.reply_cur,
+                                     &c.com->reply_capacity, area);
+  *reply = c.ctx->runtime.com.reply_cur;
+  *received = c.com->reply_capacity;
+  return rc;
+}
+
+void clt_exec_clear(rdb_sql_area* area) { clear_current(current(), area); }
 
 int32_t clt_exec_disconnect(rdb_sql_area* area) {
   const connection c = current();

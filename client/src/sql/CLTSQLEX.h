@@ -33,6 +33,14 @@ int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area);
 // the analysis. 0, or -1 with the SQLCA filled.
 int32_t clt_exec_frame(rdb_sql_area* area, clt_exec_builder build, clt_exec_analysis analyse);
 
+// The frame's steps one by one, for executors that send several requests
+// or a request of another form: the binding, checks and buffers; one
+// exchange of the `length` bytes built at the request buffer, the reply
+// then at `*reply` with `*received` bytes; the current pointers cleared.
+int32_t clt_exec_prepare(rdb_sql_area* area);
+int32_t clt_exec_send(rdb_sql_area* area, uint32_t length, const uint8_t** reply, uint32_t* received);
+void clt_exec_clear(rdb_sql_area* area);
+
 // DISCONNECT (also of a connection CONNECT refuses) and the transaction
 // executor of COMMIT, ROLLBACK and their kin.
 int32_t clt_exec_disconnect(rdb_sql_area* area);

@@ -169,8 +169,10 @@ TEST_F(connection_info, ServerInformationIsFetchedOncePerConnection) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].op, clt_runtime_op::exec_srvinf);
   EXPECT_EQ(seen[0].srvinfitem, CLT_SRVINF_ITEM_GENERAL);
-  EXPECT_EQ(connection.area.srvinfbuf, &marker);  // the caller's pointer is back
-  EXPECT_EQ(std::string(connection.area.reqcode, 4), "SINF");
+  // The request ran on an area of the library's own: the caller's last
+  // area is left as it was.
+  EXPECT_EQ(connection.area.srvinfbuf, &marker);
+  EXPECT_EQ(std::string(connection.area.reqcode, 4), "CNCT");
 
   EXPECT_EQ(ask(10, 1), 0);
   EXPECT_EQ(buffer[0], 'Y');

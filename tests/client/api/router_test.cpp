@@ -393,7 +393,7 @@ TEST_F(router, CcmdAndBlockFetchEndFollowTheReply) {
   clt_svc.runtime = [](clt_runtime_op which, rdb_sql_area* area) -> int32_t {
     zk::scripted().ran.push_back(which);
     if (which == op::exec_general) {
-      clt_cur_main()->ccmd_mark = 'Y';
+      clt_main_reply(clt_cur_main())->finished = 'Y';
       area->sqlca->sqlwarn[0] = 'W';
       area->sqlca->sqlwarn[6] = 'W';
     }
@@ -402,7 +402,7 @@ TEST_F(router, CcmdAndBlockFetchEndFollowTheReply) {
   zk::request r{"OPEN"};
   EXPECT_EQ(r.exsql(), 0);
   EXPECT_EQ(zk::take_ran(), (std::vector<op>{op::exec_general, op::exec_ccmd, op::blkf_free_all}));
-  EXPECT_EQ(clt_global.main->ccmd_mark, 0);
+  EXPECT_EQ(clt_main_reply(clt_global.main)->finished, 0);
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ constexpr statement_case kCases[] = {
     {"AUX ", "p_f_sqa_caux", kSqlNotFound, "02000", "KFPA12100-I No rows satisfying search condition", kSqlNotFound},
     {"OPEN", "p_f_sqa_copen", 0, "00000", kCompleted, 0},
     {"CLOS", "p_f_sqa_cclose", 0, "00000", kCompleted, 0},
+    {"RNDS", "p_f_sqa_cdisc_rdnode", 0, "00000", kCompleted, 0},
 };
 
 void blank(char* field, size_t n, const char* text) {
