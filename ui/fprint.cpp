@@ -52,7 +52,7 @@ TPrintLayoutSettings LayoutSettings() {
   s.RightMargin = PrintOption.RightMargin;
   s.BottomMargin = PrintOption.BottomMargin;
   s.Font = {PrintOption.FontName, PrintOption.FontSize};
-  s.TabWidth = EditorOption.TabSize;
+  s.TabWidth = PrintTabWidth();
   return s;
 }
 

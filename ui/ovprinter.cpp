@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "app/core/ovmainwin.h"
+#include "editor/core/EditorProp.h"
 #include "platform/gui/wingdi.h"
 #include "platform/qstr.h"
 
@@ -48,6 +49,13 @@ QPen PagePen(const TPrintPen& pen) {
 }
 
 QRect PageRect(const TPrintRect& rect) { return QRect(rect.Left, rect.Top, rect.Width(), rect.Height()); }
+
+// Printing takes its data and the editor settings from the main window.
+TovMainWindow& Owner() {
+  if (!printOwner) throw std::logic_error("no main window holds the print data");
+  return *printOwner;
+}
+
 }  // namespace
 
 TovPrinter& Printer() {
@@ -55,10 +63,9 @@ TovPrinter& Printer() {
   return printer;
 }
 
-TovPrintdata& PrintData() {
-  if (!printOwner) throw std::logic_error("no main window holds the print data");
-  return printOwner->PrintData();
-}
+TovPrintdata& PrintData() { return Owner().PrintData(); }
+
+int PrintTabWidth() { return Owner().EditorProperties().Caret().TabSpaceCount(); }
 
 QPrinter& QtPrinter() { return *State().device; }
 

@@ -21,6 +21,9 @@ TovPrinter& Printer();
 // The program's one print data, the main window's: the pages of the last
 // document. Printing needs the main window set by SetPrintOwner.
 TovPrintdata& PrintData();
+// The columns a TAB of printed text reaches to: the tab width of the user's
+// editor settings, which the main window holds.
+int PrintTabWidth();
 // The Qt device of the selected printer.
 QPrinter& QtPrinter();
 

@@ -38,6 +38,5 @@ TDbOption DbOption;
 TLockOption LockOption;
 TFormatOption FormatOption;
 TDBTestOption DBTestOption;
-TovEditorOption EditorOption;
 std::vector<TovShortCut> ShortCuts = DefaultShortCuts();
 std::vector<TovWorkSpace> WorkSpaces;

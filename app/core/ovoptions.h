@@ -266,44 +266,6 @@ struct TDBTestOption {
   friend bool operator==(const TDBTestOption&, const TDBTestOption&) = default;
 };
 
-// SQL editor settings, subkey EDITOR; colours are 0x00BBGGRR or system
-// colours (top byte 0xFF), 0x1FFFFFFF for none. The editor property set of
-// the main window takes its properties from here.
-struct TovEditorOption {
-  std::string FontName;
-  int32_t FontSize = 0;
-  int32_t FontColor = 0;
-  int32_t Color = 0;
-  bool AutoIndent = false;
-  bool BackSpaceUnIndent = false;
-  bool FreeCaret = false;
-  bool InTab = false;
-  bool NextLine = false;
-  bool TabIndent = false;
-  bool SoftTab = false;
-  int32_t TabSize = 0;
-  bool SelMove = false;
-  bool ShowRecNo = false;
-  bool ShowRuler = false;
-  int32_t RulerSize = 0;
-  int32_t EOFColor = 0;
-  int32_t CRColor = 0;
-  int32_t ULColor = 0;
-  int32_t TABColor = 0;
-  int32_t SemiSpaceColor = 0;
-  int32_t SpaceColor = 0;
-  int32_t CommentColor = 0;
-  int32_t CommentBkColor = 0;
-  int32_t ConstColor = 0;
-  int32_t ConstBkColor = 0;
-  int32_t ReserveColor = 0;
-  int32_t ReserveBkColor = 0;
-  int32_t SearchColor = 0;
-  int32_t SearchBkColor = 0;
-
-  friend bool operator==(const TovEditorOption&, const TovEditorOption&) = default;
-};
-
 // One keyboard short-cut of a main-window action, subkey SHORTCUT: the value
 // name and the short-cut as text ("Ctrl+S"), empty for none.
 struct TovShortCut {
@@ -339,7 +301,6 @@ extern TDbOption DbOption;
 extern TLockOption LockOption;
 extern TFormatOption FormatOption;
 extern TDBTestOption DBTestOption;
-extern TovEditorOption EditorOption;
 // The 68 short-cuts in load order; before LoadOptions they hold the
 // short-cuts the actions have in the main window's form.
 extern std::vector<TovShortCut> ShortCuts;

@@ -367,6 +367,42 @@ std::vector<Field<TDBTestOption>> DBTestFields() {
           Str("Password", &D::Password), Bool("Error", &D::Error, true)};
 }
 
+// The EDITOR values as stored, passed on at once to and from the main
+// window's editor property set, which holds them. Colours are 0x00BBGGRR or
+// system colours (top byte 0xFF), 0x1FFFFFFF for none.
+struct TovEditorOption {
+  std::string FontName;
+  int32_t FontSize = 0;
+  int32_t FontColor = 0;
+  int32_t Color = 0;
+  bool AutoIndent = false;
+  bool BackSpaceUnIndent = false;
+  bool FreeCaret = false;
+  bool InTab = false;
+  bool NextLine = false;
+  bool TabIndent = false;
+  bool SoftTab = false;
+  int32_t TabSize = 0;
+  bool SelMove = false;
+  bool ShowRecNo = false;
+  bool ShowRuler = false;
+  int32_t RulerSize = 0;
+  int32_t EOFColor = 0;
+  int32_t CRColor = 0;
+  int32_t ULColor = 0;
+  int32_t TABColor = 0;
+  int32_t SemiSpaceColor = 0;
+  int32_t SpaceColor = 0;
+  int32_t CommentColor = 0;
+  int32_t CommentBkColor = 0;
+  int32_t ConstColor = 0;
+  int32_t ConstBkColor = 0;
+  int32_t ReserveColor = 0;
+  int32_t ReserveBkColor = 0;
+  int32_t SearchColor = 0;
+  int32_t SearchBkColor = 0;
+};
+
 std::vector<Field<TovEditorOption>> EditorFields() {
   using E = TovEditorOption;
   return {Str("FontName", &E::FontName, "FixedSys"),
@@ -461,59 +497,6 @@ void SaveReserveWords() {
   for (const auto& word : EditorReserveWords) AppRegistry.WriteString(word, "");
 }
 
-}  // namespace
-
-void LoadOptions() {
-  {
-    platform::KeyScope key(AppRegistry);
-    AppRegistry.OpenKey(kOptionKey, true);
-    if (AppRegistry.ReadIntegerDef("Version", 0) < kOptionVersion) {
-      AppRegistry.DeleteKey("GUI");
-      AppRegistry.WriteInteger("Version", kOptionVersion);
-    }
-    for (const auto& f : RootFields()) f.load(AppRegistry, AppOption);
-  }
-
-  LoadKey("PRINTOPTION", PrintOption, PrintFields());
-  LoadShortCuts();
-  LoadKey("TEXTOUT", ScriptOption, ScriptFields());
-  LoadKey("EXPORT", ExpOption, ExpFields());
-  LoadKey("IMPORT", ImpOption, ImpFields());
-  LoadKey("LOADER", LoadOption, LoaderFields());
-  LoadKey("STATSPACK", StatsOption, StatsFields());
-  LoadKey("TRACE", TrcOption, TraceFields());
-  LoadKey("COMP", CompOption, CompFields());
-  LoadKey("PERFORM", PerformOption, PerformFields());
-  LoadKey("DBINFO", DbOption, DbFields());
-  LoadKey("LOCK", LockOption, LockFields());
-  LoadKey("FORMAT", FormatOption, FormatFields());
-  LoadKey("DBTEST", DBTestOption, DBTestFields());
-  LoadReserveWords();
-  LoadKey("EDITOR", EditorOption, EditorFields());
-}
-
-void SaveOptions() {
-  SaveKey("", AppOption, RootFields());
-  SaveKey("PRINTOPTION", PrintOption, PrintFields());
-  SaveShortCuts();
-  SaveKey("TEXTOUT", ScriptOption, ScriptFields());
-  SaveKey("EXPORT", ExpOption, ExpFields());
-  SaveKey("IMPORT", ImpOption, ImpFields());
-  SaveKey("LOADER", LoadOption, LoaderFields());
-  SaveKey("STATSPACK", StatsOption, StatsFields());
-  SaveKey("TRACE", TrcOption, TraceFields());
-  SaveKey("COMP", CompOption, CompFields());
-  SaveKey("PERFORM", PerformOption, PerformFields());
-  SaveKey("DBINFO", DbOption, DbFields());
-  SaveKey("LOCK", LockOption, LockFields());
-  SaveKey("FORMAT", FormatOption, FormatFields());
-  SaveKey("DBTEST", DBTestOption, DBTestFields());
-  SaveKey("EDITOR", EditorOption, EditorFields());
-  SaveReserveWords();
-}
-
-namespace {
-
 // What the program fixes in its editors whatever the settings hold.
 constexpr TColor kClBtnFace = 0xFF00000F;
 constexpr int kLeftbarMargin = 2;
@@ -543,8 +526,9 @@ constexpr int32_t TovEditorOption::*kMarkColors[] = {&TovEditorOption::EOFColor,
                                                      &TovEditorOption::ULColor,   &TovEditorOption::TABColor,
                                                      &TovEditorOption::SemiSpaceColor, &TovEditorOption::SpaceColor};
 
-}  // namespace
 
+// The EDITOR values and reserved words onto the property set, with the
+// settings the program fixes whatever is stored, and back.
 void EditorOptionToProp(const TovEditorOption& option, const std::vector<std::string>& words, TEditorProp& prop) {
   TEditorFont font = prop.Font();
   font.Name = option.FontName;
@@ -627,14 +611,59 @@ void PropToEditorOption(TEditorProp& prop, TovEditorOption& option, std::vector<
   words = prop.ReserveWordList().Strings();
 }
 
+}  // namespace
+
 void LoadOptions(TEditorProp& prpEditor) {
-  LoadOptions();
-  EditorOptionToProp(EditorOption, EditorReserveWords, prpEditor);
+  {
+    platform::KeyScope key(AppRegistry);
+    AppRegistry.OpenKey(kOptionKey, true);
+    if (AppRegistry.ReadIntegerDef("Version", 0) < kOptionVersion) {
+      AppRegistry.DeleteKey("GUI");
+      AppRegistry.WriteInteger("Version", kOptionVersion);
+    }
+    for (const auto& f : RootFields()) f.load(AppRegistry, AppOption);
+  }
+
+  LoadKey("PRINTOPTION", PrintOption, PrintFields());
+  LoadShortCuts();
+  LoadKey("TEXTOUT", ScriptOption, ScriptFields());
+  LoadKey("EXPORT", ExpOption, ExpFields());
+  LoadKey("IMPORT", ImpOption, ImpFields());
+  LoadKey("LOADER", LoadOption, LoaderFields());
+  LoadKey("STATSPACK", StatsOption, StatsFields());
+  LoadKey("TRACE", TrcOption, TraceFields());
+  LoadKey("COMP", CompOption, CompFields());
+  LoadKey("PERFORM", PerformOption, PerformFields());
+  LoadKey("DBINFO", DbOption, DbFields());
+  LoadKey("LOCK", LockOption, LockFields());
+  LoadKey("FORMAT", FormatOption, FormatFields());
+  LoadKey("DBTEST", DBTestOption, DBTestFields());
+  LoadReserveWords();
+  TovEditorOption option;
+  LoadKey("EDITOR", option, EditorFields());
+  EditorOptionToProp(option, EditorReserveWords, prpEditor);
 }
 
 void SaveOptions(TEditorProp& prpEditor) {
-  PropToEditorOption(prpEditor, EditorOption, EditorReserveWords);
-  SaveOptions();
+  SaveKey("", AppOption, RootFields());
+  SaveKey("PRINTOPTION", PrintOption, PrintFields());
+  SaveShortCuts();
+  SaveKey("TEXTOUT", ScriptOption, ScriptFields());
+  SaveKey("EXPORT", ExpOption, ExpFields());
+  SaveKey("IMPORT", ImpOption, ImpFields());
+  SaveKey("LOADER", LoadOption, LoaderFields());
+  SaveKey("STATSPACK", StatsOption, StatsFields());
+  SaveKey("TRACE", TrcOption, TraceFields());
+  SaveKey("COMP", CompOption, CompFields());
+  SaveKey("PERFORM", PerformOption, PerformFields());
+  SaveKey("DBINFO", DbOption, DbFields());
+  SaveKey("LOCK", LockOption, LockFields());
+  SaveKey("FORMAT", FormatOption, FormatFields());
+  SaveKey("DBTEST", DBTestOption, DBTestFields());
+  TovEditorOption option;
+  PropToEditorOption(prpEditor, option, EditorReserveWords);
+  SaveKey("EDITOR", option, EditorFields());
+  SaveReserveWords();
 }
 
 void LoadWorkSpace() {

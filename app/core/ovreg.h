@@ -57,18 +57,13 @@ void WriteWindowBounds(TovRegistry& reg, const TWindowBounds& bounds);
 // Stored settings older than this lose their window layouts at start.
 inline constexpr int32_t kOptionVersion = 80004;
 
-// Reads every option global from AppRegistry (first start: the defaults).
-void LoadOptions();
-// Also fills the main window's editor property set from EDITOR and RESERVE.
+// Reads every option global from AppRegistry (first start: the defaults),
+// and the editor settings (EDITOR, RESERVE) into the main window's editor
+// property set, their only holder.
 void LoadOptions(TEditorProp& prpEditor);
-// Writes every option global back to AppRegistry.
-void SaveOptions();
-// Takes EDITOR and RESERVE from the editor property set first.
+// Writes every option global back to AppRegistry, EDITOR and RESERVE from
+// the editor property set.
 void SaveOptions(TEditorProp& prpEditor);
-// The EDITOR values and reserved words onto a property set, with the
-// settings the program fixes whatever is stored, and back.
-void EditorOptionToProp(const TovEditorOption& option, const std::vector<std::string>& words, TEditorProp& prop);
-void PropToEditorOption(TEditorProp& prop, TovEditorOption& option, std::vector<std::string>& words);
 void LoadWorkSpace();
 void SaveWorkSpace();
 

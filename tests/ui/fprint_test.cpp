@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "app/core/fmainactcore.h"
@@ -51,7 +52,7 @@ class Printing : public testing::Test {
  protected:
   void SetUp() override {
     PrintOption = {0, 20, 20, 20, 20, "IPAGothic", 10};
-    EditorOption.TabSize = 4;
+    main.prop->Caret().SetTabSpaceCount(4);
   }
   platform::ScopedScriptedDialogs dialogs;
   QTemporaryDir dir;
@@ -144,6 +145,27 @@ TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
   EXPECT_TRUE(hidden);
   EXPECT_TRUE(main.isVisible());
   EXPECT_TRUE(QFileInfo::exists(path));
+}
+
+TEST_F(Printing, TabsReachTheTabWidthOfTheEditorSettings) {
+  const struct {
+    int width;
+    std::string row;
+  } cases[] = {{2, "a x"}, {4, "a   x"}, {8, "a       x"}};
+  SetPrinterIndex(static_cast<int>(PrinterNames().size()) - 1);
+  RefreshPrinter();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.width);
+    main.prop->Caret().SetTabSpaceCount(c.width);
+    BeginPrintJob();
+    PrintLines("tabs", {"a\tx"}, true);
+    EndPrintJob();
+    ASSERT_GE(PrintData().PageCount(), 1);
+    std::vector<std::string> texts;
+    for (const TPrintItem& item : PrintData().Pages(0).Items)
+      if (item.Kind == TPrintItemKind::Text) texts.push_back(item.Text);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), c.row), texts.end()) << testing::PrintToString(texts);
+  }
 }
 
 TEST_F(Printing, SupportWindowCopiesItsReportAndIsRegisteredForTheHelpMenu) {

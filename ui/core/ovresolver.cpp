@@ -5,6 +5,8 @@ namespace {
 const char kNotOneRow[] = "対象のレコードを 1 件に特定できないため, 反映しませんでした (一致した行数: ";
 const char kNotOneRowEnd[] = ")";
 const char kNoTable[] = "結果の列が 1 つの表から来ていないため, 反映できません。";
+const char kUnwritableColumn[] = "列 ";
+const char kUnwritableColumnEnd[] = " の値は表に書き込めないため, 反映できません。";
 
 class TStatementBuilder {
  public:
@@ -24,6 +26,20 @@ std::string TableName(const std::vector<TovField>& fields) {
   for (const TovField& f : fields)
     if (Writable(f)) return (f.BaseSchema.empty() ? "" : QuotedName(f.BaseSchema) + ".") + QuotedName(f.BaseTable);
   return std::string();
+}
+
+// A value the change sets in a field no statement writes: a computed column
+// the program made editable, or a column made read-only after its edit.
+// Written without it, the record would pass for saved.
+const TovField* UnwritableChange(TUpdateKind kind, const std::vector<TovField>& fields, const TRecordValues& original,
+                                 const TRecordValues& current) {
+  if (kind == TUpdateKind::ukDelete) return nullptr;
+  for (const TovField& f : fields) {
+    if (Writable(f)) continue;
+    const size_t i = static_cast<size_t>(f.Index);
+    if (kind == TUpdateKind::ukInsert ? !current[i].Null : current[i] != original[i]) return &f;
+  }
+  return nullptr;
 }
 
 // The original values of the comparable fields; a null is matched by IS NULL.
@@ -108,6 +124,8 @@ TResolverPlan PlanUpdate(TUpdateKind kind, const std::vector<TovField>& fields, 
 void TovSQLResolver::ApplyUpdate(TUpdateKind kind, const std::vector<TovField>& fields, const TRecordValues& original,
                                  const TRecordValues& current) {
   if (TableName(fields).empty()) throw EDatabaseError(kNoTable);
+  if (const TovField* f = UnwritableChange(kind, fields, original, current))
+    throw EDatabaseError(kUnwritableColumn + f->FieldName + kUnwritableColumnEnd);
   const TResolverPlan plan = PlanUpdate(kind, fields, original, current);
   if (plan.Change.SQL.empty()) return;
   int rows = 1;

@@ -2,7 +2,8 @@
 // table. Names are always quoted and every value is a parameter; a record
 // is found by the original values of its comparable fields, and an update
 // or delete is written only when that finds exactly one row, so identical
-// rows are never changed together and a vanished row never passes for done.
+// rows are never changed together and a vanished row never passes for done;
+// a change to a column no statement writes (a computed one) is refused whole.
 #pragma once
 
 #include <QVariant>

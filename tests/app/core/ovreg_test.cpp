@@ -1,6 +1,7 @@
 #include "app/core/ovreg.h"
 
 #include <algorithm>
+#include <map>
 
 #include <QString>
 
@@ -41,7 +42,6 @@ class OptionsTest : public ::testing::Test {
     LockOption = {};
     FormatOption = {};
     DBTestOption = {};
-    EditorOption = {};
     ShortCuts = DefaultShortCuts();
     EditorReserveWords.clear();
     WorkSpaces.clear();
@@ -49,10 +49,13 @@ class OptionsTest : public ::testing::Test {
   void Restart() {
     env.Restart();
     ResetGlobals();
+    prop = Make<TovMemoProp>();
   }
   static std::string Sub(const std::string& key) { return key.empty() ? kOptionKey : std::string(kOptionKey) + "\\" + key; }
 
   testing_support::TempSettings env;
+  // The main window's editor property set, holder of the editor settings.
+  std::unique_ptr<TovMemoProp> prop = Make<TovMemoProp>();
 };
 
 std::string Expand(std::string text) {
@@ -295,34 +298,39 @@ const platform::RegKey* StoredKey(const std::string& path) {
   return key;
 }
 
+// The values of a key as stored, in order.
+void ExpectStored(const std::string& path, const std::vector<Stored>& values) {
+  const platform::RegKey* stored = StoredKey(path);
+  ASSERT_NE(stored, nullptr);
+  ASSERT_EQ(stored->values.size(), values.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    const auto& want = values[i];
+    const auto& got = stored->values[i];
+    SCOPED_TRACE(want.name);
+    EXPECT_EQ(got.name, want.name);
+    switch (want.type) {
+      case 'd':
+        EXPECT_EQ(got.type, RegDataType::Dword);
+        EXPECT_EQ(std::to_string(got.dword), want.data);
+        break;
+      case 's':
+        EXPECT_EQ(got.type, RegDataType::String);
+        EXPECT_EQ(got.data, Expand(want.data));
+        break;
+      default:
+        EXPECT_EQ(got.type, RegDataType::Binary);
+        EXPECT_EQ(HexOf(got.data), want.data);
+    }
+  }
+}
+
 TEST_F(OptionsTest, FirstStartStoresEveryDefaultInTheSpecifiedOrderAndForm) {
-  LoadOptions();
-  SaveOptions();
+  LoadOptions(*prop);
+  SaveOptions(*prop);
   Restart();
   for (const auto& key : FirstStartStore()) {
     SCOPED_TRACE(key.key);
-    const platform::RegKey* stored = StoredKey(Sub(key.key));
-    ASSERT_NE(stored, nullptr);
-    ASSERT_EQ(stored->values.size(), key.values.size());
-    for (size_t i = 0; i < key.values.size(); ++i) {
-      const auto& want = key.values[i];
-      const auto& got = stored->values[i];
-      SCOPED_TRACE(want.name);
-      EXPECT_EQ(got.name, want.name);
-      switch (want.type) {
-        case 'd':
-          EXPECT_EQ(got.type, RegDataType::Dword);
-          EXPECT_EQ(std::to_string(got.dword), want.data);
-          break;
-        case 's':
-          EXPECT_EQ(got.type, RegDataType::String);
-          EXPECT_EQ(got.data, Expand(want.data));
-          break;
-        default:
-          EXPECT_EQ(got.type, RegDataType::Binary);
-          EXPECT_EQ(HexOf(got.data), want.data);
-      }
-    }
+    ExpectStored(Sub(key.key), key.values);
   }
   // The short-cuts: every action's value, in load order, with the form's keys.
   const platform::RegKey* shortcuts = StoredKey(Sub("SHORTCUT"));
@@ -340,9 +348,11 @@ TEST_F(OptionsTest, FirstStartStoresEveryDefaultInTheSpecifiedOrderAndForm) {
 }
 
 TEST_F(OptionsTest, EveryStoredValueIsLoadedAndWrittenBackFromItsOwnField) {
-  LoadOptions();
-  SaveOptions();
-  // Change every stored value so that no two fields could swap unseen.
+  LoadOptions(*prop);
+  SaveOptions(*prop);
+  // Change every stored value so that no two fields could swap unseen; the
+  // editor property set keeps these within their ranges (even, 2..8, 8..10).
+  const std::map<std::string, int32_t> editorInRange = {{"TabSize", 6}, {"RulerSize", 8}};
   platform::RegStore& store = platform::SharedStore(platform::RegRoot::CurrentUser);
   TovRegistry reg;
   for (const auto& key : FirstStartStore()) {
@@ -350,7 +360,10 @@ TEST_F(OptionsTest, EveryStoredValueIsLoadedAndWrittenBackFromItsOwnField) {
     ASSERT_TRUE(reg.OpenKey(Sub(key.key), false));
     for (const auto& v : values) {
       if (v.name == "Version" || v.name == "PlanPass") continue;
-      if (v.type == RegDataType::Dword) reg.WriteInteger(v.name, static_cast<int32_t>(v.dword ^ 1));
+      if (v.type == RegDataType::Dword) {
+        const auto inRange = key.key == std::string("EDITOR") ? editorInRange.find(v.name) : editorInRange.end();
+        reg.WriteInteger(v.name, inRange != editorInRange.end() ? inRange->second : static_cast<int32_t>(v.dword ^ 1));
+      }
       if (v.type == RegDataType::String) reg.WriteString(v.name, v.data.empty() ? "x\r\n" : v.data + "x");
       if (v.type == RegDataType::Binary) {
         const double when = 45000.5;
@@ -364,7 +377,7 @@ TEST_F(OptionsTest, EveryStoredValueIsLoadedAndWrittenBackFromItsOwnField) {
   const std::string changed = store.Serialize();
 
   Restart();
-  LoadOptions();
+  LoadOptions(*prop);
   EXPECT_EQ(AppOption.TempDir, ShareDir + "temp/x");
   EXPECT_EQ(AppOption.ShowLevel0, false);
   EXPECT_EQ(AppOption.TreeSort, 1);
@@ -374,7 +387,7 @@ TEST_F(OptionsTest, EveryStoredValueIsLoadedAndWrittenBackFromItsOwnField) {
   EXPECT_EQ(FormatOption.Indent, 5);
   EXPECT_DOUBLE_EQ(PerformOption.LastAutoSave, 45000.5);
   EXPECT_EQ(ShortCuts[5].Keys, "Ctrl+Zx");
-  SaveOptions();
+  SaveOptions(*prop);
   Restart();
   EXPECT_EQ(platform::SharedStore(platform::RegRoot::CurrentUser).Serialize(), changed);
 }
@@ -399,7 +412,7 @@ TEST_F(OptionsTest, UnreadableOrEmptyValuesFallBackToTheirDefaults) {
     reg.CloseKey();
   }
   Restart();
-  LoadOptions();
+  LoadOptions(*prop);
   EXPECT_EQ(AppOption.DateFormat, "yyyy/MM/dd");
   EXPECT_EQ(AppOption.DataFontSize, 10);
   EXPECT_EQ(AppOption.Separator, ";");
@@ -421,7 +434,7 @@ TEST_F(OptionsTest, DefaultsThatFollowOtherSettings) {
     reg.WriteString("OracleHome", "/opt/oracle");
     reg.CloseKey();
   }
-  LoadOptions();
+  LoadOptions(*prop);
   EXPECT_EQ(ImpOption.WorkDir, "/work/tmp");
   EXPECT_EQ(TrcOption.TrcPgm, "/opt/oracle/BIN/TKPROF.EXE");
 }
@@ -443,7 +456,7 @@ TEST_F(OptionsTest, OldSettingsLoseTheirWindowLayoutsOnce) {
       reg.WriteInteger("Version", c.stored);
       reg.CloseKey();
     }
-    LoadOptions();
+    LoadOptions(*prop);
     TovRegistry reg;
     EXPECT_EQ(reg.KeyExists(Sub("GUI\\MAIN")), c.guiKept);
     ASSERT_TRUE(reg.OpenKey(kOptionKey, false));
@@ -461,7 +474,7 @@ TEST_F(OptionsTest, AnEmptiedShortCutStaysEmptyAndAMissingOneKeepsTheFormsKey) {
     reg.WriteInteger("EditCopy", 3);        // unreadable
     reg.CloseKey();
   }
-  LoadOptions();
+  LoadOptions(*prop);
   auto keysOf = [](const std::string& name) {
     for (const auto& sc : ShortCuts)
       if (sc.Name == name) return sc.Keys;
@@ -471,16 +484,16 @@ TEST_F(OptionsTest, AnEmptiedShortCutStaysEmptyAndAMissingOneKeepsTheFormsKey) {
   EXPECT_EQ(keysOf("DBCommit"), "Ctrl+M");
   EXPECT_EQ(keysOf("EditCopy"), "Ctrl+C");
   EXPECT_EQ(keysOf("EditUndo"), "Ctrl+Z");
-  SaveOptions();
+  SaveOptions(*prop);
   Restart();
-  LoadOptions();
+  LoadOptions(*prop);
   EXPECT_EQ(keysOf("ViewSQL"), "");
 }
 
 TEST_F(OptionsTest, PlanPassIsStoredScrambled) {
-  LoadOptions();
+  LoadOptions(*prop);
   TrcOption.PlanPass = "tiger";
-  SaveOptions();
+  SaveOptions(*prop);
   TovRegistry reg;
   ASSERT_TRUE(reg.OpenKey(Sub("TRACE"), false));
   const std::string stored = reg.ReadString("PlanPass");
@@ -488,7 +501,7 @@ TEST_F(OptionsTest, PlanPassIsStoredScrambled) {
   EXPECT_EQ(stored.size(), 132u);
   EXPECT_EQ(UnscramblePassword(stored), "tiger");
   Restart();
-  LoadOptions();
+  LoadOptions(*prop);
   EXPECT_EQ(TrcOption.PlanPass, "tiger");
 }
 
@@ -499,7 +512,7 @@ TEST_F(OptionsTest, ReservedWordsAreValueNamesSortedAndRewritten) {
     for (const char* w : {"zeta", "Alpha", "SELECT"}) reg.WriteString(w, "");
     reg.CloseKey();
   }
-  LoadOptions();
+  LoadOptions(*prop);
   // The built-in words are appended and the whole list sorted, duplicates kept.
   std::vector<std::string> builtIn;
   GetReservedWords(builtIn);
@@ -513,8 +526,10 @@ TEST_F(OptionsTest, ReservedWordsAreValueNamesSortedAndRewritten) {
                                return QString::fromStdString(a).compare(QString::fromStdString(b),
                                                                          Qt::CaseInsensitive) < 0;
                              }));
-  EditorReserveWords = {"ONE", "TWO"};
-  SaveOptions();
+  // The words saved are those of the editor property set, where the user
+  // edits them.
+  prop->ReserveWordList().Assign({"ONE", "TWO"});
+  SaveOptions(*prop);
   TovRegistry reg;
   ASSERT_TRUE(reg.OpenKey(Sub("RESERVE"), false));
   EXPECT_EQ(reg.GetValueNames(), (std::vector<std::string>{"ONE", "TWO"}));
@@ -563,24 +578,23 @@ TEST(OptionLists, TextFormSplitsAtAnyLineBreakAndEndsWithCrLf) {
 namespace {
 
 TEST_F(OptionsTest, EditorSettingsRoundTripThroughTheEditorPropertySet) {
+  // 0x0000FF, 0x1FFFFFFF (no colour), 0x123456, 0x654321.
+  const std::vector<Stored> written = {
+      {"FontName", 's', "ＭＳ ゴシック"}, {"FontSize", 'd', "12"},           {"TabSize", 'd', "4"},
+      {"FreeCaret", 'd', "1"},           {"EOFColor", 'd', "255"},          {"CRColor", 'd', "536870911"},
+      {"CommentColor", 'd', "1193046"},  {"CommentBkColor", 'd', "6636321"}, {"SearchBkColor", 'd', "536870911"}};
   {
     TovRegistry reg;
     ASSERT_TRUE(reg.OpenKey(Sub("EDITOR"), true));
-    reg.WriteString("FontName", "ＭＳ ゴシック");
-    reg.WriteInteger("FontSize", 12);
-    reg.WriteInteger("TabSize", 4);
-    reg.WriteBool("FreeCaret", true);
-    reg.WriteInteger("EOFColor", 0x0000FF);
-    reg.WriteInteger("CRColor", 0x1FFFFFFF);
-    reg.WriteInteger("CommentColor", 0x123456);
-    reg.WriteInteger("CommentBkColor", 0x654321);
-    reg.WriteInteger("SearchBkColor", 0x1FFFFFFF);
+    for (const Stored& v : written) {
+      if (v.type == 's') reg.WriteString(v.name, v.data);
+      else reg.WriteInteger(v.name, static_cast<int32_t>(std::stoul(v.data)));
+    }
     reg.CloseKey();
     ASSERT_TRUE(reg.OpenKey(Sub("RESERVE"), true));
     reg.WriteString("MYWORD", "");
     reg.CloseKey();
   }
-  auto prop = Make<TovMemoProp>();
   LoadOptions(*prop);
   EXPECT_EQ(prop->Font().Name, "ＭＳ ゴシック");
   EXPECT_EQ(prop->Font().Size, 12);
@@ -607,20 +621,25 @@ TEST_F(OptionsTest, EditorSettingsRoundTripThroughTheEditorPropertySet) {
   LoadOptions(*prop);
   EXPECT_EQ(prop->View().Brackets().Count(), 1);
 
-  const TovEditorOption loaded = EditorOption;
-  EditorOption = {};
+  // Saved from the property set alone (the key is gone): every value comes
+  // back as stored, the rest at its default, but for what changed there;
+  // marks keep no colour.
+  {
+    TovRegistry reg;
+    ASSERT_TRUE(reg.DeleteKey(Sub("EDITOR")));
+  }
   prop->Caret().SetTabSpaceCount(6);
   SaveOptions(*prop);
-  EXPECT_EQ(EditorOption.TabSize, 6);
-  TovEditorOption expected = loaded;
-  expected.TabSize = 6;
-  EXPECT_EQ(EditorOption, expected);
+  std::vector<Stored> expected;
+  for (const auto& key : FirstStartStore())
+    if (std::string(key.key) == "EDITOR") expected = key.values;
+  for (Stored& v : expected) {
+    for (const Stored& w : written)
+      if (std::string(w.name) == v.name) v = w;
+    if (std::string(v.name) == "TabSize") v.data = "6";
+  }
+  ExpectStored(Sub("EDITOR"), expected);
   TovRegistry reg;
-  ASSERT_TRUE(reg.OpenKey(Sub("EDITOR"), false));
-  EXPECT_EQ(reg.ReadInteger("CRColor"), 0x1FFFFFFF);
-  EXPECT_EQ(reg.ReadInteger("EOFColor"), 0x0000FF);
-  EXPECT_EQ(reg.ReadString("FontName"), "ＭＳ ゴシック");
-  reg.CloseKey();
   ASSERT_TRUE(reg.OpenKey(Sub("RESERVE"), false));
   const std::vector<std::string> names = reg.GetValueNames();
   EXPECT_NE(std::find(names.begin(), names.end(), "MYWORD"), names.end());

@@ -237,6 +237,40 @@ TEST_F(ClientDataSetTest, RejectedValuesAndStates) {
   EXPECT_EQ(data_.RecordCount(), 4);
 }
 
+TEST_F(ClientDataSetTest, AChangeToAColumnNoStatementWritesIsRefusedWhole) {
+  OpenTable("SELECT ID, NAME, ID + 1 AS NEXT_ID FROM S.T ORDER BY ID, NOTE");
+  ASSERT_TRUE(data_.Fields()[2].ReadOnly) << "computed";
+  data_.FieldDef(2).ReadOnly = false;
+  std::vector<std::string> reconciled;
+  data_.OnReconcileError = [&](TUpdateKind, const std::string& message) { reconciled.push_back(message); };
+  data_.SetFieldText(1, "pencil");
+  data_.SetFieldText(2, "99");
+  data_.Post();
+  data_.Next();
+  data_.SetFieldText(1, "ink2");
+  data_.Post();
+  data_.Append();
+  data_.SetFieldText(0, "9");
+  data_.SetFieldText(2, "10");
+  data_.Post();
+  EXPECT_EQ(data_.ApplyUpdates(-1), 2);
+  EXPECT_EQ(data_.ChangeCount(), 2) << "the refused records stay cached";
+  EXPECT_EQ(reconciled, (std::vector<std::string>(2, "列 NEXT_ID の値は表に書き込めないため, 反映できません。")));
+  data_.CancelUpdates();
+  EXPECT_EQ(Select("SELECT ID, NAME FROM S.T ORDER BY ID, NOTE"),
+            (Rows{{"1", "pen"}, {"2", "ink2"}, {"3", "twin"}, {"3", "twin"}}));
+
+  // A column made read-only after its edit is not written either.
+  reconciled.clear();
+  data_.First();
+  data_.SetFieldText(1, "pencil");
+  data_.Post();
+  data_.FieldDef(1).ReadOnly = true;
+  EXPECT_EQ(data_.ApplyUpdates(-1), 1);
+  EXPECT_EQ(reconciled, std::vector<std::string>{"列 NAME の値は表に書き込めないため, 反映できません。"});
+  EXPECT_EQ(Select("SELECT NAME FROM S.T WHERE ID = 1"), (Rows{{"pen"}}));
+}
+
 TEST(ResolverPlan, QuotedNamesParametersAndNulls) {
   std::vector<TovField> fields(3);
   const char* columns[] = {"id", "名前", "MEMO"};
