@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/core/ovoptions.h"
+#include "app/core/zarur.h"
 #include "app/core/zarurassist.h"
 #include "app/ovforms.h"
 #include "app/zarurmemo.h"
@@ -180,13 +181,15 @@ TEST_F(CodeAssistTest, NothingWithTheOptionOffOrThePopupOpen) {
 
 TEST_F(CodeAssistTest, AFailingCatalogueStatementShowsTheDriversMessageAndNoPopup) {
   platform::ScopedScriptedDialogs dialogs;
-  Sample().Module().Connection.Disconnect();
+  Sample().Exec("ALTER TABLE RDBII_SYSTEM.RDBII_SCHEMA RENAME TO RDBII_SCHEMA_AWAY");
   const AssistOutcome out = Ask("SALES.");
-  Sample().Module().Connection.Connect();
+  Sample().Exec("ALTER TABLE RDBII_SYSTEM.RDBII_SCHEMA_AWAY RENAME TO RDBII_SCHEMA");
   EXPECT_EQ(memo->CodeAssist(), nullptr);
   EXPECT_TRUE(out.Shown.empty());
   ASSERT_EQ(dialogs->messages.size(), 1u);
-  EXPECT_FALSE(dialogs->messages[0].text.empty());
+  EXPECT_NE(dialogs->messages[0].text.find("RDBII_SCHEMA"), std::string::npos) << dialogs->messages[0].text;
+  EXPECT_EQ(dialogs->messages[0].flags & MB_ICONERROR, unsigned{MB_ICONERROR});
+  EXPECT_EQ(Ask("SALES.").Shown, kSalesObjects) << "the catalogue back, the list is back";
 }
 
 TEST_F(CodeAssistTest, AWindowWithoutAConnectionWindowListsNothing) {
