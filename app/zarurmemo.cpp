@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/core/fobjectcore.h"
 #include "app/core/odsql.h"
 #include "app/core/ovkinds.h"
 #include "app/core/ovoptions.h"
@@ -39,12 +40,6 @@ const char kSchemasTablesSQL[] =
     "SCHEMA_NAME, 2 \"SORT\" FROM RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON "
     "A.TABLE_CODE = B.TABLE_CODE WHERE (A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP') AND "
     "A.DB_NAME = :DB_NAME AND A.SCHEMA_NAME = :OWNER ORDER BY \"SORT\", OBJECT_NAME";
-const char kDBCodeSQL[] = "SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE DB_NAME = :DBName";
-const char kSchemaCodeSQL[] =
-    "SELECT SCHEMA_CODE FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE DB_NAME = :DBName AND SCHEMA_NAME = :SchemaName";
-const char kTableCodeSQL[] =
-    "SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE WHERE DB_NAME = :DBName AND SCHEMA_NAME = :SchemaName AND "
-    "TABLE_NAME = :TableName";
 const char kColumnsSQL[] =
     "SELECT TRIM(COLUMN_NAME), DATA_TYPE, CHAR_MAX_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE , CHAR_MAX_LENGTH, 'B' "
     "CHAR_USED, 'NO' VIRTUAL_COLUMN, NUMERIC_RADIX FROM RDBII_SYSTEM.RDBII_COLUMN WHERE DB_CODE = :DB_CODE AND "
@@ -134,10 +129,10 @@ TCandidates SchemaObjects(TovSQLQuery& query, const std::string& dbName, const s
 TCandidates TableColumns(TovSQLQuery& query, const std::string& dbName, const std::string& schema,
                          const std::string& table) {
   TovSQLQuery lookup(query.Connection());
-  const std::string db = FirstValue(lookup, kDBCodeSQL, {{"DBName", dbName}});
-  const std::string schemaCode = FirstValue(lookup, kSchemaCodeSQL, {{"DBName", dbName}, {"SchemaName", schema}});
+  const std::string db = FirstValue(lookup, kDBCodeSql, {{"DBName", dbName}});
+  const std::string schemaCode = FirstValue(lookup, kSchemaCodeSql, {{"DBName", dbName}, {"SchemaName", schema}});
   const std::string tableCode =
-      FirstValue(lookup, kTableCodeSQL, {{"DBName", dbName}, {"SchemaName", schema}, {"TableName", table}});
+      FirstValue(lookup, kTableCodeSql, {{"DBName", dbName}, {"SchemaName", schema}, {"TableName", table}});
   if (db.empty() || schemaCode.empty() || tableCode.empty()) return {};
   const TBindings codes{{"DB_CODE", db}, {"SCHEMA_CODE", schemaCode}, {"TABLE_CODE", tableCode}};
   std::vector<std::string> keys;
