@@ -69,12 +69,6 @@ constexpr char kSchemaListSql[] =
     "SELECT TRIM(A.SCHEMA_NAME) FROM RDBII_SYSTEM.SCHEMATA A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_DATABASE B ON "
     "A.DB_CODE = B.DB_CODE WHERE TRIM(B.DB_NAME) = :DATABASE AND TRIM(A.SCHEMA_OWNER) = :OWNER ORDER BY 1";
 constexpr char kDatabaseListSql[] = "SELECT TRIM(DB_NAME) FROM RDBII_SYSTEM.RDBII_DATABASE ORDER BY 1";
-constexpr char kDBCodeSql[] = "SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE DB_NAME = :DBName";
-constexpr char kSchemaCodeSql[] =
-    "SELECT SCHEMA_CODE FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE DB_NAME = :DBName AND SCHEMA_NAME = :SchemaName";
-constexpr char kTableCodeSql[] =
-    "SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE WHERE DB_NAME = :DBName AND SCHEMA_NAME = :SchemaName AND "
-    "TABLE_NAME = :TableName";
 // The database name is bound, not pasted between quotes, so no name can
 // break the statement.
 constexpr char kDBSpaceListSql[] =

@@ -12,6 +12,7 @@
 #include "app/core/ovmainwin.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/zarurmemo.h"
 #include "editor/ovmemo.h"
 #include "platform/qstr.h"
 #include "ui/ovstdctl.h"
@@ -244,6 +245,20 @@ bool TovForm::event(QEvent* event) {
     }
     default:
       return QWidget::event(event);
+  }
+}
+
+void TovForm::CodeAssist(int x, int y) {
+  auto* editor = qobject_cast<TovMemo*>(focusWidget());
+  if (!ConnectionWindow || !editor) return;
+  TdmSymfoware& module = ConnectionWindow->Module();
+  TovSQLQuery query(&module.Connection);
+  try {
+    BuildCodeAssistList(*editor, *this, query, module.GetDataSourceName(), module.GetUserName(),
+                        ServerVersionOfLevel(ConnectionWindow->Level()), x, y);
+  } catch (const EAbort&) {
+  } catch (const std::exception& e) {
+    MsgBox(e.what(), MB_ICONERROR);
   }
 }
 

@@ -97,11 +97,9 @@ class TovForm : public QWidget {
   virtual void DBChange(QObject* sender) { (void)sender; }
   virtual void LoadWindowSize() {}
   virtual void SaveWindowSize() {}
-  // The code-assist request of an SQL editor at the caret (x, y).
-  virtual void CodeAssist(int x, int y) {
-    (void)x;
-    (void)y;
-  }
+  // The code-assist request of an SQL editor at the caret (x, y): the
+  // focused editor of a window bound to a connection window gets its list.
+  virtual void CodeAssist(int x, int y);
 
   void Activate();
   void TaskButtonClick();

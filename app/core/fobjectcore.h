@@ -59,6 +59,15 @@ std::vector<std::string> ScriptBatches(const std::vector<std::string>& lines, co
 // True when the query with its parameter values returns a row.
 using TRowExists = std::function<bool(const std::string& sql, const std::vector<std::string>& values)>;
 
+// The catalogue codes of a database, a schema and a table (bound by name:
+// DBName, SchemaName, TableName).
+inline constexpr char kDBCodeSql[] = "SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE DB_NAME = :DBName";
+inline constexpr char kSchemaCodeSql[] =
+    "SELECT SCHEMA_CODE FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE DB_NAME = :DBName AND SCHEMA_NAME = :SchemaName";
+inline constexpr char kTableCodeSql[] =
+    "SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE WHERE DB_NAME = :DBName AND SCHEMA_NAME = :SchemaName AND "
+    "TABLE_NAME = :TableName";
+
 struct TCatalogLevel {
   int ServerVersion = 9;
   int CatalogLevel = 9;

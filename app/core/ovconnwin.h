@@ -17,6 +17,14 @@ struct TObjectCount {
   int Selected = 0;
 };
 
+// The server version a connection window probed with its catalogue level:
+// both become 10 together, so level 9 is version 9 and any later level 10.
+inline constexpr int32_t kFirstServerVersion = 9;
+inline constexpr int32_t kLastServerVersion = 10;
+inline int32_t ServerVersionOfLevel(int32_t level) {
+  return level > kFirstServerVersion ? kLastServerVersion : kFirstServerVersion;
+}
+
 class TovConnectionWindow {
  public:
   virtual ~TovConnectionWindow() = default;

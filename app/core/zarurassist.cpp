@@ -119,3 +119,38 @@ std::string AssistColumnTypeName(const std::string& code) {
     if (trimmed == key) return name;
   return code;
 }
+
+std::string AssistObjectsSQL(int serverVersion) {
+  constexpr int kFlatVersion = 10;
+  static const char kBaseTables[] = "(A.TABLE_TYPE = 'BS' OR A.TABLE_TYPE = 'TD' OR A.TABLE_TYPE = 'TP')";
+  static const char kViews[] = "(A.TABLE_TYPE = 'VW')";
+  // Tables and views are read with and without their comments, as the
+  // object list of the connection window reads them.
+  const auto tables = [](const char* type, int sort, const char* where) {
+    const std::string columns = std::string("SELECT '") + type + "' OBJECT_TYPE, A.TABLE_NAME OBJECT_NAME, " +
+                                "A.SCHEMA_NAME SCHEMA_NAME, " + std::to_string(sort) + " \"SORT\", A.DB_CODE DB_CODE ";
+    return columns +
+           "FROM RDBII_SYSTEM.RDBII_TABLE A LEFT OUTER JOIN RDBII_SYSTEM.RDBII_COMMENT B ON A.TABLE_CODE = "
+           "B.TABLE_CODE WHERE " +
+           where + " UNION " + columns + "FROM RDBII_SYSTEM.RDBII_TABLE A WHERE " + where;
+  };
+  const std::string objects =
+      tables("TABLE", 1, kBaseTables) +
+      " UNION SELECT 'INDEX' OBJECT_TYPE, A.INDEX_DSO_NAME OBJECT_NAME, B.SCHEMA_NAME SCHEMA_NAME, 2 \"SORT\", "
+      "A.DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_INDEX A INNER JOIN RDBII_SYSTEM.RDBII_TABLE B ON A.TABLE_CODE = "
+      "B.TABLE_CODE UNION " +
+      tables("VIEW", 3, kViews) +
+      " UNION SELECT 'PROCEDURE' OBJECT_TYPE, PROCEDURE_NAME OBJECT_NAME, SCHEMA_NAME, 4 \"SORT\", DB_CODE FROM "
+      "RDBII_SYSTEM.RDBII_PROC WHERE PROCEDURE_TYPE = 1 AND ROUTINE_TYPE = 0"
+      " UNION SELECT 'FUNCTION' OBJECT_TYPE, PROCEDURE_NAME OBJECT_NAME, SCHEMA_NAME, 5 \"SORT\", DB_CODE FROM "
+      "RDBII_SYSTEM.RDBII_PROC WHERE PROCEDURE_TYPE = 2"
+      " UNION SELECT 'TRIGGER' OBJECT_TYPE, TRIG_NAME OBJECT_NAME, TRIG_SCHEMA_NAME SCHEMA_NAME, 6 \"SORT\", "
+      "TRIG_DB_CODE DB_CODE FROM RDBII_SYSTEM.RDBII_TRIGGER"
+      " UNION SELECT 'SEQUENCE' OBJECT_TYPE, SEQUENCE_NAME OBJECT_NAME, SCHEMA_NAME, 7 \"SORT\", DB_CODE FROM "
+      "RDBII_SYSTEM.RDBII_SEQUENCE";
+  const bool nested = serverVersion < kFlatVersion;
+  return std::string("SELECT TRIM(OBJECT_NAME), TRIM(OBJECT_TYPE) FROM (") + (nested ? " SELECT * FROM (" : "") +
+         objects + ") ALL_OBJECT " + (nested ? ") ALL_OBJECT2 " : "") +
+         "WHERE TRIM(SCHEMA_NAME) = :OWNER AND DB_CODE = (SELECT DB_CODE FROM RDBII_SYSTEM.RDBII_DATABASE WHERE "
+         "TRIM(DB_NAME) = :DBName)\r\nORDER BY \"SORT\", OBJECT_NAME";
+}

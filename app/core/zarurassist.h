@@ -62,3 +62,7 @@ int AssistObjectImage(const std::string& type);
 // The type name of a catalogue column type code ("CV" is "CHAR VARYING");
 // an unknown code is returned as it stands.
 std::string AssistColumnTypeName(const std::string& code);
+
+// The statement listing the objects of a schema (bound: the schema, the
+// database name); servers before version 10 get one more derived level.
+std::string AssistObjectsSQL(int serverVersion);
