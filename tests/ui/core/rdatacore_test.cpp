@@ -1,0 +1,140 @@
+#include "ui/core/rdatacore.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "platform/inifile.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(ResultStatement, AddsSortLimitAndLockClausesEachOnItsOwnLine) {
+  const std::string plain = "SELECT * FROM S.T";
+  const std::string noLock = "SELECT * FROM S.T WITH OPTION LOCK_MODE(NO LOCK)";
+  struct Case {
+    std::string base;
+    std::string sort;
+    bool descending;
+    std::string limit;  // the table editor's row limit; empty for the SQL window
+    Lines lines;
+  } cases[] = {
+      {plain, "", false, "100", {plain, " WITH OPTION LIMIT (100)", " WITH OPTION LOCK_MODE(SHARE LOCK)"}},
+      {plain, "", false, "", {plain, " WITH OPTION LOCK_MODE(SHARE LOCK)"}},
+      {plain, "2", false, "", {plain, " ORDER BY 2", " WITH OPTION LOCK_MODE(NO LOCK) "}},
+      {plain,
+       "2",
+       true,
+       "50",
+       {plain, " ORDER BY 2 DESC", "  ", " WITH OPTION LIMIT (50)", " WITH OPTION LOCK_MODE(SHARE LOCK)"}},
+      {noLock, "", false, "", {noLock}},
+      {noLock, "", false, "50", {"SELECT * FROM S.T ", " WITH OPTION LIMIT (50)", " WITH OPTION LOCK_MODE(SHARE LOCK)"}},
+      // the no-lock option is taken out case-ignored and put after the sort
+      {"select a from t with option lock_mode(no lock)",
+       "1",
+       false,
+       "",
+       {"select a from t ", " ORDER BY 1", " WITH OPTION LOCK_MODE(NO LOCK) "}},
+      // an ORDER BY of the statement's own is never doubled
+      {"select a from t order by a", "1", true, "", {"select a from t order by a", " WITH OPTION LOCK_MODE(SHARE LOCK)"}},
+      {"SELECT A\r\nFROM T\nORDER BY 1", "2", false, "", {"SELECT A", "FROM T", "ORDER BY 1", " WITH OPTION LOCK_MODE(SHARE LOCK)"}},
+  };
+  for (const Case& c : cases) {
+    const std::string text = LimitedStatement(SortedStatement(c.base, c.sort, c.descending), c.limit);
+    EXPECT_EQ(StatementLines(text), c.lines) << c.base << " / " << c.sort << " / " << c.limit;
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  }
+}
+
+TEST(ResultStatement, AggregatesQuoteTheColumnAndDropTheTrailingOptions) {
+  struct Case {
+    TAggregate kind;
+    std::string field;
+    std::string base;
+    std::string sql;
+  } cases[] = {
+      {TAggregate::Count, "A", " SELECT * FROM S.T ", "select count(A) from (SELECT * FROM S.T) as dummy"},
+      {TAggregate::Sum, "amount", "SELECT * FROM S.T WITH OPTION LOCK_MODE(NO LOCK)",
+       "select sum(\"amount\") from (SELECT * FROM S.T) as dummy"},
+      {TAggregate::Average, "A", "SELECT * FROM S.T\r\n WITH OPTION LIMIT (5)\r\n WITH OPTION LOCK_MODE(NO LOCK) ",
+       "select avg(A) from (SELECT * FROM S.T) as dummy"},
+      {TAggregate::Max, "A", "SELECT A FROM S.T WHERE B = 'T'WITH OPTION LOCK_MODE(NO LOCK)",
+       "select max(A) from (SELECT A FROM S.T WHERE B = 'T') as dummy"},
+      // the words inside a literal, a quoted name or a sub-query stay
+      {TAggregate::Min, "A", "SELECT 'WITH OPTION', \"WITH OPTION\" FROM (SELECT A FROM T) Q",
+       "select min(A) from (SELECT 'WITH OPTION', \"WITH OPTION\" FROM (SELECT A FROM T) Q) as dummy"},
+      {TAggregate::Count, "A", "SELECT WITH_OPTION FROM T with\toption lock_mode(no lock)",
+       "select count(A) from (SELECT WITH_OPTION FROM T) as dummy"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AggregateStatement(c.kind, c.field, c.base), c.sql) << c.base;
+  EXPECT_EQ(AggregateMessage(TAggregate::Average, "金額", "12.5"), "[金額]列の平均 = 12.5");
+}
+
+class FakeRecords : public TResultRecords {
+ public:
+  FakeRecords(std::vector<std::vector<std::string>> rows, int escapeAt = -1) : rows_(std::move(rows)), escapeAt_(escapeAt) {}
+  bool AtEnd() const override { return at_ >= rows_.size(); }
+  std::vector<std::string> VisibleValues() const override { return rows_[at_]; }
+  void Next() override { ++at_; }
+  bool EscapePressed() override { return static_cast<int>(at_) == escapeAt_; }
+  void Progress(int number) override { progress.push_back(number); }
+  std::vector<int> progress;
+
+ private:
+  std::vector<std::vector<std::string>> rows_;
+  size_t at_ = 0;
+  int escapeAt_;
+};
+
+TEST(ResultClipboard, TitlesAndDataCountVisibleFieldsAlike) {
+  const std::vector<TResultField> fields = {{"ID", "番号", true}, {"HIDDEN", "隠し", false}, {"NAME", "", true}};
+  struct Case {
+    int pasteTitle;
+    bool comma;
+    std::string text;
+  } cases[] = {
+      {kPasteTitleNames, false, "ID\tNAME\r\n1\tA,B\r\n2\t\"x\ny\"\"z\"\r\n"},
+      {kPasteTitleComments, true, "番号,NAME\r\n1,A,B\r\n2,\"x\ny\"\"z\"\r\n"},
+      {kPasteTitleNone, false, "1\tA,B\r\n2\t\"x\ny\"\"z\"\r\n"},
+  };
+  for (const Case& c : cases) {
+    FakeRecords records({{"1", "A,B"}, {"2", "x\r\ny\"z"}});
+    const std::vector<std::string> titles =
+        c.pasteTitle == kPasteTitleNone ? std::vector<std::string>{} : ResultTitles(fields, c.pasteTitle);
+    EXPECT_EQ(ResultClipboardText(titles, c.comma, records), c.text) << c.pasteTitle;
+    EXPECT_EQ(records.progress, (std::vector<int>{1, 2}));
+  }
+}
+
+TEST(ResultClipboard, EscHalfWayKeepsWhatWasWritten) {
+  FakeRecords records({{"1"}, {"2"}, {"3"}}, 2);
+  EXPECT_EQ(ResultClipboardText({"N"}, false, records), "N\r\n1\r\n2\r\n");
+}
+
+TEST(ResultClipboard, QuotesAValueOfCrLfAndQuote) {
+  FakeRecords records({{"A\r\n\"B"}, {"C\rD\tE"}});
+  EXPECT_EQ(ResultClipboardText({}, false, records), "\"A\n\"\"B\"\r\n\"C\nD\tE\"\r\n");
+}
+
+TEST(ColumnWidths, RoundTripThroughTheWidthFileWithJapaneseCaptions) {
+  QTemporaryDir dir;
+  const std::string tempDir = dir.path().toStdString() + "/";
+  const std::string name = ColWidthFileName(tempDir, "SCH.表");
+  EXPECT_EQ(name, tempDir + "SCH.表.ini");
+  const std::vector<std::string> captions = {"番号", "名前", "(ALL)"};
+  {
+    platform::IniFile file(name);
+    SaveColumnWidths(file, captions, {40, 0, 77}, 120);
+  }
+  platform::IniFile file(name);
+  EXPECT_EQ(file.ReadInteger(kColWidthSectionV, "(ALL)", 0), 77);
+  EXPECT_EQ(SavedDefaultColWidth(file), 120);
+  // saved widths win; an unsaved one (0) is capped like a column without a file
+  EXPECT_EQ(FittedColumnWidths(captions, {300, 300, 10}, 64, &file), (std::vector<int>{40, 64, 77}));
+  EXPECT_EQ(FittedColumnWidths(captions, {300, 30, 10}, 64, nullptr), (std::vector<int>{64, 30, 10}));
+  platform::IniFile empty(ColWidthFileName(tempDir, "none"));
+  EXPECT_EQ(SavedDefaultColWidth(empty), 0);
+}
+
+}  // namespace
