@@ -5,7 +5,7 @@
 #pragma once
 
 #include <QFrame>
-
+#include <QPoint>
 #include <memory>
 #include <string>
 
@@ -13,18 +13,15 @@
 #include "ui/core/ovclientds.h"
 #include "ui/core/ovresolver.h"
 #include "ui/core/rdatacore.h"
+#include "ui/ovdbgrid.h"
 
 class QAction;
 class QMenu;
 class QToolBar;
-class TGridItem;
-class TovDBGridBase;
-class TovDBGridH;
-class TovDBGridV;
 
 // What the frame needs of the window it is placed in.
 class TDataOwner {
-public:
+ public:
   enum class TKind { Other, TableEditor, ViewEditor, SqlWindow };
   virtual ~TDataOwner() = default;
   virtual TKind OwnerKind() const = 0;
@@ -35,9 +32,8 @@ public:
 };
 
 class TfraData : public QFrame {
-public:
-  TfraData(TDataOwner &owner, TovSQLConnection *connection,
-           QWidget *parent = nullptr);
+ public:
+  TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* parent = nullptr);
   ~TfraData() override;
 
   std::string BaseSQL;
@@ -46,27 +42,27 @@ public:
   bool SortDescending = false;
   bool VerticalShown = false;
 
-  TovDBGridV *grdData1;
-  TovDBGridH *grdData2;
-  QToolBar *tolLeft;
-  QAction *btnUpdate;
-  QAction *btnGridType;
-  QAction *btnExcel;
-  QAction *btnCopy;
-  QAction *btnIns;
-  QAction *btnDel;
-  QAction *btnFirst;
-  QAction *btnPrev;
-  QAction *btnNext;
-  QAction *btnLast;
-  QMenu *popRecord;
-  QAction *mnuIns;
-  QAction *mnuCopy;
-  QAction *mnuPaste;
-  QAction *mnuDel;
-  QMenu *popColumn;
-  QAction *mnuSort;
-  QMenu *mnugroup;
+  TovDBGridV* grdData1;
+  TovDBGridH* grdData2;
+  QToolBar* tolLeft;
+  QAction* btnUpdate;
+  QAction* btnGridType;
+  QAction* btnExcel;
+  QAction* btnCopy;
+  QAction* btnIns;
+  QAction* btnDel;
+  QAction* btnFirst;
+  QAction* btnPrev;
+  QAction* btnNext;
+  QAction* btnLast;
+  QMenu* popRecord;
+  QAction* mnuIns;
+  QAction* mnuCopy;
+  QAction* mnuPaste;
+  QAction* mnuDel;
+  QMenu* popColumn;
+  QAction* mnuSort;
+  QMenu* mnugroup;
   TovSQLQuery qryData;
   TovSQLQuery qryLob;
   TovClientDataSet cdsData;
@@ -74,7 +70,7 @@ public:
   int PopupColumn = 0;
   int PopupRow = 0;
 
-  void SetSQL(const std::string &text);
+  void SetSQL(const std::string& text);
   void PrepareSQL();
   void OpenData();
   void qryDataAfterOpenClose();
@@ -89,13 +85,15 @@ public:
   void SortByField(int dataIndex);
   void ShowAggregate(TAggregate kind);
 
-private:
-  TovDBGridBase &VisibleGrid() const;
+ private:
+  TovDBGridBase& VisibleGrid() const;
+  void DrawCell(const TovDBGridBase& grid, const TovDBGridBase::TDrawCellInfo& info, bool transposed);
   void SetEditing(bool on);
+  void ShowPopup(TovDBGridBase& grid, QPoint at);
   void ApplyColumnWidths();
   void CloseData();
   void Navigate(void (TovClientDataSet::*move)());
 
-  TDataOwner &owner_;
+  TDataOwner& owner_;
   std::unique_ptr<TovSQLResolver> resolver_;
 };

@@ -34,27 +34,21 @@ bool IsWordChar(char c) {
   return std::isalnum(u) || c == '_' || c == '$' || c == '#' || u >= 0x80;
 }
 
-bool IsBlank(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
+bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
 TokenKind KindOfSpan(SqlSpanKind kind) {
   switch (kind) {
-  case SqlSpanKind::Literal:
-    return TokenKind::Literal;
-  case SqlSpanKind::QuotedName:
-    return TokenKind::QuotedName;
-  case SqlSpanKind::Comment:
-    return TokenKind::Comment;
-  case SqlSpanKind::Code:
-    break;
+    case SqlSpanKind::Literal: return TokenKind::Literal;
+    case SqlSpanKind::QuotedName: return TokenKind::QuotedName;
+    case SqlSpanKind::Comment: return TokenKind::Comment;
+    case SqlSpanKind::Code: break;
   }
   return TokenKind::Other;
 }
 
 std::vector<Token> Tokenize(std::string_view sql) {
   std::vector<Token> tokens;
-  for (const SqlSpan &span : platform::SplitSqlSpans(std::string(sql))) {
+  for (const SqlSpan& span : platform::SplitSqlSpans(std::string(sql))) {
     const std::string_view text = sql.substr(span.begin, span.end - span.begin);
     if (span.kind != SqlSpanKind::Code) {
       tokens.push_back({KindOfSpan(span.kind), text});
@@ -65,12 +59,10 @@ std::vector<Token> Tokenize(std::string_view sql) {
       TokenKind kind = TokenKind::Other;
       if (IsBlank(text[i])) {
         kind = TokenKind::Blank;
-        while (end < text.size() && IsBlank(text[end]))
-          ++end;
+        while (end < text.size() && IsBlank(text[end])) ++end;
       } else if (IsWordChar(text[i])) {
         kind = TokenKind::Word;
-        while (end < text.size() && IsWordChar(text[end]))
-          ++end;
+        while (end < text.size() && IsWordChar(text[end])) ++end;
       }
       tokens.push_back({kind, text.substr(i, end - i)});
       i = end;
@@ -79,22 +71,19 @@ std::vector<Token> Tokenize(std::string_view sql) {
   return tokens;
 }
 
-bool IsWord(const Token &token, const char *word) {
-  return token.kind == TokenKind::Word &&
-         token.text.size() == std::char_traits<char>::length(word) &&
+bool IsWord(const Token& token, const char* word) {
+  return token.kind == TokenKind::Word && token.text.size() == std::char_traits<char>::length(word) &&
          strncasecmp(token.text.data(), word, token.text.size()) == 0;
 }
 
-constexpr const char *kNestedOption = "WITH OPTION 句は文の末尾にだけ書けます";
+constexpr const char* kNestedOption = "WITH OPTION 句は文の末尾にだけ書けます";
 
-bool IsOther(const Token &token, char c) {
-  return token.kind == TokenKind::Other && token.text[0] == c;
-}
+bool IsOther(const Token& token, char c) { return token.kind == TokenKind::Other && token.text[0] == c; }
 
 // Rewrites one statement from its tokens; each rule that matches at a
 // token writes its replacement and moves past what it replaced.
 class Rewriter {
-public:
+ public:
   explicit Rewriter(std::string_view sql) : tokens_(Tokenize(sql)) {}
 
   std::string Run() {
@@ -104,52 +93,39 @@ public:
         i = end;
       } else if (end = OptionClause(i); end != i) {
         // The server takes option clauses only at a statement's end.
-        if (depth > 0)
-          throw platform::SqlError(StandinMessage(kNestedOption));
+        if (depth > 0) throw platform::SqlError(StandinMessage(kNestedOption));
         i = end;
       } else if (end = LiteralPrefix(i); end != i) {
         i = end;
       } else {
-        if (IsOther(tokens_[i], '('))
-          ++depth;
-        if (IsOther(tokens_[i], ')') && depth > 0)
-          --depth;
+        if (IsOther(tokens_[i], '(')) ++depth;
+        if (IsOther(tokens_[i], ')') && depth > 0) --depth;
         out_ += tokens_[i++].text;
       }
     }
     return std::move(out_);
   }
 
-private:
-  const Token *At(size_t i) const {
-    return i < tokens_.size() ? &tokens_[i] : nullptr;
-  }
+ private:
+  const Token* At(size_t i) const { return i < tokens_.size() ? &tokens_[i] : nullptr; }
 
   size_t SkipBlanks(size_t i) const {
-    while (i < tokens_.size() && tokens_[i].kind == TokenKind::Blank)
-      ++i;
+    while (i < tokens_.size() && tokens_[i].kind == TokenKind::Blank) ++i;
     return i;
   }
 
   // A name of a NEXTVAL reference as the catalogue holds it: a closed quoted
   // name as written ("" read as "), an unquoted one upper-cased. False for
   // any other token.
-  static bool CatalogueName(const Token *token, std::string &name) {
-    if (!token)
-      return false;
+  static bool CatalogueName(const Token* token, std::string& name) {
+    if (!token) return false;
     if (token->kind == TokenKind::Word) {
       const char first = token->text[0];
-      if (std::isdigit(static_cast<unsigned char>(first)) || first == '$' ||
-          first == '#')
-        return false;
-      name = QString::fromUtf8(token->text.data(),
-                               static_cast<qsizetype>(token->text.size()))
-                 .toUpper()
-                 .toStdString();
+      if (std::isdigit(static_cast<unsigned char>(first)) || first == '$' || first == '#') return false;
+      name = QString::fromUtf8(token->text.data(), static_cast<qsizetype>(token->text.size())).toUpper().toStdString();
       return true;
     }
-    if (token->kind != TokenKind::QuotedName)
-      return false;
+    if (token->kind != TokenKind::QuotedName) return false;
     const std::string_view text = token->text;
     name.clear();
     for (size_t i = 1; i < text.size(); ++i) {
@@ -162,13 +138,12 @@ private:
         return i + 1 == text.size() && !name.empty();
       }
     }
-    return false; // not closed
+    return false;  // not closed
   }
 
-  static std::string SqlLiteral(const std::string &text) {
+  static std::string SqlLiteral(const std::string& text) {
     std::string out = "'";
-    for (char c : text)
-      out += c == '\'' ? std::string("''") : std::string(1, c);
+    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
     return out + "'";
   }
 
@@ -176,20 +151,15 @@ private:
   // function.
   size_t Nextval(size_t i) {
     std::string schema, sequence;
-    if (!CatalogueName(At(i), schema))
-      return i;
+    if (!CatalogueName(At(i), schema)) return i;
     size_t p = SkipBlanks(i + 1);
-    if (!At(p) || !IsOther(*At(p), '.'))
-      return i;
+    if (!At(p) || !IsOther(*At(p), '.')) return i;
     p = SkipBlanks(p + 1);
-    if (!CatalogueName(At(p), sequence))
-      return i;
+    if (!CatalogueName(At(p), sequence)) return i;
     p = SkipBlanks(p + 1);
-    if (!At(p) || !IsOther(*At(p), '.'))
-      return i;
+    if (!At(p) || !IsOther(*At(p), '.')) return i;
     p = SkipBlanks(p + 1);
-    if (!At(p) || !IsWord(*At(p), "NEXTVAL"))
-      return i;
+    if (!At(p) || !IsWord(*At(p), "NEXTVAL")) return i;
     out_ += "NEXTVAL(" + SqlLiteral(schema) + ", " + SqlLiteral(sequence) + ")";
     return p + 1;
   }
@@ -198,59 +168,46 @@ private:
   // are dropped; a LIMIT (n) among them becomes SQLite's "LIMIT n". An item
   // whose parentheses never close takes the rest of the statement.
   size_t OptionClause(size_t i) {
-    if (!IsWord(tokens_[i], "WITH") || !At(i + 1) ||
-        At(i + 1)->kind != TokenKind::Blank)
-      return i;
+    if (!IsWord(tokens_[i], "WITH") || !At(i + 1) || At(i + 1)->kind != TokenKind::Blank) return i;
     const size_t option = SkipBlanks(i + 1);
-    if (!At(option) || !IsWord(*At(option), "OPTION"))
-      return i;
+    if (!At(option) || !IsWord(*At(option), "OPTION")) return i;
     size_t end = option + 1;
     std::string limit;
     for (;;) {
       size_t p = SkipBlanks(end);
-      if (At(p) && IsOther(*At(p), ','))
-        p = SkipBlanks(p + 1);
-      if (!At(p) || At(p)->kind != TokenKind::Word)
-        break;
+      if (At(p) && IsOther(*At(p), ',')) p = SkipBlanks(p + 1);
+      if (!At(p) || At(p)->kind != TokenKind::Word) break;
       const bool isLimit = IsWord(*At(p), "LIMIT");
       p = SkipBlanks(p + 1);
-      if (!At(p) || !IsOther(*At(p), '('))
-        break;
+      if (!At(p) || !IsOther(*At(p), '(')) break;
       const size_t open = p;
       int depth = 0;
       for (; p < tokens_.size(); ++p) {
-        if (IsOther(tokens_[p], '('))
-          ++depth;
-        if (IsOther(tokens_[p], ')') && --depth == 0)
-          break;
+        if (IsOther(tokens_[p], '(')) ++depth;
+        if (IsOther(tokens_[p], ')') && --depth == 0) break;
       }
       if (p == tokens_.size()) {
         end = p;
         break;
       }
-      if (isLimit)
-        limit = Joined(SkipBlanks(open + 1), TrimBlanks(open + 1, p));
+      if (isLimit) limit = Joined(SkipBlanks(open + 1), TrimBlanks(open + 1, p));
       end = p + 1;
     }
-    if (!limit.empty())
-      out_ += " LIMIT " + limit;
+    if (!limit.empty()) out_ += " LIMIT " + limit;
     // Keep the tokens around the clause apart.
-    if (At(end) && At(end)->kind != TokenKind::Blank)
-      out_ += ' ';
+    if (At(end) && At(end)->kind != TokenKind::Blank) out_ += ' ';
     return end;
   }
 
   // The end of [begin, end) without the blanks it ends with.
   size_t TrimBlanks(size_t begin, size_t end) const {
-    while (end > begin && tokens_[end - 1].kind == TokenKind::Blank)
-      --end;
+    while (end > begin && tokens_[end - 1].kind == TokenKind::Blank) --end;
     return end;
   }
 
   std::string Joined(size_t begin, size_t end) const {
     std::string text;
-    for (size_t i = begin; i < end; ++i)
-      text += tokens_[i].text;
+    for (size_t i = begin; i < end; ++i) text += tokens_[i].text;
     return text;
   }
 
@@ -259,17 +216,14 @@ private:
   // meets a literal or quoted name before it is kept apart by a blank, so
   // 'a'N'b' stays two literals.
   size_t LiteralPrefix(size_t i) {
-    const Token &word = tokens_[i];
+    const Token& word = tokens_[i];
     size_t p = i + 1;
-    if (IsWord(word, "DATE") || IsWord(word, "TIME") ||
-        IsWord(word, "TIMESTAMP"))
+    if (IsWord(word, "DATE") || IsWord(word, "TIME") || IsWord(word, "TIMESTAMP"))
       p = SkipBlanks(p);
     else if (!IsWord(word, "N"))
       return i;
-    if (!At(p) || At(p)->kind != TokenKind::Literal)
-      return i;
-    if (!out_.empty() && (out_.back() == '\'' || out_.back() == '"'))
-      out_ += ' ';
+    if (!At(p) || At(p)->kind != TokenKind::Literal) return i;
+    if (!out_.empty() && (out_.back() == '\'' || out_.back() == '"')) out_ += ' ';
     return p;
   }
 
@@ -277,11 +231,11 @@ private:
   std::string out_;
 };
 
-} // namespace
+}  // namespace
 
-std::string RewriteStatement(const std::string &sql) {
+std::string RewriteStatement(const std::string& sql) {
   const std::string marked = platform::ConvertMarkers(sql).text;
   return Rewriter(marked).Run();
 }
 
-} // namespace symfoware
+}  // namespace symfoware

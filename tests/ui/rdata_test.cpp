@@ -1,9 +1,9 @@
 #include "ui/rdata.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QClipboard>
-
-#include <gtest/gtest.h>
 
 #include "app/core/ovoptions.h"
 #include "app/core/zarur.h"
@@ -16,18 +16,16 @@
 namespace {
 
 class TestHost : public TDataOwner {
-public:
+ public:
   TKind OwnerKind() const override { return kind; }
   std::string RecordLimitText() const override { return limit; }
-  std::string FieldComment(int field) const override {
-    return field == 1 ? "文字列" : "";
-  }
+  std::string FieldComment(int field) const override { return field == 1 ? "文字列" : ""; }
   TKind kind = TKind::TableEditor;
   std::string limit;
 };
 
 class DataFrame : public testing::Test {
-protected:
+ protected:
   void SetUp() override {
     odbc_.CreateStandin("ADMIN", "secret");
     connection_.UserName = "ADMIN";
@@ -48,15 +46,14 @@ protected:
     frame_.reset();
     AppOption = saved_;
   }
-  void Open(const std::string &sql) {
+  void Open(const std::string& sql) {
     frame_->SetSQL(sql);
     frame_->PrepareSQL();
     frame_->OpenData();
   }
   std::vector<std::string> Messages() {
     std::vector<std::string> texts;
-    for (const platform::MessageRequest &m : settings_.Dialogs().messages)
-      texts.push_back(m.text);
+    for (const platform::MessageRequest& m : settings_.Dialogs().messages) texts.push_back(m.text);
     return texts;
   }
 
@@ -75,22 +72,18 @@ TEST_F(DataFrame, OpensWithTheRowLimitOfTheEditorsOnly) {
     int records;
   } cases[] = {
       {TDataOwner::TKind::TableEditor,
-       {"SELECT ID FROM S.ALLTYPES", " WITH OPTION LIMIT (50)",
-        " WITH OPTION LOCK_MODE(SHARE LOCK)"},
+       {"SELECT ID FROM S.ALLTYPES", " WITH OPTION LIMIT (50)", " WITH OPTION LOCK_MODE(SHARE LOCK)"},
        50},
-      {TDataOwner::TKind::SqlWindow,
-       {"SELECT ID FROM S.ALLTYPES", " WITH OPTION LOCK_MODE(SHARE LOCK)"},
-       255},
+      {TDataOwner::TKind::SqlWindow, {"SELECT ID FROM S.ALLTYPES", " WITH OPTION LOCK_MODE(SHARE LOCK)"}, 255},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     host_.kind = c.kind;
     host_.limit = "50";
     Open("SELECT ID FROM S.ALLTYPES");
     EXPECT_EQ(StatementLines(frame_->qryData.SQL()), c.lines);
     EXPECT_EQ(frame_->cdsData.RecordCount(), c.records);
     EXPECT_TRUE(frame_->btnCopy->isEnabled());
-    EXPECT_FALSE(frame_->btnIns->isEnabled())
-        << "read-only while btnUpdate is up";
+    EXPECT_FALSE(frame_->btnIns->isEnabled()) << "read-only while btnUpdate is up";
   }
 }
 
@@ -102,9 +95,7 @@ TEST_F(DataFrame, TitleSortsFlipAndFollowTheSelectListAfterADrag) {
   frame_->SortByField(0);
   EXPECT_TRUE(frame_->SortDescending);
   frame_->cdsData.First();
-  EXPECT_EQ(frame_->cdsData.AsString(0),
-            std::to_string(testing_grids::kFillerFirst +
-                           testing_grids::kFillerRows - 1));
+  EXPECT_EQ(frame_->cdsData.AsString(0), std::to_string(testing_grids::kFillerFirst + testing_grids::kFillerRows - 1));
   frame_->SortByField(0);
   EXPECT_FALSE(frame_->SortDescending);
   // after the ID column moved behind V, data index 1 still shows ID
@@ -116,8 +107,9 @@ TEST_F(DataFrame, TitleSortsFlipAndFollowTheSelectListAfterADrag) {
 
 TEST_F(DataFrame, AggregatesShowTheValueOrTheirMessages) {
   host_.kind = TDataOwner::TKind::TableEditor;
-  Open("SELECT ID, SI FROM S.ALLTYPES WHERE ID < 5 WITH OPTION LOCK_MODE(NO "
-       "LOCK)");
+  Open(
+      "SELECT ID, SI FROM S.ALLTYPES WHERE ID < 5 WITH OPTION LOCK_MODE(NO "
+      "LOCK)");
   frame_->PopupColumn = 1;
   frame_->ShowAggregate(TAggregate::Sum);
   frame_->ShowAggregate(TAggregate::Count);
@@ -125,10 +117,8 @@ TEST_F(DataFrame, AggregatesShowTheValueOrTheirMessages) {
   frame_->ShowAggregate(TAggregate::Max);
   frame_->BaseSQL = "SELECT ID, SI FROM S.NOSUCH";
   frame_->ShowAggregate(TAggregate::Min);
-  EXPECT_EQ(Messages(),
-            (std::vector<std::string>{"[SI]列の合計 = 4", "[SI]列の件数 = 4",
-                                      "レコードがありません",
-                                      "集計情報を求めることができません。"}));
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"[SI]列の合計 = 4", "[SI]列の件数 = 4", "レコードがありません",
+                                                  "集計情報を求めることができません。"}));
 }
 
 TEST_F(DataFrame, CopiesTheWholeResultWithCommentTitles) {
@@ -136,10 +126,8 @@ TEST_F(DataFrame, CopiesTheWholeResultWithCommentTitles) {
   AppOption.PasteColumn = 1;
   Open("SELECT ID, V FROM S.ALLTYPES WHERE ID IN (1, 2, 3)");
   frame_->btnCopyClick();
-  EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
-            "ID,文字列\r\n1,\"tab\there\"\r\n2,\r\n3,\"crlf\nx\"\r\n");
-  EXPECT_EQ(Messages(),
-            (std::vector<std::string>{"クリップボードに出力しました。"}));
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "ID,文字列\r\n1,\"tab\there\"\r\n2,\r\n3,\"crlf\nx\"\r\n");
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"クリップボードに出力しました。"}));
 }
 
 TEST_F(DataFrame, ColumnWidthsAreSavedBeforeTheResultCloses) {
@@ -164,9 +152,8 @@ TEST_F(DataFrame, DeleteAsksAndEditingNeedsTheUpdateButton) {
   settings_.Dialogs().QueueMessage(IDOK);
   frame_->btnDelClick();
   EXPECT_TRUE(frame_->cdsData.IsEmpty());
-  frame_->btnDelClick(); // an empty result asks nothing
-  EXPECT_EQ(Messages(),
-            (std::vector<std::string>(2, "レコードを削除しますか？")));
+  frame_->btnDelClick();  // an empty result asks nothing
+  EXPECT_EQ(Messages(), (std::vector<std::string>(2, "レコードを削除しますか？")));
 }
 
-} // namespace
+}  // namespace

@@ -41,7 +41,9 @@ std::string ReplaceNoCase(std::string text, const std::string& pattern, const st
 bool Contains(const std::string& text, const std::string& pattern) { return text.find(pattern) != std::string::npos; }
 
 // Appending to a list of lines through its text: the clause starts a line.
-std::string AppendLine(const std::string& text, const std::string& clause) { return LinesText(LinesText(text) + clause); }
+std::string AppendLine(const std::string& text, const std::string& clause) {
+  return LinesText(LinesText(text) + clause);
+}
 
 bool IsWordByte(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || static_cast<unsigned char>(c) >= 0x80;
@@ -82,22 +84,32 @@ size_t TopLevelWithOption(const std::string& sql) {
 
 const char* AggregateFunction(TAggregate kind) {
   switch (kind) {
-    case TAggregate::Count: return "count";
-    case TAggregate::Sum: return "sum";
-    case TAggregate::Average: return "avg";
-    case TAggregate::Max: return "max";
-    case TAggregate::Min: return "min";
+    case TAggregate::Count:
+      return "count";
+    case TAggregate::Sum:
+      return "sum";
+    case TAggregate::Average:
+      return "avg";
+    case TAggregate::Max:
+      return "max";
+    case TAggregate::Min:
+      return "min";
   }
   return "";
 }
 
 const char* AggregateLabel(TAggregate kind) {
   switch (kind) {
-    case TAggregate::Count: return "]列の件数 = ";
-    case TAggregate::Sum: return "]列の合計 = ";
-    case TAggregate::Average: return "]列の平均 = ";
-    case TAggregate::Max: return "]列の最大 = ";
-    case TAggregate::Min: return "]列の最小 = ";
+    case TAggregate::Count:
+      return "]列の件数 = ";
+    case TAggregate::Sum:
+      return "]列の合計 = ";
+    case TAggregate::Average:
+      return "]列の平均 = ";
+    case TAggregate::Max:
+      return "]列の最大 = ";
+    case TAggregate::Min:
+      return "]列の最小 = ";
   }
   return "";
 }
@@ -219,4 +231,49 @@ void SaveColumnWidths(platform::IniFile& file, const std::vector<std::string>& c
     file.WriteInteger(kColWidthSectionV, captions[i], widths[i]);
   file.WriteInteger(kColWidthSectionH, kColWidthAllKey, defaultWidthH);
   file.UpdateFile();
+}
+
+namespace {
+
+bool IsNumberType(TFieldType type) {
+  return type == TFieldType::ftSmallint || type == TFieldType::ftInteger || type == TFieldType::ftFloat ||
+         type == TFieldType::ftBCD;
+}
+
+TCellLook Look(std::string text, bool right, bool nullMark = false) { return {true, std::move(text), right, nullMark}; }
+
+}  // namespace
+
+std::string NumberCellText(const std::string& text) { return text.starts_with('.') ? "0" + text : text; }
+
+TCellLook ColumnCellLook(TFieldType type, bool isNull, const std::string& text, bool showNull) {
+  if (type == TFieldType::ftBlob) return Look(UpperCase(text), false);
+  if (isNull && showNull) return Look(kNullMark, false, true);
+  if (IsNumberType(type)) return Look(NumberCellText(text), true);
+  if (type == TFieldType::ftWord || type == TFieldType::ftMemo || type == TFieldType::ftWideMemo)
+    return Look(text, false);
+  return {};
+}
+
+TCellLook RowCellLook(TFieldType type, bool isNull, const std::string& text, bool showNull, int showMode) {
+  constexpr int kByType = 0;
+  constexpr int kAllLeft = 1;
+  if (type == TFieldType::ftBlob) return Look(UpperCase(text), showMode > kAllLeft);
+  if (showMode == kByType) {
+    if (isNull && showNull) return Look(kNullMark, false, true);
+    if (IsNumberType(type)) return Look(NumberCellText(text), true);
+    switch (type) {
+      case TFieldType::ftString:
+      case TFieldType::ftWord:
+      case TFieldType::ftDate:
+      case TFieldType::ftDateTime:
+      case TFieldType::ftMemo:
+      case TFieldType::ftWideMemo:
+        return Look(text, false);
+      default:
+        return {};
+    }
+  }
+  const bool right = showMode > kAllLeft;
+  return isNull ? Look(kNullMark, right, true) : Look(text, right);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/core/odsql.h"
+
 namespace platform {
 class IniFile;
 }
@@ -100,3 +102,23 @@ int SavedDefaultColWidth(const platform::IniFile& file);
 // Writes every caption's width and the transposed grid's default width.
 void SaveColumnWidths(platform::IniFile& file, const std::vector<std::string>& captions, const std::vector<int>& widths,
                       int defaultWidthH);
+
+// ---- Cell drawing ------------------------------------------------------------
+
+inline constexpr const char* kNullMark = "(NULL)";
+
+// How the frame draws a data cell over the grid's own drawing.
+struct TCellLook {
+  bool Own = false;  // false: the grid's drawing stays
+  std::string Text;
+  bool RightAligned = false;
+  bool NullMark = false;  // drawn in blue
+};
+
+// A number's text with "0" before a leading ".".
+std::string NumberCellText(const std::string& text);
+// A cell of the vertical grid.
+TCellLook ColumnCellLook(TFieldType type, bool isNull, const std::string& text, bool showNull);
+// A cell of the transposed grid under `DataShowMode` (0 by type, 1 all
+// left, 2 all right).
+TCellLook RowCellLook(TFieldType type, bool isNull, const std::string& text, bool showNull, int showMode);
