@@ -27,11 +27,7 @@ class TestHost : public TDataOwner {
 class DataFrame : public testing::Test {
  protected:
   void SetUp() override {
-    odbc_.CreateStandin("ADMIN", "secret");
-    connection_.UserName = "ADMIN";
-    connection_.Password = "secret";
-    connection_.DataSource = "ORVTEST";
-    connection_.Connect();
+    testing_grids::ConnectStandin(odbc_, connection_);
     testing_grids::CreateGridFixture(connection_);
     saved_ = AppOption;
     AppOption.TempDir = settings_.Path("temp") + "/";

@@ -6,6 +6,7 @@
 
 #include "app/core/odsql.h"
 #include "platform/inifile.h"
+#include "tests/standin/grid_fixture.h"
 #include "tests/standin/odbc_fixture.h"
 
 namespace {
@@ -93,11 +94,7 @@ TEST(ResultStatement, AggregatesQuoteTheColumnAndDropTheTrailingOptions) {
 class StandinAggregates : public testing::Test {
  protected:
   void SetUp() override {
-    odbc_.CreateStandin("ADMIN", "secret");
-    connection_.UserName = "ADMIN";
-    connection_.Password = "secret";
-    connection_.DataSource = "ORVTEST";
-    connection_.Connect();
+    testing_grids::ConnectStandin(odbc_, connection_);
     for (const char* sql :
          {"CREATE SCHEMA S", "CREATE TABLE S.T (ID INTEGER, \"amount\" DECIMAL(5,1))",
           "INSERT INTO S.T VALUES (1, 1.5)", "INSERT INTO S.T VALUES (2, 2.5)", "INSERT INTO S.T VALUES (3, NULL)"})
