@@ -1,5 +1,6 @@
 #include "ui/zarurctl.h"
 
+#include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTextEdit>
@@ -8,6 +9,7 @@
 #include "app/core/zarur.h"
 #include "editor/ovmemo.h"
 #include "platform/gui/wingdi.h"
+#include "ui/ovdbgrid.h"
 #include "ui/ovgrid.h"
 
 namespace {
@@ -34,8 +36,11 @@ void ApplyControlOptions(QWidget* control) {
     memo->SetMacroList(&SharedMacroList);
   } else if (auto* grid = qobject_cast<TovStringGrid*>(control)) {
     grid->SetGridMode(geAccess);
-  } else if (qobject_cast<QTableWidget*>(control)) {
+  } else if (qobject_cast<QTableWidget*>(control) || dynamic_cast<TovDBGridV*>(control)) {
     // The face is set at a fixed pitch.
     control->setFont(platform::FontFace(AppOption.DataFontName, AppOption.DataFontSize));
+  } else if (auto* grid = dynamic_cast<TovDBGridH*>(control)) {
+    control->setFont(platform::FontFace(AppOption.DataFontName, AppOption.DataFontSize));
+    grid->SetDefaultColWidth(QFontMetrics(control->font()).horizontalAdvance(QString(AppOption.DataColWidthH, u'A')));
   }
 }

@@ -14,6 +14,7 @@ TovMainWindow* ControlOptionsWindow();
 // Gives a control the program's display options by its class, the first
 // that matches: a plain multi-line edit the editor font; a TovMemo the
 // editor settings, the editor pop-up menu and SharedMacroList; a
-// TovStringGrid grid mode geAccess; a plain string grid the data font at a
-// fixed pitch. Other controls are left alone.
+// TovStringGrid grid mode geAccess; a plain string grid and a TovDBGridV the
+// data font at a fixed pitch; a TovDBGridH that font and a default column
+// width of DataColWidthH letters "A". Other controls are left alone.
 void ApplyControlOptions(QWidget* control);

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sqlbackend.h"
 #include "platform/sqlmarkers.h"
+#include "standin/symfoware/sqlite.h"
 
 namespace symfoware {
 namespace {
@@ -74,6 +76,8 @@ bool IsWord(const Token& token, const char* word) {
          strncasecmp(token.text.data(), word, token.text.size()) == 0;
 }
 
+constexpr const char* kNestedOption = "WITH OPTION 句は文の末尾にだけ書けます";
+
 bool IsOther(const Token& token, char c) { return token.kind == TokenKind::Other && token.text[0] == c; }
 
 // Rewrites one statement from its tokens; each rule that matches at a
@@ -83,14 +87,19 @@ class Rewriter {
   explicit Rewriter(std::string_view sql) : tokens_(Tokenize(sql)) {}
 
   std::string Run() {
+    int depth = 0;
     for (size_t i = 0; i < tokens_.size();) {
       if (size_t end = Nextval(i); end != i) {
         i = end;
       } else if (end = OptionClause(i); end != i) {
+        // The server takes option clauses only at a statement's end.
+        if (depth > 0) throw platform::SqlError(StandinMessage(kNestedOption));
         i = end;
       } else if (end = LiteralPrefix(i); end != i) {
         i = end;
       } else {
+        if (IsOther(tokens_[i], '(')) ++depth;
+        if (IsOther(tokens_[i], ')') && depth > 0) --depth;
         out_ += tokens_[i++].text;
       }
     }

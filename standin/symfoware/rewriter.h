@@ -9,7 +9,8 @@ namespace symfoware {
 
 // - "WITH OPTION" clauses are dropped, also when glued to a literal
 //   ("'T'WITH OPTION LOCK_MODE(NO LOCK)"); a LIMIT (n) option among them
-//   becomes SQLite's "LIMIT n";
+//   becomes SQLite's "LIMIT n"; one inside parentheses raises SqlError,
+//   as the server takes them only at a statement's end;
 // - ":NAME" markers become one "?" per occurrence;
 // - "<schema>.<sequence>.NEXTVAL" becomes NEXTVAL('<schema>', '<sequence>');
 // - the typed-literal prefixes N, DATE, TIME and TIMESTAMP before a string

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/core/odsql.h"
+#include "tests/standin/odbc_fixture.h"
 
 namespace testing_grids {
 
@@ -17,6 +18,15 @@ namespace testing_grids {
 constexpr int kFillerRows = 250;
 constexpr int kFillerFirst = 100;
 inline constexpr char kAllTypesColumns[] = "ID, C, V, N, SI, DE, R, D, TS, B, L";
+
+// Makes the stand-in data source and connects to it as its administrator.
+inline void ConnectStandin(testing_odbc::OdbcFixture& odbc, TovSQLConnection& connection) {
+  odbc.CreateStandin("ADMIN", "secret");
+  connection.UserName = "ADMIN";
+  connection.Password = "secret";
+  connection.DataSource = "ORVTEST";
+  connection.Connect();
+}
 
 inline void RunFixture(TovSQLConnection& connection, const std::string& sql, const std::vector<QVariant>& values = {}) {
   TovSQLQuery q(&connection);

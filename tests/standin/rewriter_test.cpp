@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/sqlbackend.h"
+
 namespace {
 
 struct RewriteCase {
@@ -15,6 +17,8 @@ TEST(RewriteStatement, TurnsSymfowareSqlIntoSqlite) {
       {"SELECT A FROM T WITH OPTION LOCK_MODE(NO LOCK)", "SELECT A FROM T "},
       {"SELECT A FROM T WHERE TYPE = 'T'WITH OPTION LOCK_MODE(NO LOCK)", "SELECT A FROM T WHERE TYPE = 'T'"},
       {"SELECT * FROM T ORDER BY 1 WITH OPTION LIMIT (100)", "SELECT * FROM T ORDER BY 1  LIMIT 100"},
+      {"SELECT * FROM T\r\n ORDER BY 2 DESC\r\n  \r\n WITH OPTION LIMIT (50)\r\n WITH OPTION LOCK_MODE(SHARE LOCK)\r\n",
+       "SELECT * FROM T\r\n ORDER BY 2 DESC\r\n  \r\n  LIMIT 50\r\n \r\n"},
       {"SELECT * FROM T with option lock_mode(share lock), limit(5) ", "SELECT * FROM T  LIMIT 5 "},
       {"SELECT * FROM T WITH OPTION LOCK_MODE(NO LOCK)\nUNION SELECT * FROM U",
        "SELECT * FROM T \nUNION SELECT * FROM U"},
@@ -37,6 +41,14 @@ TEST(RewriteStatement, TurnsSymfowareSqlIntoSqlite) {
       {"SELECT S . Q\n.NEXTVAL", "SELECT NEXTVAL('S', 'Q')"},
   };
   for (const RewriteCase& c : cases) EXPECT_EQ(symfoware::RewriteStatement(c.sql), c.expected) << c.sql;
+}
+
+TEST(RewriteStatement, RefusesAnOptionClauseInsideParentheses) {
+  for (const char* sql : {"SELECT COUNT(A) FROM (SELECT A FROM T WITH OPTION LOCK_MODE(NO LOCK)) AS D",
+                          "SELECT * FROM T WHERE A IN (SELECT B FROM U with option limit(1))"})
+    EXPECT_THROW(symfoware::RewriteStatement(sql), platform::SqlError) << sql;
+  EXPECT_EQ(symfoware::RewriteStatement("SELECT COUNT(A) FROM (SELECT A FROM T) AS D WITH OPTION LOCK_MODE(NO LOCK)"),
+            "SELECT COUNT(A) FROM (SELECT A FROM T) AS D ");
 }
 
 // Rewrites match whole tokens: nothing starts inside a literal, a quoted

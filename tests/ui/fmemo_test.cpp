@@ -1,6 +1,7 @@
 #include "ui/fmemo.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/whenshown.h"
 #include "tests/ui/test_main_window.h"
+#include "ui/ovdbgrid.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
 #include "ui/zarurctl.h"
@@ -68,6 +70,22 @@ TEST(ControlOptions, EachControlClassGetsItsOwnOptions) {
   ApplyControlOptions(&table);
   EXPECT_EQ(table.font().pointSize(), 13);
   EXPECT_TRUE(table.font().fixedPitch());
+
+  TovDBGridV vertical;
+  ApplyControlOptions(&vertical);
+  EXPECT_EQ(vertical.font().pointSize(), 13);
+  EXPECT_TRUE(vertical.font().fixedPitch());
+
+  constexpr int kLetters = 20;
+  const int oldLetters = AppOption.DataColWidthH;
+  AppOption.DataColWidthH = kLetters;
+  TovDBGridH transposed;
+  ApplyControlOptions(&transposed);
+  EXPECT_EQ(transposed.font().pointSize(), 13);
+  EXPECT_EQ(transposed.DefaultColWidth(),
+            QFontMetrics(transposed.font()).horizontalAdvance(QString(kLetters, u'A')));
+  EXPECT_GT(transposed.DefaultColWidth(), TovDBGridH::kDefaultColWidth);
+  AppOption.DataColWidthH = oldLetters;
 
   QWidget other;
   const QFont otherFont = other.font();

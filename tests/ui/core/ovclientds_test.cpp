@@ -20,11 +20,7 @@ using Rows = std::vector<std::vector<std::string>>;
 class ClientDataSetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    odbc_.CreateStandin("ADMIN", "secret");
-    connection_.UserName = "ADMIN";
-    connection_.Password = "secret";
-    connection_.DataSource = "ORVTEST";
-    connection_.Connect();
+    testing_grids::ConnectStandin(odbc_, connection_);
     Exec("CREATE SCHEMA S");
     Exec("CREATE TABLE S.T (ID INTEGER, NAME VARCHAR(20), PRICE DECIMAL(9,2), NOTE VARCHAR(40))");
     Exec("INSERT INTO S.T VALUES (1, 'pen', 0.5, NULL)");

@@ -1,0 +1,446 @@
+#include "ui/rdata.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QToolBar>
+#include <algorithm>
+
+#include "app/core/ovmainwin.h"
+#include "app/core/ovoptions.h"
+#include "app/core/ovrunner.h"
+#include "app/core/zarur.h"
+#include "platform/inifile.h"
+#include "ui/ovdbgrid.h"
+#include "ui/ovimages.h"
+#include "ui/zarurctl.h"
+
+namespace {
+
+constexpr int kToolButtonWidth = 24;
+constexpr int kToolButtonHeight = 25;
+constexpr int kImageUpdate = 88;
+constexpr int kImageGridType = 87;
+constexpr int kImageExcel = 44;
+constexpr int kImageCopy = 21;
+constexpr int kImageIns = 39;
+constexpr int kImageDel = 40;
+constexpr int kImageFirst = 37;
+constexpr int kImagePrev = 35;
+constexpr int kImageNext = 36;
+constexpr int kImageLast = 38;
+// Offset of the frame's own cell texts from the cell's left and top.
+constexpr int kCellMargin = 2;
+constexpr TDBGridOptions kEditOptions = dgEditing | dgAlwaysShowEditor;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QAction* ToolButton(QToolBar* bar, int image, const char* hint) {
+  QAction* action = bar->addAction(imgMain().Icon(image), QString());
+  action->setToolTip(QString::fromUtf8(hint));
+  return action;
+}
+
+// Transaction steps whose failure the frame leaves to the main window.
+template <class F>
+void IgnoreFailure(F step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+  }
+}
+
+// Where a right click opens which menu: the record menu over the
+// indicator band, the column menu over the title band.
+constexpr int kIndicatorBand = 10;
+constexpr int kTitleBand = 17;
+
+}  // namespace
+
+TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* parent)
+    : QFrame(parent), qryData(connection), qryLob(connection), owner_(owner) {
+  setObjectName("fraData");
+  if (connection != nullptr) resolver_ = std::make_unique<TovSQLResolver>(*connection);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  tolLeft = new QToolBar(this);
+  tolLeft->setOrientation(Qt::Vertical);
+  tolLeft->setIconSize(QSize(kToolButtonWidth, kToolButtonHeight));
+  btnUpdate = ToolButton(tolLeft, kImageUpdate, "結果を編集可能にする");
+  btnUpdate->setCheckable(true);
+  btnGridType = ToolButton(tolLeft, kImageGridType, "出力方向変更");
+  btnExcel = ToolButton(tolLeft, kImageExcel, "結果をExcelファイルに出力する");
+  btnCopy = ToolButton(tolLeft, kImageCopy, "結果をクリップボードに出力する");
+  tolLeft->addSeparator();
+  btnIns = ToolButton(tolLeft, kImageIns, "レコードの挿入");
+  btnDel = ToolButton(tolLeft, kImageDel, "レコードの削除");
+  tolLeft->addSeparator();
+  btnFirst = ToolButton(tolLeft, kImageFirst, "");
+  btnPrev = ToolButton(tolLeft, kImagePrev, "");
+  btnNext = ToolButton(tolLeft, kImageNext, "");
+  btnLast = ToolButton(tolLeft, kImageLast, "");
+  layout->addWidget(tolLeft);
+
+  grdData1 = new TovDBGridV(this);
+  grdData2 = new TovDBGridH(this);
+  const TDBGridOptions options = kDefaultGridOptions | dgMultiSelect;
+  for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(grdData1), static_cast<TovDBGridBase*>(grdData2)}) {
+    grid->SetOptions(options);
+    ApplyControlOptions(grid);
+    layout->addWidget(grid, 1);
+  }
+
+  popRecord = new QMenu(this);
+  mnuIns = popRecord->addAction("レコードの挿入(&I)");
+  mnuCopy = popRecord->addAction("レコードのコピー(&C)");
+  mnuPaste = popRecord->addAction("レコードの貼り付け(&V)");
+  mnuDel = popRecord->addAction("レコードの削除(&D)");
+  popColumn = new QMenu(this);
+  mnuSort = popColumn->addAction("並び替え(&S)");
+  mnugroup = popColumn->addMenu("集計情報を表示(&T)");
+  const std::pair<const char*, TAggregate> aggregates[] = {{"件数(&C)", TAggregate::Count},
+                                                           {"合計(&S)", TAggregate::Sum},
+                                                           {"平均(&A)", TAggregate::Average},
+                                                           {"最大(&M)", TAggregate::Max},
+                                                           {"最小(&N)", TAggregate::Min}};
+  for (const auto& [caption, kind] : aggregates)
+    connect(mnugroup->addAction(caption), &QAction::triggered, this, [this, k = kind] { ShowAggregate(k); });
+
+  connect(btnUpdate, &QAction::triggered, this, [this] { btnUpdateClick(); });
+  connect(btnGridType, &QAction::triggered, this, [this] { btnGridTypeClick(); });
+  connect(btnCopy, &QAction::triggered, this, [this] { btnCopyClick(); });
+  connect(btnIns, &QAction::triggered, this, [this] { btnInsClick(); });
+  connect(mnuIns, &QAction::triggered, this, [this] { btnInsClick(); });
+  connect(btnDel, &QAction::triggered, this, [this] { btnDelClick(); });
+  connect(mnuDel, &QAction::triggered, this, [this] { btnDelClick(); });
+  connect(btnFirst, &QAction::triggered, this, [this] { Navigate(&TovClientDataSet::First); });
+  connect(btnPrev, &QAction::triggered, this, [this] { Navigate(&TovClientDataSet::Prior); });
+  connect(btnNext, &QAction::triggered, this, [this] { Navigate(&TovClientDataSet::Next); });
+  connect(btnLast, &QAction::triggered, this, [this] { Navigate(&TovClientDataSet::Last); });
+  connect(mnuCopy, &QAction::triggered, this, [this] { VisibleGrid().CopyToClipboard(); });
+  connect(mnuPaste, &QAction::triggered, this, [this] { VisibleGrid().PasteFromClipboard(); });
+  connect(mnuSort, &QAction::triggered, this, [this] { SortByField(VerticalShown ? PopupColumn : PopupRow); });
+  grdData1->OnTitleClick = [this](TGridItem& item) {
+    if (cdsData.Active()) SortByField(item.Index());
+  };
+  grdData2->OnTitleClick = [this](TGridItem& item) { SortByField(item.Index()); };
+
+  grdData1->setContextMenuPolicy(Qt::CustomContextMenu);
+  grdData2->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(grdData1, &QWidget::customContextMenuRequested, this, [this](QPoint at) { ShowPopup(*grdData1, at); });
+  connect(grdData2, &QWidget::customContextMenuRequested, this, [this](QPoint at) { ShowPopup(*grdData2, at); });
+
+  cdsData.AfterUpdateRecord = [this](TUpdateKind) {
+    if (!AppOption.AutoCommit || qryData.Connection() == nullptr) return;
+    // The change is written; a failed commit or begin leaves it to the
+    // main window's commit or rollback.
+    TovSQLConnection& connection = *qryData.Connection();
+    IgnoreFailure([&] { connection.CommitTrans(); });
+    if (!connection.InTransaction()) IgnoreFailure([&] { connection.BeginTrans(); });
+  };
+  cdsData.OnUpdateError = [this](TUpdateKind, const std::string&) {
+    if (qryData.Connection() != nullptr) IgnoreFailure([this] { qryData.Connection()->BeginTrans(); });
+  };
+  cdsData.OnReconcileError = [this](TUpdateKind, const std::string& message) {
+    MsgBox(message, MB_ICONWARNING);
+    cdsData.CancelUpdates();
+    cdsData.Refresh();
+  };
+
+  btnUpdate->setChecked(AppOption.UpdateMode);
+  btnGridTypeClick();
+  qryDataAfterOpenClose();
+  cdsData.ReadOnly = !btnUpdate->isChecked();
+}
+
+TfraData::~TfraData() {
+  grdData1->SetDataSet(nullptr);
+  grdData2->SetDataSet(nullptr);
+}
+
+TovDBGridBase& TfraData::VisibleGrid() const {
+  return VerticalShown ? static_cast<TovDBGridBase&>(*grdData1) : static_cast<TovDBGridBase&>(*grdData2);
+}
+
+void TfraData::DrawCell(const TovDBGridBase& grid, const TovDBGridBase::TDrawCellInfo& info, bool transposed) {
+  if (grid.MappedFieldCount() <= 0 || !cdsData.Active()) return;
+  const int field = grid.MappedField(info.DataIndex);
+  if (field < 0) return;
+  const TFieldType type = cdsData.Fields()[static_cast<size_t>(field)].DataType;
+  const bool isNull = cdsData.IsNullAt(info.Record, field);
+  const std::string text = cdsData.FieldTextAt(info.Record, field);
+  const TCellLook look = transposed ? RowCellLook(type, isNull, text, AppOption.ShowNull, AppOption.DataShowMode)
+                                    : ColumnCellLook(type, isNull, text, AppOption.ShowNull);
+  if (!look.Own) return;
+  // The grid has set the cell's brush, pen and font.
+  info.Canvas.fillRect(info.Rect, info.Canvas.brush());
+  if (look.NullMark) info.Canvas.setPen(QColor(Qt::blue));
+  DrawCellText(info.Canvas, info.Rect, kCellMargin,
+               look.RightAligned ? TAlignment::taRightJustify : TAlignment::taLeftJustify, Q(look.Text), kCellMargin);
+}
+
+void TfraData::ShowPopup(TovDBGridBase& grid, QPoint at) {
+  if (!btnUpdate->isVisible()) return;
+  const bool vertical = &grid == grdData1;
+  // Across the bands in the vertical grid, along them in the transposed one.
+  const int recordEdge = (vertical ? at.x() : at.y()) - grid.IndicatorOffset();
+  const int titleEdge = vertical ? at.y() - grid.TitleOffset() : at.x() - grid.TitleOffset();
+  const int titleBand = vertical ? kTitleBand : grid.CellRect(0, 0).width();
+  QMenu* menu = nullptr;
+  if (recordEdge < kIndicatorBand) {
+    menu = popRecord;
+  } else if (titleEdge < titleBand) {
+    // The column (row) of the current cell, the first when there is none.
+    const int current = std::max(grid.CurrentDataIndex(), 0);
+    (vertical ? PopupColumn : PopupRow) = current;
+    menu = popColumn;
+  }
+  if (menu != nullptr) menu->popup(grid.mapToGlobal(at));
+}
+
+void TfraData::SetSQL(const std::string& text) {
+  BaseSQL = text;
+  SortColumn.clear();
+  SortDescending = false;
+}
+
+void TfraData::CloseData() {
+  if (cdsData.Active()) qryDataBeforeClose();
+  cdsData.Close();
+}
+
+void TfraData::SetEditing(bool on) {
+  for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(grdData1), static_cast<TovDBGridBase*>(grdData2)})
+    grid->SetOptions(on ? (grid->Options() | kEditOptions) : (grid->Options() & ~kEditOptions));
+}
+
+void TfraData::PrepareSQL() {
+  TSqlWaitCursor wait;
+  CloseData();
+  qryData.SetSQL(SortedStatement(BaseSQL, SortColumn, SortDescending));
+  cdsData.ReadOnly = !btnUpdate->isChecked();
+  SetEditing(!cdsData.ReadOnly && btnUpdate->isChecked());
+}
+
+void TfraData::OpenData() {
+  struct AfterOpen {
+    TfraData& frame;
+    ~AfterOpen() { frame.qryDataAfterOpenClose(); }
+  } after{*this};
+  TSqlWaitCursor wait;
+  const TDataOwner::TKind kind = owner_.OwnerKind();
+  const bool editor = kind == TDataOwner::TKind::TableEditor || kind == TDataOwner::TKind::ViewEditor;
+  qryData.SetSQL(LimitedStatement(qryData.SQL(), editor ? owner_.RecordLimitText() : std::string()));
+  CloseData();
+  cdsData.PacketRecords = TovClientDataSet::kDefaultPacketRecords;
+  cdsData.Open(qryData, cdsData.ReadOnly ? nullptr : resolver_.get());
+}
+
+void TfraData::qryDataAfterOpenClose() {
+  const bool active = cdsData.Active();
+  const bool writable = active && cdsData.CanModify();
+  btnCopy->setEnabled(active);
+  btnIns->setEnabled(writable);
+  btnDel->setEnabled(writable);
+  for (QAction* action : {btnFirst, btnPrev, btnNext, btnLast, mnuSort, mnuCopy}) action->setEnabled(active);
+  mnugroup->setEnabled(active);
+  mnuIns->setEnabled(btnIns->isEnabled());
+  mnuDel->setEnabled(btnDel->isEnabled());
+  mnuPaste->setEnabled(btnDel->isEnabled());
+  if (!active) return;
+  if (!AppOption.AutoCommit && qryData.Connection() != nullptr && !qryData.Connection()->InTransaction())
+    IgnoreFailure([this] { qryData.Connection()->BeginTrans(); });
+  if (owner_.OwnerKind() != TDataOwner::TKind::TableEditor)
+    for (int i = 0; i < cdsData.FieldCount(); ++i)
+      if (cdsData.Fields()[i].DataType == TFieldType::ftBlob) cdsData.FieldDef(i).ReadOnly = true;
+  ApplyColumnWidths();
+}
+
+void TfraData::ApplyColumnWidths() {
+  const int count = grdData1->Columns().Count();
+  if (count >= kMaxSizedColumns) return;
+  const int cap = QFontMetrics(grdData1->font()).horizontalAdvance(QString(AppOption.DataColWidthV, u'A'));
+  std::vector<std::string> captions;
+  std::vector<int> current;
+  for (int i = 0; i < count; ++i) {
+    captions.push_back(grdData1->Columns()[i].Title().Caption());
+    current.push_back(grdData1->Columns()[i].Width());
+  }
+  std::unique_ptr<platform::IniFile> file;
+  if (owner_.OwnerKind() == TDataOwner::TKind::TableEditor && !ColWidthKey.empty()) {
+    QDir().mkpath(Q(AppOption.TempDir));
+    file = std::make_unique<platform::IniFile>(ColWidthFileName(AppOption.TempDir, ColWidthKey));
+  }
+  const std::vector<int> widths = FittedColumnWidths(captions, current, cap, file.get());
+  grdData1->BeginUpdate();
+  for (int i = 0; i < count; ++i) grdData1->Columns()[i].SetWidth(widths[i]);
+  grdData1->EndUpdate();
+  if (file && SavedDefaultColWidth(*file) > 0) grdData2->SetDefaultColWidth(SavedDefaultColWidth(*file));
+}
+
+void TfraData::qryDataBeforeClose() {
+  const int count = grdData1->Columns().Count();
+  if (owner_.OwnerKind() != TDataOwner::TKind::TableEditor || ColWidthKey.empty() || count == 0 ||
+      count >= kMaxSizedColumns || grdData1->Columns()[0].Title().Caption().empty())
+    return;
+  QDir().mkpath(Q(AppOption.TempDir));
+  platform::IniFile file(ColWidthFileName(AppOption.TempDir, ColWidthKey));
+  std::vector<std::string> captions;
+  std::vector<int> widths;
+  for (int i = 0; i < count; ++i) {
+    captions.push_back(grdData1->Columns()[i].Title().Caption());
+    widths.push_back(grdData1->Columns()[i].Width());
+  }
+  SaveColumnWidths(file, captions, widths, grdData2->DefaultColWidth());
+}
+
+void TfraData::btnGridTypeClick() {
+  VerticalShown = !VerticalShown;
+  grdData1->setVisible(VerticalShown);
+  grdData2->setVisible(!VerticalShown);
+  grdData1->SetDataSet(&cdsData);
+  grdData2->SetDataSet(&cdsData);
+}
+
+void TfraData::btnUpdateClick() {
+  if (!cdsData.Active()) return;
+  CloseData();
+  PrepareSQL();
+  OpenData();
+  if (btnUpdate->isChecked() && !cdsData.CanModify()) {
+    MsgBox("この結果セットには書き込み出来ません。", MB_ICONWARNING);
+    btnUpdate->setChecked(false);
+  }
+}
+
+void TfraData::btnInsClick() {
+  if (!cdsData.Active()) return;
+  VisibleGrid().SelectedRecords().Clear();
+  cdsData.ApplyUpdates(0);
+  cdsData.Insert();
+}
+
+void TfraData::btnDelClick() {
+  if (!cdsData.Active() || cdsData.IsEmpty()) return;
+  if (MsgBox("レコードを削除しますか？", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+  TBookmarkList& selected = VisibleGrid().SelectedRecords();
+  if (selected.Count() == 0) {
+    cdsData.Delete();
+  } else {
+    TSqlWaitCursor wait;
+    TovControlsOff off(cdsData);
+    const std::vector<TBookmark> marks = selected.Items();
+    for (auto it = marks.rbegin(); it != marks.rend(); ++it) {
+      cdsData.GotoBookmark(*it);
+      cdsData.Delete();
+    }
+  }
+  cdsData.ApplyUpdates(0);
+  CloseData();
+  cdsData.Open(qryData, cdsData.ReadOnly ? nullptr : resolver_.get());
+  qryDataAfterOpenClose();
+}
+
+void TfraData::Navigate(void (TovClientDataSet::*move)()) {
+  if (!cdsData.Active()) return;
+  VisibleGrid().SelectedRecords().Clear();
+  (cdsData.*move)();
+}
+
+void TfraData::SortByField(int dataIndex) {
+  // The field's place in the select list, whatever column shows it.
+  const int field = VisibleGrid().MappedField(dataIndex);
+  if (field < 0) return;
+  const std::string n = std::to_string(field + 1);
+  if (SortColumn != n) {
+    SortColumn = n;
+    SortDescending = false;
+  } else {
+    SortDescending = !SortDescending;
+  }
+  PrepareSQL();
+  OpenData();
+}
+
+void TfraData::ShowAggregate(TAggregate kind) {
+  if (!cdsData.Active()) return;
+  const int field = VisibleGrid().MappedField(VerticalShown ? PopupColumn : PopupRow);
+  if (field < 0) return;
+  const std::string name = cdsData.Fields()[field].FieldName;
+  TovSQLQuery query(qryData.Connection());
+  query.SetSQL(AggregateStatement(kind, name, BaseSQL));
+  try {
+    query.Open();
+  } catch (const std::exception&) {
+    MsgBox("集計情報を求めることができません。", MB_ICONWARNING);
+    return;
+  }
+  if (query.Eof() || query.Value(0).isNull()) {
+    MsgBox("レコードがありません", MB_ICONWARNING);
+    return;
+  }
+  MsgBox(AggregateMessage(kind, name, query.AsString(size_t{0})), MB_OK);
+}
+
+namespace {
+
+// The data set's records from the first, for the clipboard text.
+class TDataSetRecords : public TResultRecords {
+ public:
+  TDataSetRecords(TovClientDataSet& data, int count) : data_(data), count_(count) {}
+  bool AtEnd() const override { return data_.Eof(); }
+  std::vector<std::string> VisibleValues() const override {
+    std::vector<std::string> values;
+    for (const TovField& field : data_.Fields())
+      if (field.Visible) values.push_back(field.IsBlob() ? std::string() : data_.AsString(field.Index));
+    return values;
+  }
+  void Next() override { data_.Next(); }
+  bool EscapePressed() override { return IsEscapePressed(); }
+  void Progress(int number) override {
+    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(number, count_);
+  }
+
+ private:
+  TovClientDataSet& data_;
+  int count_;
+};
+
+}  // namespace
+
+void TfraData::btnCopyClick() {
+  if (!cdsData.Active()) return;
+  bool title = AppOption.PasteTitle < kPasteTitleNone;
+  bool comma = AppOption.PasteColumn == 1;
+  if (AppOption.PasteDialog) {
+    TCheckList checks = {{"見出しを出力する", title}, {"カンマ区切りにする(非チェック時はタブ区切り)", comma}};
+    if (MsgBoxWithChecks("結果をクリップボードにコピーしますか？", MB_YESNO | MB_ICONQUESTION, checks) != IDYES) return;
+    title = checks[0].checked;
+    comma = checks[1].checked;
+  }
+  TSqlWaitCursor wait;
+  AppOption.PasteColumn = comma ? 1 : 0;
+  std::vector<std::string> titles;
+  if (title) {
+    std::vector<TResultField> fields;
+    for (const TovField& field : cdsData.Fields())
+      fields.push_back({field.DisplayLabel.empty() ? field.FieldName : field.DisplayLabel,
+                        owner_.FieldComment(field.Index), field.Visible});
+    titles = ResultTitles(fields, AppOption.PasteTitle);
+  }
+  std::string text;
+  {
+    TovControlsOff off(cdsData);
+    const int count = cdsData.RecordCount();
+    cdsData.First();
+    TDataSetRecords records(cdsData, count);
+    text = ResultClipboardText(titles, comma, records);
+  }
+  QApplication::clipboard()->setText(QString::fromStdString(text));
+  MsgBox("クリップボードに出力しました。", MB_ICONINFORMATION);
+}
