@@ -741,6 +741,14 @@ int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received)
   return 0;
 }
 
+bool clt_reply_status(const uint8_t* body, uint32_t received, uint32_t at, uint8_t* out) {
+  view v;
+  uint32_t st = 0;
+  if (!make_view(body, received, &v) || !v.u32_at(kBodyStatus, &st) || st == 0 || !v.has(st, at + 1)) return false;
+  *out = v.p[st + at];
+  return true;
+}
+
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
   clt_com_ctx com = clt_com_cur();
   clt_rpc_ctx rpc = clt_rpc_cur();

@@ -57,3 +57,10 @@ int32_t clt_reply_keep_errlog(clt_reply_conn* rc, const uint8_t* text, uint32_t 
 
 int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received);
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area);
+
+// Byte `at` of the reply's status part into *out; false when the body
+// has no status part that holds it.
+bool clt_reply_status(const uint8_t* body, uint32_t received, uint32_t at, uint8_t* out);
+constexpr uint32_t CLT_STATUS_FLAGS = 7;          // status byte of the release flags
+constexpr uint8_t CLT_STATUS_FREE_UNHELD = 0x02;  // release what a COMMIT releases
+constexpr uint8_t CLT_STATUS_FREE_ALL = 0x04;     // release what a ROLLBACK releases

@@ -89,6 +89,7 @@ constexpr uint32_t kDiscExtTrace = 0;
 constexpr uint32_t kDiscExtSqltrc = 4;
 constexpr uint32_t kDiscExtErrlog = 8;
 constexpr uint32_t kLevelDiscExt = 13;
+constexpr uint32_t kLevelBlockUpkeep = 13;  // OPEN-family replies may release block-fetch buffers
 constexpr uint32_t kLevelDiscSqltrc = 20;
 constexpr uint32_t kLevelDiscErrlog = 21;
 constexpr uint32_t kCnctCodeSet = 0;
@@ -811,6 +812,32 @@ int32_t clt_exec_transact(rdb_sql_area* area) {
   return clt_exec_frame(area, clt_req_control, clt_reply_analyse);
 }
 
+namespace {
+
+constexpr int32_t kBlockUpkeepCodes[] = {CLT_FC_AUI2, CLT_FC_AUX,  CLT_FC_AUXI,
+                                         CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_AUI3};
+
+// The statements after whose replies the server may ask for the
+// block-fetch buffers to go: its flags say what a COMMIT or a ROLLBACK
+// would have released.
+int32_t analyse_with_blkf_upkeep(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
+  if (clt_reply_analyse(body, received, area) != 0) return -1;
+  clt_main* main = clt_cur_main();
+  uint8_t flags = 0;
+  if (main->blkf_list == nullptr || !clt_blkf_configured(main, clt_main_env(main)) ||
+      !level_at_least(main, kLevelBlockUpkeep) ||
+      std::find(std::begin(kBlockUpkeepCodes), std::end(kBlockUpkeepCodes), main->funccode) ==
+          std::end(kBlockUpkeepCodes) ||
+      !clt_reply_status(body, received, CLT_STATUS_FLAGS, &flags)) {
+    return 0;
+  }
+  if ((flags & CLT_STATUS_FREE_UNHELD) != 0) return clt_blkf_free_unheld(area);
+  if ((flags & CLT_STATUS_FREE_ALL) != 0) return clt_blkf_free_every(area);
+  return 0;
+}
+
+}  // namespace
+
 int32_t clt_exec_general(rdb_sql_area* area) {
   const connection c = current();
   progress_start(c, kProgressGeneral);
@@ -819,7 +846,7 @@ int32_t clt_exec_general(rdb_sql_area* area) {
   clt_reply_conn* reply = clt_main_reply(c.main);
   if (reply->sqltrc != nullptr) cltmem_free(reply->sqltrc, kModule, __LINE__);
   reply->sqltrc = nullptr;
-  const int32_t rc = clt_exec_frame(area, clt_req_statement, clt_reply_analyse);
+  const int32_t rc = clt_exec_frame(area, clt_req_statement, analyse_with_blkf_upkeep);
   return finish_statement(c, area, kProgressGeneral, rc);
 }
 
