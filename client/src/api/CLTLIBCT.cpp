@@ -1123,7 +1123,9 @@ int32_t execute_fetch(clt_main* main, rdb_sql_area* area) {
   main->blkf_flag = no_block_fetch ? 1 : 0;
   if (!no_block_fetch) return clt_runtime(clt_runtime_op::exec_fetch, area);
   if (area->fetchrows == 0) return general(area);
-  if (clt_runtime(clt_runtime_op::blkf_find, area) == 0) return report_element_count(area);
+  // The find always succeeds; an entry it made current is the cursor's block.
+  if (clt_runtime(clt_runtime_op::blkf_find, area) != 0) return -1;
+  if (main->blkf_current != nullptr) return report_element_count(area);
   return general(area);
 }
 

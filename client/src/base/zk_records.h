@@ -340,7 +340,8 @@ struct clt_main {
   rdb_sql_area* area;             // the running request area
   uint16_t kind;
   int32_t funccode;
-  void* blkf_list;
+  void* blkf_list;                // block-fetch buffer entries, newest first
+  void* blkf_current;             // the running request's entry, or null
   uint16_t byteorder;             // 1: server uses the client's byte order
   uint32_t srv_pid;
   uint16_t srv_port;              // network byte order

@@ -11,6 +11,7 @@
 #include "CLTCOMCTX.h"
 #include "CLTENV.h"
 #include "CLTMEM.h"
+#include "CLTSQLDA.h"
 #include "zk_codes.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
@@ -623,10 +624,6 @@ bool has_output(int32_t func, const rdb_sql_area* area) {
   }
 }
 
-bool block_fetch_configured(const clt_main* main, const clt_env* env) {
-  return env != nullptr && (env->pdblkf > 1 || (env->pdblkbuffsize > 0 && level_at_least(main, kLevelSqltrc)));
-}
-
 }  // namespace
 
 clt_reply_conn* clt_reply_cur(void) { return g_locator(); }
@@ -664,13 +661,26 @@ void clt_reply_free_work(clt_reply_conn* conn) {
   }
 }
 
-void clt_reply_free(clt_reply_conn* conn) {
-  clt_reply_free_work(conn);
-  for (uint8_t** block : {&conn->disc_trace, &conn->fetch_desc, &conn->kept_flags.bytes, &conn->type_list}) {
+bool clt_blkf_configured(const clt_main* main, const clt_env* env) {
+  return env != nullptr &&
+         (env->pdblkf >= CLT_MULTIPLE || (env->pdblkbuffsize > 0 && level_at_least(main, CLT_LEVEL_BLOCK_BUFFER)));
+}
+
+void clt_reply_drop_description(clt_reply_conn* conn) {
+  for (uint8_t** block : {&conn->fetch_desc, &conn->kept_flags.bytes}) {
     if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
     *block = nullptr;
   }
   conn->kept_flags.count = 0;
+}
+
+void clt_reply_free(clt_reply_conn* conn) {
+  clt_reply_free_work(conn);
+  clt_reply_drop_description(conn);
+  for (uint8_t** block : {&conn->disc_trace, &conn->type_list}) {
+    if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
+    *block = nullptr;
+  }
   if (conn->errlog_text != nullptr) cltmem_free(conn->errlog_text, kModule, __LINE__);
   conn->errlog_text = nullptr;
   conn->errlog_size = 0;
@@ -731,6 +741,14 @@ int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received)
   return 0;
 }
 
+bool clt_reply_status(const uint8_t* body, uint32_t received, uint32_t at, uint8_t* out) {
+  view v;
+  uint32_t st = 0;
+  if (!make_view(body, received, &v) || !v.u32_at(kBodyStatus, &st) || st == 0 || !v.has(st, at + 1)) return false;
+  *out = v.p[st + at];
+  return true;
+}
+
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
   clt_com_ctx com = clt_com_cur();
   clt_rpc_ctx rpc = clt_rpc_cur();
@@ -788,7 +806,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     return done(0);
   }
   if ((flags7 & kSt7CursorsClosed) != 0 && level_at_least(main, kLevelCursors)) {
-    if (block_fetch_configured(main, env) && main->blkf_list != nullptr && clt_blkf_free_all(area) != 0) {
+    if (clt_blkf_configured(main, env) && main->blkf_list != nullptr && clt_blkf_free_all(area) != 0) {
       return done(-1);
     }
     if ((env->pdcursorlvl == '1' || env->pdcursorlvl == '2') && main->loc_list != nullptr &&
@@ -802,7 +820,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   if (ctx != nullptr) memset(ctx->runtime.req_counters, 0, sizeof ctx->runtime.req_counters);
 
   const bool fetch = func == kFetch || func == kResultFetch;
-  const bool block = fetch && block_fetch_configured(main, env) && main->blkf_flag == 0;
+  const bool block = fetch && clt_blkf_configured(main, env) && main->blkf_flag == 0;
   // A FETCH that failed keeps no description: the next one sends it again.
   if (code < 0 && fetch && rc->fetch_desc != nullptr) {
     cltmem_free(rc->fetch_desc, kModule, __LINE__);

@@ -41,6 +41,15 @@ clt_reply_locator clt_reply_set_locator(clt_reply_locator locator);
 void clt_reply_free(clt_reply_conn* conn);
 // Frees the per-statement work blocks of the previous reply.
 void clt_reply_free_work(clt_reply_conn* conn);
+
+constexpr uint32_t CLT_LEVEL_BLOCK_BUFFER = 20;  // PDBLKBUFFSIZE counts from this server level
+
+// Block fetch is configured: PDBLKF 2 or more, or PDBLKBUFFSIZE at a
+// server level that knows it.
+bool clt_blkf_configured(const clt_main* main, const clt_env* env);
+
+// Frees the saved FETCH description and the kept column flag bytes.
+void clt_reply_drop_description(clt_reply_conn* conn);
 // Keeps the NUL-terminated text at `text` (within `room` bytes) as the
 // error-log text, reusing the kept block when it is long enough. 0; -1
 // when no NUL lies within the room. No memory only drops the text.
@@ -48,3 +57,10 @@ int32_t clt_reply_keep_errlog(clt_reply_conn* rc, const uint8_t* text, uint32_t 
 
 int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received);
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area);
+
+// Byte `at` of the reply's status part into *out; false when the body
+// has no status part that holds it.
+bool clt_reply_status(const uint8_t* body, uint32_t received, uint32_t at, uint8_t* out);
+constexpr uint32_t CLT_STATUS_FLAGS = 7;          // status byte of the release flags
+constexpr uint8_t CLT_STATUS_FREE_UNHELD = 0x02;  // release what a COMMIT releases
+constexpr uint8_t CLT_STATUS_FREE_ALL = 0x04;     // release what a ROLLBACK releases

@@ -24,6 +24,7 @@
 #include "clt_cnv.h"
 #include "clt_rcnct_trc.h"
 #include "clt_req_statement.h"
+#include "cltsqlbf.h"
 #include "cltsqlef.h"
 
 clt_exec_services clt_exec_svc{};
@@ -89,6 +90,7 @@ constexpr uint32_t kDiscExtTrace = 0;
 constexpr uint32_t kDiscExtSqltrc = 4;
 constexpr uint32_t kDiscExtErrlog = 8;
 constexpr uint32_t kLevelDiscExt = 13;
+constexpr uint32_t kLevelBlockUpkeep = 13;  // OPEN-family replies may release block-fetch buffers
 constexpr uint32_t kLevelDiscSqltrc = 20;
 constexpr uint32_t kLevelDiscErrlog = 21;
 constexpr uint32_t kCnctCodeSet = 0;
@@ -102,8 +104,6 @@ constexpr uint32_t kCnctDiscArea = 28;
 constexpr uint32_t kLevelDiscArea = 17;
 constexpr uint32_t kCnctTypeList = 32;
 constexpr uint32_t kLevelTypeList = 24;
-constexpr int16_t kBlockFetchRows = 2;      // PDBLKF from which block fetch is in use
-constexpr uint32_t kLevelBlockBuffer = 20;  // PDBLKBUFFSIZE counts from this level
 
 
 struct code_name {
@@ -713,10 +713,6 @@ int32_t disconnect_exchange(const connection& c, rdb_sql_area* area) {
   return keep_disconnect_blocks(c, area, limit);
 }
 
-bool block_fetch_in_use(const connection& c) {
-  return c.env->pdblkf >= kBlockFetchRows || (c.env->pdblkbuffsize >= 1 && level_at_least(c.main, kLevelBlockBuffer));
-}
-
 void progress_start(const connection& c, progress_bits bits) {
   c.rpc->progress[0] = (c.rpc->progress[0] & ~bits.ended) | bits.started;
 }
@@ -731,7 +727,7 @@ int32_t finish_statement(const connection& c, rdb_sql_area* area, progress_bits 
 }
 
 // Freeing from a list that was never made has nothing to do; a list that
-// exists needs the statement list or block fetch, built elsewhere.
+// exists needs the statement list, built elsewhere.
 int32_t free_from(const void* list, rdb_sql_area* area, int32_t line) {
   return list == nullptr ? 0 : report_client(area, line);
 }
@@ -746,8 +742,10 @@ int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
     case clt_runtime_op::loc_free_same_name:
     case clt_runtime_op::loc_free_all:
       return free_from(main != nullptr ? main->loc_list : nullptr, area, __LINE__);
-    case clt_runtime_op::blkf_free_all:
-      return free_from(main != nullptr ? main->blkf_list : nullptr, area, __LINE__);
+    case clt_runtime_op::blkf_free_all: return clt_blkf_free_every(area);
+    case clt_runtime_op::blkf_find: return clt_blkf_find(area);
+    case clt_runtime_op::blkf_release: return clt_blkf_release(area);
+    case clt_runtime_op::close_cleanup: return clt_close_cleanup(area);
     case clt_runtime_op::connect_entry: return clt_exec_connect_entry(area);
     case clt_runtime_op::exec_disconnect: return clt_exec_disconnect(area);
     case clt_runtime_op::exec_transact: return clt_exec_transact(area);
@@ -790,7 +788,7 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
   // DISCONNECT always goes by RPC.
   c.rpc->direct = 0;
   int32_t rc = 0;
-  if (c.main->blkf_list != nullptr && clt_blkf_free_all(area) != 0) rc = -1;
+  clt_blkf_free_every(area);
   if (rc == 0 && c.main->loc_list != nullptr) clt_loc_free_all(area);
   free_work_blocks(c);
   if (rc == 0) {
@@ -820,16 +818,43 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
 
 int32_t clt_exec_transact(rdb_sql_area* area) {
   const connection c = current();
-  // COMMIT keeps the held block-fetch buffers; freeing only the others
-  // comes with the block-fetch buffers themselves.
-  if (block_fetch_in_use(c) && c.main->blkf_list != nullptr && c.main->funccode != CLT_FC_CMIT &&
-      clt_blkf_free_all(area) != 0) {
-    return -1;
+  // COMMIT keeps the blocks of held cursors; the other transaction
+  // requests end every cursor.
+  if (c.main->funccode == CLT_FC_CMIT) {
+    if (clt_blkf_configured(c.main, c.env)) clt_blkf_free_unheld(area);
+  } else {
+    clt_blkf_free_every(area);
   }
   free_work_blocks(c);
   clt_main_reply(c.main)->sqlca_mark = ' ';
   return clt_exec_frame(area, clt_req_control, clt_reply_analyse);
 }
+
+namespace {
+
+constexpr int32_t kBlockUpkeepCodes[] = {CLT_FC_AUI2, CLT_FC_AUX,  CLT_FC_AUXI,
+                                         CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_AUI3};
+
+// The statements after whose replies the server may ask for the
+// block-fetch buffers to go: its flags say what a COMMIT or a ROLLBACK
+// would have released.
+int32_t analyse_with_blkf_upkeep(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
+  if (clt_reply_analyse(body, received, area) != 0) return -1;
+  clt_main* main = clt_cur_main();
+  uint8_t flags = 0;
+  if (main->blkf_list == nullptr || !clt_blkf_configured(main, clt_main_env(main)) ||
+      !level_at_least(main, kLevelBlockUpkeep) ||
+      std::find(std::begin(kBlockUpkeepCodes), std::end(kBlockUpkeepCodes), main->funccode) ==
+          std::end(kBlockUpkeepCodes) ||
+      !clt_reply_status(body, received, CLT_STATUS_FLAGS, &flags)) {
+    return 0;
+  }
+  if ((flags & CLT_STATUS_FREE_UNHELD) != 0) return clt_blkf_free_unheld(area);
+  if ((flags & CLT_STATUS_FREE_ALL) != 0) return clt_blkf_free_every(area);
+  return 0;
+}
+
+}  // namespace
 
 int32_t clt_exec_general(rdb_sql_area* area) {
   const connection c = current();
@@ -839,17 +864,14 @@ int32_t clt_exec_general(rdb_sql_area* area) {
   clt_reply_conn* reply = clt_main_reply(c.main);
   if (reply->sqltrc != nullptr) cltmem_free(reply->sqltrc, kModule, __LINE__);
   reply->sqltrc = nullptr;
-  const int32_t rc = clt_exec_frame(area, clt_req_statement, clt_reply_analyse);
+  const int32_t rc = clt_exec_frame(area, clt_req_statement, analyse_with_blkf_upkeep);
   return finish_statement(c, area, kProgressGeneral, rc);
 }
 
 int32_t clt_exec_close(rdb_sql_area* area) {
   const connection c = current();
   progress_start(c, kProgressClose);
-  if (block_fetch_in_use(c) && c.main->blkf_list != nullptr &&
-      clt_runtime(clt_runtime_op::blkf_release, area) != 0) {
-    return finish_statement(c, area, kProgressClose, -1);
-  }
+  if (clt_blkf_configured(c.main, c.env)) clt_blkf_release(area);
   free_work_blocks(c);
   const int32_t rc = clt_exec_frame(area, clt_req_statement, clt_reply_analyse);
   return finish_statement(c, area, kProgressClose, rc);

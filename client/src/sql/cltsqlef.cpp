@@ -8,7 +8,9 @@
 #include "CLTMEM.h"
 #include "CLTRPCPR.h"
 #include "CLTSQLDA.h"
+#include "CLTSQLAN.h"
 #include "CLTUTL.h"
+#include "cltsqlbf.h"
 #include "zk_codes.h"
 
 namespace {
@@ -18,7 +20,6 @@ constexpr char kYes = 'Y';
 constexpr char kBlank = ' ';
 constexpr uint32_t kConnectionMark = 2;  // CONNECT has set up the byte order
 constexpr uint32_t kLongBinary = 32000;
-constexpr uint32_t kLevelBlockBuffer = 20;
 constexpr uint32_t kSqldaHead = sizeof(clt_fetch_desc_head::sqlda);
 static_assert(offsetof(SQLDA, sqlvar) == kSqldaHead, "the SQLDA's header is 16 bytes on every build");
 
@@ -62,14 +63,6 @@ bool description_changed(const uint8_t* saved, const rdb_sql_area* area) {
   return false;
 }
 
-void drop_description(clt_reply_conn* rc) {
-  for (uint8_t** block : {&rc->fetch_desc, &rc->kept_flags.bytes}) {
-    if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
-    *block = nullptr;
-  }
-  rc->kept_flags.count = 0;
-}
-
 // Keeps the description that the FETCH carried for the next one.
 int32_t save_description(clt_reply_conn* rc, rdb_sql_area* area) {
   const SQLDA* da = area->sqliasda;
@@ -94,14 +87,12 @@ int32_t save_description(clt_reply_conn* rc, rdb_sql_area* area) {
   return 0;
 }
 
-bool block_fetch_configured(const clt_main* main, const clt_env* env) {
-  return env->pdblkf > 1 || (env->pdblkbuffsize > 0 && level_at_least(main, kLevelBlockBuffer));
-}
-
 // Whether the cursor has a current block-fetch buffer. The list's find
 // answers 0 when it made the cursor's entry current.
 bool cursor_has_block(const clt_main* main, rdb_sql_area* area) {
-  return main->blkf_list != nullptr && clt_runtime(clt_runtime_op::blkf_find, area) == 0;
+  if (main->blkf_list == nullptr) return false;
+  clt_blkf_find(area);
+  return main->blkf_current != nullptr;
 }
 
 }  // namespace
@@ -131,7 +122,7 @@ int32_t clt_exec_array(rdb_sql_area* area) {
     }
     if (k == clt_kind::lob) {
       if (!second) rc->descriptor_form = 1;
-      if (v.len.sqllen32 > kLongBinary && (!level_at_least(main, kLevelBlockBuffer) || env->pdbinaryblkf != kYes)) {
+      if (v.len.sqllen32 > kLongBinary && (!level_at_least(main, CLT_LEVEL_BLOCK_BUFFER) || env->pdbinaryblkf != kYes)) {
         no_block_fetch = true;
       }
     }
@@ -142,12 +133,12 @@ int32_t clt_exec_array(rdb_sql_area* area) {
   }
   if (!forced) {
     if (rc->fetch_desc == nullptr || description_changed(rc->fetch_desc, area)) rc->desc_changed = 1;
-    if (rc->desc_changed == 1) drop_description(rc);
+    if (rc->desc_changed == 1) clt_reply_drop_description(rc);
   }
   rc->desc_caching = forced ? 0 : 1;
 
   int32_t rc_exec = 0;
-  if (block_fetch_configured(main, env)) {
+  if (clt_blkf_configured(main, env)) {
     const bool off = area->blkf_perm1 == 0 || area->blkf_perm2 == 0 || area->fetchrows != 0 || no_block_fetch;
     main->blkf_flag = off ? 1 : 0;
     if (!off) {

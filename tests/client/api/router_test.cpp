@@ -5,6 +5,7 @@
 #include "CLTLIBCT.h"
 #include "CLTSQLDA.h"
 #include "CLTUTL.h"
+#include "cltsqlbf.h"
 #include "zk_script.h"
 
 namespace {
@@ -280,21 +281,23 @@ TEST_F(router, CursorLevelOneSendsTheOpen) {
 TEST_F(router, FetchOnOldServersChoosesBlockFetch) {
   s.settings[clt_setting::blkf] = 2;
   connect_at(-8);
+  clt_blkf_entry entry{};
   struct {
     uint8_t perm1;
     int16_t rows;
-    zk::outcome find;
+    bool has_block;  // the find makes the cursor's entry current
     std::vector<op> ran;
     int32_t sqlcode;
     uint16_t flag;
   } cases[] = {
-      {1, 0, {}, {op::exec_fetch}, 0, 0},
-      {0, 0, {}, {op::exec_general}, 0, 1},
-      {1, 3, {0, 0}, {op::blkf_find}, -316, 1},  // a current buffer refuses the array
-      {1, 3, {0, 1}, {op::blkf_find, op::exec_general}, 0, 1},
+      {1, 0, false, {op::exec_fetch}, 0, 0},
+      {0, 0, false, {op::exec_general}, 0, 1},
+      {1, 3, true, {op::blkf_find}, -316, 1},  // a current buffer refuses the array
+      {1, 3, false, {op::blkf_find, op::exec_general}, 0, 1},
   };
   for (const auto& c : cases) {
-    s.outcomes[op::blkf_find] = c.find;
+    // The scripted find leaves the current pointer as the case sets it.
+    clt_global.main->blkf_current = c.has_block ? &entry : nullptr;
     zk::request r{"FETC"};
     r.area.blkf_perm1 = c.perm1;
     r.area.blkf_perm2 = 1;
@@ -304,6 +307,7 @@ TEST_F(router, FetchOnOldServersChoosesBlockFetch) {
     EXPECT_EQ(r.sqlcode(), c.sqlcode);
     EXPECT_EQ(clt_global.main->blkf_flag, c.flag);
   }
+  clt_global.main->blkf_current = nullptr;
   s.settings.erase(clt_setting::blkf);
   zk::request plain{"FETC"};
   plain.area.blkf_perm1 = plain.area.blkf_perm2 = 1;

@@ -14,7 +14,10 @@
 #include "CLTCNTL.h"
 #include "CLTLIBCT.h"
 #include "CLTLIBMN.h"
+#include "CLTMEM.h"
 #include "CLTSQLSC.h"
+#include "cltsqlbf.h"
+#include "marlo_reply.h"
 #include "marlo_server.h"
 #include "wire_support.h"
 #include "zk_harness.h"
@@ -38,7 +41,7 @@ const std::vector<const char*> kSettings = {"PDMEMTRCFILE", "PDHOST",       "PDF
                                             "PDNAMEPORT",   "PDCWAITTIME",  "PDCONNECTWAITTIME",
                                             "PDRETRYINTERVAL", "PDAUTOCONNECT", "PDCLTCNVMODE",
                                             "PDCNCTRTYCOUNT", "PDCNCTRTYWAITTIME", "PDCURSORLVL",
-                                            "PDCLTOPTIONSTR", "DCSERVICE"};
+                                            "PDCLTOPTIONSTR", "DCSERVICE", "PDBLKF"};
 
 void blank(char* field, size_t n, const char* text) {
   memset(field, ' ', n);
@@ -416,3 +419,79 @@ TEST_F(Session, TheGeneralAndCloseExecutorsMarkTheirStartAndEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// Block-fetch entries as FETCHes would have left them: statement ids with
+// their hold attribute, newest first.
+void seed_blocks(const std::vector<std::pair<uint32_t, uint8_t>>& cursors) {
+  zk::context_scope context;
+  for (const auto& [stmtid, hold] : cursors) {
+    auto* e = static_cast<clt_blkf_entry*>(cltmem_alloc(sizeof(clt_blkf_entry), 0, "test", __LINE__));
+    memset(e, 0, sizeof *e);
+    e->stmtid = stmtid;
+    e->hold = hold;
+    e->ext_flag = 'N';
+    e->next = static_cast<clt_blkf_entry*>(clt_global.main->blkf_list);
+    clt_global.main->blkf_list = e;
+  }
+}
+
+std::vector<uint32_t> kept_blocks() {
+  std::vector<uint32_t> out;
+  for (auto* e = static_cast<clt_blkf_entry*>(clt_global.main->blkf_list); e != nullptr; e = e->next) {
+    out.push_back(e->stmtid);
+  }
+  return out;
+}
+
+}  // namespace
+
+// COMMIT keeps the blocks of held cursors, ROLLBACK and DISCONNECT free
+// all; an AUX reply's status flags release what they name.
+TEST_F(Session, TransactionsAndStatusFlagsReleaseBlockFetchBuffers) {
+  setenv("PDBLKF", "10", 1);
+  marlo::script s;
+  marlo::reply unheld;
+  unheld.status.flags7 = 0x02;
+  marlo::reply all;
+  all.status.flags7 = 0x04;
+  s.bodies["p_f_sqa_caux"] = marlo::encode_reply(unheld, marlo::byte_order{false});
+  s.bodies["p_f_sqa_cauxi"] = marlo::encode_reply(all, marlo::byte_order{false});
+  start("07-02-00", s);
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  ASSERT_EQ(cnct.exsql(), 0) << cnct.message();
+
+  seed_blocks({{1, 1}, {2, 0}, {3, 1}, {4, 0}});
+  zk::request commit{"CMIT"};
+  ASSERT_EQ(commit.exsql(), 0) << commit.message();
+  EXPECT_EQ(kept_blocks(), (std::vector<uint32_t>{3, 1}));
+  zk::request rollback{"ROLL"};
+  ASSERT_EQ(rollback.exsql(), 0) << rollback.message();
+  EXPECT_TRUE(kept_blocks().empty());
+
+  struct row {
+    const char* code;
+    std::vector<uint32_t> kept;
+  };
+  const row rows[] = {{"AUX ", {3, 1}}, {"AUXI", {}}};
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.code);
+    seed_blocks({{1, 1}, {2, 0}, {3, 1}});
+    zk::request r{t.code};
+    r.statement("DELETE FROM T1");
+    ASSERT_EQ(r.exsql(), 0) << r.message();
+    EXPECT_EQ(kept_blocks(), t.kept);
+    {
+      zk::context_scope context;
+      zk::request any{"CLOS"};
+      clt_blkf_free_every(&any.area);
+    }
+  }
+
+  seed_blocks({{1, 1}});
+  zk::request disc{"DISC"};
+  EXPECT_EQ(disc.exsql(), 0) << disc.message();
+  EXPECT_TRUE(clt_global.main == nullptr || clt_global.main->blkf_list == nullptr);
+}
