@@ -15,7 +15,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: marlo_testserver [--little-endian] [--service NAME]... "
     "[--fault refuse|close-early|short|corrupt|silent|busy] [--fault-count N] [--tables FILE] [--level N] "
-    "[--code-set XX] [--blank-mark]\n";
+    "[--code-set XX]\n";
 
 constexpr uint32_t kPid = 4242;
 constexpr size_t kMarkAt = 36 + 32 + 7;  // the SQLCA identifier's eighth character of reply_body
@@ -69,8 +69,6 @@ int main(int argc, char** argv) {
       s.level = static_cast<uint32_t>(atoi(argv[++i]));
     } else if (arg == "--code-set" && has_value && strlen(argv[i + 1]) == 2) {
       s.code_set = argv[++i];
-    } else if (arg == "--blank-mark") {
-      s.blank_mark = true;
     } else {
       fputs(kUsage, stderr);
       return 2;

@@ -18,6 +18,8 @@ constexpr uint32_t kTextOffset = 72;
 constexpr uint32_t kOutCount = 88;
 constexpr uint32_t kStmtSection = 94;
 constexpr uint32_t kHoldByte = 97;
+constexpr uint32_t kConnectNullData = 241;
+constexpr uint8_t kYes = 'Y';
 constexpr uint32_t kArrayRows = 110;
 constexpr uint32_t kSlotTable = 20;
 constexpr uint32_t kSlotFirstSqlda = 0;
@@ -567,7 +569,7 @@ std::vector<uint8_t> engine::fetch(const request_view& rq) {
 std::vector<uint8_t> engine::encode(reply r, const std::string& function) const {
   auto scripted = config_.statuses.find(function);
   if (scripted != config_.statuses.end()) r.status = scripted->second;
-  if (config_.blank_mark) r.mark = ' ';
+  if (null_data_) r.mark = ' ';
   return encode_reply(r, order_);
 }
 
@@ -586,6 +588,7 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
   statement st;
   std::string why;
   if (function == "p_f_sqa_cconnect") {
+    null_data_ = rq.byte(kConnectNullData) == kYes;
     r = connect_reply();
   } else if (function == "p_f_sqa_cdisconnect" || function == "p_f_sqa_ctran_discon") {
     // DISCONNECT commits, as COMMIT RELEASE does; ROLLBACK RELEASE undoes.

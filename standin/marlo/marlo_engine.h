@@ -29,9 +29,6 @@ struct engine_config {
   uint8_t standard_sqlstate = 0;  // byte +36 of the connection information (level 26)
   // Status bytes 6, 7 and 16 by server function, in place of the engine's own.
   std::map<std::string, status_bytes> statuses;
-  // Replies with a blank SQLCA mark: the client then takes FETCH replies
-  // in the SQLDA form, and values follow NULL indicators.
-  bool blank_mark = false;
   fetch_options fetch;
 };
 
@@ -95,6 +92,10 @@ class engine {
   byte_order order_;
   std::map<uint16_t, prepared> prepared_;
   std::map<uint16_t, cursor> cursors_;
+  // The CONNECT asked that NULL values carry data (PDDFLNVAL=USE): the
+  // replies carry a blank SQLCA mark, the client then takes FETCH replies
+  // in the SQLDA form, and values follow NULL indicators.
+  bool null_data_ = false;
   // By section; kept over CLOSE and OPEN, since the client sends a
   // description only when its list changes.
   std::map<uint16_t, std::vector<fetch_entry>> descriptions_;

@@ -91,6 +91,9 @@ bool national(uint8_t c) { return c == 0xB0 || c == 0xB8 || c == 0xB4; }
 bool wide_indicator(uint8_t c) { return c == 0x90 || c == 0x94 || c == 0x9A || c == 0x9E; }
 
 bool decimal_code(uint8_t c) { return c == 0x64 || c == 0x6E || c == 0xE4 || c == 0xE6; }
+// Codes a variable of several elements takes as a repetition column.
+bool repeatable(uint8_t c) { return c != 0x44 && (c < 0x90 || c > 0x9F); }
+constexpr int16_t kRepeated = 2;  // the least XDIM of a repetition variable
 
 // The value in the SQLDA form; empty, or why it does not suit the variable.
 std::string sqlda_value(out& o, const shape& s, const cell& v) {
@@ -197,6 +200,22 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
     const bool nullable = (d.code & 1) != 0;
     const cell& v = values[i];
     const int ind = wide_indicator(s.code) ? 4 : 2;
+    if (d.xdim >= kRepeated && repeatable(s.code)) {
+      // On a multiple of 4: the count, the column's and each element's
+      // indicator, then the elements that carry data.
+      if (descriptors) return "repetition columns come in the SQLDA form only";
+      o.align();
+      o.n(v.elements.size(), 4);
+      if (nullable) {
+        o.n(static_cast<uint64_t>(v.null ? kNull : 0), 4);
+        for (const cell& x : v.elements) o.n(static_cast<uint64_t>(x.null ? kNull : 0), 2);
+      }
+      for (const cell& x : v.elements) {
+        if (x.null && !(nullable && carry)) continue;
+        if (std::string why = sqlda_value(o, s, x); !why.empty()) return why;
+      }
+      continue;
+    }
     if (!descriptors) {
       if (nullable) o.n(static_cast<uint64_t>(v.null ? kNull : 0), ind);
       if (!v.null || (nullable && carry)) {

@@ -797,7 +797,6 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
     config.code_set = m.s.code_set;
     config.standard_sqlstate = m.s.standard_sqlstate;
     config.statuses = m.s.statuses;
-    config.blank_mark = m.s.blank_mark;
     config.fetch = m.s.fetch;
     m.sql = std::make_unique<engine>(m.s.tables, config);
   }

@@ -77,7 +77,6 @@ struct script {
   std::string code_set = "1j";
   uint8_t standard_sqlstate = 0;
   std::map<std::string, status_bytes> statuses;  // status bytes 6, 7 and 16 by function
-  bool blank_mark = false;               // the statement service's replies carry a blank SQLCA mark
   fetch_options fetch;                   // what its FETCH replies add
   // The reply to a request of this function waits until release().
   std::string hold;

@@ -24,7 +24,7 @@ for setting in "${settings[@]}"; do
   read -r code_set mode word <<<"$setting"
   for form in "" S; do
     for order in big pc; do
-      flags=(--service sds01 --code-set "$code_set" --tables "$tables" --blank-mark)
+      flags=(--service sds01 --code-set "$code_set" --tables "$tables")
       [ "$order" = pc ] && flags+=(--little-endian)
       coproc srv { exec $emulator "$server" "${flags[@]}"; }
       read -r ports <&"${srv[0]}"

@@ -98,10 +98,11 @@ struct session {
     s.bodies.insert(scripted.begin(), scripted.end());
     s.default_body = with_data(marlo::reply_body(little_endian, 0, "00000", ""), {});
     if (rows != nullptr) {
-      // The statement service answers OPEN and FETCH from the table.
+      // The statement service answers CONNECT (which asks it for a blank
+      // mark), OPEN and FETCH from the table.
+      s.bodies.erase(kConnectFn);
       s.sql_service = true;
       EXPECT_EQ(s.tables.declare(*rows), "");
-      s.blank_mark = true;
       s.fetch = std::move(fetch);
     }
     server = std::make_unique<marlo::server>(std::move(s));
@@ -453,6 +454,7 @@ TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
   rows.rows = {{marlo::cell::of("ab")}};
   marlo::fetch_options flagged;
   flagged.flags = {0x01};
+  setenv("PDDFLNVAL", "USE", 1);
   session s({}, "", false, &rows, flagged);
   ASSERT_TRUE(s.server->ok());
   s.connect();
@@ -465,6 +467,65 @@ TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
   v.SQLDATA = &f.vchar;
   ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
   EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "127.0.0.1ab");
+  unsetenv("PDDFLNVAL");
+}
+
+// A repetition column: its count, the column's and each element's
+// indicator, the elements that carry data; then a NULL column.
+TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
+  marlo::table rows;
+  rows.name = "R";
+  rows.columns.resize(1);
+  rows.columns[0].name = "N";
+  rows.columns[0].code = 0xF0;
+  rows.columns[0].length = 4;
+  rows.columns[0].elements = 3;
+  marlo::cell three = marlo::cell::of("");
+  three.elements = {marlo::cell::of("1"), marlo::cell::null_cell(), marlo::cell::of("-3")};
+  rows.rows = {{three}, {marlo::cell::null_cell()}};
+  // NULLs carry data: the SQLDA form, the only one repetitions come in.
+  setenv("PDDFLNVAL", "USE", 1);
+  for (bool le : {false, true}) {
+    SCOPED_TRACE(le ? "PC server" : "big-endian server");
+    if (le) {
+      setenv("PDSRVTYPE", "PC", 1);
+    } else {
+      unsetenv("PDSRVTYPE");
+    }
+    session s({}, "", le, &rows);
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    open_cursor(s, "SELECT * FROM R");
+    struct {
+      uint32_t n;
+      int32_t v[3];
+    } value{99, {55, 55, 55}};
+    struct {
+      int32_t column;
+      int16_t element[3];
+    } ind{7, {7, 7, 7}};
+    typed_fetch f;
+    SQLDA* da = reinterpret_cast<SQLDA*>(f.list.data());
+    da->sqld = 1;
+    da->sqlvar[0].XDIM = 3;
+    da->sqlvar[0].SQLDATA = &value;
+    da->sqlvar[0].SQLIND = reinterpret_cast<int16_t*>(&ind);
+    ASSERT_EQ(f.run(s), 0) << f.r.message();
+    EXPECT_EQ(value.n, 3u);
+    EXPECT_EQ(value.v[0], 1);
+    EXPECT_EQ(value.v[1], 0);  // the NULL element's data
+    EXPECT_EQ(value.v[2], -3);
+    EXPECT_EQ(ind.column, 0);
+    EXPECT_EQ(ind.element[0], 0);
+    EXPECT_EQ(ind.element[1], -1);
+    EXPECT_EQ(ind.element[2], 0);
+    ASSERT_EQ(f.run(s), 0) << f.r.message();
+    EXPECT_EQ(ind.column, -1);
+    EXPECT_EQ(value.n, 0u);  // a NULL column has no elements
+    EXPECT_EQ(f.run(s), 100);
+  }
+  unsetenv("PDSRVTYPE");
+  unsetenv("PDDFLNVAL");
 }
 
 // CALL and GETD answer with their outputs in the descriptor form; they
