@@ -63,6 +63,16 @@ struct column {
   std::string type_name;
   uint16_t elements = 0;     // a repetition column: the most elements it holds; 0: one value
 
+  static column of(const char* name, uint8_t code, uint32_t length, uint8_t precision = 0, uint8_t scale = 0) {
+    column c;
+    c.name = name;
+    c.code = code;
+    c.length = length;
+    c.precision = precision;
+    c.scale = scale;
+    return c;
+  }
+
   // The code as described: odd when the column admits NULL.
   uint8_t described_code() const { return static_cast<uint8_t>(code | (nullable ? 1 : 0)); }
 };

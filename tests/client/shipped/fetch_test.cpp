@@ -352,22 +352,23 @@ struct typed_fetch {
 
 // Every column the typed fetch reads, a row of values and one of NULLs.
 marlo::table typed_table() {
-  auto col = [](const char* name, uint8_t code, uint32_t length, uint8_t precision = 0, uint8_t scale = 0) {
-    marlo::column c;
-    c.name = name;
-    c.code = code;
-    c.length = length;
-    c.precision = precision;
-    c.scale = scale;
-    return c;
-  };
   using marlo::cell;
   marlo::table t;
   t.name = "T";
-  t.columns = {col("I4", 0xF0, 4), col("TXT", 0xC0, 10), col("DEC", 0xE4, 0, 5, 2),
-               col("I8", 0xE0, 8), col("VC", 0xA0, 20), col("I2", 0xF4, 2)};
+  using marlo::column;
+  t.columns = {column::of("I4", 0xF0, 4),  column::of("TXT", 0xC0, 10), column::of("DEC", 0xE4, 0, 5, 2),
+               column::of("I8", 0xE0, 8),  column::of("VC", 0xA0, 20),  column::of("I2", 0xF4, 2)};
   t.rows = {{cell::of("7"), cell::of("abc"), cell::of("123.45"), cell::of("1234567890123"), cell::of("hello"), cell::of("-3")},
             {cell::null_cell(), cell::of("xyz"), cell::null_cell(), cell::of("-1"), cell::null_cell(), cell::of("9")}};
+  return t;
+}
+
+// A table of one column and its values.
+marlo::table one_column(const char* name, const marlo::column& c, const std::vector<marlo::cell>& values) {
+  marlo::table t;
+  t.name = name;
+  t.columns = {c};
+  for (const marlo::cell& v : values) t.rows.push_back({v});
   return t;
 }
 
@@ -445,13 +446,7 @@ TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
 }
 
 TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
-  marlo::table rows;
-  rows.name = "T";
-  rows.columns.resize(1);
-  rows.columns[0].name = "VC";
-  rows.columns[0].code = 0xA0;
-  rows.columns[0].length = 20;
-  rows.rows = {{marlo::cell::of("ab")}};
+  const marlo::table rows = one_column("T", marlo::column::of("VC", 0xA0, 20), {marlo::cell::of("ab")});
   marlo::fetch_options flagged;
   flagged.flags = {0x01};
   setenv("PDDFLNVAL", "USE", 1);
@@ -473,16 +468,11 @@ TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
 // A repetition column: its count, the column's and each element's
 // indicator, the elements that carry data; then a NULL column.
 TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
-  marlo::table rows;
-  rows.name = "R";
-  rows.columns.resize(1);
-  rows.columns[0].name = "N";
-  rows.columns[0].code = 0xF0;
-  rows.columns[0].length = 4;
-  rows.columns[0].elements = 3;
+  marlo::column n = marlo::column::of("N", 0xF0, 4);
+  n.elements = 3;
   marlo::cell three = marlo::cell::of("");
   three.elements = {marlo::cell::of("1"), marlo::cell::null_cell(), marlo::cell::of("-3")};
-  rows.rows = {{three}, {marlo::cell::null_cell()}};
+  const marlo::table rows = one_column("R", n, {three, marlo::cell::null_cell()});
   // NULLs carry data: the SQLDA form, the only one repetitions come in.
   setenv("PDDFLNVAL", "USE", 1);
   for (bool le : {false, true}) {
