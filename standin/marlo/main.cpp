@@ -6,12 +6,8 @@
 #include <string.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 
-#include "marlo_fetch.h"
 #include "marlo_server.h"
 
 namespace {
@@ -19,7 +15,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: marlo_testserver [--little-endian] [--service NAME]... "
     "[--fault refuse|close-early|short|corrupt|silent|busy] [--fault-count N] [--tables FILE] [--level N] "
-    "[--code-set XX] [--rows FILE]\n";
+    "[--code-set XX]\n";
 
 constexpr uint32_t kPid = 4242;
 constexpr size_t kMarkAt = 36 + 32 + 7;  // the SQLCA identifier's eighth character of reply_body
@@ -51,7 +47,6 @@ bool parse_fault(const std::string& name, marlo::fault* out) {
 
 int main(int argc, char** argv) {
   marlo::script s;
-  std::string rows_file;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool has_value = i + 1 < argc;
@@ -74,8 +69,6 @@ int main(int argc, char** argv) {
       s.level = static_cast<uint32_t>(atoi(argv[++i]));
     } else if (arg == "--code-set" && has_value && strlen(argv[i + 1]) == 2) {
       s.code_set = argv[++i];
-    } else if (arg == "--rows" && has_value) {
-      rows_file = argv[++i];
     } else {
       fputs(kUsage, stderr);
       return 2;
@@ -87,21 +80,6 @@ int main(int argc, char** argv) {
     s.bodies["p_f_sqa_cconnect"] =
         blank_mark(marlo::connect_body(s.little_endian, s.code_set.c_str(), "07-02-00", kPid, ~s.level));
     s.default_body = blank_mark(marlo::reply_body(s.little_endian, 0, "00000", ""));
-  }
-  if (!rows_file.empty()) {
-    std::ifstream in(rows_file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    marlo::cursor_rows rows;
-    std::string error;
-    if (!in || !marlo::read_rows(text.str(), &rows, &error)) {
-      fprintf(stderr, "marlo_testserver: %s: %s\n", rows_file.c_str(), in ? error.c_str() : "cannot be read");
-      return 2;
-    }
-    auto cursor = std::make_shared<marlo::fetch_server>(s.little_endian, rows);
-    s.responder = [cursor](const std::string& function, const std::vector<uint8_t>& request) {
-      return cursor->answer(function, request);
-    };
   }
   marlo::server srv(s);
   if (!srv.ok()) {

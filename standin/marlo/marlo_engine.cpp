@@ -18,6 +18,8 @@ constexpr uint32_t kTextOffset = 72;
 constexpr uint32_t kOutCount = 88;
 constexpr uint32_t kStmtSection = 94;
 constexpr uint32_t kHoldByte = 97;
+constexpr uint32_t kConnectNullData = 241;
+constexpr uint8_t kYes = 'Y';
 constexpr uint32_t kArrayRows = 110;
 constexpr uint32_t kSlotTable = 20;
 constexpr uint32_t kSlotFirstSqlda = 0;
@@ -82,6 +84,8 @@ constexpr int32_t kSqlVariables = -313;
 constexpr int32_t kSqlBadValue = -404;
 constexpr int32_t kSqlNotNull = -407;
 constexpr int32_t kSqlNoCursor = -501;
+constexpr int32_t kSqlNotFound = 100;
+constexpr char kFetchFn[] = "p_f_sqa_cfetch";
 constexpr int32_t kSqlNotPrepared = -514;
 constexpr int32_t kSqlNeedsCursor = -515;
 
@@ -542,6 +546,33 @@ reply engine::close(const request_view& rq) {
   return reply{};
 }
 
+std::vector<uint8_t> engine::fetch(const request_view& rq) {
+  std::vector<fetch_entry>& kept = descriptions_[rq.section()];
+  read_fetch_description(config_.little_endian, rq.p, &kept);
+  auto it = cursors_.find(rq.section());
+  if (it == cursors_.end()) return encode(error(kSqlNoCursor, "24000", "Cursor not open"), kFetchFn);
+  if (kept.empty()) return encode(error(kSqlVariables, "07001", "FETCH without a description"), kFetchFn);
+  cursor& c = it->second;
+  if (c.next >= c.rows.size()) {
+    reply end;
+    end.sqlcode = kSqlNotFound;
+    end.sqlstate = "02000";
+    return encode(end, kFetchFn);
+  }
+  std::vector<uint8_t> body = encode(reply{}, kFetchFn);
+  const std::string why = row_reply(config_.little_endian, descriptor_form(rq.p), kept, c.rows[c.next], config_.fetch, &body);
+  if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
+  ++c.next;
+  return body;
+}
+
+std::vector<uint8_t> engine::encode(reply r, const std::string& function) const {
+  auto scripted = config_.statuses.find(function);
+  if (scripted != config_.statuses.end()) r.status = scripted->second;
+  if (null_data_) r.mark = ' ';
+  return encode_reply(r, order_);
+}
+
 void engine::end_transaction(bool commit) {
   if (changed_ && !commit) tables_ = saved_;
   changed_ = false;
@@ -557,12 +588,14 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
   statement st;
   std::string why;
   if (function == "p_f_sqa_cconnect") {
+    null_data_ = rq.byte(kConnectNullData) == kYes;
     r = connect_reply();
   } else if (function == "p_f_sqa_cdisconnect" || function == "p_f_sqa_ctran_discon") {
     // DISCONNECT commits, as COMMIT RELEASE does; ROLLBACK RELEASE undoes.
     end_transaction(rq.reqcode() != "DISR");
     cursors_.clear();
     prepared_.clear();
+    descriptions_.clear();
   } else if (function == "p_f_sqa_ccommit" || function == "p_f_sqa_ctrns_commit") {
     end_transaction(true);
   } else if (function == "p_f_sqa_crollback" || function == "p_f_sqa_ctrns_rollbk") {
@@ -584,12 +617,13 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
     r = why.empty() ? open(rq, st) : error(kSqlNotPrepared, "07003", why);
   } else if (function == "p_f_sqa_cclose") {
     r = close(rq);
+  } else if (function == kFetchFn) {
+    *body = fetch(rq);
+    return true;
   } else {
     return false;
   }
-  auto scripted = config_.statuses.find(function);
-  if (scripted != config_.statuses.end()) r.status = scripted->second;
-  *body = encode_reply(r, order_);
+  *body = encode(r, function);
   return true;
 }
 

@@ -3,7 +3,7 @@
 // number and answers with the PREPARE directory; DESCRIBE and DESCRIBE
 // TYPE answer descriptions; the execute family runs INSERT and DELETE
 // with the request's input values; OPEN keeps a cursor over the rows a
-// SELECT selects; COMMIT keeps and ROLLBACK undoes the changes since the
+// SELECT selects, and FETCH returns them; COMMIT keeps and ROLLBACK undoes the changes since the
 // transaction began.
 #pragma once
 
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "marlo_fetch.h"
 #include "marlo_reply.h"
 #include "marlo_sql.h"
 #include "marlo_tables.h"
@@ -28,6 +29,7 @@ struct engine_config {
   uint8_t standard_sqlstate = 0;  // byte +36 of the connection information (level 26)
   // Status bytes 6, 7 and 16 by server function, in place of the engine's own.
   std::map<std::string, status_bytes> statuses;
+  fetch_options fetch;
 };
 
 // A cursor opened by OPEN: the selected columns and rows, and the next row.
@@ -63,6 +65,10 @@ class engine {
   reply execute(const request_view& rq, const statement& st, size_t into);
   reply open(const request_view& rq, const statement& st);
   reply close(const request_view& rq);
+  // The open cursor's next row (SQLCODE 100 after the last), by the
+  // description the FETCH carries or the one kept for its section.
+  std::vector<uint8_t> fetch(const request_view& rq);
+  std::vector<uint8_t> encode(reply r, const std::string& function) const;
   void end_transaction(bool commit);
 
   // The statement a request names: its own SQL text, or the one that
@@ -86,6 +92,13 @@ class engine {
   byte_order order_;
   std::map<uint16_t, prepared> prepared_;
   std::map<uint16_t, cursor> cursors_;
+  // The CONNECT asked that NULL values carry data (PDDFLNVAL=USE): the
+  // replies carry a blank SQLCA mark, the client then takes FETCH replies
+  // in the SQLDA form, and values follow NULL indicators.
+  bool null_data_ = false;
+  // By section; kept over CLOSE and OPEN, since the client sends a
+  // description only when its list changes.
+  std::map<uint16_t, std::vector<fetch_entry>> descriptions_;
 };
 
 }  // namespace marlo

@@ -45,6 +45,7 @@ std::vector<uint8_t> encode_reply(const reply& r, const byte_order& o) {
   st[16] = r.status.flags16;
   uint8_t* ca = b.data() + kDirectory + kStatus;
   memcpy(ca, "SQLCA  S", 8);
+  ca[7] = static_cast<uint8_t>(r.mark);
   o.put32(ca + kCaCode, static_cast<uint32_t>(r.sqlcode));
   for (int i = 0; i < 6; ++i) o.put32(ca + kCaErrd + 4 * i, static_cast<uint32_t>(r.errd[i]));
   o.put16(ca + kCaKind, r.statement_kind);

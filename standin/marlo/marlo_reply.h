@@ -37,6 +37,7 @@ struct reply {
   std::string message;
   int32_t errd[6] = {};
   uint16_t statement_kind = 0;          // the second half of sqlerrd[4]
+  char mark = 'S';                      // the SQLCA identifier's last character
   std::map<uint32_t, std::vector<uint8_t>> parts;  // by directory slot
 };
 

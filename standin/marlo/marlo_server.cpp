@@ -820,6 +820,7 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
     config.code_set = m.s.code_set;
     config.standard_sqlstate = m.s.standard_sqlstate;
     config.statuses = m.s.statuses;
+    config.fetch = m.s.fetch;
     m.sql = std::make_unique<engine>(m.s.tables, config);
   }
   if (pipe(m.stop_pipe) != 0) return;

@@ -78,6 +78,7 @@ struct script {
   std::string code_set = "1j";
   uint8_t standard_sqlstate = 0;
   std::map<std::string, status_bytes> statuses;  // status bytes 6, 7 and 16 by function
+  fetch_options fetch;                   // what its FETCH replies add
   // The reply to a request of this function waits until release().
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.

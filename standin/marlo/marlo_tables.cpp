@@ -215,6 +215,16 @@ int table::find(const std::string& column_name) const {
 
 std::string fit_cell(const column& col, cell* value) {
   if (value->null) return col.nullable ? "" : "column " + col.name + " is NOT NULL";
+  if (col.elements > 0 || !value->elements.empty()) {
+    if (value->elements.size() > col.elements) return "too many elements for column " + col.name;
+    column element = col;
+    element.elements = 0;
+    element.nullable = true;
+    for (cell& v : value->elements) {
+      if (std::string why = fit_cell(element, &v); !why.empty()) return why;
+    }
+    return "";
+  }
   const uint8_t c = col.code & 0xFE;
   std::string& b = value->bytes;
   switch (kind_of(col.code)) {

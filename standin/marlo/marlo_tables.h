@@ -61,20 +61,35 @@ struct column {
   std::string charset;       // a character-set name the description names, or empty
   std::string type_owner;    // 0x82: the type's owner and name
   std::string type_name;
+  uint16_t elements = 0;     // a repetition column: the most elements it holds; 0: one value
+
+  static column of(const char* name, uint8_t code, uint32_t length, uint8_t precision = 0, uint8_t scale = 0) {
+    column c;
+    c.name = name;
+    c.code = code;
+    c.length = length;
+    c.precision = precision;
+    c.scale = scale;
+    return c;
+  }
 
   // The code as described: odd when the column admits NULL.
   uint8_t described_code() const { return static_cast<uint8_t>(code | (nullable ? 1 : 0)); }
 };
 
 // A stored value: numbers as their decimal text, everything else as
-// its bytes (fixed-length character values blank-padded).
+// its bytes (fixed-length character values blank-padded); the values of a
+// repetition column are its elements.
 struct cell {
   bool null = true;
   std::string bytes;
+  std::vector<cell> elements;
 
   static cell null_cell() { return cell{}; }
-  static cell of(std::string b) { return cell{false, std::move(b)}; }
-  bool operator==(const cell& o) const { return null == o.null && (null || bytes == o.bytes); }
+  static cell of(std::string b) { return cell{false, std::move(b), {}}; }
+  bool operator==(const cell& o) const {
+    return null == o.null && (null || (bytes == o.bytes && elements == o.elements));
+  }
 };
 
 struct table {

@@ -4,26 +4,27 @@
 # descriptor form; a big-endian server and a "PC" one; no conversion and a
 # converting mode, against an EUC server and a UTF-8 one.
 # Arguments: the emulator that runs the build's programs (may be empty),
-# marlo_testserver, the program, the folder of the table fixtures.
+# marlo_testserver, the program, the table fixture.
 set -uo pipefail
-emulator=$1 server=$2 program=$3 fixtures=$4
+emulator=$1 server=$2 program=$3 tables=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-# code set, fixture, PDCLTCNVMODE, the text column's bytes as the client gets them
+# code set, PDCLTCNVMODE, a word in the client's code that the text column
+# takes and gives back
 settings=(
-  "3j euc.rows NOUSE C6FCCBDC"
-  "3j euc.rows EUCHJ 93FA967B"
-  "5u utf8.rows NOUSE E697A5E69CAC"
-  "5u utf8.rows UTF8 93FA967B"
+  "3j NOUSE C6FCCBDC"
+  "3j EUCHJ 93FA967B"
+  "5u NOUSE E697A5E69CAC"
+  "5u UTF8 93FA967B"
 )
 status=0
 for setting in "${settings[@]}"; do
-  read -r code_set rows mode word <<<"$setting"
+  read -r code_set mode word <<<"$setting"
   for form in "" S; do
     for order in big pc; do
-      flags=(--service sds01 --code-set "$code_set" --rows "$fixtures/$rows")
+      flags=(--service sds01 --code-set "$code_set" --tables "$tables")
       [ "$order" = pc ] && flags+=(--little-endian)
       coproc srv { exec $emulator "$server" "${flags[@]}"; }
       read -r ports <&"${srv[0]}"

@@ -1,11 +1,10 @@
 /* An embedded-SQL program in C against the shipped library: it connects,
- * inserts a row of every column type (NULLs among them), opens a cursor
- * with a USING value, fetches every row into host variables and again
- * through an SQLDA, checking each value and indicator, then closes,
- * commits and disconnects. The test server's table fixture holds the rows
- * the cursor returns; ZK_WORD gives, in hexadecimal, the bytes that the
- * first row's text column must arrive as in the client's code.
- * Exit status 0 when every check held. */
+ * inserts two rows of every column type (NULLs among them), opens a
+ * cursor over them with a USING value, fetches every row into host
+ * variables and again through an SQLDA, checking each value and indicator
+ * against what it inserted, then closes, commits and disconnects. ZK_WORD
+ * gives, in hexadecimal, a word in the client's code that the first row's
+ * text column carries there and back. Exit status 0 when every check held. */
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -14,7 +13,7 @@
 
 #include "zelkit.h"
 
-enum { COLUMNS = 6, NO_ROWS = 100 };
+enum { COLUMNS = 6, NO_ROWS = 100, GROUP = 1, INSERT_SECTION = 1, CURSOR_SECTION = 2 };
 
 static int failures = 0;
 
@@ -54,6 +53,25 @@ static void statement(struct request* r, const char* sql) {
   memcpy(r->text, &n, sizeof n);
   memcpy(r->text + sizeof n, sql, (size_t)n);
   r->area.sqltext = (rdb_sql_text*)(void*)r->text;
+}
+
+/* PREPARE of a statement under a section; the lists take its description. */
+static void prepare(struct request* r, const char* sql, int16_t section) {
+  static union {
+    SQLDA da;
+    unsigned char room[offsetof(SQLDA, sqlvar) + (COLUMNS + 1) * sizeof(SQLVAR)];
+  } out, in;
+  memset(&out, 0, sizeof out);
+  memset(&in, 0, sizeof in);
+  memcpy(out.da.sqldaid, "SQLDA   ", 8);
+  memcpy(in.da.sqldaid, "SQLDA   ", 8);
+  out.da.sqln = COLUMNS + 1;
+  in.da.sqln = COLUMNS + 1;
+  start(r, "SET ");
+  statement(r, sql);
+  r->area.section = section;
+  r->area.sqliasda = &out.da;
+  r->area.sqliasda2 = &in.da;
 }
 
 static int run(struct request* r, const char* what) {
@@ -120,26 +138,47 @@ static size_t from_hex(const char* hex, char* out, size_t room) {
   return n;
 }
 
-/* The rows of the fixture as this program inserts them and expects them back. */
+/* The two rows as this program inserts them and expects them back. */
+static void fill_row(struct row* h, int n, const char* word, size_t word_len) {
+  memset(h->ind, 0, sizeof h->ind);
+  memset(h->text, 0, sizeof h->text);
+  if (n == 1) {
+    h->i4 = 7;
+    memcpy(h->text, word, word_len < sizeof h->text ? word_len : sizeof h->text - 1);
+    memcpy(h->dec, "+12345", 6);
+    h->i8 = 1234567890123LL;
+    h->vchar.n = 5;
+    memcpy(h->vchar.t, "hello", 5);
+    h->i2 = -3;
+  } else {
+    h->ind[0] = -1;
+    strcpy(h->text, "abc");
+    h->ind[2] = -1;
+    h->i8 = -1;
+    h->ind[4] = -1;
+    h->i2 = 9;
+  }
+}
+
 static void check_row(const struct row* h, int n, const char* word, size_t word_len) {
   if (n == 1) {
     check(h->i4 == 7 && h->ind[0] == 0, "integer", n);
     check(h->ind[1] == 0 && strlen(h->text) == word_len && memcmp(h->text, word, word_len) == 0, "text", n);
     check(memcmp(h->dec, "+12345", 6) == 0 && h->ind[2] == 0, "decimal", n);
-    check(h->i8 == 1234567890123LL, "8-byte integer", n);
+    check(h->i8 == 1234567890123LL && h->ind[3] == 0, "8-byte integer", n);
     check(h->vchar.n == 5 && memcmp(h->vchar.t, "hello", 5) == 0 && h->ind[4] == 0, "varying text", n);
-    check(h->i2 == -3, "small integer", n);
+    check(h->i2 == -3 && h->ind[5] == 0, "small integer", n);
   } else {
     check(h->ind[0] == -1 && h->ind[2] == -1 && h->ind[4] == -1, "NULL indicators", n);
-    check(strcmp(h->text, "abc") == 0, "text", n);
-    check(h->i8 == -1 && h->i2 == 9, "numbers", n);
+    check(strcmp(h->text, "abc") == 0 && h->ind[1] == 0, "text", n);
+    check(h->i8 == -1 && h->i2 == 9 && h->ind[3] == 0 && h->ind[5] == 0, "numbers", n);
   }
 }
 
 /* OPEN with a USING value, the rows to the end, CLOSE. */
 static void cursor_pass(struct row* h, const char* word, size_t word_len) {
   struct request r;
-  int32_t key = 1;
+  int32_t key = GROUP;
   int16_t key_ind = 0;
   union {
     SQLDA da;
@@ -151,10 +190,12 @@ static void cursor_pass(struct row* h, const char* word, size_t word_len) {
   using_list.da.sqld = 1;
   var(&using_list.da.sqlvar[0], 0xF1, 4, &key, &key_ind);
   start(&r, "OPEN");
+  r.area.section = CURSOR_SECTION;
   r.area.sqliasda = &using_list.da;
   run(&r, "OPEN");
   for (int n = 1;; ++n) {
     start(&r, "FETC");
+    r.area.section = CURSOR_SECTION;
     r.area.sqliasda = describe(h);
     memset(h->text, 0, sizeof h->text);
     if (run(&r, "FETCH") == NO_ROWS) {
@@ -169,6 +210,7 @@ static void cursor_pass(struct row* h, const char* word, size_t word_len) {
     check_row(h, n, word, word_len);
   }
   start(&r, "CLOS");
+  r.area.section = CURSOR_SECTION;
   run(&r, "CLOSE");
 }
 
@@ -184,23 +226,23 @@ int main(void) {
   run(&r, "CONNECT");
   if (failures != 0) return 1;
 
-  /* The row of every type, NULLs among them, as an INSERT's USING list. */
+  /* The rows of every type, NULLs among them, through one prepared
+   * INSERT with a USING list. */
   struct row in;
   memset(&in, 0, sizeof in);
   SQLDA* values = describe(&in);
-  in.i4 = 7;
-  in.ind[0] = 0;
-  strcpy(in.text, "abc");
-  memcpy(in.dec, "+12345", 6);
-  in.i8 = 1234567890123LL;
-  in.ind[4] = -1;
-  in.i2 = 9;
-  start(&r, "SET ");
-  statement(&r, "INSERT INTO T1 VALUES(?,?,?,?,?,?)");
+  prepare(&r, "INSERT INTO T1 (I4, TXT, DEC, I8, VC, I2, G) VALUES (?, ?, ?, ?, ?, ?, 1)", INSERT_SECTION);
   run(&r, "PREPARE");
-  start(&r, "AUX ");
-  r.area.sqliasda = values;
-  run(&r, "EXECUTE");
+  prepare(&r, "SELECT I4, TXT, DEC, I8, VC, I2 FROM T1 WHERE G = ?", CURSOR_SECTION);
+  run(&r, "PREPARE");
+  for (int n = 1; n <= 2; ++n) {
+    fill_row(&in, n, word, word_len);
+    start(&r, "AUX ");
+    r.area.section = INSERT_SECTION;
+    r.area.sqliasda = values;
+    run(&r, "EXECUTE");
+  }
+  if (failures != 0) return 1;
 
   /* Two passes: host variables as the precompiler lays them out, then a
    * dynamic SQLDA over a fresh row. */

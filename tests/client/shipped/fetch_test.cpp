@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,7 +83,8 @@ struct session {
   shipped::library lib;
 
   session(const bytes& fetch_body, const char* options, bool little_endian = false,
-          std::shared_ptr<marlo::fetch_server> rows = nullptr) {
+          const marlo::table* rows = nullptr, marlo::fetch_options fetch = {},
+          const std::map<std::string, bytes>& scripted = {}) {
     setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
     setenv("PDSERVICEGRP", kGroup, 1);
     setenv("PDHOST", "127.0.0.1", 1);
@@ -93,9 +95,15 @@ struct session {
     s.little_endian = little_endian;
     s.bodies[kConnectFn] = with_data(marlo::connect_body(little_endian, "1j", "07-02-00", 777, kLevel26), {});
     if (!fetch_body.empty()) s.bodies[kFetchFn] = fetch_body;
+    s.bodies.insert(scripted.begin(), scripted.end());
     s.default_body = with_data(marlo::reply_body(little_endian, 0, "00000", ""), {});
     if (rows != nullptr) {
-      s.responder = [rows](const std::string& function, const bytes& request) { return rows->answer(function, request); };
+      // The statement service answers CONNECT (which asks it for a blank
+      // mark), OPEN and FETCH from the table.
+      s.bodies.erase(kConnectFn);
+      s.sql_service = true;
+      EXPECT_EQ(s.tables.declare(*rows), "");
+      s.fetch = std::move(fetch);
     }
     server = std::make_unique<marlo::server>(std::move(s));
     setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
@@ -342,14 +350,46 @@ struct typed_fetch {
   }
 };
 
-marlo::cursor_rows typed_rows() {
-  marlo::cursor_rows rows;
-  auto txt = [](const std::string& t) { return bytes(t.begin(), t.end()); };
-  rows.rows.push_back({{false, 7, {}}, {false, 0, txt("abc")}, {false, 0, {0x12, 0x34, 0x5C}},
-                       {false, 1234567890123ll, {}}, {false, 0, txt("hello")}, {false, -3, {}}});
-  rows.rows.push_back({{true, 0, {}}, {false, 0, txt("xyz")}, {true, 0, {}}, {false, -1, {}}, {true, 0, {}},
-                       {false, 9, {}}});
-  return rows;
+// Every column the typed fetch reads, a row of values and one of NULLs.
+marlo::table typed_table() {
+  using marlo::cell;
+  marlo::table t;
+  t.name = "T";
+  using marlo::column;
+  t.columns = {column::of("I4", 0xF0, 4),  column::of("TXT", 0xC0, 10), column::of("DEC", 0xE4, 0, 5, 2),
+               column::of("I8", 0xE0, 8),  column::of("VC", 0xA0, 20),  column::of("I2", 0xF4, 2)};
+  t.rows = {{cell::of("7"), cell::of("abc"), cell::of("123.45"), cell::of("1234567890123"), cell::of("hello"), cell::of("-3")},
+            {cell::null_cell(), cell::of("xyz"), cell::null_cell(), cell::of("-1"), cell::null_cell(), cell::of("9")}};
+  return t;
+}
+
+// A table of one column and its values.
+marlo::table one_column(const char* name, const marlo::column& c, const std::vector<marlo::cell>& values) {
+  marlo::table t;
+  t.name = name;
+  t.columns = {c};
+  for (const marlo::cell& v : values) t.rows.push_back({v});
+  return t;
+}
+
+// PREPARE of the SELECT and OPEN of the cursor over it.
+void open_cursor(session& s, const char* select) {
+  constexpr int16_t kRoom = 8;
+  bytes described(offsetof(SQLDA, sqlvar) + kRoom * sizeof(SQLVAR), 0);
+  SQLDA* da = reinterpret_cast<SQLDA*>(described.data());
+  memcpy(da->sqldaid, "SQLDA   ", 8);
+  da->sqln = kRoom;
+  zk::request prep{"SET "};
+  blank(prep.area.name2, sizeof prep.area.name2, "S1");
+  prep.area.version = 0x802;
+  prep.statement(select);
+  prep.area.sqliasda = da;
+  ASSERT_EQ(s.lib.exsql(&prep.area), 0) << prep.message();
+  zk::request open{"OPEN"};
+  blank(open.area.name1, sizeof open.area.name1, "C1");
+  blank(open.area.name2, sizeof open.area.name2, "S1");
+  open.area.version = 0x802;
+  ASSERT_EQ(s.lib.exsql(&open.area), 0) << open.message();
 }
 
 TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
@@ -362,14 +402,11 @@ TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
       } else {
         unsetenv("PDSRVTYPE");
       }
-      auto rows = std::make_shared<marlo::fetch_server>(le, typed_rows());
-      session s({}, options, le, rows);
+      const marlo::table rows = typed_table();
+      session s({}, options, le, &rows);
       ASSERT_TRUE(s.server->ok());
       s.connect();
-      zk::request open{"OPEN"};
-      blank(open.area.name1, sizeof open.area.name1, "C1");
-      blank(open.area.name2, sizeof open.area.name2, "S1");
-      ASSERT_EQ(s.lib.exsql(&open.area), 0);
+      open_cursor(s, "SELECT * FROM T");
       typed_fetch f;
       ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
       EXPECT_EQ(f.i4, 7);
@@ -401,7 +438,7 @@ TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
         EXPECT_EQ(f.vchar.n, 0);
       }
       EXPECT_EQ(f.run(s), 100);
-      EXPECT_EQ(rows->fetches(), 3);
+      EXPECT_EQ(s.fetches().size(), 3u);
     }
   }
   unsetenv("PDSRVTYPE");
@@ -409,13 +446,14 @@ TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
 }
 
 TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
-  marlo::cursor_rows rows;
-  rows.rows.push_back({{false, 0, {'a', 'b'}}});
-  rows.flags = {0x01};
-  auto server_rows = std::make_shared<marlo::fetch_server>(false, rows);
-  session s({}, "", false, server_rows);
+  const marlo::table rows = one_column("T", marlo::column::of("VC", 0xA0, 20), {marlo::cell::of("ab")});
+  marlo::fetch_options flagged;
+  flagged.flags = {0x01};
+  setenv("PDDFLNVAL", "USE", 1);
+  session s({}, "", false, &rows, flagged);
   ASSERT_TRUE(s.server->ok());
   s.connect();
+  open_cursor(s, "SELECT * FROM T");
   typed_fetch f;
   reinterpret_cast<SQLDA*>(f.list.data())->sqld = 1;
   SQLVAR& v = reinterpret_cast<SQLDA*>(f.list.data())->sqlvar[0];
@@ -424,6 +462,129 @@ TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
   v.SQLDATA = &f.vchar;
   ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
   EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "127.0.0.1ab");
+  unsetenv("PDDFLNVAL");
+}
+
+// A repetition column: its count, the column's and each element's
+// indicator, the elements that carry data; then a NULL column.
+TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
+  marlo::column n = marlo::column::of("N", 0xF0, 4);
+  n.elements = 3;
+  marlo::cell three = marlo::cell::of("");
+  three.elements = {marlo::cell::of("1"), marlo::cell::null_cell(), marlo::cell::of("-3")};
+  const marlo::table rows = one_column("R", n, {three, marlo::cell::null_cell()});
+  // NULLs carry data: the SQLDA form, the only one repetitions come in.
+  setenv("PDDFLNVAL", "USE", 1);
+  for (bool le : {false, true}) {
+    SCOPED_TRACE(le ? "PC server" : "big-endian server");
+    if (le) {
+      setenv("PDSRVTYPE", "PC", 1);
+    } else {
+      unsetenv("PDSRVTYPE");
+    }
+    session s({}, "", le, &rows);
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    open_cursor(s, "SELECT * FROM R");
+    struct {
+      uint32_t n;
+      int32_t v[3];
+    } value{99, {55, 55, 55}};
+    struct {
+      int32_t column;
+      int16_t element[3];
+    } ind{7, {7, 7, 7}};
+    typed_fetch f;
+    SQLDA* da = reinterpret_cast<SQLDA*>(f.list.data());
+    da->sqld = 1;
+    da->sqlvar[0].XDIM = 3;
+    da->sqlvar[0].SQLDATA = &value;
+    da->sqlvar[0].SQLIND = reinterpret_cast<int16_t*>(&ind);
+    ASSERT_EQ(f.run(s), 0) << f.r.message();
+    EXPECT_EQ(value.n, 3u);
+    EXPECT_EQ(value.v[0], 1);
+    EXPECT_EQ(value.v[1], 0);  // the NULL element's data
+    EXPECT_EQ(value.v[2], -3);
+    EXPECT_EQ(ind.column, 0);
+    EXPECT_EQ(ind.element[0], 0);
+    EXPECT_EQ(ind.element[1], -1);
+    EXPECT_EQ(ind.element[2], 0);
+    ASSERT_EQ(f.run(s), 0) << f.r.message();
+    EXPECT_EQ(ind.column, -1);
+    EXPECT_EQ(value.n, 0u);  // a NULL column has no elements
+    EXPECT_EQ(f.run(s), 100);
+  }
+  unsetenv("PDSRVTYPE");
+  unsetenv("PDDFLNVAL");
+}
+
+// CALL and GETD answer with their outputs in the descriptor form; they
+// reach the second list through p_rdb_exsql.
+TEST(ShippedRows, CallAndGetdOutputsReachTheSecondList) {
+  const struct {
+    const char* code;
+    const char* function;
+  } kCases[] = {{"CALL", "p_f_sqa_ccall"}, {"GETD", "p_f_sqa_cgetd"}};
+  for (const auto& c : kCases) {
+    for (bool le : {false, true}) {
+      SCOPED_TRACE(std::string(c.code) + (le ? " PC server" : " big-endian server"));
+      if (le) {
+        setenv("PDSRVTYPE", "PC", 1);
+      } else {
+        unsetenv("PDSRVTYPE");
+      }
+      auto entry = [le](uint8_t code, uint16_t length) {
+        marlo::fetch_entry e{code, 1, {}};
+        e.len[le ? 0 : 1] = static_cast<uint8_t>(length);
+        return e;
+      };
+      bytes body = with_data(marlo::reply_body(le, 0, "00000", ""), {});
+      const std::vector<marlo::fetch_entry> outputs = {entry(0xF1, 4), entry(0xA1, 20), entry(0xF5, 2)};
+      ASSERT_EQ(marlo::row_reply(le, true, outputs,
+                                 {marlo::cell::of("42"), marlo::cell::of("out"), marlo::cell::null_cell()}, {}, &body),
+                "");
+      session s({}, "", le, nullptr, {}, {{c.function, body}});
+      ASSERT_TRUE(s.server->ok());
+      s.connect();
+
+      typed_fetch out;
+      int32_t in_value = 5;
+      int16_t in_ind = 0;
+      bytes in_list(offsetof(SQLDA, sqlvar) + sizeof(SQLVAR), 0);
+      SQLDA* in = reinterpret_cast<SQLDA*>(in_list.data());
+      memcpy(in->sqldaid, "SQLDA   ", 8);
+      in->sqln = 1;
+      in->sqld = 1;
+      in->sqlvar[0].sqlcod = 0xF1;
+      in->sqlvar[0].XDIM = 1;
+      in->sqlvar[0].len.s.sqllen = 4;
+      in->sqlvar[0].SQLDATA = &in_value;
+      in->sqlvar[0].SQLIND = &in_ind;
+      SQLDA* da = reinterpret_cast<SQLDA*>(out.list.data());
+      da->sqld = 3;
+      da->sqlvar[1].sqlcod = 0xA1;
+      da->sqlvar[1].len.s.sqllen = 20;
+      da->sqlvar[1].SQLDATA = &out.vchar;
+      da->sqlvar[2].sqlcod = 0xF5;
+      da->sqlvar[2].len.s.sqllen = 2;
+      da->sqlvar[2].SQLDATA = &out.i2;
+      out.i2 = 77;
+      zk::request r{c.code};
+      blank(r.area.name2, sizeof r.area.name2, "P1");
+      r.area.version = 0x802;
+      r.statement("CALL P1(?, ?)");
+      r.area.sqliasda = in;
+      r.area.sqliasda2 = da;
+      ASSERT_EQ(s.lib.exsql(&r.area), 0) << r.message();
+      EXPECT_EQ(out.i4, 42);
+      EXPECT_EQ(std::string(out.vchar.t, out.vchar.n), "out");
+      EXPECT_EQ(out.ind[0], 0);
+      EXPECT_EQ(out.ind[1], 0);
+      EXPECT_EQ(out.ind[2], -1);
+      EXPECT_EQ(out.i2, 77);  // a NULL without data leaves the variable
+    }
+  }
+  unsetenv("PDSRVTYPE");
 }
 
 }  // namespace

@@ -90,16 +90,6 @@ void blank(char* field, size_t n, const char* text) {
   memcpy(field, text, strnlen(text, n));
 }
 
-marlo::column column(const char* name, uint8_t code, uint32_t length, uint8_t precision = 0, uint8_t scale = 0) {
-  marlo::column c;
-  c.name = name;
-  c.code = code;
-  c.length = length;
-  c.precision = precision;
-  c.scale = scale;
-  return c;
-}
-
 // One column type with the host variable that fills it.
 struct typed {
   const char* name;
@@ -228,7 +218,7 @@ TEST_P(HostVariables, EveryColumnTypeIsInsertedThroughHostVariablesWithAndWithou
   for (const typed& c : every_type()) {
     if (c.same_order && !s.little_endian) continue;
     types.push_back(c);
-    t.columns.push_back(column(c.name, c.column_code, c.length, c.precision, c.scale));
+    t.columns.push_back(marlo::column::of(c.name, c.column_code, c.length, c.precision, c.scale));
   }
   session sess(s, {t});
   ASSERT_TRUE(sess.server->ok());
@@ -274,9 +264,9 @@ INSTANTIATE_TEST_SUITE_P(BothByteOrders, HostVariables, ::testing::Values(false,
 marlo::table staff() {
   marlo::table t;
   t.name = "STAFF";
-  marlo::column id = column("ID", 0xF0, 4);
+  marlo::column id = marlo::column::of("ID", 0xF0, 4);
   id.nullable = false;
-  t.columns = {id, column("NAME", 0xC0, 10), column("PAY", 0xE4, 0, 9, 2)};
+  t.columns = {id, marlo::column::of("NAME", 0xC0, 10), marlo::column::of("PAY", 0xE4, 0, 9, 2)};
   return t;
 }
 
