@@ -13,7 +13,6 @@
 
 #include <algorithm>
 
-#include "app/core/ovreg.h"
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
 #include "app/ovforms.h"
@@ -56,8 +55,6 @@ QToolButton* Button(QToolBar* bar, const char* name, int image, const char* capt
   bar->addWidget(button);
   return button;
 }
-
-bool NormalState(const QWidget& form) { return !(form.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)); }
 
 // Draws each list line itself: the background, then the text in blue when
 // the last search marked its entry.
@@ -214,19 +211,9 @@ void TfrmSQLLog::btnFindClick() {
 
 void TfrmSQLLog::tolCmdResize() { pnlFind->setFixedWidth(std::max(0, tolCmd->contentsRect().width() - kToolBarRest)); }
 
-void TfrmSQLLog::LoadWindowSize() {
-  if (!NormalState(*this)) return;
-  platform::KeyScope key(AppRegistry);
-  if (!AppRegistry.OpenKeyReadOnly(GuiKey(kLayoutKey))) return;
-  const TWindowSize size = ReadWindowSize(AppRegistry, {width(), height()});
-  resize(size.Width, size.Height);
-}
+void TfrmSQLLog::LoadWindowSize() { LoadWindowSizeOf(*this, kLayoutKey); }
 
-void TfrmSQLLog::SaveWindowSize() {
-  if (!NormalState(*this)) return;
-  platform::KeyScope key(AppRegistry);
-  if (AppRegistry.OpenKey(GuiKey(kLayoutKey), true)) WriteWindowSize(AppRegistry, {width(), height()});
-}
+void TfrmSQLLog::SaveWindowSize() { SaveWindowSizeOf(*this, kLayoutKey); }
 
 bool TfrmSQLLog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == tolCmd && event->type() == QEvent::Resize) {
