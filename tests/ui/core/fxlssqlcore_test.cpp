@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include "ui/core/ovworkbook.h"
 #include "tests/ui/core/fake_records.h"
 #include "tests/ui/core/workbook_fixture.h"
@@ -198,13 +195,10 @@ TEST_F(XlsOutput, AFailedSaveKeepsTheOldTarget) {
   // A result larger than the files this process may write.
   std::vector<std::vector<std::string>> rows(3000, {"123456789", std::string(64, 'z')});
   FakeRecords big(rows);
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  std::signal(SIGXFSZ, SIG_IGN);
-  const rlimit limit{static_cast<rlim_t>(before.size()) * 4, saved.rlim_max};
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  EXPECT_THROW(WriteXlsOutput(Output("target.xlsx"), kTwoFields, big), EWorkbookError);
-  setrlimit(RLIMIT_FSIZE, &saved);
+  {
+    testing_workbook::ScopedFileSizeLimit limit(before.size() * 4);
+    EXPECT_THROW(WriteXlsOutput(Output("target.xlsx"), kTwoFields, big), EWorkbookError);
+  }
   EXPECT_EQ(ReadFile(target), before);
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"target.xlsx"});
 }

@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include "app/core/zarur.h"
 #include "tests/ui/core/workbook_fixture.h"
 
@@ -187,10 +184,10 @@ TEST_F(Workbook, AFailedSaveKeepsTheOldTarget) {
     big->ActiveSheet().SetValue(row, 1, TCellValue::OfText(std::to_string(row * 7919L * 104729L) + "x" +
                                                            std::to_string(row * 31337L)));
   }
-  std::signal(SIGXFSZ, SIG_IGN);
-  const rlimit limit{static_cast<rlim_t>(before.size()) * 4, static_cast<rlim_t>(before.size()) * 4};
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  EXPECT_THROW(big->SaveAs(target), EWorkbookError);
+  {
+    testing_workbook::ScopedFileSizeLimit limit(static_cast<size_t>(before.size()) * 4);
+    EXPECT_THROW(big->SaveAs(target), EWorkbookError);
+  }
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), before);
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"target.xlsx"});

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
+#include <sys/resource.h>
 
 namespace testing_workbook {
 
@@ -59,6 +61,24 @@ wb.save(p)
   }
 
   QTemporaryDir dir_;
+};
+
+// Files this process writes may not grow beyond `bytes` while the object
+// lives, so that a save fails part way.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(size_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{static_cast<rlim_t>(bytes), saved_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~ScopedFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
 };
 
 }  // namespace testing_workbook
