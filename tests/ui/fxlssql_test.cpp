@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QPushButton>
 #include <QTimer>
@@ -129,6 +130,7 @@ TEST_F(XlsFrame, TheDialogsChoicesPlaceCommentTitlesAndVisibleFieldsAlike) {
   // Titles and data both skip the hidden field: the comment of field 1
   // heads the first column.
   frame_->cdsData.FieldDef(0).Visible = false;
+  QApplication::clipboard()->setText("the user's own");
   const std::string target = Path("out.xlsx");
   Output([&](TfrmXlsSQL& dialog) {
     EXPECT_EQ(dialog.txtSaveFile->text().toStdString(), Path("SQL.XLSX"));
@@ -141,6 +143,7 @@ TEST_F(XlsFrame, TheDialogsChoicesPlaceCommentTitlesAndVisibleFieldsAlike) {
   });
   EXPECT_EQ(Messages(), std::vector<std::string>{kDone});
   EXPECT_EQ(host_.renewals, 0);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "the user's own");
   EXPECT_EQ(Python(kDumpActive, target),
             "結果 ['@', '@', 'yyyy/mm/dd']\n"
             "B3='文字列' C3='C' D3='D' E3='TS' F3='DE'\n"
