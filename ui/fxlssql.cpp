@@ -170,8 +170,13 @@ void TfrmXlsSQL::btnFormFileClick() {
 }
 
 TXlsOutput TfrmXlsSQL::Output() const {
-  return {txtSaveFile->text().toStdString(), txtSheet->text().toStdString(), txtFormFile->text().toStdString(), txtRow->AsInteger() - 1,
-          cmbColumn->currentIndex(), AppOption.ExcelMode, AppOption.ExcelTitle};
+  TXlsOutput output;
+  output.Target = txtSaveFile->text().toStdString();
+  output.Sheet = txtSheet->text().toStdString();
+  output.Form = txtFormFile->text().toStdString();
+  output.StartRow = txtRow->AsInteger() - 1;
+  output.StartColumn = cmbColumn->currentIndex();
+  return output;
 }
 
 // ---- the frame's output command ----
@@ -191,6 +196,7 @@ void TfraData::btnExcelClick() {
     if (form.exec() != QDialog::Accepted) return;
     output = form.Output();
   }
+  // Direction and titles as the settings hold them, whichever dialog ran.
   output.Mode = AppOption.ExcelMode;
   output.Title = AppOption.ExcelTitle;
   // Refused before the result is renewed or anything written.

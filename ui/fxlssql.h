@@ -38,7 +38,8 @@ class TfrmXlsSQL : public QDialog {
   void btnOkClick();
   void btnSaveFileClick();
   void btnFormFileClick();
-  // The run the confirmed dialog asks for.
+  // The file, sheet, form workbook and start cell the confirmed dialog
+  // asks for.
   TXlsOutput Output() const;
 
  private:

@@ -5,6 +5,7 @@
 // typed paste, a chunk of records at a time.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
