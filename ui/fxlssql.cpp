@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "app/core/fmaincore.h"
@@ -72,6 +73,9 @@ TfrmXlsSQL::TfrmXlsSQL(QWidget* owner) : QDialog(owner) {
   chkRefresh->setChecked(AppOption.ExcelRefresh);
   txtRow->SetInteger(AppOption.ExcelTop + 1);
   cmbColumn->setCurrentIndex(std::clamp(AppOption.ExcelLeft, 0, kXlsStartColumns - 1));
+  // Centred on the screen rather than over the frame.
+  adjustSize();
+  if (QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
 }
 
 void TfrmXlsSQL::setupUi() {
