@@ -53,6 +53,19 @@ struct clt_col_env {
   char address[CLT_ADDRESS_TEXT_SIZE];
   int32_t address_len;
   bool dry;            // the checking pass: nothing is written
+  // The end of the array element that a value goes into, or null: no
+  // write of the value passes it (an element size from SYS may be
+  // smaller than the value, a terminator outside the stride lies beyond).
+  uint8_t* window_end;
+};
+
+// Bounds the writes of a value, for the scope, to its element's end.
+struct clt_col_window {
+  clt_col_env& e;
+  clt_col_window(clt_col_env& env, uint8_t* end) : e(env) { e.window_end = end; }
+  ~clt_col_window() { e.window_end = nullptr; }
+  clt_col_window(const clt_col_window&) = delete;
+  clt_col_window& operator=(const clt_col_window&) = delete;
 };
 
 // The environment of the running call for the given list's SQLCSNA and
