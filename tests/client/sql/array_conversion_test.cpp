@@ -462,6 +462,52 @@ TEST_F(ArrayConversion, NoValueIsWrittenPastItsElement) {
   }
 }
 
+// The address text goes in front of a flagged column's values and counts
+// against the variable's length, unless the conversion bounds the text.
+TEST_F(ArrayConversion, FlaggedValuesCarryTheAddressTextWithinTheVariable) {
+  server_address("10.1.2.3");
+  sqlda_buf list(1);
+  SQLVAR& v = list.var(0);
+  v.sqlcod = 0x31;
+  v.XDIM = 1;
+  v.len.s.sqllen = 10;
+  r.area.sqliasda = list.get();
+  int16_t ind[kRows] = {};
+  v.SQLIND = ind;
+  marlo::fetch_options opt = server_options(false);
+  opt.flags = {0x01};
+  auto body = [&](const std::string& value) {
+    bytes b = head_of(false);
+    EXPECT_EQ(marlo::array_reply(false, true, {entry_of(false, v, 0xC1)}, {{c("ab")}, {c(value)}, {c("")}}, opt, &b), "");
+    return b;
+  };
+  for (layout l : {layout::columns, layout::records}) {
+    SCOPED_TRACE(name_of(l));
+    opt.row_records = l == layout::records;
+    variable data(11 * kRows);
+    v.SQLDATA = data.data();
+    fresh_request(kRows);
+    EXPECT_EQ(convert_array(l, body("0123456789")), -1);
+    EXPECT_EQ(r.sqlcode(), -733) << "8 + 10 bytes exceed 10";
+    EXPECT_TRUE(data.untouched_from(0));
+
+    fresh_request(kRows);
+    ASSERT_EQ(convert_array(l, body("cd")), 0) << r.message();
+    EXPECT_EQ(data.first(11 * kRows), cat({text("10.1.2.3ab"), {0}, text("10.1.2.3cd"), {0}, text("10.1.2.3"), {0, kGuard, kGuard}}));
+
+    // A converting mode of length factor 3 bounds the text itself.
+    mode(CLT_CNV_UJIS);
+    fresh_request(kRows);
+    ASSERT_EQ(convert_array(l, body("0123456789")), 0) << r.message();
+    EXPECT_EQ(data.first(11), cat({text("10.1.2.3ab"), {0}}));
+    EXPECT_EQ(data.first(22).back(), 0);
+    EXPECT_EQ(warnings(), "WW");
+    EXPECT_TRUE(data.guards_kept());
+    mode(CLT_CNV_NOUSE);
+  }
+  r.area.sqliasda = nullptr;
+}
+
 TEST_F(ArrayConversion, AnArrayFetchWhileTheCursorsBlockIsCurrentIsRefused) {
   env()->pdblkf = 10;
   sqlda_buf list(1);
