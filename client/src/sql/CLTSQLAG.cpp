@@ -735,6 +735,32 @@ SQLDA* host_list(const clt_main* main, const rdb_sql_area* area, int32_t* receiv
 
 }  // namespace
 
+int32_t clt_col_refuse(rdb_sql_area* area, const char* module, int32_t line) {
+  return clt_report(area, module, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, module, line);
+}
+
+int32_t clt_col_client_error(rdb_sql_area* area, const char* module, int32_t line) {
+  return clt_report(area, module, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, module, line);
+}
+
+bool clt_col_body(const clt_col_env& e, const uint8_t* body, uint32_t length, uint32_t* total, uint32_t* data) {
+  if (length < kBodyData + sizeof(uint32_t)) return false;
+  *total = std::min(clt_col_u32(e, body + kBodyTotal), length);
+  *data = clt_col_u32(e, body + kBodyData);
+  return *data < *total;
+}
+
+bool clt_col_checks(const clt_col_env& e, uint8_t code, int16_t length, uint8_t precision, uint8_t scale,
+                    uint32_t length32, const SQLVAR& v, bool cs) {
+  column_desc d{};
+  d.code = code;
+  d.length = length;
+  d.precision = precision;
+  d.scale = scale;
+  d.length32 = length32;
+  return checks_hold(e, d, v, cs);
+}
+
 int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
   const int32_t code = area->sqlca->SQLCODE;
   if (code == CLT_SQL_NO_ROWS || code == kSqlNoRowsEnd) return 0;

@@ -122,6 +122,23 @@ void clt_col_warn(const clt_col_env& e, bool state);
 int32_t clt_col_flags(const uint8_t* body, uint32_t total, rdb_sql_area* area, uint16_t columns, bool use,
                       clt_flag_copy* kept, const char* module, const uint8_t** flags, uint16_t* count);
 
+// Failure reports of the converters, with the module and line of the
+// check: -733 for a reply that is refused, -720 for a call without its
+// connection or list. Both return -1.
+int32_t clt_col_refuse(rdb_sql_area* area, const char* module, int32_t line);
+int32_t clt_col_client_error(rdb_sql_area* area, const char* module, int32_t line);
+
+// The body's total (its first word, at most the bytes received) and the
+// offset of its data part; false when the data part does not begin
+// within the body.
+bool clt_col_body(const clt_col_env& e, const uint8_t* body, uint32_t length, uint32_t* total, uint32_t* data);
+
+// Whether the checks of the column value conversion hold for a column
+// descriptor (code in its even form) and its variable; `cs`: the column
+// names a character set.
+bool clt_col_checks(const clt_col_env& e, uint8_t code, int16_t length, uint8_t precision, uint8_t scale,
+                    uint32_t length32, const SQLVAR& v, bool cs);
+
 // Converts one row in the descriptor form into the host-variable list
 // (the second SQLDA for "AUX ", "AUXI", "AUXO", "CALL", "GETD" and
 // "AUI3"). 0, also after -306; -1 with the SQLCA and SQLSTATE set.

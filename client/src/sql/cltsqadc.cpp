@@ -13,8 +13,20 @@ namespace {
 
 constexpr const char* kModule = "cltsqadc";
 constexpr int32_t kSqlNoRowsEnd = 110;
-constexpr uint32_t kBodyTotal = 0;
-constexpr uint32_t kBodyData = 16;
+
+// The reply's total and column count, checked against the SQLDA: a reply
+// that names more columns than the SQLDA describes is refused. 0, or -1
+// after the failure was reported.
+int32_t open_reply(const clt_col_env& e, const uint8_t* body, uint32_t length, rdb_sql_area* area, uint32_t* total,
+                   int16_t* columns) {
+  uint32_t data = 0;
+  if (!clt_col_body(e, body, length, total, &data) || data == 0 || *total - data < sizeof(uint16_t) ||
+      clt_col_u16(e, body + data) > static_cast<uint16_t>(std::max<int16_t>(area->sqliasda->sqld, 0))) {
+    return clt_col_refuse(area, kModule, __LINE__);
+  }
+  *columns = static_cast<int16_t>(clt_col_u16(e, body + data));
+  return 0;
+}
 
 }  // namespace
 
@@ -22,55 +34,31 @@ int32_t clt_sqlda_row_conv(const uint8_t* body, uint32_t length, rdb_sql_area* a
   const int32_t code = area->sqlca->SQLCODE;
   if (code == CLT_SQL_NO_ROWS || code == kSqlNoRowsEnd) return 0;
   clt_main* main = clt_cur_main();
-  if (main == nullptr || area->sqliasda == nullptr) {
-    return clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
-                      kModule, static_cast<int32_t>(__LINE__));
-  }
+  if (main == nullptr || area->sqliasda == nullptr) return clt_col_client_error(area, kModule, __LINE__);
   clt_reply_conn* reply = clt_main_reply(main);
   clt_col_env e{};
   clt_col_env_of(area, false, reply->sqlca_mark, &e);
   uint32_t total = 0;
-  uint32_t data = 0;
-  if (length >= kBodyData + sizeof(uint32_t)) {
-    total = std::min(clt_col_u32(e, body + kBodyTotal), length);
-    data = clt_col_u32(e, body + kBodyData);
-  }
-  if (data == 0 || data >= total || total - data < sizeof(uint16_t) ||
-      clt_col_u16(e, body + data) > static_cast<uint16_t>(std::max<int16_t>(area->sqliasda->sqld, 0))) {
-    return clt_report(area, kModule, __LINE__, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR,
-                      kModule, static_cast<int32_t>(__LINE__));
-  }
-  const auto columns = static_cast<int16_t>(clt_col_u16(e, body + data));
+  int16_t columns = 0;
+  if (open_reply(e, body, length, area, &total, &columns) != 0) return -1;
   int32_t position = 0;
   return clt_sqlda_conv(body, total, area, &position, reply->sqlca_mark, 0, columns, &reply->kept_flags) == 0 ? 0 : -1;
 }
 
 int32_t clt_sqlda_array_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
   clt_main* main = clt_cur_main();
-  if (main == nullptr || area->sqliasda == nullptr) {
-    return clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
-                      kModule, static_cast<int32_t>(__LINE__));
-  }
+  if (main == nullptr || area->sqliasda == nullptr) return clt_col_client_error(area, kModule, __LINE__);
   main->array_rows = 0;
   clt_reply_conn* reply = clt_main_reply(main);
   clt_col_env e{};
   clt_col_env_of(area, false, reply->sqlca_mark, &e);
   uint32_t total = 0;
-  uint32_t data = 0;
-  if (length >= kBodyData + sizeof(uint32_t)) {
-    total = std::min(clt_col_u32(e, body + kBodyTotal), length);
-    data = clt_col_u32(e, body + kBodyData);
-  }
+  int16_t columns = 0;
+  if (open_reply(e, body, length, area, &total, &columns) != 0) return -1;
   uint16_t rows = 0;
   // More rows than the array holds are refused before any is written.
-  if (data == 0 || data >= total || total - data < sizeof(uint16_t) ||
-      clt_col_u16(e, body + data) > static_cast<uint16_t>(std::max<int16_t>(area->sqliasda->sqld, 0)) ||
-      !clt_array_rows(e, body, total, area, &rows)) {
-    return clt_report(area, kModule, __LINE__, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR,
-                      kModule, static_cast<int32_t>(__LINE__));
-  }
+  if (!clt_array_rows(e, body, total, area, &rows)) return clt_col_refuse(area, kModule, __LINE__);
   main->array_rows = rows;
-  const auto columns = static_cast<int16_t>(clt_col_u16(e, body + data));
   int32_t position = 0;
   for (uint16_t r = 0; r < rows; ++r) {
     const int32_t before = position;
@@ -92,8 +80,6 @@ int32_t clt_col_convert(clt_reply_route route, const uint8_t* body, uint32_t len
     case clt_reply_route::sqlda_array: return clt_sqlda_array_conv(body, length, area);
     case clt_reply_route::column: return clt_col_conv(body, length, area);
     case clt_reply_route::column_variant: return clt_col_conv_var5(body, length, area);
-    default:
-      return clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
-                        kModule, static_cast<int32_t>(__LINE__));
+    default: return clt_col_client_error(area, kModule, __LINE__);
   }
 }

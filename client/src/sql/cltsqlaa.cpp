@@ -14,9 +14,7 @@ namespace {
 constexpr const char* kModule = "cltsqlaa";
 
 // Body directory, status part and the descriptor form of the data part.
-constexpr uint32_t kBodyTotal = 0;
 constexpr uint32_t kBodyStatus = 8;
-constexpr uint32_t kBodyData = 16;
 constexpr uint32_t kStatusRows = 14;
 constexpr uint32_t kDataColumns = 14;
 constexpr uint32_t kDataDescriptors = 16;
@@ -122,37 +120,20 @@ uint64_t variable_step(const clt_col_env& e, const SQLVAR& v) {
   return element_size(e, v);
 }
 
-// Whether the descriptor's checks hold for the variable.
+// The descriptor's checks: those of the column value conversion, but
+// for 0x78 and 0x7C of every protocol and the 32-bit length of 0x90;
+// 0x92 and 0x98 are refused.
 bool checks_hold(const clt_col_env& e, const column_desc& d, const SQLVAR& v, bool cs, bool var5) {
-  const int32_t len = d.length;
-  const int32_t sqllen = v.len.s.sqllen;
-  const bool unbounded = !cs && e.wide_factor;  // the conversion bounds the text
   switch (d.code) {
-    case CLT_T_BYTES: return len >= 1 && len <= CLT_LEN_FIXED && len <= sqllen;
-    case CLT_T_PACKED8: return d.precision == 8 && d.scale == 0;
-    case CLT_T_PACKED6: return d.precision == 6 && d.scale == 0;
-    case CLT_T_CODED4: return len == 4;
-    case CLT_T_CODED3: return len == 3;
-    case CLT_T_CODED_VAR: return len >= 7 && len <= 10 && len == sqllen;
+    case CLT_T_CODED3: return d.length == 3;
+    case CLT_T_CODED_VAR: return d.length >= 7 && d.length <= 10 && d.length == v.len.s.sqllen;
     case CLT_T_LOB:
       if (var5) return d.length32 >= 1 && d.length32 <= static_cast<uint32_t>(INT32_MAX);
       return d.length32 != 0 &&
              (d.length32 <= kLongBinary ||
               clt_srv_level_at_least(static_cast<uint32_t>(e.main->srv_level), kLevelLongBinary));
-    case CLT_T_HANDLE: case CLT_T_HANDLE2: case CLT_T_HANDLE3: return len == 4;
-    case CLT_T_VARCHAR: case CLT_T_VARCHAR2: case CLT_T_MVARCHAR: case CLT_T_MVARCHAR2:
-      return len >= 1 && len <= CLT_LEN_CHAR;
-    case CLT_T_FIXCHAR: case CLT_T_MFIXCHAR:
-      return len >= 1 && len <= CLT_LEN_FIXED && (unbounded || len <= sqllen);
-    case CLT_T_NVARCHAR: case CLT_T_NVARCHAR2: return len >= 1 && len <= CLT_LEN_NATIONAL;
-    case CLT_T_NFIXCHAR: return len >= 1 && len <= CLT_LEN_NFIXED && (unbounded || len <= sqllen);
-    case CLT_T_INT64: return len == 8;
-    case CLT_T_INT32B: case CLT_T_INT32: return len == 4;
-    case CLT_T_DECIMAL: case CLT_T_DECIMAL2:
-      return d.precision <= CLT_DEC_PRECISION_MAX && d.scale <= d.precision && d.precision == v.len.d.sqlprcsn &&
-             d.scale == v.len.d.sqlscale;
-    case CLT_T_INT16: return len == 2;
-    default: return false;
+    case CLT_T_LOB_RSV: case CLT_T_LOB_RSV2: return false;
+    default: return clt_col_checks(e, d.code, d.length, d.precision, d.scale, d.length32, v, cs);
   }
 }
 
@@ -182,7 +163,7 @@ struct array_reply {
   uint16_t flag_count;
 
   step refuse(int32_t line) const {
-    clt_report(e.area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
+    clt_col_refuse(e.area, kModule, line);
     return step::failed;
   }
   // The body position of an offset from the data part, when `size` bytes
@@ -431,29 +412,22 @@ step row_major(array_reply& a) {
 int32_t convert(const uint8_t* body, uint32_t length, rdb_sql_area* area, bool var5) {
   clt_main* main = clt_cur_main();
   SQLDA* da = area->sqliasda;
-  if (main == nullptr || da == nullptr) {
-    return clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
-                      kModule, static_cast<int32_t>(__LINE__));
-  }
+  if (main == nullptr || da == nullptr) return clt_col_client_error(area, kModule, __LINE__);
   main->array_rows = 0;
   clt_reply_conn* reply = clt_main_reply(main);
   clt_col_env e{};
   clt_col_env_of(area, false, reply->sqlca_mark, &e);
-  auto refuse = [&](int32_t line) {
-    return clt_report(area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule,
-                      line);
-  };
-  if (length < kBodyData + sizeof(uint32_t)) return refuse(__LINE__);
-  const uint32_t total = std::min(clt_col_u32(e, body + kBodyTotal), length);
-  const uint32_t data = clt_col_u32(e, body + kBodyData);
+  uint32_t total = 0;
+  uint32_t data = 0;
   uint16_t rows = 0;
-  if (data >= total || total - data < kDataDescriptors || !clt_array_rows(e, body, total, area, &rows)) {
-    return refuse(__LINE__);
+  if (!clt_col_body(e, body, length, &total, &data) || total - data < kDataDescriptors ||
+      !clt_array_rows(e, body, total, area, &rows)) {
+    return clt_col_refuse(area, kModule, __LINE__);
   }
   const uint16_t columns = clt_col_u16(e, body + data + kDataColumns);
   if (columns > std::max<int16_t>(da->sqld, 0) ||
       uint64_t{data} + kDataDescriptors + uint64_t{kDescSize} * columns > total) {
-    return refuse(__LINE__);
+    return clt_col_refuse(area, kModule, __LINE__);
   }
   main->array_rows = rows;
   const uint8_t* flags = nullptr;
