@@ -608,8 +608,7 @@ step store_value(row& r, const column_desc& d, const SQLVAR& v, const uint8_t* n
 
 step report_invalid(const row& r, int32_t i) {
   if (r.e.dry) return step::stop;
-  clt_report(r.e.area, kModule, __LINE__, CLT_SQL_INVALID_DATA, CLT_SQLSTATE_DEFAULT, CLT_MSG_OUTPUT_DATA, "to output",
-             i + 1);
+  clt_col_invalid(r.e.area, kModule, __LINE__, i);
   return step::stop;
 }
 
@@ -741,6 +740,10 @@ int32_t clt_col_refuse(rdb_sql_area* area, const char* module, int32_t line) {
 
 int32_t clt_col_client_error(rdb_sql_area* area, const char* module, int32_t line) {
   return clt_report(area, module, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, module, line);
+}
+
+void clt_col_invalid(rdb_sql_area* area, const char* module, int32_t line, int32_t column) {
+  clt_report(area, module, line, CLT_SQL_INVALID_DATA, CLT_SQLSTATE_DEFAULT, CLT_MSG_OUTPUT_DATA, "to output", column + 1);
 }
 
 bool clt_col_body(const clt_col_env& e, const uint8_t* body, uint32_t length, uint32_t* total, uint32_t* data) {

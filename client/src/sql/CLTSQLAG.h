@@ -127,6 +127,9 @@ int32_t clt_col_flags(const uint8_t* body, uint32_t total, rdb_sql_area* area, u
 // connection or list. Both return -1.
 int32_t clt_col_refuse(rdb_sql_area* area, const char* module, int32_t line);
 int32_t clt_col_client_error(rdb_sql_area* area, const char* module, int32_t line);
+// KFPA11306-E for the column (0-based) whose fixed character value a
+// "MASTER" UTF-16 variable of odd length cannot take.
+void clt_col_invalid(rdb_sql_area* area, const char* module, int32_t line, int32_t column);
 
 // The body's total (its first word, at most the bytes received) and the
 // offset of its data part; false when the data part does not begin

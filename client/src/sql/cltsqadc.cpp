@@ -14,17 +14,28 @@ namespace {
 constexpr const char* kModule = "cltsqadc";
 constexpr int32_t kSqlNoRowsEnd = 110;
 
-// The reply's total and column count, checked against the SQLDA: a reply
-// that names more columns than the SQLDA describes is refused. 0, or -1
-// after the failure was reported.
-int32_t open_reply(const clt_col_env& e, const uint8_t* body, uint32_t length, rdb_sql_area* area, uint32_t* total,
-                   int16_t* columns) {
+// A SQLDA-form FETCH reply as the entries read it.
+struct sqlda_reply {
+  clt_reply_conn* reply;
+  clt_col_env e;
+  uint32_t total;
+  int16_t columns;
+};
+
+// The connection's rules, the reply's total and its column count, checked
+// against the SQLDA: a reply that names more columns than the SQLDA
+// describes is refused. 0, or -1 after the failure was reported.
+int32_t open_reply(const uint8_t* body, uint32_t length, rdb_sql_area* area, sqlda_reply* out) {
+  clt_main* main = clt_cur_main();
+  if (main == nullptr || area->sqliasda == nullptr) return clt_col_client_error(area, kModule, __LINE__);
+  out->reply = clt_main_reply(main);
+  clt_col_env_of(area, false, out->reply->sqlca_mark, &out->e);
   uint32_t data = 0;
-  if (!clt_col_body(e, body, length, total, &data) || data == 0 || *total - data < sizeof(uint16_t) ||
-      clt_col_u16(e, body + data) > static_cast<uint16_t>(std::max<int16_t>(area->sqliasda->sqld, 0))) {
+  if (!clt_col_body(out->e, body, length, &out->total, &data) || data == 0 || out->total - data < sizeof(uint16_t) ||
+      clt_col_u16(out->e, body + data) > static_cast<uint16_t>(std::max<int16_t>(area->sqliasda->sqld, 0))) {
     return clt_col_refuse(area, kModule, __LINE__);
   }
-  *columns = static_cast<int16_t>(clt_col_u16(e, body + data));
+  out->columns = static_cast<int16_t>(clt_col_u16(out->e, body + data));
   return 0;
 }
 
@@ -33,42 +44,33 @@ int32_t open_reply(const clt_col_env& e, const uint8_t* body, uint32_t length, r
 int32_t clt_sqlda_row_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
   const int32_t code = area->sqlca->SQLCODE;
   if (code == CLT_SQL_NO_ROWS || code == kSqlNoRowsEnd) return 0;
-  clt_main* main = clt_cur_main();
-  if (main == nullptr || area->sqliasda == nullptr) return clt_col_client_error(area, kModule, __LINE__);
-  clt_reply_conn* reply = clt_main_reply(main);
-  clt_col_env e{};
-  clt_col_env_of(area, false, reply->sqlca_mark, &e);
-  uint32_t total = 0;
-  int16_t columns = 0;
-  if (open_reply(e, body, length, area, &total, &columns) != 0) return -1;
+  sqlda_reply in{};
+  if (open_reply(body, length, area, &in) != 0) return -1;
   int32_t position = 0;
-  return clt_sqlda_conv(body, total, area, &position, reply->sqlca_mark, 0, columns, &reply->kept_flags) == 0 ? 0 : -1;
+  return clt_sqlda_conv(body, in.total, area, &position, in.reply->sqlca_mark, 0, in.columns, &in.reply->kept_flags) == 0
+             ? 0
+             : -1;
 }
 
 int32_t clt_sqlda_array_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
   clt_main* main = clt_cur_main();
-  if (main == nullptr || area->sqliasda == nullptr) return clt_col_client_error(area, kModule, __LINE__);
-  main->array_rows = 0;
-  clt_reply_conn* reply = clt_main_reply(main);
-  clt_col_env e{};
-  clt_col_env_of(area, false, reply->sqlca_mark, &e);
-  uint32_t total = 0;
-  int16_t columns = 0;
-  if (open_reply(e, body, length, area, &total, &columns) != 0) return -1;
+  if (main != nullptr) main->array_rows = 0;
+  sqlda_reply in{};
+  if (open_reply(body, length, area, &in) != 0) return -1;
   uint16_t rows = 0;
   // More rows than the array holds are refused before any is written.
-  if (!clt_array_rows(e, body, total, area, &rows)) return clt_col_refuse(area, kModule, __LINE__);
+  if (!clt_array_rows(in.e, body, in.total, area, &rows)) return clt_col_refuse(area, kModule, __LINE__);
   main->array_rows = rows;
   int32_t position = 0;
   for (uint16_t r = 0; r < rows; ++r) {
     const int32_t before = position;
-    if (clt_sqlda_conv(body, total, area, &position, reply->sqlca_mark, static_cast<int16_t>(r), columns,
-                       &reply->kept_flags) != 0) {
+    if (clt_sqlda_conv(body, in.total, area, &position, in.reply->sqlca_mark, static_cast<int16_t>(r), in.columns,
+                       &in.reply->kept_flags) != 0) {
       return -1;
     }
     // A row that stopped at KFPA11306-E keeps its position: the rows
     // after it would read its values again.
-    if (position == before && columns > 0) return 0;
+    if (position == before && in.columns > 0) return 0;
   }
   return 0;
 }

@@ -288,8 +288,7 @@ step store_value(array_reply& a, const column_desc& d, const SQLVAR& v, const ui
 // KFPA11306-E ends the array conversion as a failure.
 step report_invalid(const array_reply& a, int32_t i) {
   if (a.e.dry) return step::stop;
-  clt_report(a.e.area, kModule, __LINE__, CLT_SQL_INVALID_DATA, CLT_SQLSTATE_DEFAULT, CLT_MSG_OUTPUT_DATA, "to output",
-             i + 1);
+  clt_col_invalid(a.e.area, kModule, __LINE__, i);
   return step::failed;
 }
 
