@@ -30,18 +30,10 @@ constexpr uint32_t kLevelFlags = 12;
 constexpr int16_t kCharsetVersion = 0x802;
 constexpr int32_t kSqlNoRowsEnd = 110;
 
-// Body directory and the descriptor form of the data part.
+// Body directory.
 constexpr uint32_t kBodyTotal = 0;
 constexpr uint32_t kBodyData = 16;
 constexpr uint32_t kBodyExt = 28;
-constexpr uint32_t kDataColumns = 14;
-constexpr uint32_t kDataDescriptors = 16;
-constexpr uint32_t kDescSize = 16;
-constexpr uint32_t kDescCode = 1;
-constexpr uint32_t kDescLength = 4;
-constexpr uint32_t kDescScale = 5;
-constexpr uint32_t kDescValue = 8;
-constexpr uint32_t kDescIndicator = 12;
 
 // Character-set names: two names of a u16 length and 30 bytes each.
 constexpr uint32_t kNameField = 30;
@@ -658,15 +650,15 @@ step repetition(row& r, int32_t i, const column_desc& d, const SQLVAR& v, const 
 
 step column(row& r, int32_t i) {
   const clt_col_env& e = r.e;
-  const uint8_t* desc = r.body + r.data + kDataDescriptors + kDescSize * static_cast<uint32_t>(i);
+  const uint8_t* desc = r.body + r.data + CLT_DATA_DESCRIPTORS + CLT_DESC_SIZE * static_cast<uint32_t>(i);
   column_desc d{};
-  d.code = desc[kDescCode] & 0xFE;
-  d.length = static_cast<int16_t>(clt_col_u16(e, desc + kDescLength));
-  d.precision = desc[kDescLength];
-  d.scale = desc[kDescScale];
-  d.length32 = clt_col_u32(e, desc + kDescLength);
-  d.value = clt_col_u32(e, desc + kDescValue);
-  d.indicator = clt_col_u32(e, desc + kDescIndicator);
+  d.code = desc[CLT_DESC_CODE] & 0xFE;
+  d.length = static_cast<int16_t>(clt_col_u16(e, desc + CLT_DESC_LENGTH));
+  d.precision = desc[CLT_DESC_LENGTH];
+  d.scale = desc[CLT_DESC_SCALE];
+  d.length32 = clt_col_u32(e, desc + CLT_DESC_LENGTH);
+  d.value = clt_col_u32(e, desc + CLT_DESC_VALUE);
+  d.indicator = clt_col_u32(e, desc + CLT_DESC_INDICATOR);
   const SQLVAR& v = r.da->sqlvar[i];
   const bool nullable = clt_nullable(v.sqlcod);
   const uint8_t* names = clt_col_names(e, i);
@@ -789,10 +781,10 @@ int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
   if (length < kBodyData + sizeof(uint32_t)) return refuse(__LINE__);
   const uint32_t total = std::min(clt_col_u32(e, body + kBodyTotal), length);
   const uint32_t data = clt_col_u32(e, body + kBodyData);
-  if (data >= total || total - data < kDataDescriptors) return refuse(__LINE__);
-  const uint16_t columns = clt_col_u16(e, body + data + kDataColumns);
+  if (data >= total || total - data < CLT_DATA_DESCRIPTORS) return refuse(__LINE__);
+  const uint16_t columns = clt_col_u16(e, body + data + CLT_DATA_COLUMNS);
   // The reply never names more columns than the list receives.
-  if (columns > receiving || uint64_t{data} + kDataDescriptors + uint64_t{kDescSize} * columns > total) {
+  if (columns > receiving || uint64_t{data} + CLT_DATA_DESCRIPTORS + uint64_t{CLT_DESC_SIZE} * columns > total) {
     return refuse(__LINE__);
   }
   const uint8_t* flags = nullptr;

@@ -22,6 +22,20 @@
 
 constexpr size_t CLT_ADDRESS_TEXT_SIZE = 16;  // "255.255.255.255" and its zero
 
+// The descriptor form of a data part: the column count, then one 16-byte
+// descriptor per column (offsets from the data part and the descriptor).
+enum : uint32_t {
+  CLT_DATA_COLUMNS = 14,
+  CLT_DATA_DESCRIPTORS = 16,
+  CLT_DESC_SIZE = 16,
+  CLT_DESC_CODE = 1,
+  CLT_DESC_LENGTH = 4,   // u16, the decimal's precision byte, or a u32
+  CLT_DESC_SCALE = 5,
+  CLT_DESC_STEP = 6,     // between rows of column arrays
+  CLT_DESC_VALUE = 8,
+  CLT_DESC_INDICATOR = 12,
+};
+
 // The character families and their target rules.
 enum class clt_char_family {
   var_prefixed,  // variable character into a u16-prefixed host

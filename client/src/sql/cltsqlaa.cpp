@@ -13,18 +13,9 @@ namespace {
 
 constexpr const char* kModule = "cltsqlaa";
 
-// Body directory, status part and the descriptor form of the data part.
+// Body directory and status part.
 constexpr uint32_t kBodyStatus = 8;
 constexpr uint32_t kStatusRows = 14;
-constexpr uint32_t kDataColumns = 14;
-constexpr uint32_t kDataDescriptors = 16;
-constexpr uint32_t kDescSize = 16;
-constexpr uint32_t kDescCode = 1;
-constexpr uint32_t kDescLength = 4;
-constexpr uint32_t kDescScale = 5;
-constexpr uint32_t kDescStep = 6;
-constexpr uint32_t kDescValue = 8;
-constexpr uint32_t kDescIndicator = 12;
 // A row record of conversion variant 5: the next record, the row's value
 // offsets, then the indicators of its nullable columns.
 constexpr uint32_t kRecordNext = 0;
@@ -176,17 +167,17 @@ struct array_reply {
   }
   bool flagged(int32_t i) const { return flags != nullptr && i < flag_count && (flags[i] & kFlagAddress) != 0; }
   column_desc descriptor(int32_t i) const {
-    const uint8_t* p = body + data + kDataDescriptors + kDescSize * static_cast<uint32_t>(i);
+    const uint8_t* p = body + data + CLT_DATA_DESCRIPTORS + CLT_DESC_SIZE * static_cast<uint32_t>(i);
     column_desc d{};
-    d.code = p[kDescCode] & static_cast<uint8_t>(~kOddBit);
-    d.nullable = (p[kDescCode] & kOddBit) != 0;
-    d.length = static_cast<int16_t>(clt_col_u16(e, p + kDescLength));
-    d.precision = p[kDescLength];
-    d.scale = p[kDescScale];
-    d.step = clt_col_u16(e, p + kDescStep);
-    d.length32 = clt_col_u32(e, p + kDescLength);
-    d.value = clt_col_u32(e, p + kDescValue);
-    d.indicator = clt_col_u32(e, p + kDescIndicator);
+    d.code = p[CLT_DESC_CODE] & static_cast<uint8_t>(~kOddBit);
+    d.nullable = (p[CLT_DESC_CODE] & kOddBit) != 0;
+    d.length = static_cast<int16_t>(clt_col_u16(e, p + CLT_DESC_LENGTH));
+    d.precision = p[CLT_DESC_LENGTH];
+    d.scale = p[CLT_DESC_SCALE];
+    d.step = clt_col_u16(e, p + CLT_DESC_STEP);
+    d.length32 = clt_col_u32(e, p + CLT_DESC_LENGTH);
+    d.value = clt_col_u32(e, p + CLT_DESC_VALUE);
+    d.indicator = clt_col_u32(e, p + CLT_DESC_INDICATOR);
     return d;
   }
   int32_t indicator(uint32_t pos, bool wide) const {
@@ -360,7 +351,7 @@ step column_major(array_reply& a, int32_t i) {
 // The rows of row records, one record after the other.
 step row_major(array_reply& a) {
   clt_col_env& e = a.e;
-  uint64_t record = kDataDescriptors + uint64_t{kDescSize} * a.columns;
+  uint64_t record = CLT_DATA_DESCRIPTORS + uint64_t{CLT_DESC_SIZE} * a.columns;
   for (uint16_t r = 0; r < a.rows; ++r) {
     uint32_t head = 0;
     uint32_t offsets = 0;
@@ -419,13 +410,13 @@ int32_t convert(const uint8_t* body, uint32_t length, rdb_sql_area* area, bool v
   uint32_t total = 0;
   uint32_t data = 0;
   uint16_t rows = 0;
-  if (!clt_col_body(e, body, length, &total, &data) || total - data < kDataDescriptors ||
+  if (!clt_col_body(e, body, length, &total, &data) || total - data < CLT_DATA_DESCRIPTORS ||
       !clt_array_rows(e, body, total, area, &rows)) {
     return clt_col_refuse(area, kModule, __LINE__);
   }
-  const uint16_t columns = clt_col_u16(e, body + data + kDataColumns);
+  const uint16_t columns = clt_col_u16(e, body + data + CLT_DATA_COLUMNS);
   if (columns > std::max<int16_t>(da->sqld, 0) ||
-      uint64_t{data} + kDataDescriptors + uint64_t{kDescSize} * columns > total) {
+      uint64_t{data} + CLT_DATA_DESCRIPTORS + uint64_t{CLT_DESC_SIZE} * columns > total) {
     return clt_col_refuse(area, kModule, __LINE__);
   }
   main->array_rows = rows;
