@@ -495,6 +495,18 @@ TEST_F(ArrayConversion, FlaggedValuesCarryTheAddressTextWithinTheVariable) {
     ASSERT_EQ(convert_array(l, body("cd")), 0) << r.message();
     EXPECT_EQ(data.first(11 * kRows), cat({text("10.1.2.3ab"), {0}, text("10.1.2.3cd"), {0}, text("10.1.2.3"), {0, kGuard, kGuard}}));
 
+    // A positive indicator (a cut on the server) grows by the address
+    // text in column arrays; row records deliver it as it came.
+    bytes cut = body("cd");
+    const order o{false};
+    const size_t part = read32(o, cut, 16);
+    const size_t at = l == layout::columns ? part + read32(o, cut, part + CLT_DATA_DESCRIPTORS + CLT_DESC_INDICATOR)
+                                           : part + CLT_DATA_DESCRIPTORS + CLT_DESC_SIZE + 8;
+    o.put16(cut, at, 3);
+    fresh_request(kRows);
+    ASSERT_EQ(convert_array(l, cut), 0) << r.message();
+    EXPECT_EQ(ind[0], l == layout::columns ? 3 + 8 : 3);
+
     // A converting mode of length factor 3 bounds the text itself.
     mode(CLT_CNV_UJIS);
     fresh_request(kRows);
