@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "marlo_array.h"
 #include "marlo_values.h"
 
 namespace marlo {
@@ -21,6 +22,7 @@ constexpr uint32_t kHoldByte = 97;
 constexpr uint32_t kConnectNullData = 241;
 constexpr uint8_t kYes = 'Y';
 constexpr uint32_t kArrayRows = 110;
+constexpr size_t kRowsErrd = 2;  // sqlerrd[2]: the rows a FETCH returned
 constexpr uint32_t kSlotTable = 20;
 constexpr uint32_t kSlotFirstSqlda = 0;
 constexpr uint32_t kSlotExtension = 5;
@@ -553,6 +555,24 @@ std::vector<uint8_t> engine::fetch(const request_view& rq) {
   if (it == cursors_.end()) return encode(error(kSqlNoCursor, "24000", "Cursor not open"), kFetchFn);
   if (kept.empty()) return encode(error(kSqlVariables, "07001", "FETCH without a description"), kFetchFn);
   cursor& c = it->second;
+  const int16_t asked = array_count(config_.little_endian, rq.p);
+  if (asked >= kArrayFetch) {
+    // The rows left, up to the array count; fewer than asked end the cursor.
+    const size_t n = std::min(static_cast<size_t>(asked), c.rows.size() - c.next);
+    reply r;
+    if (n < static_cast<size_t>(asked)) {
+      r.sqlcode = kSqlNotFound;
+      r.sqlstate = "02000";
+    }
+    r.errd[kRowsErrd] = static_cast<int32_t>(n);
+    std::vector<uint8_t> body = encode(r, kFetchFn);
+    const auto first = c.rows.begin() + static_cast<std::ptrdiff_t>(c.next);
+    const std::vector<std::vector<cell>> rows(first, first + static_cast<std::ptrdiff_t>(n));
+    const std::string why = array_reply(config_.little_endian, descriptor_form(rq.p), kept, rows, config_.fetch, &body);
+    if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
+    c.next += n;
+    return body;
+  }
   if (c.next >= c.rows.size()) {
     reply end;
     end.sqlcode = kSqlNotFound;

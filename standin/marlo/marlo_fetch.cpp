@@ -23,6 +23,7 @@ constexpr size_t kBodyData = 16;
 constexpr size_t kBodyExt = 28;
 constexpr size_t kMarkAt = 36 + 32 + 7;  // the SQLCA identifier's eighth character of a reply body
 constexpr size_t kExtFields = 52;         // the extension part's offsets, all left 0 but the flag bytes'
+constexpr size_t kExtVariant = 24;        // a value: the conversion variant
 constexpr size_t kDescHead = 16;
 constexpr int16_t kNull = -1;
 
@@ -161,7 +162,66 @@ std::string descriptor_value(bool le, const shape& s, const cell& v, const uint8
   return "";
 }
 
+shape shape_of(bool le, const fetch_entry& d) {
+  return shape{static_cast<uint8_t>(d.code & 0xFE), static_cast<uint16_t>(read_n(le, d.len, 2)), d.len[0],
+               static_cast<uint32_t>(read_n(le, d.len, 4)), d.len[1]};
+}
+
+// One column of a row in the SQLDA form.
+std::string sqlda_column(out& o, const fetch_entry& d, const cell& v, bool carry) {
+  const shape s = shape_of(o.le, d);
+  const bool nullable = (d.code & 1) != 0;
+  if (d.xdim >= kRepeated && repeatable(s.code)) {
+    // On a multiple of 4: the count, the column's and each element's
+    // indicator, then the elements that carry data.
+    o.align();
+    o.n(v.elements.size(), 4);
+    if (nullable) {
+      o.n(static_cast<uint64_t>(v.null ? kNull : 0), 4);
+      for (const cell& x : v.elements) o.n(static_cast<uint64_t>(x.null ? kNull : 0), 2);
+    }
+    for (const cell& x : v.elements) {
+      if (x.null && !(nullable && carry)) continue;
+      if (std::string why = sqlda_value(o, s, x); !why.empty()) return why;
+    }
+    return "";
+  }
+  if (nullable) o.n(static_cast<uint64_t>(v.null ? kNull : 0), wide_indicator(s.code) ? 4 : 2);
+  if (!v.null || (nullable && carry)) return sqlda_value(o, s, v);
+  return "";
+}
+
 }  // namespace
+
+std::string sqlda_row(bool le, const std::vector<fetch_entry>& d, const std::vector<cell>& row, bool carry,
+                      std::vector<uint8_t>* b) {
+  out o{le, *b};
+  for (size_t i = 0; i < std::min(row.size(), d.size()); ++i) {
+    if (std::string why = sqlda_column(o, d[i], row[i], carry); !why.empty()) return why;
+  }
+  return "";
+}
+
+std::string descriptor_column(bool le, const fetch_entry& d, const cell& v, const uint8_t pad[2], uint8_t* code,
+                              uint8_t len[4], std::vector<uint8_t>* value) {
+  const shape s = shape_of(le, d);
+  if (d.xdim >= kRepeated && repeatable(s.code)) return "repetition columns come in the SQLDA form only";
+  *code = s.code == 0x30 ? 0xC0 : s.code;
+  return descriptor_value(le, s, v, pad, len, value);
+}
+
+void append_extension(bool le, const std::vector<uint8_t>& flags, uint32_t variant, std::vector<uint8_t>* b) {
+  if (flags.empty() && variant == 0) return;
+  out o{le, *b};
+  o.align();
+  const size_t ext = b->size();
+  o.at(kBodyExt, ext, 4);
+  b->resize(ext + kExtFields, 0);
+  o.at(ext + kExtVariant, variant, 4);
+  if (flags.empty()) return;
+  o.at(ext, kExtFields, 4);
+  o.bytes(flags);
+}
 
 void read_fetch_description(bool le, const std::vector<uint8_t>& p, std::vector<fetch_entry>* kept) {
   if (p.size() < kPacketSlot0 + 4) return;
@@ -195,59 +255,30 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
   }
   for (size_t i = 0; i < columns; ++i) {
     const fetch_entry& d = kept[i];
-    const shape s{static_cast<uint8_t>(d.code & 0xFE), static_cast<uint16_t>(read_n(le, d.len, 2)), d.len[0],
-                  static_cast<uint32_t>(read_n(le, d.len, 4)), d.len[1]};
-    const bool nullable = (d.code & 1) != 0;
     const cell& v = values[i];
-    const int ind = wide_indicator(s.code) ? 4 : 2;
-    if (d.xdim >= kRepeated && repeatable(s.code)) {
-      // On a multiple of 4: the count, the column's and each element's
-      // indicator, then the elements that carry data.
-      if (descriptors) return "repetition columns come in the SQLDA form only";
-      o.align();
-      o.n(v.elements.size(), 4);
-      if (nullable) {
-        o.n(static_cast<uint64_t>(v.null ? kNull : 0), 4);
-        for (const cell& x : v.elements) o.n(static_cast<uint64_t>(x.null ? kNull : 0), 2);
-      }
-      for (const cell& x : v.elements) {
-        if (x.null && !(nullable && carry)) continue;
-        if (std::string why = sqlda_value(o, s, x); !why.empty()) return why;
-      }
-      continue;
-    }
     if (!descriptors) {
-      if (nullable) o.n(static_cast<uint64_t>(v.null ? kNull : 0), ind);
-      if (!v.null || (nullable && carry)) {
-        if (std::string why = sqlda_value(o, s, v); !why.empty()) return why;
-      }
+      if (std::string why = sqlda_column(o, d, v, carry); !why.empty()) return why;
       continue;
     }
     const size_t at = data + kDescHead + kEntrySize * i;
     uint8_t len[4] = {};
     std::vector<uint8_t> value;
-    if (std::string why = descriptor_value(le, s, v, options.national_pad, len, &value); !why.empty()) return why;
-    b[at + 1] = s.code == 0x30 ? 0xC0 : s.code;
+    if (std::string why = descriptor_column(le, d, v, options.national_pad, &b[at + 1], len, &value); !why.empty()) {
+      return why;
+    }
     memcpy(b.data() + at + 4, len, 4);
     if (!v.null) {
       o.align();
       o.at(at + 8, b.size() - data, 4);
       o.bytes(value);
     }
-    if (nullable) {
+    if ((d.code & 1) != 0) {
       o.align();
       o.at(at + 12, b.size() - data, 4);
-      o.n(static_cast<uint64_t>(v.null ? kNull : 0), ind);
+      o.n(static_cast<uint64_t>(v.null ? kNull : 0), wide_indicator(d.code & 0xFE) ? 4 : 2);
     }
   }
-  if (!options.flags.empty()) {
-    o.align();
-    const size_t ext = b.size();
-    o.at(kBodyExt, ext, 4);
-    b.resize(ext + kExtFields, 0);
-    o.at(ext, kExtFields, 4);
-    o.bytes(options.flags);
-  }
+  append_extension(le, options.flags, 0, &b);
   o.at(kBodyTotal, b.size(), 4);
   return "";
 }

@@ -465,6 +465,141 @@ TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
   unsetenv("PDDFLNVAL");
 }
 
+// An array FETCH of three rows into arrays of every kind of column: a
+// cursor of five rows takes two FETCHes, the second ending the cursor.
+struct array_fetch {
+  static constexpr int16_t kElements = 3;
+  zk::request r{"FETC"};
+  bytes list = bytes(offsetof(SQLDA, sqlvar) + 5 * sizeof(SQLVAR), 0);
+  int32_t i4[kElements] = {};
+  char text[kElements][11] = {};
+  struct vchar {
+    uint16_t n;
+    char t[20];
+  } vc[kElements] = {};
+  char dec[kElements][6] = {};
+  int16_t i2[kElements] = {};
+  int16_t ind[5][kElements] = {};
+  array_fetch() {
+    blank(r.area.name1, sizeof r.area.name1, "C1");
+    blank(r.area.name2, sizeof r.area.name2, "S1");
+    r.area.version = 0x802;
+    r.area.fetchrows = kElements;
+    r.area.termbyte = 1;  // the terminator counts in the element size
+    r.area.elemsize = 1;  // variable characters lie SYS apart
+    SQLDA* da = reinterpret_cast<SQLDA*>(list.data());
+    memcpy(da->sqldaid, "SQLDA   ", 8);
+    da->sqln = 5;
+    da->sqld = 5;
+    auto set = [&](int i, uint8_t code, int16_t len, uint16_t sys, void* data) {
+      SQLVAR& v = da->sqlvar[i];
+      v.sqlcod = code;
+      v.XDIM = 1;
+      v.len.s.sqllen = len;
+      v.len.s.SYS = sys;
+      v.SQLDATA = data;
+      v.SQLIND = ind[i];
+    };
+    set(0, 0xF1, 4, 0, i4);
+    set(1, 0x31, 10, 0, text);
+    set(2, 0xA1, 20, sizeof(vchar), vc);
+    set(3, 0xEB, 0, 0, dec);
+    da->sqlvar[3].len.d.sqlprcsn = 5;
+    da->sqlvar[3].len.d.sqlscale = 2;
+    set(4, 0xF5, 2, 0, i2);
+    r.area.sqliasda = da;
+  }
+  int32_t run(session& s) {
+    memset(&r.sqlca, 0, sizeof r.sqlca);
+    return s.lib.exsql(&r.area);
+  }
+  std::string message() const { return std::string(r.sqlca.sqlerrmc, static_cast<size_t>(r.sqlca.sqlerrml)); }
+};
+
+marlo::table array_table() {
+  using marlo::cell;
+  using marlo::column;
+  marlo::table t;
+  t.name = "T";
+  t.columns = {column::of("I4", 0xF0, 4), column::of("TXT", 0xC0, 10), column::of("VC", 0xA0, 20),
+               column::of("DEC", 0xE4, 0, 5, 2), column::of("I2", 0xF4, 2)};
+  t.rows = {{cell::of("1"), cell::of("one"), cell::of("first"), cell::of("1.25"), cell::of("11")},
+            {cell::null_cell(), cell::of("two"), cell::null_cell(), cell::of("-2.50"), cell::of("22")},
+            {cell::of("3"), cell::of("three"), cell::of("third row"), cell::null_cell(), cell::of("-33")},
+            {cell::of("4"), cell::of("four"), cell::of("4th"), cell::of("400.00"), cell::of("44")},
+            {cell::of("5"), cell::of("five"), cell::of("last"), cell::of("0.05"), cell::of("55")}};
+  return t;
+}
+
+TEST(ShippedArrays, ArrayFetchesFillTheElementsInEveryReplyLayout) {
+  const struct {
+    const char* what;
+    const char* options;
+    const char* dflnval;  // USE: a blank mark, so the SQLDA form
+    bool records;
+    char form;
+  } layouts[] = {{"SQLDA form", "", "USE", false, 'N'},
+                 {"column arrays", "S", nullptr, false, 'Y'},
+                 {"row records", "S", nullptr, true, 'Y'}};
+  for (const auto& l : layouts) {
+    for (bool le : {false, true}) {
+      SCOPED_TRACE(std::string(l.what) + (le ? ", PC server" : ", big-endian server"));
+      if (le) {
+        setenv("PDSRVTYPE", "PC", 1);
+      } else {
+        unsetenv("PDSRVTYPE");
+      }
+      if (l.dflnval != nullptr) {
+        setenv("PDDFLNVAL", l.dflnval, 1);
+      } else {
+        unsetenv("PDDFLNVAL");
+      }
+      const marlo::table rows = array_table();
+      marlo::fetch_options options;
+      options.row_records = l.records;
+      session s({}, l.options, le, &rows, options);
+      ASSERT_TRUE(s.server->ok());
+      s.connect();
+      open_cursor(s, "SELECT * FROM T");
+      array_fetch f;
+      ASSERT_EQ(f.run(s), 0) << f.message();
+      EXPECT_EQ(f.r.sqlca.SQLCODE, 0) << f.message();
+      EXPECT_EQ(f.r.sqlca.sqlerrd[2], 3);
+      EXPECT_EQ(f.i4[0], 1);
+      EXPECT_EQ(f.i4[2], 3);
+      EXPECT_EQ(f.ind[0][1], -1);
+      EXPECT_STREQ(f.text[0], "one");
+      EXPECT_STREQ(f.text[1], "two");
+      EXPECT_STREQ(f.text[2], "three");
+      EXPECT_EQ(std::string(f.vc[0].t, f.vc[0].n), "first");
+      EXPECT_EQ(f.ind[2][1], -1);
+      EXPECT_EQ(std::string(f.vc[2].t, f.vc[2].n), "third row");
+      EXPECT_EQ(std::string(f.dec[0], 6), "+00125");
+      EXPECT_EQ(std::string(f.dec[1], 6), "-00250");
+      EXPECT_EQ(f.ind[3][2], -1);
+      EXPECT_EQ(f.i2[0], 11);
+      EXPECT_EQ(f.i2[2], -33);
+
+      // The rest of the cursor: two rows, and the end of it.
+      ASSERT_EQ(f.run(s), 100) << f.message();
+      EXPECT_EQ(f.r.sqlca.sqlerrd[2], 2);
+      EXPECT_EQ(f.i4[0], 4);
+      EXPECT_EQ(f.i4[1], 5);
+      EXPECT_EQ(f.i4[2], 3) << "the third element keeps the row of the first FETCH";
+      EXPECT_STREQ(f.text[1], "five");
+      EXPECT_EQ(std::string(f.vc[0].t, f.vc[0].n), "4th");
+      EXPECT_EQ(std::string(f.dec[0], 6), "+40000");
+      EXPECT_EQ(f.ind[3][0], 0);
+      EXPECT_EQ(f.i2[1], 55);
+      const std::vector<fetch_request> seen = s.fetches();
+      ASSERT_EQ(seen.size(), 2u) << "one request per array FETCH";
+      EXPECT_EQ(seen[0].form, l.form);
+    }
+  }
+  unsetenv("PDSRVTYPE");
+  unsetenv("PDDFLNVAL");
+}
+
 // A repetition column: its count, the column's and each element's
 // indicator, the elements that carry data; then a NULL column.
 TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
