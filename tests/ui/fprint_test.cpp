@@ -26,6 +26,7 @@
 #include "ui/ovprinter.h"
 #include "ui/ovstdctl.h"
 #include "ui/uiregister.h"
+#include "ui/zarurctl.h"
 #include "test_main_window.h"
 
 namespace {
@@ -184,6 +185,7 @@ TEST_F(Printing, SupportWindowCopiesItsReportAndIsRegisteredForTheHelpMenu) {
   EXPECT_TRUE(QApplication::clipboard()->text().startsWith("【Orvanto情報】\n  バージョン         : 1.0.0"));
   ASSERT_EQ(dialogs->messages.size(), 1u);
   EXPECT_EQ(dialogs->messages[0].text, "クリップボードに出力しました。");
+  SetControlOptionsWindow(nullptr);  // the fixture's main window goes with the test
 }
 
 TEST_F(Printing, SupportPrintsItsReportAndReportsAFailure) {
