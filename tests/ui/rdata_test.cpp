@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDateTimeEdit>
 #include <QDir>
+#include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QMenu>
 #include <QPushButton>
@@ -41,8 +46,9 @@ class TestHost : public TDataOwner {
   std::string limit;
 };
 
-// The program's own default of DataColWidthV.
+// The program's own defaults of DataColWidthV and DataColWidthH.
 constexpr int kProgramColWidthV = 30;
+constexpr int kProgramColWidthH = 20;
 
 class DataFrame : public testing::Test {
  protected:
@@ -55,6 +61,9 @@ class DataFrame : public testing::Test {
     AppOption.UpdateMode = false;
     AppOption.PasteDialog = false;
     AppOption.DataColWidthV = kProgramColWidthV;
+    AppOption.DataColWidthH = kProgramColWidthH;
+    AppOption.ShowNull = true;
+    AppOption.DataShowMode = 0;
     frame_ = std::make_unique<TfraData>(host_, &connection_);
     frame_->resize(800, 500);
     frame_->show();
@@ -452,6 +461,223 @@ TEST_F(DataFrame, AFailedChangeIsShownAndEveryPendingChangeDiscarded) {
   EXPECT_EQ(data.AsString(1), "twin");
   data.First();
   EXPECT_EQ(data.AsString(1), "changed") << "the change written before stays";
+}
+
+// What a paint left in a cell: the span of its ink and whether any of it
+// is blue.
+struct TCellInk {
+  int left = std::numeric_limits<int>::max();
+  int right = -1;
+  bool blue = false;
+  bool Any() const { return right >= 0; }
+};
+
+TCellInk CellInk(const QImage& image, const QRect& cell) {
+  // Inside the cell's lines; the ground is the colour at its first corner.
+  constexpr int kBlueMargin = 80;
+  const QRect inner = cell.adjusted(1, 1, -2, -2);
+  const QRgb ground = image.pixel(inner.topLeft());
+  TCellInk ink;
+  for (int y = inner.top(); y <= inner.bottom(); ++y)
+    for (int x = inner.left(); x <= inner.right(); ++x) {
+      const QRgb pixel = image.pixel(x, y);
+      if (pixel == ground) continue;
+      ink.left = std::min(ink.left, x);
+      ink.right = std::max(ink.right, x);
+      if (qBlue(pixel) > qRed(pixel) + kBlueMargin && qBlue(pixel) > qGreen(pixel) + kBlueMargin) ink.blue = true;
+    }
+  return ink;
+}
+
+TEST_F(DataFrame, CellsArePaintedWithBlueNullsAndAlignedByTypeAndMode) {
+  enum class TLook { Empty, Left, Right, BlueLeft, BlueRight };
+  struct Case {
+    bool transposed;
+    int mode;
+    bool showNull;
+    size_t record;
+    int field;
+    TLook look;
+  } cases[] = {
+      {false, 0, true, 1, 1, TLook::BlueLeft},  // null text
+      {false, 0, false, 1, 1, TLook::Empty},    // the grid's own drawing of a null
+      {false, 0, true, 0, 2, TLook::Right},     // 0.5
+      {false, 0, true, 1, 0, TLook::Right},     // an integer
+      {false, 0, true, 0, 1, TLook::Left},      // a text
+      {true, 0, true, 1, 2, TLook::BlueLeft},
+      {true, 0, true, 0, 2, TLook::Right},
+      {true, 1, true, 0, 2, TLook::Left},
+      {true, 2, true, 0, 1, TLook::Right},
+      {true, 2, false, 1, 1, TLook::BlueRight},  // the modes mark nulls whatever ShowNull says
+  };
+  Open("SELECT ID, V, DE FROM S.ALLTYPES WHERE ID IN (1, 2) ORDER BY ID");
+  for (const Case& c : cases) {
+    AppOption.ShowNull = c.showNull;
+    AppOption.DataShowMode = c.mode;
+    if (c.transposed == frame_->VerticalShown) frame_->btnGridTypeClick();
+    TovDBGridBase& grid = c.transposed ? static_cast<TovDBGridBase&>(*frame_->grdData2)
+                                       : static_cast<TovDBGridBase&>(*frame_->grdData1);
+    const int recordLine = grid.TitleOffset() + static_cast<int>(c.record);
+    const int fieldLine = grid.DataToGridIndex(c.field);
+    const QRect cell = c.transposed ? grid.CellRect(recordLine, fieldLine) : grid.CellRect(fieldLine, recordLine);
+    // A real paint of the grid, as the window system asks for it.
+    const TCellInk ink = CellInk(grid.grab().toImage(), cell);
+    const std::string label = std::to_string(c.transposed) + "/" + std::to_string(c.mode) + "/" +
+                              std::to_string(c.record) + "/" + std::to_string(c.field);
+    constexpr int kNear = 6;  // texts start 2 in from the left and end 3 in from the right
+    switch (c.look) {
+      case TLook::Empty:
+        EXPECT_FALSE(ink.Any()) << label;
+        break;
+      case TLook::Left:
+      case TLook::BlueLeft:
+        EXPECT_LE(ink.left, cell.left() + kNear) << label;
+        EXPECT_LT(ink.right, cell.right() - kNear) << label;
+        break;
+      case TLook::Right:
+      case TLook::BlueRight:
+        EXPECT_GT(ink.left, cell.left() + kNear) << label;
+        EXPECT_GE(ink.right, cell.right() - kNear) << label;
+        break;
+    }
+    EXPECT_EQ(ink.blue, c.look == TLook::BlueLeft || c.look == TLook::BlueRight) << label;
+  }
+}
+
+TEST_F(DataFrame, WidthsRoundTripUnderJapaneseCaptionsAndTheTransposedDefault) {
+  const std::string sql = "SELECT ID AS \"番号\", V AS \"名前\" FROM S.ALLTYPES";
+  constexpr int kNumberWidth = 55, kNameWidth = 88, kDefaultWidth = 123;
+  frame_->ColWidthKey = "S.表";
+  Open(sql);
+  frame_->grdData1->Columns()[0].SetWidth(kNumberWidth);
+  frame_->grdData1->Columns()[1].SetWidth(kNameWidth);
+  frame_->grdData2->SetDefaultColWidth(kDefaultWidth);
+  Open(sql);  // saved as the result closes, read as it opens
+  EXPECT_EQ(frame_->grdData1->Columns()[0].Width(), kNumberWidth);
+  EXPECT_EQ(frame_->grdData1->Columns()[1].Width(), kNameWidth);
+  const platform::IniFile file(ColWidthFileName(AppOption.TempDir, "S.表"));
+  EXPECT_EQ(file.ReadInteger(kColWidthSectionV, "番号", 0), kNumberWidth);
+  EXPECT_EQ(file.ReadInteger(kColWidthSectionH, "(ALL)", 0), kDefaultWidth);
+
+  // Read back by a frame of its own, as the next start of the table editor does.
+  TfraData next(host_, &connection_);
+  next.ColWidthKey = "S.表";
+  next.SetSQL(sql);
+  next.PrepareSQL();
+  next.OpenData();
+  EXPECT_EQ(next.grdData1->Columns()[1].Width(), kNameWidth);
+  EXPECT_EQ(next.grdData2->DefaultColWidth(), kDefaultWidth);
+}
+
+TEST_F(DataFrame, AHundredColumnsOrMoreKeepTheirWidthsAndAreNotSaved) {
+  constexpr int kNarrowCap = 2;  // letters: narrower than any column
+  AppOption.DataColWidthV = kNarrowCap;
+  frame_->ColWidthKey = "S.WIDE";
+  for (const int columns : {kMaxSizedColumns - 1, kMaxSizedColumns}) {
+    std::string sql = "SELECT ID AS C0";
+    for (int i = 1; i < columns; ++i) sql += ", ID AS C" + std::to_string(i);
+    Open(sql + " FROM S.ALLTYPES");
+    QFile::remove(QString::fromStdString(ColWidthFileName(AppOption.TempDir, "S.WIDE")));
+    Open(sql + " FROM S.ALLTYPES");  // saving, if it happens, happens as the first closes
+    const int cap = QFontMetrics(frame_->grdData1->font()).horizontalAdvance(QString(kNarrowCap, u'A'));
+    TColumn& last = frame_->grdData1->Columns()[columns - 1];
+    EXPECT_EQ(last.Width(), columns < kMaxSizedColumns ? cap : last.DefaultWidth()) << columns;
+    const platform::IniFile file(ColWidthFileName(AppOption.TempDir, "S.WIDE"));
+    EXPECT_EQ(file.ReadInteger(kColWidthSectionV, "C0", 0), columns < kMaxSizedColumns ? cap : 0) << columns;
+  }
+}
+
+// A window that holds the frame as the table editor does.
+class TDataHostWindow : public QWidget, public TestHost {
+ public:
+  explicit TDataHostWindow(TovSQLConnection& connection) : frame(new TfraData(*this, &connection, this)) {
+    setObjectName("frmTable");
+    setWindowTitle("S.ALLTYPES");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(frame);
+  }
+  TfraData* frame;
+};
+
+TEST_F(DataFrame, AHostWindowGivesEveryCommandThroughTheToolBarAndMenus) {
+  constexpr int kHostWidth = 900, kHostHeight = 360;
+  TDataHostWindow host(connection_);
+  host.resize(kHostWidth, kHostHeight);
+  host.show();
+  TfraData& f = *host.frame;
+  TovClientDataSet& data = f.cdsData;
+  TovDBGridV& grid = *f.grdData1;
+  f.ColWidthKey = "S.ALLTYPES";
+  f.SetSQL("SELECT ID, C, V, N, SI, DE, D, TS FROM S.ALLTYPES WHERE ID < 5 WITH OPTION LOCK_MODE(NO LOCK)");
+  f.PrepareSQL();
+  f.OpenData();
+  const auto press = [&](QAction* button) { QTest::mouseClick(f.tolLeft->widgetForAction(button), Qt::LeftButton); };
+  // The window system's request for a pop-up menu, as a right click makes it.
+  const auto rightClick = [](QWidget* where, QPoint at) {
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, where->mapToGlobal(at));
+    QApplication::sendEvent(where, &request);
+  };
+  // Opens a pop-up menu by a right click and chooses an item of it.
+  const auto choose = [&](QWidget* where, QPoint at, QMenu* menu, QAction* item) {
+    rightClick(where, at);
+    ASSERT_TRUE(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+  };
+  const QPoint title = grid.CellRect(grid.DataToGridIndex(0), 0).center();
+  const QPoint indicator = grid.CellRect(0, grid.TitleOffset()).center();
+
+  QTest::mouseClick(&grid, Qt::LeftButton, {}, title);
+  EXPECT_EQ(f.SortColumn, "1");
+  EXPECT_FALSE(f.SortDescending);
+  choose(&grid, title, f.popColumn, f.mnuSort);
+  EXPECT_TRUE(f.SortDescending);
+  rightClick(&grid, title);
+  QTest::mouseClick(f.popColumn, Qt::LeftButton, {}, f.popColumn->actionGeometry(f.mnugroup->menuAction()).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.mnugroup->isVisible(); }));
+  QTest::mouseClick(f.mnugroup, Qt::LeftButton, {}, f.mnugroup->actionGeometry(f.mnugroup->actions()[0]).center());
+
+  press(f.btnGridType);
+  EXPECT_FALSE(f.VerticalShown);
+  EXPECT_TRUE(f.grdData2->isVisible());
+  press(f.btnGridType);
+  EXPECT_TRUE(grid.isVisible());
+
+  press(f.btnUpdate);
+  ASSERT_TRUE(f.btnIns->isEnabled());
+  const std::pair<QAction*, int> moves[] = {{f.btnLast, 5}, {f.btnPrev, 4}, {f.btnFirst, 1}, {f.btnNext, 2}};
+  for (const auto& [button, recNo] : moves) {
+    press(button);
+    EXPECT_EQ(data.RecNo(), recNo);
+  }
+  choose(&grid, indicator, f.popRecord, f.mnuIns);
+  EXPECT_EQ(data.State(), TDataSetState::dsInsert);
+  data.SetFieldText(0, "901");
+  data.SetFieldText(2, "host");
+  press(f.btnIns);
+  EXPECT_EQ(Value("SELECT V FROM S.ALLTYPES WHERE ID = 901"), "host");
+  data.Cancel();
+  for (data.First(); data.AsString(0) != "901";) data.Next();
+  settings_.Dialogs().QueueMessage(IDOK);
+  press(f.btnDel);
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM S.ALLTYPES WHERE ID = 901"), "0");
+
+  data.First();
+  choose(&grid, indicator, f.popRecord, f.mnuCopy);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "4");
+  press(f.btnUpdate);  // editing off again
+  EXPECT_FALSE(f.btnIns->isEnabled());
+  AppOption.PasteTitle = kPasteTitleNames;
+  press(f.btnCopy);
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith("ID\tC\tV\tN\tSI\tDE\tD\tTS\r\n4\ttw\t"));
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"[ID]列の件数 = 5", "レコードを削除しますか？", "クリップボードに出力しました。"}));
+
+  // The window as a user sees it.
+  const QString folder = QStringLiteral(TEST_BINARY_DIR "/screenshots");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QImage shot = host.grab().toImage();
+  EXPECT_EQ(shot.size(), QSize(kHostWidth, kHostHeight));
+  EXPECT_TRUE(shot.save(folder + "/rdata_host.png"));
 }
 
 }  // namespace
