@@ -303,7 +303,9 @@ void TfraData::OpenData() {
   TSqlWaitCursor wait;
   const TDataOwner::TKind kind = owner_.OwnerKind();
   const bool editor = kind == TDataOwner::TKind::TableEditor || kind == TDataOwner::TKind::ViewEditor;
+  const std::vector<TovParameter> values = qryData.Parameters();
   qryData.SetSQL(LimitedStatement(qryData.SQL(), editor ? owner_.RecordLimitText() : std::string()));
+  RestoreParameterValues(values);
   CloseData();
   cdsData.PacketRecords = TovClientDataSet::kDefaultPacketRecords;
   cdsData.Open(qryData, cdsData.ReadOnly ? nullptr : resolver_.get());
@@ -326,6 +328,12 @@ void TfraData::qryDataAfterOpenClose() {
   mnuDel->setEnabled(btnDel->isEnabled());
   mnuPaste->setEnabled(btnDel->isEnabled());
   if (!active) return;
+  // Pending changes are dropped and the records read again; a result just
+  // opened has none, so it is not read twice.
+  if (cdsData.ChangeCount() > 0 || cdsData.State() != TDataSetState::dsBrowse) {
+    cdsData.CancelUpdates();
+    cdsData.Refresh();
+  }
   if (!AppOption.AutoCommit && qryData.Connection() != nullptr && !qryData.Connection()->InTransaction())
     IgnoreFailure([this] { qryData.Connection()->BeginTrans(); });
   if (owner_.OwnerKind() != TDataOwner::TKind::TableEditor)
@@ -518,8 +526,7 @@ bool TfraData::eventFilter(QObject* watched, QEvent* event) {
 void TfraData::btnUpdateClick() {
   if (!cdsData.Active()) return;
   CloseData();
-  PrepareSQL();
-  OpenData();
+  Reopen();
   if (btnUpdate->isChecked() && !cdsData.CanModify()) {
     MsgBox("この結果セットには書き込み出来ません。", MB_ICONWARNING);
     btnUpdate->setChecked(false);
@@ -571,8 +578,21 @@ void TfraData::SortByField(int dataIndex) {
   } else {
     SortDescending = !SortDescending;
   }
+  Reopen();
+}
+
+void TfraData::Reopen() {
+  const std::vector<TovParameter> values = qryData.Parameters();
   PrepareSQL();
+  RestoreParameterValues(values);
   OpenData();
+}
+
+void TfraData::RestoreParameterValues(const std::vector<TovParameter>& values) {
+  // The clauses the frame adds hold no markers, so the owner's stay in place.
+  std::vector<TovParameter>& now = qryData.Parameters();
+  for (size_t i = 0; i < now.size() && i < values.size(); ++i)
+    if (now[i].Name == values[i].Name) now[i].Value = values[i].Value;
 }
 
 void TfraData::ShowAggregate(TAggregate kind) {

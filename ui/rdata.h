@@ -111,6 +111,9 @@ class TfraData : public QFrame {
   void PickDate(TovDBGridBase& grid, const TovField& field);
   void dtpInputdateChange();
   void dtpInputDateCloseUp();
+  // PrepareSQL and OpenData keeping the parameter values the owner gave.
+  void Reopen();
+  void RestoreParameterValues(const std::vector<TovParameter>& values);
   void ShowPopup(TovDBGridBase& grid, QPoint at);
   void ApplyColumnWidths();
   void CloseData();

@@ -132,6 +132,29 @@ TEST_F(DataFrame, OpensWithTheRowLimitOfTheEditorsOnly) {
   }
 }
 
+TEST_F(DataFrame, TheOwnersParameterValuesSurviveTheClausesASortAndEditing) {
+  host_.limit = "50";
+  frame_->SetSQL("SELECT ID, V FROM S.ALLTYPES WHERE ID = :ID OR ID = :ID2");
+  frame_->PrepareSQL();
+  frame_->qryData.Parameters()[0].Value = 3;
+  frame_->qryData.Parameters()[1].Value = 1;
+  frame_->OpenData();
+  EXPECT_EQ(frame_->cdsData.RecordCount(), 2);
+  frame_->SortByField(0);
+  frame_->SortByField(0);
+  ASSERT_EQ(frame_->cdsData.RecordCount(), 2);
+  frame_->cdsData.First();
+  EXPECT_EQ(frame_->cdsData.AsString(0), "3") << "sorted downwards";
+  frame_->btnUpdate->setChecked(true);
+  frame_->btnUpdateClick();
+  EXPECT_EQ(frame_->cdsData.RecordCount(), 2);
+  // An owner's own run of the after-open step drops what is pending.
+  frame_->cdsData.SetFieldText(1, "pending");
+  frame_->qryDataAfterOpenClose();
+  EXPECT_EQ(frame_->cdsData.ChangeCount(), 0);
+  EXPECT_EQ(frame_->cdsData.AsString(1), "crlf\r\nx");
+}
+
 TEST_F(DataFrame, TitleSortsFlipAndFollowTheSelectListAfterADrag) {
   Open("SELECT ID, V FROM S.ALLTYPES");
   frame_->SortByField(0);
