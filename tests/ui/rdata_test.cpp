@@ -295,6 +295,10 @@ TEST_F(DataFrame, TheCalendarDropsDownOverADateCellAndWritesThePickedDate) {
   QDateTimeEdit& picker = *frame_->dtpInputDate;
   EXPECT_EQ(grid.Columns()[1].ButtonStyle, TColumnButtonStyle::cbsEllipsis);
   EXPECT_EQ(grid.Columns()[2].ButtonStyle, TColumnButtonStyle::cbsEllipsis);
+  frame_->btnGridTypeClick();
+  EXPECT_EQ(frame_->grdData2->Rows()[0].ButtonStyle, TColumnButtonStyle::cbsNone);
+  EXPECT_EQ(frame_->grdData2->Rows()[1].ButtonStyle, TColumnButtonStyle::cbsEllipsis) << "kept across the switch";
+  frame_->btnGridTypeClick();
   GoToField(grid, 1);
   frame_->grdData1EditButtonClick();
   ASSERT_FALSE(picker.isHidden());
