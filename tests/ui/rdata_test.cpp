@@ -359,6 +359,19 @@ TEST_F(DataFrame, CtrlZeroMakesTheCurrentFieldNullInEitherGrid) {
   }
 }
 
+TEST_F(DataFrame, BlobsStayWritableInTheTableEditorOnlyAndEditingOffLeavesTheCellEditor) {
+  for (const TDataOwner::TKind kind : {TDataOwner::TKind::TableEditor, TDataOwner::TKind::SqlWindow}) {
+    host_.kind = kind;
+    OpenWritable("SELECT ID, B FROM S.ALLTYPES WHERE ID = 1");
+    EXPECT_EQ(frame_->cdsData.Fields()[1].ReadOnly, kind != TDataOwner::TKind::TableEditor);
+    EXPECT_TRUE(frame_->grdData1->EditorShowing());
+    frame_->btnUpdate->setChecked(false);
+    frame_->btnUpdateClick();
+    EXPECT_FALSE(frame_->grdData1->EditorShowing());
+    EXPECT_FALSE(frame_->grdData1->Options() & dgEditing);
+  }
+}
+
 TEST_F(DataFrame, AResultWithoutATableCannotBeMadeWritable) {
   Open("SELECT ID, V FROM S.ALLVIEW WHERE ID = 1");
   frame_->btnUpdate->setChecked(true);
