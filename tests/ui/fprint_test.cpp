@@ -176,6 +176,7 @@ TEST_F(Printing, SupportWindowCopiesItsReportAndIsRegisteredForTheHelpMenu) {
   EXPECT_NE(ActionHandler("actHelpSupport"), nullptr);
   EXPECT_EQ(PrintOwner(), &main);
   ClearActionHandlers();
+  SetControlOptionsWindow(nullptr);  // the test's window goes with the test
 
   std::vector<std::string> report = SupportReport();
   ASSERT_GE(report.size(), 7u);
@@ -185,7 +186,6 @@ TEST_F(Printing, SupportWindowCopiesItsReportAndIsRegisteredForTheHelpMenu) {
   EXPECT_TRUE(QApplication::clipboard()->text().startsWith("【Orvanto情報】\n  バージョン         : 1.0.0"));
   ASSERT_EQ(dialogs->messages.size(), 1u);
   EXPECT_EQ(dialogs->messages[0].text, "クリップボードに出力しました。");
-  SetControlOptionsWindow(nullptr);  // the fixture's main window goes with the test
 }
 
 TEST_F(Printing, SupportPrintsItsReportAndReportsAFailure) {
