@@ -716,7 +716,15 @@ TEST_F(DataFrame, AHostWindowGivesEveryCommandThroughTheToolBarAndMenus) {
   AppOption.PasteTitle = kPasteTitleNames;
   press(f.btnCopy);
   EXPECT_TRUE(QApplication::clipboard()->text().startsWith("ID\tC\tV\tN\tSI\tDE\tD\tTS\r\n4\ttw\t"));
-  EXPECT_EQ(Messages(), (std::vector<std::string>{"[ID]列の件数 = 5", "レコードを削除しますか？", "クリップボードに出力しました。"}));
+  AppOption.ExcelDialog = true;  // the save dialog alone
+  AppOption.ExcelRefresh = false;
+  AppOption.ExcelExt = ".XLSX";
+  const std::string workbook = settings_.Path("host.xlsx");
+  settings_.Dialogs().QueueFile(workbook);
+  press(f.btnExcel);
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(workbook)));
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"[ID]列の件数 = 5", "レコードを削除しますか？", "クリップボードに出力しました。",
+                                                  "ファイルに出力しました。"}));
 
   // The window as a user sees it.
   const QString folder = QStringLiteral(TEST_BINARY_DIR "/screenshots");
