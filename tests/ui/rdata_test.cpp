@@ -26,6 +26,7 @@
 #include "editor/ovmemo.h"
 #include "platform/inifile.h"
 #include "platform/windowinput.h"
+#include "tests/platform/escape_at.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/whenshown.h"
 #include "tests/standin/grid_fixture.h"
@@ -447,23 +448,11 @@ class TStatusWindow : public TTestMainWindow {
   std::vector<std::string> log;
 };
 
-// Esc pressed at a given poll of a long loop.
-class TEscapeAt : public platform::WindowInput {
- public:
-  explicit TEscapeAt(int poll) : poll_(poll) {}
-  bool PollEscape() override { return ++polls_ == poll_; }
-  bool ProgramWindowActive() override { return true; }
-  void FlushFocusedControl() override {}
-
- private:
-  int poll_;
-  int polls_ = 0;
-};
-
 TEST_F(DataFrame, EscHalfWayCopiesWhatWasWrittenAndTheStatusShowsTheObjectsAgain) {
   TStatusWindow main;
   constexpr int kEscAtPoll = 3;
-  std::unique_ptr<platform::WindowInput> saved = platform::SetInput(std::make_unique<TEscapeAt>(kEscAtPoll));
+  std::unique_ptr<platform::WindowInput> saved =
+      platform::SetInput(std::make_unique<testing_support::EscapeAt>(kEscAtPoll));
   AppOption.PasteTitle = kPasteTitleNames;
   AppOption.PasteColumn = 0;
   Open("SELECT ID FROM S.ALLTYPES WHERE ID < 4 ORDER BY ID");
