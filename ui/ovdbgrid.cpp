@@ -346,6 +346,7 @@ void TDBGridInplaceEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* event) {
+  if (grid_->KeyTaken(event)) return;
   const int key = event->key();
   const bool whole = selectedText().size() >= text().size() || text().isEmpty();
   const bool atStart = cursorPosition() == 0 || selectionStart() == 0;
@@ -378,6 +379,11 @@ void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QLineEdit::keyPressEvent(event);
+}
+
+void TDBGridInplaceEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+  QLineEdit::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton && grid_->OnDblClick) Guarded([this] { grid_->OnDblClick(); });
 }
 
 // ---- TovDBGridBase ----
@@ -445,7 +451,17 @@ void TovDBGridBase::SetOptions(TDBGridOptions options) {
   if (options & dgRowSelect) options &= ~(dgEditing | dgAlwaysShowEditor);
   if (!(options & dgMultiSelect)) selected_.Clear();
   options_ = options;
+  if (!(options_ & dgEditing)) HideEditor();
   UpdateLayout();
+}
+
+void TovDBGridBase::SetEditorMode(bool on) {
+  if (!on) {
+    if (!(options_ & dgAlwaysShowEditor)) HideEditor();
+    return;
+  }
+  ShowEditor();
+  if (editor_->isVisible()) editor_->setFocus();
 }
 
 bool TovDBGridBase::ReadOnly() const { return readOnly_ || !data_ || !data_->CanModify(); }
@@ -1001,15 +1017,21 @@ void TovDBGridBase::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
       if (!(options_ & dgAlwaysShowEditor)) HideEditor();
       return;
     case Qt::Key_F2:
-      ShowEditor();
-      editor_->setFocus();
-      return;
+      return SetEditorMode(true);
     default:
       return;
   }
 }
 
+bool TovDBGridBase::KeyTaken(QKeyEvent* event) {
+  if (!OnKeyDown) return false;
+  bool taken = false;
+  Guarded([&] { taken = OnKeyDown(event->key(), event->modifiers()); });
+  return taken;
+}
+
 void TovDBGridBase::keyPressEvent(QKeyEvent* event) {
+  if (KeyTaken(event)) return;
   if (event->matches(QKeySequence::Copy)) return CopyToClipboard();
   if (event->matches(QKeySequence::Paste)) return Guarded([&] { PasteFromClipboard(); });
   Guarded([&] { HandleKey(event->key(), event->modifiers()); });

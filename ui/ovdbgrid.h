@@ -220,6 +220,7 @@ class TDBGridInplaceEdit : public QLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   bool focusNextPrevChild(bool) override { return false; }
 
@@ -273,7 +274,11 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   bool DefaultDrawing = true;
   // The ellipsis button of the current cell (cbsEllipsis) was pressed.
   std::function<void()> OnEditButtonClick;
+  // A double click on the grid or its cell editor.
   std::function<void()> OnDblClick;
+  // A key pressed in the grid or its cell editor, before either handles
+  // it; true when the key was taken.
+  std::function<bool(int key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
 
   // The data set shown (the data source); nothing for none.
   void SetDataSet(TovClientDataSet* data);
@@ -294,6 +299,9 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   // The current cell's text as the editor shows it.
   std::string EditText() const;
   bool EditorShowing() const;
+  // Shows the cell editor with the focus (where the cell may be edited),
+  // or leaves it unless the editor is always shown.
+  void SetEditorMode(bool on);
   TDBGridInplaceEdit* Editor() const { return editor_; }
   // Records that fit, and the record in the first slot (0-based).
   int VisibleRecords() const;
@@ -395,6 +403,8 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   void MoveItem(int from, int to);
   void ShowPickList();
   void EditButtonClick();
+  // Hands a key to OnKeyDown; true when it took the key.
+  bool KeyTaken(QKeyEvent* event);
   void FocusLeaving();
   void SyncTop();
   void UpdateRecordScrollBar();

@@ -1,20 +1,27 @@
 #include "ui/rdata.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
+#include <QDateTimeEdit>
 #include <QDir>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollArea>
 #include <QToolBar>
 #include <algorithm>
+#include <optional>
 
 #include "app/core/ovmainwin.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
 #include "platform/inifile.h"
+#include "ui/fmemo.h"
 #include "ui/ovdbgrid.h"
 #include "ui/ovimages.h"
 #include "ui/zarurctl.h"
@@ -54,6 +61,40 @@ void IgnoreFailure(F step) {
   }
 }
 
+// Runs a command of the frame: a failure reaches the user as the standard
+// error box instead of leaving the event handler.
+template <class F>
+auto Command(F command) {
+  return [command] {
+    try {
+      command();
+    } catch (const std::exception& e) {
+      MsgBox(e.what(), MB_OK | MB_ICONERROR);
+    }
+  };
+}
+
+// The main window's message panel around a whole-result output: the
+// progress text reset at its start, the object count again at its end,
+// whatever happened.
+class TOutputStatus {
+ public:
+  TOutputStatus() {
+    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(0, 0);
+  }
+  ~TOutputStatus() {
+    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
+  }
+  TOutputStatus(const TOutputStatus&) = delete;
+  TOutputStatus& operator=(const TOutputStatus&) = delete;
+};
+
+// The calendar's display formats; the program's date format when set.
+constexpr const char* kPickerDateFormat = "yyyy-MM-dd";
+constexpr const char* kPickerTimeFormat = " HH:mm:ss";
+// A point this far in from the picker's right edge lies on its arrow.
+constexpr int kPickerArrowInset = 4;
+
 // Where a right click opens which menu: the record menu over the
 // indicator band, the column menu over the title band.
 constexpr int kIndicatorBand = 10;
@@ -84,7 +125,16 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
   btnPrev = ToolButton(tolLeft, kImagePrev, "");
   btnNext = ToolButton(tolLeft, kImageNext, "");
   btnLast = ToolButton(tolLeft, kImageLast, "");
-  layout->addWidget(tolLeft);
+  // The page scroller holds the tool bar and takes the focus that ends a
+  // grid's cell editing.
+  scrButton = new QScrollArea(this);
+  scrButton->setWidget(tolLeft);
+  scrButton->setWidgetResizable(true);
+  scrButton->setFrameShape(QFrame::NoFrame);
+  scrButton->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scrButton->setFocusPolicy(Qt::StrongFocus);
+  scrButton->setFixedWidth(tolLeft->sizeHint().width());
+  layout->addWidget(scrButton);
 
   grdData1 = new TovDBGridV(this);
   grdData2 = new TovDBGridH(this);
@@ -93,7 +143,22 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
     grid->SetOptions(options);
     ApplyControlOptions(grid);
     layout->addWidget(grid, 1);
+    grid->OnDrawItemCell = [this, grid](const TovDBGridBase::TDrawCellInfo& info) {
+      DrawCell(*grid, info, grid == grdData2);
+    };
+    grid->OnEditButtonClick = [this] { grdData1EditButtonClick(); };
+    grid->OnDblClick = [this] {
+      if (btnUpdate->isChecked()) grdData1EditButtonClick();
+    };
+    grid->OnKeyDown = [this, grid](int key, Qt::KeyboardModifiers modifiers) {
+      return SetNullKey(*grid, key, modifiers);
+    };
   }
+  dtpInputDate = new QDateTimeEdit(this);
+  dtpInputDate->setCalendarPopup(true);
+  dtpInputDate->hide();
+  connect(dtpInputDate, &QDateTimeEdit::dateTimeChanged, this, Command([this] { dtpInputdateChange(); }));
+  dtpInputDate->calendarWidget()->window()->installEventFilter(this);
 
   popRecord = new QMenu(this);
   mnuIns = popRecord->addAction("レコードの挿入(&I)");
@@ -109,27 +174,30 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
                                                            {"最大(&M)", TAggregate::Max},
                                                            {"最小(&N)", TAggregate::Min}};
   for (const auto& [caption, kind] : aggregates)
-    connect(mnugroup->addAction(caption), &QAction::triggered, this, [this, k = kind] { ShowAggregate(k); });
+    connect(mnugroup->addAction(caption), &QAction::triggered, this, Command([this, k = kind] { ShowAggregate(k); }));
 
-  connect(btnUpdate, &QAction::triggered, this, [this] { btnUpdateClick(); });
-  connect(btnGridType, &QAction::triggered, this, [this] { btnGridTypeClick(); });
-  connect(btnCopy, &QAction::triggered, this, [this] { btnCopyClick(); });
-  connect(btnExcel, &QAction::triggered, this, [this] { btnExcelClick(); });
-  connect(btnIns, &QAction::triggered, this, [this] { btnInsClick(); });
-  connect(mnuIns, &QAction::triggered, this, [this] { btnInsClick(); });
-  connect(btnDel, &QAction::triggered, this, [this] { btnDelClick(); });
-  connect(mnuDel, &QAction::triggered, this, [this] { btnDelClick(); });
-  connect(btnFirst, &QAction::triggered, this, [this] { Navigate(&TovClientDataSet::First); });
-  connect(btnPrev, &QAction::triggered, this, [this] { Navigate(&TovClientDataSet::Prior); });
-  connect(btnNext, &QAction::triggered, this, [this] { Navigate(&TovClientDataSet::Next); });
-  connect(btnLast, &QAction::triggered, this, [this] { Navigate(&TovClientDataSet::Last); });
-  connect(mnuCopy, &QAction::triggered, this, [this] { VisibleGrid().CopyToClipboard(); });
-  connect(mnuPaste, &QAction::triggered, this, [this] { VisibleGrid().PasteFromClipboard(); });
-  connect(mnuSort, &QAction::triggered, this, [this] { SortByField(VerticalShown ? PopupColumn : PopupRow); });
+  connect(btnUpdate, &QAction::triggered, this, Command([this] { btnUpdateClick(); }));
+  connect(btnGridType, &QAction::triggered, this, Command([this] { btnGridTypeClick(); }));
+  connect(btnCopy, &QAction::triggered, this, Command([this] { btnCopyClick(); }));
+  connect(btnExcel, &QAction::triggered, this, Command([this] { btnExcelClick(); }));
+  connect(btnIns, &QAction::triggered, this, Command([this] { btnInsClick(); }));
+  connect(mnuIns, &QAction::triggered, this, Command([this] { btnInsClick(); }));
+  connect(btnDel, &QAction::triggered, this, Command([this] { btnDelClick(); }));
+  connect(mnuDel, &QAction::triggered, this, Command([this] { btnDelClick(); }));
+  connect(btnFirst, &QAction::triggered, this, Command([this] { Navigate(&TovClientDataSet::First); }));
+  connect(btnPrev, &QAction::triggered, this, Command([this] { Navigate(&TovClientDataSet::Prior); }));
+  connect(btnNext, &QAction::triggered, this, Command([this] { Navigate(&TovClientDataSet::Next); }));
+  connect(btnLast, &QAction::triggered, this, Command([this] { Navigate(&TovClientDataSet::Last); }));
+  connect(mnuCopy, &QAction::triggered, this, Command([this] { VisibleGrid().CopyToClipboard(); }));
+  connect(mnuPaste, &QAction::triggered, this, Command([this] { mnuPasteClick(); }));
+  connect(mnuSort, &QAction::triggered, this,
+          Command([this] { SortByField(VerticalShown ? PopupColumn : PopupRow); }));
   grdData1->OnTitleClick = [this](TGridItem& item) {
     if (cdsData.Active()) SortByField(item.Index());
   };
-  grdData2->OnTitleClick = [this](TGridItem& item) { SortByField(item.Index()); };
+  // A failed sort from the transposed grid's titles leaves the result as
+  // it was without a message.
+  grdData2->OnTitleClick = [this](TGridItem& item) { IgnoreFailure([&] { SortByField(item.Index()); }); };
 
   grdData1->setContextMenuPolicy(Qt::CustomContextMenu);
   grdData2->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -236,10 +304,17 @@ void TfraData::OpenData() {
   TSqlWaitCursor wait;
   const TDataOwner::TKind kind = owner_.OwnerKind();
   const bool editor = kind == TDataOwner::TKind::TableEditor || kind == TDataOwner::TKind::ViewEditor;
+  const std::vector<TovParameter> values = qryData.Parameters();
   qryData.SetSQL(LimitedStatement(qryData.SQL(), editor ? owner_.RecordLimitText() : std::string()));
+  RestoreParameterValues(values);
   CloseData();
   cdsData.PacketRecords = TovClientDataSet::kDefaultPacketRecords;
   cdsData.Open(qryData, cdsData.ReadOnly ? nullptr : resolver_.get());
+  // A result whose fields come from no table (a view, computed values)
+  // cannot be written back.
+  const std::vector<TovField>& fields = cdsData.Fields();
+  if (std::none_of(fields.begin(), fields.end(), [](const TovField& f) { return !f.BaseTable.empty(); }))
+    cdsData.ReadOnly = true;
 }
 
 void TfraData::qryDataAfterOpenClose() {
@@ -254,12 +329,54 @@ void TfraData::qryDataAfterOpenClose() {
   mnuDel->setEnabled(btnDel->isEnabled());
   mnuPaste->setEnabled(btnDel->isEnabled());
   if (!active) return;
+  // Pending changes are dropped and the records read again; a result just
+  // opened has none, so it is not read twice.
+  if (cdsData.ChangeCount() > 0 || cdsData.State() != TDataSetState::dsBrowse) {
+    cdsData.CancelUpdates();
+    cdsData.Refresh();
+  }
   if (!AppOption.AutoCommit && qryData.Connection() != nullptr && !qryData.Connection()->InTransaction())
     IgnoreFailure([this] { qryData.Connection()->BeginTrans(); });
   if (owner_.OwnerKind() != TDataOwner::TKind::TableEditor)
     for (int i = 0; i < cdsData.FieldCount(); ++i)
       if (cdsData.Fields()[i].DataType == TFieldType::ftBlob) cdsData.FieldDef(i).ReadOnly = true;
   ApplyColumnWidths();
+  SetButtonStyles();
+  SetDateButtonStyles();
+}
+
+namespace {
+
+using TButtonStyleOf = std::optional<TColumnButtonStyle> (*)(TFieldType);
+
+// Gives each item of the grid the style its field's type asks for (none
+// keeps the item's style); the current cell's editor follows.
+void SetItemButtons(TovDBGridBase& grid, const TovClientDataSet& data, TButtonStyleOf styleOf) {
+  for (int i = 0; TGridItem* item = grid.Item(i); ++i) {
+    const int field = grid.MappedField(i);
+    if (field < 0) continue;
+    if (const auto style = styleOf(data.Fields()[static_cast<size_t>(field)].DataType)) item->ButtonStyle = *style;
+  }
+  grid.UpdateLayout();
+}
+
+}  // namespace
+
+void TfraData::SetButtonStyles() {
+  if (!cdsData.Active()) return;
+  for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(grdData1), static_cast<TovDBGridBase*>(grdData2)})
+    SetItemButtons(*grid, cdsData, [](TFieldType type) -> std::optional<TColumnButtonStyle> {
+      return CellEditorFor(type) == TCellEditor::Memo ? TColumnButtonStyle::cbsEllipsis : TColumnButtonStyle::cbsNone;
+    });
+}
+
+void TfraData::SetDateButtonStyles() {
+  if (!cdsData.Active()) return;
+  for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(grdData1), static_cast<TovDBGridBase*>(grdData2)})
+    SetItemButtons(*grid, cdsData, [](TFieldType type) -> std::optional<TColumnButtonStyle> {
+      if (CellEditorFor(type) == TCellEditor::Calendar) return TColumnButtonStyle::cbsEllipsis;
+      return std::nullopt;
+    });
 }
 
 void TfraData::ApplyColumnWidths() {
@@ -306,13 +423,111 @@ void TfraData::btnGridTypeClick() {
   grdData2->setVisible(!VerticalShown);
   grdData1->SetDataSet(&cdsData);
   grdData2->SetDataSet(&cdsData);
+  // The date buttons too: the styles are the grids' own, so a switch would
+  // otherwise lose them until the next open.
+  SetButtonStyles();
+  SetDateButtonStyles();
+}
+
+void TfraData::mnuPasteClick() {
+  // A paste puts the visible grid into editor mode, whichever grid it is.
+  TovDBGridBase& grid = VisibleGrid();
+  grid.SetEditorMode(true);
+  grid.PasteFromClipboard();
+}
+
+bool TfraData::SetNullKey(TovDBGridBase& grid, int key, Qt::KeyboardModifiers modifiers) {
+  if (key != Qt::Key_0 || !(modifiers & Qt::ControlModifier) || !btnUpdate->isChecked() || !cdsData.Active())
+    return false;
+  const TovField* field = grid.CurrentField();
+  if (field == nullptr) return false;
+  cdsData.Edit();
+  cdsData.SetNull(field->Index);
+  return true;
+}
+
+void TfraData::grdData1EditButtonClick() {
+  if (!cdsData.Active() || !btnUpdate->isChecked()) return;
+  TovDBGridBase& grid = VisibleGrid();
+  const TovField* current = grid.CurrentField();
+  if (current == nullptr) return;
+  const TovField field = *current;
+  const TGridItem* item = grid.Item(grid.CurrentDataIndex());
+  const bool ellipsis = item != nullptr && item->ButtonStyle == TColumnButtonStyle::cbsEllipsis;
+  // Leaving the grid ends its cell editing; the typed text is taken over
+  // also when the window is not the active one.
+  scrButton->setFocus();
+  grid.StoreEditText();
+  switch (CellEditorFor(field.DataType)) {
+    case TCellEditor::Memo:
+      EditText(grid, field);
+      break;
+    case TCellEditor::Calendar:
+      if (ellipsis) PickDate(grid, field);
+      break;
+    case TCellEditor::None:
+      break;
+  }
+}
+
+void TfraData::EditText(TovDBGridBase& grid, const TovField& field) {
+  const std::string before = cdsData.IsNull(field.Index) ? std::string() : cdsData.AsString(field.Index);
+  std::string text = before;
+  if (ShowMemoDialog(text) == mrOk && text != before) {
+    cdsData.Edit();
+    cdsData.SetFieldText(field.Index, text);
+  }
+  grid.setFocus();
+}
+
+void TfraData::PickDate(TovDBGridBase& grid, const TovField& field) {
+  const int slot = cdsData.RecNo() - 1 - static_cast<int>(grid.TopRecord()) + grid.TitleOffset();
+  const int line = grid.DataToGridIndex(grid.CurrentDataIndex());
+  const QRect cell = &grid == grdData1 ? grid.CellRect(line, slot) : grid.CellRect(slot, line);
+  const QPoint at = grid.mapTo(this, cell.topLeft());
+  dtpInputDate->setGeometry(at.x() + 1, at.y() + 1, cell.width() + 1, cell.height() + 2);
+  // The program's date format where one is set, else the data set's own.
+  const QString dateFormat = Q(ShortDateFormat.empty() ? std::string(kPickerDateFormat) : ShortDateFormat);
+  dtpInputDate->setDisplayFormat(field.DataType == TFieldType::ftDateTime ? dateFormat + kPickerTimeFormat
+                                                                          : dateFormat);
+  const std::string text = cdsData.IsNull(field.Index) ? std::string() : cdsData.AsString(field.Index);
+  {
+    // Setting the start value is no change of the field.
+    const QSignalBlocker quiet(dtpInputDate);
+    dtpInputDate->setDateTime(CalendarStartValue(text, QDate::currentDate()));
+  }
+  dtpInputDate->show();
+  dtpInputDate->raise();
+  dtpInputDate->setFocus();
+  // The calendar drops down as from a press on the picker's arrow.
+  const QPoint arrow(dtpInputDate->width() - kPickerArrowInset, dtpInputDate->height() / 2);
+  QMouseEvent dropDown(QEvent::MouseButtonPress, arrow, dtpInputDate->mapToGlobal(arrow), Qt::LeftButton,
+                       Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(dtpInputDate, &dropDown);
+}
+
+void TfraData::dtpInputdateChange() {
+  if (!cdsData.Active() || dtpInputDate->isHidden()) return;
+  const TovField* field = VisibleGrid().CurrentField();
+  if (field == nullptr) return;
+  cdsData.Edit();
+  cdsData.SetFieldText(field->Index, PickedDateText(dtpInputDate->dateTime()));
+}
+
+void TfraData::dtpInputDateCloseUp() {
+  dtpInputDate->hide();
+  VisibleGrid().setFocus();
+}
+
+bool TfraData::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched == dtpInputDate->calendarWidget()->window()) dtpInputDateCloseUp();
+  return QFrame::eventFilter(watched, event);
 }
 
 void TfraData::btnUpdateClick() {
   if (!cdsData.Active()) return;
   CloseData();
-  PrepareSQL();
-  OpenData();
+  Reopen();
   if (btnUpdate->isChecked() && !cdsData.CanModify()) {
     MsgBox("この結果セットには書き込み出来ません。", MB_ICONWARNING);
     btnUpdate->setChecked(false);
@@ -364,8 +579,21 @@ void TfraData::SortByField(int dataIndex) {
   } else {
     SortDescending = !SortDescending;
   }
+  Reopen();
+}
+
+void TfraData::Reopen() {
+  const std::vector<TovParameter> values = qryData.Parameters();
   PrepareSQL();
+  RestoreParameterValues(values);
   OpenData();
+}
+
+void TfraData::RestoreParameterValues(const std::vector<TovParameter>& values) {
+  // The clauses the frame adds hold no markers, so the owner's stay in place.
+  std::vector<TovParameter>& now = qryData.Parameters();
+  for (size_t i = 0; i < now.size() && i < values.size(); ++i)
+    if (now[i].Name == values[i].Name) now[i].Value = values[i].Value;
 }
 
 void TfraData::ShowAggregate(TAggregate kind) {
@@ -413,6 +641,7 @@ void TfraData::btnCopyClick() {
   std::vector<std::string> titles;
   if (title) titles = ResultTitles(ResultFields(cdsData, FieldComments()), AppOption.PasteTitle);
   std::string text;
+  const TOutputStatus status;
   {
     TovControlsOff off(cdsData);
     const int count = cdsData.RecordCount();

@@ -17,7 +17,9 @@
 #include "ui/ovdbgrid.h"
 
 class QAction;
+class QDateTimeEdit;
 class QMenu;
+class QScrollArea;
 class QToolBar;
 
 // What the frame needs of the window it is placed in.
@@ -50,6 +52,7 @@ class TfraData : public QFrame {
 
   TovDBGridV* grdData1;
   TovDBGridH* grdData2;
+  QScrollArea* scrButton;
   QToolBar* tolLeft;
   QAction* btnUpdate;
   QAction* btnGridType;
@@ -69,6 +72,8 @@ class TfraData : public QFrame {
   QMenu* popColumn;
   QAction* mnuSort;
   QMenu* mnugroup;
+  // Date input over a grid cell, shown by the cell's ellipsis button.
+  QDateTimeEdit* dtpInputDate;
   TovSQLQuery qryData;
   TovSQLQuery qryLob;
   TovClientDataSet cdsData;
@@ -90,14 +95,34 @@ class TfraData : public QFrame {
   void btnUpdateClick();
   void btnInsClick();
   void btnDelClick();
+  void mnuPasteClick();
   // Sorts by the field at a data index of the visible grid.
   void SortByField(int dataIndex);
   void ShowAggregate(TAggregate kind);
+  // The ellipsis button (or a double click) of the visible grid's current
+  // cell: the memo dialog for texts and memos, the calendar for dates.
+  void grdData1EditButtonClick();
+  // The cell buttons: the ellipsis for texts and memos, and for dates.
+  void SetButtonStyles();
+  void SetDateButtonStyles();
+
+ protected:
+  // The calendar of dtpInputDate closing up.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   TovDBGridBase& VisibleGrid() const;
   void DrawCell(const TovDBGridBase& grid, const TovDBGridBase::TDrawCellInfo& info, bool transposed);
   void SetEditing(bool on);
+  // Ctrl+0 in a grid: the current field becomes null.
+  bool SetNullKey(TovDBGridBase& grid, int key, Qt::KeyboardModifiers modifiers);
+  void EditText(TovDBGridBase& grid, const TovField& field);
+  void PickDate(TovDBGridBase& grid, const TovField& field);
+  void dtpInputdateChange();
+  void dtpInputDateCloseUp();
+  // PrepareSQL and OpenData keeping the parameter values the owner gave.
+  void Reopen();
+  void RestoreParameterValues(const std::vector<TovParameter>& values);
   void ShowPopup(TovDBGridBase& grid, QPoint at);
   void ApplyColumnWidths();
   void CloseData();

@@ -15,6 +15,7 @@
 #include "app/core/ovoptions.h"
 #include "app/core/zarur.h"
 #include "platform/windowinput.h"
+#include "tests/platform/escape_at.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/standin/grid_fixture.h"
 #include "tests/standin/odbc_fixture.h"
@@ -41,19 +42,6 @@ class RenewingHost : public TDataOwner {
   }
   int renewals = 0;
   std::function<void()> renew;
-};
-
-// Esc pressed at the given poll of a long loop.
-class EscapeAt : public platform::WindowInput {
- public:
-  explicit EscapeAt(int poll) : poll_(poll) {}
-  bool PollEscape() override { return ++polls_ == poll_; }
-  bool ProgramWindowActive() override { return true; }
-  void FlushFocusedControl() override {}
-
- private:
-  int poll_;
-  int polls_ = 0;
 };
 
 class XlsFrame : public testing_workbook::WorkbookFixture {
@@ -224,7 +212,7 @@ TEST_F(XlsFrame, AnOutputTheWorkbookCannotTakeIsRefusedBeforeAnythingRuns) {
 
 TEST_F(XlsFrame, EscHalfWaySavesTheRecordsWrittenSoFar) {
   Open("SELECT ID FROM S.ALLTYPES ORDER BY ID");
-  auto previous = platform::SetInput(std::make_unique<EscapeAt>(4));
+  auto previous = platform::SetInput(std::make_unique<testing_support::EscapeAt>(4));
   AppOption.ExcelDialog = true;
   const std::string target = Path("esc.xlsx");
   settings_.Dialogs().QueueFile(target);

@@ -619,14 +619,13 @@ int TovClientDataSet::ChangeCount() const {
 }
 
 bool TovClientDataSet::ApplyOne(TUpdateKind kind, const TRecordValues& original, const TRecordValues& current,
-                                int& errors) {
+                                std::vector<TUpdateFailure>& failures) {
   try {
     if (!resolver_) throw EDatabaseError(kReadOnly);
     resolver_->ApplyUpdate(kind, fields_, original, current);
   } catch (const EDatabaseError& e) {
-    ++errors;
+    failures.push_back({kind, e.what()});
     if (OnUpdateError) OnUpdateError(kind, e.what());
-    if (OnReconcileError) OnReconcileError(kind, e.what());
     return false;
   }
   if (AfterUpdateRecord) AfterUpdateRecord(kind);
@@ -638,10 +637,10 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
   // The changes go through the same connection, which many drivers serve
   // only once the open result has been read to its end.
   FetchAll();
-  int errors = 0;
-  const auto tooMany = [&] { return maxErrors >= 0 && errors > maxErrors; };
+  std::vector<TUpdateFailure> failures;
+  const auto tooMany = [&] { return maxErrors >= 0 && static_cast<int>(failures.size()) > maxErrors; };
   for (auto it = deleted_.begin(); it != deleted_.end() && !tooMany();) {
-    if (ApplyOne(TUpdateKind::ukDelete, it->Original, it->Current, errors)) {
+    if (ApplyOne(TUpdateKind::ukDelete, it->Original, it->Current, failures)) {
       it = deleted_.erase(it);
     } else {
       ++it;
@@ -654,13 +653,17 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
     const TRecordValues current = record.Values(count);
     const bool inserted = record.Status == TRecord::usInserted;
     const TRecordValues original = inserted ? TRecordValues(count) : originals_.at(record.Bookmark);
-    if (ApplyOne(inserted ? TUpdateKind::ukInsert : TUpdateKind::ukModify, original, current, errors)) {
+    if (ApplyOne(inserted ? TUpdateKind::ukInsert : TUpdateKind::ukModify, original, current, failures)) {
       record.Status = TRecord::usUnmodified;
       originals_.erase(record.Bookmark);
     }
   }
   Notify([](TovDataLink& l) { l.DataSetChanged(); });
-  return errors;
+  // Reconciled once the pass is over: a handler may cancel the changes and
+  // read the records again, which the pass walks.
+  if (OnReconcileError)
+    for (const TUpdateFailure& failure : failures) OnReconcileError(failure.Kind, failure.Message);
+  return static_cast<int>(failures.size());
 }
 
 void TovClientDataSet::CancelUpdates() {

@@ -210,7 +210,12 @@ class TovClientDataSet {
   template <class F>
   void Notify(F f);
   void NotifyActive();
-  bool ApplyOne(TUpdateKind kind, const TRecordValues& original, const TRecordValues& current, int& errors);
+  struct TUpdateFailure {
+    TUpdateKind Kind;
+    std::string Message;
+  };
+  bool ApplyOne(TUpdateKind kind, const TRecordValues& original, const TRecordValues& current,
+                std::vector<TUpdateFailure>& failures);
 
   std::vector<TovField> fields_;
   TovSQLQuery* query_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "app/core/zarur.h"
 #include "platform/inifile.h"
+#include "platform/sqlbackend.h"
 #include "ui/core/ovdbgridcore.h"
 
 namespace {
@@ -298,4 +299,30 @@ TCellLook RowCellLook(TFieldType type, bool isNull, const std::string& text, boo
   }
   const bool right = showMode > kAllLeft;
   return isNull ? Look(kNullMark, right, true) : Look(text, right);
+}
+
+TCellEditor CellEditorFor(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftString:
+    case TFieldType::ftWideString:
+    case TFieldType::ftMemo:
+    case TFieldType::ftWideMemo:
+      return TCellEditor::Memo;
+    case TFieldType::ftDate:
+    case TFieldType::ftDateTime:
+      return TCellEditor::Calendar;
+    default:
+      return TCellEditor::None;
+  }
+}
+
+QDateTime CalendarStartValue(const std::string& fieldText, const QDate& today) {
+  const QDateTime midnight(today, QTime(0, 0));
+  if (fieldText.empty()) return midnight;
+  return VarToDateTimeDef(QString::fromStdString(fieldText), midnight);
+}
+
+std::string PickedDateText(const QDateTime& value) {
+  if (value.time() == QTime(0, 0)) return platform::SqlValueText(value.date());
+  return platform::SqlValueText(value);
 }

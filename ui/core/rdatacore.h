@@ -3,6 +3,8 @@
 // clipboard text of a whole result and the saved column widths.
 #pragma once
 
+#include <QDateTime>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -151,3 +153,16 @@ TCellLook ColumnCellLook(TFieldType type, bool isNull, const std::string& text, 
 // A cell of the transposed grid under `DataShowMode` (0 by type, 1 all
 // left, 2 all right).
 TCellLook RowCellLook(TFieldType type, bool isNull, const std::string& text, bool showNull, int showMode);
+
+// ---- Cell editing --------------------------------------------------------------
+
+// What the ellipsis button of a cell (or a double click) opens: the memo
+// dialog for texts and memos, the calendar for dates.
+enum class TCellEditor { None, Memo, Calendar };
+TCellEditor CellEditorFor(TFieldType type);
+// The calendar's first value: the field's text read as a date and time;
+// today at midnight for an empty field.
+QDateTime CalendarStartValue(const std::string& fieldText, const QDate& today);
+// The field text of a value picked in the calendar: the date alone at
+// midnight, else the date and the time.
+std::string PickedDateText(const QDateTime& value);

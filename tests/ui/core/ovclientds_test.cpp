@@ -216,6 +216,28 @@ TEST_F(ClientDataSetTest, ChangesApplyOrCancel) {
   }
 }
 
+TEST_F(ClientDataSetTest, AReconcileHandlerMayCancelAndReadAgain) {
+  OpenTable("SELECT ID, NAME, PRICE, NOTE FROM S.T ORDER BY ID, NOTE");
+  int reconciled = 0;
+  data_.OnReconcileError = [&](TUpdateKind, const std::string&) {
+    ++reconciled;
+    data_.CancelUpdates();
+    data_.Refresh();
+  };
+  // Neither twin can be changed alone: a failed delete and a failed edit.
+  data_.Last();
+  data_.Delete();
+  data_.Last();
+  data_.SetFieldText(1, "one");
+  data_.Post();
+  EXPECT_EQ(data_.ApplyUpdates(-1), 2);
+  EXPECT_EQ(reconciled, 2) << "after the pass, once per failure";
+  EXPECT_EQ(data_.ChangeCount(), 0);
+  EXPECT_EQ(data_.RecordCount(), 4);
+  data_.Last();
+  EXPECT_EQ(data_.AsString(1), "twin");
+}
+
 TEST_F(ClientDataSetTest, RejectedValuesAndStates) {
   OpenTable();
   EXPECT_EQ(data_.State(), TDataSetState::dsBrowse);

@@ -240,3 +240,28 @@ TEST(ColumnWidths, RoundTripThroughTheWidthFileWithJapaneseCaptions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CellEditing, TextsOpenTheMemoAndDatesTheCalendar) {
+  using T = TFieldType;
+  const std::pair<T, TCellEditor> cases[] = {
+      {T::ftString, TCellEditor::Memo},       {T::ftWideString, TCellEditor::Memo},
+      {T::ftMemo, TCellEditor::Memo},         {T::ftWideMemo, TCellEditor::Memo},
+      {T::ftDate, TCellEditor::Calendar},     {T::ftDateTime, TCellEditor::Calendar},
+      {T::ftInteger, TCellEditor::None},      {T::ftBlob, TCellEditor::None},
+      {T::ftTime, TCellEditor::None},
+  };
+  for (const auto& [type, editor] : cases) EXPECT_EQ(CellEditorFor(type), editor) << static_cast<int>(type);
+}
+
+TEST(CellEditing, TheCalendarStartsAtTheFieldOrTodayAndWritesTheDataSetsForm) {
+  const QDate today(2026, 12, 11);
+  EXPECT_EQ(CalendarStartValue("", today), QDateTime(today, QTime(0, 0)));
+  EXPECT_EQ(CalendarStartValue("2024-01-31", today), QDateTime(QDate(2024, 1, 31), QTime(0, 0)));
+  EXPECT_EQ(CalendarStartValue("2024-02-29 23:59:58", today), QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58)));
+  EXPECT_EQ(PickedDateText(QDateTime(QDate(2025, 2, 3), QTime(0, 0))), "2025-02-03");
+  EXPECT_EQ(PickedDateText(QDateTime(QDate(2025, 2, 3), QTime(0, 0, 1))), "2025-02-03 00:00:01");
+}
+
+}  // namespace
