@@ -36,6 +36,8 @@ constexpr int kImageLast = 38;
 // Offset of the frame's own cell texts from the cell's left and top.
 constexpr int kCellMargin = 2;
 constexpr TDBGridOptions kEditOptions = dgEditing | dgAlwaysShowEditor;
+// Raised by the frame's own query, so it carries that query's name.
+constexpr char kNoResultSetError[] = "qryData: CommandText does not return a result set";
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -203,6 +205,13 @@ void TfraData::ShowPopup(TovDBGridBase& grid, QPoint at) {
   if (menu != nullptr) menu->popup(grid.mapToGlobal(at));
 }
 
+void TfraData::SetConnection(TovSQLConnection* connection) {
+  CloseData();
+  qryData.SetConnection(connection);
+  qryLob.SetConnection(connection);
+  resolver_ = connection != nullptr ? std::make_unique<TovSQLResolver>(*connection) : nullptr;
+}
+
 void TfraData::SetSQL(const std::string& text) {
   BaseSQL = text;
   SortColumn.clear();
@@ -235,10 +244,18 @@ void TfraData::OpenData() {
   TSqlWaitCursor wait;
   const TDataOwner::TKind kind = owner_.OwnerKind();
   const bool editor = kind == TDataOwner::TKind::TableEditor || kind == TDataOwner::TKind::ViewEditor;
+  // The added clauses hold no markers: the values the owner bound stay.
+  std::vector<TovParameter> values = qryData.Parameters();
   qryData.SetSQL(LimitedStatement(qryData.SQL(), editor ? owner_.RecordLimitText() : std::string()));
+  if (qryData.ParamCheck()) qryData.Parameters() = std::move(values);
   CloseData();
   cdsData.PacketRecords = TovClientDataSet::kDefaultPacketRecords;
   cdsData.Open(qryData, cdsData.ReadOnly ? nullptr : resolver_.get());
+  if (qryData.Fields().empty()) {
+    // The statement ran but gave no result set to show.
+    cdsData.Close();
+    throw EDatabaseError(std::string(kNoResultSetError));
+  }
 }
 
 void TfraData::qryDataAfterOpenClose() {

@@ -162,7 +162,7 @@ void TEditorStrings::Assign(const std::vector<std::string>& lines) {
   FEditor.SetCol(0);
 }
 
-void TEditorStrings::LoadFromFile(const std::string& fileName) {
+std::string ReadTextFile(const std::string& fileName) {
   QFile file(QString::fromStdString(fileName));
   if (!file.open(QIODevice::ReadOnly)) throw FileError(fileName, file);
   std::string bytes(static_cast<size_t>(file.size()), '\0');
@@ -174,7 +174,11 @@ void TEditorStrings::LoadFromFile(const std::string& fileName) {
   if (file.error() != QFileDevice::NoError) throw FileError(fileName, file);
   bytes.append(rest.constData(), static_cast<size_t>(rest.size()));
   if (!bytes.empty() && bytes.back() == kEndOfFile) bytes.pop_back();
-  std::string text = platform::DecodeUtf8OrCp932(std::move(bytes));
+  return platform::DecodeUtf8OrCp932(std::move(bytes));
+}
+
+void TEditorStrings::LoadFromFile(const std::string& fileName) {
+  std::string text = ReadTextFile(fileName);
   BeginUpdate();
   Rows().Clear();
   FillRows(std::move(text));

@@ -187,8 +187,14 @@ void TSQLRunner::Executed(TSQLRunState& state, const std::string& text) {
 }
 
 bool TSQLRunner::Failed(TSQLRunState& state, const std::string& message) {
+  // The separator line that ended the statement is none of its rows; taken
+  // in, it hides the statement's names from the position search.
+  int lastRow = state.CurrentLine;
+  if (lastRow >= 0 && lastRow < static_cast<int>(state.ExecutedLines.size()) &&
+      IsSeparatorLine(state.ExecutedLines[static_cast<size_t>(lastRow)], AppOption.Separator))
+    --lastRow;
   try {
-    port_.ShowErrorPosition(state.FirstLine, state.CurrentLine, message);
+    port_.ShowErrorPosition(state.FirstLine, lastRow, message);
   } catch (const std::exception&) {
     // The catalogue look-up behind the caret failed; the statement's own
     // message below is what the user needs.

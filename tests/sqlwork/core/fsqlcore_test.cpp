@@ -211,7 +211,7 @@ TEST_F(SQLRun, BoxesOfferTheirCheckItemsExceptOnTheLastStatement) {
   EXPECT_EQ(Checks(2), Lines{}) << "the last statement offers nothing";
   EXPECT_EQ(dialogs->messages[0].flags, static_cast<unsigned>(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(dialogs->messages[1].flags, static_cast<unsigned>(MB_OK | MB_ICONWARNING));
-  EXPECT_EQ(window.events[6], "position 2-3 [ODBC] 表が存在しません");
+  EXPECT_EQ(window.events[6], "position 2-2 [ODBC] 表が存在しません");
   EXPECT_EQ(window.Statements().size(), 3u);
   EXPECT_EQ(dialogs->unanswered, 0);
 }
