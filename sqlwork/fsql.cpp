@@ -22,7 +22,6 @@
 #include "app/core/ovreg.h"
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
-#include "app/zarurmemo.h"
 #include "editor/core/DAziverLines.h"
 #include "editor/ovmemo.h"
 #include "platform/qstr.h"
@@ -315,9 +314,9 @@ void TfrmSQL::FinishStatement() {
   if (current_->cdsData.ReadOnly) current_->btnUpdate->setChecked(false);
 }
 
-void TfrmSQL::ShowErrorPosition(int firstLine, int currentLine, const std::string& message) {
+void TfrmSQL::ShowErrorPosition(int firstLine, int lastLine, const std::string& message) {
   txtSQL->setFocus();
-  ShowSQLErrorPosition(*txtSQL, qrySQL, ConnectionWindow->Module().GetUserName(), firstLine, currentLine, message);
+  TovForm::ShowErrorPosition(*txtSQL, qrySQL, firstLine, lastLine, message);
 }
 
 void TfrmSQL::SetStatusText(const std::string& text) {
@@ -475,11 +474,4 @@ void TfrmSQL::SaveWindowSize() {
   if (AppRegistry.OpenKey(GuiKey(kSizeKey), true)) AppRegistry.WriteInteger(kSQLHeightValue, pnlSQL->height());
 }
 
-void TfrmSQL::CodeAssist(int x, int y) {
-  if (!ConnectionWindow) return;
-  const TovSQLConnection& connection = ConnectionWindow->Module().Connection;
-  Guarded([&] {
-    BuildCodeAssistList(*txtSQL, *this, qrySQL, connection.DataSource, connection.UserName,
-                        ServerVersionOfLevel(ConnectionWindow->Level()), x, y);
-  });
-}
+void TfrmSQL::CodeAssist(int x, int y) { CodeAssistFor(*txtSQL, qrySQL, x, y); }

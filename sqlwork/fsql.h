@@ -111,7 +111,7 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   void AddResultPage(const std::string& caption) override;
   int ExecStatement() override;
   void FinishStatement() override;
-  void ShowErrorPosition(int firstLine, int currentLine, const std::string& message) override;
+  void ShowErrorPosition(int firstLine, int lastLine, const std::string& message) override;
   void SetStatusText(const std::string& text) override;
   TParamGrid ParamGrid() const override;
   void ShowParamGrid(const TParamGrid& grid) override;

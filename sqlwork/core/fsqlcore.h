@@ -74,7 +74,7 @@ class TSQLWindowPort {
   // After a statement: a read-only result's edit button goes up.
   virtual void FinishStatement() = 0;
   // Focuses the editor and places the caret where the statement failed.
-  virtual void ShowErrorPosition(int firstLine, int currentLine, const std::string& message) = 0;
+  virtual void ShowErrorPosition(int firstLine, int lastLine, const std::string& message) = 0;
   virtual void SetStatusText(const std::string& text) = 0;
   virtual TParamGrid ParamGrid() const = 0;
   virtual void ShowParamGrid(const TParamGrid& grid) = 0;
