@@ -22,9 +22,11 @@
 #include "app/core/ovreg.h"
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
-#include "editor/core/DAziverLines.h"
 #include "editor/ovmemo.h"
 #include "platform/qstr.h"
+#include "platform/textfile.h"
+#include "sqlwork/core/fsqllogcore.h"
+#include "sqlwork/fsqllog.h"
 #include "ui/core/rdatacore.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
@@ -119,8 +121,6 @@ void TfrmSQL::setupUi() {
   actOpen = MakeAction(this, kOpen);
   actSave = MakeAction(this, kSave);
   actExit = MakeAction(this, kExit);
-  // The history belongs to the SQL history, which these reach once it is built.
-  for (QAction* history : {actPrev, actNext, actLog}) history->setEnabled(false);
 
   mnuMain = new QMenuBar(this);
   QMenu* menu = mnuMain->addMenu("SQL実行(&O)");
@@ -185,6 +185,9 @@ void TfrmSQL::setupUi() {
     connect(action, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
   };
   connect(actExec, &QAction::triggered, this, [this] { Guarded([this] { actExecExecute(nullptr); }); });
+  guarded(actPrev, &TfrmSQL::actPrevExecute);
+  guarded(actNext, &TfrmSQL::actNextExecute);
+  guarded(actLog, &TfrmSQL::actLogExecute);
   guarded(actOpen, &TfrmSQL::actOpenExecute);
   guarded(actSave, &TfrmSQL::actSaveExecute);
   connect(actExit, &QAction::triggered, this, [this] {
@@ -233,6 +236,11 @@ void TfrmSQL::actExecExecute(QObject* sender) {
     ~TAfterRun() { editor.CloseCodeAssist(); }
   } after{*txtSQL};
   TSqlWaitCursor wait;
+  // The whole text goes into the history, also when a selection runs.
+  if (txtSQL->Modified() && AppOption.SQLBuf > 0) {
+    RecordSQLLog(EditorLines());
+    LogIndex = 0;
+  }
   txtSQL->SetModified(false);
   Runner.Run(ExecutedLines(EditorLines(), txtSQL->SelText(), AppOption.UsePartial),
              txtSeparater->text().toStdString());
@@ -357,6 +365,48 @@ void TfrmSQL::ShowParamGrid(const TParamGrid& grid) {
 
 int TfrmSQL::LastLineIndex() const { return txtSQL->Lines().GetCount() - 1; }
 
+// ---- history ----
+
+void TfrmSQL::LoadLogEntry(int index) {
+  TSqlWaitCursor wait;
+  txtSQL->Clear();
+  txtSQL->Lines().Assign(ReadSQLLogEntry(index));
+  // An entry run unchanged is not recorded again.
+  txtSQL->SetModified(false);
+  txtSQL->GetUndoObj().Clear();
+  txtSQL->SetRow(0);
+  txtSQL->SetCol(0);
+}
+
+void TfrmSQL::actPrevExecute() {
+  const int index = PrevLogIndex(LogIndex, static_cast<int>(SQLLogFiles.size()));
+  if (index != LogIndex) {
+    LogIndex = index;
+    LoadLogEntry(index);
+  }
+  txtSQL->CloseCodeAssist();
+}
+
+void TfrmSQL::actNextExecute() {
+  const int index = NextLogIndex(LogIndex, static_cast<int>(SQLLogFiles.size()));
+  if (index != LogIndex) {
+    LogIndex = index;
+    // Past the newest entry the editor is left empty.
+    if (index >= 0)
+      LoadLogEntry(index);
+    else
+      txtSQL->Clear();
+  }
+  txtSQL->CloseCodeAssist();
+}
+
+void TfrmSQL::actLogExecute() {
+  const int index = ShowSQLLog(this);
+  if (index < 0) return;
+  LogIndex = index;
+  LoadLogEntry(index);
+}
+
 // ---- files ----
 
 void TfrmSQL::LoadFiles(std::vector<std::string> fileNames) {
@@ -364,7 +414,7 @@ void TfrmSQL::LoadFiles(std::vector<std::string> fileNames) {
   txtSQL->Clear();
   std::vector<std::string> lines;
   for (const std::string& name : fileNames) {
-    for (std::string& line : StatementLines(ReadTextFile(name))) lines.push_back(std::move(line));
+    for (std::string& line : StatementLines(platform::ReadTextFile(name))) lines.push_back(std::move(line));
     txtSQL->Lines().Assign(lines);
     txtSQL->GetUndoObj().Clear();
     txtSQL->SetRow(0);

@@ -66,6 +66,9 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
 
   void actExecExecute(QObject* sender);
   void actExecUpdate();
+  void actPrevExecute();
+  void actNextExecute();
+  void actLogExecute();
   void actOpenExecute();
   void actSaveExecute();
   void actSaveUpdate();
@@ -92,6 +95,8 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
  private:
   void setupUi();
   std::vector<std::string> EditorLines() const;
+  // History entry `index` into the editor, unmodified.
+  void LoadLogEntry(int index);
   // Empties the editor and appends the files' lines, sorted by name; a file
   // that cannot be read ends it with the files before it in place.
   void LoadFiles(std::vector<std::string> fileNames);

@@ -9,11 +9,6 @@
 
 #include "editor/core/DAziverRows.h"
 
-// The text of a file as the editors read it: UTF-8, else converted from
-// CP932, without a final Ctrl-Z. Throws std::runtime_error with the
-// system's message when the file cannot be read.
-std::string ReadTextFile(const std::string& fileName);
-
 class TEditorStrings {
  public:
   explicit TEditorStrings(TEditorView& editor) : FEditor(editor) {}

@@ -50,6 +50,7 @@ class SQLWindow : public testing::Test {
     AppOption.SQLBuf = kHistorySize;
     AppOption.TempDir = env.Path("temp") + "/";
     odbc.CreateStandin("ADMIN", "secret");
+    SQLLogFiles.clear();
   }
   ~SQLWindow() override {
     main.reset();
@@ -226,6 +227,48 @@ TEST_F(SQLWindow, FilesOpenSortedAppendedAndSaveAsUtf8) {
   QFile out(QString::fromStdString(env.Path("out.sql")));
   ASSERT_TRUE(out.open(QIODevice::ReadOnly));
   EXPECT_EQ(out.readAll().toStdString(), "-- 日本\r\nSELECT 'a' FROM T\r\nSELECT 'b' FROM T\r\n");
+}
+
+TEST_F(SQLWindow, RunsRecordChangedTextsAndTheActionsStepThroughThem) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  const std::string first = "SELECT 1 AS A FROM RDBII_SYSTEM.RDBII_TABLE\r\n";
+  const std::string second = "SELECT 2 AS B FROM RDBII_SYSTEM.RDBII_TABLE\r\n";
+  SetText(*form, first);
+  form->actExecExecute(nullptr);
+  form->actExecExecute(nullptr);
+  EXPECT_EQ(SQLLogFiles.size(), 1u) << "an unchanged text is recorded once";
+  SetText(*form, second);
+  form->actExecExecute(nullptr);
+  ASSERT_EQ(SQLLogFiles.size(), 2u);
+  EXPECT_EQ(form->LogIndex, 0);
+
+  form->actPrev->trigger();
+  EXPECT_EQ(form->LogIndex, 1);
+  EXPECT_EQ(Editor(*form), first);
+  form->actPrev->trigger();
+  EXPECT_EQ(form->LogIndex, 1) << "at the oldest nothing happens";
+  form->actExecExecute(nullptr);
+  EXPECT_EQ(SQLLogFiles.size(), 2u) << "a loaded entry run unchanged is not recorded";
+  form->LogIndex = 1;
+  form->actNext->trigger();
+  EXPECT_EQ(Editor(*form), second);
+  form->actNext->trigger();
+  EXPECT_EQ(form->LogIndex, -1);
+  EXPECT_FALSE(form->actExec->isEnabled()) << "stepped past the newest: empty";
+  form->actNext->trigger();
+  EXPECT_EQ(form->LogIndex, -1);
+  form->actPrev->trigger();
+  EXPECT_EQ(Editor(*form), second);
+
+  // A history file that cannot be written stops the run before any statement.
+  WriteFile("blocked", "");
+  AppOption.TempDir = env.Path("blocked") + "/";
+  SetText(*form, "DELETE FROM RDBII_SYSTEM.RDBII_TABLE\r\n");
+  form->actExec->trigger();
+  EXPECT_EQ(SQLLogFiles.size(), 2u);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(env.Dialogs().messages[0].flags & 0xF0u, static_cast<unsigned>(MB_ICONERROR));
 }
 
 TEST_F(SQLWindow, SizesAreKeptUnderExecSql) {
