@@ -174,7 +174,7 @@ void TfrmSQL::setupUi() {
   tabData = new QWidget();
   auto* dataLayout = new QVBoxLayout(tabData);
   dataLayout->setContentsMargins(0, 0, 0, 0);
-  fraData = new TfraData(*this, nullptr, tabData);
+  fraData = new TfraData(*this, Connection(), tabData);
   dataLayout->addWidget(fraData);
   pagData->addTab(tabData, QString::fromUtf8(kResultPageCaption));
   splSQL->addWidget(pnlSQL);

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -269,6 +270,19 @@ TEST_F(SQLWindow, RunsRecordChangedTextsAndTheActionsStepThroughThem) {
   EXPECT_EQ(SQLLogFiles.size(), 2u);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(env.Dialogs().messages[0].flags & 0xF0u, static_cast<unsigned>(MB_ICONERROR));
+}
+
+TEST_F(SQLWindow, CodeAssistRequestAsksTheCatalogueThroughTheWindowsQuery) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SCHEMA S");
+  TfrmSQL* form = OpenFromMain();
+  AppOption.CodeAssist = true;
+  const std::string text = "SELECT * FROM S.";
+  SetText(*form, text);
+  form->txtSQL->setFocus();
+  form->txtSQL->SetRowCol(0, static_cast<int>(text.size()));
+  EXPECT_TRUE(SendFormMessage(form, kMsgCodeAssist, 1, 1));
+  EXPECT_NE(form->qrySQL.SQL(), "") << testing::PrintToString(Boxes());
 }
 
 TEST_F(SQLWindow, SizesAreKeptUnderExecSql) {
