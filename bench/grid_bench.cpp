@@ -21,14 +21,8 @@ using namespace bench_grid;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const int rows = argc > 1 ? std::atoi(argv[1]) : kDefaultRows;
   QTemporaryDir root;
-  QElapsedTimer timer;
-  timer.start();
-  const std::string file = MakeItemsTable(root.path(), rows);
-  std::printf("setup        %d rows built in %.1f s\n", rows, static_cast<double>(timer.elapsed()) / 1000);
-  double rawBytes = 0;
-  const double anchorMs = RunAnchor(root.path(), file, rawBytes);
+  const TItemsRun run = PrepareItemsRun(root.path(), argc, argv);
 
   TovSQLConnection connection;
   connection.UserName = kUser;
@@ -36,7 +30,8 @@ int main(int argc, char** argv) {
   connection.DataSource = kDataSource;
   connection.Connect();
   const long before = ResidentBytes();
-  timer.restart();
+  QElapsedTimer timer;
+  timer.start();
   TovSQLQuery query(&connection);
   query.SetSQL(kSelect);
   TovClientDataSet data;
@@ -46,17 +41,13 @@ int main(int argc, char** argv) {
   grid.SetDataSet(&data);
   grid.show();
   grid.grab();
-  const double firstPageMs = static_cast<double>(timer.elapsed());
+  TItemsTimes times;
+  times.FirstPageMs = static_cast<double>(timer.elapsed());
   data.Last();
-  const double lastMs = static_cast<double>(timer.elapsed());
+  times.LastRecordMs = static_cast<double>(timer.elapsed());
   grid.grab();
-  const double oursMs = static_cast<double>(timer.elapsed());
-  const double grown = static_cast<double>(ResidentBytes() - before);
-  std::printf("sqlite3      %8.0f ms  (%.1f MB printed)\n", anchorMs, rawBytes / kKilobyte / kKilobyte);
-  std::printf("grid         %8.0f ms  ratio %.2f (goal <= 2)\n", oursMs, oursMs / anchorMs);
-  std::printf("  phases     open and first page %.0f ms, every row fetched %.0f ms, last page painted %.0f ms\n",
-              firstPageMs, lastMs - firstPageMs, oursMs - lastMs);
-  std::printf("memory       %8.1f MB grown  ratio %.2f of the raw size (goal <= 2); %d records\n",
-              grown / kKilobyte / kKilobyte, grown / rawBytes, data.RecordCount());
+  times.TotalMs = static_cast<double>(timer.elapsed());
+  PrintItemsRun("grid", "open and first page", run, times, static_cast<double>(ResidentBytes() - before),
+                data.RecordCount());
   return 0;
 }

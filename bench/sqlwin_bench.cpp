@@ -40,17 +40,11 @@ void UseFolders(const QString& root) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const int rows = argc > 1 ? std::atoi(argv[1]) : kDefaultRows;
   QTemporaryDir root;
   UseFolders(root.path());
   platform::InstallQtPlatform();
   InitFolders();
-  QElapsedTimer timer;
-  timer.start();
-  const std::string file = MakeItemsTable(root.path(), rows);
-  std::printf("setup        %d rows built in %.1f s\n", rows, static_cast<double>(timer.elapsed()) / 1000);
-  double rawBytes = 0;
-  const double anchorMs = RunAnchor(root.path(), file, rawBytes);
+  const TItemsRun run = PrepareItemsRun(root.path(), argc, argv);
 
   TfrmMain main;
   main.resize(kWindowWidth, kWindowHeight);
@@ -63,21 +57,18 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
 
   const long before = ResidentBytes();
-  timer.restart();
+  QElapsedTimer timer;
+  timer.start();
   form->actExecExecute(nullptr);
   TfraData& frame = *form->fraData;
   frame.grdData1->grab();
-  const double firstPageMs = static_cast<double>(timer.elapsed());
+  TItemsTimes times;
+  times.FirstPageMs = static_cast<double>(timer.elapsed());
   frame.cdsData.Last();
-  const double lastMs = static_cast<double>(timer.elapsed());
+  times.LastRecordMs = static_cast<double>(timer.elapsed());
   frame.grdData1->grab();
-  const double oursMs = static_cast<double>(timer.elapsed());
-  const double grown = static_cast<double>(ResidentBytes() - before);
-  std::printf("sqlite3      %8.0f ms  (%.1f MB printed)\n", anchorMs, rawBytes / kKilobyte / kKilobyte);
-  std::printf("SQL window   %8.0f ms  ratio %.2f (goal <= 2)\n", oursMs, oursMs / anchorMs);
-  std::printf("  phases     run and first page %.0f ms, every row fetched %.0f ms, last page painted %.0f ms\n",
-              firstPageMs, lastMs - firstPageMs, oursMs - lastMs);
-  std::printf("memory       %8.1f MB grown  ratio %.2f of the raw size (goal <= 2); %d records\n",
-              grown / kKilobyte / kKilobyte, grown / rawBytes, frame.cdsData.RecordCount());
+  times.TotalMs = static_cast<double>(timer.elapsed());
+  PrintItemsRun("SQL window", "run and first page", run, times, static_cast<double>(ResidentBytes() - before),
+                frame.cdsData.RecordCount());
   return 0;
 }
