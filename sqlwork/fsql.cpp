@@ -8,7 +8,9 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -77,6 +79,23 @@ QAction* MakeAction(QObject* parent, const TActionSpec& spec) {
   action->setStatusTip(Q(hint.substr(hint.find('|') + 1)));
   return action;
 }
+
+// Offset of the name cells' texts from the cell's left and top.
+constexpr int kNameCellMargin = 2;
+
+// The name cells of the bind-variable grid look like buttons and are never
+// typed into.
+class TParamNameDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    painter->fillRect(option.rect, option.palette.button());
+    painter->setPen(option.palette.color(QPalette::WindowText));
+    painter->drawText(option.rect.adjusted(kNameCellMargin, kNameCellMargin, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                      index.data(Qt::DisplayRole).toString());
+  }
+  QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override { return nullptr; }
+};
 
 QWidget* EntryWindow(const QVariant& data) { return qobject_cast<QWidget*>(data.value<QObject*>()); }
 
@@ -200,6 +219,7 @@ void TfrmSQL::setupUi() {
     actSaveUpdate();
   };
   // Only the value column is typed into.
+  grdParam->setItemDelegateForColumn(kNameColumn, new TParamNameDelegate(grdParam));
   connect(grdParam->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
     grdParam->setEditTriggers(current.column() == kValueColumn ? QAbstractItemView::AllEditTriggers
                                                                : QAbstractItemView::NoEditTriggers);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
@@ -9,6 +10,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 
 #include <algorithm>
@@ -175,7 +177,15 @@ TEST_F(SQLWindow, BindVariablesAreAskedThenBoundIntoTheResult) {
   EXPECT_EQ(form->grdParam->Cells(0, 1), "A");
   EXPECT_FALSE(form->fraData->cdsData.Active());
 
-  form->grdParam->SetCells(1, 1, "2");
+  // Only the value column takes what is typed.
+  form->grdParam->setFocus();
+  form->grdParam->FocusCell(0, 1);
+  QTest::keyClicks(form->grdParam, "9");
+  EXPECT_EQ(form->grdParam->Cells(0, 1), "A");
+  form->grdParam->FocusCell(1, 1);
+  QTest::keyClicks(QApplication::focusWidget(), "2");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(form->grdParam->Cells(1, 1), "2");
   form->actExecExecute(nullptr);
   ASSERT_TRUE(form->fraData->cdsData.Active());
   EXPECT_EQ(form->fraData->cdsData.RecordCount(), 1);
