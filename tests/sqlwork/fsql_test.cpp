@@ -26,6 +26,7 @@
 #include "app/fmainact.h"
 #include "app/fobject.h"
 #include "editor/ovmemo.h"
+#include "sqlwork/core/fsqllogcore.h"
 #include "sqlwork/sqlregister.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/standin/odbc_fixture.h"
@@ -293,6 +294,39 @@ TEST_F(SQLWindow, CodeAssistRequestAsksTheCatalogueThroughTheWindowsQuery) {
   form->txtSQL->SetRowCol(0, static_cast<int>(text.size()));
   EXPECT_TRUE(SendFormMessage(form, kMsgCodeAssist, 1, 1));
   EXPECT_NE(form->qrySQL.SQL(), "") << testing::PrintToString(Boxes());
+}
+
+TEST_F(SQLWindow, ClosesWhenItsConnectionLeavesTheList) {
+  TfrmObject* first = Logon();
+  TfrmObject* second = Logon();
+  TfrmSQL* form = OpenFromMain();
+  ASSERT_EQ(form->ConnectionWindow, second);
+  QPointer<TfrmSQL> guard(form);
+  main->RemoveConnectionEntry(first);
+  SendFormMessage(form, kMsgConnectionsChanged);
+  ASSERT_FALSE(guard.isNull());
+  EXPECT_EQ(form->cmbDBName->count(), 1);
+  EXPECT_EQ(form->cmbDBName->currentText().toStdString(), "ADMIN @ ORVTEST");
+  main->RemoveConnectionEntry(second);
+  SendFormMessage(form, kMsgConnectionsChanged);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(SQLWindow, ASelectionRunsAloneButTheWholeTextIsRecorded) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  const std::string text = "SELECT 1 AS A FROM RDBII_SYSTEM.RDBII_TABLE\r\nSELECT 2 AS B FROM RDBII_SYSTEM.RDBII_TABLE\r\n";
+  SetText(*form, text);
+  const int second = static_cast<int>(text.find("SELECT 2"));
+  form->txtSQL->SetSelection(second, static_cast<int>(text.size()) - 2);
+  form->actExecExecute(nullptr);
+  ASSERT_TRUE(form->fraData->cdsData.Active());
+  EXPECT_EQ(form->fraData->cdsData.Fields()[0].FieldName, "B");
+  ASSERT_EQ(SQLLogFiles.size(), 1u);
+  std::string recorded;
+  for (const std::string& line : ReadSQLLogEntry(0)) recorded += line + "\r\n";
+  EXPECT_EQ(recorded, text);
 }
 
 TEST_F(SQLWindow, SizesAreKeptUnderExecSql) {
