@@ -122,12 +122,6 @@ TfrmSQL::TfrmSQL(TovConnectionWindow& connection) : TovForm(connection) {
   txtSQL->setFocus();
 }
 
-TfrmSQL::~TfrmSQL() {
-  // The frames' grids let go of their data sets before the frames go.
-  for (const QPointer<TfraData>& frame : ResultFrames)
-    if (frame && frame != fraData) delete frame.data();
-}
-
 void TfrmSQL::setupUi() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -268,7 +262,10 @@ void TfrmSQL::actExecExecute(QObject* sender) {
 
 void TfrmSQL::actExecUpdate() { actExec->setEnabled(ExecEnabled(txtSQL->Text())); }
 
-TTransactionPort& TfrmSQL::Transactions() { return transactions_.emplace(ConnectionWindow->Module().Connection); }
+TTransactionPort& TfrmSQL::Transactions() {
+  if (!ConnectionWindow) throw EDatabaseError(kNotConnected);
+  return transactions_.emplace(ConnectionWindow->Module().Connection);
+}
 
 void TfrmSQL::DiscardResults() {
   for (const QPointer<TfraData>& frame : ResultFrames) {

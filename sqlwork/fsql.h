@@ -33,7 +33,6 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
  public:
   // A window for the connection window; shown at once.
   explicit TfrmSQL(TovConnectionWindow& connection);
-  ~TfrmSQL() override;
 
   QMenuBar* mnuMain;
   QToolBar* tolCmd;
@@ -58,7 +57,8 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   TfraData* fraData;
   TovSQLQuery qrySQL;
 
-  // The frame of each statement of the last run.
+  // The frame of each statement of the last run; the frames besides
+  // fraData are the window's children, freed at the next run or with it.
   std::vector<QPointer<TfraData>> ResultFrames;
   // The history entry shown in the editor; -1 for none.
   int LogIndex = -1;
