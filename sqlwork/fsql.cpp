@@ -37,6 +37,7 @@
 namespace {
 
 constexpr char kCaption[] = "SQL 実行";
+constexpr char kLineBreak[] = "\r\n";
 constexpr char kCaptionPrefix[] = "SQL 実行 - ";
 constexpr char kSizeKey[] = "EXECSQL";
 constexpr char kSQLHeightValue[] = "SQLHeight";
@@ -256,8 +257,15 @@ void TfrmSQL::actExecExecute(QObject* sender) {
     LogIndex = 0;
   }
   txtSQL->SetModified(false);
-  Runner.Run(ExecutedLines(EditorLines(), txtSQL->SelText(), AppOption.UsePartial),
-             txtSeparater->text().toStdString());
+  const std::string selected = txtSQL->SelText();
+  // A selection's lines are counted from the editor row it starts on.
+  runFirstRow_ = 0;
+  if (AppOption.UsePartial && !selected.empty()) {
+    const std::string before = txtSQL->Text().substr(0, static_cast<size_t>(txtSQL->SelStart()));
+    for (size_t at = before.find(kLineBreak); at != std::string::npos; at = before.find(kLineBreak, at + 2))
+      ++runFirstRow_;
+  }
+  Runner.Run(ExecutedLines(EditorLines(), selected, AppOption.UsePartial), txtSeparater->text().toStdString());
 }
 
 void TfrmSQL::actExecUpdate() { actExec->setEnabled(ExecEnabled(txtSQL->Text())); }
@@ -341,7 +349,7 @@ void TfrmSQL::FinishStatement() {
 
 void TfrmSQL::ShowErrorPosition(int firstLine, int lastLine, const std::string& message) {
   txtSQL->setFocus();
-  TovForm::ShowErrorPosition(*txtSQL, qrySQL, firstLine, lastLine, message);
+  TovForm::ShowErrorPosition(*txtSQL, qrySQL, firstLine + runFirstRow_, lastLine + runFirstRow_, message);
 }
 
 void TfrmSQL::SetStatusText(const std::string& text) {

@@ -123,5 +123,7 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   int LastLineIndex() const override;
 
   TfraData* current_ = nullptr;
+  // The editor row of the run's first line (a selection may start lower).
+  int runFirstRow_ = 0;
   std::optional<TConnectionTransactions> transactions_;
 };

@@ -212,6 +212,15 @@ TEST_F(SQLWindow, FailureSelectsTheStatementAndShowsTheDriversMessage) {
   ASSERT_EQ(box.checks.size(), 1u);
   EXPECT_EQ(box.checks[0].caption, "処理を続行する");
   EXPECT_EQ(form->txtSQL->SelText(), "S.NOSUCH") << box.text;
+
+  // A selection run places the caret in the selection's own rows.
+  const std::string text = "SELECT 1 FROM RDBII_SYSTEM.RDBII_TABLE\r\nSELECT 1 FROM S.MISSING\r\n";
+  SetText(*form, text);
+  const int second = static_cast<int>(text.find("SELECT 1 FROM S."));
+  form->txtSQL->SetSelection(second, static_cast<int>(text.size()) - 2);
+  env.Dialogs().QueueMessage(IDOK);
+  form->actExecExecute(nullptr);
+  EXPECT_EQ(form->txtSQL->SelText(), "S.MISSING");
 }
 
 TEST_F(SQLWindow, FilesOpenSortedAppendedAndSaveAsUtf8) {
