@@ -293,6 +293,13 @@ void TfrmMain::AddConnectionEntry(QWidget* connectionWindow, const std::string& 
   cmbDBName->setCurrentIndex(cmbDBName->count() - 1);
 }
 
+std::vector<TConnectionEntry> TfrmMain::ConnectionEntries() const {
+  std::vector<TConnectionEntry> entries;
+  for (int i = 0; i < cmbDBName->count(); ++i)
+    entries.push_back({cmbDBName->itemText(i).toStdString(), qobject_cast<QWidget*>(cmbDBName->itemData(i).value<QObject*>())});
+  return entries;
+}
+
 void TfrmMain::RemoveConnectionEntry(QWidget* connectionWindow) {
   const int entry = EntryOf(*cmbDBName, connectionWindow);
   if (entry >= 0) cmbDBName->removeItem(entry);

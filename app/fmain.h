@@ -57,6 +57,7 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void RemoveConnectionEntry(QWidget* connectionWindow) override;
   void SelectConnectionEntry(const QWidget* connectionWindow) override;
   QWidget* CurrentConnection() const override;
+  std::vector<TConnectionEntry> ConnectionEntries() const override;
   void ConnectionEntryChosen() override { cmbDBNameChange(); }
   void ApplyConnectionState() override;
   QMenu* EditorPopupMenu() const override;

@@ -95,7 +95,6 @@ std::string ReadCode(TovSQLConnection& connection, const char* sql, const std::v
   return code;
 }
 
-constexpr const char* kHistoryFilter = "SQLファイル(*.sql);;テキストファイル(*.txt);;すべてのファイル(*.*)";
 constexpr const char* kDefaultTimeFormat = " hh:mm:ss";
 
 // The script name of the object from the data source's name table, else
@@ -121,7 +120,7 @@ void SaveSource(const TSourceHistory& history, TovConnectionWindow& connection, 
   std::string path = HistoryFilePath(folder, base, history.Renumber);
   if (history.Dialog) {
     const platform::FileRequest request{platform::FileDialogKind::Save, history.DialogTitle, folder, path,
-                                        kHistoryFilter};
+                                        kSQLFileFilter};
     const std::optional<std::string> chosen = platform::Dialogs().ShowFile(request);
     if (!chosen) return;
     path = *chosen;

@@ -251,15 +251,26 @@ bool TovForm::event(QEvent* event) {
 void TovForm::CodeAssist(int x, int y) {
   auto* editor = qobject_cast<TovMemo*>(focusWidget());
   if (!ConnectionWindow || !editor) return;
+  TovSQLQuery query(&ConnectionWindow->Module().Connection);
+  CodeAssistFor(*editor, query, x, y);
+}
+
+void TovForm::CodeAssistFor(TovMemo& editor, TovSQLQuery& query, int x, int y) {
+  if (!ConnectionWindow) return;
   TdmSymfoware& module = ConnectionWindow->Module();
-  TovSQLQuery query(&module.Connection);
   try {
-    BuildCodeAssistList(*editor, *this, query, module.GetDataSourceName(), module.GetUserName(),
+    BuildCodeAssistList(editor, *this, query, module.GetDataSourceName(), module.GetUserName(),
                         ServerVersionOfLevel(ConnectionWindow->Level()), x, y);
   } catch (const EAbort&) {
   } catch (const std::exception& e) {
     MsgBox(e.what(), MB_ICONERROR);
   }
+}
+
+void TovForm::ShowErrorPosition(TovMemo& editor, TovSQLQuery& query, int firstLine, int lastLine,
+                                const std::string& message) {
+  const std::string owner = ConnectionWindow ? ConnectionWindow->Module().GetUserName() : "";
+  ShowSQLErrorPosition(editor, query, owner, firstLine, lastLine, message);
 }
 
 void TovForm::showEvent(QShowEvent* event) {

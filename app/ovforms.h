@@ -21,6 +21,7 @@ class QAction;
 class QTabWidget;
 class QToolButton;
 class TovMainWindow;
+class TovMemo;
 class TovSQLQuery;
 
 // Ends a construction silently: an editor whose object is already shown in
@@ -105,6 +106,12 @@ class TovForm : public QWidget {
   // The code-assist request of an SQL editor at the caret (x, y): the
   // focused editor of a window bound to a connection window gets its list.
   virtual void CodeAssist(int x, int y);
+  // The SQL editor services for windows of other subsystems: the code-
+  // assist list of `editor` at (x, y), asked through `query` (errors in a
+  // box), and the caret placed where the statement in rows first..last
+  // failed with `message`.
+  void CodeAssistFor(TovMemo& editor, TovSQLQuery& query, int x, int y);
+  void ShowErrorPosition(TovMemo& editor, TovSQLQuery& query, int firstLine, int lastLine, const std::string& message);
 
   void Activate();
   void TaskButtonClick();

@@ -456,6 +456,7 @@ void TEditor::DoChange() {
     FModified = true;
     if (OnChange) OnChange();
   }
+  if (OnTextChange) OnTextChange();
 }
 
 void TEditor::RulerMarkMoved(int oldCol, int newCol) {

@@ -112,6 +112,9 @@ class TEditor : public QAbstractScrollArea,
 
   std::function<void()> OnCaretMoved;
   std::function<void()> OnChange;
+  // Every change of the text, the program's own included (OnChange hears
+  // only the user's).
+  std::function<void()> OnTextChange;
   TDrawLineEvent OnDrawLine;
   std::function<void(bool)> OnSelectionChange;
   std::function<void()> OnSelectionModeChange;

@@ -5,6 +5,7 @@
 #include "app/core/zarur.h"
 #include "app/fmain.h"
 #include "platform/gui/qtplatform.h"
+#include "sqlwork/sqlregister.h"
 #include "ui/uiregister.h"
 
 namespace {
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
   TfrmMain frmMain;
   RegisterApp(frmMain);
   RegisterUi(frmMain);
+  RegisterSqlWork();
   frmMain.show();
   return QApplication::exec();
 }

@@ -19,6 +19,7 @@ void ScriptedDialogs::QueueMessage(int button, std::vector<bool> checks) {
 }
 void ScriptedDialogs::QueueInput(InputAnswer answer) { inputAnswers_.push_back(std::move(answer)); }
 void ScriptedDialogs::QueueFile(std::optional<std::string> path) { fileAnswers_.push_back(std::move(path)); }
+void ScriptedDialogs::QueueFiles(std::vector<std::string> paths) { filesAnswers_.push_back(std::move(paths)); }
 
 int ScriptedDialogs::ShowMessage(MessageRequest& request) {
   messages.push_back(request);
@@ -48,15 +49,25 @@ bool ScriptedDialogs::ShowInput(InputRequest& request) {
   return true;
 }
 
-std::optional<std::string> ScriptedDialogs::ShowFile(const FileRequest& request) {
+// The next scripted answer of a queue; an empty one when it ran dry.
+template <class T>
+T ScriptedDialogs::NextFileAnswer(std::deque<T>& answers, const FileRequest& request) {
   files.push_back(request);
-  if (fileAnswers_.empty()) {
+  if (answers.empty()) {
     ++unanswered;
-    return std::nullopt;
+    return T{};
   }
-  auto answer = std::move(fileAnswers_.front());
-  fileAnswers_.pop_front();
+  T answer = std::move(answers.front());
+  answers.pop_front();
   return answer;
+}
+
+std::optional<std::string> ScriptedDialogs::ShowFile(const FileRequest& request) {
+  return NextFileAnswer(fileAnswers_, request);
+}
+
+std::vector<std::string> ScriptedDialogs::ShowFiles(const FileRequest& request) {
+  return NextFileAnswer(filesAnswers_, request);
 }
 
 ScopedScriptedDialogs::ScopedScriptedDialogs() {

@@ -57,6 +57,9 @@ class DialogSeam {
   virtual bool ShowInput(InputRequest& request) = 0;
   // The chosen path, or nothing when cancelled.
   virtual std::optional<std::string> ShowFile(const FileRequest& request) = 0;
+  // An open dialog that takes several files: the chosen paths, none when
+  // cancelled.
+  virtual std::vector<std::string> ShowFiles(const FileRequest& request) = 0;
 };
 
 // The installed seam (the Qt one unless a test installed another).
@@ -82,10 +85,12 @@ class ScriptedDialogs : public DialogSeam {
   void QueueMessage(int button, std::vector<bool> checks = {});
   void QueueInput(InputAnswer answer);
   void QueueFile(std::optional<std::string> path);
+  void QueueFiles(std::vector<std::string> paths);
 
   int ShowMessage(MessageRequest& request) override;
   bool ShowInput(InputRequest& request) override;
   std::optional<std::string> ShowFile(const FileRequest& request) override;
+  std::vector<std::string> ShowFiles(const FileRequest& request) override;
 
   std::vector<MessageRequest> messages;
   std::vector<InputRequest> inputs;
@@ -93,9 +98,13 @@ class ScriptedDialogs : public DialogSeam {
   int unanswered = 0;
 
  private:
+  template <class T>
+  T NextFileAnswer(std::deque<T>& answers, const FileRequest& request);
+
   std::deque<MessageAnswer> messageAnswers_;
   std::deque<InputAnswer> inputAnswers_;
   std::deque<std::optional<std::string>> fileAnswers_;
+  std::deque<std::vector<std::string>> filesAnswers_;
 };
 
 // Installs a ScriptedDialogs for the lifetime of the guard.

@@ -14,6 +14,7 @@ OTHERS=(
   editor_bench  # the editor on a 20 MB SQL file beside QScintilla
   format_bench  # the SQL formatter on 10 MB against python3-sqlparse
   grid_bench    # the data grid on a million rows against the sqlite3 program
+  sqlwin_bench  # the same million rows run from the SQL window
 )
 # The optimised tree that the run and test commands build.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release

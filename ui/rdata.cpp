@@ -43,6 +43,8 @@ constexpr int kImageLast = 38;
 // Offset of the frame's own cell texts from the cell's left and top.
 constexpr int kCellMargin = 2;
 constexpr TDBGridOptions kEditOptions = dgEditing | dgAlwaysShowEditor;
+// Raised by the frame's own query, so it carries that query's name.
+constexpr char kNoResultSetError[] = "qryData: CommandText does not return a result set";
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -272,6 +274,13 @@ void TfraData::ShowPopup(TovDBGridBase& grid, QPoint at) {
   if (menu != nullptr) menu->popup(grid.mapToGlobal(at));
 }
 
+void TfraData::SetConnection(TovSQLConnection* connection) {
+  CloseData();
+  qryData.SetConnection(connection);
+  qryLob.SetConnection(connection);
+  resolver_ = connection != nullptr ? std::make_unique<TovSQLResolver>(*connection) : nullptr;
+}
+
 void TfraData::SetSQL(const std::string& text) {
   BaseSQL = text;
   SortColumn.clear();
@@ -310,6 +319,11 @@ void TfraData::OpenData() {
   CloseData();
   cdsData.PacketRecords = TovClientDataSet::kDefaultPacketRecords;
   cdsData.Open(qryData, cdsData.ReadOnly ? nullptr : resolver_.get());
+  if (qryData.Fields().empty()) {
+    // The statement ran but gave no result set to show.
+    cdsData.Close();
+    throw EDatabaseError(std::string(kNoResultSetError));
+  }
   // A result whose fields come from no table (a view, computed values)
   // cannot be written back.
   const std::vector<TovField>& fields = cdsData.Fields();

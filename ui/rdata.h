@@ -81,6 +81,9 @@ class TfraData : public QFrame {
   int PopupColumn = 0;
   int PopupRow = 0;
 
+  // Both queries and the writing of edits go to this connection; the
+  // queries are closed.
+  void SetConnection(TovSQLConnection* connection);
   void SetSQL(const std::string& text);
   void PrepareSQL();
   void OpenData();

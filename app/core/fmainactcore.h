@@ -114,6 +114,8 @@ inline constexpr const char* kReportCommand = "ReportOutput";
 inline constexpr const char* kCopyObjectMenusCommand = "CopyObjectMenus";
 inline constexpr const char* kCopyUserCommandMenuCommand = "CopyUserCommandMenu";
 inline constexpr const char* kCopyReportMenuCommand = "CopyReportMenu";
+// A new SQL window of the request's connection runs the request's text.
+inline constexpr const char* kSQLWindowCommand = "SQLWindow";
 
 void RegisterActionHandler(const std::string& name, TActionHandler handler);
 // The registered handler, or none.

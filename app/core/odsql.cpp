@@ -11,7 +11,6 @@
 
 namespace {
 
-const char kNotConnected[] = "データベースに接続されていません。";
 const char kNoTransaction[] = "トランザクションが開始されていません。";
 const char kInTransaction[] = "トランザクションは既に開始されています。";
 const char kUnknownField[] = "フィールドが見つかりません: ";

@@ -16,6 +16,9 @@ using EDatabaseError = platform::SqlError;
 using platform::TFieldType;
 using TovFieldDef = platform::SqlFieldDef;
 
+// What a statement without a connection raises.
+inline constexpr char kNotConnected[] = "データベースに接続されていません。";
+
 class TovSQLConnection {
  public:
   TovSQLConnection();

@@ -17,6 +17,12 @@ class TovPrintdata;
 // The status-bar panel that shows messages and progress.
 inline constexpr int kStatusMessagePanel = 2;
 
+// One entry of the current-database list.
+struct TConnectionEntry {
+  std::string Label;
+  QWidget* ConnectionWindow = nullptr;
+};
+
 class TovMainWindow {
  public:
   virtual ~TovMainWindow() = default;
@@ -48,6 +54,8 @@ class TovMainWindow {
   virtual void SelectConnectionEntry(const QWidget* connectionWindow) = 0;
   // The connection window of the current entry, or none.
   virtual QWidget* CurrentConnection() const = 0;
+  // The entries of the list in order.
+  virtual std::vector<TConnectionEntry> ConnectionEntries() const = 0;
   // What choosing an entry does: the connection's window comes forward.
   virtual void ConnectionEntryChosen() = 0;
   // Sets the actions by the connection-state rules; an object or connection

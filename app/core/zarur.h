@@ -211,6 +211,8 @@ class TProgressPace {
 };
 
 // ---- file names and creation times ----
+// The filter of the file dialogs that open and save SQL scripts.
+inline constexpr char kSQLFileFilter[] = "SQLファイル(*.sql);;テキストファイル(*.txt);;すべてのファイル(*.*)";
 // The name without the characters that file names cannot hold:
 // / * ? \ : < > " |
 std::string SanitizeFileName(const std::string& name);

@@ -140,6 +140,14 @@ class QtDialogs : public DialogSeam {
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
   }
+
+  std::vector<std::string> ShowFiles(const FileRequest& request) override {
+    std::vector<std::string> paths;
+    for (const QString& path : QFileDialog::getOpenFileNames(QApplication::activeWindow(), Q(request.caption),
+                                                             Q(request.directory), Q(request.filter)))
+      paths.push_back(path.toStdString());
+    return paths;
+  }
 };
 
 }  // namespace

@@ -724,3 +724,24 @@ TEST_F(DataFrame, AHostWindowGivesEveryCommandThroughTheToolBarAndMenus) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DataFrame, AStatementWithoutResultSetIsRefusedByTheFrameQuery) {
+  host_.kind = TDataOwner::TKind::SqlWindow;
+  frame_->SetSQL("DELETE FROM S.ALLTYPES WHERE ID = 2");
+  frame_->qryData.SetSQL(frame_->BaseSQL);
+  try {
+    frame_->OpenData();
+    ADD_FAILURE() << "no error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("qryData"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(frame_->cdsData.Active());
+  TovSQLQuery count(&connection_);
+  count.SetSQL("SELECT COUNT(*) FROM S.ALLTYPES WHERE ID = 2");
+  count.Open();
+  EXPECT_EQ(count.AsString(size_t{0}), "0") << "the statement has run";
+}
+
+}  // namespace

@@ -28,6 +28,7 @@ class TTestMainWindow : public QWidget, public TovMainWindow {
   void RemoveConnectionEntry(QWidget*) override {}
   void SelectConnectionEntry(const QWidget*) override {}
   QWidget* CurrentConnection() const override { return nullptr; }
+  std::vector<TConnectionEntry> ConnectionEntries() const override { return {}; }
   void ConnectionEntryChosen() override {}
   void ApplyConnectionState() override {}
   QMenu* EditorPopupMenu() const override { return menu; }

@@ -1,0 +1,552 @@
+#include "sqlwork/fsql.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/core/fmainactcore.h"
+#include "app/core/ovmainwin.h"
+#include "app/core/ovreg.h"
+#include "app/core/ovrunner.h"
+#include "app/core/zarur.h"
+#include "editor/ovmemo.h"
+#include "platform/qstr.h"
+#include "platform/textfile.h"
+#include "sqlwork/core/fsqllogcore.h"
+#include "sqlwork/fsqllog.h"
+#include "ui/core/rdatacore.h"
+#include "ui/ovgrid.h"
+#include "ui/ovimages.h"
+#include "ui/ovstdctl.h"
+
+namespace {
+
+constexpr char kCaption[] = "SQL 実行";
+constexpr char kLineBreak[] = "\r\n";
+constexpr char kCaptionPrefix[] = "SQL 実行 - ";
+constexpr char kSizeKey[] = "EXECSQL";
+constexpr char kSQLHeightValue[] = "SQLHeight";
+constexpr char kColWidthKey[] = "SQL";
+constexpr char kDefaultScriptName[] = "Script.sql";
+constexpr char kSavedMessage[] = "ファイルに出力しました。";
+constexpr int kWindowImage = 10;
+constexpr int kTextButtonWidth = 78;
+constexpr int kSQLPanelMinHeight = 30;
+// The editor keeps three quarters of the room under the tool bar.
+constexpr int kHeightQuarters = 4;
+constexpr int kSQLQuarters = 3;
+// The bind-variable grid takes a third of the editor panel.
+constexpr int kParamGridShare = 3;
+constexpr int kNameColumn = 0;
+constexpr int kValueColumn = 1;
+constexpr TDBGridOptions kEditOptions = dgEditing | dgAlwaysShowEditor;
+
+struct TActionSpec {
+  const char* Caption;
+  const char* Hint;
+  int Image;
+};
+constexpr TActionSpec kExec = {"実行(&E)",
+                               "入力したSQL文を実行します。|入力したSQL文を実行します。"
+                               "複数のSQLを実行する場合は/(スラッシュ)行で区切ります。",
+                               28};
+constexpr TActionSpec kPrev = {"前(&P)", "前の履歴を表示します。|前の履歴を表示します。", 29};
+constexpr TActionSpec kNext = {"次(&N)", "次の履歴を表示します。|次の履歴を表示します。", 30};
+constexpr TActionSpec kLog = {"履歴(&L)",
+                              "過去に実行したSQL文を一覧表示します。|過去に実行したSQL文を一覧表示します。", 86};
+constexpr TActionSpec kOpen = {"開く(&O)", "開く|SQLスクリプトファイルを開きます。", 17};
+constexpr TActionSpec kSave = {"保存(&S)", "保存|入力したSQL文をスクリプトファイルとして保存します。", 18};
+constexpr TActionSpec kExit = {"終了(&X)", "画面を閉じます。|画面を閉じます。", 42};
+
+QAction* MakeAction(QObject* parent, const TActionSpec& spec) {
+  auto* action = new QAction(imgMain().Icon(spec.Image), QString::fromUtf8(spec.Caption), parent);
+  const std::string hint = spec.Hint;
+  action->setToolTip(Q(ShortHint(hint)));
+  action->setStatusTip(Q(hint.substr(hint.find('|') + 1)));
+  return action;
+}
+
+// Offset of the name cells' texts from the cell's left and top.
+constexpr int kNameCellMargin = 2;
+
+// The name cells of the bind-variable grid look like buttons and are never
+// typed into.
+class TParamNameDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    painter->fillRect(option.rect, option.palette.button());
+    painter->setPen(option.palette.color(QPalette::WindowText));
+    painter->drawText(option.rect.adjusted(kNameCellMargin, kNameCellMargin, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                      index.data(Qt::DisplayRole).toString());
+  }
+  QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override { return nullptr; }
+};
+
+QWidget* EntryWindow(const QVariant& data) { return qobject_cast<QWidget*>(data.value<QObject*>()); }
+
+}  // namespace
+
+TfrmSQL::TfrmSQL(TovConnectionWindow& connection) : TovForm(connection) {
+  setObjectName("frmSQL");
+  setWindowTitle(QString::fromUtf8(kCaption));
+  setupUi();
+  SetImageIndex(kWindowImage);
+  setWindowIcon(imgMain().Icon(kWindowImage));
+  CreateTaskButton();
+  setAcceptDrops(true);
+  fraData->ColWidthKey = kColWidthKey;
+  AddQuery(&qrySQL);
+  FillConnections();
+  for (int i = 0; i < cmbDBName->count(); ++i)
+    if (EntryWindow(cmbDBName->itemData(i)) == connection.Window()) cmbDBName->setCurrentIndex(i);
+  cmbDBNameSelect();
+  txtSeparater->setText(Q(AppOption.Separator));
+  actExecUpdate();
+  actSaveUpdate();
+  TaskButtonClick();
+  txtSQL->setFocus();
+}
+
+void TfrmSQL::setupUi() {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  actExec = MakeAction(this, kExec);
+  actPrev = MakeAction(this, kPrev);
+  actNext = MakeAction(this, kNext);
+  actLog = MakeAction(this, kLog);
+  actOpen = MakeAction(this, kOpen);
+  actSave = MakeAction(this, kSave);
+  actExit = MakeAction(this, kExit);
+
+  mnuMain = new QMenuBar(this);
+  QMenu* menu = mnuMain->addMenu("SQL実行(&O)");
+  menu->addAction(actExec);
+  menu->addSeparator();
+  menu->addActions({actPrev, actNext, actLog});
+  menu->addSeparator();
+  menu->addActions({actOpen, actSave});
+  layout->setMenuBar(mnuMain);
+
+  tolCmd = new QToolBar(this);
+  tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  for (QAction* action : {actExec, actPrev, actNext, actLog, actExit}) {
+    tolCmd->addAction(action);
+    tolCmd->widgetForAction(action)->setMinimumWidth(kTextButtonWidth);
+  }
+  tolCmd->addSeparator();
+  for (QAction* action : {actOpen, actSave}) {
+    tolCmd->addAction(action);
+    if (auto* button = qobject_cast<QToolButton*>(tolCmd->widgetForAction(action)))
+      button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  }
+  pnlName = new QLabel(QString::fromUtf8("\u3000データベース"), this);
+  cmbDBName = new TovComboBox(this);
+  cmbDBName->setEditable(false);
+  lblSeparater = new QLabel("区切り文字", this);
+  txtSeparater = new TovStrEdit(this);
+  txtSeparater->SetCharCase(ecUpperCase);
+  tolCmd->addWidget(pnlName);
+  tolCmd->addWidget(cmbDBName);
+  tolCmd->addWidget(lblSeparater);
+  tolCmd->addWidget(txtSeparater);
+  layout->addWidget(tolCmd);
+
+  splSQL = new QSplitter(Qt::Vertical, this);
+  splSQL->setChildrenCollapsible(false);
+  pnlSQL = new QWidget(splSQL);
+  pnlSQL->setMinimumHeight(kSQLPanelMinHeight);
+  auto* sqlLayout = new QHBoxLayout(pnlSQL);
+  sqlLayout->setContentsMargins(0, 0, 0, 0);
+  splParam = new QSplitter(Qt::Horizontal, pnlSQL);
+  txtSQL = new TovMemo(splParam);
+  grdParam = new TovStringGrid(splParam);
+  grdParam->SetColCount(2);
+  grdParam->SetRowCount(2);
+  grdParam->SetFixedRows(1);
+  grdParam->SetFixedCols(0);
+  grdParam->hide();
+  sqlLayout->addWidget(splParam);
+  pagData = new QTabWidget(splSQL);
+  tabData = new QWidget();
+  auto* dataLayout = new QVBoxLayout(tabData);
+  dataLayout->setContentsMargins(0, 0, 0, 0);
+  fraData = new TfraData(*this, Connection(), tabData);
+  dataLayout->addWidget(fraData);
+  pagData->addTab(tabData, QString::fromUtf8(kResultPageCaption));
+  splSQL->addWidget(pnlSQL);
+  splSQL->addWidget(pagData);
+  layout->addWidget(splSQL, 1);
+
+  const auto guarded = [this](QAction* action, void (TfrmSQL::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+  };
+  connect(actExec, &QAction::triggered, this, [this] { Guarded([this] { actExecExecute(nullptr); }); });
+  guarded(actPrev, &TfrmSQL::actPrevExecute);
+  guarded(actNext, &TfrmSQL::actNextExecute);
+  guarded(actLog, &TfrmSQL::actLogExecute);
+  guarded(actOpen, &TfrmSQL::actOpenExecute);
+  guarded(actSave, &TfrmSQL::actSaveExecute);
+  connect(actExit, &QAction::triggered, this, [this] {
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->close();
+    else close();
+  });
+  connect(cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameSelect(); });
+  txtSQL->OnTextChange = [this] {
+    actExecUpdate();
+    actSaveUpdate();
+  };
+  // Only the value column is typed into.
+  grdParam->setItemDelegateForColumn(kNameColumn, new TParamNameDelegate(grdParam));
+  connect(grdParam->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    grdParam->setEditTriggers(current.column() == kValueColumn ? QAbstractItemView::AllEditTriggers
+                                                               : QAbstractItemView::NoEditTriggers);
+  });
+}
+
+template <class F>
+void TfrmSQL::Guarded(F handler) {
+  try {
+    handler();
+  } catch (const EAbort&) {
+  } catch (const std::exception& e) {
+    MsgBox(e.what(), MB_ICONERROR);
+  }
+}
+
+TovSQLConnection* TfrmSQL::Connection() const {
+  return ConnectionWindow ? &ConnectionWindow->Module().Connection : nullptr;
+}
+
+std::vector<std::string> TfrmSQL::EditorLines() const {
+  std::vector<std::string> lines;
+  const TEditorStrings& editorLines = txtSQL->Lines();
+  for (int i = 0; i < editorLines.GetCount(); ++i) lines.push_back(editorLines.Get(i));
+  return lines;
+}
+
+// ---- the run ----
+
+void TfrmSQL::actExecExecute(QObject* sender) {
+  (void)sender;
+  struct TAfterRun {
+    TovMemo& editor;
+    ~TAfterRun() { editor.CloseCodeAssist(); }
+  } after{*txtSQL};
+  TSqlWaitCursor wait;
+  // The whole text goes into the history, also when a selection runs.
+  if (txtSQL->Modified() && AppOption.SQLBuf > 0) {
+    RecordSQLLog(EditorLines());
+    LogIndex = 0;
+  }
+  txtSQL->SetModified(false);
+  const std::string selected = txtSQL->SelText();
+  // A selection's lines are counted from the editor row it starts on.
+  runFirstRow_ = 0;
+  if (AppOption.UsePartial && !selected.empty()) {
+    const std::string before = txtSQL->Text().substr(0, static_cast<size_t>(txtSQL->SelStart()));
+    for (size_t at = before.find(kLineBreak); at != std::string::npos; at = before.find(kLineBreak, at + 2))
+      ++runFirstRow_;
+  }
+  Runner.Run(ExecutedLines(EditorLines(), selected, AppOption.UsePartial), txtSeparater->text().toStdString());
+}
+
+void TfrmSQL::actExecUpdate() { actExec->setEnabled(ExecEnabled(txtSQL->Text())); }
+
+TTransactionPort& TfrmSQL::Transactions() {
+  if (!ConnectionWindow) throw EDatabaseError(kNotConnected);
+  return transactions_.emplace(ConnectionWindow->Module().Connection);
+}
+
+void TfrmSQL::DiscardResults() {
+  for (const QPointer<TfraData>& frame : ResultFrames) {
+    if (!frame || frame == fraData) continue;
+    frame->grdData1->SetDataSet(nullptr);
+    frame->grdData2->SetDataSet(nullptr);
+    delete frame.data();
+  }
+  ResultFrames.clear();
+  current_ = nullptr;
+  while (pagData->count() > 1) {
+    QWidget* page = pagData->widget(pagData->count() - 1);
+    pagData->removeTab(pagData->count() - 1);
+    delete page;
+  }
+}
+
+std::vector<std::string> TfrmSQL::PrepareStatement(int index, bool ownFrame, const std::string& text,
+                                                   bool paramCheck) {
+  TfraData* frame = fraData;
+  if (!ownFrame) {
+    frame = new TfraData(*this, Connection(), this);
+    frame->hide();
+    frame->setObjectName(QString("fraData%1").arg(index));
+    frame->ColWidthKey = kColWidthKey;
+    if (frame->VerticalShown != fraData->VerticalShown) frame->btnGridTypeClick();
+  }
+  ResultFrames.resize(static_cast<size_t>(index) + 1);
+  ResultFrames[static_cast<size_t>(index)] = frame;
+  current_ = frame;
+  frame->cdsData.Close();
+  frame->qryDataAfterOpenClose();
+  frame->qryData.Close();
+  frame->qryData.ClearParameters();
+  frame->qryData.SetParamCheck(paramCheck);
+  frame->qryData.SetSQL(text);
+  std::vector<std::string> names;
+  for (const TovParameter& parameter : frame->qryData.Parameters()) names.push_back(parameter.Name);
+  return names;
+}
+
+void TfrmSQL::BindValues(const std::vector<std::string>& values) {
+  std::vector<TovParameter>& parameters = current_->qryData.Parameters();
+  for (size_t i = 0; i < parameters.size() && i < values.size(); ++i) parameters[i].Value = Q(values[i]);
+}
+
+void TfrmSQL::OpenResult(const std::string& text) {
+  current_->SetSQL(text);
+  const bool editing = !current_->cdsData.ReadOnly && current_->btnUpdate->isChecked();
+  for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(current_->grdData1),
+                              static_cast<TovDBGridBase*>(current_->grdData2)})
+    grid->SetOptions(editing ? grid->Options() | kEditOptions : grid->Options() & ~kEditOptions);
+  current_->OpenData();
+}
+
+void TfrmSQL::AddResultPage(const std::string& caption) {
+  auto* page = new QWidget();
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(current_);
+  current_->show();
+  pagData->addTab(page, Q(caption));
+}
+
+int TfrmSQL::ExecStatement() {
+  current_->SetSQL("");
+  return current_->qryData.ExecSQL();
+}
+
+void TfrmSQL::FinishStatement() {
+  if (current_->cdsData.ReadOnly) current_->btnUpdate->setChecked(false);
+}
+
+void TfrmSQL::ShowErrorPosition(int firstLine, int lastLine, const std::string& message) {
+  txtSQL->setFocus();
+  TovForm::ShowErrorPosition(*txtSQL, qrySQL, firstLine + runFirstRow_, lastLine + runFirstRow_, message);
+}
+
+void TfrmSQL::SetStatusText(const std::string& text) {
+  if (MainWindow()) MainWindow()->SetStatusText(kStatusMessagePanel, text);
+}
+
+TParamGrid TfrmSQL::ParamGrid() const {
+  TParamGrid grid;
+  grid.Visible = !grdParam->isHidden();
+  for (int row = 1; row < grdParam->RowCount(); ++row) {
+    grid.Names.push_back(grdParam->Cells(kNameColumn, row));
+    grid.Values.push_back(grdParam->Cells(kValueColumn, row));
+  }
+  return grid;
+}
+
+void TfrmSQL::ShowParamGrid(const TParamGrid& grid) {
+  if (!grid.Visible) {
+    grdParam->hide();
+    return;
+  }
+  if (grdParam->isHidden()) {
+    const int width = pnlSQL->width() / kParamGridShare;
+    splParam->setSizes({pnlSQL->width() - width, width});
+    grdParam->setColumnWidth(kValueColumn, width - grdParam->columnWidth(kNameColumn) - 1);
+  }
+  grdParam->SetRowCount(static_cast<int>(grid.Names.size()) + 1);
+  grdParam->SetCells(kNameColumn, 0, kBindNameCaption);
+  grdParam->SetCells(kValueColumn, 0, kBindValueCaption);
+  for (size_t r = 0; r < grid.Names.size(); ++r) {
+    grdParam->SetCells(kNameColumn, static_cast<int>(r) + 1, grid.Names[r]);
+    grdParam->SetCells(kValueColumn, static_cast<int>(r) + 1, grid.Values[r]);
+  }
+  grdParam->SetFixedRows(1);
+  grdParam->FocusCell(kValueColumn, 1);
+  grdParam->show();
+}
+
+int TfrmSQL::LastLineIndex() const { return txtSQL->Lines().GetCount() - 1; }
+
+// ---- history ----
+
+void TfrmSQL::LoadLogEntry(int index) {
+  TSqlWaitCursor wait;
+  txtSQL->Clear();
+  txtSQL->Lines().Assign(ReadSQLLogEntry(index));
+  // An entry run unchanged is not recorded again.
+  txtSQL->SetModified(false);
+  txtSQL->GetUndoObj().Clear();
+  txtSQL->SetRow(0);
+  txtSQL->SetCol(0);
+}
+
+void TfrmSQL::actPrevExecute() {
+  const int index = PrevLogIndex(LogIndex, static_cast<int>(SQLLogFiles.size()));
+  if (index != LogIndex) {
+    LogIndex = index;
+    LoadLogEntry(index);
+  }
+  txtSQL->CloseCodeAssist();
+}
+
+void TfrmSQL::actNextExecute() {
+  const int index = NextLogIndex(LogIndex, static_cast<int>(SQLLogFiles.size()));
+  if (index != LogIndex) {
+    LogIndex = index;
+    // Past the newest entry the editor is left empty.
+    if (index >= 0)
+      LoadLogEntry(index);
+    else
+      txtSQL->Clear();
+  }
+  txtSQL->CloseCodeAssist();
+}
+
+void TfrmSQL::actLogExecute() {
+  const int index = ShowSQLLog(this);
+  if (index < 0) return;
+  LogIndex = index;
+  LoadLogEntry(index);
+}
+
+// ---- files ----
+
+void TfrmSQL::LoadFiles(std::vector<std::string> fileNames) {
+  std::sort(fileNames.begin(), fileNames.end());
+  txtSQL->Clear();
+  std::vector<std::string> lines;
+  for (const std::string& name : fileNames) {
+    for (std::string& line : StatementLines(platform::ReadTextFile(name))) lines.push_back(std::move(line));
+    txtSQL->Lines().Assign(lines);
+    txtSQL->GetUndoObj().Clear();
+    txtSQL->SetRow(0);
+    txtSQL->SetCol(0);
+  }
+}
+
+void TfrmSQL::actOpenExecute() {
+  const platform::FileRequest request{platform::FileDialogKind::Open, "", "", "", kSQLFileFilter};
+  const std::vector<std::string> names = platform::Dialogs().ShowFiles(request);
+  if (!names.empty()) LoadFiles(names);
+}
+
+void TfrmSQL::WMDropFiles(const std::vector<std::string>& fileNames) { LoadFiles(fileNames); }
+
+void TfrmSQL::actSaveExecute() {
+  const platform::FileRequest request{platform::FileDialogKind::Save, "", "", kDefaultScriptName, kSQLFileFilter};
+  const std::optional<std::string> name = platform::Dialogs().ShowFile(request);
+  if (!name) return;
+  txtSQL->Lines().SaveToFile(*name);
+  MsgBox(kSavedMessage, MB_ICONINFORMATION);
+}
+
+void TfrmSQL::actSaveUpdate() { actSave->setEnabled(!txtSQL->Text().empty()); }
+
+void TfrmSQL::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TfrmSQL::dropEvent(QDropEvent* event) {
+  std::vector<std::string> names;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) names.push_back(url.toLocalFile().toStdString());
+  event->acceptProposedAction();
+  if (!names.empty()) Guarded([&] { WMDropFiles(names); });
+}
+
+// ---- connections ----
+
+void TfrmSQL::FillConnections() {
+  const QSignalBlocker blocker(cmbDBName);
+  cmbDBName->clear();
+  if (!MainWindow()) return;
+  for (const TConnectionEntry& entry : MainWindow()->ConnectionEntries())
+    cmbDBName->addItem(Q(entry.Label), QVariant::fromValue<QObject*>(entry.ConnectionWindow));
+}
+
+void TfrmSQL::cmbDBNameSelect() {
+  const int index = cmbDBName->currentIndex();
+  if (index < 0) return;
+  TovConnectionWindow* connection = AsConnectionWindow(EntryWindow(cmbDBName->itemData(index)));
+  if (!connection) return;
+  SetConnectionWindow(connection);
+  // Closing the connection window closes its SQL windows first.
+  SetFormOwner(this, connection->Window());
+  TovSQLConnection* sql = &connection->Module().Connection;
+  fraData->SetConnection(sql);
+  for (const QPointer<TfraData>& frame : ResultFrames)
+    if (frame && frame != fraData) frame->SetConnection(sql);
+  const std::string label = cmbDBName->itemText(index).toStdString();
+  setWindowTitle(Q(kCaptionPrefix + label));
+  SetTaskCaption(label);
+}
+
+// The window follows its connection window itself, not the entry's text:
+// two logons of one user to one data source share a label.
+void TfrmSQL::DBChange(QObject* sender) {
+  (void)sender;
+  QWidget* current = cmbDBName->currentIndex() < 0 ? nullptr : EntryWindow(cmbDBName->currentData());
+  FillConnections();
+  int index = -1;
+  for (int i = 0; i < cmbDBName->count(); ++i)
+    if (EntryWindow(cmbDBName->itemData(i)) == current) index = i;
+  if (index < 0) {
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->close();
+    else close();
+    return;
+  }
+  const QSignalBlocker blocker(cmbDBName);
+  cmbDBName->setCurrentIndex(index);
+}
+
+// ---- window ----
+
+bool TfrmSQL::CloseQuery() {
+  fraData->grdData1->SetDataSet(nullptr);
+  fraData->grdData2->SetDataSet(nullptr);
+  SetStatusText("");
+  return TovForm::CloseQuery();
+}
+
+void TfrmSQL::LoadWindowSize() {
+  LoadWindowSizeFrom(kSizeKey);
+  platform::KeyScope key(AppRegistry);
+  if (AppRegistry.OpenKey(GuiKey(kSizeKey), true)) {
+    const int room = std::max(height() - tolCmd->height() - mnuMain->height(), 0);
+    const int quarter = room / kHeightQuarters;
+    const int sqlHeight = std::min(AppRegistry.ReadIntegerDef(kSQLHeightValue, kSQLQuarters * quarter), room);
+    splSQL->setSizes({sqlHeight, room - sqlHeight});
+  }
+  grdParam->hide();
+}
+
+void TfrmSQL::SaveWindowSize() {
+  SaveWindowSizeTo(kSizeKey);
+  platform::KeyScope key(AppRegistry);
+  if (AppRegistry.OpenKey(GuiKey(kSizeKey), true)) AppRegistry.WriteInteger(kSQLHeightValue, pnlSQL->height());
+}
+
+void TfrmSQL::CodeAssist(int x, int y) { CodeAssistFor(*txtSQL, qrySQL, x, y); }

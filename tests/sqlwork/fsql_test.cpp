@@ -1,0 +1,366 @@
+#include "sqlwork/fsql.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+
+#include "app/core/fmainactcore.h"
+#include "app/core/ovmsg.h"
+#include "app/core/ovreg.h"
+#include "app/core/ovshortcut.h"
+#include "app/core/zarur.h"
+#include "app/fmain.h"
+#include "app/fmainact.h"
+#include "app/fobject.h"
+#include "editor/ovmemo.h"
+#include "sqlwork/core/fsqllogcore.h"
+#include "sqlwork/sqlregister.h"
+#include "tests/platform/temp_settings.h"
+#include "tests/standin/odbc_fixture.h"
+#include "ui/ovcomctrls.h"
+#include "ui/ovgrid.h"
+#include "ui/ovstdctl.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class SQLWindow : public testing::Test {
+ protected:
+  SQLWindow() {
+    InitFolders();
+    AppOption = {};
+    ShortCuts = DefaultShortCuts();
+    ClearActionHandlers();
+    main = std::make_unique<TfrmMain>();
+    main->show();
+    RegisterSqlWork();
+    AppOption.Separator = separator_;
+    AppOption.AutoCommit = true;
+    AppOption.UsePartial = true;
+    AppOption.SQLBuf = kHistorySize;
+    AppOption.TempDir = env.Path("temp") + "/";
+    odbc.CreateStandin("ADMIN", "secret");
+    SQLLogFiles.clear();
+  }
+  ~SQLWindow() override {
+    main.reset();
+    ClearActionHandlers();
+    QCoreApplication::processEvents();
+  }
+
+  // Boxes of the logon itself are not the window's.
+  TfrmObject* Logon() {
+    auto* window = new TfrmObject(main.get(), "secret", "ADMIN", "ORVTEST");
+    env.Dialogs().messages.clear();
+    env.Dialogs().unanswered = 0;
+    return window;
+  }
+  // The SQL windows in the main window, the first opened first.
+  std::vector<TfrmSQL*> Windows() const {
+    std::vector<TfrmSQL*> windows;
+    for (QWidget* w : main->ChildWindows())
+      if (auto* form = qobject_cast<TfrmSQL*>(w)) windows.push_back(form);
+    return windows;
+  }
+  TfrmSQL* OpenFromMain() {
+    main->actMain->Action("actViewSQL")->trigger();
+    return Windows().empty() ? nullptr : Windows().back();
+  }
+  static void CloseFrame(QWidget* window) {
+    qobject_cast<QMdiSubWindow*>(window->parentWidget())->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  static void SetText(TfrmSQL& form, const std::string& text) {
+    form.txtSQL->Lines().SetTextStr(text);
+    form.txtSQL->SetModified(true);
+  }
+  Lines Boxes() {
+    Lines texts;
+    for (const platform::MessageRequest& m : env.Dialogs().messages) texts.push_back(m.text);
+    return texts;
+  }
+  std::string Panel2() const { return main->StatusPanel(kStatusMessagePanel)->text().toStdString(); }
+  static std::string Editor(TfrmSQL& form) { return form.txtSQL->Text(); }
+  void WriteFile(const std::string& name, const std::string& bytes) {
+    std::ofstream(env.Path(name), std::ios::binary) << bytes;
+  }
+
+  static constexpr int kHistorySize = 32;
+  const std::string separator_ = ";";
+  testing_support::TempSettings env;
+  testing_odbc::OdbcFixture odbc;
+  std::unique_ptr<TfrmMain> main;
+};
+
+TEST_F(SQLWindow, OpensRunsSwitchesAndClosesWithItsConnectionWindow) {
+  TfrmObject* first = Logon();
+  first->ExecSQL("CREATE SCHEMA S");
+  first->ExecSQL("CREATE TABLE S.T (A INTEGER)");
+  first->ExecSQL("INSERT INTO S.T VALUES (1)");
+  first->ExecSQL("INSERT INTO S.T VALUES (2)");
+  first->ExecSQL("COMMIT");
+  TfrmObject* second = Logon();
+
+  TfrmSQL* form = OpenFromMain();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->ConnectionWindow, second);
+  EXPECT_EQ(form->windowTitle().toStdString(), "SQL 実行 - ADMIN @ ORVTEST");
+  EXPECT_EQ(form->TaskButton->text().toStdString(), "ADMIN @ ORVT…");
+  EXPECT_EQ(form->cmbDBName->count(), 2);
+  EXPECT_EQ(form->mnuMain->actions().front()->text().toStdString(), "SQL実行(&O)");
+  EXPECT_FALSE(form->actExec->isEnabled()) << "nothing to run yet";
+
+  SetText(*form, "UPDATE S.T SET A = A + 10\r\n;\r\nSELECT A FROM S.T ORDER BY A\r\n  ;  \r\nSELECT A * 2 AS B FROM S.T");
+  EXPECT_TRUE(form->actExec->isEnabled());
+  env.Dialogs().QueueMessage(IDOK);
+  form->actExec->trigger();
+  EXPECT_EQ(Boxes(), Lines{" SQLを実行しました。\r\n(対象：2 レコード )"});
+  EXPECT_EQ(env.Dialogs().messages[0].checks.size(), 1u);
+  ASSERT_EQ(form->pagData->count(), 2);
+  EXPECT_EQ(form->pagData->tabText(0).toStdString(), "結果");
+  EXPECT_EQ(form->pagData->tabText(1).toStdString(), "結果2");
+  EXPECT_EQ(form->fraData->cdsData.RecordCount(), 2);
+  EXPECT_EQ(form->fraData->cdsData.AsString(0), "11");
+  TfraData* second_result = form->ResultFrames.at(2);
+  EXPECT_EQ(second_result->objectName().toStdString(), "fraData2");
+  EXPECT_EQ(second_result->cdsData.AsString(0), "22");
+  EXPECT_EQ(Panel2().rfind("処理時間：00:00:0", 0), 0u) << Panel2();
+  EXPECT_FALSE(second->DataModule->Connection.InTransaction()) << "each statement committed";
+
+  // Another connection: text and results stay, the window follows it.
+  form->cmbDBName->setCurrentIndex(0);
+  form->cmbDBNameSelect();
+  EXPECT_EQ(form->ConnectionWindow, first);
+  EXPECT_EQ(form->pagData->count(), 2);
+  EXPECT_EQ(Editor(*form).rfind("UPDATE S.T", 0), 0u);
+  TfrmSQL* other = OpenFromMain();
+  ASSERT_NE(other, form);
+
+  QPointer<TfrmSQL> firstWindow(form);
+  QPointer<TfrmSQL> secondWindow(other);
+  CloseFrame(first);
+  EXPECT_TRUE(firstWindow.isNull()) << "closed with its connection window";
+  ASSERT_FALSE(secondWindow.isNull());
+  EXPECT_EQ(other->cmbDBName->count(), 1);
+  CloseFrame(second);
+  EXPECT_TRUE(secondWindow.isNull());
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+TEST_F(SQLWindow, BindVariablesAreAskedThenBoundIntoTheResult) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SCHEMA S");
+  connection->ExecSQL("CREATE TABLE S.T (A INTEGER, B VARCHAR(10))");
+  connection->ExecSQL("INSERT INTO S.T VALUES (1, 'one')");
+  connection->ExecSQL("INSERT INTO S.T VALUES (2, 'two')");
+  connection->ExecSQL("COMMIT");
+  TfrmSQL* form = OpenFromMain();
+  SetText(*form, "SELECT B FROM S.T WHERE A = :A");
+  form->actExecExecute(nullptr);
+  EXPECT_EQ(Panel2(), "バインド変数値を入力して下さい。");
+  ASSERT_FALSE(form->grdParam->isHidden());
+  EXPECT_EQ(form->grdParam->Cells(0, 0), "バインド変数名");
+  EXPECT_EQ(form->grdParam->Cells(1, 0), "値");
+  EXPECT_EQ(form->grdParam->Cells(0, 1), "A");
+  EXPECT_FALSE(form->fraData->cdsData.Active());
+
+  // Only the value column takes what is typed.
+  form->grdParam->setFocus();
+  form->grdParam->FocusCell(0, 1);
+  QTest::keyClicks(form->grdParam, "9");
+  EXPECT_EQ(form->grdParam->Cells(0, 1), "A");
+  form->grdParam->FocusCell(1, 1);
+  QTest::keyClicks(QApplication::focusWidget(), "2");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(form->grdParam->Cells(1, 1), "2");
+  form->actExecExecute(nullptr);
+  ASSERT_TRUE(form->fraData->cdsData.Active());
+  EXPECT_EQ(form->fraData->cdsData.RecordCount(), 1);
+  EXPECT_EQ(form->fraData->cdsData.AsString(0), "two");
+
+  SetText(*form, "CREATE TABLE S.U (A INTEGER, B VARCHAR(10) DEFAULT ':X')");
+  form->actExecExecute(nullptr);
+  EXPECT_TRUE(form->grdParam->isHidden()) << "CREATE never asks";
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].rfind(" SQLを実行しました。\r\n(対象：", 0), 0u);
+}
+
+TEST_F(SQLWindow, FailureSelectsTheStatementAndShowsTheDriversMessage) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  SetText(*form, "SELECT 1 FROM S.NOSUCH\r\n;\r\nSELECT 2 FROM S.NOSUCH2");
+  env.Dialogs().QueueMessage(IDOK);
+  form->actExecExecute(nullptr);
+  ASSERT_EQ(env.Dialogs().messages.size(), 1u) << "stopped after the first";
+  const platform::MessageRequest& box = env.Dialogs().messages[0];
+  EXPECT_NE(box.text.find("NOSUCH"), std::string::npos) << box.text;
+  EXPECT_EQ(box.flags & 0xF0u, static_cast<unsigned>(MB_ICONWARNING));
+  ASSERT_EQ(box.checks.size(), 1u);
+  EXPECT_EQ(box.checks[0].caption, "処理を続行する");
+  EXPECT_EQ(form->txtSQL->SelText(), "S.NOSUCH") << box.text;
+
+  // A selection run places the caret in the selection's own rows.
+  const std::string text = "SELECT 1 FROM RDBII_SYSTEM.RDBII_TABLE\r\nSELECT 1 FROM S.MISSING\r\n";
+  SetText(*form, text);
+  const int second = static_cast<int>(text.find("SELECT 1 FROM S."));
+  form->txtSQL->SetSelection(second, static_cast<int>(text.size()) - 2);
+  env.Dialogs().QueueMessage(IDOK);
+  form->actExecExecute(nullptr);
+  EXPECT_EQ(form->txtSQL->SelText(), "S.MISSING");
+}
+
+TEST_F(SQLWindow, FilesOpenSortedAppendedAndSaveAsUtf8) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  WriteFile("b.sql", "SELECT 'b' FROM T\r\n");
+  WriteFile("a.sql", "-- \x93\xfa\x96\x7b\r\nSELECT 'a' FROM T");  // "日本" in CP932
+  env.Dialogs().QueueFiles({env.Path("b.sql"), env.Path("a.sql")});
+  form->actOpen->trigger();
+  EXPECT_EQ(Editor(*form), "-- 日本\r\nSELECT 'a' FROM T\r\nSELECT 'b' FROM T\r\n");
+  EXPECT_FALSE(form->txtSQL->CanUndo());
+
+  env.Dialogs().QueueFiles({env.Path("a.sql"), env.Path("missing.sql")});
+  form->actOpen->trigger();
+  EXPECT_EQ(Editor(*form), "-- 日本\r\nSELECT 'a' FROM T\r\n") << "files read before the failure stay";
+  EXPECT_EQ(env.Dialogs().messages.back().flags & 0xF0u, static_cast<unsigned>(MB_ICONERROR));
+
+  form->WMDropFiles({env.Path("b.sql"), env.Path("a.sql")});
+  EXPECT_EQ(Editor(*form), "-- 日本\r\nSELECT 'a' FROM T\r\nSELECT 'b' FROM T\r\n");
+
+  env.Dialogs().QueueFile(env.Path("out.sql"));
+  form->actSave->trigger();
+  EXPECT_EQ(env.Dialogs().files.back().fileName, "Script.sql");
+  EXPECT_EQ(Boxes().back(), "ファイルに出力しました。");
+  QFile out(QString::fromStdString(env.Path("out.sql")));
+  ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+  EXPECT_EQ(out.readAll().toStdString(), "-- 日本\r\nSELECT 'a' FROM T\r\nSELECT 'b' FROM T\r\n");
+}
+
+TEST_F(SQLWindow, RunsRecordChangedTextsAndTheActionsStepThroughThem) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  const std::string first = "SELECT 1 AS A FROM RDBII_SYSTEM.RDBII_TABLE\r\n";
+  const std::string second = "SELECT 2 AS B FROM RDBII_SYSTEM.RDBII_TABLE\r\n";
+  SetText(*form, first);
+  form->actExecExecute(nullptr);
+  form->actExecExecute(nullptr);
+  EXPECT_EQ(SQLLogFiles.size(), 1u) << "an unchanged text is recorded once";
+  SetText(*form, second);
+  form->actExecExecute(nullptr);
+  ASSERT_EQ(SQLLogFiles.size(), 2u);
+  EXPECT_EQ(form->LogIndex, 0);
+
+  form->actPrev->trigger();
+  EXPECT_EQ(form->LogIndex, 1);
+  EXPECT_EQ(Editor(*form), first);
+  form->actPrev->trigger();
+  EXPECT_EQ(form->LogIndex, 1) << "at the oldest nothing happens";
+  form->actExecExecute(nullptr);
+  EXPECT_EQ(SQLLogFiles.size(), 2u) << "a loaded entry run unchanged is not recorded";
+  form->LogIndex = 1;
+  form->actNext->trigger();
+  EXPECT_EQ(Editor(*form), second);
+  form->actNext->trigger();
+  EXPECT_EQ(form->LogIndex, -1);
+  EXPECT_FALSE(form->actExec->isEnabled()) << "stepped past the newest: empty";
+  form->actNext->trigger();
+  EXPECT_EQ(form->LogIndex, -1);
+  form->actPrev->trigger();
+  EXPECT_EQ(Editor(*form), second);
+
+  // A history file that cannot be written stops the run before any statement.
+  WriteFile("blocked", "");
+  AppOption.TempDir = env.Path("blocked") + "/";
+  SetText(*form, "DELETE FROM RDBII_SYSTEM.RDBII_TABLE\r\n");
+  form->actExec->trigger();
+  EXPECT_EQ(SQLLogFiles.size(), 2u);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(env.Dialogs().messages[0].flags & 0xF0u, static_cast<unsigned>(MB_ICONERROR));
+}
+
+TEST_F(SQLWindow, CodeAssistRequestAsksTheCatalogueThroughTheWindowsQuery) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SCHEMA S");
+  TfrmSQL* form = OpenFromMain();
+  AppOption.CodeAssist = true;
+  const std::string text = "SELECT * FROM S.";
+  SetText(*form, text);
+  form->txtSQL->setFocus();
+  form->txtSQL->SetRowCol(0, static_cast<int>(text.size()));
+  EXPECT_TRUE(SendFormMessage(form, kMsgCodeAssist, 1, 1));
+  EXPECT_NE(form->qrySQL.SQL(), "") << testing::PrintToString(Boxes());
+}
+
+TEST_F(SQLWindow, ClosesWhenItsConnectionLeavesTheList) {
+  TfrmObject* first = Logon();
+  TfrmObject* second = Logon();
+  TfrmSQL* form = OpenFromMain();
+  ASSERT_EQ(form->ConnectionWindow, second);
+  QPointer<TfrmSQL> guard(form);
+  main->RemoveConnectionEntry(first);
+  SendFormMessage(form, kMsgConnectionsChanged);
+  ASSERT_FALSE(guard.isNull());
+  EXPECT_EQ(form->cmbDBName->count(), 1);
+  EXPECT_EQ(form->cmbDBName->currentText().toStdString(), "ADMIN @ ORVTEST");
+  main->RemoveConnectionEntry(second);
+  SendFormMessage(form, kMsgConnectionsChanged);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(SQLWindow, ASelectionRunsAloneButTheWholeTextIsRecorded) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  const std::string text = "SELECT 1 AS A FROM RDBII_SYSTEM.RDBII_TABLE\r\nSELECT 2 AS B FROM RDBII_SYSTEM.RDBII_TABLE\r\n";
+  SetText(*form, text);
+  const int second = static_cast<int>(text.find("SELECT 2"));
+  form->txtSQL->SetSelection(second, static_cast<int>(text.size()) - 2);
+  form->actExecExecute(nullptr);
+  ASSERT_TRUE(form->fraData->cdsData.Active());
+  EXPECT_EQ(form->fraData->cdsData.Fields()[0].FieldName, "B");
+  ASSERT_EQ(SQLLogFiles.size(), 1u);
+  std::string recorded;
+  for (const std::string& line : ReadSQLLogEntry(0)) recorded += line + "\r\n";
+  EXPECT_EQ(recorded, text);
+}
+
+TEST_F(SQLWindow, SizesAreKeptUnderExecSql) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  QWidget* frame = form->parentWidget();
+  frame->resize(640, 480);
+  CloseFrame(form);
+  platform::KeyScope key(AppRegistry);
+  ASSERT_TRUE(AppRegistry.OpenKey(GuiKey("EXECSQL"), false));
+  EXPECT_EQ(AppRegistry.ReadInteger("Width"), 640);
+  EXPECT_EQ(AppRegistry.ReadInteger("Height"), 480);
+  EXPECT_GT(AppRegistry.ReadInteger("SQLHeight"), 0);
+}
+
+TEST_F(SQLWindow, TheSqlWindowCommandRunsItsText) {
+  TfrmObject* connection = Logon();
+  const TActionHandler* handler = ActionHandler(kSQLWindowCommand);
+  ASSERT_NE(handler, nullptr);
+  TActionRequest request;
+  request.Connection = connection;
+  request.Text = "SELECT 7 AS N FROM RDBII_SYSTEM.RDBII_TABLE";
+  (*handler)(request);
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_TRUE(Windows()[0]->fraData->cdsData.Active());
+}
+
+}  // namespace
