@@ -87,6 +87,8 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   TKind OwnerKind() const override { return TKind::SqlWindow; }
   std::string RecordLimitText() const override { return {}; }
   std::string FieldComment(int) const override { return {}; }
+  // A page's spreadsheet output renews its result by running the window.
+  void RenewResult() override { actExecExecute(nullptr); }
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
