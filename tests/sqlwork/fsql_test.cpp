@@ -363,4 +363,20 @@ TEST_F(SQLWindow, TheSqlWindowCommandRunsItsText) {
   EXPECT_TRUE(Windows()[0]->fraData->cdsData.Active());
 }
 
+// A page's spreadsheet output renews a closed result through its owner.
+TEST_F(SQLWindow, RenewingAResultRunsTheWindowAgain) {
+  TfrmObject* connection = Logon();
+  const TActionHandler* handler = ActionHandler(kSQLWindowCommand);
+  ASSERT_NE(handler, nullptr);
+  TActionRequest request;
+  request.Connection = connection;
+  request.Text = "SELECT 7 AS N FROM RDBII_SYSTEM.RDBII_TABLE";
+  (*handler)(request);
+  ASSERT_EQ(Windows().size(), 1u);
+  TfrmSQL& form = *Windows()[0];
+  form.fraData->cdsData.Close();
+  static_cast<TDataOwner&>(form).RenewResult();
+  EXPECT_TRUE(form.fraData->cdsData.Active());
+}
+
 }  // namespace
