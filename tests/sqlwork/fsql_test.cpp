@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "app/core/fmainactcore.h"
@@ -32,11 +33,20 @@
 #include "tests/standin/odbc_fixture.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovgrid.h"
+#include "ui/ovprinter.h"
 #include "ui/ovstdctl.h"
+#include "ui/uiregister.h"
+#include "ui/zarurctl.h"
+
+// Items read in failure messages.
+inline void PrintTo(const TCodeAssistItem& item, std::ostream* out) {
+  *out << "{" << item.Name << ", " << item.Type << ", " << item.ImageIndex << "}";
+}
 
 namespace {
 
 using Lines = std::vector<std::string>;
+using Items = std::vector<TCodeAssistItem>;
 
 class SQLWindow : public testing::Test {
  protected:
@@ -47,6 +57,9 @@ class SQLWindow : public testing::Test {
     ClearActionHandlers();
     main = std::make_unique<TfrmMain>();
     main->show();
+    // As the program does: the editors take the main window's settings,
+    // the reserved words of the completion list among them.
+    RegisterUi(*main);
     RegisterSqlWork();
     AppOption.Separator = separator_;
     AppOption.AutoCommit = true;
@@ -57,6 +70,8 @@ class SQLWindow : public testing::Test {
     SQLLogFiles.clear();
   }
   ~SQLWindow() override {
+    SetControlOptionsWindow(nullptr);
+    SetPrintOwner(nullptr);
     main.reset();
     ClearActionHandlers();
     QCoreApplication::processEvents();
@@ -303,6 +318,57 @@ TEST_F(SQLWindow, CodeAssistRequestAsksTheCatalogueThroughTheWindowsQuery) {
   form->txtSQL->SetRowCol(0, static_cast<int>(text.size()));
   EXPECT_TRUE(SendFormMessage(form, kMsgCodeAssist, 1, 1));
   EXPECT_NE(form->qrySQL.SQL(), "") << testing::PrintToString(Boxes());
+}
+
+// F6, a typed "." and Ctrl+Space open the list for the word before the
+// caret; the empty word's list holds the schemas and the reserved words.
+TEST_F(SQLWindow, CompletionOpensTheListForTheWordBeforeTheCaret) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SCHEMA S");
+  // The stand-in describes only its sample's tables, so S.T is described here.
+  const std::string schema = " FROM RDBII_SYSTEM.RDBII_SCHEMA S WHERE S.SCHEMA_NAME = 'S'";
+  connection->ExecSQL("INSERT INTO RDBII_SYSTEM.RDBII_TABLE SELECT S.DB_CODE, S.DB_NAME, S.SCHEMA_CODE, "
+                      "S.SCHEMA_NAME, 900001, 'T', 'BS', 'ADMIN', '', 'YES', 'N'" + schema);
+  const std::string column = "INSERT INTO RDBII_SYSTEM.RDBII_COLUMN SELECT S.DB_CODE, S.SCHEMA_CODE, 900001, ";
+  connection->ExecSQL(column + "1, 'A', 1, 'IN', NULL, NULL, 9, 0, 10, 'YES', NULL" + schema);
+  connection->ExecSQL(column + "2, 'B', 2, 'CV', 10, 10, NULL, NULL, NULL, 'YES', NULL" + schema);
+  connection->ExecSQL("COMMIT");
+  TfrmSQL* form = OpenFromMain();
+  AppOption.CodeAssist = true;
+  TovMemo& editor = *form->txtSQL;
+  const std::vector<std::string> words = editor.ReserveWordList().Strings();
+  ASSERT_FALSE(words.empty()) << "the main window's reserved words";
+  Items schemaAndWords{{"S", "SCHEMA", 4}};
+  Items wordsSE;
+  for (const std::string& word : words) {
+    schemaAndWords.push_back({word, "KEYWORD", 10});
+    if (word.rfind("SE", 0) == 0) wordsSE.push_back({word, "KEYWORD", 10});
+  }
+  ASSERT_GT(wordsSE.size(), 1u);
+  struct Case {
+    std::string text;
+    std::function<void()> ask;
+    Items shown;
+  };
+  const Case cases[] = {
+      {"", [&] { QTest::keyClick(&editor, Qt::Key_F6); }, schemaAndWords},
+      {"SELECT S.T", [&] { QTest::keyClick(&editor, '.'); },
+       {{"*", "", -1}, {"A", "INTEGER", -1}, {"B", "CHAR VARYING", -1}}},
+      {"SELECT * FROM T WHERE SE", [&] { QTest::keyClick(&editor, Qt::Key_Space, Qt::ControlModifier); }, wordsSE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    editor.CloseCodeAssist();
+    SetText(*form, c.text);
+    editor.setFocus();
+    editor.SetRowCol(0, static_cast<int>(c.text.size()));
+    c.ask();
+    TovCodeAssist* popup = editor.CodeAssist();
+    ASSERT_NE(popup, nullptr) << testing::PrintToString(Boxes());
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->Candidates().Matches(), c.shown);
+  }
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(SQLWindow, ClosesWhenItsConnectionLeavesTheList) {
