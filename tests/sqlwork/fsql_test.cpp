@@ -28,8 +28,10 @@
 #include "app/fobject.h"
 #include "editor/ovmemo.h"
 #include "sqlwork/core/fsqllogcore.h"
+#include "sqlwork/fsqllog.h"
 #include "sqlwork/sqlregister.h"
 #include "tests/platform/temp_settings.h"
+#include "tests/platform/whenshown.h"
 #include "tests/standin/odbc_fixture.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovgrid.h"
@@ -45,6 +47,7 @@ inline void PrintTo(const TCodeAssistItem& item, std::ostream* out) {
 
 namespace {
 
+using testing_support::WhenShown;
 using Lines = std::vector<std::string>;
 using Items = std::vector<TCodeAssistItem>;
 
@@ -318,6 +321,34 @@ TEST_F(SQLWindow, CodeAssistRequestAsksTheCatalogueThroughTheWindowsQuery) {
   form->txtSQL->SetRowCol(0, static_cast<int>(text.size()));
   EXPECT_TRUE(SendFormMessage(form, kMsgCodeAssist, 1, 1));
   EXPECT_NE(form->qrySQL.SQL(), "") << testing::PrintToString(Boxes());
+}
+
+// "履歴" loads the entry picked in the history dialog; leaving the dialog
+// without a pick leaves the editor and the position alone.
+TEST_F(SQLWindow, TheHistoryDialogsChoiceIsLoaded) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  const Lines texts[] = {{"SELECT 1", "FROM A"}, {"SELECT 2 FROM B"}, {"SELECT 3 FROM C"}};
+  for (const Lines& text : texts) RecordSQLLog(text);  // newest first: C, B, A
+  SetText(*form, "typed\r\n");
+  WhenShown<TfrmSQLLog>([](TfrmSQLLog& dialog) {
+    dialog.lstSQL->setCurrentRow(2);
+    dialog.btnSelect->click();
+  });
+  form->actLog->trigger();
+  EXPECT_EQ(form->LogIndex, 2);
+  EXPECT_EQ(Editor(*form), "SELECT 1\r\nFROM A\r\n");
+  EXPECT_FALSE(form->txtSQL->Modified()) << "an entry run unchanged is not recorded again";
+
+  SetText(*form, "typed\r\n");
+  WhenShown<TfrmSQLLog>([](TfrmSQLLog& dialog) {
+    dialog.lstSQL->setCurrentRow(0);
+    dialog.btnExit->click();
+  });
+  form->actLog->trigger();
+  EXPECT_EQ(form->LogIndex, 2);
+  EXPECT_EQ(Editor(*form), "typed\r\n");
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
 }
 
 // F6, a typed "." and Ctrl+Space open the list for the word before the
