@@ -26,6 +26,7 @@
 #include "app/fmain.h"
 #include "app/fmainact.h"
 #include "app/fobject.h"
+#include "app/ovhhelp.h"
 #include "editor/ovmemo.h"
 #include "sqlwork/core/fsqllogcore.h"
 #include "sqlwork/fsqllog.h"
@@ -140,6 +141,7 @@ TEST_F(SQLWindow, OpensRunsSwitchesAndClosesWithItsConnectionWindow) {
   EXPECT_EQ(form->TaskButton->text().toStdString(), "ADMIN @ ORVT…");
   EXPECT_EQ(form->cmbDBName->count(), 2);
   EXPECT_EQ(form->mnuMain->actions().front()->text().toStdString(), "SQL実行(&O)");
+  EXPECT_EQ(form->property(kHelpContextProperty).toInt(), 30100);
   EXPECT_FALSE(form->actExec->isEnabled()) << "nothing to run yet";
 
   SetText(*form, "UPDATE S.T SET A = A + 10\r\n;\r\nSELECT A FROM S.T ORDER BY A\r\n  ;  \r\nSELECT A * 2 AS B FROM S.T");
