@@ -332,22 +332,21 @@ TEST_F(SQLWindow, TheHistoryDialogsChoiceIsLoaded) {
   TfrmSQL* form = OpenFromMain();
   const Lines texts[] = {{"SELECT 1", "FROM A"}, {"SELECT 2 FROM B"}, {"SELECT 3 FROM C"}};
   for (const Lines& text : texts) RecordSQLLog(text);  // newest first: C, B, A
-  SetText(*form, "typed\r\n");
-  WhenShown<TfrmSQLLog>([](TfrmSQLLog& dialog) {
-    dialog.lstSQL->setCurrentRow(2);
-    dialog.btnSelect->click();
-  });
-  form->actLog->trigger();
+  // Over a typed text, picks `row` in the dialog and leaves it by `button`.
+  const auto pick = [form](int row, QToolButton* TfrmSQLLog::*button) {
+    SetText(*form, "typed\r\n");
+    WhenShown<TfrmSQLLog>([row, button](TfrmSQLLog& dialog) {
+      dialog.lstSQL->setCurrentRow(row);
+      (dialog.*button)->click();
+    });
+    form->actLog->trigger();
+  };
+  pick(2, &TfrmSQLLog::btnSelect);
   EXPECT_EQ(form->LogIndex, 2);
   EXPECT_EQ(Editor(*form), "SELECT 1\r\nFROM A\r\n");
   EXPECT_FALSE(form->txtSQL->Modified()) << "an entry run unchanged is not recorded again";
 
-  SetText(*form, "typed\r\n");
-  WhenShown<TfrmSQLLog>([](TfrmSQLLog& dialog) {
-    dialog.lstSQL->setCurrentRow(0);
-    dialog.btnExit->click();
-  });
-  form->actLog->trigger();
+  pick(0, &TfrmSQLLog::btnExit);
   EXPECT_EQ(form->LogIndex, 2);
   EXPECT_EQ(Editor(*form), "typed\r\n");
   EXPECT_EQ(env.Dialogs().unanswered, 0);
