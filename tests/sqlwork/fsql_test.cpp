@@ -88,6 +88,18 @@ class SQLWindow : public testing::Test {
     env.Dialogs().unanswered = 0;
     return window;
   }
+  // The SQL-window command of a user command run with `text` on a new
+  // logon; the one window it opened, or none.
+  TfrmSQL* RunSQLWindowCommand(const std::string& text) {
+    TfrmObject* connection = Logon();
+    const TActionHandler* handler = ActionHandler(kSQLWindowCommand);
+    if (handler == nullptr) return nullptr;
+    TActionRequest request;
+    request.Connection = connection;
+    request.Text = text;
+    (*handler)(request);
+    return Windows().size() == 1 ? Windows()[0] : nullptr;
+  }
   // The SQL windows in the main window, the first opened first.
   std::vector<TfrmSQL*> Windows() const {
     std::vector<TfrmSQL*> windows;
@@ -450,28 +462,16 @@ TEST_F(SQLWindow, SizesAreKeptUnderExecSql) {
 }
 
 TEST_F(SQLWindow, TheSqlWindowCommandRunsItsText) {
-  TfrmObject* connection = Logon();
-  const TActionHandler* handler = ActionHandler(kSQLWindowCommand);
-  ASSERT_NE(handler, nullptr);
-  TActionRequest request;
-  request.Connection = connection;
-  request.Text = "SELECT 7 AS N FROM RDBII_SYSTEM.RDBII_TABLE";
-  (*handler)(request);
-  ASSERT_EQ(Windows().size(), 1u);
-  EXPECT_TRUE(Windows()[0]->fraData->cdsData.Active());
+  TfrmSQL* form = RunSQLWindowCommand("SELECT 7 AS N FROM RDBII_SYSTEM.RDBII_TABLE");
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(form->fraData->cdsData.Active());
 }
 
 // A page's spreadsheet output renews a closed result through its owner.
 TEST_F(SQLWindow, RenewingAResultRunsTheWindowAgain) {
-  TfrmObject* connection = Logon();
-  const TActionHandler* handler = ActionHandler(kSQLWindowCommand);
-  ASSERT_NE(handler, nullptr);
-  TActionRequest request;
-  request.Connection = connection;
-  request.Text = "SELECT 7 AS N FROM RDBII_SYSTEM.RDBII_TABLE";
-  (*handler)(request);
-  ASSERT_EQ(Windows().size(), 1u);
-  TfrmSQL& form = *Windows()[0];
+  TfrmSQL* window = RunSQLWindowCommand("SELECT 7 AS N FROM RDBII_SYSTEM.RDBII_TABLE");
+  ASSERT_NE(window, nullptr);
+  TfrmSQL& form = *window;
   form.fraData->cdsData.Close();
   static_cast<TDataOwner&>(form).RenewResult();
   EXPECT_TRUE(form.fraData->cdsData.Active());

@@ -20,6 +20,7 @@
 #include "tests/standin/grid_fixture.h"
 #include "tests/standin/odbc_fixture.h"
 #include "tests/ui/core/workbook_fixture.h"
+#include "tests/ui/test_data_host.h"
 #include "ui/core/ovworkbook.h"
 #include "ui/ovstdctl.h"
 #include "ui/rdata.h"
@@ -28,21 +29,6 @@ namespace {
 
 constexpr const char* kDone = "ファイルに出力しました。";
 constexpr const char* kSql = "SELECT ID, V, C, D, TS, DE FROM S.ALLTYPES WHERE ID IN (1, 2, 3) ORDER BY ID";
-
-// A window holding a result frame: field 1's comment, and a renewal that
-// opens what the test asks for.
-class RenewingHost : public TDataOwner {
- public:
-  TKind OwnerKind() const override { return TKind::SqlWindow; }
-  std::string RecordLimitText() const override { return {}; }
-  std::string FieldComment(int field) const override { return field == 1 ? "文字列" : ""; }
-  void RenewResult() override {
-    ++renewals;
-    if (renew) renew();
-  }
-  int renewals = 0;
-  std::function<void()> renew;
-};
 
 class XlsFrame : public testing_workbook::WorkbookFixture {
  protected:
@@ -62,6 +48,7 @@ class XlsFrame : public testing_workbook::WorkbookFixture {
     AppOption.ExcelForm.clear();
     frame_ = std::make_unique<TfraData>(host_, &connection_);
     frame_->ColWidthKey = "SQL";
+    host_.kind = TDataOwner::TKind::SqlWindow;
     host_.renew = [this] { Open(); };
   }
   void TearDown() override {
@@ -99,7 +86,7 @@ class XlsFrame : public testing_workbook::WorkbookFixture {
   testing_odbc::OdbcFixture odbc_;
   testing_support::TempSettings settings_;
   TovSQLConnection connection_;
-  RenewingHost host_;
+  TTestDataHost host_;
   TovOption saved_;
   std::unique_ptr<TfraData> frame_;
 };

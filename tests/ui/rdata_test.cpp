@@ -31,27 +31,13 @@
 #include "tests/platform/whenshown.h"
 #include "tests/standin/grid_fixture.h"
 #include "tests/standin/odbc_fixture.h"
+#include "tests/ui/test_data_host.h"
 #include "tests/ui/test_main_window.h"
 #include "ui/fmemo.h"
 #include "ui/ovdbgrid.h"
 #include "ui/zarurctl.h"
 
 namespace {
-
-class TestHost : public TDataOwner {
- public:
-  TKind OwnerKind() const override { return kind; }
-  std::string RecordLimitText() const override { return limit; }
-  std::string FieldComment(int field) const override { return field == 1 ? "文字列" : ""; }
-  void RenewResult() override {
-    ++renewals;
-    if (renew) renew();
-  }
-  TKind kind = TKind::TableEditor;
-  std::string limit;
-  int renewals = 0;
-  std::function<void()> renew;
-};
 
 // The program's own defaults of DataColWidthV and DataColWidthH.
 constexpr int kProgramColWidthV = 30;
@@ -112,7 +98,7 @@ class DataFrame : public testing::Test {
   testing_odbc::OdbcFixture odbc_;
   testing_support::TempSettings settings_;
   TovSQLConnection connection_;
-  TestHost host_;
+  TTestDataHost host_;
   TovOption saved_;
   std::unique_ptr<TfraData> frame_;
 };
@@ -623,7 +609,7 @@ TEST_F(DataFrame, AHundredColumnsOrMoreKeepTheirWidthsAndAreNotSaved) {
 }
 
 // A window that holds the frame as the table editor does.
-class TDataHostWindow : public QWidget, public TestHost {
+class TDataHostWindow : public QWidget, public TTestDataHost {
  public:
   explicit TDataHostWindow(TovSQLConnection& connection) : frame(new TfraData(*this, &connection, this)) {
     setObjectName("frmTable");

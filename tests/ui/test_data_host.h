@@ -1,0 +1,24 @@
+// A host of a result frame for the ui tests: its kind and row limit as the
+// test sets them, field 1's comment, and a renewal that counts and runs
+// what the test asks for.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ui/rdata.h"
+
+class TTestDataHost : public TDataOwner {
+ public:
+  TKind OwnerKind() const override { return kind; }
+  std::string RecordLimitText() const override { return limit; }
+  std::string FieldComment(int field) const override { return field == 1 ? "文字列" : ""; }
+  void RenewResult() override {
+    ++renewals;
+    if (renew) renew();
+  }
+  TKind kind = TKind::TableEditor;
+  std::string limit;
+  int renewals = 0;
+  std::function<void()> renew;
+};
