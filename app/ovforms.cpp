@@ -12,6 +12,7 @@
 #include "app/core/ovmainwin.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/ovhhelp.h"
 #include "app/zarurmemo.h"
 #include "editor/ovmemo.h"
 #include "platform/qstr.h"
@@ -151,6 +152,8 @@ void TovForm::AddQuery(TovSQLQuery* query) {
 // The icon of the kind comes with the main window's image list; until then
 // the window only keeps the kind.
 void TovForm::SetImageIndex(int32_t index) { ImageIndex = index; }
+
+void TovForm::SetHelpContext(int context) { setProperty(kHelpContextProperty, context); }
 
 void TovForm::SetIsNew(bool isNew) {
   IsNew = isNew;

@@ -79,6 +79,8 @@ class TovForm : public QWidget {
 
   void SetConnectionWindow(TovConnectionWindow* connection);
   void SetImageIndex(int32_t index);
+  // The help topic F1 opens for the window and the controls in it.
+  void SetHelpContext(int context);
   void SetIsNew(bool isNew);
   void SetChanged(bool changed);
   void CreateTaskButton();

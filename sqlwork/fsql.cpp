@@ -45,6 +45,7 @@ constexpr char kColWidthKey[] = "SQL";
 constexpr char kDefaultScriptName[] = "Script.sql";
 constexpr char kSavedMessage[] = "ファイルに出力しました。";
 constexpr int kWindowImage = 10;
+constexpr int kHelpContext = 30100;
 constexpr int kTextButtonWidth = 78;
 constexpr int kSQLPanelMinHeight = 30;
 // The editor keeps three quarters of the room under the tool bar.
@@ -107,6 +108,7 @@ TfrmSQL::TfrmSQL(TovConnectionWindow& connection) : TovForm(connection) {
   setWindowTitle(QString::fromUtf8(kCaption));
   setupUi();
   SetImageIndex(kWindowImage);
+  SetHelpContext(kHelpContext);
   setWindowIcon(imgMain().Icon(kWindowImage));
   CreateTaskButton();
   setAcceptDrops(true);

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "app/core/fmainactcore.h"
@@ -25,18 +26,31 @@
 #include "app/fmain.h"
 #include "app/fmainact.h"
 #include "app/fobject.h"
+#include "app/ovhhelp.h"
 #include "editor/ovmemo.h"
 #include "sqlwork/core/fsqllogcore.h"
+#include "sqlwork/fsqllog.h"
 #include "sqlwork/sqlregister.h"
 #include "tests/platform/temp_settings.h"
+#include "tests/platform/whenshown.h"
 #include "tests/standin/odbc_fixture.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovgrid.h"
+#include "ui/ovprinter.h"
 #include "ui/ovstdctl.h"
+#include "ui/uiregister.h"
+#include "ui/zarurctl.h"
+
+// Items read in failure messages.
+inline void PrintTo(const TCodeAssistItem& item, std::ostream* out) {
+  *out << "{" << item.Name << ", " << item.Type << ", " << item.ImageIndex << "}";
+}
 
 namespace {
 
+using testing_support::WhenShown;
 using Lines = std::vector<std::string>;
+using Items = std::vector<TCodeAssistItem>;
 
 class SQLWindow : public testing::Test {
  protected:
@@ -47,6 +61,9 @@ class SQLWindow : public testing::Test {
     ClearActionHandlers();
     main = std::make_unique<TfrmMain>();
     main->show();
+    // As the program does: the editors take the main window's settings,
+    // the reserved words of the completion list among them.
+    RegisterUi(*main);
     RegisterSqlWork();
     AppOption.Separator = separator_;
     AppOption.AutoCommit = true;
@@ -57,6 +74,8 @@ class SQLWindow : public testing::Test {
     SQLLogFiles.clear();
   }
   ~SQLWindow() override {
+    SetControlOptionsWindow(nullptr);
+    SetPrintOwner(nullptr);
     main.reset();
     ClearActionHandlers();
     QCoreApplication::processEvents();
@@ -134,6 +153,7 @@ TEST_F(SQLWindow, OpensRunsSwitchesAndClosesWithItsConnectionWindow) {
   EXPECT_EQ(form->TaskButton->text().toStdString(), "ADMIN @ ORVT…");
   EXPECT_EQ(form->cmbDBName->count(), 2);
   EXPECT_EQ(form->mnuMain->actions().front()->text().toStdString(), "SQL実行(&O)");
+  EXPECT_EQ(form->property(kHelpContextProperty).toInt(), 30100);
   EXPECT_FALSE(form->actExec->isEnabled()) << "nothing to run yet";
 
   SetText(*form, "UPDATE S.T SET A = A + 10\r\n;\r\nSELECT A FROM S.T ORDER BY A\r\n  ;  \r\nSELECT A * 2 AS B FROM S.T");
@@ -315,6 +335,84 @@ TEST_F(SQLWindow, CodeAssistRequestAsksTheCatalogueThroughTheWindowsQuery) {
   form->txtSQL->SetRowCol(0, static_cast<int>(text.size()));
   EXPECT_TRUE(SendFormMessage(form, kMsgCodeAssist, 1, 1));
   EXPECT_NE(form->qrySQL.SQL(), "") << testing::PrintToString(Boxes());
+}
+
+// "履歴" loads the entry picked in the history dialog; leaving the dialog
+// without a pick leaves the editor and the position alone.
+TEST_F(SQLWindow, TheHistoryDialogsChoiceIsLoaded) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  const Lines texts[] = {{"SELECT 1", "FROM A"}, {"SELECT 2 FROM B"}, {"SELECT 3 FROM C"}};
+  for (const Lines& text : texts) RecordSQLLog(text);  // newest first: C, B, A
+  // Over a typed text, picks `row` in the dialog and leaves it by `button`.
+  const auto pick = [form](int row, QToolButton* TfrmSQLLog::*button) {
+    SetText(*form, "typed\r\n");
+    WhenShown<TfrmSQLLog>([row, button](TfrmSQLLog& dialog) {
+      dialog.lstSQL->setCurrentRow(row);
+      (dialog.*button)->click();
+    });
+    form->actLog->trigger();
+  };
+  pick(2, &TfrmSQLLog::btnSelect);
+  EXPECT_EQ(form->LogIndex, 2);
+  EXPECT_EQ(Editor(*form), "SELECT 1\r\nFROM A\r\n");
+  EXPECT_FALSE(form->txtSQL->Modified()) << "an entry run unchanged is not recorded again";
+
+  pick(0, &TfrmSQLLog::btnExit);
+  EXPECT_EQ(form->LogIndex, 2);
+  EXPECT_EQ(Editor(*form), "typed\r\n");
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+// F6, a typed "." and Ctrl+Space open the list for the word before the
+// caret; the empty word's list holds the schemas and the reserved words.
+TEST_F(SQLWindow, CompletionOpensTheListForTheWordBeforeTheCaret) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SCHEMA S");
+  // The stand-in describes only its sample's tables, so S.T is described here.
+  const std::string schema = " FROM RDBII_SYSTEM.RDBII_SCHEMA S WHERE S.SCHEMA_NAME = 'S'";
+  connection->ExecSQL("INSERT INTO RDBII_SYSTEM.RDBII_TABLE SELECT S.DB_CODE, S.DB_NAME, S.SCHEMA_CODE, "
+                      "S.SCHEMA_NAME, 900001, 'T', 'BS', 'ADMIN', '', 'YES', 'N'" + schema);
+  const std::string column = "INSERT INTO RDBII_SYSTEM.RDBII_COLUMN SELECT S.DB_CODE, S.SCHEMA_CODE, 900001, ";
+  connection->ExecSQL(column + "1, 'A', 1, 'IN', NULL, NULL, 9, 0, 10, 'YES', NULL" + schema);
+  connection->ExecSQL(column + "2, 'B', 2, 'CV', 10, 10, NULL, NULL, NULL, 'YES', NULL" + schema);
+  connection->ExecSQL("COMMIT");
+  TfrmSQL* form = OpenFromMain();
+  AppOption.CodeAssist = true;
+  TovMemo& editor = *form->txtSQL;
+  const std::vector<std::string> words = editor.ReserveWordList().Strings();
+  ASSERT_FALSE(words.empty()) << "the main window's reserved words";
+  Items schemaAndWords{{"S", "SCHEMA", 4}};
+  Items wordsSE;
+  for (const std::string& word : words) {
+    schemaAndWords.push_back({word, "KEYWORD", 10});
+    if (word.rfind("SE", 0) == 0) wordsSE.push_back({word, "KEYWORD", 10});
+  }
+  ASSERT_GT(wordsSE.size(), 1u);
+  struct Case {
+    std::string text;
+    std::function<void()> ask;
+    Items shown;
+  };
+  const Case cases[] = {
+      {"", [&] { QTest::keyClick(&editor, Qt::Key_F6); }, schemaAndWords},
+      {"SELECT S.T", [&] { QTest::keyClick(&editor, '.'); },
+       {{"*", "", -1}, {"A", "INTEGER", -1}, {"B", "CHAR VARYING", -1}}},
+      {"SELECT * FROM T WHERE SE", [&] { QTest::keyClick(&editor, Qt::Key_Space, Qt::ControlModifier); }, wordsSE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    editor.CloseCodeAssist();
+    SetText(*form, c.text);
+    editor.setFocus();
+    editor.SetRowCol(0, static_cast<int>(c.text.size()));
+    c.ask();
+    TovCodeAssist* popup = editor.CodeAssist();
+    ASSERT_NE(popup, nullptr) << testing::PrintToString(Boxes());
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->Candidates().Matches(), c.shown);
+  }
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(SQLWindow, ClosesWhenItsConnectionLeavesTheList) {
