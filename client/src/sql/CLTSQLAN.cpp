@@ -18,6 +18,7 @@
 #include "zk_seam.h"
 #include "CLTUTL.h"
 #include "clt_cnv.h"
+#include "cltsqlsl.h"
 
 clt_reply_services clt_reply_svc{};
 
@@ -75,6 +76,7 @@ constexpr uint32_t kCaSource = 44;
 constexpr uint32_t kCaLine = 56;
 constexpr uint32_t kCaSize = 60;
 constexpr uint32_t kCaSourceSize = 12;
+constexpr uint32_t kCaKind = kCaErrd + 4 * 4 + 2;  // second half of sqlerrd[4]: PREPARE's statement kind
 constexpr int kErrdCount = 6;
 constexpr int kWarnBits = 8;
 
@@ -85,6 +87,7 @@ constexpr uint32_t kPrepOutNames = 24;
 
 // Status part.
 constexpr uint32_t kStSqlstate = 0;
+constexpr uint32_t kStHold = 6;
 constexpr uint32_t kStFlags7 = 7;
 constexpr uint32_t kStFlags16 = 16;
 constexpr uint32_t kStSize = 17;
@@ -127,6 +130,7 @@ constexpr uint32_t kLevelWriteLine = 18;
 constexpr uint32_t kLevelSqltrc = 20;
 constexpr uint32_t kLevelErrlog = 21;
 constexpr uint32_t kLevelAuth = 22;
+constexpr uint32_t kLevelStatementList = 23;
 constexpr uint32_t kLevelCursors = 24;
 constexpr uint32_t kLevelNames = 26;
 constexpr uint32_t kLevelArrayCheck = 19;
@@ -825,6 +829,11 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   if (code < 0 && fetch && rc->fetch_desc != nullptr) {
     cltmem_free(rc->fetch_desc, kModule, __LINE__);
     rc->fetch_desc = nullptr;
+  }
+  if ((env->pdcursorlvl == '1' || env->pdcursorlvl == '2') && level_at_least(main, kLevelStatementList)) {
+    uint32_t ca = 0;
+    const uint16_t kind = v.u32_at(kBodySqlca, &ca) && v.has(ca, kCaSize) ? v.u16(ca + kCaKind) : 0;
+    if (clt_loc_after_reply(area, code, v.p[st + kStHold], kind) != 0) return done(-1);
   }
   if (code < 0) {
     const bool goes_on = (block && !(env->pdblkferrbreak == kYes && (flags7 & 0x04) != 0)) || func == kCall ||

@@ -25,6 +25,7 @@
 #include "clt_rcnct_trc.h"
 #include "clt_req_statement.h"
 #include "cltsqlbf.h"
+#include "cltsqlsl.h"
 #include "cltsqlef.h"
 
 clt_exec_services clt_exec_svc{};
@@ -726,22 +727,20 @@ int32_t finish_statement(const connection& c, rdb_sql_area* area, progress_bits 
   return rc;
 }
 
-// Freeing from a list that was never made has nothing to do; a list that
-// exists needs the statement list, built elsewhere.
-int32_t free_from(const void* list, rdb_sql_area* area, int32_t line) {
-  return list == nullptr ? 0 : report_client(area, line);
-}
-
 }  // namespace
 
 int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
-  const clt_main* main = clt_cur_main();
   switch (which) {
-    case clt_runtime_op::loc_free_unheld:
-    case clt_runtime_op::loc_free_closed:
-    case clt_runtime_op::loc_free_same_name:
-    case clt_runtime_op::loc_free_all:
-      return free_from(main != nullptr ? main->loc_list : nullptr, area, __LINE__);
+    case clt_runtime_op::loc_find: return clt_loc_find(area);
+    case clt_runtime_op::loc_free_ext: return clt_loc_free_ext(area);
+    case clt_runtime_op::loc_add: return clt_loc_add(area);
+    case clt_runtime_op::loc_bind_cursor: return clt_loc_bind_cursor(area);
+    case clt_runtime_op::loc_store_vars: return clt_loc_store_vars(area);
+    case clt_runtime_op::loc_release: return clt_loc_release(area);
+    case clt_runtime_op::loc_free_unheld: return clt_loc_free_unheld(area);
+    case clt_runtime_op::loc_free_closed: return clt_loc_free_closed(area);
+    case clt_runtime_op::loc_free_same_name: return clt_loc_free_same_name(clt_loc_current());
+    case clt_runtime_op::loc_free_all: return clt_loc_free_all(area);
     case clt_runtime_op::blkf_free_all: return clt_blkf_free_every(area);
     case clt_runtime_op::blkf_find: return clt_blkf_find(area);
     case clt_runtime_op::blkf_release: return clt_blkf_release(area);
@@ -834,23 +833,37 @@ namespace {
 
 constexpr int32_t kBlockUpkeepCodes[] = {CLT_FC_AUI2, CLT_FC_AUX,  CLT_FC_AUXI,
                                          CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_AUI3};
+constexpr int32_t kListUpkeepCodes[] = {CLT_FC_FETC, CLT_FC_AUI2, CLT_FC_AUX,  CLT_FC_AUXI,
+                                        CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_AUI3};
+constexpr uint32_t kLevelListUpkeep = 23;
+
+template <size_t N>
+bool one_of(const int32_t (&codes)[N], int32_t fc) {
+  return std::find(std::begin(codes), std::end(codes), fc) != std::end(codes);
+}
 
 // The statements after whose replies the server may ask for the
-// block-fetch buffers to go: its flags say what a COMMIT or a ROLLBACK
-// would have released.
-int32_t analyse_with_blkf_upkeep(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
+// block-fetch buffers and the statement-list entries to go: its flags
+// say what a COMMIT or a ROLLBACK would have released.
+int32_t analyse_with_upkeep(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
   if (clt_reply_analyse(body, received, area) != 0) return -1;
   clt_main* main = clt_cur_main();
+  const clt_env* env = clt_main_env(main);
   uint8_t flags = 0;
-  if (main->blkf_list == nullptr || !clt_blkf_configured(main, clt_main_env(main)) ||
-      !level_at_least(main, kLevelBlockUpkeep) ||
-      std::find(std::begin(kBlockUpkeepCodes), std::end(kBlockUpkeepCodes), main->funccode) ==
-          std::end(kBlockUpkeepCodes) ||
-      !clt_reply_status(body, received, CLT_STATUS_FLAGS, &flags)) {
-    return 0;
+  if (!clt_reply_status(body, received, CLT_STATUS_FLAGS, &flags)) return 0;
+  if (main->blkf_list != nullptr && clt_blkf_configured(main, env) && level_at_least(main, kLevelBlockUpkeep) &&
+      one_of(kBlockUpkeepCodes, main->funccode)) {
+    if ((flags & CLT_STATUS_FREE_UNHELD) != 0) {
+      if (clt_blkf_free_unheld(area) != 0) return -1;
+    } else if ((flags & CLT_STATUS_FREE_ALL) != 0 && clt_blkf_free_every(area) != 0) {
+      return -1;
+    }
   }
-  if ((flags & CLT_STATUS_FREE_UNHELD) != 0) return clt_blkf_free_unheld(area);
-  if ((flags & CLT_STATUS_FREE_ALL) != 0) return clt_blkf_free_every(area);
+  if (main->loc_list != nullptr && (env->pdcursorlvl == '1' || env->pdcursorlvl == '2') &&
+      level_at_least(main, kLevelListUpkeep) && one_of(kListUpkeepCodes, main->funccode)) {
+    if ((flags & CLT_STATUS_FREE_UNHELD) != 0) return clt_loc_free_closed(area);
+    if ((flags & CLT_STATUS_FREE_ALL) != 0) return clt_loc_free_unheld(area);
+  }
   return 0;
 }
 
@@ -864,7 +877,7 @@ int32_t clt_exec_general(rdb_sql_area* area) {
   clt_reply_conn* reply = clt_main_reply(c.main);
   if (reply->sqltrc != nullptr) cltmem_free(reply->sqltrc, kModule, __LINE__);
   reply->sqltrc = nullptr;
-  const int32_t rc = clt_exec_frame(area, clt_req_statement, analyse_with_blkf_upkeep);
+  const int32_t rc = clt_exec_frame(area, clt_req_statement, analyse_with_upkeep);
   return finish_statement(c, area, kProgressGeneral, rc);
 }
 

@@ -387,7 +387,7 @@ TEST_F(router, FollowUpsAfterTheExecutor) {
   dealloc.area.extstmtname = &marker;
   dealloc.exsql();
   EXPECT_EQ(zk::take_ran(), (std::vector<op>{op::exec_general, op::loc_find, op::loc_free_same_name,
-                                             op::loc_find_ext, op::loc_release}));
+                                             op::loc_free_ext, op::loc_release}));
   clt_global.main->blkf_list = nullptr;
 }
 
