@@ -16,7 +16,6 @@
 #include "CLTSQLDA.h"
 #include "CLTUTL.h"
 #include "clt_cnv.h"
-#include "cltsqlsl.h"
 
 namespace {
 
@@ -441,10 +440,10 @@ int32_t count_csnas(const binding& b, int64_t* total) {
 // server, and the list keeps that OPEN's block, variables and names.
 int32_t bind_deferred(const binding& b, int64_t* total) {
   if (b.fc != CLT_FC_FETC || b.env->pdcursorlvl != '2' || !level_at_least(b.main, kLevelDeferred) ||
-      clt_loc_find(b.area) != 0) {
+      clt_runtime(clt_runtime_op::loc_find, b.area) != 0) {
     return 0;
   }
-  const clt_loc_entry* e = clt_loc_current();
+  const auto* e = static_cast<const clt_loc_entry*>(b.main->loc_current);
   if (e->open != 'Y' || e->fetched != 'N') return 0;
   if (e->open_block != nullptr) {
     int32_t length = 0;
