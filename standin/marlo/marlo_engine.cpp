@@ -18,6 +18,15 @@ constexpr uint32_t kTextOffset = 72;
 constexpr uint32_t kOutCount = 88;
 constexpr uint32_t kStmtSection = 94;
 constexpr uint32_t kHoldByte = 97;
+constexpr uint32_t kKeepByte = 108;
+constexpr uint32_t kStmtFlags = 109;
+// Statement flags of a FETCH of a cursor in the client's statement list:
+// it carries the OPEN that the client completed itself.
+constexpr uint8_t kFlagCarriedOpen = 0x02;
+// ... and that it keeps the list: the end of the rows closes the cursor,
+// whose CLOSE the client then completes itself.
+constexpr uint8_t kFlagListed = 0x04;
+constexpr uint32_t kSlotSecondSqlda = 2;
 constexpr uint32_t kConnectNullData = 241;
 constexpr uint8_t kYes = 'Y';
 constexpr uint32_t kArrayRows = 110;
@@ -31,6 +40,10 @@ constexpr uint32_t kLevelCharsets = 24;
 constexpr uint32_t kLevelStandardState = 26;
 constexpr uint16_t kExtTypeOwner = 2;
 constexpr uint16_t kExtTypeName = 3;
+constexpr uint16_t kExtStatementName = 7;
+constexpr uint16_t kExtCursorName = 8;
+constexpr uint32_t kExtNameLength = 6;
+constexpr uint32_t kExtNameHead = 8;
 constexpr int kMaxElements = 64;
 
 // Description part and name entries.
@@ -84,6 +97,7 @@ constexpr int32_t kSqlVariables = -313;
 constexpr int32_t kSqlBadValue = -404;
 constexpr int32_t kSqlNotNull = -407;
 constexpr int32_t kSqlNoCursor = -501;
+constexpr int32_t kSqlOpenCursor = -502;
 constexpr int32_t kSqlNotFound = 100;
 constexpr char kFetchFn[] = "p_f_sqa_cfetch";
 constexpr int32_t kSqlNotPrepared = -514;
@@ -140,6 +154,22 @@ struct engine::request_view {
         const uint16_t n = u16(at + 4);
         return has(at + 6, n) ? std::string(p.begin() + at + 6, p.begin() + at + 6 + n) : "";
       }
+      if (distance == 0) break;
+      at += distance;
+    }
+    return "";
+  }
+  // An extended statement (7) or cursor (8) name: 'G', a reserved byte,
+  // u16 length, name.
+  std::string extended(uint16_t kind) const {
+    uint32_t at = slot(kSlotExtension);
+    for (int i = 0; at != 0 && i < kMaxElements && has(at, kExtNameHead); ++i) {
+      if (u16(at) == kind) {
+        const uint16_t n = u16(at + kExtNameLength);
+        return has(at + kExtNameHead, n) ? std::string(p.begin() + at + kExtNameHead, p.begin() + at + kExtNameHead + n)
+                                         : "";
+      }
+      const uint16_t distance = u16(at + 2);
       if (distance == 0) break;
       at += distance;
     }
@@ -263,10 +293,32 @@ std::vector<uint8_t> engine::type_names(const std::vector<column>& cols) const {
   return b;
 }
 
+uint16_t engine::statement_section(const request_view& rq) const {
+  // A cursor allocated under an extended name runs its statement's.
+  if (auto cursor = allocated_.find(rq.extended(kExtCursorName)); cursor != allocated_.end()) return cursor->second;
+  return rq.u16(kStmtSection) != 0 ? rq.u16(kStmtSection) : rq.section();
+}
+
+reply engine::allocate_cursor(const request_view& rq) {
+  auto statement = named_.find(rq.extended(kExtStatementName));
+  if (statement == named_.end()) return error(kSqlNotPrepared, "07003", "Statement not prepared");
+  allocated_[rq.extended(kExtCursorName)] = statement->second;
+  reply r;
+  r.status.hold = prepared_[statement->second].held ? 1 : 0;
+  return r;
+}
+
+void engine::deallocate(const request_view& rq) {
+  const std::string name = rq.extended(kExtStatementName);
+  auto named = named_.find(name);
+  prepared_.erase(named != named_.end() ? named->second : rq.section());
+  if (named != named_.end()) named_.erase(named);
+}
+
 std::string engine::statement_of(const request_view& rq, statement* st) const {
   const std::string text = rq.text();
   if (!text.empty()) return parse_statement(text, st);
-  const uint16_t stmt = rq.u16(kStmtSection) != 0 ? rq.u16(kStmtSection) : rq.section();
+  const uint16_t stmt = statement_section(rq);
   auto it = prepared_.find(stmt);
   if (it == prepared_.end()) return "no statement prepared under section " + std::to_string(stmt);
   *st = it->second.st;
@@ -316,7 +368,8 @@ reply engine::prepare(const request_view& rq) {
   if (std::string why = resolve(st, &t, &selected, &inputs); !why.empty()) {
     return error(t == nullptr ? kSqlNoTable : kSqlNoColumn, t == nullptr ? "42S02" : "42S22", why);
   }
-  prepared_[rq.section()] = prepared{st, text};
+  prepared_[rq.section()] = prepared{st, text, rq.byte(kHoldByte) == 1, rq.byte(kKeepByte) == kYes};
+  if (std::string name = rq.extended(kExtStatementName); !name.empty()) named_[name] = rq.section();
   std::vector<column> out_cols;
   std::vector<int> out_positions;
   if (st.kind == statement_kind::select) {
@@ -342,6 +395,10 @@ reply engine::prepare(const request_view& rq) {
   r.statement_kind = st.kind == statement_kind::select ? kKindSelect
                      : st.kind == statement_kind::insert ? kKindInsert
                                                          : kKindDelete;
+  if (auto kind = config_.statement_kinds.find(rq.section()); kind != config_.statement_kinds.end()) {
+    r.statement_kind = kind->second;
+  }
+  r.status.hold = prepared_[rq.section()].held ? 1 : 0;
   if (st.kind == statement_kind::insert && !inputs.empty()) r.status.flags16 |= kStatusArrayInsert;
   return r;
 }
@@ -500,7 +557,7 @@ reply engine::execute(const request_view& rq, const statement& st, size_t into) 
   return r;
 }
 
-reply engine::open(const request_view& rq, const statement& st) {
+reply engine::open(const request_view& rq, const statement& st, bool with_inputs) {
   if (st.kind != statement_kind::select) return error(kSqlNoCursor, "24000", "Only a SELECT opens a cursor");
   const table* t = nullptr;
   std::vector<int> selected;
@@ -509,7 +566,7 @@ reply engine::open(const request_view& rq, const statement& st) {
     return error(t == nullptr ? kSqlNoTable : kSqlNoColumn, t == nullptr ? "42S02" : "42S22", why);
   }
   std::vector<input_value> inputs;
-  const uint32_t part = rq.slot(kSlotFirstSqlda);
+  const uint32_t part = with_inputs ? rq.slot(kSlotFirstSqlda) : 0;
   if (part != 0) {
     descriptor d;
     std::string why = read_descriptor(rq.p, part, rq.decoding(), &d);
@@ -518,7 +575,8 @@ reply engine::open(const request_view& rq, const statement& st) {
   }
   if (inputs.size() != st.markers()) return error(kSqlVariables, "07001", "Number of input variables does not match");
   cursor c;
-  c.held = rq.byte(kHoldByte) == 1;
+  const auto known = prepared_.find(statement_section(rq));
+  c.held = rq.byte(kHoldByte) == 1 || (rq.text().empty() && known != prepared_.end() && known->second.held);
   for (int i : selected) c.columns.push_back(t->columns[static_cast<size_t>(i)]);
   const int at = st.has_predicate ? t->find(st.predicate_column) : -1;
   cell wanted;
@@ -546,20 +604,38 @@ reply engine::close(const request_view& rq) {
   return reply{};
 }
 
+reply engine::carried_open(const request_view& rq, bool* list_moved) {
+  statement st;
+  if (std::string why = statement_of(rq, &st); !why.empty()) return error(kSqlNotPrepared, "07003", why);
+  // The OPEN's values come first; the FETCH's own list then stands in
+  // slot 2, or is left out when the server keeps its description.
+  const bool values = st.markers() > 0;
+  *list_moved = values || rq.slot(kSlotSecondSqlda) != 0;
+  if (cursors_.count(rq.section()) != 0) return error(kSqlOpenCursor, "24000", "Cursor already open");
+  return open(rq, st, values);
+}
+
 std::vector<uint8_t> engine::fetch(const request_view& rq) {
+  bool moved = false;
+  if ((rq.byte(kStmtFlags) & kFlagCarriedOpen) != 0) {
+    reply opened = carried_open(rq, &moved);
+    if (opened.sqlcode < 0) return encode(opened, kFetchFn);
+  }
   std::vector<fetch_entry>& kept = descriptions_[rq.section()];
-  read_fetch_description(config_.little_endian, rq.p, &kept);
+  read_fetch_description(config_.little_endian, rq.p, &kept, moved);
   auto it = cursors_.find(rq.section());
   if (it == cursors_.end()) return encode(error(kSqlNoCursor, "24000", "Cursor not open"), kFetchFn);
   if (kept.empty()) return encode(error(kSqlVariables, "07001", "FETCH without a description"), kFetchFn);
   cursor& c = it->second;
+  reply answer;
+  answer.status.hold = c.held ? 1 : 0;
   if (c.next >= c.rows.size()) {
-    reply end;
-    end.sqlcode = kSqlNotFound;
-    end.sqlstate = "02000";
-    return encode(end, kFetchFn);
+    answer.sqlcode = kSqlNotFound;
+    answer.sqlstate = "02000";
+    if ((rq.byte(kStmtFlags) & kFlagListed) != 0) cursors_.erase(it);
+    return encode(answer, kFetchFn);
   }
-  std::vector<uint8_t> body = encode(reply{}, kFetchFn);
+  std::vector<uint8_t> body = encode(answer, kFetchFn);
   const std::string why = row_reply(config_.little_endian, descriptor_form(rq.p), kept, c.rows[c.next], config_.fetch, &body);
   if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
   ++c.next;
@@ -577,8 +653,16 @@ void engine::end_transaction(bool commit) {
   if (changed_ && !commit) tables_ = saved_;
   changed_ = false;
   saved_ = table_set{};
+  // Held cursors stay open over COMMIT; ROLLBACK closes every cursor.
   for (auto it = cursors_.begin(); it != cursors_.end();) {
-    it = it->second.held ? std::next(it) : cursors_.erase(it);
+    it = commit && it->second.held ? std::next(it) : cursors_.erase(it);
+  }
+  // A statement outlives its transaction when it is kept, or when its
+  // cursors are held.
+  if (!config_.transaction_statements) return;
+  for (auto it = prepared_.begin(); it != prepared_.end();) {
+    const bool in_use = cursors_.count(it->first) != 0;
+    it = it->second.kept || it->second.held || in_use ? std::next(it) : prepared_.erase(it);
   }
 }
 
@@ -595,6 +679,8 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
     end_transaction(rq.reqcode() != "DISR");
     cursors_.clear();
     prepared_.clear();
+    named_.clear();
+    allocated_.clear();
     descriptions_.clear();
   } else if (function == "p_f_sqa_ccommit" || function == "p_f_sqa_ctrns_commit") {
     end_transaction(true);
@@ -617,6 +703,10 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
     r = why.empty() ? open(rq, st) : error(kSqlNotPrepared, "07003", why);
   } else if (function == "p_f_sqa_cclose") {
     r = close(rq);
+  } else if (function == "p_f_sqa_calcr") {
+    r = allocate_cursor(rq);
+  } else if (function == "p_f_sqa_cdset") {
+    deallocate(rq);
   } else if (function == kFetchFn) {
     *body = fetch(rq);
     return true;

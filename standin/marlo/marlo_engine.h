@@ -30,6 +30,12 @@ struct engine_config {
   // Status bytes 6, 7 and 16 by server function, in place of the engine's own.
   std::map<std::string, status_bytes> statuses;
   fetch_options fetch;
+  // The statement kind a PREPARE reports, by section, in place of the
+  // engine's own (0x4000 for a SELECT).
+  std::map<uint16_t, uint16_t> statement_kinds;
+  // COMMIT and ROLLBACK drop the prepared statements that are not kept
+  // over the end of a transaction (the PREPARE's keep byte).
+  bool transaction_statements = false;
 };
 
 // A cursor opened by OPEN: the selected columns and rows, and the next row.
@@ -37,7 +43,7 @@ struct cursor {
   std::vector<column> columns;
   std::vector<std::vector<cell>> rows;
   size_t next = 0;
-  bool held = false;  // stays open over COMMIT and ROLLBACK
+  bool held = false;  // stays open over COMMIT
 };
 
 class engine {
@@ -55,6 +61,8 @@ class engine {
   struct prepared {
     statement st;
     std::string text;
+    bool held = false;  // its cursors stay open over COMMIT
+    bool kept = false;  // it outlives the end of its transaction
   };
   struct request_view;
 
@@ -63,7 +71,11 @@ class engine {
   reply describe(const request_view& rq);
   reply describe_type(const request_view& rq);
   reply execute(const request_view& rq, const statement& st, size_t into);
-  reply open(const request_view& rq, const statement& st);
+  // `inputs`: the first list carries the OPEN's values.
+  reply open(const request_view& rq, const statement& st, bool inputs = true);
+  // A FETCH that carries its cursor's OPEN, which the client completed
+  // without the server: the cursor is opened first.
+  reply carried_open(const request_view& rq, bool* list_moved);
   reply close(const request_view& rq);
   // The open cursor's next row (SQLCODE 100 after the last), by the
   // description the FETCH carries or the one kept for its section.
@@ -71,6 +83,11 @@ class engine {
   std::vector<uint8_t> encode(reply r, const std::string& function) const;
   void end_transaction(bool commit);
 
+  // The section of the statement a request runs: an extended cursor's
+  // statement, the request's statement section, or its own section.
+  uint16_t statement_section(const request_view& rq) const;
+  reply allocate_cursor(const request_view& rq);
+  void deallocate(const request_view& rq);
   // The statement a request names: its own SQL text, or the one that
   // PREPARE kept under its section. Empty reason, or why there is none.
   std::string statement_of(const request_view& rq, statement* st) const;
@@ -92,6 +109,8 @@ class engine {
   byte_order order_;
   std::map<uint16_t, prepared> prepared_;
   std::map<uint16_t, cursor> cursors_;
+  std::map<std::string, uint16_t> named_;      // extended statement name -> section
+  std::map<std::string, uint16_t> allocated_;  // extended cursor name -> its statement's section
   // The CONNECT asked that NULL values carry data (PDDFLNVAL=USE): the
   // replies carry a blank SQLCA mark, the client then takes FETCH replies
   // in the SQLDA form, and values follow NULL indicators.

@@ -12,6 +12,7 @@ namespace {
 
 // The request packet: where its fields lie from the packet's start.
 constexpr size_t kPacketSlot0 = 20;
+constexpr size_t kPacketSlot2 = 28;
 constexpr size_t kPacketForm = 69;
 constexpr size_t kListHead = 16;
 constexpr size_t kListSqld = 14;
@@ -163,9 +164,10 @@ std::string descriptor_value(bool le, const shape& s, const cell& v, const uint8
 
 }  // namespace
 
-void read_fetch_description(bool le, const std::vector<uint8_t>& p, std::vector<fetch_entry>* kept) {
-  if (p.size() < kPacketSlot0 + 4) return;
-  const size_t list = read_n(le, p.data() + kPacketSlot0, 4);
+void read_fetch_description(bool le, const std::vector<uint8_t>& p, std::vector<fetch_entry>* kept, bool second_slot) {
+  const size_t slot = second_slot ? kPacketSlot2 : kPacketSlot0;
+  if (p.size() < slot + 4) return;
+  const size_t list = read_n(le, p.data() + slot, 4);
   if (list == 0 || list + kListHead > p.size()) return;
   const size_t n = read_n(le, p.data() + list + kListSqld, 2);
   kept->clear();

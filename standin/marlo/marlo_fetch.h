@@ -30,7 +30,10 @@ struct fetch_options {
 
 // Takes the description a FETCH request (`packet` from its start) carries
 // into *kept; a FETCH without one leaves the kept one.
-void read_fetch_description(bool little_endian, const std::vector<uint8_t>& packet, std::vector<fetch_entry>* kept);
+// A FETCH that carries its cursor's OPEN has the OPEN's list in slot 0
+// and its own in slot 2.
+void read_fetch_description(bool little_endian, const std::vector<uint8_t>& packet, std::vector<fetch_entry>* kept,
+                            bool second_slot = false);
 
 // True when a FETCH request asks for its row in the descriptor form.
 bool descriptor_form(const std::vector<uint8_t>& packet);

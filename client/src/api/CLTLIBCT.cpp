@@ -1185,13 +1185,12 @@ int32_t clt_exec_statement(rdb_sql_area* area) {
   }
   if (check_gates(main, area) != 0) return -1;
   if (route(main, area) != 0) return -1;
+  // Both warnings say the server ended the transaction: what a ROLLBACK
+  // releases goes. Without them the lists stay as they are.
   const char* warn = area->sqlca->sqlwarn;
-  if (warn[kWarnSummary] == 'W' && warn[kWarnBlockFetchEnd] == 'W' && block_fetch_wanted(main) &&
-      clt_blkf_free_all(area) != 0) {
-    return -1;
-  }
-  if (cursor_list_on(main) && main->loc_list &&
-      clt_runtime(clt_runtime_op::loc_free_unheld, area) != 0) {
+  if (warn[kWarnSummary] != 'W' || warn[kWarnBlockFetchEnd] != 'W') return 0;
+  if (block_fetch_wanted(main) && clt_blkf_free_all(area) != 0) return -1;
+  if (cursor_list_on(main) && main->loc_list && clt_runtime(clt_runtime_op::loc_free_unheld, area) != 0) {
     return -1;
   }
   return 0;
