@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "marlo_block.h"
 #include "marlo_fetch.h"
 #include "marlo_reply.h"
 #include "marlo_sql.h"
@@ -30,6 +31,7 @@ struct engine_config {
   // Status bytes 6, 7 and 16 by server function, in place of the engine's own.
   std::map<std::string, status_bytes> statuses;
   fetch_options fetch;
+  block_options block;
 };
 
 // A cursor opened by OPEN: the selected columns and rows, and the next row.
@@ -38,6 +40,13 @@ struct cursor {
   std::vector<std::vector<cell>> rows;
   size_t next = 0;
   bool held = false;  // stays open over COMMIT and ROLLBACK
+  // A generated table's rows, made as the cursor reaches them, and the
+  // selected columns' places in them.
+  const generated_rows* generated = nullptr;
+  std::vector<int> selected;
+  size_t blocks = 0;  // block replies sent
+  size_t count() const { return generated != nullptr ? generated->count : rows.size(); }
+  std::vector<cell> row(size_t i) const;
 };
 
 class engine {
@@ -49,7 +58,10 @@ class engine {
   bool answer(const std::string& function, const std::vector<uint8_t>& packet, std::vector<uint8_t>* body);
 
   table_set& tables() { return tables_; }
-  const std::map<uint16_t, cursor>& cursors() const { return cursors_; }
+  // Open cursors by section number and cursor name: several cursors may
+  // share a section.
+  using cursor_key = std::pair<uint16_t, std::string>;
+  const std::map<cursor_key, cursor>& cursors() const { return cursors_; }
 
  private:
   struct prepared {
@@ -68,6 +80,9 @@ class engine {
   // The open cursor's next row (SQLCODE 100 after the last), by the
   // description the FETCH carries or the one kept for its section.
   std::vector<uint8_t> fetch(const request_view& rq);
+  // The next rows of a cursor whose FETCH asks for a block of `asked`.
+  std::vector<uint8_t> fetch_block(const request_view& rq, cursor& c, const std::vector<fetch_entry>& d,
+                                   uint16_t asked);
   std::vector<uint8_t> encode(reply r, const std::string& function) const;
   void end_transaction(bool commit);
 
@@ -91,7 +106,7 @@ class engine {
   engine_config config_;
   byte_order order_;
   std::map<uint16_t, prepared> prepared_;
-  std::map<uint16_t, cursor> cursors_;
+  std::map<cursor_key, cursor> cursors_;
   // The CONNECT asked that NULL values carry data (PDDFLNVAL=USE): the
   // replies carry a blank SQLCA mark, the client then takes FETCH replies
   // in the SQLDA form, and values follow NULL indicators.
@@ -99,6 +114,7 @@ class engine {
   // By section; kept over CLOSE and OPEN, since the client sends a
   // description only when its list changes.
   std::map<uint16_t, std::vector<fetch_entry>> descriptions_;
+  std::map<uint16_t, uint16_t> list_sqln_;  // and the sqln of the list each described
 };
 
 }  // namespace marlo

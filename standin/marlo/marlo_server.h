@@ -79,6 +79,7 @@ struct script {
   uint8_t standard_sqlstate = 0;
   std::map<std::string, status_bytes> statuses;  // status bytes 6, 7 and 16 by function
   fetch_options fetch;                   // what its FETCH replies add
+  block_options block;                   // its block replies and generated tables
   // The reply to a request of this function waits until release().
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.
