@@ -23,6 +23,7 @@
 #include "clt_rcnct_trc.h"
 #include "clt_cnv.h"
 #include "cltsqadc.h"
+#include "zk_reply_routes.h"
 #include "zk_loghook.h"
 #include "zk_seam.h"
 
