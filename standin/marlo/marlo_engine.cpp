@@ -15,6 +15,7 @@ constexpr uint32_t kBody = 52;
 constexpr uint32_t kReqcode = 56;
 constexpr uint32_t kSection = 60;
 constexpr uint32_t kTextOffset = 72;
+constexpr uint32_t kName1Offset = 80;
 constexpr uint32_t kOutCount = 88;
 constexpr uint32_t kStmtSection = 94;
 constexpr uint32_t kHoldByte = 97;
@@ -130,6 +131,13 @@ struct engine::request_view {
   uint8_t byte(uint32_t at) const { return has(at, 1) ? p[at] : 0; }
   uint32_t slot(uint32_t i) const { return u32(kSlotTable + 4 * i); }
   uint16_t section() const { return u16(kSection); }
+  // The cursor a request names: its section and its first name.
+  std::pair<uint16_t, std::string> cursor() const {
+    const uint32_t at = u32(kName1Offset);
+    std::string name;
+    for (uint32_t i = at; at != 0 && has(i, 1) && p[i] != 0; ++i) name += static_cast<char>(p[i]);
+    return {section(), name};
+  }
   std::string reqcode() const { return has(kReqcode, 4) ? std::string(p.begin() + kReqcode, p.begin() + kReqcode + 4) : ""; }
   uint16_t rows() const {
     const uint16_t r = level >= kLevelArrayRows ? u16(kArrayRows) : 0;
@@ -578,6 +586,16 @@ reply engine::open(const request_view& rq, const statement& st, bool with_inputs
   const auto known = prepared_.find(statement_section(rq));
   c.held = rq.byte(kHoldByte) == 1 || (rq.text().empty() && known != prepared_.end() && known->second.held);
   for (int i : selected) c.columns.push_back(t->columns[static_cast<size_t>(i)]);
+  auto generated = config_.block.generated.find(t->name);
+  if (generated != config_.block.generated.end()) {
+    if (st.has_predicate) return error(kSqlSyntax, "42000", "A generated table is read whole");
+    c.generated = &generated->second;
+    c.selected = selected;
+    cursors_[rq.cursor()] = c;
+    reply r;
+    r.status.hold = c.held ? 1 : 0;
+    return r;
+  }
   const int at = st.has_predicate ? t->find(st.predicate_column) : -1;
   cell wanted;
   size_t next = 0;
@@ -593,14 +611,14 @@ reply engine::open(const request_view& rq, const statement& st, bool with_inputs
     for (int i : selected) out.push_back(row[static_cast<size_t>(i)]);
     c.rows.push_back(out);
   }
-  cursors_[rq.section()] = c;
+  cursors_[rq.cursor()] = c;
   reply r;
   r.status.hold = c.held ? 1 : 0;
   return r;
 }
 
 reply engine::close(const request_view& rq) {
-  if (cursors_.erase(rq.section()) == 0) return error(kSqlNoCursor, "24000", "Cursor not open");
+  if (cursors_.erase(rq.cursor()) == 0) return error(kSqlNoCursor, "24000", "Cursor not open");
   return reply{};
 }
 
@@ -611,7 +629,7 @@ reply engine::carried_open(const request_view& rq, bool* list_moved) {
   // slot 2, or is left out when the server keeps its description.
   const bool values = st.markers() > 0;
   *list_moved = values || rq.slot(kSlotSecondSqlda) != 0;
-  if (cursors_.count(rq.section()) != 0) return error(kSqlOpenCursor, "24000", "Cursor already open");
+  if (cursors_.count(rq.cursor()) != 0) return error(kSqlOpenCursor, "24000", "Cursor already open");
   return open(rq, st, values);
 }
 
@@ -623,22 +641,68 @@ std::vector<uint8_t> engine::fetch(const request_view& rq) {
   }
   std::vector<fetch_entry>& kept = descriptions_[rq.section()];
   read_fetch_description(config_.little_endian, rq.p, &kept, moved);
-  auto it = cursors_.find(rq.section());
+  auto it = cursors_.find(rq.cursor());
   if (it == cursors_.end()) return encode(error(kSqlNoCursor, "24000", "Cursor not open"), kFetchFn);
   if (kept.empty()) return encode(error(kSqlVariables, "07001", "FETCH without a description"), kFetchFn);
   cursor& c = it->second;
+  fetch_list_sqln(config_.little_endian, rq.p, &list_sqln_[rq.section()]);
+  const uint16_t asked = block_rows_asked(config_.little_endian, rq.p);
+  if (asked != 0) {
+    std::vector<uint8_t> block = fetch_block(rq, c, kept, asked);
+    if (c.next >= c.count() && (rq.byte(kStmtFlags) & kFlagListed) != 0) cursors_.erase(it);
+    return block;
+  }
   reply answer;
   answer.status.hold = c.held ? 1 : 0;
-  if (c.next >= c.rows.size()) {
+  if (c.next >= c.count()) {
     answer.sqlcode = kSqlNotFound;
     answer.sqlstate = "02000";
     if ((rq.byte(kStmtFlags) & kFlagListed) != 0) cursors_.erase(it);
     return encode(answer, kFetchFn);
   }
   std::vector<uint8_t> body = encode(answer, kFetchFn);
-  const std::string why = row_reply(config_.little_endian, descriptor_form(rq.p), kept, c.rows[c.next], config_.fetch, &body);
+  const std::string why = row_reply(config_.little_endian, descriptor_form(rq.p), kept, c.row(c.next), config_.fetch, &body);
   if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
   ++c.next;
+  return body;
+}
+
+std::vector<cell> cursor::row(size_t i) const {
+  if (generated == nullptr) return rows[i];
+  const std::vector<cell> whole = generated->row(i);
+  std::vector<cell> out;
+  for (int at : selected) out.push_back(whole[static_cast<size_t>(at)]);
+  return out;
+}
+
+std::vector<uint8_t> engine::fetch_block(const request_view& rq, cursor& c, const std::vector<fetch_entry>& d,
+                                         uint16_t asked) {
+  const size_t n = std::min<size_t>(asked, c.count() - std::min(c.next, c.count()));
+  std::vector<std::vector<cell>> rows;
+  rows.reserve(n);
+  for (size_t i = 0; i < n; ++i) rows.push_back(c.row(c.next + i));
+  reply r;
+  r.status.hold = c.held ? 1 : 0;
+  r.errd[2] = config_.block.errd2;
+  // The block that reaches the end of the rows says so itself.
+  if (c.next + n >= c.count()) {
+    r.sqlcode = kSqlNotFound;
+    r.sqlstate = "02000";
+  }
+  auto scripted = config_.block.scripted.find(c.blocks);
+  if (scripted != config_.block.scripted.end()) {
+    r.sqlcode = scripted->second.sqlcode;
+    r.status.flags7 = scripted->second.flags7;
+    r.message = scripted->second.message;
+    r.sqlstate = r.sqlcode < 0 ? "R0000" : r.sqlstate;
+  }
+  std::vector<uint8_t> body = encode(r, kFetchFn);
+  const std::string why = block_reply(config_.little_endian, descriptor_form(rq.p), config_.block.variant5,
+                                      config_.block.extra_rows, list_sqln_[rq.section()], d, rows, config_.fetch,
+                                      &body);
+  if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
+  c.next += n;
+  ++c.blocks;
   return body;
 }
 
@@ -661,7 +725,9 @@ void engine::end_transaction(bool commit) {
   // cursors are held.
   if (!config_.transaction_statements) return;
   for (auto it = prepared_.begin(); it != prepared_.end();) {
-    const bool in_use = cursors_.count(it->first) != 0;
+    const uint16_t section = it->first;
+    const bool in_use = std::any_of(cursors_.begin(), cursors_.end(),
+                                    [section](const auto& open) { return open.first.first == section; });
     it = it->second.kept || it->second.held || in_use ? std::next(it) : prepared_.erase(it);
   }
 }
@@ -682,6 +748,7 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
     named_.clear();
     allocated_.clear();
     descriptions_.clear();
+    list_sqln_.clear();
   } else if (function == "p_f_sqa_ccommit" || function == "p_f_sqa_ctrns_commit") {
     end_transaction(true);
   } else if (function == "p_f_sqa_crollback" || function == "p_f_sqa_ctrns_rollbk") {

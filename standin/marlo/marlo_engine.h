@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "marlo_block.h"
 #include "marlo_fetch.h"
 #include "marlo_reply.h"
 #include "marlo_sql.h"
@@ -36,6 +37,7 @@ struct engine_config {
   // COMMIT and ROLLBACK drop the prepared statements that are not kept
   // over the end of a transaction (the PREPARE's keep byte).
   bool transaction_statements = false;
+  block_options block;
 };
 
 // A cursor opened by OPEN: the selected columns and rows, and the next row.
@@ -44,6 +46,13 @@ struct cursor {
   std::vector<std::vector<cell>> rows;
   size_t next = 0;
   bool held = false;  // stays open over COMMIT
+  // A generated table's rows, made as the cursor reaches them, and the
+  // selected columns' places in them.
+  const generated_rows* generated = nullptr;
+  std::vector<int> selected;
+  size_t blocks = 0;  // block replies sent
+  size_t count() const { return generated != nullptr ? generated->count : rows.size(); }
+  std::vector<cell> row(size_t i) const;
 };
 
 class engine {
@@ -55,7 +64,10 @@ class engine {
   bool answer(const std::string& function, const std::vector<uint8_t>& packet, std::vector<uint8_t>* body);
 
   table_set& tables() { return tables_; }
-  const std::map<uint16_t, cursor>& cursors() const { return cursors_; }
+  // Open cursors by section number and cursor name: several cursors may
+  // share a section.
+  using cursor_key = std::pair<uint16_t, std::string>;
+  const std::map<cursor_key, cursor>& cursors() const { return cursors_; }
 
  private:
   struct prepared {
@@ -80,6 +92,9 @@ class engine {
   // The open cursor's next row (SQLCODE 100 after the last), by the
   // description the FETCH carries or the one kept for its section.
   std::vector<uint8_t> fetch(const request_view& rq);
+  // The next rows of a cursor whose FETCH asks for a block of `asked`.
+  std::vector<uint8_t> fetch_block(const request_view& rq, cursor& c, const std::vector<fetch_entry>& d,
+                                   uint16_t asked);
   std::vector<uint8_t> encode(reply r, const std::string& function) const;
   void end_transaction(bool commit);
 
@@ -108,7 +123,7 @@ class engine {
   engine_config config_;
   byte_order order_;
   std::map<uint16_t, prepared> prepared_;
-  std::map<uint16_t, cursor> cursors_;
+  std::map<cursor_key, cursor> cursors_;
   std::map<std::string, uint16_t> named_;      // extended statement name -> section
   std::map<std::string, uint16_t> allocated_;  // extended cursor name -> its statement's section
   // The CONNECT asked that NULL values carry data (PDDFLNVAL=USE): the
@@ -118,6 +133,7 @@ class engine {
   // By section; kept over CLOSE and OPEN, since the client sends a
   // description only when its list changes.
   std::map<uint16_t, std::vector<fetch_entry>> descriptions_;
+  std::map<uint16_t, uint16_t> list_sqln_;  // and the sqln of the list each described
 };
 
 }  // namespace marlo

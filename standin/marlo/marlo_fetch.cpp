@@ -75,15 +75,7 @@ std::string packed_of(const cell& v, uint8_t precision, uint8_t scale, std::vect
   return "";
 }
 
-// The parts of a value as this side sends it, by the code the request
-// gave (the client sends 0x30 as 0xC0 and 0xEA, 0xEC as 0xE4).
-struct shape {
-  uint8_t code;      // even
-  uint16_t length;   // bytes 4-5 read as one number
-  uint8_t p;
-  uint32_t length32;
-  uint8_t scale;     // byte 5 of a decimal's length field
-};
+using shape = value_shape;
 
 bool counted_text(uint8_t c) {
   return c == 0x30 || c == 0xA0 || c == 0xA8 || c == 0xC0 || c == 0xC8 || c == 0xA4 || c == 0xC4 || c == 0x44;
@@ -164,10 +156,26 @@ std::string descriptor_value(bool le, const shape& s, const cell& v, const uint8
 
 }  // namespace
 
+value_shape shape_of(bool le, const fetch_entry& d) {
+  return value_shape{static_cast<uint8_t>(d.code & 0xFE), static_cast<uint16_t>(read_n(le, d.len, 2)), d.len[0],
+                     static_cast<uint32_t>(read_n(le, d.len, 4)), d.len[1]};
+}
+
+std::string value_in_sqlda_form(bool le, const value_shape& s, const cell& v, std::vector<uint8_t>* b) {
+  out o{le, *b};
+  return sqlda_value(o, s, v);
+}
+
+std::string value_in_descriptor_form(bool le, const value_shape& s, const cell& v, const uint8_t pad[2], uint8_t len[4],
+                                     std::vector<uint8_t>* b) {
+  return descriptor_value(le, s, v, pad, len, b);
+}
+
 void read_fetch_description(bool le, const std::vector<uint8_t>& p, std::vector<fetch_entry>* kept, bool second_slot) {
   const size_t slot = second_slot ? kPacketSlot2 : kPacketSlot0;
   if (p.size() < slot + 4) return;
   const size_t list = read_n(le, p.data() + slot, 4);
+
   if (list == 0 || list + kListHead > p.size()) return;
   const size_t n = read_n(le, p.data() + list + kListSqld, 2);
   kept->clear();
@@ -197,8 +205,7 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
   }
   for (size_t i = 0; i < columns; ++i) {
     const fetch_entry& d = kept[i];
-    const shape s{static_cast<uint8_t>(d.code & 0xFE), static_cast<uint16_t>(read_n(le, d.len, 2)), d.len[0],
-                  static_cast<uint32_t>(read_n(le, d.len, 4)), d.len[1]};
+    const shape s = shape_of(le, d);
     const bool nullable = (d.code & 1) != 0;
     const cell& v = values[i];
     const int ind = wide_indicator(s.code) ? 4 : 2;

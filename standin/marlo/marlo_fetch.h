@@ -47,6 +47,23 @@ bool descriptor_form(const std::vector<uint8_t>& packet);
 std::string row_reply(bool little_endian, bool descriptors, const std::vector<fetch_entry>& d,
                       const std::vector<cell>& row, const fetch_options& options, std::vector<uint8_t>* head);
 
+// A value as a FETCH reply carries it, by the variable it goes to (the
+// client sends 0x30 as 0xC0 and 0xEA, 0xEC as 0xE4).
+struct value_shape {
+  uint8_t code;      // even
+  uint16_t length;   // bytes 4-5 read as one number
+  uint8_t p;
+  uint32_t length32;
+  uint8_t scale;     // byte 5 of a decimal's length field
+};
+value_shape shape_of(bool little_endian, const fetch_entry& d);
+// The value appended to *b in the SQLDA form, or in the descriptor form
+// with its descriptor's length field in `len`. Empty, or why the value
+// does not suit its variable.
+std::string value_in_sqlda_form(bool little_endian, const value_shape& s, const cell& v, std::vector<uint8_t>* b);
+std::string value_in_descriptor_form(bool little_endian, const value_shape& s, const cell& v, const uint8_t pad[2],
+                                     uint8_t len[4], std::vector<uint8_t>* b);
+
 // One entry of the CONNECT reply's type list: the two names and the pad
 // bytes of fixed-length values of that character set.
 struct type_entry {

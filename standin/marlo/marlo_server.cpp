@@ -823,6 +823,7 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
     config.fetch = m.s.fetch;
     config.statement_kinds = m.s.statement_kinds;
     config.transaction_statements = m.s.transaction_statements;
+    config.block = m.s.block;
     m.sql = std::make_unique<engine>(m.s.tables, config);
   }
   if (pipe(m.stop_pipe) != 0) return;

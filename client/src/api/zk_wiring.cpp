@@ -24,6 +24,7 @@
 #include "clt_cnv.h"
 #include "cltsqadc.h"
 #include "cltsqlsl.h"
+#include "zk_reply_routes.h"
 #include "zk_loghook.h"
 #include "zk_seam.h"
 

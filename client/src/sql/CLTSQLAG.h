@@ -113,3 +113,25 @@ int32_t clt_col_flags(const uint8_t* body, uint32_t total, rdb_sql_area* area, u
 // (the second SQLDA for "AUX ", "AUXI", "AUXO", "CALL", "GETD" and
 // "AUI3"). 0, also after -306; -1 with the SQLCA and SQLSTATE set.
 int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
+
+// Rows of a block-fetch buffer: where the block keeps each column's value
+// and indicator for the row at hand, and the layout whose rules differ
+// from clt_out_conv's (column arrays or row records).
+enum class clt_block_layout { arrays, records };
+struct clt_block_cell {
+  uint32_t value;      // offset from the data part; 0: the row has no value
+  uint32_t indicator;  // offset from the data part of the indicator, or of a repetition's structure; 0: none
+  bool no_structure;   // column arrays: the row's repetition indicator structure is missing
+};
+struct clt_block_row {
+  clt_block_layout layout;
+  const clt_block_cell* cells;  // one per column
+  bool long_binary;             // column arrays: 0x90 declared above 32000 bytes is allowed
+};
+
+// Converts one block row (data part at `data`, `columns` descriptors)
+// into the variables of `da`, reporting as `module`. The contract of
+// clt_out_conv: a refused row leaves every variable as it was.
+int32_t clt_block_row_conv(const uint8_t* body, uint32_t total, uint32_t data, uint16_t columns, SQLDA* da,
+                           clt_col_env& e, const uint8_t* flags, uint16_t flag_count, const clt_block_row& block,
+                           const char* module);

@@ -25,7 +25,6 @@ clt_reply_services clt_reply_svc{};
 namespace {
 
 constexpr const char* kModule = "CLTSQLAN";
-constexpr const char* kMsgRdDone = "JXZ2000I . R. PROCESSING OF SQL COMPLETED";
 constexpr const char* kMsgRdNoRows = "JXZ2100I . R. NO ROWS SATISFYING SEARCH CONDITION";
 constexpr const char* kMsgLogMemory = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%d:%s:%d\n";
 
@@ -715,7 +714,7 @@ int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received)
   }
   const int32_t code = static_cast<int32_t>(v.u32(ca + kCaCode));
   sqlca->SQLCODE = code;
-  const char* fixed = code == 0 ? (rd ? kMsgRdDone : CLT_MSG_COMPLETED)
+  const char* fixed = code == 0 ? (rd ? CLT_MSG_COMPLETED_SECOND : CLT_MSG_COMPLETED)
                       : code == CLT_SQL_NO_ROWS ? (rd ? kMsgRdNoRows : CLT_MSG_NO_ROWS)
                                                : nullptr;
   if (fixed != nullptr) {

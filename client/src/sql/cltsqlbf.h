@@ -59,3 +59,7 @@ int32_t clt_close_cleanup(rdb_sql_area* area);
 
 // The running request's entry, or null.
 clt_blkf_entry* clt_blkf_current();
+
+// Whether the request's SQLCSNA is the one the entry copied at the first
+// blocked FETCH: both absent, or the same counts, indexes and names.
+bool clt_blkf_csna_same(const clt_blkf_entry* e, const void* csna);

@@ -251,8 +251,8 @@ TEST(TestServerEngine, OpenKeepsACursorAndDeleteRemovesByItsPredicate) {
   EXPECT_EQ(r.status(6), 1);
   EXPECT_EQ(r.status(7), 0x02);
   EXPECT_EQ(r.status(16), 0x04);
-  ASSERT_EQ(s.e.cursors().count(5), 1u);
-  EXPECT_EQ(s.e.cursors().at(5).rows, (std::vector<std::vector<marlo::cell>>{{marlo::cell::of("Aoki")}}));
+  ASSERT_EQ(s.e.cursors().count({5, ""}), 1u);
+  EXPECT_EQ(s.e.cursors().at({5, ""}).rows, (std::vector<std::vector<marlo::cell>>{{marlo::cell::of("Aoki")}}));
   EXPECT_EQ(s.ask("p_f_sqa_cclose", packet("CLOS", 5).done()).sqlcode(), 0);
   EXPECT_TRUE(s.e.cursors().empty());
   EXPECT_EQ(s.ask("p_f_sqa_cclose", packet("CLOS", 5).done()).sqlcode(), -501);

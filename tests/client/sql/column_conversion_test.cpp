@@ -5,6 +5,7 @@
 // leave every variable as it was.
 #include "CLTSQLAG.h"
 #include "cltsqadc.h"
+#include "zk_reply_routes.h"
 #include "rows_support.h"
 
 namespace {

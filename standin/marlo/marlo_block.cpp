@@ -1,0 +1,226 @@
+#include "marlo_block.h"
+
+#include <string.h>
+
+#include "marlo_values.h"
+
+namespace marlo {
+
+namespace {
+
+// The request packet: rows per block, and the block word (minus the rows
+// of a block fetch).
+constexpr size_t kRowsPerBlock = 90;
+constexpr size_t kBlockWord = 98;
+constexpr size_t kListSlot = 20;  // the first list's part
+constexpr size_t kListSqln = 12;
+
+// The reply body and the parts this side writes.
+constexpr size_t kBodyTotal = 0;
+constexpr size_t kBodyStatus = 8;
+constexpr size_t kBodyData = 16;
+constexpr size_t kBodyExt = 28;
+constexpr size_t kStatusRows = 14;
+constexpr size_t kMarkAt = 36 + 32 + 7;  // the SQLCA identifier's eighth character of a reply body
+constexpr size_t kDescHead = 16;
+constexpr size_t kDescSize = 16;
+constexpr size_t kExtFields = 52;
+constexpr size_t kExtVariant = 24;
+constexpr uint32_t kVariant5 = 5;
+constexpr int16_t kNull = -1;
+
+struct writer {
+  byte_order o;
+  std::vector<uint8_t>& b;
+  void n(uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      b.push_back(static_cast<uint8_t>(o.little_endian ? v >> (8 * i) : v >> (8 * (bytes - 1 - i))));
+    }
+  }
+  void at32(size_t off, uint32_t v) { o.put32(b.data() + off, v); }
+  void at16(size_t off, uint16_t v) { o.put16(b.data() + off, v); }
+  void align() {
+    while (b.size() % 4 != 0) b.push_back(0);
+  }
+};
+
+bool wide_indicator(uint8_t code) { return code == 0x90 || code == 0x94 || code == 0x9A || code == 0x9E; }
+
+// Codes whose rows give the offset of their value; the others lie a
+// fixed step apart.
+bool varying(uint8_t code) {
+  return code == 0xA0 || code == 0xA8 || code == 0xC0 || code == 0xC8 || code == 0xB0 || code == 0xB8 ||
+         code == 0x90 || code == 0x30;
+}
+
+// The step between rows of a fixed-size code and its slot size.
+size_t fixed_step(const value_shape& s) {
+  switch (s.code) {
+    case 0xF4: return 2;
+    case 0xF0: case 0x70: case 0x94: case 0x9A: case 0x9E: case 0xE2: return 4;
+    case 0xE0: return 8;
+    case 0x78: return 3;
+    case 0x7C: case 0x44: case 0xA4: case 0xC4: return s.length;
+    case 0xB4: return 2u * s.length;
+    default: return s.p / 2u + 1;  // the decimal codes
+  }
+}
+
+// The code a descriptor of a block names: the variable's own, nullable bit
+// included.
+uint8_t described(const fetch_entry& d) { return (d.code & 0xFE) == 0x30 ? static_cast<uint8_t>(0xC0 | (d.code & 1)) : d.code; }
+
+// One value in the descriptor form: its bytes and the length field.
+std::string value_bytes(bool le, const value_shape& s, const cell& v, const fetch_options& options, uint8_t len[4],
+                        std::vector<uint8_t>* out) {
+  cell filled = v;
+  // A null row of a fixed code still fills its slot.
+  if (v.null && !varying(s.code)) filled = cell::of(kind_of(s.code) == kind::integer || kind_of(s.code) == kind::decimal ? "0" : "");
+  return value_in_descriptor_form(le, s, filled, options.national_pad, len, out);
+}
+
+// Column arrays: per column the rows' values (a fixed step apart, or
+// through an offset per row), then an indicator array.
+std::string column_arrays(writer& w, size_t data, const std::vector<fetch_entry>& d,
+                          const std::vector<std::vector<cell>>& rows, const fetch_options& options) {
+  for (size_t i = 0; i < d.size(); ++i) {
+    const value_shape s = shape_of(w.o.little_endian, d[i]);
+    const size_t at = data + kDescHead + kDescSize * i;
+    uint8_t len[4] = {};
+    w.b[at + 1] = described(d[i]);
+    w.align();
+    const size_t values = w.b.size();
+    if (varying(s.code)) {
+      w.b.resize(values + 4 * rows.size(), 0);
+      for (size_t r = 0; r < rows.size(); ++r) {
+        std::vector<uint8_t> v;
+        if (std::string why = value_bytes(w.o.little_endian, s, rows[r][i], options, len, &v); !why.empty()) return why;
+        if (rows[r][i].null) continue;
+        w.align();
+        w.at32(values + 4 * r, static_cast<uint32_t>(w.b.size() - data));
+        w.b.insert(w.b.end(), v.begin(), v.end());
+      }
+    } else {
+      const size_t step = fixed_step(s);
+      for (const std::vector<cell>& row : rows) {
+        std::vector<uint8_t> v;
+        if (std::string why = value_bytes(w.o.little_endian, s, row[i], options, len, &v); !why.empty()) return why;
+        v.resize(step, s.code == 0xA4 || s.code == 0xC4 || s.code == 0x44 ? ' ' : 0);
+        w.b.insert(w.b.end(), v.begin(), v.end());
+      }
+    }
+    if (s.code == 0x44) w.at16(at + 4, s.length);
+    else memcpy(w.b.data() + at + 4, len, 4);
+    // The slot size shares the length field's last two bytes.
+    if (!varying(s.code)) w.at16(at + 6, static_cast<uint16_t>(fixed_step(s)));
+    w.at32(at + 8, static_cast<uint32_t>(values - data));
+    if ((d[i].code & 1) != 0) {
+      w.align();
+      w.at32(at + 12, static_cast<uint32_t>(w.b.size() - data));
+      for (const std::vector<cell>& row : rows) w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(s.code) ? 4 : 2);
+    }
+  }
+  return "";
+}
+
+// Row records: each row's next-record offset, value-offset table and
+// indicators, then its values.
+std::string row_records(writer& w, size_t data, const std::vector<fetch_entry>& d,
+                        const std::vector<std::vector<cell>>& rows, const fetch_options& options) {
+  for (size_t i = 0; i < d.size(); ++i) w.b[data + kDescHead + kDescSize * i + 1] = described(d[i]);
+  for (const std::vector<cell>& row : rows) {
+    w.align();
+    const size_t record = w.b.size();
+    w.n(0, 4);
+    w.n(0, 4);
+    for (size_t i = 0; i < d.size(); ++i) {
+      if ((d[i].code & 1) == 0) continue;
+      w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(d[i].code & 0xFE) ? 4 : 2);
+    }
+    w.align();
+    const size_t table = w.b.size();
+    w.at32(record + 4, static_cast<uint32_t>(table - data));
+    w.b.resize(table + 4 * d.size(), 0);
+    for (size_t i = 0; i < d.size(); ++i) {
+      const value_shape s = shape_of(w.o.little_endian, d[i]);
+      uint8_t len[4] = {};
+      std::vector<uint8_t> v;
+      if (std::string why = value_bytes(w.o.little_endian, s, row[i], options, len, &v); !why.empty()) return why;
+      memcpy(w.b.data() + data + kDescHead + kDescSize * i + 4, len, 4);
+      if (row[i].null) continue;
+      w.align();
+      w.at32(table + 4 * i, static_cast<uint32_t>(w.b.size() - data));
+      w.b.insert(w.b.end(), v.begin(), v.end());
+    }
+    w.align();
+    w.at32(record, static_cast<uint32_t>(w.b.size() - data));
+  }
+  return "";
+}
+
+}  // namespace
+
+bool fetch_list_sqln(bool le, const std::vector<uint8_t>& p, uint16_t* sqln) {
+  const byte_order o{le};
+  if (p.size() < kListSlot + 4) return false;
+  const size_t list = o.u32(p.data() + kListSlot);
+  if (list == 0 || list + kListSqln + 2 > p.size()) return false;
+  *sqln = o.u16(p.data() + list + kListSqln);
+  return true;
+}
+
+uint16_t block_rows_asked(bool le, const std::vector<uint8_t>& p) {
+  if (p.size() < kBlockWord + 2) return 0;
+  const byte_order o{le};
+  const auto word = static_cast<int16_t>(o.u16(p.data() + kBlockWord));
+  return word < 0 ? o.u16(p.data() + kRowsPerBlock) : 0;
+}
+
+std::string block_reply(bool le, bool descriptors, bool variant5, int extra_rows, uint16_t sqln,
+                        const std::vector<fetch_entry>& d,
+                        const std::vector<std::vector<cell>>& rows, const fetch_options& options,
+                        std::vector<uint8_t>* head) {
+  writer w{byte_order{le}, *head};
+  for (const fetch_entry& e : d) {
+    if (e.xdim >= 2) return "repetition columns do not come in blocks";
+  }
+  w.align();
+  const size_t data = w.b.size();
+  w.at32(kBodyData, static_cast<uint32_t>(data));
+  const bool carry = w.b[kMarkAt] == ' ';
+  if (descriptors) {
+    w.b.resize(data + kDescHead + kDescSize * d.size(), 0);
+    w.at16(data + 12, sqln);
+    w.at16(data + 14, static_cast<uint16_t>(d.size()));
+    std::string why = variant5 ? row_records(w, data, d, rows, options) : column_arrays(w, data, d, rows, options);
+    if (!why.empty()) return why;
+  } else {
+    w.n(d.size(), 2);
+    for (const std::vector<cell>& row : rows) {
+      for (size_t i = 0; i < d.size(); ++i) {
+        const bool nullable = (d[i].code & 1) != 0;
+        const value_shape s = shape_of(le, d[i]);
+        if (nullable) w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(s.code) ? 4 : 2);
+        if (row[i].null && !(nullable && carry)) continue;
+        if (std::string why = value_in_sqlda_form(le, s, row[i], &w.b); !why.empty()) return why;
+      }
+    }
+  }
+  if (!options.flags.empty() || (descriptors && variant5)) {
+    w.align();
+    const size_t ext = w.b.size();
+    w.at32(kBodyExt, static_cast<uint32_t>(ext));
+    w.b.resize(ext + kExtFields, 0);
+    if (descriptors && variant5) w.at32(ext + kExtVariant, kVariant5);
+    if (!options.flags.empty()) {
+      w.at32(ext, static_cast<uint32_t>(kExtFields));
+      w.b.insert(w.b.end(), options.flags.begin(), options.flags.end());
+    }
+  }
+  const size_t status = byte_order{le}.u32(w.b.data() + kBodyStatus);
+  w.at16(status + kStatusRows, static_cast<uint16_t>(static_cast<int>(rows.size()) + extra_rows));
+  w.at32(kBodyTotal, static_cast<uint32_t>(w.b.size()));
+  return "";
+}
+
+}  // namespace marlo
