@@ -25,7 +25,6 @@ constexpr uint32_t kBlockBufferLevel = 20;
 constexpr uint32_t kArrayResultLevel = 20;
 constexpr uint32_t kTrioLevel = 21;
 constexpr uint32_t kCsnaLevel = 24;
-constexpr uint32_t kStatementListLevel = 23;
 constexpr uint32_t kNamePairLevel = 26;
 constexpr uint32_t kNarrowEnd = 112;
 constexpr uint32_t kWideEnd = 132;
@@ -132,13 +131,12 @@ class builder {
   // A FETCH of a cursor the statement list knows; with PDCURSORLVL '2'
   // and an OPEN completed without the server, the FETCH carries it.
   void find_kept_statement() {
-    const char level = c_.env->pdcursorlvl;
-    if (func_ != CLT_FC_FETC || (level != '1' && level != '2') || !at_least(kStatementListLevel) ||
+    if (func_ != CLT_FC_FETC || !clt_cursor_list_kept(c_.main, c_.env) ||
         clt_runtime(clt_runtime_op::loc_find, c_.area) != 0) {
       return;
     }
     kept_ = static_cast<const clt_loc_entry*>(c_.main->loc_current);
-    if (kept_ == nullptr || level != '2' || kept_->fetched != 'N') return;
+    if (kept_ == nullptr || c_.env->pdcursorlvl != '2' || kept_->fetched != 'N') return;
     carried_open_ = kept_->open == 'Y';
     deferred_ = kept_;
   }

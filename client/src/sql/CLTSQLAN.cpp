@@ -129,7 +129,6 @@ constexpr uint32_t kLevelWriteLine = 18;
 constexpr uint32_t kLevelSqltrc = 20;
 constexpr uint32_t kLevelErrlog = 21;
 constexpr uint32_t kLevelAuth = 22;
-constexpr uint32_t kLevelStatementList = 23;
 constexpr uint32_t kLevelCursors = 24;
 constexpr uint32_t kLevelNames = 26;
 constexpr uint32_t kLevelArrayCheck = 19;
@@ -829,7 +828,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     cltmem_free(rc->fetch_desc, kModule, __LINE__);
     rc->fetch_desc = nullptr;
   }
-  if ((env->pdcursorlvl == '1' || env->pdcursorlvl == '2') && level_at_least(main, kLevelStatementList)) {
+  if (clt_cursor_list_kept(main, env)) {
     uint32_t ca = 0;
     const uint16_t kind = v.u32_at(kBodySqlca, &ca) && v.has(ca, kCaSize) ? v.u16(ca + kCaKind) : 0;
     if (clt_loc_after_reply(area, code, v.p[st + kStHold], kind) != 0) return done(-1);

@@ -33,7 +33,6 @@ constexpr int64_t kAlcrFourth = 36;
 constexpr int64_t kAuditShort = 106;
 constexpr int64_t kAuditLong = 262;
 constexpr uint32_t kLevelAudit = 24;
-constexpr uint32_t kLevelDeferred = 23;  // a FETCH may carry its cursor's OPEN
 constexpr int64_t kRdnodePart = 35;
 constexpr int64_t kJarTransferUnit = 102400;
 constexpr int64_t kDescribeTarget = 16;
@@ -439,7 +438,7 @@ int32_t count_csnas(const binding& b, int64_t* total) {
 // The OPEN that a FETCH carries: its cursor was opened without the
 // server, and the list keeps that OPEN's block, variables and names.
 int32_t bind_deferred(const binding& b, int64_t* total) {
-  if (b.fc != CLT_FC_FETC || b.env->pdcursorlvl != '2' || !level_at_least(b.main, kLevelDeferred) ||
+  if (b.fc != CLT_FC_FETC || b.env->pdcursorlvl != '2' || !clt_cursor_list_kept(b.main, b.env) ||
       clt_runtime(clt_runtime_op::loc_find, b.area) != 0) {
     return 0;
   }

@@ -836,7 +836,6 @@ constexpr int32_t kBlockUpkeepCodes[] = {CLT_FC_AUI2, CLT_FC_AUX,  CLT_FC_AUXI,
                                          CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_AUI3};
 constexpr int32_t kListUpkeepCodes[] = {CLT_FC_FETC, CLT_FC_AUI2, CLT_FC_AUX,  CLT_FC_AUXI,
                                         CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_AUI3};
-constexpr uint32_t kLevelListUpkeep = 23;
 
 template <size_t N>
 bool one_of(const int32_t (&codes)[N], int32_t fc) {
@@ -860,8 +859,7 @@ int32_t analyse_with_upkeep(const uint8_t* body, uint32_t received, rdb_sql_area
       return -1;
     }
   }
-  if (main->loc_list != nullptr && (env->pdcursorlvl == '1' || env->pdcursorlvl == '2') &&
-      level_at_least(main, kLevelListUpkeep) && one_of(kListUpkeepCodes, main->funccode)) {
+  if (main->loc_list != nullptr && clt_cursor_list_kept(main, env) && one_of(kListUpkeepCodes, main->funccode)) {
     if ((flags & CLT_STATUS_FREE_UNHELD) != 0) return clt_loc_free_closed(area);
     if ((flags & CLT_STATUS_FREE_ALL) != 0) return clt_loc_free_unheld(area);
   }
@@ -903,7 +901,6 @@ constexpr uint32_t kExtSqltrc = 20;
 constexpr uint32_t kExtSqltrcCtl = 32;
 constexpr uint32_t kLevelExtWords = 13;
 constexpr uint32_t kLevelSqltrcCtl = 20;
-constexpr uint32_t kLevelCursorList = 23;
 
 // Whether the FETCH is served from the cursor's kept block: rows are
 // left, or the block ended the rows (100, 110 once used up) or with an
@@ -966,8 +963,7 @@ int32_t serve_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) 
   const uint32_t total = std::min(server32(c.main, e->block + kBodyTotal), e->reply_buf_size);
   const uint32_t ext = total >= kBodyDirectory ? server32(c.main, e->block + kBodyExt) : 0;
   if (level_at_least(c.main, kLevelExtWords) && ext != 0) {
-    const bool cursor_list =
-        (c.env->pdcursorlvl == '1' || c.env->pdcursorlvl == '2') && level_at_least(c.main, kLevelCursorList);
+    const bool cursor_list = clt_cursor_list_kept(c.main, c.env);
     const struct {
       uint32_t at;
       bool cleared;
@@ -994,8 +990,12 @@ int32_t clt_exec_fetch(rdb_sql_area* area) {
   auto* e = static_cast<clt_blkf_entry*>(c.main->blkf_current);
   if (rc == 0 && e == nullptr) rc = no_memory(area, __LINE__, static_cast<uint32_t>(sizeof(clt_blkf_entry)));
   if (rc == 0) rc = served_from_block(e) ? serve_block(c, area, e) : fetch_block(c, area, e);
-  // The release of the block at the end of the rows under PDCURSORLVL
-  // follows here with the statement list.
+  // With the statement list the server has closed a cursor whose rows
+  // ended: its block goes with it, and the CLOSE completes here.
+  if (rc == 0 && c.main->blkf_current != nullptr && clt_cursor_list_kept(c.main, c.env) &&
+      area->sqlca->SQLCODE == CLT_SQL_NO_ROWS) {
+    rc = clt_blkf_release(area);
+  }
   return finish_statement(c, area, kProgressFetch, rc == 0 ? 0 : -1);
 }
 

@@ -32,7 +32,7 @@ constexpr int32_t kFailed = -10;
 
 const std::vector<const char*> kSettings = {
     "PDMEMTRCFILE", "PDHOST",    "PDFESHOST",      "PDSERVICEGRP", "PDAUTOCONNECT", "PDBLKF",
-    "PDCLTOPTIONSTR", "PDDFLNVAL", "PDBLKFERRBREAK", "PDSRVTYPE",    "PDBINARYBLKF"};
+    "PDCLTOPTIONSTR", "PDDFLNVAL", "PDBLKFERRBREAK", "PDSRVTYPE",    "PDBINARYBLKF",  "PDCURSORLVL"};
 
 void blank(char* field, size_t n, const char* text) {
   memset(field, ' ', n);
@@ -189,6 +189,41 @@ class BlockFetch : public ::testing::Test {
     return n;
   }
 };
+
+// With the statement list the end of the rows frees the cursor's block at
+// once, and the CLOSE that follows completes without the server.
+TEST_F(BlockFetch, WithTheStatementListTheEndOfTheRowsTakesTheBlock) {
+  for (const char* level : {"1", "2"}) {
+    SCOPED_TRACE(level);
+    setenv("PDCURSORLVL", level, 1);
+    start(form::arrays, staff(4));
+    std::vector<uint8_t> described(offsetof(SQLDA, sqlvar) + 8 * sizeof(SQLVAR), 0);
+    auto* da = reinterpret_cast<SQLDA*>(described.data());
+    memcpy(da->sqldaid, "SQLDA   ", 8);
+    da->sqln = 8;
+    zk::request prep{"SET "};
+    blank(prep.area.name1, sizeof prep.area.name1, "C1");
+    blank(prep.area.name2, sizeof prep.area.name2, "S1");
+    prep.area.section = 1;
+    prep.area.version = 0x802;
+    prep.statement("SELECT * FROM STAFF");
+    prep.area.sqliasda = da;
+    ASSERT_EQ(prep.exsql(), 0) << prep.message();
+    EXPECT_EQ(simple("OPEN", 1, "C1"), 0);
+    fetch_list f(1, "C1");
+    for (int i = 0; i < 4; ++i) ASSERT_EQ(f.run(), 0) << f.r.message();
+    EXPECT_EQ(entries(), 1u);
+    EXPECT_EQ(f.run(), 100);
+    EXPECT_EQ(entries(), 0u);
+    EXPECT_EQ(fetch_requests(), 2u);
+    EXPECT_EQ(simple("CLOS", 1, "C1"), 0);
+    size_t closes = 0;
+    for (const marlo::request& q : server->requests()) closes += q.function == "p_f_sqa_cclose" ? 1 : 0;
+    EXPECT_EQ(closes, 0u);
+    zk::request disc{"DISC"};
+    disc.exsql();
+  }
+}
 
 class BlockForms : public BlockFetch, public ::testing::WithParamInterface<form> {};
 
