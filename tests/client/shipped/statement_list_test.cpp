@@ -204,6 +204,8 @@ struct sequence {
   prepare_options prepared;
   std::vector<step> steps;
   std::vector<std::string> seen;  // what the server was asked after the PREPARE
+  uint8_t fetch_flags = 0;        // status byte 7 of every FETCH reply
+  uint8_t fetch_hold = 0;         // status byte 6 of every FETCH reply
 };
 
 void PrintTo(const sequence& c, std::ostream* os) { *os << c.what; }
@@ -212,7 +214,12 @@ class StatementList : public ::testing::TestWithParam<sequence> {};
 
 TEST_P(StatementList, RequestSequencesGiveTheirCodesAndTheRequestsTheServerSaw) {
   const sequence& c = GetParam();
-  session s(c.level);
+  marlo::script script;
+  if (c.fetch_flags != 0 || c.fetch_hold != 0) {
+    script.statuses["p_f_sqa_cfetch"].flags7 = c.fetch_flags;
+    script.statuses["p_f_sqa_cfetch"].hold = c.fetch_hold;
+  }
+  session s(c.level, script);
   ASSERT_TRUE(s.server->ok());
   ASSERT_EQ(s.lib.error(), "");
   s.connect();
@@ -224,6 +231,7 @@ TEST_P(StatementList, RequestSequencesGiveTheirCodesAndTheRequestsTheServerSaw) 
     zk::request r{st.code};
     on_cursor(r);
     if (strcmp(st.code, "FETC") == 0) r.area.sqliasda = into.da();
+    if (strcmp(st.code, "OPN2") == 0) r.statement(c.prepared.text);
     s.run(r);
     EXPECT_EQ(r.sqlcode(), st.sqlcode) << "step " << i << " " << st.code << ": " << r.message();
   }
@@ -272,7 +280,34 @@ INSTANTIATE_TEST_SUITE_P(
                  {"fetch", "open", "commit", "fetch"}},
         sequence{"level1_held_cursor_survives_commit", '1', kHeld,
                  {{"OPEN", kOk}, {"CMIT", kOk}, {"FETC", kOk}, {"ROLL", kOk}, {"FETC", kNotOpen}},
-                 {"open", "commit", "fetch", "rollback", "fetch"}}),
+                 {"open", "commit", "fetch", "rollback", "fetch"}},
+        // Status flags of a FETCH reply release what a COMMIT (0x02) or a
+        // ROLLBACK (0x04) would, 0x40 every entry; a freed entry leaves
+        // the next OPEN to the server.
+        sequence{"level2_flag02_frees_the_plain_entry", '2', {},
+                 {{"OPEN", kOk}, {"FETC", kOk}, {"OPEN", kOk}},
+                 {"fetch", "open"}, 0x02},
+        sequence{"level2_flag02_keeps_the_held_entry_open", '2', kHeld,
+                 {{"OPEN", kOk}, {"FETC", kOk}, {"OPEN", kAlreadyOpen}},
+                 {"fetch"}, 0x02},
+        sequence{"level2_flag04_closes_the_kept_entry", '2', kKept,
+                 {{"OPEN", kOk}, {"FETC", kOk}, {"FETC", kNotOpen}},
+                 {"fetch"}, 0x04},
+        sequence{"level2_flag04_frees_the_held_entry", '2', kHeld,
+                 {{"OPEN", kOk}, {"FETC", kOk}, {"OPEN", kOk}},
+                 {"fetch", "open"}, 0x04},
+        sequence{"level2_flag40_frees_every_entry", '2', kKept,
+                 {{"OPEN", kOk}, {"FETC", kOk}, {"OPEN", kOk}},
+                 {"fetch", "open"}, 0x40},
+        // The FETCH that carries an OPEN's block sets the hold attribute
+        // from its reply: a held entry outlives COMMIT, and ROLLBACK then
+        // closes it here.
+        sequence{"level2_carried_open_block_takes_the_hold_of_its_reply", '2', {},
+                 {{"OPN2", kOk}, {"FETC", kOk}, {"CMIT", kOk}, {"ROLL", kOk}, {"FETC", kNotOpen}},
+                 {"fetch", "commit", "rollback"}, 0, 1},
+        sequence{"level2_carried_open_block_without_hold", '2', {},
+                 {{"OPN2", kOk}, {"FETC", kOk}, {"CMIT", kOk}, {"ROLL", kOk}, {"FETC", kNotOpen}},
+                 {"fetch", "commit", "rollback", "fetch"}}),
     [](const ::testing::TestParamInfo<sequence>& info) { return std::string(info.param.what); });
 
 // A locally completed OPEN answers as the server would.
