@@ -397,6 +397,58 @@ TEST(ShippedStatementList, ExtendedNameCursorsShareOneStatement) {
   EXPECT_EQ(sent[2][kFlagsAt], 0x06);
 }
 
+// Only the statement kinds of cursor specifications get an entry: any
+// other kind leaves OPEN to the server.
+TEST(ShippedStatementList, OnlyListedStatementKindsGetAnEntry) {
+  struct kind_case {
+    uint16_t kind;
+    bool listed;
+  } cases[] = {{0x4000, true}, {0x4100, true}, {0x4204, true}, {0x4900, true}, {0x4A04, true},
+               {0x4200, false}, {0x1100, false}};
+  for (const kind_case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    marlo::script script;
+    script.statement_kinds[kSection] = c.kind;
+    session s('2', script);
+    s.connect();
+    ASSERT_EQ(prepare(s), 0);
+    zk::request open{"OPEN"};
+    on_cursor(open);
+    EXPECT_EQ(s.run(open), 0) << open.message();
+    EXPECT_EQ(s.seen(2), c.listed ? std::vector<std::string>{} : std::vector<std::string>{"open"});
+  }
+}
+
+// OPEN of a cursor under its own section (function code 17): the entry
+// of its statement is copied for it, and its first FETCH carries the
+// OPEN with the statement's section.
+TEST(ShippedStatementList, ACursorOfItsOwnSectionRunsItsStatement) {
+  session s('2');
+  s.connect();
+  ASSERT_EQ(prepare(s), 0);
+  constexpr uint16_t kCursorSection = 7;
+  auto on_own_section = [](zk::request& r) {
+    on_cursor(r, kCursorSection);
+    r.area.stmtsection = kSection;
+  };
+  zk::request open{"OPNR"};
+  on_own_section(open);
+  EXPECT_EQ(s.run(open), 0) << open.message();
+  one_var into(0xF0, 4, 4);
+  zk::request fetch{"FETC"};
+  on_own_section(fetch);
+  fetch.area.sqliasda = into.da();
+  EXPECT_EQ(s.run(fetch), 0) << fetch.message();
+  EXPECT_EQ(into.int_value(), 1);
+  // The statement's own entry stays closed.
+  zk::request statement_fetch{"FETC"};
+  on_cursor(statement_fetch);
+  statement_fetch.area.sqliasda = into.da();
+  EXPECT_EQ(s.run(statement_fetch), -10);
+  EXPECT_EQ(statement_fetch.sqlcode(), kNotOpen);
+  EXPECT_EQ(s.seen(2), std::vector<std::string>{"fetch"});
+}
+
 // A value that claims more than its variable declares is refused when
 // the OPEN is kept, before anything is copied or sent.
 TEST(ShippedStatementList, AnOpenValueBeyondItsDeclaredSizeIsRefused) {
