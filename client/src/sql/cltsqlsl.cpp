@@ -99,6 +99,15 @@ void close_cursor(clt_loc_entry* e) {
   e->open = kNo;
 }
 
+// An entry whose content came from another: closed, and without the
+// copies the other one owns.
+void close_without_copies(clt_loc_entry* e) {
+  close_cursor(e);
+  e->vars = nullptr;
+  e->open_block = nullptr;
+  e->csna = nullptr;
+}
+
 void free_entry(clt_main* main, clt_loc_entry* e) {
   if (main->loc_current == e) main->loc_current = nullptr;
   free_copies(e);
@@ -149,11 +158,8 @@ void fill_statement(clt_loc_entry* e, const rdb_sql_area* area) {
   e->hold = area->hold == kYes ? 1 : 0;
   e->kept = area->keep == kYes ? kYes : kNo;
   memcpy(e->attr, &area->stmtattr, CLT_LOC_ATTR_SIZE);
-  close_cursor(e);
+  close_without_copies(e);
   e->held_commit = kNo;
-  e->vars = nullptr;
-  e->open_block = nullptr;
-  e->csna = nullptr;
 }
 
 // A copy of `from` for another cursor of its statement: the flags closed,
@@ -162,10 +168,7 @@ clt_loc_entry* copy_for_cursor(clt_main* main, rdb_sql_area* area, const clt_loc
   clt_loc_entry* e = new_entry(area, line);
   if (e == nullptr) return nullptr;
   memcpy(e, from, sizeof *e);
-  close_cursor(e);
-  e->vars = nullptr;
-  e->open_block = nullptr;
-  e->csna = nullptr;
+  close_without_copies(e);
   e->section = area->section;
   link_current(main, e);
   return e;
@@ -440,10 +443,7 @@ int32_t clt_loc_free_same_name(clt_loc_entry* entry) {
         memcpy(e, entry, sizeof *e);
         e->section = section;
         e->next = next;
-        close_cursor(e);
-        e->vars = nullptr;
-        e->open_block = nullptr;
-        e->csna = nullptr;
+        close_without_copies(e);
       });
   return 0;
 }

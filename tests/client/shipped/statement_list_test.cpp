@@ -89,17 +89,7 @@ struct one_var {
   }
 };
 
-// An extended name as the caller passes it.
-struct ext_name {
-  int16_t length;
-  char text[30];
-};
-ext_name name_of(const char* text) {
-  ext_name n{};
-  n.length = static_cast<int16_t>(strlen(text));
-  memcpy(n.text, text, static_cast<size_t>(n.length));
-  return n;
-}
+using zk::ext_name;
 
 struct session {
   zk::temp_dir dir;
@@ -352,7 +342,7 @@ TEST(ShippedStatementList, TheFetchCarriesTheOpenValuesAsTheyWereAtTheOpen) {
 TEST(ShippedStatementList, ExtendedNameCursorsShareOneStatement) {
   session s('2');
   s.connect();
-  ext_name statement = name_of("S1");
+  ext_name statement = zk::make_ext("S1");
   zk::request prep{"SET "};
   prep.statement("SELECT ID FROM STAFF");
   on_cursor(prep);
@@ -360,8 +350,8 @@ TEST(ShippedStatementList, ExtendedNameCursorsShareOneStatement) {
   one_var described(0xF0, 4, 4);
   prep.area.sqliasda = described.da();
   ASSERT_EQ(s.run(prep), 0) << prep.message();
-  ext_name first = name_of("C1");
-  ext_name second = name_of("C2");
+  ext_name first = zk::make_ext("C1");
+  ext_name second = zk::make_ext("C2");
   for (auto [section, cursor] : {std::pair{uint16_t{4}, &first}, std::pair{uint16_t{5}, &second}}) {
     zk::request alcr{"ALCR"};
     on_cursor(alcr, section);
@@ -580,27 +570,25 @@ TEST_P(CarriedOpen, GoldenBytesOfTheFetch) {
   put(n32(static_cast<uint32_t>(sql.size())));
   text(sql);
   zeros(1);                       // to a multiple of 4
+  // A list of one variable: its head and its entry up to the offsets.
+  auto list_of_one = [&](uint8_t code, uint16_t length) {
+    text("SQLDA   ");
+    put(n32(0));
+    put(n16(1));
+    put(n16(1));
+    golden.insert(golden.end(), {0, code});
+    put(n16(1));
+    put(n16(length));
+    put(n16(0));
+  };
   // Slot 0: the OPEN's list, its value 2 as it was at the OPEN.
-  text("SQLDA   ");
-  put(n32(0));
-  put(n16(1));
-  put(n16(1));
-  golden.insert(golden.end(), {0, 0xF0});
-  put(n16(1));
-  put(n16(4));
-  put(n16(0));
+  list_of_one(0xF0, 4);
   put(n32(16 + 16));              // value offset from the part
   put(n32(0));
   put(n32(2));
   // Slot 2: the FETCH's INTO list, described only.
-  text("SQLDA   ");
-  put(n32(0));
-  put(n16(1));
-  put(n16(1));
-  golden.insert(golden.end(), {0, 0xC0});
-  put(n16(1));
-  put(n16(10));
-  zeros(10);
+  list_of_one(0xC0, 10);
+  zeros(8);
   EXPECT_EQ(got, golden);
 }
 

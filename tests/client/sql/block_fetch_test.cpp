@@ -143,19 +143,25 @@ class BlockFetch : public ::testing::Test {
     ASSERT_EQ(cn.exsql(), 0) << cn.message();
   }
 
-  // PREPARE of the SELECT under `section`, OPEN of `cursor` over it.
-  void open(uint16_t section, const char* cursor, bool held = false, const char* select = "SELECT * FROM STAFF") {
+  // PREPARE of the SELECT under `section`, its first name `name1`.
+  void prepare(uint16_t section, const char* select = "SELECT * FROM STAFF", const char* name1 = "") {
     std::vector<uint8_t> described(offsetof(SQLDA, sqlvar) + 8 * sizeof(SQLVAR), 0);
     auto* da = reinterpret_cast<SQLDA*>(described.data());
     memcpy(da->sqldaid, "SQLDA   ", 8);
     da->sqln = 8;
     zk::request prep{"SET "};
+    blank(prep.area.name1, sizeof prep.area.name1, name1);
     blank(prep.area.name2, sizeof prep.area.name2, "S1");
     prep.area.section = section;
     prep.area.version = 0x802;
     prep.statement(select);
     prep.area.sqliasda = da;
     ASSERT_EQ(prep.exsql(), 0) << prep.message();
+  }
+
+  // PREPARE of the SELECT under `section`, OPEN of `cursor` over it.
+  void open(uint16_t section, const char* cursor, bool held = false, const char* select = "SELECT * FROM STAFF") {
+    prepare(section, select);
     zk::request op{held ? "OPN2" : "OPEN"};
     blank(op.area.name1, sizeof op.area.name1, cursor);
     blank(op.area.name2, sizeof op.area.name2, "S1");
@@ -197,18 +203,8 @@ TEST_F(BlockFetch, WithTheStatementListTheEndOfTheRowsTakesTheBlock) {
     SCOPED_TRACE(level);
     setenv("PDCURSORLVL", level, 1);
     start(form::arrays, staff(4));
-    std::vector<uint8_t> described(offsetof(SQLDA, sqlvar) + 8 * sizeof(SQLVAR), 0);
-    auto* da = reinterpret_cast<SQLDA*>(described.data());
-    memcpy(da->sqldaid, "SQLDA   ", 8);
-    da->sqln = 8;
-    zk::request prep{"SET "};
-    blank(prep.area.name1, sizeof prep.area.name1, "C1");
-    blank(prep.area.name2, sizeof prep.area.name2, "S1");
-    prep.area.section = 1;
-    prep.area.version = 0x802;
-    prep.statement("SELECT * FROM STAFF");
-    prep.area.sqliasda = da;
-    ASSERT_EQ(prep.exsql(), 0) << prep.message();
+    // The statement's entry is the cursor's: both carry the cursor's name.
+    prepare(1, "SELECT * FROM STAFF", "C1");
     EXPECT_EQ(simple("OPEN", 1, "C1"), 0);
     fetch_list f(1, "C1");
     for (int i = 0; i < 4; ++i) ASSERT_EQ(f.run(), 0) << f.r.message();
