@@ -4,7 +4,10 @@
 // TYPE answer descriptions; the execute family runs INSERT and DELETE
 // with the request's input values; OPEN keeps a cursor over the rows a
 // SELECT selects, and FETCH returns them; COMMIT keeps and ROLLBACK undoes the changes since the
-// transaction began.
+// transaction began. For a client that keeps a statement list, a FETCH
+// that carries the OPEN the client completed itself opens the cursor
+// first, and the end of the rows closes the cursor; held cursors stay
+// open over COMMIT, and kept statements outlive the transaction.
 #pragma once
 
 #include <stdint.h>
