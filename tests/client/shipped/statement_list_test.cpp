@@ -182,6 +182,18 @@ int32_t prepare(const session& s, prepare_options o = {}) {
   return rc;
 }
 
+constexpr char kById[] = "SELECT NAME FROM STAFF WHERE ID = ?";
+
+// A FETCH of the NAME that kById selects: its text.
+std::string fetch_name(const session& s) {
+  one_var name(0xC0, 10, 12);
+  zk::request fetch{"FETC"};
+  on_cursor(fetch);
+  fetch.area.sqliasda = name.da();
+  EXPECT_EQ(s.run(fetch), 0) << fetch.message();
+  return name.text();
+}
+
 // One step of a sequence: the request code and the SQLCODE it gives.
 struct step {
   const char* code;
@@ -319,7 +331,7 @@ TEST(ShippedStatementList, ALocalOpenReportsCompletionWithClearedCounts) {
 TEST(ShippedStatementList, TheFetchCarriesTheOpenValuesAsTheyWereAtTheOpen) {
   session s('2');
   s.connect();
-  ASSERT_EQ(prepare(s, {' ', ' ', "SELECT NAME FROM STAFF WHERE ID = ?"}), 0);
+  ASSERT_EQ(prepare(s, {' ', ' ', kById}), 0);
   one_var id(0xF0, 4, 4);
   id.set(le32(2));
   zk::request open{"OPEN"};
@@ -328,12 +340,7 @@ TEST(ShippedStatementList, TheFetchCarriesTheOpenValuesAsTheyWereAtTheOpen) {
   ASSERT_EQ(s.run(open), 0) << open.message();
   id.set(le32(1));
   id.indicator = -1;
-  one_var name(0xC0, 10, 12);
-  zk::request fetch{"FETC"};
-  on_cursor(fetch);
-  fetch.area.sqliasda = name.da();
-  ASSERT_EQ(s.run(fetch), 0) << fetch.message();
-  EXPECT_EQ(name.text(), "Bo");
+  EXPECT_EQ(fetch_name(s), "Bo");
   EXPECT_EQ(s.seen(2), std::vector<std::string>{"fetch"});
 }
 
@@ -455,7 +462,7 @@ TEST(ShippedStatementList, AnOpenValueBeyondItsDeclaredSizeIsRefused) {
   };
   session s('2');
   s.connect();
-  ASSERT_EQ(prepare(s, {' ', ' ', "SELECT NAME FROM STAFF WHERE ID = ?"}), 0);
+  ASSERT_EQ(prepare(s, {' ', ' ', kById}), 0);
   const size_t before = s.seen().size();
   for (const refused& c : cases) {
     SCOPED_TRACE(c.what);
@@ -489,21 +496,16 @@ TEST_P(CarriedOpen, GoldenBytesOfTheFetch) {
   script.little_endian = little;
   session s('2', script);
   s.connect();
-  ASSERT_EQ(prepare(s, {' ', ' ', "SELECT NAME FROM STAFF WHERE ID = ?"}), 0);
+  ASSERT_EQ(prepare(s, {' ', ' ', kById}), 0);
   one_var id(0xF0, 4, 4);
   id.set(le32(2));
   zk::request open{"OPN2"};
-  open.statement("SELECT NAME FROM STAFF WHERE ID = ?");
+  open.statement(kById);
   on_cursor(open);
   open.area.hold = 'Y';
   open.area.sqliasda = id.da();
   ASSERT_EQ(s.run(open), 0) << open.message();
-  one_var name(0xC0, 10, 12);
-  zk::request fetch{"FETC"};
-  on_cursor(fetch);
-  fetch.area.sqliasda = name.da();
-  ASSERT_EQ(s.run(fetch), 0) << fetch.message();
-  EXPECT_EQ(name.text(), "Bo");
+  EXPECT_EQ(fetch_name(s), "Bo");
   const auto sent = s.fetches();
   ASSERT_EQ(sent.size(), 1u);
   // Numbers in the server's order.
@@ -566,7 +568,7 @@ TEST_P(CarriedOpen, GoldenBytesOfTheFetch) {
   golden.insert(golden.end(), got.begin() + 120, got.begin() + 128);  // error-log counter, thread word
   zeros(4);
   // The OPEN's block in place of the text.
-  const std::string sql = "SELECT NAME FROM STAFF WHERE ID = ?";
+  const std::string sql = kById;
   put(n32(static_cast<uint32_t>(sql.size())));
   text(sql);
   zeros(1);                       // to a multiple of 4
