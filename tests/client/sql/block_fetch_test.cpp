@@ -17,6 +17,7 @@
 #include "CLTCNTL.h"
 #include "CLTCOMCTX.h"
 #include "CLTLIBCT.h"
+#include "CLTMEM.h"
 #include "CLTSQLSC.h"
 #include "cltsqlbf.h"
 #include "marlo_server.h"
@@ -480,6 +481,32 @@ TEST_F(BlockFetch, DisconnectFreesEveryBlock) {
   EXPECT_EQ(entries(), 1u);
   EXPECT_EQ(simple("DISC"), 0);
   EXPECT_EQ(entries(), 0u);
+}
+
+TEST_F(BlockFetch, AReplyTheDirectFrameGrewBecomesTheEntrysBuffer) {
+  marlo::script s;
+  // Flag bytes far beyond the columns make the block longer than the
+  // buffer the check sized for its rows.
+  constexpr size_t kLongFlags = 3 * CLT_REPLY_STEP;
+  s.fetch.flags.assign(kLongFlags, 0);
+  start(form::arrays, staff(7), std::move(s));
+  {
+    zk::context_scope context;
+    ASSERT_EQ(clt_main_rpc(clt_global.main)->direct, 'Y');
+  }
+  open(1, "C1");
+  fetch_list f(1, "C1");
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(f.run(), 0) << f.r.message();
+    EXPECT_TRUE(f.holds_row(i));
+  }
+  EXPECT_EQ(fetch_requests(), 1u);
+  zk::context_scope context;
+  const clt_blkf_entry* e = clt_blkf_current();
+  ASSERT_NE(e, nullptr);
+  EXPECT_GT(e->reply_buf_size, kLongFlags);
+  // The connection's buffer went to the entry; the next request gets a new one.
+  EXPECT_EQ(clt_global.runtime.com.reply_buf, nullptr);
 }
 
 TEST_F(BlockFetch, TheOdbcBufferTellsTheRowsLeftInTheBlock) {
