@@ -29,20 +29,7 @@ constexpr size_t kExtVariant = 24;
 constexpr uint32_t kVariant5 = 5;
 constexpr int16_t kNull = -1;
 
-struct writer {
-  byte_order o;
-  std::vector<uint8_t>& b;
-  void n(uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-      b.push_back(static_cast<uint8_t>(o.little_endian ? v >> (8 * i) : v >> (8 * (bytes - 1 - i))));
-    }
-  }
-  void at32(size_t off, uint32_t v) { o.put32(b.data() + off, v); }
-  void at16(size_t off, uint16_t v) { o.put16(b.data() + off, v); }
-  void align() {
-    while (b.size() % 4 != 0) b.push_back(0);
-  }
-};
+using writer = reply_writer;
 
 bool wide_indicator(uint8_t code) { return code == 0x90 || code == 0x94 || code == 0x9A || code == 0x9E; }
 
@@ -84,7 +71,7 @@ std::string value_bytes(bool le, const value_shape& s, const cell& v, const fetc
 std::string column_arrays(writer& w, size_t data, const std::vector<fetch_entry>& d,
                           const std::vector<std::vector<cell>>& rows, const fetch_options& options) {
   for (size_t i = 0; i < d.size(); ++i) {
-    const value_shape s = shape_of(w.o.little_endian, d[i]);
+    const value_shape s = entry_shape(w.le, d[i]);
     const size_t at = data + kDescHead + kDescSize * i;
     uint8_t len[4] = {};
     w.b[at + 1] = described(d[i]);
@@ -94,29 +81,29 @@ std::string column_arrays(writer& w, size_t data, const std::vector<fetch_entry>
       w.b.resize(values + 4 * rows.size(), 0);
       for (size_t r = 0; r < rows.size(); ++r) {
         std::vector<uint8_t> v;
-        if (std::string why = value_bytes(w.o.little_endian, s, rows[r][i], options, len, &v); !why.empty()) return why;
+        if (std::string why = value_bytes(w.le, s, rows[r][i], options, len, &v); !why.empty()) return why;
         if (rows[r][i].null) continue;
         w.align();
-        w.at32(values + 4 * r, static_cast<uint32_t>(w.b.size() - data));
+        w.at(values + 4 * r, static_cast<uint32_t>(w.b.size() - data), 4);
         w.b.insert(w.b.end(), v.begin(), v.end());
       }
     } else {
       const size_t step = fixed_step(s);
       for (const std::vector<cell>& row : rows) {
         std::vector<uint8_t> v;
-        if (std::string why = value_bytes(w.o.little_endian, s, row[i], options, len, &v); !why.empty()) return why;
+        if (std::string why = value_bytes(w.le, s, row[i], options, len, &v); !why.empty()) return why;
         v.resize(step, s.code == 0xA4 || s.code == 0xC4 || s.code == 0x44 ? ' ' : 0);
         w.b.insert(w.b.end(), v.begin(), v.end());
       }
     }
-    if (s.code == 0x44) w.at16(at + 4, s.length);
+    if (s.code == 0x44) w.at(at + 4, s.length, 2);
     else memcpy(w.b.data() + at + 4, len, 4);
     // The slot size shares the length field's last two bytes.
-    if (!varying(s.code)) w.at16(at + 6, static_cast<uint16_t>(fixed_step(s)));
-    w.at32(at + 8, static_cast<uint32_t>(values - data));
+    if (!varying(s.code)) w.at(at + 6, static_cast<uint16_t>(fixed_step(s)), 2);
+    w.at(at + 8, static_cast<uint32_t>(values - data), 4);
     if ((d[i].code & 1) != 0) {
       w.align();
-      w.at32(at + 12, static_cast<uint32_t>(w.b.size() - data));
+      w.at(at + 12, static_cast<uint32_t>(w.b.size() - data), 4);
       for (const std::vector<cell>& row : rows) w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(s.code) ? 4 : 2);
     }
   }
@@ -139,21 +126,21 @@ std::string row_records(writer& w, size_t data, const std::vector<fetch_entry>& 
     }
     w.align();
     const size_t table = w.b.size();
-    w.at32(record + 4, static_cast<uint32_t>(table - data));
+    w.at(record + 4, static_cast<uint32_t>(table - data), 4);
     w.b.resize(table + 4 * d.size(), 0);
     for (size_t i = 0; i < d.size(); ++i) {
-      const value_shape s = shape_of(w.o.little_endian, d[i]);
+      const value_shape s = entry_shape(w.le, d[i]);
       uint8_t len[4] = {};
       std::vector<uint8_t> v;
-      if (std::string why = value_bytes(w.o.little_endian, s, row[i], options, len, &v); !why.empty()) return why;
+      if (std::string why = value_bytes(w.le, s, row[i], options, len, &v); !why.empty()) return why;
       memcpy(w.b.data() + data + kDescHead + kDescSize * i + 4, len, 4);
       if (row[i].null) continue;
       w.align();
-      w.at32(table + 4 * i, static_cast<uint32_t>(w.b.size() - data));
+      w.at(table + 4 * i, static_cast<uint32_t>(w.b.size() - data), 4);
       w.b.insert(w.b.end(), v.begin(), v.end());
     }
     w.align();
-    w.at32(record, static_cast<uint32_t>(w.b.size() - data));
+    w.at(record, static_cast<uint32_t>(w.b.size() - data), 4);
   }
   return "";
 }
@@ -180,18 +167,18 @@ std::string block_reply(bool le, bool descriptors, bool variant5, int extra_rows
                         const std::vector<fetch_entry>& d,
                         const std::vector<std::vector<cell>>& rows, const fetch_options& options,
                         std::vector<uint8_t>* head) {
-  writer w{byte_order{le}, *head};
+  writer w{le, *head};
   for (const fetch_entry& e : d) {
     if (e.xdim >= 2) return "repetition columns do not come in blocks";
   }
   w.align();
   const size_t data = w.b.size();
-  w.at32(kBodyData, static_cast<uint32_t>(data));
+  w.at(kBodyData, static_cast<uint32_t>(data), 4);
   const bool carry = w.b[kMarkAt] == ' ';
   if (descriptors) {
     w.b.resize(data + kDescHead + kDescSize * d.size(), 0);
-    w.at16(data + 12, sqln);
-    w.at16(data + 14, static_cast<uint16_t>(d.size()));
+    w.at(data + 12, sqln, 2);
+    w.at(data + 14, static_cast<uint16_t>(d.size()), 2);
     std::string why = variant5 ? row_records(w, data, d, rows, options) : column_arrays(w, data, d, rows, options);
     if (!why.empty()) return why;
   } else {
@@ -199,7 +186,7 @@ std::string block_reply(bool le, bool descriptors, bool variant5, int extra_rows
     for (const std::vector<cell>& row : rows) {
       for (size_t i = 0; i < d.size(); ++i) {
         const bool nullable = (d[i].code & 1) != 0;
-        const value_shape s = shape_of(le, d[i]);
+        const value_shape s = entry_shape(le, d[i]);
         if (nullable) w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(s.code) ? 4 : 2);
         if (row[i].null && !(nullable && carry)) continue;
         if (std::string why = value_in_sqlda_form(le, s, row[i], &w.b); !why.empty()) return why;
@@ -209,17 +196,17 @@ std::string block_reply(bool le, bool descriptors, bool variant5, int extra_rows
   if (!options.flags.empty() || (descriptors && variant5)) {
     w.align();
     const size_t ext = w.b.size();
-    w.at32(kBodyExt, static_cast<uint32_t>(ext));
+    w.at(kBodyExt, static_cast<uint32_t>(ext), 4);
     w.b.resize(ext + kExtFields, 0);
-    if (descriptors && variant5) w.at32(ext + kExtVariant, kVariant5);
+    if (descriptors && variant5) w.at(ext + kExtVariant, kVariant5, 4);
     if (!options.flags.empty()) {
-      w.at32(ext, static_cast<uint32_t>(kExtFields));
+      w.at(ext, static_cast<uint32_t>(kExtFields), 4);
       w.b.insert(w.b.end(), options.flags.begin(), options.flags.end());
     }
   }
   const size_t status = byte_order{le}.u32(w.b.data() + kBodyStatus);
-  w.at16(status + kStatusRows, static_cast<uint16_t>(static_cast<int>(rows.size()) + extra_rows));
-  w.at32(kBodyTotal, static_cast<uint32_t>(w.b.size()));
+  w.at(status + kStatusRows, static_cast<uint16_t>(static_cast<int>(rows.size()) + extra_rows), 2);
+  w.at(kBodyTotal, static_cast<uint32_t>(w.b.size()), 4);
   return "";
 }
 

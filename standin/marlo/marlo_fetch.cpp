@@ -26,23 +26,7 @@ constexpr size_t kExtFields = 52;         // the extension part's offsets, all l
 constexpr size_t kDescHead = 16;
 constexpr int16_t kNull = -1;
 
-// Numbers in the server's order, appended or put in place.
-struct out {
-  bool le;
-  std::vector<uint8_t>& b;
-  void n(uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i))));
-  }
-  void at(size_t off, uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-      b[off + static_cast<size_t>(i)] = static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i)));
-    }
-  }
-  void bytes(const std::vector<uint8_t>& v) { b.insert(b.end(), v.begin(), v.end()); }
-  void align() {
-    while (b.size() % 4 != 0) b.push_back(0);
-  }
-};
+using out = reply_writer;
 
 uint64_t read_n(bool le, const uint8_t* p, int bytes) {
   uint64_t v = 0;
@@ -155,7 +139,7 @@ std::string descriptor_value(bool le, const shape& s, const cell& v, const uint8
 
 }  // namespace
 
-value_shape shape_of(bool le, const fetch_entry& d) {
+value_shape entry_shape(bool le, const fetch_entry& d) {
   return value_shape{static_cast<uint8_t>(d.code & 0xFE), static_cast<uint16_t>(read_n(le, d.len, 2)), d.len[0],
                      static_cast<uint32_t>(read_n(le, d.len, 4)), d.len[1]};
 }
@@ -202,7 +186,7 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
   }
   for (size_t i = 0; i < columns; ++i) {
     const fetch_entry& d = kept[i];
-    const shape s = shape_of(le, d);
+    const shape s = entry_shape(le, d);
     const bool nullable = (d.code & 1) != 0;
     const cell& v = values[i];
     const int ind = wide_indicator(s.code) ? 4 : 2;

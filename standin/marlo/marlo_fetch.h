@@ -13,6 +13,24 @@
 
 namespace marlo {
 
+// Numbers in the server's order appended to a reply, or put in place.
+struct reply_writer {
+  bool le;
+  std::vector<uint8_t>& b;
+  void n(uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i))));
+  }
+  void at(size_t off, uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      b[off + static_cast<size_t>(i)] = static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i)));
+    }
+  }
+  void bytes(const std::vector<uint8_t>& v) { b.insert(b.end(), v.begin(), v.end()); }
+  void align() {
+    while (b.size() % 4 != 0) b.push_back(0);
+  }
+};
+
 // One entry of the description a FETCH carries: the code, XDIM and
 // length field of a variable of the client's list.
 struct fetch_entry {
@@ -53,7 +71,7 @@ struct value_shape {
   uint32_t length32;
   uint8_t scale;     // byte 5 of a decimal's length field
 };
-value_shape shape_of(bool little_endian, const fetch_entry& d);
+value_shape entry_shape(bool little_endian, const fetch_entry& d);
 // The value appended to *b in the SQLDA form, or in the descriptor form
 // with its descriptor's length field in `len`. Empty, or why the value
 // does not suit its variable.
