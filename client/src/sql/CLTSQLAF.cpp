@@ -277,11 +277,16 @@ int32_t deliver(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_ma
   }
   e->rows = rows;
   e->hold = body[status + kStatusHold];
-  clt_flag_copy kept{e->flags, static_cast<uint16_t>(e->flags != nullptr ? columns : 0)};
+  clt_flag_copy kept = clt_blkf_flags(e, columns);
+  const uint8_t* before = kept.bytes;
   const uint8_t* flags = nullptr;
   uint16_t flag_count = 0;
   const int32_t flagged = clt_col_flags(body, b.total, area, columns, true, &kept, kModule, &flags, &flag_count);
-  e->flags = kept.bytes;
+  if (kept.bytes != before) {
+    // A new copy: the conversion reads the kept one as widened.
+    if (clt_blkf_keep_flags(area, e, kept) != 0) return -1;
+    flags = e->flags;
+  }
   if (flagged != 0) return -1;
 
   std::vector<clt_block_cell> cells(columns);

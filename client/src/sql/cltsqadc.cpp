@@ -122,9 +122,10 @@ int32_t clt_sqlda_blkf_conv(const uint8_t* body, uint32_t length, rdb_sql_area* 
   // The row position lives in the block counter, which each new block
   // clears: 0 places the reader before the block's first row.
   auto position = static_cast<int32_t>(e->block_counter);
-  clt_flag_copy kept{e->flags, static_cast<uint16_t>(e->flags != nullptr ? columns : 0)};
+  clt_flag_copy kept = clt_blkf_flags(e, static_cast<uint16_t>(columns));
+  const uint8_t* before = kept.bytes;
   const int32_t rc = clt_sqlda_conv(body, total, area, &position, e->sqlca_mark, 0, columns, &kept);
-  e->flags = kept.bytes;
+  if (kept.bytes != before && clt_blkf_keep_flags(area, e, kept) != 0) return -1;
   if (rc != 0) return -1;
   e->block_counter = static_cast<uint32_t>(position);
   return 0;

@@ -50,12 +50,12 @@ class BlockConversion : public rows::row_lists {
   }
 
   // A block of `n` rows (ID i, NAME "r<i>") as the server writes it.
-  bytes block(bool variant5, int n, int extra_rows = 0, int32_t sqlcode = 0) const {
+  bytes block(bool variant5, int n, int extra_rows = 0, int32_t sqlcode = 0, const marlo::fetch_options& options = {}) const {
     bytes body = marlo::reply_body(false, sqlcode, "00000", sqlcode < 0 ? "KFPA11999-E scripted" : "");
     const std::vector<marlo::fetch_entry> d = {{0xF0, 1, {0, 4, 0, 0}}, {0xC1, 1, {0, 20, 0, 0}}};
     std::vector<std::vector<marlo::cell>> rows;
     for (int i = 0; i < n; ++i) rows.push_back({marlo::cell::of(std::to_string(i)), marlo::cell::of("r" + std::to_string(i))});
-    EXPECT_EQ(marlo::block_reply(false, true, variant5, extra_rows, kSqln, d, rows, {}, &body), "");
+    EXPECT_EQ(marlo::block_reply(false, true, variant5, extra_rows, kSqln, d, rows, options, &body), "");
     return body;
   }
   int32_t convert(bool variant5, const bytes& body) {
@@ -197,6 +197,22 @@ TEST_F(BlockConversion, AFailedRowStillMovesTheBlockOn) {
   ASSERT_EQ(convert(false, body), 0) << r.message();
   EXPECT_EQ(id(), 2);
   EXPECT_EQ(entry->next_row, 3);
+}
+
+TEST_F(BlockConversion, FlagBytesOfAnEarlierBlockServeTheBlocksWithoutThem) {
+  server_address("127.0.0.1");
+  marlo::fetch_options flagged;
+  flagged.flags = {0x00, 0x01};
+  for (bool variant5 : {false, true}) {
+    SCOPED_TRACE(variant5 ? "row records" : "column arrays");
+    for (const bytes& body : {block(variant5, 1, 0, 0, flagged), block(variant5, 1)}) {
+      entry->next_row = 0;
+      entry->row_record = nullptr;
+      ASSERT_EQ(convert(variant5, body), 0) << r.message();
+      EXPECT_EQ(name(), "127.0.0.1r0");
+      EXPECT_TRUE(vars[1].guards_kept());
+    }
+  }
 }
 
 TEST_F(BlockConversion, WithoutACurrentEntryTheSizeOfAnEntryIsReported) {
