@@ -215,6 +215,53 @@ TEST_F(BlockConversion, FlagBytesOfAnEarlierBlockServeTheBlocksWithoutThem) {
   }
 }
 
+TEST_F(BlockConversion, SqldaFormRowsFollowEachOtherUntilTheSqldaChanges) {
+  bytes body = marlo::reply_body(false, 0, "00000", "");
+  const std::vector<marlo::fetch_entry> d = {{0xF0, 1, {0, 4, 0, 0}}, {0xC1, 1, {0, 20, 0, 0}}};
+  std::vector<std::vector<marlo::cell>> rows;
+  for (int i = 0; i < 3; ++i) rows.push_back({marlo::cell::of(std::to_string(i)), marlo::cell::of("s" + std::to_string(i))});
+  ASSERT_EQ(marlo::block_reply(false, false, false, 0, kSqln, d, rows, {}, &body), "");
+  entry->sqlda_form = 1;
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(convert(false, body), 0) << r.message();
+    EXPECT_EQ(id(), i);
+    EXPECT_EQ(name(), "s" + std::to_string(i));
+  }
+  EXPECT_EQ(entry->rows, 3);
+  struct change {
+    const char* what;
+    std::function<void(SQLVAR&)> apply;
+    bool refused;
+  };
+  const change changes[] = {
+      {"sqllen", [](SQLVAR& v) { v.len.s.sqllen = 21; }, true},
+      {"code", [](SQLVAR& v) { v.sqlcod = 0xC0; }, true},
+      // A host of the NUL-terminated code takes any length rule of its own.
+      {"the NUL-terminated code", [](SQLVAR& v) { v.sqlcod = 0x31; }, false},
+  };
+  for (const change& c : changes) {
+    SCOPED_TRACE(c.what);
+    const SQLVAR kept = list.var(1);
+    c.apply(list.var(1));
+    fresh(0);
+    entry->next_row = 2;
+    const int32_t rc = convert(false, body);
+    list.var(1) = kept;
+    if (c.refused) {
+      EXPECT_EQ(rc, -1);
+      EXPECT_EQ(r.message(), "KFPA11850-E SQLDA was modified after first blocked fetch");
+      EXPECT_TRUE(vars[0].untouched_from(0));
+    } else {
+      EXPECT_EQ(rc, 0) << r.message();
+    }
+  }
+  // Without the copy of the first blocked FETCH's SQLDA nothing compares.
+  cltmem_free(entry->sqlda, "test", __LINE__);
+  entry->sqlda = nullptr;
+  EXPECT_EQ(convert(false, body), -1);
+  EXPECT_EQ(r.message(), "KFPA11729-E Insufficient memory on PROCESS, size=64016");
+}
+
 TEST_F(BlockConversion, WithoutACurrentEntryTheSizeOfAnEntryIsReported) {
   main()->blkf_current = nullptr;
   const bytes body = block(false, 1);
