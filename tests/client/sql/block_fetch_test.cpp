@@ -134,6 +134,12 @@ class BlockFetch : public ::testing::Test {
     for (const char* name : kSettings) unsetenv(name);
   }
 
+  // The next case of a table on a connection and a server of its own.
+  void restart() {
+    TearDown();
+    SetUp();
+  }
+
   // The server with `t` and the block replies of `f`; CONNECT done.
   void start(form f, const marlo::table& t, marlo::script s = {}) {
     if (f == form::sqlda) setenv("PDDFLNVAL", "USE", 1);  // a blank mark: FETCH asks for the SQLDA form
@@ -310,8 +316,7 @@ TEST_F(BlockFetch, CompletionReportsAndRowAccountingOverTheBlock) {
       }
     }
     EXPECT_EQ(fetch_requests(), t.requests);
-    TearDown();
-    SetUp();
+    restart();
   }
 }
 
@@ -331,8 +336,7 @@ TEST_F(BlockFetch, CompletionReportsCarryTheCursorsCountWhenTheBlockHasOne) {
       ASSERT_EQ(f.r.sqlcode(), 0) << f.r.message();
       EXPECT_EQ(f.r.sqlca.sqlerrd[2], errd2 == 0 ? 0 : want);
     }
-    TearDown();
-    SetUp();
+    restart();
   }
 }
 
@@ -376,8 +380,7 @@ TEST_F(BlockFetch, ChangedDescriptorAreasBetweenBlockedFetchesAreRefused) {
       EXPECT_EQ(f.r.message(), std::string("KFPA11850-E ") + c.area + " was modified after first blocked fetch");
       EXPECT_EQ(f.id, -1);
       EXPECT_EQ(fetch_requests(), 1u);
-      TearDown();
-      SetUp();
+      restart();
     }
   }
 }
@@ -426,8 +429,7 @@ TEST_F(BlockFetch, HeldAndUnheldCursorsAcrossCommitAndRollback) {
     free.run();
     EXPECT_EQ(fetch_requests(), t.held_kept ? 3u : 4u);
     EXPECT_EQ(free.r.sqlcode(), -501);  // the server closed it
-    TearDown();
-    SetUp();
+    restart();
   }
 }
 
