@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CLTSQLAF.h"
+#include "CLTSQLDA.h"
 #include "cltsqlbf.h"
 #include "marlo_block.h"
 #include "marlo_server.h"
@@ -181,6 +182,25 @@ TEST_F(BlockConversion, ALongBinaryNeedsLevel20AndPdbinaryblkfInColumnArrays) {
       EXPECT_EQ(r.sqlcode(), -733);
       EXPECT_EQ(lob[4], 0);
     }
+  }
+}
+
+TEST_F(BlockConversion, ACodedDateOfAnotherLengthIsRefusedOnEveryProtocol) {
+  list.get()->sqld = 1;
+  list.var(0).sqlcod = 0x78;
+  list.var(0).len.s.sqllen = 4;
+  const std::vector<marlo::fetch_entry> d = {{0x78, 1, {0, 4, 0, 0}}};
+  for (int16_t type : {int16_t{0}, int16_t{CLT_SRVTYPE_SECOND}}) {
+    SCOPED_TRACE(type);
+    env()->pdsrvtype = type;
+    bytes body = marlo::reply_body(false, 0, "00000", "");
+    ASSERT_EQ(marlo::block_reply(false, true, false, 0, kSqln, d, {{marlo::cell::of("abc")}}, {}, &body), "");
+    put_be16(body, be32(body, kBodyData) + kDescriptors + 4, 4);
+    entry->next_row = 0;
+    fresh(0);
+    EXPECT_EQ(convert(false, body), -1);
+    EXPECT_EQ(r.sqlcode(), -733);
+    EXPECT_TRUE(vars[0].untouched_from(0));
   }
 }
 
