@@ -32,6 +32,7 @@ constexpr uint32_t kLevelStandardState = 26;
 constexpr uint16_t kExtTypeOwner = 2;
 constexpr uint16_t kExtTypeName = 3;
 constexpr int kMaxElements = 64;
+constexpr uint16_t kRepetition = 2;  // the least XDIM of a repetition variable
 
 // Description part and name entries.
 constexpr uint32_t kDescHead = 16;
@@ -181,7 +182,7 @@ std::vector<uint8_t> engine::description(const std::vector<column>& cols) const 
     const column& c = cols[i];
     uint8_t* e = b.data() + kDescHead + kDescEntry * i;
     e[1] = c.described_code();
-    order_.put16(e + 2, 1);
+    order_.put16(e + 2, c.elements > 0 ? c.elements : 1);
     if (kind_of(c.code) == kind::decimal) {
       e[4] = c.precision;
       e[5] = c.scale;
@@ -408,8 +409,12 @@ std::string operand_cell(const column& col, const operand& o, const std::vector<
   }
   if (*next >= inputs.size()) return "fewer input variables than markers";
   const input_value& v = inputs[(*next)++];
-  if (v.entry.xdim >= 2) return "a repetition value for column " + col.name;
-  *out = v.rows[std::min(row, v.rows.size() - 1)];
+  const size_t at = std::min(row, v.rows.size() - 1);
+  *out = v.rows[at];
+  if (v.entry.xdim >= kRepetition) {
+    if (col.elements == 0) return "a repetition value for column " + col.name;
+    if (!out->null) out->elements = v.elements[at];
+  }
   return fit_cell(col, out);
 }
 

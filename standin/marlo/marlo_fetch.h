@@ -22,10 +22,9 @@ struct fetch_entry {
 };
 
 // What a server adds to its FETCH replies: the column flag bytes (empty:
-// none) and the fill of fixed national values.
+// none).
 struct fetch_options {
   std::vector<uint8_t> flags;
-  uint8_t national_pad[2] = {0xA1, 0xA1};  // EUC ideographic space
 };
 
 // Takes the description a FETCH request (`packet` from its start) carries

@@ -465,54 +465,91 @@ TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
   unsetenv("PDDFLNVAL");
 }
 
-// A repetition column: its count, the column's and each element's
-// indicator, the elements that carry data; then a NULL column.
+// Repetition columns: their count, the column's and each element's
+// indicator, the elements that carry data; then NULL columns. Integers,
+// and fixed characters, whose elements after the first carry no length
+// in the SQLDA form; in both reply forms.
 TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
   marlo::column n = marlo::column::of("N", 0xF0, 4);
   n.elements = 3;
+  marlo::column f = marlo::column::of("F", 0xA4, 3);
+  f.elements = 2;
   marlo::cell three = marlo::cell::of("");
   three.elements = {marlo::cell::of("1"), marlo::cell::null_cell(), marlo::cell::of("-3")};
-  const marlo::table rows = one_column("R", n, {three, marlo::cell::null_cell()});
-  // NULLs carry data: the SQLDA form, the only one repetitions come in.
+  marlo::cell two = marlo::cell::of("");
+  two.elements = {marlo::cell::of("ab"), marlo::cell::of("cde")};
+  marlo::table rows;
+  rows.name = "R";
+  rows.columns = {n, f};
+  rows.rows = {{three, two}, {marlo::cell::null_cell(), marlo::cell::null_cell()}};
+  // NULLs carry data: the NULL element's place takes the server's 0.
   setenv("PDDFLNVAL", "USE", 1);
-  for (bool le : {false, true}) {
-    SCOPED_TRACE(le ? "PC server" : "big-endian server");
-    if (le) {
-      setenv("PDSRVTYPE", "PC", 1);
-    } else {
-      unsetenv("PDSRVTYPE");
+  for (const char* options : {"", "S"}) {
+    for (bool le : {false, true}) {
+      SCOPED_TRACE(std::string(options) + (le ? " PC server" : " big-endian server"));
+      if (le) {
+        setenv("PDSRVTYPE", "PC", 1);
+      } else {
+        unsetenv("PDSRVTYPE");
+      }
+      session s({}, options, le, &rows);
+      ASSERT_TRUE(s.server->ok());
+      s.connect();
+      open_cursor(s, "SELECT * FROM R");
+      struct {
+        uint32_t n;
+        int32_t v[3];
+      } value{99, {55, 55, 55}};
+      struct {
+        int32_t column;
+        int16_t element[3];
+      } ind{7, {7, 7, 7}};
+      struct {
+        uint32_t n;
+        char t[2 * 3 + 1];
+      } text{99, "======"};
+      struct {
+        int32_t column;
+        int16_t element[2];
+      } text_ind{7, {7, 7}};
+      typed_fetch fetch;
+      SQLDA* da = reinterpret_cast<SQLDA*>(fetch.list.data());
+      da->sqld = 2;
+      da->sqlvar[0].XDIM = 3;
+      da->sqlvar[0].SQLDATA = &value;
+      da->sqlvar[0].SQLIND = reinterpret_cast<int16_t*>(&ind);
+      SQLVAR& fixed = da->sqlvar[1];
+      fixed.sqlcod = 0xA5;
+      fixed.XDIM = 2;
+      fixed.len.s.sqllen = 3;
+      fixed.SQLDATA = &text;
+      fixed.SQLIND = reinterpret_cast<int16_t*>(&text_ind);
+      ASSERT_EQ(fetch.run(s), 0) << fetch.r.message();
+      EXPECT_EQ(value.n, 3u);
+      EXPECT_EQ(value.v[0], 1);
+      EXPECT_EQ(value.v[1], 0);
+      EXPECT_EQ(value.v[2], -3);
+      EXPECT_EQ(ind.column, 0);
+      EXPECT_EQ(ind.element[0], 0);
+      EXPECT_EQ(ind.element[1], -1);
+      EXPECT_EQ(ind.element[2], 0);
+      EXPECT_EQ(text.n, 2u);
+      // Each element's terminator lies where the next element starts.
+      EXPECT_EQ(std::string(text.t, sizeof text.t), std::string("ab cde\0", 7));
+      EXPECT_EQ(text_ind.column, 0);
+      EXPECT_EQ(text_ind.element[0], 0);
+      EXPECT_EQ(text_ind.element[1], 0);
+      ASSERT_EQ(fetch.run(s), 0) << fetch.r.message();
+      EXPECT_EQ(ind.column, -1);
+      EXPECT_EQ(text_ind.column, -1);
+      if (options[0] != 'S') {
+        EXPECT_EQ(value.n, 0u) << "a NULL column carries the count 0";
+      }
+      EXPECT_EQ(fetch.run(s), 100);
+      const std::vector<fetch_request> seen = s.fetches();
+      ASSERT_EQ(seen.size(), 3u);
+      for (const fetch_request& q : seen) EXPECT_EQ(q.form, options[0] == 'S' ? 'Y' : 'N');
     }
-    session s({}, "", le, &rows);
-    ASSERT_TRUE(s.server->ok());
-    s.connect();
-    open_cursor(s, "SELECT * FROM R");
-    struct {
-      uint32_t n;
-      int32_t v[3];
-    } value{99, {55, 55, 55}};
-    struct {
-      int32_t column;
-      int16_t element[3];
-    } ind{7, {7, 7, 7}};
-    typed_fetch f;
-    SQLDA* da = reinterpret_cast<SQLDA*>(f.list.data());
-    da->sqld = 1;
-    da->sqlvar[0].XDIM = 3;
-    da->sqlvar[0].SQLDATA = &value;
-    da->sqlvar[0].SQLIND = reinterpret_cast<int16_t*>(&ind);
-    ASSERT_EQ(f.run(s), 0) << f.r.message();
-    EXPECT_EQ(value.n, 3u);
-    EXPECT_EQ(value.v[0], 1);
-    EXPECT_EQ(value.v[1], 0);  // the NULL element's data
-    EXPECT_EQ(value.v[2], -3);
-    EXPECT_EQ(ind.column, 0);
-    EXPECT_EQ(ind.element[0], 0);
-    EXPECT_EQ(ind.element[1], -1);
-    EXPECT_EQ(ind.element[2], 0);
-    ASSERT_EQ(f.run(s), 0) << f.r.message();
-    EXPECT_EQ(ind.column, -1);
-    EXPECT_EQ(value.n, 0u);  // a NULL column has no elements
-    EXPECT_EQ(f.run(s), 100);
   }
   unsetenv("PDSRVTYPE");
   unsetenv("PDDFLNVAL");
