@@ -235,23 +235,6 @@ TEST(ShippedFetch, AChangedSqldaOrCursorIsDescribedAgain) {
             100);
 }
 
-TEST(ShippedFetch, OptionSAsksForTheDescriptorFormAndKeepsNoDescription) {
-  session s(with_data(marlo::reply_body(false, 0, "00000", ""), descriptor_row(7)), "S");
-  ASSERT_TRUE(s.server->ok());
-  s.connect();
-  cursor_fetch f;
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_EQ(f.run(s), 0);
-    EXPECT_EQ(f.value, 7);
-  }
-  const std::vector<fetch_request> seen = s.fetches();
-  ASSERT_EQ(seen.size(), 2u);
-  for (const fetch_request& q : seen) {
-    EXPECT_TRUE(q.description);
-    EXPECT_EQ(q.form, 'Y');
-  }
-}
-
 TEST(ShippedFetch, AFailedFetchKeepsNoDescription) {
   session s(with_data(marlo::reply_body(false, -204, "42000", "KFAA30204-E failed"), {}), "");
   ASSERT_TRUE(s.server->ok());
@@ -281,25 +264,61 @@ TEST(ShippedFetch, TheEndOfTheCursorLeavesTheVariables) {
   EXPECT_EQ(f.ind, 0);
 }
 
-TEST(ShippedFetch, AReservedLargeObjectAsksForTheDescriptorFormWithoutResending) {
-  session s(with_data(marlo::reply_body(false, 0, "00000", ""), descriptor_row(5)), "");
-  ASSERT_TRUE(s.server->ok());
-  s.connect();
-  cursor_fetch f;
-  SQLDA* da = f.sqlda();
-  da->sqld = 2;
-  bytes lob(64, 0);
-  da->sqlvar[1].sqlcod = 0x98;
-  da->sqlvar[1].XDIM = 1;
-  da->sqlvar[1].len.sqllen32 = 16;
-  da->sqlvar[1].SQLDATA = lob.data();
-  for (int i = 0; i < 2; ++i) ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
-  const std::vector<fetch_request> seen = s.fetches();
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].form, 'Y');
-  EXPECT_TRUE(seen[0].description);
-  EXPECT_FALSE(seen[1].description) << "the description is still cached";
-  EXPECT_EQ(f.value, 5);
+// The form each FETCH asks for and whether it carries the description,
+// FETCH after FETCH of one unchanged SQLDA, as the server saw them.
+struct form_case {
+  const char* what;
+  const char* options;
+  bytes fetch_body;
+  uint8_t large_code;  // a second variable of this code; 0: none
+  int32_t rc;
+  std::vector<fetch_request> expect;
+};
+
+TEST(ShippedFetch, EachFetchAsksForItsFormAndCarriesTheDescriptionAsCachingAllows) {
+  const bytes sqlda_form = with_data(marlo::reply_body(false, 0, "00000", ""), sqlda_row(42));
+  const bytes descriptor_form = with_data(marlo::reply_body(false, 0, "00000", ""), descriptor_row(42));
+  // The end of the cursor under a marked SQLCA: nothing to convert.
+  const bytes marked_end = marlo::reply_body(false, 100, "02000", "");
+  const form_case cases[] = {
+      {"the SQLDA form, described once", "", sqlda_form, 0, 0, {{true, 'N'}, {false, 'N'}, {false, 'N'}}},
+      {"option S: the descriptor form, described every time, no copy kept", "S", descriptor_form, 0, 0,
+       {{true, 'Y'}, {true, 'Y'}, {true, 'Y'}}},
+      {"a marked SQLCA in the last reply forces the descriptor form", "", marked_end, 0, 100,
+       {{true, 'N'}, {true, 'Y'}, {true, 'Y'}}},
+      {"a large binary asks for the descriptor form and is still described once", "", descriptor_form, 0x90, 0,
+       {{true, 'Y'}, {false, 'Y'}, {false, 'Y'}}},
+      {"a reserved large object likewise", "", descriptor_form, 0x98, 0, {{true, 'Y'}, {false, 'Y'}, {false, 'Y'}}},
+  };
+  for (const form_case& c : cases) {
+    SCOPED_TRACE(c.what);
+    session s(c.fetch_body, c.options);
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    cursor_fetch f;
+    bytes lob(64, 0);
+    if (c.large_code != 0) {
+      SQLDA* da = f.sqlda();
+      da->sqld = 2;
+      da->sqlvar[1].sqlcod = c.large_code;
+      da->sqlvar[1].XDIM = 1;
+      da->sqlvar[1].len.sqllen32 = 16;
+      da->sqlvar[1].SQLDATA = lob.data();
+    }
+    for (size_t i = 0; i < c.expect.size(); ++i) {
+      EXPECT_EQ(f.run(s), c.rc) << f.r.message();
+      if (c.rc == 0) {
+        EXPECT_EQ(f.value, 42);
+      }
+    }
+    const std::vector<fetch_request> seen = s.fetches();
+    ASSERT_EQ(seen.size(), c.expect.size()) << "one request per FETCH";
+    for (size_t i = 0; i < seen.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(seen[i].description, c.expect[i].description);
+      EXPECT_EQ(seen[i].form, c.expect[i].form);
+    }
+  }
 }
 
 // Rows of every kind of column through the test server's cursor: in the

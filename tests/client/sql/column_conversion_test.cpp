@@ -413,6 +413,50 @@ TEST_F(ColumnConversion, RefusedRepliesWriteNoVariable) {
   }
 }
 
+// Offsets and counts that point past the body: the reply is refused
+// before any variable is written, in either byte order.
+TEST_F(ColumnConversion, OffsetsPastTheBodyAreRefused) {
+  constexpr uint32_t kSecond = kDirectory + 16 + 16;  // the second descriptor
+  struct bad_row {
+    const char* what;
+    std::function<void(const order&, bytes&, uint32_t*)> change;  // the body and the length handed over
+  };
+  const bad_row rows[] = {
+      {"the data part past the body",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, 16, static_cast<uint32_t>(b.size())); }},
+      {"a value offset at the body's end",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, kSecond + 8, static_cast<uint32_t>(b.size()) - kDirectory); }},
+      {"a value offset beyond 32 bits of body", [](const order& o, bytes& b, uint32_t*) { o.put32(b, kSecond + 8, 0xFFFFFFF0u); }},
+      {"an indicator offset past the body",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, kSecond + 12, static_cast<uint32_t>(b.size())); }},
+      {"a total beyond the bytes received: the descriptors are cut off",
+       [](const order&, bytes&, uint32_t* length) { *length = kSecond; }},
+      {"a column count beyond the descriptors", [](const order& o, bytes& b, uint32_t*) {
+         o.put16(b, kDirectory + 14, 3);
+         b.resize(kSecond + 16);
+         o.put32(b, 0, static_cast<uint32_t>(b.size()));
+       }},
+  };
+  const dcol good{0xF0, len16(4), [](const order& o) { return o.u32(1); }, ind16(0)};
+  for (bool le : {false, true}) {
+    const order o{le};
+    order_of(le);
+    for (const bad_row& row : rows) {
+      SCOPED_TRACE(std::string(row.what) + (le ? " (PC server)" : " (big-endian server)"));
+      plain_pair(list, vars, inds);
+      list.get()->sqld = 3;
+      for (int i = 0; i < 2; ++i) list.var(i).SQLIND = inds[i];
+      list.var(1).sqlcod = 0xF1;
+      bytes body = body_with(o, descriptor_data(o, {good, good}));
+      uint32_t length = static_cast<uint32_t>(body.size());
+      row.change(o, body, &length);
+      r.sqlca.SQLCODE = 0;
+      EXPECT_EQ(clt_out_conv(body.data(), length, &r.area), -1);
+      expect_refused_untouched(r, "CLTSQLAG", vars, inds);
+    }
+  }
+}
+
 TEST_F(ColumnConversion, MoreColumnsThanTheListDescribesAreRefused) {
   const dcol good{0xF0, len16(4), [](const order& o) { return o.u32(1); }, nullptr};
   list.var(0).sqlcod = 0xF0;

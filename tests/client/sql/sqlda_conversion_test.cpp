@@ -320,6 +320,37 @@ TEST_F(SqldaConversion, RefusedRepliesWriteNoVariable) {
   }
 }
 
+// A data part or a row that the body's total leaves out is refused before
+// any variable is written.
+TEST_F(SqldaConversion, ADataPartPastTheBodyIsRefused) {
+  struct bad_row {
+    const char* what;
+    std::function<void(const order&, bytes&, uint32_t*)> change;
+    const char* module;  // the entry reads the column count, the row converter the values
+  };
+  const bad_row rows[] = {
+      {"the data part past the body",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, 16, static_cast<uint32_t>(b.size())); }, "cltsqadc"},
+      {"a total beyond the bytes received", [](const order&, bytes&, uint32_t* length) { *length -= 2; }, "cltsqadg"},
+      {"a total below the row",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, 0, static_cast<uint32_t>(b.size()) - 2); }, "cltsqadg"},
+  };
+  for (bool le : {false, true}) {
+    const order o{le};
+    order_of(le);
+    for (const bad_row& t : rows) {
+      SCOPED_TRACE(std::string(t.what) + (le ? " (PC server)" : " (big-endian server)"));
+      plain_pair(list, vars, inds);
+      bytes body = body_with(o, sqlda_data(o, 2, cat({o.u32(1), o.u32(2)})));
+      uint32_t length = static_cast<uint32_t>(body.size());
+      t.change(o, body, &length);
+      r.sqlca.SQLCODE = 0;
+      EXPECT_EQ(clt_sqlda_row_conv(body.data(), length, &r.area), -1);
+      expect_refused_untouched(r, t.module, vars, inds);
+    }
+  }
+}
+
 TEST_F(SqldaConversion, TheReplysColumnCountIsBoundByTheSqlda) {
   const order o{false};
   for (int i = 0; i < 3; ++i) {
