@@ -325,6 +325,38 @@ TEST_F(ColumnConversion, ConversionsCutPerFamilyAndMode) {
   }
 }
 
+// The UCS-2 modes double every single-byte character, so a value of the
+// largest length measures twice that after a cut; the indicator takes the
+// family's cap.
+TEST_F(ColumnConversion, MeasuredLengthsAreCappedPerFamily) {
+  constexpr uint16_t kVarMax = 32000;
+  constexpr uint16_t kFixedMax = 30000;
+  const std::string var_text(kVarMax, 'a');
+  const std::string fixed_text(kFixedMax, 'b');
+  struct cap_row {
+    const char* what;
+    dcol col;
+    uint8_t host_code;
+    int16_t sqllen;
+    int16_t indicator;
+  };
+  const cap_row rows[] = {
+      {"variable character", {0xA0, len16(kVarMax), [&](const order& o) { return cat({o.u16(kVarMax), text(var_text)}); }, ind16(0)},
+       0xA1, static_cast<int16_t>(kVarMax), static_cast<int16_t>(kVarMax)},
+      {"fixed character", {0xA4, len16(kFixedMax), raw(text(fixed_text)), ind16(0)}, 0xA5,
+       static_cast<int16_t>(kFixedMax), static_cast<int16_t>(kFixedMax)},
+  };
+  for (const cap_row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fresh_case(CLT_CNV_UCS2_UJIS, row.host_code, row.sqllen);
+    vars[0] = variable(2 * kVarMax);
+    list.var(0).SQLDATA = vars[0].data();
+    ASSERT_EQ(convert(order{false}, {row.col}), 0) << r.message();
+    EXPECT_EQ(vars[0].first(4)[row.host_code == 0xA1 ? 2 : 0], row.host_code == 0xA1 ? 'a' : 'b');
+    expect_cut({}, row.indicator);
+  }
+}
+
 TEST_F(ColumnConversion, Ucs2FixedCharactersArePaddedWithBlankPairs) {
   mode(CLT_CNV_UCS2_UJIS);
   list.var(0).sqlcod = 0xA4;
