@@ -411,9 +411,10 @@ void open_cursor(session& s, const char* select) {
   ASSERT_EQ(s.lib.exsql(&open.area), 0) << open.message();
 }
 
-TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
-  setenv("PDDFLNVAL", "USE", 1);
-  for (const char* options : {"", "S"}) {
+// Runs `body` in each of the option strings (the reply forms), against a
+// big-endian server and a "PC" one.
+void each_setting(std::initializer_list<const char*> forms, const std::function<void(const char*, bool)>& body) {
+  for (const char* options : forms) {
     for (bool le : {false, true}) {
       SCOPED_TRACE(std::string(options) + (le ? " PC server" : " big-endian server"));
       if (le) {
@@ -421,46 +422,53 @@ TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
       } else {
         unsetenv("PDSRVTYPE");
       }
-      const marlo::table rows = typed_table();
-      session s({}, options, le, &rows);
-      ASSERT_TRUE(s.server->ok());
-      s.connect();
-      open_cursor(s, "SELECT * FROM T");
-      typed_fetch f;
-      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
-      EXPECT_EQ(f.i4, 7);
-      EXPECT_STREQ(f.text, "abc");
-      EXPECT_EQ(std::string(f.dec, 6), "+12345");
-      EXPECT_EQ(f.i8, 1234567890123ll);
-      EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "hello");
-      EXPECT_EQ(f.i2, -3);
-      for (int16_t x : f.ind) EXPECT_EQ(x, 0);
-
-      f.i4 = 55;
-      memcpy(f.dec, "======", 6);
-      f.vchar.n = 99;
-      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
-      EXPECT_EQ(f.ind[0], -1);
-      EXPECT_EQ(f.ind[2], -1);
-      EXPECT_EQ(f.ind[4], -1);
-      EXPECT_STREQ(f.text, "xyz");
-      EXPECT_EQ(f.i8, -1);
-      EXPECT_EQ(f.i2, 9);
-      if (options[0] == 'S') {
-        // No value comes with a NULL column description: the variables stay.
-        EXPECT_EQ(f.i4, 55);
-        EXPECT_EQ(std::string(f.dec, 6), "======");
-        EXPECT_EQ(f.vchar.n, 99);
-      } else {
-        // A blank mark and PDDFLNVAL=USE: the data after a NULL is stored.
-        EXPECT_EQ(f.i4, 0);
-        EXPECT_EQ(f.vchar.n, 0);
-      }
-      EXPECT_EQ(f.run(s), 100);
-      EXPECT_EQ(s.fetches().size(), 3u);
+      body(options, le);
     }
   }
   unsetenv("PDSRVTYPE");
+}
+
+TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
+  setenv("PDDFLNVAL", "USE", 1);
+  each_setting({"", "S"}, [&](const char* options, bool le) {
+    const marlo::table rows = typed_table();
+    session s({}, options, le, &rows);
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    open_cursor(s, "SELECT * FROM T");
+    typed_fetch f;
+    ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+    EXPECT_EQ(f.i4, 7);
+    EXPECT_STREQ(f.text, "abc");
+    EXPECT_EQ(std::string(f.dec, 6), "+12345");
+    EXPECT_EQ(f.i8, 1234567890123ll);
+    EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "hello");
+    EXPECT_EQ(f.i2, -3);
+    for (int16_t x : f.ind) EXPECT_EQ(x, 0);
+
+    f.i4 = 55;
+    memcpy(f.dec, "======", 6);
+    f.vchar.n = 99;
+    ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+    EXPECT_EQ(f.ind[0], -1);
+    EXPECT_EQ(f.ind[2], -1);
+    EXPECT_EQ(f.ind[4], -1);
+    EXPECT_STREQ(f.text, "xyz");
+    EXPECT_EQ(f.i8, -1);
+    EXPECT_EQ(f.i2, 9);
+    if (options[0] == 'S') {
+      // No value comes with a NULL column description: the variables stay.
+      EXPECT_EQ(f.i4, 55);
+      EXPECT_EQ(std::string(f.dec, 6), "======");
+      EXPECT_EQ(f.vchar.n, 99);
+    } else {
+      // A blank mark and PDDFLNVAL=USE: the data after a NULL is stored.
+      EXPECT_EQ(f.i4, 0);
+      EXPECT_EQ(f.vchar.n, 0);
+    }
+    EXPECT_EQ(f.run(s), 100);
+    EXPECT_EQ(s.fetches().size(), 3u);
+  });
   unsetenv("PDDFLNVAL");
 }
 
@@ -503,74 +511,65 @@ TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
   rows.rows = {{three, two}, {marlo::cell::null_cell(), marlo::cell::null_cell()}};
   // NULLs carry data: the NULL element's place takes the server's 0.
   setenv("PDDFLNVAL", "USE", 1);
-  for (const char* options : {"", "S"}) {
-    for (bool le : {false, true}) {
-      SCOPED_TRACE(std::string(options) + (le ? " PC server" : " big-endian server"));
-      if (le) {
-        setenv("PDSRVTYPE", "PC", 1);
-      } else {
-        unsetenv("PDSRVTYPE");
-      }
-      session s({}, options, le, &rows);
-      ASSERT_TRUE(s.server->ok());
-      s.connect();
-      open_cursor(s, "SELECT * FROM R");
-      struct {
-        uint32_t n;
-        int32_t v[3];
-      } value{99, {55, 55, 55}};
-      struct {
-        int32_t column;
-        int16_t element[3];
-      } ind{7, {7, 7, 7}};
-      struct {
-        uint32_t n;
-        char t[2 * 3 + 1];
-      } text{99, "======"};
-      struct {
-        int32_t column;
-        int16_t element[2];
-      } text_ind{7, {7, 7}};
-      typed_fetch fetch;
-      SQLDA* da = reinterpret_cast<SQLDA*>(fetch.list.data());
-      da->sqld = 2;
-      da->sqlvar[0].XDIM = 3;
-      da->sqlvar[0].SQLDATA = &value;
-      da->sqlvar[0].SQLIND = reinterpret_cast<int16_t*>(&ind);
-      SQLVAR& fixed = da->sqlvar[1];
-      fixed.sqlcod = 0xA5;
-      fixed.XDIM = 2;
-      fixed.len.s.sqllen = 3;
-      fixed.SQLDATA = &text;
-      fixed.SQLIND = reinterpret_cast<int16_t*>(&text_ind);
-      ASSERT_EQ(fetch.run(s), 0) << fetch.r.message();
-      EXPECT_EQ(value.n, 3u);
-      EXPECT_EQ(value.v[0], 1);
-      EXPECT_EQ(value.v[1], 0);
-      EXPECT_EQ(value.v[2], -3);
-      EXPECT_EQ(ind.column, 0);
-      EXPECT_EQ(ind.element[0], 0);
-      EXPECT_EQ(ind.element[1], -1);
-      EXPECT_EQ(ind.element[2], 0);
-      EXPECT_EQ(text.n, 2u);
-      // Each element's terminator lies where the next element starts.
-      EXPECT_EQ(std::string(text.t, sizeof text.t), std::string("ab cde\0", 7));
-      EXPECT_EQ(text_ind.column, 0);
-      EXPECT_EQ(text_ind.element[0], 0);
-      EXPECT_EQ(text_ind.element[1], 0);
-      ASSERT_EQ(fetch.run(s), 0) << fetch.r.message();
-      EXPECT_EQ(ind.column, -1);
-      EXPECT_EQ(text_ind.column, -1);
-      if (options[0] != 'S') {
-        EXPECT_EQ(value.n, 0u) << "a NULL column carries the count 0";
-      }
-      EXPECT_EQ(fetch.run(s), 100);
-      const std::vector<fetch_request> seen = s.fetches();
-      ASSERT_EQ(seen.size(), 3u);
-      for (const fetch_request& q : seen) EXPECT_EQ(q.form, options[0] == 'S' ? 'Y' : 'N');
+  each_setting({"", "S"}, [&](const char* options, bool le) {
+    session s({}, options, le, &rows);
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    open_cursor(s, "SELECT * FROM R");
+    struct {
+      uint32_t n;
+      int32_t v[3];
+    } value{99, {55, 55, 55}};
+    struct {
+      int32_t column;
+      int16_t element[3];
+    } ind{7, {7, 7, 7}};
+    struct {
+      uint32_t n;
+      char t[2 * 3 + 1];
+    } text{99, "======"};
+    struct {
+      int32_t column;
+      int16_t element[2];
+    } text_ind{7, {7, 7}};
+    typed_fetch fetch;
+    SQLDA* da = reinterpret_cast<SQLDA*>(fetch.list.data());
+    da->sqld = 2;
+    da->sqlvar[0].XDIM = 3;
+    da->sqlvar[0].SQLDATA = &value;
+    da->sqlvar[0].SQLIND = reinterpret_cast<int16_t*>(&ind);
+    SQLVAR& fixed = da->sqlvar[1];
+    fixed.sqlcod = 0xA5;
+    fixed.XDIM = 2;
+    fixed.len.s.sqllen = 3;
+    fixed.SQLDATA = &text;
+    fixed.SQLIND = reinterpret_cast<int16_t*>(&text_ind);
+    ASSERT_EQ(fetch.run(s), 0) << fetch.r.message();
+    EXPECT_EQ(value.n, 3u);
+    EXPECT_EQ(value.v[0], 1);
+    EXPECT_EQ(value.v[1], 0);
+    EXPECT_EQ(value.v[2], -3);
+    EXPECT_EQ(ind.column, 0);
+    EXPECT_EQ(ind.element[0], 0);
+    EXPECT_EQ(ind.element[1], -1);
+    EXPECT_EQ(ind.element[2], 0);
+    EXPECT_EQ(text.n, 2u);
+    // Each element's terminator lies where the next element starts.
+    EXPECT_EQ(std::string(text.t, sizeof text.t), std::string("ab cde\0", 7));
+    EXPECT_EQ(text_ind.column, 0);
+    EXPECT_EQ(text_ind.element[0], 0);
+    EXPECT_EQ(text_ind.element[1], 0);
+    ASSERT_EQ(fetch.run(s), 0) << fetch.r.message();
+    EXPECT_EQ(ind.column, -1);
+    EXPECT_EQ(text_ind.column, -1);
+    if (options[0] != 'S') {
+      EXPECT_EQ(value.n, 0u) << "a NULL column carries the count 0";
     }
-  }
-  unsetenv("PDSRVTYPE");
+    EXPECT_EQ(fetch.run(s), 100);
+    const std::vector<fetch_request> seen = s.fetches();
+    ASSERT_EQ(seen.size(), 3u);
+    for (const fetch_request& q : seen) EXPECT_EQ(q.form, options[0] == 'S' ? 'Y' : 'N');
+  });
   unsetenv("PDDFLNVAL");
 }
 
@@ -582,13 +581,8 @@ TEST(ShippedRows, CallAndGetdOutputsReachTheSecondList) {
     const char* function;
   } kCases[] = {{"CALL", "p_f_sqa_ccall"}, {"GETD", "p_f_sqa_cgetd"}};
   for (const auto& c : kCases) {
-    for (bool le : {false, true}) {
-      SCOPED_TRACE(std::string(c.code) + (le ? " PC server" : " big-endian server"));
-      if (le) {
-        setenv("PDSRVTYPE", "PC", 1);
-      } else {
-        unsetenv("PDSRVTYPE");
-      }
+    SCOPED_TRACE(c.code);
+    each_setting({""}, [&](const char*, bool le) {
       auto entry = [le](uint8_t code, uint16_t length) {
         marlo::fetch_entry e{code, 1, {}};
         e.len[le ? 0 : 1] = static_cast<uint8_t>(length);
@@ -638,9 +632,8 @@ TEST(ShippedRows, CallAndGetdOutputsReachTheSecondList) {
       EXPECT_EQ(out.ind[1], 0);
       EXPECT_EQ(out.ind[2], -1);
       EXPECT_EQ(out.i2, 77);  // a NULL without data leaves the variable
-    }
+    });
   }
-  unsetenv("PDSRVTYPE");
 }
 
 }  // namespace
