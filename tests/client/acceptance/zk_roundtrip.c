@@ -28,11 +28,16 @@ enum {
   GROUP = 1,
   INSERT_SECTION = 1,
   CURSOR_SECTION = 2,
-  LARGE_SECTION = 3,
-  ROWS = 2
+  DESCRIPTOR_SECTION = 3,
+  ROWS = 2,
+  SQL_ROOM = 1024      /* bytes of a statement text */
 };
 static const unsigned char GUARD = 0xA5;
 static const int16_t NULL_INDICATOR = -1;
+static const char END_OF_CURSOR[] = "KFPA12100-I No rows satisfying search condition";
+/* The one column the second row fills, and its value there. */
+static const char SECOND_ROW_COLUMN[] = "TXT";
+static const char SECOND_ROW_TEXT[] = "abc";
 
 static int failures = 0;
 
@@ -116,10 +121,9 @@ static int is_large(uint8_t code) {
   code &= 0xFE;
   return code == 0x90 || code == 0x92 || code == 0x98;
 }
-static int wide_indicator(uint8_t code) {
-  code &= 0xFE;
-  return code == 0x90 || code == 0x92 || code == 0x94 || code == 0x98 || code == 0x9A || code == 0x9E;
-}
+/* The codes 0x90 to 0x9F have an i32 indicator. */
+static int wide_indicator(uint8_t code) { return code >= 0x90 && code <= 0x9F; }
+static int filled_in_second_row(const struct column* c) { return strcmp(c->name, SECOND_ROW_COLUMN) == 0; }
 
 /* Every column, with the word in the text and national columns. */
 static void declare_columns(const unsigned char* word, size_t word_len, int same_order) {
@@ -222,7 +226,7 @@ static void declare_columns(const unsigned char* word, size_t word_len, int same
 struct request {
   rdb_sql_area area;
   SQLCA sqlca;
-  char text[sizeof(int32_t) + 1024];
+  char text[sizeof(int32_t) + SQL_ROOM];
 };
 
 static void start(struct request* r, const char* code) {
@@ -319,27 +323,25 @@ static int32_t ind32(const unsigned char* p) {
   return v;
 }
 
-/* The first row's values, or (row 2) NULL in all but the text column. */
-static void fill_row(struct host* h, const int* which, int n, int row) {
+/* The first row's values, or (row 2) NULL in all but one column. */
+static void fill_row(struct host* h, int row) {
   memset(h, 0, sizeof *h);
-  for (int k = 0; k < n; ++k) {
-    const struct column* c = &columns[which[k]];
+  for (int k = 0; k < column_count; ++k) {
+    const struct column* c = &columns[k];
     memcpy(h->data[k].b, c->value, c->value_len);
-    if (c->xdim > 1) {
+    if (row == 2 && filled_in_second_row(c)) {
+      memcpy(h->data[k].b, SECOND_ROW_TEXT, sizeof SECOND_ROW_TEXT);
+    } else if (c->xdim > 1) {
       const int32_t whole = row == 1 ? 0 : NULL_INDICATOR;
       memcpy(h->ind[k].b, &whole, sizeof whole);
       if (row == 1) memcpy(h->ind[k].b + sizeof whole, c->elements, sizeof c->elements);
-    } else if (row == 2 && strcmp(c->name, "TXT") != 0) {
+    } else if (row == 2) {
+      const int32_t null32 = NULL_INDICATOR;
       if (wide_indicator(c->host)) {
-        memcpy(h->ind[k].b, &(int32_t){NULL_INDICATOR}, sizeof(int32_t));
+        memcpy(h->ind[k].b, &null32, sizeof null32);
       } else {
         memcpy(h->ind[k].b, &NULL_INDICATOR, sizeof NULL_INDICATOR);
       }
-    }
-  }
-  if (row == 2) {
-    for (int k = 0; k < n; ++k) {
-      if (strcmp(columns[which[k]].name, "TXT") == 0) memcpy(h->data[k].b, "abc", 4);
     }
   }
 }
@@ -366,7 +368,7 @@ static void check_column(const struct host* h, int k, const struct column* c, in
       break;
     }
   }
-  if (row == 2 && strcmp(c->name, "TXT") != 0) {
+  if (row == 2 && !filled_in_second_row(c)) {
     /* A NULL: -1, and the value is left alone or takes the data that
      * follows it, as the reply form has it. */
     check(indicator == NULL_INDICATOR, "NULL indicator", c->name, row);
@@ -374,8 +376,10 @@ static void check_column(const struct host* h, int k, const struct column* c, in
   }
   check(indicator == 0, "indicator", c->name, row);
   if (row == 2) {
-    check(described ? ind16(got) == 3 && memcmp(got + 2, "abc", 3) == 0 : memcmp(got, "abc", 4) == 0, "value",
-          c->name, row);
+    const size_t n = strlen(SECOND_ROW_TEXT);
+    check(described ? ind16(got) == (int16_t)n && memcmp(got + 2, SECOND_ROW_TEXT, n) == 0
+                    : memcmp(got, SECOND_ROW_TEXT, n + 1) == 0,
+          "value", c->name, row);
     return;
   }
   if (c->xdim > 1) {
@@ -451,7 +455,9 @@ static void cursor_pass(int16_t section, const int* which, int n, const union li
     r.area.sqliasda = &into.da;
     if (run(&r, "FETCH") == NO_ROWS) {
       check(row == ROWS + 1, "the end of the cursor after two rows", "", row);
-      check(r.sqlca.sqlerrml == 47 && memcmp(r.sqlca.sqlerrmc, "KFPA12100-I", 11) == 0, "end message", "", row);
+      check(r.sqlca.sqlerrml == (int16_t)strlen(END_OF_CURSOR) &&
+                memcmp(r.sqlca.sqlerrmc, END_OF_CURSOR, strlen(END_OF_CURSOR)) == 0,
+            "end message", "", row);
       for (size_t b = 0; b < sizeof *h; ++b) {
         if (((unsigned char*)h)[b] != GUARD) {
           check(0, "the end of the cursor wrote a variable", "", row);
@@ -486,11 +492,9 @@ static size_t from_hex(const char* hex, unsigned char* out, size_t room) {
 
 /* Both rows through one prepared INSERT with a USING list of every column. */
 static void insert_rows(void) {
-  char sql[1024];
-  int which[MAX_COLUMNS];
+  char sql[SQL_ROOM];
   size_t used = (size_t)snprintf(sql, sizeof sql, "INSERT INTO T1 (");
   for (int i = 0; i < column_count; ++i) {
-    which[i] = i;
     used += (size_t)snprintf(sql + used, sizeof sql - used, "%s, ", columns[i].name);
   }
   used += (size_t)snprintf(sql + used, sizeof sql - used, "G) VALUES (");
@@ -507,7 +511,7 @@ static void insert_rows(void) {
   for (int row = 1; row <= ROWS; ++row) {
     empty_list(&values, (int16_t)column_count);
     values.da.sqld = (int16_t)column_count;
-    fill_row(h, which, column_count, row);
+    fill_row(h, row);
     for (int i = 0; i < column_count; ++i) {
       variable(&values.da.sqlvar[i], &columns[i], h, i);
     }
@@ -542,10 +546,10 @@ int main(void) {
    * descriptor form, and the SQLDA form does not take 0xC8, so they
    * have a cursor of their own. */
   for (int own_cursor = 0; own_cursor <= 1; ++own_cursor) {
-    char sql[1024];
+    char sql[SQL_ROOM];
     int which[MAX_COLUMNS];
     union list description;
-    const int16_t section = own_cursor ? LARGE_SECTION : CURSOR_SECTION;
+    const int16_t section = own_cursor ? DESCRIPTOR_SECTION : CURSOR_SECTION;
     const int n = select_columns(own_cursor, which, sql, sizeof sql);
     prepare(sql, section, &description);
     cursor_pass(section, which, n, &description, 0, word_len);
