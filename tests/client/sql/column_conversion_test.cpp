@@ -143,12 +143,21 @@ TEST_F(ColumnConversion, EveryCodeInEitherByteOrder) {
 }
 
 TEST_F(ColumnConversion, TerminatorByteDecidesTheZeroAfterFixedCharacters) {
-  r.area.termbyte = 2;
-  list.var(0).sqlcod = 0xA4;
-  list.var(0).len.s.sqllen = 5;
-  ASSERT_EQ(convert(order{false}, {{0xA4, len16(3), raw(text("abc")), nullptr}}), 0);
-  EXPECT_EQ(vars[0].first(5), text("abc  "));
-  EXPECT_TRUE(vars[0].untouched_from(5));
+  for (uint8_t terminator : {0, 1, 2}) {
+    SCOPED_TRACE(static_cast<int>(terminator));
+    r.area.termbyte = terminator;
+    fresh(0);
+    list.var(0).sqlcod = 0xA4;
+    list.var(0).len.s.sqllen = 5;
+    ASSERT_EQ(convert(order{false}, {{0xA4, len16(3), raw(text("abc")), nullptr}}), 0);
+    EXPECT_EQ(vars[0].first(5), text("abc  "));
+    if (terminator == 2) {
+      EXPECT_TRUE(vars[0].untouched_from(5));
+    } else {
+      EXPECT_EQ(vars[0].first(6)[5], 0);
+      EXPECT_TRUE(vars[0].untouched_from(6));
+    }
+  }
 }
 
 TEST_F(ColumnConversion, NullLeavesTheValueAndGivesMinusOne) {
