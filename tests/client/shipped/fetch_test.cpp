@@ -95,12 +95,12 @@ struct session {
     s.little_endian = little_endian;
     s.bodies[kConnectFn] = with_data(marlo::connect_body(little_endian, "1j", "07-02-00", 777, kLevel26), {});
     if (!fetch_body.empty()) s.bodies[kFetchFn] = fetch_body;
-    s.bodies.insert(scripted.begin(), scripted.end());
+    for (const auto& [function, body] : scripted) s.bodies[function] = body;
     s.default_body = with_data(marlo::reply_body(little_endian, 0, "00000", ""), {});
     if (rows != nullptr) {
       // The statement service answers CONNECT (which asks it for a blank
-      // mark), OPEN and FETCH from the table.
-      s.bodies.erase(kConnectFn);
+      // mark) unless it is scripted, OPEN and FETCH from the table.
+      if (scripted.count(kConnectFn) == 0) s.bodies.erase(kConnectFn);
       s.sql_service = true;
       EXPECT_EQ(s.tables.declare(*rows), "");
       s.fetch = std::move(fetch);
@@ -571,6 +571,57 @@ TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
     for (const fetch_request& q : seen) EXPECT_EQ(q.form, options[0] == 'S' ? 'Y' : 'N');
   });
   unsetenv("PDDFLNVAL");
+}
+
+// A character-set name area naming "MASTER" "UTF-16LE" for the first
+// variable: its head, one code entry, one name entry.
+bytes utf16_names() {
+  constexpr size_t kHead = 32;
+  constexpr size_t kNameEntry = 64;
+  constexpr size_t kNamePart = 32;
+  bytes area(kHead + 2 + kNameEntry, 0);
+  const auto put16 = [&](size_t at, uint16_t v) { memcpy(area.data() + at, &v, 2); };
+  for (size_t at : {12, 14, 16, 18}) put16(at, 1);
+  put16(kHead, 1);
+  const size_t entry = kHead + 2;
+  put16(entry, 6);
+  memcpy(area.data() + entry + 2, "MASTER", 6);
+  put16(entry + kNamePart, 8);
+  memcpy(area.data() + entry + kNamePart + 2, "UTF-16LE", 8);
+  return area;
+}
+
+// The pad unit of a fixed UTF-16 column comes from the CONNECT reply's
+// type list; an odd variable length cannot take it.
+TEST(ShippedRows, FixedUtf16ValuesArePaddedFromTheConnectTypeList) {
+  const marlo::table rows = one_column("U", marlo::column::of("F", 0xC4, 4), {marlo::cell::of(std::string("a\0b\0", 4))});
+  const bytes connect = marlo::connect_body_with_types(false, "1j", kLevel26, {{"MASTER", "UTF-16LE", {0x20, 0x00}}});
+  for (const int16_t sqllen : {8, 7}) {
+    SCOPED_TRACE(sqllen);
+    session s({}, "", false, &rows, {}, {{kConnectFn, connect}});
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    open_cursor(s, "SELECT * FROM U");
+    bytes names = utf16_names();
+    typed_fetch f;
+    f.r.area.sqlcsna1 = names.data();
+    SQLDA* da = reinterpret_cast<SQLDA*>(f.list.data());
+    da->sqld = 1;
+    char text[12];
+    memset(text, '=', sizeof text);
+    da->sqlvar[0].sqlcod = 0xC5;
+    da->sqlvar[0].len.s.sqllen = sqllen;
+    da->sqlvar[0].SQLDATA = text;
+    f.run(s);
+    if (sqllen == 8) {
+      EXPECT_EQ(f.r.sqlca.SQLCODE, 0) << f.r.message();
+      EXPECT_EQ(std::string(text, sizeof text), std::string("a\0b\0 \0 \0\0===", 12));
+    } else {
+      EXPECT_EQ(f.r.sqlca.SQLCODE, -306);
+      EXPECT_EQ(f.r.message(), "KFPA11306-E Invalid data to output variable     1");
+      EXPECT_EQ(std::string(text, sizeof text), std::string(12, '='));
+    }
+  }
 }
 
 // CALL and GETD answer with their outputs in the descriptor form; they
