@@ -183,6 +183,29 @@ TEST_F(SqldaConversion, FlaggedColumnsCarryTheAddressText) {
   EXPECT_EQ(inds[0][0], 12);
 }
 
+// The address text may make a value longer than its variable: it is cut
+// there as a conversion would cut it.
+TEST_F(SqldaConversion, AnAddressTextBeyondTheVariableIsCutAsATruncation) {
+  server_address("192.168.100.200");
+  const order o{false};
+  const struct {
+    uint8_t code;
+    bytes expect;
+    size_t room;
+  } rows[] = {
+      {0xA1, cat({host<uint16_t>(10), text("192.168.10")}), 12},
+      {0x31, cat({text("192.168.10"), {0}}), 11},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.code));
+    fresh_case(CLT_CNV_NOUSE, row.code, 10);
+    ASSERT_EQ(convert(o, 1, cat({o.u16(0), counted("wxyz")(o)}), {0x01}), 0) << r.message();
+    EXPECT_EQ(vars[0].first(row.room), row.expect);
+    EXPECT_TRUE(vars[0].untouched_from(row.room));
+    expect_cut(row.expect, 19);
+  }
+}
+
 TEST_F(SqldaConversion, ACutValueGetsItsMeasuredLength) {
   mode(CLT_CNV_EUCHJ);
   const order o{false};
