@@ -264,6 +264,13 @@ union list {
   unsigned char room[offsetof(SQLDA, sqlvar) + MAX_COLUMNS * sizeof(SQLVAR)];
 };
 
+/* Variable k of a list, reached through the SQLDA's address as the
+ * library reaches it (sqlvar is declared with one element). */
+static SQLVAR* var_of(union list* l, int k) {
+  SQLDA* da = &l->da;
+  return &da->sqlvar[k];
+}
+
 static void empty_list(union list* l, int16_t n) {
   memset(l, 0, sizeof *l);
   memcpy(l->da.sqldaid, "SQLDA   ", 8);
@@ -411,7 +418,7 @@ static int select_columns(int own_cursor, int* which, char* sql, size_t room) {
 
 /* OPEN with a USING value, the rows to the end, CLOSE. `described`: the
  * variables take the description PREPARE gave, else the program's own. */
-static void cursor_pass(int16_t section, const int* which, int n, const union list* description, int described,
+static void cursor_pass(int16_t section, const int* which, int n, union list* description, int described,
                         size_t word_len) {
   struct request r;
   int32_t key = GROUP;
@@ -425,11 +432,12 @@ static void cursor_pass(int16_t section, const int* which, int n, const union li
   }
   empty_list(&using_list, 1);
   using_list.da.sqld = 1;
-  using_list.da.sqlvar[0].sqlcod = 0xF1;
-  using_list.da.sqlvar[0].XDIM = 1;
-  using_list.da.sqlvar[0].len.s.sqllen = 4;
-  using_list.da.sqlvar[0].SQLDATA = &key;
-  using_list.da.sqlvar[0].SQLIND = &key_ind;
+  SQLVAR* key_var = var_of(&using_list, 0);
+  key_var->sqlcod = 0xF1;
+  key_var->XDIM = 1;
+  key_var->len.s.sqllen = 4;
+  key_var->SQLDATA = &key;
+  key_var->SQLIND = &key_ind;
   start(&r, "OPEN");
   r.area.section = section;
   r.area.sqliasda = &using_list.da;
@@ -439,10 +447,10 @@ static void cursor_pass(int16_t section, const int* which, int n, const union li
     empty_list(&into, (int16_t)n);
     into.da.sqld = (int16_t)n;
     for (int k = 0; k < n; ++k) {
-      SQLVAR* v = &into.da.sqlvar[k];
+      SQLVAR* v = var_of(&into, k);
       if (described) {
         const struct column* c = &columns[which[k]];
-        *v = description->da.sqlvar[k];
+        *v = *var_of(description, k);
         check(v->sqlcod == (c->code | 1) && v->XDIM == c->xdim, "description", c->name, row);
         v->SQLDATA = h->data[k].b;
         v->SQLIND = h->ind[k].b;
@@ -513,7 +521,7 @@ static void insert_rows(void) {
     values.da.sqld = (int16_t)column_count;
     fill_row(h, row);
     for (int i = 0; i < column_count; ++i) {
-      variable(&values.da.sqlvar[i], &columns[i], h, i);
+      variable(var_of(&values, i), &columns[i], h, i);
     }
     struct request r;
     start(&r, "AUX ");
