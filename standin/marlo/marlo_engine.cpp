@@ -32,7 +32,6 @@ constexpr uint32_t kLevelStandardState = 26;
 constexpr uint16_t kExtTypeOwner = 2;
 constexpr uint16_t kExtTypeName = 3;
 constexpr int kMaxElements = 64;
-constexpr uint16_t kRepetition = 2;  // the least XDIM of a repetition variable
 
 // Description part and name entries.
 constexpr uint32_t kDescHead = 16;
@@ -411,7 +410,7 @@ std::string operand_cell(const column& col, const operand& o, const std::vector<
   const input_value& v = inputs[(*next)++];
   const size_t at = std::min(row, v.rows.size() - 1);
   *out = v.rows[at];
-  if (v.entry.xdim >= kRepetition) {
+  if (v.entry.xdim >= kLeastRepetition) {
     if (col.elements == 0) return "a repetition value for column " + col.name;
     if (!out->null) out->elements = v.elements[at];
   }

@@ -96,7 +96,6 @@ bool large(uint8_t c) { return c == 0x90 || c == 0x92 || c == 0x98; }
 bool fixed_text(uint8_t c) { return c == 0xA4 || c == 0xC4 || c == 0xB4; }
 // Codes a variable of several elements takes as a repetition column.
 bool repeatable(uint8_t c) { return c != 0x44 && (c < 0x90 || c > 0x9F); }
-constexpr int16_t kRepeated = 2;  // the least XDIM of a repetition variable
 
 // The value in the SQLDA form; empty, or why it does not suit the variable.
 // `counted` false: a fixed-length element of a repetition after the first,
@@ -203,7 +202,7 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
     const bool nullable = (d.code & 1) != 0;
     const cell& v = values[i];
     const int ind = wide_indicator(s.code) ? 4 : 2;
-    const bool repeated = d.xdim >= kRepeated && repeatable(s.code);
+    const bool repeated = d.xdim >= kLeastRepetition && repeatable(s.code);
     if (repeated && !descriptors) {
       // On a multiple of 4: the count, the column's and each element's
       // indicator, then the elements that carry data; of fixed-length
