@@ -65,7 +65,6 @@ struct column {
   uint8_t scale;
   uint32_t sqllen32;   /* large codes */
   int16_t xdim;
-  int same_order;      /* only when the server shares the client's byte order */
   int own_cursor;      /* asks for the descriptor form, or only that form takes it:
                           fetched by a cursor of its own */
   int padded;          /* fixed national: the word, then one pad pair repeated */
@@ -115,7 +114,7 @@ static void described_as(struct column* c, const void* value, size_t n) {
 
 static int is_decimal(uint8_t code) {
   code &= 0xFE;
-  return code == 0x64 || code == 0x6E || code == 0xE4 || code == 0xEA || code == 0xEC;
+  return code == 0x64 || code == 0x6E || code == 0xE4 || code == 0xE6 || code == 0xEA || code == 0xEC;
 }
 static int is_large(uint8_t code) {
   code &= 0xFE;
@@ -152,6 +151,9 @@ static void declare_columns(const unsigned char* word, size_t word_len, int same
   c = add_decimal("ZON", 0xEC, 4, 0, "1234", 4);
   described_as(c, "\x01\x23\x4C", 3);
   add_decimal("PK", 0xE4, 7, 2, "\x12\x34\x56\x7C", 4);
+  c = add_decimal("DE6", 0xE6, 7, 2, "\x12\x34\x56\x7D", 4);
+  c->code = 0xE6;
+  c->own_cursor = 1;
   c = add("P64", 0x64, 0x64, 0, "\x01\x23\x45\x67\x8D", 5, 5);
   c->precision = 8;
   c = add("P6E", 0x6E, 0x6E, 0, "\x01\x23\x45\x6C", 4, 4);
@@ -171,19 +173,24 @@ static void declare_columns(const unsigned char* word, size_t word_len, int same
   put(b, &c8_len, 2);
   memcpy(b + 2, "c8", 2);
   add("MVC", 0xC8, 0xC8, 10, b, 4, 12)->own_cursor = 1;
+  memcpy(b + 2, "a8", 2);
+  add("VA8", 0xA8, 0xA8, 10, b, 4, 12)->own_cursor = 1;
   add("FIX", 0xA4, 0xA4, 6, "ab    ", 7, 7);
   add("MFX", 0xC4, 0xC4, 4, "wxyz", 5, 5);
   put(b, &national_len, 2);
   memcpy(b + 2, word, word_len);
   add("NVC", 0xB0, 0xB0, 4, b, 2 + word_len, 10);
+  add("NB8", 0xB8, 0xB8, 4, b, 2 + word_len, 10)->own_cursor = 1;
   memset(b, ' ', 6);
   memcpy(b, word, word_len);
   b[6] = 0;
   c = add("NFX", 0xB4, 0xB4, 3, b, 7, 7);
   c->padded = 1;
 
-  /* Coded values, bytes, large objects and handles. */
-  if (same_order) add("BIN", 0x44, 0x44, 4, "\x01\x02\x03\x04", 4, 4)->same_order = 1;
+  /* Coded values, bytes, large objects and handles (0x94 and 0x98 are
+   * input codes of the second protocol only: 0x9A, 0x9E and 0x92 stand
+   * for them). */
+  if (same_order) add("BIN", 0x44, 0x44, 4, "\x01\x02\x03\x04", 4, 4);
   add("R70", 0x70, 0x70, 4, "\xAA\xBB\xCC\xDD", 4, 4);
   add("R78", 0x78, 0x78, 3, "\x01\x02\x03", 3, 3);
   add("R7C", 0x7C, 0x7C, 8, "ABCDEFGH", 8, 8);
@@ -193,6 +200,7 @@ static void declare_columns(const unsigned char* word, size_t word_len, int same
   c->sqllen32 = 100;
   c->own_cursor = 1;
   add("H9A", 0x9A, 0x9A, 4, &handle, 4, 4);
+  add("H9E", 0x9E, 0x9E, 4, &handle, 4, 4);
   put(b, &reserved_word, 4);
   put(b + 4, &lob_len, 4);
   memcpy(b + 8, "world", 5);
@@ -200,6 +208,7 @@ static void declare_columns(const unsigned char* word, size_t word_len, int same
   c->sqllen32 = 100;
   c->own_cursor = 1;
   c->kept = 4;
+
 
   /* Repetitions: integers with a NULL element (whose place the server
    * fills with 0, since NULL values carry data here), fixed characters. */
@@ -251,7 +260,7 @@ static void statement(struct request* r, const char* sql) {
 static int32_t run(struct request* r, const char* what) {
   const int32_t rc = p_rdb_exsql(&r->area);
   if (r->sqlca.SQLCODE < 0) {
-    fprintf(stderr, "zk_roundtrip: %s: SQLCODE %d %.*s\n", what, (int)r->sqlca.SQLCODE, (int)r->sqlca.sqlerrml,
+    fprintf(stderr, "zk_roundtrip: %s: SQLCODE %d %.10s:%d %.*s\n", what, (int)r->sqlca.SQLCODE, r->sqlca.sqlsrcfile, (int)r->sqlca.sqlsrcline, (int)r->sqlca.sqlerrml,
             r->sqlca.sqlerrmc);
     ++failures;
   }
@@ -551,8 +560,8 @@ int main(void) {
 
   /* Each cursor twice: the program's host variables, then the SQLDA
    * that PREPARE described. The large objects always ask for the
-   * descriptor form, and the SQLDA form does not take 0xC8, so they
-   * have a cursor of their own. */
+   * descriptor form, and the SQLDA form does not take 0xA8, 0xB8, 0xC8
+   * and 0xE6, so they have a cursor of their own. */
   for (int own_cursor = 0; own_cursor <= 1; ++own_cursor) {
     char sql[SQL_ROOM];
     int which[MAX_COLUMNS];
