@@ -130,13 +130,26 @@ TEST_F(ColumnConversion, EveryCodeInEitherByteOrder) {
     for (const value_row& row : rows) {
       SCOPED_TRACE(std::string(row.what) + (le ? " (PC server)" : " (big-endian server)"));
       vars[0] = variable();
+      inds[0][0] = inds[0][1] = kIndicatorGuard;
       SQLVAR& v = list.var(0);
       v.SQLDATA = vars[0].data();
-      v.sqlcod = row.host_code;
+      v.SQLIND = inds[0];
+      // Nullable, with the indicator of its code (an i32 for 0x90 to 0x9F).
+      v.sqlcod = static_cast<uint8_t>(row.host_code | 1);
       v.XDIM = 1;
       row.shape(v);
-      ASSERT_EQ(convert(o, {row.col}), 0) << r.message();
+      const bool wide = (row.host_code & 0xF0) == 0x90;
+      constexpr int32_t kPositive = 5;  // not a cut: delivered unchanged
+      dcol col = row.col;
+      col.indicator = [wide](const order& x) { return wide ? x.u32(kPositive) : x.u16(kPositive); };
+      ASSERT_EQ(convert(o, {col}), 0) << r.message();
       expect_stored(row.expect(o), row.room);
+      int32_t indicator = inds[0][0];
+      if (wide) memcpy(&indicator, inds[0], sizeof indicator);
+      EXPECT_EQ(indicator, kPositive);
+      if (!wide) {
+        EXPECT_EQ(inds[0][1], kIndicatorGuard);
+      }
       EXPECT_EQ(warnings(), "  ");
     }
   }
