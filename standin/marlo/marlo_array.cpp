@@ -77,14 +77,14 @@ std::string describe(const byte_order& o, const fetch_entry& d, const std::vecto
                      const fetch_options& options, column_values* c) {
   // The descriptor's code and length field, also for a reply of no rows.
   std::vector<uint8_t> none;
-  if (std::string why = descriptor_column(o.little_endian, d, cell::null_cell(), options.national_pad, &c->code, c->len,
+  if (std::string why = descriptor_column(o.little_endian, d, cell::null_cell(), false, &c->code, c->len,
                                           &none);
       !why.empty()) {
     return why;
   }
   for (const std::vector<cell>& row : rows) {
     std::vector<uint8_t> value;
-    if (std::string why = descriptor_column(o.little_endian, d, row[i], options.national_pad, &c->code, c->len, &value);
+    if (std::string why = descriptor_column(o.little_endian, d, row[i], false, &c->code, c->len, &value);
         !why.empty()) {
       return why;
     }

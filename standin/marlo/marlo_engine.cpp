@@ -183,7 +183,7 @@ std::vector<uint8_t> engine::description(const std::vector<column>& cols) const 
     const column& c = cols[i];
     uint8_t* e = b.data() + kDescHead + kDescEntry * i;
     e[1] = c.described_code();
-    order_.put16(e + 2, 1);
+    order_.put16(e + 2, c.elements > 0 ? c.elements : 1);
     if (kind_of(c.code) == kind::decimal) {
       e[4] = c.precision;
       e[5] = c.scale;
@@ -410,8 +410,12 @@ std::string operand_cell(const column& col, const operand& o, const std::vector<
   }
   if (*next >= inputs.size()) return "fewer input variables than markers";
   const input_value& v = inputs[(*next)++];
-  if (v.entry.xdim >= 2) return "a repetition value for column " + col.name;
-  *out = v.rows[std::min(row, v.rows.size() - 1)];
+  const size_t at = std::min(row, v.rows.size() - 1);
+  *out = v.rows[at];
+  if (v.entry.xdim >= kLeastRepetition) {
+    if (col.elements == 0) return "a repetition value for column " + col.name;
+    if (!out->null) out->elements = v.elements[at];
+  }
   return fit_cell(col, out);
 }
 

@@ -22,10 +22,9 @@ struct fetch_entry {
 };
 
 // What a server adds to its FETCH replies: the column flag bytes (empty:
-// none) and the fill of fixed national values.
+// none).
 struct fetch_options {
   std::vector<uint8_t> flags;
-  uint8_t national_pad[2] = {0xA1, 0xA1};  // EUC ideographic space
   // Array replies in the descriptor form come as row records (conversion
   // variant 5) instead of column arrays.
   bool row_records = false;
@@ -57,9 +56,10 @@ std::string sqlda_row(bool little_endian, const std::vector<fetch_entry>& d, con
                       std::vector<uint8_t>* b);
 
 // One value in the descriptor form: the code and length field of its
-// column descriptor and the value's bytes. Empty, or why not.
-std::string descriptor_column(bool little_endian, const fetch_entry& d, const cell& v, const uint8_t pad[2],
-                              uint8_t* code, uint8_t len[4], std::vector<uint8_t>* value);
+// column descriptor and the value's bytes; `carry`: NULL elements of a
+// repetition carry data. Empty, or why not.
+std::string descriptor_column(bool little_endian, const fetch_entry& d, const cell& v, bool carry, uint8_t* code,
+                              uint8_t len[4], std::vector<uint8_t>* value);
 
 // Appends an extension part to the reply body *b when there are column
 // flag bytes or a conversion variant, and points the directory at it.

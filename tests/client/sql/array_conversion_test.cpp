@@ -53,7 +53,6 @@ marlo::fetch_entry entry_of(bool le, const SQLVAR& v, uint8_t sent) {
 marlo::fetch_options server_options(bool records) {
   marlo::fetch_options opt;
   opt.row_records = records;
-  memcpy(opt.national_pad, kNationalSpace, sizeof kNationalSpace);
   return opt;
 }
 
