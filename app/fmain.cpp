@@ -3,11 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QSaveFile>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QScrollArea>
@@ -21,8 +19,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "app/core/ovreg.h"
+#include "app/core/ovsqllog.h"
 #include "app/core/zarur.h"
 #include "app/fmainact.h"
 #include "app/fobject.h"
@@ -30,7 +30,6 @@
 #include "app/ovhhelp.h"
 #include "platform/qstr.h"
 #include "platform/dialogs.h"
-#include "platform/folders.h"
 #include "platform/gui/wingdi.h"
 #include "ui/core/ovworkbook.h"
 #include "ui/ovmenubar.h"
@@ -39,7 +38,6 @@
 
 namespace {
 
-constexpr const char* kSqlLogIndex = "SQLLOG.IDX";
 constexpr const char* kFilterXlsx = "Excelファイル(*.xlsx)";
 constexpr const char* kFilterXls = "Excelファイル(*.xls)";
 constexpr const char* kFontName = "ＭＳ ゴシック";
@@ -194,9 +192,7 @@ void TfrmMain::FormCreate() {
     actMain->ApplyShortCuts();
     ShortDateFormat = AppOption.DateFormat;
     LongDateFormat = AppOption.DateFormat;
-    SQLLogFiles.clear();
-    QFile index(Q(AppOption.TempDir + kSqlLogIndex));
-    if (index.open(QIODevice::ReadOnly)) SQLLogFiles = TextToList(index.readAll().toStdString());
+    LoadSQLLogIndex();
     // A bad layout value is reported, but the window still gets its
     // remaining set-up: without it the actions would not match the state.
     try {
@@ -517,13 +513,10 @@ void TfrmMain::FormClose() {
     ShowException(e);
     return;
   }
-  platform::CreateFolder(AppOption.TempDir);
-  QSaveFile index(Q(AppOption.TempDir + kSqlLogIndex));
-  const std::string text = ListToText(SQLLogFiles);
   // The history index is a work file: failing to write it is ignored.
-  if (index.open(QIODevice::WriteOnly)) {
-    index.write(text.data(), static_cast<qint64>(text.size()));
-    index.commit();
+  try {
+    SaveSQLLogIndex();
+  } catch (const std::runtime_error&) {
   }
 }
 

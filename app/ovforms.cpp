@@ -292,17 +292,19 @@ namespace {
 bool Resizable(const QWidget& frame) { return !(frame.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)); }
 }  // namespace
 
-void TovForm::LoadWindowSizeFrom(const std::string& keyName) {
-  QWidget* frame = Frame();
+void LoadWindowSizeOf(QWidget& window, const std::string& keyName) {
   platform::KeyScope key(AppRegistry);
-  if (!AppRegistry.OpenKey(GuiKey(keyName), true) || !Resizable(*frame)) return;
-  const TWindowSize size = ReadWindowSize(AppRegistry, {frame->width(), frame->height()});
-  frame->resize(size.Width, size.Height);
+  if (!AppRegistry.OpenKey(GuiKey(keyName), true) || !Resizable(window)) return;
+  const TWindowSize size = ReadWindowSize(AppRegistry, {window.width(), window.height()});
+  window.resize(size.Width, size.Height);
 }
 
-void TovForm::SaveWindowSizeTo(const std::string& keyName) {
-  QWidget* frame = Frame();
+void SaveWindowSizeOf(const QWidget& window, const std::string& keyName) {
   platform::KeyScope key(AppRegistry);
-  if (!AppRegistry.OpenKey(GuiKey(keyName), true) || !Resizable(*frame)) return;
-  WriteWindowSize(AppRegistry, {frame->width(), frame->height()});
+  if (!AppRegistry.OpenKey(GuiKey(keyName), true) || !Resizable(window)) return;
+  WriteWindowSize(AppRegistry, {window.width(), window.height()});
 }
+
+void TovForm::LoadWindowSizeFrom(const std::string& keyName) { LoadWindowSizeOf(*Frame(), keyName); }
+
+void TovForm::SaveWindowSizeTo(const std::string& keyName) { SaveWindowSizeOf(*Frame(), keyName); }

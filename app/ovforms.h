@@ -47,6 +47,11 @@ TovConnectionWindow* AsConnectionWindow(QWidget* window);
 // none of them reaches its connection once it is gone.
 void ReleaseConnectionWindow(TovConnectionWindow* connection);
 
+// A window's size under "GUI\<keyName>" ("Width" and "Height"), read and
+// written only while the window is neither minimised nor maximised.
+void LoadWindowSizeOf(QWidget& window, const std::string& keyName);
+void SaveWindowSizeOf(const QWidget& window, const std::string& keyName);
+
 class TovForm : public QWidget {
   Q_OBJECT
 

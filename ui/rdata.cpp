@@ -114,6 +114,7 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
   connect(btnUpdate, &QAction::triggered, this, [this] { btnUpdateClick(); });
   connect(btnGridType, &QAction::triggered, this, [this] { btnGridTypeClick(); });
   connect(btnCopy, &QAction::triggered, this, [this] { btnCopyClick(); });
+  connect(btnExcel, &QAction::triggered, this, [this] { btnExcelClick(); });
   connect(btnIns, &QAction::triggered, this, [this] { btnInsClick(); });
   connect(mnuIns, &QAction::triggered, this, [this] { btnInsClick(); });
   connect(btnDel, &QAction::triggered, this, [this] { btnDelClick(); });
@@ -387,31 +388,15 @@ void TfraData::ShowAggregate(TAggregate kind) {
   MsgBox(AggregateMessage(kind, name, query.AsString(size_t{0})), MB_OK);
 }
 
-namespace {
+std::function<std::string(int)> TfraData::FieldComments() const {
+  return [this](int field) { return owner_.FieldComment(field); };
+}
 
-// The data set's records from the first, for the clipboard text.
-class TDataSetRecords : public TResultRecords {
- public:
-  TDataSetRecords(TovClientDataSet& data, int count) : data_(data), count_(count) {}
-  bool AtEnd() const override { return data_.Eof(); }
-  std::vector<std::string> VisibleValues() const override {
-    std::vector<std::string> values;
-    for (const TovField& field : data_.Fields())
-      if (field.Visible) values.push_back(field.IsBlob() ? std::string() : data_.AsString(field.Index));
-    return values;
-  }
-  void Next() override { data_.Next(); }
-  bool EscapePressed() override { return IsEscapePressed(); }
-  void Progress(int number) override {
-    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(number, count_);
-  }
-
- private:
-  TovClientDataSet& data_;
-  int count_;
-};
-
-}  // namespace
+std::function<void(int)> TfraData::ProgressTo(int count) {
+  return [count](int number) {
+    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(number, count);
+  };
+}
 
 void TfraData::btnCopyClick() {
   if (!cdsData.Active()) return;
@@ -426,19 +411,13 @@ void TfraData::btnCopyClick() {
   TSqlWaitCursor wait;
   AppOption.PasteColumn = comma ? 1 : 0;
   std::vector<std::string> titles;
-  if (title) {
-    std::vector<TResultField> fields;
-    for (const TovField& field : cdsData.Fields())
-      fields.push_back({field.DisplayLabel.empty() ? field.FieldName : field.DisplayLabel,
-                        owner_.FieldComment(field.Index), field.Visible});
-    titles = ResultTitles(fields, AppOption.PasteTitle);
-  }
+  if (title) titles = ResultTitles(ResultFields(cdsData, FieldComments()), AppOption.PasteTitle);
   std::string text;
   {
     TovControlsOff off(cdsData);
     const int count = cdsData.RecordCount();
     cdsData.First();
-    TDataSetRecords records(cdsData, count);
+    TDataSetRecords records(cdsData, TOutputValues::Clipboard, ProgressTo(count));
     text = ResultClipboardText(titles, comma, records);
   }
   QApplication::clipboard()->setText(QString::fromStdString(text));

@@ -6,6 +6,7 @@
 
 #include <QFrame>
 #include <QPoint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,11 @@ class TDataOwner {
   virtual std::string RecordLimitText() const = 0;
   // The comment of field i from the owner's column grid; empty when none.
   virtual std::string FieldComment(int field) const = 0;
+  // Renews the frame's result before a spreadsheet output: the SQL window
+  // runs its execute command, the editors and the name table re-read it as
+  // their Reload answer, the data generator leaves it. The frame itself
+  // stays; it looks at its result afterwards.
+  virtual void RenewResult() = 0;
 };
 
 class TfraData : public QFrame {
@@ -77,6 +83,9 @@ class TfraData : public QFrame {
   // Saves the column widths; run before qryData closes.
   void qryDataBeforeClose();
   void btnCopyClick();
+  // Writes the whole result to a spreadsheet workbook; defined with the
+  // output's dialog in fxlssql.cpp.
+  void btnExcelClick();
   void btnGridTypeClick();
   void btnUpdateClick();
   void btnInsClick();
@@ -93,6 +102,9 @@ class TfraData : public QFrame {
   void ApplyColumnWidths();
   void CloseData();
   void Navigate(void (TovClientDataSet::*move)());
+  std::function<std::string(int)> FieldComments() const;
+  // Shows the number of the record being written out of `count`.
+  static std::function<void(int)> ProgressTo(int count);
 
   TDataOwner& owner_;
   std::unique_ptr<TovSQLResolver> resolver_;

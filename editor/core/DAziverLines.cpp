@@ -1,26 +1,11 @@
 #include "editor/core/DAziverLines.h"
 
-#include <QByteArray>
-#include <QFile>
-#include <QSaveFile>
-
 #include <algorithm>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
 
-#include "platform/textcodec.h"
-
-namespace {
-
-// A Ctrl-Z as the last byte of a file ends its text.
-constexpr char kEndOfFile = '\x1A';
-
-std::runtime_error FileError(const std::string& fileName, const QFileDevice& file) {
-  return std::runtime_error(fileName + ": " + file.errorString().toStdString());
-}
-
-}  // namespace
+#include "platform/textfile.h"
 
 int TEditorStrings::GetCount() const {
   const TEditorScreenStrings& rows = Rows();
@@ -163,32 +148,14 @@ void TEditorStrings::Assign(const std::vector<std::string>& lines) {
 }
 
 void TEditorStrings::LoadFromFile(const std::string& fileName) {
-  QFile file(QString::fromStdString(fileName));
-  if (!file.open(QIODevice::ReadOnly)) throw FileError(fileName, file);
-  std::string bytes(static_cast<size_t>(file.size()), '\0');
-  const qint64 read = file.read(bytes.data(), static_cast<qint64>(bytes.size()));
-  if (read < 0 || file.error() != QFileDevice::NoError) throw FileError(fileName, file);
-  bytes.resize(static_cast<size_t>(read));
-  // A file that grew, or one without a size (a pipe), is read to its end.
-  const QByteArray rest = file.readAll();
-  if (file.error() != QFileDevice::NoError) throw FileError(fileName, file);
-  bytes.append(rest.constData(), static_cast<size_t>(rest.size()));
-  if (!bytes.empty() && bytes.back() == kEndOfFile) bytes.pop_back();
-  std::string text = platform::DecodeUtf8OrCp932(std::move(bytes));
+  std::string text = platform::ReadTextFile(fileName);
   BeginUpdate();
   Rows().Clear();
   FillRows(std::move(text));
   EndUpdate();
 }
 
-void TEditorStrings::SaveToFile(const std::string& fileName) const {
-  QSaveFile file(QString::fromStdString(fileName));
-  if (!file.open(QIODevice::WriteOnly)) throw FileError(fileName, file);
-  const std::string text = GetTextStr();
-  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit()) {
-    throw FileError(fileName, file);
-  }
-}
+void TEditorStrings::SaveToFile(const std::string& fileName) const { platform::WriteTextFile(fileName, GetTextStr()); }
 
 void TEditorStrings::BeginUpdate() {
   Rows().BeginUpdate();

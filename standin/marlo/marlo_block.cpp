@@ -19,30 +19,14 @@ constexpr size_t kListSqln = 12;
 constexpr size_t kBodyTotal = 0;
 constexpr size_t kBodyStatus = 8;
 constexpr size_t kBodyData = 16;
-constexpr size_t kBodyExt = 28;
 constexpr size_t kStatusRows = 14;
 constexpr size_t kMarkAt = 36 + 32 + 7;  // the SQLCA identifier's eighth character of a reply body
 constexpr size_t kDescHead = 16;
 constexpr size_t kDescSize = 16;
-constexpr size_t kExtFields = 52;
-constexpr size_t kExtVariant = 24;
 constexpr uint32_t kVariant5 = 5;
 constexpr int16_t kNull = -1;
 
-struct writer {
-  byte_order o;
-  std::vector<uint8_t>& b;
-  void n(uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-      b.push_back(static_cast<uint8_t>(o.little_endian ? v >> (8 * i) : v >> (8 * (bytes - 1 - i))));
-    }
-  }
-  void at32(size_t off, uint32_t v) { o.put32(b.data() + off, v); }
-  void at16(size_t off, uint16_t v) { o.put16(b.data() + off, v); }
-  void align() {
-    while (b.size() % 4 != 0) b.push_back(0);
-  }
-};
+using writer = reply_writer;
 
 bool wide_indicator(uint8_t code) { return code == 0x90 || code == 0x94 || code == 0x9A || code == 0x9E; }
 
@@ -53,71 +37,82 @@ bool varying(uint8_t code) {
          code == 0x90 || code == 0x30;
 }
 
+// The column's code (even) and declared length as the request gives them.
+uint8_t code_of(const fetch_entry& d) { return static_cast<uint8_t>(d.code & 0xFE); }
+uint16_t length_of(bool le, const fetch_entry& d) { return byte_order{le}.u16(d.len); }
+
 // The step between rows of a fixed-size code and its slot size.
-size_t fixed_step(const value_shape& s) {
-  switch (s.code) {
+size_t fixed_step(bool le, const fetch_entry& d) {
+  switch (code_of(d)) {
     case 0xF4: return 2;
     case 0xF0: case 0x70: case 0x94: case 0x9A: case 0x9E: case 0xE2: return 4;
     case 0xE0: return 8;
     case 0x78: return 3;
-    case 0x7C: case 0x44: case 0xA4: case 0xC4: return s.length;
-    case 0xB4: return 2u * s.length;
-    default: return s.p / 2u + 1;  // the decimal codes
+    case 0x7C: case 0x44: case 0xA4: case 0xC4: return length_of(le, d);
+    case 0xB4: return 2u * length_of(le, d);
+    default: return d.len[0] / 2u + 1;  // the decimal codes
   }
 }
 
+// Fixed text fills its slot with blanks, as the column holds it.
+bool blank_filled(uint8_t code) { return code == 0xA4 || code == 0xC4 || code == 0xB4 || code == 0x44; }
+
 // The code a descriptor of a block names: the variable's own, nullable bit
 // included.
-uint8_t described(const fetch_entry& d) { return (d.code & 0xFE) == 0x30 ? static_cast<uint8_t>(0xC0 | (d.code & 1)) : d.code; }
+uint8_t described(const fetch_entry& d) { return code_of(d) == 0x30 ? static_cast<uint8_t>(0xC0 | (d.code & 1)) : d.code; }
 
-// One value in the descriptor form: its bytes and the length field.
-std::string value_bytes(bool le, const value_shape& s, const cell& v, const fetch_options& options, uint8_t len[4],
-                        std::vector<uint8_t>* out) {
-  cell filled = v;
-  // A null row of a fixed code still fills its slot.
-  if (v.null && !varying(s.code)) filled = cell::of(kind_of(s.code) == kind::integer || kind_of(s.code) == kind::decimal ? "0" : "");
-  return value_in_descriptor_form(le, s, filled, options.national_pad, len, out);
+// One value in the descriptor form: its bytes and the length field. Fixed
+// text names the column's length, and its slot holds it blank-filled.
+std::string value_bytes(bool le, const fetch_entry& d, const cell& v, uint8_t len[4], std::vector<uint8_t>* out) {
+  uint8_t code = 0;
+  if (std::string why = descriptor_column(le, d, v, false, &code, len, out); !why.empty()) return why;
+  if (blank_filled(code_of(d))) {
+    out->resize(fixed_step(le, d), ' ');
+    byte_order{le}.put16(len, length_of(le, d));
+  }
+  return "";
 }
 
 // Column arrays: per column the rows' values (a fixed step apart, or
 // through an offset per row), then an indicator array.
 std::string column_arrays(writer& w, size_t data, const std::vector<fetch_entry>& d,
-                          const std::vector<std::vector<cell>>& rows, const fetch_options& options) {
+                          const std::vector<std::vector<cell>>& rows) {
   for (size_t i = 0; i < d.size(); ++i) {
-    const value_shape s = shape_of(w.o.little_endian, d[i]);
+    const uint8_t code = code_of(d[i]);
     const size_t at = data + kDescHead + kDescSize * i;
     uint8_t len[4] = {};
     w.b[at + 1] = described(d[i]);
     w.align();
     const size_t values = w.b.size();
-    if (varying(s.code)) {
+    if (varying(code)) {
       w.b.resize(values + 4 * rows.size(), 0);
       for (size_t r = 0; r < rows.size(); ++r) {
         std::vector<uint8_t> v;
-        if (std::string why = value_bytes(w.o.little_endian, s, rows[r][i], options, len, &v); !why.empty()) return why;
+        if (std::string why = value_bytes(w.le, d[i], rows[r][i], len, &v); !why.empty()) return why;
         if (rows[r][i].null) continue;
         w.align();
-        w.at32(values + 4 * r, static_cast<uint32_t>(w.b.size() - data));
+        w.at(values + 4 * r, static_cast<uint32_t>(w.b.size() - data), 4);
         w.b.insert(w.b.end(), v.begin(), v.end());
       }
     } else {
-      const size_t step = fixed_step(s);
+      const size_t step = fixed_step(w.le, d[i]);
       for (const std::vector<cell>& row : rows) {
         std::vector<uint8_t> v;
-        if (std::string why = value_bytes(w.o.little_endian, s, row[i], options, len, &v); !why.empty()) return why;
-        v.resize(step, s.code == 0xA4 || s.code == 0xC4 || s.code == 0x44 ? ' ' : 0);
+        if (std::string why = value_bytes(w.le, d[i], row[i], len, &v); !why.empty()) return why;
+        v.resize(step, 0);
         w.b.insert(w.b.end(), v.begin(), v.end());
       }
     }
-    if (s.code == 0x44) w.at16(at + 4, s.length);
+    // A block of no rows still names fixed text's length.
+    if (blank_filled(code)) w.at(at + 4, length_of(w.le, d[i]), 2);
     else memcpy(w.b.data() + at + 4, len, 4);
     // The slot size shares the length field's last two bytes.
-    if (!varying(s.code)) w.at16(at + 6, static_cast<uint16_t>(fixed_step(s)));
-    w.at32(at + 8, static_cast<uint32_t>(values - data));
+    if (!varying(code)) w.at(at + 6, static_cast<uint16_t>(fixed_step(w.le, d[i])), 2);
+    w.at(at + 8, static_cast<uint32_t>(values - data), 4);
     if ((d[i].code & 1) != 0) {
       w.align();
-      w.at32(at + 12, static_cast<uint32_t>(w.b.size() - data));
-      for (const std::vector<cell>& row : rows) w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(s.code) ? 4 : 2);
+      w.at(at + 12, static_cast<uint32_t>(w.b.size() - data), 4);
+      for (const std::vector<cell>& row : rows) w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(code) ? 4 : 2);
     }
   }
   return "";
@@ -126,7 +121,7 @@ std::string column_arrays(writer& w, size_t data, const std::vector<fetch_entry>
 // Row records: each row's next-record offset, value-offset table and
 // indicators, then its values.
 std::string row_records(writer& w, size_t data, const std::vector<fetch_entry>& d,
-                        const std::vector<std::vector<cell>>& rows, const fetch_options& options) {
+                        const std::vector<std::vector<cell>>& rows) {
   for (size_t i = 0; i < d.size(); ++i) w.b[data + kDescHead + kDescSize * i + 1] = described(d[i]);
   for (const std::vector<cell>& row : rows) {
     w.align();
@@ -139,21 +134,20 @@ std::string row_records(writer& w, size_t data, const std::vector<fetch_entry>& 
     }
     w.align();
     const size_t table = w.b.size();
-    w.at32(record + 4, static_cast<uint32_t>(table - data));
+    w.at(record + 4, static_cast<uint32_t>(table - data), 4);
     w.b.resize(table + 4 * d.size(), 0);
     for (size_t i = 0; i < d.size(); ++i) {
-      const value_shape s = shape_of(w.o.little_endian, d[i]);
       uint8_t len[4] = {};
       std::vector<uint8_t> v;
-      if (std::string why = value_bytes(w.o.little_endian, s, row[i], options, len, &v); !why.empty()) return why;
+      if (std::string why = value_bytes(w.le, d[i], row[i], len, &v); !why.empty()) return why;
       memcpy(w.b.data() + data + kDescHead + kDescSize * i + 4, len, 4);
       if (row[i].null) continue;
       w.align();
-      w.at32(table + 4 * i, static_cast<uint32_t>(w.b.size() - data));
+      w.at(table + 4 * i, static_cast<uint32_t>(w.b.size() - data), 4);
       w.b.insert(w.b.end(), v.begin(), v.end());
     }
     w.align();
-    w.at32(record, static_cast<uint32_t>(w.b.size() - data));
+    w.at(record, static_cast<uint32_t>(w.b.size() - data), 4);
   }
   return "";
 }
@@ -180,46 +174,30 @@ std::string block_reply(bool le, bool descriptors, bool variant5, int extra_rows
                         const std::vector<fetch_entry>& d,
                         const std::vector<std::vector<cell>>& rows, const fetch_options& options,
                         std::vector<uint8_t>* head) {
-  writer w{byte_order{le}, *head};
+  writer w{le, *head};
   for (const fetch_entry& e : d) {
     if (e.xdim >= 2) return "repetition columns do not come in blocks";
   }
   w.align();
   const size_t data = w.b.size();
-  w.at32(kBodyData, static_cast<uint32_t>(data));
+  w.at(kBodyData, static_cast<uint32_t>(data), 4);
   const bool carry = w.b[kMarkAt] == ' ';
   if (descriptors) {
     w.b.resize(data + kDescHead + kDescSize * d.size(), 0);
-    w.at16(data + 12, sqln);
-    w.at16(data + 14, static_cast<uint16_t>(d.size()));
-    std::string why = variant5 ? row_records(w, data, d, rows, options) : column_arrays(w, data, d, rows, options);
+    w.at(data + 12, sqln, 2);
+    w.at(data + 14, static_cast<uint16_t>(d.size()), 2);
+    std::string why = variant5 ? row_records(w, data, d, rows) : column_arrays(w, data, d, rows);
     if (!why.empty()) return why;
   } else {
     w.n(d.size(), 2);
     for (const std::vector<cell>& row : rows) {
-      for (size_t i = 0; i < d.size(); ++i) {
-        const bool nullable = (d[i].code & 1) != 0;
-        const value_shape s = shape_of(le, d[i]);
-        if (nullable) w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(s.code) ? 4 : 2);
-        if (row[i].null && !(nullable && carry)) continue;
-        if (std::string why = value_in_sqlda_form(le, s, row[i], &w.b); !why.empty()) return why;
-      }
+      if (std::string why = sqlda_row(le, d, row, carry, &w.b); !why.empty()) return why;
     }
   }
-  if (!options.flags.empty() || (descriptors && variant5)) {
-    w.align();
-    const size_t ext = w.b.size();
-    w.at32(kBodyExt, static_cast<uint32_t>(ext));
-    w.b.resize(ext + kExtFields, 0);
-    if (descriptors && variant5) w.at32(ext + kExtVariant, kVariant5);
-    if (!options.flags.empty()) {
-      w.at32(ext, static_cast<uint32_t>(kExtFields));
-      w.b.insert(w.b.end(), options.flags.begin(), options.flags.end());
-    }
-  }
+  append_extension(le, options.flags, descriptors && variant5 ? kVariant5 : 0, &w.b);
   const size_t status = byte_order{le}.u32(w.b.data() + kBodyStatus);
-  w.at16(status + kStatusRows, static_cast<uint16_t>(static_cast<int>(rows.size()) + extra_rows));
-  w.at32(kBodyTotal, static_cast<uint32_t>(w.b.size()));
+  w.at(status + kStatusRows, static_cast<uint16_t>(static_cast<int>(rows.size()) + extra_rows), 2);
+  w.at(kBodyTotal, static_cast<uint32_t>(w.b.size()), 4);
   return "";
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "marlo_array.h"
 #include "marlo_values.h"
 
 namespace marlo {
@@ -31,6 +32,7 @@ constexpr uint32_t kSlotSecondSqlda = 2;
 constexpr uint32_t kConnectNullData = 241;
 constexpr uint8_t kYes = 'Y';
 constexpr uint32_t kArrayRows = 110;
+constexpr size_t kRowsErrd = 2;  // sqlerrd[2]: the rows a FETCH returned
 constexpr uint32_t kSlotTable = 20;
 constexpr uint32_t kSlotFirstSqlda = 0;
 constexpr uint32_t kSlotExtension = 5;
@@ -219,7 +221,7 @@ std::vector<uint8_t> engine::description(const std::vector<column>& cols) const 
     const column& c = cols[i];
     uint8_t* e = b.data() + kDescHead + kDescEntry * i;
     e[1] = c.described_code();
-    order_.put16(e + 2, 1);
+    order_.put16(e + 2, c.elements > 0 ? c.elements : 1);
     if (kind_of(c.code) == kind::decimal) {
       e[4] = c.precision;
       e[5] = c.scale;
@@ -473,8 +475,12 @@ std::string operand_cell(const column& col, const operand& o, const std::vector<
   }
   if (*next >= inputs.size()) return "fewer input variables than markers";
   const input_value& v = inputs[(*next)++];
-  if (v.entry.xdim >= 2) return "a repetition value for column " + col.name;
-  *out = v.rows[std::min(row, v.rows.size() - 1)];
+  const size_t at = std::min(row, v.rows.size() - 1);
+  *out = v.rows[at];
+  if (v.entry.xdim >= kLeastRepetition) {
+    if (col.elements == 0) return "a repetition value for column " + col.name;
+    if (!out->null) out->elements = v.elements[at];
+  }
   return fit_cell(col, out);
 }
 
@@ -646,18 +652,38 @@ std::vector<uint8_t> engine::fetch(const request_view& rq) {
   if (kept.empty()) return encode(error(kSqlVariables, "07001", "FETCH without a description"), kFetchFn);
   cursor& c = it->second;
   fetch_list_sqln(config_.little_endian, rq.p, &list_sqln_[rq.section()]);
-  const uint16_t asked = block_rows_asked(config_.little_endian, rq.p);
-  if (asked != 0) {
-    std::vector<uint8_t> block = fetch_block(rq, c, kept, asked);
-    if (c.next >= c.count() && (rq.byte(kStmtFlags) & kFlagListed) != 0) cursors_.erase(it);
+  const bool listed = (rq.byte(kStmtFlags) & kFlagListed) != 0;
+  const uint16_t blocked = block_rows_asked(config_.little_endian, rq.p);
+  if (blocked != 0) {
+    std::vector<uint8_t> block = fetch_block(rq, c, kept, blocked);
+    if (c.next >= c.count() && listed) cursors_.erase(it);
     return block;
+  }
+  const int16_t asked = array_count(config_.little_endian, rq.p);
+  if (asked >= kArrayFetch) {
+    // The rows left, up to the array count; fewer than asked end the cursor.
+    const std::vector<std::vector<cell>> rows = c.ahead(static_cast<size_t>(asked));
+    const size_t n = rows.size();
+    reply r;
+    r.status.hold = c.held ? 1 : 0;
+    if (n < static_cast<size_t>(asked)) {
+      r.sqlcode = kSqlNotFound;
+      r.sqlstate = "02000";
+    }
+    r.errd[kRowsErrd] = static_cast<int32_t>(n);
+    std::vector<uint8_t> body = encode(r, kFetchFn);
+    const std::string why = array_reply(config_.little_endian, descriptor_form(rq.p), kept, rows, config_.fetch, &body);
+    if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
+    c.next += n;
+    if (n < static_cast<size_t>(asked) && listed) cursors_.erase(it);
+    return body;
   }
   reply answer;
   answer.status.hold = c.held ? 1 : 0;
   if (c.next >= c.count()) {
     answer.sqlcode = kSqlNotFound;
     answer.sqlstate = "02000";
-    if ((rq.byte(kStmtFlags) & kFlagListed) != 0) cursors_.erase(it);
+    if (listed) cursors_.erase(it);
     return encode(answer, kFetchFn);
   }
   std::vector<uint8_t> body = encode(answer, kFetchFn);
@@ -675,15 +701,21 @@ std::vector<cell> cursor::row(size_t i) const {
   return out;
 }
 
+std::vector<std::vector<cell>> cursor::ahead(size_t most) const {
+  const size_t n = std::min(most, count() - std::min(next, count()));
+  std::vector<std::vector<cell>> out;
+  out.reserve(n);
+  for (size_t i = 0; i < n; ++i) out.push_back(row(next + i));
+  return out;
+}
+
 std::vector<uint8_t> engine::fetch_block(const request_view& rq, cursor& c, const std::vector<fetch_entry>& d,
                                          uint16_t asked) {
-  const size_t n = std::min<size_t>(asked, c.count() - std::min(c.next, c.count()));
-  std::vector<std::vector<cell>> rows;
-  rows.reserve(n);
-  for (size_t i = 0; i < n; ++i) rows.push_back(c.row(c.next + i));
+  const std::vector<std::vector<cell>> rows = c.ahead(asked);
+  const size_t n = rows.size();
   reply r;
   r.status.hold = c.held ? 1 : 0;
-  r.errd[2] = config_.block.errd2;
+  r.errd[kRowsErrd] = config_.block.errd2;
   // The block that reaches the end of the rows says so itself.
   if (c.next + n >= c.count()) {
     r.sqlcode = kSqlNotFound;

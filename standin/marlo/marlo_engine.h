@@ -56,6 +56,8 @@ struct cursor {
   size_t blocks = 0;  // block replies sent
   size_t count() const { return generated != nullptr ? generated->count : rows.size(); }
   std::vector<cell> row(size_t i) const;
+  // Up to `most` rows from the next one on.
+  std::vector<std::vector<cell>> ahead(size_t most) const;
 };
 
 class engine {

@@ -13,6 +13,24 @@
 
 namespace marlo {
 
+// Numbers in the server's order appended to a reply, or put in place.
+struct reply_writer {
+  bool le;
+  std::vector<uint8_t>& b;
+  void n(uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i))));
+  }
+  void at(size_t off, uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      b[off + static_cast<size_t>(i)] = static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i)));
+    }
+  }
+  void bytes(const std::vector<uint8_t>& v) { b.insert(b.end(), v.begin(), v.end()); }
+  void align() {
+    while (b.size() % 4 != 0) b.push_back(0);
+  }
+};
+
 // One entry of the description a FETCH carries: the code, XDIM and
 // length field of a variable of the client's list.
 struct fetch_entry {
@@ -22,10 +40,15 @@ struct fetch_entry {
 };
 
 // What a server adds to its FETCH replies: the column flag bytes (empty:
-// none) and the fill of fixed national values.
+// none).
 struct fetch_options {
   std::vector<uint8_t> flags;
-  uint8_t national_pad[2] = {0xA1, 0xA1};  // EUC ideographic space
+  // Array replies in the descriptor form come as row records (conversion
+  // variant 5) instead of column arrays.
+  bool row_records = false;
+  // The client's array elements lie SYS apart (its element-size flag or
+  // option letter N), which the FETCH request does not say.
+  bool sys_elements = false;
 };
 
 // Takes the description a FETCH request (`packet` from its start) carries
@@ -47,22 +70,21 @@ bool descriptor_form(const std::vector<uint8_t>& packet);
 std::string row_reply(bool little_endian, bool descriptors, const std::vector<fetch_entry>& d,
                       const std::vector<cell>& row, const fetch_options& options, std::vector<uint8_t>* head);
 
-// A value as a FETCH reply carries it, by the variable it goes to (the
-// client sends 0x30 as 0xC0 and 0xEA, 0xEC as 0xE4).
-struct value_shape {
-  uint8_t code;      // even
-  uint16_t length;   // bytes 4-5 read as one number
-  uint8_t p;
-  uint32_t length32;
-  uint8_t scale;     // byte 5 of a decimal's length field
-};
-value_shape shape_of(bool little_endian, const fetch_entry& d);
-// The value appended to *b in the SQLDA form, or in the descriptor form
-// with its descriptor's length field in `len`. Empty, or why the value
-// does not suit its variable.
-std::string value_in_sqlda_form(bool little_endian, const value_shape& s, const cell& v, std::vector<uint8_t>* b);
-std::string value_in_descriptor_form(bool little_endian, const value_shape& s, const cell& v, const uint8_t pad[2],
-                                     uint8_t len[4], std::vector<uint8_t>* b);
+// Appends the values of `row` in the SQLDA form to *b, as one row of a
+// data part; values follow NULL indicators when `carry`. Empty, or why a
+// value does not suit its variable.
+std::string sqlda_row(bool little_endian, const std::vector<fetch_entry>& d, const std::vector<cell>& row, bool carry,
+                      std::vector<uint8_t>* b);
+
+// One value in the descriptor form: the code and length field of its
+// column descriptor and the value's bytes; `carry`: NULL elements of a
+// repetition carry data. Empty, or why not.
+std::string descriptor_column(bool little_endian, const fetch_entry& d, const cell& v, bool carry, uint8_t* code,
+                              uint8_t len[4], std::vector<uint8_t>* value);
+
+// Appends an extension part to the reply body *b when there are column
+// flag bytes or a conversion variant, and points the directory at it.
+void append_extension(bool little_endian, const std::vector<uint8_t>& flags, uint32_t variant, std::vector<uint8_t>* b);
 
 // One entry of the CONNECT reply's type list: the two names and the pad
 // bytes of fixed-length values of that character set.

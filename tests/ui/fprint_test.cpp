@@ -26,6 +26,7 @@
 #include "ui/ovprinter.h"
 #include "ui/ovstdctl.h"
 #include "ui/uiregister.h"
+#include "ui/zarurctl.h"
 #include "test_main_window.h"
 
 namespace {
@@ -175,6 +176,7 @@ TEST_F(Printing, SupportWindowCopiesItsReportAndIsRegisteredForTheHelpMenu) {
   EXPECT_NE(ActionHandler("actHelpSupport"), nullptr);
   EXPECT_EQ(PrintOwner(), &main);
   ClearActionHandlers();
+  SetControlOptionsWindow(nullptr);  // the test's window goes with the test
 
   std::vector<std::string> report = SupportReport();
   ASSERT_GE(report.size(), 7u);

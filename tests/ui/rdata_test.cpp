@@ -20,8 +20,14 @@ class TestHost : public TDataOwner {
   TKind OwnerKind() const override { return kind; }
   std::string RecordLimitText() const override { return limit; }
   std::string FieldComment(int field) const override { return field == 1 ? "文字列" : ""; }
+  void RenewResult() override {
+    ++renewals;
+    if (renew) renew();
+  }
   TKind kind = TKind::TableEditor;
   std::string limit;
+  int renewals = 0;
+  std::function<void()> renew;
 };
 
 class DataFrame : public testing::Test {

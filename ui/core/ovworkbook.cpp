@@ -164,10 +164,6 @@ std::string FileName(const std::string& path) { return S(QFileInfo(Q(path)).file
   Fail(FileName(path) + " はExcel 97-2003形式(.xls)のため読み書きできません。.xlsx形式のファイルを指定して下さい。");
 }
 
-void RefuseXls(const std::string& path) {
-  if (QFileInfo(Q(path)).suffix().compare("xls", Qt::CaseInsensitive) == 0) XlsRefused(path);
-}
-
 QString LocalName(const QString& tag) {
   const qsizetype colon = tag.indexOf(':');
   return colon < 0 ? tag : tag.mid(colon + 1);
@@ -488,6 +484,19 @@ int ColumnIndex(const std::string& name) {
 
 std::string CellName(int row, int column) { return ColumnName(column) + std::to_string(row); }
 
+void CheckWorkbookPath(const std::string& path) {
+  if (QFileInfo(Q(path)).suffix().compare("xls", Qt::CaseInsensitive) == 0) XlsRefused(path);
+}
+
+void CheckSheetName(const std::string& name) {
+  const QString q = Q(name);
+  const bool forbidden = q.isEmpty() || q.size() > kMaxSheetNameLength || q.startsWith('\'') || q.endsWith('\'') ||
+                         SameName(name, kReservedSheetName) || std::any_of(q.begin(), q.end(), [](QChar c) {
+                           return c.unicode() < kFirstPrintable || QString(kForbiddenNameChars).contains(c);
+                         });
+  if (forbidden) Fail("\"" + name + "\" はシート名に使用できません。");
+}
+
 TCellValue TypedValue(const std::string& text, bool textFormat) {
   if (text.empty()) return {};
   if (textFormat) return TCellValue::OfText(text);
@@ -656,12 +665,7 @@ struct TovWorkbook::TImpl {
     return std::to_string(max + 1);
   }
   void CheckSheetName(const std::string& name, const TWorksheetData* self) const {
-    const QString q = Q(name);
-    const bool forbidden = q.isEmpty() || q.size() > kMaxSheetNameLength || q.startsWith('\'') || q.endsWith('\'') ||
-                           SameName(name, kReservedSheetName) || std::any_of(q.begin(), q.end(), [](QChar c) {
-                             return c.unicode() < kFirstPrintable || QString(kForbiddenNameChars).contains(c);
-                           });
-    if (forbidden) Fail("\"" + name + "\" はシート名に使用できません。");
+    ::CheckSheetName(name);
     for (const auto& sheet : Sheets) {
       if (sheet.get() != self && SameName(sheet->Name, name)) Fail("シート名 \"" + name + "\" はすでに使われています。");
     }
@@ -1382,7 +1386,7 @@ bool StartsWithCompoundMagic(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<TovWorkbook> TovWorkbook::Open(const std::string& path) {
-  RefuseXls(path);
+  CheckWorkbookPath(path);
   if (!QFileInfo(Q(path)).isFile()) Fail(path + " が存在しません。");
   if (StartsWithCompoundMagic(path)) XlsRefused(path);
   auto impl = std::make_unique<TImpl>();
@@ -1580,7 +1584,7 @@ mode_t TargetMode(const std::string& path) {
 }  // namespace
 
 void TovWorkbook::SaveAs(const std::string& path) {
-  RefuseXls(path);
+  CheckWorkbookPath(path);
   TImpl& book = *impl_;
   const QFileInfo target(Q(path));
   const std::string failed = path + " に保存できませんでした。";

@@ -64,6 +64,13 @@ std::string CellName(int row, int column);
 // always text.
 TCellValue TypedValue(const std::string& text, bool textFormat);
 
+// Raise EWorkbookError with the message a user sees when a workbook could
+// not be read or written under `path` for its format (an ".xls" file), or
+// when `name` is no sheet name the format allows; so a caller can refuse
+// before it writes anything.
+void CheckWorkbookPath(const std::string& path);
+void CheckSheetName(const std::string& name);
+
 class TovWorkbook;
 struct TWorksheetData;
 

@@ -182,6 +182,28 @@ std::vector<std::string> ResultTitles(const std::vector<TResultField>& fields, i
   return titles;
 }
 
+std::vector<TResultField> ResultFields(const TovClientDataSet& data, const std::function<std::string(int)>& comment) {
+  std::vector<TResultField> fields;
+  for (const TovField& field : data.Fields())
+    fields.push_back({field.DisplayLabel.empty() ? field.FieldName : field.DisplayLabel, comment(field.Index),
+                      field.Visible});
+  return fields;
+}
+
+std::vector<std::string> TDataSetRecords::VisibleValues() const {
+  std::vector<std::string> values;
+  for (const TovField& field : data_.Fields()) {
+    if (!field.Visible) continue;
+    const bool locator = field.DataType == TFieldType::ftOraBlob || field.DataType == TFieldType::ftOraClob;
+    const bool empty = rule_ == TOutputValues::Clipboard ? field.IsBlob() : locator;
+    // Binary fields show their bytes in hexadecimal.
+    values.push_back(empty ? std::string() : data_.FieldText(field.Index));
+  }
+  return values;
+}
+
+bool TDataSetRecords::EscapePressed() { return IsEscapePressed(); }
+
 namespace {
 
 void AppendRow(std::string& out, const std::vector<std::string>& values, char separator, bool quote) {

@@ -3,10 +3,12 @@
 // clipboard text of a whole result and the saved column widths.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/core/odsql.h"
+#include "ui/core/ovclientds.h"
 
 namespace platform {
 class IniFile;
@@ -61,6 +63,10 @@ inline constexpr int kPasteTitleNone = 2;
 // The titles of the visible fields, in field order.
 std::vector<std::string> ResultTitles(const std::vector<TResultField>& fields, int pasteTitle);
 
+// The fields of the data set for ResultTitles; `comment` gives the owner's
+// comment of field i.
+std::vector<TResultField> ResultFields(const TovClientDataSet& data, const std::function<std::string(int)>& comment);
+
 // The records of a result, walked once from the first.
 class TResultRecords {
  public:
@@ -73,6 +79,29 @@ class TResultRecords {
   virtual bool EscapePressed() = 0;
   // Called with the 1-based number of the record about to be written.
   virtual void Progress(int recordNumber) = 0;
+};
+
+// How a whole-result output writes a field's value: the clipboard leaves
+// binary fields empty; the spreadsheet writes them in hexadecimal and
+// leaves only the server's LOB locators empty.
+enum class TOutputValues { Clipboard, Spreadsheet };
+
+// The current and following records of a client data set. Esc is polled
+// through IsEscapePressed; `progress` is told each record number.
+class TDataSetRecords : public TResultRecords {
+ public:
+  TDataSetRecords(TovClientDataSet& data, TOutputValues rule, std::function<void(int)> progress)
+      : data_(data), rule_(rule), progress_(std::move(progress)) {}
+  bool AtEnd() const override { return data_.Eof(); }
+  std::vector<std::string> VisibleValues() const override;
+  void Next() override { data_.Next(); }
+  bool EscapePressed() override;
+  void Progress(int number) override { progress_(number); }
+
+ private:
+  TovClientDataSet& data_;
+  TOutputValues rule_;
+  std::function<void(int)> progress_;
 };
 
 // The clipboard text: the title row (when titles are given; none when the

@@ -398,6 +398,7 @@ struct clt_main {
   int32_t srv_level;              // negative; 0 until CONNECT
   uint32_t disc_area_size;        // size of the DISCONNECT trace area the CONNECT reply announced
   uint16_t rows_left;
+  uint16_t array_rows;            // rows that the last array FETCH returned
   const char* build_date;
   void* srvinf;                   // 512-byte server information
   uint8_t srvinf_byte26;

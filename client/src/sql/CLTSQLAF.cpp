@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "CLTCOMCTX.h"
@@ -91,15 +92,17 @@ bool more_than_asked(const clt_blkf_entry* e, uint16_t rows) {
 // Every row but the block's last: the completion report of its own.
 void report_completion(rdb_sql_area* area, clt_main* main, const clt_blkf_entry* e, const uint8_t* sqlca_part,
                        bool counted) {
-  clt_msg_token token;
-  if (clt_main_env(main)->pdsrvtype == CLT_SRVTYPE_SECOND) {
-    clt_set_msg("%s", &token, 0, CLT_MSG_COMPLETED_SECOND);
-  } else {
-    clt_set_msg(CLT_MSG_COMPLETED, &token, 0);
-  }
+  // Formatted once: a block serves most of its rows with this report.
+  static const auto kTokens = [] {
+    std::array<clt_msg_token, 2> t{};
+    clt_set_msg("%s", &t[0], 0, CLT_MSG_COMPLETED);
+    clt_set_msg("%s", &t[1], 0, CLT_MSG_COMPLETED_SECOND);
+    return t;
+  }();
+  const bool second = clt_main_env(main)->pdsrvtype == CLT_SRVTYPE_SECOND;
   SQLCA* ca = area->sqlca;
   clt_reset_sqlca(ca);
-  clt_set_sqlca(ca, kModule, __LINE__, 0, 0, 0, 0, &token, nullptr);
+  clt_set_sqlca(ca, kModule, __LINE__, 0, 0, 0, 0, &kTokens[second ? 1 : 0], nullptr);
   clt_set_sqlstate(area, kSqlstateCompleted);
   memcpy(ca->sqlcaid + kCaMarkFrom, sqlca_part + kCaMarkFrom, kCaMarkSize);
   memset(ca->sqlerrp, kBlank, sizeof ca->sqlerrp);
@@ -277,11 +280,16 @@ int32_t deliver(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_ma
   }
   e->rows = rows;
   e->hold = body[status + kStatusHold];
-  clt_flag_copy kept{e->flags, static_cast<uint16_t>(e->flags != nullptr ? columns : 0)};
+  clt_flag_copy kept = clt_blkf_flags(e, columns);
+  const uint8_t* before = kept.bytes;
   const uint8_t* flags = nullptr;
   uint16_t flag_count = 0;
   const int32_t flagged = clt_col_flags(body, b.total, area, columns, true, &kept, kModule, &flags, &flag_count);
-  e->flags = kept.bytes;
+  if (kept.bytes != before) {
+    // A new copy: the conversion reads the kept one as widened.
+    if (clt_blkf_keep_flags(area, e, kept) != 0) return -1;
+    flags = e->flags;
+  }
   if (flagged != 0) return -1;
 
   std::vector<clt_block_cell> cells(columns);

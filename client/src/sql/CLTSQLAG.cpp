@@ -30,18 +30,10 @@ constexpr uint32_t kLevelFlags = 12;
 constexpr int16_t kCharsetVersion = 0x802;
 constexpr int32_t kSqlNoRowsEnd = 110;
 
-// Body directory and the descriptor form of the data part.
+// Body directory.
 constexpr uint32_t kBodyTotal = 0;
 constexpr uint32_t kBodyData = 16;
 constexpr uint32_t kBodyExt = 28;
-constexpr uint32_t kDataColumns = 14;
-constexpr uint32_t kDataDescriptors = 16;
-constexpr uint32_t kDescSize = 16;
-constexpr uint32_t kDescCode = 1;
-constexpr uint32_t kDescLength = 4;
-constexpr uint32_t kDescScale = 5;
-constexpr uint32_t kDescValue = 8;
-constexpr uint32_t kDescIndicator = 12;
 
 // Character-set names: two names of a u16 length and 30 bytes each.
 constexpr uint32_t kNameField = 30;
@@ -216,7 +208,19 @@ uint32_t clt_col_u32(const clt_col_env& e, const uint8_t* p) {
   return e.big_endian ? b0 << 24 | b1 << 16 | b2 << 8 | b3 : b3 << 24 | b2 << 16 | b1 << 8 | b0;
 }
 
+namespace {
+
+// How many of n bytes at dst lie before the element's end.
+size_t in_window(const clt_col_env& e, const void* dst, size_t n) {
+  if (e.window_end == nullptr) return n;
+  const auto* at = static_cast<const uint8_t*>(dst);
+  return at >= e.window_end ? 0 : std::min<size_t>(n, static_cast<size_t>(e.window_end - at));
+}
+
+}  // namespace
+
 void clt_col_put(const clt_col_env& e, void* dst, const void* src, size_t n) {
+  n = in_window(e, dst, n);
   if (!e.dry && n > 0) memcpy(dst, src, n);
 }
 void clt_col_put16(const clt_col_env& e, void* dst, int16_t v) { clt_col_put(e, dst, &v, sizeof v); }
@@ -224,7 +228,8 @@ void clt_col_put32(const clt_col_env& e, void* dst, int32_t v) { clt_col_put(e, 
 
 void clt_col_swapped(const clt_col_env& e, uint8_t* dst, const uint8_t* src, size_t n) {
   if (e.dry) return;
-  for (size_t i = 0; i < n; ++i) dst[i] = e.reverse ? src[n - 1 - i] : src[i];
+  const size_t kept = in_window(e, dst, n);
+  for (size_t i = 0; i < kept; ++i) dst[i] = e.reverse ? src[n - 1 - i] : src[i];
 }
 
 void clt_col_warn(const clt_col_env& e, bool state) {
@@ -260,7 +265,9 @@ bool clt_col_char(const clt_col_env& e, clt_char_family f, const SQLVAR& v, cons
   *out = clt_char_out{};
   const family_rules r = rules_of(f);
   const int32_t sqllen = std::max<int32_t>(v.len.s.sqllen, 0);
-  const int32_t capacity = r.national ? 2 * sqllen : sqllen;
+  uint8_t* text = target + (r.prefixed ? sizeof(uint16_t) : 0);
+  // An element smaller than the variable's text takes what fits: a cut.
+  const int32_t capacity = static_cast<int32_t>(in_window(e, text, static_cast<size_t>(r.national ? 2 * sqllen : sqllen)));
   const char* prefix = prefixed ? e.address : "";
   const int32_t prefix_len = prefixed ? e.address_len : 0;
   const bool copy = !e.convert_mode || (names != nullptr && !r.national);
@@ -268,7 +275,6 @@ bool clt_col_char(const clt_col_env& e, clt_char_family f, const SQLVAR& v, cons
       name_is(names, kMaster) && (name_is(names + kNamePart, kUtf16[0]) || name_is(names + kNamePart, kUtf16[1]))) {
     return false;
   }
-  uint8_t* text = target + (r.prefixed ? sizeof(uint16_t) : 0);
   int32_t length = 0;
   int32_t whole = 0;
   if (copy) {
@@ -607,8 +613,7 @@ step store_value(row& r, const column_desc& d, const SQLVAR& v, const uint8_t* n
 
 step report_invalid(const row& r, int32_t i) {
   if (r.e.dry) return step::stop;
-  clt_report(r.e.area, r.module, __LINE__, CLT_SQL_INVALID_DATA, CLT_SQLSTATE_DEFAULT, CLT_MSG_OUTPUT_DATA, "to output",
-             i + 1);
+  clt_col_invalid(r.e.area, r.module, __LINE__, i);
   return step::stop;
 }
 
@@ -668,16 +673,16 @@ step report_no_indicator(const row& r, int32_t i) {
 
 step column(row& r, int32_t i) {
   const clt_col_env& e = r.e;
-  const uint8_t* desc = r.body + r.data + kDataDescriptors + kDescSize * static_cast<uint32_t>(i);
+  const uint8_t* desc = r.body + r.data + CLT_DATA_DESCRIPTORS + CLT_DESC_SIZE * static_cast<uint32_t>(i);
   column_desc d{};
-  d.raw = desc[kDescCode];
+  d.raw = desc[CLT_DESC_CODE];
   d.code = d.raw & 0xFE;
-  d.length = static_cast<int16_t>(clt_col_u16(e, desc + kDescLength));
-  d.precision = desc[kDescLength];
-  d.scale = desc[kDescScale];
-  d.length32 = clt_col_u32(e, desc + kDescLength);
-  d.value = clt_col_u32(e, desc + kDescValue);
-  d.indicator = clt_col_u32(e, desc + kDescIndicator);
+  d.length = static_cast<int16_t>(clt_col_u16(e, desc + CLT_DESC_LENGTH));
+  d.precision = desc[CLT_DESC_LENGTH];
+  d.scale = desc[CLT_DESC_SCALE];
+  d.length32 = clt_col_u32(e, desc + CLT_DESC_LENGTH);
+  d.value = clt_col_u32(e, desc + CLT_DESC_VALUE);
+  d.indicator = clt_col_u32(e, desc + CLT_DESC_INDICATOR);
   if (r.block != nullptr) {
     d.value = r.block->cells[i].value;
     d.indicator = r.block->cells[i].indicator;
@@ -773,6 +778,36 @@ SQLDA* host_list(const clt_main* main, const rdb_sql_area* area, int32_t* receiv
 
 }  // namespace
 
+int32_t clt_col_refuse(rdb_sql_area* area, const char* module, int32_t line) {
+  return clt_report(area, module, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, module, line);
+}
+
+int32_t clt_col_client_error(rdb_sql_area* area, const char* module, int32_t line) {
+  return clt_report(area, module, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, module, line);
+}
+
+void clt_col_invalid(rdb_sql_area* area, const char* module, int32_t line, int32_t column) {
+  clt_report(area, module, line, CLT_SQL_INVALID_DATA, CLT_SQLSTATE_DEFAULT, CLT_MSG_OUTPUT_DATA, "to output", column + 1);
+}
+
+bool clt_col_body(const clt_col_env& e, const uint8_t* body, uint32_t length, uint32_t* total, uint32_t* data) {
+  if (length < kBodyData + sizeof(uint32_t)) return false;
+  *total = std::min(clt_col_u32(e, body + kBodyTotal), length);
+  *data = clt_col_u32(e, body + kBodyData);
+  return *data < *total;
+}
+
+bool clt_col_checks(const clt_col_env& e, uint8_t code, int16_t length, uint8_t precision, uint8_t scale,
+                    uint32_t length32, const SQLVAR& v, bool cs, const clt_block_row* block) {
+  column_desc d{};
+  d.code = code;
+  d.length = length;
+  d.precision = precision;
+  d.scale = scale;
+  d.length32 = length32;
+  return checks_hold(e, d, v, cs, block);
+}
+
 int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
   const int32_t code = area->sqlca->SQLCODE;
   if (code == CLT_SQL_NO_ROWS || code == kSqlNoRowsEnd) return 0;
@@ -798,10 +833,10 @@ int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
   if (length < kBodyData + sizeof(uint32_t)) return refuse(__LINE__);
   const uint32_t total = std::min(clt_col_u32(e, body + kBodyTotal), length);
   const uint32_t data = clt_col_u32(e, body + kBodyData);
-  if (data >= total || total - data < kDataDescriptors) return refuse(__LINE__);
-  const uint16_t columns = clt_col_u16(e, body + data + kDataColumns);
+  if (data >= total || total - data < CLT_DATA_DESCRIPTORS) return refuse(__LINE__);
+  const uint16_t columns = clt_col_u16(e, body + data + CLT_DATA_COLUMNS);
   // The reply never names more columns than the list receives.
-  if (columns > receiving || uint64_t{data} + kDataDescriptors + uint64_t{kDescSize} * columns > total) {
+  if (columns > receiving || uint64_t{data} + CLT_DATA_DESCRIPTORS + uint64_t{CLT_DESC_SIZE} * columns > total) {
     return refuse(__LINE__);
   }
   const uint8_t* flags = nullptr;

@@ -22,6 +22,20 @@
 
 constexpr size_t CLT_ADDRESS_TEXT_SIZE = 16;  // "255.255.255.255" and its zero
 
+// The descriptor form of a data part: the column count, then one 16-byte
+// descriptor per column (offsets from the data part and the descriptor).
+enum : uint32_t {
+  CLT_DATA_COLUMNS = 14,
+  CLT_DATA_DESCRIPTORS = 16,
+  CLT_DESC_SIZE = 16,
+  CLT_DESC_CODE = 1,
+  CLT_DESC_LENGTH = 4,   // u16, the decimal's precision byte, or a u32
+  CLT_DESC_SCALE = 5,
+  CLT_DESC_STEP = 6,     // between rows of column arrays
+  CLT_DESC_VALUE = 8,
+  CLT_DESC_INDICATOR = 12,
+};
+
 // The character families and their target rules.
 enum class clt_char_family {
   var_prefixed,  // variable character into a u16-prefixed host
@@ -53,6 +67,19 @@ struct clt_col_env {
   char address[CLT_ADDRESS_TEXT_SIZE];
   int32_t address_len;
   bool dry;            // the checking pass: nothing is written
+  // The end of the array element that a value goes into, or null: no
+  // write of the value passes it (an element size from SYS may be
+  // smaller than the value, a terminator outside the stride lies beyond).
+  uint8_t* window_end;
+};
+
+// Bounds the writes of a value, for the scope, to its element's end.
+struct clt_col_window {
+  clt_col_env& e;
+  clt_col_window(clt_col_env& env, uint8_t* end) : e(env) { e.window_end = end; }
+  ~clt_col_window() { e.window_end = nullptr; }
+  clt_col_window(const clt_col_window&) = delete;
+  clt_col_window& operator=(const clt_col_window&) = delete;
 };
 
 // The environment of the running call for the given list's SQLCSNA and
@@ -109,10 +136,19 @@ void clt_col_warn(const clt_col_env& e, bool state);
 int32_t clt_col_flags(const uint8_t* body, uint32_t total, rdb_sql_area* area, uint16_t columns, bool use,
                       clt_flag_copy* kept, const char* module, const uint8_t** flags, uint16_t* count);
 
-// Converts one row in the descriptor form into the host-variable list
-// (the second SQLDA for "AUX ", "AUXI", "AUXO", "CALL", "GETD" and
-// "AUI3"). 0, also after -306; -1 with the SQLCA and SQLSTATE set.
-int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
+// Failure reports of the converters, with the module and line of the
+// check: -733 for a reply that is refused, -720 for a call without its
+// connection or list. Both return -1.
+int32_t clt_col_refuse(rdb_sql_area* area, const char* module, int32_t line);
+int32_t clt_col_client_error(rdb_sql_area* area, const char* module, int32_t line);
+// KFPA11306-E for the column (0-based) whose fixed character value a
+// "MASTER" UTF-16 variable of odd length cannot take.
+void clt_col_invalid(rdb_sql_area* area, const char* module, int32_t line, int32_t column);
+
+// The body's total (its first word, at most the bytes received) and the
+// offset of its data part; false when the data part does not begin
+// within the body.
+bool clt_col_body(const clt_col_env& e, const uint8_t* body, uint32_t length, uint32_t* total, uint32_t* data);
 
 // Rows of a block-fetch buffer: where the block keeps each column's value
 // and indicator for the row at hand, and the layout whose rules differ
@@ -128,6 +164,18 @@ struct clt_block_row {
   const clt_block_cell* cells;  // one per column
   bool long_binary;             // column arrays: 0x90 declared above 32000 bytes is allowed
 };
+
+// Whether the checks of the column value conversion hold for a column
+// descriptor (code in its even form) and its variable; `cs`: the column
+// names a character set; `block`: the block row's own checks, null for a
+// single row.
+bool clt_col_checks(const clt_col_env& e, uint8_t code, int16_t length, uint8_t precision, uint8_t scale,
+                    uint32_t length32, const SQLVAR& v, bool cs, const clt_block_row* block);
+
+// Converts one row in the descriptor form into the host-variable list
+// (the second SQLDA for "AUX ", "AUXI", "AUXO", "CALL", "GETD" and
+// "AUI3"). 0, also after -306; -1 with the SQLCA and SQLSTATE set.
+int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
 
 // Converts one block row (data part at `data`, `columns` descriptors)
 // into the variables of `da`, reporting as `module`. The contract of

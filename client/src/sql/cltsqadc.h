@@ -16,3 +16,9 @@ int32_t clt_sqlda_row_conv(const uint8_t* body, uint32_t length, rdb_sql_area* a
 // the first blocked FETCH (-850). The entry keeps the row's position.
 // 0 or -1, as clt_sqlda_row_conv.
 int32_t clt_sqlda_blkf_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
+
+// The rows of an array FETCH reply in the SQLDA form into successive
+// elements; the row count stays in clt_main's array_rows. 0, or -1 with
+// the SQLCA and SQLSTATE set (the rows before a failing one stay).
+int32_t clt_sqlda_array_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
+

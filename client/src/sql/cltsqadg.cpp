@@ -39,6 +39,7 @@ struct row {
   int16_t element;
   const uint8_t* flags;
   uint16_t flag_count;
+  uint8_t* element_end;  // an array element's end, or null
 
   step refuse(int32_t line) const {
     clt_report(e.area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
@@ -108,6 +109,7 @@ struct value_out {
 // the length of a repetition's fixed character elements after the first.
 step one_value(row& r, int32_t i, const SQLVAR& v, uint8_t code, const uint8_t* names, uint8_t* dst, bool in_rep,
                bool first_fixed, uint16_t* fixed_len, int32_t reply_indicator, bool has_ind, value_out* vo) {
+  const clt_col_window window(r.e, r.element_end);
   const clt_col_env& e = r.e;
   reader& in = r.in;
   const uint32_t sqllen = sqllen_of(v);
@@ -314,7 +316,10 @@ step column(row& r, int32_t i) {
     return r.refuse(__LINE__);
   }
   const bool has_ind = clt_nullable(v.sqlcod) && v.SQLIND != nullptr;
-  uint8_t* dst = static_cast<uint8_t*>(v.SQLDATA) + element_size(e, v, code) * static_cast<uint64_t>(r.element);
+  const uint64_t size = element_size(e, v, code);
+  uint8_t* dst = static_cast<uint8_t*>(v.SQLDATA) + size * static_cast<uint64_t>(r.element);
+  // No value of an array FETCH is written past its element.
+  r.element_end = e.area->fetchrows >= CLT_MULTIPLE ? dst + size : nullptr;
   uint8_t* ind = has_ind ? static_cast<uint8_t*>(v.SQLIND) +
                                (wide_indicator(code) ? sizeof(int32_t) : sizeof(int16_t)) * static_cast<uint64_t>(r.element)
                          : nullptr;
@@ -361,7 +366,7 @@ int32_t clt_sqlda_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area,
   }
   const int16_t count = std::min(columns, da->sqld);
   reader in{e, body, total, static_cast<uint32_t>(start)};
-  row r{e, in, da, element, flags, flag_count};
+  row r{e, in, da, element, flags, flag_count, nullptr};
   for (const bool dry : {true, false}) {
     e.dry = dry;
     in.pos = static_cast<uint32_t>(start);

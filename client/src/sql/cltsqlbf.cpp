@@ -20,6 +20,7 @@ constexpr char kTag[CLT_BLKF_TAG_SIZE] = "##blkft";
 constexpr char kYes = 'Y';
 constexpr char kNo = 'N';
 constexpr uint32_t kCsnaCodeSize = 2;
+constexpr uint16_t kFlagRoom = INT16_MAX;  // the most variables an SQLDA describes
 
 clt_blkf_entry* head_of(const clt_main* main) { return static_cast<clt_blkf_entry*>(main->blkf_list); }
 
@@ -79,6 +80,24 @@ int32_t csna_used(const void* csna, size_t used, size_t room) {
 }
 
 }  // namespace
+
+clt_flag_copy clt_blkf_flags(const clt_blkf_entry* e, uint16_t columns) {
+  const uint16_t within = std::min<uint16_t>(columns, kFlagRoom);
+  return clt_flag_copy{e->flags, static_cast<uint16_t>(e->flags != nullptr ? within : 0)};
+}
+
+int32_t clt_blkf_keep_flags(rdb_sql_area* area, clt_blkf_entry* e, const clt_flag_copy& kept) {
+  e->flags = kept.bytes;
+  constexpr uint16_t room = kFlagRoom;
+  if (kept.bytes == nullptr || kept.count >= room) return 0;
+  auto* wide = static_cast<uint8_t*>(cltmem_alloc(room, 0, kModule, __LINE__));
+  if (wide == nullptr) return no_memory(area, __LINE__, room);
+  memcpy(wide, kept.bytes, kept.count);
+  memset(wide + kept.count, 0, room - kept.count);
+  cltmem_free(kept.bytes, kModule, __LINE__);
+  e->flags = wide;
+  return 0;
+}
 
 bool clt_blkf_csna_same(const clt_blkf_entry* e, const void* csna) {
   const void* kept = e->csna;

@@ -308,3 +308,30 @@ TEST(TestServerEngine, AValueBeyondTheRequestIsRefusedNotRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TestServerEngine, AGeneratedTablesCursorMakesItsRowsAsItGoes) {
+  marlo::engine_config c;
+  constexpr size_t kMillion = 1000000;
+  size_t made = 0;
+  c.block.generated["STAFF"] = marlo::generated_rows{kMillion, [&made](size_t i) {
+                                                       ++made;
+                                                       return std::vector<marlo::cell>{
+                                                           marlo::cell::of(std::to_string(i)), marlo::cell::of("n"),
+                                                           marlo::cell::of("1.00")};
+                                                     }};
+  service s(c);
+  packet open("OPEN", 5);
+  open.text("SELECT NAME, ID FROM STAFF");
+  ASSERT_EQ(s.ask("p_f_sqa_copen", open.done()).sqlcode(), 0);
+  const marlo::cursor& cur = s.e.cursors().at({5, ""});
+  EXPECT_TRUE(cur.rows.empty());
+  EXPECT_EQ(cur.count(), kMillion);
+  EXPECT_EQ(made, 0u);
+  // The selected columns of the row at an index, made when asked for.
+  EXPECT_EQ(cur.row(999999), (std::vector<marlo::cell>{marlo::cell::of("n"), marlo::cell::of("999999")}));
+  EXPECT_EQ(made, 1u);
+}
+
+}  // namespace

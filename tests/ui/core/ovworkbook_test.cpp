@@ -2,66 +2,15 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include "app/core/zarur.h"
+#include "tests/ui/core/workbook_fixture.h"
 
 namespace {
-// The distribution's interpreter, which has python3-openpyxl.
-constexpr const char* kPython = "/usr/bin/python3";
-
-class Workbook : public testing::Test {
- protected:
-  std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
-
-  // Runs a Python script with openpyxl imported and `path` as `p`; returns
-  // what it prints.
-  std::string Python(const std::string& script, const std::string& path) const {
-    QProcess process;
-    process.start(kPython, {"-c", QString::fromStdString("import sys, openpyxl, zipfile, datetime\np = sys.argv[1]\n" +
-                                                         script),
-                            QString::fromStdString(path)});
-    process.waitForFinished();
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString();
-  }
-
-  // A form workbook as a user leaves one: styles, merged cells, widths, a
-  // print area and a second sheet.
-  std::string MakeForm() const {
-    const std::string path = Path("form.xlsx");
-    Python(R"(
-from openpyxl.styles import Font, PatternFill
-wb = openpyxl.Workbook()
-ws = wb.active
-ws.title = "Form"
-ws["A1"] = "見出し"
-ws["A1"].font = Font(bold=True, size=14)
-ws["A1"].fill = PatternFill("solid", fgColor="FFFF00")
-ws["A3"] = "block"
-ws["A3"].fill = PatternFill("solid", fgColor="00FF00")
-ws.merge_cells("B3:C4")
-ws["D3"] = 7
-ws.merge_cells("A1:C1")
-ws.column_dimensions["B"].width = 30
-ws.print_area = "A1:E10"
-other = wb.create_sheet("Other")
-other["A1"] = "keep me"
-other["B2"] = 12.5
-wb.save(p)
-)",
-           path);
-    return path;
-  }
-
-  QTemporaryDir dir_;
-};
+class Workbook : public testing_workbook::WorkbookFixture {};
 
 TEST_F(Workbook, ASheetCopiedBeforeAnotherKeepsFormatsMergedCellsAndWidths) {
   auto book = TovWorkbook::Open(MakeForm());
@@ -235,10 +184,10 @@ TEST_F(Workbook, AFailedSaveKeepsTheOldTarget) {
     big->ActiveSheet().SetValue(row, 1, TCellValue::OfText(std::to_string(row * 7919L * 104729L) + "x" +
                                                            std::to_string(row * 31337L)));
   }
-  std::signal(SIGXFSZ, SIG_IGN);
-  const rlimit limit{static_cast<rlim_t>(before.size()) * 4, static_cast<rlim_t>(before.size()) * 4};
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  EXPECT_THROW(big->SaveAs(target), EWorkbookError);
+  {
+    testing_workbook::ScopedFileSizeLimit limit(static_cast<size_t>(before.size()) * 4);
+    EXPECT_THROW(big->SaveAs(target), EWorkbookError);
+  }
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), before);
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"target.xlsx"});

@@ -6,6 +6,7 @@
 
 #include "app/core/odsql.h"
 #include "platform/inifile.h"
+#include "tests/ui/core/fake_records.h"
 #include "tests/standin/grid_fixture.h"
 #include "tests/standin/odbc_fixture.h"
 
@@ -186,22 +187,7 @@ TEST(ResultCells, DrawNullsNumbersAndTextsByTypeAndMode) {
   }
 }
 
-class FakeRecords : public TResultRecords {
- public:
-  FakeRecords(std::vector<std::vector<std::string>> rows, int escapeAt = -1)
-      : rows_(std::move(rows)), escapeAt_(escapeAt) {}
-  bool AtEnd() const override { return at_ >= rows_.size(); }
-  std::vector<std::string> VisibleValues() const override { return rows_[at_]; }
-  void Next() override { ++at_; }
-  bool EscapePressed() override { return static_cast<int>(at_) == escapeAt_; }
-  void Progress(int number) override { progress.push_back(number); }
-  std::vector<int> progress;
-
- private:
-  std::vector<std::vector<std::string>> rows_;
-  size_t at_ = 0;
-  int escapeAt_;
-};
+using testing_records::FakeRecords;
 
 TEST(ResultClipboard, TitlesAndDataCountVisibleFieldsAlike) {
   const std::vector<TResultField> fields = {{"ID", "番号", true}, {"HIDDEN", "隠し", false}, {"NAME", "", true}};
