@@ -11,6 +11,7 @@ bash scripts/setup.sh
 OTHERS=(
   token_bench   # the tokenizer on 1 MB of SQL
   cnv_bench     # zelkit's converters against iconv
+  blkf_bench    # zelkit's block FETCH of a million rows against raw loopback TCP
   editor_bench  # the editor on a 20 MB SQL file beside QScintilla
   format_bench  # the SQL formatter on 10 MB against python3-sqlparse
   grid_bench    # the data grid on a million rows against the sqlite3 program

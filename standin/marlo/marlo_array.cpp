@@ -74,17 +74,17 @@ struct column_values {
 };
 
 std::string describe(const byte_order& o, const fetch_entry& d, const std::vector<std::vector<cell>>& rows, size_t i,
-                     const fetch_options& options, column_values* c) {
+                     column_values* c) {
   // The descriptor's code and length field, also for a reply of no rows.
   std::vector<uint8_t> none;
-  if (std::string why = descriptor_column(o.little_endian, d, cell::null_cell(), options.national_pad, &c->code, c->len,
+  if (std::string why = descriptor_column(o.little_endian, d, cell::null_cell(), false, &c->code, c->len,
                                           &none);
       !why.empty()) {
     return why;
   }
   for (const std::vector<cell>& row : rows) {
     std::vector<uint8_t> value;
-    if (std::string why = descriptor_column(o.little_endian, d, row[i], options.national_pad, &c->code, c->len, &value);
+    if (std::string why = descriptor_column(o.little_endian, d, row[i], false, &c->code, c->len, &value);
         !why.empty()) {
       return why;
     }
@@ -201,7 +201,7 @@ std::string array_reply(bool little_endian, bool descriptors, const std::vector<
     w.put16(data + kDataColumns, static_cast<uint16_t>(columns));
     std::vector<column_values> cols(columns);
     for (size_t i = 0; i < columns; ++i) {
-      if (std::string why = describe(w.o, d[i], rows, i, options, &cols[i]); !why.empty()) return why;
+      if (std::string why = describe(w.o, d[i], rows, i, &cols[i]); !why.empty()) return why;
       const size_t desc = data + kDescHead + kDescSize * i;
       (*head)[desc + kDescCode] = static_cast<uint8_t>(cols[i].code | (d[i].code & 1));
       memcpy(head->data() + desc + kDescLength, cols[i].len, kLengthField);

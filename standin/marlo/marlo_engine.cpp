@@ -16,9 +16,19 @@ constexpr uint32_t kBody = 52;
 constexpr uint32_t kReqcode = 56;
 constexpr uint32_t kSection = 60;
 constexpr uint32_t kTextOffset = 72;
+constexpr uint32_t kName1Offset = 80;
 constexpr uint32_t kOutCount = 88;
 constexpr uint32_t kStmtSection = 94;
 constexpr uint32_t kHoldByte = 97;
+constexpr uint32_t kKeepByte = 108;
+constexpr uint32_t kStmtFlags = 109;
+// Statement flags of a FETCH of a cursor in the client's statement list:
+// it carries the OPEN that the client completed itself.
+constexpr uint8_t kFlagCarriedOpen = 0x02;
+// ... and that it keeps the list: the end of the rows closes the cursor,
+// whose CLOSE the client then completes itself.
+constexpr uint8_t kFlagListed = 0x04;
+constexpr uint32_t kSlotSecondSqlda = 2;
 constexpr uint32_t kConnectNullData = 241;
 constexpr uint8_t kYes = 'Y';
 constexpr uint32_t kArrayRows = 110;
@@ -33,6 +43,10 @@ constexpr uint32_t kLevelCharsets = 24;
 constexpr uint32_t kLevelStandardState = 26;
 constexpr uint16_t kExtTypeOwner = 2;
 constexpr uint16_t kExtTypeName = 3;
+constexpr uint16_t kExtStatementName = 7;
+constexpr uint16_t kExtCursorName = 8;
+constexpr uint32_t kExtNameLength = 6;
+constexpr uint32_t kExtNameHead = 8;
 constexpr int kMaxElements = 64;
 
 // Description part and name entries.
@@ -86,6 +100,7 @@ constexpr int32_t kSqlVariables = -313;
 constexpr int32_t kSqlBadValue = -404;
 constexpr int32_t kSqlNotNull = -407;
 constexpr int32_t kSqlNoCursor = -501;
+constexpr int32_t kSqlOpenCursor = -502;
 constexpr int32_t kSqlNotFound = 100;
 constexpr char kFetchFn[] = "p_f_sqa_cfetch";
 constexpr int32_t kSqlNotPrepared = -514;
@@ -118,6 +133,13 @@ struct engine::request_view {
   uint8_t byte(uint32_t at) const { return has(at, 1) ? p[at] : 0; }
   uint32_t slot(uint32_t i) const { return u32(kSlotTable + 4 * i); }
   uint16_t section() const { return u16(kSection); }
+  // The cursor a request names: its section and its first name.
+  std::pair<uint16_t, std::string> cursor() const {
+    const uint32_t at = u32(kName1Offset);
+    std::string name;
+    for (uint32_t i = at; at != 0 && has(i, 1) && p[i] != 0; ++i) name += static_cast<char>(p[i]);
+    return {section(), name};
+  }
   std::string reqcode() const { return has(kReqcode, 4) ? std::string(p.begin() + kReqcode, p.begin() + kReqcode + 4) : ""; }
   uint16_t rows() const {
     const uint16_t r = level >= kLevelArrayRows ? u16(kArrayRows) : 0;
@@ -142,6 +164,22 @@ struct engine::request_view {
         const uint16_t n = u16(at + 4);
         return has(at + 6, n) ? std::string(p.begin() + at + 6, p.begin() + at + 6 + n) : "";
       }
+      if (distance == 0) break;
+      at += distance;
+    }
+    return "";
+  }
+  // An extended statement (7) or cursor (8) name: 'G', a reserved byte,
+  // u16 length, name.
+  std::string extended(uint16_t kind) const {
+    uint32_t at = slot(kSlotExtension);
+    for (int i = 0; at != 0 && i < kMaxElements && has(at, kExtNameHead); ++i) {
+      if (u16(at) == kind) {
+        const uint16_t n = u16(at + kExtNameLength);
+        return has(at + kExtNameHead, n) ? std::string(p.begin() + at + kExtNameHead, p.begin() + at + kExtNameHead + n)
+                                         : "";
+      }
+      const uint16_t distance = u16(at + 2);
       if (distance == 0) break;
       at += distance;
     }
@@ -183,7 +221,7 @@ std::vector<uint8_t> engine::description(const std::vector<column>& cols) const 
     const column& c = cols[i];
     uint8_t* e = b.data() + kDescHead + kDescEntry * i;
     e[1] = c.described_code();
-    order_.put16(e + 2, 1);
+    order_.put16(e + 2, c.elements > 0 ? c.elements : 1);
     if (kind_of(c.code) == kind::decimal) {
       e[4] = c.precision;
       e[5] = c.scale;
@@ -265,10 +303,32 @@ std::vector<uint8_t> engine::type_names(const std::vector<column>& cols) const {
   return b;
 }
 
+uint16_t engine::statement_section(const request_view& rq) const {
+  // A cursor allocated under an extended name runs its statement's.
+  if (auto cursor = allocated_.find(rq.extended(kExtCursorName)); cursor != allocated_.end()) return cursor->second;
+  return rq.u16(kStmtSection) != 0 ? rq.u16(kStmtSection) : rq.section();
+}
+
+reply engine::allocate_cursor(const request_view& rq) {
+  auto statement = named_.find(rq.extended(kExtStatementName));
+  if (statement == named_.end()) return error(kSqlNotPrepared, "07003", "Statement not prepared");
+  allocated_[rq.extended(kExtCursorName)] = statement->second;
+  reply r;
+  r.status.hold = prepared_[statement->second].held ? 1 : 0;
+  return r;
+}
+
+void engine::deallocate(const request_view& rq) {
+  const std::string name = rq.extended(kExtStatementName);
+  auto named = named_.find(name);
+  prepared_.erase(named != named_.end() ? named->second : rq.section());
+  if (named != named_.end()) named_.erase(named);
+}
+
 std::string engine::statement_of(const request_view& rq, statement* st) const {
   const std::string text = rq.text();
   if (!text.empty()) return parse_statement(text, st);
-  const uint16_t stmt = rq.u16(kStmtSection) != 0 ? rq.u16(kStmtSection) : rq.section();
+  const uint16_t stmt = statement_section(rq);
   auto it = prepared_.find(stmt);
   if (it == prepared_.end()) return "no statement prepared under section " + std::to_string(stmt);
   *st = it->second.st;
@@ -318,7 +378,8 @@ reply engine::prepare(const request_view& rq) {
   if (std::string why = resolve(st, &t, &selected, &inputs); !why.empty()) {
     return error(t == nullptr ? kSqlNoTable : kSqlNoColumn, t == nullptr ? "42S02" : "42S22", why);
   }
-  prepared_[rq.section()] = prepared{st, text};
+  prepared_[rq.section()] = prepared{st, text, rq.byte(kHoldByte) == 1, rq.byte(kKeepByte) == kYes};
+  if (std::string name = rq.extended(kExtStatementName); !name.empty()) named_[name] = rq.section();
   std::vector<column> out_cols;
   std::vector<int> out_positions;
   if (st.kind == statement_kind::select) {
@@ -344,6 +405,10 @@ reply engine::prepare(const request_view& rq) {
   r.statement_kind = st.kind == statement_kind::select ? kKindSelect
                      : st.kind == statement_kind::insert ? kKindInsert
                                                          : kKindDelete;
+  if (auto kind = config_.statement_kinds.find(rq.section()); kind != config_.statement_kinds.end()) {
+    r.statement_kind = kind->second;
+  }
+  r.status.hold = prepared_[rq.section()].held ? 1 : 0;
   if (st.kind == statement_kind::insert && !inputs.empty()) r.status.flags16 |= kStatusArrayInsert;
   return r;
 }
@@ -410,8 +475,12 @@ std::string operand_cell(const column& col, const operand& o, const std::vector<
   }
   if (*next >= inputs.size()) return "fewer input variables than markers";
   const input_value& v = inputs[(*next)++];
-  if (v.entry.xdim >= 2) return "a repetition value for column " + col.name;
-  *out = v.rows[std::min(row, v.rows.size() - 1)];
+  const size_t at = std::min(row, v.rows.size() - 1);
+  *out = v.rows[at];
+  if (v.entry.xdim >= kLeastRepetition) {
+    if (col.elements == 0) return "a repetition value for column " + col.name;
+    if (!out->null) out->elements = v.elements[at];
+  }
   return fit_cell(col, out);
 }
 
@@ -502,7 +571,7 @@ reply engine::execute(const request_view& rq, const statement& st, size_t into) 
   return r;
 }
 
-reply engine::open(const request_view& rq, const statement& st) {
+reply engine::open(const request_view& rq, const statement& st, bool with_inputs) {
   if (st.kind != statement_kind::select) return error(kSqlNoCursor, "24000", "Only a SELECT opens a cursor");
   const table* t = nullptr;
   std::vector<int> selected;
@@ -511,7 +580,7 @@ reply engine::open(const request_view& rq, const statement& st) {
     return error(t == nullptr ? kSqlNoTable : kSqlNoColumn, t == nullptr ? "42S02" : "42S22", why);
   }
   std::vector<input_value> inputs;
-  const uint32_t part = rq.slot(kSlotFirstSqlda);
+  const uint32_t part = with_inputs ? rq.slot(kSlotFirstSqlda) : 0;
   if (part != 0) {
     descriptor d;
     std::string why = read_descriptor(rq.p, part, rq.decoding(), &d);
@@ -520,8 +589,19 @@ reply engine::open(const request_view& rq, const statement& st) {
   }
   if (inputs.size() != st.markers()) return error(kSqlVariables, "07001", "Number of input variables does not match");
   cursor c;
-  c.held = rq.byte(kHoldByte) == 1;
+  const auto known = prepared_.find(statement_section(rq));
+  c.held = rq.byte(kHoldByte) == 1 || (rq.text().empty() && known != prepared_.end() && known->second.held);
   for (int i : selected) c.columns.push_back(t->columns[static_cast<size_t>(i)]);
+  auto generated = config_.block.generated.find(t->name);
+  if (generated != config_.block.generated.end()) {
+    if (st.has_predicate) return error(kSqlSyntax, "42000", "A generated table is read whole");
+    c.generated = &generated->second;
+    c.selected = selected;
+    cursors_[rq.cursor()] = c;
+    reply r;
+    r.status.hold = c.held ? 1 : 0;
+    return r;
+  }
   const int at = st.has_predicate ? t->find(st.predicate_column) : -1;
   cell wanted;
   size_t next = 0;
@@ -537,52 +617,124 @@ reply engine::open(const request_view& rq, const statement& st) {
     for (int i : selected) out.push_back(row[static_cast<size_t>(i)]);
     c.rows.push_back(out);
   }
-  cursors_[rq.section()] = c;
+  cursors_[rq.cursor()] = c;
   reply r;
   r.status.hold = c.held ? 1 : 0;
   return r;
 }
 
 reply engine::close(const request_view& rq) {
-  if (cursors_.erase(rq.section()) == 0) return error(kSqlNoCursor, "24000", "Cursor not open");
+  if (cursors_.erase(rq.cursor()) == 0) return error(kSqlNoCursor, "24000", "Cursor not open");
   return reply{};
 }
 
+reply engine::carried_open(const request_view& rq, bool* list_moved) {
+  statement st;
+  if (std::string why = statement_of(rq, &st); !why.empty()) return error(kSqlNotPrepared, "07003", why);
+  // The OPEN's values come first; the FETCH's own list then stands in
+  // slot 2, or is left out when the server keeps its description.
+  const bool values = st.markers() > 0;
+  *list_moved = values || rq.slot(kSlotSecondSqlda) != 0;
+  if (cursors_.count(rq.cursor()) != 0) return error(kSqlOpenCursor, "24000", "Cursor already open");
+  return open(rq, st, values);
+}
+
 std::vector<uint8_t> engine::fetch(const request_view& rq) {
+  bool moved = false;
+  if ((rq.byte(kStmtFlags) & kFlagCarriedOpen) != 0) {
+    reply opened = carried_open(rq, &moved);
+    if (opened.sqlcode < 0) return encode(opened, kFetchFn);
+  }
   std::vector<fetch_entry>& kept = descriptions_[rq.section()];
-  read_fetch_description(config_.little_endian, rq.p, &kept);
-  auto it = cursors_.find(rq.section());
+  read_fetch_description(config_.little_endian, rq.p, &kept, moved);
+  auto it = cursors_.find(rq.cursor());
   if (it == cursors_.end()) return encode(error(kSqlNoCursor, "24000", "Cursor not open"), kFetchFn);
   if (kept.empty()) return encode(error(kSqlVariables, "07001", "FETCH without a description"), kFetchFn);
   cursor& c = it->second;
+  fetch_list_sqln(config_.little_endian, rq.p, &list_sqln_[rq.section()]);
+  const bool listed = (rq.byte(kStmtFlags) & kFlagListed) != 0;
+  const uint16_t blocked = block_rows_asked(config_.little_endian, rq.p);
+  if (blocked != 0) {
+    std::vector<uint8_t> block = fetch_block(rq, c, kept, blocked);
+    if (c.next >= c.count() && listed) cursors_.erase(it);
+    return block;
+  }
   const int16_t asked = array_count(config_.little_endian, rq.p);
   if (asked >= kArrayFetch) {
     // The rows left, up to the array count; fewer than asked end the cursor.
-    const size_t n = std::min(static_cast<size_t>(asked), c.rows.size() - c.next);
+    const std::vector<std::vector<cell>> rows = c.ahead(static_cast<size_t>(asked));
+    const size_t n = rows.size();
     reply r;
+    r.status.hold = c.held ? 1 : 0;
     if (n < static_cast<size_t>(asked)) {
       r.sqlcode = kSqlNotFound;
       r.sqlstate = "02000";
     }
     r.errd[kRowsErrd] = static_cast<int32_t>(n);
     std::vector<uint8_t> body = encode(r, kFetchFn);
-    const auto first = c.rows.begin() + static_cast<std::ptrdiff_t>(c.next);
-    const std::vector<std::vector<cell>> rows(first, first + static_cast<std::ptrdiff_t>(n));
     const std::string why = array_reply(config_.little_endian, descriptor_form(rq.p), kept, rows, config_.fetch, &body);
     if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
     c.next += n;
+    if (n < static_cast<size_t>(asked) && listed) cursors_.erase(it);
     return body;
   }
-  if (c.next >= c.rows.size()) {
-    reply end;
-    end.sqlcode = kSqlNotFound;
-    end.sqlstate = "02000";
-    return encode(end, kFetchFn);
+  reply answer;
+  answer.status.hold = c.held ? 1 : 0;
+  if (c.next >= c.count()) {
+    answer.sqlcode = kSqlNotFound;
+    answer.sqlstate = "02000";
+    if (listed) cursors_.erase(it);
+    return encode(answer, kFetchFn);
   }
-  std::vector<uint8_t> body = encode(reply{}, kFetchFn);
-  const std::string why = row_reply(config_.little_endian, descriptor_form(rq.p), kept, c.rows[c.next], config_.fetch, &body);
+  std::vector<uint8_t> body = encode(answer, kFetchFn);
+  const std::string why = row_reply(config_.little_endian, descriptor_form(rq.p), kept, c.row(c.next), config_.fetch, &body);
   if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
   ++c.next;
+  return body;
+}
+
+std::vector<cell> cursor::row(size_t i) const {
+  if (generated == nullptr) return rows[i];
+  const std::vector<cell> whole = generated->row(i);
+  std::vector<cell> out;
+  for (int at : selected) out.push_back(whole[static_cast<size_t>(at)]);
+  return out;
+}
+
+std::vector<std::vector<cell>> cursor::ahead(size_t most) const {
+  const size_t n = std::min(most, count() - std::min(next, count()));
+  std::vector<std::vector<cell>> out;
+  out.reserve(n);
+  for (size_t i = 0; i < n; ++i) out.push_back(row(next + i));
+  return out;
+}
+
+std::vector<uint8_t> engine::fetch_block(const request_view& rq, cursor& c, const std::vector<fetch_entry>& d,
+                                         uint16_t asked) {
+  const std::vector<std::vector<cell>> rows = c.ahead(asked);
+  const size_t n = rows.size();
+  reply r;
+  r.status.hold = c.held ? 1 : 0;
+  r.errd[kRowsErrd] = config_.block.errd2;
+  // The block that reaches the end of the rows says so itself.
+  if (c.next + n >= c.count()) {
+    r.sqlcode = kSqlNotFound;
+    r.sqlstate = "02000";
+  }
+  auto scripted = config_.block.scripted.find(c.blocks);
+  if (scripted != config_.block.scripted.end()) {
+    r.sqlcode = scripted->second.sqlcode;
+    r.status.flags7 = scripted->second.flags7;
+    r.message = scripted->second.message;
+    r.sqlstate = r.sqlcode < 0 ? "R0000" : r.sqlstate;
+  }
+  std::vector<uint8_t> body = encode(r, kFetchFn);
+  const std::string why = block_reply(config_.little_endian, descriptor_form(rq.p), config_.block.variant5,
+                                      config_.block.extra_rows, list_sqln_[rq.section()], d, rows, config_.fetch,
+                                      &body);
+  if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
+  c.next += n;
+  ++c.blocks;
   return body;
 }
 
@@ -597,8 +749,18 @@ void engine::end_transaction(bool commit) {
   if (changed_ && !commit) tables_ = saved_;
   changed_ = false;
   saved_ = table_set{};
+  // Held cursors stay open over COMMIT; ROLLBACK closes every cursor.
   for (auto it = cursors_.begin(); it != cursors_.end();) {
-    it = it->second.held ? std::next(it) : cursors_.erase(it);
+    it = commit && it->second.held ? std::next(it) : cursors_.erase(it);
+  }
+  // A statement outlives its transaction when it is kept, or when its
+  // cursors are held.
+  if (!config_.transaction_statements) return;
+  for (auto it = prepared_.begin(); it != prepared_.end();) {
+    const uint16_t section = it->first;
+    const bool in_use = std::any_of(cursors_.begin(), cursors_.end(),
+                                    [section](const auto& open) { return open.first.first == section; });
+    it = it->second.kept || it->second.held || in_use ? std::next(it) : prepared_.erase(it);
   }
 }
 
@@ -615,7 +777,10 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
     end_transaction(rq.reqcode() != "DISR");
     cursors_.clear();
     prepared_.clear();
+    named_.clear();
+    allocated_.clear();
     descriptions_.clear();
+    list_sqln_.clear();
   } else if (function == "p_f_sqa_ccommit" || function == "p_f_sqa_ctrns_commit") {
     end_transaction(true);
   } else if (function == "p_f_sqa_crollback" || function == "p_f_sqa_ctrns_rollbk") {
@@ -637,6 +802,10 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
     r = why.empty() ? open(rq, st) : error(kSqlNotPrepared, "07003", why);
   } else if (function == "p_f_sqa_cclose") {
     r = close(rq);
+  } else if (function == "p_f_sqa_calcr") {
+    r = allocate_cursor(rq);
+  } else if (function == "p_f_sqa_cdset") {
+    deallocate(rq);
   } else if (function == kFetchFn) {
     *body = fetch(rq);
     return true;

@@ -4,7 +4,10 @@
 // TYPE answer descriptions; the execute family runs INSERT and DELETE
 // with the request's input values; OPEN keeps a cursor over the rows a
 // SELECT selects, and FETCH returns them; COMMIT keeps and ROLLBACK undoes the changes since the
-// transaction began.
+// transaction began. For a client that keeps a statement list, a FETCH
+// that carries the OPEN the client completed itself opens the cursor
+// first, and the end of the rows closes the cursor; held cursors stay
+// open over COMMIT, and kept statements outlive the transaction.
 #pragma once
 
 #include <stdint.h>
@@ -13,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "marlo_block.h"
 #include "marlo_fetch.h"
 #include "marlo_reply.h"
 #include "marlo_sql.h"
@@ -30,6 +34,13 @@ struct engine_config {
   // Status bytes 6, 7 and 16 by server function, in place of the engine's own.
   std::map<std::string, status_bytes> statuses;
   fetch_options fetch;
+  // The statement kind a PREPARE reports, by section, in place of the
+  // engine's own (0x4000 for a SELECT).
+  std::map<uint16_t, uint16_t> statement_kinds;
+  // COMMIT and ROLLBACK drop the prepared statements that are not kept
+  // over the end of a transaction (the PREPARE's keep byte).
+  bool transaction_statements = false;
+  block_options block;
 };
 
 // A cursor opened by OPEN: the selected columns and rows, and the next row.
@@ -37,7 +48,16 @@ struct cursor {
   std::vector<column> columns;
   std::vector<std::vector<cell>> rows;
   size_t next = 0;
-  bool held = false;  // stays open over COMMIT and ROLLBACK
+  bool held = false;  // stays open over COMMIT
+  // A generated table's rows, made as the cursor reaches them, and the
+  // selected columns' places in them.
+  const generated_rows* generated = nullptr;
+  std::vector<int> selected;
+  size_t blocks = 0;  // block replies sent
+  size_t count() const { return generated != nullptr ? generated->count : rows.size(); }
+  std::vector<cell> row(size_t i) const;
+  // Up to `most` rows from the next one on.
+  std::vector<std::vector<cell>> ahead(size_t most) const;
 };
 
 class engine {
@@ -49,12 +69,17 @@ class engine {
   bool answer(const std::string& function, const std::vector<uint8_t>& packet, std::vector<uint8_t>* body);
 
   table_set& tables() { return tables_; }
-  const std::map<uint16_t, cursor>& cursors() const { return cursors_; }
+  // Open cursors by section number and cursor name: several cursors may
+  // share a section.
+  using cursor_key = std::pair<uint16_t, std::string>;
+  const std::map<cursor_key, cursor>& cursors() const { return cursors_; }
 
  private:
   struct prepared {
     statement st;
     std::string text;
+    bool held = false;  // its cursors stay open over COMMIT
+    bool kept = false;  // it outlives the end of its transaction
   };
   struct request_view;
 
@@ -63,14 +88,26 @@ class engine {
   reply describe(const request_view& rq);
   reply describe_type(const request_view& rq);
   reply execute(const request_view& rq, const statement& st, size_t into);
-  reply open(const request_view& rq, const statement& st);
+  // `inputs`: the first list carries the OPEN's values.
+  reply open(const request_view& rq, const statement& st, bool inputs = true);
+  // A FETCH that carries its cursor's OPEN, which the client completed
+  // without the server: the cursor is opened first.
+  reply carried_open(const request_view& rq, bool* list_moved);
   reply close(const request_view& rq);
   // The open cursor's next row (SQLCODE 100 after the last), by the
   // description the FETCH carries or the one kept for its section.
   std::vector<uint8_t> fetch(const request_view& rq);
+  // The next rows of a cursor whose FETCH asks for a block of `asked`.
+  std::vector<uint8_t> fetch_block(const request_view& rq, cursor& c, const std::vector<fetch_entry>& d,
+                                   uint16_t asked);
   std::vector<uint8_t> encode(reply r, const std::string& function) const;
   void end_transaction(bool commit);
 
+  // The section of the statement a request runs: an extended cursor's
+  // statement, the request's statement section, or its own section.
+  uint16_t statement_section(const request_view& rq) const;
+  reply allocate_cursor(const request_view& rq);
+  void deallocate(const request_view& rq);
   // The statement a request names: its own SQL text, or the one that
   // PREPARE kept under its section. Empty reason, or why there is none.
   std::string statement_of(const request_view& rq, statement* st) const;
@@ -91,7 +128,9 @@ class engine {
   engine_config config_;
   byte_order order_;
   std::map<uint16_t, prepared> prepared_;
-  std::map<uint16_t, cursor> cursors_;
+  std::map<cursor_key, cursor> cursors_;
+  std::map<std::string, uint16_t> named_;      // extended statement name -> section
+  std::map<std::string, uint16_t> allocated_;  // extended cursor name -> its statement's section
   // The CONNECT asked that NULL values carry data (PDDFLNVAL=USE): the
   // replies carry a blank SQLCA mark, the client then takes FETCH replies
   // in the SQLDA form, and values follow NULL indicators.
@@ -99,6 +138,7 @@ class engine {
   // By section; kept over CLOSE and OPEN, since the client sends a
   // description only when its list changes.
   std::map<uint16_t, std::vector<fetch_entry>> descriptions_;
+  std::map<uint16_t, uint16_t> list_sqln_;  // and the sqln of the list each described
 };
 
 }  // namespace marlo

@@ -12,6 +12,7 @@ namespace {
 
 // The request packet: where its fields lie from the packet's start.
 constexpr size_t kPacketSlot0 = 20;
+constexpr size_t kPacketSlot2 = 28;
 constexpr size_t kPacketForm = 69;
 constexpr size_t kListHead = 16;
 constexpr size_t kListSqld = 14;
@@ -27,23 +28,7 @@ constexpr size_t kExtVariant = 24;        // a value: the conversion variant
 constexpr size_t kDescHead = 16;
 constexpr int16_t kNull = -1;
 
-// Numbers in the server's order, appended or put in place.
-struct out {
-  bool le;
-  std::vector<uint8_t>& b;
-  void n(uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i))));
-  }
-  void at(size_t off, uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-      b[off + static_cast<size_t>(i)] = static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i)));
-    }
-  }
-  void bytes(const std::vector<uint8_t>& v) { b.insert(b.end(), v.begin(), v.end()); }
-  void align() {
-    while (b.size() % 4 != 0) b.push_back(0);
-  }
-};
+using out = reply_writer;
 
 uint64_t read_n(bool le, const uint8_t* p, int bytes) {
   uint64_t v = 0;
@@ -89,20 +74,24 @@ bool counted_text(uint8_t c) {
   return c == 0x30 || c == 0xA0 || c == 0xA8 || c == 0xC0 || c == 0xC8 || c == 0xA4 || c == 0xC4 || c == 0x44;
 }
 bool national(uint8_t c) { return c == 0xB0 || c == 0xB8 || c == 0xB4; }
-bool wide_indicator(uint8_t c) { return c == 0x90 || c == 0x94 || c == 0x9A || c == 0x9E; }
+// The codes 0x90 to 0x9F carry an i32 indicator.
+bool wide_indicator(uint8_t c) { return c >= 0x90 && c <= 0x9F; }
 
 bool decimal_code(uint8_t c) { return c == 0x64 || c == 0x6E || c == 0xE4 || c == 0xE6; }
+bool large(uint8_t c) { return c == 0x90 || c == 0x92 || c == 0x98; }
+bool fixed_text(uint8_t c) { return c == 0xA4 || c == 0xC4 || c == 0xB4; }
 // Codes a variable of several elements takes as a repetition column.
 bool repeatable(uint8_t c) { return c != 0x44 && (c < 0x90 || c > 0x9F); }
-constexpr int16_t kRepeated = 2;  // the least XDIM of a repetition variable
 
 // The value in the SQLDA form; empty, or why it does not suit the variable.
-std::string sqlda_value(out& o, const shape& s, const cell& v) {
+// `counted` false: a fixed-length element of a repetition after the first,
+// which carries its bytes only.
+std::string sqlda_value(out& o, const shape& s, const cell& v, bool counted = true) {
   if (counted_text(s.code)) {
-    o.n(v.bytes.size(), 2);
+    if (counted) o.n(v.bytes.size(), 2);
     o.bytes(bytes_of(v.bytes));
   } else if (national(s.code)) {
-    o.n(v.bytes.size() / 2, 2);
+    if (counted) o.n(v.bytes.size() / 2, 2);
     o.bytes(bytes_of(v.bytes));
   } else if (decimal_code(s.code)) {
     std::vector<uint8_t> packed;
@@ -114,7 +103,7 @@ std::string sqlda_value(out& o, const shape& s, const cell& v) {
     o.bytes(sized(v.bytes, 3));
   } else if (s.code == 0x7C) {
     o.bytes(sized(v.bytes, s.length));
-  } else if (s.code == 0x90) {
+  } else if (large(s.code)) {
     o.n(0, 4);
     o.n(v.bytes.size(), 4);
     o.bytes(bytes_of(v.bytes));
@@ -127,27 +116,25 @@ std::string sqlda_value(out& o, const shape& s, const cell& v) {
 }
 
 // The column description and value in the descriptor form: the length
-// field the value's code takes and the value itself.
-std::string descriptor_value(bool le, const shape& s, const cell& v, const uint8_t pad[2], uint8_t len[4],
-                             std::vector<uint8_t>* b) {
+// field the value's code takes and the value itself. Fixed-length values
+// go as the column holds them, blank-padded to its length: the length a
+// FETCH describes is the client's, grown by its conversion's factor.
+std::string descriptor_value(bool le, const shape& s, const cell& v, uint8_t len[4], std::vector<uint8_t>* b) {
   out o{le, *b};
   std::vector<uint8_t> field(4, 0);
   out f{le, field};
-  if (s.code == 0xA4 || s.code == 0xC4) {
-    o.bytes(sized(v.bytes, s.length, ' '));
-    f.at(0, s.length, 2);
-  } else if (s.code == 0xB4) {
-    std::vector<uint8_t> text = bytes_of(v.bytes);
-    while (text.size() < 2u * s.length) text.insert(text.end(), pad, pad + 2);
-    text.resize(2u * s.length);
-    o.bytes(text);
-    f.at(0, s.length, 2);
+  if (fixed_text(s.code)) {
+    const size_t unit = national(s.code) ? 2 : 1;
+    const size_t n = v.null ? s.length : v.bytes.size() / unit;
+    o.bytes(sized(v.bytes, n * unit, ' '));
+    f.at(0, n, 2);
   } else if (s.code == 0x44) {
     o.bytes(bytes_of(v.bytes));
     f.at(0, v.bytes.size(), 2);
   } else {
+    const size_t before = b->size();
     if (std::string why = sqlda_value(o, s, v); !why.empty()) return why;
-    if (s.code == 0x90) {
+    if (large(s.code)) {
       f.at(0, s.length32, 4);
     } else if (decimal_code(s.code)) {
       field[0] = s.p;
@@ -155,7 +142,7 @@ std::string descriptor_value(bool le, const shape& s, const cell& v, const uint8
     } else if (counted_text(s.code) || national(s.code)) {
       f.at(0, s.length, 2);
     } else {
-      f.at(0, b->size(), 2);
+      f.at(0, b->size() - before, 2);
     }
   }
   memcpy(len, field.data(), 4);
@@ -167,22 +154,27 @@ shape shape_of(bool le, const fetch_entry& d) {
                static_cast<uint32_t>(read_n(le, d.len, 4)), d.len[1]};
 }
 
+bool repetition(const fetch_entry& d, const shape& s) { return d.xdim >= kLeastRepetition && repeatable(s.code); }
+
 // One column of a row in the SQLDA form.
 std::string sqlda_column(out& o, const fetch_entry& d, const cell& v, bool carry) {
   const shape s = shape_of(o.le, d);
   const bool nullable = (d.code & 1) != 0;
-  if (d.xdim >= kRepeated && repeatable(s.code)) {
+  if (repetition(d, s)) {
     // On a multiple of 4: the count, the column's and each element's
-    // indicator, then the elements that carry data.
+    // indicator, then the elements that carry data; of fixed-length
+    // elements only the first carries its length.
     o.align();
     o.n(v.elements.size(), 4);
     if (nullable) {
       o.n(static_cast<uint64_t>(v.null ? kNull : 0), 4);
       for (const cell& x : v.elements) o.n(static_cast<uint64_t>(x.null ? kNull : 0), 2);
     }
+    bool first = true;
     for (const cell& x : v.elements) {
       if (x.null && !(nullable && carry)) continue;
-      if (std::string why = sqlda_value(o, s, x); !why.empty()) return why;
+      if (std::string why = sqlda_value(o, s, x, first || !fixed_text(s.code)); !why.empty()) return why;
+      first = false;
     }
     return "";
   }
@@ -202,12 +194,26 @@ std::string sqlda_row(bool le, const std::vector<fetch_entry>& d, const std::vec
   return "";
 }
 
-std::string descriptor_column(bool le, const fetch_entry& d, const cell& v, const uint8_t pad[2], uint8_t* code,
-                              uint8_t len[4], std::vector<uint8_t>* value) {
+std::string descriptor_column(bool le, const fetch_entry& d, const cell& v, bool carry, uint8_t* code, uint8_t len[4],
+                              std::vector<uint8_t>* value) {
   const shape s = shape_of(le, d);
-  if (d.xdim >= kRepeated && repeatable(s.code)) return "repetition columns come in the SQLDA form only";
   *code = s.code == 0x30 ? 0xC0 : s.code;
-  return descriptor_value(le, s, v, pad, len, value);
+  if (!repetition(d, s)) return descriptor_value(le, s, v, len, value);
+  // The count, then the elements that carry data, each in its column's
+  // form; the length field is that of an element that has one.
+  const auto sample = std::find_if(v.elements.begin(), v.elements.end(), [](const cell& x) { return !x.null; });
+  std::vector<uint8_t> one;
+  if (std::string why = descriptor_value(le, s, sample != v.elements.end() ? *sample : cell::null_cell(), len, &one);
+      !why.empty()) {
+    return why;
+  }
+  out{le, *value}.n(v.elements.size(), 4);
+  for (const cell& x : v.elements) {
+    if (x.null && !((d.code & 1) != 0 && carry)) continue;
+    uint8_t unused[4] = {};
+    if (std::string why = descriptor_value(le, s, x, unused, value); !why.empty()) return why;
+  }
+  return "";
 }
 
 void append_extension(bool le, const std::vector<uint8_t>& flags, uint32_t variant, std::vector<uint8_t>* b) {
@@ -223,9 +229,11 @@ void append_extension(bool le, const std::vector<uint8_t>& flags, uint32_t varia
   o.bytes(flags);
 }
 
-void read_fetch_description(bool le, const std::vector<uint8_t>& p, std::vector<fetch_entry>* kept) {
-  if (p.size() < kPacketSlot0 + 4) return;
-  const size_t list = read_n(le, p.data() + kPacketSlot0, 4);
+void read_fetch_description(bool le, const std::vector<uint8_t>& p, std::vector<fetch_entry>* kept, bool second_slot) {
+  const size_t slot = second_slot ? kPacketSlot2 : kPacketSlot0;
+  if (p.size() < slot + 4) return;
+  const size_t list = read_n(le, p.data() + slot, 4);
+
   if (list == 0 || list + kListHead > p.size()) return;
   const size_t n = read_n(le, p.data() + list + kListSqld, 2);
   kept->clear();
@@ -263,9 +271,7 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
     const size_t at = data + kDescHead + kEntrySize * i;
     uint8_t len[4] = {};
     std::vector<uint8_t> value;
-    if (std::string why = descriptor_column(le, d, v, options.national_pad, &b[at + 1], len, &value); !why.empty()) {
-      return why;
-    }
+    if (std::string why = descriptor_column(le, d, v, carry, &b[at + 1], len, &value); !why.empty()) return why;
     memcpy(b.data() + at + 4, len, 4);
     if (!v.null) {
       o.align();
@@ -273,9 +279,14 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
       o.bytes(value);
     }
     if ((d.code & 1) != 0) {
+      // A repetition's: the column's, then one per element.
+      const bool repeated = repetition(d, shape_of(le, d));
       o.align();
       o.at(at + 12, b.size() - data, 4);
-      o.n(static_cast<uint64_t>(v.null ? kNull : 0), wide_indicator(d.code & 0xFE) ? 4 : 2);
+      o.n(static_cast<uint64_t>(v.null ? kNull : 0), repeated || wide_indicator(d.code & 0xFE) ? 4 : 2);
+      if (repeated && !v.null) {
+        for (const cell& x : v.elements) o.n(static_cast<uint64_t>(x.null ? kNull : 0), 2);
+      }
     }
   }
   append_extension(le, options.flags, 0, &b);

@@ -13,6 +13,24 @@
 
 namespace marlo {
 
+// Numbers in the server's order appended to a reply, or put in place.
+struct reply_writer {
+  bool le;
+  std::vector<uint8_t>& b;
+  void n(uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i))));
+  }
+  void at(size_t off, uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      b[off + static_cast<size_t>(i)] = static_cast<uint8_t>(le ? v >> (8 * i) : v >> (8 * (bytes - 1 - i)));
+    }
+  }
+  void bytes(const std::vector<uint8_t>& v) { b.insert(b.end(), v.begin(), v.end()); }
+  void align() {
+    while (b.size() % 4 != 0) b.push_back(0);
+  }
+};
+
 // One entry of the description a FETCH carries: the code, XDIM and
 // length field of a variable of the client's list.
 struct fetch_entry {
@@ -22,10 +40,9 @@ struct fetch_entry {
 };
 
 // What a server adds to its FETCH replies: the column flag bytes (empty:
-// none) and the fill of fixed national values.
+// none).
 struct fetch_options {
   std::vector<uint8_t> flags;
-  uint8_t national_pad[2] = {0xA1, 0xA1};  // EUC ideographic space
   // Array replies in the descriptor form come as row records (conversion
   // variant 5) instead of column arrays.
   bool row_records = false;
@@ -36,7 +53,10 @@ struct fetch_options {
 
 // Takes the description a FETCH request (`packet` from its start) carries
 // into *kept; a FETCH without one leaves the kept one.
-void read_fetch_description(bool little_endian, const std::vector<uint8_t>& packet, std::vector<fetch_entry>* kept);
+// A FETCH that carries its cursor's OPEN has the OPEN's list in slot 0
+// and its own in slot 2.
+void read_fetch_description(bool little_endian, const std::vector<uint8_t>& packet, std::vector<fetch_entry>* kept,
+                            bool second_slot = false);
 
 // True when a FETCH request asks for its row in the descriptor form.
 bool descriptor_form(const std::vector<uint8_t>& packet);
@@ -57,9 +77,10 @@ std::string sqlda_row(bool little_endian, const std::vector<fetch_entry>& d, con
                       std::vector<uint8_t>* b);
 
 // One value in the descriptor form: the code and length field of its
-// column descriptor and the value's bytes. Empty, or why not.
-std::string descriptor_column(bool little_endian, const fetch_entry& d, const cell& v, const uint8_t pad[2],
-                              uint8_t* code, uint8_t len[4], std::vector<uint8_t>* value);
+// column descriptor and the value's bytes; `carry`: NULL elements of a
+// repetition carry data. Empty, or why not.
+std::string descriptor_column(bool little_endian, const fetch_entry& d, const cell& v, bool carry, uint8_t* code,
+                              uint8_t len[4], std::vector<uint8_t>* value);
 
 // Appends an extension part to the reply body *b when there are column
 // flag bytes or a conversion variant, and points the directory at it.

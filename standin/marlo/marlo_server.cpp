@@ -821,6 +821,9 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
     config.standard_sqlstate = m.s.standard_sqlstate;
     config.statuses = m.s.statuses;
     config.fetch = m.s.fetch;
+    config.statement_kinds = m.s.statement_kinds;
+    config.transaction_statements = m.s.transaction_statements;
+    config.block = m.s.block;
     m.sql = std::make_unique<engine>(m.s.tables, config);
   }
   if (pipe(m.stop_pipe) != 0) return;

@@ -79,6 +79,9 @@ struct script {
   uint8_t standard_sqlstate = 0;
   std::map<std::string, status_bytes> statuses;  // status bytes 6, 7 and 16 by function
   fetch_options fetch;                   // what its FETCH replies add
+  std::map<uint16_t, uint16_t> statement_kinds;  // PREPARE's statement kind by section
+  bool transaction_statements = false;   // COMMIT and ROLLBACK drop the statements not kept
+  block_options block;                   // its block replies and generated tables
   // The reply to a request of this function waits until release().
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.

@@ -349,7 +349,8 @@ const table* table_set::find_type(const std::string& owner, const std::string& n
 
 // Fixture file, one declaration a line ('#' starts a comment line):
 //   TABLE name
-//   COLUMN name code length [NOT NULL] [CHARSET name]   code in hex, e.g. 0xC0 20
+//   COLUMN name code length [NOT NULL] [CHARSET name] [ELEMENTS n]   code in hex, e.g. 0xC0 20;
+//                                                        ELEMENTS: a repetition column of at most n
 //   COLUMN name code precision,scale [NOT NULL]          the decimal codes
 //   ROW literal, literal, ...                            SQL literals: 12, -1.5, 'text', X'0A', NULL
 // The bytes of a character literal are taken as they stand in the file,
@@ -413,6 +414,8 @@ std::string table_set::load(const std::string& path) {
           c.nullable = false;
         } else if (more == "CHARSET") {
           words >> c.charset;
+        } else if (more == "ELEMENTS") {
+          words >> c.elements;
         } else {
           return where + "unknown word " + more;
         }

@@ -51,6 +51,9 @@ kind kind_of(uint8_t code);
 // The fixed-length character codes: values are padded with blanks.
 bool fixed_length(uint8_t code);
 
+// The least XDIM of a repetition variable.
+constexpr int kLeastRepetition = 2;
+
 struct column {
   std::string name;
   uint8_t code = 0;          // even

@@ -265,7 +265,7 @@ std::string read_values(const std::vector<uint8_t>& packet, uint32_t part, const
       why = "no value form for code " + std::to_string(e.code);
     } else if (ctx.rows >= 2) {
       why = read_array(r, part, e, ctx.rows, &v);
-    } else if (e.xdim >= 2) {
+    } else if (e.xdim >= kLeastRepetition) {
       why = read_repetition(r, part, e, &v);
     } else {
       int32_t ind = 0;

@@ -14,6 +14,20 @@
 
 namespace zk {
 
+// An extended statement or cursor name as the caller passes it: a
+// length word, then the text.
+struct ext_name {
+  int16_t length;
+  char text[30];
+};
+
+inline ext_name make_ext(const char* text) {
+  ext_name n{};
+  n.length = static_cast<int16_t>(strnlen(text, sizeof n.text));
+  memcpy(n.text, text, static_cast<size_t>(n.length));
+  return n;
+}
+
 struct request {
   rdb_sql_area area{};
   SQLCA sqlca{};

@@ -67,7 +67,8 @@ script& scripted() {
     clt_svc.errlog_open = [] { ++current->first_calls; };
     clt_svc.loc_state = [](clt_main*) { return current->loc_state; };
     clt_svc.loc_mark_open = [](clt_main*) {
-      current->loc_state = CLT_LOC_OPEN;
+      // Open, its OPEN not yet sent: the first FETCH carries it.
+      current->loc_state = CLT_LOC_OPEN | CLT_LOC_OPEN_PENDING;
     };
     clt_svc.pd_clt_close = [](int32_t flags) { current->pd_clt_close_flags.push_back(flags); };
   }

@@ -715,7 +715,7 @@ void clt_last_call_term(rdb_sql_area* area) {
   clt_main* main = ctx->main;
   if (main) {
     if (main->blkf_list) clt_blkf_free_all(area);
-    if (main->loc_list) clt_loc_free_all(area);
+    if (main->loc_list) clt_runtime(clt_runtime_op::loc_free_all, area);
   }
   clt_trc_close_rpcsoc();
   clt_trc_close_buf();
@@ -805,6 +805,8 @@ constexpr int32_t kLevelSetRelease = 15;
 constexpr int32_t kLevelArrayInsert = 19;
 constexpr int32_t kLevelBigBlocks = 21;
 constexpr int32_t kLevelExtendedNames = 23;
+// Level word -24: the complement level 23 at which the statement list
+// and the executors keep the list.
 constexpr int32_t kLevelCursorList = 24;
 constexpr int32_t kLevelCcmd = 25;
 constexpr int32_t kLevelClib = 26;
@@ -1021,10 +1023,12 @@ int32_t route_open_group(clt_main* main, rdb_sql_area* area, int32_t fc) {
 // 1 when the CLOSE was answered locally, 0 to send it, -1 on failure.
 int32_t close_with_cursor_list(clt_main* main, rdb_sql_area* area, bool* release_after) {
   if (clt_runtime(clt_runtime_op::loc_find, area) != 0) return 0;
+  // Locally when the server has delivered the end of the rows, or when
+  // the OPEN has not yet reached it (the first FETCH carries it).
   int32_t state = clt_loc_state(main);
-  bool open_not_pending = (state & CLT_LOC_OPEN) && !(state & CLT_LOC_OPEN_PENDING);
+  bool open_not_sent = (state & CLT_LOC_OPEN) && (state & CLT_LOC_OPEN_PENDING);
   if (state != CLT_LOC_NONE &&
-      ((state & CLT_LOC_CLOSE_PENDING) || (cursor_level2(main) && open_not_pending))) {
+      ((state & CLT_LOC_CLOSE_PENDING) || (cursor_level2(main) && open_not_sent))) {
     if (clt_runtime(clt_runtime_op::loc_release, area) != 0) return -1;
     complete_locally(main, area);
     return clt_runtime(clt_runtime_op::close_cleanup, area) == 0 ? 1 : -1;
@@ -1069,7 +1073,7 @@ int32_t route_deallocate(clt_main* main, rdb_sql_area* area) {
       clt_runtime(clt_runtime_op::loc_free_same_name, area) != 0) {
     return -1;
   }
-  if (area->extstmtname && clt_runtime(clt_runtime_op::loc_find_ext, area) != 0) return -1;
+  if (area->extstmtname && clt_runtime(clt_runtime_op::loc_free_ext, area) != 0) return -1;
   return clt_runtime(clt_runtime_op::loc_release, area) == 0 ? 0 : -1;
 }
 
@@ -1181,13 +1185,12 @@ int32_t clt_exec_statement(rdb_sql_area* area) {
   }
   if (check_gates(main, area) != 0) return -1;
   if (route(main, area) != 0) return -1;
+  // Both warnings say the server ended the transaction: what a ROLLBACK
+  // releases goes. Without them the lists stay as they are.
   const char* warn = area->sqlca->sqlwarn;
-  if (warn[kWarnSummary] == 'W' && warn[kWarnBlockFetchEnd] == 'W' && block_fetch_wanted(main) &&
-      clt_blkf_free_all(area) != 0) {
-    return -1;
-  }
-  if (cursor_list_on(main) && main->loc_list &&
-      clt_runtime(clt_runtime_op::loc_free_unheld, area) != 0) {
+  if (warn[kWarnSummary] != 'W' || warn[kWarnBlockFetchEnd] != 'W') return 0;
+  if (block_fetch_wanted(main) && clt_blkf_free_all(area) != 0) return -1;
+  if (cursor_list_on(main) && main->loc_list && clt_runtime(clt_runtime_op::loc_free_unheld, area) != 0) {
     return -1;
   }
   return 0;

@@ -23,6 +23,8 @@
 #include "clt_rcnct_trc.h"
 #include "clt_cnv.h"
 #include "cltsqadc.h"
+#include "cltsqlsl.h"
+#include "zk_reply_routes.h"
 #include "zk_loghook.h"
 #include "zk_seam.h"
 
@@ -125,6 +127,8 @@ void wire() {
   clt_svc.req_free_buffers = free_buffers;
   clt_svc.pd_clt_close = close_session;
   clt_svc.runtime = clt_exec_runtime_further;
+  clt_svc.loc_state = clt_loc_state_of;
+  clt_svc.loc_mark_open = clt_loc_open_current;
   clt_svc.env_get = clt_env_setting_get;
   clt_svc.env_put = clt_env_setting_put;
   clt_svc.cnv_convert = clt_cnv_convert;

@@ -184,6 +184,25 @@ inline int32_t clt_var_len(const SQLVAR& v) {
 
 inline int32_t clt_decimal_size(const SQLVAR& v) { return v.len.d.sqlprcsn / 2 + 1; }
 
+// Bytes one element of a repetition value takes in the caller's memory;
+// `terminator` is the NUL room of the character types (0, 1, or 2 in the
+// UCS-2 conversion modes).
+inline int32_t clt_element_stride(const SQLVAR& v, int32_t terminator) {
+  const uint8_t even = v.sqlcod & 0xFE;
+  switch (clt_kind_of(v.sqlcod)) {
+    case clt_kind::varchar:
+    case clt_kind::nvarchar: return v.len.s.SYS;
+    case clt_kind::char_nul:
+    case clt_kind::fixchar: return v.len.s.sqllen + terminator;
+    case clt_kind::nfixchar: return 2 * v.len.s.sqllen + terminator;
+    case clt_kind::packed8:
+    case clt_kind::packed6: return clt_decimal_size(v);
+    case clt_kind::decimal:
+      return even == CLT_T_DEC_TEXT ? v.len.d.sqlprcsn + 1 : even == CLT_T_ZONED ? v.len.d.sqlprcsn : clt_decimal_size(v);
+    default: return v.len.s.sqllen;
+  }
+}
+
 // What the length rule looks at besides the variable.
 struct clt_type_env {
   bool same_byte_order;  // the connection's byte-order flag is set

@@ -59,9 +59,6 @@ int32_t clt_runtime(clt_runtime_op which, rdb_sql_area* area);
 inline int32_t clt_blkf_free_all(rdb_sql_area* area) {
   return clt_runtime(clt_runtime_op::blkf_free_all, area);
 }
-inline int32_t clt_loc_free_all(rdb_sql_area* area) {
-  return clt_runtime(clt_runtime_op::loc_free_all, area);
-}
 
 // The host part of a "host:port,..." setting item into `out`, which takes
 // the whole value; CLT_ENV_OK, or CLT_ENV_NOT_FOUND when it is empty.

@@ -123,6 +123,7 @@ enum clt_sqlcode : int32_t {
   CLT_SQL_ALREADY_CONNECTED = -752,
   CLT_SQL_SQL_LENGTH = -821,
   CLT_SQL_FILE_ACCESS = -824,
+  CLT_SQL_MODIFIED = -850,
   CLT_SQL_MAX_USERS = -932,
   CLT_SQL_NO_END = -937,        // the server's; no message of the client's own
   CLT_SQL_SESSION_LOST = -941,  // the server's; no message of the client's own
@@ -137,6 +138,7 @@ enum clt_sqlcode : int32_t {
 // SQLCODE: KFPA11nnn is -nnn, KFPA19nnn is -1nnn, KFPA12000 is 0 and
 // KFPA12100 is 100.
 #define CLT_MSG_COMPLETED "KFPA12000-I Processing of SQL completed"
+#define CLT_MSG_COMPLETED_SECOND "JXZ2000I . R. PROCESSING OF SQL COMPLETED"  // the second server protocol's
 #define CLT_MSG_NO_ROWS "KFPA12100-I No rows satisfying search condition"
 #define CLT_MSG_INVALID_PART "KFPA11104-E Invalid part \"%s\" in SQL"
 #define CLT_MSG_IDENTIFIER_LONG "KFPA11107-E More than 30 characters in identifier %s"
@@ -168,6 +170,7 @@ enum clt_sqlcode : int32_t {
 #define CLT_MSG_ALREADY_CONNECTED "KFPA11752-E Already connected"
 #define CLT_MSG_SQL_LENGTH "KFPA11821-E More than 2,000,000 or invalid length in SQL"
 #define CLT_MSG_FILE_ACCESS "KFPA11824-E %s file access error occurred, file name=%s, func=%s, errno=%d"
+#define CLT_MSG_MODIFIED "KFPA11850-E %s was modified after first blocked fetch"
 #define CLT_MSG_MAX_USERS "KFPA11932-E Number of connect users exceeded max users"
 #define CLT_MSG_NOT_SUPPORTED "KFPA11988-E Required function %s is not supported"
 #define CLT_MSG_MAINTENANCE "KFPA19700-E Marlo is under maintenance,code=%d"
@@ -214,6 +217,7 @@ inline constexpr clt_message CLT_MESSAGES[] = {
     {CLT_SQL_ALREADY_CONNECTED, CLT_MSG_ALREADY_CONNECTED},
     {CLT_SQL_SQL_LENGTH, CLT_MSG_SQL_LENGTH},
     {CLT_SQL_FILE_ACCESS, CLT_MSG_FILE_ACCESS},
+    {CLT_SQL_MODIFIED, CLT_MSG_MODIFIED},
     {CLT_SQL_MAX_USERS, CLT_MSG_MAX_USERS},
     {CLT_SQL_NOT_SUPPORTED, CLT_MSG_NOT_SUPPORTED},
     {CLT_SQL_MAINTENANCE, CLT_MSG_MAINTENANCE},

@@ -296,6 +296,40 @@ constexpr size_t CLT_REQTRC_AREA_SIZE = 48;
 constexpr size_t CLT_MSG_COPY_SIZE = 254;
 constexpr size_t CLT_FETCH_STATES = 3;
 
+// An entry of the statement list (sql/cltsqlsl): one per prepared cursor
+// statement and per cursor. The request builder reads the entry of a
+// FETCH that carries a locally completed OPEN.
+constexpr size_t CLT_LOC_TAG_SIZE = 8;
+constexpr size_t CLT_LOC_NAME_SIZE = 30;
+constexpr size_t CLT_LOC_ATTR_SIZE = 3;
+
+struct clt_loc_entry {
+  char tag[CLT_LOC_TAG_SIZE];  // "##aopcl"
+  uint16_t ext_stmt_length;    // 0: no extended statement name
+  char ext_stmt[CLT_LOC_NAME_SIZE];
+  uint16_t ext_curs_length;    // 0: no extended cursor name
+  char ext_curs[CLT_LOC_NAME_SIZE];
+  uint32_t stmtid;
+  uint16_t section;            // of the request that made the entry
+  uint16_t stmtsection;        // of the statement a cursor uses
+  char name1[CLT_LOC_NAME_SIZE];
+  char name2[CLT_LOC_NAME_SIZE];
+  uint8_t hold;                // non-zero: the cursor stays open over COMMIT
+  char kept;                   // 'Y': the statement outlives its transaction
+  uint8_t attr[CLT_LOC_ATTR_SIZE];
+  char fetched;                // 'Y' after the first FETCH
+  char end;                    // 'Y' after a FETCH returned SQLCODE 100
+  char open;                   // 'Y' while the cursor is open
+  char held_commit;            // 'Y' after a COMMIT while held
+  SQLDA* vars;                 // the OPEN's variables with their values, or null
+  uint8_t* open_block;         // the OPEN's length-prefixed block (code 5), or null
+  clt_loc_entry* next;
+  uint8_t* csna;               // the OPEN's character-set name area, or null
+};
+#if UINTPTR_MAX == UINT32_MAX
+static_assert(sizeof(clt_loc_entry) == 168);
+#endif
+
 // Per-request buffers of the control block, freed at every request.
 enum clt_request_buffer { CLT_REQBUF_APINF = 0 };
 

@@ -70,7 +70,7 @@ enum class clt_runtime_op {
   blkf_release,
   blkf_free_all,
   loc_find,
-  loc_find_ext,
+  loc_free_ext,
   loc_add,
   loc_bind_cursor,
   loc_store_vars,

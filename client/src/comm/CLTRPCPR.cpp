@@ -299,6 +299,12 @@ clt_req_locator clt_req_set_locator(clt_req_locator locator) {
 
 bool clt_srv_level_at_least(uint32_t level_word, uint32_t n) { return level_word <= ~n; }
 
+bool clt_cursor_list_kept(const clt_main* main, const clt_env* env) {
+  constexpr uint32_t kLevelCursorList = 23;
+  return (env->pdcursorlvl == '1' || env->pdcursorlvl == '2') &&
+         clt_srv_level_at_least(static_cast<uint32_t>(main->srv_level), kLevelCursorList);
+}
+
 int32_t clt_req_var_error(const clt_req_ctx& c, const char* module, int32_t line, const SQLDA* sqlda, int32_t number,
                           bool into, int32_t kind) {
   clt_report(c.area, module, line, CLT_SQL_VARIABLE_TYPE, into ? kStateVarInto : kStateVarType, CLT_MSG_VARIABLE_TYPE,

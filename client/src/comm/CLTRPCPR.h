@@ -20,6 +20,10 @@ clt_req_locator clt_req_set_locator(clt_req_locator locator);
 // server level >= n, tested on the level word read unsigned.
 bool clt_srv_level_at_least(uint32_t level_word, uint32_t n);
 
+// Whether the connection keeps the statement list: PDCURSORLVL '1' or
+// '2' on a server of level 23 or later.
+bool clt_cursor_list_kept(const clt_main* main, const clt_env* env);
+
 // Encodes an identifier or password into a 30-byte field: quoted values
 // unchanged between the quotes, others upper-cased, blank-padded and
 // complemented. session_auth: the closing quote is not checked.

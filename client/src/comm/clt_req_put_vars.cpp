@@ -257,7 +257,7 @@ class encoder {
     uint32_t first = 0;
     const bool conv = character(k) && converting(i, k);
     const bool national = nvarchar(k) || k == kNFixB4;
-    const int32_t step = stride(k, v);
+    const int32_t step = stride(v);
     if ((character(k) && sqllen < 0) || step < 0) return refuse(i, CLT_VAR_REAL_LENGTH);
     // Converted rows are measured first: their widest sets the slot width
     // and the entry's length.
@@ -351,7 +351,7 @@ class encoder {
       const bool fixed = fixchar(k) || k == kNFixB4;
       const bool packed_text = k == kSignText || k == kZoned;
       const int32_t size = packed_text ? packed_size(v) : plain_size(k, v);
-      const int32_t step = stride(k, v);
+      const int32_t step = stride(v);
       if (size < 0 || step < 0 || (packed_text && size > kPackedMax)) return refuse(i, CLT_VAR_DECIMAL);
       const uint32_t align = (k == kInt || k == kFloat4 || k == kLoc94 || k == kLoc9A || k == kLoc9E) ? 4
                            : k == kFloat8 ? 8 : k == kSmall ? 2 : 1;
@@ -398,15 +398,10 @@ class encoder {
   }
 
   // The host stride of a repetition element.
-  int32_t stride(uint8_t k, const SQLVAR& v) const {
+  int32_t stride(const SQLVAR& v) const {
     const uint8_t m = c_.env->pdcltcnvmode;
     const int32_t term = term_ != kTermDefault ? 0 : (m >= kCnvUcs2First && m <= kCnvUcs2Last) ? 2 : 1;
-    if (varchar(k) || nvarchar(k)) return v.len.s.SYS;
-    if (k == kStrZ || fixchar(k)) return v.len.s.sqllen + term;
-    if (k == kNFixB4) return 2 * v.len.s.sqllen + term;
-    if (k == kSignText) return v.len.d.sqlprcsn + 1;
-    if (k == kZoned) return v.len.d.sqlprcsn;
-    return plain_size(k, v);
+    return clt_element_stride(v, term);
   }
 
   // A repetition value: at a multiple of 4 the element count, then the
@@ -420,7 +415,7 @@ class encoder {
     const int32_t n = host_i32(host);
     // The host holds XDIM elements; a count beyond them is not read.
     if (n < 0 || n > v.XDIM) return refuse(i, CLT_VAR_REAL_LENGTH);
-    const int32_t step = stride(k, v);
+    const int32_t step = stride(v);
     const int32_t size = element_size(k, v, v.len.s.sqllen);
     if (size < 0 || step <= 0) return refuse(i, CLT_VAR_REAL_LENGTH);
     w_.u16(e + kSize, static_cast<uint16_t>(size));

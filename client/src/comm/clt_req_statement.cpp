@@ -72,6 +72,12 @@ enum : uint16_t { kExtVar1 = 2, kExtVar2 = 3, kExtNotice = 6, kExtStmtName = 7, 
 enum : uint8_t { kBitList2Names = 0x01, kBitAttr = 0x02, kBitList2 = 0x04, kBitList2Csna = 0x08,
                  kBitList1Names = 0x10, kBitList1 = 0x40, kBitList1Csna = 0x80 };
 constexpr uint8_t kSetVarsFlag = 0x01;
+// Statement flags of a FETCH of a listed cursor: the statement is known,
+// and the FETCH carries the OPEN completed without the server (0x02) or
+// that OPEN's block in place of the text (0x0A).
+constexpr uint8_t kKeptFetch = 0x04;
+constexpr uint8_t kDeferredOpen = 0x02;
+constexpr uint8_t kDeferredOpenBlock = 0x0A;
 constexpr uint8_t kNamePairFlag = 0x10;
 
 // Block-fetch modes handed to the variable encoding.
@@ -100,6 +106,7 @@ class builder {
 
   int32_t build() {
     const rdb_sql_area& a = *c_.area;
+    find_kept_statement();
     len_ = 0;
     if (!fits(at_least(kWideBodyLevel) ? kWideEnd : kNarrowEnd)) return too_long(__LINE__);
     len_ = at_least(kWideBodyLevel) ? kWideEnd : kNarrowEnd;
@@ -120,6 +127,21 @@ class builder {
 
  private:
   bool at_least(uint32_t n) const { return clt_srv_level_at_least(level_, n); }
+
+  // A FETCH of a cursor the statement list knows; with PDCURSORLVL '2'
+  // and an OPEN completed without the server, the FETCH carries it.
+  void find_kept_statement() {
+    if (func_ != CLT_FC_FETC || !clt_cursor_list_kept(c_.main, c_.env) ||
+        clt_runtime(clt_runtime_op::loc_find, c_.area) != 0) {
+      return;
+    }
+    kept_ = static_cast<const clt_loc_entry*>(c_.main->loc_current);
+    if (kept_ == nullptr || c_.env->pdcursorlvl != '2' || kept_->fetched != 'N') return;
+    carried_open_ = kept_->open == 'Y';
+    deferred_ = kept_;
+  }
+  const uint8_t* open_block() const { return deferred_ != nullptr ? deferred_->open_block : nullptr; }
+  const SQLDA* deferred_vars() const { return deferred_ != nullptr ? deferred_->vars : nullptr; }
 
   // Whether need more bytes fit behind the running length, an alignment
   // gap included; no part is written beyond the request buffer.
@@ -229,6 +251,7 @@ class builder {
       if (at_least(kNamePairLevel) && a.namepair != nullptr) flags |= kNamePairFlag;
       w_.byte(kStmtFlags, flags);
     }
+    if (kept_ != nullptr) kept_statement_fields();
     if ((func_ == CLT_FC_AUI2 || func_ == CLT_FC_AUX) && at_least(kArrayLevel) && array_statement()) {
       w_.i16(kArrayRows, a.arycount);
     }
@@ -247,6 +270,23 @@ class builder {
       w_.u32(kTrio, c_.errlog_count);
       w_.u32(kTrio + 4, c_.conn->thread_id);
     }
+  }
+
+  // Offset 109 and, for a FETCH that carries its cursor's OPEN, the
+  // fields that OPEN would have sent.
+  void kept_statement_fields() {
+    uint8_t flags = kKeptFetch;
+    if (carried_open_) {
+      const bool block = kept_->open_block != nullptr;
+      flags = static_cast<uint8_t>(flags + (block ? kDeferredOpenBlock : kDeferredOpen));
+      if (block) {
+        w_.bytes(kAttr, kept_->attr, kAttrBytes);
+        w_.byte(kHold, kept_->hold);
+        w_.byte(kKept, static_cast<uint8_t>(kept_->kept));
+      }
+      w_.u16(kStmtSection, kept_->stmtsection);
+    }
+    w_.byte(kStmtFlags, flags);
   }
 
   void name(const char* field, uint32_t slot) {
@@ -283,15 +323,17 @@ class builder {
   }
 
   int32_t sql_text(const rdb_sql_area& a) {
-    if (!is(func_, {CLT_FC_AUI2, CLT_FC_SET, CLT_FC_OPN2, CLT_FC_AUXI, CLT_FC_CALL, CLT_FC_GETD, CLT_FC_AUI3}) ||
-        a.sqltext == nullptr) {
-      return 0;
-    }
+    // A carried OPEN's block takes the place of the text.
+    const rdb_sql_text* text = open_block() != nullptr ? reinterpret_cast<const rdb_sql_text*>(open_block()) : a.sqltext;
+    const bool carries = open_block() != nullptr ||
+                         is(func_, {CLT_FC_AUI2, CLT_FC_SET, CLT_FC_OPN2, CLT_FC_AUXI, CLT_FC_CALL, CLT_FC_GETD,
+                                    CLT_FC_AUI3});
+    if (!carries || text == nullptr) return 0;
     const uint8_t mode = c_.env->pdcltcnvmode;
     const int64_t growth = (mode == kCnvNone || mode == kCnvAuto) ? 1 : kCnvGrowth;
-    if (a.sqltext->length < 0 || !fits(sizeof(uint32_t) + growth * a.sqltext->length)) return too_long(__LINE__);
+    if (text->length < 0 || !fits(sizeof(uint32_t) + growth * text->length)) return too_long(__LINE__);
     const uint32_t off = pad_to(w_, len_, kSqlTextAlign);
-    const int32_t n = put_text(off + sizeof(uint32_t), a.sqltext->text, a.sqltext->length, __LINE__);
+    const int32_t n = put_text(off + sizeof(uint32_t), text->text, text->length, __LINE__);
     if (n < 0) return -1;
     w_.u32(off, static_cast<uint32_t>(n));
     w_.u32(kTextOff, off - kPrefix);
@@ -390,10 +432,19 @@ class builder {
   }
 
   int32_t lists(const rdb_sql_area& a) {
+    // A carried OPEN's variables go first, as the OPEN's list; the FETCH's
+    // own list then takes the second slots.
+    const bool moved = deferred_vars() != nullptr;
+    if (moved) {
+      const void* csna = at_least(kCsnaLevel) ? deferred_->csna : nullptr;
+      if (csna != nullptr && csna_part(csna, kSlotCsna1) != 0) return -1;
+      if (list_part(deferred_vars(), csna, kSlotList1, 0, true, kNoBlockFetch, false) != 0) return -1;
+    }
     if (list1_sent() && a.sqliasda != nullptr && !description_kept()) {
-      if (csna1() != nullptr && csna_part(csna1(), kSlotCsna1) != 0) return -1;
+      if (csna1() != nullptr && csna_part(csna1(), moved ? kSlotCsna2 : kSlotCsna1) != 0) return -1;
       const int32_t into = fetch() ? a.sqliasda->sqld : func_ == CLT_FC_AUI2 ? a.outcount : 0;
-      if (list_part(a.sqliasda, csna1(), kSlotList1, into, !heads_only(), mode_, fetch() || heads_only()) != 0) {
+      if (list_part(a.sqliasda, csna1(), moved ? kSlotList2 : kSlotList1, into, !heads_only(), mode_,
+                    fetch() || heads_only()) != 0) {
         return -1;
       }
     }
@@ -519,6 +570,9 @@ class builder {
   uint32_t len_ = 0;
   uint16_t parts_ = 1;
   int32_t mode_ = kNoBlockFetch;
+  const clt_loc_entry* kept_ = nullptr;      // the FETCH's statement-list entry
+  const clt_loc_entry* deferred_ = nullptr;  // the same, when its OPEN travels with the FETCH
+  bool carried_open_ = false;                // the OPEN was completed without the server
 };
 
 }  // namespace

@@ -378,7 +378,8 @@ namespace {
 
 enum class step { ok, failed, stop };
 
-// One descriptor-form row: the reply, the list and the per-call rules.
+// One descriptor-form row: the reply, the list and the per-call rules;
+// a block row also carries the places its block gives each column.
 struct row {
   clt_col_env& e;
   const uint8_t* body;
@@ -387,9 +388,13 @@ struct row {
   SQLDA* da;
   const uint8_t* flags;
   uint16_t flag_count;
+  const char* module = kModule;
+  const clt_block_row* block = nullptr;
 
+  bool arrays() const { return block != nullptr && block->layout == clt_block_layout::arrays; }
+  bool records() const { return block != nullptr && block->layout == clt_block_layout::records; }
   step refuse(int32_t line) const {
-    clt_report(e.area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
+    clt_report(e.area, module, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, module, line);
     return step::failed;
   }
   // The body position of an offset from the data part, when `size` bytes
@@ -404,6 +409,7 @@ struct row {
 };
 
 struct column_desc {
+  uint8_t raw;       // as sent: odd when the column is nullable
   uint8_t code;      // even form
   int16_t length;
   uint8_t precision;
@@ -419,20 +425,27 @@ bool text_host(uint8_t c) { return (c & 0xFE) == CLT_T_DEC_TEXT || (c & 0xFE) ==
 bool packed_host(uint8_t c) { return (c & 0xFC) == CLT_T_DECIMAL; }
 bool no_repetition_code(uint8_t c) { return c == CLT_T_BYTES || (c >= CLT_T_LOB && c <= CLT_T_HANDLE3); }
 
-// Whether the descriptor's checks hold for the variable.
-bool checks_hold(const clt_col_env& e, const column_desc& d, const SQLVAR& v, bool cs) {
+constexpr uint32_t kBlockBinaryMax = 32000;  // 0x90 in column arrays without PDBINARYBLKF
+
+// Whether the descriptor's checks hold for the variable; a block adds
+// its own (`block` null for a single row).
+bool checks_hold(const clt_col_env& e, const column_desc& d, const SQLVAR& v, bool cs, const clt_block_row* block) {
   const int32_t len = d.length;
   const int32_t sqllen = v.len.s.sqllen;
   const bool unbounded = !cs && e.wide_factor;  // the conversion bounds the text
+  const bool arrays = block != nullptr && block->layout == clt_block_layout::arrays;
   switch (d.code) {
     case CLT_T_BYTES: return len >= 1 && len <= CLT_LEN_FIXED && len <= sqllen;
     case CLT_T_PACKED8: return d.precision == 8 && d.scale == 0;
     case CLT_T_PACKED6: return d.precision == 6 && d.scale == 0;
     case CLT_T_CODED4: return len == 4;
-    case CLT_T_CODED3: return e.second || len == 3;
-    case CLT_T_CODED_VAR: return len >= 7 && len <= 10 && len <= sqllen;
-    case CLT_T_LOB: case CLT_T_LOB_RSV: case CLT_T_LOB_RSV2:
+    case CLT_T_CODED3: return (e.second && block == nullptr) || len == 3;
+    case CLT_T_CODED_VAR: return len >= 7 && len <= 10 && (block != nullptr ? len == sqllen : len <= sqllen);
+    case CLT_T_LOB:
+      if (arrays && !block->long_binary) return d.length32 >= 1 && d.length32 <= kBlockBinaryMax;
       return d.length32 >= 1 && d.length32 <= static_cast<uint32_t>(INT32_MAX);
+    case CLT_T_LOB_RSV: case CLT_T_LOB_RSV2:
+      return block == nullptr && d.length32 >= 1 && d.length32 <= static_cast<uint32_t>(INT32_MAX);
     case CLT_T_HANDLE: case CLT_T_HANDLE2: case CLT_T_HANDLE3: return len == 4;
     case CLT_T_VARCHAR: case CLT_T_VARCHAR2: case CLT_T_MVARCHAR: case CLT_T_MVARCHAR2:
       return len >= 1 && len <= CLT_LEN_CHAR;
@@ -600,11 +613,11 @@ step store_value(row& r, const column_desc& d, const SQLVAR& v, const uint8_t* n
 
 step report_invalid(const row& r, int32_t i) {
   if (r.e.dry) return step::stop;
-  clt_col_invalid(r.e.area, kModule, __LINE__, i);
+  clt_col_invalid(r.e.area, r.module, __LINE__, i);
   return step::stop;
 }
 
-step repetition(row& r, int32_t i, const column_desc& d, const SQLVAR& v, const uint8_t* names) {
+step repetition(row& r, int32_t i, const column_desc& d, const SQLVAR& v, const uint8_t* names, bool nullable) {
   const clt_col_env& e = r.e;
   // Without a value the column has no elements; its indicator still goes.
   uint32_t at = 0;
@@ -613,22 +626,26 @@ step repetition(row& r, int32_t i, const column_desc& d, const SQLVAR& v, const 
   if (n > static_cast<uint32_t>(std::max<int16_t>(v.XDIM, 0))) return r.refuse(__LINE__);
   uint32_t ind = 0;
   const bool indicators = d.indicator != 0;
+  int32_t column_indicator = 0;
   if (indicators) {
     if (!r.at(d.indicator, sizeof(int32_t) + 2ull * n, &ind)) return r.refuse(__LINE__);
-    if (static_cast<int32_t>(clt_col_u32(e, r.body + ind)) < 0 && n != 0) return r.refuse(__LINE__);
+    column_indicator = static_cast<int32_t>(clt_col_u32(e, r.body + ind));
+    if (column_indicator < 0 && n != 0) return r.refuse(__LINE__);
   }
   // Indicators first: a cut element's measured length then replaces its
   // reply indicator in place.
   auto* sqlind = static_cast<uint8_t*>(v.SQLIND);
-  const bool deliver = clt_nullable(v.sqlcod) && indicators && sqlind != nullptr;
+  const bool deliver = nullable && indicators && sqlind != nullptr;
   if (deliver) {
-    clt_col_put32(e, sqlind, static_cast<int32_t>(clt_col_u32(e, r.body + ind)));
+    clt_col_put32(e, sqlind, column_indicator);
     for (uint32_t k = 0; k < n; ++k) {
       const auto x = static_cast<int16_t>(clt_col_u16(e, r.body + ind + 4 + 2 * k));
       clt_col_put16(e, sqlind + sizeof(int32_t) + 2 * k, x);
     }
   }
   if (d.value == 0) return step::ok;
+  // A row record's null column takes nothing, not even its count.
+  if (r.records() && column_indicator < 0 && !e.carry_data) return step::ok;
   auto* var = static_cast<uint8_t*>(v.SQLDATA);
   clt_col_put32(e, var, static_cast<int32_t>(n));
   const uint32_t stride = element_stride(e, d, v);
@@ -648,29 +665,44 @@ step repetition(row& r, int32_t i, const column_desc& d, const SQLVAR& v, const 
   return step::ok;
 }
 
+step report_no_indicator(const row& r, int32_t i) {
+  if (r.e.dry) return step::stop;
+  clt_report(r.e.area, r.module, __LINE__, CLT_SQL_NULL_INDICATOR, CLT_SQLSTATE_DEFAULT, CLT_MSG_NULL_INDICATOR, i + 1);
+  return step::failed;
+}
+
 step column(row& r, int32_t i) {
   const clt_col_env& e = r.e;
   const uint8_t* desc = r.body + r.data + CLT_DATA_DESCRIPTORS + CLT_DESC_SIZE * static_cast<uint32_t>(i);
   column_desc d{};
-  d.code = desc[CLT_DESC_CODE] & 0xFE;
+  d.raw = desc[CLT_DESC_CODE];
+  d.code = d.raw & 0xFE;
   d.length = static_cast<int16_t>(clt_col_u16(e, desc + CLT_DESC_LENGTH));
   d.precision = desc[CLT_DESC_LENGTH];
   d.scale = desc[CLT_DESC_SCALE];
   d.length32 = clt_col_u32(e, desc + CLT_DESC_LENGTH);
   d.value = clt_col_u32(e, desc + CLT_DESC_VALUE);
   d.indicator = clt_col_u32(e, desc + CLT_DESC_INDICATOR);
+  if (r.block != nullptr) {
+    d.value = r.block->cells[i].value;
+    d.indicator = r.block->cells[i].indicator;
+  }
   const SQLVAR& v = r.da->sqlvar[i];
-  const bool nullable = clt_nullable(v.sqlcod);
+  // A block keys its indicators on the code it sends; a single row on
+  // the variable's.
+  const uint8_t keyed = r.block != nullptr ? d.raw : v.sqlcod;
+  const bool nullable = clt_nullable(keyed);
   const uint8_t* names = clt_col_names(e, i);
   const bool rep = v.XDIM >= CLT_MULTIPLE && !no_repetition_code(d.code);
-  if (d.value != 0 && !checks_hold(e, d, v, names != nullptr)) return r.refuse(__LINE__);
+  if (d.value != 0 && !checks_hold(e, d, v, names != nullptr, r.block)) return r.refuse(__LINE__);
   if (rep) {
-    const step s = repetition(r, i, d, v, names);
+    if (r.arrays() && nullable && r.block->cells[i].no_structure) return report_no_indicator(r, i);
+    const step s = repetition(r, i, d, v, names, nullable);
     if (s != step::ok) return s;
   }
   // The scalar indicator as the reply carries it.
   uint32_t ind = 0;
-  const bool wide = wide_host_indicator(v.sqlcod);
+  const bool wide = wide_host_indicator(keyed);
   const uint32_t ind_size = wide ? sizeof(int32_t) : sizeof(int16_t);
   const bool has_ind = nullable && d.indicator != 0;
   if (has_ind && !rep && !r.at(d.indicator, ind_size, &ind)) return r.refuse(__LINE__);
@@ -678,7 +710,12 @@ step column(row& r, int32_t i) {
   if (has_ind && !rep) {
     indicator = wide ? static_cast<int32_t>(clt_col_u32(e, r.body + ind)) : static_cast<int16_t>(clt_col_u16(e, r.body + ind));
   }
-  if (d.value != 0 && !rep) {
+  // Row records store no value of a null row, column arrays none of a
+  // null long value; the value then is data only when nulls carry data.
+  const bool null_skipped = has_ind && indicator < 0 && !e.carry_data && (r.records() || (r.arrays() && wide));
+  // Row records deliver their indicators unchanged.
+  const bool grows = !r.records() && r.flagged(i);
+  if (d.value != 0 && !rep && !null_skipped) {
     uint32_t pos = 0;
     if (!r.at(d.value, 0, &pos)) return r.refuse(__LINE__);
     value_io io{pos, static_cast<uint8_t*>(v.SQLDATA), r.flagged(i) && varchar_code(d.code),
@@ -688,23 +725,38 @@ step column(row& r, int32_t i) {
     if (s == step::stop) return report_invalid(r, i);
     if (s != step::ok) return s;
     if (io.indicator_set) indicator = io.indicator;
-    else if (indicator > 0 && r.flagged(i)) indicator += e.address_len;
-  } else if (indicator > 0 && r.flagged(i)) {
+    else if (indicator > 0 && grows) indicator += e.address_len;
+  } else if (indicator > 0 && grows) {
     indicator += e.address_len;
   }
   if (!has_ind) return step::ok;
   if (v.SQLIND == nullptr) {
-    if (e.dry) return step::stop;
-    clt_report(e.area, kModule, __LINE__, CLT_SQL_NULL_INDICATOR, CLT_SQLSTATE_DEFAULT, CLT_MSG_NULL_INDICATOR, i + 1);
-    return step::failed;
+    // A row record's repetition column then only has no indicator.
+    if (rep && r.records()) return step::ok;
+    return report_no_indicator(r, i);
   }
   if (rep) return step::ok;
+  // A row record delivers a non-negative indicator with a value only.
+  if (r.records() && indicator >= 0 && d.value == 0) return step::ok;
   if (wide) {
     clt_col_put32(e, v.SQLIND, indicator);
   } else {
     clt_col_put16(e, v.SQLIND, static_cast<int16_t>(std::min<int32_t>(indicator, INT16_MAX)));
   }
   return step::ok;
+}
+
+// The checking pass, then the storing pass, over the row's columns.
+int32_t convert_row(row& r, uint16_t columns) {
+  for (const bool dry : {true, false}) {
+    r.e.dry = dry;
+    for (int32_t i = 0; i < columns; ++i) {
+      const step s = column(r, i);
+      if (s == step::failed) return -1;
+      if (s == step::stop) break;
+    }
+  }
+  return 0;
 }
 
 // The host-variable list of the running request and how many of its
@@ -746,14 +798,14 @@ bool clt_col_body(const clt_col_env& e, const uint8_t* body, uint32_t length, ui
 }
 
 bool clt_col_checks(const clt_col_env& e, uint8_t code, int16_t length, uint8_t precision, uint8_t scale,
-                    uint32_t length32, const SQLVAR& v, bool cs) {
+                    uint32_t length32, const SQLVAR& v, bool cs, const clt_block_row* block) {
   column_desc d{};
   d.code = code;
   d.length = length;
   d.precision = precision;
   d.scale = scale;
   d.length32 = length32;
-  return checks_hold(e, d, v, cs);
+  return checks_hold(e, d, v, cs, block);
 }
 
 int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
@@ -794,13 +846,12 @@ int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
     return -1;
   }
   row r{e, body, total, data, da, flags, flag_count};
-  for (const bool dry : {true, false}) {
-    e.dry = dry;
-    for (int32_t i = 0; i < columns; ++i) {
-      const step s = column(r, i);
-      if (s == step::failed) return -1;
-      if (s == step::stop) break;
-    }
-  }
-  return 0;
+  return convert_row(r, columns);
+}
+
+int32_t clt_block_row_conv(const uint8_t* body, uint32_t total, uint32_t data, uint16_t columns, SQLDA* da,
+                           clt_col_env& e, const uint8_t* flags, uint16_t flag_count, const clt_block_row& block,
+                           const char* module) {
+  row r{e, body, total, data, da, flags, flag_count, module, &block};
+  return convert_row(r, columns);
 }

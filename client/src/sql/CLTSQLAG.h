@@ -150,13 +150,36 @@ void clt_col_invalid(rdb_sql_area* area, const char* module, int32_t line, int32
 // within the body.
 bool clt_col_body(const clt_col_env& e, const uint8_t* body, uint32_t length, uint32_t* total, uint32_t* data);
 
+// Rows of a block-fetch buffer: where the block keeps each column's value
+// and indicator for the row at hand, and the layout whose rules differ
+// from clt_out_conv's (column arrays or row records).
+enum class clt_block_layout { arrays, records };
+struct clt_block_cell {
+  uint32_t value;      // offset from the data part; 0: the row has no value
+  uint32_t indicator;  // offset from the data part of the indicator, or of a repetition's structure; 0: none
+  bool no_structure;   // column arrays: the row's repetition indicator structure is missing
+};
+struct clt_block_row {
+  clt_block_layout layout;
+  const clt_block_cell* cells;  // one per column
+  bool long_binary;             // column arrays: 0x90 declared above 32000 bytes is allowed
+};
+
 // Whether the checks of the column value conversion hold for a column
 // descriptor (code in its even form) and its variable; `cs`: the column
-// names a character set.
+// names a character set; `block`: the block row's own checks, null for a
+// single row.
 bool clt_col_checks(const clt_col_env& e, uint8_t code, int16_t length, uint8_t precision, uint8_t scale,
-                    uint32_t length32, const SQLVAR& v, bool cs);
+                    uint32_t length32, const SQLVAR& v, bool cs, const clt_block_row* block);
 
 // Converts one row in the descriptor form into the host-variable list
 // (the second SQLDA for "AUX ", "AUXI", "AUXO", "CALL", "GETD" and
 // "AUI3"). 0, also after -306; -1 with the SQLCA and SQLSTATE set.
 int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
+
+// Converts one block row (data part at `data`, `columns` descriptors)
+// into the variables of `da`, reporting as `module`. The contract of
+// clt_out_conv: a refused row leaves every variable as it was.
+int32_t clt_block_row_conv(const uint8_t* body, uint32_t total, uint32_t data, uint16_t columns, SQLDA* da,
+                           clt_col_env& e, const uint8_t* flags, uint16_t flag_count, const clt_block_row& block,
+                           const char* module);

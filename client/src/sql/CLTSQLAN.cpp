@@ -18,13 +18,13 @@
 #include "zk_seam.h"
 #include "CLTUTL.h"
 #include "clt_cnv.h"
+#include "cltsqlsl.h"
 
 clt_reply_services clt_reply_svc{};
 
 namespace {
 
 constexpr const char* kModule = "CLTSQLAN";
-constexpr const char* kMsgRdDone = "JXZ2000I . R. PROCESSING OF SQL COMPLETED";
 constexpr const char* kMsgRdNoRows = "JXZ2100I . R. NO ROWS SATISFYING SEARCH CONDITION";
 constexpr const char* kMsgLogMemory = "KFPZ02406-E Error occurred in Marlo/client, reason=%s, inf=%d:%s:%d\n";
 
@@ -75,6 +75,7 @@ constexpr uint32_t kCaSource = 44;
 constexpr uint32_t kCaLine = 56;
 constexpr uint32_t kCaSize = 60;
 constexpr uint32_t kCaSourceSize = 12;
+constexpr uint32_t kCaKind = kCaErrd + 4 * 4 + 2;  // second half of sqlerrd[4]: PREPARE's statement kind
 constexpr int kErrdCount = 6;
 constexpr int kWarnBits = 8;
 
@@ -85,6 +86,7 @@ constexpr uint32_t kPrepOutNames = 24;
 
 // Status part.
 constexpr uint32_t kStSqlstate = 0;
+constexpr uint32_t kStHold = 6;
 constexpr uint32_t kStFlags7 = 7;
 constexpr uint32_t kStFlags16 = 16;
 constexpr uint32_t kStSize = 17;
@@ -711,7 +713,7 @@ int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received)
   }
   const int32_t code = static_cast<int32_t>(v.u32(ca + kCaCode));
   sqlca->SQLCODE = code;
-  const char* fixed = code == 0 ? (rd ? kMsgRdDone : CLT_MSG_COMPLETED)
+  const char* fixed = code == 0 ? (rd ? CLT_MSG_COMPLETED_SECOND : CLT_MSG_COMPLETED)
                       : code == CLT_SQL_NO_ROWS ? (rd ? kMsgRdNoRows : CLT_MSG_NO_ROWS)
                                                : nullptr;
   if (fixed != nullptr) {
@@ -825,6 +827,11 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   if (code < 0 && fetch && rc->fetch_desc != nullptr) {
     cltmem_free(rc->fetch_desc, kModule, __LINE__);
     rc->fetch_desc = nullptr;
+  }
+  if (clt_cursor_list_kept(main, env)) {
+    uint32_t ca = 0;
+    const uint16_t kind = v.u32_at(kBodySqlca, &ca) && v.has(ca, kCaSize) ? v.u16(ca + kCaKind) : 0;
+    if (clt_loc_after_reply(area, code, v.p[st + kStHold], kind) != 0) return done(-1);
   }
   if (code < 0) {
     const bool goes_on = (block && !(env->pdblkferrbreak == kYes && (flags7 & 0x04) != 0)) || func == kCall ||

@@ -347,6 +347,9 @@ bool is_array_statement(const binding& b) {
   return in(b.fc, {CLT_FC_AUI2, CLT_FC_AUX}) && b.area->version >= kArrayLayout && b.area->arycount >= CLT_MULTIPLE;
 }
 
+int32_t bind_list(const binding& b, const SQLDA* sqlda, const void* csna, int32_t first, bool array,
+                  int64_t* total);
+
 // The USING list in the first SQLDA.
 int32_t bind_using(const binding& b, int64_t* total) {
   const SQLDA* sqlda = b.area->sqliasda;
@@ -367,12 +370,17 @@ int32_t bind_using(const binding& b, int64_t* total) {
                  CLT_FC_CALL, CLT_FC_GETD, CLT_FC_DEST, CLT_FC_AUI3})) {
     return 0;
   }
+  const void* csna = level_at_least(b.main, kLevelAudit) ? b.area->sqlcsna1 : nullptr;
+  const int32_t first = b.fc == CLT_FC_AUI2 ? std::max<int32_t>(0, b.area->outcount) : 0;
+  return bind_list(b, sqlda, csna, first, is_array_statement(b), total);
+}
+
+// A USING list: checked, its variables from `first` on measured.
+int32_t bind_list(const binding& b, const SQLDA* sqlda, const void* csna, int32_t first, bool array,
+                  int64_t* total) {
   // DEST's walk is held to sqln as well: beyond it lies no variable.
   if (check_sqld(b, sqlda) != 0) return -1;
   *total += b.fc == CLT_FC_DEST ? kDestUsing : CLT_WIRE_SQLVAR * sqlda->sqld + CLT_WIRE_LIST_HEAD;
-  const void* csna = level_at_least(b.main, kLevelAudit) ? b.area->sqlcsna1 : nullptr;
-  const bool array = is_array_statement(b);
-  const int32_t first = b.fc == CLT_FC_AUI2 ? std::max<int32_t>(0, b.area->outcount) : 0;
   list_sum sum;
   sum.bytes = *total;
   for (int32_t i = first; i < sqlda->sqld; ++i) {
@@ -424,6 +432,31 @@ int32_t count_csnas(const binding& b, int64_t* total) {
   if (first_list && b.area->sqlcsna1 != nullptr && count_csna(b, b.area->sqlcsna1, check_used, total) != 0) return -1;
   const bool second_list = in(b.fc, {CLT_FC_AUX, CLT_FC_AUXI, CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_GETD, CLT_FC_AUI3});
   if (second_list && b.area->sqlcsna2 != nullptr && count_csna(b, b.area->sqlcsna2, true, total) != 0) return -1;
+  return 0;
+}
+
+// The OPEN that a FETCH carries: its cursor was opened without the
+// server, and the list keeps that OPEN's block, variables and names.
+int32_t bind_deferred(const binding& b, int64_t* total) {
+  if (b.fc != CLT_FC_FETC || b.env->pdcursorlvl != '2' || !clt_cursor_list_kept(b.main, b.env) ||
+      clt_runtime(clt_runtime_op::loc_find, b.area) != 0) {
+    return 0;
+  }
+  const auto* e = static_cast<const clt_loc_entry*>(b.main->loc_current);
+  if (e->open != 'Y' || e->fetched != 'N') return 0;
+  if (e->open_block != nullptr) {
+    int32_t length = 0;
+    memcpy(&length, e->open_block, sizeof length);
+    const char* text = reinterpret_cast<const char*>(e->open_block) + sizeof length;
+    *total += text_length(text, std::max<int32_t>(0, length), b.measure) + kElement;
+  }
+  if (e->vars != nullptr) {
+    const void* csna = level_at_least(b.main, kLevelAudit) ? e->csna : nullptr;
+    if (check_sqln(b, e->vars) != 0 || bind_list(b, e->vars, csna, 0, false, total) != 0) return -1;
+  }
+  if (level_at_least(b.main, kLevelAudit) && e->csna != nullptr && count_csna(b, e->csna, true, total) != 0) {
+    return -1;
+  }
   return 0;
 }
 
@@ -503,10 +536,11 @@ int32_t clt_bind_input(rdb_sql_area* area) {
             mode > kModeAuto,
             mode > kModeAuto && mode != kModeUtf8Txt && mode != kModeUtf8MsTxt,
             clt_type_env_of(main->byteorder, env->pdsrvtype, main->srv_codeset)};
-  // The deferred input of a FETCH comes with the statement list, which
-  // keeps the OPEN's copies; without it nothing is deferred.
   int64_t total = fixed_part(b);
-  if (bind_using(b, &total) != 0 || count_second(b, &total) != 0 || count_csnas(b, &total) != 0) return -1;
+  if (bind_using(b, &total) != 0 || bind_deferred(b, &total) != 0 || count_second(b, &total) != 0 ||
+      count_csnas(b, &total) != 0) {
+    return -1;
+  }
   if (total > CLT_SIZE_MAX) return fail_memory(b, total);
 
   clt_com_conn* com = clt_main_com(main);

@@ -25,6 +25,7 @@
 #include "clt_rcnct_trc.h"
 #include "clt_req_statement.h"
 #include "cltsqlbf.h"
+#include "cltsqlsl.h"
 #include "cltsqlef.h"
 
 clt_exec_services clt_exec_svc{};
@@ -32,7 +33,6 @@ clt_exec_services clt_exec_svc{};
 namespace {
 
 constexpr const char* kModule = "CLTSQLEX";
-constexpr const char* kMsgCompletedSecond = "JXZ2000I . R. PROCESSING OF SQL COMPLETED";
 constexpr char kSqlstateSuccess[] = "00000";
 constexpr const char* kLogClientInfo = "KFPZ02445-I Client information, Type=%s, Inf=%s\n";
 
@@ -65,6 +65,7 @@ struct progress_bits {
 };
 constexpr progress_bits kProgressGeneral{0x1000, 0x2000};
 constexpr progress_bits kProgressClose{0x100000, 0x200000};
+constexpr progress_bits kProgressFetch{0x4000, 0x8000};
 
 // CONNECT reply: body directory, status part and connection information.
 constexpr uint32_t kBodyTotal = 0;
@@ -639,7 +640,7 @@ void free_work_blocks(const connection& c) { clt_reply_free_work(clt_main_reply(
 int32_t report_completed(const connection& c, rdb_sql_area* area) {
   clt_msg_token token;
   if (c.env->pdsrvtype == kSrvTypeSecond) {
-    clt_set_msg("%s", &token, 0, kMsgCompletedSecond);
+    clt_set_msg("%s", &token, 0, CLT_MSG_COMPLETED_SECOND);
   } else {
     clt_set_msg(CLT_MSG_COMPLETED, &token, 0);
   }
@@ -726,22 +727,20 @@ int32_t finish_statement(const connection& c, rdb_sql_area* area, progress_bits 
   return rc;
 }
 
-// Freeing from a list that was never made has nothing to do; a list that
-// exists needs the statement list, built elsewhere.
-int32_t free_from(const void* list, rdb_sql_area* area, int32_t line) {
-  return list == nullptr ? 0 : report_client(area, line);
-}
-
 }  // namespace
 
 int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
-  const clt_main* main = clt_cur_main();
   switch (which) {
-    case clt_runtime_op::loc_free_unheld:
-    case clt_runtime_op::loc_free_closed:
-    case clt_runtime_op::loc_free_same_name:
-    case clt_runtime_op::loc_free_all:
-      return free_from(main != nullptr ? main->loc_list : nullptr, area, __LINE__);
+    case clt_runtime_op::loc_find: return clt_loc_find(area);
+    case clt_runtime_op::loc_free_ext: return clt_loc_free_ext(area);
+    case clt_runtime_op::loc_add: return clt_loc_add(area);
+    case clt_runtime_op::loc_bind_cursor: return clt_loc_bind_cursor(area);
+    case clt_runtime_op::loc_store_vars: return clt_loc_store_vars(area);
+    case clt_runtime_op::loc_release: return clt_loc_release(area);
+    case clt_runtime_op::loc_free_unheld: return clt_loc_free_unheld(area);
+    case clt_runtime_op::loc_free_closed: return clt_loc_free_closed(area);
+    case clt_runtime_op::loc_free_same_name: return clt_loc_free_same_name(clt_loc_current());
+    case clt_runtime_op::loc_free_all: return clt_loc_free_all(area);
     case clt_runtime_op::blkf_free_all: return clt_blkf_free_every(area);
     case clt_runtime_op::blkf_find: return clt_blkf_find(area);
     case clt_runtime_op::blkf_release: return clt_blkf_release(area);
@@ -752,6 +751,7 @@ int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
     case clt_runtime_op::exec_general: return clt_exec_general(area);
     case clt_runtime_op::exec_close: return clt_exec_close(area);
     case clt_runtime_op::exec_array: return clt_exec_array(area);
+    case clt_runtime_op::exec_fetch: return clt_exec_fetch(area);
     // Executors built elsewhere; until then a request for one fails as a
     // client error.
     default: return report_client(area, __LINE__);
@@ -834,23 +834,35 @@ namespace {
 
 constexpr int32_t kBlockUpkeepCodes[] = {CLT_FC_AUI2, CLT_FC_AUX,  CLT_FC_AUXI,
                                          CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_AUI3};
+constexpr int32_t kListUpkeepCodes[] = {CLT_FC_FETC, CLT_FC_AUI2, CLT_FC_AUX,  CLT_FC_AUXI,
+                                        CLT_FC_AUXO, CLT_FC_CALL, CLT_FC_AUI3};
+
+template <size_t N>
+bool one_of(const int32_t (&codes)[N], int32_t fc) {
+  return std::find(std::begin(codes), std::end(codes), fc) != std::end(codes);
+}
 
 // The statements after whose replies the server may ask for the
-// block-fetch buffers to go: its flags say what a COMMIT or a ROLLBACK
-// would have released.
-int32_t analyse_with_blkf_upkeep(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
+// block-fetch buffers and the statement-list entries to go: its flags
+// say what a COMMIT or a ROLLBACK would have released.
+int32_t analyse_with_upkeep(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
   if (clt_reply_analyse(body, received, area) != 0) return -1;
   clt_main* main = clt_cur_main();
+  const clt_env* env = clt_main_env(main);
   uint8_t flags = 0;
-  if (main->blkf_list == nullptr || !clt_blkf_configured(main, clt_main_env(main)) ||
-      !level_at_least(main, kLevelBlockUpkeep) ||
-      std::find(std::begin(kBlockUpkeepCodes), std::end(kBlockUpkeepCodes), main->funccode) ==
-          std::end(kBlockUpkeepCodes) ||
-      !clt_reply_status(body, received, CLT_STATUS_FLAGS, &flags)) {
-    return 0;
+  if (!clt_reply_status(body, received, CLT_STATUS_FLAGS, &flags)) return 0;
+  if (main->blkf_list != nullptr && clt_blkf_configured(main, env) && level_at_least(main, kLevelBlockUpkeep) &&
+      one_of(kBlockUpkeepCodes, main->funccode)) {
+    if ((flags & CLT_STATUS_FREE_UNHELD) != 0) {
+      if (clt_blkf_free_unheld(area) != 0) return -1;
+    } else if ((flags & CLT_STATUS_FREE_ALL) != 0 && clt_blkf_free_every(area) != 0) {
+      return -1;
+    }
   }
-  if ((flags & CLT_STATUS_FREE_UNHELD) != 0) return clt_blkf_free_unheld(area);
-  if ((flags & CLT_STATUS_FREE_ALL) != 0) return clt_blkf_free_every(area);
+  if (main->loc_list != nullptr && clt_cursor_list_kept(main, env) && one_of(kListUpkeepCodes, main->funccode)) {
+    if ((flags & CLT_STATUS_FREE_UNHELD) != 0) return clt_loc_free_closed(area);
+    if ((flags & CLT_STATUS_FREE_ALL) != 0) return clt_loc_free_unheld(area);
+  }
   return 0;
 }
 
@@ -864,7 +876,7 @@ int32_t clt_exec_general(rdb_sql_area* area) {
   clt_reply_conn* reply = clt_main_reply(c.main);
   if (reply->sqltrc != nullptr) cltmem_free(reply->sqltrc, kModule, __LINE__);
   reply->sqltrc = nullptr;
-  const int32_t rc = clt_exec_frame(area, clt_req_statement, analyse_with_blkf_upkeep);
+  const int32_t rc = clt_exec_frame(area, clt_req_statement, analyse_with_upkeep);
   return finish_statement(c, area, kProgressGeneral, rc);
 }
 
@@ -875,6 +887,116 @@ int32_t clt_exec_close(rdb_sql_area* area) {
   free_work_blocks(c);
   const int32_t rc = clt_exec_frame(area, clt_req_statement, clt_reply_analyse);
   return finish_statement(c, area, kProgressClose, rc);
+}
+
+namespace {
+
+constexpr int32_t kSqlNoRowsEnd = 110;
+constexpr uint32_t kBodyExt = 28;
+// Extension words that a replayed analysis of a kept block must not take
+// again, and the server levels from which each is there.
+constexpr uint32_t kExtTraceBlock = 4;
+constexpr uint32_t kExtApinf = 8;
+constexpr uint32_t kExtSqltrc = 20;
+constexpr uint32_t kExtSqltrcCtl = 32;
+constexpr uint32_t kLevelExtWords = 13;
+constexpr uint32_t kLevelSqltrcCtl = 20;
+
+// Whether the FETCH is served from the cursor's kept block: rows are
+// left, or the block ended the rows (100, 110 once used up) or with an
+// error.
+bool served_from_block(const clt_blkf_entry* e) {
+  const bool rows_left = e->next_row >= 1 && e->next_row < e->rows;
+  const bool used_up = e->next_row >= e->rows;
+  return rows_left || (used_up && e->block_sqlcode == kSqlNoRowsEnd) || e->block_sqlcode == CLT_SQL_NO_ROWS ||
+         e->block_sqlcode < 0;
+}
+
+int32_t no_memory(rdb_sql_area* area, int32_t line, uint32_t size) {
+  return clt_report(area, kModule, line, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
+                    CLT_MEMORY_AREA_PROCESS, size);
+}
+
+// A new block: the request, its reply straight into the entry's buffer,
+// the analysis that delivers the block's first row.
+int32_t fetch_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) {
+  if (clt_exec_svc.bind_input == nullptr) return report_client(area, __LINE__);
+  if (clt_exec_svc.bind_input(area) != 0) return -1;
+  clt_global_runtime& rt = c.ctx->runtime;
+  rt.cur_req = rt.req_buf;
+  if (rt.cur_req == nullptr) return no_memory(area, __LINE__, c.com->req_buf_size);
+  if (e->block == nullptr) return no_memory(area, __LINE__, e->reply_buf_size);
+  if (clt_req_statement() != 0) return -1;
+  const clt_reply_conn* reply = clt_main_reply(c.main);
+  // Nothing of the block before carries over: a block the analysis
+  // refuses leaves no rows to serve.
+  e->next_row = 0;
+  e->rows = 0;
+  e->block_sqlcode = 0;
+  e->block_counter = 0;
+  e->row_record = nullptr;
+  e->sqlda_form = reply->descriptor_form == 1 ? 0 : 1;
+  e->sqlca_mark = reply->sqlca_mark;
+  uint32_t length = server32(c.main, rt.cur_req + offsetof(clt_req_header, total));
+  clt_com_call& call = rt.com;
+  call.reply_cur = e->block;
+  c.com->reply_capacity = e->reply_buf_size;
+  if (clt_call_server(rt.cur_req, &length, e->block, &c.com->reply_capacity, area) != 0) return -1;
+  // A reply longer than the entry's buffer came in a larger buffer that
+  // replaced the connection's: the entry takes that one over.
+  if (call.reply_cur != e->block && call.reply_cur != nullptr && call.reply_cur == call.reply_buf) {
+    cltmem_free(e->block, kModule, __LINE__);
+    e->block = call.reply_buf;
+    e->reply_buf_size = c.com->reply_buf_size;
+    call.reply_buf = nullptr;
+    c.com->reply_buf_size = 0;
+  }
+  return clt_reply_analyse(e->block, c.com->reply_capacity, area);
+}
+
+// The next row of the kept block: the analysis again, without the
+// extension data it took with the block's first row.
+int32_t serve_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) {
+  clt_main_reply(c.main)->desc_changed = 0;
+  if (e->block == nullptr) return no_memory(area, __LINE__, e->reply_buf_size);
+  c.ctx->runtime.com.reply_cur = e->block;
+  const uint32_t total = std::min(server32(c.main, e->block + kBodyTotal), e->reply_buf_size);
+  const uint32_t ext = total >= kBodyDirectory ? server32(c.main, e->block + kBodyExt) : 0;
+  if (level_at_least(c.main, kLevelExtWords) && ext != 0) {
+    const bool cursor_list = clt_cursor_list_kept(c.main, c.env);
+    const struct {
+      uint32_t at;
+      bool cleared;
+    } words[] = {{kExtTraceBlock, true},
+                 {kExtSqltrcCtl, level_at_least(c.main, kLevelSqltrcCtl)},
+                 {kExtSqltrc, cursor_list},
+                 {kExtApinf, cursor_list}};
+    for (const auto& w : words) {
+      if (w.cleared && ext <= total && total - ext >= w.at + sizeof(uint32_t)) {
+        memset(e->block + ext + w.at, 0, sizeof(uint32_t));
+      }
+    }
+  }
+  return clt_reply_analyse(e->block, total, area);
+}
+
+}  // namespace
+
+int32_t clt_exec_fetch(rdb_sql_area* area) {
+  const connection c = current();
+  progress_start(c, kProgressFetch);
+  int32_t rc = clt_blkf_find(area);
+  if (rc == 0 && c.main->blkf_current == nullptr) rc = clt_blkf_add(area);
+  auto* e = static_cast<clt_blkf_entry*>(c.main->blkf_current);
+  if (rc == 0 && e == nullptr) rc = no_memory(area, __LINE__, static_cast<uint32_t>(sizeof(clt_blkf_entry)));
+  if (rc == 0) rc = served_from_block(e) ? serve_block(c, area, e) : fetch_block(c, area, e);
+  // With the statement list the server has closed a cursor whose rows
+  // ended: its block goes with it, and the CLOSE completes here.
+  if (rc == 0 && c.main->blkf_current != nullptr && clt_cursor_list_kept(c.main, c.env) &&
+      area->sqlca->SQLCODE == CLT_SQL_NO_ROWS) {
+    rc = clt_blkf_release(area);
+  }
+  return finish_statement(c, area, kProgressFetch, rc == 0 ? 0 : -1);
 }
 
 int32_t clt_exec_connect(rdb_sql_area* area) {

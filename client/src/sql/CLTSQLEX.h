@@ -52,6 +52,11 @@ int32_t clt_exec_transact(rdb_sql_area* area);
 int32_t clt_exec_general(rdb_sql_area* area);
 int32_t clt_exec_close(rdb_sql_area* area);
 
+// FETCH with block fetch: the cursor's block-fetch entry found or made;
+// a new block asked of the server when the kept one has no row left to
+// serve, else the next row of the kept block without a request.
+int32_t clt_exec_fetch(rdb_sql_area* area);
+
 // CONNECT: the entry with its choice of server and retries, one attempt,
 // and the wait while the server has too many users.
 int32_t clt_exec_connect_entry(rdb_sql_area* area);

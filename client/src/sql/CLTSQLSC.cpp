@@ -16,6 +16,7 @@
 #include "CLTSQLDR.h"
 #include "CLTTACT.h"
 #include "CLTUTL.h"
+#include "cltsqlsl.h"
 #include "CLTUTLEV.h"
 #include "zk_result_rows.h"
 

@@ -4,7 +4,6 @@
 
 #include <stdint.h>
 
-#include "CLTSQLAN.h"
 #include "zelkit.h"
 
 // 0 (also when the reply brought no row, and after -306), or -1 with the
@@ -12,11 +11,14 @@
 // describes is refused before any variable is written.
 int32_t clt_sqlda_row_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
 
+// The next row of the current block-fetch entry's block in the SQLDA
+// form, after checking that the caller's SQLDA and SQLCSNA are those of
+// the first blocked FETCH (-850). The entry keeps the row's position.
+// 0 or -1, as clt_sqlda_row_conv.
+int32_t clt_sqlda_blkf_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
+
 // The rows of an array FETCH reply in the SQLDA form into successive
 // elements; the row count stays in clt_main's array_rows. 0, or -1 with
 // the SQLCA and SQLSTATE set (the rows before a failing one stay).
 int32_t clt_sqlda_array_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
 
-// The converter of each route of the reply analysis; routes whose
-// converters are not built fail the request as a client error.
-int32_t clt_col_convert(clt_reply_route route, const uint8_t* body, uint32_t length, rdb_sql_area* area);

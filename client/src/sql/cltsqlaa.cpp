@@ -124,7 +124,7 @@ bool checks_hold(const clt_col_env& e, const column_desc& d, const SQLVAR& v, bo
              (d.length32 <= kLongBinary ||
               clt_srv_level_at_least(static_cast<uint32_t>(e.main->srv_level), kLevelLongBinary));
     case CLT_T_LOB_RSV: case CLT_T_LOB_RSV2: return false;
-    default: return clt_col_checks(e, d.code, d.length, d.precision, d.scale, d.length32, v, cs);
+    default: return clt_col_checks(e, d.code, d.length, d.precision, d.scale, d.length32, v, cs, nullptr);
   }
 }
 

@@ -20,6 +20,7 @@ constexpr char kTag[CLT_BLKF_TAG_SIZE] = "##blkft";
 constexpr char kYes = 'Y';
 constexpr char kNo = 'N';
 constexpr uint32_t kCsnaCodeSize = 2;
+constexpr uint16_t kFlagRoom = INT16_MAX;  // the most variables an SQLDA describes
 
 clt_blkf_entry* head_of(const clt_main* main) { return static_cast<clt_blkf_entry*>(main->blkf_list); }
 
@@ -71,7 +72,58 @@ uint32_t csna_size(const void* csna) {
   return CLT_CSNA_ENTRIES + kCsnaCodeSize * codes + CLT_WIRE_CSNA_NAME * names;
 }
 
+constexpr size_t kCsnaCounts[] = {CLT_CSNA_CODES, CLT_CSNA_CODES_USED, CLT_CSNA_NAMES, CLT_CSNA_NAMES_USED};
+constexpr size_t kCsnaNamePart = 2 + CLT_BLKF_NAME_SIZE;
+
+int32_t csna_used(const void* csna, size_t used, size_t room) {
+  return std::max<int32_t>(std::min(clt_csna_count(csna, used), clt_csna_count(csna, room)), 0);
+}
+
 }  // namespace
+
+clt_flag_copy clt_blkf_flags(const clt_blkf_entry* e, uint16_t columns) {
+  const uint16_t within = std::min<uint16_t>(columns, kFlagRoom);
+  return clt_flag_copy{e->flags, static_cast<uint16_t>(e->flags != nullptr ? within : 0)};
+}
+
+int32_t clt_blkf_keep_flags(rdb_sql_area* area, clt_blkf_entry* e, const clt_flag_copy& kept) {
+  e->flags = kept.bytes;
+  constexpr uint16_t room = kFlagRoom;
+  if (kept.bytes == nullptr || kept.count >= room) return 0;
+  auto* wide = static_cast<uint8_t*>(cltmem_alloc(room, 0, kModule, __LINE__));
+  if (wide == nullptr) return no_memory(area, __LINE__, room);
+  memcpy(wide, kept.bytes, kept.count);
+  memset(wide + kept.count, 0, room - kept.count);
+  cltmem_free(kept.bytes, kModule, __LINE__);
+  e->flags = wide;
+  return 0;
+}
+
+bool clt_blkf_csna_same(const clt_blkf_entry* e, const void* csna) {
+  const void* kept = e->csna;
+  if (kept == nullptr || csna == nullptr) return kept == csna;
+  for (size_t at : kCsnaCounts) {
+    if (clt_csna_count(kept, at) != clt_csna_count(csna, at)) return false;
+  }
+  const auto* a = static_cast<const uint8_t*>(csna);
+  const auto* b = static_cast<const uint8_t*>(kept);
+  // The copy holds what the counts allocate; the in-use counts stay within.
+  const int32_t indexes = csna_used(csna, CLT_CSNA_CODES_USED, CLT_CSNA_CODES);
+  if (memcmp(a + CLT_CSNA_ENTRIES, b + CLT_CSNA_ENTRIES, kCsnaCodeSize * static_cast<size_t>(indexes)) != 0) {
+    return false;
+  }
+  const size_t names = CLT_CSNA_ENTRIES + kCsnaCodeSize * static_cast<size_t>(std::max<int16_t>(clt_csna_count(csna, CLT_CSNA_CODES), 0));
+  for (int32_t k = 0; k < csna_used(csna, CLT_CSNA_NAMES_USED, CLT_CSNA_NAMES); ++k) {
+    for (size_t part : {size_t{0}, kCsnaNamePart}) {
+      const size_t at = names + CLT_WIRE_CSNA_NAME * static_cast<size_t>(k) + part;
+      uint16_t la, lb;
+      memcpy(&la, a + at, sizeof la);
+      memcpy(&lb, b + at, sizeof lb);
+      if (la != lb || memcmp(a + at + 2, b + at + 2, std::min<size_t>(la, CLT_BLKF_NAME_SIZE)) != 0) return false;
+    }
+  }
+  return true;
+}
 
 clt_blkf_entry* clt_blkf_current() {
   const clt_main* main = clt_cur_main();

@@ -59,3 +59,17 @@ int32_t clt_close_cleanup(rdb_sql_area* area);
 
 // The running request's entry, or null.
 clt_blkf_entry* clt_blkf_current();
+
+// The entry's kept column flag bytes as the converters take them for a
+// block of `columns` columns (never more than an SQLDA describes), and
+// the copy kept back after the conversion: a new copy is widened with
+// zeros to as many bytes as an SQLDA can describe, so that a later block
+// without flag bytes of its own, whose column count may differ after the
+// caller described its variables anew, reads only within it. The keeping
+// gives 0, or -1 after -729.
+clt_flag_copy clt_blkf_flags(const clt_blkf_entry* e, uint16_t columns);
+int32_t clt_blkf_keep_flags(rdb_sql_area* area, clt_blkf_entry* e, const clt_flag_copy& kept);
+
+// Whether the request's SQLCSNA is the one the entry copied at the first
+// blocked FETCH: both absent, or the same counts, indexes and names.
+bool clt_blkf_csna_same(const clt_blkf_entry* e, const void* csna);

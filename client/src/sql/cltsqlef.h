@@ -5,6 +5,7 @@
 // it runs on the executor that fits.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "zelkit.h"
@@ -20,6 +21,9 @@ struct clt_fetch_desc_head {
   char sqlda[16];  // sqldaid, sqldabc, sqln, sqld
 };
 static_assert(sizeof(clt_fetch_desc_head) == CLT_FETCH_DESC_HEAD);
+static_assert(offsetof(clt_fetch_desc_head, stmtid) == 60 && offsetof(clt_fetch_desc_head, section) == 64 &&
+                  offsetof(clt_fetch_desc_head, sqlda) == 66,
+              "the saved description's head has one layout on every build");
 constexpr uint32_t CLT_FETCH_DESC_VAR = 16;
 
 // 0, also when the FETCH ended with a negative SQLCODE that the executor

@@ -32,7 +32,7 @@ for setting in "${settings[@]}"; do
       name=${name%% *}
       out=$(env PDFESHOST="127.0.0.1:$name" PDSERVICEGRP=sds01 PDHOST=127.0.0.1 PDAUTOCONNECT=OFF \
         PDMEMTRCFILE="$work/pdmem.trc" PDDFLNVAL=USE PDCLTOPTIONSTR="$form" PDCLTCNVMODE="$mode" \
-        PDSRVTYPE=$([ "$order" = pc ] && echo PC || echo WS) ZK_WORD="$word" $emulator "$program" 2>&1)
+        PDSRVTYPE=$([ "$order" = pc ] && echo PC || echo WS) ZK_SAME_ORDER=$([ "$order" = pc ] && echo 1 || echo 0) ZK_WORD="$word" $emulator "$program" 2>&1)
       rc=$?
       exec {srv[1]}>&-
       wait "$srv_PID" 2>/dev/null

@@ -387,7 +387,7 @@ TEST_F(router, FollowUpsAfterTheExecutor) {
   dealloc.area.extstmtname = &marker;
   dealloc.exsql();
   EXPECT_EQ(zk::take_ran(), (std::vector<op>{op::exec_general, op::loc_find, op::loc_free_same_name,
-                                             op::loc_find_ext, op::loc_release}));
+                                             op::loc_free_ext, op::loc_release}));
   clt_global.main->blkf_list = nullptr;
 }
 
@@ -407,6 +407,33 @@ TEST_F(router, CcmdAndBlockFetchEndFollowTheReply) {
   EXPECT_EQ(r.exsql(), 0);
   EXPECT_EQ(zk::take_ran(), (std::vector<op>{op::exec_general, op::exec_ccmd, op::blkf_free_all}));
   EXPECT_EQ(clt_main_reply(clt_global.main)->finished, 0);
+}
+
+// The server ended the transaction when sqlwarn0 and sqlwarn6 are both
+// set: the statement list loses what a ROLLBACK frees. Without them it
+// stays as it is.
+TEST_F(router, BothWarningsOfAReplyFreeTheUnheldStatements) {
+  s.settings[clt_setting::cursorlvl] = '1';
+  connect_at(-27);
+  clt_global.main->loc_list = &marker;
+  for (bool warned : {false, true}) {
+    SCOPED_TRACE(warned);
+    static bool warn;
+    warn = warned;
+    clt_svc.runtime = [](clt_runtime_op which, rdb_sql_area* area) -> int32_t {
+      zk::scripted().ran.push_back(which);
+      if (which == op::exec_general && warn) {
+        area->sqlca->sqlwarn[0] = 'W';
+        area->sqlca->sqlwarn[6] = 'W';
+      }
+      return 0;
+    };
+    zk::request prep{"SET "};
+    EXPECT_EQ(prep.exsql(), 0);
+    EXPECT_EQ(zk::take_ran(), warned ? (std::vector<op>{op::exec_general, op::loc_free_unheld})
+                                     : std::vector<op>{op::exec_general});
+  }
+  clt_global.main->loc_list = nullptr;
 }
 
 }  // namespace

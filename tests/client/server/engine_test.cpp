@@ -251,8 +251,8 @@ TEST(TestServerEngine, OpenKeepsACursorAndDeleteRemovesByItsPredicate) {
   EXPECT_EQ(r.status(6), 1);
   EXPECT_EQ(r.status(7), 0x02);
   EXPECT_EQ(r.status(16), 0x04);
-  ASSERT_EQ(s.e.cursors().count(5), 1u);
-  EXPECT_EQ(s.e.cursors().at(5).rows, (std::vector<std::vector<marlo::cell>>{{marlo::cell::of("Aoki")}}));
+  ASSERT_EQ(s.e.cursors().count({5, ""}), 1u);
+  EXPECT_EQ(s.e.cursors().at({5, ""}).rows, (std::vector<std::vector<marlo::cell>>{{marlo::cell::of("Aoki")}}));
   EXPECT_EQ(s.ask("p_f_sqa_cclose", packet("CLOS", 5).done()).sqlcode(), 0);
   EXPECT_TRUE(s.e.cursors().empty());
   EXPECT_EQ(s.ask("p_f_sqa_cclose", packet("CLOS", 5).done()).sqlcode(), -501);
@@ -305,6 +305,33 @@ TEST(TestServerEngine, AValueBeyondTheRequestIsRefusedNotRead) {
   kBig.put32(cut.data() + 8, static_cast<uint32_t>(cut.size()));
   EXPECT_EQ(s.ask("p_f_sqa_caux", cut).sqlcode(), -404);
   EXPECT_EQ(s.rows().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TestServerEngine, AGeneratedTablesCursorMakesItsRowsAsItGoes) {
+  marlo::engine_config c;
+  constexpr size_t kMillion = 1000000;
+  size_t made = 0;
+  c.block.generated["STAFF"] = marlo::generated_rows{kMillion, [&made](size_t i) {
+                                                       ++made;
+                                                       return std::vector<marlo::cell>{
+                                                           marlo::cell::of(std::to_string(i)), marlo::cell::of("n"),
+                                                           marlo::cell::of("1.00")};
+                                                     }};
+  service s(c);
+  packet open("OPEN", 5);
+  open.text("SELECT NAME, ID FROM STAFF");
+  ASSERT_EQ(s.ask("p_f_sqa_copen", open.done()).sqlcode(), 0);
+  const marlo::cursor& cur = s.e.cursors().at({5, ""});
+  EXPECT_TRUE(cur.rows.empty());
+  EXPECT_EQ(cur.count(), kMillion);
+  EXPECT_EQ(made, 0u);
+  // The selected columns of the row at an index, made when asked for.
+  EXPECT_EQ(cur.row(999999), (std::vector<marlo::cell>{marlo::cell::of("n"), marlo::cell::of("999999")}));
+  EXPECT_EQ(made, 1u);
 }
 
 }  // namespace

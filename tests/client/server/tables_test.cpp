@@ -122,6 +122,8 @@ TEST(TestServerTables, AFixtureFileDeclaresTablesWithTypedColumnsAndRows) {
   EXPECT_EQ(staff->rows[1][3], marlo::cell::of("-0.75"));
   ASSERT_NE(set.find("EMPTY"), nullptr);
   EXPECT_TRUE(set.find("EMPTY")->rows.empty());
+  ASSERT_NE(set.find("LISTS"), nullptr);
+  EXPECT_EQ(set.find("LISTS")->columns[0].elements, 3);
 }
 
 TEST(TestServerTables, ABrokenFixtureNamesItsLine) {

@@ -95,12 +95,12 @@ struct session {
     s.little_endian = little_endian;
     s.bodies[kConnectFn] = with_data(marlo::connect_body(little_endian, "1j", "07-02-00", 777, kLevel26), {});
     if (!fetch_body.empty()) s.bodies[kFetchFn] = fetch_body;
-    s.bodies.insert(scripted.begin(), scripted.end());
+    for (const auto& [function, body] : scripted) s.bodies[function] = body;
     s.default_body = with_data(marlo::reply_body(little_endian, 0, "00000", ""), {});
     if (rows != nullptr) {
       // The statement service answers CONNECT (which asks it for a blank
-      // mark), OPEN and FETCH from the table.
-      s.bodies.erase(kConnectFn);
+      // mark) unless it is scripted, OPEN and FETCH from the table.
+      if (scripted.count(kConnectFn) == 0) s.bodies.erase(kConnectFn);
       s.sql_service = true;
       EXPECT_EQ(s.tables.declare(*rows), "");
       s.fetch = std::move(fetch);
@@ -235,23 +235,6 @@ TEST(ShippedFetch, AChangedSqldaOrCursorIsDescribedAgain) {
             100);
 }
 
-TEST(ShippedFetch, OptionSAsksForTheDescriptorFormAndKeepsNoDescription) {
-  session s(with_data(marlo::reply_body(false, 0, "00000", ""), descriptor_row(7)), "S");
-  ASSERT_TRUE(s.server->ok());
-  s.connect();
-  cursor_fetch f;
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_EQ(f.run(s), 0);
-    EXPECT_EQ(f.value, 7);
-  }
-  const std::vector<fetch_request> seen = s.fetches();
-  ASSERT_EQ(seen.size(), 2u);
-  for (const fetch_request& q : seen) {
-    EXPECT_TRUE(q.description);
-    EXPECT_EQ(q.form, 'Y');
-  }
-}
-
 TEST(ShippedFetch, AFailedFetchKeepsNoDescription) {
   session s(with_data(marlo::reply_body(false, -204, "42000", "KFAA30204-E failed"), {}), "");
   ASSERT_TRUE(s.server->ok());
@@ -281,25 +264,61 @@ TEST(ShippedFetch, TheEndOfTheCursorLeavesTheVariables) {
   EXPECT_EQ(f.ind, 0);
 }
 
-TEST(ShippedFetch, AReservedLargeObjectAsksForTheDescriptorFormWithoutResending) {
-  session s(with_data(marlo::reply_body(false, 0, "00000", ""), descriptor_row(5)), "");
-  ASSERT_TRUE(s.server->ok());
-  s.connect();
-  cursor_fetch f;
-  SQLDA* da = f.sqlda();
-  da->sqld = 2;
-  bytes lob(64, 0);
-  da->sqlvar[1].sqlcod = 0x98;
-  da->sqlvar[1].XDIM = 1;
-  da->sqlvar[1].len.sqllen32 = 16;
-  da->sqlvar[1].SQLDATA = lob.data();
-  for (int i = 0; i < 2; ++i) ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
-  const std::vector<fetch_request> seen = s.fetches();
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].form, 'Y');
-  EXPECT_TRUE(seen[0].description);
-  EXPECT_FALSE(seen[1].description) << "the description is still cached";
-  EXPECT_EQ(f.value, 5);
+// The form each FETCH asks for and whether it carries the description,
+// FETCH after FETCH of one unchanged SQLDA, as the server saw them.
+struct form_case {
+  const char* what;
+  const char* options;
+  bytes fetch_body;
+  uint8_t large_code;  // a second variable of this code; 0: none
+  int32_t rc;
+  std::vector<fetch_request> expect;
+};
+
+TEST(ShippedFetch, EachFetchAsksForItsFormAndCarriesTheDescriptionAsCachingAllows) {
+  const bytes sqlda_form = with_data(marlo::reply_body(false, 0, "00000", ""), sqlda_row(42));
+  const bytes descriptor_form = with_data(marlo::reply_body(false, 0, "00000", ""), descriptor_row(42));
+  // The end of the cursor under a marked SQLCA: nothing to convert.
+  const bytes marked_end = marlo::reply_body(false, 100, "02000", "");
+  const form_case cases[] = {
+      {"the SQLDA form, described once", "", sqlda_form, 0, 0, {{true, 'N'}, {false, 'N'}, {false, 'N'}}},
+      {"option S: the descriptor form, described every time, no copy kept", "S", descriptor_form, 0, 0,
+       {{true, 'Y'}, {true, 'Y'}, {true, 'Y'}}},
+      {"a marked SQLCA in the last reply forces the descriptor form", "", marked_end, 0, 100,
+       {{true, 'N'}, {true, 'Y'}, {true, 'Y'}}},
+      {"a large binary asks for the descriptor form and is still described once", "", descriptor_form, 0x90, 0,
+       {{true, 'Y'}, {false, 'Y'}, {false, 'Y'}}},
+      {"a reserved large object likewise", "", descriptor_form, 0x98, 0, {{true, 'Y'}, {false, 'Y'}, {false, 'Y'}}},
+  };
+  for (const form_case& c : cases) {
+    SCOPED_TRACE(c.what);
+    session s(c.fetch_body, c.options);
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    cursor_fetch f;
+    bytes lob(64, 0);
+    if (c.large_code != 0) {
+      SQLDA* da = f.sqlda();
+      da->sqld = 2;
+      da->sqlvar[1].sqlcod = c.large_code;
+      da->sqlvar[1].XDIM = 1;
+      da->sqlvar[1].len.sqllen32 = 16;
+      da->sqlvar[1].SQLDATA = lob.data();
+    }
+    for (size_t i = 0; i < c.expect.size(); ++i) {
+      EXPECT_EQ(f.run(s), c.rc) << f.r.message();
+      if (c.rc == 0) {
+        EXPECT_EQ(f.value, 42);
+      }
+    }
+    const std::vector<fetch_request> seen = s.fetches();
+    ASSERT_EQ(seen.size(), c.expect.size()) << "one request per FETCH";
+    for (size_t i = 0; i < seen.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(seen[i].description, c.expect[i].description);
+      EXPECT_EQ(seen[i].form, c.expect[i].form);
+    }
+  }
 }
 
 // Rows of every kind of column through the test server's cursor: in the
@@ -392,9 +411,10 @@ void open_cursor(session& s, const char* select) {
   ASSERT_EQ(s.lib.exsql(&open.area), 0) << open.message();
 }
 
-TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
-  setenv("PDDFLNVAL", "USE", 1);
-  for (const char* options : {"", "S"}) {
+// Runs `body` in each of the option strings (the reply forms), against a
+// big-endian server and a "PC" one.
+void each_setting(std::initializer_list<const char*> forms, const std::function<void(const char*, bool)>& body) {
+  for (const char* options : forms) {
     for (bool le : {false, true}) {
       SCOPED_TRACE(std::string(options) + (le ? " PC server" : " big-endian server"));
       if (le) {
@@ -402,46 +422,53 @@ TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
       } else {
         unsetenv("PDSRVTYPE");
       }
-      const marlo::table rows = typed_table();
-      session s({}, options, le, &rows);
-      ASSERT_TRUE(s.server->ok());
-      s.connect();
-      open_cursor(s, "SELECT * FROM T");
-      typed_fetch f;
-      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
-      EXPECT_EQ(f.i4, 7);
-      EXPECT_STREQ(f.text, "abc");
-      EXPECT_EQ(std::string(f.dec, 6), "+12345");
-      EXPECT_EQ(f.i8, 1234567890123ll);
-      EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "hello");
-      EXPECT_EQ(f.i2, -3);
-      for (int16_t x : f.ind) EXPECT_EQ(x, 0);
-
-      f.i4 = 55;
-      memcpy(f.dec, "======", 6);
-      f.vchar.n = 99;
-      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
-      EXPECT_EQ(f.ind[0], -1);
-      EXPECT_EQ(f.ind[2], -1);
-      EXPECT_EQ(f.ind[4], -1);
-      EXPECT_STREQ(f.text, "xyz");
-      EXPECT_EQ(f.i8, -1);
-      EXPECT_EQ(f.i2, 9);
-      if (options[0] == 'S') {
-        // No value comes with a NULL column description: the variables stay.
-        EXPECT_EQ(f.i4, 55);
-        EXPECT_EQ(std::string(f.dec, 6), "======");
-        EXPECT_EQ(f.vchar.n, 99);
-      } else {
-        // A blank mark and PDDFLNVAL=USE: the data after a NULL is stored.
-        EXPECT_EQ(f.i4, 0);
-        EXPECT_EQ(f.vchar.n, 0);
-      }
-      EXPECT_EQ(f.run(s), 100);
-      EXPECT_EQ(s.fetches().size(), 3u);
+      body(options, le);
     }
   }
   unsetenv("PDSRVTYPE");
+}
+
+TEST(ShippedRows, EveryColumnInBothFormsFromBothKindsOfServer) {
+  setenv("PDDFLNVAL", "USE", 1);
+  each_setting({"", "S"}, [&](const char* options, bool le) {
+    const marlo::table rows = typed_table();
+    session s({}, options, le, &rows);
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    open_cursor(s, "SELECT * FROM T");
+    typed_fetch f;
+    ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+    EXPECT_EQ(f.i4, 7);
+    EXPECT_STREQ(f.text, "abc");
+    EXPECT_EQ(std::string(f.dec, 6), "+12345");
+    EXPECT_EQ(f.i8, 1234567890123ll);
+    EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), "hello");
+    EXPECT_EQ(f.i2, -3);
+    for (int16_t x : f.ind) EXPECT_EQ(x, 0);
+
+    f.i4 = 55;
+    memcpy(f.dec, "======", 6);
+    f.vchar.n = 99;
+    ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+    EXPECT_EQ(f.ind[0], -1);
+    EXPECT_EQ(f.ind[2], -1);
+    EXPECT_EQ(f.ind[4], -1);
+    EXPECT_STREQ(f.text, "xyz");
+    EXPECT_EQ(f.i8, -1);
+    EXPECT_EQ(f.i2, 9);
+    if (options[0] == 'S') {
+      // No value comes with a NULL column description: the variables stay.
+      EXPECT_EQ(f.i4, 55);
+      EXPECT_EQ(std::string(f.dec, 6), "======");
+      EXPECT_EQ(f.vchar.n, 99);
+    } else {
+      // A blank mark and PDDFLNVAL=USE: the data after a NULL is stored.
+      EXPECT_EQ(f.i4, 0);
+      EXPECT_EQ(f.vchar.n, 0);
+    }
+    EXPECT_EQ(f.run(s), 100);
+    EXPECT_EQ(s.fetches().size(), 3u);
+  });
   unsetenv("PDDFLNVAL");
 }
 
@@ -600,24 +627,27 @@ TEST(ShippedArrays, ArrayFetchesFillTheElementsInEveryReplyLayout) {
   unsetenv("PDDFLNVAL");
 }
 
-// A repetition column: its count, the column's and each element's
-// indicator, the elements that carry data; then a NULL column.
+// Repetition columns: their count, the column's and each element's
+// indicator, the elements that carry data; then NULL columns. Integers,
+// and fixed characters, whose elements after the first carry no length
+// in the SQLDA form; in both reply forms.
 TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
   marlo::column n = marlo::column::of("N", 0xF0, 4);
   n.elements = 3;
+  marlo::column f = marlo::column::of("F", 0xA4, 3);
+  f.elements = 2;
   marlo::cell three = marlo::cell::of("");
   three.elements = {marlo::cell::of("1"), marlo::cell::null_cell(), marlo::cell::of("-3")};
-  const marlo::table rows = one_column("R", n, {three, marlo::cell::null_cell()});
-  // NULLs carry data: the SQLDA form, the only one repetitions come in.
+  marlo::cell two = marlo::cell::of("");
+  two.elements = {marlo::cell::of("ab"), marlo::cell::of("cde")};
+  marlo::table rows;
+  rows.name = "R";
+  rows.columns = {n, f};
+  rows.rows = {{three, two}, {marlo::cell::null_cell(), marlo::cell::null_cell()}};
+  // NULLs carry data: the NULL element's place takes the server's 0.
   setenv("PDDFLNVAL", "USE", 1);
-  for (bool le : {false, true}) {
-    SCOPED_TRACE(le ? "PC server" : "big-endian server");
-    if (le) {
-      setenv("PDSRVTYPE", "PC", 1);
-    } else {
-      unsetenv("PDSRVTYPE");
-    }
-    session s({}, "", le, &rows);
+  each_setting({"", "S"}, [&](const char* options, bool le) {
+    session s({}, options, le, &rows);
     ASSERT_TRUE(s.server->ok());
     s.connect();
     open_cursor(s, "SELECT * FROM R");
@@ -629,28 +659,104 @@ TEST(ShippedRows, RepetitionColumnsReachTheirElements) {
       int32_t column;
       int16_t element[3];
     } ind{7, {7, 7, 7}};
-    typed_fetch f;
-    SQLDA* da = reinterpret_cast<SQLDA*>(f.list.data());
-    da->sqld = 1;
+    struct {
+      uint32_t n;
+      char t[2 * 3 + 1];
+    } text{99, "======"};
+    struct {
+      int32_t column;
+      int16_t element[2];
+    } text_ind{7, {7, 7}};
+    typed_fetch fetch;
+    SQLDA* da = reinterpret_cast<SQLDA*>(fetch.list.data());
+    da->sqld = 2;
     da->sqlvar[0].XDIM = 3;
     da->sqlvar[0].SQLDATA = &value;
     da->sqlvar[0].SQLIND = reinterpret_cast<int16_t*>(&ind);
-    ASSERT_EQ(f.run(s), 0) << f.r.message();
+    SQLVAR& fixed = da->sqlvar[1];
+    fixed.sqlcod = 0xA5;
+    fixed.XDIM = 2;
+    fixed.len.s.sqllen = 3;
+    fixed.SQLDATA = &text;
+    fixed.SQLIND = reinterpret_cast<int16_t*>(&text_ind);
+    ASSERT_EQ(fetch.run(s), 0) << fetch.r.message();
     EXPECT_EQ(value.n, 3u);
     EXPECT_EQ(value.v[0], 1);
-    EXPECT_EQ(value.v[1], 0);  // the NULL element's data
+    EXPECT_EQ(value.v[1], 0);
     EXPECT_EQ(value.v[2], -3);
     EXPECT_EQ(ind.column, 0);
     EXPECT_EQ(ind.element[0], 0);
     EXPECT_EQ(ind.element[1], -1);
     EXPECT_EQ(ind.element[2], 0);
-    ASSERT_EQ(f.run(s), 0) << f.r.message();
+    EXPECT_EQ(text.n, 2u);
+    // Each element's terminator lies where the next element starts.
+    EXPECT_EQ(std::string(text.t, sizeof text.t), std::string("ab cde\0", 7));
+    EXPECT_EQ(text_ind.column, 0);
+    EXPECT_EQ(text_ind.element[0], 0);
+    EXPECT_EQ(text_ind.element[1], 0);
+    ASSERT_EQ(fetch.run(s), 0) << fetch.r.message();
     EXPECT_EQ(ind.column, -1);
-    EXPECT_EQ(value.n, 0u);  // a NULL column has no elements
-    EXPECT_EQ(f.run(s), 100);
-  }
-  unsetenv("PDSRVTYPE");
+    EXPECT_EQ(text_ind.column, -1);
+    if (options[0] != 'S') {
+      EXPECT_EQ(value.n, 0u) << "a NULL column carries the count 0";
+    }
+    EXPECT_EQ(fetch.run(s), 100);
+    const std::vector<fetch_request> seen = s.fetches();
+    ASSERT_EQ(seen.size(), 3u);
+    for (const fetch_request& q : seen) EXPECT_EQ(q.form, options[0] == 'S' ? 'Y' : 'N');
+  });
   unsetenv("PDDFLNVAL");
+}
+
+// A character-set name area naming "MASTER" "UTF-16LE" for the first
+// variable: its head, one code entry, one name entry.
+bytes utf16_names() {
+  constexpr size_t kHead = 32;
+  constexpr size_t kNameEntry = 64;
+  constexpr size_t kNamePart = 32;
+  bytes area(kHead + 2 + kNameEntry, 0);
+  const auto put16 = [&](size_t at, uint16_t v) { memcpy(area.data() + at, &v, 2); };
+  for (size_t at : {12, 14, 16, 18}) put16(at, 1);
+  put16(kHead, 1);
+  const size_t entry = kHead + 2;
+  put16(entry, 6);
+  memcpy(area.data() + entry + 2, "MASTER", 6);
+  put16(entry + kNamePart, 8);
+  memcpy(area.data() + entry + kNamePart + 2, "UTF-16LE", 8);
+  return area;
+}
+
+// The pad unit of a fixed UTF-16 column comes from the CONNECT reply's
+// type list; an odd variable length cannot take it.
+TEST(ShippedRows, FixedUtf16ValuesArePaddedFromTheConnectTypeList) {
+  const marlo::table rows = one_column("U", marlo::column::of("F", 0xC4, 4), {marlo::cell::of(std::string("a\0b\0", 4))});
+  const bytes connect = marlo::connect_body_with_types(false, "1j", kLevel26, {{"MASTER", "UTF-16LE", {0x20, 0x00}}});
+  for (const int16_t sqllen : {8, 7}) {
+    SCOPED_TRACE(sqllen);
+    session s({}, "", false, &rows, {}, {{kConnectFn, connect}});
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    open_cursor(s, "SELECT * FROM U");
+    bytes names = utf16_names();
+    typed_fetch f;
+    f.r.area.sqlcsna1 = names.data();
+    SQLDA* da = reinterpret_cast<SQLDA*>(f.list.data());
+    da->sqld = 1;
+    char text[12];
+    memset(text, '=', sizeof text);
+    da->sqlvar[0].sqlcod = 0xC5;
+    da->sqlvar[0].len.s.sqllen = sqllen;
+    da->sqlvar[0].SQLDATA = text;
+    f.run(s);
+    if (sqllen == 8) {
+      EXPECT_EQ(f.r.sqlca.SQLCODE, 0) << f.r.message();
+      EXPECT_EQ(std::string(text, sizeof text), std::string("a\0b\0 \0 \0\0===", 12));
+    } else {
+      EXPECT_EQ(f.r.sqlca.SQLCODE, -306);
+      EXPECT_EQ(f.r.message(), "KFPA11306-E Invalid data to output variable     1");
+      EXPECT_EQ(std::string(text, sizeof text), std::string(12, '='));
+    }
+  }
 }
 
 // CALL and GETD answer with their outputs in the descriptor form; they
@@ -661,13 +767,8 @@ TEST(ShippedRows, CallAndGetdOutputsReachTheSecondList) {
     const char* function;
   } kCases[] = {{"CALL", "p_f_sqa_ccall"}, {"GETD", "p_f_sqa_cgetd"}};
   for (const auto& c : kCases) {
-    for (bool le : {false, true}) {
-      SCOPED_TRACE(std::string(c.code) + (le ? " PC server" : " big-endian server"));
-      if (le) {
-        setenv("PDSRVTYPE", "PC", 1);
-      } else {
-        unsetenv("PDSRVTYPE");
-      }
+    SCOPED_TRACE(c.code);
+    each_setting({""}, [&](const char*, bool le) {
       auto entry = [le](uint8_t code, uint16_t length) {
         marlo::fetch_entry e{code, 1, {}};
         e.len[le ? 0 : 1] = static_cast<uint8_t>(length);
@@ -717,9 +818,8 @@ TEST(ShippedRows, CallAndGetdOutputsReachTheSecondList) {
       EXPECT_EQ(out.ind[1], 0);
       EXPECT_EQ(out.ind[2], -1);
       EXPECT_EQ(out.i2, 77);  // a NULL without data leaves the variable
-    }
+    });
   }
-  unsetenv("PDSRVTYPE");
 }
 
 }  // namespace

@@ -32,7 +32,6 @@ struct slot {
 
 constexpr const char* kTraces = "the SQL trace is not built";
 constexpr const char* kTraceControl = "the trace-control file reader is not built";
-constexpr const char* kStatementList = "the statement list is not built";
 constexpr const char* kSecondProtocol = "the second server protocol is not built";
 constexpr const char* kSharedMemory = "the shared-memory channel is not built";
 
@@ -50,8 +49,8 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, req_free_buffers, nullptr),
     ZK_SLOT(clt_svc, clt_services, pd_clt_close, nullptr),
     ZK_SLOT(clt_svc, clt_services, runtime, nullptr),
-    ZK_SLOT(clt_svc, clt_services, loc_state, kStatementList),
-    ZK_SLOT(clt_svc, clt_services, loc_mark_open, kStatementList),
+    ZK_SLOT(clt_svc, clt_services, loc_state, nullptr),
+    ZK_SLOT(clt_svc, clt_services, loc_mark_open, nullptr),
     ZK_SLOT(clt_svc, clt_services, cnv_convert, nullptr),
     ZK_SLOT(clt_svc, clt_services, env_get, nullptr),
     ZK_SLOT(clt_svc, clt_services, env_put, nullptr),

@@ -53,7 +53,6 @@ marlo::fetch_entry entry_of(bool le, const SQLVAR& v, uint8_t sent) {
 marlo::fetch_options server_options(bool records) {
   marlo::fetch_options opt;
   opt.row_records = records;
-  memcpy(opt.national_pad, kNationalSpace, sizeof kNationalSpace);
   return opt;
 }
 
@@ -131,12 +130,13 @@ std::function<void(SQLVAR&)> with_sys(int16_t n, uint16_t sys) {
 marlo::cell c(const std::string& s) { return marlo::cell::of(s); }
 const marlo::cell kNull = marlo::cell::null_cell();
 
+// Fixed-length values as their columns hold them: padded to the length.
 std::vector<code_case> code_cases() {
   return {
       {"ended character", 0x31, sqllen(6), 0xC1, {c("abc"), kNull, c("uvwxyz")}},
       {"variable character", 0xA1, with_sys(8, 12), 0xA1, {c("ab"), kNull, c("abcdefgh")}},
       {"variable character of a named set", 0xC1, with_sys(8, 10), 0xC1, {c("x"), kNull, c("yz")}},
-      {"fixed character", 0xA5, sqllen(5), 0xA5, {c("ab"), kNull, c("abcde")}},
+      {"fixed character", 0xA5, sqllen(5), 0xA5, {c("ab   "), kNull, c("abcde")}},
       {"bytes", 0x45, sqllen(4), 0x45, {c("\x01\x02\x03\x04"), kNull, c("wxyz")}},
       {"packed of precision 8", 0x65, decimal(8, 0), 0x65, {c("12345678"), kNull, c("-7")}},
       {"packed of precision 6", 0x6F, decimal(6, 0), 0x6F, {c("123456"), kNull, c("42")}},
@@ -146,7 +146,7 @@ std::vector<code_case> code_cases() {
       {"large binary", 0x91, [](SQLVAR& v) { v.len.sqllen32 = 10; }, 0x91, {c("hello"), kNull, c("0123456789")}},
       {"handle", 0x95, sqllen(4), 0x95, {c("16909060"), kNull, c("-2")}},
       {"national variable", 0xB1, with_sys(4, 10), 0xB1, {c("\xA4\xA2\xA4\xA4"), kNull, c("\xA4\xA6")}},
-      {"national fixed", 0xB5, sqllen(3), 0xB5, {c("\xA4\xA2"), kNull, c("\xA4\xA2\xA4\xA4\xA4\xA6")}},
+      {"national fixed", 0xB5, sqllen(3), 0xB5, {c("\xA4\xA2\xA1\xA1\xA1\xA1"), kNull, c("\xA4\xA2\xA4\xA4\xA4\xA6")}},
       {"8-byte number", 0xE1, sqllen(8), 0xE1, {c("1234567890123"), kNull, c("-1")}},
       {"4-byte number", 0xE3, sqllen(4), 0xE3, {c("-5"), kNull, c("305419896")}},
       {"decimal", 0xE5, decimal(5, 2), 0xE5, {c("123.45"), kNull, c("-0.5")}},

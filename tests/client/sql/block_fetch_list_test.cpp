@@ -21,18 +21,8 @@ namespace {
 
 constexpr uint32_t kLevel26 = ~26u;
 
-// An extended cursor name as the caller passes it.
-struct ext_name {
-  int16_t length;
-  char text[30];
-};
-
-ext_name make_ext(const char* text) {
-  ext_name n{};
-  n.length = static_cast<int16_t>(strlen(text));
-  memcpy(n.text, text, static_cast<size_t>(n.length));
-  return n;
-}
+using zk::ext_name;
+using zk::make_ext;
 
 class BlockList : public ::testing::Test {
  protected:

@@ -5,6 +5,7 @@
 // leave every variable as it was.
 #include "CLTSQLAG.h"
 #include "cltsqadc.h"
+#include "zk_reply_routes.h"
 #include "rows_support.h"
 
 namespace {
@@ -130,25 +131,47 @@ TEST_F(ColumnConversion, EveryCodeInEitherByteOrder) {
     for (const value_row& row : rows) {
       SCOPED_TRACE(std::string(row.what) + (le ? " (PC server)" : " (big-endian server)"));
       vars[0] = variable();
+      inds[0][0] = inds[0][1] = kIndicatorGuard;
       SQLVAR& v = list.var(0);
       v.SQLDATA = vars[0].data();
-      v.sqlcod = row.host_code;
+      v.SQLIND = inds[0];
+      // Nullable, with the indicator of its code (an i32 for 0x90 to 0x9F).
+      v.sqlcod = static_cast<uint8_t>(row.host_code | 1);
       v.XDIM = 1;
       row.shape(v);
-      ASSERT_EQ(convert(o, {row.col}), 0) << r.message();
+      const bool wide = (row.host_code & 0xF0) == 0x90;
+      constexpr int32_t kPositive = 5;  // not a cut: delivered unchanged
+      dcol col = row.col;
+      col.indicator = [wide](const order& x) { return wide ? x.u32(kPositive) : x.u16(kPositive); };
+      ASSERT_EQ(convert(o, {col}), 0) << r.message();
       expect_stored(row.expect(o), row.room);
+      int32_t indicator = inds[0][0];
+      if (wide) memcpy(&indicator, inds[0], sizeof indicator);
+      EXPECT_EQ(indicator, kPositive);
+      if (!wide) {
+        EXPECT_EQ(inds[0][1], kIndicatorGuard);
+      }
       EXPECT_EQ(warnings(), "  ");
     }
   }
 }
 
 TEST_F(ColumnConversion, TerminatorByteDecidesTheZeroAfterFixedCharacters) {
-  r.area.termbyte = 2;
-  list.var(0).sqlcod = 0xA4;
-  list.var(0).len.s.sqllen = 5;
-  ASSERT_EQ(convert(order{false}, {{0xA4, len16(3), raw(text("abc")), nullptr}}), 0);
-  EXPECT_EQ(vars[0].first(5), text("abc  "));
-  EXPECT_TRUE(vars[0].untouched_from(5));
+  for (uint8_t terminator : {0, 1, 2}) {
+    SCOPED_TRACE(static_cast<int>(terminator));
+    r.area.termbyte = terminator;
+    fresh(0);
+    list.var(0).sqlcod = 0xA4;
+    list.var(0).len.s.sqllen = 5;
+    ASSERT_EQ(convert(order{false}, {{0xA4, len16(3), raw(text("abc")), nullptr}}), 0);
+    EXPECT_EQ(vars[0].first(5), text("abc  "));
+    if (terminator == 2) {
+      EXPECT_TRUE(vars[0].untouched_from(5));
+    } else {
+      EXPECT_EQ(vars[0].first(6)[5], 0);
+      EXPECT_TRUE(vars[0].untouched_from(6));
+    }
+  }
 }
 
 TEST_F(ColumnConversion, NullLeavesTheValueAndGivesMinusOne) {
@@ -325,6 +348,38 @@ TEST_F(ColumnConversion, ConversionsCutPerFamilyAndMode) {
   }
 }
 
+// The UCS-2 modes double every single-byte character, so a value of the
+// largest length measures twice that after a cut; the indicator takes the
+// family's cap.
+TEST_F(ColumnConversion, MeasuredLengthsAreCappedPerFamily) {
+  constexpr uint16_t kVarMax = 32000;
+  constexpr uint16_t kFixedMax = 30000;
+  const std::string var_text(kVarMax, 'a');
+  const std::string fixed_text(kFixedMax, 'b');
+  struct cap_row {
+    const char* what;
+    dcol col;
+    uint8_t host_code;
+    int16_t sqllen;
+    int16_t indicator;
+  };
+  const cap_row rows[] = {
+      {"variable character", {0xA0, len16(kVarMax), [&](const order& o) { return cat({o.u16(kVarMax), text(var_text)}); }, ind16(0)},
+       0xA1, static_cast<int16_t>(kVarMax), static_cast<int16_t>(kVarMax)},
+      {"fixed character", {0xA4, len16(kFixedMax), raw(text(fixed_text)), ind16(0)}, 0xA5,
+       static_cast<int16_t>(kFixedMax), static_cast<int16_t>(kFixedMax)},
+  };
+  for (const cap_row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fresh_case(CLT_CNV_UCS2_UJIS, row.host_code, row.sqllen);
+    vars[0] = variable(2 * kVarMax);
+    list.var(0).SQLDATA = vars[0].data();
+    ASSERT_EQ(convert(order{false}, {row.col}), 0) << r.message();
+    EXPECT_EQ(vars[0].first(4)[row.host_code == 0xA1 ? 2 : 0], row.host_code == 0xA1 ? 'a' : 'b');
+    expect_cut({}, row.indicator);
+  }
+}
+
 TEST_F(ColumnConversion, Ucs2FixedCharactersArePaddedWithBlankPairs) {
   mode(CLT_CNV_UCS2_UJIS);
   list.var(0).sqlcod = 0xA4;
@@ -410,6 +465,50 @@ TEST_F(ColumnConversion, RefusedRepliesWriteNoVariable) {
     r.sqlca.SQLCODE = 0;
     EXPECT_EQ(convert(order{false}, row.cols), -1);
     expect_refused_untouched(r, "CLTSQLAG", vars, inds);
+  }
+}
+
+// Offsets and counts that point past the body: the reply is refused
+// before any variable is written, in either byte order.
+TEST_F(ColumnConversion, OffsetsPastTheBodyAreRefused) {
+  constexpr uint32_t kSecond = kDirectory + 16 + 16;  // the second descriptor
+  struct bad_row {
+    const char* what;
+    std::function<void(const order&, bytes&, uint32_t*)> change;  // the body and the length handed over
+  };
+  const bad_row rows[] = {
+      {"the data part past the body",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, 16, static_cast<uint32_t>(b.size())); }},
+      {"a value offset at the body's end",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, kSecond + 8, static_cast<uint32_t>(b.size()) - kDirectory); }},
+      {"a value offset beyond 32 bits of body", [](const order& o, bytes& b, uint32_t*) { o.put32(b, kSecond + 8, 0xFFFFFFF0u); }},
+      {"an indicator offset past the body",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, kSecond + 12, static_cast<uint32_t>(b.size())); }},
+      {"a total beyond the bytes received: the descriptors are cut off",
+       [](const order&, bytes&, uint32_t* length) { *length = kSecond; }},
+      {"a column count beyond the descriptors", [](const order& o, bytes& b, uint32_t*) {
+         o.put16(b, kDirectory + 14, 3);
+         b.resize(kSecond + 16);
+         o.put32(b, 0, static_cast<uint32_t>(b.size()));
+       }},
+  };
+  const dcol good{0xF0, len16(4), [](const order& o) { return o.u32(1); }, ind16(0)};
+  for (bool le : {false, true}) {
+    const order o{le};
+    order_of(le);
+    for (const bad_row& row : rows) {
+      SCOPED_TRACE(std::string(row.what) + (le ? " (PC server)" : " (big-endian server)"));
+      plain_pair(list, vars, inds);
+      list.get()->sqld = 3;
+      for (int i = 0; i < 2; ++i) list.var(i).SQLIND = inds[i];
+      list.var(1).sqlcod = 0xF1;
+      bytes body = body_with(o, descriptor_data(o, {good, good}));
+      uint32_t length = static_cast<uint32_t>(body.size());
+      row.change(o, body, &length);
+      r.sqlca.SQLCODE = 0;
+      EXPECT_EQ(clt_out_conv(body.data(), length, &r.area), -1);
+      expect_refused_untouched(r, "CLTSQLAG", vars, inds);
+    }
   }
 }
 

@@ -183,6 +183,29 @@ TEST_F(SqldaConversion, FlaggedColumnsCarryTheAddressText) {
   EXPECT_EQ(inds[0][0], 12);
 }
 
+// The address text may make a value longer than its variable: it is cut
+// there as a conversion would cut it.
+TEST_F(SqldaConversion, AnAddressTextBeyondTheVariableIsCutAsATruncation) {
+  server_address("192.168.100.200");
+  const order o{false};
+  const struct {
+    uint8_t code;
+    bytes expect;
+    size_t room;
+  } rows[] = {
+      {0xA1, cat({host<uint16_t>(10), text("192.168.10")}), 12},
+      {0x31, cat({text("192.168.10"), {0}}), 11},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.code));
+    fresh_case(CLT_CNV_NOUSE, row.code, 10);
+    ASSERT_EQ(convert(o, 1, cat({o.u16(0), counted("wxyz")(o)}), {0x01}), 0) << r.message();
+    EXPECT_EQ(vars[0].first(row.room), row.expect);
+    EXPECT_TRUE(vars[0].untouched_from(row.room));
+    expect_cut(row.expect, 19);
+  }
+}
+
 TEST_F(SqldaConversion, ACutValueGetsItsMeasuredLength) {
   mode(CLT_CNV_EUCHJ);
   const order o{false};
@@ -317,6 +340,37 @@ TEST_F(SqldaConversion, RefusedRepliesWriteNoVariable) {
     r.sqlca.SQLCODE = 0;
     EXPECT_EQ(convert(order{false}, 2, t.row(order{false})), -1);
     expect_refused_untouched(r, "cltsqadg", vars, inds);
+  }
+}
+
+// A data part or a row that the body's total leaves out is refused before
+// any variable is written.
+TEST_F(SqldaConversion, ADataPartPastTheBodyIsRefused) {
+  struct bad_row {
+    const char* what;
+    std::function<void(const order&, bytes&, uint32_t*)> change;
+    const char* module;  // the entry reads the column count, the row converter the values
+  };
+  const bad_row rows[] = {
+      {"the data part past the body",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, 16, static_cast<uint32_t>(b.size())); }, "cltsqadc"},
+      {"a total beyond the bytes received", [](const order&, bytes&, uint32_t* length) { *length -= 2; }, "cltsqadg"},
+      {"a total below the row",
+       [](const order& o, bytes& b, uint32_t*) { o.put32(b, 0, static_cast<uint32_t>(b.size()) - 2); }, "cltsqadg"},
+  };
+  for (bool le : {false, true}) {
+    const order o{le};
+    order_of(le);
+    for (const bad_row& t : rows) {
+      SCOPED_TRACE(std::string(t.what) + (le ? " (PC server)" : " (big-endian server)"));
+      plain_pair(list, vars, inds);
+      bytes body = body_with(o, sqlda_data(o, 2, cat({o.u32(1), o.u32(2)})));
+      uint32_t length = static_cast<uint32_t>(body.size());
+      t.change(o, body, &length);
+      r.sqlca.SQLCODE = 0;
+      EXPECT_EQ(clt_sqlda_row_conv(body.data(), length, &r.area), -1);
+      expect_refused_untouched(r, t.module, vars, inds);
+    }
   }
 }
 
