@@ -255,7 +255,7 @@ int32_t deliver(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_ma
     --e->cumulative;
     return 0;
   }
-  if (layout == clt_block_layout::arrays && e->sqlda_form != 0) return clt_sqlda_blkf_conv(body, length, area);
+  if (layout == clt_block_layout::arrays && e->sqlda_form != 0) return clt_sqlda_blkf_conv(env, body, length, area);
 
   SQLDA* da = area->sqliasda;
   if (da == nullptr) {
