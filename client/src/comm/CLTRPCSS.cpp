@@ -429,12 +429,17 @@ void clt_rpc_settings(clt_rpc_env* out) {
   out->tcpconopt = static_cast<char>(e->pdtcpconopt);
 }
 
-clt_rpc_ctx clt_rpc_cur(void) {
+clt_rpc_ctx clt_rpc_parts(void) {
   clt_rpc_ctx ctx = g_locator();
-  clt_com_ctx com = clt_com_cur();
-  ctx.main = com.main;
+  ctx.main = clt_com_cur().main;
+  ctx.env = nullptr;
+  return ctx;
+}
+
+clt_rpc_ctx clt_rpc_cur(void) {
+  clt_rpc_ctx ctx = clt_rpc_parts();
   clt_rpc_settings(&t_env);
-  ctx.env = com.env != nullptr ? &t_env : nullptr;
+  ctx.env = clt_com_cur().env != nullptr ? &t_env : nullptr;
   return ctx;
 }
 

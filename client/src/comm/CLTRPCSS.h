@@ -118,6 +118,9 @@ struct clt_rpc_ctx {
 
 using clt_rpc_locator = clt_rpc_ctx (*)(void);
 clt_rpc_ctx clt_rpc_cur(void);
+// The running call's parts and main without env: for the per-row paths,
+// which read no settings and cannot afford reading them on every call.
+clt_rpc_ctx clt_rpc_parts(void);
 // The settings of the running call (defaults without a settings record).
 void clt_rpc_settings(clt_rpc_env* out);
 // Installs the locator of the running call's RPC parts; returns the previous one.

@@ -255,7 +255,7 @@ int32_t deliver(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_ma
     --e->cumulative;
     return 0;
   }
-  if (layout == clt_block_layout::arrays && e->sqlda_form != 0) return clt_sqlda_blkf_conv(body, length, area);
+  if (layout == clt_block_layout::arrays && e->sqlda_form != 0) return clt_sqlda_blkf_conv(env, body, length, area);
 
   SQLDA* da = area->sqliasda;
   if (da == nullptr) {
@@ -292,7 +292,10 @@ int32_t deliver(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_ma
   }
   if (flagged != 0) return -1;
 
-  std::vector<clt_block_cell> cells(columns);
+  // Kept by the thread and only grown: a row's cells cost no allocation.
+  // Each reader sets every cell it hands on.
+  static thread_local std::vector<clt_block_cell> cells;
+  if (cells.size() < columns) cells.resize(columns);
   if (layout == clt_block_layout::arrays) {
     if (!array_cells(b, data, columns, da, e->next_row, &cells)) return refuse(area, __LINE__);
   } else {

@@ -154,6 +154,25 @@ void put_terminator(const clt_col_env& e, uint8_t* at) {
 
 int32_t capped(int32_t v, int32_t cap) { return std::min(v, cap); }
 
+// "a.b.c.d" and its zero at `out` (CLT_ADDRESS_TEXT_SIZE bytes); its length.
+// Written by hand: every row's conversion environment takes it.
+int32_t dotted(uint32_t addr, char* out) {
+  constexpr int kOctets = 4;
+  constexpr uint32_t kOctetBits = 8;
+  constexpr uint32_t kOctetMask = 0xFF;
+  constexpr uint32_t kBase = 10;
+  char* p = out;
+  for (int i = kOctets - 1; i >= 0; --i) {
+    const uint32_t v = (addr >> (kOctetBits * static_cast<uint32_t>(i))) & kOctetMask;
+    if (v >= kBase * kBase) *p++ = static_cast<char>('0' + v / (kBase * kBase));
+    if (v >= kBase) *p++ = static_cast<char>('0' + v / kBase % kBase);
+    *p++ = static_cast<char>('0' + v % kBase);
+    if (i != 0) *p++ = '.';
+  }
+  *p = '\0';
+  return static_cast<int32_t>(p - out);
+}
+
 }  // namespace
 
 void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_col_env* e) {
@@ -183,10 +202,9 @@ void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_c
   if (reply != nullptr) e->pad_table = reply->type_list;
   if (main != nullptr) memcpy(e->national_space, main->national_space, sizeof e->national_space);
   uint32_t addr = 0;
-  const clt_rpc_ctx rpc = clt_rpc_cur();
+  const clt_rpc_ctx rpc = clt_rpc_parts();
   if (rpc.call != nullptr && rpc.call->sess != nullptr) addr = ntohl(rpc.call->sess->server.sin_addr.s_addr);
-  e->address_len = snprintf(e->address, sizeof e->address, "%u.%u.%u.%u", addr >> 24, (addr >> 16) & 0xFF,
-                            (addr >> 8) & 0xFF, addr & 0xFF);
+  e->address_len = dotted(addr, e->address);
 }
 
 const uint8_t* clt_col_names(const clt_col_env& e, int32_t column) {
@@ -309,11 +327,12 @@ bool clt_col_char(const clt_col_env& e, clt_char_family f, const SQLVAR& v, cons
       if (!copy && e.ucs2) put_pairs(e, text, &length, sqllen, kUcs2Blank);
       uint16_t unit_len = 0;
       const uint8_t* unit = copy ? pad_unit(e, names, &unit_len) : nullptr;
+      if (unit == nullptr && length < sqllen) {
+        if (!e.dry) memset(text + length, kBlank, static_cast<size_t>(sqllen - length));
+        length = sqllen;
+      }
       while (length < sqllen) {
-        if (unit == nullptr) {
-          clt_col_put(e, text + length, &kBlank, 1);
-          ++length;
-        } else if (length + unit_len <= sqllen) {
+        if (length + unit_len <= sqllen) {
           clt_col_put(e, text + length, unit, unit_len);
           length += unit_len;
         } else {

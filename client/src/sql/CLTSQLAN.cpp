@@ -753,7 +753,7 @@ bool clt_reply_status(const uint8_t* body, uint32_t received, uint32_t at, uint8
 
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
   clt_com_ctx com = clt_com_cur();
-  clt_rpc_ctx rpc = clt_rpc_cur();
+  const clt_rpc_ctx rpc = clt_rpc_parts();
   clt_main* main = com.main;
   clt_env* env = com.env;
   clt_reply_conn* rc = clt_reply_cur();

@@ -114,13 +114,11 @@ int32_t clt_sqlda_array_conv(const uint8_t* body, uint32_t length, rdb_sql_area*
   return 0;
 }
 
-int32_t clt_sqlda_blkf_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
-  clt_main* main = clt_cur_main();
+int32_t clt_sqlda_blkf_conv(const clt_col_env& env, const uint8_t* body, uint32_t length, rdb_sql_area* area) {
+  clt_main* main = env.main;
   clt_blkf_entry* e = clt_blkf_current();
   if (main == nullptr || e == nullptr) return no_memory(area, __LINE__, static_cast<uint32_t>(sizeof(clt_blkf_entry)));
   if (e->sqlda == nullptr) return no_memory(area, __LINE__, kSqldaCopyMissing);
-  clt_col_env env{};
-  clt_col_env_of(area, false, e->sqlca_mark, &env);
   uint32_t total = 0;
   uint32_t data = 0;
   const bool has_data = clt_col_body(env, body, length, &total, &data);
@@ -147,7 +145,7 @@ int32_t clt_sqlda_blkf_conv(const uint8_t* body, uint32_t length, rdb_sql_area* 
   auto position = static_cast<int32_t>(e->block_counter);
   clt_flag_copy kept = clt_blkf_flags(e, static_cast<uint16_t>(columns));
   const uint8_t* before = kept.bytes;
-  const int32_t rc = clt_sqlda_conv(body, total, area, &position, e->sqlca_mark, 0, columns, &kept);
+  const int32_t rc = clt_sqlda_conv_in(env, body, total, area, &position, 0, columns, &kept);
   if (kept.bytes != before && clt_blkf_keep_flags(area, e, kept) != 0) return -1;
   if (rc != 0) return -1;
   e->block_counter = static_cast<uint32_t>(position);

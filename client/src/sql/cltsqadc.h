@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include "CLTSQLAG.h"
 #include "zelkit.h"
 
 // 0 (also when the reply brought no row, and after -306), or -1 with the
@@ -14,8 +15,9 @@ int32_t clt_sqlda_row_conv(const uint8_t* body, uint32_t length, rdb_sql_area* a
 // The next row of the current block-fetch entry's block in the SQLDA
 // form, after checking that the caller's SQLDA and SQLCSNA are those of
 // the first blocked FETCH (-850). The entry keeps the row's position.
-// 0 or -1, as clt_sqlda_row_conv.
-int32_t clt_sqlda_blkf_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
+// `env` is the area's conversion environment for the entry's SQLCA mark,
+// taken once by the caller. 0 or -1, as clt_sqlda_row_conv.
+int32_t clt_sqlda_blkf_conv(const clt_col_env& env, const uint8_t* body, uint32_t length, rdb_sql_area* area);
 
 // The rows of an array FETCH reply in the SQLDA form into successive
 // elements; the row count stays in clt_main's array_rows. 0, or -1 with

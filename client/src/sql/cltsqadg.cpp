@@ -334,14 +334,21 @@ step column(row& r, int32_t i) {
 
 int32_t clt_sqlda_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area, int32_t* position, char mark,
                        int16_t element, int16_t columns, clt_flag_copy* kept) {
-  clt_main* main = clt_cur_main();
+  clt_col_env env{};
+  clt_col_env_of(area, false, mark, &env);
+  return clt_sqlda_conv_in(env, body, length, area, position, element, columns, kept);
+}
+
+int32_t clt_sqlda_conv_in(const clt_col_env& env, const uint8_t* body, uint32_t length, rdb_sql_area* area,
+                          int32_t* position, int16_t element, int16_t columns, clt_flag_copy* kept) {
+  clt_main* main = env.main;
   SQLDA* da = area->sqliasda;
   if (main == nullptr || da == nullptr) {
     return clt_report(area, kModule, __LINE__, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR,
                       kModule, static_cast<int32_t>(__LINE__));
   }
-  clt_col_env e{};
-  clt_col_env_of(area, false, mark, &e);
+  // The passes below mark their own copy as dry or not.
+  clt_col_env e = env;
   auto refuse = [&](int32_t line) {
     return clt_report(area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule,
                       line);

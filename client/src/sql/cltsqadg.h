@@ -5,6 +5,7 @@
 
 #include <stdint.h>
 
+#include "CLTSQLAG.h"
 #include "zelkit.h"
 #include "zk_records.h"
 
@@ -16,3 +17,7 @@
 // and SQLSTATE set.
 int32_t clt_sqlda_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area, int32_t* position, char mark,
                        int16_t element, int16_t columns, clt_flag_copy* kept);
+// The same in the conversion environment `env` the caller already took
+// for the area (clt_col_env_of with `mark`): a block's rows take it once.
+int32_t clt_sqlda_conv_in(const clt_col_env& env, const uint8_t* body, uint32_t length, rdb_sql_area* area,
+                          int32_t* position, int16_t element, int16_t columns, clt_flag_copy* kept);
