@@ -9,6 +9,7 @@
 #include "CLTSQLBS.h"
 #include "CLTSQLDA.h"
 #include "CLTUTL.h"
+#include "clt_cnv_frame.h"
 #include "zk_codes.h"
 #include "zk_seam.h"
 
@@ -24,8 +25,6 @@ constexpr uint32_t kLengthWord = 4;
 constexpr uint32_t kLobRsvHead = 8;  // reserved word and length word
 constexpr uint32_t kWideIndicator = 4;
 constexpr uint32_t kNarrowIndicator = 2;
-constexpr uint8_t kCnvUcs2First = 10;
-constexpr uint8_t kCnvUcs2Last = 12;
 
 // Statement kinds of a PREPARE whose statements the list keeps.
 constexpr uint16_t kListedKinds[] = {0x4000, 0x4100, 0x4204, 0x4900, 0x4A04};
@@ -176,7 +175,7 @@ clt_loc_entry* copy_for_cursor(clt_main* main, rdb_sql_area* area, const clt_loc
 
 int32_t terminator_room(const rdb_sql_area* area, const clt_env* env) {
   if (area->termbyte != CLT_TERM_NUL) return 0;
-  return env->pdcltcnvmode >= kCnvUcs2First && env->pdcltcnvmode <= kCnvUcs2Last ? 2 : 1;
+  return clt_cnv_ucs2_mode(env->pdcltcnvmode) ? 2 : 1;
 }
 
 // The head of a large object's value: its length word, after the
