@@ -30,17 +30,6 @@ uint32_t append(bool le, std::vector<uint8_t>& body, const std::vector<uint8_t>&
   return at;
 }
 
-struct reqcode_name {
-  uint8_t code;
-  const char* function;
-};
-constexpr reqcode_name kFurtherReqcodes[] = {
-    {0x9E, "p_f_sqa_ccnct_rdnode"}, {0x9F, "p_f_sqa_cdisc_rdnode"}, {0xA0, "p_f_sqa_cset_connect"},
-    {0xA4, "p_f_sqa_cset_session"}, {0xA9, "p_f_sqa_cjar_install"}, {0xAA, "p_f_sqa_cjar_replace"},
-    {0xAB, "p_f_sqa_cjar_uninst"},  {0xAF, "p_f_sqa_cexecute_utl"}, {0xB6, "p_f_sqa_cccmd"},
-    {0xB7, "p_f_sqa_clib_install"}, {0xB8, "p_f_sqa_clib_replace"}, {0xB9, "p_f_sqa_clib_uninst"},
-};
-
 }  // namespace
 
 uint32_t body_word(bool little_endian, const uint8_t* p) {
@@ -50,13 +39,6 @@ uint32_t body_word(bool little_endian, const uint8_t* p) {
 
 void put_body_word(bool little_endian, uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[little_endian ? i : 3 - i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-std::string further_function(uint8_t reqcode) {
-  for (const reqcode_name& n : kFurtherReqcodes) {
-    if (n.code == reqcode) return n.function;
-  }
-  return {};
 }
 
 std::vector<uint8_t> with_status_flag(bool little_endian, std::vector<uint8_t> body, uint32_t at, uint8_t value) {
