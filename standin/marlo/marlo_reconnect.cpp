@@ -2,6 +2,7 @@
 
 #include "marlo_replies.h"
 #include "marlo_server.h"
+#include "marlo_values.h"
 
 namespace marlo {
 
@@ -30,8 +31,9 @@ reconnect_action reconnect_state::on_request(bool connect) {
 
 std::vector<uint8_t> reconnect_state::connect_body(std::vector<uint8_t> body, bool little_endian) const {
   if (!dropped_ || s_.restart_pid == 0 || body.size() < kDirInfo + 4) return body;
-  const uint32_t info = body_word(little_endian, body.data() + kDirInfo);
-  if (info != 0 && info + kInfoPid + 4 <= body.size()) put_body_word(little_endian, body.data() + info + kInfoPid, s_.restart_pid);
+  const byte_order o{little_endian};
+  const uint32_t info = o.u32(body.data() + kDirInfo);
+  if (info != 0 && info + kInfoPid + 4 <= body.size()) o.put32(body.data() + info + kInfoPid, s_.restart_pid);
   return body;
 }
 

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "marlo_server.h"
+#include "marlo_values.h"
 
 namespace marlo {
 
@@ -17,81 +18,49 @@ constexpr uint32_t kExtAuth = 40;
 constexpr uint32_t kAuthSecond = 32;
 constexpr uint32_t kAuthSize = 64;
 
-void put16(bool le, uint8_t* p, uint16_t v) {
-  p[le ? 0 : 1] = static_cast<uint8_t>(v);
-  p[le ? 1 : 0] = static_cast<uint8_t>(v >> 8);
-}
-
 // Appends `part` and returns its offset; the total length follows.
 uint32_t append(bool le, std::vector<uint8_t>& body, const std::vector<uint8_t>& part) {
   const auto at = static_cast<uint32_t>(body.size());
   body.insert(body.end(), part.begin(), part.end());
-  put_body_word(le, body.data(), static_cast<uint32_t>(body.size()));
+  byte_order{le}.put32(body.data(), static_cast<uint32_t>(body.size()));
   return at;
 }
 
-struct reqcode_name {
-  uint8_t code;
-  const char* function;
-};
-constexpr reqcode_name kFurtherReqcodes[] = {
-    {0x9E, "p_f_sqa_ccnct_rdnode"}, {0x9F, "p_f_sqa_cdisc_rdnode"}, {0xA0, "p_f_sqa_cset_connect"},
-    {0xA4, "p_f_sqa_cset_session"}, {0xA9, "p_f_sqa_cjar_install"}, {0xAA, "p_f_sqa_cjar_replace"},
-    {0xAB, "p_f_sqa_cjar_uninst"},  {0xAF, "p_f_sqa_cexecute_utl"}, {0xB6, "p_f_sqa_cccmd"},
-    {0xB7, "p_f_sqa_clib_install"}, {0xB8, "p_f_sqa_clib_replace"}, {0xB9, "p_f_sqa_clib_uninst"},
-};
-
 }  // namespace
 
-uint32_t body_word(bool little_endian, const uint8_t* p) {
-  return little_endian ? (uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0])
-                       : (uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]);
-}
-
-void put_body_word(bool little_endian, uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[little_endian ? i : 3 - i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-std::string further_function(uint8_t reqcode) {
-  for (const reqcode_name& n : kFurtherReqcodes) {
-    if (n.code == reqcode) return n.function;
-  }
-  return {};
-}
-
 std::vector<uint8_t> with_status_flag(bool little_endian, std::vector<uint8_t> body, uint32_t at, uint8_t value) {
-  body[body_word(little_endian, body.data() + kDirStatus) + at] |= value;
+  body[byte_order{little_endian}.u32(body.data() + kDirStatus) + at] |= value;
   return body;
 }
 
 std::vector<uint8_t> srvinf_body(bool little_endian, const std::vector<uint8_t>& status) {
   std::vector<uint8_t> body = reply_body(little_endian, 0, "00000", "");
-  put_body_word(little_endian, body.data() + kDirStatus, append(little_endian, body, status));
+  byte_order{little_endian}.put32(body.data() + kDirStatus, append(little_endian, body, status));
   return body;
 }
 
 std::vector<uint8_t> eutl_body(bool little_endian, int32_t result, const std::string& output) {
   std::vector<uint8_t> body = reply_body(little_endian, 0, "00000", "");
   std::vector<uint8_t> ext(kExtensionSize, 0);
-  put_body_word(little_endian, ext.data() + kUtlOutput, kExtensionSize);
-  put_body_word(little_endian, ext.data() + kUtlResult, static_cast<uint32_t>(result));
+  byte_order{little_endian}.put32(ext.data() + kUtlOutput, kExtensionSize);
+  byte_order{little_endian}.put32(ext.data() + kUtlResult, static_cast<uint32_t>(result));
   ext.resize(kExtensionSize + 4, 0);
-  put_body_word(little_endian, ext.data() + kExtensionSize, static_cast<uint32_t>(output.size()));
+  byte_order{little_endian}.put32(ext.data() + kExtensionSize, static_cast<uint32_t>(output.size()));
   ext.insert(ext.end(), output.begin(), output.end());
-  put_body_word(little_endian, body.data() + kDirExtension, append(little_endian, body, ext));
+  byte_order{little_endian}.put32(body.data() + kDirExtension, append(little_endian, body, ext));
   return body;
 }
 
 std::vector<uint8_t> identity_body(bool little_endian, const std::string& id, const std::vector<uint8_t>& password) {
   std::vector<uint8_t> body = reply_body(little_endian, 0, "00000", "");
   std::vector<uint8_t> ext(kExtensionSize + kAuthSize, 0);
-  put_body_word(little_endian, ext.data() + kExtAuth, kExtensionSize);
+  byte_order{little_endian}.put32(ext.data() + kExtAuth, kExtensionSize);
   uint8_t* auth = ext.data() + kExtensionSize;
-  put16(little_endian, auth, static_cast<uint16_t>(id.size()));
+  byte_order{little_endian}.put16(auth, static_cast<uint16_t>(id.size()));
   for (size_t i = 0; i < id.size(); ++i) auth[2 + i] = static_cast<uint8_t>(~static_cast<uint8_t>(id[i]));
-  put16(little_endian, auth + kAuthSecond, static_cast<uint16_t>(password.size()));
+  byte_order{little_endian}.put16(auth + kAuthSecond, static_cast<uint16_t>(password.size()));
   memcpy(auth + kAuthSecond + 2, password.data(), password.size());
-  put_body_word(little_endian, body.data() + kDirExtension, append(little_endian, body, ext));
+  byte_order{little_endian}.put32(body.data() + kDirExtension, append(little_endian, body, ext));
   return body;
 }
 

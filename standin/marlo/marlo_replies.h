@@ -11,14 +11,6 @@
 
 namespace marlo {
 
-// A 32-bit word of a reply body in the server's byte order.
-uint32_t body_word(bool little_endian, const uint8_t* p);
-void put_body_word(bool little_endian, uint8_t* p, uint32_t v);
-
-// The server function of the frame request codes of the smaller
-// requests; empty for a code that is not one of them.
-std::string further_function(uint8_t reqcode);
-
 // Flags of the status part.
 constexpr uint8_t kStatusReconnectRefused = 0x08;  // byte 7: reconnect advice 1
 constexpr uint8_t kStatusReconnectAllowed = 0x10;  // byte 7: reconnect advice 0

@@ -89,6 +89,10 @@ constexpr reqcode_name kReqcodes[] = {
     {0x94, "p_f_sqa_ctran_discon"}, {0xA3, "p_f_sqa_cdesc_type"}, {0xA6, "p_f_sqa_cresult_desc"},
     {0xA8, "p_f_sqa_cresult_clos"}, {0xAC, "p_f_sqa_crenv"},      {0xAE, "p_f_sqa_cauxi3"},
     {0xB1, "p_f_sqa_calcr"},      {0xB2, "p_f_sqa_cdset"},
+    {0x9E, "p_f_sqa_ccnct_rdnode"}, {0x9F, "p_f_sqa_cdisc_rdnode"}, {0xA0, "p_f_sqa_cset_connect"},
+    {0xA4, "p_f_sqa_cset_session"}, {0xA9, "p_f_sqa_cjar_install"}, {0xAA, "p_f_sqa_cjar_replace"},
+    {0xAB, "p_f_sqa_cjar_uninst"},  {0xAF, "p_f_sqa_cexecute_utl"}, {0xB6, "p_f_sqa_cccmd"},
+    {0xB7, "p_f_sqa_clib_install"}, {0xB8, "p_f_sqa_clib_replace"}, {0xB9, "p_f_sqa_clib_uninst"},
 };
 
 void put_be32(uint8_t* p, uint32_t v) {
@@ -679,7 +683,6 @@ struct server::impl {
       for (const reqcode_name& n : kReqcodes) {
         if (n.code == f.kind()) r.function = n.function;
       }
-      if (r.function.empty()) r.function = further_function(f.kind());
       record(r);
       if (reconnect->on_request(false) == reconnect_action::drop) {
         const std::vector<uint8_t> lost = reconnect->lost_body(s.little_endian);
