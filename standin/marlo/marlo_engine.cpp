@@ -118,7 +118,6 @@ std::vector<uint8_t> packed_name(const byte_order& o, const std::string& name, u
   return b;
 }
 
-bool large_code(uint8_t c) { return c == 0x90 || c == 0x92 || c == 0x98; }
 
 }  // namespace
 

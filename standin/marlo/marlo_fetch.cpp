@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "marlo_server.h"
+#include "marlo_values.h"
 
 namespace marlo {
 
@@ -78,7 +79,6 @@ bool national(uint8_t c) { return c == 0xB0 || c == 0xB8 || c == 0xB4; }
 bool wide_indicator(uint8_t c) { return c >= 0x90 && c <= 0x9F; }
 
 bool decimal_code(uint8_t c) { return c == 0x64 || c == 0x6E || c == 0xE4 || c == 0xE6; }
-bool large(uint8_t c) { return c == 0x90 || c == 0x92 || c == 0x98; }
 bool fixed_text(uint8_t c) { return c == 0xA4 || c == 0xC4 || c == 0xB4; }
 // Codes a variable of several elements takes as a repetition column.
 bool repeatable(uint8_t c) { return c != 0x44 && (c < 0x90 || c > 0x9F); }
@@ -103,7 +103,7 @@ std::string sqlda_value(out& o, const shape& s, const cell& v, bool counted = tr
     o.bytes(sized(v.bytes, 3));
   } else if (s.code == 0x7C) {
     o.bytes(sized(v.bytes, s.length));
-  } else if (large(s.code)) {
+  } else if (large_code(s.code)) {
     o.n(0, 4);
     o.n(v.bytes.size(), 4);
     o.bytes(bytes_of(v.bytes));
@@ -134,7 +134,7 @@ std::string descriptor_value(bool le, const shape& s, const cell& v, uint8_t len
   } else {
     const size_t before = b->size();
     if (std::string why = sqlda_value(o, s, v); !why.empty()) return why;
-    if (large(s.code)) {
+    if (large_code(s.code)) {
       f.at(0, s.length32, 4);
     } else if (decimal_code(s.code)) {
       field[0] = s.p;

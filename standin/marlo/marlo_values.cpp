@@ -11,7 +11,6 @@ constexpr uint32_t kEntry = 16;
 constexpr uint32_t kLevelNullOffset = 10;
 
 bool decimal_code(uint8_t c) { return c == 0x64 || c == 0x6E || (c >= 0xE4 && c <= 0xE6); }
-bool long_code(uint8_t c) { return c == 0x90 || c == 0x92 || c == 0x98; }
 // Codes whose indicator is 32 bits wide.
 bool wide_indicator(uint8_t code) {
   return code == 0x91 || code == 0x93 || code == 0x95 || code == 0x99 || code == 0x9B || code == 0x9F;
@@ -97,7 +96,7 @@ std::string scalar_value(const reader& r, const var_entry& e, uint64_t pos, cell
     *out = cell::of(std::string(reinterpret_cast<const char*>(r.at(pos)), *used));
     return "";
   }
-  if (long_code(c)) {
+  if (large_code(c)) {
     std::string why = large_value(r, pos, out);
     *used = 8 + static_cast<uint32_t>(out->bytes.size());
     return why;
@@ -195,6 +194,8 @@ std::string read_array(const reader& r, uint64_t part, const var_entry& e, uint1
 
 }  // namespace
 
+bool large_code(uint8_t c) { return c == 0x90 || c == 0x92 || c == 0x98; }
+
 uint16_t byte_order::u16(const uint8_t* p) const {
   return little_endian ? static_cast<uint16_t>(p[0] | p[1] << 8) : static_cast<uint16_t>(p[0] << 8 | p[1]);
 }
@@ -237,12 +238,12 @@ std::string read_descriptor(const std::vector<uint8_t>& packet, uint32_t part, c
     if (decimal_code(c)) {
       e.precision = p[4];
       e.scale = p[5];
-    } else if (long_code(c)) {
+    } else if (large_code(c)) {
       e.length32 = ctx.order.u32(p + 4);
     } else {
       e.length = ctx.order.u16(p + 4);
     }
-    if (!long_code(c)) e.value_size = ctx.order.u16(p + 6);
+    if (!large_code(c)) e.value_size = ctx.order.u16(p + 6);
     e.value_at = ctx.order.u32(p + 8);
     e.indicator_at = ctx.order.u32(p + 12);
     d.entries.push_back(e);

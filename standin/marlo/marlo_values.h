@@ -59,6 +59,9 @@ struct decode_context {
 };
 
 // Reads the head and entries of the part at `part`. Empty, or why not.
+// Large-object codes: a reserved word and a 32-bit length lead the value.
+bool large_code(uint8_t code);
+
 std::string read_descriptor(const std::vector<uint8_t>& packet, uint32_t part, const decode_context& ctx,
                             descriptor* out);
 // Reads the values of entries `first` on (the entries before them are
