@@ -246,12 +246,9 @@ int32_t clt_blkf_free_every(rdb_sql_area*) {
 int32_t clt_close_cleanup(rdb_sql_area* area) {
   clt_main* main = clt_cur_main();
   clt_blkf_find(area);
-  if (main->blkf_current != nullptr) {
-    main->blkf_current = nullptr;
-    if (main->blkf_list != nullptr && clt_blkf_configured(main, clt_main_env(main)) && clt_blkf_release(area) != 0) {
-      return -1;
-    }
-  }
+  const bool found = main->blkf_current != nullptr;
+  main->blkf_current = nullptr;
+  if (found && clt_blkf_configured(main, clt_main_env(main))) clt_blkf_release(area);
   clt_reply_conn* rc = clt_main_reply(main);
   clt_reply_drop_description(rc);
   if (main->funccode == CLT_FC_CLOS) clt_reply_free_work(rc);
