@@ -787,19 +787,17 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
   const char saved_direct = c.rpc->direct;
   // DISCONNECT always goes by RPC.
   c.rpc->direct = 0;
-  int32_t rc = 0;
   clt_blkf_free_every(area);
-  if (rc == 0 && c.main->loc_list != nullptr) clt_loc_free_all(area);
+  clt_loc_free_all(area);
   free_work_blocks(c);
-  if (rc == 0) {
-    // The control block's flag, not the context's byte: that one is set
-    // only when CONNECT ends, and a CONNECT that refuses the server's code
-    // set still takes its leave of the server.
-    if (c.ctx->runtime.cancelled != 0 || c.main->connected == 0 || c.main->session_open == 0) {
-      report_completed(c, area);
-    } else {
-      rc = disconnect_exchange(c, area);
-    }
+  int32_t rc = 0;
+  // The control block's flag, not the context's byte: that one is set
+  // only when CONNECT ends, and a CONNECT that refuses the server's code
+  // set still takes its leave of the server.
+  if (c.ctx->runtime.cancelled != 0 || c.main->connected == 0 || c.main->session_open == 0) {
+    report_completed(c, area);
+  } else {
+    rc = disconnect_exchange(c, area);
   }
   if (rc == 0) {
     c.rpc->direct = saved_direct;
