@@ -35,6 +35,16 @@ inline int16_t clt_csna_count(const void* csna, size_t at) {
   return v;
 }
 
+// Bytes an SQLCSNA occupies: the counts, then as many code and name
+// entries as its allocated counts say.
+inline uint32_t clt_csna_size(const void* csna) {
+  constexpr uint32_t code_size = 2;
+  const int16_t codes = clt_csna_count(csna, CLT_CSNA_CODES);
+  const int16_t names = clt_csna_count(csna, CLT_CSNA_NAMES);
+  return CLT_CSNA_ENTRIES + code_size * static_cast<uint32_t>(codes > 0 ? codes : 0) +
+         CLT_WIRE_CSNA_NAME * static_cast<uint32_t>(names > 0 ? names : 0);
+}
+
 // Whether the SQLCSNA names a character set for variable index i. Its
 // counts are checked after the variables; until then no entry beyond the
 // allocated ones is read.

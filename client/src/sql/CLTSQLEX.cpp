@@ -30,6 +30,12 @@
 
 clt_exec_services clt_exec_svc{};
 
+uint32_t clt_server32(const clt_main* main, const uint8_t* p) {
+  uint32_t v;
+  memcpy(&v, p, sizeof v);
+  return main->byteorder != 0 ? v : ntohl(v);
+}
+
 namespace {
 
 constexpr const char* kModule = "CLTSQLEX";
@@ -162,12 +168,6 @@ int32_t report_reply(const connection& c, rdb_sql_area* area, int32_t line) {
   return clt_report(area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule, line);
 }
 
-uint32_t server32(const clt_main* main, const uint8_t* p) {
-  uint32_t v;
-  memcpy(&v, p, sizeof v);
-  return main->byteorder != 0 ? v : ntohl(v);
-}
-
 uint16_t server16(const clt_main* main, const uint8_t* p) {
   uint16_t v;
   memcpy(&v, p, sizeof v);
@@ -204,7 +204,7 @@ int32_t prepare(const connection& c, rdb_sql_area* area) {
 // The reply capacity is the reply size that the checks computed.
 int32_t exchange(const connection& c, rdb_sql_area* area) {
   uint8_t* request = c.ctx->runtime.cur_req;
-  uint32_t length = server32(c.main, request + offsetof(clt_req_header, total));
+  uint32_t length = clt_server32(c.main, request + offsetof(clt_req_header, total));
   c.com->reply_capacity = c.com->reply_len;
   return clt_call_server(request, &length, c.ctx->runtime.com.reply_cur, &c.com->reply_capacity, area);
 }
@@ -283,9 +283,9 @@ int32_t check_directory(const connection& c, rdb_sql_area* area, uint32_t receiv
                         uint32_t* limit) {
   const uint8_t* reply = c.ctx->runtime.com.reply_cur;
   if (reply == nullptr || received < kBodyDirectory) return report_reply(c, area, __LINE__);
-  const uint32_t total = server32(c.main, reply + kBodyTotal);
-  const uint32_t status = server32(c.main, reply + kBodyStatus);
-  const uint32_t sqlca_at = server32(c.main, reply + kBodySqlca);
+  const uint32_t total = clt_server32(c.main, reply + kBodyTotal);
+  const uint32_t status = clt_server32(c.main, reply + kBodyStatus);
+  const uint32_t sqlca_at = clt_server32(c.main, reply + kBodySqlca);
   if (total == 0 || status == 0 || sqlca_at == 0) return report_reply(c, area, __LINE__);
   // Parts that would lie outside what arrived are refused, never read.
   *limit = std::min(total, received);
@@ -297,7 +297,7 @@ int32_t check_directory(const connection& c, rdb_sql_area* area, uint32_t receiv
 // part into the caller's.
 int32_t take_status(const connection& c, rdb_sql_area* area, uint32_t limit) {
   const uint8_t* reply = c.ctx->runtime.com.reply_cur;
-  const uint8_t* status = reply + server32(c.main, reply + kBodyStatus);
+  const uint8_t* status = reply + clt_server32(c.main, reply + kBodyStatus);
   memcpy(area->sqlstate, status, kSqlstateSize);
   area->result = status[kStatusResult];
   if (clt_reply_complete(area->sqlca, reply, limit) != 0) return report_reply(c, area, __LINE__);
@@ -349,21 +349,21 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   if (take_status(c, area, limit) != 0) return -1;
   if (area->sqlca->SQLCODE < 0) {
     if (area->sqlca->SQLCODE != kSqlNoVersion) {
-      const uint8_t* status = reply + server32(c.main, reply + kBodyStatus);
+      const uint8_t* status = reply + clt_server32(c.main, reply + kBodyStatus);
       memcpy(area->srvversion, status + kStatusVersion, sizeof area->srvversion);
       c.main->srv_attr = status[kStatusAttr];
     }
     return 0;
   }
 
-  const uint32_t info_at = server32(c.main, reply + kBodyCnctInfo);
+  const uint32_t info_at = clt_server32(c.main, reply + kBodyCnctInfo);
   if (info_at == 0 || info_at > limit || limit - info_at < kCnctRead) return report_reply(c, area, __LINE__);
   const uint8_t* info = reply + info_at;
   memcpy(c.main->srv_codeset, info + kCnctCodeSet, sizeof c.main->srv_codeset);
   memcpy(c.main->srv_version, info + kCnctVersion, sizeof c.main->srv_version);
   memcpy(area->srvversion, info + kCnctVersion, sizeof area->srvversion);
   c.main->srv_attr = info[kCnctAttr];
-  c.main->srv_level = static_cast<int32_t>(server32(c.main, info + kCnctLevel));
+  c.main->srv_level = static_cast<int32_t>(clt_server32(c.main, info + kCnctLevel));
   if (level_at_least(c.main, kLevelFeature)) c.com->features |= kFeatureLevel8;
   if (level_at_least(c.main, kLevelExtErrlog) && c.env->pduapexerloguse == '\0' && info[kCnctExtErrlog] == kYes &&
       c.env->uaperlog_given != kYes) {
@@ -374,11 +374,11 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
   c.main->disc_area_size = 0;
   if (!second && level_at_least(c.main, kLevelDiscArea)) {
     if (limit - info_at < kCnctDiscArea + sizeof(uint32_t)) return report_reply(c, area, __LINE__);
-    c.main->disc_area_size = server32(c.main, info + kCnctDiscArea);
+    c.main->disc_area_size = clt_server32(c.main, info + kCnctDiscArea);
   }
   if (level_at_least(c.main, kLevelTypeList)) {
     if (limit - info_at < kCnctTypeList + sizeof(uint32_t)) return report_reply(c, area, __LINE__);
-    const uint32_t list = server32(c.main, info + kCnctTypeList);
+    const uint32_t list = clt_server32(c.main, info + kCnctTypeList);
     if (list != 0 && keep_type_list(c, area, limit, uint64_t{info_at} + list) != 0) return -1;
   }
   if (check_code_set(c, area, reinterpret_cast<const char*>(info + kCnctCodeSet)) != 0) return -1;
@@ -388,7 +388,7 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
     c.main->std_sqlstate = info[kCnctStdSqlstate];
   }
   set_up_conversion(c, info + kCnctSpace);
-  if (!second) c.main->srv_pid = server32(c.main, info + kCnctPid);
+  if (!second) c.main->srv_pid = clt_server32(c.main, info + kCnctPid);
   const bool direct_off = c.env->opt_p == kYes || c.env->pdipc == kYes || second;
   if (!direct_off && memcmp(c.main->srv_version, kDirectFrom, kDirectCompare) >= 0) c.rpc->direct = kYes;
   return 0;
@@ -670,12 +670,12 @@ int32_t keep_disconnect_blocks(const connection& c, rdb_sql_area* area, uint32_t
   reply->disc_trace = nullptr;
   const uint8_t* body = c.ctx->runtime.com.reply_cur;
   if (!level_at_least(c.main, kLevelDiscExt) || limit < kBodyDirectory) return 0;
-  const uint32_t ext = server32(c.main, body + kBodyCnctInfo);
+  const uint32_t ext = clt_server32(c.main, body + kBodyCnctInfo);
   if (ext == 0) return 0;
   // Every block lies within what arrived, or the reply is refused.
   auto block_at = [&](uint32_t field, uint32_t* pos) {
     if (ext > limit || limit - ext < field + sizeof(uint32_t)) return false;
-    *pos = server32(c.main, body + ext + field);
+    *pos = clt_server32(c.main, body + ext + field);
     return *pos == 0 || (*pos <= limit - ext && (*pos += ext, true));
   };
   uint32_t pos = 0;
@@ -689,7 +689,7 @@ int32_t keep_disconnect_blocks(const connection& c, rdb_sql_area* area, uint32_t
     if (!block_at(kDiscExtSqltrc, &pos)) return report_reply(c, area, __LINE__);
     if (pos != 0) {
       if (limit - pos < sizeof(uint32_t)) return report_reply(c, area, __LINE__);
-      const uint32_t length = server32(c.main, body + pos);
+      const uint32_t length = clt_server32(c.main, body + pos);
       if (limit - pos - sizeof(uint32_t) < length) return report_reply(c, area, __LINE__);
       if (reply->sqltrc != nullptr) cltmem_free(reply->sqltrc, kModule, __LINE__);
       reply->sqltrc = nullptr;
@@ -787,19 +787,17 @@ int32_t clt_exec_disconnect(rdb_sql_area* area) {
   const char saved_direct = c.rpc->direct;
   // DISCONNECT always goes by RPC.
   c.rpc->direct = 0;
-  int32_t rc = 0;
   clt_blkf_free_every(area);
-  if (rc == 0 && c.main->loc_list != nullptr) clt_loc_free_all(area);
+  clt_loc_free_all(area);
   free_work_blocks(c);
-  if (rc == 0) {
-    // The control block's flag, not the context's byte: that one is set
-    // only when CONNECT ends, and a CONNECT that refuses the server's code
-    // set still takes its leave of the server.
-    if (c.ctx->runtime.cancelled != 0 || c.main->connected == 0 || c.main->session_open == 0) {
-      report_completed(c, area);
-    } else {
-      rc = disconnect_exchange(c, area);
-    }
+  int32_t rc = 0;
+  // The control block's flag, not the context's byte: that one is set
+  // only when CONNECT ends, and a CONNECT that refuses the server's code
+  // set still takes its leave of the server.
+  if (c.ctx->runtime.cancelled != 0 || c.main->connected == 0 || c.main->session_open == 0) {
+    report_completed(c, area);
+  } else {
+    rc = disconnect_exchange(c, area);
   }
   if (rc == 0) {
     c.rpc->direct = saved_direct;
@@ -937,7 +935,7 @@ int32_t fetch_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) 
   e->row_record = nullptr;
   e->sqlda_form = reply->descriptor_form == 1 ? 0 : 1;
   e->sqlca_mark = reply->sqlca_mark;
-  uint32_t length = server32(c.main, rt.cur_req + offsetof(clt_req_header, total));
+  uint32_t length = clt_server32(c.main, rt.cur_req + offsetof(clt_req_header, total));
   clt_com_call& call = rt.com;
   call.reply_cur = e->block;
   c.com->reply_capacity = e->reply_buf_size;
@@ -960,8 +958,8 @@ int32_t serve_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) 
   clt_main_reply(c.main)->desc_changed = 0;
   if (e->block == nullptr) return no_memory(area, __LINE__, e->reply_buf_size);
   c.ctx->runtime.com.reply_cur = e->block;
-  const uint32_t total = std::min(server32(c.main, e->block + kBodyTotal), e->reply_buf_size);
-  const uint32_t ext = total >= kBodyDirectory ? server32(c.main, e->block + kBodyExt) : 0;
+  const uint32_t total = std::min(clt_server32(c.main, e->block + kBodyTotal), e->reply_buf_size);
+  const uint32_t ext = total >= kBodyDirectory ? clt_server32(c.main, e->block + kBodyExt) : 0;
   if (level_at_least(c.main, kLevelExtWords) && ext != 0) {
     const bool cursor_list = clt_cursor_list_kept(c.main, c.env);
     const struct {
@@ -1061,7 +1059,7 @@ int32_t clt_rebuild_connect(uint8_t* request, uint32_t* length) {
   uint8_t* saved = ctx->runtime.cur_req;
   ctx->runtime.cur_req = request;
   const int32_t rc = clt_req_connect();
-  if (rc == 0) *length = server32(ctx->main, request + offsetof(clt_req_header, total));
+  if (rc == 0) *length = clt_server32(ctx->main, request + offsetof(clt_req_header, total));
   ctx->runtime.cur_req = saved;
   return rc;
 }

@@ -18,6 +18,11 @@ struct clt_exec_services {
 };
 extern clt_exec_services clt_exec_svc;
 
+struct clt_main;
+// A word of a reply in client order: the server's own order when the
+// connection found the two alike, network order otherwise.
+uint32_t clt_server32(const clt_main* main, const uint8_t* p);
+
 // A request builder of the frame (clt_req_control and its kin).
 using clt_exec_builder = int32_t (*)(void);
 // The reply analysis of the frame (clt_reply_analyse and its kin), given

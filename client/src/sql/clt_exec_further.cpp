@@ -42,12 +42,6 @@ constexpr char kKindClib[] = "CLIB";
 constexpr mode_t kUtlFileMode = 0666;  // the caller's umask filters it
 constexpr uint8_t kLongWait = 1;
 
-uint32_t server32(const clt_main* main, const uint8_t* p) {
-  uint32_t v;
-  memcpy(&v, p, sizeof v);
-  return main->byteorder != 0 ? v : ntohl(v);
-}
-
 int32_t report_reply(rdb_sql_area* area, int32_t line) {
   return clt_report(area, kModule, line, CLT_SQL_SERVER_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_SERVER_ERROR, kModule,
                     line);
@@ -57,8 +51,8 @@ int32_t report_reply(rdb_sql_area* area, int32_t line) {
 // receives the bytes of it that may be read.
 bool directory_ok(const clt_main* main, const uint8_t* body, uint32_t received, uint32_t* limit) {
   if (body == nullptr || received < kBodyDirectory) return false;
-  const uint32_t total = server32(main, body + kBodyTotal);
-  if (total == 0 || server32(main, body + kBodyStatus) == 0 || server32(main, body + kBodySqlca) == 0) return false;
+  const uint32_t total = clt_server32(main, body + kBodyTotal);
+  if (total == 0 || clt_server32(main, body + kBodyStatus) == 0 || clt_server32(main, body + kBodySqlca) == 0) return false;
   *limit = total < received ? total : received;
   return true;
 }
@@ -72,7 +66,7 @@ int32_t complete_with_status(const uint8_t* body, uint32_t received, rdb_sql_are
   const clt_main* main = clt_cur_main();
   uint32_t limit = 0;
   if (!directory_ok(main, body, received, &limit)) return report_reply(area, __LINE__);
-  const uint32_t status = server32(main, body + kBodyStatus);
+  const uint32_t status = clt_server32(main, body + kBodyStatus);
   if (server_info) {
     // Only a status part that holds all 512 bytes is copied.
     if (!within(status, kSrvinfSize, limit)) return report_reply(area, __LINE__);
@@ -137,7 +131,7 @@ int32_t name_file(jar_file* f) {
 int32_t send_jar_block(rdb_sql_area* area, int32_t number, uint32_t length, const void* data) {
   if (clt_req_jar(number, length, data) != 0) return -1;
   const clt_main* main = clt_cur_main();
-  const uint32_t total = server32(main, clt_cur()->runtime.cur_req + kJarHeaderTotal);
+  const uint32_t total = clt_server32(main, clt_cur()->runtime.cur_req + kJarHeaderTotal);
   const uint8_t* reply = nullptr;
   uint32_t received = 0;
   if (clt_exec_send(area, total, &reply, &received) != 0) return -1;
@@ -245,19 +239,19 @@ int32_t write_output(rdb_sql_area* area, const char* file, const uint8_t* text, 
 int32_t take_utl_reply(const clt_req_conn* conn, rdb_sql_area* area, const uint8_t* body, uint32_t received) {
   const clt_main* main = clt_cur_main();
   if (body == nullptr || received < kBodyDirectory) return report_reply(area, __LINE__);
-  const uint32_t total = server32(main, body + kBodyTotal);
+  const uint32_t total = clt_server32(main, body + kBodyTotal);
   const uint32_t limit = total < received ? total : received;
   if (clt_reply_complete(area->sqlca, body, limit) != 0) return report_reply(area, __LINE__);
   if (area->sqlca->SQLCODE < 0) return -1;
-  const uint32_t ext = server32(main, body + kBodyExtension);
+  const uint32_t ext = clt_server32(main, body + kBodyExtension);
   if (total == 0 || ext == 0 || !within(ext, kUtlExtensionSize, limit)) return report_reply(area, __LINE__);
-  const uint32_t output = server32(main, body + ext + kUtlOutputAt);
+  const uint32_t output = clt_server32(main, body + ext + kUtlOutputAt);
   // The output block must lie within the reply, its length word first.
   if (output > limit - ext || !within(ext + output, kWordSize, limit)) return report_reply(area, __LINE__);
   const uint32_t at = ext + output;
-  const uint32_t length = server32(main, body + at);
+  const uint32_t length = clt_server32(main, body + at);
   if (!within(at + kWordSize, length, limit)) return report_reply(area, __LINE__);
-  const int32_t result = static_cast<int32_t>(server32(main, body + ext + kUtlResultAt));
+  const int32_t result = static_cast<int32_t>(clt_server32(main, body + ext + kUtlResultAt));
   if (conn->utl_result != nullptr) memcpy(conn->utl_result, &result, sizeof result);
   return write_output(area, conn->utl_file, body + at + kWordSize, length);
 }
@@ -308,7 +302,7 @@ int32_t clt_exec_execute_utl(rdb_sql_area* area) {
   uint32_t received = 0;
   if (rc == 0) {
     const uint8_t* request = clt_cur()->runtime.cur_req;
-    rc = clt_exec_send(area, server32(clt_cur_main(), request + offsetof(clt_req_header, total)), &reply, &received);
+    rc = clt_exec_send(area, clt_server32(clt_cur_main(), request + offsetof(clt_req_header, total)), &reply, &received);
   }
   if (rc == 0) rc = take_utl_reply(conn, area, reply, received);
   if (conn->utl_file != nullptr) cltmem_free(conn->utl_file, kModule, __LINE__);
@@ -335,7 +329,7 @@ int32_t clt_exec_ccmd(rdb_sql_area* area) {
   if (rc == 0) {
     // The server completes the statement before it answers.
     rpc->long_wait = kLongWait;
-    rc = clt_exec_send(area, server32(main, ctx->runtime.cur_req + offsetof(clt_req_header, total)), &reply,
+    rc = clt_exec_send(area, clt_server32(main, ctx->runtime.cur_req + offsetof(clt_req_header, total)), &reply,
                        &received);
     rpc->long_wait = 0;
   }

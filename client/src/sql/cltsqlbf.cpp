@@ -66,12 +66,6 @@ int32_t copy_block(rdb_sql_area* area, int32_t line, const void* source, uint32_
   return 0;
 }
 
-uint32_t csna_size(const void* csna) {
-  const auto codes = static_cast<uint32_t>(std::max<int16_t>(clt_csna_count(csna, CLT_CSNA_CODES), 0));
-  const auto names = static_cast<uint32_t>(std::max<int16_t>(clt_csna_count(csna, CLT_CSNA_NAMES), 0));
-  return CLT_CSNA_ENTRIES + kCsnaCodeSize * codes + CLT_WIRE_CSNA_NAME * names;
-}
-
 constexpr size_t kCsnaCounts[] = {CLT_CSNA_CODES, CLT_CSNA_CODES_USED, CLT_CSNA_NAMES, CLT_CSNA_NAMES_USED};
 constexpr size_t kCsnaNamePart = 2 + CLT_BLKF_NAME_SIZE;
 
@@ -182,7 +176,7 @@ int32_t clt_blkf_add(rdb_sql_area* area) {
   e->sqlda_form = rc->descriptor_form != 0 ? 0 : 1;
   if (area->sqlcsna1 != nullptr) {
     void* copy = nullptr;
-    if (copy_block(area, __LINE__, area->sqlcsna1, csna_size(area->sqlcsna1), &copy) != 0) {
+    if (copy_block(area, __LINE__, area->sqlcsna1, clt_csna_size(area->sqlcsna1), &copy) != 0) {
       free_entry(e);
       return -1;
     }
@@ -252,12 +246,9 @@ int32_t clt_blkf_free_every(rdb_sql_area*) {
 int32_t clt_close_cleanup(rdb_sql_area* area) {
   clt_main* main = clt_cur_main();
   clt_blkf_find(area);
-  if (main->blkf_current != nullptr) {
-    main->blkf_current = nullptr;
-    if (main->blkf_list != nullptr && clt_blkf_configured(main, clt_main_env(main)) && clt_blkf_release(area) != 0) {
-      return -1;
-    }
-  }
+  const bool found = main->blkf_current != nullptr;
+  main->blkf_current = nullptr;
+  if (found && clt_blkf_configured(main, clt_main_env(main))) clt_blkf_release(area);
   clt_reply_conn* rc = clt_main_reply(main);
   clt_reply_drop_description(rc);
   if (main->funccode == CLT_FC_CLOS) clt_reply_free_work(rc);

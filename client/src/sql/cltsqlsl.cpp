@@ -20,7 +20,6 @@ constexpr char kTag[CLT_LOC_TAG_SIZE] = "##aopcl";
 constexpr char kYes = 'Y';
 constexpr char kNo = 'N';
 constexpr int16_t kCsnaLayout = 0x0802;
-constexpr uint32_t kCsnaCodeSize = 2;
 constexpr uint32_t kLengthWord = 4;
 constexpr uint32_t kLobRsvHead = 8;  // reserved word and length word
 constexpr uint32_t kWideIndicator = 4;
@@ -277,12 +276,6 @@ int32_t copy_vars(rdb_sql_area* area, const clt_env* env, SQLDA** out) {
   return 0;
 }
 
-uint32_t csna_size(const void* csna) {
-  const auto codes = static_cast<uint32_t>(std::max<int16_t>(clt_csna_count(csna, CLT_CSNA_CODES), 0));
-  const auto names = static_cast<uint32_t>(std::max<int16_t>(clt_csna_count(csna, CLT_CSNA_NAMES), 0));
-  return CLT_CSNA_ENTRIES + kCsnaCodeSize * codes + CLT_WIRE_CSNA_NAME * names;
-}
-
 bool listed_kind(uint16_t kind) {
   return std::find(std::begin(kListedKinds), std::end(kListedKinds), kind) != std::end(kListedKinds);
 }
@@ -395,7 +388,7 @@ int32_t clt_loc_store_vars(rdb_sql_area* area) {
     e->open_block = static_cast<uint8_t*>(block);
   }
   if (area->version >= kCsnaLayout && area->sqlcsna1 != nullptr) {
-    const uint32_t size = csna_size(area->sqlcsna1);
+    const uint32_t size = clt_csna_size(area->sqlcsna1);
     void* block = nullptr;
     if (copy_of(area, __LINE__, area->sqlcsna1, size, size, &block) != 0) return -1;
     e->csna = static_cast<uint8_t*>(block);
