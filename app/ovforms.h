@@ -129,12 +129,13 @@ class TovForm : public QWidget {
   void SaveWindowSizeTo(const std::string& keyName);
   // Called once the descendant has built its controls (on the first show).
   void ApplyControlSetup();
+  // The MDI frame around the window, or the window itself when it has none.
+  QWidget* Frame();
 
  private:
   void Init(QWidget* owner, TovConnectionWindow* connection);
   void RebindQueries();
   void FormKeyDown(bool pageUp);
-  QWidget* Frame();
 
   QPointer<QWidget> owner_;
   QPointer<QAction> taskAction_;

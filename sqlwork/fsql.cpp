@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
@@ -206,10 +205,7 @@ void TfrmSQL::setupUi() {
   guarded(actLog, &TfrmSQL::actLogExecute);
   guarded(actOpen, &TfrmSQL::actOpenExecute);
   guarded(actSave, &TfrmSQL::actSaveExecute);
-  connect(actExit, &QAction::triggered, this, [this] {
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->close();
-    else close();
-  });
+  connect(actExit, &QAction::triggered, this, [this] { Frame()->close(); });
   connect(cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameSelect(); });
   txtSQL->OnTextChange = [this] {
     actExecUpdate();
@@ -516,8 +512,7 @@ void TfrmSQL::DBChange(QObject* sender) {
   for (int i = 0; i < cmbDBName->count(); ++i)
     if (EntryWindow(cmbDBName->itemData(i)) == current) index = i;
   if (index < 0) {
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->close();
-    else close();
+    Frame()->close();
     return;
   }
   const QSignalBlocker blocker(cmbDBName);
