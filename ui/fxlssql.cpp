@@ -18,6 +18,7 @@
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
 #include "platform/dialogs.h"
+#include "platform/helpviewer.h"
 #include "platform/qstr.h"
 #include "ui/core/ovworkbook.h"
 #include "ui/ovstdctl.h"
@@ -27,8 +28,6 @@
 namespace {
 
 constexpr int kXlsHelpContext = 21400;
-// The property the help component reads for F1.
-constexpr char kHelpContextProperty[] = "helpContext";
 constexpr const char* kAllFilesFilter = "すべてのファイル(*.*)";
 constexpr const char* kOldExcelExt = ".XLS";
 
@@ -65,7 +64,7 @@ std::string ExcelSaveFilter() {
 
 TfrmXlsSQL::TfrmXlsSQL(QWidget* owner) : QDialog(owner) {
   setupUi();
-  setProperty(kHelpContextProperty, kXlsHelpContext);
+  setProperty(platform::kHelpContextProperty, kXlsHelpContext);
   txtSheet->setText(Q(AppOption.ExcelSheet));
   txtFormFile->setText(Q(AppOption.ExcelForm));
   Check(rdoExcel, AppOption.ExcelMode);
