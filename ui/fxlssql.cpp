@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 
 #include "app/core/fmaincore.h"
-#include "app/core/ovmainwin.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
@@ -214,11 +213,7 @@ void TfraData::btnExcelClick() {
       return;
     }
   }
-  struct TStatusBack {
-    ~TStatusBack() {
-      if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
-    }
-  } statusBack;
+  const TObjectCountBack countBack;
   try {
     TSqlWaitCursor wait;
     const std::vector<TXlsField> fields = XlsFields(cdsData, FieldComments(), output.Title);
