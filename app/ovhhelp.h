@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/helpviewer.h"
+
 // Help request commands.
 inline constexpr int HELP_CONTEXT = 1;
 inline constexpr int HELP_INDEX = 3;
@@ -15,10 +17,7 @@ inline constexpr int HELP_CONTEXTPOPUP = 8;
 inline constexpr int HELP_FINDER = 11;
 inline constexpr int HELP_SETPOPUP_POS = 13;
 
-// The dynamic property of a widget that holds its help context number; F1
-// asks for the context of the focused widget or of its nearest parent that
-// has one.
-inline constexpr char kHelpContextProperty[] = "helpContext";
+using platform::kHelpContextProperty;
 
 class THTMLHelp : public QObject {
   Q_OBJECT

@@ -8,6 +8,11 @@
 
 namespace platform {
 
+// The dynamic property of a widget that holds its help context number; F1
+// asks for the context of the focused widget or of its nearest parent that
+// has one.
+inline constexpr char kHelpContextProperty[] = "helpContext";
+
 class HelpViewer {
  public:
   virtual ~HelpViewer() = default;

@@ -10,12 +10,12 @@
 #include <QVBoxLayout>
 
 #include "app/core/ovoptions.h"
+#include "platform/helpviewer.h"
 #include "ui/ovimages.h"
 #include "ui/ovprinter.h"
 
 namespace {
 constexpr int kPreviewHelpContext = 12100;
-constexpr char kHelpContextProperty[] = "helpContext";
 constexpr int kButtonWidth = 78;
 // The screen's resolution when the platform tells none.
 constexpr double kDefaultScreenDpi = 96;
@@ -48,7 +48,7 @@ class TShownAgain {
 
 TfrmPreview::TfrmPreview(QWidget* owner) : QDialog(owner), state_(PrintData().PageCount()) {
   setupUi();
-  setProperty(kHelpContextProperty, kPreviewHelpContext);
+  setProperty(platform::kHelpContextProperty, kPreviewHelpContext);
 }
 
 void TfrmPreview::setupUi() {

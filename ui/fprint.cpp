@@ -22,6 +22,7 @@
 #include "app/core/ovoptions.h"
 #include "app/core/zarur.h"
 #include "platform/dialogs.h"
+#include "platform/helpviewer.h"
 #include "platform/qstr.h"
 #include "ui/fpreview.h"
 #include "ui/ovprinter.h"
@@ -29,8 +30,6 @@
 
 namespace {
 constexpr int kPrintHelpContext = 20400;
-// The property the help component reads for F1.
-constexpr char kHelpContextProperty[] = "helpContext";
 constexpr int kMaxFontSizeLength = 3;
 constexpr int kMarginLimit = 999;
 constexpr const char* kJobTitlePrefix = "ORV - ";
@@ -97,7 +96,7 @@ class TUpDown : public QWidget {
 
 TfrmPrint::TfrmPrint(QWidget* owner, const std::string& title) : QDialog(owner), title_(title) {
   setupUi();
-  setProperty(kHelpContextProperty, kPrintHelpContext);
+  setProperty(platform::kHelpContextProperty, kPrintHelpContext);
 }
 
 void TfrmPrint::setupUi() {

@@ -13,11 +13,11 @@
 #include <QVBoxLayout>
 
 #include "app/core/fmaincore.h"
-#include "app/core/ovmainwin.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
 #include "platform/dialogs.h"
+#include "platform/helpviewer.h"
 #include "platform/qstr.h"
 #include "ui/core/ovworkbook.h"
 #include "ui/ovstdctl.h"
@@ -27,8 +27,6 @@
 namespace {
 
 constexpr int kXlsHelpContext = 21400;
-// The property the help component reads for F1.
-constexpr char kHelpContextProperty[] = "helpContext";
 constexpr const char* kAllFilesFilter = "すべてのファイル(*.*)";
 constexpr const char* kOldExcelExt = ".XLS";
 
@@ -65,7 +63,7 @@ std::string ExcelSaveFilter() {
 
 TfrmXlsSQL::TfrmXlsSQL(QWidget* owner) : QDialog(owner) {
   setupUi();
-  setProperty(kHelpContextProperty, kXlsHelpContext);
+  setProperty(platform::kHelpContextProperty, kXlsHelpContext);
   txtSheet->setText(Q(AppOption.ExcelSheet));
   txtFormFile->setText(Q(AppOption.ExcelForm));
   Check(rdoExcel, AppOption.ExcelMode);
@@ -215,11 +213,7 @@ void TfraData::btnExcelClick() {
       return;
     }
   }
-  struct TStatusBack {
-    ~TStatusBack() {
-      if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
-    }
-  } statusBack;
+  const TObjectCountBack countBack;
   try {
     TSqlWaitCursor wait;
     const std::vector<TXlsField> fields = XlsFields(cdsData, FieldComments(), output.Title);

@@ -76,21 +76,6 @@ auto Command(F command) {
   };
 }
 
-// The main window's message panel around a whole-result output: the
-// progress text reset at its start, the object count again at its end,
-// whatever happened.
-class TOutputStatus {
- public:
-  TOutputStatus() {
-    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(0, 0);
-  }
-  ~TOutputStatus() {
-    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
-  }
-  TOutputStatus(const TOutputStatus&) = delete;
-  TOutputStatus& operator=(const TOutputStatus&) = delete;
-};
-
 // The calendar's display formats; the program's date format when set.
 constexpr const char* kPickerDateFormat = "yyyy-MM-dd";
 constexpr const char* kPickerTimeFormat = " HH:mm:ss";
@@ -634,6 +619,10 @@ std::function<std::string(int)> TfraData::FieldComments() const {
   return [this](int field) { return owner_.FieldComment(field); };
 }
 
+TfraData::TObjectCountBack::~TObjectCountBack() {
+  if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
+}
+
 std::function<void(int)> TfraData::ProgressTo(int count) {
   return [count](int number) {
     if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(number, count);
@@ -655,7 +644,9 @@ void TfraData::btnCopyClick() {
   std::vector<std::string> titles;
   if (title) titles = ResultTitles(ResultFields(cdsData, FieldComments()), AppOption.PasteTitle);
   std::string text;
-  const TOutputStatus status;
+  // The progress text reset at the start, the object count again at the end.
+  if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(0, 0);
+  const TObjectCountBack countBack;
   {
     TovControlsOff off(cdsData);
     const int count = cdsData.RecordCount();

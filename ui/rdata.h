@@ -133,6 +133,14 @@ class TfraData : public QFrame {
   std::function<std::string(int)> FieldComments() const;
   // Shows the number of the record being written out of `count`.
   static std::function<void(int)> ProgressTo(int count);
+  // Shows the main window's object count again when a whole-result output
+  // ends, whatever happened.
+  struct TObjectCountBack {
+    TObjectCountBack() = default;
+    ~TObjectCountBack();
+    TObjectCountBack(const TObjectCountBack&) = delete;
+    TObjectCountBack& operator=(const TObjectCountBack&) = delete;
+  };
 
   TDataOwner& owner_;
   std::unique_ptr<TovSQLResolver> resolver_;
