@@ -19,6 +19,7 @@
 #include "standin/symfoware/functions.h"
 #include "standin/symfoware/rewriter.h"
 #include "standin/symfoware/sqlite.h"
+#include "standin/symfoware/upkeep.h"
 
 namespace symfoware {
 
@@ -180,20 +181,19 @@ class StandinSession : public platform::SqlSession {
     Run("PRAGMA case_sensitive_like = ON");
     for (const char* view : kUnqualifiedViews) Run(view);
     RegisterFunctions(SqliteHandle(Database()));
+    upkeep_ = std::make_unique<CatalogueUpkeep>(Database());
   }
 
   std::string Rewrite(const std::string& sql) const override { return RewriteStatement(sql); }
 
+  // Statements the catalogue alone runs, journalled as the others are.
   bool Intercept(const std::string& sql) override {
-    static const QRegularExpression kCreateSchema(
-        QStringLiteral("^\\s*CREATE\\s+SCHEMA\\s+(\"[^\"]+\"|[^\\s;\"]+)(?:\\s+COMMENT\\s+'((?:[^']|'')*)')?"
-                       "\\s*;?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatch m = kCreateSchema.match(Q(sql));
-    if (!m.hasMatch()) return false;
-    QString name = m.captured(1);
-    name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
-    CreateSchema(name.toStdString(), m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+    try {
+      if (!InterceptCreateSchema(sql) && !upkeep_->Drop(sql)) return false;
+    } catch (const SqlError& e) {
+      Journalize({sql, {}, -1, e.what()});
+      throw;
+    }
     Journalize({sql, {}, -1, {}});
     return true;
   }
@@ -206,6 +206,7 @@ class StandinSession : public platform::SqlSession {
     const QVariant handle = query.result()->handle();
     auto* stmt = handle.isValid() ? *static_cast<sqlite3_stmt* const*>(handle.constData()) : nullptr;
     Journalize({sql, values, WritesRows(stmt) ? sqlite3_changes(sqlite3_db_handle(stmt)) : -1, {}});
+    upkeep_->Executed(sql);
   }
 
   std::vector<platform::SqlFieldDef> DescribeFields(const QSqlQuery& query) const override {
@@ -241,6 +242,19 @@ class StandinSession : public platform::SqlSession {
   }
 
  private:
+  bool InterceptCreateSchema(const std::string& sql) {
+    static const QRegularExpression kCreateSchema(
+        QStringLiteral("^\\s*CREATE\\s+SCHEMA\\s+(\"[^\"]+\"|[^\\s;\"]+)(?:\\s+COMMENT\\s+'((?:[^']|'')*)')?"
+                       "\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatch m = kCreateSchema.match(Q(sql));
+    if (!m.hasMatch()) return false;
+    QString name = m.captured(1);
+    name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
+    CreateSchema(name.toStdString(), m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+    return true;
+  }
+
   QSqlQuery Run(const std::string& sql, const std::vector<QVariant>& values = {}) {
     QSqlQuery query(Database());
     query.setForwardOnly(true);
@@ -351,6 +365,7 @@ class StandinSession : public platform::SqlSession {
 
   std::string folder_;
   std::string user_;
+  std::unique_ptr<CatalogueUpkeep> upkeep_;
 };
 
 }  // namespace
