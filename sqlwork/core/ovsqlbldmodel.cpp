@@ -23,9 +23,12 @@ constexpr int kPlaceStepY = 176;
 // The horizontal stub of a join line beside its box.
 constexpr int kJoinStub = 16;
 
-constexpr const char* kOperatorTexts[joCount] = {"=", ">", ">=", "<", "<=", "<>"};
+// Indexed with at(): an operator code out of range raises instead of
+// reading past the tables.
+constexpr std::array<const char*, joCount> kOperatorTexts = {"=", ">", ">=", "<", "<=", "<>"};
 // The operator read from Table2's side.
-constexpr int kMirroredOperator[joCount] = {joEqual, joLess, joLessEqual, joGreater, joGreaterEqual, joNotEqual};
+constexpr std::array<int, joCount> kMirroredOperator = {joEqual,   joLess,         joLessEqual,
+                                                        joGreater, joGreaterEqual, joNotEqual};
 
 constexpr const char* kHeaders[kBuildColumns] = {"項目名/式", "別名", "表示", "ソート", "ソート順序", "グルーピング", "抽出条件"};
 constexpr char kValueHeader[] = "値";
@@ -97,7 +100,7 @@ bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) 
 
 std::string JoinSQLLines(const std::vector<std::string>& lines) {
   std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i == 0 ? "" : "\r\n") + lines[i];
   return text;
 }
 
@@ -153,7 +156,7 @@ bool TovSQLBuildTable::HasColumn(const std::string& column) const { return Index
 bool TovSQLBuildConnect::Mirrored() const { return Table2->Bounds.Left < Table1->Bounds.Left; }
 
 std::string TovSQLBuildConnect::Label() const {
-  return kOperatorTexts[Mirrored() ? kMirroredOperator[Operator] : Operator];
+  return kOperatorTexts.at(Mirrored() ? kMirroredOperator.at(Operator) : Operator);
 }
 
 int ApproxDistance(int dx, int dy) {
@@ -244,7 +247,7 @@ void TovSQLDesigner::ReadDerivedColumns(TovSQLBuildTable& box) const {
   if (!Connection) return;
   std::vector<std::string> lines = SQLTextLines(box.Table.substr(1, box.Table.size() - 2));
   StripSQLComments(lines, true);
-  const std::string text = JoinSQLLines(lines);
+  const std::string text = TrimBlanks(JoinSQLLines(lines));
   const std::string word = FirstWord(text);
   if (word != "SELECT" && word != "WITH") return;
   TovSQLQuery query(&Connection->Module().Connection);
@@ -538,6 +541,7 @@ void TovSQLDesigner::ClearGrid() {
 // ---- kinds ----
 
 void TovSQLDesigner::SetSQLType(int kind) {
+  if (kind < sqlKindSelect || kind > sqlKindCreateView) throw std::out_of_range("statement kind " + std::to_string(kind));
   if (kind == sqlType_) return;
   sqlType_ = kind;
   if (!SQLDesign) {

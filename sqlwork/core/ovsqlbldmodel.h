@@ -38,7 +38,6 @@ struct TBuildRect {
   int Right() const { return Left + Width; }
   int Bottom() const { return Top + Height; }
   bool Intersects(const TBuildRect& other) const;
-  bool operator==(const TBuildRect&) const = default;
 };
 
 struct TBuildSize {
@@ -62,7 +61,6 @@ struct TBuildMetrics {
 struct TBuildColumn {
   std::string Name;
   bool Key = false;
-  bool operator==(const TBuildColumn&) const = default;
 };
 
 // A table of the statement. Table is the name as written (quoted when it

@@ -1,17 +1,19 @@
 // The SQL builder's text: the statement written from boxes, joins and grid
 // rows, and a SELECT or CREATE VIEW text read back into them.
+#include "sqlwork/core/ovsqlbldmodel.h"
+
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 
 #include "app/core/ovconnwin.h"
 #include "app/core/ovformat.h"
 #include "app/core/zarur.h"
-#include "sqlwork/core/ovsqlbldmodel.h"
 
 namespace {
 
-constexpr const char* kOperatorSQL[joCount] = {" = ", " > ", " >= ", " < ", " <= ", " <> "};
+constexpr std::array<const char*, joCount> kOperatorSQL = {" = ", " > ", " >= ", " < ", " <= ", " <> "};
 constexpr char kAnd[] = " AND ";
 constexpr size_t kAndLength = sizeof(kAnd) - 1;
 // A sort row without a position comes after every numbered one.
@@ -100,7 +102,7 @@ void TovSQLDesigner::ComposeLines(std::vector<std::string>& lines) {
     bool written = false;
     for (int r = 1; r < RowCount(); ++r) {
       const TBuildRow& row = rows_[r];
-      if (!(Filled(row[bcExpression]) || Filled(row[bcAlias])) || row[bcShow] != kChecked) continue;
+      if (!(Filled(row[bcExpression]) || Filled(row[bcAlias])) || !CellChecked(bcShow, r)) continue;
       if (lines.empty()) add("SELECT");
       std::string expression = !Filled(row[bcGroup]) || IsGroupOrHaving(row[bcGroup])
                                    ? row[bcExpression]
@@ -154,7 +156,7 @@ void TovSQLDesigner::ComposeLines(std::vector<std::string>& lines) {
   };
   for (const auto& join : joins_) {
     addCondition("WHERE", where,
-                 "  " + join->Table1->ColumnPrefix(kind) + QuoteIdent(join->Column1) + kOperatorSQL[join->Operator] +
+                 "  " + join->Table1->ColumnPrefix(kind) + QuoteIdent(join->Column1) + kOperatorSQL.at(join->Operator) +
                      join->Table2->ColumnPrefix(kind) + QuoteIdent(join->Column2) + kAnd);
   }
   for (int r = 1; r < RowCount(); ++r) {

@@ -169,14 +169,16 @@ TEST_F(BuilderTest, RenamingAnAliasReplacesWholeQualifiersOutsideQuotes) {
   EXPECT_EQ(a.Reference(), "ADMIN.EMP");
 }
 
-TEST_F(BuilderTest, WhileBusyAnAliasChangeLeavesTheRowsAlone) {
+TEST_F(BuilderTest, WhileBusyAliasChangesAndColumnDropsLeaveTheRowsAlone) {
   TovSQLBuildTable& a = designer.InsertTable("EMP");
   TypeRow(1, {"a.X", "", "1", "", "", "", ""});
   const std::string text = designer.SQLText;
   designer.SQLDesign = true;
   designer.SetAlias(a, "x");
+  designer.AddColumns(a, {"ENO"});
   designer.SQLDesign = false;
   EXPECT_EQ(designer.Cell(bcExpression, 1), "a.X");
+  EXPECT_EQ(designer.RowCount(), 3);
   EXPECT_EQ(designer.SQLText, text);
   EXPECT_EQ(a.GetName(), "x");
 }
@@ -292,6 +294,10 @@ TEST_F(BuilderTest, ADroppedColumnJoinsUnlessAStarOrNothingIsUnderTheMouse) {
   const TovSQLBuildConnect& join = *designer.Joins().front();
   EXPECT_EQ(join.Column1 + join.Column2 + join.Label(), "DEPTDNO=");
   EXPECT_NE(UpperCase(designer.SQLText).find("A.DEPT = B.DNO"), std::string::npos);
+  EXPECT_THROW(designer.AddJoin(a, "X", b, "X", joCount), std::out_of_range);
+  designer.Joins().front()->Operator = -1;  // as a join dialog without a choice would store it
+  EXPECT_THROW(designer.BuildSQL(), std::out_of_range);
+  EXPECT_FALSE(designer.SQLDesign);
 }
 
 TEST_F(BuilderTest, CellsAreActiveByKind) {

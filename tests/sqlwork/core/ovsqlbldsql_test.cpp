@@ -12,11 +12,7 @@ using testing_sqlbld::BuilderTest;
 using Lines = std::vector<std::string>;
 using Rows = std::vector<TBuildRow>;
 
-std::string Formatted(const Lines& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
-  return FormatSQL(text);
-}
+std::string Formatted(const Lines& lines) { return FormatSQL(JoinSQLLines(lines)); }
 
 // Sort words and positions typed into several rows before the statement is
 // rewritten (each rewrite numbers the positions afresh).
