@@ -30,7 +30,8 @@ constexpr std::array<const char*, joCount> kOperatorTexts = {"=", ">", ">=", "<"
 constexpr std::array<int, joCount> kMirroredOperator = {joEqual,   joLess,         joLessEqual,
                                                         joGreater, joGreaterEqual, joNotEqual};
 
-constexpr const char* kHeaders[kBuildColumns] = {"項目名/式", "別名", "表示", "ソート", "ソート順序", "グルーピング", "抽出条件"};
+constexpr const char* kHeaders[kBuildColumns] = {"項目名/式",  "別名",         "表示",    "ソート",
+                                                 "ソート順序", "グルーピング", "抽出条件"};
 constexpr char kValueHeader[] = "値";
 
 // A quoted part stays as written; any other is the upper-cased name.
@@ -207,6 +208,8 @@ TovSQLBuildTable& TovSQLDesigner::AddTable(const std::string& name, const std::s
   std::string schema;
   std::string table;
   SplitQualifiedName(text, schema, table);
+  // An unqualified table is the login user's; the user name as typed at
+  // logon is taken like a typed schema name (upper-cased).
   if (schema.empty() && Connection) schema = Connection->Module().GetUserName();
   box.Schema = WrittenName(schema);
   box.Table = WrittenName(table);
@@ -328,7 +331,8 @@ void TovSQLDesigner::SetAlias(TovSQLBuildTable& box, const std::string& alias) {
   box.Alias = alias;
   if (box.GetName() == oldName || SQLDesign || oldName.empty()) return;
   for (int row = 1; row < RowCount(); ++row) {
-    for (int col : {bcExpression, bcCondition}) rows_[row][col] = ReplaceQualifier(rows_[row][col], oldName, box.GetName());
+    for (int col : {bcExpression, bcCondition})
+      rows_[row][col] = ReplaceQualifier(rows_[row][col], oldName, box.GetName());
   }
   BuildSQL();
 }
@@ -345,7 +349,7 @@ TBuildSize TovSQLDesigner::ScrollRange() const {
 // ---- joins ----
 
 TovSQLBuildConnect& TovSQLDesigner::AddJoin(TovSQLBuildTable& table1, const std::string& column1,
-                                           TovSQLBuildTable& table2, const std::string& column2, int op) {
+                                            TovSQLBuildTable& table2, const std::string& column2, int op) {
   if (op < joEqual || op >= joCount) throw std::out_of_range("join operator " + std::to_string(op));
   auto join = std::make_unique<TovSQLBuildConnect>();
   join->Table1 = &table1;
@@ -541,7 +545,8 @@ void TovSQLDesigner::ClearGrid() {
 // ---- kinds ----
 
 void TovSQLDesigner::SetSQLType(int kind) {
-  if (kind < sqlKindSelect || kind > sqlKindCreateView) throw std::out_of_range("statement kind " + std::to_string(kind));
+  if (kind < sqlKindSelect || kind > sqlKindCreateView)
+    throw std::out_of_range("statement kind " + std::to_string(kind));
   if (kind == sqlType_) return;
   sqlType_ = kind;
   if (!SQLDesign) {

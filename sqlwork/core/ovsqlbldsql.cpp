@@ -1,7 +1,5 @@
 // The SQL builder's text: the statement written from boxes, joins and grid
 // rows, and a SELECT or CREATE VIEW text read back into them.
-#include "sqlwork/core/ovsqlbldmodel.h"
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -10,6 +8,7 @@
 #include "app/core/ovconnwin.h"
 #include "app/core/ovformat.h"
 #include "app/core/zarur.h"
+#include "sqlwork/core/ovsqlbldmodel.h"
 
 namespace {
 
@@ -26,9 +25,8 @@ struct TJoinWord {
   const char* Word;
   int Operator;
 };
-constexpr TJoinWord kJoinWords[] = {{"=", joEqual},       {">", joGreater},    {">=", joGreaterEqual},
-                                    {"<", joLess},        {"<=", joLessEqual}, {"!=", joNotEqual},
-                                    {"<>", joNotEqual}};
+constexpr TJoinWord kJoinWords[] = {{"=", joEqual},      {">", joGreater},   {">=", joGreaterEqual}, {"<", joLess},
+                                    {"<=", joLessEqual}, {"!=", joNotEqual}, {"<>", joNotEqual}};
 // Operators a condition cell keeps apart from its left operand.
 const std::vector<std::string> kConditionWords = {"=", ">", ">=", "<", "<=", "!=", "<>", "IS", "IN", "LIKE", "BETWEEN"};
 
@@ -59,7 +57,8 @@ std::string SortKey(const std::string& digits) {
 
 // Line breaks to blanks, then trimmed: a condition cell holds one line.
 std::string OneLine(std::string text) {
-  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return TrimBlanks(text);
 }
 
@@ -191,8 +190,7 @@ void TovSQLDesigner::ComposeLines(std::vector<std::string>& lines) {
     if (!digits.empty() || Filled(row[bcSort])) entries.emplace_back(SortKey(digits), r);
     row[bcSortOrder].clear();
   }
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::string order;
   int number = 0;
   for (const auto& [key, r] : entries) {

@@ -15,9 +15,7 @@ using testing_sqlbld::BuilderTest;
 using Names = std::vector<std::string>;
 
 // A parenthesised text that is not a query: a box without any read.
-TovSQLBuildTable& AddBox(TovSQLDesigner& designer, const std::string& alias) {
-  return designer.AddTable("(T)", alias);
-}
+TovSQLBuildTable& AddBox(TovSQLDesigner& designer, const std::string& alias) { return designer.AddTable("(T)", alias); }
 
 Names ItemNames(const TovSQLBuildTable& box) {
   Names names;
@@ -130,7 +128,7 @@ TEST_F(BuilderTest, FindTableTakesTheLastBoxOfTheNameHoldingTheColumn) {
     TovSQLBuildTable* box;
   };
   const Case cases[] = {
-      {"a", "ENO", &a}, {"A", "eno", &a}, {"", "DNO", &b}, {"", "X", &b},     {"a", "X", &a},
+      {"a", "ENO", &a},    {"A", "eno", &a},      {"", "DNO", &b},         {"", "X", &b},         {"a", "X", &a},
       {"c", "X", nullptr}, {"a", "DNO", nullptr}, {"EMP", "ENO", nullptr}, {"", "NONE", nullptr},
   };
   for (const Case& c : cases) EXPECT_EQ(designer.FindTable(c.name, c.column), c.box) << c.name << "." << c.column;
@@ -217,7 +215,7 @@ TEST_F(BuilderTest, JoinLinesRunBetweenTheColumnRowsAndMirrorWhenTable2LiesLeft)
     int op;
     std::string label;
   };
-  const Case mirrored[] = {{joEqual, "="}, {joGreater, "<"}, {joGreaterEqual, "<="},
+  const Case mirrored[] = {{joEqual, "="}, {joGreater, "<"},    {joGreaterEqual, "<="},
                            {joLess, ">"},  {joLessEqual, ">="}, {joNotEqual, "<>"}};
   b.Bounds.Left = 0;
   designer.ScrollX = 5;
@@ -254,12 +252,11 @@ TEST_F(BuilderTest, AJoinIsHitNearTheLineThroughEachSegment) {
     bool hit;
   };
   const Case cases[] = {
-      {{148, 107}, true},   // on the first stub
-      {{148, 108}, false},  // a pixel beside it
-      {{220, 111}, true},   // the middle of the slanted segment
-      {{220, 113}, false},
-      {{292, 115}, true},   // on the last stub
-      {{600, 107}, true},   // far out on the first stub's extension
+      {{148, 107}, true},                       // on the first stub
+      {{148, 108}, false},                      // a pixel beside it
+      {{220, 111}, true},                       // the middle of the slanted segment
+      {{220, 113}, false}, {{292, 115}, true},  // on the last stub
+      {{600, 107}, true},                       // far out on the first stub's extension
       {{156, 300}, false},
   };
   designer.ScrollX = 0;
@@ -303,7 +300,7 @@ TEST_F(BuilderTest, ADroppedColumnJoinsUnlessAStarOrNothingIsUnderTheMouse) {
 TEST_F(BuilderTest, CellsAreActiveByKind) {
   // Columns 0..6 per kind: 1 active.
   const std::pair<int, std::string> cases[] = {
-      {sqlKindSelect, "1111111"}, {sqlKindInsert, "1100000"}, {sqlKindUpdate, "1100001"},
+      {sqlKindSelect, "1111111"}, {sqlKindInsert, "1100000"},     {sqlKindUpdate, "1100001"},
       {sqlKindDelete, "1000001"}, {sqlKindCreateView, "1111111"},
   };
   for (const auto& [kind, active] : cases) {

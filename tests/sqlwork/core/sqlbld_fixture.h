@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/core/ovconnwin.h"
-#include "standin/symfoware/catalogue.h"
 #include "sqlwork/core/ovsqlbldmodel.h"
+#include "standin/symfoware/catalogue.h"
 #include "tests/standin/odbc_fixture.h"
 
 namespace testing_sqlbld {
