@@ -7,6 +7,7 @@
 
 #include "app/core/ovconnwin.h"
 #include "app/core/zarur.h"
+#include "sqlwork/core/ovsqlbld.h"
 
 namespace {
 
@@ -98,26 +99,6 @@ std::string FirstWord(const std::string& text) {
 }  // namespace
 
 bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
-
-std::string JoinSQLLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) text += (i == 0 ? "" : "\r\n") + lines[i];
-  return text;
-}
-
-std::vector<std::string> SQLTextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (line.ends_with('\r')) line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
 
 // ---- records ----
 

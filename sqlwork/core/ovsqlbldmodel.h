@@ -148,10 +148,6 @@ class TBuildBusy {
   bool was_;
 };
 
-// The lines of a text cut at LF, a CR before it dropped, and lines joined
-// with CR LF as the editor holds them.
-std::vector<std::string> SQLTextLines(const std::string& text);
-std::string JoinSQLLines(const std::vector<std::string>& lines);
 // Names and grid texts compare without regard to case.
 bool SameText(const std::string& a, const std::string& b);
 

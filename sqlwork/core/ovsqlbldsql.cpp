@@ -8,6 +8,7 @@
 #include "app/core/ovconnwin.h"
 #include "app/core/ovformat.h"
 #include "app/core/zarur.h"
+#include "sqlwork/core/ovsqlbld.h"
 #include "sqlwork/core/ovsqlbldmodel.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "app/core/ovformat.h"
 #include "sqlwork/core/ovsqlbldmodel.h"
+#include "sqlwork/core/ovsqlbld.h"
 #include "tests/sqlwork/core/sqlbld_fixture.h"
 
 namespace {
