@@ -342,11 +342,14 @@ TEST_F(BuilderTest, TypingKeepsTheSortWordAndPositionTogetherAndAnEmptyLastRow) 
   EXPECT_EQ(designer.RowCount(), 4);
   EXPECT_EQ(designer.Cell(bcShow, 2), kChecked);
   // An unchanged text changes nothing.
-  const std::string text = designer.SQLText;
   designer.SQLText = "typed";
   designer.GridSetEditText(bcAlias, 2, "N");
   EXPECT_EQ(designer.SQLText, "typed");
-  designer.SQLText = text;
+
+  // Outside SELECT and CREATE VIEW a new row is not shown.
+  designer.ChooseSQLType(sqlKindInsert);
+  designer.GridSetEditText(bcExpression, 1, "ENO");
+  EXPECT_EQ(DataRows(), (std::vector<TBuildRow>{{"ENO", "", "", "", "", "", ""}, {}}));
 }
 
 TEST_F(BuilderTest, RowsAreInsertedDeletedAndMovedWithoutMovingTheEmptyLastRow) {
