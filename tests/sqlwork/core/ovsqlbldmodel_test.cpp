@@ -295,6 +295,12 @@ TEST_F(BuilderTest, ADroppedColumnJoinsUnlessAStarOrNothingIsUnderTheMouse) {
   designer.Joins().front()->Operator = -1;  // as a join dialog without a choice would store it
   EXPECT_THROW(designer.BuildSQL(), std::out_of_range);
   EXPECT_FALSE(designer.SQLDesign);
+
+  // The join dialog's delete.
+  designer.RemoveJoin(*designer.Joins().front());
+  EXPECT_TRUE(designer.Joins().empty());
+  designer.BuildSQL();
+  EXPECT_EQ(UpperCase(designer.SQLText).find("WHERE"), std::string::npos);
 }
 
 TEST_F(BuilderTest, CellsAreActiveByKind) {
