@@ -216,7 +216,13 @@ bool CatalogueUpkeep::Drop(const std::string& sql) {
 void CatalogueUpkeep::Executed(const std::string& sql) {
   static const QRegularExpression kMakes(QStringLiteral("^\\s*(CREATE|ALTER)\\b"),
                                          QRegularExpression::CaseInsensitiveOption);
-  if (kMakes.match(QString::fromStdString(sql)).hasMatch()) DescribeNewObjects(db_, dbName_, described_);
+  // The catalogue's own objects are described nowhere.
+  static const QRegularExpression kOnCatalogue(
+      QStringLiteral("^\\s*(CREATE|ALTER)\\s+(\\w+\\s+)*?\"?") + kCatalogueSchema + "\"?\\s*\\.",
+      QRegularExpression::CaseInsensitiveOption);
+  const QString text = QString::fromStdString(sql);
+  if (kMakes.match(text).hasMatch() && !kOnCatalogue.match(text).hasMatch())
+    DescribeNewObjects(db_, dbName_, described_);
 }
 
 CatalogueUpkeep::Found CatalogueUpkeep::Find(const Kind& kind, const QString& schema, const QString& name) {
