@@ -12,19 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/core/ovoptions.h"
-#include "app/core/ovshortcut.h"
 #include "app/core/zarur.h"
-#include "app/fmain.h"
-#include "app/fmainact.h"
 #include "app/fobject.h"
 #include "objedit/objregister.h"
 #include "standin/symfoware/standin.h"
+#include "tests/common/program_main.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/standin/odbc_fixture.h"
-#include "ui/ovprinter.h"
-#include "ui/uiregister.h"
-#include "ui/zarurctl.h"
 
 namespace testing_objedit {
 
@@ -33,26 +27,14 @@ using Lines = std::vector<std::string>;
 class ObjEditTest : public ::testing::Test {
  protected:
   ObjEditTest() {
-    InitFolders();
-    AppOption = {};
-    ShortCuts = DefaultShortCuts();
-    ClearActionHandlers();
-    main = std::make_unique<TfrmMain>();
-    main->show();
-    RegisterUi(*main);
+    main = testing_support::StartProgramMain();
     RegisterObjEdit();
     AppOption.Separator = separator_;
     AppOption.AutoCommit = true;
     AppOption.TempDir = env.Path("temp") + "/";
     odbc.CreateStandin("ADMIN", "secret");
   }
-  ~ObjEditTest() override {
-    SetControlOptionsWindow(nullptr);
-    SetPrintOwner(nullptr);
-    main.reset();
-    ClearActionHandlers();
-    QCoreApplication::processEvents();
-  }
+  ~ObjEditTest() override { testing_support::StopProgramMain(main); }
 
   // A logon with schema S1 made; the boxes of the logon are not the test's.
   TfrmObject* Logon() {

@@ -6,6 +6,8 @@
 
 #include <sstream>
 
+#include "app/core/ovmsg.h"
+#include "app/core/ovreg.h"
 #include "app/fobjddl.h"
 #include "editor/ovmemo.h"
 #include "objedit/fddlexec.h"
@@ -103,6 +105,7 @@ TEST_F(EditorProtocolTest, CompileOutcomesInTheJournal) {
     bool isNewAfter;
     bool changedAfter;
     std::string tableAfter;  // the columns the catalogue then lists
+    const char* failing = nullptr;  // statements the server is made to refuse
   };
   const Case cases[] = {
       {"a new table", TCompileVariant::Previewed, false, "C1 CHAR(4)", false, 0,
@@ -115,6 +118,8 @@ TEST_F(EditorProtocolTest, CompileOutcomesInTheJournal) {
        {"DROP TABLE S1.T1 CASCADE", "failed: CREATE TABLE S1.T1 (C1 CHAR()"}, {}, false, true, ""},
       {"the transactional compile rolls back", TCompileVariant::Transactional, true, "C1 CHAR(", false, 0,
        {"DROP TABLE S1.T1 CASCADE", "failed: CREATE TABLE S1.T1 (C1 CHAR()"}, {}, false, true, "C1,C2"},
+      {"a refused statement stops the run", TCompileVariant::Previewed, false, "C8 INTEGER", false, 0,
+       {"failed: CREATE TABLE S1.T2 (C8 INTEGER)"}, {}, true, true, "", "^CREATE TABLE S1\\.T2"},
       {"the direct compile", TCompileVariant::Direct, true, "C5 INTEGER", false, 0,
        {"DROP TABLE S1.T1 CASCADE", "CREATE TABLE S1.T1 (C5 INTEGER)"}, {"コンパイルは正常に終了しました。"}, false,
        false, "C5"},
@@ -129,6 +134,8 @@ TEST_F(EditorProtocolTest, CompileOutcomesInTheJournal) {
                             "CREATE TABLE S1.T1 (C1 CHAR(4), C2 INTEGER)"},
                            true);
     symfoware::ClearStatementJournal();
+    symfoware::ClearStatementFailures();
+    if (c.failing) symfoware::FailStatementsMatching(c.failing, "JYP2001E 拒否されました");
     AppOption.AutoCommit = c.variant != TCompileVariant::Transactional;
     AppOption.ShowDDL = c.showDDL;
     AppOption.CloseDDL = true;
@@ -234,6 +241,28 @@ TEST_F(EditorProtocolTest, DeleteAsksWithTheCascadeOptionAndClosesTheWindow) {
   EXPECT_EQ(Boxes().back(), "オブジェクトが削除されました。");
   EXPECT_TRUE(Windows<TfrmTestEditor>().empty());
   EXPECT_EQ(Value(*connection, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE WHERE SCHEMA_NAME = 'S1'"), "0");
+}
+
+TEST_F(EditorProtocolTest, CodeAssistAsksThroughTheEditorsQueryAndTheSizeIsKeptUnderItsKey) {
+  TfrmObject* connection = LogonWithTable();
+  TfrmTestEditor* form = Open(*connection, "S1", "T1", 1);
+  ASSERT_NE(form, nullptr);
+  ASSERT_EQ(form->ActivePage(), TEditorPage::Source);
+  AppOption.CodeAssist = true;
+  const std::string text = "SELECT * FROM S1.";
+  form->txtSource->Lines().SetTextStr(text);
+  form->txtSource->SetRowCol(0, static_cast<int>(text.size()));
+  EXPECT_TRUE(SendFormMessage(form, kMsgCodeAssist, 1, 1));
+  EXPECT_NE(form->qrySQL.SQL(), "");
+
+  constexpr int kWidth = 640;
+  QWidget* frame = form->parentWidget();
+  frame->resize(kWidth, frame->height());
+  form->SetChanged(false);
+  frame->close();
+  platform::KeyScope scope(AppRegistry);
+  ASSERT_TRUE(AppRegistry.OpenKey(GuiKey("TESTEDIT"), false));
+  EXPECT_EQ(AppRegistry.ReadInteger("Width"), kWidth);
 }
 
 TEST_F(EditorProtocolTest, ScriptsWriteTheCreateTextSilentlyAndNothingForAMissingObject) {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "app/core/ovddlhooks.h"
+#include "app/fmainact.h"
 #include "editor/ovmemo.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
