@@ -220,8 +220,13 @@ void TovObjectEditor::ChangedIsNew() {
   setWindowTitle(Q(EditorCaption(kind_, SchemaName(), ObjectName(), CaptionDataSource(), IsNew)));
   SetTaskCaption(EditorTaskCaption(ObjectName(), IsNew));
   pnlName->setEnabled(IsNew);
+  // Hiding the active page moves to another without a question: a new
+  // object has nothing to lose there.
+  switching_ = true;
   for (const auto& [page, widget] : pages_)
     pagObject->setTabVisible(pagObject->indexOf(widget), !(IsNew && PageNeedsObject(page)));
+  switching_ = false;
+  currentIndex_ = pagObject->currentIndex();
   actDelete->setEnabled(!IsNew);
   if (IsNew) txtName->setFocus();
 }
@@ -298,22 +303,27 @@ void TovObjectEditor::CompileWith(const std::vector<std::string>& statements) {
   if (variant == TCompileVariant::Direct) {
     connection.ExecScript(list, false);
     MsgBox(kCompiled, MB_ICONINFORMATION);
-  } else if (variant == TCompileVariant::Transactional) {
+  }
+  const auto finish = [&] {
+    if (variant != TCompileVariant::Direct) RunDDLExecAndWait(connection, list);
+    SaveSourceAfter(connection, schema, name, ImageIndex);
+    SetIsNew(false);
+  };
+  if (variant == TCompileVariant::Transactional) {
+    // Everything from the run to the commit is one transaction of its own.
     TovSQLConnection& sql = connection.Module().Connection;
     CommitIfOpen(sql);
     sql.BeginTrans();
     try {
-      RunDDLExecAndWait(connection, list);
+      finish();
+      CommitIfOpen(sql);
     } catch (...) {
       if (sql.InTransaction()) sql.RollbackTrans();
       throw;
     }
   } else {
-    RunDDLExecAndWait(connection, list);
+    finish();
   }
-  SaveSourceAfter(connection, schema, name, ImageIndex);
-  SetIsNew(false);
-  if (variant == TCompileVariant::Transactional) CommitIfOpen(connection.Module().Connection);
   LoadActivePage();
 }
 
