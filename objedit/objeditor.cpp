@@ -159,8 +159,9 @@ TEditorPage TovObjectEditor::ActivePage() const {
   return TEditorPage::Define;
 }
 
-std::string TovObjectEditor::CaptionDataSource() const {
-  return ConnectionWindow ? ConnectionWindow->Module().GetDataSourceName() : std::string();
+std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind) {
+  TdmSymfoware& module = owner.Module();
+  return kind.DataSourceAsTyped ? module.Connection.DataSource : module.GetDataSourceName();
 }
 
 void TovObjectEditor::ActivatePage(TEditorPage page) {
@@ -217,7 +218,8 @@ void TovObjectEditor::LoadActivePage() {
 }
 
 void TovObjectEditor::ChangedIsNew() {
-  setWindowTitle(Q(EditorCaption(kind_, SchemaName(), ObjectName(), CaptionDataSource(), IsNew)));
+  const std::string dataSource = ConnectionWindow ? CaptionDataSource(*ConnectionWindow, kind_) : std::string();
+  setWindowTitle(Q(EditorCaption(kind_, SchemaName(), ObjectName(), dataSource, IsNew)));
   SetTaskCaption(EditorTaskCaption(ObjectName(), IsNew));
   pnlName->setEnabled(IsNew);
   // Hiding the active page moves to another without a question: a new

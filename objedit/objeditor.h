@@ -35,6 +35,8 @@ enum class TCompileVariant {
 // Whether the delete question offers "CASCADE オプション", and ticked or not.
 enum class TCascadeOffer { None, Clear, Ticked };
 
+// The data source name an editor's caption shows.
+std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind);
 // Brings the MDI child forward; the editors' twin check.
 void ShowTwin(QWidget& form);
 
@@ -109,8 +111,6 @@ class TovObjectEditor : public TovForm {
   virtual bool CheckDefinition() { return true; }
   virtual TCompileVariant Variant() const { return TCompileVariant::Previewed; }
   virtual TCascadeOffer CascadeOffer() const { return TCascadeOffer::None; }
-  // The data source name in the caption.
-  virtual std::string CaptionDataSource() const;
 
   // Adds a page of the editor's own; the definition and source pages exist.
   void AddPage(TEditorPage page, QWidget* widget, const std::string& caption);
@@ -137,7 +137,7 @@ template <class T>
 TovForm* TovObjectEditor::CreateEditor(TovConnectionWindow& owner, const TOpenArgs& args) {
   if (!args.Name.empty()) {
     const std::string caption =
-        EditorCaption(T::kKind, args.Schema, args.Name, owner.Module().GetDataSourceName(), false);
+        EditorCaption(T::kKind, args.Schema, args.Name, CaptionDataSource(owner, T::kKind), false);
     if (TovMainWindow* main = ControlOptionsWindow())
       for (QWidget* window : main->ChildWindows())
         if (qobject_cast<T*>(window) && window->windowTitle().toStdString() == caption) {

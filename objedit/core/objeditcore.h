@@ -15,6 +15,9 @@ struct TEditorKind {
   bool SchemaBound = true;     // the object belongs to a schema
   std::string SizeKey;         // "TABLE": its size lives under GUI\<key>
   std::string DropKeyword;     // "DROP TABLE "
+  // The caption names the data source as typed at logon instead of the
+  // connection's upper-case name (sequences and indexes).
+  bool DataSourceAsTyped = false;
 };
 
 inline constexpr const char* kNewObjectCaption = "新規";

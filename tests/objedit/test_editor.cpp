@@ -26,7 +26,7 @@ std::string TypeText(const std::string& code, const std::string& length) {
 
 }  // namespace
 
-const TEditorKind TfrmTestEditor::kKind{kTableKind, "TABLE - ", true, "TESTEDIT", "DROP TABLE "};
+const TEditorKind TfrmTestEditor::kKind{kTableKind, "TABLE - ", true, "TESTEDIT", "DROP TABLE ", false};
 TCompileVariant TfrmTestEditor::NextVariant = TCompileVariant::Previewed;
 
 TfrmTestEditor::TfrmTestEditor(TovConnectionWindow& owner)

@@ -6,8 +6,8 @@
 
 namespace {
 
-const TEditorKind kSequence{58, "SEQUENCE - ", true, "SEQ", "DROP SEQUENCE "};
-const TEditorKind kRole{68, "ROLE - ", false, "ROLE", "DROP ROLE "};
+const TEditorKind kSequence{58, "SEQUENCE - ", true, "SEQ", "DROP SEQUENCE ", true};
+const TEditorKind kRole{68, "ROLE - ", false, "ROLE", "DROP ROLE ", false};
 
 TEST(EditorRules, CaptionsOfExistingAndNewObjects) {
   EXPECT_EQ(EditorCaption(kSequence, "S1", "Q1", "DB1", false), "SEQUENCE - S1.Q1 @ DB1");
