@@ -112,7 +112,7 @@ void TovObjectEditor::setupUi() {
   txtSource = new TovMemo(tabSource);
   txtSource->setObjectName("txtSource");
   (new QVBoxLayout(tabSource))->addWidget(txtSource);
-  txtSource->OnChange = [this] { SetChanged(true); };
+  txtSource->OnChange = [this] { MarkChanged(); };
   for (const TPageCaption& page : kPageCaptions)
     AddPage(page.page, page.page == TEditorPage::Define ? tabDefine : tabSource, page.caption);
   connect(pagObject, &QTabWidget::currentChanged, this, &TovObjectEditor::PageIndexChanged);
@@ -140,11 +140,21 @@ void TovObjectEditor::AddPage(TEditorPage page, QWidget* widget, const std::stri
 
 void TovObjectEditor::WatchChanges(QWidget* control) {
   if (auto* edit = qobject_cast<QLineEdit*>(control))
-    connect(edit, &QLineEdit::textEdited, this, [this] { SetChanged(true); });
+    connect(edit, &QLineEdit::textEdited, this, &TovObjectEditor::MarkChanged);
   else if (auto* combo = qobject_cast<QComboBox*>(control))
-    connect(combo, &QComboBox::currentTextChanged, this, [this] { SetChanged(true); });
+    connect(combo, &QComboBox::currentTextChanged, this, &TovObjectEditor::MarkChanged);
   else if (auto* box = qobject_cast<QAbstractButton*>(control))
-    connect(box, &QAbstractButton::clicked, this, [this] { SetChanged(true); });
+    connect(box, &QAbstractButton::clicked, this, &TovObjectEditor::MarkChanged);
+}
+
+void TovObjectEditor::MarkChanged() {
+  SetChanged(true);
+  UpdateActions();
+}
+
+void TovObjectEditor::UpdateActions() {
+  actCompile->setEnabled(Changed || ActivePage() == TEditorPage::Source);
+  actDelete->setEnabled(!IsNew);
 }
 
 std::string TovObjectEditor::SchemaName() const {
@@ -215,6 +225,7 @@ void TovObjectEditor::LoadActivePage() {
     txtSource->SetRowCol(0, 0);
   }
   SetChanged(false);
+  UpdateActions();
 }
 
 void TovObjectEditor::ChangedIsNew() {
@@ -229,7 +240,7 @@ void TovObjectEditor::ChangedIsNew() {
     pagObject->setTabVisible(pagObject->indexOf(widget), !(IsNew && PageNeedsObject(page)));
   switching_ = false;
   currentIndex_ = pagObject->currentIndex();
-  actDelete->setEnabled(!IsNew);
+  UpdateActions();
   if (IsNew) txtName->setFocus();
 }
 
@@ -258,6 +269,7 @@ bool TovObjectEditor::pagObjectChanging() {
                                                                : TPageChangeAnswer::Cancel);
   if (step.Compile) Compile(this);
   if (step.DropChanges) SetChanged(false);
+  UpdateActions();
   return !Changed;
 }
 

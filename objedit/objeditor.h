@@ -116,11 +116,15 @@ class TovObjectEditor : public TovForm {
   void AddPage(TEditorPage page, QWidget* widget, const std::string& caption);
   // Marks the window changed on any edit of the control.
   void WatchChanges(QWidget* control);
+  void MarkChanged();
   // Reloads the active page: the object, the source text, Changed cleared.
   void LoadActivePage();
 
  private:
   void setupUi();
+  // actCompileUpdate and actDeleteUpdate: compile while changed or on the
+  // source page, delete an object that exists.
+  void UpdateActions();
   void ActivatePage(TEditorPage page);
   void PageIndexChanged(int index);
   void CompileWith(const std::vector<std::string>& list);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 
 #include <memory>
@@ -63,6 +64,11 @@ class ObjEditTest : public ::testing::Test {
   static std::string Value(TfrmObject& window, const std::string& sql) {
     TovSQLQuery& q = window.OpenSQL(sql);
     return q.Eof() ? std::string() : q.AsString(size_t{0});
+  }
+  // Types into an edit as the user does: the window hears of the change.
+  static void Edit(QLineEdit& edit, const std::string& text) {
+    edit.setText(QString::fromStdString(text));
+    emit edit.textEdited(edit.text());
   }
   template <class T>
   std::vector<T*> Windows() const {

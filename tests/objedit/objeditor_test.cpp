@@ -58,6 +58,12 @@ TEST_F(EditorProtocolTest, OneWindowPerObjectAndNewObjectsAreNeverTwins) {
   EXPECT_EQ(first->txtColumns->text().toStdString(), "C1 CHAR(4), C2 INTEGER");
   EXPECT_FALSE(first->pnlName->isEnabled());
   EXPECT_TRUE(Shown(*first, first->tabSource));
+  // Compile once changed or on the source page; delete what exists.
+  EXPECT_FALSE(first->actCompile->isEnabled());
+  EXPECT_TRUE(first->actDelete->isEnabled());
+  Edit(*first->txtColumns, "C1 CHAR(4)");
+  EXPECT_TRUE(first->actCompile->isEnabled());
+  first->SetChanged(false);
   EXPECT_EQ(Open(*connection, "S1", "T1"), nullptr);
   EXPECT_EQ(Windows<TfrmTestEditor>().size(), 1u);
 
@@ -68,6 +74,7 @@ TEST_F(EditorProtocolTest, OneWindowPerObjectAndNewObjectsAreNeverTwins) {
   EXPECT_TRUE(fresh->pnlName->isEnabled());
   EXPECT_FALSE(Shown(*fresh, fresh->tabSource));
   EXPECT_EQ(fresh->SchemaName(), "S1");
+  EXPECT_FALSE(fresh->actDelete->isEnabled());
   EXPECT_EQ(Windows<TfrmTestEditor>().size(), 3u);
 
   // A missing object: the message, and no window.
@@ -123,7 +130,8 @@ TEST_F(EditorProtocolTest, CompileOutcomesInTheJournal) {
       {"the direct compile", TCompileVariant::Direct, true, "C5 INTEGER", false, 0,
        {"DROP TABLE S1.T1 CASCADE", "CREATE TABLE S1.T1 (C5 INTEGER)"}, {"コンパイルは正常に終了しました。"}, false,
        false, "C5"},
-      {"nothing changed", TCompileVariant::Previewed, true, "", false, 0, {}, {"変更箇所が見つかりませんでした。"},
+      {"an edit that changes nothing", TCompileVariant::Previewed, true, "C1 CHAR(4), C2 INTEGER", false, 0, {},
+       {"変更箇所が見つかりませんでした。"},
        false, false, "C1,C2"},
   };
   TfrmObject* connection = Logon();
@@ -143,10 +151,7 @@ TEST_F(EditorProtocolTest, CompileOutcomesInTheJournal) {
     TfrmTestEditor* form = c.existing ? Open(*connection, "S1", "T1") : Open(*connection, "", "");
     ASSERT_NE(form, nullptr);
     if (!c.existing) form->txtName->setText("T2");
-    if (!c.columns.empty()) {
-      form->txtColumns->setText(QString::fromStdString(c.columns));
-      form->SetChanged(true);
-    }
+    Edit(*form->txtColumns, c.columns);
     if (c.showDDL)
       testing_support::WhenShown<QDialog>([&](QDialog& preview) { preview.done(c.previewAnswer); });
     CloseStoppedRuns();
@@ -184,8 +189,7 @@ TEST_F(EditorProtocolTest, PageChangeAndReloadQuestions) {
     SCOPED_TRACE(c.answer);
     TfrmTestEditor* form = Open(*connection, "S1", "T1");
     ASSERT_NE(form, nullptr);
-    form->txtColumns->setText("C7 INTEGER");
-    form->SetChanged(true);
+    Edit(*form->txtColumns, "C7 INTEGER");
     symfoware::ClearStatementJournal();
     env.Dialogs().QueueMessage(c.answer);
     form->pagObject->setCurrentWidget(form->tabSource);
@@ -205,8 +209,7 @@ TEST_F(EditorProtocolTest, PageChangeAndReloadQuestions) {
 
   // 戻す asks before it drops the edits.
   TfrmTestEditor* form = Open(*connection, "S1", "T1");
-  form->txtColumns->setText("X INTEGER");
-  form->SetChanged(true);
+  Edit(*form->txtColumns, "X INTEGER");
   env.Dialogs().QueueMessage(IDNO);
   form->actRefresh->trigger();
   EXPECT_EQ(form->txtColumns->text().toStdString(), "X INTEGER");

@@ -58,8 +58,7 @@ TEST_F(ProgramTest, DefinitionOfASelectedNameOpensItsEditorWhichCompilesThroughB
 
   AppOption.ShowDDL = true;
   AppOption.CloseDDL = true;
-  editor->txtColumns->setText("C1 CHAR(4), C2 INTEGER");
-  editor->SetChanged(true);
+  Edit(*editor->txtColumns, "C1 CHAR(4), C2 INTEGER");
   Lines previewed;
   testing_support::WhenShown<TfrmDDLPreview>([&](TfrmDDLPreview& preview) {
     for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
