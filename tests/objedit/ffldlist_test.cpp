@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -92,6 +93,17 @@ TEST_F(FieldListTest, NothingChosenCancelAndAllChosenLeaveTheCallersList) {
     form.btnExit->click();
   });
   EXPECT_TRUE(selected.empty());
+}
+
+TEST_F(FieldListTest, AFailingCatalogueReadShowsItsMessageAndNoDialog) {
+  TfrmObject* connection = LogonWithTable();
+  connection->ExecSQL("ALTER TABLE RDBII_SYSTEM.RDBII_COLUMN RENAME TO RDBII_COLUMN_AWAY");
+  Lines list{"A"};
+  ShowFieldList(*connection, "S1", "T1", list);
+  EXPECT_EQ(list, Lines{"A"});
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].find("RDBII_COLUMN"), std::string::npos) << Boxes()[0];
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(FieldListTest, AStoredMinimisedStateOpensNormalWithTheStoredSize) {
