@@ -5,6 +5,7 @@
 #include <charconv>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -58,9 +59,18 @@ const char* const kUnqualifiedViews[] = {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A failure a test asked for: at a journal position, or for a pattern.
+struct TInjectedFailure {
+  std::optional<size_t> position;
+  QRegularExpression pattern;
+  std::string message;
+};
+
 struct TJournal {
   std::mutex lock;
   std::deque<TJournalEntry> entries;
+  size_t journalled = 0;  // since the last clear
+  std::vector<TInjectedFailure> failures;
 };
 
 TJournal& Journal() {
@@ -72,7 +82,26 @@ void Journalize(TJournalEntry entry) {
   TJournal& journal = Journal();
   const std::lock_guard<std::mutex> hold(journal.lock);
   journal.entries.push_back(std::move(entry));
+  ++journal.journalled;
   if (journal.entries.size() > kJournalLimit) journal.entries.pop_front();
+}
+
+// The message of a failure asked for the statement about to run, if any.
+std::optional<std::string> InjectedFailure(const std::string& sql) {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  for (const TInjectedFailure& f : journal.failures) {
+    const bool hit = f.position ? *f.position == journal.journalled
+                                : f.pattern.match(QString::fromStdString(sql)).hasMatch();
+    if (hit) return f.message;
+  }
+  return std::nullopt;
+}
+
+void AddFailure(TInjectedFailure failure) {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  journal.failures.push_back(std::move(failure));
 }
 
 TFieldType FieldTypeOfCode(const std::string& code) {
@@ -189,6 +218,7 @@ class StandinSession : public platform::SqlSession {
   // Statements the catalogue alone runs, journalled as the others are.
   bool Intercept(const std::string& sql) override {
     try {
+      if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
       if (!InterceptCreateSchema(sql) && !upkeep_->Drop(sql)) return false;
     } catch (const SqlError& e) {
       Journalize({sql, {}, -1, e.what()});
@@ -382,6 +412,21 @@ void ClearStatementJournal() {
   TJournal& journal = Journal();
   const std::lock_guard<std::mutex> hold(journal.lock);
   journal.entries.clear();
+  journal.journalled = 0;
+}
+
+void FailStatementAt(size_t position, const std::string& message) { AddFailure({position, {}, message}); }
+
+void FailStatementsMatching(const std::string& pattern, const std::string& message) {
+  AddFailure({std::nullopt,
+              QRegularExpression(QString::fromStdString(pattern), QRegularExpression::CaseInsensitiveOption),
+              message});
+}
+
+void ClearStatementFailures() {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  journal.failures.clear();
 }
 
 std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder, const std::string& user,

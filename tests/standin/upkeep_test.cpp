@@ -1,5 +1,5 @@
-// The catalogue after DDL run as orv runs it: intercepted or executed, then
-// reported to the session.
+// DDL run as orv runs it (intercepted or executed, then reported to the
+// session): the catalogue after it, and the failures a test asks for.
 #include <gtest/gtest.h>
 
 #include <QSqlError>
@@ -231,6 +231,26 @@ TEST_F(UpkeepTest, ARolledBackDropLeavesObjectAndRows) {
                   "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME IN ('T1', 'V1', 'V2') UNION ALL "
                   "SELECT SEQ_NUM FROM RDBII_SYSTEM.RDBII_OBJECT_SEQ"),
             (Rows{{"3"}, {"7"}}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UpkeepTest, ChosenStatementsFailWithTheGivenMessageUntilCleared) {
+  symfoware::FailStatementAt(1, "JYP2001E first");
+  symfoware::FailStatementsMatching("^drop\\s+view", "JYP2002E second");
+  RunDdl(*session_, "CREATE TABLE S1.T3 (A INTEGER)");
+  EXPECT_EQ(ErrorOf(*session_, "CREATE TABLE S1.T4 (A INTEGER)"), "JYP2001E first");
+  EXPECT_EQ(ErrorOf(*session_, "DROP VIEW S1.V2"), "JYP2002E second");
+  symfoware::ClearStatementFailures();
+  RunDdl(*session_, "DROP VIEW S1.V2");
+  std::vector<std::string> journal;
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal()) journal.push_back(e.Error);
+  EXPECT_EQ(journal, (std::vector<std::string>{"", "JYP2001E first", "JYP2002E second", ""}));
+  // What failed did not run.
+  EXPECT_EQ(Query(*session_, "SELECT name FROM S1.sqlite_master WHERE name IN ('T3', 'T4', 'V2')"),
+            Rows{{"T3"}});
 }
 
 }  // namespace
