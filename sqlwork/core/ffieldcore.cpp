@@ -118,7 +118,7 @@ const char* const kFieldColumnSQL =
     "TRIM(B.DB_NAME) = :DATABASE AND B.SCHEMA_NAME = :OWNER AND B.TABLE_NAME = :NAME ORDER BY A.ORDINAL_POSITION "
     "WITH OPTION LOCK_MODE(NO LOCK)";
 
-std::string FieldTypeText(const TFieldType& field) {
+std::string FieldTypeText(const TColumnTypeFields& field) {
   std::string name;
   if (field.DataType == kIntervalCode) {
     name = kIntervalName + IntervalQualifier(field.Radix, field.Precision);

@@ -16,7 +16,7 @@ extern const char* const kFieldIndexSQL;
 extern const char* const kFieldColumnSQL;
 
 // A column's fields as the column statement reads them.
-struct TFieldType {
+struct TColumnTypeFields {
   std::string DataType;  // the two-letter code
   QVariant Length;
   QVariant Precision;
@@ -25,7 +25,7 @@ struct TFieldType {
 };
 // "CHAR(10)", "DECIMAL(7,2)", "INTERVAL DAY(2) TO SECOND"; empty for an
 // unknown code.
-std::string FieldTypeText(const TFieldType& field);
+std::string FieldTypeText(const TColumnTypeFields& field);
 
 // A selected column: the table is empty when only one table is selected.
 struct TFieldColumn {
