@@ -168,6 +168,7 @@ void TfrmField::setupUi() {
   lstColumn->setSelectionMode(QAbstractItemView::ExtendedSelection);
   lstColumn->setSelectionBehavior(QAbstractItemView::SelectRows);
   lstColumn->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lstColumn->header()->setStretchLastSection(false);
   columnLayout->addWidget(lstColumn, 1);
   splField->addWidget(pnlTable);
   splField->addWidget(pnlColumn);

@@ -58,7 +58,7 @@ TEST(FieldTypeText, EveryCodeAndQualifier) {
       {"", kNull, kNull, kNull, kNull, ""},
   };
   for (const TypeCase& c : cases) {
-    const TFieldType field{c.Code, c.Length, c.Precision, c.Scale, c.Radix};
+    const TColumnTypeFields field{c.Code, c.Length, c.Precision, c.Scale, c.Radix};
     EXPECT_EQ(FieldTypeText(field), c.Expected) << c.Code << " radix " << c.Radix.toString().toStdString();
   }
 }
