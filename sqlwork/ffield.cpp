@@ -27,7 +27,7 @@
 #include "app/core/zarur.h"
 #include "platform/dialogs.h"
 #include "platform/qstr.h"
-#include "sqlwork/ovguard.h"
+#include "sqlwork/ovsqlwin.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
@@ -439,10 +439,7 @@ bool TfrmField::eventFilter(QObject* watched, QEvent* event) {
 void TfrmField::LoadWindowSize() {
   platform::KeyScope key(AppRegistry);
   if (!AppRegistry.OpenKey(GuiKey(kLayoutKey), true)) return;
-  int32_t state = AppRegistry.ReadIntegerDef("WindowState", kWindowNormal);
-  if (state == kWindowMinimized) state = kWindowNormal;
-  if (state == kWindowMaximized) setWindowState(Qt::WindowMaximized);
-  if (state == kWindowNormal) {
+  if (LoadWindowState(*this) == kWindowNormal) {
     const TWindowSize size = ReadWindowSize(AppRegistry, {width(), height()});
     resize(size.Width, size.Height);
   }
@@ -453,9 +450,7 @@ void TfrmField::LoadWindowSize() {
 void TfrmField::SaveWindowSize() {
   platform::KeyScope key(AppRegistry);
   if (!AppRegistry.OpenKey(GuiKey(kLayoutKey), true)) return;
-  const int32_t state = isMaximized() ? kWindowMaximized : isMinimized() ? kWindowMinimized : kWindowNormal;
-  AppRegistry.WriteInteger("WindowState", state);
-  if (state == kWindowNormal) WriteWindowSize(AppRegistry, {width(), height()});
+  if (SaveWindowState(*this) == kWindowNormal) WriteWindowSize(AppRegistry, {width(), height()});
   AppRegistry.WriteInteger(kTableWidthValue, std::max(lstTable->width(), kTableMinWidth));
 }
 

@@ -15,7 +15,7 @@
 #include "app/core/zarur.h"
 #include "editor/ovmemo.h"
 #include "platform/qstr.h"
-#include "sqlwork/ovguard.h"
+#include "sqlwork/ovsqlwin.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
@@ -186,10 +186,7 @@ void TfrmTemplate::LoadWindowSize() {
   platform::KeyScope key(AppRegistry);
   const std::string name = GuiKey(kLayoutKey);
   if (!AppRegistry.KeyExists(name) || !AppRegistry.OpenKey(name, false)) return;
-  int32_t state = AppRegistry.ReadIntegerDef("WindowState", kWindowNormal);
-  if (state == kWindowMinimized) state = kWindowNormal;
-  if (state == kWindowMaximized) setWindowState(Qt::WindowMaximized);
-  if (state == kWindowNormal) {
+  if (LoadWindowState(*this) == kWindowNormal) {
     const TWindowBounds b = ReadWindowBounds(AppRegistry, {x(), y(), width(), height()});
     setGeometry(b.Left, b.Top, b.Width, b.Height);
   }
@@ -198,9 +195,7 @@ void TfrmTemplate::LoadWindowSize() {
 void TfrmTemplate::SaveWindowSize() {
   platform::KeyScope key(AppRegistry);
   if (!AppRegistry.OpenKey(GuiKey(kLayoutKey), true)) return;
-  const int32_t state = isMaximized() ? kWindowMaximized : isMinimized() ? kWindowMinimized : kWindowNormal;
-  AppRegistry.WriteInteger("WindowState", state);
-  if (state == kWindowNormal) WriteWindowBounds(AppRegistry, {x(), y(), width(), height()});
+  if (SaveWindowState(*this) == kWindowNormal) WriteWindowBounds(AppRegistry, {x(), y(), width(), height()});
 }
 
 void ShowTemplateWindow(const std::string& search) {

@@ -234,15 +234,16 @@ TEST_F(FieldWindow, ActionsOpenThePickerOverTheEditorAndTheReference) {
   sql->txtSQL->setFocus();
   QAction* field = main->actMain->Action("actViewField");
   EXPECT_EQ(field->shortcut(), QKeySequence("Ctrl+T"));
-  field->trigger();
+  main->activateWindow();
+  QTest::keyClick(sql->txtSQL, Qt::Key_T, Qt::ControlModifier);
   TfrmField* form = Picker(connection);
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(SelectedTables(*form), Lines{"T"});
   EXPECT_EQ(Columns(*form).size(), 3u);
   form->btnExit->click();
   EXPECT_FALSE(form->isVisible());
-  sql->txtSQL->setFocus();
-  field->trigger();
+  main->activateWindow();
+  QTest::keyClick(sql->txtSQL, Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(Picker(connection), form);
   EXPECT_TRUE(form->isVisible());
 
