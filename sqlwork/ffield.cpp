@@ -26,6 +26,7 @@
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
 #include "platform/dialogs.h"
+#include "platform/helpviewer.h"
 #include "platform/qstr.h"
 #include "sqlwork/ovsqlwin.h"
 #include "ui/ovcomctrls.h"
@@ -35,6 +36,7 @@
 
 namespace {
 
+constexpr int kHelpContext = 30300;
 constexpr char kCaptionPrefix[] = "表・列 - ";
 constexpr char kLayoutKey[] = "FIELD";
 constexpr char kTableWidthValue[] = "TableWidth";
@@ -101,6 +103,7 @@ TfrmField::~TfrmField() { SaveWindowSize(); }
 
 void TfrmField::setupUi() {
   setObjectName("frmField");
+  setProperty(platform::kHelpContextProperty, kHelpContext);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);

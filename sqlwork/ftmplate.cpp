@@ -14,6 +14,7 @@
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
 #include "editor/ovmemo.h"
+#include "platform/helpviewer.h"
 #include "platform/qstr.h"
 #include "sqlwork/ovsqlwin.h"
 #include "ui/ovimages.h"
@@ -22,6 +23,7 @@
 
 namespace {
 
+constexpr int kHelpContext = 30400;
 constexpr char kCaption[] = "SQL リファレンス";
 constexpr char kLayoutKey[] = "TEMPLATE";
 constexpr int kGroupImage = 72;
@@ -66,6 +68,7 @@ TfrmTemplate::~TfrmTemplate() {
 
 void TfrmTemplate::setupUi() {
   setObjectName("frmTemplate");
+  setProperty(platform::kHelpContextProperty, kHelpContext);
   setWindowTitle(Q(kCaption));
   setWindowIcon(imgMain().Icon(kTemplateImage));
   auto* layout = new QVBoxLayout(this);

@@ -16,11 +16,14 @@
 
 #include "app/core/fmainactcore.h"
 #include "app/core/ovformat.h"
+#include "app/core/ovmsg.h"
+#include "app/core/ovreg.h"
 #include "app/core/ovshortcut.h"
 #include "app/core/zarur.h"
 #include "app/fmain.h"
 #include "app/fmainact.h"
 #include "app/fobject.h"
+#include "platform/helpviewer.h"
 #include "editor/ovmemo.h"
 #include "sqlwork/fsql.h"
 #include "sqlwork/ftmplate.h"
@@ -125,6 +128,7 @@ TEST_F(FieldWindow, ShowsTheTableAndCopiesItsColumnsAndStatements) {
   ASSERT_NE(form, nullptr);
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->windowTitle().toStdString(), "表・列 - ADMIN @ ORVTEST");
+  EXPECT_EQ(form->property(platform::kHelpContextProperty).toInt(), 30300);
   EXPECT_EQ(form->cmbOwner->currentText().toStdString(), "S");
   EXPECT_EQ(Tables(*form), (Lines{"T", "V"}));
   EXPECT_EQ(SelectedTables(*form), Lines{"T"});
@@ -162,6 +166,13 @@ TEST_F(FieldWindow, ShowsTheTableAndCopiesItsColumnsAndStatements) {
   form->txtFindTable->setText("V");
   QTest::keyClick(form->txtFindTable, Qt::Key_Return);
   EXPECT_EQ(Tables(*form), Lines{"V"});
+
+  // The reload message reads the schema again.
+  form->txtFindTable->clear();
+  connection->ExecSQL("CREATE TABLE S.NEWER (N INTEGER)");
+  connection->ExecSQL("COMMIT");
+  EXPECT_TRUE(SendFormMessage(form, kMsgReload));
+  EXPECT_EQ(Tables(*form), (Lines{"NEWER", "T", "V"}));
   EXPECT_EQ(env.Dialogs().unanswered, 0);
 }
 
@@ -266,6 +277,10 @@ TEST_F(FieldWindow, ActionsOpenThePickerOverTheEditorAndTheReference) {
   qobject_cast<QMdiSubWindow*>(connection->parentWidget())->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(picker.isNull()) << "destroyed with its connection window";
+  platform::KeyScope key(AppRegistry);
+  ASSERT_TRUE(AppRegistry.OpenKey(GuiKey("FIELD"), false));
+  EXPECT_GT(AppRegistry.ReadIntegerDef("TableWidth", 0), 0) << "its layout kept";
+  EXPECT_GT(AppRegistry.ReadIntegerDef("Width", 0), 0);
   EXPECT_EQ(env.Dialogs().unanswered, 0);
 }
 
