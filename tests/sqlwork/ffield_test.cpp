@@ -186,6 +186,15 @@ TEST_F(FieldWindow, ATableFoundNowhereShowsTheLoginSchemaWithoutSelection) {
   EXPECT_TRUE(SelectedTables(*form).empty());
   EXPECT_EQ(form->lstColumn->topLevelItemCount(), 0);
 
+  // A table of the schema PUBLIC is looked for there.
+  connection->ExecSQL("CREATE SCHEMA PUBLIC");
+  connection->ExecSQL("CREATE TABLE PUBLIC.SHARED (P INTEGER)");
+  connection->ExecSQL("COMMIT");
+  ShowFieldWindow(*connection, "S", "SHARED");
+  EXPECT_EQ(form->cmbOwner->currentText().toStdString(), "PUBLIC");
+  EXPECT_EQ(SelectedTables(*form), Lines{"SHARED"});
+  EXPECT_EQ(Columns(*form), Lines{"P INT"});
+
   // A second call reuses the one picker; no table shows the schema alone.
   ShowFieldWindow(*connection, "S", "");
   EXPECT_EQ(connection->findChildren<TfrmField*>().size(), 1u);

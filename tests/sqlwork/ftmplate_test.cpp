@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <fstream>
+#include <set>
 #include <stdexcept>
 
 #include "app/core/zarur.h"
@@ -89,6 +93,27 @@ TEST_F(TemplateWindow, OneFileHidesTheSelectorAndShowsTheChosenTemplateWithItsRe
   QTRY_COMPARE(form->txtSQL->Lines().GetCount(), 4);
   EXPECT_EQ(Shown(*form), (Lines{"【 B 】", "WHERE <A>", "【 A 】", "SELECT <B>"}));
   EXPECT_EQ(form->txtSQL->Row(), 0);
+
+  // Leaving the search box after a change filters the tree again.
+  form->txtFind->setText("WHERE");
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(form->txtFind, &out);
+  EXPECT_EQ(Templates(*form), 2);
+}
+
+// The template file the build puts beside the program.
+TEST(ShippedTemplates, EveryTemplateNamedOnceAndGrouped) {
+  const TTemplateFile file = ReadTemplateFile(TEST_SOURCE_DIR "/../../orv/ORV.tpl");
+  ASSERT_FALSE(file.Index.empty());
+  std::set<std::string> names;
+  for (const TTemplateEntry& entry : file.Index) {
+    EXPECT_FALSE(entry.Name.empty()) << file.Lines[entry.Line];
+    EXPECT_TRUE(names.insert(entry.Name).second) << entry.Name;
+  }
+  EXPECT_EQ(TemplateLineKind(file.Lines.front()), TTemplateLine::Group);
+  // SELECT shows the forms it refers to.
+  const std::vector<std::string> select = TemplateText(file, 0);
+  EXPECT_NE(std::find(select.begin(), select.end(), "【 表名 】"), select.end());
 }
 
 TEST_F(TemplateWindow, SearchKeepsMatchingTemplatesAndSelectsTheFirstNamedNode) {
