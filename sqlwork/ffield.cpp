@@ -57,7 +57,10 @@ constexpr int kColumnListRest = 16;
 constexpr int kDesignWidth = 480;
 constexpr int kDesignHeight = 360;
 constexpr int kDesignTableWidth = 160;
+// What a column item keeps besides its caption.
 constexpr int kCommentRole = Qt::UserRole;
+constexpr int kTableRole = Qt::UserRole + 1;
+constexpr int kColumnRole = Qt::UserRole + 2;
 
 // The columns of a row of the column statement.
 enum TColumnField { cfName, cfType, cfLength, cfPrecision, cfScale, cfCharLength, cfCharUsed, cfRadix, cfComment };
@@ -71,12 +74,6 @@ QToolButton* ToolButton(QWidget* parent, const char* name, int image, const char
   button->setAutoRaise(true);
   if (hint) button->setToolTip(Q(hint));
   return button;
-}
-
-std::vector<std::string> ListTexts(const QList<QListWidgetItem*>& items) {
-  std::vector<std::string> texts;
-  for (const QListWidgetItem* item : items) texts.push_back(S(item->text()));
-  return texts;
 }
 
 void ToClipboard(const std::string& text) { QApplication::clipboard()->setText(Q(text)); }
@@ -296,8 +293,11 @@ void TfrmField::RefreshColumns() {
       if (filtered && name.find(find) == std::string::npos) continue;
       const TColumnTypeFields type{Trim(q.AsString(cfType)), q.Value(cfLength), q.Value(cfPrecision), q.Value(cfScale),
                             q.Value(cfRadix)};
+      const TFieldColumn column{tables.size() > 1 ? table : std::string(), name};
       auto* item = new QTreeWidgetItem(lstColumn);
-      item->setText(kNameColumn, Q(FieldCaption({tables.size() > 1 ? table : std::string(), name})));
+      item->setText(kNameColumn, Q(FieldCaption(column)));
+      item->setData(kNameColumn, kTableRole, Q(column.Table));
+      item->setData(kNameColumn, kColumnRole, Q(column.Column));
       item->setText(kTypeColumn, Q(FieldTypeText(type)));
       item->setData(kNameColumn, kCommentRole, q.Value(cfComment));
       if (std::find(keys.begin(), keys.end(), name) != keys.end()) item->setIcon(kNameColumn, imgMain().Icon(kKeyImage));
@@ -334,23 +334,12 @@ std::vector<std::string> TfrmField::SelectedTables() const {
 }
 
 std::vector<TFieldColumn> TfrmField::SelectedColumns() const {
-  const std::vector<std::string> tables = SelectedTables();
-  const bool qualified = tables.size() > 1;
   std::vector<TFieldColumn> columns;
   for (int row = 0; row < lstColumn->topLevelItemCount(); ++row) {
     const QTreeWidgetItem* item = lstColumn->topLevelItem(row);
-    if (!item->isSelected()) continue;
-    const std::string caption = S(item->text(kNameColumn));
-    TFieldColumn column{{}, caption};
-    if (qualified) {
-      // The caption starts with one of the selected tables and a ".".
-      for (const std::string& table : tables)
-        if (caption.size() > table.size() && caption.starts_with(table + ".")) {
-          column = {table, caption.substr(table.size() + 1)};
-          break;
-        }
-    }
-    columns.push_back(column);
+    if (item->isSelected())
+      columns.push_back({S(item->data(kNameColumn, kTableRole).toString()),
+                         S(item->data(kNameColumn, kColumnRole).toString())});
   }
   return columns;
 }
@@ -376,7 +365,7 @@ std::optional<std::vector<TFieldTable>> TfrmField::AskAliases() const {
 void TfrmField::mnuCopyClick() {
   QWidget* focused = focusWidget();
   if (focused == lstTable) {
-    ToClipboard(CopyTableText(ListTexts(lstTable->selectedItems())));
+    ToClipboard(CopyTableText(SelectedTables()));
   } else if (focused == lstColumn) {
     const std::optional<std::vector<TFieldTable>> tables = AskAliases();
     if (tables) ToClipboard(CopyColumnText(SelectedColumns(), *tables));

@@ -222,6 +222,10 @@ TEST_F(FieldWindow, SeveralTablesMarkOnlyTheirOwnKeysAndAskForAliases) {
   env.Dialogs().QueueInput({true, "", {}});
   form->mnuCopyClick();
   EXPECT_EQ(Clipboard(), "X.K,K");
+  form->lstTable->setFocus();
+  form->mnuCopyClick();
+  EXPECT_EQ(Clipboard(), "T1,T2") << "top to bottom";
+  form->lstColumn->setFocus();
   ASSERT_EQ(env.Dialogs().inputs.size(), 2u);
   EXPECT_EQ(env.Dialogs().inputs[0].caption, "別名の指定");
   EXPECT_EQ(env.Dialogs().inputs[0].prompt, "T1 の別名を指定して下さい。");
