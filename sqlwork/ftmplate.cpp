@@ -63,7 +63,12 @@ TfrmTemplate::TfrmTemplate(QWidget* owner) : QWidget(owner, Qt::Window | Qt::Win
 
 // A window that never appeared (its file failed) keeps no geometry.
 TfrmTemplate::~TfrmTemplate() {
-  if (testAttribute(Qt::WA_WState_Created)) SaveWindowSize();
+  if (shown_) SaveWindowSize();
+}
+
+void TfrmTemplate::showEvent(QShowEvent* event) {
+  shown_ = true;
+  QWidget::showEvent(event);
 }
 
 void TfrmTemplate::setupUi() {

@@ -50,6 +50,7 @@ class TfrmTemplate : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void setupUi();
@@ -59,6 +60,7 @@ class TfrmTemplate : public QWidget {
   TTemplateFile file_;
   QTimer changeTimer_;
   bool notify_ = true;
+  bool shown_ = false;
 };
 
 // Opens a new template window with `search` (upper-cased and trimmed) as its

@@ -15,6 +15,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "app/core/ovreg.h"
 #include "app/core/zarur.h"
 #include "editor/ovmemo.h"
 #include "tests/platform/temp_settings.h"
@@ -99,6 +100,17 @@ TEST_F(TemplateWindow, OneFileHidesTheSelectorAndShowsTheChosenTemplateWithItsRe
   QFocusEvent out(QEvent::FocusOut);
   QApplication::sendEvent(form->txtFind, &out);
   EXPECT_EQ(Templates(*form), 2);
+
+  // Closing frees the window, which keeps its place.
+  QPointer<TfrmTemplate> closed(form);
+  form->resize(321, 234);
+  form->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(closed.isNull());
+  platform::KeyScope key(AppRegistry);
+  ASSERT_TRUE(AppRegistry.OpenKey(GuiKey("TEMPLATE"), false));
+  EXPECT_EQ(AppRegistry.ReadIntegerDef("Width", 0), 321);
+  EXPECT_EQ(AppRegistry.ReadIntegerDef("Height", 0), 234);
 }
 
 // The template file the build puts beside the program.
@@ -147,6 +159,7 @@ TEST_F(TemplateWindow, SearchKeepsMatchingTemplatesAndSelectsTheFirstNamedNode) 
 TEST_F(TemplateWindow, WithoutATemplateFileNoWindowAppears) {
   EXPECT_THROW(ShowTemplateWindow("X"), std::runtime_error);
   EXPECT_EQ(Window(), nullptr);
+  EXPECT_FALSE(AppRegistry.KeyExists(GuiKey("TEMPLATE"))) << "a window never shown keeps no place";
 }
 
 }  // namespace
