@@ -29,7 +29,6 @@ class TfrmField : public QWidget {
 
  public:
   static constexpr int kTypeColumnWidth = 160;
-  static constexpr int kItemHeight = 16;
 
   explicit TfrmField(TovConnectionWindow& connection);
   ~TfrmField() override;
