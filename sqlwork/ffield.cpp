@@ -90,6 +90,7 @@ TfrmField::TfrmField(TovConnectionWindow& connection)
   cmbOwner->addItem(Q(module.GetUserName()));
   if (TovMainWindow* main = ControlOptionsWindow())
     if (const auto* copy = main->Window()->findChild<QAction*>("actEditCopy")) mnuCopy->setShortcut(copy->shortcut());
+  addAction(mnuCopy);  // its short-cut works in the whole window
   // At the mouse, one caption bar up and left, in the stored size.
   const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight);
   move(QCursor::pos() - QPoint(caption, caption));
