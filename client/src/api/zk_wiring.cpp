@@ -19,7 +19,10 @@
 #include "CLTTRCDT.h"
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
+#include "clt_exec_errorlog.h"
 #include "clt_exec_further.h"
+#include "clt_shm_exec.h"
+#include "cltrpcsw.h"
 #include "clt_rcnct_trc.h"
 #include "clt_cnv.h"
 #include "cltsqadc.h"
@@ -51,6 +54,7 @@ clt_req_ctx request_from_context() {
   c.packet = ctx->runtime.cur_req;
   // The checks sized the buffer; the statement builder stays within it.
   c.packet_size = clt_main_com(main)->req_buf_size;
+  if (clt_shm_active() && clt_main_com(main)->shm.oversize == 0) c.packet_size = clt_shm_request_room();
   c.area = main->area;
   c.main = main;
   c.conn = clt_main_req(main);
@@ -116,6 +120,14 @@ void trace_op(clt_trace_op which, rdb_sql_area* area) {
   }
 }
 
+int32_t runtime_op(clt_runtime_op which, rdb_sql_area* area) {
+  if (which == clt_runtime_op::exec_errorlog) return clt_exec_errorlog();
+  return clt_exec_runtime_further(which, area);
+}
+
+void shm_close_peer() { clt_shm_close_peer(); }
+void shm_close_own() { clt_shm_close_own(); }
+
 std::once_flag g_wired;
 
 void wire() {
@@ -126,7 +138,7 @@ void wire() {
   clt_rpc_nam_svc = {nam_open, nam_close, nam_lookup, nam_indirect_lookup};
   clt_svc.req_free_buffers = free_buffers;
   clt_svc.pd_clt_close = close_session;
-  clt_svc.runtime = clt_exec_runtime_further;
+  clt_svc.runtime = runtime_op;
   clt_svc.loc_state = clt_loc_state_of;
   clt_svc.loc_mark_open = clt_loc_open_current;
   clt_svc.env_get = clt_env_setting_get;
@@ -145,6 +157,8 @@ void wire() {
   clt_svc.trace = trace_op;
   clt_log_set_writers({clt_trc_mdl_record, clt_trc_soc_record});
   clt_link_svc.get_fes = clt_get_fes;
+  clt_link_svc.shm_close_peer = shm_close_peer;
+  clt_link_svc.shm_close_own = shm_close_own;
 }
 
 }  // namespace
