@@ -99,6 +99,7 @@ constexpr reqcode_name kReqcodes[] = {
     {0x9E, "p_f_sqa_ccnct_rdnode"}, {0x9F, "p_f_sqa_cdisc_rdnode"}, {0xA0, "p_f_sqa_cset_connect"},
     {0xA4, "p_f_sqa_cset_session"}, {0xA9, "p_f_sqa_cjar_install"}, {0xAA, "p_f_sqa_cjar_replace"},
     {0xAB, "p_f_sqa_cjar_uninst"},  {0xAF, "p_f_sqa_cexecute_utl"}, {0xB6, "p_f_sqa_cccmd"},
+    {0xB0, "p_f_sqa_cerrorlog"},
     {0xB7, "p_f_sqa_clib_install"}, {0xB8, "p_f_sqa_clib_replace"}, {0xB9, "p_f_sqa_clib_uninst"},
 };
 
@@ -680,11 +681,14 @@ struct server::impl {
     r.reqcode = static_cast<uint8_t>(reqcode);
     r.message = message;
     r.data.assign(message.begin() + kShmPacket, message.end());
+    if (kind != kShmKindRequest) {
+      record(r);
+      return {};
+    }
     for (const reqcode_name& n : kReqcodes) {
       if (n.code == (reqcode | kKindReqcode)) r.function = n.function;
     }
     record(r);
-    if (kind != kShmKindRequest) return {};
     hold_if_asked(r.function);
     return body_for(r.function, r.data);
   }

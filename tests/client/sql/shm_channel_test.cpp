@@ -363,7 +363,8 @@ TEST_F(Channel, ARequestOrReplyTooLargeForItsSectionIsAnnouncedAndSentOverTheSoc
     SQLDA* da = reinterpret_cast<SQLDA*>(list.data());
     memcpy(da->sqldaid, "SQLDA   ", 8);
     da->sqln = 1000;
-    big.area.sqliasda2 = da;
+    // DESCRIBE describes into the first list.
+    big.area.sqliasda = da;
     big.exsql();
     const std::vector<marlo::request> seen = after_connect();
     ASSERT_GE(seen.size(), 3u);
