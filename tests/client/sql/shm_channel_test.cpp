@@ -550,6 +550,8 @@ void capture_soc(int32_t call, int32_t phase, int32_t error, int32_t sock, int32
 
 TEST_F(Channel, TheSocketTraceShowsTheSignalAndTheWaitOfEachExchange) {
   setenv("PDTRCSOC", "8192", 1);
+  // The trace files go to the test's folder.
+  setenv("PDCLTPATH", dir.path.c_str(), 1);
   const clt_log_writers old = clt_log_set_writers(clt_log_writers{nullptr, capture_soc});
   soc_records().clear();
   start();
