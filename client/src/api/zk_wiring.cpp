@@ -19,7 +19,6 @@
 #include "CLTTRCDT.h"
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
-#include "clt_exec_errorlog.h"
 #include "clt_exec_further.h"
 #include "clt_shm_exec.h"
 #include "cltrpcsw.h"
@@ -120,11 +119,6 @@ void trace_op(clt_trace_op which, rdb_sql_area* area) {
   }
 }
 
-int32_t runtime_op(clt_runtime_op which, rdb_sql_area* area) {
-  if (which == clt_runtime_op::exec_errorlog) return clt_exec_errorlog();
-  return clt_exec_runtime_further(which, area);
-}
-
 void shm_close_peer() { clt_shm_close_peer(); }
 void shm_close_own() { clt_shm_close_own(); }
 
@@ -138,7 +132,7 @@ void wire() {
   clt_rpc_nam_svc = {nam_open, nam_close, nam_lookup, nam_indirect_lookup};
   clt_svc.req_free_buffers = free_buffers;
   clt_svc.pd_clt_close = close_session;
-  clt_svc.runtime = runtime_op;
+  clt_svc.runtime = clt_exec_runtime_further;
   clt_svc.loc_state = clt_loc_state_of;
   clt_svc.loc_mark_open = clt_loc_open_current;
   clt_svc.env_get = clt_env_setting_get;
