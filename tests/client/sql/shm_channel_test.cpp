@@ -302,6 +302,22 @@ TEST_F(Channel, EachFailureEndsAsItsRowSaysAndClosesTheLinkAndTheChannelOnce) {
   }
 }
 
+// The server's -366 says it has reported the failure itself: the channel
+// adds no message of its own, and the request still fails (the dispatcher
+// names a failure that came without a message).
+TEST_F(Channel, AServerThatReportedTheFailureItselfGetsNoMessageOfTheChannel) {
+  marlo::script s;
+  s.shm = status(-366);
+  start(std::move(s));
+  zk::request cnct{"CNCT"};
+  ASSERT_EQ(connect(cnct), 0) << cnct.message();
+  zk::request commit{"CMIT"};
+  EXPECT_NE(commit.exsql(), 0);
+  EXPECT_LT(commit.sqlcode(), 0);
+  EXPECT_EQ(commit.message().find("cltrpcsw"), std::string::npos) << commit.message();
+  EXPECT_FALSE(channel_open());
+}
+
 TEST_F(Channel, ThreeStaleSignalsAreIgnoredAndTheSequenceGoesOn) {
   marlo::script s;
   s.shm = stale(3);
