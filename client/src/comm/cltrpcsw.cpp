@@ -1,6 +1,7 @@
 #include "cltrpcsw.h"
 
 #include <arpa/inet.h>
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -227,6 +228,13 @@ int32_t clt_shm_create(void) {
   if (c.shm == nullptr || c.com.env == nullptr) return PD_E_MEMORY;
   const int32_t number = ntohs(c.com.conn->listen_port);
   clt_shm_failure why;
+  // Without a receive port the name would be one that every such
+  // connection of the host shares.
+  if (number == 0) {
+    why.step = clt_shm_step::section;
+    why.err = EINVAL;
+    return report_failure(why, number, "CreateFileMapping", "CreateEvent");
+  }
   if (clt_shmobj_create(number, c.com.env->pdsendmemsize, &c.shm->own, &c.shm->own_event, &why) != 0) {
     return report_failure(why, number, "CreateFileMapping", "CreateEvent");
   }

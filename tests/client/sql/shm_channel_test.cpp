@@ -443,7 +443,11 @@ TEST_F(Channel, ANameHeldByALiveProcessLeavesTheConnectionOnTheSocketAndALeftove
   clt_shmobj_close_section(&section, section_name, &err);
 
   // Left by a process that was killed: made again, and the channel works.
-  create_in_child_and_die(port);
+  // A port of its own: the one before may still be held by the system.
+  const uint16_t next_port = free_port();
+  setenv("PDCLTRCVPORT", std::to_string(next_port).c_str(), 1);
+  create_in_child_and_die(next_port);
+  EXPECT_EQ(objects_of(next_port), 2) << "the killed process left both objects";
   server.reset();
   start();
   zk::request again{"CNCT"};
