@@ -148,7 +148,7 @@ void shm_channel::answer(uint32_t kind, uint32_t reqcode, const std::vector<uint
 
 void shm_channel::reply(int32_t status, const std::vector<uint8_t>& body, uint32_t total) {
   const size_t room = own_size_ - kPacket;
-  memcpy(own_view_ + kPacket, body.data(), std::min(body.size(), room));
+  if (!body.empty()) memcpy(own_view_ + kPacket, body.data(), std::min(body.size(), room));
   reply_header h{kMarker, ++sequence_, status, total, 0, 0};
   memcpy(own_view_, &h, sizeof h);
   sem_post(as_sem(own_event_));
