@@ -146,4 +146,48 @@ TEST(ShippedStatement, AfterACancelledExecuteDisconnectSendsNothing) {
   EXPECT_EQ(sess.count(kDisconnectFn), 1);
 }
 
+// PDIPC=MEMORY: after CONNECT each statement goes through the shared-memory
+// sections, none over the socket until DISCONNECT, with the same results.
+TEST(ShippedStatement, OverTheSharedMemoryChannelEachStatementGivesTheSameResults) {
+  marlo::script s;
+  for (const statement_case& c : kCases) s.bodies[c.function] = marlo::reply_body(false, c.sqlcode, c.sqlstate, c.message);
+  setenv("PDIPC", "MEMORY", 1);
+  session sess(std::move(s));
+  ASSERT_TRUE(sess.server->ok());
+  shipped::library lib;
+  ASSERT_EQ(lib.error(), "");
+  session::connect(lib);
+  const size_t after_connect = sess.server->requests().size();
+
+  for (const statement_case& c : kCases) {
+    SCOPED_TRACE(c.reqcode);
+    zk::request r{c.reqcode};
+    r.statement(kText);
+    EXPECT_EQ(lib.exsql(&r.area), c.returns);
+    EXPECT_EQ(r.sqlca.SQLCODE, c.sqlcode);
+    EXPECT_EQ(std::string(r.area.sqlstate, sizeof r.area.sqlstate), c.sqlstate);
+    EXPECT_EQ(std::string(r.sqlca.sqlerrmc, static_cast<size_t>(r.sqlca.sqlerrml)), c.message);
+    const std::vector<marlo::request> seen = sess.server->requests();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back().function, c.function);
+    EXPECT_EQ(seen.back().form, "shm");
+  }
+  zk::request leave{"DISC"};
+  lib.exsql(&leave.area);
+  EXPECT_EQ(leave.sqlca.SQLCODE, 0);
+  unsetenv("PDIPC");
+
+  // Over the socket only DISCONNECT's own request, after the channel's disconnect.
+  const std::vector<marlo::request> seen = sess.server->requests();
+  const auto first = seen.begin() + static_cast<long>(after_connect);
+  const auto on_socket = [](const marlo::request& q) { return q.form == "rpc" || q.form == "compact" || q.form == "frame"; };
+  EXPECT_EQ(std::count_if(first, seen.end(), on_socket), 1);
+  const auto channel_end =
+      std::find_if(first, seen.end(), [](const marlo::request& q) { return q.form == "shm_disconnect"; });
+  const auto own = std::find_if(first, seen.end(), on_socket);
+  ASSERT_NE(own, seen.end());
+  EXPECT_EQ(own->function, kDisconnectFn);
+  EXPECT_LT(channel_end, own);
+}
+
 }  // namespace

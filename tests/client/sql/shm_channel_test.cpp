@@ -239,25 +239,9 @@ struct failure_case {
   const char* log;       // a line of the error log holds it, or null
 };
 
-marlo::shm_options fault(marlo::shm_fault how) {
-  marlo::shm_options o;
-  o.how = how;
-  return o;
-}
+marlo::shm_options fault(marlo::shm_fault how) { return marlo::shm_options{.how = how}; }
 marlo::shm_options status(int32_t value) {
-  marlo::shm_options o = fault(marlo::shm_fault::status);
-  o.status = value;
-  return o;
-}
-marlo::shm_options stale(int signals) {
-  marlo::shm_options o = fault(marlo::shm_fault::stale);
-  o.stale_signals = signals;
-  return o;
-}
-marlo::shm_options short_total(uint32_t total) {
-  marlo::shm_options o = fault(marlo::shm_fault::short_total);
-  o.short_total = total;
-  return o;
+  return marlo::shm_options{.how = marlo::shm_fault::status, .status = value};
 }
 
 TEST_F(Channel, EachFailureEndsAsItsRowSaysAndClosesTheLinkAndTheChannelOnce) {
@@ -269,9 +253,9 @@ TEST_F(Channel, EachFailureEndsAsItsRowSaysAndClosesTheLinkAndTheChannelOnce) {
        "KFPA11722-E Communication error occurred, reason=SERVER PROCESS DOWN", nullptr},
       {"status -301", status(-301), nullptr, -720, "KFPA11720-E Error occurred in Marlo/client", nullptr},
       {"status -356 is not the channel's", status(-356), nullptr, -720, "KFPA11720-E", nullptr},
-      {"total below 64", short_total(63), nullptr, -723,
+      {"total below 64", marlo::shm_options{.how = marlo::shm_fault::short_total, .short_total = 63}, nullptr, -723,
        "KFPA11723-E Communication error occurred, reason=Marlo DATA ERROR", nullptr},
-      {"fourth stale signal", stale(4), nullptr, -720, "KFPA11720-E",
+      {"fourth stale signal", marlo::shm_options{.how = marlo::shm_fault::stale, .stale_signals = 4}, nullptr, -720, "KFPA11720-E",
        "KFPZ02405-E System call error, func=WaitForSingleObject:0"},
       {"server gone", fault(marlo::shm_fault::go_away), nullptr, -722,
        "KFPA11722-E Communication error occurred, reason=SERVER PROCESS DOWN",
@@ -331,7 +315,7 @@ TEST_F(Channel, AServerThatReportedTheFailureItselfGetsNoMessageOfTheChannel) {
 
 TEST_F(Channel, ThreeStaleSignalsAreIgnoredAndTheSequenceGoesOn) {
   marlo::script s;
-  s.shm = stale(3);
+  s.shm = marlo::shm_options{.how = marlo::shm_fault::stale, .stale_signals = 3};
   start(std::move(s));
   zk::request cnct{"CNCT"};
   ASSERT_EQ(connect(cnct), 0) << cnct.message();
