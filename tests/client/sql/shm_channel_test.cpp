@@ -105,6 +105,15 @@ class Channel : public ::testing::Test {
     setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server->name_port())).c_str(), 1);
   }
 
+  // The server with its channel behaving as `shm` says, and CONNECT done.
+  void start_connected(const marlo::shm_options& shm) {
+    marlo::script s;
+    s.shm = shm;
+    start(std::move(s));
+    zk::request cnct{"CNCT"};
+    ASSERT_EQ(connect(cnct), 0) << cnct.message();
+  }
+
   static int32_t connect(zk::request& r) {
     blank(r.area.authid, sizeof r.area.authid, "scott");
     blank(r.area.passwd, sizeof r.area.passwd, "tiger");
@@ -267,11 +276,7 @@ TEST_F(Channel, EachFailureEndsAsItsRowSaysAndClosesTheLinkAndTheChannelOnce) {
     SCOPED_TRACE(c.what);
     log.clear();
     if (c.wait != nullptr) setenv("PDCWAITTIME", c.wait, 1);
-    marlo::script s;
-    s.shm = c.shm;
-    start(std::move(s));
-    zk::request cnct{"CNCT"};
-    ASSERT_EQ(connect(cnct), 0) << cnct.message();
+    ASSERT_NO_FATAL_FAILURE(start_connected(c.shm));
     zk::request commit{"CMIT"};
     commit.exsql();
     EXPECT_EQ(commit.sqlcode(), c.sqlcode) << commit.message();
@@ -301,11 +306,7 @@ TEST_F(Channel, EachFailureEndsAsItsRowSaysAndClosesTheLinkAndTheChannelOnce) {
 // adds no message of its own, and the request still fails (the dispatcher
 // names a failure that came without a message).
 TEST_F(Channel, AServerThatReportedTheFailureItselfGetsNoMessageOfTheChannel) {
-  marlo::script s;
-  s.shm = status(-366);
-  start(std::move(s));
-  zk::request cnct{"CNCT"};
-  ASSERT_EQ(connect(cnct), 0) << cnct.message();
+  ASSERT_NO_FATAL_FAILURE(start_connected(status(-366)));
   zk::request commit{"CMIT"};
   EXPECT_NE(commit.exsql(), 0);
   EXPECT_LT(commit.sqlcode(), 0);
@@ -314,11 +315,7 @@ TEST_F(Channel, AServerThatReportedTheFailureItselfGetsNoMessageOfTheChannel) {
 }
 
 TEST_F(Channel, ThreeStaleSignalsAreIgnoredAndTheSequenceGoesOn) {
-  marlo::script s;
-  s.shm = marlo::shm_options{.how = marlo::shm_fault::stale, .stale_signals = 3};
-  start(std::move(s));
-  zk::request cnct{"CNCT"};
-  ASSERT_EQ(connect(cnct), 0) << cnct.message();
+  ASSERT_NO_FATAL_FAILURE(start_connected(marlo::shm_options{.how = marlo::shm_fault::stale, .stale_signals = 3}));
   for (int i = 0; i < 3; ++i) {
     zk::request commit{"CMIT"};
     EXPECT_EQ(commit.exsql(), 0) << i << " " << commit.message();
@@ -333,11 +330,7 @@ TEST_F(Channel, ThreeStaleSignalsAreIgnoredAndTheSequenceGoesOn) {
 TEST_F(Channel, AServerGoneIsNoticedWithinASecond) {
   // Real one-second slices here.
   sa_set_round_us(0);
-  marlo::script s;
-  s.shm = fault(marlo::shm_fault::go_away);
-  start(std::move(s));
-  zk::request cnct{"CNCT"};
-  ASSERT_EQ(connect(cnct), 0) << cnct.message();
+  ASSERT_NO_FATAL_FAILURE(start_connected(fault(marlo::shm_fault::go_away)));
   zk::request commit{"CMIT"};
   const auto begin = std::chrono::steady_clock::now();
   commit.exsql();
@@ -481,11 +474,7 @@ TEST_F(Channel, AServerThatDeclinesLeavesTheSocketAndOneWhoseSideCannotBeOpenedF
 }
 
 TEST_F(Channel, AbortEndsTheWaitWithCancel) {
-  marlo::script s;
-  s.shm = fault(marlo::shm_fault::silent);
-  start(std::move(s));
-  zk::request cnct{"CNCT"};
-  ASSERT_EQ(connect(cnct), 0) << cnct.message();
+  ASSERT_NO_FATAL_FAILURE(start_connected(fault(marlo::shm_fault::silent)));
   zk::request open{"OPEN"};
   open.statement("SELECT C1 FROM T1");
   std::thread aborter([] {
