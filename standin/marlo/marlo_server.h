@@ -18,6 +18,7 @@
 
 #include "marlo_engine.h"
 #include "marlo_reconnect.h"
+#include "marlo_shm.h"
 #include "marlo_tables.h"
 
 namespace marlo {
@@ -86,11 +87,15 @@ struct script {
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.
   reconnect_script reconnect;
+  // The shared-memory channel that a CONNECT offering it gets, and how it
+  // misbehaves.
+  shm_options shm;
 };
 
 // One request as the server received it.
 struct request {
-  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing"
+  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing", and on the
+                           // shared-memory channel "shm", "shm_disconnect", "shm_notice"
   std::string function;    // server function or service name asked for
   uint8_t reqcode = 0;     // frame request code
   uint32_t flags = 0;      // call flags

@@ -20,6 +20,8 @@
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
 #include "clt_exec_further.h"
+#include "clt_shm_exec.h"
+#include "cltrpcsw.h"
 #include "clt_rcnct_trc.h"
 #include "clt_cnv.h"
 #include "cltsqadc.h"
@@ -51,6 +53,7 @@ clt_req_ctx request_from_context() {
   c.packet = ctx->runtime.cur_req;
   // The checks sized the buffer; the statement builder stays within it.
   c.packet_size = clt_main_com(main)->req_buf_size;
+  if (clt_shm_active() && clt_main_com(main)->shm.oversize == 0) c.packet_size = clt_shm_request_room();
   c.area = main->area;
   c.main = main;
   c.conn = clt_main_req(main);
@@ -116,6 +119,9 @@ void trace_op(clt_trace_op which, rdb_sql_area* area) {
   }
 }
 
+void shm_close_peer() { clt_shm_close_peer(); }
+void shm_close_own() { clt_shm_close_own(); }
+
 std::once_flag g_wired;
 
 void wire() {
@@ -145,6 +151,8 @@ void wire() {
   clt_svc.trace = trace_op;
   clt_log_set_writers({clt_trc_mdl_record, clt_trc_soc_record});
   clt_link_svc.get_fes = clt_get_fes;
+  clt_link_svc.shm_close_peer = shm_close_peer;
+  clt_link_svc.shm_close_own = shm_close_own;
 }
 
 }  // namespace

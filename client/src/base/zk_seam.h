@@ -63,6 +63,7 @@ enum class clt_runtime_op {
   exec_jar,
   exec_execute_utl,
   exec_ccmd,
+  exec_errorlog,   // runs under its own request area; the area passed is not used
   exec_array,
   close_link,
   close_cleanup,

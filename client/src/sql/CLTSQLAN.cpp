@@ -95,6 +95,8 @@ constexpr uint8_t kSt7Reconnect0 = 0x10;
 constexpr uint8_t kSt7CursorsClosed = 0x40;
 constexpr uint8_t kSt16Finished = 0x08;
 constexpr uint8_t kSt16ArrayInsert = 0x01;
+constexpr uint8_t kSt16Notice = 0x04;
+constexpr uint32_t kLevelNotice = 21;
 constexpr uint32_t kStResult = 5;
 
 // Extension part.
@@ -803,6 +805,12 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     area->aryinsans = !level_at_least(main, kLevelArrayCheck) ? 'U' : (flags16 & kSt16ArrayInsert) != 0 ? kYes : 'N';
   }
 
+  // Only a reply that came through the sections tells of error-log text.
+  const clt_com_conn* com_conn = clt_main_com(main);
+  if ((flags16 & kSt16Notice) != 0 && level_at_least(main, kLevelNotice) && com_conn->shm_channel == 1 &&
+      com_conn->shm.oversize == 0) {
+    rc->notice = kYes;
+  }
   if ((flags16 & kSt16Finished) != 0 && level_at_least(main, kLevelCursors)) {
     rc->finished = kYes;
     return done(0);

@@ -33,7 +33,6 @@ struct slot {
 constexpr const char* kTraces = "the SQL trace is not built";
 constexpr const char* kTraceControl = "the trace-control file reader is not built";
 constexpr const char* kSecondProtocol = "the second server protocol is not built";
-constexpr const char* kSharedMemory = "the shared-memory channel is not built";
 
 const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, errlog_open, nullptr),
@@ -60,8 +59,8 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_link_svc, clt_link_services, rd_exec, kSecondProtocol),
     ZK_SLOT(clt_link_svc, clt_link_services, rd_close, kSecondProtocol),
     ZK_SLOT(clt_link_svc, clt_link_services, rd_free_buffers, kSecondProtocol),
-    ZK_SLOT(clt_link_svc, clt_link_services, shm_close_peer, kSharedMemory),
-    ZK_SLOT(clt_link_svc, clt_link_services, shm_close_own, kSharedMemory),
+    ZK_SLOT(clt_link_svc, clt_link_services, shm_close_peer, nullptr),
+    ZK_SLOT(clt_link_svc, clt_link_services, shm_close_own, nullptr),
     ZK_SLOT(clt_link_svc, clt_link_services, get_fes, nullptr),
     ZK_SLOT(clt_reply_svc, clt_reply_services, convert, nullptr),
     ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, open, nullptr),
