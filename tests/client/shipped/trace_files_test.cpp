@@ -1,0 +1,126 @@
+// The shipped library writes its SQL trace, WRITE LINE and access-path
+// files from what the test server sends, with servers of either byte order.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "marlo_server.h"
+#include "shipped_library.h"
+#include "zk_harness.h"
+
+namespace {
+
+constexpr char kGroup[] = "sds01";
+constexpr char kWriteLine[] = "line one\nline two\n";
+constexpr char kOptimizer[] = "optimizer text\n";
+constexpr char kExecution[] = "execution text\n";
+constexpr size_t kAccessPathSize = 160;
+constexpr size_t kStatisticsWords = 108;
+constexpr uint16_t kSection = 7;
+constexpr size_t kCinfHead = 24;
+constexpr size_t kItemLevelWord = 84;  // the record's item level
+constexpr uint32_t kItemLevelHashJoin = 21;
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void blank(char* field, size_t n, const char* text) {
+  memset(field, ' ', n);
+  memcpy(field, text, strnlen(text, n));
+}
+
+uint32_t word(const std::string& s, size_t at, bool little_endian) {
+  const auto* p = reinterpret_cast<const uint8_t*>(s.data() + at);
+  return little_endian ? (p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24)
+                       : (static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]);
+}
+
+class ShippedTraceFiles : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ShippedTraceFiles, OneConnectionWritesTheSqlTraceWriteLineAndAccessPathPairs) {
+  const bool little_endian = GetParam();
+  zk::temp_dir dir;
+  const std::string apinf_dir = dir.file("apinf");
+  ASSERT_EQ(mkdir(apinf_dir.c_str(), 0700), 0);
+  setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
+  setenv("PDCLTPATH", dir.path.c_str(), 1);
+  setenv("PDSERVICEGRP", kGroup, 1);
+  setenv("PDHOST", "127.0.0.1", 1);
+  setenv("PDAUTOCONNECT", "OFF", 1);
+  setenv("PDSQLTRACE", "100000", 1);
+  setenv("PDUAPREPLVL", "a", 1);
+  setenv("PDWRTLNFILSZ", "4096", 1);
+  setenv("PDTAAPINFPATH", apinf_dir.c_str(), 1);
+  if (little_endian) setenv("PDSRVTYPE", "PC", 1);
+
+  marlo::script s;
+  s.little_endian = little_endian;
+  s.services.push_back(kGroup);
+  s.sql_service = true;
+  marlo::table t;
+  t.name = "T1";
+  t.columns.push_back(marlo::column::of("C1", 0xF0, 4, 0, 0));
+  ASSERT_EQ(s.tables.declare(t), "");
+  s.trace.server_data = true;
+  s.trace.server_words[2] = 1;  // the server took one second
+  s.trace.server_words[4] = 11;
+  s.trace.write_line = kWriteLine;
+  s.trace.access_path.assign(kAccessPathSize, 'A');
+  s.trace.optimizer = kOptimizer;
+  s.trace.execution = kExecution;
+  s.trace.statistics.assign(kStatisticsWords, 3);
+  s.trace.statistics[kItemLevelWord] = kItemLevelHashJoin;
+  marlo::server server(std::move(s));
+  ASSERT_TRUE(server.ok());
+  setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
+
+  shipped::library lib;
+  ASSERT_EQ(lib.error(), "");
+  zk::request cn{"CNCT"};
+  blank(cn.area.authid, sizeof cn.area.authid, "scott");
+  blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
+  blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
+  ASSERT_EQ(lib.exsql(&cn.area), 0) << cn.message();
+  zk::request del{"AUXI"};
+  del.statement("DELETE FROM T1");
+  del.area.section = kSection;
+  EXPECT_GE(lib.exsql(&del.area), 0) << del.message();
+  zk::request disc{"DISC"};
+  EXPECT_EQ(lib.exsql(&disc.area), 0) << disc.message();
+
+  const std::string sql = read_file(dir.file("pdsql1.trc"));
+  for (const char* part : {"  ** UAP TRACE (CLT:08-04() SVR:", "  UAP ENVIRONMENT :", "CNCT  CLPID CLTID NO",
+                           "CNCT    0", "AUXI    7", "DISC", "Result of SQL Optimizer :\noptimizer text\n",
+                           "Result of SQL Execution :\nexecution text\n", "UAP INFORMATION :\n", "[9]WAITT(3000)",
+                           "[113]HJMAX(3) [114]HJCMC(3) [115]HJHTC(3)\n\n"}) {
+    EXPECT_NE(sql.find(part), std::string::npos) << part << "\n" << sql;
+  }
+  EXPECT_EQ(read_file(dir.file("pdwrtln1.trc")), kWriteLine);
+
+  const std::string apinf = read_file(apinf_dir + "/pdtaapinf1");
+  ASSERT_EQ(apinf.size(), kCinfHead + kAccessPathSize) << "the record holds the access-path data alone";
+  EXPECT_EQ(apinf.substr(0, 4), "CINF");
+  const auto* head = reinterpret_cast<const uint8_t*>(apinf.data());
+  const uint16_t section = little_endian ? static_cast<uint16_t>(head[12] | head[13] << 8)
+                                         : static_cast<uint16_t>(head[12] << 8 | head[13]);
+  EXPECT_EQ(section, kSection);
+  EXPECT_NE(word(apinf, 8, little_endian), 0u) << "the request counter in the server's order";
+  EXPECT_EQ(apinf.substr(14, 10), std::string(10, '\0'));
+  EXPECT_EQ(apinf.substr(kCinfHead, 12), std::string(12, 'A'));
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteOrders, ShippedTraceFiles, ::testing::Bool());
+
+}  // namespace
