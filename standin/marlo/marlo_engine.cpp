@@ -745,7 +745,7 @@ std::vector<uint8_t> engine::encode(reply r, const std::string& function) const 
   if (null_data_) r.mark = ' ';
   const bool session = function == "p_f_sqa_cconnect" || function == "p_f_sqa_cdisconnect" ||
                        function == "p_f_sqa_ctran_discon";
-  if (!session) add_trace_parts(config_.trace, order_, &r);
+  if (!session) add_trace_parts(config_.trace, order_, function, &r);
   return encode_reply(r, order_);
 }
 

@@ -38,10 +38,12 @@ uint32_t statistics_area(const trace_options& t) {
   return static_cast<uint32_t>(t.statistics.size() * sizeof(uint32_t));
 }
 
-void add_trace_parts(const trace_options& t, const byte_order& o, reply* r) {
+void add_trace_parts(const trace_options& t, const byte_order& o, const std::string& function, reply* r) {
   if (r->parts.count(kReplyExtension) != 0) return;
+  const bool trace_request =
+      t.trace_request && (t.trace_request_function.empty() || t.trace_request_function == function);
   const bool any = t.server_data || !t.access_path.empty() || !t.optimizer.empty() || !t.execution.empty() ||
-                   !t.write_line.empty() || t.trace_request;
+                   !t.write_line.empty() || trace_request;
   if (!any) return;
   part_builder ext(o, kExtDirectory);
   if (t.server_data) {
@@ -66,7 +68,7 @@ void add_trace_parts(const trace_options& t, const byte_order& o, reply* r) {
     ext.add(kExtWriteLine, b);
   }
   if (!t.execution.empty()) ext.add(kExtExecution, length_prefixed(o, bytes(t.execution)));
-  if (t.trace_request) {
+  if (trace_request) {
     std::vector<uint8_t> b(kTraceRequestSize, 0);
     o.put32(b.data(), t.trace_size);
     o.put32(b.data() + 4, t.trace_count);

@@ -25,6 +25,7 @@ struct trace_options {
   std::string write_line;                     // WRITE LINE output, empty: none
   bool write_line_cut = false;                // the server cut it at PDWRTLNCOMSZ
   bool trace_request = false;                 // ask for a trace window
+  std::string trace_request_function;         // only in replies of this function; empty: all
   uint32_t trace_size = 0;
   uint32_t trace_count = 0;
   uint16_t trace_prmsize = 0;
@@ -36,7 +37,7 @@ struct trace_options {
 // The size of the DISCONNECT's statistics area that CONNECT announces.
 uint32_t statistics_area(const trace_options& t);
 // Adds the trace parts to a statement reply that has no extension part of its own.
-void add_trace_parts(const trace_options& t, const byte_order& o, reply* r);
+void add_trace_parts(const trace_options& t, const byte_order& o, const std::string& function, reply* r);
 // The DISCONNECT reply's extension part with the statistics record.
 void add_statistics(const trace_options& t, const byte_order& o, reply* r);
 

@@ -47,10 +47,15 @@ uint32_t word(const std::string& s, size_t at, bool little_endian) {
                        : (static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]);
 }
 
-class ShippedTraceFiles : public ::testing::TestWithParam<bool> {};
+struct server_case {
+  bool little_endian;
+  bool cut;  // the server cut the WRITE LINE output
+};
+
+class ShippedTraceFiles : public ::testing::TestWithParam<server_case> {};
 
 TEST_P(ShippedTraceFiles, OneConnectionWritesTheSqlTraceWriteLineAndAccessPathPairs) {
-  const bool little_endian = GetParam();
+  const bool little_endian = GetParam().little_endian;
   zk::temp_dir dir;
   const std::string apinf_dir = dir.file("apinf");
   ASSERT_EQ(mkdir(apinf_dir.c_str(), 0700), 0);
@@ -77,6 +82,7 @@ TEST_P(ShippedTraceFiles, OneConnectionWritesTheSqlTraceWriteLineAndAccessPathPa
   s.trace.server_words[2] = 1;  // the server took one second
   s.trace.server_words[4] = 11;
   s.trace.write_line = kWriteLine;
+  s.trace.write_line_cut = GetParam().cut;
   s.trace.access_path.assign(kAccessPathSize, 'A');
   s.trace.optimizer = kOptimizer;
   s.trace.execution = kExecution;
@@ -107,7 +113,8 @@ TEST_P(ShippedTraceFiles, OneConnectionWritesTheSqlTraceWriteLineAndAccessPathPa
                            "[113]HJMAX(3) [114]HJCMC(3) [115]HJHTC(3)\n\n"}) {
     EXPECT_NE(sql.find(part), std::string::npos) << part << "\n" << sql;
   }
-  EXPECT_EQ(read_file(dir.file("pdwrtln1.trc")), kWriteLine);
+  EXPECT_EQ(read_file(dir.file("pdwrtln1.trc")),
+            std::string(kWriteLine) + (GetParam().cut ? "** PDWRTLNCOMSZ over **\n" : ""));
 
   const std::string apinf = read_file(apinf_dir + "/pdtaapinf1");
   ASSERT_EQ(apinf.size(), kCinfHead + kAccessPathSize) << "the record holds the access-path data alone";
@@ -121,6 +128,55 @@ TEST_P(ShippedTraceFiles, OneConnectionWritesTheSqlTraceWriteLineAndAccessPathPa
   EXPECT_EQ(apinf.substr(kCinfHead, 12), std::string(12, 'A'));
 }
 
-INSTANTIATE_TEST_SUITE_P(ByteOrders, ShippedTraceFiles, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(Servers, ShippedTraceFiles,
+                         ::testing::Values(server_case{false, false}, server_case{true, true}));
+
+// A server that asks for a trace opens a window of its requests: the
+// first record has dashed times, and after the count the trace ends.
+TEST(ShippedTraceWindow, TheServerOpensATraceOfTwoRequests) {
+  zk::temp_dir dir;
+  setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
+  setenv("PDCLTPATH", dir.path.c_str(), 1);
+  setenv("PDSERVICEGRP", kGroup, 1);
+  setenv("PDHOST", "127.0.0.1", 1);
+  setenv("PDAUTOCONNECT", "OFF", 1);
+  marlo::script s;
+  s.services.push_back(kGroup);
+  s.sql_service = true;
+  marlo::table t;
+  t.name = "T1";
+  t.columns.push_back(marlo::column::of("C1", 0xF0, 4, 0, 0));
+  ASSERT_EQ(s.tables.declare(t), "");
+  s.trace.trace_request = true;
+  s.trace.trace_request_function = "p_f_sqa_cauxi";
+  s.trace.trace_count = 2;
+  s.trace.trace_mask = 2;  // request lines
+  marlo::server server(std::move(s));
+  ASSERT_TRUE(server.ok());
+  setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
+
+  shipped::library lib;
+  ASSERT_EQ(lib.error(), "");
+  zk::request cn{"CNCT"};
+  blank(cn.area.authid, sizeof cn.area.authid, "scott");
+  blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
+  blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
+  ASSERT_EQ(lib.exsql(&cn.area), 0) << cn.message();
+  zk::request del{"AUXI"};
+  del.statement("DELETE FROM T1");
+  lib.exsql(&del.area);
+  for (int i = 0; i < 2; ++i) {
+    zk::request commit{"CMIT"};
+    EXPECT_EQ(lib.exsql(&commit.area), 0) << commit.message();
+  }
+  const std::string sql = read_file(dir.file("pdsds014711_1.trc"));
+  EXPECT_NE(sql.find("  ** UAP TRACE"), std::string::npos) << sql;
+  EXPECT_NE(sql.find("AUXI    0  100 -0000 --:--:--.--- --:--:--.--- 0000"), std::string::npos) << sql;
+  const size_t commit = sql.find(" CMIT ");
+  ASSERT_NE(commit, std::string::npos) << sql;
+  EXPECT_EQ(sql.find(" CMIT ", commit + 1), std::string::npos) << "the window ended after two requests";
+  EXPECT_EQ(sql.find("--:--", commit), std::string::npos) << "later records carry their times";
+  EXPECT_FALSE(std::ifstream(dir.file("pdsql1.trc")).good());
+}
 
 }  // namespace
