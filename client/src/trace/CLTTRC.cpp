@@ -48,18 +48,10 @@ bool size_switches_off(int32_t slot) {
          slot == CLT_TRC_SLOT_ESS;
 }
 
-bool status_of(int fd, clt_trc_file* out) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0) return false;
-  out->size = st.st_size;
-  out->mtime = st.st_mtim.tv_sec;
-  return true;
-}
-
 // Appends the record to the chosen file of the open pair; false on any failure.
 bool write_into_pair(const int fds[2], const void* record, uint32_t length, int32_t limit) {
   clt_trc_file files[2];
-  if (!status_of(fds[0], &files[0]) || !status_of(fds[1], &files[1])) return false;
+  if (!clt_trc_status(fds[0], &files[0]) || !clt_trc_status(fds[1], &files[1])) return false;
   const clt_trc_choice choice = clt_trc_choose(files, limit, false);
   const int fd = fds[choice.index];
   if (choice.empty_first && ftruncate(fd, 0) != 0) return false;
@@ -78,6 +70,18 @@ void clt_trc_set_sql_writer(clt_trc_sql_writer writer) { g_sql_writer = writer; 
 
 int clt_trc_open_append(const char* path) {
   return open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, CLT_TRC_FILE_MODE);
+}
+
+int clt_trc_open_emptied(const char* path) {
+  return open(path, O_WRONLY | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC, CLT_TRC_FILE_MODE);
+}
+
+bool clt_trc_status(int fd, clt_trc_file* out) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return false;
+  out->size = st.st_size;
+  out->mtime = st.st_mtim.tv_sec;
+  return true;
 }
 
 clt_trc_choice clt_trc_choose(const clt_trc_file files[2], int32_t limit, bool switch_empties) {
@@ -206,7 +210,7 @@ void clt_trc_append_piece(const char* dir, const char* const names[2], const voi
     fds[i] = clt_trc_open_append(paths[i]);
     if (fds[i] < 0) {
       failed = "open";
-    } else if (!status_of(fds[i], &files[i])) {
+    } else if (!clt_trc_status(fds[i], &files[i])) {
       failed = "fstat";
     }
   }
@@ -215,7 +219,7 @@ void clt_trc_append_piece(const char* dir, const char* const names[2], const voi
     int& fd = fds[choice.index];
     if (choice.empty_first) {
       close(fd);
-      fd = open(paths[choice.index], O_WRONLY | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC, CLT_TRC_FILE_MODE);
+      fd = clt_trc_open_emptied(paths[choice.index]);
     }
     if (fd < 0) {
       failed = "open";

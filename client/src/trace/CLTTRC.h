@@ -64,6 +64,10 @@ struct clt_trc_choice {
 clt_trc_choice clt_trc_choose(const clt_trc_file files[2], int32_t limit, bool switch_empties);
 // Opens a trace file for appending, made private when it is new; -1 on failure.
 int clt_trc_open_append(const char* path);
+// The same, the file emptied first.
+int clt_trc_open_emptied(const char* path);
+// Size and modification time of an open file; false when they cannot be read.
+bool clt_trc_status(int fd, clt_trc_file* out);
 
 void clt_trc_write(const void* record, uint32_t length, int32_t kind, int32_t reserved);
 // The SQL trace writes the records of slots 4 and 6 (names, kept files,

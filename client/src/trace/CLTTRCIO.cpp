@@ -18,8 +18,6 @@ constexpr int kScalarIndent = 18;
 constexpr int kElementIndent = 25;
 constexpr char kParam = 'Y', kIn = 'I', kOut = 'O', kInOut = 'T', kNone = 'N';
 constexpr uint8_t kTermNone = 2;  // host strings without a terminator
-constexpr uint8_t kCnvUcs2First = 10, kCnvUcs2Last = 12;
-constexpr int16_t kSrvZum4 = 2;
 
 const char* const kInputCodes[] = {"OPEN", "OPN2", "AUI2", "AUX ", "AUXI", "OPNR", "CALL", "GETD", "AUI3", "EUTL", "AUXO"};
 const char* const kOutputCodes[] = {"AUXO", "AUI3", "AUX ", "AUXI", "CALL", "GETD"};
@@ -72,8 +70,8 @@ class dumper {
     const clt_env* env = clt_main_env(main);
     mode_ = env->pdprmtrc;
     limit_ = static_cast<uint32_t>(std::max(env->pdprmtrcsize, 0));
-    zum4_ = env->pdsrvtype == kSrvZum4;
-    ucs2_ = env->pdcltcnvmode >= kCnvUcs2First && env->pdcltcnvmode <= kCnvUcs2Last;
+    zum4_ = env->pdsrvtype == CLT_SRVTYPE_ZUM4;
+    ucs2_ = env->pdcltcnvmode >= CLT_CNV_UCS2_FIRST && env->pdcltcnvmode <= CLT_CNV_UCS2_LAST;
   }
 
   void run(const pass& p, int32_t array_count) {

@@ -63,7 +63,6 @@ constexpr uint32_t kSqlHeadLen = sizeof kSqlHead - 1;
 constexpr uint32_t kStatementExtra = kSqlHeadLen + 1;  // head and line feed
 constexpr uint8_t kPrintLow = 0x20, kPrintHigh = 0x7E;
 constexpr uint32_t kUcs2Factor = 3;
-constexpr uint8_t kCnvUcs2First = 10, kCnvUcs2Last = 12;
 constexpr uint32_t kCnvStore = 0;
 
 // Server statistics block: four time words, four counts, two more from level -23 on.
@@ -202,7 +201,7 @@ bool write_statement(clt_sqltrc_buf* b, clt_main* main, const rdb_sql_area* area
   const char* text = stmt->text;
   int32_t length = stmt->length;
   char* converted = nullptr;
-  if (env->pdcltcnvmode >= kCnvUcs2First && env->pdcltcnvmode <= kCnvUcs2Last) {
+  if (env->pdcltcnvmode >= CLT_CNV_UCS2_FIRST && env->pdcltcnvmode <= CLT_CNV_UCS2_LAST) {
     const uint32_t room = static_cast<uint32_t>(length) * kUcs2Factor;
     converted = static_cast<char*>(cltmem_alloc(std::max<uint32_t>(room, 1), 0, kModule, __LINE__));
     if (converted == nullptr) {
@@ -257,10 +256,6 @@ bool write_statement(clt_sqltrc_buf* b, clt_main* main, const rdb_sql_area* area
   clt_sqltrc_emit(record, static_cast<uint32_t>(length) + kStatementExtra, want);
   if (converted != nullptr) cltmem_free(converted, kModule, __LINE__);
   return true;
-}
-
-bool level_word_at_most(const clt_main* main, int32_t word) {
-  return main->srv_level != 0 && static_cast<uint32_t>(main->srv_level) <= static_cast<uint32_t>(word);
 }
 
 // Step 7: client and server elapsed times and the server's counts.
@@ -320,7 +315,7 @@ void write_server_line(clt_sqltrc_buf* b, clt_main* main, const bool want[2]) {
                  static_cast<long>(std::max<int64_t>((client_micros - server_micros) / kMillisPerSecond, 0)));
   }
   size_t at = diff_col + static_cast<size_t>(std::max(n, 0));
-  const size_t counts = kStatCounts + (level_word_at_most(main, kLevelLateCounts) ? kStatLateCounts : 0);
+  const size_t counts = kStatCounts + (clt_level_word_at_most(main, kLevelLateCounts) ? kStatLateCounts : 0);
   for (size_t i = 0; i < counts; ++i) {
     at += static_cast<size_t>(snprintf(line + at, CLT_SQLTRC_TEXT_SIZE - at, " %u", words[kStatTimeWords + i]));
   }

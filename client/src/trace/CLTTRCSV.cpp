@@ -89,10 +89,6 @@ uint32_t offset_of(int n) {
   return 420 + kWord * static_cast<uint32_t>(n - 113);
 }
 
-bool level_word_at_most(const clt_main* main, int32_t word) {
-  return main->srv_level != 0 && static_cast<uint32_t>(main->srv_level) <= static_cast<uint32_t>(word);
-}
-
 // The statistics record as the DISCONNECT kept it; words beyond what it holds read 0.
 struct stats {
   const clt_main* main;
@@ -174,12 +170,12 @@ void write_statistics(clt_sqltrc_buf* b, clt_main* main) {
 
   at = 0;
   for (const line& l : kRecord2) at = put_line(out, at, l, &s, true);
-  at = put_line(out, at, kSchedule, level_word_at_most(main, kLevelSchedule) ? &s : nullptr, true);
+  at = put_line(out, at, kSchedule, clt_level_word_at_most(main, kLevelSchedule) ? &s : nullptr, true);
   clt_sqltrc_emit(out, static_cast<uint32_t>(at), want);
 
   at = 0;
   const uint32_t item_level = s.word(kItemLevelAt);
-  const bool late = level_word_at_most(main, kLevelLateItems) && item_level > kItemLevelLate;
+  const bool late = clt_level_word_at_most(main, kLevelLateItems) && item_level > kItemLevelLate;
   for (const line& l : kRecord3) at = put_line(out, at, l, late ? &s : nullptr, true);
   at = put_line(out, at, kHashJoin, late && item_level > kItemLevelHashJoin ? &s : nullptr, true);
   out[at++] = '\n';

@@ -8,6 +8,10 @@ uint32_t clt_trc_server32(const clt_main* main, const uint8_t* p) {
   return main->byteorder == 1 ? get_le32(p) : get_be32(p);
 }
 
+bool clt_level_word_at_most(const clt_main* main, int32_t word) {
+  return main->srv_level != 0 && static_cast<uint32_t>(main->srv_level) <= static_cast<uint32_t>(word);
+}
+
 clt_sqltrc_buf* clt_sqltrc_cur() {
   clt_global_data* ctx = clt_cur();
   return ctx != nullptr ? static_cast<clt_sqltrc_buf*>(ctx->sqltrc_block) : nullptr;

@@ -48,6 +48,10 @@ struct clt_sqltrc_buf {
 // PDSQLTRCOPENMODE: a record per opening, or the files kept open.
 enum : int16_t { CLT_SQLTRC_OPEN_PER_RECORD = 0, CLT_SQLTRC_OPEN_CNCT = 1 };
 
+// PDCLTCNVMODE's UCS-2 modes and PDSRVTYPE "ZUM4" as the settings keep them.
+constexpr uint8_t CLT_CNV_UCS2_FIRST = 10, CLT_CNV_UCS2_LAST = 12;
+constexpr int16_t CLT_SRVTYPE_ZUM4 = 2;
+
 // Which records a kind wants for the running request (both kinds at once).
 struct clt_sqltrc_wants {
   bool line[2];
@@ -60,6 +64,8 @@ clt_sqltrc_buf* clt_sqltrc_cur();
 // Report flags of kind 7 (index 0) and kind 16 (index 1), and whether each kind is on.
 int32_t clt_sqltrc_flags(const clt_main* main, int32_t which);
 bool clt_sqltrc_kind_on(const clt_main* main, int32_t which);
+// Whether the server's level word is `word` (a negative level) or lower.
+bool clt_level_word_at_most(const clt_main* main, int32_t word);
 // A 32-bit word of the server, in its byte order unless the connection's flag says the client's.
 uint32_t clt_trc_server32(const clt_main* main, const uint8_t* p);
 // Hands a record to each kind that `want` names, kind 7 first.

@@ -1,8 +1,6 @@
 #include "clt_sqltrc_file.h"
 
-#include <fcntl.h>
 #include <stdio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "CLTCOMCTX.h"
@@ -27,18 +25,6 @@ pair_rules rules_of(clt_main* main, int32_t slot) {
     return {CLT_TRCNAME_SQL1, 0, CLT_TRC_SLOT_SQL, env->pdsqltrcopenmode == CLT_SQLTRC_OPEN_CNCT};
   }
   return {CLT_TRCNAME_CTL1, 2, CLT_TRC_SLOT_SQLCTL, env->trcctl_keep_open == 1};
-}
-
-bool status_of(int fd, clt_trc_file* out) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0) return false;
-  out->size = st.st_size;
-  out->mtime = st.st_mtim.tv_sec;
-  return true;
-}
-
-int open_file(const char* path, bool truncate) {
-  return open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0), CLT_TRC_FILE_MODE);
 }
 
 }  // namespace
@@ -87,19 +73,19 @@ void clt_sqltrc_pair_write(const void* record, uint32_t length, int32_t slot) {
   int fds[2] = {-1, -1};
   bool ok = true;
   for (int32_t i = 1; i >= 0 && ok; --i) {
-    fds[i] = rules.keep && kept[i] >= 0 ? kept[i] : open_file(paths[i], false);
+    fds[i] = rules.keep && kept[i] >= 0 ? kept[i] : clt_trc_open_append(paths[i]);
     ok = fds[i] >= 0;
     if (ok && rules.keep) kept[i] = fds[i];
   }
   clt_trc_file files[2];
-  ok = ok && status_of(fds[0], &files[0]) && status_of(fds[1], &files[1]);
+  ok = ok && clt_trc_status(fds[0], &files[0]) && clt_trc_status(fds[1], &files[1]);
   const int32_t limit = ctx->runtime.trc.limit[slot];
   if (ok) {
     const clt_trc_choice choice = clt_trc_choose(files, limit, true);
     const int32_t i = choice.index;
     if (choice.empty_first) {
       close(fds[i]);
-      fds[i] = open_file(paths[i], true);
+      fds[i] = clt_trc_open_emptied(paths[i]);
       if (rules.keep) kept[i] = fds[i];
       ok = fds[i] >= 0;
     }

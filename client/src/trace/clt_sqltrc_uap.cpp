@@ -24,7 +24,6 @@ constexpr size_t kBlockRoom = 8192;
 constexpr int16_t kLevelShort = 0;
 constexpr int16_t kLevelLong = 1;
 constexpr uint32_t kKilo = 1024;
-constexpr int16_t kSrvZum4 = 2;
 constexpr int16_t kDbaccsUnset = -1;
 
 constexpr char kOldHeader[] =
@@ -75,7 +74,7 @@ const char* three_state(char c) { return c == 'Y' ? "YES" : c == 'N' ? "NO" : ""
 const char* two_state(char c) { return c == 'Y' ? "YES" : "NO"; }
 const char* dblog(int32_t v) { return v == 0 ? "ALL" : v == 1 ? "NO" : v == 2 ? "NON" : ""; }
 const char* dflnval(char c) { return c == 'N' ? "NOUSE" : c == 'Y' ? "USE" : ""; }
-const char* srvtype(int16_t v) { return v == 0 ? "WS" : v == 1 ? "PC" : v == kSrvZum4 ? "ZUM4" : ""; }
+const char* srvtype(int16_t v) { return v == 0 ? "WS" : v == 1 ? "PC" : v == CLT_SRVTYPE_ZUM4 ? "ZUM4" : ""; }
 const char* cnvmode(uint8_t v) {
   static const char* const kNames[] = {"NOUSE",     "AUTO",      "EUCHJ",     "UJIS",    "EUCHJ2",
                                        "UJIS2",     "UTF8",      "UTF8MS",    "UTF8_TXT", "UTF8MS_TXT",
@@ -214,7 +213,7 @@ void write_level2_c(block& out, const head_values& v) {
 void write_level2_status(block& out, const head_values& v) {
   const clt_env* e = v.env;
   clt_main* main = v.main;
-  const char* name = !v.connected ? "" : e->pdsrvtype == kSrvZum4 ? e->rdnode : e->pdservicegrp;
+  const char* name = !v.connected ? "" : e->pdsrvtype == CLT_SRVTYPE_ZUM4 ? e->rdnode : e->pdservicegrp;
   out.add("  CONNECTION STATUS :\n    CURHOST(%s)\n    CURPORT(%u) SVRNAME(%s)\n", v.connected ? e->pdfeshost : "",
           static_cast<unsigned>(ntohs(main->srv_port)), name);
   out.add("    CNCTNO(%ld) SVRPID(%ld) CLTPID(%ld) CLTTID(%ld) CLTCNCTHDL(0x%x) \n\n", static_cast<long>(main->cnct_number),

@@ -60,7 +60,7 @@ void clt_wrtln_write() {
   const uint32_t size = std::min(com->reply_capacity, com->reply_buf_size);
   uint32_t ext = 0;
   if (!word_at(main, reply, size, kReplyExtension, &ext) || ext == 0) return;
-  if (main->srv_level == 0 || static_cast<uint32_t>(main->srv_level) > static_cast<uint32_t>(kLevelWriteLine)) return;
+  if (!clt_level_word_at_most(main, kLevelWriteLine)) return;
   uint32_t block = 0;
   if (ext >= size || !word_at(main, reply, size, ext + kExtWriteLine, &block)) {
     invalid(main, __LINE__);

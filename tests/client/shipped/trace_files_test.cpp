@@ -47,6 +47,33 @@ uint32_t word(const std::string& s, size_t at, bool little_endian) {
                        : (static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]);
 }
 
+// The settings that reach the test server and a script with one table.
+marlo::script connectable(const zk::temp_dir& dir) {
+  setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
+  setenv("PDCLTPATH", dir.path.c_str(), 1);
+  setenv("PDSERVICEGRP", kGroup, 1);
+  setenv("PDHOST", "127.0.0.1", 1);
+  setenv("PDAUTOCONNECT", "OFF", 1);
+  marlo::script s;
+  s.services.push_back(kGroup);
+  s.sql_service = true;
+  marlo::table t;
+  t.name = "T1";
+  t.columns.push_back(marlo::column::of("C1", 0xF0, 4, 0, 0));
+  EXPECT_EQ(s.tables.declare(t), "");
+  return s;
+}
+
+// Points the library at the running server and connects.
+void connect(const shipped::library& lib, const marlo::server& server) {
+  setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
+  zk::request cn{"CNCT"};
+  blank(cn.area.authid, sizeof cn.area.authid, "scott");
+  blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
+  blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
+  ASSERT_EQ(lib.exsql(&cn.area), 0) << cn.message();
+}
+
 struct server_case {
   bool little_endian;
   bool cut;  // the server cut the WRITE LINE output
@@ -59,25 +86,13 @@ TEST_P(ShippedTraceFiles, OneConnectionWritesTheSqlTraceWriteLineAndAccessPathPa
   zk::temp_dir dir;
   const std::string apinf_dir = dir.file("apinf");
   ASSERT_EQ(mkdir(apinf_dir.c_str(), 0700), 0);
-  setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
-  setenv("PDCLTPATH", dir.path.c_str(), 1);
-  setenv("PDSERVICEGRP", kGroup, 1);
-  setenv("PDHOST", "127.0.0.1", 1);
-  setenv("PDAUTOCONNECT", "OFF", 1);
+  marlo::script s = connectable(dir);
   setenv("PDSQLTRACE", "100000", 1);
   setenv("PDUAPREPLVL", "a", 1);
   setenv("PDWRTLNFILSZ", "4096", 1);
   setenv("PDTAAPINFPATH", apinf_dir.c_str(), 1);
   if (little_endian) setenv("PDSRVTYPE", "PC", 1);
-
-  marlo::script s;
   s.little_endian = little_endian;
-  s.services.push_back(kGroup);
-  s.sql_service = true;
-  marlo::table t;
-  t.name = "T1";
-  t.columns.push_back(marlo::column::of("C1", 0xF0, 4, 0, 0));
-  ASSERT_EQ(s.tables.declare(t), "");
   s.trace.server_data = true;
   s.trace.server_words[2] = 1;  // the server took one second
   s.trace.server_words[4] = 11;
@@ -90,15 +105,10 @@ TEST_P(ShippedTraceFiles, OneConnectionWritesTheSqlTraceWriteLineAndAccessPathPa
   s.trace.statistics[kItemLevelWord] = kItemLevelHashJoin;
   marlo::server server(std::move(s));
   ASSERT_TRUE(server.ok());
-  setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
-
   shipped::library lib;
   ASSERT_EQ(lib.error(), "");
-  zk::request cn{"CNCT"};
-  blank(cn.area.authid, sizeof cn.area.authid, "scott");
-  blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
-  blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
-  ASSERT_EQ(lib.exsql(&cn.area), 0) << cn.message();
+  connect(lib, server);
+  if (::testing::Test::HasFatalFailure()) return;
   zk::request del{"AUXI"};
   del.statement("DELETE FROM T1");
   del.area.section = kSection;
@@ -135,33 +145,17 @@ INSTANTIATE_TEST_SUITE_P(Servers, ShippedTraceFiles,
 // first record has dashed times, and after the count the trace ends.
 TEST(ShippedTraceWindow, TheServerOpensATraceOfTwoRequests) {
   zk::temp_dir dir;
-  setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
-  setenv("PDCLTPATH", dir.path.c_str(), 1);
-  setenv("PDSERVICEGRP", kGroup, 1);
-  setenv("PDHOST", "127.0.0.1", 1);
-  setenv("PDAUTOCONNECT", "OFF", 1);
-  marlo::script s;
-  s.services.push_back(kGroup);
-  s.sql_service = true;
-  marlo::table t;
-  t.name = "T1";
-  t.columns.push_back(marlo::column::of("C1", 0xF0, 4, 0, 0));
-  ASSERT_EQ(s.tables.declare(t), "");
+  marlo::script s = connectable(dir);
   s.trace.trace_request = true;
   s.trace.trace_request_function = "p_f_sqa_cauxi";
   s.trace.trace_count = 2;
   s.trace.trace_mask = 2;  // request lines
   marlo::server server(std::move(s));
   ASSERT_TRUE(server.ok());
-  setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
-
   shipped::library lib;
   ASSERT_EQ(lib.error(), "");
-  zk::request cn{"CNCT"};
-  blank(cn.area.authid, sizeof cn.area.authid, "scott");
-  blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
-  blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
-  ASSERT_EQ(lib.exsql(&cn.area), 0) << cn.message();
+  connect(lib, server);
+  if (::testing::Test::HasFatalFailure()) return;
   zk::request del{"AUXI"};
   del.statement("DELETE FROM T1");
   lib.exsql(&del.area);
