@@ -355,6 +355,7 @@ void clt_sqltrc_open() {
   ctx->runtime.trc.limit[CLT_TRC_SLOT_SQLCTL] = std::max(env->trcctl_size, 0);
   if (rep_dir == nullptr) {
     // Keeping the files open needs the report directory's per-connection names.
+    if (env->pdsqltrcopenmode == CLT_SQLTRC_OPEN_CNCT) snprintf(env->sqltrcopenmode_disp, sizeof env->sqltrcopenmode_disp, "SQL");
     env->pdsqltrcopenmode = CLT_SQLTRC_OPEN_PER_RECORD;
   } else if (env->pdsqltrcopenmode == CLT_SQLTRC_OPEN_CNCT) {
     main->kept_fd[CLT_TRCNAME_SQL1] = CLT_FD_CLOSED;

@@ -54,7 +54,7 @@ class sql_trace : public ::testing::Test {
   static constexpr const char* kSettings[] = {
       "PDMEMTRCFILE", "PDCLTPATH",     "PDSQLTRACE",   "PDTRCLVL",  "PDSQLEXECTIME", "PDUAPREPLVL", "PDPRMTRC",
       "PDPRMTRCSIZE", "PDSQLTEXTSIZE", "PDREPPATH",    "PDTRCPATH", "PDUSER",        "PDCLTAPNAME", "PDHOST",
-      "PDSERVICEGRP", "PDFESHOST",     "PDAUTOCONNECT", "TZ"};
+      "PDSERVICEGRP", "PDFESHOST",     "PDAUTOCONNECT", "PDSQLTRCOPENMODE", "PDWRTLNFILSZ", "PDDBACCS", "TZ"};
   temp_dir dir;
   request first{"CMIT"};
 

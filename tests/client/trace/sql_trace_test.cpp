@@ -2,6 +2,7 @@
 // record and its cuts, the server statistics line, the result sections
 // and the application statistics at the end of a connection.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -223,6 +224,34 @@ TEST_F(sql_trace, AfterCloseNothingIsWritten) {
   clt_sqltrc_close();
   trace(r);
   EXPECT_EQ(sql_files(), before);
+}
+
+}  // namespace
+
+namespace {
+
+// With the report directory the pair is named by the connection and, with
+// "CNCT", stays open until the trace closes.
+TEST_F(sql_trace, ReportDirectoryPairIsNamedByTheConnectionAndKeptOpen) {
+  zk::temp_dir reports;
+  open({{"PDSQLTRACE", "1000000"}, {"PDUAPREPLVL", "s"}, {"PDREPPATH", reports.path.c_str()},
+        {"PDSQLTRCOPENMODE", "CNCT"}});
+  main()->cnct_number = 5;
+  clt_sqltrc_stamp(false);  // the names take the first request's start
+  clt_make_trc_names();
+  zk::request r{"CMIT"};
+  trace(r);
+  trace(r);
+  const std::string file = zk::read_all(reports.file("pd221320250_5_1.trc"));
+  ASSERT_NE(file.find("CMIT"), std::string::npos) << file;
+  EXPECT_EQ(file.find("CMIT") + 80, file.rfind("CMIT")) << "two request lines, one after the other";
+  const int kept = main()->kept_fd[CLT_TRCNAME_SQL1];
+  ASSERT_GE(kept, 0);
+  EXPECT_NE(fcntl(kept, F_GETFD), -1);
+  clt_sqltrc_close();
+  EXPECT_EQ(main()->kept_fd[CLT_TRCNAME_SQL1], CLT_FD_CLOSED);
+  EXPECT_EQ(fcntl(kept, F_GETFD), -1) << "the kept file is closed";
+  EXPECT_EQ(zk::read_all(dir.file("pdsql1.trc")), "");
 }
 
 }  // namespace

@@ -39,10 +39,8 @@ uint8_t* statistics_record() {
 }
 
 TEST_F(sql_trace, HeadsFollowTheTraceLevel) {
-  char pid[8];
-  snprintf(pid, sizeof pid, "%5d", static_cast<int>(getpid()));
   const std::string old_line = "      1  ";
-  const std::string new_line = std::string("    0 ") + pid;
+  const std::string new_line = "(the connection and the process)";
   const std::string statistics = "UAP INFORMATION :";
   struct head_case {
     const char* golden;
@@ -81,7 +79,13 @@ TEST_F(sql_trace, HeadsFollowTheTraceLevel) {
     memset(r.sqlca.sqlwarn, ' ', sizeof r.sqlca.sqlwarn);
     trace(r);
     unsetenv("PDDBACCS");
-    EXPECT_EQ(head_of(zk::read_all(dir.file("pdsql1.trc")), c.first_record), golden(c.golden, dir.path));
+    std::string first_record = c.first_record;
+    if (&c.first_record == &new_line) {
+      char columns[16];
+      snprintf(columns, sizeof columns, "%5d %5d", static_cast<int>(main()->cnct_number), static_cast<int>(getpid()));
+      first_record = columns;
+    }
+    EXPECT_EQ(head_of(zk::read_all(dir.file("pdsql1.trc")), first_record), golden(c.golden, dir.path));
   }
 }
 
