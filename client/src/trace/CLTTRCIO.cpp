@@ -1,5 +1,6 @@
 #include "CLTTRCIO.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -65,6 +66,16 @@ struct pass {
 
 class dumper {
  public:
+  // Appends to the record at `at`; the record never grows past the text area.
+  size_t add(size_t at, const char* format, ...) const __attribute__((format(printf, 3, 4))) {
+    if (at + 1 >= b_->text_size) return at;
+    va_list args;
+    va_start(args, format);
+    const int n = vsnprintf(b_->text + at, b_->text_size - at, format, args);
+    va_end(args);
+    return n < 0 ? at : std::min<size_t>(at + static_cast<size_t>(n), b_->text_size - 1);
+  }
+
   dumper(clt_sqltrc_buf* b, clt_main* main, const rdb_sql_area* area, const bool want[2])
       : b_(b), area_(area), want_(want) {
     const clt_env* env = clt_main_env(main);
@@ -162,23 +173,21 @@ class dumper {
   }
 
   // The header's first line (80 characters).
-  size_t first_line(char* out, const pass& p, int number, const SQLVAR& v, int32_t indicator) const {
+  size_t first_line(const pass& p, int number, const SQLVAR& v, int32_t indicator) const {
     const int sys = is_lob_len(v.sqlcod) ? 0 : v.len.s.SYS;
     if (is_decimal(v.sqlcod)) {
-      return static_cast<size_t>(snprintf(out, b_->text_size, "     %s NO=%5d COD=%2x XDIM=%5d SYS=%5d LEN=%7d,%2d IND=%10d\n",
-                                          p.label, number, v.sqlcod, v.XDIM, sys, v.len.d.sqlprcsn, v.len.d.sqlscale,
-                                          static_cast<int>(indicator)));
+      return add(0, "     %s NO=%5d COD=%2x XDIM=%5d SYS=%5d LEN=%7d,%2d IND=%10d\n", p.label, number, v.sqlcod,
+                 v.XDIM, sys, v.len.d.sqlprcsn, v.len.d.sqlscale, static_cast<int>(indicator));
     }
-    return static_cast<size_t>(snprintf(out, b_->text_size, "     %s NO=%5d COD=%2x XDIM=%5d SYS=%5d LEN=%10d IND=%10d\n",
-                                        p.label, number, v.sqlcod, v.XDIM, sys, static_cast<int>(shown_length(v)),
-                                        static_cast<int>(indicator)));
+    return add(0, "     %s NO=%5d COD=%2x XDIM=%5d SYS=%5d LEN=%10d IND=%10d\n", p.label, number, v.sqlcod, v.XDIM,
+               sys, static_cast<int>(shown_length(v)), static_cast<int>(indicator));
   }
 
   // Dump lines of n bytes; the first follows what is already there.
-  size_t lines(char* out, size_t at, const uint8_t* data, uint32_t n, int indent) const {
+  size_t lines(size_t at, const uint8_t* data, uint32_t n, int indent) const {
     int same = 0;
     auto flush_same = [&] {
-      if (same > 0) at += static_cast<size_t>(snprintf(out + at, b_->text_size - at, "%*s--- SAME %d LINES ---\n", indent, "", same));
+      if (same > 0) at = add(at, "%*s--- SAME %d LINES ---\n", indent, "", same);
       same = 0;
     };
     for (uint32_t off = 0; off < n; off += kLineBytes) {
@@ -192,8 +201,7 @@ class dumper {
       char chars[kLineBytes + 1] = "";
       for (uint32_t i = 0; i < len; ++i) chars[i] = clt_hexdump_char(data[off + i], hex + i * kHexCell);
       chars[len] = '\0';
-      at += static_cast<size_t>(snprintf(out + at, b_->text_size - at, "%*s%-48s  *%-16s*\n", off == 0 ? 0 : indent, "",
-                                         hex, chars));
+      at = add(at, "%*s%-48s  *%-16s*\n", off == 0 ? 0 : indent, "", hex, chars);
     }
     flush_same();
     return at;
@@ -207,43 +215,39 @@ class dumper {
   }
 
   void scalar(const pass& p, int number, const SQLVAR& v) {
-    char* out = b_->text;
     const int32_t ind = indicator_of(v);
-    size_t at = first_line(out, p, number, v, ind);
-    at += static_cast<size_t>(snprintf(out + at, b_->text_size - at, "             DATA="));
+    size_t at = first_line(p, number, v, ind);
+    at = add(at, "             DATA=");
     const auto* data = static_cast<const uint8_t*>(v.SQLDATA);
     const uint32_t n = ind < 0 || data == nullptr ? 0 : bytes_of(v, data);
     if (n == 0) {
-      out[at++] = '\n';
+      at = add(at, "\n");
     } else {
-      at = lines(out, at, data, n, kScalarIndent);
+      at = lines(at, data, n, kScalarIndent);
     }
     emit(at);
   }
 
   void array_header(const pass& p, int number, const SQLVAR& v, int32_t count) {
-    char* out = b_->text;
-    size_t at = first_line(out, p, number, v, 0);
-    if (full()) at += static_cast<size_t>(snprintf(out + at, b_->text_size - at, "             ARRAY NUM=%5d\n", count));
+    size_t at = first_line(p, number, v, 0);
+    if (full()) at = add(at, "             ARRAY NUM=%5d\n", count);
     emit(at);
   }
 
   void element(const SQLVAR& v, const uint8_t* data, int32_t ind, int k) {
-    char* out = b_->text;
-    size_t at = static_cast<size_t>(snprintf(out, b_->text_size, "       %5d DATA(%5d)=", static_cast<int>(ind), k));
+    size_t at = add(0, "       %5d DATA(%5d)=", static_cast<int>(ind), k);
     const uint32_t n = ind < 0 || data == nullptr ? 0 : bytes_of(v, data);
     if (n == 0) {
-      out[at++] = '\n';
+      at = add(at, "\n");
     } else {
-      at = lines(out, at, data, n, kElementIndent);
+      at = lines(at, data, n, kElementIndent);
     }
     emit(at);
   }
 
   void array_variable(const pass& p, int number, const SQLVAR& v, int32_t count) {
     if (!full() && !row_written_) {
-      const int n = snprintf(b_->text, b_->text_size, "     *ROW NUM = %d*\n", static_cast<int>(count));
-      emit(static_cast<size_t>(n));
+      emit(add(0, "     *ROW NUM = %d*\n", static_cast<int>(count)));
       row_written_ = true;
     }
     array_header(p, number, v, count);
@@ -265,15 +269,14 @@ class dumper {
     const auto* data = static_cast<const uint8_t*>(v.SQLDATA);
     const auto* ind = static_cast<const uint8_t*>(v.SQLIND);
     const int32_t whole = ind != nullptr ? static_cast<int32_t>(read32(ind)) : 0;
-    char* out = b_->text;
-    size_t at = first_line(out, p, number, v, whole);
+    size_t at = first_line(p, number, v, whole);
     if (whole < 0 || data == nullptr) {
-      at += static_cast<size_t>(snprintf(out + at, b_->text_size - at, "             DATA=\n"));
+      at = add(at, "             DATA=\n");
       emit(at);
       return;
     }
     const int32_t count = std::clamp<int32_t>(static_cast<int32_t>(read32(data)), 0, v.XDIM);
-    at += static_cast<size_t>(snprintf(out + at, b_->text_size - at, "             ARRAY NUM=%5d\n", count));
+    at = add(at, "             ARRAY NUM=%5d\n", count);
     emit(at);
     const uint8_t t = v.sqlcod;
     const uint32_t stride = (is_varying(t) || is_national_varying(t)) && v.len.s.SYS != 0 ? v.len.s.SYS : element_size(v);

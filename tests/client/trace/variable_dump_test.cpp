@@ -169,3 +169,33 @@ TEST_F(sql_trace, ArrayFetchDumpsTheReturnedRowsElementByElement) {
 }
 
 }  // namespace
+
+namespace {
+
+// A repeated variable's element count comes from the caller's data; the
+// dump never reads past the declared dimension.
+TEST_F(sql_trace, RepeatedVariableCountIsHeldToItsDimension) {
+  open({{"PDSQLTRACE", "1000000"}, {"PDPRMTRC", "IN"}});
+  struct {
+    int32_t count = 5;  // more than the dimension
+    char elements[2][2] = {{'x', '1'}, {'y', '2'}};
+  } value;
+  struct {
+    int32_t whole = 0;
+    int16_t each[2] = {0, 0};
+  } indicators;
+  descriptor in(1);
+  set_var(in.var(0), 0x30, 2, &value, &indicators);
+  in.var(0).XDIM = 2;
+  zk::request r{"OPEN"};
+  r.area.termbyte = 2;  // host strings without a terminator: elements two bytes apart
+  r.area.sqliasda = &in.da;
+  trace(r);
+  EXPECT_EQ(dumps_after(sql_files(), "OPEN"),
+            "     *INPRM* NO=    1 COD=30 XDIM=    2 SYS=    0 LEN=         2 IND=         0\n"
+            "             ARRAY NUM=    2\n"
+            "           0 DATA(    0)=78 31                                             *x1              *\n"
+            "           0 DATA(    1)=79 32                                             *y2              *\n");
+}
+
+}  // namespace
