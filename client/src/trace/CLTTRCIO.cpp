@@ -209,6 +209,13 @@ class dumper {
 
   void emit(size_t length) { clt_sqltrc_emit(b_->text, static_cast<uint32_t>(length), want_); }
 
+  // The value's dump lines after what the record holds, or a line feed
+  // for NULL or nothing to show; then the record goes out.
+  void value_and_emit(size_t at, const SQLVAR& v, const uint8_t* data, int32_t ind, int indent) {
+    const uint32_t n = ind < 0 || data == nullptr ? 0 : bytes_of(v, data);
+    emit(n == 0 ? add(at, "\n") : lines(at, data, n, indent));
+  }
+
   int32_t indicator_of(const SQLVAR& v) const {
     if (v.SQLIND == nullptr) return 0;
     return is_lob_prefixed(v.sqlcod) ? static_cast<int32_t>(read32(v.SQLIND)) : static_cast<int16_t>(read16(v.SQLIND));
@@ -218,14 +225,7 @@ class dumper {
     const int32_t ind = indicator_of(v);
     size_t at = first_line(p, number, v, ind);
     at = add(at, "             DATA=");
-    const auto* data = static_cast<const uint8_t*>(v.SQLDATA);
-    const uint32_t n = ind < 0 || data == nullptr ? 0 : bytes_of(v, data);
-    if (n == 0) {
-      at = add(at, "\n");
-    } else {
-      at = lines(at, data, n, kScalarIndent);
-    }
-    emit(at);
+    value_and_emit(at, v, static_cast<const uint8_t*>(v.SQLDATA), ind, kScalarIndent);
   }
 
   void array_header(const pass& p, int number, const SQLVAR& v, int32_t count) {
@@ -235,14 +235,7 @@ class dumper {
   }
 
   void element(const SQLVAR& v, const uint8_t* data, int32_t ind, int k) {
-    size_t at = add(0, "       %5d DATA(%5d)=", static_cast<int>(ind), k);
-    const uint32_t n = ind < 0 || data == nullptr ? 0 : bytes_of(v, data);
-    if (n == 0) {
-      at = add(at, "\n");
-    } else {
-      at = lines(at, data, n, kElementIndent);
-    }
-    emit(at);
+    value_and_emit(add(0, "       %5d DATA(%5d)=", static_cast<int>(ind), k), v, data, ind, kElementIndent);
   }
 
   void array_variable(const pass& p, int number, const SQLVAR& v, int32_t count) {

@@ -64,15 +64,22 @@ marlo::script connectable(const zk::temp_dir& dir) {
   return s;
 }
 
-// Points the library at the running server and connects.
-void connect(const shipped::library& lib, const marlo::server& server) {
-  setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
-  zk::request cn{"CNCT"};
-  blank(cn.area.authid, sizeof cn.area.authid, "scott");
-  blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
-  blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
-  ASSERT_EQ(lib.exsql(&cn.area), 0) << cn.message();
-}
+// The test server and the shipped library, connected.
+struct session {
+  marlo::server server;
+  shipped::library lib;
+  explicit session(marlo::script s) : server(std::move(s)) {}
+  void connect() const {
+    ASSERT_TRUE(server.ok());
+    ASSERT_EQ(lib.error(), "");
+    setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
+    zk::request cn{"CNCT"};
+    blank(cn.area.authid, sizeof cn.area.authid, "scott");
+    blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
+    blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
+    ASSERT_EQ(lib.exsql(&cn.area), 0) << cn.message();
+  }
+};
 
 struct server_case {
   bool little_endian;
@@ -103,11 +110,9 @@ TEST_P(ShippedTraceFiles, OneConnectionWritesTheSqlTraceWriteLineAndAccessPathPa
   s.trace.execution = kExecution;
   s.trace.statistics.assign(kStatisticsWords, 3);
   s.trace.statistics[kItemLevelWord] = kItemLevelHashJoin;
-  marlo::server server(std::move(s));
-  ASSERT_TRUE(server.ok());
-  shipped::library lib;
-  ASSERT_EQ(lib.error(), "");
-  connect(lib, server);
+  session sess(std::move(s));
+  const shipped::library& lib = sess.lib;
+  sess.connect();
   if (::testing::Test::HasFatalFailure()) return;
   zk::request del{"AUXI"};
   del.statement("DELETE FROM T1");
@@ -150,11 +155,9 @@ TEST(ShippedTraceWindow, TheServerOpensATraceOfTwoRequests) {
   s.trace.trace_request_function = "p_f_sqa_cauxi";
   s.trace.trace_count = 2;
   s.trace.trace_mask = 2;  // request lines
-  marlo::server server(std::move(s));
-  ASSERT_TRUE(server.ok());
-  shipped::library lib;
-  ASSERT_EQ(lib.error(), "");
-  connect(lib, server);
+  session sess(std::move(s));
+  const shipped::library& lib = sess.lib;
+  sess.connect();
   if (::testing::Test::HasFatalFailure()) return;
   zk::request del{"AUXI"};
   del.statement("DELETE FROM T1");
