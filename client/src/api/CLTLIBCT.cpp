@@ -744,6 +744,9 @@ void clt_main_free() {
     main->session_open = 0;
     main->connected = 0;
   }
+  // A connection that ends other than by the completion steps still
+  // closes its kept trace files and frees the trace's buffer.
+  if (main && ctx->sqltrc_block) clt_trace(clt_trace_op::sqltrc_close, main->area);
   clt_req_free_buffers();
   if (main) {
     clt_free_request_buffers(main);

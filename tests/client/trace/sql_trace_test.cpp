@@ -255,3 +255,22 @@ TEST_F(sql_trace, ReportDirectoryPairIsNamedByTheConnectionAndKeptOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(sql_trace, AConnectionEndedWithoutItsCompletionStillClosesTheTrace) {
+  zk::temp_dir reports;
+  open({{"PDSQLTRACE", "1000000"}, {"PDUAPREPLVL", "s"}, {"PDREPPATH", reports.path.c_str()},
+        {"PDSQLTRCOPENMODE", "CNCT"}});
+  clt_sqltrc_stamp(false);
+  clt_make_trc_names();
+  zk::request r{"CMIT"};
+  trace(r);
+  const int kept = main()->kept_fd[CLT_TRCNAME_SQL1];
+  ASSERT_GE(kept, 0);
+  clt_last_call_term(&first.area);
+  EXPECT_EQ(clt_global.sqltrc_block, nullptr);
+  EXPECT_EQ(fcntl(kept, F_GETFD), -1);
+}
+
+}  // namespace
