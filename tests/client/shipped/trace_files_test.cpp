@@ -166,6 +166,8 @@ TEST(ShippedTraceWindow, TheServerOpensATraceOfTwoRequests) {
     zk::request commit{"CMIT"};
     EXPECT_EQ(lib.exsql(&commit.area), 0) << commit.message();
   }
+  zk::request disc{"DISC"};
+  EXPECT_EQ(lib.exsql(&disc.area), 0) << disc.message();
   const std::string sql = read_file(dir.file("pdsds014711_1.trc"));
   EXPECT_NE(sql.find("  ** UAP TRACE"), std::string::npos) << sql;
   EXPECT_NE(sql.find("AUXI    0  100 -0000 --:--:--.--- --:--:--.--- 0000"), std::string::npos) << sql;
