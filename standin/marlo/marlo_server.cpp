@@ -885,6 +885,7 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
     config.statement_kinds = m.s.statement_kinds;
     config.transaction_statements = m.s.transaction_statements;
     config.block = m.s.block;
+    config.trace = m.s.trace;
     m.sql = std::make_unique<engine>(m.s.tables, config);
   }
   if (pipe(m.stop_pipe) != 0) return;

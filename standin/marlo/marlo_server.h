@@ -83,6 +83,7 @@ struct script {
   std::map<uint16_t, uint16_t> statement_kinds;  // PREPARE's statement kind by section
   bool transaction_statements = false;   // COMMIT and ROLLBACK drop the statements not kept
   block_options block;                   // its block replies and generated tables
+  trace_options trace;                   // what its replies add for the client's traces
   // The reply to a request of this function waits until release().
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.

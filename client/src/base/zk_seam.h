@@ -105,6 +105,7 @@ enum class clt_trace_op {
   wrtln_write,
   apinf_write,
   trc_stream_dump,
+  srvtrc_window,      // the trace window that the server asked for
 };
 
 struct clt_services {

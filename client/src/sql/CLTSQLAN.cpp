@@ -262,7 +262,8 @@ bool keep_extension_blocks(const view& v, uint32_t ext, clt_main* main, clt_env*
     const char* path = main != nullptr ? clt_text(main, CLT_TEXT_TAAPINFPATH) : nullptr;
     const bool to_file = path != nullptr && path[0] != '\0';
     uint32_t first = len;
-    if (to_file && (env->pduapreplvl & kReplvlSplit) != 0 && level_at_least(main, 23)) {
+    // Either SQL trace's report level may ask for the optimizer result.
+    if (to_file && ((env->pduapreplvl | env->trcctl_bits) & kReplvlSplit) != 0 && level_at_least(main, 23)) {
       uint32_t rec = 0;
       uint32_t rec_at = 0;
       if (!v.u32_at(data_at, kApinfSplit, &rec) || !v.at(data_at, rec, &rec_at) ||

@@ -30,8 +30,6 @@ struct slot {
 
 #define ZK_SLOT(table, type, field, reason) slot{#table, #field, offsetof(type, field), reason}
 
-constexpr const char* kTraces = "the SQL trace is not built";
-constexpr const char* kTraceControl = "the trace-control file reader is not built";
 constexpr const char* kSecondProtocol = "the second server protocol is not built";
 
 const std::vector<slot> kSlots = {
@@ -42,9 +40,9 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, trc_close_buf, nullptr),
     ZK_SLOT(clt_svc, clt_services, trc_close_rpcsoc, nullptr),
     ZK_SLOT(clt_svc, clt_services, trc_mem, nullptr),
-    ZK_SLOT(clt_svc, clt_services, trcctl_read, kTraceControl),
+    ZK_SLOT(clt_svc, clt_services, trcctl_read, nullptr),
     ZK_SLOT(clt_svc, clt_services, trace, nullptr),
-    ZK_SLOT(clt_svc, clt_services, sqltrc_start_time, kTraces),
+    ZK_SLOT(clt_svc, clt_services, sqltrc_start_time, nullptr),
     ZK_SLOT(clt_svc, clt_services, req_free_buffers, nullptr),
     ZK_SLOT(clt_svc, clt_services, pd_clt_close, nullptr),
     ZK_SLOT(clt_svc, clt_services, runtime, nullptr),
