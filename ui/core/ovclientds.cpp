@@ -583,6 +583,52 @@ void TovClientDataSet::Cancel() {
   Notify([](TovDataLink& l) { l.DataSetChanged(); });
 }
 
+void TovClientDataSet::DeleteRecords(const std::vector<TBookmark>& bookmarks) {
+  CheckBrowse();
+  if (bookmarks.empty()) return;
+  if (!CanModify()) throw EDatabaseError(kReadOnly);
+  // before[k] leads, through records already gone, to the nearest record
+  // still present in front of record k (k = 0: none); paths are halved.
+  const size_t count = records_.size();
+  std::vector<size_t> before(count + 1);
+  for (size_t k = 0; k <= count; ++k) before[k] = k;
+  const auto present = [&before](size_t k) {
+    while (before[k] != k) {
+      before[k] = before[before[k]];
+      k = before[k];
+    }
+    return k;
+  };
+  std::vector<bool> gone(count, false);
+  size_t last = current_;
+  for (const TBookmark bookmark : bookmarks) {
+    const size_t at = PositionOf(bookmark);
+    if (at == SIZE_MAX || gone[at]) continue;
+    TRecord& record = records_[at];
+    if (record.Status != TRecord::usInserted) {
+      TDeleted deletion;
+      deletion.Bookmark = record.Bookmark;
+      if (const size_t previous = present(at); previous > 0) deletion.After = static_cast<TBookmark>(records_[previous - 1].Bookmark);
+      deletion.Current = record.Values(fields_.size());
+      const auto original = originals_.find(record.Bookmark);
+      deletion.Original = original != originals_.end() ? std::move(original->second) : deletion.Current;
+      if (original != originals_.end()) originals_.erase(original);
+      deleted_.push_back(std::move(deletion));
+    }
+    own_.erase(record.Bookmark);
+    gone[at] = true;
+    before[at + 1] = at;
+    last = at;
+  }
+  // The current record is where the last one deleted stood.
+  const auto removedBefore = static_cast<size_t>(std::count(gone.begin(), gone.begin() + static_cast<std::ptrdiff_t>(last), true));
+  size_t index = 0;
+  std::erase_if(records_, [&](const TRecord&) { return gone[index++]; });
+  IndexChanged();
+  SetCurrent(last - removedBefore);
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
 void TovClientDataSet::Delete() {
   CheckActive();
   if (state_ == TDataSetState::dsInsert) {
@@ -776,10 +822,8 @@ std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& sel
 
 void DeleteSelectedRecords(TovClientDataSet& data, TBookmarkList& selected) {
   const TovControlsOff off(data);
-  while (selected.Count() > 0) {
-    const size_t last = selected.Count() - 1;
-    data.GotoBookmark(selected.Item(last));
-    data.Delete();
-    selected.Delete(last);
-  }
+  // The last selected first, as the user's deletions of one record each would go.
+  const std::vector<TBookmark> bookmarks(selected.Items().rbegin(), selected.Items().rend());
+  data.DeleteRecords(bookmarks);
+  selected.Clear();
 }

@@ -164,6 +164,9 @@ class TovClientDataSet {
   void Post();
   void Cancel();
   void Delete();
+  // Deletes the records in the order given, as Delete one after the other
+  // would, in one pass over the records; bookmarks of no record are skipped.
+  void DeleteRecords(const std::vector<TBookmark>& bookmarks);
   // A field was set since the edit or insert began.
   bool Modified() const { return modified_; }
 
