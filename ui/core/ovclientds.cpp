@@ -684,7 +684,13 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
   // only once the open result has been read to its end.
   FetchAll();
   std::vector<TUpdateFailure> failures;
-  const auto tooMany = [&] { return maxErrors >= 0 && static_cast<int>(failures.size()) > maxErrors; };
+  const int total = ChangeCount();
+  int done = 0;
+  bool stopped = false;
+  const auto tooMany = [&] {
+    stopped = stopped || (OnApplyProgress && !OnApplyProgress(done++, total));
+    return stopped || (maxErrors >= 0 && static_cast<int>(failures.size()) > maxErrors);
+  };
   for (auto it = deleted_.begin(); it != deleted_.end() && !tooMany();) {
     if (ApplyOne(TUpdateKind::ukDelete, it->Original, it->Current, failures)) {
       it = deleted_.erase(it);
@@ -694,8 +700,8 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
   }
   const size_t count = fields_.size();
   for (TRecord& record : records_) {
-    if (tooMany()) break;
     if (record.Status == TRecord::usUnmodified) continue;
+    if (tooMany()) break;
     const TRecordValues current = record.Values(count);
     const bool inserted = record.Status == TRecord::usInserted;
     const TRecordValues original = inserted ? TRecordValues(count) : originals_.at(record.Bookmark);

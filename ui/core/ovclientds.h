@@ -98,6 +98,9 @@ class TovClientDataSet {
   std::function<void(TUpdateKind)> AfterUpdateRecord;
   std::function<void(TUpdateKind, const std::string&)> OnUpdateError;
   std::function<void(TUpdateKind, const std::string&)> OnReconcileError;
+  // Asked before each change ApplyUpdates writes (done of total); false
+  // stops the pass there, what was not written staying pending.
+  std::function<bool(int done, int total)> OnApplyProgress;
 
   // Runs the query (owned by the caller) and reads its records in packets
   // as they are needed; the resolver writes the changes, none makes the

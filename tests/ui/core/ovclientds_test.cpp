@@ -397,6 +397,32 @@ TEST_F(ClientDataSetTest, DeletingManySelectedRecordsIsOnePassAndCancelsBackInPl
   EXPECT_TRUE(inOrder) << "cancelled deletions come back in place";
 }
 
+// Writing the changes reports its progress before each row; stopping it
+// keeps what was not written pending for the next pass.
+TEST_F(ClientDataSetTest, ApplyingReportsEachRowAndAStopKeepsTheRestPending) {
+  Exec("CREATE TABLE S.N (ID INTEGER)");
+  Exec("INSERT INTO S.N VALUES (1), (2), (3), (4)");
+  OpenTable("SELECT ID FROM S.N ORDER BY ID");
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  for (data_.First(); !data_.Eof(); data_.Next()) selected.SetSelected(data_.Bookmark(), true);
+  DeleteSelectedRecords(data_, selected);
+  ASSERT_EQ(data_.ChangeCount(), 4);
+  constexpr int kWrittenBeforeStop = 2;
+  std::vector<std::pair<int, int>> asked;
+  data_.OnApplyProgress = [&asked](int done, int total) {
+    asked.emplace_back(done, total);
+    return done < kWrittenBeforeStop;
+  };
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{0, 4}, {1, 4}, {2, 4}}));
+  EXPECT_EQ(data_.ChangeCount(), 4 - kWrittenBeforeStop);
+  EXPECT_EQ(Select("SELECT COUNT(*) FROM S.N"), (Rows{{"2"}}));
+  data_.OnApplyProgress = nullptr;
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(data_.ChangeCount(), 0);
+  EXPECT_EQ(Select("SELECT COUNT(*) FROM S.N"), (Rows{{"0"}}));
+}
+
 TEST(ClientDataSetOdbc, BaseTableFromTheDriver) {
   testing_odbc::OdbcFixture odbc;
   TovSQLConnection connection;
