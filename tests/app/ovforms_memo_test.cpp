@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "app/core/fmainactcore.h"
 #include "app/core/zarur.h"
 #include "app/fmain.h"
@@ -24,13 +26,27 @@ namespace {
 
 constexpr TColor kUserColor = 0x00C0FFEE;
 
-TEST(TovFormMemos, EveryMemoOfAWindowGetsTheMainWindowsEditorSettings) {
+// The main window as the program builds it, its settings in a store of the test's own.
+class TovFormMemos : public testing::Test {
+ protected:
+  TovFormMemos() {
+    TestApp();
+    InitFolders();
+    AppOption = {};
+    window = std::make_unique<TfrmMain>();
+    RegisterUi(*window);
+  }
+  ~TovFormMemos() override {
+    SetControlOptionsWindow(nullptr);
+    SetPrintOwner(nullptr);
+    ClearActionHandlers();
+  }
   testing_support::TempSettings env;
-  TestApp();
-  InitFolders();
-  AppOption = {};
-  TfrmMain main;
-  RegisterUi(main);
+  std::unique_ptr<TfrmMain> window;
+};
+
+TEST_F(TovFormMemos, EveryMemoOfAWindowGetsTheMainWindowsEditorSettings) {
+  TfrmMain& main = *window;
   main.prpEditor->SetColor(kUserColor);
   TEditorFont font = main.prpEditor->Font();
   font.Size = 14;
@@ -69,20 +85,12 @@ TEST(TovFormMemos, EveryMemoOfAWindowGetsTheMainWindowsEditorSettings) {
   play->trigger();
   EXPECT_EQ(second->Lines().GetTextStr(), "ab") << "recorded in one memo, played in the other";
   delete form;
-  SetControlOptionsWindow(nullptr);
-  SetPrintOwner(nullptr);
-  ClearActionHandlers();
 }
 
 // Replace-all through the replace dialog on a shown SQL editor: one pass
 // over the text, and one undo step takes every replacement back.
-TEST(TovFormMemos, ReplaceAllIsOnePassAndOneUndoStep) {
-  testing_support::TempSettings env;
-  TestApp();
-  InitFolders();
-  AppOption = {};
-  TfrmMain main;
-  RegisterUi(main);
+TEST_F(TovFormMemos, ReplaceAllIsOnePassAndOneUndoStep) {
+  TfrmMain& main = *window;
   auto* form = new TovForm(&main);
   auto* memo = new TovMemo(form);
   main.show();
@@ -114,9 +122,6 @@ TEST(TovFormMemos, ReplaceAllIsOnePassAndOneUndoStep) {
   main.actMain->Action("actEditRedo")->trigger();
   EXPECT_TRUE(memo->Lines().GetTextStr() == expected);
   delete form;
-  SetControlOptionsWindow(nullptr);
-  SetPrintOwner(nullptr);
-  ClearActionHandlers();
 }
 
 }  // namespace

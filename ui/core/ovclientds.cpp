@@ -583,6 +583,20 @@ void TovClientDataSet::Cancel() {
   Notify([](TovDataLink& l) { l.DataSetChanged(); });
 }
 
+void TovClientDataSet::ForgetRecord(TRecord& record, const TRecord* after) {
+  if (record.Status != TRecord::usInserted) {
+    TDeleted gone;
+    gone.Bookmark = record.Bookmark;
+    if (after) gone.After = static_cast<TBookmark>(after->Bookmark);
+    gone.Current = record.Values(fields_.size());
+    const auto original = originals_.find(record.Bookmark);
+    gone.Original = original != originals_.end() ? std::move(original->second) : gone.Current;
+    if (original != originals_.end()) originals_.erase(original);
+    deleted_.push_back(std::move(gone));
+  }
+  own_.erase(record.Bookmark);
+}
+
 void TovClientDataSet::DeleteRecords(const std::vector<TBookmark>& bookmarks) {
   CheckBrowse();
   if (bookmarks.empty()) return;
@@ -604,18 +618,8 @@ void TovClientDataSet::DeleteRecords(const std::vector<TBookmark>& bookmarks) {
   for (const TBookmark bookmark : bookmarks) {
     const size_t at = PositionOf(bookmark);
     if (at == SIZE_MAX || gone[at]) continue;
-    TRecord& record = records_[at];
-    if (record.Status != TRecord::usInserted) {
-      TDeleted deletion;
-      deletion.Bookmark = record.Bookmark;
-      if (const size_t previous = present(at); previous > 0) deletion.After = static_cast<TBookmark>(records_[previous - 1].Bookmark);
-      deletion.Current = record.Values(fields_.size());
-      const auto original = originals_.find(record.Bookmark);
-      deletion.Original = original != originals_.end() ? std::move(original->second) : deletion.Current;
-      if (original != originals_.end()) originals_.erase(original);
-      deleted_.push_back(std::move(deletion));
-    }
-    own_.erase(record.Bookmark);
+    const size_t previous = present(at);
+    ForgetRecord(records_[at], previous > 0 ? &records_[previous - 1] : nullptr);
     gone[at] = true;
     before[at + 1] = at;
     last = at;
@@ -637,18 +641,7 @@ void TovClientDataSet::Delete() {
   }
   if (state_ == TDataSetState::dsEdit) Cancel();
   if (!CanModify()) throw EDatabaseError(kReadOnly);
-  TRecord& record = Current();
-  if (record.Status != TRecord::usInserted) {
-    TDeleted gone;
-    gone.Bookmark = record.Bookmark;
-    if (current_ > 0) gone.After = static_cast<TBookmark>(records_[current_ - 1].Bookmark);
-    gone.Current = record.Values(fields_.size());
-    const auto original = originals_.find(record.Bookmark);
-    gone.Original = original != originals_.end() ? std::move(original->second) : gone.Current;
-    if (original != originals_.end()) originals_.erase(original);
-    deleted_.push_back(std::move(gone));
-  }
-  own_.erase(record.Bookmark);
+  ForgetRecord(Current(), current_ > 0 ? &records_[current_ - 1] : nullptr);
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_));
   IndexChanged();
   SetCurrent(current_);

@@ -202,6 +202,9 @@ class TovClientDataSet {
   void SetData(TRecord& record, const TRecordValues& values);
   void ClearRecords();
   void FetchAll() { Fetch(SIZE_MAX); }
+  // A record leaving the set: unless inserted here, its deletion is kept to
+  // be written, with the record it followed (`after`, none at the top).
+  void ForgetRecord(TRecord& record, const TRecord* after);
   TRecord& Current();
   const TRecord& Current() const;
   const TFieldValue* BufferValue(int field) const;
