@@ -11,6 +11,7 @@
 #include "app/core/flogoncore.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/ovforms.h"
 #include "platform/qstr.h"
 
 namespace {
@@ -224,7 +225,7 @@ void TfrmConnection::LoadWindowSize() {
       lstUserID->setColumnWidth(i, kColumns[i].width);
     return;
   }
-  const TWindowSize size = ReadWindowSize(AppRegistry, {kDefaultWidth, kDefaultHeight});
+  const TWindowSize size = ReadWindowSize(AppRegistry, {kDefaultWidth, kDefaultHeight}, LeastSizeOf(*this));
   resize(size.Width, size.Height);
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
     lstUserID->setColumnWidth(i, AppRegistry.ReadIntegerDef(kColumns[i].name, kColumns[i].width));

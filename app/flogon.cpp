@@ -22,6 +22,7 @@
 #include "app/core/flogoncore.h"
 #include "app/core/fmaincore.h"
 #include "app/fconnection.h"
+#include "app/ovforms.h"
 #include "app/ovhhelp.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
@@ -349,7 +350,7 @@ void TfrmLogon::LoadWindowSize() {
   TWindowSize size{kDefaultWidth, kDefaultHeight};
   {
     platform::KeyScope key(AppRegistry);
-    if (AppRegistry.OpenKeyReadOnly(kWindowKey)) size = ReadWindowSize(AppRegistry, size);
+    if (AppRegistry.OpenKeyReadOnly(kWindowKey)) size = ReadWindowSize(AppRegistry, size, LeastSizeOf(*this));
   }
   resize(size.Width, size.Height);
 }

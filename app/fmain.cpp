@@ -32,6 +32,7 @@
 #include "platform/dialogs.h"
 #include "platform/gui/wingdi.h"
 #include "ui/core/ovworkbook.h"
+#include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
 #include "ui/ovprinter.h"
 #include "ui/ovstsbar.h"
@@ -44,6 +45,8 @@ constexpr const char* kFontName = "ＭＳ ゴシック";
 constexpr int kFontPixels = 13;
 constexpr int kDefaultWidth = 1024;
 constexpr int kDefaultHeight = 720;
+// The program's own icon: image 0 of the image list.
+constexpr int kProgramImage = 0;
 constexpr int kDefaultWorkSpaceSize = 120;
 constexpr int kStatusPanel0Width = 100;
 constexpr int kStatusPanel1Width = 20;
@@ -81,6 +84,9 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::setupUi() {
   setWindowTitle(kApplicationTitle);
+  // Every window without an icon of its own carries the program's.
+  QApplication::setWindowIcon(imgMain().Icon(kProgramImage));
+  setWindowIcon(imgMain().Icon(kProgramImage));
   hlpMain = new THTMLHelp(this);
   setProperty(kHelpContextProperty, kMainHelpContext);
   QFont font(kFontName);
@@ -257,7 +263,13 @@ void TfrmMain::ShowObjectCount() {
 
 void TfrmMain::SetStatusText(int panel, const std::string& text) { StatusPanel(panel)->setText(Q(text)); }
 
-QMdiSubWindow* TfrmMain::AddChildWindow(QWidget* window) { return mdiArea->addSubWindow(window); }
+QMdiSubWindow* TfrmMain::AddChildWindow(QWidget* window) {
+  QMdiSubWindow* frame = mdiArea->addSubWindow(window);
+  // The frame shows the window's icon, also one the window takes later.
+  frame->setWindowIcon(window->windowIcon());
+  connect(window, &QWidget::windowIconChanged, frame, &QWidget::setWindowIcon);
+  return frame;
+}
 
 void TfrmMain::ShowChildWindow(QMdiSubWindow* frame) {
   frame->show();

@@ -195,8 +195,12 @@ void TMainEditActions::ReplaceOne() {
     ReplaceInEditor(*ed, dlgReplace->FindText(), dlgReplace->ReplaceText(), dlgReplace->MatchCase());
 }
 void TMainEditActions::ReplaceAll() {
-  if (TovEditorCommands* ed = Editor())
-    ReplaceAllInEditor(*ed, dlgReplace->FindText(), dlgReplace->ReplaceText(), dlgReplace->MatchCase());
+  if (TovEditorCommands* ed = Editor()) {
+    TovMainWindow& face = *frame_.Face;
+    ReplaceAllInEditor(*ed, dlgReplace->FindText(), dlgReplace->ReplaceText(), dlgReplace->MatchCase(),
+                       [&face](int count) { face.SetStatusText(kStatusMessagePanel, std::to_string(count) + kReplacingText); });
+    face.SetStatusText(kStatusMessagePanel, "");
+  }
 }
 
 void TMainEditActions::Jump() {

@@ -53,6 +53,9 @@ constexpr char kConnecting[] = "データベースに接続中です．．．";
 constexpr char kCaptionPrefix[] = "オブジェクトリスト - ";
 constexpr char kLabelSeparator[] = " @ ";
 constexpr int kTreeMinWidth = 30;
+// The window's design size: the tree beside a list of a few columns.
+constexpr int kDesignWidth = 640;
+constexpr int kDesignHeight = 440;
 constexpr int kFindDropDownRows = 20;
 constexpr int kLevelWithDsiStatus = 10;
 constexpr int kTreeSortSchemaFirst = 0;
@@ -451,7 +454,8 @@ void TfrmObject::LoadWindowSize() {
     if (state == kWindowMaximized) frame->showMaximized();
   }
   if (state == kWindowNormal) {
-    const TWindowSize size = ReadWindowSize(AppRegistry, {frame->width(), frame->height()});
+    const QSize design = FrameSizeFor(*frame, *this, QSize(kDesignWidth, kDesignHeight));
+    const TWindowSize size = ReadWindowSize(AppRegistry, {design.width(), design.height()}, LeastSizeOf(*frame));
     frame->resize(size.Width, size.Height);
   }
   const int tree = std::max<int>(AppRegistry.ReadIntegerDef("TreeWidth", pnlTree->width()), kTreeMinWidth);

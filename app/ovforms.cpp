@@ -91,7 +91,7 @@ TovForm::TovForm(TovConnectionWindow& owner) : QWidget(nullptr) { Init(owner.Win
 
 void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
   LiveForms().push_back(this);
-  resize(kDefaultClientWidth, kDefaultClientHeight);
+  SetDesignSize(kDefaultClientWidth, kDefaultClientHeight);
   QFont face(kDefaultFontName);
   face.setPixelSize(kDefaultFontPixels);
   setFont(face);
@@ -306,10 +306,19 @@ namespace {
 bool Resizable(const QWidget& frame) { return !(frame.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)); }
 }  // namespace
 
-void LoadWindowSizeOf(QWidget& window, const std::string& keyName) {
+TWindowSize LeastSizeOf(const QWidget& window) {
+  const QSize least = window.minimumSizeHint().expandedTo(window.minimumSize());
+  return {least.width(), least.height()};
+}
+
+QSize FrameSizeFor(const QWidget& frame, const QWidget& window, QSize design) {
+  return &frame == &window ? design : design.grownBy(frame.contentsMargins());
+}
+
+void LoadWindowSizeOf(QWidget& window, const std::string& keyName, QSize design) {
   platform::KeyScope key(AppRegistry);
   if (!AppRegistry.OpenKey(GuiKey(keyName), true) || !Resizable(window)) return;
-  const TWindowSize size = ReadWindowSize(AppRegistry, {window.width(), window.height()});
+  const TWindowSize size = ReadWindowSize(AppRegistry, {design.width(), design.height()}, LeastSizeOf(window));
   window.resize(size.Width, size.Height);
 }
 
@@ -319,6 +328,14 @@ void SaveWindowSizeOf(const QWidget& window, const std::string& keyName) {
   WriteWindowSize(AppRegistry, {window.width(), window.height()});
 }
 
-void TovForm::LoadWindowSizeFrom(const std::string& keyName) { LoadWindowSizeOf(*Frame(), keyName); }
+void TovForm::SetDesignSize(int width, int height) {
+  designSize_ = QSize(width, height);
+  resize(designSize_);
+}
+
+void TovForm::LoadWindowSizeFrom(const std::string& keyName) {
+  QWidget* frame = Frame();
+  LoadWindowSizeOf(*frame, keyName, FrameSizeFor(*frame, *this, designSize_));
+}
 
 void TovForm::SaveWindowSizeTo(const std::string& keyName) { SaveWindowSizeOf(*Frame(), keyName); }

@@ -16,6 +16,7 @@
 
 #include "app/core/ovconnwin.h"
 #include "app/core/ovmsg.h"
+#include "app/core/ovreg.h"
 
 class QAction;
 class QTabWidget;
@@ -49,8 +50,15 @@ TovConnectionWindow* AsConnectionWindow(QWidget* window);
 void ReleaseConnectionWindow(TovConnectionWindow* connection);
 
 // A window's size under "GUI\<keyName>" ("Width" and "Height"), read and
-// written only while the window is neither minimised nor maximised.
-void LoadWindowSizeOf(QWidget& window, const std::string& keyName);
+// written only while the window is neither minimised nor maximised. Without
+// a stored size, or with one below what the window's controls need, the
+// window takes `design`.
+void LoadWindowSizeOf(QWidget& window, const std::string& keyName, QSize design);
+// The size of `frame` that gives the window inside it `design`: an MDI frame
+// keeps its title bar and borders as its contents margins.
+QSize FrameSizeFor(const QWidget& frame, const QWidget& window, QSize design);
+// The smallest size a window's controls fit in.
+TWindowSize LeastSizeOf(const QWidget& window);
 void SaveWindowSizeOf(const QWidget& window, const std::string& keyName);
 
 class TovForm : public QWidget {
@@ -131,8 +139,11 @@ class TovForm : public QWidget {
   void ApplyControlSetup();
   // The MDI frame around the window, or the window itself when it has none.
   QWidget* Frame();
+  // The size the window opens at when it has no stored size.
+  void SetDesignSize(int width, int height);
 
  private:
+  QSize designSize_;
   void Init(QWidget* owner, TovConnectionWindow* connection);
   void RebindQueries();
   void FormKeyDown(bool pageUp);

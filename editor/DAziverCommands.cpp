@@ -93,10 +93,12 @@ void TEditor::ApplyEdit(int first, int count, const std::string& text, int ancho
 void TEditor::ReplaceSelectionText(const std::string& s) {
   const TEditorScreenStrings& rows = *FList;
   const bool lineBreak = HasLineBreak(s);
+  TRemainder remainder = BuildRemainder(rows, *FSelection);
+  // A box below the last line break holds no text: the text goes in at the caret.
+  if (FSelection->Selected() && remainder.empty()) FSelection->CleanSelection();
   if (FSelection->Selected()) {
     const int first = FSelection->Text().StartRow;
     const int last = std::min(FSelection->Display().EndRow, rows.GetCount() - 1);
-    TRemainder remainder = BuildRemainder(rows, *FSelection);
     TRemainderRow& head = remainder.front();
     const int anchor = EditAnchor(rows, first);
     const int target = OffsetTo(rows, anchor, first, head.InsertPos) + static_cast<int>(s.size());
@@ -105,7 +107,7 @@ void TEditor::ReplaceSelectionText(const std::string& s) {
     return;
   }
   const int row = Row();
-  const int pos = ColToPos(GetRowAttrText(rows, row), Col());
+  const int pos = FCaretModel->Cell();
   const int anchor = EditAnchor(rows, row);
   const int target = OffsetTo(rows, anchor, row, pos) + static_cast<int>(s.size());
   const std::string text = InsertAt(GetRowText(rows, row), pos, s).Utf8() + RowBreak(rows, row);
@@ -133,6 +135,10 @@ void TEditor::DeleteSelection() {
   const int first = FSelection->Text().StartRow;
   const int last = std::min(FSelection->Display().EndRow, rows.GetCount() - 1);
   const TRemainder remainder = BuildRemainder(rows, *FSelection);
+  if (remainder.empty()) {
+    FSelection->CleanSelection();
+    return;
+  }
   const int anchor = EditAnchor(rows, first);
   const int target = OffsetTo(rows, anchor, first, remainder.front().InsertPos);
   ApplyEdit(first, last - first + 1, JoinRows(remainder), anchor, target, last > first);

@@ -201,7 +201,7 @@ void TEditor::DeleteKey() {
   const int count = rows.GetCount();
   if (row >= count) return;
   const TCellString text = GetRowText(rows, row);
-  const int pos = ColToPos(GetRowAttrText(rows, row), Col());
+  const int pos = FCaretModel->Cell();
   const int anchor = EditAnchor(rows, row);
   const int target = OffsetTo(rows, anchor, row, pos);
   if (pos < text.Length()) {
@@ -234,7 +234,7 @@ void TEditor::BackspaceKey() {
   const int col = Col();
   const TCellString text = GetRowText(rows, row);
   const std::string attr = GetRowAttrText(rows, row);
-  const int pos = ColToPos(attr, col);
+  const int pos = FCaretModel->Cell();
   if (pos < 1) {
     if (row == 0) return;
     // The line break before the caret goes; after a wrapped row its last
@@ -329,7 +329,7 @@ void TEditor::ReturnKey(bool shift) {
     return;
   }
   const TCellString text = GetRowText(rows, row);
-  const int pos = std::min(ColToPos(GetRowAttrText(rows, row), Col()), text.Length());
+  const int pos = FCaretModel->Pos();
   const int anchor = EditAnchor(rows, row);
   const std::string split =
       text.Mid(0, pos).Utf8() + kCrLf + indent + text.Mid(pos, text.Length()).Utf8() + RowBreak(rows, row);

@@ -47,6 +47,9 @@ constexpr int kWindowImage = 10;
 constexpr int kHelpContext = 30100;
 constexpr int kTextButtonWidth = 78;
 constexpr int kSQLPanelMinHeight = 30;
+// The window's design size: an editor and a result page of a few rows each.
+constexpr int kDesignWidth = 640;
+constexpr int kDesignHeight = 480;
 // The editor keeps three quarters of the room under the tool bar.
 constexpr int kHeightQuarters = 4;
 constexpr int kSQLQuarters = 3;
@@ -105,6 +108,7 @@ QWidget* EntryWindow(const QVariant& data) { return qobject_cast<QWidget*>(data.
 TfrmSQL::TfrmSQL(TovConnectionWindow& connection) : TovForm(connection) {
   setObjectName("frmSQL");
   setWindowTitle(QString::fromUtf8(kCaption));
+  SetDesignSize(kDesignWidth, kDesignHeight);
   setupUi();
   SetImageIndex(kWindowImage);
   SetHelpContext(kHelpContext);
@@ -534,7 +538,11 @@ void TfrmSQL::LoadWindowSize() {
   if (AppRegistry.OpenKey(GuiKey(kSizeKey), true)) {
     const int room = std::max(height() - tolCmd->height() - mnuMain->height(), 0);
     const int quarter = room / kHeightQuarters;
-    const int sqlHeight = std::min(AppRegistry.ReadIntegerDef(kSQLHeightValue, kSQLQuarters * quarter), room);
+    // A height stored from a squeezed window would leave the editor no rows.
+    const int least = std::max(pnlSQL->minimumSizeHint().height(), kSQLPanelMinHeight);
+    int sqlHeight = AppRegistry.ReadIntegerDef(kSQLHeightValue, kSQLQuarters * quarter);
+    if (sqlHeight <= least) sqlHeight = kSQLQuarters * quarter;
+    sqlHeight = std::min(sqlHeight, room);
     splSQL->setSizes({sqlHeight, room - sqlHeight});
   }
   grdParam->hide();

@@ -211,7 +211,7 @@ void TfrmSQLLog::btnFindClick() {
 
 void TfrmSQLLog::tolCmdResize() { pnlFind->setFixedWidth(std::max(0, tolCmd->contentsRect().width() - kToolBarRest)); }
 
-void TfrmSQLLog::LoadWindowSize() { LoadWindowSizeOf(*this, kLayoutKey); }
+void TfrmSQLLog::LoadWindowSize() { LoadWindowSizeOf(*this, kLayoutKey, QSize(kDesignWidth, kDesignHeight)); }
 
 void TfrmSQLLog::SaveWindowSize() { SaveWindowSizeOf(*this, kLayoutKey); }
 

@@ -271,6 +271,20 @@ bool TfrmPrint::FontSizeValid() {
   return false;
 }
 
+bool TfrmPrint::MarginsValid() {
+  // Margins are measured against the sheet the job will go to.
+  SelectPrinter(cmbPrinterName->currentIndex());
+  SetOrientation(rdoLandscape->isChecked() ? 1 : 0);
+  RefreshPrinter();
+  if (Printer().BodyWidth(txtLeftMargin->AsInteger(), txtRightMargin->AsInteger()) > 0 &&
+      Printer().BodyHeight(txtTopMargin->AsInteger(), txtBottomMargin->AsInteger()) > 0) {
+    return true;
+  }
+  txtLeftMargin->setFocus();
+  MsgBox("余白が大きすぎて印刷する範囲がありません。余白を小さくして下さい。", MB_ICONWARNING);
+  return false;
+}
+
 void TfrmPrint::btnOkClick() {
   bool isNumber = false;
   int copies = txtCopies->text().toInt(&isNumber);
@@ -279,13 +293,13 @@ void TfrmPrint::btnOkClick() {
     MsgBox("印刷部数の値を小さくして下さい。", MB_ICONWARNING);
     return;
   }
-  if (!FontSizeValid()) return;
+  if (!FontSizeValid() || !MarginsValid()) return;
   state_ = psPrint;
   accept();
 }
 
 void TfrmPrint::btnPreviewClick() {
-  if (!FontSizeValid()) return;
+  if (!FontSizeValid() || !MarginsValid()) return;
   state_ = psPreview;
   accept();
 }

@@ -64,6 +64,8 @@ class TfrmPrint : public QDialog {
   void RangeChange();
   void CopiesChange();
   bool FontSizeValid();
+  // The margins leave a body to print on.
+  bool MarginsValid();
   void btnOkClick();
   void btnPreviewClick();
   void btnHelpClick();

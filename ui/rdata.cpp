@@ -548,14 +548,10 @@ void TfraData::btnDelClick() {
     cdsData.Delete();
   } else {
     TSqlWaitCursor wait;
-    TovControlsOff off(cdsData);
-    const std::vector<TBookmark> marks = selected.Items();
-    for (auto it = marks.rbegin(); it != marks.rend(); ++it) {
-      cdsData.GotoBookmark(*it);
-      cdsData.Delete();
-    }
+    DeleteSelectedRecords(cdsData, selected);
   }
-  cdsData.ApplyUpdates(0);
+  // Esc between rows keeps the rest pending: the result is not read again.
+  if (!ApplyWithProgress()) return;
   CloseData();
   cdsData.Open(qryData, cdsData.ReadOnly ? nullptr : resolver_.get());
   qryDataAfterOpenClose();
@@ -621,6 +617,27 @@ std::function<std::string(int)> TfraData::FieldComments() const {
 
 TfraData::TObjectCountBack::~TObjectCountBack() {
   if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
+}
+
+bool TfraData::ApplyWithProgress() {
+  TSqlWaitCursor wait;
+  TProgressPace pace;
+  bool stopped = false;
+  cdsData.OnApplyProgress = [&](int done, int total) {
+    if (!pace.Due()) return true;
+    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(done, total);
+    stopped = IsEscapePressed();
+    return !stopped;
+  };
+  try {
+    cdsData.ApplyUpdates(0);
+  } catch (...) {
+    cdsData.OnApplyProgress = nullptr;
+    throw;
+  }
+  cdsData.OnApplyProgress = nullptr;
+  if (TovMainWindow* main = ControlOptionsWindow()) main->ShowProgress(0, 0);
+  return !stopped;
 }
 
 std::function<void(int)> TfraData::ProgressTo(int count) {

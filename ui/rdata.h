@@ -133,6 +133,9 @@ class TfraData : public QFrame {
   std::function<std::string(int)> FieldComments() const;
   // Shows the number of the record being written out of `count`.
   static std::function<void(int)> ProgressTo(int count);
+  // Writes the pending changes, the progress in the status bar; false when
+  // Esc stopped it, the rest staying pending.
+  bool ApplyWithProgress();
   // Shows the main window's object count again when a whole-result output
   // ends, whatever happened.
   struct TObjectCountBack {

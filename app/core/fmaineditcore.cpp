@@ -4,6 +4,7 @@
 
 #include "app/core/fobjectcore.h"
 #include "app/core/zarur.h"
+#include "editor/core/heSearch.h"
 #include "ui/core/oveditcmd.h"
 
 namespace {
@@ -45,13 +46,37 @@ void ReplaceInEditor(TovEditorCommands& editor, const std::string& findText, con
 }
 
 int ReplaceAllInEditor(TovEditorCommands& editor, const std::string& findText, const std::string& replaceText,
-                       bool matchCase) {
-  editor.SetSelection(0, 0);
+                       bool matchCase, const TReplaceProgress& progress) {
   int count = 0;
   // An empty find text matches everywhere without moving: nothing to replace.
-  while (!findText.empty() && editor.FindText(findText, true, matchCase)) {
-    editor.ReplaceSelection(replaceText);
-    ++count;
+  if (!findText.empty()) {
+    // The editor's own search over the whole text; the span from the first
+    // hit to the end of the last goes back as one edit.
+    const std::string text = editor.Text();
+    const TCellString cells = TCellString::FromUtf8(text);
+    const TCellString pattern = TCellString::FromUtf8(findText);
+    const TSearchOptions options = sfDown | (matchCase ? sfMatchCase : 0);
+    TSearchSelection hit;
+    std::string replaced;
+    size_t first = 0;
+    size_t done = 0;
+    TProgressPace pace;
+    while (SearchText(cells, hit, pattern, options)) {
+      const size_t start = cells.ByteOffset(hit.Start);
+      if (count == 0) first = done = start;
+      replaced.append(text, done, start - done);
+      replaced += replaceText;
+      done = cells.ByteOffset(hit.Start + hit.Length);
+      ++count;
+      if (pace.Due()) {
+        if (progress) progress(count);
+        if (IsEscapePressed()) break;
+      }
+    }
+    if (count > 0) {
+      editor.SetSelection(static_cast<int>(first), static_cast<int>(done));
+      editor.ReplaceSelection(replaced);
+    }
   }
   MsgBox(std::to_string(count) + kReplaceCountText, MB_ICONINFORMATION);
   return count;

@@ -12,6 +12,8 @@ class TovEditorCommands;
 class TTransactionPort;
 
 inline constexpr const char* kReplaceCountText = "個の置換を行いました。";
+// The message panel while replace-all runs, after the count so far.
+inline constexpr const char* kReplacingText = "個を置換中...";
 inline constexpr const char* kJumpCaption = "行ジャンプ";
 inline constexpr const char* kJumpPrompt = "指定行";
 inline constexpr const char* kFormatTooLongText = "1行の文字数が1000文字を超えているため、整形できません。";
@@ -24,9 +26,12 @@ bool FindInEditor(TovEditorCommands& editor, const std::string& text, bool forwa
 // hit; none shows "検索文字列<text>は見つかりませんでした。".
 void ReplaceInEditor(TovEditorCommands& editor, const std::string& findText, const std::string& replaceText,
                      bool matchCase);
-// Replaces every hit from the start of the text and shows how many.
+// Told the replacements made so far while replace-all runs.
+using TReplaceProgress = std::function<void(int count)>;
+// Replaces every hit from the start of the text in one pass and one undo
+// step, and shows how many; Esc between replacements keeps those made.
 int ReplaceAllInEditor(TovEditorCommands& editor, const std::string& findText, const std::string& replaceText,
-                       bool matchCase);
+                       bool matchCase, const TReplaceProgress& progress = {});
 // Asks for a line and jumps to it; a line that is no number or beyond the
 // reachable rows shows "指定行 <text> は見つかりませんでした。".
 void JumpInEditor(TovEditorCommands& editor);

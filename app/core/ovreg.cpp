@@ -21,8 +21,12 @@ std::string OptionKey(const std::string& subkey) {
 
 std::string GuiKey(const std::string& name) { return OptionKey(kGuiSubKey + name); }
 
-TWindowSize ReadWindowSize(const TovRegistry& reg, const TWindowSize& current) {
-  return {reg.ReadIntegerDef(kWidthValue, current.Width), reg.ReadIntegerDef(kHeightValue, current.Height)};
+TWindowSize ReadWindowSize(const TovRegistry& reg, const TWindowSize& current, const TWindowSize& minimum) {
+  const auto read = [&reg](const char* name, int32_t fallback, int32_t least) {
+    const int32_t value = reg.ReadIntegerDef(name, fallback);
+    return value < least ? fallback : value;
+  };
+  return {read(kWidthValue, current.Width, minimum.Width), read(kHeightValue, current.Height, minimum.Height)};
 }
 
 void WriteWindowSize(TovRegistry& reg, const TWindowSize& size) {

@@ -40,8 +40,9 @@ struct TWindowSize {
   friend bool operator==(const TWindowSize&, const TWindowSize&) = default;
 };
 // The "Width" and "Height" values of the open key, each falling back to
-// the one of `current`.
-TWindowSize ReadWindowSize(const TovRegistry& reg, const TWindowSize& current);
+// the one of `current` when missing or below the one of `minimum` (a size
+// stored from a window squeezed smaller than its controls need).
+TWindowSize ReadWindowSize(const TovRegistry& reg, const TWindowSize& current, const TWindowSize& minimum = {});
 void WriteWindowSize(TovRegistry& reg, const TWindowSize& size);
 // A window's position and size: "Left", "Top", "Width" and "Height".
 struct TWindowBounds {

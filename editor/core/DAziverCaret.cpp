@@ -79,8 +79,18 @@ void TEditorCaretModel::AdjustCol(bool vertical, int direction) {
   if (!CaretMoving) FPort.CaretMoved();
 }
 
+int TEditorCaretModel::Pos() const {
+  return FAtWideRowEnd ? GetRowText(FRows, FRow).Length() : CaretPos(FRows, FRow, FCol);
+}
+
+int TEditorCaretModel::Cell() const {
+  return FAtWideRowEnd ? GetRowText(FRows, FRow).Length() : ColToPos(GetRowAttrText(FRows, FRow), FCol);
+}
+
 void TEditorCaretModel::SetCol(int col) {
   const int old = FCol;
+  const int width = RowWidth(FRows, FRow);
+  FAtWideRowEnd = width > kMaxDrawnCol && col >= width;
   FCol = std::clamp(col, 0, kMaxCaretCol);
   FPort.RulerMarkMoved(old, FCol);
   AdjustCol(false, FCol > old ? 1 : -1);
@@ -89,6 +99,7 @@ void TEditorCaretModel::SetCol(int col) {
 void TEditorCaretModel::SetRow(int row) {
   const int count = FRows.GetCount();
   if (row == FRow && FRow != count) return;
+  FAtWideRowEnd = false;
   const int oldCol = FCol;
   FRow = std::clamp(row, 0, count);
   if (FRow == count && FRow > 0 && GetRowKind(FRows, count - 1) != raCrlf) --FRow;
@@ -97,7 +108,7 @@ void TEditorCaretModel::SetRow(int row) {
 }
 
 void TEditorCaretModel::SetRowCol(int row, int col) {
-  if (row == FRow && col == FCol) return;
+  if (row == FRow && col == FCol && !FAtWideRowEnd) return;
   TCaretMoveScope scope(CaretMoving, FPort);
   SetRow(row);
   SetCol(ToCharStart(GetRowAttrText(FRows, FRow), col, FOptions.InTab));

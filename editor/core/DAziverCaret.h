@@ -46,7 +46,9 @@ class TEditorCaretModel {
   int Row() const { return FRow; }
   int Col() const { return FCol; }
   // The caret's cell position in its row.
-  int Pos() const { return CaretPos(FRows, FRow, FCol); }
+  int Pos() const;
+  // Where typing inserts: Pos, or beyond the row's end with a free caret.
+  int Cell() const;
   void SetRow(int row);
   void SetCol(int col);
   void SetRowCol(int row, int col);
@@ -98,6 +100,9 @@ class TEditorCaretModel {
   int FRow = 0;
   int FCol = 0;
   int FRememberedCol = kNoCol;
+  // The caret stands at the end of a row wider than the drawn columns: its
+  // column shows at the last drawn one, its position is the row's true end.
+  bool FAtWideRowEnd = false;
   int FTopRow = 0;
   int FTopCol = 0;
   int FVisibleRows = 1;

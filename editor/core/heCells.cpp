@@ -72,13 +72,17 @@ void TCellString::Assign(std::string_view text) {
 
 void TCellString::MakeTables() {
   if (!Plain()) return;
-  const int length = Length();
-  FCells.reserve(static_cast<size_t>(length));
-  FOffsets.reserve(static_cast<size_t>(length));
-  for (int i = 0; i < length; ++i) {
-    FCells.push_back(Cell(i));
-    FOffsets.push_back(static_cast<uint32_t>(i));
+  // Built aside: the text stops counting as plain with its first table entry.
+  std::vector<TCell> cells;
+  std::vector<uint32_t> offsets;
+  cells.reserve(FBytes.size());
+  offsets.reserve(FBytes.size());
+  for (int i = 0; i < Length(); ++i) {
+    cells.push_back(Cell(i));
+    offsets.push_back(static_cast<uint32_t>(i));
   }
+  FCells = std::move(cells);
+  FOffsets = std::move(offsets);
 }
 
 size_t TCellString::ByteOffset(int cell) const {

@@ -1,17 +1,23 @@
 // The SQL editors of a window follow the user's editor settings, as the
 // program wires them at start.
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "app/core/fmainactcore.h"
 #include "app/core/zarur.h"
 #include "app/fmain.h"
 #include "app/fmainact.h"
+#include "app/fmainedit.h"
 #include "app/ovforms.h"
 #include "editor/ovmemo.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/testapp.h"
+#include "ui/ovfinddlg.h"
 #include "ui/ovprinter.h"
 #include "ui/uiregister.h"
 #include "ui/zarurctl.h"
@@ -20,13 +26,27 @@ namespace {
 
 constexpr TColor kUserColor = 0x00C0FFEE;
 
-TEST(TovFormMemos, EveryMemoOfAWindowGetsTheMainWindowsEditorSettings) {
+// The main window as the program builds it, its settings in a store of the test's own.
+class TovFormMemos : public testing::Test {
+ protected:
+  TovFormMemos() {
+    TestApp();
+    InitFolders();
+    AppOption = {};
+    window = std::make_unique<TfrmMain>();
+    RegisterUi(*window);
+  }
+  ~TovFormMemos() override {
+    SetControlOptionsWindow(nullptr);
+    SetPrintOwner(nullptr);
+    ClearActionHandlers();
+  }
   testing_support::TempSettings env;
-  TestApp();
-  InitFolders();
-  AppOption = {};
-  TfrmMain main;
-  RegisterUi(main);
+  std::unique_ptr<TfrmMain> window;
+};
+
+TEST_F(TovFormMemos, EveryMemoOfAWindowGetsTheMainWindowsEditorSettings) {
+  TfrmMain& main = *window;
   main.prpEditor->SetColor(kUserColor);
   TEditorFont font = main.prpEditor->Font();
   font.Size = 14;
@@ -65,9 +85,43 @@ TEST(TovFormMemos, EveryMemoOfAWindowGetsTheMainWindowsEditorSettings) {
   play->trigger();
   EXPECT_EQ(second->Lines().GetTextStr(), "ab") << "recorded in one memo, played in the other";
   delete form;
-  SetControlOptionsWindow(nullptr);
-  SetPrintOwner(nullptr);
-  ClearActionHandlers();
+}
+
+// Replace-all through the replace dialog on a shown SQL editor: one pass
+// over the text, and one undo step takes every replacement back.
+TEST_F(TovFormMemos, ReplaceAllIsOnePassAndOneUndoStep) {
+  TfrmMain& main = *window;
+  auto* form = new TovForm(&main);
+  auto* memo = new TovMemo(form);
+  main.show();
+  form->show();
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  constexpr int kLines = 20000;
+  std::string text;
+  std::string expected;
+  for (int i = 0; i < kLines; ++i) {
+    text += "select a from t" + std::to_string(i) + ";\r\n";
+    expected += "select a FROM t" + std::to_string(i) + ";\r\n";
+  }
+  memo->Lines().SetTextStr(text);
+  memo->setFocus();
+  memo->SetSelection(0, 0);
+  main.actMain->Action("actEditReplace")->trigger();
+  TovFindDialog* replace = main.actMain->EditActions->dlgReplace;
+  replace->SetFindText("From");
+  replace->txtReplace->setText("FROM");
+  replace->btnReplaceAll->click();
+  replace->hide();
+  ASSERT_FALSE(env.Dialogs().messages.empty());
+  EXPECT_EQ(env.Dialogs().messages.back().text, std::to_string(kLines) + "個の置換を行いました。");
+  EXPECT_TRUE(memo->Lines().GetTextStr() == expected);
+  memo->setFocus();
+  main.actMain->Action("actEditUndo")->trigger();
+  EXPECT_TRUE(memo->Lines().GetTextStr() == text) << "one undo step";
+  main.actMain->Action("actEditRedo")->trigger();
+  EXPECT_TRUE(memo->Lines().GetTextStr() == expected);
+  delete form;
 }
 
 }  // namespace

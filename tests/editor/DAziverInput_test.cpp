@@ -1,3 +1,4 @@
+#include <QClipboard>
 #include <QInputMethodEvent>
 
 #include <gtest/gtest.h>
@@ -268,3 +269,83 @@ TEST(EditorMouse, CtrlDropCopiesAndEscCancelsADrag) {
 }
 
 }  // namespace
+
+// A box drawn with Shift+Right on the row after the final line break holds
+// no text: every editing key acts at the caret and the text survives.
+TEST(EditorBoxKeys, KeysOnABoxBelowTheLastLineBreakEditAtTheCaret) {
+  struct TBoxKeyCase {
+    const char* Name;
+    int Key;
+    QString Typed;  // a typed character instead of a key
+    std::string Result;
+  };
+  const std::string text = "ab\r\ncd\r\n";
+  const TBoxKeyCase cases[] = {
+      {"delete", Qt::Key_Delete, {}, text},
+      {"backspace", Qt::Key_Backspace, {}, text},
+      {"typing", 0, "x", text + "x"},
+      {"tab", Qt::Key_Tab, {}, text + "\t"},
+      {"return", Qt::Key_Return, {}, text + "\r\n"},
+  };
+  for (const TBoxKeyCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEditorWindow w(text);
+    w.editor->SetSelectionMode(smBox);
+    w.editor->SetRowCol(2, 0);
+    w.Key(Qt::Key_Right, Qt::ShiftModifier);
+    w.Key(Qt::Key_Right, Qt::ShiftModifier);
+    if (c.Typed.isEmpty()) {
+      w.Key(c.Key);
+    } else {
+      w.Type(c.Typed);
+    }
+    // Only the row after the final break can change; blanks of a free caret may lead.
+    const std::string result = w.Text();
+    ASSERT_EQ(result.substr(0, text.size()), text);
+    std::string added = result.substr(text.size());
+    added.erase(0, added.find_first_not_of(' '));
+    EXPECT_EQ(text + added, c.Result);
+  }
+}
+
+// Rows wider than the drawn columns: the caret shows at the last drawn
+// column, but End, Shift+End, Ctrl+A and what acts on the selection reach
+// the row's true end.
+TEST(EditorWideRows, EndAndSelectAllReachTheTrueEndOfALongRow) {
+  constexpr int kLongRow = kMaxDrawnCol + 5019;
+  std::string longRow;
+  for (int i = 0; longRow.size() < static_cast<size_t>(kLongRow); ++i) longRow += std::to_string(i % 10);
+  longRow += "漢";
+  const std::string text = "select\r\n" + longRow + "\r\nend";
+  for (const std::string& all : {text, "select\r\n" + longRow}) {
+    TEditorWindow w(all);
+    // What the edit menu's select-all command calls.
+    w.editor->SelectAll();
+    EXPECT_TRUE(w.editor->SelText() == all) << "select all took " << w.editor->SelText().size();
+    w.editor->CopyToClipboard();
+    EXPECT_TRUE(QApplication::clipboard()->text().toStdString() == all);
+  }
+  {
+    TEditorWindow w(text);
+    w.editor->SetRowCol(1, 0);
+    w.Key(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_TRUE(w.editor->SelText() == longRow) << "shift end took " << w.editor->SelText().size();
+    w.editor->CutToClipboard();
+    EXPECT_TRUE(QApplication::clipboard()->text().toStdString() == longRow);
+    EXPECT_EQ(w.Text(), "select\r\n\r\nend");
+  }
+  {
+    TEditorWindow w(text);
+    w.editor->SetRowCol(1, 0);
+    w.Key(Qt::Key_End);
+    EXPECT_LE(w.editor->Col(), kMaxDrawnCol + 1) << "the caret shows within the drawn columns";
+    w.Type("x");
+    EXPECT_TRUE(w.Text() == "select\r\n" + longRow + "x\r\nend") << "typing after end";
+    w.Key(Qt::Key_Backspace);
+    w.Key(Qt::Key_Backspace);
+    const std::string shorter = longRow.substr(0, longRow.size() - std::string("漢").size());
+    EXPECT_TRUE(w.Text() == "select\r\n" + shorter + "\r\nend") << "backspace at the end";
+    w.Key(Qt::Key_Return);
+    EXPECT_TRUE(w.Text() == "select\r\n" + shorter + "\r\n\r\nend") << "return at the end";
+  }
+}

@@ -37,6 +37,7 @@
 #include "tests/standin/odbc_fixture.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovgrid.h"
+#include "ui/ovimages.h"
 #include "ui/ovprinter.h"
 #include "ui/ovstdctl.h"
 #include "ui/uiregister.h"
@@ -448,6 +449,53 @@ TEST_F(SQLWindow, SizesAreKeptUnderExecSql) {
   EXPECT_EQ(AppRegistry.ReadInteger("Width"), 640);
   EXPECT_EQ(AppRegistry.ReadInteger("Height"), 480);
   EXPECT_GT(AppRegistry.ReadInteger("SQLHeight"), 0);
+}
+
+// Fresh windows open at their design size; a size stored from a window
+// squeezed to a title bar is ignored, and so is an editor height of nothing.
+TEST_F(SQLWindow, WindowsOpenAtTheirDesignSizeAndIgnoreSqueezedStoredSizes) {
+  const QSize objectDesign(640, 440);
+  const QSize sqlDesign(640, 480);
+  const auto atLeast = [](QSize size, QSize design) {
+    return size.width() >= design.width() && size.height() >= design.height();
+  };
+  TfrmObject* object = Logon();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(atLeast(object->size(), objectDesign)) << object->width() << "x" << object->height();
+  TfrmSQL* fresh = OpenFromMain();
+  ASSERT_NE(fresh, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(atLeast(fresh->size(), sqlDesign)) << fresh->width() << "x" << fresh->height();
+  CloseFrame(fresh);
+  {
+    platform::KeyScope key(AppRegistry);
+    ASSERT_TRUE(AppRegistry.OpenKey(GuiKey("EXECSQL"), true));
+    AppRegistry.WriteInteger("Width", 120);
+    AppRegistry.WriteInteger("Height", 28);
+    AppRegistry.WriteInteger("SQLHeight", 30);
+  }
+  TfrmSQL* again = OpenFromMain();
+  ASSERT_NE(again, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(atLeast(again->size(), sqlDesign)) << again->width() << "x" << again->height();
+  EXPECT_GT(again->pnlSQL->height(), again->height() / 2) << "the editor takes its default share";
+}
+
+// The frames show the program's icon or the window's own, never the toolkit's.
+TEST_F(SQLWindow, EveryChildWindowCarriesTheProgramsIconOrItsOwn) {
+  constexpr int kIconSize = 16;
+  Logon();
+  ASSERT_NE(OpenFromMain(), nullptr);
+  const auto image = [](const QIcon& icon) { return icon.pixmap(kIconSize).toImage(); };
+  const QList<QMdiSubWindow*> frames = main->mdiArea->subWindowList();
+  ASSERT_EQ(frames.size(), 2);
+  for (QMdiSubWindow* frame : frames) {
+    const bool sql = qobject_cast<TfrmSQL*>(frame->widget()) != nullptr;
+    SCOPED_TRACE(sql ? "SQL window" : "object window");
+    ASSERT_FALSE(frame->windowIcon().isNull());
+    EXPECT_EQ(image(frame->windowIcon()), image(sql ? frame->widget()->windowIcon() : imgMain().Icon(0)));
+  }
+  EXPECT_EQ(image(main->windowIcon()), image(imgMain().Icon(0)));
 }
 
 TEST_F(SQLWindow, TheSqlWindowCommandRunsItsText) {

@@ -109,6 +109,39 @@ TEST_F(Printing, TheDialogRefusesTooManyCopiesAndABadFontSize) {
   }
 }
 
+// Margins that leave no body would make the job loop without end.
+TEST_F(Printing, TheDialogRefusesMarginsThatLeaveNoBody) {
+  const QString refused = "余白が大きすぎて印刷する範囲がありません。余白を小さくして下さい。";
+  struct Case {
+    int left, right, top, bottom;
+    bool landscape, accepted;
+  } cases[] = {{130, 130, 20, 20, false, false}, {130, 130, 20, 20, true, true}, {20, 20, 150, 150, false, false},
+               {999, 0, 0, 0, false, false},     {-999, -999, -999, -999, false, true}, {20, 20, 20, 20, false, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.left << " " << c.right << " " << c.top << " " << c.bottom << " " << c.landscape);
+    dialogs->messages.clear();
+    TfrmPrint form(nullptr, "x");
+    form.ShowSettings();
+    SelectPdf(form);
+    (c.landscape ? form.rdoLandscape : form.rdoPortrait)->setChecked(true);
+    form.txtLeftMargin->SetInteger(c.left);
+    form.txtRightMargin->SetInteger(c.right);
+    form.txtTopMargin->SetInteger(c.top);
+    form.txtBottomMargin->SetInteger(c.bottom);
+    form.btnPreview->click();
+    if (c.accepted) {
+      EXPECT_TRUE(dialogs->messages.empty());
+      EXPECT_EQ(form.result(), QDialog::Accepted);
+      continue;
+    }
+    ASSERT_EQ(dialogs->messages.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(dialogs->messages[0].text), refused);
+    EXPECT_EQ(form.result(), 0);
+    form.btnOk->click();
+    EXPECT_EQ(dialogs->messages.size(), 2u);
+  }
+}
+
 TEST_F(Printing, CollateIsOfferedAboveOneCopyAndTheRangeOnlyWhenChosen) {
   TfrmPrint form(nullptr, "x");
   EXPECT_FALSE(form.chkCollate->isEnabled());

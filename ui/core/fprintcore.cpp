@@ -39,7 +39,8 @@ std::vector<std::string> WrapLine(std::string_view line, int width, const TTextM
                                   const TPrintFont& font) {
   std::vector<std::string> rows;
   std::string_view rest = line;
-  while (measure.Width(rest, font) > width) {
+  // Each row takes one character at least, so a body of no width still ends.
+  while (!rest.empty() && measure.Width(rest, font) > width) {
     size_t fit = 0;        // bytes that fit
     size_t afterBlank = 0;  // bytes up to the last blank that fits
     for (size_t pos = 0; pos < rest.size();) {
@@ -53,7 +54,7 @@ std::vector<std::string> WrapLine(std::string_view line, int width, const TTextM
     rows.emplace_back(rest.substr(0, cut));
     rest.remove_prefix(cut);
   }
-  rows.emplace_back(rest);
+  if (!rest.empty() || rows.empty()) rows.emplace_back(rest);
   return rows;
 }
 

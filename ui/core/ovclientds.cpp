@@ -583,6 +583,56 @@ void TovClientDataSet::Cancel() {
   Notify([](TovDataLink& l) { l.DataSetChanged(); });
 }
 
+void TovClientDataSet::ForgetRecord(TRecord& record, const TRecord* after) {
+  if (record.Status != TRecord::usInserted) {
+    TDeleted gone;
+    gone.Bookmark = record.Bookmark;
+    if (after) gone.After = static_cast<TBookmark>(after->Bookmark);
+    gone.Current = record.Values(fields_.size());
+    const auto original = originals_.find(record.Bookmark);
+    gone.Original = original != originals_.end() ? std::move(original->second) : gone.Current;
+    if (original != originals_.end()) originals_.erase(original);
+    deleted_.push_back(std::move(gone));
+  }
+  own_.erase(record.Bookmark);
+}
+
+void TovClientDataSet::DeleteRecords(const std::vector<TBookmark>& bookmarks) {
+  CheckBrowse();
+  if (bookmarks.empty()) return;
+  if (!CanModify()) throw EDatabaseError(kReadOnly);
+  // before[k] leads, through records already gone, to the nearest record
+  // still present in front of record k (k = 0: none); paths are halved.
+  const size_t count = records_.size();
+  std::vector<size_t> before(count + 1);
+  for (size_t k = 0; k <= count; ++k) before[k] = k;
+  const auto present = [&before](size_t k) {
+    while (before[k] != k) {
+      before[k] = before[before[k]];
+      k = before[k];
+    }
+    return k;
+  };
+  std::vector<bool> gone(count, false);
+  size_t last = current_;
+  for (const TBookmark bookmark : bookmarks) {
+    const size_t at = PositionOf(bookmark);
+    if (at == SIZE_MAX || gone[at]) continue;
+    const size_t previous = present(at);
+    ForgetRecord(records_[at], previous > 0 ? &records_[previous - 1] : nullptr);
+    gone[at] = true;
+    before[at + 1] = at;
+    last = at;
+  }
+  // The current record is where the last one deleted stood.
+  const auto removedBefore = static_cast<size_t>(std::count(gone.begin(), gone.begin() + static_cast<std::ptrdiff_t>(last), true));
+  size_t index = 0;
+  std::erase_if(records_, [&](const TRecord&) { return gone[index++]; });
+  IndexChanged();
+  SetCurrent(last - removedBefore);
+  Notify([](TovDataLink& l) { l.DataSetChanged(); });
+}
+
 void TovClientDataSet::Delete() {
   CheckActive();
   if (state_ == TDataSetState::dsInsert) {
@@ -591,18 +641,7 @@ void TovClientDataSet::Delete() {
   }
   if (state_ == TDataSetState::dsEdit) Cancel();
   if (!CanModify()) throw EDatabaseError(kReadOnly);
-  TRecord& record = Current();
-  if (record.Status != TRecord::usInserted) {
-    TDeleted gone;
-    gone.Bookmark = record.Bookmark;
-    if (current_ > 0) gone.After = static_cast<TBookmark>(records_[current_ - 1].Bookmark);
-    gone.Current = record.Values(fields_.size());
-    const auto original = originals_.find(record.Bookmark);
-    gone.Original = original != originals_.end() ? std::move(original->second) : gone.Current;
-    if (original != originals_.end()) originals_.erase(original);
-    deleted_.push_back(std::move(gone));
-  }
-  own_.erase(record.Bookmark);
+  ForgetRecord(Current(), current_ > 0 ? &records_[current_ - 1] : nullptr);
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_));
   IndexChanged();
   SetCurrent(current_);
@@ -638,7 +677,13 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
   // only once the open result has been read to its end.
   FetchAll();
   std::vector<TUpdateFailure> failures;
-  const auto tooMany = [&] { return maxErrors >= 0 && static_cast<int>(failures.size()) > maxErrors; };
+  const int total = ChangeCount();
+  int done = 0;
+  bool stopped = false;
+  const auto tooMany = [&] {
+    stopped = stopped || (OnApplyProgress && !OnApplyProgress(done++, total));
+    return stopped || (maxErrors >= 0 && static_cast<int>(failures.size()) > maxErrors);
+  };
   for (auto it = deleted_.begin(); it != deleted_.end() && !tooMany();) {
     if (ApplyOne(TUpdateKind::ukDelete, it->Original, it->Current, failures)) {
       it = deleted_.erase(it);
@@ -648,8 +693,8 @@ int TovClientDataSet::ApplyUpdates(int maxErrors) {
   }
   const size_t count = fields_.size();
   for (TRecord& record : records_) {
-    if (tooMany()) break;
     if (record.Status == TRecord::usUnmodified) continue;
+    if (tooMany()) break;
     const TRecordValues current = record.Values(count);
     const bool inserted = record.Status == TRecord::usInserted;
     const TRecordValues original = inserted ? TRecordValues(count) : originals_.at(record.Bookmark);
@@ -776,10 +821,8 @@ std::string SelectedRecordsText(TovClientDataSet& data, const TBookmarkList& sel
 
 void DeleteSelectedRecords(TovClientDataSet& data, TBookmarkList& selected) {
   const TovControlsOff off(data);
-  while (selected.Count() > 0) {
-    const size_t last = selected.Count() - 1;
-    data.GotoBookmark(selected.Item(last));
-    data.Delete();
-    selected.Delete(last);
-  }
+  // The last selected first, as the user's deletions of one record each would go.
+  const std::vector<TBookmark> bookmarks(selected.Items().rbegin(), selected.Items().rend());
+  data.DeleteRecords(bookmarks);
+  selected.Clear();
 }

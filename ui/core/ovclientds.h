@@ -98,6 +98,9 @@ class TovClientDataSet {
   std::function<void(TUpdateKind)> AfterUpdateRecord;
   std::function<void(TUpdateKind, const std::string&)> OnUpdateError;
   std::function<void(TUpdateKind, const std::string&)> OnReconcileError;
+  // Asked before each change ApplyUpdates writes (done of total); false
+  // stops the pass there, what was not written staying pending.
+  std::function<bool(int done, int total)> OnApplyProgress;
 
   // Runs the query (owned by the caller) and reads its records in packets
   // as they are needed; the resolver writes the changes, none makes the
@@ -164,6 +167,9 @@ class TovClientDataSet {
   void Post();
   void Cancel();
   void Delete();
+  // Deletes the records in the order given, as Delete one after the other
+  // would, in one pass over the records; bookmarks of no record are skipped.
+  void DeleteRecords(const std::vector<TBookmark>& bookmarks);
   // A field was set since the edit or insert began.
   bool Modified() const { return modified_; }
 
@@ -196,6 +202,9 @@ class TovClientDataSet {
   void SetData(TRecord& record, const TRecordValues& values);
   void ClearRecords();
   void FetchAll() { Fetch(SIZE_MAX); }
+  // A record leaving the set: unless inserted here, its deletion is kept to
+  // be written, with the record it followed (`after`, none at the top).
+  void ForgetRecord(TRecord& record, const TRecord* after);
   TRecord& Current();
   const TRecord& Current() const;
   const TFieldValue* BufferValue(int field) const;

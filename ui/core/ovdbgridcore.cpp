@@ -135,8 +135,11 @@ void TBookmarkList::CheckActive() const {
   if (!linkActive_) GridError("データセットは閉じているため, この操作は実行できません");
 }
 
-std::string ClipboardValue(std::string_view value) {
-  if (value.find_first_of("\t\r\n\"") == std::string_view::npos) return std::string(value);
+std::string ClipboardValue(std::string_view value, char separator) {
+  const char special[] = {kTab, kCr, kLf, kQuote, separator};
+  if (value.find_first_of(std::string_view(special, sizeof special)) == std::string_view::npos) {
+    return std::string(value);
+  }
   std::string quoted(1, kQuote);
   for (size_t i = 0; i < value.size(); ++i) {
     const char c = value[i];

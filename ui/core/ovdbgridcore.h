@@ -98,10 +98,10 @@ class TBookmarkList {
   bool linkActive_ = false;
 };
 
-// A value as the clipboard carries it: bare, or, when it holds TAB, CR, LF
-// or a double quote, with CR LF and lone CR turned into LF and enclosed in
-// double quotes with inner quotes doubled.
-std::string ClipboardValue(std::string_view value);
+// A value as the clipboard carries it: bare, or, when it holds TAB, CR, LF,
+// a double quote or the separator of its values, with CR LF and lone CR
+// turned into LF and enclosed in double quotes with inner quotes doubled.
+std::string ClipboardValue(std::string_view value, char separator = '\t');
 
 // One field of a record to copy: its position in the data set's field list
 // and its value as text.

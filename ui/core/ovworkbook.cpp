@@ -25,6 +25,7 @@
 #include <tuple>
 
 #include "app/core/zarur.h"
+#include "platform/textwidth.h"
 #include "ui/core/ovdbgridcore.h"
 
 namespace {
@@ -277,19 +278,48 @@ bool IsEscapeAt(std::string_view text, size_t at) {
   return std::all_of(digits.begin(), digits.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
 }
 
+// Characters an XML document can hold; the UTF-8 decoder already refuses surrogates.
+constexpr char32_t kNotCharFirst = 0xFFFE;
+constexpr char32_t kNotCharLast = 0xFFFF;
+bool IsXmlChar(char32_t c) {
+  return c == '\t' || c == '\n' || c == '\r' || (c >= kFirstPrintable && (c < kNotCharFirst || c > kNotCharLast));
+}
+
+// Bytes that are no UTF-8 character hold no character a workbook could keep:
+// each is written as the replacement character.
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+bool AllXmlChars(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    char32_t code = 0;
+    const size_t length = DecodeUtf8(text, i, code);
+    if (length == 0 || !IsXmlChar(code)) return false;
+    i += length;
+  }
+  return true;
+}
+
 std::string CellTextEscaped(std::string_view text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < kFirstPrintable && c != '\t' && c != '\n' && c != '\r') {
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t c = 0;
+    const size_t length = DecodeUtf8(text, i, c);
+    if (length == 0) {
+      out += kReplacementUtf8;
+      ++i;
+      continue;
+    }
+    if (!IsXmlChar(c)) {
       char code[kEscapeLength + 1];
-      std::snprintf(code, sizeof code, "_x%04X_", c);
+      std::snprintf(code, sizeof code, "_x%04X_", static_cast<unsigned>(c));
       out += code;
     } else if (IsEscapeAt(text, i)) {
       out += "_x005F_";
     } else {
-      out += static_cast<char>(c);
+      out.append(text, i, length);
     }
+    i += length;
   }
   return out;
 }
@@ -490,7 +520,7 @@ void CheckWorkbookPath(const std::string& path) {
 
 void CheckSheetName(const std::string& name) {
   const QString q = Q(name);
-  const bool forbidden = q.isEmpty() || q.size() > kMaxSheetNameLength || q.startsWith('\'') || q.endsWith('\'') ||
+  const bool forbidden = !AllXmlChars(name) || q.isEmpty() || q.size() > kMaxSheetNameLength || q.startsWith('\'') || q.endsWith('\'') ||
                          SameName(name, kReservedSheetName) || std::any_of(q.begin(), q.end(), [](QChar c) {
                            return c.unicode() < kFirstPrintable || QString(kForbiddenNameChars).contains(c);
                          });

@@ -210,7 +210,7 @@ namespace {
 void AppendRow(std::string& out, const std::vector<std::string>& values, char separator, bool quote) {
   for (size_t i = 0; i < values.size(); ++i) {
     if (i > 0) out += separator;
-    out += quote ? ClipboardValue(values[i]) : values[i];
+    out += quote ? ClipboardValue(values[i], separator) : values[i];
   }
   out += kCrLf;
 }

@@ -88,3 +88,23 @@ TEST(CellModel, AsciiAndWideTextsJoinAndCut) {
   EXPECT_EQ((TCellString() + wide).Utf8(), "あc");
   EXPECT_EQ((TCellString() + wide).Length(), 3);
 }
+
+// A plain ASCII text taking non-ASCII text on (a soft-wrapped row joined
+// with the next) holds the same cells as the joined text read afresh.
+TEST(CellModel, AsciiJoinedWithWideTextEqualsTheJoinedTextReadAfresh) {
+  for (const size_t asciiLength : {1U, 2U, 63U, 4096U}) {
+    std::string ascii;
+    for (size_t i = 0; i < asciiLength; ++i) ascii += static_cast<char>('a' + i % 26);
+    const std::string wide = "漢字\tx";
+    const TCellString joined = TCellString::FromUtf8(ascii) + TCellString::FromUtf8(wide);
+    const TCellString fresh = TCellString::FromUtf8(ascii + wide);
+    ASSERT_EQ(joined.Length(), fresh.Length());
+    int differing = 0;
+    for (int i = 0; i < fresh.Length(); ++i) {
+      const bool same = joined.Cell(i).Code == fresh.Cell(i).Code && joined.Cell(i).Type == fresh.Cell(i).Type &&
+                        joined.ByteOffset(i) == fresh.ByteOffset(i);
+      differing += same ? 0 : 1;
+    }
+    EXPECT_EQ(differing, 0) << asciiLength;
+  }
+}

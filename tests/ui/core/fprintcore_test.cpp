@@ -147,3 +147,14 @@ TEST(PrintPasses, CopiesCollationAndRangeGiveTheSheets) {
                                             << c.range << c.from << c.to;
   }
 }
+
+TEST(PrintWrap, ABodyOfNoWidthStillEndsWithACharacterPerRow) {
+  const TFixedMeasure measure;
+  const TPrintFont font{"IPAGothic", 10};
+  struct Case {
+    int width;
+    std::string line;
+    std::vector<std::string> rows;
+  } cases[] = {{-100, "abあ", {"a", "b", "あ"}}, {0, "ab", {"a", "b"}}, {-1, "", {""}}, {TFixedMeasure::kNarrow, "abc", {"a", "b", "c"}}};
+  for (const Case& c : cases) EXPECT_EQ(WrapLine(c.line, c.width, measure, font), c.rows) << c.width << " " << c.line;
+}

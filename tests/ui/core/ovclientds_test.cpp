@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <algorithm>
 #include <functional>
 #include <numeric>
@@ -362,6 +364,63 @@ TEST_F(ClientDataSetTest, PasteStopsAtARejectedValueAndDeletesSelected) {
   EXPECT_EQ(selected.Count(), 0U);
   EXPECT_EQ(data_.ApplyUpdates(0), 0);
   EXPECT_EQ(Select("SELECT ID FROM S.T ORDER BY ID"), (Rows{{"3"}, {"3"}, {"7"}}));
+}
+
+// Deleting selected records takes one pass: half of 20,000 go at once, the
+// rest stay in order, and cancelling brings each back where it stood.
+TEST_F(ClientDataSetTest, DeletingManySelectedRecordsIsOnePassAndCancelsBackInPlace) {
+  constexpr int kRecords = 20000;
+  constexpr int kSecondsAtMost = 2;
+  Exec("CREATE TABLE S.N (ID INTEGER)");
+  Exec("INSERT INTO S.N WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C WHERE X < " +
+       std::to_string(kRecords) + ") SELECT X FROM C");
+  OpenTable("SELECT ID FROM S.N ORDER BY ID");
+  data_.Last();
+  ASSERT_EQ(data_.RecordCount(), kRecords);
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  for (data_.First(); !data_.Eof(); data_.Next())
+    if (std::stoi(data_.FieldText(0)) % 2 == 0) selected.SetSelected(data_.Bookmark(), true);
+  const auto started = std::chrono::steady_clock::now();
+  DeleteSelectedRecords(data_, selected);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(kSecondsAtMost));
+  EXPECT_EQ(selected.Count(), 0U);
+  ASSERT_EQ(data_.RecordCount(), kRecords / 2);
+  EXPECT_EQ(data_.ChangeCount(), kRecords / 2);
+  int expected = 1;
+  bool inOrder = true;
+  for (data_.First(); !data_.Eof(); data_.Next(), expected += 2) inOrder = inOrder && std::stoi(data_.FieldText(0)) == expected;
+  EXPECT_TRUE(inOrder);
+  data_.CancelUpdates();
+  ASSERT_EQ(data_.RecordCount(), kRecords);
+  expected = 1;
+  for (data_.First(); !data_.Eof(); data_.Next(), ++expected) inOrder = inOrder && std::stoi(data_.FieldText(0)) == expected;
+  EXPECT_TRUE(inOrder) << "cancelled deletions come back in place";
+}
+
+// Writing the changes reports its progress before each row; stopping it
+// keeps what was not written pending for the next pass.
+TEST_F(ClientDataSetTest, ApplyingReportsEachRowAndAStopKeepsTheRestPending) {
+  Exec("CREATE TABLE S.N (ID INTEGER)");
+  Exec("INSERT INTO S.N VALUES (1), (2), (3), (4)");
+  OpenTable("SELECT ID FROM S.N ORDER BY ID");
+  TBookmarkList selected([this](TBookmark a, TBookmark b) { return data_.CompareBookmarks(a, b); });
+  for (data_.First(); !data_.Eof(); data_.Next()) selected.SetSelected(data_.Bookmark(), true);
+  DeleteSelectedRecords(data_, selected);
+  ASSERT_EQ(data_.ChangeCount(), 4);
+  constexpr int kWrittenBeforeStop = 2;
+  std::vector<std::pair<int, int>> asked;
+  data_.OnApplyProgress = [&asked](int done, int total) {
+    asked.emplace_back(done, total);
+    return done < kWrittenBeforeStop;
+  };
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{0, 4}, {1, 4}, {2, 4}}));
+  EXPECT_EQ(data_.ChangeCount(), 4 - kWrittenBeforeStop);
+  EXPECT_EQ(Select("SELECT COUNT(*) FROM S.N"), (Rows{{"2"}}));
+  data_.OnApplyProgress = nullptr;
+  EXPECT_EQ(data_.ApplyUpdates(0), 0);
+  EXPECT_EQ(data_.ChangeCount(), 0);
+  EXPECT_EQ(Select("SELECT COUNT(*) FROM S.N"), (Rows{{"0"}}));
 }
 
 TEST(ClientDataSetOdbc, BaseTableFromTheDriver) {

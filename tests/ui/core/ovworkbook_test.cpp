@@ -232,6 +232,44 @@ TEST_F(Workbook, XlsFilesAndForbiddenSheetNamesAreRefused) {
   EXPECT_STREQ(kExcelExt, ".XLSX");
 }
 
+// Every text a record can hold makes a workbook a spreadsheet program opens:
+// characters XML cannot hold go in as the format's escapes, bytes that are
+// no UTF-8 as the replacement character.
+TEST_F(Workbook, TextsXmlCannotHoldAreEscapedAndSheetNamesWithThemRefused) {
+  struct Case {
+    std::string text, readBack, openpyxl;
+  } cases[] = {
+      {"a\uFFFEb", "a\uFFFEb", "a_xFFFE_b"},
+      {"\uFFFF", "\uFFFF", "_xFFFF_"},
+      {"bad\xFF\xFE" "byte", "bad\uFFFD\uFFFDbyte", "bad\uFFFD\uFFFDbyte"},
+      {"cut\xE6\xBC", "cut\uFFFD\uFFFD", "cut\uFFFD\uFFFD"},
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD", "\uFFFD\uFFFD\uFFFD"},
+      {"漢字\U0001F600\uFFFD", "漢字\U0001F600\uFFFD", "漢字\U0001F600\uFFFD"},
+  };
+  auto book = TovWorkbook::Add();
+  TovWorksheet sheet = book->ActiveSheet();
+  int row = 1;
+  for (const Case& c : cases) sheet.SetValue(row++, 1, TCellValue::OfText(c.text));
+  book->SaveAs(Path("chars.xlsx"));
+  const std::string shown = Python("for r in openpyxl.load_workbook(p).active.iter_rows(): print(r[0].value)",
+                                   Path("chars.xlsx"));
+  std::string expected;
+  for (const Case& c : cases) expected += (expected.empty() ? "" : "\n") + c.openpyxl;
+  EXPECT_EQ(shown, expected);
+  auto again = TovWorkbook::Open(Path("chars.xlsx"));
+  row = 1;
+  for (const Case& c : cases) EXPECT_EQ(again->Sheet(0).Value(row++, 1), TCellValue::OfText(c.readBack)) << c.text;
+
+  for (const char* name : {"a\uFFFF", "\uFFFE", "bad\xFF", "\xED\xA0\x80"}) {
+    try {
+      book->Sheet(0).SetName(name);
+      ADD_FAILURE() << "accepted " << name;
+    } catch (const EWorkbookError& e) {
+      EXPECT_EQ(e.what(), std::string("\"") + name + "\" はシート名に使用できません。");
+    }
+  }
+}
+
 TEST(WorkbookNames, ColumnsAndCells) {
   struct Case {
     int column;

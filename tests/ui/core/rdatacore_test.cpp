@@ -197,7 +197,7 @@ TEST(ResultClipboard, TitlesAndDataCountVisibleFieldsAlike) {
     std::string text;
   } cases[] = {
       {kPasteTitleNames, false, "ID\tNAME\r\n1\tA,B\r\n2\t\"x\ny\"\"z\"\r\n"},
-      {kPasteTitleComments, true, "番号,NAME\r\n1,A,B\r\n2,\"x\ny\"\"z\"\r\n"},
+      {kPasteTitleComments, true, "番号,NAME\r\n1,\"A,B\"\r\n2,\"x\ny\"\"z\"\r\n"},
       {kPasteTitleNone, false, "1\tA,B\r\n2\t\"x\ny\"\"z\"\r\n"},
   };
   for (const Case& c : cases) {
@@ -217,6 +217,27 @@ TEST(ResultClipboard, EscHalfWayKeepsWhatWasWritten) {
 TEST(ResultClipboard, QuotesAValueOfCrLfAndQuote) {
   FakeRecords records({{"A\r\n\"B"}, {"C\rD\tE"}});
   EXPECT_EQ(ResultClipboardText({}, false, records), "\"A\n\"\"B\"\r\n\"C\nD\tE\"\r\n");
+}
+
+// A value holding the separator is quoted, so a reader keeps it one value.
+TEST(ResultClipboard, AValueHoldingTheSeparatorIsQuoted) {
+  struct Case {
+    std::string value, comma, tab;
+  } cases[] = {
+      {"a,b", "\"a,b\"", "a,b"},
+      {"a\tb", "\"a\tb\"", "\"a\tb\""},
+      {",", "\",\"", ","},
+      {"say \"hi\", then", "\"say \"\"hi\"\", then\"", "\"say \"\"hi\"\", then\""},
+      {"plain", "plain", "plain"},
+  };
+  for (const Case& c : cases) {
+    for (const bool comma : {true, false}) {
+      FakeRecords records({{"1", c.value}});
+      const char separator = comma ? ',' : '\t';
+      EXPECT_EQ(ResultClipboardText({}, comma, records), "1" + std::string(1, separator) + (comma ? c.comma : c.tab) + "\r\n")
+          << c.value;
+    }
+  }
 }
 
 TEST(ColumnWidths, RoundTripThroughTheWidthFileWithJapaneseCaptions) {
