@@ -82,6 +82,10 @@ struct script {
   std::map<uint16_t, uint16_t> statement_kinds;  // PREPARE's statement kind by section
   bool transaction_statements = false;   // COMMIT and ROLLBACK drop the statements not kept
   block_options block;                   // its block replies and generated tables
+  // Changes each reply body the statement service made before it goes
+  // (function, body; the body may be cut or grown): a reply that goes
+  // wrong in the middle of a real conversation.
+  std::function<void(const std::string&, std::vector<uint8_t>*)> reply_edit;
   // The reply to a request of this function waits until release().
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.

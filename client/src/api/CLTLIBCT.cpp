@@ -219,7 +219,10 @@ void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* are
   }
 
   main->build_date = zk_build_date;
-  main->cancellable = 1;
+  {
+    clt_abort_exclusion starting;  // p_rdb_abort reads the flag
+    main->cancellable = 1;
+  }
   main->reqstatus = kStatusRunning;
   main->wrtln_pending = kNo;
   main->rcnct_start = 0;
@@ -246,7 +249,10 @@ void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* are
 bool start_request(dispatch_call& call) {
   clt_global_data* ctx = clt_cur();
   rdb_sql_area* area = call.area;
-  memcpy(ctx->reqcode, area->reqcode, kCodeSize);
+  {
+    clt_abort_exclusion starting;  // p_rdb_abort reads the code
+    memcpy(ctx->reqcode, area->reqcode, kCodeSize);
+  }
   if (ctx->main) {
     ctx->main->area = area;
   } else {
@@ -352,7 +358,9 @@ int32_t run_statement(clt_global_data* ctx, rdb_sql_area* area) {
 // p_rdb_abort produced: an aborted request leaves the connection ended, so
 // its DISCONNECT sends nothing and no new connection is made for it.
 bool front_end_cancelled(const clt_main* main, const SQLCA* sqlca) {
-  return sqlca->SQLCODE == CLT_SQL_FES_CANCELED && main->cancel_recorded == 0 && may_reconnect(main);
+  // p_rdb_abort sets the mark from its own thread.
+  return sqlca->SQLCODE == CLT_SQL_FES_CANCELED && __atomic_load_n(&main->cancel_recorded, __ATOMIC_SEQ_CST) == 0 &&
+         may_reconnect(main);
 }
 
 // A reconnection that the server's front end forced: connect again, log
@@ -636,13 +644,16 @@ int32_t complete_request(dispatch_call& call) {
   if (ends_connection(ctx, sqlcode)) end_connection(ctx, area, sqlcode);
   finish_message_text(area);
   main = ctx->main;
-  if (main) {
-    main->cancellable = 0;
-    main->cancel_requested = 0;
-    main->cancel_recorded = 0;
-    main->reqstatus |= kStatusEnded;
+  if (main) main->reqstatus |= kStatusEnded;
+  {
+    clt_abort_exclusion ending;  // p_rdb_abort reads the flags and the code
+    if (main) {
+      main->cancellable = 0;
+      main->cancel_requested = 0;
+      main->cancel_recorded = 0;
+    }
+    memcpy(ctx->reqcode, kIdleRequest, kCodeSize);
   }
-  memcpy(ctx->reqcode, kIdleRequest, kCodeSize);
   area->optvalue = 0;
   return result_of(area->sqlca->SQLCODE);
 }

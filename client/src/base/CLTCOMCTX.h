@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include <atomic>
+#include <mutex>
 
 #include "zk_records.h"
 
@@ -28,6 +29,11 @@ inline clt_env* clt_current_env(void) {
   clt_main* main = clt_cur_main();
   return main != nullptr ? clt_main_env(main) : nullptr;
 }
+
+// The lock under which another thread (a refused call, p_rdb_abort) looks
+// at the running call's context; the running call publishes and withdraws
+// its control block, its request code and its marks under it.
+std::mutex& clt_context_lock();
 
 // Makes ctx the running context; false when another call runs. The test
 // and the store are one step, so two threads never both get in.

@@ -763,7 +763,15 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   constexpr uint32_t kAnalysed = 0x20;
   if (state != nullptr) *state = (*state | kAnalysing) & ~kAnalysed;
   main->ary_count = 0;
-  auto done = [state](int32_t result) {
+  // A reply that says the server closed every cursor frees every kept
+  // block; a block FETCH reads its reply from one of them, so the blocks
+  // go only once the analysis is done with the reply.
+  bool release_blocks = false;
+  auto done = [state, &release_blocks, main, env, area](int32_t result) {
+    if (release_blocks && clt_blkf_configured(main, env) && main->blkf_list != nullptr &&
+        clt_blkf_free_all(area) != 0 && result == 0) {
+      result = -1;
+    }
     if (state != nullptr) *state |= kAnalysed;
     return result;
   };
@@ -808,9 +816,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     return done(0);
   }
   if ((flags7 & kSt7CursorsClosed) != 0 && level_at_least(main, kLevelCursors)) {
-    if (clt_blkf_configured(main, env) && main->blkf_list != nullptr && clt_blkf_free_all(area) != 0) {
-      return done(-1);
-    }
+    release_blocks = true;
     if ((env->pdcursorlvl == '1' || env->pdcursorlvl == '2') && main->loc_list != nullptr &&
         clt_loc_free_all(area) != 0) {
       return done(-1);
