@@ -42,7 +42,7 @@ int32_t p_rdb_abort(void) {
   if (!main) return kNothingToCancel;
   if (flag(main->cancel_recorded).load() == 1) return kAlreadyCancelled;
   char code[kCodeSize];
-  memcpy(code, ctx->reqcode, kCodeSize);
+  clt_reqcode_get(ctx, code);
   if (!cancellable_request(code)) return kNothingToCancel;
   if (flag(main->cancellable).load() == 0) return kNothingToCancel;
   flag(main->cancel_requested).store(1);

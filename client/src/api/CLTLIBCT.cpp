@@ -219,10 +219,7 @@ void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* are
   }
 
   main->build_date = zk_build_date;
-  {
-    clt_abort_exclusion starting;  // p_rdb_abort reads the flag
-    main->cancellable = 1;
-  }
+  clt_cancellable_put(main, 1);
   main->reqstatus = kStatusRunning;
   main->wrtln_pending = kNo;
   main->rcnct_start = 0;
@@ -249,10 +246,7 @@ void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* are
 bool start_request(dispatch_call& call) {
   clt_global_data* ctx = clt_cur();
   rdb_sql_area* area = call.area;
-  {
-    clt_abort_exclusion starting;  // p_rdb_abort reads the code
-    memcpy(ctx->reqcode, area->reqcode, kCodeSize);
-  }
+  clt_reqcode_put(ctx, area->reqcode);
   if (ctx->main) {
     ctx->main->area = area;
   } else {
@@ -644,16 +638,14 @@ int32_t complete_request(dispatch_call& call) {
   if (ends_connection(ctx, sqlcode)) end_connection(ctx, area, sqlcode);
   finish_message_text(area);
   main = ctx->main;
-  if (main) main->reqstatus |= kStatusEnded;
-  {
-    clt_abort_exclusion ending;  // p_rdb_abort reads the flags and the code
-    if (main) {
-      main->cancellable = 0;
-      main->cancel_requested = 0;
-      main->cancel_recorded = 0;
-    }
-    memcpy(ctx->reqcode, kIdleRequest, kCodeSize);
+  if (main) {
+    // p_rdb_abort reads and sets these from its own thread.
+    clt_cancellable_put(main, 0);
+    clt_com_cancel_set(main, 0);
+    __atomic_store_n(&main->cancel_recorded, 0, __ATOMIC_SEQ_CST);
+    main->reqstatus |= kStatusEnded;
   }
+  clt_reqcode_put(ctx, kIdleRequest);
   area->optvalue = 0;
   return result_of(area->sqlca->SQLCODE);
 }
