@@ -6,12 +6,13 @@
 #                                       then every other benchmark below
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+# PostgreSQL is blkf_bench's anchor; only this script asks for it.
+bash scripts/setup.sh postgresql libpq-dev
 # Every other benchmark, one line each with what it measures.
 OTHERS=(
   token_bench   # the tokenizer on 1 MB of SQL
   cnv_bench     # zelkit's converters against iconv
-  blkf_bench    # zelkit's block FETCH of a million rows against raw loopback TCP
+  blkf_bench    # zelkit's block FETCH of a million rows: client CPU per row beside libpq
   editor_bench  # the editor on a 20 MB SQL file beside QScintilla
   format_bench  # the SQL formatter on 10 MB against python3-sqlparse
   grid_bench    # the data grid on a million rows against the sqlite3 program

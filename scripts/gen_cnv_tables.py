@@ -182,6 +182,7 @@ def jis0201_to_ucs2():
         table[b] = b
     table[0x5C] = 0x00A5
     table[0x7E] = 0x203E
+    table[0x7F] = 0  # DELETE has no JIS X 0201 character
     for b in range(0xA1, 0xE0):
         table[b] = 0xFF61 + b - 0xA1
     return table

@@ -13,9 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "CLTCOMCTX.h"
-#include "CLTLIBCT.h"
-#include "CLTSQLSC.h"
 #include "marlo_server.h"
 #include "sockadapt.h"
 #include "zelkit.h"
@@ -47,15 +44,10 @@ struct request {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zkfuzz::clear_settings_environment();
-  setenv("PDCLTPATH", zkfuzz::scratch_folder().c_str(), 1);
-  setenv("PDSERVICEGRP", kGroup, 1);
-  setenv("PDHOST", "127.0.0.1", 1);
-  setenv("PDCWAITTIME", "20", 1);
+  zkfuzz::server_settings(kGroup);
   setenv("PDCONNECTWAITTIME", "20", 1);
   setenv("PDRETRYCOUNT", "1", 1);
   setenv("PDRETRYINTERVAL", "30", 1);
-  setenv("PDAUTOCONNECT", "OFF", 1);
   sa_set_round_us(kRoundUs);
   return 0;
 }
@@ -80,13 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p_rdb_exsql(&commit.area);
   }
 
-  // The end of the program: the connection and the library's state go.
-  clt_take_context(&clt_global);
-  if (clt_global.main != nullptr) {
-    clt_close_link(nullptr);
-    request end("DISC");
-    clt_last_call_term(&end.area);
-  }
-  clt_release_context();
+  zkfuzz::end_program();
   return 0;
 }

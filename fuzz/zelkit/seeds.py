@@ -440,6 +440,26 @@ def exsql_server():
     write("exsql_server", "commit_wrapping_extension_offset", seed(direct, wrapping_commit()), "regress")
 
 
+def fetch_replies():
+    """A control byte (bit 0: a little-endian server; bits 1-2: one row, an
+    array, a block; bit 3: the SQLDA form; bit 4: row records), a 16-bit cut
+    and three-byte changes of the test server's FETCH replies. Every FETCH
+    and form in both byte orders unchanged, and the blocks whose status byte
+    7 says that the server closed every cursor."""
+    status_flags7 = 36 + 7
+    forms = {"arrays": 0, "sqlda": 0x08, "records": 0x10}
+    for kind, kind_name in enumerate(("row", "array", "block")):
+        for form, bits in forms.items():
+            for little in (0, 1):
+                control = little | kind << 1 | bits
+                name = f"{kind_name}_{form}_{'le' if little else 'be'}"
+                write("fetch_replies", name, bytes([control, 0, 0]))
+                if kind_name == "block":
+                    write("fetch_replies", name + "_every_cursor_closed",
+                          bytes([control, 0, 0]) + struct.pack(">HB", status_flags7, 0x40), "regress")
+        write("fetch_replies", f"{kind_name}_cut_in_the_sqlca", bytes([kind << 1]) + struct.pack(">H", 80))
+
+
 def cnv_convert():
     """A room byte and a control byte (bit 0: a user library is named), then
     the text: Japanese in each code, and texts cut or broken inside a character."""
@@ -462,6 +482,7 @@ def cnv_convert():
 
 
 if __name__ == "__main__":
+    fetch_replies()
     cnv_convert()
     exsql_server()
     name_service()

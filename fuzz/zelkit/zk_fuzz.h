@@ -21,9 +21,11 @@
 
 #include "CLTCOMCTX.h"
 #include "CLTCOMD.h"
+#include "CLTLIBCT.h"
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "CLTSQLAN.h"
+#include "CLTSQLSC.h"
 #include "sockadapt.h"
 #include "zk_seam.h"
 
@@ -94,6 +96,32 @@ inline const std::string& scratch_folder() {
     }
   } made;
   return made.path;
+}
+
+// The settings of a harness whose library talks to the Marlo test server
+// on loopback under `group`, with no connection made on its own.
+inline void server_settings(const char* group) {
+  clear_settings_environment();
+  setenv("PDCLTPATH", scratch_folder().c_str(), 1);
+  setenv("PDSERVICEGRP", group, 1);
+  setenv("PDHOST", "127.0.0.1", 1);
+  setenv("PDCWAITTIME", "20", 1);
+  setenv("PDAUTOCONNECT", "OFF", 1);
+}
+
+// The end of the program after a run through p_rdb_exsql: the connection
+// and the library's state go, as they would when a program ends.
+inline void end_program() {
+  clt_take_context(&clt_global);
+  if (clt_global.main != nullptr) {
+    clt_close_link(nullptr);
+    rdb_sql_area end{};
+    SQLCA sqlca{};
+    memcpy(end.reqcode, "DISC", sizeof end.reqcode);
+    end.sqlca = &sqlca;
+    clt_last_call_term(&end);
+  }
+  clt_release_context();
 }
 
 inline bool write_all(int fd, const std::vector<uint8_t>& bytes) {

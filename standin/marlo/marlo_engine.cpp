@@ -28,6 +28,8 @@ constexpr uint8_t kFlagCarriedOpen = 0x02;
 // ... and that it keeps the list: the end of the rows closes the cursor,
 // whose CLOSE the client then completes itself.
 constexpr uint8_t kFlagListed = 0x04;
+// ... and of a PREPARE: its SET-variables byte was 'Y'.
+constexpr uint8_t kFlagSetVariables = 0x01;
 constexpr uint32_t kSlotSecondSqlda = 2;
 constexpr uint32_t kConnectNullData = 241;
 constexpr uint8_t kYes = 'Y';
@@ -389,6 +391,18 @@ reply engine::prepare(const request_view& rq) {
   }
   std::vector<column> in_cols;
   for (int i : inputs) in_cols.push_back(t->columns[static_cast<size_t>(i)]);
+  reply r;
+  r.statement_kind = st.kind == statement_kind::select ? kKindSelect
+                     : st.kind == statement_kind::insert ? kKindInsert
+                                                         : kKindDelete;
+  if (auto kind = config_.statement_kinds.find(rq.section()); kind != config_.statement_kinds.end()) {
+    r.statement_kind = kind->second;
+  }
+  r.status.hold = prepared_[rq.section()].held ? 1 : 0;
+  if (st.kind == statement_kind::insert && !inputs.empty()) r.status.flags16 |= kStatusArrayInsert;
+  // The directory describes the statement into the SQLDAs, which only a
+  // PREPARE with its SET-variables flag brings.
+  if ((rq.byte(kStmtFlags) & kFlagSetVariables) == 0) return r;
   part_builder dir(order_, kPrepDirectory);
   dir.add(kPrepOutDesc, description(out_cols));
   dir.add(kPrepOutNames, names(out_cols, false));
@@ -401,16 +415,7 @@ reply engine::prepare(const request_view& rq) {
   const std::vector<uint8_t> in_sets = charsets(in_cols);
   if (!out_sets.empty()) dir.add(kPrepOutCharset, out_sets);
   if (!in_sets.empty()) dir.add(kPrepInCharset, in_sets);
-  reply r;
   r.parts[kReplyData] = dir.bytes();
-  r.statement_kind = st.kind == statement_kind::select ? kKindSelect
-                     : st.kind == statement_kind::insert ? kKindInsert
-                                                         : kKindDelete;
-  if (auto kind = config_.statement_kinds.find(rq.section()); kind != config_.statement_kinds.end()) {
-    r.statement_kind = kind->second;
-  }
-  r.status.hold = prepared_[rq.section()].held ? 1 : 0;
-  if (st.kind == statement_kind::insert && !inputs.empty()) r.status.flags16 |= kStatusArrayInsert;
   return r;
 }
 

@@ -427,7 +427,10 @@ struct server::impl {
     std::vector<uint8_t> body;
     {
       std::lock_guard<std::mutex> g(lock);
-      if (sql != nullptr && sql->answer(function, data, &body)) return body;
+      if (sql != nullptr && sql->answer(function, data, &body)) {
+        if (s.reply_edit) s.reply_edit(function, &body);
+        return body;
+      }
     }
     if (!s.default_body.empty()) return s.default_body;
     return reply_body(s.little_endian, 0, "00000", "");

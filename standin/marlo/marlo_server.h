@@ -84,6 +84,10 @@ struct script {
   bool transaction_statements = false;   // COMMIT and ROLLBACK drop the statements not kept
   block_options block;                   // its block replies and generated tables
   trace_options trace;                   // what its replies add for the client's traces
+  // Changes each reply body the statement service made before it goes
+  // (function, body; the body may be cut or grown): a reply that goes
+  // wrong in the middle of a real conversation.
+  std::function<void(const std::string&, std::vector<uint8_t>*)> reply_edit;
   // The reply to a request of this function waits until release().
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.

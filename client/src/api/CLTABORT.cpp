@@ -20,8 +20,6 @@ constexpr size_t kCodeSize = 4;
 constexpr const char* kNotCancellable[] = {"    ", "CNCT", "RNCN", "RNSC", "DISC",
                                            "DISR", "RNDS", "ROLL", "CMIT"};
 
-std::mutex g_abort_mutex;
-
 bool cancellable_request(const char* code) {
   for (const char* refused : kNotCancellable) {
     if (memcmp(code, refused, kCodeSize) == 0) return false;
@@ -34,8 +32,8 @@ std::atomic_ref<uint16_t> flag(uint16_t& field) { return std::atomic_ref<uint16_
 
 }  // namespace
 
-clt_abort_exclusion::clt_abort_exclusion() { g_abort_mutex.lock(); }
-clt_abort_exclusion::~clt_abort_exclusion() { g_abort_mutex.unlock(); }
+clt_abort_exclusion::clt_abort_exclusion() { clt_context_lock().lock(); }
+clt_abort_exclusion::~clt_abort_exclusion() { clt_context_lock().unlock(); }
 
 int32_t p_rdb_abort(void) {
   clt_abort_exclusion exclusion;
@@ -44,7 +42,7 @@ int32_t p_rdb_abort(void) {
   if (!main) return kNothingToCancel;
   if (flag(main->cancel_recorded).load() == 1) return kAlreadyCancelled;
   char code[kCodeSize];
-  memcpy(code, ctx->reqcode, kCodeSize);
+  clt_reqcode_get(ctx, code);
   if (!cancellable_request(code)) return kNothingToCancel;
   if (flag(main->cancellable).load() == 0) return kNothingToCancel;
   flag(main->cancel_requested).store(1);

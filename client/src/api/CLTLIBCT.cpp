@@ -219,7 +219,7 @@ void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* are
   }
 
   main->build_date = zk_build_date;
-  main->cancellable = 1;
+  clt_cancellable_put(main, 1);
   main->reqstatus = kStatusRunning;
   main->wrtln_pending = kNo;
   main->rcnct_start = 0;
@@ -246,7 +246,7 @@ void reset_request_state(clt_global_data* ctx, clt_main* main, rdb_sql_area* are
 bool start_request(dispatch_call& call) {
   clt_global_data* ctx = clt_cur();
   rdb_sql_area* area = call.area;
-  memcpy(ctx->reqcode, area->reqcode, kCodeSize);
+  clt_reqcode_put(ctx, area->reqcode);
   if (ctx->main) {
     ctx->main->area = area;
   } else {
@@ -352,7 +352,9 @@ int32_t run_statement(clt_global_data* ctx, rdb_sql_area* area) {
 // p_rdb_abort produced: an aborted request leaves the connection ended, so
 // its DISCONNECT sends nothing and no new connection is made for it.
 bool front_end_cancelled(const clt_main* main, const SQLCA* sqlca) {
-  return sqlca->SQLCODE == CLT_SQL_FES_CANCELED && main->cancel_recorded == 0 && may_reconnect(main);
+  // p_rdb_abort sets the mark from its own thread.
+  return sqlca->SQLCODE == CLT_SQL_FES_CANCELED && __atomic_load_n(&main->cancel_recorded, __ATOMIC_SEQ_CST) == 0 &&
+         may_reconnect(main);
 }
 
 // A reconnection that the server's front end forced: connect again, log
@@ -638,12 +640,13 @@ int32_t complete_request(dispatch_call& call) {
   finish_message_text(area);
   main = ctx->main;
   if (main) {
-    main->cancellable = 0;
-    main->cancel_requested = 0;
-    main->cancel_recorded = 0;
+    // p_rdb_abort reads and sets these from its own thread.
+    clt_cancellable_put(main, 0);
+    clt_com_cancel_set(main, 0);
+    __atomic_store_n(&main->cancel_recorded, 0, __ATOMIC_SEQ_CST);
     main->reqstatus |= kStatusEnded;
   }
-  memcpy(ctx->reqcode, kIdleRequest, kCodeSize);
+  clt_reqcode_put(ctx, kIdleRequest);
   area->optvalue = 0;
   return result_of(area->sqlca->SQLCODE);
 }

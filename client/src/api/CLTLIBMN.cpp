@@ -72,6 +72,8 @@ void clt_global_init_odbc(clt_global_data* ctx) {
 }
 
 void clt_refuse_second_call(rdb_sql_area* area, const char* module, int32_t line) {
+  // The report reads the running call's control block for its settings.
+  clt_abort_exclusion looking;
   clt_report(area, module, line, CLT_SQL_OTHER_SQL_EXECUTING, CLT_SQLSTATE_DEFAULT,
              CLT_MSG_OTHER_SQL_EXECUTING);
 }

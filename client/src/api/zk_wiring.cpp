@@ -72,6 +72,7 @@ clt_req_ctx request_from_context() {
   c.identity = identity_of(ctx);
   c.audit = ctx->audit;
   c.audit_long = &ctx->audit_long;
+  c.errlog_count = clt_errlog_counter();
   return c;
 }
 

@@ -103,7 +103,6 @@ int32_t clt_main_create(rdb_sql_area* area) {
   ctx->main_alloc = block;
   memset(block, 0, kBlockSize);
   clt_main* main = static_cast<clt_main*>(block);
-  ctx->main = main;
   memcpy(main->eyecatcher, kMainEyecatcher, kEyecatcherSize);
   main->env_offset = kEnvOffset;
   main->uap_offset = kUapOffset;
@@ -126,6 +125,9 @@ int32_t clt_main_create(rdb_sql_area* area) {
   req->sess_auth = kFlagNo;
   req->option_set = kFlagNo;
   for (size_t i = 0; i < CLT_TEXT_AREAS; ++i) main->text_area_offset[i] = kTextAreaOffset[i];
+  // Another thread sees the block only whole.
+  std::lock_guard<std::mutex> publishing(clt_context_lock());
+  ctx->main = main;
   return 0;
 }
 

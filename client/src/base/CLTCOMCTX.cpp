@@ -45,6 +45,11 @@ clt_com_locator g_locator = from_context;
 clt_global_data clt_global = make_static_block();
 std::atomic<clt_global_data*> clt_cur_global{nullptr};
 
+std::mutex& clt_context_lock() {
+  static std::mutex lock;
+  return lock;
+}
+
 bool clt_take_context(clt_global_data* ctx) {
   clt_global_data* expected = nullptr;
   return clt_cur_global.compare_exchange_strong(expected, ctx);

@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include <atomic>
+#include <mutex>
 
 #include "zk_records.h"
 
@@ -27,6 +28,24 @@ inline clt_main* clt_cur_main() {
 inline clt_env* clt_current_env(void) {
   clt_main* main = clt_cur_main();
   return main != nullptr ? clt_main_env(main) : nullptr;
+}
+
+// The lock under which another thread (a refused call, p_rdb_abort) looks
+// at the running call's context; the running call publishes and withdraws
+// its control block, its request code and its marks under it.
+std::mutex& clt_context_lock();
+
+// The request code and the cancellable flag cross threads too: the
+// running call writes them as the call starts and ends, p_rdb_abort
+// reads them.
+inline void clt_reqcode_put(clt_global_data* ctx, const char* code) {
+  for (size_t i = 0; i < sizeof ctx->reqcode; ++i) __atomic_store_n(&ctx->reqcode[i], code[i], __ATOMIC_RELAXED);
+}
+inline void clt_reqcode_get(const clt_global_data* ctx, char* code) {
+  for (size_t i = 0; i < sizeof ctx->reqcode; ++i) code[i] = __atomic_load_n(&ctx->reqcode[i], __ATOMIC_RELAXED);
+}
+inline void clt_cancellable_put(clt_main* main, uint16_t value) {
+  __atomic_store_n(&main->cancellable, value, __ATOMIC_SEQ_CST);
 }
 
 // Makes ctx the running context; false when another call runs. The test

@@ -566,7 +566,11 @@ class encoder {
       at = place(2, 2 + static_cast<uint32_t>(text));
       if (at == 0) return no_room(__LINE__);
       w_.u16(at, static_cast<uint16_t>(n));
-      if (!reserve) w_.bytes(at + 2, src, static_cast<size_t>(k == kStrZ || k == kStrBlank ? sqllen : varchar(k) ? sqllen : text));
+      // The value's own bytes; its area past them goes out as the zeros
+      // place() left, never as what the caller's memory held there. A
+      // blank-padded value is its whole area.
+      const int32_t sent = k == kStrBlank ? sqllen : nvarchar(k) ? 2 * n : n;
+      if (!reserve) w_.bytes(at + 2, src, static_cast<size_t>(sent));
     } else if (long32(k)) {
       const uint32_t len32 = v.len.sqllen32;
       const uint32_t skip = k == kBlob90 ? 0 : 4;

@@ -754,19 +754,80 @@ bool clt_reply_status(const uint8_t* body, uint32_t received, uint32_t at, uint8
   return true;
 }
 
+namespace {
+
+constexpr uint32_t kAnalysing = 0x10;
+constexpr uint32_t kAnalysed = 0x20;
+
+// The connection's analysis state word, marked as analysing; null
+// without an RPC connection.
+uint32_t* start_analysis() {
+  const clt_rpc_ctx rpc = clt_rpc_parts();
+  uint32_t* state = rpc.conn != nullptr ? &rpc.conn->state : nullptr;
+  if (state != nullptr) *state = (*state | kAnalysing) & ~kAnalysed;
+  return state;
+}
+
+// A block of row records: the extension part names conversion variant 5.
+bool variant5(const view& v, uint32_t ext, const clt_main* main) {
+  uint32_t variant = 0;
+  return level_at_least(main, kLevelSqltrc) && ext != 0 && v.u32_at(ext, kExtVariant, &variant) &&
+         variant == kVariant5;
+}
+
+uint32_t extension_of(const view& v, const clt_main* main) {
+  uint32_t ext = 0;
+  return level_at_least(main, kLevelExt) && v.u32_at(kBodyExt, &ext) ? ext : 0;
+}
+
+}  // namespace
+
+int32_t clt_reply_analyse_row(const uint8_t* body, uint32_t received, rdb_sql_area* area, int32_t block_sqlcode) {
+  clt_main* main = clt_com_cur().main;
+  view v;
+  uint32_t st = 0;
+  uint32_t data = 0;
+  uint32_t charset = 0;
+  SQLDA* da = area->sqliasda;
+  // The first row's analysis took what the rest of the reply carries; the
+  // character-set names go to the caller's area with every row.
+  if (main == nullptr || !make_view(body, received, &v) || !v.u32_at(kBodyStatus, &st) || st == 0 ||
+      !v.has(st, kStSize) || !v.u32_at(kBodyData, &data) || data == 0 || data >= v.total || da == nullptr ||
+      da->sqld < 0 || clt_reply_svc.convert == nullptr ||
+      (level_at_least(main, kLevelCursors) && v.u32_at(kBodyCharset, &charset) && charset != 0)) {
+    return CLT_REPLY_ROW_FULL;
+  }
+  uint32_t* state = start_analysis();
+  main->ary_count = 0;
+  area->result = v.p[st + kStResult];
+  area->trcword = 0;
+  area->sqlca->SQLCODE = block_sqlcode;
+  clt_global_data* ctx = clt_cur();
+  if (ctx != nullptr) memset(ctx->runtime.req_counters, 0, sizeof ctx->runtime.req_counters);
+  const clt_reply_route route =
+      variant5(v, extension_of(v, main), main) ? clt_reply_route::block_variant : clt_reply_route::block;
+  const int32_t rc = clt_reply_svc.convert(route, body, v.total, area) != 0 ? -1 : 0;
+  if (state != nullptr) *state |= kAnalysed;
+  return rc;
+}
+
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
   clt_com_ctx com = clt_com_cur();
-  const clt_rpc_ctx rpc = clt_rpc_parts();
   clt_main* main = com.main;
   clt_env* env = com.env;
   clt_reply_conn* rc = clt_reply_cur();
   if (main == nullptr || env == nullptr || rc == nullptr) return client_error(area, __LINE__);
-  uint32_t* state = rpc.conn != nullptr ? &rpc.conn->state : nullptr;
-  constexpr uint32_t kAnalysing = 0x10;
-  constexpr uint32_t kAnalysed = 0x20;
-  if (state != nullptr) *state = (*state | kAnalysing) & ~kAnalysed;
+  uint32_t* state = start_analysis();
   main->ary_count = 0;
-  auto done = [state](int32_t result) {
+  // A reply that says the server closed every cursor frees every kept
+  // block; a block FETCH reads its reply from one of them, so the blocks
+  // go only once the analysis is done with the reply.
+  bool release_blocks = false;
+  auto done = [state, &release_blocks, main, env, area](int32_t result) {
+    if (release_blocks && clt_blkf_configured(main, env) && main->blkf_list != nullptr &&
+        clt_blkf_free_all(area) != 0 && result == 0) {
+      result = -1;
+    }
     if (state != nullptr) *state |= kAnalysed;
     return result;
   };
@@ -774,8 +835,8 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
   if (!make_view(body, received, &v) || v.total == 0) return done(refuse(area, __LINE__));
   const int32_t func = main->funccode;
 
-  uint32_t ext = 0;
-  if (level_at_least(main, kLevelExt) && v.u32_at(kBodyExt, &ext) && ext != 0) {
+  const uint32_t ext = extension_of(v, main);
+  if (ext != 0) {
     // Older server levels end the part before its later fields; each
     // field is read only where the body holds it.
     if (!v.has(ext, kExtFirstField)) return done(refuse(area, __LINE__));
@@ -785,8 +846,6 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
         wrtln != 0 && func != kFetch) {
       main->wrtln_pending = kYes;
     }
-  } else {
-    ext = 0;
   }
   if ((func == kAui2 || func == kAux) && !take_array_counts(v, ext, main, area)) return done(-1);
   if (ext != 0 && !keep_extension_data(v, ext, main, env, rc, area)) return done(-1);
@@ -817,9 +876,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     return done(0);
   }
   if ((flags7 & kSt7CursorsClosed) != 0 && level_at_least(main, kLevelCursors)) {
-    if (clt_blkf_configured(main, env) && main->blkf_list != nullptr && clt_blkf_free_all(area) != 0) {
-      return done(-1);
-    }
+    release_blocks = true;
     if ((env->pdcursorlvl == '1' || env->pdcursorlvl == '2') && main->loc_list != nullptr &&
         clt_loc_free_all(area) != 0) {
       return done(-1);
@@ -910,8 +967,7 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
           return done(refuse(area, __LINE__));
         }
       }
-      uint32_t variant = 0;
-      const bool var5 = level_at_least(main, kLevelSqltrc) && ext != 0 && v.u32_at(ext, kExtVariant, &variant) && variant == kVariant5;
+      const bool var5 = variant5(v, ext, main);
       clt_reply_route route = clt_reply_route::output;
       if (fetch && block) {
         route = var5 ? clt_reply_route::block_variant : clt_reply_route::block;

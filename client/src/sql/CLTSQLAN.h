@@ -57,6 +57,13 @@ int32_t clt_reply_keep_errlog(clt_reply_conn* rc, const uint8_t* text, uint32_t 
 
 int32_t clt_reply_complete(SQLCA* sqlca, const uint8_t* body, uint32_t received);
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area);
+// A further row of the current kept block, one that gets a completion
+// report of its own (`block_sqlcode`: the block's, not negative): what the
+// full analysis would change from the block's earlier row, and the row's
+// conversion; 0, or -1 with the SQLCA filled. CLT_REPLY_ROW_FULL when the
+// block needs the full analysis for every row (a character-set part).
+constexpr int32_t CLT_REPLY_ROW_FULL = 1;
+int32_t clt_reply_analyse_row(const uint8_t* body, uint32_t received, rdb_sql_area* area, int32_t block_sqlcode);
 
 // Byte `at` of the reply's status part into *out; false when the body
 // has no status part that holds it.

@@ -968,13 +968,20 @@ int32_t fetch_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) 
   return clt_reply_analyse(e->block, c.com->reply_capacity, area);
 }
 
-// The next row of the kept block: the analysis again, without the
-// extension data it took with the block's first row.
+// The next row of the kept block. A row with a completion report of its
+// own takes only what changes from row to row; the block's last row, and
+// every row under the statement list, which follows each reply, the
+// analysis again, without the extension data it took with the first row.
 int32_t serve_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) {
   clt_main_reply(c.main)->desc_changed = 0;
   if (e->block == nullptr) return no_memory(area, __LINE__, e->reply_buf_size);
   c.ctx->runtime.com.reply_cur = e->block;
   const uint32_t total = std::min(clt_server32(c.main, e->block + kBodyTotal), e->reply_buf_size);
+  const bool reported_row = e->next_row + 1 < e->rows && e->block_sqlcode >= 0;
+  if (reported_row && !clt_cursor_list_kept(c.main, c.env)) {
+    const int32_t rc = clt_reply_analyse_row(e->block, total, area, e->block_sqlcode);
+    if (rc != CLT_REPLY_ROW_FULL) return rc;
+  }
   const uint32_t ext = total >= kBodyDirectory ? clt_server32(c.main, e->block + kBodyExt) : 0;
   if (level_at_least(c.main, kLevelExtWords) && ext != 0) {
     const bool cursor_list = clt_cursor_list_kept(c.main, c.env);

@@ -37,6 +37,7 @@ constexpr int32_t kNoticeFlags = 8;
 constexpr int32_t kNoticeRetryFlags = 0x108;
 constexpr int32_t kNoticeRefused = -5403;
 constexpr uint32_t kHostNameSize = 523;
+constexpr char kReasonUnbuilt[] = "NOT SUPPORTED";
 
 // Call-progress bits.
 constexpr uint32_t kCallStarted = 0x40;
@@ -105,8 +106,10 @@ int32_t client_error(rdb_sql_area* area, int32_t line) {
   return clt_report(area, kModule, line, CLT_SQL_CLIENT_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_CLIENT_ERROR, kModule, line);
 }
 
+// The mark another thread's refused call sets under the context lock.
 bool collision() {
   clt_global_data* ctx = clt_cur();
+  std::lock_guard<std::mutex> looking(clt_context_lock());
   return ctx != nullptr && ctx->refused_call != 0;
 }
 
@@ -314,7 +317,12 @@ int32_t clt_call_server(uint8_t* request, uint32_t* request_len, uint8_t* reply,
     }
   }
   if (collision()) {
-    rc = clt_report(area, kModule, __LINE__, CLT_SQL_OTHER_SQL_EXECUTING, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_OTHER_SQL_EXECUTING);
+    clt_report(area, kModule, __LINE__, CLT_SQL_OTHER_SQL_EXECUTING, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_OTHER_SQL_EXECUTING);
+    // The exchange itself went well: the link stays for the next call.
+    if (rc == 0) {
+      main->connected = 1;
+      return end(-1);
+    }
   } else if (rc == 0) {
     main->connected = 1;
     return end(0);
@@ -338,7 +346,12 @@ int32_t clt_open_link(rdb_sql_area* area) {
   const clt_env* env = p.com.env;
   if (main == nullptr || env == nullptr || p.rpc.conn == nullptr) return client_error(area, __LINE__);
   if (second_protocol(p.com)) {
-    if (clt_link_svc.rd_open == nullptr) return client_error(area, __LINE__);
+    // A library built without the second protocol names the setting that
+    // asked for it.
+    if (clt_link_svc.rd_open == nullptr) {
+      return clt_report(area, kModule, __LINE__, CLT_SQL_ENV_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_ENV_ERROR, "PDSRVTYPE",
+                        kReasonUnbuilt);
+    }
     return clt_link_svc.rd_open(area);
   }
   if (main->session_open != 0) return 0;

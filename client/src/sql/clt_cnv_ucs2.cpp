@@ -260,16 +260,15 @@ int32_t clt_cnv_euc_ucs2(clt_cnv_run& io) {
       bool mapped = true;
       bool user = false;
       if (b <= kLastAscii) {
-        // Only a NUL gives U+0000.
+        // A byte without a character (0x7F) is U+0000 too.
         units[0] = clt_cnv_jis0201_ucs2[b];
-        mapped = b == 0 || units[0] != 0;
       } else if (b == kSingleShift2) {
         mapped = t >= kFirstKana && t <= kLastKana;
         if (mapped) units[0] = clt_cnv_jis0201_ucs2[t];
       } else if (clt_cnv_euc_byte(b) && b < kFirstUserEuc) {
         if (clt_cnv_euc_byte(t)) {
+          // A code without an entry is U+0000.
           units[0] = clt_cnv_from_jis0208(static_cast<uint8_t>(b - 0x80), static_cast<uint8_t>(t - 0x80));
-          mapped = units[0] != 0;
         } else if (hj && t >= kFirstJisByte && t <= kLastJisByte) {
           user = true;
         } else {

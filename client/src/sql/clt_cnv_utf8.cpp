@@ -181,7 +181,8 @@ int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
           used = 2;
           if (ms && (b <= kLastJisLead || b >= kFirstCp932Lead)) {
             cp = clt_cnv_from_cp932(static_cast<uint16_t>(b << 8 | t));
-            mapped = cp != 0;
+            // Beyond the JIS leads the table's 0 is U+0000 itself.
+            mapped = cp != 0 || b >= kFirstCp932Lead;
           } else if (b <= kLastJisLead) {
             const uint16_t jis = clt_cnv_sjis_to_jis(b, t);
             cp = clt_cnv_from_jis0208(static_cast<uint8_t>(jis >> 8), static_cast<uint8_t>(jis));
@@ -200,7 +201,7 @@ int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
         } else {
           cp = clt_cnv_jis0201_ucs2[b];
         }
-        mapped = cp != 0;
+        // A single byte without a character is U+0000.
       }
       if (!mapped) cp = r.slot.replacement;
       const int32_t size = clt_cnv_utf8_size(cp);

@@ -103,6 +103,7 @@ int32_t clt_trc_kind_file(int32_t kind) {
     case CLT_TRC_KIND_SOC: return CLT_TRC_SLOT_SOC;
     case CLT_TRC_KIND_ERRLOG: return CLT_TRC_SLOT_ERRLOG;
     case CLT_TRC_KIND_SQL: return CLT_TRC_SLOT_SQL;
+    case CLT_TRC_KIND_ESS: return CLT_TRC_SLOT_ESS;
     case CLT_TRC_KIND_SQLCTL: return CLT_TRC_SLOT_SQLCTL;
     case CLT_TRC_KIND_RCNCT: return CLT_TRC_SLOT_RCNCT;
     default: return CLT_TRC_SLOT_MDL;

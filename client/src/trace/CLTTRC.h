@@ -17,6 +17,7 @@ enum : int32_t {
   CLT_TRC_KIND_RPC = 3,
   CLT_TRC_KIND_SOC = 4,
   CLT_TRC_KIND_SQL = 7,
+  CLT_TRC_KIND_ESS = 8,  // never handed to clt_trc_write: the stream dump opens its pair itself
   CLT_TRC_KIND_SQLCTL = 16,
   CLT_TRC_KIND_RCNCT = 17,
 };

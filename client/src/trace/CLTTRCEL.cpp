@@ -167,6 +167,11 @@ void clt_errlog_open_blk() {
   ctx->errlog_block = b;
 }
 
+uint16_t clt_errlog_counter() {
+  const clt_errlog_blk* b = block();
+  return b != nullptr ? b->counter : 0;
+}
+
 void clt_errlog_close_blk() {
   clt_global_data* ctx = clt_cur();
   if (ctx == nullptr || ctx->errlog_block == nullptr) return;

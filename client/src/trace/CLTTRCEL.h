@@ -26,6 +26,8 @@ struct clt_errlog_blk {
 
 void clt_errlog_open_blk();
 void clt_errlog_close_blk();
+// The lines the running call's error log has written; 0 without a log.
+uint16_t clt_errlog_counter();
 void clt_errlog_vmsg(const char* format, va_list args);
 void clt_errlog_uap(rdb_sql_area* area);
 

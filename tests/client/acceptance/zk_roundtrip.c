@@ -297,6 +297,7 @@ static void prepare(const char* sql, int16_t section, union list* out) {
   r.area.section = section;
   r.area.sqliasda = &out->da;
   r.area.sqliasda2 = &in.da;
+  r.area.setvars = 'Y';
   run(&r, sql);
 }
 

@@ -39,6 +39,11 @@ struct packet {
     b.insert(b.end(), sql.begin(), sql.end());
     return *this;
   }
+  // The statement flags' SET-variables bit: PREPARE describes into SQLDAs.
+  packet& set_variables() {
+    b[109] |= 0x01;
+    return *this;
+  }
   packet& rows(uint16_t r) {
     u16(110, r);
     return *this;
@@ -163,7 +168,9 @@ constexpr char kInsert[] = "INSERT INTO STAFF (ID, NAME, PAY) VALUES (?, ?, ?)";
 
 TEST(TestServerEngine, PrepareAnswersItsDirectoryWithTheInputDescription) {
   service s;
-  const reply_view r = s.ask("p_f_sqa_csetup", packet("SET ", 3).text(kInsert).done());
+  // Without the SET-variables bit there is nothing to describe into.
+  EXPECT_EQ(s.ask("p_f_sqa_csetup", packet("SET ", 4).text(kInsert).done()).u32(16), 0u);
+  const reply_view r = s.ask("p_f_sqa_csetup", packet("SET ", 3).text(kInsert).set_variables().done());
   ASSERT_EQ(r.sqlcode(), 0) << r.message();
   EXPECT_EQ(r.u16(r.sqlca() + 16 + 16 + 2), 0x1100);  // statement kind, second half of sqlerrd[4]
   EXPECT_EQ(r.status(16) & 0x01, 0x01);               // an array insert may follow

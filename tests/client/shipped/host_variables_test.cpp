@@ -8,6 +8,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -394,6 +396,42 @@ TEST(ShippedHostVariables, AnAbortedExecuteIsCancelledAndDisconnectSendsNothing)
   EXPECT_EQ(sess.count("p_f_sqa_cdisconnect"), 1);
 }
 
+// A call of a second thread while the server holds the first thread's
+// reply is refused, and the running call then ends with -725 too; the
+// connection stays: the next calls go over it without a new CONNECT.
+TEST(ShippedHostVariables, ARefusedCallLeavesTheRunningCallsConnection) {
+  marlo::script s;
+  s.hold = "p_f_sqa_cauxi";
+  session sess(s, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+
+  zk::request exec{"AUXI"};
+  statement(exec, "INSERT INTO STAFF (ID) VALUES (5)", 4, nullptr);
+  std::thread caller([&] { sess.run(exec); });
+  for (int i = 0; i < 500 && sess.count("p_f_sqa_cauxi") == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(sess.count("p_f_sqa_cauxi"), 1);
+  zk::request refused{"CMIT"};
+  EXPECT_EQ(sess.run(refused), -80);
+  EXPECT_EQ(refused.sqlcode(), -725);
+  sess.server->release();
+  caller.join();
+  EXPECT_EQ(exec.sqlcode(), -725) << exec.message();
+
+  zk::request again{"AUXI"};
+  statement(again, "INSERT INTO STAFF (ID) VALUES (6)", 5, nullptr);
+  EXPECT_EQ(sess.run(again), 0) << again.message();
+  EXPECT_EQ(again.sqlcode(), 0) << again.message();
+  zk::request commit{"CMIT"};
+  EXPECT_EQ(sess.run(commit), 0) << commit.message();
+  EXPECT_EQ(commit.sqlcode(), 0) << commit.message();
+  EXPECT_EQ(sess.count("p_f_sqa_cconnect"), 1);
+  EXPECT_EQ(sess.count("p_f_sqa_ccommit"), 1);
+  sess.disconnect();
+}
+
 }  // namespace
 
 namespace {
@@ -499,6 +537,160 @@ TEST(ShippedHostVariables, CallerFaultsAreReportedBeforeAnythingIsSent) {
     EXPECT_TRUE(a.intact());
     const std::string log = file_text(sess.dir.file("pderr1.trc")).substr(log_before.size());
     EXPECT_EQ(log.find("SQLVAR") != std::string::npos, c.sqlvar_logged) << log;
+  }
+  sess.disconnect();
+}
+
+// The data of the last request of a server function.
+std::vector<uint8_t> last_request(const session& sess, const char* function) {
+  std::vector<uint8_t> data;
+  for (const marlo::request& q : sess.server->requests()) {
+    if (q.function == function) data = q.data;
+  }
+  return data;
+}
+
+uint32_t be32_at(const std::vector<uint8_t>& b, size_t at) {
+  return at + 4 <= b.size() ? uint32_t{b[at]} << 24 | uint32_t{b[at + 1]} << 16 | uint32_t{b[at + 2]} << 8 | b[at + 3]
+                            : 0;
+}
+
+size_t lines_of(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+// PREPARE describes the statement into the caller's SQLDAs only when its
+// SET-variables byte asks for it; without it nothing is described, and a
+// PREPARE without SQLDAs completes.
+TEST(ShippedHostVariables, APrepareDescribesOnlyWhenItsSetVariablesByteAsks) {
+  session sess(marlo::script{}, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+  zk::request bare{"SET "};
+  statement(bare, "SELECT * FROM STAFF", 3, nullptr);
+  EXPECT_EQ(sess.run(bare), 0) << bare.message();
+  EXPECT_EQ(bare.sqlcode(), 0) << bare.message();
+  for (char setvars : {'N', 'Y'}) {
+    SCOPED_TRACE(setvars);
+    arena a;
+    SQLDA* out = a.sqlda(3);
+    out->sqld = 0;
+    zk::request prep{"SET "};
+    statement(prep, "SELECT * FROM STAFF", 4, out);
+    prep.area.setvars = setvars;
+    ASSERT_EQ(sess.run(prep), 0) << prep.message();
+    EXPECT_EQ(out->sqld, setvars == 'Y' ? 3 : 0);
+  }
+  sess.disconnect();
+}
+
+// Two threads share the connection: one fetches from a held cursor while
+// the other commits over and over. Each call either runs or is refused
+// (the running one then ends with -725 too); none ends the connection.
+TEST(ShippedHostVariables, CommitsFromAnotherThreadNeverEndTheFetchingConnection) {
+  constexpr int kCommits = 600;
+  constexpr int32_t kRefused = -725;
+  constexpr uint16_t kSection = 6;
+  marlo::script s;
+  s.block.generated["STAFF"] = marlo::generated_rows{1000000, [](size_t i) {
+    return std::vector<marlo::cell>{marlo::cell::of(std::to_string(i)), marlo::cell::of("n"), marlo::cell::of("1.00")};
+  }};
+  session sess(s, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+  arena a;
+  SQLDA* into = one_varchar(a, 0xF0, 4, le32(0), 4);
+  zk::request prep{"SET "};
+  statement(prep, "SELECT ID FROM STAFF", kSection, into);
+  ASSERT_EQ(sess.run(prep), 0) << prep.message();
+  zk::request open{"OPN2"};
+  statement(open, "", kSection, nullptr);
+  open.area.sqltext = nullptr;
+  open.area.hold = 'Y';
+  ASSERT_EQ(sess.run(open), 0) << open.message();
+
+  std::atomic<bool> committing{true};
+  std::vector<int32_t> fetch_codes;
+  std::thread fetcher([&] {
+    while (committing.load()) {
+      zk::request fetch{"FETC"};
+      statement(fetch, "", kSection, into);
+      fetch.area.sqltext = nullptr;
+      sess.run(fetch);
+      if (fetch.sqlcode() != 0 && fetch.sqlcode() != kRefused) fetch_codes.push_back(fetch.sqlcode());
+    }
+  });
+  std::vector<int32_t> commit_codes;
+  for (int i = 0; i < kCommits; ++i) {
+    zk::request commit{"CMIT"};
+    sess.run(commit);
+    if (commit.sqlcode() != 0 && commit.sqlcode() != kRefused) commit_codes.push_back(commit.sqlcode());
+  }
+  committing = false;
+  fetcher.join();
+  EXPECT_TRUE(fetch_codes.empty()) << fetch_codes.size() << " FETCHes failed, the first with " << fetch_codes[0];
+  EXPECT_TRUE(commit_codes.empty()) << commit_codes.size() << " COMMITs failed, the first with " << commit_codes[0];
+  EXPECT_EQ(sess.count("p_f_sqa_cconnect"), 1);
+  sess.disconnect();
+}
+
+// A statement request tells the server how many lines the connection's
+// error log has written so far.
+TEST(ShippedHostVariables, AStatementRequestCarriesTheErrorLogsLineCount) {
+  constexpr size_t kErrlogCounterAt = 120;
+  session sess(marlo::script{}, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+  auto insert = [&](int32_t id) {
+    arena a;
+    zk::request r{"AUI2"};
+    statement(r, "INSERT INTO STAFF (ID) VALUES (?)", 5, one_varchar(a, 0xF0, 4, le32(id), 4));
+    EXPECT_EQ(sess.run(r), 0) << r.message();
+    return be32_at(last_request(sess, "p_f_sqa_cauxi2"), kErrlogCounterAt);
+  };
+  const uint32_t before = insert(1);
+  const size_t lines_before = lines_of(file_text(sess.dir.file("pderr1.trc")));
+  arena a;
+  zk::request faulty{"AUI2"};
+  statement(faulty, "INSERT INTO STAFF (NAME) VALUES (?)", 5, one_varchar(a, 0xA0, 4, le16(9) + "abcd", 6));
+  EXPECT_EQ(sess.run(faulty), -10);
+  const size_t logged = lines_of(file_text(sess.dir.file("pderr1.trc"))) - lines_before;
+  ASSERT_GT(logged, 0u);
+  EXPECT_EQ(insert(2), before + logged);
+  sess.disconnect();
+}
+
+// String values go out with their own bytes only: what the caller's area
+// holds past a value's length or its terminating zero stays at home.
+TEST(ShippedHostVariables, NothingPastAStringValueIsSent) {
+  constexpr char kStale[] = "STALE!";
+  struct row {
+    const char* what;
+    uint8_t code;
+    const char* insert;
+    size_t column;
+    std::string host;
+  };
+  const row rows[] = {
+      {"VARCHAR", 0xA0, "INSERT INTO NOTES (VA) VALUES (?)", 0, le16(2) + "ab" + kStale},
+      {"zero-terminated", 0x30, "INSERT INTO NOTES (VC) VALUES (?)", 1, std::string("ab\0", 3) + kStale},
+  };
+  marlo::table notes;
+  notes.name = "NOTES";
+  notes.columns = {marlo::column::of("VA", 0xA0, 8), marlo::column::of("VC", 0xC0, 8)};
+  session sess(marlo::script{}, {notes});
+  ASSERT_TRUE(sess.server->ok());
+  sess.connect();
+  for (const row& t : rows) {
+    SCOPED_TRACE(t.what);
+    arena a;
+    zk::request r{"AUI2"};
+    statement(r, t.insert, 5, one_varchar(a, t.code, 8, t.host, t.host.size() + 1));
+    EXPECT_EQ(sess.run(r), 0) << r.message();
+    const std::vector<uint8_t> sent = last_request(sess, "p_f_sqa_cauxi2");
+    const std::string bytes(sent.begin(), sent.end());
+    EXPECT_EQ(bytes.find("STA"), std::string::npos);
+    const auto stored = sess.rows("NOTES");
+    ASSERT_FALSE(stored.empty());
+    EXPECT_EQ(stored.back()[t.column].bytes, "ab");
   }
   sess.disconnect();
 }

@@ -264,6 +264,29 @@ TEST_P(BlockForms, RowsComeInBlocksAndTheRestOfABlockWithoutTraffic) {
   }
 }
 
+// The block arrives in a kept entry's buffer, and its own status says the
+// server closed every cursor: the row is delivered from the block before
+// the blocks go, and the next FETCH asks the server again.
+TEST_P(BlockForms, ABlockWhoseStatusClosesEveryCursorDeliversItsRowThenGoes) {
+  for (bool little : {false, true}) {
+    SCOPED_TRACE(little ? "little-endian server" : "big-endian server");
+    marlo::script s;
+    s.little_endian = little;
+    s.block.scripted[0] = marlo::block_script{0, 0x40, ""};
+    start(GetParam(), staff(7), std::move(s));
+    open(1, "C1");
+    fetch_list f(1, "C1");
+    ASSERT_EQ(f.run(), 0) << f.r.message();
+    EXPECT_EQ(f.r.sqlcode(), 0) << f.r.message();
+    EXPECT_TRUE(f.holds_row(0)) << f.id << " " << f.text();
+    EXPECT_EQ(entries(), 0u);
+    ASSERT_EQ(f.run(), 0) << f.r.message();
+    EXPECT_EQ(fetch_requests(), 2u);
+    EXPECT_TRUE(f.holds_row(3)) << f.id << " " << f.text();
+    restart();
+  }
+}
+
 TEST_P(BlockForms, ALargeCursorFromARuleComesInBlocksOfPdblkf) {
   setenv("PDBLKF", "250", 1);
   constexpr size_t kRows = 10000;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -59,18 +60,26 @@ struct direction {
   int32_t slot;
   const char* from;
   const char* to;
+  // From this source code on, a code without a table entry comes out as
+  // U+0000 without the replacement flag; 0: it is always replaced.
+  uint32_t zero_from = 0;
 };
+
+// The IBM extension leads of code page 932 and the JIS X 0208 codes of
+// EUC give U+0000 where the table has no entry.
+constexpr uint32_t kIbmExtensionsFrom = 0xFA40;
+constexpr uint32_t kEucTwoBytesFrom = 0xA1A1;
 
 const direction kSjisToEuc{"SJIS to EUC", CLT_CNV_EUCHJ, C, "SHIFT_JIS", "EUC-JP"};
 const direction kEucToSjis{"EUC to SJIS", CLT_CNV_EUCHJ, S, "EUC-JP", "SHIFT_JIS"};
 const direction kSjisToUtf8{"SJIS to UTF-8", CLT_CNV_UTF8, C, "SHIFT_JIS", "UTF-8"};
-const direction kCp932ToUtf8{"CP932 to UTF-8", CLT_CNV_UTF8MS, C, "CP932", "UTF-8"};
+const direction kCp932ToUtf8{"CP932 to UTF-8", CLT_CNV_UTF8MS, C, "CP932", "UTF-8", kIbmExtensionsFrom};
 const direction kUtf8ToSjis{"UTF-8 to SJIS", CLT_CNV_UTF8, S, "UTF-8", "SHIFT_JIS"};
 const direction kUtf8ToCp932{"UTF-8 to CP932", CLT_CNV_UTF8MS, S, "UTF-8", "CP932"};
 const direction kUcs2ToUtf8{"UCS-2 to UTF-8", CLT_CNV_UCS2_UTF8, C, "UTF-16LE", "UTF-8"};
 const direction kUtf8ToUcs2{"UTF-8 to UCS-2", CLT_CNV_UCS2_UTF8, S, "UTF-8", "UTF-16LE"};
 const direction kUcs2ToEuc{"UCS-2 to EUC", CLT_CNV_UCS2_UJIS, C, "UTF-16LE", "EUC-JP"};
-const direction kEucToUcs2{"EUC to UCS-2", CLT_CNV_UCS2_UJIS, S, "EUC-JP", "UTF-16LE"};
+const direction kEucToUcs2{"EUC to UCS-2", CLT_CNV_UCS2_UJIS, S, "EUC-JP", "UTF-16LE", kEucTwoBytesFrom};
 
 // The differences from glibc, by direction and source code: what the
 // converter gives instead ("" where iconv maps and we replace, as the
@@ -140,6 +149,11 @@ class Comparison {
     }
     if (mapped && d_.mode >= CLT_CNV_UCS2_UJIS && d_.slot == C && !theirs.empty() && theirs[0] == kSingleShift3) {
       if (ours.replaced == 0) report(code, ours, "JIS X 0212: the replacement");
+      return;
+    }
+    const bool zero = !ours.out.empty() && std::all_of(ours.out.begin(), ours.out.end(), [](uint8_t b) { return b == 0; });
+    if (!mapped && d_.zero_from != 0 && code >= d_.zero_from) {
+      if (!zero || ours.replaced != 0) report(code, ours, "iconv has no mapping: U+0000");
       return;
     }
     if (mapped != (ours.replaced == 0) || (mapped && ours.out != theirs)) {

@@ -215,7 +215,7 @@ TEST_F(ServerCall, OpeningTheLinkReportsFailures) {
   EXPECT_EQ(main.session_open, 0);
   env.pdsrvtype = 2;
   EXPECT_EQ(clt_open_link(&area), -1) << "no second protocol here";
-  EXPECT_EQ(sqlca.SQLCODE, -720);
+  EXPECT_EQ(sqlca.SQLCODE, -724);
 }
 
 }  // namespace

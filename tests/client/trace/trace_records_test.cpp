@@ -149,6 +149,16 @@ TEST_F(TraceRecords, RpcCallAndSocketRecordsKeepTheirDataCut) {
   }
 }
 
+// Every kind by the file slot its records go to; kinds no trace produces
+// go to the module trace's pair.
+TEST(TraceKinds, EachKindGoesToTheSlotOfItsPair) {
+  const struct {
+    int32_t kind;
+    int32_t slot;
+  } kinds[] = {{1, 1}, {2, 3}, {3, 0}, {4, 2}, {5, 1}, {6, 1}, {7, 4}, {8, 5}, {9, 1}, {15, 1}, {16, 6}, {17, 7}};
+  for (const auto& k : kinds) EXPECT_EQ(clt_trc_kind_file(k.kind), k.slot) << "kind " << k.kind;
+}
+
 TEST_F(TraceRecords, TheModeFilterPassesEachKindItAllows) {
   struct row {
     const char* mode;
