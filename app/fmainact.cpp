@@ -280,6 +280,7 @@ void TMainActions::FillToolBars() {
     button->setObjectName(Q(def.Name));
     button->setIcon(imgMain().Icon(def.Image));
     button->setToolTip(Q(def.Caption));
+    button->setProperty(kImageIndexProperty, def.Image);
     button->setAutoRaise(true);
     frame_.NewObjectBar->addWidget(button);
     newObjectButtons_[def.Name] = button;

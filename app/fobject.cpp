@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -214,6 +215,9 @@ TfrmObject::TfrmObject(TovMainWindow* owner, std::unique_ptr<TdmSymfoware> dataM
     // The history is offered, not applied: the first list is not filtered.
     cmbFind->setCurrentIndex(-1);
     CreateTaskButton();
+    main_->RefreshWorkSpace(nullptr);
+    CopyObjectShortCuts();
+    mnuObjectClick();
   } catch (...) {
     FormClose();
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
@@ -230,6 +234,7 @@ void TfrmObject::setupUi() {
   setObjectName("frmObject");
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
   spl1 = new QSplitter(Qt::Horizontal, this);
   spl1->setObjectName("spl1");
   spl1->setChildrenCollapsible(false);
@@ -312,6 +317,8 @@ void TfrmObject::setupUi() {
   spl1->setStretchFactor(1, 1);
 
   ConnectTreeAndList();
+  setupCommands();
+  layout->setMenuBar(mnuTool);
 }
 
 // The user name stays as typed here; its case is settled by the catalogue
@@ -403,6 +410,8 @@ bool TfrmObject::FormCloseQuery() {
 
 void TfrmObject::FormClose() {
   main_->SetStatusText(kStatusMessagePanel, "");
+  main_->RefreshWorkSpace(this);
+  CopiedObjects.clear();
   SaveWindowSize();
   SaveColumnWidths(ColumnKey, ColumnWidthsOf(*lstObject));
   {
