@@ -298,7 +298,7 @@ void TMainActions::ApplyConnectionState() {
     state.Current = true;
     state.Remote = connection->Remote;
     state.CatalogLevel = connection->CatalogLevel;
-    state.LevelReduced = connection->LevelReduced;
+    state.LevelReduced = connection->LevelReduced();
   }
   const bool newObjects = ActionHandler(kNewObjectCommand) != nullptr;
   for (const auto& [name, rule] : ConnectionStateRules(state)) {

@@ -188,7 +188,7 @@ TfrmObject::TfrmObject(TovMainWindow* owner, std::unique_ptr<TdmSymfoware> dataM
   const TCatalogLevel level = ProbeCatalogLevel(rowExists);
   ServerVersion = level.ServerVersion;
   CatalogLevel = level.CatalogLevel;
-  LevelReduced = level.LevelReduced;
+  levelReduced_ = level.LevelReduced;
   connection.UserName = CatalogUserName(rowExists, user);
   try {
     Register();

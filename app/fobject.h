@@ -59,10 +59,10 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
 
   // ---- SQL routines; all four share qryExec ----
   // Runs one statement; "COMMIT" and "ROLLBACK" end the transaction.
-  void ExecSQL(const std::string& sql);
+  void ExecSQL(const std::string& sql) override;
   // Runs the statements between separator lines; with ignoreErrors a
   // failing statement does not stop the others.
-  void ExecScript(const std::vector<std::string>& lines, bool ignoreErrors);
+  void ExecScript(const std::vector<std::string>& lines, bool ignoreErrors) override;
   // The opened result of a query, valid until the next call of any of the
   // four routines.
   TovSQLQuery& OpenSQL(const std::string& sql) override;
@@ -70,7 +70,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   TovSQLQuery& OpenSQLParams(const std::string& sql, const std::vector<std::string>& values) override;
 
   // ---- catalogue lists; each clears `strings` first ----
-  void GetUserList(std::vector<std::string>& strings, bool addPublic);
+  void GetUserList(std::vector<std::string>& strings, bool addPublic) override;
   void GetSchemaList(std::vector<std::string>& strings, bool unused = false) override;
   void GetDatabaseList(std::vector<std::string>& strings);
   void GetTableDSOList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
@@ -78,12 +78,13 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void GetTableDSIList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
   std::string GetDBCode(const std::string& dbName) override;
   TObjectCount ObjectCount() const override;
-  std::string GetSchemaCode(const std::string& dbName, const std::string& schemaName);
-  std::string GetTableCode(const std::string& dbName, const std::string& schemaName, const std::string& tableName);
+  std::string GetSchemaCode(const std::string& dbName, const std::string& schemaName) override;
+  std::string GetTableCode(const std::string& dbName, const std::string& schemaName,
+                           const std::string& tableName) override;
   void GetObjectNames(std::vector<std::string>& strings, const std::string& schemaPattern,
-                      const std::string& kindPattern);
-  void GetDBSpaceList(std::vector<std::string>& strings);
-  void GetRoleList(std::vector<std::string>& strings);
+                      const std::string& kindPattern) override;
+  void GetDBSpaceList(std::vector<std::string>& strings) override;
+  void GetRoleList(std::vector<std::string>& strings) override;
 
   // ---- object tree and list, open-object dispatch, DDL ----
   void BuildTree();
@@ -101,6 +102,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   TdmSymfoware& Module() override { return *DataModule; }
   int32_t Level() const override { return CatalogLevel; }
   bool IsRemote() const override { return Remote; }
+  bool LevelReduced() const override { return levelReduced_; }
 
   void LoadWindowSize();
   void SaveWindowSize();
@@ -163,7 +165,6 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   QWidget* FieldWindow = nullptr;
   int32_t ServerVersion = 9;
   int32_t CatalogLevel = 9;
-  bool LevelReduced = false;
   bool Remote = false;
   int32_t SchemaFilter = 0;
   TdmSymfoware* DataModule = nullptr;
@@ -193,6 +194,8 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  bool levelReduced_ = false;
+
   void setupUi();
   static std::unique_ptr<TdmSymfoware> Connect(TovMainWindow* owner, const std::string& password, const std::string& user,
                                                const std::string& dataSource);

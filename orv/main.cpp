@@ -4,6 +4,7 @@
 #include "app/appregister.h"
 #include "app/core/zarur.h"
 #include "app/fmain.h"
+#include "objedit/objregister.h"
 #include "platform/gui/qtplatform.h"
 #include "sqlwork/sqlregister.h"
 #include "ui/uiregister.h"
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
   RegisterApp(frmMain);
   RegisterUi(frmMain);
   RegisterSqlWork();
+  RegisterObjEdit();
   frmMain.show();
   return QApplication::exec();
 }

@@ -22,7 +22,7 @@ ORV_SUBSYSTEMS = ["app", "ui", "editor", "sqlwork", "objedit", "admin", "tools"]
 ORV_FOLDERS = ORV_SUBSYSTEMS + ["platform", "orv"]
 ZELKIT_LAYERS = ["base", "env", "trace", "comm", "sql", "cmdexec", "api"]
 # What a subsystem other than app may include of app's windows.
-APP_FACES = {"app/ovforms.h"}
+APP_FACES = {"app/ovforms.h", "app/fobjddl.h"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^">]+)[">]', re.M)
 SOURCE_ENDINGS = (".h", ".hpp", ".cpp", ".cc")
 

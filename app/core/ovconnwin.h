@@ -50,4 +50,25 @@ class TovConnectionWindow {
 
   // What the main window's status bar says of the object list.
   virtual TObjectCount ObjectCount() const = 0;
+
+  // Runs one statement ("COMMIT" and "ROLLBACK" end the transaction), and
+  // the batches between separator lines, stopping at the first failure
+  // unless ignoreErrors. Failures raise EDatabaseError.
+  virtual void ExecSQL(const std::string& sql) = 0;
+  virtual void ExecScript(const std::vector<std::string>& lines, bool ignoreErrors) = 0;
+  // Codes of a schema and of a table (empty when there is none).
+  virtual std::string GetSchemaCode(const std::string& dbName, const std::string& schemaName) = 0;
+  virtual std::string GetTableCode(const std::string& dbName, const std::string& schemaName,
+                                   const std::string& tableName) = 0;
+  // Name lists of the catalogue; each clears `strings` first. Users with
+  // PUBLIC at the end when asked; object names of the schemas and kinds
+  // whose names start with the patterns.
+  virtual void GetUserList(std::vector<std::string>& strings, bool addPublic) = 0;
+  virtual void GetRoleList(std::vector<std::string>& strings) = 0;
+  virtual void GetDBSpaceList(std::vector<std::string>& strings) = 0;
+  virtual void GetObjectNames(std::vector<std::string>& strings, const std::string& schemaPattern,
+                              const std::string& kindPattern) = 0;
+  // The catalogue level was lowered to 10 because the level-11 system
+  // parameter is missing.
+  virtual bool LevelReduced() const = 0;
 };

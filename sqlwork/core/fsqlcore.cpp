@@ -12,15 +12,6 @@ constexpr char kElapsedPrefix[] = "処理時間：";
 // The parameter check looks at this many characters, not at the first clause.
 constexpr size_t kCreateLength = 6;
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += kLineBreak;
-    text += lines[i];
-  }
-  return text;
-}
-
 // A box of the run offering one check item bound to `flag` unless the
 // statement is the editor's last.
 void RunBox(const std::string& text, int icon, const char* item, bool offer, bool& flag) {
@@ -125,7 +116,7 @@ bool TSQLRunner::SyncParamGrid(const std::vector<std::string>& names) {
 
 bool TSQLRunner::ExecuteStatement(TSQLRunState& state) {
   StripSQLComments(state.StatementLines, false);
-  const std::string text = JoinLines(state.StatementLines);
+  const std::string text = JoinSQLLines(state.StatementLines);
   if (Trim(text).empty()) return false;
   bool stop = false;
   try {

@@ -115,3 +115,23 @@ std::string ReadNextClause(std::string& text, const std::string& stopToken, int 
 bool IsSelectStatement(const std::string& text) { return FirstClauseIs(text, "SELECT"); }
 bool IsCreateStatement(const std::string& text) { return FirstClauseIs(text, "CREATE"); }
 bool IsDropStatement(const std::string& text) { return FirstClauseIs(text, "DROP"); }
+
+std::string JoinSQLLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i == 0 ? "" : "\r\n") + lines[i];
+  return text;
+}
+
+std::vector<std::string> SQLTextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (line.ends_with('\r')) line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}

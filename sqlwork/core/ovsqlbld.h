@@ -1,9 +1,12 @@
 // ovsqlbld: the first-clause reader of the SQL workbench. Each routine takes
 // the text by reference and consumes what it reads from its front; the
 // statement classification of the SQL window reads one clause with them.
+// Beside it, the editor text as lines and back, which the SQL window and
+// the SQL builder share.
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Comment kinds of SkipComments.
 inline constexpr int kCommentsHash = 0;       // "#" lines
@@ -36,3 +39,8 @@ std::string ReadNextClause(std::string& text, const std::string& stopToken, int 
 bool IsSelectStatement(const std::string& text);
 bool IsCreateStatement(const std::string& text);
 bool IsDropStatement(const std::string& text);
+
+// The lines of a text cut at LF, a CR before it dropped, and lines joined
+// with CR LF as the editor holds them.
+std::vector<std::string> SQLTextLines(const std::string& text);
+std::string JoinSQLLines(const std::vector<std::string>& lines);

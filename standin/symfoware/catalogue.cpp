@@ -18,6 +18,10 @@ namespace symfoware {
 
 const char kCatalogueSchema[] = "RDBII_SYSTEM";
 
+std::string Qualified(const std::string& table) { return std::string(kCatalogueSchema) + "." + table; }
+
+QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\"\"") + '"'; }
+
 namespace {
 
 // Catalogue tables belong to this database, which keeps them out of the
@@ -135,8 +139,6 @@ const char* const kCatalogueDdl[] = {
 // Tables the level probes look for that the stand-in never fills.
 const char* const kProbeOnlyTables[] = {"RDBII_LOGMNG"};
 
-std::string Qualified(const std::string& table) { return std::string(kCatalogueSchema) + "." + table; }
-
 const char kAdministratorKind[] = "A";
 const char kUserKind[] = "U";
 
@@ -238,8 +240,6 @@ std::vector<Schema> UserSchemas(QSqlDatabase& db, long long dbCode) {
   while (q.next()) result.push_back({q.value(0).toLongLong(), q.value(1).toString()});
   return result;
 }
-
-QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\"\"") + '"'; }
 
 // The query text of a view: what follows the first AS of its CREATE text.
 QString ViewQuery(const QString& createText) {

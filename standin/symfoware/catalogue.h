@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QString>
 #include <QVariant>
 
 #include <map>
@@ -14,6 +15,10 @@ namespace symfoware {
 
 // Name of the catalogue schema and of its file in a data-source folder.
 extern const char kCatalogueSchema[];
+// A catalogue object named with its schema ("RDBII_SYSTEM.RDBII_TABLE").
+std::string Qualified(const std::string& table);
+// A name as a quoted identifier, its quotes doubled.
+QString Quoted(const QString& name);
 std::string SchemaFilePath(const std::string& folder, const std::string& schema);
 
 // Creates a data-source folder: the RDBII_SYSTEM file with every catalogue

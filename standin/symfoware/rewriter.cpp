@@ -97,6 +97,8 @@ class Rewriter {
         i = end;
       } else if (end = LiteralPrefix(i); end != i) {
         i = end;
+      } else if (end = DatabaseNameValue(i); end != i) {
+        i = end;
       } else {
         if (IsOther(tokens_[i], '(')) ++depth;
         if (IsOther(tokens_[i], ')') && depth > 0) --depth;
@@ -197,6 +199,25 @@ class Rewriter {
     // Keep the tokens around the clause apart.
     if (At(end) && At(end)->kind != TokenKind::Blank) out_ += ' ';
     return end;
+  }
+
+  // "DB_NAME = ?" and "TRIM(x.DB_NAME) = ?" compare the value in upper
+  // case: data sources are passed as typed at logon, and the catalogue
+  // holds their names in upper case.
+  size_t DatabaseNameValue(size_t i) {
+    if (!IsOther(tokens_[i], '=')) return i;
+    size_t before = i;
+    const auto previous = [this](size_t p) {
+      while (p > 0 && tokens_[p - 1].kind == TokenKind::Blank) --p;
+      return p == 0 ? tokens_.size() : p - 1;
+    };
+    before = previous(before);
+    if (before < tokens_.size() && IsOther(tokens_[before], ')')) before = previous(before);
+    if (before >= tokens_.size() || !IsWord(tokens_[before], "DB_NAME")) return i;
+    const size_t value = SkipBlanks(i + 1);
+    if (!At(value) || !IsOther(*At(value), '?')) return i;
+    out_ += Joined(i, value) + "UPPER(?)";
+    return value + 1;
   }
 
   // The end of [begin, end) without the blanks it ends with.

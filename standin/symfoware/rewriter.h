@@ -12,6 +12,8 @@ namespace symfoware {
 //   becomes SQLite's "LIMIT n"; one inside parentheses raises SqlError,
 //   as the server takes them only at a statement's end;
 // - ":NAME" markers become one "?" per occurrence;
+// - a value compared with DB_NAME (also trimmed) is upper-cased, as the
+//   catalogue holds database names;
 // - "<schema>.<sequence>.NEXTVAL" becomes NEXTVAL('<schema>', '<sequence>');
 // - the typed-literal prefixes N, DATE, TIME and TIMESTAMP before a string
 //   literal are dropped, leaving the literal.

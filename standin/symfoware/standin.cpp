@@ -5,6 +5,7 @@
 #include <charconv>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -19,6 +20,7 @@
 #include "standin/symfoware/functions.h"
 #include "standin/symfoware/rewriter.h"
 #include "standin/symfoware/sqlite.h"
+#include "standin/symfoware/upkeep.h"
 
 namespace symfoware {
 
@@ -57,9 +59,18 @@ const char* const kUnqualifiedViews[] = {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A failure a test asked for: at a journal position, or for a pattern.
+struct TInjectedFailure {
+  std::optional<size_t> position;
+  QRegularExpression pattern;
+  std::string message;
+};
+
 struct TJournal {
   std::mutex lock;
   std::deque<TJournalEntry> entries;
+  size_t journalled = 0;  // since the last clear
+  std::vector<TInjectedFailure> failures;
 };
 
 TJournal& Journal() {
@@ -71,7 +82,26 @@ void Journalize(TJournalEntry entry) {
   TJournal& journal = Journal();
   const std::lock_guard<std::mutex> hold(journal.lock);
   journal.entries.push_back(std::move(entry));
+  ++journal.journalled;
   if (journal.entries.size() > kJournalLimit) journal.entries.pop_front();
+}
+
+// The message of a failure asked for the statement about to run, if any.
+std::optional<std::string> InjectedFailure(const std::string& sql) {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  for (const TInjectedFailure& f : journal.failures) {
+    const bool hit = f.position ? *f.position == journal.journalled
+                                : f.pattern.match(QString::fromStdString(sql)).hasMatch();
+    if (hit) return f.message;
+  }
+  return std::nullopt;
+}
+
+void AddFailure(TInjectedFailure failure) {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  journal.failures.push_back(std::move(failure));
 }
 
 TFieldType FieldTypeOfCode(const std::string& code) {
@@ -180,20 +210,20 @@ class StandinSession : public platform::SqlSession {
     Run("PRAGMA case_sensitive_like = ON");
     for (const char* view : kUnqualifiedViews) Run(view);
     RegisterFunctions(SqliteHandle(Database()));
+    upkeep_ = std::make_unique<CatalogueUpkeep>(Database());
   }
 
   std::string Rewrite(const std::string& sql) const override { return RewriteStatement(sql); }
 
+  // Statements the catalogue alone runs, journalled as the others are.
   bool Intercept(const std::string& sql) override {
-    static const QRegularExpression kCreateSchema(
-        QStringLiteral("^\\s*CREATE\\s+SCHEMA\\s+(\"[^\"]+\"|[^\\s;\"]+)(?:\\s+COMMENT\\s+'((?:[^']|'')*)')?"
-                       "\\s*;?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatch m = kCreateSchema.match(Q(sql));
-    if (!m.hasMatch()) return false;
-    QString name = m.captured(1);
-    name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
-    CreateSchema(name.toStdString(), m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+    try {
+      if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
+      if (!InterceptCreateSchema(sql) && !upkeep_->Drop(sql)) return false;
+    } catch (const SqlError& e) {
+      Journalize({sql, {}, -1, e.what()});
+      throw;
+    }
     Journalize({sql, {}, -1, {}});
     return true;
   }
@@ -206,6 +236,7 @@ class StandinSession : public platform::SqlSession {
     const QVariant handle = query.result()->handle();
     auto* stmt = handle.isValid() ? *static_cast<sqlite3_stmt* const*>(handle.constData()) : nullptr;
     Journalize({sql, values, WritesRows(stmt) ? sqlite3_changes(sqlite3_db_handle(stmt)) : -1, {}});
+    upkeep_->Executed(sql);
   }
 
   std::vector<platform::SqlFieldDef> DescribeFields(const QSqlQuery& query) const override {
@@ -241,6 +272,19 @@ class StandinSession : public platform::SqlSession {
   }
 
  private:
+  bool InterceptCreateSchema(const std::string& sql) {
+    static const QRegularExpression kCreateSchema(
+        QStringLiteral("^\\s*CREATE\\s+SCHEMA\\s+(\"[^\"]+\"|[^\\s;\"]+)(?:\\s+COMMENT\\s+'((?:[^']|'')*)')?"
+                       "\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatch m = kCreateSchema.match(Q(sql));
+    if (!m.hasMatch()) return false;
+    QString name = m.captured(1);
+    name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
+    CreateSchema(name.toStdString(), m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+    return true;
+  }
+
   QSqlQuery Run(const std::string& sql, const std::vector<QVariant>& values = {}) {
     QSqlQuery query(Database());
     query.setForwardOnly(true);
@@ -351,6 +395,7 @@ class StandinSession : public platform::SqlSession {
 
   std::string folder_;
   std::string user_;
+  std::unique_ptr<CatalogueUpkeep> upkeep_;
 };
 
 }  // namespace
@@ -367,6 +412,21 @@ void ClearStatementJournal() {
   TJournal& journal = Journal();
   const std::lock_guard<std::mutex> hold(journal.lock);
   journal.entries.clear();
+  journal.journalled = 0;
+}
+
+void FailStatementAt(size_t position, const std::string& message) { AddFailure({position, {}, message}); }
+
+void FailStatementsMatching(const std::string& pattern, const std::string& message) {
+  AddFailure({std::nullopt,
+              QRegularExpression(QString::fromStdString(pattern), QRegularExpression::CaseInsensitiveOption),
+              message});
+}
+
+void ClearStatementFailures() {
+  TJournal& journal = Journal();
+  const std::lock_guard<std::mutex> hold(journal.lock);
+  journal.failures.clear();
 }
 
 std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder, const std::string& user,

@@ -37,6 +37,15 @@ constexpr size_t kJournalLimit = 1000;
 std::vector<TJournalEntry> StatementJournal();
 void ClearStatementJournal();
 
+// Makes statements run without a result set (DDL and the like) fail with
+// `message` instead of running, journalled as failed: the one that comes
+// at `position` of the journal (0 right after ClearStatementJournal), or
+// every one whose text matches `pattern` (a regular expression, case
+// ignored). Until ClearStatementFailures.
+void FailStatementAt(size_t position, const std::string& message);
+void FailStatementsMatching(const std::string& pattern, const std::string& message);
+void ClearStatementFailures();
+
 // Opens the stand-in data source `dataSource` as `user`; a wrong user or
 // password, or a data source without a folder, raises SqlError.
 std::unique_ptr<platform::SqlSession> OpenStandinSession(const std::string& dataSource,

@@ -165,7 +165,7 @@ TEST_P(LevelProbeTest, CatalogueLevelOfTheDictionaryFixture) {
   TfrmObject* window = Logon("ADMIN", "secret", "ORVTEST");
   EXPECT_EQ(window->ServerVersion, c.serverVersion);
   EXPECT_EQ(window->CatalogLevel, c.level);
-  EXPECT_EQ(window->LevelReduced, c.reduced);
+  EXPECT_EQ(window->LevelReduced(), c.reduced);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, LevelProbeTest,
@@ -500,6 +500,28 @@ TEST_F(SampleWindowTest, NameListsOfTheCatalogue) {
                            "TAX_RATE"})
     EXPECT_NE(std::find(list.begin(), list.end(), name), list.end()) << name;
   EXPECT_TRUE(std::is_sorted(list.begin(), list.end()));
+}
+
+// Editors reach the window only through its interface.
+TEST_F(SampleWindowTest, EditorsReachTheWindowsRoutinesThroughItsInterface) {
+  TfrmObject* window = LogonSample();
+  TovConnectionWindow& connection = *window;
+  Lines list{"stale"};
+  connection.GetUserList(list, true);
+  EXPECT_EQ(list, (Lines{"GUEST", "ORVUSER", "PUBLIC"}));
+  connection.GetRoleList(list);
+  EXPECT_EQ(list, Lines{"SALES_READER"});
+  connection.GetDBSpaceList(list);
+  EXPECT_EQ(list, (Lines{"DBSPACE1", "DBSPACE2"}));
+  connection.GetObjectNames(list, "SALES", "TABLE");
+  EXPECT_EQ(list, (Lines{"CUSTOMER", "ORDERS"}));
+  EXPECT_EQ(connection.GetSchemaCode("ORVSAMPLE", "SALES"), window->GetSchemaCode("ORVSAMPLE", "SALES"));
+  EXPECT_FALSE(connection.GetTableCode("ORVSAMPLE", "SALES", "ORDERS").empty());
+  EXPECT_FALSE(connection.LevelReduced());
+  connection.ExecScript({"CREATE TABLE SALES.NOTE (N INTEGER)", ";", "INSERT INTO SALES.NOTE VALUES (1)"}, false);
+  connection.ExecSQL("INSERT INTO SALES.NOTE VALUES (2)");
+  EXPECT_EQ(window->OpenSQL("SELECT COUNT(*) FROM SALES.NOTE").AsString(0), "2");
+  EXPECT_THROW(connection.ExecSQL("INSERT INTO SALES.NOSUCH VALUES (1)"), EDatabaseError);
 }
 
 TEST_F(SampleWindowTest, AUserWhoOwnsNoSchemaGetsNone) {

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "app/core/ovconnwin.h"
+#include "tests/app/unserved_connection.h"
 #include "tests/platform/testapp.h"
 #include "tests/standin/tools_sample.h"
 
 namespace testing_sample {
 
-class SampleConnection : public TovConnectionWindow {
+class SampleConnection : public testing_connection::UnservedConnection {
  public:
   SampleConnection() {
     dm_.Connection.UserName = testing_tools::kSampleUser;

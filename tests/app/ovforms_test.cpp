@@ -19,6 +19,7 @@
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
 #include "editor/DAziver.h"
+#include "tests/app/unserved_connection.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/testapp.h"
 #include "ui/ovstdctl.h"
@@ -26,7 +27,7 @@
 namespace {
 
 // A connection window that is never asked for SQL here.
-class IdleConnection : public QWidget, public TovConnectionWindow {
+class IdleConnection : public QWidget, public testing_connection::UnservedConnection {
  public:
   IdleConnection(const std::string& user, const std::string& dataSource) {
     dm_.Connection.UserName = user;

@@ -31,6 +31,7 @@
 #include "sqlwork/core/fsqllogcore.h"
 #include "sqlwork/fsqllog.h"
 #include "sqlwork/sqlregister.h"
+#include "tests/common/program_main.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/whenshown.h"
 #include "tests/standin/odbc_fixture.h"
@@ -55,15 +56,9 @@ using Items = std::vector<TCodeAssistItem>;
 class SQLWindow : public testing::Test {
  protected:
   SQLWindow() {
-    InitFolders();
-    AppOption = {};
-    ShortCuts = DefaultShortCuts();
-    ClearActionHandlers();
-    main = std::make_unique<TfrmMain>();
-    main->show();
     // As the program does: the editors take the main window's settings,
     // the reserved words of the completion list among them.
-    RegisterUi(*main);
+    main = testing_support::StartProgramMain();
     RegisterSqlWork();
     AppOption.Separator = separator_;
     AppOption.AutoCommit = true;
@@ -73,13 +68,7 @@ class SQLWindow : public testing::Test {
     odbc.CreateStandin("ADMIN", "secret");
     SQLLogFiles.clear();
   }
-  ~SQLWindow() override {
-    SetControlOptionsWindow(nullptr);
-    SetPrintOwner(nullptr);
-    main.reset();
-    ClearActionHandlers();
-    QCoreApplication::processEvents();
-  }
+  ~SQLWindow() override { testing_support::StopProgramMain(main); }
 
   // Boxes of the logon itself are not the window's.
   TfrmObject* Logon() {

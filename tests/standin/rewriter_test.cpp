@@ -39,6 +39,9 @@ TEST(RewriteStatement, TurnsSymfowareSqlIntoSqlite) {
       {"SELECT \"s1\".\"Se\"\"q\".nextval, 'A.B.NEXTVAL' -- C.D.NEXTVAL",
        "SELECT NEXTVAL('s1', 'Se\"q'), 'A.B.NEXTVAL' -- C.D.NEXTVAL"},
       {"SELECT S . Q\n.NEXTVAL", "SELECT NEXTVAL('S', 'Q')"},
+      // Database names compare in upper case, trimmed or not.
+      {"SELECT 1 FROM D WHERE TRIM(B.DB_NAME) = :DATABASE AND DB_NAME=:X AND DB_NAME = 'lit' AND DB_CODE = :C",
+       "SELECT 1 FROM D WHERE TRIM(B.DB_NAME) = UPPER(?) AND DB_NAME=UPPER(?) AND DB_NAME = 'lit' AND DB_CODE = ?"},
   };
   for (const RewriteCase& c : cases) EXPECT_EQ(symfoware::RewriteStatement(c.sql), c.expected) << c.sql;
 }

@@ -76,4 +76,19 @@ TEST(StatementKind, FirstClauseInAnyCase) {
   EXPECT_FALSE(IsDropStatement("; DROP TABLE T"));
 }
 
+TEST(EditorLines, CutAtLineFeedsAndJoinedWithCrLf) {
+  using Lines = std::vector<std::string>;
+  const std::pair<std::string, Lines> cases[] = {
+      {"", {""}},
+      {"a\r\nb", {"a", "b"}},
+      {"a\nb\r\n", {"a", "b", ""}},
+      {"\r\na\rb", {"", "a\rb"}},  // a lone CR stays in its line
+  };
+  for (const auto& [text, lines] : cases) {
+    EXPECT_EQ(SQLTextLines(text), lines) << text;
+    EXPECT_EQ(SQLTextLines(JoinSQLLines(lines)), lines) << text;
+  }
+  EXPECT_EQ(JoinSQLLines({"", "SELECT", "1"}), "\r\nSELECT\r\n1");
+}
+
 }  // namespace

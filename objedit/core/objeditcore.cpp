@@ -1,0 +1,40 @@
+#include "objedit/core/objeditcore.h"
+
+#include "app/core/zarur.h"
+
+namespace {
+const char kCascade[] = " CASCADE";
+}  // namespace
+
+std::string EditorCaption(const TEditorKind& kind, const std::string& schema, const std::string& name,
+                          const std::string& dataSource, bool isNew) {
+  if (isNew) return kind.Stem + kNewObjectCaption;
+  return kind.Stem + (kind.SchemaBound ? schema + "." : std::string()) + name + " @ " + dataSource;
+}
+
+std::string EditorTaskCaption(const std::string& name, bool isNew) { return isNew ? kNewObjectCaption : name; }
+
+TEditorPage PageOfMode(const TPageModes& modes, uint8_t mode) {
+  return mode < modes.size() ? modes[mode] : TEditorPage::Define;
+}
+
+bool PageNeedsObject(TEditorPage page) {
+  return page == TEditorPage::Source || page == TEditorPage::Cross || page == TEditorPage::Grant;
+}
+
+std::string EditorSchema(const std::vector<std::string>& ownSchemas, const std::string& schema) {
+  if (!schema.empty() || ownSchemas.empty()) return schema;
+  return ownSchemas.front();
+}
+
+TPageChangeStep PageChangeStep(TPageChangeAnswer answer) {
+  return {answer == TPageChangeAnswer::Yes, answer == TPageChangeAnswer::No};
+}
+
+std::string DropStatement(const TEditorKind& kind, const std::string& schema, const std::string& name, bool cascade) {
+  std::string text = kind.DropKeyword;
+  if (kind.SchemaBound) text += QuoteIdent(schema) + ".";
+  text += QuoteIdent(name);
+  if (cascade) text += kCascade;
+  return text;
+}

@@ -1,0 +1,379 @@
+#include "objedit/objeditor.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QTabBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/core/ovddlhooks.h"
+#include "app/core/ovoptions.h"
+#include "app/core/ovrunner.h"
+#include "app/core/zarur.h"
+#include "app/fobjddl.h"
+#include "editor/ovmemo.h"
+#include "objedit/core/fddlexeccore.h"
+#include "objedit/objwindows.h"
+#include "platform/qstr.h"
+#include "ui/ovimages.h"
+#include "ui/ovstdctl.h"
+#include "ui/zarurctl.h"
+
+namespace {
+
+// Images of the main window's button list.
+constexpr int kCompileImage = 15;
+constexpr int kDeleteImage = 41;
+constexpr int kRefreshImage = 16;
+constexpr int kExitImage = 42;
+constexpr int kButtonWidth = 78;
+// Unqualified kinds put one full-width space before the panel's caption.
+constexpr const char* kUnqualifiedNameCaption = "\u3000名前";
+
+struct TPageCaption {
+  TEditorPage page;
+  const char* caption;
+};
+constexpr TPageCaption kPageCaptions[] = {{TEditorPage::Define, "定義情報"}, {TEditorPage::Source, "ソース"}};
+
+QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image) {
+  auto* action = new QAction(Q(caption), owner);
+  action->setObjectName(name);
+  action->setToolTip(Q(hint));
+  action->setStatusTip(Q(hint));
+  action->setIcon(imgMain().Icon(image));
+  return action;
+}
+
+// The transaction of the connection a transactional compile runs in.
+void CommitIfOpen(TovSQLConnection& connection) {
+  if (connection.InTransaction()) connection.CommitTrans();
+}
+
+}  // namespace
+
+void ShowTwin(QWidget& form) {
+  if (TovMainWindow* main = ControlOptionsWindow())
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(form.parentWidget())) main->ShowChildWindow(frame);
+}
+
+TovObjectEditor::TovObjectEditor(TovConnectionWindow& owner, TEditorKind kind, TPageModes pageModes)
+    : TovForm(owner), kind_(std::move(kind)), pageModes_(pageModes) {
+  setupUi();
+  AddQuery(&qrySQL);
+}
+
+void TovObjectEditor::setupUi() {
+  actCompile = MakeAction(this, "actCompile", "作成(&C)", "現在の設定値を元にオブジェクトを作成・修正します。",
+                          kCompileImage);
+  actRefresh = MakeAction(this, "actRefresh", "戻す(&R)", "表示中の情報を変更前の状態に戻します。", kRefreshImage);
+  actDelete = MakeAction(this, "actDelete", "削除(&D)", "オブジェクトを削除します。", kDeleteImage);
+  actExit = MakeAction(this, "actExit", "終了(&X)", "画面を閉じます。", kExitImage);
+  connect(actCompile, &QAction::triggered, this, [this] { RunHandler([this] { Compile(this); }); });
+  connect(actRefresh, &QAction::triggered, this, [this] { RunHandler([this] { Reload(this); }); });
+  connect(actDelete, &QAction::triggered, this, [this] { RunHandler([this] { actDeleteExecute(); }); });
+  connect(actExit, &QAction::triggered, this, [this] { Frame()->close(); });
+
+  tolCmd = new QToolBar(this);
+  tolCmd->setObjectName("tolCmd");
+  pnlName = new QWidget(tolCmd);
+  pnlName->setObjectName("pnlName");
+  auto* nameLayout = new QHBoxLayout(pnlName);
+  nameLayout->setContentsMargins(0, 0, 0, 0);
+  txtName = new TovStrEdit(pnlName);
+  txtName->setObjectName("txtName");
+  txtName->SetCharCase(ecUpperCase);
+  if (kind_.SchemaBound) {
+    cmbSchema = new TovComboBox(pnlName);
+    cmbSchema->setObjectName("cmbSchema");
+    cmbSchema->SetCharCase(ecUpperCase);
+    cmbSchema->setEditable(true);
+    nameLayout->addWidget(new QLabel(Q("スキーマ"), pnlName));
+    nameLayout->addWidget(cmbSchema);
+    nameLayout->addWidget(new QLabel(Q("名前"), pnlName));
+  } else {
+    nameLayout->addWidget(new QLabel(Q(kUnqualifiedNameCaption), pnlName));
+  }
+  nameLayout->addWidget(txtName);
+  tolCmd->addWidget(pnlName);
+  for (QAction* action : {actCompile, actRefresh, actDelete, actExit}) {
+    tolCmd->addAction(action);
+    if (QWidget* button = tolCmd->widgetForAction(action)) button->setMinimumWidth(kButtonWidth);
+  }
+
+  pagObject = new QTabWidget(this);
+  pagObject->setObjectName("pagObject");
+  tabDefine = new QWidget(pagObject);
+  tabDefine->setObjectName("tabDefine");
+  tabSource = new QWidget(pagObject);
+  tabSource->setObjectName("tabSource");
+  txtSource = new TovMemo(tabSource);
+  txtSource->setObjectName("txtSource");
+  (new QVBoxLayout(tabSource))->addWidget(txtSource);
+  txtSource->OnChange = [this] { MarkChanged(); };
+  for (const TPageCaption& page : kPageCaptions)
+    AddPage(page.page, page.page == TEditorPage::Define ? tabDefine : tabSource, page.caption);
+  connect(pagObject, &QTabWidget::currentChanged, this, &TovObjectEditor::PageIndexChanged);
+  WatchChanges(txtName);
+  if (cmbSchema) WatchChanges(cmbSchema);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(tolCmd);
+  layout->addWidget(pagObject, 1);
+}
+
+void TovObjectEditor::AddPage(TEditorPage page, QWidget* widget, const std::string& caption) {
+  const QSignalBlocker quiet(pagObject);
+  pages_[page] = widget;
+  // The page control keeps the order of TEditorPage.
+  int index = 0;
+  for (const auto& [other, w] : pages_) {
+    if (other == page) break;
+    ++index;
+  }
+  pagObject->insertTab(index, widget, Q(caption));
+  currentIndex_ = pagObject->currentIndex();
+}
+
+void TovObjectEditor::WatchChanges(QWidget* control) {
+  if (auto* edit = qobject_cast<QLineEdit*>(control))
+    connect(edit, &QLineEdit::textEdited, this, &TovObjectEditor::MarkChanged);
+  else if (auto* combo = qobject_cast<QComboBox*>(control))
+    connect(combo, &QComboBox::currentTextChanged, this, &TovObjectEditor::MarkChanged);
+  else if (auto* box = qobject_cast<QAbstractButton*>(control))
+    connect(box, &QAbstractButton::clicked, this, &TovObjectEditor::MarkChanged);
+}
+
+void TovObjectEditor::MarkChanged() {
+  SetChanged(true);
+  UpdateActions();
+}
+
+void TovObjectEditor::UpdateActions() {
+  actCompile->setEnabled(Changed || ActivePage() == TEditorPage::Source);
+  actDelete->setEnabled(!IsNew);
+}
+
+std::string TovObjectEditor::SchemaName() const {
+  return cmbSchema ? Trim(cmbSchema->currentText().toStdString()) : std::string();
+}
+
+std::string TovObjectEditor::ObjectName() const { return Trim(txtName->text().toStdString()); }
+
+TEditorPage TovObjectEditor::ActivePage() const {
+  for (const auto& [page, widget] : pages_)
+    if (widget == pagObject->currentWidget()) return page;
+  return TEditorPage::Define;
+}
+
+std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind) {
+  TdmSymfoware& module = owner.Module();
+  return kind.DataSourceAsTyped ? module.Connection.DataSource : module.GetDataSourceName();
+}
+
+void TovObjectEditor::ActivatePage(TEditorPage page) {
+  const auto it = pages_.find(page);
+  if (it == pages_.end()) return;
+  switching_ = true;
+  pagObject->setCurrentWidget(it->second);
+  switching_ = false;
+  currentIndex_ = pagObject->currentIndex();
+}
+
+void TovObjectEditor::OpenEditor(const TOpenArgs& args) {
+  CreateTaskButton();
+  SetImageIndex(kind_.ImageIndex);
+  if (cmbSchema) {
+    std::vector<std::string> schemas;
+    ConnectionWindow->GetSchemaList(schemas, false);
+    const QSignalBlocker quiet(cmbSchema);
+    for (const std::string& schema : schemas) cmbSchema->addItem(Q(schema));
+    cmbSchema->setCurrentText(Q(EditorSchema(schemas, args.Schema)));
+  }
+  txtName->setText(Q(args.Name));
+  ActivatePage(PageOfMode(pageModes_, args.Mode));
+  SetIsNew(args.Name.empty());
+  LoadActivePage();
+}
+
+void TovObjectEditor::WriteScript(const TScriptArgs& args, std::ostream& stream) {
+  SetImageIndex(kind_.ImageIndex);
+  if (cmbSchema) cmbSchema->setCurrentText(Q(args.Schema));
+  txtName->setText(Q(args.Name));
+  ScriptMode = true;
+  ActivatePage(TEditorPage::Define);
+  LoadActivePage();
+  std::vector<std::string> lines = SourceLines();
+  DeleteEmptyLines(lines);
+  stream << CrLfText(lines);
+}
+
+void TovObjectEditor::LoadActivePage() {
+  TSqlWaitCursor wait;
+  if (!IsNew && !LoadObject()) {
+    if (!ScriptMode) MsgBox(kLoadFailed, MB_ICONERROR);
+    throw EAbort();
+  }
+  txtName->SaveText();
+  if (cmbSchema) cmbSchema->SaveText();
+  if (ActivePage() == TEditorPage::Source || ScriptMode) {
+    txtSource->Lines().Assign(IsNew ? std::vector<std::string>{} : SourceLines());
+    txtSource->GetUndoObj().Clear();
+    txtSource->SetRowCol(0, 0);
+  }
+  SetChanged(false);
+  UpdateActions();
+}
+
+void TovObjectEditor::ChangedIsNew() {
+  const std::string dataSource = ConnectionWindow ? CaptionDataSource(*ConnectionWindow, kind_) : std::string();
+  setWindowTitle(Q(EditorCaption(kind_, SchemaName(), ObjectName(), dataSource, IsNew)));
+  SetTaskCaption(EditorTaskCaption(ObjectName(), IsNew));
+  pnlName->setEnabled(IsNew);
+  // Hiding the active page moves to another without a question: a new
+  // object has nothing to lose there.
+  switching_ = true;
+  for (const auto& [page, widget] : pages_)
+    pagObject->setTabVisible(pagObject->indexOf(widget), !(IsNew && PageNeedsObject(page)));
+  switching_ = false;
+  currentIndex_ = pagObject->currentIndex();
+  UpdateActions();
+  if (IsNew) txtName->setFocus();
+}
+
+void TovObjectEditor::PageIndexChanged(int index) {
+  if (switching_) return;
+  const int target = index;
+  // The question is asked, and a compile runs, on the page being left.
+  switching_ = true;
+  pagObject->setCurrentIndex(currentIndex_);
+  switching_ = false;
+  bool change = false;
+  RunHandler([&] { change = pagObjectChanging(); });
+  if (!change) return;
+  switching_ = true;
+  pagObject->setCurrentIndex(target);
+  switching_ = false;
+  currentIndex_ = target;
+  RunHandler([this] { pagObjectChange(); });
+}
+
+bool TovObjectEditor::pagObjectChanging() {
+  if (!Changed) return true;
+  const int answer = MsgBox(kChangedQuestion, MB_YESNOCANCEL | MB_ICONQUESTION);
+  const TPageChangeStep step = PageChangeStep(answer == IDYES  ? TPageChangeAnswer::Yes
+                                              : answer == IDNO ? TPageChangeAnswer::No
+                                                               : TPageChangeAnswer::Cancel);
+  if (step.Compile) Compile(this);
+  if (step.DropChanges) SetChanged(false);
+  UpdateActions();
+  return !Changed;
+}
+
+void TovObjectEditor::pagObjectChange() { LoadActivePage(); }
+
+void TovObjectEditor::Reload(QObject*) {
+  if (Changed && MsgBox(kReloadQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  LoadActivePage();
+}
+
+bool TovObjectEditor::CheckNames() {
+  if (cmbSchema && SchemaName().empty()) {
+    MsgBox(kSchemaMissing, MB_ICONWARNING);
+    cmbSchema->setFocus();
+    return false;
+  }
+  if (ObjectName().empty()) {
+    MsgBox(kNameMissing, MB_ICONWARNING);
+    txtName->setFocus();
+    return false;
+  }
+  return true;
+}
+
+void TovObjectEditor::Compile(QObject*) {
+  FlushActiveControl();
+  if (!CheckNames() || !CheckDefinition()) return;
+  const std::vector<std::string> list = BuildStatements(ActivePage());
+  if (StatementsEmpty(list)) {
+    MsgBox(kNothingChanged, MB_ICONWARNING);
+    SetIsNew(false);
+    LoadActivePage();
+    return;
+  }
+  CompileWith(list);
+}
+
+void TovObjectEditor::CompileWith(const std::vector<std::string>& statements) {
+  std::vector<std::string> list = statements;
+  TovConnectionWindow& connection = *ConnectionWindow;
+  const std::string schema = SchemaName(), name = ObjectName();
+  const TCompileVariant variant = Variant();
+  if (variant != TCompileVariant::Direct && !ShowDDLPreview(list, schema, name)) return;
+  if (!IsNew) SaveSourceBefore(connection, schema, name, ImageIndex);
+  if (variant == TCompileVariant::Direct) {
+    connection.ExecScript(list, false);
+    MsgBox(kCompiled, MB_ICONINFORMATION);
+  }
+  const auto finish = [&] {
+    if (variant != TCompileVariant::Direct) RunDDLExecAndWait(connection, list);
+    SaveSourceAfter(connection, schema, name, ImageIndex);
+    SetIsNew(false);
+  };
+  if (variant == TCompileVariant::Transactional) {
+    // Everything from the run to the commit is one transaction of its own.
+    TovSQLConnection& sql = connection.Module().Connection;
+    CommitIfOpen(sql);
+    sql.BeginTrans();
+    try {
+      finish();
+      CommitIfOpen(sql);
+    } catch (...) {
+      if (sql.InTransaction()) sql.RollbackTrans();
+      throw;
+    }
+  } else {
+    finish();
+  }
+  LoadActivePage();
+}
+
+void TovObjectEditor::actDeleteExecute() {
+  if (!actDelete->isEnabled()) return;
+  bool cascade = false;
+  const int flags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+  int answer;
+  if (CascadeOffer() == TCascadeOffer::None) {
+    answer = MsgBox(kDeleteQuestion, flags);
+  } else {
+    TCheckList checks{{kCascadeOption, CascadeOffer() == TCascadeOffer::Ticked}};
+    answer = MsgBoxWithChecks(kDeleteQuestion, flags, checks);
+    cascade = checks.front().checked;
+  }
+  if (answer != IDYES) return;
+  {
+    TSqlWaitCursor wait;
+    ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
+  }
+  MsgBox(kDeleted, MB_ICONINFORMATION);
+  SetChanged(false);
+  Frame()->close();
+}
+
+void TovObjectEditor::Discard() {
+  QWidget* frame = Frame();
+  if (frame == this) {
+    delete this;
+  } else {
+    delete frame;
+  }
+}
+
+void TovObjectEditor::LoadWindowSize() { LoadWindowSizeFrom(kind_.SizeKey); }
+
+void TovObjectEditor::SaveWindowSize() { SaveWindowSizeTo(kind_.SizeKey); }
+
+void TovObjectEditor::CodeAssist(int x, int y) { CodeAssistFor(*txtSource, qrySQL, x, y); }

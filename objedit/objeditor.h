@@ -1,0 +1,172 @@
+// objeditor: TovObjectEditor, what every object editor window shares: the
+// name panel, the command bar and its actions, the pages, the caption and
+// the one-window-per-object rule, opening and writing a script, the page-
+// change and reload questions, the three compile variants and the delete.
+// An editor supplies its kind, its pages, how it reads its object and the
+// statements it builds (the rules themselves: objedit/core/objeditcore).
+#pragma once
+
+#include <QTabWidget>
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/core/fobjddlcore.h"
+#include "app/core/odsql.h"
+#include "app/core/ovmainwin.h"
+#include "app/ovforms.h"
+#include "objedit/core/objeditcore.h"
+#include "ui/zarurctl.h"
+
+class QAction;
+class QToolBar;
+class TovComboBox;
+class TovMemo;
+class TovStrEdit;
+
+// How an editor runs its statements.
+enum class TCompileVariant {
+  Previewed,      // preview, then the execution window
+  Transactional,  // the same inside a transaction of its own, rolled back on failure
+  Direct,         // the batches at once without the execution window
+};
+// Whether the delete question offers "CASCADE オプション", and ticked or not.
+enum class TCascadeOffer { None, Clear, Ticked };
+
+// The data source name an editor's caption shows.
+std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind);
+// Brings the MDI child forward; the editors' twin check.
+void ShowTwin(QWidget& form);
+
+class TovObjectEditor : public TovForm {
+  Q_OBJECT
+
+ public:
+  TovObjectEditor(TovConnectionWindow& owner, TEditorKind kind, TPageModes pageModes);
+
+  // The two constructors of an editor class T (built from its owner, its
+  // kind in T::kKind), as RegisterObjectEditor takes them. CreateEditor
+  // brings a window of T that already shows the object forward and raises
+  // EAbort (new objects never have a twin), else opens a new window;
+  // CreateScript writes the object's CREATE text without showing one.
+  template <class T>
+  static TovForm* CreateEditor(TovConnectionWindow& owner, const TOpenArgs& args);
+  template <class T>
+  static void CreateScript(TovConnectionWindow& owner, const TScriptArgs& args, std::ostream& stream);
+  // Destroys the window with its frame at once.
+  void Discard();
+
+  // The rest of CreateEditor: task button, schema and name, the page of the
+  // page mode, IsNew, and the load of that page (EAbort when the object is
+  // gone).
+  void OpenEditor(const TOpenArgs& args);
+  // CreateScript: the CREATE text of the object into the stream, each line
+  // ended by CR LF; nothing when the object cannot be read.
+  void WriteScript(const TScriptArgs& args, std::ostream& stream);
+
+  std::string SchemaName() const;
+  std::string ObjectName() const;
+  TEditorPage ActivePage() const;
+  const TEditorKind& Kind() const { return kind_; }
+
+  // ---- TovForm ----
+  void ChangedIsNew() override;
+  void Compile(QObject* sender) override;
+  void Reload(QObject* sender) override;
+  void LoadWindowSize() override;
+  void SaveWindowSize() override;
+  void CodeAssist(int x, int y) override;
+
+  // ---- shared handlers ----
+  void actDeleteExecute();
+  // False keeps the current page.
+  bool pagObjectChanging();
+  void pagObjectChange();
+
+  QToolBar* tolCmd = nullptr;
+  QWidget* pnlName = nullptr;
+  TovComboBox* cmbSchema = nullptr;
+  TovStrEdit* txtName = nullptr;
+  QTabWidget* pagObject = nullptr;
+  QWidget* tabDefine = nullptr;
+  QWidget* tabSource = nullptr;
+  TovMemo* txtSource = nullptr;
+  QAction* actCompile = nullptr;
+  QAction* actRefresh = nullptr;
+  QAction* actDelete = nullptr;
+  QAction* actExit = nullptr;
+  TovSQLQuery qrySQL;
+
+ protected:
+  // Reads the object into the controls; false when it does not exist.
+  virtual bool LoadObject() = 0;
+  // The object's CREATE text as the source page shows it.
+  virtual std::vector<std::string> SourceLines() = 0;
+  // The statements of a compile on `page`, each followed by a separator line.
+  virtual std::vector<std::string> BuildStatements(TEditorPage page) = 0;
+  // The editor's own checks after schema and name; false ends the compile
+  // (the check showed its message).
+  virtual bool CheckDefinition() { return true; }
+  virtual TCompileVariant Variant() const { return TCompileVariant::Previewed; }
+  virtual TCascadeOffer CascadeOffer() const { return TCascadeOffer::None; }
+
+  // Adds a page of the editor's own; the definition and source pages exist.
+  void AddPage(TEditorPage page, QWidget* widget, const std::string& caption);
+  // Marks the window changed on any edit of the control.
+  void WatchChanges(QWidget* control);
+  void MarkChanged();
+  // Reloads the active page: the object, the source text, Changed cleared.
+  void LoadActivePage();
+
+ private:
+  void setupUi();
+  // actCompileUpdate and actDeleteUpdate: compile while changed or on the
+  // source page, delete an object that exists.
+  void UpdateActions();
+  void ActivatePage(TEditorPage page);
+  void PageIndexChanged(int index);
+  void CompileWith(const std::vector<std::string>& list);
+  bool CheckNames();
+
+  TEditorKind kind_;
+  TPageModes pageModes_;
+  std::map<TEditorPage, QWidget*> pages_;
+  int currentIndex_ = 0;
+  bool switching_ = false;
+};
+
+template <class T>
+TovForm* TovObjectEditor::CreateEditor(TovConnectionWindow& owner, const TOpenArgs& args) {
+  if (!args.Name.empty()) {
+    const std::string caption =
+        EditorCaption(T::kKind, args.Schema, args.Name, CaptionDataSource(owner, T::kKind), false);
+    if (TovMainWindow* main = ControlOptionsWindow())
+      for (QWidget* window : main->ChildWindows())
+        if (qobject_cast<T*>(window) && window->windowTitle().toStdString() == caption) {
+          ShowTwin(*window);
+          throw EAbort();
+        }
+  }
+  auto* form = new T(owner);
+  try {
+    form->OpenEditor(args);
+  } catch (...) {
+    form->Discard();
+    throw;
+  }
+  return form;
+}
+
+template <class T>
+void TovObjectEditor::CreateScript(TovConnectionWindow& owner, const TScriptArgs& args, std::ostream& stream) {
+  auto* form = new T(owner);
+  try {
+    form->WriteScript(args, stream);
+  } catch (...) {
+    form->Discard();
+    throw;
+  }
+  form->Discard();
+}

@@ -1,0 +1,11 @@
+#include "objedit/objregister.h"
+
+#include "app/core/ovddlhooks.h"
+#include "objedit/fddlexec.h"
+#include "objedit/fddlpreview.h"
+
+void RegisterObjEdit() {
+  SetShowDDLPreview(&TfrmDDLPreview::Execute);
+  SetRunDDLExec(&TfrmDDLExec::Run);
+  SetWaitDDLExec(&TfrmDDLExec::Wait);
+}

@@ -1,0 +1,23 @@
+// objwindows: what the preview, execution and chooser windows share: the
+// main window they are owned by and centred on, and their bounds kept under
+// GUI\<key> in the program's registry root.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+// The main window, or none before it exists.
+QWidget* MainFormWidget();
+// Centres the window on the main window.
+void CentreOnMainForm(QWidget& window);
+// Reads "Left", "Top", "Width" and "Height" under GUI\<key> when the key
+// exists; a missing value keeps the window's own.
+void LoadFormBounds(QWidget& window, const std::string& key);
+// Writes them, creating the key when missing.
+void SaveFormBounds(const QWidget& window, const std::string& key);
+
+// Runs a handler as the application runs one: an exception shows its
+// message with the error icon, the silent abort shows nothing.
+void RunHandler(const std::function<void()>& handler);

@@ -1,0 +1,53 @@
+// The stand-in's catalogue upkeep: after each DDL statement of a session the
+// catalogue again says what the schemas hold. What SQLite holds (tables,
+// views, indexes) is described once it exists; the rows of a dropped object
+// go with it. Routines, triggers and sequences live in the catalogue alone,
+// so their DROP statements are run here and never reach SQLite.
+#pragma once
+
+#include <QSqlDatabase>
+
+#include <string>
+
+#include "standin/symfoware/catalogue.h"
+
+namespace symfoware {
+
+class CatalogueUpkeep {
+ public:
+  // What a DROP of one kind of object finds and removes.
+  struct Kind;
+
+  // For a session whose catalogue is already true.
+  explicit CatalogueUpkeep(QSqlDatabase& db);
+
+  // Runs `sql` when it is a DROP of a table, view, procedure, function,
+  // trigger, sequence or index storage structure (DSO), with or without
+  // CASCADE, and returns true; false for any other statement. A missing
+  // object, or a table or view that a view uses while CASCADE is absent,
+  // raises SqlError in the server's words and changes nothing.
+  bool Drop(const std::string& sql);
+
+  // After a statement SQLite ran: a CREATE or ALTER gets what it made
+  // described.
+  void Executed(const std::string& sql);
+
+ private:
+  struct Found {
+    long long code;
+    QString schema;
+    QString name;
+  };
+  Found Find(const Kind& kind, const QString& schema, const QString& name);
+  void DropInSqlite(const Kind& kind, const Found& object, bool cascade);
+  void RemoveRows(const Kind& kind, const Found& object);
+  void RemoveIndexesAndTriggersOf(long long tableCode);
+  void Settle();
+
+  QSqlDatabase& db_;
+  long long dbCode_ = 0;
+  std::string dbName_;
+  TDescribedUpTo described_;
+};
+
+}  // namespace symfoware

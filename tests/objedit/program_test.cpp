@@ -1,0 +1,82 @@
+// The editors as the running program reaches them: 定義情報 on a name
+// selected in an SQL window opens the editor registered for the object's
+// kind, and its compile goes through the preview and the execution window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+
+#include "app/core/ovddlhooks.h"
+#include "app/fmainact.h"
+#include "editor/ovmemo.h"
+#include "objedit/fddlexec.h"
+#include "objedit/fddlpreview.h"
+#include "sqlwork/fsql.h"
+#include "sqlwork/sqlregister.h"
+#include "tests/objedit/objedit_fixture.h"
+#include "tests/objedit/test_editor.h"
+#include "tests/platform/whenshown.h"
+#include "ui/ovstdctl.h"
+
+namespace testing_objedit {
+namespace {
+
+class ProgramTest : public ObjEditTest {
+ protected:
+  ProgramTest() {
+    // The registration order of the program, the test editor after it.
+    ClearActionHandlers();
+    RegisterUi(*main);
+    RegisterSqlWork();
+    RegisterObjEdit();
+    RegisterTestEditor();
+  }
+};
+
+TEST_F(ProgramTest, RegistrationInstallsTheDDLWindows) {
+  EXPECT_TRUE(ShowDDLPreviewInstalled());
+  EXPECT_TRUE(RunDDLExecInstalled());
+  EXPECT_TRUE(WaitDDLExecInstalled());
+}
+
+TEST_F(ProgramTest, DefinitionOfASelectedNameOpensItsEditorWhichCompilesThroughBothWindows) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE TABLE S1.T1 (C1 CHAR(4))");
+  main->actMain->Action("actViewSQL")->trigger();
+  const std::vector<TfrmSQL*> sqlWindows = Windows<TfrmSQL>();
+  ASSERT_EQ(sqlWindows.size(), 1u);
+  TfrmSQL* sql = sqlWindows.front();
+  sql->txtSQL->Lines().SetTextStr("S1.T1");
+  sql->txtSQL->setFocus();
+  sql->txtSQL->SelectAll();
+  QApplication::processEvents();
+  main->actMain->Action("actEditOpen")->trigger();
+  const std::vector<TfrmTestEditor*> editors = Windows<TfrmTestEditor>();
+  ASSERT_EQ(editors.size(), 1u);
+  TfrmTestEditor* editor = editors.front();
+  EXPECT_EQ(editor->windowTitle().toStdString(), "TABLE - S1.T1 @ ORVTEST");
+
+  AppOption.ShowDDL = true;
+  AppOption.CloseDDL = true;
+  Edit(*editor->txtColumns, "C1 CHAR(4), C2 INTEGER");
+  Lines previewed;
+  testing_support::WhenShown<TfrmDDLPreview>([&](TfrmDDLPreview& preview) {
+    for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
+    preview.btnOK->click();
+  });
+  symfoware::ClearStatementJournal();
+  editor->actCompile->trigger();
+  EXPECT_EQ(previewed, (Lines{"DROP TABLE S1.T1 CASCADE", ";", "CREATE TABLE S1.T1 (C1 CHAR(4), C2 INTEGER)", ";"}));
+  EXPECT_TRUE(TfrmDDLExec::Windows().empty());
+  EXPECT_TRUE(main->isEnabled());
+  EXPECT_EQ(Journal(), (Lines{"DROP TABLE S1.T1 CASCADE", "CREATE TABLE S1.T1 (C1 CHAR(4), C2 INTEGER)"}));
+  EXPECT_EQ(Value(*connection,
+                  "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_COLUMN C, RDBII_SYSTEM.RDBII_TABLE T "
+                  "WHERE C.TABLE_CODE = T.TABLE_CODE AND T.SCHEMA_NAME = 'S1' AND T.TABLE_NAME = 'T1'"),
+            "2");
+  EXPECT_FALSE(editor->Changed);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+}  // namespace
+}  // namespace testing_objedit

@@ -1,0 +1,256 @@
+// DDL run as orv runs it (intercepted or executed, then reported to the
+// session): the catalogue after it, and the failures a test asks for.
+#include <gtest/gtest.h>
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "odbc_fixture.h"
+#include "standin/symfoware/standin.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows Query(platform::SqlSession& session, const std::string& sql) {
+  QSqlQuery q(session.Database());
+  if (!q.exec(QString::fromStdString(sql))) throw platform::SqlError(platform::SqlErrorText(q.lastError()));
+  Rows rows;
+  while (q.next()) {
+    std::vector<std::string> row;
+    for (int i = 0; i < q.record().count(); ++i) row.push_back(q.value(i).toString().toStdString());
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// As the program's query runs a statement without values.
+void RunDdl(platform::SqlSession& session, const std::string& sql) {
+  const std::string text = session.Rewrite(sql);
+  if (session.Intercept(text)) return;
+  QSqlQuery q(session.Database());
+  const bool ok = q.exec(QString::fromStdString(text));
+  session.Executed(sql, {}, q);
+  if (!ok) throw platform::SqlError(session.ErrorText(q.lastError()));
+}
+
+std::string ErrorOf(platform::SqlSession& session, const std::string& sql) {
+  try {
+    RunDdl(session, sql);
+  } catch (const platform::SqlError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Names of the objects of schema S1 in the catalogue, by kind, and of the
+// tables and views SQLite holds there.
+Rows CatalogueObjects(platform::SqlSession& session) {
+  return Query(session,
+               "SELECT OBJECT_TYPE, OBJECT_NAME FROM ALL_OBJECTS WHERE OWNER = 'S1' "
+               "UNION ALL SELECT 'INDEX', INDEX_DSO_NAME FROM RDBII_SYSTEM.RDBII_INDEX "
+               "UNION ALL SELECT 'SQLITE', name FROM S1.sqlite_master WHERE type IN ('table', 'view', 'index') "
+               "ORDER BY 1, 2");
+}
+
+// Catalogue rows that still carry a code no object has any more.
+Rows OrphanRows(platform::SqlSession& session) {
+  return Query(session,
+               "SELECT 'COLUMN', COLUMN_NAME FROM RDBII_SYSTEM.RDBII_COLUMN WHERE TABLE_CODE NOT IN "
+               "(SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE) "
+               "UNION ALL SELECT 'USAGE', LIST_TYPE FROM RDBII_SYSTEM.RDBII_COLUMN_USAGE WHERE TABLE_CODE NOT IN "
+               "(SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE) OR (LIST_TYPE = 'I' AND OBJECT_CODE NOT IN "
+               "(SELECT INDEX_DSO_CODE FROM RDBII_SYSTEM.RDBII_INDEX)) "
+               "UNION ALL SELECT 'PRIVILEGE', PRIVILEGE_TYPE FROM RDBII_SYSTEM.RDBII_PRIVILEGES WHERE TABLE_CODE NOT IN "
+               "(SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE UNION SELECT PROCEDURE_CODE FROM "
+               "RDBII_SYSTEM.RDBII_PROC UNION SELECT TRIG_CODE FROM RDBII_SYSTEM.RDBII_TRIGGER UNION SELECT "
+               "SEQUENCE_CODE FROM RDBII_SYSTEM.RDBII_SEQUENCE) "
+               "UNION ALL SELECT 'DESCRIPTION', DESC_TYPE FROM RDBII_SYSTEM.RDBII_DESCRIPTION WHERE OBJECT_CODE NOT IN "
+               "(SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE UNION SELECT PROCEDURE_CODE FROM "
+               "RDBII_SYSTEM.RDBII_PROC) "
+               "UNION ALL SELECT 'PROC_COL', COLUMN_NAME FROM RDBII_SYSTEM.RDBII_PROC_COL WHERE PROCEDURE_CODE NOT IN "
+               "(SELECT PROCEDURE_CODE FROM RDBII_SYSTEM.RDBII_PROC) "
+               "UNION ALL SELECT 'SEQ_VALUE', SEQ_NUM FROM RDBII_SYSTEM.RDBII_OBJECT_SEQ WHERE SEQ_CODE NOT IN "
+               "(SELECT SEQUENCE_CODE FROM RDBII_SYSTEM.RDBII_SEQUENCE) "
+               "UNION ALL SELECT 'DSI', NAME FROM RDBII_SYSTEM.RDBII_DSI_STATUS WHERE TABLE_NAME NOT IN "
+               "(SELECT TABLE_NAME FROM RDBII_SYSTEM.RDBII_TABLE)");
+}
+
+// Schema S1 with tables T1 (a key, an index, a storage row and two views
+// over it, one on the other) and T2 (a trigger on it), a procedure, a
+// function and a sequence with its current value. Routines, triggers and
+// sequences exist in the catalogue alone, as the sample writes them.
+class UpkeepTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    odbc_.CreateStandin("ADMIN", "secret");
+    session_ = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+    for (const char* sql : {
+             "CREATE SCHEMA S1",
+             "CREATE TABLE S1.T1 (C1 CHAR(4) NOT NULL PRIMARY KEY, C2 INTEGER)",
+             "CREATE TABLE S1.T2 (K INTEGER)",
+             "CREATE INDEX S1.I1 ON T1 (C2)",
+             "CREATE VIEW S1.V1 AS SELECT C1, C2 FROM T1",
+             "CREATE VIEW S1.V2 AS SELECT C1 FROM V1",
+             "INSERT INTO S1.T1 VALUES ('A', 1)",
+         })
+      RunDdl(*session_, sql);
+    const std::string schema =
+        " FROM RDBII_SYSTEM.RDBII_SCHEMA S WHERE S.SCHEMA_NAME = 'S1'";
+    for (const std::string& sql : std::vector<std::string>{
+             "INSERT INTO RDBII_SYSTEM.RDBII_PROC SELECT S.DB_CODE, S.DB_NAME, S.SCHEMA_CODE, 'S1', 901, 'P1', "
+             "'ADMIN', 1, 0, ''" + schema,
+             "INSERT INTO RDBII_SYSTEM.RDBII_PROC SELECT S.DB_CODE, S.DB_NAME, S.SCHEMA_CODE, 'S1', 902, 'F1', "
+             "'ADMIN', 2, 0, ''" + schema,
+             "INSERT INTO RDBII_SYSTEM.RDBII_PROC_COL SELECT S.DB_CODE, S.SCHEMA_CODE, 901, 1, 'A', 1, 6, 'YES', "
+             "NULL, NULL, NULL" + schema,
+             "INSERT INTO RDBII_SYSTEM.RDBII_DESCRIPTION SELECT S.DB_CODE, S.SCHEMA_CODE, 901, 'P', 'BEGIN END'" +
+                 schema,
+             "INSERT INTO RDBII_SYSTEM.RDBII_TRIGGER (TRIG_DB_CODE, TRIG_SCHEMA_NAME, TRIG_CODE, TRIG_NAME, "
+             "EVENT_OBJ_TBL_CODE) SELECT S.DB_CODE, 'S1', 903, 'TR1', T.TABLE_CODE FROM RDBII_SYSTEM.RDBII_SCHEMA S, "
+             "RDBII_SYSTEM.RDBII_TABLE T WHERE S.SCHEMA_NAME = 'S1' AND T.TABLE_NAME = 'T2'",
+             "INSERT INTO RDBII_SYSTEM.RDBII_SEQUENCE (DB_CODE, SCHEMA_NAME, SEQUENCE_CODE, SEQUENCE_NAME) "
+             "SELECT S.DB_CODE, 'S1', 904, 'SQ1'" + schema,
+             "INSERT INTO RDBII_SYSTEM.RDBII_OBJECT_SEQ SELECT S.DB_CODE, 904, 7" + schema,
+             "INSERT INTO RDBII_SYSTEM.RDBII_PRIVILEGES SELECT 'ADMIN', 'ADMIN', S.DB_CODE, S.SCHEMA_CODE, C.CODE, "
+             "'PR', 'EXECUTE', 'YES' FROM RDBII_SYSTEM.RDBII_SCHEMA S, (SELECT 901 CODE UNION SELECT 902 UNION "
+             "SELECT 903 UNION SELECT 904) C WHERE S.SCHEMA_NAME = 'S1'",
+             "INSERT INTO RDBII_SYSTEM.RDBII_DSI_STATUS SELECT S.DB_CODE, 'ORVTEST', 'S1', 'T1', 'I1', 'I1_DSI', 1, "
+             "'I'" + schema,
+         })
+      Query(*session_, sql);
+    symfoware::ClearStatementJournal();
+  }
+
+  testing_odbc::OdbcFixture odbc_;
+  std::unique_ptr<platform::SqlSession> session_;
+};
+
+TEST_F(UpkeepTest, DescribesWhatIsCreatedAndForgetsWhatIsDropped) {
+  EXPECT_EQ(CatalogueObjects(*session_),
+            (Rows{{"FUNCTION", "F1"}, {"INDEX", "I1"}, {"PROCEDURE", "P1"}, {"SEQUENCE", "SQ1"}, {"SQLITE", "I1"},
+                  {"SQLITE", "T1"}, {"SQLITE", "T2"}, {"SQLITE", "V1"}, {"SQLITE", "V2"},
+                  {"SQLITE", "sqlite_autoindex_T1_1"}, {"TABLE", "T1"}, {"TABLE", "T2"}, {"TRIGGER", "TR1"},
+                  {"VIEW", "V1"}, {"VIEW", "V2"}}));
+  EXPECT_EQ(Query(*session_,
+                  "SELECT C.COLUMN_NAME, C.NULLABLE FROM RDBII_SYSTEM.RDBII_COLUMN C, RDBII_SYSTEM.RDBII_TABLE T "
+                  "WHERE C.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'T1' ORDER BY C.ORDINAL_POSITION"),
+            (Rows{{"C1", "NO"}, {"C2", "YES"}}));
+
+  // Each statement leaves exactly what remains, and never a row whose
+  // object is gone. Every case starts from the fixture again.
+  struct Case {
+    const char* statement;
+    Rows gone;
+  };
+  const Case cases[] = {
+      {"DROP TABLE S1.T1 CASCADE",
+       {{"INDEX", "I1"}, {"SQLITE", "I1"}, {"SQLITE", "T1"}, {"SQLITE", "V1"}, {"SQLITE", "V2"},
+        {"SQLITE", "sqlite_autoindex_T1_1"}, {"TABLE", "T1"}, {"VIEW", "V1"}, {"VIEW", "V2"}}},
+      {"DROP VIEW S1.V1 CASCADE", {{"SQLITE", "V1"}, {"SQLITE", "V2"}, {"VIEW", "V1"}, {"VIEW", "V2"}}},
+      {"drop view s1.\"V2\"", {{"SQLITE", "V2"}, {"VIEW", "V2"}}},
+      {"DROP TABLE S1.T2;", {{"SQLITE", "T2"}, {"TABLE", "T2"}, {"TRIGGER", "TR1"}}},
+      {"DROP DSO I1 CASCADE", {{"INDEX", "I1"}, {"SQLITE", "I1"}}},
+      {"DROP PROCEDURE S1.P1", {{"PROCEDURE", "P1"}}},
+      {"DROP FUNCTION S1.F1 CASCADE", {{"FUNCTION", "F1"}}},
+      {"DROP TRIGGER S1.TR1", {{"TRIGGER", "TR1"}}},
+      {"DROP SEQUENCE S1.SQ1", {{"SEQUENCE", "SQ1"}}},
+  };
+  const Rows before = CatalogueObjects(*session_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statement);
+    Query(*session_, "SAVEPOINT CASE_START");
+    RunDdl(*session_, c.statement);
+    Rows expected;
+    for (const auto& row : before)
+      if (std::find(c.gone.begin(), c.gone.end(), row) == c.gone.end()) expected.push_back(row);
+    EXPECT_EQ(CatalogueObjects(*session_), expected);
+    EXPECT_EQ(OrphanRows(*session_), Rows{});
+    Query(*session_, "ROLLBACK TO CASE_START");
+    Query(*session_, "RELEASE CASE_START");
+  }
+  EXPECT_EQ(CatalogueObjects(*session_), before);
+}
+
+TEST_F(UpkeepTest, RefusesWhatTheServerRefusesAndChangesNothing) {
+  const Rows before = CatalogueObjects(*session_);
+  struct Case {
+    const char* statement;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"DROP TABLE S1.T1", "JYP9004E ビューから参照されているため削除できません: S1.V1"},
+      {"DROP VIEW S1.V1", "JYP9004E ビューから参照されているため削除できません: S1.V2"},
+      {"DROP TABLE S1.NONE", "JYP9003E 削除するオブジェクトが存在しません: S1.NONE"},
+      {"DROP TABLE S1.V1 CASCADE", "JYP9003E 削除するオブジェクトが存在しません: S1.V1"},
+      {"DROP PROCEDURE S1.F1", "JYP9003E 削除するオブジェクトが存在しません: S1.F1"},
+      {"DROP TRIGGER TR2", "JYP9003E 削除するオブジェクトが存在しません: TR2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statement);
+    EXPECT_NE(ErrorOf(*session_, c.statement).find(c.error), std::string::npos) << ErrorOf(*session_, c.statement);
+    EXPECT_EQ(CatalogueObjects(*session_), before);
+    // The refusal is journalled with its message, as a failed statement is.
+    const std::vector<symfoware::TJournalEntry> journal = symfoware::StatementJournal();
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(journal.back().Statement, c.statement);
+    EXPECT_NE(journal.back().Error.find(c.error), std::string::npos);
+  }
+  EXPECT_EQ(Query(*session_, "SELECT C1 FROM S1.V2"), (Rows{{"A"}}));
+}
+
+TEST_F(UpkeepTest, ATableMadeAgainAfterADropIsDescribedAnewAndCopiesTakeRowsOnly) {
+  // The new tables take the sqlite_master rows the dropped objects left.
+  RunDdl(*session_, "DROP VIEW S1.V2");
+  RunDdl(*session_, "DROP TABLE S1.T2");
+  RunDdl(*session_, "CREATE TABLE S1.T2 (A CHAR(2), B INTEGER)");
+  RunDdl(*session_, "CREATE TABLE S1.T3 (C1 CHAR(4), C2 INTEGER)");
+  RunDdl(*session_, "INSERT INTO S1.T3 SELECT * FROM S1.T1");
+  EXPECT_EQ(Query(*session_,
+                  "SELECT T.TABLE_NAME, C.COLUMN_NAME FROM RDBII_SYSTEM.RDBII_TABLE T, RDBII_SYSTEM.RDBII_COLUMN C "
+                  "WHERE C.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME IN ('T2', 'T3') "
+                  "ORDER BY T.TABLE_NAME, C.ORDINAL_POSITION"),
+            (Rows{{"T2", "A"}, {"T2", "B"}, {"T3", "C1"}, {"T3", "C2"}}));
+  EXPECT_EQ(Query(*session_, "SELECT C1, C2 FROM S1.T3"), (Rows{{"A", "1"}}));
+  EXPECT_EQ(symfoware::StatementJournal().at(4).RowsAffected, 1);
+  EXPECT_EQ(OrphanRows(*session_), Rows{});
+  // The catalogue's own objects change without being described.
+  RunDdl(*session_, "ALTER TABLE RDBII_SYSTEM.RDBII_SCHEMA RENAME TO RDBII_SCHEMA_AWAY");
+  RunDdl(*session_, "ALTER TABLE RDBII_SYSTEM.RDBII_SCHEMA_AWAY RENAME TO RDBII_SCHEMA");
+  RunDdl(*session_, "DROP VIEW RDBII_SYSTEM.SCHEMATA");
+}
+
+TEST_F(UpkeepTest, ARolledBackDropLeavesObjectAndRows) {
+  Query(*session_, "BEGIN");
+  RunDdl(*session_, "DROP TABLE S1.T1 CASCADE");
+  RunDdl(*session_, "DROP SEQUENCE S1.SQ1");
+  Query(*session_, "ROLLBACK");
+  EXPECT_EQ(Query(*session_, "SELECT C1 FROM S1.V2"), (Rows{{"A"}}));
+  EXPECT_EQ(Query(*session_,
+                  "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME IN ('T1', 'V1', 'V2') UNION ALL "
+                  "SELECT SEQ_NUM FROM RDBII_SYSTEM.RDBII_OBJECT_SEQ"),
+            (Rows{{"3"}, {"7"}}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UpkeepTest, ChosenStatementsFailWithTheGivenMessageUntilCleared) {
+  symfoware::FailStatementAt(1, "JYP2001E first");
+  symfoware::FailStatementsMatching("^drop\\s+view", "JYP2002E second");
+  RunDdl(*session_, "CREATE TABLE S1.T3 (A INTEGER)");
+  EXPECT_EQ(ErrorOf(*session_, "CREATE TABLE S1.T4 (A INTEGER)"), "JYP2001E first");
+  EXPECT_EQ(ErrorOf(*session_, "DROP VIEW S1.V2"), "JYP2002E second");
+  symfoware::ClearStatementFailures();
+  RunDdl(*session_, "DROP VIEW S1.V2");
+  std::vector<std::string> journal;
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal()) journal.push_back(e.Error);
+  EXPECT_EQ(journal, (std::vector<std::string>{"", "JYP2001E first", "JYP2002E second", ""}));
+  // What failed did not run.
+  EXPECT_EQ(Query(*session_, "SELECT name FROM S1.sqlite_master WHERE name IN ('T3', 'T4', 'V2')"),
+            Rows{{"T3"}});
+}
+
+}  // namespace
