@@ -22,7 +22,9 @@
 #include <sstream>
 
 #include "app/core/fmainactcore.h"
+#include "app/core/ovddlhooks.h"
 #include "app/core/ovkinds.h"
+#include "app/core/ovmsg.h"
 #include "app/core/ovmainwin.h"
 #include "app/core/ovreg.h"
 #include "app/core/ovrunner.h"
@@ -45,6 +47,9 @@ constexpr const char* kIgnoreDeleteErrors = "削除時のエラーを無視す�
 constexpr const char* kCascadeOption = "CASCADE オプション";
 constexpr const char* kDeleted = "オブジェクトが削除されました。";
 constexpr const char* kGrepDone = "検索を完了しました。";
+constexpr const char* kNewNamePrompt = "新規オブジェクト名";
+constexpr const char* kIncludeIndexes = "インデックスも含める";
+constexpr const char* kIncludeData = "テーブルデータも含める";
 constexpr const char* kPrintTitle = "選択したオブジェクト";
 constexpr const char* kStatusSql =
     "SELECT STATUS FROM ALL_OBJECTS WHERE OWNER = :OWNER AND OBJECT_NAME = :NAME AND OBJECT_TYPE = :TYPE";
@@ -93,7 +98,11 @@ TObjectItem ItemOf(const QTreeWidgetItem& item) {
 class ListSelection : public TSelectionList {
  public:
   explicit ListSelection(QTreeWidget& list) : list_(list) {}
-  int SelectedCount() const override { return static_cast<int>(list_.selectedItems().size()); }
+  int SelectedCount() const override {
+    int count = 0;
+    for (int i = 0; i < list_.topLevelItemCount(); ++i) count += list_.topLevelItem(i)->isSelected() ? 1 : 0;
+    return count;
+  }
   int NextSelected(int from) const override {
     for (int i = std::max(from, 0); i < list_.topLevelItemCount(); ++i)
       if (list_.topLevelItem(i)->isSelected()) return i;
@@ -200,7 +209,7 @@ void TfrmObject::setupCommands() {
   disconnect(newAction, &QAction::triggered, this, nullptr);
   connect(newAction, &QAction::triggered, this, [this, newAction] { actNewExecute(newAction); });
   AddAction("actCopy", "コピー(&C)", [this] { actCopyExecute(); });
-  AddAction("actPaste", "貼り付け(&V)", [] {});
+  AddAction("actPaste", "貼り付け(&V)", [this] { actPasteExecute(); });
   AddAction("actDelete", "削除(&D)", [this] { actDeleteExecute(); });
   AddAction("actOpen", "開く(&O)", [this] { actOpenExecute(); });
   AddAction("actOpenDefine", "定義情報を開く", [this] { actOpenDefineExecute(); });
@@ -312,14 +321,14 @@ TObjectMenuInput TfrmObject::MenuInput() const {
   in.TreeSort = AppOption.TreeSort;
   in.CatalogLevel = CatalogLevel;
   in.Remote = Remote;
-  in.LevelReduced = LevelReduced;
+  in.LevelReduced = LevelReduced();
   in.Copied = !CopiedObjects.empty();
   in.ReportEntries = !mnuReport->actions().isEmpty();
   in.CommandEntries = !mnuCommand->actions().isEmpty();
   in.Registered = [](const std::string& name) {
     if (name == kScriptOutputHook) return static_cast<bool>(ScriptOutputDialog());
     if (name == kGrepHook) return static_cast<bool>(GrepDialog());
-    if (name == kPasteWindows) return false;
+    if (name == kPasteWindows) return ShowDDLPreviewInstalled() && RunDDLExecInstalled() && WaitDDLExecInstalled();
     if (const std::optional<int> kind = EditorKindOf(name)) return EditorRegistered(*kind);
     return ActionHandler(name) != nullptr;
   };
@@ -557,6 +566,39 @@ void TfrmObject::actCopyExecute() {
     names += (names.empty() ? "" : kLineBreak) + item.Name;
   }
   QApplication::clipboard()->setText(Q(names));
+}
+
+void TfrmObject::actPasteExecute() {
+  if (CopiedObjects.empty()) return;
+  const QTreeWidgetItem* node = lstTree->currentItem();
+  const bool schemaNode = node && (ItemImage(*node) == kImageSchema || ItemImage(*node) == kImageLoginSchema);
+  const std::string target =
+      PasteTargetSchema(TreeSelectionOf(*lstTree), schemaNode, AppOption.TreeSort, DataModule->GetUserName());
+  const TScriptOption saved = ScriptOption;
+  AtExit restore([&saved] { ScriptOption = saved; });
+  // The records as they were when the paste began.
+  const std::vector<TCopyObjectList> records = CopiedObjects;
+  for (const TCopyObjectList& record : records) {
+    const bool table = record.ObjectType == okTable;
+    std::string newName = record.ObjectName;
+    TCheckList checks;
+    if (table) checks = {{kIncludeIndexes, true}, {kIncludeData, true}};
+    if (!InputDialog(kApplicationTitle, kNewNamePrompt, newName, false, checks)) return;
+    ScriptOption.Schema = kSchemaAlways;
+    ScriptOption.Insert = false;
+    ScriptOption.Index = table && checks.front().checked;
+    std::ostringstream ddl;
+    GenerateDDL(record.ObjectType, record.Schema, record.ObjectName, ddl, target, newName);
+    std::vector<std::string> lines = LinesOf(ddl.str());
+    if (lines.empty()) continue;
+    lines = PasteLines(std::move(lines), record, target, newName, table && checks.back().checked);
+    // The execution window reports statement errors itself.
+    try {
+      if (ShowDDLPreview(lines, target, newName)) RunDDLExecAndWait(*this, lines);
+    } catch (...) {
+    }
+  }
+  SendFormMessage(this, kMsgReload);
 }
 
 void TfrmObject::actDeleteExecute() {

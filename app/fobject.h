@@ -136,6 +136,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void actSynonymExecute();
   void actCrossExecute();
   void actCopyExecute();
+  void actPasteExecute();
   void actDeleteExecute();
   void actAddWorkSpaceExecute();
   void actGrepExecute();

@@ -21,10 +21,12 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 #include "app/appregister.h"
 #include "app/core/fmainactcore.h"
 #include "app/core/fobjcmdcore.h"
+#include "app/core/ovddlhooks.h"
 #include "app/core/ovkinds.h"
 #include "app/core/ovreg.h"
 #include "app/core/workspacecore.h"
@@ -270,6 +272,119 @@ TEST_F(CommandsTest, DeleteDropsQualifiedAndKeepsWhatFailed) {
   Trigger(window, "actDelete");
   EXPECT_TRUE(symfoware::StatementJournal().empty());
   EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+// The stand-in refuses to drop a table a view uses; errors ignored, the
+// second pass drops it once the view is gone.
+TEST_F(CommandsTest, DeleteRetriesDependenciesInPassesAndQualifiesIndexes) {
+  TfrmObject* window = Logon();
+  const auto add = [&](const char* name, const char* schema, int kind) {
+    auto* item = new QTreeWidgetItem(window->lstObject, {name, schema, QString::fromStdString(ObjectKindName(kind))});
+    SetItemImage(*item, kind);
+    item->setSelected(true);
+  };
+  const auto drops = [] {
+    Lines statements;
+    for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
+      if (e.Statement.rfind("DROP", 0) == 0) statements.push_back(e.Statement + (e.Error.empty() ? "" : " (failed)"));
+    return statements;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::tuple<const char*, const char*, int>> items;
+    std::vector<bool> checks;  // ignore errors, CASCADE
+    Lines statements;
+    Lines left;
+    bool closing;
+  };
+  const std::vector<Case> cases = {
+      {"table and its view, errors ignored",
+       {{"ORDERS", "SALES", okTable}, {"CUSTOMER_ORDERS", "SALES", okView}},
+       {true, false},
+       {"DROP TABLE SALES.ORDERS (failed)", "DROP VIEW SALES.CUSTOMER_ORDERS", "DROP TABLE SALES.ORDERS"},
+       {},
+       true},
+      {"an error left at the end",
+       {{"DEPT", "HR", okTable}, {"GHOST", "HR", okTable}},
+       {true, false},
+       {"DROP TABLE HR.DEPT (failed)", "DROP TABLE HR.GHOST (failed)"},
+       {"DEPT", "GHOST"},
+       false},
+      {"the index of its own schema",
+       {{"ORDERS_CUST", "HR", okIndex}},
+       {},
+       {"DROP DSO HR.ORDERS_CUST CASCADE"},
+       {},
+       true},
+  };
+  window->ExecSQL("CREATE INDEX HR.ORDERS_CUST ON EMPLOYEE (DEPT_NO)");
+  window->ExecSQL("CREATE INDEX STOCK.ORDERS_CUST ON ITEM (PRICE)");
+  Show(window, "SALES", "TABLE");
+  for (const Case& c : cases) {
+    window->lstObject->clear();
+    for (const auto& [name, schema, kind] : c.items) add(name, schema, kind);
+    symfoware::ClearStatementJournal();
+    env.Dialogs().QueueMessage(IDYES, c.checks);
+    env.Dialogs().QueueMessage(IDOK);
+    Trigger(window, "actDelete");
+    EXPECT_EQ(drops(), c.statements) << c.what;
+    EXPECT_EQ(Names(*window->lstObject, true), c.left) << c.what;
+    const Lines boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u) << c.what;
+    EXPECT_EQ(boxes[1] == "オブジェクトが削除されました。", c.closing) << c.what << ": " << boxes[1];
+  }
+  // The other schema's index of that name is still there.
+  Show(window, "STOCK", "INDEX");
+  EXPECT_EQ(Names(*window->lstObject, false), Lines{"ORDERS_CUST"});
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+TEST_F(CommandsTest, PasteRenamesIntoTheTargetSchemaThenReloads) {
+  TfrmObject* window = Logon();
+  std::vector<Lines> previewed;
+  std::vector<TScriptOption> during;
+  RegisterObjectEditor(okTable, nullptr, [&](TovConnectionWindow&, const TScriptArgs& args, std::ostream& stream) {
+    during.push_back(ScriptOption);
+    stream << "CREATE TABLE " << args.Schema << "." << args.Name << "\r\n(A INTEGER)\r\n";
+  });
+  SetShowDDLPreview([&](Lines& lines, const std::string&, const std::string&) {
+    previewed.push_back(lines);
+    return true;
+  });
+  Lines ran;
+  SetRunDDLExec([&](TovConnectionWindow&, Lines& lines) { ran.insert(ran.end(), lines.begin(), lines.end()); });
+  SetWaitDDLExec([] {});
+  Show(window, "STOCK", "TABLE", {"ITEM"});
+  Trigger(window, "actCopy");
+  Show(window, "HR", "TABLE", {});
+  window->lstTree->setCurrentItem(window->lstTree->currentItem()->parent());  // the schema node HR
+  ScriptOption.Insert = true;
+  ScriptOption.Schema = kSchemaUnlessOwner;
+  const TScriptOption before = ScriptOption;
+
+  // Cancel: nothing previewed, the settings as they were, no reload.
+  auto* marker = new QTreeWidgetItem(window->lstObject, {"MARKER"});
+  env.Dialogs().QueueInput({false, "", {}});
+  Trigger(window, "actPaste");
+  EXPECT_TRUE(previewed.empty());
+  EXPECT_EQ(ScriptOption, before);
+  EXPECT_EQ(window->lstObject->topLevelItem(window->lstObject->topLevelItemCount() - 1), marker);
+
+  env.Dialogs().QueueInput({true, "ITEM2", {false, true}});
+  Trigger(window, "actPaste");
+  ASSERT_EQ(env.Dialogs().inputs.back().prompt, "新規オブジェクト名");
+  EXPECT_EQ(env.Dialogs().inputs.back().value, "ITEM") << "offered: the copied name";
+  ASSERT_EQ(during.size(), 1u);
+  EXPECT_EQ(during[0].Schema, kSchemaAlways);
+  EXPECT_FALSE(during[0].Insert);
+  EXPECT_FALSE(during[0].Index) << "indexes not asked for";
+  EXPECT_EQ(ran, (Lines{"CREATE TABLE HR.ITEM2", "(A INTEGER)", "INSERT INTO HR.ITEM2 SELECT * FROM STOCK.ITEM"}));
+  EXPECT_EQ(ScriptOption, before);
+  const Lines after = Names(*window->lstObject, false);
+  EXPECT_EQ(std::count(after.begin(), after.end(), "MARKER"), 0) << "the list was reloaded";
+  SetShowDDLPreview(nullptr);
+  SetRunDDLExec(nullptr);
+  SetWaitDDLExec(nullptr);
 }
 
 TEST_F(CommandsTest, CopyPutsTheNamesOnTheClipboard) {
