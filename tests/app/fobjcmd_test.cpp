@@ -11,13 +11,16 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -44,6 +47,9 @@
 #include "tests/platform/testapp.h"
 #include "tests/standin/tools_sample.h"
 #include "ui/ovcomctrls.h"
+#include "ui/ovprinter.h"
+#include "ui/uiregister.h"
+#include "ui/zarurctl.h"
 
 namespace {
 
@@ -56,8 +62,18 @@ class RecordingEditor : public TovForm {
   TOpenArgs Args;
 };
 
+// What a drag of the list's selection does on arrival: enter, then drop.
+void DragOnto(const TovListView& list, QWidget& target) {
+  std::unique_ptr<QMimeData> data(list.DragMimeData());
+  QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&target, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(1, 1), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&target, &drop);
+}
+
 class CommandsTest : public ::testing::Test {
- protected:
+ public:
   CommandsTest() {
     TestApp();
     InitFolders();
@@ -523,15 +539,7 @@ TEST_F(CommandsTest, TreeButtonsAndTheSchemaFilter) {
 class WorkSpaceTest : public CommandsTest {
  protected:
   Lines Shown() const { return Names(*main->lstWorkSpace, false); }
-  void Drop(TfrmObject* window) {
-    std::unique_ptr<QMimeData> data(window->lstObject->DragMimeData());
-    QWidget* target = main->lstWorkSpace->viewport();
-    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-  }
+  void Drop(TfrmObject* window) { DragOnto(*window->lstObject, *main->lstWorkSpace->viewport()); }
   void SelectEntries(const Lines& titles) {
     for (int i = 0; i < main->lstWorkSpace->topLevelItemCount(); ++i) {
       QTreeWidgetItem* item = main->lstWorkSpace->topLevelItem(i);
@@ -606,6 +614,103 @@ TEST_F(WorkSpaceTest, DropsOpensRenamesDeletesAndFollowsTheOpenConnections) {
   Logon();
   EXPECT_EQ(Shown(), Lines{"受注"});
   EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The program's wiring: the registration routines fill every hook, the
+// logon opens the connection window with its menus, and the commands reach
+// the objects on the stand-in.
+TEST(ProgramWiring, LogonOpenDragReopenAndDeleteThroughTheRegistration) {
+  TestApp();
+  testing_tools::SampleDataSource sample;
+  testing_support::TempSettings env;
+  InitFolders();
+  ClearActionHandlers();
+  WorkSpaces.clear();
+  SaveWorkSpace();
+  TfrmMain main;
+  RegisterApp(main);
+  RegisterUi(main);
+  std::vector<TOpenArgs> opened;
+  RegisterObjectEditor(
+      okTable,
+      [&](TovConnectionWindow& owner, const TOpenArgs& args) -> TovForm* {
+        opened.push_back(args);
+        return new RecordingEditor(owner, args);
+      },
+      nullptr);
+  // The first paint asks for a logon; the dialog is closed, then the logon
+  // goes through it as the user's would.
+  std::function<void()> watch = [&] {
+    if (auto* dialog = qobject_cast<TfrmLogon*>(QApplication::activeModalWidget())) {
+      dialog->reject();
+      return;
+    }
+    QTimer::singleShot(1, watch);
+  };
+  QTimer::singleShot(0, watch);
+  main.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+  ASSERT_TRUE(TfrmLogon::LogonDatabase(testing_tools::kSampleDataSource, testing_tools::kSampleUser,
+                                       testing_tools::kSamplePassword, true, &main));
+  auto* window = qobject_cast<TfrmObject*>(main.CurrentConnection());
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->mnuTool->actions().front()->text().toStdString(), "オブジェクトリスト(&O)");
+  EXPECT_EQ(window->popTree->actions().size(), 7);
+
+  main.lstWorkSpace->hide();
+  QAction* view = main.findChild<QAction*>("mnuWorkSpace");
+  view->setChecked(false);
+  view->trigger();
+  EXPECT_FALSE(main.lstWorkSpace->isHidden());
+
+  // Double-click opens through the registered editor.
+  CommandsTest::Show(window, "SALES", "TABLE", {"ORDERS"});
+  QTreeWidgetItem* orders = window->lstObject->findItems("ORDERS", Qt::MatchExactly).front();
+  emit window->lstObject->itemDoubleClicked(orders, 0);
+  ASSERT_FALSE(opened.empty());
+  EXPECT_EQ(opened.back().Name, "ORDERS");
+
+  // Dragged from the real list onto the workspace, reopened from there.
+  orders->setSelected(true);  // the open deselected it
+  DragOnto(*window->lstObject, *main.lstWorkSpace->viewport());
+  ASSERT_EQ(main.lstWorkSpace->topLevelItemCount(), 1);
+  opened.clear();
+  main.lstWorkSpace->topLevelItem(0)->setSelected(true);
+  QTest::keyClick(main.lstWorkSpace, Qt::Key_Return);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].Schema, "SALES");
+
+  // The main window's new-object button reaches the connection window.
+  opened.clear();
+  main.actMain->ApplyConnectionState();
+  QToolButton* newTable = main.actMain->NewObjectButton("btnNewTable");
+  ASSERT_TRUE(newTable->isEnabled());
+  newTable->click();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].Name, "");
+
+  // Delete a table: the statement reaches the stand-in.
+  CommandsTest::Show(window, "STOCK", "TABLE", {"INVENTORY"});
+  symfoware::ClearStatementJournal();
+  env.Dialogs().QueueMessage(IDYES, {false});
+  env.Dialogs().QueueMessage(IDOK);
+  QTest::keyClick(window->lstObject, Qt::Key_Delete);
+  const std::vector<symfoware::TJournalEntry> journal = symfoware::StatementJournal();
+  EXPECT_TRUE(std::any_of(journal.begin(), journal.end(), [](const symfoware::TJournalEntry& e) {
+    return e.Statement == "DROP TABLE STOCK.INVENTORY" && e.Error.empty();
+  }));
+  EXPECT_EQ(CommandsTest::Names(*window->lstObject, false), Lines{"ITEM"});
+
+  RegisterObjectEditor(okTable, nullptr, nullptr);
+  SetLogonProcedure(nullptr);
+  SetLogonReceiver(nullptr);
+  SetControlOptionsWindow(nullptr);
+  SetPrintOwner(nullptr);
+  ClearActionHandlers();
 }
 
 }  // namespace
