@@ -2,7 +2,9 @@
 
 #include "app/core/fmainactcore.h"
 #include "editor/ovmemo.h"
+#include "sqlwork/ffield.h"
 #include "sqlwork/fsql.h"
+#include "sqlwork/ftmplate.h"
 
 void RegisterSqlWork() {
   // The windows live in the main window's MDI area, which owns them.
@@ -16,6 +18,15 @@ void RegisterSqlWork() {
     auto* form = new TfrmSQL(*request.Connection);
     form->txtSQL->Lines().SetTextStr(request.Text);
     form->actExecExecute(nullptr);
+    return true;
+  });
+  RegisterActionHandler("actViewField", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    ShowFieldWindow(*request.Connection, request.Schema, request.Name);
+    return true;
+  });
+  RegisterActionHandler("actViewTemplate", [](const TActionRequest& request) {
+    ShowTemplateWindow(request.Text);
     return true;
   });
 }

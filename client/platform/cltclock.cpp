@@ -24,8 +24,18 @@ void system_sleep_ms(uint32_t milliseconds) {
   }
 }
 
+constexpr int64_t kNanosPerSecond = 1000000000LL;
+
+void system_counter(clt_counter_reading* out) {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  out->ticks = static_cast<int64_t>(ts.tv_sec) * kNanosPerSecond + ts.tv_nsec;
+  out->frequency = kNanosPerSecond;
+}
+
 const clt_clock_ops system_ops{system_now, system_sleep_ms};
 const clt_clock_ops* current_ops = &system_ops;
+void (*current_counter)(clt_counter_reading*) = system_counter;
 
 }  // namespace
 
@@ -34,3 +44,9 @@ void clt_clock_now(clt_clock_reading* out) { current_ops->now(out); }
 void clt_clock_sleep_ms(uint32_t milliseconds) { current_ops->sleep_ms(milliseconds); }
 
 void clt_clock_install(const clt_clock_ops* ops) { current_ops = ops ? ops : &system_ops; }
+
+void clt_clock_counter(clt_counter_reading* out) { current_counter(out); }
+
+void clt_counter_install(void (*counter)(clt_counter_reading* out)) {
+  current_counter = counter ? counter : system_counter;
+}

@@ -83,6 +83,7 @@ constexpr uint32_t kInfoVersion = 2;
 constexpr uint32_t kInfoPid = 12;
 constexpr uint32_t kInfoLevel = 24;
 constexpr uint32_t kInfoStandardState = 36;
+constexpr uint32_t kInfoStatisticsArea = 28;
 constexpr size_t kVersionSize = 10;
 
 // Statement kinds that PREPARE reports in sqlerrd[4]; a cursor
@@ -206,6 +207,7 @@ reply engine::connect_reply() const {
   order_.put32(info.data() + kInfoPid, config_.pid);
   order_.put32(info.data() + kInfoLevel, ~config_.level);
   if (config_.level >= kLevelStandardState) info[kInfoStandardState] = config_.standard_sqlstate;
+  order_.put32(info.data() + kInfoStatisticsArea, statistics_area(config_.trace));
   r.parts[kReplyExtension] = info;
   return r;
 }
@@ -741,6 +743,9 @@ std::vector<uint8_t> engine::encode(reply r, const std::string& function) const 
   auto scripted = config_.statuses.find(function);
   if (scripted != config_.statuses.end()) r.status = scripted->second;
   if (null_data_) r.mark = ' ';
+  const bool session = function == "p_f_sqa_cconnect" || function == "p_f_sqa_cdisconnect" ||
+                       function == "p_f_sqa_ctran_discon";
+  if (!session) add_trace_parts(config_.trace, order_, function, &r);
   return encode_reply(r, order_);
 }
 
@@ -780,6 +785,7 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
     allocated_.clear();
     descriptions_.clear();
     list_sqln_.clear();
+    add_statistics(config_.trace, order_, &r);
   } else if (function == "p_f_sqa_ccommit" || function == "p_f_sqa_ctrns_commit") {
     end_transaction(true);
   } else if (function == "p_f_sqa_crollback" || function == "p_f_sqa_ctrns_rollbk") {

@@ -21,6 +21,7 @@
 #include "marlo_reply.h"
 #include "marlo_sql.h"
 #include "marlo_tables.h"
+#include "marlo_trace.h"
 
 namespace marlo {
 
@@ -41,6 +42,7 @@ struct engine_config {
   // over the end of a transaction (the PREPARE's keep byte).
   bool transaction_statements = false;
   block_options block;
+  trace_options trace;           // what the replies add for the client's traces
 };
 
 // A cursor opened by OPEN: the selected columns and rows, and the next row.

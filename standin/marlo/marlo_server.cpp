@@ -56,6 +56,13 @@ constexpr uint32_t kCallHeader = 256;
 constexpr uint32_t kCompact = 96;
 constexpr uint32_t kReplyHeader64 = 64;
 constexpr int32_t kBusyCode = -356;
+// The shared-memory offer in the call header and the answer in the reply header.
+constexpr uint16_t kFamilyShm = 8;
+constexpr uint32_t kCallAddrPort = 66;
+constexpr uint32_t kCallExtSend = 80;
+constexpr uint32_t kCallExtRecv = 84;
+constexpr uint32_t kShmAnswerAt = 64;
+constexpr uint32_t kShmNumberAt = 66;
 constexpr int kIoTimeoutMs = 5000;
 constexpr int kPollMs = 50;
 constexpr char kMark[] = "Marlo70";
@@ -92,6 +99,7 @@ constexpr reqcode_name kReqcodes[] = {
     {0x9E, "p_f_sqa_ccnct_rdnode"}, {0x9F, "p_f_sqa_cdisc_rdnode"}, {0xA0, "p_f_sqa_cset_connect"},
     {0xA4, "p_f_sqa_cset_session"}, {0xA9, "p_f_sqa_cjar_install"}, {0xAA, "p_f_sqa_cjar_replace"},
     {0xAB, "p_f_sqa_cjar_uninst"},  {0xAF, "p_f_sqa_cexecute_utl"}, {0xB6, "p_f_sqa_cccmd"},
+    {0xB0, "p_f_sqa_cerrorlog"},
     {0xB7, "p_f_sqa_clib_install"}, {0xB8, "p_f_sqa_clib_replace"}, {0xB9, "p_f_sqa_clib_uninst"},
 };
 
@@ -327,6 +335,7 @@ struct server::impl {
   int good_left = 0;
   size_t fes_asked = 0;
   std::unique_ptr<reconnect_state> reconnect;
+  std::vector<std::unique_ptr<shm_channel>> channels;
 
   bool fes_fault() const {
     return s.how == fault::fes_busy || s.how == fault::fes_silent || s.how == fault::fes_error;
@@ -654,13 +663,62 @@ struct server::impl {
     hold_if_asked(r.function);
     const std::vector<uint8_t> body = error ? std::vector<uint8_t>{} : body_for(r.function, r.data);
     if (faulty && s.how == fault::wrong_seq) send_message(fd, rpc_reply(b.data() + 16, r.seq + 1, false, body, false, 0), kMsgHeader, true);
-    const bool usable = answer(fd, rpc_reply(b.data() + 16, r.seq, false, body, error, code), kMsgHeader,
-                               keep && !error, faulty);
+    std::vector<uint8_t> reply = rpc_reply(b.data() + 16, r.seq, false, body, error, code);
+    if (!error && r.family == kFamilyShm && r.function == kConnectFunction) take_offer(call, fd, &reply);
+    const bool usable = answer(fd, std::move(reply), kMsgHeader, keep && !error, faulty);
     if (usable && keep && !error) {
       kept.push_back(fd);
     } else {
       close(fd);
     }
+  }
+
+  // A message of the shared-memory channel: recorded, and a request
+  // answered as over the socket.
+  std::vector<uint8_t> serve_shm(uint32_t kind, uint32_t reqcode, const std::vector<uint8_t>& message) {
+    request r;
+    r.form = kind == kShmKindRequest ? "shm" : kind == kShmKindDisconnect ? "shm_disconnect" : "shm_notice";
+    r.reqcode = static_cast<uint8_t>(reqcode);
+    r.message = message;
+    r.data.assign(message.begin() + kShmPacket, message.end());
+    if (kind != kShmKindRequest) {
+      record(r);
+      return {};
+    }
+    for (const reqcode_name& n : kReqcodes) {
+      if (n.code == (reqcode | kKindReqcode)) r.function = n.function;
+    }
+    record(r);
+    hold_if_asked(r.function);
+    return body_for(r.function, r.data);
+  }
+
+  // The channel a CONNECT offers: the client's objects are named by the
+  // port of its address record, the server's by the port of the
+  // connection it answers on. The answer goes into the reply header.
+  void take_offer(const uint8_t* call, int fd, std::vector<uint8_t>* reply) {
+    uint16_t client_port;
+    memcpy(&client_port, call + kCallAddrPort, sizeof client_port);
+    const int32_t number = port_of(fd);
+    uint16_t family = kFamilyShm;
+    if (s.shm.how == shm_fault::decline) {
+      family = 0;
+    } else if (s.shm.how != shm_fault::no_section) {
+      auto serve = [this](uint32_t kind, uint32_t code, const std::vector<uint8_t>& message) {
+        return serve_shm(kind, code, message);
+      };
+      auto go_away = [fd] { shutdown(fd, SHUT_RDWR); };
+      auto channel = shm_channel::start(ntohs(client_port), get_be32(call + kCallExtSend), number,
+                                        get_be32(call + kCallExtRecv), s.shm, serve, go_away);
+      if (channel == nullptr) {
+        family = 0;
+      } else {
+        channels.push_back(std::move(channel));
+      }
+    }
+    put_be16(reply->data() + kShmAnswerAt, family);
+    const uint16_t stored = static_cast<uint16_t>(number);
+    memcpy(reply->data() + kShmNumberAt, &stored, sizeof stored);
   }
 
   // One message over a kept connection; false when it ends.
@@ -827,6 +885,7 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
     config.statement_kinds = m.s.statement_kinds;
     config.transaction_statements = m.s.transaction_statements;
     config.block = m.s.block;
+    config.trace = m.s.trace;
     m.sql = std::make_unique<engine>(m.s.tables, config);
   }
   if (pipe(m.stop_pipe) != 0) return;
@@ -862,6 +921,7 @@ server::~server() {
     }
   }
   if (thread_.joinable()) thread_.join();
+  m.channels.clear();
   for (int fd : {m.stop_pipe[0], m.stop_pipe[1], m.name_tcp, m.name_udp, m.sql_tcp}) {
     if (fd >= 0) close(fd);
   }

@@ -18,6 +18,7 @@
 
 #include "marlo_engine.h"
 #include "marlo_reconnect.h"
+#include "marlo_shm.h"
 #include "marlo_tables.h"
 
 namespace marlo {
@@ -82,15 +83,20 @@ struct script {
   std::map<uint16_t, uint16_t> statement_kinds;  // PREPARE's statement kind by section
   bool transaction_statements = false;   // COMMIT and ROLLBACK drop the statements not kept
   block_options block;                   // its block replies and generated tables
+  trace_options trace;                   // what its replies add for the client's traces
   // The reply to a request of this function waits until release().
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.
   reconnect_script reconnect;
+  // The shared-memory channel that a CONNECT offering it gets, and how it
+  // misbehaves.
+  shm_options shm;
 };
 
 // One request as the server received it.
 struct request {
-  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing"
+  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing", and on the
+                           // shared-memory channel "shm", "shm_disconnect", "shm_notice"
   std::string function;    // server function or service name asked for
   uint8_t reqcode = 0;     // frame request code
   uint32_t flags = 0;      // call flags

@@ -63,6 +63,9 @@ script& scripted() {
     clt_svc.env_get = env_get;
     clt_svc.env_put = env_put;
     clt_svc.trace = trace;
+    // The script stands in for the traces: it keeps no SQL-trace buffer.
+    clt_svc.sqltrc_start_time = [](uint32_t*, uint16_t*) { return -1; };
+    clt_svc.trcctl_read = [] {};
     clt_svc.errlog_vmsg = capture_errlog;
     clt_svc.errlog_open = [] { ++current->first_calls; };
     clt_svc.loc_state = [](clt_main*) { return current->loc_state; };

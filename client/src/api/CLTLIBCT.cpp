@@ -610,6 +610,7 @@ int32_t complete_request(dispatch_call& call) {
     area->sqliasda = call.saved_input;
     area->sqliasda2 = call.saved_output;
   }
+  if (main && (main->srvtrc_active || main->srvtrc_pending)) clt_trace(clt_trace_op::srvtrc_window, area);
   bool trc2 = memcmp(ctx->reqcode, "TRC2", kCodeSize) == 0;
   if (ctx->sqltrc_block && main && (call.odbc_variant || !trc2)) {
     clt_make_trc_names();
@@ -621,7 +622,7 @@ int32_t complete_request(dispatch_call& call) {
     // Each writer checks that its record is due.
     if (main->rcnct_trc) clt_trace(clt_trace_op::rcnct_trc_write, area);
     if (main->wrtln_pending == kYes) clt_trace(clt_trace_op::wrtln_write, area);
-    if (main->reqbuf[CLT_REQBUF_APINF]) clt_trace(clt_trace_op::apinf_write, area);
+    if (clt_main_reply(main)->apinf) clt_trace(clt_trace_op::apinf_write, area);
   }
   int32_t sqlcode = area->sqlca->SQLCODE;
   if (!skipped_code(main, sqlcode)) {
@@ -743,6 +744,9 @@ void clt_main_free() {
     main->session_open = 0;
     main->connected = 0;
   }
+  // A connection that ends other than by the completion steps still
+  // closes its kept trace files and frees the trace's buffer.
+  if (main && ctx->sqltrc_block) clt_trace(clt_trace_op::sqltrc_close, main->area);
   clt_req_free_buffers();
   if (main) {
     clt_free_request_buffers(main);

@@ -16,10 +16,19 @@
 #include "CLTSQLBS.h"
 #include "CLTSQLEX.h"
 #include "CLTSQLSC.h"
+#include "CLTTRC.h"
 #include "CLTTRCDT.h"
 #include "CLTTRCEL.h"
 #include "CLTTRCES.h"
+#include "CLTTRCSQ.h"
+#include "clt_sqltrc_file.h"
+#include "clt_srvtrc.h"
+#include "clt_trcctl.h"
+#include "cltapinf.h"
+#include "cltwrtln.h"
 #include "clt_exec_further.h"
+#include "clt_shm_exec.h"
+#include "cltrpcsw.h"
 #include "clt_rcnct_trc.h"
 #include "clt_cnv.h"
 #include "cltsqadc.h"
@@ -51,6 +60,7 @@ clt_req_ctx request_from_context() {
   c.packet = ctx->runtime.cur_req;
   // The checks sized the buffer; the statement builder stays within it.
   c.packet_size = clt_main_com(main)->req_buf_size;
+  if (clt_shm_active() && clt_main_com(main)->shm.oversize == 0) c.packet_size = clt_shm_request_room();
   c.area = main->area;
   c.main = main;
   c.conn = clt_main_req(main);
@@ -102,19 +112,34 @@ void free_buffers() {
 // goes on whatever the close reports.
 void close_session(int32_t flags) { pd_clt_close_session(flags); }
 
-// The per-request traces built so far. The SQL, WRITE LINE and
-// access-path traces are not built yet: their steps write nothing.
+// The per-request traces and logs.
 void trace_op(clt_trace_op which, rdb_sql_area* area) {
+  clt_main* main = clt_cur_main();
   switch (which) {
+    case clt_trace_op::sqltrc_start: clt_sqltrc_stamp(false); break;
+    case clt_trace_op::sqltrc_open: clt_sqltrc_open(); break;
+    case clt_trace_op::sqltrc_write:
+      clt_sqltrc_stamp(true);
+      clt_sqltrc_write();
+      if (main != nullptr) clt_srvtrc_count(main);
+      break;
+    case clt_trace_op::sqltrc_close: clt_sqltrc_close(); break;
+    case clt_trace_op::srvtrc_window:
+      if (main != nullptr) clt_srvtrc_complete(main);
+      break;
+    case clt_trace_op::wrtln_write: clt_wrtln_write(); break;
+    case clt_trace_op::apinf_write: clt_apinf_write(); break;
     case clt_trace_op::errlog_uap: clt_errlog_uap(area); break;
     case clt_trace_op::trc_stream_dump: clt_trc_stream_dump(); break;
     case clt_trace_op::rcnct_trc_open: clt_rcnct_trc_open(); break;
     case clt_trace_op::rcnct_trc_reset: clt_rcnct_trc_reset(); break;
     case clt_trace_op::rcnct_trc_write: clt_rcnct_trc_write(); break;
     case clt_trace_op::rcnct_trc_close: clt_rcnct_trc_close(); break;
-    default: break;
   }
 }
+
+void shm_close_peer() { clt_shm_close_peer(); }
+void shm_close_own() { clt_shm_close_own(); }
 
 std::once_flag g_wired;
 
@@ -143,8 +168,13 @@ void wire() {
   clt_svc.trc_close_rpcsoc = clt_trc_free_rpcsoc;
   clt_svc.trc_mem = clt_trc_mem_line;
   clt_svc.trace = trace_op;
+  clt_svc.trcctl_read = clt_trcctl_read_conn;
+  clt_svc.sqltrc_start_time = clt_sqltrc_start_time_of;
+  clt_trc_set_sql_writer(clt_sqltrc_pair_write);
   clt_log_set_writers({clt_trc_mdl_record, clt_trc_soc_record});
   clt_link_svc.get_fes = clt_get_fes;
+  clt_link_svc.shm_close_peer = shm_close_peer;
+  clt_link_svc.shm_close_own = shm_close_own;
 }
 
 }  // namespace

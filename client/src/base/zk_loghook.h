@@ -19,9 +19,11 @@ enum : int32_t {
   CLT_SOC_CONNECT = 3,
   CLT_SOC_LISTEN = 4,
   CLT_SOC_SELECT = 5,
-  CLT_SOC_SOCKET = 6,
+  CLT_SOC_SOCKET = 6,        // also the shared-memory wait's event and socket poll
   CLT_SOC_RECVFROM = 7,
   CLT_SOC_SENDTO = 8,
+  CLT_SOC_SHM_WAIT = 9,     // the whole wait for a reply on the shared-memory channel
+  CLT_SOC_SHM_SIGNAL = 10,  // the request event of the shared-memory channel set
   CLT_SOC_GETSOCKNAME = 11,
   CLT_SOC_GETHOSTBYNAME = 13,
   CLT_SOC_GETHOSTNAME = 14,

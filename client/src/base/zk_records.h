@@ -8,6 +8,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "cltshm.h"
 #include "zelkit.h"
 
 // Text areas of the control block that hold the longer setting texts, in
@@ -490,6 +491,21 @@ struct clt_com_trace_copy {
   uint16_t millis;
 };
 
+// The shared-memory channel: the request section and event that the
+// client made (named by its receive port), the server's reply section and
+// event, and the sequence numbers of both directions.
+struct clt_shm_conn {
+  uint8_t oversize;           // 1: the running request goes over the socket
+  int32_t own_number;         // the number the own objects were named with
+  clt_shm_section own;
+  clt_shm_event own_event;
+  int32_t peer_number;
+  clt_shm_section peer;
+  clt_shm_event peer_event;
+  uint32_t send_seq;
+  uint32_t recv_seq;
+};
+
 // Fields of the connection used by the socket layer, the message frame
 // and the transport besides those that the control block itself holds
 // (cancel flag, function code, server port).
@@ -512,6 +528,7 @@ struct clt_com_conn {
   uint32_t reply_buf_size;
   uint32_t reply_len;
   uint8_t shm_channel;        // 1: the shared-memory channel carries requests
+  clt_shm_conn shm;
   uint16_t frame_session_port;
   clt_com_trace_copy sent;
   clt_com_trace_copy received;
@@ -647,6 +664,7 @@ struct clt_reply_conn {
   char errlog_flag;          // 'Y' when a text is kept
   char sqlca_mark;           // eighth character of the last SQLCA identifier
   char finished;             // 'Y': the statement continues with the CCMD request
+  char notice;               // 'Y': the server holds error-log text for the request (channel replies only)
   uint16_t reconnect_state;  // 0, 1 or 2, for PDAUTORECONNECT
   uint8_t descriptor_form;   // the FETCH values come with their own descriptions
   // FETCH preparation: the request carries the SQLDA's description when

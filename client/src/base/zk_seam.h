@@ -63,6 +63,7 @@ enum class clt_runtime_op {
   exec_jar,
   exec_execute_utl,
   exec_ccmd,
+  exec_errorlog,   // runs under its own request area; the area passed is not used
   exec_array,
   close_link,
   close_cleanup,
@@ -104,6 +105,7 @@ enum class clt_trace_op {
   wrtln_write,
   apinf_write,
   trc_stream_dump,
+  srvtrc_window,      // the trace window that the server asked for
 };
 
 struct clt_services {

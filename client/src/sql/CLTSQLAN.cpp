@@ -95,6 +95,8 @@ constexpr uint8_t kSt7Reconnect0 = 0x10;
 constexpr uint8_t kSt7CursorsClosed = 0x40;
 constexpr uint8_t kSt16Finished = 0x08;
 constexpr uint8_t kSt16ArrayInsert = 0x01;
+constexpr uint8_t kSt16Notice = 0x04;
+constexpr uint32_t kLevelNotice = 21;
 constexpr uint32_t kStResult = 5;
 
 // Extension part.
@@ -260,7 +262,8 @@ bool keep_extension_blocks(const view& v, uint32_t ext, clt_main* main, clt_env*
     const char* path = main != nullptr ? clt_text(main, CLT_TEXT_TAAPINFPATH) : nullptr;
     const bool to_file = path != nullptr && path[0] != '\0';
     uint32_t first = len;
-    if (to_file && (env->pduapreplvl & kReplvlSplit) != 0 && level_at_least(main, 23)) {
+    // Either SQL trace's report level may ask for the optimizer result.
+    if (to_file && ((env->pduapreplvl | env->trcctl_bits) & kReplvlSplit) != 0 && level_at_least(main, 23)) {
       uint32_t rec = 0;
       uint32_t rec_at = 0;
       if (!v.u32_at(data_at, kApinfSplit, &rec) || !v.at(data_at, rec, &rec_at) ||
@@ -803,6 +806,12 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
     area->aryinsans = !level_at_least(main, kLevelArrayCheck) ? 'U' : (flags16 & kSt16ArrayInsert) != 0 ? kYes : 'N';
   }
 
+  // Only a reply that came through the sections tells of error-log text.
+  const clt_com_conn* com_conn = clt_main_com(main);
+  if ((flags16 & kSt16Notice) != 0 && level_at_least(main, kLevelNotice) && com_conn->shm_channel == 1 &&
+      com_conn->shm.oversize == 0) {
+    rc->notice = kYes;
+  }
   if ((flags16 & kSt16Finished) != 0 && level_at_least(main, kLevelCursors)) {
     rc->finished = kYes;
     return done(0);

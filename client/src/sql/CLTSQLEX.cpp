@@ -27,6 +27,7 @@
 #include "cltsqlbf.h"
 #include "cltsqlsl.h"
 #include "cltsqlef.h"
+#include "clt_shm_exec.h"
 
 clt_exec_services clt_exec_svc{};
 
@@ -197,6 +198,7 @@ int32_t prepare(const connection& c, rdb_sql_area* area) {
     return clt_report(area, kModule, __LINE__, CLT_SQL_NO_MEMORY, CLT_SQLSTATE_DEFAULT, CLT_MSG_NO_MEMORY,
                       CLT_MEMORY_AREA_PROCESS, c.com->reply_buf_size);
   }
+  clt_shm_place(c.com->req_len, c.com->reply_len, &c.ctx->runtime.cur_req, &call.reply_cur);
   return 0;
 }
 
@@ -206,7 +208,7 @@ int32_t exchange(const connection& c, rdb_sql_area* area) {
   uint8_t* request = c.ctx->runtime.cur_req;
   uint32_t length = clt_server32(c.main, request + offsetof(clt_req_header, total));
   c.com->reply_capacity = c.com->reply_len;
-  return clt_call_server(request, &length, c.ctx->runtime.com.reply_cur, &c.com->reply_capacity, area);
+  return clt_shm_exchange(request, &length, c.ctx->runtime.com.reply_cur, &c.com->reply_capacity, area);
 }
 
 // The end of every request: both current pointers cleared, the area's
@@ -397,15 +399,14 @@ int32_t take_reply(const connection& c, rdb_sql_area* area, uint32_t received) {
 // Steps 2 to 22 of one attempt.
 int32_t attempt(const connection& c, rdb_sql_area* area) {
   if (c.main->session_open == 0 && clt_open_link(area) != 0) return -1;
-  // The shared-memory channel is not offered here: CONNECT goes over the
-  // socket, as when the channel cannot be created.
-  c.com->shm_channel = 0;
+  clt_shm_connect_begin(c.env->pdipc == kYes);
   if (prepare(c, area) != 0) return -1;
   // The request leaves the DCSERVICE element out on connections of kind 1 and 3.
   clt_main_req(c.main)->conn_attr = static_cast<uint16_t>(c.main->kind);
   if (clt_req_connect() != 0) return -1;
   if (exchange(c, area) != 0) return -1;
-  return take_reply(c, area, c.com->reply_capacity);
+  if (take_reply(c, area, c.com->reply_capacity) != 0) return -1;
+  return clt_shm_connect_end(area);
 }
 
 // The end of every executor, on every path: the function code back,
@@ -773,8 +774,8 @@ int32_t clt_exec_prepare(rdb_sql_area* area) { return prepare(current(), area); 
 int32_t clt_exec_send(rdb_sql_area* area, uint32_t length, const uint8_t** reply, uint32_t* received) {
   const connection c = current();
   c.com->reply_capacity = c.com->reply_len;
-  const int32_t rc = clt_call_server(c.ctx->runtime.cur_req, &length, c.ctx->runtime.com.reply_cur,
-                                     &c.com->reply_capacity, area);
+  const int32_t rc = clt_shm_exchange(c.ctx->runtime.cur_req, &length, c.ctx->runtime.com.reply_cur,
+                                      &c.com->reply_capacity, area);
   *reply = c.ctx->runtime.com.reply_cur;
   *received = c.com->reply_capacity;
   return rc;
@@ -890,6 +891,8 @@ int32_t clt_exec_close(rdb_sql_area* area) {
 namespace {
 
 constexpr int32_t kSqlNoRowsEnd = 110;
+// What a block's reply needs in the channel's reply section beyond the block.
+constexpr uint32_t kBlockReplyMargin = 256;
 constexpr uint32_t kBodyExt = 28;
 // Extension words that a replayed analysis of a kept block must not take
 // again, and the server levels from which each is there.
@@ -924,6 +927,8 @@ int32_t fetch_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) 
   rt.cur_req = rt.req_buf;
   if (rt.cur_req == nullptr) return no_memory(area, __LINE__, c.com->req_buf_size);
   if (e->block == nullptr) return no_memory(area, __LINE__, e->reply_buf_size);
+  uint8_t* channel_reply = nullptr;
+  clt_shm_place(c.com->req_len, e->reply_buf_size + kBlockReplyMargin, &rt.cur_req, &channel_reply);
   if (clt_req_statement() != 0) return -1;
   const clt_reply_conn* reply = clt_main_reply(c.main);
   // Nothing of the block before carries over: a block the analysis
@@ -937,12 +942,23 @@ int32_t fetch_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) 
   e->sqlca_mark = reply->sqlca_mark;
   uint32_t length = clt_server32(c.main, rt.cur_req + offsetof(clt_req_header, total));
   clt_com_call& call = rt.com;
-  call.reply_cur = e->block;
+  call.reply_cur = channel_reply != nullptr ? channel_reply : e->block;
   c.com->reply_capacity = e->reply_buf_size;
-  if (clt_call_server(rt.cur_req, &length, e->block, &c.com->reply_capacity, area) != 0) return -1;
-  // A reply longer than the entry's buffer came in a larger buffer that
-  // replaced the connection's: the entry takes that one over.
-  if (call.reply_cur != e->block && call.reply_cur != nullptr && call.reply_cur == call.reply_buf) {
+  if (clt_shm_exchange(rt.cur_req, &length, call.reply_cur, &c.com->reply_capacity, area) != 0) return -1;
+  if (channel_reply != nullptr) {
+    // The block stays with the cursor: out of the section into its buffer.
+    if (c.com->reply_capacity > e->reply_buf_size) {
+      auto* larger = static_cast<uint8_t*>(cltmem_alloc(c.com->reply_capacity, 0, kModule, __LINE__));
+      if (larger == nullptr) return no_memory(area, __LINE__, c.com->reply_capacity);
+      cltmem_free(e->block, kModule, __LINE__);
+      e->block = larger;
+      e->reply_buf_size = c.com->reply_capacity;
+    }
+    memcpy(e->block, channel_reply, c.com->reply_capacity);
+    call.reply_cur = e->block;
+  } else if (call.reply_cur != e->block && call.reply_cur != nullptr && call.reply_cur == call.reply_buf) {
+    // A reply longer than the entry's buffer came in a larger buffer that
+    // replaced the connection's: the entry takes that one over.
     cltmem_free(e->block, kModule, __LINE__);
     e->block = call.reply_buf;
     e->reply_buf_size = c.com->reply_buf_size;

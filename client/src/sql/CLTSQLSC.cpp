@@ -258,6 +258,8 @@ void clt_rdm_notice_build(uint8_t* notice, uint8_t reason) {
   client_host(reinterpret_cast<char*>(notice + kNoticeHost), kNoticeFesSize);
 }
 
+int32_t clt_report_exchange(rdb_sql_area* area, int32_t rc) { return report_result(parts(), area, rc); }
+
 int32_t clt_rdm_notify(void) { return notify(kReasonTimeout); }
 
 int32_t clt_rdm_notify_alt(void) { return notify(kReasonCancel); }

@@ -34,6 +34,10 @@ int32_t clt_call_server(uint8_t* request, uint32_t* request_len, uint8_t* reply,
                         rdb_sql_area* area);
 int32_t clt_open_link(rdb_sql_area* area);
 int32_t clt_close_link(rdb_sql_area* area);
+// Reports a transport result of an exchange into the SQLCA as the server
+// call does (the connection-end notice first after a time-out; the lists
+// freed after a cancel); returns -1.
+int32_t clt_report_exchange(rdb_sql_area* area, int32_t rc);
 int32_t clt_rdm_notify(void);
 int32_t clt_rdm_notify_alt(void);
 

@@ -32,6 +32,10 @@ constexpr uint32_t kSrvinfSize = 512;
 constexpr uint32_t kUtlOutputAt = 0;
 constexpr uint32_t kUtlResultAt = 4;
 constexpr uint32_t kUtlExtensionSize = 8;
+// The error-log reply's extension part: the word that points at the text.
+constexpr uint32_t kErlgTextAt = 36;
+constexpr uint32_t kErlgExtensionSize = kErlgTextAt + sizeof(uint32_t);
+constexpr char kErlgCode[] = "ERLG";
 constexpr uint32_t kWordSize = 4;
 
 constexpr uint32_t kJarHeaderTotal = 0;  // the JAR request's total length word
@@ -236,15 +240,28 @@ int32_t write_output(rdb_sql_area* area, const char* file, const uint8_t* text, 
   return 0;
 }
 
-int32_t take_utl_reply(const clt_req_conn* conn, rdb_sql_area* area, const uint8_t* body, uint32_t received) {
+// A reply whose result lies in its extension part: the SQLCA filled, *limit
+// the bytes that may be read and *ext the part's offset, with `size` bytes
+// of the part within them. -1 after KFPA11733-E or with the server's
+// negative SQLCODE.
+int32_t complete_with_extension(const uint8_t* body, uint32_t received, rdb_sql_area* area, uint32_t size,
+                                uint32_t* limit, uint32_t* ext) {
   const clt_main* main = clt_cur_main();
   if (body == nullptr || received < kBodyDirectory) return report_reply(area, __LINE__);
   const uint32_t total = clt_server32(main, body + kBodyTotal);
-  const uint32_t limit = total < received ? total : received;
-  if (clt_reply_complete(area->sqlca, body, limit) != 0) return report_reply(area, __LINE__);
+  *limit = total < received ? total : received;
+  if (clt_reply_complete(area->sqlca, body, *limit) != 0) return report_reply(area, __LINE__);
   if (area->sqlca->SQLCODE < 0) return -1;
-  const uint32_t ext = clt_server32(main, body + kBodyExtension);
-  if (total == 0 || ext == 0 || !within(ext, kUtlExtensionSize, limit)) return report_reply(area, __LINE__);
+  *ext = clt_server32(main, body + kBodyExtension);
+  if (total == 0 || *ext == 0 || !within(*ext, size, *limit)) return report_reply(area, __LINE__);
+  return 0;
+}
+
+int32_t take_utl_reply(const clt_req_conn* conn, rdb_sql_area* area, const uint8_t* body, uint32_t received) {
+  const clt_main* main = clt_cur_main();
+  uint32_t limit = 0;
+  uint32_t ext = 0;
+  if (complete_with_extension(body, received, area, kUtlExtensionSize, &limit, &ext) != 0) return -1;
   const uint32_t output = clt_server32(main, body + ext + kUtlOutputAt);
   // The output block must lie within the reply, its length word first.
   if (output > limit - ext || !within(ext + output, kWordSize, limit)) return report_reply(area, __LINE__);
@@ -254,6 +271,21 @@ int32_t take_utl_reply(const clt_req_conn* conn, rdb_sql_area* area, const uint8
   const int32_t result = static_cast<int32_t>(clt_server32(main, body + ext + kUtlResultAt));
   if (conn->utl_result != nullptr) memcpy(conn->utl_result, &result, sizeof result);
   return write_output(area, conn->utl_file, body + at + kWordSize, length);
+}
+
+// The error-log request's reply: the text its extension part points at
+// (from the part's start) becomes the connection's error-log text.
+int32_t take_errlog_text(const uint8_t* body, uint32_t received, rdb_sql_area* area) {
+  uint32_t limit = 0;
+  uint32_t ext = 0;
+  if (complete_with_extension(body, received, area, kErlgExtensionSize, &limit, &ext) != 0) return -1;
+  clt_main* main = clt_cur_main();
+  const uint32_t text = clt_server32(main, body + ext + kErlgTextAt);
+  if (text == 0) return 0;
+  if (text >= limit - ext) return report_reply(area, __LINE__);
+  const uint32_t at = ext + text;
+  if (clt_reply_keep_errlog(clt_main_reply(main), body + at, limit - at) != 0) return report_reply(area, __LINE__);
+  return 0;
 }
 
 }  // namespace
@@ -340,6 +372,27 @@ int32_t clt_exec_ccmd(rdb_sql_area* area) {
   return rc == 0 ? 0 : -1;
 }
 
+int32_t clt_exec_errorlog(void) {
+  clt_global_data* ctx = clt_cur();
+  clt_main* main = ctx != nullptr ? ctx->main : nullptr;
+  if (main == nullptr) return -1;
+  SQLCA sqlca{};
+  rdb_sql_area own{};
+  own.sqlca = &sqlca;
+  memcpy(own.reqcode, kErlgCode, sizeof own.reqcode);
+  rdb_sql_area* const saved_area = main->area;
+  const int32_t saved_func = main->funccode;
+  main->area = &own;
+  main->funccode = CLT_FC_ERLG;
+  // The request never goes through the shared-memory sections: the frame
+  // announces it there and sends it over the socket.
+  const int32_t rc = clt_exec_frame(&own, clt_req_errorlog, take_errlog_text);
+  if (sqlca.SQLCODE == CLT_SQL_FES_CANCELED) ctx->runtime.cancelled = 1;
+  main->area = saved_area;
+  main->funccode = saved_func;
+  return rc;
+}
+
 int32_t clt_exec_runtime_further(clt_runtime_op which, rdb_sql_area* area) {
   switch (which) {
     case clt_runtime_op::exec_setopt: return clt_exec_setopt(area);
@@ -349,6 +402,7 @@ int32_t clt_exec_runtime_further(clt_runtime_op which, rdb_sql_area* area) {
     case clt_runtime_op::exec_jar: return clt_exec_jar(area);
     case clt_runtime_op::exec_execute_utl: return clt_exec_execute_utl(area);
     case clt_runtime_op::exec_ccmd: return clt_exec_ccmd(area);
+    case clt_runtime_op::exec_errorlog: return clt_exec_errorlog();
     default: return clt_exec_runtime(which, area);
   }
 }

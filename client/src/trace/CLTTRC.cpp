@@ -1,5 +1,6 @@
 #include "CLTTRC.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
@@ -47,23 +48,17 @@ bool size_switches_off(int32_t slot) {
          slot == CLT_TRC_SLOT_ESS;
 }
 
-bool status_of(int fd, clt_trc_file* out) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0) return false;
-  out->size = st.st_size;
-  out->mtime = st.st_mtim.tv_sec;
-  return true;
-}
-
 // Appends the record to the chosen file of the open pair; false on any failure.
 bool write_into_pair(const int fds[2], const void* record, uint32_t length, int32_t limit) {
   clt_trc_file files[2];
-  if (!status_of(fds[0], &files[0]) || !status_of(fds[1], &files[1])) return false;
+  if (!clt_trc_status(fds[0], &files[0]) || !clt_trc_status(fds[1], &files[1])) return false;
   const clt_trc_choice choice = clt_trc_choose(files, limit, false);
   const int fd = fds[choice.index];
   if (choice.empty_first && ftruncate(fd, 0) != 0) return false;
   return write(fd, record, length) == static_cast<ssize_t>(length);
 }
+
+clt_trc_sql_writer g_sql_writer = nullptr;
 
 void close_open(int fd) {
   if (fd >= 0) close(fd);
@@ -71,8 +66,22 @@ void close_open(int fd) {
 
 }  // namespace
 
+void clt_trc_set_sql_writer(clt_trc_sql_writer writer) { g_sql_writer = writer; }
+
 int clt_trc_open_append(const char* path) {
   return open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, CLT_TRC_FILE_MODE);
+}
+
+int clt_trc_open_emptied(const char* path) {
+  return open(path, O_WRONLY | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC, CLT_TRC_FILE_MODE);
+}
+
+bool clt_trc_status(int fd, clt_trc_file* out) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return false;
+  out->size = st.st_size;
+  out->mtime = st.st_mtim.tv_sec;
+  return true;
 }
 
 clt_trc_choice clt_trc_choose(const clt_trc_file files[2], int32_t limit, bool switch_empties) {
@@ -163,10 +172,11 @@ void clt_trc_write(const void* record, uint32_t length, int32_t kind, int32_t /*
   if (ctx == nullptr || record == nullptr) return;
   if (!passes(kind, clt_env_get(ctx->main, clt_setting::trcmode))) return;
   const int32_t slot = clt_trc_kind_file(kind);
-  // The SQL-trace pairs open every file with the trace head and keep
-  // their files open; their records come through the SQL trace's buffer.
+  // The SQL-trace pairs open every file with the trace head and may keep
+  // their files open: the SQL trace writes them.
   if (slot == CLT_TRC_SLOT_SQL || slot == CLT_TRC_SLOT_SQLCTL) {
-    if (ctx->sqltrc_block == nullptr) return;
+    if (ctx->sqltrc_block != nullptr && g_sql_writer != nullptr) g_sql_writer(record, length, slot);
+    return;
   }
   const int32_t limit = ctx->runtime.trc.limit[slot];
   if (limit == 0 && size_switches_off(slot)) return;
@@ -187,6 +197,39 @@ void clt_trc_write(const void* record, uint32_t length, int32_t kind, int32_t /*
   close_open(fds[0]);
   close_open(fds[1]);
   if (locking) clt_trc_lock(clt_trc_dir(), CLT_TRC_LOCK_RELEASE);
+}
+
+void clt_trc_append_piece(const char* dir, const char* const names[2], const void* data, uint32_t length,
+                          int32_t limit) {
+  char paths[2][CLT_TRC_PATH_SIZE];
+  int fds[2] = {-1, -1};
+  clt_trc_file files[2];
+  const char* failed = nullptr;
+  for (int32_t i = 1; i >= 0 && failed == nullptr; --i) {
+    clt_trc_join(dir, names[i], paths[i], sizeof paths[i]);
+    fds[i] = clt_trc_open_append(paths[i]);
+    if (fds[i] < 0) {
+      failed = "open";
+    } else if (!clt_trc_status(fds[i], &files[i])) {
+      failed = "fstat";
+    }
+  }
+  if (failed == nullptr) {
+    const clt_trc_choice choice = clt_trc_choose(files, limit, false);
+    int& fd = fds[choice.index];
+    if (choice.empty_first) {
+      close(fd);
+      fd = clt_trc_open_emptied(paths[choice.index]);
+    }
+    if (fd < 0) {
+      failed = "open";
+    } else if (write(fd, data, length) != static_cast<ssize_t>(length)) {
+      failed = "write";
+    }
+  }
+  if (failed != nullptr) clt_errlog_msg(CLT_LOG_SYSCALL_ERROR, failed, errno);
+  close_open(fds[0]);
+  close_open(fds[1]);
 }
 
 void clt_trc_open_mdl() {

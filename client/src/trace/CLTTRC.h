@@ -64,8 +64,16 @@ struct clt_trc_choice {
 clt_trc_choice clt_trc_choose(const clt_trc_file files[2], int32_t limit, bool switch_empties);
 // Opens a trace file for appending, made private when it is new; -1 on failure.
 int clt_trc_open_append(const char* path);
+// The same, the file emptied first.
+int clt_trc_open_emptied(const char* path);
+// Size and modification time of an open file; false when they cannot be read.
+bool clt_trc_status(int fd, clt_trc_file* out);
 
 void clt_trc_write(const void* record, uint32_t length, int32_t kind, int32_t reserved);
+// The SQL trace writes the records of slots 4 and 6 (names, kept files,
+// heads); the wiring installs it.
+typedef void (*clt_trc_sql_writer)(const void* record, uint32_t length, int32_t slot);
+void clt_trc_set_sql_writer(clt_trc_sql_writer writer);
 int32_t clt_trc_kind_file(int32_t kind);
 // The full name of file `number` (0 or 1) of a slot; false when the slot
 // has no name for it now.
@@ -76,6 +84,11 @@ void clt_trc_join(const char* dir, const char* name, char* path, size_t size);
 const char* clt_trc_dir();
 // Records the context's trace directory when none is yet.
 void clt_trc_record_dir();
+// Appends one piece to the pair dir/names[0], dir/names[1] (the WRITE LINE
+// and access-path files), choosing the file by the writer's rule; a
+// failing system call goes to the error log and loses the piece.
+void clt_trc_append_piece(const char* dir, const char* const names[2], const void* data, uint32_t length,
+                          int32_t limit);
 int32_t clt_trc_lock(const char* dir, int32_t mode);
 
 void clt_trc_open_mdl();

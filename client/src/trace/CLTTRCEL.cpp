@@ -9,6 +9,7 @@
 #include "CLTMEM.h"
 #include "CLTSQLDA.h"
 #include "CLTTRC.h"
+#include "CLTUTL.h"
 #include "cltclock.h"
 #include "zk_seam.h"
 
@@ -191,6 +192,9 @@ void clt_errlog_vmsg(const char* format, va_list args) {
 void clt_errlog_uap(rdb_sql_area* area) {
   clt_main* main = clt_cur_main();
   if (main == nullptr || area == nullptr || area->sqlca == nullptr) return;
+  // The server holds more text for this request: fetched first, whatever
+  // the request's outcome; the fetch's own result does not matter here.
+  if (clt_main_reply(main)->notice == 'Y') clt_runtime(clt_runtime_op::exec_errorlog, area);
   if (normal_code(area->sqlca->SQLCODE)) return;
   clt_errlog_blk* b = block();
   if (b == nullptr) return;

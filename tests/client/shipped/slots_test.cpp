@@ -30,10 +30,7 @@ struct slot {
 
 #define ZK_SLOT(table, type, field, reason) slot{#table, #field, offsetof(type, field), reason}
 
-constexpr const char* kTraces = "the SQL trace is not built";
-constexpr const char* kTraceControl = "the trace-control file reader is not built";
 constexpr const char* kSecondProtocol = "the second server protocol is not built";
-constexpr const char* kSharedMemory = "the shared-memory channel is not built";
 
 const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, errlog_open, nullptr),
@@ -43,9 +40,9 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, trc_close_buf, nullptr),
     ZK_SLOT(clt_svc, clt_services, trc_close_rpcsoc, nullptr),
     ZK_SLOT(clt_svc, clt_services, trc_mem, nullptr),
-    ZK_SLOT(clt_svc, clt_services, trcctl_read, kTraceControl),
+    ZK_SLOT(clt_svc, clt_services, trcctl_read, nullptr),
     ZK_SLOT(clt_svc, clt_services, trace, nullptr),
-    ZK_SLOT(clt_svc, clt_services, sqltrc_start_time, kTraces),
+    ZK_SLOT(clt_svc, clt_services, sqltrc_start_time, nullptr),
     ZK_SLOT(clt_svc, clt_services, req_free_buffers, nullptr),
     ZK_SLOT(clt_svc, clt_services, pd_clt_close, nullptr),
     ZK_SLOT(clt_svc, clt_services, runtime, nullptr),
@@ -60,8 +57,8 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_link_svc, clt_link_services, rd_exec, kSecondProtocol),
     ZK_SLOT(clt_link_svc, clt_link_services, rd_close, kSecondProtocol),
     ZK_SLOT(clt_link_svc, clt_link_services, rd_free_buffers, kSecondProtocol),
-    ZK_SLOT(clt_link_svc, clt_link_services, shm_close_peer, kSharedMemory),
-    ZK_SLOT(clt_link_svc, clt_link_services, shm_close_own, kSharedMemory),
+    ZK_SLOT(clt_link_svc, clt_link_services, shm_close_peer, nullptr),
+    ZK_SLOT(clt_link_svc, clt_link_services, shm_close_own, nullptr),
     ZK_SLOT(clt_link_svc, clt_link_services, get_fes, nullptr),
     ZK_SLOT(clt_reply_svc, clt_reply_services, convert, nullptr),
     ZK_SLOT(clt_rpc_nam_svc, clt_rpc_name_services, open, nullptr),

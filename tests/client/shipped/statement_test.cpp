@@ -86,15 +86,9 @@ bool holds(const std::vector<uint8_t>& data, const std::string& text) {
   return std::search(data.begin(), data.end(), text.begin(), text.end()) != data.end();
 }
 
-TEST(ShippedStatement, EachStatementReachesItsFunctionAndTheReplyFillsTheAreas) {
-  marlo::script s;
-  for (const statement_case& c : kCases) s.bodies[c.function] = marlo::reply_body(false, c.sqlcode, c.sqlstate, c.message);
-  session sess(std::move(s));
-  ASSERT_TRUE(sess.server->ok());
-  shipped::library lib;
-  ASSERT_EQ(lib.error(), "");
-  session::connect(lib);
-
+// Each case in turn: its reply in the caller's areas, its request at the
+// server under its function (and in the given form when one is given).
+void run_cases(const shipped::library& lib, const session& sess, const char* form) {
   for (const statement_case& c : kCases) {
     SCOPED_TRACE(c.reqcode);
     zk::request r{c.reqcode};
@@ -106,7 +100,22 @@ TEST(ShippedStatement, EachStatementReachesItsFunctionAndTheReplyFillsTheAreas) 
     const std::vector<marlo::request> seen = sess.server->requests();
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back().function, c.function);
+    if (form != nullptr) {
+      EXPECT_EQ(seen.back().form, form);
+    }
   }
+}
+
+TEST(ShippedStatement, EachStatementReachesItsFunctionAndTheReplyFillsTheAreas) {
+  marlo::script s;
+  for (const statement_case& c : kCases) s.bodies[c.function] = marlo::reply_body(false, c.sqlcode, c.sqlstate, c.message);
+  session sess(std::move(s));
+  ASSERT_TRUE(sess.server->ok());
+  shipped::library lib;
+  ASSERT_EQ(lib.error(), "");
+  session::connect(lib);
+
+  run_cases(lib, sess, nullptr);
   // PREPARE carries the statement's text.
   bool text_sent = false;
   for (const marlo::request& q : sess.server->requests()) {
@@ -144,6 +153,38 @@ TEST(ShippedStatement, AfterACancelledExecuteDisconnectSendsNothing) {
   zk::request again{"DISC"};
   lib.exsql(&again.area);
   EXPECT_EQ(sess.count(kDisconnectFn), 1);
+}
+
+// PDIPC=MEMORY: after CONNECT each statement goes through the shared-memory
+// sections, none over the socket until DISCONNECT, with the same results.
+TEST(ShippedStatement, OverTheSharedMemoryChannelEachStatementGivesTheSameResults) {
+  marlo::script s;
+  for (const statement_case& c : kCases) s.bodies[c.function] = marlo::reply_body(false, c.sqlcode, c.sqlstate, c.message);
+  setenv("PDIPC", "MEMORY", 1);
+  session sess(std::move(s));
+  ASSERT_TRUE(sess.server->ok());
+  shipped::library lib;
+  ASSERT_EQ(lib.error(), "");
+  session::connect(lib);
+  const size_t after_connect = sess.server->requests().size();
+
+  run_cases(lib, sess, "shm");
+  zk::request leave{"DISC"};
+  lib.exsql(&leave.area);
+  EXPECT_EQ(leave.sqlca.SQLCODE, 0);
+  unsetenv("PDIPC");
+
+  // Over the socket only DISCONNECT's own request, after the channel's disconnect.
+  const std::vector<marlo::request> seen = sess.server->requests();
+  const auto first = seen.begin() + static_cast<long>(after_connect);
+  const auto on_socket = [](const marlo::request& q) { return q.form == "rpc" || q.form == "compact" || q.form == "frame"; };
+  EXPECT_EQ(std::count_if(first, seen.end(), on_socket), 1);
+  const auto channel_end =
+      std::find_if(first, seen.end(), [](const marlo::request& q) { return q.form == "shm_disconnect"; });
+  const auto own = std::find_if(first, seen.end(), on_socket);
+  ASSERT_NE(own, seen.end());
+  EXPECT_EQ(own->function, kDisconnectFn);
+  EXPECT_LT(channel_end, own);
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ constexpr int32_t kFailed = -10;
 
 const std::vector<const char*> kSettings = {
     "PDMEMTRCFILE", "PDHOST",    "PDFESHOST",      "PDSERVICEGRP", "PDAUTOCONNECT", "PDBLKF",
-    "PDCLTOPTIONSTR", "PDDFLNVAL", "PDBLKFERRBREAK", "PDSRVTYPE",    "PDBINARYBLKF",  "PDCURSORLVL"};
+    "PDCLTOPTIONSTR", "PDDFLNVAL", "PDBLKFERRBREAK", "PDSRVTYPE",    "PDBINARYBLKF",  "PDCURSORLVL",
+    "PDIPC"};
 
 // The ODBC buffer of the connection when the test goes through
 // p_rdb_exodbc; null for p_rdb_exsql.
@@ -309,6 +310,38 @@ constexpr int32_t kScriptedError = -999;
 const marlo::block_script kError{kScriptedError, 0, "KFPA11999-E scripted"};
 const marlo::block_script kErrorReleasing{kScriptedError, 0x04, "KFPA11999-E scripted"};
 const marlo::block_script kEndRows{110, 0, "scripted end of rows"};
+
+// Over the shared-memory channel each block comes through the sections
+// and stays with its cursor while the next requests use them.
+TEST_F(BlockFetch, BlocksThroughTheSharedMemoryChannelStayWithTheirCursors) {
+  for (form shape : {form::arrays, form::records, form::sqlda}) {
+    SCOPED_TRACE(name_of(shape));
+    setenv("PDIPC", "MEMORY", 1);
+    start(shape, staff(7));
+    open(1, "C1");
+    open(2, "C2");
+    fetch_list first(1, "C1");
+    fetch_list second(2, "C2");
+    // The cursors in turn: each block outlives the other cursor's requests.
+    for (int i = 0; i < 7; ++i) {
+      SCOPED_TRACE(i);
+      ASSERT_EQ(first.run(), 0) << first.r.message();
+      EXPECT_TRUE(first.holds_row(i)) << first.id;
+      ASSERT_EQ(second.run(), 0) << second.r.message();
+      EXPECT_TRUE(second.holds_row(i)) << second.id;
+    }
+    EXPECT_EQ(first.run(), 100);
+    size_t fetches = 0;
+    for (const marlo::request& q : server->requests()) {
+      if (q.function != kFetchFn) continue;
+      ++fetches;
+      EXPECT_EQ(q.form, "shm");
+    }
+    // Blocks of PDBLKF rows: three for each cursor's seven rows.
+    EXPECT_EQ(fetches, 6u);
+    restart();
+  }
+}
 
 TEST_F(BlockFetch, CompletionReportsAndRowAccountingOverTheBlock) {
   const accounting_case cases[] = {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/core/ovconnwin.h"
+#include "tests/app/unserved_connection.h"
 #include "sqlwork/core/ovsqlbldmodel.h"
 #include "standin/symfoware/catalogue.h"
 #include "tests/standin/odbc_fixture.h"
@@ -24,7 +25,7 @@ struct TRecordedRead {
   std::vector<std::string> Values;
 };
 
-class RecordingConnection : public TovConnectionWindow {
+class RecordingConnection : public testing_connection::UnservedConnection {
  public:
   RecordingConnection() {
     odbc_.CreateStandin(kUser, kPassword);
