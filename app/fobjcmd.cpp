@@ -23,6 +23,7 @@
 
 #include "app/core/fmainactcore.h"
 #include "app/core/ovddlhooks.h"
+#include "app/core/ovatexit.h"
 #include "app/core/ovkinds.h"
 #include "app/core/ovmsg.h"
 #include "app/core/ovmainwin.h"
@@ -75,18 +76,6 @@ const std::vector<std::string> kTakenShortCuts = {
     "actExec", "actCompile", "actScript",  "actPrint",      "actSynonym",    "actCross",    "actMatrix",
     "actGrant", "actAnalyze", "actGrep",   "actExport",     "actLoad",       "actCopy",     "actPaste"};
 
-// Runs `action` when it goes, whatever way the scope is left.
-template <class F>
-class AtExit {
- public:
-  explicit AtExit(F action) : action_(std::move(action)) {}
-  ~AtExit() { action_(); }
-  AtExit(const AtExit&) = delete;
-  AtExit& operator=(const AtExit&) = delete;
-
- private:
-  F action_;
-};
 
 bool IsRoutine(int kind) { return kind == okProcedure || kind == okFunction; }
 

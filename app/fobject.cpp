@@ -29,6 +29,7 @@
 #include "app/fobjddl.h"
 #include "app/core/fmaincore.h"
 #include "app/core/fobjectcore.h"
+#include "app/core/ovatexit.h"
 #include "app/core/ovmainwin.h"
 #include "app/fobjtree.h"
 #include "app/ovforms.h"
@@ -121,18 +122,6 @@ const std::string kObjectNamesSql = std::string(
 constexpr char kPatternAll[] = "%";
 
 
-// Runs `action` when it goes, whatever way the scope is left.
-template <class F>
-class AtExit {
- public:
-  explicit AtExit(F action) : action_(std::move(action)) {}
-  ~AtExit() { action_(); }
-  AtExit(const AtExit&) = delete;
-  AtExit& operator=(const AtExit&) = delete;
-
- private:
-  F action_;
-};
 
 // The find box shows and searches what is typed in upper case, unless
 // lower-case names are allowed.
