@@ -403,6 +403,18 @@ TEST_F(CommandsTest, PasteRenamesIntoTheTargetSchemaThenReloads) {
   SetWaitDDLExec(nullptr);
 }
 
+TEST_F(CommandsTest, PrintRecordsEachSelectedObjectsDDLOnPagesOfItsOwn) {
+  SetPrintOwner(main.get());
+  PrintOption = {0, 20, 20, 20, 20, "IPAGothic", 10};
+  TfrmObject* window = Logon();
+  Show(window, "SALES", "TABLE");
+  window->PrintSelectedObjects();
+  EXPECT_GE(main->prtData.PageCount(), 2) << "each object on pages of its own";
+  EXPECT_TRUE(Names(*window->lstObject, true).empty()) << "each printed item deselected";
+  EXPECT_EQ(Panel2(), "2個のオブジェクトがあります。");
+  SetPrintOwner(nullptr);
+}
+
 TEST_F(CommandsTest, CopyPutsTheNamesOnTheClipboard) {
   TfrmObject* window = Logon();
   Show(window, "SALES", "TABLE");
