@@ -471,6 +471,27 @@ TEST_F(CommandsTest, ScriptOutputWritesOneFilePerObjectInsideTheFolder) {
   Boxes();
   EXPECT_EQ(read(script), "CREATE TABLE SALES.ORDERS\r\n  (col_ORDERS)\r\nCREATE TABLE SALES.ORDERS\r\n  (col_ORDERS)\r\n");
 
+  // A remote level-9 window skips routines with its message, per routine.
+  ScriptOption.OneScript = false;
+  table.clear();
+  SetScriptOutputDialog([&](TovConnectionWindow&, std::string& target, std::string& nameTable) {
+    target = folder + "remote/";
+    nameTable = table;
+    return true;
+  });
+  window->Remote = true;
+  window->CatalogLevel = 9;
+  Show(window, "SALES", "TABLE", {"CUSTOMER"});
+  auto* routine = new QTreeWidgetItem(window->lstObject, {"P", "SALES", "PROCEDURE"});
+  SetItemImage(*routine, okProcedure);
+  routine->setSelected(true);
+  Trigger(window, "actScript");
+  EXPECT_EQ(Boxes(), (Lines{kRemoteRoutineMessage, "スクリプトが出力されました。"}));
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(folder + "remote/SALES/TABLE/CUSTOMER.SQL")));
+  EXPECT_FALSE(QDir(QString::fromStdString(folder + "remote/SALES/PROCEDURE")).exists());
+  window->Remote = false;
+  window->CatalogLevel = 10;
+
   // A name table that is no name is refused before any statement.
   table = "STOCK.NAMES; DROP TABLE STOCK.ITEM";
   ScriptOption.OneScript = false;
