@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -32,6 +31,7 @@
 #include "platform/dialogs.h"
 #include "platform/gui/wingdi.h"
 #include "ui/core/ovworkbook.h"
+#include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
 #include "ui/ovprinter.h"
@@ -121,8 +121,9 @@ void TfrmMain::setupUi() {
   splWorkSpace->setObjectName("splWorkSpace");
   splWorkSpace->setChildrenCollapsible(false);
   mdiArea = new QMdiArea(splWorkSpace);
-  lstWorkSpace = new QListWidget(splWorkSpace);
+  lstWorkSpace = new TovListView(splWorkSpace);
   lstWorkSpace->setObjectName("lstWorkSpace");
+  setupWorkSpace();
   splWorkSpace->addWidget(mdiArea);
   splWorkSpace->addWidget(lstWorkSpace);
   connect(splWorkSpace, &QSplitter::splitterMoved, this, [this] {
@@ -403,7 +404,7 @@ void TfrmMain::ApplyLayout(const TMainLayout& l) {
     resize(l.Width, l.Height);
   }
   workSpaceStyle_ = l.WorkSpaceStyle;
-  lstWorkSpace->setViewMode(l.WorkSpaceStyle == 0 ? QListView::IconMode : QListView::ListMode);
+  SetWorkSpaceStyle(l.WorkSpaceStyle == kWorkSpaceIcons);
   lstWorkSpace->setVisible(l.WorkSpace);
   SetWorkSpacePlace(l.WorkSpaceAlign, l.WorkSpaceSize);
   scrTask->setVisible(l.TaskBar);

@@ -21,14 +21,16 @@
 class QAction;
 class QComboBox;
 class QLabel;
-class QListWidget;
 class QMenu;
+class QMimeData;
+class QTreeWidgetItem;
 class QScrollArea;
 class QSplitter;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
 class THTMLHelp;
+class TovListView;
 class TMainActions;
 
 class TfrmMain;
@@ -65,6 +67,7 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void BuildUserCommandMenu() override;
   void BuildReportMenu() override;
   void RefreshObjectMenus() override;
+  void RefreshWorkSpace(const QWidget* leftOut) override;
   void SetStatusText(int panel, const std::string& text) override;
   void ShowProgress(int done, int total) override;
   void ShowObjectCount() override;
@@ -82,6 +85,23 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   bool CanLogon() const;
   void LogonDatabase();
   void SetWorkSpaceVisible(bool visible);
+
+  // ---- the workspace list (fmainwork.cpp) ----
+  // Opens the selected entries' objects on a page (OpenMode for Enter and
+  // the double click).
+  void WorkSpaceOpen(uint8_t mode);
+  void WorkSpaceOpenDataTop();
+  void WorkSpaceExec();
+  void WorkSpaceRename();
+  void WorkSpaceDelete();
+  // Places the list (kAlignTop ... kAlignRight) and refreshes it.
+  void WorkSpaceAlign(int32_t align);
+  // Icons (true) or details.
+  void SetWorkSpaceStyle(bool icons);
+  // Takes the objects of a drag from an open connection window's list;
+  // false when the data is not such a drag.
+  bool lstWorkSpaceDragDrop(const QMimeData& data);
+  void popWorkSpacePopup();
   std::vector<QToolBar*> ToolBars() const;
 
   // The tool-bar area's pop-up: the "ツールバー" submenu.
@@ -106,7 +126,8 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   QToolBar* tolTask = nullptr;
   QMenu* popTask = nullptr;
   QSplitter* splWorkSpace = nullptr;
-  QListWidget* lstWorkSpace = nullptr;
+  TovListView* lstWorkSpace = nullptr;
+  QMenu* popWorkSpace = nullptr;
   // The application's help handler, for as long as the main window lives.
   THTMLHelp* hlpMain = nullptr;
   // The action list with the menus and the editor pop-up menu.
@@ -118,10 +139,13 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void setupUi();
+  void setupWorkSpace();
+  void WorkSpaceTitleEdited(QTreeWidgetItem* item, int column);
   void FormCreate();
   void FormPaint();
   bool FormCloseQuery();

@@ -24,6 +24,7 @@
 #include "app/core/ovshortcut.h"
 #include "app/core/zarur.h"
 #include "app/fmainedit.h"
+#include "app/fobjddl.h"
 #include "app/fobject.h"
 #include "app/ovforms.h"
 #include "app/ovhhelp.h"
@@ -280,6 +281,7 @@ void TMainActions::FillToolBars() {
     button->setObjectName(Q(def.Name));
     button->setIcon(imgMain().Icon(def.Image));
     button->setToolTip(Q(def.Caption));
+    button->setProperty(kImageIndexProperty, def.Image);
     button->setAutoRaise(true);
     frame_.NewObjectBar->addWidget(button);
     newObjectButtons_[def.Name] = button;
@@ -302,7 +304,9 @@ void TMainActions::ApplyConnectionState() {
   const bool newObjects = ActionHandler(kNewObjectCommand) != nullptr;
   for (const auto& [name, rule] : ConnectionStateRules(state)) {
     if (QToolButton* button = NewObjectButton(name)) {
-      button->setEnabled(rule.Enabled && newObjects);
+      // A button opens the editor of its kind, once one is registered.
+      button->setEnabled(rule.Enabled && newObjects &&
+                         EditorRegistered(button->property(kImageIndexProperty).toInt()));
     } else if (name == kUserCommandItems) {
       for (QAction* item : userCommandItems_) item->setEnabled(rule.Enabled && HasHandler(item));
     } else if (QAction* action = Action(name)) {

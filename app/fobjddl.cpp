@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/core/fobjcmdcore.h"
 #include "app/core/fobjddlcore.h"
 #include "app/core/odsql.h"
 #include "app/core/ovconnwin.h"
@@ -103,10 +104,7 @@ std::string HistoryBaseName(TovConnectionWindow& connection, const std::string& 
                             int kind) {
   const std::string table = NameTableFor(ScriptOption.NameTable, connection.Module().GetDataSourceName());
   if (table.empty()) return name;
-  TovSQLQuery& query = connection.OpenSQLParams(
-      "SELECT SCRIPT_NAME FROM " + table +
-          " WHERE SCHEMA_NAME = :OWNER AND OBJECT_NAME = :OBJECT_NAME AND OBJECT_TYPE = :OBJECT_TYPE",
-      {schema, name, ObjectKindName(kind)});
+  TovSQLQuery& query = connection.OpenSQLParams(ScriptNameSQL(table), {schema, name, ObjectKindName(kind)});
   // A fixed-length column pads the name with blanks, which no file name wants.
   return query.Eof() ? name : TrimBlanks(query.AsString("SCRIPT_NAME"));
 }
@@ -154,15 +152,26 @@ TovForm* OpenObject(TovConnectionWindow& connection, int kind, const std::string
     MsgBox(kRemoteRoutineMessage, MB_ICONERROR);
     return nullptr;
   }
-  const std::optional<TOpenCall> call = OpenCallFor(kind, schema, name, mode, topCount);
-  const TEditorEntry* editor = call ? EditorOf(call->EditorKind) : nullptr;
-  if (!editor || !editor->Editor) return nullptr;
   try {
-    return editor->Editor(connection, call->Args);
+    return CreateObjectEditor(connection, kind, schema, name, mode, topCount);
   } catch (...) {
     // The editor has shown its own message, or brought an open window forward.
     return nullptr;
   }
+}
+
+TovForm* CreateObjectEditor(TovConnectionWindow& connection, int kind, const std::string& schema,
+                            const std::string& name, uint8_t mode, int topCount) {
+  const std::optional<TOpenCall> call = OpenCallFor(kind, schema, name, mode, topCount);
+  const TEditorEntry* editor = call ? EditorOf(call->EditorKind) : nullptr;
+  if (!editor || !editor->Editor) return nullptr;
+  return editor->Editor(connection, call->Args);
+}
+
+bool EditorRegistered(int kind) {
+  const std::optional<TOpenCall> call = OpenCallFor(kind, "", "", 0, 0);
+  const TEditorEntry* editor = call ? EditorOf(call->EditorKind) : nullptr;
+  return editor && editor->Editor;
 }
 
 void GenerateDDL(TovConnectionWindow& connection, int kind, const std::string& schema, const std::string& name,

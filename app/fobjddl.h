@@ -36,6 +36,12 @@ inline constexpr const char* kRemoteRoutineMessage =
 // is not used.
 TovForm* OpenObject(TovConnectionWindow& connection, int kind, const std::string& schema, const std::string& name,
                     uint8_t mode, int reserved, int topCount);
+// The same without swallowing what the editor raises (EAbort when a window
+// of the object is already shown and was brought forward).
+TovForm* CreateObjectEditor(TovConnectionWindow& connection, int kind, const std::string& schema,
+                            const std::string& name, uint8_t mode, int topCount);
+// Whether an editor opens objects of the kind.
+bool EditorRegistered(int kind);
 // Makes the editor of the kind write the object's DDL into the stream; any
 // failure of the editor is swallowed.
 void GenerateDDL(TovConnectionWindow& connection, int kind, const std::string& schema, const std::string& name,

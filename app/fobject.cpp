@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -28,6 +29,7 @@
 #include "app/fobjddl.h"
 #include "app/core/fmaincore.h"
 #include "app/core/fobjectcore.h"
+#include "app/core/ovatexit.h"
 #include "app/core/ovmainwin.h"
 #include "app/fobjtree.h"
 #include "app/ovforms.h"
@@ -123,18 +125,6 @@ const std::string kObjectNamesSql = std::string(
 constexpr char kPatternAll[] = "%";
 
 
-// Runs `action` when it goes, whatever way the scope is left.
-template <class F>
-class AtExit {
- public:
-  explicit AtExit(F action) : action_(std::move(action)) {}
-  ~AtExit() { action_(); }
-  AtExit(const AtExit&) = delete;
-  AtExit& operator=(const AtExit&) = delete;
-
- private:
-  F action_;
-};
 
 // The find box shows and searches what is typed in upper case, unless
 // lower-case names are allowed.
@@ -217,6 +207,9 @@ TfrmObject::TfrmObject(TovMainWindow* owner, std::unique_ptr<TdmSymfoware> dataM
     // The history is offered, not applied: the first list is not filtered.
     cmbFind->setCurrentIndex(-1);
     CreateTaskButton();
+    main_->RefreshWorkSpace(nullptr);
+    CopyObjectShortCuts();
+    mnuObjectClick();
   } catch (...) {
     FormClose();
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
@@ -233,6 +226,7 @@ void TfrmObject::setupUi() {
   setObjectName("frmObject");
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
   spl1 = new QSplitter(Qt::Horizontal, this);
   spl1->setObjectName("spl1");
   spl1->setChildrenCollapsible(false);
@@ -315,6 +309,8 @@ void TfrmObject::setupUi() {
   spl1->setStretchFactor(1, 1);
 
   ConnectTreeAndList();
+  setupCommands();
+  layout->setMenuBar(mnuTool);
 }
 
 // The user name stays as typed here; its case is settled by the catalogue
@@ -406,6 +402,8 @@ bool TfrmObject::FormCloseQuery() {
 
 void TfrmObject::FormClose() {
   main_->SetStatusText(kStatusMessagePanel, "");
+  main_->RefreshWorkSpace(this);
+  CopiedObjects.clear();
   SaveWindowSize();
   SaveColumnWidths(ColumnKey, ColumnWidthsOf(*lstObject));
   {

@@ -4,22 +4,28 @@
 // windows bound to the logon and reads the catalogue lists they need.
 #pragma once
 
+#include <QByteArray>
 #include <QEvent>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/core/dsymfoware.h"
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovmsg.h"
 #include "ui/ovcomctrls.h"
 
+class QAction;
 class QComboBox;
+class QMenu;
+class QMenuBar;
 class QSplitter;
 class QToolBar;
 class QToolButton;
@@ -105,6 +111,55 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   // The connection label "USER @ DSN".
   std::string ConnectionLabel() const;
 
+  // ---- commands (fobjcmd.cpp) ----
+  // The action or menu of this name ("actOpen", "mnuNew1" ...), or none.
+  QAction* Action(const std::string& name) const;
+  // The availability rules on the menus; run when the menu opens, when the
+  // list is clicked and at construction.
+  void mnuObjectClick();
+  // Runs a command as its menu item does, under the availability rules.
+  void RunObjectCommand(const std::string& name);
+  void popTreePopup();
+  // Takes over the short-cuts of the main window's actions of the same name.
+  void CopyObjectShortCuts();
+  // `sender` is an action of a kind or a new-object button (its image).
+  void actNewExecute(QObject* sender);
+  void actOpenExecute();
+  void actOpenDefineExecute();
+  void actOpenSourceExecute();
+  void actOpenDataExecute();
+  void actOpenDataTopExecute();
+  void actExecExecute();
+  void actCompileExecute();
+  void actScriptExecute();
+  void actPrintExecute();
+  void actSynonymExecute();
+  void actCrossExecute();
+  void actCopyExecute();
+  void actPasteExecute();
+  void actDeleteExecute();
+  void actAddWorkSpaceExecute();
+  void actGrepExecute();
+  void btnTreeClick();
+  void btnLevel0Click();
+  void btnLevel1Click();
+  void cmbTreeChange(int index);
+  void cmbFindEnter();
+  void lstObjectEnter();
+  // The DDL of the selected objects into the print job.
+  void PrintSelectedObjects();
+  // The selected items of the object list, in list order.
+  std::vector<TObjectItem> SelectedObjects() const;
+  // The drag data of the selected items.
+  QByteArray DragData() const;
+
+  QMenuBar* mnuTool = nullptr;
+  QMenu* mnuObject = nullptr;
+  QMenu* mnuNew1 = nullptr;
+  QMenu* mnuReport = nullptr;
+  QMenu* mnuCommand = nullptr;
+  QMenu* popTree = nullptr;
+
   QTreeWidgetItem* PopupNode = nullptr;
   std::string ColumnKey;
   QToolButton* TaskButton = nullptr;
@@ -136,6 +191,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -161,6 +217,17 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
                 bool trimmed);
 
   void ConnectTreeAndList();
+  void setupCommands();
+  QAction* AddAction(const std::string& name, const std::string& caption, std::function<void()> run);
+  void RunTreeCommand(const char* handler);
+  void RunListCommand(const char* handler);
+  void OpenSelected(uint8_t mode, int topCount);
+  void WalkSelected(bool makeVisible, const std::function<void(const TObjectItem&)>& work);
+  void DeleteSelected();
+  void WriteScripts(const std::string& target, const std::string& nameTable);
+  void SearchObjects(const TGrepRequest& request);
+  TObjectMenuInput MenuInput() const;
+
   void RefillObjectList();
 
   TovMainWindow* main_;
@@ -171,4 +238,6 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   bool refillWanted_ = false;
   std::unique_ptr<TdmSymfoware> dataModule_;
   bool registered_ = false;
+  std::map<std::string, QAction*> actions_;
+  int previousTreeFilter_ = 0;
 };

@@ -27,13 +27,13 @@ constexpr int kFirstSubItemField = 2;
 
 }  // namespace
 
-namespace {
-
 // The kind code is also the item's icon in the main image list.
 void SetItemImage(QTreeWidgetItem& item, int image) {
   item.setData(0, kImageRole, image);
   item.setIcon(0, imgMain().Icon(image));
 }
+
+namespace {
 
 QTreeWidgetItem* AddItems(const TTreeNode& node, QTreeWidgetItem* item, QTreeWidgetItem*& selected) {
   item->setText(0, Q(node.Text));
@@ -142,9 +142,7 @@ void BuildObjectTree(TovConnectionWindow& connection, QTreeWidget& tree, int sch
   ShowTreeModel(tree, BuildTreeModel(input));
 }
 
-namespace {
-
-TTreeSelection SelectionOf(const QTreeWidget& tree) {
+TTreeSelection TreeSelectionOf(const QTreeWidget& tree) {
   const QTreeWidgetItem* item = tree.currentItem();
   if (!item) return {};
   TTreeSelection selection;
@@ -154,6 +152,8 @@ TTreeSelection SelectionOf(const QTreeWidget& tree) {
   if (item->parent()) selection.ParentText = item->parent()->text(0).toStdString();
   return selection;
 }
+
+namespace {
 
 void ShowColumns(QTreeWidget& list, const TListLayout& layout) {
   QStringList captions;
@@ -225,7 +225,7 @@ void FillObjectList(TovConnectionWindow& connection, const TObjectListView& view
   list.clear();
   list.setColumnCount(0);
   list.blockSignals(false);
-  const TTreeSelection node = SelectionOf(*view.Tree);
+  const TTreeSelection node = TreeSelectionOf(*view.Tree);
   const std::string user = connection.Module().GetUserName();
   const TListScope listScope =
       ListScopeOf(node, {AppOption.TreeSort, view.SchemaFilter, AppOption.ShowLevel0, AppOption.ShowLevel1, user});

@@ -20,7 +20,10 @@ class TovSQLQuery;
 
 // Replaces the tree's nodes; a node's image is kept as its item data.
 void ShowTreeModel(QTreeWidget& tree, const TTreeNode& root);
-// The image of a tree or list item.
+// The selected node of the tree: its level, text and parent's text.
+TTreeSelection TreeSelectionOf(const QTreeWidget& tree);
+// The image of a tree or list item, and setting it (kept as item data).
+void SetItemImage(QTreeWidgetItem& item, int image);
 int ItemImage(const QTreeWidgetItem& item);
 
 // The widths of the list's columns, in column order.

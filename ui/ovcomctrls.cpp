@@ -80,8 +80,19 @@ void TovListView::SelectAll() {
   setUpdatesEnabled(true);
 }
 
-void TovListView::startDrag(Qt::DropActions actions) {
+void TovListView::SetDragData(std::function<QByteArray()> data, const std::string& format) {
+  dragData_ = std::move(data);
+  dragFormat_ = QString::fromStdString(format);
+}
+
+QMimeData* TovListView::DragMimeData() const {
   QMimeData* data = model()->mimeData(selectedIndexes());
+  if (data && dragData_) data->setData(dragFormat_, dragData_());
+  return data;
+}
+
+void TovListView::startDrag(Qt::DropActions actions) {
+  QMimeData* data = DragMimeData();
   if (!data) return;
   auto* drag = new QDrag(this);  // no picture under the pointer
   drag->setMimeData(data);

@@ -10,8 +10,11 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <string>
 
 #include "ui/core/oveditcmd.h"
+
+class QMimeData;
 
 class TovListView : public QTreeWidget, public TovItemEditCommands {
   Q_OBJECT
@@ -36,12 +39,20 @@ class TovListView : public QTreeWidget, public TovItemEditCommands {
   void CopyToClipboard() override;
   void SelectAll() override;
   bool HasSelection() const override { return !selectedItems().isEmpty(); }
+  // A caption is being edited in place.
+  bool Editing() const { return state() == EditingState; }
+  // What a drag out of the list carries besides the items' own data: the
+  // bytes `data` makes, under the MIME type `format`.
+  void SetDragData(std::function<QByteArray()> data, const std::string& format);
+  // The data a drag of the selected items carries.
+  QMimeData* DragMimeData() const;
 
  protected:
   void startDrag(Qt::DropActions actions) override;
 
  private:
-  bool Editing() const { return state() == EditingState; }
+  std::function<QByteArray()> dragData_;
+  QString dragFormat_;
   int sortState_ = 1;
   bool listStyle_ = false;
 };

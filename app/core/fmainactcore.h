@@ -70,6 +70,9 @@ struct TNewObjectButton {
   int Image;
 };
 const std::vector<TNewObjectButton>& NewObjectButtons();
+// The property that carries the kind (image) of a new-object button or
+// action: the new-object command creates an object of that kind.
+inline constexpr const char* kImageIndexProperty = "ImageIndex";
 
 // What the connection-state rules read.
 struct TConnectionState {

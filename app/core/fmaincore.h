@@ -50,6 +50,9 @@ struct TToolBarLayout {
 inline constexpr int kWindowNormal = 0;
 inline constexpr int kWindowMinimized = 1;
 inline constexpr int kWindowMaximized = 2;
+// View styles of the workspace list (WorkSpaceStyle).
+inline constexpr int kWorkSpaceIcons = 0;
+inline constexpr int kWorkSpaceDetails = 1;
 inline constexpr int kAlignTop = 1;
 inline constexpr int kAlignBottom = 2;
 inline constexpr int kAlignLeft = 3;

@@ -72,6 +72,10 @@ class TovMainWindow {
   virtual void BuildReportMenu() = 0;
   virtual void RefreshObjectMenus() = 0;
 
+  // Rebuilds the workspace list from the stored entries, showing those of
+  // the open connection windows except `leftOut` (none: every one).
+  virtual void RefreshWorkSpace(const QWidget* leftOut) = 0;
+
   virtual void SetStatusText(int panel, const std::string& text) = 0;
   // The progress of a long operation in the message panel.
   virtual void ShowProgress(int done, int total) = 0;

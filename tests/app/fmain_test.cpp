@@ -6,7 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QListWidget>
+#include "ui/ovcomctrls.h"
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>

@@ -1,4 +1,6 @@
 #include "app/fmainact.h"
+#include "app/core/ovkinds.h"
+#include "app/fobjddl.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +209,7 @@ TEST_F(MainActionsTest, ConnectionStateFollowsTheListAndLogonWorksAfterTheLastWi
   AppOption.AutoCommit = false;
   RegisterActionHandler(kNewObjectCommand, [](const TActionRequest&) { return true; });
   RegisterActionHandler("actAdminSession", [](const TActionRequest&) { return true; });
+  RegisterObjectEditor(okProcedure, [](TovConnectionWindow&, const TOpenArgs&) { return nullptr; }, nullptr);
   EXPECT_TRUE(Act("actDBLogon")->isEnabled());
   EXPECT_FALSE(Act("actDBLogoff")->isEnabled());
   TfrmObject* window = Logon();
@@ -214,6 +217,8 @@ TEST_F(MainActionsTest, ConnectionStateFollowsTheListAndLogonWorksAfterTheLastWi
   EXPECT_TRUE(Act("actDBCommit")->isEnabled());
   EXPECT_EQ(Act("actAdminSession")->isEnabled(), !window->Remote);
   EXPECT_TRUE(main_->actMain->NewObjectButton("btnNewProc")->isEnabled());
+  EXPECT_FALSE(main_->actMain->NewObjectButton("btnNewTable")->isEnabled()) << "no table editor";
+  RegisterObjectEditor(okProcedure, nullptr, nullptr);
 
   window->ExecSQL("CREATE SCHEMA S1");
   window->ExecSQL("CREATE TABLE S1.T (A INTEGER)");

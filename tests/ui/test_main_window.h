@@ -36,6 +36,7 @@ class TTestMainWindow : public QWidget, public TovMainWindow {
   void BuildUserCommandMenu() override {}
   void BuildReportMenu() override {}
   void RefreshObjectMenus() override {}
+  void RefreshWorkSpace(const QWidget*) override {}
   void SetStatusText(int, const std::string&) override {}
   void ShowProgress(int, int) override {}
   void ShowObjectCount() override {}
