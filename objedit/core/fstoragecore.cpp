@@ -211,9 +211,8 @@ class TBlockReader {
       } else if (index_ ? StartsWith(line, kAllocationTitle) : Contains(line, kAllocationTitle)) {
         // The section also ends at a second allocation title, which would
         // otherwise count its entries twice; the scope inside stays visible.
-        const size_t stop = r_.Find(i + 1, end, [](const std::string& l) {
-          return Contains(l, kAlarmTitle) || Contains(l, kAllocationTitle);
-        });
+        const size_t stop = r_.Find(
+            i + 1, end, [](const std::string& l) { return Contains(l, kAlarmTitle) || Contains(l, kAllocationTitle); });
         ReadAllocations(i + 1, stop, row.Name);
       } else if (!index_ && Contains(line, kScopeTitle)) {
         const Lines scopes = r_.Items(i + 1);
@@ -238,7 +237,8 @@ class TBlockReader {
       } else if (StartsWith(line, kAllocationSizeLabel)) {
         row.Allocation = SizeOf(ValueAfter(line, kAllocationSizeLabel));
       } else if (StartsWith(line, kStandByTitle)) {
-        for (const std::string& space : r_.Items(i + 1)) allocations_.push_back({row.Name, kAllocExpand, space, {}, {}});
+        for (const std::string& space : r_.Items(i + 1))
+          allocations_.push_back({row.Name, kAllocExpand, space, {}, {}});
       }
     }
     return end;
@@ -515,7 +515,8 @@ void BuildTableStorageDDL(const TTableStorage& s, const std::string& schemaPrefi
   const std::string dso = Trim(s.DsoName);
   if (!dso.empty()) {
     out.push_back("CREATE DSO " + QuoteIdent(dso));
-    // The prefix is quoted already; quoting it again would break a lower-case schema.
+    // The prefix is quoted already; quoting it again would break a lower-case
+    // schema.
     out.push_back("FROM " + Trim(schemaPrefix) + QuoteIdent(Trim(name)));
     out.push_back(TableTypeLine(s));
     const std::vector<std::string> divide = EditColumns(s.DivideColumns);
@@ -557,8 +558,7 @@ void BuildIndexStorageDDL(const TIndexStorage& s, const std::string& tableSchema
   std::vector<std::string> keys;
   for (const std::string& column : keyColumns) keys.push_back(QuoteIdent(column));
   out.push_back("CREATE DSO " + QuoteIdent(s.DsoName));
-  out.push_back("INDEX ON " + QuoteIdent(Trim(tableSchema)) + "." + QuoteIdent(Trim(table)) + "(" + Joined(keys) +
-                ")");
+  out.push_back("INDEX ON " + QuoteIdent(Trim(tableSchema)) + "." + QuoteIdent(Trim(table)) + "(" + Joined(keys) + ")");
   const std::string option = s.Option == kIndexRealignment  ? ", REALIGNMENT"
                              : s.Option == kIndexDegenerate ? ", DEGENERATE"
                                                             : "";
@@ -576,6 +576,4 @@ void BuildIndexStorageDDL(const TIndexStorage& s, const std::string& tableSchema
   }
 }
 
-bool TableStorageWanted(bool scriptMode) {
-  return scriptMode ? ScriptOption.Storage : AppOption.ShowStorageSource;
-}
+bool TableStorageWanted(bool scriptMode) { return scriptMode ? ScriptOption.Storage : AppOption.ShowStorageSource; }
