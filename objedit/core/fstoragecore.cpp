@@ -361,10 +361,6 @@ int StorageKindOf(const std::string& structureType, TPartitioning partitioning) 
   return kStorageTemporary;
 }
 
-std::string TableReportControl(const std::string& schema, const std::string& table) {
-  return "TABLE (" + schema + "." + table + ")";
-}
-
 std::optional<TTableStorage> ReadTableStorage(const std::vector<std::string>& lines) {
   const std::optional<std::string> dso = BaseDsoName(lines);
   if (!dso) return std::nullopt;

@@ -106,9 +106,6 @@ struct TIndexStorage {
   friend bool operator==(const TIndexStorage&, const TIndexStorage&) = default;
 };
 
-// The control text of the definition report of a table.
-std::string TableReportControl(const std::string& schema, const std::string& table);
-
 // Readers of the definition report's lines (a successful run). The table
 // reader gives nothing when the report names no base DSO. Adding up the
 // sizes of one DSI, kind and space throws std::runtime_error when a size is
