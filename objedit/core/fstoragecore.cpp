@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "app/core/fobjectcore.h"
+#include "app/core/fobjectreport.h"
+#include "app/core/ovconnwin.h"
 #include "app/core/ovoptions.h"
 #include "app/core/zarur.h"
 
@@ -422,6 +424,43 @@ std::vector<std::string> ReadDsiList(const std::vector<std::string>& lines) {
   for (const std::string& name : r.Items(title + 1))
     if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
   return names;
+}
+
+namespace {
+
+// Runs the table's report on a local connection and hands its lines on.
+TReportResult WithTableReport(TovConnectionWindow& window, const std::string& schema, const std::string& table,
+                              const std::function<void(const std::vector<std::string>&)>& read) {
+  if (window.IsRemote()) return TReportResult::Skipped;
+  bool ok = false;
+  const std::vector<std::string> lines = TableReport(window, table, TableReportControl(schema, table), ok);
+  if (!ok) return TReportResult::Failed;
+  read(lines);
+  return TReportResult::Read;
+}
+
+}  // namespace
+
+TReportResult LoadTableStorage(TovConnectionWindow& window, const std::string& schema, const std::string& table,
+                               std::optional<TTableStorage>& storage) {
+  return WithTableReport(window, schema, table,
+                         [&](const std::vector<std::string>& lines) { storage = ReadTableStorage(lines); });
+}
+
+TReportResult LoadIndexStorage(TovConnectionWindow& window, const std::string& schema, const std::string& table,
+                               const std::string& dsoName, TIndexStorage& storage) {
+  return WithTableReport(window, schema, table,
+                         [&](const std::vector<std::string>& lines) { storage = ReadIndexStorage(lines, dsoName); });
+}
+
+TReportResult LoadDsiList(TovConnectionWindow& window, const std::string& tableSchema, const std::string& table,
+                          std::vector<std::string>& names) {
+  names.clear();
+  const std::string schema = Trim(tableSchema);
+  const std::string name = Trim(table);
+  if (schema.empty() || name.empty()) return TReportResult::Skipped;
+  return WithTableReport(window, schema, name,
+                         [&](const std::vector<std::string>& lines) { names = ReadDsiList(lines); });
 }
 
 namespace {

@@ -115,6 +115,24 @@ TIndexStorage ReadIndexStorage(const std::vector<std::string>& lines, const std:
 // The items of the first DSI list, in report order, without duplicates.
 std::vector<std::string> ReadDsiList(const std::vector<std::string>& lines);
 
+class TovConnectionWindow;
+
+// What running and reading a definition report came to: read, failed (the
+// caller shows kDefinitionUnreadable), or not run at all (a remote
+// connection, an empty table name).
+enum class TReportResult { Read, Failed, Skipped };
+inline constexpr const char* kDefinitionUnreadable = "定義情報を読み込めませんでした。";
+
+// The readers run through the connection window's table report. The table
+// reader leaves `storage` empty when the report names no base DSO.
+TReportResult LoadTableStorage(TovConnectionWindow& window, const std::string& schema, const std::string& table,
+                               std::optional<TTableStorage>& storage);
+TReportResult LoadIndexStorage(TovConnectionWindow& window, const std::string& schema, const std::string& table,
+                               const std::string& dsoName, TIndexStorage& storage);
+// The names are trimmed; either empty skips the report.
+TReportResult LoadDsiList(TovConnectionWindow& window, const std::string& tableSchema, const std::string& table,
+                          std::vector<std::string>& names);
+
 // The statements that create the storage, appended to `out` with a
 // `separator` line after each statement. `schemaPrefix` is the quoted
 // schema and "." (or empty). Kinds 0 and 8 append nothing.
