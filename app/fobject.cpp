@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCompleter>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -29,6 +28,7 @@
 #include "app/fobjddl.h"
 #include "app/core/fmaincore.h"
 #include "app/core/fobjectcore.h"
+#include "app/core/fobjectreport.h"
 #include "app/core/ovatexit.h"
 #include "app/core/ovmainwin.h"
 #include "app/fobjtree.h"
@@ -64,7 +64,6 @@ constexpr int kTreeSortSchemaFirst = 0;
 constexpr int kTreeSortObjectFirst = 1;
 constexpr char kWhereHistoryAll[] = "%";
 constexpr char kPublic[] = "PUBLIC";
-constexpr char kControlFileSuffix[] = ".rdbprt";
 constexpr unsigned kErrorFlags = MB_ICONERROR;
 // A walk through the tree with the arrow keys refills the list only where it stops.
 constexpr int kTreeChangeDelayMillis = 50;
@@ -585,20 +584,6 @@ void TfrmObject::GetDBSpaceList(std::vector<std::string>& strings) {
 
 void TfrmObject::GetRoleList(std::vector<std::string>& strings) { FillList(strings, kRoleListSql, {}, false); }
 
-// The rdbprt definition report of a table; its control file is removed
-// again whatever happens.
-std::vector<std::string> TfrmObject::TableReport(const std::string& schema, const std::string& table, bool& ok) {
-  const std::string controlName = SanitizeFileName(table) + kControlFileSuffix;
-  AtExit removeControl([&] { QFile::remove(Q(WorkFolder() + controlName)); });
-  const std::string path = WriteTempFile(controlName, "TABLE (" + schema + "." + table + ")");
-  CommitOpenTransaction();
-  std::vector<std::string> lines;
-  // The control file's path comes quoted already.
-  ok = RunCommand("rdbprt -d " + platform::QuoteArgument(DataModule->GetDataSourceName()) + " -m DEF -f " + path,
-                  lines, true);
-  return lines;
-}
-
 void TfrmObject::GetTableDSOList(std::vector<std::string>& strings, const std::string& schema,
                                  const std::string& table) {
   GetTableStorageList(strings, schema, table, kTableDsoSql, [](const std::vector<std::string>& lines) {
@@ -626,7 +611,7 @@ void TfrmObject::GetTableStorageList(std::vector<std::string>& strings, const st
     return;
   }
   bool ok = false;
-  const std::vector<std::string> lines = TableReport(schema, table, ok);
+  const std::vector<std::string> lines = TableReport(*this, table, TableReportControl(schema, table), ok);
   if (!ok) {
     strings.push_back("");
     return;

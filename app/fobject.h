@@ -73,9 +73,11 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void GetUserList(std::vector<std::string>& strings, bool addPublic) override;
   void GetSchemaList(std::vector<std::string>& strings, bool unused = false) override;
   void GetDatabaseList(std::vector<std::string>& strings);
-  void GetTableDSOList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
-  void GetDSIList(std::vector<std::string>& strings);
-  void GetTableDSIList(std::vector<std::string>& strings, const std::string& schema, const std::string& table);
+  void GetTableDSOList(std::vector<std::string>& strings, const std::string& schema,
+                       const std::string& table) override;
+  void GetDSIList(std::vector<std::string>& strings) override;
+  void GetTableDSIList(std::vector<std::string>& strings, const std::string& schema,
+                       const std::string& table) override;
   std::string GetDBCode(const std::string& dbName) override;
   TObjectCount ObjectCount() const override;
   std::string GetSchemaCode(const std::string& dbName, const std::string& schemaName) override;
@@ -208,7 +210,6 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void NotifyConnectionsChanged();
   bool RowExists(const std::string& sql, const std::vector<std::string>& values);
   void CommitOpenTransaction();
-  std::vector<std::string> TableReport(const std::string& schema, const std::string& table, bool& ok);
   using TReportReader = std::function<std::vector<std::string>(const std::vector<std::string>&)>;
   void GetTableStorageList(std::vector<std::string>& strings, const std::string& schema, const std::string& table,
                            const char* catalogueSql, const TReportReader& fromReport);

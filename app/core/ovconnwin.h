@@ -68,6 +68,14 @@ class TovConnectionWindow {
   virtual void GetDBSpaceList(std::vector<std::string>& strings) = 0;
   virtual void GetObjectNames(std::vector<std::string>& strings, const std::string& schemaPattern,
                               const std::string& kindPattern) = 0;
+  // Storage lists: the DSIs of the database, and the base DSO and the DSIs
+  // of a table; from the catalogue where it knows them, else from the tools'
+  // reports. A failing report leaves one empty entry.
+  virtual void GetDSIList(std::vector<std::string>& strings) = 0;
+  virtual void GetTableDSOList(std::vector<std::string>& strings, const std::string& schema,
+                               const std::string& table) = 0;
+  virtual void GetTableDSIList(std::vector<std::string>& strings, const std::string& schema,
+                               const std::string& table) = 0;
   // The catalogue level was lowered to 10 because the level-11 system
   // parameter is missing.
   virtual bool LevelReduced() const = 0;

@@ -26,6 +26,8 @@
 #include "app/flogon.h"
 #include "app/fmain.h"
 #include "app/ovforms.h"
+#include "app/core/fobjectcore.h"
+#include "app/core/fobjectreport.h"
 #include "app/core/ovrunner.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
@@ -592,6 +594,36 @@ TEST_F(SampleWindowTest, AFailingToolGivesOneEmptyLineAndLeavesNoControlFile) {
   EXPECT_EQ(list, Lines{""});
   EXPECT_EQ(env.Dialogs().messages.size(), 2u);
   EXPECT_FALSE(WorkFolderHolds(".rdbprt"));
+}
+
+
+// The definition report behind every storage reader: the control file stays
+// inside the work folder, also under a folder with blanks, and is gone
+// after every ending of the tool.
+TEST_F(SampleWindowTest, TheTableReportKeepsItsControlFileInsideTheWorkFolderAndRemovesIt) {
+  ApplyCatalogueFixture(sample.Folder(), "level9.sql");
+  TfrmObject* window = LogonSample();
+  const std::string folder = AppOption.TempDir;
+  AppOption.TempDir = folder + "/with blank";
+  QDir().mkpath(QString::fromStdString(AppOption.TempDir));
+  struct Case {
+    const char* fail;
+    bool ok;
+  };
+  const Case cases[] = {{"", true},      {"silent", false}, {"code", false},
+                        {"stderr", true}, {"nolf", true},    {"exit", true}};
+  for (const Case& c : cases) {
+    testing_support::TempSettings::Set("SYMFOWARE_TOOL_FAIL", c.fail);
+    bool ok = !c.ok;
+    const Lines lines = TableReport(*window, "../../ORDERS", TableReportControl("SALES", "ORDERS"), ok);
+    EXPECT_EQ(ok, c.ok) << c.fail;
+    if (c.ok) {
+      EXPECT_EQ(BaseDsoName(lines), "ORDERS_DSO") << c.fail;
+    }
+    EXPECT_FALSE(WorkFolderHolds(".rdbprt")) << c.fail;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(WorkFolder() + "../../ORDERS.rdbprt"))) << c.fail;
+  }
+  AppOption.TempDir = folder;
 }
 
 }  // namespace

@@ -19,6 +19,9 @@ class UnservedConnection : public TovConnectionWindow {
   void GetUserList(std::vector<std::string>&, bool) override { Unserved(); }
   void GetRoleList(std::vector<std::string>&) override { Unserved(); }
   void GetDBSpaceList(std::vector<std::string>&) override { Unserved(); }
+  void GetDSIList(std::vector<std::string>&) override { Unserved(); }
+  void GetTableDSOList(std::vector<std::string>&, const std::string&, const std::string&) override { Unserved(); }
+  void GetTableDSIList(std::vector<std::string>&, const std::string&, const std::string&) override { Unserved(); }
   void GetObjectNames(std::vector<std::string>&, const std::string&, const std::string&) override { Unserved(); }
   bool LevelReduced() const override { return false; }
 
