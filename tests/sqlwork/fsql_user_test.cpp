@@ -6,12 +6,15 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QImage>
 #include <QLabel>
+#include <QSplitter>
 #include <QTest>
 
 #include <string>
 
 #include "app/core/zarur.h"
+#include "editor/ovmemo.h"
 #include "sqlwork/fsql.h"
 #include "tests/sqlwork/sqlwindow_fixture.h"
 #include "ui/rdata.h"
@@ -63,6 +66,37 @@ TEST_F(SQLWindow, CopyingALargeResultDrawsItsProgressAtMostTenTimesASecond) {
   // The reset, the first and the last count besides one per interval.
   constexpr int kAlwaysDrawn = 3;
   EXPECT_LE(paints.Count(), elapsed / kProgressPaceMillis + kAlwaysDrawn) << elapsed << " ms";
+}
+
+// The window at a size where the editor shows every row of a short script.
+void ShowRoomy(TfrmSQL& form) {
+  constexpr QSize kRoomy(800, 600);
+  form.parentWidget()->resize(kRoomy);
+  form.splSQL->setSizes({kRoomy.height() / 2, kRoomy.height() / 2});
+  QApplication::processEvents();
+}
+
+// The colour the editor shows at the right end of a row, past its text.
+QRgb RowEndColour(TovMemo& editor, int row) {
+  constexpr int kInsideEdge = 5;
+  const QImage image = editor.viewport()->grab().toImage();
+  return image.pixel(image.width() - kInsideEdge, editor.TextTop() + row * editor.RowHeight() + editor.RowHeight() / 2);
+}
+
+// The rows of the failed statement are selected and drawn as selected,
+// through to the right edge as a user's selection of whole rows is.
+TEST_F(SQLWindow, TheFailedStatementsRowsAreDrawnSelected) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  ShowRoomy(*form);
+  SetText(*form, "SELECT 1 FROM RDBII_SYSTEM.RDBII_TABLE\r\n;\r\nSELECT 1 FROM,\r\n 2\r\n;\r\nSELECT 3 FROM X");
+  env.Dialogs().QueueMessage(IDOK);
+  form->actExec->trigger();
+  ASSERT_EQ(form->txtSQL->SelText(), "SELECT 1 FROM,\r\n 2\r\n");
+  const QRgb plain = RowEndColour(*form->txtSQL, 0);
+  EXPECT_NE(RowEndColour(*form->txtSQL, 2), plain);
+  EXPECT_NE(RowEndColour(*form->txtSQL, 3), plain);
+  EXPECT_EQ(RowEndColour(*form->txtSQL, 5), plain);
 }
 
 }  // namespace

@@ -59,6 +59,8 @@ class SQLWindow : public testing::Test {
     SetPrintOwner(nullptr);
     main.reset();
     ClearActionHandlers();
+    // The runs' history is process-wide; the next suite starts without it.
+    SQLLogFiles.clear();
     QCoreApplication::processEvents();
   }
 
