@@ -6,7 +6,9 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QHeaderView>
 #include <QImage>
+#include <QScrollBar>
 #include <QLabel>
 #include <QSplitter>
 #include <QTest>
@@ -17,6 +19,7 @@
 #include "editor/ovmemo.h"
 #include "sqlwork/fsql.h"
 #include "tests/sqlwork/sqlwindow_fixture.h"
+#include "ui/ovgrid.h"
 #include "ui/rdata.h"
 
 namespace {
@@ -97,6 +100,26 @@ TEST_F(SQLWindow, TheFailedStatementsRowsAreDrawnSelected) {
   EXPECT_NE(RowEndColour(*form->txtSQL, 2), plain);
   EXPECT_NE(RowEndColour(*form->txtSQL, 3), plain);
   EXPECT_EQ(RowEndColour(*form->txtSQL, 5), plain);
+}
+
+// The bind grid that appears for a marker shows its titles and the name's
+// row at once, without a drag of the splitter.
+TEST_F(SQLWindow, TheBindGridShowsItsTitlesAndRowsWhenItAppears) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  ShowRoomy(*form);
+  SetText(*form, "SELECT 1 FROM RDBII_SYSTEM.RDBII_TABLE WHERE 1 = :ID");
+  form->actExec->trigger();
+  QApplication::processEvents();
+  TovStringGrid& grid = *form->grdParam;
+  ASSERT_TRUE(grid.isVisible());
+  const QRect room = grid.viewport()->rect();
+  for (int column : {0, 1}) {
+    SCOPED_TRACE(column);
+    EXPECT_EQ(grid.horizontalHeader()->sectionViewportPosition(column), grid.columnViewportPosition(column));
+    EXPECT_TRUE(room.intersects(grid.visualRect(grid.model()->index(0, column))));
+  }
+  EXPECT_EQ(grid.horizontalHeader()->sectionViewportPosition(0), 0) << "the name column starts at the left";
 }
 
 }  // namespace
