@@ -250,7 +250,11 @@ QWidget* TfrmMain::FindConnection(const std::string& label) const {
   return nullptr;
 }
 
+// The reset at the start and the last item are always drawn; between them
+// at most one text per pace interval, so the loop's own work dominates.
 void TfrmMain::ShowProgress(int done, int total) {
+  const bool edge = (done == 0 && total == 0) || (total > 0 && done >= total);
+  if (!progressPace_.Due() && !edge) return;
   SetStatusText(kStatusMessagePanel, ProgressText(done, total));
   StatusPanel(kStatusMessagePanel)->repaint();
 }

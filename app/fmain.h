@@ -15,6 +15,7 @@
 
 #include "app/core/fmaincore.h"
 #include "app/core/ovmainwin.h"
+#include "app/core/zarur.h"
 #include "editor/core/EditorProp.h"
 #include "ui/core/ovprintercore.h"
 
@@ -159,6 +160,8 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void ApplyToolBars(const std::vector<TToolBarLayout>& bars);
 
   std::array<QLabel*, 3> statusPanels_{};
+  // A progress text drawn for every item costs more than the items.
+  TProgressPace progressPace_;
   int32_t workSpaceStyle_ = 0;
   int32_t workSpaceAlign_ = kAlignBottom;
   int32_t workSpaceSize_ = 0;

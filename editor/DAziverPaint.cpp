@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include "editor/DAziverImages.h"
 #include "platform/gui/wingdi.h"
@@ -195,8 +196,13 @@ void TEditorPainter::PaintRow(int row) {
     PaintRowPart(row, rect, false);
     return;
   }
-  const int x1 = std::max(FTextLeft, FX + first * FCw);
-  const int x2 = std::max(FTextLeft, std::min(FWidth, FX + last * FCw));
+  // A selection that runs on to the next row ends past any width; in pixels
+  // that end overflows an int, so the edges are taken in 64 bits.
+  const auto edge = [&](int col) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{FX} + int64_t{col} * FCw, FTextLeft, std::max(FTextLeft, FWidth)));
+  };
+  const int x1 = edge(first);
+  const int x2 = edge(last);
   PaintRowPart(row, QRect(rect.left(), y, x1 - rect.left(), FCh), false);
   PaintRowPart(row, QRect(x1, y, x2 - x1, FCh), true);
   PaintRowPart(row, QRect(x2, y, rect.right() + 1 - x2, FCh), false);

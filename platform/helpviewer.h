@@ -20,7 +20,8 @@ class HelpViewer {
   virtual bool OpenHelpFile(const std::string& helpFile) = 0;
   // Shows `text` as a pop-up at a screen position.
   virtual void ShowPopup(const std::string& text, int x, int y) = 0;
-  // Tells the user something in the main window's status bar.
+  // Tells the user something in the main window's status bar, for a while:
+  // the bar's own fields come back after it.
   virtual void ShowStatus(const std::string& text) = 0;
 };
 

@@ -198,7 +198,7 @@ std::string SqlSession::Rewrite(const std::string& sql) const { return sql; }
 
 bool SqlSession::Intercept(const std::string&) { return false; }
 
-std::string SqlSession::ErrorText(const QSqlError& error) const { return SqlErrorText(error); }
+std::string SqlSession::ErrorText(const QSqlQuery& query) const { return SqlErrorText(query.lastError()); }
 
 void SqlSession::Executed(const std::string&, const std::vector<QVariant>&, const QSqlQuery&) {}
 

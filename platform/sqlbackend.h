@@ -89,6 +89,7 @@ class SqlSession {
   SqlSession& operator=(const SqlSession&) = delete;
 
   QSqlDatabase& Database() { return database_; }
+  const QSqlDatabase& Database() const { return database_; }
 
   // Turns a statement (its markers already positional "?") into the text
   // the backend runs.
@@ -102,8 +103,9 @@ class SqlSession {
   virtual std::unique_ptr<SqlRowCursor> OpenCursor(QSqlQuery query) const;
   // Sets the isolation level read-uncommitted for the coming transactions.
   virtual void SetReadUncommitted() = 0;
-  // The message of a failed statement as the backend's server words it.
-  virtual std::string ErrorText(const QSqlError& error) const;
+  // The message of the failed query's statement as the backend's server
+  // words it.
+  virtual std::string ErrorText(const QSqlQuery& query) const;
   // A statement ran or failed: its text as the program wrote it, its values
   // in order and the query that ran it (the stand-in journals it).
   virtual void Executed(const std::string& sql, const std::vector<QVariant>& values, const QSqlQuery& query);

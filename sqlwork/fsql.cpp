@@ -373,7 +373,10 @@ void TfrmSQL::ShowParamGrid(const TParamGrid& grid) {
     grdParam->hide();
     return;
   }
+  // Shown before it is sized and focused: a hidden grid has no width, and
+  // bringing the value cell into view there scrolls its titles away.
   if (grdParam->isHidden()) {
+    grdParam->show();
     const int width = pnlSQL->width() / kParamGridShare;
     splParam->setSizes({pnlSQL->width() - width, width});
     grdParam->setColumnWidth(kValueColumn, width - grdParam->columnWidth(kNameColumn) - 1);
@@ -387,7 +390,6 @@ void TfrmSQL::ShowParamGrid(const TParamGrid& grid) {
   }
   grdParam->SetFixedRows(1);
   grdParam->FocusCell(kValueColumn, 1);
-  grdParam->show();
 }
 
 int TfrmSQL::LastLineIndex() const { return txtSQL->Lines().GetCount() - 1; }

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QSplitter>
+#include <QLayout>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolBar>
@@ -209,7 +210,24 @@ void TfrmSQLLog::btnFindClick() {
   if (SearchSQLLog(items_, txtFind->text().toStdString())) lstSQL->viewport()->update();
 }
 
-void TfrmSQLLog::tolCmdResize() { pnlFind->setFixedWidth(std::max(0, tolCmd->contentsRect().width() - kToolBarRest)); }
+// The box takes what the bar's other items leave, measured as this style
+// lays them out: a fixed rest too small for them pushes the box and its
+// button into the bar's overflow menu.
+void TfrmSQLLog::tolCmdResize() { pnlFind->setFixedWidth(std::max(0, tolCmd->contentsRect().width() - ToolBarRest())); }
+
+int TfrmSQLLog::ToolBarRest() const {
+  const QStyle* style = tolCmd->style();
+  const int spacing = std::max(0, tolCmd->layout()->spacing());
+  int rest = 2 * (style->pixelMetric(QStyle::PM_ToolBarItemMargin, nullptr, tolCmd) +
+                  style->pixelMetric(QStyle::PM_ToolBarFrameWidth, nullptr, tolCmd));
+  if (tolCmd->isMovable()) rest += style->pixelMetric(QStyle::PM_ToolBarHandleExtent, nullptr, tolCmd) + spacing;
+  for (QAction* action : tolCmd->actions()) {
+    const QWidget* item = tolCmd->widgetForAction(action);
+    if (item == pnlFind) continue;
+    if (item) rest += std::max(item->sizeHint().width(), item->minimumWidth()) + spacing;
+  }
+  return std::max(rest, kToolBarRest);
+}
 
 void TfrmSQLLog::LoadWindowSize() { LoadWindowSizeOf(*this, kLayoutKey, QSize(kDesignWidth, kDesignHeight)); }
 

@@ -24,7 +24,7 @@ class TfrmSQLLog : public QDialog {
 
  public:
   static constexpr int kItemHeight = 16;
-  // The tool bar's width left beside the search panel.
+  // The tool bar's width left beside the search panel, at least.
   static constexpr int kToolBarRest = 271;
   static constexpr int kTextButtonWidth = 78;
 
@@ -57,6 +57,8 @@ class TfrmSQLLog : public QDialog {
   void btnDownClick();
   void btnFindClick();
   void tolCmdResize();
+  // The width of the bar's items beside the search panel.
+  int ToolBarRest() const;
   void LoadWindowSize();
   void SaveWindowSize();
 

@@ -1034,7 +1034,24 @@ void TovDBGridBase::keyPressEvent(QKeyEvent* event) {
   if (KeyTaken(event)) return;
   if (event->matches(QKeySequence::Copy)) return CopyToClipboard();
   if (event->matches(QKeySequence::Paste)) return Guarded([&] { PasteFromClipboard(); });
+  if (StartsTyping(*event)) return;
   Guarded([&] { HandleKey(event->key(), event->modifiers()); });
+}
+
+// A character typed on a cell that may change opens its editor and becomes
+// the editor's text, as F2 then the key would.
+bool TovDBGridBase::StartsTyping(QKeyEvent& event) {
+  const QString text = event.text();
+  const bool character = !text.isEmpty() && text.at(0).isPrint() &&
+                         !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  if (!character || !data_ || !data_->Active() || !MayModify()) return false;
+  // What was typed already stays; otherwise the first character replaces
+  // the cell's text.
+  if (!editor_->isVisible() || !linkModified_) Guarded([&] { SetEditorMode(true); });
+  if (!editor_->isVisible()) return false;
+  editor_->setFocus();
+  QCoreApplication::sendEvent(editor_, &event);
+  return true;
 }
 
 void TovDBGridBase::mousePressEvent(QMouseEvent* event) {

@@ -405,6 +405,7 @@ class TovDBGridBase : public QWidget, public TovEditCommands, private TovDataLin
   void EditButtonClick();
   // Hands a key to OnKeyDown; true when it took the key.
   bool KeyTaken(QKeyEvent* event);
+  bool StartsTyping(QKeyEvent& event);
   void FocusLeaving();
   void SyncTop();
   void UpdateRecordScrollBar();

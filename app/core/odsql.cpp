@@ -125,7 +125,7 @@ QSqlQuery TovSQLQuery::Execute(platform::SqlSession& session) {
     ok = query.exec(QString::fromStdString(session.Rewrite(sql_)));
   }
   session.Executed(sql_, values, query);
-  if (!ok) throw EDatabaseError(session.ErrorText(query.lastError()));
+  if (!ok) throw EDatabaseError(session.ErrorText(query));
   return query;
 }
 
@@ -140,7 +140,7 @@ void TovSQLQuery::Open() {
     for (size_t i = 0; i < fields.size(); ++i) row.push_back(query.value(static_cast<int>(i)));
     rows.push_back(std::move(row));
   }
-  if (query.lastError().isValid()) throw EDatabaseError(session.ErrorText(query.lastError()));
+  if (query.lastError().isValid()) throw EDatabaseError(session.ErrorText(query));
   query.finish();
   fields_ = std::move(fields);
   rows_ = std::move(rows);

@@ -14,6 +14,9 @@
 namespace platform {
 namespace {
 
+// A message without an end would hide the status bar's fields for good.
+constexpr int kStatusMessageMillis = 5000;
+
 class DesktopHelpViewer : public HelpViewer {
  public:
   bool OpenHelpFile(const std::string& helpFile) override {
@@ -27,7 +30,7 @@ class DesktopHelpViewer : public HelpViewer {
   void ShowStatus(const std::string& text) override {
     for (QWidget* top : QApplication::topLevelWidgets()) {
       if (auto* main = qobject_cast<QMainWindow*>(top)) {
-        main->statusBar()->showMessage(Q(text));
+        main->statusBar()->showMessage(Q(text), kStatusMessageMillis);
         return;
       }
     }

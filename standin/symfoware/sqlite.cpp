@@ -4,6 +4,9 @@
 #include <QSqlError>
 #include <QVariant>
 
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <string_view>
 
 #include "platform/sqlbackend.h"
@@ -28,6 +31,24 @@ QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVaria
 }
 
 std::string StandinMessage(const std::string& text) { return kMessagePrefix + text; }
+
+std::optional<std::string> SeveralStatementsError(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+  sqlite3_finalize(stmt);
+  if (rc != SQLITE_OK || tail == nullptr) return std::nullopt;
+  const size_t end = static_cast<size_t>(tail - sql.c_str());
+  // Qt's rule for refusing the rest: anything but blanks after the first.
+  if (QString::fromStdString(sql.substr(end)).trimmed().isEmpty()) return std::nullopt;
+  const size_t semicolon = end > 0 ? sql.rfind(';', end - 1) : std::string::npos;
+  const size_t at = semicolon == std::string::npos ? end : semicolon;
+  const size_t lineStart = at == 0 ? 0 : sql.rfind('\n', at - 1) + 1;  // npos + 1 is 0
+  const int line = static_cast<int>(std::count(sql.begin(), sql.begin() + static_cast<std::ptrdiff_t>(at), '\n')) + 1;
+  const auto column = QString::fromStdString(sql.substr(lineStart, at - lineStart)).size() + 1;
+  return "near \"" + std::string(1, sql[at]) + "\": syntax error at line " + std::to_string(line) + ", column " +
+         std::to_string(column);
+}
 
 std::string ServerErrorText(const std::string& sqliteText) {
   struct Mapping {

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ std::string StandinMessage(const std::string& text);
 // (codes JYP7202E/ORA-00942 and JYP7205E/ORA-00904, the name after the
 // first ":"); any other text unchanged.
 std::string ServerErrorText(const std::string& sqliteText);
+
+// The server's refusal of a text that holds more than one statement: a
+// syntax error at the ";" that ends the first, with its line and column.
+// SQLite would prepare the first statement alone, and Qt then refuses the
+// rest with SQLite's "not an error". Nothing for a single statement.
+std::optional<std::string> SeveralStatementsError(sqlite3* db, const std::string& sql);
 
 // Runs a statement with positional values; raises the SQLite message.
 QSqlQuery Run(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values = {});

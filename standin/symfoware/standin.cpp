@@ -230,7 +230,7 @@ class StandinSession : public platform::SqlSession {
 
   void Executed(const std::string& sql, const std::vector<QVariant>& values, const QSqlQuery& query) override {
     if (query.lastError().isValid()) {
-      Journalize({sql, values, -1, ErrorText(query.lastError())});
+      Journalize({sql, values, -1, ErrorText(query)});
       return;
     }
     const QVariant handle = query.result()->handle();
@@ -267,8 +267,11 @@ class StandinSession : public platform::SqlSession {
 
   void SetReadUncommitted() override { Run("PRAGMA read_uncommitted = 1"); }
 
-  std::string ErrorText(const QSqlError& error) const override {
-    return StandinMessage(ServerErrorText(platform::SqlErrorText(error)));
+  std::string ErrorText(const QSqlQuery& query) const override {
+    QSqlDatabase db = Database();
+    if (std::optional<std::string> several = SeveralStatementsError(SqliteHandle(db), query.lastQuery().toStdString()))
+      return StandinMessage(*several);
+    return StandinMessage(ServerErrorText(platform::SqlErrorText(query.lastError())));
   }
 
  private:

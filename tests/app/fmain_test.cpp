@@ -19,7 +19,9 @@
 
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/fmainact.h"
 #include "app/ovhhelp.h"
+#include "platform/gui/desktophelp.h"
 #include "platform/helpviewer.h"
 #include "tests/platform/temp_settings.h"
 
@@ -375,6 +377,25 @@ TEST_F(MainWindowTest, TheMainWindowServesHelpSoF1OpensIt) {
   main_->cmbDBName->setFocus();
   QTest::keyClick(main_->cmbDBName, Qt::Key_F1);
   EXPECT_EQ(opened, std::vector<std::string>{main_->hlpMain->HelpFileName()});
+  main_.reset();
+  platform::SetHelpViewer(std::move(previous));
+}
+
+// Without a help file the status bar says so for a while, then shows its
+// fields again.
+TEST_F(MainWindowTest, AMissingHelpFileIsATimedStatusMessage) {
+  auto previous = platform::SetHelpViewer(platform::MakeDesktopHelpViewer());
+  Start();
+  main_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
+  QLabel* elapsed = main_->StatusPanel(0);
+  ASSERT_TRUE(elapsed->isVisible());
+  main_->actMain->Action("actHelp")->trigger();
+  EXPECT_NE(main_->stsMain->currentMessage().indexOf("が見つかりません。"), -1);
+  EXPECT_FALSE(elapsed->isVisible()) << "the message is in front while it lasts";
+  constexpr int kLongerThanTheMessage = 8000;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return elapsed->isVisible(); }, kLongerThanTheMessage));
+  EXPECT_TRUE(main_->stsMain->currentMessage().isEmpty());
   main_.reset();
   platform::SetHelpViewer(std::move(previous));
 }

@@ -31,9 +31,9 @@
 #include "sqlwork/core/fsqllogcore.h"
 #include "sqlwork/fsqllog.h"
 #include "sqlwork/sqlregister.h"
-#include "tests/common/program_main.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/whenshown.h"
+#include "tests/sqlwork/sqlwindow_fixture.h"
 #include "tests/standin/odbc_fixture.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovgrid.h"
@@ -51,81 +51,10 @@ inline void PrintTo(const TCodeAssistItem& item, std::ostream* out) {
 namespace {
 
 using testing_support::WhenShown;
-using Lines = std::vector<std::string>;
+using testing_sqlwork::Lines;
 using Items = std::vector<TCodeAssistItem>;
 
-class SQLWindow : public testing::Test {
- protected:
-  SQLWindow() {
-    // As the program does: the editors take the main window's settings,
-    // the reserved words of the completion list among them.
-    main = testing_support::StartProgramMain();
-    RegisterSqlWork();
-    AppOption.Separator = separator_;
-    AppOption.AutoCommit = true;
-    AppOption.UsePartial = true;
-    AppOption.SQLBuf = kHistorySize;
-    AppOption.TempDir = env.Path("temp") + "/";
-    odbc.CreateStandin("ADMIN", "secret");
-    SQLLogFiles.clear();
-  }
-  ~SQLWindow() override { testing_support::StopProgramMain(main); }
-
-  // Boxes of the logon itself are not the window's.
-  TfrmObject* Logon() {
-    auto* window = new TfrmObject(main.get(), "secret", "ADMIN", "ORVTEST");
-    env.Dialogs().messages.clear();
-    env.Dialogs().unanswered = 0;
-    return window;
-  }
-  // The SQL-window command of a user command run with `text` on a new
-  // logon; the one window it opened, or none.
-  TfrmSQL* RunSQLWindowCommand(const std::string& text) {
-    TfrmObject* connection = Logon();
-    const TActionHandler* handler = ActionHandler(kSQLWindowCommand);
-    if (handler == nullptr) return nullptr;
-    TActionRequest request;
-    request.Connection = connection;
-    request.Text = text;
-    (*handler)(request);
-    return Windows().size() == 1 ? Windows()[0] : nullptr;
-  }
-  // The SQL windows in the main window, the first opened first.
-  std::vector<TfrmSQL*> Windows() const {
-    std::vector<TfrmSQL*> windows;
-    for (QWidget* w : main->ChildWindows())
-      if (auto* form = qobject_cast<TfrmSQL*>(w)) windows.push_back(form);
-    return windows;
-  }
-  TfrmSQL* OpenFromMain() {
-    main->actMain->Action("actViewSQL")->trigger();
-    return Windows().empty() ? nullptr : Windows().back();
-  }
-  static void CloseFrame(QWidget* window) {
-    qobject_cast<QMdiSubWindow*>(window->parentWidget())->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-  static void SetText(TfrmSQL& form, const std::string& text) {
-    form.txtSQL->Lines().SetTextStr(text);
-    form.txtSQL->SetModified(true);
-  }
-  Lines Boxes() {
-    Lines texts;
-    for (const platform::MessageRequest& m : env.Dialogs().messages) texts.push_back(m.text);
-    return texts;
-  }
-  std::string Panel2() const { return main->StatusPanel(kStatusMessagePanel)->text().toStdString(); }
-  static std::string Editor(TfrmSQL& form) { return form.txtSQL->Text(); }
-  void WriteFile(const std::string& name, const std::string& bytes) {
-    std::ofstream(env.Path(name), std::ios::binary) << bytes;
-  }
-
-  static constexpr int kHistorySize = 32;
-  const std::string separator_ = ";";
-  testing_support::TempSettings env;
-  testing_odbc::OdbcFixture odbc;
-  std::unique_ptr<TfrmMain> main;
-};
+using testing_sqlwork::SQLWindow;
 
 TEST_F(SQLWindow, OpensRunsSwitchesAndClosesWithItsConnectionWindow) {
   TfrmObject* first = Logon();

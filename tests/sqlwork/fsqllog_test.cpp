@@ -93,7 +93,6 @@ TEST_F(SQLLogDialog, ShowsTheEntriesWithAPreviewAndIsBuiltAsTheFormSays) {
     EXPECT_EQ(form.btnDel->toolTip().toStdString(), "削除");
     EXPECT_EQ(form.btnFind->toolTip().toStdString(), "検索");
     EXPECT_FALSE(form.btnUp->icon().isNull());
-    EXPECT_EQ(form.pnlFind->width(), form.tolCmd->contentsRect().width() - TfrmSQLLog::kToolBarRest);
     EXPECT_EQ(form.windowIcon().cacheKey(), form.parentWidget()->windowIcon().cacheKey());
 
     QTest::mouseClick(form.lstSQL->viewport(), Qt::LeftButton, {}, RowCentre(form, 1));
@@ -104,6 +103,27 @@ TEST_F(SQLLogDialog, ShowsTheEntriesWithAPreviewAndIsBuiltAsTheFormSays) {
     form.btnExit->click();
   });
   EXPECT_EQ(result, -1);
+}
+
+// The search box and its button stay on the bar, not in its overflow; the
+// box takes the width the bar gains.
+TEST_F(SQLLogDialog, TheSearchBoxAndItsButtonShowAtEveryWidth) {
+  Run([](TfrmSQLLog& form) {
+    constexpr int kDesignWidth = 560;
+    constexpr int kWide = 1000;
+    int previous = 0;
+    for (int width : {kDesignWidth, kWide}) {
+      SCOPED_TRACE(width);
+      form.resize(width, form.height());
+      QApplication::processEvents();
+      EXPECT_TRUE(form.txtFind->isVisible());
+      EXPECT_TRUE(form.btnFind->isVisible());
+      EXPECT_TRUE(form.tolCmd->rect().contains(form.btnFind->geometry()));
+      EXPECT_GT(form.txtFind->width(), previous);
+      previous = form.txtFind->width();
+    }
+    form.close();
+  });
 }
 
 TEST_F(SQLLogDialog, OpensBesideTheOwnersClientArea) {

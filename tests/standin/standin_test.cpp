@@ -231,7 +231,7 @@ TEST_F(StandinTest, WordsUnknownTablesAndColumnsAsTheServer) {
   auto errorOf = [&](const std::string& sql) {
     QSqlQuery q(session->Database());
     EXPECT_FALSE(q.exec(QString::fromStdString(session->Rewrite(sql))));
-    return session->ErrorText(q.lastError());
+    return session->ErrorText(q);
   };
   const std::string table = errorOf("SELECT * FROM NO_SUCH_TABLE");
   for (const char* code : {"JYP7202", "ORA-00942", "NO_SUCH_TABLE"}) EXPECT_NE(table.find(code), std::string::npos) << table;
@@ -240,6 +240,35 @@ TEST_F(StandinTest, WordsUnknownTablesAndColumnsAsTheServer) {
   const size_t first = column.find(':');
   ASSERT_NE(first, std::string::npos);
   EXPECT_EQ(column.substr(first + 1, column.find(':', first + 1) - first - 1), " \"NOCOL\"");
+}
+
+// A text of several statements is refused as the server refuses it, at the
+// ";" ending the first, never with SQLite's "not an error".
+TEST_F(StandinTest, RefusesSeveralStatementsWithTheSyntaxErrorsPosition) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  const std::string table = "RDBII_SYSTEM.RDBII_ASSISTTABLE";
+  struct Case {
+    std::string sql;
+    std::string error;  // empty: runs
+  } cases[] = {
+      {"SELECT 1 FROM " + table + "; SELECT 2 FROM " + table, "near \";\": syntax error at line 1, column " +
+                                                                   std::to_string(15 + table.size())},
+      {"SELECT 1 FROM " + table + ";SELECT 2 FROM " + table + ";", "near \";\": syntax error at line 1, column " +
+                                                                        std::to_string(15 + table.size())},
+      {"SELECT '漢字'\r\nFROM " + table + " ;\r\nSELECT 2 FROM " + table,
+       "near \";\": syntax error at line 2, column " + std::to_string(7 + table.size())},
+      {"SELECT 1 FROM " + table + ";  \r\n", ""},
+      {"SELECT 1 FROM " + table, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    QSqlQuery q(session->Database());
+    const bool ran = q.exec(QString::fromStdString(session->Rewrite(c.sql)));
+    EXPECT_EQ(ran, c.error.empty()) << session->ErrorText(q);
+    if (!ran) {
+      EXPECT_EQ(session->ErrorText(q), "[Symfoware Stand-in] " + c.error);
+    }
+  }
 }
 
 TEST_F(StandinTest, AdvancesSequencesWithNextval) {

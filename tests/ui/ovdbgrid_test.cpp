@@ -616,3 +616,37 @@ TEST(DBGridV, GridPositionsCountTheBands) {
   EXPECT_EQ(h.grid.CellRect(1, 1).topLeft(), QPoint(h.grid.TitleWidth(), titleHeight));
   EXPECT_EQ(h.grid.CellRect(2, 1).left(), h.grid.TitleWidth() + h.grid.DefaultColWidth());
 }
+
+// As the SQL window's edit mode sets the grid: a click on a cell, then
+// typing, edits the cell with what was typed; keys that are no characters
+// and grids that may not change keep their own handling.
+TEST(DBGridV, TypingOnAClickedCellStartsEditingWithTheCharacter) {
+  struct Case {
+    const char* name;
+    bool readOnly;
+    Qt::KeyboardModifiers mods;
+    std::string stored;
+  } cases[] = {
+      {"typed on an editable cell", false, Qt::NoModifier, "xy"},
+      {"a read-only grid", true, Qt::NoModifier, "b2"},
+      {"Ctrl with a letter is a command", false, Qt::ControlModifier, "b2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VFixture f;
+    f.grid.SetOptions(f.grid.Options() | dgEditing | dgAlwaysShowEditor);
+    f.grid.SetReadOnly(c.readOnly);
+    f.grid.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.grid));
+    const QRect cell = f.grid.CellRect(2, 2);  // field B of the second record
+    QTest::mouseClick(&f.grid, Qt::LeftButton, Qt::NoModifier, cell.center());
+    ASSERT_EQ(f.data_.RecNo(), 2);
+    ASSERT_EQ(f.grid.CurrentDataIndex(), 1);
+    for (const char key : std::string("xy")) QTest::keyClick(QApplication::focusWidget(), key, c.mods);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    TovSQLQuery q(&f.connection_);
+    q.SetSQL("SELECT B FROM S.T WHERE A = 2");
+    q.Open();
+    EXPECT_EQ(q.AsString(0), c.stored);
+  }
+}

@@ -1,0 +1,125 @@
+// The SQL window as a new user meets it: runs, results, the bind grid and
+// the status bar, driven through the shown window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QHeaderView>
+#include <QImage>
+#include <QScrollBar>
+#include <QLabel>
+#include <QSplitter>
+#include <QTest>
+
+#include <string>
+
+#include "app/core/zarur.h"
+#include "editor/ovmemo.h"
+#include "sqlwork/fsql.h"
+#include "tests/sqlwork/sqlwindow_fixture.h"
+#include "ui/ovgrid.h"
+#include "ui/rdata.h"
+
+namespace {
+
+using testing_sqlwork::SQLWindow;
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  int Count() const { return count_; }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count_;
+    return false;
+  }
+
+ private:
+  int count_ = 0;
+};
+
+// Rows enough that a paint per row shows against the pace.
+constexpr int kManyRows = 20000;
+
+TEST_F(SQLWindow, CopyingALargeResultDrawsItsProgressAtMostTenTimesASecond) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SCHEMA S");
+  connection->ExecSQL("CREATE TABLE S.T (A INTEGER)");
+  connection->ExecSQL("INSERT INTO S.T WITH RECURSIVE N(A) AS (SELECT 1 UNION ALL SELECT A + 1 FROM N WHERE A < " +
+                      std::to_string(kManyRows) + ") SELECT A FROM N");
+  connection->ExecSQL("COMMIT");
+  TfrmSQL* form = OpenFromMain();
+  SetText(*form, "SELECT A FROM S.T");
+  form->actExec->trigger();
+  ASSERT_TRUE(form->fraData->cdsData.Active());
+  AppOption.PasteDialog = false;
+
+  PaintCounter paints(main->StatusPanel(kStatusMessagePanel));
+  env.Dialogs().QueueMessage(IDOK);
+  QElapsedTimer clock;
+  clock.start();
+  form->fraData->btnCopy->trigger();
+  const qint64 elapsed = clock.elapsed();
+  EXPECT_EQ(Boxes().back(), "クリップボードに出力しました。");
+  EXPECT_EQ(QApplication::clipboard()->text().count('\n'), kManyRows + 1) << "the rows and their titles";
+  // The reset, the first and the last count besides one per interval.
+  constexpr int kAlwaysDrawn = 3;
+  EXPECT_LE(paints.Count(), elapsed / kProgressPaceMillis + kAlwaysDrawn) << elapsed << " ms";
+}
+
+// The window at a size where the editor shows every row of a short script.
+void ShowRoomy(TfrmSQL& form) {
+  constexpr QSize kRoomy(800, 600);
+  form.parentWidget()->resize(kRoomy);
+  form.splSQL->setSizes({kRoomy.height() / 2, kRoomy.height() / 2});
+  QApplication::processEvents();
+}
+
+// The colour the editor shows at the right end of a row, past its text.
+QRgb RowEndColour(TovMemo& editor, int row) {
+  constexpr int kInsideEdge = 5;
+  const QImage image = editor.viewport()->grab().toImage();
+  return image.pixel(image.width() - kInsideEdge, editor.TextTop() + row * editor.RowHeight() + editor.RowHeight() / 2);
+}
+
+// The rows of the failed statement are selected and drawn as selected,
+// through to the right edge as a user's selection of whole rows is.
+TEST_F(SQLWindow, TheFailedStatementsRowsAreDrawnSelected) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  ShowRoomy(*form);
+  SetText(*form, "SELECT 1 FROM RDBII_SYSTEM.RDBII_TABLE\r\n;\r\nSELECT 1 FROM,\r\n 2\r\n;\r\nSELECT 3 FROM X");
+  env.Dialogs().QueueMessage(IDOK);
+  form->actExec->trigger();
+  ASSERT_EQ(form->txtSQL->SelText(), "SELECT 1 FROM,\r\n 2\r\n");
+  const QRgb plain = RowEndColour(*form->txtSQL, 0);
+  EXPECT_NE(RowEndColour(*form->txtSQL, 2), plain);
+  EXPECT_NE(RowEndColour(*form->txtSQL, 3), plain);
+  EXPECT_EQ(RowEndColour(*form->txtSQL, 5), plain);
+}
+
+// The bind grid that appears for a marker shows its titles and the name's
+// row at once, without a drag of the splitter.
+TEST_F(SQLWindow, TheBindGridShowsItsTitlesAndRowsWhenItAppears) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  ShowRoomy(*form);
+  SetText(*form, "SELECT 1 FROM RDBII_SYSTEM.RDBII_TABLE WHERE 1 = :ID");
+  form->actExec->trigger();
+  QApplication::processEvents();
+  TovStringGrid& grid = *form->grdParam;
+  ASSERT_TRUE(grid.isVisible());
+  const QRect room = grid.viewport()->rect();
+  for (int column : {0, 1}) {
+    SCOPED_TRACE(column);
+    EXPECT_EQ(grid.horizontalHeader()->sectionViewportPosition(column), grid.columnViewportPosition(column));
+    EXPECT_TRUE(room.intersects(grid.visualRect(grid.model()->index(0, column))));
+  }
+  EXPECT_EQ(grid.horizontalHeader()->sectionViewportPosition(0), 0) << "the name column starts at the left";
+}
+
+}  // namespace
