@@ -14,6 +14,7 @@ OTHERS=(
   cnv_bench     # zelkit's converters against iconv
   blkf_bench    # zelkit's block FETCH of a million rows: client CPU per row beside libpq
   editor_bench  # the editor on a 20 MB SQL file beside QScintilla
+  replace_bench # replace-all in the editor over 2 and 20 MB scripts
   format_bench  # the SQL formatter on 10 MB against python3-sqlparse
   grid_bench    # the data grid on a million rows against the sqlite3 program
   sqlwin_bench  # the same million rows run from the SQL window
