@@ -32,7 +32,7 @@ void RunDdl(platform::SqlSession& session, const std::string& sql) {
   QSqlQuery q(session.Database());
   const bool ok = q.exec(QString::fromStdString(text));
   session.Executed(sql, {}, q);
-  if (!ok) throw platform::SqlError(session.ErrorText(q.lastError()));
+  if (!ok) throw platform::SqlError(session.ErrorText(q));
 }
 
 std::string ErrorOf(platform::SqlSession& session, const std::string& sql) {
