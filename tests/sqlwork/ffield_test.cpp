@@ -28,6 +28,7 @@
 #include "sqlwork/fsql.h"
 #include "sqlwork/ftmplate.h"
 #include "sqlwork/sqlregister.h"
+#include "tests/common/program_main.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/standin/odbc_fixture.h"
 #include "ui/ovcomctrls.h"
@@ -50,25 +51,13 @@ constexpr char kColumnComment[] =
 class FieldWindow : public testing::Test {
  protected:
   FieldWindow() {
-    InitFolders();
-    AppOption = {};
-    ShortCuts = DefaultShortCuts();
-    ClearActionHandlers();
-    main = std::make_unique<TfrmMain>();
-    main->show();
-    RegisterUi(*main);
+    main = testing_support::StartProgramMain();
     RegisterSqlWork();
     AppOption.AutoCommit = true;
     AppOption.TempDir = env.Path("temp") + "/";
     odbc.CreateStandin("ADMIN", "secret");
   }
-  ~FieldWindow() override {
-    SetControlOptionsWindow(nullptr);
-    SetPrintOwner(nullptr);
-    main.reset();
-    ClearActionHandlers();
-    QCoreApplication::processEvents();
-  }
+  ~FieldWindow() override { testing_support::StopProgramMain(main); }
 
   // A logon with schemas ADMIN and S: S.T (A key, b, C with a comment),
   // S.V a view, ADMIN.OWN.
