@@ -581,10 +581,11 @@ void TfrmObject::actPasteExecute() {
     std::vector<std::string> lines = LinesOf(ddl.str());
     if (lines.empty()) continue;
     lines = PasteLines(std::move(lines), record, target, newName, table && checks.back().checked);
-    // The execution window reports statement errors itself.
+    // The execution window reports statement errors itself and ends a
+    // stopped run silently; the paste goes on with the next object.
     try {
       if (ShowDDLPreview(lines, target, newName)) RunDDLExecAndWait(*this, lines);
-    } catch (...) {
+    } catch (const EAbort&) {
     }
   }
   SendFormMessage(this, kMsgReload);

@@ -165,7 +165,6 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   QTreeWidgetItem* PopupNode = nullptr;
   std::string ColumnKey;
   QToolButton* TaskButton = nullptr;
-  QWidget* FieldWindow = nullptr;
   int32_t ServerVersion = 9;
   int32_t CatalogLevel = 9;
   bool Remote = false;

@@ -118,10 +118,9 @@ std::vector<std::string> ReadDsiList(const std::vector<std::string>& lines);
 class TovConnectionWindow;
 
 // What running and reading a definition report came to: read, failed (the
-// caller shows kDefinitionUnreadable), or not run at all (a remote
+// caller shows "定義情報を読み込めませんでした。"), or not run at all (a remote
 // connection, an empty table name).
 enum class TReportResult { Read, Failed, Skipped };
-inline constexpr const char* kDefinitionUnreadable = "定義情報を読み込めませんでした。";
 
 // The readers run through the connection window's table report. The table
 // reader leaves `storage` empty when the report names no base DSO.
