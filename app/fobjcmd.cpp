@@ -165,14 +165,7 @@ QAction* TfrmObject::AddAction(const std::string& name, const std::string& capti
   action->setObjectName(Q(name));
   action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   addAction(action);
-  connect(action, &QAction::triggered, this, [this, run = std::move(run)] {
-    try {
-      run();
-    } catch (const EAbort&) {
-    } catch (const std::exception& e) {
-      MsgBox(e.what(), MB_ICONERROR);
-    }
-  });
+  connect(action, &QAction::triggered, this, [run = std::move(run)] { RunReported(run); });
   actions_[name] = action;
   return action;
 }

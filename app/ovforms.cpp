@@ -258,16 +258,22 @@ void TovForm::CodeAssist(int x, int y) {
   CodeAssistFor(*editor, query, x, y);
 }
 
-void TovForm::CodeAssistFor(TovMemo& editor, TovSQLQuery& query, int x, int y) {
-  if (!ConnectionWindow) return;
-  TdmSymfoware& module = ConnectionWindow->Module();
+void RunReported(const std::function<void()>& handler) {
   try {
-    BuildCodeAssistList(editor, *this, query, module.GetDataSourceName(), module.GetUserName(),
-                        ServerVersionOfLevel(ConnectionWindow->Level()), x, y);
+    handler();
   } catch (const EAbort&) {
   } catch (const std::exception& e) {
     MsgBox(e.what(), MB_ICONERROR);
   }
+}
+
+void TovForm::CodeAssistFor(TovMemo& editor, TovSQLQuery& query, int x, int y) {
+  if (!ConnectionWindow) return;
+  TdmSymfoware& module = ConnectionWindow->Module();
+  RunReported([&] {
+    BuildCodeAssistList(editor, *this, query, module.GetDataSourceName(), module.GetUserName(),
+                        ServerVersionOfLevel(ConnectionWindow->Level()), x, y);
+  });
 }
 
 void TovForm::ShowErrorPosition(TovMemo& editor, TovSQLQuery& query, int firstLine, int lastLine,

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ class EAbort : public std::exception {
  public:
   const char* what() const noexcept override { return "Operation aborted"; }
 };
+
+// Runs a command or signal handler: an abort ends it quietly, any other
+// error is shown in an error box (no exception may leave a Qt slot).
+void RunReported(const std::function<void()>& handler);
 
 // Task-button captions longer than this many columns are cut.
 inline constexpr int kTaskCaptionWidth = 12;

@@ -61,7 +61,7 @@ void TfrmDDLExec::setupUi() {
   btnOK->setObjectName("btnOK");
   btnCancel = new QPushButton(Q(kCancelCaption), this);
   btnCancel->setObjectName("btnCancel");
-  connect(btnOK, &QPushButton::clicked, this, [this] { RunHandler([this] { RunBatches(); }); });
+  connect(btnOK, &QPushButton::clicked, this, [this] { RunReported([this] { RunBatches(); }); });
   connect(btnCancel, &QPushButton::clicked, this, &TfrmDDLExec::btnCancelClick);
 
   auto* buttons = new QHBoxLayout;

@@ -6,6 +6,7 @@
 
 #include "app/core/ovoptions.h"
 #include "app/core/zarur.h"
+#include "app/ovforms.h"
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/objwindows.h"
@@ -56,7 +57,7 @@ void TfrmDDLPreview::setupUi() {
   chkModifySource->setObjectName("chkModifySource");
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(btnSave, &QPushButton::clicked, this, [this] { RunHandler([this] { btnSaveClick(); }); });
+  connect(btnSave, &QPushButton::clicked, this, [this] { RunReported([this] { btnSaveClick(); }); });
   connect(chkModifySource, &QCheckBox::clicked, this,
           [this](bool checked) { txtLog->SetReadOnly(!checked); });
 

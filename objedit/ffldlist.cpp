@@ -15,6 +15,7 @@
 #include "app/core/ovconnwin.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
+#include "app/ovforms.h"
 #include "objedit/core/ffldlistcore.h"
 #include "objedit/objwindows.h"
 #include "platform/qstr.h"
@@ -184,7 +185,7 @@ void ShowFieldList(TovConnectionWindow& connection, const std::string& schema, c
                    std::vector<std::string>& list) {
   std::vector<std::string> columns;
   bool read = false;
-  RunHandler([&] {
+  RunReported([&] {
     columns = TableColumns(connection, schema, table);
     read = true;
   });

@@ -13,6 +13,7 @@
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
 #include "app/fobjddl.h"
+#include "app/ovforms.h"
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/objwindows.h"
@@ -71,9 +72,9 @@ void TovObjectEditor::setupUi() {
   actRefresh = MakeAction(this, "actRefresh", "戻す(&R)", "表示中の情報を変更前の状態に戻します。", kRefreshImage);
   actDelete = MakeAction(this, "actDelete", "削除(&D)", "オブジェクトを削除します。", kDeleteImage);
   actExit = MakeAction(this, "actExit", "終了(&X)", "画面を閉じます。", kExitImage);
-  connect(actCompile, &QAction::triggered, this, [this] { RunHandler([this] { Compile(this); }); });
-  connect(actRefresh, &QAction::triggered, this, [this] { RunHandler([this] { Reload(this); }); });
-  connect(actDelete, &QAction::triggered, this, [this] { RunHandler([this] { actDeleteExecute(); }); });
+  connect(actCompile, &QAction::triggered, this, [this] { RunReported([this] { Compile(this); }); });
+  connect(actRefresh, &QAction::triggered, this, [this] { RunReported([this] { Reload(this); }); });
+  connect(actDelete, &QAction::triggered, this, [this] { RunReported([this] { actDeleteExecute(); }); });
   connect(actExit, &QAction::triggered, this, [this] { Frame()->close(); });
 
   tolCmd = new QToolBar(this);
@@ -252,13 +253,13 @@ void TovObjectEditor::PageIndexChanged(int index) {
   pagObject->setCurrentIndex(currentIndex_);
   switching_ = false;
   bool change = false;
-  RunHandler([&] { change = pagObjectChanging(); });
+  RunReported([&] { change = pagObjectChanging(); });
   if (!change) return;
   switching_ = true;
   pagObject->setCurrentIndex(target);
   switching_ = false;
   currentIndex_ = target;
-  RunHandler([this] { pagObjectChange(); });
+  RunReported([this] { pagObjectChange(); });
 }
 
 bool TovObjectEditor::pagObjectChanging() {

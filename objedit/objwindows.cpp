@@ -40,11 +40,3 @@ void SaveFormBounds(const QWidget& window, const std::string& key) {
   if (AppRegistry.OpenKey(GuiKey(key), true)) WriteWindowBounds(AppRegistry, BoundsOf(window));
 }
 
-void RunHandler(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (const EAbort&) {
-  } catch (const std::exception& e) {
-    MsgBox(e.what(), MB_ICONERROR);
-  }
-}

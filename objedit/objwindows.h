@@ -3,7 +3,6 @@
 // GUI\<key> in the program's registry root.
 #pragma once
 
-#include <functional>
 #include <string>
 
 class QWidget;
@@ -18,6 +17,3 @@ void LoadFormBounds(QWidget& window, const std::string& key);
 // Writes them, creating the key when missing.
 void SaveFormBounds(const QWidget& window, const std::string& key);
 
-// Runs a handler as the application runs one: an exception shows its
-// message with the error icon, the silent abort shows nothing.
-void RunHandler(const std::function<void()>& handler);
