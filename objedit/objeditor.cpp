@@ -198,6 +198,9 @@ void TovObjectEditor::OpenEditor(const TOpenArgs& args) {
   ActivatePage(PageOfMode(pageModes_, args.Mode));
   SetIsNew(args.Name.empty());
   LoadActivePage();
+  // Shown once loaded, as a twin is brought forward: a window whose object
+  // is gone never appears.
+  ShowTwin(*this);
 }
 
 void TovObjectEditor::WriteScript(const TScriptArgs& args, std::ostream& stream) {
