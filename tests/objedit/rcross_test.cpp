@@ -91,6 +91,32 @@ TEST_F(CrossFrameTest, LevelOneAndARaisedButtonTakeEffectAtTheNextLoad) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(CrossFrameTest, ThePopupWorksOnTheFocusedTreesSelectedNode) {
+  TfrmObject* connection = LogonWithObjects();
+  TfrmTestEditor* editor = OpenTable(*connection, "T1");
+  ASSERT_NE(editor, nullptr);
+  TfraCross& frame = *editor->fraCross;
+  QTreeWidgetItem* root = frame.lstTree2->topLevelItem(0);
+  // Without a focused tree nothing happens.
+  frame.popCollapseAll->trigger();
+  EXPECT_TRUE(root->isExpanded());
+  frame.lstTree2->setFocus();
+  frame.lstTree2->setCurrentItem(root);
+  frame.popCollapseAll->trigger();
+  const QList<QTreeWidgetItem*> views = frame.lstTree2->findItems("S1.V1", Qt::MatchExactly | Qt::MatchRecursive);
+  ASSERT_EQ(views.size(), 1);
+  EXPECT_FALSE(root->isExpanded());
+  EXPECT_FALSE(views.front()->isExpanded());
+  frame.popExpand->trigger();
+  EXPECT_TRUE(root->isExpanded());
+  EXPECT_FALSE(views.front()->isExpanded());
+  frame.popExpandAll->trigger();
+  EXPECT_TRUE(views.front()->isExpanded());
+  frame.popCollapse->trigger();
+  EXPECT_FALSE(root->isExpanded());
+  EXPECT_TRUE(views.front()->isExpanded());
+}
+
 TEST_F(CrossFrameTest, OutsideAnEditorALoadDoesNothing) {
   TfraCross frame;
   frame.Load("S1", "T1");
