@@ -26,6 +26,8 @@ namespace {
 constexpr int kNameColumnWidth = 200;
 constexpr int kPrivilegeColumnWidth = 90;
 constexpr int kCheckRowHeight = 16;
+// An item keeps the index of its row: a click on a header sorts the items.
+constexpr int kRowRole = Qt::UserRole;
 constexpr const char* kShowModeItems[] = {"権限付与済みのユーザーのみ表示", "全てのユーザーを表示"};
 // The legend's blanks are ideographic spaces.
 constexpr const char* kLegend = "\u3000* : 権限付与済\u3000G : GRANT OPTION\u3000";
@@ -125,6 +127,7 @@ void TfraGrant::Load(const std::string& schema, const std::string& name) {
   lstGrant->setUpdatesEnabled(false);
   lstGrant->clear();
   rows_.clear();
+  items_.clear();
   try {
     TovConnectionWindow& window = *connection_;
     std::vector<std::string> users, roles;
@@ -152,6 +155,8 @@ void TfraGrant::Load(const std::string& schema, const std::string& name) {
   }
   for (size_t r = 0; r < rows_.size(); ++r) {
     auto* item = new QTreeWidgetItem(lstGrant);
+    items_.push_back(item);
+    item->setData(0, kRowRole, static_cast<int>(r));
     item->setText(0, Q(rows_[r].Name));
     item->setIcon(0, imgMain().Icon(rows_[r].Image));
     for (size_t c = 0; c < columns_.size(); ++c) item->setTextAlignment(static_cast<int>(c) + 1, Qt::AlignCenter);
@@ -198,14 +203,14 @@ std::string TfraGrant::GetSequenceCode(const std::string& database, const std::s
 }
 
 void TfraGrant::ShowRow(size_t row) {
-  QTreeWidgetItem* item = lstGrant->topLevelItem(static_cast<int>(row));
+  QTreeWidgetItem* item = items_[row];
   for (size_t c = 0; c < columns_.size(); ++c) item->setText(static_cast<int>(c) + 1, Q(rows_[row].Marks[c]));
 }
 
 std::vector<int> TfraGrant::SelectedRows() const {
   std::vector<int> rows;
-  for (int r = 0; r < lstGrant->topLevelItemCount(); ++r)
-    if (lstGrant->topLevelItem(r)->isSelected()) rows.push_back(r);
+  for (int i = 0; i < lstGrant->topLevelItemCount(); ++i)
+    if (lstGrant->topLevelItem(i)->isSelected()) rows.push_back(lstGrant->topLevelItem(i)->data(0, kRowRole).toInt());
   return rows;
 }
 
@@ -238,5 +243,12 @@ void TfraGrant::chkGrantClick() {
 }
 
 void TfraGrant::BuildGrantDDL(std::vector<std::string>& list) const {
-  ::BuildGrantDDL(list, objectKind_, schema_, name_, columns_, rows_, AppOption.Separator);
+  ::BuildGrantDDL(list, objectKind_, schema_, name_, columns_, Rows(), AppOption.Separator);
+}
+
+std::vector<TGranteeRow> TfraGrant::Rows() const {
+  std::vector<TGranteeRow> shown;
+  for (int i = 0; i < lstGrant->topLevelItemCount(); ++i)
+    shown.push_back(rows_[static_cast<size_t>(lstGrant->topLevelItem(i)->data(0, kRowRole).toInt())]);
+  return shown;
 }

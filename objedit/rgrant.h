@@ -17,6 +17,7 @@ class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QRadioButton;
+class QTreeWidgetItem;
 class TovCheckListBox;
 class TovConnectionWindow;
 class TovListView;
@@ -37,7 +38,8 @@ class TfraGrant : public QWidget {
   // The show mode: 0 grantees holding a privilege, 1 all.
   int ShowMode() const;
   void SetShowMode(int mode);
-  const std::vector<TGranteeRow>& Rows() const { return rows_; }
+  // The rows in the list's order, which a click on a header changes.
+  std::vector<TGranteeRow> Rows() const;
 
   // Heard after an edit marked the owning editor changed.
   std::function<void()> OnChange;
@@ -75,4 +77,5 @@ class TfraGrant : public QWidget {
   std::string schema_;
   std::string name_;
   std::vector<TGranteeRow> rows_;
+  std::vector<QTreeWidgetItem*> items_;  // one per row
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QRadioButton>
 
 #include "app/fobjddl.h"
@@ -135,6 +136,23 @@ TEST_F(GrantFrameTest, ChangedMarksRunAsStatementsAndReadBackTheSame) {
   frame.BuildGrantDDL(list);
   EXPECT_TRUE(list.empty());
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(GrantFrameTest, EditsAndStatementsFollowTheListAfterAHeaderClickSortsIt) {
+  TfrmObject* connection = LogonWithObjects();
+  TfrmTestEditor* editor = OpenTable(*connection);
+  ASSERT_NE(editor, nullptr);
+  TfraGrant& frame = *editor->fraGrant;
+  frame.SetShowMode(1);
+  editor->actRefresh->trigger();
+  emit frame.lstGrant->header()->sectionClicked(0);
+  Select(frame, {"U3", "PUBLIC"});
+  frame.chkGrant->ToggleL(kDelete);
+  EXPECT_EQ(Shown(frame),
+            (Lines{"U3 2 -*------", "U2 2 -----G--", "R1 68 ----*--*", "PUBLIC 2 -*------", "ADMIN 3 GGGGGGGG"}));
+  Lines list;
+  frame.BuildGrantDDL(list);
+  EXPECT_EQ(list, (Lines{"GRANT DELETE ON TABLE S1.T1 TO U3", ";", "GRANT DELETE ON TABLE S1.T1 TO PUBLIC", ";"}));
 }
 
 }  // namespace
