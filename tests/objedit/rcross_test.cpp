@@ -7,6 +7,8 @@
 #include <QToolButton>
 
 #include "app/fobjddl.h"
+#include "app/fobject.h"
+#include "app/fobjtree.h"
 #include "tests/objedit/frames_fixture.h"
 #include "tests/objedit/test_editor.h"
 #include "ui/ovcomctrls.h"
@@ -115,6 +117,28 @@ TEST_F(CrossFrameTest, ThePopupWorksOnTheFocusedTreesSelectedNode) {
   frame.popCollapse->trigger();
   EXPECT_FALSE(root->isExpanded());
   EXPECT_TRUE(views.front()->isExpanded());
+}
+
+TEST_F(CrossFrameTest, TheConnectionWindowsCrossReferenceOpensTheEditorOnItsCrossPage) {
+  TfrmObject* connection = LogonWithObjects();
+  // The tree read again (S1 came after the logon), the list of its S1
+  // tables filled at once, T1 selected.
+  connection->BuildTree();
+  QTreeWidgetItem* root = connection->lstTree->topLevelItem(0);
+  for (int i = 0; i < root->childCount(); ++i)
+    if (root->child(i)->text(0) == "S1")
+      for (int k = 0; k < root->child(i)->childCount(); ++k)
+        if (root->child(i)->child(k)->text(0) == "TABLE") connection->lstTree->setCurrentItem(root->child(i)->child(k));
+  connection->FillObjectList(true);
+  for (int i = 0; i < connection->lstObject->topLevelItemCount(); ++i)
+    connection->lstObject->topLevelItem(i)->setSelected(connection->lstObject->topLevelItem(i)->text(0) == "T1");
+  connection->mnuObjectClick();
+  connection->Action("actCross")->trigger();
+  const std::vector<TfrmTestEditor*> editors = Windows<TfrmTestEditor>();
+  ASSERT_EQ(editors.size(), 1u);
+  EXPECT_EQ(editors.front()->ActivePage(), TEditorPage::Cross);
+  EXPECT_EQ(Tree(*editors.front()->fraCross->lstTree2),
+            (Lines{"S1.T1 45", " S1.P1 51", " S1.TR1 57", " S1.V1 47", "  S1.V2 47"}));
 }
 
 TEST_F(CrossFrameTest, OutsideAnEditorALoadDoesNothing) {
