@@ -242,7 +242,7 @@ TEST_F(UpkeepTest, ATableCreatedOnASpaceIsListedInItAndAnUnknownSpaceIsRefused) 
   RunDdl(*session_, "CREATE TABLE S1.\"t3\"(  A VARCHAR(30),  B VARCHAR(50))   ON SPACE2");
   EXPECT_EQ(Query(*session_,
                   "SELECT T.TABLE_NAME, X.DBSPACE_NAME FROM RDBII_SYSTEM.RDBII_TABLE T, RDBII_SYSTEM.RDBII_TABLE_EX X "
-                  "WHERE T.TABLE_CODE = X.TABLE_CODE AND T.SCHEMA_NAME = 'S1' ORDER BY T.TABLE_NAME"),
+                  "WHERE T.TABLE_CODE = X.TABLE_CODE AND T.SCHEMA_NAME = 'S1' AND T.TABLE_TYPE = 'BS' ORDER BY T.TABLE_NAME"),
             (Rows{{"T1", "DBSPACE1"}, {"T2", "DBSPACE1"}, {"t3", "SPACE2"}}));
   EXPECT_EQ(Query(*session_, "SELECT COUNT(*) FROM S1.\"t3\""), Rows{{"0"}});
   ASSERT_EQ(symfoware::StatementJournal().size(), 1u);
