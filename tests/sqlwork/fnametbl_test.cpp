@@ -16,13 +16,11 @@
 
 namespace {
 
+using testing_sqlwork::kNamesTable;
 using testing_sqlwork::Lines;
 using testing_sqlwork::ScriptOptionTest;
 using testing_support::WhenShown;
 
-constexpr const char* kNamesTable =
-    "CREATE TABLE S.NAMES (DB_NAME VARCHAR(30), SCHEMA_NAME VARCHAR(30), OBJECT_NAME VARCHAR(30), "
-    "OBJECT_TYPE VARCHAR(30), SCRIPT_NAME VARCHAR(50))";
 constexpr const char* kColumns =
     "(  DB_NAME     VARCHAR(30),  SCHEMA_NAME VARCHAR(30),  OBJECT_NAME VARCHAR(30),  OBJECT_TYPE VARCHAR(30),  "
     "SCRIPT_NAME VARCHAR(50)) ";

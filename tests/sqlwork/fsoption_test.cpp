@@ -18,23 +18,16 @@
 
 namespace {
 
+using testing_sqlwork::kNamesTable;
 using testing_sqlwork::Lines;
 using testing_sqlwork::ScriptOptionTest;
 using testing_support::WhenShown;
 
-constexpr const char* kNamesTable =
-    "CREATE TABLE S.NAMES (DB_NAME VARCHAR(30), SCHEMA_NAME VARCHAR(30), OBJECT_NAME VARCHAR(30), "
-    "OBJECT_TYPE VARCHAR(30), SCRIPT_NAME VARCHAR(50))";
-
 // Selects the objects of schema/kind in the connection window's list.
 void ShowObjects(TfrmObject* window, const std::string& schema, const std::string& kind) {
   const QSignalBlocker blocker(window->lstTree);
-  QTreeWidgetItem* root = window->lstTree->topLevelItem(0);
-  for (int i = 0; i < root->childCount(); ++i)
-    if (root->child(i)->text(0).toStdString() == schema)
-      for (int k = 0; k < root->child(i)->childCount(); ++k)
-        if (root->child(i)->child(k)->text(0).toStdString() == kind)
-          window->lstTree->setCurrentItem(root->child(i)->child(k));
+  for (QTreeWidgetItem* node : window->lstTree->findItems(QString::fromStdString(kind), Qt::MatchRecursive))
+    if (node->parent() && node->parent()->text(0).toStdString() == schema) window->lstTree->setCurrentItem(node);
   window->FillObjectList(true);
   for (int i = 0; i < window->lstObject->topLevelItemCount(); ++i) window->lstObject->topLevelItem(i)->setSelected(true);
 }

@@ -16,6 +16,11 @@
 
 namespace testing_sqlwork {
 
+// A name table of the right layout.
+inline constexpr const char* kNamesTable =
+    "CREATE TABLE S.NAMES (DB_NAME VARCHAR(30), SCHEMA_NAME VARCHAR(30), OBJECT_NAME VARCHAR(30), "
+    "OBJECT_TYPE VARCHAR(30), SCRIPT_NAME VARCHAR(50))";
+
 class ScriptOptionTest : public SQLWindow {
  protected:
   ScriptOptionTest() {
