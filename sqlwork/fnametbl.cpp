@@ -180,7 +180,7 @@ void TfrmNameTable::cmbDBNameChange() {
   const std::string caption = kCaptionPrefix + NameTableEntry(table) + " @ " + DataSource();
   setWindowTitle(Q(caption));
   SetTaskCaption(table.Name);
-  Reload(this);
+  ReloadRows();
 }
 
 void TfrmNameTable::DBChange(QObject* sender) {
@@ -232,6 +232,10 @@ void TfrmNameTable::cmbDBSpaceNameDropDown() {
 
 void TfrmNameTable::Reload(QObject* sender) {
   (void)sender;
+  RunReported([this] { ReloadRows(); });
+}
+
+void TfrmNameTable::ReloadRows() {
   CloseRows();
   const TNameTableName table = Table();
   if (table.Schema.empty() || table.Name.empty()) return;
@@ -255,7 +259,7 @@ void TfrmNameTable::btnCommitClick() {
     return;
   }
   try {
-    Reload(this);
+    ReloadRows();
   } catch (const EDatabaseError& e) {
     if (!AnswerReadFailure(e.what())) return;
   }
@@ -280,7 +284,7 @@ bool TfrmNameTable::AnswerReadFailure(const std::string& message) {
       spaceShown_ ? std::optional<std::string>(cmbDBSpaceName->currentText().toStdString()) : std::nullopt;
   ConnectionWindow->ExecSQL(NameTableCreateSQL(Table(), space));
   CommitIfOpen(connection);
-  Reload(this);
+  ReloadRows();
   return true;
 }
 
@@ -327,7 +331,7 @@ void TfrmNameTable::InsertInitialData(bool allObjects) {
   }
   CommitIfOpen(connection);
   if (MainWindow()) MainWindow()->ShowObjectCount();
-  Reload(this);
+  ReloadRows();
 }
 
 // ---- window ----

@@ -57,6 +57,7 @@ class TfrmNameTable : public TovForm, public TDataOwner {
   void btnCommitClick();
   void mnuInstDataClick();
 
+  // Shows the table's rows again; a failure is reported in a box.
   void Reload(QObject* sender) override;
   void DBChange(QObject* sender) override;
   void LoadWindowSize() override;
@@ -74,6 +75,9 @@ class TfrmNameTable : public TovForm, public TDataOwner {
 
  private:
   void setupUi();
+  // Closes the rows and shows them again when schema and name are given;
+  // a failing read raises its error.
+  void ReloadRows();
   void CloseRows();
   TNameTableName Table() const;
   std::string DataSource() const;

@@ -147,6 +147,8 @@ TEST_F(NameTableTest, LayoutMismatchStoresNothingAndNoStillStoresTheEntry) {
   ScriptOption.NameTable = {"ORVTEST=S.BAD", "OTHERDS=X.Y"};
   env.Dialogs().QueueMessage(IDOK);  // the layout, reported as the window opens
   WithNameTable(connection, [&](TfrmNameTable& form) {
+    env.Dialogs().QueueMessage(IDOK);
+    EXPECT_TRUE(SendFormMessage(&form, kMsgReload)) << "a failing reload is reported, not thrown";
     form.btnCommitClick();
     EXPECT_EQ(ScriptOption.NameTable, (Lines{"ORVTEST=S.BAD", "OTHERDS=X.Y"}));
     form.cmbName->setEditText("NOPE");
@@ -156,10 +158,11 @@ TEST_F(NameTableTest, LayoutMismatchStoresNothingAndNoStillStoresTheEntry) {
     for (const std::string& statement : Journal()) EXPECT_EQ(statement.find("CREATE"), std::string::npos) << statement;
   });
   const Lines boxes = TakeBoxes();
-  ASSERT_EQ(boxes.size(), 3u);
+  ASSERT_EQ(boxes.size(), 4u);
   EXPECT_NE(boxes[0].find("JYP7205E"), std::string::npos) << boxes[0];
-  EXPECT_EQ(boxes[1], "テーブルレイアウトが一致しません。");
-  EXPECT_EQ(boxes[2], "テーブルが見つかりません。新規作成しますか？");
+  EXPECT_EQ(boxes[1], boxes[0]);
+  EXPECT_EQ(boxes[2], "テーブルレイアウトが一致しません。");
+  EXPECT_EQ(boxes[3], "テーブルが見つかりません。新規作成しますか？");
   EXPECT_EQ(ScriptOption.NameTable, (Lines{"ORVTEST=S.NOPE", "OTHERDS=X.Y"}));
 }
 
