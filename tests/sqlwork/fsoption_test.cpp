@@ -211,7 +211,8 @@ TEST_F(ScriptOptionTest, BrowseButtonAndTableListFollowTheChoices) {
   // The list: the tables of the stored entry's schema, without schema.
   form.chkOneScript->setChecked(false);
   form.cmbNameTable->setEditText("typed");
-  form.cmbNameTableDropDown();
+  form.cmbNameTable->showPopup();  // the list is filled as it drops down
+  form.cmbNameTable->hidePopup();
   Lines items;
   for (int i = 0; i < form.cmbNameTable->count(); ++i) items.push_back(form.cmbNameTable->itemText(i).toStdString());
   EXPECT_EQ(items, (Lines{"ITEMS", "O'NEIL"}));
