@@ -127,8 +127,9 @@ void TfrmNameTable::showEvent(QShowEvent* event) {
   TovForm::showEvent(event);
   if (shown_) return;
   shown_ = true;
-  btnCommit->setFixedWidth(kTextButtonWidth);
-  btnExit->setFixedWidth(kTextButtonWidth);
+  // At least as wide: the commit button's menu arrow takes room of its own.
+  btnCommit->setMinimumWidth(kTextButtonWidth);
+  btnExit->setMinimumWidth(kTextButtonWidth);
 }
 
 bool TfrmNameTable::RowsShown() const { return fraData->cdsData.Active(); }
