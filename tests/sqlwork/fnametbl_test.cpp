@@ -9,7 +9,9 @@
 
 #include "app/core/ovmsg.h"
 #include "app/core/ovoptions.h"
+#include "app/core/ovreg.h"
 #include "app/fobject.h"
+#include "platform/regstore.h"
 #include "tests/platform/whenshown.h"
 #include "tests/sqlwork/scriptoption_fixture.h"
 #include "ui/ovstdctl.h"
@@ -108,12 +110,21 @@ TEST_F(NameTableTest, MissingTableIsCreatedInTheChosenSpaceAndStored) {
   EXPECT_EQ(Rows(connection, "SELECT DBSPACE_NAME FROM RDBII_SYSTEM.RDBII_TABLE_EX WHERE TABLE_NAME = 'NAMES'"),
             std::vector<Lines>{{"SPACE2"}});
 
-  // Opened again: the table's space and rows, no message.
+  // Opened again: the table's space and rows, no message, the size kept.
   WithNameTable(connection, [&](TfrmNameTable& form) {
     EXPECT_EQ(form.cmbDBSpaceName->currentText().toStdString(), "SPACE2");
     EXPECT_TRUE(form.RowsShown());
+    form.resize(form.width() + 10, form.height() + 20);
   });
   EXPECT_TRUE(TakeBoxes().empty());
+  platform::KeyScope key(AppRegistry);
+  ASSERT_TRUE(AppRegistry.OpenKey(GuiKey("NAMETABLE"), false));
+  const int width = AppRegistry.ReadIntegerDef("Width", 0);
+  const int height = AppRegistry.ReadIntegerDef("Height", 0);
+  WithNameTable(connection, [&](TfrmNameTable& form) {
+    EXPECT_EQ(form.width(), width);
+    EXPECT_EQ(form.height(), height);
+  });
   EXPECT_EQ(env.Dialogs().unanswered, 0);
 }
 
