@@ -36,6 +36,14 @@ class GrantFrameTest : public FramesTest {
   TfrmTestEditor* OpenTable(TfrmObject& connection) {
     return qobject_cast<TfrmTestEditor*>(OpenObject(connection, okTable, "S1", "T1", kGrantMode, 0, 0));
   }
+  // The editor on T1's 権限 page, every grantee listed.
+  TfrmTestEditor* OpenShowingAll() {
+    TfrmTestEditor* editor = OpenTable(*LogonWithObjects());
+    if (!editor) return nullptr;
+    editor->fraGrant->SetShowMode(1);
+    editor->actRefresh->trigger();
+    return editor;
+  }
   // "<name> <image> <marks>" per row of the list as shown.
   static Lines Shown(TfraGrant& frame) {
     Lines out;
@@ -91,12 +99,9 @@ TEST_F(GrantFrameTest, MarksComeFromTheCatalogueInBothShowModes) {
 }
 
 TEST_F(GrantFrameTest, ChangedMarksRunAsStatementsAndReadBackTheSame) {
-  TfrmObject* connection = LogonWithObjects();
-  TfrmTestEditor* editor = OpenTable(*connection);
+  TfrmTestEditor* editor = OpenShowingAll();
   ASSERT_NE(editor, nullptr);
   TfraGrant& frame = *editor->fraGrant;
-  frame.SetShowMode(1);
-  editor->actRefresh->trigger();
 
   // Two rows: SELECT held by one of them shows greyed.
   Select(frame, {"U2", "R1"});
@@ -139,12 +144,9 @@ TEST_F(GrantFrameTest, ChangedMarksRunAsStatementsAndReadBackTheSame) {
 }
 
 TEST_F(GrantFrameTest, EditsAndStatementsFollowTheListAfterAHeaderClickSortsIt) {
-  TfrmObject* connection = LogonWithObjects();
-  TfrmTestEditor* editor = OpenTable(*connection);
+  TfrmTestEditor* editor = OpenShowingAll();
   ASSERT_NE(editor, nullptr);
   TfraGrant& frame = *editor->fraGrant;
-  frame.SetShowMode(1);
-  editor->actRefresh->trigger();
   emit frame.lstGrant->header()->sectionClicked(0);
   Select(frame, {"U3", "PUBLIC"});
   frame.chkGrant->ToggleL(kDelete);
