@@ -1,0 +1,166 @@
+// sqlscript_bench: scripts of many small statements run from the SQL
+// window, beside Debian's sqlite3 command-line program running the same
+// script file on the same SQLite file.
+//
+//   sqlscript_bench [STATEMENTS]      (default 10000)
+//
+// Two scripts on bench/grid_table.h's table: one SELECT then INSERTs, and
+// STATEMENTS / 5 one-row SELECTs. Ours: the script in a new SQL window, run
+// by its execute command with AutoCommit off, the first box's "no further
+// boxes" ticked as a user would, and committed at the end. The anchor:
+// sqlite3 with the schema's file attached under the schema's name, the
+// script read inside one transaction and committed. Prints both times,
+// their ratio and our growth of resident memory per shown result.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/core/ovoptions.h"
+#include "app/core/zarur.h"
+#include "app/fmain.h"
+#include "app/fobject.h"
+#include "bench/grid_table.h"
+#include "editor/ovmemo.h"
+#include "platform/dialogs.h"
+#include "platform/gui/qtplatform.h"
+#include "sqlwork/fsql.h"
+#include "ui/ovstdctl.h"
+
+using namespace bench_grid;
+
+namespace {
+
+constexpr int kDefaultStatements = 10000;
+constexpr int kSelectShare = 5;  // the SELECT script has this part of the statements
+constexpr int kTableRows = 1000;
+constexpr int kFirstNewId = kTableRows + 1;
+constexpr int kWindowWidth = 1200;
+constexpr int kWindowHeight = 900;
+constexpr double kMemoryGoalKb = 64;
+constexpr char kSeparator[] = ";";
+
+void UseFolders(const QString& root) {
+  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR"})
+    qputenv(name, (root + "/" + name).toUtf8());
+}
+
+// Statements each followed by a separator line, which both programs take.
+std::string InsertScript(int statements) {
+  std::string script = "SELECT ID, NAME FROM B.ITEMS WHERE ID = 1\n;\n";
+  for (int i = 1; i < statements; ++i) {
+    const std::string id = std::to_string(kFirstNewId + i);
+    script += "INSERT INTO B.ITEMS (ID, QTY, NAME) VALUES (" + id + ", " + std::to_string(i % 1000) + ", 'new " + id +
+              "')\n;\n";
+  }
+  return script;
+}
+
+std::string SelectScript(int statements) {
+  std::string script;
+  for (int i = 0; i < statements; ++i)
+    script += "SELECT ID, NAME FROM B.ITEMS WHERE ID = " + std::to_string(i % kTableRows + 1) + "\n;\n";
+  return script;
+}
+
+std::string WriteScript(const QString& root, const char* name, const std::string& script) {
+  const QString path = root + "/" + name;
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(script.data(), static_cast<qint64>(script.size())) < 0) {
+    std::fprintf(stderr, "sqlscript_bench: cannot write %s\n", qPrintable(path));
+    std::exit(1);
+  }
+  return path.toStdString();
+}
+
+double RunSqlite(const std::string& file, const std::string& script) {
+  QProcess anchor;
+  anchor.setStandardOutputFile(QProcess::nullDevice());
+  QElapsedTimer timer;
+  timer.start();
+  anchor.start("sqlite3", {"-cmd", QString::fromStdString("ATTACH '" + file + "' AS " + kSchema), "-cmd", "BEGIN",
+                           "-cmd", QString::fromStdString(".read " + script), ":memory:", "COMMIT"});
+  anchor.waitForFinished(-1);
+  if (anchor.exitStatus() != QProcess::NormalExit || anchor.exitCode() != 0) {
+    std::fprintf(stderr, "sqlscript_bench: sqlite3 failed: %s\n", anchor.readAllStandardError().constData());
+    std::exit(1);
+  }
+  return static_cast<double>(timer.elapsed());
+}
+
+struct TOurRun {
+  double Ms = 0;
+  double GrownBytes = 0;
+  int Pages = 0;
+};
+
+// The script typed into a new SQL window and run; the run committed.
+TOurRun RunWindow(TfrmObject& connection, const std::string& script) {
+  auto* form = new TfrmSQL(connection);
+  form->parentWidget()->resize(kWindowWidth, kWindowHeight);
+  form->txtSeparater->setText(kSeparator);
+  form->txtSQL->Lines().SetTextStr(script);
+  QApplication::processEvents();
+  platform::ScopedScriptedDialogs dialogs;
+  dialogs->QueueMessage(IDOK, {true});
+  TOurRun run;
+  const long before = ResidentBytes();
+  QElapsedTimer timer;
+  timer.start();
+  form->actExecExecute(nullptr);
+  connection.ExecSQL("COMMIT");
+  QApplication::processEvents();
+  run.Ms = static_cast<double>(timer.elapsed());
+  run.GrownBytes = static_cast<double>(ResidentBytes() - before);
+  run.Pages = form->pagData->count();
+  if (dialogs->unanswered > 0 || dialogs->messages.size() > 1) {
+    std::fprintf(stderr, "sqlscript_bench: the run showed %zu boxes\n", dialogs->messages.size());
+    std::exit(1);
+  }
+  return run;
+}
+
+void Print(const char* name, int statements, double anchorMs, const TOurRun& ours) {
+  std::printf("%s: %d statements\n", name, statements);
+  std::printf("  sqlite3      %8.0f ms\n", anchorMs);
+  std::printf("  SQL window   %8.0f ms  ratio %.2f (goal <= 2)\n", ours.Ms, ours.Ms / anchorMs);
+  std::printf("  memory       %8.1f MB grown, %.1f KB per shown result (goal <= %.0f); %d result pages\n",
+              ours.GrownBytes / kKilobyte / kKilobyte, ours.GrownBytes / kKilobyte / ours.Pages, kMemoryGoalKb,
+              ours.Pages);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QTemporaryDir root;
+  UseFolders(root.path());
+  platform::InstallQtPlatform();
+  InitFolders();
+  const int statements = argc > 1 ? std::atoi(argv[1]) : kDefaultStatements;
+  const std::string file = MakeItemsTable(root.path(), kTableRows);
+
+  TfrmMain main;
+  main.resize(kWindowWidth, kWindowHeight);
+  main.show();
+  AppOption.TempDir = root.path().toStdString() + "/temp/";
+  AppOption.AutoCommit = false;
+  auto* connection = new TfrmObject(&main, kPassword, kUser, kDataSource);
+
+  const std::string inserts = InsertScript(statements);
+  const double insertAnchor = RunSqlite(file, WriteScript(root.path(), "inserts.sql", inserts));
+  // The anchor's rows go again so that ours insert the same ids.
+  connection->ExecSQL("DELETE FROM B.ITEMS WHERE ID > " + std::to_string(kTableRows));
+  connection->ExecSQL("COMMIT");
+  Print("one SELECT, then INSERTs", statements, insertAnchor, RunWindow(*connection, inserts));
+
+  const int selects = statements / kSelectShare;
+  const std::string selectScript = SelectScript(selects);
+  const double selectAnchor = RunSqlite(file, WriteScript(root.path(), "selects.sql", selectScript));
+  Print("one-row SELECTs", selects, selectAnchor, RunWindow(*connection, selectScript));
+  return 0;
+}
