@@ -2,10 +2,10 @@
 // window, beside Debian's sqlite3 command-line program running the same
 // script file on the same SQLite file.
 //
-//   sqlscript_bench [STATEMENTS]      (default 10000)
+//   sqlscript_bench [STATEMENTS [SELECTS]]    (default 10000, STATEMENTS / 5)
 //
 // Two scripts on bench/grid_table.h's table: one SELECT then INSERTs, and
-// STATEMENTS / 5 one-row SELECTs. Ours: the script in a new SQL window, run
+// SELECTS one-row SELECTs. Ours: the script in a new SQL window, run
 // by its execute command with AutoCommit off, the first box's "no further
 // boxes" ticked as a user would, and committed at the end. The anchor:
 // sqlite3 with the schema's file attached under the schema's name, the
@@ -21,14 +21,8 @@
 #include <string>
 
 #include "app/core/ovoptions.h"
-#include "app/core/zarur.h"
-#include "app/fmain.h"
-#include "app/fobject.h"
-#include "bench/grid_table.h"
-#include "editor/ovmemo.h"
+#include "bench/sql_window_run.h"
 #include "platform/dialogs.h"
-#include "platform/gui/qtplatform.h"
-#include "sqlwork/fsql.h"
 #include "ui/ovstdctl.h"
 
 using namespace bench_grid;
@@ -39,15 +33,8 @@ constexpr int kDefaultStatements = 10000;
 constexpr int kSelectShare = 5;  // the SELECT script has this part of the statements
 constexpr int kTableRows = 1000;
 constexpr int kFirstNewId = kTableRows + 1;
-constexpr int kWindowWidth = 1200;
-constexpr int kWindowHeight = 900;
 constexpr double kMemoryGoalKb = 64;
 constexpr char kSeparator[] = ";";
-
-void UseFolders(const QString& root) {
-  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR"})
-    qputenv(name, (root + "/" + name).toUtf8());
-}
 
 // Statements each followed by a separator line, which both programs take.
 std::string InsertScript(int statements) {
@@ -100,11 +87,8 @@ struct TOurRun {
 
 // The script typed into a new SQL window and run; the run committed.
 TOurRun RunWindow(TfrmObject& connection, const std::string& script) {
-  auto* form = new TfrmSQL(connection);
-  form->parentWidget()->resize(kWindowWidth, kWindowHeight);
+  TfrmSQL* form = NewSqlWindow(connection, script);
   form->txtSeparater->setText(kSeparator);
-  form->txtSQL->Lines().SetTextStr(script);
-  QApplication::processEvents();
   platform::ScopedScriptedDialogs dialogs;
   dialogs->QueueMessage(IDOK, {true});
   TOurRun run;
@@ -138,18 +122,13 @@ void Print(const char* name, int statements, double anchorMs, const TOurRun& our
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QTemporaryDir root;
-  UseFolders(root.path());
-  platform::InstallQtPlatform();
-  InitFolders();
+  UseProgramFolders(root.path());
   const int statements = argc > 1 ? std::atoi(argv[1]) : kDefaultStatements;
   const std::string file = MakeItemsTable(root.path(), kTableRows);
 
   TfrmMain main;
-  main.resize(kWindowWidth, kWindowHeight);
-  main.show();
-  AppOption.TempDir = root.path().toStdString() + "/temp/";
+  TfrmObject* connection = ShowMainWindow(main, root.path());
   AppOption.AutoCommit = false;
-  auto* connection = new TfrmObject(&main, kPassword, kUser, kDataSource);
 
   const std::string inserts = InsertScript(statements);
   const double insertAnchor = RunSqlite(file, WriteScript(root.path(), "inserts.sql", inserts));
@@ -158,7 +137,7 @@ int main(int argc, char** argv) {
   connection->ExecSQL("COMMIT");
   Print("one SELECT, then INSERTs", statements, insertAnchor, RunWindow(*connection, inserts));
 
-  const int selects = statements / kSelectShare;
+  const int selects = argc > 2 ? std::atoi(argv[2]) : statements / kSelectShare;
   const std::string selectScript = SelectScript(selects);
   const double selectAnchor = RunSqlite(file, WriteScript(root.path(), "selects.sql", selectScript));
   Print("one-row SELECTs", selects, selectAnchor, RunWindow(*connection, selectScript));
