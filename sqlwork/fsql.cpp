@@ -254,12 +254,12 @@ void TfrmSQL::actExecExecute(QObject* sender) {
   struct TAfterRun {
     TovMemo& editor;
     QTabBar& tabs;
-    bool tabsShown;
+    bool tabsHidden;  // hidden by itself, not by a window not yet shown
     ~TAfterRun() {
-      tabs.setVisible(tabsShown);
+      tabs.setHidden(tabsHidden);
       editor.CloseCodeAssist();
     }
-  } after{*txtSQL, *pagData->tabBar(), pagData->tabBar()->isVisible()};
+  } after{*txtSQL, *pagData->tabBar(), pagData->tabBar()->isHidden()};
   after.tabs.hide();
   TSqlWaitCursor wait;
   // The whole text goes into the history, also when a selection runs.

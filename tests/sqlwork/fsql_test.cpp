@@ -464,6 +464,14 @@ TEST_F(SQLWindow, StatementsWithoutResultsMakeNoFrames) {
   for (const QObject* child : form->findChildren<QObject*>())
     frames += dynamic_cast<const TfraData*>(child) != nullptr;
   EXPECT_EQ(frames, 3) << "the window's own, the second page's and the spare";
+
+  // A run while the window is hidden leaves the tabs to show with it.
+  QWidget* frame = form->parentWidget();
+  frame->hide();
+  env.Dialogs().QueueMessage(IDOK, {true});
+  form->actExec->trigger();
+  frame->show();
+  EXPECT_TRUE(form->pagData->tabBar()->isVisible());
 }
 
 // A page's spreadsheet output renews a closed result through its owner.
