@@ -249,8 +249,8 @@ std::vector<std::string> TfrmSQL::EditorLines() const {
 
 void TfrmSQL::actExecExecute(QObject* sender) {
   (void)sender;
-  // The tab bar lays its tabs out once after the run, not at every page
-  // added: a hidden bar defers its layout.
+  // The tab bar stays hidden while the run adds pages: a hidden bar skips
+  // the scroll, repaint and geometry update that each page brings.
   struct TAfterRun {
     TovMemo& editor;
     QTabBar& tabs;
