@@ -18,6 +18,7 @@ OTHERS=(
   format_bench  # the SQL formatter on 10 MB against python3-sqlparse
   grid_bench    # the data grid on a million rows against the sqlite3 program
   sqlwin_bench  # the same million rows run from the SQL window
+  sqlscript_bench # scripts of 10,000 small statements from the SQL window beside the sqlite3 program
 )
 # The optimised tree that the run and test commands build.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QSplitter>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -248,10 +249,18 @@ std::vector<std::string> TfrmSQL::EditorLines() const {
 
 void TfrmSQL::actExecExecute(QObject* sender) {
   (void)sender;
+  // The tab bar stays hidden while the run adds pages: a hidden bar skips
+  // the scroll, repaint and geometry update that each page brings.
   struct TAfterRun {
     TovMemo& editor;
-    ~TAfterRun() { editor.CloseCodeAssist(); }
-  } after{*txtSQL};
+    QTabBar& tabs;
+    bool tabsHidden;  // hidden by itself, not by a window not yet shown
+    ~TAfterRun() {
+      tabs.setHidden(tabsHidden);
+      editor.CloseCodeAssist();
+    }
+  } after{*txtSQL, *pagData->tabBar(), pagData->tabBar()->isHidden()};
+  after.tabs.hide();
   TSqlWaitCursor wait;
   // The whole text goes into the history, also when a selection runs.
   if (txtSQL->Modified() && AppOption.SQLBuf > 0) {
@@ -285,6 +294,7 @@ void TfrmSQL::DiscardResults() {
     delete frame.data();
   }
   ResultFrames.clear();
+  spare_ = nullptr;
   current_ = nullptr;
   while (pagData->count() > 1) {
     QWidget* page = pagData->widget(pagData->count() - 1);
@@ -297,14 +307,18 @@ std::vector<std::string> TfrmSQL::PrepareStatement(int index, bool ownFrame, con
                                                    bool paramCheck) {
   TfraData* frame = fraData;
   if (!ownFrame) {
-    frame = new TfraData(*this, Connection(), this);
-    frame->hide();
+    // A statement without a result set leaves its frame to the next one:
+    // only results make frames.
+    if (!spare_) {
+      spare_ = new TfraData(*this, Connection(), this);
+      spare_->hide();
+      spare_->ColWidthKey = kColWidthKey;
+      if (spare_->VerticalShown != fraData->VerticalShown) spare_->btnGridTypeClick();
+      ResultFrames.push_back(spare_);
+    }
+    frame = spare_;
     frame->setObjectName(QString("fraData%1").arg(index));
-    frame->ColWidthKey = kColWidthKey;
-    if (frame->VerticalShown != fraData->VerticalShown) frame->btnGridTypeClick();
   }
-  ResultFrames.resize(static_cast<size_t>(index) + 1);
-  ResultFrames[static_cast<size_t>(index)] = frame;
   current_ = frame;
   frame->cdsData.Close();
   frame->qryDataAfterOpenClose();
@@ -335,9 +349,12 @@ void TfrmSQL::AddResultPage(const std::string& caption) {
   auto* page = new QWidget();
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
+  // The page joins the window before the frame moves in: a move within one
+  // window leaves the window's focus chain as it is, a move out walks it all.
+  pagData->addTab(page, Q(caption));
   layout->addWidget(current_);
   current_->show();
-  pagData->addTab(page, Q(caption));
+  if (current_ == spare_) spare_ = nullptr;
 }
 
 int TfrmSQL::ExecStatement() {

@@ -57,8 +57,9 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   TfraData* fraData;
   TovSQLQuery qrySQL;
 
-  // The frame of each statement of the last run; the frames besides
-  // fraData are the window's children, freed at the next run or with it.
+  // The frames the last run made besides fraData, one per result page
+  // after the first and at most one spare; the window's children, freed at
+  // the next run or with it.
   std::vector<QPointer<TfraData>> ResultFrames;
   // The history entry shown in the editor; -1 for none.
   int LogIndex = -1;
@@ -125,6 +126,8 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   int LastLineIndex() const override;
 
   TfraData* current_ = nullptr;
+  // The made frame no result has taken yet.
+  TfraData* spare_ = nullptr;
   // The editor row of the run's first line (a selection may start lower).
   int runFirstRow_ = 0;
   std::optional<TConnectionTransactions> transactions_;

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,11 +19,6 @@ namespace {
 constexpr int kTextIndent = 2;
 constexpr int kColumnMargin = 5;
 
-TListRowTexts RowTextsOf(const QTreeWidgetItem& item) {
-  TListRowTexts row{item.text(0).toStdString(), {}};
-  for (int c = 1; c < item.columnCount(); ++c) row.SubItems.push_back(item.text(c).toStdString());
-  return row;
-}
 }  // namespace
 
 // ---- TovListView ----
@@ -48,18 +44,19 @@ void TovListView::CustomSort() {
   const int column = std::abs(sortState_);
   if (column == 0 || columnCount() < column) return;
   const bool numeric = headerItem()->textAlignment(column - 1) & Qt::AlignRight;
+  std::vector<QString> texts;
+  texts.reserve(static_cast<size_t>(topLevelItemCount()));
+  for (int i = 0; i < topLevelItemCount(); ++i) texts.push_back(topLevelItem(i)->text(column - 1));
+  const std::vector<size_t> order = ListSortOrder(texts, numeric, sortState_ < 0);
+  // A fill in the catalogue's order moves nothing.
+  if (std::ranges::is_sorted(order)) return;
   QTreeWidgetItem* current = currentItem();
   const QList<QTreeWidgetItem*> selected = selectedItems();
   const QSignalBlocker blocker(this);
   const QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
-  std::vector<std::pair<TListRowTexts, QTreeWidgetItem*>> rows;
-  rows.reserve(static_cast<size_t>(items.size()));
-  for (QTreeWidgetItem* item : items) rows.emplace_back(RowTextsOf(*item), item);
-  std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
-    return CompareListRows(a.first, b.first, sortState_, numeric) < 0;
-  });
   QList<QTreeWidgetItem*> sorted;
-  for (const auto& row : rows) sorted.append(row.second);
+  sorted.reserve(items.size());
+  for (const size_t i : order) sorted.append(items[static_cast<qsizetype>(i)]);
   addTopLevelItems(sorted);
   if (current) setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
   for (QTreeWidgetItem* item : selected) item->setSelected(true);

@@ -145,7 +145,6 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
   dtpInputDate->setCalendarPopup(true);
   dtpInputDate->hide();
   connect(dtpInputDate, &QDateTimeEdit::dateTimeChanged, this, Command([this] { dtpInputdateChange(); }));
-  dtpInputDate->calendarWidget()->window()->installEventFilter(this);
 
   popRecord = new QMenu(this);
   mnuIns = popRecord->addAction("レコードの挿入(&I)");
@@ -498,6 +497,8 @@ void TfraData::PickDate(TovDBGridBase& grid, const TovField& field) {
   dtpInputDate->show();
   dtpInputDate->raise();
   dtpInputDate->setFocus();
+  // The calendar is made at its first use: a frame per result stays light.
+  dtpInputDate->calendarWidget()->window()->installEventFilter(this);
   // The calendar drops down as from a press on the picker's arrow.
   const QPoint arrow(dtpInputDate->width() - kPickerArrowInset, dtpInputDate->height() / 2);
   QMouseEvent dropDown(QEvent::MouseButtonPress, arrow, dtpInputDate->mapToGlobal(arrow), Qt::LeftButton,

@@ -324,10 +324,6 @@ bool TFountainParser::MatchAt(int p, const TCellString& s, bool ignoreCase) cons
   return true;
 }
 
-void TFountainParser::PassWhile(bool (*pass)(const TCell&)) {
-  while (FP < FBuffer->Length() && !AtRowEnd(FP) && pass(FBuffer->Cell(FP))) FP += Step(FP);
-}
-
 void TFountainParser::SkipBlanks() {
   for (char32_t c = At(FP); (c >= 1 && c <= '\b') || (c >= '\n' && c <= ' '); c = At(++FP)) {
   }

@@ -226,8 +226,16 @@ class TFountainParser {
   int Step(int p) const;
   // The cells of s lie at p (letters folded when ignoreCase).
   bool MatchAt(int p, const TCellString& s, bool ignoreCase) const;
-  // Moves over the characters that pass.
-  void PassWhile(bool (*pass)(const TCell&));
+  // Moves over the characters that pass; inline, as it runs for every
+  // cell of a word or number.
+  template <class Pass>
+  void PassWhile(Pass pass) {
+    for (const int length = FBuffer->Length(); FP < length;) {
+      const TCell cell = FBuffer->Cell(FP);
+      if (cell.Code == 0 || cell.Code == '\r' || cell.Code == '\n' || !pass(cell)) return;
+      FP += cell.Type == TCellType::Lead ? 2 : 1;
+    }
+  }
   // Passes a quoted text up to and over the closing quote: a quote followed
   // by another quote is part of the text.
   template <class IsQuote>

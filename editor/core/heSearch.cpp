@@ -202,6 +202,15 @@ int SearchBuffer(const TCellString& buffer, TSearchSelection& selection, const T
   const bool whole = (options & sfWholeWord) != 0;
 
   if ((options & sfDown) != 0) {
+    // An exact search over a text of one cell per byte (no character takes
+    // more cells than bytes) is a search of its bytes.
+    constexpr TSearchOptions kExact = sfDown | sfMatchCase;
+    if (options == kExact && static_cast<size_t>(length) == buffer.Utf8().size()) {
+      const size_t at = buffer.Utf8().find(pattern.Utf8(), static_cast<size_t>(selection.Start + selection.Length));
+      if (at == std::string::npos) return -1;
+      selection.Length = pattern.Length();
+      return static_cast<int>(at);
+    }
     // Start positions run from the selection's end up to the last one at
     // which the pattern still fits.
     int p = selection.Start + selection.Length;

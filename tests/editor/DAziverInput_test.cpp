@@ -349,3 +349,57 @@ TEST(EditorWideRows, EndAndSelectAllReachTheTrueEndOfALongRow) {
     EXPECT_TRUE(w.Text() == "select\r\n" + shorter + "\r\n\r\nend") << "return at the end";
   }
 }
+
+// The owner's events come from what the user does to the control: keys,
+// clicks and the wheel, each firing only the events its change makes.
+TEST(EditorEvents, KeysClicksAndTheWheelFireTheOwnersEvents) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "row " + std::to_string(i) + "\r\n";
+  text += std::string(300, 'w');
+  TEditorWindow w(text);
+  TEditor& e = *w.editor;
+  struct TCounts {
+    int Caret = 0, TopRow = 0, TopCol = 0, Mode = 0;
+    std::vector<bool> Selection;
+  } n;
+  e.OnCaretMoved = [&] { ++n.Caret; };
+  e.OnTopRowChange = [&] { ++n.TopRow; };
+  e.OnTopColChange = [&] { ++n.TopCol; };
+  e.OnSelectionModeChange = [&] { ++n.Mode; };
+  e.OnSelectionChange = [&](bool selected) { n.Selection.push_back(selected); };
+
+  w.Key(Qt::Key_Right);
+  EXPECT_GT(n.Caret, 0) << "an arrow moves the caret";
+  EXPECT_EQ(n.TopRow + n.TopCol, 0) << "no scroll for a move in view";
+  w.Key(Qt::Key_Right, Qt::ShiftModifier);
+  w.Key(Qt::Key_Left);
+  EXPECT_EQ(n.Selection, (std::vector<bool>{true, false})) << "shift selects, a plain arrow clears";
+
+  const int caretBefore = n.Caret;
+  QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, w.CellPoint(3, 2));
+  EXPECT_EQ(w.Caret(), (TRowCol{3, 2}));
+  EXPECT_GT(n.Caret, caretBefore) << "a click places the caret";
+
+  w.Key(Qt::Key_PageDown);
+  EXPECT_EQ(n.TopRow, 1) << "page down scrolls the rows once";
+  const int topBefore = e.TopRow();
+  QWheelEvent wheel(QPointF(w.CellPoint(2, 2)), QPointF(w.Viewport()->mapToGlobal(w.CellPoint(2, 2))), {},
+                    QPoint(0, -2 * QWheelEvent::DefaultDeltasPerStep), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                    false);
+  QApplication::sendEvent(w.Viewport(), &wheel);
+  EXPECT_GT(e.TopRow(), topBefore);
+  EXPECT_EQ(n.TopRow, 2) << "the wheel scrolls the rows";
+
+  EXPECT_EQ(n.TopCol, 0);
+  w.Key(Qt::Key_End, Qt::ControlModifier);
+  EXPECT_GT(e.TopCol(), 0) << "the last row is wider than the view";
+  EXPECT_EQ(n.TopCol, 1) << "the caret at the end of a wide row scrolls the columns";
+
+  // What the edit menu's box mode and select-all call: select-all leaves box mode.
+  e.SetSelectionMode(smBox);
+  EXPECT_EQ(n.Mode, 1);
+  e.SelectAll();
+  EXPECT_EQ(e.Selection().Mode(), smNormal);
+  EXPECT_EQ(n.Mode, 2);
+  EXPECT_EQ(n.Selection.back(), true);
+}

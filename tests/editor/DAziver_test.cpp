@@ -1,5 +1,6 @@
 #include "editor/DAziver.h"
 #include "editor/DAziverImages.h"
+#include "editor/core/EditorProp.h"
 
 #include <QApplication>
 #include <QImage>
@@ -374,6 +375,41 @@ TEST(EditorPaint, ImageListsOfTheControlOrTheBuiltInImages) {
   image = shown.Grab();
   EXPECT_FALSE(TShownEditor::Holds(image, digit, QColor(Qt::green)));
   EXPECT_TRUE(TShownEditor::Inked(image, digit, QColor(Qt::white))) << "the built-in digit";
+}
+
+}  // namespace
+
+namespace {
+
+// Taking the settings of an editor the user changed tells the holder's
+// users of each plain property that changed, and of nothing else.
+TEST(EditorProperties, TakingAnEditorsSettingsNotifiesEachChangedProperty) {
+  TShownEditor shown;
+  TEditor& e = shown.editor;
+  e.SetColor(kRedColor);
+  e.SetHitStyle(hsCaret);
+  e.SetScrollBars(ssBoth);
+  e.SetWordWrap(true);
+  auto prop = Make<TovMemoProp>();
+  struct TLog {
+    std::vector<std::string> Names;
+    void Color(TObject*) { Names.emplace_back("color"); }
+    void Hit(TObject*) { Names.emplace_back("hit"); }
+    void Bars(TObject*) { Names.emplace_back("bars"); }
+    void Wrap(TObject*) { Names.emplace_back("wrap"); }
+  } log;
+  prop->OnColorChange = TNotifyEvent::Of<TLog, &TLog::Color>(&log);
+  prop->OnHitStyleChange = TNotifyEvent::Of<TLog, &TLog::Hit>(&log);
+  prop->OnScrollBarsChange = TNotifyEvent::Of<TLog, &TLog::Bars>(&log);
+  prop->OnWordWrapChange = TNotifyEvent::Of<TLog, &TLog::Wrap>(&log);
+  prop->Assign(e);
+  EXPECT_EQ(log.Names, (std::vector<std::string>{"color", "hit", "bars", "wrap"}));
+  log.Names.clear();
+  prop->Assign(e);
+  EXPECT_TRUE(log.Names.empty()) << "an unchanged value notifies nobody";
+  e.SetScrollBars(ssVertical);
+  prop->Assign(e);
+  EXPECT_EQ(log.Names, std::vector<std::string>{"bars"});
 }
 
 }  // namespace

@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -86,7 +88,9 @@ TEST_F(SQLWindow, OpensRunsSwitchesAndClosesWithItsConnectionWindow) {
   EXPECT_EQ(form->pagData->tabText(1).toStdString(), "結果2");
   EXPECT_EQ(form->fraData->cdsData.RecordCount(), 2);
   EXPECT_EQ(form->fraData->cdsData.AsString(0), "11");
-  TfraData* second_result = form->ResultFrames.at(2);
+  auto* second_result = dynamic_cast<TfraData*>(form->pagData->widget(1)->layout()->itemAt(0)->widget());
+  ASSERT_NE(second_result, nullptr);
+  EXPECT_EQ(form->ResultFrames, std::vector<QPointer<TfraData>>{second_result}) << "the update made no frame";
   EXPECT_EQ(second_result->objectName().toStdString(), "fraData2");
   EXPECT_EQ(second_result->cdsData.AsString(0), "22");
   EXPECT_EQ(Panel2().rfind("処理時間：00:00:0", 0), 0u) << Panel2();
@@ -431,6 +435,43 @@ TEST_F(SQLWindow, TheSqlWindowCommandRunsItsText) {
   TfrmSQL* form = RunSQLWindowCommand("SELECT 7 AS N FROM RDBII_SYSTEM.RDBII_TABLE");
   ASSERT_NE(form, nullptr);
   EXPECT_TRUE(form->fraData->cdsData.Active());
+}
+
+// Only results make frames: the statements between them share one spare
+// frame, which the next result takes.
+TEST_F(SQLWindow, StatementsWithoutResultsMakeNoFrames) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SCHEMA S");
+  connection->ExecSQL("CREATE TABLE S.T (A INTEGER)");
+  connection->ExecSQL("COMMIT");
+  TfrmSQL* form = OpenFromMain();
+  ASSERT_NE(form, nullptr);
+  std::string script = "SELECT COUNT(*) AS N FROM S.T\r\n;\r\n";
+  for (int i = 0; i < 20; ++i) script += "INSERT INTO S.T VALUES (" + std::to_string(i) + ")\r\n;\r\n";
+  script += "SELECT COUNT(*) AS N FROM S.T\r\n;\r\nINSERT INTO S.T VALUES (99)";
+  SetText(*form, script);
+  env.Dialogs().QueueMessage(IDOK, {true});  // no further result boxes
+  form->actExec->trigger();
+  EXPECT_EQ(env.Dialogs().messages.size(), 1u);
+  ASSERT_EQ(form->pagData->count(), 2);
+  EXPECT_TRUE(form->pagData->tabBar()->isVisible()) << "the tabs are shown again after the run";
+  auto* second = dynamic_cast<TfraData*>(form->pagData->widget(1)->layout()->itemAt(0)->widget());
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->cdsData.AsString(0), "20");
+  EXPECT_EQ(form->ResultFrames.size(), 2u) << "the second page's frame and one spare";
+  EXPECT_EQ(form->ResultFrames.front(), second);
+  int frames = 0;
+  for (const QObject* child : form->findChildren<QObject*>())
+    frames += dynamic_cast<const TfraData*>(child) != nullptr;
+  EXPECT_EQ(frames, 3) << "the window's own, the second page's and the spare";
+
+  // A run while the window is hidden leaves the tabs to show with it.
+  QWidget* frame = form->parentWidget();
+  frame->hide();
+  env.Dialogs().QueueMessage(IDOK, {true});
+  form->actExec->trigger();
+  frame->show();
+  EXPECT_TRUE(form->pagData->tabBar()->isVisible());
 }
 
 // A page's spreadsheet output renews a closed result through its owner.

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QStandardItemModel>
 #include <QTest>
 
@@ -98,6 +100,15 @@ TEST(TreeView, RowClickSelectsAndColumnTextsFollowTheHeader) {
   for (int i = 0; i < 50; ++i) new TovTreeNode(&tree, QStringList{QString::number(i)});
   tree.scrollToBottom();
   EXPECT_GT(scrolled, 0);
+  // The user's wheel and the scroll bar's arrow scroll the same way.
+  scrolled = 0;
+  const QPoint at = tree.viewport()->rect().center();
+  QWheelEvent wheel(at, tree.viewport()->mapToGlobal(at), {}, QPoint(0, QWheelEvent::DefaultDeltasPerStep), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(tree.viewport(), &wheel);
+  EXPECT_EQ(scrolled, 1) << "the wheel";
+  tree.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(scrolled, 2) << "the scroll bar";
 }
 
 TEST(MainImages, EveryNamedIndexHasItsPictureAndOthersABlankOfTheSameSize) {

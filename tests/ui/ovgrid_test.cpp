@@ -5,12 +5,15 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QImage>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -362,4 +365,32 @@ TEST(StringGrid, PageScrollMovesHalfAPageAndUnneededBarsAreDisabled) {
   bar.triggerAction(QAbstractSlider::SliderPageStepSub);
   bar.triggerAction(QAbstractSlider::SliderPageStepSub);
   EXPECT_EQ(bar.value(), 0);
+}
+
+TEST(StringGrid, OpeningTheEditorAndFocusComingBackShowTheEditorToTheOwner) {
+  Form f;
+  std::vector<std::tuple<int, int, std::string>> shown;  // col, row, the editor's text
+  f.grid->OnShowEditor = [&](TovStringGrid& g, int col, int row, TovInplaceEditor& editor) {
+    EXPECT_EQ(&g, f.grid);
+    shown.emplace_back(col, row, editor.text().toStdString());
+  };
+  f.grid->SetCells(2, 3, "abc");
+  f.Click(2, 3);
+  EXPECT_TRUE(shown.empty()) << "a click alone opens no editor";
+  f.Key(Qt::Key_F2);
+  ASSERT_TRUE(f.grid->Editing());
+  using S = std::vector<std::tuple<int, int, std::string>>;
+  EXPECT_EQ(shown, (S{{2, 3, "abc"}}));
+
+  // A grid that keeps its editor shows it again when the user tabs back in.
+  f.grid->SetGridMode(geAccess);
+  auto* other = new QLineEdit(&f.window);
+  f.window.layout()->addWidget(other);
+  other->setFocus();
+  QApplication::processEvents();
+  const size_t before = shown.size();
+  QTest::keyClick(other, Qt::Key_Backtab);
+  ASSERT_TRUE(f.grid->Editing());
+  EXPECT_EQ(shown.size(), before + 1) << "the grid taking the focus back shows the editor again";
+  EXPECT_EQ(shown.back(), (std::tuple<int, int, std::string>{2, 3, "abc"}));
 }

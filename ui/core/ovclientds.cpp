@@ -156,9 +156,12 @@ void WriteBlock(char* data, size_t count, Get value) {
   }
 }
 
-// Fetched blocks are carved from chunks of this size, in huge pages where
-// the system grants them: a large result then costs few page faults.
-constexpr size_t kChunkBytes = size_t{4} << 20;
+// Fetched blocks are carved from chunks that start small and double up to
+// the largest size, so a one-row result costs a few kilobytes and a large
+// one few allocations. Chunks of a huge page or more ask for huge pages: a
+// large result then costs few page faults.
+constexpr size_t kFirstChunkBytes = size_t{4} << 10;
+constexpr size_t kChunkDoublings = 10;  // to 4 MiB
 constexpr size_t kHugePage = size_t{2} << 20;
 
 }  // namespace
@@ -167,11 +170,20 @@ void TovClientDataSet::TChunkFree::operator()(char* chunk) const { std::free(chu
 
 namespace {
 
-std::unique_ptr<char[], TovClientDataSet::TChunkFree> NewChunk(size_t length) {
-  length = (length + kHugePage - 1) / kHugePage * kHugePage;
-  auto* chunk = static_cast<char*>(std::aligned_alloc(kHugePage, length));
+size_t ChunkLength(size_t chunks, size_t needed) {
+  return std::max(needed, kFirstChunkBytes << std::min(chunks, kChunkDoublings));
+}
+
+std::unique_ptr<char[], TovClientDataSet::TChunkFree> NewChunk(size_t& length) {
+  char* chunk = nullptr;
+  if (length < kHugePage) {
+    chunk = static_cast<char*>(std::malloc(length));
+  } else {
+    length = (length + kHugePage - 1) / kHugePage * kHugePage;
+    chunk = static_cast<char*>(std::aligned_alloc(kHugePage, length));
+    if (chunk) madvise(chunk, length, MADV_HUGEPAGE);
+  }
   if (!chunk) throw std::bad_alloc();
-  madvise(chunk, length, MADV_HUGEPAGE);
   return std::unique_ptr<char[], TovClientDataSet::TChunkFree>(chunk);
 }
 
@@ -304,7 +316,7 @@ void TovClientDataSet::Fetch(size_t wanted) {
     TRecord& record = records_.emplace_back(nextBookmark_++, TRecord::usUnmodified);
     const size_t size = BlockSize(count, value);
     if (size > chunkFree_) {
-      const size_t length = std::max(size, kChunkBytes);
+      size_t length = ChunkLength(chunks_.size(), size);
       chunks_.push_back(NewChunk(length));
       chunkNext_ = chunks_.back().get();
       chunkFree_ = length;

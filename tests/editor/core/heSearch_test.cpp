@@ -60,6 +60,11 @@ const TSearchCase kCases[] = {
     {"right at the end", sfDown, "ab", "abcab", 0, 3, true, 3, 2},
     {"selection outside the buffer", sfDown, "a", "abc", 4, 0, false, 0, 0},
     {"empty pattern", sfDown, "", "abc", 0, 0, false, 0, 0},
+    {"exact: from the selection's end", sfDown | sfMatchCase, "aa", "aaaaa", 0, 2, true, 2, 2},
+    {"exact: at the very end", sfDown | sfMatchCase, "ab", "abcab", 1, 0, true, 3, 2},
+    {"exact: past the last fit", sfDown | sfMatchCase, "ab", "abcab", 4, 0, false, 0, 0},
+    {"exact: a wide pattern in one-byte text", sfDown | sfMatchCase, "漢", "abc", 0, 0, false, 0, 0},
+    {"exact: cells, not bytes, after a wide character", sfDown | sfMatchCase, "ab", "漢xab", 0, 0, true, 3, 2},
 };
 
 TEST(SearchEngine, Table) {
