@@ -198,8 +198,7 @@ TfrmObject::TfrmObject(TovMainWindow* owner, std::unique_ptr<TdmSymfoware> dataM
     btnLevel1->setChecked(AppOption.ShowLevel1);
     LoadWindowSize();
     pnlFind->setVisible(AppOption.Find);
-    lstObject->setSelectionBehavior(AppOption.RowSelect ? QAbstractItemView::SelectRows
-                                                        : QAbstractItemView::SelectItems);
+    lstObject->SetRowSelect(AppOption.RowSelect);
     std::vector<std::string> history;
     LoadWhereHistory(kWhereHistoryAll, kWhereHistoryAll, history);
     for (const std::string& entry : history) cmbFind->addItem(Q(entry));
