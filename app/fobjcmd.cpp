@@ -528,13 +528,12 @@ void TfrmObject::PrintSelectedObjects() {
   if (lstObject->selectedItems().isEmpty()) return;
   BeginPrintJob();
   AtExit end([] { EndPrintJob(); });
-  bool first = true;
   WalkSelected(true, [&](const TObjectItem& item) {
     if (item.Kind == okTablePartition || item.Kind == okIndexPartition) return;
     std::ostringstream ddl;
     GenerateDDL(item.Kind, item.Schema, item.Name, ddl, "", "");
-    PrintLines(item.Schema + "." + item.Name, LinesOf(ddl.str()), first);
-    first = false;
+    // Each object's pages are numbered from 1.
+    PrintLines(item.Schema + "." + item.Name, LinesOf(ddl.str()), true);
   });
 }
 
