@@ -30,6 +30,7 @@
 #include "app/ovhhelp.h"
 #include "platform/qstr.h"
 #include "ui/ovimages.h"
+#include "ui/ovmenubar.h"
 
 namespace {
 
@@ -156,6 +157,7 @@ void TMainActions::BuildMenus() {
   for (const TMenuDef& def : MainMenus()) {
     QMenu* menu = mnuMain->addMenu(Q(def.Caption));
     menu->setObjectName(Q(def.Name));
+    SetMenuGroup(*menu, def.GroupIndex);
     BuildMenuItems(menu, def.Items);
     if (def.Name == "mnuWindow") mnuWindow = menu;
   }

@@ -21,6 +21,7 @@
 #include "ui/zarurctl.h"
 
 class QAction;
+class QMenu;
 class QToolBar;
 class TovComboBox;
 class TovMemo;
@@ -37,8 +38,9 @@ enum class TCascadeOffer { None, Clear, Ticked };
 
 // The data source name an editor's caption shows.
 std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind);
-// Brings the MDI child forward; the editors' twin check.
-void ShowTwin(QWidget& form);
+// Shows the MDI child and brings it forward: a new editor, or the open one
+// the twin check found.
+void ShowEditorWindow(QWidget& form);
 
 class TovObjectEditor : public TovForm {
   Q_OBJECT
@@ -97,6 +99,8 @@ class TovObjectEditor : public TovForm {
   QAction* actRefresh = nullptr;
   QAction* actDelete = nullptr;
   QAction* actExit = nullptr;
+  // The editor's menu, shown in the main window's bar while it is active.
+  QMenu* mnuObject = nullptr;
   TovSQLQuery qrySQL;
 
  protected:
@@ -145,7 +149,7 @@ TovForm* TovObjectEditor::CreateEditor(TovConnectionWindow& owner, const TOpenAr
     if (TovMainWindow* main = ControlOptionsWindow())
       for (QWidget* window : main->ChildWindows())
         if (qobject_cast<T*>(window) && window->windowTitle().toStdString() == caption) {
-          ShowTwin(*window);
+          ShowEditorWindow(*window);
           throw EAbort();
         }
   }
@@ -156,6 +160,7 @@ TovForm* TovObjectEditor::CreateEditor(TovConnectionWindow& owner, const TOpenAr
     form->Discard();
     throw;
   }
+  ShowEditorWindow(*form);
   return form;
 }
 
