@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -308,7 +307,6 @@ void TfrmObject::setupUi() {
 
   ConnectTreeAndList();
   setupCommands();
-  layout->setMenuBar(mnuTool);
 }
 
 // The user name stays as typed here; its case is settled by the catalogue

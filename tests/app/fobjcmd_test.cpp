@@ -814,7 +814,13 @@ TEST(ProgramWiring, LogonOpenDragReopenAndDeleteThroughTheRegistration) {
                                        testing_tools::kSamplePassword, true, &main));
   auto* window = qobject_cast<TfrmObject*>(main.CurrentConnection());
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->mnuTool->actions().front()->text().toStdString(), "オブジェクトリスト(&O)");
+  // Its menu stands first in the main window's bar while it is active.
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  QApplication::processEvents();
+  QAction* first = main.menuBar()->actions().front();
+  EXPECT_EQ(first->text().toStdString(), "オブジェクトリスト(&O)");
+  EXPECT_EQ(first->menu(), window->mnuObject);
   EXPECT_EQ(window->popTree->actions().size(), 7);
 
   main.lstWorkSpace->hide();
