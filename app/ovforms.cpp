@@ -76,7 +76,7 @@ void ReleaseConnectionWindow(TovConnectionWindow* connection) {
     if (form->ConnectionWindow == connection) form->SetConnectionWindow(nullptr);
 }
 
-TovForm::TovForm(QWidget* owner) : QWidget(nullptr) {
+TovForm::TovForm(QWidget* owner, TPlace place) : QWidget(nullptr) {
   TovConnectionWindow* connection = AsConnectionWindow(owner);
   if (!connection) {
     if (auto* main = dynamic_cast<TovMainWindow*>(owner))
@@ -84,12 +84,12 @@ TovForm::TovForm(QWidget* owner) : QWidget(nullptr) {
     else if (auto* form = qobject_cast<TovForm*>(owner))
       connection = form->ConnectionWindow;
   }
-  Init(owner, connection);
+  Init(owner, connection, place);
 }
 
-TovForm::TovForm(TovConnectionWindow& owner) : QWidget(nullptr) { Init(owner.Window(), &owner); }
+TovForm::TovForm(TovConnectionWindow& owner) : QWidget(nullptr) { Init(owner.Window(), &owner, TPlace::MdiChild); }
 
-void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
+void TovForm::Init(QWidget* owner, TovConnectionWindow* connection, TPlace place) {
   LiveForms().push_back(this);
   SetDesignSize(kDefaultClientWidth, kDefaultClientHeight);
   QFont face(kDefaultFontName);
@@ -102,9 +102,11 @@ void TovForm::Init(QWidget* owner, TovConnectionWindow* connection) {
     main_ = form->MainWindow();
   else
     main_ = MainOf(owner);
-  if (main_) {
+  if (main_ && place == TPlace::MdiChild) {
     QMdiSubWindow* sub = main_->AddChildWindow(this);
     connect(sub, &QMdiSubWindow::aboutToActivate, this, &TovForm::Activate);
+  } else if (main_) {
+    setParent(main_->Window(), Qt::Window);
   }
   connect(this, &QWidget::windowTitleChanged, this, [this](const QString& title) {
     if (TaskButton) TaskButton->setToolTip(title);

@@ -70,9 +70,12 @@ class TovForm : public QWidget {
   Q_OBJECT
 
  public:
+  // Where the window lives: an MDI child of the main window, or a window of
+  // its own above it (one shown modally).
+  enum class TPlace { MdiChild, OwnWindow };
   // The owner is a connection window, the main window or another TovForm;
   // the window becomes an MDI child of the main window when there is one.
-  explicit TovForm(QWidget* owner);
+  explicit TovForm(QWidget* owner, TPlace place = TPlace::MdiChild);
   // Bound to a connection window and owned by it.
   explicit TovForm(TovConnectionWindow& owner);
   ~TovForm() override;
@@ -149,7 +152,7 @@ class TovForm : public QWidget {
 
  private:
   QSize designSize_;
-  void Init(QWidget* owner, TovConnectionWindow* connection);
+  void Init(QWidget* owner, TovConnectionWindow* connection, TPlace place);
   void RebindQueries();
   void FormKeyDown(bool pageUp);
 

@@ -1,10 +1,14 @@
 #include "sqlwork/sqlregister.h"
 
 #include "app/core/fmainactcore.h"
+#include "app/core/fobjcmdcore.h"
+#include "app/core/ovmainwin.h"
 #include "editor/ovmemo.h"
 #include "sqlwork/ffield.h"
+#include "sqlwork/fsoption.h"
 #include "sqlwork/fsql.h"
 #include "sqlwork/ftmplate.h"
+#include "ui/zarurctl.h"
 
 void RegisterSqlWork() {
   // The windows live in the main window's MDI area, which owns them.
@@ -29,4 +33,9 @@ void RegisterSqlWork() {
     ShowTemplateWindow(request.Text);
     return true;
   });
+  RegisterActionHandler("actToolScriptOption", [](const TActionRequest&) {
+    TovMainWindow* main = ControlOptionsWindow();
+    return ShowScriptOptionDialog(main ? main->Window() : nullptr);
+  });
+  SetScriptOutputDialog(ShowScriptOutputDialog);
 }

@@ -207,6 +207,11 @@ void TovComboBox::SetAutoComplete(bool on) {
 
 bool TovComboBox::IsEmpty() const { return IsBlankText(currentText().toStdString()); }
 
+void TovComboBox::showPopup() {
+  if (OnDropDown) OnDropDown();
+  QComboBox::showPopup();
+}
+
 bool TovComboBox::event(QEvent* e) { return KeepTab(*this, *e) || QComboBox::event(e); }
 
 void TovComboBox::keyPressEvent(QKeyEvent* e) {

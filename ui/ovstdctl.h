@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+#include <functional>
 #include <string>
 
 #include "ui/core/oveditcmd.h"
@@ -96,6 +97,9 @@ class TovComboBox : public QComboBox, public TovFieldKeys {
   void SetAutoComplete(bool on);
   void SaveText() { savedText_ = currentText().toStdString(); }
   const std::string& SavedText() const { return savedText_; }
+  // Fills the list just before it drops down.
+  std::function<void()> OnDropDown;
+  void showPopup() override;
 
  protected:
   bool event(QEvent* e) override;

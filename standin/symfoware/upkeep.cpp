@@ -19,7 +19,9 @@ using platform::SqlError;
 const char kNoSuchObject[] = "JYP9003E 削除するオブジェクトが存在しません: ";
 const char kUsedByView[] = "JYP9004E ビューから参照されているため削除できません: ";
 const char kAmbiguousName[] = "JYP9005E 同じ名前のオブジェクトが複数のスキーマにあります。スキーマ名を指定してください: ";
+const char kNoSuchSpace[] = "JYP9006E データベーススペースが存在しません: ";
 const char kSavepoint[] = "STANDIN_DROP";
+const char kCreateSavepoint[] = "STANDIN_CREATE";
 
 // Catalogue rows that belong to an object, found by its code.
 struct CodeColumn {
@@ -223,6 +225,38 @@ void CatalogueUpkeep::Executed(const std::string& sql) {
   const QString text = QString::fromStdString(sql);
   if (kMakes.match(text).hasMatch() && !kOnCatalogue.match(text).hasMatch())
     DescribeNewObjects(db_, dbName_, described_);
+}
+
+bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
+  static const QRegularExpression kCreateOn(
+      QStringLiteral("^(\\s*CREATE\\s+TABLE\\s.*\\))\\s*ON\\s+(\"(?:[^\"]|\"\")+\"|[^\\s\";]+)\\s*;?\\s*$"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  const QRegularExpressionMatch m = kCreateOn.match(QString::fromStdString(sql));
+  if (!m.hasMatch()) return false;
+  const QString space = NameOf(m.captured(2));
+  QSqlQuery known = Run(db_,
+                        "SELECT 1 FROM " + Qualified("RDBII_OBJECT") +
+                            " WHERE OBJECT_ID = '2' AND UPPER(DB_NAME) = UPPER(?) AND OBJECT_NAME = ?",
+                        {QString::fromStdString(dbName_), space});
+  if (!known.next()) throw SqlError(StandinMessage(kNoSuchSpace + space.toStdString()));
+  known.finish();
+  // Codes only grow: every table described from here on is the new one.
+  const long long firstNew = ReadObjectCounter(db_);
+  Run(db_, std::string("SAVEPOINT ") + kCreateSavepoint);
+  try {
+    RunDdl(db_, m.captured(1));
+    DescribeNewObjects(db_, dbName_, described_);
+    Run(db_,
+        "UPDATE " + Qualified("RDBII_TABLE_EX") + " SET DBSPACE_NAME = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
+        {space, firstNew});
+  } catch (...) {
+    Run(db_, std::string("ROLLBACK TO ") + kCreateSavepoint);
+    Run(db_, std::string("RELEASE ") + kCreateSavepoint);
+    Settle();
+    throw;
+  }
+  Run(db_, std::string("RELEASE ") + kCreateSavepoint);
+  return true;
 }
 
 CatalogueUpkeep::Found CatalogueUpkeep::Find(const Kind& kind, const QString& schema, const QString& name) {

@@ -32,6 +32,12 @@ class CatalogueUpkeep {
   // described.
   void Executed(const std::string& sql);
 
+  // Runs `sql` when it is a CREATE TABLE placed "ON <space>" and returns
+  // true: SQLite creates the table without the clause and the catalogue
+  // lists it in that database space. An unknown space raises SqlError and
+  // creates nothing; false for any other statement.
+  bool CreateTableOn(const std::string& sql);
+
  private:
   struct Found {
     long long code;

@@ -3,7 +3,10 @@
 // registered after it, and the editors taking its settings (RegisterUi).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
+#include <QTest>
 
 #include <memory>
 
@@ -24,7 +27,11 @@ inline std::unique_ptr<TfrmMain> StartProgramMain() {
   ShortCuts = DefaultShortCuts();
   ClearActionHandlers();
   auto main = std::make_unique<TfrmMain>();
+  // Active, as the started program is: the edit actions follow the focus,
+  // which an inactive window never reports.
   main->show();
+  main->activateWindow();
+  if (!QTest::qWaitForWindowActive(main.get())) ADD_FAILURE() << "the main window never became active";
   RegisterUi(*main);
   return main;
 }

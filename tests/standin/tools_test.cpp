@@ -125,6 +125,31 @@ TEST_F(ToolsTest, DsiInformationListsTheDataAndIndexDsisOfTheSpace) {
   EXPECT_EQ(LinesOf(RunTool("rdbinf", {"-p", "ORVSAMPLE.DBSPACE2"}).out).size(), 2u);
 }
 
+TEST_F(ToolsTest, SpaceInformationHasOneBlockPerSpaceOfTheDatabase) {
+  const Lines lines = LinesOf(RunTool("rdbspcinf", {"-d", "orvsample"}).out);
+  ASSERT_GE(lines.size(), 21u);
+  const Lines first(lines.begin(), lines.begin() + 10);
+  EXPECT_EQ(first[0], "Database space : DBSPACE1");
+  EXPECT_EQ(first[1].substr(0, 17), "Device         : ");
+  EXPECT_EQ(first[2], "Size           : 102400K");
+  EXPECT_EQ(first[3], "Static allocate size");
+  EXPECT_EQ(first[5], "Dynamic allocate size");
+  EXPECT_EQ(first[6], "  total   :        0K");
+  EXPECT_EQ(first[7], "Free size");
+  // What is allocated and what is free make up the size.
+  const long long used = std::stoll(first[4].substr(11)), free = std::stoll(first[8].substr(11));
+  EXPECT_GT(used, 0);
+  EXPECT_EQ(used + free, 102400);
+  EXPECT_EQ(lines[10], "Database space : DBSPACE2");
+  EXPECT_EQ(lines[14], "  total   :        0K") << "the second space holds nothing";
+  EXPECT_EQ(lines.back(), "rdbspcinfが正常終了しました 復帰コード 00");
+  for (size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_NE(lines[i].substr(0, 9), "rdbspcinf") << i;
+
+  EXPECT_EQ(LinesOf(RunTool("rdbspcinf", {"-d", "NODB"}).out).back(), "rdbspcinfが異常終了しました 復帰コード 08");
+  EXPECT_EQ(LinesOf(RunTool("rdbspcinf", {"-p", "ORVSAMPLE.DBSPACE1"}).out).back(),
+            "rdbspcinfが異常終了しました 復帰コード 08");
+}
+
 TEST_F(ToolsTest, FailuresOnRequestByEnvironment) {
   struct Case {
     const char* mode;

@@ -237,6 +237,27 @@ TEST_F(UpkeepTest, ARolledBackDropLeavesObjectAndRows) {
 
 namespace {
 
+TEST_F(UpkeepTest, ATableCreatedOnASpaceIsListedInItAndAnUnknownSpaceIsRefused) {
+  Query(*session_, "INSERT INTO RDBII_SYSTEM.RDBII_OBJECT VALUES ('ORVTEST', '2', 'SPACE2')");
+  RunDdl(*session_, "CREATE TABLE S1.\"t3\"(  A VARCHAR(30),  B VARCHAR(50))   ON SPACE2");
+  EXPECT_EQ(Query(*session_,
+                  "SELECT T.TABLE_NAME, X.DBSPACE_NAME FROM RDBII_SYSTEM.RDBII_TABLE T, RDBII_SYSTEM.RDBII_TABLE_EX X "
+                  "WHERE T.TABLE_CODE = X.TABLE_CODE AND T.SCHEMA_NAME = 'S1' AND T.TABLE_TYPE = 'BS' ORDER BY T.TABLE_NAME"),
+            (Rows{{"T1", "DBSPACE1"}, {"T2", "DBSPACE1"}, {"t3", "SPACE2"}}));
+  EXPECT_EQ(Query(*session_, "SELECT COUNT(*) FROM S1.\"t3\""), Rows{{"0"}});
+  ASSERT_EQ(symfoware::StatementJournal().size(), 1u);
+  EXPECT_EQ(symfoware::StatementJournal()[0].Error, "");
+
+  const std::string error = ErrorOf(*session_, "CREATE TABLE S1.T4 (A INTEGER) ON NOSPACE");
+  EXPECT_NE(error.find("NOSPACE"), std::string::npos) << error;
+  EXPECT_TRUE(Query(*session_, "SELECT name FROM S1.sqlite_master WHERE name = 'T4'").empty());
+  EXPECT_TRUE(Query(*session_, "SELECT 1 FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'T4'").empty());
+  // A table made afterwards is described as before.
+  RunDdl(*session_, "CREATE TABLE S1.T5 (A INTEGER)");
+  EXPECT_EQ(Query(*session_, "SELECT X.DBSPACE_NAME FROM RDBII_SYSTEM.RDBII_TABLE_EX X WHERE X.TABLE_NAME = 'T5'"),
+            Rows{{"DBSPACE1"}});
+}
+
 TEST_F(UpkeepTest, ChosenStatementsFailWithTheGivenMessageUntilCleared) {
   symfoware::FailStatementAt(1, "JYP2001E first");
   symfoware::FailStatementsMatching("^drop\\s+view", "JYP2002E second");

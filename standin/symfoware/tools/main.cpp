@@ -6,6 +6,7 @@
 //   rdbprt -m DB                          the local databases
 //   rdbprt -d DB -m DEF [-f] FILE         a table's definition ("TABLE (S.T)")
 //   rdbinf -p DB.SPACE                    the DSIs of a database space
+//   rdbspcinf -d DB                       the database spaces and their sizes
 //
 // Every report ends with "<tool>が正常終了しました 復帰コード 00", or with
 // "<tool>が異常終了しました 復帰コード 08" when the request cannot be met.
@@ -159,6 +160,15 @@ Report Rdbinf(const Options& o) {
   });
 }
 
+Report Rdbspcinf(const Options& o) {
+  auto database = o.values.find("-d");
+  if (database == o.values.end() || database->second.empty())
+    return Failure("rdbspcinf: -d <データベース名> を指定してください");
+  return WithCatalogue("rdbspcinf", database->second, [](QSqlDatabase& db, const std::string& name) {
+    return symfoware::tools::DatabaseSpaces(db, name);
+  });
+}
+
 void Print(FILE* stream, const std::vector<std::string>& lines, bool lastLineBreak) {
   for (size_t i = 0; i < lines.size(); ++i) {
     std::fputs(lines[i].c_str(), stream);
@@ -188,6 +198,8 @@ int main(int argc, char* argv[]) {
       report = Rdbprt(options);
     else if (tool == "rdbinf")
       report = Rdbinf(options);
+    else if (tool == "rdbspcinf")
+      report = Rdbspcinf(options);
     else
       report = Failure(tool + ": この機能はスタンドインにありません");
   } catch (const std::exception& e) {

@@ -19,6 +19,10 @@ constexpr char kTableSize[] = "1024";
 constexpr char kIndexSize[] = "256";
 // "No. n" padded to this width starts a DSI or allocation block.
 constexpr int kBlockNumberWidth = 14;
+// Every database space has the same size (in K) on its own device.
+constexpr long long kSpaceSize = 102400;
+constexpr char kDeviceFolder[] = "/standin/dbspace/";
+constexpr size_t kSizeWidth = 10;
 
 
 std::vector<std::string> Column(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
@@ -107,6 +111,36 @@ std::vector<std::string> IndexesOf(QSqlDatabase& db, const Table& table) {
                 {table.code});
 }
 
+// A DSI that lies in a database space, with the size it takes there.
+struct SpaceDsi {
+  std::string name;
+  Table table;
+  const char* kind;
+  std::string size;
+};
+
+std::vector<SpaceDsi> DsisInSpace(QSqlDatabase& db, const std::string& database, const std::string& space) {
+  std::vector<SpaceDsi> dsis;
+  for (const Table& table : TablesOf(db, database, "", "")) {
+    if (QString::fromStdString(TableSpace(db, database, table.code))
+            .compare(QString::fromStdString(space), Qt::CaseInsensitive) != 0)
+      continue;
+    for (const std::string& dsi : StorageOf(db, table, "", kTableDsiType).dsis)
+      dsis.push_back({dsi, table, "DATA", kTableSize});
+    for (const std::string& index : IndexesOf(db, table))
+      for (const std::string& dsi : StorageOf(db, table, index, kIndexDsiType).dsis)
+        dsis.push_back({dsi, table, "BASE", kIndexSize});
+  }
+  return dsis;
+}
+
+// "  total   :" and the size in K, right-aligned as the tool prints it.
+std::string SizeTotal(long long kilobytes) {
+  std::string number = std::to_string(kilobytes) + "K";
+  if (number.size() < kSizeWidth) number.insert(0, kSizeWidth - number.size(), ' ');
+  return "  total   :" + number;
+}
+
 void AddAllocation(std::vector<std::string>& lines, int number, const std::string& target, const std::string& space,
                    const std::string& size) {
   lines.push_back(BlockHead(number, "Allocation target ...... " + target));
@@ -189,18 +223,33 @@ Report DsiInformation(QSqlDatabase& db, const std::string& database, const std::
                  "AND UPPER(OBJECT_NAME) = UPPER(?)", {V(database), V(space)});
   if (spaces.empty()) return Failure("rdbinf: データベーススペースが見つかりません: " + database + "." + space);
   std::vector<std::string> lines{"Database space : " + spaces[0]};
-  auto addDsi = [&lines](const std::string& dsi, const Table& table, const std::string& kind, const char* size) {
-    lines.push_back("DSI       : " + dsi);
-    lines.push_back("  Schema  : " + table.schema);
-    lines.push_back("  Table   : " + table.name);
-    lines.push_back("  " + kind + "    : " + size + "K");
-  };
-  for (const Table& table : TablesOf(db, database, "", "")) {
-    if (QString::fromStdString(TableSpace(db, database, table.code)).compare(QString::fromStdString(spaces[0]), Qt::CaseInsensitive) != 0)
-      continue;
-    for (const std::string& dsi : StorageOf(db, table, "", kTableDsiType).dsis) addDsi(dsi, table, "DATA", kTableSize);
-    for (const std::string& index : IndexesOf(db, table))
-      for (const std::string& dsi : StorageOf(db, table, index, kIndexDsiType).dsis) addDsi(dsi, table, "BASE", kIndexSize);
+  for (const SpaceDsi& dsi : DsisInSpace(db, database, spaces[0])) {
+    lines.push_back("DSI       : " + dsi.name);
+    lines.push_back("  Schema  : " + dsi.table.schema);
+    lines.push_back("  Table   : " + dsi.table.name);
+    lines.push_back("  " + std::string(dsi.kind) + "    : " + dsi.size + "K");
+  }
+  return {lines, true};
+}
+
+Report DatabaseSpaces(QSqlDatabase& db, const std::string& database) {
+  std::vector<std::string> lines;
+  const std::vector<std::string> spaces =
+      Column(db, "SELECT OBJECT_NAME FROM RDBII_OBJECT WHERE OBJECT_ID = '2' AND UPPER(DB_NAME) = UPPER(?) "
+                 "ORDER BY rowid", {V(database)});
+  for (const std::string& space : spaces) {
+    long long used = 0;
+    for (const SpaceDsi& dsi : DsisInSpace(db, database, space)) used += std::stoll(dsi.size);
+    lines.push_back("Database space : " + space);
+    lines.push_back(std::string("Device         : ") + kDeviceFolder + space);
+    lines.push_back("Size           : " + std::to_string(kSpaceSize) + "K");
+    lines.push_back("Static allocate size");
+    lines.push_back(SizeTotal(used));
+    lines.push_back("Dynamic allocate size");
+    lines.push_back(SizeTotal(0));
+    lines.push_back("Free size");
+    lines.push_back(SizeTotal(kSpaceSize - used));
+    lines.push_back("");
   }
   return {lines, true};
 }

@@ -28,6 +28,10 @@ Report DatabaseList(const std::vector<LocalDatabase>& databases);
 // the definition of the table, its DSI blocks and its indexes.
 Report TableDefinition(QSqlDatabase& catalogue, const std::string& database, const std::string& controlText);
 
+// "rdbspcinf -d <db>": one block per database space of the database, its
+// device, size, allocated and free sizes each under its heading.
+Report DatabaseSpaces(QSqlDatabase& catalogue, const std::string& database);
+
 // "rdbinf -p <db>.<space>": the DSIs that lie in the database space.
 Report DsiInformation(QSqlDatabase& catalogue, const std::string& database, const std::string& space);
 
