@@ -356,8 +356,9 @@ std::vector<QAction*> TMainActions::ItemsInMenuOrder() const {
         items.push_back(item);
     }
   };
+  // The bar's own menus: an active child's merged ones belong to the child.
   for (const QAction* top : mnuMain->actions())
-    if (top->menu()) walk(top->menu());
+    if (top->menu() && top->menu()->parent() == mnuMain) walk(top->menu());
   walk(popEditor);
   for (const auto& entry : actions_)
     if (std::find(items.begin(), items.end(), entry.second) == items.end()) items.push_back(entry.second);

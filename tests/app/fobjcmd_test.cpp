@@ -434,6 +434,22 @@ TEST_F(CommandsTest, PrintGoesThroughTheDialogWithEachSelectedObjectsDDLOnAPageO
   SetPrintOwner(nullptr);
 }
 
+// The window's menu in the main bar takes no part in the main window's
+// short-cut matching: an edit action keeps a key the window's copy also has.
+TEST_F(CommandsTest, TheMergedMenuLeavesTheMainWindowsShortCutsAlone) {
+  TfrmObject* window = Logon();
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+  QApplication::processEvents();
+  ASSERT_EQ(main->menuBar()->actions().front()->menu(), window->mnuObject);
+  const QKeySequence editCopy = main->actMain->Action("actEditCopy")->shortcut();
+  const QKeySequence copy = window->Action("actCopy")->shortcut();
+  ASSERT_FALSE(copy.isEmpty());
+  main->actMain->ApplyShortCuts();
+  EXPECT_EQ(main->actMain->Action("actEditCopy")->shortcut(), editCopy);
+  EXPECT_EQ(window->Action("actCopy")->shortcut(), copy);
+}
+
 TEST_F(CommandsTest, CopyPutsTheNamesOnTheClipboard) {
   TfrmObject* window = Logon();
   Show(window, "SALES", "TABLE");
