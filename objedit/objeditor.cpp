@@ -59,7 +59,7 @@ void CommitIfOpen(TovSQLConnection& connection) {
 
 }  // namespace
 
-void ShowEditorWindow(QWidget& form) {
+void ShowTwin(QWidget& form) {
   if (TovMainWindow* main = ControlOptionsWindow())
     if (auto* frame = qobject_cast<QMdiSubWindow*>(form.parentWidget())) main->ShowChildWindow(frame);
 }
@@ -208,6 +208,9 @@ void TovObjectEditor::OpenEditor(const TOpenArgs& args) {
   ActivatePage(PageOfMode(pageModes_, args.Mode));
   SetIsNew(args.Name.empty());
   LoadActivePage();
+  // Shown once loaded, as a twin is brought forward: a window whose object
+  // is gone never appears.
+  ShowTwin(*this);
 }
 
 void TovObjectEditor::WriteScript(const TScriptArgs& args, std::ostream& stream) {

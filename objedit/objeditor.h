@@ -38,9 +38,8 @@ enum class TCascadeOffer { None, Clear, Ticked };
 
 // The data source name an editor's caption shows.
 std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind);
-// Shows the MDI child and brings it forward: a new editor, or the open one
-// the twin check found.
-void ShowEditorWindow(QWidget& form);
+// Brings the MDI child forward; the editors' twin check.
+void ShowTwin(QWidget& form);
 
 class TovObjectEditor : public TovForm {
   Q_OBJECT
@@ -149,7 +148,7 @@ TovForm* TovObjectEditor::CreateEditor(TovConnectionWindow& owner, const TOpenAr
     if (TovMainWindow* main = ControlOptionsWindow())
       for (QWidget* window : main->ChildWindows())
         if (qobject_cast<T*>(window) && window->windowTitle().toStdString() == caption) {
-          ShowEditorWindow(*window);
+          ShowTwin(*window);
           throw EAbort();
         }
   }
@@ -160,7 +159,6 @@ TovForm* TovObjectEditor::CreateEditor(TovConnectionWindow& owner, const TOpenAr
     form->Discard();
     throw;
   }
-  ShowEditorWindow(*form);
   return form;
 }
 

@@ -40,3 +40,9 @@ void SaveFormBounds(const QWidget& window, const std::string& key) {
   if (AppRegistry.OpenKey(GuiKey(key), true)) WriteWindowBounds(AppRegistry, BoundsOf(window));
 }
 
+
+TovForm* OwningForm(const QWidget& frame) {
+  for (QWidget* w = frame.parentWidget(); w; w = w->parentWidget())
+    if (auto* form = qobject_cast<TovForm*>(w)) return form;
+  return nullptr;
+}

@@ -6,6 +6,7 @@
 #include <string>
 
 class QWidget;
+class TovForm;
 
 // The main window, or none before it exists.
 QWidget* MainFormWidget();
@@ -17,3 +18,5 @@ void LoadFormBounds(QWidget& window, const std::string& key);
 // Writes them, creating the key when missing.
 void SaveFormBounds(const QWidget& window, const std::string& key);
 
+// The editor window a frame lives in, or none.
+TovForm* OwningForm(const QWidget& frame);

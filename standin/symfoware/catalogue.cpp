@@ -1,5 +1,7 @@
 #include "standin/symfoware/catalogue.h"
 
+#include <sqlite3.h>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -7,8 +9,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sqlbackend.h"
@@ -371,6 +374,7 @@ class ObjectDescriber {
            {owner_, owner_, dbCode_, schema_.code, code, privilege});
     }
     DescribeColumns(code, table);
+    if (isView) DescribeUsage(code, table);
   }
 
   void DescribeColumns(long long tableCode, const QString& table) {
@@ -412,6 +416,37 @@ class ObjectDescriber {
       Exec("INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'U', ?)",
            {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, key.column), schema_.code, constraint,
             ++position});
+  }
+
+  // The tables and views a view reads itself (not through another view):
+  // SQLite names, for each column it reads, the innermost view that reads it.
+  void DescribeUsage(long long viewCode, const QString& view) {
+    struct Probe {
+      QByteArray view;
+      std::set<std::pair<QString, QString>> used;  // schema, table
+    } probe{view.toUtf8(), {}};
+    const auto collect = [](void* data, int action, const char* table, const char*, const char* schema,
+                            const char* inner) {
+      auto* p = static_cast<Probe*>(data);
+      if (action == SQLITE_READ && table && schema && inner && p->view.compare(inner, Qt::CaseInsensitive) == 0)
+        p->used.insert({QString::fromUtf8(schema), QString::fromUtf8(table)});
+      return SQLITE_OK;
+    };
+    sqlite3* handle = SqliteHandle(pass_.Database());
+    const QByteArray select = ("SELECT * FROM " + Quoted(schema_.name) + '.' + Quoted(view)).toUtf8();
+    sqlite3_set_authorizer(handle, collect, &probe);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(handle, select.constData(), -1, &stmt, nullptr);
+    sqlite3_finalize(stmt);
+    sqlite3_set_authorizer(handle, nullptr, nullptr);
+    for (const auto& [schema, table] : probe.used) {
+      QSqlQuery& used = Exec("SELECT TABLE_CODE FROM " + Qualified("RDBII_TABLE") +
+                                 " WHERE SCHEMA_NAME = ? AND TABLE_NAME = ? AND DB_CODE = ?",
+                             {schema, table, dbCode_});
+      if (!used.next()) continue;
+      const long long usedCode = used.value(0).toLongLong();
+      Exec("INSERT INTO " + Qualified("RDBII_TABLE_USAGE") + " VALUES (?, ?)", {viewCode, usedCode});
+    }
   }
 
   void DescribeIndex(const QString& index) {

@@ -55,8 +55,9 @@ std::string CatalogueTime();
 // its sqlite_master looked at), so that a later pass reads only what is new.
 using TDescribedUpTo = std::map<QString, long long>;
 
-// Adds the catalogue rows of the tables, views and indexes that SQLite
-// holds in the user schemas but the catalogue does not list yet, looking
+// Adds the catalogue rows of the tables, views (with the tables and views
+// each reads) and indexes that SQLite holds in the user schemas but the
+// catalogue does not list yet, looking
 // only past `upTo` and moving it on. An empty `upTo` looks at everything.
 void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo);
 

@@ -210,7 +210,7 @@ class StandinSession : public platform::SqlSession {
     Run("PRAGMA case_sensitive_like = ON");
     for (const char* view : kUnqualifiedViews) Run(view);
     RegisterFunctions(SqliteHandle(Database()));
-    upkeep_ = std::make_unique<CatalogueUpkeep>(Database());
+    upkeep_ = std::make_unique<CatalogueUpkeep>(Database(), user_);
   }
 
   std::string Rewrite(const std::string& sql) const override { return RewriteStatement(sql); }
@@ -219,7 +219,9 @@ class StandinSession : public platform::SqlSession {
   bool Intercept(const std::string& sql) override {
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
-      if (!InterceptCreateSchema(sql) && !upkeep_->Drop(sql) && !upkeep_->CreateTableOn(sql)) return false;
+      if (!InterceptCreateSchema(sql) && !upkeep_->Drop(sql) && !upkeep_->CreateTableOn(sql) &&
+          !upkeep_->Privilege(sql))
+        return false;
     } catch (const SqlError& e) {
       Journalize({sql, {}, -1, e.what()});
       throw;

@@ -5,6 +5,9 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
+#include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/sqlbackend.h"
@@ -176,7 +179,8 @@ std::vector<QString> BrokenViews(QSqlDatabase& db, const QString& schema) {
 
 }  // namespace
 
-CatalogueUpkeep::CatalogueUpkeep(QSqlDatabase& db) : db_(db) {
+CatalogueUpkeep::CatalogueUpkeep(QSqlDatabase& db, const std::string& user)
+    : db_(db), user_(QString::fromStdString(user)) {
   QSqlQuery q = Run(db_, "SELECT DB_CODE, DB_NAME FROM " + Qualified("RDBII_DATABASE"));
   if (!q.next()) throw SqlError(StandinMessage(kNoSuchObject + std::string("RDBII_DATABASE")));
   dbCode_ = q.value(0).toLongLong();
@@ -259,7 +263,25 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
   return true;
 }
 
+namespace {
+
+// The one object a name found, or the server's refusal of none or several.
+template <class T>
+T OnlyOne(const std::vector<T>& found, const QString& schema, const QString& name) {
+  const QString shown = schema.isEmpty() ? name : schema + '.' + name;
+  if (found.empty()) throw SqlError(StandinMessage(kNoSuchObject + shown.toStdString()));
+  if (found.size() > 1) throw SqlError(StandinMessage(kAmbiguousName + shown.toStdString()));
+  return found.front();
+}
+
+}  // namespace
+
 CatalogueUpkeep::Found CatalogueUpkeep::Find(const Kind& kind, const QString& schema, const QString& name) {
+  return OnlyOne(FindAll(kind, schema, name), schema, name);
+}
+
+std::vector<CatalogueUpkeep::Found> CatalogueUpkeep::FindAll(const Kind& kind, const QString& schema,
+                                                             const QString& name) {
   std::string lookup = kind.lookup;
   std::vector<QVariant> values{dbCode_, name};
   if (!schema.isEmpty()) {
@@ -269,10 +291,7 @@ CatalogueUpkeep::Found CatalogueUpkeep::Find(const Kind& kind, const QString& sc
   QSqlQuery q = Run(db_, lookup, values);
   std::vector<Found> found;
   while (q.next()) found.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
-  const QString shown = schema.isEmpty() ? name : schema + '.' + name;
-  if (found.empty()) throw SqlError(StandinMessage(kNoSuchObject + shown.toStdString()));
-  if (found.size() > 1) throw SqlError(StandinMessage(kAmbiguousName + shown.toStdString()));
-  return found.front();
+  return found;
 }
 
 void CatalogueUpkeep::DropInSqlite(const Kind& kind, const Found& object, bool cascade) {
@@ -337,6 +356,291 @@ void CatalogueUpkeep::Settle() {
     QSqlQuery last = Run(db_, "SELECT IFNULL(MAX(rowid), 0) FROM " + Quoted(schema).toStdString() + ".sqlite_master");
     described_[schema] = last.next() ? last.value(0).toLongLong() : 0;
   }
+}
+
+// ---- object privileges ----
+
+namespace {
+
+const char kNoSuchGrantee[] = "JYP9006E 権限の受領者が存在しません: ";
+const char kNoSuchPrivilege[] = "JYP9007E このオブジェクトには指定できない権限です: ";
+const char kNotHeld[] = "JYP9008E 取り消す権限が付与されていません: ";
+const char kDependentGrants[] =
+    "JYP9009E 他の利用者に付与された権限があるため取り消せません。CASCADE を指定してください: ";
+const char kPrivilegeSavepoint[] = "STANDIN_PRIVILEGE";
+const char kGrantable[] = "YES";
+const char kNotGrantable[] = "NO";
+const char kPublic[] = "PUBLIC";
+
+// What a privilege statement may name after ON, and what it may grant.
+struct PrivilegeKind {
+  const char* word;  // the keyword before the object; null for none
+  std::vector<const Kind*> kinds;
+  const char* objectType;
+};
+
+const std::vector<const char*> kTablePrivileges{"ALTER",  "DELETE", "DROP",    "INDEX",
+                                                "INSERT", "SELECT", "TRIGGER", "UPDATE"};
+const std::vector<const char*> kViewPrivileges{"DELETE", "INSERT", "SELECT", "UPDATE"};
+const std::vector<const char*> kRoutinePrivileges{"DROP", "EXECUTE"};
+const std::vector<const char*> kTriggerPrivileges{"DROP"};
+const std::vector<const char*> kSequencePrivileges{"SELECT", "DROP"};
+
+const std::vector<const char*>& PrivilegesOf(const Kind& kind) {
+  if (&kind == &kTable) return kTablePrivileges;
+  if (&kind == &kView) return kViewPrivileges;
+  if (&kind == &kTrigger) return kTriggerPrivileges;
+  if (&kind == &kSequence) return kSequencePrivileges;
+  return kRoutinePrivileges;
+}
+
+// A view is named with TABLE or without a keyword.
+const PrivilegeKind kPrivilegeKinds[] = {{"TABLE", {&kTable, &kView}, "TV"}, {"PROCEDURE", {&kProcedure}, "PR"},
+                                         {"FUNCTION", {&kFunction}, "PR"},   {"TRIGGER", {&kTrigger}, "TR"},
+                                         {"SEQUENCE", {&kSequence}, "SQ"},   {nullptr, {&kTable, &kView}, "TV"}};
+
+// Quoted names, words and the marks between them.
+std::vector<QString> Tokens(const QString& sql) {
+  static const QRegularExpression kToken(QStringLiteral("\"(?:[^\"]|\"\")+\"|[^\\s,.;\"]+|[,.;]"));
+  std::vector<QString> tokens;
+  for (auto it = kToken.globalMatch(sql); it.hasNext();) tokens.push_back(it.next().captured());
+  return tokens;
+}
+
+// Reads tokens one by one; a word is compared without regard to case.
+class TokenReader {
+ public:
+  explicit TokenReader(std::vector<QString> tokens) : tokens_(std::move(tokens)) {}
+  bool AtEnd() const { return at_ >= tokens_.size() || (tokens_[at_] == ";" && at_ + 1 == tokens_.size()); }
+  bool Is(const char* word, size_t ahead = 0) const {
+    return at_ + ahead < tokens_.size() && tokens_[at_ + ahead].compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+  }
+  bool Take(const char* word) {
+    if (!Is(word)) return false;
+    ++at_;
+    return true;
+  }
+  bool Take(std::initializer_list<const char*> words) {
+    size_t ahead = 0;
+    for (const char* w : words)
+      if (!Is(w, ahead++)) return false;
+    at_ += words.size();
+    return true;
+  }
+  std::optional<QString> Next() {
+    if (AtEnd()) return std::nullopt;
+    return tokens_[at_++];
+  }
+
+ private:
+  std::vector<QString> tokens_;
+  size_t at_ = 0;
+};
+
+struct Grantee {
+  QString name;
+  bool role;
+};
+
+}  // namespace
+
+struct CatalogueUpkeep::PrivilegeStatement {
+  bool grant = true;
+  bool grantOption = false;  // WITH GRANT OPTION, or GRANT OPTION FOR
+  bool cascade = false;
+  std::vector<QString> privileges;
+  const PrivilegeKind* kind = nullptr;
+  QString schema;  // as named, empty when unqualified
+  QString name;
+  Found object;
+  long long schemaCode = 0;
+  std::vector<Grantee> grantees;
+};
+
+// GRANT and REVOKE of object privileges; false for any other statement.
+bool CatalogueUpkeep::ParsePrivilege(const std::string& sql, PrivilegeStatement& s) {
+  TokenReader r(Tokens(QString::fromStdString(sql)));
+  if (r.Take("REVOKE")) {
+    s.grant = false;
+    s.grantOption = r.Take({"GRANT", "OPTION", "FOR"});
+  } else if (!r.Take("GRANT")) {
+    return false;
+  }
+  // The privileges up to ON; a role grant has none.
+  for (;;) {
+    std::optional<QString> word = r.Next();
+    if (!word || word->compare(QLatin1String("TO"), Qt::CaseInsensitive) == 0 ||
+        word->compare(QLatin1String("FROM"), Qt::CaseInsensitive) == 0)
+      return false;
+    s.privileges.push_back(word->toUpper());
+    if (r.Take("ON")) break;
+    if (!r.Take(",")) return false;
+  }
+  for (const PrivilegeKind& k : kPrivilegeKinds)
+    if (!k.word || (r.Is(k.word) && !r.Is(".", 1) && !r.Is("TO", 1) && !r.Is("FROM", 1) && r.Take(k.word))) {
+      s.kind = &k;
+      break;
+    }
+  std::optional<QString> first = r.Next();
+  if (!first) return false;
+  s.name = NameOf(*first);
+  if (r.Take(".")) {
+    std::optional<QString> second = r.Next();
+    if (!second) return false;
+    s.schema = s.name;
+    s.name = NameOf(*second);
+  }
+  // Only objects of a schema take these privileges; ON DBSPACE and the like
+  // are not kept here.
+  if (s.schema == QLatin1String(kCatalogueSchema)) return false;
+  if (!r.Take(s.grant ? "TO" : "FROM")) return false;
+  do {
+    const bool role = r.Take("ROLE");
+    std::optional<QString> grantee = r.Next();
+    if (!grantee) return false;
+    s.grantees.push_back({NameOf(*grantee), role});
+  } while (r.Take(","));
+  if (s.grant) s.grantOption = r.Take({"WITH", "GRANT", "OPTION"});
+  if (!s.grant && !(s.cascade = r.Take("CASCADE"))) r.Take("RESTRICT");
+  return r.AtEnd();
+}
+
+bool CatalogueUpkeep::Privilege(const std::string& sql) {
+  PrivilegeStatement s;
+  if (!ParsePrivilege(sql, s)) return false;
+  std::vector<std::pair<Found, const Kind*>> found;
+  for (const Kind* k : s.kind->kinds)
+    for (const Found& f : FindAll(*k, s.schema, s.name)) found.push_back({f, k});
+  const auto [object, objectKind] = OnlyOne(found, s.schema, s.name);
+  s.object = object;
+  const std::vector<const char*>& allowed = PrivilegesOf(*objectKind);
+  for (const QString& privilege : s.privileges) {
+    if (std::none_of(allowed.begin(), allowed.end(), [&](const char* p) { return privilege == QLatin1String(p); }))
+      throw SqlError(StandinMessage(kNoSuchPrivilege + privilege.toStdString()));
+  }
+  QSqlQuery code =
+      Run(db_, "SELECT SCHEMA_CODE FROM " + Qualified("RDBII_SCHEMA") + " WHERE DB_CODE = ? AND SCHEMA_NAME = ?",
+          {dbCode_, s.object.schema});
+  s.schemaCode = code.next() ? code.value(0).toLongLong() : 0;
+  code.finish();
+  for (const Grantee& g : s.grantees) {
+    const std::string lookup = g.role ? "SELECT 1 FROM " + Qualified("RDBII_ROLE") + " WHERE ROLE_NAME = ?"
+                                      : "SELECT 1 FROM " + Qualified("RDBII_USER") + " WHERE USER_NAME = ?";
+    QSqlQuery q = Run(db_, lookup, {g.name});
+    if (!q.next() && (g.role || g.name != QLatin1String(kPublic)))
+      throw SqlError(StandinMessage(kNoSuchGrantee + ((g.role ? "ROLE " : "") + g.name).toStdString()));
+  }
+  Run(db_, std::string("SAVEPOINT ") + kPrivilegeSavepoint);
+  try {
+    if (s.grant)
+      Grant(s);
+    else
+      Revoke(s);
+  } catch (...) {
+    Run(db_, std::string("ROLLBACK TO ") + kPrivilegeSavepoint);
+    Run(db_, std::string("RELEASE ") + kPrivilegeSavepoint);
+    throw;
+  }
+  Run(db_, std::string("RELEASE ") + kPrivilegeSavepoint);
+  return true;
+}
+
+void CatalogueUpkeep::Grant(const PrivilegeStatement& s) {
+  for (const Grantee& g : s.grantees)
+    for (const QString& privilege : s.privileges) {
+      if (g.role) {
+        // Role privileges are never grantable.
+        QSqlQuery held = Run(db_,
+                             "SELECT 1 FROM " + Qualified("RDBII_ROLE_PRIV") + " P, " + Qualified("RDBII_ROLE") +
+                                 " R WHERE R.ROLE_CODE = P.ROLE_CODE AND R.ROLE_NAME = ? AND P.OBJECT_CODE = ? "
+                                 "AND P.PRIVILEGE_TYPE = ?",
+                             {g.name, s.object.code, privilege});
+        const bool exists = held.next();
+        held.finish();
+        if (!exists)
+          Run(db_,
+              "INSERT INTO " + Qualified("RDBII_ROLE_PRIV") + " SELECT ROLE_CODE, ?, ?, ?, ?, ?, ? FROM " +
+                  Qualified("RDBII_ROLE") + " WHERE ROLE_NAME = ?",
+              {user_, dbCode_, s.schemaCode, s.object.code, QString::fromLatin1(s.kind->objectType), privilege,
+               g.name});
+        continue;
+      }
+      // A grant of a privilege held already can add the grant option,
+      // never take it away.
+      Run(db_,
+          "UPDATE " + Qualified("RDBII_PRIVILEGES") +
+              " SET IS_GRANTABLE = CASE WHEN ? THEN 'YES' ELSE IS_GRANTABLE END "
+              "WHERE GRANTEE = ? AND TABLE_CODE = ? AND PRIVILEGE_TYPE = ?",
+          {s.grantOption ? 1 : 0, g.name, s.object.code, privilege});
+      if (sqlite3_changes(SqliteHandle(db_)) > 0) continue;
+      Run(db_, "INSERT INTO " + Qualified("RDBII_PRIVILEGES") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+          {user_, g.name, dbCode_, s.schemaCode, s.object.code, QString::fromLatin1(s.kind->objectType), privilege,
+           QString::fromLatin1(s.grantOption ? kGrantable : kNotGrantable)});
+    }
+}
+
+void CatalogueUpkeep::Revoke(const PrivilegeStatement& s) {
+  for (const Grantee& g : s.grantees)
+    for (const QString& privilege : s.privileges) {
+      const std::string held =
+          g.role ? "SELECT COUNT(*) FROM " + Qualified("RDBII_ROLE_PRIV") + " P, " + Qualified("RDBII_ROLE") +
+                       " R WHERE R.ROLE_CODE = P.ROLE_CODE AND R.ROLE_NAME = ? AND P.OBJECT_CODE = ? "
+                       "AND P.PRIVILEGE_TYPE = ?"
+                 : "SELECT COUNT(*) FROM " + Qualified("RDBII_PRIVILEGES") +
+                       " WHERE GRANTEE = ? AND TABLE_CODE = ? AND PRIVILEGE_TYPE = ?" +
+                       (s.grantOption ? " AND IS_GRANTABLE = 'YES'" : "");
+      QSqlQuery q = Run(db_, held, {g.name, s.object.code, privilege});
+      const bool holds = q.next() && q.value(0).toLongLong() > 0;
+      q.finish();
+      if (!holds)
+        throw SqlError(StandinMessage(kNotHeld + ((g.role ? "ROLE " : "") + g.name + ' ' + privilege).toStdString()));
+      RevokeFrom(s, g.name, g.role, privilege);
+    }
+}
+
+// Withdraws the privilege (or its grant option) from one grantee; what the
+// grantee passed on goes with it under CASCADE and stops it otherwise.
+void CatalogueUpkeep::RevokeFrom(const PrivilegeStatement& s, const QString& grantee, bool role,
+                                 const QString& privilege) {
+  if (role) {
+    Run(db_,
+        "DELETE FROM " + Qualified("RDBII_ROLE_PRIV") +
+            " WHERE OBJECT_CODE = ? AND PRIVILEGE_TYPE = ? AND ROLE_CODE IN "
+            "(SELECT ROLE_CODE FROM " +
+            Qualified("RDBII_ROLE") + " WHERE ROLE_NAME = ?)",
+        {s.object.code, privilege, grantee});
+    return;
+  }
+  if (s.grantOption)
+    Run(db_,
+        "UPDATE " + Qualified("RDBII_PRIVILEGES") +
+            " SET IS_GRANTABLE = 'NO' WHERE GRANTEE = ? AND TABLE_CODE = ? AND PRIVILEGE_TYPE = ?",
+        {grantee, s.object.code, privilege});
+  else
+    Run(db_,
+        "DELETE FROM " + Qualified("RDBII_PRIVILEGES") + " WHERE GRANTEE = ? AND TABLE_CODE = ? AND PRIVILEGE_TYPE = ?",
+        {grantee, s.object.code, privilege});
+  // The grants this grantee made of the privilege, to users and to roles.
+  std::vector<Grantee> passedOn;
+  QSqlQuery users = Run(db_,
+                        "SELECT GRANTEE FROM " + Qualified("RDBII_PRIVILEGES") +
+                            " WHERE GRANTOR = ? AND GRANTEE <> ? AND TABLE_CODE = ? AND PRIVILEGE_TYPE = ?",
+                        {grantee, grantee, s.object.code, privilege});
+  while (users.next()) passedOn.push_back({users.value(0).toString(), false});
+  users.finish();
+  QSqlQuery roles = Run(db_,
+                        "SELECT R.ROLE_NAME FROM " + Qualified("RDBII_ROLE_PRIV") + " P, " + Qualified("RDBII_ROLE") +
+                            " R WHERE R.ROLE_CODE = P.ROLE_CODE AND P.GRANTOR = ? AND P.OBJECT_CODE = ? "
+                            "AND P.PRIVILEGE_TYPE = ?",
+                        {grantee, s.object.code, privilege});
+  while (roles.next()) passedOn.push_back({roles.value(0).toString(), true});
+  roles.finish();
+  if (passedOn.empty()) return;
+  if (!s.cascade)
+    throw SqlError(StandinMessage(kDependentGrants + grantee.toStdString() + ' ' + privilege.toStdString()));
+  PrivilegeStatement whole = s;
+  whole.grantOption = false;
+  for (const Grantee& g : passedOn) RevokeFrom(whole, g.name, g.role, privilege);
 }
 
 }  // namespace symfoware

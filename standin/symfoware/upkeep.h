@@ -6,8 +6,8 @@
 #pragma once
 
 #include <QSqlDatabase>
-
 #include <string>
+#include <vector>
 
 #include "standin/symfoware/catalogue.h"
 
@@ -18,8 +18,8 @@ class CatalogueUpkeep {
   // What a DROP of one kind of object finds and removes.
   struct Kind;
 
-  // For a session whose catalogue is already true.
-  explicit CatalogueUpkeep(QSqlDatabase& db);
+  // For a session of `user` whose catalogue is already true.
+  explicit CatalogueUpkeep(QSqlDatabase& db, const std::string& user = {});
 
   // Runs `sql` when it is a DROP of a table, view, procedure, function,
   // trigger, sequence or index storage structure (DSO), with or without
@@ -27,6 +27,15 @@ class CatalogueUpkeep {
   // object, or a table or view that a view uses while CASCADE is absent,
   // raises SqlError in the server's words and changes nothing.
   bool Drop(const std::string& sql);
+
+  // Runs `sql` when it is a GRANT or REVOKE of privileges on a table, view,
+  // procedure, function, trigger or sequence (to users, PUBLIC and ROLE r;
+  // WITH GRANT OPTION, REVOKE GRANT OPTION FOR, CASCADE) and returns true;
+  // false for any other statement. Users and PUBLIC hold theirs in
+  // RDBII_PRIVILEGES, roles in RDBII_ROLE_PRIV. An unknown object, grantee
+  // or privilege, a revoke of what is not held, or a revoke that others'
+  // grants depend on without CASCADE raises SqlError and changes nothing.
+  bool Privilege(const std::string& sql);
 
   // After a statement SQLite ran: a CREATE or ALTER gets what it made
   // described.
@@ -45,6 +54,12 @@ class CatalogueUpkeep {
     QString name;
   };
   Found Find(const Kind& kind, const QString& schema, const QString& name);
+  std::vector<Found> FindAll(const Kind& kind, const QString& schema, const QString& name);
+  struct PrivilegeStatement;
+  static bool ParsePrivilege(const std::string& sql, PrivilegeStatement& s);
+  void Grant(const PrivilegeStatement& s);
+  void Revoke(const PrivilegeStatement& s);
+  void RevokeFrom(const PrivilegeStatement& s, const QString& grantee, bool role, const QString& privilege);
   void DropInSqlite(const Kind& kind, const Found& object, bool cascade);
   void RemoveRows(const Kind& kind, const Found& object);
   void RemoveIndexesAndTriggersOf(long long tableCode);
@@ -53,6 +68,7 @@ class CatalogueUpkeep {
   QSqlDatabase& db_;
   long long dbCode_ = 0;
   std::string dbName_;
+  QString user_;
   TDescribedUpTo described_;
 };
 

@@ -1,6 +1,7 @@
 // The editors as the running program reaches them: 定義情報 on a name
 // selected in an SQL window opens the editor registered for the object's
-// kind, and its compile goes through the preview and the execution window.
+// kind, and its compile goes through the preview and the execution window;
+// a node of its 相関 page opens the node's editor through the dispatch.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,20 +16,25 @@
 #include "app/core/ovkinds.h"
 #include "app/core/ovmsg.h"
 #include "app/fmainact.h"
+#include "app/fobjddl.h"
 #include "editor/ovmemo.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/rcross.h"
+#include "objedit/rgrant.h"
 #include "sqlwork/fsql.h"
 #include "sqlwork/sqlregister.h"
-#include "tests/objedit/objedit_fixture.h"
+#include "tests/objedit/frames_fixture.h"
 #include "tests/objedit/test_editor.h"
 #include "tests/platform/whenshown.h"
+#include "ui/ovchklst.h"
+#include "ui/ovcomctrls.h"
 #include "ui/ovstdctl.h"
 
 namespace testing_objedit {
 namespace {
 
-class ProgramTest : public ObjEditTest {
+class ProgramTest : public FramesTest {
  protected:
   ProgramTest() {
     // The registration order of the program, the test editor after it.
@@ -37,6 +43,32 @@ class ProgramTest : public ObjEditTest {
     RegisterSqlWork();
     RegisterObjEdit();
     RegisterTestEditor();
+  }
+
+  // Opens 定義情報 on a name typed and selected in a new SQL window. The
+  // main window weighs its edit actions when the focus moves, so the text
+  // is selected before the editor takes the focus.
+  void DefinitionOf(const std::string& name) {
+    main->actMain->Action("actViewSQL")->trigger();
+    TfrmSQL* sql = Windows<TfrmSQL>().back();
+    sql->txtSQL->Lines().SetTextStr(name);
+    sql->txtSQL->SelectAll();
+    sql->txtSQL->clearFocus();
+    sql->txtSQL->setFocus();
+    QApplication::processEvents();
+    main->actMain->Action("actEditOpen")->trigger();
+  }
+  // Previews the next compile, keeping the lines shown, and runs it.
+  Lines CompileThroughPreview(TfrmTestEditor& editor) {
+    AppOption.ShowDDL = true;
+    AppOption.CloseDDL = true;
+    Lines previewed;
+    testing_support::WhenShown<TfrmDDLPreview>([&](TfrmDDLPreview& preview) {
+      for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
+      preview.btnOK->click();
+    });
+    editor.actCompile->trigger();
+    return previewed;
   }
 };
 
@@ -49,31 +81,17 @@ TEST_F(ProgramTest, RegistrationInstallsTheDDLWindows) {
 TEST_F(ProgramTest, DefinitionOfASelectedNameOpensItsEditorWhichCompilesThroughBothWindows) {
   TfrmObject* connection = Logon();
   connection->ExecSQL("CREATE TABLE S1.T1 (C1 CHAR(4))");
-  main->actMain->Action("actViewSQL")->trigger();
-  const std::vector<TfrmSQL*> sqlWindows = Windows<TfrmSQL>();
-  ASSERT_EQ(sqlWindows.size(), 1u);
-  TfrmSQL* sql = sqlWindows.front();
-  sql->txtSQL->Lines().SetTextStr("S1.T1");
-  sql->txtSQL->setFocus();
-  sql->txtSQL->SelectAll();
-  QApplication::processEvents();
-  main->actMain->Action("actEditOpen")->trigger();
+  DefinitionOf("S1.T1");
+  ASSERT_EQ(Windows<TfrmSQL>().size(), 1u);
   const std::vector<TfrmTestEditor*> editors = Windows<TfrmTestEditor>();
   ASSERT_EQ(editors.size(), 1u);
   TfrmTestEditor* editor = editors.front();
   EXPECT_EQ(editor->windowTitle().toStdString(), "TABLE - S1.T1 @ ORVTEST");
 
-  AppOption.ShowDDL = true;
-  AppOption.CloseDDL = true;
   Edit(*editor->txtColumns, "C1 CHAR(4), C2 INTEGER");
-  Lines previewed;
-  testing_support::WhenShown<TfrmDDLPreview>([&](TfrmDDLPreview& preview) {
-    for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
-    preview.btnOK->click();
-  });
   symfoware::ClearStatementJournal();
-  editor->actCompile->trigger();
-  EXPECT_EQ(previewed, (Lines{"DROP TABLE S1.T1 CASCADE", ";", "CREATE TABLE S1.T1 (C1 CHAR(4), C2 INTEGER)", ";"}));
+  EXPECT_EQ(CompileThroughPreview(*editor),
+            (Lines{"DROP TABLE S1.T1 CASCADE", ";", "CREATE TABLE S1.T1 (C1 CHAR(4), C2 INTEGER)", ";"}));
   EXPECT_TRUE(TfrmDDLExec::Windows().empty());
   EXPECT_TRUE(main->isEnabled());
   EXPECT_EQ(Journal(), (Lines{"DROP TABLE S1.T1 CASCADE", "CREATE TABLE S1.T1 (C1 CHAR(4), C2 INTEGER)"}));
@@ -85,9 +103,54 @@ TEST_F(ProgramTest, DefinitionOfASelectedNameOpensItsEditorWhichCompilesThroughB
   EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(ProgramTest, TheDefinitionsCrossPageOpensANodesEditorAndItsGrantPageCompiles) {
+  LogonWithObjects();
+  std::vector<TOpenArgs> opened;
+  RegisterObjectEditor(
+      okView,
+      [&](TovConnectionWindow& owner, const TOpenArgs& args) {
+        opened.push_back(args);
+        return TovObjectEditor::CreateEditor<TfrmTestEditor>(owner, args);
+      },
+      &TovObjectEditor::CreateScript<TfrmTestEditor>);
+  AppOption.OpenMode = 4;
+  DefinitionOf("S1.T1");
+  ASSERT_EQ(Windows<TfrmTestEditor>().size(), 1u);
+  TfrmTestEditor* editor = Windows<TfrmTestEditor>().front();
+
+  editor->pagObject->setCurrentWidget(editor->tabCross);
+  TovTreeView* used = editor->fraCross->lstTree2;
+  const QList<QTreeWidgetItem*> found = used->findItems(QStringLiteral("S1.V1"), Qt::MatchExactly | Qt::MatchRecursive);
+  ASSERT_EQ(found.size(), 1);
+  used->scrollToItem(found.front());
+  // The view takes a double click on the node its press went to.
+  const QPoint at = used->visualItemRect(found.front()).center();
+  QTest::mousePress(used->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(used->viewport(), Qt::LeftButton, {}, at);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened.front().Schema + "." + opened.front().Name + " " + std::to_string(opened.front().Mode), "S1.V1 4");
+  ASSERT_EQ(Windows<TfrmTestEditor>().size(), 2u);
+  TfrmTestEditor* view = Windows<TfrmTestEditor>().back();
+  EXPECT_EQ(view->windowTitle().toStdString(), "TABLE - S1.V1 @ ORVTEST");
+  EXPECT_EQ(view->ActivePage(), TEditorPage::Grant);
+
+  editor->pagObject->setCurrentWidget(editor->tabGrant);
+  TfraGrant& grant = *editor->fraGrant;
+  ASSERT_EQ(grant.lstGrant->topLevelItemCount(), 3);
+  grant.lstGrant->topLevelItem(1)->setSelected(true);  // U2
+  grant.chkGrant->ToggleL(1);                          // DELETE
+  symfoware::ClearStatementJournal();
+  EXPECT_EQ(CompileThroughPreview(*editor), (Lines{"GRANT DELETE ON TABLE S1.T1 TO U2", ";"}));
+  EXPECT_EQ(Journal(), (Lines{"GRANT DELETE ON TABLE S1.T1 TO U2"}));
+  EXPECT_EQ(grant.lstGrant->topLevelItem(1)->text(2).toStdString(), "*");
+  EXPECT_TRUE(TfrmDDLExec::Windows().empty());
+  EXPECT_TRUE(Boxes().empty());
+}
+
 // The editor's menu joins the main window's bar while the editor is the
-// active window, in place of the connection window's; picked there with the mouse, its delete drops the object,
-// and the closed editor takes its menu with it.
+// active window, in place of the connection window's; picked there with the
+// mouse, its delete drops the object, and the closed editor takes its menu
+// with it.
 TEST_F(ProgramTest, TheEditorsMenuJoinsTheMainMenuBarWhileTheEditorIsActive) {
   main->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));

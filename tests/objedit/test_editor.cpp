@@ -7,6 +7,8 @@
 #include "app/core/zarur.h"
 #include "app/fobjddl.h"
 #include "editor/ovmemo.h"
+#include "objedit/rcross.h"
+#include "objedit/rgrant.h"
 #include "platform/qstr.h"
 #include "ui/ovstdctl.h"
 
@@ -35,6 +37,15 @@ TfrmTestEditor::TfrmTestEditor(TovConnectionWindow& owner)
   txtColumns->setObjectName("txtColumns");
   (new QVBoxLayout(tabDefine))->addWidget(txtColumns);
   WatchChanges(txtColumns);
+  tabCross = new QWidget(pagObject);
+  fraCross = new TfraCross(tabCross);
+  (new QVBoxLayout(tabCross))->addWidget(fraCross);
+  AddPage(TEditorPage::Cross, tabCross, "相関");
+  tabGrant = new QWidget(pagObject);
+  fraGrant = new TfraGrant(tabGrant);
+  (new QVBoxLayout(tabGrant))->addWidget(fraGrant);
+  fraGrant->OnChange = [this] { MarkChanged(); };
+  AddPage(TEditorPage::Grant, tabGrant, "権限");
 }
 
 std::string TfrmTestEditor::Qualified() const { return QuoteIdent(SchemaName()) + "." + QuoteIdent(ObjectName()); }
@@ -47,6 +58,8 @@ bool TfrmTestEditor::LoadObject() {
   if (columns.empty()) return false;
   txtColumns->setText(Q(columns));
   txtColumns->SaveText();
+  if (ActivePage() == TEditorPage::Cross) fraCross->Load(SchemaName(), ObjectName());
+  if (ActivePage() == TEditorPage::Grant) fraGrant->Load(SchemaName(), ObjectName());
   return true;
 }
 
@@ -56,6 +69,11 @@ std::vector<std::string> TfrmTestEditor::SourceLines() {
 
 std::vector<std::string> TfrmTestEditor::BuildStatements(TEditorPage page) {
   const std::string& separator = AppOption.Separator;
+  if (page == TEditorPage::Grant) {
+    std::vector<std::string> list;
+    fraGrant->BuildGrantDDL(list);
+    return list;
+  }
   if (page == TEditorPage::Define && !IsNew && txtColumns->text().toStdString() == txtColumns->SavedText()) return {};
   std::vector<std::string> list;
   if (!IsNew) list = {"DROP TABLE " + Qualified() + " CASCADE", separator};

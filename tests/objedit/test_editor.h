@@ -1,10 +1,13 @@
 // A small editor of tables built on the shared protocol, as the editor
 // issues build theirs: its definition page holds the column list
-// ("C1 CHAR(4), C2 INTEGER"); a compile drops and creates the table.
+// ("C1 CHAR(4), C2 INTEGER"); a compile drops and creates the table. Its
+// 相関 and 権限 pages hold the shared frames.
 #pragma once
 
 #include "objedit/objeditor.h"
 
+class TfraCross;
+class TfraGrant;
 class TovStrEdit;
 
 namespace testing_objedit {
@@ -21,6 +24,10 @@ class TfrmTestEditor : public TovObjectEditor {
   static TCompileVariant NextVariant;
 
   TovStrEdit* txtColumns = nullptr;
+  QWidget* tabCross = nullptr;
+  TfraCross* fraCross = nullptr;
+  QWidget* tabGrant = nullptr;
+  TfraGrant* fraGrant = nullptr;
 
  protected:
   bool LoadObject() override;

@@ -274,4 +274,106 @@ TEST_F(UpkeepTest, ChosenStatementsFailWithTheGivenMessageUntilCleared) {
             Rows{{"T3"}});
 }
 
+// Grants and revokes as the privilege frame and the editors write them,
+// each step with the catalogue's rows after it: users and PUBLIC in
+// RDBII_PRIVILEGES (grantor, grantee, type, privilege, grantable), roles in
+// RDBII_ROLE_PRIV (role, type, privilege).
+TEST_F(UpkeepTest, GrantAndRevokeKeepThePrivilegeRowsTrue) {
+  symfoware::AddUser(session_->Database(), "U2", "pw");
+  symfoware::AddUser(session_->Database(), "U3", "pw");
+  Query(*session_, "INSERT INTO RDBII_SYSTEM.RDBII_ROLE VALUES (990, 'R1', 'ADMIN', '')");
+  const auto privileges = [&](const std::string& object, long long code) {
+    return Query(*session_,
+                 "SELECT GRANTOR, GRANTEE, OBJECT_TYPE, PRIVILEGE_TYPE, IS_GRANTABLE FROM "
+                 "RDBII_SYSTEM.RDBII_PRIVILEGES WHERE GRANTEE <> 'ADMIN' AND TABLE_CODE = " +
+                     (code ? std::to_string(code)
+                           : "(SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = '" + object + "')") +
+                     " UNION ALL SELECT 'role', R.ROLE_NAME, P.OBJECT_TYPE, P.PRIVILEGE_TYPE, '' FROM "
+                     "RDBII_SYSTEM.RDBII_ROLE_PRIV P, RDBII_SYSTEM.RDBII_ROLE R WHERE R.ROLE_CODE = P.ROLE_CODE AND "
+                     "P.OBJECT_CODE = " +
+                     (code ? std::to_string(code)
+                           : "(SELECT TABLE_CODE FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = '" + object + "')") +
+                     " ORDER BY 2, 4");
+  };
+  struct Step {
+    const char* sql;
+    const char* object;
+    long long code;
+    Rows rows;
+  };
+  const Step steps[] = {
+      {"GRANT SELECT ON TABLE S1.T1 TO U2 WITH GRANT OPTION", "T1", 0, {{"ADMIN", "U2", "TV", "SELECT", "YES"}}},
+      // A plain grant of what is held keeps the grant option.
+      {"GRANT SELECT ON TABLE S1.T1 TO U2", "T1", 0, {{"ADMIN", "U2", "TV", "SELECT", "YES"}}},
+      {"GRANT UPDATE, DELETE ON TABLE S1.T1 TO PUBLIC",
+       "T1",
+       0,
+       {{"ADMIN", "PUBLIC", "TV", "DELETE", "NO"},
+        {"ADMIN", "PUBLIC", "TV", "UPDATE", "NO"},
+        {"ADMIN", "U2", "TV", "SELECT", "YES"}}},
+      {"REVOKE GRANT OPTION FOR SELECT ON TABLE S1.T1 FROM U2",
+       "T1",
+       0,
+       {{"ADMIN", "PUBLIC", "TV", "DELETE", "NO"},
+        {"ADMIN", "PUBLIC", "TV", "UPDATE", "NO"},
+        {"ADMIN", "U2", "TV", "SELECT", "NO"}}},
+      {"REVOKE UPDATE ON TABLE S1.T1 FROM PUBLIC; ",
+       "T1",
+       0,
+       {{"ADMIN", "PUBLIC", "TV", "DELETE", "NO"}, {"ADMIN", "U2", "TV", "SELECT", "NO"}}},
+      // A view with or without TABLE; a role's privilege never grantable.
+      {"GRANT SELECT ON S1.V1 TO ROLE R1", "V1", 0, {{"role", "R1", "TV", "SELECT", ""}}},
+      {"GRANT INSERT ON TABLE S1.V1 TO ROLE R1 WITH GRANT OPTION",
+       "V1",
+       0,
+       {{"role", "R1", "TV", "INSERT", ""}, {"role", "R1", "TV", "SELECT", ""}}},
+      {"REVOKE SELECT ON S1.V1 FROM ROLE R1", "V1", 0, {{"role", "R1", "TV", "INSERT", ""}}},
+      {"GRANT EXECUTE ON PROCEDURE S1.P1 TO U2", nullptr, 901, {{"ADMIN", "U2", "PR", "EXECUTE", "NO"}}},
+      {"GRANT DROP ON FUNCTION S1.F1 TO \"U3\"", nullptr, 902, {{"ADMIN", "U3", "PR", "DROP", "NO"}}},
+      {"GRANT DROP ON TRIGGER S1.TR1 TO ROLE R1", nullptr, 903, {{"role", "R1", "TR", "DROP", ""}}},
+      {"GRANT SELECT ON SEQUENCE S1.SQ1 TO PUBLIC", nullptr, 904, {{"ADMIN", "PUBLIC", "SQ", "SELECT", "NO"}}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.sql);
+    RunDdl(*session_, step.sql);
+    EXPECT_EQ(privileges(step.object ? step.object : "", step.code), step.rows);
+  }
+  EXPECT_TRUE(Query(*session_, "SELECT * FROM S1.sqlite_master WHERE sql LIKE '%GRANT%'").empty());
+}
+
+// What the grantee passed on goes with a revoke under CASCADE and stops
+// one without it; bad statements change nothing.
+TEST_F(UpkeepTest, RevokesFollowTheGrantChainAndRefuseWhatCannotBe) {
+  symfoware::AddUser(session_->Database(), "U2", "pw");
+  symfoware::AddUser(session_->Database(), "U3", "pw");
+  Query(*session_, "INSERT INTO RDBII_SYSTEM.RDBII_ROLE VALUES (990, 'R1', 'ADMIN', '')");
+  RunDdl(*session_, "GRANT SELECT ON TABLE S1.T1 TO U2 WITH GRANT OPTION");
+  auto u2 = symfoware::OpenStandinSession("ORVTEST", "U2", "pw");
+  RunDdl(*u2, "GRANT SELECT ON TABLE S1.T1 TO U3, ROLE R1");
+  const std::string held =
+      "SELECT GRANTEE FROM RDBII_SYSTEM.RDBII_PRIVILEGES WHERE PRIVILEGE_TYPE = 'SELECT' AND GRANTEE <> 'ADMIN' "
+      "UNION ALL SELECT 'ROLE' FROM RDBII_SYSTEM.RDBII_ROLE_PRIV ORDER BY 1";
+  EXPECT_EQ(Query(*session_, held), (Rows{{"ROLE"}, {"U2"}, {"U3"}}));
+  const struct {
+    const char* sql;
+    const char* error;
+  } refused[] = {
+      {"REVOKE SELECT ON TABLE S1.T1 FROM U2", "JYP9009E"},
+      {"REVOKE GRANT OPTION FOR SELECT ON TABLE S1.T1 FROM U2", "JYP9009E"},
+      {"REVOKE INSERT ON TABLE S1.T1 FROM U2", "JYP9008E"},
+      {"GRANT SELECT ON TABLE S1.NOPE TO U2", "JYP9003E"},
+      {"GRANT SELECT ON TABLE S1.T1 TO NOBODY", "JYP9006E"},
+      {"GRANT SELECT ON TABLE S1.T1 TO ROLE U2", "JYP9006E"},
+      {"GRANT EXECUTE ON TABLE S1.T1 TO U2", "JYP9007E"},
+      {"GRANT SELECT, UPDATE ON TABLE S1.T1 TO U2, U3, NOBODY", "JYP9006E"},
+  };
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.sql);
+    EXPECT_NE(ErrorOf(*session_, r.sql).find(r.error), std::string::npos);
+    EXPECT_EQ(Query(*session_, held), (Rows{{"ROLE"}, {"U2"}, {"U3"}}));
+  }
+  RunDdl(*session_, "REVOKE SELECT ON TABLE S1.T1 FROM U2 CASCADE");
+  EXPECT_TRUE(Query(*session_, held).empty());
+}
+
 }  // namespace
