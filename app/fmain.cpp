@@ -172,6 +172,12 @@ void TfrmMain::setupUi() {
   auto* menuBar = new TovMenuBar(this);
   menuBar->SetMdiArea(mdiArea);
   setMenuBar(menuBar);
+  // The active child's menus join the bar; while a dialog holds the focus
+  // the child stays current and keeps them there.
+  connect(mdiArea, &QMdiArea::subWindowActivated, menuBar, [this, menuBar] {
+    const QMdiSubWindow* current = mdiArea->currentSubWindow();
+    menuBar->MergeMenus(current ? current->widget() : nullptr);
+  });
   TMainFrame frame;
   frame.Window = this;
   frame.Face = this;

@@ -30,6 +30,7 @@
 #include "app/ovhhelp.h"
 #include "platform/qstr.h"
 #include "ui/ovimages.h"
+#include "ui/ovmenubar.h"
 
 namespace {
 
@@ -156,6 +157,7 @@ void TMainActions::BuildMenus() {
   for (const TMenuDef& def : MainMenus()) {
     QMenu* menu = mnuMain->addMenu(Q(def.Caption));
     menu->setObjectName(Q(def.Name));
+    SetMenuGroup(*menu, def.GroupIndex);
     BuildMenuItems(menu, def.Items);
     if (def.Name == "mnuWindow") mnuWindow = menu;
   }
@@ -354,8 +356,9 @@ std::vector<QAction*> TMainActions::ItemsInMenuOrder() const {
         items.push_back(item);
     }
   };
+  // The bar's own menus: an active child's merged ones belong to the child.
   for (const QAction* top : mnuMain->actions())
-    if (top->menu()) walk(top->menu());
+    if (top->menu() && top->menu()->parent() == mnuMain) walk(top->menu());
   walk(popEditor);
   for (const auto& entry : actions_)
     if (std::find(items.begin(), items.end(), entry.second) == items.end()) items.push_back(entry.second);

@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -37,9 +36,12 @@
 #include "app/ovforms.h"
 #include "platform/qstr.h"
 #include "ui/fprint.h"
+#include "ui/ovmenubar.h"
 
 namespace {
 
+// The class library's default group: before the main window's menus.
+constexpr int kObjectListMenuGroup = 0;
 constexpr const char* kRecompileQuestion = "オブジェクトを再コンパイルしますか？";
 constexpr const char* kRecompiled = "オブジェクトが再コンパイルされました。";
 constexpr const char* kScriptsWritten = "スクリプトが出力されました。";
@@ -219,10 +221,9 @@ void TfrmObject::setupCommands() {
   AddAction("actDatabase", "データベース情報(&D)", [this] { RunTreeCommand(kAdminDatabaseAction); });
   AddAction("actDBExport", "バックアップ(&P)", [this] { RunTreeCommand(kAdminExportAction); });
 
-  mnuTool = new QMenuBar(this);
-  mnuTool->setObjectName("mnuTool");
-  mnuObject = mnuTool->addMenu("オブジェクトリスト(&O)");
+  mnuObject = new QMenu("オブジェクトリスト(&O)", this);
   mnuObject->setObjectName("mnuObject");
+  SetMenuGroup(*mnuObject, kObjectListMenuGroup);
   mnuNew1 = mnuObject->addMenu("新規作成(&N)");
   mnuNew1->setObjectName("mnuNew1");
   for (const TNewObjectEntry& entry : NewObjectEntries()) mnuNew1->addAction(Action(entry.Name));
@@ -528,13 +529,12 @@ void TfrmObject::PrintSelectedObjects() {
   if (lstObject->selectedItems().isEmpty()) return;
   BeginPrintJob();
   AtExit end([] { EndPrintJob(); });
-  bool first = true;
   WalkSelected(true, [&](const TObjectItem& item) {
     if (item.Kind == okTablePartition || item.Kind == okIndexPartition) return;
     std::ostringstream ddl;
     GenerateDDL(item.Kind, item.Schema, item.Name, ddl, "", "");
-    PrintLines(item.Schema + "." + item.Name, LinesOf(ddl.str()), first);
-    first = false;
+    // Each object's pages are numbered from 1.
+    PrintLines(item.Schema + "." + item.Name, LinesOf(ddl.str()), true);
   });
 }
 

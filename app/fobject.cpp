@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -198,8 +197,7 @@ TfrmObject::TfrmObject(TovMainWindow* owner, std::unique_ptr<TdmSymfoware> dataM
     btnLevel1->setChecked(AppOption.ShowLevel1);
     LoadWindowSize();
     pnlFind->setVisible(AppOption.Find);
-    lstObject->setSelectionBehavior(AppOption.RowSelect ? QAbstractItemView::SelectRows
-                                                        : QAbstractItemView::SelectItems);
+    lstObject->SetRowSelect(AppOption.RowSelect);
     std::vector<std::string> history;
     LoadWhereHistory(kWhereHistoryAll, kWhereHistoryAll, history);
     for (const std::string& entry : history) cmbFind->addItem(Q(entry));
@@ -309,7 +307,6 @@ void TfrmObject::setupUi() {
 
   ConnectTreeAndList();
   setupCommands();
-  layout->setMenuBar(mnuTool);
 }
 
 // The user name stays as typed here; its case is settled by the catalogue

@@ -25,7 +25,6 @@
 class QAction;
 class QComboBox;
 class QMenu;
-class QMenuBar;
 class QSplitter;
 class QToolBar;
 class QToolButton;
@@ -155,7 +154,8 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   // The drag data of the selected items.
   QByteArray DragData() const;
 
-  QMenuBar* mnuTool = nullptr;
+  // "オブジェクトリスト(&O)", shown in the main window's bar while the
+  // window is active, and the list's pop-up.
   QMenu* mnuObject = nullptr;
   QMenu* mnuNew1 = nullptr;
   QMenu* mnuReport = nullptr;

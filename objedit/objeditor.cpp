@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QTabBar>
 #include <QToolBar>
@@ -19,6 +20,7 @@
 #include "objedit/objwindows.h"
 #include "platform/qstr.h"
 #include "ui/ovimages.h"
+#include "ui/ovmenubar.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
 
@@ -30,6 +32,8 @@ constexpr int kDeleteImage = 41;
 constexpr int kRefreshImage = 16;
 constexpr int kExitImage = 42;
 constexpr int kButtonWidth = 78;
+// Before the main window's own menus.
+constexpr int kEditorMenuGroup = 2;
 // Unqualified kinds put one full-width space before the panel's caption.
 constexpr const char* kUnqualifiedNameCaption = "\u3000名前";
 
@@ -76,6 +80,12 @@ void TovObjectEditor::setupUi() {
   connect(actRefresh, &QAction::triggered, this, [this] { RunReported([this] { Reload(this); }); });
   connect(actDelete, &QAction::triggered, this, [this] { RunReported([this] { actDeleteExecute(); }); });
   connect(actExit, &QAction::triggered, this, [this] { Frame()->close(); });
+
+  mnuObject = new QMenu(Q(EditorMenuCaption(kind_)), this);
+  mnuObject->setObjectName("mnuObject");
+  SetMenuGroup(*mnuObject, kEditorMenuGroup);
+  mnuObject->addAction(actCompile);
+  mnuObject->addAction(actDelete);
 
   tolCmd = new QToolBar(this);
   tolCmd->setObjectName("tolCmd");

@@ -21,6 +21,7 @@
 #include "ui/zarurctl.h"
 
 class QAction;
+class QMenu;
 class QToolBar;
 class TovComboBox;
 class TovMemo;
@@ -97,6 +98,8 @@ class TovObjectEditor : public TovForm {
   QAction* actRefresh = nullptr;
   QAction* actDelete = nullptr;
   QAction* actExit = nullptr;
+  // The editor's menu, shown in the main window's bar while it is active.
+  QMenu* mnuObject = nullptr;
   TovSQLQuery qrySQL;
 
  protected:

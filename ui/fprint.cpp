@@ -323,6 +323,9 @@ void TfrmPrint::grpOrientationClick() {
 }
 
 void BeginPrintJob() {
+  // The body is laid out on the printer the text is measured on; a printer
+  // never described would give a body of no size, one character per page.
+  RefreshPrinter();
   TJobState& state = Job();
   state.measure = std::make_unique<TQtTextMeasure>(QtPrinter());
   state.job = std::make_unique<TPrintJob>(PrintData(), Printer(), *state.measure);

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <cstdlib>
@@ -19,6 +20,21 @@ namespace {
 constexpr int kTextIndent = 2;
 constexpr int kColumnMargin = 5;
 
+// Draws the columns after the caption unselected unless the list selects
+// by rows.
+class TCaptionSelectionDelegate : public QStyledItemDelegate {
+ public:
+  explicit TCaptionSelectionDelegate(TovListView& list) : QStyledItemDelegate(&list), list_(list) {}
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem shown(option);
+    if (!list_.RowSelect() && index.column() > 0) shown.state &= ~QStyle::State_Selected;
+    QStyledItemDelegate::paint(painter, shown, index);
+  }
+
+ private:
+  const TovListView& list_;
+};
+
 }  // namespace
 
 // ---- TovListView ----
@@ -27,12 +43,19 @@ TovListView::TovListView(QWidget* parent) : QTreeWidget(parent) {
   setRootIsDecorated(false);
   setUniformRowHeights(true);
   setSortingEnabled(false);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setItemDelegate(new TCaptionSelectionDelegate(*this));
   header()->setSectionsClickable(true);
   connect(header(), &QHeaderView::sectionClicked, this, &TovListView::ColumnClick);
   // Columns set by a later fill follow the style too.
   connect(header(), &QHeaderView::sectionCountChanged, this, [this] {
     if (listStyle_) SetListStyle(true);
   });
+}
+
+void TovListView::SetRowSelect(bool row) {
+  rowSelect_ = row;
+  viewport()->update();
 }
 
 void TovListView::ColumnClick(int column) {

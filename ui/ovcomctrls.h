@@ -34,6 +34,11 @@ class TovListView : public QTreeWidget, public TovItemEditCommands {
   // every column with its title.
   void SetListStyle(bool list);
   bool ListStyle() const { return listStyle_; }
+  // A selected item shows selected across the row, or in its caption alone.
+  // Either way whole items are selected: a selection of single cells would
+  // let an item count as unselected while its caption shows selected.
+  void SetRowSelect(bool row);
+  bool RowSelect() const { return rowSelect_; }
 
   // The captions of the selected items, in list order, joined by CR LF.
   void CopyToClipboard() override;
@@ -55,6 +60,7 @@ class TovListView : public QTreeWidget, public TovItemEditCommands {
   QString dragFormat_;
   int sortState_ = 1;
   bool listStyle_ = false;
+  bool rowSelect_ = true;
 };
 
 class TovTreeView;

@@ -177,28 +177,34 @@ bool ActionNeedsConnection(const std::string& actionName) {
 
 std::string ShortHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
 
+// The main menu's group indexes; a child window's menu of a lower group
+// goes before them all.
+constexpr int kWorkMenuGroup = 3;
+constexpr int kToolMenuGroup = 4;
+constexpr int kWindowMenuGroup = 5;
+
 const std::vector<TMenuDef>& MainMenus() {
   static const std::vector<TMenuDef> menus = {
       {"mnuView", "表示(&V)",
        {"actViewSQL", "actViewScript", "actViewField", "actViewTemplate", "-", "mnuToolBar", "mnuWorkSpace",
-        "mnuTaskBar", "mnuStatusBar", "-", "mnuDispList", "mnuDispReport", "-", "mnuViewRefresh"}},
-      {"mnuFile", "ファイル(&F)", {"actDBCommit", "actDBRollback", "actDBLogon", "actDBLogoff", "-", "actFileExit"}},
+        "mnuTaskBar", "mnuStatusBar", "-", "mnuDispList", "mnuDispReport", "-", "mnuViewRefresh"}, kWorkMenuGroup},
+      {"mnuFile", "ファイル(&F)", {"actDBCommit", "actDBRollback", "actDBLogon", "actDBLogoff", "-", "actFileExit"}, kWorkMenuGroup},
       {"mnuEdit", "編集(&E)",
        {"actEditUndo", "actEditRedo", "-", "actEditCut", "actEditCopy", "actEditPaste", "actEditDelete",
         "actEditSelectAll", "actEditSelectMode", "-", "actEditFind", "actEditFindNext", "actEditFindPrev",
         "actEditReplace", "actEditJump", "-", "actEditFormat", "actEditComment", "-", "actEditUpperCase",
         "actEditLowerCase", "-", "actEditIndentF", "actEditIndentR", "-", "actEditMacroSave", "mnuMacroExec", "-",
-        "actEditOpen"}},
+        "actEditOpen"}, kWorkMenuGroup},
       {"mnuAdmin", "管理(&A)",
        {"actAdminUser", "actAdminStorage", "actAdminSession", "actAdminLock", "actAdminDatabase", "-",
-        "actAdminExport", "actAdminImport", "actAdminLoad", "actAdminJob"}},
+        "actAdminExport", "actAdminImport", "actAdminLoad", "actAdminJob"}, kToolMenuGroup},
       {"mnuTool", "ツール(&T)",
        {"mnuUserCommand", "mnuReport", "actViewComp", "actToolIndexAdviser", "actViewSQLCatch", "actViewSQLCRUD", "-",
-        "actToolOption", "actToolEditorOption", "actToolScriptOption"}},
+        "actToolOption", "actToolEditorOption", "actToolScriptOption"}, kToolMenuGroup},
       {"mnuWindow", "ウィンドウ(&W)",
        {"actWindowCascade", "actWindowTileH", "actWindowTileV", "actWindowMinimizeAll", "actWindowArrange", "-",
-        "actWindowClose", "mnuWindowList"}},
-      {"mnuHelp", "ヘルプ(&H)", {"actHelp", "-", "mnuHomePage", "-", "actHelpSupport"}},
+        "actWindowClose", "mnuWindowList"}, kWindowMenuGroup},
+      {"mnuHelp", "ヘルプ(&H)", {"actHelp", "-", "mnuHomePage", "-", "actHelpSupport"}, kWindowMenuGroup},
   };
   return menus;
 }

@@ -50,6 +50,7 @@ struct TMenuDef {
   std::string Name;
   std::string Caption;
   std::vector<std::string> Items;
+  int GroupIndex = 0;  // places a child window's merged menus among these
 };
 inline constexpr const char* kMenuSeparator = "-";
 const std::vector<TMenuDef>& MainMenus();

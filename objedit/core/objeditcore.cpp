@@ -1,5 +1,7 @@
 #include "objedit/core/objeditcore.h"
 
+#include <string_view>
+
 #include "app/core/zarur.h"
 
 namespace {
@@ -10,6 +12,13 @@ std::string EditorCaption(const TEditorKind& kind, const std::string& schema, co
                           const std::string& dataSource, bool isNew) {
   if (isNew) return kind.Stem + kNewObjectCaption;
   return kind.Stem + (kind.SchemaBound ? schema + "." : std::string()) + name + " @ " + dataSource;
+}
+
+std::string EditorMenuCaption(const TEditorKind& kind) {
+  constexpr std::string_view kStemEnd = " - ";
+  std::string_view name = kind.Stem;
+  if (name.ends_with(kStemEnd)) name.remove_suffix(kStemEnd.size());
+  return std::string(name) + "(&O)";
 }
 
 std::string EditorTaskCaption(const std::string& name, bool isNew) { return isNew ? kNewObjectCaption : name; }

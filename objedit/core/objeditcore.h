@@ -26,6 +26,9 @@ inline constexpr const char* kNewObjectCaption = "新規";
 // unqualified kind), or "<stem>新規" for an object that does not exist yet.
 std::string EditorCaption(const TEditorKind& kind, const std::string& schema, const std::string& name,
                           const std::string& dataSource, bool isNew);
+// The editor's menu in the main window's bar: the kind's name (the stem
+// without its " - ") and "(&O)", e.g. "TABLE(&O)".
+std::string EditorMenuCaption(const TEditorKind& kind);
 // The task button's caption: the name, or "新規".
 std::string EditorTaskCaption(const std::string& name, bool isNew);
 

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPointer>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTest>
 #include <QTimer>
@@ -44,8 +46,10 @@
 #include "platform/gui/qtplatform.h"
 #include "standin/symfoware/standin.h"
 #include "tests/platform/temp_settings.h"
+#include "tests/platform/whenshown.h"
 #include "tests/platform/testapp.h"
 #include "tests/standin/tools_sample.h"
+#include "ui/fprint.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovprinter.h"
 #include "ui/uiregister.h"
@@ -403,16 +407,47 @@ TEST_F(CommandsTest, PasteRenamesIntoTheTargetSchemaThenReloads) {
   SetWaitDDLExec(nullptr);
 }
 
-TEST_F(CommandsTest, PrintRecordsEachSelectedObjectsDDLOnPagesOfItsOwn) {
+TEST_F(CommandsTest, PrintGoesThroughTheDialogWithEachSelectedObjectsDDLOnAPageOfItsOwn) {
   SetPrintOwner(main.get());
   PrintOption = {0, 20, 20, 20, 20, "IPAGothic", 10};
   TfrmObject* window = Logon();
   Show(window, "SALES", "TABLE");
-  window->PrintSelectedObjects();
-  EXPECT_GE(main->prtData.PageCount(), 2) << "each object on pages of its own";
+  const std::string pdf = env.Path("objects.pdf");
+  env.Dialogs().QueueFile(pdf);
+  testing_support::WhenShown<TfrmPrint>([](TfrmPrint& form) {
+    form.cmbPrinterName->setCurrentIndex(form.cmbPrinterName->count() - 1);  // the PDF file
+    form.btnOk->click();
+  });
+  Trigger(window, "actPrint");
+  ASSERT_EQ(main->prtData.PageCount(), 2) << "two short definitions, one page each";
+  for (int page = 0; page < 2; ++page) {
+    const TPrintPage& recorded = main->prtData.Pages(page);
+    ASSERT_GE(recorded.Items.size(), 4u);
+    EXPECT_EQ(recorded.Items[0].Text, page == 0 ? "SALES.CUSTOMER" : "SALES.ORDERS") << "the title band";
+    EXPECT_EQ(recorded.Items[1].Text, "1") << "each object numbered from 1";
+    EXPECT_EQ(recorded.Items[2].Text, page == 0 ? "CREATE TABLE SALES.CUSTOMER" : "CREATE TABLE SALES.ORDERS");
+    EXPECT_EQ(recorded.Items[3].Text, page == 0 ? "  (col_CUSTOMER)" : "  (col_ORDERS)");
+  }
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(pdf)).size() > 0) << "the pages went to the file";
   EXPECT_TRUE(Names(*window->lstObject, true).empty()) << "each printed item deselected";
   EXPECT_EQ(Panel2(), "2個のオブジェクトがあります。");
   SetPrintOwner(nullptr);
+}
+
+// The window's menu in the main bar takes no part in the main window's
+// short-cut matching: an edit action keeps a key the window's copy also has.
+TEST_F(CommandsTest, TheMergedMenuLeavesTheMainWindowsShortCutsAlone) {
+  TfrmObject* window = Logon();
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+  QApplication::processEvents();
+  ASSERT_EQ(main->menuBar()->actions().front()->menu(), window->mnuObject);
+  const QKeySequence editCopy = main->actMain->Action("actEditCopy")->shortcut();
+  const QKeySequence copy = window->Action("actCopy")->shortcut();
+  ASSERT_FALSE(copy.isEmpty());
+  main->actMain->ApplyShortCuts();
+  EXPECT_EQ(main->actMain->Action("actEditCopy")->shortcut(), editCopy);
+  EXPECT_EQ(window->Action("actCopy")->shortcut(), copy);
 }
 
 TEST_F(CommandsTest, CopyPutsTheNamesOnTheClipboard) {
@@ -533,6 +568,110 @@ TEST_F(CommandsTest, FullTextSearchKeepsTheMatchesAndRestoresTheSettings) {
   Trigger(window, "actGrep");
   EXPECT_TRUE(Names(*window->lstObject, false).empty()) << "case-sensitive: the exact spelling only";
   EXPECT_EQ(Panel2(), "0個のオブジェクトがあります。");
+}
+
+// Scope 2 fetches the node's list again before searching it; scope 3
+// searches every object under the tree's root.
+TEST_F(CommandsTest, FullTextSearchOfTheRefetchedListAndOfEveryObject) {
+  TfrmObject* window = Logon();
+  TGrepRequest answer;
+  SetGrepDialog([&](TGrepRequest& request) {
+    request = answer;
+    return true;
+  });
+  Show(window, "SALES", "TABLE", {});
+  delete window->lstObject->findItems("CUSTOMER", Qt::MatchExactly).front();  // a list gone stale
+  answer = {"CREATE TABLE", gsRefetched, true};
+  Trigger(window, "actGrep");
+  EXPECT_EQ(Names(*window->lstObject, false), (Lines{"CUSTOMER", "ORDERS"}));
+  EXPECT_EQ(Boxes(), Lines{"検索を完了しました。"});
+
+  answer = {"col_ITEM", gsAll, true};
+  Trigger(window, "actGrep");
+  EXPECT_EQ(window->lstTree->currentItem(), window->lstTree->topLevelItem(0)) << "the search starts at the root";
+  EXPECT_EQ(Names(*window->lstObject, false), Lines{"ITEM"}) << "found in another schema than the node's";
+  EXPECT_EQ(window->lstObject->topLevelItem(0)->text(1).toStdString(), "STOCK");
+  EXPECT_EQ(Boxes(), Lines{"検索を完了しました。"});
+  EXPECT_EQ(Panel2(), "1個のオブジェクトがあります。");
+}
+
+// GrantMode 2: one GRANT file, prepared by its file mode for the first
+// object written and appended to by the others; the scripts hold no GRANT.
+TEST_F(CommandsTest, ScriptOutputWritesTheRealGrantsIntoOneGrantFile) {
+  TfrmObject* window = Logon();
+  RegisterObjectEditor(okTable, nullptr, [](TovConnectionWindow&, const TScriptArgs& args, std::ostream& stream) {
+    stream << "CREATE TABLE " << args.Schema << "." << args.Name << "\r\n";
+  });
+  const std::string folder = env.Path("grants") + "/";
+  SetScriptOutputDialog([&](TovConnectionWindow&, std::string& target, std::string& nameTable) {
+    target = folder;
+    nameTable.clear();
+    return true;
+  });
+  const auto read = [](const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "missing " + path;
+  };
+  QDir().mkpath(QString::fromStdString(folder));
+  {
+    QFile old(QString::fromStdString(folder + "_GRANT.SQL"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("OLD\r\n");
+  }
+  ScriptOption.Grant = true;
+  ScriptOption.GrantMode = 2;
+  ScriptOption.SameName = true;
+  Show(window, "STOCK", "TABLE");
+  Trigger(window, "actScript");
+  EXPECT_EQ(Boxes(), Lines{"スクリプトが出力されました。"});
+  EXPECT_EQ(read(folder + "ITEM.SQL"), "CREATE TABLE STOCK.ITEM\r\n") << "the grants go to their own file";
+  const std::string grants = read(folder + "_GRANT.SQL");
+  EXPECT_EQ(grants.find("OLD"), std::string::npos) << "overwritten at the first object";
+  const size_t inventory = grants.find(" ON TABLE STOCK.INVENTORY TO ");
+  const size_t item = grants.find("GRANT SELECT ON TABLE STOCK.ITEM TO GUEST\r\n;\r\n");
+  EXPECT_NE(inventory, std::string::npos) << grants;
+  EXPECT_NE(item, std::string::npos) << grants;
+  EXPECT_LT(inventory, item) << "in the list's order";
+
+  // Not the same name: the next run appends to the file.
+  ScriptOption.SameName = false;
+  Show(window, "STOCK", "TABLE", {"ITEM"});
+  Trigger(window, "actScript");
+  Boxes();
+  const std::string appended = read(folder + "_GRANT.SQL");
+  EXPECT_EQ(appended.substr(0, grants.size()), grants);
+  EXPECT_NE(appended.find("GRANT SELECT ON TABLE STOCK.ITEM TO GUEST", grants.size()), std::string::npos);
+}
+
+constexpr int kStatusColumn = 3;  // the list's status column
+
+// Recompile asks the server for each object's state: what is valid is only
+// marked so; what the catalogue does not list gets its statement, whose
+// failure is reported and ends the walk.
+TEST_F(CommandsTest, RecompileSendsTheStatementOnlyForWhatIsNotValid) {
+  TfrmObject* window = Logon();
+  Show(window, "SALES", "VIEW");
+  QTreeWidgetItem* view = window->lstObject->topLevelItem(0);
+  view->setText(kStatusColumn, "INVALID");
+  for (const char* name : {"NO_SUCH_PROC", "LATER_PROC"}) {
+    auto* unlisted = new QTreeWidgetItem(window->lstObject, {name, "SALES", "PROCEDURE"});
+    SetItemImage(*unlisted, okProcedure);
+    unlisted->setSelected(true);
+  }
+  symfoware::ClearStatementJournal();
+  env.Dialogs().QueueMessage(IDYES);
+  Trigger(window, "actCompile");
+  Lines statements;
+  std::string error;
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
+    if (e.Statement.rfind("ALTER", 0) == 0) {
+      statements.push_back(e.Statement);
+      error = e.Error;
+    }
+  EXPECT_EQ(statements, Lines{"ALTER PROCEDURE SALES.NO_SUCH_PROC COMPILE"});
+  EXPECT_EQ(view->text(kStatusColumn).toStdString(), "") << "the server calls it valid";
+  EXPECT_EQ(Boxes(), (Lines{"オブジェクトを再コンパイルしますか？", error})) << "no closing message after a failure";
+  EXPECT_EQ(Names(*window->lstObject, true), (Lines{"NO_SUCH_PROC", "LATER_PROC"})) << "the walk ended there";
 }
 
 TEST_F(CommandsTest, TreeButtonsAndTheSchemaFilter) {
@@ -691,7 +830,13 @@ TEST(ProgramWiring, LogonOpenDragReopenAndDeleteThroughTheRegistration) {
                                        testing_tools::kSamplePassword, true, &main));
   auto* window = qobject_cast<TfrmObject*>(main.CurrentConnection());
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->mnuTool->actions().front()->text().toStdString(), "オブジェクトリスト(&O)");
+  // Its menu stands first in the main window's bar while it is active.
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  QApplication::processEvents();
+  QAction* first = main.menuBar()->actions().front();
+  EXPECT_EQ(first->text().toStdString(), "オブジェクトリスト(&O)");
+  EXPECT_EQ(first->menu(), window->mnuObject);
   EXPECT_EQ(window->popTree->actions().size(), 7);
 
   main.lstWorkSpace->hide();
@@ -703,7 +848,15 @@ TEST(ProgramWiring, LogonOpenDragReopenAndDeleteThroughTheRegistration) {
   // Double-click opens through the registered editor.
   CommandsTest::Show(window, "SALES", "TABLE", {"ORDERS"});
   QTreeWidgetItem* orders = window->lstObject->findItems("ORDERS", Qt::MatchExactly).front();
-  emit window->lstObject->itemDoubleClicked(orders, 0);
+  window->lstObject->scrollToItem(orders);
+  const QRect rect = window->lstObject->visualRect(window->lstObject->indexFromItem(orders, 0));
+  ASSERT_TRUE(window->lstObject->viewport()->rect().contains(rect.center()));
+  // As the platform delivers a double-click: press, release, double-click,
+  // release (QTest's double-click alone is no press on the item).
+  QWidget* viewport = window->lstObject->viewport();
+  QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rect.center());
+  QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, rect.center());
+  QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, rect.center());
   ASSERT_FALSE(opened.empty());
   EXPECT_EQ(opened.back().Name, "ORDERS");
 

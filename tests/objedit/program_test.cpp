@@ -5,10 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
 #include "app/core/ovddlhooks.h"
+#include "app/core/ovkinds.h"
+#include "app/core/ovmsg.h"
 #include "app/fmainact.h"
 #include "app/fobjddl.h"
 #include "editor/ovmemo.h"
@@ -139,6 +145,68 @@ TEST_F(ProgramTest, TheDefinitionsCrossPageOpensANodesEditorAndItsGrantPageCompi
   EXPECT_EQ(grant.lstGrant->topLevelItem(1)->text(2).toStdString(), "*");
   EXPECT_TRUE(TfrmDDLExec::Windows().empty());
   EXPECT_TRUE(Boxes().empty());
+}
+
+// The editor's menu joins the main window's bar while the editor is the
+// active window, in place of the connection window's; picked there with the
+// mouse, its delete drops the object, and the closed editor takes its menu
+// with it.
+TEST_F(ProgramTest, TheEditorsMenuJoinsTheMainMenuBarWhileTheEditorIsActive) {
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE TABLE S1.T1 (C1 CHAR(4))");
+  QMenuBar* bar = main->menuBar();
+  const auto shown = [bar] {
+    Lines captions;
+    for (QAction* item : bar->actions())
+      if (item->isVisible()) captions.push_back(item->text().toStdString());
+    return captions;
+  };
+  // The connection window active: its menu, then the main window's own.
+  QApplication::processEvents();
+  Lines own = shown();
+  ASSERT_EQ(own.front(), "オブジェクトリスト(&O)");
+  own.erase(own.begin());
+  ASSERT_EQ(own.front(), "表示(&V)");
+  Lines withConnection = own;
+  withConnection.insert(withConnection.begin(), "オブジェクトリスト(&O)");
+
+  connection->OpenObject(okTable, "S1", "T1", 0, 0, 0);
+  const std::vector<TfrmTestEditor*> editors = Windows<TfrmTestEditor>();
+  ASSERT_EQ(editors.size(), 1u);
+  TfrmTestEditor* editor = editors.front();
+  EXPECT_TRUE(editor->isVisible()) << "an opened editor shows";
+  const auto activate = [this](QWidget* window) {
+    main->mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(window->parentWidget()));
+    QApplication::processEvents();
+  };
+  Lines merged = own;
+  merged.insert(merged.begin(), "TABLE(&O)");
+  EXPECT_EQ(shown(), merged) << "before the main window's own menus";
+  QAction* item = bar->actions().front();
+  ASSERT_EQ(item->menu(), editor->mnuObject);
+  EXPECT_EQ(editor->mnuObject->actions(), (QList<QAction*>{editor->actCompile, editor->actDelete}));
+
+  // The connection window active again: its menu in place of the editor's.
+  activate(connection);
+  EXPECT_EQ(shown(), withConnection);
+  activate(editor);
+  ASSERT_EQ(shown(), merged);
+
+  // Delete, picked in the bar as the user picks it.
+  env.Dialogs().QueueMessage(IDYES, {true});
+  env.Dialogs().QueueMessage(IDOK);
+  symfoware::ClearStatementJournal();
+  QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(item).center());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(editor->mnuObject));
+  QTest::mouseClick(editor->mnuObject, Qt::LeftButton, Qt::NoModifier,
+                    editor->mnuObject->actionGeometry(editor->actDelete).center());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(Journal(), Lines{"DROP TABLE S1.T1 CASCADE"});
+  EXPECT_EQ(Boxes(), (Lines{"オブジェクトを削除しますか？", "オブジェクトが削除されました。"}));
+  EXPECT_TRUE(Windows<TfrmTestEditor>().empty());
+  EXPECT_EQ(shown(), withConnection) << "the closed editor's menu left the bar";
 }
 
 }  // namespace

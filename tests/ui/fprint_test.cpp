@@ -181,6 +181,19 @@ TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
   EXPECT_TRUE(QFileInfo::exists(path));
 }
 
+// A job begun before any dialog described the printer lays out on the
+// printer itself: short lines take one page, each line one row.
+TEST_F(Printing, AJobBegunWithoutTheDialogLaysOutOnThePrinter) {
+  BeginPrintJob();
+  PrintLines("t", {"CREATE TABLE S.T", "(A INTEGER)"}, true);
+  EndPrintJob();
+  ASSERT_EQ(PrintData().PageCount(), 1);
+  std::vector<std::string> texts;
+  for (const TPrintItem& item : PrintData().Pages(0).Items) texts.push_back(item.Text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"t", "1", "CREATE TABLE S.T", "(A INTEGER)"}));
+  EXPECT_GT(Printer().PageWidth(), 0);
+}
+
 TEST_F(Printing, TabsReachTheTabWidthOfTheEditorSettings) {
   const struct {
     int width;

@@ -66,6 +66,28 @@ TEST(ListView, CopiesSelectedCaptionsAndSelectsAll) {
   EXPECT_EQ(list.selectedItems().size(), 3);
 }
 
+// A click after select-all selects the clicked item alone, with or without
+// the row highlight: an item never counts as unselected while it shows selected.
+TEST(ListView, AClickedItemIsTheSelectionWhateverTheHighlight) {
+  for (bool rowSelect : {false, true}) {
+    TovListView list;
+    list.setHeaderLabels({"名前", "スキーマ", "種類"});
+    for (const char* n : {"x", "y", "z"}) new QTreeWidgetItem(&list, {n, "S", "TABLE"});
+    list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list.SetRowSelect(rowSelect);
+    list.resize(400, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.SelectAll();
+    const QRect caption = list.visualRect(list.indexFromItem(list.topLevelItem(1), 0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, caption.center());
+    std::vector<bool> selected;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) selected.push_back(list.topLevelItem(i)->isSelected());
+    EXPECT_EQ(selected, (std::vector<bool>{false, true, false})) << rowSelect;
+    EXPECT_EQ(list.selectedItems().size(), 1) << rowSelect;
+  }
+}
+
 TEST(TreeView, RowClickSelectsAndColumnTextsFollowTheHeader) {
   TovTreeView tree;
   QStandardItemModel sections(0, 3);

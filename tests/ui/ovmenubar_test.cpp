@@ -2,6 +2,7 @@
 #include "ui/ovmenubar.h"
 
 #include <QMainWindow>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -9,6 +10,10 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/ovstsbar.h"
 
@@ -81,6 +86,32 @@ TEST(StatusBar, HintsOfTheWindowsControlsNeverReachThePanels) {
   QStatusTipEvent tip("ヒント");
   QCoreApplication::sendEvent(control, &tip);
   EXPECT_EQ(bar->currentMessage(), "");
+}
+
+// A child's menu of a group the bar has takes that group's place; the bar's
+// own come back when the child leaves.
+TEST(MenuBar, AChildsMenuReplacesTheMenusOfItsGroupUntilItLeaves) {
+  TovMenuBar bar;
+  for (const auto& [caption, group] : std::vector<std::pair<const char*, int>>{{"A", 3}, {"B", 4}, {"C", 4}, {"D", 5}})
+    SetMenuGroup(*bar.addMenu(caption), group);
+  QWidget child;
+  auto* own = new QMenu("X", &child);
+  SetMenuGroup(*own, 4);
+  new QMenu("not merged", &child);  // no group: the child's own pop-up
+  const auto shown = [&bar] {
+    std::string captions;
+    for (QAction* item : bar.actions())
+      if (item->isVisible()) captions += item->text().toStdString();
+    return captions;
+  };
+  bar.MergeMenus(&child);
+  EXPECT_EQ(shown(), "AXD");
+  bar.MergeMenus(nullptr);
+  EXPECT_EQ(shown(), "ABCD");
+  bar.MergeMenus(&child);
+  delete own;  // a window that goes takes its menus along
+  bar.MergeMenus(nullptr);
+  EXPECT_EQ(shown(), "ABCD");
 }
 
 }  // namespace
