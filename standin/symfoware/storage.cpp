@@ -328,7 +328,7 @@ std::optional<TStorageStatement> ParseStorageStatement(const std::string& sql) {
     if (dso) return ReadCreateDso(p);
     return ReadCreateDsi(p);
   }
-  TDropStorage drop{dso, p.Name()};
+  TDropStorage drop{dso, p.QualifiedName()};
   p.Accept("CASCADE");
   p.End();
   return drop;

@@ -71,7 +71,7 @@ struct TDropScope {
 // "DROP DSI <name> [CASCADE]" and "DROP DSO <name> [CASCADE]".
 struct TDropStorage {
   bool dso = false;
-  std::string name;
+  TQualifiedName name;
 };
 
 using TStorageStatement = std::variant<TCreateDso, TCreateDsi, TCreateScope, TDropScope, TDropStorage>;

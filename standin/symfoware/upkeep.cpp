@@ -432,32 +432,38 @@ void CatalogueUpkeep::CreateScope(const TCreateScope& scope) {
 }
 
 bool CatalogueUpkeep::DropStorage(const TDropStorage& drop) {
-  const QVariant name = V(drop.name);
+  const QVariant name = V(drop.name.name), schema = V(drop.name.schema);
+  const std::string ofSchema = " AND (? = '' OR SCHEMA_NAME = ?)";
   const char* column = drop.dso ? "DSO_NAME" : "DSI_NAME";
-  const bool kept = drop.dso ? Exists(db_,
-                                      "SELECT 1 FROM " + Qualified("STANDIN_DSO") +
-                                          " WHERE DSO_NAME = ? AND DSO_TYPE = ? UNION ALL SELECT 1 FROM " +
-                                          Qualified("RDBII_DSI_STATUS") + " WHERE DSO_NAME = ? AND TYPE = ?",
-                                      {name, kTableDsoType, name, kTableDsoType})
-                             : Exists(db_, "SELECT 1 FROM " + Qualified("RDBII_DSI_STATUS") + " WHERE NAME = ?",
-                                      {name});
+  const bool kept =
+      drop.dso ? Exists(db_,
+                        "SELECT 1 FROM " + Qualified("STANDIN_DSO") + " WHERE DSO_NAME = ? AND DSO_TYPE = ?" +
+                            ofSchema + " UNION ALL SELECT 1 FROM " + Qualified("RDBII_DSI_STATUS") +
+                            " WHERE DSO_NAME = ? AND TYPE = ?" + ofSchema,
+                        {name, kTableDsoType, schema, schema, name, kTableDsoType, schema, schema})
+               : Exists(db_, "SELECT 1 FROM " + Qualified("RDBII_DSI_STATUS") + " WHERE NAME = ?" + ofSchema,
+                        {name, schema, schema});
   if (!kept) {
     // A table of the server's own storage: its DSO and DSI bear its name.
     const bool defaultStorage =
         Exists(db_,
                "SELECT 1 FROM " + Qualified("RDBII_TABLE") + " T WHERE T.TABLE_TYPE <> 'VW' AND T.DB_CODE = ? AND "
-               "T.TABLE_NAME = ? AND NOT EXISTS (SELECT 1 FROM " + Qualified("RDBII_DSI_STATUS") +
+               "T.TABLE_NAME = ? AND (? = '' OR T.SCHEMA_NAME = ?) AND NOT EXISTS (SELECT 1 FROM " +
+                   Qualified("RDBII_DSI_STATUS") +
                    " D WHERE D.SCHEMA_NAME = T.SCHEMA_NAME AND D.TABLE_NAME = T.TABLE_NAME AND D.TYPE = ?)",
-               {dbCode_, name, kTableDsoType});
+               {dbCode_, name, schema, schema, kTableDsoType});
     if (defaultStorage) return true;
     if (drop.dso) return false;
-    throw SqlError(StandinMessage(kNoSuchDsi + drop.name));
+    throw SqlError(StandinMessage(kNoSuchDsi + drop.name.name));
   }
   for (const char* table : {"STANDIN_DSI", "STANDIN_DSI_SPACE", "STANDIN_SCOPE"})
-    Run(db_, "DELETE FROM " + Qualified(table) + " WHERE " + column + " = ?", {name});
-  Run(db_, "DELETE FROM " + Qualified("RDBII_DSI_STATUS") + " WHERE " + (drop.dso ? "DSO_NAME" : "NAME") + " = ?",
-      {name});
-  if (drop.dso) Run(db_, "DELETE FROM " + Qualified("STANDIN_DSO") + " WHERE DSO_NAME = ?", {name});
+    Run(db_, "DELETE FROM " + Qualified(table) + " WHERE " + column + " = ?" + ofSchema, {name, schema, schema});
+  Run(db_,
+      "DELETE FROM " + Qualified("RDBII_DSI_STATUS") + " WHERE " + (drop.dso ? "DSO_NAME" : "NAME") + " = ?" +
+          ofSchema,
+      {name, schema, schema});
+  if (drop.dso)
+    Run(db_, "DELETE FROM " + Qualified("STANDIN_DSO") + " WHERE DSO_NAME = ?" + ofSchema, {name, schema, schema});
   return true;
 }
 

@@ -302,6 +302,7 @@ TEST_F(UpkeepTest, StorageStatementsAreKeptAndDroppedWithWhatTheyBelongTo) {
       {"DROP SCOPE SC1", {"SC1"}},
       {"DROP SCOPE NOSUCH", {}},
       {"DROP DSI D1B CASCADE", {"D1B"}},
+      {"DROP DSO S1.D1 CASCADE", {"D1", "D1A", "D1B", "SC1"}},
       {"DROP DSO X2 CASCADE", {"X2", "X2A"}},
       {"DROP DSO D1 CASCADE", {"D1", "D1A", "D1B", "SC1"}},
       {"DROP TABLE S1.T2", {"D1", "D1A", "D1B", "SC1", "X2", "X2A"}},
@@ -350,6 +351,7 @@ TEST_F(UpkeepTest, StorageStatementsTheServerRefusesChangeNothing) {
       {"CREATE SCOPE SC2 DSI(NONE)", "JYP9015E"},
       {"DROP DSI NONE CASCADE", "JYP9015E"},
       {"DROP DSO NONE CASCADE", "JYP9003E"},
+      {"DROP DSO S2.D1 CASCADE", "JYP9003E"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.statement);
