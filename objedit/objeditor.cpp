@@ -195,6 +195,7 @@ void TovObjectEditor::OpenEditor(const TOpenArgs& args) {
     cmbSchema->setCurrentText(Q(EditorSchema(schemas, args.Schema)));
   }
   txtName->setText(Q(args.Name));
+  Opening(args);
   ActivatePage(PageOfMode(pageModes_, args.Mode));
   SetIsNew(args.Name.empty());
   LoadActivePage();
@@ -214,10 +215,12 @@ void TovObjectEditor::WriteScript(const TScriptArgs& args, std::ostream& stream)
 
 void TovObjectEditor::LoadActivePage() {
   TSqlWaitCursor wait;
+  PrepareLoad();
   if (!IsNew && !LoadObject()) {
     if (!ScriptMode) MsgBox(kLoadFailed, MB_ICONERROR);
     throw EAbort();
   }
+  FinishLoad();
   txtName->SaveText();
   if (cmbSchema) cmbSchema->SaveText();
   if (ActivePage() == TEditorPage::Source || ScriptMode) {
@@ -339,7 +342,7 @@ void TovObjectEditor::CompileWith(const std::vector<std::string>& statements) {
   } else {
     finish();
   }
-  LoadActivePage();
+  if (Compiled()) LoadActivePage();
 }
 
 void TovObjectEditor::actDeleteExecute() {
@@ -357,11 +360,15 @@ void TovObjectEditor::actDeleteExecute() {
   if (answer != IDYES) return;
   {
     TSqlWaitCursor wait;
-    ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
+    RunDelete(cascade);
   }
   MsgBox(kDeleted, MB_ICONINFORMATION);
   SetChanged(false);
   Frame()->close();
+}
+
+void TovObjectEditor::RunDelete(bool cascade) {
+  ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
 }
 
 void TovObjectEditor::Discard() {

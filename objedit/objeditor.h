@@ -110,6 +110,15 @@ class TovObjectEditor : public TovForm {
   // (the check showed its message).
   virtual bool CheckDefinition() { return true; }
   virtual TCompileVariant Variant() const { return TCompileVariant::Previewed; }
+  // Hooks of an editor that does more than the protocol: after the schema
+  // list of CreateEditor; before and after every load (LoadObject runs
+  // between them for an object that exists); after a compile ran (false
+  // when the window closed instead of reloading); the delete's statements.
+  virtual void Opening(const TOpenArgs&) {}
+  virtual void PrepareLoad() {}
+  virtual void FinishLoad() {}
+  virtual bool Compiled() { return true; }
+  virtual void RunDelete(bool cascade);
   virtual TCascadeOffer CascadeOffer() const { return TCascadeOffer::None; }
 
   // Adds a page of the editor's own; the definition and source pages exist.

@@ -1,6 +1,7 @@
 #include "objedit/core/findexcore.h"
 
 #include "app/core/zarur.h"
+#include "objedit/core/rstoragecore.h"
 
 namespace {
 
@@ -9,23 +10,12 @@ constexpr int kFirstDsoLevel = 10;
 constexpr const char* kTemporaryTypes[] = {"TD", "TP"};
 constexpr const char* kKilobytes = "KB";
 
-std::vector<std::string> CommaItems(const std::string& text) {
-  std::vector<std::string> items;
-  size_t from = 0;
-  for (size_t comma = text.find(','); comma != std::string::npos; comma = text.find(',', from)) {
-    items.push_back(Trim(text.substr(from, comma - from)));
-    from = comma + 1;
-  }
-  items.push_back(Trim(text.substr(from)));
-  return items;
-}
-
 }  // namespace
 
 void ReadDefIdxSize(const std::string& value, TDefIdxSize& sizes) {
   const std::string text = Trim(value);
   if (text.empty()) return;
-  const std::vector<std::string> items = CommaItems(text);
+  const std::vector<std::string> items = CommaPieces(text);
   if (items.size() < kDefIdxSizeCount) return;
   sizes = {items[0], items[1], items[2], items[3], items[4], items[5]};
 }

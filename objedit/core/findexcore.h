@@ -76,4 +76,3 @@ inline constexpr const char* kKeysMissing = "インデックス列を指定し�
 inline constexpr const char* kScriptRunFinished = "スクリプト実行処理が終了しました。";
 inline constexpr const char* kScriptSaved = "スクリプトが出力されました。";
 inline constexpr const char* kOldRemoteIndex = "データベースのバージョンがV9以前、\r\nかつリモート接続のため読み込めませんでした。";
-inline constexpr const char* kSqlFileFilter = "SQLファイル(*.sql)|*.sql|すべてのファイル(*.*)|*.*";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/core/zarur.h"
+
 namespace {
 
 constexpr int kFirstIndexLevel = 10;
@@ -62,6 +64,17 @@ TStorageLayout StorageLayoutFor(int ownerKind, int kind, int level, bool remote)
     layout.DsiVisible = true;
   }
   return layout;
+}
+
+std::vector<std::string> CommaPieces(const std::string& text) {
+  std::vector<std::string> items;
+  size_t from = 0;
+  for (size_t comma = text.find(','); comma != std::string::npos; comma = text.find(',', from)) {
+    items.push_back(Trim(text.substr(from, comma - from)));
+    from = comma + 1;
+  }
+  items.push_back(Trim(text.substr(from)));
+  return items;
 }
 
 std::vector<std::string> DistinctTexts(const std::vector<std::string>& texts) {

@@ -76,6 +76,9 @@ struct TStoragePickSources {
 // The items a data cell offers; none for a plain column.
 std::vector<std::string> StoragePickList(TStorageGrid grid, int col, int ownerKind, int kind,
                                          const TStoragePickSources& sources);
+// The pieces of a text between commas, each trimmed. UTF-8 never holds a
+// comma byte inside a wide character, so the split needs no lead-byte test.
+std::vector<std::string> CommaPieces(const std::string& text);
 // The distinct texts that are not empty, in their order.
 std::vector<std::string> DistinctTexts(const std::vector<std::string>& texts);
 
