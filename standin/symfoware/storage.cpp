@@ -302,11 +302,35 @@ TCreateDsi ReadCreateDsi(Parser& p) {
   return dsi;
 }
 
+// "CREATE INDEX [<schema>.]<table>.<index> KEY(<keys>) [ON <space>]".
+TCreateDso ReadCreateIndex(Parser& p) {
+  TCreateDso index;
+  index.index = true;
+  std::vector<std::string> parts{p.Name()};
+  while (p.Accept('.')) parts.push_back(p.Name());
+  if (parts.size() < 2 || parts.size() > 3) p.Fail();
+  index.dso = parts.back();
+  index.table = {parts.size() == 3 ? parts[0] : std::string(), parts[parts.size() - 2]};
+  p.Expect("KEY");
+  index.keyColumns = p.NameList();
+  if (p.Accept("ON")) p.Name();
+  p.End();
+  return index;
+}
+
 }  // namespace
 
 std::optional<TStorageStatement> ParseStorageStatement(const std::string& sql) {
   static const std::regex kHead(R"(^\s*(CREATE|DROP)\s+(DSO|DSI|SCOPE)\b)", std::regex::icase);
+  // SQLite's own CREATE INDEX (ON before the keys) is no storage statement.
+  static const std::regex kCreateIndex(R"(^\s*CREATE\s+INDEX\s+[^(]*\bKEY\s*\()", std::regex::icase);
   std::smatch m;
+  if (std::regex_search(sql, m, kCreateIndex)) {
+    Parser p(sql);
+    p.Expect("CREATE");
+    p.Expect("INDEX");
+    return ReadCreateIndex(p);
+  }
   if (!std::regex_search(sql, m, kHead)) return std::nullopt;
   Parser p(sql);
   const bool create = p.Accept("CREATE");

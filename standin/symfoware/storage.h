@@ -19,7 +19,9 @@ struct TQualifiedName {
 };
 
 // "CREATE DSO <dso> FROM <table> TYPE ..." or "CREATE DSO <dso> INDEX ON
-// <table>(<keys>) TYPE BTREE(...)".
+// <table>(<keys>) TYPE BTREE(...)"; also "CREATE INDEX <schema>.<table>.
+// <index> KEY(<keys>) [ON <space>]", an index whose storage the server
+// chooses (no structure).
 struct TCreateDso {
   std::string dso;
   TQualifiedName table;

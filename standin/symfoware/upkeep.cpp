@@ -384,6 +384,8 @@ void CatalogueUpkeep::CreateDso(const TCreateDso& dso) {
                     Quoted(table.name) + " (" + keys.join(", ") + ")");
     DescribeNewObjects(db_, dbName_, described_);
   }
+  // An index of CREATE INDEX has the storage the server gives it.
+  if (dso.structure.empty()) return;
   Run(db_, "INSERT INTO " + Qualified("STANDIN_DSO") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {table.schema, table.name, V(dso.dso), dso.index ? kIndexDsoType : kTableDsoType, V(dso.structure),
        V(dso.pageSize1), V(dso.pageSize2), V(dso.order), Flag(dso.precedence), V(JoinedList(dso.cluster)),

@@ -360,4 +360,22 @@ TEST_F(UpkeepTest, StorageStatementsTheServerRefusesChangeNothing) {
   }
 }
 
+
+TEST_F(UpkeepTest, CreateIndexWithKeysMakesAnIndexOfSqliteAndTheCatalogue) {
+  RunDdl(*session_, "CREATE INDEX S1.T1.IX2\nKEY(C2, C1)\nON DBSPACE1");
+  RunDdl(*session_, "CREATE INDEX T2.IX3 KEY(K)");
+  const std::string keys =
+      "SELECT I.INDEX_DSO_NAME, C.COLUMN_NAME FROM RDBII_SYSTEM.RDBII_INDEX I, RDBII_SYSTEM.RDBII_COLUMN_USAGE U, "
+      "RDBII_SYSTEM.RDBII_COLUMN C WHERE I.INDEX_DSO_NAME IN ('IX2', 'IX3') AND U.OBJECT_CODE = I.INDEX_DSO_CODE "
+      "AND U.LIST_TYPE = 'I' AND C.TABLE_CODE = U.TABLE_CODE AND C.COLUMN_CODE = U.COLUMN_CODE "
+      "ORDER BY I.INDEX_DSO_NAME, U.ORDINAL_POSITION";
+  EXPECT_EQ(Query(*session_, keys), (Rows{{"IX2", "C2"}, {"IX2", "C1"}, {"IX3", "K"}}));
+  EXPECT_EQ(Query(*session_, "SELECT name FROM S1.sqlite_master WHERE name IN ('IX2', 'IX3') ORDER BY 1"),
+            (Rows{{"IX2"}, {"IX3"}}));
+  EXPECT_NE(ErrorOf(*session_, "CREATE INDEX S1.T1.IX2 KEY(C1)").find("JYP9011E"), std::string::npos);
+  RunDdl(*session_, "DROP DSO IX2 CASCADE");
+  EXPECT_EQ(Query(*session_, keys), (Rows{{"IX3", "K"}}));
+  EXPECT_EQ(OrphanRows(*session_), Rows{});
+}
+
 }  // namespace
