@@ -119,6 +119,9 @@ TDefIdxSize TfrmIndex::DefIdxSize;
 
 TfrmIndex::TfrmIndex(TovConnectionWindow& owner) : TovObjectEditor(owner, kKind, kIndexPageModes) {
   setupUi();
+  // The data source as typed at logon, for the window and its script alike.
+  cmbDatabase->addItem(Q(owner.Module().Connection.DataSource));
+  cmbDatabase->setCurrentIndex(0);
   fraStorage->OnSetChanged = [this](bool changed) {
     if (changed)
       MarkChanged();
@@ -225,11 +228,6 @@ std::vector<std::string> TfrmIndex::KeyColumns() const {
 }
 
 void TfrmIndex::Opening(const TOpenArgs& args) {
-  {
-    const QSignalBlocker quiet(cmbDatabase);
-    cmbDatabase->addItem(Q(ConnectionWindow->Module().Connection.DataSource));
-    cmbDatabase->setCurrentIndex(0);
-  }
   cmbTableOwner->setCurrentText(cmbSchema->currentText());
   cmbTableName->setCurrentText(Q(args.Table));
   LoadTableColumns();
