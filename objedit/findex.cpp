@@ -194,7 +194,6 @@ void TfrmIndex::setupUi() {
   popOutput->addAction(actPrint);
   popOutput->addAction(actSave);
   actOutput->setMenu(popOutput);
-  connect(popOutput, &QMenu::aboutToShow, this, [this] { UpdateOutput(); });
   tolCmd->insertAction(actExit, actOutput);
   if (auto* button = qobject_cast<QToolButton*>(tolCmd->widgetForAction(actOutput)))
     button->setPopupMode(QToolButton::InstantPopup);
@@ -308,7 +307,6 @@ void TfrmIndex::FinishLoad() {
   cmbTableName->SaveText();
   fraStorage->SaveState();
   KeyListText = ListText(*lstIdxCol);
-  UpdateOutput();
 }
 
 void TfrmIndex::LoadTableColumns() {
@@ -439,17 +437,14 @@ void TfrmIndex::RunDelete(bool) {
 void TfrmIndex::ChangedIsNew() {
   TovObjectEditor::ChangedIsNew();
   pagObject->setTabVisible(pagObject->indexOf(tabStorage), !ConnectionWindow->LevelReduced());
-  UpdateOutput();
 }
 
-void TfrmIndex::UpdateOutput() {
+void TfrmIndex::ActionsUpdated() {
   const bool enabled = !Changed && !IsNew;
   for (QAction* action : {actOutput, actPrint, actSave}) action->setEnabled(enabled);
 }
 
 void TfrmIndex::actPrintExecute() {
-  UpdateOutput();
-  if (!actPrint->isEnabled()) return;
   const std::string title = SchemaName() + "." + ObjectName();
   std::vector<std::string> lines;
   BuildCreateDDL(lines);
@@ -461,8 +456,6 @@ void TfrmIndex::actPrintExecute() {
 }
 
 void TfrmIndex::actSaveExecute() {
-  UpdateOutput();
-  if (!actSave->isEnabled()) return;
   const platform::FileRequest request{platform::FileDialogKind::Save, kSaveTitle, "",
                                       IndexSaveFileName(AppOption.FileDir, SchemaName(), ObjectName()),
                                       kSqlFileFilter};

@@ -60,6 +60,7 @@ class TfrmIndex : public TovObjectEditor {
   void FinishLoad() override;
   bool Compiled() override;
   void RunDelete(bool cascade) override;
+  void ActionsUpdated() override;
 
  private:
   void setupUi();
@@ -70,7 +71,6 @@ class TfrmIndex : public TovObjectEditor {
   void RemoveKeyColumns();
   void TableOwnerLeft();
   void TableNameLeft();
-  void UpdateOutput();
   void actPrintExecute();
   void actSaveExecute();
 

@@ -156,6 +156,7 @@ void TovObjectEditor::MarkChanged() {
 void TovObjectEditor::UpdateActions() {
   actCompile->setEnabled(Changed || ActivePage() == TEditorPage::Source);
   actDelete->setEnabled(!IsNew);
+  ActionsUpdated();
 }
 
 std::string TovObjectEditor::SchemaName() const {

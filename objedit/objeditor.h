@@ -119,6 +119,9 @@ class TovObjectEditor : public TovForm {
   virtual void FinishLoad() {}
   virtual bool Compiled() { return true; }
   virtual void RunDelete(bool cascade);
+  // After the protocol's actions were enabled or disabled for Changed, IsNew
+  // and the page.
+  virtual void ActionsUpdated() {}
   virtual TCascadeOffer CascadeOffer() const { return TCascadeOffer::None; }
 
   // Adds a page of the editor's own; the definition and source pages exist.

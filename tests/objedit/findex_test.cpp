@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QGroupBox>
 #include <QPushButton>
@@ -17,6 +20,8 @@
 #include "objedit/fddlpreview.h"
 #include "objedit/findex.h"
 #include "objedit/rstorage.h"
+#include "standin/symfoware/catalogue.h"
+#include "standin/symfoware/sqlite.h"
 #include "tests/objedit/objedit_fixture.h"
 #include "tests/platform/whenshown.h"
 #include "tests/standin/tools_sample.h"
@@ -245,6 +250,52 @@ TEST_F(IndexEditorTest, AnExistingIndexOnAnOldRemoteServerIsNotRead) {
   EXPECT_THROW(Existing(*window, "IX"), EAbort);
   EXPECT_EQ(Boxes(), Lines{kOldRemoteIndex});
   EXPECT_TRUE(Windows<TfrmIndex>().empty());
+}
+
+TEST_F(IndexEditorTest, AtAReducedLevelAnIndexHasNoOnAndNoStoragePage) {
+  {
+    // The level-11 parameter gone: the logon reduces the level to 10.
+    symfoware::SqliteFile catalogue(symfoware::SchemaFilePath(odbc.Path("ORVTEST"), symfoware::kCatalogueSchema));
+    QSqlQuery q(catalogue.Database());
+    ASSERT_TRUE(q.exec("DELETE FROM RDBII_SYS_PRM WHERE PARAMETER_NAME = 'CHOOSE_TID_UNION'"));
+  }
+  TfrmObject* window = Logon();
+  window->ExecSQL("CREATE TABLE S1.T (C1 CHAR(4), C2 INTEGER, C3 INTEGER)");
+  ASSERT_TRUE(window->LevelReduced());
+  ASSERT_EQ(window->Level(), 10);
+  TfrmIndex* editor = NewIndex(*window);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_FALSE(editor->pagObject->isTabVisible(editor->pagObject->indexOf(editor->tabStorage)));
+  Edit(*editor->txtName, "I");
+  AddKeys(*editor, {"C3"});
+  EXPECT_EQ(Compile(*editor), (Lines{"CREATE INDEX S1.T.I", "KEY(C3)", ";"}));
+  EXPECT_EQ(IndexKeys(*window, "I"), Lines{"C3"});
+  EXPECT_EQ(Boxes(), Lines{kScriptRunFinished});
+  EXPECT_TRUE(Windows<TfrmIndex>().empty());
+}
+
+TEST_F(IndexEditorTest, SaveWritesTheCreateTextAndKeepsTheFolder) {
+  TfrmObject* window = Prepared(9);
+  window->ExecSQL("CREATE INDEX S1.T.IX KEY(C2) ON DBSPACE1");
+  TfrmIndex* editor = Existing(*window, "IX");
+  ASSERT_NE(editor, nullptr);
+  AppOption.FileDir = env.Path("in") + "/";
+  const std::string path = env.Path("out") + "/IX.sql";
+  QDir().mkpath(QString::fromStdString(env.Path("out")));
+  env.Dialogs().QueueFile(path);
+  editor->actSave->trigger();
+  ASSERT_EQ(env.Dialogs().files.size(), 1u);
+  EXPECT_EQ(env.Dialogs().files[0].fileName, env.Path("in") + "/S1.IX.sql");
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll().toStdString(), "CREATE INDEX S1.T.IX\r\nKEY(C2)\r\nON DBSPACE1\r\n;\r\n");
+  EXPECT_EQ(Boxes(), Lines{kScriptSaved});
+  EXPECT_EQ(AppOption.FileDir, env.Path("out") + "/");
+  // A changed index is neither saved nor printed.
+  AddKeys(*editor, {"C1"});
+  editor->actSave->trigger();
+  EXPECT_EQ(env.Dialogs().files.size(), 1u);
+  editor->SetChanged(false);
 }
 
 // The frame alone in a table editor's place: the layout of each kind.
