@@ -77,14 +77,6 @@ constexpr const char* kFirstSpaceSql =
 constexpr const char* kRemoteFirstSpaceSql =
     "SELECT DISTINCT OBJECT_NAME FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID ='2' AND DB_NAME = :DB_NAME";
 
-QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image) {
-  auto* action = new QAction(Q(caption), owner);
-  action->setObjectName(name);
-  action->setToolTip(Q(hint));
-  action->setIcon(imgMain().Icon(image));
-  return action;
-}
-
 std::string ListText(const TovListBox& list) {
   std::string text;
   for (int i = 0; i < list.count(); ++i) text += list.item(i)->text().toStdString() + "\n";

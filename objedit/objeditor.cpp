@@ -39,6 +39,13 @@ struct TPageCaption {
 };
 constexpr TPageCaption kPageCaptions[] = {{TEditorPage::Define, "定義情報"}, {TEditorPage::Source, "ソース"}};
 
+// The transaction of the connection a transactional compile runs in.
+void CommitIfOpen(TovSQLConnection& connection) {
+  if (connection.InTransaction()) connection.CommitTrans();
+}
+
+}  // namespace
+
 QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image) {
   auto* action = new QAction(Q(caption), owner);
   action->setObjectName(name);
@@ -47,13 +54,6 @@ QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const
   action->setIcon(imgMain().Icon(image));
   return action;
 }
-
-// The transaction of the connection a transactional compile runs in.
-void CommitIfOpen(TovSQLConnection& connection) {
-  if (connection.InTransaction()) connection.CommitTrans();
-}
-
-}  // namespace
 
 void ShowTwin(QWidget& form) {
   if (TovMainWindow* main = ControlOptionsWindow())

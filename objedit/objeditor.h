@@ -37,6 +37,8 @@ enum class TCascadeOffer { None, Clear, Ticked };
 
 // The data source name an editor's caption shows.
 std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind);
+// An editor's action with its caption, hint and image of the main list.
+QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image);
 // Brings the MDI child forward; the editors' twin check.
 void ShowTwin(QWidget& form);
 

@@ -98,6 +98,19 @@ void FillGrid(TovStringGrid& grid, const std::vector<std::vector<std::string>>& 
       grid.SetCells(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
 }
 
+// The divide-condition panel: its edit and its column-list button.
+QGroupBox* WherePanel(QWidget* tab, const char* name, const char* editName, const char* buttonName,
+                      TovStrEdit*& edit, QToolButton*& button) {
+  auto* panel = new QGroupBox(Q(" 分割条件"), tab);
+  panel->setObjectName(name);
+  auto* row = new QHBoxLayout(panel);
+  edit = Edit(panel, editName);
+  button = Button(panel, buttonName, kFieldListImage, kFieldListHint);
+  row->addWidget(edit);
+  row->addWidget(button);
+  return panel;
+}
+
 void AddLabelled(QGridLayout& layout, int row, QWidget* parent, const char* caption, QWidget* control) {
   layout.addWidget(new QLabel(Q(caption), parent), row, 0);
   layout.addWidget(control, row, 1);
@@ -119,7 +132,6 @@ QWidget* TfraStorage::SeqPage(const char* name, TovStrEdit*& dso, TovComboBox*& 
   tab->setObjectName(name);
   auto* group = new QGroupBox(Q("DSO"), tab);
   auto* grid = new QGridLayout(group);
-  const std::string suffix = std::string(name).substr(3);
   dso = Edit(group, where ? "txtDSOnameSeqPartition" : "txtDSOnameSeq");
   page = DropList(group, where ? "cmbPageSizePartition" : "cmbPageSizeSeq");
   order = new TovCheckBox(Q("削除領域の再使用"), group);
@@ -132,16 +144,7 @@ QWidget* TfraStorage::SeqPage(const char* name, TovStrEdit*& dso, TovComboBox*& 
   grid->addWidget(precedence, 3, 1);
   auto* layout = new QVBoxLayout(tab);
   layout->addWidget(group);
-  if (where) {
-    auto* panel = new QGroupBox(Q(" 分割条件"), tab);
-    panel->setObjectName("pnlSeqWhere");
-    auto* row = new QHBoxLayout(panel);
-    *where = Edit(panel, "txtSeqWhere");
-    *whereButton = Button(panel, "btnFieldSeqWhere", kFieldListImage, kFieldListHint);
-    row->addWidget(*where);
-    row->addWidget(*whereButton);
-    layout->addWidget(panel);
-  }
+  if (where) layout->addWidget(WherePanel(tab, "pnlSeqWhere", "txtSeqWhere", "btnFieldSeqWhere", *where, *whereButton));
   return tab;
 }
 
@@ -178,16 +181,8 @@ QWidget* TfraStorage::RandPage(const char* name, TovStrEdit*& dso, TovComboBox*&
   rule = Edit(rulePanel, partition ? "txtRulePartition" : "txtRuleNormal");
   (new QHBoxLayout(rulePanel))->addWidget(rule);
   layout->addWidget(rulePanel);
-  if (partition) {
-    auto* panel = new QGroupBox(Q(" 分割条件"), tab);
-    panel->setObjectName("pnlRandWhere");
-    auto* row = new QHBoxLayout(panel);
-    *where = Edit(panel, "txtRandWhere");
-    *whereButton = Button(panel, "btnFieldRandWhere", kFieldListImage, kFieldListHint);
-    row->addWidget(*where);
-    row->addWidget(*whereButton);
-    layout->addWidget(panel);
-  }
+  if (partition)
+    layout->addWidget(WherePanel(tab, "pnlRandWhere", "txtRandWhere", "btnFieldRandWhere", *where, *whereButton));
   return tab;
 }
 

@@ -35,6 +35,18 @@ class ProgramTest : public ObjEditTest {
     RegisterObjEdit();
     RegisterTestEditor();
   }
+  // 定義情報 on the text selected in a new SQL window.
+  void OpenDefinitionOf(const std::string& text) {
+    main->actMain->Action("actViewSQL")->trigger();
+    const std::vector<TfrmSQL*> sqlWindows = Windows<TfrmSQL>();
+    ASSERT_EQ(sqlWindows.size(), 1u);
+    TfrmSQL* sql = sqlWindows.front();
+    sql->txtSQL->Lines().SetTextStr(text);
+    sql->txtSQL->setFocus();
+    sql->txtSQL->SelectAll();
+    QApplication::processEvents();
+    main->actMain->Action("actEditOpen")->trigger();
+  }
 };
 
 TEST_F(ProgramTest, RegistrationInstallsTheDDLWindows) {
@@ -46,15 +58,7 @@ TEST_F(ProgramTest, RegistrationInstallsTheDDLWindows) {
 TEST_F(ProgramTest, DefinitionOfASelectedNameOpensItsEditorWhichCompilesThroughBothWindows) {
   TfrmObject* connection = Logon();
   connection->ExecSQL("CREATE TABLE S1.T1 (C1 CHAR(4))");
-  main->actMain->Action("actViewSQL")->trigger();
-  const std::vector<TfrmSQL*> sqlWindows = Windows<TfrmSQL>();
-  ASSERT_EQ(sqlWindows.size(), 1u);
-  TfrmSQL* sql = sqlWindows.front();
-  sql->txtSQL->Lines().SetTextStr("S1.T1");
-  sql->txtSQL->setFocus();
-  sql->txtSQL->SelectAll();
-  QApplication::processEvents();
-  main->actMain->Action("actEditOpen")->trigger();
+  OpenDefinitionOf("S1.T1");
   const std::vector<TfrmTestEditor*> editors = Windows<TfrmTestEditor>();
   ASSERT_EQ(editors.size(), 1u);
   TfrmTestEditor* editor = editors.front();
@@ -88,15 +92,7 @@ TEST_F(ProgramTest, DefinitionOfAnIndexNameOpensTheIndexEditorWhichCompilesAndRe
   ASSERT_FALSE(connection->IsRemote());
   connection->ExecSQL("CREATE TABLE S1.T1 (C1 CHAR(4), C2 INTEGER)");
   connection->ExecSQL("CREATE INDEX S1.T1.IX1 KEY(C1) ON DBSPACE1");
-  main->actMain->Action("actViewSQL")->trigger();
-  const std::vector<TfrmSQL*> sqlWindows = Windows<TfrmSQL>();
-  ASSERT_EQ(sqlWindows.size(), 1u);
-  TfrmSQL* sql = sqlWindows.front();
-  sql->txtSQL->Lines().SetTextStr("S1.IX1");
-  sql->txtSQL->setFocus();
-  sql->txtSQL->SelectAll();
-  QApplication::processEvents();
-  main->actMain->Action("actEditOpen")->trigger();
+  OpenDefinitionOf("S1.IX1");
   const std::vector<TfrmIndex*> editors = Windows<TfrmIndex>();
   ASSERT_EQ(editors.size(), 1u);
   TfrmIndex* editor = editors.front();
