@@ -85,6 +85,16 @@ std::string ListText(const TovListBox& list) {
 
 bool Contains(const TovListBox& list, const QString& text) { return !list.findItems(text, Qt::MatchExactly).isEmpty(); }
 
+// New items, sorted, for an editable box whose typed text stays.
+void RefillItems(TovComboBox& combo, std::vector<std::string> items) {
+  std::sort(items.begin(), items.end());
+  const QSignalBlocker quiet(&combo);
+  const QString text = combo.currentText();
+  combo.clear();
+  for (const std::string& item : items) combo.addItem(Q(item));
+  combo.setCurrentText(text);
+}
+
 std::string FirstValue(TovSQLQuery& q) { return q.Eof() ? std::string() : Trim(q.AsString(size_t{0})); }
 
 // Enter, Delete and double-clicks on the key lists.
@@ -131,9 +141,18 @@ void TfrmIndex::setupUi() {
 
   lblTableName = new QLabel(Q("テーブル"), tabDefine);
   lblTableName->setObjectName("lblTableName");
-  cmbTableOwner = new TovComboBox(tabDefine);
+  // The table's schema drops down the schemas, its name the tables of that schema.
+  cmbTableOwner = new TRefillingCombo(tabDefine, [this] {
+    std::vector<std::string> schemas;
+    ConnectionWindow->GetSchemaList(schemas, false);
+    RefillItems(*cmbTableOwner, schemas);
+  });
   cmbTableOwner->setObjectName("cmbTableOwner");
-  cmbTableName = new TovComboBox(tabDefine);
+  cmbTableName = new TRefillingCombo(tabDefine, [this] {
+    std::vector<std::string> tables;
+    ConnectionWindow->GetObjectNames(tables, Trim(cmbTableOwner->currentText().toStdString()), kTableKind);
+    RefillItems(*cmbTableName, tables);
+  });
   cmbTableName->setObjectName("cmbTableName");
   for (TovComboBox* combo : {cmbTableOwner, cmbTableName}) {
     combo->SetCharCase(ecUpperCase);

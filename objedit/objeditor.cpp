@@ -46,6 +46,14 @@ void CommitIfOpen(TovSQLConnection& connection) {
 
 }  // namespace
 
+TRefillingCombo::TRefillingCombo(QWidget* parent, std::function<void()> refill)
+    : TovComboBox(parent), refill_(std::move(refill)) {}
+
+void TRefillingCombo::showPopup() {
+  refill_();
+  TovComboBox::showPopup();
+}
+
 QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image) {
   auto* action = new QAction(Q(caption), owner);
   action->setObjectName(name);

@@ -8,6 +8,7 @@
 
 #include <QTabWidget>
 
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -18,11 +19,11 @@
 #include "app/core/ovmainwin.h"
 #include "app/ovforms.h"
 #include "objedit/core/objeditcore.h"
+#include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
 
 class QAction;
 class QToolBar;
-class TovComboBox;
 class TovMemo;
 class TovStrEdit;
 
@@ -37,6 +38,16 @@ enum class TCascadeOffer { None, Clear, Ticked };
 
 // The data source name an editor's caption shows.
 std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind);
+// A combo box that refills its items before it drops down.
+class TRefillingCombo : public TovComboBox {
+ public:
+  TRefillingCombo(QWidget* parent, std::function<void()> refill);
+  void showPopup() override;
+
+ private:
+  std::function<void()> refill_;
+};
+
 // An editor's action with its caption, hint and image of the main list.
 QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image);
 // Brings the MDI child forward; the editors' twin check.

@@ -17,6 +17,7 @@
 #include "app/ovforms.h"
 #include "objedit/core/objeditcore.h"
 #include "objedit/ffldlist.h"
+#include "objedit/objeditor.h"
 #include "platform/qstr.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
@@ -31,19 +32,6 @@ constexpr int kCaptionWidth = 149;  // the edits of a panel leave room for its c
 constexpr int kGridSpareRows = 2;   // the header and the spare row
 constexpr const char* kPageCaption = "格納領域";
 constexpr const char* kFieldListHint = "項目一覧";
-
-// A combo box that refills its items before it drops down.
-class TRefillingCombo : public TovComboBox {
- public:
-  TRefillingCombo(QWidget* parent, std::function<void()> refill) : TovComboBox(parent), refill_(std::move(refill)) {}
-  void showPopup() override {
-    refill_();
-    TovComboBox::showPopup();
-  }
-
- private:
-  std::function<void()> refill_;
-};
 
 TovComboBox* DropList(QWidget* parent, const char* name) {
   auto* combo = new TovComboBox(parent);

@@ -277,8 +277,17 @@ TEST_F(IndexEditorTest, AtAReducedLevelAnIndexHasNoOnAndNoStoragePage) {
 TEST_F(IndexEditorTest, SaveWritesTheCreateTextAndKeepsTheFolder) {
   TfrmObject* window = Prepared(9);
   window->ExecSQL("CREATE INDEX S1.T.IX KEY(C2) ON DBSPACE1");
-  TfrmIndex* editor = Existing(*window, "IX");
+  TfrmIndex* editor = Existing(*window, "IX", 3);
   ASSERT_NE(editor, nullptr);
+  // Page mode 3 starts on the storage page.
+  EXPECT_EQ(editor->pagObject->currentWidget(), editor->tabStorage);
+  // The table boxes drop down the schemas and the tables of the schema.
+  window->ExecSQL("CREATE TABLE S1.A (X INTEGER)");
+  editor->cmbTableName->showPopup();
+  editor->cmbTableName->hidePopup();
+  ASSERT_EQ(editor->cmbTableName->count(), 2);
+  EXPECT_EQ(editor->cmbTableName->itemText(0).toStdString(), "A");
+  EXPECT_EQ(editor->cmbTableName->currentText().toStdString(), "T");
   AppOption.FileDir = env.Path("in") + "/";
   const std::string path = env.Path("out") + "/IX.sql";
   QDir().mkpath(QString::fromStdString(env.Path("out")));
