@@ -18,6 +18,7 @@
 #include "editor/ovmemo.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/ffldlist.h"
 #include "objedit/findex.h"
 #include "objedit/rstorage.h"
 #include "standin/symfoware/catalogue.h"
@@ -370,6 +371,25 @@ TEST_F(IndexEditorTest, TheFrameLaysOutEachKindAndRemembersItsState) {
   EXPECT_EQ(items, (Lines{"PRIME", "OVERFLOW", "EXPAND"}));
   frame.grdDSIsub->OnGetPickListitems(2, 1, items);
   EXPECT_EQ(items, Lines{"DBSPACE1"});
+}
+
+TEST_F(IndexEditorTest, TheColumnListButtonsGoThroughTheChooser) {
+  TfrmObject* window = Prepared(11);
+  TovForm form(*window);
+  form.SetImageIndex(kTableOwnerKind);
+  TfraStorage frame(form, &form);
+  frame.Init("S1", "T");
+  frame.txtClusterNormal->setText("C2, ");
+  Lines offered;
+  testing_support::WhenShown<TfrmFieldList>([&](TfrmFieldList& chooser) {
+    for (int i = 0; i < chooser.lstSelect->count(); ++i) offered.push_back(chooser.lstSelect->item(i)->text().toStdString());
+    chooser.lstAll->findItems("C3", Qt::MatchExactly).front()->setSelected(true);
+    chooser.btnIns->click();
+    chooser.btnSelect->click();
+  });
+  frame.btnFieldRandNormal->click();
+  EXPECT_EQ(offered, Lines{"C2"});
+  EXPECT_EQ(frame.txtClusterNormal->text().toStdString(), "C2, C3");
 }
 
 TEST_F(IndexEditorTest, TheIndexLayoutByLevelAndConnection) {
