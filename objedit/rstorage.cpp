@@ -330,12 +330,20 @@ void TfraStorage::SetupGrid(TovStringGrid& grid, TStorageGrid kind) {
   };
   grid.OnBeforeSetEditText = [this](TovStringGrid& sender, int col, int row, const std::string& value) {
     if (NeedsSpareRow(value, row, sender.RowCount())) sender.SetRowCount(sender.RowCount() + 1);
+    // A new allocation kind repaints the row's size and unit.
+    if (col == kAllocationKindCol) sender.viewport()->update();
     MarkIfModified(sender.Modified() || sender.Cells(col, row) != value);
   };
-  if (kind == TStorageGrid::DsiSub)
+  if (kind == TStorageGrid::DsiSub) {
     grid.OnShowEditor = [](TovStringGrid& sender, int col, int row, TovInplaceEditor& editor) {
       editor.setReadOnly(!AllocationCellEditable(col, sender.Cells(kAllocationKindCol, row)));
     };
+    // The size and unit of a stand-by row are painted as read-only.
+    grid.OnCellBackground = [&grid](int col, int row) -> std::optional<QColor> {
+      if (row < grid.FixedRows() || AllocationCellEditable(col, grid.Cells(kAllocationKindCol, row))) return std::nullopt;
+      return grid.palette().color(QPalette::Button);
+    };
+  }
 }
 
 void TfraStorage::SetIndexGridLayout() {

@@ -360,6 +360,13 @@ TEST_F(IndexEditorTest, TheFrameLaysOutEachKindAndRemembersItsState) {
   EXPECT_EQ(frame.grdDSImain->RowCount(), 3);
   frame.grdDSIsub->SetEditText(0, 1, "D1");
   EXPECT_EQ(frame.grdDSIsub->RowCount(), 3);
+  // A stand-by row's size and unit are grey and not editable.
+  frame.grdDSIsub->SetCells(1, 1, "EXPAND");
+  const QModelIndex size = frame.grdDSIsub->model()->index(0, 3);
+  EXPECT_EQ(frame.grdDSIsub->model()->data(size, Qt::BackgroundRole).value<QColor>(),
+            frame.grdDSIsub->palette().color(QPalette::Button));
+  EXPECT_FALSE(frame.grdDSIsub->model()->data(frame.grdDSIsub->model()->index(0, 2), Qt::BackgroundRole).isValid());
+  frame.grdDSIsub->SetCells(1, 1, "");
   frame.grdDSIsub->SetRowCount(2);
   frame.btnDSIsubDel->click();
   EXPECT_EQ(frame.grdDSIsub->RowCount(), 2);
