@@ -9,6 +9,7 @@
 #include "app/ovforms.h"
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
+#include "objedit/core/objeditcore.h"
 #include "objedit/objwindows.h"
 #include "platform/dialogs.h"
 #include "platform/qstr.h"
@@ -24,7 +25,6 @@ constexpr int kIconIndex = 10;
 constexpr int kClientWidth = 600;
 constexpr int kClientHeight = 400;
 constexpr const char* kSaveTitle = "SQL文の保存";
-constexpr const char* kSaveFilter = "SQLファイル(*.sql);;すべてのファイル(*.*)";
 constexpr const char* kSaved = "SQL文の保存が完了しました。";
 
 std::vector<std::string> EditorLines(const TovMemo& memo) {
@@ -75,7 +75,7 @@ void TfrmDDLPreview::setupUi() {
 
 void TfrmDDLPreview::btnSaveClick() {
   const platform::FileRequest request{platform::FileDialogKind::Save, kSaveTitle, "",
-                                      DDLPreviewFileName(SchemaName, ObjectName), kSaveFilter};
+                                      DDLPreviewFileName(SchemaName, ObjectName), kSqlFileFilter};
   const std::optional<std::string> path = platform::Dialogs().ShowFile(request);
   if (!path) return;
   platform::WriteTextFile(*path, CrLfText(EditorLines(*txtLog)));

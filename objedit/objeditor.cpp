@@ -43,6 +43,21 @@ struct TPageCaption {
 };
 constexpr TPageCaption kPageCaptions[] = {{TEditorPage::Define, "定義情報"}, {TEditorPage::Source, "ソース"}};
 
+// The transaction of the connection a transactional compile runs in.
+void CommitIfOpen(TovSQLConnection& connection) {
+  if (connection.InTransaction()) connection.CommitTrans();
+}
+
+}  // namespace
+
+TRefillingCombo::TRefillingCombo(QWidget* parent, std::function<void()> refill)
+    : TovComboBox(parent), refill_(std::move(refill)) {}
+
+void TRefillingCombo::showPopup() {
+  refill_();
+  TovComboBox::showPopup();
+}
+
 QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image) {
   auto* action = new QAction(Q(caption), owner);
   action->setObjectName(name);
@@ -51,13 +66,6 @@ QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const
   action->setIcon(imgMain().Icon(image));
   return action;
 }
-
-// The transaction of the connection a transactional compile runs in.
-void CommitIfOpen(TovSQLConnection& connection) {
-  if (connection.InTransaction()) connection.CommitTrans();
-}
-
-}  // namespace
 
 void ShowTwin(QWidget& form) {
   if (TovMainWindow* main = ControlOptionsWindow())
@@ -166,6 +174,7 @@ void TovObjectEditor::MarkChanged() {
 void TovObjectEditor::UpdateActions() {
   actCompile->setEnabled(Changed || ActivePage() == TEditorPage::Source);
   actDelete->setEnabled(!IsNew);
+  ActionsUpdated();
 }
 
 std::string TovObjectEditor::SchemaName() const {
@@ -205,6 +214,7 @@ void TovObjectEditor::OpenEditor(const TOpenArgs& args) {
     cmbSchema->setCurrentText(Q(EditorSchema(schemas, args.Schema)));
   }
   txtName->setText(Q(args.Name));
+  Opening(args);
   ActivatePage(PageOfMode(pageModes_, args.Mode));
   SetIsNew(args.Name.empty());
   LoadActivePage();
@@ -227,10 +237,12 @@ void TovObjectEditor::WriteScript(const TScriptArgs& args, std::ostream& stream)
 
 void TovObjectEditor::LoadActivePage() {
   TSqlWaitCursor wait;
+  PrepareLoad();
   if (!IsNew && !LoadObject()) {
     if (!ScriptMode) MsgBox(kLoadFailed, MB_ICONERROR);
     throw EAbort();
   }
+  FinishLoad();
   txtName->SaveText();
   if (cmbSchema) cmbSchema->SaveText();
   if (ActivePage() == TEditorPage::Source || ScriptMode) {
@@ -352,7 +364,7 @@ void TovObjectEditor::CompileWith(const std::vector<std::string>& statements) {
   } else {
     finish();
   }
-  LoadActivePage();
+  if (Compiled()) LoadActivePage();
 }
 
 void TovObjectEditor::actDeleteExecute() {
@@ -370,11 +382,15 @@ void TovObjectEditor::actDeleteExecute() {
   if (answer != IDYES) return;
   {
     TSqlWaitCursor wait;
-    ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
+    RunDelete(cascade);
   }
   MsgBox(kDeleted, MB_ICONINFORMATION);
   SetChanged(false);
   Frame()->close();
+}
+
+void TovObjectEditor::RunDelete(bool cascade) {
+  ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
 }
 
 void TovObjectEditor::Discard() {

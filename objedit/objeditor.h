@@ -8,6 +8,7 @@
 
 #include <QTabWidget>
 
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -18,12 +19,12 @@
 #include "app/core/ovmainwin.h"
 #include "app/ovforms.h"
 #include "objedit/core/objeditcore.h"
+#include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
 
 class QAction;
 class QMenu;
 class QToolBar;
-class TovComboBox;
 class TovMemo;
 class TovStrEdit;
 
@@ -38,6 +39,18 @@ enum class TCascadeOffer { None, Clear, Ticked };
 
 // The data source name an editor's caption shows.
 std::string CaptionDataSource(TovConnectionWindow& owner, const TEditorKind& kind);
+// A combo box that refills its items before it drops down.
+class TRefillingCombo : public TovComboBox {
+ public:
+  TRefillingCombo(QWidget* parent, std::function<void()> refill);
+  void showPopup() override;
+
+ private:
+  std::function<void()> refill_;
+};
+
+// An editor's action with its caption, hint and image of the main list.
+QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image);
 // Brings the MDI child forward; the editors' twin check.
 void ShowTwin(QWidget& form);
 
@@ -113,6 +126,18 @@ class TovObjectEditor : public TovForm {
   // (the check showed its message).
   virtual bool CheckDefinition() { return true; }
   virtual TCompileVariant Variant() const { return TCompileVariant::Previewed; }
+  // Hooks of an editor that does more than the protocol: after the schema
+  // list of CreateEditor; before and after every load (LoadObject runs
+  // between them for an object that exists); after a compile ran (false
+  // when the window closed instead of reloading); the delete's statements.
+  virtual void Opening(const TOpenArgs&) {}
+  virtual void PrepareLoad() {}
+  virtual void FinishLoad() {}
+  virtual bool Compiled() { return true; }
+  virtual void RunDelete(bool cascade);
+  // After the protocol's actions were enabled or disabled for Changed, IsNew
+  // and the page.
+  virtual void ActionsUpdated() {}
   virtual TCascadeOffer CascadeOffer() const { return TCascadeOffer::None; }
 
   // Adds a page of the editor's own; the definition and source pages exist.

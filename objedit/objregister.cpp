@@ -3,9 +3,11 @@
 #include "app/core/ovddlhooks.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/findex.h"
 
 void RegisterObjEdit() {
   SetShowDDLPreview(&TfrmDDLPreview::Execute);
   SetRunDDLExec(&TfrmDDLExec::Run);
   SetWaitDDLExec(&TfrmDDLExec::Wait);
+  RegisterIndexEditor();
 }

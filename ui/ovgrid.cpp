@@ -69,6 +69,10 @@ class TGridModel : public QAbstractTableModel {
     return parent.isValid() ? 0 : std::max(0, cols_ - fixedCols_);
   }
   QVariant data(const QModelIndex& index, int role) const override {
+    if (index.isValid() && role == Qt::BackgroundRole && grid_.OnCellBackground)
+      if (const std::optional<QColor> colour =
+              grid_.OnCellBackground(index.column() + fixedCols_, index.row() + fixedRows_))
+        return *colour;
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
     const int col = index.column() + fixedCols_;
     // Check cells show their box only.

@@ -3,6 +3,7 @@
 // user changed, and an in-place editor that completes from a pick list.
 #pragma once
 
+#include <QColor>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTableView>
@@ -148,6 +149,8 @@ class TovStringGrid : public QTableView, public TovItemEditCommands {
   std::function<void(TovStringGrid& sender, int col, int row, int index)> OnSelectListItems;
   std::function<void(TovStringGrid& sender)> OnEditButtonClick;
   std::function<void(TovStringGrid& sender, int col, int row, const std::string& value)> OnBeforeSetEditText;
+  // A data cell's own background colour; none paints it as usual.
+  std::function<std::optional<QColor>(int col, int row)> OnCellBackground;
 
   // What Enter does here (from the grid or its editor).
   void EnterKey(bool shift);

@@ -33,7 +33,7 @@ std::string EditorMenuCaption(const TEditorKind& kind);
 std::string EditorTaskCaption(const std::string& name, bool isNew);
 
 // The pages of an editor, in the page control's order.
-enum class TEditorPage { Define, Source, Data, Cross, Grant };
+enum class TEditorPage { Define, Source, Data, Cross, Grant, Storage };
 // The page each page mode (0 to 4) starts on; modes past the table start on
 // the definition page.
 using TPageModes = std::array<TEditorPage, 5>;
@@ -45,6 +45,9 @@ inline constexpr TPageModes kRoutinePageModes{TEditorPage::Source, TEditorPage::
                                               TEditorPage::Cross, TEditorPage::Grant};
 inline constexpr TPageModes kSequencePageModes{TEditorPage::Define, TEditorPage::Source, TEditorPage::Define,
                                                TEditorPage::Define, TEditorPage::Grant};
+// The index editor starts on its storage page past the source page.
+inline constexpr TPageModes kIndexPageModes{TEditorPage::Define, TEditorPage::Source, TEditorPage::Define,
+                                            TEditorPage::Storage, TEditorPage::Storage};
 inline constexpr TPageModes kPlainPageModes{TEditorPage::Define, TEditorPage::Source, TEditorPage::Define,
                                             TEditorPage::Define, TEditorPage::Define};
 TEditorPage PageOfMode(const TPageModes& modes, uint8_t mode);
@@ -80,3 +83,5 @@ inline constexpr const char* kCompiled = "コンパイルは正常に終了し�
 inline constexpr const char* kLoadFailed = "定義情報を読み込めませんでした。";
 inline constexpr const char* kSchemaMissing = "スキーマ名を入力して下さい。";
 inline constexpr const char* kNameMissing = "名前を入力して下さい。";
+// The file types of saved SQL.
+inline constexpr const char* kSqlFileFilter = "SQLファイル(*.sql);;すべてのファイル(*.*)";

@@ -219,8 +219,8 @@ class StandinSession : public platform::SqlSession {
   bool Intercept(const std::string& sql) override {
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
-      if (!InterceptCreateSchema(sql) && !upkeep_->Drop(sql) && !upkeep_->CreateTableOn(sql) &&
-          !upkeep_->Privilege(sql))
+      if (!InterceptCreateSchema(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
+          !upkeep_->CreateTableOn(sql) && !upkeep_->Privilege(sql))
         return false;
     } catch (const SqlError& e) {
       Journalize({sql, {}, -1, e.what()});

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/sqlbackend.h"
@@ -22,9 +23,18 @@ using platform::SqlError;
 const char kNoSuchObject[] = "JYP9003E 削除するオブジェクトが存在しません: ";
 const char kUsedByView[] = "JYP9004E ビューから参照されているため削除できません: ";
 const char kAmbiguousName[] = "JYP9005E 同じ名前のオブジェクトが複数のスキーマにあります。スキーマ名を指定してください: ";
-const char kNoSuchSpace[] = "JYP9006E データベーススペースが存在しません: ";
-const char kSavepoint[] = "STANDIN_DROP";
-const char kCreateSavepoint[] = "STANDIN_CREATE";
+const char kNoSuchSpace[] = "JYP9010E データベーススペースが存在しません: ";
+const char kSavepoint[] = "STANDIN_UPKEEP";
+const char kDsoExists[] = "JYP9011E 同じ名前のDSOが既に定義されています: ";
+const char kTableHasDso[] = "JYP9012E 表には既にDSOが定義されています: ";
+const char kNoSuchDso[] = "JYP9013E DSOが存在しません: ";
+const char kDsiExists[] = "JYP9014E 同じ名前のDSIが既に定義されています: ";
+const char kNoSuchDsi[] = "JYP9015E DSIが存在しません: ";
+const char kScopeExists[] = "JYP9016E 同じ名前のスコープが既に定義されています: ";
+const char kTableDsoType[] = "T";
+const char kIndexDsoType[] = "I";
+// Lists kept in one text column (cluster keys, divide columns).
+const char kListSeparator = '\n';
 
 // Catalogue rows that belong to an object, found by its code.
 struct CodeColumn {
@@ -85,7 +95,11 @@ const std::vector<CodeColumn> kRoutineRows{
     {"RDBII_PROC", "PROCEDURE_CODE"},    {"RDBII_PROC_EX", "PROCEDURE_CODE"},  {"RDBII_PROC_COL", "PROCEDURE_CODE"},
     {"RDBII_DESCRIPTION", "OBJECT_CODE"}, {"RDBII_COMMENT", "TABLE_CODE"},      {"RDBII_TABLE_USAGE", "OBJECT_CODE"},
     {"RDBII_PRIVILEGES", "TABLE_CODE"},   {"RDBII_ROLE_PRIV", "OBJECT_CODE"}};
-const std::vector<NameColumns> kTableStorage{{"RDBII_DSI_STATUS", "SCHEMA_NAME", "TABLE_NAME"}};
+const std::vector<NameColumns> kTableStorage{{"RDBII_DSI_STATUS", "SCHEMA_NAME", "TABLE_NAME"},
+                                             {"STANDIN_DSO", "SCHEMA_NAME", "TABLE_NAME"},
+                                             {"STANDIN_DSI", "SCHEMA_NAME", "TABLE_NAME"},
+                                             {"STANDIN_DSI_SPACE", "SCHEMA_NAME", "TABLE_NAME"},
+                                             {"STANDIN_SCOPE", "SCHEMA_NAME", "TABLE_NAME"}};
 
 const Kind kTable{"TABLE",
                   "TABLE",
@@ -154,7 +168,11 @@ const Kind kIndex{"DSO",
                   {{"RDBII_INDEX", "INDEX_DSO_CODE"},
                    {"RDBII_COLUMN_USAGE", "OBJECT_CODE"},
                    {"RDBII_COMMENT", "INDEX_DSO_CODE"}},
-                  {{"RDBII_DSI_STATUS", "SCHEMA_NAME", "DSO_NAME"}},
+                  {{"RDBII_DSI_STATUS", "SCHEMA_NAME", "DSO_NAME"},
+                   {"STANDIN_DSO", "SCHEMA_NAME", "DSO_NAME"},
+                   {"STANDIN_DSI", "SCHEMA_NAME", "DSO_NAME"},
+                   {"STANDIN_DSI_SPACE", "SCHEMA_NAME", "DSO_NAME"},
+                   {"STANDIN_SCOPE", "SCHEMA_NAME", "DSO_NAME"}},
                   false};
 
 const Kind* const kKinds[] = {&kTable, &kView, &kProcedure, &kFunction, &kTrigger, &kSequence, &kIndex};
@@ -205,18 +223,24 @@ bool CatalogueUpkeep::Drop(const std::string& sql) {
   // The catalogue's own objects are described nowhere: SQLite alone runs that.
   if (schema == QLatin1String(kCatalogueSchema)) return false;
   const Found object = Find(*kind, schema, NameOf(m.captured(qualified ? 3 : 2)));
-  Run(db_, std::string("SAVEPOINT ") + kSavepoint);
-  try {
+  Atomically([&] {
     DropInSqlite(*kind, object, m.capturedLength(4) > 0);
     RemoveRows(*kind, object);
+  });
+  Settle();
+  return true;
+}
+
+void CatalogueUpkeep::Atomically(const std::function<void()>& change) {
+  Run(db_, std::string("SAVEPOINT ") + kSavepoint);
+  try {
+    change();
   } catch (...) {
     Run(db_, std::string("ROLLBACK TO ") + kSavepoint);
     Run(db_, std::string("RELEASE ") + kSavepoint);
     throw;
   }
   Run(db_, std::string("RELEASE ") + kSavepoint);
-  Settle();
-  return true;
 }
 
 void CatalogueUpkeep::Executed(const std::string& sql) {
@@ -246,20 +270,19 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
   known.finish();
   // Codes only grow: every table described from here on is the new one.
   const long long firstNew = ReadObjectCounter(db_);
-  Run(db_, std::string("SAVEPOINT ") + kCreateSavepoint);
   try {
-    RunDdl(db_, m.captured(1));
-    DescribeNewObjects(db_, dbName_, described_);
-    Run(db_,
-        "UPDATE " + Qualified("RDBII_TABLE_EX") + " SET DBSPACE_NAME = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
-        {space, firstNew});
+    Atomically([&] {
+      RunDdl(db_, m.captured(1));
+      DescribeNewObjects(db_, dbName_, described_);
+      Run(db_,
+          "UPDATE " + Qualified("RDBII_TABLE_EX") +
+              " SET DBSPACE_NAME = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
+          {space, firstNew});
+    });
   } catch (...) {
-    Run(db_, std::string("ROLLBACK TO ") + kCreateSavepoint);
-    Run(db_, std::string("RELEASE ") + kCreateSavepoint);
     Settle();
     throw;
   }
-  Run(db_, std::string("RELEASE ") + kCreateSavepoint);
   return true;
 }
 
@@ -367,7 +390,6 @@ const char kNoSuchPrivilege[] = "JYP9007E このオブジェクトには指定�
 const char kNotHeld[] = "JYP9008E 取り消す権限が付与されていません: ";
 const char kDependentGrants[] =
     "JYP9009E 他の利用者に付与された権限があるため取り消せません。CASCADE を指定してください: ";
-const char kPrivilegeSavepoint[] = "STANDIN_PRIVILEGE";
 const char kGrantable[] = "YES";
 const char kNotGrantable[] = "NO";
 const char kPublic[] = "PUBLIC";
@@ -530,18 +552,12 @@ bool CatalogueUpkeep::Privilege(const std::string& sql) {
     if (!q.next() && (g.role || g.name != QLatin1String(kPublic)))
       throw SqlError(StandinMessage(kNoSuchGrantee + ((g.role ? "ROLE " : "") + g.name).toStdString()));
   }
-  Run(db_, std::string("SAVEPOINT ") + kPrivilegeSavepoint);
-  try {
+  Atomically([&] {
     if (s.grant)
       Grant(s);
     else
       Revoke(s);
-  } catch (...) {
-    Run(db_, std::string("ROLLBACK TO ") + kPrivilegeSavepoint);
-    Run(db_, std::string("RELEASE ") + kPrivilegeSavepoint);
-    throw;
-  }
-  Run(db_, std::string("RELEASE ") + kPrivilegeSavepoint);
+  });
   return true;
 }
 
@@ -641,6 +657,146 @@ void CatalogueUpkeep::RevokeFrom(const PrivilegeStatement& s, const QString& gra
   PrivilegeStatement whole = s;
   whole.grantOption = false;
   for (const Grantee& g : passedOn) RevokeFrom(whole, g.name, g.role, privilege);
+}
+
+
+// ---- storage structures ----
+
+namespace {
+
+QVariant V(const std::string& text) { return QString::fromStdString(text); }
+QVariant Flag(bool on) { return on ? 1 : 0; }
+
+std::string JoinedList(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : std::string(1, kListSeparator)) + item;
+  return text;
+}
+
+bool Exists(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
+  QSqlQuery q = Run(db, sql, values);
+  return q.next();
+}
+
+}  // namespace
+
+bool CatalogueUpkeep::Storage(const std::string& sql) {
+  const std::optional<TStorageStatement> statement = ParseStorageStatement(sql);
+  if (!statement) return false;
+  bool kept = true;
+  Atomically([&] {
+    if (const auto* dso = std::get_if<TCreateDso>(&*statement)) CreateDso(*dso);
+    if (const auto* dsi = std::get_if<TCreateDsi>(&*statement)) CreateDsi(*dsi);
+    if (const auto* scope = std::get_if<TCreateScope>(&*statement)) CreateScope(*scope);
+    if (const auto* scope = std::get_if<TDropScope>(&*statement))
+      Run(db_, "DELETE FROM " + Qualified("STANDIN_SCOPE") + " WHERE SCOPE_NAME = ?", {V(scope->scope)});
+    if (const auto* drop = std::get_if<TDropStorage>(&*statement)) kept = DropStorage(*drop);
+  });
+  return kept;
+}
+
+void CatalogueUpkeep::CreateDso(const TCreateDso& dso) {
+  const Found table = Find(kTable, QString::fromStdString(dso.table.schema), QString::fromStdString(dso.table.name));
+  if (Exists(db_, "SELECT 1 FROM " + Qualified("STANDIN_DSO") + " WHERE DSO_NAME = ? UNION ALL SELECT 1 FROM " +
+                      Qualified("RDBII_DSI_STATUS") + " WHERE DSO_NAME = ? UNION ALL SELECT 1 FROM " +
+                      Qualified("RDBII_INDEX") + " WHERE INDEX_DSO_NAME = ?",
+             {V(dso.dso), V(dso.dso), V(dso.dso)}))
+    throw SqlError(StandinMessage(kDsoExists + dso.dso));
+  if (!dso.index && Exists(db_,
+                           "SELECT 1 FROM " + Qualified("RDBII_DSI_STATUS") +
+                               " WHERE SCHEMA_NAME = ? AND TABLE_NAME = ? AND TYPE = ?",
+                           {table.schema, table.name, kTableDsoType}))
+    throw SqlError(StandinMessage(kTableHasDso + (table.schema + '.' + table.name).toStdString()));
+  if (dso.index) {
+    QStringList keys;
+    for (const std::string& key : dso.keyColumns) keys << Quoted(QString::fromStdString(key));
+    RunDdl(db_, "CREATE INDEX " + Dotted(table.schema, QString::fromStdString(dso.dso)) + " ON " +
+                    Quoted(table.name) + " (" + keys.join(", ") + ")");
+    DescribeNewObjects(db_, dbName_, described_);
+  }
+  // An index of CREATE INDEX has the storage the server gives it.
+  if (dso.structure.empty()) return;
+  Run(db_, "INSERT INTO " + Qualified("STANDIN_DSO") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      {table.schema, table.name, V(dso.dso), dso.index ? kIndexDsoType : kTableDsoType, V(dso.structure),
+       V(dso.pageSize1), V(dso.pageSize2), V(dso.order), Flag(dso.precedence), V(JoinedList(dso.cluster)),
+       Flag(dso.notUnique), V(dso.rule), V(JoinedList(dso.divideColumns)), Flag(dso.rangeDivided),
+       V(dso.indexOption)});
+}
+
+void CatalogueUpkeep::CreateDsi(const TCreateDsi& dsi) {
+  QSqlQuery owner = Run(db_,
+                        "SELECT SCHEMA_NAME, TABLE_NAME FROM " + Qualified("STANDIN_DSO") +
+                            " WHERE DSO_NAME = ? AND DSO_TYPE = ?",
+                        {V(dsi.dso), dsi.index ? kIndexDsoType : kTableDsoType});
+  if (!owner.next()) throw SqlError(StandinMessage(kNoSuchDso + dsi.dso));
+  const QVariant schema = owner.value(0), table = owner.value(1);
+  owner.finish();
+  if (Exists(db_, "SELECT 1 FROM " + Qualified("RDBII_DSI_STATUS") + " WHERE NAME = ?", {V(dsi.dsi)}))
+    throw SqlError(StandinMessage(kDsiExists + dsi.dsi));
+  QSqlQuery count =
+      Run(db_, "SELECT COUNT(*) FROM " + Qualified("RDBII_DSI_STATUS") + " WHERE DSO_NAME = ?", {V(dsi.dso)});
+  const long long code = count.next() ? count.value(0).toLongLong() + 1 : 1;
+  count.finish();
+  Run(db_, "INSERT INTO " + Qualified("RDBII_DSI_STATUS") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+      {dbCode_, V(dbName_), schema, table, V(dsi.dso), V(dsi.dsi), code,
+       dsi.index ? kIndexDsoType : kTableDsoType});
+  Run(db_, "INSERT INTO " + Qualified("STANDIN_DSI") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      {schema, table, V(dsi.dso), V(dsi.dsi), V(dsi.divideValue), V(dsi.option), V(dsi.baseDsi), V(dsi.alarm),
+       V(dsi.capacity), V(dsi.expandSize)});
+  for (const TDsiSpace& space : dsi.spaces)
+    Run(db_, "INSERT INTO " + Qualified("STANDIN_DSI_SPACE") + " VALUES (?, ?, ?, ?, ?, ?, ?)",
+        {schema, table, V(dsi.dso), V(dsi.dsi), V(space.kind), V(space.space), V(space.size)});
+}
+
+void CatalogueUpkeep::CreateScope(const TCreateScope& scope) {
+  if (Exists(db_, "SELECT 1 FROM " + Qualified("STANDIN_SCOPE") + " WHERE SCOPE_NAME = ?", {V(scope.scope)}))
+    throw SqlError(StandinMessage(kScopeExists + scope.scope));
+  for (const std::string& dsi : scope.dsis) {
+    QSqlQuery owner = Run(db_,
+                          "SELECT SCHEMA_NAME, TABLE_NAME, DSO_NAME FROM " + Qualified("RDBII_DSI_STATUS") +
+                              " WHERE NAME = ?",
+                          {V(dsi)});
+    if (!owner.next()) throw SqlError(StandinMessage(kNoSuchDsi + dsi));
+    const std::vector<QVariant> values{V(scope.scope), owner.value(0), owner.value(1), owner.value(2), V(dsi)};
+    owner.finish();
+    Run(db_, "INSERT INTO " + Qualified("STANDIN_SCOPE") + " VALUES (?, ?, ?, ?, ?)", values);
+  }
+}
+
+bool CatalogueUpkeep::DropStorage(const TDropStorage& drop) {
+  const QVariant name = V(drop.name.name), schema = V(drop.name.schema);
+  const std::string ofSchema = " AND (? = '' OR SCHEMA_NAME = ?)";
+  const char* column = drop.dso ? "DSO_NAME" : "DSI_NAME";
+  const bool kept =
+      drop.dso ? Exists(db_,
+                        "SELECT 1 FROM " + Qualified("STANDIN_DSO") + " WHERE DSO_NAME = ? AND DSO_TYPE = ?" +
+                            ofSchema + " UNION ALL SELECT 1 FROM " + Qualified("RDBII_DSI_STATUS") +
+                            " WHERE DSO_NAME = ? AND TYPE = ?" + ofSchema,
+                        {name, kTableDsoType, schema, schema, name, kTableDsoType, schema, schema})
+               : Exists(db_, "SELECT 1 FROM " + Qualified("RDBII_DSI_STATUS") + " WHERE NAME = ?" + ofSchema,
+                        {name, schema, schema});
+  if (!kept) {
+    // A table of the server's own storage: its DSO and DSI bear its name.
+    const bool defaultStorage =
+        Exists(db_,
+               "SELECT 1 FROM " + Qualified("RDBII_TABLE") + " T WHERE T.TABLE_TYPE <> 'VW' AND T.DB_CODE = ? AND "
+               "T.TABLE_NAME = ? AND (? = '' OR T.SCHEMA_NAME = ?) AND NOT EXISTS (SELECT 1 FROM " +
+                   Qualified("RDBII_DSI_STATUS") +
+                   " D WHERE D.SCHEMA_NAME = T.SCHEMA_NAME AND D.TABLE_NAME = T.TABLE_NAME AND D.TYPE = ?)",
+               {dbCode_, name, schema, schema, kTableDsoType});
+    if (defaultStorage) return true;
+    if (drop.dso) return false;
+    throw SqlError(StandinMessage(kNoSuchDsi + drop.name.name));
+  }
+  for (const char* table : {"STANDIN_DSI", "STANDIN_DSI_SPACE", "STANDIN_SCOPE"})
+    Run(db_, "DELETE FROM " + Qualified(table) + " WHERE " + column + " = ?" + ofSchema, {name, schema, schema});
+  Run(db_,
+      "DELETE FROM " + Qualified("RDBII_DSI_STATUS") + " WHERE " + (drop.dso ? "DSO_NAME" : "NAME") + " = ?" +
+          ofSchema,
+      {name, schema, schema});
+  if (drop.dso)
+    Run(db_, "DELETE FROM " + Qualified("STANDIN_DSO") + " WHERE DSO_NAME = ?" + ofSchema, {name, schema, schema});
+  return true;
 }
 
 }  // namespace symfoware

@@ -6,10 +6,13 @@
 #pragma once
 
 #include <QSqlDatabase>
+
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "standin/symfoware/catalogue.h"
+#include "standin/symfoware/storage.h"
 
 namespace symfoware {
 
@@ -36,6 +39,13 @@ class CatalogueUpkeep {
   // or privilege, a revoke of what is not held, or a revoke that others'
   // grants depend on without CASCADE raises SqlError and changes nothing.
   bool Privilege(const std::string& sql);
+
+  // Runs `sql` when it is a storage statement (CREATE DSO, CREATE DSI,
+  // CREATE or DROP SCOPE, DROP DSI, DROP DSO of a table's structure) and
+  // returns true; false for any other statement. An index's DSO is a SQLite
+  // index besides. What the server refuses raises SqlError and changes
+  // nothing; dropping a scope that does not exist succeeds.
+  bool Storage(const std::string& sql);
 
   // After a statement SQLite ran: a CREATE or ALTER gets what it made
   // described.
@@ -64,6 +74,13 @@ class CatalogueUpkeep {
   void RemoveRows(const Kind& kind, const Found& object);
   void RemoveIndexesAndTriggersOf(long long tableCode);
   void Settle();
+  // Runs `change` whole or not at all.
+  void Atomically(const std::function<void()>& change);
+  void CreateDso(const TCreateDso& dso);
+  void CreateDsi(const TCreateDsi& dsi);
+  void CreateScope(const TCreateScope& scope);
+  // False when the name is no table's structure (an index's DSO is Drop's).
+  bool DropStorage(const TDropStorage& drop);
 
   QSqlDatabase& db_;
   long long dbCode_ = 0;

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include "app/core/ovddlhooks.h"
 #include "app/core/ovkinds.h"
@@ -20,13 +21,16 @@
 #include "editor/ovmemo.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/findex.h"
 #include "objedit/rcross.h"
 #include "objedit/rgrant.h"
+#include "objedit/rstorage.h"
 #include "sqlwork/fsql.h"
 #include "sqlwork/sqlregister.h"
 #include "tests/objedit/frames_fixture.h"
 #include "tests/objedit/test_editor.h"
 #include "tests/platform/whenshown.h"
+#include "tests/standin/tools_sample.h"
 #include "ui/ovchklst.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovstdctl.h"
@@ -207,6 +211,45 @@ TEST_F(ProgramTest, TheEditorsMenuJoinsTheMainMenuBarWhileTheEditorIsActive) {
   EXPECT_EQ(Boxes(), (Lines{"オブジェクトを削除しますか？", "オブジェクトが削除されました。"}));
   EXPECT_TRUE(Windows<TfrmTestEditor>().empty());
   EXPECT_EQ(shown(), withConnection) << "the closed editor's menu left the bar";
+}
+
+
+TEST_F(ProgramTest, DefinitionOfAnIndexNameOpensTheIndexEditorWhichCompilesAndReloads) {
+  testing_tools::UseStandinTools();
+  TfrmObject* connection = Logon();
+  ASSERT_FALSE(connection->IsRemote());
+  connection->ExecSQL("CREATE TABLE S1.T1 (C1 CHAR(4), C2 INTEGER)");
+  connection->ExecSQL("CREATE INDEX S1.T1.IX1 KEY(C1) ON DBSPACE1");
+  DefinitionOf("S1.IX1");
+  const std::vector<TfrmIndex*> editors = Windows<TfrmIndex>();
+  ASSERT_EQ(editors.size(), 1u);
+  TfrmIndex* editor = editors.front();
+  EXPECT_EQ(editor->windowTitle().toStdString(), "INDEX - S1.IX1 @ ORVTEST");
+  ASSERT_EQ(editor->lstIdxCol->count(), 1);
+
+  editor->lstTabCol->findItems("C2", Qt::MatchExactly).front()->setSelected(true);
+  editor->btnIns->click();
+  AppOption.ShowDDL = true;
+  AppOption.CloseDDL = true;
+  Lines previewed;
+  testing_support::WhenShown<TfrmDDLPreview>([&](TfrmDDLPreview& preview) {
+    for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
+    preview.btnOK->click();
+  });
+  symfoware::ClearStatementJournal();
+  editor->actCompile->trigger();
+  ASSERT_GE(previewed.size(), 3u);
+  EXPECT_EQ(Lines(previewed.begin(), previewed.begin() + 3), (Lines{"DROP DSO IX1 CASCADE", ";", "CREATE DSO IX1"}));
+  EXPECT_TRUE(TfrmDDLExec::Windows().empty());
+  EXPECT_TRUE(main->isEnabled());
+  EXPECT_EQ(Journal().front(), "DROP DSO IX1 CASCADE");
+  // Reloaded: the keys as the catalogue now has them, nothing changed.
+  ASSERT_EQ(Windows<TfrmIndex>().size(), 1u);
+  ASSERT_EQ(editor->lstIdxCol->count(), 2);
+  EXPECT_EQ(editor->lstIdxCol->item(1)->text().toStdString(), "C2");
+  EXPECT_FALSE(editor->Changed);
+  EXPECT_EQ(editor->fraStorage->txtDSOnameIdx->text().toStdString(), "IX1");
+  EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "standin/symfoware/standin.h"
 #include "tests/standin/odbc_fixture.h"
 #include "tests/standin/tools_sample.h"
 
@@ -176,6 +179,132 @@ TEST_F(ToolsTest, FailuresOnRequestByEnvironment) {
     EXPECT_TRUE(text.ends_with(c.ending)) << c.mode << ": " << text;
     EXPECT_EQ(run.exitCode, c.exitCode) << c.mode;
   }
+}
+
+
+// A table and index given their storage by statements print the full layout
+// the readers rely on, line for line.
+TEST_F(ToolsTest, KeptStoragePrintsTheFullDefinitionLayout) {
+  {
+    std::unique_ptr<platform::SqlSession> session =
+        symfoware::OpenStandinSession(testing_tools::kSampleDataSource, testing_tools::kSampleUser,
+                                      testing_tools::kSamplePassword);
+    QSqlQuery create(session->Database());
+    ASSERT_TRUE(create.exec("CREATE TABLE HR.EMP (EMP_NO INTEGER, DEPT_NO INTEGER)"));
+    session->Executed("CREATE TABLE HR.EMP (EMP_NO INTEGER, DEPT_NO INTEGER)", {}, create);
+    for (const char* sql : {
+             "CREATE DSO EMP_DSO FROM HR.EMP TYPE RANDOM(PAGESIZE1(4), PAGESIZE2(4), CLUSTER (EMP_NO) NOT UNIQUE, "
+             "RULE(HASH(EMP_NO))) WHERE (DEPT_NO) = (?)",
+             "CREATE DSI EMP_DSI1 DSO EMP_DSO USING (10) ALLOCATE    PRIME ON SPACE1 SIZE 1024K\n"
+             "                     SPACE1 SIZE 512K\n,FORMAT EXPAND ON SPACE2 ALARM 800K CAPACITY 900K SIZE 1024K",
+             "CREATE DSI EMP_DSI2 DSO EMP_DSO USING (20) ALLOCATE    PRIME ON SPACE1 SIZE 1024K ,FORMAT EXPAND OFF",
+             "CREATE SCOPE SCOPE1 DSI(EMP_DSI1)",
+             "CREATE DSO EMP_IX1 INDEX ON HR.EMP(EMP_NO) TYPE BTREE(PAGESIZE1(4), PAGESIZE2(4), REALIGNMENT)",
+             "CREATE DSI EMP_IX1_DSI INDEX DSO EMP_IX1 OPTION(REALIGNMENT) BASE EMP_DSI1 "
+             "ALLOCATE BASE ON SPACE1 SIZE 256K ,INDEX ON SPACE1 SIZE 128K "
+             ",FORMAT EXPAND ON SPACE1 ALARM 800K CAPACITY 900K SIZE 1024K",
+         })
+      ASSERT_TRUE(session->Intercept(sql)) << sql;
+  }
+  const Lines lines =
+      LinesOf(RunTool("rdbprt", {"-d", "ORVSAMPLE", "-m", "DEF", "-f", QString::fromStdString(Control("TABLE (HR.EMP)"))}).out);
+  const Lines expected{
+      "RDB definition information",
+      "Table name    ...... HR.EMP",
+      "Base DSO name ...... EMP_DSO",
+      "Type          ...... BASE TABLE",
+      "",
+      "Data structure information",
+      "Type                ...... RANDOM",
+      "Page size(PRIME)    ...... 4",
+      "Page size(OVERFLOW) ...... 4",
+      "Cluster key information",
+      "No.  Column name",
+      "1 EMP_NO",
+      "Type      ...... NOT UNIQUE",
+      "",
+      "Rule information",
+      "  HASH(EMP_NO)",
+      "Divide condition",
+      "  (DEPT_NO)=(10)",
+      "  (DEPT_NO)=(20)",
+      "",
+      "DSI information",
+      "No.  DSI name",
+      "1 EMP_DSI1",
+      "2 EMP_DSI2",
+      "",
+      "No. 1         DSI name ...... EMP_DSI1",
+      "Divide value",
+      "  (10)",
+      "Alarm information",
+      "Alarm point     ...... 800(K byte)",
+      "expand point    ...... 900(K byte)",
+      "allocation size ...... 1024(K byte)",
+      "Stand by Database space information",
+      "No.  Database space name",
+      "1 SPACE2",
+      "",
+      "Allocation information",
+      "No. 1         Allocation target ...... PRIME",
+      "Used database space information",
+      "No.  Database space name  Size",
+      "1 SPACE1 1024(K byte)",
+      "2 SPACE1 512(K byte)",
+      "",
+      "Scope information",
+      "No.  Scope name",
+      "1 SCOPE1",
+      "",
+      "No. 2         DSI name ...... EMP_DSI2",
+      "Divide value",
+      "  (20)",
+      "Allocation information",
+      "No. 1         Allocation target ...... PRIME",
+      "Used database space information",
+      "No.  Database space name  Size",
+      "1 SPACE1 1024(K byte)",
+      "",
+      "",
+      "Index information",
+      "DSO name ...... EMP_IX1",
+      "Page size(BASE)     ...... 4",
+      "Page size(INDEX)    ...... 4",
+      "Index degenerate    ...... NO",
+      "Index realignment   ...... YES",
+      "DSI information",
+      "No.  DSI name",
+      "1 EMP_IX1_DSI",
+      "",
+      "No. 1         DSI name ...... EMP_IX1_DSI",
+      "Alarm information",
+      "Alarm point     ...... 800(K byte)",
+      "expand point    ...... 900(K byte)",
+      "allocation size ...... 1024(K byte)",
+      "Stand by Database space information",
+      "No.  Database space name",
+      "1 SPACE1",
+      "",
+      "Base DSI information",
+      "No.  DSI name",
+      "1 EMP_DSI1",
+      "Index degenerate  ...... NO",
+      "Index realignment ...... YES",
+      "Allocation information",
+      "No. 1         Allocation target ...... BASE",
+      "Used database space information",
+      "No.  Database space name  Size",
+      "1 SPACE1 256(K byte)",
+      "",
+      "No. 2         Allocation target ...... INDEX",
+      "Used database space information",
+      "No.  Database space name  Size",
+      "1 SPACE1 128(K byte)",
+      "",
+      "",
+      "rdbprtが正常終了しました 復帰コード 00",
+  };
+  EXPECT_EQ(lines, expected);
 }
 
 }  // namespace

@@ -377,3 +377,128 @@ TEST_F(UpkeepTest, RevokesFollowTheGrantChainAndRefuseWhatCannotBe) {
 }
 
 }  // namespace
+
+namespace {
+
+// Storage rows of schema S1: DSO rows, DSIs with their DSO and spaces, scopes.
+Rows StorageRows(platform::SqlSession& session) {
+  return Query(session,
+               "SELECT 'DSO', DSO_NAME, TABLE_NAME, DSO_TYPE FROM RDBII_SYSTEM.STANDIN_DSO "
+               "UNION ALL SELECT 'DSI', NAME, DSO_NAME, TYPE || CODE FROM RDBII_SYSTEM.RDBII_DSI_STATUS "
+               "WHERE DSO_NAME <> 'I1' "
+               "UNION ALL SELECT 'SPACE', DSI_NAME, KIND, SPACE_NAME || ' ' || SPACE_SIZE "
+               "FROM RDBII_SYSTEM.STANDIN_DSI_SPACE "
+               "UNION ALL SELECT 'SCOPE', SCOPE_NAME, DSI_NAME, TABLE_NAME FROM RDBII_SYSTEM.STANDIN_SCOPE "
+               "ORDER BY 1, 2, 3, 4");
+}
+
+TEST_F(UpkeepTest, StorageStatementsAreKeptAndDroppedWithWhatTheyBelongTo) {
+  for (const char* sql : {
+           "CREATE DSO D1\nFROM S1.T2\nTYPE SEQUENTIAL(PAGESIZE(4), ORDER(1))\nWHERE (K) = (?)",
+           "CREATE DSI D1A DSO D1\nUSING (1)\nALLOCATE DATA ON DBSPACE1 SIZE 10M\n                 DBSPACE1 SIZE 512K\n"
+           ",FORMAT EXPAND ON DBSPACE1 ALARM 8M SIZE 1M",
+           "CREATE DSI D1B DSO \"D1\"\nUSING (2)\n,FORMAT EXPAND OFF",
+           "DROP SCOPE SC1",
+           "CREATE SCOPE SC1 DSI(D1A, D1B)",
+           "CREATE DSO X2\nINDEX ON S1.T2(K)\nTYPE BTREE(PAGESIZE1(4), PAGESIZE2(4), DEGENERATE)",
+           "CREATE DSI X2A INDEX DSO X2\nOPTION(REALIGNMENT)\nBASE D1A\nALLOCATE BASE ON DBSPACE1 SIZE 64K\n"
+           ",INDEX ON DBSPACE1 SIZE 64K\n,FORMAT EXPAND OFF",
+       })
+    RunDdl(*session_, sql);
+  const Rows kept{{"DSI", "D1A", "D1", "T1"},       {"DSI", "D1B", "D1", "T2"},
+                  {"DSI", "X2A", "X2", "I1"},       {"DSO", "D1", "T2", "T"},
+                  {"DSO", "X2", "T2", "I"},         {"SCOPE", "SC1", "D1A", "T2"},
+                  {"SCOPE", "SC1", "D1B", "T2"},    {"SPACE", "D1A", "DATA", "DBSPACE1 10M"},
+                  {"SPACE", "D1A", "DATA", "DBSPACE1 512K"}, {"SPACE", "D1A", "EXPAND", "DBSPACE1 "},
+                  {"SPACE", "X2A", "BASE", "DBSPACE1 64K"},  {"SPACE", "X2A", "INDEX", "DBSPACE1 64K"}};
+  EXPECT_EQ(StorageRows(*session_), kept);
+  // The index DSO is an index of SQLite and of the catalogue.
+  EXPECT_EQ(Query(*session_, "SELECT name FROM S1.sqlite_master WHERE name = 'X2' UNION ALL "
+                             "SELECT INDEX_DSO_NAME FROM RDBII_SYSTEM.RDBII_INDEX WHERE INDEX_DSO_NAME = 'X2'"),
+            (Rows{{"X2"}, {"X2"}}));
+
+  struct Case {
+    const char* statement;
+    std::vector<std::string> goneNames;
+  };
+  const Case cases[] = {
+      {"DROP SCOPE SC1", {"SC1"}},
+      {"DROP SCOPE NOSUCH", {}},
+      {"DROP DSI D1B CASCADE", {"D1B"}},
+      {"DROP DSO S1.D1 CASCADE", {"D1", "D1A", "D1B", "SC1"}},
+      {"DROP DSO X2 CASCADE", {"X2", "X2A"}},
+      {"DROP DSO D1 CASCADE", {"D1", "D1A", "D1B", "SC1"}},
+      {"DROP TABLE S1.T2", {"D1", "D1A", "D1B", "SC1", "X2", "X2A"}},
+      // A table of the server's own storage: its DSO and DSI bear its name.
+      {"DROP DSI T1 CASCADE", {}},
+      {"DROP DSO T1 CASCADE", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statement);
+    Query(*session_, "SAVEPOINT CASE_START");
+    RunDdl(*session_, c.statement);
+    Rows expected;
+    for (const auto& row : kept) {
+      const bool gone = std::find(c.goneNames.begin(), c.goneNames.end(), row[1]) != c.goneNames.end() ||
+                        std::find(c.goneNames.begin(), c.goneNames.end(), row[2]) != c.goneNames.end();
+      if (!gone) expected.push_back(row);
+    }
+    EXPECT_EQ(StorageRows(*session_), expected);
+    Query(*session_, "ROLLBACK TO CASE_START");
+    Query(*session_, "RELEASE CASE_START");
+  }
+}
+
+TEST_F(UpkeepTest, StorageStatementsTheServerRefusesChangeNothing) {
+  RunDdl(*session_, "CREATE DSO D1 FROM S1.T2 TYPE OBJECT(PAGESIZE(4))");
+  RunDdl(*session_, "CREATE DSI D1A DSO D1 ALLOCATE DATA ON DBSPACE1 SIZE 1M ,FORMAT EXPAND OFF");
+  RunDdl(*session_, "CREATE SCOPE SC1 DSI(D1A)");
+  const Rows before = StorageRows(*session_);
+  struct Case {
+    const char* statement;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"CREATE DSO D2 FROM S1.T2 TYPE OBJECT(PAGESIZE(4))", "JYP9012E"},
+      {"CREATE DSO D1 FROM S1.T1 TYPE OBJECT(PAGESIZE(4))", "JYP9011E"},
+      {"CREATE DSO I1 FROM S1.T1 TYPE OBJECT(PAGESIZE(4))", "JYP9011E"},
+      {"CREATE DSO D2 FROM S1.NONE TYPE OBJECT(PAGESIZE(4))", "JYP9003E"},
+      {"CREATE DSO D2 FROM S1.T1 TYPE SEQUENTIAL(PAGESIZE())", "JYP9010E 構文に誤りがあります: ))"},
+      {"CREATE DSO D2 FROM S1.T1 TYPE RANDOM(PAGESIZE1(4))", "JYP9010E"},
+      {"CREATE DSO D2 FROM S1.T1 TYPE SEQUENTIAL(PAGESIZE(4)) WHERE (C1, C2) = (?)", "JYP9010E"},
+      {"CREATE DSI D1A DSO D1 ,FORMAT EXPAND OFF", "JYP9014E"},
+      {"CREATE DSI D1B DSO NONE ,FORMAT EXPAND OFF", "JYP9013E"},
+      {"CREATE DSI D1B DSO ", "JYP9010E 構文に誤りがあります: (文の終わり)"},
+      {"CREATE DSI D1B DSO D1 ALLOCATE DATA ON DBSPACE1 SIZE K", "JYP9010E"},
+      {"CREATE SCOPE SC1 DSI(D1A)", "JYP9016E"},
+      {"CREATE SCOPE SC2 DSI(NONE)", "JYP9015E"},
+      {"DROP DSI NONE CASCADE", "JYP9015E"},
+      {"DROP DSO NONE CASCADE", "JYP9003E"},
+      {"DROP DSO S2.D1 CASCADE", "JYP9003E"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statement);
+    EXPECT_NE(ErrorOf(*session_, c.statement).find(c.error), std::string::npos) << ErrorOf(*session_, c.statement);
+    EXPECT_EQ(StorageRows(*session_), before);
+  }
+}
+
+
+TEST_F(UpkeepTest, CreateIndexWithKeysMakesAnIndexOfSqliteAndTheCatalogue) {
+  RunDdl(*session_, "CREATE INDEX S1.T1.IX2\nKEY(C2, C1)\nON DBSPACE1");
+  RunDdl(*session_, "CREATE INDEX T2.IX3 KEY(K)");
+  const std::string keys =
+      "SELECT I.INDEX_DSO_NAME, C.COLUMN_NAME FROM RDBII_SYSTEM.RDBII_INDEX I, RDBII_SYSTEM.RDBII_COLUMN_USAGE U, "
+      "RDBII_SYSTEM.RDBII_COLUMN C WHERE I.INDEX_DSO_NAME IN ('IX2', 'IX3') AND U.OBJECT_CODE = I.INDEX_DSO_CODE "
+      "AND U.LIST_TYPE = 'I' AND C.TABLE_CODE = U.TABLE_CODE AND C.COLUMN_CODE = U.COLUMN_CODE "
+      "ORDER BY I.INDEX_DSO_NAME, U.ORDINAL_POSITION";
+  EXPECT_EQ(Query(*session_, keys), (Rows{{"IX2", "C2"}, {"IX2", "C1"}, {"IX3", "K"}}));
+  EXPECT_EQ(Query(*session_, "SELECT name FROM S1.sqlite_master WHERE name IN ('IX2', 'IX3') ORDER BY 1"),
+            (Rows{{"IX2"}, {"IX3"}}));
+  EXPECT_NE(ErrorOf(*session_, "CREATE INDEX S1.T1.IX2 KEY(C1)").find("JYP9011E"), std::string::npos);
+  RunDdl(*session_, "DROP DSO IX2 CASCADE");
+  EXPECT_EQ(Query(*session_, keys), (Rows{{"IX3", "K"}}));
+  EXPECT_EQ(OrphanRows(*session_), Rows{});
+}
+
+}  // namespace

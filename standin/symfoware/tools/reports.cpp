@@ -5,8 +5,12 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+#include <optional>
+
 #include "platform/sqlbackend.h"
 #include "standin/symfoware/sqlite.h"
+#include "standin/symfoware/storage.h"
 
 namespace symfoware::tools {
 
@@ -149,6 +153,220 @@ void AddAllocation(std::vector<std::string>& lines, int number, const std::strin
   lines.push_back("1 " + space + " " + size + "(K byte)");
 }
 
+// ---- storage kept from the storage statements ----
+
+constexpr char kListSeparator = '\n';
+constexpr char kRealignment[] = "REALIGNMENT";
+constexpr char kDegenerate[] = "DEGENERATE";
+constexpr char kExpand[] = "EXPAND";
+
+std::vector<std::string> ListOf(const std::string& text) {
+  std::vector<std::string> items;
+  size_t from = 0;
+  while (!text.empty()) {
+    const size_t end = text.find(kListSeparator, from);
+    items.push_back(text.substr(from, end - from));
+    if (end == std::string::npos) break;
+    from = end + 1;
+  }
+  return items;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
+std::string YesNo(bool yes) { return yes ? "YES" : "NO"; }
+
+struct KeptDso {
+  std::string name;
+  std::string structure;
+  std::string pageSize1;
+  std::string pageSize2;
+  std::string order;
+  bool precedence = false;
+  std::vector<std::string> cluster;
+  bool notUnique = false;
+  std::string rule;
+  std::vector<std::string> divideColumns;
+  bool rangeDivided = false;
+  std::string indexOption;
+};
+
+struct KeptSpace {
+  std::string kind;
+  std::string space;
+  std::string size;
+};
+
+struct KeptDsi {
+  std::string name;
+  std::string divideValue;
+  std::string option;
+  std::string baseDsi;
+  std::string alarm;
+  std::string capacity;
+  std::string expandSize;
+  std::vector<KeptSpace> spaces;
+  std::string scope;
+};
+
+// The DSO the storage statements gave the table ("T") or the index ("I").
+std::optional<KeptDso> KeptDsoOf(QSqlDatabase& db, const Table& table, const std::string& dso, const char* type) {
+  QSqlQuery q = Run(db,
+                    "SELECT DSO_NAME, STRUCTURE, PAGE_SIZE1, PAGE_SIZE2, ORDER_VALUE, PRECEDENCE, CLUSTER_KEY, "
+                    "NOT_UNIQUE, RULE_TEXT, DIVIDE_COLUMNS, RANGE_DIVIDED, INDEX_OPTION FROM STANDIN_DSO "
+                    "WHERE SCHEMA_NAME = ? AND TABLE_NAME = ? AND DSO_TYPE = ? AND (? = '' OR DSO_NAME = ?)",
+                    {V(table.schema), V(table.name), type, V(dso), V(dso)});
+  if (!q.next()) return std::nullopt;
+  auto text = [&q](int i) { return q.value(i).toString().toStdString(); };
+  return KeptDso{text(0), text(1), text(2), text(3), text(4), q.value(5).toInt() != 0, ListOf(text(6)),
+                 q.value(7).toInt() != 0, text(8), ListOf(text(9)), q.value(10).toInt() != 0, text(11)};
+}
+
+std::vector<KeptDsi> KeptDsisOf(QSqlDatabase& db, const std::string& dso) {
+  std::vector<KeptDsi> dsis;
+  QSqlQuery q = Run(db,
+                    "SELECT S.NAME, D.DIVIDE_VALUE, D.DSI_OPTION, D.BASE_DSI, D.ALARM, D.CAPACITY, D.EXPAND_SIZE "
+                    "FROM RDBII_DSI_STATUS S LEFT JOIN STANDIN_DSI D ON D.DSI_NAME = S.NAME "
+                    "WHERE S.DSO_NAME = ? ORDER BY S.CODE",
+                    {V(dso)});
+  while (q.next()) {
+    auto text = [&q](int i) { return q.value(i).toString().toStdString(); };
+    dsis.push_back({text(0), text(1), text(2), text(3), text(4), text(5), text(6), {}, {}});
+  }
+  for (KeptDsi& dsi : dsis) {
+    QSqlQuery spaces = Run(db,
+                           "SELECT KIND, SPACE_NAME, SPACE_SIZE FROM STANDIN_DSI_SPACE WHERE DSI_NAME = ? "
+                           "ORDER BY rowid",
+                           {V(dsi.name)});
+    while (spaces.next())
+      dsi.spaces.push_back({spaces.value(0).toString().toStdString(), spaces.value(1).toString().toStdString(),
+                            spaces.value(2).toString().toStdString()});
+    const std::vector<std::string> scopes =
+        Column(db, "SELECT SCOPE_NAME FROM STANDIN_SCOPE WHERE DSI_NAME = ? ORDER BY rowid", {V(dsi.name)});
+    if (!scopes.empty()) dsi.scope = scopes.front();
+  }
+  return dsis;
+}
+
+// The automatic expansion of a DSI, ended by an empty line.
+void AddAlarm(std::vector<std::string>& lines, const KeptDsi& dsi) {
+  std::vector<std::string> standBy;
+  for (const KeptSpace& s : dsi.spaces)
+    if (s.kind == kExpand) standBy.push_back(s.space);
+  if (standBy.empty() && dsi.expandSize.empty()) return;
+  lines.push_back("Alarm information");
+  if (!dsi.alarm.empty()) lines.push_back("Alarm point     ...... " + symfoware::ReportSize(dsi.alarm));
+  if (!dsi.capacity.empty()) lines.push_back("expand point    ...... " + symfoware::ReportSize(dsi.capacity));
+  if (!dsi.expandSize.empty()) lines.push_back("allocation size ...... " + symfoware::ReportSize(dsi.expandSize));
+  if (!standBy.empty()) AddList(lines, "Stand by Database space information", "No.  Database space name", standBy);
+  lines.push_back("");
+}
+
+// One target block per allocation kind, in the order the statement gave.
+void AddAllocations(std::vector<std::string>& lines, const KeptDsi& dsi) {
+  std::vector<std::string> kinds;
+  for (const KeptSpace& s : dsi.spaces)
+    if (s.kind != kExpand && std::find(kinds.begin(), kinds.end(), s.kind) == kinds.end()) kinds.push_back(s.kind);
+  if (kinds.empty()) return;
+  lines.push_back("Allocation information");
+  int target = 0;
+  for (const std::string& kind : kinds) {
+    lines.push_back(BlockHead(++target, "Allocation target ...... " + kind));
+    std::vector<std::string> entries;
+    for (const KeptSpace& s : dsi.spaces)
+      if (s.kind == kind) entries.push_back(s.space + " " + symfoware::ReportSize(s.size));
+    AddList(lines, "Used database space information", "No.  Database space name  Size", entries);
+    lines.push_back("");
+  }
+}
+
+// The DSI list, one empty line between it and the first block.
+void AddDsiList(std::vector<std::string>& lines, const std::vector<KeptDsi>& dsis) {
+  std::vector<std::string> names;
+  for (const KeptDsi& dsi : dsis) names.push_back(dsi.name);
+  AddList(lines, "DSI information", "No.  DSI name", names);
+  lines.push_back("");
+}
+
+void AddKeptTable(std::vector<std::string>& lines, const KeptDso& dso, const std::vector<KeptDsi>& dsis) {
+  lines.push_back("Base DSO name ...... " + dso.name);
+  lines.push_back("Type          ...... BASE TABLE");
+  lines.push_back("");
+  lines.push_back("Data structure information");
+  lines.push_back("Type                ...... " + dso.structure);
+  if (dso.structure == "RANDOM") {
+    lines.push_back("Page size(PRIME)    ...... " + dso.pageSize1);
+    lines.push_back("Page size(OVERFLOW) ...... " + dso.pageSize2);
+  } else {
+    lines.push_back("Page size(DATA)     ...... " + dso.pageSize1 + "(K byte)");
+  }
+  if (!dso.order.empty()) lines.push_back("Order               ...... " + dso.order);
+  if (dso.precedence) lines.push_back("Precedence          ...... 1");
+  if (!dso.cluster.empty()) {
+    AddList(lines, "Cluster key information", "No.  Column name", dso.cluster);
+    if (dso.notUnique) lines.push_back("Type      ...... NOT UNIQUE");
+    lines.push_back("");
+  }
+  if (!dso.rule.empty()) {
+    lines.push_back("Rule information");
+    lines.push_back("  " + dso.rule);
+  }
+  if (!dso.divideColumns.empty()) {
+    lines.push_back("Divide condition");
+    const std::string columns = "  (" + Joined(dso.divideColumns) + ")";
+    const std::string mark = dso.rangeDivided ? "BETWEEN(" : "=(";
+    bool any = false;
+    for (const KeptDsi& dsi : dsis) {
+      if (dsi.divideValue.empty()) continue;
+      lines.push_back(columns + mark + dsi.divideValue + ")");
+      any = true;
+    }
+    if (!any)
+      lines.push_back(columns + mark + Joined(std::vector<std::string>(dso.divideColumns.size(), "?")) + ")");
+  }
+  lines.push_back("");
+  AddDsiList(lines, dsis);
+  int n = 0;
+  for (const KeptDsi& dsi : dsis) {
+    lines.push_back(BlockHead(++n, "DSI name ...... " + dsi.name));
+    if (!dsi.divideValue.empty()) {
+      lines.push_back("Divide value");
+      lines.push_back("  (" + dsi.divideValue + ")");
+    }
+    AddAlarm(lines, dsi);
+    AddAllocations(lines, dsi);
+    if (!dsi.scope.empty()) {
+      AddList(lines, "Scope information", "No.  Scope name", {dsi.scope});
+      lines.push_back("");
+    }
+  }
+}
+
+void AddKeptIndex(std::vector<std::string>& lines, const KeptDso& dso, const std::vector<KeptDsi>& dsis,
+                  const std::string& firstTableDsi) {
+  lines.push_back("");
+  lines.push_back("Index information");
+  lines.push_back("DSO name ...... " + dso.name);
+  lines.push_back("Page size(BASE)     ...... " + dso.pageSize1);
+  lines.push_back("Page size(INDEX)    ...... " + dso.pageSize2);
+  lines.push_back("Index degenerate    ...... " + YesNo(dso.indexOption == kDegenerate));
+  lines.push_back("Index realignment   ...... " + YesNo(dso.indexOption == kRealignment));
+  AddDsiList(lines, dsis);
+  int n = 0;
+  for (const KeptDsi& dsi : dsis) {
+    lines.push_back(BlockHead(++n, "DSI name ...... " + dsi.name));
+    AddAlarm(lines, dsi);
+    AddList(lines, "Base DSI information", "No.  DSI name", {dsi.baseDsi.empty() ? firstTableDsi : dsi.baseDsi});
+    lines.push_back("Index degenerate  ...... " + YesNo(dsi.option == kDegenerate));
+    lines.push_back("Index realignment ...... " + YesNo(dsi.option == kRealignment));
+    AddAllocations(lines, dsi);
+  }
+}
+
 }  // namespace
 
 Report DatabaseList(const std::vector<LocalDatabase>& databases) {
@@ -172,25 +390,27 @@ Report TableDefinition(QSqlDatabase& db, const std::string& database, const std:
   const Storage storage = StorageOf(db, table, "", kTableDsiType);
   const std::string space = TableSpace(db, database, table.code);
 
-  std::vector<std::string> lines{"RDB definition information",
-                                 "Table name    ...... " + table.schema + "." + table.name,
-                                 "Base DSO name ...... " + storage.dso,
-                                 "Type          ...... BASE TABLE",
-                                 "",
-                                 "Data structure information",
-                                 "Type                ...... SEQUENTIAL",
-                                 "Page size(DATA)     ...... 4(K byte)",
-                                 "Order               ...... 0",
-                                 ""};
-  AddList(lines, "DSI information", "No.  DSI name", storage.dsis);
-  int n = 0;
-  for (const std::string& dsi : storage.dsis) {
-    lines.push_back("");
-    lines.push_back(BlockHead(++n, "DSI name ...... " + dsi));
-    lines.push_back("Allocation information");
-    AddAllocation(lines, 1, "DATA", space, kTableSize);
+  std::vector<std::string> lines{"RDB definition information", "Table name    ...... " + table.schema + "." + table.name};
+  if (const std::optional<KeptDso> kept = KeptDsoOf(db, table, "", kTableDsiType)) {
+    AddKeptTable(lines, *kept, KeptDsisOf(db, kept->name));
+  } else {
+    lines.insert(lines.end(), {"Base DSO name ...... " + storage.dso, "Type          ...... BASE TABLE", "",
+                               "Data structure information", "Type                ...... SEQUENTIAL",
+                               "Page size(DATA)     ...... 4(K byte)", "Order               ...... 0", ""});
+    AddList(lines, "DSI information", "No.  DSI name", storage.dsis);
+    int n = 0;
+    for (const std::string& dsi : storage.dsis) {
+      lines.push_back("");
+      lines.push_back(BlockHead(++n, "DSI name ...... " + dsi));
+      lines.push_back("Allocation information");
+      AddAllocation(lines, 1, "DATA", space, kTableSize);
+    }
   }
   for (const std::string& index : IndexesOf(db, table)) {
+    if (const std::optional<KeptDso> kept = KeptDsoOf(db, table, index, kIndexDsiType)) {
+      AddKeptIndex(lines, *kept, KeptDsisOf(db, index), storage.dsis.front());
+      continue;
+    }
     const Storage indexStorage = StorageOf(db, table, index, kIndexDsiType);
     lines.push_back("");
     lines.push_back("Index information");
