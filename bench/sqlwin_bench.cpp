@@ -14,47 +14,18 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include "app/core/zarur.h"
-#include "app/fmain.h"
-#include "app/fobject.h"
-#include "bench/grid_table.h"
-#include "editor/ovmemo.h"
-#include "platform/gui/qtplatform.h"
-#include "sqlwork/fsql.h"
+#include "bench/sql_window.h"
 #include "ui/ovdbgrid.h"
 
 using namespace bench_grid;
 
-namespace {
-
-constexpr int kWindowWidth = 1200;
-constexpr int kWindowHeight = 900;
-
-// The program's settings and work files go to the run's own folder.
-void UseFolders(const QString& root) {
-  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR"})
-    qputenv(name, (root + "/" + name).toUtf8());
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QTemporaryDir root;
-  UseFolders(root.path());
-  platform::InstallQtPlatform();
-  InitFolders();
+  StartProgramIn(root.path());
   const TItemsRun run = PrepareItemsRun(root.path(), argc, argv);
-
   TfrmMain main;
-  main.resize(kWindowWidth, kWindowHeight);
-  main.show();
-  AppOption.TempDir = root.path().toStdString() + "/temp/";
-  auto* connection = new TfrmObject(&main, kPassword, kUser, kDataSource);
-  auto* form = new TfrmSQL(*connection);
-  form->parentWidget()->resize(kWindowWidth, kWindowHeight);
-  form->txtSQL->Lines().SetTextStr(kSelect);
-  QApplication::processEvents();
+  TfrmSQL* form = OpenSelectWindow(main, root.path());
 
   const long before = ResidentBytes();
   QElapsedTimer timer;

@@ -402,10 +402,6 @@ TEST(RegStore, LocalMachineRootIsReadOnly) {
   reg.CloseKey();
 }
 
-}  // namespace
-
-namespace {
-
 // A save of the settings killed before its rename leaves a copy of the
 // store, saved logons included, beside it; the next save removes it.
 TEST(RegStore, ASaveRemovesTheCopyAKilledSaveLeft) {
