@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -69,9 +71,16 @@ int WriteAll(int fd, std::string_view bytes) {
   return 0;
 }
 
+// A link is kept: the file it leads to is the one replaced.
+std::string LinkTarget(const std::string& path) {
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
 }  // namespace
 
-int SaveFileWhole(const std::string& path, std::string_view bytes, std::optional<mode_t> mode) {
+int SaveFileWhole(const std::string& linkOrPath, std::string_view bytes, std::optional<mode_t> mode) {
+  const std::string path = LinkTarget(linkOrPath);
   RemoveStaleSaves(path);
   struct stat old {};
   if (!mode && ::stat(path.c_str(), &old) == 0) mode = old.st_mode & ALLPERMS;

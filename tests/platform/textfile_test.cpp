@@ -126,6 +126,17 @@ TEST(TextFile, AFailedWriteNamesItsCauseAndKeepsTheOldFile) {
   EXPECT_EQ(FolderEntries(dir), QStringList{"script.sql"}) << "no temporary file stays";
 }
 
+TEST(TextFile, SavingThroughALinkReplacesTheFileItLeadsTo) {
+  QTemporaryDir dir;
+  const std::string target = dir.filePath("script.sql").toStdString();
+  const std::string link = dir.filePath("link.sql").toStdString();
+  platform::WriteTextFile(target, "SELECT 1");
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  platform::WriteTextFile(link, "SELECT 2");
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
+  EXPECT_EQ(Bytes(target), "SELECT 2");
+}
+
 TEST(TextFile, ASaveRemovesWhatKilledSavesLeftAndSparesOneUnderWay) {
   QTemporaryDir dir;
   const std::string path = dir.filePath("script.sql").toStdString();

@@ -189,6 +189,12 @@ TEST_F(SQLWindow, AnOpenedScriptSavedUnchangedOpensAgainTheSame) {
   env.Dialogs().QueueFiles({env.Path("saved.sql")});
   form->actOpen->trigger();
   EXPECT_EQ(Editor(*form), opened);
+
+  // A save that fails says why.
+  const std::string nowhere = env.Path("missing") + "/saved.sql";
+  env.Dialogs().QueueFile(nowhere);
+  form->actSave->trigger();
+  EXPECT_EQ(Boxes().back(), nowhere + ": No such file or directory");
 }
 
 }  // namespace
