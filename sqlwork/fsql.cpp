@@ -462,8 +462,8 @@ void TfrmSQL::LoadFiles(std::vector<std::string> fileNames) {
   };
   try {
     for (const std::string& name : fileNames) {
-      if (platform::StartsAsBinary(name) && MsgBox(name + kBinaryQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
-        continue;
+      constexpr int kAskFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+      if (platform::StartsAsBinary(name) && MsgBox(name + kBinaryQuestion, kAskFlags) != IDYES) continue;
       const std::optional<std::string> text = platform::ReadTextFile(name, progress);
       if (!text) break;
       for (std::string& line : StatementLines(*text)) lines.push_back(std::move(line));
