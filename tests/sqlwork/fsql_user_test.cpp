@@ -169,7 +169,9 @@ TEST_F(SQLWindow, ABinaryFileOpensOnlyWhenTheUserSaysSoAndEscStopsAReading) {
 
   env.Dialogs().QueueFiles({env.Path("program.exe")});
   env.Dialogs().QueueMessage(IDYES);
+  const PaintCounter progress(main->StatusPanel(kStatusMessagePanel));
   form->actOpen->trigger();
+  EXPECT_GT(progress.Count(), 0) << "the reading shows its progress";
   EXPECT_EQ(Editor(*form).substr(0, 2), "MZ");
   EXPECT_GT(Editor(*form).size(), kFileSize / 2);
 }
