@@ -427,7 +427,24 @@ void TfrmLogon::actImportExecute() {
   if (TfrmConnection::ShowConnection(lstUserID, this)) LoadLogonList();
 }
 
+// The owner's window may still be placed by the window system after the
+// dialog shows (at start the logon comes at once): the dialog follows it.
+void TfrmLogon::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  CentreOnOwner();
+  if (parentWidget()) parentWidget()->window()->installEventFilter(this);
+}
+
+void TfrmLogon::CentreOnOwner() {
+  if (!parentWidget()) return;
+  const QWidget* owner = parentWidget()->window();
+  move(owner->frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+}
+
 bool TfrmLogon::eventFilter(QObject* watched, QEvent* event) {
+  if (parentWidget() && watched == parentWidget()->window() &&
+      (event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible())
+    CentreOnOwner();
   if (watched == lstUserID && event->type() == QEvent::KeyPress) {
     int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {

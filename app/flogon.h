@@ -91,9 +91,12 @@ class TfrmLogon : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void setupUi();
+  // Centres the dialog on its owner's window.
+  void CentreOnOwner();
   // The enabled states of the actions (their update handlers).
   void UpdateActions();
   void MoveSelected(int step);

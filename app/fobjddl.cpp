@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -18,6 +18,7 @@
 #include "app/core/zarur.h"
 #include "platform/dialogs.h"
 #include "platform/qstr.h"
+#include "platform/savefile.h"
 
 namespace {
 
@@ -131,11 +132,8 @@ void SaveSource(const TSourceHistory& history, TovConnectionWindow& connection, 
          << QDateTime::currentDateTime().toString(Q(ShortDateFormat) + kDefaultTimeFormat).toStdString()
          << history.HeadText << kLineBreak;
   GenerateDDL(connection, kind, schema, name, text, "", "");
-  QSaveFile file(Q(path));
-  const std::string bytes = text.str();
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
-      !file.commit())
-    throw std::runtime_error("Cannot create file \"" + path + "\". " + file.errorString().toStdString());
+  if (const int error = platform::SaveFileWhole(path, text.str()); error != 0)
+    throw std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(error));
 }
 
 }  // namespace

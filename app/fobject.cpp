@@ -38,6 +38,7 @@
 #include "app/core/zarur.h"
 #include "platform/process.h"
 #include "platform/qstr.h"
+#include "ui/ovimages.h"
 
 namespace {
 
@@ -54,6 +55,13 @@ constexpr char kConnecting[] = "データベースに接続中です．．．";
 constexpr char kCaptionPrefix[] = "オブジェクトリスト - ";
 constexpr char kLabelSeparator[] = " @ ";
 constexpr int kTreeMinWidth = 30;
+// Pictures of the main image list on the tool and find buttons.
+constexpr int kTree1Image = 75;
+constexpr int kTree2Image = 76;
+constexpr int kLevel0Image = 94;
+constexpr int kLevel1Image = 95;
+constexpr int kWhereImage = 23;
+constexpr int kGrepImage = 24;
 // The window's design size: the tree beside a list of a few columns.
 constexpr int kDesignWidth = 640;
 constexpr int kDesignHeight = 440;
@@ -138,9 +146,10 @@ class FindCaseValidator : public QValidator {
   }
 };
 
-QToolButton* CheckButton(QWidget* parent, const char* name, const char* hint) {
+QToolButton* CheckButton(QWidget* parent, const char* name, const char* hint, int image) {
   auto* button = new QToolButton(parent);
   button->setObjectName(name);
+  button->setIcon(imgMain().Icon(image));
   button->setCheckable(true);
   button->setToolTip(QString::fromUtf8(hint));
   return button;
@@ -236,13 +245,13 @@ void TfrmObject::setupUi() {
   treeLayout->setContentsMargins(0, 0, 0, 0);
   pnlTool = new QToolBar(pnlTree);
   pnlTool->setObjectName("pnlTool");
-  btnTree1 = CheckButton(pnlTool, "btnTree1", "スキーマ→オブジェクト順に表示");
-  btnTree2 = CheckButton(pnlTool, "btnTree2", "オブジェクト→スキーマ順に表示");
+  btnTree1 = CheckButton(pnlTool, "btnTree1", "スキーマ→オブジェクト順に表示", kTree1Image);
+  btnTree2 = CheckButton(pnlTool, "btnTree2", "オブジェクト→スキーマ順に表示", kTree2Image);
   btnTree1->setAutoExclusive(true);
   btnTree2->setAutoExclusive(true);
   btnTree1->setChecked(true);
-  btnLevel0 = CheckButton(pnlTool, "btnLevel0", "データベース選択時にオブジェクト一覧を表示する");
-  btnLevel1 = CheckButton(pnlTool, "btnLevel1", "スキーマ選択時に従属オブジェクトを表示する");
+  btnLevel0 = CheckButton(pnlTool, "btnLevel0", "データベース選択時にオブジェクト一覧を表示する", kLevel0Image);
+  btnLevel1 = CheckButton(pnlTool, "btnLevel1", "スキーマ選択時に従属オブジェクトを表示する", kLevel1Image);
   pnlTool->addWidget(btnTree1);
   pnlTool->addWidget(btnTree2);
   pnlTool->addSeparator();
@@ -277,8 +286,10 @@ void TfrmObject::setupUi() {
   btnWhere = new QToolButton(pnlFind);
   btnWhere->setObjectName("btnWhere");
   btnWhere->setText("オブジェクト名検索");
+  btnWhere->setIcon(imgMain().Icon(kWhereImage));
   btnGrep = new QToolButton(pnlFind);
   btnGrep->setObjectName("btnGrep");
+  btnGrep->setIcon(imgMain().Icon(kGrepImage));
   cmbFind = new QComboBox(pnlFind);
   cmbFind->setObjectName("cmbFind");
   cmbFind->setEditable(true);

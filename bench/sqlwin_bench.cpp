@@ -24,7 +24,6 @@ int main(int argc, char** argv) {
   QTemporaryDir root;
   UseProgramFolders(root.path());
   const TItemsRun run = PrepareItemsRun(root.path(), argc, argv);
-
   TfrmMain main;
   TfrmObject* connection = ShowMainWindow(main, root.path());
   TfrmSQL* form = NewSqlWindow(*connection, kSelect);

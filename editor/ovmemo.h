@@ -78,6 +78,7 @@ class TovMemo : public TEditor, public TovEditorCommands {
   bool FindText(const std::string& text, bool forward, bool matchCase) override;
   int CaretRowCount() const override;
   void JumpToLine(int line) override;
+  void ScrollToFirstColumn() override { SetTopCol(0); }
   void ToggleLineComment() override { TEditor::ToggleLineComment(); }
   void IndentSelection() override { TEditor::IndentSelection(); }
   void UnindentSelection() override { TEditor::UnindentSelection(); }

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 
 #include <iconv.h>
 
@@ -10,8 +9,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
+
+#include "platform/savefile.h"
 
 namespace platform {
 namespace {
@@ -231,11 +233,8 @@ void IniFile::UpdateFile() {
     text += "[" + s.name + "]\n";
     for (const Entry& e : s.entries) text += Escape(e.key, true) + "=" + Escape(e.value, false) + "\n";
   }
-  const QString target = QString::fromStdString(path_);
-  QSaveFile file(target);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())
-    throw std::runtime_error("ファイル " + path_ + " に書き込めません。" + file.errorString().toStdString());
+  if (const int error = SaveFileWhole(path_, text); error != 0)
+    throw std::runtime_error("ファイル " + path_ + " に書き込めません。" + std::strerror(error));
   dirty_ = false;
 }
 

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +20,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/folders.h"
+#include "platform/savefile.h"
 
 namespace platform {
 namespace {
@@ -372,27 +372,9 @@ void MakePrivateFolder(const std::string& folder) {
   }
 }
 
-// Writes a new file beside `path` (created 0600) and renames it over
-// `path`: a reader sees the old file or the new one, never a part.
+// A reader sees the old file or the new one, never a part.
 void WriteAtomically(const std::string& path, const std::string& text) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw RegistryError(std::strerror(errno));
-  size_t done = 0;
-  int error = 0;
-  while (done < text.size() && error == 0) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno != EINTR) error = errno;
-    if (n > 0) done += static_cast<size_t>(n);
-  }
-  if (error == 0 && ::fchmod(fd, kFileMode) != 0) error = errno;
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    throw RegistryError(std::strerror(error));
-  }
+  if (const int error = SaveFileWhole(path, text, kFileMode); error != 0) throw RegistryError(std::strerror(error));
 }
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }

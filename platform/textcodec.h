@@ -6,7 +6,8 @@
 namespace platform {
 
 // The bytes as they are when they are valid UTF-8, else converted from
-// CP932, the code page of files written by the Windows editions.
+// CP932, the code page of files written by the Windows editions; a byte
+// CP932 cannot decode becomes U+FFFD.
 std::string DecodeUtf8OrCp932(std::string bytes);
 
 }  // namespace platform

@@ -19,6 +19,7 @@ OTHERS=(
   grid_bench    # the data grid on a million rows against the sqlite3 program
   sqlwin_bench  # the same million rows run from the SQL window
   sqlscript_bench # scripts of 10,000 small statements from the SQL window beside the sqlite3 program
+  copy_bench    # 200,000 rows copied to the clipboard, the status bar shown and hidden
 )
 # The optimised tree that the run and test commands build.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release

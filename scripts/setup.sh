@@ -17,6 +17,7 @@ PACKAGES=(
   poppler-utils
   tango-icon-theme
   libqscintilla2-qt6-dev
+  qt6-translations-l10n
 )
 PACKAGES+=("$@")
 

@@ -44,6 +44,9 @@ constexpr char kSQLHeightValue[] = "SQLHeight";
 constexpr char kColWidthKey[] = "SQL";
 constexpr char kDefaultScriptName[] = "Script.sql";
 constexpr char kSavedMessage[] = "ファイルに出力しました。";
+constexpr char kBinaryQuestion[] = "\nはテキストファイルではないようです。テキストとして開きますか？";
+// The reading's progress counts kilobytes.
+constexpr int64_t kProgressUnit = 1024;
 constexpr int kWindowImage = 10;
 constexpr int kHelpContext = 30100;
 constexpr int kTextButtonWidth = 78;
@@ -103,6 +106,8 @@ class TParamNameDelegate : public QStyledItemDelegate {
 };
 
 QWidget* EntryWindow(const QVariant& data) { return qobject_cast<QWidget*>(data.value<QObject*>()); }
+
+int KiloBytes(int64_t bytes) { return static_cast<int>(bytes / kProgressUnit); }
 
 }  // namespace
 
@@ -455,17 +460,40 @@ void TfrmSQL::actLogExecute() {
 
 // ---- files ----
 
+// A file that looks binary is read only when the user says so; Esc stops
+// the reading, and the files read before stay in the editor.
 void TfrmSQL::LoadFiles(std::vector<std::string> fileNames) {
   std::sort(fileNames.begin(), fileNames.end());
   txtSQL->Clear();
   std::vector<std::string> lines;
-  for (const std::string& name : fileNames) {
-    for (std::string& line : StatementLines(platform::ReadTextFile(name))) lines.push_back(std::move(line));
-    txtSQL->Lines().Assign(lines);
-    txtSQL->GetUndoObj().Clear();
-    txtSQL->SetRow(0);
-    txtSQL->SetCol(0);
+  TProgressPace pace;
+  bool shown = false;
+  const auto progress = [&](int64_t done, int64_t total) {
+    if (!pace.Due()) return true;
+    if (MainWindow()) MainWindow()->ShowProgress(KiloBytes(done), KiloBytes(total));
+    shown = true;
+    return !IsEscapePressed();
+  };
+  const auto clearProgress = [&] {
+    if (shown) SetStatusText("");
+  };
+  try {
+    for (const std::string& name : fileNames) {
+      constexpr int kAskFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+      if (platform::StartsAsBinary(name) && MsgBox(name + kBinaryQuestion, kAskFlags) != IDYES) continue;
+      const std::optional<std::string> text = platform::ReadTextFile(name, progress);
+      if (!text) break;
+      for (std::string& line : StatementLines(*text)) lines.push_back(std::move(line));
+      txtSQL->Lines().Assign(lines);
+      txtSQL->GetUndoObj().Clear();
+      txtSQL->SetRow(0);
+      txtSQL->SetCol(0);
+    }
+  } catch (...) {
+    clearProgress();
+    throw;
   }
+  clearProgress();
 }
 
 void TfrmSQL::actOpenExecute() {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QByteArray>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
@@ -29,20 +30,26 @@ void SetHint(QAction* action, const QString& hint) {
   action->setStatusTip(hint.section('|', 1));
 }
 
-// Restores the main window whatever happens to the preview.
+// Restores the main window whatever happens to the preview, where it was:
+// a window shown again is otherwise placed anew by the window system.
 class TShownAgain {
  public:
   explicit TShownAgain(QWidget* window) : window_(window) {
-    if (window_) window_->hide();
+    if (!window_) return;
+    geometry_ = window_->saveGeometry();
+    window_->hide();
   }
   ~TShownAgain() {
-    if (window_) window_->show();
+    if (!window_) return;
+    window_->restoreGeometry(geometry_);
+    window_->show();
   }
   TShownAgain(const TShownAgain&) = delete;
   TShownAgain& operator=(const TShownAgain&) = delete;
 
  private:
   QWidget* window_;
+  QByteArray geometry_;
 };
 }  // namespace
 

@@ -17,10 +17,14 @@ TovFindDialog::TovFindDialog(TKind kind, QWidget* owner) : QDialog(owner) {
   setModal(false);
   auto* grid = new QGridLayout(this);
   txtFind = new QLineEdit(this);
-  grid->addWidget(new QLabel("検索する文字列(&N):", this), 0, 0);
+  // The labels lend their accelerators to the boxes beside them.
+  auto* findLabel = new QLabel("検索する文字列(&N):", this);
+  findLabel->setBuddy(txtFind);
+  grid->addWidget(findLabel, 0, 0);
   grid->addWidget(txtFind, 0, 1);
   txtReplace = new QLineEdit(this);
   auto* replaceLabel = new QLabel("置換後の文字列(&P):", this);
+  replaceLabel->setBuddy(txtReplace);
   grid->addWidget(replaceLabel, 1, 0);
   grid->addWidget(txtReplace, 1, 1);
   txtReplace->setVisible(replace);

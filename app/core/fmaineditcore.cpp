@@ -105,6 +105,7 @@ void FormatInEditor(TovEditorCommands& editor, const TSqlFormatter& formatter) {
   if (!editor.HasSelection()) {
     editor.SetSelection(0, static_cast<int>(text.size()));
     editor.ReplaceSelection(formatter(text));
+    editor.ScrollToFirstColumn();
     return;
   }
   const int start = editor.SelStart();
@@ -116,6 +117,7 @@ void FormatInEditor(TovEditorCommands& editor, const TSqlFormatter& formatter) {
   const int lineStart = lineBreak == std::string::npos ? 0 : static_cast<int>(lineBreak + kLineBreakSize);
   editor.SetSelection(lineStart, end);
   editor.ReplaceSelection(formatter(text.substr(static_cast<size_t>(lineStart), static_cast<size_t>(end - lineStart))));
+  editor.ScrollToFirstColumn();
 }
 
 void ChangeSelectionCase(TovEditCommands& commands, bool upper) {

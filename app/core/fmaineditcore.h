@@ -39,7 +39,8 @@ void JumpInEditor(TovEditorCommands& editor);
 // The SQL formatter the action applies (FormatSQL in the program).
 using TSqlFormatter = std::function<std::string(const std::string&)>;
 // Formats the editor's text, or its selection widened to the start of its
-// first line; refuses a text with a line wider than kFormatLineLimit.
+// first line, and shows the view from the first column again; refuses a
+// text with a line wider than kFormatLineLimit.
 void FormatInEditor(TovEditorCommands& editor, const TSqlFormatter& formatter);
 
 // Replaces the selection by its upper- or lower-case form.

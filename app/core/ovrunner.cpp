@@ -3,7 +3,6 @@
 #include <QCursor>
 #include <QFile>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 #include <chrono>
 #include <stdexcept>
@@ -14,6 +13,7 @@
 #include "platform/folders.h"
 #include "platform/process.h"
 #include "platform/qstr.h"
+#include "platform/savefile.h"
 
 namespace {
 
@@ -77,11 +77,7 @@ std::string WriteTempFile(const std::string& fileName, const std::string& text) 
   const std::string path = WorkFolder() + fileName;
   const std::string folder = path.substr(0, path.rfind(kPathDelimiter) + 1);
   platform::CreateFolder(folder);
-  QSaveFile file(Q(path));
-  const std::string content = text + kLineBreak;
-  if (!file.open(QIODevice::WriteOnly) || file.write(content.data(), static_cast<qint64>(content.size())) < 0 ||
-      !file.commit())
-    throw std::runtime_error(kCannotWrite + path);
+  if (platform::SaveFileWhole(path, text + kLineBreak) != 0) throw std::runtime_error(kCannotWrite + path);
   // Quoted always: a path with a blank or a lower-case letter would
   // otherwise split or change on the command line.
   const std::string quoted = QuoteIdent(path);

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -26,6 +28,11 @@ constexpr unsigned kIconError = 0x10;
 constexpr unsigned kIconQuestion = 0x20;
 constexpr unsigned kIconWarning = 0x30;
 constexpr unsigned kIconInformation = 0x40;
+
+// What a window frame's title bar takes beside the caption: the icon, the
+// buttons and the margins. Qt sizes a box for its caption in the text font
+// with far less room, and frames cut the caption short.
+constexpr int kTitleBarExtraWidth = 160;
 
 // Windows button identifiers.
 constexpr int kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6,
@@ -58,11 +65,23 @@ QMessageBox::Icon IconFor(unsigned flags) {
   }
 }
 
+// Widens the box to the least width at which its frame shows the whole
+// caption, in the title bar's bold face.
+void RoomForCaption(QMessageBox& box) {
+  QFont title = box.font();
+  title.setBold(true);
+  const int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) + kTitleBarExtraWidth;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 class QtDialogs : public DialogSeam {
  public:
   int ShowMessage(MessageRequest& request) override {
     QMessageBox box(IconFor(request.flags), Q(request.caption), Q(request.text), QMessageBox::NoButton,
                     QApplication::activeWindow());
+    RoomForCaption(box);
     const auto buttons = ButtonsFor(request.flags);
     std::vector<std::pair<QAbstractButton*, int>> ids;
     for (const auto& b : buttons) ids.emplace_back(box.addButton(b.qt), b.id);

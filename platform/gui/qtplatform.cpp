@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QWidget>
 
 #include "platform/dialogs.h"
@@ -25,6 +27,18 @@ class QtWindowInput : public WindowInput {
   }
 };
 
+// Qt's own dialogs and buttons speak the program's language, whatever the
+// desktop's locale.
+constexpr char kQtCatalogue[] = "qt_ja";
+
+void InstallQtTranslations() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load(kQtCatalogue, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(translator);
+  else
+    delete translator;
+}
+
 }  // namespace
 
 std::unique_ptr<WindowInput> MakeQtWindowInput() { return std::make_unique<QtWindowInput>(); }
@@ -33,6 +47,7 @@ void InstallQtPlatform() {
   SetDialogs(MakeQtDialogs());
   SetHelpViewer(MakeDesktopHelpViewer());
   SetInput(MakeQtWindowInput());
+  InstallQtTranslations();
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 // Installs the Qt implementations of the platform seams (dialogs, help
-// viewer, window input). The program calls it once its QApplication exists.
+// viewer, window input) and Qt's Japanese texts for its standard dialogs.
+// The program calls it once its QApplication exists.
 #pragma once
 
 #include <memory>

@@ -158,6 +158,30 @@ TEST_F(LogonTest, SavedValuesOfAnotherTypeReadAsEmpty) {
   EXPECT_EQ(ListUsers(dialog), (Names{"ADMIN", ""}));
 }
 
+// The dialog sits in the middle of the main window, also when the window
+// system places that window only after the dialog has shown (as at start).
+TEST_F(LogonTest, TheDialogStaysCentredOnItsOwner) {
+  QWidget owner;
+  owner.setGeometry(100, 80, 900, 700);
+  owner.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+  const auto centred = [&owner](const TfrmLogon& d) {
+    return (d.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength() <= 2;
+  };
+  bool atFirst = false;
+  bool afterMove = false;
+  OnDialogs({[&](TfrmLogon& d) {
+    atFirst = centred(d);
+    owner.move(260, 150);
+    QCoreApplication::processEvents();
+    afterMove = centred(d);
+    d.actCancel->trigger();
+  }});
+  EXPECT_FALSE(TfrmLogon::LogonDatabase("", "", "", false, &owner));
+  EXPECT_TRUE(atFirst);
+  EXPECT_TRUE(afterMove);
+}
+
 TEST_F(LogonTest, SavesANewLogonUnderTheFirstFreeNumber) {
   SaveLogon("DB000", "ADMIN", "ORVTEST", "a");
   SaveLogon("DB002", "GUEST", "ORVTEST", "g");

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -704,6 +705,21 @@ TEST_F(CommandsTest, TreeButtonsAndTheSchemaFilter) {
   window->cmbTreeChange(kFilterStoredSchemas);
   EXPECT_EQ(window->SchemaFilter, kFilterStoredSchemas);
   EXPECT_EQ(window->lstTree->topLevelItem(0)->childCount(), 1);
+}
+
+// The tool and find buttons carry no text: without a picture they are blank.
+TEST_F(CommandsTest, TheToolAndFindButtonsShowPictures) {
+  TfrmObject* window = Logon();
+  const auto drawn = [](const QToolButton* button) {
+    const QImage image = button->icon().pixmap(QSize(16, 16)).toImage();
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (qAlpha(image.pixel(x, y)) != 0) return true;
+    return false;
+  };
+  for (const QToolButton* button :
+       {window->btnTree1, window->btnTree2, window->btnLevel0, window->btnLevel1, window->btnWhere, window->btnGrep})
+    EXPECT_TRUE(drawn(button)) << button->objectName().toStdString();
 }
 
 // ---- the workspace list ----

@@ -1,5 +1,6 @@
 // The SQL editors of a window follow the user's editor settings, as the
 // program wires them at start.
+#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -40,6 +41,13 @@ class TovFormMemos : public testing::Test {
     SetControlOptionsWindow(nullptr);
     SetPrintOwner(nullptr);
     ClearActionHandlers();
+  }
+  // Shows the main window and `form` in it, the main window active.
+  bool ShowActive(TovForm& form) {
+    window->show();
+    form.show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window.get());
   }
   testing_support::TempSettings env;
   std::unique_ptr<TfrmMain> window;
@@ -93,10 +101,7 @@ TEST_F(TovFormMemos, ReplaceAllIsOnePassAndOneUndoStep) {
   TfrmMain& main = *window;
   auto* form = new TovForm(&main);
   auto* memo = new TovMemo(form);
-  main.show();
-  form->show();
-  main.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  ASSERT_TRUE(ShowActive(*form));
   constexpr int kLines = 20000;
   std::string text;
   std::string expected;
@@ -121,6 +126,32 @@ TEST_F(TovFormMemos, ReplaceAllIsOnePassAndOneUndoStep) {
   EXPECT_TRUE(memo->Lines().GetTextStr() == text) << "one undo step";
   main.actMain->Action("actEditRedo")->trigger();
   EXPECT_TRUE(memo->Lines().GetTextStr() == expected);
+  delete form;
+}
+
+// A long line read to its end scrolls the view right; formatting it into
+// short lines brings the view back to the first column.
+TEST_F(TovFormMemos, FormattingReturnsTheViewToTheFirstColumn) {
+  TfrmMain& main = *window;
+  auto* form = new TovForm(&main);
+  auto* memo = new TovMemo(form);
+  ASSERT_TRUE(ShowActive(*form));
+  std::string text = "select a";
+  constexpr int kColumns = 60;
+  for (int i = 0; i < kColumns; ++i) text += ", column" + std::to_string(i);
+  text += " from t";
+  memo->Lines().SetTextStr(text);
+  memo->setFocus();
+  QTest::keyClick(memo, Qt::Key_End);
+  ASSERT_GT(memo->TopCol(), 0);
+  // The action turns on in the idle update that follows, as on the screen.
+  QAction* format = main.actMain->Action("actEditFormat");
+  constexpr int kIdleWaits = 100;
+  constexpr int kIdleWaitMillis = 10;
+  for (int i = 0; i < kIdleWaits && !format->isEnabled(); ++i) QTest::qWait(kIdleWaitMillis);
+  format->trigger();
+  EXPECT_EQ(memo->Lines().GetTextStr().substr(0, 9), "SELECT A\r");
+  EXPECT_EQ(memo->TopCol(), 0);
   delete form;
 }
 

@@ -54,6 +54,7 @@ class TextEditor : public TovEditorCommands {
     return rows;
   }
   void JumpToLine(int line) override { jumped.push_back(line); }
+  void ScrollToFirstColumn() override {}
   void ToggleLineComment() override {}
   void IndentSelection() override {}
   void UnindentSelection() override {}

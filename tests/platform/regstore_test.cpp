@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 #include <fstream>
@@ -398,6 +400,31 @@ TEST(RegStore, LocalMachineRootIsReadOnly) {
   EXPECT_THROW(reg.WriteString("Path", "x"), RegistryError);
   EXPECT_FALSE(reg.DeleteKey("\\Software"));
   reg.CloseKey();
+}
+
+// A save of the settings killed before its rename leaves a copy of the
+// store, saved logons included, beside it; the next save removes it.
+TEST(RegStore, ASaveRemovesTheCopyAKilledSaveLeft) {
+  testing_support::TempSettings env;
+  {
+    Registry reg;
+    ASSERT_TRUE(reg.OpenKey("\\ORV\\DATABASE\\0", true));
+    reg.WriteString("UserID", "ADMIN");
+    reg.CloseKey();
+  }
+  const QFileInfo store(QString::fromStdString(env.UserStore()));
+  const QString leftover = store.filePath() + ".orvsave.k1LLed";
+  QFile::copy(store.filePath(), leftover);
+  QFile file(leftover);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+  file.close();
+  env.Restart();
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey("\\ORV\\DATABASE\\0", true));
+  reg.WriteString("UserID", "OTHER");
+  reg.CloseKey();
+  EXPECT_EQ(store.dir().entryList(QDir::Files), QStringList{store.fileName()});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QLabel>
 #include <QSplitter>
@@ -17,6 +18,8 @@
 
 #include "app/core/zarur.h"
 #include "editor/ovmemo.h"
+#include "platform/gui/qtplatform.h"
+#include "platform/windowinput.h"
 #include "sqlwork/fsql.h"
 #include "tests/sqlwork/sqlwindow_fixture.h"
 #include "ui/ovgrid.h"
@@ -120,6 +123,80 @@ TEST_F(SQLWindow, TheBindGridShowsItsTitlesAndRowsWhenItAppears) {
     EXPECT_TRUE(room.intersects(grid.visualRect(grid.model()->index(0, column))));
   }
   EXPECT_EQ(grid.horizontalHeader()->sectionViewportPosition(0), 0) << "the name column starts at the left";
+}
+
+// Bytes of a program file: NULs early, and no Ctrl-Z, which would end the text.
+std::string BinaryBytes(size_t size) {
+  std::string bytes(size, '\0');
+  uint32_t seed = 1;
+  constexpr uint32_t kMultiplier = 1103515245u;
+  constexpr uint32_t kIncrement = 12345u;
+  constexpr int kHighByte = 24;
+  for (size_t i = 4; i < size; ++i) {
+    seed = seed * kMultiplier + kIncrement;
+    const char c = static_cast<char>(seed >> kHighByte);
+    bytes[i] = c == '\x1A' ? '\x1B' : c;
+  }
+  bytes.replace(0, 2, "MZ");
+  return bytes;
+}
+
+TEST_F(SQLWindow, ABinaryFileOpensOnlyWhenTheUserSaysSoAndEscStopsAReading) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  QApplication::setActiveWindow(main.get());
+  constexpr size_t kFileSize = 4 << 20;
+  WriteFile("program.exe", BinaryBytes(kFileSize));
+  const std::string question = env.Path("program.exe") + "\nはテキストファイルではないようです。テキストとして開きますか？";
+
+  env.Dialogs().QueueFiles({env.Path("program.exe")});
+  env.Dialogs().QueueMessage(IDNO);
+  form->actOpen->trigger();
+  EXPECT_EQ(Boxes(), testing_sqlwork::Lines{question});
+  EXPECT_EQ(env.Dialogs().messages.back().flags & 0xF0u, static_cast<unsigned>(MB_ICONQUESTION));
+  EXPECT_TRUE(Editor(*form).empty());
+
+  // Esc pressed while a long script is read: nothing of it reaches the editor.
+  WriteFile("long.sql", std::string(kFileSize, 'x'));
+  env.Dialogs().QueueFiles({env.Path("long.sql")});
+  QCoreApplication::postEvent(form->txtSQL, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  // The program's own Esc polling, as the shipped program installs it.
+  std::unique_ptr<platform::WindowInput> saved = platform::SetInput(platform::MakeQtWindowInput());
+  form->actOpen->trigger();
+  platform::SetInput(std::move(saved));
+  EXPECT_TRUE(Editor(*form).empty());
+  EXPECT_EQ(Panel2(), "") << "no progress text stays";
+
+  env.Dialogs().QueueFiles({env.Path("program.exe")});
+  env.Dialogs().QueueMessage(IDYES);
+  const PaintCounter progress(main->StatusPanel(kStatusMessagePanel));
+  form->actOpen->trigger();
+  EXPECT_GT(progress.Count(), 0) << "the reading shows its progress";
+  EXPECT_EQ(Editor(*form).substr(0, 2), "MZ");
+  EXPECT_GT(Editor(*form).size(), kFileSize / 2);
+}
+
+// What the window opens and saves unchanged opens again as it was: a final
+// Ctrl-Z ends the text, and a byte CP932 cannot decode is no control character.
+TEST_F(SQLWindow, AnOpenedScriptSavedUnchangedOpensAgainTheSame) {
+  Logon();
+  TfrmSQL* form = OpenFromMain();
+  WriteFile("old.sql", "-- \x93\xFA\x96\x7B\r\nSELECT 1\xFF\x1A\x1A");
+  env.Dialogs().QueueFiles({env.Path("old.sql")});
+  form->actOpen->trigger();
+  const std::string opened = Editor(*form);
+  EXPECT_EQ(opened, "-- 日本\r\nSELECT 1\xEF\xBF\xBD\r\n");
+  env.Dialogs().QueueFile(env.Path("saved.sql"));
+  form->actSave->trigger();
+  env.Dialogs().QueueFiles({env.Path("saved.sql")});
+  form->actOpen->trigger();
+  EXPECT_EQ(Editor(*form), opened);
+
+  // A save that fails says why.
+  const std::string nowhere = env.Path("missing") + "/saved.sql";
+  env.Dialogs().QueueFile(nowhere);
+  form->actSave->trigger();
+  EXPECT_EQ(Boxes().back(), nowhere + ": No such file or directory");
 }
 
 }  // namespace

@@ -154,6 +154,9 @@ TEST_F(Printing, CollateIsOfferedAboveOneCopyAndTheRangeOnlyWhenChosen) {
 
 TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
   main.show();
+  const QPoint place(123, 77);
+  main.move(place);
+  const QRect before = main.frameGeometry();
   const QString path = dir.filePath("preview.pdf");
   dialogs->QueueFile(path.toStdString());
   bool hidden = false;
@@ -162,6 +165,7 @@ TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
     form.btnPreview->click();
     WhenShown<TfrmPreview>([&](TfrmPreview& preview) {
       hidden = !main.isVisible();
+      preview.move(place + QPoint(40, 30));  // the user moves the preview
       EXPECT_FALSE(preview.actPrevPage->isEnabled());
       EXPECT_TRUE(preview.actNextPage->isEnabled());
       for (int i = 0; i < 4; ++i) preview.actZoomUp->trigger();
@@ -178,6 +182,7 @@ TEST_F(Printing, PreviewZoomsInStepsHidesTheMainWindowAndPrintsFromTheDialog) {
   PrintWithDialog("Preview", RenderTwoParts);
   EXPECT_TRUE(hidden);
   EXPECT_TRUE(main.isVisible());
+  EXPECT_EQ(main.frameGeometry(), before) << "the main window reappears where it was";
   EXPECT_TRUE(QFileInfo::exists(path));
 }
 

@@ -56,6 +56,8 @@ class TovEditorCommands : public virtual TovEditCommands {
   // The number of rows the caret can reach, and the jump to a 1-based line.
   virtual int CaretRowCount() const = 0;
   virtual void JumpToLine(int line) = 0;
+  // Scrolls the view back to the first column; the caret stays.
+  virtual void ScrollToFirstColumn() = 0;
   virtual void ToggleLineComment() = 0;
   virtual void IndentSelection() = 0;
   virtual void UnindentSelection() = 0;

@@ -1,10 +1,15 @@
+#include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "app/core/zarur.h"
 #include "tests/platform/gui/qtapp.h"
@@ -117,6 +122,30 @@ TEST(InputDialog, OffscreenDialogTakesAtMostNineDigitsAndTheBoxState) {
   EXPECT_TRUE(sawDialog);
   EXPECT_EQ(value, "123456789");
   EXPECT_TRUE(checks[0].checked);
+}
+
+// A short message still gets a box wide enough for the whole caption in the
+// title bar's bold face beside the frame's buttons.
+TEST(MsgBox, TheBoxIsWideEnoughForItsWholeCaption) {
+  QtTestApp();
+  int width = 0;
+  QFont title;
+  // MsgBox handles the pending events before its box shows: wait for it.
+  std::function<void()> whenShown = [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) {
+      QTimer::singleShot(1, whenShown);
+      return;
+    }
+    width = box->width();
+    title = box->font();
+    title.setBold(true);
+    QTest::keyClick(box, Qt::Key_Return);
+  };
+  QTimer::singleShot(0, whenShown);
+  MsgBox("OK?", MB_OK);
+  constexpr int kFrameButtons = 3 * 32;
+  EXPECT_GE(width, QFontMetrics(title).horizontalAdvance(kApplicationTitle) + kFrameButtons);
 }
 
 TEST(InputDialog, OffscreenCancelStoresNothing) {

@@ -1,5 +1,7 @@
 #include "platform/gui/qtplatform.h"
 
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -31,6 +33,10 @@ TEST(InstallQtPlatform, FillsEverySeamTheProgramShowsThrough) {
   EXPECT_EQ(dynamic_cast<platform::ScriptedDialogs*>(&platform::Dialogs()), nullptr);
   EXPECT_NO_THROW(platform::Help());
   EXPECT_TRUE(platform::Input().ProgramWindowActive());
+  // Qt's standard buttons and dialogs speak Japanese as the program does.
+  QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().toStdString(), "キャンセル");
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text().toStdString(), "はい(&Y)");
 }
 
 }  // namespace
