@@ -15,6 +15,9 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
+
+#include <algorithm>
 
 #include "CLTSQLDA.h"
 #include "zelkit.h"
@@ -117,14 +120,30 @@ void clt_col_decimal_text(const uint8_t* packed, uint8_t p, bool sign_in_front, 
 // `n` bytes copied, reversed when the server's byte order differs.
 void clt_col_swapped(const clt_col_env& e, uint8_t* dst, const uint8_t* src, size_t n);
 
-// A server-order number at p.
-uint16_t clt_col_u16(const clt_col_env& e, const uint8_t* p);
-uint32_t clt_col_u32(const clt_col_env& e, const uint8_t* p);
+// A server-order number at p. Inline, as the writes below: every value
+// of every row takes them.
+inline uint16_t clt_col_u16(const clt_col_env& e, const uint8_t* p) {
+  return e.big_endian ? static_cast<uint16_t>(p[0] << 8 | p[1]) : static_cast<uint16_t>(p[1] << 8 | p[0]);
+}
+inline uint32_t clt_col_u32(const clt_col_env& e, const uint8_t* p) {
+  const uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
+  return e.big_endian ? b0 << 24 | b1 << 16 | b2 << 8 | b3 : b3 << 24 | b2 << 16 | b1 << 8 | b0;
+}
+
+// How many of n bytes at dst lie before the element's end.
+inline size_t clt_col_in_window(const clt_col_env& e, const void* dst, size_t n) {
+  if (e.window_end == nullptr) return n;
+  const auto* at = static_cast<const uint8_t*>(dst);
+  return at >= e.window_end ? 0 : std::min<size_t>(n, static_cast<size_t>(e.window_end - at));
+}
 
 // Writes that the checking pass leaves out.
-void clt_col_put(const clt_col_env& e, void* dst, const void* src, size_t n);
-void clt_col_put16(const clt_col_env& e, void* dst, int16_t v);
-void clt_col_put32(const clt_col_env& e, void* dst, int32_t v);
+inline void clt_col_put(const clt_col_env& e, void* dst, const void* src, size_t n) {
+  n = clt_col_in_window(e, dst, n);
+  if (!e.dry && n > 0) memcpy(dst, src, n);
+}
+inline void clt_col_put16(const clt_col_env& e, void* dst, int16_t v) { clt_col_put(e, dst, &v, sizeof v); }
+inline void clt_col_put32(const clt_col_env& e, void* dst, int32_t v) { clt_col_put(e, dst, &v, sizeof v); }
 
 // The warning of a cut: sqlwarn0 and sqlwarn1, and with `state` the
 // SQLSTATE "01000" while the SQLCODE is 0.
