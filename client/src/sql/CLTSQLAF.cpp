@@ -301,6 +301,7 @@ int32_t deliver(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_ma
     flags = e->flags;
   }
   if (flagged != 0) return -1;
+  if (flags != nullptr) clt_col_take_address(&env);
 
   // Kept by the thread and only grown: a row's cells cost no allocation.
   // Each reader sets every cell it hands on.

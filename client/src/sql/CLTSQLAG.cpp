@@ -155,7 +155,7 @@ void put_terminator(const clt_col_env& e, uint8_t* at) {
 int32_t capped(int32_t v, int32_t cap) { return std::min(v, cap); }
 
 // "a.b.c.d" and its zero at `out` (CLT_ADDRESS_TEXT_SIZE bytes); its length.
-// Written by hand: every row's conversion environment takes it.
+// Written by hand: every row of flagged columns takes it.
 int32_t dotted(uint32_t addr, char* out) {
   constexpr int kOctets = 4;
   constexpr uint32_t kOctetBits = 8;
@@ -201,6 +201,9 @@ void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_c
   if (charsets) e->csna = static_cast<const uint8_t*>(second_list ? area->sqlcsna2 : area->sqlcsna1);
   if (reply != nullptr) e->pad_table = reply->type_list;
   if (main != nullptr) memcpy(e->national_space, main->national_space, sizeof e->national_space);
+}
+
+void clt_col_take_address(clt_col_env* e) {
   uint32_t addr = 0;
   const clt_rpc_ctx rpc = clt_rpc_parts();
   if (rpc.call != nullptr && rpc.call->sess != nullptr) addr = ntohl(rpc.call->sess->server.sin_addr.s_addr);
@@ -837,6 +840,7 @@ int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
                     kModule, &flags, &flag_count) != 0) {
     return -1;
   }
+  if (flags != nullptr) clt_col_take_address(&e);
   row r{e, body, total, data, da, flags, flag_count};
   return convert_row(r, columns);
 }

@@ -67,7 +67,7 @@ struct clt_col_env {
   const uint8_t* csna;
   const uint8_t* pad_table;
   uint8_t national_space[2];
-  char address[CLT_ADDRESS_TEXT_SIZE];
+  char address[CLT_ADDRESS_TEXT_SIZE];  // empty until clt_col_take_address
   int32_t address_len;
   bool dry;            // the checking pass: nothing is written
   // The end of the array element that a value goes into, or null: no
@@ -88,6 +88,9 @@ struct clt_col_window {
 // The environment of the running call for the given list's SQLCSNA and
 // the SQLCA mark that decides whether null values carry data.
 void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_col_env* e);
+
+// The address text of flagged columns: taken once a reply has flag bytes.
+void clt_col_take_address(clt_col_env* e);
 
 // The 64-byte SQLCSNA name entry of column i, or null (CS flag N).
 const uint8_t* clt_col_names(const clt_col_env& e, int32_t column);

@@ -442,6 +442,7 @@ int32_t clt_sqlda_conv_in(const clt_col_env& env, const uint8_t* body, uint32_t 
   if (clt_col_flags(body, total, area, flag_columns, true, fetch ? kept : nullptr, kModule, &flags, &flag_count) != 0) {
     return -1;
   }
+  if (flags != nullptr) clt_col_take_address(&e);
   const uint64_t start = uint64_t{data} + static_cast<uint32_t>(std::max(*position, 0)) +
                          (*position == 0 ? kColumnCount : 0);
   if (start > total) return refuse(__LINE__);
