@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <array>
 
 #include "CLTCOMCTX.h"
 #include "CLTSQLAG.h"
@@ -53,18 +54,20 @@ bool wide_indicator(uint8_t c) { return c == CLT_T_LOB || c == CLT_T_HANDLE || c
 bool no_repetition(uint8_t c) { return c == CLT_T_BYTES || (c >= CLT_T_LOB && c <= CLT_T_HANDLE3 + 1); }
 bool refused_code(uint8_t c) { return c == CLT_T_LOB_RSV || c == CLT_T_LOB_RSV2; }
 
-// Whether the code is one of the table's; the others are refused.
-bool known_code(uint8_t c) {
-  switch (c) {
-    case CLT_T_CHAR_NUL: case CLT_T_BYTES: case CLT_T_PACKED8: case CLT_T_PACKED6: case CLT_T_CODED4:
-    case CLT_T_CODED3: case CLT_T_CODED_VAR: case CLT_T_LOB: case CLT_T_LOB_RSV: case CLT_T_LOB_RSV2:
-    case CLT_T_HANDLE: case CLT_T_HANDLE2: case CLT_T_HANDLE3: case CLT_T_VARCHAR: case CLT_T_MVARCHAR:
-    case CLT_T_FIXCHAR: case CLT_T_MFIXCHAR: case CLT_T_NVARCHAR: case CLT_T_NFIXCHAR: case CLT_T_INT64:
-    case CLT_T_INT32B: case CLT_T_DECIMAL: case CLT_T_DEC_TEXT: case CLT_T_ZONED: case CLT_T_INT32: case CLT_T_INT16:
-      return true;
-    default: return false;
-  }
-}
+// Whether the code is one of the table's; the others are refused. A
+// table: every value of every row asks.
+constexpr uint8_t kKnownCodes[] = {
+    CLT_T_CHAR_NUL, CLT_T_BYTES,   CLT_T_PACKED8,  CLT_T_PACKED6,  CLT_T_CODED4,   CLT_T_CODED3,  CLT_T_CODED_VAR,
+    CLT_T_LOB,      CLT_T_LOB_RSV, CLT_T_LOB_RSV2, CLT_T_HANDLE,   CLT_T_HANDLE2,  CLT_T_HANDLE3, CLT_T_VARCHAR,
+    CLT_T_MVARCHAR, CLT_T_FIXCHAR, CLT_T_MFIXCHAR, CLT_T_NVARCHAR, CLT_T_NFIXCHAR, CLT_T_INT64,   CLT_T_INT32B,
+    CLT_T_DECIMAL,  CLT_T_DEC_TEXT, CLT_T_ZONED,   CLT_T_INT32,    CLT_T_INT16};
+constexpr size_t kCodeValues = 256;
+constexpr std::array<bool, kCodeValues> kKnown = [] {
+  std::array<bool, kCodeValues> known{};
+  for (uint8_t c : kKnownCodes) known[c] = true;
+  return known;
+}();
+bool known_code(uint8_t c) { return kKnown[c]; }
 
 uint32_t sqllen_of(const SQLVAR& v) { return static_cast<uint32_t>(std::max<int16_t>(v.len.s.sqllen, 0)); }
 
@@ -316,10 +319,12 @@ step column(row& r, int32_t i) {
     return r.refuse(__LINE__);
   }
   const bool has_ind = clt_nullable(v.sqlcod) && v.SQLIND != nullptr;
-  const uint64_t size = element_size(e, v, code);
+  // One row outside an array FETCH goes to the variable itself.
+  const bool array = e.area->fetchrows >= CLT_MULTIPLE;
+  const uint64_t size = array || r.element != 0 ? element_size(e, v, code) : 0;
   uint8_t* dst = static_cast<uint8_t*>(v.SQLDATA) + size * static_cast<uint64_t>(r.element);
   // No value of an array FETCH is written past its element.
-  r.element_end = e.area->fetchrows >= CLT_MULTIPLE ? dst + size : nullptr;
+  r.element_end = array ? dst + size : nullptr;
   uint8_t* ind = has_ind ? static_cast<uint8_t*>(v.SQLIND) +
                                (wide_indicator(code) ? sizeof(int32_t) : sizeof(int16_t)) * static_cast<uint64_t>(r.element)
                          : nullptr;
