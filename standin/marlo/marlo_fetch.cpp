@@ -313,10 +313,10 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
     }
     if ((d.code & 1) != 0) {
       // A repetition's: the column's, then one per element.
-      const bool repeated = repetition(d, shape_of(le, d));
+      const shape s = shape_of(le, d);
+      const bool repeated = repetition(d, s);
       o.align();
       o.at(at + 12, b.size() - data, 4);
-      const shape s = shape_of(le, d);
       o.n(static_cast<uint64_t>(repeated ? (v.null ? kNull : 0) : indicator(s, v)),
           repeated || wide_indicator(s.code) ? 4 : 2);
       if (repeated && !v.null) {

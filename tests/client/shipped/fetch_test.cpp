@@ -499,6 +499,7 @@ TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
 TEST(ShippedRows, ValuesCutToTheirVariablesWarnWithTheirFullLength) {
   using marlo::cell;
   using marlo::column;
+  setenv("PDDFLNVAL", "USE", 1);  // a blank mark: without option S, FETCH asks for the SQLDA form
   each_setting({"", "S"}, [&](const char* options, bool le) {
     marlo::table t;
     t.name = "T";
@@ -537,8 +538,10 @@ TEST(ShippedRows, ValuesCutToTheirVariablesWarnWithTheirFullLength) {
       EXPECT_EQ(f.r.sqlca.sqlwarn[0], want.warning);
       EXPECT_EQ(f.r.sqlca.sqlwarn[1], want.warning);
       EXPECT_EQ(f.r.sqlstate(), want.sqlstate);
+      EXPECT_EQ(s.fetches().back().form, options[0] == 'S' ? 'Y' : 'N');
     }
   });
+  unsetenv("PDDFLNVAL");
 }
 
 // An array FETCH of three rows into arrays of every kind of column: a
