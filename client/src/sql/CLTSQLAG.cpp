@@ -223,6 +223,7 @@ const uint8_t* clt_col_names(const clt_col_env& e, int32_t column) {
 void clt_col_swapped(const clt_col_env& e, uint8_t* dst, const uint8_t* src, size_t n) {
   if (e.dry) return;
   const size_t kept = clt_col_in_window(e, dst, n);
+  clt_col_keep(e, dst, kept);
   for (size_t i = 0; i < kept; ++i) dst[i] = e.reverse ? src[n - 1 - i] : src[i];
 }
 
@@ -304,7 +305,10 @@ bool clt_col_char(const clt_col_env& e, clt_char_family f, const SQLVAR& v, cons
       uint16_t unit_len = 0;
       const uint8_t* unit = copy ? pad_unit(e, names, &unit_len) : nullptr;
       if (unit == nullptr && length < sqllen) {
-        if (!e.dry) memset(text + length, kBlank, static_cast<size_t>(sqllen - length));
+        if (!e.dry) {
+          clt_col_keep(e, text + length, static_cast<size_t>(sqllen - length));
+          memset(text + length, kBlank, static_cast<size_t>(sqllen - length));
+        }
         length = sqllen;
       }
       while (length < sqllen) {

@@ -18,6 +18,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "CLTSQLDA.h"
 #include "zelkit.h"
@@ -48,6 +49,37 @@ enum class clt_char_family {
   nfixed,        // 0xB4
 };
 
+// The bytes a single conversion pass is about to write, kept before each
+// write (copying, not converting) so that a refused value puts them back.
+class clt_col_undo {
+ public:
+  void clear() {
+    bytes_.clear();
+    pieces_.clear();
+  }
+  void keep(void* at, size_t n) {
+    const auto* from = static_cast<const uint8_t*>(at);
+    pieces_.push_back(piece{static_cast<uint8_t*>(at), n});
+    bytes_.insert(bytes_.end(), from, from + n);
+  }
+  // The last write first: a byte written twice gets its first contents.
+  void restore() const {
+    size_t end = bytes_.size();
+    for (auto p = pieces_.rbegin(); p != pieces_.rend(); ++p) {
+      end -= p->n;
+      memcpy(p->at, bytes_.data() + end, p->n);
+    }
+  }
+
+ private:
+  struct piece {
+    uint8_t* at;
+    size_t n;
+  };
+  std::vector<uint8_t> bytes_;
+  std::vector<piece> pieces_;
+};
+
 // What a converter reads of the running connection, gathered once a call.
 struct clt_col_env {
   rdb_sql_area* area;
@@ -70,6 +102,7 @@ struct clt_col_env {
   char address[CLT_ADDRESS_TEXT_SIZE];  // empty until clt_col_take_address
   int32_t address_len;
   bool dry;            // the checking pass: nothing is written
+  clt_col_undo* undo;  // the single pass: every write is kept first; or null
   // The end of the array element that a value goes into, or null: no
   // write of the value passes it (an element size from SYS may be
   // smaller than the value, a terminator outside the stride lies beyond).
@@ -140,10 +173,17 @@ inline size_t clt_col_in_window(const clt_col_env& e, const void* dst, size_t n)
   return at >= e.window_end ? 0 : std::min<size_t>(n, static_cast<size_t>(e.window_end - at));
 }
 
+// What a write of n bytes at dst is about to change, kept in a single pass.
+inline void clt_col_keep(const clt_col_env& e, void* dst, size_t n) {
+  if (e.undo != nullptr && n > 0) e.undo->keep(dst, n);
+}
+
 // Writes that the checking pass leaves out.
 inline void clt_col_put(const clt_col_env& e, void* dst, const void* src, size_t n) {
   n = clt_col_in_window(e, dst, n);
-  if (!e.dry && n > 0) memcpy(dst, src, n);
+  if (e.dry || n == 0) return;
+  clt_col_keep(e, dst, n);
+  memcpy(dst, src, n);
 }
 inline void clt_col_put16(const clt_col_env& e, void* dst, int16_t v) { clt_col_put(e, dst, &v, sizeof v); }
 inline void clt_col_put32(const clt_col_env& e, void* dst, int32_t v) { clt_col_put(e, dst, &v, sizeof v); }

@@ -335,83 +335,24 @@ step column(row& r, int32_t i) {
   return s;
 }
 
-// The most bytes a scalar value of the code writes into its variable
-// (outside array fetch, where nothing bounds it but the variable).
-size_t written(const clt_col_env& e, const SQLVAR& v, uint8_t code) {
-  const size_t sqllen = sqllen_of(v);
-  const size_t terminator = e.no_terminator ? 0 : static_cast<size_t>(e.term_size);
-  const size_t p = v.len.d.sqlprcsn;
-  constexpr size_t kCoded3 = 3;
-  switch (code) {
-    case CLT_T_CHAR_NUL: case CLT_T_FIXCHAR: case CLT_T_MFIXCHAR: return sqllen + terminator;
-    case CLT_T_NFIXCHAR: return 2 * sqllen + terminator;
-    case CLT_T_VARCHAR: case CLT_T_MVARCHAR: return sizeof(uint16_t) + sqllen;
-    case CLT_T_NVARCHAR: return sizeof(uint16_t) + 2 * sqllen;
-    case CLT_T_PACKED8: case CLT_T_PACKED6: case CLT_T_DECIMAL: return p / 2 + 1;
-    case CLT_T_CODED4: case CLT_T_HANDLE: case CLT_T_HANDLE2: case CLT_T_HANDLE3: case CLT_T_INT32:
-    case CLT_T_INT32B: return sizeof(uint32_t);
-    case CLT_T_CODED3: return std::min(kCoded3, sqllen);
-    case CLT_T_INT16: return sizeof(uint16_t);
-    case CLT_T_INT64: return sizeof(uint64_t);
-    case CLT_T_DEC_TEXT: return p + 1;
-    case CLT_T_ZONED: return p;
-    default: return sqllen;  // CLT_T_BYTES, CLT_T_CODED_VAR
-  }
-}
-
-// What a row of scalar columns may write, kept so that a refused value
-// puts it back: a refused reply still writes no variable, and the row
-// takes one pass in place of a checking pass and a writing pass.
-class snapshot {
- public:
-  bool keep(void* at, size_t n) {
-    if (count_ == kPieces || n > sizeof bytes_ - used_) return false;
-    pieces_[count_++] = piece{static_cast<uint8_t*>(at), n};
-    memcpy(bytes_ + used_, at, n);
-    used_ += n;
-    return true;
-  }
-  // Every piece as it was; overlapping pieces were all kept before any write.
-  void restore() const {
-    size_t from = 0;
-    for (size_t k = 0; k < count_; ++k) {
-      memcpy(pieces_[k].at, bytes_ + from, pieces_[k].n);
-      from += pieces_[k].n;
-    }
-  }
-
- private:
-  static constexpr size_t kBytes = 1024;
-  static constexpr size_t kPieces = 64;
-  struct piece {
-    uint8_t* at;
-    size_t n;
-  };
-  uint8_t bytes_[kBytes];
-  piece pieces_[kPieces];
-  size_t count_ = 0;
-  size_t used_ = 0;
-};
-
-// Keeps what the row's columns may write; false when a column is not a
-// plain scalar of a known code (its failures keep the columns before it,
-// as the checking pass decides) or the bytes do not fit: the row then
-// takes both passes.
-bool take_snapshot(const clt_col_env& e, const SQLDA* da, int16_t count, int16_t element, snapshot* s) {
-  if (element != 0 || e.area->fetchrows >= CLT_MULTIPLE) return false;
+// Whether a row takes one pass, each write kept to be put back when a
+// value is refused (a refused reply still writes no variable): a copying
+// connection (a converter's writes are not kept) and plain scalar
+// columns of known codes outside array FETCH. A failure of any other
+// column keeps the columns before it, as the checking pass decides.
+bool single_pass(const clt_col_env& e, const SQLDA* da, int16_t count, int16_t element) {
+  if (e.convert_mode || element != 0 || e.area->fetchrows >= CLT_MULTIPLE) return false;
   for (int32_t i = 0; i < count; ++i) {
     const SQLVAR& v = da->sqlvar[i];
     const uint8_t code = v.sqlcod & 0xFE;
-    if (!known_code(code) || refused_code(code) || code == CLT_T_LOB || v.SQLDATA == nullptr) return false;
+    if (!known_code(code) || refused_code(code) || code == CLT_T_LOB) return false;
     if (v.XDIM >= CLT_MULTIPLE && !no_repetition(code)) return false;
-    if (!s->keep(v.SQLDATA, written(e, v, code))) return false;
-    if (clt_nullable(v.sqlcod) && v.SQLIND != nullptr &&
-        !s->keep(v.SQLIND, wide_indicator(code) ? sizeof(int32_t) : sizeof(int16_t))) {
-      return false;
-    }
   }
   return true;
 }
+
+// Kept by the thread and only grown: a row's writes cost no allocation.
+thread_local clt_col_undo kept_writes;
 
 }  // namespace
 
@@ -458,13 +399,14 @@ int32_t clt_sqlda_conv_in(const clt_col_env& env, const uint8_t* body, uint32_t 
   const int16_t count = std::min(columns, da->sqld);
   reader in{e, body, total, static_cast<uint32_t>(start)};
   row r{e, in, da, element, flags, flag_count, nullptr};
-  snapshot kept_bytes;
-  if (take_snapshot(e, da, count, element, &kept_bytes)) {
+  if (single_pass(e, da, count, element)) {
+    kept_writes.clear();
     e.dry = false;
+    e.undo = &kept_writes;
     for (int32_t i = 0; i < count; ++i) {
       const step s = column(r, i);
       if (s == step::failed) {
-        kept_bytes.restore();
+        kept_writes.restore();
         return -1;
       }
       if (s == step::stop) return 0;
