@@ -338,14 +338,15 @@ step column(row& r, int32_t i) {
 // Whether a row takes one pass, each write kept to be put back when a
 // value is refused (a refused reply still writes no variable): a copying
 // connection (a converter's writes are not kept) and plain scalar
-// columns of known codes outside array FETCH. A failure of any other
-// column keeps the columns before it, as the checking pass decides.
+// columns of known codes with their variables outside array FETCH. A
+// failure of any other column keeps the columns before it, as the
+// checking pass decides.
 bool single_pass(const clt_col_env& e, const SQLDA* da, int16_t count, int16_t element) {
   if (e.convert_mode || element != 0 || e.area->fetchrows >= CLT_MULTIPLE) return false;
   for (int32_t i = 0; i < count; ++i) {
     const SQLVAR& v = da->sqlvar[i];
     const uint8_t code = v.sqlcod & 0xFE;
-    if (!known_code(code) || refused_code(code) || code == CLT_T_LOB) return false;
+    if (!known_code(code) || refused_code(code) || code == CLT_T_LOB || v.SQLDATA == nullptr) return false;
     if (v.XDIM >= CLT_MULTIPLE && !no_repetition(code)) return false;
   }
   return true;
