@@ -28,7 +28,6 @@ constexpr size_t kDescValue = 8;
 constexpr size_t kDescIndicator = 12;
 constexpr size_t kLengthField = 4;
 constexpr uint32_t kVariantRecords = 5;
-constexpr uint16_t kNull = 0xFFFF;
 constexpr size_t kWide = 4;
 constexpr size_t kNarrow = 2;
 constexpr uint8_t kNationalFixed = 0xB4;
@@ -105,11 +104,11 @@ std::string describe(const byte_order& o, const fetch_entry& d, const std::vecto
   return "";
 }
 
-void put_indicator(writer& w, size_t at, size_t size, bool null) {
+void put_indicator(writer& w, size_t at, size_t size, int32_t indicator) {
   if (size == kWide) {
-    w.put32(at, null ? 0xFFFFFFFF : 0);
+    w.put32(at, static_cast<uint32_t>(indicator));
   } else {
-    w.put16(at, null ? kNull : 0);
+    w.put16(at, static_cast<uint16_t>(indicator));
   }
 }
 
@@ -141,7 +140,7 @@ void column_arrays(writer& w, size_t data, const std::vector<fetch_entry>& d, co
     w.put32(desc + kDescIndicator, static_cast<uint32_t>(w.b.size() - data));
     const size_t size = indicator_size(d[i].code);
     const size_t at = w.append(size * rows.size());
-    for (size_t r = 0; r < rows.size(); ++r) put_indicator(w, at + size * r, size, rows[r][i].null);
+    for (size_t r = 0; r < rows.size(); ++r) put_indicator(w, at + size * r, size, indicator_of(w.o.little_endian, d[i], rows[r][i]));
   }
 }
 
@@ -159,7 +158,7 @@ void row_records(writer& w, size_t data, const std::vector<fetch_entry>& d, cons
     for (size_t i = 0; i < cols.size(); ++i) {
       if ((d[i].code & 1) == 0) continue;
       const size_t size = indicator_size(d[i].code);
-      put_indicator(w, w.append(size), size, rows[r][i].null);
+      put_indicator(w, w.append(size), size, indicator_of(w.o.little_endian, d[i], rows[r][i]));
     }
     w.align();
     const size_t offsets = w.append(sizeof(uint32_t) * cols.size());

@@ -24,7 +24,6 @@ constexpr size_t kMarkAt = 36 + 32 + 7;  // the SQLCA identifier's eighth charac
 constexpr size_t kDescHead = 16;
 constexpr size_t kDescSize = 16;
 constexpr uint32_t kVariant5 = 5;
-constexpr int16_t kNull = -1;
 
 using writer = reply_writer;
 
@@ -112,7 +111,9 @@ std::string column_arrays(writer& w, size_t data, const std::vector<fetch_entry>
     if ((d[i].code & 1) != 0) {
       w.align();
       w.at(at + 12, static_cast<uint32_t>(w.b.size() - data), 4);
-      for (const std::vector<cell>& row : rows) w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(code) ? 4 : 2);
+      for (const std::vector<cell>& row : rows) {
+        w.n(static_cast<uint64_t>(indicator_of(w.le, d[i], row[i])), wide_indicator(code) ? 4 : 2);
+      }
     }
   }
   return "";
@@ -130,7 +131,7 @@ std::string row_records(writer& w, size_t data, const std::vector<fetch_entry>& 
     w.n(0, 4);
     for (size_t i = 0; i < d.size(); ++i) {
       if ((d[i].code & 1) == 0) continue;
-      w.n(static_cast<uint64_t>(row[i].null ? kNull : 0), wide_indicator(d[i].code & 0xFE) ? 4 : 2);
+      w.n(static_cast<uint64_t>(indicator_of(w.le, d[i], row[i])), wide_indicator(d[i].code & 0xFE) ? 4 : 2);
     }
     w.align();
     const size_t table = w.b.size();

@@ -88,6 +88,14 @@ constexpr uint32_t kInfoStandardState = 36;
 constexpr uint32_t kInfoStatisticsArea = 28;
 constexpr size_t kVersionSize = 10;
 
+// The server information request's item and the 512 bytes it answers.
+constexpr uint32_t kInfoItem = 56;
+constexpr uint32_t kInfoItemServer = 1;
+constexpr size_t kServerInfoSize = 512;
+constexpr size_t kServerInfoCodeSet = 24;
+constexpr size_t kServerInfoByte26 = 26;
+constexpr size_t kServerInfoByte27 = 27;
+
 // Statement kinds that PREPARE reports in sqlerrd[4]; a cursor
 // specification is one of those the client's statement list keeps.
 constexpr uint16_t kKindSelect = 0x4000;
@@ -108,6 +116,18 @@ constexpr int32_t kSqlNotFound = 100;
 constexpr char kFetchFn[] = "p_f_sqa_cfetch";
 constexpr int32_t kSqlNotPrepared = -514;
 constexpr int32_t kSqlNeedsCursor = -515;
+
+// The warning bits of values cut to their variables: sqlwarn0, and
+// sqlwarn1 for character data.
+constexpr uint8_t kWarnAny = 0x80;
+constexpr uint8_t kWarnCut = 0x40;
+
+// A reply of values cut to their variables warns as a server does.
+void warn_if_cut(bool cut, reply* r) {
+  if (!cut) return;
+  r->warnings[0] |= kWarnAny | kWarnCut;
+  if (r->sqlcode == 0) r->sqlstate = "01000";
+}
 
 void put_name(uint8_t* entry, const byte_order& o, const std::string& name, uint32_t room) {
   const uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(name.size()), room);
@@ -191,6 +211,9 @@ struct engine::request_view {
 };
 
 engine::engine(table_set tables, engine_config config)
+    : engine(std::make_shared<table_set>(std::move(tables)), std::move(config)) {}
+
+engine::engine(std::shared_ptr<table_set> tables, engine_config config)
     : tables_(std::move(tables)), config_(std::move(config)), order_{config_.little_endian} {}
 
 reply engine::error(int32_t sqlcode, const char* sqlstate, const std::string& message) const {
@@ -211,6 +234,17 @@ reply engine::connect_reply() const {
   if (config_.level >= kLevelStandardState) info[kInfoStandardState] = config_.standard_sqlstate;
   order_.put32(info.data() + kInfoStatisticsArea, statistics_area(config_.trace));
   r.parts[kReplyExtension] = info;
+  return r;
+}
+
+reply engine::server_information(const request_view& rq) const {
+  const uint32_t item = rq.u32(kInfoItem);
+  if (item != kInfoItemServer) return error(kSqlBadValue, "22023", "No server information item " + std::to_string(item));
+  reply r;
+  r.server_info.assign(kServerInfoSize, 0);
+  memcpy(r.server_info.data() + kServerInfoCodeSet, config_.code_set.data(), std::min<size_t>(config_.code_set.size(), 2));
+  r.server_info[kServerInfoByte26] = config_.info.byte26;
+  r.server_info[kServerInfoByte27] = config_.info.byte27;
   return r;
 }
 
@@ -340,7 +374,7 @@ std::string engine::statement_of(const request_view& rq, statement* st) const {
 
 std::string engine::resolve(const statement& st, const table** t, std::vector<int>* selected,
                             std::vector<int>* marker_columns) const {
-  *t = tables_.find(st.table);
+  *t = tables_->find(st.table);
   if (*t == nullptr) return "Table " + st.table + " not found";
   auto column_of = [&](const std::string& name, int* out) -> std::string {
     *out = (*t)->find(name);
@@ -447,7 +481,7 @@ reply engine::describe(const request_view& rq) {
 reply engine::describe_type(const request_view& rq) {
   const std::string owner = rq.element(kExtTypeOwner);
   const std::string name = rq.element(kExtTypeName);
-  const table* t = tables_.find_type(owner, name);
+  const table* t = tables_->find_type(owner, name);
   if (t == nullptr) return error(kSqlNoTable, "42S02", "Type " + owner + "." + name + " not found");
   std::vector<int> positions;
   for (size_t i = 0; i < t->columns.size(); ++i) positions.push_back(static_cast<int>(i));
@@ -510,10 +544,10 @@ reply engine::execute(const request_view& rq, const statement& st, size_t into) 
   }
   if (inputs.size() != st.markers()) return error(kSqlVariables, "07001", "Number of input variables does not match");
   if (!changed_) {
-    saved_ = tables_;
+    saved_ = *tables_;
     changed_ = true;
   }
-  table& t = *tables_.find(st.table);
+  table& t = *tables_->find(st.table);
   const uint16_t rows = rq.rows();
   std::vector<uint32_t> counts;
   int32_t total = 0;
@@ -677,6 +711,7 @@ std::vector<uint8_t> engine::fetch(const request_view& rq) {
       r.sqlstate = "02000";
     }
     r.errd[kRowsErrd] = static_cast<int32_t>(n);
+    warn_if_cut(any_cut(config_.little_endian, kept, rows), &r);
     std::vector<uint8_t> body = encode(r, kFetchFn);
     const std::string why = array_reply(config_.little_endian, descriptor_form(rq.p), kept, rows, config_.fetch, &body);
     if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
@@ -692,8 +727,10 @@ std::vector<uint8_t> engine::fetch(const request_view& rq) {
     if (listed) cursors_.erase(it);
     return encode(answer, kFetchFn);
   }
+  const std::vector<cell> row = c.row(c.next);
+  warn_if_cut(any_cut(config_.little_endian, kept, {row}), &answer);
   std::vector<uint8_t> body = encode(answer, kFetchFn);
-  const std::string why = row_reply(config_.little_endian, descriptor_form(rq.p), kept, c.row(c.next), config_.fetch, &body);
+  const std::string why = row_reply(config_.little_endian, descriptor_form(rq.p), kept, row, config_.fetch, &body);
   if (!why.empty()) return encode(error(kSqlBadValue, "22003", why), kFetchFn);
   ++c.next;
   return body;
@@ -734,6 +771,7 @@ std::vector<uint8_t> engine::fetch_block(const request_view& rq, cursor& c, cons
     r.message = scripted->second.message;
     r.sqlstate = r.sqlcode < 0 ? "R0000" : r.sqlstate;
   }
+  warn_if_cut(any_cut(config_.little_endian, d, rows), &r);
   std::vector<uint8_t> body = encode(r, kFetchFn);
   const std::string why = block_reply(config_.little_endian, descriptor_form(rq.p), config_.block.variant5,
                                       config_.block.extra_rows, list_sqln_[rq.section()], d, rows, config_.fetch,
@@ -755,7 +793,7 @@ std::vector<uint8_t> engine::encode(reply r, const std::string& function) const 
 }
 
 void engine::end_transaction(bool commit) {
-  if (changed_ && !commit) tables_ = saved_;
+  if (changed_ && !commit) *tables_ = saved_;
   changed_ = false;
   saved_ = table_set{};
   // Held cursors stay open over COMMIT; ROLLBACK closes every cursor.
@@ -812,6 +850,8 @@ bool engine::answer(const std::string& function, const std::vector<uint8_t>& pac
     r = why.empty() ? open(rq, st) : error(kSqlNotPrepared, "07003", why);
   } else if (function == "p_f_sqa_cclose") {
     r = close(rq);
+  } else if (function == "p_f_sqa_csvrinf") {
+    r = server_information(rq);
   } else if (function == "p_f_sqa_calcr") {
     r = allocate_cursor(rq);
   } else if (function == "p_f_sqa_cdset") {

@@ -7,12 +7,17 @@
 // transaction began. For a client that keeps a statement list, a FETCH
 // that carries the OPEN the client completed itself opens the cursor
 // first, and the end of the rows closes the cursor; held cursors stay
-// open over COMMIT, and kept statements outlive the transaction.
+// open over COMMIT, and kept statements outlive the transaction. Each
+// connection has an engine of its own over the tables that they share; a
+// ROLLBACK puts back the tables as its transaction found them. The
+// server information request answers with the code set and the two bytes
+// the configuration gives.
 #pragma once
 
 #include <stdint.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +29,12 @@
 #include "marlo_trace.h"
 
 namespace marlo {
+
+// Bytes 26 and 27 of the server information, beside its code set.
+struct server_info {
+  uint8_t byte26 = 0;
+  uint8_t byte27 = 0;
+};
 
 struct engine_config {
   bool little_endian = false;
@@ -43,6 +54,7 @@ struct engine_config {
   bool transaction_statements = false;
   block_options block;
   trace_options trace;           // what the replies add for the client's traces
+  server_info info;
 };
 
 // A cursor opened by OPEN: the selected columns and rows, and the next row.
@@ -65,12 +77,14 @@ struct cursor {
 class engine {
  public:
   engine(table_set tables, engine_config config);
+  // An engine of one connection among several that share the tables.
+  engine(std::shared_ptr<table_set> tables, engine_config config);
 
   // The reply body to a request of `function`; false when the function
   // is not one this service answers.
   bool answer(const std::string& function, const std::vector<uint8_t>& packet, std::vector<uint8_t>* body);
 
-  table_set& tables() { return tables_; }
+  table_set& tables() { return *tables_; }
   // Open cursors by section number and cursor name: several cursors may
   // share a section.
   using cursor_key = std::pair<uint16_t, std::string>;
@@ -86,6 +100,7 @@ class engine {
   struct request_view;
 
   reply connect_reply() const;
+  reply server_information(const request_view& rq) const;
   reply prepare(const request_view& rq);
   reply describe(const request_view& rq);
   reply describe_type(const request_view& rq);
@@ -124,7 +139,7 @@ class engine {
   std::vector<uint8_t> type_names(const std::vector<column>& cols) const;
   reply error(int32_t sqlcode, const char* sqlstate, const std::string& message) const;
 
-  table_set tables_;
+  std::shared_ptr<table_set> tables_;
   table_set saved_;       // the tables as the transaction found them
   bool changed_ = false;  // saved_ holds the transaction's start
   engine_config config_;

@@ -83,16 +83,34 @@ bool fixed_text(uint8_t c) { return c == 0xA4 || c == 0xC4 || c == 0xB4; }
 // Codes a variable of several elements takes as a repetition column.
 bool repeatable(uint8_t c) { return c != 0x44 && (c < 0x90 || c > 0x9F); }
 
+// Character data that a server cuts to its variable's length (the length
+// the FETCH describes: bytes, characters for the national codes).
+bool cut_code(uint8_t c) {
+  return c == 0x30 || c == 0xA0 || c == 0xA8 || c == 0xC0 || c == 0xC8 || c == 0xA4 || c == 0xC4 || national(c);
+}
+size_t unit_of(const shape& s) { return national(s.code) ? 2 : 1; }
+bool is_cut(const shape& s, const cell& v) {
+  return !v.null && cut_code(s.code) && v.bytes.size() / unit_of(s) > s.length;
+}
+// The value's bytes as they go: cut to the variable when longer.
+std::vector<uint8_t> text_bytes(const shape& s, const cell& v) {
+  const size_t n = is_cut(s, v) ? size_t{s.length} * unit_of(s) : v.bytes.size();
+  return std::vector<uint8_t>(v.bytes.begin(), v.bytes.begin() + static_cast<long>(n));
+}
+// NULL, the full length of a cut value (in the variable's units), or 0.
+int32_t indicator(const shape& s, const cell& v) {
+  if (v.null) return kNull;
+  return is_cut(s, v) ? static_cast<int32_t>(v.bytes.size() / unit_of(s)) : 0;
+}
+
 // The value in the SQLDA form; empty, or why it does not suit the variable.
 // `counted` false: a fixed-length element of a repetition after the first,
 // which carries its bytes only.
 std::string sqlda_value(out& o, const shape& s, const cell& v, bool counted = true) {
-  if (counted_text(s.code)) {
-    if (counted) o.n(v.bytes.size(), 2);
-    o.bytes(bytes_of(v.bytes));
-  } else if (national(s.code)) {
-    if (counted) o.n(v.bytes.size() / 2, 2);
-    o.bytes(bytes_of(v.bytes));
+  if (counted_text(s.code) || national(s.code)) {
+    const std::vector<uint8_t> text = text_bytes(s, v);
+    if (counted) o.n(text.size() / unit_of(s), 2);
+    o.bytes(text);
   } else if (decimal_code(s.code)) {
     std::vector<uint8_t> packed;
     if (std::string why = packed_of(v, s.p, s.scale, &packed); !why.empty()) return why;
@@ -124,8 +142,8 @@ std::string descriptor_value(bool le, const shape& s, const cell& v, uint8_t len
   std::vector<uint8_t> field(4, 0);
   out f{le, field};
   if (fixed_text(s.code)) {
-    const size_t unit = national(s.code) ? 2 : 1;
-    const size_t n = v.null ? s.length : v.bytes.size() / unit;
+    const size_t unit = unit_of(s);
+    const size_t n = v.null || is_cut(s, v) ? s.length : v.bytes.size() / unit;
     o.bytes(sized(v.bytes, n * unit, ' '));
     f.at(0, n, 2);
   } else if (s.code == 0x44) {
@@ -168,7 +186,7 @@ std::string sqlda_column(out& o, const fetch_entry& d, const cell& v, bool carry
     o.n(v.elements.size(), 4);
     if (nullable) {
       o.n(static_cast<uint64_t>(v.null ? kNull : 0), 4);
-      for (const cell& x : v.elements) o.n(static_cast<uint64_t>(x.null ? kNull : 0), 2);
+      for (const cell& x : v.elements) o.n(static_cast<uint64_t>(indicator(s, x)), 2);
     }
     bool first = true;
     for (const cell& x : v.elements) {
@@ -178,12 +196,27 @@ std::string sqlda_column(out& o, const fetch_entry& d, const cell& v, bool carry
     }
     return "";
   }
-  if (nullable) o.n(static_cast<uint64_t>(v.null ? kNull : 0), wide_indicator(s.code) ? 4 : 2);
+  if (nullable) o.n(static_cast<uint64_t>(indicator(s, v)), wide_indicator(s.code) ? 4 : 2);
   if (!v.null || (nullable && carry)) return sqlda_value(o, s, v);
   return "";
 }
 
 }  // namespace
+
+int32_t indicator_of(bool le, const fetch_entry& d, const cell& v) { return indicator(shape_of(le, d), v); }
+
+bool any_cut(bool le, const std::vector<fetch_entry>& d, const std::vector<std::vector<cell>>& rows) {
+  for (const std::vector<cell>& row : rows) {
+    for (size_t i = 0; i < std::min(row.size(), d.size()); ++i) {
+      const shape s = shape_of(le, d[i]);
+      if (is_cut(s, row[i])) return true;
+      for (const cell& x : row[i].elements) {
+        if (is_cut(s, x)) return true;
+      }
+    }
+  }
+  return false;
+}
 
 std::string sqlda_row(bool le, const std::vector<fetch_entry>& d, const std::vector<cell>& row, bool carry,
                       std::vector<uint8_t>* b) {
@@ -280,12 +313,14 @@ std::string row_reply(bool le, bool descriptors, const std::vector<fetch_entry>&
     }
     if ((d.code & 1) != 0) {
       // A repetition's: the column's, then one per element.
-      const bool repeated = repetition(d, shape_of(le, d));
+      const shape s = shape_of(le, d);
+      const bool repeated = repetition(d, s);
       o.align();
       o.at(at + 12, b.size() - data, 4);
-      o.n(static_cast<uint64_t>(v.null ? kNull : 0), repeated || wide_indicator(d.code & 0xFE) ? 4 : 2);
+      o.n(static_cast<uint64_t>(repeated ? (v.null ? kNull : 0) : indicator(s, v)),
+          repeated || wide_indicator(s.code) ? 4 : 2);
       if (repeated && !v.null) {
-        for (const cell& x : v.elements) o.n(static_cast<uint64_t>(x.null ? kNull : 0), 2);
+        for (const cell& x : v.elements) o.n(static_cast<uint64_t>(indicator(s, x)), 2);
       }
     }
   }

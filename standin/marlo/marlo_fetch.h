@@ -61,6 +61,15 @@ void read_fetch_description(bool little_endian, const std::vector<uint8_t>& pack
 // True when a FETCH request asks for its row in the descriptor form.
 bool descriptor_form(const std::vector<uint8_t>& packet);
 
+// A character value longer than its variable (the length the FETCH
+// describes) goes cut to that length, as a server cuts it; its indicator
+// then carries the full length (bytes, characters for the national
+// codes). The indicator of `v`: -1 for NULL, that length, or 0.
+int32_t indicator_of(bool little_endian, const fetch_entry& d, const cell& v);
+// Whether a value of `rows` (an element included) goes cut: the reply
+// then warns.
+bool any_cut(bool little_endian, const std::vector<fetch_entry>& d, const std::vector<std::vector<cell>>& rows);
+
 // Appends `row` to `head` (a reply body of SQLCODE 0) by the description
 // `d`: in the SQLDA form (the client's own SQLDA's forms) or the descriptor
 // form (column descriptions of its own, as FETCH asks for it and as the

@@ -17,6 +17,7 @@ constexpr uint32_t kCaMessage = 8;
 constexpr uint32_t kCaCode = 12;
 constexpr uint32_t kCaErrd = 16;
 constexpr uint32_t kCaKind = kCaErrd + 4 * 4 + 2;
+constexpr uint32_t kCaWarnings = 40;
 constexpr uint32_t kCaSource = 44;
 constexpr uint32_t kCaLine = 56;
 constexpr size_t kSqlstate = 5;
@@ -34,21 +35,24 @@ void part_builder::add(uint32_t slot, const std::vector<uint8_t>& part) {
 
 std::vector<uint8_t> encode_reply(const reply& r, const byte_order& o) {
   const size_t message = std::min(r.message.size(), kMessageMax);
-  std::vector<uint8_t> b(kDirectory + kStatus + kSqlca + (message != 0 ? 2 + message : 0), 0);
+  const uint32_t status = static_cast<uint32_t>(std::max<size_t>(kStatus, r.server_info.size()));
+  std::vector<uint8_t> b(kDirectory + status + kSqlca + (message != 0 ? 2 + message : 0), 0);
   o.put32(b.data() + kStatusSlot, kDirectory);
-  o.put32(b.data() + kSqlcaSlot, kDirectory + kStatus);
+  o.put32(b.data() + kSqlcaSlot, kDirectory + status);
   uint8_t* st = b.data() + kDirectory;
+  std::copy(r.server_info.begin(), r.server_info.end(), st);
   memcpy(st, r.sqlstate.data(), std::min(r.sqlstate.size(), kSqlstate));
   st[5] = r.result;
   st[6] = r.status.hold;
   st[7] = r.status.flags7;
   st[16] = r.status.flags16;
-  uint8_t* ca = b.data() + kDirectory + kStatus;
+  uint8_t* ca = b.data() + kDirectory + status;
   memcpy(ca, "SQLCA  S", 8);
   ca[7] = static_cast<uint8_t>(r.mark);
   o.put32(ca + kCaCode, static_cast<uint32_t>(r.sqlcode));
   for (int i = 0; i < 6; ++i) o.put32(ca + kCaErrd + 4 * i, static_cast<uint32_t>(r.errd[i]));
   o.put16(ca + kCaKind, r.statement_kind);
+  memcpy(ca + kCaWarnings, r.warnings, sizeof r.warnings);
   memcpy(ca + kCaSource, "MARLOSRV  ", 10);
   o.put32(ca + kCaLine, 1);
   if (message != 0) {

@@ -38,7 +38,11 @@ struct reply {
   int32_t errd[6] = {};
   uint16_t statement_kind = 0;          // the second half of sqlerrd[4]
   char mark = 'S';                      // the SQLCA identifier's last character
+  uint8_t warnings[2] = {};             // sqlwarn0 (0x80 of the first) to sqlwarn15, one bit each
   std::map<uint32_t, std::vector<uint8_t>> parts;  // by directory slot
+  // The server information a request of it gets: the status part as a
+  // whole, its own fields above written over it.
+  std::vector<uint8_t> server_info;
 };
 
 std::vector<uint8_t> encode_reply(const reply& r, const byte_order& o);

@@ -328,7 +328,11 @@ struct server::impl {
   std::condition_variable released_cv;
   bool released = false;
   bool ending = false;
-  std::unique_ptr<engine> sql;  // the statement service, when the script asks for it
+  // The statement service, when the script asks for it: the tables that
+  // the connections share, and an engine for each kept connection.
+  std::shared_ptr<table_set> database;
+  engine_config sql_config;
+  std::map<int, std::shared_ptr<engine>> engines;
   std::vector<request> seen;
   int registrations = 0;
   int faults_left = 0;
@@ -416,7 +420,25 @@ struct server::impl {
     return true;
   }
 
-  std::vector<uint8_t> body_for(const std::string& function, const std::vector<uint8_t>& data = {}) {
+  // A connection's own engine; null without the statement service.
+  std::shared_ptr<engine> new_engine() const {
+    return database != nullptr ? std::make_shared<engine>(database, sql_config) : nullptr;
+  }
+  std::shared_ptr<engine> engine_of(int fd) {
+    std::lock_guard<std::mutex> g(lock);
+    auto it = engines.find(fd);
+    return it != engines.end() ? it->second : nullptr;
+  }
+  void end_connection(int fd) {
+    {
+      std::lock_guard<std::mutex> g(lock);
+      engines.erase(fd);
+    }
+    close(fd);
+  }
+
+  std::vector<uint8_t> body_for(const std::string& function, const std::vector<uint8_t>& data = {},
+                                engine* sql = nullptr) {
     if (s.responder) {
       std::vector<uint8_t> answer = s.responder(function, data);
       if (!answer.empty()) return answer;
@@ -664,13 +686,17 @@ struct server::impl {
     const bool error = refused || (faulty && (s.how == fault::busy || s.how == fault::error_reply));
     const int32_t code = refused ? reconnect->error_code(act) : s.how == fault::busy ? kBusyCode : s.error_code;
     hold_if_asked(r.function);
-    const std::vector<uint8_t> body = error ? std::vector<uint8_t>{} : body_for(r.function, r.data);
+    // A call that opens a connection starts its engine.
+    const std::shared_ptr<engine> sql = new_engine();
+    const std::vector<uint8_t> body = error ? std::vector<uint8_t>{} : body_for(r.function, r.data, sql.get());
     if (faulty && s.how == fault::wrong_seq) send_message(fd, rpc_reply(b.data() + 16, r.seq + 1, false, body, false, 0), kMsgHeader, true);
     std::vector<uint8_t> reply = rpc_reply(b.data() + 16, r.seq, false, body, error, code);
-    if (!error && r.family == kFamilyShm && r.function == kConnectFunction) take_offer(call, fd, &reply);
+    if (!error && r.family == kFamilyShm && r.function == kConnectFunction) take_offer(call, fd, sql, &reply);
     const bool usable = answer(fd, std::move(reply), kMsgHeader, keep && !error, faulty);
     if (usable && keep && !error) {
       kept.push_back(fd);
+      std::lock_guard<std::mutex> g(lock);
+      engines[fd] = sql;
     } else {
       close(fd);
     }
@@ -678,7 +704,7 @@ struct server::impl {
 
   // A message of the shared-memory channel: recorded, and a request
   // answered as over the socket.
-  std::vector<uint8_t> serve_shm(uint32_t kind, uint32_t reqcode, const std::vector<uint8_t>& message) {
+  std::vector<uint8_t> serve_shm(uint32_t kind, uint32_t reqcode, const std::vector<uint8_t>& message, engine* sql) {
     request r;
     r.form = kind == kShmKindRequest ? "shm" : kind == kShmKindDisconnect ? "shm_disconnect" : "shm_notice";
     r.reqcode = static_cast<uint8_t>(reqcode);
@@ -693,13 +719,13 @@ struct server::impl {
     }
     record(r);
     hold_if_asked(r.function);
-    return body_for(r.function, r.data);
+    return body_for(r.function, r.data, sql);
   }
 
   // The channel a CONNECT offers: the client's objects are named by the
   // port of its address record, the server's by the port of the
   // connection it answers on. The answer goes into the reply header.
-  void take_offer(const uint8_t* call, int fd, std::vector<uint8_t>* reply) {
+  void take_offer(const uint8_t* call, int fd, const std::shared_ptr<engine>& sql, std::vector<uint8_t>* reply) {
     uint16_t client_port;
     memcpy(&client_port, call + kCallAddrPort, sizeof client_port);
     const int32_t number = port_of(fd);
@@ -707,8 +733,8 @@ struct server::impl {
     if (s.shm.how == shm_fault::decline) {
       family = 0;
     } else if (s.shm.how != shm_fault::no_section) {
-      auto serve = [this](uint32_t kind, uint32_t code, const std::vector<uint8_t>& message) {
-        return serve_shm(kind, code, message);
+      auto serve = [this, sql](uint32_t kind, uint32_t code, const std::vector<uint8_t>& message) {
+        return serve_shm(kind, code, message, sql.get());
       };
       auto go_away = [fd] { shutdown(fd, SHUT_RDWR); };
       auto channel = shm_channel::start(ntohs(client_port), get_be32(call + kCallExtSend), number,
@@ -753,7 +779,7 @@ struct server::impl {
       const bool faulty = fault_now();
       if (faulty && s.how == fault::silent) return true;
       hold_if_asked(r.function);
-      std::vector<uint8_t> body = body_for(r.function, r.data);
+      std::vector<uint8_t> body = body_for(r.function, r.data, engine_of(fd).get());
       if (faulty && (s.how == fault::close_early || s.how == fault::short_reply || s.how == fault::corrupt_reply)) {
         return answer(fd, body, 0, true, true);
       }
@@ -807,7 +833,8 @@ struct server::impl {
     const bool error = faulty && (s.how == fault::busy || s.how == fault::error_reply);
     const int32_t code = s.how == fault::busy ? kBusyCode : s.error_code;
     hold_if_asked(r.function);
-    const std::vector<uint8_t> body = error ? std::vector<uint8_t>{} : body_for(r.function, r.data);
+    const std::vector<uint8_t> body =
+        error ? std::vector<uint8_t>{} : body_for(r.function, r.data, engine_of(fd).get());
     return answer(fd, rpc_reply(b.data() + 16, r.seq, true, body, error, code), kShortHeader, true, faulty);
   }
 
@@ -863,7 +890,7 @@ struct server::impl {
         if (fds[i].revents == 0 || kept_message(fds[i].fd)) {
           still.push_back(fds[i].fd);
         } else {
-          close(fds[i].fd);
+          end_connection(fds[i].fd);
         }
       }
       kept = still;
@@ -889,7 +916,9 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
     config.transaction_statements = m.s.transaction_statements;
     config.block = m.s.block;
     config.trace = m.s.trace;
-    m.sql = std::make_unique<engine>(m.s.tables, config);
+    config.info = m.s.info;
+    m.database = std::make_shared<table_set>(m.s.tables);
+    m.sql_config = config;
   }
   if (pipe(m.stop_pipe) != 0) return;
   m.name_tcp = open_socket(SOCK_STREAM, 0);
@@ -947,18 +976,20 @@ namespace marlo {
 
 std::string server::declare(table t) {
   std::lock_guard<std::mutex> g(impl_->lock);
-  if (impl_->sql == nullptr) return "the server runs no statement service";
-  return impl_->sql->tables().declare(std::move(t));
+  if (impl_->database == nullptr) return "the server runs no statement service";
+  return impl_->database->declare(std::move(t));
 }
 
 table_set server::tables() const {
   std::lock_guard<std::mutex> g(impl_->lock);
-  return impl_->sql != nullptr ? impl_->sql->tables() : table_set{};
+  return impl_->database != nullptr ? *impl_->database : table_set{};
 }
 
 size_t server::open_cursors() const {
   std::lock_guard<std::mutex> g(impl_->lock);
-  return impl_->sql != nullptr ? impl_->sql->cursors().size() : 0;
+  size_t n = 0;
+  for (const auto& [fd, sql] : impl_->engines) n += sql != nullptr ? sql->cursors().size() : 0;
+  return n;
 }
 
 void server::release() {

@@ -72,7 +72,8 @@ struct script {
   std::function<std::vector<uint8_t>(const std::string&, const std::vector<uint8_t>&)> responder;
   // The statement service: requests without a body of their own above are
   // answered from this table set (CONNECT included, with the level, code
-  // set and standard-SQLSTATE byte here).
+  // set and standard-SQLSTATE byte here), each connection's by an engine
+  // of its own: its statements and cursors end with it.
   bool sql_service = false;
   table_set tables;
   uint32_t level = 26;
@@ -84,6 +85,7 @@ struct script {
   bool transaction_statements = false;   // COMMIT and ROLLBACK drop the statements not kept
   block_options block;                   // its block replies and generated tables
   trace_options trace;                   // what its replies add for the client's traces
+  server_info info;                      // what its server information says beside the code set
   // Changes each reply body the statement service made before it goes
   // (function, body; the body may be cut or grown): a reply that goes
   // wrong in the middle of a real conversation.
@@ -129,10 +131,11 @@ class server {
   std::vector<request> requests() const;
   int registrations() const;
 
-  // The statement service's table set, as it stands between requests.
+  // The statement service's table set, as it stands between requests;
+  // every connection's engine shares it.
   std::string declare(table t);
   table_set tables() const;
-  size_t open_cursors() const;
+  size_t open_cursors() const;  // of all connections
   // Lets the held replies go.
   void release();
 

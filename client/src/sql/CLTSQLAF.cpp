@@ -1,5 +1,6 @@
 #include "CLTSQLAF.h"
 
+#include <stddef.h>
 #include <string.h>
 
 #include <algorithm>
@@ -90,25 +91,34 @@ bool more_than_asked(const clt_blkf_entry* e, uint16_t rows) {
 }
 
 // Every row but the block's last: the completion report of its own.
+// The SQLCA of a completion report (first and second server protocol),
+// made once by the reporting routines themselves: a block serves most of
+// its rows with it.
+const SQLCA& completion_sqlca(bool second) {
+  static const auto kReports = [] {
+    std::array<SQLCA, 2> ca{};
+    for (size_t i = 0; i < ca.size(); ++i) {
+      clt_msg_token token{};
+      clt_set_msg("%s", &token, 0, i == 0 ? CLT_MSG_COMPLETED : CLT_MSG_COMPLETED_SECOND);
+      clt_reset_sqlca(&ca[i]);
+      clt_set_sqlca(&ca[i], kModule, __LINE__, 0, 0, 0, 0, &token, nullptr);
+    }
+    return ca;
+  }();
+  return kReports[second ? 1 : 0];
+}
+
 void report_completion(rdb_sql_area* area, clt_main* main, const clt_blkf_entry* e, const uint8_t* sqlca_part,
                        bool counted) {
-  // Formatted once: a block serves most of its rows with this report.
-  static const auto kTokens = [] {
-    std::array<clt_msg_token, 2> t{};
-    clt_set_msg("%s", &t[0], 0, CLT_MSG_COMPLETED);
-    clt_set_msg("%s", &t[1], 0, CLT_MSG_COMPLETED_SECOND);
-    return t;
-  }();
-  const bool second = clt_main_env(main)->pdsrvtype == CLT_SRVTYPE_SECOND;
+  const SQLCA& done = completion_sqlca(clt_main_env(main)->pdsrvtype == CLT_SRVTYPE_SECOND);
   SQLCA* ca = area->sqlca;
-  clt_reset_sqlca(ca);
-  clt_set_sqlca(ca, kModule, __LINE__, 0, 0, 0, 0, &kTokens[second ? 1 : 0], nullptr);
+  // Every field the report writes; the reserved bytes stay as they are.
+  memcpy(ca, &done, offsetof(SQLCA, sqlrsv));
+  ca->sqlsrcline = done.sqlsrcline;
   clt_set_sqlstate(area, kSqlstateCompleted);
   memcpy(ca->sqlcaid + kCaMarkFrom, sqlca_part + kCaMarkFrom, kCaMarkSize);
-  memset(ca->sqlerrp, kBlank, sizeof ca->sqlerrp);
   memset(ca->sqlerrd, 0, sizeof ca->sqlerrd);
   if (counted) ca->sqlerrd[2] = static_cast<int32_t>(e->cumulative);
-  memset(ca->sqlwarn, kBlank, sizeof ca->sqlwarn);
 }
 
 // The caller's SQLDA against the block's descriptors.
@@ -291,6 +301,7 @@ int32_t deliver(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_ma
     flags = e->flags;
   }
   if (flagged != 0) return -1;
+  if (flags != nullptr) clt_col_take_address(&env);
 
   // Kept by the thread and only grown: a row's cells cost no allocation.
   // Each reader sets every cell it hands on.

@@ -155,7 +155,7 @@ void put_terminator(const clt_col_env& e, uint8_t* at) {
 int32_t capped(int32_t v, int32_t cap) { return std::min(v, cap); }
 
 // "a.b.c.d" and its zero at `out` (CLT_ADDRESS_TEXT_SIZE bytes); its length.
-// Written by hand: every row's conversion environment takes it.
+// Written by hand: every row of flagged columns takes it.
 int32_t dotted(uint32_t addr, char* out) {
   constexpr int kOctets = 4;
   constexpr uint32_t kOctetBits = 8;
@@ -201,6 +201,9 @@ void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_c
   if (charsets) e->csna = static_cast<const uint8_t*>(second_list ? area->sqlcsna2 : area->sqlcsna1);
   if (reply != nullptr) e->pad_table = reply->type_list;
   if (main != nullptr) memcpy(e->national_space, main->national_space, sizeof e->national_space);
+}
+
+void clt_col_take_address(clt_col_env* e) {
   uint32_t addr = 0;
   const clt_rpc_ctx rpc = clt_rpc_parts();
   if (rpc.call != nullptr && rpc.call->sess != nullptr) addr = ntohl(rpc.call->sess->server.sin_addr.s_addr);
@@ -217,36 +220,10 @@ const uint8_t* clt_col_names(const clt_col_env& e, int32_t column) {
   return e.csna + CLT_CSNA_ENTRIES + 2 * static_cast<size_t>(codes) + kCsnaNameEntry * (entry - 1u);
 }
 
-uint16_t clt_col_u16(const clt_col_env& e, const uint8_t* p) {
-  return e.big_endian ? static_cast<uint16_t>(p[0] << 8 | p[1]) : static_cast<uint16_t>(p[1] << 8 | p[0]);
-}
-
-uint32_t clt_col_u32(const clt_col_env& e, const uint8_t* p) {
-  const uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
-  return e.big_endian ? b0 << 24 | b1 << 16 | b2 << 8 | b3 : b3 << 24 | b2 << 16 | b1 << 8 | b0;
-}
-
-namespace {
-
-// How many of n bytes at dst lie before the element's end.
-size_t in_window(const clt_col_env& e, const void* dst, size_t n) {
-  if (e.window_end == nullptr) return n;
-  const auto* at = static_cast<const uint8_t*>(dst);
-  return at >= e.window_end ? 0 : std::min<size_t>(n, static_cast<size_t>(e.window_end - at));
-}
-
-}  // namespace
-
-void clt_col_put(const clt_col_env& e, void* dst, const void* src, size_t n) {
-  n = in_window(e, dst, n);
-  if (!e.dry && n > 0) memcpy(dst, src, n);
-}
-void clt_col_put16(const clt_col_env& e, void* dst, int16_t v) { clt_col_put(e, dst, &v, sizeof v); }
-void clt_col_put32(const clt_col_env& e, void* dst, int32_t v) { clt_col_put(e, dst, &v, sizeof v); }
-
 void clt_col_swapped(const clt_col_env& e, uint8_t* dst, const uint8_t* src, size_t n) {
   if (e.dry) return;
-  const size_t kept = in_window(e, dst, n);
+  const size_t kept = clt_col_in_window(e, dst, n);
+  clt_col_keep(e, dst, kept);
   for (size_t i = 0; i < kept; ++i) dst[i] = e.reverse ? src[n - 1 - i] : src[i];
 }
 
@@ -285,7 +262,7 @@ bool clt_col_char(const clt_col_env& e, clt_char_family f, const SQLVAR& v, cons
   const int32_t sqllen = std::max<int32_t>(v.len.s.sqllen, 0);
   uint8_t* text = target + (r.prefixed ? sizeof(uint16_t) : 0);
   // An element smaller than the variable's text takes what fits: a cut.
-  const int32_t capacity = static_cast<int32_t>(in_window(e, text, static_cast<size_t>(r.national ? 2 * sqllen : sqllen)));
+  const int32_t capacity = static_cast<int32_t>(clt_col_in_window(e, text, static_cast<size_t>(r.national ? 2 * sqllen : sqllen)));
   const char* prefix = prefixed ? e.address : "";
   const int32_t prefix_len = prefixed ? e.address_len : 0;
   const bool copy = !e.convert_mode || (names != nullptr && !r.national);
@@ -328,7 +305,10 @@ bool clt_col_char(const clt_col_env& e, clt_char_family f, const SQLVAR& v, cons
       uint16_t unit_len = 0;
       const uint8_t* unit = copy ? pad_unit(e, names, &unit_len) : nullptr;
       if (unit == nullptr && length < sqllen) {
-        if (!e.dry) memset(text + length, kBlank, static_cast<size_t>(sqllen - length));
+        if (!e.dry) {
+          clt_col_keep(e, text + length, static_cast<size_t>(sqllen - length));
+          memset(text + length, kBlank, static_cast<size_t>(sqllen - length));
+        }
         length = sqllen;
       }
       while (length < sqllen) {
@@ -864,6 +844,7 @@ int32_t clt_out_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area) {
                     kModule, &flags, &flag_count) != 0) {
     return -1;
   }
+  if (flags != nullptr) clt_col_take_address(&e);
   row r{e, body, total, data, da, flags, flag_count};
   return convert_row(r, columns);
 }

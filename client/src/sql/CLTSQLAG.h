@@ -15,6 +15,10 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "CLTSQLDA.h"
 #include "zelkit.h"
@@ -45,6 +49,37 @@ enum class clt_char_family {
   nfixed,        // 0xB4
 };
 
+// The bytes a single conversion pass is about to write, kept before each
+// write (copying, not converting) so that a refused value puts them back.
+class clt_col_undo {
+ public:
+  void clear() {
+    bytes_.clear();
+    pieces_.clear();
+  }
+  void keep(void* at, size_t n) {
+    const auto* from = static_cast<const uint8_t*>(at);
+    pieces_.push_back(piece{static_cast<uint8_t*>(at), n});
+    bytes_.insert(bytes_.end(), from, from + n);
+  }
+  // The last write first: a byte written twice gets its first contents.
+  void restore() const {
+    size_t end = bytes_.size();
+    for (auto p = pieces_.rbegin(); p != pieces_.rend(); ++p) {
+      end -= p->n;
+      memcpy(p->at, bytes_.data() + end, p->n);
+    }
+  }
+
+ private:
+  struct piece {
+    uint8_t* at;
+    size_t n;
+  };
+  std::vector<uint8_t> bytes_;
+  std::vector<piece> pieces_;
+};
+
 // What a converter reads of the running connection, gathered once a call.
 struct clt_col_env {
   rdb_sql_area* area;
@@ -64,9 +99,10 @@ struct clt_col_env {
   const uint8_t* csna;
   const uint8_t* pad_table;
   uint8_t national_space[2];
-  char address[CLT_ADDRESS_TEXT_SIZE];
+  char address[CLT_ADDRESS_TEXT_SIZE];  // empty until clt_col_take_address
   int32_t address_len;
   bool dry;            // the checking pass: nothing is written
+  clt_col_undo* undo;  // the single pass: every write is kept first; or null
   // The end of the array element that a value goes into, or null: no
   // write of the value passes it (an element size from SYS may be
   // smaller than the value, a terminator outside the stride lies beyond).
@@ -85,6 +121,9 @@ struct clt_col_window {
 // The environment of the running call for the given list's SQLCSNA and
 // the SQLCA mark that decides whether null values carry data.
 void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_col_env* e);
+
+// The address text of flagged columns: taken once a reply has flag bytes.
+void clt_col_take_address(clt_col_env* e);
 
 // The 64-byte SQLCSNA name entry of column i, or null (CS flag N).
 const uint8_t* clt_col_names(const clt_col_env& e, int32_t column);
@@ -117,14 +156,37 @@ void clt_col_decimal_text(const uint8_t* packed, uint8_t p, bool sign_in_front, 
 // `n` bytes copied, reversed when the server's byte order differs.
 void clt_col_swapped(const clt_col_env& e, uint8_t* dst, const uint8_t* src, size_t n);
 
-// A server-order number at p.
-uint16_t clt_col_u16(const clt_col_env& e, const uint8_t* p);
-uint32_t clt_col_u32(const clt_col_env& e, const uint8_t* p);
+// A server-order number at p. Inline, as the writes below: every value
+// of every row takes them.
+inline uint16_t clt_col_u16(const clt_col_env& e, const uint8_t* p) {
+  return e.big_endian ? static_cast<uint16_t>(p[0] << 8 | p[1]) : static_cast<uint16_t>(p[1] << 8 | p[0]);
+}
+inline uint32_t clt_col_u32(const clt_col_env& e, const uint8_t* p) {
+  const uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
+  return e.big_endian ? b0 << 24 | b1 << 16 | b2 << 8 | b3 : b3 << 24 | b2 << 16 | b1 << 8 | b0;
+}
+
+// How many of n bytes at dst lie before the element's end.
+inline size_t clt_col_in_window(const clt_col_env& e, const void* dst, size_t n) {
+  if (e.window_end == nullptr) return n;
+  const auto* at = static_cast<const uint8_t*>(dst);
+  return at >= e.window_end ? 0 : std::min<size_t>(n, static_cast<size_t>(e.window_end - at));
+}
+
+// What a write of n bytes at dst is about to change, kept in a single pass.
+inline void clt_col_keep(const clt_col_env& e, void* dst, size_t n) {
+  if (e.undo != nullptr && n > 0) e.undo->keep(dst, n);
+}
 
 // Writes that the checking pass leaves out.
-void clt_col_put(const clt_col_env& e, void* dst, const void* src, size_t n);
-void clt_col_put16(const clt_col_env& e, void* dst, int16_t v);
-void clt_col_put32(const clt_col_env& e, void* dst, int32_t v);
+inline void clt_col_put(const clt_col_env& e, void* dst, const void* src, size_t n) {
+  n = clt_col_in_window(e, dst, n);
+  if (e.dry || n == 0) return;
+  clt_col_keep(e, dst, n);
+  memcpy(dst, src, n);
+}
+inline void clt_col_put16(const clt_col_env& e, void* dst, int16_t v) { clt_col_put(e, dst, &v, sizeof v); }
+inline void clt_col_put32(const clt_col_env& e, void* dst, int32_t v) { clt_col_put(e, dst, &v, sizeof v); }
 
 // The warning of a cut: sqlwarn0 and sqlwarn1, and with `state` the
 // SQLSTATE "01000" while the SQLCODE is 0.

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <array>
 
 #include "CLTCOMCTX.h"
 #include "CLTSQLAG.h"
@@ -53,18 +54,20 @@ bool wide_indicator(uint8_t c) { return c == CLT_T_LOB || c == CLT_T_HANDLE || c
 bool no_repetition(uint8_t c) { return c == CLT_T_BYTES || (c >= CLT_T_LOB && c <= CLT_T_HANDLE3 + 1); }
 bool refused_code(uint8_t c) { return c == CLT_T_LOB_RSV || c == CLT_T_LOB_RSV2; }
 
-// Whether the code is one of the table's; the others are refused.
-bool known_code(uint8_t c) {
-  switch (c) {
-    case CLT_T_CHAR_NUL: case CLT_T_BYTES: case CLT_T_PACKED8: case CLT_T_PACKED6: case CLT_T_CODED4:
-    case CLT_T_CODED3: case CLT_T_CODED_VAR: case CLT_T_LOB: case CLT_T_LOB_RSV: case CLT_T_LOB_RSV2:
-    case CLT_T_HANDLE: case CLT_T_HANDLE2: case CLT_T_HANDLE3: case CLT_T_VARCHAR: case CLT_T_MVARCHAR:
-    case CLT_T_FIXCHAR: case CLT_T_MFIXCHAR: case CLT_T_NVARCHAR: case CLT_T_NFIXCHAR: case CLT_T_INT64:
-    case CLT_T_INT32B: case CLT_T_DECIMAL: case CLT_T_DEC_TEXT: case CLT_T_ZONED: case CLT_T_INT32: case CLT_T_INT16:
-      return true;
-    default: return false;
-  }
-}
+// Whether the code is one of the table's; the others are refused. A
+// table: every value of every row asks.
+constexpr uint8_t kKnownCodes[] = {
+    CLT_T_CHAR_NUL, CLT_T_BYTES,   CLT_T_PACKED8,  CLT_T_PACKED6,  CLT_T_CODED4,   CLT_T_CODED3,  CLT_T_CODED_VAR,
+    CLT_T_LOB,      CLT_T_LOB_RSV, CLT_T_LOB_RSV2, CLT_T_HANDLE,   CLT_T_HANDLE2,  CLT_T_HANDLE3, CLT_T_VARCHAR,
+    CLT_T_MVARCHAR, CLT_T_FIXCHAR, CLT_T_MFIXCHAR, CLT_T_NVARCHAR, CLT_T_NFIXCHAR, CLT_T_INT64,   CLT_T_INT32B,
+    CLT_T_DECIMAL,  CLT_T_DEC_TEXT, CLT_T_ZONED,   CLT_T_INT32,    CLT_T_INT16};
+constexpr size_t kCodeValues = 256;
+constexpr std::array<bool, kCodeValues> kKnown = [] {
+  std::array<bool, kCodeValues> known{};
+  for (uint8_t c : kKnownCodes) known[c] = true;
+  return known;
+}();
+bool known_code(uint8_t c) { return kKnown[c]; }
 
 uint32_t sqllen_of(const SQLVAR& v) { return static_cast<uint32_t>(std::max<int16_t>(v.len.s.sqllen, 0)); }
 
@@ -316,10 +319,12 @@ step column(row& r, int32_t i) {
     return r.refuse(__LINE__);
   }
   const bool has_ind = clt_nullable(v.sqlcod) && v.SQLIND != nullptr;
-  const uint64_t size = element_size(e, v, code);
+  // One row outside an array FETCH goes to the variable itself.
+  const bool array = e.area->fetchrows >= CLT_MULTIPLE;
+  const uint64_t size = array || r.element != 0 ? element_size(e, v, code) : 0;
   uint8_t* dst = static_cast<uint8_t*>(v.SQLDATA) + size * static_cast<uint64_t>(r.element);
   // No value of an array FETCH is written past its element.
-  r.element_end = e.area->fetchrows >= CLT_MULTIPLE ? dst + size : nullptr;
+  r.element_end = array ? dst + size : nullptr;
   uint8_t* ind = has_ind ? static_cast<uint8_t*>(v.SQLIND) +
                                (wide_indicator(code) ? sizeof(int32_t) : sizeof(int16_t)) * static_cast<uint64_t>(r.element)
                          : nullptr;
@@ -329,6 +334,26 @@ step column(row& r, int32_t i) {
   if (s == step::stop) return report_invalid(r, i);
   return s;
 }
+
+// Whether a row takes one pass, each write kept to be put back when a
+// value is refused (a refused reply still writes no variable): a copying
+// connection (a converter's writes are not kept) and plain scalar
+// columns of known codes with their variables outside array FETCH. A
+// failure of any other column keeps the columns before it, as the
+// checking pass decides.
+bool single_pass(const clt_col_env& e, const SQLDA* da, int16_t count, int16_t element) {
+  if (e.convert_mode || element != 0 || e.area->fetchrows >= CLT_MULTIPLE) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    const SQLVAR& v = da->sqlvar[i];
+    const uint8_t code = v.sqlcod & 0xFE;
+    if (!known_code(code) || refused_code(code) || code == CLT_T_LOB || v.SQLDATA == nullptr) return false;
+    if (v.XDIM >= CLT_MULTIPLE && !no_repetition(code)) return false;
+  }
+  return true;
+}
+
+// Kept by the thread and only grown: a row's writes cost no allocation.
+thread_local clt_col_undo kept_writes;
 
 }  // namespace
 
@@ -364,6 +389,7 @@ int32_t clt_sqlda_conv_in(const clt_col_env& env, const uint8_t* body, uint32_t 
   if (clt_col_flags(body, total, area, flag_columns, true, fetch ? kept : nullptr, kModule, &flags, &flag_count) != 0) {
     return -1;
   }
+  if (flags != nullptr) clt_col_take_address(&e);
   const uint64_t start = uint64_t{data} + static_cast<uint32_t>(std::max(*position, 0)) +
                          (*position == 0 ? kColumnCount : 0);
   if (start > total) return refuse(__LINE__);
@@ -374,6 +400,21 @@ int32_t clt_sqlda_conv_in(const clt_col_env& env, const uint8_t* body, uint32_t 
   const int16_t count = std::min(columns, da->sqld);
   reader in{e, body, total, static_cast<uint32_t>(start)};
   row r{e, in, da, element, flags, flag_count, nullptr};
+  if (single_pass(e, da, count, element)) {
+    kept_writes.clear();
+    e.dry = false;
+    e.undo = &kept_writes;
+    for (int32_t i = 0; i < count; ++i) {
+      const step s = column(r, i);
+      if (s == step::failed) {
+        kept_writes.restore();
+        return -1;
+      }
+      if (s == step::stop) return 0;
+    }
+    *position = static_cast<int32_t>(in.pos - data);
+    return 0;
+  }
   for (const bool dry : {true, false}) {
     e.dry = dry;
     in.pos = static_cast<uint32_t>(start);

@@ -425,6 +425,7 @@ int32_t convert(const uint8_t* body, uint32_t length, rdb_sql_area* area, bool v
   if (clt_col_flags(body, total, area, columns, true, &reply->kept_flags, kModule, &flags, &flag_count) != 0) {
     return -1;
   }
+  if (flags != nullptr) clt_col_take_address(&e);
   array_reply a{e, body, total, data, da, rows, columns, flags, flag_count};
   for (const bool dry : {true, false}) {
     e.dry = dry;

@@ -492,6 +492,58 @@ TEST(ShippedRows, FlaggedColumnsCarryTheServersAddressText) {
   unsetenv("PDDFLNVAL");
 }
 
+// A value longer than its variable comes cut to the variable's length, as
+// a server cuts it: its indicator carries the full length, the reply
+// warns, and the warnings reach the caller with SQLSTATE "01000"; a row
+// that fits warns of nothing. In both reply forms, from both kinds of server.
+TEST(ShippedRows, ValuesCutToTheirVariablesWarnWithTheirFullLength) {
+  using marlo::cell;
+  using marlo::column;
+  setenv("PDDFLNVAL", "USE", 1);  // a blank mark: without option S, FETCH asks for the SQLDA form
+  each_setting({"", "S"}, [&](const char* options, bool le) {
+    marlo::table t;
+    t.name = "T";
+    t.columns = {column::of("TXT", 0xC0, 10), column::of("VC", 0xA0, 20)};
+    t.rows = {{cell::of("abcdefgh"), cell::of("hello world")}, {cell::of("abc"), cell::of("hi")}};
+    session s({}, options, le, &t);
+    ASSERT_TRUE(s.server->ok());
+    s.connect();
+    open_cursor(s, "SELECT * FROM T");
+    typed_fetch f;
+    SQLDA* da = reinterpret_cast<SQLDA*>(f.list.data());
+    da->sqld = 2;
+    da->sqlvar[0].sqlcod = 0x31;
+    da->sqlvar[0].len.s.sqllen = 4;
+    da->sqlvar[0].SQLDATA = f.text;
+    da->sqlvar[1].sqlcod = 0xA1;
+    da->sqlvar[1].len.s.sqllen = 5;
+    da->sqlvar[1].SQLDATA = &f.vchar;
+    da->sqlvar[1].SQLIND = &f.ind[1];
+    const struct {
+      const char* text;
+      int16_t text_indicator;
+      const char* varchar;
+      int16_t varchar_indicator;
+      char warning;
+      const char* sqlstate;
+    } rows[] = {{"abcd", 8, "hello", 11, 'W', "01000"}, {"abc", 0, "hi", 0, ' ', "00000"}};
+    for (const auto& want : rows) {
+      SCOPED_TRACE(want.text);
+      ASSERT_EQ(f.run(s), 0) << std::string(f.r.sqlca.sqlerrmc, static_cast<size_t>(f.r.sqlca.sqlerrml));
+      EXPECT_EQ(f.r.sqlca.SQLCODE, 0);
+      EXPECT_STREQ(f.text, want.text);
+      EXPECT_EQ(f.ind[0], want.text_indicator);
+      EXPECT_EQ(std::string(f.vchar.t, f.vchar.n), want.varchar);
+      EXPECT_EQ(f.ind[1], want.varchar_indicator);
+      EXPECT_EQ(f.r.sqlca.sqlwarn[0], want.warning);
+      EXPECT_EQ(f.r.sqlca.sqlwarn[1], want.warning);
+      EXPECT_EQ(f.r.sqlstate(), want.sqlstate);
+      EXPECT_EQ(s.fetches().back().form, options[0] == 'S' ? 'Y' : 'N');
+    }
+  });
+  unsetenv("PDDFLNVAL");
+}
+
 // An array FETCH of three rows into arrays of every kind of column: a
 // cursor of five rows takes two FETCHes, the second ending the cursor.
 struct array_fetch {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -721,24 +722,44 @@ TEST(ShippedHostVariables, AnOddNationalConversionIsRefused) {
 
 namespace {
 
+// A connection through the ODBC exports, with a context of its own.
+struct odbc_connection {
+  int32_t (*init)(int32_t, void**);
+  int32_t (*term)(int32_t, void*);
+  int32_t (*exodbc)(int32_t, rdb_sql_area*, rdb_odbc_buf*);
+  void* handle = nullptr;
+  rdb_odbc_buf buf{};
+
+  explicit odbc_connection(const shipped::library& lib)
+      : init(lib.export_of<int32_t(int32_t, void**)>("p_rdb_initodbc")),
+        term(lib.export_of<int32_t(int32_t, void*)>("p_rdb_termodbc")),
+        exodbc(lib.export_of<int32_t(int32_t, rdb_sql_area*, rdb_odbc_buf*)>("p_rdb_exodbc")) {}
+  void connect() {
+    ASSERT_TRUE(init != nullptr && term != nullptr && exodbc != nullptr);
+    ASSERT_EQ(init(0, &handle), 0);
+    buf.ctxhandle = handle;
+    zk::request cn{"CNCT"};
+    blank(cn.area.authid, sizeof cn.area.authid, "scott");
+    blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
+    blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
+    ASSERT_EQ(run(&cn.area), 0) << cn.message();
+  }
+  int32_t run(rdb_sql_area* area) { return exodbc(0, area, &buf); }
+  void disconnect() {
+    zk::request disc{"DISC"};
+    run(&disc.area);
+    term(0, handle);
+  }
+};
+
 // The same statements on an ODBC connection: the ODBC buffer carries the
 // per-column array of PREPARE and the array of an array INSERT's counts.
 TEST(ShippedHostVariables, AnOdbcConnectionPreparesAndInsertsThroughItsBuffer) {
   session sess(marlo::script{}, {staff()});
   ASSERT_TRUE(sess.server->ok());
-  auto init = sess.lib.export_of<int32_t(int32_t, void**)>("p_rdb_initodbc");
-  auto term = sess.lib.export_of<int32_t(int32_t, void*)>("p_rdb_termodbc");
-  auto exodbc = sess.lib.export_of<int32_t(int32_t, rdb_sql_area*, rdb_odbc_buf*)>("p_rdb_exodbc");
-  ASSERT_TRUE(init != nullptr && term != nullptr && exodbc != nullptr);
-  void* handle = nullptr;
-  ASSERT_EQ(init(0, &handle), 0);
-  rdb_odbc_buf odbc{};
-  odbc.ctxhandle = handle;
-  zk::request cn{"CNCT"};
-  blank(cn.area.authid, sizeof cn.area.authid, "scott");
-  blank(cn.area.passwd, sizeof cn.area.passwd, "tiger");
-  blank(cn.area.cnctbody, sizeof cn.area.cnctbody, "");
-  ASSERT_EQ(exodbc(0, &cn.area, &odbc), 0) << cn.message();
+  odbc_connection cn(sess.lib);
+  ASSERT_NO_FATAL_FAILURE(cn.connect());
+  rdb_odbc_buf& odbc = cn.buf;
 
   arena a;
   // One entry for each variable the two SQLDAs hold.
@@ -751,7 +772,7 @@ TEST(ShippedHostVariables, AnOdbcConnectionPreparesAndInsertsThroughItsBuffer) {
   prep.area.setvars = 'Y';
   odbc.paramflag = 1;
   odbc.parampointer = per_column;
-  ASSERT_EQ(exodbc(0, &prep.area, &odbc), 0) << prep.message();
+  ASSERT_EQ(cn.run(&prep.area), 0) << prep.message();
   EXPECT_EQ(out->sqld, 2);
   EXPECT_EQ(out->sqlvar[0].sqlcod, 0xC1);
   EXPECT_EQ(in->sqld, 1);
@@ -769,15 +790,113 @@ TEST(ShippedHostVariables, AnOdbcConnectionPreparesAndInsertsThroughItsBuffer) {
   statement(ins, "INSERT INTO STAFF (ID) VALUES (?)", 5, ids);
   ins.area.arycount = 2;
   ins.area.elemsize = 1;
-  ASSERT_EQ(exodbc(0, &ins.area, &odbc), 0) << ins.message();
+  ASSERT_EQ(cn.run(&ins.area), 0) << ins.message();
   EXPECT_EQ(std::vector<uint32_t>(counts, counts + 2), (std::vector<uint32_t>{1, 1}));
   EXPECT_TRUE(a.intact());
   EXPECT_EQ(sess.rows("STAFF").size(), 2u);
 
-  zk::request disc{"DISC"};
-  exodbc(0, &disc.area, &odbc);
-  term(0, handle);
+  cn.disconnect();
   EXPECT_EQ(sess.count("p_f_sqa_cdisconnect"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// STAFF with one row.
+marlo::table staff_of_one() {
+  marlo::table t = staff();
+  t.rows = {{marlo::cell::of("1"), marlo::cell::of("Aoki"), marlo::cell::of("10.00")}};
+  return t;
+}
+
+// PREPARE of the SELECT into `into` under the section, and OPEN of its cursor.
+void open_ids(const std::function<int32_t(rdb_sql_area*)>& run, uint16_t section, SQLDA* into) {
+  zk::request prep{"SET "};
+  statement(prep, "SELECT ID FROM STAFF", section, into);
+  ASSERT_EQ(run(&prep.area), 0) << prep.message();
+  zk::request open{"OPN2"};
+  statement(open, "", section, nullptr);
+  open.area.sqltext = nullptr;
+  ASSERT_EQ(run(&open.area), 0) << open.message();
+}
+
+// Two connections to one server use the same section and cursor; the
+// DISCONNECT of one ends its own statements only, and the other's cursor
+// goes on to its end.
+TEST(ShippedHostVariables, ADisconnectEndsOnlyItsOwnConnectionsStatements) {
+  constexpr uint16_t kSection = 6;
+  session sess(marlo::script{}, {staff_of_one()});
+  ASSERT_TRUE(sess.server->ok());
+  arena a;
+  SQLDA* into = one_varchar(a, 0xF0, 4, le32(0), 4);
+  sess.connect();
+  open_ids([&](rdb_sql_area* area) { return sess.lib.exsql(area); }, kSection, into);
+
+  odbc_connection cn(sess.lib);
+  ASSERT_NO_FATAL_FAILURE(cn.connect());
+  auto odbc_run = [&](rdb_sql_area* area) { return cn.run(area); };
+  open_ids(odbc_run, kSection, into);
+  EXPECT_EQ(sess.server->open_cursors(), 2u);
+
+  sess.disconnect();
+  EXPECT_EQ(sess.server->open_cursors(), 1u);
+  zk::request fetch{"FETC"};
+  statement(fetch, "", kSection, into);
+  fetch.area.sqltext = nullptr;
+  ASSERT_EQ(odbc_run(&fetch.area), 0) << fetch.message();
+  int32_t id = 0;
+  memcpy(&id, into->sqlvar[0].SQLDATA, sizeof id);
+  EXPECT_EQ(id, 1);
+  EXPECT_EQ(odbc_run(&fetch.area), 100) << fetch.message();
+
+  cn.disconnect();
+  EXPECT_EQ(sess.count("p_f_sqa_cdisconnect"), 2);
+  EXPECT_TRUE(a.intact());
+}
+
+// The server information that the test server answers reaches
+// p_rdb_srvinf's buffer and p_rdb_get_CltInf's items 9 to 11.
+TEST(ShippedHostVariables, TheServerInformationReachesTheClientInformationItems) {
+  constexpr size_t kInfoSize = 512;
+  constexpr size_t kCodeSetAt = 24;
+  marlo::script s;
+  s.info.byte26 = 3;
+  s.info.byte27 = 'Y';
+  session sess(s, {staff()});
+  ASSERT_TRUE(sess.server->ok());
+  auto srvinf = sess.lib.export_of<int32_t(uint32_t, rdb_sql_area*)>("p_rdb_srvinf");
+  auto cltinf = sess.lib.export_of<int32_t(int16_t, int16_t, int16_t*, void*)>("p_rdb_get_CltInf");
+  ASSERT_TRUE(srvinf != nullptr && cltinf != nullptr);
+  sess.connect();
+
+  std::vector<uint8_t> info(kInfoSize, 0xEE);
+  zk::request r{"    "};
+  r.area.srvinfbuf = info.data();
+  ASSERT_EQ(srvinf(1, &r.area), 0) << r.message();
+  EXPECT_EQ(std::string(info.begin() + kCodeSetAt, info.begin() + kCodeSetAt + 2), "1j");
+  EXPECT_EQ(info[26], 3);
+  EXPECT_EQ(info[27], 'Y');
+  // An item the server does not serve is its error, not a success.
+  zk::request other{"    "};
+  other.area.srvinfbuf = info.data();
+  EXPECT_NE(srvinf(2, &other.area), 0);
+  EXPECT_LT(other.sqlcode(), 0);
+
+  const struct {
+    int16_t item;
+    int16_t size;
+    uint32_t expect;
+  } items[] = {{9, 1, 3}, {10, 1, 'Y'}, {11, 4, 3 + 4}};  // byte 26 of 3 adds 3, byte 27 of 'Y' adds 4
+  for (const auto& c : items) {
+    SCOPED_TRACE(c.item);
+    uint32_t out = 0;
+    int16_t length = 0;
+    ASSERT_EQ(cltinf(c.item, c.size, &length, &out), 0);
+    EXPECT_EQ(length, c.size);
+    EXPECT_EQ(c.size == 1 ? out & 0xFF : out, c.expect);
+  }
+  sess.disconnect();
 }
 
 }  // namespace
