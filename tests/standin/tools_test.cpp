@@ -307,4 +307,67 @@ TEST_F(ToolsTest, KeptStoragePrintsTheFullDefinitionLayout) {
   EXPECT_EQ(lines, expected);
 }
 
+// rdbexecsql reads its script by ";" and writes the plan of the statements
+// under ACCESS PLAN at the path named there, from SQLite's own plan.
+TEST_F(ToolsTest, ExecsqlWritesTheAccessPlanTraceOfTheScript) {
+  const std::string trace = sample.Path("plan.trc");
+  const std::string script = Control("ACCESS PLAN ON " + trace + ", 2, NOEXE, NOADVICE;\n"
+                                     "SELECT E.EMP_NAME, D.DEPT_NAME FROM HR.EMPLOYEE E, HR.DEPT D\n"
+                                     "  WHERE E.DEPT_NO = D.DEPT_NO AND E.EMP_NO IN (SELECT EMP_NO FROM HR.EMPLOYEE "
+                                     "WHERE DEPT_NO = :D AND EMP_NAME <> ';');;\nACCESS PLAN OFF;");
+  const ToolRun run = RunTool("rdbexecsql", {"-s", "orvsample", "-u", "ORVUSER/orvuser", "-i", QString::fromStdString(script)});
+  EXPECT_EQ(LinesOf(run.out).back(), "rdbexecsqlが正常終了しました 復帰コード 00");
+  QFile file(QString::fromStdString(trace));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << run.out;
+  const Lines lines = LinesOf(file.readAll().toStdString());
+  const std::string dash(79, '-');
+  const std::string equal(79, '=');
+  const Lines expected{"ACCESS PLAN INFORMATION",
+                       "Main query",
+                       "  1 : SCAN",
+                       dash,
+                       "  [ 1] SCAN ELEMENT",
+                       "      table name      HR.EMPLOYEE",
+                       "      scan type       TABLE ALL SCAN",
+                       "  2 : N-JOIN",
+                       dash,
+                       "  [ 2] NESTED LOOP JOIN ELEMENT",
+                       "  [ 3] SCAN ELEMENT",
+                       "      table name      HR.DEPT",
+                       "      scan type       INDEX TABLE SCAN",
+                       "      dso name        sqlite_autoindex_DEPT_1",
+                       "      --> 1",
+                       equal,
+                       "1 Subquery",
+                       "  1 : SCAN",
+                       dash,
+                       "  [ 1] SCAN ELEMENT",
+                       "      table name      HR.EMPLOYEE",
+                       "      scan type       INDEX TABLE SCAN",
+                       "      dso name        EMPLOYEE_DEPT",
+                       equal,
+                       "Execution environment",
+                       "  OPTIMIZE LEVEL 2",
+                       "END OF ACCESS PLAN"};
+  EXPECT_EQ(lines, expected);
+}
+
+TEST_F(ToolsTest, ExecsqlAnswersAnSqlErrorWithItsMessageAndAWrongLogonWithAFailingCode) {
+  const std::string trace = sample.Path("plan.trc");
+  const std::string script =
+      Control("ACCESS PLAN ON " + trace + ", 2, NOEXE, NOADVICE;\nSELECT * FROM HR.NOTHING;\nACCESS PLAN OFF;");
+  ToolRun run = RunTool("rdbexecsql", {"-s", "ORVSAMPLE", "-u", "ORVUSER/orvuser", "-i", QString::fromStdString(script)});
+  Lines lines = LinesOf(run.out);
+  ASSERT_EQ(lines.size(), 3u) << run.out;
+  EXPECT_EQ(lines[1].rfind("SQLMSG=", 0), 0u);
+  EXPECT_NE(lines[1].find("NOTHING"), std::string::npos);
+  EXPECT_EQ(lines[2], "rdbexecsqlが正常終了しました 復帰コード 00");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(trace))) << "no trace for an error";
+
+  run = RunTool("rdbexecsql", {"-s", "ORVSAMPLE", "-u", "ORVUSER/wrong", "-i", QString::fromStdString(script)});
+  lines = LinesOf(run.out);
+  EXPECT_EQ(lines.back(), "rdbexecsqlが異常終了しました 復帰コード 08");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(trace)));
+}
+
 }  // namespace

@@ -7,6 +7,9 @@
 //   rdbprt -d DB -m DEF [-f] FILE         a table's definition ("TABLE (S.T)")
 //   rdbinf -p DB.SPACE                    the DSIs of a database space
 //   rdbspcinf -d DB                       the database spaces and their sizes
+//   rdbexecsql -s DB -u USER/PASSWORD -i SCRIPT
+//                                         the access plan of the script's
+//                                         statements (accessplan.h)
 //
 // Every report ends with "<tool>が正常終了しました 復帰コード 00", or with
 // "<tool>が異常終了しました 復帰コード 08" when the request cannot be met.
@@ -34,6 +37,7 @@
 #include "standin/symfoware/catalogue.h"
 #include "standin/symfoware/sqlite.h"
 #include "standin/symfoware/standin.h"
+#include "standin/symfoware/tools/accessplan.h"
 #include "standin/symfoware/tools/reports.h"
 
 namespace {
@@ -169,6 +173,21 @@ Report Rdbspcinf(const Options& o) {
   });
 }
 
+Report Rdbexecsql(const Options& o) {
+  auto source = o.values.find("-s");
+  auto logon = o.values.find("-u");
+  auto script = o.values.find("-i");
+  if (source == o.values.end() || logon == o.values.end() || script == o.values.end())
+    return Failure("rdbexecsql: -s <データベース名> -u <ユーザ名>/<パスワード> -i <スクリプト> を指定してください");
+  const size_t slash = logon->second.find('/');
+  const std::string user = logon->second.substr(0, slash);
+  const std::string password = slash == std::string::npos ? std::string() : logon->second.substr(slash + 1);
+  const std::string text = ReadControlText(script->second);
+  if (text.empty()) return Failure("rdbexecsql: スクリプトを読み込めません: " + script->second);
+  std::unique_ptr<platform::SqlSession> session = symfoware::OpenStandinSession(source->second, user, password);
+  return symfoware::tools::ExecuteScript(*session, text);
+}
+
 void Print(FILE* stream, const std::vector<std::string>& lines, bool lastLineBreak) {
   for (size_t i = 0; i < lines.size(); ++i) {
     std::fputs(lines[i].c_str(), stream);
@@ -200,6 +219,8 @@ int main(int argc, char* argv[]) {
       report = Rdbinf(options);
     else if (tool == "rdbspcinf")
       report = Rdbspcinf(options);
+    else if (tool == "rdbexecsql")
+      report = Rdbexecsql(options);
     else
       report = Failure(tool + ": この機能はスタンドインにありません");
   } catch (const std::exception& e) {
