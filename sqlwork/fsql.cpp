@@ -29,6 +29,7 @@
 #include "platform/textfile.h"
 #include "sqlwork/core/fsqllogcore.h"
 #include "sqlwork/fsqllog.h"
+#include "sqlwork/rexplan.h"
 #include "ui/core/rdatacore.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
@@ -47,6 +48,8 @@ constexpr char kSavedMessage[] = "ファイルに出力しました。";
 constexpr char kBinaryQuestion[] = "\nはテキストファイルではないようです。テキストとして開きますか？";
 // The reading's progress counts kilobytes.
 constexpr int64_t kProgressUnit = 1024;
+constexpr char kPlanCaption[] = "実行計画";
+constexpr char kPlanHint[] = "実行計画|実行計画を表示します。";
 constexpr int kWindowImage = 10;
 constexpr int kHelpContext = 30100;
 constexpr int kTextButtonWidth = 78;
@@ -162,6 +165,13 @@ void TfrmSQL::setupUi() {
     tolCmd->addAction(action);
     tolCmd->widgetForAction(action)->setMinimumWidth(kTextButtonWidth);
   }
+  btnExplan = new QToolButton(tolCmd);
+  btnExplan->setText(QString::fromUtf8(kPlanCaption));
+  btnExplan->setCheckable(true);
+  btnExplan->setToolTip(Q(ShortHint(kPlanHint)));
+  btnExplan->setStatusTip(Q(std::string(kPlanHint).substr(std::string(kPlanHint).find('|') + 1)));
+  btnExplan->setMinimumWidth(kTextButtonWidth);
+  tolCmd->addWidget(btnExplan);
   tolCmd->addSeparator();
   for (QAction* action : {actOpen, actSave}) {
     tolCmd->addAction(action);
@@ -202,8 +212,17 @@ void TfrmSQL::setupUi() {
   fraData = new TfraData(*this, Connection(), tabData);
   dataLayout->addWidget(fraData);
   pagData->addTab(tabData, QString::fromUtf8(kResultPageCaption));
+  pagExplan = new QTabWidget(splSQL);
+  tabExplan = new QWidget();
+  auto* explanLayout = new QVBoxLayout(tabExplan);
+  explanLayout->setContentsMargins(0, 0, 0, 0);
+  fraExplan = new TfraExplan(*this, tabExplan);
+  explanLayout->addWidget(fraExplan);
+  pagExplan->addTab(tabExplan, QString::fromUtf8(kPlanCaption));
+  pagExplan->hide();
   splSQL->addWidget(pnlSQL);
   splSQL->addWidget(pagData);
+  splSQL->addWidget(pagExplan);
   layout->addWidget(splSQL, 1);
 
   const auto guarded = [this](QAction* action, void (TfrmSQL::*handler)()) {
@@ -217,6 +236,7 @@ void TfrmSQL::setupUi() {
   guarded(actSave, &TfrmSQL::actSaveExecute);
   connect(actExit, &QAction::triggered, this, [this] { Frame()->close(); });
   connect(cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameSelect(); });
+  connect(btnExplan, &QToolButton::toggled, this, [this] { btnExplanClick(); });
   txtSQL->OnTextChange = [this] {
     actExecUpdate();
     actSaveUpdate();
@@ -281,7 +301,35 @@ void TfrmSQL::actExecExecute(QObject* sender) {
     for (size_t at = before.find(kLineBreak); at != std::string::npos; at = before.find(kLineBreak, at + 2))
       ++runFirstRow_;
   }
-  Runner.Run(ExecutedLines(EditorLines(), selected, AppOption.UsePartial), txtSeparater->text().toStdString());
+  Runner.Run(ExecutedLines(EditorLines(), selected, AppOption.UsePartial), txtSeparater->text().toStdString(),
+             btnExplan->isChecked() ? static_cast<TPlanFramePort*>(this) : nullptr);
+}
+
+void TfrmSQL::btnExplanClick() {
+  // The plan page takes the results' place and room.
+  QList<int> sizes = splSQL->sizes();
+  const bool plan = btnExplan->isChecked();
+  pagData->setVisible(!plan);
+  pagExplan->setVisible(plan);
+  if (sizes.size() > 2) {
+    std::swap(sizes[1], sizes[2]);
+    splSQL->setSizes(sizes);
+  }
+  txtSQL->CloseCodeAssist();
+}
+
+std::vector<std::string> TfrmSQL::SetPlanSQL(const std::string& text) {
+  fraExplan->SetSQL(text);
+  std::vector<std::string> names;
+  for (const TovParameter& parameter : fraExplan->qryData.Parameters()) names.push_back(parameter.Name);
+  return names;
+}
+
+void TfrmSQL::ExecutePlan() {
+  try {
+    fraExplan->Execute();
+  } catch (const EAbort&) {
+  }
 }
 
 void TfrmSQL::actExecUpdate() { actExec->setEnabled(ExecEnabled(txtSQL->Text())); }
@@ -337,7 +385,8 @@ std::vector<std::string> TfrmSQL::PrepareStatement(int index, bool ownFrame, con
 }
 
 void TfrmSQL::BindValues(const std::vector<std::string>& values) {
-  std::vector<TovParameter>& parameters = current_->qryData.Parameters();
+  // A plan run has no statement frame; its values go to the plan's query.
+  std::vector<TovParameter>& parameters = (current_ ? current_->qryData : fraExplan->qryData).Parameters();
   for (size_t i = 0; i < parameters.size() && i < values.size(); ++i) parameters[i].Value = Q(values[i]);
 }
 
@@ -544,6 +593,9 @@ void TfrmSQL::cmbDBNameSelect() {
   SetConnectionWindow(connection);
   // Closing the connection window closes its SQL windows first.
   SetFormOwner(this, connection->Window());
+  // The plan tool runs on the local server only.
+  btnExplan->setEnabled(!connection->IsRemote());
+  if (connection->IsRemote()) btnExplan->setChecked(false);
   TovSQLConnection* sql = &connection->Module().Connection;
   fraData->SetConnection(sql);
   for (const QPointer<TfraData>& frame : ResultFrames)

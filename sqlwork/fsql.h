@@ -22,12 +22,14 @@ class QMenuBar;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
+class QToolButton;
+class TfraExplan;
 class TovComboBox;
 class TovMemo;
 class TovStrEdit;
 class TovStringGrid;
 
-class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
+class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort, private TPlanFramePort {
   Q_OBJECT
 
  public:
@@ -55,6 +57,11 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   QTabWidget* pagData;
   QWidget* tabData;
   TfraData* fraData;
+  // Plan mode while down: the plan page in place of the results.
+  QToolButton* btnExplan;
+  QTabWidget* pagExplan;
+  QWidget* tabExplan;
+  TfraExplan* fraExplan;
   TovSQLQuery qrySQL;
 
   // The frames the last run made besides fraData, one per result page
@@ -74,6 +81,7 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   void actSaveExecute();
   void actSaveUpdate();
   void cmbDBNameSelect();
+  void btnExplanClick();
   // Files dropped on the window from the desktop.
   void WMDropFiles(const std::vector<std::string>& fileNames);
 
@@ -124,6 +132,10 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort {
   TParamGrid ParamGrid() const override;
   void ShowParamGrid(const TParamGrid& grid) override;
   int LastLineIndex() const override;
+
+  // ---- TPlanFramePort ----
+  std::vector<std::string> SetPlanSQL(const std::string& text) override;
+  void ExecutePlan() override;
 
   TfraData* current_ = nullptr;
   // The made frame no result has taken yet.

@@ -181,10 +181,15 @@ void TovTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
     focus.palette = option.palette;
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, this);
   }
-  painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+  // A node's own text colour holds until it is selected; the column texts
+  // keep the tree's.
+  const QColor textColour = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+  const QVariant nodeColour = node->data(0, Qt::ForegroundRole);
+  painter->setPen(!selected && nodeColour.canConvert<QBrush>() ? nodeColour.value<QBrush>().color() : textColour);
   const QRect nameRect = textRect.adjusted(kTextIndent, 0, 0, 0);
   const QString name = option.fontMetrics.elidedText(node->text(0), Qt::ElideRight, nameRect.width());
   painter->drawText(nameRect, Qt::AlignVCenter | Qt::TextSingleLine, name);
+  painter->setPen(textColour);
   if (header_) {
     const int shown = std::min(header_->count() - 1, node->SubItemCount());
     for (int i = 1; i <= shown; ++i) {

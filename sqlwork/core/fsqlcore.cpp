@@ -1,5 +1,9 @@
 #include "sqlwork/core/fsqlcore.h"
 
+#include <QLocale>
+#include <QStringList>
+#include <QTime>
+
 #include <cstdio>
 
 #include "app/core/zarursql.h"
@@ -56,6 +60,16 @@ std::string ElapsedText(std::chrono::steady_clock::duration elapsed) {
   return kElapsedPrefix + std::string(text);
 }
 
+std::string ElapsedLongText(std::chrono::steady_clock::duration elapsed) {
+  // A time zone means nothing for a duration.
+  QStringList format = QLocale::system().timeFormat(QLocale::LongFormat).split(' ');
+  format.removeIf([](const QString& part) { return !part.isEmpty() && part.count('t') == part.size(); });
+  constexpr long long kDayMillis = 24LL * 60 * 60 * 1000;
+  const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() % kDayMillis;
+  const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(millis));
+  return kElapsedPrefix + QLocale::system().toString(time, format.join(' ')).toStdString();
+}
+
 bool SyncParamRows(TParamGrid& grid, const std::vector<std::string>& names) {
   if (names.empty()) {
     grid.Visible = false;
@@ -78,11 +92,16 @@ bool SyncParamRows(TParamGrid& grid, const std::vector<std::string>& names) {
   return changed;
 }
 
-void TSQLRunner::Run(const std::vector<std::string>& executedLines, const std::string& separatorEdit) {
+void TSQLRunner::Run(const std::vector<std::string>& executedLines, const std::string& separatorEdit,
+                     TPlanFramePort* plan) {
   port_.DiscardResults();
   StatementIndex = 0;
   ResultCount = 0;
   if (!separatorEdit.empty()) AppOption.Separator = separatorEdit;
+  if (plan) {
+    RunPlan(*plan, executedLines);
+    return;
+  }
   FirstResultShown = false;
   TSQLRunState state;
   state.ExecutedLines = executedLines;
@@ -99,6 +118,31 @@ void TSQLRunner::Run(const std::vector<std::string>& executedLines, const std::s
   }
   state.CurrentLine = count - 1;
   ExecuteStatement(state);
+}
+
+void TSQLRunner::RunPlan(TPlanFramePort& plan, const std::vector<std::string>& executedLines) {
+  std::vector<std::string> lines;
+  for (const std::string& line : executedLines) {
+    if (IsSeparatorLine(line, AppOption.Separator)) break;
+    lines.push_back(line);
+  }
+  StripSQLComments(lines, false);
+  if (SyncParamGrid(plan.SetPlanSQL(JoinSQLLines(lines)))) return;
+  try {
+    struct TElapsed {
+      TSQLWindowPort& port;
+      std::chrono::steady_clock::time_point start;
+      ~TElapsed() { port.SetStatusText(ElapsedLongText(std::chrono::steady_clock::now() - start)); }
+    } elapsed{port_, std::chrono::steady_clock::now()};
+    plan.ExecutePlan();
+  } catch (const std::exception& e) {
+    try {
+      port_.ShowErrorPosition(0, port_.LastLineIndex(), e.what());
+    } catch (const std::exception&) {
+      // The caret stays; the message below says what failed.
+    }
+    MsgBox(e.what(), MB_ICONERROR);
+  }
 }
 
 bool TSQLRunner::SyncParamGrid(const std::vector<std::string>& names) {

@@ -37,6 +37,9 @@ std::string RowCountMessage(int rows);
 // "処理時間：hh:mm:ss".
 std::string ElapsedText(std::chrono::steady_clock::duration elapsed);
 
+// "処理時間：" and the elapsed time in the system's long time format.
+std::string ElapsedLongText(std::chrono::steady_clock::duration elapsed);
+
 // The bind-variable grid: shown or not, and its rows below the header.
 struct TParamGrid {
   bool Visible = false;
@@ -82,6 +85,16 @@ class TSQLWindowPort {
   virtual int LastLineIndex() const = 0;
 };
 
+// What plan mode needs of the window's access-plan frame.
+class TPlanFramePort {
+ public:
+  virtual ~TPlanFramePort() = default;
+  // Hands the statement to the frame; the names of its bind variables.
+  virtual std::vector<std::string> SetPlanSQL(const std::string& text) = 0;
+  // Shows the statement's plan; errors propagate.
+  virtual void ExecutePlan() = 0;
+};
+
 // The state of one run.
 struct TSQLRunState {
   std::vector<std::string> ExecutedLines;
@@ -102,9 +115,13 @@ class TSQLRunner {
   int ResultCount = 0;
   bool FirstResultShown = false;
 
-  // Runs the lines (ExecutedLines) statement by statement. `separatorEdit`,
+  // Runs the lines (ExecutedLines) statement by statement, or with `plan`
+  // (plan mode) shows the plan of their first statement. `separatorEdit`,
   // when not empty, becomes the `Separator` option first.
-  void Run(const std::vector<std::string>& executedLines, const std::string& separatorEdit);
+  void Run(const std::vector<std::string>& executedLines, const std::string& separatorEdit,
+           TPlanFramePort* plan = nullptr);
+  // Plan mode: the first statement's plan in the frame.
+  void RunPlan(TPlanFramePort& plan, const std::vector<std::string>& executedLines);
   // Runs the collected statement; true stops the run.
   bool ExecuteStatement(TSQLRunState& state);
   // Shows the parameters in the grid and binds the typed values; true when

@@ -333,3 +333,55 @@ TEST(RunText, PartialLinesEnablingAndTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+// The plan frame of a plan-mode run: records the statement it was handed
+// and fails when told to.
+class RecordingPlanFrame : public TPlanFramePort {
+ public:
+  std::vector<std::string> SetPlanSQL(const std::string& text) override {
+    statements.push_back(text);
+    return platform::ConvertMarkers(text).names;
+  }
+  void ExecutePlan() override {
+    ++executed;
+    if (!failure.empty()) throw std::runtime_error(failure);
+  }
+  Lines statements;
+  int executed = 0;
+  std::string failure;
+};
+
+TEST_F(SQLRun, PlanModeHandsTheFirstStatementToTheFrameAndNothingRuns) {
+  RecordingPlanFrame plan;
+  window.lastLine = 4;
+  runner.Run({"", "SELECT * FROM A", "  WHERE X = 1", ";", "SELECT * FROM B"}, "", &plan);
+  EXPECT_EQ(plan.statements, Lines{"SELECT * FROM A\r\nWHERE X = 1"});
+  EXPECT_EQ(plan.executed, 1);
+  EXPECT_TRUE(window.Statements().empty());
+  EXPECT_TRUE(window.pages.empty());
+  EXPECT_EQ(window.events, Lines{"discard"}) << "no transaction of the window's own";
+  EXPECT_TRUE(Boxes().empty());
+  ASSERT_EQ(window.status.size(), 1u);
+  EXPECT_EQ(window.status[0].rfind("処理時間：", 0), 0u);
+
+  // Bind variables are asked for first; the run then ends silently.
+  plan.statements.clear();
+  runner.Run({"SELECT * FROM A WHERE X = :X"}, "", &plan);
+  EXPECT_EQ(plan.executed, 1);
+  EXPECT_TRUE(window.grid.Visible);
+  EXPECT_EQ(window.status.back(), "バインド変数値を入力して下さい。");
+  runner.Run({"SELECT * FROM A WHERE X = :X"}, "", &plan);
+  EXPECT_EQ(plan.executed, 2);
+
+  // A failure places the caret over the whole text and shows the message.
+  plan.failure = "表がありません";
+  dialogs->QueueMessage(IDOK);
+  runner.Run({"SELECT * FROM A WHERE X = :X"}, "", &plan);
+  EXPECT_EQ(window.events.back(), "position 0-4 表がありません");
+  EXPECT_EQ(Boxes(), Lines{"表がありません"});
+  EXPECT_EQ(dialogs->messages[0].flags & static_cast<unsigned>(MB_ICONERROR), static_cast<unsigned>(MB_ICONERROR));
+}
+
+}  // namespace
