@@ -4,6 +4,7 @@
 #include "app/core/fobjcmdcore.h"
 #include "app/core/ovmainwin.h"
 #include "editor/ovmemo.h"
+#include "sqlwork/fexecscr.h"
 #include "sqlwork/ffield.h"
 #include "sqlwork/fsoption.h"
 #include "sqlwork/fsql.h"
@@ -22,6 +23,11 @@ void RegisterSqlWork() {
     auto* form = new TfrmSQL(*request.Connection);
     form->txtSQL->Lines().SetTextStr(request.Text);
     form->actExecExecute(nullptr);
+    return true;
+  });
+  RegisterActionHandler("actViewScript", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    ShowExecScript(*request.Connection);
     return true;
   });
   RegisterActionHandler("actViewField", [](const TActionRequest& request) {
