@@ -24,7 +24,6 @@
 
 #include <algorithm>
 
-#include "app/core/fmainactcore.h"
 #include "app/core/ovmainwin.h"
 #include "app/core/ovmsg.h"
 #include "app/core/ovreg.h"
@@ -33,6 +32,7 @@
 #include "platform/qstr.h"
 #include "platform/textfile.h"
 #include "sqlwork/ovconncombo.h"
+#include "sqlwork/sqlactions.h"
 #include "ui/core/rdatacore.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
@@ -57,27 +57,12 @@ constexpr uint16_t kErrorMarkWord = 2;
 // The entry's ran-cleanly flag.
 constexpr int kRanCleanlyRole = Qt::UserRole;
 
-struct TActionSpec {
-  const char* Caption;
-  const char* Hint;
-  int Image;
-};
-constexpr int kNoImage = -1;
 constexpr TActionSpec kExec = {"実行(&E)", "実行|選択したスクリプトファイルを実行します。", 28};
-constexpr TActionSpec kSelect = {"≪", "選択|選択中のスクリプトを実行予定リストに追加します。", kNoImage};
+constexpr TActionSpec kSelect = {"≪", "選択|選択中のスクリプトを実行予定リストに追加します。", kNoActionImage};
 constexpr TActionSpec kUp = {"上に移動", "上に移動|選択したスクリプトファイルを上に移動します。", 35};
 constexpr TActionSpec kDown = {"下に移動", "下に移動|選択したスクリプトファイルを下に移動します。", 36};
 constexpr TActionSpec kDelete = {"削除", "削除|選択したスクリプトファイルを実行予定リストより削除します。", 41};
 constexpr TActionSpec kExit = {"終了(&X)", "終了|画面を閉じます。", 42};
-
-QAction* SpecAction(QObject* parent, const TActionSpec& spec) {
-  auto* action = new QAction(QString::fromUtf8(spec.Caption), parent);
-  if (spec.Image != kNoImage) action->setIcon(imgMain().Icon(spec.Image));
-  const std::string hint = spec.Hint;
-  action->setToolTip(Q(ShortHint(hint)));
-  action->setStatusTip(Q(hint.substr(hint.find('|') + 1)));
-  return action;
-}
 
 }  // namespace
 
@@ -111,12 +96,12 @@ void TfrmExecScript::setupUi() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
 
-  actExec = SpecAction(this, kExec);
-  actSelect = SpecAction(this, kSelect);
-  actUp = SpecAction(this, kUp);
-  actDown = SpecAction(this, kDown);
-  actDelete = SpecAction(this, kDelete);
-  actExit = SpecAction(this, kExit);
+  actExec = MakeAction(this, kExec);
+  actSelect = MakeAction(this, kSelect);
+  actUp = MakeAction(this, kUp);
+  actDown = MakeAction(this, kDown);
+  actDelete = MakeAction(this, kDelete);
+  actExit = MakeAction(this, kExit);
 
   mnuMain = new QMenuBar(this);
   mnuMain->addMenu("スクリプト実行(&O)")->addAction(actExec);

@@ -30,6 +30,7 @@
 #include "sqlwork/core/fsqllogcore.h"
 #include "sqlwork/fsqllog.h"
 #include "sqlwork/rexplan.h"
+#include "sqlwork/sqlactions.h"
 #include "ui/core/rdatacore.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
@@ -66,11 +67,6 @@ constexpr int kNameColumn = 0;
 constexpr int kValueColumn = 1;
 constexpr TDBGridOptions kEditOptions = dgEditing | dgAlwaysShowEditor;
 
-struct TActionSpec {
-  const char* Caption;
-  const char* Hint;
-  int Image;
-};
 constexpr TActionSpec kExec = {"実行(&E)",
                                "入力したSQL文を実行します。|入力したSQL文を実行します。"
                                "複数のSQLを実行する場合は/(スラッシュ)行で区切ります。",
@@ -82,14 +78,6 @@ constexpr TActionSpec kLog = {"履歴(&L)",
 constexpr TActionSpec kOpen = {"開く(&O)", "開く|SQLスクリプトファイルを開きます。", 17};
 constexpr TActionSpec kSave = {"保存(&S)", "保存|入力したSQL文をスクリプトファイルとして保存します。", 18};
 constexpr TActionSpec kExit = {"終了(&X)", "画面を閉じます。|画面を閉じます。", 42};
-
-QAction* MakeAction(QObject* parent, const TActionSpec& spec) {
-  auto* action = new QAction(imgMain().Icon(spec.Image), QString::fromUtf8(spec.Caption), parent);
-  const std::string hint = spec.Hint;
-  action->setToolTip(Q(ShortHint(hint)));
-  action->setStatusTip(Q(hint.substr(hint.find('|') + 1)));
-  return action;
-}
 
 // Offset of the name cells' texts from the cell's left and top.
 constexpr int kNameCellMargin = 2;
@@ -169,7 +157,7 @@ void TfrmSQL::setupUi() {
   btnExplan->setText(QString::fromUtf8(kPlanCaption));
   btnExplan->setCheckable(true);
   btnExplan->setToolTip(Q(ShortHint(kPlanHint)));
-  btnExplan->setStatusTip(Q(std::string(kPlanHint).substr(std::string(kPlanHint).find('|') + 1)));
+  btnExplan->setStatusTip(Q(LongHint(kPlanHint)));
   btnExplan->setMinimumWidth(kTextButtonWidth);
   tolCmd->addWidget(btnExplan);
   tolCmd->addSeparator();

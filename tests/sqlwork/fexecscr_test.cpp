@@ -30,6 +30,12 @@ class ScriptWindow : public testing_sqlwork::SQLWindow {
  protected:
   ScriptWindow() { AppOption.ScrExecDir.clear(); }
 
+  // A logon with the table S.T (A INTEGER).
+  TfrmObject* LogonWithTable() {
+    TfrmObject* connection = Logon();
+    for (const char* sql : {"CREATE SCHEMA S", "CREATE TABLE S.T (A INTEGER)", "COMMIT"}) connection->ExecSQL(sql);
+    return connection;
+  }
   TfrmExecScript* OpenRunner() {
     QAction* action = main->actMain->Action("actViewScript");
     EXPECT_TRUE(action->isEnabled());
@@ -61,10 +67,7 @@ class ScriptWindow : public testing_sqlwork::SQLWindow {
 };
 
 TEST_F(ScriptWindow, TheMenuOpensTheRunnerWhichRunsItsFilesOnTheConnection) {
-  TfrmObject* connection = Logon();
-  connection->ExecSQL("CREATE SCHEMA S");
-  connection->ExecSQL("CREATE TABLE S.T (A INTEGER)");
-  connection->ExecSQL("COMMIT");
+  TfrmObject* connection = LogonWithTable();
   TfrmExecScript* form = OpenRunner();
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(form->windowTitle().toStdString(), "スクリプト実行 - ADMIN @ ORVTEST");
@@ -93,10 +96,7 @@ TEST_F(ScriptWindow, TheMenuOpensTheRunnerWhichRunsItsFilesOnTheConnection) {
 }
 
 TEST_F(ScriptWindow, AFailingStatementIsLoggedAndMarkedAndItsFileStays) {
-  TfrmObject* connection = Logon();
-  connection->ExecSQL("CREATE SCHEMA S");
-  connection->ExecSQL("CREATE TABLE S.T (A INTEGER)");
-  connection->ExecSQL("COMMIT");
+  TfrmObject* connection = LogonWithTable();
   TfrmExecScript* form = OpenRunner();
   ASSERT_NE(form, nullptr);
   const std::string a = Script("a.sql", "INSERT INTO S.NOTHING\r\nVALUES (1)\r\n;\r\nINSERT INTO S.T VALUES (5)\r\n");
