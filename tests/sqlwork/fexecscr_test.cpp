@@ -4,12 +4,14 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileSystemModel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QPointer>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeView>
 
 #include <fstream>
@@ -122,10 +124,9 @@ TEST_F(ScriptWindow, TheListTakesFilesOfTheFolderAndMovesOnlyOneEntry) {
   Logon();
   TfrmExecScript* form = OpenRunner();
   ASSERT_NE(form, nullptr);
-  const std::string c = Script("files/c.sql", "");
-  std::ofstream(env.Path("files/c.sql")) << "SELECT 1";
-  std::ofstream(env.Path("files/a.sql")) << "SELECT 1";
   QDir().mkpath(QString::fromStdString(env.Path("files/sub")));
+  Script("files/c.sql", "SELECT 1");
+  Script("files/a.sql", "SELECT 1");
   form->SetFolder(env.Path("files"));
   EXPECT_EQ(form->cmbFolder->currentText().toStdString(), env.Path("files"));
   EXPECT_EQ(form->cmbFolder->itemText(1).toStdString(), env.Path(""));
@@ -153,6 +154,14 @@ TEST_F(ScriptWindow, TheListTakesFilesOfTheFolderAndMovesOnlyOneEntry) {
   form->actDownExecute();
   EXPECT_EQ(Boxes(), Lines{"同時に複数行を移動する事は出来ません。１行だけ選択して下さい。"});
   EXPECT_EQ(Entries(*form), (Lines{env.Path("files/c.sql"), env.Path("files/a.sql")}));
+
+  // Enter opens the entry with the desktop's handler for its kind.
+  QTextBrowser opened;
+  QDesktopServices::setUrlHandler("file", &opened, "setSource");
+  form->lstScript->setCurrentRow(1);
+  QTest::keyClick(form->lstScript, Qt::Key_Return);
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_EQ(opened.source().toLocalFile().toStdString(), env.Path("files/a.sql"));
 
   form->lstScript->setCurrentRow(0);
   QTest::keyClick(form->lstScript, Qt::Key_Delete);
