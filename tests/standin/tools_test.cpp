@@ -181,7 +181,6 @@ TEST_F(ToolsTest, FailuresOnRequestByEnvironment) {
   }
 }
 
-
 // A table and index given their storage by statements print the full layout
 // the readers rely on, line for line.
 TEST_F(ToolsTest, KeptStoragePrintsTheFullDefinitionLayout) {
