@@ -18,6 +18,7 @@
 #include "app/core/zarur.h"
 #include "platform/qstr.h"
 #include "sqlwork/core/fsoptioncore.h"
+#include "sqlwork/ovconncombo.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
@@ -35,8 +36,6 @@ constexpr int kExitImage = 42;
 constexpr int32_t kLastLevelWithoutSpaces = 9;
 constexpr int kDesignWidth = 480;
 constexpr int kDesignHeight = 360;
-
-QWidget* EntryWindow(const QVariant& data) { return qobject_cast<QWidget*>(data.value<QObject*>()); }
 
 // Refills a combo's list keeping the text typed in it.
 void FillList(TovComboBox& combo, const std::vector<std::string>& items) {
@@ -153,17 +152,11 @@ void TfrmNameTable::CloseRows() {
 
 // ---- connections ----
 
-void TfrmNameTable::FillConnections() {
-  const QSignalBlocker blocker(cmbDBName);
-  cmbDBName->clear();
-  if (!MainWindow()) return;
-  for (const TConnectionEntry& entry : MainWindow()->ConnectionEntries())
-    cmbDBName->addItem(Q(entry.Label), QVariant::fromValue<QObject*>(entry.ConnectionWindow));
-}
+void TfrmNameTable::FillConnections() { FillConnectionCombo(*cmbDBName, MainWindow()); }
 
 void TfrmNameTable::cmbDBNameChange() {
   TovConnectionWindow* connection =
-      cmbDBName->count() > 0 ? AsConnectionWindow(EntryWindow(cmbDBName->currentData())) : ConnectionWindow;
+      cmbDBName->count() > 0 ? ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex()) : ConnectionWindow;
   if (!connection) return;
   SetConnectionWindow(connection);
   fraData->SetConnection(&connection->Module().Connection);
@@ -352,8 +345,8 @@ void ShowNameTable(TovConnectionWindow& connection) {
   form->CreateTaskButton();
   form->setWindowIcon(imgMain().Icon(kCommitImage));
   form->FillConnections();
-  for (int i = 0; i < form->cmbDBName->count(); ++i)
-    if (EntryWindow(form->cmbDBName->itemData(i)) == connection.Window()) form->cmbDBName->setCurrentIndex(i);
+  if (const int entry = EntryOfWindow(*form->cmbDBName, connection.Window()); entry >= 0)
+    form->cmbDBName->setCurrentIndex(entry);
   RunReported([&] { form->cmbDBNameChange(); });
   form->setWindowModality(Qt::ApplicationModal);
   form->show();

@@ -29,6 +29,7 @@
 #include "platform/textfile.h"
 #include "sqlwork/core/fsqllogcore.h"
 #include "sqlwork/fsqllog.h"
+#include "sqlwork/ovconncombo.h"
 #include "sqlwork/rexplan.h"
 #include "sqlwork/sqlactions.h"
 #include "ui/core/rdatacore.h"
@@ -96,8 +97,6 @@ class TParamNameDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override { return nullptr; }
 };
 
-QWidget* EntryWindow(const QVariant& data) { return qobject_cast<QWidget*>(data.value<QObject*>()); }
-
 int KiloBytes(int64_t bytes) { return static_cast<int>(bytes / kProgressUnit); }
 
 }  // namespace
@@ -115,8 +114,7 @@ TfrmSQL::TfrmSQL(TovConnectionWindow& connection) : TovForm(connection) {
   fraData->ColWidthKey = kColWidthKey;
   AddQuery(&qrySQL);
   FillConnections();
-  for (int i = 0; i < cmbDBName->count(); ++i)
-    if (EntryWindow(cmbDBName->itemData(i)) == connection.Window()) cmbDBName->setCurrentIndex(i);
+  if (const int entry = EntryOfWindow(*cmbDBName, connection.Window()); entry >= 0) cmbDBName->setCurrentIndex(entry);
   cmbDBNameSelect();
   txtSeparater->setText(Q(AppOption.Separator));
   actExecUpdate();
@@ -565,18 +563,12 @@ void TfrmSQL::dropEvent(QDropEvent* event) {
 
 // ---- connections ----
 
-void TfrmSQL::FillConnections() {
-  const QSignalBlocker blocker(cmbDBName);
-  cmbDBName->clear();
-  if (!MainWindow()) return;
-  for (const TConnectionEntry& entry : MainWindow()->ConnectionEntries())
-    cmbDBName->addItem(Q(entry.Label), QVariant::fromValue<QObject*>(entry.ConnectionWindow));
-}
+void TfrmSQL::FillConnections() { FillConnectionCombo(*cmbDBName, MainWindow()); }
 
 void TfrmSQL::cmbDBNameSelect() {
   const int index = cmbDBName->currentIndex();
   if (index < 0) return;
-  TovConnectionWindow* connection = AsConnectionWindow(EntryWindow(cmbDBName->itemData(index)));
+  TovConnectionWindow* connection = ConnectionOfEntry(*cmbDBName, index);
   if (!connection) return;
   SetConnectionWindow(connection);
   // Closing the connection window closes its SQL windows first.
@@ -597,11 +589,9 @@ void TfrmSQL::cmbDBNameSelect() {
 // two logons of one user to one data source share a label.
 void TfrmSQL::DBChange(QObject* sender) {
   (void)sender;
-  QWidget* current = cmbDBName->currentIndex() < 0 ? nullptr : EntryWindow(cmbDBName->currentData());
+  TovConnectionWindow* current = ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex());
   FillConnections();
-  int index = -1;
-  for (int i = 0; i < cmbDBName->count(); ++i)
-    if (EntryWindow(cmbDBName->itemData(i)) == current) index = i;
+  const int index = current ? EntryOfWindow(*cmbDBName, current->Window()) : -1;
   if (index < 0) {
     Frame()->close();
     return;

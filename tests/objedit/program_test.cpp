@@ -57,10 +57,15 @@ class ProgramTest : public FramesTest {
     TfrmSQL* sql = Windows<TfrmSQL>().back();
     sql->txtSQL->Lines().SetTextStr(name);
     sql->txtSQL->SelectAll();
+    // A window shown and hidden on the way may have taken the activation:
+    // focus moves are reported only inside the active window.
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
     sql->txtSQL->clearFocus();
     sql->txtSQL->setFocus();
-    QApplication::processEvents();
-    main->actMain->Action("actEditOpen")->trigger();
+    QAction* open = main->actMain->Action("actEditOpen");
+    ASSERT_TRUE(QTest::qWaitFor([open] { return open->isEnabled(); })) << "定義情報 stayed disabled";
+    open->trigger();
   }
   // Previews the next compile, keeping the lines shown, and runs it.
   Lines CompileThroughPreview(TfrmTestEditor& editor) {
