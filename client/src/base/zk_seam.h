@@ -70,6 +70,7 @@ enum class clt_runtime_op {
   blkf_find,
   blkf_release,
   blkf_free_all,
+  blkf_free_unheld,
   loc_find,
   loc_free_ext,
   loc_add,
