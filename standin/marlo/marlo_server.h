@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "marlo_engine.h"
+#include "marlo_rd.h"
 #include "marlo_reconnect.h"
 #include "marlo_shm.h"
 #include "marlo_tables.h"
@@ -92,6 +93,9 @@ struct script {
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.
   reconnect_script reconnect;
+  // The second server protocol in place of the name service on the name
+  // port, and how it misbehaves.
+  rd_options rd;
   // The shared-memory channel that a CONNECT offering it gets, and how it
   // misbehaves.
   shm_options shm;
@@ -99,8 +103,9 @@ struct script {
 
 // One request as the server received it.
 struct request {
-  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing", and on the
-                           // shared-memory channel "shm", "shm_disconnect", "shm_notice"
+  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing", on the
+                           // shared-memory channel "shm", "shm_disconnect", "shm_notice", and "rd" for a
+                           // message of the second protocol
   std::string function;    // server function or service name asked for
   uint8_t reqcode = 0;     // frame request code
   uint32_t flags = 0;      // call flags
