@@ -141,7 +141,7 @@ bool rd_session::take_fault() {
 void rd_session::run() {
   std::vector<uint8_t> greeting = prefix(kReplyNormal);
   finish(&greeting);
-  const bool greeted = write_all(fd_, greeting);
+  const bool greeted = options_.how == rd_fault::mute || write_all(fd_, greeting);
   while (greeted && !stop_) {
     uint8_t head[4];
     if (!read_all(fd_, head, sizeof head, stop_)) break;
@@ -179,7 +179,7 @@ bool rd_session::answer(const std::vector<uint8_t>& m) {
   }
   record_(function, packet, m);
   const bool faulty = take_fault();
-  if (faulty && options_.how == rd_fault::silent) return true;
+  if (options_.how == rd_fault::mute || (faulty && options_.how == rd_fault::silent)) return true;
   if (faulty && options_.how == rd_fault::hang_up) return false;
   if (faulty && options_.how == rd_fault::remote_error) {
     std::vector<uint8_t> r = prefix(kReplyRemote);
@@ -222,6 +222,7 @@ bool rd_session::answer(const std::vector<uint8_t>& m) {
   if (faulty && options_.how == rd_fault::oversize) be32(r.data(), kHugeLength);
   if (faulty && options_.how == rd_fault::offset_zero) be16(r.data() + 8, 0);
   if (faulty && options_.how == rd_fault::offset_ffff) be16(r.data() + 8, kOffsetNone);
+  if (faulty && options_.how == rd_fault::edit && options_.edit) options_.edit(&r);
   return write_all(fd_, r);
 }
 

@@ -25,6 +25,8 @@ enum class rd_fault {
   offset_ffff,   // block 1 at offset 0xFFFF
   silent,        // the message is read and never answered
   hang_up,       // the message is read and the connection closed
+  edit,          // the reply goes as rd_options::edit changes it
+  mute,          // no greeting, and nothing answered
 };
 
 struct rd_options {
@@ -41,6 +43,8 @@ struct rd_options {
   uint16_t connection_number = 0x0102;
   uint32_t pid = 0x4711;
   std::string server_name = "RDSRV01";
+  // Changes a reply of rd_fault::edit before it goes (it may be cut or grown).
+  std::function<void(std::vector<uint8_t>*)> edit;
 };
 
 // The function a message stands for ("p_f_sqa_*"; "" for the end of a
