@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "zk_bytes.h"
+#include "zk_packet.h"
 #include "zk_codes.h"
 
 namespace {
@@ -154,11 +155,7 @@ uint32_t put_tail(uint8_t* out, uint32_t hrh, const clt_rd_msg_base& b, const ui
     const uint16_t n = static_cast<uint16_t>(strnlen(b.dcservice, CLT_RD_NODE_MAX + 1));
     at = align4(at);
     put_be32(h + kHrhToService, at - hrh);
-    if (b.client_order) {
-      put_le16(out + at, n);
-    } else {
-      put_be16(out + at, n);
-    }
+    clt_pkt::packet(out + at, b.client_order ? 1 : 0).u16(0, n);
     memcpy(out + at + sizeof n, b.dcservice, n);
     to_end = at - hrh + static_cast<uint32_t>(sizeof n) + n;
     at += static_cast<uint32_t>(sizeof n) + align4(n) + kServiceTail;

@@ -15,6 +15,7 @@
 #include "cltrdmsg.h"
 #include "cltrdtcp.h"
 #include "zk_bytes.h"
+#include "zk_packet.h"
 #include "zk_codes.h"
 #include "zk_seam.h"
 
@@ -165,12 +166,7 @@ int32_t op_connect(const link_parts& p, const uint8_t* request, uint32_t request
     const uint32_t info = server32(p.main, pk + kPkInfoAt);
     if (info != 0 && uint64_t{info} + kInfoLevel + sizeof(uint32_t) <= map.packet_len &&
         memcmp(pk + info + kInfoVersion, kOldVersion, kVersionCompare) <= 0) {
-      const uint32_t word = static_cast<uint32_t>(kOldLevelWord);
-      if (p.main->byteorder == 0) {
-        put_be32(pk + info + kInfoLevel, word);
-      } else {
-        memcpy(pk + info + kInfoLevel, &word, sizeof word);
-      }
+      clt_pkt::packet(pk + info, p.main->byteorder).i32(kInfoLevel, kOldLevelWord);
     }
   }
   const uint8_t* srv = map.server != 0 ? p.link->recv.data + map.server : nullptr;

@@ -9,6 +9,8 @@
 #include "CLTCOMD.h"
 #include "CLTUTL.h"
 #include "cltrdbuf.h"
+#include "sockadapt.h"
+#include "zk_loghook.h"
 #include "zk_bytes.h"
 #include "zk_codes.h"
 #include "zk_seam.h"
@@ -19,6 +21,9 @@ constexpr const char* kModule = "cltrdtcp";
 constexpr uint32_t kHostNameSize = 512;
 constexpr uint32_t kLengthField = 4;
 constexpr int32_t kAddressBytes = 4;
+constexpr int32_t kSocClose = 17;
+constexpr int32_t kPhaseBefore = 1;
+constexpr int32_t kPhaseAfter = 2;
 
 void log_failure(const char* func, int32_t err) { clt_errlog_msg(CLT_MSG_COMM_ERROR, func, err); }
 
@@ -140,11 +145,16 @@ int32_t clt_rd_tcp_send(int32_t sock, const uint8_t* message, uint32_t length) {
   return 0;
 }
 
+// The close of this link has a socket-trace call code of its own.
 int32_t clt_rd_tcp_close(int32_t sock) {
+  const clt_com_ctx ctx = clt_com_cur();
+  const bool trace = ctx.call != nullptr && ctx.call->soc_trace_on != 0;
+  if (trace) clt_trc_soc(kSocClose, kPhaseBefore, 0, sock, 0, 0, nullptr, 0);
   int32_t err = 0;
-  com_wsa_args a;
-  a.sock = sock;
-  if (com_wsa_call(COM_WSA_CLOSE, &err, a) < 0) {
+  const int32_t rc = sa_close(sock, &err);
+  if (ctx.call != nullptr) ctx.call->wsa_error = err;
+  if (trace) clt_trc_soc(kSocClose, kPhaseAfter, err, sock, 0, 0, nullptr, 0);
+  if (rc < 0) {
     log_failure("closesocket", err);
     return -1;
   }

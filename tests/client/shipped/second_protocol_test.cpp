@@ -8,10 +8,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "marlo_server.h"
@@ -89,6 +91,14 @@ struct session {
   }
 };
 
+// A server whose answers after CONNECT go wrong as `how` says.
+marlo::rd_options after_connect(marlo::rd_fault how) {
+  marlo::rd_options rd;
+  rd.how = how;
+  rd.fault_after = 1;
+  return rd;
+}
+
 int32_t execute(const session& s, const char* text, uint16_t section, zk::request& r) {
   r.statement(text);
   r.area.section = section;
@@ -121,6 +131,7 @@ struct cursor {
     blank(open.area.name2, sizeof open.area.name2, "S1");
     open.area.version = kLayout;
     ASSERT_EQ(s.run(open), 0) << open.message();
+    EXPECT_EQ(open.message(), kCompleted);
   }
 
   int32_t fetch(const session& s, std::string* message) {
@@ -138,9 +149,12 @@ struct cursor {
 std::string text_at(const bytes& m, size_t at, size_t n) { return std::string(reinterpret_cast<const char*>(m.data() + at), n); }
 
 TEST(ShippedSecondProtocol, AWholeConnectionRunsItsStatementsCommitsAndEnds) {
-  for (const char* blkf : {"1", "4"}) {
-    SCOPED_TRACE(std::string("PDBLKF=") + blkf);
-    setenv("PDBLKF", blkf, 1);
+  // Plain FETCHes, block fetch, and a statement list that opens the
+  // cursor itself: every completion in the protocol's words.
+  const std::pair<const char*, const char*> settings[] = {{"PDBLKF", "1"}, {"PDBLKF", "4"}, {"PDCURSORLVL", "2"}};
+  for (const auto& [name, value] : settings) {
+    SCOPED_TRACE(std::string(name) + "=" + value);
+    setenv(name, value, 1);
     session s({});
     ASSERT_TRUE(s.server->ok());
     ASSERT_EQ(s.lib.error(), "");
@@ -156,6 +170,7 @@ TEST(ShippedSecondProtocol, AWholeConnectionRunsItsStatementsCommitsAndEnds) {
     for (int32_t expected : {7, 8, 9}) {
       ASSERT_EQ(c.fetch(s, &message), 0) << message;
       EXPECT_EQ(c.value, expected);
+      EXPECT_EQ(message, kCompleted);
     }
     EXPECT_EQ(c.fetch(s, &message), 100);
     EXPECT_EQ(message, kNoRows);
@@ -181,15 +196,15 @@ TEST(ShippedSecondProtocol, AWholeConnectionRunsItsStatementsCommitsAndEnds) {
     EXPECT_NE(std::find(seen.begin(), seen.end(), "p_f_sqa_cfetch"), seen.end());
 
     // The connect message names the client and carries the identifier in plain text.
-    const bytes& m = s.server->requests().front().message;
+    const bytes m = s.server->requests().front().message;
     ASSERT_GE(m.size(), 248u);
     EXPECT_EQ(text_at(m, 96, 13), std::string("Marlo Client\0", 13));
     EXPECT_EQ(text_at(m, 128, 4), "2804");
     EXPECT_EQ(text_at(m, 152, 5), "SCOTT");
     EXPECT_EQ(m[91], 5);
     EXPECT_EQ(text_at(m, 216, 32), std::string(32, ' '));
+    unsetenv(name);
   }
-  unsetenv("PDBLKF");
 }
 
 // Each bad answer to a statement: the SQLCODE and message; the link is
@@ -210,10 +225,7 @@ TEST(ShippedSecondProtocol, ARemoteErrorOrAReplyTheClientRefusesEndsTheLink) {
   };
   for (const failure_case& fc : cases) {
     SCOPED_TRACE(fc.what);
-    marlo::rd_options rd;
-    rd.how = fc.how;
-    rd.fault_after = 1;
-    session s(rd);
+    session s(after_connect(fc.how));
     ASSERT_TRUE(s.server->ok());
     ASSERT_EQ(s.connect(), 0);
     zk::request insert{"AUXI"};
@@ -234,10 +246,7 @@ TEST(ShippedSecondProtocol, ARemoteErrorOrAReplyTheClientRefusesEndsTheLink) {
 
 // ROLLBACK RELEASE rolls back first; when that fails nothing more is sent.
 TEST(ShippedSecondProtocol, ADisconnectWhoseRollbackFailsSendsNoDisconnect) {
-  marlo::rd_options rd;
-  rd.how = marlo::rd_fault::remote_error;
-  rd.fault_after = 1;
-  session s(rd);
+  session s(after_connect(marlo::rd_fault::remote_error));
   ASSERT_TRUE(s.server->ok());
   ASSERT_EQ(s.connect(), 0);
   zk::request leave{"DISR"};
@@ -249,10 +258,7 @@ TEST(ShippedSecondProtocol, ADisconnectWhoseRollbackFailsSendsNoDisconnect) {
 TEST(ShippedSecondProtocol, ASilentServerTimesOutAtPdcwaittimeAndALostOneIsReportedAsSet) {
   {
     setenv("PDCWAITTIME", "2", 1);
-    marlo::rd_options rd;
-    rd.how = marlo::rd_fault::silent;
-    rd.fault_after = 1;
-    session s(rd);
+    session s(after_connect(marlo::rd_fault::silent));
     ASSERT_TRUE(s.server->ok());
     ASSERT_EQ(s.connect(), 0);
     zk::request insert{"AUXI"};
@@ -267,10 +273,7 @@ TEST(ShippedSecondProtocol, ASilentServerTimesOutAtPdcwaittimeAndALostOneIsRepor
   for (const char* setting : {"NO", "YES"}) {
     SCOPED_TRACE(setting);
     setenv("PDRDNETERR722", setting, 1);
-    marlo::rd_options rd;
-    rd.how = marlo::rd_fault::hang_up;
-    rd.fault_after = 1;
-    session s(rd);
+    session s(after_connect(marlo::rd_fault::hang_up));
     ASSERT_TRUE(s.server->ok());
     ASSERT_EQ(s.connect(), 0);
     zk::request insert{"AUXI"};
@@ -287,10 +290,7 @@ TEST(ShippedSecondProtocol, ASilentServerTimesOutAtPdcwaittimeAndALostOneIsRepor
 }
 
 TEST(ShippedSecondProtocol, AnAbortWhileTheServerIsSilentCancelsTheRequest) {
-  marlo::rd_options rd;
-  rd.how = marlo::rd_fault::silent;
-  rd.fault_after = 1;
-  session s(rd);
+  session s(after_connect(marlo::rd_fault::silent));
   ASSERT_TRUE(s.server->ok());
   ASSERT_EQ(s.connect(), 0);
   auto abort_call = s.lib.export_of<int32_t()>("p_rdb_abort");

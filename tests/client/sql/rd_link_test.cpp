@@ -321,4 +321,20 @@ TEST_F(RdLink, TheGreetingIsAwaitedThreeHundredRounds) {
   EXPECT_GE(waited, std::chrono::microseconds(300 * kRoundUs));
 }
 
+// Nothing listens on the name port: the server is reported as not up.
+TEST_F(RdLink, ARefusedConnectionReportsTheServerNotUp) {
+  int port = 0;
+  {
+    marlo::rd_options rd;
+    start(rd);
+    port = server->name_port();
+    server.reset();
+  }
+  setenv("PDNAMEPORT", std::to_string(port).c_str(), 1);
+  zk::request cnct{"CNCT"};
+  connect(cnct);
+  EXPECT_EQ(cnct.sqlcode(), -723);
+  EXPECT_EQ(cnct.message(), "KFPA11723-E Communication error occurred, reason=Marlo NOT UP");
+}
+
 }  // namespace
