@@ -70,7 +70,6 @@ enum class clt_runtime_op {
   blkf_find,
   blkf_release,
   blkf_free_all,
-  blkf_free_unheld,
   loc_find,
   loc_free_ext,
   loc_add,
@@ -81,6 +80,7 @@ enum class clt_runtime_op {
   loc_free_closed,
   loc_free_same_name,
   loc_free_all,
+  blkf_free_unheld,
 };
 
 // State of the current statement-list entry.
