@@ -207,6 +207,41 @@ TEST(ShippedSecondProtocol, AWholeConnectionRunsItsStatementsCommitsAndEnds) {
   }
 }
 
+// An array FETCH takes the rows in one statement message whose size block
+// carries the sums of its variable, times the array count.
+TEST(ShippedSecondProtocol, AnArrayFetchCarriesTheSizeSumsOfItsRows) {
+  session s({});
+  ASSERT_TRUE(s.server->ok());
+  ASSERT_EQ(s.connect(), 0);
+  zk::request insert{"AUXI"};
+  ASSERT_EQ(execute(s, "INSERT INTO T (N) VALUES (9)", 4, insert), 0) << insert.message();
+  cursor c;
+  c.open(s, "SELECT * FROM T");
+  int32_t values[3] = {};
+  SQLDA* da = c.sqlda();
+  da->sqlvar[0].SQLDATA = values;
+  zk::request r{"FETC"};
+  blank(r.area.name1, sizeof r.area.name1, "C1");
+  blank(r.area.name2, sizeof r.area.name2, "S1");
+  r.area.version = kLayout;
+  r.area.fetchrows = 3;
+  r.area.sqliasda = da;
+  ASSERT_EQ(s.run(r), 0) << r.message();
+  EXPECT_EQ(std::vector<int32_t>(values, values + 3), (std::vector<int32_t>{7, 8, 9}));
+  const std::vector<marlo::request> seen = s.server->requests();
+  ASSERT_EQ(seen.back().function, "p_f_sqa_cfetch");
+  const bytes& m = seen.back().message;
+  ASSERT_GE(m.size(), 168u);
+  // "*HRH" at 88 leads 80 bytes on to the request, past the size block at 64.
+  EXPECT_EQ(m[88 + 35], 80);
+  EXPECT_EQ(m[88 + 47], 64);
+  EXPECT_EQ(m[152 + 3], 16);
+  const uint32_t fixed = static_cast<uint32_t>(m[160]) << 24 | m[161] << 16 | m[162] << 8 | m[163];
+  EXPECT_EQ(fixed, 3u * 4u);
+  zk::request leave{"DISC"};
+  EXPECT_EQ(s.run(leave), 0) << leave.message();
+}
+
 // Each bad answer to a statement: the SQLCODE and message; the link is
 // closed and the next request finds the connection gone.
 struct failure_case {
