@@ -56,8 +56,6 @@ constexpr uint32_t kSrvName = 8;
 // Request header words that say a statement carries output variables.
 constexpr uint32_t kReqSecondPart = 20;
 constexpr uint32_t kReqFourthPart = 28;
-constexpr uint32_t kReqTotal = 8;
-constexpr uint32_t kReqHeader = 52;
 
 struct link_parts {
   clt_main* main;
