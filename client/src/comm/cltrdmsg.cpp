@@ -105,7 +105,13 @@ constexpr int32_t kRemoteError = -874;
 
 uint32_t align4(uint32_t n) { return (n + kAlign - 1) / kAlign * kAlign; }
 
-bool has_service(const clt_rd_msg_base& b) { return b.dcservice != nullptr && b.dcservice[0] != '\0'; }
+// DCSERVICE goes when it has 1 to 31 characters.
+constexpr size_t kServiceMax = 31;
+size_t service_length(const clt_rd_msg_base& b) {
+  if (b.dcservice == nullptr) return 0;
+  const size_t n = strnlen(b.dcservice, kServiceMax + 1);
+  return n <= kServiceMax ? n : 0;
+}
 
 // Prefix and block 1; the message length is written last.
 void put_head(uint8_t* out, uint16_t kind, const clt_rd_msg_base& b, bool large, bool marked) {
@@ -151,8 +157,8 @@ uint32_t put_tail(uint8_t* out, uint32_t hrh, const clt_rd_msg_base& b, const ui
   memcpy(out + at, request, request_len);
   at += request_len;
   uint32_t to_end = kHrhSize + request_len;
-  if (has_service(b)) {
-    const uint16_t n = static_cast<uint16_t>(strnlen(b.dcservice, CLT_RD_NODE_MAX + 1));
+  const uint16_t n = static_cast<uint16_t>(service_length(b));
+  if (n != 0) {
     at = align4(at);
     put_be32(h + kHrhToService, at - hrh);
     clt_pkt::packet(out + at, b.client_order ? 1 : 0).u16(0, n);

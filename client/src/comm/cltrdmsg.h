@@ -33,7 +33,7 @@ struct clt_rd_msg_base {
   uint32_t recv_size;           // the client's receive buffer
   const uint8_t* client_addr;   // 4 bytes, network order
   uint8_t link_flag[2];
-  const char* dcservice;        // null or empty: no DCSERVICE block
+  const char* dcservice;        // null, empty or longer than 31: no DCSERVICE block
   bool client_order;            // the DCSERVICE length in the client's byte order
 };
 

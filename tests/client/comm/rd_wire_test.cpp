@@ -144,6 +144,16 @@ TEST(RdWire, TheConnectMessageWithAndWithoutNodeAndService) {
     EXPECT_EQ(out, g.b);
   }
   {
+    SCOPED_TRACE("a DCSERVICE of 32 characters is not sent");
+    const std::string long_service(32, 'S');
+    bytes out(120 + CLT_RD_MESSAGE_ROOM, 0);
+    const uint32_t n = clt_rd_connect_message(out.data(), base(long_service.c_str()), "", 0, req.data(), 120);
+    golden g = connect_head(432, 184, 0, 0, "");
+    g.put(312, req);
+    out.resize(n);
+    EXPECT_EQ(out, g.b);
+  }
+  {
     SCOPED_TRACE("DCSERVICE after a request that does not end on a multiple of 4, in the client's byte order");
     const bytes odd = request(121, "CNCT");
     clt_rd_msg_base b = base("D");
