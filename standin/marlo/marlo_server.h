@@ -2,8 +2,8 @@
 // service (UDP registration, RPC queries), the RPC session (one-shot first
 // request, the reply over a connection back to the client's receive port,
 // segments of 4096 bytes, the kept connection in the compact and the
-// request-code forms) and the direct frame. It answers from a script and
-// can be told to misbehave.
+// request-code forms) and the direct frame, or the second server protocol
+// on its name port. It answers from a script and can be told to misbehave.
 #pragma once
 
 #include <stdint.h>

@@ -346,6 +346,7 @@ int32_t clt_rd_open(rdb_sql_area* area) {
     p.main->connected = 0;
     if (rc == CLT_RD_E_REPORTED) return -1;
     if (rc == CLT_RD_E_CANCELLED) {
+      // The connection manager hears of nothing on this protocol.
       if (p.main->blkf_list != nullptr) clt_runtime(clt_runtime_op::blkf_free_all, area);
       clt_free_request_buffers(p.main);
       return clt_report(area, kModule, __LINE__, CLT_SQL_FES_CANCELED, CLT_SQLSTATE_DEFAULT, "%s", CLT_MSG_FES_CANCELED);

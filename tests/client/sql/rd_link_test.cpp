@@ -21,7 +21,6 @@
 #include "cltrdsql.h"
 #include "marlo_server.h"
 #include "sockadapt.h"
-#include "wire_support.h"
 #include "zk_harness.h"
 #include "zk_wiring.h"
 
