@@ -78,28 +78,41 @@ TEST(RdWire, TheThreeControlMessagesAre48Bytes) {
   }
 }
 
-// The connect message's head: prefix, block 1, block 2, the
-// identification block and the "*HRH" block before the request.
-golden connect_head(size_t total, uint32_t hrh_to_end, uint32_t service_at, uint16_t node_len, const std::string& node) {
+// Prefix, block 1 and block 2 of a large message: its kind, block 1's
+// marker byte, block 2's three offsets, and where its "*HRH" block lies.
+golden large_head(size_t total, uint16_t kind, uint8_t marker, uint16_t to_hrh, uint16_t to_id, uint16_t statement,
+                  size_t hrh) {
   golden g(total);
   g.be32(0, static_cast<uint32_t>(total));
-  g.be16(4, 0x157D);
+  g.be16(4, kind);
   g.be16(8, 20);
   g.be32(12, 0xFFFFFFFF);
   g.be32(20, 8192);
   g.be16(28, 28);
-  g.b[33] = 1;
+  g.b[33] = marker;
   g.put(36, {192, 168, 1, 2});
   g.be32(40, 0xFFFFFFFF);
   g.text(48, "*XRD");
   g.be32(52, 40);
   g.be32(56, 1);
-  g.be16(60, 200);
+  g.be16(60, to_hrh);
   g.be16(62, 0xFFFF);
-  g.be16(64, 40);
-  g.be32(68, static_cast<uint32_t>(total - 248));
+  g.be16(64, to_id);
+  g.be16(66, statement);
+  g.be32(68, static_cast<uint32_t>(total - hrh));
   g.b[72] = 1;
   g.b[74] = 1;
+  g.text(hrh, "*HRH");
+  g.be32(hrh + 4, 1);
+  g.be32(hrh + 8, 64);
+  g.text(hrh + 12, "0804");
+  return g;
+}
+
+// The connect message's head: prefix, block 1, block 2, the
+// identification block and the "*HRH" block before the request.
+golden connect_head(size_t total, uint32_t hrh_to_end, uint32_t service_at, uint16_t node_len, const std::string& node) {
+  golden g = large_head(total, 0x157D, 1, 200, 40, 0, 248);
   g.be16(88, 64);
   g.be16(90, 5);
   g.be16(92, 0xFFFF);
@@ -111,10 +124,6 @@ golden connect_head(size_t total, uint32_t hrh_to_end, uint32_t service_at, uint
   g.be16(140, 0xFFFF);
   g.text(152, "SCOTT" + std::string(25, ' '));
   g.text(216, node + std::string(32 - node.size(), ' '));
-  g.text(248, "*HRH");
-  g.be32(252, 1);
-  g.be32(256, 64);
-  g.text(260, "0804");
   g.be32(276, hrh_to_end);
   g.be32(280, 64);
   g.be32(296, service_at);
@@ -168,30 +177,7 @@ TEST(RdWire, TheConnectMessageWithAndWithoutNodeAndService) {
 }
 
 golden statement_head(size_t total, bool sizes, uint32_t request_len) {
-  golden g(total);
-  g.be32(0, static_cast<uint32_t>(total));
-  g.be16(4, 0x157F);
-  g.be16(8, 20);
-  g.be32(12, 0xFFFFFFFF);
-  g.be32(20, 8192);
-  g.be16(28, 28);
-  g.b[33] = 1;
-  g.put(36, {192, 168, 1, 2});
-  g.be32(40, 0xFFFFFFFF);
-  g.text(48, "*XRD");
-  g.be32(52, 40);
-  g.be32(56, 1);
-  g.be16(60, 40);
-  g.be16(62, 0xFFFF);
-  g.be16(64, 0xFFFF);
-  g.be16(66, 0xFFFF);
-  g.be32(68, static_cast<uint32_t>(total - 88));
-  g.b[72] = 1;
-  g.b[74] = 1;
-  g.text(88, "*HRH");
-  g.be32(92, 1);
-  g.be32(96, 64);
-  g.text(100, "0804");
+  golden g = large_head(total, 0x157F, 1, 40, 0xFFFF, 0xFFFF, 88);
   g.be32(116, 64 + request_len);
   g.be32(120, sizes ? 80 : 64);
   g.be32(132, sizes ? 64 : 0);
@@ -247,28 +233,7 @@ TEST(RdWire, TheDisconnectMessageSendsRollbackReleaseAsDisc) {
   const bytes req = request(60, "DISR");
   bytes out(60 + CLT_RD_MESSAGE_ROOM, 0);
   const uint32_t n = clt_rd_disconnect_message(out.data(), base(), req.data(), 60, true);
-  golden g(212);
-  g.be32(0, 212);
-  g.be16(4, 0x157E);
-  g.be16(8, 20);
-  g.be32(12, 0xFFFFFFFF);
-  g.be32(20, 8192);
-  g.be16(28, 28);
-  g.put(36, {192, 168, 1, 2});
-  g.be32(40, 0xFFFFFFFF);
-  g.text(48, "*XRD");
-  g.be32(52, 40);
-  g.be32(56, 1);
-  g.be16(60, 40);
-  g.be16(62, 0xFFFF);
-  g.be16(64, 0xFFFF);
-  g.be32(68, 124);
-  g.b[72] = 1;
-  g.b[74] = 1;
-  g.text(88, "*HRH");
-  g.be32(92, 1);
-  g.be32(96, 64);
-  g.text(100, "0804");
+  golden g = large_head(212, 0x157E, 0, 40, 0xFFFF, 0, 88);
   g.be32(116, 124);
   g.be32(120, 64);
   g.put(152, req);

@@ -59,14 +59,7 @@ class RdLink : public ::testing::Test {
     zk_wire_services();
   }
   void TearDown() override {
-    {
-      zk::context_scope context;
-      if (clt_global.main != nullptr) {
-        clt_close_link(nullptr);
-        zk::request r{"DISC"};
-        clt_last_call_term(&r.area);
-      }
-    }
+    end();
     sa_set_round_us(0);
     for (const char* name : kSettings) unsetenv(name);
   }
@@ -97,6 +90,18 @@ class RdLink : public ::testing::Test {
     r.area.section = 4;
     r.area.version = kLayout;
     return r.exsql();
+  }
+  // The connection and its control block go, as at the end of a program,
+  // under the context the caller holds.
+  static void end_held() {
+    if (clt_global.main == nullptr) return;
+    clt_close_link(nullptr);
+    zk::request r{"DISC"};
+    clt_last_call_term(&r.area);
+  }
+  static void end() {
+    zk::context_scope context;
+    end_held();
   }
   static clt_rd_link& link() { return clt_main_com(clt_global.main)->rd; }
 };
@@ -136,9 +141,7 @@ TEST_F(RdLink, ConnectTakesTheServerBlockTheFlagAndMarksAnOldServer) {
       EXPECT_EQ(main->srv_pid, 0u);
       EXPECT_STREQ(link().server_name, "");
     }
-    clt_close_link(nullptr);
-    zk::request r{"DISC"};
-    clt_last_call_term(&r.area);
+    end_held();
   }
 }
 
@@ -173,10 +176,7 @@ TEST_F(RdLink, TheSettingsNameTheNodeAndTheServiceOfTheConnectMessage) {
     } else {
       EXPECT_EQ(text_at(m, m.size() - 10, 5).find("DCSV1"), std::string::npos);
     }
-    zk::context_scope context;
-    clt_close_link(nullptr);
-    zk::request r{"DISC"};
-    clt_last_call_term(&r.area);
+    end();
   }
 }
 
@@ -274,9 +274,7 @@ TEST_F(RdLink, MalformedRepliesLeaveTheCallersAreasIntact) {
       ASSERT_EQ(area[i], 0xA5) << i;
       ASSERT_EQ(area[area.size() - 1 - i], 0xA5) << i;
     }
-    clt_close_link(nullptr);
-    zk::request end{"DISC"};
-    clt_last_call_term(&end.area);
+    end_held();
   }
 }
 
