@@ -525,6 +525,7 @@ struct clt_rd_link {
   uint8_t open;                // 1 after a successful open
   uint8_t greeted;             // the server's greeting arrived
   uint8_t implicit_commit;     // the last statement's reply ended the transaction
+  uint8_t release_pending;     // what that ends waits for no block FETCH to run
   uint8_t trn_state;           // 0 to 3, kept across statements
   char server_flag;            // 'Y' or 'N', from the CONNECT reply
   char server_name[CLT_RD_SERVER_NAME_SIZE + 1];

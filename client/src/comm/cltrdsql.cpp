@@ -283,7 +283,12 @@ int32_t take_reply(const link_parts& p, uint8_t* packet, uint32_t packet_len, rd
   if ((fc == CLT_FC_DESC || fc == CLT_FC_HVAR) && clt_rd_fix_describe(packet, packet_len) != 0) {
     return refuse(area, __LINE__);
   }
-  if (p.link->implicit_commit == 0) return 0;
+  // A FETCH's block-fetch entry may hold the very buffer this reply goes
+  // into: what the implicit commit frees waits for a request that fetches
+  // nothing.
+  if (p.link->implicit_commit != 0) p.link->release_pending = 1;
+  if (p.link->release_pending == 0 || fc == CLT_FC_FETC || fc == CLT_FC_RSFT) return 0;
+  p.link->release_pending = 0;
   if (p.main->blkf_list != nullptr && clt_runtime(clt_runtime_op::blkf_free_unheld, area) != 0) return CLT_RD_E_REPORTED;
   if (p.main->loc_list != nullptr && clt_runtime(clt_runtime_op::loc_free_closed, area) != 0) return CLT_RD_E_REPORTED;
   clt_free_request_buffers(p.main);

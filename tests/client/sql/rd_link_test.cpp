@@ -31,7 +31,7 @@ using bytes = std::vector<uint8_t>;
 constexpr int16_t kLayout = 0x802;
 const std::vector<const char*> kSettings = {"PDMEMTRCFILE", "PDHOST", "PDFESHOST", "PDSERVICEGRP", "PDAUTOCONNECT",
                                             "PDSRVTYPE", "PDNAMEPORT", "PDTP1SERVICE", "DCSERVICE", "PDCLTRDNODE",
-                                            "PDCWAITTIME", "PDCLTPATH", "PDSTANDARDSQLSTATE"};
+                                            "PDCWAITTIME", "PDCLTPATH", "PDSTANDARDSQLSTATE", "PDBLKF"};
 
 void blank(char* field, size_t n, const char* text) {
   memset(field, ' ', n);
@@ -72,7 +72,10 @@ class RdLink : public ::testing::Test {
     s.sql_service = true;
     marlo::table t;
     t.name = "T";
-    t.columns = {marlo::column::of("N", 0xF0, 4)};
+    marlo::column n = marlo::column::of("N", 0xF0, 4);
+    n.nullable = false;
+    t.columns = {n};
+    for (const char* v : {"1", "2", "3", "4", "5", "6"}) t.rows.push_back({marlo::cell::of(v)});
     EXPECT_EQ(s.tables.declare(t), "");
     server = std::make_unique<marlo::server>(std::move(s));
     ASSERT_TRUE(server->ok());
@@ -332,6 +335,66 @@ TEST_F(RdLink, ARefusedConnectionReportsTheServerNotUp) {
   connect(cnct);
   EXPECT_EQ(cnct.sqlcode(), -723);
   EXPECT_EQ(cnct.message(), "KFPA11723-E Communication error occurred, reason=Marlo NOT UP");
+}
+
+// A server that ends the transaction with every reply, under block fetch:
+// the block FETCH's rows arrive whole, and what a COMMIT frees goes once
+// no block FETCH runs.
+TEST_F(RdLink, AnImplicitCommitUnderBlockFetchKeepsTheRowsWhole) {
+  setenv("PDBLKF", "4", 1);
+  marlo::rd_options rd;
+  rd.implicit_commit = 1;
+  start(rd);
+  zk::request cnct{"CNCT"};
+  ASSERT_EQ(connect(cnct), 0) << cnct.message();
+  bytes list(offsetof(SQLDA, sqlvar) + sizeof(SQLVAR), 0);
+  SQLDA* da = reinterpret_cast<SQLDA*>(list.data());
+  memcpy(da->sqldaid, "SQLDA   ", 8);
+  da->sqln = 1;
+  zk::request prep{"SET "};
+  blank(prep.area.name2, sizeof prep.area.name2, "S1");
+  prep.area.version = kLayout;
+  prep.statement("SELECT * FROM T");
+  prep.area.sqliasda = da;
+  ASSERT_EQ(prep.exsql(), 0) << prep.message();
+  int32_t value = 0;
+  da->sqld = 1;
+  da->sqlvar[0].sqlcod = 0xF0;
+  da->sqlvar[0].len.s.sqllen = 4;
+  da->sqlvar[0].XDIM = 1;
+  da->sqlvar[0].SQLDATA = &value;
+  zk::request open{"OPEN"};
+  blank(open.area.name1, sizeof open.area.name1, "C1");
+  blank(open.area.name2, sizeof open.area.name2, "S1");
+  open.area.version = kLayout;
+  ASSERT_EQ(open.exsql(), 0) << open.message();
+  std::vector<int32_t> got;
+  for (int i = 0; i < 8; ++i) {
+    zk::request f{"FETC"};
+    blank(f.area.name1, sizeof f.area.name1, "C1");
+    blank(f.area.name2, sizeof f.area.name2, "S1");
+    f.area.version = kLayout;
+    f.area.blkf_perm1 = 1;
+    f.area.blkf_perm2 = 1;
+    f.area.sqliasda = da;
+    const int32_t rc = f.exsql();
+    if (rc != 0) {
+      EXPECT_EQ(f.sqlcode(), 100) << f.message();
+      break;
+    }
+    got.push_back(value);
+  }
+  EXPECT_EQ(got, (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+  int fetches = 0;
+  for (const marlo::request& q : server->requests()) fetches += q.function == "p_f_sqa_cfetch";
+  EXPECT_EQ(fetches, 2) << "blocks of 4 rows";
+  // The next statement without a block FETCH running lets them go.
+  zk::request ins{"AUXI"};
+  ASSERT_EQ(insert(ins), 0) << ins.message();
+  zk::context_scope context;
+  EXPECT_EQ(clt_global.main->blkf_list, nullptr);
+  EXPECT_EQ(link().release_pending, 0);
+  unsetenv("PDBLKF");
 }
 
 }  // namespace
