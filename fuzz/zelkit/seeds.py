@@ -481,7 +481,53 @@ def cnv_convert():
         write("cnv_convert", name + "_cut_named", bytes([3, 1]) + body)
 
 
+def rd_reply(packet, server_block=True, trn=1, implicit=0):
+    """A reply of the second protocol as the test server writes it: the
+    prefix, blocks 1 to 3, the server block and the reply packet."""
+    b = bytearray(20 + 28 + 40 + (16 if server_block else 0) + 48)
+    b[4:6] = struct.pack(">H", 2001)
+    b[8:10] = struct.pack(">H", 20)
+    b[24:26] = struct.pack(">H", 28)
+    block3 = 88 + (16 if server_block else 0)
+    b[60:62] = struct.pack(">H", block3 - 48)
+    if server_block:
+        b[64:66] = struct.pack(">H", 40)
+        b[90:92] = struct.pack(">H", 0x0102)
+        b[92:96] = struct.pack(">I", 0x4711)
+        b[96:104] = b"RDSRV01 "
+    b[48 + 25] = implicit
+    b[block3 + 32:block3 + 36] = struct.pack(">I", 48)
+    b[block3 + 40] = ord("Y")
+    b[block3 + 41] = trn
+    b += bytes(packet)
+    b[0:4] = struct.pack(">I", len(b))
+    return b
+
+
+def rd_replies():
+    write("rd_replies", "statement", rd_reply(marlo_reply_body(False, 0, b"00000", b"")))
+    write("rd_replies", "no_server_block", rd_reply(marlo_reply_body(False, 100, b"02000", b""), False, 3, 1))
+    # A describe reply: the description part at 16 with two columns.
+    body = Body()
+    body.set32(8, body.add(bytearray(32)))
+    sqlca = bytearray(64)
+    sqlca[0:8] = b"SQLCA   "
+    body.set32(12, body.add(sqlca))
+    desc = bytearray(16 + 32)
+    desc[12:14] = struct.pack(">h", 3)
+    desc[14:16] = struct.pack(">h", 2)
+    desc[18:20] = struct.pack(">h", -5)
+    body.set32(16, body.add(desc))
+    body.set32(0, len(body.b))
+    write("rd_replies", "describe", rd_reply(body.b))
+    # A reply packet that announces more than the reply holds.
+    bad = rd_reply(marlo_reply_body(False, 0, b"00000", b""))
+    bad[152:156] = struct.pack(">I", len(bad))
+    write("rd_replies", "packet_past_end", bad, "regress")
+
+
 if __name__ == "__main__":
+    rd_replies()
     fetch_replies()
     cnv_convert()
     exsql_server()

@@ -340,6 +340,8 @@ struct server::impl {
   size_t fes_asked = 0;
   std::unique_ptr<reconnect_state> reconnect;
   std::vector<std::unique_ptr<shm_channel>> channels;
+  std::vector<std::unique_ptr<rd_session>> rd_sessions;
+  std::shared_ptr<std::atomic<int>> rd_messages = std::make_shared<std::atomic<int>>(0);
 
   bool fes_fault() const {
     return s.how == fault::fes_busy || s.how == fault::fes_silent || s.how == fault::fes_error;
@@ -869,6 +871,26 @@ struct server::impl {
     if (fd >= 0) close(fd);
   }
 
+  // A client of the second protocol on the name port: its conversation
+  // runs on a thread of its own.
+  void rd_accept() {
+    const int fd = accept(name_tcp, nullptr, nullptr);
+    if (fd < 0) return;
+    // Each conversation has its own engine, as each kept connection has.
+    auto serve = [this, sql = new_engine()](const std::string& function, const std::vector<uint8_t>& packet) {
+      return body_for(function, packet, sql.get());
+    };
+    auto note = [this](const std::string& function, const std::vector<uint8_t>& packet, const std::vector<uint8_t>& message) {
+      request r;
+      r.form = "rd";
+      r.function = function;
+      r.data = packet;
+      r.message = message;
+      record(r);
+    };
+    rd_sessions.push_back(std::make_unique<rd_session>(fd, s.rd, serve, note, rd_messages));
+  }
+
   void run() {
     for (;;) {
       std::vector<pollfd> fds;
@@ -880,7 +902,8 @@ struct server::impl {
       for (int k : kept) fds.push_back({k, POLLIN, 0});
       if (poll(fds.data(), fds.size(), kPollMs) < 0) continue;
       if (fds[0].revents != 0) return;
-      if (fds[1].revents != 0) one_shot(name_tcp);
+      if (fds[1].revents != 0 && s.rd.on) rd_accept();
+      if (fds[1].revents != 0 && !s.rd.on) one_shot(name_tcp);
       if (fds[2].revents != 0) registration();
       if (sql_tcp >= 0 && fds[3].revents != 0) one_shot(sql_tcp);
       // Calls answered above may have added kept connections after the polled ones.
@@ -917,6 +940,7 @@ server::server(script s) : impl_(std::make_unique<impl>()) {
     config.block = m.s.block;
     config.trace = m.s.trace;
     config.info = m.s.info;
+    if (m.s.rd.on) config.version = m.s.rd.version;
     m.database = std::make_shared<table_set>(m.s.tables);
     m.sql_config = config;
   }
@@ -954,6 +978,7 @@ server::~server() {
   }
   if (thread_.joinable()) thread_.join();
   m.channels.clear();
+  m.rd_sessions.clear();
   for (int fd : {m.stop_pipe[0], m.stop_pipe[1], m.name_tcp, m.name_udp, m.sql_tcp}) {
     if (fd >= 0) close(fd);
   }

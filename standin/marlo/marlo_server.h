@@ -2,8 +2,8 @@
 // service (UDP registration, RPC queries), the RPC session (one-shot first
 // request, the reply over a connection back to the client's receive port,
 // segments of 4096 bytes, the kept connection in the compact and the
-// request-code forms) and the direct frame. It answers from a script and
-// can be told to misbehave.
+// request-code forms) and the direct frame, or the second server protocol
+// on its name port. It answers from a script and can be told to misbehave.
 #pragma once
 
 #include <stdint.h>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "marlo_engine.h"
+#include "marlo_rd.h"
 #include "marlo_reconnect.h"
 #include "marlo_shm.h"
 #include "marlo_tables.h"
@@ -94,6 +95,9 @@ struct script {
   std::string hold;
   // Dropped links, refused CONNECTs, a restart and maintenance.
   reconnect_script reconnect;
+  // The second server protocol in place of the name service on the name
+  // port, and how it misbehaves.
+  rd_options rd;
   // The shared-memory channel that a CONNECT offering it gets, and how it
   // misbehaves.
   shm_options shm;
@@ -101,8 +105,9 @@ struct script {
 
 // One request as the server received it.
 struct request {
-  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing", and on the
-                           // shared-memory channel "shm", "shm_disconnect", "shm_notice"
+  std::string form;        // "rpc", "compact", "frame", "name", "state", "fes", "notice", "closing", on the
+                           // shared-memory channel "shm", "shm_disconnect", "shm_notice", and "rd" for a
+                           // message of the second protocol
   std::string function;    // server function or service name asked for
   uint8_t reqcode = 0;     // frame request code
   uint32_t flags = 0;      // call flags

@@ -28,6 +28,7 @@
 #include "cltwrtln.h"
 #include "clt_exec_further.h"
 #include "clt_shm_exec.h"
+#include "cltrdsql.h"
 #include "cltrpcsw.h"
 #include "clt_rcnct_trc.h"
 #include "clt_cnv.h"
@@ -110,8 +111,12 @@ void free_buffers() {
 }
 
 // The session-close slot gives no result: the control block's release
-// goes on whatever the close reports.
-void close_session(int32_t flags) { pd_clt_close_session(flags); }
+// goes on whatever the close reports. A second-protocol connection has
+// its own link instead of the session.
+void close_session(int32_t flags) {
+  clt_rd_release();
+  pd_clt_close_session(flags);
+}
 
 // The per-request traces and logs.
 void trace_op(clt_trace_op which, rdb_sql_area* area) {
@@ -174,6 +179,10 @@ void wire() {
   clt_trc_set_sql_writer(clt_sqltrc_pair_write);
   clt_log_set_writers({clt_trc_mdl_record, clt_trc_soc_record});
   clt_link_svc.get_fes = clt_get_fes;
+  clt_link_svc.rd_open = clt_rd_open;
+  clt_link_svc.rd_exec = clt_rd_exec;
+  clt_link_svc.rd_close = clt_rd_close;
+  clt_link_svc.rd_free_buffers = clt_rd_free_buffers;
   clt_link_svc.shm_close_peer = shm_close_peer;
   clt_link_svc.shm_close_own = shm_close_own;
 }

@@ -124,6 +124,7 @@ enum clt_sqlcode : int32_t {
   CLT_SQL_SQL_LENGTH = -821,
   CLT_SQL_FILE_ACCESS = -824,
   CLT_SQL_MODIFIED = -850,
+  CLT_SQL_RD_REMOTE_ERROR = -874,  // a remote server's error on the second server protocol
   CLT_SQL_MAX_USERS = -932,
   CLT_SQL_NO_END = -937,        // the server's; no message of the client's own
   CLT_SQL_SESSION_LOST = -941,  // the server's; no message of the client's own
@@ -140,6 +141,7 @@ enum clt_sqlcode : int32_t {
 #define CLT_MSG_COMPLETED "KFPA12000-I Processing of SQL completed"
 #define CLT_MSG_COMPLETED_SECOND "JXZ2000I . R. PROCESSING OF SQL COMPLETED"  // the second server protocol's
 #define CLT_MSG_NO_ROWS "KFPA12100-I No rows satisfying search condition"
+#define CLT_MSG_RD_REMOTE_ERROR "JXZ1874I . R. DBS ERROR,TEXT=%s"  // the second server protocol's
 #define CLT_MSG_INVALID_PART "KFPA11104-E Invalid part \"%s\" in SQL"
 #define CLT_MSG_IDENTIFIER_LONG "KFPA11107-E More than 30 characters in identifier %s"
 #define CLT_MSG_NULL_INDICATOR "KFPA11305-E Indicator must be specified for null value %d"

@@ -506,6 +506,31 @@ struct clt_shm_conn {
   uint32_t recv_seq;
 };
 
+// The second server protocol's link: one TCP connection, its three
+// message buffers and the state its replies leave (comm/cltrd*).
+struct clt_rd_buffer {
+  uint8_t* data;
+  uint32_t size;
+};
+constexpr size_t CLT_RD_SUMS = 3;
+constexpr size_t CLT_RD_SERVER_NAME_SIZE = 8;
+struct clt_rd_link {
+  int32_t socket;
+  uint8_t client_addr[4];      // first address of the local host name, network order
+  clt_rd_buffer send;
+  clt_rd_buffer recv;
+  clt_rd_buffer third;         // the disconnect reply's copy
+  uint8_t link_flag[2];        // carried in block 2, set before each request
+  uint32_t sums[CLT_RD_SUMS];  // variable-length, fixed-length and indicator sums
+  uint8_t open;                // 1 after a successful open
+  uint8_t greeted;             // the server's greeting arrived
+  uint8_t implicit_commit;     // the last statement's reply ended the transaction
+  uint8_t release_pending;     // what that ends waits for no block FETCH to run
+  uint8_t trn_state;           // 0 to 3, kept across statements
+  char server_flag;            // 'Y' or 'N', from the CONNECT reply
+  char server_name[CLT_RD_SERVER_NAME_SIZE + 1];
+};
+
 // Fields of the connection used by the socket layer, the message frame
 // and the transport besides those that the control block itself holds
 // (cancel flag, function code, server port).
@@ -529,6 +554,7 @@ struct clt_com_conn {
   uint32_t reply_len;
   uint8_t shm_channel;        // 1: the shared-memory channel carries requests
   clt_shm_conn shm;
+  clt_rd_link rd;             // the second server protocol
   uint16_t frame_session_port;
   clt_com_trace_copy sent;
   clt_com_trace_copy received;

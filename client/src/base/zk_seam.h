@@ -80,6 +80,7 @@ enum class clt_runtime_op {
   loc_free_closed,
   loc_free_same_name,
   loc_free_all,
+  blkf_free_unheld,
 };
 
 // State of the current statement-list entry.

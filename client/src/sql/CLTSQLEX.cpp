@@ -743,6 +743,7 @@ int32_t clt_exec_runtime(clt_runtime_op which, rdb_sql_area* area) {
     case clt_runtime_op::loc_free_same_name: return clt_loc_free_same_name(clt_loc_current());
     case clt_runtime_op::loc_free_all: return clt_loc_free_all(area);
     case clt_runtime_op::blkf_free_all: return clt_blkf_free_every(area);
+    case clt_runtime_op::blkf_free_unheld: return clt_blkf_free_unheld(area);
     case clt_runtime_op::blkf_find: return clt_blkf_find(area);
     case clt_runtime_op::blkf_release: return clt_blkf_release(area);
     case clt_runtime_op::close_cleanup: return clt_close_cleanup(area);

@@ -352,7 +352,11 @@ int32_t clt_open_link(rdb_sql_area* area) {
       return clt_report(area, kModule, __LINE__, CLT_SQL_ENV_ERROR, CLT_SQLSTATE_DEFAULT, CLT_MSG_ENV_ERROR, "PDSRVTYPE",
                         kReasonUnbuilt);
     }
-    return clt_link_svc.rd_open(area);
+    // The link open reports what the protocol's open left to it.
+    const int32_t rc = clt_link_svc.rd_open(area);
+    if (rc == 0 || rc == -1) return rc;
+    main->connected = 0;
+    return report_result(p, area, rc);
   }
   if (main->session_open != 0) return 0;
   const int32_t rc = pd_clt_open(0);

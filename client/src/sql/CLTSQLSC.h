@@ -16,6 +16,8 @@ constexpr uint32_t CLT_RDM_NOTICE_CODE = 0x0022006E;
 // A missing second protocol or front-end lookup fails the request as a
 // client error; a missing channel has nothing open to close.
 struct clt_link_services {
+  // 0, -1 with the SQLCA filled, or a transport result for the link open
+  // to report.
   int32_t (*rd_open)(rdb_sql_area* area);
   int32_t (*rd_exec)(uint8_t* request, uint32_t* request_len, uint8_t* reply, uint32_t* reply_len,
                      rdb_sql_area* area);

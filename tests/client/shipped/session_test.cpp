@@ -78,29 +78,4 @@ TEST(ShippedSession, ASessionLostReplyClosesTheConnectionAndANewConnectWorks) {
   EXPECT_EQ(connects, 2);
 }
 
-// A setting that asks for a transport the library does not have is
-// refused by name at CONNECT, before anything is sent.
-TEST(ShippedSession, AServerTypeWithoutItsProtocolIsRefusedByName) {
-  zk::temp_dir dir;
-  setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
-  setenv("PDSERVICEGRP", kGroup, 1);
-  setenv("PDHOST", "127.0.0.1", 1);
-  setenv("PDAUTOCONNECT", "OFF", 1);
-  setenv("PDSRVTYPE", "ZUM4", 1);
-  marlo::script s;
-  s.services.push_back(kGroup);
-  s.bodies[kConnectFn] = marlo::connect_body(false, "1j", "07-02-00", 777, kLevel26);
-  marlo::server server(std::move(s));
-  ASSERT_TRUE(server.ok());
-  setenv("PDFESHOST", ("127.0.0.1:" + std::to_string(server.name_port())).c_str(), 1);
-  shipped::library lib;
-  ASSERT_EQ(lib.error(), "");
-  zk::request r{"CNCT"};
-  connect(lib, r);
-  EXPECT_EQ(r.sqlcode(), -724);
-  EXPECT_EQ(r.message(), "KFPA11724-E Environment definition error, variable=PDSRVTYPE, reason=NOT SUPPORTED");
-  EXPECT_TRUE(server.requests().empty());
-  unsetenv("PDSRVTYPE");
-}
-
 }  // namespace

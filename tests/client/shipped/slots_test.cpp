@@ -30,8 +30,6 @@ struct slot {
 
 #define ZK_SLOT(table, type, field, reason) slot{#table, #field, offsetof(type, field), reason}
 
-constexpr const char* kSecondProtocol = "the second server protocol is not built";
-
 const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, errlog_open, nullptr),
     ZK_SLOT(clt_svc, clt_services, errlog_close, nullptr),
@@ -53,10 +51,10 @@ const std::vector<slot> kSlots = {
     ZK_SLOT(clt_svc, clt_services, env_put, nullptr),
     ZK_SLOT(clt_exec_svc, clt_exec_services, bind_input, nullptr),
     ZK_SLOT(clt_exec_svc, clt_exec_services, sqlda_check, nullptr),
-    ZK_SLOT(clt_link_svc, clt_link_services, rd_open, kSecondProtocol),
-    ZK_SLOT(clt_link_svc, clt_link_services, rd_exec, kSecondProtocol),
-    ZK_SLOT(clt_link_svc, clt_link_services, rd_close, kSecondProtocol),
-    ZK_SLOT(clt_link_svc, clt_link_services, rd_free_buffers, kSecondProtocol),
+    ZK_SLOT(clt_link_svc, clt_link_services, rd_open, nullptr),
+    ZK_SLOT(clt_link_svc, clt_link_services, rd_exec, nullptr),
+    ZK_SLOT(clt_link_svc, clt_link_services, rd_close, nullptr),
+    ZK_SLOT(clt_link_svc, clt_link_services, rd_free_buffers, nullptr),
     ZK_SLOT(clt_link_svc, clt_link_services, shm_close_peer, nullptr),
     ZK_SLOT(clt_link_svc, clt_link_services, shm_close_own, nullptr),
     ZK_SLOT(clt_link_svc, clt_link_services, get_fes, nullptr),

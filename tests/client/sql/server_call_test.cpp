@@ -214,7 +214,9 @@ TEST_F(ServerCall, OpeningTheLinkReportsFailures) {
   EXPECT_EQ(sqlca.SQLCODE, -720);
   EXPECT_EQ(main.session_open, 0);
   env.pdsrvtype = 2;
+  clt_link_svc.rd_open = nullptr;
   EXPECT_EQ(clt_open_link(&area), -1) << "no second protocol here";
+  clt_link_svc = saved;
   EXPECT_EQ(sqlca.SQLCODE, -724);
 }
 
