@@ -239,6 +239,8 @@ TfraData::~TfraData() {
 void TfraData::SetUpdateMode(bool on) {
   updateMode_ = on;
   if (btnUpdate != nullptr) btnUpdate->setChecked(on);
+  // Cell editing comes back with the next open of a writable result.
+  if (!on) SetEditing(false);
 }
 
 TovDBGridBase& TfraData::VisibleGrid() const {

@@ -88,7 +88,8 @@ class TfraData : public QFrame {
   bool Built() const { return grdData1 != nullptr; }
   // Makes the widgets of a frame built when shown, showing its result.
   void BuildWidgets();
-  // Whether editing is on (btnUpdate down), built or not.
+  // Whether editing is on (btnUpdate down), built or not; off also ends
+  // the grids' cell editing.
   bool UpdateMode() const { return updateMode_; }
   void SetUpdateMode(bool on);
   // The grids' cell editing; kept for grids not yet built.
