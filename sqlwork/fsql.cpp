@@ -298,6 +298,12 @@ void TfrmSQL::DiscardResults() {
   ResultFrames.clear();
   spare_ = nullptr;
   current_ = nullptr;
+  // The bar measures its shown tabs at each removal; hidden ones it skips.
+  // The first page is made current first: hiding the current tab would
+  // show, and so build, the page after it.
+  pagData->setCurrentIndex(0);
+  QTabBar& tabs = *pagData->tabBar();
+  for (int i = 1; i < tabs.count(); ++i) tabs.setTabVisible(i, false);
   while (pagData->count() > 1) {
     QWidget* page = pagData->widget(pagData->count() - 1);
     pagData->removeTab(pagData->count() - 1);

@@ -205,13 +205,14 @@ TEST_F(SQLWindow, AResultPageMakesItsGridWhenFirstShownAndShowsItsResult) {
   EXPECT_FALSE(ResultFrame(*form, 3).Built()) << "the last page was never shown";
 
   // Transposed grids carry over to the pages of the next run; a run that
-  // stops at a failure still shows the tabs of the pages before it.
-  form->pagData->setCurrentIndex(0);
+  // stops at a failure still shows the tabs of the pages before it. The
+  // run from a result page goes back to the first.
   form->fraData->btnGridTypeClick();
   SetText(*form, "SELECT A FROM S.T WHERE A = 1\r\n;\r\nSELECT B FROM S.T WHERE A = 3\r\n;\r\nSELECT X FROM S.NOSUCH");
   env.Dialogs().QueueMessage(IDOK);
   form->actExec->trigger();
   ASSERT_EQ(form->pagData->count(), 2);
+  EXPECT_EQ(form->pagData->currentIndex(), 0);
   EXPECT_TRUE(tabs.isTabVisible(1));
   ClickResultTab(*form, 1);
   TfraData& transposed = ResultFrame(*form, 1);
