@@ -66,7 +66,6 @@ constexpr int kSQLQuarters = 3;
 constexpr int kParamGridShare = 3;
 constexpr int kNameColumn = 0;
 constexpr int kValueColumn = 1;
-constexpr TDBGridOptions kEditOptions = dgEditing | dgAlwaysShowEditor;
 
 constexpr TActionSpec kExec = {"実行(&E)",
                                "入力したSQL文を実行します。|入力したSQL文を実行します。"
@@ -261,12 +260,14 @@ std::vector<std::string> TfrmSQL::EditorLines() const {
 void TfrmSQL::actExecExecute(QObject* sender) {
   (void)sender;
   // The tab bar stays hidden while the run adds pages: a hidden bar skips
-  // the scroll, repaint and geometry update that each page brings.
+  // the scroll, repaint and geometry update that each page brings. The
+  // run's tabs too stay hidden until it ends (AddResultPage).
   struct TAfterRun {
     TovMemo& editor;
     QTabBar& tabs;
     bool tabsHidden;  // hidden by itself, not by a window not yet shown
     ~TAfterRun() {
+      for (int i = 1; i < tabs.count(); ++i) tabs.setTabVisible(i, true);
       tabs.setHidden(tabsHidden);
       editor.CloseCodeAssist();
     }
@@ -326,15 +327,17 @@ TTransactionPort& TfrmSQL::Transactions() {
 }
 
 void TfrmSQL::DiscardResults() {
-  for (const QPointer<TfraData>& frame : ResultFrames) {
-    if (!frame || frame == fraData) continue;
-    frame->grdData1->SetDataSet(nullptr);
-    frame->grdData2->SetDataSet(nullptr);
-    delete frame.data();
-  }
+  for (const QPointer<TfraData>& frame : ResultFrames)
+    if (frame && frame != fraData) delete frame.data();
   ResultFrames.clear();
   spare_ = nullptr;
   current_ = nullptr;
+  // The bar measures its shown tabs at each removal; hidden ones it skips.
+  // The first page is made current first: hiding the current tab would
+  // show, and so build, the page after it.
+  pagData->setCurrentIndex(0);
+  QTabBar& tabs = *pagData->tabBar();
+  for (int i = 1; i < tabs.count(); ++i) tabs.setTabVisible(i, false);
   while (pagData->count() > 1) {
     QWidget* page = pagData->widget(pagData->count() - 1);
     pagData->removeTab(pagData->count() - 1);
@@ -347,9 +350,10 @@ std::vector<std::string> TfrmSQL::PrepareStatement(int index, bool ownFrame, con
   TfraData* frame = fraData;
   if (!ownFrame) {
     // A statement without a result set leaves its frame to the next one:
-    // only results make frames.
+    // only results make frames, and a frame makes its widgets when its
+    // page is first shown.
     if (!spare_) {
-      spare_ = new TfraData(*this, Connection(), this);
+      spare_ = new TfraData(*this, Connection(), this, TfraData::TBuild::WhenShown);
       spare_->hide();
       spare_->ColWidthKey = kColWidthKey;
       if (spare_->VerticalShown != fraData->VerticalShown) spare_->btnGridTypeClick();
@@ -378,10 +382,7 @@ void TfrmSQL::BindValues(const std::vector<std::string>& values) {
 
 void TfrmSQL::OpenResult(const std::string& text) {
   current_->SetSQL(text);
-  const bool editing = !current_->cdsData.ReadOnly && current_->btnUpdate->isChecked();
-  for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(current_->grdData1),
-                              static_cast<TovDBGridBase*>(current_->grdData2)})
-    grid->SetOptions(editing ? grid->Options() | kEditOptions : grid->Options() & ~kEditOptions);
+  current_->SetEditing(!current_->cdsData.ReadOnly && current_->UpdateMode());
   current_->OpenData();
 }
 
@@ -391,7 +392,10 @@ void TfrmSQL::AddResultPage(const std::string& caption) {
   layout->setContentsMargins(0, 0, 0, 0);
   // The page joins the window before the frame moves in: a move within one
   // window leaves the window's focus chain as it is, a move out walks it all.
-  pagData->addTab(page, Q(caption));
+  const int tab = pagData->addTab(page, Q(caption));
+  // Each new tab makes the bar measure all its shown tabs again; the run's
+  // tabs show when it ends, measured once.
+  pagData->tabBar()->setTabVisible(tab, false);
   layout->addWidget(current_);
   current_->show();
   if (current_ == spare_) spare_ = nullptr;
@@ -403,7 +407,7 @@ int TfrmSQL::ExecStatement() {
 }
 
 void TfrmSQL::FinishStatement() {
-  if (current_->cdsData.ReadOnly) current_->btnUpdate->setChecked(false);
+  if (current_->cdsData.ReadOnly) current_->SetUpdateMode(false);
 }
 
 void TfrmSQL::ShowErrorPosition(int firstLine, int lastLine, const std::string& message) {

@@ -89,10 +89,33 @@ constexpr int kTitleBand = 17;
 
 }  // namespace
 
-TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* parent)
+TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* parent, TBuild build)
     : QFrame(parent), qryData(connection), qryLob(connection), owner_(owner) {
   setObjectName("fraData");
   if (connection != nullptr) resolver_ = std::make_unique<TovSQLResolver>(*connection);
+  cdsData.AfterUpdateRecord = [this](TUpdateKind) {
+    if (!AppOption.AutoCommit || qryData.Connection() == nullptr) return;
+    // The change is written; a failed commit or begin leaves it to the
+    // main window's commit or rollback.
+    TovSQLConnection& connection = *qryData.Connection();
+    IgnoreFailure([&] { connection.CommitTrans(); });
+    if (!connection.InTransaction()) IgnoreFailure([&] { connection.BeginTrans(); });
+  };
+  cdsData.OnUpdateError = [this](TUpdateKind, const std::string&) {
+    if (qryData.Connection() != nullptr) IgnoreFailure([this] { qryData.Connection()->BeginTrans(); });
+  };
+  cdsData.OnReconcileError = [this](TUpdateKind, const std::string& message) {
+    MsgBox(message, MB_ICONWARNING);
+    cdsData.CancelUpdates();
+    cdsData.Refresh();
+  };
+  updateMode_ = AppOption.UpdateMode;
+  cdsData.ReadOnly = !updateMode_;
+  if (build == TBuild::Now) BuildWidgets();
+}
+
+void TfraData::BuildWidgets() {
+  if (Built()) return;
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -101,6 +124,7 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
   tolLeft->setIconSize(QSize(kToolButtonWidth, kToolButtonHeight));
   btnUpdate = ToolButton(tolLeft, kImageUpdate, "結果を編集可能にする");
   btnUpdate->setCheckable(true);
+  btnUpdate->setChecked(updateMode_);
   btnGridType = ToolButton(tolLeft, kImageGridType, "出力方向変更");
   btnExcel = ToolButton(tolLeft, kImageExcel, "結果をExcelファイルに出力する");
   btnCopy = ToolButton(tolLeft, kImageCopy, "結果をクリップボードに出力する");
@@ -135,17 +159,17 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
     };
     grid->OnEditButtonClick = [this] { grdData1EditButtonClick(); };
     grid->OnDblClick = [this] {
-      if (btnUpdate->isChecked()) grdData1EditButtonClick();
+      if (updateMode_) grdData1EditButtonClick();
     };
     grid->OnKeyDown = [this, grid](int key, Qt::KeyboardModifiers modifiers) {
       return SetNullKey(*grid, key, modifiers);
     };
   }
+  SetEditing(editing_);
   dtpInputDate = new QDateTimeEdit(this);
   dtpInputDate->setCalendarPopup(true);
   dtpInputDate->hide();
   connect(dtpInputDate, &QDateTimeEdit::dateTimeChanged, this, Command([this] { dtpInputdateChange(); }));
-
   popRecord = new QMenu(this);
   mnuIns = popRecord->addAction("レコードの挿入(&I)");
   mnuCopy = popRecord->addAction("レコードのコピー(&C)");
@@ -162,6 +186,7 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
   for (const auto& [caption, kind] : aggregates)
     connect(mnugroup->addAction(caption), &QAction::triggered, this, Command([this, k = kind] { ShowAggregate(k); }));
 
+  connect(btnUpdate, &QAction::toggled, this, [this](bool on) { updateMode_ = on; });
   connect(btnUpdate, &QAction::triggered, this, Command([this] { btnUpdateClick(); }));
   connect(btnGridType, &QAction::triggered, this, Command([this] { btnGridTypeClick(); }));
   connect(btnCopy, &QAction::triggered, this, Command([this] { btnCopyClick(); }));
@@ -190,32 +215,32 @@ TfraData::TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* par
   connect(grdData1, &QWidget::customContextMenuRequested, this, [this](QPoint at) { ShowPopup(*grdData1, at); });
   connect(grdData2, &QWidget::customContextMenuRequested, this, [this](QPoint at) { ShowPopup(*grdData2, at); });
 
-  cdsData.AfterUpdateRecord = [this](TUpdateKind) {
-    if (!AppOption.AutoCommit || qryData.Connection() == nullptr) return;
-    // The change is written; a failed commit or begin leaves it to the
-    // main window's commit or rollback.
-    TovSQLConnection& connection = *qryData.Connection();
-    IgnoreFailure([&] { connection.CommitTrans(); });
-    if (!connection.InTransaction()) IgnoreFailure([&] { connection.BeginTrans(); });
-  };
-  cdsData.OnUpdateError = [this](TUpdateKind, const std::string&) {
-    if (qryData.Connection() != nullptr) IgnoreFailure([this] { qryData.Connection()->BeginTrans(); });
-  };
-  cdsData.OnReconcileError = [this](TUpdateKind, const std::string& message) {
-    MsgBox(message, MB_ICONWARNING);
-    cdsData.CancelUpdates();
-    cdsData.Refresh();
-  };
+  ShowGridType();
+  ShowResultState();
+  if (!isVisible()) return;
+  // Built while shown: the new widgets show and take their places now.
+  for (QWidget* child : {static_cast<QWidget*>(scrButton), VerticalShown ? static_cast<QWidget*>(grdData1)
+                                                                          : static_cast<QWidget*>(grdData2)})
+    child->show();
+  layout->activate();
+}
 
-  btnUpdate->setChecked(AppOption.UpdateMode);
-  btnGridTypeClick();
-  qryDataAfterOpenClose();
-  cdsData.ReadOnly = !btnUpdate->isChecked();
+void TfraData::showEvent(QShowEvent* event) {
+  BuildWidgets();
+  QFrame::showEvent(event);
 }
 
 TfraData::~TfraData() {
+  if (!Built()) return;
   grdData1->SetDataSet(nullptr);
   grdData2->SetDataSet(nullptr);
+}
+
+void TfraData::SetUpdateMode(bool on) {
+  updateMode_ = on;
+  if (btnUpdate != nullptr) btnUpdate->setChecked(on);
+  // Cell editing comes back with the next open of a writable result.
+  if (!on) SetEditing(false);
 }
 
 TovDBGridBase& TfraData::VisibleGrid() const {
@@ -277,6 +302,8 @@ void TfraData::CloseData() {
 }
 
 void TfraData::SetEditing(bool on) {
+  editing_ = on;
+  if (!Built()) return;
   for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(grdData1), static_cast<TovDBGridBase*>(grdData2)})
     grid->SetOptions(on ? (grid->Options() | kEditOptions) : (grid->Options() & ~kEditOptions));
 }
@@ -285,8 +312,8 @@ void TfraData::PrepareSQL() {
   TSqlWaitCursor wait;
   CloseData();
   qryData.SetSQL(SortedStatement(BaseSQL, SortColumn, SortDescending));
-  cdsData.ReadOnly = !btnUpdate->isChecked();
-  SetEditing(!cdsData.ReadOnly && btnUpdate->isChecked());
+  cdsData.ReadOnly = !updateMode_;
+  SetEditing(!cdsData.ReadOnly && updateMode_);
 }
 
 void TfraData::OpenData() {
@@ -316,17 +343,10 @@ void TfraData::OpenData() {
 }
 
 void TfraData::qryDataAfterOpenClose() {
-  const bool active = cdsData.Active();
-  const bool writable = active && cdsData.CanModify();
-  btnCopy->setEnabled(active);
-  btnIns->setEnabled(writable);
-  btnDel->setEnabled(writable);
-  for (QAction* action : {btnFirst, btnPrev, btnNext, btnLast, mnuSort, mnuCopy}) action->setEnabled(active);
-  mnugroup->setEnabled(active);
-  mnuIns->setEnabled(btnIns->isEnabled());
-  mnuDel->setEnabled(btnDel->isEnabled());
-  mnuPaste->setEnabled(btnDel->isEnabled());
-  if (!active) return;
+  if (!cdsData.Active()) {
+    ShowResultState();
+    return;
+  }
   // Pending changes are dropped and the records read again; a result just
   // opened has none, so it is not read twice.
   if (cdsData.ChangeCount() > 0 || cdsData.State() != TDataSetState::dsBrowse) {
@@ -338,6 +358,22 @@ void TfraData::qryDataAfterOpenClose() {
   if (owner_.OwnerKind() != TDataOwner::TKind::TableEditor)
     for (int i = 0; i < cdsData.FieldCount(); ++i)
       if (cdsData.Fields()[i].DataType == TFieldType::ftBlob) cdsData.FieldDef(i).ReadOnly = true;
+  ShowResultState();
+}
+
+void TfraData::ShowResultState() {
+  if (!Built()) return;
+  const bool active = cdsData.Active();
+  const bool writable = active && cdsData.CanModify();
+  btnCopy->setEnabled(active);
+  btnIns->setEnabled(writable);
+  btnDel->setEnabled(writable);
+  for (QAction* action : {btnFirst, btnPrev, btnNext, btnLast, mnuSort, mnuCopy}) action->setEnabled(active);
+  mnugroup->setEnabled(active);
+  mnuIns->setEnabled(btnIns->isEnabled());
+  mnuDel->setEnabled(btnDel->isEnabled());
+  mnuPaste->setEnabled(btnDel->isEnabled());
+  if (!active) return;
   ApplyColumnWidths();
   SetButtonStyles();
   SetDateButtonStyles();
@@ -361,7 +397,7 @@ void SetItemButtons(TovDBGridBase& grid, const TovClientDataSet& data, TButtonSt
 }  // namespace
 
 void TfraData::SetButtonStyles() {
-  if (!cdsData.Active()) return;
+  if (!cdsData.Active() || !Built()) return;
   for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(grdData1), static_cast<TovDBGridBase*>(grdData2)})
     SetItemButtons(*grid, cdsData, [](TFieldType type) -> std::optional<TColumnButtonStyle> {
       return CellEditorFor(type) == TCellEditor::Memo ? TColumnButtonStyle::cbsEllipsis : TColumnButtonStyle::cbsNone;
@@ -369,7 +405,7 @@ void TfraData::SetButtonStyles() {
 }
 
 void TfraData::SetDateButtonStyles() {
-  if (!cdsData.Active()) return;
+  if (!cdsData.Active() || !Built()) return;
   for (TovDBGridBase* grid : {static_cast<TovDBGridBase*>(grdData1), static_cast<TovDBGridBase*>(grdData2)})
     SetItemButtons(*grid, cdsData, [](TFieldType type) -> std::optional<TColumnButtonStyle> {
       if (CellEditorFor(type) == TCellEditor::Calendar) return TColumnButtonStyle::cbsEllipsis;
@@ -400,6 +436,7 @@ void TfraData::ApplyColumnWidths() {
 }
 
 void TfraData::qryDataBeforeClose() {
+  if (!Built()) return;
   const int count = grdData1->Columns().Count();
   if (owner_.OwnerKind() != TDataOwner::TKind::TableEditor || ColWidthKey.empty() || count == 0 ||
       count >= kMaxSizedColumns || grdData1->Columns()[0].Title().Caption().empty())
@@ -417,6 +454,11 @@ void TfraData::qryDataBeforeClose() {
 
 void TfraData::btnGridTypeClick() {
   VerticalShown = !VerticalShown;
+  ShowGridType();
+}
+
+void TfraData::ShowGridType() {
+  if (!Built()) return;
   grdData1->setVisible(VerticalShown);
   grdData2->setVisible(!VerticalShown);
   grdData1->SetDataSet(&cdsData);
@@ -435,7 +477,7 @@ void TfraData::mnuPasteClick() {
 }
 
 bool TfraData::SetNullKey(TovDBGridBase& grid, int key, Qt::KeyboardModifiers modifiers) {
-  if (key != Qt::Key_0 || !(modifiers & Qt::ControlModifier) || !btnUpdate->isChecked() || !cdsData.Active())
+  if (key != Qt::Key_0 || !(modifiers & Qt::ControlModifier) || !updateMode_ || !cdsData.Active())
     return false;
   const TovField* field = grid.CurrentField();
   if (field == nullptr) return false;
@@ -445,7 +487,7 @@ bool TfraData::SetNullKey(TovDBGridBase& grid, int key, Qt::KeyboardModifiers mo
 }
 
 void TfraData::grdData1EditButtonClick() {
-  if (!cdsData.Active() || !btnUpdate->isChecked()) return;
+  if (!cdsData.Active() || !updateMode_) return;
   TovDBGridBase& grid = VisibleGrid();
   const TovField* current = grid.CurrentField();
   if (current == nullptr) return;
@@ -528,9 +570,9 @@ void TfraData::btnUpdateClick() {
   if (!cdsData.Active()) return;
   CloseData();
   Reopen();
-  if (btnUpdate->isChecked() && !cdsData.CanModify()) {
+  if (updateMode_ && !cdsData.CanModify()) {
     MsgBox("この結果セットには書き込み出来ません。", MB_ICONWARNING);
-    btnUpdate->setChecked(false);
+    SetUpdateMode(false);
   }
 }
 

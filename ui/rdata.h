@@ -41,45 +41,59 @@ class TDataOwner {
 
 class TfraData : public QFrame {
  public:
-  TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* parent = nullptr);
+  // When the frame makes its widgets: at once, or when it is first shown,
+  // so that a window with many result pages pays only for those looked at.
+  enum class TBuild { Now, WhenShown };
+  TfraData(TDataOwner& owner, TovSQLConnection* connection, QWidget* parent = nullptr, TBuild build = TBuild::Now);
   ~TfraData() override;
 
   std::string BaseSQL;
   std::string ColWidthKey;
   std::string SortColumn;
   bool SortDescending = false;
-  bool VerticalShown = false;
+  bool VerticalShown = true;
 
-  TovDBGridV* grdData1;
-  TovDBGridH* grdData2;
-  QScrollArea* scrButton;
-  QToolBar* tolLeft;
-  QAction* btnUpdate;
-  QAction* btnGridType;
-  QAction* btnExcel;
-  QAction* btnCopy;
-  QAction* btnIns;
-  QAction* btnDel;
-  QAction* btnFirst;
-  QAction* btnPrev;
-  QAction* btnNext;
-  QAction* btnLast;
-  QMenu* popRecord;
-  QAction* mnuIns;
-  QAction* mnuCopy;
-  QAction* mnuPaste;
-  QAction* mnuDel;
-  QMenu* popColumn;
-  QAction* mnuSort;
-  QMenu* mnugroup;
+  // The widgets and their actions; null until built.
+  TovDBGridV* grdData1 = nullptr;
+  TovDBGridH* grdData2 = nullptr;
+  QScrollArea* scrButton = nullptr;
+  QToolBar* tolLeft = nullptr;
+  QAction* btnUpdate = nullptr;
+  QAction* btnGridType = nullptr;
+  QAction* btnExcel = nullptr;
+  QAction* btnCopy = nullptr;
+  QAction* btnIns = nullptr;
+  QAction* btnDel = nullptr;
+  QAction* btnFirst = nullptr;
+  QAction* btnPrev = nullptr;
+  QAction* btnNext = nullptr;
+  QAction* btnLast = nullptr;
+  QMenu* popRecord = nullptr;
+  QAction* mnuIns = nullptr;
+  QAction* mnuCopy = nullptr;
+  QAction* mnuPaste = nullptr;
+  QAction* mnuDel = nullptr;
+  QMenu* popColumn = nullptr;
+  QAction* mnuSort = nullptr;
+  QMenu* mnugroup = nullptr;
   // Date input over a grid cell, shown by the cell's ellipsis button.
-  QDateTimeEdit* dtpInputDate;
+  QDateTimeEdit* dtpInputDate = nullptr;
   TovSQLQuery qryData;
   TovSQLQuery qryLob;
   TovClientDataSet cdsData;
   // The grid column or row the column pop-up menu acts on.
   int PopupColumn = 0;
   int PopupRow = 0;
+
+  bool Built() const { return grdData1 != nullptr; }
+  // Makes the widgets of a frame built when shown, showing its result.
+  void BuildWidgets();
+  // Whether editing is on (btnUpdate down), built or not; off also ends
+  // the grids' cell editing.
+  bool UpdateMode() const { return updateMode_; }
+  void SetUpdateMode(bool on);
+  // The grids' cell editing; kept for grids not yet built.
+  void SetEditing(bool on);
 
   // Both queries and the writing of edits go to this connection; the
   // queries are closed.
@@ -112,11 +126,15 @@ class TfraData : public QFrame {
  protected:
   // The calendar of dtpInputDate closing up.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   TovDBGridBase& VisibleGrid() const;
   void DrawCell(const TovDBGridBase& grid, const TovDBGridBase::TDrawCellInfo& info, bool transposed);
-  void SetEditing(bool on);
+  // The grid shown (VerticalShown) and both grids on the data set.
+  void ShowGridType();
+  // The commands' states, column widths and cell buttons for the result.
+  void ShowResultState();
   // Ctrl+0 in a grid: the current field becomes null.
   bool SetNullKey(TovDBGridBase& grid, int key, Qt::KeyboardModifiers modifiers);
   void EditText(TovDBGridBase& grid, const TovField& field);
@@ -147,4 +165,6 @@ class TfraData : public QFrame {
 
   TDataOwner& owner_;
   std::unique_ptr<TovSQLResolver> resolver_;
+  bool updateMode_ = false;
+  bool editing_ = false;
 };

@@ -9,11 +9,16 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QScrollBar>
 #include <QLabel>
 #include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
+#include <algorithm>
 #include <string>
 
 #include "app/core/zarur.h"
@@ -22,6 +27,7 @@
 #include "platform/windowinput.h"
 #include "sqlwork/fsql.h"
 #include "tests/sqlwork/sqlwindow_fixture.h"
+#include "ui/ovdbgrid.h"
 #include "ui/ovgrid.h"
 #include "ui/rdata.h"
 
@@ -123,6 +129,101 @@ TEST_F(SQLWindow, TheBindGridShowsItsTitlesAndRowsWhenItAppears) {
     EXPECT_TRUE(room.intersects(grid.visualRect(grid.model()->index(0, column))));
   }
   EXPECT_EQ(grid.horizontalHeader()->sectionViewportPosition(0), 0) << "the name column starts at the left";
+}
+
+// The tab of result page `index` clicked as a user does.
+void ClickResultTab(TfrmSQL& form, int index) {
+  QTabBar& tabs = *form.pagData->tabBar();
+  QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(index).center());
+  QApplication::processEvents();
+}
+
+size_t DataGrids(const QWidget& window) {
+  const QList<QWidget*> widgets = window.findChildren<QWidget*>();
+  return static_cast<size_t>(
+      std::count_if(widgets.begin(), widgets.end(), [](QWidget* w) { return dynamic_cast<TovDBGridBase*>(w); }));
+}
+
+TfraData& ResultFrame(TfrmSQL& form, int index) {
+  return *dynamic_cast<TfraData*>(form.pagData->widget(index)->layout()->itemAt(0)->widget());
+}
+
+// A result page makes its grids and tool bar when first shown: one never
+// looked at costs none, and one shown after the run shows its records with
+// the commands, editing state and grid direction of its result.
+TEST_F(SQLWindow, AResultPageMakesItsGridWhenFirstShownAndShowsItsResult) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SCHEMA S");
+  connection->ExecSQL("CREATE TABLE S.T (A INTEGER, B VARCHAR(10))");
+  for (const char* row : {"1, 'one'", "2, 'two'", "3, 'three'"})
+    connection->ExecSQL(std::string("INSERT INTO S.T VALUES (") + row + ")");
+  connection->ExecSQL("COMMIT");
+  AppOption.UpdateMode = true;
+  AppOption.PasteTitle = kPasteTitleNames;
+  TfrmSQL* form = OpenFromMain();
+  ShowRoomy(*form);
+  SetText(*form, "SELECT A FROM S.T WHERE A = 1\r\n;\r\nSELECT A, B FROM S.T ORDER BY A\r\n;\r\n"
+                 "SELECT COUNT(*) AS N FROM S.T\r\n;\r\nSELECT B FROM S.T WHERE A = 2");
+  form->actExec->trigger();
+  QApplication::processEvents();
+  ASSERT_EQ(form->pagData->count(), 4);
+  QTabBar& tabs = *form->pagData->tabBar();
+  for (int i = 0; i < tabs.count(); ++i) {
+    EXPECT_TRUE(tabs.isTabVisible(i)) << i;
+    EXPECT_FALSE(tabs.tabRect(i).isEmpty()) << i;
+  }
+  EXPECT_EQ(tabs.tabText(3).toStdString(), "結果4");
+  for (int page : {1, 2, 3}) EXPECT_FALSE(ResultFrame(*form, page).Built()) << page;
+  EXPECT_EQ(DataGrids(*form), 2u) << "the first page's grids alone";
+
+  // A writable result: editing on as the option gives it, every record shown.
+  ClickResultTab(*form, 1);
+  TfraData& rows = ResultFrame(*form, 1);
+  ASSERT_TRUE(rows.Built());
+  EXPECT_EQ(DataGrids(*form), 4u) << "the shown page's grids alone joined";
+  ASSERT_TRUE(rows.grdData1->isVisible());
+  EXPECT_FALSE(rows.grdData2->isVisible());
+  EXPECT_TRUE(rows.tolLeft->isVisible());
+  EXPECT_GT(rows.grdData1->width(), 0);
+  EXPECT_TRUE(rows.btnUpdate->isChecked());
+  EXPECT_TRUE(rows.btnIns->isEnabled());
+  EXPECT_TRUE(rows.mnugroup->isEnabled()) << "the aggregates (件数 among them)";
+  EXPECT_TRUE(rows.grdData1->Options() & dgEditing);
+  EXPECT_GE(rows.grdData1->VisibleRecords(), 3);
+  rows.grdData1->SelectAllRecords();
+  rows.grdData1->CopyToClipboard();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "1\tone\r\n2\ttwo\r\n3\tthree\r\n");
+
+  // A count has no table to write to: editing went off while unbuilt.
+  ClickResultTab(*form, 2);
+  TfraData& count = ResultFrame(*form, 2);
+  ASSERT_TRUE(count.Built());
+  EXPECT_FALSE(count.btnUpdate->isChecked());
+  EXPECT_FALSE(count.btnIns->isEnabled());
+  EXPECT_FALSE(count.grdData1->Options() & dgEditing);
+  EXPECT_EQ(count.grdData1->Columns()[0].Title().Caption(), "N");
+  EXPECT_FALSE(ResultFrame(*form, 3).Built()) << "the last page was never shown";
+
+  // Transposed grids carry over to the pages of the next run; a run that
+  // stops at a failure still shows the tabs of the pages before it. The
+  // run from a result page goes back to the first.
+  form->fraData->btnGridTypeClick();
+  SetText(*form, "SELECT A FROM S.T WHERE A = 1\r\n;\r\nSELECT B FROM S.T WHERE A = 3\r\n;\r\nSELECT X FROM S.NOSUCH");
+  env.Dialogs().QueueMessage(IDOK);
+  form->actExec->trigger();
+  ASSERT_EQ(form->pagData->count(), 2);
+  EXPECT_EQ(form->pagData->currentIndex(), 0);
+  EXPECT_TRUE(tabs.isTabVisible(1));
+  ClickResultTab(*form, 1);
+  TfraData& transposed = ResultFrame(*form, 1);
+  ASSERT_TRUE(transposed.Built());
+  EXPECT_FALSE(transposed.VerticalShown);
+  EXPECT_TRUE(transposed.grdData2->isVisible());
+  EXPECT_FALSE(transposed.grdData1->isVisible());
+  EXPECT_EQ(transposed.grdData2->Rows()[0].Title().Caption(), "B");
+  transposed.grdData2->SelectAllRecords();
+  transposed.grdData2->CopyToClipboard();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "three");
 }
 
 // Bytes of a program file: NULs early, and no Ctrl-Z, which would end the text.
