@@ -13,7 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMimeData>
 #include <QSplitter>
 #include <QToolBar>
@@ -35,6 +35,7 @@
 #include "sqlwork/sqlactions.h"
 #include "ui/core/rdatacore.h"
 #include "ui/ovimages.h"
+#include "ui/ovmenubar.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
 
@@ -103,9 +104,10 @@ void TfrmExecScript::setupUi() {
   actDelete = MakeAction(this, kDelete);
   actExit = MakeAction(this, kExit);
 
-  mnuMain = new QMenuBar(this);
-  mnuMain->addMenu("スクリプト実行(&O)")->addAction(actExec);
-  layout->setMenuBar(mnuMain);
+  // Shown in the main window's bar while this window is active.
+  mnuMain = new QMenu("スクリプト実行(&O)", this);
+  SetMenuGroup(*mnuMain, kWindowMenuGroup);
+  mnuMain->addAction(actExec);
 
   tolCmd = new QToolBar(this);
   tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -407,7 +409,7 @@ void TfrmExecScript::LoadWindowSize() {
   LoadWindowSizeFrom(kSizeKey);
   platform::KeyScope key(AppRegistry);
   if (!AppRegistry.OpenKey(GuiKey(kSizeKey), true)) return;
-  const int room = std::max(height() - tolCmd->height() - mnuMain->height(), 0);
+  const int room = std::max(height() - tolCmd->height(), 0);
   const int header = std::max(AppRegistry.ReadIntegerDef(kHeaderHeightValue, height() / 2),
                               splList->minimumSizeHint().height());
   splHeader->setSizes({std::min(header, room), std::max(room - header, 0)});

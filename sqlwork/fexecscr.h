@@ -18,7 +18,7 @@ class QComboBox;
 class QFileSystemModel;
 class QLabel;
 class QListWidget;
-class QMenuBar;
+class QMenu;
 class QSplitter;
 class QToolBar;
 class QToolButton;
@@ -34,7 +34,7 @@ class TfrmExecScript : public TovForm, private TScriptRunPort {
   // A window for the connection window; shown at once.
   explicit TfrmExecScript(TovConnectionWindow& connection);
 
-  QMenuBar* mnuMain;
+  QMenu* mnuMain;
   QToolBar* tolCmd;
   QAction* actExec;
   QAction* actSelect;

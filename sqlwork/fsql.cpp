@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QSplitter>
@@ -35,6 +35,7 @@
 #include "ui/core/rdatacore.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
+#include "ui/ovmenubar.h"
 #include "ui/ovstdctl.h"
 
 namespace {
@@ -135,14 +136,14 @@ void TfrmSQL::setupUi() {
   actSave = MakeAction(this, kSave);
   actExit = MakeAction(this, kExit);
 
-  mnuMain = new QMenuBar(this);
-  QMenu* menu = mnuMain->addMenu("SQL実行(&O)");
-  menu->addAction(actExec);
-  menu->addSeparator();
-  menu->addActions({actPrev, actNext, actLog});
-  menu->addSeparator();
-  menu->addActions({actOpen, actSave});
-  layout->setMenuBar(mnuMain);
+  // Shown in the main window's bar while this window is active.
+  mnuMain = new QMenu("SQL実行(&O)", this);
+  SetMenuGroup(*mnuMain, kWindowMenuGroup);
+  mnuMain->addAction(actExec);
+  mnuMain->addSeparator();
+  mnuMain->addActions({actPrev, actNext, actLog});
+  mnuMain->addSeparator();
+  mnuMain->addActions({actOpen, actSave});
 
   tolCmd = new QToolBar(this);
   tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -617,7 +618,7 @@ void TfrmSQL::LoadWindowSize() {
   LoadWindowSizeFrom(kSizeKey);
   platform::KeyScope key(AppRegistry);
   if (AppRegistry.OpenKey(GuiKey(kSizeKey), true)) {
-    const int room = std::max(height() - tolCmd->height() - mnuMain->height(), 0);
+    const int room = std::max(height() - tolCmd->height(), 0);
     const int quarter = room / kHeightQuarters;
     // A height stored from a squeezed window would leave the editor no rows.
     const int least = std::max(pnlSQL->minimumSizeHint().height(), kSQLPanelMinHeight);

@@ -18,7 +18,7 @@
 
 class QAction;
 class QLabel;
-class QMenuBar;
+class QMenu;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
@@ -36,7 +36,7 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort, priva
   // A window for the connection window; shown at once.
   explicit TfrmSQL(TovConnectionWindow& connection);
 
-  QMenuBar* mnuMain;
+  QMenu* mnuMain;
   QToolBar* tolCmd;
   QAction* actExec;
   QAction* actPrev;

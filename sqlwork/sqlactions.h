@@ -14,6 +14,9 @@ struct TActionSpec {
 };
 // An action without a picture.
 inline constexpr int kNoActionImage = -1;
+// The group of a window's own menu among the main window's when it merges
+// into the bar: before all of the main window's menus.
+inline constexpr int kWindowMenuGroup = 0;
 
 // The action: the short hint as its tool tip, the long one in the status bar.
 QAction* MakeAction(QObject* parent, const TActionSpec& spec);

@@ -73,7 +73,10 @@ TEST_F(ScriptWindow, TheMenuOpensTheRunnerWhichRunsItsFilesOnTheConnection) {
   TfrmExecScript* form = OpenRunner();
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(form->windowTitle().toStdString(), "スクリプト実行 - ADMIN @ ORVTEST");
-  EXPECT_EQ(form->mnuMain->actions().front()->text().toStdString(), "スクリプト実行(&O)");
+  EXPECT_EQ(form->mnuMain->title().toStdString(), "スクリプト実行(&O)");
+  QApplication::processEvents();
+  ASSERT_FALSE(main->menuBar()->actions().isEmpty());
+  EXPECT_EQ(main->menuBar()->actions().front()->menu(), form->mnuMain) << "merged into the main window's bar";
   EXPECT_FALSE(form->actExec->isEnabled()) << "nothing to run yet";
 
   const std::string b = Script("b.sql", "REM the second\r\nUPDATE S.T SET A = A + 10\r\n");

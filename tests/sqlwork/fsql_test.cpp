@@ -73,7 +73,11 @@ TEST_F(SQLWindow, OpensRunsSwitchesAndClosesWithItsConnectionWindow) {
   EXPECT_EQ(form->windowTitle().toStdString(), "SQL 実行 - ADMIN @ ORVTEST");
   EXPECT_EQ(form->TaskButton->text().toStdString(), "ADMIN @ ORVT…");
   EXPECT_EQ(form->cmbDBName->count(), 2);
-  EXPECT_EQ(form->mnuMain->actions().front()->text().toStdString(), "SQL実行(&O)");
+  EXPECT_EQ(form->mnuMain->title().toStdString(), "SQL実行(&O)");
+  QApplication::processEvents();
+  const QList<QAction*> bar = main->menuBar()->actions();
+  ASSERT_FALSE(bar.isEmpty());
+  EXPECT_EQ(bar.front()->menu(), form->mnuMain) << "the window's menu leads the main window's bar while it is active";
   EXPECT_EQ(form->property(kHelpContextProperty).toInt(), 30100);
   EXPECT_FALSE(form->actExec->isEnabled()) << "nothing to run yet";
 
