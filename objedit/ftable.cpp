@@ -231,9 +231,13 @@ void TfrmTable::setupGrid() {
     items = TypeNames;
   };
   grdColumn->OnEditButtonClick = [this](TovStringGrid&) { grdColumnEditButtonClick(); };
+  connect(grdColumn->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ActionsUpdated(); });
+  connect(grdColumn->model(), &QAbstractItemModel::rowsInserted, this, [this] { ActionsUpdated(); });
+  connect(grdColumn->model(), &QAbstractItemModel::rowsRemoved, this, [this] { ActionsUpdated(); });
   connect(grdColumn->model(), &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex& from, const QModelIndex&) {
-            if (!filling_ && from.isValid()) CellEdited(from.column(), from.row());
+            // The model counts from the first row below the header.
+            if (!filling_ && from.isValid()) CellEdited(from.column(), from.row() + grdColumn->FixedRows());
           });
 }
 
@@ -678,6 +682,8 @@ void TfrmTable::ChangedIsNew() {
   pagObject->setTabVisible(pagObject->indexOf(tabStorage), !ConnectionWindow->LevelReduced());
 }
 
+// actColUpUpdate and actColDownUpdate, whenever the current row or the
+// row count changes.
 void TfrmTable::ActionsUpdated() {
   const int row = grdColumn->Row();
   actColUp->setEnabled(row > 1 && row < grdColumn->RowCount() - 1);
