@@ -46,6 +46,22 @@ constexpr int kDefaultRowHeight = 18;
 constexpr int kConstHeightThirds = 3;
 constexpr int kImageRole = Qt::UserRole;
 constexpr const char* kConstHeightValue = "ConstHeight";
+constexpr const char* kUpperProperty = "orvUpperCase";
+// Column 6 takes the client width the others leave, less this margin.
+constexpr int kLastColumnMargin = 5;
+
+// Calls `resized` after every resize of the watched widget.
+class TResizeFilter : public QObject {
+ public:
+  TResizeFilter(QObject* parent, std::function<void()> resized) : QObject(parent), resized_(std::move(resized)) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize) resized_();
+    return false;
+  }
+
+ private:
+  std::function<void()> resized_;
+};
 
 constexpr const char* kTableSql =
     "SELECT COMMENT_VALUE FROM RDBII_SYSTEM.RDBII_COMMENT WHERE DB_CODE = :DB_CODE AND SCHEMA_CODE = :SCHEMA_CODE "
@@ -220,11 +236,15 @@ void TfrmTable::setupGrid() {
       return;
     }
     editor.setReadOnly(false);
-    if ((col == kColName || col == kColType) && !lowerNames_)
+    // The editor may be shown again for the same cell: one converter each.
+    if ((col == kColName || col == kColType) && !lowerNames_ && !editor.property(kUpperProperty).toBool()) {
+      editor.setProperty(kUpperProperty, true);
       connect(&editor, &QLineEdit::textEdited, &editor, [&editor](const QString& text) {
         if (text != text.toUpper()) editor.setText(text.toUpper());
       });
+    }
   };
+  grdColumn->viewport()->installEventFilter(new TResizeFilter(grdColumn, [this] { FormResize(); }));
   grdColumn->OnGetPickListitems = [this](int col, int, std::vector<std::string>& items) {
     if (col != kColType) return;
     if (TypeNames.empty()) GetDataTypeList(TypeNames);
@@ -259,6 +279,12 @@ void TfrmTable::setupTree() {
     popConst->popup(lstConst->viewport()->mapToGlobal(at));
   });
   connect(lstConst, &QTreeWidget::itemDoubleClicked, this, [this] { RunReported([this] { mnuConstOpenClick(); }); });
+}
+
+void TfrmTable::FormResize() {
+  int used = kLastColumnMargin;
+  for (int col = 0; col < kColComment; ++col) used += grdColumn->columnWidth(col);
+  grdColumn->setColumnWidth(kColComment, std::max(grdColumn->viewport()->width() - used, 0));
 }
 
 // ---- the table as the window holds it ----
@@ -386,6 +412,8 @@ bool TfrmTable::LoadObject() {
   if (!TableCodes(codes)) {
     if (connection.InTransaction()) connection.RollbackTrans();
     SetChanged(false);
+    // The protocol keeps a script quiet; a table script says so as well.
+    if (ScriptMode) MsgBox(kLoadFailed, MB_ICONERROR);
     return false;
   }
   TovSQLQuery& comment = c.OpenSQLParams(kTableSql, codes);

@@ -78,6 +78,8 @@ class TfrmTable : public TovObjectEditor {
   void actColUpExecute();
   void actColDownExecute();
   void grdColumnEditButtonClick();
+  // Column 6 takes the width the other columns leave.
+  void FormResize();
   // ---- the tree's ----
   void popConstPopup();
   void mnuConstOpenClick();

@@ -42,37 +42,16 @@ constexpr std::array<TTypeCode, 16> kTypeCodes{{{"CH", "CHAR"},
                                                 {kIntervalCode, "INTERVAL"},
                                                 {"BL", "BLOB"}}};
 
-// Interval qualifiers by their code 1 to 13; a range carries the precision
-// on its leading field.
-struct TQualifier {
-  const char* Leading;
-  const char* Trailing;  // null for a single field
-};
-constexpr std::array<TQualifier, 13> kQualifiers{{{"YEAR", nullptr},
-                                                  {"MONTH", nullptr},
-                                                  {"DAY", nullptr},
-                                                  {"HOUR", nullptr},
-                                                  {"MINUTE", nullptr},
-                                                  {"SECOND", nullptr},
-                                                  {"YEAR", "MONTH"},
-                                                  {"DAY", "HOUR"},
-                                                  {"DAY", "MINUTE"},
-                                                  {"DAY", "SECOND"},
-                                                  {"HOUR", "MINUTE"},
-                                                  {"HOUR", "SECOND"},
-                                                  {"MINUTE", "SECOND"}}};
-
 constexpr std::array<const char*, 7> kSizedTypes{"CHAR",    "CHAR VARYING", "NCHAR", "NCHAR VARYING",
                                                  "DECIMAL", "NUMERIC",      "FLOAT"};
 
+// " YEAR" after "INTERVAL"; nothing for a code that is not a number 1 to 13.
 std::string IntervalQualifier(const std::string& code, const std::string& precision) {
-  for (size_t i = 0; i < kQualifiers.size(); ++i) {
-    if (code != std::to_string(i + 1)) continue;
-    const TQualifier& q = kQualifiers[i];
-    if (!q.Trailing) return std::string(" ") + q.Leading;
-    return std::string(" ") + q.Leading + "(" + precision + ") TO " + q.Trailing;
-  }
-  return {};
+  int number = 0;
+  const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), number);
+  if (error != std::errc() || end != code.data() + code.size()) return {};
+  const std::string text = IntervalQualifierText(number, precision);
+  return text.empty() ? text : " " + text;
 }
 
 // Appends `item` to a list text, after `separator` unless it is the first.

@@ -140,6 +140,7 @@ TEST_F(TableEditorTest, SourcePageAndTheScriptWriterGiveTheCreateText) {
   std::ostringstream missing;
   GenerateDDL(*window, kTableKind, "S1", "NONE", missing, "", "");
   EXPECT_TRUE(missing.str().empty());
+  EXPECT_EQ(Boxes(), Lines{"定義情報を読み込めませんでした。"});
 }
 
 TEST_F(TableEditorTest, AMissingTableLeavesNoWindow) {
