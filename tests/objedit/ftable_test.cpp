@@ -254,6 +254,30 @@ TEST_F(TableEditorTest, ANewTableOnARemoteConnectionTakesTheFirstSpace) {
   editor->SetChanged(false);
 }
 
+TEST_F(TableEditorTest, TheCreateTextRunAndReadBackGivesTheSameTable) {
+  TfrmObject* window = LogonWithTable();
+  TfrmTable* editor = Open(*window, "T");
+  ASSERT_NE(editor, nullptr);
+  TTableDefinition before = editor->Definition();
+  Lines create;
+  editor->BuildCreateDDL(create);
+  editor->Discard();
+  window->ExecSQL("DROP TABLE S1.T CASCADE");
+  create.resize(static_cast<size_t>(std::find(create.begin(), create.end(), ";") - create.begin()));
+  window->ExecSQL(CrLfText(create));
+
+  editor = Open(*window, "T");
+  ASSERT_NE(editor, nullptr);
+  TTableDefinition after = editor->Definition();
+  for (TTableDefinition* table : {&before, &after})
+    for (TTableColumn& column : table->Columns) column.ColumnCode.clear();  // new codes
+  EXPECT_EQ(after.Comment, "表");
+  EXPECT_EQ(after.Comment, before.Comment);
+  EXPECT_EQ(after.Columns, before.Columns);
+  EXPECT_EQ(after.Space, before.Space);
+  EXPECT_EQ(Row(*editor, 2), (Lines{"", "C2", "INTEGER", "", "", "0", "件数"}));
+}
+
 class TableProgramTest : public TableEditorTest {
  protected:
   TableProgramTest() {
