@@ -224,15 +224,23 @@ TEST_F(TableEditorTest, TreeOpensAndDeletesAnIndex) {
   EXPECT_EQ(editor->lstConst->topLevelItem(1)->childCount(), 0);
 }
 
-TEST_F(TableEditorTest, DeleteOffersCascadeClear) {
+TEST_F(TableEditorTest, DeleteOffersCascadeClearAndAViewNeedsIt) {
   TfrmObject* window = LogonWithTable();
+  window->ExecSQL("CREATE VIEW S1.V AS SELECT C1 FROM S1.T");
+  symfoware::ClearStatementJournal();
   TfrmTable* editor = Open(*window, "T");
   ASSERT_NE(editor, nullptr);
-  env.Dialogs().QueueMessage(IDYES);
+  env.Dialogs().QueueMessage(IDYES);  // the item left as it is offered: clear
+  editor->actDelete->trigger();
+  EXPECT_EQ(Journal(), Lines{"failed: DROP TABLE S1.T"});
+  EXPECT_EQ(Windows<TfrmTable>().size(), 1u);
+  env.Dialogs().messages.clear();
+  env.Dialogs().QueueMessage(IDYES, {true});
   editor->actDelete->trigger();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(Journal(), Lines{"DROP TABLE S1.T"});
+  EXPECT_EQ(Journal().back(), "DROP TABLE S1.T CASCADE");
   EXPECT_EQ(Boxes(), (Lines{"オブジェクトを削除しますか？", "オブジェクトが削除されました。"}));
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE WHERE SCHEMA_NAME = 'S1'"), "0");
 }
 
 TEST_F(TableEditorTest, ANewTableOnARemoteConnectionTakesTheFirstSpace) {
