@@ -13,7 +13,7 @@
 
 #include "platform/sqlbackend.h"
 #include "standin/symfoware/sqlite.h"
-#include "standin/symfoware/tablecomment.h"
+#include "standin/symfoware/createtable.h"
 
 namespace symfoware {
 
@@ -261,18 +261,15 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
       QStringLiteral("^(\\s*CREATE\\s+TABLE\\s.*\\))\\s*ON\\s+(\"(?:[^\"]|\"\")+\"|[^\\s\";]+)\\s*;?\\s*$"),
       QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
   const std::optional<TableComments> comments = TakeTableComments(sql);
-  const QString statement = QString::fromStdString(comments ? comments->sql : sql);
+  const std::string plain = comments ? comments->sql : sql;
+  const std::optional<TemporaryTable> temporary = TakeTemporaryClauses(plain);
+  const QString statement = QString::fromStdString(temporary ? temporary->sql : plain);
   const QRegularExpressionMatch m = kCreateOn.match(statement);
-  if (!m.hasMatch() && !comments) return false;
+  if (!m.hasMatch() && !comments && !temporary) return false;
   const QString space = m.hasMatch() ? NameOf(m.captured(2)) : QString();
-  if (m.hasMatch()) {
-    QSqlQuery known = Run(db_,
-                          "SELECT 1 FROM " + Qualified("RDBII_OBJECT") +
-                              " WHERE OBJECT_ID = '2' AND UPPER(DB_NAME) = UPPER(?) AND OBJECT_NAME = ?",
-                          {QString::fromStdString(dbName_), space});
-    if (!known.next()) throw SqlError(StandinMessage(kNoSuchSpace + space.toStdString()));
-    known.finish();
-  }
+  if (m.hasMatch()) CheckSpace(space);
+  if (temporary)
+    for (const auto& [name, users] : temporary->spaces) CheckSpace(QString::fromStdString(name));
   // Codes only grow: every table described from here on is the new one.
   const long long firstNew = ReadObjectCounter(db_);
   try {
@@ -284,6 +281,10 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
             "UPDATE " + Qualified("RDBII_TABLE_EX") +
                 " SET DBSPACE_NAME = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
             {space, firstNew});
+      if (temporary)
+        for (const char* table : {"RDBII_TABLE", "RDBII_TABLE_EX"})
+          Run(db_, "UPDATE " + Qualified(table) + " SET TABLE_TYPE = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
+              {QString(temporary->preserveRows ? "TP" : "TD"), firstNew});
       if (comments) WriteComments(*comments, firstNew);
     });
   } catch (...) {
@@ -291,6 +292,14 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
     throw;
   }
   return true;
+}
+
+void CatalogueUpkeep::CheckSpace(const QString& space) {
+  QSqlQuery known = Run(db_,
+                        "SELECT 1 FROM " + Qualified("RDBII_OBJECT") +
+                            " WHERE OBJECT_ID = '2' AND UPPER(DB_NAME) = UPPER(?) AND OBJECT_NAME = ?",
+                        {QString::fromStdString(dbName_), space});
+  if (!known.next()) throw SqlError(StandinMessage(kNoSuchSpace + space.toStdString()));
 }
 
 void CatalogueUpkeep::WriteComments(const TableComments& comments, long long firstNew) {

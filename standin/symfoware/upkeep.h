@@ -53,9 +53,11 @@ class CatalogueUpkeep {
   // described.
   void Executed(const std::string& sql);
 
-  // Runs `sql` when it is a CREATE TABLE placed "ON <space>" or with
-  // COMMENT clauses and returns true: SQLite creates the table without them,
-  // the catalogue lists it in that database space and holds its comments.
+  // Runs `sql` when it is a CREATE TABLE placed "ON <space>", with COMMENT
+  // clauses or a CREATE GLOBAL TEMPORARY TABLE and returns true: SQLite
+  // creates the table without them, the catalogue lists it in that database
+  // space, of its temporary type ('TP' keeps rows for the session, 'TD'
+  // for the transaction) and holds its comments.
   // An unknown space raises SqlError and creates nothing; false for any
   // other statement.
   bool CreateTableOn(const std::string& sql);
@@ -67,6 +69,8 @@ class CatalogueUpkeep {
     QString name;
   };
   void WriteComments(const TableComments& comments, long long firstNew);
+  // SqlError unless the database space exists.
+  void CheckSpace(const QString& space);
   Found Find(const Kind& kind, const QString& schema, const QString& name);
   std::vector<Found> FindAll(const Kind& kind, const QString& schema, const QString& name);
   struct PrivilegeStatement;

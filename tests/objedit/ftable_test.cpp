@@ -286,6 +286,22 @@ TEST_F(TableEditorTest, TheCreateTextRunAndReadBackGivesTheSameTable) {
   EXPECT_EQ(Row(*editor, 2), (Lines{"", "C2", "INTEGER", "", "", "0", "件数"}));
 }
 
+TEST_F(TableEditorTest, AGlobalTemporaryTableIsDescribedAndLoaded) {
+  TfrmObject* window = Logon();
+  window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TT\r\n(\r\n    A INTEGER COMMENT 'a'\r\n)\r\n"
+                  "ON COMMIT PRESERVE ROWS\r\nCOMMENT 't'\r\nON DBSPACE1 10");
+  EXPECT_EQ(Value(*window, "SELECT TABLE_TYPE FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'TT'"), "TP");
+  TfrmTable* editor = Open(*window, "TT");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(Row(*editor, 1), (Lines{"", "A", "INTEGER", "", "", "", "a"}));
+  EXPECT_EQ(editor->txtComment->text().toStdString(), "t");
+  window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TD (A INTEGER) ON COMMIT DELETE ROWS");
+  EXPECT_EQ(Value(*window, "SELECT TABLE_TYPE FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'TD'"), "TD");
+  EXPECT_THROW(window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TX (A INTEGER) ON COMMIT DELETE ROWS ON NOSPACE 1"),
+               std::exception);
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'TX'"), "0");
+}
+
 class TableProgramTest : public TableEditorTest {
  protected:
   TableProgramTest() {

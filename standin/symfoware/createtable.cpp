@@ -1,7 +1,10 @@
-#include "standin/symfoware/tablecomment.h"
+#include "standin/symfoware/createtable.h"
 
 #include <cctype>
 #include <regex>
+
+#include "platform/sqlbackend.h"
+#include "standin/symfoware/sqlite.h"
 
 namespace symfoware {
 
@@ -10,6 +13,7 @@ namespace {
 constexpr char kQuote = '\'';
 constexpr char kNameQuote = '"';
 constexpr const char* kKeyword = "COMMENT";
+constexpr const char* kBadTemporary = "一時表の定義が正しくありません";
 
 bool WordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
@@ -56,7 +60,7 @@ std::string ColumnOf(const std::string& definition) {
 }  // namespace
 
 std::optional<TableComments> TakeTableComments(const std::string& sql) {
-  static const std::regex kCreateTable(R"(^\s*CREATE\s+TABLE\s)", std::regex::icase);
+  static const std::regex kCreateTable(R"(^\s*CREATE\s+(GLOBAL\s+TEMPORARY\s+)?TABLE\s)", std::regex::icase);
   if (!std::regex_search(sql, kCreateTable)) return std::nullopt;
   TableComments out;
   bool found = false;
@@ -88,6 +92,52 @@ std::optional<TableComments> TakeTableComments(const std::string& sql) {
     ++i;
   }
   if (!found) return std::nullopt;
+  return out;
+}
+
+std::optional<TemporaryTable> TakeTemporaryClauses(const std::string& sql) {
+  static const std::regex kHead(R"(^\s*CREATE\s+GLOBAL\s+TEMPORARY\s+TABLE\s)", std::regex::icase);
+  static const std::regex kRest(R"(^\s*ON\s+COMMIT\s+(PRESERVE|DELETE)\s+ROWS(?:\s+ON\s+(.*?))?\s*;?\s*$)",
+                                std::regex::icase);
+  static const std::regex kSpace(R"(^\s*("(?:[^"]|"")+"|\S+)\s+(\d+)\s*$)");
+  std::smatch head;
+  if (!std::regex_search(sql, head, kHead)) return std::nullopt;
+  // The column list ends at the parenthesis that closes the first one.
+  int depth = 0;
+  size_t close = std::string::npos;
+  for (size_t i = static_cast<size_t>(head.length(0)); i < sql.size() && close == std::string::npos;) {
+    if (sql[i] == kQuote || sql[i] == kNameQuote) {
+      i = QuotedEnd(sql, i, sql[i], nullptr);
+      continue;
+    }
+    if (sql[i] == '(') ++depth;
+    if (sql[i] == ')' && --depth == 0) close = i;
+    ++i;
+  }
+  const std::string rest = close == std::string::npos ? std::string() : sql.substr(close + 1);
+  std::smatch m;
+  if (close == std::string::npos || !std::regex_match(rest, m, kRest))
+    throw platform::SqlError(StandinMessage(kBadTemporary));
+  TemporaryTable out;
+  out.sql = "CREATE TABLE " + sql.substr(static_cast<size_t>(head.length(0)), close + 1 - head.length(0));
+  out.preserveRows = std::toupper(static_cast<unsigned char>(m.str(1).front())) == 'P';
+  std::string list = m.str(2);
+  for (size_t at = 0; at < list.size();) {
+    const size_t comma = list.find(',', at);
+    const std::string item = list.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+    std::smatch space;
+    if (!std::regex_match(item, space, kSpace))
+      throw platform::SqlError(StandinMessage(kBadTemporary));
+    std::string name = space.str(1);
+    if (name.front() == kNameQuote) {
+      std::string unquoted;
+      QuotedEnd(name, 0, kNameQuote, &unquoted);
+      name = unquoted;
+    }
+    out.spaces.emplace_back(name, space.str(2));
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
   return out;
 }
 

@@ -1,6 +1,8 @@
-#include "standin/symfoware/tablecomment.h"
+#include "standin/symfoware/createtable.h"
 
 #include <gtest/gtest.h>
+
+#include "platform/sqlbackend.h"
 
 namespace symfoware {
 namespace {
@@ -27,6 +29,27 @@ TEST(TableComments, OnlyACreateTableWithACommentClause) {
   const std::optional<TableComments> c = TakeTableComments("CREATE TABLE T (COMMENTS INTEGER COMMENT 'n')");
   ASSERT_TRUE(c);
   EXPECT_EQ(c->columns, (Pairs{{"COMMENTS", "n"}}));
+}
+
+TEST(TemporaryTables, ClausesPastTheColumns) {
+  std::optional<TemporaryTable> t = TakeTemporaryClauses(
+      "CREATE GLOBAL TEMPORARY TABLE S1.T\r\n(\r\n    A CHAR(2) DEFAULT ')',\r\n    B INTEGER\r\n)\r\n"
+      "ON COMMIT PRESERVE ROWS\r\nON S1 10,\"d 2\" 5");
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->sql, "CREATE TABLE S1.T\r\n(\r\n    A CHAR(2) DEFAULT ')',\r\n    B INTEGER\r\n)");
+  EXPECT_TRUE(t->preserveRows);
+  EXPECT_EQ(t->spaces, (Pairs{{"S1", "10"}, {"d 2", "5"}}));
+
+  t = TakeTemporaryClauses("create global temporary table T (A INTEGER) on commit delete rows");
+  ASSERT_TRUE(t);
+  EXPECT_FALSE(t->preserveRows);
+  EXPECT_TRUE(t->spaces.empty());
+
+  EXPECT_FALSE(TakeTemporaryClauses("CREATE TABLE T (A INTEGER) ON D1"));
+  for (const char* bad : {"CREATE GLOBAL TEMPORARY TABLE T (A INTEGER)",
+                          "CREATE GLOBAL TEMPORARY TABLE T (A INTEGER) ON COMMIT DELETE ROWS ON S1",
+                          "CREATE GLOBAL TEMPORARY TABLE T (A INTEGER"})
+    EXPECT_THROW(TakeTemporaryClauses(bad), platform::SqlError) << bad;
 }
 
 }  // namespace
