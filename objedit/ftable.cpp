@@ -590,7 +590,6 @@ void TfrmTable::btnColInsertClick() {
   grdColumn->InsertRow(row);
   ClearRow(row);
   filling_ = false;
-  MarkChanged();
 }
 
 void TfrmTable::btnColDeleteClick() {
