@@ -15,6 +15,7 @@
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/findex.h"
 #include "objedit/ftable.h"
+#include "objedit/rgrant.h"
 #include "objedit/rstorage.h"
 #include "sqlwork/fsql.h"
 #include "sqlwork/sqlregister.h"
@@ -33,8 +34,10 @@ std::string Padded(const char* text, size_t blanks) { return std::string(text).a
 class TableEditorTest : public FramesTest {
  protected:
   // S1.T: C1 CHAR(4) key, C2 INTEGER default 0 with a comment, C3
-  // NUMERIC(7,2) with a stored NULL default; index IX on C2, trigger TR on
-  // T, the table comment "表".
+  // NUMERIC(7,2) with a stored NULL default (column codes apart from the
+  // positions); index IX on C2, trigger TR on T, view V on T, the table
+  // comment "表"; SELECT granted to user U2 and to user S1 (named like the
+  // schema), INSERT to role R1.
   TfrmObject* LogonWithTable() {
     TfrmObject* window = Logon();
     window->ExecSQL("CREATE TABLE S1.T (C1 CHAR(4) NOT NULL, C2 INTEGER DEFAULT 0, C3 NUMERIC(7,2), "
@@ -49,6 +52,13 @@ class TableEditorTest : public FramesTest {
     window->ExecSQL("INSERT INTO RDBII_SYSTEM.RDBII_TRIGGER (TRIG_DB_CODE, TRIG_SCHEMA_NAME, TRIG_NAME, "
                     "EVENT_OBJ_SCH_CODE, EVENT_OBJ_TBL_CODE) SELECT T.DB_CODE, 'S1', 'TR', T.SCHEMA_CODE, "
                     "T.TABLE_CODE" + std::string(kTableOf));
+    window->ExecSQL("CREATE VIEW S1.V AS SELECT C1 FROM S1.T");
+    for (const char* user : {"U2", "S1"})
+      symfoware::AddUser(window->Module().Connection.Session().Database(), user, "pw");
+    window->ExecSQL("INSERT INTO RDBII_SYSTEM.RDBII_ROLE VALUES (990, 'R1', 'ADMIN', '')");
+    window->ExecSQL("GRANT SELECT ON TABLE S1.T TO U2");
+    window->ExecSQL("GRANT SELECT ON TABLE S1.T TO S1");
+    window->ExecSQL("GRANT INSERT ON TABLE S1.T TO ROLE R1");
     symfoware::ClearStatementJournal();
     return window;
   }
@@ -226,8 +236,6 @@ TEST_F(TableEditorTest, TreeOpensAndDeletesAnIndex) {
 
 TEST_F(TableEditorTest, DeleteOffersCascadeClearAndAViewNeedsIt) {
   TfrmObject* window = LogonWithTable();
-  window->ExecSQL("CREATE VIEW S1.V AS SELECT C1 FROM S1.T");
-  symfoware::ClearStatementJournal();
   TfrmTable* editor = Open(*window, "T");
   ASSERT_NE(editor, nullptr);
   env.Dialogs().QueueMessage(IDYES);  // the item left as it is offered: clear
@@ -331,6 +339,11 @@ TEST_F(TableProgramTest, DefinitionOfATableNameOpensTheTableEditor) {
     editor->pagObject->setCurrentWidget(page);
     EXPECT_EQ(editor->pagObject->currentWidget(), page);
   }
+  Lines grantees;
+  for (const TGranteeRow& row : editor->fraGrant->Rows())
+    if (row.Listed) grantees.push_back(row.Name);
+  std::sort(grantees.begin(), grantees.end());
+  EXPECT_EQ(grantees, (Lines{"ADMIN", "R1", "S1", "U2"}));
   editor->pagObject->setCurrentWidget(editor->tabSource);
   ScriptOption.Schema = kSchemaAlways;
   std::ostringstream script;
