@@ -74,8 +74,6 @@ constexpr const char* kDefaultSizesSql =
 constexpr const char* kFirstSpaceSql =
     "SELECT DISTINCT TRIM(OBJECT_NAME)  FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID = '2' AND DB_NAME = :DB_NAME "
     "ORDER BY 1";
-constexpr const char* kRemoteFirstSpaceSql =
-    "SELECT DISTINCT OBJECT_NAME FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID ='2' AND DB_NAME = :DB_NAME";
 
 std::string ListText(const TovListBox& list) {
   std::string text;

@@ -9,6 +9,18 @@
 
 namespace {
 
+// Interval qualifiers by their catalogue number (1 to 13): the single
+// fields, then the ranges, whose leading field carries the precision.
+struct TQualifier {
+  const char* Leading;
+  const char* Trailing;  // null for a single field
+};
+constexpr TQualifier kQualifiers[] = {{"YEAR", nullptr},   {"MONTH", nullptr},  {"DAY", nullptr},
+                                      {"HOUR", nullptr},   {"MINUTE", nullptr}, {"SECOND", nullptr},
+                                      {"YEAR", "MONTH"},   {"DAY", "HOUR"},     {"DAY", "MINUTE"},
+                                      {"DAY", "SECOND"},   {"HOUR", "MINUTE"},  {"HOUR", "SECOND"},
+                                      {"MINUTE", "SECOND"}};
+
 struct KindRow {
   int code;
   const char* name;
@@ -145,4 +157,11 @@ std::string ColumnSizeText(const std::string& typeName, const QVariant& length, 
   }
   if (MatchesAny(typeName, kPrecisionTypes)) return FieldText(precision);
   return {};
+}
+
+std::string IntervalQualifierText(int number, const std::string& precision) {
+  if (number < 1 || number > static_cast<int>(std::size(kQualifiers))) return {};
+  const TQualifier& q = kQualifiers[number - 1];
+  if (!q.Trailing) return q.Leading;
+  return std::string(q.Leading) + "(" + precision + ") TO " + q.Trailing;
 }

@@ -41,6 +41,11 @@ void GetReservedWords(std::vector<std::string>& list);
 // Replaces `list` with the 20 column data types of the table editor.
 void GetDataTypeList(std::vector<std::string>& list);
 
+// The qualifier of an interval type by its catalogue number (1 to 13):
+// "YEAR", or a range with the precision on its leading field, "DAY(2) TO
+// SECOND"; empty for any other number.
+std::string IntervalQualifierText(int number, const std::string& precision);
+
 // Size text of a column from its catalogue length, precision and scale
 // (Null fields are invalid or null variants): "10", "10,2" or empty.
 std::string ColumnSizeText(const std::string& typeName, const QVariant& length, const QVariant& precision,

@@ -65,6 +65,11 @@ struct TIndexDropTest {
 bool IndexNeedsDrop(const TIndexDropTest& test);
 std::string DropIndexStatement(const std::string& dsoName);
 
+// The first database space of a new index or table on a remote connection
+// (bound: the data source).
+inline constexpr const char* kRemoteFirstSpaceSql =
+    "SELECT DISTINCT OBJECT_NAME FROM RDBII_SYSTEM.RDBII_OBJECT WHERE OBJECT_ID ='2' AND DB_NAME = :DB_NAME";
+
 // The file a saved CREATE text is offered under.
 std::string IndexSaveFileName(const std::string& fileDir, const std::string& schema, const std::string& name);
 

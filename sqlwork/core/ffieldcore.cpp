@@ -36,33 +36,10 @@ constexpr std::array<TTypeName, 15> kTypeNames = {{{"CH", "CHAR"},
                                                    {"TI", "TIME"},
                                                    {"TM", "TIMESTAMP"}}};
 
-// Interval qualifiers by their catalogue number (1 to 13): the single
-// fields, then the ranges, whose leading field carries the precision.
-struct TQualifier {
-  const char* Leading;
-  const char* Trailing;  // null for a single field
-};
-constexpr std::array<TQualifier, 13> kQualifiers = {{{"YEAR", nullptr},
-                                                     {"MONTH", nullptr},
-                                                     {"DAY", nullptr},
-                                                     {"HOUR", nullptr},
-                                                     {"MINUTE", nullptr},
-                                                     {"SECOND", nullptr},
-                                                     {"YEAR", "MONTH"},
-                                                     {"DAY", "HOUR"},
-                                                     {"DAY", "MINUTE"},
-                                                     {"DAY", "SECOND"},
-                                                     {"HOUR", "MINUTE"},
-                                                     {"HOUR", "SECOND"},
-                                                     {"MINUTE", "SECOND"}}};
-
 std::string IntervalQualifier(const QVariant& radix, const QVariant& precision) {
   bool ok = false;
   const int number = radix.toInt(&ok);
-  if (!ok || number < 1 || number > static_cast<int>(kQualifiers.size())) return {};
-  const TQualifier& q = kQualifiers[static_cast<size_t>(number - 1)];
-  if (!q.Trailing) return q.Leading;
-  return std::string(q.Leading) + "(" + precision.toString().toStdString() + ") TO " + q.Trailing;
+  return ok ? IntervalQualifierText(number, precision.toString().toStdString()) : std::string();
 }
 
 std::string AliasOf(const std::vector<TFieldTable>& tables, const std::string& name) {

@@ -13,6 +13,7 @@
 
 #include "platform/sqlbackend.h"
 #include "standin/symfoware/sqlite.h"
+#include "standin/symfoware/createtable.h"
 
 namespace symfoware {
 
@@ -259,31 +260,61 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
   static const QRegularExpression kCreateOn(
       QStringLiteral("^(\\s*CREATE\\s+TABLE\\s.*\\))\\s*ON\\s+(\"(?:[^\"]|\"\")+\"|[^\\s\";]+)\\s*;?\\s*$"),
       QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-  const QRegularExpressionMatch m = kCreateOn.match(QString::fromStdString(sql));
-  if (!m.hasMatch()) return false;
-  const QString space = NameOf(m.captured(2));
-  QSqlQuery known = Run(db_,
-                        "SELECT 1 FROM " + Qualified("RDBII_OBJECT") +
-                            " WHERE OBJECT_ID = '2' AND UPPER(DB_NAME) = UPPER(?) AND OBJECT_NAME = ?",
-                        {QString::fromStdString(dbName_), space});
-  if (!known.next()) throw SqlError(StandinMessage(kNoSuchSpace + space.toStdString()));
-  known.finish();
+  const std::optional<TableComments> comments = TakeTableComments(sql);
+  const std::string plain = comments ? comments->sql : sql;
+  const std::optional<TemporaryTable> temporary = TakeTemporaryClauses(plain);
+  const QString statement = QString::fromStdString(temporary ? temporary->sql : plain);
+  const QRegularExpressionMatch m = kCreateOn.match(statement);
+  if (!m.hasMatch() && !comments && !temporary) return false;
+  const QString space = m.hasMatch() ? NameOf(m.captured(2)) : QString();
+  if (m.hasMatch()) CheckSpace(space);
+  if (temporary)
+    for (const auto& [name, users] : temporary->spaces) CheckSpace(QString::fromStdString(name));
   // Codes only grow: every table described from here on is the new one.
   const long long firstNew = ReadObjectCounter(db_);
   try {
     Atomically([&] {
-      RunDdl(db_, m.captured(1));
+      RunDdl(db_, m.hasMatch() ? m.captured(1) : statement);
       DescribeNewObjects(db_, dbName_, described_);
-      Run(db_,
-          "UPDATE " + Qualified("RDBII_TABLE_EX") +
-              " SET DBSPACE_NAME = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
-          {space, firstNew});
+      if (m.hasMatch())
+        Run(db_,
+            "UPDATE " + Qualified("RDBII_TABLE_EX") +
+                " SET DBSPACE_NAME = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
+            {space, firstNew});
+      if (temporary)
+        for (const char* table : {"RDBII_TABLE", "RDBII_TABLE_EX"})
+          Run(db_, "UPDATE " + Qualified(table) + " SET TABLE_TYPE = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
+              {QString(temporary->preserveRows ? "TP" : "TD"), firstNew});
+      if (comments) WriteComments(*comments, firstNew);
     });
   } catch (...) {
     Settle();
     throw;
   }
   return true;
+}
+
+void CatalogueUpkeep::CheckSpace(const QString& space) {
+  QSqlQuery known = Run(db_,
+                        "SELECT 1 FROM " + Qualified("RDBII_OBJECT") +
+                            " WHERE OBJECT_ID = '2' AND UPPER(DB_NAME) = UPPER(?) AND OBJECT_NAME = ?",
+                        {QString::fromStdString(dbName_), space});
+  if (!known.next()) throw SqlError(StandinMessage(kNoSuchSpace + space.toStdString()));
+}
+
+void CatalogueUpkeep::WriteComments(const TableComments& comments, long long firstNew) {
+  if (!comments.table.empty())
+    Run(db_,
+        "INSERT INTO " + Qualified("RDBII_COMMENT") +
+            " SELECT T.DB_CODE, T.SCHEMA_CODE, T.TABLE_CODE, 0, 0, 'TV', ? FROM " + Qualified("RDBII_TABLE") +
+            " T WHERE T.TABLE_CODE >= ? AND T.TABLE_TYPE <> 'VW'",
+        {QString::fromStdString(comments.table), firstNew});
+  for (const auto& [column, comment] : comments.columns)
+    Run(db_,
+        "INSERT INTO " + Qualified("RDBII_COMMENT") +
+            " SELECT C.DB_CODE, C.SCHEMA_CODE, C.TABLE_CODE, C.COLUMN_CODE, 0, 'CL', ? FROM " +
+            Qualified("RDBII_COLUMN") + " C WHERE C.TABLE_CODE >= ? AND C.COLUMN_NAME = ?",
+        {QString::fromStdString(comment), firstNew, QString::fromStdString(column)});
 }
 
 namespace {

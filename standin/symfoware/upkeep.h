@@ -16,6 +16,8 @@
 
 namespace symfoware {
 
+struct TableComments;
+
 class CatalogueUpkeep {
  public:
   // What a DROP of one kind of object finds and removes.
@@ -51,10 +53,13 @@ class CatalogueUpkeep {
   // described.
   void Executed(const std::string& sql);
 
-  // Runs `sql` when it is a CREATE TABLE placed "ON <space>" and returns
-  // true: SQLite creates the table without the clause and the catalogue
-  // lists it in that database space. An unknown space raises SqlError and
-  // creates nothing; false for any other statement.
+  // Runs `sql` when it is a CREATE TABLE placed "ON <space>", with COMMENT
+  // clauses or a CREATE GLOBAL TEMPORARY TABLE and returns true: SQLite
+  // creates the table without them, the catalogue lists it in that database
+  // space, of its temporary type ('TP' keeps rows for the session, 'TD'
+  // for the transaction) and holds its comments.
+  // An unknown space raises SqlError and creates nothing; false for any
+  // other statement.
   bool CreateTableOn(const std::string& sql);
 
  private:
@@ -63,6 +68,9 @@ class CatalogueUpkeep {
     QString schema;
     QString name;
   };
+  void WriteComments(const TableComments& comments, long long firstNew);
+  // SqlError unless the database space exists.
+  void CheckSpace(const QString& space);
   Found Find(const Kind& kind, const QString& schema, const QString& name);
   std::vector<Found> FindAll(const Kind& kind, const QString& schema, const QString& name);
   struct PrivilegeStatement;

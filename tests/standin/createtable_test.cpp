@@ -1,0 +1,56 @@
+#include "standin/symfoware/createtable.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sqlbackend.h"
+
+namespace symfoware {
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+TEST(TableComments, ColumnAndTableCommentsLeaveTheStatement) {
+  const std::optional<TableComments> c = TakeTableComments(
+      "CREATE TABLE S1.T\r\n(\r\n    C1 CHAR(4) NOT NULL COMMENT 'key''s',\r\n    \"c 2\" INTEGER DEFAULT 0 "
+      "comment '件数',\r\n    PRIMARY KEY(C1)\r\n)\r\nCOMMENT '表'\r\nON DBSPACE1");
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->sql,
+            "CREATE TABLE S1.T\r\n(\r\n    C1 CHAR(4) NOT NULL ,\r\n    \"c 2\" INTEGER DEFAULT 0 ,\r\n    "
+            "PRIMARY KEY(C1)\r\n)\r\n\r\nON DBSPACE1");
+  EXPECT_EQ(c->table, "表");
+  EXPECT_EQ(c->columns, (Pairs{{"C1", "key's"}, {"c 2", "件数"}}));
+}
+
+TEST(TableComments, OnlyACreateTableWithACommentClause) {
+  EXPECT_FALSE(TakeTableComments("CREATE TABLE S1.T (C1 CHAR(4) DEFAULT 'COMMENT ''x''')"));
+  EXPECT_FALSE(TakeTableComments("CREATE TABLE S1.T (\"COMMENT\" INTEGER)"));
+  EXPECT_FALSE(TakeTableComments("CREATE VIEW S1.V AS SELECT 1 COMMENT_X FROM S1.T"));
+  EXPECT_FALSE(TakeTableComments("COMMENT 'x'"));
+  const std::optional<TableComments> c = TakeTableComments("CREATE TABLE T (COMMENTS INTEGER COMMENT 'n')");
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->columns, (Pairs{{"COMMENTS", "n"}}));
+}
+
+TEST(TemporaryTables, ClausesPastTheColumns) {
+  std::optional<TemporaryTable> t = TakeTemporaryClauses(
+      "CREATE GLOBAL TEMPORARY TABLE S1.T\r\n(\r\n    A CHAR(2) DEFAULT ')',\r\n    B INTEGER\r\n)\r\n"
+      "ON COMMIT PRESERVE ROWS\r\nON S1 10,\"d 2\" 5");
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->sql, "CREATE TABLE S1.T\r\n(\r\n    A CHAR(2) DEFAULT ')',\r\n    B INTEGER\r\n)");
+  EXPECT_TRUE(t->preserveRows);
+  EXPECT_EQ(t->spaces, (Pairs{{"S1", "10"}, {"d 2", "5"}}));
+
+  t = TakeTemporaryClauses("create global temporary table T (A INTEGER) on commit delete rows");
+  ASSERT_TRUE(t);
+  EXPECT_FALSE(t->preserveRows);
+  EXPECT_TRUE(t->spaces.empty());
+
+  EXPECT_FALSE(TakeTemporaryClauses("CREATE TABLE T (A INTEGER) ON D1"));
+  for (const char* bad : {"CREATE GLOBAL TEMPORARY TABLE T (A INTEGER)",
+                          "CREATE GLOBAL TEMPORARY TABLE T (A INTEGER) ON COMMIT DELETE ROWS ON S1",
+                          "CREATE GLOBAL TEMPORARY TABLE T (A INTEGER"})
+    EXPECT_THROW(TakeTemporaryClauses(bad), platform::SqlError) << bad;
+}
+
+}  // namespace
+}  // namespace symfoware
