@@ -4,10 +4,12 @@
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
 #include "objedit/findex.h"
+#include "objedit/fseq.h"
 
 void RegisterObjEdit() {
   SetShowDDLPreview(&TfrmDDLPreview::Execute);
   SetRunDDLExec(&TfrmDDLExec::Run);
   SetWaitDDLExec(&TfrmDDLExec::Wait);
   RegisterIndexEditor();
+  RegisterSequenceEditor();
 }

@@ -799,4 +799,88 @@ bool CatalogueUpkeep::DropStorage(const TDropStorage& drop) {
   return true;
 }
 
+// ---- sequences ----
+
+namespace {
+
+const char kSequenceExists[] = "JYP9017E 同じ名前の順序が既に定義されています: ";
+const char kBadSequence[] = "JYP9018E 順序の定義に誤りがあります: ";
+const char kNoSuchSchema[] = "JYP9019E スキーマが存在しません: ";
+const char kNoFlag[] = "N";
+const char kYesFlag[] = "Y";
+constexpr long long kSequenceLimit = 999999999999999999LL;
+
+std::optional<long long> NumberOf(const std::optional<QString>& token) {
+  if (!token) return std::nullopt;
+  bool ok = false;
+  const long long value = token->toLongLong(&ok);
+  return ok ? std::optional<long long>(value) : std::nullopt;
+}
+
+}  // namespace
+
+bool CatalogueUpkeep::CreateSequence(const std::string& sql) {
+  TokenReader r(Tokens(QString::fromStdString(sql)));
+  if (!r.Take({"CREATE", "SEQUENCE"})) return false;
+  const std::string text = QString::fromStdString(sql).simplified().toStdString();
+  const auto bad = [&] { return SqlError(StandinMessage(kBadSequence + text)); };
+  std::optional<QString> first = r.Next();
+  if (!first) throw bad();
+  QString schema = user_, name = NameOf(*first);
+  if (r.Take(".")) {
+    const std::optional<QString> second = r.Next();
+    if (!second) throw bad();
+    schema = name;
+    name = NameOf(*second);
+  }
+  std::optional<long long> increment, start, max, min, cacheAlloc, cacheKeep;
+  bool cycle = false, order = false;
+  while (!r.AtEnd()) {
+    if (r.Take({"INCREMENT", "BY"})) {
+      increment = NumberOf(r.Next());
+      if (!increment || *increment == 0) throw bad();
+    } else if (r.Take({"START", "WITH"})) {
+      if (!(start = NumberOf(r.Next()))) throw bad();
+    } else if (r.Take("MAXVALUE")) {
+      if (!(max = NumberOf(r.Next()))) throw bad();
+    } else if (r.Take("MINVALUE")) {
+      if (!(min = NumberOf(r.Next()))) throw bad();
+    } else if (r.Take("CYCLE")) {
+      cycle = true;
+    } else if (r.Take("ORDER")) {
+      order = true;
+    } else if (r.Take("CACHE")) {
+      if (!(cacheAlloc = NumberOf(r.Next())) || !r.Take(",") || !(cacheKeep = NumberOf(r.Next()))) throw bad();
+    } else {
+      throw bad();
+    }
+  }
+  const long long step = increment.value_or(1);
+  const long long low = min.value_or(step > 0 ? 1 : -kSequenceLimit);
+  const long long high = max.value_or(step > 0 ? kSequenceLimit : -1);
+  const long long startValue = start.value_or(step > 0 ? low : high);
+  if (low > high || startValue < low || startValue > high) throw bad();
+  QSqlQuery owner = Run(db_, "SELECT SCHEMA_CODE FROM " + Qualified("RDBII_SCHEMA") +
+                                 " WHERE DB_CODE = ? AND SCHEMA_NAME = ?",
+                        {dbCode_, schema});
+  if (!owner.next()) throw SqlError(StandinMessage(kNoSuchSchema + schema.toStdString()));
+  const long long schemaCode = owner.value(0).toLongLong();
+  owner.finish();
+  QSqlQuery held = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_SEQUENCE") +
+                                " WHERE DB_CODE = ? AND SCHEMA_NAME = ? AND SEQUENCE_NAME = ?",
+                       {dbCode_, schema, name});
+  const bool exists = held.next();
+  held.finish();
+  if (exists) throw SqlError(StandinMessage(kSequenceExists + Dotted(schema, name).toStdString()));
+  Atomically([&] {
+    Run(db_, "INSERT INTO " + Qualified("RDBII_SEQUENCE") +
+                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        {dbCode_, QString::fromStdString(dbName_), schemaCode, schema, NextObjectCode(db_), name, user_, startValue,
+         low, high, step, QString::fromLatin1(cycle ? kYesFlag : kNoFlag),
+         QString::fromLatin1(order ? kYesFlag : kNoFlag), cacheAlloc.value_or(0), cacheKeep.value_or(0),
+         QString::fromStdString(CatalogueTime())});
+  });
+  return true;
+}
+
 }  // namespace symfoware

@@ -47,6 +47,13 @@ class CatalogueUpkeep {
   // nothing; dropping a scope that does not exist succeeds.
   bool Storage(const std::string& sql);
 
+  // Runs `sql` when it is a CREATE SEQUENCE (INCREMENT BY, START WITH,
+  // MAXVALUE, MINVALUE, CYCLE, CACHE a, b, ORDER) and returns true; false for
+  // any other statement. The sequence lives in RDBII_SEQUENCE alone; it has
+  // no current value until its first NEXTVAL. A clause the server would
+  // refuse, an unknown schema or a name in use raises SqlError.
+  bool CreateSequence(const std::string& sql);
+
   // After a statement SQLite ran: a CREATE or ALTER gets what it made
   // described.
   void Executed(const std::string& sql);

@@ -7,7 +7,9 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QAction>
 #include <QMdiSubWindow>
+#include <QPushButton>
 
 #include <memory>
 #include <string>
@@ -15,10 +17,14 @@
 
 #include "app/core/zarur.h"
 #include "app/fobject.h"
+#include "editor/ovmemo.h"
+#include "objedit/fddlpreview.h"
+#include "objedit/objeditor.h"
 #include "objedit/objregister.h"
 #include "standin/symfoware/standin.h"
 #include "tests/common/program_main.h"
 #include "tests/platform/temp_settings.h"
+#include "tests/platform/whenshown.h"
 #include "tests/standin/odbc_fixture.h"
 
 namespace testing_objedit {
@@ -69,6 +75,19 @@ class ObjEditTest : public ::testing::Test {
   static void Edit(QLineEdit& edit, const std::string& text) {
     edit.setText(QString::fromStdString(text));
     emit edit.textEdited(edit.text());
+  }
+  // Compiles through the preview, confirmed, and the execution window; the
+  // lines the preview showed.
+  static Lines PreviewedCompile(TovObjectEditor& editor) {
+    AppOption.ShowDDL = true;
+    AppOption.CloseDDL = true;
+    Lines previewed;
+    testing_support::WhenShown<TfrmDDLPreview>([&](TfrmDDLPreview& preview) {
+      for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
+      preview.btnOK->click();
+    });
+    editor.actCompile->trigger();
+    return previewed;
   }
   template <class T>
   std::vector<T*> Windows() const {
