@@ -4,6 +4,7 @@
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
 #include "objedit/findex.h"
+#include "objedit/frole.h"
 #include "objedit/fseq.h"
 
 void RegisterObjEdit() {
@@ -12,4 +13,5 @@ void RegisterObjEdit() {
   SetWaitDDLExec(&TfrmDDLExec::Wait);
   RegisterIndexEditor();
   RegisterSequenceEditor();
+  RegisterRoleEditor();
 }

@@ -235,7 +235,8 @@ class StandinSession : public platform::SqlSession {
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
       if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
-          !upkeep_->CreateTableOn(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql))
+          !upkeep_->CreateTableOn(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
+          !upkeep_->Role(sql))
         return false;
     } catch (const SqlError& e) {
       Journalize({sql, {}, -1, e.what()});

@@ -883,4 +883,84 @@ bool CatalogueUpkeep::CreateSequence(const std::string& sql) {
   return true;
 }
 
+// ---- roles ----
+
+namespace {
+
+const char kRoleExists[] = "JYP9022E 同じ名前のロールが既に定義されています: ";
+const char kNoSuchRole[] = "JYP9023E ロールが存在しません: ";
+const char kRoleNotGranted[] = "JYP9024E ロールが付与されていません: ";
+
+}  // namespace
+
+long long CatalogueUpkeep::RoleCode(const QString& role) {
+  QSqlQuery q = Run(db_, "SELECT ROLE_CODE FROM " + Qualified("RDBII_ROLE") + " WHERE ROLE_NAME = ?", {role});
+  if (!q.next()) throw SqlError(StandinMessage(kNoSuchRole + role.toStdString()));
+  return q.value(0).toLongLong();
+}
+
+bool CatalogueUpkeep::Role(const std::string& sql) {
+  TokenReader r(Tokens(QString::fromStdString(sql)));
+  const auto one = [&r]() -> std::optional<QString> {
+    std::optional<QString> name = r.Next();
+    if (name) *name = NameOf(*name);
+    return name;
+  };
+  const bool create = r.Take({"CREATE", "ROLE"});
+  if (create || r.Take({"DROP", "ROLE"})) {
+    const std::optional<QString> role = one();
+    if (!role || !r.AtEnd()) return false;
+    if (create) {
+      QSqlQuery held = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_ROLE") + " WHERE ROLE_NAME = ?", {*role});
+      const bool exists = held.next();
+      held.finish();
+      if (exists) throw SqlError(StandinMessage(kRoleExists + role->toStdString()));
+      Run(db_, "INSERT INTO " + Qualified("RDBII_ROLE") + " VALUES (?, ?, ?, ?)",
+          {NextObjectCode(db_), *role, user_, QString::fromStdString(CatalogueTime())});
+      return true;
+    }
+    const long long code = RoleCode(*role);
+    Atomically([&] {
+      for (const char* table : {"RDBII_ROLE_GRANT", "RDBII_ROLE_PRIV", "RDBII_ROLE"})
+        Run(db_, "DELETE FROM " + Qualified(table) + " WHERE ROLE_CODE = ?", {code});
+    });
+    return true;
+  }
+  // GRANT r[, r] TO u[, u] and REVOKE r[, r] FROM u[, u]: no ON.
+  const bool grant = r.Take("GRANT");
+  if (!grant && !r.Take("REVOKE")) return false;
+  std::vector<QString> roles, grantees;
+  do {
+    const std::optional<QString> role = one();
+    if (!role) return false;
+    roles.push_back(*role);
+  } while (r.Take(","));
+  if (!r.Take(grant ? "TO" : "FROM")) return false;
+  do {
+    const std::optional<QString> grantee = one();
+    if (!grantee) return false;
+    grantees.push_back(*grantee);
+  } while (r.Take(","));
+  if (!r.AtEnd()) return false;
+  std::vector<long long> codes;
+  for (const QString& role : roles) codes.push_back(RoleCode(role));
+  for (const QString& grantee : grantees) {
+    QSqlQuery user = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_USER") + " WHERE USER_NAME = ?", {grantee});
+    if (!user.next() && grantee != QLatin1String(kPublic))
+      throw SqlError(StandinMessage(kNoSuchGrantee + grantee.toStdString()));
+  }
+  Atomically([&] {
+    for (size_t i = 0; i < roles.size(); ++i)
+      for (const QString& grantee : grantees) {
+        Run(db_, "DELETE FROM " + Qualified("RDBII_ROLE_GRANT") + " WHERE ROLE_CODE = ? AND GRANTEE = ?",
+            {codes[i], grantee});
+        if (grant)
+          Run(db_, "INSERT INTO " + Qualified("RDBII_ROLE_GRANT") + " VALUES (?, ?, ?)", {codes[i], user_, grantee});
+        else if (sqlite3_changes(SqliteHandle(db_)) == 0)
+          throw SqlError(StandinMessage(kRoleNotGranted + (roles[i] + " FROM " + grantee).toStdString()));
+      }
+  });
+  return true;
+}
+
 }  // namespace symfoware
