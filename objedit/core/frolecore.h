@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-inline constexpr int kRoleKind = 68;
+#include "app/core/ovkinds.h"
+
+inline constexpr int kRoleKind = okRole;
 
 // The kind word of a privilege's object from its object type and division
 // ("TABLE", "PROCEDURE", ...), empty for an unknown one.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+// The schema's image and source-history kind.
 inline constexpr int kSchemaKind = 4;
 
 // "CREATE SCHEMA <name>" and, with a comment, " COMMENT '<comment>'" on a

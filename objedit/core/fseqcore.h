@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-inline constexpr int kSequenceKind = 58;
+#include "app/core/ovkinds.h"
+
+inline constexpr int kSequenceKind = okSequence;
 
 // What the definition page holds; empty texts leave their clause out.
 struct TSequenceDef {
