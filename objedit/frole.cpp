@@ -200,14 +200,10 @@ std::vector<std::string> TfrmRole::SourceLines() {
 }
 
 std::vector<std::string> TfrmRole::BuildStatements(TEditorPage page) {
+  if (page == TEditorPage::Source) return EditedSource();
+  if (!IsNew) return RoleMemberChanges(ObjectName(), Members(), MemberChecks, AppOption.Separator);
   std::vector<std::string> list;
-  if (page == TEditorPage::Source) {
-    for (int i = 0; i < txtSource->Lines().GetCount(); ++i) list.push_back(txtSource->Lines().Get(i));
-  } else if (IsNew) {
-    BuildCreateDDL(list);
-  } else {
-    list = RoleMemberChanges(ObjectName(), Members(), MemberChecks, AppOption.Separator);
-  }
+  BuildCreateDDL(list);
   return list;
 }
 

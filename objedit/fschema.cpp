@@ -67,10 +67,11 @@ std::vector<std::string> TfrmSchema::SourceLines() {
 std::vector<std::string> TfrmSchema::BuildStatements(TEditorPage page) {
   std::vector<std::string> list;
   if (!IsNew && NeedsDrop()) BuildDropDDL(list);
-  if (page == TEditorPage::Source) {
-    for (int i = 0; i < txtSource->Lines().GetCount(); ++i) list.push_back(txtSource->Lines().Get(i));
-  } else {
+  if (page != TEditorPage::Source) {
     BuildCreateDDL(list);
+    return list;
   }
+  const std::vector<std::string> source = EditedSource();
+  list.insert(list.end(), source.begin(), source.end());
   return list;
 }

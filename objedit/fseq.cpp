@@ -179,11 +179,10 @@ std::vector<std::string> TfrmSeq::SourceLines() {
 }
 
 std::vector<std::string> TfrmSeq::BuildStatements(TEditorPage page) {
+  if (page == TEditorPage::Source) return EditedSource();
   std::vector<std::string> list;
   if (page == TEditorPage::Grant) {
     fraGrant->BuildGrantDDL(list);
-  } else if (page == TEditorPage::Source) {
-    for (int i = 0; i < txtSource->Lines().GetCount(); ++i) list.push_back(txtSource->Lines().Get(i));
   } else {
     TSequenceDef def = Definition();
     if (!IsNew) {
