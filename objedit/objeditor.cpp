@@ -254,6 +254,12 @@ void TovObjectEditor::LoadActivePage() {
   UpdateActions();
 }
 
+std::vector<std::string> TovObjectEditor::EditedSource() const {
+  std::vector<std::string> lines;
+  for (int i = 0; i < txtSource->Lines().GetCount(); ++i) lines.push_back(txtSource->Lines().Get(i));
+  return lines;
+}
+
 void TovObjectEditor::ChangedIsNew() {
   const std::string dataSource = ConnectionWindow ? CaptionDataSource(*ConnectionWindow, kind_) : std::string();
   setWindowTitle(Q(EditorCaption(kind_, SchemaName(), ObjectName(), dataSource, IsNew)));

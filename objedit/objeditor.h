@@ -147,6 +147,8 @@ class TovObjectEditor : public TovForm {
   void MarkChanged();
   // Reloads the active page: the object, the source text, Changed cleared.
   void LoadActivePage();
+  // The lines of the source page as edited.
+  std::vector<std::string> EditedSource() const;
 
  private:
   void setupUi();

@@ -4,6 +4,8 @@
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
 #include "objedit/findex.h"
+#include "objedit/frole.h"
+#include "objedit/fseq.h"
 #include "objedit/ftable.h"
 
 void RegisterObjEdit() {
@@ -12,4 +14,6 @@ void RegisterObjEdit() {
   SetWaitDDLExec(&TfrmDDLExec::Wait);
   RegisterIndexEditor();
   RegisterTableEditor();
+  RegisterSequenceEditor();
+  RegisterRoleEditor();
 }

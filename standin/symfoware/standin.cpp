@@ -2,11 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <deque>
 #include <mutex>
 #include <optional>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -40,6 +42,19 @@ const char kNoFolder[] = "データソースにデータベースのフォルダ
 const char kNoDatabase[] = "データベースが見つかりません: ";
 const char kTooManySchemas[] = "JYP9001E スタンドインのデータソースに作成できるスキーマは9個までです。";
 const char kSchemaExists[] = "JYP9002E スキーマは既に存在します: ";
+const char kNoSuchSchema[] = "JYP9020E スキーマが存在しません: ";
+const char kSchemaNotEmpty[] = "JYP9021E スキーマにオブジェクトが存在するため削除できません: ";
+// What a schema holds, in the order CASCADE drops it: what depends on a
+// table before the table.
+const char kSchemaObjectsSql[] =
+    "SELECT 'TRIGGER', TRIG_NAME FROM RDBII_SYSTEM.RDBII_TRIGGER WHERE TRIG_SCHEMA_NAME = ? "
+    "UNION ALL SELECT CASE PROCEDURE_TYPE WHEN 2 THEN 'FUNCTION' ELSE 'PROCEDURE' END, PROCEDURE_NAME "
+    "FROM RDBII_SYSTEM.RDBII_PROC WHERE SCHEMA_NAME = ? "
+    "UNION ALL SELECT 'SEQUENCE', SEQUENCE_NAME FROM RDBII_SYSTEM.RDBII_SEQUENCE WHERE SCHEMA_NAME = ? "
+    "UNION ALL SELECT 'VIEW', TABLE_NAME FROM RDBII_SYSTEM.RDBII_TABLE WHERE SCHEMA_NAME = ? AND TABLE_TYPE = 'VW' "
+    "UNION ALL SELECT 'TABLE', TABLE_NAME FROM RDBII_SYSTEM.RDBII_TABLE WHERE SCHEMA_NAME = ? "
+    "AND TABLE_TYPE <> 'VW'";
+const size_t kSchemaObjectKinds = 5;  // the parts of the union, each bound to the schema
 
 // Views of the catalogue that are read without a schema; SQLite lets only
 // temporary views reach into attached databases.
@@ -219,8 +234,9 @@ class StandinSession : public platform::SqlSession {
   bool Intercept(const std::string& sql) override {
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
-      if (!InterceptCreateSchema(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
-          !upkeep_->CreateTableOn(sql) && !upkeep_->Privilege(sql))
+      if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
+          !upkeep_->CreateTableOn(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
+          !upkeep_->Role(sql))
         return false;
     } catch (const SqlError& e) {
       Journalize({sql, {}, -1, e.what()});
@@ -287,6 +303,50 @@ class StandinSession : public platform::SqlSession {
     QString name = m.captured(1);
     name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
     CreateSchema(name.toStdString(), m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+    return true;
+  }
+
+  // DROP SCHEMA: refused while the schema holds objects unless CASCADE
+  // drops them first; the schema's file is then detached and removed.
+  bool InterceptDropSchema(const std::string& sql) {
+    static const QRegularExpression kDropSchema(
+        QStringLiteral("^\\s*DROP\\s+SCHEMA\\s+(\"[^\"]+\"|[^\\s;\"]+)(\\s+CASCADE)?\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = kDropSchema.match(Q(sql));
+    if (!m.hasMatch()) return false;
+    QString name = m.captured(1);
+    name = name.startsWith('"') ? name.mid(1, name.size() - 2) : name.toUpper();
+    const std::vector<std::string> schemas = UserSchemas();
+    if (std::find(schemas.begin(), schemas.end(), name.toStdString()) == schemas.end())
+      throw SqlError(StandinMessage(kNoSuchSchema + name.toStdString()));
+    std::vector<std::pair<QString, QString>> objects;
+    const std::vector<QVariant> ofSchema(kSchemaObjectKinds, name);
+    QSqlQuery held = Run(kSchemaObjectsSql, ofSchema);
+    while (held.next()) objects.emplace_back(held.value(0).toString(), held.value(1).toString());
+    held.finish();
+    if (!objects.empty() && m.capturedLength(2) == 0)
+      throw SqlError(StandinMessage(kSchemaNotEmpty + name.toStdString()));
+    const auto quoted = [](const QString& n) { return '"' + QString(n).replace('"', QLatin1String("\"\"")) + '"'; };
+    for (const auto& [kind, object] : objects) {
+      // A table's CASCADE may have taken its triggers and views already.
+      QSqlQuery still = Run(kSchemaObjectsSql, ofSchema);
+      bool exists = false;
+      while (!exists && still.next()) exists = still.value(0).toString() == kind && still.value(1).toString() == object;
+      still.finish();
+      if (exists)
+        upkeep_->Drop((QStringLiteral("DROP ") + kind + ' ' + quoted(name) + '.' + quoted(object) + " CASCADE").toStdString());
+    }
+    sqlite3* handle = SqliteHandle(Database());
+    const bool inTransaction = sqlite3_get_autocommit(handle) == 0;
+    if (inTransaction) Run("COMMIT");
+    QSqlQuery code = Run("SELECT SCHEMA_CODE FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE SCHEMA_NAME = ?", {name});
+    const QVariant schemaCode = code.next() ? code.value(0) : QVariant();
+    code.finish();
+    Run("DELETE FROM RDBII_SYSTEM.RDBII_COMMENT WHERE SCHEMA_CODE = ? AND COMMENT_TYPE = 'SC'", {schemaCode});
+    Run("DELETE FROM RDBII_SYSTEM.RDBII_SCHEMA WHERE SCHEMA_CODE = ?", {schemaCode});
+    Run("DETACH DATABASE \"" + name.toStdString() + "\"");
+    QFile::remove(Q(SchemaFilePath(folder_, name.toStdString())));
+    if (inTransaction) Run("BEGIN");
     return true;
   }
 

@@ -830,4 +830,168 @@ bool CatalogueUpkeep::DropStorage(const TDropStorage& drop) {
   return true;
 }
 
+// ---- sequences ----
+
+namespace {
+
+const char kSequenceExists[] = "JYP9017E 同じ名前の順序が既に定義されています: ";
+const char kBadSequence[] = "JYP9018E 順序の定義に誤りがあります: ";
+const char kNoSuchSchema[] = "JYP9019E スキーマが存在しません: ";
+const char kNoFlag[] = "N";
+const char kYesFlag[] = "Y";
+constexpr long long kSequenceLimit = 999999999999999999LL;
+
+std::optional<long long> NumberOf(const std::optional<QString>& token) {
+  if (!token) return std::nullopt;
+  bool ok = false;
+  const long long value = token->toLongLong(&ok);
+  return ok ? std::optional<long long>(value) : std::nullopt;
+}
+
+}  // namespace
+
+bool CatalogueUpkeep::CreateSequence(const std::string& sql) {
+  TokenReader r(Tokens(QString::fromStdString(sql)));
+  if (!r.Take({"CREATE", "SEQUENCE"})) return false;
+  const std::string text = QString::fromStdString(sql).simplified().toStdString();
+  const auto bad = [&] { return SqlError(StandinMessage(kBadSequence + text)); };
+  std::optional<QString> first = r.Next();
+  if (!first) throw bad();
+  QString schema = user_, name = NameOf(*first);
+  if (r.Take(".")) {
+    const std::optional<QString> second = r.Next();
+    if (!second) throw bad();
+    schema = name;
+    name = NameOf(*second);
+  }
+  std::optional<long long> increment, start, max, min, cacheAlloc, cacheKeep;
+  bool cycle = false, order = false;
+  while (!r.AtEnd()) {
+    if (r.Take({"INCREMENT", "BY"})) {
+      increment = NumberOf(r.Next());
+      if (!increment || *increment == 0) throw bad();
+    } else if (r.Take({"START", "WITH"})) {
+      if (!(start = NumberOf(r.Next()))) throw bad();
+    } else if (r.Take("MAXVALUE")) {
+      if (!(max = NumberOf(r.Next()))) throw bad();
+    } else if (r.Take("MINVALUE")) {
+      if (!(min = NumberOf(r.Next()))) throw bad();
+    } else if (r.Take("CYCLE")) {
+      cycle = true;
+    } else if (r.Take("ORDER")) {
+      order = true;
+    } else if (r.Take("CACHE")) {
+      if (!(cacheAlloc = NumberOf(r.Next())) || !r.Take(",") || !(cacheKeep = NumberOf(r.Next()))) throw bad();
+    } else {
+      throw bad();
+    }
+  }
+  const long long step = increment.value_or(1);
+  const long long low = min.value_or(step > 0 ? 1 : -kSequenceLimit);
+  const long long high = max.value_or(step > 0 ? kSequenceLimit : -1);
+  const long long startValue = start.value_or(step > 0 ? low : high);
+  if (low > high || startValue < low || startValue > high) throw bad();
+  QSqlQuery owner = Run(db_, "SELECT SCHEMA_CODE FROM " + Qualified("RDBII_SCHEMA") +
+                                 " WHERE DB_CODE = ? AND SCHEMA_NAME = ?",
+                        {dbCode_, schema});
+  if (!owner.next()) throw SqlError(StandinMessage(kNoSuchSchema + schema.toStdString()));
+  const long long schemaCode = owner.value(0).toLongLong();
+  owner.finish();
+  QSqlQuery held = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_SEQUENCE") +
+                                " WHERE DB_CODE = ? AND SCHEMA_NAME = ? AND SEQUENCE_NAME = ?",
+                       {dbCode_, schema, name});
+  const bool exists = held.next();
+  held.finish();
+  if (exists) throw SqlError(StandinMessage(kSequenceExists + Dotted(schema, name).toStdString()));
+  Atomically([&] {
+    Run(db_, "INSERT INTO " + Qualified("RDBII_SEQUENCE") +
+                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        {dbCode_, QString::fromStdString(dbName_), schemaCode, schema, NextObjectCode(db_), name, user_, startValue,
+         low, high, step, QString::fromLatin1(cycle ? kYesFlag : kNoFlag),
+         QString::fromLatin1(order ? kYesFlag : kNoFlag), cacheAlloc.value_or(0), cacheKeep.value_or(0),
+         QString::fromStdString(CatalogueTime())});
+  });
+  return true;
+}
+
+// ---- roles ----
+
+namespace {
+
+const char kRoleExists[] = "JYP9022E 同じ名前のロールが既に定義されています: ";
+const char kNoSuchRole[] = "JYP9023E ロールが存在しません: ";
+const char kRoleNotGranted[] = "JYP9024E ロールが付与されていません: ";
+
+}  // namespace
+
+long long CatalogueUpkeep::RoleCode(const QString& role) {
+  QSqlQuery q = Run(db_, "SELECT ROLE_CODE FROM " + Qualified("RDBII_ROLE") + " WHERE ROLE_NAME = ?", {role});
+  if (!q.next()) throw SqlError(StandinMessage(kNoSuchRole + role.toStdString()));
+  return q.value(0).toLongLong();
+}
+
+bool CatalogueUpkeep::Role(const std::string& sql) {
+  TokenReader r(Tokens(QString::fromStdString(sql)));
+  const auto one = [&r]() -> std::optional<QString> {
+    std::optional<QString> name = r.Next();
+    if (name) *name = NameOf(*name);
+    return name;
+  };
+  const bool create = r.Take({"CREATE", "ROLE"});
+  if (create || r.Take({"DROP", "ROLE"})) {
+    const std::optional<QString> role = one();
+    if (!role || !r.AtEnd()) return false;
+    if (create) {
+      QSqlQuery held = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_ROLE") + " WHERE ROLE_NAME = ?", {*role});
+      const bool exists = held.next();
+      held.finish();
+      if (exists) throw SqlError(StandinMessage(kRoleExists + role->toStdString()));
+      Run(db_, "INSERT INTO " + Qualified("RDBII_ROLE") + " VALUES (?, ?, ?, ?)",
+          {NextObjectCode(db_), *role, user_, QString::fromStdString(CatalogueTime())});
+      return true;
+    }
+    const long long code = RoleCode(*role);
+    Atomically([&] {
+      for (const char* table : {"RDBII_ROLE_GRANT", "RDBII_ROLE_PRIV", "RDBII_ROLE"})
+        Run(db_, "DELETE FROM " + Qualified(table) + " WHERE ROLE_CODE = ?", {code});
+    });
+    return true;
+  }
+  // GRANT r[, r] TO u[, u] and REVOKE r[, r] FROM u[, u]: no ON.
+  const bool grant = r.Take("GRANT");
+  if (!grant && !r.Take("REVOKE")) return false;
+  std::vector<QString> roles, grantees;
+  do {
+    const std::optional<QString> role = one();
+    if (!role) return false;
+    roles.push_back(*role);
+  } while (r.Take(","));
+  if (!r.Take(grant ? "TO" : "FROM")) return false;
+  do {
+    const std::optional<QString> grantee = one();
+    if (!grantee) return false;
+    grantees.push_back(*grantee);
+  } while (r.Take(","));
+  if (!r.AtEnd()) return false;
+  std::vector<long long> codes;
+  for (const QString& role : roles) codes.push_back(RoleCode(role));
+  for (const QString& grantee : grantees) {
+    QSqlQuery user = Run(db_, "SELECT 1 FROM " + Qualified("RDBII_USER") + " WHERE USER_NAME = ?", {grantee});
+    if (!user.next() && grantee != QLatin1String(kPublic))
+      throw SqlError(StandinMessage(kNoSuchGrantee + grantee.toStdString()));
+  }
+  Atomically([&] {
+    for (size_t i = 0; i < roles.size(); ++i)
+      for (const QString& grantee : grantees) {
+        Run(db_, "DELETE FROM " + Qualified("RDBII_ROLE_GRANT") + " WHERE ROLE_CODE = ? AND GRANTEE = ?",
+            {codes[i], grantee});
+        if (grant)
+          Run(db_, "INSERT INTO " + Qualified("RDBII_ROLE_GRANT") + " VALUES (?, ?, ?)", {codes[i], user_, grantee});
+        else if (sqlite3_changes(SqliteHandle(db_)) == 0)
+          throw SqlError(StandinMessage(kRoleNotGranted + (roles[i] + " FROM " + grantee).toStdString()));
+      }
+  });
+  return true;
+}
+
 }  // namespace symfoware

@@ -49,6 +49,20 @@ class CatalogueUpkeep {
   // nothing; dropping a scope that does not exist succeeds.
   bool Storage(const std::string& sql);
 
+  // Runs `sql` when it is a CREATE SEQUENCE (INCREMENT BY, START WITH,
+  // MAXVALUE, MINVALUE, CYCLE, CACHE a, b, ORDER) and returns true; false for
+  // any other statement. The sequence lives in RDBII_SEQUENCE alone; it has
+  // no current value until its first NEXTVAL. A clause the server would
+  // refuse, an unknown schema or a name in use raises SqlError.
+  bool CreateSequence(const std::string& sql);
+
+  // Runs `sql` when it is a CREATE ROLE, DROP ROLE (with its grants and
+  // privileges), GRANT of roles TO users or PUBLIC or REVOKE of roles FROM
+  // them, and returns true; false for any other statement. An unknown role
+  // or user, a role that exists already or a revoke of a role not granted
+  // raises SqlError and changes nothing.
+  bool Role(const std::string& sql);
+
   // After a statement SQLite ran: a CREATE or ALTER gets what it made
   // described.
   void Executed(const std::string& sql);
@@ -82,6 +96,8 @@ class CatalogueUpkeep {
   void RemoveRows(const Kind& kind, const Found& object);
   void RemoveIndexesAndTriggersOf(long long tableCode);
   void Settle();
+  // The code of a role, or the server's refusal of an unknown one.
+  long long RoleCode(const QString& role);
   // Runs `change` whole or not at all.
   void Atomically(const std::function<void()>& change);
   void CreateDso(const TCreateDso& dso);

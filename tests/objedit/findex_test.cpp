@@ -78,23 +78,6 @@ class IndexEditorTest : public ObjEditTest {
     for (int i = 0; i < editor.lstIdxCol->count(); ++i) keys.push_back(editor.lstIdxCol->item(i)->text().toStdString());
     return keys;
   }
-  // Compiles, confirming the preview; the previewed lines. A run that
-  // stops at an error is closed, and its question answered, as a user does.
-  Lines Compile(TfrmIndex& editor, bool stops = false) {
-    Lines previewed;
-    testing_support::WhenShown<TfrmDDLPreview>([&, stops](TfrmDDLPreview& preview) {
-      for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
-      if (stops)
-        QTimer::singleShot(0, [] {
-          for (TfrmDDLExec* exec : TfrmDDLExec::Windows()) exec->close();
-        });
-      preview.btnOK->click();
-    });
-    if (stops) env.Dialogs().QueueMessage(IDYES);  // "処理を中断しますか？"
-    editor.actCompile->trigger();
-    QApplication::processEvents();
-    return previewed;
-  }
   Lines IndexKeys(TfrmObject& window, const std::string& index) {
     Lines keys;
     TovSQLQuery& q = window.OpenSQL(
@@ -119,7 +102,7 @@ TEST_F(IndexEditorTest, BelowLevelTenANewIndexIsCreatedOnItsSpaceAndTheWindowClo
   EXPECT_EQ(editor->fraStorage->cmbTBS->currentText().toStdString(), "DBSPACE1");
   Edit(*editor->txtName, "I");
   AddKeys(*editor, {"C1", "C2"});
-  EXPECT_EQ(Compile(*editor), (Lines{"CREATE INDEX S1.T.I", "KEY(C1, C2)", "ON DBSPACE1", ";"}));
+  EXPECT_EQ(PreviewedCompile(*editor), (Lines{"CREATE INDEX S1.T.I", "KEY(C1, C2)", "ON DBSPACE1", ";"}));
   EXPECT_EQ(Journal(), (Lines{"CREATE INDEX S1.T.I\r\nKEY(C1, C2)\r\nON DBSPACE1"}));
   EXPECT_EQ(IndexKeys(*window, "I"), (Lines{"C1", "C2"}));
   EXPECT_EQ(Boxes(), Lines{kScriptRunFinished});
@@ -134,7 +117,7 @@ TEST_F(IndexEditorTest, AnIndexOfATemporaryTableOrAtAReducedLevelHasNoOn) {
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->TableType, "TD");
   AddKeys(*editor, {"C3"});
-  EXPECT_EQ(Compile(*editor), (Lines{"DROP DSO I CASCADE", ";", "CREATE INDEX S1.T.I", "KEY(C1, C3)", ";"}));
+  EXPECT_EQ(PreviewedCompile(*editor), (Lines{"DROP DSO I CASCADE", ";", "CREATE INDEX S1.T.I", "KEY(C1, C3)", ";"}));
   EXPECT_EQ(IndexKeys(*window, "I"), (Lines{"C1", "C3"}));
   EXPECT_TRUE(Windows<TfrmIndex>().empty());
 }
@@ -162,7 +145,7 @@ TEST_F(IndexEditorTest, AtLevelElevenANewIndexTakesTheDefaultStorageAndIsReloade
                        ",INDEX ON DBSPACE1 SIZE 32K",
                        ",FORMAT EXPAND ON DBSPACE1 CAPACITY 48K SIZE 16K",
                        ";"};
-  EXPECT_EQ(Compile(*editor), expected);
+  EXPECT_EQ(PreviewedCompile(*editor), expected);
   EXPECT_EQ(IndexKeys(*window, "IX"), (Lines{"C2", "C1"}));
   // Reloaded from the report as the DSO it became.
   ASSERT_EQ(Windows<TfrmIndex>().size(), 1u);
@@ -209,7 +192,7 @@ TEST_F(IndexEditorTest, AChangedKeyOrderDropsTheDsoFirstAndAFailedRunKeepsTheWin
   EXPECT_TRUE(editor->NeedsDrop());
 
   symfoware::FailStatementsMatching("^CREATE DSI", "JYP2001E 領域がありません");
-  const Lines previewed = Compile(*editor, true);
+  const Lines previewed = PreviewedCompile(*editor, true);
   ASSERT_GE(previewed.size(), 4u);
   EXPECT_EQ(Lines(previewed.begin(), previewed.begin() + 4), (Lines{"DROP DSO IX CASCADE", ";", "CREATE DSO IX",
                                                                    "INDEX ON S1.T(C2, C1)"}));
@@ -269,7 +252,7 @@ TEST_F(IndexEditorTest, AtAReducedLevelAnIndexHasNoOnAndNoStoragePage) {
   EXPECT_FALSE(editor->pagObject->isTabVisible(editor->pagObject->indexOf(editor->tabStorage)));
   Edit(*editor->txtName, "I");
   AddKeys(*editor, {"C3"});
-  EXPECT_EQ(Compile(*editor), (Lines{"CREATE INDEX S1.T.I", "KEY(C3)", ";"}));
+  EXPECT_EQ(PreviewedCompile(*editor), (Lines{"CREATE INDEX S1.T.I", "KEY(C3)", ";"}));
   EXPECT_EQ(IndexKeys(*window, "I"), Lines{"C3"});
   EXPECT_EQ(Boxes(), Lines{kScriptRunFinished});
   EXPECT_TRUE(Windows<TfrmIndex>().empty());

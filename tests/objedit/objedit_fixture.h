@@ -7,7 +7,10 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QAction>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTimer>
 
 #include <memory>
 #include <string>
@@ -15,10 +18,15 @@
 
 #include "app/core/zarur.h"
 #include "app/fobject.h"
+#include "editor/ovmemo.h"
+#include "objedit/fddlexec.h"
+#include "objedit/fddlpreview.h"
+#include "objedit/objeditor.h"
 #include "objedit/objregister.h"
 #include "standin/symfoware/standin.h"
 #include "tests/common/program_main.h"
 #include "tests/platform/temp_settings.h"
+#include "tests/platform/whenshown.h"
 #include "tests/standin/odbc_fixture.h"
 
 namespace testing_objedit {
@@ -69,6 +77,26 @@ class ObjEditTest : public ::testing::Test {
   static void Edit(QLineEdit& edit, const std::string& text) {
     edit.setText(QString::fromStdString(text));
     emit edit.textEdited(edit.text());
+  }
+  // Compiles through the preview, confirmed, and the execution window; the
+  // lines the preview showed. A run that stops at an error is closed, and
+  // its question answered, as a user does.
+  Lines PreviewedCompile(TovObjectEditor& editor, bool stops = false) {
+    AppOption.ShowDDL = true;
+    AppOption.CloseDDL = true;
+    Lines previewed;
+    testing_support::WhenShown<TfrmDDLPreview>([&, stops](TfrmDDLPreview& preview) {
+      for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
+      if (stops)
+        QTimer::singleShot(0, [] {
+          for (TfrmDDLExec* exec : TfrmDDLExec::Windows()) exec->close();
+        });
+      preview.btnOK->click();
+    });
+    if (stops) env.Dialogs().QueueMessage(IDYES);  // "処理を中断しますか？"
+    editor.actCompile->trigger();
+    QCoreApplication::processEvents();
+    return previewed;
   }
   template <class T>
   std::vector<T*> Windows() const {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -22,6 +23,8 @@
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
 #include "objedit/findex.h"
+#include "objedit/frole.h"
+#include "objedit/fseq.h"
 #include "objedit/rcross.h"
 #include "objedit/rgrant.h"
 #include "objedit/rstorage.h"
@@ -255,6 +258,30 @@ TEST_F(ProgramTest, DefinitionOfAnIndexNameOpensTheIndexEditorWhichCompilesAndRe
   EXPECT_FALSE(editor->Changed);
   EXPECT_EQ(editor->fraStorage->txtDSOnameIdx->text().toStdString(), "IX1");
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ProgramTest, DefinitionOfASequenceNameOpensTheSequenceEditorWhichStepsTheSequence) {
+  TfrmObject* connection = Logon();
+  connection->ExecSQL("CREATE SEQUENCE S1.SQ START WITH 10");
+  DefinitionOf("S1.SQ");
+  const std::vector<TfrmSeq*> editors = Windows<TfrmSeq>();
+  ASSERT_EQ(editors.size(), 1u);
+  TfrmSeq* editor = editors.front();
+  EXPECT_EQ(editor->windowTitle().toStdString(), "SEQUENCE - S1.SQ @ ORVTEST");
+  EXPECT_EQ(editor->pnlCurrent->text().toStdString(), "(不明)");
+  QTest::mouseClick(editor->btnInc, Qt::LeftButton);
+  EXPECT_EQ(editor->pnlCurrent->text().toStdString(), "10");
+  EXPECT_EQ(Value(*connection, "SELECT SEQ_NUM FROM RDBII_SYSTEM.RDBII_OBJECT_SEQ"), "10");
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ProgramTest, TheDispatchOpensTheRoleEditorForARole) {
+  TfrmObject* connection = LogonWithObjects();
+  connection->OpenObject(okRole, "", "R1", 0, 0, 0);
+  const std::vector<TfrmRole*> editors = Windows<TfrmRole>();
+  ASSERT_EQ(editors.size(), 1u);
+  EXPECT_EQ(editors.front()->windowTitle().toStdString(), "ROLE - R1 @ ORVTEST");
+  EXPECT_EQ(editors.front()->lstObj->count(), 2);
 }
 
 }  // namespace

@@ -502,3 +502,49 @@ TEST_F(UpkeepTest, CreateIndexWithKeysMakesAnIndexOfSqliteAndTheCatalogue) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UpkeepTest, SequenceRoleAndSchemaStatementsTheServerRefusesChangeNothing) {
+  RunDdl(*session_, "CREATE ROLE R1");
+  struct Case {
+    const char* sql;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"CREATE SEQUENCE S1.SQ1", "JYP9017E"},                // name in use
+      {"CREATE SEQUENCE S9.Q", "JYP9019E"},                  // no such schema
+      {"CREATE SEQUENCE S1.Q START WITH 0", "JYP9018E"},     // below the minimum
+      {"CREATE SEQUENCE S1.Q INCREMENT BY 0", "JYP9018E"},
+      {"CREATE ROLE R1", "JYP9022E"},
+      {"DROP ROLE R9", "JYP9023E"},
+      {"GRANT R9 TO ADMIN", "JYP9023E"},
+      {"GRANT R1 TO NOBODY", "JYP9006E"},
+      {"REVOKE R1 FROM ADMIN", "JYP9024E"},                  // never granted
+      {"DROP SCHEMA S1", "JYP9021E"},                        // holds objects
+      {"DROP SCHEMA S9 CASCADE", "JYP9020E"},
+  };
+  const Rows before = CatalogueObjects(*session_);
+  for (const Case& c : cases) {
+    const std::string error = ErrorOf(*session_, c.sql);
+    EXPECT_NE(error.find(c.error), std::string::npos) << c.sql << ": " << error;
+  }
+  EXPECT_EQ(CatalogueObjects(*session_), before);
+  EXPECT_EQ(Query(*session_, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_ROLE_GRANT"), Rows{{"0"}});
+
+  // What is kept: the sequence's clauses, the role's grants and its drop.
+  RunDdl(*session_, "CREATE SEQUENCE S1.Q INCREMENT BY -2 MAXVALUE -1 CYCLE CACHE 20, 5 ORDER");
+  EXPECT_EQ(Query(*session_,
+                  "SELECT START_WITH_VAL, MIN_VAL, MAX_VAL, INCREMENT_VAL, CYCLE_SPEC, ORDER_SPEC, CACHE_VAL, "
+                  "CACHE_MIN_VAL FROM RDBII_SYSTEM.RDBII_SEQUENCE WHERE SEQUENCE_NAME = 'Q'"),
+            (Rows{{"-1", "-999999999999999999", "-1", "-2", "Y", "Y", "20", "5"}}));
+  RunDdl(*session_, "GRANT R1 TO ADMIN, PUBLIC");
+  RunDdl(*session_, "REVOKE R1 FROM PUBLIC");
+  EXPECT_EQ(Query(*session_, "SELECT GRANTOR, GRANTEE FROM RDBII_SYSTEM.RDBII_ROLE_GRANT"),
+            (Rows{{"ADMIN", "ADMIN"}}));
+  RunDdl(*session_, "DROP ROLE R1");
+  EXPECT_EQ(Query(*session_, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_ROLE_GRANT"), Rows{{"0"}});
+  EXPECT_EQ(Query(*session_, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_ROLE"), Rows{{"0"}});
+}
+
+}  // namespace
