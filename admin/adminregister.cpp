@@ -1,0 +1,23 @@
+#include "admin/adminregister.h"
+
+#include "admin/fsession.h"
+#include "app/core/fmainactcore.h"
+#include "app/core/fobjcmdcore.h"
+
+namespace {
+
+template <void (*Open)(TovConnectionWindow&)>
+void RegisterOpener(const char* action) {
+  RegisterActionHandler(action, [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    Open(*request.Connection);
+    return true;
+  });
+}
+
+}  // namespace
+
+void RegisterAdmin() {
+  // The windows live in the main window's MDI area, which owns them.
+  RegisterOpener<&TfrmSession::Open>(kAdminSessionAction);
+}
