@@ -1,5 +1,6 @@
 #include "admin/adminregister.h"
 
+#include "admin/flock.h"
 #include "admin/fsession.h"
 #include "app/core/fmainactcore.h"
 #include "app/core/fobjcmdcore.h"
@@ -20,4 +21,5 @@ void RegisterOpener(const char* action) {
 void RegisterAdmin() {
   // The windows live in the main window's MDI area, which owns them.
   RegisterOpener<&TfrmSession::Open>(kAdminSessionAction);
+  RegisterOpener<&TfrmLock::Open>(kAdminLockAction);
 }

@@ -1,5 +1,6 @@
 #include "admin/fadmin.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QToolBar>
@@ -8,6 +9,7 @@
 #include "app/core/ovmsg.h"
 #include "platform/qstr.h"
 #include "sqlwork/ovconncombo.h"
+#include "ui/ovcomctrls.h"
 #include "ui/ovstdctl.h"
 
 namespace {
@@ -15,8 +17,36 @@ namespace {
 constexpr char kLabelSeparator[] = " @ ";
 constexpr char kCaptionSeparator[] = " - ";
 constexpr int kTextButtonWidth = 78;
+constexpr QColor kOwnRowColor = QColor(0, 0, 255);
 
 }  // namespace
+
+void SetupAdminList(TovListView& list, const std::vector<TAdminColumn>& columns) {
+  list.SetListStyle(false);
+  list.SetRowSelect(true);
+  list.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list.setSelectionMode(QAbstractItemView::SingleSelection);
+  list.setColumnCount(static_cast<int>(columns.size()));
+  QStringList titles;
+  for (const TAdminColumn& column : columns) titles << QString::fromUtf8(column.Caption);
+  list.setHeaderLabels(titles);
+  for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+    if (columns[i].Width > 0) list.setColumnWidth(i, columns[i].Width);
+    if (columns[i].Right) list.headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+  }
+  list.header()->setStretchLastSection(columns.back().Width == 0);
+}
+
+QTreeWidgetItem* AddAdminRow(TovListView& list, const std::vector<TAdminColumn>& columns,
+                             const std::vector<std::string>& texts, bool ownProgram) {
+  auto* item = new QTreeWidgetItem(&list);
+  for (int i = 0; i < static_cast<int>(texts.size()); ++i) {
+    item->setText(i, Q(texts[i]));
+    if (columns[i].Right) item->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+    if (ownProgram) item->setForeground(i, kOwnRowColor);
+  }
+  return item;
+}
 
 std::string TfrmAdmin::LabelOf(TovConnectionWindow& connection) {
   TdmSymfoware& module = connection.Module();

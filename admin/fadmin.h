@@ -7,14 +7,29 @@
 #include <QMdiSubWindow>
 
 #include <string>
+#include <vector>
 
 #include "app/core/ovmainwin.h"
 #include "app/ovforms.h"
 #include "ui/zarurctl.h"
 
 class QToolBar;
+class QTreeWidgetItem;
 class QVBoxLayout;
 class TovComboBox;
+class TovListView;
+
+// A column of a monitor's list.
+struct TAdminColumn {
+  const char* Caption;
+  int Width;  // 0: the rest of the list's width
+  bool Right;
+};
+// A read-only report-style list of whole rows with these columns.
+void SetupAdminList(TovListView& list, const std::vector<TAdminColumn>& columns);
+// Appends a row; a row of this program run by the logged-on user is blue.
+QTreeWidgetItem* AddAdminRow(TovListView& list, const std::vector<TAdminColumn>& columns,
+                             const std::vector<std::string>& texts, bool ownProgram);
 
 class TfrmAdmin : public TovForm {
   Q_OBJECT

@@ -29,21 +29,16 @@ constexpr int kWindowImage = 5;
 constexpr int kListMinHeight = 30;
 constexpr int kDesignWidth = 640;
 constexpr int kDesignHeight = 400;
-constexpr QColor kOwnRowColor = QColor(0, 0, 255);
 
 constexpr TActionSpec kKill = {"切断(&D)", "切断|選択中のセッションをデータベースより切断します。", 41};
 constexpr TActionSpec kRefresh = {"最新(&R)", "最新|リストの内容を最新の状態に変更します。", 16};
 constexpr TActionSpec kExit = {"終了(&X)", "終了|画面を閉じます。", 42};
 
-struct TColumn {
-  const char* Caption;
-  int Width;
-  bool Right;
-};
-constexpr TColumn kColumns[] = {{"ﾌﾟﾛｾｽID", 70, false}, {"ｾｯｼｮﾝID", 70, true},     {"動作状態", 70, false},
+const std::vector<TAdminColumn> kColumns = {{"ﾌﾟﾛｾｽID", 70, false}, {"ｾｯｼｮﾝID", 70, true},     {"動作状態", 70, false},
                                 {"ﾕｰｻﾞｰ", 90, false},    {"経過時間", 100, true},    {"ｸﾗｲｱﾝﾄﾌﾟﾛｾｽ種別", 140, false},
                                 {"ﾓｼﾞｭｰﾙ名", 200, false}};
-enum TSubItem { siSession = 1, siUser = 3, siModule = 6 };
+// The session ID's column.
+constexpr int kSessionColumn = 1;
 
 }  // namespace
 
@@ -83,19 +78,8 @@ void TfrmSession::setupUi() {
   top->setMinimumHeight(0);
   lstSession = new TovListView(spl1);
   lstSession->setObjectName("lstSession");
-  lstSession->SetListStyle(false);
-  lstSession->SetRowSelect(true);
   lstSession->setMinimumHeight(kListMinHeight);
-  lstSession->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lstSession->setSelectionMode(QAbstractItemView::SingleSelection);
-  lstSession->setColumnCount(static_cast<int>(std::size(kColumns)));
-  QStringList titles;
-  for (const TColumn& column : kColumns) titles << QString::fromUtf8(column.Caption);
-  lstSession->setHeaderLabels(titles);
-  for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-    lstSession->setColumnWidth(i, kColumns[i].Width);
-    if (kColumns[i].Right) lstSession->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
-  }
+  SetupAdminList(*lstSession, kColumns);
   lstSession->setContextMenuPolicy(Qt::ActionsContextMenu);
   lstSession->addAction(actKill);
   lstSession->installEventFilter(this);
@@ -152,15 +136,9 @@ void TfrmSession::ReloadRows() {
   if (!RunCommand(kSessionCommand, lines, true)) lines.clear();
   const std::string login = ConnectionWindow->Module().Connection.UserName;
   for (const TSessionRow& row : SessionList(lines, ConnectionWindow->Level(), [this] { return CatalogueRows(); })) {
-    auto* item = new QTreeWidgetItem(lstSession);
-    const std::string texts[] = {row.ProcessId, row.SessionId,  row.State, row.User,
-                                 row.Elapsed,   row.ClientType, row.Module};
-    for (int i = 0; i < static_cast<int>(std::size(texts)); ++i) {
-      item->setText(i, Q(texts[i]));
-      if (kColumns[i].Right) item->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
-    }
-    if (IsOwnProgramRow(row.Module, row.User, login))
-      for (int i = 0; i < item->columnCount(); ++i) item->setForeground(i, kOwnRowColor);
+    AddAdminRow(*lstSession, kColumns,
+                {row.ProcessId, row.SessionId, row.State, row.User, row.Elapsed, row.ClientType, row.Module},
+                IsOwnProgramRow(row.Module, row.User, login));
   }
 }
 
@@ -181,7 +159,7 @@ void TfrmSession::actKillExecute() {
   if (!item || !item->isSelected()) return;
   if (MsgBox(kKillQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   const std::string process = item->text(0).toStdString();
-  const std::string session = item->text(siSession).toStdString();
+  const std::string session = item->text(kSessionColumn).toStdString();
   try {
     CommitOpenTransaction();
     const auto run = [](const std::string& command, std::vector<std::string>& lines) {
