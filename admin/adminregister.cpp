@@ -1,5 +1,6 @@
 #include "admin/adminregister.h"
 
+#include "admin/fdb.h"
 #include "admin/flock.h"
 #include "admin/fsession.h"
 #include "app/core/fmainactcore.h"
@@ -22,4 +23,5 @@ void RegisterAdmin() {
   // The windows live in the main window's MDI area, which owns them.
   RegisterOpener<&TfrmSession::Open>(kAdminSessionAction);
   RegisterOpener<&TfrmLock::Open>(kAdminLockAction);
+  RegisterOpener<&TfrmDB::Open>(kAdminDatabaseAction);
 }

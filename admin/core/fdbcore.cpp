@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "admin/core/adminlevel.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
 #include "platform/textfile.h"
@@ -119,7 +120,7 @@ std::string BufferMegabytes(long long kilobytes) {
 }
 
 void ApplyConfigDefaults(std::array<std::string, kConfigValueKeys>& values, int level) {
-  const bool views = level > 9;
+  const bool views = HasInformationViews(level);
   const std::array<std::string, kConfigValueKeys> defaults = {
       "",
       "パフォーマンスモニタを利用しない",

@@ -59,7 +59,7 @@ TSessionRow CatalogueSessionRow(long long processId, const std::string& status, 
 std::vector<TSessionRow> SessionList(const std::vector<std::string>& report, int level,
                                      const std::function<std::vector<TSessionRow>()>& catalogueRows) {
   std::vector<TSessionRow> rows = ParseSessions(report);
-  if (rows.empty() && level > kLastLevelWithoutViews) rows = catalogueRows();
+  if (rows.empty() && HasInformationViews(level)) rows = catalogueRows();
   return rows;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "admin/core/adminlevel.h"
+
 // One row of the list: the caption is the process ID right-justified in
 // eight characters, so that text order is numeric order.
 struct TSessionRow {
@@ -27,8 +29,6 @@ inline constexpr const char* kNoSessionId = "----";
 inline constexpr const char* kSessionCatalogueSQL =
     " SELECT NAME, CONNECTION_ID, PROCESS_ID, ELAPSE, IDLE, CLIENT_TYPE, LOGIN_NAME, TRANSACTION_STATUS, "
     "ACTION_INF, CLIENT_INF, MODULE_INF, DB_NAME FROM RDBII_SYSTEM.RDBII_CON_INF WITH OPTION LOCK_MODE(NO LOCK) ";
-// Catalogue levels above this one have the connection view.
-inline constexpr int kLastLevelWithoutViews = 9;
 
 // A process ID as the list shows it ("%8d").
 std::string ProcessIdCaption(long long processId);
