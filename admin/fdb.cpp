@@ -18,7 +18,7 @@
 
 #include <utility>
 
-#include "admin/core/adminlevel.h"
+#include "admin/core/admincore.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovreg.h"
 #include "app/core/ovrunner.h"

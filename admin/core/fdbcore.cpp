@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "admin/core/adminlevel.h"
+#include "admin/core/admincore.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
 #include "platform/textfile.h"
@@ -32,13 +32,6 @@ constexpr char kConfigMissing[] = "RDB構成ファイルの指定が正しくあ
 constexpr char kConfigWrongKind[] = "RDB構成ファイルではありません";
 constexpr char kEnvMissing[] = "システムパラメタファイルの指定が正しくありません";
 constexpr char kEnvWrongKind[] = "システムパラメタファイルではありません";
-
-std::optional<long long> WholeNumber(const std::string& text) {
-  bool ok = false;
-  const long long value = QString::fromStdString(text).toLongLong(&ok);
-  if (!ok) return std::nullopt;
-  return value;
-}
 
 bool Before(size_t a, size_t b) { return a != std::string::npos && b != std::string::npos && a < b; }
 

@@ -19,18 +19,6 @@ constexpr char kKillSuccess[] = "qdg13294i:";
 
 enum TSessionWord { wUser, wPid, wSid, wState, wElapsed, wType, wModule, kSessionWords };
 
-std::optional<long long> WholeNumber(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  size_t used = 0;
-  try {
-    const long long value = std::stoll(text, &used);
-    if (used != text.size()) return std::nullopt;
-    return value;
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
-}
-
 }  // namespace
 
 std::string ProcessIdCaption(long long processId) {

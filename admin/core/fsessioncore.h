@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "admin/core/adminlevel.h"
+#include "admin/core/admincore.h"
 
 // One row of the list: the caption is the process ID right-justified in
 // eight characters, so that text order is numeric order.
