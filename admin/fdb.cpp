@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPalette>
+#include <QStyle>
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -77,6 +79,18 @@ const char* const kCoreLabels[] = {"コアファイル出力フォルダ", "パ�
 const char* const kMemoryLabels[] = {"プロジェクトコード", "共用メモリ量(KB)", "デーモン多重度"};
 const char* const kIOLabels[] = {"DBスペース割当リーダ・ライタ数", "NWファイルのDBスペース割当リーダ・ライタ数"};
 
+// A grid without the focus draws its selected cells in its normal colours,
+// so that the selection shows only in the grid being worked in.
+void ShowSelection(TovStringGrid& grid, bool focused) {
+  QPalette palette = grid.style()->standardPalette();
+  if (!focused)
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+      palette.setColor(group, QPalette::Highlight, palette.color(group, QPalette::Base));
+      palette.setColor(group, QPalette::HighlightedText, palette.color(group, QPalette::Text));
+    }
+  grid.setPalette(palette);
+}
+
 TovStringGrid* MakeGrid(QWidget* parent, int rows) {
   auto* grid = new TovStringGrid(parent);
   grid->SetColCount(2);
@@ -86,6 +100,7 @@ TovStringGrid* MakeGrid(QWidget* parent, int rows) {
   grid->horizontalHeader()->setDefaultSectionSize(kGridColWidth);
   grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
   grid->setFixedHeight(rows * kGridRowHeight + kGridMargin);
+  ShowSelection(*grid, false);
   return grid;
 }
 
@@ -188,6 +203,7 @@ QWidget* TfrmDB::GeneralPage() {
   for (size_t i = 0; i < std::size(grids); ++i) {
     layout->addWidget(new QLabel(grids[i].first, page));
     *grids[i].second = MakeGrid(page, rows[i]);
+    (*grids[i].second)->installEventFilter(this);
     layout->addWidget(*grids[i].second);
   }
   layout->addStretch(1);
@@ -365,6 +381,9 @@ void TfrmDB::CopyParameter() {
 }
 
 bool TfrmDB::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+    for (TovStringGrid* grid : {grdBuffer, grdCore, grdMemory, grdIO})
+      if (watched == grid) ShowSelection(*grid, event->type() == QEvent::FocusIn);
   const bool press = event->type() == QEvent::KeyPress;
   if (watched == lstParameter && (press || event->type() == QEvent::ShortcutOverride)) {
     const auto* key = static_cast<QKeyEvent*>(event);

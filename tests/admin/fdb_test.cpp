@@ -71,6 +71,15 @@ TEST_F(DatabaseInformation, TheSampleServerFromTheCatalogue) {
   EXPECT_EQ(Values(*form->grdMemory), (Lines{"0xdb", "13208", "256"}));
   EXPECT_EQ(Values(*form->grdIO), (Lines{"32", "32"}));
   EXPECT_EQ(DbOption.RdbFile, Folder() + "/rdb.cfg");
+  // The selection shows only in the grid that has the focus.
+  const auto highlight = [](TovStringGrid& grid) { return grid.palette().color(QPalette::Active, QPalette::Highlight); };
+  form->grdCore->setFocus();
+  QCoreApplication::processEvents();
+  EXPECT_NE(highlight(*form->grdCore), form->grdCore->palette().color(QPalette::Active, QPalette::Base));
+  EXPECT_EQ(highlight(*form->grdIO), form->grdIO->palette().color(QPalette::Active, QPalette::Base));
+  form->grdIO->setFocus();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(highlight(*form->grdCore), form->grdCore->palette().color(QPalette::Active, QPalette::Base));
 
   form->pagDB->setCurrentWidget(form->tabParam);
   EXPECT_FALSE(form->pnlSettei->isVisible());
