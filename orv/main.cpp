@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFont>
 
+#include "admin/adminregister.h"
 #include "app/appregister.h"
 #include "app/core/zarur.h"
 #include "app/fmain.h"
@@ -26,6 +27,7 @@ int main(int argc, char* argv[]) {
   RegisterUi(frmMain);
   RegisterSqlWork();
   RegisterObjEdit();
+  RegisterAdmin();
   frmMain.show();
   return QApplication::exec();
 }

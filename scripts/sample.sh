@@ -11,8 +11,21 @@ sample=$2
 script=$3
 
 stamp="$sample/ORVSAMPLE.script.sha256"
+server_files="$(dirname "$0")/../standin/symfoware/sample"
+
+# The sample server's files, each copied when the folder lacks it, so that
+# sessions ended in the sample stay ended.
+copy_server_files() {
+  local folder="$sample/ORVSAMPLE" name
+  for name in rdbps.txt rdblkinf.txt rdbbuf rdb.env; do
+    [ -e "$folder/$name" ] || cp "$server_files/$name" "$folder/$name"
+  done
+  [ -e "$folder/rdb.cfg" ] || sed "s|@FOLDER@|$folder|g" "$server_files/rdb.cfg" > "$folder/rdb.cfg"
+}
+
 wanted=$(sha256sum "$script" | cut -d' ' -f1)
 if [ -d "$sample/ORVSAMPLE" ] && [ -f "$sample/odbc/odbc.ini" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$wanted" ]; then
+  copy_server_files
   exit 0
 fi
 if [ -e "$sample/ORVSAMPLE" ]; then
@@ -28,3 +41,4 @@ fi
 mkdir -p "$sample"
 "$setup_tool" "$sample/odbc" ORVSAMPLE "$sample/ORVSAMPLE" "$script" ORVUSER/orvuser GUEST/guest
 echo "$wanted" > "$stamp"
+copy_server_files

@@ -3,6 +3,8 @@
 // command-line tools first on the PATH, for the lifetime of the object.
 #pragma once
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -40,10 +42,26 @@ class SampleDataSource {
     setenv("ODBCSYSINI", odbc.toUtf8().constData(), 1);
     setenv("ODBCINI", (odbc + "/odbc.ini").toUtf8().constData(), 1);
     UseStandinTools();
+    CopyServerFiles();
   }
 
   std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
   std::string Folder() const { return Path("ORVSAMPLE"); }
+
+  // The sample server's files, as scripts/sample.sh copies them.
+  void CopyServerFiles() const {
+    const QDir from(QStringLiteral(TEST_FIXTURE_DIR "/../../standin/symfoware/sample"));
+    const QString to = QString::fromStdString(Folder()) + "/";
+    for (const char* name : {"rdbps.txt", "rdblkinf.txt", "rdbbuf", "rdb.env"}) {
+      QFile::remove(to + name);
+      QFile::copy(from.filePath(name), to + name);
+    }
+    QFile cfg(from.filePath("rdb.cfg"));
+    QFile out(to + "rdb.cfg");
+    if (!cfg.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+      throw std::runtime_error("the sample server's files cannot be copied");
+    out.write(cfg.readAll().replace("@FOLDER@", QString::fromStdString(Folder()).toUtf8()));
+  }
 
  private:
   QTemporaryDir dir_;

@@ -10,9 +10,15 @@
 //   rdbexecsql -s DB -u USER/PASSWORD -i SCRIPT
 //                                         the access plan of the script's
 //                                         statements (accessplan.h)
+//   rdbps -e                              the sessions (monitors.h)
+//   rdbterm -p PID[/SID]                  ends a session
+//   rdblkinf -l -e                        the locks
+//   rdblog -V -t                          the log files of the catalogue
 //
 // Every report ends with "<tool>が正常終了しました 復帰コード 00", or with
-// "<tool>が異常終了しました 復帰コード 08" when the request cannot be met.
+// "<tool>が異常終了しました 復帰コード 08" when the request cannot be met;
+// rdblkinf prints no such line when it ends well, since every line it
+// prints is a lock to its reader.
 // SYMFOWARE_TOOL_FAIL makes a tool fail on purpose: "MODE" for every tool
 // or "TOOL:MODE,..." for some, MODE being one of
 //   silent  print nothing
@@ -20,6 +26,10 @@
 //   code    end with "復帰コード 12" and exit status 12
 //   nolf    leave out the last line break
 //   exit    print the report but exit with status 1
+//   nosuccess  rdbterm: leave out the "qdg13294i:" line
+//   nostatus   rdblog: leave out the "Status       :" line
+// SYMFOWARE_TOOL_LOG names a file that receives one line per call: the
+// tool's name and its arguments, separated by TABs.
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +37,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -38,6 +49,7 @@
 #include "standin/symfoware/sqlite.h"
 #include "standin/symfoware/standin.h"
 #include "standin/symfoware/tools/accessplan.h"
+#include "standin/symfoware/tools/monitors.h"
 #include "standin/symfoware/tools/reports.h"
 
 namespace {
@@ -46,6 +58,11 @@ using symfoware::tools::LocalDatabase;
 using symfoware::tools::Report;
 
 constexpr char kFailEnvironment[] = "SYMFOWARE_TOOL_FAIL";
+constexpr char kLogEnvironment[] = "SYMFOWARE_TOOL_LOG";
+constexpr char kUserEnvironment[] = "USER";
+constexpr char kDefaultOwnUser[] = "RDBUSER";
+constexpr char kKillSuccessMark[] = "qdg13294i:";
+constexpr char kLogStatusLabel[] = "Status       :";
 constexpr char kDriverAttribute[] = "Driver";
 constexpr char kDatabaseAttribute[] = "Database";
 constexpr char kLineBreak[] = "\r\n";
@@ -54,14 +71,15 @@ constexpr int kFailureCode = 8;
 constexpr int kRequestedFailureCode = 12;
 constexpr int kRequestedExitStatus = 1;
 
-enum class FailMode { None, Silent, Stderr, Code, NoLineBreak, Exit };
+enum class FailMode { None, Silent, Stderr, Code, NoLineBreak, Exit, NoSuccess, NoStatus };
 
 FailMode RequestedFailure(const std::string& tool) {
   const char* value = std::getenv(kFailEnvironment);
   if (!value) return FailMode::None;
   static const std::map<QString, FailMode> kModes{{"silent", FailMode::Silent}, {"stderr", FailMode::Stderr},
                                                   {"code", FailMode::Code},     {"nolf", FailMode::NoLineBreak},
-                                                  {"exit", FailMode::Exit}};
+                                                  {"exit", FailMode::Exit},     {"nosuccess", FailMode::NoSuccess},
+                                                  {"nostatus", FailMode::NoStatus}};
   for (const QString& entry : QString::fromLocal8Bit(value).split(',', Qt::SkipEmptyParts)) {
     const qsizetype colon = entry.indexOf(':');
     if (colon >= 0 && entry.left(colon) != QString::fromStdString(tool)) continue;
@@ -188,6 +206,50 @@ Report Rdbexecsql(const Options& o) {
   return symfoware::tools::ExecuteScript(*session, text);
 }
 
+// The folders of the local databases, each once.
+std::vector<std::string> LocalFolders() {
+  std::vector<std::string> folders;
+  for (const LocalDatabase& db : LocalDatabases())
+    if (std::find(folders.begin(), folders.end(), db.folder) == folders.end()) folders.push_back(db.folder);
+  return folders;
+}
+
+Report Rdbps(const Options&) {
+  const char* user = std::getenv(kUserEnvironment);
+  const QString own = user && *user ? QString::fromLocal8Bit(user).toUpper() : QString(kDefaultOwnUser);
+  return symfoware::tools::Sessions(LocalFolders(), own.toStdString(), QCoreApplication::applicationPid());
+}
+
+Report Rdbterm(const Options& o) {
+  auto target = o.values.find("-p");
+  if (target == o.values.end() || target->second.empty())
+    return Failure("rdbterm: -p <プロセスID>[/<セッションID>] を指定してください");
+  return symfoware::tools::EndSession(LocalFolders(), target->second);
+}
+
+Report Rdblog(const Options&) {
+  const std::vector<LocalDatabase> databases = LocalDatabases();
+  if (databases.empty()) return Failure("rdblog: データベースがありません");
+  return WithCatalogue("rdblog", databases.front().name, [](QSqlDatabase& db, const std::string&) {
+    return symfoware::tools::LogFiles(db);
+  });
+}
+
+// Drops the lines that hold `mark`.
+void DropLines(std::vector<std::string>& lines, const char* mark) {
+  std::erase_if(lines, [&](const std::string& line) { return line.find(mark) != std::string::npos; });
+}
+
+void LogCall(int argc, char* argv[]) {
+  const char* path = std::getenv(kLogEnvironment);
+  if (!path || !*path) return;
+  QFile log(QString::fromLocal8Bit(path));
+  if (!log.open(QIODevice::Append)) return;
+  QByteArray line = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toUtf8();
+  for (int i = 1; i < argc; ++i) line += '\t' + QByteArray(argv[i]);
+  log.write(line + '\n');
+}
+
 void Print(FILE* stream, const std::vector<std::string>& lines, bool lastLineBreak) {
   for (size_t i = 0; i < lines.size(); ++i) {
     std::fputs(lines[i].c_str(), stream);
@@ -207,6 +269,7 @@ std::string ReturnCodeLine(const std::string& tool, bool ok, int code) {
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   const std::string tool = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString();
+  LogCall(argc, argv);
   const FailMode fail = RequestedFailure(tool);
   if (fail == FailMode::Silent) return 0;
 
@@ -221,14 +284,24 @@ int main(int argc, char* argv[]) {
       report = Rdbspcinf(options);
     else if (tool == "rdbexecsql")
       report = Rdbexecsql(options);
+    else if (tool == "rdbps")
+      report = Rdbps(options);
+    else if (tool == "rdbterm")
+      report = Rdbterm(options);
+    else if (tool == "rdblkinf")
+      report = symfoware::tools::Locks(LocalFolders());
+    else if (tool == "rdblog")
+      report = Rdblog(options);
     else
       report = Failure(tool + ": この機能はスタンドインにありません");
   } catch (const std::exception& e) {
     report = Failure(tool + ": " + e.what());
   }
+  if (fail == FailMode::NoSuccess) DropLines(report.lines, kKillSuccessMark);
+  if (fail == FailMode::NoStatus) DropLines(report.lines, kLogStatusLabel);
   int code = report.ok ? 0 : kFailureCode;
   if (fail == FailMode::Code) code = kRequestedFailureCode;
-  report.lines.push_back(ReturnCodeLine(tool, code == 0, code));
+  if (code != 0 || tool != "rdblkinf") report.lines.push_back(ReturnCodeLine(tool, code == 0, code));
   Print(fail == FailMode::Stderr ? stderr : stdout, report.lines, fail != FailMode::NoLineBreak);
   if (fail == FailMode::Exit) return kRequestedExitStatus;
   return code;

@@ -1,0 +1,82 @@
+// fadmin: what the server monitors share: an MDI child on one of the main
+// window's connections, captioned "<title> - <user> @ <data source>", with
+// the connection combo on its tool bar that switches it between logons; one
+// window per title and logon.
+#pragma once
+
+#include <QMdiSubWindow>
+
+#include <string>
+#include <vector>
+
+#include "app/core/ovmainwin.h"
+#include "app/ovforms.h"
+#include "ui/zarurctl.h"
+
+class QToolBar;
+class QTreeWidgetItem;
+class QVBoxLayout;
+class TovComboBox;
+class TovListView;
+
+// A column of a monitor's list.
+struct TAdminColumn {
+  const char* Caption;
+  int Width;  // 0: the rest of the list's width
+  bool Right;
+};
+// A read-only report-style list of whole rows with these columns.
+void SetupAdminList(TovListView& list, const std::vector<TAdminColumn>& columns);
+// Appends a row; a row of this program run by the logged-on user is blue.
+QTreeWidgetItem* AddAdminRow(TovListView& list, const std::vector<TAdminColumn>& columns,
+                             const std::vector<std::string>& texts, bool ownProgram);
+
+class TfrmAdmin : public TovForm {
+  Q_OBJECT
+
+ public:
+  QToolBar* tolCmd;
+  TovComboBox* cmbDBName;
+
+  // "<user> @ <data source>" of a connection, the data source upper-cased.
+  static std::string LabelOf(TovConnectionWindow& connection);
+  // The window's caption on a connection.
+  static std::string CaptionOf(const char* title, TovConnectionWindow& connection);
+
+  void DBChange(QObject* sender) override;
+
+ protected:
+  TfrmAdmin(TovConnectionWindow& connection, const char* title);
+
+  // Adds an action to the tool bar, its button of the monitors' width.
+  void AddToolAction(QAction* action);
+  // Puts the combo at the end of the tool bar, selects the connection's
+  // entry and binds the window to it.
+  void StartOn(TovConnectionWindow& connection);
+  // The caption and the task-bar caption of the current connection.
+  void ShowCaption();
+  // The window's queries follow the connection (TovForm rebinds them).
+  virtual void Bind(TovConnectionWindow& connection) { (void)connection; }
+  void CommitOpenTransaction();
+
+  QVBoxLayout* layout_;
+
+ private:
+  void cmbDBNameChange();
+  const char* title_;
+};
+
+// Brings forward the open window of class T with the caption of `title` on
+// the connection and returns true; false when there is none.
+template <class T>
+bool BringForward(const char* title, TovConnectionWindow& connection) {
+  TovMainWindow* main = ControlOptionsWindow();
+  if (!main) return false;
+  const QString caption = QString::fromStdString(TfrmAdmin::CaptionOf(title, connection));
+  for (QWidget* window : main->ChildWindows()) {
+    if (!qobject_cast<T*>(window) || window->windowTitle() != caption) continue;
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget())) main->ShowChildWindow(frame);
+    return true;
+  }
+  return false;
+}
