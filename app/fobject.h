@@ -147,6 +147,12 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void cmbTreeChange(int index);
   void cmbFindEnter();
   void lstObjectEnter();
+  // Copies the main window's user-command menu into mnuCommand.
+  void CopyUserCommandMenu();
+  // `sender` is a copied item or the main window's: its caption names the
+  // command.
+  void UserCommandClick(QObject* sender);
+  void RunUserCommand(const std::string& name);
   // The DDL of the selected objects into the print job.
   void PrintSelectedObjects();
   // The selected items of the object list, in list order.

@@ -17,6 +17,10 @@ constexpr const char* kSeqName = "SEQ";
 constexpr const char* kShortCutName = "SHORTCUT";
 constexpr const char* kTypeName = "TYPE";
 constexpr const char* kOutputTypeName = "OUTPUTTYPE";
+constexpr const char* kDialogName = "DIALOG";
+constexpr const char* kSQLWindowName = "SQLWINDOW";
+constexpr const char* kErrorName = "ERROR";
+constexpr const char* kSQLName = "SQL";
 
 std::map<std::string, std::string> Attributes(const QXmlStreamAttributes& attributes) {
   std::map<std::string, std::string> values;
@@ -132,4 +136,19 @@ std::vector<TReportEntry> ReportMenuEntries(const std::string& shareDir) {
     entries.push_back(entry);
   }
   return entries;
+}
+
+std::optional<TUserCommand> ReadUserCommand(const std::string& shareDir, const std::string& name) {
+  const auto folder = FindFolderAnyCase(shareDir, kUserCommandFolder);
+  if (!folder) return std::nullopt;
+  const auto element =
+      ReadDocElement(*folder + name + kUserCommandExtension, kUserCommandElement, kUserCommandMissingVersion);
+  if (!element) return std::nullopt;
+  const auto dialog = IntegerOf(*element, kDialogName);
+  const auto sqlWindow = IntegerOf(*element, kSQLWindowName);
+  const auto error = IntegerOf(*element, kErrorName);
+  if (!dialog || !sqlWindow || !error) return std::nullopt;
+  TUserCommand command{*dialog != 0, *sqlWindow != 0, *error != 0, {}};
+  if (const auto sql = element->find(kSQLName); sql != element->end()) command.SQL = sql->second;
+  return command;
 }

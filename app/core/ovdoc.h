@@ -65,3 +65,18 @@ struct TReportEntry {
   friend bool operator==(const TReportEntry&, const TReportEntry&) = default;
 };
 std::vector<TReportEntry> ReportMenuEntries(const std::string& shareDir);
+
+// What a user command file says: ask first, run in SQL windows, go on
+// after an error, and the statement text.
+struct TUserCommand {
+  bool Dialog = false;
+  bool SQLWindow = false;
+  bool Error = false;
+  std::string SQL;
+
+  friend bool operator==(const TUserCommand&, const TUserCommand&) = default;
+};
+// The user command `name` under `shareDir`; nothing for a file that
+// cannot be read, is refused, has no USERCMD element or a flag that is no
+// integer.
+std::optional<TUserCommand> ReadUserCommand(const std::string& shareDir, const std::string& name);
