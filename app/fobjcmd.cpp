@@ -248,6 +248,7 @@ void TfrmObject::setupCommands() {
   mnuCommand->setObjectName("mnuCommand");
   actions_["mnuCommand"] = mnuCommand->menuAction();
   CopyUserCommandMenu();
+  CopyReportMenu();
   const std::vector<std::string> order = {
       "actNew",     "actCopy",   "actPaste",   "actDelete", "-",          "actOpenDefine", "actOpenData",
       "actOpenDataTop", "actOpenSource", "-", "actScript", "mnuReport", "actPrint",      "actLoad",
