@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <memory>
+#include <stdexcept>
 
 #include "app/appregister.h"
 #include "app/core/fmainactcore.h"
@@ -137,6 +138,115 @@ print(ws.sheet_view.selection[0].activeCell)
             "[1, 'CUSTOMER', 'SALES'], [None, True, '顧客マスタ'], [2, 'GHOST', 'SALES'], [None, None, None], "
             "[3, 'ORDERS', 'SALES'], [None, True, '受注明細']]\n"
             "['0000FF00', '0000FF00', '0000FF00']\nA1");
+}
+
+TEST_F(ReportTest, SheetsPerObjectTakeTheirNamesAndAnErrorWithholdsTheCompletion) {
+  Python("wb = openpyxl.Workbook()\nwb.active.title = 'Template'\nwb.active['A1'] = 'form'\nwb.save(p)",
+         ShareDir + "xlsdef/each.xlsx");
+  Definition("tables", "<XLSDEF TYPE=\"TABLE\" OUTPUTTYPE=\"1\" XLSFILE=\"each.xlsx\" BODYTOP=\"1\" BODYCOUNT=\"1\"/>");
+  std::vector<std::string> written;
+  const auto sheetReport = [&](TovConnectionWindow&, const std::string& definition, const std::string& owner,
+                               const std::string& name, TovWorksheet& sheet) {
+    written.push_back(definition + ":" + owner + "." + name + "@" + sheet.Name());
+    if (name == "BAD") throw std::runtime_error("cannot read BAD");
+    if (name == "ABORTED") throw EAbort();
+    sheet.SetText(2, 1, name);
+  };
+  RegisterObjectReport(okTable, {nullptr, sheetReport});
+  RegisterObjectReport(okView, {nullptr, sheetReport});
+  const std::string longName(40, 'N');
+  Select({{okTable, "SALES", "ORDERS"}, {okIndex, "SALES", "ORDERS_CUST"}, {okView, "A/B", longName},
+          {okTable, "SALES", "ABORTED"}});
+  const std::string target = Path("out/tables.xlsx");
+  env.Dialogs().QueueFile(target);
+  env.Dialogs().QueueMessage(IDOK);
+  Run("tables");
+  EXPECT_EQ(Boxes(), Lines{"tables の出力が完了しました。"});
+  EXPECT_EQ(written.size(), 3u) << "the index is left out";
+  const std::string longSheet = ("AB." + longName).substr(0, 31);
+  EXPECT_EQ(Python("wb = openpyxl.load_workbook(p)\nprint(wb.sheetnames)\nprint(wb['SALES.ORDERS']['A2'].value, "
+                   "wb['SALES.ORDERS']['A1'].value)",
+                   target),
+            "['SALES.ORDERS', '" + longSheet + "', 'SALES.ABORTED']\nORDERS form");
+  EXPECT_EQ(AppOption.ExcelDir, Path("out") + "/");
+
+  // One object's error: the others are written, the error is shown in
+  // place of the completion, and the report folder stays.
+  AppOption.ExcelDir = Path("elsewhere") + "/";
+  QDir().mkpath(Q(AppOption.ExcelDir));
+  Select({{okTable, "SALES", "BAD"}, {okTable, "SALES", "CUSTOMER"}});
+  const std::string second = Path("out/second.xlsx");
+  env.Dialogs().QueueFile(second);
+  env.Dialogs().QueueMessage(IDOK);
+  Run("tables");
+  EXPECT_EQ(Boxes(), Lines{"cannot read BAD"});
+  EXPECT_EQ(AppOption.ExcelDir, Path("elsewhere") + "/");
+  EXPECT_EQ(Python("print(openpyxl.load_workbook(p).sheetnames)", second), "['SALES.BAD', 'SALES.CUSTOMER']");
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+TEST_F(ReportTest, FilesPerObjectGoIntoTheChosenFolder) {
+  Definition("files", "<XLSDEF TYPE=\"VIEW\" OUTPUTTYPE=\"0\"/>");
+  std::vector<std::string> written;
+  RegisterObjectReport(okView, {[&](TovConnectionWindow&, const std::string& definition, const std::string& owner,
+                                    const std::string& name, const std::string& folder) {
+                                  written.push_back(definition + ":" + owner + "." + name + "@" + folder);
+                                },
+                                nullptr});
+  Select({{okView, "SALES", "CUSTOMER_ORDERS"}, {okTable, "SALES", "ORDERS"}});
+  env.Dialogs().QueueFile(Path("chosen"));
+  env.Dialogs().QueueMessage(IDOK);
+  Run("files");
+  EXPECT_EQ(written, Lines{"files:SALES.CUSTOMER_ORDERS@" + Path("chosen") + "/"});
+  EXPECT_EQ(Boxes(), Lines{"files の出力が完了しました。"});
+  EXPECT_EQ(AppOption.ExcelDir, Path("chosen") + "/");
+  EXPECT_TRUE(window->lstObject->selectedItems().isEmpty());
+
+  // Nothing selected: nothing asked.
+  Run("files");
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ReportTest, BrokenDefinitionsAndOldWorkbooksAreRefusedWithoutACompletion) {
+  Definition("broken", "<XLSDEF BODYTOP=\"1\"");
+  Definition("count", "<XLSDEF XLSFILE=\"list.xlsx\" BODYTOP=\"1\" BODYCOUNT=\"0\"/>");
+  Definition("list", "<XLSDEF XLSFILE=\"none.xlsx\" BODYTOP=\"2\" BODYCOUNT=\"1\"><BODY NAME=\"OBJECTNAME\" ROW=\"1\" COL=\"1\"/></XLSDEF>");
+  struct Case {
+    std::string definition;
+    std::string target;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"broken", Path("out/a.xlsx"), "指定されたファイルの形式を認識できません。"},
+      {"count", Path("out/b.xlsx"), "'0' は有効な整数値ではありません。"},
+  };
+  for (const Case& c : cases) {
+    Select({{okTable, "SALES", "ORDERS"}});
+    env.Dialogs().QueueFile(c.target);
+    env.Dialogs().QueueMessage(IDOK);
+    Run(c.definition);
+    EXPECT_EQ(Boxes(), Lines{c.message}) << c.definition;
+    EXPECT_FALSE(QFile::exists(Q(c.target))) << c.definition;
+    EXPECT_TRUE(window->lstObject->selectedItems().isEmpty());
+  }
+  // An ".xls" output gets the workbook layer's message; nothing is written.
+  Select({{okTable, "SALES", "ORDERS"}});
+  env.Dialogs().QueueFile(Path("out/old.xls"));
+  env.Dialogs().QueueMessage(IDOK);
+  Run("list");
+  Lines boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find(".xls"), std::string::npos) << boxes[0];
+  EXPECT_FALSE(QFile::exists(Q(Path("out/old.xls"))));
+  // Without its form workbook the report starts from a new one.
+  Select({{okTable, "SALES", "ORDERS"}});
+  env.Dialogs().QueueFile(Path("out/new.xlsx"));
+  env.Dialogs().QueueMessage(IDOK);
+  Run("list");
+  EXPECT_EQ(Boxes(), Lines{"list の出力が完了しました。"});
+  EXPECT_EQ(Python("ws = openpyxl.load_workbook(p)['TABLE.SALES']\nprint(ws['A2'].value)", Path("out/new.xlsx")),
+            "ORDERS");
 }
 
 }  // namespace
