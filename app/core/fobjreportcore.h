@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "app/core/ovdoc.h"
+#include "app/core/ovkinds.h"
 
 class TovConnectionWindow;
 class TovWorksheet;
 
 // Kinds the report leaves out.
-inline constexpr int kSkippedReportKinds[] = {73, 74};
+inline constexpr int kSkippedReportKinds[] = {okTablePartition, okIndexPartition};
 // The longest sheet name a workbook holds.
 inline constexpr int kSheetNameWidth = 31;
 // The columns a body block spans.
