@@ -24,5 +24,21 @@ void RegisterApp(TfrmMain& main) {
     if (TfrmObject* window = ConnectionWindowOf(request)) window->actNewExecute(request.Sender);
     return true;
   });
+  RegisterActionHandler(kCopyUserCommandMenuCommand, [](const TActionRequest& request) {
+    if (TfrmObject* window = ConnectionWindowOf(request)) window->CopyUserCommandMenu();
+    return true;
+  });
+  RegisterActionHandler(kUserCommandCommand, [](const TActionRequest& request) {
+    if (TfrmObject* window = ConnectionWindowOf(request)) window->UserCommandClick(request.Sender);
+    return true;
+  });
+  RegisterActionHandler(kCopyReportMenuCommand, [](const TActionRequest& request) {
+    if (TfrmObject* window = ConnectionWindowOf(request)) window->CopyReportMenu();
+    return true;
+  });
+  RegisterActionHandler(kReportCommand, [](const TActionRequest& request) {
+    if (TfrmObject* window = ConnectionWindowOf(request)) window->ReportClick(request.Sender);
+    return true;
+  });
   SetLogonProcedure([](TfrmMain& frame, const TLogonRequest& request) { LogonAtStart(request, &frame); });
 }

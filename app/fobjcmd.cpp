@@ -18,14 +18,17 @@
 #include <QVBoxLayout>
 
 #include <set>
+#include <stdexcept>
 #include <sstream>
 
 #include "app/core/fmainactcore.h"
 #include "app/core/ovddlhooks.h"
 #include "app/core/ovatexit.h"
 #include "app/core/ovkinds.h"
+#include "app/core/ovdoc.h"
 #include "app/core/ovmsg.h"
 #include "app/core/ovmainwin.h"
+#include "app/core/ovshortcut.h"
 #include "app/core/ovreg.h"
 #include "app/core/ovrunner.h"
 #include "app/core/workspacecore.h"
@@ -54,6 +57,10 @@ constexpr const char* kNewNamePrompt = "新規オブジェクト名";
 constexpr const char* kIncludeIndexes = "インデックスも含める";
 constexpr const char* kIncludeData = "テーブルデータも含める";
 constexpr const char* kPrintTitle = "選択したオブジェクト";
+constexpr const char* kRunCommandQuestion = " を実行しますか？";
+constexpr const char* kCommandDone = "コマンドを実行しました。";
+// Said only when the program was put together without its SQL windows.
+constexpr const char* kNoSQLWindow = "SQL ウィンドウを開けません。";
 constexpr const char* kStatusSql =
     "SELECT STATUS FROM ALL_OBJECTS WHERE OWNER = :OWNER AND OBJECT_NAME = :NAME AND OBJECT_TYPE = :TYPE";
 constexpr const char* kInvalidStatus = "INVALID";
@@ -80,6 +87,12 @@ const std::vector<std::string> kTakenShortCuts = {
 
 
 bool IsRoutine(int kind) { return kind == okProcedure || kind == okFunction; }
+
+std::vector<std::string> SubItemsOf(const QTreeWidgetItem& item) {
+  std::vector<std::string> texts;
+  for (int column = kOwnerColumn; column < item.columnCount(); ++column) texts.push_back(item.text(column).toStdString());
+  return texts;
+}
 
 TObjectItem ItemOf(const QTreeWidgetItem& item) {
   return {ItemImage(item), item.text(kOwnerColumn).toStdString(), item.text(0).toStdString()};
@@ -234,6 +247,8 @@ void TfrmObject::setupCommands() {
   mnuCommand = new QMenu("ユーザー定義コマンド(&U)", this);
   mnuCommand->setObjectName("mnuCommand");
   actions_["mnuCommand"] = mnuCommand->menuAction();
+  CopyUserCommandMenu();
+  CopyReportMenu();
   const std::vector<std::string> order = {
       "actNew",     "actCopy",   "actPaste",   "actDelete", "-",          "actOpenDefine", "actOpenData",
       "actOpenDataTop", "actOpenSource", "-", "actScript", "mnuReport", "actPrint",      "actLoad",
@@ -380,6 +395,75 @@ void TfrmObject::WalkSelected(bool makeVisible, const std::function<void(const T
   WalkScope scope(*lstObject, *main_);
   ListSelection list(*lstObject);
   WalkSelection(list, makeVisible, {IsEscapePressed, [this](int i, int n) { main_->ShowProgress(i, n); }}, work);
+}
+
+// ---- user commands ----
+
+void TfrmObject::CopyUserCommandMenu() {
+  mnuCommand->clear();
+  for (const TUserCommandEntry& entry : UserCommandMenuEntries(ShareDir)) {
+    QAction* item = mnuCommand->addAction(Q(entry.Name));
+    // Shown beside the caption; the main window's item of the same key acts.
+    item->setShortcut(ShortCutToKeySequence(entry.ShortCut));
+    item->setShortcutContext(Qt::WidgetShortcut);
+    connect(item, &QAction::triggered, this, [this, item] { UserCommandClick(item); });
+  }
+}
+
+void TfrmObject::UserCommandClick(QObject* sender) {
+  const auto* item = qobject_cast<const QAction*>(sender);
+  if (!item || !item->isVisible()) return;
+  RunUserCommand(item->text().toStdString());
+}
+
+void TfrmObject::RunUserCommand(const std::string& name) {
+  const std::optional<TUserCommand> command = ReadUserCommand(ShareDir, name);
+  if (!command) return;
+  if (command->Dialog && MsgBox(name + kRunCommandQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  // One text: in a new SQL window, else as one statement.
+  const auto run = [&](const std::string& text) {
+    if (!command->SQLWindow) {
+      ExecSQL(text);
+      return;
+    }
+    const TActionHandler* open = ActionHandler(kSQLWindowCommand);
+    if (!open) throw std::runtime_error(kNoSQLWindow);
+    TActionRequest request;
+    request.Connection = this;
+    request.Text = text;
+    (*open)(request);
+  };
+  std::string firstError;
+  if (!HasCommandPlaceholders(command->SQL)) {
+    WalkScope scope(*lstObject, *main_);
+    try {
+      run(command->SQL);
+    } catch (const std::exception& error) {
+      firstError = UserCommandErrorText(error.what(), command->SQL);
+    }
+  } else {
+    if (lstObject->selectedItems().isEmpty()) return;
+    WalkScope scope(*lstObject, *main_);
+    ListSelection list(*lstObject);
+    try {
+      WalkSelection(list, true, {IsEscapePressed, [this](int i, int n) { main_->ShowProgress(i, n); }},
+                    [&](const TObjectItem& item) {
+                      const std::string text = ReplaceCommandPlaceholders(command->SQL, item.Name, SubItemsOf(*list.current));
+                      try {
+                        run(text);
+                      } catch (const std::exception& error) {
+                        // With "ERROR" on the walk goes on and the first error is shown at its end.
+                        if (firstError.empty()) firstError = UserCommandErrorText(error.what(), text);
+                        if (!command->Error) throw;
+                      }
+                    });
+    } catch (const std::exception&) {
+    }
+  }
+  if (!firstError.empty())
+    MsgBox(firstError, MB_ICONERROR);
+  else if (!command->SQLWindow)
+    MsgBox(kCommandDone, MB_ICONINFORMATION);
 }
 
 void TfrmObject::RunListCommand(const char* handler) {

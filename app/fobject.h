@@ -18,6 +18,7 @@
 
 #include "app/core/dsymfoware.h"
 #include "app/core/fobjcmdcore.h"
+#include "app/core/fobjreportcore.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovmsg.h"
 #include "ui/ovcomctrls.h"
@@ -147,6 +148,20 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void cmbTreeChange(int index);
   void cmbFindEnter();
   void lstObjectEnter();
+  // Copies the main window's user-command menu into mnuCommand.
+  void CopyUserCommandMenu();
+  // `sender` is a copied item or the main window's: its caption names the
+  // command.
+  void UserCommandClick(QObject* sender);
+  void RunUserCommand(const std::string& name);
+  // Copies the main window's report menu into mnuReport.
+  void CopyReportMenu();
+  // `sender` is a report entry: its caption names the definition, its
+  // "Tag" the output mode.
+  void ReportClick(QObject* sender);
+  // The object list report of the selected objects into `output`; false
+  // when an error was shown.
+  bool ReportSelectedObjects(const std::string& definitionName, const std::string& output);
   // The DDL of the selected objects into the print job.
   void PrintSelectedObjects();
   // The selected items of the object list, in list order.
@@ -229,6 +244,10 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   TObjectMenuInput MenuInput() const;
 
   void RefillObjectList();
+  void WriteObjectList(const std::string& definitionName, const std::vector<TListReportEntry>& entries,
+                       const std::string& output);
+  bool ReportObjectFiles(const std::string& definitionName, const std::string& folder);
+  bool ReportObjectSheets(const std::string& definitionName, const std::string& output);
 
   TovMainWindow* main_;
   QTimer* treeChangeDelay_ = nullptr;

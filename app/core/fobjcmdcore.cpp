@@ -6,6 +6,8 @@
 #include <regex>
 #include <stdexcept>
 
+#include <QString>
+
 #include "app/core/ovkinds.h"
 #include "app/core/zarur.h"
 
@@ -408,4 +410,35 @@ std::vector<std::string> PasteLines(std::vector<std::string> lines, const TCopyO
 // character search.
 bool GrepMatches(const std::string& ddl, const std::string& text, bool caseSensitive) {
   return (caseSensitive ? ddl : UpperCase(ddl)).find(text) != std::string::npos;
+}
+
+// ---- user commands ----
+
+namespace {
+
+constexpr char kPlaceholderMark = '&';
+
+void ReplaceAnyCase(QString& text, const QString& placeholder, const std::string& value) {
+  text.replace(placeholder, QString::fromStdString(value), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+std::string ReplaceCommandPlaceholders(const std::string& text, const std::string& name,
+                                       const std::vector<std::string>& subItems) {
+  QString result = QString::fromStdString(text);
+  const std::string none;
+  ReplaceAnyCase(result, "&NAME", name);
+  ReplaceAnyCase(result, "&0", name);
+  ReplaceAnyCase(result, "&OWNER", subItems.empty() ? none : subItems[0]);
+  ReplaceAnyCase(result, "&TYPE", subItems.size() < 2 ? none : subItems[1]);
+  for (size_t k = subItems.empty() ? 0 : subItems.size() - 1; k >= 1; --k)
+    ReplaceAnyCase(result, QString("&%1").arg(k), subItems[k - 1]);
+  return result.toStdString();
+}
+
+bool HasCommandPlaceholders(const std::string& text) { return text.find(kPlaceholderMark) != std::string::npos; }
+
+std::string UserCommandErrorText(const std::string& message, const std::string& statement) {
+  return message + "\n\n" + statement;
 }

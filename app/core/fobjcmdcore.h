@@ -219,3 +219,16 @@ std::vector<std::string> PasteLines(std::vector<std::string> lines, const TCopyO
 // Whether the DDL holds the text; without case sensitivity the DDL is
 // upper-cased first (the text already is).
 bool GrepMatches(const std::string& ddl, const std::string& text, bool caseSensitive);
+
+// ---- user commands ----
+
+// A user command's text for one list item: "&NAME" and "&0" the name,
+// "&OWNER" and "&TYPE" the first and second sub-item, "&k" the k-th
+// sub-item for k from the count minus 1 down to 1, so that "&12" goes
+// before "&1"; any case, every occurrence.
+std::string ReplaceCommandPlaceholders(const std::string& text, const std::string& name,
+                                       const std::vector<std::string>& subItems);
+// Whether the text is run per selected item.
+bool HasCommandPlaceholders(const std::string& text);
+// A failing statement of a user command as it is shown.
+std::string UserCommandErrorText(const std::string& message, const std::string& statement);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -17,6 +18,18 @@ constexpr const char* kSeqName = "SEQ";
 constexpr const char* kShortCutName = "SHORTCUT";
 constexpr const char* kTypeName = "TYPE";
 constexpr const char* kOutputTypeName = "OUTPUTTYPE";
+constexpr const char* kDialogName = "DIALOG";
+constexpr const char* kSQLWindowName = "SQLWINDOW";
+constexpr const char* kErrorName = "ERROR";
+constexpr const char* kSQLName = "SQL";
+constexpr const char* kXlsFileName = "XLSFILE";
+constexpr const char* kBodyTopName = "BODYTOP";
+constexpr const char* kBodyCountName = "BODYCOUNT";
+constexpr const char* kHeaderElement = "HEADER";
+constexpr const char* kBodyElement = "BODY";
+constexpr const char* kPlacementName = "NAME";
+constexpr const char* kRowName = "ROW";
+constexpr const char* kColName = "COL";
 
 std::map<std::string, std::string> Attributes(const QXmlStreamAttributes& attributes) {
   std::map<std::string, std::string> values;
@@ -132,4 +145,104 @@ std::vector<TReportEntry> ReportMenuEntries(const std::string& shareDir) {
     entries.push_back(entry);
   }
   return entries;
+}
+
+std::optional<TUserCommand> ReadUserCommand(const std::string& shareDir, const std::string& name) {
+  const auto folder = FindFolderAnyCase(shareDir, kUserCommandFolder);
+  if (!folder) return std::nullopt;
+  const auto element =
+      ReadDocElement(*folder + name + kUserCommandExtension, kUserCommandElement, kUserCommandMissingVersion);
+  if (!element) return std::nullopt;
+  const auto dialog = IntegerOf(*element, kDialogName);
+  const auto sqlWindow = IntegerOf(*element, kSQLWindowName);
+  const auto error = IntegerOf(*element, kErrorName);
+  if (!dialog || !sqlWindow || !error) return std::nullopt;
+  TUserCommand command{*dialog != 0, *sqlWindow != 0, *error != 0, {}};
+  if (const auto sql = element->find(kSQLName); sql != element->end()) command.SQL = sql->second;
+  return command;
+}
+
+namespace {
+
+// An integer of a placement: 0 when missing or no integer.
+int32_t PlacementNumber(const QXmlStreamAttributes& attributes, const char* name) {
+  bool ok = false;
+  const int value = attributes.value(name).toString().trimmed().toInt(&ok);
+  return ok ? value : 0;
+}
+
+// A required count of the definition, at least 1.
+int32_t RequiredNumber(const QXmlStreamAttributes& attributes, const char* name) {
+  const QString text = attributes.value(name).toString();
+  bool ok = false;
+  const int value = text.trimmed().toInt(&ok);
+  if (!ok || value < 1) throw std::runtime_error(InvalidIntegerText(text.toStdString()));
+  return value;
+}
+
+void ReadPlacements(QXmlStreamReader& xml, TReportDefinition& definition) {
+  while (xml.readNextStartElement()) {
+    const bool header = xml.name() == QLatin1String(kHeaderElement);
+    if (header || xml.name() == QLatin1String(kBodyElement)) {
+      const QXmlStreamAttributes a = xml.attributes();
+      const TReportPlacement placement{
+          PlacementNumber(a, kRowName), PlacementNumber(a, kColName),
+          FindReportItem(a.value(kPlacementName).toString().toStdString(), kReportItemKey)};
+      if (placement.Row >= 1 && placement.Col >= 1) (header ? definition.Header : definition.Body).push_back(placement);
+    }
+    xml.skipCurrentElement();
+  }
+}
+
+}  // namespace
+
+std::string InvalidIntegerText(const std::string& text) { return "'" + text + "' は有効な整数値ではありません。"; }
+
+TReportDefinition ReadReportDefinition(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) throw EDocFormatError();
+  const QString text = QString::fromStdString(platform::DecodeToolOutput(file.readAll().toStdString()));
+  // Well-formed first, so that a broken document gets the format message
+  // whatever its root says.
+  QXmlStreamReader check(text);
+  while (!check.atEnd()) check.readNext();
+  if (check.hasError()) throw EDocFormatError();
+  QXmlStreamReader xml(text);
+  if (!xml.readNextStartElement() || xml.name() != QLatin1String(kRootName))
+    throw std::runtime_error(kUnsupportedVersion);
+  bool ok = false;
+  const double version = xml.attributes().value(kVersionName).toString().trimmed().toDouble(&ok);
+  if (!ok || version > kDocVersion) throw std::runtime_error(kUnsupportedVersion);
+  TReportDefinition definition;
+  while (xml.readNextStartElement()) {
+    if (xml.name() != QLatin1String(kReportElement)) {
+      xml.skipCurrentElement();
+      continue;
+    }
+    const QXmlStreamAttributes a = xml.attributes();
+    definition.XlsFile = a.value(kXlsFileName).toString().toStdString();
+    definition.BodyTop = RequiredNumber(a, kBodyTopName);
+    definition.BodyCount = RequiredNumber(a, kBodyCountName);
+    ReadPlacements(xml, definition);
+  }
+  return definition;
+}
+
+std::string ReportDefinitionPath(const std::string& shareDir, const std::string& name) {
+  const auto folder = FindFolderAnyCase(shareDir, kReportFolder);
+  return (folder ? *folder : shareDir + kReportFolder + "/") + name + kReportExtension;
+}
+
+std::string ReportFormPath(const std::string& shareDir, const std::string& xlsFile, const std::string& output) {
+  std::string form = xlsFile;
+  if (xlsFile.find('/') == std::string::npos) {
+    const auto folder = FindFolderAnyCase(shareDir, kReportFolder);
+    form = (folder ? *folder : shareDir + kReportFolder + "/") + xlsFile;
+  }
+  const QFileInfo formInfo(QString::fromStdString(form));
+  const QString outputSuffix = QFileInfo(QString::fromStdString(output)).suffix();
+  const QString withOutputExtension =
+      formInfo.dir().filePath(formInfo.completeBaseName() + (outputSuffix.isEmpty() ? "" : "." + outputSuffix));
+  if (QFileInfo::exists(withOutputExtension)) return withOutputExtension.toStdString();
+  return form;
 }

@@ -3,7 +3,9 @@
 // ShareDir/USERCMD and the report definitions of ShareDir/xlsdef.
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,3 +67,61 @@ struct TReportEntry {
   friend bool operator==(const TReportEntry&, const TReportEntry&) = default;
 };
 std::vector<TReportEntry> ReportMenuEntries(const std::string& shareDir);
+
+// What a user command file says: ask first, run in SQL windows, go on
+// after an error, and the statement text.
+struct TUserCommand {
+  bool Dialog = false;
+  bool SQLWindow = false;
+  bool Error = false;
+  std::string SQL;
+
+  friend bool operator==(const TUserCommand&, const TUserCommand&) = default;
+};
+// The user command `name` under `shareDir`; nothing for a file that
+// cannot be read, is refused, has no USERCMD element or a flag that is no
+// integer.
+std::optional<TUserCommand> ReadUserCommand(const std::string& shareDir, const std::string& name);
+
+// ---- report definitions ----
+
+inline constexpr const char* kUnknownFormat = "指定されたファイルの形式を認識できません。";
+inline constexpr const char* kUnsupportedVersion = "このバージョンのファイルには対応していません。";
+// A definition that is no XML document at all.
+class EDocFormatError : public std::runtime_error {
+ public:
+  EDocFormatError() : std::runtime_error(kUnknownFormat) {}
+};
+
+// One cell of a report: where (from 1) and which report item.
+struct TReportPlacement {
+  int32_t Row = 0;
+  int32_t Col = 0;
+  uint8_t Item = 0;
+
+  friend bool operator==(const TReportPlacement&, const TReportPlacement&) = default;
+};
+// What the XLSDEF elements of a definition give; a later element replaces
+// the form and the body values of an earlier one, the placements of all
+// of them are kept in document order.
+struct TReportDefinition {
+  std::string XlsFile;
+  int32_t BodyTop = 1;
+  int32_t BodyCount = 1;
+  std::vector<TReportPlacement> Header;
+  std::vector<TReportPlacement> Body;
+};
+// The definition file `path`: EDocFormatError for a file that cannot be
+// read as XML, kUnsupportedVersion for another root or a version missing,
+// no number or above kDocVersion, and the conversion error for a BODYTOP
+// or BODYCOUNT that is missing, no integer or below 1. A placement with a
+// ROW or COL below 1 is left out.
+TReportDefinition ReadReportDefinition(const std::string& path);
+// The definition `name` under the shared folder.
+std::string ReportDefinitionPath(const std::string& shareDir, const std::string& name);
+// The form workbook of a definition saved as `output`: under the shared
+// folder's xlsdef when it names no folder, and the same name with the
+// output's extension when that file exists.
+std::string ReportFormPath(const std::string& shareDir, const std::string& xlsFile, const std::string& output);
+// The conversion error of a text that is no integer.
+std::string InvalidIntegerText(const std::string& text);

@@ -35,6 +35,7 @@
 #include "app/core/ovddlhooks.h"
 #include "app/core/ovkinds.h"
 #include "app/core/ovreg.h"
+#include "app/core/ovshortcut.h"
 #include "app/core/workspacecore.h"
 #include "app/core/zarur.h"
 #include "app/flogon.h"
@@ -45,6 +46,7 @@
 #include "app/fobjtree.h"
 #include "app/ovforms.h"
 #include "platform/gui/qtplatform.h"
+#include "platform/qstr.h"
 #include "standin/symfoware/standin.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/whenshown.h"
@@ -708,6 +710,128 @@ TEST_F(CommandsTest, TreeButtonsAndTheSchemaFilter) {
 }
 
 // The tool and find buttons carry no text: without a picture they are blank.
+// A user command file under ShareDir/USERCMD.
+void WriteUserCommand(const std::string& name, const std::string& attributes) {
+  QDir().mkpath(Q(ShareDir + "USERCMD"));
+  QFile file(Q(ShareDir + "USERCMD/" + name + ".cmd"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(("<OVDOC OVDOC-VERSION=\"2\"><USERCMD " + attributes + "/></OVDOC>").c_str());
+}
+
+Lines DropsInJournal() {
+  Lines drops;
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
+    if (e.Statement.rfind("DROP", 0) == 0) drops.push_back(e.Statement + (e.Error.empty() ? "" : " !"));
+  return drops;
+}
+
+TEST_F(CommandsTest, UserCommandsRunPerSelectedObjectAndReportTheirFailures) {
+  WriteUserCommand("drop", "SQL=\"DROP TABLE &amp;OWNER.&amp;name\"");
+  WriteUserCommand("drop all", "ERROR=\"1\" SHORTCUT=\"" + std::to_string(kScCtrl | 'J') + "\" SQL=\"DROP TABLE &amp;OWNER.&amp;NAME\"");
+  WriteUserCommand("ask", "DIALOG=\"1\" SQL=\"DROP TABLE &amp;OWNER.&amp;NAME\"");
+  WriteUserCommand("once", "SQL=\"DROP TABLE STOCK.NOTHERE\"");
+  QFile(Q(ShareDir + "USERCMD/broken.cmd")).open(QIODevice::WriteOnly);
+  TfrmObject* window = Logon();
+  main->actMain->BuildUserCommandMenu();
+  // The copy: caption and short-cut of every entry, in the main menu's order.
+  Lines captions;
+  for (QAction* item : window->mnuCommand->actions()) captions.push_back(item->text().toStdString());
+  EXPECT_EQ(captions, (Lines{"ask", "broken", "drop", "drop all", "once"}));
+  EXPECT_EQ(window->mnuCommand->actions()[3]->shortcut(), ShortCutToKeySequence(kScCtrl | 'J'));
+  const auto run = [&](const std::string& caption) {
+    for (QAction* item : window->mnuCommand->actions())
+      if (item->text().toStdString() == caption) item->trigger();
+  };
+
+  Show(window, "STOCK", "TABLE");
+  auto* ghost = new QTreeWidgetItem({"GHOST", "STOCK", "TABLE"});
+  SetItemImage(*ghost, okTable);
+  window->lstObject->insertTopLevelItem(1, ghost);
+  ghost->setSelected(true);
+  ASSERT_EQ(Names(*window->lstObject, true), (Lines{"INVENTORY", "GHOST", "ITEM"}));
+
+  // Unreadable, or answered No: nothing runs, nothing is said.
+  symfoware::ClearStatementJournal();
+  run("broken");
+  env.Dialogs().QueueMessage(IDNO);
+  run("ask");
+  ASSERT_EQ(env.Dialogs().messages.size(), 1u);
+  EXPECT_EQ(env.Dialogs().messages[0].text, "ask を実行しますか？");
+  env.Dialogs().messages.clear();
+  EXPECT_TRUE(DropsInJournal().empty());
+
+  // Without ERROR the failing second object ends the walk with its text.
+  env.Dialogs().QueueMessage(IDOK);
+  run("drop");
+  EXPECT_EQ(DropsInJournal(), (Lines{"DROP TABLE STOCK.INVENTORY", "DROP TABLE STOCK.GHOST !"}));
+  Lines boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("\n\nDROP TABLE STOCK.GHOST"), std::string::npos) << boxes[0];
+  EXPECT_EQ(Names(*window->lstObject, true), (Lines{"GHOST", "ITEM"}));
+
+  // With ERROR the walk goes on; the first error is shown at its end.
+  symfoware::ClearStatementJournal();
+  env.Dialogs().QueueMessage(IDOK);
+  run("drop all");
+  EXPECT_EQ(DropsInJournal(), (Lines{"DROP TABLE STOCK.GHOST !", "DROP TABLE STOCK.ITEM"}));
+  boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("\n\nDROP TABLE STOCK.GHOST"), std::string::npos);
+  EXPECT_TRUE(Names(*window->lstObject, true).empty());
+
+  // A text without "&" runs once whatever is selected; its failure is shown
+  // in place of the closing message.
+  for (int i = 0; i < window->lstObject->topLevelItemCount(); ++i) window->lstObject->topLevelItem(i)->setSelected(true);
+  symfoware::ClearStatementJournal();
+  env.Dialogs().QueueMessage(IDOK);
+  run("once");
+  EXPECT_EQ(DropsInJournal(), (Lines{"DROP TABLE STOCK.NOTHERE !"}));
+  boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0], "コマンドを実行しました。");
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+TEST_F(CommandsTest, UserCommandsOpenSQLWindowsAndTheMainMenuActsOnTheCurrentWindow) {
+  WriteUserCommand("look", "SQLWINDOW=\"1\" SQL=\"SELECT * FROM &amp;OWNER.&amp;0\"");
+  WriteUserCommand("count", "SQLWINDOW=\"1\" SQL=\"SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE\"");
+  WriteUserCommand("touch", "SQL=\"UPDATE &amp;OWNER.&amp;NAME SET ON_HAND = ON_HAND\"");
+  std::vector<std::pair<TovConnectionWindow*, std::string>> windows;
+  RegisterActionHandler(kSQLWindowCommand, [&](const TActionRequest& request) {
+    windows.emplace_back(request.Connection, request.Text);
+    return true;
+  });
+  TfrmObject* window = Logon();
+  main->actMain->BuildUserCommandMenu();
+  Show(window, "STOCK", "TABLE");
+  const auto runFromMain = [&](const std::string& caption) {
+    for (QAction* item : main->findChild<QMenu*>("mnuUserCommand")->actions())
+      if (item->text().toStdString() == caption) {
+        ASSERT_TRUE(item->isEnabled());
+        item->trigger();
+      }
+  };
+  runFromMain("look");
+  using Opened = std::vector<std::pair<TovConnectionWindow*, std::string>>;
+  EXPECT_EQ(windows, (Opened{{window, "SELECT * FROM STOCK.INVENTORY"}, {window, "SELECT * FROM STOCK.ITEM"}}));
+  EXPECT_TRUE(Boxes().empty()) << "the SQL windows speak for themselves";
+  EXPECT_TRUE(Names(*window->lstObject, true).empty());
+  windows.clear();
+  runFromMain("count");
+  EXPECT_EQ(windows, (Opened{{window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE"}}));
+
+  // Run directly, the statements reach the server and the close is said.
+  Show(window, "STOCK", "TABLE", {"INVENTORY"});
+  symfoware::ClearStatementJournal();
+  env.Dialogs().QueueMessage(IDOK);
+  runFromMain("touch");
+  bool updated = false;
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
+    updated = updated || (e.Statement == "UPDATE STOCK.INVENTORY SET ON_HAND = ON_HAND" && e.Error.empty());
+  EXPECT_TRUE(updated);
+  EXPECT_EQ(Boxes(), Lines{"コマンドを実行しました。"});
+}
+
 TEST_F(CommandsTest, TheToolAndFindButtonsShowPictures) {
   TfrmObject* window = Logon();
   const auto drawn = [](const QToolButton* button) {

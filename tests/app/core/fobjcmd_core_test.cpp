@@ -347,3 +347,26 @@ TEST(GrepMatches, CaseRule) {
 }
 
 }  // namespace
+
+TEST(UserCommandText, PlaceholdersAreReplacedPerItem) {
+  const std::vector<std::string> subItems = {"SALES", "TABLE", "c3", "c4", "c5", "c6", "c7", "c8", "c9", "c10", "c11"};
+  struct Case {
+    std::string text;
+    std::string want;
+  };
+  const Case cases[] = {
+      {"DROP TABLE &OWNER.&NAME", "DROP TABLE SALES.ORDERS"},
+      {"drop table &owner.&name", "drop table SALES.ORDERS"},
+      {"&0 &Type", "ORDERS TABLE"},
+      {"&NAME &name &NaMe", "ORDERS ORDERS ORDERS"},
+      // Two digits before the one digit they begin with.
+      {"&10|&1|&2", "c10|SALES|TABLE"},
+      // The last sub-item has no number of its own.
+      {"&11", "SALES1"},
+      {"SELECT 1", "SELECT 1"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReplaceCommandPlaceholders(c.text, "ORDERS", subItems), c.want) << c.text;
+  EXPECT_EQ(ReplaceCommandPlaceholders("&OWNER.&TYPE.&1", "X", {}), "..&1");
+  EXPECT_TRUE(HasCommandPlaceholders("A & B"));
+  EXPECT_FALSE(HasCommandPlaceholders("SELECT 1"));
+}

@@ -97,4 +97,18 @@ TEST_F(DocFolder, ReportTagsFollowTheirTypeOutputTypeAndVersion) {
   EXPECT_EQ(ReportMenuEntries(Share()), want);
 }
 
+TEST_F(DocFolder, AUserCommandGivesItsFlagsAndText) {
+  const std::string root = "<OVDOC OVDOC-VERSION=\"2\">";
+  Write(folder, "full.cmd", root + "<USERCMD DIALOG=\"1\" SQLWINDOW=\"2\" ERROR=\"0\" SQL=\"DROP TABLE &amp;NAME\"/></OVDOC>");
+  Write(folder, "plain.cmd", "<OVDOC><USERCMD SQL=\"SELECT 1\"/><USERCMD ERROR=\"1\"/></OVDOC>");
+  Write(folder, "nochild.cmd", root + "<OTHER/></OVDOC>");
+  Write(folder, "badflag.cmd", root + "<USERCMD DIALOG=\"yes\" SQL=\"X\"/></OVDOC>");
+  Write(folder, "new.cmd", "<OVDOC OVDOC-VERSION=\"3\"><USERCMD SQL=\"X\"/></OVDOC>");
+  Write(folder, "broken.cmd", root + "<USERCMD SQL=\"X\"");
+  EXPECT_EQ(ReadUserCommand(Share(), "full"), (TUserCommand{true, true, false, "DROP TABLE &NAME"}));
+  EXPECT_EQ(ReadUserCommand(Share(), "plain"), (TUserCommand{false, false, false, "SELECT 1"}));
+  for (const char* refused : {"nochild", "badflag", "new", "broken", "missing"})
+    EXPECT_FALSE(ReadUserCommand(Share(), refused)) << refused;
+}
+
 }  // namespace
