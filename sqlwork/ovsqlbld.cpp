@@ -274,10 +274,58 @@ void TovSQLDesignerView::HookGrid() {
     if (model_.SQLDesign || row < 1 || row >= model_.RowCount()) return;
     Apply([&] { model_.GridSetEditText(col, row, value); });
   };
+  grid_->OnGetPickListitems = [this](int col, int, std::vector<std::string>& items) { items = model_.PickList(col); };
+  // Inactive cells of the kind look like buttons and are not typed into.
+  grid_->OnCellBackground = [this](int col, int row) -> std::optional<QColor> {
+    if (row < 1 || model_.IsCellActive(col)) return std::nullopt;
+    return palette().color(QPalette::Button);
+  };
+  connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    const bool active = model_.IsCellActive(current.column()) && current.column() != bcShow;
+    if (!active && grid_->Editing()) grid_->closePersistentEditor(current);
+    grid_->setEditTriggers(active ? QAbstractItemView::AllEditTriggers : QAbstractItemView::NoEditTriggers);
+  });
+  grid_->installEventFilter(this);
+  grid_->setAcceptDrops(true);
+  grid_->viewport()->installEventFilter(this);
+}
+
+bool TovSQLDesignerView::eventFilter(QObject* watched, QEvent* event) {
+  if (!grid_) return QAbstractScrollArea::eventFilter(watched, event);
+  if (watched == grid_ && event->type() == QEvent::FocusIn) {
+    ParseSQL();
+  } else if (watched == grid_->viewport()) {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        int item = -1;
+        std::vector<std::string> selected;
+        if (ColumnDragSource(*drag->mimeData(), &item, &selected) && !selected.empty())
+          drag->acceptProposedAction();
+        else
+          drag->ignore();
+        return true;
+      }
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        int item = -1;
+        std::vector<std::string> selected;
+        TovSQLBuildTableView* source = ColumnDragSource(*drop->mimeData(), &item, &selected);
+        if (source && !selected.empty()) Apply([&] { model_.AddColumns(source->Table, selected); });
+        drop->acceptProposedAction();
+        return true;
+      }
+      default:
+        break;
+    }
+  }
+  return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 void TovSQLDesignerView::RefreshGrid() {
   if (!grid_) return;
+  grid_->SetEditStyle(bcShow, model_.IsCellActive(bcShow) ? geCheckBox : geViewCheckBox);
   if (grid_->RowCount() != model_.RowCount()) grid_->SetRowCount(model_.RowCount());
   for (int row = 0; row < model_.RowCount(); ++row)
     for (int col = 0; col < kBuildColumns; ++col)
@@ -400,10 +448,13 @@ QByteArray TovSQLDesignerView::ColumnDragData(const TovSQLBuildTableView& source
   QByteArray bytes;
   QDataStream stream(&bytes, QIODevice::WriteOnly);
   stream << static_cast<qint32>(at - tables.begin()) << static_cast<qint32>(source.lstColumns->currentRow());
+  for (int i = 0; i < source.lstColumns->count(); ++i)
+    if (source.lstColumns->item(i)->isSelected()) stream << static_cast<qint32>(i);
   return bytes;
 }
 
-TovSQLBuildTableView* TovSQLDesignerView::ColumnDragSource(const QMimeData& data, int* item) const {
+TovSQLBuildTableView* TovSQLDesignerView::ColumnDragSource(const QMimeData& data, int* item,
+                                                           std::vector<std::string>* selected) const {
   if (!data.hasFormat(kColumnDragFormat)) return nullptr;
   QByteArray bytes = data.data(kColumnDragFormat);
   QDataStream stream(&bytes, QIODevice::ReadOnly);
@@ -412,8 +463,14 @@ TovSQLBuildTableView* TovSQLDesignerView::ColumnDragSource(const QMimeData& data
   stream >> box >> row;
   if (stream.status() != QDataStream::Ok || box < 0 || box >= static_cast<qint32>(model_.Tables().size()))
     return nullptr;
+  const TovSQLBuildTable& table = *model_.Tables()[static_cast<size_t>(box)];
   *item = row;
-  return ViewOf(*model_.Tables()[static_cast<size_t>(box)]);
+  while (selected && !stream.atEnd()) {
+    qint32 at = -1;
+    stream >> at;
+    if (at >= 0 && at < static_cast<qint32>(table.Items.size())) selected->push_back(table.Items[at].Name);
+  }
+  return ViewOf(table);
 }
 
 bool TovSQLDesignerView::CanDropColumn(const QMimeData& data, const TovSQLBuildTableView& target,
@@ -484,4 +541,23 @@ void TovSQLDesignerView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   UpdateScrollRange();
   RepaintLines();
+}
+
+void TovSQLDesignerView::dragEnterEvent(QDragEnterEvent* event) {
+  if (OnDragOver && OnDragOver(*event->mimeData()))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TovSQLDesignerView::dragMoveEvent(QDragMoveEvent* event) {
+  if (OnDragOver && OnDragOver(*event->mimeData()))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TovSQLDesignerView::dropEvent(QDropEvent* event) {
+  event->acceptProposedAction();
+  if (OnDragDrop) OnDragDrop(*event->mimeData());
 }

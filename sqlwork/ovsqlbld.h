@@ -115,6 +115,10 @@ class TovSQLDesignerView : public QAbstractScrollArea {
 
   // A join was double-clicked.
   std::function<void(TovSQLBuildConnect& join)> OnConnectDblClick;
+  // Objects dragged onto the canvas from elsewhere: whether to take them,
+  // and taking them.
+  std::function<bool(const QMimeData& data)> OnDragOver;
+  std::function<void(const QMimeData& data)> OnDragDrop;
 
   // Runs a change of the model with the editor's text in it, then shows
   // the model: boxes, lines, grid and the rewritten text.
@@ -143,7 +147,10 @@ class TovSQLDesignerView : public QAbstractScrollArea {
   void DropColumn(const QMimeData& data, TovSQLBuildTableView& target, int targetItem);
   // The box and item a column drag carries.
   QByteArray ColumnDragData(const TovSQLBuildTableView& source) const;
-  TovSQLBuildTableView* ColumnDragSource(const QMimeData& data, int* item) const;
+  // The box a column drag comes from, its current item and, when asked,
+  // the names of its selected items.
+  TovSQLBuildTableView* ColumnDragSource(const QMimeData& data, int* item,
+                                         std::vector<std::string>* selected = nullptr) const;
 
  protected:
   void scrollContentsBy(int dx, int dy) override;
@@ -152,6 +159,11 @@ class TovSQLDesignerView : public QAbstractScrollArea {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  // The grid's focus and the columns dropped on it.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void PaintJoins(QPainter& painter, const QRect& clip);
