@@ -13,9 +13,11 @@
 
 #include "app/core/ovconnwin.h"
 #include "app/core/ovkinds.h"
+#include "app/core/ovmsg.h"
 #include "app/core/ovreg.h"
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
+#include "app/ovforms.h"
 #include "platform/qstr.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
@@ -101,7 +103,7 @@ TfrmTableList::TfrmTableList(QWidget* owner, TovConnectionWindow& connection)
   connect(lstTable, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
   connect(btnTable, &QToolButton::clicked, this, [this] { chkButtonClick(btnTable); });
   connect(btnView, &QToolButton::clicked, this, [this] { chkButtonClick(btnView); });
-  connect(cmbOwner, &QComboBox::activated, this, [this] { RefreshList(); });
+  connect(cmbOwner, &QComboBox::activated, this, [this] { chkButtonClick(nullptr); });
   txtFindTable->installEventFilter(this);
 }
 
@@ -111,15 +113,19 @@ bool TfrmTableList::eventFilter(QObject* watched, QEvent* event) {
   if (watched == txtFindTable && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      try {
-        RefreshList();
-      } catch (const std::exception& e) {
-        MsgBox(e.what(), MB_ICONERROR);
-      }
+      RunReported([this] { RefreshList(); });
       return true;
     }
   }
   return QDialog::eventFilter(watched, event);
+}
+
+bool TfrmTableList::event(QEvent* event) {
+  if (event->type() == static_cast<QEvent::Type>(kMsgReload)) {
+    RunReported([this] { RefreshList(); });
+    return true;
+  }
+  return QDialog::event(event);
 }
 
 void TfrmTableList::RefreshList() {
@@ -156,12 +162,8 @@ void TfrmTableList::RefreshList() {
 }
 
 void TfrmTableList::chkButtonClick(QToolButton* sender) {
-  if (!btnTable->isChecked() && !btnView->isChecked()) sender->setChecked(true);
-  try {
-    RefreshList();
-  } catch (const std::exception& e) {
-    MsgBox(e.what(), MB_ICONERROR);
-  }
+  if (sender && !btnTable->isChecked() && !btnView->isChecked()) sender->setChecked(true);
+  RunReported([this] { RefreshList(); });
 }
 
 std::vector<std::string> TfrmTableList::ChosenNames() const {

@@ -33,7 +33,8 @@ class TfrmTableList : public QDialog {
 
   // The catalogue's tables and views of the owner, of the kinds shown.
   void RefreshList();
-  // A kind button was pressed: one kind stays shown, the list is refilled.
+  // A kind button was pressed (or the owner chosen, without a sender): one
+  // kind stays shown, the list is refilled.
   void chkButtonClick(QToolButton* sender);
   // The chosen names, "owner.name" or the bare name without an owner.
   std::vector<std::string> ChosenNames() const;
@@ -41,6 +42,8 @@ class TfrmTableList : public QDialog {
   void SaveWindowSize();
 
  protected:
+  // The system's refresh message refills the list.
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -216,6 +217,8 @@ void TovSQLBuildTableView::mouseReleaseEvent(QMouseEvent* event) {
 
 bool TovSQLBuildTableView::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) canvas_.SelectTable(&Table);
+  // The alias is selected on entry, after the edit's own placing of the caret.
+  if (watched == txtAlias && event->type() == QEvent::FocusIn) QTimer::singleShot(0, txtAlias, &QLineEdit::selectAll);
   return QFrame::eventFilter(watched, event);
 }
 

@@ -184,6 +184,34 @@ TEST_F(Canvas, ColumnsDoubleClickedFillTheGridAndTheText) {
   EXPECT_NE(Text().find("SELECT A.ENO NO"), std::string::npos) << Text();
 }
 
+TEST_F(Canvas, APressOnAColumnSelectsItsBoxAndColumnsDroppedOnTheGridFillRows) {
+  canvas->InsertTable("EMP");
+  canvas->InsertTable("DEPT");
+  TovSQLBuildTableView& emp = *canvas->Views()[0];
+  TovSQLBuildTableView& dept = *canvas->Views()[1];
+  QTest::mouseClick(dept.lstColumns->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    dept.lstColumns->visualItemRect(dept.lstColumns->item(1)).center());
+  EXPECT_EQ(canvas->Model().SelectedTable(), &dept.Table);
+  QTest::mouseClick(emp.lstColumns->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    emp.lstColumns->visualItemRect(emp.lstColumns->item(2)).center());
+  EXPECT_EQ(canvas->Model().SelectedTable(), &emp.Table);
+  EXPECT_EQ(emp.pnlCaption->palette().color(QPalette::Window), emp.palette().color(QPalette::Highlight));
+
+  // ENO and SAL selected, dragged onto the grid anywhere.
+  emp.lstColumns->item(1)->setSelected(true);
+  std::unique_ptr<QMimeData> data(emp.lstColumns->mimeData(emp.lstColumns->selectedItems()));
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(grid->viewport(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(grid->viewport(), &drop);
+  ASSERT_EQ(grid->RowCount(), 4);
+  EXPECT_EQ(grid->Cells(0, 1), "a.ENO");
+  EXPECT_EQ(grid->Cells(0, 2), "a.SAL");
+  EXPECT_EQ(grid->Cells(2, 2), kChecked);
+  EXPECT_EQ(Text().substr(0, Text().find("FROM")), "SELECT A.ENO\r\n      ,A.SAL\r\n  ") << Text();
+}
+
 TEST_F(Canvas, TypedTextGreysTheBoxesUntilTheCanvasReadsItBack) {
   canvas->InsertTable("EMP");
   EXPECT_TRUE(canvas->Views()[0]->isEnabled());
