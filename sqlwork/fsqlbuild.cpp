@@ -191,14 +191,13 @@ QSplitter* TfrmSQL::setupBuilder(QWidget* editorPane) {
   for (int kind = sqlKindSelect; kind <= sqlKindCreateView; ++kind)
     connect(kindItems[kind - 1], &QAction::triggered, this, [this, kind] { Guarded([&] { mnuSQLTypeClick(kind); }); });
   connect(SQLDesign, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    actInsTableUpdate();
-    actDelTableUpdate();
     popSQLDesign->popup(SQLDesign->mapToGlobal(at));
   });
-  connect(popSQLDesign, &QMenu::aboutToShow, this, [this] {
+  SQLDesign->OnChange = [this] {
     actInsTableUpdate();
     actDelTableUpdate();
-  });
+  };
+  SQLDesign->OnChange();
   SQLDesign->OnConnectDblClick = [this](TovSQLBuildConnect& join) {
     Guarded([&] { SQLDesignConnectDblClick(join); });
   };

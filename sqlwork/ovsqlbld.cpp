@@ -377,6 +377,7 @@ void TovSQLDesignerView::SelectTable(TovSQLBuildTable* table) {
   if (model_.SelectedTable() == table) return;
   model_.SelectTable(table);
   for (auto& [shown, view] : views_) view->ShowSelected(shown == table);
+  if (OnChange) OnChange();
 }
 
 void TovSQLDesignerView::UpdateEnabled() {
@@ -415,6 +416,7 @@ void TovSQLDesignerView::Refresh() {
   UpdateScrollRange();
   RefreshGrid();
   RepaintLines();
+  if (OnChange) OnChange();
 }
 
 void TovSQLDesignerView::RepaintLines() {

@@ -115,6 +115,9 @@ class TovSQLDesignerView : public QAbstractScrollArea {
 
   // A join was double-clicked.
   std::function<void(TovSQLBuildConnect& join)> OnConnectDblClick;
+  // The boxes, the selection or the kind changed: the window's actions
+  // follow.
+  std::function<void()> OnChange;
   // Objects dragged onto the canvas from elsewhere: whether to take them,
   // and taking them.
   std::function<bool(const QMimeData& data)> OnDragOver;

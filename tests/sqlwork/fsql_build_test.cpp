@@ -170,6 +170,27 @@ TEST_F(Builder, TheChooserListsTheKindsShownAndSearchesAndAddsTheChosenTables) {
   EXPECT_TRUE(env.Dialogs().messages.empty());
 }
 
+TEST_F(Builder, TheChoosersKindsCarryOverAndCancelAddsNothing) {
+  TfrmSQL* form = Open();
+  ASSERT_NE(form, nullptr);
+  WhenShown<TfrmTableList>([&](TfrmTableList& dialog) {
+    QTest::mouseClick(dialog.btnTable, Qt::LeftButton);
+    QTest::mouseClick(dialog.btnExit, Qt::LeftButton);
+  });
+  form->actInsTable->trigger();
+  EXPECT_TRUE(Model(*form).Tables().empty());
+  bool tablesShown = true;
+  int listed = 0;
+  WhenShown<TfrmTableList>([&](TfrmTableList& dialog) {
+    tablesShown = dialog.btnTable->isChecked();
+    listed = dialog.lstTable->count();
+    QTest::mouseClick(dialog.btnExit, Qt::LeftButton);
+  });
+  form->actInsTable->trigger();
+  EXPECT_FALSE(tablesShown);
+  EXPECT_EQ(listed, 1);
+}
+
 TEST_F(Builder, InUpdateOnlyTheFirstChosenTableIsAddedAndTheKindsKeepOrClearTheBuilder) {
   TfrmSQL* form = Open();
   ASSERT_NE(form, nullptr);
@@ -192,9 +213,20 @@ TEST_F(Builder, InUpdateOnlyTheFirstChosenTableIsAddedAndTheKindsKeepOrClearTheB
   });
   form->actInsTable->trigger();
   EXPECT_EQ(BoxNames(*form), (Lines{"ADMIN.DEPT"}));
-  form->actInsTableUpdate();
   EXPECT_FALSE(form->actInsTable->isEnabled());
   EXPECT_EQ(Editor(*form).rfind("UPDATE ADMIN.DEPT\r\n   SET", 0), 0u) << Editor(*form);
+  // The kinds' inactive cells take no typing: UPDATE has no sort word.
+  form->grdColumn->FocusCell(bcSort, 1);
+  EXPECT_EQ(form->grdColumn->editTriggers(), QAbstractItemView::NoEditTriggers);
+  form->grdColumn->FocusCell(bcAlias, 1);
+  EXPECT_NE(form->grdColumn->editTriggers(), QAbstractItemView::NoEditTriggers);
+  // Deleting the selected box gives the action back.
+  form->SQLDesign->SelectTable(Model(*form).Tables()[0].get());
+  EXPECT_TRUE(form->actDelTable->isEnabled());
+  form->actDelTable->trigger();
+  EXPECT_TRUE(Model(*form).Tables().empty());
+  EXPECT_TRUE(form->actInsTable->isEnabled());
+  EXPECT_FALSE(form->actDelTable->isEnabled());
 }
 
 TEST_F(Builder, TheJoinDialogEditsAndDeletesTheJoin) {
