@@ -185,6 +185,8 @@ int TovSQLBuildTableView::ItemAt(QPoint viewportPoint) const {
 void TovSQLBuildTableView::mousePressEvent(QMouseEvent* event) {
   raise();
   canvas_.setFocus();
+  // Entering the canvas may have read the text into new boxes.
+  if (canvas_.ViewOf(Table) != this) return;
   canvas_.SelectTable(&Table);
   last_ = mapTo(canvas_.viewport(), event->position().toPoint());
   // The frame at the right and bottom sizes the box; the rest moves it.
@@ -398,7 +400,10 @@ void TovSQLDesignerView::Refresh() {
     if (kept) {
       ++it;
     } else {
-      delete it->second;
+      // The box may be in the middle of its own event (a press that
+      // focused the canvas, which read the text again).
+      it->second->hide();
+      it->second->deleteLater();
       it = views_.erase(it);
     }
   }
