@@ -30,6 +30,7 @@
 #include "sqlwork/core/fsqllogcore.h"
 #include "sqlwork/fsqllog.h"
 #include "sqlwork/ovconncombo.h"
+#include "sqlwork/ovsqlbld.h"
 #include "sqlwork/rexplan.h"
 #include "sqlwork/sqlactions.h"
 #include "ui/core/rdatacore.h"
@@ -190,7 +191,7 @@ void TfrmSQL::setupUi() {
   grdParam->SetFixedRows(1);
   grdParam->SetFixedCols(0);
   grdParam->hide();
-  sqlLayout->addWidget(splParam);
+  sqlLayout->addWidget(setupBuilder(splParam));
   pagData = new QTabWidget(splSQL);
   tabData = new QWidget();
   auto* dataLayout = new QVBoxLayout(tabData);
@@ -226,6 +227,7 @@ void TfrmSQL::setupUi() {
   txtSQL->OnTextChange = [this] {
     actExecUpdate();
     actSaveUpdate();
+    SQLDesign->UpdateEnabled();
   };
   // Only the value column is typed into.
   grdParam->setItemDelegateForColumn(kNameColumn, new TParamNameDelegate(grdParam));
@@ -233,16 +235,6 @@ void TfrmSQL::setupUi() {
     grdParam->setEditTriggers(current.column() == kValueColumn ? QAbstractItemView::AllEditTriggers
                                                                : QAbstractItemView::NoEditTriggers);
   });
-}
-
-template <class F>
-void TfrmSQL::Guarded(F handler) {
-  try {
-    handler();
-  } catch (const EAbort&) {
-  } catch (const std::exception& e) {
-    MsgBox(e.what(), MB_ICONERROR);
-  }
 }
 
 TovSQLConnection* TfrmSQL::Connection() const {
@@ -467,6 +459,7 @@ void TfrmSQL::LoadLogEntry(int index) {
   txtSQL->GetUndoObj().Clear();
   txtSQL->SetRow(0);
   txtSQL->SetCol(0);
+  RebuildDesign();
 }
 
 void TfrmSQL::actPrevExecute() {
@@ -534,6 +527,7 @@ void TfrmSQL::LoadFiles(std::vector<std::string> fileNames) {
     throw;
   }
   clearProgress();
+  RebuildDesign();
 }
 
 void TfrmSQL::actOpenExecute() {
@@ -582,6 +576,7 @@ void TfrmSQL::cmbDBNameSelect() {
   btnExplan->setEnabled(!connection->IsRemote());
   if (connection->IsRemote()) btnExplan->setChecked(false);
   TovSQLConnection* sql = &connection->Module().Connection;
+  SQLDesign->SetConnection(connection);
   fraData->SetConnection(sql);
   for (const QPointer<TfraData>& frame : ResultFrames)
     if (frame && frame != fraData) frame->SetConnection(sql);
@@ -626,6 +621,7 @@ void TfrmSQL::LoadWindowSize() {
     if (sqlHeight <= least) sqlHeight = kSQLQuarters * quarter;
     sqlHeight = std::min(sqlHeight, room);
     splSQL->setSizes({sqlHeight, room - sqlHeight});
+    LoadBuildSize(sqlHeight);
   }
   grdParam->hide();
 }
@@ -633,7 +629,10 @@ void TfrmSQL::LoadWindowSize() {
 void TfrmSQL::SaveWindowSize() {
   SaveWindowSizeTo(kSizeKey);
   platform::KeyScope key(AppRegistry);
-  if (AppRegistry.OpenKey(GuiKey(kSizeKey), true)) AppRegistry.WriteInteger(kSQLHeightValue, pnlSQL->height());
+  if (AppRegistry.OpenKey(GuiKey(kSizeKey), true)) {
+    AppRegistry.WriteInteger(kSQLHeightValue, pnlSQL->height());
+    SaveBuildSize();
+  }
 }
 
 void TfrmSQL::CodeAssist(int x, int y) { CodeAssistFor(*txtSQL, qrySQL, x, y); }

@@ -12,6 +12,7 @@
 
 #include "app/core/fobjectcore.h"
 #include "app/core/odsql.h"
+#include "app/core/zarur.h"
 #include "app/ovforms.h"
 #include "sqlwork/core/fsqlcore.h"
 #include "ui/rdata.h"
@@ -19,6 +20,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
@@ -28,6 +30,8 @@ class TovComboBox;
 class TovMemo;
 class TovStrEdit;
 class TovStringGrid;
+class TovSQLBuildConnect;
+class TovSQLDesignerView;
 
 class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort, private TPlanFramePort {
   Q_OBJECT
@@ -64,6 +68,32 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort, priva
   TfraExplan* fraExplan;
   TovSQLQuery qrySQL;
 
+  // ---- the SQL builder pane ----
+  QToolButton* btnShowDesign;
+  QSplitter* splBuild;
+  QWidget* pnlBuild;
+  QSplitter* splDesign;
+  QWidget* pnlDesign;
+  QToolBar* tolDesign;
+  TovSQLDesignerView* SQLDesign;
+  QAction* actInsTable;
+  QAction* actDelTable;
+  QMenu* popSQLDesign;
+  QToolButton* btnSQLType;
+  QMenu* popSQLType;
+  QAction* mnuSQLSelect;
+  QAction* mnuSQLInsert;
+  QAction* mnuSQLUpdate;
+  QAction* mnuSQLDelete;
+  QAction* mnuSQLCreate;
+  QWidget* pnlColumn;
+  QToolBar* tolColumn;
+  QAction* btnInsColumn;
+  QAction* btnDelColumn;
+  QAction* btnUpColumn;
+  QAction* btnDownColumn;
+  TovStringGrid* grdColumn;
+
   // The frames the last run made besides fraData, one per result page
   // after the first and at most one spare; the window's children, freed at
   // the next run or with it.
@@ -82,6 +112,20 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort, priva
   void actSaveUpdate();
   void cmbDBNameSelect();
   void btnExplanClick();
+  void btnShowDesignClick();
+  void actInsTableExecute();
+  void actInsTableUpdate();
+  void actDelTableExecute();
+  void actDelTableUpdate();
+  void SQLDesignConnectDblClick(TovSQLBuildConnect& join);
+  bool SQLDesignDragOver(const QMimeData& data) const;
+  void SQLDesignDragDrop(const QMimeData& data);
+  // The kind menu's choice (1 SELECT .. 5 CREATE VIEW).
+  void mnuSQLTypeClick(int kind);
+  void btnInsColumnClick();
+  void btnDelColumnClick();
+  void btnUpColumnClick();
+  void btnDownColumnClick();
   // Files dropped on the window from the desktop.
   void WMDropFiles(const std::vector<std::string>& fileNames);
 
@@ -105,6 +149,17 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort, priva
 
  private:
   void setupUi();
+  // The builder pane over the editor; splBuild, which holds both.
+  QSplitter* setupBuilder(QWidget* editorPane);
+  // The builder reads the editor text again when its pane shows.
+  void RebuildDesign();
+  // The heights of the editor panel, the builder pane and the canvas.
+  void SetBuildHeights(int sqlHeight, int buildHeight, int designHeight);
+  int RoomHeight() const;
+  // The pane's shown state and heights from GUI\EXECSQL (its key open),
+  // below an editor panel `sqlHeight` high; and back.
+  void LoadBuildSize(int sqlHeight);
+  void SaveBuildSize();
   std::vector<std::string> EditorLines() const;
   // History entry `index` into the editor, unmodified.
   void LoadLogEntry(int index);
@@ -144,3 +199,13 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort, priva
   int runFirstRow_ = 0;
   std::optional<TConnectionTransactions> transactions_;
 };
+
+template <class F>
+void TfrmSQL::Guarded(F handler) {
+  try {
+    handler();
+  } catch (const EAbort&) {
+  } catch (const std::exception& e) {
+    MsgBox(e.what(), MB_ICONERROR);
+  }
+}

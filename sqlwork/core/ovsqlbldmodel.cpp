@@ -16,7 +16,6 @@ namespace {
 constexpr int kFirstLeft = 16;
 constexpr int kFirstTop = 16;
 constexpr int kBoxWidth = 120;
-constexpr int kFrameWidth = 4;
 constexpr int kVisibleItems = 5;
 // Placement steps of a box that would cover another.
 constexpr int kPlaceStepX = 150;
@@ -164,7 +163,7 @@ TovSQLBuildTable& TovSQLDesigner::AddTable(const std::string& name, const std::s
   box.Alias = alias;
   box.ListHeight = Metrics.ItemHeight * kVisibleItems;
   box.Bounds = {kFirstLeft, kFirstTop, kBoxWidth,
-                box.ListHeight + Metrics.CaptionHeight + Metrics.AliasHeight + 2 * kFrameWidth};
+                box.ListHeight + Metrics.CaptionHeight + Metrics.AliasHeight + 2 * kBoxFrameWidth};
   for (auto covered = tables_.begin(); covered != tables_.end();) {
     if (!(*covered)->Bounds.Intersects(box.Bounds)) {
       ++covered;
@@ -372,7 +371,7 @@ void TovSQLDesigner::CalcPoints(TovSQLBuildConnect& join) const {
     const int top = std::clamp((index - box.TopIndex) * Metrics.ItemHeight, 0, box.ListHeight);
     const int bottom = std::clamp((index - box.TopIndex + 1) * Metrics.ItemHeight, 0, box.ListHeight);
     const int listTop = Metrics.CaptionHeight + Metrics.AliasHeight;
-    y = ScrollY + box.Bounds.Top + listTop + top + (bottom - top) / 2 + kFrameWidth;
+    y = ScrollY + box.Bounds.Top + listTop + top + (bottom - top) / 2 + kBoxFrameWidth;
   };
   auto& p = join.Points;
   endY(*join.Table1, join.Column1, p[0].Y);

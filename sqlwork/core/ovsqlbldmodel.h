@@ -51,6 +51,8 @@ struct TBuildSize {
 inline constexpr int kDefaultItemHeight = 16;
 inline constexpr int kDefaultCaptionHeight = 16;
 inline constexpr int kDefaultAliasHeight = 21;
+// The width of a box's sizing frame.
+inline constexpr int kBoxFrameWidth = 4;
 struct TBuildMetrics {
   int ItemHeight = kDefaultItemHeight;
   int CaptionHeight = kDefaultCaptionHeight;
