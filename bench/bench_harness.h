@@ -8,8 +8,6 @@
 // and at its peak, for the goals that name memory.
 #pragma once
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -70,13 +68,6 @@ inline double Seconds(const std::function<void()>& work) {
   const auto start = std::chrono::steady_clock::now();
   work();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Processor seconds of the calling thread.
-inline double ThreadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // A field of /proc/self/status in bytes.
@@ -150,9 +141,10 @@ inline void PrintPerUnit(const TOptions& options, const std::string& key, const 
     return;
   }
   const double growth = cost / normal->second;
-  std::printf("    %-30s %s per %s at 1x, %s at %dx: %.2fx%s\n", label.c_str(), ShownCost(normal->second).c_str(),
-              unit, ShownCost(cost).c_str(), options.Scale, growth,
-              growth > kGrowthWarning ? "  WARNING: cost per unit grows more than 1.3x" : "");
+  std::printf("    %-30s %s per %s at 1x, %s at %dx: %.2fx", label.c_str(), ShownCost(normal->second).c_str(), unit,
+              ShownCost(cost).c_str(), options.Scale, growth);
+  if (growth > kGrowthWarning) std::printf("  WARNING: cost per unit grows more than %.1fx", kGrowthWarning);
+  std::printf("\n");
 }
 
 // One side of a comparison: a run returns the seconds it measured (wall
