@@ -141,9 +141,9 @@ TOurRun RunWindow(TfrmObject& connection, const std::string& script) {
 }
 
 // The window and sqlite3 in turns, each run after `prepare`.
-void Compare(const bench::TOptions& options, const char* name, int statements, double bareMs,
-             const std::function<void()>& prepare, const std::function<double()>& anchor,
-             const std::function<TOurRun()>& window) {
+void CompareScript(const bench::TOptions& options, const char* name, int statements, double bareMs,
+                   const std::function<void()>& prepare, const std::function<double()>& anchor,
+                   const std::function<TOurRun()>& window) {
   std::printf("%s: %d statements\n", name, statements);
   TOurRun largest;
   bench::Compare(
@@ -192,13 +192,13 @@ int main(int argc, char** argv) {
   };
   removeInserted();
   const double insertBare = RunBare(*connection, inserts);
-  Compare(options, "one SELECT, then INSERTs", statements, insertBare, removeInserted,
-          [&] { return RunSqlite(file, insertFile); }, [&] { return RunWindow(*connection, inserts); });
+  CompareScript(options, "one SELECT, then INSERTs", statements, insertBare, removeInserted,
+                [&] { return RunSqlite(file, insertFile); }, [&] { return RunWindow(*connection, inserts); });
 
   const int selects = argc > 2 ? std::atoi(argv[2]) * options.Scale : statements / kSelectShare;
   const std::string selectScript = SelectScript(selects);
   const std::string selectFile = WriteScript(root.path(), "selects.sql", selectScript);
-  Compare(options, "one-row SELECTs", selects, RunBare(*connection, selectScript), [] {},
-          [&] { return RunSqlite(file, selectFile); }, [&] { return RunWindow(*connection, selectScript); });
+  CompareScript(options, "one-row SELECTs", selects, RunBare(*connection, selectScript), [] {},
+                [&] { return RunSqlite(file, selectFile); }, [&] { return RunWindow(*connection, selectScript); });
   return 0;
 }
