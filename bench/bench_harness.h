@@ -42,8 +42,8 @@ inline TOptions ParseOptions(int& argc, char** argv) {
   if (const char* runs = std::getenv("BENCH_RUNS")) options.Runs = std::max(1, std::atoi(runs));
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
-    if (std::string_view(argv[i]) == kScaleOption && i + 1 < argc) {
-      options.Scale = std::atoi(argv[++i]);
+    if (std::string_view(argv[i]) == kScaleOption) {
+      options.Scale = i + 1 < argc ? std::atoi(argv[++i]) : 0;
       if (options.Scale < 1) {
         std::fprintf(stderr, "%s: %s needs a positive number\n", options.Name.c_str(), kScaleOption);
         std::exit(2);
