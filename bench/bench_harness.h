@@ -191,6 +191,7 @@ inline TComparison Compare(const TOptions& options, const std::string& label, co
               goal.empty() ? "" : "  goal ", goal.c_str());
   PrintPerUnit(options, label + ": " + ours.Name, ours.Name, result.OursMedian, ours.Units, unit);
   PrintPerUnit(options, label + ": " + anchor.Name, anchor.Name, result.AnchorMedian, anchor.Units, unit);
+  std::fflush(stdout);  // a long benchmark's log shows each comparison as it ends
   return result;
 }
 
