@@ -1,7 +1,7 @@
 // blkf_bench: what zelkit's block FETCH costs the client per row, beside
 // libpq fetching the same rows from PostgreSQL.
 //
-//   blkf_bench [ROWS]        (default 1000000)
+//   blkf_bench [ROWS] [--scale N]        (default 1000000)
 //
 // zelkit: the test server runs in a process of its own on loopback and
 // answers from a table of ROWS rows (INTEGER, CHAR(20), DECIMAL(9,2)) made
@@ -11,9 +11,9 @@
 // build folder, holds the same rows (INTEGER, CHAR(20), NUMERIC(10,2)); the
 // client reads them through a cursor, FETCH 1000 at a time, into the same
 // host variables. Both count the client thread's own CPU time, so the
-// servers' work does not count. Prints both per-row figures and their
-// ratio (goal: zelkit at most libpq), and, as information, the time the
-// same reply bytes take over raw loopback TCP.
+// servers' work does not count. The two run in turns with both servers up;
+// prints the medians, their ratio (goal: zelkit at most libpq), and, as
+// information, the time the same reply bytes take over raw loopback TCP.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -35,6 +35,7 @@
 
 #include <libpq-fe.h>
 
+#include "bench/bench_harness.h"
 #include "marlo_block.h"
 #include "marlo_server.h"
 #include "zelkit.h"
@@ -52,7 +53,6 @@ constexpr size_t kFrameHeader = 12;
 constexpr size_t kReplyHeader = 64;
 constexpr size_t kRequestBytes = 256;  // about what a FETCH request of a described cursor takes
 constexpr double kMegabyte = 1024.0 * 1024.0;
-constexpr double kMicro = 1e6;
 constexpr char kPgBinDir[] = BLKF_PG_BINDIR;
 constexpr char kPgDataDir[] = BLKF_PG_DATA;
 constexpr int kPgPrecision = 10;  // NUMERIC(10,2) holds the same values as DECIMAL(9,2)
@@ -174,7 +174,6 @@ struct fetch_result {
   double seconds = 0;
   double cpu = 0;
   size_t rows = 0;
-  double cpu_us_per_row() const { return rows != 0 ? cpu / static_cast<double>(rows) * kMicro : 0; }
 };
 
 bool fetch_all(uint16_t port, fetch_result* out) {
@@ -286,7 +285,9 @@ class postgres {
     if (started_) run(std::string(kPgBinDir) + "/pg_ctl -w -s -m fast -D " + kPgDataDir + "/data stop");
     started_ = false;
   }
-  std::string conninfo() const { return "host=127.0.0.1 port=" + std::to_string(port_) + " user=bench dbname=postgres"; }
+  std::string conninfo() const {
+    return "host=127.0.0.1 port=" + std::to_string(port_) + " user=bench dbname=postgres";
+  }
 
  private:
   bool run(const std::string& command) const { return system((as_ + command + " > /dev/null").c_str()) == 0; }
@@ -302,22 +303,20 @@ bool pg_ok(PGconn* c, PGresult* r, ExecStatusType want, const char* what) {
   return ok;
 }
 
-// The same rows through libpq: a cursor, FETCH kBlockRows at a time, each
-// row into the host variables that zelkit fills.
-bool pg_fetch_all(const postgres& pg, size_t rows, fetch_result* out) {
-  PGconn* c = PQconnectdb(pg.conninfo().c_str());
-  if (PQstatus(c) != CONNECTION_OK) {
-    fprintf(stderr, "blkf_bench: PostgreSQL connection failed: %s", PQerrorMessage(c));
-    PQfinish(c);
-    return false;
-  }
+// The benchmark's table in PostgreSQL, the same rows as the test server's.
+bool pg_fill(PGconn* c, size_t rows) {
   char fill[256];
   snprintf(fill, sizeof fill,
            "CREATE TABLE bench AS SELECT i::integer AS id, ('row' || i)::char(%zu) AS name, "
            "((i / 100) %% 10000000 + (i %% 100) / 100.0)::numeric(%d,%d) AS pay FROM generate_series(0, %zu) i",
            kNameLength, kPgPrecision, static_cast<int>(kScale), rows - 1);
-  bool ok = pg_ok(c, PQexec(c, fill), PGRES_COMMAND_OK, "CREATE TABLE") &&
-            pg_ok(c, PQexec(c, "BEGIN"), PGRES_COMMAND_OK, "BEGIN") &&
+  return pg_ok(c, PQexec(c, fill), PGRES_COMMAND_OK, "CREATE TABLE");
+}
+
+// The same rows through libpq: a cursor, FETCH kBlockRows at a time, each
+// row into the host variables that zelkit fills.
+bool pg_fetch_all(PGconn* c, fetch_result* out) {
+  bool ok = pg_ok(c, PQexec(c, "BEGIN"), PGRES_COMMAND_OK, "BEGIN") &&
             pg_ok(c, PQexec(c, "DECLARE c NO SCROLL CURSOR FOR SELECT id, name, pay FROM bench"), PGRES_COMMAND_OK,
                   "DECLARE");
   const std::string next = "FETCH " + std::to_string(kBlockRows) + " FROM c";
@@ -349,8 +348,7 @@ bool pg_fetch_all(const postgres& pg, size_t rows, fetch_result* out) {
   }
   out->cpu = now(CLOCK_THREAD_CPUTIME_ID) - cpu_start;
   out->seconds = now(CLOCK_MONOTONIC) - start;
-  PQfinish(c);
-  return ok;
+  return ok && pg_ok(c, PQexec(c, "COMMIT"), PGRES_COMMAND_OK, "COMMIT");
 }
 
 bool full(int fd, void* p, size_t n, bool sending) {
@@ -412,12 +410,24 @@ double raw_transfer(const std::vector<size_t>& sizes) {
   return seconds;
 }
 
+// One fetch of every row by a side: its client CPU seconds; a failure or a
+// short count stops the benchmark.
+double checked_cpu(const char* side, size_t rows, bool fetched, const fetch_result& r) {
+  if (!fetched || r.rows != rows) {
+    fprintf(stderr, "blkf_bench: %s fetched %zu rows of %zu\n", side, r.rows, rows);
+    exit(1);
+  }
+  return r.cpu;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const size_t rows = argc > 1 ? static_cast<size_t>(strtoull(argv[1], nullptr, 10)) : kDefaultRows;
+  const bench::TOptions options = bench::ParseOptions(argc, argv);
+  const size_t rows = (argc > 1 ? static_cast<size_t>(strtoull(argv[1], nullptr, 10)) : kDefaultRows) *
+                      static_cast<size_t>(options.Scale);
   if (rows == 0) {
-    fputs("usage: blkf_bench [ROWS]\n", stderr);
+    fputs("usage: blkf_bench [ROWS] [--scale N]\n", stderr);
     return 2;
   }
   const std::vector<size_t> sizes = block_sizes(rows);
@@ -431,37 +441,46 @@ int main(int argc, char** argv) {
     fputs("blkf_bench: the test server did not start\n", stderr);
     return 1;
   }
-  fetch_result f;
-  const bool fetched = fetch_all(port, &f);
+  postgres pg;
+  if (!pg.start()) {
+    fputs("blkf_bench: the PostgreSQL server did not start\n", stderr);
+    return 1;
+  }
+  PGconn* c = PQconnectdb(pg.conninfo().c_str());
+  if (PQstatus(c) != CONNECTION_OK || !pg_fill(c, rows)) {
+    fprintf(stderr, "blkf_bench: PostgreSQL connection failed: %s", PQerrorMessage(c));
+    PQfinish(c);
+    return 1;
+  }
+  const double mb = static_cast<double>(bytes) / kMegabyte;
+  printf("blkf_bench: %zu rows in blocks of %d, %.1f MB of zelkit replies; client CPU time\n", rows, kBlockRows, mb);
+  bench::Compare(
+      options, "block FETCH",
+      {"zelkit",
+       [&] {
+         fetch_result f;
+         const bool fetched = fetch_all(port, &f);
+         return checked_cpu("zelkit", rows, fetched, f);
+       },
+       static_cast<double>(rows)},
+      {"libpq cursor, FETCH " + std::to_string(kBlockRows),
+       [&] {
+         fetch_result p;
+         const bool fetched = pg_fetch_all(c, &p);
+         return checked_cpu("libpq", rows, fetched, p);
+       },
+       static_cast<double>(rows)},
+      "row", "<= 1");
+  PQfinish(c);
+  pg.stop();
   close(stop);
   int status = 0;
   waitpid(server, &status, 0);
-  if (!fetched) return 1;
-  if (f.rows != rows) {
-    fprintf(stderr, "blkf_bench: %zu rows of %zu\n", f.rows, rows);
-    return 1;
-  }
   const double raw = raw_transfer(sizes);
   if (raw <= 0) {
     fputs("blkf_bench: the raw transfer failed\n", stderr);
     return 1;
   }
-  postgres pg;
-  fetch_result p;
-  if (!pg.start()) {
-    fputs("blkf_bench: the PostgreSQL server did not start\n", stderr);
-    return 1;
-  }
-  const bool pg_fetched = pg_fetch_all(pg, rows, &p);
-  pg.stop();
-  if (!pg_fetched) return 1;
-  const double mb = static_cast<double>(bytes) / kMegabyte;
-  printf("blkf_bench: %zu rows in blocks of %d, %.1f MB of zelkit replies\n", rows, kBlockRows, mb);
-  printf("  zelkit block FETCH:          %8.3f us client CPU per row  (%.3f s wall)\n", f.cpu_us_per_row(),
-         f.seconds);
-  printf("  libpq cursor, FETCH %d:    %8.3f us client CPU per row  (%.3f s wall)\n", kBlockRows,
-         p.cpu_us_per_row(), p.seconds);
-  printf("  zelkit / libpq: %.2f (goal at most 1)\n", f.cpu_us_per_row() / p.cpu_us_per_row());
-  printf("  raw loopback TCP, the same reply bytes: %.3f s  %.1f MB/s\n", raw, mb / raw);
+  printf("    raw loopback TCP, the same reply bytes: %.3f s  %.1f MB/s\n", raw, mb / raw);
   return 0;
 }

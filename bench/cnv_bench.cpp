@@ -1,26 +1,25 @@
 // cnv_bench: zelkit's character-code converters against glibc's iconv.
 //
-//   cnv_bench [MEGABYTES]        (default 4)
+//   cnv_bench [MEGABYTES] [--scale N]        (default 4)
 //
 // Makes MEGABYTES of mixed Japanese text in Shift_JIS (ASCII, half-width
 // katakana, kana and JIS X 0208 kanji, none of which needs a replacement)
 // in runs of one to eight characters of a kind, and its EUC-JP, UTF-8 and
 // UTF-16LE forms through iconv. Then converts each form in each direction
 // with the library and with iconv, checks that both give the same bytes,
-// and prints the throughput of each (best of several runs, taken in turns)
-// and the library's ratio to iconv.
+// and prints the medians of runs taken in turns, the library's time's ratio
+// to iconv's and the throughput of each.
 #include <iconv.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_harness.h"
 #include "clt_cnv.h"
 
 namespace {
@@ -28,8 +27,7 @@ namespace {
 using bytes = std::vector<uint8_t>;
 
 constexpr int kDefaultMegabytes = 4;
-constexpr int kRuns = 15;
-constexpr double kMegabyte = 1024.0 * 1024.0;
+constexpr double kMegabyte = bench::kMegabyte;
 constexpr size_t kGrowth = 4;  // the most any direction grows a text
 
 // Shares of the mix, in parts of kShareTotal.
@@ -164,24 +162,6 @@ class zelkit_converter {
   int32_t slot_;
 };
 
-double seconds(const std::function<void()>& convert) {
-  const auto start = std::chrono::steady_clock::now();
-  convert();
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  return took.count();
-}
-
-// The best times of kRuns runs of each, taken in turns so that both see the
-// same load of the machine.
-void best_of(const std::function<void()>& ours, const std::function<void()>& theirs, double* ours_best,
-             double* theirs_best) {
-  *ours_best = *theirs_best = 1e30;
-  for (int i = 0; i < kRuns; ++i) {
-    *ours_best = std::min(*ours_best, seconds(ours));
-    *theirs_best = std::min(*theirs_best, seconds(theirs));
-  }
-}
-
 struct direction {
   const char* name;
   uint8_t mode;
@@ -191,7 +171,7 @@ struct direction {
   const bytes* source;
 };
 
-bool measure(const direction& d) {
+bool measure(const bench::TOptions& options, const direction& d) {
   zelkit_converter ours(d.mode, d.slot);
   iconv_converter theirs(d.from, d.to);
   bytes ours_out(d.source->size() * kGrowth);
@@ -202,21 +182,20 @@ bool measure(const direction& d) {
     printf("%-26s results differ from iconv\n", d.name);
     return false;
   }
-  double ours_time = 0;
-  double theirs_time = 0;
-  best_of([&] { ours.run(*d.source, ours_out); }, [&] { theirs.run(*d.source, theirs_out); }, &ours_time,
-          &theirs_time);
   const double megabytes = static_cast<double>(d.source->size()) / kMegabyte;
-  const double ratio = theirs_time / ours_time;
-  printf("%-26s zelkit %8.1f MB/s   iconv %8.1f MB/s   ratio %5.2f%s\n", d.name, megabytes / ours_time,
-         megabytes / theirs_time, ratio, ratio < 2.0 ? "  (below 2)" : "");
+  const bench::TComparison c = bench::Compare(
+      options, d.name, {"zelkit", [&] { return bench::Seconds([&] { ours.run(*d.source, ours_out); }); }, megabytes},
+      {"iconv", [&] { return bench::Seconds([&] { theirs.run(*d.source, theirs_out); }); }, megabytes}, "MB",
+      "<= 0.33 (3x iconv)");
+  printf("    zelkit %8.1f MB/s   iconv %8.1f MB/s\n", megabytes / c.OursMedian, megabytes / c.AnchorMedian);
   return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int megabytes = argc > 1 ? atoi(argv[1]) : kDefaultMegabytes;
+  const bench::TOptions options = bench::ParseOptions(argc, argv);
+  const int megabytes = (argc > 1 ? atoi(argv[1]) : kDefaultMegabytes) * options.Scale;
   if (megabytes <= 0) {
     fprintf(stderr, "usage: cnv_bench [MEGABYTES]\n");
     return 2;
@@ -225,7 +204,7 @@ int main(int argc, char** argv) {
   const bytes euc = through_iconv("SHIFT_JIS", "EUC-JP", sjis);
   const bytes utf8 = through_iconv("SHIFT_JIS", "UTF-8", sjis);
   const bytes ucs2 = through_iconv("UTF-8", "UTF-16LE", utf8);
-  printf("%d MB of mixed Japanese text (Shift_JIS), best of %d runs\n", megabytes, kRuns);
+  printf("%d MB of mixed Japanese text (Shift_JIS)\n", megabytes);
   const direction directions[] = {
       {"SJIS to EUC-JP (6)", CLT_CNV_EUCHJ, CLT_CNV_SLOT_CLIENT, "SHIFT_JIS", "EUC-JP", &sjis},
       {"EUC-JP to SJIS (7)", CLT_CNV_EUCHJ, CLT_CNV_SLOT_SERVER, "EUC-JP", "SHIFT_JIS", &euc},
@@ -237,6 +216,6 @@ int main(int argc, char** argv) {
       {"UTF-8 to UCS-2 (13)", CLT_CNV_UCS2_UTF8, CLT_CNV_SLOT_SERVER, "UTF-8", "UTF-16LE", &utf8},
   };
   bool same = true;
-  for (const direction& d : directions) same = measure(d) && same;
+  for (const direction& d : directions) same = measure(options, d) && same;
   return same ? 0 : 1;
 }

@@ -1,34 +1,38 @@
 // editor_bench: opening and colouring a large SQL file in the editor's row
 // list, side by side with QScintilla and its SQL lexer.
 //
-//   editor_bench [MEGABYTES [RUNS]]      (default 20 MB, 5 runs)
+//   editor_bench [MEGABYTES] [--scale N]      (default 20 MB)
 //
 // Generates an SQL file (statements, line and block comments, quoted
 // strings with Japanese text, some lines over 10,000 columns; fixed seed).
 // Ours: LoadFromFile into a row list, then the whole text coloured: every
 // row's state, and every row's tokens and colours as the painter asks for
 // them. Anchor: the same file into a QsciScintilla with QsciLexerSQL, the
-// whole document styled (SCI_COLOURISE 0 to -1). Prints the median of the
-// runs of each (after one warm-up run), wall clock and processor time, and
-// the ratios; soft wrap at 80 columns is reported beside.
+// whole document styled (SCI_COLOURISE 0 to -1); soft wrap at 80 columns
+// beside it, and both shown with their first paint, warm (in this process)
+// and cold (each run a fresh process of this program, which prints its
+// time and its peak resident memory). The two sides run in turns, the warm
+// ones after one warm-up run each; prints the medians, their ratio and the
+// peak memory of each side.
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <Qsci/qsciscintilla.h>
 #include <Qsci/qscilexersql.h>
 
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/bench_harness.h"
 #include "editor/DAziver.h"
 #include "editor/core/DAziverLines.h"
 #include "editor/core/DAziverMapping.h"
@@ -37,7 +41,6 @@
 namespace {
 
 constexpr int kDefaultMegabytes = 20;
-constexpr int kDefaultRuns = 5;
 constexpr size_t kMegabyte = 1024 * 1024;
 constexpr unsigned kSeed = 23;
 constexpr int kWrapColumns = 80;
@@ -218,56 +221,78 @@ size_t AnchorShownOnce(const std::string& path) {
   return static_cast<size_t>(editor.SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
 }
 
-// Wall-clock and processor time of a run, in milliseconds.
-struct TTimes {
-  double Wall = 0;
-  double Cpu = 0;
-};
-
-double ProcessorMillis() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+// A side whose runs also keep the most the process's peak resident memory
+// grew in one; a run that did no work stops the benchmark.
+bench::TSide Side(const std::string& name, const std::function<size_t()>& once, double megabytes, double& grown) {
+  return {name,
+          [once, &grown] {
+            const long before = bench::ResidentBytes();
+            bench::ResetPeakResident();
+            size_t work = 0;
+            const double seconds = bench::Seconds([&] { work = once(); });
+            if (work == 0) {
+              std::fprintf(stderr, "editor_bench: a run did no work\n");
+              std::exit(1);
+            }
+            grown = std::max(grown, static_cast<double>(bench::PeakResidentBytes() - before));
+            return seconds;
+          },
+          megabytes};
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
+// Both sides warmed once (the first run of a process also pays for taking
+// its memory from the system), then compared.
+void ComparePeaks(const bench::TOptions& options, const std::string& label, const std::string& oursName,
+                  const std::function<size_t()>& ours, const std::string& anchorName,
+                  const std::function<size_t()>& anchor, double megabytes, const std::string& goal) {
+  ours();
+  anchor();
+  double oursGrown = 0;
+  double anchorGrown = 0;
+  bench::Compare(options, label, Side(oursName, ours, megabytes, oursGrown),
+                 Side(anchorName, anchor, megabytes, anchorGrown), "MB", goal);
+  std::printf("    peak memory grown: ours %.1f MB, anchor %.1f MB, ratio %.2f\n", bench::Megabytes(oursGrown),
+              bench::Megabytes(anchorGrown), anchorGrown > 0 ? oursGrown / anchorGrown : 0.0);
 }
 
-// One run first, untimed: the first run of a process also pays for taking
-// its memory from the system, whichever scenario it is. The processor time
-// is steadier than the wall clock on a machine that runs other work.
-template <class Run>
-TTimes MedianTimes(int runs, Run run) {
-  run();
-  std::vector<double> wall;
-  std::vector<double> cpu;
-  for (int i = 0; i < runs; ++i) {
-    QElapsedTimer timer;
-    timer.start();
-    const double cpuStart = ProcessorMillis();
-    if (run() == 0) {
-      std::fprintf(stderr, "editor_bench: a run did no work\n");
-      std::exit(1);
-    }
-    cpu.push_back(ProcessorMillis() - cpuStart);
-    wall.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+// A fresh process's run: `kColdOption` SIDE FILE shows the file in one
+// side's editor and prints the time and the process's peak resident size.
+constexpr char kColdOption[] = "--cold";
+constexpr char kOursSide[] = "ours";
+constexpr char kAnchorSide[] = "anchor";
+
+int ColdRun(const std::string& side, const std::string& path) {
+  size_t work = 0;
+  const double seconds =
+      bench::Seconds([&] { work = side == kOursSide ? OursShownOnce(path) : AnchorShownOnce(path); });
+  std::printf("%.9f %ld\n", seconds, bench::PeakResidentBytes());
+  return work != 0 ? 0 : 1;
+}
+
+// One cold run of a side in a fresh process: its seconds; `peak` keeps the
+// largest peak resident size seen.
+double RunCold(const char* side, const std::string& path, double& peak) {
+  QProcess child;
+  child.start(QCoreApplication::applicationFilePath(), {kColdOption, side, QString::fromStdString(path)});
+  child.waitForFinished(-1);
+  double seconds = 0;
+  long peakBytes = 0;
+  if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 ||
+      std::sscanf(child.readAllStandardOutput().constData(), "%lf %ld", &seconds, &peakBytes) != 2) {
+    std::fprintf(stderr, "editor_bench: a cold run of %s failed\n", side);
+    std::exit(1);
   }
-  return {Median(wall), Median(cpu)};
-}
-
-void PrintRow(const char* name, const TTimes& times, const TTimes& anchor) {
-  std::printf("  %-34s %9.1f ms (processor %9.1f ms)   ratio %.2f (processor %.2f)\n", name, times.Wall, times.Cpu,
-              times.Wall / anchor.Wall, times.Cpu / anchor.Cpu);
+  peak = std::max(peak, static_cast<double>(peakBytes));
+  return seconds;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bench::TOptions options = bench::ParseOptions(argc, argv);
   QApplication app(argc, argv);
-  const int megabytes = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultMegabytes;
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDefaultRuns;
+  if (argc == 4 && std::string(argv[1]) == kColdOption) return ColdRun(argv[2], argv[3]);
+  const int megabytes = (argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultMegabytes) * options.Scale;
   QTemporaryDir dir;
   const std::string path = dir.filePath("bench.sql").toStdString();
   {
@@ -278,17 +303,23 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  std::printf("editor_bench: %d MB SQL file, median of %d runs\n", megabytes, runs);
-  const TTimes anchor = MedianTimes(runs, [&] { return AnchorOnce(path); });
-  const TTimes ours = MedianTimes(runs, [&] { return OursOnce(path, false); });
-  const TTimes wrapped = MedianTimes(runs, [&] { return OursOnce(path, true); });
-  PrintRow("QScintilla + QsciLexerSQL (anchor)", anchor, anchor);
-  PrintRow("ours, soft wrap off (goal <= 0.50)", ours, anchor);
-  const std::string wrapName = "ours, soft wrap at " + std::to_string(kWrapColumns) + " columns";
-  PrintRow(wrapName.c_str(), wrapped, anchor);
-  const TTimes anchorShown = MedianTimes(runs, [&] { return AnchorShownOnce(path); });
-  const TTimes oursShown = MedianTimes(runs, [&] { return OursShownOnce(path); });
-  PrintRow("QsciScintilla shown, first paint", anchorShown, anchorShown);
-  PrintRow("TEditor shown, first paint", oursShown, anchorShown);
+  std::printf("editor_bench: %d MB SQL file\n", megabytes);
+  const auto size = static_cast<double>(megabytes);
+  const auto anchor = [&] { return AnchorOnce(path); };
+  ComparePeaks(options, "load and colour, soft wrap off", "ours", [&] { return OursOnce(path, false); },
+               "QScintilla + QsciLexerSQL", anchor, size, "<= 0.5");
+  ComparePeaks(
+      options, "load and colour, soft wrap at " + std::to_string(kWrapColumns) + " columns", "ours",
+      [&] { return OursOnce(path, true); }, "QScintilla + QsciLexerSQL", anchor, size, "<= 0.5");
+  ComparePeaks(
+      options, "shown, first paint, warm", "TEditor", [&] { return OursShownOnce(path); }, "QsciScintilla",
+      [&] { return AnchorShownOnce(path); }, size, "");
+  double oursPeak = 0;
+  double anchorPeak = 0;
+  bench::Compare(options, "shown, first paint, cold",
+                 {"TEditor", [&] { return RunCold(kOursSide, path, oursPeak); }, size},
+                 {"QsciScintilla", [&] { return RunCold(kAnchorSide, path, anchorPeak); }, size}, "MB");
+  std::printf("    peak memory of the process: ours %.1f MB, anchor %.1f MB, ratio %.2f  goal <= 0.5\n",
+              bench::Megabytes(oursPeak), bench::Megabytes(anchorPeak), oursPeak / anchorPeak);
   return 0;
 }

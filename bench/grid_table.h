@@ -1,8 +1,8 @@
 // grid_table: the stand-in table of the result benchmarks: ROWS rows x 10
 // columns (integers, decimals, short and Japanese texts, dates) written
 // straight into the schema's file, with the data source it lives in, the
-// SELECT both the benchmark and the sqlite3 anchor run, and the process's
-// resident memory.
+// SELECT both the benchmark and the sqlite3 anchor run, and the comparison
+// of a run of ours with the anchor's.
 #pragma once
 
 #include <QDir>
@@ -16,10 +16,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/core/odsql.h"
+#include "bench/bench_harness.h"
 #include "standin/symfoware/catalogue.h"
 
 namespace bench_grid {
@@ -32,20 +34,13 @@ inline constexpr int kDaysInMonth = 28;
 inline constexpr int kMonths = 12;
 inline constexpr int kPriceCents = 100000;
 inline constexpr double kCentsPerUnit = 100.0;
-inline constexpr long kKilobyte = 1024;
+using bench::kKilobyte;
+using bench::ResidentBytes;
 inline constexpr char kDataSource[] = "ORVGRID";
 inline constexpr char kUser[] = "ORVUSER";
 inline constexpr char kPassword[] = "orvuser";
 inline constexpr char kSchema[] = "B";
 inline constexpr char kSelect[] = "SELECT ID, QTY, PRICE, RATE, CODE, NAME, JNAME, NOTE, DAY, STAMP FROM B.ITEMS";
-
-// Resident memory of this process in bytes.
-inline long ResidentBytes() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + sizeof("VmRSS:")) * kKilobyte;
-  return 0;
-}
 
 inline void Check(int code, sqlite3* db) {
   if (code != SQLITE_OK && code != SQLITE_DONE && code != SQLITE_ROW) {
@@ -125,57 +120,78 @@ inline std::string MakeItemsTable(const QString& root, int rows) {
   return file;
 }
 
-// The anchor: sqlite3 printing the same SELECT from the schema's file.
-// Returns its time in ms; `rawBytes` gets the size of what it printed.
-inline double RunAnchor(const QString& root, const std::string& file, double& rawBytes) {
+// The anchor: sqlite3 printing the same SELECT from the schema's file to
+// `output`.
+inline double RunSqliteSelect(const std::string& file, const QString& output) {
   const QString select = QString(kSelect).replace("B.ITEMS", "ITEMS");
-  const QString raw = root + "/raw.txt";
-  QProcess sizing;
-  sizing.setStandardOutputFile(raw);
-  sizing.start("sqlite3", {QString::fromStdString(file), select});
-  sizing.waitForFinished(-1);
-  rawBytes = static_cast<double>(QFileInfo(raw).size());
-  QFile::remove(raw);
   QProcess anchor;
-  anchor.setStandardOutputFile(QProcess::nullDevice());
+  anchor.setStandardOutputFile(output);
   QElapsedTimer timer;
   timer.start();
   anchor.start("sqlite3", {QString::fromStdString(file), select});
   anchor.waitForFinished(-1);
-  return static_cast<double>(timer.elapsed());
+  return static_cast<double>(timer.nsecsElapsed()) / 1e9;
 }
 
-// The table made and the anchor run, as both benchmarks start.
+// The table made and the size of what the anchor prints, as both
+// benchmarks start.
 struct TItemsRun {
   std::string File;
-  double AnchorMs = 0;
+  int Rows = 0;
   double RawBytes = 0;
 };
-inline TItemsRun PrepareItemsRun(const QString& root, int argc, char** argv) {
-  const int rows = argc > 1 ? std::atoi(argv[1]) : kDefaultRows;
+inline TItemsRun PrepareItemsRun(const QString& root, int argc, char** argv, const bench::TOptions& options) {
+  TItemsRun run;
+  run.Rows = (argc > 1 ? std::atoi(argv[1]) : kDefaultRows) * options.Scale;
   QElapsedTimer timer;
   timer.start();
-  TItemsRun run;
-  run.File = MakeItemsTable(root, rows);
-  std::printf("setup        %d rows built in %.1f s\n", rows, static_cast<double>(timer.elapsed()) / 1000);
-  run.AnchorMs = RunAnchor(root, run.File, run.RawBytes);
+  run.File = MakeItemsTable(root, run.Rows);
+  std::printf("setup        %d rows built in %.1f s\n", run.Rows, static_cast<double>(timer.elapsed()) / 1000);
+  const QString raw = root + "/raw.txt";
+  RunSqliteSelect(run.File, raw);
+  run.RawBytes = static_cast<double>(QFileInfo(raw).size());
+  QFile::remove(raw);
   return run;
 }
 
-// Our times: the first page shown, every row fetched, the last page painted.
+// One run of ours: the first page shown, every row fetched, the last page
+// painted, in seconds from the start; the growth of resident memory.
 struct TItemsTimes {
-  double FirstPageMs = 0;
-  double LastRecordMs = 0;
-  double TotalMs = 0;
+  double FirstPage = 0;
+  double LastRecord = 0;
+  double Total = 0;
+  double GrownBytes = 0;
+  int Records = 0;
 };
-inline void PrintItemsRun(const char* ours, const char* firstPhase, const TItemsRun& run, const TItemsTimes& times,
-                          double grownBytes, int records) {
-  std::printf("sqlite3      %8.0f ms  (%.1f MB printed)\n", run.AnchorMs, run.RawBytes / kKilobyte / kKilobyte);
-  std::printf("%-12s %8.0f ms  ratio %.2f (goal <= 2)\n", ours, times.TotalMs, times.TotalMs / run.AnchorMs);
-  std::printf("  phases     %s %.0f ms, every row fetched %.0f ms, last page painted %.0f ms\n", firstPhase,
-              times.FirstPageMs, times.LastRecordMs - times.FirstPageMs, times.TotalMs - times.LastRecordMs);
-  std::printf("memory       %8.1f MB grown  ratio %.2f of the raw size (goal <= 2); %d records\n",
-              grownBytes / kKilobyte / kKilobyte, grownBytes / run.RawBytes, records);
+
+// Runs ours and sqlite3 in turns and prints the comparison, the phases'
+// medians and the largest growth of memory against the raw size.
+inline void CompareItemsRun(const bench::TOptions& options, const char* ours, const char* firstPhase,
+                            const TItemsRun& run, const std::function<TItemsTimes()>& once, const char* timeGoal,
+                            const char* memoryGoal) {
+  std::vector<TItemsTimes> runs;
+  bench::Compare(
+      options, ours,
+      {ours,
+       [&] {
+         runs.push_back(once());
+         return runs.back().Total;
+       },
+       static_cast<double>(run.Rows)},
+      {"sqlite3", [&] { return RunSqliteSelect(run.File, QProcess::nullDevice()); }, static_cast<double>(run.Rows)},
+      "row", timeGoal);
+  std::vector<double> first, fetched, painted;
+  double grown = 0;
+  for (const TItemsTimes& times : runs) {
+    first.push_back(times.FirstPage);
+    fetched.push_back(times.LastRecord - times.FirstPage);
+    painted.push_back(times.Total - times.LastRecord);
+    grown = std::max(grown, times.GrownBytes);
+  }
+  std::printf("    phases: %s %.3f s, every row fetched %.3f s, last page painted %.3f s; %d records\n", firstPhase,
+              bench::Median(first), bench::Median(fetched), bench::Median(painted), runs.back().Records);
+  std::printf("    memory %.1f MB grown at most, %.2f of the raw size (%.1f MB printed by sqlite3)  goal %s\n",
+              bench::Megabytes(grown), grown / run.RawBytes, bench::Megabytes(run.RawBytes), memoryGoal);
 }
 
 }  // namespace bench_grid

@@ -1,15 +1,14 @@
 // objlist_bench: the object list of a connection window on a large
 // stand-in catalogue.
 //
-//   objlist_bench [OBJECTS]        (default 100000)
+//   objlist_bench [OBJECTS] [--scale N]        (default 100000)
 //
 // Builds a stand-in data source of OBJECTS objects (tables, indexes and
 // views that SQLite holds, sequences, procedures, functions and triggers
 // that only the catalogue lists) with symfoware-setup and prints how long
 // that took. Then, in a real connection window, fills the list for a schema
-// node and for the root, and prints each fill's time and its ratio to the
-// anchor: the same catalogue SELECTs run bare on the same connection, every
-// field of every row read.
+// node and for the root, in turns with the anchor: the same catalogue
+// SELECTs run bare on the same connection, every field of every row read.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,7 +20,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -33,12 +31,12 @@
 #include "app/core/zarur.h"
 #include "app/fmain.h"
 #include "app/fobject.h"
+#include "bench/bench_harness.h"
 
 namespace {
 
 constexpr int kDefaultObjects = 100000;
 constexpr int kSchemas = 8;  // the stand-in attaches at most nine user schemas
-constexpr int kRuns = 3;     // each time is the best of this many runs
 const char kDataSource[] = "ORVBENCH";
 const char kUser[] = "ORVUSER";
 const char kPassword[] = "orvuser";
@@ -118,18 +116,6 @@ std::string Script(int objects) {
   return script;
 }
 
-double Seconds(const std::function<void()>& work) {
-  double best = -1;
-  for (int run = 0; run < kRuns; ++run) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    if (best < 0 || seconds < best) best = seconds;
-  }
-  return best;
-}
-
 // The catalogue SELECTs of one fill, run bare: every field of every row read.
 void RunBare(TfrmObject& window, const TTreeSelection& node) {
   const std::string user = window.DataModule->GetUserName();
@@ -152,7 +138,7 @@ void RunBare(TfrmObject& window, const TTreeSelection& node) {
   if (characters == 0) std::fprintf(stderr, "objlist_bench: the query read nothing\n");
 }
 
-void Measure(TfrmObject& window, QTreeWidgetItem* node, const char* label) {
+void Measure(const bench::TOptions& options, TfrmObject& window, QTreeWidgetItem* node, const char* label) {
   {
     const QSignalBlocker blocker(window.lstTree);
     window.lstTree->setCurrentItem(node);
@@ -161,18 +147,23 @@ void Measure(TfrmObject& window, QTreeWidgetItem* node, const char* label) {
   selection.Level = node->parent() ? (node->parent()->parent() ? 2 : 1) : 0;
   selection.Text = node->text(0).toStdString();
   if (node->parent()) selection.ParentText = node->parent()->text(0).toStdString();
-  const double bare = Seconds([&] { RunBare(window, selection); });
-  const double fill = Seconds([&] { window.FillObjectList(false); });
-  std::printf("%-12s %7d objects  fill %7.3f s  bare SELECTs %7.3f s  ratio %.2f\n", label,
-              window.lstObject->topLevelItemCount(), fill, bare, fill / bare);
+  window.FillObjectList(false);
+  const auto objects = static_cast<double>(window.lstObject->topLevelItemCount());
+  bench::Compare(
+      options, label,
+      {"fill", [&] { return bench::Seconds([&] { window.FillObjectList(false); }); }, objects},
+      {"bare SELECTs", [&] { return bench::Seconds([&] { RunBare(window, selection); }); }, objects}, "object");
+  std::printf("    %d objects listed\n", window.lstObject->topLevelItemCount());
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  const bench::TOptions options = bench::ParseOptions(argc, argv);
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
-  const int objects = argc > 1 ? std::max(std::atoi(argv[1]), kSchemas * kShareTotal) : kDefaultObjects;
+  const int objects =
+      (argc > 1 ? std::max(std::atoi(argv[1]), kSchemas * kShareTotal) : kDefaultObjects) * options.Scale;
   QTemporaryDir work;
   const QString root = work.path();
   for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR", "HOME"})
@@ -185,8 +176,8 @@ int main(int argc, char* argv[]) {
   script.close();
   QElapsedTimer timer;
   timer.start();
-  const int code = QProcess::execute(SYMFOWARE_SETUP, {root + "/odbc", kDataSource, root + "/" + kDataSource, scriptPath,
-                                                       QString(kUser) + "/" + kPassword});
+  const int code = QProcess::execute(SYMFOWARE_SETUP, {root + "/odbc", kDataSource, root + "/" + kDataSource,
+                                                       scriptPath, QString(kUser) + "/" + kPassword});
   if (code != 0) {
     std::fprintf(stderr, "objlist_bench: symfoware-setup failed (%d)\n", code);
     return 1;
@@ -200,7 +191,7 @@ int main(int argc, char* argv[]) {
   main.show();
   auto* window = new TfrmObject(&main, kPassword, kUser, kDataSource);
   QTreeWidgetItem* rootNode = window->lstTree->topLevelItem(0);
-  Measure(*window, rootNode->child(0), "schema node");
-  Measure(*window, rootNode, "root");
+  Measure(options, *window, rootNode->child(0), "schema node");
+  Measure(options, *window, rootNode, "root");
   return 0;
 }

@@ -1,9 +1,12 @@
 // sql_window_run: what the SQL window benchmarks share: the program's
 // folders inside the run's own, a shown main window with a connection
-// window on the items table's data source, and new SQL windows on it.
+// window on the items table's data source, and new SQL windows on it,
+// closed after their run so that runs do not pile up.
 #pragma once
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QString>
 
 #include <string>
@@ -44,6 +47,12 @@ inline TfrmSQL* NewSqlWindow(TfrmObject& connection, const std::string& text) {
   form->txtSQL->Lines().SetTextStr(text);
   QApplication::processEvents();
   return form;
+}
+
+// Closes the window and frees it with its result.
+inline void CloseSqlWindow(TfrmSQL* form) {
+  form->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace bench_grid

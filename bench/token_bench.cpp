@@ -1,25 +1,23 @@
 // token_bench: the clause reader's tokenizer on a large SQL text.
 //
-//   token_bench [BYTES]        (default 1048576)
+//   token_bench [BYTES] [--scale N]        (default 1048576)
 //
 // Builds a text of BYTES bytes from a mix of statements (words, numbers,
 // quoted texts, delimiters, wide characters), cuts it token by token with
 // ExtractToken and prints the time and its ratio to the anchor: one plain
 // pass over the same bytes that classifies each and counts the class
 // changes, the least any tokenizer has to do.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "app/core/ovtoken.h"
+#include "bench/bench_harness.h"
 
 namespace {
 
 constexpr size_t kDefaultBytes = 1u << 20;
-constexpr int kRuns = 5;  // each time is the best of this many runs
 
 constexpr std::string_view kStatements[] = {
     "SELECT EMP_NO, NAME, SALARY * 1.05 FROM \"Sales\".EMPLOYEE WHERE DEPT = 'A-01' AND NAME <> '山田'\r\n",
@@ -33,18 +31,6 @@ std::string Text(size_t bytes) {
   for (size_t i = 0; text.size() < bytes; ++i) text += kStatements[i % std::size(kStatements)];
   text.resize(bytes);
   return text;
-}
-
-template <typename Work>
-double BestSeconds(Work work, size_t& count) {
-  double best = 0;
-  for (int run = 0; run < kRuns; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    count = work();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    best = run == 0 ? took.count() : std::min(best, took.count());
-  }
-  return best;
 }
 
 size_t CountTokens(const std::string& text) {
@@ -75,16 +61,21 @@ size_t CountClassChanges(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const size_t bytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : kDefaultBytes;
+  const bench::TOptions options = bench::ParseOptions(argc, argv);
+  const size_t bytes =
+      (argc > 1 ? std::strtoull(argv[1], nullptr, 10) : kDefaultBytes) * static_cast<size_t>(options.Scale);
   if (bytes == 0) {
     std::fprintf(stderr, "token_bench: BYTES must be a positive number\n");
     return 2;
   }
   const std::string text = Text(bytes);
   size_t tokens = 0, changes = 0;
-  const double tokenize = BestSeconds([&] { return CountTokens(text); }, tokens);
-  const double scan = BestSeconds([&] { return CountClassChanges(text); }, changes);
-  std::printf("tokenize     %9zu bytes  %8zu tokens  %8.4f s  plain scan (%zu class changes) %8.4f s  ratio %.2f\n",
-              bytes, tokens, tokenize, changes, scan, scan > 0 ? tokenize / scan : 0.0);
+  const auto units = static_cast<double>(bytes) / bench::kMegabyte;
+  std::printf("%zu bytes of SQL\n", bytes);
+  bench::Compare(options, "tokenize",
+                 {"ExtractToken", [&] { return bench::Seconds([&] { tokens = CountTokens(text); }); }, units},
+                 {"plain scan", [&] { return bench::Seconds([&] { changes = CountClassChanges(text); }); }, units},
+                 "MB");
+  std::printf("    %zu tokens, %zu class changes\n", tokens, changes);
   return 0;
 }

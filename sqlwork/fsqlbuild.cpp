@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QLayout>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -206,7 +205,7 @@ QSplitter* TfrmSQL::setupBuilder(QWidget* editorPane) {
   return splBuild;
 }
 
-int TfrmSQL::RoomHeight() const { return std::max(height() - tolCmd->height() - mnuMain->height(), 0); }
+int TfrmSQL::RoomHeight() const { return std::max(height() - tolCmd->height(), 0); }
 
 void TfrmSQL::SetBuildHeights(int sqlHeight, int buildHeight, int designHeight) {
   SetFirstHeight(*splSQL, sqlHeight);

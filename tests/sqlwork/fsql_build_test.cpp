@@ -96,7 +96,7 @@ TEST_F(Builder, TheButtonShowsThePaneAtItsHeightsAndReadsTheText) {
   SetText(*form, "SELECT e.ENO FROM ADMIN.EMP e");
   QTest::mouseClick(form->btnShowDesign, Qt::LeftButton);
   ASSERT_FALSE(form->pnlBuild->isHidden());
-  const int quarter = (form->height() - form->tolCmd->height() - form->mnuMain->height()) / 4;
+  const int quarter = (form->height() - form->tolCmd->height()) / 4;
   EXPECT_EQ(form->splSQL->sizes()[0], 3 * quarter);
   EXPECT_EQ(form->splBuild->sizes()[0], 2 * quarter);
   EXPECT_EQ(form->splDesign->sizes()[0], quarter);
