@@ -7,6 +7,7 @@
 #include "objedit/objregister.h"
 #include "platform/gui/qtplatform.h"
 #include "sqlwork/sqlregister.h"
+#include "tools/toolsregister.h"
 #include "ui/uiregister.h"
 
 namespace {
@@ -26,6 +27,7 @@ int main(int argc, char* argv[]) {
   RegisterUi(frmMain);
   RegisterSqlWork();
   RegisterObjEdit();
+  RegisterTools();
   frmMain.show();
   return QApplication::exec();
 }
