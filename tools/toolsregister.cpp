@@ -3,6 +3,7 @@
 #include "app/core/fmainactcore.h"
 #include "app/core/ovmainwin.h"
 #include "tools/feoption.h"
+#include "tools/foption.h"
 #include "ui/zarurctl.h"
 
 void RegisterTools() {
@@ -12,4 +13,5 @@ void RegisterTools() {
     ShowEditorOption(main->EditorProperties());
     return true;
   });
+  RegisterActionHandler("actToolOption", [](const TActionRequest&) { return ShowOption(); });
 }

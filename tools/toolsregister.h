@@ -2,5 +2,6 @@
 #pragma once
 
 // The tool menu's "エディタオプション(&E)..." edits the main window's editor
-// settings; it needs no connection.
+// settings, and "オプション(&P)..." the program options; neither needs a
+// connection.
 void RegisterTools();

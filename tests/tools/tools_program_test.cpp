@@ -9,6 +9,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QButtonGroup>
+#include <QToolButton>
+#include <QTreeWidgetItemIterator>
 #include <QTest>
 
 #include "app/appregister.h"
@@ -17,7 +20,10 @@
 #include "tests/platform/whenshown.h"
 #include "tests/tools/option_clicks.h"
 #include "tests/sqlwork/sqlwindow_fixture.h"
+#include "app/core/ovshortcut.h"
 #include "tools/feoption.h"
+#include "tools/foption.h"
+#include "ui/ovcomctrls.h"
 #include "tools/toolsregister.h"
 
 namespace {
@@ -66,6 +72,52 @@ TEST_F(ToolsProgram, TheEditorOptionsOfTheToolMenuReachEveryOpenSqlEditor) {
   TfrmSQL* later = OpenFromMain();
   ASSERT_NE(later, nullptr);
   EXPECT_EQ(later->txtSQL->Caret().TabSpaceCount(), 2);
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+TEST_F(ToolsProgram, TheProgramOptionsOfTheToolMenuReachTheMainWindowAndEveryConnectionWindow) {
+  AppOption.TreeSort = 0;
+  AppOption.Find = true;
+  AppOption.RowSelect = false;
+  TfrmObject* first = Logon();
+  TfrmObject* second = Logon();
+  ASSERT_TRUE(first->btnTree1->isChecked());
+  ASSERT_TRUE(first->pnlFind->isVisibleTo(first));
+  QAction* item = MenuItem("ツール", "オプション(&P)...");
+  ASSERT_NE(item, nullptr);
+  ASSERT_TRUE(item->isEnabled());
+  EXPECT_FALSE(main->actMain->Action("actDBCommit")->isEnabled()) << "automatic commit";
+  const std::string newKeys = "Shift+Ctrl+F7";
+  bool shown = false;
+  WhenShown<TfrmOption>([&](TfrmOption& form) {
+    shown = true;
+    form.rdoSort->button(1)->click();
+    Tick(form.chkFind);
+    Tick(form.chkRowSelect);
+    Tick(form.ChkAutoCommit);
+    // The SQL window's key and the object list's "開く".
+    for (const char* action : {"actViewSQL", "actOpen"}) {
+      for (QTreeWidgetItemIterator it(form.lstShortCut); *it; ++it)
+        if ((*it)->data(0, Qt::UserRole).toString() == action) form.lstShortCut->setCurrentItem(*it);
+      QTest::keyClick(form.lstShortCut, Qt::Key_Space);
+    }
+    QTest::keyClick(form.lstShortCut, Qt::Key_F7, Qt::ShiftModifier | Qt::ControlModifier);
+    form.btnOk->click();
+  });
+  item->trigger();
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(AppOption.TreeSort, 1);
+  EXPECT_FALSE(AppOption.AutoCommit);
+  EXPECT_TRUE(main->actMain->Action("actDBCommit")->isEnabled()) << "commit and rollback re-evaluated";
+  EXPECT_TRUE(main->actMain->Action("actViewSQL")->shortcut().isEmpty());
+  EXPECT_EQ(main->ActionShortCut("actOpen"), TextToShortCut(newKeys));
+  for (TfrmObject* window : {first, second}) {
+    EXPECT_TRUE(window->btnTree2->isChecked());
+    EXPECT_FALSE(window->pnlFind->isVisibleTo(window));
+    EXPECT_TRUE(window->lstObject->RowSelect());
+    // The connection window's own "開く" took the new key.
+    EXPECT_EQ(window->Action("actOpen")->shortcut(), ShortCutToKeySequence(TextToShortCut(newKeys)));
+  }
   EXPECT_EQ(env.Dialogs().unanswered, 0);
 }
 
