@@ -2,12 +2,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLabel>
 #include <QListWidget>
@@ -46,8 +44,6 @@ constexpr int kPlainBox = 0;
 constexpr int kMinFontSize = 8;
 constexpr int kMaxFontSize = 50;
 constexpr int kSizeDigits = 2;
-// A size box that holds no number gives this size.
-constexpr int kUnreadableSize = 10;
 constexpr int kTabStep = 2;
 // The ruler units, by item.
 constexpr int kRulerUnits[] = {TEditorRuler::kMaxGaugeRange, TEditorRuler::kMinGaugeRange};
@@ -367,19 +363,11 @@ void TfrmEditorOption::ConnectControls() {
   connect(txtSize, &QLineEdit::textChanged, this, [this] { ApplySize(); });
   connect(lstColor, &QListWidget::currentRowChanged, this, [this] { lstColorClick(); });
   connect(btnDefault, &QPushButton::clicked, this, [this] { RunReported([this] { btnDefaultClick(); }); });
-  connect(btnOk, &QPushButton::clicked, this, [this] { RunReported([this] { btnOkClick(); }); });
-  connect(btnCancel, &QPushButton::clicked, this, &QWidget::close);
-  connect(btnHelp, &QPushButton::clicked, this, [this] {
-    btnHelp->setFocus();
-    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QCoreApplication::sendEvent(btnHelp, &f1);
-  });
+  WireDialogButtons(*this, btnOk, btnCancel, btnHelp, [this] { btnOkClick(); });
 }
 
 void TfrmEditorOption::ApplySize() {
-  bool number = false;
-  const int size = txtSize->text().trimmed().toInt(&number);
-  const int applied = number ? size : kUnreadableSize;
+  const int applied = FontSizeOfText(txtSize->text().toStdString());
   // A zero size is refused by "OK"; the sample keeps a size it can draw.
   if (applied <= 0) return;
   TEditorFont font = txtSample->Font();

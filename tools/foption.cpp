@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -35,6 +34,7 @@
 #include "platform/dialogs.h"
 #include "platform/gui/wingdi.h"
 #include "platform/qstr.h"
+#include "tools/core/feoptioncore.h"
 #include "tools/core/foptioncore.h"
 #include "tools/toolsmodal.h"
 #include "ui/ovcomctrls.h"
@@ -71,8 +71,6 @@ constexpr int kTreeIndent = 19;
 constexpr int kSpreadsheetColumns = 256;
 constexpr int kLettersInAlphabet = 26;
 constexpr int kComboRows = 20;
-// A font size box that holds no number gives this size.
-constexpr int kUnreadableSize = 10;
 constexpr int kNoItemReturn = 1;
 // The images of the seven kind buttons: the object kind codes.
 constexpr int kKindImages[] = {45, 46, 47, 51, 52, 57, 58};
@@ -505,13 +503,7 @@ void TfrmOption::ConnectControls() {
   for (const auto& [group, field] : formatRadios_)
     connect(group, &QButtonGroup::idClicked, this, [this] { FormatChange(); });
   connect(txtIndent, &QLineEdit::textChanged, this, [this] { txtIndentChange(); });
-  connect(btnOk, &QPushButton::clicked, this, [this] { RunReported([this] { btnOkClick(); }); });
-  connect(btnCancel, &QPushButton::clicked, this, &QWidget::close);
-  connect(btnHelp, &QPushButton::clicked, this, [this] {
-    btnHelp->setFocus();
-    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QCoreApplication::sendEvent(btnHelp, &f1);
-  });
+  WireDialogButtons(*this, btnOk, btnCancel, btnHelp, [this] { btnOkClick(); });
 }
 
 void TfrmOption::EnableSourceGroups() {
@@ -621,10 +613,8 @@ void TfrmOption::FontSizeExit(const TFontGroup& group) {
     group.Size->setText(QString::number(group.Sample->Font().Size));
     return;
   }
-  bool number = false;
-  const int size = group.Size->text().trimmed().toInt(&number);
   TEditorFont font = group.Sample->Font();
-  font.Size = number ? size : kUnreadableSize;
+  font.Size = FontSizeOfText(group.Size->text().toStdString());
   if (font.Size > 0) group.Sample->SetFont(font);
 }
 

@@ -1,5 +1,7 @@
 #include "tools/core/feoptioncore.h"
 
+#include <QString>
+
 #include "app/core/zarur.h"
 
 namespace {
@@ -33,6 +35,7 @@ constexpr size_t kGrayIndex = 7;
 constexpr size_t kSilverIndex = 8;
 
 constexpr char kLineBreak = '\n';
+constexpr int kUnreadableSize = 10;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -55,6 +58,12 @@ int EditorColorIndex(TColor color) {
   for (int i = 0; i < kGridColorCount; ++i)
     if (list[static_cast<size_t>(i)] == color) return i;
   return kNoColorIndex;
+}
+
+int FontSizeOfText(const std::string& text) {
+  bool number = false;
+  const int size = QString::fromStdString(text).trimmed().toInt(&number);
+  return number ? size : kUnreadableSize;
 }
 
 std::optional<std::string> ReserveWordWithBlank(const std::vector<std::string>& lines) {

@@ -18,6 +18,10 @@ const std::vector<TColor>& EditorColorList();
 // is not in the grid.
 int EditorColorIndex(TColor color);
 
+// The size a font-size box gives: its text as an integer, 10 when the text
+// is no number.
+int FontSizeOfText(const std::string& text);
+
 // The first word line that, trimmed, still holds a blank; none when every
 // line is one word.
 std::optional<std::string> ReserveWordWithBlank(const std::vector<std::string>& lines);
