@@ -33,6 +33,7 @@
 #include "editor/ovmemo.h"
 #include "platform/dialogs.h"
 #include "platform/gui/wingdi.h"
+#include "platform/helpviewer.h"
 #include "platform/qstr.h"
 #include "tools/core/feoptioncore.h"
 #include "tools/core/foptioncore.h"
@@ -392,6 +393,8 @@ void TfrmOption::setupUi() {
   selection.setColor(QPalette::Inactive, QPalette::Highlight, selection.color(QPalette::Active, QPalette::Highlight));
   selection.setColor(QPalette::All, QPalette::HighlightedText, Qt::white);
   lstShortCut->setPalette(selection);
+  // F1 is a short-cut like any other here, not a call for help.
+  lstShortCut->setProperty(platform::kHelpContextProperty, platform::kNoHelpContext);
   lstShortCut->installEventFilter(this);
   keyLayout->addWidget(lstShortCut, 1);
 

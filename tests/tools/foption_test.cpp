@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "app/core/fmainactcore.h"
+#include "app/core/fmaincore.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovreg.h"
 #include "app/core/zarur.h"
@@ -153,6 +154,34 @@ TEST_F(OptionDialog, OkRefusesEachFailingBoxOnItsPage) {
   EXPECT_EQ(AppOption.FileDir, UserDir);
   EXPECT_EQ(AppOption.ExcelDir, "/tmp/out/");
   EXPECT_EQ(AppOption.TempDir, "/tmp/work/");
+}
+
+TEST_F(OptionDialog, BrowseButtonsFillTheirBoxesAndCancelLeavesThem) {
+  ExcelFileFilter = "Excelファイル(*.xlsx)";
+  env.Dialogs().QueueFile(std::string("/tmp/chosen/"));
+  env.Dialogs().QueueFile(std::nullopt);
+  env.Dialogs().QueueFile(std::string("/forms/result.xlsx"));
+  const bool accepted = Run([&](TfrmOption& form) {
+    form.findChild<QToolButton*>("btnFileDir")->click();
+    EXPECT_EQ(Text(form.txtFileDir), "/tmp/chosen");
+    form.findChild<QToolButton*>("btnTempDir")->click();
+    EXPECT_EQ(Text(form.txtTempDir), ShareDir + "temp/");
+    auto* formSQL = form.findChild<TovStrEdit*>("txtFormSQL");
+    formSQL->setText("/forms/");
+    form.findChild<QToolButton*>("btnFormSQL")->click();
+    EXPECT_EQ(Text(formSQL), "/forms/result.xlsx");
+    form.btnOk->click();
+  });
+  ASSERT_TRUE(accepted);
+  const std::vector<platform::FileRequest>& asked = env.Dialogs().files;
+  ASSERT_EQ(asked.size(), 3U);
+  EXPECT_EQ(asked[0].kind, platform::FileDialogKind::Folder);
+  EXPECT_EQ(asked[0].caption, "出力先を選択して下さい。");
+  EXPECT_EQ(asked[1].caption, "作業ファイル作成先を選択して下さい。");
+  EXPECT_EQ(asked[2].fileName, "/forms") << "the final slash goes first";
+  EXPECT_EQ(asked[2].filter, "Excelファイル(*.xlsx);;すべてのファイル(*.*)");
+  EXPECT_EQ(AppOption.FileDir, "/tmp/chosen/");
+  EXPECT_EQ(AppOption.ExcelForm, "/forms/result.xlsx");
 }
 
 TEST_F(OptionDialog, AShortCutKeyIsTakenOnlyAsTheRuleAllows) {

@@ -93,6 +93,9 @@ TEST_F(ToolsProgram, TheProgramOptionsOfTheToolMenuReachTheMainWindowAndEveryCon
         if ((*it)->data(0, Qt::UserRole).toString() == action) form.lstShortCut->setCurrentItem(*it);
       QTest::keyClick(form.lstShortCut, Qt::Key_Space);
     }
+    // F1 on the tree is a key to give, not a call for help.
+    QTest::keyClick(form.lstShortCut, Qt::Key_F1);
+    EXPECT_EQ(form.lstShortCut->currentItem()->text(1).toStdString(), "F1");
     QTest::keyClick(form.lstShortCut, Qt::Key_F7, Qt::ShiftModifier | Qt::ControlModifier);
     form.btnOk->click();
   });
