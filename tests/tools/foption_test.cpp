@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -182,6 +183,32 @@ TEST_F(OptionDialog, BrowseButtonsFillTheirBoxesAndCancelLeavesThem) {
   EXPECT_EQ(asked[2].filter, "Excelファイル(*.xlsx);;すべてのファイル(*.*)");
   EXPECT_EQ(AppOption.FileDir, "/tmp/chosen/");
   EXPECT_EQ(AppOption.ExcelForm, "/forms/result.xlsx");
+}
+
+TEST_F(OptionDialog, TheFontSamplesFollowTheirListAndSizeBox) {
+  const bool accepted = Run([&](TfrmOption& form) {
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.pagOption->setCurrentWidget(form.findChild<QWidget*>("tabQuery"));
+    auto* list = form.findChild<QListWidget*>("lstDataFontName");
+    auto* sample = form.txtDataFontSize->parentWidget()->findChild<TovMemo*>();
+    ASSERT_NE(sample, nullptr);
+    EXPECT_EQ(sample->Lines().GetTextStr(), "ABCxzy\r\nあいう亜井宇");
+    list->setCurrentRow(0);
+    EXPECT_EQ(sample->Font().Name, list->item(0)->text().toStdString());
+    // Left empty, the box takes the sample's size again; a number sets it.
+    form.txtDataFontSize->setFocus();
+    form.txtDataFontSize->clear();
+    form.txtDefTopRecord->setFocus();
+    EXPECT_EQ(Text(form.txtDataFontSize), "10");
+    form.txtDataFontSize->setFocus();
+    Type(form.txtDataFontSize, "14");
+    form.txtDefTopRecord->setFocus();
+    EXPECT_EQ(sample->Font().Size, 14);
+    form.btnOk->click();
+  });
+  ASSERT_TRUE(accepted);
+  EXPECT_EQ(AppOption.DataFontSize, 14);
 }
 
 TEST_F(OptionDialog, AShortCutKeyIsTakenOnlyAsTheRuleAllows) {
