@@ -20,6 +20,10 @@ void RegisterApp(TfrmMain& main) {
     if (TfrmObject* window = ConnectionWindowOf(request)) window->CopyObjectShortCuts();
     return true;
   });
+  RegisterActionHandler(kListOptionsCommand, [](const TActionRequest& request) {
+    if (TfrmObject* window = ConnectionWindowOf(request)) window->ApplyListOptions(request.Text == kTreeSortChanged);
+    return true;
+  });
   RegisterActionHandler(kNewObjectCommand, [](const TActionRequest& request) {
     if (TfrmObject* window = ConnectionWindowOf(request)) window->actNewExecute(request.Sender);
     return true;

@@ -1,5 +1,6 @@
 #include "app/fmain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -559,6 +560,15 @@ void TfrmMain::BuildUserCommandMenu() { actMain->BuildUserCommandMenu(); }
 void TfrmMain::BuildReportMenu() { actMain->BuildReportMenu(); }
 
 void TfrmMain::RefreshObjectMenus() { actMain->RefreshObjectMenus(); }
+
+std::string TfrmMain::ActionCaption(const std::string& name) const {
+  const QAction* action = actMain->Action(name);
+  return action ? action->text().toStdString() : "";
+}
+
+int TfrmMain::ActionShortCut(const std::string& name) const { return actMain->ShortCut(name); }
+
+void TfrmMain::SetActionShortCuts(const std::map<std::string, int>& codes) { actMain->SetShortCuts(codes); }
 
 bool TfrmMain::CanLogon() const { return static_cast<bool>(LogonProcedure()); }
 

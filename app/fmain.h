@@ -68,6 +68,9 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   void BuildUserCommandMenu() override;
   void BuildReportMenu() override;
   void RefreshObjectMenus() override;
+  std::string ActionCaption(const std::string& name) const override;
+  int ActionShortCut(const std::string& name) const override;
+  void SetActionShortCuts(const std::map<std::string, int>& codes) override;
   void RefreshWorkSpace(const QWidget* leftOut) override;
   void SetStatusText(int panel, const std::string& text) override;
   void ShowProgress(int done, int total) override;

@@ -346,6 +346,17 @@ void TMainActions::StoreShortCuts() {
       if (ShortCutSettingName(def.Name) == sc.Name) sc.Keys = ShortCutToText(ShortCutOf(Action(def.Name)));
 }
 
+int TMainActions::ShortCut(const std::string& name) const {
+  const QAction* action = Action(name);
+  return action ? ShortCutOf(action) : kScNone;
+}
+
+void TMainActions::SetShortCuts(const std::map<std::string, int>& codes) {
+  for (const auto& [name, code] : codes)
+    if (QAction* action = Action(name)) SetShortCutOf(action, code);
+  AssignKeySequences();
+}
+
 std::vector<QAction*> TMainActions::ItemsInMenuOrder() const {
   std::vector<QAction*> items;
   const std::function<void(const QMenu*)> walk = [&](const QMenu* menu) {

@@ -45,6 +45,10 @@ class TMainActions : public QObject, public TActionList {
   // The SHORTCUT settings onto the actions, and back.
   void ApplyShortCuts();
   void StoreShortCuts();
+  // The short-cut code of an action (kScNone for an unknown name), and new
+  // codes for actions by name, the keys then assigned again.
+  int ShortCut(const std::string& name) const;
+  void SetShortCuts(const std::map<std::string, int>& codes);
   void BuildUserCommandMenu();
   void BuildReportMenu();
   void BuildHomePageMenu();

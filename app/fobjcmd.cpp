@@ -359,8 +359,9 @@ void TfrmObject::CopyObjectShortCuts() {
   for (const std::string& name : kTakenShortCuts) {
     const auto source = kShortCutSources.find(name);
     const std::string from = source == kShortCutSources.end() ? name : source->second;
-    auto* mainAction = main_->Window()->findChild<QAction*>(Q(from));
-    if (QAction* action = Action(name)) action->setShortcut(mainAction ? mainAction->shortcut() : QKeySequence());
+    // Asked by name of the main window itself: a search of its children
+    // would also meet the connection windows' own actions of that name.
+    if (QAction* action = Action(name)) action->setShortcut(ShortCutToKeySequence(main_->ActionShortCut(from)));
   }
 }
 
@@ -762,6 +763,12 @@ void TfrmObject::btnTreeClick() {
   AppOption.TreeSort = bySchema ? kTreeBySchema : kTreeByKind;
   btnLevel1->setToolTip(bySchema ? kLevel1HintBySchema : kLevel1HintByKind);
   BuildTree();
+}
+
+void TfrmObject::ApplyListOptions(bool treeSortChanged) {
+  if (treeSortChanged) (AppOption.TreeSort == kTreeByKind ? btnTree2 : btnTree1)->click();
+  pnlFind->setVisible(AppOption.Find);
+  lstObject->SetRowSelect(AppOption.RowSelect);
 }
 
 void TfrmObject::btnLevel0Click() { AppOption.ShowLevel0 = btnLevel0->isChecked(); }

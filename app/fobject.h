@@ -124,6 +124,9 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void popTreePopup();
   // Takes over the short-cuts of the main window's actions of the same name.
   void CopyObjectShortCuts();
+  // The list options after the options dialog: the search panel and row
+  // selection, and with a changed TreeSort its order button pressed.
+  void ApplyListOptions(bool treeSortChanged);
   // `sender` is an action of a kind or a new-object button (its image).
   void actNewExecute(QObject* sender);
   void actOpenExecute();

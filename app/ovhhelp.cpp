@@ -105,6 +105,7 @@ bool THTMLHelp::eventFilter(QObject* watched, QEvent* event) {
   if (!widget || widget != QApplication::focusWidget()) return QObject::eventFilter(watched, event);
   for (QWidget* w = widget; w; w = w->parentWidget()) {
     const int context = w->property(kHelpContextProperty).toInt();
+    if (context == platform::kNoHelpContext) break;
     if (context > 0) {
       bool callHelp = true;
       HelpHandler(HELP_CONTEXT, context, callHelp);

@@ -8,6 +8,7 @@
 #include "objedit/objregister.h"
 #include "platform/gui/qtplatform.h"
 #include "sqlwork/sqlregister.h"
+#include "tools/toolsregister.h"
 #include "ui/uiregister.h"
 
 namespace {
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
   RegisterSqlWork();
   RegisterObjEdit();
   RegisterAdmin();
+  RegisterTools();
   frmMain.show();
   return QApplication::exec();
 }

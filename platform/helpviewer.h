@@ -12,6 +12,9 @@ namespace platform {
 // asks for the context of the focused widget or of its nearest parent that
 // has one.
 inline constexpr char kHelpContextProperty[] = "helpContext";
+// A widget of this context takes F1 as a key of its own: no help opens while
+// it or a widget in it has the focus.
+inline constexpr int kNoHelpContext = -1;
 
 class HelpViewer {
  public:

@@ -1,5 +1,6 @@
 #include "ui/zarurctl.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QTableWidget>
@@ -29,6 +30,7 @@ void ApplyControlOptions(QWidget* control) {
       control->setFont(platform::FontFace(font.Name, font.Size));
     }
   } else if (auto* memo = qobject_cast<TovMemo*>(control)) {
+    if (memo->property(kOwnEditorOptionsProperty).toBool()) return;
     if (OptionsWindow) {
       OptionsWindow->EditorProperties().AssignTo(*memo);
       memo->SetPopupMenu(OptionsWindow->EditorPopupMenu());
@@ -43,4 +45,9 @@ void ApplyControlOptions(QWidget* control) {
     control->setFont(platform::FontFace(AppOption.DataFontName, AppOption.DataFontSize));
     grid->SetDefaultColWidth(QFontMetrics(control->font()).horizontalAdvance(QString(AppOption.DataColWidthH, u'A')));
   }
+}
+
+void RefreshEditorOptions() {
+  for (QWidget* widget : QApplication::allWidgets())
+    if (auto* memo = qobject_cast<TovMemo*>(widget)) ApplyControlOptions(memo);
 }

@@ -17,4 +17,10 @@ TovMainWindow* ControlOptionsWindow();
 // TovStringGrid grid mode geAccess; a plain string grid and a TovDBGridV the
 // data font at a fixed pitch; a TovDBGridH that font and a default column
 // width of DataColWidthH letters "A". Other controls are left alone.
+// An SQL editor carrying this property keeps options of its own (a
+// dialog's sample): ApplyControlOptions leaves it alone.
+inline constexpr char kOwnEditorOptionsProperty[] = "ovOwnEditorOptions";
 void ApplyControlOptions(QWidget* control);
+// Every open SQL editor but those with options of their own takes the
+// user's editor settings again (after they were edited).
+void RefreshEditorOptions();

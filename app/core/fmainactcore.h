@@ -118,6 +118,10 @@ inline constexpr const char* kReportCommand = "ReportOutput";
 inline constexpr const char* kCopyObjectMenusCommand = "CopyObjectMenus";
 inline constexpr const char* kCopyUserCommandMenuCommand = "CopyUserCommandMenu";
 inline constexpr const char* kCopyReportMenuCommand = "CopyReportMenu";
+// A connection window takes the list options (Find, RowSelect) and, when
+// the request's Text is kTreeSortChanged, the tree order of TreeSort.
+inline constexpr const char* kListOptionsCommand = "ListOptions";
+inline constexpr const char* kTreeSortChanged = "TreeSort";
 // A new SQL window of the request's connection runs the request's text.
 inline constexpr const char* kSQLWindowCommand = "SQLWindow";
 

@@ -3,6 +3,7 @@
 // subsystems use this face instead of the frame's controls.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,12 @@ class TovMainWindow {
   virtual void BuildUserCommandMenu() = 0;
   virtual void BuildReportMenu() = 0;
   virtual void RefreshObjectMenus() = 0;
+  // The caption and the short-cut (an ovshortcut code) of a main-window
+  // action by name; empty and none for an unknown name.
+  virtual std::string ActionCaption(const std::string& name) const = 0;
+  virtual int ActionShortCut(const std::string& name) const = 0;
+  // Gives actions new short-cuts (codes by action name) and lets the keys act.
+  virtual void SetActionShortCuts(const std::map<std::string, int>& codes) = 0;
 
   // Rebuilds the workspace list from the stored entries, showing those of
   // the open connection windows except `leftOut` (none: every one).

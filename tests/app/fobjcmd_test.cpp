@@ -42,6 +42,7 @@
 #include "app/fmain.h"
 #include "app/fmainact.h"
 #include "app/fobjddl.h"
+#include "app/core/ovshortcut.h"
 #include "app/fobject.h"
 #include "app/fobjtree.h"
 #include "app/ovforms.h"
@@ -201,7 +202,7 @@ TEST_F(CommandsTest, TheMenuIsInItsOrderAndFollowsTheSelection) {
   EXPECT_FALSE(window->Action("actPaste")->isEnabled());
 
   // The short-cuts come from the main window's actions, copy from its copy.
-  main->actMain->Action("actEditCopy")->setShortcut(QKeySequence("Ctrl+Shift+C"));
+  main->SetActionShortCuts({{"actEditCopy", TextToShortCut("Shift+Ctrl+C")}});
   main->RefreshObjectMenus();
   EXPECT_EQ(window->Action("actCopy")->shortcut(), QKeySequence("Ctrl+Shift+C"));
   window->cmbFindEnter();

@@ -6,7 +6,10 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QAction>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 
 #include <fstream>
 #include <memory>
@@ -92,6 +95,14 @@ class SQLWindow : public testing::Test {
   static void SetText(TfrmSQL& form, const std::string& text) {
     form.txtSQL->Lines().SetTextStr(text);
     form.txtSQL->SetModified(true);
+  }
+  // The main menu's item of `caption` under the menu `menu`.
+  QAction* MenuItem(const QString& menu, const QString& caption) {
+    for (QAction* top : main->menuBar()->actions())
+      if (top->menu() && top->text().startsWith(menu))
+        for (QAction* item : top->menu()->actions())
+          if (item->text() == caption) return item;
+    return nullptr;
   }
   Lines Boxes() {
     Lines texts;

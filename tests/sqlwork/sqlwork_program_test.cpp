@@ -34,14 +34,6 @@ class SqlWorkProgram : public testing_sqlwork::SQLWindow {
     RegisterApp(*main);
     SetLogonProcedure(nullptr);  // the test logs on itself
   }
-  // The main menu's item of `caption` under the menu `menu`.
-  QAction* MenuItem(const QString& menu, const QString& caption) {
-    for (QAction* top : main->menuBar()->actions())
-      if (top->menu() && top->text().startsWith(menu))
-        for (QAction* item : top->menu()->actions())
-          if (item->text() == caption) return item;
-    return nullptr;
-  }
 };
 
 TEST_F(SqlWorkProgram, TheViewMenuRunsScriptsAndTheSqlWindowShowsPlans) {

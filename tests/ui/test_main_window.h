@@ -36,6 +36,9 @@ class TTestMainWindow : public QWidget, public TovMainWindow {
   void BuildUserCommandMenu() override {}
   void BuildReportMenu() override {}
   void RefreshObjectMenus() override {}
+  std::string ActionCaption(const std::string&) const override { return ""; }
+  int ActionShortCut(const std::string&) const override { return 0; }
+  void SetActionShortCuts(const std::map<std::string, int>&) override {}
   void RefreshWorkSpace(const QWidget*) override {}
   void SetStatusText(int, const std::string&) override {}
   void ShowProgress(int, int) override {}

@@ -1,0 +1,17 @@
+#include "tools/toolsregister.h"
+
+#include "app/core/fmainactcore.h"
+#include "app/core/ovmainwin.h"
+#include "tools/feoption.h"
+#include "tools/foption.h"
+#include "ui/zarurctl.h"
+
+void RegisterTools() {
+  RegisterActionHandler("actToolEditorOption", [](const TActionRequest&) {
+    TovMainWindow* main = ControlOptionsWindow();
+    if (!main) return false;
+    ShowEditorOption(main->EditorProperties());
+    return true;
+  });
+  RegisterActionHandler("actToolOption", [](const TActionRequest&) { return ShowOption(); });
+}
