@@ -157,6 +157,16 @@ void TovObjectEditor::AddPage(TEditorPage page, QWidget* widget, const std::stri
   currentIndex_ = pagObject->currentIndex();
 }
 
+void TovObjectEditor::RemovePage(TEditorPage page) {
+  const auto it = pages_.find(page);
+  if (it == pages_.end()) return;
+  const QSignalBlocker quiet(pagObject);
+  pagObject->removeTab(pagObject->indexOf(it->second));
+  it->second->hide();
+  pages_.erase(it);
+  currentIndex_ = pagObject->currentIndex();
+}
+
 void TovObjectEditor::WatchChanges(QWidget* control) {
   if (auto* edit = qobject_cast<QLineEdit*>(control))
     connect(edit, &QLineEdit::textEdited, this, &TovObjectEditor::MarkChanged);

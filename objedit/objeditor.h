@@ -142,6 +142,9 @@ class TovObjectEditor : public TovForm {
 
   // Adds a page of the editor's own; the definition and source pages exist.
   void AddPage(TEditorPage page, QWidget* widget, const std::string& caption);
+  // Takes away a page the editor does not have (the routine editor has no
+  // definition page).
+  void RemovePage(TEditorPage page);
   // Marks the window changed on any edit of the control.
   void WatchChanges(QWidget* control);
   void MarkChanged();

@@ -4,10 +4,14 @@
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
 #include "objedit/findex.h"
+#include "objedit/fsample.h"
+#include "objedit/fsource.h"
 
 void RegisterObjEdit() {
   SetShowDDLPreview(&TfrmDDLPreview::Execute);
   SetRunDDLExec(&TfrmDDLExec::Run);
   SetWaitDDLExec(&TfrmDDLExec::Wait);
   RegisterIndexEditor();
+  RegisterSourceEditor();
+  InstallSamples();
 }

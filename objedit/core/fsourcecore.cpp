@@ -41,25 +41,6 @@ std::string ValueAfter(const std::string& line, const char* label) {
   return Trim(line.substr(at + std::char_traits<char>::length(label)));
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string::size_type start = 0;
-  while (start <= text.size()) {
-    std::string::size_type end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
-  return lines;
-}
-
-bool AllEmpty(const std::vector<std::string>& lines) {
-  return std::all_of(lines.begin(), lines.end(), [](const std::string& line) { return Trim(line).empty(); });
-}
-
 const char* ModeWord(int mode) {
   switch (mode) {
     case kParamInOut:
@@ -80,10 +61,10 @@ std::vector<std::string> ProcedureFromReport(const std::vector<std::string>& rep
     else if (Contains(line, kReportTextStart)) inText = true;
   }
   text = Trim(text);
-  if (text.empty()) throw std::runtime_error(kDefinitionUnreadable);
+  if (text.empty()) throw std::runtime_error(kLoadFailed);
   FormatSQLBlock(text);
-  std::vector<std::string> lines = SplitLines(text);
-  if (AllEmpty(lines)) throw std::runtime_error(kDefinitionUnreadable);
+  std::vector<std::string> lines = SourceTextLines(text);
+  if (BlankSource(lines)) throw std::runtime_error(kLoadFailed);
   lines.push_back(separator);
   return lines;
 }
@@ -108,7 +89,7 @@ std::vector<std::string> FunctionFromReport(const std::vector<std::string>& repo
     else if (Contains(line, kReportLibraryLabel)) library = ValueAfter(line, kReportLibraryLabel);
   }
   if (params.empty() && comment.empty() && language.empty() && symbol.empty() && library.empty())
-    throw std::runtime_error(kDefinitionUnreadable);
+    throw std::runtime_error(kLoadFailed);
   std::vector<std::string> lines{"CREATE FUNCTION " + QuoteIdent(schema) + "." + QuoteIdent(name) + "("};
   bool first = true;
   for (const TReportParam& param : params) {
@@ -141,6 +122,25 @@ bool ReplaceFirstLine(std::vector<std::string>& lines, const std::string& oldTex
 }
 
 }  // namespace
+
+std::vector<std::string> SourceTextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string::size_type start = 0;
+  while (start <= text.size()) {
+    std::string::size_type end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
+  return lines;
+}
+
+bool BlankSource(const std::vector<std::string>& lines) {
+  return std::all_of(lines.begin(), lines.end(), [](const std::string& line) { return Trim(line).empty(); });
+}
 
 std::string DataTypeName(int code) {
   if (code < 1 || code > static_cast<int>(kDataTypeNames.size())) return "";
@@ -186,7 +186,7 @@ std::vector<std::string> ParseRoutineReport(const std::vector<std::string>& repo
                                             const std::string& schema, const std::string& name,
                                             const std::string& separator) {
   for (const std::string& line : report)
-    if (Contains(line, kReportAbnormalEnd)) throw std::runtime_error(kDefinitionUnreadable);
+    if (Contains(line, kReportAbnormalEnd)) throw std::runtime_error(kLoadFailed);
   if (kind == okFunction) return FunctionFromReport(report, schema, name, separator);
   return ProcedureFromReport(report, separator);
 }
@@ -226,5 +226,5 @@ std::string DropRoutineStatement(int kind, const std::string& schema, const std:
 }
 
 bool RoutineNeedsDrop(bool isNew, bool sourcePage, const std::vector<std::string>& lastSource) {
-  return !isNew && sourcePage && !AllEmpty(lastSource);
+  return !isNew && sourcePage && !BlankSource(lastSource);
 }

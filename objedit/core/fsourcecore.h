@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "objedit/core/objeditcore.h"
+
 // Parameter modes of the catalogue (COLUMN_TYPE of RDBII_PROC_COL).
 inline constexpr int kParamIn = 1;
 inline constexpr int kParamInOut = 2;
@@ -23,6 +25,11 @@ struct TFuncParam {
   std::string Precision;
   std::string Scale;
 };
+
+// The lines of a text with CR LF or LF breaks, blank lines at the end left out.
+std::vector<std::string> SourceTextLines(const std::string& text);
+// True when no line holds more than blanks.
+bool BlankSource(const std::vector<std::string>& lines);
 
 // The name of a DATA_TYPE code 1 to 16; empty for any other code.
 std::string DataTypeName(int code);
@@ -46,7 +53,7 @@ struct TFuncText {
 std::vector<std::string> FunctionTextFromCatalogue(const TFuncText& func, const std::string& separator);
 
 // The routine report of rdbprt made into the routine's CREATE text (kind
-// okProcedure or okFunction). Throws std::runtime_error(kDefinitionUnreadable) on an
+// okProcedure or okFunction). Throws std::runtime_error(kLoadFailed) on an
 // abnormal end or when nothing is left.
 std::vector<std::string> ParseRoutineReport(const std::vector<std::string>& report, int kind,
                                             const std::string& schema, const std::string& name,
@@ -70,8 +77,6 @@ std::string DropRoutineStatement(int kind, const std::string& schema, const std:
 // text is there to bring it back.
 bool RoutineNeedsDrop(bool isNew, bool sourcePage, const std::vector<std::string>& lastSource);
 
-inline constexpr const char* kDefinitionUnreadable = "定義情報を読み込めませんでした。";
-inline constexpr const char* kCompileFinished = "コンパイルは正常に終了しました。";
 inline constexpr const char* kSampleMissing = "ファイルが見つかりません。";
 inline constexpr const char* kRoutineControlFile = "routine.txt";
 inline constexpr const char* kSourceSizeKey = "SOURCE";

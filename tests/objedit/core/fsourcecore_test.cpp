@@ -96,7 +96,7 @@ TEST(RoutineSourceRules, RoutineReportParser) {
       ParseRoutineReport(report, kind, "S", "P", kSep);
       ADD_FAILURE() << "read " << report.size() << " lines";
     } catch (const std::runtime_error& e) {
-      EXPECT_STREQ(e.what(), kDefinitionUnreadable);
+      EXPECT_STREQ(e.what(), kLoadFailed);
     }
   }
   EXPECT_EQ(RoutineControlText("S", "P"), "ROUTINE(S.P)");
