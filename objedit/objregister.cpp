@@ -6,6 +6,7 @@
 #include "objedit/findex.h"
 #include "objedit/fsample.h"
 #include "objedit/fsource.h"
+#include "objedit/ftrigger.h"
 
 void RegisterObjEdit() {
   SetShowDDLPreview(&TfrmDDLPreview::Execute);
@@ -13,5 +14,6 @@ void RegisterObjEdit() {
   SetWaitDDLExec(&TfrmDDLExec::Wait);
   RegisterIndexEditor();
   RegisterSourceEditor();
+  RegisterTriggerEditor();
   InstallSamples();
 }

@@ -63,6 +63,15 @@ std::string JoinChosenColumns(const std::vector<std::string>& names, const std::
   return text.empty() ? oldText : text;
 }
 
+std::string LoadedColumnList(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    if (!text.empty()) text += ',';
+    text += QuoteIdent(name);
+  }
+  return text;
+}
+
 std::string DropTriggerStatement(const std::string& schema, const std::string& name) {
   return "DROP TRIGGER " + QuoteIdent(schema) + "." + QuoteIdent(name);
 }

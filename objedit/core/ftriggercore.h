@@ -40,6 +40,9 @@ std::vector<std::string> SplitColumnList(const std::string& text);
 // chosen.
 std::string JoinChosenColumns(const std::vector<std::string>& names, const std::string& oldText);
 
+// The column list of a loaded UPDATE trigger: quoted names joined by ",".
+std::string LoadedColumnList(const std::vector<std::string>& names);
+
 std::string DropTriggerStatement(const std::string& schema, const std::string& name);
 
 inline constexpr const char* kTriggerStem = "TRIGGER - ";

@@ -66,6 +66,7 @@ TEST(TriggerRules, ColumnsAndEvents) {
   EXPECT_EQ(SplitColumnList(" C1, C2 ,,c3"), (Lines{"C1", "C2", "c3"}));
   EXPECT_EQ(JoinChosenColumns({"C1", "c2"}, "X"), "C1, \"c2\"");
   EXPECT_EQ(JoinChosenColumns({}, "C1,C2"), "C1,C2");
+  EXPECT_EQ(LoadedColumnList({"C1", "c2"}), "C1,\"c2\"");
   EXPECT_TRUE(TriggerUsesOld(TTriggerEvent::Delete));
   EXPECT_FALSE(TriggerUsesOld(TTriggerEvent::Insert));
   EXPECT_TRUE(TriggerUsesNew(TTriggerEvent::Update));
