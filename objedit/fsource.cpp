@@ -65,17 +65,7 @@ TfrmSource::TfrmSource(TovConnectionWindow& owner, const TEditorKind& kind)
 
 void TfrmSource::setupUi() {
   RemovePage(TEditorPage::Define);
-  tabGrant = new QWidget(pagObject);
-  tabGrant->setObjectName("tabGrant");
-  fraGrant = new TfraGrant(tabGrant);
-  (new QVBoxLayout(tabGrant))->addWidget(fraGrant);
-  fraGrant->OnChange = [this] { MarkChanged(); };
-  AddPage(TEditorPage::Grant, tabGrant, "権限");
-  tabCross = new QWidget(pagObject);
-  tabCross->setObjectName("tabCross");
-  fraCross = new TfraCross(tabCross);
-  (new QVBoxLayout(tabCross))->addWidget(fraCross);
-  AddPage(TEditorPage::Cross, tabCross, "相関");
+  AddFramePages(tabGrant, fraGrant, tabCross, fraCross);
 
   actOutput = MakeAction(this, "actOutput", "出力(&P)", "プログラムの内容を外部に出力します。", kOutputImage);
   actPrint = MakeAction(this, "actPrint", "印刷(&P)", "オブジェクトの情報を印刷します。", kPrintImage);
@@ -169,8 +159,7 @@ void TfrmSource::FinishLoad() {
   txtSource->GetUndoObj().Clear();
   txtSource->SetRowCol(0, 0);
   if (IsNew) return;
-  if (ActivePage() == TEditorPage::Grant) fraGrant->Load(SchemaName(), ObjectName());
-  if (ActivePage() == TEditorPage::Cross) fraCross->Load(SchemaName(), ObjectName());
+  LoadFramePage(*fraGrant, *fraCross);
 }
 
 std::vector<std::string> TfrmSource::SourceLines() { return loaded_; }

@@ -172,17 +172,7 @@ void TfrmTrigger::setupUi() {
   layout->addWidget(grpHead);
   layout->addWidget(txtBody, 1);
 
-  tabGrant = new QWidget(pagObject);
-  tabGrant->setObjectName("tabGrant");
-  fraGrant = new TfraGrant(tabGrant);
-  (new QVBoxLayout(tabGrant))->addWidget(fraGrant);
-  fraGrant->OnChange = [this] { MarkChanged(); };
-  AddPage(TEditorPage::Grant, tabGrant, "権限");
-  tabCross = new QWidget(pagObject);
-  tabCross->setObjectName("tabCross");
-  fraCross = new TfraCross(tabCross);
-  (new QVBoxLayout(tabCross))->addWidget(fraCross);
-  AddPage(TEditorPage::Cross, tabCross, "相関");
+  AddFramePages(tabGrant, fraGrant, tabCross, fraCross);
 
   for (QWidget* control : std::initializer_list<QWidget*>{cmbTableOwner, cmbTableName, rdoBefore, rdoAfter,
                                                           txtUpdCol, txtOld, txtNew, txtWhen})
@@ -282,8 +272,7 @@ bool TfrmTrigger::LoadObject() {
 
 void TfrmTrigger::FinishLoad() {
   if (IsNew) return;
-  if (ActivePage() == TEditorPage::Cross) fraCross->Load(SchemaName(), ObjectName());
-  if (ActivePage() == TEditorPage::Grant) fraGrant->Load(SchemaName(), ObjectName());
+  LoadFramePage(*fraGrant, *fraCross);
 }
 
 void TfrmTrigger::BuildCreateDDL(std::vector<std::string>& lines) {

@@ -18,6 +18,8 @@
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/objwindows.h"
+#include "objedit/rcross.h"
+#include "objedit/rgrant.h"
 #include "platform/qstr.h"
 #include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
@@ -165,6 +167,26 @@ void TovObjectEditor::RemovePage(TEditorPage page) {
   it->second->hide();
   pages_.erase(it);
   currentIndex_ = pagObject->currentIndex();
+}
+
+void TovObjectEditor::AddFramePages(QWidget*& tabGrant, TfraGrant*& fraGrant, QWidget*& tabCross,
+                                    TfraCross*& fraCross) {
+  tabGrant = new QWidget(pagObject);
+  tabGrant->setObjectName("tabGrant");
+  fraGrant = new TfraGrant(tabGrant);
+  (new QVBoxLayout(tabGrant))->addWidget(fraGrant);
+  fraGrant->OnChange = [this] { MarkChanged(); };
+  AddPage(TEditorPage::Grant, tabGrant, "権限");
+  tabCross = new QWidget(pagObject);
+  tabCross->setObjectName("tabCross");
+  fraCross = new TfraCross(tabCross);
+  (new QVBoxLayout(tabCross))->addWidget(fraCross);
+  AddPage(TEditorPage::Cross, tabCross, "相関");
+}
+
+void TovObjectEditor::LoadFramePage(TfraGrant& fraGrant, TfraCross& fraCross) {
+  if (ActivePage() == TEditorPage::Grant) fraGrant.Load(SchemaName(), ObjectName());
+  if (ActivePage() == TEditorPage::Cross) fraCross.Load(SchemaName(), ObjectName());
 }
 
 void TovObjectEditor::WatchChanges(QWidget* control) {
