@@ -17,6 +17,7 @@
 #include "standin/symfoware/catalogue.h"
 #include "standin/symfoware/sqlite.h"
 #include "tests/objedit/objedit_fixture.h"
+#include "tests/standin/tools_sample.h"
 
 namespace testing_objedit {
 namespace {
@@ -82,6 +83,25 @@ TEST_F(SourceEditorTest, ARoutineOpensAsItsCreateTextFromTheCatalogue) {
   env.Dialogs().messages.clear();
   EXPECT_EQ(OpenObject(*window, okProcedure, "S1", "NONE", 0, 0, 0), nullptr);
   EXPECT_EQ(Boxes(), Lines{kLoadFailed});
+}
+
+TEST_F(SourceEditorTest, BelowLevelTenTheTextComesFromTheRoutineReport) {
+  testing_tools::UseStandinTools();
+  unsetenv("SYMFOWARE_TOOL_FAIL");
+  TfrmObject* window = Prepared();
+  window->CatalogLevel = 9;
+  auto* procedure = qobject_cast<TfrmSource*>(OpenObject(*window, okProcedure, "S1", "P", 0, 0, 0));
+  ASSERT_NE(procedure, nullptr) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Text(*procedure).front().rfind("CREATE PROCEDURE S1.P(IN A INT)", 0), 0u)
+      << ::testing::PrintToString(Text(*procedure));
+  auto* function = qobject_cast<TfrmSource*>(OpenObject(*window, okFunction, "S1", "F", 0, 0, 0));
+  ASSERT_NE(function, nullptr) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Text(*function), (Lines{"CREATE FUNCTION S1.F(", "  IN  INTEGER", " ,IN  NUMERIC(5,2)",
+                                    ")RETURNS INTEGER", "COMMENT 'adds one'", "LANGUAGE C", "NAME 'addone'",
+                                    "LIBRARY '/lib/f.so'", AppOption.Separator}));
+  // A routine the report does not know opens nothing.
+  EXPECT_EQ(OpenObject(*window, okProcedure, "S1", "NONE", 0, 0, 0), nullptr);
+  EXPECT_TRUE(Windows<TfrmSource>().size() == 2u);
 }
 
 TEST_F(SourceEditorTest, ANewRoutineGetsItsSkeletonAndTheNamesFollowTheBoxes) {
