@@ -35,6 +35,8 @@ constexpr int kOutputImage = 36;
 constexpr int kPrintImage = 98;
 constexpr int kSaveImage = 18;
 constexpr int kSampleImage = 99;
+constexpr int kProcedureHelp = 10800;
+constexpr int kFunctionHelp = 10900;
 // The catalogue holds routine texts from this level on.
 constexpr int kCatalogueTextLevel = 10;
 constexpr const char* kSaveTitle = "名前を付けて保存";
@@ -61,6 +63,7 @@ const TEditorKind TfrmFunctionSource::kKind{okFunction, "FUNCTION - ", true, kSo
 TfrmSource::TfrmSource(TovConnectionWindow& owner, const TEditorKind& kind)
     : TovObjectEditor(owner, kind, kRoutinePageModes) {
   setupUi();
+  SetHelpContext(kind.ImageIndex == okFunction ? kFunctionHelp : kProcedureHelp);
 }
 
 void TfrmSource::setupUi() {

@@ -30,6 +30,7 @@
 namespace {
 
 constexpr int kFieldImage = 12;
+constexpr int kTriggerHelp = 11200;
 constexpr const char* kTableKindName = "TABLE";
 
 constexpr const char* kTriggerSql =
@@ -82,6 +83,11 @@ const TEditorKind TfrmTrigger::kKind{okTrigger, "TRIGGER - ", true, kTriggerSize
 
 TfrmTrigger::TfrmTrigger(TovConnectionWindow& owner) : TovObjectEditor(owner, kKind, kTriggerPageModes) {
   setupUi();
+  SetHelpContext(kTriggerHelp);
+}
+
+void TfrmTrigger::CodeAssist(int x, int y) {
+  CodeAssistFor(ActivePage() == TEditorPage::Define ? *txtBody : *txtSource, qrySQL, x, y);
 }
 
 void TfrmTrigger::setupUi() {

@@ -52,6 +52,7 @@ class TfrmTrigger : public TovObjectEditor {
   void chkRowClick();
   void btnFieldClick();
   void Compile(QObject* sender) override;
+  void CodeAssist(int x, int y) override;
 
  protected:
   bool LoadObject() override;
