@@ -51,6 +51,8 @@ class TfrmSource : public TovObjectEditor {
   void FinishLoad() override;
   void ActionsUpdated() override;
   TCascadeOffer CascadeOffer() const override { return TCascadeOffer::Ticked; }
+  // A new routine is written on its source page.
+  bool PageShownWhileNew(TEditorPage page) const override { return page == TEditorPage::Source; }
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -295,7 +295,7 @@ void TovObjectEditor::ChangedIsNew() {
   // object has nothing to lose there.
   switching_ = true;
   for (const auto& [page, widget] : pages_)
-    pagObject->setTabVisible(pagObject->indexOf(widget), !(IsNew && PageNeedsObject(page)));
+    pagObject->setTabVisible(pagObject->indexOf(widget), !IsNew || PageShownWhileNew(page));
   switching_ = false;
   currentIndex_ = pagObject->currentIndex();
   UpdateActions();

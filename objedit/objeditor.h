@@ -141,6 +141,8 @@ class TovObjectEditor : public TovForm {
   // and the page.
   virtual void ActionsUpdated() {}
   virtual TCascadeOffer CascadeOffer() const { return TCascadeOffer::None; }
+  // Whether a page is shown while the object is new.
+  virtual bool PageShownWhileNew(TEditorPage page) const { return !PageNeedsObject(page); }
 
   // Adds a page of the editor's own; the definition and source pages exist.
   void AddPage(TEditorPage page, QWidget* widget, const std::string& caption);

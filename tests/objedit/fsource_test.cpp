@@ -110,6 +110,7 @@ TEST_F(SourceEditorTest, ANewRoutineGetsItsSkeletonAndTheNamesFollowTheBoxes) {
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->windowTitle().toStdString(), "PROCEDURE - 新規");
   EXPECT_FALSE(editor->pagObject->isTabVisible(editor->pagObject->indexOf(editor->tabGrant)));
+  EXPECT_EQ(editor->pagObject->currentWidget(), editor->tabSource);
   EXPECT_EQ(editor->pagObject->indexOf(editor->tabDefine), -1);
   editor->txtName->SaveText();
   editor->txtName->setText("P2");
@@ -123,6 +124,43 @@ TEST_F(SourceEditorTest, ANewRoutineGetsItsSkeletonAndTheNamesFollowTheBoxes) {
   editor->cmbSchema->setCurrentText("S2");
   editor->txtNameExit(true);
   EXPECT_EQ(Text(*editor).front(), "CREATE PROCEDURE S2.Q (引数, 引数...)");
+}
+
+TEST_F(SourceEditorTest, ANewRoutineWhoseTextFailsDropsNothingAndStaysNew) {
+  TfrmObject* window = Prepared();
+  auto* editor = qobject_cast<TfrmSource*>(OpenObject(*window, okProcedure, "S1", "", 0, 0, 0));
+  ASSERT_NE(editor, nullptr);
+  editor->txtName->SaveText();
+  editor->txtName->setText("P9");
+  editor->txtNameExit(false);
+  symfoware::ClearStatementJournal();
+  env.Dialogs().messages.clear();
+  ASSERT_TRUE(editor->actCompile->isEnabled()) << editor->pagObject->currentWidget()->objectName().toStdString();
+  editor->actCompile->trigger();
+  const Lines journal = Journal();
+  ASSERT_EQ(journal.size(), 1u) << ::testing::PrintToString(journal) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(journal.front().rfind("failed: CREATE PROCEDURE S1.P9", 0), 0u) << journal.front();
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes().front(), kCompiled);
+  EXPECT_TRUE(editor->IsNew);
+  EXPECT_EQ(editor->windowTitle().toStdString(), "PROCEDURE - 新規");
+}
+
+TEST_F(SourceEditorTest, AFailedCompileOfAnExistingRoutineRunsItsLastGoodTextAgain) {
+  TfrmObject* window = Prepared();
+  auto* editor = qobject_cast<TfrmSource*>(OpenObject(*window, okProcedure, "S1", "P", 0, 0, 0));
+  ASSERT_NE(editor, nullptr);
+  symfoware::ClearStatementJournal();
+  env.Dialogs().messages.clear();
+  editor->actCompile->trigger();
+  const Lines journal = Journal();
+  ASSERT_GE(journal.size(), 2u) << ::testing::PrintToString(journal);
+  EXPECT_EQ(journal[0], "DROP PROCEDURE S1.P");
+  // The stand-in keeps no routine bodies: the CREATE fails, and the last
+  // good text is run again to bring the routine back.
+  EXPECT_EQ(journal[1].rfind("failed: CREATE PROCEDURE S1.P(IN A INT)", 0), 0u) << journal[1];
+  ASSERT_EQ(journal.size(), 3u) << ::testing::PrintToString(journal);
+  EXPECT_EQ(journal[2], journal[1]);
 }
 
 TEST_F(SourceEditorTest, TheSampleWindowShowsItsFileOrSaysItIsMissing) {
