@@ -18,6 +18,8 @@
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/objwindows.h"
+#include "objedit/rcross.h"
+#include "objedit/rgrant.h"
 #include "platform/qstr.h"
 #include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
@@ -157,6 +159,36 @@ void TovObjectEditor::AddPage(TEditorPage page, QWidget* widget, const std::stri
   currentIndex_ = pagObject->currentIndex();
 }
 
+void TovObjectEditor::RemovePage(TEditorPage page) {
+  const auto it = pages_.find(page);
+  if (it == pages_.end()) return;
+  const QSignalBlocker quiet(pagObject);
+  pagObject->removeTab(pagObject->indexOf(it->second));
+  it->second->hide();
+  pages_.erase(it);
+  currentIndex_ = pagObject->currentIndex();
+}
+
+void TovObjectEditor::AddFramePages(QWidget*& tabGrant, TfraGrant*& fraGrant, QWidget*& tabCross,
+                                    TfraCross*& fraCross) {
+  tabGrant = new QWidget(pagObject);
+  tabGrant->setObjectName("tabGrant");
+  fraGrant = new TfraGrant(tabGrant);
+  (new QVBoxLayout(tabGrant))->addWidget(fraGrant);
+  fraGrant->OnChange = [this] { MarkChanged(); };
+  AddPage(TEditorPage::Grant, tabGrant, "権限");
+  tabCross = new QWidget(pagObject);
+  tabCross->setObjectName("tabCross");
+  fraCross = new TfraCross(tabCross);
+  (new QVBoxLayout(tabCross))->addWidget(fraCross);
+  AddPage(TEditorPage::Cross, tabCross, "相関");
+}
+
+void TovObjectEditor::LoadFramePage(TfraGrant& fraGrant, TfraCross& fraCross) {
+  if (ActivePage() == TEditorPage::Grant) fraGrant.Load(SchemaName(), ObjectName());
+  if (ActivePage() == TEditorPage::Cross) fraCross.Load(SchemaName(), ObjectName());
+}
+
 void TovObjectEditor::WatchChanges(QWidget* control) {
   if (auto* edit = qobject_cast<QLineEdit*>(control))
     connect(edit, &QLineEdit::textEdited, this, &TovObjectEditor::MarkChanged);
@@ -269,7 +301,7 @@ void TovObjectEditor::ChangedIsNew() {
   // object has nothing to lose there.
   switching_ = true;
   for (const auto& [page, widget] : pages_)
-    pagObject->setTabVisible(pagObject->indexOf(widget), !(IsNew && PageNeedsObject(page)));
+    pagObject->setTabVisible(pagObject->indexOf(widget), !IsNew || PageShownWhileNew(page));
   switching_ = false;
   currentIndex_ = pagObject->currentIndex();
   UpdateActions();

@@ -25,6 +25,8 @@
 class QAction;
 class QMenu;
 class QToolBar;
+class TfraCross;
+class TfraGrant;
 class TovMemo;
 class TovStrEdit;
 
@@ -139,9 +141,18 @@ class TovObjectEditor : public TovForm {
   // and the page.
   virtual void ActionsUpdated() {}
   virtual TCascadeOffer CascadeOffer() const { return TCascadeOffer::None; }
+  // Whether a page is shown while the object is new.
+  virtual bool PageShownWhileNew(TEditorPage page) const { return !PageNeedsObject(page); }
 
   // Adds a page of the editor's own; the definition and source pages exist.
   void AddPage(TEditorPage page, QWidget* widget, const std::string& caption);
+  // Takes away a page the editor does not have (the routine editor has no
+  // definition page).
+  void RemovePage(TEditorPage page);
+  // The 権限 and 相関 pages with their frames, and their load when one of
+  // them is the active page.
+  void AddFramePages(QWidget*& tabGrant, TfraGrant*& fraGrant, QWidget*& tabCross, TfraCross*& fraCross);
+  void LoadFramePage(TfraGrant& fraGrant, TfraCross& fraCross);
   // Marks the window changed on any edit of the control.
   void WatchChanges(QWidget* control);
   void MarkChanged();

@@ -5,8 +5,11 @@
 #include "objedit/fddlpreview.h"
 #include "objedit/findex.h"
 #include "objedit/frole.h"
+#include "objedit/fsample.h"
 #include "objedit/fseq.h"
+#include "objedit/fsource.h"
 #include "objedit/ftable.h"
+#include "objedit/ftrigger.h"
 
 void RegisterObjEdit() {
   SetShowDDLPreview(&TfrmDDLPreview::Execute);
@@ -16,4 +19,7 @@ void RegisterObjEdit() {
   RegisterTableEditor();
   RegisterSequenceEditor();
   RegisterRoleEditor();
+  RegisterSourceEditor();
+  RegisterTriggerEditor();
+  InstallSamples();
 }

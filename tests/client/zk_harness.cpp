@@ -1,8 +1,11 @@
 #include "zk_harness.h"
 
+#include <arpa/inet.h>
 #include <dirent.h>
+#include <netinet/in.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,6 +13,18 @@
 #include <thread>
 
 namespace zk {
+
+refused_port::refused_port() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+  port_ = ntohs(a.sin_port);
+}
+
+refused_port::~refused_port() { close(fd_); }
 
 temp_dir::temp_dir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zelkit-XXXXXX").string();

@@ -107,6 +107,21 @@ struct temp_dir {
   std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
+// A loopback port held bound but never listening: a connection to it is
+// refused, and no test running beside this one can take it meanwhile.
+class refused_port {
+ public:
+  refused_port();
+  ~refused_port();
+  refused_port(const refused_port&) = delete;
+  refused_port& operator=(const refused_port&) = delete;
+  uint16_t port() const { return port_; }
+
+ private:
+  int fd_;
+  uint16_t port_ = 0;
+};
+
 // Sockets open in this process, a test server's among them.
 int open_sockets();
 // The count of open sockets once it has come back to `expected`, or what

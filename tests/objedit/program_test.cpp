@@ -25,6 +25,8 @@
 #include "objedit/findex.h"
 #include "objedit/frole.h"
 #include "objedit/fseq.h"
+#include "objedit/fsource.h"
+#include "objedit/ftrigger.h"
 #include "objedit/rcross.h"
 #include "objedit/rgrant.h"
 #include "objedit/rstorage.h"
@@ -282,6 +284,31 @@ TEST_F(ProgramTest, TheDispatchOpensTheRoleEditorForARole) {
   ASSERT_EQ(editors.size(), 1u);
   EXPECT_EQ(editors.front()->windowTitle().toStdString(), "ROLE - R1 @ ORVTEST");
   EXPECT_EQ(editors.front()->lstObj->count(), 2);
+}
+
+TEST_F(ProgramTest, DefinitionOfAProcedureOrTriggerNameOpensItsSourceOrTriggerEditor) {
+  TfrmObject* connection = LogonWithObjects();
+  connection->CatalogLevel = 10;
+  for (const std::string& sql : Lines{
+           "INSERT INTO RDBII_SYSTEM.RDBII_PROC_EX SELECT DB_CODE, DB_NAME, SCHEMA_CODE, SCHEMA_NAME, PROCEDURE_CODE, "
+           "PROCEDURE_NAME, 1, NULL, NULL FROM RDBII_SYSTEM.RDBII_PROC WHERE PROCEDURE_NAME = 'P1'",
+           "INSERT INTO RDBII_SYSTEM.RDBII_DESCRIPTION SELECT DB_CODE, SCHEMA_CODE, PROCEDURE_CODE, 'P', "
+           "'CREATE PROCEDURE S1.P1() BEGIN DELETE FROM S1.T1; END' FROM RDBII_SYSTEM.RDBII_PROC "
+           "WHERE PROCEDURE_NAME = 'P1'",
+       })
+    connection->ExecSQL(sql);
+  DefinitionOf("S1.P1");
+  const std::vector<TfrmSource*> sources = Windows<TfrmSource>();
+  ASSERT_EQ(sources.size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(sources.front()->windowTitle().toStdString(), "PROCEDURE - S1.P1 @ ORVTEST");
+  EXPECT_EQ(sources.front()->txtSource->Lines().Get(0).rfind("CREATE PROCEDURE S1.P1()", 0), 0u);
+
+  DefinitionOf("S1.TR1");
+  const std::vector<TfrmTrigger*> triggers = Windows<TfrmTrigger>();
+  ASSERT_EQ(triggers.size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(triggers.front()->windowTitle().toStdString(), "TRIGGER - S1.TR1 @ ORVTEST");
+  EXPECT_EQ(triggers.front()->cmbTableName->currentText().toStdString(), "T1");
+  EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace

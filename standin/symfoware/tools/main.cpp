@@ -4,7 +4,8 @@
 // ODBCINI and ODBCSYSINI name):
 //
 //   rdbprt -m DB                          the local databases
-//   rdbprt -d DB -m DEF [-f] FILE         a table's definition ("TABLE (S.T)")
+//   rdbprt -d DB -m DEF [-f] FILE         a table's definition ("TABLE (S.T)") or a
+//                                         routine's ("ROUTINE(S.N)")
 //   rdbinf -p DB.SPACE                    the DSIs of a database space
 //   rdbspcinf -d DB                       the database spaces and their sizes
 //   rdbexecsql -s DB -u USER/PASSWORD -i SCRIPT
@@ -51,6 +52,7 @@
 #include "standin/symfoware/tools/accessplan.h"
 #include "standin/symfoware/tools/monitors.h"
 #include "standin/symfoware/tools/reports.h"
+#include "standin/symfoware/tools/routines.h"
 
 namespace {
 
@@ -167,6 +169,7 @@ Report Rdbprt(const Options& o) {
   const std::string control = ReadControlText(path);
   if (control.empty()) return Failure("rdbprt: 制御ファイルを読み込めません: " + path);
   return WithCatalogue("rdbprt", database->second, [&](QSqlDatabase& db, const std::string& name) {
+    if (symfoware::tools::IsRoutineControl(control)) return symfoware::tools::RoutineDefinition(db, name, control);
     return symfoware::tools::TableDefinition(db, name, control);
   });
 }

@@ -8,6 +8,7 @@
 #include "cltclock.h"
 #include "cmd_support.h"
 #include "zelkit.h"
+#include "zk_harness.h"
 
 namespace {
 
@@ -167,7 +168,8 @@ TEST_F(cmd_execute, HostsAreTriedInTheirOrder) {
 }
 
 TEST_F(cmd_execute, NoHostUp) {
-  set_minimum(cmd_test::closed_port());
+  const zk::refused_port closed;
+  set_minimum(closed.port());
   set("PDASTHOST", "127.0.0.2,127.0.0.1");
   EXPECT_EQ(run("cmd"), -20);
   EXPECT_EQ(text(), reason("Zadede-Razado NOT UP"));
@@ -291,7 +293,8 @@ TEST_F(cmd_execute, InvalidArguments) {
 }
 
 TEST_F(cmd_execute, MessagesAreCutToTheBuffer) {
-  set_minimum(cmd_test::closed_port());
+  const zk::refused_port closed;
+  set_minimum(closed.port());
   EXPECT_EQ(run("cmd", 12), -20);
   EXPECT_EQ(std::string(out.data(), 11), reason("Zadede-Razado NOT UP").substr(0, 11));
   EXPECT_EQ(out_len, 11u);

@@ -2,10 +2,7 @@
 // its KFPZ line in pderr1.trc of the trace directory.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <string.h>
 
 #include <fstream>
@@ -17,19 +14,6 @@
 
 namespace {
 
-// A loopback port that nothing listens on: one the kernel gave and took back.
-uint16_t closed_port() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
-  return ntohs(a.sin_port);
-}
-
 TEST(ShippedErrorLog, AFailedConnectLeavesItsLinesInTheTraceDirectory) {
   zk::temp_dir dir;
   setenv("PDMEMTRCFILE", dir.file("pdmem.trc").c_str(), 1);
@@ -38,7 +22,8 @@ TEST(ShippedErrorLog, AFailedConnectLeavesItsLinesInTheTraceDirectory) {
   // Nothing listens on the name port: the CONNECT fails.
   setenv("PDHOST", "127.0.0.1", 1);
   setenv("PDUSER", "scott/tiger", 1);
-  setenv("PDNAMEPORT", std::to_string(closed_port()).c_str(), 1);
+  const zk::refused_port port;
+  setenv("PDNAMEPORT", std::to_string(port.port()).c_str(), 1);
   shipped::library lib;
   ASSERT_EQ(lib.error(), "");
   zk::request r{"CNCT"};
