@@ -31,6 +31,12 @@ constexpr const char* kTableOf = " FROM RDBII_SYSTEM.RDBII_TABLE T WHERE T.SCHEM
 // A column line's head: the text and its padding blanks.
 std::string Padded(const char* text, size_t blanks) { return std::string(text).append(blanks, ' '); }
 
+// A table read before and after its CREATE text ran in place of it.
+struct Recreated {
+  TTableDefinition before, after;
+  TfrmTable* editor = nullptr;  // on the new table
+};
+
 class TableEditorTest : public FramesTest {
  protected:
   // S1.T: C1 CHAR(4) key, C2 INTEGER default 0 with a comment, C3
@@ -85,6 +91,27 @@ class TableEditorTest : public FramesTest {
         out.push_back(line);
       }
     }
+    return out;
+  }
+  // The table S1.<name> as the editor reads it, and read again after its
+  // CREATE text has been run in place of it; column codes are left out, as
+  // the new table has new ones.
+  static Recreated Recreate(TfrmObject& window, const std::string& name) {
+    Recreated out;
+    TfrmTable* editor = Open(window, name);
+    if (!editor) return out;
+    out.before = editor->Definition();
+    Lines create;
+    editor->BuildCreateDDL(create);
+    editor->Discard();
+    window.ExecSQL("DROP TABLE S1." + name + " CASCADE");
+    create.resize(static_cast<size_t>(std::find(create.begin(), create.end(), ";") - create.begin()));
+    window.ExecSQL(CrLfText(create));
+    out.editor = Open(window, name);
+    if (!out.editor) return out;
+    out.after = out.editor->Definition();
+    for (TTableDefinition* table : {&out.before, &out.after})
+      for (TTableColumn& column : table->Columns) column.ColumnCode.clear();
     return out;
   }
   static Lines SourceText(const TfrmTable& editor) {
@@ -272,26 +299,29 @@ TEST_F(TableEditorTest, ANewTableOnARemoteConnectionTakesTheFirstSpace) {
 
 TEST_F(TableEditorTest, TheCreateTextRunAndReadBackGivesTheSameTable) {
   TfrmObject* window = LogonWithTable();
-  TfrmTable* editor = Open(*window, "T");
-  ASSERT_NE(editor, nullptr);
-  TTableDefinition before = editor->Definition();
-  Lines create;
-  editor->BuildCreateDDL(create);
-  editor->Discard();
-  window->ExecSQL("DROP TABLE S1.T CASCADE");
-  create.resize(static_cast<size_t>(std::find(create.begin(), create.end(), ";") - create.begin()));
-  window->ExecSQL(CrLfText(create));
+  const Recreated t = Recreate(*window, "T");
+  ASSERT_NE(t.editor, nullptr);
+  EXPECT_EQ(t.after.Comment, "表");
+  EXPECT_EQ(t.after.Comment, t.before.Comment);
+  EXPECT_EQ(t.after.Columns, t.before.Columns);
+  EXPECT_EQ(t.after.Space, t.before.Space);
+  EXPECT_EQ(Row(*t.editor, 2), (Lines{"", "C2", "INTEGER", "", "", "0", "件数"}));
+}
 
-  editor = Open(*window, "T");
-  ASSERT_NE(editor, nullptr);
-  TTableDefinition after = editor->Definition();
-  for (TTableDefinition* table : {&before, &after})
-    for (TTableColumn& column : table->Columns) column.ColumnCode.clear();  // new codes
-  EXPECT_EQ(after.Comment, "表");
-  EXPECT_EQ(after.Comment, before.Comment);
-  EXPECT_EQ(after.Columns, before.Columns);
-  EXPECT_EQ(after.Space, before.Space);
-  EXPECT_EQ(Row(*editor, 2), (Lines{"", "C2", "INTEGER", "", "", "0", "件数"}));
+TEST_F(TableEditorTest, IntervalColumnsKeepTheirQualifiersThroughTheCreateText) {
+  TfrmObject* window = Logon();
+  window->ExecSQL("CREATE TABLE S1.TI (A INTERVAL DAY(3) TO SECOND NOT NULL, B INTERVAL YEAR(4), "
+                  "C INTERVAL minute(2) to second, D INTERVAL MONTH, PRIMARY KEY(A))");
+  EXPECT_EQ(Value(*window, "SELECT DATA_TYPE || NUMERIC_RADIX || '/' || NUMERIC_PRECISION FROM "
+                           "RDBII_SYSTEM.RDBII_COLUMN WHERE COLUMN_NAME = 'A' AND DATA_TYPE = 'IT'"),
+            "IT10/3");
+  const Recreated t = Recreate(*window, "TI");
+  ASSERT_NE(t.editor, nullptr);
+  EXPECT_EQ(Row(*t.editor, 1), (Lines{kChecked, "A", "INTERVAL DAY(3) TO SECOND", "", kChecked, "", ""}));
+  EXPECT_EQ(Row(*t.editor, 2), (Lines{"", "B", "INTERVAL YEAR", "4", "", "", ""}));
+  EXPECT_EQ(Row(*t.editor, 3), (Lines{"", "C", "INTERVAL MINUTE(2) TO SECOND", "", "", "", ""}));
+  EXPECT_EQ(Row(*t.editor, 4), (Lines{"", "D", "INTERVAL MONTH", "2", "", "", ""}));
+  EXPECT_EQ(t.after.Columns, t.before.Columns);
 }
 
 TEST_F(TableEditorTest, AGlobalTemporaryTableIsDescribedAndLoaded) {
