@@ -147,6 +147,10 @@ const char* const kCatalogueDdl[] = {
     "DSI_NAME VARCHAR(36), KIND VARCHAR(8), SPACE_NAME VARCHAR(36), SPACE_SIZE VARCHAR(20))",
     "CREATE TABLE STANDIN_SCOPE (SCOPE_NAME VARCHAR(36), SCHEMA_NAME VARCHAR(36), TABLE_NAME VARCHAR(36), "
     "DSO_NAME VARCHAR(36), DSI_NAME VARCHAR(36))",
+    // The database spaces of a global temporary table with their numbers
+    // of users, in the order of its ON list.
+    "CREATE TABLE STANDIN_TEMPORARY_SPACE (SCHEMA_NAME VARCHAR(36), TABLE_NAME VARCHAR(36), "
+    "SPACE_NAME VARCHAR(36), USERS INTEGER)",
     // Lookups by name while objects are described, so that building a large
     // data source stays linear, and by code for the joins of the lists.
     "CREATE INDEX STANDIN_TABLE_NAME ON RDBII_TABLE (SCHEMA_CODE, TABLE_NAME)",

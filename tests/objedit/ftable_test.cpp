@@ -13,6 +13,7 @@
 #include "app/fobjddl.h"
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
+#include "objedit/core/fstoragecore.h"
 #include "objedit/findex.h"
 #include "objedit/ftable.h"
 #include "objedit/rgrant.h"
@@ -20,6 +21,7 @@
 #include "sqlwork/fsql.h"
 #include "sqlwork/sqlregister.h"
 #include "tests/objedit/frames_fixture.h"
+#include "tests/standin/tools_sample.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovgrid.h"
 
@@ -338,6 +340,32 @@ TEST_F(TableEditorTest, AGlobalTemporaryTableIsDescribedAndLoaded) {
   EXPECT_THROW(window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TX (A INTEGER) ON COMMIT DELETE ROWS ON NOSPACE 1"),
                std::exception);
   EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'TX'"), "0");
+}
+
+TEST_F(TableEditorTest, ATemporaryTableKeepsItsKindSpacesAndRowsThroughTheCreateText) {
+  testing_tools::UseStandinTools();  // a local connection: storage comes from the definition report
+  TfrmObject* window = Logon();
+  ASSERT_FALSE(window->IsRemote());
+  window->ExecSQL("INSERT INTO RDBII_SYSTEM.RDBII_OBJECT VALUES ('ORVTEST', '2', 'DBSPACE2')");
+  window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TT (A INTEGER NOT NULL, B CHAR(3), PRIMARY KEY(A)) "
+                  "ON COMMIT PRESERVE ROWS ON DBSPACE1 10,DBSPACE2 5");
+  const Recreated t = Recreate(*window, "TT");
+  ASSERT_NE(t.editor, nullptr);
+  EXPECT_EQ(t.after.Storage.Kind, kStorageTemporary);
+  EXPECT_EQ(t.after.Storage.TemporarySpaces, (std::vector<TTemporarySpace>{{"DBSPACE1", "10"}, {"DBSPACE2", "5"}}));
+  EXPECT_TRUE(t.after.Storage.PreserveRows);
+  EXPECT_EQ(t.editor->fraStorage->cmbStorageType->currentText().toStdString(), "一時表");
+  EXPECT_EQ(t.after.Columns, t.before.Columns);
+  EXPECT_EQ(t.after.Storage, t.before.Storage);
+  EXPECT_EQ(Value(*window, "SELECT TABLE_TYPE FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'TT'"), "TP");
+
+  window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TD (A INTEGER) ON COMMIT DELETE ROWS ON DBSPACE1 1");
+  const Recreated d = Recreate(*window, "TD");
+  ASSERT_NE(d.editor, nullptr);
+  EXPECT_FALSE(d.after.Storage.PreserveRows);
+  EXPECT_EQ(d.after.Storage.TemporarySpaces, (std::vector<TTemporarySpace>{{"DBSPACE1", "1"}}));
+  window->ExecSQL("DROP TABLE S1.TD");
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.STANDIN_TEMPORARY_SPACE WHERE TABLE_NAME = 'TD'"), "0");
 }
 
 class TableProgramTest : public TableEditorTest {
