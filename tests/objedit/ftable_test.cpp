@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
+#include <QTest>
 
 #include <sstream>
 
@@ -146,6 +148,16 @@ TEST_F(TableEditorTest, LoadsColumnsKeysDefaultsCommentsAndTheTree) {
   }
   EXPECT_EQ(ConstTree(*editor),
             (Lines{"CONSTRAINT", "INDEX", " IX|INDEX|C2|S1", "TRIGGER", " TR|TRIGGER||S1"}));
+  // Kind and parameters show under the header's sections; the selection keeps its colours unfocused.
+  QHeaderView& header = *editor->hedConst;
+  ASSERT_EQ(header.count(), 3);
+  EXPECT_EQ(header.model()->headerData(2, Qt::Horizontal).toString().toStdString(), "パラメータ");
+  EXPECT_EQ(header.sectionSize(0), 180);
+  EXPECT_EQ(header.sectionSize(1), 120);
+  EXPECT_EQ(editor->lstConst->HeaderControl(), &header);
+  const QPalette& colours = editor->lstConst->palette();
+  EXPECT_EQ(colours.color(QPalette::Inactive, QPalette::HighlightedText), QColor(Qt::white));
+  EXPECT_EQ(colours.color(QPalette::Inactive, QPalette::Highlight), colours.color(QPalette::Active, QPalette::Highlight));
   EXPECT_FALSE(editor->Changed);
   EXPECT_TRUE(editor->pagObject->isTabVisible(editor->pagObject->indexOf(editor->tabStorage)));
   EXPECT_FALSE(editor->NeedsRebuild());
@@ -235,6 +247,21 @@ TEST_F(TableEditorTest, GridEditsKeepTheEntryRowAndDecideTheStatements) {
   EXPECT_FALSE(editor->grdColumnSelectCell(kColType, 5));
   EXPECT_FALSE(editor->grdColumnSelectCell(kColKey, 1));
   editor->SetChanged(false);
+}
+
+TEST_F(TableEditorTest, TypeAndLengthCellsTakeNoInputMethod) {
+  TfrmObject* window = LogonWithTable();
+  TfrmTable* editor = Open(*window, "T");
+  ASSERT_NE(editor, nullptr);
+  TovStringGrid& grid = *editor->grdColumn;
+  for (const auto& [col, enabled] :
+       {std::pair{kColType, false}, {kColSize, false}, {kColComment, true}, {kColType, false}}) {
+    grid.FocusCell(col, 3);
+    QTest::keyClicks(&grid, "7");
+    ASSERT_NE(grid.InplaceEditor(), nullptr);
+    EXPECT_EQ(grid.InplaceEditor()->testAttribute(Qt::WA_InputMethodEnabled), enabled) << col;
+    QTest::keyClick(grid.InplaceEditor(), Qt::Key_Escape);
+  }
 }
 
 TEST_F(TableEditorTest, TreeOpensAndDeletesAnIndex) {
