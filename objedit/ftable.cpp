@@ -1,10 +1,14 @@
 #include "objedit/ftable.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputMethod>
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -43,6 +47,12 @@ constexpr int kTriggerImage = 57;
 constexpr int kTriggerKind = 57;
 constexpr int kConstraintKind = 66;
 constexpr int kDefaultRowHeight = 18;
+// The constraint tree's header: name, kind, then the parameters in the rest.
+struct TConstSection {
+  const char* Caption;
+  int Width;
+};
+constexpr TConstSection kConstSections[] = {{"名前", 180}, {"タイプ", 120}, {"パラメータ", 0}};
 constexpr int kConstHeightThirds = 3;
 constexpr int kImageRole = Qt::UserRole;
 constexpr const char* kConstHeightValue = "ConstHeight";
@@ -186,9 +196,14 @@ void TfrmTable::setupUi() {
   grdColumn->setObjectName("grdColumn");
   pnlConst = new QWidget(spl1);
   pnlConst->setObjectName("pnlConst");
+  hedConst = new QHeaderView(Qt::Horizontal, pnlConst);
+  hedConst->setObjectName("hedConst");
   lstConst = new TovTreeView(pnlConst);
   lstConst->setObjectName("lstConst");
-  (new QVBoxLayout(pnlConst))->addWidget(lstConst);
+  auto* constLayout = new QVBoxLayout(pnlConst);
+  constLayout->setSpacing(0);
+  constLayout->addWidget(hedConst);
+  constLayout->addWidget(lstConst, 1);
   layout->addWidget(spl1, 1);
   setupGrid();
   setupTree();
@@ -236,6 +251,10 @@ void TfrmTable::setupGrid() {
       return;
     }
     editor.setReadOnly(false);
+    // Types and lengths are plain letters and digits: no input method there.
+    const bool plain = col == kColType || col == kColSize;
+    if (plain && editor.testAttribute(Qt::WA_InputMethodEnabled)) QGuiApplication::inputMethod()->reset();
+    editor.setAttribute(Qt::WA_InputMethodEnabled, !plain);
     // The editor may be shown again for the same cell: one converter each.
     if ((col == kColName || col == kColType) && !lowerNames_ && !editor.property(kUpperProperty).toBool()) {
       editor.setProperty(kUpperProperty, true);
@@ -262,8 +281,23 @@ void TfrmTable::setupGrid() {
 }
 
 void TfrmTable::setupTree() {
+  auto* sections = new QStandardItemModel(0, static_cast<int>(std::size(kConstSections)), hedConst);
+  for (size_t i = 0; i < std::size(kConstSections); ++i)
+    sections->setHorizontalHeaderItem(static_cast<int>(i), new QStandardItem(Q(kConstSections[i].Caption)));
+  hedConst->setModel(sections);
+  for (size_t i = 0; i + 1 < std::size(kConstSections); ++i)
+    hedConst->resizeSection(static_cast<int>(i), kConstSections[i].Width);
+  hedConst->setStretchLastSection(true);
+  lstConst->SetHeaderControl(hedConst);
   lstConst->setColumnCount(1);
   lstConst->setHeaderHidden(true);
+  // The selected node stays white on the highlight when the tree has no focus.
+  QPalette colours = lstConst->palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    colours.setColor(group, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(group, QPalette::HighlightedText, QColor(Qt::white));
+  }
+  lstConst->setPalette(colours);
   lstConst->setContextMenuPolicy(Qt::CustomContextMenu);
   popConst = new QMenu(this);
   popConst->setObjectName("popConst");

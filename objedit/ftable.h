@@ -10,6 +10,7 @@
 #include "objedit/core/ftablecore.h"
 #include "objedit/objeditor.h"
 
+class QHeaderView;
 class QMenu;
 class QSplitter;
 class QToolBar;
@@ -40,6 +41,7 @@ class TfrmTable : public TovObjectEditor {
   TovStringGrid* grdColumn = nullptr;
   QSplitter* spl1 = nullptr;
   QWidget* pnlConst = nullptr;
+  QHeaderView* hedConst = nullptr;
   TovTreeView* lstConst = nullptr;
   QMenu* popConst = nullptr;
   QAction* mnuConstOpen = nullptr;

@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -145,6 +147,10 @@ const char* const kCatalogueDdl[] = {
     "DSI_NAME VARCHAR(36), KIND VARCHAR(8), SPACE_NAME VARCHAR(36), SPACE_SIZE VARCHAR(20))",
     "CREATE TABLE STANDIN_SCOPE (SCOPE_NAME VARCHAR(36), SCHEMA_NAME VARCHAR(36), TABLE_NAME VARCHAR(36), "
     "DSO_NAME VARCHAR(36), DSI_NAME VARCHAR(36))",
+    // The database spaces of a global temporary table with their numbers
+    // of users, in the order of its ON list.
+    "CREATE TABLE STANDIN_TEMPORARY_SPACE (SCHEMA_NAME VARCHAR(36), TABLE_NAME VARCHAR(36), "
+    "SPACE_NAME VARCHAR(36), USERS INTEGER)",
     // Lookups by name while objects are described, so that building a large
     // data source stays linear, and by code for the joins of the lists.
     "CREATE INDEX STANDIN_TABLE_NAME ON RDBII_TABLE (SCHEMA_CODE, TABLE_NAME)",
@@ -208,12 +214,37 @@ void FillNewCatalogue(QSqlDatabase& db, const std::string& dataSource, const std
 
 }  // namespace
 
+namespace {
+
+constexpr const char* kIntervalWord = "INTERVAL";
+// The catalogue's interval qualifiers, numbered from 1 as NUMERIC_RADIX holds them.
+constexpr const char* kIntervalFields[] = {"YEAR",          "MONTH",          "DAY",         "HOUR",
+                                           "MINUTE",        "SECOND",         "YEAR TO MONTH", "DAY TO HOUR",
+                                           "DAY TO MINUTE", "DAY TO SECOND", "HOUR TO MINUTE", "HOUR TO SECOND",
+                                           "MINUTE TO SECOND"};
+// The leading field's precision when the type names none.
+constexpr int kDefaultIntervalPrecision = 2;
+
+// "INTERVAL DAY TO SECOND" with its precision; no qualifier for fields the
+// catalogue does not number.
+ColumnType IntervalType(const QString& word, const QVariant& precision) {
+  const QString fields = word.mid(static_cast<qsizetype>(std::strlen(kIntervalWord))).simplified();
+  QVariant qualifier;
+  for (size_t i = 0; i < std::size(kIntervalFields); ++i)
+    if (fields == QLatin1String(kIntervalFields[i])) qualifier = static_cast<int>(i + 1);
+  return {"IT", {}, precision.isValid() ? precision : QVariant(kDefaultIntervalPrecision), {}, qualifier};
+}
+
+}  // namespace
+
 // SQLite keeps the declared type as the DDL wrote it.
 ColumnType TypeOfDeclaration(const QString& declared) {
   static const QRegularExpression kPattern(
       QStringLiteral("^\\s*([A-Z ]+?)\\s*(?:\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"));
-  QRegularExpressionMatch m = kPattern.match(declared.toUpper());
-  QString word = m.hasMatch() ? m.captured(1) : declared.toUpper();
+  // An interval's quoted TO counts as the word.
+  const QString upper = declared.toUpper().remove(QLatin1Char('"'));
+  QRegularExpressionMatch m = kPattern.match(upper);
+  QString word = m.hasMatch() ? m.captured(1) : upper;
   QVariant first = m.captured(2).isEmpty() ? QVariant() : QVariant(m.captured(2).toInt());
   QVariant second = m.captured(3).isEmpty() ? QVariant(0) : QVariant(m.captured(3).toInt());
   struct Entry {
@@ -226,19 +257,19 @@ ColumnType TypeOfDeclaration(const QString& declared) {
       {"NATIONAL CHAR", "CN"}, {"NCHAR VARYING", "NV"},     {"NVARCHAR", "NV"}};
   for (const Entry& e : kCharacter)
     if (word == QLatin1String(e.word))
-      return {e.code, first.isValid() ? first : QVariant(kDefaultCharLength), {}, {}};
+      return {e.code, first.isValid() ? first : QVariant(kDefaultCharLength), {}, {}, {}};
   static const Entry kExact[] = {{"NUMERIC", "NU"}, {"DECIMAL", "DE"}, {"DEC", "DE"}};
   for (const Entry& e : kExact)
     if (word == QLatin1String(e.word))
-      return {e.code, {}, first.isValid() ? first : QVariant(kDefaultPrecision), second};
+      return {e.code, {}, first.isValid() ? first : QVariant(kDefaultPrecision), second, {}};
   static const Entry kPlain[] = {
       {"INTEGER", "IN"}, {"INT", "IN"},  {"SMALLINT", "SI"},  {"REAL", "RE"}, {"DOUBLE PRECISION", "DP"},
       {"DATE", "DT"},    {"TIME", "TI"}, {"TIMESTAMP", "TM"}, {"BLOB", "BL"}};
   for (const Entry& e : kPlain)
-    if (word == QLatin1String(e.word)) return {e.code, {}, {}, {}};
-  if (word == QLatin1String("FLOAT")) return {"FL", {}, first, {}};
-  if (word.startsWith(QLatin1String("INTERVAL"))) return {"IT", {}, first, {}};
-  return {"CV", {}, {}, {}};
+    if (word == QLatin1String(e.word)) return {e.code, {}, {}, {}, {}};
+  if (word == QLatin1String("FLOAT")) return {"FL", {}, first, {}, {}};
+  if (word.startsWith(QLatin1String(kIntervalWord))) return IntervalType(word, first);
+  return {"CV", {}, {}, {}, {}};
 }
 
 namespace {
@@ -414,7 +445,7 @@ class ObjectDescriber {
                             : QVariant();
       columns.push_back({dbCode_, schema_.code, tableCode, pass_.NextCode(), name, ordinal,
                          QString::fromStdString(type.code), type.length, octets, type.precision, type.scale,
-                         QVariant(), notNull ? "NO" : "YES", def});
+                         type.qualifier, notNull ? "NO" : "YES", def});
       if (pk > 0) keys.push_back({pk, name});
     }
     for (const auto& values : columns)

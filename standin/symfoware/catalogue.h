@@ -28,14 +28,16 @@ std::string SchemaFilePath(const std::string& folder, const std::string& schema)
 void CreateDataSourceFolder(const std::string& folder, const std::string& dataSource,
                             const std::string& adminUser, const std::string& adminPassword);
 
-// Symfoware's type of a declared column type ("CHAR(10)", "NUMERIC(7,2)"):
-// its DATA_TYPE code and, where the type has them, length in characters,
-// precision and scale.
+// Symfoware's type of a declared column type ("CHAR(10)", "NUMERIC(7,2)",
+// "INTERVAL DAY "TO" SECOND(2)" as the rewriter leaves an interval): its
+// DATA_TYPE code and, where the type has them, length in characters,
+// precision (an interval's leading one), scale and interval qualifier.
 struct ColumnType {
   std::string code;
   QVariant length;
   QVariant precision;
   QVariant scale;
+  QVariant qualifier;  // NUMERIC_RADIX, 1 to 13
 };
 ColumnType TypeOfDeclaration(const QString& declared);
 

@@ -99,6 +99,8 @@ class Rewriter {
         i = end;
       } else if (end = DatabaseNameValue(i); end != i) {
         i = end;
+      } else if (end = IntervalType(i); end != i) {
+        i = end;
       } else {
         if (IsOther(tokens_[i], '(')) ++depth;
         if (IsOther(tokens_[i], ')') && depth > 0) --depth;
@@ -218,6 +220,29 @@ class Rewriter {
     if (!At(value) || !IsOther(*At(value), '?')) return i;
     out_ += Joined(i, value) + "UPPER(?)";
     return value + 1;
+  }
+
+  // "INTERVAL DAY(2) TO SECOND" is no type name SQLite can parse: the
+  // leading precision moves to the end and TO, a keyword to SQLite, is
+  // quoted ("INTERVAL DAY "TO" SECOND(2)"); the catalogue reads it back.
+  size_t IntervalType(size_t i) {
+    if (!IsWord(tokens_[i], "INTERVAL")) return i;
+    size_t p = SkipBlanks(i + 1);
+    if (p == i + 1 || !At(p) || At(p)->kind != TokenKind::Word) return i;
+    const size_t leading = p;
+    p = SkipBlanks(p + 1);
+    if (!At(p) || !IsOther(*At(p), '(')) return i;
+    const size_t open = p;
+    while (At(p) && !IsOther(*At(p), ')')) ++p;
+    if (!At(p)) return i;
+    const size_t close = p;
+    p = SkipBlanks(p + 1);
+    if (!At(p) || !IsWord(*At(p), "TO")) return i;
+    const size_t to = p;
+    p = SkipBlanks(p + 1);
+    if (p == to + 1 || !At(p) || At(p)->kind != TokenKind::Word) return i;
+    out_ += Joined(i, leading + 1) + " \"TO\" " + std::string(At(p)->text) + Joined(open, close + 1);
+    return p + 1;
   }
 
   // The end of [begin, end) without the blanks it ends with.

@@ -16,7 +16,10 @@ namespace symfoware {
 //   catalogue holds database names;
 // - "<schema>.<sequence>.NEXTVAL" becomes NEXTVAL('<schema>', '<sequence>');
 // - the typed-literal prefixes N, DATE, TIME and TIMESTAMP before a string
-//   literal are dropped, leaving the literal.
+//   literal are dropped, leaving the literal;
+// - an interval type's leading precision moves behind its last field and
+//   its TO is quoted ("INTERVAL DAY(2) TO SECOND" becomes
+//   "INTERVAL DAY "TO" SECOND(2)"), a type name SQLite takes.
 std::string RewriteStatement(const std::string& sql);
 
 }  // namespace symfoware

@@ -100,7 +100,8 @@ const std::vector<NameColumns> kTableStorage{{"RDBII_DSI_STATUS", "SCHEMA_NAME",
                                              {"STANDIN_DSO", "SCHEMA_NAME", "TABLE_NAME"},
                                              {"STANDIN_DSI", "SCHEMA_NAME", "TABLE_NAME"},
                                              {"STANDIN_DSI_SPACE", "SCHEMA_NAME", "TABLE_NAME"},
-                                             {"STANDIN_SCOPE", "SCHEMA_NAME", "TABLE_NAME"}};
+                                             {"STANDIN_SCOPE", "SCHEMA_NAME", "TABLE_NAME"},
+                                             {"STANDIN_TEMPORARY_SPACE", "SCHEMA_NAME", "TABLE_NAME"}};
 
 const Kind kTable{"TABLE",
                   "TABLE",
@@ -281,10 +282,16 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
             "UPDATE " + Qualified("RDBII_TABLE_EX") +
                 " SET DBSPACE_NAME = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
             {space, firstNew});
-      if (temporary)
+      if (temporary) {
         for (const char* table : {"RDBII_TABLE", "RDBII_TABLE_EX"})
           Run(db_, "UPDATE " + Qualified(table) + " SET TABLE_TYPE = ? WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
               {QString(temporary->preserveRows ? "TP" : "TD"), firstNew});
+        for (const auto& [name, users] : temporary->spaces)
+          Run(db_,
+              "INSERT INTO " + Qualified("STANDIN_TEMPORARY_SPACE") + " SELECT SCHEMA_NAME, TABLE_NAME, ?, ? FROM " +
+                  Qualified("RDBII_TABLE") + " WHERE TABLE_CODE >= ? AND TABLE_TYPE <> 'VW'",
+              {QString::fromStdString(name), QString::fromStdString(users).toInt(), firstNew});
+      }
       if (comments) WriteComments(*comments, firstNew);
     });
   } catch (...) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
+#include <QTest>
 
 #include <sstream>
 
@@ -13,6 +15,7 @@
 #include "app/fobjddl.h"
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
+#include "objedit/core/fstoragecore.h"
 #include "objedit/findex.h"
 #include "objedit/ftable.h"
 #include "objedit/rgrant.h"
@@ -20,6 +23,7 @@
 #include "sqlwork/fsql.h"
 #include "sqlwork/sqlregister.h"
 #include "tests/objedit/frames_fixture.h"
+#include "tests/standin/tools_sample.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovgrid.h"
 
@@ -30,6 +34,12 @@ constexpr const char* kTableOf = " FROM RDBII_SYSTEM.RDBII_TABLE T WHERE T.SCHEM
 
 // A column line's head: the text and its padding blanks.
 std::string Padded(const char* text, size_t blanks) { return std::string(text).append(blanks, ' '); }
+
+// A table read before and after its CREATE text ran in place of it.
+struct Recreated {
+  TTableDefinition before, after;
+  TfrmTable* editor = nullptr;  // on the new table
+};
 
 class TableEditorTest : public FramesTest {
  protected:
@@ -87,6 +97,27 @@ class TableEditorTest : public FramesTest {
     }
     return out;
   }
+  // The table S1.<name> as the editor reads it, and read again after its
+  // CREATE text has been run in place of it; column codes are left out, as
+  // the new table has new ones.
+  static Recreated Recreate(TfrmObject& window, const std::string& name) {
+    Recreated out;
+    TfrmTable* editor = Open(window, name);
+    if (!editor) return out;
+    out.before = editor->Definition();
+    Lines create;
+    editor->BuildCreateDDL(create);
+    editor->Discard();
+    window.ExecSQL("DROP TABLE S1." + name + " CASCADE");
+    create.resize(static_cast<size_t>(std::find(create.begin(), create.end(), ";") - create.begin()));
+    window.ExecSQL(CrLfText(create));
+    out.editor = Open(window, name);
+    if (!out.editor) return out;
+    out.after = out.editor->Definition();
+    for (TTableDefinition* table : {&out.before, &out.after})
+      for (TTableColumn& column : table->Columns) column.ColumnCode.clear();
+    return out;
+  }
   static Lines SourceText(const TfrmTable& editor) {
     Lines lines;
     for (int i = 0; i < editor.txtSource->Lines().GetCount(); ++i) lines.push_back(editor.txtSource->Lines().Get(i));
@@ -117,6 +148,16 @@ TEST_F(TableEditorTest, LoadsColumnsKeysDefaultsCommentsAndTheTree) {
   }
   EXPECT_EQ(ConstTree(*editor),
             (Lines{"CONSTRAINT", "INDEX", " IX|INDEX|C2|S1", "TRIGGER", " TR|TRIGGER||S1"}));
+  // Kind and parameters show under the header's sections; the selection keeps its colours unfocused.
+  QHeaderView& header = *editor->hedConst;
+  ASSERT_EQ(header.count(), 3);
+  EXPECT_EQ(header.model()->headerData(2, Qt::Horizontal).toString().toStdString(), "パラメータ");
+  EXPECT_EQ(header.sectionSize(0), 180);
+  EXPECT_EQ(header.sectionSize(1), 120);
+  EXPECT_EQ(editor->lstConst->HeaderControl(), &header);
+  const QPalette& colours = editor->lstConst->palette();
+  EXPECT_EQ(colours.color(QPalette::Inactive, QPalette::HighlightedText), QColor(Qt::white));
+  EXPECT_EQ(colours.color(QPalette::Inactive, QPalette::Highlight), colours.color(QPalette::Active, QPalette::Highlight));
   EXPECT_FALSE(editor->Changed);
   EXPECT_TRUE(editor->pagObject->isTabVisible(editor->pagObject->indexOf(editor->tabStorage)));
   EXPECT_FALSE(editor->NeedsRebuild());
@@ -208,6 +249,21 @@ TEST_F(TableEditorTest, GridEditsKeepTheEntryRowAndDecideTheStatements) {
   editor->SetChanged(false);
 }
 
+TEST_F(TableEditorTest, TypeAndLengthCellsTakeNoInputMethod) {
+  TfrmObject* window = LogonWithTable();
+  TfrmTable* editor = Open(*window, "T");
+  ASSERT_NE(editor, nullptr);
+  TovStringGrid& grid = *editor->grdColumn;
+  for (const auto& [col, enabled] :
+       {std::pair{kColType, false}, {kColSize, false}, {kColComment, true}, {kColType, false}}) {
+    grid.FocusCell(col, 3);
+    QTest::keyClicks(&grid, "7");
+    ASSERT_NE(grid.InplaceEditor(), nullptr);
+    EXPECT_EQ(grid.InplaceEditor()->testAttribute(Qt::WA_InputMethodEnabled), enabled) << col;
+    QTest::keyClick(grid.InplaceEditor(), Qt::Key_Escape);
+  }
+}
+
 TEST_F(TableEditorTest, TreeOpensAndDeletesAnIndex) {
   TfrmObject* window = LogonWithTable();
   TfrmTable* editor = Open(*window, "T");
@@ -272,26 +328,29 @@ TEST_F(TableEditorTest, ANewTableOnARemoteConnectionTakesTheFirstSpace) {
 
 TEST_F(TableEditorTest, TheCreateTextRunAndReadBackGivesTheSameTable) {
   TfrmObject* window = LogonWithTable();
-  TfrmTable* editor = Open(*window, "T");
-  ASSERT_NE(editor, nullptr);
-  TTableDefinition before = editor->Definition();
-  Lines create;
-  editor->BuildCreateDDL(create);
-  editor->Discard();
-  window->ExecSQL("DROP TABLE S1.T CASCADE");
-  create.resize(static_cast<size_t>(std::find(create.begin(), create.end(), ";") - create.begin()));
-  window->ExecSQL(CrLfText(create));
+  const Recreated t = Recreate(*window, "T");
+  ASSERT_NE(t.editor, nullptr);
+  EXPECT_EQ(t.after.Comment, "表");
+  EXPECT_EQ(t.after.Comment, t.before.Comment);
+  EXPECT_EQ(t.after.Columns, t.before.Columns);
+  EXPECT_EQ(t.after.Space, t.before.Space);
+  EXPECT_EQ(Row(*t.editor, 2), (Lines{"", "C2", "INTEGER", "", "", "0", "件数"}));
+}
 
-  editor = Open(*window, "T");
-  ASSERT_NE(editor, nullptr);
-  TTableDefinition after = editor->Definition();
-  for (TTableDefinition* table : {&before, &after})
-    for (TTableColumn& column : table->Columns) column.ColumnCode.clear();  // new codes
-  EXPECT_EQ(after.Comment, "表");
-  EXPECT_EQ(after.Comment, before.Comment);
-  EXPECT_EQ(after.Columns, before.Columns);
-  EXPECT_EQ(after.Space, before.Space);
-  EXPECT_EQ(Row(*editor, 2), (Lines{"", "C2", "INTEGER", "", "", "0", "件数"}));
+TEST_F(TableEditorTest, IntervalColumnsKeepTheirQualifiersThroughTheCreateText) {
+  TfrmObject* window = Logon();
+  window->ExecSQL("CREATE TABLE S1.TI (A INTERVAL DAY(3) TO SECOND NOT NULL, B INTERVAL YEAR(4), "
+                  "C INTERVAL minute(2) to second, D INTERVAL MONTH, PRIMARY KEY(A))");
+  EXPECT_EQ(Value(*window, "SELECT DATA_TYPE || NUMERIC_RADIX || '/' || NUMERIC_PRECISION FROM "
+                           "RDBII_SYSTEM.RDBII_COLUMN WHERE COLUMN_NAME = 'A' AND DATA_TYPE = 'IT'"),
+            "IT10/3");
+  const Recreated t = Recreate(*window, "TI");
+  ASSERT_NE(t.editor, nullptr);
+  EXPECT_EQ(Row(*t.editor, 1), (Lines{kChecked, "A", "INTERVAL DAY(3) TO SECOND", "", kChecked, "", ""}));
+  EXPECT_EQ(Row(*t.editor, 2), (Lines{"", "B", "INTERVAL YEAR", "4", "", "", ""}));
+  EXPECT_EQ(Row(*t.editor, 3), (Lines{"", "C", "INTERVAL MINUTE(2) TO SECOND", "", "", "", ""}));
+  EXPECT_EQ(Row(*t.editor, 4), (Lines{"", "D", "INTERVAL MONTH", "2", "", "", ""}));
+  EXPECT_EQ(t.after.Columns, t.before.Columns);
 }
 
 TEST_F(TableEditorTest, AGlobalTemporaryTableIsDescribedAndLoaded) {
@@ -308,6 +367,32 @@ TEST_F(TableEditorTest, AGlobalTemporaryTableIsDescribedAndLoaded) {
   EXPECT_THROW(window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TX (A INTEGER) ON COMMIT DELETE ROWS ON NOSPACE 1"),
                std::exception);
   EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'TX'"), "0");
+}
+
+TEST_F(TableEditorTest, ATemporaryTableKeepsItsKindSpacesAndRowsThroughTheCreateText) {
+  testing_tools::UseStandinTools();  // a local connection: storage comes from the definition report
+  TfrmObject* window = Logon();
+  ASSERT_FALSE(window->IsRemote());
+  window->ExecSQL("INSERT INTO RDBII_SYSTEM.RDBII_OBJECT VALUES ('ORVTEST', '2', 'DBSPACE2')");
+  window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TT (A INTEGER NOT NULL, B CHAR(3), PRIMARY KEY(A)) "
+                  "ON COMMIT PRESERVE ROWS ON DBSPACE1 10,DBSPACE2 5");
+  const Recreated t = Recreate(*window, "TT");
+  ASSERT_NE(t.editor, nullptr);
+  EXPECT_EQ(t.after.Storage.Kind, kStorageTemporary);
+  EXPECT_EQ(t.after.Storage.TemporarySpaces, (std::vector<TTemporarySpace>{{"DBSPACE1", "10"}, {"DBSPACE2", "5"}}));
+  EXPECT_TRUE(t.after.Storage.PreserveRows);
+  EXPECT_EQ(t.editor->fraStorage->cmbStorageType->currentText().toStdString(), "一時表");
+  EXPECT_EQ(t.after.Columns, t.before.Columns);
+  EXPECT_EQ(t.after.Storage, t.before.Storage);
+  EXPECT_EQ(Value(*window, "SELECT TABLE_TYPE FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'TT'"), "TP");
+
+  window->ExecSQL("CREATE GLOBAL TEMPORARY TABLE S1.TD (A INTEGER) ON COMMIT DELETE ROWS ON DBSPACE1 1");
+  const Recreated d = Recreate(*window, "TD");
+  ASSERT_NE(d.editor, nullptr);
+  EXPECT_FALSE(d.after.Storage.PreserveRows);
+  EXPECT_EQ(d.after.Storage.TemporarySpaces, (std::vector<TTemporarySpace>{{"DBSPACE1", "1"}}));
+  window->ExecSQL("DROP TABLE S1.TD");
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.STANDIN_TEMPORARY_SPACE WHERE TABLE_NAME = 'TD'"), "0");
 }
 
 class TableProgramTest : public TableEditorTest {

@@ -42,6 +42,11 @@ TEST(RewriteStatement, TurnsSymfowareSqlIntoSqlite) {
       // Database names compare in upper case, trimmed or not.
       {"SELECT 1 FROM D WHERE TRIM(B.DB_NAME) = :DATABASE AND DB_NAME=:X AND DB_NAME = 'lit' AND DB_CODE = :C",
        "SELECT 1 FROM D WHERE TRIM(B.DB_NAME) = UPPER(?) AND DB_NAME=UPPER(?) AND DB_NAME = 'lit' AND DB_CODE = ?"},
+      // interval types SQLite can parse; single fields and literals stay
+      {"CREATE TABLE T (A INTERVAL DAY(2) TO SECOND, B interval year ( 3 )  to\r\nmonth, C INTERVAL HOUR(4))",
+       "CREATE TABLE T (A INTERVAL DAY \"TO\" SECOND(2), B interval year \"TO\" month( 3 ), C INTERVAL HOUR(4))"},
+      {"SELECT INTERVAL '1' DAY, 'INTERVAL DAY(2) TO SECOND', INTERVAL DAY(2) TO",
+       "SELECT INTERVAL '1' DAY, 'INTERVAL DAY(2) TO SECOND', INTERVAL DAY(2) TO"},
   };
   for (const RewriteCase& c : cases) EXPECT_EQ(symfoware::RewriteStatement(c.sql), c.expected) << c.sql;
 }

@@ -21,6 +21,9 @@ constexpr char kTableDsiType[] = "T";
 constexpr char kIndexDsiType[] = "I";
 constexpr char kTableSize[] = "1024";
 constexpr char kIndexSize[] = "256";
+// TABLE_TYPE of a global temporary table by what ends its rows.
+constexpr char kDeleteRowsType[] = "TD";
+constexpr char kPreserveRowsType[] = "TP";
 // "No. n" padded to this width starts a DSI or allocation block.
 constexpr int kBlockNumberWidth = 14;
 // Every database space has the same size (in K) on its own device.
@@ -70,6 +73,7 @@ struct Table {
   long long code = 0;
   std::string schema;
   std::string name;
+  std::string type;  // TABLE_TYPE
 };
 
 struct Storage {
@@ -100,13 +104,14 @@ Storage StorageOf(QSqlDatabase& db, const Table& table, const std::string& dso, 
 std::vector<Table> TablesOf(QSqlDatabase& db, const std::string& database, const std::string& schema,
                             const std::string& name) {
   QSqlQuery q = Run(db,
-                    "SELECT TABLE_CODE, SCHEMA_NAME, TABLE_NAME FROM RDBII_TABLE WHERE UPPER(DB_NAME) = UPPER(?) "
+                    "SELECT TABLE_CODE, SCHEMA_NAME, TABLE_NAME, TABLE_TYPE FROM RDBII_TABLE WHERE UPPER(DB_NAME) = UPPER(?) "
                     "AND DB_NAME <> ? AND TABLE_TYPE <> 'VW' AND (? = '' OR (SCHEMA_NAME = ? AND TABLE_NAME = ?)) "
                     "ORDER BY TABLE_CODE",
                     {V(database), kDictionary, V(name), V(schema), V(name)});
   std::vector<Table> tables;
   while (q.next())
-    tables.push_back({q.value(0).toLongLong(), q.value(1).toString().toStdString(), q.value(2).toString().toStdString()});
+    tables.push_back({q.value(0).toLongLong(), q.value(1).toString().toStdString(), q.value(2).toString().toStdString(),
+                      q.value(3).toString().toStdString()});
   return tables;
 }
 
@@ -377,6 +382,23 @@ Report DatabaseList(const std::vector<LocalDatabase>& databases) {
   return report;
 }
 
+// A global temporary table has no storage structure: its database spaces
+// with their users, and whether its rows outlive a transaction.
+void AddTemporaryTable(std::vector<std::string>& lines, QSqlDatabase& db, const Table& table) {
+  std::vector<std::string> spaces;
+  QSqlQuery q = Run(db,
+                    "SELECT SPACE_NAME, USERS FROM STANDIN_TEMPORARY_SPACE WHERE SCHEMA_NAME = ? AND TABLE_NAME = ? "
+                    "ORDER BY rowid",
+                    {V(table.schema), V(table.name)});
+  while (q.next()) spaces.push_back(q.value(0).toString().toStdString() + " " + q.value(1).toString().toStdString());
+  lines.insert(lines.end(), {"Base DSO name ...... " + table.name, "Type          ...... GLOBAL TEMPORARY", ""});
+  AddList(lines, "Used database space information", "No.  Database space name  Users", spaces);
+  lines.push_back("");
+  lines.push_back("Preserve option    ...... " + YesNo(table.type == kPreserveRowsType));
+  lines.push_back("");
+  AddList(lines, "DSI information", "No.  DSI name", {});
+}
+
 Report TableDefinition(QSqlDatabase& db, const std::string& database, const std::string& controlText) {
   static const QRegularExpression kTable(
       QStringLiteral("^\\s*TABLE\\s*\\(\\s*\"?([^.\"\\s]+)\"?\\s*\\.\\s*\"?([^)\"\\s]+)\"?\\s*\\)\\s*$"),
@@ -391,7 +413,9 @@ Report TableDefinition(QSqlDatabase& db, const std::string& database, const std:
   const std::string space = TableSpace(db, database, table.code);
 
   std::vector<std::string> lines{"RDB definition information", "Table name    ...... " + table.schema + "." + table.name};
-  if (const std::optional<KeptDso> kept = KeptDsoOf(db, table, "", kTableDsiType)) {
+  if (table.type == kDeleteRowsType || table.type == kPreserveRowsType) {
+    AddTemporaryTable(lines, db, table);
+  } else if (const std::optional<KeptDso> kept = KeptDsoOf(db, table, "", kTableDsiType)) {
     AddKeptTable(lines, *kept, KeptDsisOf(db, kept->name));
   } else {
     lines.insert(lines.end(), {"Base DSO name ...... " + storage.dso, "Type          ...... BASE TABLE", "",
