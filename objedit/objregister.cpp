@@ -3,6 +3,7 @@
 #include "app/core/ovddlhooks.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/fgrant.h"
 #include "objedit/findex.h"
 #include "objedit/frole.h"
 #include "objedit/fseq.h"
@@ -16,4 +17,5 @@ void RegisterObjEdit() {
   RegisterTableEditor();
   RegisterSequenceEditor();
   RegisterRoleEditor();
+  RegisterGranteeEditor();
 }
