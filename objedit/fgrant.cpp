@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QShortcut>
 #include <QSplitter>
@@ -86,6 +87,9 @@ TfrmGrant::TfrmGrant(TovConnectionWindow& owner) : TovForm(owner) {
   setWindowTitle(Q(Caption(owner)));
   SetTaskCaption(owner.Module().GetUserName() + " @ " + owner.Module().GetDataSourceName());
   for (TovSQLQuery* q : {&qryGrantUser, &qryGrantRole, &qryGAll}) AddQuery(q);
+  // Every activation works on the objects selected at that moment.
+  if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    connect(frame, &QMdiSubWindow::aboutToActivate, this, [this] { RunReported([this] { FormActivate(); }); });
 }
 
 void TfrmGrant::Discard() {
@@ -172,12 +176,9 @@ void TfrmGrant::setupUi() {
   actExec->setEnabled(false);
 }
 
-bool TfrmGrant::event(QEvent* e) {
-  if (e->type() == QEvent::WindowActivate) RunReported([this] {
-      CollectObjects();
-      Load();
-    });
-  return TovForm::event(e);
+void TfrmGrant::FormActivate() {
+  CollectObjects();
+  Load();
 }
 
 void TfrmGrant::LoadWindowSize() { LoadWindowSizeFrom(kSizeKey); }

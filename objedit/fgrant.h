@@ -42,6 +42,8 @@ class TfrmGrant : public TovForm {
   TovSQLQuery qryGrantRole;
   TovSQLQuery qryGAll;
 
+  // Activation: the selected objects read again, unexecuted changes dropped.
+  void FormActivate();
   void CollectObjects();
   void LoadGrantees();
   void PrepareQueries();
@@ -52,9 +54,6 @@ class TfrmGrant : public TovForm {
   void popRevokeClick();
   void LoadWindowSize() override;
   void SaveWindowSize() override;
-
- protected:
-  bool event(QEvent* e) override;
 
  private:
   void setupUi();
