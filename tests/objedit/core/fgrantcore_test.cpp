@@ -10,7 +10,7 @@ TEST(GranteePrivileges, EachKindEnablesOnlyItsOwn) {
   const struct {
     int kind;
     std::string enabled;  // one character per box, "x" enabled
-  } cases[] = {{45, "xxx.xxxxx"}, {47, ".x...xx.x"}, {51, "..xx....."}, {52, "..xx....."},
+  } cases[] = {{45, "xxx.xxxxx"}, {47, ".xx..xx.x"}, {51, "..xx....."}, {52, "..xx....."},
                {57, "..x......"}, {58, "..x...x.."}, {46, "........."}};
   for (const auto& c : cases) {
     std::string enabled;
