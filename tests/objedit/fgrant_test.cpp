@@ -9,6 +9,7 @@
 #include <QAction>
 
 #include "objedit/frole.h"
+#include "tests/platform/escape_at.h"
 #include "tests/objedit/frames_fixture.h"
 #include "ui/ovchklst.h"
 #include "ui/ovcomctrls.h"
@@ -143,6 +144,24 @@ TEST_F(GranteeEditorTest, NotHeldIsPassedOverAndAnotherErrorEndsTheRun) {
   EXPECT_EQ(Journal(), (Lines{"failed: GRANT SELECT ON TABLE S1.T1 TO U3 WITH GRANT OPTION"}));
   ASSERT_EQ(FramesTest::Boxes().size(), 2u);
   EXPECT_NE(FramesTest::Boxes()[1].find("JYP2001E"), std::string::npos);
+}
+
+TEST_F(GranteeEditorTest, EscStopsTheRunBeforeTheNextObject) {
+  TfrmObject* connection = LogonWithObjects();
+  SelectTables(*connection, {"T1", "T2"});
+  TfrmGrant* form = OpenGrant(*connection);
+  ASSERT_NE(form, nullptr);
+  SelectGrantee(*form, "U3");
+  form->chkGrant->SetStateL(kSelect, cbChecked);
+  form->chkGrant->SetStateR(kSelect, cbChecked);
+  symfoware::ClearStatementJournal();
+  env.Dialogs().QueueMessage(IDYES);
+  auto previous = platform::SetInput(std::make_unique<testing_support::EscapeAt>(2));
+  form->actExec->trigger();
+  platform::SetInput(std::move(previous));
+  EXPECT_EQ(Journal(), (Lines{"GRANT SELECT ON TABLE S1.T1 TO U3 WITH GRANT OPTION"}));
+  EXPECT_EQ(FramesTest::Boxes().back(), "権限を付与しました。");
+  EXPECT_EQ(Boxes(*form->chkGrant), "00 00 00 -- 00 00 22 00 00 ");
 }
 
 TEST_F(GranteeEditorTest, ARevokeFromTheListCascadesForUsersOnlyAndARoleOpensItsEditor) {
