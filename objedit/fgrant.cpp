@@ -22,6 +22,7 @@
 #include "platform/qstr.h"
 #include "ui/ovchklst.h"
 #include "ui/ovcomctrls.h"
+#include "ui/ovmenubar.h"
 #include "ui/zarurctl.h"
 #include "objedit/objeditor.h"
 
@@ -40,6 +41,7 @@ constexpr const char* kCascadeCheck = "CASCADE オプション";
 constexpr int kHelpContext = 20800;
 constexpr int kExecImage = 28;
 constexpr int kExitImage = 42;
+constexpr int kMenuGroup = 2;
 constexpr int kWindowIcon = 91;
 constexpr int kTypeColumnWidth = 60;
 constexpr int kGranteeColumnWidth = 140;
@@ -105,6 +107,10 @@ void TfrmGrant::setupUi() {
   actExit = MakeAction(this, "actExit", "終了(&X)", "画面を閉じます。", kExitImage);
   connect(actExec, &QAction::triggered, this, [this] { RunReported([this] { Compile(this); }); });
   connect(actExit, &QAction::triggered, this, [this] { Frame()->close(); });
+  mnuObject = new QMenu("権限付与(&O)", this);
+  mnuObject->setObjectName("mnuObject");
+  SetMenuGroup(*mnuObject, kMenuGroup);
+  mnuObject->addAction(actExec);
   auto* tolCmd = new QToolBar(this);
   tolCmd->setObjectName("tolCmd");
   tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);

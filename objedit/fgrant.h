@@ -36,6 +36,7 @@ class TfrmGrant : public TovForm {
   TovListView* lstGrant = nullptr;
   QAction* actExec = nullptr;
   QAction* actExit = nullptr;
+  QMenu* mnuObject = nullptr;
   QMenu* popObj = nullptr;
   QAction* popRevoke = nullptr;
   TovSQLQuery qryGrantUser;
