@@ -9,7 +9,7 @@
 #include <QAction>
 
 #include "objedit/frole.h"
-#include "tests/platform/escape_at.h"
+#include "platform/windowinput.h"
 #include "tests/objedit/frames_fixture.h"
 #include "ui/ovchklst.h"
 #include "ui/ovcomctrls.h"
@@ -19,6 +19,14 @@ namespace {
 
 // Box order: ALTER DELETE DROP EXECUTE INDEX INSERT SELECT TRIGGER UPDATE.
 constexpr int kSelect = 6;
+
+// Esc is down once the stand-in has run a statement.
+class EscapeAfterAStatement : public platform::WindowInput {
+ public:
+  bool PollEscape() override { return !symfoware::StatementJournal().empty(); }
+  bool ProgramWindowActive() override { return true; }
+  void FlushFocusedControl() override {}
+};
 
 class GranteeEditorTest : public FramesTest {
  protected:
@@ -156,7 +164,7 @@ TEST_F(GranteeEditorTest, EscStopsTheRunBeforeTheNextObject) {
   form->chkGrant->SetStateR(kSelect, cbChecked);
   symfoware::ClearStatementJournal();
   env.Dialogs().QueueMessage(IDYES);
-  auto previous = platform::SetInput(std::make_unique<testing_support::EscapeAt>(2));
+  auto previous = platform::SetInput(std::make_unique<EscapeAfterAStatement>());
   form->actExec->trigger();
   platform::SetInput(std::move(previous));
   EXPECT_EQ(Journal(), (Lines{"GRANT SELECT ON TABLE S1.T1 TO U3 WITH GRANT OPTION"}));
