@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QSignalBlocker>
 
 #include "objedit/frole.h"
 #include "platform/windowinput.h"
@@ -34,6 +35,9 @@ class GranteeEditorTest : public FramesTest {
   // The connection window's list on S1's tables with `names` selected.
   static void SelectTables(TfrmObject& connection, const Lines& names) {
     connection.BuildTree();
+    // The list is filled here, not by the tree's delayed refill, which would
+    // drop the selection whenever it came.
+    const QSignalBlocker quiet(connection.lstTree);
     QTreeWidgetItem* root = connection.lstTree->topLevelItem(0);
     for (int i = 0; i < root->childCount(); ++i)
       if (root->child(i)->text(0) == "S1")
@@ -52,6 +56,9 @@ class GranteeEditorTest : public FramesTest {
     connection.Action("actGrant")->trigger();
     const std::vector<TfrmGrant*> windows = Windows<TfrmGrant>();
     if (windows.size() != 1) return nullptr;
+    // The frame's activation arrives through the event loop; it must not
+    // come after the test's box edits, which it would drop.
+    QCoreApplication::processEvents();
     windows.front()->FormActivate();
     return windows.front();
   }
