@@ -51,15 +51,14 @@ class GranteeEditorTest : public FramesTest {
     }
     connection.mnuObjectClick();
   }
-  // Opened through the connection window's action, activated once.
+  // Opened through the connection window's action and activated.
   TfrmGrant* OpenGrant(TfrmObject& connection) {
     connection.Action("actGrant")->trigger();
     const std::vector<TfrmGrant*> windows = Windows<TfrmGrant>();
     if (windows.size() != 1) return nullptr;
-    // The frame's activation arrives through the event loop; it must not
-    // come after the test's box edits, which it would drop.
+    // Its frame's activation, through the event loop, reads the selection;
+    // it must come before the test's box edits, which it drops.
     QCoreApplication::processEvents();
-    windows.front()->FormActivate();
     return windows.front();
   }
   static void SelectGrantee(TfrmGrant& form, const std::string& name) {
