@@ -168,7 +168,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   // The DDL of the selected objects into the print job.
   void PrintSelectedObjects();
   // The selected items of the object list, in list order.
-  std::vector<TObjectItem> SelectedObjects() const;
+  std::vector<TObjectItem> SelectedObjects() const override;
   // The drag data of the selected items.
   QByteArray DragData() const;
 

@@ -3,6 +3,7 @@
 #include "app/core/ovddlhooks.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/fgrant.h"
 #include "objedit/findex.h"
 #include "objedit/frole.h"
 #include "objedit/fsample.h"
@@ -21,5 +22,6 @@ void RegisterObjEdit() {
   RegisterRoleEditor();
   RegisterSourceEditor();
   RegisterTriggerEditor();
+  RegisterGranteeEditor();
   InstallSamples();
 }

@@ -10,6 +10,7 @@
 #include "app/core/dsymfoware.h"
 
 class QWidget;
+struct TObjectItem;
 
 // The items of a connection window's object list and how many are selected.
 struct TObjectCount {
@@ -50,6 +51,8 @@ class TovConnectionWindow {
 
   // What the main window's status bar says of the object list.
   virtual TObjectCount ObjectCount() const = 0;
+  // The selected items of the object list, in list order.
+  virtual std::vector<TObjectItem> SelectedObjects() const = 0;
 
   // Runs one statement ("COMMIT" and "ROLLBACK" end the transaction), and
   // the batches between separator lines, stopping at the first failure

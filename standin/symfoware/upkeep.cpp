@@ -425,7 +425,7 @@ namespace {
 
 const char kNoSuchGrantee[] = "JYP9006E 権限の受領者が存在しません: ";
 const char kNoSuchPrivilege[] = "JYP9007E このオブジェクトには指定できない権限です: ";
-const char kNotHeld[] = "JYP9008E 取り消す権限が付与されていません: ";
+const char kNotHeld[] = "JYP3522E 取り消す権限が付与されていません: ";
 const char kDependentGrants[] =
     "JYP9009E 他の利用者に付与された権限があるため取り消せません。CASCADE を指定してください: ";
 const char kGrantable[] = "YES";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovconnwin.h"
 #include "tests/app/unserved_connection.h"
 #include "tests/platform/testapp.h"
@@ -51,6 +52,7 @@ class SampleConnection : public testing_connection::UnservedConnection {
     return q.Eof() ? "" : q.AsString(size_t{0});
   }
   TObjectCount ObjectCount() const override { return {}; }
+  std::vector<TObjectItem> SelectedObjects() const override { return {}; }
   // Runs a statement on the sample, outside the window's routines.
   void Exec(const std::string& sql) {
     TovSQLQuery q(&dm_.Connection);

@@ -1,3 +1,4 @@
+#include "app/core/fobjcmdcore.h"
 #include "app/ovforms.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,7 @@ class IdleConnection : public QWidget, public testing_connection::UnservedConnec
   void GetSchemaList(std::vector<std::string>&, bool) override { throw std::logic_error("no SQL here"); }
   std::string GetDBCode(const std::string&) override { throw std::logic_error("no SQL here"); }
   TObjectCount ObjectCount() const override { return {}; }
+  std::vector<TObjectItem> SelectedObjects() const override { return {}; }
 
  private:
   TdmSymfoware dm_;

@@ -1,3 +1,4 @@
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovddlhooks.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@ class NoConnection : public testing_connection::UnservedConnection {
   void GetSchemaList(std::vector<std::string>&, bool) override {}
   std::string GetDBCode(const std::string&) override { return ""; }
   TObjectCount ObjectCount() const override { return {}; }
+  std::vector<TObjectItem> SelectedObjects() const override { return {}; }
 };
 
 class DDLHooksTest : public ::testing::Test {

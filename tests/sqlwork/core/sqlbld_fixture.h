@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovconnwin.h"
 #include "tests/app/unserved_connection.h"
 #include "sqlwork/core/ovsqlbldmodel.h"
@@ -55,6 +56,7 @@ class RecordingConnection : public testing_connection::UnservedConnection {
     return q.Eof() ? "" : q.AsString(size_t{0});
   }
   TObjectCount ObjectCount() const override { return {}; }
+  std::vector<TObjectItem> SelectedObjects() const override { return {}; }
 
   // Runs a statement on the stand-in, outside the window's routines, and
   // lists the objects it made in the catalogue.
