@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 
 #include "app/ovforms.h"
 
@@ -12,6 +13,12 @@ void ShowModalForm(TovForm& form) {
   QPointer<TovForm> alive(&form);
   form.setWindowModality(Qt::ApplicationModal);
   form.show();
+  // Placed once shown: its layout may widen it past its design size.
+  if (const QScreen* shown = form.screen()) {
+    QRect frame = form.frameGeometry();
+    frame.moveCenter(shown->availableGeometry().center());
+    form.move(frame.topLeft());
+  }
   QEventLoop loop;
   QObject::connect(&form, &QObject::destroyed, &loop, &QEventLoop::quit);
   if (alive) loop.exec();

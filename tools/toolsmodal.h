@@ -13,6 +13,6 @@ class TovForm;
 void WireDialogButtons(TovForm& form, QPushButton* ok, QPushButton* cancel, QPushButton* help,
                        std::function<void()> okClick);
 
-// Shows `form` above every other window and returns when it has closed
-// (and been freed) or was freed.
+// Shows `form` centred on the screen above every other window and returns
+// when it has closed (and been freed) or was freed.
 void ShowModalForm(TovForm& form);

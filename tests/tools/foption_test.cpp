@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -73,6 +74,7 @@ TEST_F(OptionDialog, AnEmptyRegistryShowsTheDefaults) {
   const TovOption before = AppOption;
   const bool accepted = Run([](TfrmOption& form) {
     EXPECT_EQ(form.windowTitle().toStdString(), "オプション");
+    EXPECT_EQ(form.frameGeometry().center(), form.screen()->availableGeometry().center()) << "centred on the screen";
     EXPECT_EQ(form.pagOption->count(), 8);
     EXPECT_EQ(form.pagOption->tabText(0).toStdString(), "オブジェクトリスト");
     EXPECT_EQ(form.pagOption->currentIndex(), 0);
