@@ -1,5 +1,6 @@
 #include "objedit/core/objeditcore.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "app/core/zarur.h"
@@ -24,7 +25,8 @@ std::string EditorMenuCaption(const TEditorKind& kind) {
 std::string EditorTaskCaption(const std::string& name, bool isNew) { return isNew ? kNewObjectCaption : name; }
 
 TEditorPage PageOfMode(const TPageModes& modes, uint8_t mode) {
-  return mode < modes.size() ? modes[mode] : TEditorPage::Define;
+  const size_t otherModes = modes.size() - 1;
+  return modes[std::min<size_t>(mode, otherModes)];
 }
 
 bool PageNeedsObject(TEditorPage page) {

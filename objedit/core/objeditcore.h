@@ -34,22 +34,22 @@ std::string EditorTaskCaption(const std::string& name, bool isNew);
 
 // The pages of an editor, in the page control's order.
 enum class TEditorPage { Define, Source, Data, Cross, Grant, Storage };
-// The page each page mode (0 to 4) starts on; modes past the table start on
-// the definition page.
-using TPageModes = std::array<TEditorPage, 5>;
+// The page each page mode (0 to 4) starts on, then the page every other
+// mode starts on.
+using TPageModes = std::array<TEditorPage, 6>;
 inline constexpr TPageModes kTablePageModes{TEditorPage::Define, TEditorPage::Source, TEditorPage::Data,
-                                            TEditorPage::Cross, TEditorPage::Grant};
+                                            TEditorPage::Cross,  TEditorPage::Grant,  TEditorPage::Define};
 inline constexpr TPageModes kTriggerPageModes{TEditorPage::Define, TEditorPage::Source, TEditorPage::Define,
-                                              TEditorPage::Cross, TEditorPage::Define};
+                                              TEditorPage::Cross,  TEditorPage::Define, TEditorPage::Define};
 inline constexpr TPageModes kRoutinePageModes{TEditorPage::Source, TEditorPage::Source, TEditorPage::Source,
-                                              TEditorPage::Cross, TEditorPage::Grant};
+                                              TEditorPage::Cross,  TEditorPage::Grant,  TEditorPage::Source};
 inline constexpr TPageModes kSequencePageModes{TEditorPage::Define, TEditorPage::Source, TEditorPage::Define,
-                                               TEditorPage::Define, TEditorPage::Grant};
+                                               TEditorPage::Define, TEditorPage::Grant,  TEditorPage::Define};
 // The index editor starts on its storage page past the source page.
-inline constexpr TPageModes kIndexPageModes{TEditorPage::Define, TEditorPage::Source, TEditorPage::Define,
-                                            TEditorPage::Storage, TEditorPage::Storage};
+inline constexpr TPageModes kIndexPageModes{TEditorPage::Define,  TEditorPage::Source,  TEditorPage::Define,
+                                            TEditorPage::Storage, TEditorPage::Storage, TEditorPage::Storage};
 inline constexpr TPageModes kPlainPageModes{TEditorPage::Define, TEditorPage::Source, TEditorPage::Define,
-                                            TEditorPage::Define, TEditorPage::Define};
+                                            TEditorPage::Define, TEditorPage::Define, TEditorPage::Define};
 TEditorPage PageOfMode(const TPageModes& modes, uint8_t mode);
 // Pages shown only for an object that exists.
 bool PageNeedsObject(TEditorPage page);

@@ -24,6 +24,10 @@ TEST(EditorRules, PageModesStartOnTheirPage) {
   EXPECT_EQ(PageOfMode(kSequencePageModes, 4), TEditorPage::Grant);
   EXPECT_EQ(PageOfMode(kPlainPageModes, 1), TEditorPage::Source);
   EXPECT_EQ(PageOfMode(kTablePageModes, 9), TEditorPage::Define);
+  // Past the five modes each editor starts on its own first page.
+  EXPECT_EQ(PageOfMode(kRoutinePageModes, 9), TEditorPage::Source);
+  EXPECT_EQ(PageOfMode(kIndexPageModes, 5), TEditorPage::Storage);
+  EXPECT_EQ(PageOfMode(kIndexPageModes, 2), TEditorPage::Define);
 }
 
 TEST(EditorRules, TheSchemaAskedForIsKept) {
