@@ -133,6 +133,14 @@ QWidget* TovForm::Frame() {
   return this;
 }
 
+void TovForm::Discard() {
+  QWidget* frame = Frame();
+  if (frame == this)
+    delete this;
+  else
+    delete frame;
+}
+
 void TovForm::SetConnectionWindow(TovConnectionWindow* connection) {
   if (connection == ConnectionWindow) return;
   ConnectionWindow = connection;

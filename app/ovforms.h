@@ -133,6 +133,8 @@ class TovForm : public QWidget {
 
   void Activate();
   void TaskButtonClick();
+  // Destroys the window with its frame at once (a construction that failed).
+  void Discard();
 
  protected:
   bool event(QEvent* event) override;

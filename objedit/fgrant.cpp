@@ -62,13 +62,7 @@ int ImageOf(const QTreeWidgetItem& item) { return item.data(0, kImageRole).toInt
 }  // namespace
 
 TfrmGrant* TfrmGrant::Open(TovConnectionWindow& owner) {
-  const std::string caption = Caption(owner);
-  if (TovMainWindow* main = ControlOptionsWindow())
-    for (QWidget* window : main->ChildWindows())
-      if (qobject_cast<TfrmGrant*>(window) && window->windowTitle().toStdString() == caption) {
-        ShowTwin(*window);
-        throw EAbort();
-      }
+  AbortForOpenTwin<TfrmGrant>(Caption(owner));
   auto* form = new TfrmGrant(owner);
   try {
     form->LoadGrantees();
@@ -92,14 +86,6 @@ TfrmGrant::TfrmGrant(TovConnectionWindow& owner) : TovForm(owner) {
   // Every activation works on the objects selected at that moment.
   if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
     connect(frame, &QMdiSubWindow::aboutToActivate, this, [this] { RunReported([this] { FormActivate(); }); });
-}
-
-void TfrmGrant::Discard() {
-  QWidget* frame = Frame();
-  if (frame == this)
-    delete this;
-  else
-    delete frame;
 }
 
 void TfrmGrant::setupUi() {

@@ -60,7 +60,6 @@ class TfrmGrant : public TovForm {
   void setupUi();
   int GranteeImage() const;
   std::string GranteeName() const;
-  void Discard();
 };
 
 // Registers the named handler that opens the window for a connection.

@@ -431,15 +431,6 @@ void TovObjectEditor::RunDelete(bool cascade) {
   ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
 }
 
-void TovObjectEditor::Discard() {
-  QWidget* frame = Frame();
-  if (frame == this) {
-    delete this;
-  } else {
-    delete frame;
-  }
-}
-
 void TovObjectEditor::LoadWindowSize() { LoadWindowSizeFrom(kind_.SizeKey); }
 
 void TovObjectEditor::SaveWindowSize() { SaveWindowSizeTo(kind_.SizeKey); }

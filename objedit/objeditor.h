@@ -55,6 +55,17 @@ class TRefillingCombo : public TovComboBox {
 QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image);
 // Brings the MDI child forward; the editors' twin check.
 void ShowTwin(QWidget& form);
+// The twin rule: an open window of class T with `caption` is brought
+// forward and the construction aborts silently (EAbort).
+template <class T>
+void AbortForOpenTwin(const std::string& caption) {
+  if (TovMainWindow* main = ControlOptionsWindow())
+    for (QWidget* window : main->ChildWindows())
+      if (qobject_cast<T*>(window) && window->windowTitle().toStdString() == caption) {
+        ShowTwin(*window);
+        throw EAbort();
+      }
+}
 
 class TovObjectEditor : public TovForm {
   Q_OBJECT
@@ -71,9 +82,6 @@ class TovObjectEditor : public TovForm {
   static TovForm* CreateEditor(TovConnectionWindow& owner, const TOpenArgs& args);
   template <class T>
   static void CreateScript(TovConnectionWindow& owner, const TScriptArgs& args, std::ostream& stream);
-  // Destroys the window with its frame at once.
-  void Discard();
-
   // The rest of CreateEditor: task button, schema and name, the page of the
   // page mode, IsNew, and the load of that page (EAbort when the object is
   // gone).
@@ -181,14 +189,7 @@ class TovObjectEditor : public TovForm {
 template <class T>
 TovForm* TovObjectEditor::CreateEditor(TovConnectionWindow& owner, const TOpenArgs& args) {
   if (!args.Name.empty()) {
-    const std::string caption =
-        EditorCaption(T::kKind, args.Schema, args.Name, CaptionDataSource(owner, T::kKind), false);
-    if (TovMainWindow* main = ControlOptionsWindow())
-      for (QWidget* window : main->ChildWindows())
-        if (qobject_cast<T*>(window) && window->windowTitle().toStdString() == caption) {
-          ShowTwin(*window);
-          throw EAbort();
-        }
+    AbortForOpenTwin<T>(EditorCaption(T::kKind, args.Schema, args.Name, CaptionDataSource(owner, T::kKind), false));
   }
   auto* form = new T(owner);
   try {
