@@ -9,13 +9,16 @@
 
 #include "app/ovforms.h"
 
-void ShowModalForm(TovForm& form) {
+void ShowModalForm(TovForm& form, const QWidget* centreOn) {
   QPointer<TovForm> alive(&form);
   form.setWindowModality(Qt::ApplicationModal);
   form.show();
   // Placed once shown: its layout may widen it past its design size.
-  if (const QScreen* shown = form.screen()) {
-    QRect frame = form.frameGeometry();
+  QRect frame = form.frameGeometry();
+  if (centreOn) {
+    frame.moveCenter(centreOn->frameGeometry().center());
+    form.move(frame.topLeft());
+  } else if (const QScreen* shown = form.screen()) {
     frame.moveCenter(shown->availableGeometry().center());
     form.move(frame.topLeft());
   }

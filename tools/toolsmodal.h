@@ -6,6 +6,7 @@
 #include <functional>
 
 class QPushButton;
+class QWidget;
 class TovForm;
 
 // "OK" runs `okClick` (errors reported), "キャンセル" closes the form, "ヘルプ"
@@ -13,6 +14,6 @@ class TovForm;
 void WireDialogButtons(TovForm& form, QPushButton* ok, QPushButton* cancel, QPushButton* help,
                        std::function<void()> okClick);
 
-// Shows `form` centred on the screen above every other window and returns
-// when it has closed (and been freed) or was freed.
-void ShowModalForm(TovForm& form);
+// Shows `form` centred on `centreOn` (none: the screen) above every other
+// window and returns when it has closed (and been freed) or was freed.
+void ShowModalForm(TovForm& form, const QWidget* centreOn = nullptr);

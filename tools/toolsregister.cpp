@@ -4,6 +4,8 @@
 #include "app/core/ovmainwin.h"
 #include "tools/feoption.h"
 #include "tools/foption.h"
+#include "tools/fusrcmd.h"
+#include "tools/fxlssetup.h"
 #include "ui/zarurctl.h"
 
 void RegisterTools() {
@@ -14,4 +16,12 @@ void RegisterTools() {
     return true;
   });
   RegisterActionHandler("actToolOption", [](const TActionRequest&) { return ShowOption(); });
+  RegisterActionHandler("actToolCommandSetup", [](const TActionRequest&) {
+    ShowUserCommand();
+    return true;
+  });
+  RegisterActionHandler("actToolReportSetup", [](const TActionRequest&) {
+    ShowXLSSetup();
+    return true;
+  });
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 // The tool menu's "エディタオプション(&E)..." edits the main window's editor
-// settings, and "オプション(&P)..." the program options; neither needs a
-// connection.
+// settings, "オプション(&P)..." the program options, "ユーザー定義コマンドの
+// 登録(&M)" the user commands and "レポート定義の登録(&R)" the report
+// definitions; none needs a connection.
 void RegisterTools();
