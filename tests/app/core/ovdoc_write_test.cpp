@@ -13,6 +13,12 @@
 
 namespace {
 
+TDataGenColumn Column(const std::string& name) {
+  TDataGenColumn column;
+  column.Name = name;
+  return column;
+}
+
 class Documents : public ::testing::Test {
  protected:
   std::string Share() const { return dir.path().toStdString() + "/"; }
@@ -117,7 +123,7 @@ TEST_F(Documents, DataGeneratorColumnsAreMatchedByName) {
   for (const Case& c : cases) {
     const std::string path =
         Write("t.prm", std::string("<OVDOC OVDOC-VERSION=\"") + c.version + "\">" + body + "</OVDOC>");
-    TDataGenDocument doc{1, 0, {}, {}, 0, 0, {TDataGenColumn{"C1"}, TDataGenColumn{"C2"}}};
+    TDataGenDocument doc{1, 0, {}, {}, 0, 0, {Column("C1"), Column("C2")}};
     ReadDataGenDocument(path, doc);
     EXPECT_EQ(doc.Mode, 1) << "a mode that is neither 0 nor 1 leaves it";
     EXPECT_EQ(doc.Count, 9);
@@ -128,7 +134,7 @@ TEST_F(Documents, DataGeneratorColumnsAreMatchedByName) {
   // A fixed value never gets NULLs.
   const std::string fixed = Write(
       "f.prm", "<OVDOC OVDOC-VERSION=\"2\"><DATAGEN><COL0 NAME=\"C1\" SETTYPE=\"7\" NULLPAR=\"40\"/></DATAGEN></OVDOC>");
-  TDataGenDocument doc{0, 0, {}, {}, 0, 0, {TDataGenColumn{"C1"}}};
+  TDataGenDocument doc{0, 0, {}, {}, 0, 0, {Column("C1")}};
   ReadDataGenDocument(fixed, doc);
   EXPECT_EQ(doc.Columns[0].SetType, 7);
   EXPECT_EQ(doc.Columns[0].NullPar, 0);
