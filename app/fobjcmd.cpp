@@ -159,18 +159,6 @@ TFileMode ModeOf(const std::string& path) {
   return ScriptFileMode(QFileInfo::exists(Q(path)), ScriptOption.SameName);
 }
 
-// The lines of a text, split at CR LF or LF.
-std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  std::istringstream in(text);
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 }  // namespace
 
 // ---- menus and actions ----

@@ -397,7 +397,7 @@ QDateTime AttrDateTime(const std::string* text) {
   return {};
 }
 
-std::string LinesText(const std::vector<std::string>& lines) {
+std::string LinesWithBreaks(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + kLineEnd;
   return text;
@@ -523,7 +523,7 @@ const std::vector<TColumnField>& ColumnFields() {
       IntegerField("DATETYPE", &C::DateType),
       DateField("DATEFROM", &C::DateFrom),
       DateField("DATETO", &C::DateTo),
-      {"VARIABLE", [](const C& c) { return LinesText(c.Variable); },
+      {"VARIABLE", [](const C& c) { return LinesWithBreaks(c.Variable); },
        [](C& c, const std::string* v) { c.Variable = LinesOf(Text(v)); }},
       TextField("TEMP1", &C::Temp1),
       TextField("TEMP2", &C::Temp2),

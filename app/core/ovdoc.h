@@ -198,7 +198,7 @@ std::string DateTimeText(const QDateTime& value);
 QDateTime AttrDateTime(const std::string* text);
 // A value list as one text: every line ended by CR LF; and back (a last
 // line break adds no empty line; LF alone also ends a line).
-std::string LinesText(const std::vector<std::string>& lines);
+std::string LinesWithBreaks(const std::vector<std::string>& lines);
 std::vector<std::string> LinesOf(const std::string& text);
 
 // ---- USERCMD documents ----

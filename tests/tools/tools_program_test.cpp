@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -21,7 +22,10 @@
 #include "tests/tools/option_clicks.h"
 #include "tests/sqlwork/sqlwindow_fixture.h"
 #include "app/core/ovshortcut.h"
+#include "app/core/ovdoc.h"
 #include "tools/feoption.h"
+#include "tools/fusrcmd.h"
+#include "tools/fxlssetup.h"
 #include "tools/foption.h"
 #include "ui/ovcomctrls.h"
 #include "tools/toolsregister.h"
@@ -38,7 +42,70 @@ class ToolsProgram : public testing_sqlwork::SQLWindow {
     SetLogonProcedure(nullptr);  // the test logs on itself
     RegisterTools();
   }
+  // The item `caption` of the sub-menu `sub` of the tool menu.
+  QAction* SubMenuItem(const QString& sub, const QString& caption) {
+    for (QAction* top : main->menuBar()->actions())
+      if (top->menu() && top->text().startsWith("ツール"))
+        for (QAction* entry : top->menu()->actions())
+          if (entry->menu() && entry->text() == sub)
+            for (QAction* item : entry->menu()->actions())
+              if (item->text() == caption) return item;
+    return nullptr;
+  }
+  // The document items of a sub-menu, in menu order.
+  std::vector<std::string> DocumentItems(const char* menu) const {
+    std::vector<std::string> names;
+    for (QAction* item : main->findChildren<QMenu*>(menu).value(0)->actions())
+      if (!item->isSeparator() && item->objectName().isEmpty()) names.push_back(item->text().toStdString());
+    return names;
+  }
 };
+
+TEST_F(ToolsProgram, TheUserCommandEditorOfTheToolMenuRebuildsTheMenuInItsOrder) {
+  WriteUserCommandDocument(ShareDir, "ZETA", {1, 0, {false, false, false, "SELECT 1"}});
+  WriteUserCommandDocument(ShareDir, "ALPHA", {2, 0, {false, false, false, "SELECT 2"}});
+  main->BuildUserCommandMenu();
+  QAction* item = SubMenuItem("ユーザー定義コマンド", "ユーザー定義コマンドの登録(&M)");
+  ASSERT_NE(item, nullptr);
+  ASSERT_TRUE(item->isEnabled()) << "no connection needed";
+  std::vector<std::string> listed;
+  WhenShown<TfrmUserCommand>([&listed](TfrmUserCommand& form) {
+    form.txtName->setText("BETA");
+    form.txtSeq->setText("1");
+    QTest::keyClick(form.hotShortCut, Qt::Key_F8, Qt::ControlModifier);
+    form.txtSQL->setFocus();
+    QTest::keyClicks(form.txtSQL, "SELECT 3");
+    form.actAdd->trigger();
+    for (int i = 0; i < form.lstCommand->count(); ++i) listed.push_back(form.lstCommand->item(i)->text().toStdString());
+    form.actExit->trigger();
+  });
+  item->trigger();
+  EXPECT_EQ(listed, (std::vector<std::string>{"BETA", "ZETA", "ALPHA"}));
+  EXPECT_EQ(DocumentItems("mnuUserCommand"), listed);
+  QAction* beta = main->findChildren<QMenu*>("mnuUserCommand").value(0)->actions().value(0);
+  EXPECT_EQ(beta->shortcut(), ShortCutToKeySequence(TextToShortCut("Ctrl+F8")));
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+TEST_F(ToolsProgram, TheReportDefinitionEditorOfTheToolMenuRebuildsTheReportMenu) {
+  QAction* item = SubMenuItem("レポート出力", "レポート定義の登録(&R)");
+  ASSERT_NE(item, nullptr);
+  ASSERT_TRUE(item->isEnabled()) << "no connection needed";
+  bool shown = false;
+  WhenShown<TfrmXLSSetup>([&shown](TfrmXLSSetup& form) {
+    shown = true;
+    form.actAdd->trigger();
+    form.cmbType->setCurrentIndex(0);
+    form.txtBodyTop->setText("2");
+    form.txtBodyCount->setText("1");
+    form.actSave->trigger();
+    form.actExit->trigger();
+  });
+  item->trigger();
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(DocumentItems("mnuReport"), (std::vector<std::string>{"オブジェクト一覧"}));
+  EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
 
 TEST_F(ToolsProgram, TheEditorOptionsOfTheToolMenuReachEveryOpenSqlEditor) {
   Logon();

@@ -234,7 +234,7 @@ TEST_F(Documents, ValueEncodings) {
   EXPECT_EQ(AttrDateTime(&dateOnly), QDateTime(QDate(2024, 3, 4), QTime(0, 0)));
   EXPECT_EQ(DateTimeText(QDateTime()), "");
   EXPECT_EQ(LinesOf("a\r\nb\nc"), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(LinesOf(LinesText({"a", ""})), (std::vector<std::string>{"a", ""}));
+  EXPECT_EQ(LinesOf(LinesWithBreaks({"a", ""})), (std::vector<std::string>{"a", ""}));
   EXPECT_TRUE(LinesOf("").empty());
 }
 
