@@ -49,6 +49,7 @@ constexpr int kCommentMargin = 3;
 constexpr int kTextTop = 2;
 constexpr double kCommentBookWidth = 100;
 constexpr int kTypeColumn = 2;
+constexpr size_t kValueField = 0;
 constexpr uint8_t kPageSource = 1;
 const QColor kNoCommentColour(255, 0, 0);
 const QColor kCommentColour(0, 0x80, 0);
@@ -200,7 +201,7 @@ void TfrmComment::Reload(QObject* sender) {
     TovSQLQuery& q = ConnectionWindow->OpenSQLParams(CommentSQL(object.Kind),
                                                      {module.GetDataSourceName(), object.Schema, object.Name});
     std::vector<std::string> values;
-    for (; !q.Eof(); q.Next()) values.push_back(q.AsString(0));
+    for (; !q.Eof(); q.Next()) values.push_back(q.AsString(kValueField));
     for (const TCommentRow& row : CommentRows(object, values)) {
       if (first) {
         first = false;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -12,6 +13,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "admin/core/outputcore.h"
 #include "app/core/fobjcmdcore.h"
@@ -58,6 +61,16 @@ constexpr int kRotatedImageBottom = 20;
 constexpr int kFitNarrow = 6;
 constexpr int kFitWithImage = 26;
 constexpr int kFirstSheetDataRow = kMatrixFixed + 1;
+// Fields of the object pages' rows, and of the field page's column rows.
+constexpr size_t kSchemaField = 0;
+constexpr size_t kNameField = 1;
+constexpr size_t kKindField = 2;
+constexpr size_t kColumnNameField = 0;
+constexpr size_t kDataTypeField = 1;
+constexpr size_t kLengthField = 3;
+constexpr size_t kPrecisionField = 4;
+constexpr size_t kScaleField = 5;
+constexpr size_t kRadixField = 6;
 
 constexpr TActionSpec kRefresh = {"最新(&R)", "最新|表を最新の状態にします。", 16};
 constexpr TActionSpec kOutput = {"出力(&O)", "出力|表を出力します。", 36};
@@ -69,7 +82,7 @@ constexpr TActionSpec kExit = {"終了(&X)", "終了|画面を閉じます。", 
 // column headers rotated to read upwards, the names with their images.
 class TMatrixDelegate : public QStyledItemDelegate {
  public:
-  TMatrixDelegate(TovStringGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
+  explicit TMatrixDelegate(TovStringGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     const int row = index.row();
     const int col = index.column();
@@ -228,7 +241,7 @@ void TfrmMatrix::ReadObjects(TMatrixModel& model) {
         ConnectionWindow->OpenSQLParams(MatrixObjectSql(Page()), {item.Schema, item.Name, ObjectKindName(item.Kind)});
     const int row = model.AddObjectRow(item.Name, item.Schema, item.Kind);
     for (; !q.Eof(); q.Next()) {
-      const int col = model.ObjectColumn(q.AsString(0), q.AsString(1), ObjectKindFromName(q.AsString(2)));
+      const int col = model.ObjectColumn(q.AsString(kSchemaField), q.AsString(kNameField), ObjectKindFromName(q.AsString(kKindField)));
       model.Mark(row, col, kMatrixCross);
     }
   }
@@ -245,16 +258,17 @@ void TfrmMatrix::ReadFields(TMatrixModel& model) {
     const TObjectItem& item = selected[static_cast<size_t>(i)];
     std::vector<std::string> keys;
     TovSQLQuery& pk = ConnectionWindow->OpenSQLParams(kMatrixPrimaryKeySql, {dataSource, item.Schema, item.Name});
-    for (; !pk.Eof(); pk.Next()) keys.push_back(pk.AsString(0));
+    for (; !pk.Eof(); pk.Next()) keys.push_back(pk.AsString(kColumnNameField));
     TovSQLQuery& q = ConnectionWindow->OpenSQLParams(MatrixColumnSql(item.Kind), {dataSource, item.Schema, item.Name});
     const int col = model.AddObjectColumn(item.Schema, item.Name, item.Kind);
     std::string typeText;
     for (; !q.Eof(); q.Next()) {
-      if (q.Value(0).isNull()) continue;  // a view's outer join without columns
-      const TMatrixColumnType column{q.AsString(1), q.Value(6), q.Value(3), q.Value(4), q.Value(5)};
+      if (q.Value(kColumnNameField).isNull()) continue;  // a table without columns
+      const TMatrixColumnType column{q.AsString(kDataTypeField), q.Value(kRadixField), q.Value(kLengthField),
+                                     q.Value(kPrecisionField), q.Value(kScaleField)};
       // A code outside the table keeps the previous column's text.
       if (std::optional<std::string> text = MatrixTypeText(column)) typeText = *text;
-      const std::string name = q.AsString(0);
+      const std::string name = q.AsString(kColumnNameField);
       const bool key = std::find(keys.begin(), keys.end(), name) != keys.end();
       model.Mark(model.FieldRow(name, typeText), col, key ? kMatrixKey : kMatrixCross);
     }

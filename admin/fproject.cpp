@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "admin/core/objtoolcore.h"
 #include "app/core/fobjtreecore.h"
 #include "app/core/ovconnwin.h"

@@ -28,8 +28,14 @@ class TTextRecords : public TResultRecords {
 }  // namespace
 
 std::string OutputCellText(const std::string& text) {
-  std::string out = text;
-  for (size_t at = out.find(kCrLf); at != std::string::npos; at = out.find(kCrLf, at + 1)) out.replace(at, 2, " ");
+  std::string out;
+  size_t from = 0;
+  for (size_t at = text.find(kCrLf); at != std::string::npos; at = text.find(kCrLf, from)) {
+    out.append(text, from, at - from);
+    out += ' ';
+    from = at + std::char_traits<char>::length(kCrLf);
+  }
+  out.append(text, from, std::string::npos);
   return out;
 }
 

@@ -29,14 +29,17 @@ class ObjectToolsProgram : public AdminProgram {
     window = Logon();
   }
 
-  // Makes the tree node `schema` > `kind` current and selects the listed
+  // Makes the tree node `schema` > `kind` (the schema itself when no kind
+  // is given) current and selects the listed
   // objects named (all when none is named).
   void Select(const std::string& schema, const std::string& kind, const Lines& names = {}) {
     {
       const QSignalBlocker blocker(window->lstTree);
       QTreeWidgetItem* root = window->lstTree->topLevelItem(0);
       for (int i = 0; i < root->childCount(); ++i)
-        if (root->child(i)->text(0).toStdString() == schema)
+        if (root->child(i)->text(0).toStdString() == schema && kind.empty())
+          window->lstTree->setCurrentItem(root->child(i));
+        else if (root->child(i)->text(0).toStdString() == schema)
           for (int k = 0; k < root->child(i)->childCount(); ++k)
             if (root->child(i)->child(k)->text(0).toStdString() == kind)
               window->lstTree->setCurrentItem(root->child(i)->child(k));

@@ -61,9 +61,10 @@ TEST_F(ObjectToolsProgram, SchemaFilterStoresTheCheckedSchemasAndDropsStaleOnes)
   EXPECT_EQ(window->cmbTree->currentIndex(), 0);
 }
 
-TEST_F(ObjectToolsProgram, StatisticsRunRdbupsPerSelectedTable) {
-  Select("SALES", "TABLE");
-  ASSERT_GE(window->lstObject->selectedItems().size(), 2);
+TEST_F(ObjectToolsProgram, StatisticsRunRdbupsPerSelectedTableSkippingViews) {
+  AppOption.ShowLevel1 = true;
+  Select("SALES", "", {"CUSTOMER", "CUSTOMER_ORDERS", "ORDERS"});
+  ASSERT_EQ(window->lstObject->selectedItems().size(), 3);
   QAction* analyze = Command("actAnalyze");
   ASSERT_NE(analyze, nullptr);
   ASSERT_TRUE(analyze->isEnabled());
