@@ -100,9 +100,9 @@ TEST_F(CommentCheck, OutputsCarryTheWholeComment) {
   form->actExcel->trigger();
   EXPECT_EQ(RunPython("ws = openpyxl.load_workbook(p).active\n"
                       "for row in ws.iter_rows(values_only=True): print('|'.join(str(v) for v in row))\n"
-                      "print(ws.column_dimensions['D'].width)",
+                      "print(int(ws.column_dimensions['D'].width))",
                       book),
-            "プログラム名|スキーマ|タイプ|コメント\nTAX_RATE|SALES|FUNCTION|rate\t\"x\", y -- note second\n100.0");
+            "プログラム名|スキーマ|タイプ|コメント\nTAX_RATE|SALES|FUNCTION|rate\t\"x\", y -- note second\n100");
   EXPECT_EQ(Boxes().back(), "ファイルに出力しました。");
 }
 

@@ -56,6 +56,13 @@ class ObjectToolsProgram : public AdminProgram {
     window->mnuObjectClick();
     return window->Action(name);
   }
+  // The calls of rdbups among the tools' (logging on probes with rdbprt).
+  Lines RdbupsCalls() const {
+    Lines calls;
+    for (const std::string& call : ToolCalls())
+      if (call.rfind("rdbups", 0) == 0) calls.push_back(call);
+    return calls;
+  }
   std::string StoredSchemas() {
     TovRegistry reg;
     if (!reg.OpenKey(ObjectTreeKey(testing_tools::kSampleDataSource), false)) return "<none>";

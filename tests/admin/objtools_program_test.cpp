@@ -2,6 +2,10 @@
 // window's "設定" entry and its object-list commands 統計情報, 全文検索,
 // コメントチェック and マトリックス表 open the administration windows
 // registered by RegisterAdmin.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +20,12 @@ namespace testing_admin {
 namespace {
 
 using testing_support::WhenShown;
+
+// The user's choice of an entry of the tree's filter box.
+void ChooseFilterOf(TfrmObject& window, int index) {
+  window.cmbTree->setCurrentIndex(index);
+  emit window.cmbTree->activated(index);
+}
 
 Lines CheckedSchemas(const QListWidget& list) {
   Lines names;
@@ -40,7 +50,7 @@ TEST_F(ObjectToolsProgram, SchemaFilterStoresTheCheckedSchemasAndDropsStaleOnes)
         form.chkUserList->item(i)->setCheckState(Qt::Checked);
     form.btnOk->click();
   });
-  window->cmbTree->setCurrentIndex(kFilterStoredSchemas);
+  ChooseFilterOf(*window, kFilterStoredSchemas);
   EXPECT_EQ(shown, Lines{"SALES"});
   EXPECT_EQ(Boxes(), Lines{"所属するユーザーを最低一つは選択して下さい。"});
   EXPECT_EQ(StoredSchemas(), "HR\r\nSALES\r\n");
@@ -51,12 +61,12 @@ TEST_F(ObjectToolsProgram, SchemaFilterStoresTheCheckedSchemasAndDropsStaleOnes)
   EXPECT_EQ(top, (Lines{"HR", "SALES"}));
 
   // Cancel writes nothing and puts the combo back.
-  window->cmbTree->setCurrentIndex(0);
+  ChooseFilterOf(*window, 0);
   WhenShown<TfrmProject>([&](TfrmProject& form) {
     for (int i = 0; i < form.chkUserList->count(); ++i) form.chkUserList->item(i)->setCheckState(Qt::Checked);
     form.btnCancel->click();
   });
-  window->cmbTree->setCurrentIndex(kFilterStoredSchemas);
+  ChooseFilterOf(*window, kFilterStoredSchemas);
   EXPECT_EQ(StoredSchemas(), "HR\r\nSALES\r\n");
   EXPECT_EQ(window->cmbTree->currentIndex(), 0);
 }
@@ -77,7 +87,7 @@ TEST_F(ObjectToolsProgram, StatisticsRunRdbupsPerSelectedTableSkippingViews) {
     form.btnCancel->click();
   });
   analyze->trigger();
-  EXPECT_EQ(ToolCalls(), (Lines{"rdbups\t-t\tORVSAMPLE.SALES.CUSTOMER\t-R", "rdbups\t-t\tORVSAMPLE.SALES.ORDERS\t-R"}));
+  EXPECT_EQ(RdbupsCalls(), (Lines{"rdbups\t-t\tORVSAMPLE.SALES.CUSTOMER\t-R", "rdbups\t-t\tORVSAMPLE.SALES.ORDERS\t-R"}));
   EXPECT_EQ(Boxes(), Lines{"最適化を実行しました。"});
 }
 
@@ -99,7 +109,7 @@ TEST_F(ObjectToolsProgram, StatisticsOfOneTablesDsoAndAFailingRun) {
     form.btnCancel->click();
   });
   Command("actAnalyze")->trigger();
-  const Lines calls = ToolCalls();
+  const Lines calls = RdbupsCalls();
   ASSERT_GE(calls.size(), 2u);
   EXPECT_EQ(calls[calls.size() - 2], "rdbups\t-g\tORVSAMPLE.ORDERS_DSO");
   EXPECT_EQ(Boxes(), (Lines{"最適化を実行しました。", "コマンドの実行に失敗しました。"}));

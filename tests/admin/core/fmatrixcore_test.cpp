@@ -97,7 +97,7 @@ TEST(MatrixTypeText, TypesSizesAndIntervals) {
       {{"IN", {}, {}, {}, {}}, "INT"},
       {{"CH", {}, 10, {}, {}}, "CHAR(10)"},
       {{"DE", {}, {}, 11, 2}, "DECIMAL(11,2)"},
-      {{"IT", 1, {}, 2, {}}, "INTERVAL YEAR"},
+      {{"IT", 1, {}, 2, {}}, "INTERVAL YEAR(2)"},
       {{"IT", 8, {}, 3, {}}, "INTERVAL DAY(3) TO HOUR"},
       {{"IT", 99, {}, 3, {}}, "INTERVAL"},
       {{"ZZ", {}, {}, {}, {}}, std::nullopt},
