@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -46,6 +47,7 @@ constexpr int kNameWidth = 150;
 constexpr int kSchemaWidth = 150;
 constexpr int kTypeWidth = 100;
 constexpr int kCommentMargin = 3;
+constexpr int kToolButtonWidth = 78;
 constexpr int kTextTop = 2;
 constexpr double kCommentBookWidth = 100;
 constexpr int kTypeColumn = 2;
@@ -138,7 +140,10 @@ void TfrmComment::setupUi() {
   mnuOutput->addAction(actExcel);
   mnuOutput->addAction(actCopy);
   actOutput->setMenu(mnuOutput);
-  for (QAction* action : {actRefresh, actOutput, actExit}) tolCmd->addAction(action);
+  for (QAction* action : {actRefresh, actOutput, actExit}) {
+    tolCmd->addAction(action);
+    tolCmd->widgetForAction(action)->setMinimumWidth(kToolButtonWidth);
+  }
   if (auto* button = qobject_cast<QToolButton*>(tolCmd->widgetForAction(actOutput)))
     button->setPopupMode(QToolButton::InstantPopup);
   grdComment = new TovStringGrid(this);
@@ -274,6 +279,7 @@ void TfrmComment::actExcelExecute() {
     for (size_t r = 0; r < rows.size(); ++r)
       for (size_t c = 0; c < rows[r].size(); ++c)
         sheet.SetText(static_cast<int>(r) + 1, static_cast<int>(c) + 1, OutputCellText(rows[r][c]));
+    QDir().mkpath(QFileInfo(Q(*chosen)).absolutePath());
     // The workbook replaces an existing file only once written whole.
     book->SaveAs(*chosen);
   }

@@ -32,6 +32,7 @@
 #include "ui/fxlssql.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
+#include "ui/ovmenubar.h"
 #include "ui/zarurctl.h"
 
 namespace {
@@ -191,6 +192,7 @@ void TfrmMatrix::setupUi() {
   mnuMatrix = new QMenu(QString::fromUtf8("マトリックス表(&O)"), this);
   mnuMatrix->addAction(actExcel);
   mnuMatrix->addAction(actCopy);
+  SetMenuGroup(*mnuMatrix, kWindowMenuGroup);
 
   pagMatrix = new QTabWidget(this);
   pagMatrix->setObjectName("pagMatrix");
