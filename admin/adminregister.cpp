@@ -1,7 +1,12 @@
 #include "admin/adminregister.h"
 
+#include "admin/fanalyze.h"
+#include "admin/fcomment.h"
 #include "admin/fdb.h"
+#include "admin/fgrep.h"
 #include "admin/flock.h"
+#include "admin/fmatrix.h"
+#include "admin/fproject.h"
 #include "admin/fsession.h"
 #include "app/core/fmainactcore.h"
 #include "app/core/fobjcmdcore.h"
@@ -17,6 +22,21 @@ void RegisterOpener(const char* action) {
   });
 }
 
+void OpenCommentCheck(TovConnectionWindow& connection) { TfrmComment::Create(connection); }
+void OpenMatrix(TovConnectionWindow& connection) { TfrmMatrix::Create(connection); }
+
+// The connection window's object tools: the schema filter answers whether
+// the user chose, the search dialog is a typed hook.
+void RegisterObjectTools() {
+  RegisterActionHandler(kSchemaFilterCommand, [](const TActionRequest& request) {
+    return request.Connection && ShowSchemaFilter(*request.Connection);
+  });
+  RegisterOpener<&ShowAnalyze>(kStatisticsCommand);
+  RegisterOpener<&OpenCommentCheck>(kCommentCheckCommand);
+  RegisterOpener<&OpenMatrix>(kCrossMatrixCommand);
+  SetGrepDialog(&ShowGrep);
+}
+
 }  // namespace
 
 void RegisterAdmin() {
@@ -24,4 +44,5 @@ void RegisterAdmin() {
   RegisterOpener<&TfrmSession::Open>(kAdminSessionAction);
   RegisterOpener<&TfrmLock::Open>(kAdminLockAction);
   RegisterOpener<&TfrmDB::Open>(kAdminDatabaseAction);
+  RegisterObjectTools();
 }

@@ -34,13 +34,6 @@ constexpr int kBookColumns = 2;
 constexpr size_t kCreateLength = 6;
 const QColor kFullScanColour = Qt::red;
 
-// Shows the main window's object count again when an output ends.
-struct TObjectCountAgain {
-  ~TObjectCountAgain() {
-    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
-  }
-};
-
 }  // namespace
 
 TfraExplan::TfraExplan(TovForm& owner, QWidget* parent) : QWidget(parent), owner_(owner) {

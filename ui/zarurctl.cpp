@@ -21,6 +21,10 @@ TovMainWindow* OptionsWindow = nullptr;
 
 void SetControlOptionsWindow(TovMainWindow* main) { OptionsWindow = main; }
 
+TObjectCountAgain::~TObjectCountAgain() {
+  if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
+}
+
 TovMainWindow* ControlOptionsWindow() { return OptionsWindow; }
 
 void ApplyControlOptions(QWidget* control) {

@@ -10,6 +10,13 @@ class TovMainWindow;
 // editors get; none before it exists (the editors then keep their own).
 void SetControlOptionsWindow(TovMainWindow* main);
 TovMainWindow* ControlOptionsWindow();
+// Shows that main window's object count again when an output or a run ends.
+struct TObjectCountAgain {
+  TObjectCountAgain() = default;
+  TObjectCountAgain(const TObjectCountAgain&) = delete;
+  TObjectCountAgain& operator=(const TObjectCountAgain&) = delete;
+  ~TObjectCountAgain();
+};
 
 // Gives a control the program's display options by its class, the first
 // that matches: a plain multi-line edit the editor font; a TovMemo the

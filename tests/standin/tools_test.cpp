@@ -109,8 +109,26 @@ TEST_F(ToolsTest, UnknownTablesControlTextsAndDatabasesFailWithACode) {
     EXPECT_EQ(lines.back(), "rdbprtが異常終了しました 復帰コード 08") << control;
   }
   EXPECT_EQ(LinesOf(RunTool("rdbinf", {"-p", "NODB.DBSPACE1"}).out).back(), "rdbinfが異常終了しました 復帰コード 08");
-  EXPECT_EQ(LinesOf(RunTool("rdbups", {"-t", "ORVSAMPLE.SALES.ORDERS"}).out).back(),
-            "rdbupsが異常終了しました 復帰コード 08");
+}
+
+TEST_F(ToolsTest, StatisticsAnswerForTablesDsosAndDsisTheCatalogueKnows) {
+  const std::string ok = "rdbupsが正常終了しました 復帰コード 00";
+  const std::string failed = "rdbupsが異常終了しました 復帰コード 08";
+  struct Case {
+    QStringList args;
+    const std::string& last;
+  } cases[] = {
+      {{"-t", "ORVSAMPLE.SALES.ORDERS", "-R"}, ok},   {{"-g", "ORVSAMPLE.ORDERS_DSO"}, ok},
+      {{"-i", "ORVSAMPLE.ORDERS_DSI", "-R"}, ok},     {{"-t", "ORVSAMPLE.SALES.CUSTOMER_ORDERS"}, failed},
+      {{"-t", "ORVSAMPLE.SALES.NONE"}, failed},       {{"-g", "ORVSAMPLE.NONE"}, failed},
+      {{"-t", "ORVSAMPLE.ORDERS"}, failed},           {{"-t", "NODB.SALES.ORDERS"}, failed},
+      {{}, failed},
+  };
+  for (const Case& c : cases) {
+    const Lines lines = LinesOf(RunTool("rdbups", c.args).out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), c.last) << c.args.join(' ').toStdString();
+  }
 }
 
 TEST_F(ToolsTest, DsiInformationListsTheDataAndIndexDsisOfTheSpace) {

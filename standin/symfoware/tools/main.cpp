@@ -15,6 +15,9 @@
 //   rdbterm -p PID[/SID]                  ends a session
 //   rdblkinf -l -e                        the locks
 //   rdblog -V -t                          the log files of the catalogue
+//   rdbups -t DB.S.T | -g DB.DSO | -i DB.DSI [-R]
+//                                         optimizer statistics of a table, DSO
+//                                         or DSI that the catalogue knows
 //
 // Every report ends with "<tool>が正常終了しました 復帰コード 00", or with
 // "<tool>が異常終了しました 復帰コード 08" when the request cannot be met;
@@ -238,6 +241,34 @@ Report Rdblog(const Options&) {
   });
 }
 
+// The statistics are not kept: the stand-in checks the target and answers
+// as the tool does.
+Report Rdbups(const Options& o) {
+  struct Unit {
+    const char* option;
+    const char* sql;
+    int parts;  // of the target after the database name
+  };
+  static const Unit kUnits[] = {
+      {"-t", "SELECT 1 FROM RDBII_TABLE WHERE SCHEMA_NAME = ? AND TABLE_NAME = ? AND TABLE_TYPE = 'BS'", 2},
+      {"-g", "SELECT 1 FROM RDBII_DSI_STATUS WHERE DSO_NAME = ?", 1},
+      {"-i", "SELECT 1 FROM RDBII_DSI_STATUS WHERE NAME = ?", 1}};
+  for (const Unit& unit : kUnits) {
+    auto target = o.values.find(unit.option);
+    if (target == o.values.end()) continue;
+    const QStringList parts = QString::fromStdString(target->second).split('.');
+    if (parts.size() != unit.parts + 1) return Failure("rdbups: 対象の指定が正しくありません: " + target->second);
+    return WithCatalogue("rdbups", parts.front().toStdString(), [&](QSqlDatabase& db, const std::string&) {
+      QSqlQuery q(db);
+      q.prepare(unit.sql);
+      for (qsizetype i = 1; i < parts.size(); ++i) q.addBindValue(parts[i]);
+      if (!q.exec() || !q.next()) return Failure("rdbups: 対象が見つかりません: " + target->second);
+      return Report{};
+    });
+  }
+  return Failure("rdbups: -t、-g または -i を指定してください");
+}
+
 // Drops the lines that hold `mark`.
 void DropLines(std::vector<std::string>& lines, const char* mark) {
   std::erase_if(lines, [&](const std::string& line) { return line.find(mark) != std::string::npos; });
@@ -295,6 +326,8 @@ int main(int argc, char* argv[]) {
       report = symfoware::tools::Locks(LocalFolders());
     else if (tool == "rdblog")
       report = Rdblog(options);
+    else if (tool == "rdbups")
+      report = Rdbups(options);
     else
       report = Failure(tool + ": この機能はスタンドインにありません");
   } catch (const std::exception& e) {

@@ -16,21 +16,24 @@ namespace testing_workbook {
 // The distribution's interpreter, which has python3-openpyxl.
 inline constexpr const char* kPython = "/usr/bin/python3";
 
+// Runs a Python script with openpyxl imported and `path` as `p`; returns
+// what it prints.
+inline std::string RunPython(const std::string& script, const std::string& path) {
+  QProcess process;
+  process.start(kPython, {"-c", QString::fromStdString("import sys, openpyxl, zipfile, datetime\np = sys.argv[1]\n" +
+                                                       script),
+                          QString::fromStdString(path)});
+  process.waitForFinished();
+  EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+  return QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString();
+}
+
 class WorkbookFixture : public testing::Test {
  protected:
   std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
 
-  // Runs a Python script with openpyxl imported and `path` as `p`; returns
-  // what it prints.
-  std::string Python(const std::string& script, const std::string& path) const {
-    QProcess process;
-    process.start(kPython, {"-c", QString::fromStdString("import sys, openpyxl, zipfile, datetime\np = sys.argv[1]\n" +
-                                                         script),
-                            QString::fromStdString(path)});
-    process.waitForFinished();
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString();
-  }
+  // RunPython.
+  std::string Python(const std::string& script, const std::string& path) const { return RunPython(script, path); }
 
   // A form workbook as a user leaves one: styles, merged cells, widths, a
   // print area and a second sheet.
