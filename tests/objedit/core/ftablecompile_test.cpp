@@ -6,6 +6,7 @@
 #include <set>
 
 #include "objedit/core/fddlexeccore.h"
+#include "objedit/core/ftablecore.h"
 
 namespace {
 
@@ -52,6 +53,35 @@ TTableCompile Rebuild() {
 const Lines kCopyStatements{"CREATE TABLE S1.T_0123153045", "(", "    C1 CHAR(4) NOT NULL,", "    C2 INTEGER,",
                             "    C3 INTEGER", ")", "ON DBS1", kSep,
                             "INSERT INTO S1.T_0123153045 SELECT * FROM S1.T", kSep};
+
+TEST(TableCompile, ColumnChecksStopAtTheFirstFault) {
+  const auto row = [](const char* name, const char* type, const char* size = "", bool notNull = false,
+                      const char* def = "", const char* comment = "") {
+    TTableColumn c;
+    c.Name = name;
+    c.Type = type;
+    c.Size = size;
+    c.NotNull = notNull;
+    c.Default = def;
+    c.Comment = comment;
+    return c;
+  };
+  struct Case {
+    const char* what;
+    std::vector<TTableColumn> rows;
+    std::optional<TColumnProblem> expected;
+  };
+  const std::vector<Case> cases{
+      {"fine, a comment-only row ignored", {row("A", "INTEGER"), row("", "", "", false, "", "x"), row("", "")}, {}},
+      {"a default without a name", {row("A", "INTEGER"), row("", "", "", false, "0")}, TColumnProblem{kColumnNameMissing, 1, kColName}},
+      {"NOT NULL without a name", {row("", "", "", true)}, TColumnProblem{kColumnNameMissing, 0, kColName}},
+      {"no type", {row("A", "INTEGER"), row("B", "")}, TColumnProblem{kColumnTypeMissing, 1, kColType}},
+      {"a length wanted", {row("A", "VARCHAR2")}, TColumnProblem{kColumnSizeMissing, 0, kColSize}},
+      {"CHAR may go without", {row("A", "CHAR")}, {}},
+      {"nothing named", {row(" ", ""), row("", "")}, TColumnProblem{kNoColumns, -1, kColName}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CheckTableColumns(c.rows), c.expected) << c.what;
+}
 
 TEST(TableCompile, TheCopyTakesTheColumnsWithoutKeysAndItsNameFromTheCopyText) {
   EXPECT_EQ(CopyTableStatements(CopyDDL(), "S1", "T", kSep), kCopyStatements);
