@@ -50,6 +50,8 @@ void AppendKept(const TTableCompile& c, std::vector<std::string>& list) {
 
 void AppendDependents(const TTableCompile& c, std::vector<std::string>& list) {
   for (const TTableDependent& d : c.Dependents) {
+    // One that could not be written is gone, its grants with it.
+    if (StatementsEmpty(d.DDL)) continue;
     Append(list, EndedStatements(d.DDL, c.Separator));
     Append(list, GrantStatements(d.Grants, d.KindWord, d.Schema, d.Name, c.Separator));
   }

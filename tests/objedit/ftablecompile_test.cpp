@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QTimer>
 
 #include <algorithm>
@@ -101,7 +102,7 @@ class TableCompileTest : public FramesTest {
                                    "C.TABLE_CODE = T.TABLE_CODE ORDER BY C.ORDINAL_POSITION");
     s.Rows = Column(window, "SELECT C1 || '|' || IFNULL(C2, '-') || '|' || IFNULL(C3, '-') FROM S1.T ORDER BY 1");
     s.Storage = Column(window, "SELECT DSO_NAME || ' ' || NAME FROM RDBII_SYSTEM.RDBII_DSI_STATUS WHERE "
-                               "TABLE_NAME = 'T' ORDER BY 1");
+                               "TABLE_NAME = 'T' AND TYPE = 'T' ORDER BY 1");
     s.Indexes = Column(window, "SELECT I.INDEX_DSO_NAME FROM RDBII_SYSTEM.RDBII_INDEX I, RDBII_SYSTEM.RDBII_TABLE" +
                                    ofT + "I.TABLE_CODE = T.TABLE_CODE");
     s.Grants = Column(window, "SELECT P.GRANTEE || ' ' || P.PRIVILEGE_TYPE || ' ' || P.IS_GRANTABLE FROM "
@@ -153,12 +154,25 @@ class TableCompileTest : public FramesTest {
   void AcceptLosingTheView() { env.Dialogs().QueueMessage(IDYES); }
 };
 
+// The files under a folder, at any depth.
+int FilesUnder(const std::string& folder) {
+  int count = 0;
+  for (QDirIterator it(QString::fromStdString(folder), QDir::Files, QDirIterator::Subdirectories); it.hasNext();
+       it.next())
+    ++count;
+  return count;
+}
+
 TEST_F(TableCompileTest, CommentsAndOneAddedColumnAreAltered) {
+  AppOption.SaveBeforeSource = true;
+  AppOption.SaveBeforeSrcDir = env.Path("before") + "/";
+  AppOption.SaveAfterSource = true;
+  AppOption.SaveAfterSrcDir = env.Path("after") + "/";
   TfrmObject* window = LogonWithTable();
   const TTableState before = State(*window);
   TfrmTable* editor = Open(*window);
   ASSERT_NE(editor, nullptr);
-  editor->txtComment->setText("表");
+  Edit(*editor->txtComment, "表");
   editor->grdColumn->SetEditText(kColComment, 2, "件数");
   editor->grdColumn->SetEditText(kColName, 4, "C4");
   editor->grdColumn->SetEditText(kColType, 4, "DATE");
@@ -174,8 +188,10 @@ TEST_F(TableCompileTest, CommentsAndOneAddedColumnAreAltered) {
   EXPECT_EQ(editor->txtComment->text().toStdString(), "表");
   EXPECT_EQ(editor->grdColumn->Cells(kColComment, 2), "件数");
   EXPECT_FALSE(editor->Changed);
+  EXPECT_EQ(FilesUnder(env.Path("before")), 1);
+  EXPECT_EQ(FilesUnder(env.Path("after")), 1);
 
-  editor->txtComment->setText("");
+  Edit(*editor->txtComment, "");
   Compile(*editor);
   EXPECT_EQ(Journal().back(), "ALTER TABLE S1.T COMMENT OFF");
   EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_COMMENT WHERE COMMENT_TYPE = 'TV'"), "0");
@@ -193,8 +209,9 @@ TEST_F(TableCompileTest, AMovedColumnRebuildsTheTableWithItsRowsStorageIndexAndG
   const Lines previewed = Compile(*editor);
   ASSERT_FALSE(previewed.empty());
   EXPECT_EQ(Boxes(), Lines{kViewQuestion});
-  const std::string copy = editor->CopyDDL.empty() ? "" : CopyTableName(editor->CopyDDL);
   Lines journal = Journal();
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
+    if (!e.Error.empty()) ADD_FAILURE() << e.Statement << " -> " << e.Error;
   ASSERT_GE(journal.size(), 12u) << ::testing::PrintToString(journal);
   EXPECT_EQ(journal[0].substr(0, 16), "CREATE TABLE S1.");
   EXPECT_EQ(journal[1].substr(0, 14), "INSERT INTO S1");
@@ -203,7 +220,7 @@ TEST_F(TableCompileTest, AMovedColumnRebuildsTheTableWithItsRowsStorageIndexAndG
   EXPECT_EQ(journal[4], "DROP DSI T CASCADE");
   EXPECT_EQ(journal[5], "DROP DSO T CASCADE");
   EXPECT_EQ(journal[6].substr(0, 13), "CREATE DSO D1");
-  EXPECT_EQ(journal.back().substr(0, 18), "DROP TABLE S1.T_");
+  EXPECT_EQ(journal.back().substr(0, 16), "DROP TABLE S1.T_");
   EXPECT_NE(std::find(journal.begin(), journal.end(), "GRANT INSERT ON TABLE S1.T TO ROLE R1"), journal.end());
   EXPECT_NE(std::find(journal.begin(), journal.end(), "GRANT SELECT ON TABLE S1.T TO U2 WITH GRANT OPTION"),
             journal.end());
@@ -245,7 +262,7 @@ TEST_F(TableCompileTest, RowsGivenUpAskFirstAndANoRunsNothing) {
   Compile(*editor);
   const TTableState after = State(*window);
   EXPECT_EQ(after.Columns, (Lines{"C1 CH NO NULL", "C2 IN YES 0", "C9 IN YES NULL"}));
-  EXPECT_EQ(after.Rows, Lines{});
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM S1.T"), "0");
   EXPECT_EQ(after.Indexes, before.Indexes);
   EXPECT_EQ(after.Copies, Lines{});
 }
@@ -264,6 +281,32 @@ TEST_F(TableCompileTest, ARenamedColumnKeepsItsRowsAndADeletedOneLosesThem) {
   EXPECT_EQ(Column(*window, "SELECT C1 || '|' || IFNULL(C9, '-') FROM S1.T ORDER BY 1"),
             (Lines{"A|10", "B|-", "C|30"}));
   EXPECT_EQ(after.Copies, Lines{});
+}
+
+TEST_F(TableCompileTest, TheSourcePageSetsTheRowsAsideAndLeavesThemInTheCopy) {
+  TfrmObject* window = LogonWithTable();
+  const TTableState before = State(*window);
+  const TOpenArgs args{"S1", "T", kTableKind, 1, 0, ""};
+  auto* editor = qobject_cast<TfrmTable*>(TovObjectEditor::CreateEditor<TfrmTable>(*window, args));
+  ASSERT_NE(editor, nullptr);
+  env.Dialogs().QueueMessage(IDNO);
+  editor->actCompile->trigger();
+  const Lines question{"ソース修正時には、既存のデータは別テーブルに退避され、再作成後のテーブルは空になります。\r\n"
+                       "処理を続行しますか？"};
+  EXPECT_EQ(Boxes(), question);
+  EXPECT_EQ(Journal(), Lines{});
+  env.Dialogs().messages.clear();
+  env.Dialogs().QueueMessage(IDYES);
+  AcceptLosingTheView();
+  Compile(*editor);
+  EXPECT_EQ(Boxes(), (Lines{question[0], kViewQuestion}));
+  const TTableState after = State(*window);
+  EXPECT_EQ(after.Columns, before.Columns);
+  EXPECT_EQ(after.Rows, Lines{});
+  ASSERT_EQ(after.Copies.size(), 1u);
+  EXPECT_EQ(Column(*window, "SELECT C1 || '|' || IFNULL(C2, '-') || '|' || IFNULL(C3, '-') FROM S1." +
+                                after.Copies[0] + " ORDER BY 1"),
+            before.Rows);
 }
 
 TEST_F(TableCompileTest, ARemoteConnectionRunsOneStageWithoutTheReport) {
