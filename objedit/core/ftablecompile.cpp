@@ -271,7 +271,7 @@ TTableCompileOutcome RunTableCompile(const TTableCompile& c, const std::vector<s
     // A list without its drop (edited in the preview) is taken as dropped
     // from its first batch on: going back loses nothing either way.
     const size_t drop = DropBatch(c, c.Remote ? list : SplitCompileStages(list).First).value_or(0);
-    const bool dropped = !run.FirstCompleted ? run.FirstSucceeded > drop : true;
+    const bool dropped = run.FirstCompleted || run.FirstSucceeded > drop;
     if (dropped) {
       const bool built = run.FirstCompleted || run.FirstSucceeded > drop + 1;
       return GoBack(c, built, port);

@@ -309,6 +309,24 @@ TEST_F(TableCompileTest, TheSourcePageSetsTheRowsAsideAndLeavesThemInTheCopy) {
             before.Rows);
 }
 
+TEST_F(TableCompileTest, RowsThatWouldFindNoColumnStopTheCompileBeforeAnythingRuns) {
+  TfrmObject* window = LogonWithTable();
+  TfrmTable* editor = Open(*window);
+  ASSERT_NE(editor, nullptr);
+  // Made again behind the window's back: the same names under new codes.
+  window->ExecSQL("DROP TABLE S1.T CASCADE");
+  window->ExecSQL("CREATE TABLE S1.T (C1 CHAR(4) NOT NULL, C2 INTEGER, C3 INTEGER, PRIMARY KEY(C1))");
+  window->ExecSQL("INSERT INTO S1.T VALUES ('Z', 9, 9)");
+  symfoware::ClearStatementJournal();
+  MoveC3Up(*editor);
+  editor->actCompile->trigger();
+  EXPECT_EQ(Boxes(), Lines{"定義情報を読み込めませんでした。"});
+  EXPECT_EQ(Journal(), Lines{});
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM S1.T"), "1");
+  EXPECT_TRUE(editor->Changed);
+  editor->SetChanged(false);
+}
+
 TEST_F(TableCompileTest, ARemoteConnectionRunsOneStageWithoutTheReport) {
   TfrmObject* window = LogonWithTable();
   window->Remote = true;
