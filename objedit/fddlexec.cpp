@@ -61,7 +61,9 @@ void TfrmDDLExec::setupUi() {
   btnOK->setObjectName("btnOK");
   btnCancel = new QPushButton(Q(kCancelCaption), this);
   btnCancel->setObjectName("btnCancel");
-  connect(btnOK, &QPushButton::clicked, this, [this] { RunReported([this] { RunBatches(); }); });
+  connect(btnOK, &QPushButton::clicked, this, [this] {
+    if (Mode == TDDLRun::Continuable) RunReported([this] { RunBatches(); });
+  });
   connect(btnCancel, &QPushButton::clicked, this, &TfrmDDLExec::btnCancelClick);
 
   auto* buttons = new QHBoxLayout;
@@ -75,8 +77,14 @@ void TfrmDDLExec::setupUi() {
   resize(kClientWidth, kClientHeight);
 }
 
-void TfrmDDLExec::Run(TovConnectionWindow& connection, std::vector<std::string>& list) {
+void TfrmDDLExec::Run(TovConnectionWindow& connection, std::vector<std::string>& list, TDDLRun run) {
   auto* form = new TfrmDDLExec;
+  form->Mode = run;
+  if (run == TDDLRun::StopAtError) {
+    form->chkErrorStop->setChecked(true);
+    form->chkErrorStop->setEnabled(false);
+    form->btnOK->setVisible(false);
+  }
   if (QWidget* main = MainFormWidget()) {
     main->setCursor(Qt::WaitCursor);
     main->setEnabled(false);
@@ -121,7 +129,7 @@ void TfrmDDLExec::RunBatches() {
       AddLog(lines);
       ++ErrorCount;
       if (chkErrorStop->isChecked()) {
-        btnOK->setEnabled(true);
+        btnOK->setEnabled(Mode == TDDLRun::Continuable);
         btnOK->setFocus();
         throw EAbort();
       }

@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include "app/core/ovddlhooks.h"
+
 #include <string>
 #include <vector>
 
@@ -27,7 +29,10 @@ class TfrmDDLExec : public QWidget {
   // batches off its head. A stop at a failure raises EAbort with the window
   // still open and the rest of the list left in it; the list must outlive
   // the window, so callers call Wait before it goes.
-  static void Run(TovConnectionWindow& connection, std::vector<std::string>& list);
+  // With TDDLRun::StopAtError the error-stop box is ticked and locked and
+  // "継続" stays off: a failure ends the run.
+  static void Run(TovConnectionWindow& connection, std::vector<std::string>& list,
+                  TDDLRun run = TDDLRun::Continuable);
   // WaitDDLExec: processes events until no execution window is left.
   static void Wait();
   // The execution windows open now.
@@ -45,6 +50,7 @@ class TfrmDDLExec : public QWidget {
   std::vector<std::string>* List = nullptr;
   bool Finished = false;
   int ErrorCount = 0;
+  TDDLRun Mode = TDDLRun::Continuable;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -23,6 +23,7 @@
 #include "objedit/core/findexcore.h"
 #include "objedit/core/rstoragecore.h"
 #include "objedit/findex.h"
+#include "objedit/ftrigger.h"
 #include "objedit/rcross.h"
 #include "objedit/rgrant.h"
 #include "objedit/rstorage.h"
@@ -44,7 +45,6 @@ constexpr int kDeleteImage = 41;
 constexpr int kConstraintImage = 66;
 constexpr int kIndexImage = 46;
 constexpr int kTriggerImage = 57;
-constexpr int kTriggerKind = 57;
 constexpr int kConstraintKind = 66;
 constexpr int kDefaultRowHeight = 18;
 // The constraint tree's header: name, kind, then the parameters in the rest.
@@ -491,8 +491,9 @@ void TfrmTable::FinishLoad() {
   if (!IsNew && ActivePage() == TEditorPage::Grant) fraGrant->Load(SchemaName(), ObjectName());
   if (!IsNew && ActivePage() == TEditorPage::Cross) fraCross->Load(SchemaName(), ObjectName());
   if (!IsNew) {
-    CopyDDL.clear();
-    BuildCreateDDL(CopyDDL);
+    loadedCreate_.clear();
+    BuildCreateDDL(loadedCreate_);
+    CopyDDL = loadedCreate_;
     changeObjectname(CopyDDL);
   }
 }
@@ -688,10 +689,11 @@ void TfrmTable::mnuConstOpenClick() {
       TovObjectEditor::CreateEditor<TfrmIndex>(*ConnectionWindow, args);
       break;
     }
-    case kTriggerImage:
-      if (EditorRegistered(kTriggerKind))
-        OpenObject(*ConnectionWindow, kTriggerKind, schema, name, static_cast<uint8_t>(AppOption.OpenMode), 0, 0);
+    case kTriggerImage: {
+      const TOpenArgs args{schema, name, okTrigger, static_cast<uint8_t>(AppOption.OpenMode), 0, ""};
+      TovObjectEditor::CreateEditor<TfrmTrigger>(*ConnectionWindow, args);
       break;
+    }
     default:
       if (EditorRegistered(kConstraintKind))
         OpenObject(*ConnectionWindow, kConstraintKind, SchemaName(), node->SubItem(2).toStdString(), 0, 0, 0);
@@ -727,9 +729,11 @@ void TfrmTable::mnuConstNewClick() {
       TovObjectEditor::CreateEditor<TfrmIndex>(*ConnectionWindow, args);
       break;
     }
-    case kTriggerImage:
-      if (EditorRegistered(kTriggerKind)) OpenObject(*ConnectionWindow, kTriggerKind, SchemaName(), "", 0, 0, 0);
+    case kTriggerImage: {
+      const TOpenArgs args{SchemaName(), "", okTrigger, 0, 0, ObjectName()};
+      TovObjectEditor::CreateEditor<TfrmTrigger>(*ConnectionWindow, args);
       break;
+    }
     default:
       if (EditorRegistered(kConstraintKind)) OpenObject(*ConnectionWindow, kConstraintKind, SchemaName(), "", 0, 0, 0);
       break;

@@ -89,11 +89,16 @@ class TfrmTable : public TovObjectEditor {
   void mnuConstNewClick();
 
   void ChangedIsNew() override;
+  // Alters the table, or re-creates it keeping its rows, indexes, grants
+  // and dependents (objedit/core/ftablecompile); in ftablecompile.cpp.
+  void Compile(QObject* sender) override;
   void LoadWindowSize() override;
   void SaveWindowSize() override;
 
  protected:
   bool LoadObject() override;
+  // The column, name and database space checks of a compile.
+  bool CheckDefinition() override;
   std::vector<std::string> SourceLines() override;
   std::vector<std::string> BuildStatements(TEditorPage page) override;
   void PrepareLoad() override;
@@ -117,6 +122,9 @@ class TfrmTable : public TovObjectEditor {
   void WithTargetNames(const std::function<void()>& body);
 
   std::vector<TTableColumn> loadedColumns_;
+  // The CREATE text and storage of the table as last loaded: what a failed
+  // re-creation builds again.
+  std::vector<std::string> loadedCreate_;
   std::string loadedComment_;
   bool filling_ = false;
   bool lowerNames_ = false;

@@ -126,6 +126,9 @@ class TovObjectEditor : public TovForm {
   TovSQLQuery qrySQL;
 
  protected:
+  // The schema and name checks of a compile; false ends it (the check
+  // showed its message).
+  bool CheckNames();
   // Reads the object into the controls; false when it does not exist.
   virtual bool LoadObject() = 0;
   // The object's CREATE text as the source page shows it.
@@ -177,7 +180,6 @@ class TovObjectEditor : public TovForm {
   void ActivatePage(TEditorPage page);
   void PageIndexChanged(int index);
   void CompileWith(const std::vector<std::string>& list);
-  bool CheckNames();
 
   TEditorKind kind_;
   TPageModes pageModes_;

@@ -34,15 +34,15 @@ bool ShowDDLPreview(std::vector<std::string>& list, const std::string& schema, c
   return Required<TShowDDLPreview>("ShowDDLPreview")(list, schema, name);
 }
 
-void RunDDLExec(TovConnectionWindow& connection, std::vector<std::string>& list) {
-  Required<TRunDDLExec>("RunDDLExec")(connection, list);
+void RunDDLExec(TovConnectionWindow& connection, std::vector<std::string>& list, TDDLRun run) {
+  Required<TRunDDLExec>("RunDDLExec")(connection, list, run);
 }
 
 void WaitDDLExec() { Required<TWaitDDLExec>("WaitDDLExec")(); }
 
-void RunDDLExecAndWait(TovConnectionWindow& connection, std::vector<std::string>& list) {
+void RunDDLExecAndWait(TovConnectionWindow& connection, std::vector<std::string>& list, TDDLRun run) {
   try {
-    RunDDLExec(connection, list);
+    RunDDLExec(connection, list, run);
   } catch (...) {
     WaitDDLExec();
     throw;

@@ -15,9 +15,14 @@ class TovConnectionWindow;
 // it (the list then holds the lines as confirmed).
 using TShowDDLPreview =
     std::function<bool(std::vector<std::string>& list, const std::string& schema, const std::string& name)>;
+// How a run meets a failed batch: the user may continue past it, or the
+// run ends there (the error-stop box ticked and locked, no "継続"), as a
+// stage whose later statements must not run without the earlier ones.
+enum class TDDLRun { Continuable, StopAtError };
 // Runs the list batch by batch on the connection window, consuming it; a
 // stop at an error raises the silent abort.
-using TRunDDLExec = std::function<void(TovConnectionWindow& connection, std::vector<std::string>& list)>;
+using TRunDDLExec =
+    std::function<void(TovConnectionWindow& connection, std::vector<std::string>& list, TDDLRun run)>;
 // Returns once no execution window is left.
 using TWaitDDLExec = std::function<void()>;
 
@@ -30,10 +35,12 @@ bool RunDDLExecInstalled();
 bool WaitDDLExecInstalled();
 
 bool ShowDDLPreview(std::vector<std::string>& list, const std::string& schema, const std::string& name);
-void RunDDLExec(TovConnectionWindow& connection, std::vector<std::string>& list);
+void RunDDLExec(TovConnectionWindow& connection, std::vector<std::string>& list,
+                TDDLRun run = TDDLRun::Continuable);
 void WaitDDLExec();
 
 // RunDDLExec followed by WaitDDLExec whatever happens, as a compile calls
 // them: a stop at an error reaches the caller as the silent abort once the
 // execution window is closed.
-void RunDDLExecAndWait(TovConnectionWindow& connection, std::vector<std::string>& list);
+void RunDDLExecAndWait(TovConnectionWindow& connection, std::vector<std::string>& list,
+                       TDDLRun run = TDDLRun::Continuable);

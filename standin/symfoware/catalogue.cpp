@@ -369,6 +369,11 @@ class ObjectDescriber {
     return last;
   }
 
+  // The columns an ALTER TABLE ... ADD gave a listed table.
+  void DescribeAddedColumns(const QString& table) {
+    if (const long long code = TableCode(table)) DescribeColumns(code, table, true);
+  }
+
  private:
   QSqlQuery& Exec(const std::string& sql, const std::vector<QVariant>& values) { return pass_.Exec(sql, values); }
 
@@ -422,7 +427,9 @@ class ObjectDescriber {
     if (isView) DescribeUsage(code, table);
   }
 
-  void DescribeColumns(long long tableCode, const QString& table) {
+  // Columns already listed keep their rows; the key is described only with
+  // the table (columns added later never join it).
+  void DescribeColumns(long long tableCode, const QString& table, bool added = false) {
     QSqlQuery& info = Exec("SELECT cid, name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?, ?)",
                            {table, schema_.name});
     struct Key {
@@ -435,6 +442,7 @@ class ObjectDescriber {
     while (info.next()) {
       ++ordinal;
       QString name = info.value(1).toString();
+      if (added && ColumnCode(tableCode, name) != 0) continue;
       ColumnType type = TypeOfDeclaration(info.value(2).toString());
       int pk = info.value(5).toInt();
       bool notNull = info.value(3).toInt() != 0 || pk > 0;
@@ -451,7 +459,7 @@ class ObjectDescriber {
     for (const auto& values : columns)
       Exec("INSERT INTO " + Qualified("RDBII_COLUMN") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
            values);
-    if (keys.empty()) return;
+    if (keys.empty() || added) return;
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.position < b.position; });
     long long constraint = pass_.NextCode();
     Exec("INSERT INTO " + Qualified("RDBII_CONSTRAINT") + " VALUES (?, ?, ?, ?, 'PK')",
@@ -596,6 +604,20 @@ void CreateDataSourceFolder(const std::string& folder, const std::string& dataSo
 
 void AddUser(QSqlDatabase& db, const std::string& user, const std::string& password) {
   InsertUser(db, std::string(kCatalogueSchema) + ".", user, password, kUserKind);
+}
+
+void DescribeAddedColumns(QSqlDatabase& db, const std::string& dataSource, const QString& schema,
+                          const QString& table) {
+  QSqlQuery q = Run(db, "SELECT DB_CODE FROM " + Qualified("RDBII_DATABASE") + " WHERE DB_NAME = ?",
+                    {QString::fromStdString(dataSource).toUpper()});
+  if (!q.next()) throw platform::SqlError(StandinMessage("データベースがありません: " + dataSource));
+  const long long dbCode = q.value(0).toLongLong();
+  q.finish();
+  DescribePass pass(db);
+  for (const Schema& s : UserSchemas(db, dbCode))
+    if (s.name == schema)
+      ObjectDescriber(pass, dbCode, QString::fromStdString(dataSource).toUpper(), s).DescribeAddedColumns(table);
+  pass.Finish();
 }
 
 void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo) {

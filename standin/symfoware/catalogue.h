@@ -62,5 +62,9 @@ using TDescribedUpTo = std::map<QString, long long>;
 // catalogue does not list yet, looking
 // only past `upTo` and moving it on. An empty `upTo` looks at everything.
 void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo);
+// Adds the rows of the columns an ALTER TABLE ... ADD gave a listed table,
+// each with the next column code and position.
+void DescribeAddedColumns(QSqlDatabase& db, const std::string& dataSource, const QString& schema,
+                          const QString& table);
 
 }  // namespace symfoware

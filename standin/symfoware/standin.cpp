@@ -79,6 +79,7 @@ struct TInjectedFailure {
   std::optional<size_t> position;
   QRegularExpression pattern;
   std::string message;
+  size_t times = 0;  // how many more statements fail; 0: every one
 };
 
 struct TJournal {
@@ -105,10 +106,13 @@ void Journalize(TJournalEntry entry) {
 std::optional<std::string> InjectedFailure(const std::string& sql) {
   TJournal& journal = Journal();
   const std::lock_guard<std::mutex> hold(journal.lock);
-  for (const TInjectedFailure& f : journal.failures) {
-    const bool hit = f.position ? *f.position == journal.journalled
-                                : f.pattern.match(QString::fromStdString(sql)).hasMatch();
-    if (hit) return f.message;
+  for (auto f = journal.failures.begin(); f != journal.failures.end(); ++f) {
+    const bool hit = f->position ? *f->position == journal.journalled
+                                 : f->pattern.match(QString::fromStdString(sql)).hasMatch();
+    if (!hit) continue;
+    const std::string message = f->message;
+    if (f->times > 0 && --f->times == 0) journal.failures.erase(f);
+    return message;
   }
   return std::nullopt;
 }
@@ -235,7 +239,7 @@ class StandinSession : public platform::SqlSession {
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
       if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
-          !upkeep_->CreateTableOn(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
+          !upkeep_->CreateTableOn(sql) && !upkeep_->AlterTable(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
           !upkeep_->Role(sql))
         return false;
     } catch (const SqlError& e) {
@@ -482,10 +486,10 @@ void ClearStatementJournal() {
 
 void FailStatementAt(size_t position, const std::string& message) { AddFailure({position, {}, message}); }
 
-void FailStatementsMatching(const std::string& pattern, const std::string& message) {
+void FailStatementsMatching(const std::string& pattern, const std::string& message, size_t times) {
   AddFailure({std::nullopt,
               QRegularExpression(QString::fromStdString(pattern), QRegularExpression::CaseInsensitiveOption),
-              message});
+              message, times});
 }
 
 void ClearStatementFailures() {

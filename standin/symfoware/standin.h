@@ -41,9 +41,10 @@ void ClearStatementJournal();
 // `message` instead of running, journalled as failed: the one that comes
 // at `position` of the journal (0 right after ClearStatementJournal), or
 // every one whose text matches `pattern` (a regular expression, case
-// ignored). Until ClearStatementFailures.
+// ignored), or only the first `times` of them when `times` is not 0. Until
+// ClearStatementFailures.
 void FailStatementAt(size_t position, const std::string& message);
-void FailStatementsMatching(const std::string& pattern, const std::string& message);
+void FailStatementsMatching(const std::string& pattern, const std::string& message, size_t times = 0);
 void ClearStatementFailures();
 
 // Opens the stand-in data source `dataSource` as `user`; a wrong user or

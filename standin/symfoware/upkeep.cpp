@@ -293,12 +293,133 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
               {QString::fromStdString(name), QString::fromStdString(users).toInt(), firstNew});
       }
       if (comments) WriteComments(*comments, firstNew);
+      // The server gives a table placed ON a space a base DSO and DSI of
+      // its name, which a compile drops before it makes the table's own.
+      if (m.hasMatch() && !temporary)
+        Run(db_,
+            "INSERT INTO " + Qualified("RDBII_DSI_STATUS") +
+                " SELECT DB_CODE, DB_NAME, SCHEMA_NAME, TABLE_NAME, TABLE_NAME, TABLE_NAME, 1, ? FROM " +
+                Qualified("RDBII_TABLE") + " WHERE TABLE_CODE >= ? AND TABLE_TYPE = 'BS'",
+            {QString::fromLatin1(kTableDsoType), firstNew});
     });
   } catch (...) {
     Settle();
     throw;
   }
   return true;
+}
+
+namespace {
+
+const char kNoSuchColumn[] = "JYP9025E 列が存在しません: ";
+const char kBadAlter[] = "JYP9026E ALTER TABLE の指定に誤りがあります: ";
+
+// The text inside the parentheses that open at `open`, quotes respected;
+// `end` is put past the closing one. Nothing when they never close.
+std::optional<QString> Parenthesised(const QString& text, qsizetype open, qsizetype& end) {
+  int depth = 0;
+  QChar quote;
+  for (qsizetype i = open; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (!quote.isNull()) {
+      if (c == quote) quote = QChar();
+      continue;
+    }
+    if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')' && --depth == 0) {
+      end = i + 1;
+      return text.mid(open + 1, i - open - 1);
+    }
+  }
+  return std::nullopt;
+}
+
+QString Unquoted(const QString& literal) { return literal.mid(1, literal.size() - 2).replace("''", "'"); }
+
+}  // namespace
+
+bool CatalogueUpkeep::AlterTable(const std::string& sql) {
+  static const QString kName = QStringLiteral("(\"(?:[^\"]|\"\")+\"|[^\\s.\";()]+)");
+  static const QRegularExpression kAlter(QStringLiteral("^\\s*ALTER\\s+TABLE\\s+") + kName + "(?:\\s*\\.\\s*" + kName +
+                                             ")?\\s+(.*?)\\s*;?\\s*$",
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression kComment(QStringLiteral("^COMMENT\\s+(OFF|'(?:[^']|'')*')$"),
+                                           QRegularExpression::CaseInsensitiveOption |
+                                               QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression kModify(
+      QStringLiteral("^MODIFY\\s+") + kName + "\\s+COMMENT\\s+(OFF|'(?:[^']|'')*')$",
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression kAdd(QStringLiteral("^\\s*ADD\\s*(?=\\()"), QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch m = kAlter.match(QString::fromStdString(sql));
+  if (!m.hasMatch()) return false;
+  const bool qualified = m.capturedLength(2) > 0;
+  const QString schema = qualified ? NameOf(m.captured(1)) : QString();
+  if (schema == QLatin1String(kCatalogueSchema)) return false;
+  const QString rest = m.captured(3);
+  const auto commentOf = [](const QString& word) -> std::optional<QString> {
+    if (word.compare(QLatin1String("OFF"), Qt::CaseInsensitive) == 0) return std::nullopt;
+    return Unquoted(word);
+  };
+  if (const QRegularExpressionMatch c = kComment.match(rest); c.hasMatch()) {
+    const Found table = Find(kTable, schema, NameOf(m.captured(qualified ? 2 : 1)));
+    Atomically([&] { SetComment(table, {}, commentOf(c.captured(1))); });
+    return true;
+  }
+  if (const QRegularExpressionMatch c = kModify.match(rest); c.hasMatch()) {
+    const Found table = Find(kTable, schema, NameOf(m.captured(qualified ? 2 : 1)));
+    Atomically([&] { SetComment(table, NameOf(c.captured(1)), commentOf(c.captured(2))); });
+    return true;
+  }
+  std::vector<QString> columns;
+  qsizetype at = 0;
+  while (at < rest.size()) {
+    const QRegularExpressionMatch add = kAdd.match(rest.mid(at));
+    if (!add.hasMatch()) {
+      if (columns.empty()) return false;
+      throw SqlError(StandinMessage(kBadAlter + rest.toStdString()));
+    }
+    qsizetype end = 0;
+    const std::optional<QString> column = Parenthesised(rest, at + add.capturedLength(), end);
+    if (!column) throw SqlError(StandinMessage(kBadAlter + rest.toStdString()));
+    columns.push_back(column->trimmed());
+    at = end;
+    while (at < rest.size() && rest[at].isSpace()) ++at;
+  }
+  if (columns.empty()) return false;
+  const Found table = Find(kTable, schema, NameOf(m.captured(qualified ? 2 : 1)));
+  Atomically([&] {
+    for (const QString& column : columns)
+      RunDdl(db_, "ALTER TABLE " + Dotted(table.schema, table.name) + " ADD COLUMN " + column);
+    DescribeAddedColumns(db_, dbName_, table.schema, table.name);
+  });
+  Settle();
+  return true;
+}
+
+void CatalogueUpkeep::SetComment(const Found& table, const QString& column, const std::optional<QString>& comment) {
+  long long columnCode = 0;
+  if (!column.isEmpty()) {
+    QSqlQuery q = Run(db_, "SELECT COLUMN_CODE FROM " + Qualified("RDBII_COLUMN") +
+                               " WHERE TABLE_CODE = ? AND COLUMN_NAME = ?",
+                      {table.code, column});
+    if (!q.next())
+      throw SqlError(StandinMessage(kNoSuchColumn + (table.schema + '.' + table.name + '.' + column).toStdString()));
+    columnCode = q.value(0).toLongLong();
+  }
+  const QVariant type = QString::fromLatin1(column.isEmpty() ? "TV" : "CL");
+  Run(db_,
+      "DELETE FROM " + Qualified("RDBII_COMMENT") +
+          " WHERE TABLE_CODE = ? AND COLUMN_CODE = ? AND INDEX_DSO_CODE = 0 AND COMMENT_TYPE = ?",
+      {table.code, columnCode, type});
+  if (comment)
+    Run(db_,
+        "INSERT INTO " + Qualified("RDBII_COMMENT") + " SELECT DB_CODE, SCHEMA_CODE, TABLE_CODE, ?, 0, ?, ? FROM " +
+            Qualified("RDBII_TABLE") + " WHERE TABLE_CODE = ?",
+        {columnCode, type, *comment, table.code});
 }
 
 void CatalogueUpkeep::CheckSpace(const QString& space) {

@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,14 @@ class CatalogueUpkeep {
   // raises SqlError and changes nothing.
   bool Role(const std::string& sql);
 
+  // Runs `sql` when it is an ALTER TABLE of a table: one or more
+  // "ADD(<column definition>)" (the columns added in SQLite and described
+  // with the next codes and positions), "COMMENT <literal>", "COMMENT OFF",
+  // "MODIFY <column> COMMENT <literal>" or "MODIFY <column> COMMENT OFF";
+  // returns true. An unknown table or column raises SqlError and changes
+  // nothing; false for any other statement.
+  bool AlterTable(const std::string& sql);
+
   // After a statement SQLite ran: a CREATE or ALTER gets what it made
   // described.
   void Executed(const std::string& sql);
@@ -83,6 +92,8 @@ class CatalogueUpkeep {
     QString name;
   };
   void WriteComments(const TableComments& comments, long long firstNew);
+  // Sets (or with nothing, removes) the comment of a table or of one column.
+  void SetComment(const Found& table, const QString& column, const std::optional<QString>& comment);
   // SqlError unless the database space exists.
   void CheckSpace(const QString& space);
   Found Find(const Kind& kind, const QString& schema, const QString& name);

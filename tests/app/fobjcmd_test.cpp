@@ -376,7 +376,8 @@ TEST_F(CommandsTest, PasteRenamesIntoTheTargetSchemaThenReloads) {
     return true;
   });
   Lines ran;
-  SetRunDDLExec([&](TovConnectionWindow&, Lines& lines) { ran.insert(ran.end(), lines.begin(), lines.end()); });
+  SetRunDDLExec(
+      [&](TovConnectionWindow&, Lines& lines, TDDLRun) { ran.insert(ran.end(), lines.begin(), lines.end()); });
   SetWaitDDLExec([] {});
   Show(window, "STOCK", "TABLE", {"ITEM"});
   Trigger(window, "actCopy");

@@ -548,3 +548,76 @@ TEST_F(UpkeepTest, SequenceRoleAndSchemaStatementsTheServerRefusesChangeNothing)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UpkeepTest, AlterTableAddsColumnsAndKeepsCommentsAndATableOnASpaceHasItsBaseStorage) {
+  RunDdl(*session_, "CREATE TABLE S1.T6 (A INTEGER NOT NULL, PRIMARY KEY(A)) ON DBSPACE1");
+  const std::string dsis = "SELECT DSO_NAME, NAME, CODE, TYPE FROM RDBII_SYSTEM.RDBII_DSI_STATUS WHERE TABLE_NAME = 'T6'";
+  EXPECT_EQ(Query(*session_, dsis), (Rows{{"T6", "T6", "1", "T"}}));
+  EXPECT_NE(ErrorOf(*session_, "CREATE DSO D6 FROM S1.T6 TYPE SEQUENTIAL(PAGESIZE(4))").find("JYP9012E"),
+            std::string::npos);
+
+  RunDdl(*session_, "ALTER TABLE S1.T6\r\nADD(B                              CHAR(3) DEFAULT 'x(')\r\nADD(C INTEGER)");
+  const std::string columns =
+      "SELECT C.COLUMN_NAME, C.ORDINAL_POSITION, C.DATA_TYPE, C.DEFAULT_VALUE FROM RDBII_SYSTEM.RDBII_COLUMN C, "
+      "RDBII_SYSTEM.RDBII_TABLE T WHERE C.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'T6' ORDER BY C.COLUMN_CODE";
+  EXPECT_EQ(Query(*session_, columns),
+            (Rows{{"A", "1", "IN", "NULL"}, {"B", "2", "CH", "'x('"}, {"C", "3", "IN", "NULL"}}));
+  EXPECT_EQ(Query(*session_, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_CONSTRAINT C, RDBII_SYSTEM.RDBII_TABLE T "
+                             "WHERE C.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'T6'"),
+            Rows{{"1"}});
+  RunDdl(*session_, "INSERT INTO S1.T6 (A, C) SELECT C2, C2 FROM S1.T1");
+  EXPECT_EQ(Query(*session_, "SELECT A, B, C FROM S1.T6"), (Rows{{"1", "x(", "1"}}));
+
+  const std::string comments =
+      "SELECT M.COMMENT_TYPE, M.COLUMN_CODE = 0, M.COMMENT_VALUE FROM RDBII_SYSTEM.RDBII_COMMENT M, "
+      "RDBII_SYSTEM.RDBII_TABLE T WHERE M.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'T6' ORDER BY 1";
+  RunDdl(*session_, "ALTER TABLE S1.T6 COMMENT '表''s'");
+  RunDdl(*session_, "ALTER TABLE S1.T6 MODIFY B COMMENT 'b'");
+  RunDdl(*session_, "ALTER TABLE S1.T6 COMMENT 'new'");
+  EXPECT_EQ(Query(*session_, comments), (Rows{{"CL", "0", "b"}, {"TV", "1", "new"}}));
+  RunDdl(*session_, "ALTER TABLE S1.T6 MODIFY B COMMENT OFF");
+  EXPECT_EQ(Query(*session_, comments), (Rows{{"TV", "1", "new"}}));
+  RunDdl(*session_, "ALTER TABLE S1.T6 COMMENT OFF");
+  EXPECT_EQ(Query(*session_, comments), Rows{});
+  EXPECT_NE(ErrorOf(*session_, "ALTER TABLE S1.T6 MODIFY Z COMMENT 'z'").find("Z"), std::string::npos);
+  EXPECT_NE(ErrorOf(*session_, "ALTER TABLE S1.NONE COMMENT 'x'").find("JYP9003E"), std::string::npos);
+  EXPECT_NE(ErrorOf(*session_, "ALTER TABLE S1.T6 ADD(D INTEGER) ADD E").find("JYP9026E"), std::string::npos);
+  EXPECT_EQ(Query(*session_, columns).size(), 3u);
+
+  // A compile's second stage: the base storage goes, the table's own comes.
+  RunDdl(*session_, "DROP DSI T6 CASCADE");
+  RunDdl(*session_, "DROP DSO T6 CASCADE");
+  EXPECT_EQ(Query(*session_, dsis), Rows{});
+  RunDdl(*session_, "CREATE DSO D6 FROM S1.T6 TYPE SEQUENTIAL(PAGESIZE(4))");
+}
+
+TEST_F(UpkeepTest, AFailureAskedForSomeTimesEndsAfterThem) {
+  symfoware::FailStatementsMatching("^CREATE TABLE S1\\.T9", "JYP9999E once", 1);
+  EXPECT_EQ(ErrorOf(*session_, "CREATE TABLE S1.T9 (A INTEGER)"), "JYP9999E once");
+  EXPECT_EQ(ErrorOf(*session_, "CREATE TABLE S1.T9 (A INTEGER)"), "");
+  symfoware::ClearStatementFailures();
+}
+
+TEST_F(UpkeepTest, GrantsToUsersAndRolesHoldOnATableMadeAgainUnderItsName) {
+  symfoware::AddUser(session_->Database(), "U2", "pw");
+  Query(*session_, "INSERT INTO RDBII_SYSTEM.RDBII_ROLE VALUES (990, 'R1', 'ADMIN', '')");
+  const std::string grants =
+      "SELECT P.GRANTEE, P.PRIVILEGE_TYPE, P.IS_GRANTABLE FROM RDBII_SYSTEM.RDBII_PRIVILEGES P, "
+      "RDBII_SYSTEM.RDBII_TABLE T WHERE P.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'T2' AND P.GRANTEE <> 'ADMIN' "
+      "UNION ALL SELECT R.ROLE_NAME, P.PRIVILEGE_TYPE, '' FROM RDBII_SYSTEM.RDBII_ROLE_PRIV P, RDBII_SYSTEM.RDBII_ROLE "
+      "R, RDBII_SYSTEM.RDBII_TABLE T WHERE R.ROLE_CODE = P.ROLE_CODE AND P.OBJECT_CODE = T.TABLE_CODE AND "
+      "T.TABLE_NAME = 'T2' ORDER BY 1";
+  for (int round = 0; round < 2; ++round) {
+    RunDdl(*session_, "GRANT SELECT ON TABLE S1.T2 TO U2 WITH GRANT OPTION");
+    RunDdl(*session_, "GRANT INSERT ON TABLE S1.T2 TO ROLE R1");
+    EXPECT_EQ(Query(*session_, grants), (Rows{{"R1", "INSERT", ""}, {"U2", "SELECT", "YES"}})) << round;
+    RunDdl(*session_, "DROP TABLE S1.T2 CASCADE");
+    EXPECT_EQ(Query(*session_, grants), Rows{});
+    RunDdl(*session_, "CREATE TABLE S1.T2 (K INTEGER) ON DBSPACE1");
+  }
+  EXPECT_EQ(OrphanRows(*session_), Rows{});
+}
+
+}  // namespace

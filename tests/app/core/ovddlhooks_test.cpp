@@ -52,7 +52,7 @@ TEST_F(DDLHooksTest, TheWaitFollowsEveryRunAndTheStopReachesTheCaller) {
     return true;
   });
   bool stop = false;
-  SetRunDDLExec([&](TovConnectionWindow& c, std::vector<std::string>& l) {
+  SetRunDDLExec([&](TovConnectionWindow& c, std::vector<std::string>& l, TDDLRun) {
     EXPECT_EQ(&c, &connection);
     calls.push_back("run");
     if (stop) throw std::runtime_error("stopped");
