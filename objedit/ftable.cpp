@@ -12,6 +12,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/core/fmainactcore.h"
+#include "app/core/fobjcmdcore.h"
+#include "app/core/fobjreportcore.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovkinds.h"
 #include "app/core/ovoptions.h"
@@ -102,6 +105,14 @@ constexpr const char* kKeySql =
     "AND A.TABLE_CODE = :TABLE_CODE AND A.COLUMN_CODE = :COLUMN_CODE AND A.LIST_TYPE = 'U' AND A.OBJECT_CODE IN "
     "(SELECT CONSTRAINT_CODE FROM RDBII_SYSTEM.RDBII_CONSTRAINT B WHERE B.DB_CODE = A.DB_CODE AND B.SCHEMA_CODE = "
     "A.SCHEMA_CODE AND B.TABLE_CODE  = A.TABLE_CODE AND B.CONSTRAINT_TYPE = 'PK') WITH OPTION LOCK_MODE(NO LOCK)";
+// The primary key's columns in key order.
+constexpr const char* kKeyOrderSql =
+    "SELECT TRIM(A.COLUMN_NAME) FROM RDBII_SYSTEM.RDBII_COLUMN A, RDBII_SYSTEM.RDBII_COLUMN_USAGE B, "
+    "RDBII_SYSTEM.RDBII_CONSTRAINT C WHERE A.DB_CODE = :DB_CODE AND A.SCHEMA_CODE = :SCHEMA_CODE AND A.TABLE_CODE = "
+    ":TABLE_CODE AND B.DB_CODE = A.DB_CODE AND B.SCHEMA_CODE = A.SCHEMA_CODE AND B.TABLE_CODE = A.TABLE_CODE AND "
+    "B.COLUMN_CODE = A.COLUMN_CODE AND B.LIST_TYPE = 'U' AND C.DB_CODE = A.DB_CODE AND C.SCHEMA_CODE = A.SCHEMA_CODE "
+    "AND C.TABLE_CODE = A.TABLE_CODE AND C.CONSTRAINT_CODE = B.OBJECT_CODE AND C.CONSTRAINT_TYPE = 'PK' ORDER BY "
+    "B.ORDINAL_POSITION WITH OPTION LOCK_MODE(NO LOCK)";
 constexpr const char* kUniqueSql =
     "SELECT TRIM(A.COLUMN_NAME),B.OBJECT_CODE FROM RDBII_SYSTEM.RDBII_COLUMN A,RDBII_SYSTEM.RDBII_COLUMN_USAGE B "
     "WHERE A.DB_CODE = :DB_CODE AND A.SCHEMA_CODE = :SCHEMA_CODE AND A.TABLE_CODE = :TABLE_CODE AND A.COLUMN_CODE = "
@@ -224,6 +235,8 @@ void TfrmTable::setupUi() {
   fraCross = new TfraCross(tabCross);
   (new QVBoxLayout(tabCross))->addWidget(fraCross);
   AddPage(TEditorPage::Cross, tabCross, kCrossPageCaption);
+  setupDataPage();
+  setupOutput();
 }
 
 void TfrmTable::setupGrid() {
@@ -483,6 +496,10 @@ bool TfrmTable::LoadObject() {
 
 void TfrmTable::FinishLoad() {
   LoadConstraints();
+  if (!IsNew) {
+    LoadDataConditions();
+    LoadKeyColumns();
+  }
   txtComment->SaveText();
   fraStorage->SaveState();
   grdColumn->SaveData();
@@ -749,6 +766,22 @@ void TfrmTable::ActionsUpdated() {
   const int row = grdColumn->Row();
   actColUp->setEnabled(row > 1 && row < grdColumn->RowCount() - 1);
   actColDown->setEnabled(row >= 1 && row < grdColumn->RowCount() - 2);
+  const bool output = !Changed && !IsNew;
+  for (QAction* action : {actOutput, actPrint, actSave}) action->setEnabled(output);
+  for (QAction* item : reportItems_)
+    if (mnuObject->actions().contains(item)) item->setEnabled(!IsNew);
+  // The generator is another subsystem's: enabled once it is registered.
+  actDataGenerate->setEnabled(!IsNew && ActionHandler(kDataGenerateCommand) != nullptr);
+}
+
+void TfrmTable::LoadKeyColumns() {
+  KeyColumns.clear();
+  std::vector<std::string> codes;
+  if (!TableCodes(codes)) return;
+  TovConnectionWindow& c = *ConnectionWindow;
+  CatalogueRead(c, [&] {
+    for (TovSQLQuery& q = c.OpenSQLParams(kKeyOrderSql, codes); !q.Eof(); q.Next()) KeyColumns.push_back(q.AsString(size_t{0}));
+  });
 }
 
 void TfrmTable::RunDelete(bool cascade) {
@@ -781,7 +814,7 @@ void TfrmTable::CreateScript(TovConnectionWindow& owner, const TScriptArgs& args
       form->TargetSchema = args.NewSchema;
       form->TargetName = args.NewName;
     }
-    form->WriteScript(args, stream);
+    form->WriteTableScript(args, stream);
   } catch (...) {
     form->Discard();
     throw;
@@ -791,4 +824,5 @@ void TfrmTable::CreateScript(TovConnectionWindow& owner, const TScriptArgs& args
 
 void RegisterTableEditor() {
   RegisterObjectEditor(kTableKind, &TovObjectEditor::CreateEditor<TfrmTable>, &TfrmTable::CreateScript);
+  RegisterObjectReport(kTableKind, {&TfrmTable::CreateReportFile, &TfrmTable::CreateReportSheet});
 }
