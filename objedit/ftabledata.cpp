@@ -2,6 +2,7 @@
 // condition with its history, the row limit, the bind variables and the
 // result frame (the rules: objedit/core/ftabledatacore).
 #include <QAction>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>

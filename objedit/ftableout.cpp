@@ -18,6 +18,7 @@
 #include "app/core/ovconnwin.h"
 #include "app/core/ovmainwin.h"
 #include "app/core/ovoptions.h"
+#include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/findex.h"
@@ -40,7 +41,6 @@ constexpr int kIndexNodeImage = 46;
 constexpr int kImageRole = Qt::UserRole;
 constexpr const char* kTagProperty = "Tag";
 constexpr const char* kReportItemProperty = "orvReportItem";
-constexpr const char* kScriptSaved = "スクリプトが出力されました。";
 constexpr const char* kFileWritten = "ファイルが出力されました。";
 constexpr const char* kAllFilesFilter = "すべてのファイル(*.*)";
 constexpr const char* kRowsSql = "SELECT * FROM %1.%2 WITH OPTION LOCK_MODE(NO LOCK)";

@@ -22,17 +22,13 @@ TTableColumn Column(const std::string& name, const std::string& type, const std:
 }
 
 TTableReportData Table() {
-  TTableReportData data;
-  data.Schema = "S";
-  data.Table = "T";
-  data.Comment = "表";
-  data.Columns = {Column("A", "DECIMAL", "10,2", true, "=A1"), Column("B", "CHAR", "5", false),
-                  Column("C", "INTEGER", "", false)};
-  data.KeyColumns = {"B", "A"};
-  data.Constraints = {{kReportConstraintImage, "", "(A)"},
-                      {kReportConstraintImage, "", "(B, C)"},
-                      {kReportIndexImage, "IX1", "C"}};
-  return data;
+  return TTableReportData{"S", "T", "表", "", "", "",
+                          {Column("A", "DECIMAL", "10,2", true, "=A1"), Column("B", "CHAR", "5", false),
+                           Column("C", "INTEGER", "", false)},
+                          {"B", "A"},
+                          {{kReportConstraintImage, "", "(A)"},
+                           {kReportConstraintImage, "", "(B, C)"},
+                           {kReportIndexImage, "IX1", "C"}}};
 }
 
 using Cells = std::vector<std::optional<std::string>>;
