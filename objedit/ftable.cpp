@@ -25,6 +25,7 @@
 #include "editor/ovmemo.h"
 #include "objedit/core/findexcore.h"
 #include "objedit/core/rstoragecore.h"
+#include "objedit/fconst.h"
 #include "objedit/findex.h"
 #include "objedit/rcross.h"
 #include "objedit/rgrant.h"
@@ -48,7 +49,6 @@ constexpr int kConstraintImage = 66;
 constexpr int kIndexImage = 46;
 constexpr int kTriggerImage = 57;
 constexpr int kTriggerKind = 57;
-constexpr int kConstraintKind = 66;
 constexpr int kDefaultRowHeight = 18;
 // The constraint tree's header: name, kind, then the parameters in the rest.
 struct TConstSection {
@@ -709,10 +709,12 @@ void TfrmTable::mnuConstOpenClick() {
       if (EditorRegistered(kTriggerKind))
         OpenObject(*ConnectionWindow, kTriggerKind, schema, name, static_cast<uint8_t>(AppOption.OpenMode), 0, 0);
       break;
-    default:
-      if (EditorRegistered(kConstraintKind))
-        OpenObject(*ConnectionWindow, kConstraintKind, SchemaName(), node->SubItem(2).toStdString(), 0, 0, 0);
+    default: {
+      // The constraint editor needs the table, which OpenObject does not carry.
+      const TOpenArgs args{SchemaName(), node->SubItem(2).toStdString(), kConstraintKind, 0, 0, ObjectName()};
+      TovObjectEditor::CreateEditor<TfrmConst>(*ConnectionWindow, args);
       break;
+    }
   }
 }
 
@@ -747,9 +749,11 @@ void TfrmTable::mnuConstNewClick() {
     case kTriggerImage:
       if (EditorRegistered(kTriggerKind)) OpenObject(*ConnectionWindow, kTriggerKind, SchemaName(), "", 0, 0, 0);
       break;
-    default:
-      if (EditorRegistered(kConstraintKind)) OpenObject(*ConnectionWindow, kConstraintKind, SchemaName(), "", 0, 0, 0);
+    default: {
+      const TOpenArgs args{SchemaName(), "", kConstraintKind, 0, 0, ObjectName()};
+      TovObjectEditor::CreateEditor<TfrmConst>(*ConnectionWindow, args);
       break;
+    }
   }
 }
 
