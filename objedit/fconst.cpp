@@ -125,7 +125,7 @@ std::vector<std::string> TfrmConst::TableCodes() {
           c.GetTableCode(database, SchemaName(), TableName)};
 }
 
-bool TfrmConst::LoadObject() {
+void TfrmConst::PrepareLoad() {
   cmbTableName->setCurrentText(Q(TableName));
   lstIdxCol->clear();
   lstTabCol->clear();
@@ -137,7 +137,6 @@ bool TfrmConst::LoadObject() {
       lstIdxCol->addItem(Q(q.AsString(size_t{0})));
   for (TovSQLQuery& q = c.OpenSQLParams(kTableColumnSql, {database, SchemaName(), TableName}); !q.Eof(); q.Next())
     lstTabCol->addItem(Q(q.AsString(size_t{0})));
-  return true;
 }
 
 void TfrmConst::Move(bool toConstraint, bool all) {

@@ -45,7 +45,9 @@ class TfrmConst : public TovObjectEditor {
 
  protected:
   void Opening(const TOpenArgs& args) override;
-  bool LoadObject() override;
+  // The lists are filled for a new constraint too.
+  void PrepareLoad() override;
+  bool LoadObject() override { return true; }
   std::vector<std::string> SourceLines() override { return {}; }
   std::vector<std::string> BuildStatements(TEditorPage) override { return {}; }
   void ActionsUpdated() override;

@@ -32,6 +32,7 @@ constexpr int kFieldImage = 12;
 constexpr int kWhereImage = 96;
 constexpr int kWhereClearImage = 117;
 constexpr int kWhereRowHeight = 18;
+constexpr int kNoImage = -1;
 constexpr int kRecordMaxLength = 9;
 constexpr int kWhereDropDownRows = 20;
 // Hidden condition grid: the panel keeps the tool bar's height.
@@ -140,12 +141,10 @@ void TfrmTable::setupDataPage() {
   grdParam->hide();
   whereLayout->addWidget(pnlWhere2, 1);
   fraData = new TfraData(*this, &ConnectionWindow->Module().Connection, splWhere);
-  // The table editor's data stay read-only until the user asks.
-  if (ScriptMode && fraData->UpdateMode()) fraData->SetUpdateMode(false);
   splWhere->setStretchFactor(1, 1);
   AddPage(TEditorPage::Data, tabData, kDataPageCaption);
 
-  actDataGenerate = MakeAction(this, "actDataGenerate", "生成(&W)", "テストデータ生成", 0);
+  actDataGenerate = MakeAction(this, "actDataGenerate", "生成(&W)", "テストデータ生成", kNoImage);
   mnuObject->addAction(actDataGenerate);
 
   connect(btnExec, &QAction::triggered, this, [this] { RunReported([this] { Reload(btnExec); }); });
@@ -229,11 +228,8 @@ void TfrmTable::ApplyBindValues(std::vector<TovParameter>& parameters) {
     grdParam->hide();
     return;
   }
-  bool shown = grdParam->isVisible() || !grdParam->isHidden();
-  if (grdParam->isHidden()) {
-    spl2->setSizes({pnlWhere2->width() - pnlWhere2->width() / kThirds, pnlWhere2->width() / kThirds});
-    shown = false;
-  }
+  const bool shown = !grdParam->isHidden();
+  if (!shown) spl2->setSizes({pnlWhere2->width() - pnlWhere2->width() / kThirds, pnlWhere2->width() / kThirds});
   std::vector<TParamRow> rows;
   for (int row = 1; row < grdParam->RowCount(); ++row)
     rows.push_back({grdParam->Cells(0, row), grdParam->Cells(1, row)});

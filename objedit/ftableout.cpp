@@ -37,6 +37,7 @@
 namespace {
 
 constexpr int kReportImage = 44;
+constexpr int kNoImage = -1;
 constexpr int kIndexNodeImage = 46;
 constexpr int kImageRole = Qt::UserRole;
 constexpr const char* kTagProperty = "Tag";
@@ -93,8 +94,8 @@ TReportDefinition ReadTableDefinition(const std::string& name) {
 
 void TfrmTable::setupOutput() {
   actOutput = MakeAction(this, "actOutput", "出力(&P)", "出力", kReportImage);
-  actPrint = MakeAction(this, "actPrint", "印刷(&P)", "印刷|オブジェクトの情報を印刷します。", 0);
-  actSave = MakeAction(this, "actSave", "ファイル保存(&S)", "ファイル保存|オブジェクトの情報をファイルに保存します。", 0);
+  actPrint = MakeAction(this, "actPrint", "印刷(&P)", "印刷|オブジェクトの情報を印刷します。", kNoImage);
+  actSave = MakeAction(this, "actSave", "ファイル保存(&S)", "ファイル保存|オブジェクトの情報をファイルに保存します。", kNoImage);
   popOutput = new QMenu(this);
   popOutput->setObjectName("popOutput");
   popOutput->addAction(actPrint);

@@ -13,10 +13,14 @@
 #include "app/core/fobjddlcore.h"
 #include "app/core/fobjreportcore.h"
 #include "app/core/ovwhere.h"
+#include "app/core/fmainactcore.h"
+#include "app/fmainact.h"
 #include "app/fobjddl.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/fconst.h"
 #include "objedit/ftable.h"
+#include "sqlwork/sqlregister.h"
+#include "ui/uiregister.h"
 #include "tests/objedit/frames_fixture.h"
 #include "ui/core/ovworkbook.h"
 #include "ui/ovgrid.h"
@@ -334,6 +338,62 @@ TEST_F(ConstraintEditorTest, OpensFromTheTableTreeAndEditsTheTableScript) {
   EXPECT_EQ((end - 2)->back(), ',');
   added->Discard();
   table->Discard();
+}
+
+}  // namespace
+}  // namespace testing_objedit
+
+namespace testing_objedit {
+namespace {
+
+// The program as it runs: the registration routines, the connection
+// window's open dispatch with the data page and a row count, the report
+// item, and the constraint editor from the tree.
+class TableDataProgramTest : public TableDataTest {
+ protected:
+  TableDataProgramTest() {
+    ClearActionHandlers();
+    RegisterUi(*main);
+    RegisterSqlWork();
+    RegisterObjEdit();
+  }
+};
+
+TEST_F(TableDataProgramTest, DataPageReportAndConstraintEditorThroughTheProgram) {
+  TfrmObject* window = LogonWithData();
+  Definition("table", R"(<OVDOC OVDOC-VERSION="2"><XLSDEF TYPE="TABLE" BODYTOP="2" BODYCOUNT="1">
+<HEADER NAME="TABLENAME" ROW="1" COL="1"/><BODY NAME="COLUMNNAME" ROW="1" COL="1"/></XLSDEF></OVDOC>)");
+  main->actMain->BuildReportMenu();
+  TovForm* form = OpenObject(*window, kTableKind, "S1", "D", 2, 0, 2);
+  auto* editor = qobject_cast<TfrmTable*>(form);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->pagObject->currentWidget(), editor->tabData);
+  EXPECT_EQ(editor->txtRecord->text().toStdString(), "2");
+  EXPECT_EQ(Rows(*editor), 2);
+  editor->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "B"), "30");
+  editor->btnExec->trigger();
+  EXPECT_EQ(Rows(*editor), 1);
+  // Generating test data waits for the generator's handler.
+  EXPECT_FALSE(editor->actDataGenerate->isEnabled());
+  EXPECT_TRUE(editor->actOutput->isEnabled());
+
+  QAction* report = nullptr;
+  for (QAction* item : editor->mnuObject->actions())
+    if (item->text() == "table") report = item;
+  ASSERT_NE(report, nullptr);
+  const std::string target = env.Path("out") + "/prog.xlsx";
+  env.Dialogs().QueueFile(target);
+  report->trigger();
+  EXPECT_EQ(Boxes(), Lines{"ファイルが出力されました。"});
+  EXPECT_EQ(Python("ws = openpyxl.load_workbook(p).active\nprint(ws['A1'].value, ws['A2'].value, ws['A7'].value)", target),
+            "D A X");
+  EXPECT_EQ(AppOption.ExcelDir, env.Path("out") + "/");
+
+  editor->pagObject->setCurrentWidget(editor->tabDefine);
+  editor->lstConst->setCurrentItem(editor->lstConst->topLevelItem(0)->child(0));
+  editor->mnuConstOpen->trigger();
+  ASSERT_EQ(Windows<TfrmConst>().size(), 1u);
+  EXPECT_EQ(Windows<TfrmConst>().front()->ConstraintColumns(), Lines{"N"});
 }
 
 }  // namespace
