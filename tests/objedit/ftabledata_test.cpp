@@ -388,6 +388,16 @@ TEST_F(TableDataProgramTest, DataPageReportAndConstraintEditorThroughTheProgram)
   EXPECT_EQ(Python("ws = openpyxl.load_workbook(p).active\nprint(ws['A1'].value, ws['A2'].value, ws['A7'].value)", target),
             "D A X");
   EXPECT_EQ(AppOption.ExcelDir, env.Path("out") + "/");
+  const std::string saved = env.Path("sql") + "/d.sql";
+  QDir().mkpath(QString::fromStdString(env.Path("sql")));
+  env.Dialogs().QueueFile(saved);
+  editor->actSave->trigger();
+  EXPECT_EQ(Boxes(), (Lines{"ファイルが出力されました。", "スクリプトが出力されました。"}));
+  std::ifstream file(saved);
+  std::string first;
+  std::getline(file, first);
+  EXPECT_EQ(first, "CREATE TABLE S1.D\r");
+  EXPECT_EQ(AppOption.FileDir, env.Path("sql") + "/");
 
   editor->pagObject->setCurrentWidget(editor->tabDefine);
   editor->lstConst->setCurrentItem(editor->lstConst->topLevelItem(0)->child(0));
