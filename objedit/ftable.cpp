@@ -12,6 +12,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/core/fmainactcore.h"
+#include "app/core/fobjcmdcore.h"
+#include "app/core/fobjreportcore.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovkinds.h"
 #include "app/core/ovoptions.h"
@@ -22,6 +25,7 @@
 #include "editor/ovmemo.h"
 #include "objedit/core/findexcore.h"
 #include "objedit/core/rstoragecore.h"
+#include "objedit/fconst.h"
 #include "objedit/findex.h"
 #include "objedit/ftrigger.h"
 #include "objedit/rcross.h"
@@ -102,6 +106,14 @@ constexpr const char* kKeySql =
     "AND A.TABLE_CODE = :TABLE_CODE AND A.COLUMN_CODE = :COLUMN_CODE AND A.LIST_TYPE = 'U' AND A.OBJECT_CODE IN "
     "(SELECT CONSTRAINT_CODE FROM RDBII_SYSTEM.RDBII_CONSTRAINT B WHERE B.DB_CODE = A.DB_CODE AND B.SCHEMA_CODE = "
     "A.SCHEMA_CODE AND B.TABLE_CODE  = A.TABLE_CODE AND B.CONSTRAINT_TYPE = 'PK') WITH OPTION LOCK_MODE(NO LOCK)";
+// The primary key's columns in key order.
+constexpr const char* kKeyOrderSql =
+    "SELECT TRIM(A.COLUMN_NAME) FROM RDBII_SYSTEM.RDBII_COLUMN A, RDBII_SYSTEM.RDBII_COLUMN_USAGE B, "
+    "RDBII_SYSTEM.RDBII_CONSTRAINT C WHERE A.DB_CODE = :DB_CODE AND A.SCHEMA_CODE = :SCHEMA_CODE AND A.TABLE_CODE = "
+    ":TABLE_CODE AND B.DB_CODE = A.DB_CODE AND B.SCHEMA_CODE = A.SCHEMA_CODE AND B.TABLE_CODE = A.TABLE_CODE AND "
+    "B.COLUMN_CODE = A.COLUMN_CODE AND B.LIST_TYPE = 'U' AND C.DB_CODE = A.DB_CODE AND C.SCHEMA_CODE = A.SCHEMA_CODE "
+    "AND C.TABLE_CODE = A.TABLE_CODE AND C.CONSTRAINT_CODE = B.OBJECT_CODE AND C.CONSTRAINT_TYPE = 'PK' ORDER BY "
+    "B.ORDINAL_POSITION WITH OPTION LOCK_MODE(NO LOCK)";
 constexpr const char* kUniqueSql =
     "SELECT TRIM(A.COLUMN_NAME),B.OBJECT_CODE FROM RDBII_SYSTEM.RDBII_COLUMN A,RDBII_SYSTEM.RDBII_COLUMN_USAGE B "
     "WHERE A.DB_CODE = :DB_CODE AND A.SCHEMA_CODE = :SCHEMA_CODE AND A.TABLE_CODE = :TABLE_CODE AND A.COLUMN_CODE = "
@@ -224,6 +236,8 @@ void TfrmTable::setupUi() {
   fraCross = new TfraCross(tabCross);
   (new QVBoxLayout(tabCross))->addWidget(fraCross);
   AddPage(TEditorPage::Cross, tabCross, kCrossPageCaption);
+  setupDataPage();
+  setupOutput();
 }
 
 void TfrmTable::setupGrid() {
@@ -483,6 +497,10 @@ bool TfrmTable::LoadObject() {
 
 void TfrmTable::FinishLoad() {
   LoadConstraints();
+  if (!IsNew) {
+    LoadDataConditions();
+    LoadKeyColumns();
+  }
   txtComment->SaveText();
   fraStorage->SaveState();
   grdColumn->SaveData();
@@ -694,10 +712,12 @@ void TfrmTable::mnuConstOpenClick() {
       TovObjectEditor::CreateEditor<TfrmTrigger>(*ConnectionWindow, args);
       break;
     }
-    default:
-      if (EditorRegistered(kConstraintKind))
-        OpenObject(*ConnectionWindow, kConstraintKind, SchemaName(), node->SubItem(2).toStdString(), 0, 0, 0);
+    default: {
+      // The constraint editor needs the table, which OpenObject does not carry.
+      const TOpenArgs args{SchemaName(), node->SubItem(2).toStdString(), kConstraintKind, 0, 0, ObjectName()};
+      TovObjectEditor::CreateEditor<TfrmConst>(*ConnectionWindow, args);
       break;
+    }
   }
 }
 
@@ -734,9 +754,11 @@ void TfrmTable::mnuConstNewClick() {
       TovObjectEditor::CreateEditor<TfrmTrigger>(*ConnectionWindow, args);
       break;
     }
-    default:
-      if (EditorRegistered(kConstraintKind)) OpenObject(*ConnectionWindow, kConstraintKind, SchemaName(), "", 0, 0, 0);
+    default: {
+      const TOpenArgs args{SchemaName(), "", kConstraintKind, 0, 0, ObjectName()};
+      TovObjectEditor::CreateEditor<TfrmConst>(*ConnectionWindow, args);
       break;
+    }
   }
 }
 
@@ -753,6 +775,22 @@ void TfrmTable::ActionsUpdated() {
   const int row = grdColumn->Row();
   actColUp->setEnabled(row > 1 && row < grdColumn->RowCount() - 1);
   actColDown->setEnabled(row >= 1 && row < grdColumn->RowCount() - 2);
+  const bool output = !Changed && !IsNew;
+  for (QAction* action : {actOutput, actPrint, actSave}) action->setEnabled(output);
+  for (QAction* item : reportItems_)
+    if (mnuObject->actions().contains(item)) item->setEnabled(!IsNew);
+  // The generator is another subsystem's: enabled once it is registered.
+  actDataGenerate->setEnabled(!IsNew && ActionHandler(kDataGenerateCommand) != nullptr);
+}
+
+void TfrmTable::LoadKeyColumns() {
+  KeyColumns.clear();
+  std::vector<std::string> codes;
+  if (!TableCodes(codes)) return;
+  TovConnectionWindow& c = *ConnectionWindow;
+  CatalogueRead(c, [&] {
+    for (TovSQLQuery& q = c.OpenSQLParams(kKeyOrderSql, codes); !q.Eof(); q.Next()) KeyColumns.push_back(q.AsString(size_t{0}));
+  });
 }
 
 void TfrmTable::RunDelete(bool cascade) {
@@ -785,7 +823,7 @@ void TfrmTable::CreateScript(TovConnectionWindow& owner, const TScriptArgs& args
       form->TargetSchema = args.NewSchema;
       form->TargetName = args.NewName;
     }
-    form->WriteScript(args, stream);
+    form->WriteTableScript(args, stream);
   } catch (...) {
     form->Discard();
     throw;
@@ -795,4 +833,5 @@ void TfrmTable::CreateScript(TovConnectionWindow& owner, const TScriptArgs& args
 
 void RegisterTableEditor() {
   RegisterObjectEditor(kTableKind, &TovObjectEditor::CreateEditor<TfrmTable>, &TfrmTable::CreateScript);
+  RegisterObjectReport(kTableKind, {&TfrmTable::CreateReportFile, &TfrmTable::CreateReportSheet});
 }

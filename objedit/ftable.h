@@ -7,8 +7,11 @@
 
 #include <ostream>
 
+#include "objedit/core/ftabledatacore.h"
 #include "objedit/core/ftablecore.h"
+#include "objedit/core/ftablereportcore.h"
 #include "objedit/objeditor.h"
+#include "ui/rdata.h"
 
 class QHeaderView;
 class QMenu;
@@ -20,8 +23,9 @@ class TfraStorage;
 class TovStringGrid;
 class TovTreeView;
 class TovTreeNode;
+class TovWorksheet;
 
-class TfrmTable : public TovObjectEditor {
+class TfrmTable : public TovObjectEditor, public TDataOwner {
   Q_OBJECT
 
  public:
@@ -31,6 +35,12 @@ class TfrmTable : public TovObjectEditor {
   // The script writer of kind 45: the CREATE text, under the target names
   // when both are given.
   static void CreateScript(TovConnectionWindow& owner, const TScriptArgs& args, std::ostream& stream);
+  // The invisible report writers: a workbook named after the table in
+  // `folder`, or the given sheet.
+  static void CreateReportFile(TovConnectionWindow& owner, const std::string& definition, const std::string& schema,
+                               const std::string& table, const std::string& folder);
+  static void CreateReportSheet(TovConnectionWindow& owner, const std::string& definition, const std::string& schema,
+                                const std::string& table, TovWorksheet& sheet);
 
   TovStrEdit* txtComment = nullptr;
   QToolBar* ToolBar1 = nullptr;
@@ -53,7 +63,32 @@ class TfrmTable : public TovObjectEditor {
   TfraGrant* fraGrant = nullptr;
   QWidget* tabCross = nullptr;
   TfraCross* fraCross = nullptr;
+  // ---- the data page ----
+  QWidget* tabData = nullptr;
+  QWidget* pnlWhere = nullptr;
+  QWidget* pnlWhere2 = nullptr;
+  QWidget* pnlWhere3 = nullptr;
+  QSplitter* splWhere = nullptr;
+  QSplitter* spl2 = nullptr;
+  QToolBar* tolWhere = nullptr;
+  QAction* btnExec = nullptr;
+  QAction* btnField = nullptr;
+  QAction* btnWhere = nullptr;
+  QAction* btnGrdWhereClear = nullptr;
+  QAction* actDataGenerate = nullptr;
+  TovComboBox* cmbWhere = nullptr;
+  TovNumEdit* txtRecord = nullptr;
+  TovStringGrid* grdWhere = nullptr;
+  TovStringGrid* grdParam = nullptr;
+  TfraData* fraData = nullptr;
+  // ---- the output menu ----
+  QAction* actOutput = nullptr;
+  QAction* actPrint = nullptr;
+  QAction* actSave = nullptr;
+  QMenu* popOutput = nullptr;
 
+  std::vector<std::string> DisplayColumns;
+  std::vector<std::string> KeyColumns;
   std::vector<std::string> TypeNames;
   std::vector<std::string> CopyDDL;
   std::string TargetSchema;
@@ -88,6 +123,35 @@ class TfrmTable : public TovObjectEditor {
   void mnuConstDeleteClick();
   void mnuConstNewClick();
 
+  // ---- the data page ----
+  // The SELECT of the data page; EAbort after the row-limit message.
+  std::string BuildSelect();
+  void ApplyBindValues(std::vector<TovParameter>& parameters);
+  // The data query of a load with the data page active.
+  void OpenDataPage();
+  void btnWhereClick();
+  void btnGrdWhereClearClick();
+  void btnFieldClick();
+  void actDataGenerateExecute();
+  // The condition grid's data rows and back.
+  std::vector<TWhereRow> WhereRows() const;
+  void SetWhereRows(const std::vector<TWhereRow>& rows);
+  // ---- output ----
+  void actPrintExecute();
+  void actSaveExecute();
+  void BuildReportMenu();
+  void ReportMenuClick(QAction* item);
+  void WriteReportFile(const std::string& definition, const std::string& fileName);
+  void WriteReportSheet(const std::string& definition, TovWorksheet& sheet);
+  // The table's script with the rows and indexes the options ask for.
+  void WriteTableScript(const TScriptArgs& args, std::ostream& stream);
+
+  // ---- TDataOwner ----
+  TKind OwnerKind() const override { return TKind::TableEditor; }
+  std::string RecordLimitText() const override;
+  std::string FieldComment(const std::string& field) const override;
+  void RenewResult() override;
+
   void ChangedIsNew() override;
   // Alters the table, or re-creates it keeping its rows, indexes, grants
   // and dependents (objedit/core/ftablecompile); in ftablecompile.cpp.
@@ -104,6 +168,8 @@ class TfrmTable : public TovObjectEditor {
   void PrepareLoad() override;
   void FinishLoad() override;
   void ActionsUpdated() override;
+  void Opening(const TOpenArgs& args) override;
+  void Loaded() override;
   TCascadeOffer CascadeOffer() const override { return TCascadeOffer::Clear; }
   void RunDelete(bool cascade) override;
 
@@ -111,6 +177,14 @@ class TfrmTable : public TovObjectEditor {
   void setupUi();
   void setupGrid();
   void setupTree();
+  void setupDataPage();
+  void setupOutput();
+  // The grid rows of the where grid after a load; KeyColumns.
+  void LoadDataConditions();
+  void LoadKeyColumns();
+  void WriteRows(const TScriptArgs& args, std::ostream& stream);
+  void WriteIndexes(std::ostream& stream);
+  TTableReportData ReportData();
   // The three codes of the table; false when one is missing.
   bool TableCodes(std::vector<std::string>& codes);
   void SetRow(int row, const TTableColumn& column);
@@ -125,6 +199,8 @@ class TfrmTable : public TovObjectEditor {
   // The CREATE text and storage of the table as last loaded: what a failed
   // re-creation builds again.
   std::vector<std::string> loadedCreate_;
+  std::vector<std::string> whereHistory_;
+  std::vector<QAction*> reportItems_;
   std::string loadedComment_;
   bool filling_ = false;
   bool lowerNames_ = false;

@@ -255,13 +255,17 @@ void TovObjectEditor::OpenEditor(const TOpenArgs& args) {
   ShowTwin(*this);
 }
 
-void TovObjectEditor::WriteScript(const TScriptArgs& args, std::ostream& stream) {
+void TovObjectEditor::LoadInvisible(const std::string& schema, const std::string& name) {
   SetImageIndex(kind_.ImageIndex);
-  if (cmbSchema) cmbSchema->setCurrentText(Q(args.Schema));
-  txtName->setText(Q(args.Name));
+  if (cmbSchema) cmbSchema->setCurrentText(Q(schema));
+  txtName->setText(Q(name));
   ScriptMode = true;
   ActivatePage(TEditorPage::Define);
   LoadActivePage();
+}
+
+void TovObjectEditor::WriteScript(const TScriptArgs& args, std::ostream& stream) {
+  LoadInvisible(args.Schema, args.Name);
   std::vector<std::string> lines = SourceLines();
   DeleteEmptyLines(lines);
   stream << CrLfText(lines);
@@ -284,6 +288,7 @@ void TovObjectEditor::LoadActivePage() {
   }
   SetChanged(false);
   UpdateActions();
+  Loaded();
 }
 
 std::vector<std::string> TovObjectEditor::EditedSource() const {

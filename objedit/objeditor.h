@@ -89,6 +89,9 @@ class TovObjectEditor : public TovForm {
   // CreateScript: the CREATE text of the object into the stream, each line
   // ended by CR LF; nothing when the object cannot be read.
   void WriteScript(const TScriptArgs& args, std::ostream& stream);
+  // Loads the object's definition page without showing the window, as the
+  // invisible script and report writers do.
+  void LoadInvisible(const std::string& schema, const std::string& name);
 
   std::string SchemaName() const;
   std::string ObjectName() const;
@@ -146,6 +149,8 @@ class TovObjectEditor : public TovForm {
   virtual void Opening(const TOpenArgs&) {}
   virtual void PrepareLoad() {}
   virtual void FinishLoad() {}
+  // After a load is complete and Changed cleared (the data page's query).
+  virtual void Loaded() {}
   virtual bool Compiled() { return true; }
   virtual void RunDelete(bool cascade);
   // After the protocol's actions were enabled or disabled for Changed, IsNew

@@ -2,6 +2,7 @@
 
 #include "app/core/ovddlhooks.h"
 #include "objedit/fddlexec.h"
+#include "objedit/fconst.h"
 #include "objedit/fddlpreview.h"
 #include "objedit/fgrant.h"
 #include "objedit/findex.h"
@@ -18,6 +19,7 @@ void RegisterObjEdit() {
   SetWaitDDLExec(&TfrmDDLExec::Wait);
   RegisterIndexEditor();
   RegisterTableEditor();
+  RegisterConstraintEditor();
   RegisterSequenceEditor();
   RegisterRoleEditor();
   RegisterSourceEditor();

@@ -67,7 +67,7 @@ class TfrmNameTable : public TovForm, public TDataOwner {
   // TDataOwner
   TKind OwnerKind() const override { return TKind::Other; }
   std::string RecordLimitText() const override { return ""; }
-  std::string FieldComment(int) const override { return ""; }
+  std::string FieldComment(const std::string&) const override { return ""; }
   void RenewResult() override { Reload(this); }
 
  protected:

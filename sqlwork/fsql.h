@@ -139,7 +139,7 @@ class TfrmSQL : public TovForm, public TDataOwner, private TSQLWindowPort, priva
   // ---- TDataOwner ----
   TKind OwnerKind() const override { return TKind::SqlWindow; }
   std::string RecordLimitText() const override { return {}; }
-  std::string FieldComment(int) const override { return {}; }
+  std::string FieldComment(const std::string&) const override { return {}; }
   // A page's spreadsheet output renews its result by running the window.
   void RenewResult() override { actExecExecute(nullptr); }
 

@@ -655,7 +655,11 @@ void TfraData::ShowAggregate(TAggregate kind) {
 }
 
 std::function<std::string(int)> TfraData::FieldComments() const {
-  return [this](int field) { return owner_.FieldComment(field); };
+  return [this](int field) {
+    const std::vector<TovField>& fields = cdsData.Fields();
+    if (field < 0 || static_cast<size_t>(field) >= fields.size()) return std::string();
+    return owner_.FieldComment(fields[static_cast<size_t>(field)].FieldName);
+  };
 }
 
 TfraData::TObjectCountBack::~TObjectCountBack() {

@@ -30,8 +30,9 @@ class TDataOwner {
   virtual TKind OwnerKind() const = 0;
   // The row-limit edit `txtRecord` of the table and view editors.
   virtual std::string RecordLimitText() const = 0;
-  // The comment of field i from the owner's column grid; empty when none.
-  virtual std::string FieldComment(int field) const = 0;
+  // The comment of the named field from the owner's column grid; empty
+  // when none. By name: the shown fields may be a subset in another order.
+  virtual std::string FieldComment(const std::string& field) const = 0;
   // Renews the frame's result before a spreadsheet output: the SQL window
   // runs its execute command, the editors and the name table re-read it as
   // their Reload answer, the data generator leaves it. The frame itself

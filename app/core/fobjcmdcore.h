@@ -48,6 +48,8 @@ inline constexpr const char* kObjectGrantCommand = "ObjectGrant";
 inline constexpr const char* kCrossMatrixCommand = "CrossMatrix";
 inline constexpr const char* kStatisticsCommand = "Statistics";
 inline constexpr const char* kCommentCheckCommand = "CommentCheck";
+// The test-data generator for the request's object (Schema, Name).
+inline constexpr const char* kDataGenerateCommand = "DataGenerate";
 // The schema filter behind "設定": true when the user chose schemas.
 inline constexpr const char* kSchemaFilterCommand = "SchemaFilter";
 // The tree pop-up's and the export and load commands open the windows of

@@ -74,7 +74,7 @@ std::optional<TScriptArgs> ScriptArgsFor(int kind, const std::string& schema, co
     case okTablespace:
       return TScriptArgs{"", name, 0, "", "", false};
     case okTable:
-      return TScriptArgs{schema, name, 0, newSchema, newName, ScriptOption.Index};
+      return TScriptArgs{schema, name, 0, newSchema, newName, ScriptOption.Index, ScriptOption.Insert};
     case okView:
       return TScriptArgs{schema, name, 0, newSchema, newName, false};
     case okIndex:

@@ -31,6 +31,7 @@ struct TScriptArgs {
   std::string NewSchema;  // the target of a copy, else empty
   std::string NewName;
   bool IncludeIndexes = false;
+  bool IncludeRows = false;  // a table's rows as INSERT statements
 
   friend bool operator==(const TScriptArgs&, const TScriptArgs&) = default;
 };

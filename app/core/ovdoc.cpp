@@ -35,6 +35,7 @@ constexpr const char* kBodyTopName = "BODYTOP";
 constexpr const char* kBodyCountName = "BODYCOUNT";
 constexpr const char* kHeaderElement = "HEADER";
 constexpr const char* kBodyElement = "BODY";
+constexpr const char* kBody2Element = "BODY2";
 constexpr const char* kPlacementName = "NAME";
 constexpr const char* kRowName = "ROW";
 constexpr const char* kColName = "COL";
@@ -180,10 +181,11 @@ int32_t PlacementNumber(const QXmlStreamAttributes& attributes, const char* name
 }
 
 // A required count of the definition, at least 1.
-int32_t RequiredNumber(const QXmlStreamAttributes& attributes, const char* name) {
+int32_t RequiredNumber(const QXmlStreamAttributes& attributes, const char* name, bool belowOneFormatError = false) {
   const QString text = attributes.value(name).toString();
   bool ok = false;
   const int value = text.trimmed().toInt(&ok);
+  if (ok && value < 1 && belowOneFormatError) throw EDocFormatError();
   if (!ok || value < 1) throw std::runtime_error(InvalidIntegerText(text.toStdString()));
   return value;
 }
@@ -191,12 +193,14 @@ int32_t RequiredNumber(const QXmlStreamAttributes& attributes, const char* name)
 void ReadPlacements(QXmlStreamReader& xml, TReportDefinition& definition) {
   while (xml.readNextStartElement()) {
     const bool header = xml.name() == QLatin1String(kHeaderElement);
-    if (header || xml.name() == QLatin1String(kBodyElement)) {
+    const bool body2 = xml.name() == QLatin1String(kBody2Element);
+    if (header || body2 || xml.name() == QLatin1String(kBodyElement)) {
       const QXmlStreamAttributes a = xml.attributes();
       const TReportPlacement placement{
           PlacementNumber(a, kRowName), PlacementNumber(a, kColName),
           FindReportItem(a.value(kPlacementName).toString().toStdString(), kReportItemKey)};
-      if (placement.Row >= 1 && placement.Col >= 1) (header ? definition.Header : definition.Body).push_back(placement);
+      if (placement.Row >= 1 && placement.Col >= 1)
+        (header ? definition.Header : body2 ? definition.Body2 : definition.Body).push_back(placement);
     }
     xml.skipCurrentElement();
   }
@@ -206,7 +210,7 @@ void ReadPlacements(QXmlStreamReader& xml, TReportDefinition& definition) {
 
 std::string InvalidIntegerText(const std::string& text) { return "'" + text + "' は有効な整数値ではありません。"; }
 
-TReportDefinition ReadReportDefinition(const std::string& path) {
+TReportDefinition ReadReportDefinition(const std::string& path, bool countFormatError) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) throw EDocFormatError();
   const QString text = QString::fromStdString(platform::DecodeToolOutput(file.readAll().toStdString()));
@@ -222,15 +226,18 @@ TReportDefinition ReadReportDefinition(const std::string& path) {
   const double version = xml.attributes().value(kVersionName).toString().trimmed().toDouble(&ok);
   if (!ok || version > kDocVersion) throw std::runtime_error(kUnsupportedVersion);
   TReportDefinition definition;
+  bool typeRead = false;
   while (xml.readNextStartElement()) {
     if (xml.name() != QLatin1String(kReportElement)) {
       xml.skipCurrentElement();
       continue;
     }
     const QXmlStreamAttributes a = xml.attributes();
+    if (!typeRead) definition.Type = a.value(kTypeName).toString().toStdString();
+    typeRead = true;
     definition.XlsFile = a.value(kXlsFileName).toString().toStdString();
     definition.BodyTop = RequiredNumber(a, kBodyTopName);
-    definition.BodyCount = RequiredNumber(a, kBodyCountName);
+    definition.BodyCount = RequiredNumber(a, kBodyCountName, countFormatError);
     ReadPlacements(xml, definition);
   }
   return definition;

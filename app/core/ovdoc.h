@@ -110,18 +110,23 @@ struct TReportPlacement {
 // the form and the body values of an earlier one, the placements of all
 // of them are kept in document order.
 struct TReportDefinition {
+  std::string Type;  // the report item key of the first XLSDEF ("TABLE", "VIEW")
   std::string XlsFile;
   int32_t BodyTop = 1;
   int32_t BodyCount = 1;
   std::vector<TReportPlacement> Header;
   std::vector<TReportPlacement> Body;
+  // The second body of the table report: one record per unique
+  // constraint and index.
+  std::vector<TReportPlacement> Body2;
 };
 // The definition file `path`: EDocFormatError for a file that cannot be
 // read as XML, kUnsupportedVersion for another root or a version missing,
 // no number or above kDocVersion, and the conversion error for a BODYTOP
 // or BODYCOUNT that is missing, no integer or below 1. A placement with a
-// ROW or COL below 1 is left out.
-TReportDefinition ReadReportDefinition(const std::string& path);
+// ROW or COL below 1 is left out. With `countFormatError` a BODYCOUNT
+// that is an integer below 1 raises EDocFormatError instead.
+TReportDefinition ReadReportDefinition(const std::string& path, bool countFormatError = false);
 // The definition `name` under the shared folder.
 std::string ReportDefinitionPath(const std::string& shareDir, const std::string& name);
 // The form workbook of a definition saved as `output`: under the shared

@@ -459,16 +459,36 @@ class ObjectDescriber {
     for (const auto& values : columns)
       Exec("INSERT INTO " + Qualified("RDBII_COLUMN") + " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
            values);
-    if (keys.empty() || added) return;
-    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.position < b.position; });
+    // Constraints belong to the table as created: added columns never join one.
+    if (added) return;
+    if (!keys.empty()) {
+      std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.position < b.position; });
+      std::vector<QString> names;
+      for (const Key& key : keys) names.push_back(key.column);
+      DescribeConstraint(tableCode, "PK", names);
+    }
+    // UNIQUE constraints are SQLite's automatic indexes of origin "u".
+    std::vector<std::vector<QString>> uniques;
+    QSqlQuery& list = Exec("SELECT name FROM pragma_index_list(?, ?) WHERE origin = 'u' ORDER BY seq DESC",
+                           {table, schema_.name});
+    std::vector<QString> indexes;
+    while (list.next()) indexes.push_back(list.value(0).toString());
+    for (const QString& index : indexes) {
+      QSqlQuery& info = Exec("SELECT name FROM pragma_index_info(?, ?) ORDER BY seqno", {index, schema_.name});
+      std::vector<QString> names;
+      while (info.next()) names.push_back(info.value(0).toString());
+      DescribeConstraint(tableCode, "UK", names);
+    }
+  }
+
+  void DescribeConstraint(long long tableCode, const char* type, const std::vector<QString>& columns) {
     long long constraint = pass_.NextCode();
-    Exec("INSERT INTO " + Qualified("RDBII_CONSTRAINT") + " VALUES (?, ?, ?, ?, 'PK')",
-         {dbCode_, schema_.code, tableCode, constraint});
+    Exec("INSERT INTO " + Qualified("RDBII_CONSTRAINT") + " VALUES (?, ?, ?, ?, ?)",
+         {dbCode_, schema_.code, tableCode, constraint, QString::fromLatin1(type)});
     int position = 0;
-    for (const Key& key : keys)
+    for (const QString& column : columns)
       Exec("INSERT INTO " + Qualified("RDBII_COLUMN_USAGE") + " VALUES (?, ?, ?, ?, ?, ?, 'U', ?)",
-           {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, key.column), schema_.code, constraint,
-            ++position});
+           {dbCode_, schema_.code, tableCode, ColumnCode(tableCode, column), schema_.code, constraint, ++position});
   }
 
   // The tables and views a view reads itself (not through another view):

@@ -1,5 +1,5 @@
 // A host of a result frame for the ui tests: its kind and row limit as the
-// test sets them, field 1's comment, and a renewal that counts and runs
+// test sets them, field V's comment, and a renewal that counts and runs
 // what the test asks for.
 #pragma once
 
@@ -12,7 +12,7 @@ class TTestDataHost : public TDataOwner {
  public:
   TKind OwnerKind() const override { return kind; }
   std::string RecordLimitText() const override { return limit; }
-  std::string FieldComment(int field) const override { return field == 1 ? "文字列" : ""; }
+  std::string FieldComment(const std::string& field) const override { return field == "V" ? "文字列" : ""; }
   void RenewResult() override {
     ++renewals;
     if (renew) renew();
