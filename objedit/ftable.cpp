@@ -49,7 +49,6 @@ constexpr int kDeleteImage = 41;
 constexpr int kConstraintImage = 66;
 constexpr int kIndexImage = 46;
 constexpr int kTriggerImage = 57;
-constexpr int kConstraintKind = 66;
 constexpr int kDefaultRowHeight = 18;
 // The constraint tree's header: name, kind, then the parameters in the rest.
 struct TConstSection {

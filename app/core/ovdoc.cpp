@@ -267,7 +267,6 @@ std::string ReportFormPath(const std::string& shareDir, const std::string& xlsFi
 namespace {
 
 constexpr const char* kNameName = "NAME";
-constexpr const char* kBody2Element = "BODY2";
 constexpr const char* kColumnElementPrefix = "COL";
 constexpr const char* kTrueText = "True";
 constexpr const char* kFalseText = "False";
