@@ -3,6 +3,7 @@
 #include "app/core/ovddlhooks.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/fexecprc.h"
 #include "objedit/fgrant.h"
 #include "objedit/findex.h"
 #include "objedit/frole.h"
@@ -23,5 +24,6 @@ void RegisterObjEdit() {
   RegisterSourceEditor();
   RegisterTriggerEditor();
   RegisterGranteeEditor();
+  RegisterExecProc();
   InstallSamples();
 }
