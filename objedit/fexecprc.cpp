@@ -44,8 +44,6 @@ constexpr const char* kOutputHeightValue = "OutputHeight";
 enum { kNameSection, kTypeSection, kValueSection, kSections };
 enum { kTypeText, kValueText };
 constexpr int kModeRole = Qt::UserRole;
-// Kinds whose window has no subprogram list.
-constexpr int kTriggerKind = okTrigger;
 
 constexpr const char* kParamsSql =
     "SELECT A.ORDINAL_POSITION, TRIM(A.COLUMN_NAME), A.COLUMN_TYPE, A.DATA_TYPE, A.NUMERIC_PRECISION, "
@@ -96,7 +94,8 @@ TfrmExecProc::TfrmExecProc(TovConnectionWindow& owner, const std::string& schema
   AddQuery(&qryExec);
   cmbSchema->setCurrentText(Q(schema));
   txtName->setText(Q(name));
-  if (kind == okProcedure || kind == okFunction || kind == kTriggerKind) {
+  // Only packages have subprograms to choose from.
+  if (kind == okProcedure || kind == okFunction || kind == okTrigger) {
     pnlObj->hide();
     cmbObj->clear();
   }
@@ -328,7 +327,9 @@ void TfrmExecProc::LoadWindowSize() {
   LoadWindowSizeFrom(kExecSizeKey);
   platform::KeyScope key(AppRegistry);
   if (!AppRegistry.OpenKey(GuiKey(kExecSizeKey), true)) return;
-  const int total = splOutput->height();
+  // The panes share the splitter's height less its handle.
+  const QList<int> sizes = splOutput->sizes();
+  const int total = sizes.value(0) + sizes.value(1);
   const int output = std::min(AppRegistry.ReadIntegerDef(kOutputHeightValue, txtOutput->height()), total);
   splOutput->setSizes({total - output, output});
 }

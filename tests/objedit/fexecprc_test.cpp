@@ -6,9 +6,12 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QTest>
 
 #include "app/core/ovkinds.h"
+#include "app/core/ovreg.h"
+#include "app/core/zarur.h"
 #include "editor/ovmemo.h"
 #include "objedit/fexecprc.h"
 #include "tests/objedit/objedit_fixture.h"
@@ -137,6 +140,22 @@ TEST_F(ExecProcTest, ARoutineOfAnotherKindOpensItsWindowAndRunsNothing) {
   runner->btnExec->trigger();
   EXPECT_EQ(Output(*runner), Lines{"【 実行後パラメータ値 】"});
   EXPECT_TRUE(Journal().empty());
+}
+
+TEST_F(ExecProcTest, TheOutputHeightIsKeptWithTheWindowSize) {
+  TfrmObject* window = Prepared();
+  TfrmExecProc* runner = TfrmExecProc::CreateRun(*window, "S1", "P", okProcedure);
+  const int total = runner->splOutput->sizes().value(0) + runner->splOutput->sizes().value(1);
+  runner->splOutput->setSizes({total - 90, 90});
+  runner->SaveWindowSize();
+  {
+    platform::KeyScope key(AppRegistry);
+    ASSERT_TRUE(AppRegistry.OpenKey(GuiKey("EXECPROC"), false));
+    EXPECT_EQ(AppRegistry.ReadIntegerDef("OutputHeight", -1), runner->txtOutput->height());
+  }
+  runner->splOutput->setSizes({total, 0});
+  runner->LoadWindowSize();
+  EXPECT_EQ(runner->txtOutput->height(), 90);
 }
 
 }  // namespace
