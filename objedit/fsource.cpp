@@ -18,6 +18,7 @@
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/core/findexcore.h"
+#include "objedit/fexecprc.h"
 #include "objedit/fsample.h"
 #include "objedit/rcross.h"
 #include "objedit/rgrant.h"
@@ -31,6 +32,7 @@
 
 namespace {
 
+constexpr int kExecImage = 28;
 constexpr int kOutputImage = 36;
 constexpr int kPrintImage = 98;
 constexpr int kSaveImage = 18;
@@ -70,6 +72,7 @@ void TfrmSource::setupUi() {
   RemovePage(TEditorPage::Define);
   AddFramePages(tabGrant, fraGrant, tabCross, fraCross);
 
+  actExec = MakeAction(this, "actExec", "実行(&E)", "プログラムを実行します。", kExecImage);
   actOutput = MakeAction(this, "actOutput", "出力(&P)", "プログラムの内容を外部に出力します。", kOutputImage);
   actPrint = MakeAction(this, "actPrint", "印刷(&P)", "オブジェクトの情報を印刷します。", kPrintImage);
   actSave = MakeAction(this, "actSave", "ファイル保存(&S)", "プログラムソースをファイルに保存します。", kSaveImage);
@@ -78,6 +81,7 @@ void TfrmSource::setupUi() {
   popOutput->addAction(actPrint);
   popOutput->addAction(actSave);
   actOutput->setMenu(popOutput);
+  tolCmd->insertAction(actDelete, actExec);
   tolCmd->insertAction(actDelete, actOutput);
   if (auto* button = qobject_cast<QToolButton*>(tolCmd->widgetForAction(actOutput)))
     button->setPopupMode(QToolButton::InstantPopup);
@@ -85,6 +89,7 @@ void TfrmSource::setupUi() {
   mnuObject->addSeparator();
   mnuObject->addAction(actPrint);
   mnuObject->addAction(actSave);
+  connect(actExec, &QAction::triggered, this, [this] { RunReported([this] { actExecExecute(); }); });
   connect(actPrint, &QAction::triggered, this, [this] { RunReported([this] { actPrintExecute(); }); });
   connect(actSave, &QAction::triggered, this, [this] { RunReported([this] { actSaveExecute(); }); });
   connect(actSample, &QAction::triggered, this, [this] { RunReported([this] { ShowSample(); }); });
@@ -205,8 +210,9 @@ void TfrmSource::Compile(QObject*) {
   }
   MsgBox(kCompiled, MB_ICONINFORMATION);
   SaveSourceAfter(connection, schema, name, kind);
-  SetIsNew(false);
+  // Cleared first: the actions are weighed again when IsNew is set.
   SetChanged(false);
+  SetIsNew(false);
   if (sourcePage) LastSource = list;
 }
 
@@ -242,6 +248,12 @@ void TfrmSource::ShowSample() {
 void TfrmSource::ActionsUpdated() {
   const bool enabled = !Changed && !IsNew;
   for (QAction* action : {actOutput, actPrint, actSave}) action->setEnabled(enabled);
+  const int kind = Kind().ImageIndex;
+  actExec->setEnabled(enabled && (kind == okProcedure || kind == okFunction));
+}
+
+void TfrmSource::actExecExecute() {
+  TfrmExecProc::CreateRun(*ConnectionWindow, SchemaName(), ObjectName(), Kind().ImageIndex);
 }
 
 void TfrmSource::actPrintExecute() {

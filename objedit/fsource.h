@@ -31,6 +31,7 @@ class TfrmSource : public TovObjectEditor {
   TfraGrant* fraGrant = nullptr;
   QWidget* tabCross = nullptr;
   TfraCross* fraCross = nullptr;
+  QAction* actExec = nullptr;
   QAction* actOutput = nullptr;
   QAction* actPrint = nullptr;
   QAction* actSave = nullptr;
@@ -59,6 +60,7 @@ class TfrmSource : public TovObjectEditor {
   void setupUi();
   std::vector<std::string> ReportSource();
   std::vector<std::string> CatalogueSource();
+  void actExecExecute();
   void actPrintExecute();
   void actSaveExecute();
 

@@ -105,11 +105,14 @@ void TovObjectEditor::setupUi() {
   nameLayout->setContentsMargins(0, 0, 0, 0);
   txtName = new TovStrEdit(pnlName);
   txtName->setObjectName("txtName");
-  txtName->SetCharCase(ecUpperCase);
+  // With lower-case names allowed, an object's name is shown as it is from
+  // the start: the boxes take it before the window is first shown.
+  const TEditCharCase nameCase = LowerNames ? ecNormal : ecUpperCase;
+  txtName->SetCharCase(nameCase);
   if (kind_.SchemaBound) {
     cmbSchema = new TovComboBox(pnlName);
     cmbSchema->setObjectName("cmbSchema");
-    cmbSchema->SetCharCase(ecUpperCase);
+    cmbSchema->SetCharCase(nameCase);
     cmbSchema->setEditable(true);
     nameLayout->addWidget(new QLabel(Q("スキーマ"), pnlName));
     nameLayout->addWidget(cmbSchema);

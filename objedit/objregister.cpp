@@ -4,6 +4,7 @@
 #include "objedit/fddlexec.h"
 #include "objedit/fconst.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/fexecprc.h"
 #include "objedit/fgrant.h"
 #include "objedit/findex.h"
 #include "objedit/frole.h"
@@ -25,5 +26,6 @@ void RegisterObjEdit() {
   RegisterSourceEditor();
   RegisterTriggerEditor();
   RegisterGranteeEditor();
+  RegisterExecProc();
   InstallSamples();
 }

@@ -198,6 +198,8 @@ std::string SqlSession::Rewrite(const std::string& sql) const { return sql; }
 
 bool SqlSession::Intercept(const std::string&) { return false; }
 
+bool SqlSession::InterceptWritten(const std::string&, std::vector<QVariant>&) { return false; }
+
 std::string SqlSession::ErrorText(const QSqlQuery& query) const { return SqlErrorText(query.lastError()); }
 
 void SqlSession::Executed(const std::string&, const std::vector<QVariant>&, const QSqlQuery&) {}

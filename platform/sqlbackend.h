@@ -97,6 +97,11 @@ class SqlSession {
   // Runs a statement the backend handles itself instead of passing it to
   // the database; true when it did.
   virtual bool Intercept(const std::string& sql);
+  // The same, tried first, for a statement the backend reads as the program
+  // wrote it (markers positional, nothing rewritten), with its bound values
+  // in order; it writes what the statement gives back (the output values of
+  // a CALL) into them.
+  virtual bool InterceptWritten(const std::string& sql, std::vector<QVariant>& values);
   // Field metadata of an executed query, read before the query is finished.
   virtual std::vector<SqlFieldDef> DescribeFields(const QSqlQuery& query) const;
   // Reads the rows of an executed query, which the cursor then owns.

@@ -113,6 +113,10 @@ struct TActionRequest {
 using TActionHandler = std::function<bool(const TActionRequest&)>;
 // Command names of what the main window hands on.
 inline constexpr const char* kNewObjectCommand = "NewObject";
+// The routine runner of the request's connection for one routine (Schema,
+// Name, Text = the kind code in decimal): the connection window's and the
+// workspace's "実行(&E)".
+inline constexpr const char* kExecProcCommand = "ExecProc";
 inline constexpr const char* kUserCommandCommand = "UserCommand";
 inline constexpr const char* kReportCommand = "ReportOutput";
 inline constexpr const char* kCopyObjectMenusCommand = "CopyObjectMenus";

@@ -41,9 +41,8 @@ extern std::vector<TCopyObjectList> CopiedObjects;
 // ---- windows of other subsystems the commands open ----
 
 // Named handlers (RegisterActionHandler); each gets the connection window
-// as TActionRequest::Connection, the routine runner also the object
-// (Schema, Name, Text = the kind code in decimal).
-inline constexpr const char* kExecProcCommand = "ExecProc";
+// as TActionRequest::Connection (the routine runner's, kExecProcCommand, is
+// in fmainactcore.h).
 inline constexpr const char* kObjectGrantCommand = "ObjectGrant";
 inline constexpr const char* kCrossMatrixCommand = "CrossMatrix";
 inline constexpr const char* kStatisticsCommand = "Statistics";

@@ -5,6 +5,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "platform/odbcenv.h"
 #include "platform/sqlmarkers.h"
 #include "standin/symfoware/standin.h"
@@ -105,6 +107,41 @@ platform::SqlSession& TovSQLQuery::PreparedSession() {
   return connection_->Session();
 }
 
+std::vector<QVariant> TovSQLQuery::BoundValues() const {
+  std::vector<QVariant> values;
+  values.reserve(parameters_.size());
+  for (const TovParameter& p : parameters_) values.push_back(p.Value);
+  return values;
+}
+
+void TovSQLQuery::ReadBack(const std::vector<QVariant>& values) {
+  for (size_t i = 0; i < parameters_.size() && i < values.size(); ++i)
+    if (parameters_[i].Direction != TParamDirection::Input) parameters_[i].Value = values[i];
+}
+
+namespace {
+
+// The driver writes an output value into the bound one: a text of Size
+// characters gives it the room.
+QVariant BindValue(const TovParameter& p) {
+  if (p.Direction != TParamDirection::Output) return p.Value;
+  return QString(std::max(p.Size, 1), QLatin1Char(' '));
+}
+
+QSql::ParamType BindType(TParamDirection direction) {
+  switch (direction) {
+    case TParamDirection::Output:
+      return QSql::Out;
+    case TParamDirection::InputOutput:
+      return QSql::InOut;
+    case TParamDirection::Input:
+      break;
+  }
+  return QSql::In;
+}
+
+}  // namespace
+
 QSqlQuery TovSQLQuery::Execute(platform::SqlSession& session) {
   QSqlQuery query(session.Database());
   query.setForwardOnly(true);
@@ -115,7 +152,7 @@ QSqlQuery TovSQLQuery::Execute(platform::SqlSession& session) {
     ok = query.prepare(QString::fromStdString(text));
     if (ok) {
       for (const TovParameter& p : parameters_) {
-        query.addBindValue(p.Value);
+        query.addBindValue(BindValue(p), BindType(p.Direction));
         values.push_back(p.Value);
       }
       ok = query.exec();
@@ -166,9 +203,18 @@ bool TovSQLQuery::FetchRow(std::vector<platform::SqlTextValue>& values) {
 int TovSQLQuery::ExecSQL() {
   platform::SqlSession& session = PreparedSession();
   std::string text = paramCheck_ ? platform::ConvertMarkers(sql_).text : sql_;
+  std::vector<QVariant> values = BoundValues();
+  if (session.InterceptWritten(text, values)) {
+    ReadBack(values);
+    return 0;
+  }
   if (session.Intercept(session.Rewrite(text))) return 0;
   QSqlQuery query = Execute(session);
   int affected = query.numRowsAffected();
+  if (paramCheck_) {
+    const QVariantList bound = query.boundValues();
+    ReadBack(std::vector<QVariant>(bound.begin(), bound.end()));
+  }
   query.finish();
   return affected;
 }

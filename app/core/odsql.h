@@ -53,10 +53,18 @@ class TovSQLConnection {
   bool inTransaction_ = false;
 };
 
-// One ":NAME" marker occurrence and the value bound to it.
+// Which way a marker's value goes.
+enum class TParamDirection { Input, Output, InputOutput };
+
+// One ":NAME" marker occurrence and the value bound to it. An output
+// value is read back into Value after ExecSQL, as text: Size is the room
+// in characters the driver gets for it. An input-output value goes in as
+// Value and its room is its own length.
 struct TovParameter {
   std::string Name;
   QVariant Value;
+  TParamDirection Direction = TParamDirection::Input;
+  int Size = 0;
 };
 
 class TovSQLQuery {
@@ -116,6 +124,10 @@ class TovSQLQuery {
  private:
   platform::SqlSession& PreparedSession();
   QSqlQuery Execute(platform::SqlSession& session);
+  // The values bound to the markers, in order.
+  std::vector<QVariant> BoundValues() const;
+  // Output values into the output and input-output parameters.
+  void ReadBack(const std::vector<QVariant>& values);
 
   TovSQLConnection* connection_;
   std::string sql_;

@@ -89,7 +89,6 @@ std::vector<TExecBinding> ExecBindings(const std::vector<TExecParam>& params) {
     if (!IsOutput(param)) continue;
     TExecBinding binding;
     binding.Name = param.Name;
-    binding.AsString = MatchesAny(param.Type, {"TIME", "TIMESTAMP"});
     binding.Size = param.Type.find("CHAR") != std::string::npos ? CharSize(param.Type) : kExecDefaultSize;
     binding.InOut = param.Mode == kParamInOut;
     if (binding.InOut) binding.Value = param.Value;

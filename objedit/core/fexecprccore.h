@@ -35,10 +35,10 @@ std::string FormatParamLiteral(const std::string& type, const std::string& value
 std::string ExecStatement(int kind, const std::string& schema, const std::string& name,
                           const std::vector<TExecParam>& params);
 
-// How a marker of the CALL is bound, in the order of the markers.
+// How a marker of the CALL is bound, in the order of the markers. Every
+// output comes back as text (the pane shows text), TIME and TIMESTAMP too.
 struct TExecBinding {
   std::string Name;
-  bool AsString = false;  // TIME and TIMESTAMP
   int Size = 0;
   bool InOut = false;
   std::string Value;  // the typed value of an input-output parameter

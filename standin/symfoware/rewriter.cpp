@@ -10,6 +10,7 @@
 
 #include "platform/sqlbackend.h"
 #include "platform/sqlmarkers.h"
+#include "standin/symfoware/routinecall.h"
 #include "standin/symfoware/sqlite.h"
 
 namespace symfoware {
@@ -88,8 +89,12 @@ class Rewriter {
 
   std::string Run() {
     int depth = 0;
+    const bool query = StartsWithSelect();
     for (size_t i = 0; i < tokens_.size();) {
       if (size_t end = Nextval(i); end != i) {
+        i = end;
+      } else if (end = query ? RoutineCall(i) : i; end != i) {
+        ++depth;  // the call's own parenthesis
         i = end;
       } else if (end = OptionClause(i); end != i) {
         // The server takes option clauses only at a statement's end.
@@ -166,6 +171,41 @@ class Rewriter {
     if (!At(p) || !IsWord(*At(p), "NEXTVAL")) return i;
     out_ += "NEXTVAL(" + SqlLiteral(schema) + ", " + SqlLiteral(sequence) + ")";
     return p + 1;
+  }
+
+  bool StartsWithSelect() const {
+    for (const Token& token : tokens_) {
+      if (token.kind == TokenKind::Blank || token.kind == TokenKind::Comment || IsOther(token, '(')) continue;
+      return IsWord(token, "SELECT");
+    }
+    return false;
+  }
+
+  // In a query, "<schema>.<function>(" can only call a function: it becomes
+  // a call of the stand-in's routine function with the two names first.
+  // Returns past the opening parenthesis, or at the closing one when there
+  // are no arguments; the closing one then stays the call's.
+  size_t RoutineCall(size_t i) {
+    std::string schema, function;
+    if (i > 0 && IsOther(tokens_[SkipBlanksBack(i)], '.')) return i;
+    if (!CatalogueName(At(i), schema)) return i;
+    size_t p = SkipBlanks(i + 1);
+    if (!At(p) || !IsOther(*At(p), '.')) return i;
+    p = SkipBlanks(p + 1);
+    if (!CatalogueName(At(p), function)) return i;
+    p = SkipBlanks(p + 1);
+    if (!At(p) || !IsOther(*At(p), '(')) return i;
+    out_ += std::string(kRoutineFunction) + "(" + SqlLiteral(schema) + ", " + SqlLiteral(function);
+    const size_t close = SkipBlanks(p + 1);
+    if (At(close) && IsOther(*At(close), ')')) return close;
+    out_ += ", ";
+    return p + 1;
+  }
+
+  size_t SkipBlanksBack(size_t i) const {
+    size_t p = i - 1;
+    while (p > 0 && tokens_[p].kind == TokenKind::Blank) --p;
+    return p;
   }
 
   // "WITH OPTION" and its NAME(...) items, separated by blanks or commas,

@@ -15,6 +15,9 @@ namespace symfoware {
 // - a value compared with DB_NAME (also trimmed) is upper-cased, as the
 //   catalogue holds database names;
 // - "<schema>.<sequence>.NEXTVAL" becomes NEXTVAL('<schema>', '<sequence>');
+// - in a SELECT, "<schema>.<function>(...)" becomes
+//   STANDIN_FUNCTION('<schema>', '<function>', ...), which answers for the
+//   routine (routinecall.h);
 // - the typed-literal prefixes N, DATE, TIME and TIMESTAMP before a string
 //   literal are dropped, leaving the literal;
 // - an interval type's leading precision moves behind its last field and

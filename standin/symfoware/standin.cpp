@@ -21,6 +21,7 @@
 #include "standin/symfoware/catalogue.h"
 #include "standin/symfoware/functions.h"
 #include "standin/symfoware/rewriter.h"
+#include "standin/symfoware/routinecall.h"
 #include "standin/symfoware/sqlite.h"
 #include "standin/symfoware/upkeep.h"
 
@@ -229,6 +230,7 @@ class StandinSession : public platform::SqlSession {
     Run("PRAGMA case_sensitive_like = ON");
     for (const char* view : kUnqualifiedViews) Run(view);
     RegisterFunctions(SqliteHandle(Database()));
+    RegisterRoutineFunction(SqliteHandle(Database()));
     upkeep_ = std::make_unique<CatalogueUpkeep>(Database(), user_);
   }
 
@@ -247,6 +249,25 @@ class StandinSession : public platform::SqlSession {
       throw;
     }
     Journalize({sql, {}, -1, {}});
+    return true;
+  }
+
+  // Routines and triggers are read as written: the catalogue keeps their
+  // texts. A CALL answers into its markers' values.
+  bool InterceptWritten(const std::string& sql, std::vector<QVariant>& values) override {
+    static const QRegularExpression kWritten(QStringLiteral("^\\s*(CREATE\\s+(PROCEDURE|FUNCTION|TRIGGER)|CALL)\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (!kWritten.match(Q(sql)).hasMatch()) return false;
+    const std::vector<QVariant> bound = values;
+    try {
+      if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
+      if (!upkeep_->CreateRoutine(sql) && !upkeep_->CreateTrigger(sql) && !AnswerCall(Database(), user_, sql, values))
+        return false;
+    } catch (const SqlError& e) {
+      Journalize({sql, bound, -1, e.what()});
+      throw;
+    }
+    Journalize({sql, bound, -1, {}});
     return true;
   }
 

@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,18 @@ void ClearStatementJournal();
 void FailStatementAt(size_t position, const std::string& message);
 void FailStatementsMatching(const std::string& pattern, const std::string& message, size_t times = 0);
 void ClearStatementFailures();
+
+// Routine bodies never run: a CALL of a procedure and a SELECT of a
+// function answer with what a test supplies for the routine (schema and
+// name as the catalogue holds them): the values of the CALL's markers in
+// order (a function: its result first), or an error raised with its text.
+// A routine without an answer fails its run with the stand-in's message.
+struct TRoutineAnswer {
+  std::vector<std::optional<std::string>> Values;
+  std::string Error;
+};
+void SetRoutineAnswer(const std::string& schema, const std::string& name, const TRoutineAnswer& answer);
+void ClearRoutineAnswers();
 
 // Opens the stand-in data source `dataSource` as `user`; a wrong user or
 // password, or a data source without a folder, raises SqlError.

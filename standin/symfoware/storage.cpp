@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "platform/sqlbackend.h"
+#include "standin/symfoware/parser.h"
 #include "standin/symfoware/sqlite.h"
 
 namespace symfoware {
@@ -12,165 +13,10 @@ namespace {
 
 using platform::SqlError;
 
-const char kSyntaxError[] = "JYP9010E 構文に誤りがあります: ";
-const char kEndOfText[] = "(文の終わり)";
 // The unit letters of a size and the byte word the report prints after them.
 const char kByteWord[] = " byte)";
 const char kNoUnit[] = "  byte)";
 
-struct Token {
-  enum Kind { Word, Quoted, Punct } kind;
-  std::string text;
-  size_t begin;
-  size_t end;
-};
-
-bool IsWordByte(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c == '#' || c >= 0x80; }
-
-std::vector<Token> Tokens(const std::string& sql) {
-  std::vector<Token> tokens;
-  size_t i = 0;
-  while (i < sql.size()) {
-    const unsigned char c = static_cast<unsigned char>(sql[i]);
-    if (std::isspace(c)) {
-      ++i;
-    } else if (c == '"' || c == '\'') {
-      size_t j = i + 1;
-      std::string text;
-      while (j < sql.size()) {
-        if (sql[j] == static_cast<char>(c)) {
-          if (j + 1 < sql.size() && sql[j + 1] == static_cast<char>(c)) {
-            text += sql[j];
-            j += 2;
-            continue;
-          }
-          break;
-        }
-        text += sql[j++];
-      }
-      if (j >= sql.size()) throw SqlError(StandinMessage(kSyntaxError + sql.substr(i)));
-      tokens.push_back({c == '"' ? Token::Quoted : Token::Word, c == '"' ? text : sql.substr(i, j + 1 - i), i, j + 1});
-      i = j + 1;
-    } else if (IsWordByte(c)) {
-      size_t j = i;
-      while (j < sql.size() && IsWordByte(static_cast<unsigned char>(sql[j]))) ++j;
-      tokens.push_back({Token::Word, sql.substr(i, j - i), i, j});
-      i = j;
-    } else {
-      tokens.push_back({Token::Punct, std::string(1, sql[i]), i, i + 1});
-      ++i;
-    }
-  }
-  return tokens;
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-class Parser {
- public:
-  Parser(const std::string& sql) : sql_(sql), tokens_(Tokens(sql)) {}
-
-  bool AtKeyword(const char* word, size_t ahead = 0) const {
-    const size_t at = pos_ + ahead;
-    return at < tokens_.size() && tokens_[at].kind == Token::Word && Upper(tokens_[at].text) == word;
-  }
-  bool AtPunct(char c, size_t ahead = 0) const {
-    const size_t at = pos_ + ahead;
-    return at < tokens_.size() && tokens_[at].kind == Token::Punct && tokens_[at].text[0] == c;
-  }
-  bool AtName(size_t ahead = 0) const {
-    const size_t at = pos_ + ahead;
-    return at < tokens_.size() && tokens_[at].kind != Token::Punct && tokens_[at].text[0] != '\'';
-  }
-  bool Accept(const char* word) {
-    if (!AtKeyword(word)) return false;
-    ++pos_;
-    return true;
-  }
-  bool Accept(char c) {
-    if (!AtPunct(c)) return false;
-    ++pos_;
-    return true;
-  }
-  void Expect(const char* word) {
-    if (!Accept(word)) Fail();
-  }
-  void Expect(char c) {
-    if (!Accept(c)) Fail();
-  }
-  // A name: upper case unless quoted.
-  std::string Name() {
-    if (!AtName()) Fail();
-    const Token& t = tokens_[pos_++];
-    return t.kind == Token::Quoted ? t.text : Upper(t.text);
-  }
-  TQualifiedName QualifiedName() {
-    TQualifiedName q{{}, Name()};
-    if (Accept('.')) q = {q.name, Name()};
-    return q;
-  }
-  std::vector<std::string> NameList() {
-    Expect('(');
-    std::vector<std::string> names{Name()};
-    while (Accept(',')) names.push_back(Name());
-    Expect(')');
-    return names;
-  }
-  // The text between a parenthesis and its partner, as written.
-  std::string Parenthesised() {
-    Expect('(');
-    const size_t from = pos_;
-    int depth = 1;
-    for (; pos_ < tokens_.size(); ++pos_) {
-      if (AtPunct('(')) ++depth;
-      if (AtPunct(')') && --depth == 0) break;
-    }
-    if (depth != 0) Fail();
-    const size_t begin = from < pos_ ? tokens_[from].begin : tokens_[pos_].begin;
-    const std::string text = sql_.substr(begin, tokens_[pos_].begin - begin);
-    ++pos_;
-    return text;
-  }
-  std::string Number() {
-    Expect('(');
-    if (pos_ >= tokens_.size() || !std::regex_match(tokens_[pos_].text, std::regex("[0-9]+"))) Fail();
-    const std::string n = tokens_[pos_++].text;
-    Expect(')');
-    return n;
-  }
-  // "10M", "800K", "64".
-  std::string Size() {
-    if (pos_ >= tokens_.size() || !std::regex_match(tokens_[pos_].text, std::regex("[0-9]+[KMGkmg]?"))) Fail();
-    return Upper(tokens_[pos_++].text);
-  }
-  // The count of "?" marks in parentheses.
-  size_t Marks() {
-    Expect('(');
-    size_t n = 0;
-    do {
-      Expect('?');
-      ++n;
-    } while (Accept(','));
-    Expect(')');
-    return n;
-  }
-  void End() {
-    Accept(';');
-    if (pos_ != tokens_.size()) Fail();
-  }
-  [[noreturn]] void Fail() const {
-    const std::string near = pos_ < tokens_.size() ? sql_.substr(tokens_[pos_].begin) : kEndOfText;
-    throw SqlError(StandinMessage(kSyntaxError + near));
-  }
-
- private:
-  const std::string& sql_;
-  std::vector<Token> tokens_;
-  size_t pos_ = 0;
-};
 
 // The settings inside TYPE <structure>( ... ).
 void ReadStructure(Parser& p, TCreateDso& dso) {

@@ -10,13 +10,9 @@
 #include <variant>
 #include <vector>
 
-namespace symfoware {
+#include "standin/symfoware/parser.h"
 
-// A name as the statement wrote it, unquoted: upper case unless quoted.
-struct TQualifiedName {
-  std::string schema;  // empty when not given
-  std::string name;
-};
+namespace symfoware {
 
 // "CREATE DSO <dso> FROM <table> TYPE ..." or "CREATE DSO <dso> INDEX ON
 // <table>(<keys>) TYPE BTREE(...)"; also "CREATE INDEX <schema>.<table>.

@@ -72,6 +72,21 @@ class CatalogueUpkeep {
   // nothing; false for any other statement.
   bool AlterTable(const std::string& sql);
 
+  // Runs `sql`, as the program wrote it, when it is a CREATE PROCEDURE or
+  // CREATE FUNCTION and returns true: the routine lives in the catalogue
+  // alone (RDBII_PROC, RDBII_PROC_EX, RDBII_PROC_COL, a procedure's text in
+  // RDBII_DESCRIPTION, its comment, the tables its body names, the owner's
+  // privileges). A text the server could not read, an unknown schema or a
+  // name in use raises SqlError and creates nothing; false for any other
+  // statement.
+  bool CreateRoutine(const std::string& sql);
+
+  // The same for CREATE TRIGGER: RDBII_TRIGGER, RDBII_TRIG_COLUMNS for an
+  // UPDATE OF list, the tables its statements name and the owner's DROP
+  // privilege. An unqualified table is in the trigger's schema; an unknown
+  // table or column refuses the trigger.
+  bool CreateTrigger(const std::string& sql);
+
   // After a statement SQLite ran: a CREATE or ALTER gets what it made
   // described.
   void Executed(const std::string& sql);
@@ -109,6 +124,11 @@ class CatalogueUpkeep {
   void Settle();
   // The code of a role, or the server's refusal of an unknown one.
   long long RoleCode(const QString& role);
+  // The code of a schema of this database, or the server's refusal.
+  long long SchemaCode(const QString& schema);
+  // The codes of the tables and views of those names that exist; an
+  // unqualified name is looked for in `schema`.
+  std::vector<long long> UsedTableCodes(const std::vector<TQualifiedName>& names, const QString& schema);
   // Runs `change` whole or not at all.
   void Atomically(const std::function<void()>& change);
   void CreateDso(const TCreateDso& dso);

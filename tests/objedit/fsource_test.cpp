@@ -150,17 +150,71 @@ TEST_F(SourceEditorTest, AFailedCompileOfAnExistingRoutineRunsItsLastGoodTextAga
   TfrmObject* window = Prepared();
   auto* editor = qobject_cast<TfrmSource*>(OpenObject(*window, okProcedure, "S1", "P", 0, 0, 0));
   ASSERT_NE(editor, nullptr);
+  const Lines loaded = Text(*editor);
+  editor->txtSource->Lines().Assign({"CREATE PROCEDURE S1.P(IN A INT)", "BEGIN", "  NULL", "END", ";"});
+  editor->SetChanged(true);
   symfoware::ClearStatementJournal();
   env.Dialogs().messages.clear();
   editor->actCompile->trigger();
   const Lines journal = Journal();
-  ASSERT_GE(journal.size(), 2u) << ::testing::PrintToString(journal);
-  EXPECT_EQ(journal[0], "DROP PROCEDURE S1.P");
-  // The stand-in keeps no routine bodies: the CREATE fails, and the last
-  // good text is run again to bring the routine back.
-  EXPECT_EQ(journal[1].rfind("failed: CREATE PROCEDURE S1.P(IN A INT)", 0), 0u) << journal[1];
   ASSERT_EQ(journal.size(), 3u) << ::testing::PrintToString(journal);
-  EXPECT_EQ(journal[2], journal[1]);
+  EXPECT_EQ(journal[0], "DROP PROCEDURE S1.P");
+  EXPECT_EQ(journal[1].rfind("failed: CREATE PROCEDURE S1.P(IN A INT)\r\nBEGIN\r\n  NULL\r\nEND", 0), 0u)
+      << journal[1];
+  // The text loaded before brings the routine back.
+  EXPECT_EQ(journal[2].rfind("CREATE PROCEDURE S1.P(IN A INT)", 0), 0u) << journal[2];
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes().front().find("JYP9010E"), std::string::npos) << Boxes().front();
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_PROC WHERE PROCEDURE_NAME = 'P'"), "1");
+  EXPECT_EQ(editor->LastSource, loaded);
+  EXPECT_TRUE(editor->Changed);
+}
+
+TEST_F(SourceEditorTest, ACompiledRoutineIsKeptByTheServerAndItsNewTextBecomesTheLastGood) {
+  TfrmObject* window = Prepared();
+  auto* editor = qobject_cast<TfrmSource*>(OpenObject(*window, okProcedure, "S1", "P", 0, 0, 0));
+  ASSERT_NE(editor, nullptr);
+  const Lines text{"CREATE PROCEDURE S1.P(IN A INT, OUT B INT)", "BEGIN", "  SET B = A;", "END", ";"};
+  editor->txtSource->Lines().Assign(text);
+  editor->SetChanged(true);
+  symfoware::ClearStatementJournal();
+  env.Dialogs().messages.clear();
+  editor->actCompile->trigger();
+  EXPECT_EQ(Journal(), (Lines{"DROP PROCEDURE S1.P", "CREATE PROCEDURE S1.P(IN A INT, OUT B INT)\r\nBEGIN\r\n  SET B = "
+                                                     "A;\r\nEND"}));
+  EXPECT_EQ(Boxes(), Lines{kCompiled});
+  EXPECT_EQ(editor->LastSource, text);
+  EXPECT_FALSE(editor->Changed);
+  EXPECT_TRUE(editor->actExec->isEnabled());
+  EXPECT_EQ(Value(*window,
+                  "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_PROC_COL C, RDBII_SYSTEM.RDBII_PROC P WHERE "
+                  "P.PROCEDURE_CODE = C.PROCEDURE_CODE AND P.PROCEDURE_NAME = 'P'"),
+            "2");
+  // Reopened, the routine shows the text it was compiled from.
+  editor->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  auto* again = qobject_cast<TfrmSource*>(OpenObject(*window, okProcedure, "S1", "P", 0, 0, 0));
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(Text(*again).front(), "CREATE PROCEDURE S1.P(IN A INT, OUT B INT)");
+}
+
+TEST_F(SourceEditorTest, ALowerCaseRoutineIsDroppedAndCompiledBesideItsUpperCaseTwin) {
+  TfrmObject* window = Prepared();
+  window->ExecSQL("CREATE PROCEDURE S1.\"p\"(IN A INT) BEGIN NULL; END");
+  // Lower-case names are typed as they are with the option that allows them.
+  AppOption.UserLowerName = true;
+  auto* editor = qobject_cast<TfrmSource*>(OpenObject(*window, okProcedure, "S1", "p", 0, 0, 0));
+  ASSERT_NE(editor, nullptr) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Text(*editor).front().rfind("CREATE PROCEDURE S1.\"p\"(IN A INT)", 0), 0u) << Text(*editor).front();
+  symfoware::ClearStatementJournal();
+  env.Dialogs().messages.clear();
+  editor->actCompile->trigger();
+  AppOption.UserLowerName = false;
+  const Lines journal = Journal();
+  ASSERT_EQ(journal.size(), 2u) << ::testing::PrintToString(journal);
+  EXPECT_EQ(journal[0], "DROP PROCEDURE \"S1\".\"p\"");
+  EXPECT_EQ(Boxes(), Lines{kCompiled});
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_PROC WHERE PROCEDURE_NAME IN ('p', 'P')"), "2");
 }
 
 TEST_F(SourceEditorTest, TheSampleWindowShowsItsFileOrSaysItIsMissing) {

@@ -118,5 +118,79 @@ TEST_F(TriggerEditorTest, ANewTriggerOfATableAndTheChecksOfItsCompile) {
   EXPECT_TRUE(Journal().empty());
 }
 
+
+TEST_F(TriggerEditorTest, ATriggerCreatedInTheEditorReloadsWithTheSameFields) {
+  TfrmObject* window = Prepared();
+  TOpenArgs args;
+  args.Schema = "S1";
+  args.Kind = okTrigger;
+  args.Table = "T";
+  auto* editor = qobject_cast<TfrmTrigger*>(TovObjectEditor::CreateEditor<TfrmTrigger>(*window, args));
+  ASSERT_NE(editor, nullptr);
+  editor->txtName->setText("TR2");
+  editor->rdoAfter->setChecked(true);
+  editor->rdoUpdate->click();
+  editor->txtUpdCol->setText("C1,C3");
+  editor->txtOld->setText("O");
+  editor->txtNew->setText("N");
+  editor->txtWhen->setText("N.C1 > O.C1");
+  editor->txtBody->Lines().Assign({"INSERT INTO S1.T VALUES (N.C1, 'x', 0);"});
+  Lines created;
+  editor->BuildCreateDDL(created);
+  symfoware::ClearStatementJournal();
+  const Lines previewed = PreviewedCompile(*editor);
+  EXPECT_EQ(previewed.front(), "CREATE TRIGGER S1.TR2") << ::testing::PrintToString(previewed);
+  EXPECT_EQ(Boxes(), Lines{kCompiled});
+  EXPECT_FALSE(editor->IsNew);
+  EXPECT_EQ(Journal().size(), 1u) << ::testing::PrintToString(Journal());
+  editor->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  auto* reloaded = qobject_cast<TfrmTrigger*>(OpenObject(*window, okTrigger, "S1", "TR2", 0, 0, 0));
+  ASSERT_NE(reloaded, nullptr) << ::testing::PrintToString(Boxes());
+  EXPECT_TRUE(reloaded->rdoAfter->isChecked());
+  EXPECT_TRUE(reloaded->rdoUpdate->isChecked());
+  EXPECT_EQ(reloaded->txtUpdCol->text().toStdString(), "C1,C3");
+  EXPECT_EQ(reloaded->cmbTableOwner->currentText().toStdString(), "S1");
+  EXPECT_EQ(reloaded->cmbTableName->currentText().toStdString(), "T");
+  EXPECT_EQ(reloaded->txtOld->text().toStdString(), "O");
+  EXPECT_EQ(reloaded->txtNew->text().toStdString(), "N");
+  EXPECT_EQ(reloaded->txtWhen->text().toStdString(), "N.C1 > O.C1");
+  EXPECT_EQ(Text(*reloaded->txtBody), Lines{"INSERT INTO S1.T VALUES (N.C1, 'x', 0);"});
+  Lines again;
+  reloaded->BuildCreateDDL(again);
+  EXPECT_EQ(again, created);
+}
+
+TEST_F(TriggerEditorTest, TheScriptOfATriggerTheServerKeepsMakesItAgainAfterItsTableIsRebuilt) {
+  TfrmObject* window = Prepared();
+  window->ExecSQL("CREATE TRIGGER S1.TR3 BEFORE INSERT ON S1.T REFERENCING NEW AS N FOR EACH ROW WHEN (N.C1 > 0)\r\n"
+                  "INSERT INTO S1.T VALUES (0, 'y', 1);");
+  const std::string rows =
+      "SELECT TRIG_NAME || '|' || EVENT_OBJ_TBL_NAME || '|' || EVENT_MANIPURATION || '|' || COND_TIMING || '|' || "
+      "COND_REF_NEW_TABLE || '|' || ACTION_CONDITION || '|' || ACTION_STMT_LIST || '|' || ACTION_ORIENTATION FROM "
+      "RDBII_SYSTEM.RDBII_TRIGGER WHERE TRIG_NAME = 'TR3'";
+  const std::string before = Value(*window, rows);
+  EXPECT_EQ(before, "TR3|T|INSERT|BEFORE|N|N.C1 > 0|INSERT INTO S1.T VALUES (0, 'y', 1);|ROW");
+  // The script names every schema: the trigger is made again in its own.
+  ScriptOption.Schema = kSchemaAlways;
+  std::ostringstream script;
+  window->GenerateDDL(okTrigger, "S1", "TR3", script, "", "");
+  EXPECT_EQ(script.str().rfind("CREATE TRIGGER S1.TR3\r\nBEFORE INSERT \r\nON S1.T\r\nREFERENCING NEW AS N\r\n", 0), 0u)
+      << script.str();
+  // A rebuild: the table goes with its triggers and comes back, and the
+  // script brings the trigger back as it was.
+  window->ExecSQL("DROP TABLE S1.T CASCADE");
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TRIGGER WHERE TRIG_NAME = 'TR3'"), "0");
+  window->ExecSQL("CREATE TABLE S1.T (C1 INTEGER, C2 CHAR(4), C3 INTEGER)");
+  Lines lines;
+  std::istringstream in(script.str());
+  for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.find('\r')));
+  window->ExecScript(lines, false);
+  EXPECT_EQ(Value(*window, rows), before);
+  EXPECT_EQ(Value(*window, "SELECT ACTION_STMT_LIST FROM RDBII_SYSTEM.RDBII_TRIGGER WHERE TRIG_NAME = 'TR3'"),
+            "INSERT INTO S1.T VALUES (0, 'y', 1);");
+}
+
 }  // namespace
 }  // namespace testing_objedit

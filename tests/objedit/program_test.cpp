@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/core/fmainactcore.h"
 #include "app/core/ovddlhooks.h"
 #include "app/core/ovkinds.h"
 #include "app/core/ovmsg.h"
@@ -22,6 +23,7 @@
 #include "editor/ovmemo.h"
 #include "objedit/fddlexec.h"
 #include "objedit/fddlpreview.h"
+#include "objedit/fexecprc.h"
 #include "objedit/findex.h"
 #include "objedit/frole.h"
 #include "objedit/fseq.h"
@@ -309,6 +311,77 @@ TEST_F(ProgramTest, DefinitionOfAProcedureOrTriggerNameOpensItsSourceOrTriggerEd
   EXPECT_EQ(triggers.front()->windowTitle().toStdString(), "TRIGGER - S1.TR1 @ ORVTEST");
   EXPECT_EQ(triggers.front()->cmbTableName->currentText().toStdString(), "T1");
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ProgramTest, TheSourceEditorsRunOpensTheRunnerAndTheNamedHandlerBringsItForward) {
+  TfrmObject* connection = LogonWithObjects();
+  connection->CatalogLevel = 10;
+  connection->ExecSQL("CREATE PROCEDURE S1.PR(IN A CHAR(10), OUT B CHAR VARYING(20), OUT C INT) BEGIN NULL; END");
+  symfoware::SetRoutineAnswer("S1", "PR", {{std::string("ok"), std::string("3")}, {}});
+  DefinitionOf("S1.PR");
+  const std::vector<TfrmSource*> sources = Windows<TfrmSource>();
+  ASSERT_EQ(sources.size(), 1u) << ::testing::PrintToString(Boxes());
+  ASSERT_TRUE(sources.front()->actExec->isEnabled());
+  sources.front()->actExec->trigger();
+  const std::vector<TfrmExecProc*> runners = Windows<TfrmExecProc>();
+  ASSERT_EQ(runners.size(), 1u) << ::testing::PrintToString(Boxes());
+  TfrmExecProc& runner = *runners.front();
+  EXPECT_EQ(runner.windowTitle().toStdString(), "ストアドプログラム実行 - S1.PR @ ORVTEST");
+  runner.lstParam->setCurrentItem(runner.lstParam->topLevelItem(0));
+  runner.txtParam->setText("x");
+  symfoware::ClearStatementJournal();
+  runner.btnExec->trigger();
+  EXPECT_EQ(Boxes(), Lines{"プログラムを実行しました。"});
+  EXPECT_EQ(runner.txtOutput->Lines().Get(2), "B : ok");
+  EXPECT_EQ(runner.txtOutput->Lines().Get(3), "C : 3");
+  const std::vector<symfoware::TJournalEntry> journal = symfoware::StatementJournal();
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.back().Statement, "CALL S1.PR('x', ?, ?)");
+
+  // The connection window's and the workspace's 実行(&E) go through the
+  // named handler: the open runner comes forward, another routine gets its own.
+  const TActionHandler* run = ActionHandler(kExecProcCommand);
+  ASSERT_NE(run, nullptr);
+  TActionRequest request;
+  request.Connection = connection;
+  request.Schema = "S1";
+  request.Name = "PR";
+  request.Text = std::to_string(okProcedure);
+  EXPECT_TRUE((*run)(request));
+  EXPECT_EQ(Windows<TfrmExecProc>().size(), 1u);
+  connection->ExecSQL("CREATE FUNCTION S1.F(IN INT) RETURNS INT LANGUAGE C NAME 'f' LIBRARY '/l.so'");
+  request.Name = "F";
+  request.Text = std::to_string(okFunction);
+  EXPECT_TRUE((*run)(request));
+  ASSERT_EQ(Windows<TfrmExecProc>().size(), 2u);
+  EXPECT_EQ(Windows<TfrmExecProc>().back()->windowTitle().toStdString(), "ストアドプログラム実行 - S1.F @ ORVTEST");
+  symfoware::ClearRoutineAnswers();
+}
+
+TEST_F(ProgramTest, ATriggerOpenedThroughItsDefinitionCompilesAgain) {
+  TfrmObject* connection = LogonWithObjects();
+  connection->CatalogLevel = 10;
+  connection->ExecSQL("CREATE TRIGGER S1.TR2 AFTER DELETE ON S1.T1 REFERENCING OLD AS O FOR EACH ROW "
+                      "DELETE FROM S1.T2 WHERE K = O.C2");
+  DefinitionOf("S1.TR2");
+  const std::vector<TfrmTrigger*> triggers = Windows<TfrmTrigger>();
+  ASSERT_EQ(triggers.size(), 1u) << ::testing::PrintToString(Boxes());
+  TfrmTrigger& editor = *triggers.front();
+  EXPECT_TRUE(editor.rdoDelete->isChecked());
+  EXPECT_EQ(editor.txtOld->text().toStdString(), "O");
+  Edit(*editor.txtWhen, "O.C2 > 0");
+  AppOption.ShowDDL = true;
+  testing_support::WhenShown<TfrmDDLPreview>([](TfrmDDLPreview& preview) { preview.btnOK->click(); });
+  symfoware::ClearStatementJournal();
+  editor.actCompile->trigger();
+  EXPECT_EQ(Boxes(), Lines{kCompiled});
+  Lines statements;
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
+    if (e.Statement.rfind("SELECT", 0) != 0) statements.push_back(e.Statement.substr(0, e.Statement.find('\r')));
+  EXPECT_EQ(statements, (Lines{"DROP TRIGGER S1.TR2", "CREATE TRIGGER S1.TR2"})) << ::testing::PrintToString(statements);
+  // Reloaded from what the server now keeps.
+  EXPECT_EQ(editor.txtOld->text().toStdString(), "O");
+  EXPECT_EQ(editor.txtWhen->text().toStdString(), "O.C2 > 0");
 }
 
 }  // namespace

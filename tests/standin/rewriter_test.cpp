@@ -33,6 +33,13 @@ TEST(RewriteStatement, TurnsSymfowareSqlIntoSqlite) {
       {"SELECT N'漢字', DATE'2026-01-02', TIME '10:00:00', TIMESTAMP'2026-01-02 10:00:00'",
        "SELECT '漢字', '2026-01-02', '10:00:00', '2026-01-02 10:00:00'"},
       {"SELECT COLUMN_N'x'", "SELECT COLUMN_N'x'"},
+      // schema-qualified functions in a query; elsewhere a name before "(" is a table's
+      {"SELECT S1.F(1, 'a') FROM RDBII_SYSTEM.RDBII_ASSISTTABLE",
+       "SELECT STANDIN_FUNCTION('S1', 'F', 1, 'a') FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"},
+      {"(SELECT \"s\".f () + T.C FROM T)", "(SELECT STANDIN_FUNCTION('s', 'F') + T.C FROM T)"},
+      {"SELECT A.B.C(1), UPPER(T.C) FROM T", "SELECT A.B.C(1), UPPER(T.C) FROM T"},
+      {"CREATE TABLE S1.T (C INTEGER)", "CREATE TABLE S1.T (C INTEGER)"},
+      {"INSERT INTO S1.T (C) VALUES (1)", "INSERT INTO S1.T (C) VALUES (1)"},
       // sequence values
       {"SELECT Sales.ORDER_SEQ.NEXTVAL FROM RDBII_SYSTEM.RDBII_ASSISTTABLE",
        "SELECT NEXTVAL('SALES', 'ORDER_SEQ') FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"},

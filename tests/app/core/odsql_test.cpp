@@ -312,3 +312,50 @@ TEST_F(StandinConnectionTest, JournalsEveryStatementWithItsValuesAndRowCount) {
 }
 
 }  // namespace
+
+namespace {
+
+// A CALL's output markers: each bound with its direction and room, and its
+// value read back after the run; input parameters keep what they had.
+TEST_F(StandinConnectionTest, OutputParametersAreReadBackInMarkerOrderAfterTheRun) {
+  TovSQLConnection connection;
+  connection.UserName = "ADMIN";
+  connection.Password = "secret";
+  connection.DataSource = "ORVTEST";
+  connection.Connect();
+  TovSQLQuery q(&connection);
+  for (const char* sql : {"CREATE SCHEMA S1",
+                          "CREATE PROCEDURE S1.P(IN A INT, OUT B CHAR VARYING(20), INOUT C INT, OUT D INT) "
+                          "BEGIN NULL; END"}) {
+    q.SetSQL(sql);
+    q.ExecSQL();
+  }
+  symfoware::SetRoutineAnswer("S1", "P", {{std::string("text"), std::string("8"), std::nullopt}, {}});
+  q.SetSQL("CALL S1.P(1, :B, :C, :D)");
+  std::vector<TovParameter>& params = q.Parameters();
+  ASSERT_EQ(params.size(), 3u);
+  params[0].Direction = TParamDirection::Output;
+  params[0].Size = 20;
+  params[1].Direction = TParamDirection::InputOutput;
+  params[1].Value = QString("7");
+  params[2].Direction = TParamDirection::Output;
+  params[2].Size = 30000;
+  symfoware::ClearStatementJournal();
+  q.ExecSQL();
+  EXPECT_EQ(params[0].Value.toString().toStdString(), "text");
+  EXPECT_EQ(params[1].Value.toString().toStdString(), "8");
+  EXPECT_TRUE(params[2].Value.isNull());
+  // The journal holds the values as they went in.
+  const std::vector<symfoware::TJournalEntry> journal = symfoware::StatementJournal();
+  ASSERT_EQ(journal.size(), 1u);
+  EXPECT_EQ(journal[0].Statement, "CALL S1.P(1, ?, ?, ?)");
+  ASSERT_EQ(journal[0].Values.size(), 3u);
+  EXPECT_EQ(journal[0].Values[1].toString().toStdString(), "7");
+
+  // An error answer fails the run.
+  symfoware::SetRoutineAnswer("S1", "P", {{}, "JYP3001E 利用者定義の例外です。"});
+  EXPECT_NE(ErrorOf([&] { q.ExecSQL(); }).find("JYP3001E"), std::string::npos);
+  symfoware::ClearRoutineAnswers();
+}
+
+}  // namespace

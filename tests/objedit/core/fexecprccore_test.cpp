@@ -50,7 +50,7 @@ TEST(RoutineRunnerRules, StatementsBindingsAndOutput) {
   EXPECT_FALSE(bindings[0].InOut);
   EXPECT_EQ(bindings[1].Name, "C");
   EXPECT_EQ(bindings[1].Size, 30000);
-  EXPECT_TRUE(bindings[2].AsString);
+  EXPECT_EQ(bindings[2].Size, 30000);
   EXPECT_TRUE(bindings[2].InOut);
   EXPECT_EQ(bindings[2].Value, "x");  // the typed value, not its SQL literal
   EXPECT_EQ(ExecBindings({{"E", "CHAR(x)", "", kParamOut}})[0].Size, 1);
