@@ -3,6 +3,8 @@
 #include "admin/fdb.h"
 #include "admin/flock.h"
 #include "admin/fsession.h"
+#include "admin/fuser.h"
+#include "admin/fusrlist.h"
 #include "app/core/fmainactcore.h"
 #include "app/core/fobjcmdcore.h"
 
@@ -24,4 +26,6 @@ void RegisterAdmin() {
   RegisterOpener<&TfrmSession::Open>(kAdminSessionAction);
   RegisterOpener<&TfrmLock::Open>(kAdminLockAction);
   RegisterOpener<&TfrmDB::Open>(kAdminDatabaseAction);
+  RegisterOpener<&TfrmUserList::Open>(kAdminUserAction);
+  RegisterUserEditor();
 }
