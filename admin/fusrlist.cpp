@@ -125,6 +125,7 @@ void TfrmUserList::setupUi() {
   lstObject = new TovListView(this);
   lstObject->setObjectName("lstObject");
   lstObject->SetListStyle(false);
+  lstObject->SetSortState(1);  // by name until a column title is clicked
   lstObject->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstObject->setSelectionMode(QAbstractItemView::ExtendedSelection);
   lstObject->setContextMenuPolicy(Qt::CustomContextMenu);
