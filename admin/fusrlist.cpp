@@ -21,6 +21,7 @@
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/fschema.h"
 #include "platform/qstr.h"
+#include "sqlwork/ovconncombo.h"
 #include "sqlwork/sqlactions.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
@@ -148,7 +149,10 @@ void TfrmUserList::Bind(TovConnectionWindow& connection) {
 
 void TfrmUserList::DBChange(QObject* sender) {
   TfrmAdmin::DBChange(sender);
-  if (ConnectionWindow && cmbDBName->count() > 0) Bind(*ConnectionWindow);
+  // Only while the bound connection is still listed: otherwise the window
+  // is closing.
+  TovConnectionWindow* shown = ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex());
+  if (shown && shown == ConnectionWindow) Bind(*shown);
 }
 
 void TfrmUserList::UpdateActions() {

@@ -51,13 +51,13 @@ struct TUserParameter {
 
 // The user as the editor's controls hold it.
 struct TUserDefinition {
-  std::string Name;              // as typed (the edit takes upper case only)
-  bool Dbms = true;              // "DBMS管理", else "OS管理"
-  std::string Password;          // the first password edit
-  bool Locked = false;           // the lock box
-  std::vector<TUserParameter> Parameters;
-  std::vector<TRoleMember> Roles;  // an owned role is disabled and checked
-  std::vector<TUserPrivilege> Privileges;
+  std::string Name{};      // as typed (the edit takes upper case only)
+  bool Dbms = true;        // "DBMS管理", else "OS管理"
+  std::string Password{};  // the first password edit
+  bool Locked = false;     // the lock box
+  std::vector<TUserParameter> Parameters{};
+  std::vector<TRoleMember> Roles{};  // an owned role is disabled and checked
+  std::vector<TUserPrivilege> Privileges{};
 };
 
 // What changed since the user was loaded.

@@ -102,7 +102,7 @@ TEST_F(UserEditorTest, AUsersLifeThroughTheEditor) {
   EXPECT_EQ(CompileThroughPreview(*editor),
             (Lines{kUserControl, ";", "CREATE USER U7", "  WITH DBMS PASSWORD 'PW'", "  FOR USER", ";",
                    "GRANT SALES_READER TO U7", ";"}));
-  EXPECT_EQ(Journal(), (Lines{kUserControl, "CREATE USER U7\n  WITH DBMS PASSWORD 'PW'\n  FOR USER",
+  EXPECT_EQ(Journal(), (Lines{kUserControl, "CREATE USER U7\r\n  WITH DBMS PASSWORD 'PW'\r\n  FOR USER",
                               "GRANT SALES_READER TO U7"}));
   EXPECT_EQ(LogonError("U7", "PW"), "");
   EXPECT_FALSE(editor->IsNew);

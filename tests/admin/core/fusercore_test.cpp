@@ -22,22 +22,18 @@ std::vector<TUserParameter> Grid(const std::vector<std::pair<std::string, std::s
 }
 
 TUserDefinition OsUserWithTwoRoles() {
-  TUserDefinition u;
-  u.Name = "U";
-  u.Dbms = false;
-  u.Parameters = Grid({{"MAX_CONNECTION", "5"}});  // hidden with OS, never written
-  u.Roles = {{"R1", true, true}, {"OWNED", false, true}, {"R2", true, true}, {"R3", true, false}};
-  return u;
+  return {.Name = "U",
+          .Dbms = false,
+          .Parameters = Grid({{"MAX_CONNECTION", "5"}}),  // hidden with OS, never written
+          .Roles = {{"R1", true, true}, {"OWNED", false, true}, {"R2", true, true}, {"R3", true, false}}};
 }
 
 TUserDefinition ExistingDbmsUser() {
-  TUserDefinition u;
-  u.Name = "U";
-  u.Password = kPasswordPlaceholder;
-  u.Parameters = Grid({{"MAX_CONNECTION", "10"}, {"MIN_PASSWORD_SIZE", "8"}});
-  u.Roles = {{"R1", true, true}, {"OWNED", false, true}, {"R2", true, false}};
-  u.Privileges = {{{"SELECT", "TABLE", "S1", "T1"}, false}, {{"EXECUTE", "PROCEDURE", "S1", "P1"}, true}};
-  return u;
+  return {.Name = "U",
+          .Password = kPasswordPlaceholder,
+          .Parameters = Grid({{"MAX_CONNECTION", "10"}, {"MIN_PASSWORD_SIZE", "8"}}),
+          .Roles = {{"R1", true, true}, {"OWNED", false, true}, {"R2", true, false}},
+          .Privileges = {{{"SELECT", "TABLE", "S1", "T1"}, false}, {{"EXECUTE", "PROCEDURE", "S1", "P1"}, true}}};
 }
 const std::vector<bool> kLoaded{true, true, false};
 
@@ -48,10 +44,7 @@ struct DdlCase {
 };
 
 TEST(UserDdl, StatementsOfEveryCompile) {
-  TUserDefinition minimum;
-  minimum.Name = "U";
-  minimum.Password = "PW";
-  minimum.Parameters = Grid({{"MIN_PASSWORD_SIZE", "4"}});
+  const TUserDefinition minimum{.Name = "U", .Password = "PW", .Parameters = Grid({{"MIN_PASSWORD_SIZE", "4"}})};
 
   TUserDefinition rolesOnly = ExistingDbmsUser();
   rolesOnly.Roles[0].Checked = false;  // R1 revoked
@@ -61,21 +54,18 @@ TEST(UserDdl, StatementsOfEveryCompile) {
   TUserDefinition locked = ExistingDbmsUser();
   locked.Locked = true;
   TUserDefinition password = ExistingDbmsUser();
-  password.Password = "NEW'PW";
+  password.Password = std::string("NEW'PW");
   TUserDefinition unlocked = ExistingDbmsUser();
-  unlocked.Password = "PW2";
+  unlocked.Password = std::string("PW2");
   TUserDefinition relocked = password;
   relocked.Locked = true;
   TUserDefinition toOs = ExistingDbmsUser();
   toOs.Dbms = false;
 
   TUserDefinition recreated = ExistingDbmsUser();
-  recreated.Password = "PW";
+  recreated.Password = std::string("PW");
   recreated.Locked = true;
   recreated.Parameters = Grid({{"MAX_CONNECTION", "20"}});
-
-  TUserDefinition quoted;
-  quoted.Name = "a-b";
 
   const DdlCase cases[] = {
       {"CREATE with OS and two roles, an owned one left out", UserCreateLines(OsUserWithTwoRoles(), kSep),
@@ -106,7 +96,7 @@ TEST(UserDdl, StatementsOfEveryCompile) {
        {kUserControl, ";", "DROP USER U", ";", kUserControl, ";", "CREATE USER U", "  WITH DBMS PASSWORD 'PW'",
         "  FOR USER", "  MAX_CONNECTION = 20", ";", "GRANT R1 TO U", ";", "ALTER USER U", "  WITH DBMS PASSWORD LOCK",
         ";", "GRANT SELECT ON TABLE S1.T1 TO U", ";", "GRANT EXECUTE ON PROCEDURE S1.P1 TO U WITH GRANT OPTION", ";"}},
-      {"DROP quotes the name", UserDropLines(quoted.Name, kSep), {kUserControl, ";", "DROP USER \"a-b\"", ";"}},
+      {"DROP quotes the name", UserDropLines("a-b", kSep), {kUserControl, ";", "DROP USER \"a-b\"", ";"}},
   };
   for (const DdlCase& c : cases) EXPECT_EQ(c.actual, c.expected) << c.name;
 }
