@@ -26,13 +26,13 @@ Rows Query(platform::SqlSession& session, const std::string& sql) {
   return rows;
 }
 
-void Run(platform::SqlSession& session, const std::string& sql) {
+void Catalogue(platform::SqlSession& session, const std::string& sql) {
   if (!session.Intercept(session.Rewrite(sql))) throw std::logic_error("not a catalogue statement: " + sql);
 }
 
 std::string ErrorOf(platform::SqlSession& session, const std::string& sql) {
   try {
-    Run(session, sql);
+    Catalogue(session, sql);
   } catch (const platform::SqlError& e) {
     return e.what();
   }
@@ -70,34 +70,34 @@ class UserUpkeepTest : public ::testing::Test {
 };
 
 TEST_F(UserUpkeepTest, AUserKeepsItsMethodParametersLockAndPassword) {
-  Run(*session_, "SET SYSTEM PARAMETER USER_CONTROL=YES");
-  Run(*session_, "CREATE USER U1\n  WITH DBMS PASSWORD 'P''W'\n  FOR USER\n  MAX_CONNECTION = 5\n  ,MIN_PASSWORD_SIZE = 2");
+  Catalogue(*session_, "SET SYSTEM PARAMETER USER_CONTROL=YES");
+  Catalogue(*session_, "CREATE USER U1\n  WITH DBMS PASSWORD 'P''W'\n  FOR USER\n  MAX_CONNECTION = 5\n  ,MIN_PASSWORD_SIZE = 2");
   EXPECT_EQ(User("U1"), (Rows{{"DB", "U", "O"}}));
   EXPECT_EQ(Parameters("U1"), (Rows{{"MAX_CONNECTION", "5"}, {"MIN_PASSWORD_SIZE", "2"}}));
   EXPECT_EQ(LogonError("U1", "P'W"), "");
 
-  Run(*session_, "ALTER USER U1\n  WITH DBMS PASSWORD LOCK");
+  Catalogue(*session_, "ALTER USER U1\n  WITH DBMS PASSWORD LOCK");
   EXPECT_EQ(User("U1"), (Rows{{"DB", "U", "L"}}));
   EXPECT_EQ(Parameters("U1").size(), 2u) << "without FOR USER the parameters stay";
   EXPECT_NE(LogonError("U1", "P'W").find("JYP5015E"), std::string::npos);
 
-  Run(*session_, "ALTER USER U1\n  WITH DBMS PASSWORD 'NEW'\n  FOR USER\n  MAX_CONNECTION = 7");
+  Catalogue(*session_, "ALTER USER U1\n  WITH DBMS PASSWORD 'NEW'\n  FOR USER\n  MAX_CONNECTION = 7");
   EXPECT_EQ(User("U1"), (Rows{{"DB", "U", "O"}})) << "a new password opens the account";
   EXPECT_EQ(Parameters("U1"), (Rows{{"MAX_CONNECTION", "7"}}));
   EXPECT_NE(LogonError("U1", "P'W").find("JYP5014E"), std::string::npos);
   EXPECT_EQ(LogonError("U1", "NEW"), "");
 
-  Run(*session_, "ALTER USER U1 WITH OS FOR USER");
+  Catalogue(*session_, "ALTER USER U1 WITH OS FOR USER");
   EXPECT_EQ(User("U1"), (Rows{{"OS", "U", "O"}}));
   EXPECT_NE(LogonError("U1", "NEW").find("JYP5014E"), std::string::npos) << "an OS user has no password here";
 }
 
 TEST_F(UserUpkeepTest, ADroppedUserTakesItsGrantsAlong) {
-  Run(*session_, "CREATE USER U1 WITH DBMS PASSWORD 'PW' FOR USER MAX_CONNECTION = 1");
-  Run(*session_, "CREATE ROLE R1");
-  Run(*session_, "GRANT R1 TO U1");
+  Catalogue(*session_, "CREATE USER U1 WITH DBMS PASSWORD 'PW' FOR USER MAX_CONNECTION = 1");
+  Catalogue(*session_, "CREATE ROLE R1");
+  Catalogue(*session_, "GRANT R1 TO U1");
   Query(*session_, "INSERT INTO RDBII_SYSTEM.RDBII_PRIVILEGES VALUES ('ADMIN', 'U1', 1, 2, 3, 'TV', 'SELECT', 'NO')");
-  Run(*session_, "DROP USER U1");
+  Catalogue(*session_, "DROP USER U1");
   EXPECT_TRUE(User("U1").empty());
   EXPECT_EQ(Query(*session_,
                   "SELECT (SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_PARAMETER) + (SELECT COUNT(*) FROM "
@@ -108,7 +108,7 @@ TEST_F(UserUpkeepTest, ADroppedUserTakesItsGrantsAlong) {
 }
 
 TEST_F(UserUpkeepTest, RefusedUserStatementsChangeNothing) {
-  Run(*session_, "CREATE USER U1 WITH DBMS PASSWORD 'PW' FOR USER");
+  Catalogue(*session_, "CREATE USER U1 WITH DBMS PASSWORD 'PW' FOR USER");
   const char* const refused[][2] = {
       {"CREATE USER U1 WITH OS FOR USER", "JYP9041E"},
       {"CREATE USER \"u2\" WITH DBMS PASSWORD LOCK", "JYP9043E"},
