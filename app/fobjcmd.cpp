@@ -37,8 +37,8 @@
 #include "app/fobjtree.h"
 #include "app/ovforms.h"
 #include "platform/qstr.h"
-#include "ui/ovlistsel.h"
 #include "ui/fprint.h"
+#include "ui/ovlistsel.h"
 #include "ui/ovmenubar.h"
 
 namespace {
