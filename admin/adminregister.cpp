@@ -8,6 +8,8 @@
 #include "admin/fmatrix.h"
 #include "admin/fproject.h"
 #include "admin/fsession.h"
+#include "admin/fuser.h"
+#include "admin/fusrlist.h"
 #include "app/core/fmainactcore.h"
 #include "app/core/fobjcmdcore.h"
 
@@ -45,4 +47,6 @@ void RegisterAdmin() {
   RegisterOpener<&TfrmLock::Open>(kAdminLockAction);
   RegisterOpener<&TfrmDB::Open>(kAdminDatabaseAction);
   RegisterObjectTools();
+  RegisterOpener<&TfrmUserList::Open>(kAdminUserAction);
+  RegisterUserEditor();
 }

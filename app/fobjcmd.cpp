@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -39,6 +38,7 @@
 #include "app/ovforms.h"
 #include "platform/qstr.h"
 #include "ui/fprint.h"
+#include "ui/ovlistsel.h"
 #include "ui/ovmenubar.h"
 
 namespace {
@@ -47,7 +47,6 @@ namespace {
 constexpr int kObjectListMenuGroup = 0;
 constexpr const char* kRecompileQuestion = "オブジェクトを再コンパイルしますか？";
 constexpr const char* kRecompiled = "オブジェクトが再コンパイルされました。";
-constexpr const char* kScriptsWritten = "スクリプトが出力されました。";
 constexpr const char* kDeleteQuestion = "オブジェクトを削除しますか？";
 constexpr const char* kIgnoreDeleteErrors = "削除時のエラーを無視する";
 constexpr const char* kCascadeOption = "CASCADE オプション";
@@ -99,32 +98,9 @@ TObjectItem ItemOf(const QTreeWidgetItem& item) {
 }
 
 // The object list as the walk sees it.
-class ListSelection : public TSelectionList {
+class ListSelection : public TListSelection {
  public:
-  explicit ListSelection(QTreeWidget& list) : list_(list) {}
-  int SelectedCount() const override {
-    int count = 0;
-    for (int i = 0; i < list_.topLevelItemCount(); ++i) count += list_.topLevelItem(i)->isSelected() ? 1 : 0;
-    return count;
-  }
-  int NextSelected(int from) const override {
-    for (int i = std::max(from, 0); i < list_.topLevelItemCount(); ++i)
-      if (list_.topLevelItem(i)->isSelected()) return i;
-    return -1;
-  }
-  TObjectItem Item(int index) const override {
-    current = list_.topLevelItem(index);
-    return ItemOf(*current);
-  }
-  void Deselect(int index) override { list_.topLevelItem(index)->setSelected(false); }
-  void Remove(int index) override { delete list_.takeTopLevelItem(index); }
-  void MakeVisible(int index) override { list_.scrollToItem(list_.topLevelItem(index)); }
-
-  // The item last handed out.
-  mutable QTreeWidgetItem* current = nullptr;
-
- private:
-  QTreeWidget& list_;
+  explicit ListSelection(QTreeWidget& list) : TListSelection(list, &ItemOf) {}
 };
 
 // What a walk changes, put back however it ends: the list heard again, the
@@ -145,15 +121,6 @@ class WalkScope {
   bool blocked_;
   TSqlWaitCursor wait_;
 };
-
-void WriteFile(const std::string& path, TFileMode mode, const std::string& text) {
-  QDir().mkpath(QFileInfo(Q(path)).absolutePath());
-  QFile file(Q(path));
-  const QIODevice::OpenMode openMode =
-      QIODevice::WriteOnly | (mode == TFileMode::Create ? QIODevice::Truncate : QIODevice::Append);
-  if (!file.open(openMode) || file.write(text.data(), static_cast<qint64>(text.size())) < 0)
-    throw std::runtime_error("Cannot create file \"" + path + "\". " + file.errorString().toStdString());
-}
 
 TFileMode ModeOf(const std::string& path) {
   return ScriptFileMode(QFileInfo::exists(Q(path)), ScriptOption.SameName);
@@ -585,11 +552,11 @@ void TfrmObject::WriteScripts(const std::string& target, const std::string& name
     const std::optional<std::string> grantPath = GrantFilePath(option, place);
     if (option.Grant && !grantPath) ddl << grants.str();
     const std::string path = ScriptFilePath(option, place);
-    WriteFile(path, option.OneScript ? TFileMode::Append : ModeOf(path), ddl.str());
+    WriteScriptFile(path, option.OneScript ? TFileMode::Append : ModeOf(path), ddl.str());
     if (!grantPath) return;
     const bool oneGrantFile = option.GrantMode != 1;
     const TFileMode mode = oneGrantFile && grantFileStarted ? TFileMode::Append : ModeOf(*grantPath);
-    WriteFile(*grantPath, mode, grants.str());
+    WriteScriptFile(*grantPath, mode, grants.str());
     grantFileStarted = true;
   });
 }

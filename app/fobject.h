@@ -89,7 +89,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void GetRoleList(std::vector<std::string>& strings) override;
 
   // ---- object tree and list, open-object dispatch, DDL ----
-  void BuildTree();
+  void BuildTree() override;
   void FillObjectList(bool skipFind);
   TovForm* OpenObject(int kind, const std::string& schema, const std::string& name, uint8_t mode, int reserved,
                       int topCount);

@@ -26,55 +26,16 @@ constexpr const char* kMembersSql =
     " SELECT GRANTOR, GRANTEE FROM RDBII_SYSTEM.RDBII_ROLE_GRANT GRN, RDBII_SYSTEM.RDBII_ROLE ROL WHERE 0 = 0 AND "
     "ROL.ROLE_CODE = GRN.ROLE_CODE AND ROL.ROLE_NAME = :ROLE_NAME WITH OPTION LOCK_MODE(NO LOCK) ";
 enum : size_t { kGrantorField, kGranteeField };
-constexpr const char* kPrivilegesSql =
-    "SELECT ROL.ROLE_NAME, PRV.GRANTOR, PRV.DB_CODE, PRV.SCHEMA_CODE, MTBL.KEY_SC_NAME, PRV.OBJECT_TYPE, "
-    "PRV.OBJECT_CODE, MTBL.OBJ_TYPEID, MTBL.OBJ_DIV, MTBL.OBJ_NAME, PRV.PRIVILEGE_TYPE FROM "
-    "RDBII_SYSTEM.RDBII_ROLE_PRIV PRV, RDBII_SYSTEM.RDBII_ROLE ROL, ("
-    "SELECT 'SP' OBJ_TYPE, '' OBJ_DIV, 1 OBJ_TYPEID, DB.DB_CODE KEY_DB_CODE, -1 KEY_SC_CODE, DB.DB_CODE OBJ_CODE, "
-    "DB.DB_NAME OBJ_NAME, '' KEY_SC_NAME FROM RDBII_SYSTEM.RDBII_DATABASE DB "
-    "UNION ALL SELECT 'SC', '', 2, SC.DB_CODE, SC.SCHEMA_CODE, SC.SCHEMA_CODE, SC.SCHEMA_NAME, SC.SCHEMA_NAME "
-    "FROM RDBII_SYSTEM.RDBII_SCHEMA SC "
-    "UNION ALL SELECT 'TV', TB.TABLE_TYPE, 3, TB.DB_CODE, TB.SCHEMA_CODE, TB.TABLE_CODE, TB.TABLE_NAME, "
-    "SC.SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_TABLE TB, RDBII_SYSTEM.RDBII_SCHEMA SC WHERE SC.DB_CODE = TB.DB_CODE "
-    "AND SC.SCHEMA_CODE = TB.SCHEMA_CODE "
-    "UNION ALL SELECT 'PR', CASE PR.PROCEDURE_TYPE WHEN 1 THEN 'PROCEDURE' WHEN 2 THEN 'FUNCTION' ELSE '' END, 4, "
-    "PR.DB_CODE, PR.SCHEMA_CODE, PR.PROCEDURE_CODE, PR.PROCEDURE_NAME, SC.SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_PROC "
-    "PR, RDBII_SYSTEM.RDBII_SCHEMA SC WHERE SC.DB_CODE = PR.DB_CODE AND SC.SCHEMA_CODE = PR.SCHEMA_CODE "
-    "UNION ALL SELECT 'TR', '', 5, TG.TRIG_DB_CODE, TG.TRIG_SCHEMA_CODE, TG.TRIG_CODE, TG.TRIG_NAME, "
-    "SC.SCHEMA_NAME FROM RDBII_SYSTEM.RDBII_TRIGGER TG, RDBII_SYSTEM.RDBII_SCHEMA SC WHERE SC.DB_CODE = "
-    "TG.TRIG_DB_CODE AND SC.SCHEMA_CODE = TG.TRIG_SCHEMA_CODE "
-    "UNION ALL SELECT 'SQ', '', 6, SQ.DB_CODE, SQ.SCHEMA_CODE, SQ.SEQUENCE_CODE, SQ.SEQUENCE_NAME, SC.SCHEMA_NAME "
-    "FROM RDBII_SYSTEM.RDBII_SEQUENCE SQ, RDBII_SYSTEM.RDBII_SCHEMA SC WHERE SC.DB_CODE = SQ.DB_CODE AND "
-    "SC.SCHEMA_CODE = SQ.SCHEMA_CODE) MTBL WHERE PRV.ROLE_CODE = ROL.ROLE_CODE AND PRV.DB_CODE = "
-    "MTBL.KEY_DB_CODE AND PRV.SCHEMA_CODE = MTBL.KEY_SC_CODE AND PRV.OBJECT_CODE = MTBL.OBJ_CODE AND "
-    "ROL.ROLE_NAME = :ROLE_NAME ORDER BY MTBL.OBJ_TYPEID WITH OPTION LOCK_MODE(NO LOCK)";
+const std::string kPrivilegesSql =
+    std::string("SELECT ROL.ROLE_NAME, PRV.GRANTOR, PRV.DB_CODE, PRV.SCHEMA_CODE, MTBL.KEY_SC_NAME, PRV.OBJECT_TYPE, "
+                "PRV.OBJECT_CODE, MTBL.OBJ_TYPEID, MTBL.OBJ_DIV, MTBL.OBJ_NAME, PRV.PRIVILEGE_TYPE FROM "
+                "RDBII_SYSTEM.RDBII_ROLE_PRIV PRV, RDBII_SYSTEM.RDBII_ROLE ROL, (") +
+    kNamedObjectsUnion +
+    ") MTBL WHERE PRV.ROLE_CODE = ROL.ROLE_CODE AND PRV.DB_CODE = MTBL.KEY_DB_CODE AND PRV.SCHEMA_CODE = "
+    "MTBL.KEY_SC_CODE AND PRV.OBJECT_CODE = MTBL.OBJ_CODE AND ROL.ROLE_NAME = :ROLE_NAME ORDER BY MTBL.OBJ_TYPEID "
+    "WITH OPTION LOCK_MODE(NO LOCK)";
 enum : size_t { kSchemaNameField = 4, kObjectTypeField = 5, kDivisionField = 8, kObjectNameField = 9,
                 kPrivilegeField = 10 };
-
-// A pane with its title over its list.
-QWidget* Pane(QWidget* parent, const char* title, QWidget* list) {
-  auto* pane = new QWidget(parent);
-  auto* layout = new QVBoxLayout(pane);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(new QLabel(Q(title), pane));
-  layout->addWidget(list, 1);
-  list->setParent(pane);
-  return pane;
-}
-
-// Delete on the privilege list revokes.
-class TDeleteKey : public QObject {
- public:
-  TDeleteKey(QObject* parent, std::function<void()> act) : QObject(parent), act_(std::move(act)) {}
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Delete) return false;
-    act_();
-    return true;
-  }
-
- private:
-  std::function<void()> act_;
-};
 
 }  // namespace
 
@@ -93,8 +54,8 @@ void TfrmRole::setupUi() {
   lstObj = new TovListBox(pnlPanes);
   lstObj->setObjectName("lstObj");
   lstObj->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  pnlPanes->addWidget(Pane(pnlPanes, "ユーザー", chkUser));
-  pnlPanes->addWidget(Pane(pnlPanes, "オブジェクト権限", lstObj));
+  pnlPanes->addWidget(TitledPane(pnlPanes, "ユーザー", chkUser));
+  pnlPanes->addWidget(TitledPane(pnlPanes, "オブジェクト権限", lstObj));
   (new QVBoxLayout(tabDefine))->addWidget(pnlPanes);
   connect(chkUser, &QListWidget::itemChanged, this, [this] {
     if (!loading_) MarkChanged();
@@ -108,7 +69,7 @@ void TfrmRole::setupUi() {
   lstObj->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(lstObj, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { popObj->popup(lstObj->viewport()->mapToGlobal(at)); });
-  lstObj->installEventFilter(new TDeleteKey(lstObj, [this] { RunReported([this] { popRevokeClick(); }); }));
+  OnDeleteKey(*lstObj, [this] { popRevokeClick(); });
 }
 
 void TfrmRole::resizeEvent(QResizeEvent* e) {
@@ -208,24 +169,10 @@ std::vector<std::string> TfrmRole::BuildStatements(TEditorPage page) {
 }
 
 void TfrmRole::popRevokeClick() {
-  std::vector<size_t> selected;
-  for (int i = 0; i < lstObj->count(); ++i)
-    if (lstObj->item(i)->isSelected()) selected.push_back(static_cast<size_t>(i));
-  if (selected.empty()) return;
-  if (MsgBox(kRevokeQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
   const std::vector<TRolePrivilege> privileges = privileges_;
-  {
-    TSqlWaitCursor wait;
-    try {
-      for (size_t i : selected) ConnectionWindow->ExecSQL(RevokeRolePrivilege(privileges[i], ObjectName()));
-    } catch (...) {
-      // The list shows what is still granted, the error follows.
-      LoadPrivileges();
-      throw;
-    }
-    LoadPrivileges();
-  }
-  MsgBox(kRevoked, MB_ICONINFORMATION);
+  RevokeSelected(
+      *lstObj, *ConnectionWindow, [&](size_t i) { return RevokeRolePrivilege(privileges[i], ObjectName()); },
+      [this] { LoadPrivileges(); });
 }
 
 void RegisterRoleEditor() {

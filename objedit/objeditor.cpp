@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QListWidget>
 #include <QLabel>
 #include <QMenu>
 #include <QMdiSubWindow>
@@ -17,6 +19,7 @@
 #include "app/ovforms.h"
 #include "editor/ovmemo.h"
 #include "objedit/core/fddlexeccore.h"
+#include "objedit/core/frolecore.h"
 #include "objedit/objwindows.h"
 #include "objedit/rcross.h"
 #include "objedit/rgrant.h"
@@ -67,6 +70,58 @@ QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const
   action->setStatusTip(Q(hint));
   action->setIcon(imgMain().Icon(image));
   return action;
+}
+
+QWidget* TitledPane(QWidget* parent, const char* title, QWidget* control) {
+  auto* pane = new QWidget(parent);
+  auto* layout = new QVBoxLayout(pane);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(new QLabel(Q(title), pane));
+  layout->addWidget(control, 1);
+  control->setParent(pane);
+  return pane;
+}
+
+namespace {
+
+class TDeleteKey : public QObject {
+ public:
+  TDeleteKey(QObject* parent, std::function<void()> handler) : QObject(parent), handler_(std::move(handler)) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Delete) return false;
+    RunReported(handler_);
+    return true;
+  }
+
+ private:
+  std::function<void()> handler_;
+};
+
+}  // namespace
+
+void OnDeleteKey(QWidget& widget, std::function<void()> handler) {
+  widget.installEventFilter(new TDeleteKey(&widget, std::move(handler)));
+}
+
+void RevokeSelected(QListWidget& list, TovConnectionWindow& connection,
+                    const std::function<std::string(size_t index)>& statement, const std::function<void()>& reload) {
+  std::vector<size_t> selected;
+  for (int i = 0; i < list.count(); ++i)
+    if (list.item(i)->isSelected()) selected.push_back(static_cast<size_t>(i));
+  if (selected.empty()) return;
+  if (MsgBox(kRevokeQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+  {
+    TSqlWaitCursor wait;
+    try {
+      for (size_t i : selected) connection.ExecSQL(statement(i));
+    } catch (...) {
+      // The list shows what is still granted, the error follows.
+      reload();
+      throw;
+    }
+    reload();
+  }
+  MsgBox(kRevoked, MB_ICONINFORMATION);
 }
 
 void ShowTwin(QWidget& form) {

@@ -23,6 +23,7 @@
 #include "ui/zarurctl.h"
 
 class QAction;
+class QListWidget;
 class QMenu;
 class QToolBar;
 class TfraCross;
@@ -53,6 +54,16 @@ class TRefillingCombo : public TovComboBox {
 
 // An editor's action with its caption, hint and image of the main list.
 QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image);
+// A pane with its title over the control, which it takes as its child.
+QWidget* TitledPane(QWidget* parent, const char* title, QWidget* control);
+// Delete pressed in the widget runs the handler (reported).
+void OnDeleteKey(QWidget& widget, std::function<void()> handler);
+// Revokes the selected lines of a privilege list after the question: the
+// statement of each line, in list order, runs at once; the list is reloaded
+// whether all ran or the first failure ended the run (the failure is then
+// raised), and "権限を取り消しました。" follows a complete run.
+void RevokeSelected(QListWidget& list, TovConnectionWindow& connection,
+                    const std::function<std::string(size_t index)>& statement, const std::function<void()>& reload);
 // Brings the MDI child forward; the editors' twin check.
 void ShowTwin(QWidget& form);
 // The twin rule: an open window of class T with `caption` is brought

@@ -6,6 +6,9 @@
 #include <regex>
 #include <stdexcept>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include "app/core/ovkinds.h"
@@ -21,11 +24,7 @@ constexpr int32_t kLastLevelWithoutRemoteRoutines = 9;
 constexpr const char* kEditorPrefix = "kind:";
 constexpr const char* kRowCountPrompt = "レコード件数";
 constexpr const char* kMakeDefault = "既定値にする";
-constexpr const char* kScriptExtension = ".SQL";
 constexpr const char* kBodyScriptExtension = "B.SQL";
-constexpr const char* kGrantFolder = "GRANT";
-constexpr const char* kGrantFileName = "_GRANT.SQL";
-constexpr char kPathSeparator = '/';
 constexpr std::string_view kEndWord = "END";
 // Stands in for a name part that would name no file or leave the folder.
 constexpr const char* kUnusablePartPrefix = "_";
@@ -315,6 +314,16 @@ TDeleteOutcome DeletePasses(TSelectionList& list, bool ignoreErrors, const TWalk
 
 TFileMode ScriptFileMode(bool exists, bool sameName) {
   return sameName || !exists ? TFileMode::Create : TFileMode::Append;
+}
+
+void WriteScriptFile(const std::string& path, TFileMode mode, const std::string& text) {
+  const QString file = QString::fromStdString(path);
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  QFile out(file);
+  const QIODevice::OpenMode openMode =
+      QIODevice::WriteOnly | (mode == TFileMode::Create ? QIODevice::Truncate : QIODevice::Append);
+  if (!out.open(openMode) || out.write(text.data(), static_cast<qint64>(text.size())) < 0)
+    throw std::runtime_error("Cannot create file \"" + path + "\". " + out.errorString().toStdString());
 }
 
 std::string SafePathPart(const std::string& name) {

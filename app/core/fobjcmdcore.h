@@ -181,6 +181,14 @@ TDeleteOutcome DeletePasses(TSelectionList& list, bool ignoreErrors, const TWalk
 
 enum class TFileMode { Create, Append };
 TFileMode ScriptFileMode(bool exists, bool sameName);
+// Writes the text into the file, its folders made; Create truncates an
+// existing file. A file that cannot be written raises std::runtime_error.
+void WriteScriptFile(const std::string& path, TFileMode mode, const std::string& text);
+inline constexpr const char* kScriptsWritten = "スクリプトが出力されました。";
+inline constexpr const char* kScriptExtension = ".SQL";
+inline constexpr const char* kGrantFolder = "GRANT";
+inline constexpr const char* kGrantFileName = "_GRANT.SQL";
+inline constexpr char kPathSeparator = '/';
 // A path part made of a name: no separators or characters a file name
 // cannot hold, and never empty, "." or "..".
 std::string SafePathPart(const std::string& name);

@@ -82,4 +82,6 @@ class TovConnectionWindow {
   // The catalogue level was lowered to 10 because the level-11 system
   // parameter is missing.
   virtual bool LevelReduced() const = 0;
+  // Builds the object tree again (after objects were dropped elsewhere).
+  virtual void BuildTree() = 0;
 };

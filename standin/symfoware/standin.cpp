@@ -39,6 +39,8 @@ const QString kMemory = QStringLiteral(":memory:");
 const char kDatabaseAttribute[] = "Database";
 
 const char kLogonRefused[] = "JYP5014E 利用者名またはパスワードが誤っています。";
+const char kAccountLocked[] = "JYP5015E 利用者のアカウントはロックされています。";
+const char kLockedStatus[] = "L";
 const char kNoFolder[] = "データソースにデータベースのフォルダが指定されていません: ";
 const char kNoDatabase[] = "データベースが見つかりません: ";
 const char kTooManySchemas[] = "JYP9001E スタンドインのデータソースに作成できるスキーマは9個までです。";
@@ -242,7 +244,7 @@ class StandinSession : public platform::SqlSession {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
       if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
           !upkeep_->CreateTableOn(sql) && !upkeep_->AlterTable(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
-          !upkeep_->Role(sql))
+          !upkeep_->Role(sql) && !upkeep_->User(sql))
         return false;
     } catch (const SqlError& e) {
       Journalize({sql, {}, -1, e.what()});
@@ -445,8 +447,13 @@ class StandinSession : public platform::SqlSession {
             "WHERE USER_NAME = ? OR UPPER(USER_NAME) = UPPER(?) "
             "ORDER BY USER_NAME = ? DESC",
             {Q(user), Q(user), Q(user)});
-    if (q.next() && q.value(1).toString() == Q(password)) return q.value(0).toString().toStdString();
-    throw SqlError(StandinMessage(kLogonRefused));
+    if (!q.next() || q.value(1).toString() != Q(password)) throw SqlError(StandinMessage(kLogonRefused));
+    const QString name = q.value(0).toString();
+    q.finish();
+    QSqlQuery status = Run("SELECT PASSWORD_STATUS FROM RDBII_SYSTEM.RDBII_USER WHERE USER_NAME = ?", {name});
+    if (status.next() && status.value(0).toString() == QLatin1String(kLockedStatus))
+      throw SqlError(StandinMessage(kAccountLocked));
+    return name.toStdString();
   }
 
   std::vector<std::string> UserSchemas() {

@@ -50,13 +50,6 @@ struct NameColumns {
   const char* nameColumn;
 };
 
-// The unquoted form of a name as the server reads it: upper case unless
-// quoted, quotes undoubled.
-QString NameOf(const QString& token) {
-  if (!token.startsWith('"')) return token.toUpper();
-  return token.mid(1, token.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
-}
-
 QString Dotted(const QString& schema, const QString& name) { return Quoted(schema) + '.' + Quoted(name); }
 
 // Runs DDL on SQLite with a failure worded as the server's.
@@ -69,6 +62,11 @@ void RunDdl(QSqlDatabase& db, const QString& sql) {
 }
 
 }  // namespace
+
+QString NameOf(const QString& token) {
+  if (!token.startsWith('"')) return token.toUpper();
+  return token.mid(1, token.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+}
 
 struct CatalogueUpkeep::Kind {
   const char* word;

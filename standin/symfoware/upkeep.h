@@ -19,6 +19,10 @@ namespace symfoware {
 
 struct TableComments;
 
+// The unquoted form of a name as the server reads it: upper case unless
+// quoted, quotes undoubled.
+QString NameOf(const QString& token);
+
 class CatalogueUpkeep {
  public:
   // What a DROP of one kind of object finds and removes.
@@ -87,6 +91,14 @@ class CatalogueUpkeep {
   // table or column refuses the trigger.
   bool CreateTrigger(const std::string& sql);
 
+  // Runs `sql` when it is SET SYSTEM PARAMETER, CREATE USER, ALTER USER or
+  // DROP USER and returns true; false for any other statement. A user keeps
+  // its method (IDENT), lock (PASSWORD_STATUS "L"), parameters and the
+  // password the logon checks; a dropped one takes its parameters, role
+  // grants and privileges along. A user that exists (CREATE) or does not
+  // (ALTER, DROP), or an unknown parameter raises SqlError.
+  bool User(const std::string& sql);
+
   // After a statement SQLite ran: a CREATE or ALTER gets what it made
   // described.
   void Executed(const std::string& sql);
@@ -122,6 +134,9 @@ class CatalogueUpkeep {
   void RemoveRows(const Kind& kind, const Found& object);
   void RemoveIndexesAndTriggersOf(long long tableCode);
   void Settle();
+  // The code of a user, 0 for none.
+  long long UserCode(const QString& name);
+  void DropUser(const QString& name);
   // The code of a role, or the server's refusal of an unknown one.
   long long RoleCode(const QString& role);
   // The code of a schema of this database, or the server's refusal.

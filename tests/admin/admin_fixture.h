@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 
 #include <fstream>
 #include <memory>
@@ -18,12 +19,19 @@
 #include "admin/adminregister.h"
 #include "app/appregister.h"
 #include "app/core/ovoptions.h"
+#include "app/core/zarur.h"
 #include "app/flogon.h"
 #include "app/fmain.h"
 #include "app/fobject.h"
+#include "editor/ovmemo.h"
+#include "objedit/fddlpreview.h"
+#include "objedit/objeditor.h"
+#include "objedit/objregister.h"
+#include "standin/symfoware/standin.h"
 #include "sqlwork/sqlregister.h"
 #include "tests/common/program_main.h"
 #include "tests/platform/temp_settings.h"
+#include "tests/platform/whenshown.h"
 #include "tests/standin/tools_sample.h"
 
 namespace testing_admin {
@@ -38,6 +46,7 @@ class AdminProgram : public testing::Test {
     main = testing_support::StartProgramMain();
     RegisterApp(*main);
     RegisterSqlWork();
+    RegisterObjEdit();
     RegisterAdmin();
     SetLogonProcedure(nullptr);  // the test logs on itself
     AppOption.TempDir = env.Path("temp") + "/";
@@ -90,6 +99,29 @@ class AdminProgram : public testing::Test {
     std::ifstream file(env.Path("calls.log"));
     for (std::string line; std::getline(file, line);) calls.push_back(line);
     return calls;
+  }
+
+  // The statements other than queries the stand-in ran, failed ones marked.
+  static Lines Journal() {
+    Lines statements;
+    for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
+      if (UpperCase(TrimBlanks(e.Statement)).rfind("SELECT", 0) != 0)
+        statements.push_back((e.Error.empty() ? "" : "failed: ") + TrimBlanks(e.Statement));
+    return statements;
+  }
+  // Compiles through the preview, confirmed, and the execution window; the
+  // lines the preview showed.
+  static Lines CompileThroughPreview(TovObjectEditor& editor) {
+    AppOption.ShowDDL = true;
+    AppOption.CloseDDL = true;
+    Lines previewed;
+    testing_support::WhenShown<TfrmDDLPreview>([&](TfrmDDLPreview& preview) {
+      for (int i = 0; i < preview.txtLog->Lines().GetCount(); ++i) previewed.push_back(preview.txtLog->Lines().Get(i));
+      preview.btnOK->click();
+    });
+    editor.actCompile->trigger();
+    QCoreApplication::processEvents();
+    return previewed;
   }
 
   testing_support::TempSettings env;

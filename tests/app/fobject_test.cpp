@@ -484,9 +484,9 @@ TEST_F(SampleWindowTest, NameListsOfTheCatalogue) {
   TfrmObject* window = LogonSample();
   Lines list{"stale"};
   window->GetUserList(list, true);
-  EXPECT_EQ(list, (Lines{"GUEST", "ORVUSER", "PUBLIC"}));
+  EXPECT_EQ(list, (Lines{"AUDITOR", "GUEST", "OPERATOR", "ORVUSER", "PUBLIC"}));
   window->GetUserList(list, false);
-  EXPECT_EQ(list, (Lines{"GUEST", "ORVUSER"}));
+  EXPECT_EQ(list, (Lines{"AUDITOR", "GUEST", "OPERATOR", "ORVUSER"}));
   window->GetSchemaList(list);
   EXPECT_EQ(list, (Lines{"HR", "SALES", "STOCK"}));
   window->GetDatabaseList(list);
@@ -494,7 +494,7 @@ TEST_F(SampleWindowTest, NameListsOfTheCatalogue) {
   window->GetDBSpaceList(list);
   EXPECT_EQ(list, (Lines{"DBSPACE1", "DBSPACE2"}));
   window->GetRoleList(list);
-  EXPECT_EQ(list, Lines{"SALES_READER"});
+  EXPECT_EQ(list, (Lines{"GUEST_OWN", "SALES_READER"}));
   window->GetObjectNames(list, "SALES", "TABLE");
   EXPECT_EQ(list, (Lines{"CUSTOMER", "ORDERS"}));
   window->GetObjectNames(list, "", "");
@@ -510,9 +510,9 @@ TEST_F(SampleWindowTest, EditorsReachTheWindowsRoutinesThroughItsInterface) {
   TovConnectionWindow& connection = *window;
   Lines list{"stale"};
   connection.GetUserList(list, true);
-  EXPECT_EQ(list, (Lines{"GUEST", "ORVUSER", "PUBLIC"}));
+  EXPECT_EQ(list, (Lines{"AUDITOR", "GUEST", "OPERATOR", "ORVUSER", "PUBLIC"}));
   connection.GetRoleList(list);
-  EXPECT_EQ(list, Lines{"SALES_READER"});
+  EXPECT_EQ(list, (Lines{"GUEST_OWN", "SALES_READER"}));
   connection.GetDBSpaceList(list);
   EXPECT_EQ(list, (Lines{"DBSPACE1", "DBSPACE2"}));
   connection.GetObjectNames(list, "SALES", "TABLE");

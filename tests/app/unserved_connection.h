@@ -24,6 +24,7 @@ class UnservedConnection : public TovConnectionWindow {
   void GetTableDSIList(std::vector<std::string>&, const std::string&, const std::string&) override { Unserved(); }
   void GetObjectNames(std::vector<std::string>&, const std::string&, const std::string&) override { Unserved(); }
   bool LevelReduced() const override { return false; }
+  void BuildTree() override { Unserved(); }
 
  private:
   [[noreturn]] static void Unserved() { throw std::logic_error("not served by this connection double"); }
