@@ -1,12 +1,18 @@
 #include "admin/adminregister.h"
 
 #include "admin/fdb.h"
+#include "admin/fexp.h"
+#include "admin/fimp.h"
+#include "admin/floader.h"
 #include "admin/flock.h"
 #include "admin/fsession.h"
 #include "app/core/fmainactcore.h"
 #include "app/core/fobjcmdcore.h"
 
 namespace {
+
+// Only the main menu opens the restore window.
+constexpr char kAdminImportAction[] = "actAdminImport";
 
 template <void (*Open)(TovConnectionWindow&)>
 void RegisterOpener(const char* action) {
@@ -24,4 +30,7 @@ void RegisterAdmin() {
   RegisterOpener<&TfrmSession::Open>(kAdminSessionAction);
   RegisterOpener<&TfrmLock::Open>(kAdminLockAction);
   RegisterOpener<&TfrmDB::Open>(kAdminDatabaseAction);
+  RegisterOpener<&TfrmExp::Open>(kAdminExportAction);
+  RegisterOpener<&TfrmImp::Open>(kAdminImportAction);
+  RegisterOpener<&TfrmLoader::Open>(kAdminLoadAction);
 }
