@@ -23,6 +23,7 @@
 #include "app/core/ovrunner.h"
 #include "app/core/ovsqllog.h"
 #include "app/core/zarur.h"
+#include "editor/core/EditorProp.h"
 #include "platform/qstr.h"
 #include "platform/savefile.h"
 #include "platform/textfile.h"

@@ -58,14 +58,15 @@ bool HasFolderAndName(const std::string& path) {
   return slash != std::string::npos && slash + 1 < path.size();
 }
 
-std::string DumpFileArgument(const std::string& path) {
+std::string DumpFileName(const std::string& path) {
   const size_t slash = path.rfind('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+  if (slash == std::string::npos) return path + "@";
   // The root keeps its separator.
-  if (folder.empty() && slash == 0) folder = "/";
-  return Arg(name + "@" + folder);
+  const std::string folder = slash == 0 ? std::string(1, '/') : path.substr(0, slash);
+  return path.substr(slash + 1) + "@" + folder;
 }
+
+std::string DumpFileArgument(const std::string& path) { return Arg(DumpFileName(path)); }
 
 std::optional<TInputError> CheckBackupInput(const TBackupInput& in) {
   if (in.Mode == bmDsi || in.Mode == bmDictionary) {

@@ -25,8 +25,9 @@ bool SkipsDsiListLine(const std::string& name);
 
 // Whether a path has both a folder part and a file-name part.
 bool HasFolderAndName(const std::string& path);
-// "<NAME>@<DIR>" of a path (its file name and its folder without the final
-// separator), quoted as one argument.
+// "<NAME>@<DIR>" of a path: its file name and its folder without the final
+// separator; and the same quoted as one argument.
+std::string DumpFileName(const std::string& path);
 std::string DumpFileArgument(const std::string& path);
 
 // A failed check: its message and the control it focuses.

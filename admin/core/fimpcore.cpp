@@ -112,15 +112,11 @@ TRestoreRun RunRestore(const TRestoreInput& in, const TToolRun& run) {
 }
 
 std::string DictionaryScriptText(const std::string& dumpFile) {
-  const size_t slash = dumpFile.rfind('/');
-  const std::string name = slash == std::string::npos ? dumpFile : dumpFile.substr(slash + 1);
-  std::string folder = slash == std::string::npos ? std::string() : dumpFile.substr(0, slash);
-  if (folder.empty() && slash == 0) folder = "/";
   // Waits for one key where a terminal shows the script; without one the
   // read ends at once.
   return "#!/bin/sh\n"
          "rdbstop -mc\n"
-         "rdbrcvdic -L -f " + ShellWord(name + "@" + folder) + "\n"
+         "rdbrcvdic -L -f " + ShellWord(DumpFileName(dumpFile)) + "\n"
          "rdbstart\n"
          "echo ディクショナリの復元処理が終了しました\n"
          "echo 何かキーを押すと終了します\n"

@@ -61,22 +61,22 @@ std::string UnloadCommand(const TUnloadInput& in) {
 }
 
 std::string LoadCommand(const TLoadInput& in) {
-  std::string command = "rdbsaloader -ma -i " + Arg(in.DataSource + "." + in.Dsi);
+  // Built by appending: GCC 12 misjudges "literal" + std::string here.
+  std::string command = "rdbsaloader -ma -i ";
+  command += Arg(in.DataSource + "." + in.Dsi);
   const std::string ratio = in.IdxMisiyo == kDefaultIdxMisiyo ? std::string() : in.IdxMisiyo;
-  if (!Blank(ratio)) command += " -f " + Arg(Trimmed(ratio));
+  if (!Blank(ratio)) command.append(" -f ").append(Arg(Trimmed(ratio)));
   command += FormatOption(in.DataFormat);
   if (IsBinaryFormat(in.DataFormat) && in.NullRows) command += " -n";
   if (IsTextFormat(in.DataFormat)) {
     if (in.DelimiterAfterLast) command += " -e";
-    if (!Blank(in.Delimiter)) command += " -p " + Arg(in.Delimiter);
-    if (in.Quote == lqSingle) command += std::string(" -l ") + Arg(kSingleQuote);
-    if (in.Quote == lqNoneValidSpace || in.Quote == lqNoneAtAll)
-      command += std::string(" -l ") + kLoaderQuoteItems[in.Quote];
+    if (!Blank(in.Delimiter)) command.append(" -p ").append(Arg(in.Delimiter));
+    if (in.Quote == lqSingle) command.append(" -l ").append(Arg(kSingleQuote));
+    if (in.Quote == lqNoneValidSpace || in.Quote == lqNoneAtAll) command.append(" -l ").append(kLoaderQuoteItems[in.Quote]);
   }
   if (in.Error) {
-    command += " -r";
-    command += Blank(in.ErrRec) ? std::string(" ") + kAllErrors : " " + Trimmed(in.ErrRec);
-    command += "," + Arg(in.ErrFile);
+    command.append(" -r ").append(Blank(in.ErrRec) ? std::string(kAllErrors) : Trimmed(in.ErrRec));
+    command.append(",").append(Arg(in.ErrFile));
   }
-  return command + " " + Arg(in.InFile);
+  return command.append(" ").append(Arg(in.InFile));
 }

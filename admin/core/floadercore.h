@@ -14,27 +14,27 @@ inline constexpr const char* kLoaderQuoteItems[] = {"未指定", "シングル�
                                                     "NONE_VALIDSPACE", "NONE"};
 
 struct TUnloadInput {
-  std::string DataSource;  // as entered at logon
-  std::string Dsi;         // as typed
+  std::string DataSource{};  // as entered at logon
+  std::string Dsi{};         // as typed
   int DataFormat = ldText;
   bool NoNullRows = false;
   int OutFormat = ufStandard;
-  std::string OutFile;
-  std::string CtrlFile;
+  std::string OutFile{};
+  std::string CtrlFile{};
 };
 struct TLoadInput {
-  std::string DataSource;  // as entered at logon
-  std::string Dsi;         // as typed
-  std::string IdxMisiyo;   // the unused-ratio edit's text
+  std::string DataSource{};  // as entered at logon
+  std::string Dsi{};         // as typed
+  std::string IdxMisiyo{};   // the unused-ratio edit's text
   int DataFormat = ldText;
   bool NullRows = false;
   bool DelimiterAfterLast = false;
-  std::string Delimiter;
+  std::string Delimiter{};
   int Quote = lqNone;
   bool Error = false;
-  std::string ErrRec;  // the error count's text
-  std::string ErrFile;
-  std::string InFile;
+  std::string ErrRec{};  // the error count's text
+  std::string ErrFile{};
+  std::string InFile{};
 };
 
 // The fields the checks focus.

@@ -6,6 +6,7 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "standin/symfoware/catalogue.h"
