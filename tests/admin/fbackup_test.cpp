@@ -131,7 +131,7 @@ TEST_F(BackupAndRestore, ARetainThatSpeaksStopsTheBackupAndARecoveryThatFailsGiv
   env.Dialogs().QueueMessage(IDOK);
   exp->btnExec->trigger();
   ASSERT_EQ(Boxes().size(), 3u);
-  EXPECT_EQ(Boxes()[1], "コマンドの実行に失敗しました。\r\nrdbrtrが異常終了しました 復帰コード 08\r\n");
+  EXPECT_EQ(Boxes()[1], "コマンドの実行に失敗しました。\r\nrdbrtrが異常終了しました 復帰コード 08");
   EXPECT_EQ(Boxes()[2], "エクスポートの実行に失敗しました。");
 
   TfrmImp* imp = OpenFromMenu<TfrmImp>("actAdminImport");
@@ -147,7 +147,7 @@ TEST_F(BackupAndRestore, ARetainThatSpeaksStopsTheBackupAndARecoveryThatFailsGiv
   imp->btnExec->trigger();
   const Lines boxes = Boxes();
   ASSERT_EQ(boxes.size(), 3u);
-  EXPECT_EQ(boxes[1], "コマンドの実行に失敗しました。\r\nrdbrcvが異常終了しました 復帰コード 08\r\n");
+  EXPECT_EQ(boxes[1], "コマンドの実行に失敗しました。\r\nrdbrcvが異常終了しました 復帰コード 08");
   EXPECT_EQ(boxes[2], "インポートの実行に失敗しました。");
   EXPECT_EQ(ToolCalls().back(), "rdbpmt\t-i\tORVSAMPLE.ITEM_DSI");
 }

@@ -12,7 +12,7 @@ namespace {
 
 using testing_admin::Lines;
 
-class Loader : public testing_admin::AdminProgram {
+class LoaderWindow : public testing_admin::AdminProgram {
  protected:
   long long Count(TfrmObject& window, const std::string& sql) {
     TovSQLQuery& q = window.OpenSQL(sql);
@@ -32,7 +32,7 @@ class Loader : public testing_admin::AdminProgram {
   }
 };
 
-TEST_F(Loader, UnloadedRowsLoadedBackAreDoubled) {
+TEST_F(LoaderWindow, UnloadedRowsLoadedBackAreDoubled) {
   TfrmObject* window = Logon();
   CreateNotes(*window);
   TfrmLoader* form = OpenFromMenu<TfrmLoader>("actAdminLoad");
@@ -52,7 +52,7 @@ TEST_F(Loader, UnloadedRowsLoadedBackAreDoubled) {
   EXPECT_EQ(Boxes(), (Lines{"データベースの内容をファイルに書き込みみます。よろしいですか？"}));
   EXPECT_EQ(ToolCalls().back(), "rdbunl\t-i\tORVSAMPLE.NOTES_DSI\t-t\t" + data);
   EXPECT_EQ(form->pagLoader->currentWidget(), form->tabLog);
-  EXPECT_EQ(form->txtLog->Text(), "rdbunl: 3 件のデータを出力しました\r\nrdbunlが正常終了しました 復帰コード 00");
+  EXPECT_EQ(form->txtLog->Text(), "rdbunl: 3 件のデータを出力しました\r\nrdbunlが正常終了しました 復帰コード 00\r\n");
   EXPECT_EQ(LoadOption.OutDsi, "NOTES_DSI");
 
   env.Dialogs().messages.clear();
@@ -83,7 +83,7 @@ TEST_F(Loader, UnloadedRowsLoadedBackAreDoubled) {
   EXPECT_EQ(env.Dialogs().unanswered, 0);
 }
 
-TEST_F(Loader, TheConnectionWindowsCommandsOpenTheWindows) {
+TEST_F(LoaderWindow, TheConnectionWindowsCommandsOpenTheWindows) {
   TfrmObject* window = Logon();
   window->lstTree->setCurrentItem(window->lstTree->topLevelItem(0));
   window->popTreePopup();
@@ -107,7 +107,7 @@ TEST_F(Loader, TheConnectionWindowsCommandsOpenTheWindows) {
   EXPECT_EQ(Windows<TfrmLoader>().size(), 1u);
 }
 
-TEST_F(Loader, StoredOptionsFillTheWindowAndItsRules) {
+TEST_F(LoaderWindow, StoredOptionsFillTheWindowAndItsRules) {
   LoadOption.IdxMisiyo = 0;
   LoadOption.ErrRec = -1;
   LoadOption.InDataFormat = ldBinaryValid;
