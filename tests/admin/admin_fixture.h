@@ -25,6 +25,7 @@
 #include "tests/common/program_main.h"
 #include "tests/platform/temp_settings.h"
 #include "tests/standin/tools_sample.h"
+#include "ui/uiregister.h"
 
 namespace testing_admin {
 
@@ -37,6 +38,7 @@ class AdminProgram : public testing::Test {
     setenv("SYMFOWARE_TOOL_LOG", env.Path("calls.log").c_str(), 1);
     main = testing_support::StartProgramMain();
     RegisterApp(*main);
+    RegisterUi(*main);
     RegisterSqlWork();
     RegisterAdmin();
     SetLogonProcedure(nullptr);  // the test logs on itself
