@@ -11,7 +11,6 @@
 #include "app/core/ovoptions.h"
 #include "app/core/zarur.h"
 #include "platform/qstr.h"
-#include "platform/textfile.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
 
@@ -23,19 +22,8 @@ constexpr int kWindowImage = 7;
 // The window keeps this width; only its height is remembered.
 constexpr int kFixedWidth = 489;
 constexpr int kDesignHeight = 330;
-constexpr int kModes = 4;
-constexpr const char* kModeCaptions[kModes] = {"DSI", "DSI(ファイル指定)", "エクステント指定", "ディクショナリ"};
 constexpr char kListFileLabel[] = "DSI指定ファイル";
 constexpr char kSpaceFileLabel[] = "データベーススペース指定ファイル";
-constexpr char kDumpFilter[] = "エクスポートファイル(*.DMP)|*.DMP|すべてのファイル(*.*)|*.*";
-constexpr char kTextFilter[] = "テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (const QString& line : Q(text).split('\n')) lines.push_back(line.endsWith('\r') ? line.chopped(1).toStdString()
-                                                                                      : line.toStdString());
-  return lines;
-}
 
 }  // namespace
 
@@ -54,7 +42,7 @@ TfrmExp::TfrmExp(TovConnectionWindow& connection) : TfrmToolAdmin(connection, kT
   txtExpFile->setText(Q(ExpOption.ExpFile));
   cmbOutDsi->setEditText(Q(ExpOption.OutDsi));
   chkErrStop->setChecked(ExpOption.ErrStop);
-  if (ExpOption.Mode >= 0 && ExpOption.Mode < kModes) rdoMode[ExpOption.Mode]->setChecked(true);
+  if (ExpOption.Mode >= 0 && ExpOption.Mode < kBackupModes) rdoMode[ExpOption.Mode]->setChecked(true);
   rdoModeClick();
   TaskButtonClick();
 }
@@ -70,14 +58,8 @@ void TfrmExp::setupUi() {
   layout_->addWidget(pagExp, 1);
 
   auto* page = new QVBoxLayout(tabSelect);
-  auto* group = new QGroupBox("バックアップ単位", tabSelect);
-  auto* modes = new QHBoxLayout(group);
-  for (int i = 0; i < kModes; ++i) {
-    rdoMode[i] = new TovRadioButton(QString::fromUtf8(kModeCaptions[i]), group);
-    rdoMode[i]->setObjectName(QString("rdoMode_%1").arg(i));
-    modes->addWidget(rdoMode[i]);
-    connect(rdoMode[i], &QRadioButton::clicked, this, [this] { rdoModeClick(); });
-  }
+  QGroupBox* group = RadioGroup(tabSelect, kBackupModeGroup, kBackupModeCaptions, rdoMode, "rdoMode");
+  for (TovRadioButton* button : rdoMode) connect(button, &QRadioButton::clicked, this, [this] { rdoModeClick(); });
   page->addWidget(group);
 
   auto* grid = new QGridLayout();
@@ -99,16 +81,12 @@ void TfrmExp::setupUi() {
   page->addStretch(1);
 
   connect(btnExpFile, &QToolButton::clicked, this,
-          [this] { BrowseFile(*txtExpFile, platform::FileDialogKind::Save, kDumpFilter); });
+          [this] { BrowseFile(*txtExpFile, platform::FileDialogKind::Save, kDumpFileFilter); });
   connect(btnCtrlFile, &QToolButton::clicked, this,
-          [this] { BrowseFile(*txtCtrlFile, platform::FileDialogKind::Open, kTextFilter); });
+          [this] { BrowseFile(*txtCtrlFile, platform::FileDialogKind::Open, kTextFileFilter); });
 }
 
-int TfrmExp::CheckedMode() const {
-  for (int i = 0; i < kModes; ++i)
-    if (rdoMode[i]->isChecked()) return i;
-  return -1;
-}
+int TfrmExp::CheckedMode() const { return CheckedIndex(rdoMode); }
 
 void TfrmExp::rdoModeClick() {
   const int mode = CheckedMode();
@@ -151,7 +129,7 @@ void TfrmExp::btnExecClick() {
   SetLog({});
   TToolSequence run;
   try {
-    if (in.Mode == bmDsiList) in.ListLines = Lines(platform::ReadTextFile(in.CtrlFile));
+    if (in.Mode == bmDsiList) in.ListLines = ListFileLines(in.CtrlFile);
     run = RunBackup(in, ToolRun());
   } catch (...) {
     // The summary comes first, the error's own message after it.

@@ -24,7 +24,7 @@ class TfrmExp : public TfrmToolAdmin {
   QTabWidget* pagExp;
   QWidget* tabSelect;
   QWidget* tabLog;
-  TovRadioButton* rdoMode[4];
+  TovRadioButton* rdoMode[kBackupModes];
   QLabel* lblExpFile;
   TovStrEdit* txtExpFile;
   QToolButton* btnExpFile;

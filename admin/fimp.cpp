@@ -26,7 +26,6 @@
 #include "editor/core/EditorProp.h"
 #include "platform/qstr.h"
 #include "platform/savefile.h"
-#include "platform/textfile.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
 
@@ -37,11 +36,8 @@ constexpr char kSizeKey[] = "IMP";
 constexpr int kWindowImage = 8;
 constexpr int kDesignWidth = 489;
 constexpr int kDesignHeight = 330;
-constexpr int kModes = 4;
-constexpr const char* kModeCaptions[kModes] = {"DSI", "DSI(ファイル指定)", "エクステント指定", "ディクショナリ"};
 constexpr char kControlFileLabel[] = "バックアップ制御ファイル";
 constexpr char kInputFileLabel[] = "入力ファイル";
-constexpr char kDumpFilter[] = "エクスポートファイル(*.DMP)|*.DMP|すべてのファイル(*.*)|*.*";
 constexpr char kAnyFilter[] = "すべてのファイル(*.*)|*.*";
 constexpr char kFolderCaption[] = "出力先を選択して下さい。";
 constexpr char kFolderSeparator[] = ";";
@@ -50,12 +46,6 @@ constexpr char kTerminal[] = "x-terminal-emulator";
 constexpr char kTerminalRun[] = "-e";
 constexpr mode_t kScriptMode = 0700;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (const QString& line : Q(text).split('\n'))
-    lines.push_back(line.endsWith('\r') ? line.chopped(1).toStdString() : line.toStdString());
-  return lines;
-}
 
 void WriteScript(const std::string& path, const std::string& text) {
   QDir().mkpath(QFileInfo(Q(path)).absolutePath());
@@ -96,7 +86,7 @@ TfrmImp::TfrmImp(TovConnectionWindow& connection) : TfrmToolAdmin(connection, kT
   txtImpFile->setText(Q(ImpOption.FileName));
   cmbInDsi->setEditText(Q(ImpOption.InDsi));
   txtWorkDir->setText(Q(ImpOption.WorkDir));
-  if (ImpOption.Mode >= 0 && ImpOption.Mode < kModes) rdoMode[ImpOption.Mode]->setChecked(true);
+  if (ImpOption.Mode >= 0 && ImpOption.Mode < kBackupModes) rdoMode[ImpOption.Mode]->setChecked(true);
   rdoModeClick();
   TaskButtonClick();
 }
@@ -112,14 +102,8 @@ void TfrmImp::setupUi() {
   layout_->addWidget(pagImp, 1);
 
   auto* page = new QVBoxLayout(tabSelect);
-  auto* group = new QGroupBox("バックアップ単位", tabSelect);
-  auto* modes = new QHBoxLayout(group);
-  for (int i = 0; i < kModes; ++i) {
-    rdoMode[i] = new TovRadioButton(QString::fromUtf8(kModeCaptions[i]), group);
-    rdoMode[i]->setObjectName(QString("rdoMode_%1").arg(i));
-    modes->addWidget(rdoMode[i]);
-    connect(rdoMode[i], &QRadioButton::clicked, this, [this] { rdoModeClick(); });
-  }
+  QGroupBox* group = RadioGroup(tabSelect, kBackupModeGroup, kBackupModeCaptions, rdoMode, "rdoMode");
+  for (TovRadioButton* button : rdoMode) connect(button, &QRadioButton::clicked, this, [this] { rdoModeClick(); });
   page->addWidget(group);
 
   auto* grid = new QGridLayout();
@@ -142,11 +126,7 @@ void TfrmImp::setupUi() {
   connect(btnWorkDir, &QToolButton::clicked, this, [this] { btnWorkDirClick(); });
 }
 
-int TfrmImp::CheckedMode() const {
-  for (int i = 0; i < kModes; ++i)
-    if (rdoMode[i]->isChecked()) return i;
-  return -1;
-}
+int TfrmImp::CheckedMode() const { return CheckedIndex(rdoMode); }
 
 void TfrmImp::rdoModeClick() {
   const int mode = CheckedMode();
@@ -162,7 +142,7 @@ void TfrmImp::rdoModeClick() {
 void TfrmImp::btnImpFileClick() {
   const int mode = CheckedMode();
   BrowseFile(*txtImpFile, platform::FileDialogKind::Open,
-             mode == bmDsi || mode == bmDictionary ? kDumpFilter : kAnyFilter);
+             mode == bmDsi || mode == bmDictionary ? kDumpFileFilter : kAnyFilter);
 }
 
 void TfrmImp::btnWorkDirClick() {
@@ -216,7 +196,7 @@ void TfrmImp::btnExecClick() {
     RestoreDictionary(in.File);
     return;
   }
-  if (in.Mode == bmDsiList) in.ListLines = Lines(platform::ReadTextFile(in.File));
+  if (in.Mode == bmDsiList) in.ListLines = ListFileLines(in.File);
   const TRestoreRun run = RunRestore(in, ToolRun());
   SetLog(run.Sequence.Log);
   if (run.End == TRestoreEnd::Completed) MsgBox(kImportDone, MB_ICONINFORMATION);

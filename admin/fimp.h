@@ -23,7 +23,7 @@ class TfrmImp : public TfrmToolAdmin {
   QTabWidget* pagImp;
   QWidget* tabSelect;
   QWidget* tabLog;
-  TovRadioButton* rdoMode[4];
+  TovRadioButton* rdoMode[kBackupModes];
   QLabel* lblImpFile;
   TovStrEdit* txtImpFile;
   QToolButton* btnImpFile;

@@ -31,13 +31,6 @@ constexpr char kConditionLabel[] = "条件指定ファイル";
 constexpr char kSplitLabel[] = "分割指定ファイル";
 constexpr char kNullCaption[] = "データにNULL値を含む行を出力しない";
 constexpr char kDataFilter[] = "データファイル(*.DAT)|*.DAT|すべてのファイル(*.*)|*.*";
-constexpr char kTextFilter[] = "テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
-
-int Checked(TovRadioButton* const (&buttons)[kFormats]) {
-  for (int i = 0; i < kFormats; ++i)
-    if (buttons[i]->isChecked()) return i;
-  return -1;
-}
 
 void Check(TovRadioButton* const (&buttons)[kFormats], int value) {
   if (value >= 0 && value < kFormats) buttons[value]->setChecked(true);
@@ -49,18 +42,6 @@ int NumberOf(const TovNumEdit& edit) {
   bool ok = false;
   const int value = edit.text().trimmed().toInt(&ok);
   return ok ? value : kEmptyNumber;
-}
-
-QGroupBox* FormatGroup(QWidget* parent, const char* caption, const char* const (&captions)[kFormats],
-                       TovRadioButton* (&buttons)[kFormats], const QString& name) {
-  auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
-  auto* row = new QHBoxLayout(group);
-  for (int i = 0; i < kFormats; ++i) {
-    buttons[i] = new TovRadioButton(QString::fromUtf8(captions[i]), group);
-    buttons[i]->setObjectName(QString("%1_%2").arg(name).arg(i));
-    row->addWidget(buttons[i]);
-  }
-  return group;
 }
 
 }  // namespace
@@ -102,7 +83,7 @@ void TfrmLoader::setupUi() {
 QWidget* TfrmLoader::UnloadPage() {
   auto* page = new QWidget(this);
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(FormatGroup(page, "実行形式", kOutFormatCaptions, rdoOutFormat, "rdoOutFormat"));
+  layout->addWidget(RadioGroup(page, "実行形式", kOutFormatCaptions, rdoOutFormat, "rdoOutFormat"));
   auto* grid = new QGridLayout();
   layout->addLayout(grid);
   txtOutFile = FileRow(*grid, 0, lblOutFile, "出力先", btnOutFile);
@@ -116,7 +97,7 @@ QWidget* TfrmLoader::UnloadPage() {
   grid->addWidget(cmbOutDsi, 1, 1);
   txtCtrlFile = FileRow(*grid, 2, lblCtrlFile, kConditionLabel, btnCtrlFile);
   txtCtrlFile->setObjectName("txtCtrlFile");
-  layout->addWidget(FormatGroup(page, "データ形式", kDataFormatCaptions, rdoOutDataFormat, "rdoOutDataFormat"));
+  layout->addWidget(RadioGroup(page, "データ形式", kDataFormatCaptions, rdoOutDataFormat, "rdoOutDataFormat"));
   chkOutNull = new TovCheckBox(kNullCaption, page);
   chkOutNull->setObjectName("chkOutNull");
   layout->addWidget(chkOutNull);
@@ -127,7 +108,7 @@ QWidget* TfrmLoader::UnloadPage() {
   connect(btnOutFile, &QToolButton::clicked, this,
           [this] { BrowseFile(*txtOutFile, platform::FileDialogKind::Save, kDataFilter); });
   connect(btnCtrlFile, &QToolButton::clicked, this,
-          [this] { BrowseFile(*txtCtrlFile, platform::FileDialogKind::Open, kTextFilter); });
+          [this] { BrowseFile(*txtCtrlFile, platform::FileDialogKind::Open, kTextFileFilter); });
   return page;
 }
 
@@ -151,7 +132,7 @@ QWidget* TfrmLoader::LoadPage() {
   txtIdxMisiyo->setObjectName("txtIdxMisiyo");
   grid->addWidget(ratioLabel, 2, 0);
   grid->addWidget(txtIdxMisiyo, 2, 1);
-  layout->addWidget(FormatGroup(page, "データ形式", kDataFormatCaptions, rdoInDataFormat, "rdoInDataFormat"));
+  layout->addWidget(RadioGroup(page, "データ形式", kDataFormatCaptions, rdoInDataFormat, "rdoInDataFormat"));
   chkInNull = new TovCheckBox(kNullCaption, page);
   chkInNull->setObjectName("chkInNull");
   chkDlmEnable = new TovCheckBox("最終のデータ項目の後に区切り文字を許可", page);
@@ -191,7 +172,7 @@ QWidget* TfrmLoader::LoadPage() {
   connect(btnInFile, &QToolButton::clicked, this,
           [this] { BrowseFile(*txtInFile, platform::FileDialogKind::Open, kDataFilter); });
   connect(btnErrFile, &QToolButton::clicked, this,
-          [this] { BrowseFile(*txtErrFile, platform::FileDialogKind::Save, kTextFilter); });
+          [this] { BrowseFile(*txtErrFile, platform::FileDialogKind::Save, kTextFileFilter); });
   return page;
 }
 
@@ -216,7 +197,7 @@ void TfrmLoader::FillFromOptions() {
 }
 
 void TfrmLoader::rdoOutFormatClick() {
-  const int format = Checked(rdoOutFormat);
+  const int format = CheckedIndex(rdoOutFormat);
   const bool out = UnloadWritesOutFile(format);
   for (QWidget* w : std::initializer_list<QWidget*>{lblOutFile, txtOutFile, btnOutFile}) w->setEnabled(out);
   const bool control = format == ufCondition || format == ufSplit;
@@ -226,7 +207,7 @@ void TfrmLoader::rdoOutFormatClick() {
 }
 
 void TfrmLoader::rdoInDataFormatClick() {
-  const int format = Checked(rdoInDataFormat);
+  const int format = CheckedIndex(rdoInDataFormat);
   for (QWidget* w : std::initializer_list<QWidget*>{txtDlmChar, cmbQuoteChar, chkDlmEnable})
     w->setEnabled(IsTextFormat(format));
   chkInNull->setEnabled(IsBinaryFormat(format));
@@ -241,9 +222,9 @@ TUnloadInput TfrmLoader::UnloadInput() const {
   TUnloadInput in;
   if (ConnectionWindow) in.DataSource = ConnectionWindow->Module().Connection.DataSource;
   in.Dsi = cmbOutDsi->currentText().toStdString();
-  in.DataFormat = Checked(rdoOutDataFormat);
+  in.DataFormat = CheckedIndex(rdoOutDataFormat);
   in.NoNullRows = chkOutNull->isChecked();
-  in.OutFormat = Checked(rdoOutFormat);
+  in.OutFormat = CheckedIndex(rdoOutFormat);
   in.OutFile = txtOutFile->text().toStdString();
   in.CtrlFile = txtCtrlFile->text().toStdString();
   return in;
@@ -254,7 +235,7 @@ TLoadInput TfrmLoader::LoadInput() const {
   if (ConnectionWindow) in.DataSource = ConnectionWindow->Module().Connection.DataSource;
   in.Dsi = cmbInDsi->currentText().toStdString();
   in.IdxMisiyo = txtIdxMisiyo->text().toStdString();
-  in.DataFormat = Checked(rdoInDataFormat);
+  in.DataFormat = CheckedIndex(rdoInDataFormat);
   in.NullRows = chkInNull->isChecked();
   in.DelimiterAfterLast = chkDlmEnable->isChecked();
   in.Delimiter = txtDlmChar->text().toStdString();

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QStringList>
 #include <QTabWidget>
@@ -13,6 +15,7 @@
 #include "app/core/zarur.h"
 #include "editor/ovmemo.h"
 #include "platform/qstr.h"
+#include "platform/textfile.h"
 #include "sqlwork/sqlactions.h"
 #include "ui/ovstdctl.h"
 
@@ -24,6 +27,31 @@ constexpr char kAnyFileWindows[] = "*.*";
 constexpr char kAnyFile[] = "*";
 
 }  // namespace
+
+QGroupBox* RadioGroup(QWidget* parent, const char* caption, const char* const* captions, TovRadioButton** buttons,
+                      int count, const char* name) {
+  auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
+  auto* row = new QHBoxLayout(group);
+  for (int i = 0; i < count; ++i) {
+    buttons[i] = new TovRadioButton(QString::fromUtf8(captions[i]), group);
+    buttons[i]->setObjectName(QString("%1_%2").arg(name).arg(i));
+    row->addWidget(buttons[i]);
+  }
+  return group;
+}
+
+int CheckedIndex(TovRadioButton* const* buttons, int count) {
+  for (int i = 0; i < count; ++i)
+    if (buttons[i]->isChecked()) return i;
+  return -1;
+}
+
+std::vector<std::string> ListFileLines(const std::string& path) {
+  std::vector<std::string> lines;
+  for (const QString& line : Q(platform::ReadTextFile(path)).split('\n'))
+    lines.push_back(line.endsWith('\r') ? line.chopped(1).toStdString() : line.toStdString());
+  return lines;
+}
 
 std::string FileFilter(const std::string& windowsFilter) {
   const QStringList parts = Q(windowsFilter).split('|');

@@ -12,6 +12,7 @@
 #include "platform/dialogs.h"
 
 class QAction;
+class QGroupBox;
 class QGridLayout;
 class QLabel;
 class QShowEvent;
@@ -20,8 +21,37 @@ class QToolButton;
 class QWidget;
 class TovComboBox;
 class TovMemo;
+class TovRadioButton;
 class TovStrEdit;
 
+// The filters of the dump files and of the list and specification files.
+inline constexpr char kDumpFileFilter[] = "エクスポートファイル(*.DMP)|*.DMP|すべてのファイル(*.*)|*.*";
+inline constexpr char kTextFileFilter[] = "テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
+
+// The units of a backup and a restore, by radio button.
+inline constexpr int kBackupModes = 4;
+inline constexpr const char* kBackupModeCaptions[kBackupModes] = {"DSI", "DSI(ファイル指定)", "エクステント指定",
+                                                                   "ディクショナリ"};
+inline constexpr char kBackupModeGroup[] = "バックアップ単位";
+
+// A group box of radio buttons, one per caption, named "<name>_<i>".
+QGroupBox* RadioGroup(QWidget* parent, const char* caption, const char* const* captions, TovRadioButton** buttons,
+                      int count, const char* name);
+template <size_t N>
+QGroupBox* RadioGroup(QWidget* parent, const char* caption, const char* const (&captions)[N],
+                      TovRadioButton* (&buttons)[N], const char* name) {
+  return RadioGroup(parent, caption, captions, buttons, static_cast<int>(N), name);
+}
+// The index of the checked button, -1 when none is.
+int CheckedIndex(TovRadioButton* const* buttons, int count);
+template <size_t N>
+int CheckedIndex(TovRadioButton* const (&buttons)[N]) {
+  return CheckedIndex(buttons, static_cast<int>(N));
+}
+
+// The lines of a DSI list or backup control file, read as every text file
+// is; throws the file's error.
+std::vector<std::string> ListFileLines(const std::string& path);
 // A file dialog filter written as "caption|pattern|caption|pattern".
 std::string FileFilter(const std::string& windowsFilter);
 

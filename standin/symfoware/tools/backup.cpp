@@ -151,26 +151,18 @@ std::optional<QJsonObject> ReadDump(const std::string& path) {
 // The first line of a specification file that is neither blank nor a
 // comment: the file it names.
 std::string SpecifiedFile(const std::string& specFile) {
-  QFile file(Q(specFile));
-  if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("指定ファイルを読み込めません: " + specFile);
-  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
-    const QString text = line.trimmed();
-    if (!text.isEmpty() && text.front() != kCommentMark) return DumpPath(text.toStdString());
-  }
-  throw std::runtime_error("指定ファイルに出力先がありません: " + specFile);
+  const std::vector<std::string> lines = MeaningfulLines(specFile);
+  if (lines.empty()) throw std::runtime_error("指定ファイルに出力先がありません: " + specFile);
+  return DumpPath(lines.front());
 }
 
-// The lines of a DSI list: "DB.DSI <file>" each, comments and blank
-// lines left out.
+// The lines of a DSI list: "DB.DSI <file>" each.
 std::vector<std::pair<std::string, std::string>> ListEntries(const std::string& listFile) {
-  QFile file(Q(listFile));
-  if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("指定ファイルを読み込めません: " + listFile);
   std::vector<std::pair<std::string, std::string>> entries;
-  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
-    const QString text = line.trimmed();
-    const qsizetype blank = text.indexOf(' ');
-    if (text.isEmpty() || text.front() == kCommentMark || blank < 0) continue;
-    entries.emplace_back(text.left(blank).toStdString(), DumpPath(text.mid(blank + 1).trimmed().toStdString()));
+  for (const std::string& line : MeaningfulLines(listFile)) {
+    const size_t blank = line.find(' ');
+    if (blank == std::string::npos) continue;
+    entries.emplace_back(line.substr(0, blank), DumpPath(Q(line.substr(blank + 1)).trimmed().toStdString()));
   }
   return entries;
 }
@@ -349,6 +341,17 @@ ToolArguments ParseToolArguments(int argc, char* argv[], const std::vector<std::
       args.bare.push_back(arg);
   }
   return args;
+}
+
+std::vector<std::string> MeaningfulLines(const std::string& path) {
+  QFile file(Q(path));
+  if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("指定ファイルを読み込めません: " + path);
+  std::vector<std::string> lines;
+  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+    const QString text = line.trimmed();
+    if (!text.isEmpty() && text.front() != kCommentMark) lines.push_back(text.toStdString());
+  }
+  return lines;
 }
 
 std::string DumpPath(const std::string& spec) {

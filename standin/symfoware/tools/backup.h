@@ -29,6 +29,10 @@ bool IsBackupTool(const std::string& tool);
 std::vector<std::string> BackupToolValueOptions(const std::string& tool);
 Report RunBackupTool(const std::string& tool, const ToolArguments& args, const std::vector<LocalDatabase>& databases);
 
+// The trimmed lines of a control file that are neither blank nor comments
+// ("#"); throws std::runtime_error when it cannot be read.
+std::vector<std::string> MeaningfulLines(const std::string& path);
+
 // "NAME@DIR" as a path; any other text as it is.
 std::string DumpPath(const std::string& spec);
 

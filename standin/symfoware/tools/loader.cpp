@@ -22,21 +22,9 @@ constexpr QChar kSingleQuote = '\'';
 constexpr char kNoQuote[] = "NONE";
 constexpr char kNoQuoteKeepBlanks[] = "NONE_VALIDSPACE";
 constexpr char kAllErrors[] = "ALL";
-constexpr char kCommentMark = '#';
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 Report Fail(const std::string& message) { return {{message}, false}; }
-
-std::vector<QString> MeaningfulLines(const std::string& path) {
-  QFile file(Q(path));
-  if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("ファイルを読み込めません: " + path);
-  std::vector<QString> lines;
-  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
-    const QString text = line.trimmed();
-    if (!text.isEmpty() && text.front() != kCommentMark) lines.push_back(text);
-  }
-  return lines;
-}
 
 void RequireText(const ToolArguments& args, const std::string& tool) {
   if (!args.Has("-t"))
@@ -116,12 +104,12 @@ Report Unload(const ToolArguments& args, const std::vector<LocalDatabase>& datab
     std::vector<std::string> outputs;
     QString condition;
     if (args.Has("-f")) {
-      const std::vector<QString> lines = MeaningfulLines(args.Value("-f"));
+      const std::vector<std::string> lines = MeaningfulLines(args.Value("-f"));
       if (lines.empty()) throw std::runtime_error("条件指定ファイルに出力先がありません");
-      outputs.push_back(DumpPath(lines.front().toStdString()));
-      for (size_t i = 1; i < lines.size(); ++i) condition += (condition.isEmpty() ? "" : " ") + lines[i];
+      outputs.push_back(DumpPath(lines.front()));
+      for (size_t i = 1; i < lines.size(); ++i) condition += (condition.isEmpty() ? "" : " ") + Q(lines[i]);
     } else if (args.Has("-v")) {
-      for (const QString& line : MeaningfulLines(args.Value("-v"))) outputs.push_back(DumpPath(line.toStdString()));
+      for (const std::string& line : MeaningfulLines(args.Value("-v"))) outputs.push_back(DumpPath(line));
       if (outputs.empty()) throw std::runtime_error("分割指定ファイルに出力先がありません");
     } else if (!args.bare.empty()) {
       outputs.push_back(args.bare.front());
