@@ -3,7 +3,10 @@
 #include "admin/fanalyze.h"
 #include "admin/fcomment.h"
 #include "admin/fdb.h"
+#include "admin/fexp.h"
 #include "admin/fgrep.h"
+#include "admin/fimp.h"
+#include "admin/floader.h"
 #include "admin/flock.h"
 #include "admin/fmatrix.h"
 #include "admin/fproject.h"
@@ -14,6 +17,9 @@
 #include "app/core/fobjcmdcore.h"
 
 namespace {
+
+// Only the main menu opens the restore window.
+constexpr char kAdminImportAction[] = "actAdminImport";
 
 template <void (*Open)(TovConnectionWindow&)>
 void RegisterOpener(const char* action) {
@@ -49,4 +55,7 @@ void RegisterAdmin() {
   RegisterObjectTools();
   RegisterOpener<&TfrmUserList::Open>(kAdminUserAction);
   RegisterUserEditor();
+  RegisterOpener<&TfrmExp::Open>(kAdminExportAction);
+  RegisterOpener<&TfrmImp::Open>(kAdminImportAction);
+  RegisterOpener<&TfrmLoader::Open>(kAdminLoadAction);
 }

@@ -33,6 +33,7 @@
 #include "tests/platform/temp_settings.h"
 #include "tests/platform/whenshown.h"
 #include "tests/standin/tools_sample.h"
+#include "ui/uiregister.h"
 
 namespace testing_admin {
 
@@ -45,6 +46,7 @@ class AdminProgram : public testing::Test {
     setenv("SYMFOWARE_TOOL_LOG", env.Path("calls.log").c_str(), 1);
     main = testing_support::StartProgramMain();
     RegisterApp(*main);
+    RegisterUi(*main);
     RegisterSqlWork();
     RegisterObjEdit();
     RegisterAdmin();

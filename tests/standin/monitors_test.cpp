@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 
 #include <string>
 #include <vector>
@@ -13,15 +12,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines RunTool(const std::string& tool, const QStringList& args) {
-  QProcess process;
-  process.start(QString::fromStdString(testing_tools::kToolBin + "/" + tool), args);
-  process.waitForFinished();
-  Lines lines;
-  for (const QByteArray& line : process.readAllStandardOutput().split('\n'))
-    if (!line.isEmpty()) lines.push_back(QString::fromUtf8(line).remove('\r').toStdString());
-  return lines;
-}
+using testing_tools::ToolLines;
 
 bool Holds(const Lines& lines, const std::string& text) {
   for (const std::string& line : lines)
@@ -44,7 +35,7 @@ class MonitorsTest : public ::testing::Test {
 };
 
 TEST_F(MonitorsTest, SessionsHeadingsOwnLineAndTrailer) {
-  const Lines lines = RunTool("rdbps", {"-e"});
+  const Lines lines = ToolLines("rdbps", {"-e"});
   ASSERT_GE(lines.size(), 9u);
   EXPECT_EQ(lines[4], "ORVUSER   4711   12   WAIT    00:05:13  ODBC    orv/orv");
   EXPECT_TRUE(lines[lines.size() - 2].ends_with("RUN 00:00:00 RDBCMD rdbps"));
@@ -52,30 +43,30 @@ TEST_F(MonitorsTest, SessionsHeadingsOwnLineAndTrailer) {
 }
 
 TEST_F(MonitorsTest, EndingASessionTakesItAndItsLocksAway) {
-  EXPECT_TRUE(Holds(RunTool("rdblkinf", {"-l", "-e"}), " 4800 "));
-  const Lines ended = RunTool("rdbterm", {"-p", "4800/13"});
+  EXPECT_TRUE(Holds(ToolLines("rdblkinf", {"-l", "-e"}), " 4800 "));
+  const Lines ended = ToolLines("rdbterm", {"-p", "4800/13"});
   EXPECT_EQ(ended.front(), "qdg13294i:プロセス(4800/13)を切断しました");
-  EXPECT_FALSE(Holds(RunTool("rdbps", {"-e"}), " 4800 "));
-  const Lines locks = RunTool("rdblkinf", {"-l", "-e"});
+  EXPECT_FALSE(Holds(ToolLines("rdbps", {"-e"}), " 4800 "));
+  const Lines locks = ToolLines("rdblkinf", {"-l", "-e"});
   EXPECT_FALSE(Holds(locks, " 4800 "));
   EXPECT_TRUE(Holds(locks, " 4711 "));
-  const Lines again = RunTool("rdbterm", {"-p", "4800"});
+  const Lines again = ToolLines("rdbterm", {"-p", "4800"});
   EXPECT_FALSE(Holds(again, "qdg13294i:"));
   EXPECT_EQ(again.back(), "rdbtermが異常終了しました 復帰コード 08");
-  EXPECT_TRUE(Holds(RunTool("rdbterm", {"-p", "7"}), "qdg13294i:"));
+  EXPECT_TRUE(Holds(ToolLines("rdbterm", {"-p", "7"}), "qdg13294i:"));
 }
 
 TEST_F(MonitorsTest, LocksEndWithoutAReturnCodeUnlessTheyFail) {
-  const Lines lines = RunTool("rdblkinf", {"-l", "-e"});
+  const Lines lines = ToolLines("rdblkinf", {"-l", "-e"});
   EXPECT_EQ(lines.front(), "RDBII rdblkinf ロック情報");
   EXPECT_EQ(lines.back(), "GRANT   GUEST    5120  15   ODBC  orv/orv  ROW   SH");
   EXPECT_FALSE(Holds(lines, "復帰コード"));
   setenv("SYMFOWARE_TOOL_FAIL", "code", 1);
-  EXPECT_EQ(RunTool("rdblkinf", {"-l", "-e"}).back(), "rdblkinfが異常終了しました 復帰コード 12");
+  EXPECT_EQ(ToolLines("rdblkinf", {"-l", "-e"}).back(), "rdblkinfが異常終了しました 復帰コード 12");
 }
 
 TEST_F(MonitorsTest, LogFilesFromTheCatalogue) {
-  const Lines lines = RunTool("rdblog", {"-V", "-t"});
+  const Lines lines = ToolLines("rdblog", {"-V", "-t"});
   ASSERT_GE(lines.size(), 5u);
   EXPECT_EQ(lines[0], "Status       :ACTIVE");
   EXPECT_EQ(lines[1], "Ai           :10M /var/symfoware/log/ai");
@@ -87,11 +78,11 @@ TEST_F(MonitorsTest, ToolSpecificFailuresAndTheArgumentLog) {
   setenv("SYMFOWARE_TOOL_FAIL", "rdbterm:nosuccess,rdblog:nostatus", 1);
   const std::string log = sample.Path("calls.log");
   setenv("SYMFOWARE_TOOL_LOG", log.c_str(), 1);
-  const Lines ended = RunTool("rdbterm", {"-p", "4711/12"});
+  const Lines ended = ToolLines("rdbterm", {"-p", "4711/12"});
   EXPECT_FALSE(Holds(ended, "qdg13294i:"));
   EXPECT_EQ(ended.back(), "rdbtermが正常終了しました 復帰コード 00");
-  EXPECT_FALSE(Holds(RunTool("rdblog", {"-V", "-t"}), "Status       :"));
-  RunTool("rdbps", {"-e", "a b"});
+  EXPECT_FALSE(Holds(ToolLines("rdblog", {"-V", "-t"}), "Status       :"));
+  ToolLines("rdbps", {"-e", "a b"});
   QFile file(QString::fromStdString(log));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll().toStdString(), "rdbterm\t-p\t4711/12\nrdblog\t-V\t-t\nrdbps\t-e\ta b\n");

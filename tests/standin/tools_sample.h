@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace testing_tools {
 
@@ -24,6 +25,18 @@ inline constexpr int kSetupMillis = 60000;
 inline void UseStandinTools() {
   const char* path = std::getenv("PATH");
   setenv("PATH", (kToolBin + ":" + (path ? path : "")).c_str(), 1);
+}
+
+// Runs a stand-in tool and returns the lines it printed on standard
+// output, without their line ends; empty lines are left out.
+inline std::vector<std::string> ToolLines(const std::string& tool, const QStringList& args) {
+  QProcess process;
+  process.start(QString::fromStdString(kToolBin + "/" + tool), args);
+  process.waitForFinished();
+  std::vector<std::string> lines;
+  for (const QByteArray& line : process.readAllStandardOutput().split('\n'))
+    if (!line.isEmpty()) lines.push_back(QString::fromUtf8(line).remove('\r').toStdString());
+  return lines;
 }
 
 class SampleDataSource {

@@ -18,11 +18,16 @@
 //   rdbups -t DB.S.T | -g DB.DSO | -i DB.DSI [-R]
 //                                         optimizer statistics of a table, DSO
 //                                         or DSI that the catalogue knows
+//   rdbrtr rdbrls rdbinh rdbpmt rdbdmp rdbdmpdic rdbdvinf rdbrcv
+//   rdbrcvdic rdbstop rdbstart            backup and recovery (backup.h)
+//   rdbunl, rdbsaloader                   unload and load (loader.h)
 //
 // Every report ends with "<tool>が正常終了しました 復帰コード 00", or with
 // "<tool>が異常終了しました 復帰コード 08" when the request cannot be met;
 // rdblkinf prints no such line when it ends well, since every line it
-// prints is a lock to its reader.
+// prints is a lock to its reader; nor do the retains, releases, inhibits
+// and permits, which say nothing at all when they end well, and rdbdvinf,
+// whose reader counts its lines.
 // SYMFOWARE_TOOL_FAIL makes a tool fail on purpose: "MODE" for every tool
 // or "TOOL:MODE,..." for some, MODE being one of
 //   silent  print nothing
@@ -32,6 +37,9 @@
 //   exit    print the report but exit with status 1
 //   nosuccess  rdbterm: leave out the "qdg13294i:" line
 //   nostatus   rdblog: leave out the "Status       :" line
+//   talk    rdbrtr, rdbrls, rdbinh, rdbpmt: say a line when they end well
+//   extra   rdbdvinf: print a tenth line
+//   short   rdbdvinf: leave out the first line
 // SYMFOWARE_TOOL_LOG names a file that receives one line per call: the
 // tool's name and its arguments, separated by TABs.
 #include <QCoreApplication>
@@ -53,13 +61,17 @@
 #include "standin/symfoware/sqlite.h"
 #include "standin/symfoware/standin.h"
 #include "standin/symfoware/tools/accessplan.h"
+#include "standin/symfoware/tools/backup.h"
+#include "standin/symfoware/tools/loader.h"
 #include "standin/symfoware/tools/monitors.h"
 #include "standin/symfoware/tools/reports.h"
 #include "standin/symfoware/tools/routines.h"
 
 namespace {
 
+using symfoware::tools::FindDatabase;
 using symfoware::tools::LocalDatabase;
+using symfoware::tools::ParseToolArguments;
 using symfoware::tools::Report;
 
 constexpr char kFailEnvironment[] = "SYMFOWARE_TOOL_FAIL";
@@ -71,12 +83,13 @@ constexpr char kLogStatusLabel[] = "Status       :";
 constexpr char kDriverAttribute[] = "Driver";
 constexpr char kDatabaseAttribute[] = "Database";
 constexpr char kLineBreak[] = "\r\n";
+constexpr char kExtraInformationLine[] = "Comment      : -";
 constexpr char kControlFallbackEncoding[] = "CP932";
 constexpr int kFailureCode = 8;
 constexpr int kRequestedFailureCode = 12;
 constexpr int kRequestedExitStatus = 1;
 
-enum class FailMode { None, Silent, Stderr, Code, NoLineBreak, Exit, NoSuccess, NoStatus };
+enum class FailMode { None, Silent, Stderr, Code, NoLineBreak, Exit, NoSuccess, NoStatus, Talk, Extra, Short };
 
 FailMode RequestedFailure(const std::string& tool) {
   const char* value = std::getenv(kFailEnvironment);
@@ -84,7 +97,8 @@ FailMode RequestedFailure(const std::string& tool) {
   static const std::map<QString, FailMode> kModes{{"silent", FailMode::Silent}, {"stderr", FailMode::Stderr},
                                                   {"code", FailMode::Code},     {"nolf", FailMode::NoLineBreak},
                                                   {"exit", FailMode::Exit},     {"nosuccess", FailMode::NoSuccess},
-                                                  {"nostatus", FailMode::NoStatus}};
+                                                  {"nostatus", FailMode::NoStatus}, {"talk", FailMode::Talk},
+                                                  {"extra", FailMode::Extra},       {"short", FailMode::Short}};
   for (const QString& entry : QString::fromLocal8Bit(value).split(',', Qt::SkipEmptyParts)) {
     const qsizetype colon = entry.indexOf(':');
     if (colon >= 0 && entry.left(colon) != QString::fromStdString(tool)) continue;
@@ -128,12 +142,6 @@ std::vector<LocalDatabase> LocalDatabases() {
     while (q.next()) databases.push_back({q.value(0).toString().toStdString(), *folder});
   }
   return databases;
-}
-
-const LocalDatabase* FindDatabase(const std::vector<LocalDatabase>& databases, const std::string& name) {
-  for (const LocalDatabase& db : databases)
-    if (QString::fromStdString(db.name).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0) return &db;
-  return nullptr;
 }
 
 Report Failure(const std::string& message) { return {{message}, false}; }
@@ -292,6 +300,12 @@ void Print(FILE* stream, const std::vector<std::string>& lines, bool lastLineBre
   std::fflush(stream);
 }
 
+// The tools that print no return-code line when they end well.
+bool SilentOnSuccess(const std::string& tool) {
+  static const std::vector<std::string> kSilent = {"rdblkinf", "rdbrtr", "rdbrls", "rdbinh", "rdbpmt", "rdbdvinf"};
+  return std::find(kSilent.begin(), kSilent.end(), tool) != kSilent.end();
+}
+
 std::string ReturnCodeLine(const std::string& tool, bool ok, int code) {
   char digits[8];
   std::snprintf(digits, sizeof digits, "%02d", code);
@@ -328,6 +342,15 @@ int main(int argc, char* argv[]) {
       report = Rdblog(options);
     else if (tool == "rdbups")
       report = Rdbups(options);
+    else if (symfoware::tools::IsBackupTool(tool))
+      report = symfoware::tools::RunBackupTool(
+          tool, ParseToolArguments(argc, argv, symfoware::tools::BackupToolValueOptions(tool)), LocalDatabases());
+    else if (tool == "rdbunl")
+      report = symfoware::tools::Unload(ParseToolArguments(argc, argv, symfoware::tools::kUnloadValueOptions),
+                                        LocalDatabases());
+    else if (tool == "rdbsaloader")
+      report = symfoware::tools::Load(ParseToolArguments(argc, argv, symfoware::tools::kLoadValueOptions),
+                                      LocalDatabases());
     else
       report = Failure(tool + ": この機能はスタンドインにありません");
   } catch (const std::exception& e) {
@@ -335,9 +358,12 @@ int main(int argc, char* argv[]) {
   }
   if (fail == FailMode::NoSuccess) DropLines(report.lines, kKillSuccessMark);
   if (fail == FailMode::NoStatus) DropLines(report.lines, kLogStatusLabel);
+  if (fail == FailMode::Talk && report.ok && report.lines.empty()) report.lines.push_back(tool + ": 処理しました");
+  if (fail == FailMode::Extra && report.ok) report.lines.push_back(kExtraInformationLine);
+  if (fail == FailMode::Short && report.ok && !report.lines.empty()) report.lines.erase(report.lines.begin());
   int code = report.ok ? 0 : kFailureCode;
   if (fail == FailMode::Code) code = kRequestedFailureCode;
-  if (code != 0 || tool != "rdblkinf") report.lines.push_back(ReturnCodeLine(tool, code == 0, code));
+  if (code != 0 || !SilentOnSuccess(tool)) report.lines.push_back(ReturnCodeLine(tool, code == 0, code));
   Print(fail == FailMode::Stderr ? stderr : stdout, report.lines, fail != FailMode::NoLineBreak);
   if (fail == FailMode::Exit) return kRequestedExitStatus;
   return code;

@@ -498,4 +498,10 @@ Report DatabaseSpaces(QSqlDatabase& db, const std::string& database) {
   return {lines, true};
 }
 
+const LocalDatabase* FindDatabase(const std::vector<LocalDatabase>& databases, const std::string& name) {
+  for (const LocalDatabase& db : databases)
+    if (QString::fromStdString(db.name).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0) return &db;
+  return nullptr;
+}
+
 }  // namespace symfoware::tools

@@ -21,6 +21,9 @@ struct LocalDatabase {
   std::string folder;
 };
 
+// The database of that name, whatever its case; none when there is none.
+const LocalDatabase* FindDatabase(const std::vector<LocalDatabase>& databases, const std::string& name);
+
 // "rdbprt -m DB": two heading lines, then "<n> <NAME>" per database.
 Report DatabaseList(const std::vector<LocalDatabase>& databases);
 
