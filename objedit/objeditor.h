@@ -144,6 +144,8 @@ class TovObjectEditor : public TovForm {
   virtual void PrepareLoad() {}
   virtual void FinishLoad() {}
   virtual bool Compiled() { return true; }
+  // Whether a compile with nothing to run reloads the page.
+  virtual bool ReloadsWhenNothingChanged() const { return true; }
   virtual void RunDelete(bool cascade);
   // After the protocol's actions were enabled or disabled for Changed, IsNew
   // and the page.

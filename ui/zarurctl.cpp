@@ -51,3 +51,11 @@ void RefreshEditorOptions() {
   for (QWidget* widget : QApplication::allWidgets())
     if (auto* memo = qobject_cast<TovMemo*>(widget)) ApplyControlOptions(memo);
 }
+
+void ShowCaretInStatusBar(TovMemo& memo) {
+  // The main window is looked up at each move: it may be gone by then.
+  memo.OnCaretMoved = [&memo] {
+    if (!memo.hasFocus()) return;
+    if (TovMainWindow* main = OptionsWindow) main->ShowCaretPosition(memo.Row(), memo.Col());
+  };
+}

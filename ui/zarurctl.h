@@ -5,6 +5,7 @@
 
 class QWidget;
 class TovMainWindow;
+class TovMemo;
 
 // The main window whose editor settings and editor pop-up menu the SQL
 // editors get; none before it exists (the editors then keep their own).
@@ -24,3 +25,7 @@ void ApplyControlOptions(QWidget* control);
 // Every open SQL editor but those with options of their own takes the
 // user's editor settings again (after they were edited).
 void RefreshEditorOptions();
+
+// Shows the memo's caret in the main window's status bar whenever it moves
+// while the memo has the focus, and when the memo gets the focus.
+void ShowCaretInStatusBar(TovMemo& memo);
