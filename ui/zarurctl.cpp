@@ -52,10 +52,10 @@ void RefreshEditorOptions() {
     if (auto* memo = qobject_cast<TovMemo*>(widget)) ApplyControlOptions(memo);
 }
 
-void ShowCaretInStatusBar(TovMemo& memo) {
+void ShowCaretInStatusBar(TEditor& editor) {
   // The main window is looked up at each move: it may be gone by then.
-  memo.OnCaretMoved = [&memo] {
-    if (!memo.hasFocus()) return;
-    if (TovMainWindow* main = OptionsWindow) main->ShowCaretPosition(memo.Row(), memo.Col());
+  editor.OnCaretMoved = [&editor] {
+    if (!editor.hasFocus()) return;
+    if (TovMainWindow* main = OptionsWindow) main->ShowCaretPosition(editor.Row(), editor.Col());
   };
 }

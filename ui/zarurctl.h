@@ -5,7 +5,7 @@
 
 class QWidget;
 class TovMainWindow;
-class TovMemo;
+class TEditor;
 
 // The main window whose editor settings and editor pop-up menu the SQL
 // editors get; none before it exists (the editors then keep their own).
@@ -26,6 +26,6 @@ void ApplyControlOptions(QWidget* control);
 // user's editor settings again (after they were edited).
 void RefreshEditorOptions();
 
-// Shows the memo's caret in the main window's status bar whenever it moves
-// while the memo has the focus, and when the memo gets the focus.
-void ShowCaretInStatusBar(TovMemo& memo);
+// Shows the editor's caret in the main window's status bar whenever it
+// moves while the editor has the focus, and when the editor gets the focus.
+void ShowCaretInStatusBar(TEditor& editor);
