@@ -37,6 +37,7 @@
 #include "ui/ovmenubar.h"
 #include "ui/ovprinter.h"
 #include "ui/ovstsbar.h"
+#include "ui/zarurctl.h"
 
 namespace {
 
@@ -81,7 +82,10 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), prtData(Printer()) {
   FormCreate();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+  // The controls that outlive this part of the frame no longer reach it.
+  if (ControlOptionsWindow() == this) SetControlOptionsWindow(nullptr);
+}
 
 void TfrmMain::setupUi() {
   setWindowTitle(kApplicationTitle);

@@ -22,7 +22,9 @@
 #include "platform/qstr.h"
 #include "ui/ovchklst.h"
 #include "ui/ovcomctrls.h"
+#include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
+#include "ui/ovtoolbar.h"
 #include "ui/zarurctl.h"
 #include "objedit/objeditor.h"
 
@@ -50,6 +52,7 @@ constexpr int kGrantableColumnWidth = 124;
 constexpr int kDesignWidth = 640;
 constexpr int kDesignHeight = 480;
 constexpr int kImageRole = Qt::UserRole;
+constexpr int kPrivilegeRowHeight = 16;
 // Columns of lstGrant, the hidden ones last.
 enum { kColGrantee, kColPrivilege, kColGrantable, kColObject, kColKindName, kColGranteeType, kGrantColumns };
 
@@ -89,8 +92,8 @@ TfrmGrant::TfrmGrant(TovConnectionWindow& owner) : TovForm(owner) {
 }
 
 void TfrmGrant::setupUi() {
-  actExec = MakeAction(this, "actExec", "実行(&E)", "権限の付与を行います。", kExecImage);
-  actExit = MakeAction(this, "actExit", "終了(&X)", "画面を閉じます。", kExitImage);
+  actExec = MakeAction(this, "actExec", "実行(&E)", "実行|権限の付与を行います。", kExecImage);
+  actExit = MakeAction(this, "actExit", "終了(&X)", "終了|画面を閉じます。", kExitImage);
   connect(actExec, &QAction::triggered, this, [this] { RunReported([this] { Compile(this); }); });
   connect(actExit, &QAction::triggered, this, [this] { Frame()->close(); });
   mnuObject = new QMenu("権限付与(&O)", this);
@@ -100,8 +103,8 @@ void TfrmGrant::setupUi() {
   auto* tolCmd = new QToolBar(this);
   tolCmd->setObjectName("tolCmd");
   tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  tolCmd->addAction(actExec);
-  tolCmd->addAction(actExit);
+  tolCmd->addActions({actExec, actExit});
+  SetTextButtonWidths(*tolCmd, {actExec, actExit});
 
   lstUser = new TovListView(this);
   lstUser->setObjectName("lstUser");
@@ -118,6 +121,7 @@ void TfrmGrant::setupUi() {
 
   chkGrant = new TovCheckListBox(this);
   chkGrant->setObjectName("chkGrant");
+  chkGrant->SetItemHeight(kPrivilegeRowHeight);
   for (const TGrantPrivilege& p : GranteePrivileges()) chkGrant->addItem(Q(p.Item));
   connect(chkGrant, &QListWidget::itemClicked, this, [this] { SetChanged(true); });
 
@@ -192,6 +196,7 @@ void TfrmGrant::LoadGrantees() {
   auto add = [this](const std::string& name, const char* type, int image) {
     auto* item = new QTreeWidgetItem(lstUser, {Q(name), type});
     item->setData(0, kImageRole, image);
+    item->setIcon(0, imgMain().Icon(image));
   };
   for (const std::string& user : users)
     add(user, kUserType, user == logon ? kGranteeLogonImage : kGranteeUserImage);

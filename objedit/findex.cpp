@@ -26,6 +26,7 @@
 #include "platform/textfile.h"
 #include "ui/fprint.h"
 #include "ui/ovimages.h"
+#include "ui/ovresize.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
 
@@ -37,6 +38,7 @@ constexpr int kSaveImage = 18;
 constexpr int kAddImage = 32;
 constexpr int kRemoveImage = 33;
 constexpr int kFirstDsoLevel = 10;
+// Each key list is half the definition page wide less this.
 constexpr int kListMargin = 40;
 constexpr const char* kTableKind = "TABLE";
 constexpr const char* kStoragePageCaption = "領域情報";
@@ -180,12 +182,15 @@ void TfrmIndex::setupUi() {
   layout->addWidget(lstIdxCol, 2, 0);
   auto* buttons = new QVBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(btnIns);
-  buttons->addWidget(btnDel);
+  buttons->addWidget(btnIns, 0, Qt::AlignHCenter);
+  buttons->addWidget(btnDel, 0, Qt::AlignHCenter);
   buttons->addStretch();
   layout->addLayout(buttons, 2, 1);
   layout->addWidget(lstTabCol, 2, 2);
-  layout->setColumnMinimumWidth(1, kListMargin);
+  // The lists are sized by rule on every resize; the buttons take the rest.
+  layout->setColumnStretch(1, 1);
+  tabDefine->setSizePolicy(QSizePolicy::Ignored, tabDefine->sizePolicy().verticalPolicy());
+  WatchResize(*tabDefine, [this] { tabDefineResize(); });
 
   tabStorage = new QWidget(pagObject);
   tabStorage->setObjectName("tabStorage");
@@ -222,6 +227,11 @@ void TfrmIndex::setupUi() {
   connect(cmbTableName->lineEdit(), &QLineEdit::editingFinished, this,
           [this] { RunReported([this] { TableNameLeft(); }); });
   for (TovComboBox* combo : {cmbTableOwner, cmbTableName}) WatchChanges(combo);
+}
+
+void TfrmIndex::tabDefineResize() {
+  const int width = std::max(0, tabDefine->width() / 2 - kListMargin);
+  for (TovListBox* list : {lstIdxCol, lstTabCol}) list->setFixedWidth(width);
 }
 
 bool TfrmIndex::CreateIndexForm() const {
@@ -423,8 +433,15 @@ std::vector<std::string> TfrmIndex::BuildStatements(TEditorPage page) {
   return list;
 }
 
+bool TfrmIndex::CompileCloses() const {
+  TovConnectionWindow& c = *ConnectionWindow;
+  return IndexCompileCloses(c.Level(), c.LevelReduced(), c.IsRemote());
+}
+
+bool TfrmIndex::ReloadsWhenNothingChanged() const { return !CompileCloses(); }
+
 bool TfrmIndex::Compiled() {
-  if (CreateIndexForm()) {
+  if (CompileCloses()) {
     // Only a run without error gets here: a failed one keeps the window.
     MsgBox(kScriptRunFinished, MB_ICONINFORMATION);
     SetChanged(false);

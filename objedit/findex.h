@@ -59,12 +59,16 @@ class TfrmIndex : public TovObjectEditor {
   void PrepareLoad() override;
   void FinishLoad() override;
   bool Compiled() override;
+  bool ReloadsWhenNothingChanged() const override;
   void RunDelete(bool cascade) override;
   void ActionsUpdated() override;
 
  private:
   void setupUi();
+  // Each key list half the definition page's width less the margin.
+  void tabDefineResize();
   bool CreateIndexForm() const;
+  bool CompileCloses() const;
   std::vector<std::string> KeyColumns() const;
   std::string FirstSpace();
   void AddKeyColumns();

@@ -28,6 +28,7 @@
 #include "ui/ovmenubar.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 
@@ -36,7 +37,6 @@ constexpr int kCompileImage = 15;
 constexpr int kDeleteImage = 41;
 constexpr int kRefreshImage = 16;
 constexpr int kExitImage = 42;
-constexpr int kButtonWidth = 78;
 // Before the main window's own menus.
 constexpr int kEditorMenuGroup = 2;
 // Unqualified kinds put one full-width space before the panel's caption.
@@ -177,10 +177,8 @@ void TovObjectEditor::setupUi() {
   }
   nameLayout->addWidget(txtName);
   tolCmd->addWidget(pnlName);
-  for (QAction* action : {actCompile, actRefresh, actDelete, actExit}) {
-    tolCmd->addAction(action);
-    if (QWidget* button = tolCmd->widgetForAction(action)) button->setMinimumWidth(kButtonWidth);
-  }
+  tolCmd->addActions({actCompile, actRefresh, actDelete, actExit});
+  SetTextButtonWidths(*tolCmd, {actCompile, actRefresh, actDelete, actExit});
 
   pagObject = new QTabWidget(this);
   pagObject->setObjectName("pagObject");
@@ -428,7 +426,7 @@ void TovObjectEditor::Compile(QObject*) {
   if (StatementsEmpty(list)) {
     MsgBox(kNothingChanged, MB_ICONWARNING);
     SetIsNew(false);
-    LoadActivePage();
+    if (ReloadsWhenNothingChanged()) LoadActivePage();
     return;
   }
   CompileWith(list);

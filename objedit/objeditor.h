@@ -163,6 +163,8 @@ class TovObjectEditor : public TovForm {
   // After a load is complete and Changed cleared (the data page's query).
   virtual void Loaded() {}
   virtual bool Compiled() { return true; }
+  // Whether a compile with nothing to run reloads the page.
+  virtual bool ReloadsWhenNothingChanged() const { return true; }
   virtual void RunDelete(bool cascade);
   // After the protocol's actions were enabled or disabled for Changed, IsNew
   // and the page.

@@ -21,6 +21,7 @@
 #include "platform/qstr.h"
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
+#include "ui/ovresize.h"
 #include "ui/ovstdctl.h"
 
 namespace {
@@ -96,6 +97,7 @@ QGroupBox* WherePanel(QWidget* tab, const char* name, const char* editName, cons
   button = Button(panel, buttonName, kFieldListImage, kFieldListHint);
   row->addWidget(edit);
   row->addWidget(button);
+  row->addStretch();
   return panel;
 }
 
@@ -163,11 +165,14 @@ QWidget* TfraStorage::RandPage(const char* name, TovStrEdit*& dso, TovComboBox*&
   clusterRow->addWidget(cluster);
   clusterRow->addWidget(notUnique);
   clusterRow->addWidget(clusterButton);
+  clusterRow->addStretch();
   layout->addWidget(clusterPanel);
   auto* rulePanel = new QGroupBox(Q(" 格納規則"), tab);
   rulePanel->setObjectName(partition ? "pnlRulePartition" : "pnlRuleNormal");
   rule = Edit(rulePanel, partition ? "txtRulePartition" : "txtRuleNormal");
-  (new QHBoxLayout(rulePanel))->addWidget(rule);
+  auto* ruleRow = new QHBoxLayout(rulePanel);
+  ruleRow->addWidget(rule);
+  ruleRow->addStretch();
   layout->addWidget(rulePanel);
   if (partition)
     layout->addWidget(WherePanel(tab, "pnlRandWhere", "txtRandWhere", "btnFieldRandWhere", *where, *whereButton));
@@ -254,6 +259,12 @@ void TfraStorage::setupUi() {
     pagStorage->addWidget(tab);
   }
   tabTemp->setWindowTitle(QString());
+  for (TovStrEdit* edit : WidthRuledEdits()) {
+    // The panel takes the page's width; its edit follows it by rule.
+    QWidget& panel = *edit->parentWidget();
+    panel.setSizePolicy(QSizePolicy::Ignored, panel.sizePolicy().verticalPolicy());
+    WatchResize(panel, [this] { pagStorageResize(); });
+  }
 
   pnlDSI = new QGroupBox(Q("DSI"), this);
   pnlDSI->setObjectName("pnlDSI");
@@ -446,10 +457,17 @@ void TfraStorage::cmbStorageTypeChange() {
   if (layout.PagesHeight > 0) pagStorage->setFixedHeight(layout.PagesHeight);
   pnlDSI->setVisible(layout.DsiVisible);
   if (layout.IndexLayout) SetIndexGridLayout();
-  for (TovStrEdit* edit : {txtSeqWhere, txtClusterNormal, txtRuleNormal, txtClusterPartition, txtRulePartition,
-                           txtRandWhere})
-    if (QWidget* panel = edit->parentWidget()) edit->setMinimumWidth(std::max(0, panel->width() - kCaptionWidth));
+  pagStorageResize();
   SetChanged(true);
+}
+
+std::vector<TovStrEdit*> TfraStorage::WidthRuledEdits() const {
+  return {txtSeqWhere, txtClusterNormal, txtRuleNormal, txtClusterPartition, txtRulePartition, txtRandWhere};
+}
+
+void TfraStorage::pagStorageResize() {
+  for (TovStrEdit* edit : WidthRuledEdits())
+    edit->setFixedWidth(std::max(0, edit->parentWidget()->width() - kCaptionWidth));
 }
 
 int TfraStorage::GetStorageKind() const { return StorageKindOfText(cmbStorageType->currentText().toStdString()); }

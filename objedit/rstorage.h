@@ -59,6 +59,9 @@ class TfraStorage : public QWidget {
                             const std::string& tableName, const std::vector<std::string>& keyColumns);
   void cmbTBSDropDown();
   void cmbStorageTypeChange();
+  // Each condition, cluster-key and rule edit as wide as its panel less the
+  // room of its caption and button.
+  void pagStorageResize();
 
   // The storage the controls hold, and back.
   TTableStorage TableStorage() const;
@@ -142,6 +145,7 @@ class TfraStorage : public QWidget {
   void DeleteRow(TovStringGrid& grid);
   std::vector<TovStrEdit*> TableDsoEdits() const;
   std::vector<TovComboBox*> PageSizeCombos() const;
+  std::vector<TovStrEdit*> WidthRuledEdits() const;
 
   TovForm& owner_;
   std::vector<std::string> spaces_;

@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -38,6 +39,7 @@
 #include "ui/ovmenubar.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 
@@ -48,7 +50,6 @@ constexpr char kListWidthValue[] = "ListWidth";
 constexpr char kTwoSelected[] = "同時に複数行を移動する事は出来ません。１行だけ選択して下さい。";
 constexpr int kWindowImage = 11;
 constexpr int kHelpContext = 30200;
-constexpr int kTextButtonWidth = 78;
 constexpr int kScriptListMinWidth = 30;
 constexpr int kFolderRows = 20;
 constexpr int kDesignWidth = 640;
@@ -80,6 +81,7 @@ TfrmExecScript::TfrmExecScript(TovConnectionWindow& connection) : TovForm(connec
   setAcceptDrops(true);
   AddQuery(&qryExec);
   txtLog->SetReadOnly(true);
+  ShowCaretInStatusBar(*txtLog);
   // The log is plain text: every colour the font's, no bracket pairs.
   txtLog->View().Fountain().SetAllColor(txtLog->Font().Color);
   txtLog->View().Brackets().Clear();
@@ -111,10 +113,8 @@ void TfrmExecScript::setupUi() {
 
   tolCmd = new QToolBar(this);
   tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  for (QAction* action : {actExec, actUp, actDown, actDelete, actExit}) {
-    tolCmd->addAction(action);
-    tolCmd->widgetForAction(action)->setMinimumWidth(kTextButtonWidth);
-  }
+  tolCmd->addActions({actExec, actUp, actDown, actDelete, actExit});
+  SetTextButtonWidths(*tolCmd, {actExec, actUp, actDown, actDelete, actExit});
   pnlName = new QLabel(QString::fromUtf8("\u3000データベース"), this);
   cmbDBName = new TovComboBox(this);
   cmbDBName->setEditable(false);
@@ -127,7 +127,7 @@ void TfrmExecScript::setupUi() {
   splHeader->setChildrenCollapsible(false);
   splList = new QSplitter(Qt::Horizontal, splHeader);
   splList->setChildrenCollapsible(false);
-  lstScript = new QListWidget(splList);
+  lstScript = new TovListBox(splList);
   lstScript->setObjectName("lstScript");
   lstScript->setMinimumWidth(kScriptListMinWidth);
   lstScript->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -154,7 +154,9 @@ void TfrmExecScript::setupUi() {
   lstFile->setRootIndex(fileModel->index(QDir::homePath()));
   lstFile->setRootIsDecorated(false);
   lstFile->setItemsExpandable(false);
-  lstFile->setSortingEnabled(true);
+  // Sorted by the header's own directions, not the view's.
+  lstFile->header()->setSectionsClickable(true);
+  lstFile->header()->setSortIndicatorShown(true);
   lstFile->sortByColumn(0, Qt::AscendingOrder);
   lstFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
   fileLayout->addWidget(lstFile, 1);
@@ -176,6 +178,7 @@ void TfrmExecScript::setupUi() {
   connect(cmbFolder, &QComboBox::textActivated, this, [this](const QString& text) { SetFolder(text.toStdString()); });
   connect(lstScript, &QListWidget::itemSelectionChanged, this, [this] { UpdateActions(); });
   connect(lstScript, &QListWidget::itemActivated, this, [this] { lstScriptOpen(); });
+  connect(lstFile->header(), &QHeaderView::sectionClicked, this, [this](int column) { lstFileColumnClick(column); });
   connect(lstFile->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateActions(); });
   // A folder opens, a file joins the list.
   connect(lstFile, &QTreeView::activated, this, [this](const QModelIndex& index) {
@@ -211,7 +214,15 @@ void TfrmExecScript::ShowScripts(const std::vector<TScriptEntry>& entries) {
     auto* item = new QListWidgetItem(Q(entry.Path), lstScript);
     item->setData(kRanCleanlyRole, entry.RanCleanly);
   }
+  UpdateScrollRange();
   UpdateActions();
+}
+
+void TfrmExecScript::UpdateScrollRange() {
+  std::vector<int> widths;
+  const QFontMetrics metrics(lstScript->font());
+  for (int i = 0; i < lstScript->count(); ++i) widths.push_back(metrics.horizontalAdvance(lstScript->item(i)->text()));
+  lstScript->SetHorizontalExtent(ScriptListExtent(widths));
 }
 
 void TfrmExecScript::AddScripts(std::vector<std::string> paths) {
@@ -258,6 +269,7 @@ void TfrmExecScript::actDownExecute() { MoveEntry(1); }
 
 void TfrmExecScript::actDeleteExecute() {
   qDeleteAll(lstScript->selectedItems());
+  UpdateScrollRange();
   UpdateActions();
 }
 
@@ -279,6 +291,12 @@ bool TfrmExecScript::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return TovForm::eventFilter(watched, event);
+}
+
+void TfrmExecScript::lstFileColumnClick(int column) {
+  // One set of directions for every runner, as long as the program runs.
+  static TSortDirections directions;
+  lstFile->sortByColumn(column, directions.Next(column) ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void TfrmExecScript::WMDropFiles(std::vector<std::string> fileNames) { AddScripts(std::move(fileNames)); }

@@ -17,13 +17,13 @@ class QAction;
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeView;
 class TovComboBox;
+class TovListBox;
 class TovMemo;
 class TovStrEdit;
 
@@ -48,7 +48,7 @@ class TfrmExecScript : public TovForm, private TScriptRunPort {
   TovStrEdit* txtSeparator;
   QSplitter* splHeader;
   QSplitter* splList;
-  QListWidget* lstScript;
+  TovListBox* lstScript;
   QToolButton* btnSelect;
   QWidget* pnlFile;
   QLabel* lblFolder;
@@ -75,6 +75,9 @@ class TfrmExecScript : public TovForm, private TScriptRunPort {
   void WMDropFiles(std::vector<std::string> fileNames);
   // Opens the selected entries with the desktop's handler.
   void lstScriptOpen();
+  // Sorts the file list by the column, each column turning its direction
+  // after every sort by it.
+  void lstFileColumnClick(int column);
 
   // ---- TovForm ----
   void DBChange(QObject* sender) override;
@@ -91,6 +94,8 @@ class TfrmExecScript : public TovForm, private TScriptRunPort {
   void UpdateActions();
   void AddScripts(std::vector<std::string> paths);
   void ShowScripts(const std::vector<TScriptEntry>& entries);
+  // The script list's horizontal scroll range after its entries changed.
+  void UpdateScrollRange();
   // Moves the one selected entry by `step` rows.
   void MoveEntry(int step);
   template <class F>

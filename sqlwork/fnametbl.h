@@ -22,8 +22,6 @@ class TfrmNameTable : public TovForm, public TDataOwner {
   Q_OBJECT
 
  public:
-  static constexpr int kTextButtonWidth = 78;
-
   // A window of its own above `owner` (the main window), bound to
   // `connection` until another entry is chosen.
   TfrmNameTable(QWidget* owner, TovConnectionWindow& connection);

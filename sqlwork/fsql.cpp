@@ -38,6 +38,8 @@
 #include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
 #include "ui/ovstdctl.h"
+#include "ui/ovtoolbar.h"
+#include "ui/zarurctl.h"
 
 namespace {
 
@@ -56,7 +58,6 @@ constexpr char kPlanCaption[] = "実行計画";
 constexpr char kPlanHint[] = "実行計画|実行計画を表示します。";
 constexpr int kWindowImage = 10;
 constexpr int kHelpContext = 30100;
-constexpr int kTextButtonWidth = 78;
 constexpr int kSQLPanelMinHeight = 30;
 // The window's design size: an editor and a result page of a few rows each.
 constexpr int kDesignWidth = 640;
@@ -148,10 +149,8 @@ void TfrmSQL::setupUi() {
 
   tolCmd = new QToolBar(this);
   tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  for (QAction* action : {actExec, actPrev, actNext, actLog, actExit}) {
-    tolCmd->addAction(action);
-    tolCmd->widgetForAction(action)->setMinimumWidth(kTextButtonWidth);
-  }
+  tolCmd->addActions({actExec, actPrev, actNext, actLog, actExit});
+  SetTextButtonWidths(*tolCmd, {actExec, actPrev, actNext, actLog, actExit});
   btnExplan = new QToolButton(tolCmd);
   btnExplan->setText(QString::fromUtf8(kPlanCaption));
   btnExplan->setCheckable(true);
@@ -185,6 +184,7 @@ void TfrmSQL::setupUi() {
   sqlLayout->setContentsMargins(0, 0, 0, 0);
   splParam = new QSplitter(Qt::Horizontal, pnlSQL);
   txtSQL = new TovMemo(splParam);
+  ShowCaretInStatusBar(*txtSQL);
   grdParam = new TovStringGrid(splParam);
   grdParam->SetColCount(2);
   grdParam->SetRowCount(2);

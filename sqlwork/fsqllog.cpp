@@ -22,6 +22,7 @@
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 

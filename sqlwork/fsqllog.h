@@ -26,7 +26,6 @@ class TfrmSQLLog : public QDialog {
   static constexpr int kItemHeight = 16;
   // The tool bar's width left beside the search panel, at least.
   static constexpr int kToolBarRest = 271;
-  static constexpr int kTextButtonWidth = 78;
 
   explicit TfrmSQLLog(QWidget* owner);
 

@@ -14,10 +14,10 @@
 #include "platform/helpviewer.h"
 #include "ui/ovimages.h"
 #include "ui/ovprinter.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 constexpr int kPreviewHelpContext = 12100;
-constexpr int kButtonWidth = 78;
 // The screen's resolution when the platform tells none.
 constexpr double kDefaultScreenDpi = 96;
 
@@ -68,7 +68,7 @@ void TfrmPreview::setupUi() {
   auto add = [this](const char* caption, const char* hint, int image) {
     QAction* action = tolCmd->addAction(imgMain().Icon(image), caption);
     SetHint(action, hint);
-    if (QWidget* button = tolCmd->widgetForAction(action)) button->setMinimumWidth(kButtonWidth);
+    SetTextButtonWidths(*tolCmd, {action});
     return action;
   };
   actPrint = add("印刷(&P)", "印刷|ダイアグラムを印刷します。", kIconPrint);

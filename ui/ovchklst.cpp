@@ -40,7 +40,8 @@ class TCheckListDelegate : public QStyledItemDelegate {
 
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(option.fontMetrics.boundingRect(kItemHeightText).height());
+    size.setHeight(list_.ItemHeight() > 0 ? list_.ItemHeight()
+                                          : option.fontMetrics.boundingRect(kItemHeightText).height());
     size.rwidth() += 2 * list_.SlotWidth();
     return size;
   }
@@ -89,6 +90,11 @@ TovCheckListBox::TovCheckListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 int TovCheckListBox::SlotWidth() const { return CheckSlotWidth(CheckGlyphSize(*this).width()); }
+
+void TovCheckListBox::SetItemHeight(int height) {
+  itemHeight_ = height;
+  doItemsLayout();
+}
 
 void TovCheckListBox::SetFlat(bool value) {
   flat_ = value;

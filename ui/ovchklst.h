@@ -59,6 +59,9 @@ class TovCheckListBox : public QListWidget {
 
   // The width of one box's slot in front of the text.
   int SlotWidth() const;
+  // The height of every row; 0 (at first): the height of the font's text.
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int height);
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
@@ -72,5 +75,6 @@ class TovCheckListBox : public QListWidget {
   void Toggle(int index, std::vector<TCheckClick> (*toggle)(TovCheckListBoxDataWrapper&, bool));
 
   bool flat_ = true;
+  int itemHeight_ = 0;
   TCheckListSnapshot snapshot_;
 };

@@ -2,6 +2,7 @@
 
 #include <QCompleter>
 #include <QKeyEvent>
+#include <QStyledItemDelegate>
 #include <QValidator>
 
 #include <functional>
@@ -166,7 +167,32 @@ void TovNumEdit::focusInEvent(QFocusEvent* e) {
 
 // ---- TovListBox ----
 
-TovListBox::TovListBox(QWidget* parent) : QListWidget(parent) {}
+namespace {
+
+// Every row as wide as the list's extent, so the view's own scroll range is
+// the extent's.
+class TExtentDelegate : public QStyledItemDelegate {
+ public:
+  explicit TExtentDelegate(TovListBox& list) : QStyledItemDelegate(&list), list_(list) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (list_.HorizontalExtent() != TovListBox::kAutoExtent) size.setWidth(list_.HorizontalExtent());
+    return size;
+  }
+
+ private:
+  TovListBox& list_;
+};
+
+}  // namespace
+
+TovListBox::TovListBox(QWidget* parent) : QListWidget(parent) { setItemDelegate(new TExtentDelegate(*this)); }
+
+void TovListBox::SetHorizontalExtent(int extent) {
+  horizontalExtent_ = extent;
+  setHorizontalScrollMode(ScrollPerPixel);
+  doItemsLayout();
+}
 
 void TovListBox::SelectAll() {
   if (selectionMode() == MultiSelection || selectionMode() == ExtendedSelection) selectAll();

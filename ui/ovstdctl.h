@@ -80,6 +80,15 @@ class TovListBox : public QListWidget, public TovItemEditCommands {
   explicit TovListBox(QWidget* parent = nullptr);
   // Selects every item when the list allows several.
   void SelectAll() override;
+  // The width the horizontal scroll bar scrolls over, set by the program
+  // instead of taken from the items (0: no scrolling); kAutoExtent, the
+  // start, goes by the items.
+  static constexpr int kAutoExtent = -1;
+  int HorizontalExtent() const { return horizontalExtent_; }
+  void SetHorizontalExtent(int extent);
+
+ private:
+  int horizontalExtent_ = kAutoExtent;
 };
 
 class TovComboBox : public QComboBox, public TovFieldKeys {

@@ -55,3 +55,11 @@ void RefreshEditorOptions() {
   for (QWidget* widget : QApplication::allWidgets())
     if (auto* memo = qobject_cast<TovMemo*>(widget)) ApplyControlOptions(memo);
 }
+
+void ShowCaretInStatusBar(TEditor& editor) {
+  // The main window is looked up at each move: it may be gone by then.
+  editor.OnCaretMoved = [&editor] {
+    if (!editor.hasFocus()) return;
+    if (TovMainWindow* main = OptionsWindow) main->ShowCaretPosition(editor.Row(), editor.Col());
+  };
+}

@@ -5,6 +5,7 @@
 
 class QWidget;
 class TovMainWindow;
+class TEditor;
 
 // The main window whose editor settings and editor pop-up menu the SQL
 // editors get; none before it exists (the editors then keep their own).
@@ -31,3 +32,7 @@ void ApplyControlOptions(QWidget* control);
 // Every open SQL editor but those with options of their own takes the
 // user's editor settings again (after they were edited).
 void RefreshEditorOptions();
+
+// Shows the editor's caret in the main window's status bar whenever it
+// moves while the editor has the focus, and when the editor gets the focus.
+void ShowCaretInStatusBar(TEditor& editor);

@@ -17,6 +17,14 @@ class TovPrintdata;
 
 // The status-bar panel that shows messages and progress.
 inline constexpr int kStatusMessagePanel = 2;
+// The status-bar panel that shows the caret of the SQL editor in use.
+inline constexpr int kStatusCaretPanel = 0;
+
+// A caret position as the status bar shows it: "<row> : <column>", both
+// counted from 1 (the editor counts from 0).
+inline std::string CaretPositionText(int row, int col) {
+  return std::to_string(row + 1) + " : " + std::to_string(col + 1);
+}
 
 // One entry of the current-database list.
 struct TConnectionEntry {
@@ -84,6 +92,9 @@ class TovMainWindow {
   virtual void RefreshWorkSpace(const QWidget* leftOut) = 0;
 
   virtual void SetStatusText(int panel, const std::string& text) = 0;
+  // The caret of an SQL editor (row and column from 0) in its panel; the
+  // editors feed it as their caret moves (ShowCaretInStatusBar).
+  void ShowCaretPosition(int row, int col) { SetStatusText(kStatusCaretPanel, CaretPositionText(row, col)); }
   // The progress of a long operation in the message panel.
   virtual void ShowProgress(int done, int total) = 0;
   // The object count of the current connection's list in the message

@@ -24,6 +24,10 @@ bool UsesCreateIndexForm(int level, bool reduced, bool remote) {
   return level < kFirstDsoLevel || (level == kFirstDsoLevel && reduced) || remote;
 }
 
+bool IndexCompileCloses(int level, bool reduced, bool remote) {
+  return level < kFirstDsoLevel || reduced || remote;
+}
+
 std::vector<std::string> CreateIndexLines(const TCreateIndex& index) {
   std::string keys;
   for (const std::string& column : index.KeyColumns) keys += (keys.empty() ? "" : ", ") + QuoteIdent(column);

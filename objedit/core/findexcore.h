@@ -31,6 +31,10 @@ inline constexpr const char* kNoExpansion = "0";
 // An index is made with CREATE INDEX below level 10, at level 10 when the
 // level was reduced, and on every remote connection; else as a DSO.
 bool UsesCreateIndexForm(int level, bool reduced, bool remote);
+// Below level 10, with the level reduced (at any level) and on a remote
+// connection a compile that ran ends the window; otherwise the editor goes
+// on with the index as its DSO, reloaded.
+bool IndexCompileCloses(int level, bool reduced, bool remote);
 
 // What the CREATE INDEX form is made of.
 struct TCreateIndex {

@@ -103,6 +103,19 @@ int RunScripts(TScriptRunPort& port, std::vector<TScriptEntry>& entries, const s
   return errors;
 }
 
+int ScriptListExtent(const std::vector<int>& textWidths) {
+  if (textWidths.empty()) return 0;
+  return *std::max_element(textWidths.begin(), textWidths.end()) + kScriptListExtentRoom;
+}
+
+bool TSortDirections::Next(int column) {
+  const auto at = static_cast<size_t>(column);
+  if (descending_.size() <= at) descending_.resize(at + 1, false);
+  const bool ascending = !descending_[at];
+  descending_[at] = ascending;
+  return ascending;
+}
+
 std::vector<TScriptEntry> RemainingScripts(const std::vector<TScriptEntry>& entries) {
   std::vector<TScriptEntry> remaining;
   std::copy_if(entries.begin(), entries.end(), std::back_inserter(remaining),

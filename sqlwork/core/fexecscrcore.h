@@ -63,6 +63,22 @@ int RunScripts(TScriptRunPort& port, std::vector<TScriptEntry>& entries, const s
 // The entries left after a run when the clean ones are removed.
 std::vector<TScriptEntry> RemainingScripts(const std::vector<TScriptEntry>& entries);
 
+// The script list's horizontal scroll range: 0 for an empty list, else the
+// widest entry's text width plus this room.
+inline constexpr int kScriptListExtentRoom = 170;
+int ScriptListExtent(const std::vector<int>& textWidths);
+
+// The sort direction of each column of the file list: ascending first, and
+// turned after every sort by that column.
+class TSortDirections {
+ public:
+  // Whether this sort by the column is ascending; the next one is not.
+  bool Next(int column);
+
+ private:
+  std::vector<bool> descending_;
+};
+
 // The run of the script list: asks first, with the two options as check
 // boxes (written back whatever the answer); on Yes takes a non-empty
 // separator edit as the `Separator` option, runs the list, drops the clean

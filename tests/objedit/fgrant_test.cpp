@@ -9,11 +9,13 @@
 #include <QAction>
 #include <QSignalBlocker>
 
+#include "app/fobjtree.h"
 #include "objedit/frole.h"
 #include "platform/windowinput.h"
 #include "tests/objedit/frames_fixture.h"
 #include "ui/ovchklst.h"
 #include "ui/ovcomctrls.h"
+#include "ui/ovtoolbar.h"
 
 namespace testing_objedit {
 namespace {
@@ -49,6 +51,16 @@ class GranteeEditorTest : public FramesTest {
       QTreeWidgetItem* item = connection.lstObject->topLevelItem(i);
       item->setSelected(std::find(names.begin(), names.end(), item->text(0).toStdString()) != names.end());
     }
+    connection.mnuObjectClick();
+  }
+  // Adds an object of another kind to the list's selection, as a row of
+  // its own kind would stand there.
+  static void AlsoSelect(TfrmObject& connection, const std::string& name, int kind) {
+    QTreeWidgetItem* item = connection.lstObject->topLevelItem(0)->clone();
+    item->setText(0, QString::fromStdString(name));
+    SetItemImage(*item, kind);
+    connection.lstObject->addTopLevelItem(item);
+    item->setSelected(true);
     connection.mnuObjectClick();
   }
   // Opened through the connection window's action and activated.
@@ -102,6 +114,11 @@ TEST_F(GranteeEditorTest, AGrantRunOverTwoTablesGrantsWhatOneHeldAndReadsItBack)
                                    "ADMIN TRIGGER YES S1.T1", "ADMIN TRIGGER YES S1.T2", "ADMIN UPDATE YES S1.T1",
                                    "ADMIN UPDATE YES S1.T2", "R1 INSERT NO S1.T1", "R1 UPDATE NO S1.T1",
                                    "U2 SELECT YES S1.T1"}));
+  // Grantees with their pictures, privileges in rows of their own height.
+  for (int i = 0; i < form->lstUser->topLevelItemCount(); ++i)
+    EXPECT_FALSE(form->lstUser->topLevelItem(i)->icon(0).isNull()) << i;
+  EXPECT_EQ(form->chkGrant->visualItemRect(form->chkGrant->item(0)).height(), 16);
+  EXPECT_GE(form->findChild<QToolBar*>("tolCmd")->widgetForAction(form->actExec)->width(), kTextButtonWidth);
   // U2 holds SELECT (with the option) on one of the two: greyed boxes.
   SelectGrantee(*form, "U2");
   EXPECT_EQ(Boxes(*form->chkGrant), "00 00 00 -- 00 00 22 00 00 ");
@@ -127,6 +144,35 @@ TEST_F(GranteeEditorTest, AGrantRunOverTwoTablesGrantsWhatOneHeldAndReadsItBack)
   EXPECT_EQ(Value(*connection, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_PRIVILEGES WHERE GRANTEE = 'U2' AND "
                                "PRIVILEGE_TYPE = 'SELECT' AND IS_GRANTABLE = 'NO'"),
             "2");
+}
+
+TEST_F(GranteeEditorTest, ATableAProcedureAndAnIndexEachGetOnlyTheirOwnPrivileges) {
+  TfrmObject* connection = LogonWithObjects();
+  SelectTables(*connection, {"T2"});
+  AlsoSelect(*connection, "P1", okProcedure);
+  AlsoSelect(*connection, "I1", okIndex);
+  TfrmGrant* form = OpenGrant(*connection);
+  ASSERT_NE(form, nullptr);
+  // The union of the two kinds: every box.
+  SelectGrantee(*form, "U3");
+  EXPECT_EQ(Boxes(*form->chkGrant), "00 00 00 00 00 00 00 00 00 ");
+  const int kDrop = 2, kExecute = 3;
+  for (int item : {kDrop, kExecute, kSelect}) form->chkGrant->SetStateL(item, cbChecked);
+  symfoware::ClearStatementJournal();
+  env.Dialogs().QueueMessage(IDYES);
+  form->actExec->trigger();
+  EXPECT_EQ(Journal(), (Lines{"failed: REVOKE DROP ON TABLE S1.T2 FROM U3", "GRANT DROP ON TABLE S1.T2 TO U3",
+                              "failed: REVOKE SELECT ON TABLE S1.T2 FROM U3", "GRANT SELECT ON TABLE S1.T2 TO U3",
+                              "failed: REVOKE DROP ON PROCEDURE S1.P1 FROM U3", "GRANT DROP ON PROCEDURE S1.P1 TO U3",
+                              "failed: REVOKE EXECUTE ON PROCEDURE S1.P1 FROM U3",
+                              "GRANT EXECUTE ON PROCEDURE S1.P1 TO U3"}));
+  EXPECT_EQ(FramesTest::Boxes().back(), "権限を付与しました。");
+  Lines granted;
+  for (const std::string& row : Granted(*form))
+    if (row.starts_with("U3 ")) granted.push_back(row);
+  EXPECT_EQ(granted, (Lines{"U3 DROP NO S1.P1", "U3 DROP NO S1.T2", "U3 EXECUTE NO S1.P1", "U3 SELECT NO S1.T2"}));
+  // Held on one of the three selected objects: greyed.
+  EXPECT_EQ(Boxes(*form->chkGrant), "00 00 20 20 00 00 20 00 00 ");
 }
 
 TEST_F(GranteeEditorTest, NotHeldIsPassedOverAndAnotherErrorEndsTheRun) {

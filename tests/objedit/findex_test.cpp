@@ -63,6 +63,18 @@ class IndexEditorTest : public ObjEditTest {
     TOpenArgs args{"S1", name, kIndexKind, mode, 0, ""};
     return qobject_cast<TfrmIndex*>(TovObjectEditor::CreateEditor<TfrmIndex>(window, args));
   }
+  // A logon with table S1.T whose level the missing level-11 parameter
+  // reduced to 10.
+  TfrmObject* ReducedLogon() {
+    {
+      symfoware::SqliteFile catalogue(symfoware::SchemaFilePath(odbc.Path("ORVTEST"), symfoware::kCatalogueSchema));
+      QSqlQuery q(catalogue.Database());
+      EXPECT_TRUE(q.exec("DELETE FROM RDBII_SYS_PRM WHERE PARAMETER_NAME = 'CHOOSE_TID_UNION'"));
+    }
+    TfrmObject* window = Logon();
+    window->ExecSQL("CREATE TABLE S1.T (C1 CHAR(4), C2 INTEGER, C3 INTEGER)");
+    return window;
+  }
   // Selects the columns in the table list and adds them to the key.
   static void AddKeys(TfrmIndex& editor, const Lines& columns) {
     for (const std::string& column : columns) {
@@ -237,14 +249,7 @@ TEST_F(IndexEditorTest, AnExistingIndexOnAnOldRemoteServerIsNotRead) {
 }
 
 TEST_F(IndexEditorTest, AtAReducedLevelAnIndexHasNoOnAndNoStoragePage) {
-  {
-    // The level-11 parameter gone: the logon reduces the level to 10.
-    symfoware::SqliteFile catalogue(symfoware::SchemaFilePath(odbc.Path("ORVTEST"), symfoware::kCatalogueSchema));
-    QSqlQuery q(catalogue.Database());
-    ASSERT_TRUE(q.exec("DELETE FROM RDBII_SYS_PRM WHERE PARAMETER_NAME = 'CHOOSE_TID_UNION'"));
-  }
-  TfrmObject* window = Logon();
-  window->ExecSQL("CREATE TABLE S1.T (C1 CHAR(4), C2 INTEGER, C3 INTEGER)");
+  TfrmObject* window = ReducedLogon();
   ASSERT_TRUE(window->LevelReduced());
   ASSERT_EQ(window->Level(), 10);
   TfrmIndex* editor = NewIndex(*window);
@@ -256,6 +261,28 @@ TEST_F(IndexEditorTest, AtAReducedLevelAnIndexHasNoOnAndNoStoragePage) {
   EXPECT_EQ(IndexKeys(*window, "I"), Lines{"C3"});
   EXPECT_EQ(Boxes(), Lines{kScriptRunFinished});
   EXPECT_TRUE(Windows<TfrmIndex>().empty());
+}
+
+TEST_F(IndexEditorTest, NothingToRunKeepsTheInputWhereACompileWouldEndTheWindow) {
+  // Reduced, yet a level past 10 writes the DSO form, which an empty table
+  // schema leaves without statements.
+  TfrmObject* window = ReducedLogon();
+  ASSERT_TRUE(window->LevelReduced());
+  window->CatalogLevel = 11;
+  symfoware::ClearStatementJournal();
+  TfrmIndex* editor = NewIndex(*window);
+  ASSERT_NE(editor, nullptr);
+  Edit(*editor->txtName, "I");
+  AddKeys(*editor, {"C3"});
+  editor->cmbTableOwner->setCurrentText("");
+  editor->actCompile->trigger();
+  EXPECT_EQ(Boxes(), Lines{kNothingChanged});
+  EXPECT_TRUE(Journal().empty());
+  // Not reloaded: the input stays.
+  ASSERT_EQ(Windows<TfrmIndex>().size(), 1u);
+  EXPECT_FALSE(editor->IsNew);
+  EXPECT_EQ(Keys(*editor), Lines{"C3"});
+  EXPECT_EQ(editor->txtName->text().toStdString(), "I");
 }
 
 TEST_F(IndexEditorTest, SaveWritesTheCreateTextAndKeepsTheFolder) {
@@ -361,6 +388,32 @@ TEST_F(IndexEditorTest, TheFrameLaysOutEachKindAndRemembersItsState) {
   EXPECT_EQ(items, (Lines{"PRIME", "OVERFLOW", "EXPAND"}));
   frame.grdDSIsub->OnGetPickListitems(2, 1, items);
   EXPECT_EQ(items, Lines{"DBSPACE1"});
+}
+
+// Widths by rule, after the window or the frame grew and after it shrank.
+TEST_F(IndexEditorTest, TheKeyListsAndTheStorageEditsFollowEveryResize) {
+  TfrmObject* window = Prepared(11);
+  TfrmIndex* editor = NewIndex(*window);
+  ASSERT_NE(editor, nullptr);
+  TovForm form(*window);
+  form.SetImageIndex(kTableOwnerKind);
+  TfraStorage frame(form, nullptr);
+  frame.Init("S1", "T");
+  frame.cmbStorageType->setCurrentIndex(kStorageRandomRange);
+  frame.cmbStorageTypeChange();
+  frame.show();
+  for (const int width : {900, 520}) {
+    SCOPED_TRACE(width);
+    editor->parentWidget()->resize(width, 500);
+    frame.resize(width, 600);
+    QCoreApplication::processEvents();
+    const int list = editor->tabDefine->width() / 2 - 40;
+    EXPECT_EQ(editor->lstIdxCol->width(), list);
+    EXPECT_EQ(editor->lstTabCol->width(), list);
+    for (TovStrEdit* edit : {frame.txtClusterPartition, frame.txtRulePartition, frame.txtRandWhere})
+      EXPECT_EQ(edit->width(), edit->parentWidget()->width() - 149) << edit->objectName().toStdString();
+  }
+  editor->SetChanged(false);
 }
 
 TEST_F(IndexEditorTest, TheColumnListButtonsGoThroughTheChooser) {

@@ -6,10 +6,13 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeView>
@@ -20,9 +23,11 @@
 #include "app/core/fmainactcore.h"
 #include "app/core/ovreg.h"
 #include "editor/ovmemo.h"
+#include "sqlwork/fsql.h"
 #include "standin/symfoware/standin.h"
 #include "tests/sqlwork/sqlwindow_fixture.h"
 #include "tests/standin/tools_sample.h"
+#include "ui/ovstdctl.h"
 
 namespace {
 
@@ -176,6 +181,81 @@ TEST_F(ScriptWindow, TheListTakesFilesOfTheFolderAndMovesOnlyOneEntry) {
   form->actExec->trigger();
   EXPECT_EQ(AppOption.ScrExecDir, env.Path("files"));
   EXPECT_EQ(env.Dialogs().unanswered, 0);
+}
+
+TEST_F(ScriptWindow, TheListScrollsOverItsWidestEntryAndEveryRunnerSharesTheHeadersDirections) {
+  Logon();
+  TfrmExecScript* form = OpenRunner();
+  ASSERT_NE(form, nullptr);
+  const std::string wide = Script(std::string(120, 'w') + ".sql", "");
+  const std::string narrow = Script("n.sql", "");
+  form->WMDropFiles({narrow, wide});
+  const int extent = form->lstScript->fontMetrics().horizontalAdvance(QString::fromStdString(wide)) + 170;
+  EXPECT_EQ(form->lstScript->HorizontalExtent(), extent);
+  EXPECT_EQ(form->lstScript->horizontalScrollBar()->maximum(),
+            std::max(0, extent - form->lstScript->viewport()->width()));
+  form->lstScript->selectAll();
+  form->actDeleteExecute();
+  EXPECT_EQ(form->lstScript->HorizontalExtent(), 0);
+  EXPECT_EQ(form->lstScript->horizontalScrollBar()->maximum(), 0);
+
+  // A second runner turns the direction the first one left.
+  main->actMain->Action("actViewScript")->trigger();
+  std::vector<TfrmExecScript*> runners;
+  for (QWidget* w : main->ChildWindows())
+    if (auto* runner = qobject_cast<TfrmExecScript*>(w)) runners.push_back(runner);
+  ASSERT_EQ(runners.size(), 2u);
+  QDir().mkpath(QString::fromStdString(env.Path("files")));
+  Script("files/a.sql", "");
+  Script("files/c.sql", "");
+  auto clickHeader = [](TfrmExecScript& runner, int column) {
+    QHeaderView& header = *runner.lstFile->header();
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
+                      QPoint(header.sectionViewportPosition(column) + 3, header.height() / 2));
+    return header.sortIndicatorOrder();
+  };
+  auto first = [](TfrmExecScript& runner) {
+    return runner.fileModel->index(0, 0, runner.lstFile->rootIndex()).data().toString().toStdString();
+  };
+  for (TfrmExecScript* runner : runners) {
+    runner->SetFolder(env.Path("files"));
+    QTRY_COMPARE(runner->fileModel->rowCount(runner->lstFile->rootIndex()), 2);
+  }
+  EXPECT_EQ(clickHeader(*runners[0], 0), Qt::AscendingOrder);
+  QTRY_COMPARE(first(*runners[0]), std::string("a.sql"));
+  EXPECT_EQ(clickHeader(*runners[1], 0), Qt::DescendingOrder);
+  QTRY_COMPARE(first(*runners[1]), std::string("c.sql"));
+  EXPECT_EQ(clickHeader(*runners[0], 1), Qt::AscendingOrder) << "each header its own direction";
+  EXPECT_EQ(clickHeader(*runners[1], 0), Qt::AscendingOrder);
+}
+
+// The caret of the log and of the SQL window's editor in the main window's
+// status bar, while they have the focus.
+TEST_F(ScriptWindow, TheLogAndTheSQLEditorShowTheirCaretInTheStatusBar) {
+  Logon();
+  TfrmExecScript* form = OpenRunner();
+  ASSERT_NE(form, nullptr);
+  form->WMDropFiles({Script("a.sql", "CREATE SCHEMA S2\r\n")});
+  env.Dialogs().QueueMessage(IDYES, {false, false});
+  env.Dialogs().QueueMessage(IDOK);
+  main->activateWindow();
+  form->actExec->trigger();
+  ASSERT_TRUE(form->txtLog->hasFocus());
+  QLabel* panel = main->StatusPanel(kStatusCaretPanel);
+  EXPECT_EQ(panel->text().toStdString(), "3 : 1") << "the start of the log's last line";
+  form->txtLog->SetRowCol(0, 0);
+  EXPECT_EQ(panel->text().toStdString(), "1 : 1");
+
+  TfrmSQL* sql = OpenFromMain();
+  ASSERT_NE(sql, nullptr);
+  sql->txtSQL->setFocus();
+  ASSERT_TRUE(sql->txtSQL->hasFocus());
+  sql->txtSQL->Lines().SetTextStr("SELECT\r\n  1");
+  sql->txtSQL->SetRowCol(1, 2);
+  EXPECT_EQ(panel->text().toStdString(), "2 : 3");
+  // An editor without the focus leaves the panel alone.
+  form->txtLog->SetRowCol(1, 0);
+  EXPECT_EQ(panel->text().toStdString(), "2 : 3");
 }
 
 TEST_F(ScriptWindow, ClosesWithItsConnectionAndKeepsItsSizes) {

@@ -24,6 +24,7 @@
 #include "tests/ui/test_main_window.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 
@@ -86,8 +87,8 @@ TEST_F(SQLLogDialog, ShowsTheEntriesWithAPreviewAndIsBuiltAsTheFormSays) {
     EXPECT_EQ(form.txtSQL->Font().Size, kEditorFontSize) << "the user's editor settings";
     EXPECT_EQ(form.btnSelect->text().toStdString(), "選択(&S)");
     EXPECT_EQ(form.btnExit->text().toStdString(), "終了(&X)");
-    EXPECT_EQ(form.btnSelect->width(), TfrmSQLLog::kTextButtonWidth);
-    EXPECT_EQ(form.btnExit->width(), TfrmSQLLog::kTextButtonWidth);
+    EXPECT_EQ(form.btnSelect->width(), kTextButtonWidth);
+    EXPECT_EQ(form.btnExit->width(), kTextButtonWidth);
     EXPECT_EQ(form.btnUp->toolTip().toStdString(), "上に移動");
     EXPECT_EQ(form.btnDown->toolTip().toStdString(), "下に移動");
     EXPECT_EQ(form.btnDel->toolTip().toStdString(), "削除");

@@ -28,6 +28,18 @@ TEST(IndexEditorRules, TheCreateFormByLevelAndConnection) {
   EXPECT_FALSE(UsesCreateIndexForm(11, false, false));
 }
 
+TEST(IndexEditorRules, WhenACompileEndsTheWindow) {
+  struct Case {
+    int level;
+    bool reduced, remote, closes;
+  };
+  for (const Case c : {Case{9, false, false, true}, Case{10, true, false, true}, Case{11, false, true, true},
+                       Case{10, false, false, false}, Case{11, false, false, false},
+                       // A DSO form, still ended: the reduced level holds at any level.
+                       Case{11, true, false, true}})
+    EXPECT_EQ(IndexCompileCloses(c.level, c.reduced, c.remote), c.closes) << c.level << c.reduced << c.remote;
+}
+
 TEST(IndexEditorRules, CreateIndexLines) {
   AppOption.UserLowerName = false;
   TCreateIndex index{"S.", "T", "I", {"C1", "C2"}, "BS", "D1", false};

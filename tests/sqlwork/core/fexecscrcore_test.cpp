@@ -167,4 +167,17 @@ TEST(ScriptRunQuestion, NoRunsNothingButKeepsTheChoices) {
   AppOption = saved;
 }
 
+TEST(ScriptList, ScrollRangeAndSortDirections) {
+  EXPECT_EQ(ScriptListExtent({}), 0);
+  EXPECT_EQ(ScriptListExtent({40, 300, 120}), 470);
+  // Each column keeps its own direction, ascending first.
+  TSortDirections directions;
+  EXPECT_TRUE(directions.Next(2));
+  EXPECT_TRUE(directions.Next(0));
+  EXPECT_FALSE(directions.Next(2));
+  EXPECT_FALSE(directions.Next(0));
+  EXPECT_TRUE(directions.Next(2));
+  EXPECT_TRUE(directions.Next(1));
+}
+
 }  // namespace
