@@ -54,30 +54,41 @@ enum class clt_char_family {
 class clt_col_undo {
  public:
   void clear() {
-    bytes_.clear();
-    pieces_.clear();
+    bytes_used_ = 0;
+    pieces_used_ = 0;
   }
+  // Every value of every row comes here: the stores only grow, so that a
+  // write costs a bounds check and a copy, not a vector insert.
   void keep(void* at, size_t n) {
-    const auto* from = static_cast<const uint8_t*>(at);
-    pieces_.push_back(piece{static_cast<uint8_t*>(at), n});
-    bytes_.insert(bytes_.end(), from, from + n);
+    if (pieces_used_ == pieces_.size() || n > bytes_.size() - bytes_used_) [[unlikely]] grow(n);
+    pieces_[pieces_used_++] = piece{static_cast<uint8_t*>(at), n};
+    memcpy(bytes_.data() + bytes_used_, at, n);
+    bytes_used_ += n;
   }
   // The last write first: a byte written twice gets its first contents.
   void restore() const {
-    size_t end = bytes_.size();
-    for (auto p = pieces_.rbegin(); p != pieces_.rend(); ++p) {
-      end -= p->n;
-      memcpy(p->at, bytes_.data() + end, p->n);
+    size_t end = bytes_used_;
+    for (size_t k = pieces_used_; k-- > 0;) {
+      const piece& p = pieces_[k];
+      end -= p.n;
+      memcpy(p.at, bytes_.data() + end, p.n);
     }
   }
 
  private:
+  static constexpr size_t kFirstPieces = 16;
   struct piece {
     uint8_t* at;
     size_t n;
   };
+  [[gnu::noinline]] void grow(size_t n) {
+    if (pieces_used_ == pieces_.size()) pieces_.resize(2 * pieces_.size() + kFirstPieces);
+    if (n > bytes_.size() - bytes_used_) bytes_.resize(std::max(2 * bytes_.size(), bytes_used_ + n));
+  }
   std::vector<uint8_t> bytes_;
   std::vector<piece> pieces_;
+  size_t bytes_used_ = 0;
+  size_t pieces_used_ = 0;
 };
 
 // What a converter reads of the running connection, gathered once a call.
