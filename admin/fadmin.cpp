@@ -11,12 +11,12 @@
 #include "sqlwork/ovconncombo.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovstdctl.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 
 constexpr char kLabelSeparator[] = " @ ";
 constexpr char kCaptionSeparator[] = " - ";
-constexpr int kTextButtonWidth = 78;
 constexpr QColor kOwnRowColor = QColor(0, 0, 255);
 
 }  // namespace

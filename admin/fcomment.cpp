@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "admin/core/outputcore.h"
+#include "admin/outputbar.h"
 #include "app/core/fobjcmdcore.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovkinds.h"
@@ -30,6 +31,7 @@
 #include "ui/ovgrid.h"
 #include "ui/ovimages.h"
 #include "ui/zarurctl.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 
@@ -47,7 +49,6 @@ constexpr int kNameWidth = 150;
 constexpr int kSchemaWidth = 150;
 constexpr int kTypeWidth = 100;
 constexpr int kCommentMargin = 3;
-constexpr int kToolButtonWidth = 78;
 constexpr int kTextTop = 2;
 constexpr double kCommentBookWidth = 100;
 constexpr int kTypeColumn = 2;
@@ -126,26 +127,15 @@ void TfrmComment::setupUi() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  tolCmd = new QToolBar(this);
-  tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  layout->addWidget(tolCmd);
-  actRefresh = MakeAction(this, kRefresh);
-  actOutput = MakeAction(this, kOutput);
-  actExcel = MakeAction(this, kExcel);
-  actCopy = MakeAction(this, kCopy);
-  actExit = MakeAction(this, kExit);
-  actExcel->setObjectName("actExcel");
-  actCopy->setObjectName("actCopy");
-  mnuOutput = new QMenu(this);
-  mnuOutput->addAction(actExcel);
-  mnuOutput->addAction(actCopy);
-  actOutput->setMenu(mnuOutput);
-  for (QAction* action : {actRefresh, actOutput, actExit}) {
-    tolCmd->addAction(action);
-    tolCmd->widgetForAction(action)->setMinimumWidth(kToolButtonWidth);
-  }
-  if (auto* button = qobject_cast<QToolButton*>(tolCmd->widgetForAction(actOutput)))
-    button->setPopupMode(QToolButton::InstantPopup);
+  const TOutputBar bar = AddOutputBar(*this, *layout, {kRefresh, kOutput, kExcel, kCopy, kExit});
+  tolCmd = bar.Bar;
+  mnuOutput = bar.Menu;
+  actRefresh = bar.Refresh;
+  actOutput = bar.Output;
+  actExcel = bar.Excel;
+  actCopy = bar.Copy;
+  actExit = bar.Exit;
+  SetTextButtonWidths(*tolCmd, {actRefresh, actOutput, actExit});
   grdComment = new TovStringGrid(this);
   grdComment->setObjectName("grdComment");
   grdComment->setEditTriggers(QAbstractItemView::NoEditTriggers);

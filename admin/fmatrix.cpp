@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "admin/core/outputcore.h"
+#include "admin/outputbar.h"
 #include "app/core/fobjcmdcore.h"
 #include "app/core/ovatexit.h"
 #include "app/core/ovconnwin.h"
@@ -172,23 +173,14 @@ void TfrmMatrix::setupUi() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  tolCmd = new QToolBar(this);
-  tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  layout->addWidget(tolCmd);
-  actRefresh = MakeAction(this, kRefresh);
-  actOutput = MakeAction(this, kOutput);
-  actExcel = MakeAction(this, kExcel);
-  actCopy = MakeAction(this, kCopy);
-  actExit = MakeAction(this, kExit);
-  actExcel->setObjectName("actExcel");
-  actCopy->setObjectName("actCopy");
-  mnuOutput = new QMenu(this);
-  mnuOutput->addAction(actExcel);
-  mnuOutput->addAction(actCopy);
-  actOutput->setMenu(mnuOutput);
-  for (QAction* action : {actRefresh, actOutput, actExit}) tolCmd->addAction(action);
-  if (auto* button = qobject_cast<QToolButton*>(tolCmd->widgetForAction(actOutput)))
-    button->setPopupMode(QToolButton::InstantPopup);
+  const TOutputBar bar = AddOutputBar(*this, *layout, {kRefresh, kOutput, kExcel, kCopy, kExit});
+  tolCmd = bar.Bar;
+  mnuOutput = bar.Menu;
+  actRefresh = bar.Refresh;
+  actOutput = bar.Output;
+  actExcel = bar.Excel;
+  actCopy = bar.Copy;
+  actExit = bar.Exit;
   mnuMatrix = new QMenu(QString::fromUtf8("マトリックス表(&O)"), this);
   mnuMatrix->addAction(actExcel);
   mnuMatrix->addAction(actCopy);

@@ -26,6 +26,7 @@
 #include "tools/toolsmodal.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 
@@ -33,7 +34,6 @@ constexpr char kCaption[] = "ユーザー定義コマンド";
 constexpr int kHelpContext = 50400;
 constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 480;
-constexpr int kTextButtonWidth = 78;
 constexpr int kListWidth = 160;
 constexpr int kSeqDigits = 9;
 constexpr char kNoHotKey[] = "なし";

@@ -31,6 +31,7 @@
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
 #include "ui/zarurctl.h"
+#include "ui/ovtoolbar.h"
 
 namespace {
 
@@ -39,7 +40,6 @@ constexpr int kHelpContext = 50500;
 constexpr int kWindowImage = 44;
 constexpr int kClientWidth = 720;
 constexpr int kClientHeight = 520;
-constexpr int kTextButtonWidth = 78;
 constexpr int kNumberDigits = 5;
 constexpr char kLayoutKey[] = "XLSSETUP";
 constexpr const char* kGridLayoutNames[kXlsGridCount] = {"HEADER", "BODY1", "BODY2"};
