@@ -193,6 +193,8 @@ void TfrmMatrix::setupUi() {
   grdMatrix = new TovStringGrid(this);
   grdMatrix->setObjectName("grdMatrix");
   grdMatrix->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Cells are cut at their edge, never shortened with an ellipsis.
+  grdMatrix->setTextElideMode(Qt::ElideNone);
   grdMatrix->SetFixedRows(0);
   grdMatrix->SetFixedCols(0);
   grdMatrix->horizontalHeader()->setDefaultSectionSize(kCellSize);
@@ -280,7 +282,8 @@ void TfrmMatrix::ShowModel(const TMatrixModel& model) {
 }
 
 void TfrmMatrix::FitHeaders() {
-  const QFontMetrics metrics(font());
+  // Measured with the grid's own font, which draws the headers.
+  const QFontMetrics metrics(grdMatrix->font());
   auto width = [&](int col, int row) { return metrics.horizontalAdvance(Q(grdMatrix->Cells(col, row))); };
   for (int c = 1; c < grdMatrix->ColCount(); ++c) {
     grdMatrix->setRowHeight(0, std::max(grdMatrix->rowHeight(0), width(c, 0) + kFitNarrow));
@@ -308,6 +311,7 @@ void TfrmMatrix::Reload(QObject* sender) {
     model.Finish();
     ShowModel(model);
     FitHeaders();
+    grdMatrix->clearSelection();
     grdMatrix->setUpdatesEnabled(true);
     grdMatrix->viewport()->update();
   });
