@@ -107,8 +107,9 @@ TEST_F(UserCommandEditor, ListsTheCommandsByNameThenNumberAndShowsTheFirst) {
 TEST_F(UserCommandEditor, SaveAddDeleteAndRevert) {
   Command("A", 1);
   Command("B", 2);
-  env.Dialogs().QueueMessage(IDYES);  // delete B
+  env.Dialogs().QueueMessage(IDOK);   // the name taken
   env.Dialogs().QueueMessage(IDYES);  // revert
+  env.Dialogs().QueueMessage(IDYES);  // delete B
   Run([this](TfrmUserCommand& form) {
     TypeSQL(form, "X");
     form.chkError->click();

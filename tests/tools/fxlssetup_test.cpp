@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QFile>
@@ -194,6 +195,9 @@ TEST_F(ReportDefinitionEditor, TabsSwitchByCtrlPageKeysAndAskAboutChanges) {
   env.Dialogs().QueueMessage(IDCANCEL);
   env.Dialogs().QueueMessage(IDNO);
   Run([](TfrmXLSSetup& form) {
+    // The keys act in the active window, as the user's do.
+    QApplication::setActiveWindow(&form);
+    form.txtName->setFocus();
     QTest::keyClick(form.txtName, Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_EQ(form.tabDefinition->currentIndex(), 1);
     EXPECT_EQ(form.txtName->text().toStdString(), "B");

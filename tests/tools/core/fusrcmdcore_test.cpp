@@ -53,7 +53,7 @@ TEST(UserCommandRules, AddedNamesClashIgnoringCaseExceptWithTheSelectedCommand) 
 TEST(UserCommandRules, SavedCommandsAreAddedOrRenumberedAndTheListSortedAgain) {
   std::vector<TUserCommandEntry> entries = {{"A", 1}, {"C", 1}, {"B", 2}};
   EXPECT_EQ(PlaceSavedCommand(entries, "D", 0), 0);
-  EXPECT_EQ(Names(entries), (std::vector<std::string>{"D", "A", "C", "B"}));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"D", "C", "A", "B"}));
   EXPECT_EQ(PlaceSavedCommand(entries, "a", 5), 3) << "the listed command renumbered";
   EXPECT_EQ(Names(entries), (std::vector<std::string>{"D", "C", "B", "A"}));
 }
