@@ -6,8 +6,13 @@
 //   rdbprt -m DB                          the local databases
 //   rdbprt -d DB -m DEF [-f] FILE         a table's definition ("TABLE (S.T)") or a
 //                                         routine's ("ROUTINE(S.N)")
+//   rdbprt -m DEF -d DB -p -f FILE        a database space's ("DBSPACE(N)")
+//   rdbprt -m DEF -f FILE                 the spaces roles may allocate in
+//                                         ("ROLE(R1,R2)"; dbspace.h)
+//   rdbddlex -d DB FILE                   CREATE or DROP DBSPACE of the file
 //   rdbinf -p DB.SPACE                    the DSIs of a database space
 //   rdbspcinf -d DB                       the database spaces and their sizes
+//   rdbspcinf -p DB.SPACE                 one space's sizes and its DSIs
 //   rdbexecsql -s DB -u USER/PASSWORD -i SCRIPT
 //                                         the access plan of the script's
 //                                         statements (accessplan.h)
@@ -62,6 +67,7 @@
 #include "standin/symfoware/standin.h"
 #include "standin/symfoware/tools/accessplan.h"
 #include "standin/symfoware/tools/backup.h"
+#include "standin/symfoware/tools/dbspace.h"
 #include "standin/symfoware/tools/loader.h"
 #include "standin/symfoware/tools/monitors.h"
 #include "standin/symfoware/tools/reports.h"
@@ -173,13 +179,23 @@ Report Rdbprt(const Options& o) {
   auto mode = o.values.find("-m");
   if (mode != o.values.end() && mode->second == "DB") return symfoware::tools::DatabaseList(LocalDatabases());
   auto database = o.values.find("-d");
-  if (mode == o.values.end() || mode->second != "DEF" || database == o.values.end())
-    return Failure("rdbprt: このオプションの組み合わせはスタンドインにありません");
   auto file = o.values.find("-f");
   const std::string path = file != o.values.end() ? file->second : o.bare.empty() ? std::string() : o.bare.front();
   const std::string control = ReadControlText(path);
+  // The role report names no database: roles belong to the one catalogue.
+  if (mode != o.values.end() && mode->second == "DEF" && database == o.values.end() &&
+      symfoware::tools::IsRoleControl(control)) {
+    const std::vector<LocalDatabase> databases = LocalDatabases();
+    if (databases.empty()) return Failure("rdbprt: データベースがありません");
+    return WithCatalogue("rdbprt", databases.front().name, [&](QSqlDatabase& db, const std::string& name) {
+      return symfoware::tools::RoleDefinition(db, name, control);
+    });
+  }
+  if (mode == o.values.end() || mode->second != "DEF" || database == o.values.end())
+    return Failure("rdbprt: このオプションの組み合わせはスタンドインにありません");
   if (control.empty()) return Failure("rdbprt: 制御ファイルを読み込めません: " + path);
   return WithCatalogue("rdbprt", database->second, [&](QSqlDatabase& db, const std::string& name) {
+    if (symfoware::tools::IsSpaceControl(control)) return symfoware::tools::SpaceDefinition(db, name, control);
     if (symfoware::tools::IsRoutineControl(control)) return symfoware::tools::RoutineDefinition(db, name, control);
     return symfoware::tools::TableDefinition(db, name, control);
   });
@@ -197,11 +213,35 @@ Report Rdbinf(const Options& o) {
 }
 
 Report Rdbspcinf(const Options& o) {
+  if (auto target = o.values.find("-p"); target != o.values.end()) {
+    const size_t dot = target->second.find('.');
+    if (dot == std::string::npos) return Failure("rdbspcinf: -p <データベース名>.<データベーススペース名> を指定してください");
+    const std::string space = target->second.substr(dot + 1);
+    return WithCatalogue("rdbspcinf", target->second.substr(0, dot), [&](QSqlDatabase& db, const std::string& name) {
+      return symfoware::tools::SpaceUsage(db, name, space);
+    });
+  }
   auto database = o.values.find("-d");
   if (database == o.values.end() || database->second.empty())
     return Failure("rdbspcinf: -d <データベース名> を指定してください");
   return WithCatalogue("rdbspcinf", database->second, [](QSqlDatabase& db, const std::string& name) {
     return symfoware::tools::DatabaseSpaces(db, name);
+  });
+}
+
+std::string OwnUser() {
+  const char* user = std::getenv(kUserEnvironment);
+  return user && *user ? QString::fromLocal8Bit(user).toUpper().toStdString() : std::string(kDefaultOwnUser);
+}
+
+Report Rdbddlex(const Options& o) {
+  auto database = o.values.find("-d");
+  if (database == o.values.end() || database->second.empty() || o.bare.empty())
+    return Failure("rdbddlex: -d <データベース名> <制御ファイル> を指定してください");
+  const std::string control = ReadControlText(o.bare.front());
+  if (control.empty()) return Failure("rdbddlex: 制御ファイルを読み込めません: " + o.bare.front());
+  return WithCatalogue("rdbddlex", database->second, [&](QSqlDatabase& db, const std::string& name) {
+    return symfoware::tools::RunDdl(db, name, control, OwnUser());
   });
 }
 
@@ -229,9 +269,7 @@ std::vector<std::string> LocalFolders() {
 }
 
 Report Rdbps(const Options&) {
-  const char* user = std::getenv(kUserEnvironment);
-  const QString own = user && *user ? QString::fromLocal8Bit(user).toUpper() : QString(kDefaultOwnUser);
-  return symfoware::tools::Sessions(LocalFolders(), own.toStdString(), QCoreApplication::applicationPid());
+  return symfoware::tools::Sessions(LocalFolders(), OwnUser(), QCoreApplication::applicationPid());
 }
 
 Report Rdbterm(const Options& o) {
@@ -332,6 +370,8 @@ int main(int argc, char* argv[]) {
       report = Rdbspcinf(options);
     else if (tool == "rdbexecsql")
       report = Rdbexecsql(options);
+    else if (tool == "rdbddlex")
+      report = Rdbddlex(options);
     else if (tool == "rdbps")
       report = Rdbps(options);
     else if (tool == "rdbterm")
