@@ -92,6 +92,20 @@ TEST_F(SpaceToolsTest, SampleSpaceShowsItsDsisAndASpaceWithDsisIsNotDropped) {
   EXPECT_EQ(out.back(), "rdbddlexが異常終了しました 復帰コード 08");
 }
 
+TEST_F(SpaceToolsTest, SampleGrantsInTheSpaceAndRoleReports) {
+  Lines out;
+  const QString prt = QString::fromStdString(Control("rdbprt.txt", "DBSPACE(DBSPACE1)"));
+  ASSERT_EQ(Run("rdbprt", {"-m", "DEF", "-d", "ORVSAMPLE", "-p", "-f", prt}, &out), 0);
+  EXPECT_TRUE(Has(out, "  Creator         ...... ORVUSER"));
+  EXPECT_TRUE(Has(out, "      Grantee ...... AUDITOR"));
+  EXPECT_TRUE(Has(out, "      Grantee ...... *")) << "PUBLIC";
+  const QString roles = QString::fromStdString(Control("ctrl.txt", "ROLE(SALES_READER,GUEST_OWN)"));
+  ASSERT_EQ(Run("rdbprt", {"-m", "DEF", "-f", roles}, &out), 0);
+  EXPECT_EQ(out, (Lines{"Role name ...... SALES_READER", "      Type                ...... DBSPACE",
+                        "      Database name       ...... ORVSAMPLE", "      Database space name ...... DBSPACE2",
+                        "Role name ...... GUEST_OWN", "rdbprtが正常終了しました 復帰コード 00"}));
+}
+
 TEST_F(SpaceToolsTest, ReportsWithoutTheirLabelsFail) {
   Lines out;
   EXPECT_NE(Run("rdbspcinf", {"-p", "ORVSAMPLE.NOSUCH"}, &out), 0);
