@@ -114,6 +114,16 @@ TEST_F(SpaceToolsTest, ReportsWithoutTheirLabelsFail) {
   EXPECT_NE(Run("rdbprt", {"-m", "DEF", "-d", "ORVSAMPLE", "-p", "-f", prt}, &out), 0);
   EXPECT_FALSE(std::any_of(out.begin(), out.end(),
                            [](const std::string& l) { return l.find("Database space name ......") != std::string::npos; }));
+  // On request the reports lose the lines their readers look for.
+  setenv("SYMFOWARE_TOOL_FAIL", "rdbprt:noname,rdbspcinf:nospace", 1);
+  const QString one = QString::fromStdString(Control("rdbprt.txt", "DBSPACE(DBSPACE1)"));
+  EXPECT_EQ(Run("rdbprt", {"-m", "DEF", "-d", "ORVSAMPLE", "-p", "-f", one}, &out), 0);
+  EXPECT_FALSE(std::any_of(out.begin(), out.end(),
+                           [](const std::string& l) { return l.find("Database space name ......") != std::string::npos; }));
+  EXPECT_FALSE(out.empty());
+  EXPECT_EQ(Run("rdbspcinf", {"-p", "ORVSAMPLE.DBSPACE1"}, &out), 0);
+  EXPECT_FALSE(Has(out, "Database space : DBSPACE1"));
+  unsetenv("SYMFOWARE_TOOL_FAIL");
   const QString bad = QString::fromStdString(Control("rdbddlexC.txt", "CREATE DBSPACE X"));
   EXPECT_NE(Run("rdbddlex", {"-d", "ORVSAMPLE", bad}), 0);
 }

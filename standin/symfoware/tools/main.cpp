@@ -42,6 +42,8 @@
 //   exit    print the report but exit with status 1
 //   nosuccess  rdbterm: leave out the "qdg13294i:" line
 //   nostatus   rdblog: leave out the "Status       :" line
+//   noname     rdbprt: leave out the "Database space name ......" line
+//   nospace    rdbspcinf: leave out the "Database space :" lines
 //   talk    rdbrtr, rdbrls, rdbinh, rdbpmt: say a line when they end well
 //   extra   rdbdvinf: print a tenth line
 //   short   rdbdvinf: leave out the first line
@@ -86,6 +88,8 @@ constexpr char kUserEnvironment[] = "USER";
 constexpr char kDefaultOwnUser[] = "RDBUSER";
 constexpr char kKillSuccessMark[] = "qdg13294i:";
 constexpr char kLogStatusLabel[] = "Status       :";
+constexpr char kSpaceNameLabel[] = "Database space name ......";
+constexpr char kSpaceUsageLabel[] = "Database space :";
 constexpr char kDriverAttribute[] = "Driver";
 constexpr char kDatabaseAttribute[] = "Database";
 constexpr char kLineBreak[] = "\r\n";
@@ -95,7 +99,9 @@ constexpr int kFailureCode = 8;
 constexpr int kRequestedFailureCode = 12;
 constexpr int kRequestedExitStatus = 1;
 
-enum class FailMode { None, Silent, Stderr, Code, NoLineBreak, Exit, NoSuccess, NoStatus, Talk, Extra, Short };
+enum class FailMode {
+  None, Silent, Stderr, Code, NoLineBreak, Exit, NoSuccess, NoStatus, NoSpaceName, NoSpace, Talk, Extra, Short
+};
 
 FailMode RequestedFailure(const std::string& tool) {
   const char* value = std::getenv(kFailEnvironment);
@@ -104,6 +110,7 @@ FailMode RequestedFailure(const std::string& tool) {
                                                   {"code", FailMode::Code},     {"nolf", FailMode::NoLineBreak},
                                                   {"exit", FailMode::Exit},     {"nosuccess", FailMode::NoSuccess},
                                                   {"nostatus", FailMode::NoStatus}, {"talk", FailMode::Talk},
+                                                  {"noname", FailMode::NoSpaceName}, {"nospace", FailMode::NoSpace},
                                                   {"extra", FailMode::Extra},       {"short", FailMode::Short}};
   for (const QString& entry : QString::fromLocal8Bit(value).split(',', Qt::SkipEmptyParts)) {
     const qsizetype colon = entry.indexOf(':');
@@ -398,6 +405,8 @@ int main(int argc, char* argv[]) {
   }
   if (fail == FailMode::NoSuccess) DropLines(report.lines, kKillSuccessMark);
   if (fail == FailMode::NoStatus) DropLines(report.lines, kLogStatusLabel);
+  if (fail == FailMode::NoSpaceName) DropLines(report.lines, kSpaceNameLabel);
+  if (fail == FailMode::NoSpace) DropLines(report.lines, kSpaceUsageLabel);
   if (fail == FailMode::Talk && report.ok && report.lines.empty()) report.lines.push_back(tool + ": 処理しました");
   if (fail == FailMode::Extra && report.ok) report.lines.push_back(kExtraInformationLine);
   if (fail == FailMode::Short && report.ok && !report.lines.empty()) report.lines.erase(report.lines.begin());
