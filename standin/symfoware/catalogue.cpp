@@ -133,6 +133,12 @@ const char* const kCatalogueDdl[] = {
     // The stand-in's own tables: passwords and the object-code counter.
     "CREATE TABLE STANDIN_PASSWORD (USER_NAME VARCHAR(36) PRIMARY KEY, PASSWORD VARCHAR(256))",
     "CREATE TABLE STANDIN_COUNTER (NEXT_CODE INTEGER)",
+    // What rdbddlex was told of a database space, and the ALLOCATE grants,
+    // which only the rdbprt report shows.
+    "CREATE TABLE STANDIN_DBSPACE (DB_NAME VARCHAR(36), SPACE_NAME VARCHAR(36), FILE_NAME VARCHAR(1024), "
+    "DEVICE_KIND VARCHAR(16), SIZE_KB INTEGER, CREATOR VARCHAR(36), CREATED VARCHAR(26), LOG_GROUP VARCHAR(36))",
+    "CREATE TABLE STANDIN_DBSPACE_PRIV (DB_NAME VARCHAR(36), SPACE_NAME VARCHAR(36), GRANTEE VARCHAR(36), "
+    "GRANTOR VARCHAR(36), IS_GRANTABLE VARCHAR(3), IS_ROLE INTEGER)",
     // Storage structures as their statements gave them, which the catalogue
     // proper does not hold; the definition report prints them. Every row
     // names its table and DSO, so a dropped table or DSO takes its rows along.

@@ -242,7 +242,7 @@ class StandinSession : public platform::SqlSession {
   bool Intercept(const std::string& sql) override {
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
-      if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
+      if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Allocate(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
           !upkeep_->CreateTableOn(sql) && !upkeep_->AlterTable(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
           !upkeep_->Role(sql) && !upkeep_->User(sql))
         return false;

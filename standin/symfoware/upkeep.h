@@ -99,6 +99,13 @@ class CatalogueUpkeep {
   // (ALTER, DROP), or an unknown parameter raises SqlError.
   bool User(const std::string& sql);
 
+  // Runs `sql` when it is a GRANT or REVOKE of ALLOCATE ON DBSPACE (to
+  // users, PUBLIC or ROLE r; WITH GRANT OPTION, REVOKE GRANT OPTION FOR,
+  // CASCADE) or a DROP DBSPACE, and returns true; false for any other
+  // statement. An unknown space, user or role, or a revoke of what is not
+  // held raises SqlError and changes nothing.
+  bool Allocate(const std::string& sql);
+
   // After a statement SQLite ran: a CREATE or ALTER gets what it made
   // described.
   void Executed(const std::string& sql);

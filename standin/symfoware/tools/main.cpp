@@ -6,8 +6,13 @@
 //   rdbprt -m DB                          the local databases
 //   rdbprt -d DB -m DEF [-f] FILE         a table's definition ("TABLE (S.T)") or a
 //                                         routine's ("ROUTINE(S.N)")
+//   rdbprt -m DEF -d DB -p -f FILE        a database space's ("DBSPACE(N)")
+//   rdbprt -m DEF -f FILE                 the spaces roles may allocate in
+//                                         ("ROLE(R1,R2)"; dbspace.h)
+//   rdbddlex -d DB FILE                   CREATE or DROP DBSPACE of the file
 //   rdbinf -p DB.SPACE                    the DSIs of a database space
 //   rdbspcinf -d DB                       the database spaces and their sizes
+//   rdbspcinf -p DB.SPACE                 one space's sizes and its DSIs
 //   rdbexecsql -s DB -u USER/PASSWORD -i SCRIPT
 //                                         the access plan of the script's
 //                                         statements (accessplan.h)
@@ -37,6 +42,8 @@
 //   exit    print the report but exit with status 1
 //   nosuccess  rdbterm: leave out the "qdg13294i:" line
 //   nostatus   rdblog: leave out the "Status       :" line
+//   noname     rdbprt: leave out the "Database space name ......" line
+//   nospace    rdbspcinf: leave out the "Database space :" lines
 //   talk    rdbrtr, rdbrls, rdbinh, rdbpmt: say a line when they end well
 //   extra   rdbdvinf: print a tenth line
 //   short   rdbdvinf: leave out the first line
@@ -62,6 +69,7 @@
 #include "standin/symfoware/standin.h"
 #include "standin/symfoware/tools/accessplan.h"
 #include "standin/symfoware/tools/backup.h"
+#include "standin/symfoware/tools/dbspace.h"
 #include "standin/symfoware/tools/loader.h"
 #include "standin/symfoware/tools/monitors.h"
 #include "standin/symfoware/tools/reports.h"
@@ -80,6 +88,8 @@ constexpr char kUserEnvironment[] = "USER";
 constexpr char kDefaultOwnUser[] = "RDBUSER";
 constexpr char kKillSuccessMark[] = "qdg13294i:";
 constexpr char kLogStatusLabel[] = "Status       :";
+constexpr char kSpaceNameLabel[] = "Database space name ......";
+constexpr char kSpaceUsageLabel[] = "Database space :";
 constexpr char kDriverAttribute[] = "Driver";
 constexpr char kDatabaseAttribute[] = "Database";
 constexpr char kLineBreak[] = "\r\n";
@@ -89,7 +99,9 @@ constexpr int kFailureCode = 8;
 constexpr int kRequestedFailureCode = 12;
 constexpr int kRequestedExitStatus = 1;
 
-enum class FailMode { None, Silent, Stderr, Code, NoLineBreak, Exit, NoSuccess, NoStatus, Talk, Extra, Short };
+enum class FailMode {
+  None, Silent, Stderr, Code, NoLineBreak, Exit, NoSuccess, NoStatus, NoSpaceName, NoSpace, Talk, Extra, Short
+};
 
 FailMode RequestedFailure(const std::string& tool) {
   const char* value = std::getenv(kFailEnvironment);
@@ -98,6 +110,7 @@ FailMode RequestedFailure(const std::string& tool) {
                                                   {"code", FailMode::Code},     {"nolf", FailMode::NoLineBreak},
                                                   {"exit", FailMode::Exit},     {"nosuccess", FailMode::NoSuccess},
                                                   {"nostatus", FailMode::NoStatus}, {"talk", FailMode::Talk},
+                                                  {"noname", FailMode::NoSpaceName}, {"nospace", FailMode::NoSpace},
                                                   {"extra", FailMode::Extra},       {"short", FailMode::Short}};
   for (const QString& entry : QString::fromLocal8Bit(value).split(',', Qt::SkipEmptyParts)) {
     const qsizetype colon = entry.indexOf(':');
@@ -173,13 +186,23 @@ Report Rdbprt(const Options& o) {
   auto mode = o.values.find("-m");
   if (mode != o.values.end() && mode->second == "DB") return symfoware::tools::DatabaseList(LocalDatabases());
   auto database = o.values.find("-d");
-  if (mode == o.values.end() || mode->second != "DEF" || database == o.values.end())
-    return Failure("rdbprt: このオプションの組み合わせはスタンドインにありません");
   auto file = o.values.find("-f");
   const std::string path = file != o.values.end() ? file->second : o.bare.empty() ? std::string() : o.bare.front();
   const std::string control = ReadControlText(path);
+  // The role report names no database: roles belong to the one catalogue.
+  if (mode != o.values.end() && mode->second == "DEF" && database == o.values.end() &&
+      symfoware::tools::IsRoleControl(control)) {
+    const std::vector<LocalDatabase> databases = LocalDatabases();
+    if (databases.empty()) return Failure("rdbprt: データベースがありません");
+    return WithCatalogue("rdbprt", databases.front().name, [&](QSqlDatabase& db, const std::string& name) {
+      return symfoware::tools::RoleDefinition(db, name, control);
+    });
+  }
+  if (mode == o.values.end() || mode->second != "DEF" || database == o.values.end())
+    return Failure("rdbprt: このオプションの組み合わせはスタンドインにありません");
   if (control.empty()) return Failure("rdbprt: 制御ファイルを読み込めません: " + path);
   return WithCatalogue("rdbprt", database->second, [&](QSqlDatabase& db, const std::string& name) {
+    if (symfoware::tools::IsSpaceControl(control)) return symfoware::tools::SpaceDefinition(db, name, control);
     if (symfoware::tools::IsRoutineControl(control)) return symfoware::tools::RoutineDefinition(db, name, control);
     return symfoware::tools::TableDefinition(db, name, control);
   });
@@ -197,11 +220,35 @@ Report Rdbinf(const Options& o) {
 }
 
 Report Rdbspcinf(const Options& o) {
+  if (auto target = o.values.find("-p"); target != o.values.end()) {
+    const size_t dot = target->second.find('.');
+    if (dot == std::string::npos) return Failure("rdbspcinf: -p <データベース名>.<データベーススペース名> を指定してください");
+    const std::string space = target->second.substr(dot + 1);
+    return WithCatalogue("rdbspcinf", target->second.substr(0, dot), [&](QSqlDatabase& db, const std::string& name) {
+      return symfoware::tools::SpaceUsage(db, name, space);
+    });
+  }
   auto database = o.values.find("-d");
   if (database == o.values.end() || database->second.empty())
     return Failure("rdbspcinf: -d <データベース名> を指定してください");
   return WithCatalogue("rdbspcinf", database->second, [](QSqlDatabase& db, const std::string& name) {
     return symfoware::tools::DatabaseSpaces(db, name);
+  });
+}
+
+std::string OwnUser() {
+  const char* user = std::getenv(kUserEnvironment);
+  return user && *user ? QString::fromLocal8Bit(user).toUpper().toStdString() : std::string(kDefaultOwnUser);
+}
+
+Report Rdbddlex(const Options& o) {
+  auto database = o.values.find("-d");
+  if (database == o.values.end() || database->second.empty() || o.bare.empty())
+    return Failure("rdbddlex: -d <データベース名> <制御ファイル> を指定してください");
+  const std::string control = ReadControlText(o.bare.front());
+  if (control.empty()) return Failure("rdbddlex: 制御ファイルを読み込めません: " + o.bare.front());
+  return WithCatalogue("rdbddlex", database->second, [&](QSqlDatabase& db, const std::string& name) {
+    return symfoware::tools::RunDdl(db, name, control, OwnUser());
   });
 }
 
@@ -229,9 +276,7 @@ std::vector<std::string> LocalFolders() {
 }
 
 Report Rdbps(const Options&) {
-  const char* user = std::getenv(kUserEnvironment);
-  const QString own = user && *user ? QString::fromLocal8Bit(user).toUpper() : QString(kDefaultOwnUser);
-  return symfoware::tools::Sessions(LocalFolders(), own.toStdString(), QCoreApplication::applicationPid());
+  return symfoware::tools::Sessions(LocalFolders(), OwnUser(), QCoreApplication::applicationPid());
 }
 
 Report Rdbterm(const Options& o) {
@@ -332,6 +377,8 @@ int main(int argc, char* argv[]) {
       report = Rdbspcinf(options);
     else if (tool == "rdbexecsql")
       report = Rdbexecsql(options);
+    else if (tool == "rdbddlex")
+      report = Rdbddlex(options);
     else if (tool == "rdbps")
       report = Rdbps(options);
     else if (tool == "rdbterm")
@@ -358,6 +405,8 @@ int main(int argc, char* argv[]) {
   }
   if (fail == FailMode::NoSuccess) DropLines(report.lines, kKillSuccessMark);
   if (fail == FailMode::NoStatus) DropLines(report.lines, kLogStatusLabel);
+  if (fail == FailMode::NoSpaceName) DropLines(report.lines, kSpaceNameLabel);
+  if (fail == FailMode::NoSpace) DropLines(report.lines, kSpaceUsageLabel);
   if (fail == FailMode::Talk && report.ok && report.lines.empty()) report.lines.push_back(tool + ": 処理しました");
   if (fail == FailMode::Extra && report.ok) report.lines.push_back(kExtraInformationLine);
   if (fail == FailMode::Short && report.ok && !report.lines.empty()) report.lines.erase(report.lines.begin());

@@ -11,6 +11,7 @@
 #include "platform/sqlbackend.h"
 #include "standin/symfoware/sqlite.h"
 #include "standin/symfoware/storage.h"
+#include "standin/symfoware/tools/dbspace.h"
 
 namespace symfoware::tools {
 
@@ -26,9 +27,6 @@ constexpr char kDeleteRowsType[] = "TD";
 constexpr char kPreserveRowsType[] = "TP";
 // "No. n" padded to this width starts a DSI or allocation block.
 constexpr int kBlockNumberWidth = 14;
-// Every database space has the same size (in K) on its own device.
-constexpr long long kSpaceSize = 102400;
-constexpr char kDeviceFolder[] = "/standin/dbspace/";
 constexpr size_t kSizeWidth = 10;
 
 
@@ -126,6 +124,7 @@ struct SpaceDsi {
   Table table;
   const char* kind;
   std::string size;
+  std::string dso;
 };
 
 std::vector<SpaceDsi> DsisInSpace(QSqlDatabase& db, const std::string& database, const std::string& space) {
@@ -134,11 +133,11 @@ std::vector<SpaceDsi> DsisInSpace(QSqlDatabase& db, const std::string& database,
     if (QString::fromStdString(TableSpace(db, database, table.code))
             .compare(QString::fromStdString(space), Qt::CaseInsensitive) != 0)
       continue;
-    for (const std::string& dsi : StorageOf(db, table, "", kTableDsiType).dsis)
-      dsis.push_back({dsi, table, "DATA", kTableSize});
+    const Storage data = StorageOf(db, table, "", kTableDsiType);
+    for (const std::string& dsi : data.dsis) dsis.push_back({dsi, table, "DATA", kTableSize, data.dso});
     for (const std::string& index : IndexesOf(db, table))
       for (const std::string& dsi : StorageOf(db, table, index, kIndexDsiType).dsis)
-        dsis.push_back({dsi, table, "BASE", kIndexSize});
+        dsis.push_back({dsi, table, "BASE", kIndexSize, index});
   }
   return dsis;
 }
@@ -485,18 +484,28 @@ Report DatabaseSpaces(QSqlDatabase& db, const std::string& database) {
     long long used = 0;
     for (const SpaceDsi& dsi : DsisInSpace(db, database, space)) used += std::stoll(dsi.size);
     lines.push_back("Database space : " + space);
-    lines.push_back(std::string("Device         : ") + kDeviceFolder + space);
-    lines.push_back("Size           : " + std::to_string(kSpaceSize) + "K");
+    const SpaceFile file = SpaceFileOf(db, database, space);
+    lines.push_back("Device         : " + file.file);
+    lines.push_back("Size           : " + std::to_string(file.sizeKb) + "K");
     lines.push_back("Static allocate size");
     lines.push_back(SizeTotal(used));
     lines.push_back("Dynamic allocate size");
     lines.push_back(SizeTotal(0));
     lines.push_back("Free size");
-    lines.push_back(SizeTotal(kSpaceSize - used));
+    lines.push_back(SizeTotal(file.sizeKb - used));
     lines.push_back("");
   }
   return {lines, true};
 }
+
+std::vector<SpaceDsiRow> DsisOfSpace(QSqlDatabase& db, const std::string& database, const std::string& space) {
+  std::vector<SpaceDsiRow> rows;
+  for (const SpaceDsi& dsi : DsisInSpace(db, database, space))
+    rows.push_back({dsi.name, dsi.table.schema, dsi.table.name, dsi.kind, dsi.dso, dsi.size});
+  return rows;
+}
+
+std::string SizeTotalLine(long long kilobytes) { return SizeTotal(kilobytes); }
 
 const LocalDatabase* FindDatabase(const std::vector<LocalDatabase>& databases, const std::string& name) {
   for (const LocalDatabase& db : databases)

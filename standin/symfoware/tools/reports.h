@@ -35,6 +35,15 @@ Report TableDefinition(QSqlDatabase& catalogue, const std::string& database, con
 // device, size, allocated and free sizes each under its heading.
 Report DatabaseSpaces(QSqlDatabase& catalogue, const std::string& database);
 
+// A DSI that lies in a database space: its name, schema, table, usage
+// ("DATA" or "BASE"), structure and size in K.
+struct SpaceDsiRow {
+  std::string name, schema, table, usage, dso, size;
+};
+std::vector<SpaceDsiRow> DsisOfSpace(QSqlDatabase& catalogue, const std::string& database, const std::string& space);
+// "  total   :" and the K size right-aligned, as rdbspcinf prints it.
+std::string SizeTotalLine(long long kilobytes);
+
 // "rdbinf -p <db>.<space>": the DSIs that lie in the database space.
 Report DsiInformation(QSqlDatabase& catalogue, const std::string& database, const std::string& space);
 
