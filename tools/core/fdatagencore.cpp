@@ -394,6 +394,34 @@ void LoadTemplateWords(std::vector<TColParams>& cols, const std::string& shareDi
   }
 }
 
+std::vector<std::string> BuildLinkQueries(std::vector<TColParams>& cols) {
+  std::vector<std::string> keys;
+  std::vector<std::vector<std::string>> fields;
+  for (TColParams& col : cols) {
+    if (col.Rule.SetType != dgLink) continue;
+    const std::string key = (TrimBlanks(col.Rule.LinkOwner).empty() ? std::string()
+                                                                    : QuoteIdent(col.Rule.LinkOwner) + ".") +
+                            QuoteIdent(col.Rule.LinkTable);
+    auto it = std::find(keys.begin(), keys.end(), key);
+    if (it == keys.end()) {
+      keys.push_back(key);
+      fields.emplace_back();
+      it = keys.end() - 1;
+    }
+    const auto index = static_cast<size_t>(it - keys.begin());
+    col.LinkQueryIndex = static_cast<int32_t>(index);
+    col.LinkFieldIndex = static_cast<int32_t>(fields[index].size());
+    fields[index].push_back(QuoteIdent(col.Rule.LinkColumn));
+  }
+  std::vector<std::string> queries;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    std::string list;
+    for (const std::string& field : fields[i]) list += (list.empty() ? "" : ", ") + field;
+    queries.push_back("SELECT " + list + " FROM " + keys[i]);
+  }
+  return queries;
+}
+
 int64_t TSeededRandom::Next(int64_t n) {
   if (n <= 0) return 0;
   return std::uniform_int_distribution<int64_t>(0, n - 1)(Engine);

@@ -78,6 +78,10 @@ std::string BuildInsertSQL(const std::vector<TColParams>& cols, const std::strin
 // an unreadable file leaves its list as it was.
 void LoadTemplateWords(std::vector<TColParams>& cols, const std::string& shareDir);
 
+// One SELECT per distinct link table of the kind-9 columns; sets each
+// column's query and field index.
+std::vector<std::string> BuildLinkQueries(std::vector<TColParams>& cols);
+
 // The generator's random source: Next(n) is 0 <= x < n (0 when n <= 0),
 // NextReal() is 0 <= x < 1.
 class TDataGenRandom {

@@ -363,6 +363,24 @@ TEST(DataGenRules, PicksTemplatesLinksAndNullRatios) {
   EXPECT_LT(nulls, kDraws * 2 / 5);
 }
 
+TEST(DataGenRules, LinkQueriesOnePerLinkTable) {
+  std::vector<TColParams> cols = {Column("A", "CHAR", 5, dgLink), Column("B", "CHAR", 5, dgSequence),
+                                  Column("C", "CHAR", 5, dgLink), Column("D", "CHAR", 5, dgLink)};
+  cols[0].Rule.LinkOwner = "S";
+  cols[0].Rule.LinkTable = "M";
+  cols[0].Rule.LinkColumn = "X";
+  cols[2].Rule.LinkOwner = " ";
+  cols[2].Rule.LinkTable = "m";
+  cols[2].Rule.LinkColumn = "Y";
+  cols[3].Rule.LinkOwner = "S";
+  cols[3].Rule.LinkTable = "M";
+  cols[3].Rule.LinkColumn = "Z";
+  EXPECT_EQ(BuildLinkQueries(cols), (std::vector<std::string>{"SELECT X, Z FROM S.M", "SELECT Y FROM \"m\""}));
+  EXPECT_EQ(std::pair(cols[3].LinkQueryIndex, cols[3].LinkFieldIndex), std::pair(0, 1));
+  EXPECT_EQ(std::pair(cols[2].LinkQueryIndex, cols[2].LinkFieldIndex), std::pair(1, 0));
+  EXPECT_EQ(cols[1].LinkQueryIndex, -1);
+}
+
 TEST(DataGenRules, TemplateWordsLoadFromTheSharedFolder) {
   QTemporaryDir share;
   ASSERT_TRUE(QDir(share.path()).mkpath("DATAGEN"));
