@@ -366,9 +366,10 @@ std::string BuildInsertSQL(const std::vector<TColParams>& cols, const std::strin
     const TColParams& col = cols[i];
     if (col.Rule.SetType == dgNone) continue;
     const char* separator = names.empty() ? "" : ", ";
-    names += separator + DoubleQuoted(col.ColumnName);
-    values += separator + (col.Rule.SetType == dgFixed ? FixedExpressionText(col.Rule.Variable)
-                                                       : ":COL" + std::to_string(i));
+    names += separator;
+    names += DoubleQuoted(col.ColumnName);
+    values += separator;
+    values += col.Rule.SetType == dgFixed ? FixedExpressionText(col.Rule.Variable) : ":COL" + std::to_string(i);
   }
   const std::string into = target.empty() ? DoubleQuoted(schema) + "." + DoubleQuoted(table) : target;
   return "INSERT INTO " + into + "(" + names + ") VALUES (" + values + ")";
