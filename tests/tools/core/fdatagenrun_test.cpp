@@ -1,0 +1,131 @@
+// The normal run over a recording port: commit points, log lines, errors,
+// "No" and Esc.
+#include "tools/core/fdatagenrun.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+namespace {
+
+constexpr uint64_t kSeed = 7;
+
+class TRecordingPort : public TDataGenPort {
+ public:
+  std::vector<std::string> Events;
+  std::vector<std::string> LogLines;
+  std::set<int> FailingRows;
+  int EscAtRow = -1;
+  bool ContinueAnswer = true;
+  bool CheckIgnore = false;
+  int Questions = 0;
+  int Attempts = 0;
+  int Pending = 0;
+  int Committed = 0;
+
+  void Prepare(const std::string& sql) override { Events.push_back("prepare " + sql); }
+  void Execute(const std::vector<TDataGenValue>& values) override {
+    const int row = Attempts++;
+    if (FailingRows.count(row)) throw std::runtime_error("row " + std::to_string(row) + "\r\nfailed");
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0], std::to_string(row + 1));
+    ++Pending;
+  }
+  void Commit() override {
+    Committed += Pending;
+    Pending = 0;
+    Events.push_back("commit " + std::to_string(Committed));
+  }
+  void Rollback() override {
+    Pending = 0;
+    Events.push_back("rollback");
+  }
+  void AdvanceRow(TDataGenRowInput&) override {}
+  bool EscapePressed() override { return Attempts == EscAtRow; }
+  void Log(const std::string& line) override { LogLines.push_back(line); }
+  bool AskContinue(bool& ignoreLater) override {
+    ++Questions;
+    ignoreLater = CheckIgnore;
+    return ContinueAnswer;
+  }
+};
+
+std::vector<TColParams> Columns() {
+  TColParams col;
+  col.ColumnName = "ID";
+  col.TypeName = "INTEGER";
+  col.Rule.SetType = dgSequence;
+  col.Rule.NumFrom = 1;
+  col.Rule.Marume = 1;
+  return {col};
+}
+
+TDataGenRunResult RunRows(TRecordingPort& port, int64_t count, int64_t interval) {
+  TSeededRandom random(kSeed);
+  const std::vector<TColParams> cols = Columns();
+  return RunNormal(cols, BuildInsertSQL(cols, "S", "T", ""), count, interval, random, {}, port);
+}
+
+std::vector<std::string> Committed(const TRecordingPort& port) {
+  std::vector<std::string> lines;
+  for (const std::string& line : port.LogLines)
+    if (line.find(kDataGenCommittedSuffix) != std::string::npos) lines.push_back(line);
+  return lines;
+}
+
+TEST(DataGenRun, CommitsAtEveryIntervalAndAtTheEnd) {
+  TRecordingPort port;
+  const TDataGenRunResult result = RunRows(port, 120, 50);
+  EXPECT_EQ(result.Inserted, 120);
+  EXPECT_EQ(port.Events, (std::vector<std::string>{"prepare INSERT INTO \"S\".\"T\"(\"ID\") VALUES (:COL0)",
+                                                   "commit 0", "commit 50", "commit 100", "commit 120"}));
+  EXPECT_EQ(port.LogLines, (std::vector<std::string>{kDataGenBuildingLine, kDataGenStartLine, "50 件のデータを確定",
+                                                     "100 件のデータを確定", "120 件のデータを確定", "",
+                                                     kDataGenFinishedLine}));
+
+  TRecordingPort once;
+  RunRows(once, 120, 0);
+  EXPECT_EQ(Committed(once), std::vector<std::string>{"120 件のデータを確定"});
+  EXPECT_EQ(once.Committed, 120);
+}
+
+TEST(DataGenRun, ErrorsAreLoggedAskedAndRepeatTheCommitLine) {
+  TRecordingPort port;
+  port.FailingRows = {50, 51};
+  const TDataGenRunResult result = RunRows(port, 60, 50);
+  EXPECT_EQ(result.Inserted, 58);
+  EXPECT_EQ(port.Questions, 2);
+  EXPECT_EQ(Committed(port), (std::vector<std::string>{"50 件のデータを確定", "50 件のデータを確定",
+                                                       "50 件のデータを確定", "58 件のデータを確定"}));
+  EXPECT_NE(std::find(port.LogLines.begin(), port.LogLines.end(), "failed"), port.LogLines.end())
+      << "the error is logged line by line";
+
+  TRecordingPort ignoring;
+  ignoring.FailingRows = {3, 4, 5};
+  ignoring.CheckIgnore = true;
+  EXPECT_EQ(RunRows(ignoring, 10, 0).Inserted, 7);
+  EXPECT_EQ(ignoring.Questions, 1) << "later errors are not asked";
+}
+
+TEST(DataGenRun, NoCommitsTheRowsSoFarAndEscRollsThemBack) {
+  TRecordingPort no;
+  no.FailingRows = {73};
+  no.ContinueAnswer = false;
+  const TDataGenRunResult stopped = RunRows(no, 200, 50);
+  EXPECT_EQ(stopped.Inserted, 73);
+  EXPECT_FALSE(stopped.Interrupted);
+  EXPECT_EQ(no.Committed, 73);
+  EXPECT_EQ(Committed(no).back(), "73 件のデータを確定");
+
+  TRecordingPort esc;
+  esc.EscAtRow = 73;
+  const TDataGenRunResult interrupted = RunRows(esc, 200, 50);
+  EXPECT_TRUE(interrupted.Interrupted);
+  EXPECT_EQ(esc.Committed, 50);
+  EXPECT_EQ(esc.Events.back(), "rollback");
+  EXPECT_EQ(std::vector<std::string>(esc.LogLines.end() - 4, esc.LogLines.end()),
+            (std::vector<std::string>{"", kDataGenInterruptedLine, "", kDataGenFinishedLine}));
+}
+
+}  // namespace
