@@ -13,6 +13,7 @@
 #include "objedit/fsource.h"
 #include "objedit/ftable.h"
 #include "objedit/ftrigger.h"
+#include "objedit/fview.h"
 
 void RegisterObjEdit() {
   SetShowDDLPreview(&TfrmDDLPreview::Execute);
@@ -26,6 +27,7 @@ void RegisterObjEdit() {
   RegisterSourceEditor();
   RegisterTriggerEditor();
   RegisterGranteeEditor();
+  RegisterViewEditor();
   RegisterExecProc();
   InstallSamples();
 }

@@ -205,10 +205,9 @@ TEST_F(TableCompileTest, AMovedColumnRebuildsTheTableWithItsRowsStorageIndexAndG
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->fraStorage->TableStorage().DsoName, "D1");
   MoveC3Up(*editor);
-  AcceptLosingTheView();
   const Lines previewed = Compile(*editor);
   ASSERT_FALSE(previewed.empty());
-  EXPECT_EQ(Boxes(), Lines{kViewQuestion});
+  EXPECT_EQ(Boxes(), Lines{});
   Lines journal = Journal();
   for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
     if (!e.Error.empty()) ADD_FAILURE() << e.Statement << " -> " << e.Error;
@@ -224,6 +223,10 @@ TEST_F(TableCompileTest, AMovedColumnRebuildsTheTableWithItsRowsStorageIndexAndG
   EXPECT_NE(std::find(journal.begin(), journal.end(), "GRANT INSERT ON TABLE S1.T TO ROLE R1"), journal.end());
   EXPECT_NE(std::find(journal.begin(), journal.end(), "GRANT SELECT ON TABLE S1.T TO U2 WITH GRANT OPTION"),
             journal.end());
+  // The view the CASCADE took is made again by its own script writer.
+  EXPECT_EQ(std::count_if(journal.begin(), journal.end(),
+                          [](const std::string& s) { return s.rfind("CREATE VIEW S1.V AS\r\n", 0) == 0; }),
+            1);
 
   const TTableState after = State(*window);
   EXPECT_EQ(after.Columns, (Lines{"C1 CH NO NULL", "C3 IN YES NULL", "C2 IN YES 0"}));
@@ -233,7 +236,8 @@ TEST_F(TableCompileTest, AMovedColumnRebuildsTheTableWithItsRowsStorageIndexAndG
   // The grantee named like the schema is not granted again.
   EXPECT_EQ(before.Grants, (Lines{"ROLE R1 INSERT", "S1 SELECT NO", "U2 SELECT YES"}));
   EXPECT_EQ(after.Grants, (Lines{"ROLE R1 INSERT", "U2 SELECT YES"}));
-  EXPECT_EQ(after.Views, Lines{});
+  EXPECT_EQ(after.Views, Lines{"V"});
+  EXPECT_EQ(Column(*window, "SELECT C1 FROM S1.V ORDER BY 1"), (Lines{"A", "B", "C"}));
   EXPECT_EQ(after.Copies, Lines{});
   // The window shows the table anew, its copy under a new time stamp.
   EXPECT_FALSE(editor->Changed);
@@ -258,7 +262,6 @@ TEST_F(TableCompileTest, RowsGivenUpAskFirstAndANoRunsNothing) {
 
   env.Dialogs().messages.clear();
   env.Dialogs().QueueMessage(IDYES);
-  AcceptLosingTheView();
   Compile(*editor);
   const TTableState after = State(*window);
   EXPECT_EQ(after.Columns, (Lines{"C1 CH NO NULL", "C2 IN YES 0", "C9 IN YES NULL"}));
@@ -274,7 +277,6 @@ TEST_F(TableCompileTest, ARenamedColumnKeepsItsRowsAndADeletedOneLosesThem) {
   editor->grdColumn->SetEditText(kColName, 3, "C9");
   editor->grdColumn->FocusCell(kColName, 2);
   editor->btnColDelete->trigger();
-  AcceptLosingTheView();
   Compile(*editor);
   const TTableState after = State(*window);
   EXPECT_EQ(after.Columns, (Lines{"C1 CH NO NULL", "C9 IN YES NULL"}));
@@ -297,9 +299,8 @@ TEST_F(TableCompileTest, TheSourcePageSetsTheRowsAsideAndLeavesThemInTheCopy) {
   EXPECT_EQ(Journal(), Lines{});
   env.Dialogs().messages.clear();
   env.Dialogs().QueueMessage(IDYES);
-  AcceptLosingTheView();
   Compile(*editor);
-  EXPECT_EQ(Boxes(), (Lines{question[0], kViewQuestion}));
+  EXPECT_EQ(Boxes(), Lines{question[0]});
   const TTableState after = State(*window);
   EXPECT_EQ(after.Columns, before.Columns);
   EXPECT_EQ(after.Rows, Lines{});
@@ -334,28 +335,45 @@ TEST_F(TableCompileTest, ARemoteConnectionRunsOneStageWithoutTheReport) {
   TfrmTable* editor = Open(*window);
   ASSERT_NE(editor, nullptr);
   MoveC3Up(*editor);
-  AcceptLosingTheView();
   Compile(*editor);
   const Lines journal = Journal();
   EXPECT_EQ(std::count_if(journal.begin(), journal.end(), [](const std::string& s) { return s.find("DSI") != s.npos; }),
             0);
   EXPECT_EQ(State(*window).Columns, (Lines{"C1 CH NO NULL", "C3 IN YES NULL", "C2 IN YES 0"}));
   EXPECT_EQ(State(*window).Rows, (Lines{"A|1|10", "B|2|-", "C|-|30"}));
-  EXPECT_EQ(Boxes(), Lines{kViewQuestion});
+  EXPECT_EQ(Boxes(), Lines{});
 }
 
 // A failure at each statement of both stages (injected once), at the
 // report, at the copy's drop and during the way back; the view taken by
-// the CASCADE comes back through a script writer as its editor's will.
-class TableCompileFailureTest : public TableCompileTest {
+// the CASCADE comes back through its own script writer.
+using TableCompileFailureTest = TableCompileTest;
+
+// Without a script of a view the rebuild names it in a question and a Yes
+// gives it up.
+class TableCompileUnwrittenViewTest : public TableCompileTest {
  protected:
-  TableCompileFailureTest() {
-    RegisterObjectEditor(okView, nullptr, [](TovConnectionWindow&, const TScriptArgs&, std::ostream& out) {
-      out << "CREATE VIEW S1.V AS SELECT C1 FROM S1.T\r\n;\r\n";
-    });
-  }
-  ~TableCompileFailureTest() override { RegisterObjectEditor(okView, nullptr, nullptr); }
+  TableCompileUnwrittenViewTest() { RegisterObjectEditor(okView, nullptr, nullptr); }
 };
+
+TEST_F(TableCompileUnwrittenViewTest, TheViewIsNamedAndAYesDropsIt) {
+  TfrmObject* window = LogonWithTable();
+  TfrmTable* editor = Open(*window);
+  ASSERT_NE(editor, nullptr);
+  MoveC3Up(*editor);
+  env.Dialogs().QueueMessage(IDNO);
+  editor->actCompile->trigger();
+  EXPECT_EQ(Boxes(), Lines{kViewQuestion});
+  EXPECT_EQ(Journal(), Lines{});
+  EXPECT_EQ(State(*window).Views, Lines{"V"});
+
+  env.Dialogs().messages.clear();
+  AcceptLosingTheView();
+  Compile(*editor);
+  EXPECT_EQ(Boxes(), Lines{kViewQuestion});
+  EXPECT_EQ(State(*window).Columns, (Lines{"C1 CH NO NULL", "C3 IN YES NULL", "C2 IN YES 0"}));
+  EXPECT_EQ(State(*window).Views, Lines{});
+}
 
 TEST_F(TableCompileFailureTest, EveryFailureLeavesTheTableAsBeforeOrAfter) {
   struct Case {
@@ -481,7 +499,6 @@ TEST_F(TableCompileProgramTest, ATableOpenedThroughDefinitionIsRebuiltThroughIts
   ASSERT_EQ(Windows<TfrmTable>().size(), 1u);
   TfrmTable* editor = Windows<TfrmTable>().front();
   MoveC3Up(*editor);
-  AcceptLosingTheView();
   Compile(*editor);
   const TTableState after = State(*window);
   EXPECT_EQ(after.Columns, (Lines{"C1 CH NO NULL", "C3 IN YES NULL", "C2 IN YES 0"}));
@@ -490,7 +507,8 @@ TEST_F(TableCompileProgramTest, ATableOpenedThroughDefinitionIsRebuiltThroughIts
   EXPECT_EQ(after.Storage, before.Storage);
   EXPECT_EQ(after.Grants, (Lines{"ROLE R1 INSERT", "U2 SELECT YES"}));
   EXPECT_EQ(after.Copies, Lines{});
-  EXPECT_EQ(Boxes(), Lines{kViewQuestion});
+  EXPECT_EQ(after.Views, Lines{"V"});
+  EXPECT_EQ(Boxes(), Lines{});
 }
 
 }  // namespace
