@@ -15,7 +15,10 @@
 #include "app/core/ovoptions.h"
 #include "app/core/zarur.h"
 #include "app/fobjddl.h"
+#include "objedit/core/fddlexeccore.h"
+#include "objedit/core/ftablecatalog.h"
 #include "objedit/core/ftablecore.h"
+#include "objedit/ftablecompile.h"
 #include "platform/qstr.h"
 #include "ui/ovstdctl.h"
 
@@ -109,6 +112,9 @@ void TfrmConst::setupUi() {
   connect(lstIdxCol, &QListWidget::itemDoubleClicked, this, [this] { btnDelClick(); });
   connect(lstTabCol, &QListWidget::itemClicked, this, [this] { MarkChanged(); });
   connect(lstIdxCol, &QListWidget::itemClicked, this, [this] { MarkChanged(); });
+  // Delete is a rebuild without the constraint, not a DROP.
+  disconnect(actDelete, &QAction::triggered, this, nullptr);
+  connect(actDelete, &QAction::triggered, this, [this] { RunReported([this] { actDeleteExecute(); }); });
 }
 
 void TfrmConst::Opening(const TOpenArgs& args) {
@@ -198,6 +204,7 @@ std::optional<std::vector<std::string>> TfrmConst::ChangedTableScript() {
   for (const QString& line : Q(stream.str()).split("\r\n")) script.push_back(line.toStdString());
   while (!script.empty() && script.back().empty()) script.pop_back();
   QualifyScript(script, SchemaName());
+  tableScript_ = script;
   TConstraintChange change;
   if (!DeleteMode) change.NewLine = UniqueLine(ConstraintColumns());
   if (!IsNew) {
@@ -219,11 +226,59 @@ std::optional<std::vector<std::string>> TfrmConst::ChangedTableScript() {
   return changed;
 }
 
-void TfrmConst::ActionsUpdated() {
-  // The rebuild that applies a change is the table compile's; until it is
-  // linked here, compile and delete stay visible and disabled.
-  actCompile->setEnabled(false);
-  actDelete->setEnabled(false);
+void TfrmConst::Compile(QObject*) {
+  if (RebuildTable()) {
+    SetIsNew(false);
+    SetChanged(false);
+  }
+}
+
+bool TfrmConst::RebuildTable() {
+  if (!CheckConstraint()) return false;
+  const std::optional<std::vector<std::string>> changed = ChangedTableScript();
+  if (!changed) return false;
+  TovConnectionWindow& window = *ConnectionWindow;
+  // The table part of the script is the edit; its indexes are kept as the
+  // table compile keeps any re-created table's.
+  const TTableScriptParts loaded = SplitTableScript(tableScript_);
+  TTableCompile c;
+  c.Schema = SchemaName();
+  c.Name = TableName;
+  c.Separator = AppOption.Separator;
+  c.Remote = window.IsRemote();
+  c.Rebuild = true;
+  c.KeepData = AppOption.BackupData;
+  c.Statements = SplitTableScript(*changed).Table;
+  c.LoadedCreate = loaded.Table;
+  if (!StatementsEmpty(loaded.Indexes)) c.Indexes.push_back(loaded.Indexes);
+  // One stamp for every name of the copy.
+  const std::string stamp = CopyTimeStamp();
+  c.CopyDDL = c.LoadedCreate;
+  ChangeObjectName(c.CopyDDL, [&] { return stamp; });
+  c.Grants = ReadTableGrants(window, c.Schema, c.Name);
+  if (c.KeepData) {
+    const std::vector<TStoredColumn> stored = ReadStoredColumns(window, c.Schema, c.Name);
+    std::vector<TEditedColumn> same;
+    for (const TStoredColumn& column : stored) same.push_back({column.Name, column.Code});
+    c.Restore = RestoreStatement(c.Schema, c.Name, CopyTableName(c.CopyDDL), stored, same, c.Separator);
+    // Rows that would find no column: nothing runs rather than lose them.
+    if (c.Restore.empty()) {
+      MsgBox(kLoadFailed, MB_ICONERROR);
+      return false;
+    }
+  }
+  return RunTableRebuild(window, c, !c.KeepData, true) == TTableCompileOutcome::Compiled;
+}
+
+void TfrmConst::actDeleteExecute() {
+  if (!actDelete->isEnabled()) return;
+  DeleteMode = true;
+  const AtExit clear([this] { DeleteMode = false; });
+  // Only a constraint that is gone closes the window; a stopped or failed
+  // rebuild leaves it as it was.
+  if (!RebuildTable()) return;
+  SetChanged(false);
+  Frame()->close();
 }
 
 void RegisterConstraintEditor() {

@@ -40,8 +40,14 @@ class TfrmConst : public TovObjectEditor {
   // The checks of a compile, each with its message; false stops it.
   bool CheckConstraint();
   // The table's script with the constraint line changed (DeleteMode removes
-  // it); none after the message that says why nothing can be built.
+  // it); none after the message that says why nothing can be built. The
+  // script as read is kept for the rebuild's way back.
   std::optional<std::vector<std::string>> ChangedTableScript();
+  // The rebuild of the table through the table compile.
+  void Compile(QObject* sender) override;
+  // Runs the compile in DeleteMode; the window closes once the constraint
+  // is gone.
+  void actDeleteExecute();
 
  protected:
   void Opening(const TOpenArgs& args) override;
@@ -50,12 +56,14 @@ class TfrmConst : public TovObjectEditor {
   bool LoadObject() override { return true; }
   std::vector<std::string> SourceLines() override { return {}; }
   std::vector<std::string> BuildStatements(TEditorPage) override { return {}; }
-  void ActionsUpdated() override;
 
  private:
   void setupUi();
   void Move(bool toConstraint, bool all);
   std::vector<std::string> TableCodes();
+  // The rebuild; true when every statement ran.
+  bool RebuildTable();
+  std::vector<std::string> tableScript_;
 };
 
 // Registers the constraint editor (kind 66); it writes no scripts.

@@ -1,5 +1,5 @@
-// The table editor's compile (TfrmTable::Compile and its checks) and the
-// port it runs through.
+// The port a table compile runs through and the steps every compile of a
+// table shares.
 #include "objedit/ftablecompile.h"
 
 #include <sstream>
@@ -16,8 +16,9 @@
 #include "app/ovforms.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/core/ftablecatalog.h"
+#include "objedit/core/ftablecore.h"
+#include "objedit/core/objeditcore.h"
 #include "objedit/core/findexcore.h"
-#include "objedit/ftable.h"
 #include "objedit/rgrant.h"
 #include "objedit/rstorage.h"
 #include "platform/qstr.h"
@@ -27,9 +28,6 @@
 namespace {
 
 constexpr const char* kLineBreak = "\r\n";
-constexpr const char* kDataLostQuestion =
-    "テーブルを再作成する為、既存のデータは全て失われます。\r\nまた、テーブルの作成に失敗しても、テーブルは削除されます"
-    "のでご注意ください。\r\n処理を続行しますか？";
 constexpr const char* kSourceRowsQuestion =
     "ソース修正時には、既存のデータは別テーブルに退避され、再作成後のテーブルは空になります。\r\n処理を続行しますか？";
 constexpr int kWarningFlags = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
@@ -123,120 +121,27 @@ bool TConnectionCompilePort::RunStatement(const std::string& statement) {
 
 void TConnectionCompilePort::ShowError(const std::string& message) { MsgBox(message, MB_ICONERROR); }
 
-// ---- the table editor's compile ----
-
-bool TfrmTable::CheckDefinition() {
-  if (ActivePage() == TEditorPage::Define) {
-    std::vector<TTableColumn> rows = Columns();
-    std::array<std::string, kTableGridCols> cells;
-    const int entry = grdColumn->RowCount() - 1;
-    for (int col = 0; col < kTableGridCols; ++col) cells[static_cast<size_t>(col)] = grdColumn->Cells(col, entry);
-    rows.push_back(ColumnOfCells(cells, 0, ""));
-    if (const std::optional<TColumnProblem> problem = CheckTableColumns(rows)) {
-      MsgBox(problem->Message, MB_ICONWARNING);
-      grdColumn->setFocus();
-      if (problem->Row >= 0) grdColumn->FocusCell(problem->Col, problem->Row + 1);
-      return false;
-    }
-  }
-  TovConnectionWindow& c = *ConnectionWindow;
-  if (c.LevelReduced() || ActivePage() == TEditorPage::Grant || c.IsRemote() ||
-      fraStorage->GetStorageKind() == kStorageTemporary)
-    return true;
-  if (fraStorage->GetStorageKind() == kStorageDefault) {
-    if (fraStorage->cmbTBS->currentIndex() < 0 && fraStorage->cmbTBS->count() > 0)
-      fraStorage->cmbTBS->setCurrentIndex(0);
-    return true;
-  }
-  fraStorage->cmbTBSDropDown();
-  const QString space = Q(fraStorage->grdDSIsub->Cells(kDsiSpaceCol, kDsiSpaceRow));
-  const int found = fraStorage->cmbTBS->findText(space);
-  if (found >= 0) {
-    fraStorage->cmbTBS->setCurrentIndex(found);
-    return true;
-  }
-  MsgBox(kSpaceMissing, MB_ICONWARNING);
-  pagObject->setCurrentWidget(tabStorage);
-  fraStorage->grdDSIsub->setFocus();
-  fraStorage->grdDSIsub->FocusCell(kDsiSpaceCol, kDsiSpaceRow);
-  return false;
-}
-
-void TfrmTable::Compile(QObject*) {
-  FlushActiveControl();
-  if (!CheckNames() || !CheckDefinition()) return;
-  TovConnectionWindow& window = *ConnectionWindow;
-  const TEditorPage page = ActivePage();
-  const bool temporary = fraStorage->GetStorageKind() == kStorageTemporary;
-  TTableCompile c;
-  c.Schema = SchemaName();
-  c.Name = ObjectName();
-  c.Separator = AppOption.Separator;
-  c.Remote = window.IsRemote();
-  c.Rebuild = !IsNew && NeedsRebuild();
-  c.KeepData = c.Rebuild && AppOption.BackupData && !temporary;
-  if (c.Rebuild) {
-    LoadConstraints();
-    c.Grants = ReadTableGrants(window, c.Schema, c.Name);
-    c.LoadedCreate = loadedCreate_;
-    c.CopyDDL = CopyDDL;
-  }
-  if (page == TEditorPage::Grant)
-    c.PageStatements = BuildStatements(page);
-  else
-    c.Statements = BuildStatements(page);
-  if (c.Rebuild && !window.LevelReduced())
-    for (const std::string& index : ReadTableIndexNames(window, c.Schema, c.Name))
-      c.Indexes.push_back(ObjectDDLLines(window, kIndexKind, c.Schema, index));
-  if (StatementsEmpty(TableCompileStatements(c))) {
-    MsgBox(kNothingChanged, MB_ICONINFORMATION);
-    SetIsNew(false);
-    LoadActivePage();
-    return;
-  }
-  const bool rowsBack = c.KeepData && (page == TEditorPage::Define || page == TEditorPage::Storage);
-  if (rowsBack) {
-    std::vector<TEditedColumn> edited;
-    bool read = false;
-    for (const TTableColumn& column : Columns()) {
-      edited.push_back({column.Name, column.ColumnCode});
-      read = read || (!column.ColumnCode.empty() && !Trim(column.Name).empty());
-    }
-    c.Restore = RestoreStatement(c.Schema, c.Name, CopyTableName(c.CopyDDL),
-                                 ReadStoredColumns(window, c.Schema, c.Name), edited, c.Separator);
-    // Rows that would find no column: nothing runs rather than lose them.
-    if (c.Restore.empty() && read) {
-      MsgBox(kLoadFailed, MB_ICONERROR);
-      return;
-    }
-  }
+std::optional<TTableCompileOutcome> RunTableRebuild(TovConnectionWindow& window, TTableCompile& c,
+                                                    bool askDataLoss, bool existing) {
   if (c.Rebuild)
     c.Dependents = ReadTableDependents(window, c.Schema, c.Name,
                                        [&](int kind, const std::string& schema, const std::string& name) {
                                          return ObjectDDLLines(window, kind, schema, name);
                                        });
-  if (c.Rebuild && !c.KeepData && !temporary && MsgBox(kDataLostQuestion, kWarningFlags) != IDYES) return;
-  if (c.KeepData && page == TEditorPage::Source && MsgBox(kSourceRowsQuestion, kWarningFlags) != IDYES) return;
+  if (askDataLoss && MsgBox(kDataLostQuestion, kWarningFlags) != IDYES) return std::nullopt;
   const std::vector<std::string> unwritten = UnwrittenDependents(c);
   if (!unwritten.empty()) {
     std::string question = kDependentsLostQuestion;
     for (const std::string& name : unwritten) question += kLineBreak + name;
     question += std::string(kLineBreak) + kContinueQuestion;
-    if (MsgBox(question, kWarningFlags) != IDYES) return;
+    if (MsgBox(question, kWarningFlags) != IDYES) return std::nullopt;
   }
   std::vector<std::string> list = TableCompileStatements(c);
-  if (!ShowDDLPreview(list, c.Schema, c.Name)) return;
-  if (!IsNew) SaveSourceBefore(window, c.Schema, c.Name, kTableKind);
+  if (!ShowDDLPreview(list, c.Schema, c.Name)) return std::nullopt;
+  if (existing) SaveSourceBefore(window, c.Schema, c.Name, kTableKind);
   TConnectionCompilePort port(window, c.Schema, c.Name);
   const TTableCompileOutcome outcome = RunTableCompile(c, list, port);
   if (outcome == TTableCompileOutcome::Compiled) SaveSourceAfter(window, c.Schema, c.Name, kTableKind);
-  // A new table the first stage made exists, whatever came after it.
-  const bool exists = !IsNew || !window.GetTableCode(window.Module().Connection.DataSource, c.Schema, c.Name).empty();
-  // After a way back the table has new column codes: the window reads it
-  // again. A failure that dropped nothing keeps the edits for another try.
-  if (outcome == TTableCompileOutcome::Compiled || outcome == TTableCompileOutcome::WentBack ||
-      (IsNew && exists)) {
-    SetIsNew(false);
-    LoadActivePage();
-  }
+  return outcome;
 }
+

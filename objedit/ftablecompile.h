@@ -2,9 +2,11 @@
 // through which objedit/core's RunTableCompile runs its stages in the
 // execution window (a failure ends a stage) and reads the base DSO from the
 // definition report, and the script writer that gives a dependent's DDL.
-// The table editor's Compile and the constraint editor's use them.
+// The table editor's Compile and the constraint editor's use them, both
+// through RunTableRebuild.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,18 @@ class TConnectionCompilePort : public TTableCompilePort {
   std::string schema_;
   std::string table_;
 };
+
+inline constexpr const char* kDataLostQuestion =
+    "テーブルを再作成する為、既存のデータは全て失われます。\r\nまた、テーブルの作成に失敗しても、テーブルは削除されます"
+    "のでご注意ください。\r\n処理を続行しますか？";
+
+// The steps every compile of a table shares once its statements are read:
+// the dependents a re-creation takes read, the data-loss question when
+// `askDataLoss`, the question about dependents that cannot be written, the
+// preview, the source kept before and after (`existing`), then the run in
+// stages. None when the user stopped it before anything ran.
+std::optional<TTableCompileOutcome> RunTableRebuild(TovConnectionWindow& window, TTableCompile& compile,
+                                                    bool askDataLoss, bool existing);
 
 // An object's DDL as its kind's script writer gives it, the schema always
 // written (the statements re-create the object in place); empty when none

@@ -64,3 +64,9 @@ void QualifyScript(std::vector<std::string>& script, const std::string& schema) 
     for (const std::string head : {kCreateTable, kFrom})
       if (StartsWith(line, head) && line.find('.') == std::string::npos) line.insert(head.size(), schema + ".");
 }
+
+TTableScriptParts SplitTableScript(const std::vector<std::string>& script) {
+  const auto at = std::find_if(script.begin(), script.end(),
+                               [](const std::string& line) { return line.rfind("CREATE INDEX ", 0) == 0; });
+  return {{script.begin(), at}, {at, script.end()}};
+}

@@ -29,3 +29,11 @@ std::optional<std::vector<std::string>> ChangeConstraintLine(std::vector<std::st
                                                              const TConstraintChange& change);
 // A "CREATE TABLE " or "FROM " line without a "." gets the schema.
 void QualifyScript(std::vector<std::string>& script, const std::string& schema);
+
+// A table script in two: the table with its storage, and the indexes from
+// the first line that begins with "CREATE INDEX " on.
+struct TTableScriptParts {
+  std::vector<std::string> Table;
+  std::vector<std::string> Indexes;
+};
+TTableScriptParts SplitTableScript(const std::vector<std::string>& script);
