@@ -245,6 +245,31 @@ TEST_F(TableCompileTest, AMovedColumnRebuildsTheTableWithItsRowsStorageIndexAndG
   EXPECT_EQ(editor->grdColumn->Objects(kColName, 2).toInt(), 2);
 }
 
+TEST_F(TableCompileTest, ARebuiltTableKeepsItsTriggerThroughTheTriggersScriptWriter) {
+  TfrmObject* window = LogonWithTable();
+  window->ExecSQL("CREATE TRIGGER S1.TR BEFORE INSERT ON S1.T REFERENCING NEW AS N FOR EACH ROW WHEN (N.C3 > 0)\r\n"
+                  "INSERT INTO S1.T VALUES ('Z', 0, 0);");
+  const std::string trigger =
+      "SELECT TRIG_NAME || '|' || EVENT_OBJ_TBL_NAME || '|' || EVENT_MANIPURATION || '|' || COND_TIMING || '|' || "
+      "ACTION_CONDITION || '|' || ACTION_STMT_LIST FROM RDBII_SYSTEM.RDBII_TRIGGER WHERE TRIG_NAME = 'TR'";
+  const Lines before = Column(*window, trigger);
+  ASSERT_EQ(before.size(), 1u);
+  symfoware::ClearStatementJournal();
+  TfrmTable* editor = Open(*window);
+  ASSERT_NE(editor, nullptr);
+  MoveC3Up(*editor);
+  ASSERT_FALSE(Compile(*editor).empty());
+  for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
+    if (!e.Error.empty()) ADD_FAILURE() << e.Statement << " -> " << e.Error;
+  const Lines journal = Journal();
+  EXPECT_EQ(std::count_if(journal.begin(), journal.end(),
+                          [](const std::string& s) { return s.rfind("CREATE TRIGGER S1.TR\r\n", 0) == 0; }),
+            1)
+      << ::testing::PrintToString(journal);
+  EXPECT_EQ(Column(*window, trigger), before);
+  EXPECT_EQ(State(*window).Columns, (Lines{"C1 CH NO NULL", "C3 IN YES NULL", "C2 IN YES 0"}));
+}
+
 TEST_F(TableCompileTest, RowsGivenUpAskFirstAndANoRunsNothing) {
   AppOption.BackupData = false;
   TfrmObject* window = LogonWithTable();
