@@ -117,6 +117,8 @@ void TfrmTable::Compile(QObject*) {
   if (StatementsEmpty(TableCompileStatements(c))) {
     MsgBox(kNothingChanged, MB_ICONINFORMATION);
     SetIsNew(false);
+    // The next load of the data page selects every column again.
+    DisplayColumns.clear();
     LoadActivePage();
     return;
   }
@@ -148,6 +150,7 @@ void TfrmTable::Compile(QObject*) {
   if (outcome == TTableCompileOutcome::Compiled || outcome == TTableCompileOutcome::WentBack ||
       (IsNew && exists)) {
     SetIsNew(false);
+    DisplayColumns.clear();
     LoadActivePage();
   }
 }

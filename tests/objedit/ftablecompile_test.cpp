@@ -245,7 +245,7 @@ TEST_F(TableCompileTest, AMovedColumnRebuildsTheTableWithItsRowsStorageIndexAndG
   EXPECT_EQ(editor->grdColumn->Objects(kColName, 2).toInt(), 2);
 }
 
-TEST_F(TableCompileTest, ARebuiltTableKeepsItsTriggerThroughTheTriggersScriptWriter) {
+TEST_F(TableCompileTest, ARebuiltTableKeepsItsTriggerAndShowsEveryColumnOnItsDataPage) {
   TfrmObject* window = LogonWithTable();
   window->ExecSQL("CREATE TRIGGER S1.TR BEFORE INSERT ON S1.T REFERENCING NEW AS N FOR EACH ROW WHEN (N.C3 > 0)\r\n"
                   "INSERT INTO S1.T VALUES ('Z', 0, 0);");
@@ -257,8 +257,11 @@ TEST_F(TableCompileTest, ARebuiltTableKeepsItsTriggerThroughTheTriggersScriptWri
   symfoware::ClearStatementJournal();
   TfrmTable* editor = Open(*window);
   ASSERT_NE(editor, nullptr);
+  // A choice of the data page's columns ends with the compile.
+  editor->DisplayColumns = {"C2"};
   MoveC3Up(*editor);
   ASSERT_FALSE(Compile(*editor).empty());
+  EXPECT_EQ(editor->DisplayColumns, (Lines{"C1", "C3", "C2"}));
   for (const symfoware::TJournalEntry& e : symfoware::StatementJournal())
     if (!e.Error.empty()) ADD_FAILURE() << e.Statement << " -> " << e.Error;
   const Lines journal = Journal();
