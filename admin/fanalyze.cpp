@@ -1,4 +1,5 @@
 #include "admin/fanalyze.h"
+#include "admin/dialogbuttons.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -63,21 +64,14 @@ void TfrmAnalyze::setupUi() {
   chkRecovery = new QCheckBox(QString::fromUtf8("リカバリ"), this);
   chkRecovery->setObjectName("chkRecovery");
   layout->addWidget(chkRecovery);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  btnOk = new QPushButton(QString::fromUtf8("開始"), this);
-  btnOk->setObjectName("btnOk");
-  btnCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-  btnCancel->setObjectName("btnCancel");
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
-  layout->addLayout(buttons);
+  const TDialogButtons buttons = AddDialogButtons(*this, *layout, QString::fromUtf8("開始"), false);
+  btnOk = buttons.Ok;
+  btnCancel = buttons.Cancel;
   for (QRadioButton* button : {rdoTable, rdoDso, rdoDsi})
     connect(button, &QRadioButton::toggled, this, [this] { rdoTaniClick(); });
   cmbDso->OnDropDown = [this] { RunReported([this] { cmbDsoDropDown(); }); };
   cmbDsi->OnDropDown = [this] { RunReported([this] { cmbDsiDropDown(); }); };
   connect(btnOk, &QPushButton::clicked, this, [this] { RunReported([this] { btnOkClick(); }); });
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
   rdoTable->setChecked(true);
   rdoTaniClick();
 }

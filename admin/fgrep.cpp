@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "admin/core/objtoolcore.h"
+#include "admin/dialogbuttons.h"
 #include "app/core/ovmainwin.h"
 #include "app/core/zarur.h"
 #include "platform/qstr.h"
@@ -49,18 +50,10 @@ void TfrmGrep::setupUi() {
   chkCase = new QCheckBox(QString::fromUtf8("大文字小文字を区別する"), this);
   chkCase->setObjectName("chkCase");
   layout->addWidget(chkCase);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  btnOk = new QPushButton(QString::fromUtf8("開始"), this);
-  btnOk->setObjectName("btnOk");
-  btnOk->setDefault(true);
-  btnCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-  btnCancel->setObjectName("btnCancel");
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
-  layout->addLayout(buttons);
+  const TDialogButtons buttons = AddDialogButtons(*this, *layout, QString::fromUtf8("開始"), true);
+  btnOk = buttons.Ok;
+  btnCancel = buttons.Cancel;
   connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmGrep::btnOkClick() {

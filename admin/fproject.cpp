@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "admin/core/objtoolcore.h"
+#include "admin/dialogbuttons.h"
 #include "app/core/fobjtreecore.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovreg.h"
@@ -42,18 +43,10 @@ void TfrmProject::setupUi() {
   chkUserList = new QListWidget(this);
   chkUserList->setObjectName("chkUserList");
   layout->addWidget(chkUserList, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  btnOk = new QPushButton("OK", this);
-  btnOk->setObjectName("btnOk");
-  btnOk->setDefault(true);
-  btnCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-  btnCancel->setObjectName("btnCancel");
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
-  layout->addLayout(buttons);
+  const TDialogButtons buttons = AddDialogButtons(*this, *layout, "OK", true);
+  btnOk = buttons.Ok;
+  btnCancel = buttons.Cancel;
   connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmProject::LoadChecks() {
