@@ -12,7 +12,6 @@
 #include "app/core/fobjcmdcore.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovkinds.h"
-#include "app/core/ovmainwin.h"
 #include "app/core/ovrunner.h"
 #include "app/core/zarur.h"
 #include "app/ovforms.h"
@@ -130,15 +129,11 @@ void TfrmAnalyze::btnOkClick() {
     return;
   }
   const TObjectCountAgain countAgain;
-  TovMainWindow* main = ControlOptionsWindow();
   bool allDone = true;
   if (selected.size() > 1) {
-    const int total = static_cast<int>(selected.size());
-    for (int i = 0; i < total && !IsEscapePressed(); ++i) {
-      if (main) main->ShowProgress(i + 1, total);
-      const TObjectItem& item = selected[static_cast<size_t>(i)];
+    connection_.WalkSelected(false, [&](const TObjectItem& item) {
       if (item.Kind == okTable) allDone = RunRdbups(item.Schema, item.Name) && allDone;
-    }
+    });
   } else if (Unit() == TAnalyzeUnit::Table) {
     allDone = RunRdbups(selected.front().Schema, selected.front().Name);
   } else {

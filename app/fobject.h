@@ -169,6 +169,7 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void PrintSelectedObjects();
   // The selected items of the object list, in list order.
   std::vector<TObjectItem> SelectedObjects() const override;
+  void WalkSelected(bool makeVisible, const std::function<void(const TObjectItem&)>& work) override;
   // The drag data of the selected items.
   QByteArray DragData() const;
 
@@ -240,7 +241,6 @@ class TfrmObject : public QWidget, public TovConnectionWindow {
   void RunTreeCommand(const char* handler);
   void RunListCommand(const char* handler);
   void OpenSelected(uint8_t mode, int topCount);
-  void WalkSelected(bool makeVisible, const std::function<void(const TObjectItem&)>& work);
   void DeleteSelected();
   void WriteScripts(const std::string& target, const std::string& nameTable);
   void SearchObjects(const TGrepRequest& request);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ class TovConnectionWindow {
   virtual TObjectCount ObjectCount() const = 0;
   // The selected items of the object list, in list order.
   virtual std::vector<TObjectItem> SelectedObjects() const = 0;
+  // Runs `work` for each selected item in list order until Esc, with the
+  // progress in the status bar and the list's change handler off; each row
+  // is deselected after its turn and the object count shown at the end.
+  virtual void WalkSelected(bool makeVisible, const std::function<void(const TObjectItem&)>& work) = 0;
 
   // Runs one statement ("COMMIT" and "ROLLBACK" end the transaction), and
   // the batches between separator lines, stopping at the first failure

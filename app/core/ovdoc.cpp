@@ -60,6 +60,30 @@ bool NameLess(const TDocFile& a, const TDocFile& b) {
   return QString::fromStdString(a.Name).compare(QString::fromStdString(b.Name), Qt::CaseInsensitive) < 0;
 }
 
+// The decoded text of a document file that is well-formed XML. Checked
+// first, so that a broken document gets the format message whatever its
+// root says.
+QString WellFormedText(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) throw EDocFormatError();
+  const QString text = QString::fromStdString(platform::DecodeToolOutput(file.readAll().toStdString()));
+  QXmlStreamReader check(text);
+  while (!check.atEnd()) check.readNext();
+  if (check.hasError()) throw EDocFormatError();
+  return text;
+}
+
+// Reads the root element, which must be the document's own; its version
+// attribute, nothing when missing or no number.
+std::optional<double> RootVersion(QXmlStreamReader& xml) {
+  if (!xml.readNextStartElement() || xml.name() != QLatin1String(kRootName))
+    throw std::runtime_error(kUnsupportedVersion);
+  bool ok = false;
+  const double version = xml.attributes().value(kVersionName).toString().trimmed().toDouble(&ok);
+  if (!ok) return std::nullopt;
+  return version;
+}
+
 }  // namespace
 
 std::optional<std::map<std::string, std::string>> ReadDocElement(const std::string& path, const std::string& kind,
@@ -211,20 +235,9 @@ void ReadPlacements(QXmlStreamReader& xml, TReportDefinition& definition) {
 std::string InvalidIntegerText(const std::string& text) { return "'" + text + "' は有効な整数値ではありません。"; }
 
 TReportDefinition ReadReportDefinition(const std::string& path, bool countFormatError) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) throw EDocFormatError();
-  const QString text = QString::fromStdString(platform::DecodeToolOutput(file.readAll().toStdString()));
-  // Well-formed first, so that a broken document gets the format message
-  // whatever its root says.
-  QXmlStreamReader check(text);
-  while (!check.atEnd()) check.readNext();
-  if (check.hasError()) throw EDocFormatError();
-  QXmlStreamReader xml(text);
-  if (!xml.readNextStartElement() || xml.name() != QLatin1String(kRootName))
-    throw std::runtime_error(kUnsupportedVersion);
-  bool ok = false;
-  const double version = xml.attributes().value(kVersionName).toString().trimmed().toDouble(&ok);
-  if (!ok || version > kDocVersion) throw std::runtime_error(kUnsupportedVersion);
+  QXmlStreamReader xml(WellFormedText(path));
+  const std::optional<double> version = RootVersion(xml);
+  if (!version || *version > kDocVersion) throw std::runtime_error(kUnsupportedVersion);
   TReportDefinition definition;
   bool typeRead = false;
   while (xml.readNextStartElement()) {
@@ -326,19 +339,8 @@ void WriteDocument(const std::string& path, const TDocElement& kind) {
 }
 
 TDocument ReadDocument(const std::string& path, double missingVersion) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) throw EDocFormatError();
-  const QString text = QString::fromStdString(platform::DecodeToolOutput(file.readAll().toStdString()));
-  QXmlStreamReader check(text);
-  while (!check.atEnd()) check.readNext();
-  if (check.hasError()) throw EDocFormatError();
-  QXmlStreamReader xml(text);
-  if (!xml.readNextStartElement() || xml.name() != QLatin1String(kRootName))
-    throw std::runtime_error(kUnsupportedVersion);
-  TDocument doc{missingVersion, {}};
-  bool ok = false;
-  const double version = xml.attributes().value(kVersionName).toString().trimmed().toDouble(&ok);
-  if (ok) doc.Version = version;
+  QXmlStreamReader xml(WellFormedText(path));
+  TDocument doc{RootVersion(xml).value_or(missingVersion), {}};
   if (doc.Version > kDocVersion) throw std::runtime_error(kUnsupportedVersion);
   while (xml.readNextStartElement()) doc.Elements.push_back(ReadElement(xml));
   return doc;

@@ -89,6 +89,8 @@ TEST_F(ObjectToolsProgram, StatisticsRunRdbupsPerSelectedTableSkippingViews) {
   analyze->trigger();
   EXPECT_EQ(RdbupsCalls(), (Lines{"rdbups\t-t\tORVSAMPLE.SALES.CUSTOMER\t-R", "rdbups\t-t\tORVSAMPLE.SALES.ORDERS\t-R"}));
   EXPECT_EQ(Boxes(), Lines{"最適化を実行しました。"});
+  // Every row, the skipped view too, was deselected after its turn.
+  EXPECT_TRUE(window->lstObject->selectedItems().isEmpty());
 }
 
 TEST_F(ObjectToolsProgram, StatisticsOfOneTablesDsoAndAFailingRun) {

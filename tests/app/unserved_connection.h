@@ -2,6 +2,7 @@
 // tests never reach them: each raises, so a test that does fails loudly.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ class UnservedConnection : public TovConnectionWindow {
   void GetTableDSOList(std::vector<std::string>&, const std::string&, const std::string&) override { Unserved(); }
   void GetTableDSIList(std::vector<std::string>&, const std::string&, const std::string&) override { Unserved(); }
   void GetObjectNames(std::vector<std::string>&, const std::string&, const std::string&) override { Unserved(); }
+  void WalkSelected(bool, const std::function<void(const TObjectItem&)>&) override { Unserved(); }
   bool LevelReduced() const override { return false; }
   void BuildTree() override { Unserved(); }
 
