@@ -10,6 +10,7 @@
 #include "admin/fmatrix.h"
 #include "app/core/ovkinds.h"
 #include "tests/admin/objtools_fixture.h"
+#include "tests/platform/escape_at.h"
 #include "tests/ui/core/workbook_fixture.h"
 #include "ui/ovgrid.h"
 
@@ -81,6 +82,20 @@ TEST_F(CrossMatrix, NothingFoundIsThreeByThreeAndTheClipboardCarriesEveryRow) {
   form->actCopy->trigger();
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "\t\t\r\n\t\t\r\nITEM\tSTOCK\t\r\n");
   EXPECT_EQ(Boxes().back(), "クリップボードに出力しました。");
+}
+
+TEST_F(CrossMatrix, EscStopsReadingAndKeepsTheObjectsReadSoFar) {
+  Select("SALES", "TABLE", {"CUSTOMER", "ORDERS"});
+  // Esc at the second poll: CUSTOMER is read, ORDERS is not.
+  std::unique_ptr<platform::WindowInput> before = platform::SetInput(std::make_unique<testing_support::EscapeAt>(2));
+  Command("actMatrix")->trigger();
+  platform::SetInput(std::move(before));
+  const std::vector<TfrmMatrix*> windows = Windows<TfrmMatrix>();
+  ASSERT_EQ(windows.size(), 1u);
+  TfrmMatrix* form = windows.front();
+  const Grid rows = form->GridRows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[2][0], "CUSTOMER");
 }
 
 TEST_F(CrossMatrix, WorkbookFromTheTemplateWithItsBlockRepeated) {

@@ -14,6 +14,7 @@
 #include "admin/fgrep.h"
 #include "admin/fproject.h"
 #include "tests/admin/objtools_fixture.h"
+#include "tests/platform/escape_at.h"
 #include "tests/platform/whenshown.h"
 
 namespace testing_admin {
@@ -91,6 +92,23 @@ TEST_F(ObjectToolsProgram, StatisticsRunRdbupsPerSelectedTableSkippingViews) {
   EXPECT_EQ(Boxes(), Lines{"最適化を実行しました。"});
   // Every row, the skipped view too, was deselected after its turn.
   EXPECT_TRUE(window->lstObject->selectedItems().isEmpty());
+}
+
+TEST_F(ObjectToolsProgram, EscStopsTheStatisticsRunAndLeavesTheRowsNotReachedSelected) {
+  Select("SALES", "TABLE", {"CUSTOMER", "ORDERS"});
+  ASSERT_EQ(window->lstObject->selectedItems().size(), 2);
+  // Esc at the second poll: the first table runs, the second is not reached.
+  std::unique_ptr<platform::WindowInput> before = platform::SetInput(std::make_unique<testing_support::EscapeAt>(2));
+  WhenShown<TfrmAnalyze>([&](TfrmAnalyze& form) {
+    form.btnOk->click();
+    form.btnCancel->click();
+  });
+  Command("actAnalyze")->trigger();
+  platform::SetInput(std::move(before));
+  EXPECT_EQ(RdbupsCalls(), Lines{"rdbups\t-t\tORVSAMPLE.SALES.CUSTOMER"});
+  const QList<QTreeWidgetItem*> left = window->lstObject->selectedItems();
+  ASSERT_EQ(left.size(), 1);
+  EXPECT_EQ(left.front()->text(0).toStdString(), "ORDERS");
 }
 
 TEST_F(ObjectToolsProgram, StatisticsOfOneTablesDsoAndAFailingRun) {
