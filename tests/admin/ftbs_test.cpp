@@ -245,6 +245,35 @@ TEST_F(SpaceEditorTest, AFailedDropStopsTheCompile) {
   EXPECT_FALSE(Has(Boxes(), "オブジェクトが削除されました。"));
 }
 
+// After a good drop a refused create leaves a new space: the next compile
+// makes it, with no drop before.
+TEST_F(SpaceEditorTest, ACreateRefusedAfterTheDropLeavesANewSpace) {
+  connection->CatalogLevel = 9;
+  TfrmTBS* editor = Open("DBSPACE2");
+  ASSERT_NE(editor, nullptr);
+  editor->cmbTani->setCurrentText("MB");
+  editor->txtSize->setText("1.5");  // the tool takes whole numbers only
+  editor->txtSize->textEdited("1.5");
+  Tools();
+  editor->actCompile->trigger();
+  EXPECT_EQ(Tools(), (Lines{"rdbddlex", "rdbddlex"}));
+  EXPECT_FALSE(Has(Spaces(), "DBSPACE2"));
+  EXPECT_TRUE(editor->IsNew);
+  EXPECT_TRUE(editor->Changed);
+  EXPECT_EQ(editor->windowTitle().toStdString(), "データベーススペース - 新規");
+  EXPECT_TRUE(editor->pnlName->isEnabled());
+  EXPECT_FALSE(Has(Boxes(), "オブジェクトが作成されました。"));
+
+  env.Dialogs().messages.clear();
+  editor->txtSize->setText("2");
+  editor->txtSize->textEdited("2");
+  editor->actCompile->trigger();
+  EXPECT_EQ(Tools(), (Lines{"rdbddlex", "rdbprt", "rdbspcinf", "rdbprt"}));
+  EXPECT_EQ(Boxes(), Lines{"オブジェクトが作成されました。"});
+  EXPECT_TRUE(Has(Spaces(), "DBSPACE2"));
+  EXPECT_EQ(editor->txtSize->text().toStdString(), "2048");
+}
+
 TEST_F(SpaceEditorTest, AFailedReportOpensNoWindow) {
   struct Case {
     const char* fail;
