@@ -228,8 +228,8 @@ void TfrmStorage::BuildColumns() {
 
 bool TfrmStorage::ReadUsage(std::vector<TStorageRow>& rows) {
   std::vector<std::string> lines;
-  CommitOpenTransaction();
-  const bool ran = RunCommand(SpaceListCommand(ConnectionWindow->Module().GetDataSourceName()), lines, true);
+  const bool ran =
+      SpaceToolRunner(*ConnectionWindow, &lines)(SpaceListCommand(ConnectionWindow->Module().GetDataSourceName()));
   if (ran && ReadStorageUsage(lines, cmbSize->currentText() == kUnitMB, rows)) return true;
   MsgBox(kReportFailed, MB_ICONERROR);
   return false;
