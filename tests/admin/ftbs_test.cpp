@@ -107,8 +107,14 @@ TEST_F(SpaceEditorTest, ASpaceLoadsFromTheReports) {
 
   // The DSI page: the space's sizes and its DSIs in KB.
   editor->pagObject->setCurrentWidget(editor->tabDsi);
-  EXPECT_FALSE(editor->lblStatic->text().isEmpty());
-  EXPECT_GT(editor->lstDsi->topLevelItemCount(), 0);
+  EXPECT_EQ(editor->lblStatic->text().toStdString(), "6656");
+  EXPECT_EQ(editor->lblDynamic->text().toStdString(), "0");
+  EXPECT_EQ(editor->lblFree->text().toStdString(), "95744");
+  ASSERT_EQ(editor->lstDsi->topLevelItemCount(), 8);
+  Lines first;
+  for (int c = 0; c < editor->lstDsi->columnCount(); ++c)
+    first.push_back(editor->lstDsi->topLevelItem(0)->text(c).toStdString());
+  EXPECT_EQ(first, (Lines{"CUSTOMER_DSI", "DATA", "SALES", "CUSTOMER", "CUSTOMER_DSO", "1024"}));
   EXPECT_FALSE(editor->Changed);
   EXPECT_TRUE(Boxes().empty()) << Boxes().front();
 }
@@ -180,6 +186,40 @@ TEST_F(SpaceEditorTest, ANameWithDropOnlyCreatesAndANewerCatalogueDropsBySql) {
   EXPECT_EQ(Journal(), Lines{"DROP DBSPACE DROPZONE"});
   EXPECT_TRUE(Tools().empty());
   EXPECT_FALSE(Has(Spaces(), "DROPZONE"));
+}
+
+// Each changed box is one statement; the first failure ends them with the
+// editor's own message.
+TEST_F(SpaceEditorTest, GrantChangesRunAsStatements) {
+  struct Case {
+    const char* user;
+    bool right;            // the right box is toggled, else the left
+    const char* failing;   // statements that fail, or none
+    const char* statement;
+    const char* box;
+  };
+  const Case cases[] = {
+      {"AUDITOR", true, nullptr, "REVOKE GRANT OPTION FOR ALLOCATE ON DBSPACE DBSPACE1 FROM AUDITOR CASCADE",
+       "権限を更新しました。"},
+      {"PUBLIC", false, nullptr, "REVOKE ALLOCATE ON DBSPACE DBSPACE1 FROM PUBLIC CASCADE", "権限を更新しました。"},
+      {"GUEST", false, "GRANT ALLOCATE", "failed: GRANT ALLOCATE ON DBSPACE DBSPACE1 TO GUEST",
+       "権限の更新に失敗しました。"},
+  };
+  TfrmTBS* editor = Open("DBSPACE1");
+  ASSERT_NE(editor, nullptr);
+  for (const Case& c : cases) {
+    const int item = Item(*editor->chkUser, c.user);
+    ASSERT_GE(item, 0) << c.user;
+    c.right ? editor->chkUser->ToggleR(item) : editor->chkUser->ToggleL(item);
+    env.Dialogs().messages.clear();
+    symfoware::ClearStatementJournal();
+    if (c.failing) symfoware::FailStatementsMatching(c.failing, "JYP9999E test");
+    editor->actCompile->trigger();
+    symfoware::ClearStatementFailures();
+    EXPECT_EQ(Journal(), Lines{c.statement}) << c.user;
+    EXPECT_EQ(Boxes(), Lines{c.box}) << c.user;
+    EXPECT_FALSE(editor->Changed) << c.user << ": reloaded";
+  }
 }
 
 TEST_F(SpaceEditorTest, ACompileRefusesMissingInput) {
