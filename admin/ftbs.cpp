@@ -56,6 +56,12 @@ TTbsCheckItem CheckItem(const TovCheckListBox& list, int index) {
   return item;
 }
 
+// A report that failed or lacks its lines ends the load.
+[[noreturn]] void RefuseReport() {
+  MsgBox(kReportFailed, MB_ICONERROR);
+  throw EAbort();
+}
+
 void CommitOpenTransaction(TovConnectionWindow& connection) {
   TovSQLConnection& sql = connection.Module().Connection;
   if (sql.InTransaction()) sql.CommitTrans();
@@ -266,10 +272,7 @@ void TfrmTBS::PrepareLoad() {
 
 std::vector<std::string> TfrmTBS::RunReport(const std::function<bool(const TToolRunner&)>& run) {
   std::vector<std::string> lines;
-  if (!run(SpaceToolRunner(*ConnectionWindow, &lines))) {
-    MsgBox(kReportFailed, MB_ICONERROR);
-    throw EAbort();
-  }
+  if (!run(SpaceToolRunner(*ConnectionWindow, &lines))) RefuseReport();
   return lines;
 }
 
@@ -281,12 +284,10 @@ bool TfrmTBS::LoadObject() {
         AppOption.TempDir, kPrtControlFile, {"DBSPACE(" + name + ")"},
         [&](const std::string& path) { return RdbprtSpaceCommand(DataSource(), path); }, run);
   });
+  if (!ReadTbsDefinition(definition, report)) RefuseReport();
   const std::vector<std::string> usage =
       RunReport([&](const TToolRunner& run) { return run(RdbspcinfPCommand(DataSource(), name)); });
-  if (!ReadTbsDefinition(definition, report) || !ReadTbsUsage(usage, report.Definition)) {
-    MsgBox(kReportFailed, MB_ICONERROR);
-    throw EAbort();
-  }
+  if (!ReadTbsUsage(usage, report.Definition)) RefuseReport();
   bool any = false;
   for (const std::string& entry : report.Definition) any = any || !entry.empty();
   if (!any) return false;
