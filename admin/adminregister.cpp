@@ -11,6 +11,8 @@
 #include "admin/fmatrix.h"
 #include "admin/fproject.h"
 #include "admin/fsession.h"
+#include "admin/fstorage.h"
+#include "admin/ftbs.h"
 #include "admin/fuser.h"
 #include "admin/fusrlist.h"
 #include "app/core/fmainactcore.h"
@@ -55,6 +57,8 @@ void RegisterAdmin() {
   RegisterObjectTools();
   RegisterOpener<&TfrmUserList::Open>(kAdminUserAction);
   RegisterUserEditor();
+  RegisterOpener<&TfrmStorage::Open>(kAdminStorageAction);
+  RegisterSpaceEditor();
   RegisterOpener<&TfrmExp::Open>(kAdminExportAction);
   RegisterOpener<&TfrmImp::Open>(kAdminImportAction);
   RegisterOpener<&TfrmLoader::Open>(kAdminLoadAction);

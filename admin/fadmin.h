@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovmainwin.h"
+#include "app/core/ovrunner.h"
+#include "app/core/zarur.h"
 #include "app/ovforms.h"
 #include "ui/zarurctl.h"
 
@@ -30,6 +33,30 @@ void SetupAdminList(TovListView& list, const std::vector<TAdminColumn>& columns)
 // Appends a row; a row of this program run by the logged-on user is blue.
 QTreeWidgetItem* AddAdminRow(TovListView& list, const std::vector<TAdminColumn>& columns,
                              const std::vector<std::string>& texts, bool ownProgram);
+
+// What a walk over a list's selected rows changes, put back however it
+// ends: the hourglass, and the status bar's object count after the
+// progress the walk showed there.
+class TAdminWalk {
+ public:
+  explicit TAdminWalk(TovMainWindow* main) : main_(main) {}
+  ~TAdminWalk() {
+    if (main_) main_->ShowObjectCount();
+  }
+  TAdminWalk(const TAdminWalk&) = delete;
+  TAdminWalk& operator=(const TAdminWalk&) = delete;
+  // Esc stops the walk; each row's turn shows in the status bar.
+  TWalkHooks Hooks() const {
+    TovMainWindow* main = main_;
+    return {IsEscapePressed, [main](int done, int total) {
+              if (main) main->ShowProgress(done, total);
+            }};
+  }
+
+ private:
+  TovMainWindow* main_;
+  TSqlWaitCursor wait_;
+};
 
 class TfrmAdmin : public TovForm {
   Q_OBJECT

@@ -51,21 +51,6 @@ void SetRowImage(QTreeWidgetItem& row, int image) {
 // The editors' kind code of a page's rows.
 int EditorKindOf(int pageImage) { return pageImage == kUserPageImage ? kUserKind : pageImage; }
 
-// What a walk changes, put back however it ends.
-class RunScope {
- public:
-  explicit RunScope(TovMainWindow* main) : main_(main) {}
-  ~RunScope() {
-    if (main_) main_->ShowObjectCount();
-  }
-  RunScope(const RunScope&) = delete;
-  RunScope& operator=(const RunScope&) = delete;
-
- private:
-  TovMainWindow* main_;
-  TSqlWaitCursor wait_;
-};
-
 }  // namespace
 
 void TfrmUserList::Open(TovConnectionWindow& connection) {
@@ -232,12 +217,11 @@ void TfrmUserList::actNewExecute() { OpenEditor("", 0); }
 
 void TfrmUserList::actOpenExecute() {
   if (lstObject->selectedItems().isEmpty()) return;
-  TovMainWindow* main = MainWindow();
-  const RunScope scope(main);
+  const TAdminWalk walk(MainWindow());
   TListSelection list(*lstObject, [](const QTreeWidgetItem& row) {
     return TObjectItem{RowImage(row), "", row.text(0).toStdString()};
   });
-  WalkSelection(list, true, {IsEscapePressed, [main](int i, int n) { if (main) main->ShowProgress(i, n); }},
+  WalkSelection(list, true, walk.Hooks(),
                 [this](const TObjectItem& item) { OpenEditor(item.Name, static_cast<uint8_t>(AppOption.OpenMode)); });
 }
 
@@ -258,15 +242,14 @@ void TfrmUserList::WriteScripts(const std::string& target) {
   if (option.OneScript && modeOf(target) == TFileMode::Create) QFile::remove(Q(target));
   TovConnectionWindow& connection = *ConnectionWindow;
   const int page = PageImage();
-  TovMainWindow* main = MainWindow();
-  const RunScope scope(main);
+  const TAdminWalk walk(MainWindow());
   // The one grant file is prepared by its file mode for the first row
   // written; the later ones append to it.
   bool grantFileStarted = false;
   TListSelection list(*lstObject, [page](const QTreeWidgetItem& row) {
     return TObjectItem{page, "", row.text(0).toStdString()};
   });
-  WalkSelection(list, true, {IsEscapePressed, [main](int i, int n) { if (main) main->ShowProgress(i, n); }},
+  WalkSelection(list, true, walk.Hooks(),
                 [&](const TObjectItem& item) {
                   std::ostringstream ddl;
                   // A schema has no script: its file stays empty.
@@ -296,16 +279,15 @@ void TfrmUserList::actDeleteExecute() {
   if (MsgBoxWithChecks(kDeleteQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, checks) != IDYES) return;
   const bool cascade = !checks.empty() && checks.front().checked;
   TovConnectionWindow& connection = *ConnectionWindow;
-  TovMainWindow* main = MainWindow();
   TDeleteOutcome outcome;
   {
-    const RunScope scope(main);
+    const TAdminWalk walk(MainWindow());
     const QSignalBlocker quiet(lstObject);
     TListSelection list(*lstObject, [page](const QTreeWidgetItem& row) {
       return TObjectItem{page, "", row.text(0).toStdString()};
     });
     outcome = DeletePasses(list, AppOption.DelErr,
-                           {IsEscapePressed, [main](int i, int n) { if (main) main->ShowProgress(i, n); }},
+                           walk.Hooks(),
                            [&](const TObjectItem& item) {
                              for (const std::string& sql : UserListDropStatements(page, item.Name, cascade))
                                connection.ExecSQL(sql);

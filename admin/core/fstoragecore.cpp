@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "app/core/fobjcmdcore.h"
+#include "app/core/ovkinds.h"
 #include "app/core/zarur.h"
 
 namespace {
@@ -94,4 +96,10 @@ bool ReadStorageUsage(const std::vector<std::string>& lines, bool megabytes, std
   }
   for (TStorageRow& row : rows) row[stUsage] = StorageUsage(row[stSize], row[stFree]);
   return true;
+}
+
+std::string StorageScriptPath(bool oneScript, bool subDir, const std::string& target, const std::string& name) {
+  if (oneScript) return target;
+  const std::string folder = subDir ? ObjectKindName(okTablespace) + kPathSeparator : "";
+  return target + folder + SafePathPart(name + kScriptExtension);
 }

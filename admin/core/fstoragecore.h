@@ -38,3 +38,6 @@ std::string StorageUsage(const std::string& size, const std::string& free);
 // The blue part of a bar cell: round(usage * width); a usage that is not
 // a number counts as 0.
 int UsageBarWidth(const std::string& usage, int width);
+// Where a space's script goes: the one script file, or the folder, with
+// "TABLESPACE/" under SubDir, and "<name>.SQL".
+std::string StorageScriptPath(bool oneScript, bool subDir, const std::string& target, const std::string& name);

@@ -250,8 +250,10 @@ std::string RdbprtSpaceCommand(const std::string& dataSource, const std::string&
 }
 std::string RdbprtRoleCommand(const std::string& path) { return "rdbprt -m DEF -f " + Quoted(path); }
 
-bool RunRdbddlex(const std::string& workFolder, const std::string& fileName, const std::vector<std::string>& lines,
-                 const std::string& dataSource, const TToolRunner& run) {
+bool RunWithControlFile(const std::string& workFolder, const std::string& fileName,
+                        const std::vector<std::string>& lines,
+                        const std::function<std::string(const std::string& path)>& commandFor,
+                        const TToolRunner& run) {
   const std::string path = workFolder + fileName;
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
@@ -260,13 +262,19 @@ bool RunRdbddlex(const std::string& workFolder, const std::string& fileName, con
   if (platform::SaveFileWhole(path, text) != 0) throw std::runtime_error("cannot write " + path);
   bool ok = false;
   try {
-    ok = run(RdbddlexCommand(dataSource, path));
+    ok = run(commandFor(path));
   } catch (...) {
     std::filesystem::remove(path, ignored);
     throw;
   }
   std::filesystem::remove(path, ignored);
   return ok;
+}
+
+bool RunRdbddlex(const std::string& workFolder, const std::string& fileName, const std::vector<std::string>& lines,
+                 const std::string& dataSource, const TToolRunner& run) {
+  return RunWithControlFile(
+      workFolder, fileName, lines, [&](const std::string& path) { return RdbddlexCommand(dataSource, path); }, run);
 }
 
 TTbsCompileOutcome RunTbsCompile(const std::string& workFolder, const TTbsInput& input, bool drop, bool create,

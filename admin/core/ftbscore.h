@@ -20,6 +20,8 @@ inline constexpr const char* kDropControlFile = "rdbddlexD.txt";
 inline constexpr const char* kCreateControlFile = "rdbddlexC.txt";
 inline constexpr const char* kPrtControlFile = "rdbprt.txt";
 inline constexpr const char* kRoleControlFile = "ctrl.txt";
+// From this catalogue level a space is dropped by SQL, below it by rdbddlex.
+inline constexpr int kFirstSqlDropLevel = 10;
 
 inline constexpr const char* kReportFailed = "コマンド情報を取得できませんでした。";
 inline constexpr const char* kDefinitionUnread = "定義情報を読み込めませんでした。";
@@ -105,8 +107,13 @@ std::string RdbprtRoleCommand(const std::string& path);
 
 // Runs a command line; true on success.
 using TToolRunner = std::function<bool(const std::string& commandLine)>;
-// Writes the control file in the work folder (ending in a separator),
-// runs rdbddlex on it and removes it in every case.
+// Writes the control file in the work folder (ending in a separator), runs
+// the command line made for its path and removes it in every case.
+bool RunWithControlFile(const std::string& workFolder, const std::string& fileName,
+                        const std::vector<std::string>& lines,
+                        const std::function<std::string(const std::string& path)>& commandFor,
+                        const TToolRunner& run);
+// RunWithControlFile with rdbddlex.
 bool RunRdbddlex(const std::string& workFolder, const std::string& fileName, const std::vector<std::string>& lines,
                  const std::string& dataSource, const TToolRunner& run);
 

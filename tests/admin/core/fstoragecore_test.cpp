@@ -57,4 +57,18 @@ TEST(StorageUsage, BarWidth) {
   EXPECT_EQ(kStorageColumns[stUsage].Width, 100);
 }
 
+TEST(StorageUsage, ScriptPaths) {
+  const struct {
+    bool oneScript, subDir;
+    const char* name;
+    const char* path;
+  } cases[] = {
+      {false, false, "SPACE1", "/out/SPACE1.SQL"},
+      {false, true, "SPACE1", "/out/TABLESPACE/SPACE1.SQL"},
+      {true, true, "SPACE1", "/out/"},
+      {false, false, "A/B", "/out/AB.SQL"},  // a name never leaves the folder
+  };
+  for (const auto& c : cases) EXPECT_EQ(StorageScriptPath(c.oneScript, c.subDir, "/out/", c.name), c.path) << c.name;
+}
+
 }  // namespace
