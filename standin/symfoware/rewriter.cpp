@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string_view>
 #include <vector>
@@ -131,7 +132,13 @@ class Rewriter {
     if (token->kind == TokenKind::Word) {
       const char first = token->text[0];
       if (std::isdigit(static_cast<unsigned char>(first)) || first == '$' || first == '#') return false;
-      name = QString::fromUtf8(token->text.data(), static_cast<qsizetype>(token->text.size())).toUpper().toStdString();
+      const std::string_view text = token->text;
+      if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        name.assign(text);
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      } else {
+        name = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUpper().toStdString();
+      }
       return true;
     }
     if (token->kind != TokenKind::QuotedName) return false;
@@ -160,9 +167,9 @@ class Rewriter {
   // function.
   size_t Nextval(size_t i) {
     std::string schema, sequence;
-    if (!CatalogueName(At(i), schema)) return i;
     size_t p = SkipBlanks(i + 1);
     if (!At(p) || !IsOther(*At(p), '.')) return i;
+    if (!CatalogueName(At(i), schema)) return i;
     p = SkipBlanks(p + 1);
     if (!CatalogueName(At(p), sequence)) return i;
     p = SkipBlanks(p + 1);
@@ -188,9 +195,9 @@ class Rewriter {
   size_t RoutineCall(size_t i) {
     std::string schema, function;
     if (i > 0 && IsOther(tokens_[SkipBlanksBack(i)], '.')) return i;
-    if (!CatalogueName(At(i), schema)) return i;
     size_t p = SkipBlanks(i + 1);
     if (!At(p) || !IsOther(*At(p), '.')) return i;
+    if (!CatalogueName(At(i), schema)) return i;
     p = SkipBlanks(p + 1);
     if (!CatalogueName(At(p), function)) return i;
     p = SkipBlanks(p + 1);
