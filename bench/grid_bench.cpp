@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   CompareItemsRun(
       options, "grid", "open and first page", run,
       [&] {
-        const long before = ResidentBytes();
+        const long before = bench::SettledResidentBytes();
         QElapsedTimer timer;
         timer.start();
         TovSQLQuery query(&connection);
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   CompareItemsRun(
       options, "data page", "open and first page", run,
       [&] {
-        const long before = ResidentBytes();
+        const long before = bench::SettledResidentBytes();
         QElapsedTimer timer;
         timer.start();
         auto* editor = qobject_cast<TfrmTable*>(TovObjectEditor::CreateEditor<TfrmTable>(*window, args));
