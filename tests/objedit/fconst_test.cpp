@@ -190,6 +190,11 @@ TEST_F(ConstraintRebuildTest, EveryFailureLeavesTheTableWithItsConstraintAsBefor
     symfoware::FailStatementsMatching(c.pattern, "JYP9999E injected", 1);
     Compile(*editor);
     symfoware::ClearStatementFailures();
+    const Lines journal = Journal();
+    EXPECT_EQ(std::count_if(journal.begin(), journal.end(),
+                            [](const std::string& s) { return s.rfind("failed: ", 0) == 0; }),
+              1)
+        << ::testing::PrintToString(journal);
     TTableState now = State(*window);
     TTableState expected = before;
     if (c.dropped) {
