@@ -563,6 +563,8 @@ void TfrmMain::BuildUserCommandMenu() { actMain->BuildUserCommandMenu(); }
 
 void TfrmMain::BuildReportMenu() { actMain->BuildReportMenu(); }
 
+std::vector<TReportEntry> TfrmMain::ReportMenuItems() const { return actMain->ReportMenuItems(); }
+
 void TfrmMain::RefreshObjectMenus() { actMain->RefreshObjectMenus(); }
 
 std::string TfrmMain::ActionCaption(const std::string& name) const {

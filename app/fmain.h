@@ -67,6 +67,7 @@ class TfrmMain : public QMainWindow, public TovMainWindow {
   TovMemoProp& EditorProperties() const override { return *prpEditor; }
   void BuildUserCommandMenu() override;
   void BuildReportMenu() override;
+  std::vector<TReportEntry> ReportMenuItems() const override;
   void RefreshObjectMenus() override;
   std::string ActionCaption(const std::string& name) const override;
   int ActionShortCut(const std::string& name) const override;

@@ -423,6 +423,14 @@ void TMainActions::BuildReportMenu() {
   CopyToConnectionWindows(kCopyReportMenuCommand);
 }
 
+std::vector<TReportEntry> TMainActions::ReportMenuItems() const {
+  std::vector<TReportEntry> items;
+  for (const QAction* item : reportItems_)
+    items.push_back({item->text().toStdString(), item->property(kTagProperty).toInt(),
+                     KeySequenceToShortCut(item->shortcut())});
+  return items;
+}
+
 void TMainActions::BuildHomePageMenu() {
   mnuHomePage->clear();
   for (const THomePage& page : kHomePages)

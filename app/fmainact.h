@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/core/fmainactcore.h"
+#include "app/core/ovdoc.h"
 #include "app/fmainframe.h"
 
 class QAction;
@@ -51,6 +52,7 @@ class TMainActions : public QObject, public TActionList {
   void SetShortCuts(const std::map<std::string, int>& codes);
   void BuildUserCommandMenu();
   void BuildReportMenu();
+  std::vector<TReportEntry> ReportMenuItems() const;
   void BuildHomePageMenu();
   // Lets every connection window copy the object-list short-cuts.
   void RefreshObjectMenus();

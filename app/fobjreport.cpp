@@ -18,6 +18,7 @@
 #include "app/core/ovmainwin.h"
 #include "app/core/ovmsg.h"
 #include "app/core/ovoptions.h"
+#include "app/core/ovshortcut.h"
 #include "app/core/zarur.h"
 #include "app/fobject.h"
 #include "app/fobjtree.h"
@@ -88,9 +89,12 @@ TCellValues CellsOf(const std::vector<std::vector<std::optional<std::string>>>& 
 
 void TfrmObject::CopyReportMenu() {
   mnuReport->clear();
-  for (const TReportEntry& entry : ReportMenuEntries(ShareDir)) {
+  for (const TReportEntry& entry : main_->ReportMenuItems()) {
     QAction* item = mnuReport->addAction(Q(entry.Name));
     item->setProperty(kTagProperty, entry.Tag);
+    // Shown beside the caption; the main window's item of the same key acts.
+    item->setShortcut(ShortCutToKeySequence(entry.ShortCut));
+    item->setShortcutContext(Qt::WidgetShortcut);
     connect(item, &QAction::triggered, this, [this, item] { ReportClick(item); });
   }
 }

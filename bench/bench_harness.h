@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include <malloc.h>
+
 namespace bench {
 
 inline constexpr int kDefaultRuns = 5;
@@ -79,6 +81,12 @@ inline long StatusBytes(std::string_view field) {
 }
 inline long ResidentBytes() { return StatusBytes("VmRSS:"); }
 inline long PeakResidentBytes() { return StatusBytes("VmHWM:"); }
+// Resident memory once the heap's free pages went back to the system, so
+// that what an earlier run freed does not hide the next run's growth.
+inline long SettledResidentBytes() {
+  malloc_trim(0);
+  return ResidentBytes();
+}
 // Starts a new peak from the present resident size.
 inline void ResetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
 inline double Megabytes(double bytes) { return bytes / kMegabyte; }

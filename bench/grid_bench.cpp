@@ -9,20 +9,38 @@
 // its first page painted, go to the last record (every row fetched) and
 // paint it. The two run in turns; prints the medians, their ratio and our
 // growth of resident memory against the raw size.
+//
+// A second case opens the table through the table editor's data page on a
+// connection window of the main window: the editor made on its data page
+// with no row limit (its SELECT built from the condition grid, the result
+// frame's data opened), the first page painted, the last record reached
+// and painted, the editor closed.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include "app/core/ovkinds.h"
 #include "bench/grid_table.h"
+#include "bench/sql_window_run.h"
+#include "objedit/ftable.h"
 #include "ui/core/ovclientds.h"
 #include "ui/ovdbgrid.h"
+#include "ui/rdata.h"
 
 using namespace bench_grid;
+
+namespace {
+
+constexpr uint8_t kDataPageMode = 2;  // TOpenArgs::Mode of the data page
+constexpr int kNoRowLimit = 0;
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const bench::TOptions options = bench::ParseOptions(argc, argv);
   QApplication app(argc, argv);
   QTemporaryDir root;
+  UseProgramFolders(root.path());
   const TItemsRun run = PrepareItemsRun(root.path(), argc, argv, options);
 
   TovSQLConnection connection;
@@ -33,7 +51,7 @@ int main(int argc, char** argv) {
   CompareItemsRun(
       options, "grid", "open and first page", run,
       [&] {
-        const long before = ResidentBytes();
+        const long before = bench::SettledResidentBytes();
         QElapsedTimer timer;
         timer.start();
         TovSQLQuery query(&connection);
@@ -56,5 +74,37 @@ int main(int argc, char** argv) {
         return times;
       },
       "<= 1.5", "<= 1.7");
+
+  TfrmMain main;
+  TfrmObject* window = ShowMainWindow(main, root.path());
+  // The editor reads no storage report: the run is the data page's.
+  window->Remote = true;
+  const TOpenArgs args{kSchema, kTable, kTableKind, kDataPageMode, kNoRowLimit, ""};
+  CompareItemsRun(
+      options, "data page", "open and first page", run,
+      [&] {
+        const long before = bench::SettledResidentBytes();
+        QElapsedTimer timer;
+        timer.start();
+        auto* editor = qobject_cast<TfrmTable*>(TovObjectEditor::CreateEditor<TfrmTable>(*window, args));
+        if (!editor || !editor->fraData->cdsData.Active()) {
+          std::fprintf(stderr, "grid_bench: the data page did not open\n");
+          std::exit(1);
+        }
+        TfraData& frame = *editor->fraData;
+        frame.grdData1->grab();
+        TItemsTimes times;
+        times.FirstPage = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        frame.cdsData.Last();
+        times.LastRecord = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        frame.grdData1->grab();
+        times.Total = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        times.GrownBytes = static_cast<double>(ResidentBytes() - before);
+        times.Records = frame.cdsData.RecordCount();
+        editor->Discard();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return times;
+      },
+      "<= 2", "<= 2");
   return 0;
 }

@@ -40,6 +40,7 @@ inline constexpr char kDataSource[] = "ORVGRID";
 inline constexpr char kUser[] = "ORVUSER";
 inline constexpr char kPassword[] = "orvuser";
 inline constexpr char kSchema[] = "B";
+inline constexpr char kTable[] = "ITEMS";
 inline constexpr char kSelect[] = "SELECT ID, QTY, PRICE, RATE, CODE, NAME, JNAME, NOTE, DAY, STAMP FROM B.ITEMS";
 
 inline void Check(int code, sqlite3* db) {

@@ -19,6 +19,7 @@
 #include "app/core/ovmainwin.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovrunner.h"
+#include "app/core/ovshortcut.h"
 #include "app/core/zarur.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/findex.h"
@@ -144,14 +145,18 @@ void TfrmTable::actSaveExecute() {
 void TfrmTable::BuildReportMenu() {
   for (QAction* item : reportItems_) delete item;
   reportItems_.clear();
-  const std::vector<TReportEntry> mainEntries = ReportMenuEntries(ShareDir);
+  const TovMainWindow* window = ControlOptionsWindow();
+  const std::vector<TReportEntry> mainItems = window ? window->ReportMenuItems() : std::vector<TReportEntry>{};
   for (const TTableReportEntry& entry : TableReportEntries(ShareDir)) {
-    // The main window's report item at the file's place gives caption and tag.
-    const TReportEntry main =
-        entry.Position < mainEntries.size() ? mainEntries[entry.Position] : TReportEntry{entry.Name, 0};
+    // The main window's report item at the file's place gives caption,
+    // short-cut and tag.
+    const TReportEntry main = entry.Position < mainItems.size() ? mainItems[entry.Position] : TReportEntry{entry.Name};
     for (QMenu* menu : {mnuObject, popOutput}) {
       QAction* item = menu->addAction(imgMain().Icon(kReportImage), Q(main.Name));
       item->setProperty(kTagProperty, main.Tag);
+      item->setShortcut(ShortCutToKeySequence(main.ShortCut));
+      // The pop-up's copy shows the key; the object menu's item acts on it.
+      if (menu == popOutput) item->setShortcutContext(Qt::WidgetShortcut);
       item->setProperty(kReportItemProperty, true);
       connect(item, &QAction::triggered, this, [this, item] { RunReported([this, item] { ReportMenuClick(item); }); });
       reportItems_.push_back(item);

@@ -63,11 +63,14 @@ std::vector<TUserCommandEntry> UserCommandMenuEntries(const std::string& shareDi
 // The exchange pass alone, on entries already in name order.
 void OrderBySeq(std::vector<TUserCommandEntry>& entries);
 
-// One item of the report menu: caption and tag (0 an object-list report or
-// an unreadable definition; else the output type + 1).
+// One item of the report menu: caption, tag (0 an object-list report or
+// an unreadable definition; else the output type + 1) and short-cut (an
+// ovshortcut code; a definition gives none, the menus copy the main
+// window's item's).
 struct TReportEntry {
   std::string Name;
   int Tag = 0;
+  int ShortCut = 0;
 
   friend bool operator==(const TReportEntry&, const TReportEntry&) = default;
 };

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/core/ovdoc.h"
+
 class QAction;
 class QMdiSubWindow;
 class QMenu;
@@ -80,6 +82,9 @@ class TovMainWindow {
   virtual void BuildUserCommandMenu() = 0;
   virtual void BuildReportMenu() = 0;
   virtual void RefreshObjectMenus() = 0;
+  // The items of the report menu as they stand, in menu order; the other
+  // windows' report items copy them by position.
+  virtual std::vector<TReportEntry> ReportMenuItems() const = 0;
   // The caption and the short-cut (an ovshortcut code) of a main-window
   // action by name; empty and none for an unknown name.
   virtual std::string ActionCaption(const std::string& name) const = 0;

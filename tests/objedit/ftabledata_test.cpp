@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMenu>
 #include <QProcess>
 
 #include <fstream>
@@ -15,6 +18,7 @@
 #include "app/core/ovwhere.h"
 #include "app/core/fmainactcore.h"
 #include "app/fmainact.h"
+#include "app/core/ovatexit.h"
 #include "app/fobjddl.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/fconst.h"
@@ -22,7 +26,11 @@
 #include "sqlwork/sqlregister.h"
 #include "ui/uiregister.h"
 #include "tests/objedit/frames_fixture.h"
+#include "tests/standin/tools_sample.h"
 #include "ui/core/ovworkbook.h"
+#include "ui/fprint.h"
+#include "ui/ovprinter.h"
+#include "tests/platform/whenshown.h"
 #include "ui/ovgrid.h"
 
 namespace testing_objedit {
@@ -33,6 +41,9 @@ constexpr const char* kPython = "/usr/bin/python3";
 
 class TableDataTest : public FramesTest {
  protected:
+  // The tools on the path, as any earlier test may have left them: the
+  // connection then has its storage level, and scripts write storage.
+  TableDataTest() { testing_tools::UseStandinTools(); }
   // S1.D: A CHAR(5), B INTEGER, N NCHAR VARYING(10), D DATE, T TIMESTAMP,
   // X BLOB(1024); the key (B, A), a unique constraint on N and an index on D.
   TfrmObject* LogonWithData() {
@@ -148,6 +159,8 @@ TEST_F(TableDataTest, ScriptRowsReplayIntoAnEmptySchema) {
   ScriptOption.Insert = true;
   ScriptOption.InsertMode = 0;
   ScriptOption.Index = false;
+  // The rows are the point; S1.D's storage names would meet their own.
+  ScriptOption.Storage = false;
   std::ostringstream script;
   GenerateDDL(*window, kTableKind, "S1", "D", script, "S2", "D");
   const std::string text = script.str();
@@ -182,7 +195,7 @@ TEST_F(TableDataTest, RowsGoToTheirDataFilesAndIndexesFollow) {
       std::ostringstream script;
       GenerateDDL(*window, kTableKind, "S1", "D", script, "", "");
       EXPECT_EQ(script.str().find("INSERT INTO"), std::string::npos);
-      EXPECT_NE(script.str().find("CREATE INDEX D.IXD"), std::string::npos) << script.str();
+      EXPECT_NE(script.str().find("CREATE DSO IXD\r\nINDEX ON S1.D(D)"), std::string::npos) << script.str();
     }
     std::ifstream file(c.file);
     std::stringstream data;
@@ -262,6 +275,87 @@ for r in range(3, 15):
   editor->Discard();
 }
 
+// Report items carry caption, short-cut and tag of the main window's report
+// item at the definition file's place, as the connection window's copy does.
+TEST_F(TableDataTest, ReportItemsTakeCaptionShortCutAndTagOfTheMainWindowsItem) {
+  TfrmObject* window = LogonWithData();
+  Definition("a_view", R"(<OVDOC OVDOC-VERSION="2"><XLSDEF TYPE="VIEW" OUTPUTTYPE="1"/></OVDOC>)");
+  Definition("b_table", R"(<OVDOC OVDOC-VERSION="2"><XLSDEF TYPE="TABLE" OUTPUTTYPE="1"/></OVDOC>)");
+  main->actMain->BuildReportMenu();
+  QAction* mainItem = main->actMain->mnuReport->actions()[1];
+  ASSERT_EQ(mainItem->text().toStdString(), "b_table");
+  const QKeySequence keys(QStringLiteral("Ctrl+F7"));
+  mainItem->setShortcut(keys);
+  window->CopyReportMenu();
+  TfrmTable* editor = OpenData(*window);
+  ASSERT_NE(editor, nullptr);
+  std::vector<QAction*> items{window->mnuReport->actions()[1]};
+  for (QMenu* menu : {editor->mnuObject, editor->popOutput}) items.push_back(menu->actions().back());
+  for (QAction* item : items) {
+    EXPECT_EQ(item->text().toStdString(), "b_table");
+    EXPECT_EQ(item->shortcut(), keys);
+    EXPECT_EQ(item->property("Tag").toInt(), 2);
+  }
+  // Only the object menu's item acts on the key.
+  EXPECT_EQ(items[1]->shortcutContext(), Qt::WindowShortcut);
+  EXPECT_EQ(items[2]->shortcutContext(), Qt::WidgetShortcut);
+  editor->Discard();
+}
+
+// CROSS and COVERCROSS write the 相関 page's trees: a line per node, one
+// full-width space per level.
+TEST_F(TableDataTest, TheReportsCrossReferencesAreTheTreesAsText) {
+  TfrmObject* window = LogonWithObjects();
+  Definition("cross", R"(<OVDOC OVDOC-VERSION="2"><XLSDEF TYPE="TABLE" BODYTOP="3" BODYCOUNT="1">
+<HEADER NAME="CROSS" ROW="1" COL="1"/><HEADER NAME="COVERCROSS" ROW="2" COL="1"/>
+<BODY NAME="COLUMNNAME" ROW="1" COL="1"/></XLSDEF></OVDOC>)");
+  const TOpenArgs args{"S1", "T1", kTableKind, 0, 0, ""};
+  auto* editor = qobject_cast<TfrmTable*>(TovObjectEditor::CreateEditor<TfrmTable>(*window, args));
+  ASSERT_NE(editor, nullptr);
+  const std::string target = env.Path("out") + "/cross.xlsx";
+  editor->WriteReportFile("cross", target);
+  EXPECT_EQ(Python("ws = openpyxl.load_workbook(p).active\nfor r in range(1, 6): print(r, str(ws.cell(r, 1).value)"
+                   ".replace('\\n', '|'))",
+                   target),
+            "1 S1.T1\n"
+            "2 S1.T1|　S1.V1|　　S1.V2|　S1.P1|　S1.TR1\n"
+            "3 C1\n"
+            "4 C2\n"
+            "5 None");
+  editor->Discard();
+}
+
+// Printing lays the CREATE text out under the table's name; a changed
+// window prints nothing until it is compiled or reloaded.
+TEST_F(TableDataTest, PrintingPutsTheCreateTextOnPagesTitledWithTheTable) {
+  SetPrintOwner(main.get());
+  const AtExit noOwner([] { SetPrintOwner(nullptr); });
+  PrintOption = {0, 20, 20, 20, 20, "IPAGothic", 10};
+  TfrmObject* window = LogonWithData();
+  TfrmTable* editor = OpenData(*window);
+  ASSERT_NE(editor, nullptr);
+  const std::string pdf = env.Path("table.pdf");
+  env.Dialogs().QueueFile(pdf);
+  testing_support::WhenShown<TfrmPrint>([](TfrmPrint& form) {
+    form.cmbPrinterName->setCurrentIndex(form.cmbPrinterName->count() - 1);  // the PDF file
+    form.btnOk->click();
+  });
+  ASSERT_TRUE(editor->actPrint->isEnabled());
+  editor->actPrint->trigger();
+  ASSERT_GE(main->prtData.PageCount(), 1);
+  const TPrintPage& page = main->prtData.Pages(0);
+  ASSERT_GE(page.Items.size(), 3u);
+  EXPECT_EQ(page.Items[0].Text, "S1.D");
+  EXPECT_EQ(page.Items[2].Text, "CREATE TABLE S1.D");
+  EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 0);
+
+  Edit(*editor->txtComment, "changed");
+  EXPECT_FALSE(editor->actPrint->isEnabled());
+  EXPECT_FALSE(editor->actSave->isEnabled());
+  editor->SetChanged(false);
+  editor->Discard();
+}
+
 }  // namespace
 }  // namespace testing_objedit
 
@@ -306,7 +400,7 @@ TEST_F(ConstraintEditorTest, OpensFromTheTableTreeAndEditsTheTableScript) {
     EXPECT_EQ((*script)[0], "CREATE TABLE S1.D");
     EXPECT_NE(std::find(script->begin(), script->end(), "    UNIQUE(N, A)"), script->end());
     EXPECT_EQ(std::find(script->begin(), script->end(), "    UNIQUE(N)"), script->end());
-    EXPECT_NE(std::find(script->begin(), script->end(), "CREATE INDEX S1.D.IXD"), script->end());
+    EXPECT_NE(std::find(script->begin(), script->end(), "CREATE DSO IXD"), script->end());
     EXPECT_EQ(std::find_if(script->begin(), script->end(),
                            [](const std::string& l) { return l.rfind("INSERT", 0) == 0; }),
               script->end());

@@ -35,6 +35,7 @@ class TTestMainWindow : public QWidget, public TovMainWindow {
   TovMemoProp& EditorProperties() const override { return *prop; }
   void BuildUserCommandMenu() override {}
   void BuildReportMenu() override {}
+  std::vector<TReportEntry> ReportMenuItems() const override { return {}; }
   void RefreshObjectMenus() override {}
   std::string ActionCaption(const std::string&) const override { return ""; }
   int ActionShortCut(const std::string&) const override { return 0; }
