@@ -77,6 +77,11 @@ std::vector<SqlSpan> SplitSqlSpans(const std::string& sql) {
 
 PositionalSql ConvertMarkers(const std::string& sql) {
   PositionalSql result;
+  // Most statements hold no colon at all, so no marker.
+  if (sql.find(':') == std::string::npos) {
+    result.text = sql;
+    return result;
+  }
   result.text.reserve(sql.size());
   for (const SqlSpan& span : SplitSqlSpans(sql)) {
     if (span.kind != SqlSpanKind::Code) {
