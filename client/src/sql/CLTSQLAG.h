@@ -133,6 +133,27 @@ struct clt_col_window {
 // the SQLCA mark that decides whether null values carry data.
 void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_col_env* e);
 
+// What clt_col_env_of reads of the running connection and the area: an
+// environment taken once holds for a later call of the same key.
+struct clt_col_env_key {
+  const clt_main* main;
+  uint8_t mode;
+  uint32_t factor;
+  int16_t srvtype;
+  char dflnval;
+  char opt_n;
+  uint16_t byteorder;
+  int32_t srv_level;
+  uint8_t national_space[2];
+  const uint8_t* type_list;
+  uint8_t termbyte;
+  int16_t version;
+  const void* csna;
+  char sqlca_mark;
+  bool operator==(const clt_col_env_key&) const = default;
+};
+clt_col_env_key clt_col_env_key_of(const rdb_sql_area* area, bool second_list, char sqlca_mark);
+
 // The address text of flagged columns: taken once a reply has flag bytes.
 void clt_col_take_address(clt_col_env* e);
 
