@@ -396,6 +396,11 @@ void clt_row_plan_keep(clt_main* main, rdb_sql_area* area, const clt_blkf_entry*
   }
 }
 
+bool clt_row_plan_held(clt_main* main, const clt_blkf_entry* e) {
+  const plan* p = plan_of(clt_main_reply(main)->row_plans, e);
+  return p != nullptr && p->block == e->block;
+}
+
 void clt_row_plan_forget(clt_main* main, const clt_blkf_entry* e) {
   // The slot keeps its storage for the next plan.
   if (plan* p = plan_of(clt_main_reply(main)->row_plans, e)) p->entry = nullptr;

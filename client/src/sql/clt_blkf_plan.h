@@ -30,6 +30,9 @@ bool clt_row_plan_serve(clt_main* main, rdb_sql_area* area, clt_blkf_entry* e, u
 // the row's conversion is one a plan covers.
 void clt_row_plan_keep(clt_main* main, rdb_sql_area* area, const clt_blkf_entry* e, uint32_t total);
 
+// Whether the entry's block has its plan.
+bool clt_row_plan_held(clt_main* main, const clt_blkf_entry* e);
+
 // A new block arrives for the entry: the old block's plan goes.
 void clt_row_plan_forget(clt_main* main, const clt_blkf_entry* e);
 
