@@ -203,28 +203,6 @@ void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_c
   if (main != nullptr) memcpy(e->national_space, main->national_space, sizeof e->national_space);
 }
 
-clt_col_env_key clt_col_env_key_of(const rdb_sql_area* area, bool second_list, char sqlca_mark) {
-  clt_col_env_key k{};
-  clt_main* main = clt_cur_main();
-  k.main = main;
-  k.termbyte = area->termbyte;
-  k.version = area->version;
-  k.csna = second_list ? area->sqlcsna2 : area->sqlcsna1;
-  k.sqlca_mark = sqlca_mark;
-  if (main == nullptr) return k;
-  const clt_env* env = clt_main_env(main);
-  k.mode = env->pdcltcnvmode;
-  k.factor = env->cnv_slot[CLT_CNV_SLOT_SERVER - 1].factor;
-  k.srvtype = env->pdsrvtype;
-  k.dflnval = env->pddflnval;
-  k.opt_n = env->opt_n;
-  k.byteorder = main->byteorder;
-  k.srv_level = main->srv_level;
-  memcpy(k.national_space, main->national_space, sizeof k.national_space);
-  k.type_list = clt_main_reply(main)->type_list;
-  return k;
-}
-
 void clt_col_take_address(clt_col_env* e) {
   uint32_t addr = 0;
   const clt_rpc_ctx rpc = clt_rpc_parts();

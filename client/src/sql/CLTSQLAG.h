@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "CLTCOMCTX.h"
 #include "CLTSQLDA.h"
 #include "zelkit.h"
 #include "zk_records.h"
@@ -152,7 +153,28 @@ struct clt_col_env_key {
   char sqlca_mark;
   bool operator==(const clt_col_env_key&) const = default;
 };
-clt_col_env_key clt_col_env_key_of(const rdb_sql_area* area, bool second_list, char sqlca_mark);
+// Inline: a block's plan compares it with every row.
+inline clt_col_env_key clt_col_env_key_of(const rdb_sql_area* area, bool second_list, char sqlca_mark) {
+  clt_col_env_key k{};
+  clt_main* main = clt_cur_main();
+  k.main = main;
+  k.termbyte = area->termbyte;
+  k.version = area->version;
+  k.csna = second_list ? area->sqlcsna2 : area->sqlcsna1;
+  k.sqlca_mark = sqlca_mark;
+  if (main == nullptr) return k;
+  const clt_env* env = clt_main_env(main);
+  k.mode = env->pdcltcnvmode;
+  k.factor = env->cnv_slot[CLT_CNV_SLOT_SERVER - 1].factor;
+  k.srvtype = env->pdsrvtype;
+  k.dflnval = env->pddflnval;
+  k.opt_n = env->opt_n;
+  k.byteorder = main->byteorder;
+  k.srv_level = main->srv_level;
+  memcpy(k.national_space, main->national_space, sizeof k.national_space);
+  k.type_list = clt_main_reply(main)->type_list;
+  return k;
+}
 
 // The address text of flagged columns: taken once a reply has flag bytes.
 void clt_col_take_address(clt_col_env* e);

@@ -73,6 +73,11 @@ struct value_place {
   bool absent;  // null, and nulls carry no data
 };
 
+struct column {
+  column_step step;
+  value_place place;
+};
+
 struct plan {
   const clt_blkf_entry* entry = nullptr;
   const uint8_t* block = nullptr;
@@ -90,8 +95,7 @@ struct plan {
   uint16_t rows = 0;
   uint8_t hold = 0;
   uint8_t result = 0;
-  std::vector<column_step> steps;
-  std::vector<value_place> places;
+  std::vector<column> columns;
 };
 
 uint32_t sqllen_of(const SQLVAR& v) { return static_cast<uint32_t>(std::max<int16_t>(v.len.s.sqllen, 0)); }
@@ -165,7 +169,8 @@ bool writes_into_reads(const plan& p, const rdb_sql_area* area) {
     const void* at;
     uint64_t n;
   } read[] = {{p.da, p.image.size()}, {area, sizeof *area}, {area->sqlca, sizeof(SQLCA)}};
-  for (const column_step& s : p.steps) {
+  for (const column& c : p.columns) {
+    const column_step& s = c.step;
     for (const auto& r : read) {
       if (overlaps(s.dst, extent_of(p.env, s), r.at, r.n)) return true;
       if (s.has_ind && overlaps(s.ind, sizeof(int16_t), r.at, r.n)) return true;
@@ -291,11 +296,10 @@ bool make_plan(rdb_sql_area* area, const clt_blkf_entry* e, uint32_t total_in, p
   for (uint16_t i = 0; i < flags.count; ++i) {
     if ((flags.bytes[i] & kFlagAddress) != 0) return false;
   }
-  p->steps.resize(columns);
+  p->columns.resize(columns);
   for (uint16_t i = 0; i < columns; ++i) {
-    if (!step_of(env, da->sqlvar[i], &p->steps[i])) return false;
+    if (!step_of(env, da->sqlvar[i], &p->columns[i].step)) return false;
   }
-  p->places.resize(columns);
   const auto* head = reinterpret_cast<const uint8_t*>(da);
   p->image.assign(head, head + offsetof(SQLDA, sqlvar) + sizeof(SQLVAR) * static_cast<size_t>(da->sqld));
   p->entry = e;
@@ -325,11 +329,12 @@ uint32_t place_row(plan& p, const clt_blkf_entry* e) {
                          (position == 0 ? kColumnCount : 0);
   if (start > p.total) return 0;
   auto pos = static_cast<uint32_t>(start);
-  auto has = [&](uint32_t n) { return n <= p.total - pos; };
-  for (size_t i = 0; i < p.steps.size(); ++i) {
-    const column_step& s = p.steps[i];
-    value_place& v = p.places[i];
-    v = value_place{};
+  const uint32_t total = p.total;
+  auto has = [&](uint32_t n) { return n <= total - pos; };
+  for (column& c : p.columns) {
+    const column_step& s = c.step;
+    value_place& v = c.place;
+    v.absent = false;
     if (s.has_ind) {
       if (!has(sizeof(int16_t))) return 0;
       v.indicator = static_cast<int16_t>(clt_col_u16(p.env, body + pos));
@@ -373,9 +378,9 @@ bool clt_row_plan_serve(clt_main* main, rdb_sql_area* area, clt_blkf_entry* e, u
   e->rows = p->rows;
   e->hold = p->hold;
   p->env.area = area;
-  for (size_t i = 0; i < p->steps.size(); ++i) {
-    const column_step& s = p->steps[i];
-    const value_place& v = p->places[i];
+  for (const column& c : p->columns) {
+    const column_step& s = c.step;
+    const value_place& v = c.place;
     if (s.has_ind) put16(s.ind, v.indicator);
     if (!v.absent) write_value(p->env, s, v, p->block + v.at);
   }
