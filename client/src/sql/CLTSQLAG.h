@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "CLTCOMCTX.h"
 #include "CLTSQLDA.h"
 #include "zelkit.h"
 #include "zk_records.h"
@@ -133,48 +132,6 @@ struct clt_col_window {
 // The environment of the running call for the given list's SQLCSNA and
 // the SQLCA mark that decides whether null values carry data.
 void clt_col_env_of(rdb_sql_area* area, bool second_list, char sqlca_mark, clt_col_env* e);
-
-// What clt_col_env_of reads of the running connection and the area: an
-// environment taken once holds for a later call of the same key.
-struct clt_col_env_key {
-  const clt_main* main;
-  uint8_t mode;
-  uint32_t factor;
-  int16_t srvtype;
-  char dflnval;
-  char opt_n;
-  uint16_t byteorder;
-  int32_t srv_level;
-  uint8_t national_space[2];
-  const uint8_t* type_list;
-  uint8_t termbyte;
-  int16_t version;
-  const void* csna;
-  char sqlca_mark;
-  bool operator==(const clt_col_env_key&) const = default;
-};
-// Inline: a block's plan compares it with every row.
-inline clt_col_env_key clt_col_env_key_of(const rdb_sql_area* area, bool second_list, char sqlca_mark) {
-  clt_col_env_key k{};
-  clt_main* main = clt_cur_main();
-  k.main = main;
-  k.termbyte = area->termbyte;
-  k.version = area->version;
-  k.csna = second_list ? area->sqlcsna2 : area->sqlcsna1;
-  k.sqlca_mark = sqlca_mark;
-  if (main == nullptr) return k;
-  const clt_env* env = clt_main_env(main);
-  k.mode = env->pdcltcnvmode;
-  k.factor = env->cnv_slot[CLT_CNV_SLOT_SERVER - 1].factor;
-  k.srvtype = env->pdsrvtype;
-  k.dflnval = env->pddflnval;
-  k.opt_n = env->opt_n;
-  k.byteorder = main->byteorder;
-  k.srv_level = main->srv_level;
-  memcpy(k.national_space, main->national_space, sizeof k.national_space);
-  k.type_list = clt_main_reply(main)->type_list;
-  return k;
-}
 
 // The address text of flagged columns: taken once a reply has flag bytes.
 void clt_col_take_address(clt_col_env* e);

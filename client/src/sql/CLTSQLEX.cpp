@@ -588,6 +588,7 @@ void refresh_settings(const connection& c) {
     env->pdserviceport[0] = '\0';
   }
   c.main->byteorder = env->pdsrvtype == kSrvTypeClientOrder ? 1 : 0;
+  clt_row_plan_free(clt_main_reply(c.main));
   c.com->protocol = kProtocolReqcode;
   c.com->features = 0;
   clt_main_reply(c.main)->sqlca_mark = ' ';
@@ -1033,6 +1034,8 @@ int32_t clt_exec_fetch(rdb_sql_area* area) {
 
 int32_t clt_exec_connect(rdb_sql_area* area) {
   const connection c = current();
+  // The kept rows' plans took the connection's settings of the last CONNECT.
+  clt_row_plan_free(clt_main_reply(c.main));
   const int32_t saved_func = c.main->funccode;
   c.main->funccode = CLT_FC_CNCT;
   if (c.main->kind == CLT_KIND_ODBC) {

@@ -84,7 +84,11 @@ struct plan {
   uint32_t total_in = 0;
   const SQLDA* da = nullptr;
   std::vector<uint8_t> image;  // the SQLDA's header and described variables
-  clt_col_env_key key{};
+  // What the conversion environment takes from the area; the rest of it
+  // is the connection's, which only CONNECT changes.
+  uint8_t termbyte = 0;
+  int16_t version = 0;
+  const void* csna = nullptr;
   clt_col_env env{};
   const uint8_t* flags = nullptr;
   uint32_t total = 0;
@@ -306,7 +310,9 @@ bool make_plan(rdb_sql_area* area, const clt_blkf_entry* e, uint32_t total_in, p
   p->block = body;
   p->total_in = total_in;
   p->da = da;
-  p->key = clt_col_env_key_of(area, false, e->sqlca_mark);
+  p->termbyte = area->termbyte;
+  p->version = area->version;
+  p->csna = area->sqlcsna1;
   p->env = env;
   p->flags = e->flags;
   p->total = total;
@@ -365,7 +371,7 @@ bool clt_row_plan_serve(clt_main* main, rdb_sql_area* area, clt_blkf_entry* e, u
   const SQLDA* da = area->sqliasda;
   if (p == nullptr || p->block != e->block || p->total_in != total || p->flags != e->flags || p->rows != e->rows ||
       da != p->da || memcmp(da, p->image.data(), p->image.size()) != 0 ||
-      !(clt_col_env_key_of(area, false, e->sqlca_mark) == p->key)) {
+      area->termbyte != p->termbyte || area->version != p->version || area->sqlcsna1 != p->csna) {
     return false;
   }
   const uint32_t end = place_row(*p, e);

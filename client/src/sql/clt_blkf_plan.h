@@ -9,7 +9,9 @@
 // way. What a plan does not cover (converted character codes, address
 // texts, character-set names, repetitions, large objects, national
 // characters, wide indicators, values outside the block) goes the whole
-// way, as does every row of a block without a plan.
+// way, as does every row of a block without a plan. A plan lasts until
+// its cursor's next block, the connection's next CONNECT (which sets the
+// server's level, byte order and code conversion) or the connection's end.
 #pragma once
 
 #include <stdint.h>
@@ -36,5 +38,5 @@ bool clt_row_plan_held(clt_main* main, const clt_blkf_entry* e);
 // A new block arrives for the entry: the old block's plan goes.
 void clt_row_plan_forget(clt_main* main, const clt_blkf_entry* e);
 
-// Frees the connection's plans.
+// Frees the connection's plans: at its end, and at CONNECT.
 void clt_row_plan_free(clt_reply_conn* reply);
