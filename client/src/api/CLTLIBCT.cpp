@@ -615,7 +615,9 @@ int32_t complete_request(dispatch_call& call) {
     area->sqliasda2 = call.saved_output;
   }
   if (main && (main->srvtrc_active || main->srvtrc_pending)) clt_trace(clt_trace_op::srvtrc_window, area);
-  bool trc2 = memcmp(ctx->reqcode, "TRC2", kCodeSize) == 0;
+  char code[kCodeSize];
+  clt_reqcode_get(ctx, code);
+  const bool trc2 = memcmp(code, "TRC2", kCodeSize) == 0;
   if (ctx->sqltrc_block && main && (call.odbc_variant || !trc2)) {
     clt_make_trc_names();
     // The SQL trace writes the end time with the record.

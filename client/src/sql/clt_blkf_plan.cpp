@@ -56,6 +56,7 @@ bool counted_length(kind k) {
 
 struct column_step {
   kind how;
+  bool counted;  // the value comes after a length
   bool has_ind;
   uint8_t* dst;
   uint8_t* ind;
@@ -188,8 +189,11 @@ void put16(uint8_t* at, int32_t v) {
   memcpy(at, &x, sizeof x);
 }
 
+// A terminator is one zero byte, or two in the UCS-2 modes.
 void terminate(const clt_col_env& env, uint8_t* at) {
-  if (!env.no_terminator) memset(at, 0, static_cast<size_t>(env.term_size));
+  if (env.no_terminator) return;
+  at[0] = 0;
+  if (env.term_size > 1) at[1] = 0;
 }
 
 // A character value cut to its variable: the warnings, and a reply
@@ -302,7 +306,9 @@ bool make_plan(rdb_sql_area* area, const clt_blkf_entry* e, uint32_t total_in, p
   }
   p->columns.resize(columns);
   for (uint16_t i = 0; i < columns; ++i) {
-    if (!step_of(env, da->sqlvar[i], &p->columns[i].step)) return false;
+    column_step& s = p->columns[i].step;
+    if (!step_of(env, da->sqlvar[i], &s)) return false;
+    s.counted = counted_length(s.how);
   }
   const auto* head = reinterpret_cast<const uint8_t*>(da);
   p->image.assign(head, head + offsetof(SQLDA, sqlvar) + sizeof(SQLVAR) * static_cast<size_t>(da->sqld));
@@ -351,7 +357,7 @@ uint32_t place_row(plan& p, const clt_blkf_entry* e) {
       }
     }
     uint32_t n = s.size;
-    if (counted_length(s.how)) {
+    if (s.counted) {
       if (!has(kLength)) return 0;
       n = clt_col_u16(p.env, body + pos);
       pos += kLength;
