@@ -615,9 +615,13 @@ int32_t complete_request(dispatch_call& call) {
     area->sqliasda2 = call.saved_output;
   }
   if (main && (main->srvtrc_active || main->srvtrc_pending)) clt_trace(clt_trace_op::srvtrc_window, area);
-  char code[kCodeSize];
-  clt_reqcode_get(ctx, code);
-  const bool trc2 = memcmp(code, "TRC2", kCodeSize) == 0;
+  // As one word: the library's compare of four bytes is a call.
+  static_assert(kCodeSize == sizeof(uint32_t));
+  uint32_t code = 0;
+  uint32_t trace = 0;
+  memcpy(&code, ctx->reqcode, kCodeSize);
+  memcpy(&trace, "TRC2", kCodeSize);
+  const bool trc2 = code == trace;
   if (ctx->sqltrc_block && main && (call.odbc_variant || !trc2)) {
     clt_make_trc_names();
     // The SQL trace writes the end time with the record.
