@@ -18,6 +18,7 @@
 #include "zk_seam.h"
 #include "zk_wiring.h"
 #include "CLTUTL.h"
+#include "clt_blkf_plan.h"
 #include "clt_cnv.h"
 #include "clt_rcnct_trc.h"
 #include "clt_reconnect.h"
@@ -762,6 +763,7 @@ void clt_main_free() {
   if (main) {
     clt_free_request_buffers(main);
     clt_reply_free(clt_main_reply(main));
+    clt_row_plan_free(clt_main_reply(main));
     // A connection that ends without DISCONNECT still lets its library go.
     clt_cnv_release_user(clt_main_env(main));
     // p_rdb_get_CltInf takes this buffer from the run-time allocator.

@@ -16,7 +16,6 @@
 #include "CLTRPCPR.h"
 #include "CLTRPCSS.h"
 #include "zk_seam.h"
-#include "clt_blkf_plan.h"
 #include "CLTUTL.h"
 #include "clt_cnv.h"
 #include "cltsqlsl.h"
@@ -683,7 +682,6 @@ void clt_reply_drop_description(clt_reply_conn* conn) {
 void clt_reply_free(clt_reply_conn* conn) {
   clt_reply_free_work(conn);
   clt_reply_drop_description(conn);
-  clt_row_plan_free(conn);
   for (uint8_t** block : {&conn->disc_trace, &conn->type_list}) {
     if (*block != nullptr) cltmem_free(*block, kModule, __LINE__);
     *block = nullptr;
