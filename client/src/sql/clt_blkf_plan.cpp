@@ -83,6 +83,9 @@ struct plan {
   const clt_blkf_entry* entry = nullptr;
   const uint8_t* block = nullptr;
   uint32_t total_in = 0;
+  // The area and SQLCA the variables were found clear of.
+  const rdb_sql_area* area = nullptr;
+  const SQLCA* sqlca = nullptr;
   const SQLDA* da = nullptr;
   std::vector<uint8_t> image;  // the SQLDA's header and described variables
   // What the conversion environment takes from the area; the rest of it
@@ -315,6 +318,8 @@ bool make_plan(rdb_sql_area* area, const clt_blkf_entry* e, uint32_t total_in, p
   p->entry = e;
   p->block = body;
   p->total_in = total_in;
+  p->area = area;
+  p->sqlca = area->sqlca;
   p->da = da;
   p->termbyte = area->termbyte;
   p->version = area->version;
@@ -376,7 +381,8 @@ bool clt_row_plan_serve(clt_main* main, rdb_sql_area* area, clt_blkf_entry* e, u
   plan* p = plan_of(clt_main_reply(main)->row_plans, e);
   const SQLDA* da = area->sqliasda;
   if (p == nullptr || p->block != e->block || p->total_in != total || p->flags != e->flags || p->rows != e->rows ||
-      da != p->da || memcmp(da, p->image.data(), p->image.size()) != 0 ||
+      area != p->area || area->sqlca != p->sqlca || da != p->da ||
+      memcmp(da, p->image.data(), p->image.size()) != 0 ||
       area->termbyte != p->termbyte || area->version != p->version || area->sqlcsna1 != p->csna) {
     return false;
   }
