@@ -18,6 +18,7 @@
 #include "zk_seam.h"
 #include "zk_wiring.h"
 #include "CLTUTL.h"
+#include "clt_blkf_plan.h"
 #include "clt_cnv.h"
 #include "clt_rcnct_trc.h"
 #include "clt_reconnect.h"
@@ -615,7 +616,13 @@ int32_t complete_request(dispatch_call& call) {
     area->sqliasda2 = call.saved_output;
   }
   if (main && (main->srvtrc_active || main->srvtrc_pending)) clt_trace(clt_trace_op::srvtrc_window, area);
-  bool trc2 = memcmp(ctx->reqcode, "TRC2", kCodeSize) == 0;
+  // As one word: the library's compare of four bytes is a call.
+  static_assert(kCodeSize == sizeof(uint32_t));
+  uint32_t code = 0;
+  uint32_t trace = 0;
+  memcpy(&code, ctx->reqcode, kCodeSize);
+  memcpy(&trace, "TRC2", kCodeSize);
+  const bool trc2 = code == trace;
   if (ctx->sqltrc_block && main && (call.odbc_variant || !trc2)) {
     clt_make_trc_names();
     // The SQL trace writes the end time with the record.
@@ -756,6 +763,7 @@ void clt_main_free() {
   if (main) {
     clt_free_request_buffers(main);
     clt_reply_free(clt_main_reply(main));
+    clt_row_plan_free(clt_main_reply(main));
     // A connection that ends without DISCONNECT still lets its library go.
     clt_cnv_release_user(clt_main_env(main));
     // p_rdb_get_CltInf takes this buffer from the run-time allocator.

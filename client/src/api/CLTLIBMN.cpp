@@ -85,19 +85,20 @@ int32_t p_rdb_exsql(rdb_sql_area* area) {
     // The running request fails with -725 too once its exchange returns;
     // only a request of this export, and only while it runs.
     clt_abort_exclusion looking;
-    if (clt_cur() == &clt_global && clt_global.call_running != 0) clt_global.refused_call = 1;
+    if (clt_cur() == &clt_global && clt_call_running_get(&clt_global) != 0) clt_refused_call_put(&clt_global, 1);
     return CLT_RC_CALL_RUNNING;
   }
-  {
-    clt_abort_exclusion starting;
-    clt_global.call_running = 1;
-    clt_global.refused_call = 0;
-  }
+  // A refusal that sees this call running marks this call: its mark
+  // comes after the clearing.
+  clt_refused_call_put(&clt_global, 0);
+  clt_call_running_put(&clt_global, 1);
   int32_t result = clt_dispatch(area);
   {
+    // No refusal marks between its look and its mark: a refusal of this
+    // call never marks the next one.
     clt_abort_exclusion ending;
-    clt_global.call_running = 0;
-    clt_global.refused_call = 0;
+    clt_call_running_put(&clt_global, 0);
+    clt_refused_call_put(&clt_global, 0);
   }
   clt_release_context();
   return result;

@@ -44,6 +44,22 @@ inline void clt_reqcode_put(clt_global_data* ctx, const char* code) {
 inline void clt_reqcode_get(const clt_global_data* ctx, char* code) {
   for (size_t i = 0; i < sizeof ctx->reqcode; ++i) code[i] = __atomic_load_n(&ctx->reqcode[i], __ATOMIC_RELAXED);
 }
+// The running call's marks: another thread's refused call reads whether
+// a call runs and marks it refused; the running call clears the mark as
+// it starts (before it shows as running) and both as it ends, under the
+// context lock, so no refusal's mark passes into the next call.
+inline uint32_t clt_call_running_get(const clt_global_data* ctx) {
+  return __atomic_load_n(&ctx->call_running, __ATOMIC_ACQUIRE);
+}
+inline void clt_call_running_put(clt_global_data* ctx, uint32_t value) {
+  __atomic_store_n(&ctx->call_running, value, __ATOMIC_RELEASE);
+}
+inline uint32_t clt_refused_call_get(const clt_global_data* ctx) {
+  return __atomic_load_n(&ctx->refused_call, __ATOMIC_ACQUIRE);
+}
+inline void clt_refused_call_put(clt_global_data* ctx, uint32_t value) {
+  __atomic_store_n(&ctx->refused_call, value, __ATOMIC_RELEASE);
+}
 inline void clt_cancellable_put(clt_main* main, uint16_t value) {
   __atomic_store_n(&main->cancellable, value, __ATOMIC_SEQ_CST);
 }

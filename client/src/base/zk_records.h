@@ -285,6 +285,7 @@ struct clt_com_conn;
 struct clt_req_conn;
 struct clt_rpc_conn;
 struct clt_reply_conn;
+struct clt_row_plans;
 
 constexpr size_t CLT_STMT_KEEP_SIZE = 257;  // kept statement head with its zero byte
 constexpr size_t CLT_SERVER_VERSION_SIZE = 10;
@@ -703,6 +704,7 @@ struct clt_reply_conn {
   // whose u16 at 0, 32 and 64 are in client order. The column converters
   // read it as the character-set pad table.
   uint8_t* type_list;
+  clt_row_plans* row_plans;  // the kept blocks' row plans (sql/clt_blkf_plan), or null
 };
 constexpr uint32_t CLT_FETCH_DESC_HEAD = 84;  // two names, the 32- and 16-bit values, the SQLDA header
 

@@ -431,15 +431,17 @@ void clt_rpc_settings(clt_rpc_env* out) {
 
 clt_rpc_ctx clt_rpc_parts(void) {
   clt_rpc_ctx ctx = g_locator();
-  ctx.main = clt_com_cur().main;
+  ctx.main = nullptr;
   ctx.env = nullptr;
   return ctx;
 }
 
 clt_rpc_ctx clt_rpc_cur(void) {
   clt_rpc_ctx ctx = clt_rpc_parts();
+  const clt_com_ctx com = clt_com_cur();
+  ctx.main = com.main;
   clt_rpc_settings(&t_env);
-  ctx.env = clt_com_cur().env != nullptr ? &t_env : nullptr;
+  ctx.env = com.env != nullptr ? &t_env : nullptr;
   return ctx;
 }
 

@@ -118,8 +118,8 @@ struct clt_rpc_ctx {
 
 using clt_rpc_locator = clt_rpc_ctx (*)(void);
 clt_rpc_ctx clt_rpc_cur(void);
-// The running call's parts and main without env: for the per-row paths,
-// which read no settings and cannot afford reading them on every call.
+// The running call's parts alone, without main and env: for the per-row
+// paths, which read neither and cannot afford looking them up every call.
 clt_rpc_ctx clt_rpc_parts(void);
 // The settings of the running call (defaults without a settings record).
 void clt_rpc_settings(clt_rpc_env* out);

@@ -108,8 +108,10 @@ const SQLCA& completion_sqlca(bool second) {
   return kReports[second ? 1 : 0];
 }
 
-void report_completion(rdb_sql_area* area, clt_main* main, const clt_blkf_entry* e, const uint8_t* sqlca_part,
-                       bool counted) {
+}  // namespace
+
+void clt_blkf_report_completion(rdb_sql_area* area, clt_main* main, const clt_blkf_entry* e,
+                                const uint8_t* sqlca_part, bool counted) {
   const SQLCA& done = completion_sqlca(clt_main_env(main)->pdsrvtype == CLT_SRVTYPE_SECOND);
   SQLCA* ca = area->sqlca;
   // Every field the report writes; the reserved bytes stay as they are.
@@ -120,6 +122,13 @@ void report_completion(rdb_sql_area* area, clt_main* main, const clt_blkf_entry*
   memset(ca->sqlerrd, 0, sizeof ca->sqlerrd);
   if (counted) ca->sqlerrd[2] = static_cast<int32_t>(e->cumulative);
 }
+
+void clt_blkf_next_row(clt_main* main, clt_blkf_entry* e) {
+  ++e->next_row;
+  main->rows_left = e->rows > e->next_row ? static_cast<uint16_t>(e->rows - e->next_row) : 0;
+}
+
+namespace {
 
 // The caller's SQLDA against the block's descriptors.
 bool sqlda_matches(const block& b, uint32_t data, uint16_t sqln, uint16_t columns, const SQLDA* da) {
@@ -257,7 +266,7 @@ int32_t deliver(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_ma
   const int32_t limit = analysed != CLT_SQL_NO_ROWS && analysed != kSqlNoRowsEnd && analysed >= 0 ? rows - 1 : rows;
   ++e->cumulative;
   if (e->next_row < limit) {
-    report_completion(area, main, e, body + ca, clt_col_u32(env, body + ca + kCaErrd2) != 0);
+    clt_blkf_report_completion(area, main, e, body + ca, clt_col_u32(env, body + ca + kCaErrd2) != 0);
   }
   const int32_t code = area->sqlca->SQLCODE;
   if (code == CLT_SQL_NO_ROWS || code < 0) return 0;
@@ -335,8 +344,7 @@ int32_t convert(const uint8_t* body, uint32_t length, rdb_sql_area* area, clt_bl
   }
   const int32_t rc = deliver(body, length, area, main, e, layout);
   // Every call moves on, a failed row too.
-  ++e->next_row;
-  main->rows_left = e->rows > e->next_row ? static_cast<uint16_t>(e->rows - e->next_row) : 0;
+  clt_blkf_next_row(main, e);
   return rc;
 }
 

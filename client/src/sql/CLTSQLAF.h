@@ -11,6 +11,9 @@
 #include <stdint.h>
 
 #include "zelkit.h"
+#include "zk_records.h"
+
+struct clt_blkf_entry;
 
 // Blocks in column arrays (every conversion variant but 5); a cursor whose
 // FETCHes use the SQLDA form goes to clt_sqlda_blkf_conv. 0 when the row
@@ -19,3 +22,12 @@
 int32_t clt_fetch_conv(const uint8_t* body, uint32_t length, rdb_sql_area* area);
 // Blocks in row records (conversion variant 5). The same contract.
 int32_t clt_fetch_conv_var5(const uint8_t* body, uint32_t length, rdb_sql_area* area);
+
+// The completion report of a row that is not its block's last, from the
+// block's SQLCA part (its identifier's mark bytes) and, when `counted`,
+// with the entry's count of rows in sqlerrd[2].
+void clt_blkf_report_completion(rdb_sql_area* area, clt_main* main, const clt_blkf_entry* e,
+                                const uint8_t* sqlca_part, bool counted);
+// After every call that the entry's block serves: its next row, and the
+// rows left in the control block.
+void clt_blkf_next_row(clt_main* main, clt_blkf_entry* e);

@@ -782,7 +782,8 @@ uint32_t extension_of(const view& v, const clt_main* main) {
 
 }  // namespace
 
-int32_t clt_reply_analyse_row(const uint8_t* body, uint32_t received, rdb_sql_area* area, int32_t block_sqlcode) {
+int32_t clt_reply_analyse_row(const uint8_t* body, uint32_t received, rdb_sql_area* area, int32_t block_sqlcode,
+                              clt_reply_route* route) {
   clt_main* main = clt_com_cur().main;
   view v;
   uint32_t st = 0;
@@ -797,18 +798,26 @@ int32_t clt_reply_analyse_row(const uint8_t* body, uint32_t received, rdb_sql_ar
       (level_at_least(main, kLevelCursors) && v.u32_at(kBodyCharset, &charset) && charset != 0)) {
     return CLT_REPLY_ROW_FULL;
   }
+  uint32_t* state = clt_reply_row_begin(main, area, v.p[st + kStResult], block_sqlcode);
+  *route = variant5(v, extension_of(v, main), main) ? clt_reply_route::block_variant : clt_reply_route::block;
+  const int32_t rc = clt_reply_svc.convert(*route, body, v.total, area) != 0 ? -1 : 0;
+  clt_reply_row_end(state);
+  return rc;
+}
+
+uint32_t* clt_reply_row_begin(clt_main* main, rdb_sql_area* area, uint8_t result, int32_t block_sqlcode) {
   uint32_t* state = start_analysis();
   main->ary_count = 0;
-  area->result = v.p[st + kStResult];
+  area->result = result;
   area->trcword = 0;
   area->sqlca->SQLCODE = block_sqlcode;
   clt_global_data* ctx = clt_cur();
   if (ctx != nullptr) memset(ctx->runtime.req_counters, 0, sizeof ctx->runtime.req_counters);
-  const clt_reply_route route =
-      variant5(v, extension_of(v, main), main) ? clt_reply_route::block_variant : clt_reply_route::block;
-  const int32_t rc = clt_reply_svc.convert(route, body, v.total, area) != 0 ? -1 : 0;
+  return state;
+}
+
+void clt_reply_row_end(uint32_t* state) {
   if (state != nullptr) *state |= kAnalysed;
-  return rc;
 }
 
 int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* area) {

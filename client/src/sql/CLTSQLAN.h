@@ -62,8 +62,17 @@ int32_t clt_reply_analyse(const uint8_t* body, uint32_t received, rdb_sql_area* 
 // full analysis would change from the block's earlier row, and the row's
 // conversion; 0, or -1 with the SQLCA filled. CLT_REPLY_ROW_FULL when the
 // block needs the full analysis for every row (a character-set part).
+// *route tells which converter took the row.
 constexpr int32_t CLT_REPLY_ROW_FULL = 1;
-int32_t clt_reply_analyse_row(const uint8_t* body, uint32_t received, rdb_sql_area* area, int32_t block_sqlcode);
+int32_t clt_reply_analyse_row(const uint8_t* body, uint32_t received, rdb_sql_area* area, int32_t block_sqlcode,
+                              clt_reply_route* route);
+// What that analysis changes before the row's conversion (the state word
+// marked as analysing, the area's result byte from the block's status
+// part, the SQLCODE the block's, the per-request counters cleared), and
+// after it. The begin gives the state word for the end (null without an
+// RPC connection).
+uint32_t* clt_reply_row_begin(clt_main* main, rdb_sql_area* area, uint8_t result, int32_t block_sqlcode);
+void clt_reply_row_end(uint32_t* state);
 
 // Byte `at` of the reply's status part into *out; false when the body
 // has no status part that holds it.

@@ -28,6 +28,8 @@
 #include "cltsqlsl.h"
 #include "cltsqlef.h"
 #include "clt_shm_exec.h"
+#include "clt_blkf_plan.h"
+#include "zk_reply_routes.h"
 
 clt_exec_services clt_exec_svc{};
 
@@ -586,6 +588,7 @@ void refresh_settings(const connection& c) {
     env->pdserviceport[0] = '\0';
   }
   c.main->byteorder = env->pdsrvtype == kSrvTypeClientOrder ? 1 : 0;
+  clt_row_plan_free(clt_main_reply(c.main));
   c.com->protocol = kProtocolReqcode;
   c.com->features = 0;
   clt_main_reply(c.main)->sqlca_mark = ' ';
@@ -934,6 +937,7 @@ int32_t fetch_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) 
   const clt_reply_conn* reply = clt_main_reply(c.main);
   // Nothing of the block before carries over: a block the analysis
   // refuses leaves no rows to serve.
+  clt_row_plan_forget(c.main, e);
   e->next_row = 0;
   e->rows = 0;
   e->block_sqlcode = 0;
@@ -980,7 +984,14 @@ int32_t serve_block(const connection& c, rdb_sql_area* area, clt_blkf_entry* e) 
   const uint32_t total = std::min(clt_server32(c.main, e->block + kBodyTotal), e->reply_buf_size);
   const bool reported_row = e->next_row + 1 < e->rows && e->block_sqlcode >= 0;
   if (reported_row && !clt_cursor_list_kept(c.main, c.env)) {
-    const int32_t rc = clt_reply_analyse_row(e->block, total, area, e->block_sqlcode);
+    if (clt_row_plan_serve(c.main, area, e, total)) return 0;
+    clt_reply_route route{};
+    const int32_t rc = clt_reply_analyse_row(e->block, total, area, e->block_sqlcode, &route);
+    // The shipped converter of column arrays settled what the block's
+    // later rows can take by plan.
+    if (rc == 0 && route == clt_reply_route::block && clt_reply_svc.convert == clt_col_convert) {
+      clt_row_plan_keep(c.main, area, e, total);
+    }
     if (rc != CLT_REPLY_ROW_FULL) return rc;
   }
   const uint32_t ext = total >= kBodyDirectory ? clt_server32(c.main, e->block + kBodyExt) : 0;
@@ -1023,6 +1034,8 @@ int32_t clt_exec_fetch(rdb_sql_area* area) {
 
 int32_t clt_exec_connect(rdb_sql_area* area) {
   const connection c = current();
+  // The kept rows' plans took the connection's settings of the last CONNECT.
+  clt_row_plan_free(clt_main_reply(c.main));
   const int32_t saved_func = c.main->funccode;
   c.main->funccode = CLT_FC_CNCT;
   if (c.main->kind == CLT_KIND_ODBC) {

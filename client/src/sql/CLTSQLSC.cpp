@@ -110,7 +110,7 @@ int32_t client_error(rdb_sql_area* area, int32_t line) {
 bool collision() {
   clt_global_data* ctx = clt_cur();
   std::lock_guard<std::mutex> looking(clt_context_lock());
-  return ctx != nullptr && ctx->refused_call != 0;
+  return ctx != nullptr && clt_refused_call_get(ctx) != 0;
 }
 
 void put_server32(const clt_main* main, uint8_t* p, uint32_t v) {

@@ -42,7 +42,7 @@ int32_t client_error(rdb_sql_area* area, int32_t line) {
 
 bool collision() {
   clt_global_data* ctx = clt_cur();
-  return ctx != nullptr && ctx->refused_call != 0;
+  return ctx != nullptr && clt_refused_call_get(ctx) != 0;
 }
 
 void close_both() {

@@ -50,10 +50,11 @@ bool description_changed(const uint8_t* saved, const rdb_sql_area* area) {
   SQLDA saved_head{};
   memcpy(&saved_head, head->sqlda, kSqldaHead);
   if (da == nullptr || saved_head.sqln != da->sqln || saved_head.sqld != da->sqld) return true;
-  for (int32_t i = 0; i < variables(da); ++i) {
+  const int32_t count = variables(da);
+  const uint8_t* image = saved + sizeof *head;
+  for (int32_t i = 0; i < count; ++i, image += CLT_FETCH_DESC_VAR) {
     SQLVAR was{};
-    memcpy(&was, saved + sizeof *head + CLT_FETCH_DESC_VAR * static_cast<uint32_t>(i),
-           std::min(sizeof was, size_t{CLT_FETCH_DESC_VAR}));
+    memcpy(&was, image, std::min(sizeof was, size_t{CLT_FETCH_DESC_VAR}));
     const SQLVAR& now = da->sqlvar[i];
     if (was.sqlcod != now.sqlcod || was.len.s.sqllen != now.len.s.sqllen || was.XDIM != now.XDIM ||
         was.len.s.SYS != now.len.s.SYS) {
@@ -113,7 +114,8 @@ int32_t clt_exec_array(rdb_sql_area* area) {
     rc->desc_changed = 1;
   }
   const SQLDA* da = area->sqliasda;
-  for (int32_t i = 0; i < variables(da); ++i) {
+  const int32_t count = variables(da);
+  for (int32_t i = 0; i < count; ++i) {
     const SQLVAR& v = da->sqlvar[i];
     const clt_kind k = clt_kind_of(v.sqlcod);
     if (k == clt_kind::lob_rsv) {

@@ -19,6 +19,7 @@
 #include "CLTLIBCT.h"
 #include "CLTMEM.h"
 #include "CLTSQLSC.h"
+#include "clt_blkf_plan.h"
 #include "cltsqlbf.h"
 #include "marlo_server.h"
 #include "zk_harness.h"
@@ -31,6 +32,7 @@ constexpr char kCompleted[] = "KFPA12000-I Processing of SQL completed";
 constexpr char kNoRows[] = "KFPA12100-I No rows satisfying search condition";
 constexpr int16_t kRoom = 4;
 constexpr int32_t kFailed = -10;
+constexpr size_t kBlockOfFour = 4;
 
 const std::vector<const char*> kSettings = {
     "PDMEMTRCFILE", "PDHOST",    "PDFESHOST",      "PDSERVICEGRP", "PDAUTOCONNECT", "PDBLKF",
@@ -470,6 +472,288 @@ TEST_F(BlockFetch, ChangedDescriptorAreasBetweenBlockedFetchesAreRefused) {
       restart();
     }
   }
+}
+
+// A block's plan against the whole way. A case's rows are all alike;
+// in blocks of four the second row goes the whole way and makes the
+// block's plan, and the third is served by it: both leave the same
+// variables, indicators, SQLCA and area. The block carries each value as
+// `sent` describes it, so a value may come longer than its variable.
+struct plan_column {
+  uint8_t host;     // the variable's code
+  int16_t length;   // its sqllen, or a decimal's precision
+  uint8_t scale;
+  uint8_t sent;     // the code and length the block's value comes in
+  uint16_t sent_length;
+  marlo::cell value;
+};
+struct plan_case {
+  const char* what;
+  bool little;
+  uint8_t termbyte;
+  std::vector<plan_column> columns;
+  bool warns;  // a value is cut on the client
+};
+
+constexpr size_t kCellRoom = 48;
+constexpr uint32_t kTableText = 40;  // bytes of each variable, beyond every value here
+constexpr uint8_t kUntouched = 0xA5;
+constexpr int16_t kIndicatorUntouched = 0x5A5A;
+
+bool decimal_host(uint8_t code) {
+  switch (code & 0xFE) {
+    case 0x64: case 0x6E: case 0xE4: case 0xE6: case 0xEA: case 0xEC: return true;
+    default: return false;
+  }
+}
+
+// The variables of a plan case, and what a FETCH leaves in them.
+struct plan_fetch {
+  struct outcome {
+    int32_t rc;
+    std::vector<uint8_t> cells;
+    std::vector<int16_t> inds;
+    std::vector<uint8_t> sqlca;
+    std::string sqlstate;
+    uint8_t result;
+    bool operator==(const outcome&) const = default;
+  };
+
+  zk::request r{"FETC"};
+  std::vector<uint8_t> list;
+  std::vector<uint8_t> cells;
+  std::vector<int16_t> inds;
+
+  explicit plan_fetch(const plan_case& c)
+      : list(offsetof(SQLDA, sqlvar) + c.columns.size() * sizeof(SQLVAR), 0),
+        cells(c.columns.size() * kCellRoom),
+        inds(c.columns.size()) {
+    blank(r.area.name1, sizeof r.area.name1, "C1");
+    blank(r.area.name2, sizeof r.area.name2, "S1");
+    r.area.section = 1;
+    r.area.version = 0x802;
+    r.area.blkf_perm1 = 1;
+    r.area.blkf_perm2 = 1;
+    r.area.termbyte = c.termbyte;
+    SQLDA* da = sqlda();
+    memcpy(da->sqldaid, "SQLDA   ", 8);
+    da->sqln = da->sqld = static_cast<int16_t>(c.columns.size());
+    for (size_t i = 0; i < c.columns.size(); ++i) {
+      const plan_column& col = c.columns[i];
+      SQLVAR& v = da->sqlvar[i];
+      v.sqlcod = col.host;
+      v.XDIM = 1;
+      if (decimal_host(col.host)) {
+        v.len.d.sqlprcsn = static_cast<uint8_t>(col.length);
+        v.len.d.sqlscale = col.scale;
+      } else {
+        v.len.s.sqllen = col.length;
+      }
+      v.SQLDATA = cells.data() + i * kCellRoom;
+      v.SQLIND = &inds[i];
+    }
+    r.area.sqliasda = da;
+  }
+  SQLDA* sqlda() { return reinterpret_cast<SQLDA*>(list.data()); }
+  outcome run() {
+    std::fill(cells.begin(), cells.end(), kUntouched);
+    std::fill(inds.begin(), inds.end(), kIndicatorUntouched);
+    memset(&r.sqlca, 0, sizeof r.sqlca);
+    outcome o;
+    o.rc = r.exsql();
+    o.cells = cells;
+    o.inds = inds;
+    const auto* ca = reinterpret_cast<const uint8_t*>(&r.sqlca);
+    o.sqlca.assign(ca, ca + sizeof r.sqlca);
+    o.sqlstate = r.sqlstate();
+    o.result = r.area.result;
+    return o;
+  }
+};
+
+// The engine's table for a case: character columns whose values suit
+// every variable here; the blocks then carry the case's own values.
+marlo::script plan_server(const plan_case& c) {
+  marlo::table t;
+  t.name = "STAFF";
+  std::vector<marlo::cell> row;
+  for (size_t i = 0; i < c.columns.size(); ++i) {
+    marlo::column mc = marlo::column::of(("C" + std::to_string(i)).c_str(), 0xC0, kTableText);
+    mc.nullable = (c.columns[i].host & 1) != 0;
+    t.columns.push_back(mc);
+    row.push_back(marlo::cell::of("1"));
+  }
+  t.rows.assign(2 * kBlockOfFour, row);
+  marlo::script s;
+  s.little_endian = c.little;
+  EXPECT_EQ(s.tables.declare(t), "");
+  const bool le = c.little;
+  std::vector<marlo::fetch_entry> sent;
+  for (const plan_column& col : c.columns) {
+    marlo::fetch_entry d{static_cast<uint8_t>(col.sent | (col.host & 1)), 1, {}};
+    if (decimal_host(col.sent)) {
+      d.len[0] = static_cast<uint8_t>(col.length);
+      d.len[1] = col.scale;
+    } else {
+      d.len[le ? 0 : 1] = static_cast<uint8_t>(col.sent_length & 0xFF);
+      d.len[le ? 1 : 0] = static_cast<uint8_t>(col.sent_length >> 8);
+    }
+    sent.push_back(d);
+  }
+  std::vector<marlo::cell> values;
+  for (const plan_column& col : c.columns) values.push_back(col.value);
+  s.reply_edit = [le, sent, values](const std::string& function, std::vector<uint8_t>* body) {
+    if (function != kFetchFn) return;
+    const uint8_t* at = body->data() + 16;  // the data part's offset
+    const size_t data = le ? (at[0] | at[1] << 8 | at[2] << 16 | static_cast<size_t>(at[3]) << 24)
+                           : (static_cast<size_t>(at[0]) << 24 | at[1] << 16 | at[2] << 8 | at[3]);
+    body->resize(data);
+    const std::vector<std::vector<marlo::cell>> rows(kBlockOfFour, values);
+    EXPECT_EQ(marlo::block_reply(le, false, false, 0, 0, sent, rows, {}, body), "");
+  };
+  return s;
+}
+
+bool plan_held() {
+  zk::context_scope context;
+  return clt_global.main != nullptr &&
+         clt_row_plan_held(clt_global.main, static_cast<clt_blkf_entry*>(clt_global.main->blkf_list));
+}
+
+TEST_F(BlockFetch, ARowServedByItsBlocksPlanIsTheRowOfTheWholeWay) {
+  using marlo::cell;
+  const cell null = cell::null_cell();
+  const std::vector<plan_column> fixed = {{0xA5, 10, 0, 0xA4, 10, cell::of("abc")},
+                                          {0xA5, 10, 0, 0xA4, 10, cell::of("abcdefghij")},
+                                          {0xA5, 10, 0, 0xA4, 14, cell::of("abcdefghijklmn")},
+                                          {0xC4, 6, 0, 0xC4, 9, cell::of("123456789")}};
+  const std::vector<plan_column> varying = {{0xA1, 10, 0, 0xA0, 10, cell::of("hello")},
+                                            {0xC1, 4, 0, 0xC0, 12, cell::of("abcdefghijkl")},
+                                            {0x31, 8, 0, 0x30, 8, cell::of("nul")},
+                                            {0x31, 3, 0, 0x30, 6, cell::of("abcdef")}};
+  const std::vector<plan_column> numbers = {{0xF1, 4, 0, 0xF0, 0, cell::of("42")},
+                                            {0xF5, 2, 0, 0xF4, 0, cell::of("-7")},
+                                            {0xE1, 8, 0, 0xE0, 0, cell::of("1234567890123")},
+                                            {0xE3, 4, 0, 0xE2, 0, cell::of("99")},
+                                            {0xE5, 9, 2, 0xE4, 0, cell::of("-12.50")}};
+  auto both = [](std::vector<plan_column> a, const std::vector<plan_column>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  const plan_case cases[] = {
+      {"numbers, big-endian server", false, 0, numbers, false},
+      {"numbers, little-endian server", true, 0, numbers, false},
+      {"packed decimals, as text and zoned; coded values", false, 0,
+       {{0xEB, 7, 2, 0xE4, 0, cell::of("-123.45")},
+        {0xED, 5, 0, 0xE4, 0, cell::of("12345")},
+        {0x65, 8, 0, 0x64, 0, cell::of("12345678")},
+        {0x71, 4, 0, 0x70, 4, cell::of("abcd")},
+        {0x79, 3, 0, 0x78, 3, cell::of("xyz")},
+        {0x7D, 8, 0, 0x7C, 8, cell::of("abcdefgh")}},
+       false},
+      {"fixed characters padded, whole and cut", false, 0, fixed, true},
+      {"varying characters whole and cut", false, 0, varying, true},
+      {"characters with a terminator in the element", false, 1, both(fixed, varying), true},
+      {"characters without a terminator", true, 2, both(fixed, varying), true},
+      // Bytes only in the client's byte order.
+      {"bytes padded and cut", true, 0,
+       {{0x45, 8, 0, 0x44, 8, cell::of(std::string("\x01\x02\x03", 3))}, {0x45, 4, 0, 0x44, 6, cell::of("abcdef")}},
+       true},
+      {"nulls", false, 0,
+       {{0xF1, 4, 0, 0xF0, 0, null}, {0xA5, 5, 0, 0xA4, 5, null}, {0xC1, 5, 0, 0xC0, 5, null},
+        {0xE5, 5, 0, 0xE4, 0, null}, {0xF1, 4, 0, 0xF0, 0, cell::of("8")}},
+       false},
+  };
+  for (const plan_case& c : cases) {
+    SCOPED_TRACE(c.what);
+    setenv("PDBLKF", "4", 1);
+    start(form::sqlda, staff(0), plan_server(c));
+    open(1, "C1");
+    plan_fetch f(c);
+    std::vector<plan_fetch::outcome> rows;
+    for (int i = 0; i < 3; ++i) {
+      rows.push_back(f.run());
+      ASSERT_EQ(rows.back().rc, 0) << f.r.message();
+      ASSERT_EQ(f.r.sqlcode(), 0) << f.r.message();
+    }
+    EXPECT_TRUE(plan_held());
+    EXPECT_EQ(fetch_requests(), 1u);
+    EXPECT_TRUE(rows[1] == rows[2]);
+    EXPECT_EQ(rows[1].cells, rows[2].cells);
+    EXPECT_EQ(rows[1].inds, rows[2].inds);
+    EXPECT_EQ(rows[1].sqlca, rows[2].sqlca);
+    EXPECT_EQ(rows[2].sqlca[offsetof(SQLCA, sqlwarn)] == 'W', c.warns);
+    restart();
+  }
+}
+
+// Between rows that the plan serves the caller may move its variables,
+// change the terminator setting or the SQLDA: each row takes what the
+// call gives, as the whole way takes it.
+TEST_F(BlockFetch, ABlocksPlanFollowsWhatTheCallerChangesBetweenRows) {
+  using marlo::cell;
+  const plan_case c{"", false, 0, {{0xF1, 4, 0, 0xF0, 0, cell::of("42")}, {0x31, 8, 0, 0x30, 8, cell::of("nul")}}, false};
+  std::vector<uint8_t> elsewhere(kCellRoom);
+  struct change {
+    const char* what;
+    std::function<void(plan_fetch&)> apply;
+    std::function<void(const plan_fetch&, const plan_fetch::outcome&)> check;
+  };
+  const change changes[] = {
+      {"a variable moved",
+       [&](plan_fetch& f) {
+         std::fill(elsewhere.begin(), elsewhere.end(), kUntouched);
+         f.sqlda()->sqlvar[1].SQLDATA = elsewhere.data();
+       },
+       [&](const plan_fetch&, const plan_fetch::outcome& o) {
+         EXPECT_EQ(std::string(reinterpret_cast<const char*>(elsewhere.data()), 4), std::string("nul\0", 4));
+         EXPECT_EQ(o.cells[kCellRoom], kUntouched);
+       }},
+      {"the terminator setting",
+       [](plan_fetch& f) { f.r.area.termbyte = 2; },
+       [](const plan_fetch&, const plan_fetch::outcome& o) {
+         EXPECT_EQ(std::string(reinterpret_cast<const char*>(o.cells.data() + kCellRoom), 3), "nul");
+         EXPECT_EQ(o.cells[kCellRoom + 3], kUntouched);
+       }},
+      {"a variable's length",
+       [](plan_fetch& f) { f.sqlda()->sqlvar[1].len.s.sqllen = 9; },
+       [](const plan_fetch& f, const plan_fetch::outcome&) {
+         EXPECT_EQ(f.r.sqlcode(), -850);
+         EXPECT_EQ(f.r.message(), "KFPA11850-E SQLDA was modified after first blocked fetch");
+       }},
+  };
+  for (const change& ch : changes) {
+    SCOPED_TRACE(ch.what);
+    setenv("PDBLKF", "4", 1);
+    start(form::sqlda, staff(0), plan_server(c));
+    open(1, "C1");
+    plan_fetch f(c);
+    f.run();
+    f.run();
+    ASSERT_TRUE(plan_held());
+    ch.apply(f);
+    const plan_fetch::outcome o = f.run();
+    ch.check(f, o);
+    restart();
+  }
+}
+
+// Cursors whose FETCHes alternate keep a plan each.
+TEST_F(BlockFetch, AlternatingCursorsEachKeepTheirBlocksPlan) {
+  setenv("PDBLKF", "6", 1);
+  start(form::sqlda, staff(12));
+  open(1, "C1");
+  open(1, "C2");
+  fetch_list a(1, "C1");
+  fetch_list b(1, "C2");
+  for (int i = 0; i < 12; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(a.run(), 0) << a.r.message();
+    EXPECT_TRUE(a.holds_row(i)) << a.id;
+    ASSERT_EQ(b.run(), 0) << b.r.message();
+    EXPECT_TRUE(b.holds_row(i)) << b.id;
+  }
+  EXPECT_EQ(fetch_requests(), 4u);
 }
 
 TEST_F(BlockFetch, TwoCursorsUnderOneSectionKeepBlocksOfTheirOwn) {
