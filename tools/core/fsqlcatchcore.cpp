@@ -327,13 +327,9 @@ bool ReadTraceFolder(const std::string& folder, const QDateTime& threshold, bool
   return true;
 }
 
-std::vector<std::vector<std::string>> TraceRows(const TTraceList& list, const std::function<void()>& step) {
-  std::vector<std::vector<std::string>> rows;
-  for (int i = 0; i < list.Count(); ++i) {
-    if (step) step();
-    const int64_t count = list.GetExecCount(i);
-    const double time = count > 1 ? list.GetTotalTime(i) / static_cast<double>(count) : list.GetTotalTime(i);
-    rows.push_back({std::to_string(count), TraceTimeText(time), list.GetSQL(i)});
-  }
-  return rows;
+std::vector<std::string> TraceRow(const TTraceList& list, int index) {
+  const int64_t count = list.GetExecCount(index);
+  const double total = list.GetTotalTime(index);
+  const double time = count > 1 ? total / static_cast<double>(count) : total;
+  return {std::to_string(count), TraceTimeText(time), list.GetSQL(index)};
 }

@@ -145,6 +145,6 @@ class TTraceList {
 bool ReadTraceFolder(const std::string& folder, const QDateTime& threshold, bool summary, TTraceList& list,
                      const std::function<void()>& step);
 
-// The capture's rows: the count, the mean time of an item counted more
-// than once (else its time), the statement.
-std::vector<std::vector<std::string>> TraceRows(const TTraceList& list, const std::function<void()>& step);
+// The capture's row of item `index`: the count, the mean time of an item
+// counted more than once (else its time), the statement.
+std::vector<std::string> TraceRow(const TTraceList& list, int index);

@@ -105,7 +105,8 @@ class TraceFolder : public testing::Test {
     TTraceList list;
     const bool any = ReadTraceFolder(Folder(), kThreshold, summary, list, nullptr);
     if (found) *found = any;
-    Rows rows = TraceRows(list, nullptr);
+    Rows rows;
+    for (int i = 0; i < list.Count(); ++i) rows.push_back(TraceRow(list, i));
     std::sort(rows.begin(), rows.end());
     return rows;
   }
