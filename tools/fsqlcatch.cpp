@@ -27,6 +27,7 @@
 #include "sqlwork/ovconncombo.h"
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
+#include "tools/findexadviser.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
@@ -58,6 +59,8 @@ constexpr TActionSpec kOutput = {"出力(&P)", "出力|一覧を出力します�
 constexpr TActionSpec kExcel = {"エクセル出力", "エクセル出力|一覧をExcelファイルに出力します。", 44};
 constexpr TActionSpec kCopy = {"クリップボード出力", "クリップボード出力|一覧をクリップボードに出力します。", 21};
 constexpr TActionSpec kExit = {"終了(&X)", "終了|画面を閉じます。", 42};
+constexpr TActionSpec kIndexAdviser = {"インデックスアドバイザ(&I)",
+                                       "インデックスアドバイザ|SQL文をインデックスアドバイザで解析します。", 118};
 
 struct TTraceColumn {
   const char* Caption;
@@ -135,6 +138,7 @@ void TfrmSQLCatch::setupUi() {
   actExcel = MakeAction(this, kExcel);
   actCopy = MakeAction(this, kCopy);
   actExit = MakeAction(this, kExit);
+  actIndexAdviser = MakeAction(this, kIndexAdviser);
 
   tolCmd = new QToolBar(this);
   tolCmd->setObjectName("tolCmd");
@@ -210,6 +214,7 @@ void TfrmSQLCatch::setupUi() {
   lstTrace->setContextMenuPolicy(Qt::ActionsContextMenu);
   lstTrace->addAction(actExplan);
   lstTrace->addAction(actSQLCopy);
+  lstTrace->addAction(actIndexAdviser);
   body->addWidget(lstTrace, 1);
   layout->addLayout(body, 1);
 
@@ -219,6 +224,7 @@ void TfrmSQLCatch::setupUi() {
   mnuSQLCatch->addSeparator();
   mnuSQLCatch->addAction(actSQLCopy);
   mnuSQLCatch->addAction(actExplan);
+  mnuSQLCatch->addAction(actIndexAdviser);
   SetMenuGroup(*mnuSQLCatch, kMenuGroup);
 
   connect(cmbDBName, &QComboBox::currentIndexChanged, this, [this] { RunReported([this] { cmbDBNameChange(); }); });
@@ -226,6 +232,7 @@ void TfrmSQLCatch::setupUi() {
   connect(actSelectFolder, &QAction::triggered, this, [this] { RunReported([this] { actSelectFolderExecute(); }); });
   connect(actExplan, &QAction::triggered, this, [this] { RunReported([this] { actExplanExecute(); }); });
   connect(actSQLCopy, &QAction::triggered, this, [this] { RunReported([this] { actSQLCopyExecute(); }); });
+  connect(actIndexAdviser, &QAction::triggered, this, [this] { RunReported([this] { actIndexAdviserExecute(); }); });
   connect(actOutput, &QAction::triggered, this, [this] { btnOutput->showMenu(); });
   connect(actExcel, &QAction::triggered, this, [this] { RunReported([this] { actExcelExecute(); }); });
   connect(actCopy, &QAction::triggered, this, [this] { RunReported([this] { actCopyExecute(); }); });
@@ -242,11 +249,8 @@ std::string TfrmSQLCatch::DataSource() const {
 void TfrmSQLCatch::UpdateActions() {
   const bool selected = !lstTrace->selectedItems().isEmpty();
   const bool rows = lstTrace->topLevelItemCount() > 0;
-  for (QAction* action : {actExplan, actSQLCopy}) action->setEnabled(selected);
+  for (QAction* action : {actExplan, actSQLCopy, actIndexAdviser}) action->setEnabled(selected);
   for (QAction* action : {actOutput, actExcel, actCopy}) action->setEnabled(rows);
-  // The adviser's action joins these once the window has it.
-  for (QAction* action : lstTrace->actions())
-    if (action != actExplan && action != actSQLCopy) action->setEnabled(selected);
 }
 
 std::string TfrmSQLCatch::SelectedSQL() const {
@@ -325,6 +329,14 @@ void TfrmSQLCatch::actExplanExecute() {
   form->txtSQL->Lines().SetTextStr(sql);
   form->btnExplan->setChecked(true);
   form->actExecExecute(nullptr);
+}
+
+void TfrmSQLCatch::actIndexAdviserExecute() {
+  const std::string sql = SelectedSQL();
+  if (sql.empty() || !ConnectionWindow) return;
+  TfrmIndexAdviser* adviser = TfrmIndexAdviser::Open(*ConnectionWindow);
+  adviser->txtSQL->Lines().SetTextStr(sql);
+  adviser->actExecExecute();
 }
 
 void TfrmSQLCatch::actSQLCopyExecute() {

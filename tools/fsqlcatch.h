@@ -45,6 +45,7 @@ class TfrmSQLCatch : public TovForm {
   QAction* actExcel;
   QAction* actCopy;
   QAction* actExit;
+  QAction* actIndexAdviser;
 
   void Reload(QObject* sender) override;
   void DBChange(QObject* sender) override;
@@ -54,6 +55,7 @@ class TfrmSQLCatch : public TovForm {
   void actSelectFolderExecute();
   void actExplanExecute();
   void actSQLCopyExecute();
+  void actIndexAdviserExecute();
   void actExcelExecute();
   void actCopyExecute();
   // The list as the reports take it.

@@ -5,6 +5,7 @@
 #include "tools/feoption.h"
 #include "tools/foption.h"
 #include "tools/fusrcmd.h"
+#include "tools/findexadviser.h"
 #include "tools/fsqlcatch.h"
 #include "tools/fxlssetup.h"
 #include "ui/zarurctl.h"
@@ -29,6 +30,11 @@ void RegisterTools() {
   RegisterActionHandler("actViewSQLCatch", [](const TActionRequest& request) {
     if (!request.Connection) return false;
     TfrmSQLCatch::Open(*request.Connection);
+    return true;
+  });
+  RegisterActionHandler("actToolIndexAdviser", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    TfrmIndexAdviser::Open(*request.Connection);
     return true;
   });
 }

@@ -5,5 +5,6 @@
 // settings, "オプション(&P)..." the program options, "ユーザー定義コマンドの
 // 登録(&M)" the user commands and "レポート定義の登録(&R)" the report
 // definitions; none needs a connection. "SQLキャッチ(&C)" opens the SQL
-// capture of the current connection.
+// capture of the current connection, "インデックスアドバイザ(&I)" an index
+// adviser on it.
 void RegisterTools();

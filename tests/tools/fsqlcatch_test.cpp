@@ -13,62 +13,29 @@
 #include <QCheckBox>
 #include <QToolButton>
 
-#include <cstdlib>
-
-#include "app/appregister.h"
-#include "app/core/ovoptions.h"
-#include "app/flogon.h"
 #include "sqlwork/rexplan.h"
-#include "tests/sqlwork/sqlwindow_fixture.h"
-#include "tests/standin/tools_sample.h"
+#include "tests/tools/tracewindow_fixture.h"
 #include "tests/ui/core/workbook_fixture.h"
 #include "tools/core/fsqlcatchcore.h"
 #include "tools/fsqlcatch.h"
-#include "tools/toolsregister.h"
 #include "ui/ovcomctrls.h"
 
 namespace {
 
 using testing_sqlwork::Lines;
 
-class SQLCatch : public testing_sqlwork::SQLWindow {
+class SQLCatch : public testing_tools::TraceWindows {
  protected:
-  SQLCatch() {
-    // The server is local when the tools list its database.
-    path_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-    testing_tools::UseStandinTools();
-    RegisterApp(*main);
-    SetLogonProcedure(nullptr);  // the test logs on itself
-    RegisterTools();
-    TrcOption.Path.clear();
-    AppOption.PasteDialog = false;
-    AppOption.PasteColumn = 0;
-    AppOption.ExcelDir = env.Path("out") + "/";
-    AppOption.ExcelExt = ".xlsx";
-    // The data source traces once its folder exists, from the next logon.
-    QDir().mkpath(Q(Trace()));
-  }
-  ~SQLCatch() override {
-    setenv("PATH", path_.c_str(), 1);
-    TrcOption.Path.clear();
-  }
-
-  std::string path_;
-  std::string Trace() const { return odbc.Path("trace"); }
   static QString Q(const std::string& text) { return QString::fromStdString(text); }
 
   // The capture opened from the tool menu, the folder dialog answered with
   // the trace folder.
   TfrmSQLCatch* OpenFromMenu(bool asked = true) {
-    QAction* item = MenuItem("ツール", "SQLキャッチ(&C)");
-    EXPECT_NE(item, nullptr);
+    QAction* item = ToolItem("SQLキャッチ(&C)");
     if (!item) return nullptr;
-    EXPECT_TRUE(item->isEnabled());
     if (asked) env.Dialogs().QueueFile(Trace());
     item->trigger();
-    for (QWidget* w : main->ChildWindows())
-      if (auto* form = qobject_cast<TfrmSQLCatch*>(w)) return form;
-    return nullptr;
+    return Opened<TfrmSQLCatch>().empty() ? nullptr : Opened<TfrmSQLCatch>().front();
   }
   // The list's rows whose statement begins with `head`.
   static std::vector<Lines> Rows(TfrmSQLCatch& form, const std::string& head) {
@@ -133,9 +100,7 @@ TEST_F(SQLCatch, StatementsRunOnTheConnectionAreListedFoldedAndOpenTheirPlan) {
   // Opening it again brings the same window forward.
   QAction* item = MenuItem("ツール", "SQLキャッチ(&C)");
   item->trigger();
-  int captures = 0;
-  for (QWidget* w : main->ChildWindows()) captures += qobject_cast<TfrmSQLCatch*>(w) ? 1 : 0;
-  EXPECT_EQ(captures, 1);
+  EXPECT_EQ(Opened<TfrmSQLCatch>().size(), 1u);
 }
 
 TEST_F(SQLCatch, OutputsGoToTheClipboardAndAWorkbook) {

