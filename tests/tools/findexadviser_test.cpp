@@ -196,6 +196,37 @@ TEST_F(IndexAdviser, RefusedStatementsAndTheDeletionOfAnExistingIndex) {
   EXPECT_EQ(Value(*connection, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_INDEX WHERE INDEX_DSO_NAME = 'T_A'"), "0");
 }
 
+TEST_F(IndexAdviser, HistoryStepsAndTheColumnLimitIsKept) {
+  Prepare();
+  TfrmIndexAdviser* form = OpenFromMenu();
+  ASSERT_NE(form, nullptr);
+  Analyse(*form, "SELECT * FROM S.T WHERE A = 1");
+  Analyse(*form, "SELECT * FROM S.T WHERE B = 2");
+  EXPECT_EQ(form->LogIndex, 0);
+  form->actPrev->trigger();
+  EXPECT_EQ(form->txtSQL->Text(), "SELECT * FROM S.T WHERE A = 1\r\n");
+  form->actPrev->trigger();
+  EXPECT_EQ(form->LogIndex, 1) << "no older entry";
+  form->actNext->trigger();
+  EXPECT_EQ(form->txtSQL->Text(), "SELECT * FROM S.T WHERE B = 2\r\n");
+  form->actNext->trigger();
+  EXPECT_EQ(form->LogIndex, -1);
+  EXPECT_EQ(form->txtSQL->Text(), "") << "past the newest the editor is empty";
+
+  // A limit of 0 is refused; 3 columns make three-column proposals.
+  form->txtColCount->setText("0");
+  EXPECT_EQ(Boxes().back(), "作成するインデックス列の上限数は1以上の整数で入力して下さい。");
+  form->txtColCount->setText("3");
+  Analyse(*form, "SELECT * FROM S.T WHERE A = 1 AND B = 2 AND C = 3");
+  EXPECT_EQ(Tree(*form->lstNewIndex)[1], "1|IDX_T|NONUNIQUE INDEX|A, B, C|未作成");
+  qobject_cast<QWidget*>(form->parent())->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  TfrmIndexAdviser* again = OpenFromMenu();
+  ASSERT_NE(again, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(again->txtColCount->text(), "3");
+}
+
 TEST_F(IndexAdviser, TheCaptureHandsItsStatementToTheAdviser) {
   TfrmObject* connection = Prepare();
   connection->ExecSQL("SELECT * FROM S.T WHERE B = 2");
