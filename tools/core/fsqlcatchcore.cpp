@@ -164,23 +164,75 @@ std::vector<TTraceEntry> TraceEntries(const std::string& folder) {
   return entries;
 }
 
-std::optional<std::vector<std::string>> LoadTraceLines(const std::string& path) {
+namespace {
+
+// The steps of the record parse over any list of lines (the files are read
+// as views into their text, callers may hold strings).
+template <class Lines>
+size_t StatementStartIn(const Lines& lines, size_t from) {
+  for (size_t i = from; i < lines.size(); ++i)
+    if (TrimView(lines[i]).starts_with(kStatementMarker)) return i;
+  return lines.size();
+}
+
+template <class Lines>
+size_t StatementIn(const Lines& lines, size_t from, std::string& text) {
+  text.clear();
+  size_t i = from;
+  for (; i < lines.size() && !Contains(lines[i], kTotalTimeMarker); ++i) text += lines[i];
+  return i;
+}
+
+template <class Lines>
+void ParseRecords(const Lines& lines, const TTraceRecordSink& sink) {
   std::string text;
-  try {
-    text = platform::ReadTextFile(path);
-  } catch (const std::runtime_error&) {
-    return std::nullopt;  // an unreadable file is passed over
+  size_t i = 0;
+  while (true) {
+    i = StatementStartIn(lines, i);
+    if (i >= lines.size()) return;
+    i = StatementIn(lines, i + 1, text);
+    int64_t millis = kOpenRecordMillis;
+    bool closed = false;
+    for (; i < lines.size() && !closed; ++i) {
+      if (Contains(lines[i], kTotalTimeMarker)) millis = TraceLineMillis(lines[i]);
+      // A record whose time was never read goes on to the next end marker.
+      if (Contains(lines[i], kTraceEndMarker) && millis < kOpenRecordMillis) closed = true;
+    }
+    if (!closed) return;
+    sink(text, millis);
   }
-  std::vector<std::string> lines;
+}
+
+// The lines of a text as views into it (LF or CR LF ends a line).
+std::vector<std::string_view> LineViews(std::string_view text) {
+  std::vector<std::string_view> lines;
   size_t from = 0;
   while (from < text.size()) {
     size_t end = text.find('\n', from);
-    if (end == std::string::npos) end = text.size();
+    if (end == std::string_view::npos) end = text.size();
     size_t cut = end;
     if (cut > from && text[cut - 1] == '\r') --cut;
-    lines.emplace_back(text, from, cut - from);
+    lines.push_back(text.substr(from, cut - from));
     from = end + 1;
   }
+  return lines;
+}
+
+std::optional<std::string> ReadTraceText(const std::string& path) {
+  try {
+    return platform::ReadTextFile(path);
+  } catch (const std::runtime_error&) {
+    return std::nullopt;  // an unreadable file is passed over
+  }
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> LoadTraceLines(const std::string& path) {
+  const std::optional<std::string> text = ReadTraceText(path);
+  if (!text) return std::nullopt;
+  std::vector<std::string> lines;
+  for (std::string_view line : LineViews(*text)) lines.emplace_back(line);
   return lines;
 }
 
@@ -211,36 +263,17 @@ std::string TraceTimeText(double days) {
   return text;
 }
 
+
 size_t FindStatementStart(const std::vector<std::string>& lines, size_t from) {
-  for (size_t i = from; i < lines.size(); ++i)
-    if (TrimView(lines[i]).starts_with(kStatementMarker)) return i;
-  return lines.size();
+  return StatementStartIn(lines, from);
 }
 
 size_t CollectStatement(const std::vector<std::string>& lines, size_t from, std::string& text) {
-  text.clear();
-  size_t i = from;
-  for (; i < lines.size() && !Contains(lines[i], kTotalTimeMarker); ++i) text += lines[i];
-  return i;
+  return StatementIn(lines, from, text);
 }
 
 void ParseTraceRecords(const std::vector<std::string>& lines, const TTraceRecordSink& sink) {
-  std::string text;
-  size_t i = 0;
-  while (true) {
-    i = FindStatementStart(lines, i);
-    if (i >= lines.size()) return;
-    i = CollectStatement(lines, i + 1, text);
-    int64_t millis = kOpenRecordMillis;
-    bool closed = false;
-    for (; i < lines.size() && !closed; ++i) {
-      if (Contains(lines[i], kTotalTimeMarker)) millis = TraceLineMillis(lines[i]);
-      // A record whose time was never read goes on to the next end marker.
-      if (Contains(lines[i], kTraceEndMarker) && millis < kOpenRecordMillis) closed = true;
-    }
-    if (!closed) return;
-    sink(text, millis);
-  }
+  ParseRecords(lines, sink);
 }
 
 // ---- TTraceList ----
@@ -321,8 +354,8 @@ bool ReadTraceFolder(const std::string& folder, const QDateTime& threshold, bool
   for (const TTraceEntry& entry : entries) {
     if (step) step();
     if (entry.IsDirectory || entry.LastWrite < threshold) continue;
-    const std::optional<std::vector<std::string>> lines = LoadTraceLines(entry.Path);
-    if (lines) ParseTraceRecords(*lines, sink);
+    // One file's text at a time, its lines read in place.
+    if (const std::optional<std::string> text = ReadTraceText(entry.Path)) ParseRecords(LineViews(*text), sink);
   }
   return true;
 }
