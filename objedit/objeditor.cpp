@@ -11,6 +11,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/core/fmainactcore.h"
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovddlhooks.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovrunner.h"
@@ -97,7 +99,23 @@ class TDeleteKey : public QObject {
   std::function<void()> handler_;
 };
 
+class TResizeFilter : public QObject {
+ public:
+  TResizeFilter(QObject* parent, std::function<void()> resized) : QObject(parent), resized_(std::move(resized)) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize) resized_();
+    return false;
+  }
+
+ private:
+  std::function<void()> resized_;
+};
+
 }  // namespace
+
+void OnResize(QWidget& widget, std::function<void()> handler) {
+  widget.installEventFilter(new TResizeFilter(&widget, std::move(handler)));
+}
 
 void OnDeleteKey(QWidget& widget, std::function<void()> handler) {
   widget.installEventFilter(new TDeleteKey(&widget, std::move(handler)));
@@ -490,6 +508,29 @@ void TovObjectEditor::actDeleteExecute() {
 
 void TovObjectEditor::RunDelete(bool cascade) {
   ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
+}
+
+QAction* TovObjectEditor::AddDataGenerateAction(const char* hint, int image) {
+  QAction* action = MakeAction(this, "actDataGenerate", "生成(&W)", hint, image);
+  mnuObject->addAction(action);
+  connect(action, &QAction::triggered, this, [this, action] {
+    RunReported([this, action] {
+      if (IsNew) return;
+      if (const TActionHandler* handler = ActionHandler(kDataGenerateCommand))
+        (*handler)(TActionRequest{ConnectionWindow, SchemaName(), ObjectName(), "", action});
+    });
+  });
+  return action;
+}
+
+bool TovObjectEditor::DataGenerateRegistered() { return ActionHandler(kDataGenerateCommand) != nullptr; }
+
+void TovObjectEditor::DeleteInTransaction(bool cascade) {
+  TovSQLConnection& connection = ConnectionWindow->Module().Connection;
+  CommitIfOpen(connection);
+  connection.BeginTrans();
+  ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
+  CommitIfOpen(connection);
 }
 
 void TovObjectEditor::LoadWindowSize() { LoadWindowSizeFrom(kind_.SizeKey); }
