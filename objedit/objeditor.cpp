@@ -55,6 +55,19 @@ void CommitIfOpen(TovSQLConnection& connection) {
   if (connection.InTransaction()) connection.CommitTrans();
 }
 
+// While it lives, the statements run are not committed one by one as
+// AutoCommit asks: a transaction of an editor's own ends only as a whole.
+class THeldTransaction {
+ public:
+  THeldTransaction() : autoCommit_(AppOption.AutoCommit) { AppOption.AutoCommit = false; }
+  ~THeldTransaction() { AppOption.AutoCommit = autoCommit_; }
+  THeldTransaction(const THeldTransaction&) = delete;
+  THeldTransaction& operator=(const THeldTransaction&) = delete;
+
+ private:
+  bool autoCommit_;
+};
+
 }  // namespace
 
 TRefillingCombo::TRefillingCombo(QWidget* parent, std::function<void()> refill)
@@ -469,6 +482,7 @@ void TovObjectEditor::CompileWith(const std::vector<std::string>& statements) {
   if (variant == TCompileVariant::Transactional) {
     // Everything from the run to the commit is one transaction of its own.
     TovSQLConnection& sql = connection.Module().Connection;
+    const THeldTransaction held;
     CommitIfOpen(sql);
     sql.BeginTrans();
     try {
@@ -527,6 +541,7 @@ bool TovObjectEditor::DataGenerateRegistered() { return ActionHandler(kDataGener
 
 void TovObjectEditor::DeleteInTransaction(bool cascade) {
   TovSQLConnection& connection = ConnectionWindow->Module().Connection;
+  const THeldTransaction held;
   CommitIfOpen(connection);
   connection.BeginTrans();
   ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));

@@ -29,9 +29,6 @@
 namespace testing_objedit {
 namespace {
 
-// The distribution's interpreter, which has python3-openpyxl.
-constexpr const char* kPython = "/usr/bin/python3";
-
 class TableDataTest : public FramesTest {
  protected:
   // S1.D: A CHAR(5), B INTEGER, N NCHAR VARYING(10), D DATE, T TIMESTAMP,
@@ -57,20 +54,6 @@ class TableDataTest : public FramesTest {
     for (int row = 1; row < editor.pnlWhere->grdWhere->RowCount(); ++row)
       if (editor.pnlWhere->grdWhere->Cells(kWhereName, row) == name) return row;
     return -1;
-  }
-  static std::string Python(const std::string& script, const std::string& path) {
-    QProcess process;
-    process.start(kPython, {"-c", QString::fromStdString("import sys, openpyxl\np = sys.argv[1]\n" + script),
-                            QString::fromStdString(path)});
-    process.waitForFinished();
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString();
-  }
-  static void Definition(const std::string& name, const std::string& body) {
-    QDir().mkpath(QString::fromStdString(ShareDir + "xlsdef"));
-    QFile file(QString::fromStdString(ShareDir + "xlsdef/" + name + ".def"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(body.c_str());
   }
 };
 

@@ -25,7 +25,11 @@ TTableColumn Column(const std::string& name, const std::string& type, const std:
 
 TViewReportData View(size_t columns) {
   TViewReportData data{"USR1", "V1", "ビュー", {"CREATE VIEW USR1.V1 AS", "SELECT A", "FROM T", ";"}, "T", "", {}};
-  for (size_t i = 1; i <= columns; ++i) data.Columns.push_back(Column("C" + std::to_string(i), "INTEGER", "", false));
+  for (size_t i = 1; i <= columns; ++i) {
+    std::string name = "C";
+    name += std::to_string(i);
+    data.Columns.push_back(Column(name, "INTEGER", "", false));
+  }
   return data;
 }
 
