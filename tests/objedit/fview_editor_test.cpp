@@ -191,6 +191,25 @@ TEST_F(ViewEditorTest, CompilesReplaceTheViewInOneTransactionAndAFailureLeavesIt
   editor->Discard();
 }
 
+TEST_F(ViewEditorTest, AViewOthersUseStaysWhenItsDropIsRefused) {
+  TfrmObject* window = LogonWithView();
+  window->ExecSQL("CREATE VIEW S1.W AS SELECT K FROM S1.V");
+  const Lines before = Catalogue(*window);
+  TfrmView* editor = Open(*window, kSourceMode);
+  ASSERT_NE(editor, nullptr);
+  editor->txtSource->Lines().SetTextStr("CREATE VIEW S1.V AS SELECT K FROM S1.T\r\n;");
+  editor->txtSource->OnChange();
+  symfoware::ClearStatementJournal();
+  PreviewedCompile(*editor, true);
+  ASSERT_EQ(Journal().size(), 1u);
+  EXPECT_EQ(Journal()[0].rfind("failed: DROP VIEW S1.V", 0), 0u) << Journal()[0];
+  EXPECT_EQ(Catalogue(*window), before);
+  EXPECT_EQ(Value(*window, "SELECT COUNT(*) FROM S1.W"), "2");
+  EXPECT_TRUE(editor->Changed);
+  editor->SetChanged(false);
+  editor->Discard();
+}
+
 TEST_F(ViewEditorTest, ANewViewStartsFromItsSkeletonAndGainsItsPagesOnceMade) {
   TfrmObject* window = LogonWithView();
   TfrmView* editor = Open(*window, kDefineMode, "");
