@@ -73,6 +73,7 @@ std::vector<TWhereColumn> WhereColumns(const std::vector<TTableColumn>& columns)
 
 const TEditorKind TfrmView::kKind{kViewKind, kViewStem, true, kViewSizeKey, "DROP VIEW ", false};
 
+// The page modes are the table editor's.
 TfrmView::TfrmView(TovConnectionWindow& owner) : TovObjectEditor(owner, kKind, kTablePageModes) { setupUi(); }
 
 void TfrmView::setupUi() {
@@ -352,10 +353,9 @@ std::vector<std::string> TfrmView::BuildStatements(TEditorPage page) {
   return list;
 }
 
-bool TfrmView::Compiled() {
+void TfrmView::CompileCleanUp() {
   // The data page shows every column of the new definition.
   DisplayColumns.clear();
-  return true;
 }
 
 void TfrmView::RunDelete(bool cascade) { DeleteInTransaction(cascade); }

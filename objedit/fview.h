@@ -104,7 +104,7 @@ class TfrmView : public TovObjectEditor, public TDataOwner {
   std::vector<std::string> SourceLines() override;
   std::vector<std::string> BuildStatements(TEditorPage page) override;
   TCompileVariant Variant() const override { return TCompileVariant::Transactional; }
-  bool Compiled() override;
+  void CompileCleanUp() override;
   void Opening(const TOpenArgs& args) override;
   void ActionsUpdated() override;
   void RunDelete(bool cascade) override;

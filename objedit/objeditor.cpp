@@ -457,6 +457,7 @@ void TovObjectEditor::Compile(QObject*) {
   if (StatementsEmpty(list)) {
     MsgBox(kNothingChanged, MB_ICONWARNING);
     SetIsNew(false);
+    CompileCleanUp();
     if (ReloadsWhenNothingChanged()) LoadActivePage();
     return;
   }
@@ -478,6 +479,7 @@ void TovObjectEditor::CompileWith(const std::vector<std::string>& statements) {
     if (variant != TCompileVariant::Direct) RunDDLExecAndWait(connection, list);
     SaveSourceAfter(connection, schema, name, ImageIndex);
     SetIsNew(false);
+    CompileCleanUp();
   };
   if (variant == TCompileVariant::Transactional) {
     // Everything from the run to the commit is one transaction of its own.

@@ -165,6 +165,9 @@ class TovObjectEditor : public TovForm {
   // After a load is complete and Changed cleared (the data page's query).
   virtual void Loaded() {}
   virtual bool Compiled() { return true; }
+  // The editor's own clean-up once a compile ran without error, or found
+  // nothing to run (before the reload).
+  virtual void CompileCleanUp() {}
   // Whether a compile with nothing to run reloads the page.
   virtual bool ReloadsWhenNothingChanged() const { return true; }
   virtual void RunDelete(bool cascade);
