@@ -63,19 +63,6 @@ constexpr const char* kUpperProperty = "orvUpperCase";
 // Column 6 takes the client width the others leave, less this margin.
 constexpr int kLastColumnMargin = 5;
 
-// Calls `resized` after every resize of the watched widget.
-class TResizeFilter : public QObject {
- public:
-  TResizeFilter(QObject* parent, std::function<void()> resized) : QObject(parent), resized_(std::move(resized)) {}
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Resize) resized_();
-    return false;
-  }
-
- private:
-  std::function<void()> resized_;
-};
-
 constexpr const char* kTableSql =
     "SELECT COMMENT_VALUE FROM RDBII_SYSTEM.RDBII_COMMENT WHERE DB_CODE = :DB_CODE AND SCHEMA_CODE = :SCHEMA_CODE "
     "AND TABLE_CODE = :TABLE_CODE AND COLUMN_CODE = 0 AND INDEX_DSO_CODE = 0 AND COMMENT_TYPE = 'TV' WITH OPTION "
@@ -276,7 +263,7 @@ void TfrmTable::setupGrid() {
       });
     }
   };
-  grdColumn->viewport()->installEventFilter(new TResizeFilter(grdColumn, [this] { FormResize(); }));
+  OnResize(*grdColumn->viewport(), [this] { FormResize(); });
   grdColumn->OnGetPickListitems = [this](int col, int, std::vector<std::string>& items) {
     if (col != kColType) return;
     if (TypeNames.empty()) GetDataTypeList(TypeNames);
@@ -779,7 +766,7 @@ void TfrmTable::ActionsUpdated() {
   for (QAction* item : reportItems_)
     if (mnuObject->actions().contains(item)) item->setEnabled(!IsNew);
   // The generator is another subsystem's: enabled once it is registered.
-  actDataGenerate->setEnabled(!IsNew && ActionHandler(kDataGenerateCommand) != nullptr);
+  actDataGenerate->setEnabled(!IsNew && DataGenerateRegistered());
 }
 
 void TfrmTable::LoadKeyColumns() {
@@ -792,13 +779,7 @@ void TfrmTable::LoadKeyColumns() {
   });
 }
 
-void TfrmTable::RunDelete(bool cascade) {
-  TovSQLConnection& connection = ConnectionWindow->Module().Connection;
-  if (connection.InTransaction()) connection.CommitTrans();
-  connection.BeginTrans();
-  ConnectionWindow->ExecSQL(DropStatement(kKind, SchemaName(), ObjectName(), cascade));
-  if (connection.InTransaction()) connection.CommitTrans();
-}
+void TfrmTable::RunDelete(bool cascade) { DeleteInTransaction(cascade); }
 
 void TfrmTable::LoadWindowSize() {
   TovObjectEditor::LoadWindowSize();

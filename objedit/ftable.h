@@ -20,6 +20,7 @@ class QToolBar;
 class TfraCross;
 class TfraGrant;
 class TfraStorage;
+class TfraWhere;
 class TovStringGrid;
 class TovTreeView;
 class TovTreeNode;
@@ -65,21 +66,9 @@ class TfrmTable : public TovObjectEditor, public TDataOwner {
   TfraCross* fraCross = nullptr;
   // ---- the data page ----
   QWidget* tabData = nullptr;
-  QWidget* pnlWhere = nullptr;
-  QWidget* pnlWhere2 = nullptr;
-  QWidget* pnlWhere3 = nullptr;
   QSplitter* splWhere = nullptr;
-  QSplitter* spl2 = nullptr;
-  QToolBar* tolWhere = nullptr;
-  QAction* btnExec = nullptr;
-  QAction* btnField = nullptr;
-  QAction* btnWhere = nullptr;
-  QAction* btnGrdWhereClear = nullptr;
+  TfraWhere* pnlWhere = nullptr;
   QAction* actDataGenerate = nullptr;
-  TovComboBox* cmbWhere = nullptr;
-  TovNumEdit* txtRecord = nullptr;
-  TovStringGrid* grdWhere = nullptr;
-  TovStringGrid* grdParam = nullptr;
   TfraData* fraData = nullptr;
   // ---- the output menu ----
   QAction* actOutput = nullptr;
@@ -123,19 +112,6 @@ class TfrmTable : public TovObjectEditor, public TDataOwner {
   void mnuConstDeleteClick();
   void mnuConstNewClick();
 
-  // ---- the data page ----
-  // The SELECT of the data page; EAbort after the row-limit message.
-  std::string BuildSelect();
-  void ApplyBindValues(std::vector<TovParameter>& parameters);
-  // The data query of a load with the data page active.
-  void OpenDataPage();
-  void btnWhereClick();
-  void btnGrdWhereClearClick();
-  void btnFieldClick();
-  void actDataGenerateExecute();
-  // The condition grid's data rows and back.
-  std::vector<TWhereRow> WhereRows() const;
-  void SetWhereRows(const std::vector<TWhereRow>& rows);
   // ---- output ----
   void actPrintExecute();
   void actSaveExecute();
@@ -199,7 +175,6 @@ class TfrmTable : public TovObjectEditor, public TDataOwner {
   // The CREATE text and storage of the table as last loaded: what a failed
   // re-creation builds again.
   std::vector<std::string> loadedCreate_;
-  std::vector<std::string> whereHistory_;
   std::vector<QAction*> reportItems_;
   std::string loadedComment_;
   bool filling_ = false;

@@ -23,6 +23,7 @@
 #include "app/core/zarur.h"
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/findex.h"
+#include "objedit/objoutput.h"
 #include "objedit/ftable.h"
 #include "objedit/rcross.h"
 #include "objedit/rstorage.h"
@@ -41,54 +42,11 @@ constexpr int kReportImage = 44;
 constexpr int kNoImage = -1;
 constexpr int kIndexNodeImage = 46;
 constexpr int kImageRole = Qt::UserRole;
-constexpr const char* kTagProperty = "Tag";
-constexpr const char* kReportItemProperty = "orvReportItem";
-constexpr const char* kFileWritten = "ファイルが出力されました。";
-constexpr const char* kAllFilesFilter = "すべてのファイル(*.*)";
 constexpr const char* kRowsSql = "SELECT * FROM %1.%2 WITH OPTION LOCK_MODE(NO LOCK)";
 
 // A level-1 node's column text k (the tree's parameters).
 std::string ColumnText(const QTreeWidgetItem& node, int k) {
   return static_cast<const TovTreeNode&>(node).SubItem(k).toStdString();
-}
-
-void TreeLines(const QTreeWidgetItem& node, int level, std::vector<TTreeLine>& lines) {
-  lines.push_back({level, node.text(0).toStdString()});
-  for (int i = 0; i < node.childCount(); ++i) TreeLines(*node.child(i), level + 1, lines);
-}
-
-std::string TreeText(const QTreeWidget& tree) {
-  std::vector<TTreeLine> lines;
-  for (int i = 0; i < tree.topLevelItemCount(); ++i) TreeLines(*tree.topLevelItem(i), 0, lines);
-  return ReportTreeText(lines);
-}
-
-std::string FolderOf(const std::string& file) { return QFileInfo(Q(file)).absolutePath().toStdString() + "/"; }
-
-struct TObjectCountBack {
-  ~TObjectCountBack() {
-    if (TovMainWindow* main = ControlOptionsWindow()) main->ShowObjectCount();
-  }
-};
-
-TCellValues TypedCells(const std::vector<std::vector<std::optional<std::string>>>& values) {
-  TCellValues cells;
-  cells.reserve(values.size());
-  for (const auto& row : values) {
-    std::vector<TCellValue>& line = cells.emplace_back();
-    for (const auto& value : row) line.push_back(value ? TypedValue(*value, false) : TCellValue{});
-  }
-  return cells;
-}
-
-// The definition; a file that is no XML shows its message and stops.
-TReportDefinition ReadTableDefinition(const std::string& name) {
-  try {
-    return ReadReportDefinition(ReportDefinitionPath(ShareDir, name), true);
-  } catch (const EDocFormatError& e) {
-    MsgBox(e.what(), MB_ICONERROR);
-    throw EAbort();
-  }
 }
 
 }  // namespace
@@ -111,103 +69,41 @@ void TfrmTable::setupOutput() {
 }
 
 void TfrmTable::actPrintExecute() {
-  const std::string title = SchemaName() + "." + ObjectName();
-  PrintWithDialog(title, [this, title](TfrmPrint&) {
-    BeginPrintJob();
-    try {
-      std::vector<std::string> lines;
-      BuildCreateDDL(lines);
-      PrintLines(title, lines, false);
-    } catch (...) {
-      EndPrintJob();
-      throw;
-    }
-    EndPrintJob();
+  PrintObjectLines(SchemaName() + "." + ObjectName(), [this] {
+    std::vector<std::string> lines;
+    BuildCreateDDL(lines);
+    return lines;
   });
 }
 
 void TfrmTable::actSaveExecute() {
   if (Changed || IsNew) return;
-  const auto file = platform::Dialogs().ShowFile({platform::FileDialogKind::Save, "", "",
-                                                  AppOption.FileDir + SchemaName() + "." + ObjectName() + ".sql",
-                                                  kSqlFileFilter});
-  if (!file) return;
-  std::vector<std::string> lines;
-  BuildCreateDDL(lines);
-  std::ofstream out(*file, std::ios::binary | std::ios::trunc);
-  out << CrLfText(lines);
-  out.close();
-  if (!out) throw std::runtime_error(QFile(Q(*file)).errorString().toStdString());
-  MsgBox(kScriptSaved, MB_ICONINFORMATION);
-  AppOption.FileDir = FolderOf(*file);
+  SaveObjectLines(SchemaName(), ObjectName(), [this] {
+    std::vector<std::string> lines;
+    BuildCreateDDL(lines);
+    return lines;
+  });
 }
 
 void TfrmTable::BuildReportMenu() {
   for (QAction* item : reportItems_) delete item;
-  reportItems_.clear();
-  const TovMainWindow* window = ControlOptionsWindow();
-  const std::vector<TReportEntry> mainItems = window ? window->ReportMenuItems() : std::vector<TReportEntry>{};
-  for (const TTableReportEntry& entry : TableReportEntries(ShareDir)) {
-    // The main window's report item at the file's place gives caption,
-    // short-cut and tag.
-    const TReportEntry main = entry.Position < mainItems.size() ? mainItems[entry.Position] : TReportEntry{entry.Name};
-    for (QMenu* menu : {mnuObject, popOutput}) {
-      QAction* item = menu->addAction(imgMain().Icon(kReportImage), Q(main.Name));
-      item->setProperty(kTagProperty, main.Tag);
-      item->setShortcut(ShortCutToKeySequence(main.ShortCut));
-      // The pop-up's copy shows the key; the object menu's item acts on it.
-      if (menu == popOutput) item->setShortcutContext(Qt::WidgetShortcut);
-      item->setProperty(kReportItemProperty, true);
-      connect(item, &QAction::triggered, this, [this, item] { RunReported([this, item] { ReportMenuClick(item); }); });
-      reportItems_.push_back(item);
-    }
-  }
+  reportItems_ = AddReportItems(*this, {mnuObject, popOutput}, kTableReportType,
+                                [this](QAction* item) { ReportMenuClick(item); });
 }
 
 void TfrmTable::ReportMenuClick(QAction* item) {
-  const std::string name = item->text().toStdString();
-  if (name.empty()) return;
-  const std::string proposed =
-      UniqueFileName(AppOption.ExcelDir + ObjectName() + QString::fromStdString(AppOption.ExcelExt).toLower().toStdString());
-  const auto file = platform::Dialogs().ShowFile(
-      {platform::FileDialogKind::Save, "", "", proposed, ExcelSaveFilter() + ";;" + kAllFilesFilter});
-  if (!file) return;
-  WriteReportFile(name, *file);
-  MsgBox(kFileWritten, MB_ICONINFORMATION);
-  AppOption.ExcelDir = FolderOf(*file);
+  RunReportItem(*item, ObjectName(), [this](const std::string& definition, const std::string& file) {
+    WriteReportFile(definition, file);
+  });
 }
 
 void TfrmTable::WriteReportFile(const std::string& definitionName, const std::string& fileName) {
-  TSqlWaitCursor wait;
-  TObjectCountBack back;
-  const TReportDefinition definition = ReadTableDefinition(definitionName);
-  CheckWorkbookPath(fileName);
-  const std::string form = ReportFormPath(ShareDir, definition.XlsFile, fileName);
-  std::unique_ptr<TovWorkbook> book;
-  if (!definition.XlsFile.empty() && QFileInfo(Q(form)).isFile()) {
-    CheckWorkbookPath(form);
-    book = TovWorkbook::Open(form);
-  } else {
-    book = TovWorkbook::Add(1);
-  }
-  TovWorksheet sheet = book->ActiveSheet();
-  WriteReportSheet(definitionName, sheet);
-  QFile::remove(Q(fileName));
-  QDir().mkpath(QFileInfo(Q(fileName)).absolutePath());
-  book->SaveAs(fileName);
+  WriteReportWorkbook(definitionName, fileName, [&](TovWorksheet& sheet) { WriteReportSheet(definitionName, sheet); });
 }
 
 void TfrmTable::WriteReportSheet(const std::string& definitionName, TovWorksheet& sheet) {
-  TSqlWaitCursor wait;
-  TObjectCountBack back;
-  const TReportDefinition definition = ReadTableDefinition(definitionName);
-  const TTableReportLayout layout = TableReportLayout(definition, ReportData());
-  const TCellRange block{definition.BodyTop, 1, layout.BlockBottom, kBodyBlockColumns};
-  for (int32_t row : layout.BlockCopies) sheet.CopyRange(block, row, 1);
-  for (const TReportCell& cell : layout.Header) sheet.SetText(cell.Row, cell.Col, cell.Text);
-  if (!layout.Values.empty()) sheet.SetValues(definition.BodyTop, 1, TypedCells(layout.Values));
-  sheet.Activate();
-  sheet.Select(1, 1);
+  const TReportDefinition definition = ReadEditorReportDefinition(definitionName);
+  WriteReportLayout(sheet, definition, TableReportLayout(definition, ReportData()));
 }
 
 TTableReportData TfrmTable::ReportData() {
@@ -217,8 +113,8 @@ TTableReportData TfrmTable::ReportData() {
   data.Comment = txtComment->text().toStdString();
   data.StorageType = fraStorage->cmbStorageType->currentText().toStdString();
   fraCross->Load(SchemaName(), ObjectName());
-  data.Cross = TreeText(*fraCross->lstTree1);
-  data.CoverCross = TreeText(*fraCross->lstTree2);
+  data.Cross = CrossTreeText(*fraCross->lstTree1);
+  data.CoverCross = CrossTreeText(*fraCross->lstTree2);
   data.Columns = Columns();
   data.KeyColumns = KeyColumns;
   for (int i = 0; i < lstConst->topLevelItemCount(); ++i) {

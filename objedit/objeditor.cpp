@@ -11,6 +11,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/core/fmainactcore.h"
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovddlhooks.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovrunner.h"
@@ -52,6 +54,19 @@ constexpr TPageCaption kPageCaptions[] = {{TEditorPage::Define, "定義情報"},
 void CommitIfOpen(TovSQLConnection& connection) {
   if (connection.InTransaction()) connection.CommitTrans();
 }
+
+// While it lives, the statements run are not committed one by one as
+// AutoCommit asks: a transaction of an editor's own ends only as a whole.
+class THeldTransaction {
+ public:
+  THeldTransaction() : autoCommit_(AppOption.AutoCommit) { AppOption.AutoCommit = false; }
+  ~THeldTransaction() { AppOption.AutoCommit = autoCommit_; }
+  THeldTransaction(const THeldTransaction&) = delete;
+  THeldTransaction& operator=(const THeldTransaction&) = delete;
+
+ private:
+  bool autoCommit_;
+};
 
 }  // namespace
 
@@ -97,7 +112,23 @@ class TDeleteKey : public QObject {
   std::function<void()> handler_;
 };
 
+class TResizeFilter : public QObject {
+ public:
+  TResizeFilter(QObject* parent, std::function<void()> resized) : QObject(parent), resized_(std::move(resized)) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize) resized_();
+    return false;
+  }
+
+ private:
+  std::function<void()> resized_;
+};
+
 }  // namespace
+
+void OnResize(QWidget& widget, std::function<void()> handler) {
+  widget.installEventFilter(new TResizeFilter(&widget, std::move(handler)));
+}
 
 void OnDeleteKey(QWidget& widget, std::function<void()> handler) {
   widget.installEventFilter(new TDeleteKey(&widget, std::move(handler)));
@@ -426,6 +457,7 @@ void TovObjectEditor::Compile(QObject*) {
   if (StatementsEmpty(list)) {
     MsgBox(kNothingChanged, MB_ICONWARNING);
     SetIsNew(false);
+    CompileCleanUp();
     if (ReloadsWhenNothingChanged()) LoadActivePage();
     return;
   }
@@ -447,10 +479,12 @@ void TovObjectEditor::CompileWith(const std::vector<std::string>& statements) {
     if (variant != TCompileVariant::Direct) RunDDLExecAndWait(connection, list);
     SaveSourceAfter(connection, schema, name, ImageIndex);
     SetIsNew(false);
+    CompileCleanUp();
   };
   if (variant == TCompileVariant::Transactional) {
     // Everything from the run to the commit is one transaction of its own.
     TovSQLConnection& sql = connection.Module().Connection;
+    const THeldTransaction held;
     CommitIfOpen(sql);
     sql.BeginTrans();
     try {
@@ -490,6 +524,30 @@ void TovObjectEditor::actDeleteExecute() {
 
 void TovObjectEditor::RunDelete(bool cascade) {
   ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
+}
+
+QAction* TovObjectEditor::AddDataGenerateAction(const char* hint, int image) {
+  QAction* action = MakeAction(this, "actDataGenerate", "生成(&W)", hint, image);
+  mnuObject->addAction(action);
+  connect(action, &QAction::triggered, this, [this, action] {
+    RunReported([this, action] {
+      if (IsNew) return;
+      if (const TActionHandler* handler = ActionHandler(kDataGenerateCommand))
+        (*handler)(TActionRequest{ConnectionWindow, SchemaName(), ObjectName(), "", action});
+    });
+  });
+  return action;
+}
+
+bool TovObjectEditor::DataGenerateRegistered() { return ActionHandler(kDataGenerateCommand) != nullptr; }
+
+void TovObjectEditor::DeleteInTransaction(bool cascade) {
+  TovSQLConnection& connection = ConnectionWindow->Module().Connection;
+  const THeldTransaction held;
+  CommitIfOpen(connection);
+  connection.BeginTrans();
+  ConnectionWindow->ExecSQL(DropStatement(kind_, SchemaName(), ObjectName(), cascade));
+  CommitIfOpen(connection);
 }
 
 void TovObjectEditor::LoadWindowSize() { LoadWindowSizeFrom(kind_.SizeKey); }

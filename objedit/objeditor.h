@@ -56,6 +56,8 @@ class TRefillingCombo : public TovComboBox {
 QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const char* hint, int image);
 // A pane with its title over the control, which it takes as its child.
 QWidget* TitledPane(QWidget* parent, const char* title, QWidget* control);
+// Runs the handler after every resize of the widget.
+void OnResize(QWidget& widget, std::function<void()> handler);
 // Delete pressed in the widget runs the handler (reported).
 void OnDeleteKey(QWidget& widget, std::function<void()> handler);
 // Revokes the selected lines of a privilege list after the question: the
@@ -163,6 +165,9 @@ class TovObjectEditor : public TovForm {
   // After a load is complete and Changed cleared (the data page's query).
   virtual void Loaded() {}
   virtual bool Compiled() { return true; }
+  // The editor's own clean-up once a compile ran without error, or found
+  // nothing to run (before the reload).
+  virtual void CompileCleanUp() {}
   // Whether a compile with nothing to run reloads the page.
   virtual bool ReloadsWhenNothingChanged() const { return true; }
   virtual void RunDelete(bool cascade);
@@ -182,6 +187,13 @@ class TovObjectEditor : public TovForm {
   // them is the active page.
   void AddFramePages(QWidget*& tabGrant, TfraGrant*& fraGrant, QWidget*& tabCross, TfraCross*& fraCross);
   void LoadFramePage(TfraGrant& fraGrant, TfraCross& fraCross);
+  // "生成(&W)" appended to the editor's menu: the test-data generator on
+  // the object through the handler its subsystem registers.
+  QAction* AddDataGenerateAction(const char* hint, int image);
+  // Whether that handler is registered (the action stays disabled before).
+  static bool DataGenerateRegistered();
+  // The delete's DROP in a transaction of its own (table and view).
+  void DeleteInTransaction(bool cascade);
   // Marks the window changed on any edit of the control.
   void WatchChanges(QWidget* control);
   void MarkChanged();

@@ -39,21 +39,12 @@ std::string CommentText(const std::string& comment) {
 
 std::optional<std::string> ColumnValue(const TTableReportData& data, size_t n, uint8_t item) {
   const TTableColumn& column = data.Columns[n];
-  const size_t comma = column.Size.find(kSizeSeparator);
-  if (item == Item("SEQ")) return std::to_string(n + 1);
-  if (item == Item("COLUMNNAME")) return column.Name;
-  if (item == Item("DTYPE")) return column.Type;
-  if (item == Item("LENGTH")) return column.Size.substr(0, comma);
-  if (item == Item("SCALE")) return comma == std::string::npos ? std::string() : column.Size.substr(comma + 1);
-  if (item == Item("NOTNULL")) return column.NotNull ? kNotNullMark : "";
-  if (item == Item("DEFAULT")) return column.Default;
-  if (item == Item("COMMENT")) return CommentText(column.Comment);
   if (item == Item("PK")) {
     const auto at = std::find(data.KeyColumns.begin(), data.KeyColumns.end(), column.Name);
     if (at == data.KeyColumns.end()) return std::nullopt;
     return std::to_string(at - data.KeyColumns.begin() + 1);
   }
-  return std::nullopt;
+  return ColumnReportValue(column, n, item);
 }
 
 std::optional<std::string> ConstraintValue(const TReportConstraint& node, size_t seq, uint8_t item) {
@@ -65,21 +56,34 @@ std::optional<std::string> ConstraintValue(const TReportConstraint& node, size_t
 
 }  // namespace
 
-std::vector<TTableReportEntry> TableReportEntries(const std::string& shareDir) {
-  std::vector<TTableReportEntry> entries;
+std::optional<std::string> ColumnReportValue(const TTableColumn& column, size_t n, uint8_t item) {
+  const size_t comma = column.Size.find(kSizeSeparator);
+  if (item == Item("SEQ")) return std::to_string(n + 1);
+  if (item == Item("COLUMNNAME")) return column.Name;
+  if (item == Item("DTYPE")) return column.Type;
+  if (item == Item("LENGTH")) return column.Size.substr(0, comma);
+  if (item == Item("SCALE")) return comma == std::string::npos ? std::string() : column.Size.substr(comma + 1);
+  if (item == Item("NOTNULL")) return column.NotNull ? kNotNullMark : "";
+  if (item == Item("DEFAULT")) return column.Default;
+  if (item == Item("COMMENT")) return CommentText(column.Comment);
+  return std::nullopt;
+}
+
+std::vector<TEditorReportEntry> EditorReportEntries(const std::string& shareDir, const std::string& type) {
+  std::vector<TEditorReportEntry> entries;
   const auto folder = FindFolderAnyCase(shareDir, kReportFolder);
   if (!folder) return entries;
   const std::vector<TDocFile> files = ListDocFiles(*folder, kReportExtension);
   for (size_t i = 0; i < files.size(); ++i) {
     const auto element = ReadDocElement(files[i].Path, kReportElement, kReportMissingVersion);
     if (!element) continue;
-    const auto type = element->find(kTypeAttribute);
-    if (type != element->end() && type->second == kTableReportType) entries.push_back({files[i].Name, i});
+    const auto found = element->find(kTypeAttribute);
+    if (found != element->end() && found->second == type) entries.push_back({files[i].Name, i});
   }
   return entries;
 }
 
-TTableReportLayout TableReportLayout(const TReportDefinition& definition, const TTableReportData& data) {
+TReportLayout TableReportLayout(const TReportDefinition& definition, const TTableReportData& data) {
   int32_t width = Largest(definition.Header, &TReportPlacement::Col, 1);
   width = Largest(definition.Body, &TReportPlacement::Col, width);
   width = Largest(definition.Body2, &TReportPlacement::Col, width);
@@ -98,7 +102,7 @@ TTableReportLayout TableReportLayout(const TReportDefinition& definition, const 
   const size_t records = columns + constraints;
   const int32_t count = std::max(definition.BodyCount, 1);
   const size_t blocks = (records + static_cast<size_t>(count) - 1) / static_cast<size_t>(count);
-  TTableReportLayout layout;
+  TReportLayout layout;
   const int32_t blockRows = count * height;
   layout.BlockBottom = definition.BodyTop + blockRows - 1;
   for (size_t p = 1; p < blocks; ++p) layout.BlockCopies.push_back(definition.BodyTop + static_cast<int32_t>(p) * blockRows);

@@ -17,14 +17,15 @@ inline constexpr const char* kTableReportType = "TABLE";
 inline constexpr int kReportConstraintImage = 66;
 inline constexpr int kReportIndexImage = 46;
 
-// The report definitions under `shareDir` whose first XLSDEF is a table
-// report, in listing order, each with its position in the whole listing
-// (the main window's report menu has one item per listed file).
-struct TTableReportEntry {
+// The report definitions under `shareDir` whose first XLSDEF has the
+// report type `type` ("TABLE", "VIEW"), in listing order, each with its
+// position in the whole listing (the main window's report menu has one
+// item per listed file).
+struct TEditorReportEntry {
   std::string Name;
   size_t Position = 0;
 };
-std::vector<TTableReportEntry> TableReportEntries(const std::string& shareDir);
+std::vector<TEditorReportEntry> EditorReportEntries(const std::string& shareDir, const std::string& type);
 
 // A unique constraint or index of the tree: its image, text and column text.
 struct TReportConstraint {
@@ -51,7 +52,7 @@ struct TReportCell {
   std::string Text;
   friend bool operator==(const TReportCell&, const TReportCell&) = default;
 };
-struct TTableReportLayout {
+struct TReportLayout {
   // The body block (rows BodyTop .. BlockBottom, 255 columns) is copied
   // with its formats to each of these rows.
   int32_t BlockBottom = 0;
@@ -61,7 +62,12 @@ struct TTableReportLayout {
   // empty cell.
   std::vector<std::vector<std::optional<std::string>>> Values;
 };
-TTableReportLayout TableReportLayout(const TReportDefinition& definition, const TTableReportData& data);
+TReportLayout TableReportLayout(const TReportDefinition& definition, const TTableReportData& data);
+
+// The value of a column record's item: SEQ (n + 1), COLUMNNAME, DTYPE,
+// LENGTH and SCALE (the "長さ" text split at its comma), NOTNULL, DEFAULT,
+// COMMENT (a leading "=" kept as text); none for any other item.
+std::optional<std::string> ColumnReportValue(const TTableColumn& column, size_t n, uint8_t item);
 
 // The tree text of a cross-reference tree: one line per node with one
 // full-width space per level before its text, joined by LF.

@@ -19,7 +19,17 @@ constexpr const char* kViewColumnSql =
     "B.SCHEMA_CODE = A.SCHEMA_CODE AND B.TABLE_CODE = A.TABLE_CODE AND B.COLUMN_CODE = A.COLUMN_CODE AND "
     "B.INDEX_DSO_CODE = 0 AND B.COMMENT_TYPE = 'CL' WHERE A.DB_CODE = :DB_CODE AND A.SCHEMA_CODE = :SCHEMA_CODE AND "
     "A.TABLE_CODE = :TABLE_CODE ORDER BY A.COLUMN_CODE WITH OPTION LOCK_MODE(NO LOCK)";
-enum : size_t { kColumnNameField = 0, kColumnCommentField = 7 };
+enum : size_t {
+  kNameField = 0,
+  kTypeField,
+  kOctetField,
+  kPrecisionField,
+  kScaleField,
+  kNullableField,
+  kDefaultField,
+  kCommentField,
+  kIntervalField = 10
+};
 constexpr const char* kViewCommentSql =
     "SELECT COMMENT_VALUE FROM RDBII_SYSTEM.RDBII_COMMENT WHERE DB_CODE = :DB_CODE AND SCHEMA_CODE = :SCHEMA_CODE AND "
     "TABLE_CODE = :TABLE_CODE AND COLUMN_CODE = 0 AND INDEX_DSO_CODE = 0 AND COMMENT_TYPE = 'TV' WITH OPTION "
@@ -28,27 +38,39 @@ constexpr const char* kViewQuerySql =
     "SELECT DESC_VALUE FROM RDBII_SYSTEM.RDBII_DESCRIPTION WHERE DB_CODE = :DB_CODE AND SCHEMA_CODE = :SCHEMA_CODE "
     "AND OBJECT_CODE = :OBJECT_CODE AND DESC_TYPE = 'V'  WITH OPTION LOCK_MODE(NO LOCK)";
 
+std::vector<std::string> ViewCodes(TovConnectionWindow& window, const std::string& schema, const std::string& name) {
+  const std::string database = window.Module().Connection.DataSource;
+  return {window.GetDBCode(database), window.GetSchemaCode(database, schema),
+          window.GetTableCode(database, schema, name)};
+}
+
 }  // namespace
 
-std::optional<TViewCatalog> ReadViewCatalog(TovConnectionWindow& window, const std::string& schema,
-                                            const std::string& name) {
-  const std::string database = window.Module().Connection.DataSource;
-  const std::vector<std::string> codes{window.GetDBCode(database), window.GetSchemaCode(database, schema),
-                                       window.GetTableCode(database, schema, name)};
-  TViewCatalog view;
+std::optional<TViewDefinition> ReadViewDefinition(TovConnectionWindow& window, const std::string& schema,
+                                                  const std::string& name) {
+  const std::vector<std::string> codes = ViewCodes(window, schema, name);
+  TViewDefinition view;
   {
     TovSQLQuery& q = window.OpenSQLParams(kViewTableSql, codes);
     if (q.Eof()) return std::nullopt;
     view.CheckOption = Trim(q.AsString(size_t{0})) == kViewCheckOptionOn;
   }
-  for (TovSQLQuery& q = window.OpenSQLParams(kViewColumnSql, codes); !q.Eof(); q.Next())
-    view.Columns.push_back({q.AsString(kColumnNameField), q.AsString(kColumnCommentField)});
-  {
-    TovSQLQuery& q = window.OpenSQLParams(kViewCommentSql, codes);
-    if (!q.Eof()) view.Comment = q.AsString(size_t{0});
+  int k = 0;
+  for (TovSQLQuery& q = window.OpenSQLParams(kViewColumnSql, codes); !q.Eof(); q.Next()) {
+    const TCatalogColumn read{q.AsString(kNameField), q.AsString(kTypeField),     q.Value(kOctetField),
+                              q.Value(kPrecisionField), q.Value(kScaleField),  q.AsString(kNullableField),
+                              q.AsString(kDefaultField), q.AsString(kCommentField), q.AsString(kIntervalField),
+                              ""};
+    view.Columns.push_back(ColumnOfCatalog(read, ++k, false));
   }
-  TovSQLQuery& q = window.OpenSQLParams(kViewQuerySql, codes);
-  if (q.Eof()) return std::nullopt;
-  view.Query = q.AsString(size_t{0});
+  TovSQLQuery& q = window.OpenSQLParams(kViewCommentSql, codes);
+  if (!q.Eof()) view.Comment = q.AsString(size_t{0});
   return view;
+}
+
+std::optional<std::string> ReadViewQuery(TovConnectionWindow& window, const std::string& schema,
+                                         const std::string& name) {
+  TovSQLQuery& q = window.OpenSQLParams(kViewQuerySql, ViewCodes(window, schema, name));
+  if (q.Eof()) return std::nullopt;
+  return q.AsString(size_t{0});
 }

@@ -33,7 +33,7 @@ std::string EditorMenuCaption(const TEditorKind& kind);
 std::string EditorTaskCaption(const std::string& name, bool isNew);
 
 // The pages of an editor, in the page control's order.
-enum class TEditorPage { Define, Source, Data, Cross, Grant, Storage };
+enum class TEditorPage { Define, Source, Data, Explan, Cross, Grant, Storage };
 // The page each page mode (0 to 4) starts on, then the page every other
 // mode starts on.
 using TPageModes = std::array<TEditorPage, 6>;

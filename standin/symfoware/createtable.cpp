@@ -59,11 +59,15 @@ std::string ColumnOf(const std::string& definition) {
 
 }  // namespace
 
-std::optional<TableComments> TakeTableComments(const std::string& sql) {
-  static const std::regex kCreateTable(R"(^\s*CREATE\s+(GLOBAL\s+TEMPORARY\s+)?TABLE\s)", std::regex::icase);
-  if (!std::regex_search(sql, kCreateTable)) return std::nullopt;
+namespace {
+
+// The COMMENT clauses of `sql` taken out: inside the first parentheses a
+// column's, outside them the object's. With `stopAtAs` the scan ends at the
+// first AS outside parentheses (a view's query keeps its words).
+TableComments ScanComments(const std::string& sql, bool stopAtAs, bool& found) {
+  static const std::regex kAs(R"(^AS\b)", std::regex::icase);
   TableComments out;
-  bool found = false;
+  found = false;
   int depth = 0;
   size_t segment = 0;  // where the current column definition starts in `out.sql`
   for (size_t i = 0; i < sql.size();) {
@@ -73,6 +77,12 @@ std::optional<TableComments> TakeTableComments(const std::string& sql) {
       out.sql += sql.substr(i, end - i);
       i = end;
       continue;
+    }
+    if (stopAtAs && depth == 0 && (i == 0 || !WordChar(sql[i - 1])) &&
+        std::regex_search(sql.begin() + static_cast<std::ptrdiff_t>(i), sql.end(), kAs,
+                          std::regex_constants::match_continuous)) {
+      out.sql += sql.substr(i);
+      break;
     }
     if (KeywordAt(sql, i)) {
       size_t literal = sql.find_first_not_of(" \t\r\n", i + std::string(kKeyword).size());
@@ -91,7 +101,33 @@ std::optional<TableComments> TakeTableComments(const std::string& sql) {
     out.sql += c;
     ++i;
   }
+  return out;
+}
+
+}  // namespace
+
+std::optional<TableComments> TakeTableComments(const std::string& sql) {
+  static const std::regex kCreateTable(R"(^\s*CREATE\s+(GLOBAL\s+TEMPORARY\s+)?TABLE\s)", std::regex::icase);
+  if (!std::regex_search(sql, kCreateTable)) return std::nullopt;
+  bool found = false;
+  TableComments out = ScanComments(sql, false, found);
   if (!found) return std::nullopt;
+  return out;
+}
+
+std::optional<ViewClauses> TakeViewClauses(const std::string& sql) {
+  static const std::regex kCreateView(R"(^\s*CREATE\s+VIEW\s)", std::regex::icase);
+  static const std::regex kCheckOption(R"(\s+WITH\s+CHECK\s+OPTION\s*;?\s*$)", std::regex::icase);
+  if (!std::regex_search(sql, kCreateView)) return std::nullopt;
+  bool found = false;
+  ViewClauses out;
+  out.comments = ScanComments(sql, true, found);
+  std::smatch check;
+  if (std::regex_search(out.comments.sql, check, kCheckOption)) {
+    out.checkOption = true;
+    out.comments.sql.erase(static_cast<size_t>(check.position(0)));
+  }
+  out.sql = out.comments.sql;
   return out;
 }
 

@@ -21,6 +21,16 @@ struct TableComments {
 // the table's after them; the texts are the literals' values.
 std::optional<TableComments> TakeTableComments(const std::string& sql);
 
+// A CREATE VIEW without what SQLite does not know: the COMMENT clauses of
+// its column list and of the view (before its AS), and a closing WITH
+// CHECK OPTION. Nothing for any other statement.
+struct ViewClauses {
+  std::string sql;  // the plain CREATE VIEW
+  TableComments comments;
+  bool checkOption = false;
+};
+std::optional<ViewClauses> TakeViewClauses(const std::string& sql);
+
 // A CREATE GLOBAL TEMPORARY TABLE: how long its rows live and the database
 // spaces it may use with their numbers of users ("ON S1 10,S2 5").
 struct TemporaryTable {

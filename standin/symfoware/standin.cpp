@@ -275,11 +275,12 @@ class StandinSession : public platform::SqlSession {
 
   // Statements the catalogue alone runs, journalled as the others are.
   bool Intercept(const std::string& sql) override {
+    upkeep_->SettleAfterRollback();
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
       if (IsDataStatement(sql)) return false;
       if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Allocate(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
-          !upkeep_->CreateTableOn(sql) && !upkeep_->AlterTable(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
+          !upkeep_->CreateTableOn(sql) && !upkeep_->CreateView(sql) && !upkeep_->AlterTable(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
           !upkeep_->Role(sql) && !upkeep_->User(sql))
         return false;
     } catch (const SqlError& e) {
@@ -297,6 +298,7 @@ class StandinSession : public platform::SqlSession {
   bool InterceptWritten(const std::string& sql, std::vector<QVariant>& values) override {
     static const QRegularExpression kWritten(QStringLiteral("^\\s*(CREATE\\s+(PROCEDURE|FUNCTION|TRIGGER)|CALL)\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
+    upkeep_->SettleAfterRollback();
     if (!kWritten.match(Q(sql)).hasMatch()) return false;
     const std::vector<QVariant> bound = values;
     trace_.Start();

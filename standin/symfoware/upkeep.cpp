@@ -214,6 +214,18 @@ CatalogueUpkeep::CatalogueUpkeep(QSqlDatabase& db, const std::string& user)
   dbName_ = q.value(1).toString().toStdString();
   q.finish();
   Settle();
+  sqlite3_rollback_hook(
+      SqliteHandle(db_), [](void* self) { static_cast<CatalogueUpkeep*>(self)->rolledBack_ = true; }, this);
+}
+
+CatalogueUpkeep::~CatalogueUpkeep() {
+  if (db_.isOpen()) sqlite3_rollback_hook(SqliteHandle(db_), nullptr, nullptr);
+}
+
+void CatalogueUpkeep::SettleAfterRollback() {
+  if (!rolledBack_) return;
+  rolledBack_ = false;
+  Settle();
 }
 
 bool CatalogueUpkeep::Drop(const std::string& sql) {
@@ -330,6 +342,28 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
                 " SELECT DB_CODE, DB_NAME, SCHEMA_NAME, TABLE_NAME, TABLE_NAME, TABLE_NAME, 1, ? FROM " +
                 Qualified("RDBII_TABLE") + " WHERE TABLE_CODE >= ? AND TABLE_TYPE = 'BS'",
             {QString::fromLatin1(kTableDsoType), firstNew});
+    });
+  } catch (...) {
+    Settle();
+    throw;
+  }
+  return true;
+}
+
+bool CatalogueUpkeep::CreateView(const std::string& sql) {
+  const std::optional<ViewClauses> view = TakeViewClauses(sql);
+  if (!view) return false;
+  // Codes only grow: the view described from here on is the new one.
+  const long long firstNew = ReadObjectCounter(db_);
+  try {
+    Atomically([&] {
+      RunDdl(db_, QString::fromStdString(view->sql));
+      DescribeNewObjects(db_, dbName_, described_);
+      if (view->checkOption)
+        for (const char* table : {"RDBII_TABLE", "RDBII_TABLE_EX"})
+          Run(db_, "UPDATE " + Qualified(table) + " SET CHECK_OPTION = 'Y' WHERE TABLE_CODE >= ? AND TABLE_TYPE = 'VW'",
+              {firstNew});
+      WriteComments(view->comments, firstNew, true);
     });
   } catch (...) {
     Settle();
@@ -459,13 +493,13 @@ void CatalogueUpkeep::CheckSpace(const QString& space) {
   if (!known.next()) throw SqlError(StandinMessage(kNoSuchSpace + space.toStdString()));
 }
 
-void CatalogueUpkeep::WriteComments(const TableComments& comments, long long firstNew) {
+void CatalogueUpkeep::WriteComments(const TableComments& comments, long long firstNew, bool view) {
   if (!comments.table.empty())
     Run(db_,
         "INSERT INTO " + Qualified("RDBII_COMMENT") +
             " SELECT T.DB_CODE, T.SCHEMA_CODE, T.TABLE_CODE, 0, 0, 'TV', ? FROM " + Qualified("RDBII_TABLE") +
-            " T WHERE T.TABLE_CODE >= ? AND T.TABLE_TYPE <> 'VW'",
-        {QString::fromStdString(comments.table), firstNew});
+            " T WHERE T.TABLE_CODE >= ? AND (T.TABLE_TYPE = 'VW') = ?",
+        {QString::fromStdString(comments.table), firstNew, view ? 1 : 0});
   for (const auto& [column, comment] : comments.columns)
     Run(db_,
         "INSERT INTO " + Qualified("RDBII_COMMENT") +

@@ -120,13 +120,29 @@ class CatalogueUpkeep {
   // other statement.
   bool CreateTableOn(const std::string& sql);
 
+  // Runs `sql` when it is a CREATE VIEW, in the short form or with a column
+  // list, COMMENT clauses or WITH CHECK OPTION, and returns true: SQLite
+  // creates the view without them, the catalogue holds its comments and
+  // its CHECK_OPTION 'Y'. False for any other statement.
+  bool CreateView(const std::string& sql);
+
+  // A rolled-back transaction took back objects already described: the
+  // next statement looks at the schemas afresh.
+  void SettleAfterRollback();
+
+  ~CatalogueUpkeep();
+  CatalogueUpkeep(const CatalogueUpkeep&) = delete;
+  CatalogueUpkeep& operator=(const CatalogueUpkeep&) = delete;
+
  private:
   struct Found {
     long long code;
     QString schema;
     QString name;
   };
-  void WriteComments(const TableComments& comments, long long firstNew);
+  // The comments of the table (or, with `view`, the view) made since
+  // `firstNew`.
+  void WriteComments(const TableComments& comments, long long firstNew, bool view = false);
   // Sets (or with nothing, removes) the comment of a table or of one column.
   void SetComment(const Found& table, const QString& column, const std::optional<QString>& comment);
   // SqlError unless the database space exists.
@@ -165,6 +181,7 @@ class CatalogueUpkeep {
   std::string dbName_;
   QString user_;
   TDescribedUpTo described_;
+  bool rolledBack_ = false;
 };
 
 }  // namespace symfoware

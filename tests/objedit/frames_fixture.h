@@ -6,6 +6,9 @@
 // the fixture's GRANT) and U3, role R1 holding INSERT and UPDATE on T1.
 #pragma once
 
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QTreeWidget>
 #include <algorithm>
 #include <string>
@@ -62,6 +65,24 @@ class FramesTest : public ObjEditTest {
   }
 
   static constexpr int kCrossLevel = 3;
+  // The distribution's interpreter, which has python3-openpyxl.
+  static constexpr const char* kPython = "/usr/bin/python3";
+
+  // Runs the script with openpyxl imported and `p` the path; its output.
+  static std::string Python(const std::string& script, const std::string& path) {
+    QProcess process;
+    process.start(kPython, {"-c", QString::fromStdString("import sys, openpyxl\np = sys.argv[1]\n" + script),
+                            QString::fromStdString(path)});
+    process.waitForFinished();
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString();
+  }
+  static void Definition(const std::string& name, const std::string& body) {
+    QDir().mkpath(QString::fromStdString(ShareDir + "xlsdef"));
+    QFile file(QString::fromStdString(ShareDir + "xlsdef/" + name + ".def"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(body.c_str());
+  }
 
  private:
   static std::string Catalogue(const std::string& rest) {

@@ -23,6 +23,7 @@
 #include "objedit/core/fddlexeccore.h"
 #include "objedit/fconst.h"
 #include "objedit/ftable.h"
+#include "objedit/rwhere.h"
 #include "sqlwork/sqlregister.h"
 #include "ui/uiregister.h"
 #include "tests/objedit/frames_fixture.h"
@@ -35,9 +36,6 @@
 
 namespace testing_objedit {
 namespace {
-
-// The distribution's interpreter, which has python3-openpyxl.
-constexpr const char* kPython = "/usr/bin/python3";
 
 class TableDataTest : public FramesTest {
  protected:
@@ -64,23 +62,9 @@ class TableDataTest : public FramesTest {
   }
   static int Rows(TfrmTable& editor) { return editor.fraData->cdsData.RecordCount(); }
   static int WhereRow(TfrmTable& editor, const std::string& name) {
-    for (int row = 1; row < editor.grdWhere->RowCount(); ++row)
-      if (editor.grdWhere->Cells(kWhereName, row) == name) return row;
+    for (int row = 1; row < editor.pnlWhere->grdWhere->RowCount(); ++row)
+      if (editor.pnlWhere->grdWhere->Cells(kWhereName, row) == name) return row;
     return -1;
-  }
-  static std::string Python(const std::string& script, const std::string& path) {
-    QProcess process;
-    process.start(kPython, {"-c", QString::fromStdString("import sys, openpyxl\np = sys.argv[1]\n" + script),
-                            QString::fromStdString(path)});
-    process.waitForFinished();
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString();
-  }
-  static void Definition(const std::string& name, const std::string& body) {
-    QDir().mkpath(QString::fromStdString(ShareDir + "xlsdef"));
-    QFile file(QString::fromStdString(ShareDir + "xlsdef/" + name + ".def"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(body.c_str());
   }
 };
 
@@ -89,41 +73,41 @@ TEST_F(TableDataTest, ConditionsSortCellsAndTheRowLimitShapeTheQuery) {
   TfrmTable* editor = OpenData(*window, 1000);
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->pagObject->currentWidget(), editor->tabData);
-  EXPECT_EQ(editor->txtRecord->text().toStdString(), "1000");
+  EXPECT_EQ(editor->pnlWhere->txtRecord->text().toStdString(), "1000");
   EXPECT_EQ(Rows(*editor), 3);
   EXPECT_EQ(editor->fraData->BaseSQL, "SELECT \"A\", \"B\", \"N\", \"D\", \"T\", \"X\" FROM \"S1\".\"D\"");
-  ASSERT_EQ(editor->grdWhere->RowCount(), 7);
+  ASSERT_EQ(editor->pnlWhere->grdWhere->RowCount(), 7);
 
   AppOption.WhereAutoQuote = true;
-  editor->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "A"), "ABC");
-  editor->grdWhere->SetCells(kWhereUpper, WhereRow(*editor, "B"), "20");
-  editor->grdWhere->SetCells(kWhereSort, WhereRow(*editor, "B"), "1 desc");
-  editor->btnExec->trigger();
-  EXPECT_EQ(editor->grdWhere->Cells(kWhereEqual, WhereRow(*editor, "A")), "'ABC'");
-  EXPECT_EQ(editor->grdWhere->Cells(kWhereSort, WhereRow(*editor, "B")), "1 DESC");
+  editor->pnlWhere->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "A"), "ABC");
+  editor->pnlWhere->grdWhere->SetCells(kWhereUpper, WhereRow(*editor, "B"), "20");
+  editor->pnlWhere->grdWhere->SetCells(kWhereSort, WhereRow(*editor, "B"), "1 desc");
+  editor->pnlWhere->btnExec->trigger();
+  EXPECT_EQ(editor->pnlWhere->grdWhere->Cells(kWhereEqual, WhereRow(*editor, "A")), "'ABC'");
+  EXPECT_EQ(editor->pnlWhere->grdWhere->Cells(kWhereSort, WhereRow(*editor, "B")), "1 DESC");
   EXPECT_EQ(editor->fraData->BaseSQL, "SELECT \"A\", \"B\", \"N\", \"D\", \"T\", \"X\" FROM \"S1\".\"D\" WHERE A = "
                                       "'ABC' AND B <= 20  ORDER BY B DESC");
   EXPECT_EQ(Rows(*editor), 1);
 
   // The free condition after the grid's is bracketed, and remembered.
-  editor->cmbWhere->setCurrentText("B = 10 OR B = 30");
-  editor->btnExec->trigger();
+  editor->pnlWhere->cmbWhere->setCurrentText("B = 10 OR B = 30");
+  editor->pnlWhere->btnExec->trigger();
   EXPECT_EQ(Rows(*editor), 1);
   Lines history;
   LoadWhereHistory("S1", "D", history);
   EXPECT_EQ(history, Lines{"B = 10 OR B = 30"});
 
-  editor->txtRecord->setText("0");
-  editor->btnExec->trigger();
+  editor->pnlWhere->txtRecord->setText("0");
+  editor->pnlWhere->btnExec->trigger();
   EXPECT_EQ(Boxes(), Lines{"表示件数には1以上の整数を入力して下さい。"});
-  editor->txtRecord->setText("");
+  editor->pnlWhere->txtRecord->setText("");
 
   // Clearing asks first; the display columns come from the chooser.
   env.Dialogs().QueueMessage(IDYES);
-  editor->btnGrdWhereClearClick();
-  editor->cmbWhere->setCurrentText("");
+  editor->pnlWhere->btnGrdWhereClearClick();
+  editor->pnlWhere->cmbWhere->setCurrentText("");
   editor->DisplayColumns = {"B", "A"};
-  editor->btnExec->trigger();
+  editor->pnlWhere->btnExec->trigger();
   EXPECT_EQ(editor->fraData->BaseSQL, "SELECT \"B\", \"A\" FROM \"S1\".\"D\"");
   EXPECT_EQ(Rows(*editor), 3);
   // The frame's titles take the comments by column name.
@@ -135,19 +119,19 @@ TEST_F(TableDataTest, BindVariablesAreAskedForThenBound) {
   TfrmObject* window = LogonWithData();
   TfrmTable* editor = OpenData(*window);
   ASSERT_NE(editor, nullptr);
-  editor->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "B"), ":P");
-  editor->btnExec->trigger();
-  EXPECT_FALSE(editor->grdParam->isHidden());
-  ASSERT_EQ(editor->grdParam->RowCount(), 2);
-  EXPECT_EQ(editor->grdParam->Cells(0, 0), "バインド変数名");
-  EXPECT_EQ(editor->grdParam->Cells(0, 1), "P");
+  editor->pnlWhere->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "B"), ":P");
+  editor->pnlWhere->btnExec->trigger();
+  EXPECT_FALSE(editor->pnlWhere->grdParam->isHidden());
+  ASSERT_EQ(editor->pnlWhere->grdParam->RowCount(), 2);
+  EXPECT_EQ(editor->pnlWhere->grdParam->Cells(0, 0), "バインド変数名");
+  EXPECT_EQ(editor->pnlWhere->grdParam->Cells(0, 1), "P");
   EXPECT_FALSE(editor->fraData->cdsData.Active());
-  editor->grdParam->SetCells(1, 1, "20");
-  editor->btnExec->trigger();
+  editor->pnlWhere->grdParam->SetCells(1, 1, "20");
+  editor->pnlWhere->btnExec->trigger();
   EXPECT_EQ(Rows(*editor), 1);
-  editor->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "B"), "");
-  editor->btnExec->trigger();
-  EXPECT_TRUE(editor->grdParam->isHidden());
+  editor->pnlWhere->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "B"), "");
+  editor->pnlWhere->btnExec->trigger();
+  EXPECT_TRUE(editor->pnlWhere->grdParam->isHidden());
   EXPECT_EQ(Rows(*editor), 3);
   editor->Discard();
 }
@@ -462,10 +446,10 @@ TEST_F(TableDataProgramTest, DataPageReportAndConstraintEditorThroughTheProgram)
   auto* editor = qobject_cast<TfrmTable*>(form);
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->pagObject->currentWidget(), editor->tabData);
-  EXPECT_EQ(editor->txtRecord->text().toStdString(), "2");
+  EXPECT_EQ(editor->pnlWhere->txtRecord->text().toStdString(), "2");
   EXPECT_EQ(Rows(*editor), 2);
-  editor->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "B"), "30");
-  editor->btnExec->trigger();
+  editor->pnlWhere->grdWhere->SetCells(kWhereEqual, WhereRow(*editor, "B"), "30");
+  editor->pnlWhere->btnExec->trigger();
   EXPECT_EQ(Rows(*editor), 1);
   // Generating test data waits for the generator's handler.
   EXPECT_FALSE(editor->actDataGenerate->isEnabled());

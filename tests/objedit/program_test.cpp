@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "app/core/fmainactcore.h"
+#include "app/core/ovatexit.h"
 #include "app/core/ovddlhooks.h"
 #include "app/core/ovkinds.h"
 #include "app/core/ovmsg.h"
@@ -29,10 +30,12 @@
 #include "objedit/fseq.h"
 #include "objedit/fsource.h"
 #include "objedit/ftrigger.h"
+#include "objedit/fview.h"
 #include "objedit/rcross.h"
 #include "objedit/rgrant.h"
 #include "objedit/rstorage.h"
 #include "sqlwork/fsql.h"
+#include "sqlwork/rexplan.h"
 #include "sqlwork/sqlregister.h"
 #include "tests/objedit/frames_fixture.h"
 #include "tests/objedit/test_editor.h"
@@ -40,7 +43,9 @@
 #include "tests/standin/tools_sample.h"
 #include "ui/ovchklst.h"
 #include "ui/ovcomctrls.h"
+#include "ui/ovgrid.h"
 #include "ui/ovstdctl.h"
+#include "ui/rdata.h"
 
 namespace testing_objedit {
 namespace {
@@ -75,7 +80,7 @@ class ProgramTest : public FramesTest {
     open->trigger();
   }
   // Previews the next compile, keeping the lines shown, and runs it.
-  Lines CompileThroughPreview(TfrmTestEditor& editor) {
+  Lines CompileThroughPreview(TovObjectEditor& editor) {
     AppOption.ShowDDL = true;
     AppOption.CloseDDL = true;
     Lines previewed;
@@ -382,6 +387,40 @@ TEST_F(ProgramTest, ATriggerOpenedThroughItsDefinitionCompilesAgain) {
   // Reloaded from what the server now keeps.
   EXPECT_EQ(editor.txtOld->text().toStdString(), "O");
   EXPECT_EQ(editor.txtWhen->text().toStdString(), "O.C2 > 0");
+}
+
+// The view editor as the program opens it: 定義情報 on its name, its data
+// and access-plan pages shown with their rows and plan, its source compiled.
+TEST_F(ProgramTest, AViewOpenedThroughItsDefinitionShowsItsPagesAndCompiles) {
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const AtExit restore([&path] { setenv("PATH", path.c_str(), 1); });
+  testing_tools::UseStandinTools();
+  TfrmObject* connection = LogonWithObjects();
+  // The stand-in's server is as local as the plan tool sees it.
+  connection->Remote = false;
+  connection->ExecSQL("INSERT INTO S1.T1 VALUES ('A', 1)");
+  DefinitionOf("S1.V2");
+  const std::vector<TfrmView*> views = Windows<TfrmView>();
+  ASSERT_EQ(views.size(), 1u) << ::testing::PrintToString(Boxes());
+  TfrmView& editor = *views.front();
+  EXPECT_EQ(editor.windowTitle().toStdString(), "VIEW - S1.V2 @ ORVTEST");
+  EXPECT_EQ(editor.grdColumn->Cells(0, 1), "C1");
+
+  editor.pagObject->setCurrentWidget(editor.tabData);
+  EXPECT_EQ(editor.fraData->cdsData.RecordCount(), 1);
+  editor.pagObject->setCurrentWidget(editor.tabExplan);
+  ASSERT_EQ(editor.pagObject->currentWidget(), editor.tabExplan);
+  EXPECT_GT(editor.fraExplan->lstPlan->topLevelItemCount(), 0);
+
+  editor.pagObject->setCurrentWidget(editor.tabSource);
+  editor.txtSource->Lines().SetTextStr("CREATE VIEW S1.V2 AS SELECT C1, C2 FROM S1.T1\r\n;");
+  symfoware::ClearStatementJournal();
+  EXPECT_EQ(CompileThroughPreview(editor),
+            (Lines{"DROP VIEW S1.V2", ";", "CREATE VIEW S1.V2 AS SELECT C1, C2 FROM S1.T1", ";"}));
+  EXPECT_TRUE(TfrmDDLExec::Windows().empty());
+  EXPECT_EQ(Journal(), (Lines{"DROP VIEW S1.V2", "CREATE VIEW S1.V2 AS SELECT C1, C2 FROM S1.T1"}));
+  EXPECT_EQ(editor.grdColumn->RowCount(), 3);
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
 }
 
 }  // namespace

@@ -31,6 +31,35 @@ TEST(TableComments, OnlyACreateTableWithACommentClause) {
   EXPECT_EQ(c->columns, (Pairs{{"COMMENTS", "n"}}));
 }
 
+TEST(ViewClauses, CommentsBeforeAsAndTheCheckOptionLeaveTheStatement) {
+  struct Case {
+    const char* sql;
+    const char* plain;
+    const char* view;
+    Pairs columns;
+    bool checkOption;
+  };
+  const Case cases[] = {
+      {"CREATE VIEW S1.V\r\n    (A COMMENT 'x''s',\"b c\",D COMMENT '件')\r\nCOMMENT 'y'\r\nAS\r\nSELECT A, B, D FROM T "
+       "WHERE A = 'COMMENT ''z'''\r\nWITH CHECK OPTION",
+       "CREATE VIEW S1.V\r\n    (A ,\"b c\",D )\r\n\r\nAS\r\nSELECT A, B, D FROM T WHERE A = 'COMMENT ''z'''",
+       "y", {{"A", "x's"}, {"D", "件"}}, true},
+      // The query keeps its words: an alias COMMENT after AS is no clause.
+      {"create view V as select X comment, 'a' FROM T with check option;", "create view V as select X comment, 'a' FROM T",
+       "", {}, true},
+      {"CREATE VIEW V AS SELECT 1 COMMENT_X FROM T", "CREATE VIEW V AS SELECT 1 COMMENT_X FROM T", "", {}, false},
+  };
+  for (const Case& c : cases) {
+    const std::optional<ViewClauses> v = TakeViewClauses(c.sql);
+    ASSERT_TRUE(v) << c.sql;
+    EXPECT_EQ(v->sql, c.plain) << c.sql;
+    EXPECT_EQ(v->comments.table, c.view) << c.sql;
+    EXPECT_EQ(v->comments.columns, c.columns) << c.sql;
+    EXPECT_EQ(v->checkOption, c.checkOption) << c.sql;
+  }
+  EXPECT_FALSE(TakeViewClauses("CREATE TABLE T (A INTEGER COMMENT 'x')"));
+}
+
 TEST(TemporaryTables, ClausesPastTheColumns) {
   std::optional<TemporaryTable> t = TakeTemporaryClauses(
       "CREATE GLOBAL TEMPORARY TABLE S1.T\r\n(\r\n    A CHAR(2) DEFAULT ')',\r\n    B INTEGER\r\n)\r\n"

@@ -648,3 +648,60 @@ TEST_F(UpkeepTest, GrantsToUsersAndRolesHoldOnATableMadeAgainUnderItsName) {
 }
 
 }  // namespace
+
+namespace {
+
+using Row = std::vector<std::string>;
+
+// The catalogue's rows of view S1.W: check option, query, view comment,
+// and per column name, type, lengths and comment.
+Rows ViewRows(platform::SqlSession& session) {
+  return Query(session,
+               "SELECT 'TABLE', T.CHECK_OPTION, D.DESC_VALUE, IFNULL(M.COMMENT_VALUE, ''), '', 0 FROM "
+               "RDBII_SYSTEM.RDBII_TABLE T LEFT JOIN RDBII_SYSTEM.RDBII_DESCRIPTION D ON D.OBJECT_CODE = T.TABLE_CODE "
+               "LEFT JOIN RDBII_SYSTEM.RDBII_COMMENT M ON M.TABLE_CODE = T.TABLE_CODE AND M.COMMENT_TYPE = 'TV' "
+               "WHERE T.TABLE_NAME = 'W' UNION ALL "
+               "SELECT C.COLUMN_NAME, C.DATA_TYPE, IFNULL(C.CHAR_MAX_LENGTH, ''), IFNULL(C.CHAR_OCTET_LENGTH, ''), "
+               "IFNULL(M.COMMENT_VALUE, ''), C.COLUMN_CODE FROM RDBII_SYSTEM.RDBII_COLUMN C JOIN "
+               "RDBII_SYSTEM.RDBII_TABLE T ON T.TABLE_CODE = C.TABLE_CODE LEFT JOIN RDBII_SYSTEM.RDBII_COMMENT M ON "
+               "M.TABLE_CODE = C.TABLE_CODE AND M.COLUMN_CODE = C.COLUMN_CODE AND M.COMMENT_TYPE = 'CL' "
+               "WHERE T.TABLE_NAME = 'W' ORDER BY 6");
+}
+
+TEST_F(UpkeepTest, AViewInTheLongFormKeepsItsClausesInTheCatalogueAndARollbackTakesBothBack) {
+  RunDdl(*session_, "CREATE TABLE S1.N (K INTEGER, NM NCHAR VARYING(10))");
+  RunDdl(*session_,
+         "CREATE VIEW S1.W\r\n    (A COMMENT 'キー',B)\r\nCOMMENT 'it''s'\r\nAS\r\nSELECT K, NM FROM S1.N WHERE K > 0\r\n"
+         "WITH CHECK OPTION");
+  const Rows made = ViewRows(*session_);
+  ASSERT_EQ(made.size(), 3u);
+  EXPECT_EQ(made[0], (Row{"TABLE", "Y", "SELECT K, NM FROM S1.N WHERE K > 0", "it's", "", "0"}));
+  EXPECT_EQ((Row{made[1].begin(), made[1].end() - 1}), (Row{"A", "IN", "", "", "キー"}));
+  // A national character column: its bytes, not its characters.
+  EXPECT_EQ((Row{made[2].begin(), made[2].end() - 1}), (Row{"B", "NV", "10", "20", ""}));
+  EXPECT_EQ(Query(*session_, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE_USAGE U, RDBII_SYSTEM.RDBII_TABLE T, "
+                             "RDBII_SYSTEM.RDBII_TABLE V WHERE U.OBJECT_CODE = V.TABLE_CODE AND V.TABLE_NAME = 'W' "
+                             "AND U.TABLE_CODE = T.TABLE_CODE AND T.TABLE_NAME = 'N'"),
+            (Rows{{"1"}}));
+
+  // The editor's compile: DROP and a CREATE that fails, rolled back.
+  Query(*session_, "BEGIN");
+  RunDdl(*session_, "DROP VIEW S1.W");
+  EXPECT_FALSE(ErrorOf(*session_, "CREATE VIEW S1.W AS SELEC K FROM S1.N").empty());
+  Query(*session_, "ROLLBACK");
+  EXPECT_EQ(ViewRows(*session_), made);
+  EXPECT_EQ(Query(*session_, "SELECT COUNT(*) FROM S1.W"), (Rows{{"0"}}));
+
+  // A view made after the rollback is described, in the short form without
+  // the clauses.
+  Query(*session_, "BEGIN");
+  RunDdl(*session_, "DROP VIEW S1.W");
+  RunDdl(*session_, "CREATE VIEW S1.W AS SELECT NM FROM S1.N");
+  Query(*session_, "COMMIT");
+  const Rows remade = ViewRows(*session_);
+  ASSERT_EQ(remade.size(), 2u);
+  EXPECT_EQ(remade[0], (Row{"TABLE", "N", "SELECT NM FROM S1.N", "", "", "0"}));
+  EXPECT_EQ((Row{remade[1].begin(), remade[1].end() - 1}), (Row{"NM", "NV", "10", "20", ""}));
+}
+
+}  // namespace

@@ -41,7 +41,7 @@ TEST(TableReportLayout, ColumnsThenBlankSeparatedConstraintGroups) {
   def.Body = {At(1, 1, "SEQ"), At(1, 2, "COLUMNNAME"), At(1, 3, "LENGTH"), At(1, 4, "SCALE"), At(1, 5, "NOTNULL"),
               At(1, 6, "PK"), At(2, 2, "COMMENT")};
   def.Body2 = {At(1, 1, "SEQ"), At(1, 2, "CONSTNAME"), At(1, 3, "CONSTVALUE")};
-  const TTableReportLayout layout = TableReportLayout(def, Table());
+  const TReportLayout layout = TableReportLayout(def, Table());
   // A SEQ in the header fills nothing there.
   EXPECT_EQ(layout.Header, (std::vector<TReportCell>{{1, 2, "S"}, {2, 2, "T"}, {3, 2, "表"}}));
   // 3 columns + blank + 2 constraints + blank + 1 index = 8 records of 2 rows.
@@ -65,7 +65,7 @@ TEST(TableReportLayout, ColumnsThenBlankSeparatedConstraintGroups) {
 TEST(TableReportLayout, WithoutBodiesNothingIsRecorded) {
   TReportDefinition def;
   def.Header = {At(1, 1, "TABLENAME")};
-  const TTableReportLayout layout = TableReportLayout(def, Table());
+  const TReportLayout layout = TableReportLayout(def, Table());
   EXPECT_TRUE(layout.Values.empty());
   EXPECT_TRUE(layout.BlockCopies.empty());
 }
