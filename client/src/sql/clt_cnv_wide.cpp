@@ -59,10 +59,11 @@ CLT_WIDE inline void store_kept(uint8_t*& d, __mmask64 keep, __m512i w) {
   d += n;
 }
 
-// One to three UTF-8 bytes of a window whose characters start before its
-// middle: their code points (up to 32 words), their count and the source
-// bytes they take; `whole` is false when a character that the full rules
-// decide (four bytes or more, broken) stopped them early.
+// One to three UTF-8 bytes of a window: the code points (words) of at
+// most 32 characters that start in it and end in it, their count, their
+// first bytes and the source bytes they take; `whole` is false when a
+// character that the full rules decide (four bytes or more, broken)
+// stopped them early.
 struct utf8_window {
   __m512i units;
   uint32_t count;
@@ -70,6 +71,26 @@ struct utf8_window {
   uint32_t consumed;
   bool whole;
 };
+
+constexpr uint32_t kMostUnits = 32;
+constexpr uint32_t kLastStart = kWindow - CLT_CNV_UTF8_THREE;  // a character starting here ends in the window
+
+// The code point at each of 32 positions as if a character started there,
+// from the bytes there (b0) and after (b1, b2), with `two` and `three`
+// the positions of the leads of two and three bytes.
+CLT_WIDE inline __m512i utf8_values(__m256i b0_bytes, __m256i b1_bytes, __m256i b2_bytes, __mmask32 two,
+                                    __mmask32 three) {
+  const __m512i b0 = _mm512_cvtepu8_epi16(b0_bytes);
+  const __m512i b1 = _mm512_cvtepu8_epi16(b1_bytes);
+  const __m512i b2 = _mm512_cvtepu8_epi16(b2_bytes);
+  const __m512i low6 = _mm512_set1_epi16(0x3F);
+  const __m512i v2 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b0, _mm512_set1_epi16(0x1F)), 6),
+                                     _mm512_and_si512(b1, low6));
+  const __m512i v3 = _mm512_or_si512(
+      _mm512_or_si512(_mm512_slli_epi16(b0, 12), _mm512_slli_epi16(_mm512_and_si512(b1, low6), 6)),
+      _mm512_and_si512(b2, low6));
+  return _mm512_mask_blend_epi16(three, _mm512_mask_blend_epi16(two, b0, v2), v3);
+}
 
 CLT_WIDE inline utf8_window read_utf8(const uint8_t* s) {
   const __m512i w = _mm512_loadu_si512(s);
@@ -91,24 +112,36 @@ CLT_WIDE inline utf8_window read_utf8(const uint8_t* s) {
       stop = before == 0 ? 0 : 63 - static_cast<uint32_t>(__builtin_clzll(before));
     }
   }
-  const uint32_t next = kHalf + static_cast<uint32_t>(_tzcnt_u64(leads >> kHalf | uint64_t{1} << (kHalf - 1)));
+  const uint32_t next = kLastStart + 1 + static_cast<uint32_t>(_tzcnt_u64(leads >> (kLastStart + 1) | 4));
   utf8_window r{};
   r.consumed = std::min(stop, next);
-  r.whole = r.consumed == next;
+  if (__builtin_popcountll(leads & _bzhi_u64(kAll, r.consumed)) > static_cast<int>(kMostUnits)) {
+    r.consumed = start_of(leads, kMostUnits);
+  }
+  r.whole = r.consumed < stop || stop >= next;
   r.leads = leads & _bzhi_u64(kAll, r.consumed);
   r.count = static_cast<uint32_t>(__builtin_popcountll(r.leads));
-  const __m512i b0 = _mm512_cvtepu8_epi16(_mm512_castsi512_si256(w));
-  const __m512i b1 = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 1)));
-  const __m512i b2 = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2)));
-  const __m512i low6 = _mm512_set1_epi16(0x3F);
-  const __m512i v2 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b0, _mm512_set1_epi16(0x1F)), 6),
-                                     _mm512_and_si512(b1, low6));
-  const __m512i v3 = _mm512_or_si512(
-      _mm512_or_si512(_mm512_slli_epi16(b0, 12), _mm512_slli_epi16(_mm512_and_si512(b1, low6), 6)),
-      _mm512_and_si512(b2, low6));
-  __m512i v = _mm512_mask_blend_epi16(static_cast<__mmask32>(two), b0, v2);
-  v = _mm512_mask_blend_epi16(static_cast<__mmask32>(three), v, v3);
-  r.units = _mm512_maskz_compress_epi16(static_cast<__mmask32>(r.leads), v);
+  // The bytes after each position; those past the window belong to no
+  // character taken.
+  const __m512i w1 = _mm512_permutexvar_epi8(_mm512_add_epi8(positions(), bytes_of(1)), w);
+  const __m512i w2 = _mm512_permutexvar_epi8(_mm512_add_epi8(positions(), bytes_of(2)), w);
+  const auto low = static_cast<__mmask32>(r.leads);
+  const auto high = static_cast<__mmask32>(r.leads >> kHalf);
+  const __m512i front = _mm512_maskz_compress_epi16(
+      low, utf8_values(_mm512_castsi512_si256(w), _mm512_castsi512_si256(w1), _mm512_castsi512_si256(w2),
+                       static_cast<__mmask32>(two), static_cast<__mmask32>(three)));
+  const __m512i back = _mm512_maskz_compress_epi16(
+      high, utf8_values(_mm512_extracti64x4_epi64(w, 1), _mm512_extracti64x4_epi64(w1, 1),
+                        _mm512_extracti64x4_epi64(w2, 1), static_cast<__mmask32>(two >> kHalf),
+                        static_cast<__mmask32>(three >> kHalf)));
+  // The back's units follow the front's.
+  const auto in_front = static_cast<uint32_t>(__builtin_popcount(low));
+  const __m512i lane = _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13,
+                                        12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  const __mmask32 moved = _mm512_cmpge_epu16_mask(lane, _mm512_set1_epi16(static_cast<int16_t>(in_front)));
+  const __m512i from = _mm512_mask_add_epi16(
+      lane, moved, lane, _mm512_set1_epi16(static_cast<int16_t>(kMostUnits - in_front)));
+  r.units = _mm512_permutex2var_epi16(front, from, back);
   return r;
 }
 
@@ -279,7 +312,7 @@ CLT_WIDE void sjis_utf8(clt_cnv_run& r, const uint32_t* cells) {
 }
 
 CLT_WIDE void euc_sjis(clt_cnv_run& r) {
-  constexpr uint32_t kTaken = kWindow - 2;  // characters that start here end in the window
+  constexpr uint32_t kTaken = kWindow - 1;  // characters that start before here end in the window
   constexpr uint8_t kSingleShift2 = 0x8E;
   const __m512i at = positions();
   const __m512i to_next = _mm512_add_epi8(at, bytes_of(1));
