@@ -89,13 +89,17 @@ const TCellString& DisplayText(const TEditorScreenStrings& rows, int row, TCellS
 void ScanRowTokens(TEditorScreenStrings& rows, int row, const TCellString& display, TFountainParser& parser,
                    std::vector<TRowToken>& tokens) {
   tokens.clear();
-  if (rows.BracketIndex(row) == kBracketNotComputed) rows.UpdateRowStates(row, false);
+  rows.ComputeRowState(row, parser);
   TRowAttributeData state = rows.RowAttributeData(row);
   const bool computed = state.BracketIndex != kBracketNotComputed;
   if (!computed) state.BracketIndex = kNoBracket;
   const bool wrapped = rows.Rows(row) == raWrapped && row + 1 < rows.GetCount();
   TCellString joined;
-  if (wrapped) joined = display + ExpandTabs(rows.Get(row + 1), rows.AttrSettings());
+  if (wrapped) {
+    // The next row read without keeping cells for it.
+    TCellString next;
+    joined = display + DisplayText(rows, row + 1, next);
+  }
   parser.RowStateIn(wrapped ? joined : display, state);
   for (int kind = parser.Next(); kind != toEof && parser.TokenStart() < display.Length(); kind = parser.Next()) {
     tokens.push_back({parser.TokenStart(), parser.TokenLength(), kind, parser.TokenToFountainColor()});

@@ -302,7 +302,7 @@ void TEditorScreenStrings::WrapParagraph(const TCellString& text, TEditorStringL
 }
 
 void TEditorScreenStrings::AddLine(size_t offset, size_t length, TCellString& scratch) {
-  if (!FWordWrap) {
+  if (!FWordWrap || FitsOneRow({Text().data() + offset, length}, *FWrapOption)) {
     AddSpan(offset, length);
     return;
   }
@@ -398,6 +398,17 @@ int TEditorScreenStrings::UpdateRowStates(int row, bool notify) {
   return ScanStates(row, std::min(row + 2 * ScreenRows(), GetCount() - 1), notify);
 }
 
+void TEditorScreenStrings::ComputeRowState(int row, TFountainParser& parser) {
+  if (row < 0 || row >= GetCount() || BracketIndex(row) != kBracketNotComputed) return;
+  // States are the owner's fountain's; another view's parser may not share it.
+  TEditorView* owner = OwnerEditor();
+  if (owner != nullptr && owner->ActiveFountain() == parser.Fountain()) {
+    ScanStates(row, row, false, parser);
+  } else {
+    ScanStates(row, row, false);
+  }
+}
+
 void TEditorScreenStrings::InitRowStates() {
   TEditorView* owner = OwnerEditor();
   if (owner == nullptr || owner->Loading()) return;
@@ -410,14 +421,16 @@ void TEditorScreenStrings::InitRowStates() {
 int TEditorScreenStrings::ScanStates(int from, int limit, bool notify) {
   TFountain* fountain = OwnerEditor() == nullptr ? nullptr : OwnerEditor()->ActiveFountain();
   if (fountain == nullptr) return 0;
-  const std::unique_ptr<TFountainParser> parser = fountain->CreateParser();
+  return ScanStates(from, limit, notify, *fountain->CreateParser());
+}
 
+int TEditorScreenStrings::ScanStates(int from, int limit, bool notify, TFountainParser& parser) {
   int known = from - 1;
   while (known >= 0 && BracketIndex(known) == kBracketNotComputed) --known;
   TRowAttributeData state = InitialState();
   if (known >= 0) {
     state = RowAttributeData(known);
-    parser->RowStateOut(known, *this, state);
+    parser.RowStateOut(known, *this, state);
   }
   int changed = 0;
   for (int row = known + 1; row <= limit; ++row) {
@@ -430,7 +443,7 @@ int TEditorScreenStrings::ScanStates(int from, int limit, bool notify) {
       ++changed;
       for (TEditorView* view : FAzivers) view->InvalidateRow(row);
     }
-    parser->RowStateOut(row, *this, state);
+    parser.RowStateOut(row, *this, state);
   }
   MarkStale(limit + 1);
   return changed;

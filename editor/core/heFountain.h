@@ -206,6 +206,8 @@ class TFountainParser {
   // The caller keeps `text` alive while it scans.
   virtual void RowStateIn(const TCellString& text, const TRowAttributeData& state);
   virtual void RowStateOut(int row, const TRowAttributeStringList& rows, TRowAttributeData& state);
+  // The fountain whose rules it scans by.
+  TFountain* Fountain() const { return FFountain; }
   // After a row that is not wrapped has been scanned to its end from
   // `state`: the state at its end, as RowStateOut gives it.
   void RowEndState(TRowAttributeData& state) const;
@@ -256,7 +258,6 @@ class TFountainParser {
   void SetTokenMethod(int kind, TProc proc);
   // The first-character class of the cell at p, the lead-byte table's index.
   int CellClass(int p) const;
-  TFountain* Fountain() const { return FFountain; }
 
   const TCellString* FBuffer;
   int FBracketIndex = kNoBracket;
