@@ -116,9 +116,21 @@ bool TStringList::Find(std::string_view s, int& index) const {
   return false;
 }
 
+bool TStringList::Contains(std::string_view s) const {
+  if (!s.empty() && (s.size() < FShortest || s.size() > FLongest ||
+                     !FFirsts.test(static_cast<size_t>(FoldAscii(static_cast<unsigned char>(s.front())))))) {
+    return false;
+  }
+  int index = 0;
+  return Find(s, index);
+}
+
 int TStringList::Add(const std::string& s) {
   int index = 0;
   if (Find(s, index)) return index;
+  FShortest = FItems.empty() ? s.size() : std::min(FShortest, s.size());
+  FLongest = std::max(FLongest, s.size());
+  if (!s.empty()) FFirsts.set(static_cast<size_t>(FoldAscii(static_cast<unsigned char>(s.front()))));
   FItems.insert(FItems.begin() + index, s);
   Changed();
   return index;
@@ -127,6 +139,9 @@ int TStringList::Add(const std::string& s) {
 void TStringList::Clear() {
   if (FItems.empty()) return;
   FItems.clear();
+  FFirsts.reset();
+  FShortest = 0;
+  FLongest = 0;
   Changed();
 }
 

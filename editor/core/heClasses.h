@@ -4,6 +4,7 @@
 // component base with its file-extension list.
 #pragma once
 
+#include <bitset>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -174,6 +175,9 @@ class TStringList : public TPersistent {
   // The index of the string; a duplicate adds nothing.
   int Add(const std::string& s);
   bool Find(std::string_view s, int& index) const;
+  // Find without the index: most strings that are not in the list are
+  // turned away by their length or first letter before any comparison.
+  bool Contains(std::string_view s) const;
   void Clear();
   void Assign(const std::vector<std::string>& strings);
   std::vector<std::string> Strings() const { return FItems; }
@@ -184,6 +188,10 @@ class TStringList : public TPersistent {
   void Changed();
   std::vector<std::string> FItems;
   int FUpdateCount = 0;
+  // Of the items: the folded first bytes, and the shortest and longest length.
+  std::bitset<256> FFirsts;
+  size_t FShortest = 0;
+  size_t FLongest = 0;
 };
 
 // Case-insensitive order of the sorted lists (ASCII letters fold).

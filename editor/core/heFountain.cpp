@@ -554,8 +554,7 @@ bool TFountainParser::IsReserveWord() {
   const TStringList& words = FFountain->ReserveWordList();
   if (words.Count() == 0) return false;
   const size_t begin = FBuffer->ByteOffset(FTokenPtr);
-  int index = 0;
-  return words.Find(std::string_view(FBuffer->Utf8()).substr(begin, FBuffer->ByteOffset(FSourcePtr) - begin), index);
+  return words.Contains(std::string_view(FBuffer->Utf8()).substr(begin, FBuffer->ByteOffset(FSourcePtr) - begin));
 }
 
 void TFountainParser::ReserveKind(int& kind) {
