@@ -87,6 +87,13 @@ namespace {
 // Letters fold as the "C" locale folds them: ASCII only.
 int FoldAscii(int c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
 
+// The text with its ASCII letters folded as CompareText folds them.
+std::string Folded(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+  return folded;
+}
+
 }  // namespace
 
 int CompareText(std::string_view a, std::string_view b) {
@@ -121,8 +128,7 @@ bool TStringList::Contains(std::string_view s) const {
                      !FFirsts.test(static_cast<size_t>(FoldAscii(static_cast<unsigned char>(s.front())))))) {
     return false;
   }
-  int index = 0;
-  return Find(s, index);
+  return FFolded.contains(Folded(s));
 }
 
 int TStringList::Add(const std::string& s) {
@@ -131,6 +137,7 @@ int TStringList::Add(const std::string& s) {
   FShortest = FItems.empty() ? s.size() : std::min(FShortest, s.size());
   FLongest = std::max(FLongest, s.size());
   if (!s.empty()) FFirsts.set(static_cast<size_t>(FoldAscii(static_cast<unsigned char>(s.front()))));
+  FFolded.insert(Folded(s));
   FItems.insert(FItems.begin() + index, s);
   Changed();
   return index;
@@ -139,6 +146,7 @@ int TStringList::Add(const std::string& s) {
 void TStringList::Clear() {
   if (FItems.empty()) return;
   FItems.clear();
+  FFolded.clear();
   FFirsts.reset();
   FShortest = 0;
   FLongest = 0;

@@ -315,7 +315,8 @@ int TFountainParser::Step(int p) const { return FBuffer->TypeAt(p) == TCellType:
 bool TFountainParser::MatchAt(int p, const TCellString& s, bool ignoreCase) const {
   if (s.IsEmpty() || p + s.Length() > FBuffer->Length()) return false;
   // Most calls fail on the first cell: tried at every token for every opener.
-  if (!ignoreCase && FBuffer->Cell(p).Code != s.Cell(0).Code) return false;
+  const char32_t first = FBuffer->Cell(p).Code;
+  if (ignoreCase ? FoldCase(first) != FoldCase(s.Cell(0).Code) : first != s.Cell(0).Code) return false;
   for (int k = 0; k < s.Length(); ++k) {
     const TCell& cell = FBuffer->Cell(p + k);
     const char32_t want = ignoreCase ? FoldCase(s.Cell(k).Code) : s.Cell(k).Code;
