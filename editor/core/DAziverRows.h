@@ -84,6 +84,8 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   // soft wrap on, else one row. `scratch` holds the line's cells for the cut.
   void AddLine(size_t offset, size_t length, TCellString& scratch);
   virtual int WrapRowCount(const TCellString& text);
+  // Cut or join the paragraphs after a wrap change; a paragraph of one row
+  // that fits stays as it is.
   void WrapAll();
   void UnwrapAll();
   bool WordWrap() const { return FWordWrap; }
@@ -137,6 +139,16 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   void SetLastChange(int start, int removed, int inserted, int recoloured);
   // Re-wraps one paragraph of `text`; returns rows that replace it.
   void WrapParagraph(const TCellString& text, TEditorStringList& rows);
+  // Whether rows first..last are bytes of the loaded block one after
+  // another, from `offset`.
+  bool ParagraphSpan(int first, int last, size_t& offset) const;
+  // A row that a wrap change made, with its kind and marks.
+  struct TNewRow {
+    int Row = 0;
+    int Kind = raCrlf;
+    uint16_t Marks = 0;
+  };
+  void SetNewRows(const std::vector<TNewRow>& rows);
 
   std::vector<TEditorView*> FAzivers;
   TLastChange FLastChange;
