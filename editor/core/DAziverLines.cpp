@@ -102,12 +102,34 @@ void TEditorStrings::Clear() { Rows().Clear(); }
 
 std::string TEditorStrings::GetTextStr() const { return Rows().JoinRows(0, Rows().GetCount() - 1); }
 
+namespace {
+
+// Rows of a text whose lines end with LF: one a line, and with soft wrap at
+// `wrapWidth` one for each wrap width of a line's bytes, which its columns
+// exceed only by TABs.
+int ExpectedRows(std::string_view text, int wrapWidth) {
+  if (wrapWidth <= 0) return static_cast<int>(std::count(text.begin(), text.end(), '\n') + 1);
+  const auto width = static_cast<size_t>(wrapWidth);
+  size_t rows = 0;
+  for (size_t start = 0; start <= text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const size_t length = end - start - (end > start && text[end - 1] == '\r' ? 1 : 0);
+    rows += std::max<size_t>(1, (length + width - 1) / width);
+    start = end + 1;
+  }
+  return static_cast<int>(rows);
+}
+
+}  // namespace
+
 void TEditorStrings::FillRows(std::string text) {
   TEditorScreenStrings& rows = Rows();
   rows.LoadText(std::move(text));
   const std::string_view view(rows.Text());
-  // Room for the rows of a CR LF or LF text without soft wrap; other texts grow.
-  rows.SetCapacity(static_cast<int>(std::count(view.begin(), view.end(), '\n') + 1));
+  // Room for the rows of a CR LF or LF text, so that the list is not moved
+  // (and held twice) while it fills; other texts grow.
+  rows.SetCapacity(ExpectedRows(view, rows.WordWrap() ? rows.WrapOption().WrapByte() : 0));
   TCellString scratch;
   // The next CR and the next LF, each searched again only once passed.
   const auto next = [&view](char c, size_t from) {

@@ -89,25 +89,45 @@ const TCellString& DisplayText(const TEditorScreenStrings& rows, int row, TCellS
 void ScanRowTokens(TEditorScreenStrings& rows, int row, const TCellString& display, TFountainParser& parser,
                    std::vector<TRowToken>& tokens) {
   tokens.clear();
-  if (rows.BracketIndex(row) == kBracketNotComputed) rows.UpdateRowStates(row, false);
+  rows.ComputeRowState(row, parser);
   TRowAttributeData state = rows.RowAttributeData(row);
   const bool computed = state.BracketIndex != kBracketNotComputed;
   if (!computed) state.BracketIndex = kNoBracket;
-  const bool wrapped = rows.Rows(row) == raWrapped && row + 1 < rows.GetCount();
-  TCellString joined;
-  if (wrapped) joined = display + ExpandTabs(rows.Get(row + 1), rows.AttrSettings());
-  parser.RowStateIn(wrapped ? joined : display, state);
+  const int next = row + 1;
+  const bool handsOn = computed && next < rows.GetCount() && rows.BracketIndex(next) == kBracketNotComputed &&
+                       rows.Bytes(row) == display.Utf8();
+  const bool wrapped = rows.Rows(row) == raWrapped && next < rows.GetCount();
+  if (wrapped) {
+    // The next row read without keeping cells for it. Where both rows are
+    // their own texts, the scan is RowStateOut's too, which gives the next
+    // row's state on the way.
+    TCellString nextScratch;
+    const TCellString& nextDisplay = DisplayText(rows, next, nextScratch);
+    const TCellString joined = display + nextDisplay;
+    const bool stateOut = handsOn && rows.Bytes(next) == nextDisplay.Utf8() && parser.RowStateScans(display, state);
+    TRowAttributeData out = state;
+    const bool nextWrapped = rows.Rows(next) == raWrapped;
+    bool stateDone = !stateOut;
+    parser.RowStateIn(joined, state);
+    for (int kind = parser.Next();; kind = parser.Next()) {
+      if (!stateDone) stateDone = parser.RowStateStep(kind, display.Length(), nextWrapped, out);
+      if (kind == toEof || parser.TokenStart() >= display.Length()) break;
+      tokens.push_back({parser.TokenStart(), parser.TokenLength(), kind, parser.TokenToFountainColor()});
+    }
+    while (!stateDone) stateDone = parser.RowStateStep(parser.Next(), display.Length(), nextWrapped, out);
+    if (!stateOut) return;
+    out.PrevRowAttribute = rows.Rows(row);
+    out.RowAttribute = rows.Rows(next);
+    rows.SetRowAttributeData(next, out);
+    return;
+  }
+  parser.RowStateIn(display, state);
   for (int kind = parser.Next(); kind != toEof && parser.TokenStart() < display.Length(); kind = parser.Next()) {
     tokens.push_back({parser.TokenStart(), parser.TokenLength(), kind, parser.TokenToFountainColor()});
   }
   // The scan was RowStateOut's own when the text scanned is the row's text
   // and nothing was carried into the row.
-  const int next = row + 1;
-  if (!computed || rows.Rows(row) == raWrapped || next >= rows.GetCount() ||
-      rows.BracketIndex(next) != kBracketNotComputed || state.WrappedByte != 0 || state.Remain != 0 ||
-      rows.Bytes(row) != display.Utf8()) {
-    return;
-  }
+  if (!handsOn || state.WrappedByte != 0 || state.Remain != 0) return;
   parser.RowEndState(state);
   state.PrevRowAttribute = rows.Rows(row);
   state.RowAttribute = rows.Rows(next);

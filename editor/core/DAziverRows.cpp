@@ -302,7 +302,7 @@ void TEditorScreenStrings::WrapParagraph(const TCellString& text, TEditorStringL
 }
 
 void TEditorScreenStrings::AddLine(size_t offset, size_t length, TCellString& scratch) {
-  if (!FWordWrap) {
+  if (!FWordWrap || FitsOneRow({Text().data() + offset, length}, *FWrapOption)) {
     AddSpan(offset, length);
     return;
   }
@@ -319,29 +319,59 @@ int TEditorScreenStrings::WrapRowCount(const TCellString& text) {
   return static_cast<int>(WrapLine(text, *FWrapOption, AttrSettings()).size());
 }
 
+bool TEditorScreenStrings::ParagraphSpan(int first, int last, size_t& offset) const {
+  if (!SpanOf(first, offset)) return false;
+  size_t next = offset;
+  for (int row = first; row <= last; ++row) {
+    size_t at = 0;
+    if (!SpanOf(row, at) || at != next) return false;
+    next += Bytes(row).size();
+  }
+  return true;
+}
+
+void TEditorScreenStrings::SetNewRows(const std::vector<TNewRow>& rows) {
+  for (const TNewRow& row : rows) {
+    SetRows(row.Row, row.Kind);
+    SetRowMarks(row.Row, row.Marks);
+  }
+}
+
 void TEditorScreenStrings::WrapAll() {
   if (OwnerLoading() || GetCount() == 0) return;
   BeginUpdate();
   const int lastKind = Rows(GetCount() - 1);
-  TEditorStringList rows;
-  for (int first = 0; first < GetCount();) {
-    const int last = ParagraphEnd(first);
-    const std::string bytes = ParagraphText(first);
-    const int before = rows.GetCount();
-    WrapParagraph(TCellString::FromUtf8(bytes), rows);
-    // Marks in order; the surplus goes to the paragraph's last row.
-    for (int row = first; row <= last; ++row) {
-      const int target = std::min(before + row - first, rows.GetCount() - 1);
-      rows.SetRowMarks(target, rows.RowMarks(target) | RowMarks(row));
+  std::vector<TNewRow> cut;
+  Rebuild([&](TBuilder& out) {
+    for (int first = 0; first < GetCount();) {
+      const int last = ParagraphEnd(first);
+      // A paragraph of one row that fits stays as it is.
+      if (first == last && FitsOneRow(Bytes(first), *FWrapOption)) {
+        out.Keep(first++);
+        continue;
+      }
+      const TCellString text = TCellString::FromUtf8(ParagraphText(first));
+      size_t offset = 0;
+      const bool span = ParagraphSpan(first, last, offset);
+      const size_t before = cut.size();
+      for (const TWrappedRow& piece : WrapLine(text, *FWrapOption, AttrSettings())) {
+        if (span) {
+          const size_t from = text.ByteOffset(piece.First);
+          out.AddSpan(offset + from, text.ByteOffset(piece.First + piece.Count) - from);
+        } else {
+          out.Add(text.Mid(piece.First, piece.Count));
+        }
+        cut.push_back({out.Count() - 1, piece.Kind, 0});
+      }
+      // Marks in order; the surplus goes to the paragraph's last row.
+      for (int row = first; row <= last; ++row) {
+        cut[std::min(before + static_cast<size_t>(row - first), cut.size() - 1)].Marks |= RowMarks(row);
+      }
+      first = last + 1;
     }
-    first = last + 1;
-  }
-  rows.SetRows(rows.GetCount() - 1, lastKind);
-  TEditorStringList::Clear();
-  for (int i = 0; i < rows.GetCount(); ++i) {
-    Add({});
-    CopyRow(rows, i, *this, i);
-  }
+  });
+  SetNewRows(cut);
+  SetRows(GetCount() - 1, lastKind);
   EndUpdate();
 }
 
@@ -349,17 +379,28 @@ void TEditorScreenStrings::UnwrapAll() {
   if (GetCount() == 0) return;
   BeginUpdate();
   const int lastKind = Rows(GetCount() - 1);
-  TEditorStringList rows;
-  for (int first = 0; first < GetCount();) {
-    const int last = ParagraphEnd(first);
-    const std::string bytes = ParagraphText(first);
-    const int row = rows.Add(TCellString::FromUtf8(bytes));
-    rows.SetRowMarks(row, MarksOf(first, last - first + 1));
-    first = last + 1;
-  }
-  rows.SetRows(rows.GetCount() - 1, lastKind == raWrapped ? raEof : lastKind);
-  DeleteRows(rows.GetCount(), GetCount() - rows.GetCount());
-  for (int i = 0; i < rows.GetCount(); ++i) CopyRow(rows, i, *this, i);
+  std::vector<TNewRow> joined;
+  Rebuild([&](TBuilder& out) {
+    for (int first = 0; first < GetCount();) {
+      const int last = ParagraphEnd(first);
+      if (first == last) {
+        out.Keep(first++);
+        continue;
+      }
+      size_t offset = 0;
+      if (ParagraphSpan(first, last, offset)) {
+        size_t length = 0;
+        for (int row = first; row <= last; ++row) length += Bytes(row).size();
+        out.AddSpan(offset, length);
+      } else {
+        out.Add(TCellString::FromUtf8(ParagraphText(first)));
+      }
+      joined.push_back({out.Count() - 1, raCrlf, MarksOf(first, last - first + 1)});
+      first = last + 1;
+    }
+  });
+  SetNewRows(joined);
+  SetRows(GetCount() - 1, lastKind == raWrapped ? raEof : lastKind);
   EndUpdate();
 }
 
@@ -398,6 +439,17 @@ int TEditorScreenStrings::UpdateRowStates(int row, bool notify) {
   return ScanStates(row, std::min(row + 2 * ScreenRows(), GetCount() - 1), notify);
 }
 
+void TEditorScreenStrings::ComputeRowState(int row, TFountainParser& parser) {
+  if (row < 0 || row >= GetCount() || BracketIndex(row) != kBracketNotComputed) return;
+  // States are the owner's fountain's; another view's parser may not share it.
+  TEditorView* owner = OwnerEditor();
+  if (owner != nullptr && owner->ActiveFountain() == parser.Fountain()) {
+    ScanStates(row, row, false, parser);
+  } else {
+    ScanStates(row, row, false);
+  }
+}
+
 void TEditorScreenStrings::InitRowStates() {
   TEditorView* owner = OwnerEditor();
   if (owner == nullptr || owner->Loading()) return;
@@ -410,14 +462,16 @@ void TEditorScreenStrings::InitRowStates() {
 int TEditorScreenStrings::ScanStates(int from, int limit, bool notify) {
   TFountain* fountain = OwnerEditor() == nullptr ? nullptr : OwnerEditor()->ActiveFountain();
   if (fountain == nullptr) return 0;
-  const std::unique_ptr<TFountainParser> parser = fountain->CreateParser();
+  return ScanStates(from, limit, notify, *fountain->CreateParser());
+}
 
+int TEditorScreenStrings::ScanStates(int from, int limit, bool notify, TFountainParser& parser) {
   int known = from - 1;
   while (known >= 0 && BracketIndex(known) == kBracketNotComputed) --known;
   TRowAttributeData state = InitialState();
   if (known >= 0) {
     state = RowAttributeData(known);
-    parser->RowStateOut(known, *this, state);
+    parser.RowStateOut(known, *this, state);
   }
   int changed = 0;
   for (int row = known + 1; row <= limit; ++row) {
@@ -430,7 +484,7 @@ int TEditorScreenStrings::ScanStates(int from, int limit, bool notify) {
       ++changed;
       for (TEditorView* view : FAzivers) view->InvalidateRow(row);
     }
-    parser->RowStateOut(row, *this, state);
+    parser.RowStateOut(row, *this, state);
   }
   MarkStale(limit + 1);
   return changed;

@@ -17,6 +17,8 @@
 #include "editor/core/DAziverWrap.h"
 #include "editor/core/heRaStrings.h"
 
+class TFountainParser;
+
 // The line break a row of kind raCrlf ends with in the whole text.
 inline constexpr char kCrLf[] = "\r\n";
 
@@ -70,6 +72,11 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   // notify every view repaints the rows whose state changed, and their
   // number is returned.
   int UpdateRowStates(int row, bool notify);
+  // Computes the states up to `row` when its own is not computed, and no
+  // further, with the caller's parser: a pass over the rows in order then
+  // scans a row once more only where the row before could not hand its
+  // state on.
+  void ComputeRowState(int row, TFountainParser& parser);
   void InitRowStates();
 
   virtual void WrapText(const TCellString& text, TEditorStringList& rows);
@@ -77,6 +84,8 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   // soft wrap on, else one row. `scratch` holds the line's cells for the cut.
   void AddLine(size_t offset, size_t length, TCellString& scratch);
   virtual int WrapRowCount(const TCellString& text);
+  // Cut or join the paragraphs after a wrap change; a paragraph of one row
+  // that fits stays as it is.
   void WrapAll();
   void UnwrapAll();
   bool WordWrap() const { return FWordWrap; }
@@ -113,6 +122,7 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   // Computes states from row `from` to `limit`, stopping where a stored
   // state matches; rows past the limit become not computed.
   int ScanStates(int from, int limit, bool notify);
+  int ScanStates(int from, int limit, bool notify, TFountainParser& parser);
   void MarkNotComputed(int from);
   // Marks the computed rows from `from` on, up to the first row that is not
   // computed. Computed rows run from row 0: every scan starts after the last
@@ -129,6 +139,16 @@ class TEditorScreenStrings : public TEditorStringList, public TUndoHost {
   void SetLastChange(int start, int removed, int inserted, int recoloured);
   // Re-wraps one paragraph of `text`; returns rows that replace it.
   void WrapParagraph(const TCellString& text, TEditorStringList& rows);
+  // Whether rows first..last are bytes of the loaded block one after
+  // another, from `offset`.
+  bool ParagraphSpan(int first, int last, size_t& offset) const;
+  // A row that a wrap change made, with its kind and marks.
+  struct TNewRow {
+    int Row = 0;
+    int Kind = raCrlf;
+    uint16_t Marks = 0;
+  };
+  void SetNewRows(const std::vector<TNewRow>& rows);
 
   std::vector<TEditorView*> FAzivers;
   TLastChange FLastChange;

@@ -81,6 +81,13 @@ void TEditorWrapOption::Assign(const TEditorWrapOption& source) {
   Changed();
 }
 
+bool FitsOneRow(std::string_view line, const TEditorWrapOption& option) {
+  const int w = option.WrapByte();
+  // A cell takes at least one byte; only a TAB takes more columns than cells.
+  if (line.find('\t') != std::string_view::npos) return false;
+  return static_cast<int>(line.size()) < w || CellCount(line, w) < w;
+}
+
 std::vector<TWrappedRow> WrapLine(const TCellString& line, const TEditorWrapOption& option, TRowAttrSettings settings) {
   const int w = option.WrapByte();
   settings.WrapByte = w;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/core/DAziverAttr.h"
@@ -75,3 +76,6 @@ struct TWrappedRow {
 // The rows of one logical line (without its line break). `settings` gives
 // the delimiters and the tab width; the wrap width comes from the options.
 std::vector<TWrappedRow> WrapLine(const TCellString& line, const TEditorWrapOption& option, TRowAttrSettings settings);
+// Whether the logical line, as UTF-8 bytes, surely takes one row: it has
+// no TAB and fewer cells than the wrap width. False decides nothing.
+bool FitsOneRow(std::string_view line, const TEditorWrapOption& option);

@@ -14,6 +14,12 @@ constexpr char32_t kFirstZeroWidth = 0xAD;
 // A mark after a line break starts the next line: it never rides in the break.
 bool IsLineBreak(char32_t c) { return c == '\r' || c == '\n'; }
 
+// Whether a zero-width character rides in the cell before it (of `before`,
+// when there is one) rather than taking a cell of its own.
+bool RidesBefore(char32_t code, bool hasCell, char32_t before) {
+  return IsZeroWidthChar(code) && hasCell && !IsLineBreak(before);
+}
+
 }  // namespace
 
 bool IsZeroWidthChar(char32_t code) {
@@ -53,7 +59,7 @@ void TCellString::Assign(std::string_view text) {
     if (length == 0) {
       code = kInvalidByteCode + static_cast<unsigned char>(text[pos]);
       length = 1;
-    } else if (IsZeroWidthChar(code) && !FCells.empty() && !IsLineBreak(FCells.back().Code)) {
+    } else if (RidesBefore(code, !FCells.empty(), FCells.empty() ? 0 : FCells.back().Code)) {
       pos += length;  // rides in the cell before
       continue;
     }
@@ -68,6 +74,26 @@ void TCellString::Assign(std::string_view text) {
     FOffsets.push_back(offset);
     pos += length;
   }
+}
+
+int CellCount(std::string_view text, int limit) {
+  size_t pos = SkipAscii(text, 0);
+  auto cells = static_cast<int>(pos);
+  char32_t before = pos > 0 ? static_cast<unsigned char>(text[pos - 1]) : 0;
+  while (pos < text.size() && cells < limit) {
+    char32_t code = 0;
+    const size_t length = DecodeUtf8(text, pos, code);
+    if (length == 0) {
+      code = kInvalidByteCode + static_cast<unsigned char>(text[pos]);
+      ++pos;
+    } else {
+      pos += length;
+      if (RidesBefore(code, cells > 0, before)) continue;
+    }
+    cells += IsWideChar(code) ? 2 : 1;
+    before = code;
+  }
+  return cells;
 }
 
 void TCellString::MakeTables() {

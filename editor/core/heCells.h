@@ -74,3 +74,6 @@ class TCellString {
 
 // Combining marks and other characters that take no column.
 bool IsZeroWidthChar(char32_t code);
+// The cells that TCellString makes of the UTF-8 `text`, counted until they
+// reach `limit`.
+int CellCount(std::string_view text, int limit);

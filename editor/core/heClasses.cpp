@@ -87,6 +87,13 @@ namespace {
 // Letters fold as the "C" locale folds them: ASCII only.
 int FoldAscii(int c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
 
+// The text with its ASCII letters folded as CompareText folds them.
+std::string Folded(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+  return folded;
+}
+
 }  // namespace
 
 int CompareText(std::string_view a, std::string_view b) {
@@ -116,9 +123,21 @@ bool TStringList::Find(std::string_view s, int& index) const {
   return false;
 }
 
+bool TStringList::Contains(std::string_view s) const {
+  if (!s.empty() && (s.size() < FShortest || s.size() > FLongest ||
+                     !FFirsts.test(static_cast<size_t>(FoldAscii(static_cast<unsigned char>(s.front())))))) {
+    return false;
+  }
+  return FFolded.contains(Folded(s));
+}
+
 int TStringList::Add(const std::string& s) {
   int index = 0;
   if (Find(s, index)) return index;
+  FShortest = FItems.empty() ? s.size() : std::min(FShortest, s.size());
+  FLongest = std::max(FLongest, s.size());
+  if (!s.empty()) FFirsts.set(static_cast<size_t>(FoldAscii(static_cast<unsigned char>(s.front()))));
+  FFolded.insert(Folded(s));
   FItems.insert(FItems.begin() + index, s);
   Changed();
   return index;
@@ -127,6 +146,10 @@ int TStringList::Add(const std::string& s) {
 void TStringList::Clear() {
   if (FItems.empty()) return;
   FItems.clear();
+  FFolded.clear();
+  FFirsts.reset();
+  FShortest = 0;
+  FLongest = 0;
   Changed();
 }
 

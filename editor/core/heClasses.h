@@ -4,10 +4,12 @@
 // component base with its file-extension list.
 #pragma once
 
+#include <bitset>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 class TObject {
@@ -174,6 +176,9 @@ class TStringList : public TPersistent {
   // The index of the string; a duplicate adds nothing.
   int Add(const std::string& s);
   bool Find(std::string_view s, int& index) const;
+  // Find without the index, by the items' folded forms; most strings that
+  // are not in the list are turned away by their length or first letter.
+  bool Contains(std::string_view s) const;
   void Clear();
   void Assign(const std::vector<std::string>& strings);
   std::vector<std::string> Strings() const { return FItems; }
@@ -184,6 +189,12 @@ class TStringList : public TPersistent {
   void Changed();
   std::vector<std::string> FItems;
   int FUpdateCount = 0;
+  // Of the items: their folded forms, the folded first bytes, and the
+  // shortest and longest length.
+  std::unordered_set<std::string> FFolded;
+  std::bitset<256> FFirsts;
+  size_t FShortest = 0;
+  size_t FLongest = 0;
 };
 
 // Case-insensitive order of the sorted lists (ASCII letters fold).

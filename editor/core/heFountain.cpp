@@ -315,7 +315,8 @@ int TFountainParser::Step(int p) const { return FBuffer->TypeAt(p) == TCellType:
 bool TFountainParser::MatchAt(int p, const TCellString& s, bool ignoreCase) const {
   if (s.IsEmpty() || p + s.Length() > FBuffer->Length()) return false;
   // Most calls fail on the first cell: tried at every token for every opener.
-  if (!ignoreCase && FBuffer->Cell(p).Code != s.Cell(0).Code) return false;
+  const char32_t first = FBuffer->Cell(p).Code;
+  if (ignoreCase ? FoldCase(first) != FoldCase(s.Cell(0).Code) : first != s.Cell(0).Code) return false;
   for (int k = 0; k < s.Length(); ++k) {
     const TCell& cell = FBuffer->Cell(p + k);
     const char32_t want = ignoreCase ? FoldCase(s.Cell(k).Code) : s.Cell(k).Code;
@@ -554,8 +555,7 @@ bool TFountainParser::IsReserveWord() {
   const TStringList& words = FFountain->ReserveWordList();
   if (words.Count() == 0) return false;
   const size_t begin = FBuffer->ByteOffset(FTokenPtr);
-  int index = 0;
-  return words.Find(std::string_view(FBuffer->Utf8()).substr(begin, FBuffer->ByteOffset(FSourcePtr) - begin), index);
+  return words.Contains(std::string_view(FBuffer->Utf8()).substr(begin, FBuffer->ByteOffset(FSourcePtr) - begin));
 }
 
 void TFountainParser::ReserveKind(int& kind) {
@@ -599,6 +599,14 @@ void TFountainParser::RowEndState(TRowAttributeData& state) const {
   state.WrappedByte = 0;
 }
 
+bool TFountainParser::RowStateScans(const TCellString& own, const TRowAttributeData& state) const {
+  if (RowContinueKinds().test(static_cast<size_t>(state.WrappedByte))) return false;
+  for (int i = 0; i < own.Length(); ++i) {
+    if (own.Cell(i).Code != ' ') return true;
+  }
+  return false;
+}
+
 void TFountainParser::RowStateOut(int row, const TRowAttributeStringList& rows, TRowAttributeData& state) {
   if (RowContinueKinds().test(static_cast<size_t>(state.WrappedByte))) {
     if (state.RowAttribute != raWrapped) state.WrappedByte = 0;
@@ -609,34 +617,37 @@ void TFountainParser::RowStateOut(int row, const TRowAttributeStringList& rows, 
   // keeps no cells of the rows.
   const TCellString& own = rows.Peek(row, FRowText);
   // A row of blanks leaves the state as it is.
-  bool blank = true;
-  for (int i = 0; i < own.Length() && blank; ++i) blank = own.Cell(i).Code == ' ';
-  if (blank) return;
+  if (!RowStateScans(own, state)) return;
   const bool wrapped = state.RowAttribute == raWrapped && row + 1 < rows.GetCount();
   // Joined only for a wrapped row: copying every row would double the cost.
   if (wrapped) {
     FJoinedText = own;
     FJoinedText += rows.Peek(row + 1, FNextRowText);
   }
-  const TCellString& text = wrapped ? FJoinedText : own;
-  const int length = own.Length();
-  RowStateIn(text, state);
-  bool stopped = false;
-  for (int kind = Next(); kind != toEof; kind = Next()) {
-    state.BracketIndex = FBracketIndex;
-    if (FSourcePtr > length) {
-      stopped = true;
-      break;
-    }
+  RowStateIn(wrapped ? FJoinedText : own, state);
+  const bool nextWrapped = row + 1 < rows.GetCount() && rows.Rows(row + 1) == raWrapped;
+  while (!RowStateStep(Next(), own.Length(), nextWrapped, state)) {
+  }
+}
+
+bool TFountainParser::RowStateStep(int kind, int length, bool nextWrapped, TRowAttributeData& state) {
+  if (kind == toEof) {
+    state.Remain = 0;
+    state.WrappedByte = 0;
+    return true;
+  }
+  state.BracketIndex = FBracketIndex;
+  if (FSourcePtr <= length) {
     state.ElementIndex = FElementIndex;
     state.DataB = FDataB;
+    return false;
   }
+  // The token runs past the row's end.
   state.Remain = 0;
   state.WrappedByte = 0;
-  if (!stopped) return;
   if (FTokenPtr >= length) {
     state.BracketIndex = kNoBracket;
-    return;
+    return true;
   }
   state.ElementIndex = FElementIndex;
   const int inNextRow = FSourcePtr - length;
@@ -647,13 +658,13 @@ void TFountainParser::RowStateOut(int row, const TRowAttributeStringList& rows, 
       state.WrappedByte = toBracket;
       state.Remain = inNextRow;
     }
-    return;
+    return true;
   }
-  int kind = FToken;
-  ReserveKind(kind);
-  state.WrappedByte = kind;
-  if (!WrapContinueKinds().test(static_cast<size_t>(kind)) &&
-      (FSourcePtr < text.Length() || rows.Rows(row + 1) != raWrapped)) {
+  int token = FToken;
+  ReserveKind(token);
+  state.WrappedByte = token;
+  if (!WrapContinueKinds().test(static_cast<size_t>(token)) && (FSourcePtr < FBuffer->Length() || !nextWrapped)) {
     state.Remain = inNextRow;
   }
+  return true;
 }

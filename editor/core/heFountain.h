@@ -206,6 +206,17 @@ class TFountainParser {
   // The caller keeps `text` alive while it scans.
   virtual void RowStateIn(const TCellString& text, const TRowAttributeData& state);
   virtual void RowStateOut(int row, const TRowAttributeStringList& rows, TRowAttributeData& state);
+  // Whether RowStateOut scans the row `own` from `state` at all (it does not
+  // for a row of blanks or after a comment carried on).
+  bool RowStateScans(const TCellString& own, const TRowAttributeData& state) const;
+  // RowStateOut's scan for a caller that reads the tokens in the same pass:
+  // after RowStateIn on the row's text (joined with the next row's when it
+  // is wrapped; the row is its first `length` cells), call it with each
+  // result of Next() until it returns true; `state` then holds the state at
+  // the row's end. `nextWrapped`: the next row is wrapped too.
+  bool RowStateStep(int kind, int length, bool nextWrapped, TRowAttributeData& state);
+  // The fountain whose rules it scans by.
+  TFountain* Fountain() const { return FFountain; }
   // After a row that is not wrapped has been scanned to its end from
   // `state`: the state at its end, as RowStateOut gives it.
   void RowEndState(TRowAttributeData& state) const;
@@ -256,7 +267,6 @@ class TFountainParser {
   void SetTokenMethod(int kind, TProc proc);
   // The first-character class of the cell at p, the lead-byte table's index.
   int CellClass(int p) const;
-  TFountain* Fountain() const { return FFountain; }
 
   const TCellString* FBuffer;
   int FBracketIndex = kNoBracket;

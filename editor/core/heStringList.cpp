@@ -73,6 +73,7 @@ void TheStringList::Put(int index, TCellString s) {
   TheStringItem& item = Item(index);
   Changing();
   item.FString = std::make_unique<TCellString>(std::move(s));
+  item.FOffset = TheStringItem::kNoSpan;
   Changed();
 }
 
@@ -137,6 +138,37 @@ int TheStringList::AddSpan(size_t offset, size_t length) {
   item.FLength = length;
   Changed();
   return GetCount() - 1;
+}
+
+bool TheStringList::SpanOf(int index, size_t& offset) const {
+  const TheStringItem& item = Item(index);
+  offset = item.FOffset;
+  return item.FOffset != TheStringItem::kNoSpan;
+}
+
+void TheStringList::TBuilder::Keep(int index) {
+  if (index < 0 || index >= static_cast<int>(FOld.size())) throw ListIndexError(index);
+  FNew.push_back(std::move(FOld[static_cast<size_t>(index)]));
+}
+
+void TheStringList::TBuilder::AddSpan(size_t offset, size_t length) {
+  TheStringItem& item = FNew.emplace_back();
+  item.FOffset = offset;
+  item.FLength = length;
+}
+
+void TheStringList::TBuilder::Add(TCellString s) {
+  FNew.emplace_back().FString = std::make_unique<TCellString>(std::move(s));
+}
+
+void TheStringList::Rebuild(const std::function<void(TBuilder&)>& build) {
+  Changing();
+  TBuilder builder(FList);
+  builder.FNew.reserve(FList.size());
+  build(builder);
+  FList = std::move(builder.FNew);
+  FCapacity = static_cast<int>(FList.capacity());
+  Changed();
 }
 
 void TheStringList::Delete(int index) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -25,11 +26,12 @@ class EStringListError : public std::out_of_range {
 EStringListError ListIndexError(int index);
 
 struct TheStringItem {
-  // The item's own text; null while the text is bytes of the list's block.
+  static constexpr size_t kNoSpan = SIZE_MAX;
+  // The item's own text, or the cells of its bytes in the block once read.
   mutable std::unique_ptr<TCellString> FString;
   std::unique_ptr<std::string> FState;  // null: empty
   TObject* FObject = nullptr;
-  size_t FOffset = 0;  // the bytes in the block
+  size_t FOffset = kNoSpan;  // the bytes in the block, kNoSpan for a text of its own
   size_t FLength = 0;
   uint32_t FDataA = 0;
   uint32_t FDataB = 0;
@@ -64,6 +66,28 @@ class TheStringList : public TPersistent {
   void LoadText(std::string text);
   // Appends an item of the block's bytes [offset, offset + length).
   int AddSpan(size_t offset, size_t length);
+  // Whether the item is bytes of the block, and where they start.
+  bool SpanOf(int index, size_t& offset) const;
+
+  // A list made anew from items of the old one, kept as they are (text,
+  // data words, state and object, without a copy of the text), and new
+  // items. An item kept is no longer the old list's.
+  class TBuilder {
+   public:
+    void Keep(int index);
+    void AddSpan(size_t offset, size_t length);
+    void Add(TCellString s);
+    int Count() const { return static_cast<int>(FNew.size()); }
+
+   private:
+    friend class TheStringList;
+    explicit TBuilder(std::vector<TheStringItem>& old) : FOld(old) {}
+    std::vector<TheStringItem>& FOld;
+    std::vector<TheStringItem> FNew;
+  };
+  // Replaces the items by those `build` appends; the old ones may be read
+  // by index until they are kept.
+  void Rebuild(const std::function<void(TBuilder&)>& build);
   const std::string& Text() const { return FText; }
 
   // The base list's update bracket: the outermost pair reaches SetUpdateState.

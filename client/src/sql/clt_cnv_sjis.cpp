@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "clt_cnv_wide.h"
+
 namespace {
 
 constexpr uint8_t kSingleShift2 = 0x8E;  // EUC half-width katakana prefix
@@ -109,6 +111,7 @@ constexpr auto euc_bulk_step = [](const uint8_t*& s, uint8_t*& d) {
 int32_t clt_cnv_euc(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
+      clt_cnv_wide_euc_sjis(r);
       clt_cnv_bulk<CLT_CNV_ASCII_RUN, CLT_CNV_ASCII_RUN>(r, euc_bulk_step);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "clt_cnv_tables.h"
+#include "clt_cnv_wide.h"
 
 namespace {
 
@@ -133,6 +134,7 @@ constexpr auto put_unit = [](uint32_t cp, uint8_t*& d) {
 int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
+      clt_cnv_wide_ucs2_utf8(r);
       clt_cnv_bulk<kPair, 2 * CLT_CNV_UTF8_THREE>(r, ucs2_common);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
@@ -162,6 +164,7 @@ int32_t clt_cnv_ucs2_utf8(clt_cnv_run& io) {
 int32_t clt_cnv_utf8_ucs2(clt_cnv_run& io) {
   return clt_cnv_walk(io, [](clt_cnv_run& r) {
     while (r.pos < r.n) {
+      clt_cnv_wide_utf8_ucs2(r);
       clt_cnv_utf8_bulk<kUnit, kUnit>(r, ascii_stops, widen_ascii, widen_ascii8, put_unit);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;

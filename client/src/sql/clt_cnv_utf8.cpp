@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "clt_cnv_tables.h"
+#include "clt_cnv_wide.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ struct utf8_cell {
   uint8_t bytes[3];  // one-byte characters repeat their byte
   uint8_t size;
 };
+static_assert(sizeof(utf8_cell) == sizeof(uint32_t), "the wide bulk reads a cell as one word");
 struct sjis_first {
   uint16_t base;       // the cells of this byte
   uint8_t used;        // source bytes
@@ -97,9 +99,10 @@ const sjis_utf8_table& sjis_utf8_lookup(bool ms) {
 // The bulk of the UTF-8 to SJIS converter looks each code point below
 // U+10000 up in one table: its SJIS code (a single byte in the low 8 bits),
 // or 0 where the full rules decide (the private-use area, the backslash
-// that the slot's flags decide, U+0000 and what has no mapping).
+// that the slot's flags decide, U+0000 and what has no mapping). One more
+// word, 0, for the wide bulk, which reads two words at a time.
 constexpr uint32_t kCodePoints = 0x10000;
-using utf8_sjis_table = std::array<uint16_t, kCodePoints>;
+using utf8_sjis_table = std::array<uint16_t, kCodePoints + 1>;
 
 // As the full rules write a code: two bytes after a lead, else its low byte.
 uint16_t written(uint16_t code) {
@@ -155,7 +158,9 @@ int32_t clt_cnv_sjis_utf8(clt_cnv_run& io) {
       return true;
     };
 
+    const auto* cells = reinterpret_cast<const uint32_t*>(table.cells.data());
     while (r.pos < r.n) {
+      clt_cnv_wide_sjis_utf8(r, cells);
       clt_cnv_bulk<2, 3>(r, common);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;
@@ -234,6 +239,7 @@ int32_t clt_cnv_utf8_sjis(clt_cnv_run& io) {
     };
 
     while (r.pos < r.n) {
+      clt_cnv_wide_utf8_sjis(r, table);
       clt_cnv_utf8_bulk<1, 2>(r, sjis_ascii_stops, clt_cnv_copy_byte, clt_cnv_copy_word, put);
       if (r.pos >= r.n) break;
       if (r.full()) return CLT_CNV_FULL;

@@ -1,6 +1,8 @@
 // Long texts, which the converters take in bulk: a text of every character
 // of a direction, with runs of ASCII of each length from 0 to 9 between
-// them, converts in one call as its characters do one by one; and with the
+// them or with none, converts in one call as its characters do one by one;
+// dense text brings long runs of lead-range bytes, and characters of the
+// longest forms across the ends of the bulk's steps. And with the
 // room ending at each byte, it stops before the first character that does
 // not fit.
 #include <gtest/gtest.h>
@@ -90,15 +92,15 @@ std::vector<bytes> characters(source_set set) {
 constexpr int32_t kLongestRun = 9;
 constexpr int32_t kRoom = 16;  // the most one character needs
 
-// The text: each character, then a run of ASCII letters; with each
-// character's own result, in order.
+// The text: each character, then a run of ASCII letters (up to
+// `longest_run`); with each character's own result, in order.
 struct text {
   bytes source;
   std::vector<bytes> outs;
   uint32_t replaced = 0;
 };
 
-text make_text(cnv::converter& cv, const direction& d, size_t most) {
+text make_text(cnv::converter& cv, const direction& d, size_t most, int32_t longest_run = kLongestRun) {
   const bool wide_source = d.set == source_set::ucs2;
   text t;
   auto add = [&](const bytes& ch) {
@@ -113,7 +115,7 @@ text make_text(cnv::converter& cv, const direction& d, size_t most) {
   for (size_t i = 0; i < count; ++i) {
     // Drawn evenly from the whole set when not all are taken.
     add(all[i * all.size() / count]);
-    for (int32_t k = 0; k < static_cast<int32_t>(i % (kLongestRun + 1)); ++k) {
+    for (int32_t k = 0; k < static_cast<int32_t>(i % (longest_run + 1)); ++k) {
       const auto letter = static_cast<uint8_t>('a' + (i + k) % 26);
       add(wide_source ? bytes{letter, 0} : bytes{letter});
     }
@@ -129,17 +131,19 @@ bytes joined(const std::vector<bytes>& outs, size_t count) {
 
 TEST(ConversionOfLongTexts, ConvertsAsItsCharactersDoOneByOne) {
   for (const direction& d : kDirections) {
-    SCOPED_TRACE(d.name);
-    cnv::converter cv(d.mode);
-    const text t = make_text(cv, d, SIZE_MAX);
-    const bytes expected = joined(t.outs, t.outs.size());
-    const cnv::outcome whole = cv.convert(d.slot, t.source, static_cast<int32_t>(expected.size()));
-    EXPECT_EQ(whole.rc, CLT_CNV_DONE);
-    EXPECT_EQ(whole.replaced, t.replaced);
-    ASSERT_EQ(whole.out.size(), expected.size());
-    const auto differ = std::mismatch(whole.out.begin(), whole.out.end(), expected.begin());
-    EXPECT_TRUE(differ.first == whole.out.end()) << "first difference at output byte "
-                                                 << (differ.first - whole.out.begin());
+    for (const int32_t longest_run : {kLongestRun, 0}) {
+      SCOPED_TRACE(std::string(d.name) + (longest_run == 0 ? ", dense" : ""));
+      cnv::converter cv(d.mode);
+      const text t = make_text(cv, d, SIZE_MAX, longest_run);
+      const bytes expected = joined(t.outs, t.outs.size());
+      const cnv::outcome whole = cv.convert(d.slot, t.source, static_cast<int32_t>(expected.size()));
+      EXPECT_EQ(whole.rc, CLT_CNV_DONE);
+      EXPECT_EQ(whole.replaced, t.replaced);
+      ASSERT_EQ(whole.out.size(), expected.size());
+      const auto differ = std::mismatch(whole.out.begin(), whole.out.end(), expected.begin());
+      EXPECT_TRUE(differ.first == whole.out.end())
+          << "first difference at output byte " << (differ.first - whole.out.begin());
+    }
   }
 }
 

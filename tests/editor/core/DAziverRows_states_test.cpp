@@ -104,34 +104,65 @@ std::string MixedScript() {
 
 }  // namespace
 
-TEST(RowStates, ColouringRowsInOrderStoresTheStatesOfAFullScan) {
-  TRecordingView full;
-  full.UseSqlFountain();
-  full.BracketsFull = true;
-  full.Lines().SetTextStr(MixedScript());
-  TRecordingView painted;
-  painted.UseSqlFountain();
-  painted.SetTopRow(0);
-  painted.Lines().SetTextStr(MixedScript());
-  TEditorScreenStrings& rows = painted.List();
-  const std::unique_ptr<TFountainParser> parser = painted.ActiveFountain()->CreateParser();
-  TCellString scratch;
-  std::vector<TRowToken> tokens;
-  const std::unique_ptr<TFountainParser> reader = full.ActiveFountain()->CreateParser();
-  for (int row = 0; row < rows.GetCount(); ++row) {
-    const TCellString& display = DisplayText(rows, row, scratch);
-    ScanRowTokens(rows, row, display, *parser, tokens);
-    std::vector<TTok> seen;
-    for (const TRowToken& t : tokens) seen.push_back({t.Kind, t.Start, t.Length});
-    EXPECT_EQ(seen, Scan(*reader, display, full.List().RowAttributeData(row))) << row;
+// Both lists of the script, with soft wrap at `wrapWidth` columns (0: off):
+// one with every state computed at once, one to be coloured row by row.
+struct TScannedPair {
+  TRecordingView Full;
+  TRecordingView Painted;
+  explicit TScannedPair(int wrapWidth) {
+    for (TRecordingView* view : {&Full, &Painted}) {
+      view->UseSqlFountain();
+      if (wrapWidth > 0) {
+        view->List().WrapOption().SetWrapByte(wrapWidth);
+        view->List().SetWordWrap(true);
+      }
+    }
+    Full.BracketsFull = true;
+    Full.Lines().SetTextStr(MixedScript());
+    Painted.SetTopRow(0);
+    Painted.Lines().SetTextStr(MixedScript());
   }
-  ASSERT_EQ(rows.GetCount(), full.List().GetCount());
+};
+
+void ExpectSameStates(const TEditorScreenStrings& rows, const TEditorScreenStrings& full) {
+  ASSERT_EQ(rows.GetCount(), full.GetCount());
   for (int row = 0; row < rows.GetCount(); ++row) {
     const TRowAttributeData a = rows.RowAttributeData(row);
-    const TRowAttributeData b = full.List().RowAttributeData(row);
+    const TRowAttributeData b = full.RowAttributeData(row);
     EXPECT_EQ(a.BracketIndex, b.BracketIndex) << row;
     EXPECT_EQ(std::tie(a.PrevRowAttribute, a.ElementIndex, a.Remain, a.WrappedByte, a.DataB, a.DataStr),
               std::tie(b.PrevRowAttribute, b.ElementIndex, b.Remain, b.WrappedByte, b.DataB, b.DataStr))
         << row;
   }
+}
+
+TEST(RowStates, ColouringRowsInOrderStoresTheStatesOfAFullScan) {
+  TScannedPair pair(0);
+  TEditorScreenStrings& rows = pair.Painted.List();
+  const std::unique_ptr<TFountainParser> parser = pair.Painted.ActiveFountain()->CreateParser();
+  TCellString scratch;
+  std::vector<TRowToken> tokens;
+  const std::unique_ptr<TFountainParser> reader = pair.Full.ActiveFountain()->CreateParser();
+  for (int row = 0; row < rows.GetCount(); ++row) {
+    const TCellString& display = DisplayText(rows, row, scratch);
+    ScanRowTokens(rows, row, display, *parser, tokens);
+    std::vector<TTok> seen;
+    for (const TRowToken& t : tokens) seen.push_back({t.Kind, t.Start, t.Length});
+    EXPECT_EQ(seen, Scan(*reader, display, pair.Full.List().RowAttributeData(row))) << row;
+  }
+  ExpectSameStates(rows, pair.Full.List());
+}
+
+// Wrapped rows hand their state on from the scan of their tokens, which
+// runs into the next row: comments, strings and words cut at a row's end.
+TEST(RowStates, ColouringWrappedRowsInOrderStoresTheStatesOfAFullScan) {
+  constexpr int kNarrow = TEditorWrapOption::kMinWrapByte;
+  TScannedPair pair(kNarrow);
+  TEditorScreenStrings& rows = pair.Painted.List();
+  ASSERT_GT(rows.GetCount(), 8 * TRecordingView::kScreenRows);
+  const std::unique_ptr<TFountainParser> parser = pair.Painted.ActiveFountain()->CreateParser();
+  TCellString scratch;
+  std::vector<TRowToken> tokens;
+  for (int row = 0; row < rows.GetCount(); ++row) ScanRowTokens(rows, row, DisplayText(rows, row, scratch), *parser, tokens);
+  ExpectSameStates(rows, pair.Full.List());
 }

@@ -225,3 +225,34 @@ TEST(RowList, ClearEmptiesTextHistoryAndMarks) {
   ASSERT_EQ(view.Changes.size(), 1U);
   EXPECT_EQ(view.Changes[0], (TLastChange{0, 3, 0, 0, true}));
 }
+
+// A wrap change cuts or joins only the paragraphs wider than a row: the
+// others keep their rows, still bytes of the loaded text; the rows are
+// those that loading the text with the new setting makes.
+TEST(RowList, AWrapChangeTouchesOnlyTheParagraphsWiderThanARow) {
+  const std::string text = "short\r\n" + A(2 * kW + 3) + "\r\n\xE6\x97\xA5\xE6\x9C\xAC " + A(kW, 'b') +
+                           "\r\n\t" + A(kW - 4, 'c') + "\r\n\r\nlast " + A(kW, 'd');
+  TRecordingView view;
+  TEditorScreenStrings& list = view.List();
+  list.WrapOption().SetWrapByte(kW);
+  view.Lines().SetTextStr(text);
+  const auto inLoadedText = [&list](int row) {
+    size_t offset = 0;
+    return list.SpanOf(row, offset) && list.Text().compare(offset, list.Bytes(row).size(), list.Bytes(row)) == 0;
+  };
+  const struct {
+    bool wrap;
+    int width;
+  } steps[] = {{true, kW}, {true, kW + 5}, {true, 2 * kW + 3}, {false, kW}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::to_string(step.wrap) + " " + std::to_string(step.width));
+    list.WrapOption().SetWrapByte(step.width);
+    list.SetWordWrap(step.wrap);
+    TRecordingView loaded;
+    loaded.List().WrapOption().SetWrapByte(step.width);
+    loaded.List().SetWordWrap(step.wrap);
+    loaded.Lines().SetTextStr(text);
+    EXPECT_EQ(RowDump(list), RowDump(loaded.List()));
+    for (int row = 0; row < list.GetCount(); ++row) EXPECT_TRUE(inLoadedText(row)) << row;
+  }
+}

@@ -101,3 +101,24 @@ TEST(FileExtList, SortedCaseInsensitiveWithoutDuplicates) {
   EXPECT_TRUE(component->HasFileExt(".txt"));
   EXPECT_FALSE(component->HasFileExt(".pas"));
 }
+
+TEST(StringList, ContainsFoldsCaseAndSeesOnlyWholeItems) {
+  TStringList list;
+  list.Assign({"SELECT", "as", "From"});
+  const struct {
+    const char* word;
+    bool held;
+  } cases[] = {{"select", true}, {"AS", true},     {"from", true},   {"FROM", true}, {"fro", false},
+               {"froms", false}, {"xselect", false}, {"SELECTS", false}, {"a", false},  {"", false},
+               {"b", false},     {"_as", false}};
+  for (const auto& c : cases) EXPECT_EQ(list.Contains(c.word), c.held) << c.word;
+  list.Add("");
+  EXPECT_TRUE(list.Contains(""));
+  EXPECT_TRUE(list.Contains("as"));
+  list.Clear();
+  EXPECT_FALSE(list.Contains("select"));
+  EXPECT_FALSE(list.Contains(""));
+  list.Add("z");
+  EXPECT_TRUE(list.Contains("Z"));
+  EXPECT_FALSE(list.Contains("select"));
+}
