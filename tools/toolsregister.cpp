@@ -2,6 +2,7 @@
 
 #include "app/core/fmainactcore.h"
 #include "app/core/ovmainwin.h"
+#include "tools/fcomp.h"
 #include "tools/feoption.h"
 #include "tools/foption.h"
 #include "tools/fusrcmd.h"
@@ -22,6 +23,11 @@ void RegisterTools() {
   });
   RegisterActionHandler("actToolReportSetup", [](const TActionRequest&) {
     ShowXLSSetup();
+    return true;
+  });
+  RegisterActionHandler("actViewComp", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    TfrmComp::Create(*request.Connection);
     return true;
   });
 }

@@ -4,5 +4,6 @@
 // The tool menu's "エディタオプション(&E)..." edits the main window's editor
 // settings, "オプション(&P)..." the program options, "ユーザー定義コマンドの
 // 登録(&M)" the user commands and "レポート定義の登録(&R)" the report
-// definitions; none needs a connection.
+// definitions; none needs a connection. "オブジェクト比較(&C)" compares the
+// objects of the current connection with another's.
 void RegisterTools();
