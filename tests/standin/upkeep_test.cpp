@@ -504,7 +504,8 @@ TEST_F(UpkeepTest, ObjectsAreOwnedByTheUserWhoCreatedThem) {
   EXPECT_EQ(Query(*session_,
                   "SELECT TABLE_NAME, TABLE_OWNER FROM RDBII_SYSTEM.RDBII_TABLE WHERE SCHEMA_NAME = 'S1' "
                   "UNION ALL SELECT INDEX_DSO_NAME, INDEX_DSO_OWNER FROM RDBII_SYSTEM.RDBII_INDEX "
-                  "UNION ALL SELECT SEQUENCE_NAME, SEQUENCE_OWNER FROM RDBII_SYSTEM.RDBII_SEQUENCE ORDER BY 1"),
+                  "UNION ALL SELECT SEQUENCE_NAME, SEQUENCE_OWNER FROM RDBII_SYSTEM.RDBII_SEQUENCE WHERE SEQUENCE_NAME = 'Q9' "
+                  "ORDER BY 1"),
             (Rows{{"I1", "ADMIN"}, {"I9", "U2"}, {"Q9", "U2"}, {"T1", "ADMIN"}, {"T2", "ADMIN"}, {"T9", "U2"},
                   {"V1", "ADMIN"}, {"V2", "ADMIN"}, {"V9", "U2"}}));
 }
