@@ -177,6 +177,17 @@ TEST_F(ObjectComparison, ReportsTheListToTheClipboardAndASpreadsheet) {
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
             "CHANGED,S,TABLE,内容不一致\r\nONLY1,S,TABLE,比較先１にのみ存在\r\nONLY2,S,TABLE,比較先２にのみ存在\r\n");
 
+  // Asked first: No copies nothing, Yes with the box cleared copies with TABs.
+  AppOption.PasteDialog = true;
+  QApplication::clipboard()->clear();
+  env.Dialogs().QueueMessage(IDNO);
+  form->actCopy->trigger();
+  EXPECT_TRUE(QApplication::clipboard()->text().isEmpty());
+  env.Dialogs().QueueMessage(IDYES, {false});
+  form->actCopy->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString().rfind("CHANGED\tS\tTABLE\t内容不一致\r\n", 0), 0u);
+  EXPECT_EQ(AppOption.PasteColumn, 0);
+
   AppOption.ExcelDir = env.Path("out") + "/";
   const std::string book = env.Path("reports/comp.xlsx");
   env.Dialogs().QueueFile(book);
