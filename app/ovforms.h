@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/ovabort.h"
 #include "app/core/ovconnwin.h"
 #include "app/core/ovmsg.h"
 #include "app/core/ovreg.h"
@@ -26,13 +27,6 @@ class TovMainWindow;
 class TovMemo;
 class TovSQLQuery;
 
-// Ends a construction silently: an editor whose object is already shown in
-// another window, or a window built only to write a script, raises it and
-// its callers swallow it.
-class EAbort : public std::exception {
- public:
-  const char* what() const noexcept override { return "Operation aborted"; }
-};
 
 // Runs a command or signal handler: an abort ends it quietly, any other
 // error is shown in an error box (no exception may leave a Qt slot).

@@ -23,6 +23,7 @@ ALL=(
   sqlwin_bench  # the same million rows run from the SQL window
   sqlscript_bench # scripts of 10,000 small statements from the SQL window beside the sqlite3 program
   copy_bench    # 200,000 rows copied to the clipboard, the status bar shown and hidden
+  trace_bench   # the SQL capture reading 200 MB of trace files beside grep -c
 )
 BENCHES=("$@")
 [ ${#BENCHES[@]} -gt 0 ] || BENCHES=("${ALL[@]}")

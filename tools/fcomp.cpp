@@ -24,7 +24,7 @@
 #include "platform/qstr.h"
 #include "sqlwork/ovconncombo.h"
 #include "sqlwork/sqlactions.h"
-#include "tools/reportout.h"
+#include "tools/listreport.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
@@ -444,11 +444,11 @@ void TfrmComp::UpdateActions() {
 // ---- reports ----
 
 void TfrmComp::actExcelExecute() {
-  const std::optional<std::string> saved = ReportToSpreadsheet(kReportKey, ListReport(*lstComp));
+  const std::optional<std::string> saved = ReportToSpreadsheet(kReportKey, ListReportTable(*lstComp), MainWindow());
   if (saved) AppOption.ExcelDir = QFileInfo(Q(*saved)).absolutePath().toStdString() + "/";
 }
 
-void TfrmComp::actCopyExecute() { ReportToClipboard(ListReport(*lstComp), MainWindow()); }
+void TfrmComp::actCopyExecute() { ReportToClipboard(ListReportTable(*lstComp), MainWindow()); }
 
 void TfrmComp::LoadWindowSize() { LoadWindowSizeFrom(kSizeKey); }
 

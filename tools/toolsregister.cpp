@@ -6,6 +6,8 @@
 #include "tools/feoption.h"
 #include "tools/foption.h"
 #include "tools/fusrcmd.h"
+#include "tools/findexadviser.h"
+#include "tools/fsqlcatch.h"
 #include "tools/fxlssetup.h"
 #include "ui/zarurctl.h"
 
@@ -23,6 +25,17 @@ void RegisterTools() {
   });
   RegisterActionHandler("actToolReportSetup", [](const TActionRequest&) {
     ShowXLSSetup();
+    return true;
+  });
+  // The windows live in the main window's MDI area, which owns them.
+  RegisterActionHandler("actViewSQLCatch", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    TfrmSQLCatch::Open(*request.Connection);
+    return true;
+  });
+  RegisterActionHandler("actToolIndexAdviser", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    TfrmIndexAdviser::Open(*request.Connection);
     return true;
   });
   RegisterActionHandler("actViewComp", [](const TActionRequest& request) {

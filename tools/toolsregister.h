@@ -4,6 +4,8 @@
 // The tool menu's "エディタオプション(&E)..." edits the main window's editor
 // settings, "オプション(&P)..." the program options, "ユーザー定義コマンドの
 // 登録(&M)" the user commands and "レポート定義の登録(&R)" the report
-// definitions; none needs a connection. "オブジェクト比較(&C)" compares the
-// objects of the current connection with another's.
+// definitions; none needs a connection. "SQLキャッチ(&C)" opens the SQL
+// capture of the current connection, "インデックスアドバイザ(&I)" an index
+// adviser on it, "オブジェクト比較(&C)" compares its objects with another
+// connection's.
 void RegisterTools();

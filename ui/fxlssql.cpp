@@ -27,7 +27,6 @@
 namespace {
 
 constexpr int kXlsHelpContext = 21400;
-constexpr const char* kAllFilesFilter = "すべてのファイル(*.*)";
 constexpr const char* kOldExcelExt = ".XLS";
 
 // A name typed with a folder's trailing separator names no file.
@@ -56,10 +55,6 @@ void Check(QButtonGroup* group, int id) {
 }
 
 }  // namespace
-
-std::string ExcelSaveFilter() {
-  return ExcelFileFilter.empty() ? kAllFilesFilter : ExcelFileFilter + ";;" + kAllFilesFilter;
-}
 
 TfrmXlsSQL::TfrmXlsSQL(QWidget* owner) : QDialog(owner) {
   setupUi();

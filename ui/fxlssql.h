@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include "app/core/fmaincore.h"
 #include "ui/core/fxlssqlcore.h"
 
 class QButtonGroup;
@@ -46,5 +47,3 @@ class TfrmXlsSQL : public QDialog {
   void setupUi();
 };
 
-// The save dialog's filter for spreadsheet files.
-std::string ExcelSaveFilter();

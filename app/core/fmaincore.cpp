@@ -4,6 +4,11 @@
 
 std::string ExcelFileFilter;
 
+std::string ExcelSaveFilter() {
+  constexpr const char* kAllFilesFilter = "すべてのファイル(*.*)";
+  return ExcelFileFilter.empty() ? kAllFilesFilter : ExcelFileFilter + ";;" + kAllFilesFilter;
+}
+
 namespace {
 
 constexpr const char* kLogonSwitch = "/U=";

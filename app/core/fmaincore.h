@@ -91,4 +91,6 @@ int32_t LimitWorkSpaceSize(int32_t size, int32_t align, int clientWidth, int cli
 
 // The file-dialog filter of every spreadsheet save dialog.
 extern std::string ExcelFileFilter;
+// The save dialog's filter for spreadsheet files: that filter and all files.
+std::string ExcelSaveFilter();
 

@@ -31,13 +31,14 @@ void TovParseList::Insert(int index, const std::string& name, const std::string&
   items_.insert(items_.begin() + index, TovParseItem{name, value});
 }
 
+int GrowListCapacity(int capacity) {
+  if (capacity <= kSmallCapacity) return capacity + kSmallStep;
+  if (capacity <= kMiddleCapacity) return capacity + kMiddleStep;
+  return capacity + capacity / kLargeDivisor;
+}
+
 void TovParseList::Grow() {
-  if (capacity_ <= kSmallCapacity)
-    capacity_ += kSmallStep;
-  else if (capacity_ <= kMiddleCapacity)
-    capacity_ += kMiddleStep;
-  else
-    capacity_ += capacity_ / kLargeDivisor;
+  capacity_ = GrowListCapacity(capacity_);
   items_.reserve(static_cast<size_t>(capacity_));
 }
 

@@ -19,6 +19,10 @@ class EListError : public std::out_of_range {
   explicit EListError(int index);
 };
 
+// The next capacity of the program's growing lists: small ones grow by 4,
+// those up to 64 by 16, larger ones by a quarter of their capacity.
+int GrowListCapacity(int capacity);
+
 // An ordered list of name pairs that grows in steps of 4, then 16, then a
 // quarter of its capacity.
 class TovParseList {

@@ -276,7 +276,8 @@ std::string PlanCopyLine(const TPlanNode& node, int level, int columns, bool com
 
 // ---- the run ----
 
-TPlanResult RunAccessPlan(const std::string& sqlText, const TPlanLogon& logon, const std::function<void()>& commit) {
+TPlanTraceResult RunAccessPlanTrace(const std::string& sqlText, const TPlanLogon& logon,
+                                    const std::function<void()>& commit) {
   const std::string tracePath = WorkFolder() + kPlanTraceFile;
   QFile::remove(QString::fromStdString(tracePath));
   struct TScriptRemoval {
@@ -285,7 +286,7 @@ TPlanResult RunAccessPlan(const std::string& sqlText, const TPlanLogon& logon, c
   const std::string script = WriteTempFile(kPlanScriptFile, PlanScriptText(tracePath, sqlText));
   const std::string command = PlanCommandLine(logon.DataSource, logon.User, logon.Password, script);
   commit();
-  TPlanResult result;
+  TPlanTraceResult result;
   std::vector<std::string> output;
   if (!RunCommand(command, output, true)) {
     // A failing return code the runner has shown; a tool that did not start
@@ -293,12 +294,17 @@ TPlanResult RunAccessPlan(const std::string& sqlText, const TPlanLogon& logon, c
     if (!FailingReturnCodeLine(output)) result.Message = kPlanCommandFailed;
     return result;
   }
-  std::vector<std::string> trace;
+  result.Ran = true;
   if (QFile::exists(QString::fromStdString(tracePath)))
-    trace = FileLines(platform::ReadTextFile(tracePath));
-  if (trace.empty())
-    result.Message = PlanToolMessage(output);
-  else
-    result.Tree = ParsePlanTrace(sqlText, trace);
+    result.Lines = FileLines(platform::ReadTextFile(tracePath));
+  if (result.Lines.empty()) result.Message = PlanToolMessage(output);
+  return result;
+}
+
+TPlanResult RunAccessPlan(const std::string& sqlText, const TPlanLogon& logon, const std::function<void()>& commit) {
+  TPlanTraceResult trace = RunAccessPlanTrace(sqlText, logon, commit);
+  TPlanResult result;
+  result.Message = std::move(trace.Message);
+  if (!trace.Lines.empty()) result.Tree = ParsePlanTrace(sqlText, trace.Lines);
   return result;
 }

@@ -91,7 +91,17 @@ struct TPlanResult {
   TPlanTree Tree;
   std::string Message;
 };
+// The trace lines a plan run wrote, or the message to show with the error
+// icon when it wrote none (none when the tool's runner has shown its own).
+struct TPlanTraceResult {
+  std::vector<std::string> Lines;
+  std::string Message;
+  bool Ran = false;  // the tool ran to a success
+};
 // Writes the script into the work folder, runs rdbexecsql after `commit`
 // (which ends an open transaction) and reads the trace it wrote. The script
 // is deleted in every case, the trace kept; errors propagate after that.
+TPlanTraceResult RunAccessPlanTrace(const std::string& sqlText, const TPlanLogon& logon,
+                                    const std::function<void()>& commit);
+// The same, the trace read as the plan tree.
 TPlanResult RunAccessPlan(const std::string& sqlText, const TPlanLogon& logon, const std::function<void()>& commit);

@@ -23,6 +23,7 @@
 #include "platform/sqlmarkers.h"
 #include "standin/symfoware/catalogue.h"
 #include "standin/symfoware/sqlite.h"
+#include "standin/symfoware/sqltrace.h"
 #include "standin/symfoware/standin.h"
 
 namespace {
@@ -129,8 +130,12 @@ void RegisterDataSource(const QString& odbcDir, const std::string& dataSource, c
   std::string driver = symfoware::kStandinDriverName;
   WriteFile(QDir(odbcDir).filePath("odbcinst.ini"),
             "[" + driver + "]\nDescription=" + driver + " (embedded in orv)\n");
+  // The client SQL trace is on: its files go to the folder's "trace".
+  const std::string trace = folder + "/trace";
+  QDir().mkpath(QString::fromStdString(trace));
   WriteFile(QDir(odbcDir).filePath("odbc.ini"), "[" + dataSource + "]\nDriver=" + driver + "\nDescription=" +
-                                                    dataSource + "\nDatabase=" + folder + "\n");
+                                                    dataSource + "\nDatabase=" + folder + "\n" +
+                                                    symfoware::kTraceAttribute + "=" + trace + "\n");
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "standin/symfoware/rewriter.h"
 #include "standin/symfoware/routinecall.h"
 #include "standin/symfoware/sqlite.h"
+#include "standin/symfoware/sqltrace.h"
 #include "standin/symfoware/upkeep.h"
 
 namespace symfoware {
@@ -220,8 +221,11 @@ class SqliteRowCursor : public platform::SqlRowCursor {
 
 class StandinSession : public platform::SqlSession {
  public:
-  StandinSession(const std::string& folder, const std::string& user, const std::string& password)
-      : SqlSession(QSqlDatabase::addDatabase(kSqliteDriver, platform::NewConnectionName())), folder_(folder) {
+  StandinSession(const std::string& folder, const std::string& user, const std::string& password,
+                 const std::string& traceFolder)
+      : SqlSession(QSqlDatabase::addDatabase(kSqliteDriver, platform::NewConnectionName())),
+        folder_(folder),
+        trace_(traceFolder) {
     std::string catalogue = SchemaFilePath(folder, kCatalogueSchema);
     if (!QFileInfo::exists(Q(catalogue))) throw SqlError(StandinMessage(kNoDatabase + folder));
     Database().setDatabaseName(kMemory);
@@ -236,7 +240,15 @@ class StandinSession : public platform::SqlSession {
     upkeep_ = std::make_unique<CatalogueUpkeep>(Database(), user_);
   }
 
-  std::string Rewrite(const std::string& sql) const override { return RewriteStatement(sql); }
+  // A statement is rewritten right before it runs: its traced time starts.
+  std::string Rewrite(const std::string& sql) const override {
+    std::string text = RewriteStatement(sql);
+    if (trace_.Active()) {
+      trace_.Start();
+      rewritten_ = text;
+    }
+    return text;
+  }
 
   // Statements the catalogue alone runs, journalled as the others are.
   bool Intercept(const std::string& sql) override {
@@ -248,9 +260,11 @@ class StandinSession : public platform::SqlSession {
         return false;
     } catch (const SqlError& e) {
       Journalize({sql, {}, -1, e.what()});
+      trace_.Write(sql, trace_.Elapsed(), {});
       throw;
     }
     Journalize({sql, {}, -1, {}});
+    trace_.Write(sql, trace_.Elapsed(), {});
     return true;
   }
 
@@ -261,19 +275,28 @@ class StandinSession : public platform::SqlSession {
                                              QRegularExpression::CaseInsensitiveOption);
     if (!kWritten.match(Q(sql)).hasMatch()) return false;
     const std::vector<QVariant> bound = values;
+    trace_.Start();
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
       if (!upkeep_->CreateRoutine(sql) && !upkeep_->CreateTrigger(sql) && !AnswerCall(Database(), user_, sql, values))
         return false;
     } catch (const SqlError& e) {
       Journalize({sql, bound, -1, e.what()});
+      trace_.Write(sql, trace_.Elapsed(), {});
       throw;
     }
     Journalize({sql, bound, -1, {}});
+    trace_.Write(sql, trace_.Elapsed(), {});
     return true;
   }
 
   void Executed(const std::string& sql, const std::vector<QVariant>& values, const QSqlQuery& query) override {
+    if (trace_.Active()) {
+      const int64_t millis = trace_.Elapsed();
+      trace_.Write(sql, millis,
+                   query.lastError().isValid() ? std::vector<std::string>()
+                                               : SearchedIndexes(SqliteHandle(Database()), rewritten_));
+    }
     if (query.lastError().isValid()) {
       Journalize({sql, values, -1, ErrorText(query)});
       return;
@@ -491,6 +514,10 @@ class StandinSession : public platform::SqlSession {
   }
 
   std::string folder_;
+  // The client SQL trace; the rewritten text of the running statement,
+  // whose plan tells the indexes it searched.
+  mutable TClientTrace trace_;
+  mutable std::string rewritten_;
   std::string user_;
   std::unique_ptr<CatalogueUpkeep> upkeep_;
 };
@@ -527,8 +554,8 @@ void ClearStatementFailures() {
 }
 
 std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder, const std::string& user,
-                                                        const std::string& password) {
-  return std::make_unique<StandinSession>(folder, user, password);
+                                                        const std::string& password, const std::string& traceFolder) {
+  return std::make_unique<StandinSession>(folder, user, password, traceFolder);
 }
 
 std::unique_ptr<platform::SqlSession> OpenStandinSession(const std::string& dataSource,
@@ -536,7 +563,8 @@ std::unique_ptr<platform::SqlSession> OpenStandinSession(const std::string& data
                                                          const std::string& password) {
   std::optional<std::string> folder = platform::OdbcDataSourceAttribute(dataSource, kDatabaseAttribute);
   if (!folder || folder->empty()) throw SqlError(StandinMessage(kNoFolder + dataSource));
-  return OpenStandinFolder(*folder, user, password);
+  return OpenStandinFolder(*folder, user, password,
+                           platform::OdbcDataSourceAttribute(dataSource, kTraceAttribute).value_or(""));
 }
 
 }  // namespace symfoware

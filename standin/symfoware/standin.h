@@ -61,13 +61,17 @@ void SetRoutineAnswer(const std::string& schema, const std::string& name, const 
 void ClearRoutineAnswers();
 
 // Opens the stand-in data source `dataSource` as `user`; a wrong user or
-// password, or a data source without a folder, raises SqlError.
+// password, or a data source without a folder, raises SqlError. When its
+// "SQLTrace" attribute names an existing folder, the session writes the
+// client SQL trace there (standin/symfoware/sqltrace.h).
 std::unique_ptr<platform::SqlSession> OpenStandinSession(const std::string& dataSource,
                                                          const std::string& user,
                                                          const std::string& password);
 
-// The same for a folder named directly (set-up and tools).
+// The same for a folder named directly (set-up and tools), traced into
+// `traceFolder` when it names an existing folder.
 std::unique_ptr<platform::SqlSession> OpenStandinFolder(const std::string& folder, const std::string& user,
-                                                        const std::string& password);
+                                                        const std::string& password,
+                                                        const std::string& traceFolder = "");
 
 }  // namespace symfoware

@@ -197,6 +197,15 @@ std::vector<QString> BrokenViews(QSqlDatabase& db, const QString& schema) {
 
 }  // namespace
 
+namespace {
+
+bool Exists(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
+  QSqlQuery q = Run(db, sql, values);
+  return q.next();
+}
+
+}  // namespace
+
 CatalogueUpkeep::CatalogueUpkeep(QSqlDatabase& db, const std::string& user)
     : db_(db), user_(QString::fromStdString(user)) {
   QSqlQuery q = Run(db_, "SELECT DB_CODE, DB_NAME FROM " + Qualified("RDBII_DATABASE"));
@@ -209,6 +218,28 @@ CatalogueUpkeep::CatalogueUpkeep(QSqlDatabase& db, const std::string& user)
 
 bool CatalogueUpkeep::Drop(const std::string& sql) {
   static const QString kName = QStringLiteral("(\"(?:[^\"]|\"\")+\"|[^\\s.\";]+)");
+  // The older servers' "DROP INDEX [<schema>.]<table>.<index>"; without a
+  // schema the index is looked up as CREATE INDEX finds its table.
+  static const QRegularExpression kDropIndex(QStringLiteral("^\\s*DROP\\s+INDEX\\s+") + kName + "\\s*\\.\\s*" + kName +
+                                                 "(?:\\s*\\.\\s*" + kName + ")?\\s*;?\\s*$",
+                                             QRegularExpression::CaseInsensitiveOption);
+  if (const QRegularExpressionMatch index = kDropIndex.match(QString::fromStdString(sql)); index.hasMatch()) {
+    const bool full = index.capturedLength(3) > 0;
+    const QString schema = full ? NameOf(index.captured(1)) : QString();
+    const QString table = NameOf(index.captured(full ? 2 : 1));
+    const Found object = Find(kIndex, schema, NameOf(index.captured(full ? 3 : 2)));
+    if (!Exists(db_,
+                "SELECT 1 FROM " + Qualified("RDBII_INDEX") + " I, " + Qualified("RDBII_TABLE") +
+                    " T WHERE I.INDEX_DSO_CODE = ? AND T.TABLE_CODE = I.TABLE_CODE AND T.TABLE_NAME = ?",
+                {object.code, table}))
+      throw SqlError(StandinMessage(kNoSuchObject + (schema + '.' + table + '.' + object.name).toStdString()));
+    Atomically([&] {
+      DropInSqlite(kIndex, object, false);
+      RemoveRows(kIndex, object);
+    });
+    Settle();
+    return true;
+  }
   static const QRegularExpression kDrop(QStringLiteral("^\\s*DROP\\s+(\\w+)\\s+") + kName + "(?:\\s*\\.\\s*" +
                                             kName + ")?(\\s+CASCADE)?\\s*;?\\s*$",
                                         QRegularExpression::CaseInsensitiveOption);
@@ -828,11 +859,6 @@ std::string JoinedList(const std::vector<std::string>& items) {
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : std::string(1, kListSeparator)) + item;
   return text;
-}
-
-bool Exists(QSqlDatabase& db, const std::string& sql, const std::vector<QVariant>& values) {
-  QSqlQuery q = Run(db, sql, values);
-  return q.next();
 }
 
 }  // namespace

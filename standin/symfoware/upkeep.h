@@ -33,7 +33,8 @@ class CatalogueUpkeep {
 
   // Runs `sql` when it is a DROP of a table, view, procedure, function,
   // trigger, sequence or index storage structure (DSO), with or without
-  // CASCADE, and returns true; false for any other statement. A missing
+  // CASCADE, and "DROP INDEX [<schema>.]<table>.<index>" of the older
+  // servers, and returns true; false for any other statement. A missing
   // object, or a table or view that a view uses while CASCADE is absent,
   // raises SqlError in the server's words and changes nothing.
   bool Drop(const std::string& sql);

@@ -16,7 +16,8 @@
 namespace testing_odbc {
 
 // Data sources: LITE (SQLite through unixODBC), ORVTEST and ORVTEST2 (the
-// stand-in, folders made by CreateStandin), SYMREAL (a Symfoware driver that is not
+// stand-in, folders made by CreateStandin; ORVTEST's client SQL trace goes
+// to the folder "trace" once a test makes it), SYMREAL (a Symfoware driver that is not
 // installed), PGDATA (another driver), NOFOLDER (stand-in without folder).
 //
 // unixODBC reads ODBCINI and ODBCSYSINI once per process, so every fixture

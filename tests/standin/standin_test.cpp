@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -87,6 +89,51 @@ TEST_F(StandinTest, LogsOnThroughTheDataSourceAndServesTheCatalogue) {
             "DB_NAME = 'ORVTEST' ORDER BY 1"),
       (Rows{{"DBSPACE1"}}));
   EXPECT_EQ(Query(*session, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_ASSISTTABLE"), (Rows{{"1"}}));
+}
+
+// Runs a statement as orv's query does: rewritten, run, then told to the
+// session, which journals and traces it.
+void Traced(platform::SqlSession& session, const std::string& sql) {
+  const std::string text = session.Rewrite(sql);
+  try {
+    if (session.Intercept(text)) return;
+  } catch (const platform::SqlError&) {
+    return;  // a failed statement is traced all the same
+  }
+  QSqlQuery q(session.Database());
+  q.exec(QString::fromStdString(text));
+  session.Executed(sql, {}, q);
+}
+
+TEST_F(StandinTest, ATracedDataSourceWritesARecordPerStatementOnceItsFolderExists) {
+  const QDir trace(QString::fromStdString(odbc_.Path("trace")));
+  {
+    auto untraced = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+    Traced(*untraced, "SELECT 1");
+  }
+  EXPECT_FALSE(trace.exists()) << "no folder, no trace";
+  ASSERT_TRUE(QDir().mkpath(trace.path()));
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  Traced(*session, "CREATE TABLE T (A INTEGER, B INTEGER)");
+  Traced(*session, "CREATE INDEX IX_B ON T (B)");
+  Traced(*session, "SELECT A\r\n  FROM T WHERE B = 1");
+  Traced(*session, "DROP DSO NONE CASCADE");
+  Traced(*session, "SELECT A FROM T WHERE A = 1");
+  const QStringList files = trace.entryList(QDir::Files);
+  ASSERT_EQ(files.size(), 1);
+  QFile file(trace.filePath(files[0]));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QString text = QString::fromUtf8(file.readAll());
+  text.replace(QRegularExpression("Total Time   : \\d\\d:\\d\\d:\\d\\d\\(\\d\\d\\d\\)"), "Total Time   : T");
+  const std::string record = "SQL statement :\r\n%1\r\nTotal Time   : T\r\n%2SQL TRACE END\r\n";
+  auto expected = [&](const char* sql, const char* more = "") {
+    return QString::fromStdString(record).arg(sql, more);
+  };
+  EXPECT_EQ(text.toStdString(), (expected("CREATE TABLE T (A INTEGER, B INTEGER)") +
+                                 expected("CREATE INDEX IX_B ON T (B)") +
+                                 expected("SELECT A\r\n  FROM T WHERE B = 1", "    index dso name IX_B\r\n") +
+                                 expected("DROP DSO NONE CASCADE") + expected("SELECT A FROM T WHERE A = 1"))
+                                    .toStdString());
 }
 
 TEST_F(StandinTest, RefusesAWrongPasswordOrUserWithTheDriversMessage) {

@@ -510,6 +510,33 @@ TEST_F(UpkeepTest, ObjectsAreOwnedByTheUserWhoCreatedThem) {
                   {"V1", "ADMIN"}, {"V2", "ADMIN"}, {"V9", "U2"}}));
 }
 
+TEST_F(UpkeepTest, DropIndexOfTheOlderServersNamesTheTableAndTheIndex) {
+  RunDdl(*session_, "CREATE INDEX S1.T1.IX2 KEY(C2, C1) ON DBSPACE1");
+  RunDdl(*session_, "CREATE INDEX T2.IX3 KEY(K)");
+  const std::string indexes =
+      "SELECT INDEX_DSO_NAME FROM RDBII_SYSTEM.RDBII_INDEX WHERE INDEX_DSO_NAME IN ('IX2', 'IX3') ORDER BY 1";
+  struct Case {
+    const char* sql;
+    const char* error;  // a code of the server's message, or none
+    Rows left;
+  };
+  const std::vector<Case> cases = {
+      {"DROP INDEX T1.IX3", "JYP9003E", {{"IX2"}, {"IX3"}}},
+      {"DROP INDEX S2.T1.IX2", "JYP9003E", {{"IX2"}, {"IX3"}}},
+      {"DROP INDEX S1.T1.IX2", nullptr, {{"IX3"}}},
+      {"DROP INDEX T2.IX3;", nullptr, {}},
+  };
+  for (const Case& c : cases) {
+    if (c.error)
+      EXPECT_NE(ErrorOf(*session_, c.sql).find(c.error), std::string::npos) << c.sql;
+    else
+      RunDdl(*session_, c.sql);
+    EXPECT_EQ(Query(*session_, indexes), c.left) << c.sql;
+  }
+  EXPECT_EQ(Query(*session_, "SELECT name FROM S1.sqlite_master WHERE name IN ('IX2', 'IX3')"), Rows{});
+  EXPECT_EQ(OrphanRows(*session_), Rows{});
+}
+
 }  // namespace
 
 namespace {
