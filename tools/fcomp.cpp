@@ -24,7 +24,7 @@
 #include "platform/qstr.h"
 #include "sqlwork/ovconncombo.h"
 #include "sqlwork/sqlactions.h"
-#include "tools/listreport.h"
+#include "tools/tracelists.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"

@@ -28,7 +28,7 @@
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
 #include "tools/findexadviser.h"
-#include "tools/listreport.h"
+#include "tools/tracelists.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
@@ -326,10 +326,7 @@ void TfrmSQLCatch::actSelectFolderExecute() {
 void TfrmSQLCatch::actExplanExecute() {
   const std::string sql = SelectedSQL();
   if (sql.empty() || !ConnectionWindow) return;
-  auto* form = new TfrmSQL(*ConnectionWindow);
-  form->txtSQL->Lines().SetTextStr(sql);
-  form->btnExplan->setChecked(true);
-  form->actExecExecute(nullptr);
+  ShowAccessPlan(*ConnectionWindow, sql);
 }
 
 void TfrmSQLCatch::actIndexAdviserExecute() {

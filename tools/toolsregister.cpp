@@ -8,6 +8,7 @@
 #include "tools/fusrcmd.h"
 #include "tools/findexadviser.h"
 #include "tools/fsqlcatch.h"
+#include "tools/fsqlcrud.h"
 #include "tools/fxlssetup.h"
 #include "ui/zarurctl.h"
 
@@ -36,6 +37,11 @@ void RegisterTools() {
   RegisterActionHandler("actToolIndexAdviser", [](const TActionRequest& request) {
     if (!request.Connection) return false;
     TfrmIndexAdviser::Open(*request.Connection);
+    return true;
+  });
+  RegisterActionHandler("actViewSQLCRUD", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    TfrmSQLCRUD::Open(*request.Connection);
     return true;
   });
   RegisterActionHandler("actViewComp", [](const TActionRequest& request) {

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/core/zarur.h"
+#include "tools/core/fsqlcatchcore.h"
 
 namespace {
 
@@ -208,4 +209,37 @@ std::vector<TAccessRow> BuildAccessMatrix(const std::string& owner, const std::v
     }
   }
   return rows;
+}
+
+void ParseAccessRecords(const std::vector<std::string>& lines, bool normalise,
+                        std::vector<TTracedStatement>& statements) {
+  const size_t end = lines.size();
+  size_t at = 0;
+  while ((at = FindStatementStart(lines, at)) < end) {
+    std::string text;
+    at = CollectStatement(lines, at + 1, text);
+    if (at >= end) return;
+    if (normalise) text = NormaliseLiterals(text);
+    const std::optional<TAccessKind> kind = AccessKindOf(text);
+    if (!kind) continue;
+    TTracedStatement statement{UpperCase(text), false};
+    if (*kind == TAccessKind::Select) {
+      for (; at < end && lines[at].find(kTraceEndMarker) == std::string::npos; ++at)
+        statement.Index = statement.Index || lines[at].find(kIndexMarker) != std::string::npos;
+    }
+    statements.push_back(std::move(statement));
+  }
+}
+
+bool ReadAccessFolder(const std::string& folder, const QDateTime& threshold, bool normalise,
+                      std::vector<TTracedStatement>& statements, const std::function<void()>& step) {
+  const std::vector<TTraceEntry> entries = TraceEntries(folder);
+  if (entries.empty()) return false;
+  for (const TTraceEntry& entry : entries) {
+    if (step) step();
+    if (entry.IsDirectory || entry.LastWrite < threshold) continue;
+    if (const std::optional<std::vector<std::string>> lines = LoadTraceLines(entry.Path))
+      ParseAccessRecords(*lines, normalise, statements);
+  }
+  return true;
 }

@@ -4,6 +4,9 @@
 // against the traced statements.
 #pragma once
 
+#include <QDateTime>
+
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,3 +66,15 @@ inline constexpr char kAccessMark[] = "*";
 // statements in reading order.
 std::vector<TAccessRow> BuildAccessMatrix(const std::string& owner, const std::vector<std::string>& tables,
                                           const std::vector<TTracedStatement>& statements);
+
+// The records of one trace file that the matrix shows, in order: the
+// statement (literals made alike when `normalise`) upper-cased, and for a
+// SELECT whether a line between its "Total Time" and "SQL TRACE END" lines
+// names an index. Records of other kinds are passed over.
+void ParseAccessRecords(const std::vector<std::string>& lines, bool normalise,
+                        std::vector<TTracedStatement>& statements);
+// The same over the trace files of `folder` last written at or after
+// `threshold`; `step` runs before each entry. False when no entry matches
+// "*.trc".
+bool ReadAccessFolder(const std::string& folder, const QDateTime& threshold, bool normalise,
+                      std::vector<TTracedStatement>& statements, const std::function<void()>& step);

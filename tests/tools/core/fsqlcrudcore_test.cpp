@@ -85,3 +85,47 @@ TEST(AccessMatrixRules, BuildsOneRowPerTableAndDistinctStatement) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AccessMatrixRules, ReadsTheRecordsTheMatrixShows) {
+  const std::vector<std::string> lines = {
+      "header",
+      "  SQL statement :",  // an indented marker is found
+      "select * from s.t ",
+      "where a = 1",
+      "Total Time   : 00:00:01(250)",
+      "index dso name : T_IX",
+      "SQL TRACE END",
+      "SQL statement :",
+      "CREATE TABLE S.X (A INT)",  // another kind: passed over
+      "Total Time   : 00:00:00(001)",
+      "SQL TRACE END",
+      "SQL statement :",
+      "SELECT A FROM S.T WHERE B = 'x'",
+      "Total Time   : 00:00:00(002)",
+      "SQL TRACE END",
+      "index dso name : after the end",
+      "SQL statement :",
+      "UPDATE S.T SET A = 2",
+      "Total Time   : 00:00:00(003)",
+      "SQL TRACE END",
+      "SQL statement :",
+      "DELETE FROM S.T",  // cut short: no Total Time
+  };
+  std::vector<TTracedStatement> plain;
+  ParseAccessRecords(lines, false, plain);
+  ASSERT_EQ(plain.size(), 3u);
+  EXPECT_EQ(plain[0].SQL, "SELECT * FROM S.T WHERE A = 1");
+  EXPECT_TRUE(plain[0].Index);
+  EXPECT_EQ(plain[1].SQL, "SELECT A FROM S.T WHERE B = 'X'");
+  EXPECT_FALSE(plain[1].Index);
+  EXPECT_EQ(plain[2].SQL, "UPDATE S.T SET A = 2");
+  std::vector<TTracedStatement> normalised;
+  ParseAccessRecords(lines, true, normalised);
+  ASSERT_EQ(normalised.size(), 3u);
+  EXPECT_EQ(normalised[0].SQL, "SELECT * FROM S.T WHERE A = 0");
+  EXPECT_EQ(normalised[1].SQL, "SELECT A FROM S.T WHERE B = ''");
+}
+
+}  // namespace

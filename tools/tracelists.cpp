@@ -1,6 +1,10 @@
-#include "tools/listreport.h"
+#include "tools/tracelists.h"
 
+#include <QToolButton>
 #include <QTreeWidget>
+
+#include "editor/ovmemo.h"
+#include "sqlwork/fsql.h"
 
 TReportTable ListReportTable(const QTreeWidget& list) {
   TReportTable table;
@@ -13,4 +17,11 @@ TReportTable ListReportTable(const QTreeWidget& list) {
     table.Rows.push_back(std::move(row));
   }
   return table;
+}
+
+void ShowAccessPlan(TovConnectionWindow& connection, const std::string& sql) {
+  auto* form = new TfrmSQL(connection);
+  form->txtSQL->Lines().SetTextStr(sql);
+  form->btnExplan->setChecked(true);
+  form->actExecExecute(nullptr);
 }
