@@ -231,7 +231,7 @@ void TfrmIndexAdviser::setupUi() {
   tolCmd->addWidget(txtColCount);
   layout->addWidget(tolCmd);
 
-  auto* splitter = new QSplitter(Qt::Vertical, this);
+  auto* splitter = splPanels = new QSplitter(Qt::Vertical, this);
   txtSQL = new TovMemo(splitter);
   txtSQL->setObjectName("txtSQL");
   auto tree = [&](const QStringList& titles, QHeaderView*& header, TovTreeView*& list, const char* name) {
@@ -358,6 +358,12 @@ void TfrmIndexAdviser::DBChange(QObject* sender) {
 
 void TfrmIndexAdviser::LoadWindowSize() {
   LoadWindowSizeFrom(kSizeKey);
+  // A squeezed existing-index panel takes half of each neighbour.
+  QList<int> sizes = splPanels->sizes();
+  if (sizes.size() == 3 && sizes[1] == 0) {
+    const int fromSQL = sizes[0] / 2, fromProposals = sizes[2] / 2;
+    splPanels->setSizes({sizes[0] - fromSQL, fromSQL + fromProposals, sizes[2] - fromProposals});
+  }
   platform::KeyScope key(AppRegistry);
   if (AppRegistry.OpenKey(GuiKey(kSizeKey), true))
     txtColCount->SetInteger(std::max(1, AppRegistry.ReadIntegerDef(kColCountValue, kDefaultColCount)));

@@ -16,6 +16,7 @@
 class QAction;
 class QHeaderView;
 class QMenu;
+class QSplitter;
 class QToolBar;
 class QToolButton;
 class TovComboBox;
@@ -36,6 +37,7 @@ class TfrmIndexAdviser : public TovForm {
   TovComboBox* cmbDBName;
   TovNumEdit* txtColCount;
   TovMemo* txtSQL;
+  QSplitter* splPanels;  // statement, existing indexes, proposals
   QHeaderView* hedIndex;
   TovTreeView* lstIndex;
   QHeaderView* hedNewIndex;
