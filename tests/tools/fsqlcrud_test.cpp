@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDateEdit>
 #include <QListWidget>
 
 #include <algorithm>
@@ -64,6 +65,12 @@ TEST_F(AccessMatrix, TracedStatementsGiveOneRowPerTableAndStatement) {
   form->chkPerseSQL->setChecked(false);
   form->actRefresh->trigger();
   EXPECT_EQ(form->Rows().size(), 6u) << "the two inserts differ in their values";
+  // Files written before the moment chosen contribute nothing.
+  form->dtpFromDate->setDate(QDate::currentDate().addDays(1));
+  form->actRefresh->trigger();
+  EXPECT_TRUE(form->Rows().empty());
+  form->dtpFromDate->setDate(QDate::currentDate());
+  form->actRefresh->trigger();
 
   // Only the ticked table once "*" is cleared; none ticked is refused.
   form->lstTable->item(0)->setCheckState(Qt::Unchecked);
