@@ -28,6 +28,7 @@
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
 #include "tools/findexadviser.h"
+#include "tools/tracelists.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovmenubar.h"
@@ -325,10 +326,7 @@ void TfrmSQLCatch::actSelectFolderExecute() {
 void TfrmSQLCatch::actExplanExecute() {
   const std::string sql = SelectedSQL();
   if (sql.empty() || !ConnectionWindow) return;
-  auto* form = new TfrmSQL(*ConnectionWindow);
-  form->txtSQL->Lines().SetTextStr(sql);
-  form->btnExplan->setChecked(true);
-  form->actExecExecute(nullptr);
+  ShowAccessPlan(*ConnectionWindow, sql);
 }
 
 void TfrmSQLCatch::actIndexAdviserExecute() {
@@ -344,16 +342,7 @@ void TfrmSQLCatch::actSQLCopyExecute() {
   if (!sql.empty()) QApplication::clipboard()->setText(Q(sql));
 }
 
-TReportTable TfrmSQLCatch::ListTable() const {
-  TReportTable table;
-  for (const TTraceColumn& column : kColumns) table.Captions.emplace_back(column.Caption);
-  for (int i = 0; i < lstTrace->topLevelItemCount(); ++i) {
-    std::vector<std::string> row;
-    for (int c = 0; c < lstTrace->columnCount(); ++c) row.push_back(lstTrace->topLevelItem(i)->text(c).toStdString());
-    table.Rows.push_back(std::move(row));
-  }
-  return table;
-}
+TReportTable TfrmSQLCatch::ListTable() const { return ListReportTable(*lstTrace); }
 
 void TfrmSQLCatch::actExcelExecute() { ReportToSpreadsheet(kReportKey, ListTable(), MainWindow()); }
 

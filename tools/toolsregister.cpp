@@ -2,11 +2,13 @@
 
 #include "app/core/fmainactcore.h"
 #include "app/core/ovmainwin.h"
+#include "tools/fcomp.h"
 #include "tools/feoption.h"
 #include "tools/foption.h"
 #include "tools/fusrcmd.h"
 #include "tools/findexadviser.h"
 #include "tools/fsqlcatch.h"
+#include "tools/fsqlcrud.h"
 #include "tools/fxlssetup.h"
 #include "ui/zarurctl.h"
 
@@ -35,6 +37,16 @@ void RegisterTools() {
   RegisterActionHandler("actToolIndexAdviser", [](const TActionRequest& request) {
     if (!request.Connection) return false;
     TfrmIndexAdviser::Open(*request.Connection);
+    return true;
+  });
+  RegisterActionHandler("actViewSQLCRUD", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    TfrmSQLCRUD::Open(*request.Connection);
+    return true;
+  });
+  RegisterActionHandler("actViewComp", [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    TfrmComp::Create(*request.Connection);
     return true;
   });
 }

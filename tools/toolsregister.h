@@ -6,5 +6,6 @@
 // 登録(&M)" the user commands and "レポート定義の登録(&R)" the report
 // definitions; none needs a connection. "SQLキャッチ(&C)" opens the SQL
 // capture of the current connection, "インデックスアドバイザ(&I)" an index
-// adviser on it.
+// adviser on it, "テーブルアクセス表(&A)" its table-access matrix,
+// "オブジェクト比較(&C)" compares its objects with another connection's.
 void RegisterTools();

@@ -118,6 +118,7 @@ struct TovPrintOption {
 inline constexpr int kSchemaAlways = 0;
 inline constexpr int kSchemaUnlessLoginUser = 1;
 inline constexpr int kSchemaUnlessOwner = 2;
+inline constexpr int kSchemaNever = 3;
 
 // Object script output, subkey TEXTOUT.
 struct TScriptOption {

@@ -342,13 +342,15 @@ class DescribePass {
 
 class ObjectDescriber {
  public:
-  ObjectDescriber(DescribePass& pass, long long dbCode, const QString& dbName, const Schema& schema)
+  // The objects' owner is `creator`, or the schema's owner when none is given.
+  ObjectDescriber(DescribePass& pass, long long dbCode, const QString& dbName, const Schema& schema,
+                  const QString& creator = {})
       : pass_(pass),
         dbCode_(dbCode),
         dbName_(dbName),
         schema_(schema),
         now_(QString::fromStdString(CatalogueTime())),
-        owner_(Owner()) {}
+        owner_(creator.isEmpty() ? Owner() : creator) {}
 
   // Returns the last row of the schema's sqlite_master looked at.
   long long DescribeSince(long long upTo) {
@@ -646,7 +648,8 @@ void DescribeAddedColumns(QSqlDatabase& db, const std::string& dataSource, const
   pass.Finish();
 }
 
-void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo) {
+void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo,
+                        const std::string& creator) {
   QString dbName = QString::fromStdString(dataSource).toUpper();
   QSqlQuery q =
       Run(db, "SELECT DB_CODE FROM " + Qualified("RDBII_DATABASE") + " WHERE DB_NAME = ?", {dbName});
@@ -655,7 +658,8 @@ void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescri
   q.finish();
   DescribePass pass(db);
   for (const Schema& schema : UserSchemas(db, dbCode))
-    upTo[schema.name] = ObjectDescriber(pass, dbCode, dbName, schema).DescribeSince(upTo[schema.name]);
+    upTo[schema.name] = ObjectDescriber(pass, dbCode, dbName, schema, QString::fromStdString(creator))
+                            .DescribeSince(upTo[schema.name]);
   pass.Finish();
 }
 

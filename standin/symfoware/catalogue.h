@@ -61,7 +61,10 @@ using TDescribedUpTo = std::map<QString, long long>;
 // each reads) and indexes that SQLite holds in the user schemas but the
 // catalogue does not list yet, looking
 // only past `upTo` and moving it on. An empty `upTo` looks at everything.
-void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo);
+// The new tables, views and indexes are owned by `creator`, the session's
+// user; without one, by their schema's owner.
+void DescribeNewObjects(QSqlDatabase& db, const std::string& dataSource, TDescribedUpTo& upTo,
+                        const std::string& creator = {});
 // Adds the rows of the columns an ALTER TABLE ... ADD gave a listed table,
 // each with the next column code and position.
 void DescribeAddedColumns(QSqlDatabase& db, const std::string& dataSource, const QString& schema,

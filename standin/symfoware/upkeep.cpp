@@ -295,7 +295,7 @@ void CatalogueUpkeep::Executed(const std::string& sql) {
       QRegularExpression::CaseInsensitiveOption);
   const QString text = QString::fromStdString(sql);
   if (kMakes.match(text).hasMatch() && !kOnCatalogue.match(text).hasMatch())
-    DescribeNewObjects(db_, dbName_, described_);
+    DescribeNewObjects(db_, dbName_, described_, user_.toStdString());
 }
 
 bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
@@ -317,7 +317,7 @@ bool CatalogueUpkeep::CreateTableOn(const std::string& sql) {
   try {
     Atomically([&] {
       RunDdl(db_, m.hasMatch() ? m.captured(1) : statement);
-      DescribeNewObjects(db_, dbName_, described_);
+      DescribeNewObjects(db_, dbName_, described_, user_.toStdString());
       if (m.hasMatch())
         Run(db_,
             "UPDATE " + Qualified("RDBII_TABLE_EX") +
@@ -929,7 +929,7 @@ void CatalogueUpkeep::CreateDso(const TCreateDso& dso) {
     for (const std::string& key : dso.keyColumns) keys << Quoted(QString::fromStdString(key));
     RunDdl(db_, "CREATE INDEX " + Dotted(table.schema, QString::fromStdString(dso.dso)) + " ON " +
                     Quoted(table.name) + " (" + keys.join(", ") + ")");
-    DescribeNewObjects(db_, dbName_, described_);
+    DescribeNewObjects(db_, dbName_, described_, user_.toStdString());
   }
   // An index of CREATE INDEX has the storage the server gives it.
   if (dso.structure.empty()) return;

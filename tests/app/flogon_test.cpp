@@ -131,7 +131,7 @@ TEST_F(LogonTest, ListsOnlySymfowareDataSourcesAndSavedLogonsInSortOrder) {
   Names sources;
   for (int i = 0; i < dialog.cmbDatabase->count(); ++i)
     sources.push_back(dialog.cmbDatabase->itemText(i).toStdString());
-  EXPECT_EQ(sources, (Names{"ORVTEST", "SYMREAL", "NOFOLDER"}));
+  EXPECT_EQ(sources, (Names{"ORVTEST", "ORVTEST2", "SYMREAL", "NOFOLDER"}));
   EXPECT_EQ(dialog.cmbDatabase->currentText(), "ORVTEST");
   // DB002 vanished, DB003 is not in Sort yet.
   EXPECT_EQ(ListUsers(dialog), (Names{"GUEST", "ADMIN", "NEW"}));

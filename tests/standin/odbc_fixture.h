@@ -15,9 +15,9 @@
 
 namespace testing_odbc {
 
-// Data sources: LITE (SQLite through unixODBC), ORVTEST (the stand-in, a
-// folder made by CreateStandin; its client SQL trace goes to the folder
-// "trace" once a test makes it), SYMREAL (a Symfoware driver that is not
+// Data sources: LITE (SQLite through unixODBC), ORVTEST and ORVTEST2 (the
+// stand-in, folders made by CreateStandin; ORVTEST's client SQL trace goes
+// to the folder "trace" once a test makes it), SYMREAL (a Symfoware driver that is not
 // installed), PGDATA (another driver), NOFOLDER (stand-in without folder).
 //
 // unixODBC reads ODBCINI and ODBCSYSINI once per process, so every fixture
@@ -51,9 +51,10 @@ class OdbcFixture {
   }
   std::string Dir() const { return dir_.path().toStdString(); }
 
-  // Makes the ORVTEST folder with one administrator.
-  void CreateStandin(const std::string& user, const std::string& password) const {
-    symfoware::CreateDataSourceFolder(Path("ORVTEST"), "ORVTEST", user, password);
+  // Makes the folder of a stand-in data source with one administrator.
+  void CreateStandin(const std::string& user, const std::string& password,
+                     const std::string& dataSource = "ORVTEST") const {
+    symfoware::CreateDataSourceFolder(Path(dataSource), dataSource, user, password);
   }
 
  private:

@@ -7,6 +7,7 @@
 #include <QSqlRecord>
 
 #include "odbc_fixture.h"
+#include "session_script.h"
 #include "standin/symfoware/standin.h"
 
 namespace {
@@ -25,15 +26,7 @@ Rows Query(platform::SqlSession& session, const std::string& sql) {
   return rows;
 }
 
-// As the program's query runs a statement without values.
-void RunDdl(platform::SqlSession& session, const std::string& sql) {
-  const std::string text = session.Rewrite(sql);
-  if (session.Intercept(text)) return;
-  QSqlQuery q(session.Database());
-  const bool ok = q.exec(QString::fromStdString(text));
-  session.Executed(sql, {}, q);
-  if (!ok) throw platform::SqlError(session.ErrorText(q));
-}
+using testing_odbc::RunDdl;
 
 std::string ErrorOf(platform::SqlSession& session, const std::string& sql) {
   try {
@@ -499,6 +492,22 @@ TEST_F(UpkeepTest, CreateIndexWithKeysMakesAnIndexOfSqliteAndTheCatalogue) {
   RunDdl(*session_, "DROP DSO IX2 CASCADE");
   EXPECT_EQ(Query(*session_, keys), (Rows{{"IX3", "K"}}));
   EXPECT_EQ(OrphanRows(*session_), Rows{});
+}
+
+// Whoever creates an object in a schema owns it, not the schema's owner.
+TEST_F(UpkeepTest, ObjectsAreOwnedByTheUserWhoCreatedThem) {
+  symfoware::AddUser(session_->Database(), "U2", "pw");
+  auto other = symfoware::OpenStandinSession("ORVTEST", "U2", "pw");
+  for (const char* sql : {"CREATE TABLE S1.T9 (A INTEGER)", "CREATE INDEX S1.I9 ON T9 (A)",
+                          "CREATE VIEW S1.V9 AS SELECT A FROM S1.T9", "CREATE SEQUENCE S1.Q9"})
+    RunDdl(*other, sql);
+  EXPECT_EQ(Query(*session_,
+                  "SELECT TABLE_NAME, TABLE_OWNER FROM RDBII_SYSTEM.RDBII_TABLE WHERE SCHEMA_NAME = 'S1' "
+                  "UNION ALL SELECT INDEX_DSO_NAME, INDEX_DSO_OWNER FROM RDBII_SYSTEM.RDBII_INDEX "
+                  "UNION ALL SELECT SEQUENCE_NAME, SEQUENCE_OWNER FROM RDBII_SYSTEM.RDBII_SEQUENCE WHERE SEQUENCE_NAME = 'Q9' "
+                  "ORDER BY 1"),
+            (Rows{{"I1", "ADMIN"}, {"I9", "U2"}, {"Q9", "U2"}, {"T1", "ADMIN"}, {"T2", "ADMIN"}, {"T9", "U2"},
+                  {"V1", "ADMIN"}, {"V2", "ADMIN"}, {"V9", "U2"}}));
 }
 
 TEST_F(UpkeepTest, DropIndexOfTheOlderServersNamesTheTableAndTheIndex) {

@@ -48,17 +48,19 @@ void WriteReportWorkbook(const std::string& path, const TReportTable& table) {
   book->SaveAs(path);
 }
 
-void ReportToSpreadsheet(const std::string& key, const TReportTable& table, TovMainWindow* main) {
+std::optional<std::string> ReportToSpreadsheet(const std::string& key, const TReportTable& table,
+                                               TovMainWindow* main) {
   const auto countAgain = CountAgain(main);
   const std::string proposed = UniqueFileName(AppOption.ExcelDir + key + AppOption.ExcelExt);
   const std::optional<std::string> chosen =
       platform::Dialogs().ShowFile({platform::FileDialogKind::Save, "", "", proposed, ExcelSaveFilter()});
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   {
     const TSqlWaitCursor wait;
     WriteReportWorkbook(*chosen, table);
   }
   MsgBox(kReportSaved, MB_ICONINFORMATION);
+  return chosen;
 }
 
 std::string ReportClipboardText(const TReportTable& table, bool comma, const std::function<bool()>& escape,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,10 @@ void WriteReportWorkbook(const std::string& path, const TReportTable& table);
 
 // The report to a spreadsheet: the save dialog proposes the first free
 // name of ExcelDir + key + ExcelExt, the workbook is written, and
-// "ファイルに出力しました。" shown. Errors go to the caller.
-void ReportToSpreadsheet(const std::string& key, const TReportTable& table, TovMainWindow* main);
+// "ファイルに出力しました。" shown. Errors go to the caller. The saved file, or
+// none when the dialog was cancelled.
+std::optional<std::string> ReportToSpreadsheet(const std::string& key, const TReportTable& table,
+                                               TovMainWindow* main);
 
 // The clipboard text: each row's cells joined by "," or TAB and ended by
 // CR LF, CR LF inside a cell made a blank, a cell quoted by the clipboard
