@@ -1,7 +1,9 @@
 #include "tools/toolsregister.h"
 
 #include "app/core/fmainactcore.h"
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovmainwin.h"
+#include "tools/fdatagen.h"
 #include "tools/feoption.h"
 #include "tools/foption.h"
 #include "tools/fusrcmd.h"
@@ -22,6 +24,12 @@ void RegisterTools() {
   });
   RegisterActionHandler("actToolReportSetup", [](const TActionRequest&) {
     ShowXLSSetup();
+    return true;
+  });
+  // The table and view editors' "生成(&W)".
+  RegisterActionHandler(kDataGenerateCommand, [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    ShowDataGenerate(*request.Connection, request.Schema, request.Name);
     return true;
   });
 }

@@ -62,12 +62,6 @@ bool IsDateLike(const std::string& type) { return type == "DATE" || IsTimestamp(
 bool IsNationalType(const std::string& type) { return type == "NCHAR" || type == "NCHAR VARYING"; }
 bool IsCharType(const std::string& type) { return type == "CHAR" || type == "CHAR VARYING"; }
 
-// Shortest decimal text at 15 significant digits.
-std::string NumberText(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  return buffer;
-}
 
 int64_t Power10(int exponent) {
   int64_t result = 1;
@@ -103,7 +97,7 @@ std::string ShortDate(const QDate& day, const TDataGenRowInput& input) {
 
 std::string SequenceValue(const TColParams& col, int64_t row) {
   const TDataGenColumn& rule = col.Rule;
-  const std::string number = NumberText(static_cast<double>(row) * rule.Marume + rule.NumFrom);
+  const std::string number = DataGenNumberText(static_cast<double>(row) * rule.Marume + rule.NumFrom);
   const std::string prefix = rule.FlgPrefix ? rule.StrPrefix : std::string();
   std::string text;
   if (rule.StrFull) {
@@ -136,7 +130,7 @@ std::string RandomNumberValue(const TColParams& col, TDataGenRandom& random) {
   int decimals = 0;
   int64_t unit = 0;
   if (rule.Marume != 0) {
-    const std::string unitText = NumberText(rule.Marume);
+    const std::string unitText = DataGenNumberText(rule.Marume);
     const size_t point = unitText.find('.');
     decimals = point == std::string::npos ? 0 : static_cast<int>(unitText.size() - point - 1);
     unit = static_cast<int64_t>(std::trunc(rule.Marume * static_cast<double>(Power10(decimals))));
@@ -154,13 +148,13 @@ std::string RandomNumberValue(const TColParams& col, TDataGenRandom& random) {
   int64_t r = random.Next(range);
   if (unit != 0) {
     r = (r / unit) * unit;
-    return NumberText(static_cast<double>(r) / scale + rule.NumFrom);
+    return DataGenNumberText(static_cast<double>(r) / scale + rule.NumFrom);
   }
   if (col.TypeName == "DECIMAL" || col.TypeName == "NUMERIC")
-    return NumberText(static_cast<double>(r) / static_cast<double>(Power10(static_cast<int>(
+    return DataGenNumberText(static_cast<double>(r) / static_cast<double>(Power10(static_cast<int>(
                                                    random.Next(kDecimalShiftDraw)))) +
                       rule.NumFrom);
-  return NumberText(static_cast<double>(r) + rule.NumFrom);
+  return DataGenNumberText(static_cast<double>(r) + rule.NumFrom);
 }
 
 std::string RandomStringValue(const TColParams& col, TDataGenRandom& random) {
@@ -350,13 +344,17 @@ std::string FixedExpressionText(const std::vector<std::string>& lines) {
   return text;
 }
 
-namespace {
-std::string DoubleQuoted(const std::string& name) {
+std::string DataGenNumberText(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  return buffer;
+}
+
+std::string DoubleQuotedName(const std::string& name) {
   std::string text = "\"";
   for (char c : name) text += c == '"' ? std::string("\"\"") : std::string(1, c);
   return text + "\"";
 }
-}  // namespace
 
 std::string BuildInsertSQL(const std::vector<TColParams>& cols, const std::string& schema, const std::string& table,
                            const std::string& target) {
@@ -367,11 +365,11 @@ std::string BuildInsertSQL(const std::vector<TColParams>& cols, const std::strin
     if (col.Rule.SetType == dgNone) continue;
     const char* separator = names.empty() ? "" : ", ";
     names += separator;
-    names += DoubleQuoted(col.ColumnName);
+    names += DoubleQuotedName(col.ColumnName);
     values += separator;
     values += col.Rule.SetType == dgFixed ? FixedExpressionText(col.Rule.Variable) : ":COL" + std::to_string(i);
   }
-  const std::string into = target.empty() ? DoubleQuoted(schema) + "." + DoubleQuoted(table) : target;
+  const std::string into = target.empty() ? DoubleQuotedName(schema) + "." + DoubleQuotedName(table) : target;
   return "INSERT INTO " + into + "(" + names + ") VALUES (" + values + ")";
 }
 

@@ -23,6 +23,8 @@ class TRecordingPort : public TDataGenPort {
   int Attempts = 0;
   int Pending = 0;
   int Committed = 0;
+  int ParentRows = 0;
+  int ParentsRead = 0;
 
   void Prepare(const std::string& sql) override { Events.push_back("prepare " + sql); }
   void Execute(const std::vector<TDataGenValue>& values) override {
@@ -42,6 +44,12 @@ class TRecordingPort : public TDataGenPort {
     Events.push_back("rollback");
   }
   void AdvanceRow(TDataGenRowInput&) override {}
+  bool NextParentRow(TDataGenRowInput& input) override {
+    if (ParentRows-- <= 0) return false;
+    input.ParentColumns = {"P"};
+    input.ParentRow = {std::to_string(++ParentsRead)};
+    return true;
+  }
   bool EscapePressed() override { return Attempts == EscAtRow; }
   void Log(const std::string& line) override { LogLines.push_back(line); }
   bool AskContinue(bool& ignoreLater) override {
