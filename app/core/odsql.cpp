@@ -73,6 +73,7 @@ void TovSQLConnection::BeginTrans() {
 void TovSQLConnection::CommitTrans() {
   QSqlDatabase& db = Session().Database();
   if (!inTransaction_) throw EDatabaseError(kNoTransaction);
+  Session().Committing();
   if (!db.commit()) throw EDatabaseError(platform::SqlErrorText(db.lastError()));
   inTransaction_ = false;
 }

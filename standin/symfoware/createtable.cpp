@@ -122,6 +122,9 @@ std::optional<TemporaryTable> TakeTemporaryClauses(const std::string& sql) {
   out.sql = "CREATE TABLE " + sql.substr(static_cast<size_t>(head.length(0)), close + 1 - head.length(0));
   out.preserveRows = std::toupper(static_cast<unsigned char>(m.str(1).front())) == 'P';
   std::string list = m.str(2);
+  // "ON DEFAULT DBSPACE n": the server's default space, named by none.
+  static const std::regex kDefaultSpace(R"(^\s*DEFAULT\s+DBSPACE\s+\d+\s*$)", std::regex::icase);
+  if (std::regex_match(list, kDefaultSpace)) list.clear();
   for (size_t at = 0; at < list.size();) {
     const size_t comma = list.find(',', at);
     const std::string item = list.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
@@ -139,6 +142,46 @@ std::optional<TemporaryTable> TakeTemporaryClauses(const std::string& sql) {
     at = comma + 1;
   }
   return out;
+}
+
+std::string AddLengthChecks(const std::string& sql) {
+  static const std::regex kCreateTable(R"(^\s*CREATE\s+(GLOBAL\s+TEMPORARY\s+)?TABLE\s)", std::regex::icase);
+  static const std::regex kTableConstraint(R"(^\s*(CONSTRAINT|PRIMARY|UNIQUE|CHECK|FOREIGN)\b)", std::regex::icase);
+  static const std::regex kCharacterType(
+      R"(^\s*("(?:[^"]|"")+"|\S+)\s+(N?CHAR(?:ACTER)?(?:\s+VARYING)?|N?VARCHAR|NATIONAL\s+CHAR(?:ACTER)?(?:\s+VARYING)?)\s*\(\s*(\d+)\s*\))",
+      std::regex::icase);
+  if (!std::regex_search(sql, kCreateTable)) return sql;
+  // The column list: from the first parenthesis to the one that closes it.
+  size_t open = std::string::npos;
+  size_t close = std::string::npos;
+  std::vector<std::pair<size_t, size_t>> segments;
+  int depth = 0;
+  for (size_t i = 0; i < sql.size() && close == std::string::npos;) {
+    const char c = sql[i];
+    if (c == kQuote || c == kNameQuote) {
+      i = QuotedEnd(sql, i, c, nullptr);
+      continue;
+    }
+    if (c == '(' && depth++ == 0) open = i;
+    if (c == ')' && --depth == 0) close = i;
+    if ((c == ',' && depth == 1) || close == i)
+      segments.emplace_back(segments.empty() ? open + 1 : segments.back().second + 1, i);
+    ++i;
+  }
+  if (open == std::string::npos || close == std::string::npos) return sql;
+  std::string checks;
+  for (const auto& [from, to] : segments) {
+    const std::string definition = sql.substr(from, to - from);
+    std::smatch m;
+    if (std::regex_search(definition, kTableConstraint) || !std::regex_search(definition, m, kCharacterType)) continue;
+    const std::string column = ColumnOf(definition);
+    std::string quoted;
+    for (char c : column) quoted += c == kNameQuote ? std::string(2, kNameQuote) : std::string(1, c);
+    checks += ", CONSTRAINT \"" + std::string(kLengthCheckPrefix) + quoted + "\" CHECK (length(\"" + quoted +
+              "\") <= " + m.str(3) + ")";
+  }
+  if (checks.empty()) return sql;
+  return sql.substr(0, close) + checks + sql.substr(close);
 }
 
 }  // namespace symfoware

@@ -1,5 +1,7 @@
 #include "standin/symfoware/rewriter.h"
 
+#include "standin/symfoware/createtable.h"
+
 #include <QString>
 
 #include <strings.h>
@@ -321,7 +323,7 @@ class Rewriter {
 
 std::string RewriteStatement(const std::string& sql) {
   const std::string marked = platform::ConvertMarkers(sql).text;
-  return Rewriter(marked).Run();
+  return AddLengthChecks(Rewriter(marked).Run());
 }
 
 }  // namespace symfoware

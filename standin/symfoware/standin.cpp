@@ -284,6 +284,18 @@ class StandinSession : public platform::SqlSession {
     upkeep_->Executed(sql);
   }
 
+  // Rows of a temporary table created ON COMMIT DELETE ROWS end with
+  // their transaction.
+  void Committing() override {
+    QSqlQuery tables = Run("SELECT SCHEMA_NAME, TABLE_NAME FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_TYPE = 'TD'");
+    std::vector<std::string> names;
+    const auto quoted = [](const QString& n) { return '"' + QString(n).replace('"', QLatin1String("\"\"")) + '"'; };
+    while (tables.next())
+      names.push_back((quoted(tables.value(0).toString()) + '.' + quoted(tables.value(1).toString())).toStdString());
+    tables.finish();
+    for (const std::string& table : names) Run("DELETE FROM " + table);
+  }
+
   std::vector<platform::SqlFieldDef> DescribeFields(const QSqlQuery& query) const override {
     std::vector<platform::SqlFieldDef> fields = SqlSession::DescribeFields(query);
     QVariant handle = query.result()->handle();
