@@ -18,7 +18,9 @@ bash scripts/sample.sh build/standin/symfoware/symfoware-setup "$SAMPLE" standin
 # shared folder lacks it.
 DATAGEN="${XDG_DATA_HOME:-$HOME/.local/share}/ORV/DATAGEN"
 mkdir -p "$DATAGEN"
-cp -n standin/symfoware/sample/DATAGEN/*.txt "$DATAGEN"/
+for list in standin/symfoware/sample/DATAGEN/*.txt; do
+  [ -e "$DATAGEN/$(basename "$list")" ] || cp "$list" "$DATAGEN/"
+done
 export ODBCSYSINI="$SAMPLE/odbc"
 # The stand-in command-line tools, so that the sample counts as local.
 export PATH="$PWD/build/standin/symfoware/tools/bin:$PATH"
