@@ -928,6 +928,8 @@ void TfrmDataGenerate::RunTestRows() {
   fraData->SetSQL("SELECT * FROM " + target);
   fraData->PrepareSQL();
   fraData->OpenData();
+  // All of its at most 100 rows, so that no cursor holds the table it drops.
+  fraData->cdsData.RecordCount();
   fraData->SetEditing(false);
 }
 

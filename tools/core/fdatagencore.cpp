@@ -56,6 +56,7 @@ constexpr const char* kIsoTimestamp = "yyyy-MM-dd hh:mm:ss";
 constexpr const char* kIsoTime = "hh:mm:ss";
 constexpr const char* kMidnight = " 00:00:00";
 constexpr const char* kTemplateExtension = ".txt";
+constexpr const char* kNoDefault = "NULL";
 
 bool IsTimestamp(const std::string& type) { return type.rfind("TIMESTAMP", 0) == 0; }
 bool IsDateLike(const std::string& type) { return type == "DATE" || IsTimestamp(type); }
@@ -288,7 +289,9 @@ bool DataGenIsNumericType(const std::string& typeName) {
 void AssignDefaultRule(TColParams& col, bool inKey, const QDateTime& now) {
   TDataGenColumn& rule = col.Rule;
   const std::string& type = col.TypeName;
-  if (!TrimBlanks(col.DefaultText).empty()) {
+  // The catalogue writes "NULL" for a column without a default.
+  const QString defaultText = QString::fromStdString(TrimBlanks(col.DefaultText));
+  if (!defaultText.isEmpty() && defaultText.compare(kNoDefault, Qt::CaseInsensitive) != 0) {
     rule.SetType = dgFixed;
     rule.Variable = {col.DefaultText};
   } else if (inKey) {
