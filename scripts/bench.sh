@@ -23,6 +23,7 @@ ALL=(
   sqlwin_bench  # the same million rows run from the SQL window
   sqlscript_bench # scripts of 10,000 small statements from the SQL window beside the sqlite3 program
   copy_bench    # 200,000 rows copied to the clipboard, the status bar shown and hidden
+  datagen_bench # the test-data generator's run of a million rows beside constant values
 )
 BENCHES=("$@")
 [ ${#BENCHES[@]} -gt 0 ] || BENCHES=("${ALL[@]}")

@@ -44,6 +44,8 @@ bool KeywordAt(const std::string& sql, size_t at) {
   return at + keyword.size() == sql.size() || !WordChar(sql[at + keyword.size()]);
 }
 
+bool StartsWithCreate(const std::string& sql) { return StartsWithWord(sql, "CREATE"); }
+
 // The column a definition names: its first word, unquoted.
 std::string ColumnOf(const std::string& definition) {
   size_t at = definition.find_first_not_of(" \t\r\n");
@@ -59,9 +61,17 @@ std::string ColumnOf(const std::string& definition) {
 
 }  // namespace
 
+bool StartsWithWord(const std::string& sql, const std::string& word) {
+  const size_t at = sql.find_first_not_of(" \t\r\n");
+  if (at == std::string::npos || sql.size() < at + word.size()) return false;
+  for (size_t k = 0; k < word.size(); ++k)
+    if (std::toupper(static_cast<unsigned char>(sql[at + k])) != word[k]) return false;
+  return true;
+}
+
 std::optional<TableComments> TakeTableComments(const std::string& sql) {
   static const std::regex kCreateTable(R"(^\s*CREATE\s+(GLOBAL\s+TEMPORARY\s+)?TABLE\s)", std::regex::icase);
-  if (!std::regex_search(sql, kCreateTable)) return std::nullopt;
+  if (!StartsWithCreate(sql) || !std::regex_search(sql, kCreateTable)) return std::nullopt;
   TableComments out;
   bool found = false;
   int depth = 0;
@@ -101,7 +111,7 @@ std::optional<TemporaryTable> TakeTemporaryClauses(const std::string& sql) {
                                 std::regex::icase);
   static const std::regex kSpace(R"(^\s*("(?:[^"]|"")+"|\S+)\s+(\d+)\s*$)");
   std::smatch head;
-  if (!std::regex_search(sql, head, kHead)) return std::nullopt;
+  if (!StartsWithCreate(sql) || !std::regex_search(sql, head, kHead)) return std::nullopt;
   // The column list ends at the parenthesis that closes the first one.
   int depth = 0;
   size_t close = std::string::npos;
@@ -150,7 +160,7 @@ std::string AddLengthChecks(const std::string& sql) {
   static const std::regex kCharacterType(
       R"(^\s*("(?:[^"]|"")+"|\S+)\s+(N?CHAR(?:ACTER)?(?:\s+VARYING)?|N?VARCHAR|NATIONAL\s+CHAR(?:ACTER)?(?:\s+VARYING)?)\s*\(\s*(\d+)\s*\))",
       std::regex::icase);
-  if (!std::regex_search(sql, kCreateTable)) return sql;
+  if (!StartsWithCreate(sql) || !std::regex_search(sql, kCreateTable)) return sql;
   // The column list: from the first parenthesis to the one that closes it.
   size_t open = std::string::npos;
   size_t close = std::string::npos;

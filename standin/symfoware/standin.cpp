@@ -19,6 +19,7 @@
 
 #include "platform/odbcenv.h"
 #include "standin/symfoware/catalogue.h"
+#include "standin/symfoware/createtable.h"
 #include "standin/symfoware/functions.h"
 #include "standin/symfoware/rewriter.h"
 #include "standin/symfoware/routinecall.h"
@@ -242,6 +243,9 @@ class StandinSession : public platform::SqlSession {
   bool Intercept(const std::string& sql) override {
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
+      // Rows are SQLite's alone; none of the catalogue's statements below
+      // need to read them.
+      if (IsRowStatement(sql)) return false;
       if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Allocate(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
           !upkeep_->CreateTableOn(sql) && !upkeep_->AlterTable(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
           !upkeep_->Role(sql) && !upkeep_->User(sql))
@@ -399,6 +403,12 @@ class StandinSession : public platform::SqlSession {
     }
     if (!ok) throw SqlError(StandinMessage(platform::SqlErrorText(query.lastError())));
     return query;
+  }
+
+  static bool IsRowStatement(const std::string& sql) {
+    for (const char* word : {"INSERT", "UPDATE", "DELETE", "SELECT"})
+      if (StartsWithWord(sql, word)) return true;
+    return false;
   }
 
   // SQLite counts the rows of INSERT, UPDATE and DELETE only; after any

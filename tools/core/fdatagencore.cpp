@@ -58,6 +58,20 @@ constexpr const char* kMidnight = " 00:00:00";
 constexpr const char* kTemplateExtension = ".txt";
 constexpr const char* kNoDefault = "NULL";
 
+// The ISO forms written by hand: Qt's pattern formatting costs more than a
+// whole row's other values.
+std::string IsoDate(const QDate& day) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day());
+  return text;
+}
+std::string IsoTimestamp(const QDateTime& stamp) {
+  const QTime time = stamp.time();
+  char text[16];
+  std::snprintf(text, sizeof text, " %02d:%02d:%02d", time.hour(), time.minute(), time.second());
+  return IsoDate(stamp.date()) + text;
+}
+
 bool IsTimestamp(const std::string& type) { return type.rfind("TIMESTAMP", 0) == 0; }
 bool IsDateLike(const std::string& type) { return type == "DATE" || IsTimestamp(type); }
 bool IsNationalType(const std::string& type) { return type == "NCHAR" || type == "NCHAR VARYING"; }
@@ -91,6 +105,11 @@ QDateTime DayPlusRandomTime(const QDate& day, TDataGenRandom& random) {
 }
 
 std::string ShortDate(const QDate& day, const TDataGenRowInput& input) {
+  if (input.ShortDateFormat.empty() || input.ShortDateFormat == kDefaultShortDate) {
+    std::string text = IsoDate(day);
+    std::replace(text.begin(), text.end(), '-', '/');
+    return text;
+  }
   return day.toString(QString::fromStdString(input.ShortDateFormat.empty() ? std::string(kDefaultShortDate)
                                                                              : input.ShortDateFormat))
       .toStdString();
@@ -122,8 +141,8 @@ std::string DateSequenceValue(const TColParams& col, int64_t row, TDataGenRandom
   const QDate day = first.addDays(row);
   if (col.TypeName == "DATE") return ShortDate(day, input);
   // Random times stay on the first day: the row number moves only the date-only form.
-  if (col.Rule.DateType == kDataGenDateOnly) return day.toString(kIsoDate).toStdString() + kMidnight;
-  return DayPlusRandomTime(first, random).toString(kIsoTimestamp).toStdString();
+  if (col.Rule.DateType == kDataGenDateOnly) return IsoDate(day) + kMidnight;
+  return IsoTimestamp(DayPlusRandomTime(first, random));
 }
 
 std::string RandomNumberValue(const TColParams& col, TDataGenRandom& random) {
@@ -229,8 +248,8 @@ std::string RandomDateValue(const TColParams& col, TDataGenRandom& random, const
   const QDate first = rule.DateFrom.date();
   const QDate day = first.addDays(random.Next(first.daysTo(rule.DateTo.date())));
   if (col.TypeName == "DATE") return ShortDate(day, input);
-  if (rule.DateType == kDataGenDateOnly) return day.toString(kIsoDate).toStdString() + kMidnight;
-  return DayPlusRandomTime(day, random).toString(kIsoTimestamp).toStdString();
+  if (rule.DateType == kDataGenDateOnly) return IsoDate(day) + kMidnight;
+  return IsoTimestamp(DayPlusRandomTime(day, random));
 }
 
 std::string TemplateValue(const TColParams& col, TDataGenRandom& random) {
@@ -348,6 +367,10 @@ std::string FixedExpressionText(const std::vector<std::string>& lines) {
 }
 
 std::string DataGenNumberText(double value) {
+  // Whole numbers, the most common, without the formatter.
+  constexpr double kExactWhole = 1e15;
+  if (value == std::trunc(value) && std::fabs(value) < kExactWhole && !(value == 0 && std::signbit(value)))
+    return std::to_string(static_cast<int64_t>(value));
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.15g", value);
   return buffer;

@@ -38,6 +38,8 @@ TDataGenQueryPort::TDataGenQueryPort(TovSQLConnection& connection, const std::ve
 void TDataGenQueryPort::Prepare(const std::string& sql) {
   exec_.SetParamCheck(true);
   exec_.SetSQL(sql);
+  // Every row runs the one statement: prepared once.
+  exec_.SetKeepPrepared(true);
 }
 
 void TDataGenQueryPort::Execute(const std::vector<TDataGenValue>& values) {
@@ -110,6 +112,7 @@ void TDataGenQueryPort::Log(const std::string& line) { hooks_.Log(line); }
 bool TDataGenQueryPort::AskContinue(bool& ignoreLater) { return hooks_.AskContinue(ignoreLater); }
 
 void TDataGenQueryPort::FreeQueries() {
+  exec_.SetKeepPrepared(false);
   for (TLinkQuery& link : links_) link.Query->Close();
   links_.clear();
   parent_.Close();
