@@ -772,7 +772,10 @@ bool TfrmDataGenerate::FixedValueWorks(const std::string& expression) {
   if (connection.InTransaction()) connection.CommitTrans();
   connection.BeginTrans();
   AtExit rollback([&connection] {
-    if (connection.InTransaction()) connection.RollbackTrans();
+    RunReported([&connection] {
+      if (connection.InTransaction()) connection.RollbackTrans();
+      connection.BeginTrans();
+    });
   });
   try {
     TovSQLQuery probe(&connection);
@@ -849,11 +852,14 @@ void TfrmDataGenerate::RunGeneration() {
        }});
   TovMainWindow* main = MainWindow();
   if (main) main->ShowProgress(0, 0);
+  // The finishing steps run however the run ends; their own failure is shown.
   AtExit finish([&] {
-    if (main) main->ShowObjectCount();
-    if (connection.InTransaction()) connection.RollbackTrans();
-    connection.BeginTrans();
-    port.FreeQueries();
+    RunReported([&] {
+      if (main) main->ShowObjectCount();
+      port.FreeQueries();
+      if (connection.InTransaction()) connection.RollbackTrans();
+      connection.BeginTrans();
+    });
   });
   TDataGenRowInput input;
   input.ShortDateFormat = ShortDateFormat;
@@ -909,7 +915,7 @@ void TfrmDataGenerate::RunTestRows() {
   TDataGenQueryPort port(
       connection, cols_, links, mode_ == 1 ? DataGenParentSQL(settings.MastOwner, settings.MastTable) : std::string(),
       random, {IsEscapePressed, [](const std::string&) {}, [](bool&) { return false; }});
-  AtExit free([&port] { port.FreeQueries(); });
+  AtExit free([&port] { RunReported([&port] { port.FreeQueries(); }); });
   if (!connection.InTransaction()) connection.BeginTrans();
   const TDataGenTestPlan plan{mode_ == 1, settings.Count, settings.CountF, settings.CountT};
   TDataGenRowInput input;
@@ -941,8 +947,7 @@ void ShowDataGenerate(TovConnectionWindow& connection, const std::string& schema
   form->ShowLog(true);
   form->fraData->setVisible(false);
   for (QAction* button : {form->fraData->btnUpdate, form->fraData->btnExcel, form->fraData->btnCopy,
-                          form->fraData->btnIns, form->fraData->btnDel, form->fraData->btnFirst,
-                          form->fraData->btnLast})
+                          form->fraData->btnIns, form->fraData->btnDel})
     if (button) button->setVisible(false);
   // Title clicks sort nothing here.
   if (form->fraData->grdData1) form->fraData->grdData1->OnTitleClick = nullptr;
