@@ -220,6 +220,8 @@ TEST_F(DataGenerate, TheTableEditorsGenerateOpensTheGeneratorThroughTheProgram) 
       "CREATE TABLE S1.T (CODE CHAR(5) NOT NULL PRIMARY KEY, NAME NCHAR VARYING(10), QTY INTEGER NOT NULL, "
       "DAY DATE)");
   window->ExecSQL("INSERT INTO S1.T VALUES ('ZZZZZ', NULL, 1, NULL)");
+  // The third generated key is taken: that row fails and is asked about.
+  window->ExecSQL("INSERT INTO S1.T VALUES ('00003', NULL, 1, NULL)");
   window->ExecSQL("COMMIT");
   auto* editor = qobject_cast<TfrmTable*>(OpenObject(*window, kTableKind, "S1", "T", 0, 0, 0));
   ASSERT_NE(editor, nullptr);
@@ -251,9 +253,10 @@ TEST_F(DataGenerate, TheTableEditorsGenerateOpensTheGeneratorThroughTheProgram) 
     env.Dialogs().QueueMessage(kIdYes);
     form.actTest->trigger();
     if (form.fraData->Built()) seen.TestRows = static_cast<int>(form.fraData->cdsData.RecordCount());
-    // The generation: 120 rows, commits at 50, 100 and 120.
+    // The generation: 120 rows, one failing; commits at 50, 100 and 119.
     form.txtCount->setText("120");
     env.Dialogs().QueueMessage(kIdYes);
+    env.Dialogs().QueueMessage(kIdYes, {true});
     form.actExecute->trigger();
     for (int i = 0; i < form.txtLog->Lines().GetCount(); ++i) seen.Log.push_back(form.txtLog->Lines().Get(i));
     form.actExit->trigger();
@@ -266,9 +269,18 @@ TEST_F(DataGenerate, TheTableEditorsGenerateOpensTheGeneratorThroughTheProgram) 
   EXPECT_TRUE(seen.KeyImage);
   EXPECT_EQ(seen.OfferedForCode, (std::vector<std::string>{"連番", "固定値", "リンクテーブル値"}));
   EXPECT_EQ(seen.TestRows, 100);
+  ASSERT_EQ(seen.Log.size(), 8u);
+  EXPECT_NE(seen.Log[2].find("T.CODE"), std::string::npos) << seen.Log[2];
+  seen.Log.erase(seen.Log.begin() + 2);
   EXPECT_EQ(seen.Log, (std::vector<std::string>{"SQL 文の生成中...", "データ生成開始", "50 件のデータを確定",
-                                                "100 件のデータを確定", "120 件のデータを確定", "",
+                                                "100 件のデータを確定", "119 件のデータを確定", "",
                                                 "データ作成処理が終了しました。"}));
+  const auto question = std::find_if(env.Dialogs().messages.begin(), env.Dialogs().messages.end(),
+                                     [](const platform::MessageRequest& m) { return m.text == kDataGenErrorQuestion; });
+  ASSERT_NE(question, env.Dialogs().messages.end());
+  ASSERT_EQ(question->checks.size(), 1u);
+  EXPECT_EQ(question->checks[0].caption, kDataGenIgnoreErrors);
+  EXPECT_FALSE(question->checks[0].checked) << "unchecked at first";
   EXPECT_EQ(Count(*window, "SELECT COUNT(*) FROM S1.T"), 121);
   EXPECT_EQ(Count(*window, "SELECT COUNT(*) FROM S1.T WHERE CODE = '00001'"), 1);
   EXPECT_EQ(Count(*window, "SELECT COUNT(*) FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_TYPE = 'TD'"), 0)
