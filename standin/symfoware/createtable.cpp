@@ -194,4 +194,11 @@ std::string AddLengthChecks(const std::string& sql) {
   return sql.substr(0, close) + checks + sql.substr(close);
 }
 
+std::string RemoveLengthChecks(const std::string& sql) {
+  if (sql.find(kLengthCheckPrefix) == std::string::npos) return sql;
+  static const std::regex kCheck(std::string(R"(, CONSTRAINT ")") + kLengthCheckPrefix +
+                                 R"((?:[^"]|"")*" CHECK \(length\("(?:[^"]|"")*"\) <= \d+\))");
+  return std::regex_replace(sql, kCheck, "");
+}
+
 }  // namespace symfoware

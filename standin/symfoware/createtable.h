@@ -42,5 +42,7 @@ std::optional<TemporaryTable> TakeTemporaryClauses(const std::string& sql);
 // row as on the server; any other statement unchanged.
 inline constexpr const char* kLengthCheckPrefix = "STANDIN_LENGTH_";
 std::string AddLengthChecks(const std::string& sql);
+// The statement as it was before AddLengthChecks, for the journal.
+std::string RemoveLengthChecks(const std::string& sql);
 
 }  // namespace symfoware
