@@ -37,12 +37,4 @@ struct TemporaryTable {
 // that are neither ON COMMIT ... ROWS nor the ON list.
 std::optional<TemporaryTable> TakeTemporaryClauses(const std::string& sql);
 
-// The declared lengths of character columns as CHECK constraints named
-// kLengthCheckPrefix and the column, so that a value too long fails its
-// row as on the server; any other statement unchanged.
-inline constexpr const char* kLengthCheckPrefix = "STANDIN_LENGTH_";
-std::string AddLengthChecks(const std::string& sql);
-// The statement as it was before AddLengthChecks, for the journal.
-std::string RemoveLengthChecks(const std::string& sql);
-
 }  // namespace symfoware

@@ -323,7 +323,7 @@ class Rewriter {
 
 std::string RewriteStatement(const std::string& sql) {
   const std::string marked = platform::ConvertMarkers(sql).text;
-  return AddLengthChecks(Rewriter(marked).Run());
+  return Rewriter(marked).Run();
 }
 
 }  // namespace symfoware

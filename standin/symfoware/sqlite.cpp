@@ -55,19 +55,17 @@ std::string ServerErrorText(const std::string& sqliteText) {
     std::string_view sqlite;
     std::string_view prefix;
     std::string_view suffix;
-    bool wholeName = false;  // the name is the rest of the text, blanks and all
   };
   static constexpr Mapping kMappings[] = {
       {"no such table: ", "JYP7202E ORA-00942: 表またはビューが存在しません: ", ""},
       {"no such column: ", "JYP7205E ORA-00904: \"", "\": 列が存在しません"},
       {"NOT NULL constraint failed: ", "JYP5012E NULL値は格納できません: ", ""},
-      {"CHECK constraint failed: STANDIN_LENGTH_", "JYP5013E 列の長さを超える値は格納できません: ", "", true},
   };
   for (const Mapping& m : kMappings) {
     if (!sqliteText.starts_with(m.sqlite)) continue;
     // SQLite may add context after the name (", while compiling ...").
     std::string name = sqliteText.substr(m.sqlite.size());
-    if (!m.wholeName) name = name.substr(0, name.find_first_of(" ,"));
+    name = name.substr(0, name.find_first_of(" ,"));
     return std::string(m.prefix) + name + std::string(m.suffix);
   }
   return sqliteText;

@@ -251,10 +251,10 @@ class StandinSession : public platform::SqlSession {
           !upkeep_->Role(sql) && !upkeep_->User(sql))
         return false;
     } catch (const SqlError& e) {
-      Journalize({RemoveLengthChecks(sql), {}, -1, e.what()});
+      Journalize({sql, {}, -1, e.what()});
       throw;
     }
-    Journalize({RemoveLengthChecks(sql), {}, -1, {}});
+    Journalize({sql, {}, -1, {}});
     return true;
   }
 

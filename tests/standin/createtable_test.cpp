@@ -31,28 +31,6 @@ TEST(TableComments, OnlyACreateTableWithACommentClause) {
   EXPECT_EQ(c->columns, (Pairs{{"COMMENTS", "n"}}));
 }
 
-TEST(TableLengths, CharacterColumnsGetChecksTheJournalLeavesOut) {
-  struct Case {
-    std::string sql;
-    std::string checked;  // empty: unchanged
-  } cases[] = {
-      {"CREATE TABLE S.T (A CHAR(3) NOT NULL, \"b\"\"c\" NCHAR VARYING (2), N INTEGER, PRIMARY KEY (A))",
-       "CREATE TABLE S.T (A CHAR(3) NOT NULL, \"b\"\"c\" NCHAR VARYING (2), N INTEGER, PRIMARY KEY (A), "
-       "CONSTRAINT \"STANDIN_LENGTH_A\" CHECK (length(\"A\") <= 3), CONSTRAINT \"STANDIN_LENGTH_b\"\"c\" "
-       "CHECK (length(\"b\"\"c\") <= 2))"},
-      {"create global temporary table T (V varchar(10) default 'x,y') on commit delete rows",
-       "create global temporary table T (V varchar(10) default 'x,y', CONSTRAINT \"STANDIN_LENGTH_V\" CHECK "
-       "(length(\"V\") <= 10)) on commit delete rows"},
-      {"CREATE TABLE S.T (N INTEGER, D DATE)", ""},
-      {"INSERT INTO S.T VALUES ('CHAR(3)')", ""},
-  };
-  for (const Case& c : cases) {
-    const std::string checked = c.checked.empty() ? c.sql : c.checked;
-    EXPECT_EQ(AddLengthChecks(c.sql), checked);
-    EXPECT_EQ(RemoveLengthChecks(checked), c.sql);
-  }
-}
-
 TEST(TemporaryTables, ClausesPastTheColumns) {
   std::optional<TemporaryTable> t = TakeTemporaryClauses(
       "CREATE GLOBAL TEMPORARY TABLE S1.T\r\n(\r\n    A CHAR(2) DEFAULT ')',\r\n    B INTEGER\r\n)\r\n"

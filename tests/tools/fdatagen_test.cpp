@@ -73,15 +73,15 @@ class DataGenerate : public testing_sqlwork::SQLWindow {
   }
 };
 
-// Rows: ID from 1 and CODE from 95 in a CHAR(2), so the sixth row's 100 is
-// too long for the column and fails.
+// Rows: ID from 1 and CODE from 95, so the sixth row's CODE is 100, which a
+// test may have taken.
 std::vector<TColParams> Rules() {
   std::vector<TColParams> cols(2);
   cols[0].ColumnName = cols[0].Rule.Name = "ID";
   cols[0].TypeName = "INTEGER";
   cols[1].ColumnName = cols[1].Rule.Name = "CODE";
   cols[1].TypeName = "CHAR";
-  cols[1].Length = 2;
+  cols[1].Length = 3;
   for (TColParams& col : cols) {
     col.Rule.SetType = dgSequence;
     col.Rule.Marume = 1;
@@ -110,7 +110,7 @@ class TSlowPort : public TDataGenQueryPort {
 };
 
 TEST_F(DataGenerate, ThePortInsertsCommitsAsksAndRollsBackOnTheStandin) {
-  TfrmObject* window = LogonWithTable("CREATE TABLE S1.T (ID INTEGER NOT NULL, CODE CHAR(2))");
+  TfrmObject* window = LogonWithTable("CREATE TABLE S1.T (ID INTEGER NOT NULL, CODE CHAR(3) UNIQUE)");
   TovSQLConnection& connection = window->Module().Connection;
   std::vector<std::string> log;
   int questions = 0;
@@ -146,17 +146,18 @@ TEST_F(DataGenerate, ThePortInsertsCommitsAsksAndRollsBackOnTheStandin) {
     if (line.find(kDataGenCommittedSuffix) != std::string::npos) commitLines.push_back(line);
   EXPECT_EQ(commitLines, committed);
 
-  // The sixth row is too long: logged with the server's words, asked once,
-  // and "No" commits the five before it.
+  // The sixth row's key is taken: its error is logged, asked once, and
+  // "No" commits the five before it.
   window->ExecSQL("DELETE FROM S1.T");
+  window->ExecSQL("INSERT INTO S1.T VALUES (0, '100')");
   window->ExecSQL("COMMIT");
   log.clear();
   answer = false;
   EXPECT_EQ(run(Rules(), 120).Inserted, 5);
   EXPECT_EQ(questions, 1);
-  EXPECT_EQ(Count(*window, "SELECT COUNT(*) FROM S1.T"), 5);
+  EXPECT_EQ(Count(*window, "SELECT COUNT(*) FROM S1.T"), 6);
   EXPECT_NE(std::find_if(log.begin(), log.end(),
-                         [](const std::string& line) { return line.find("JYP5013E") != std::string::npos; }),
+                         [](const std::string& line) { return line.find("T.CODE") != std::string::npos; }),
             log.end());
   EXPECT_EQ(log.back(), kDataGenFinishedLine);
 
