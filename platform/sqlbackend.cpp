@@ -204,6 +204,8 @@ std::string SqlSession::ErrorText(const QSqlQuery& query) const { return SqlErro
 
 void SqlSession::Executed(const std::string&, const std::vector<QVariant>&, const QSqlQuery&) {}
 
+void SqlSession::Committing() {}
+
 std::vector<SqlFieldDef> SqlSession::DescribeFields(const QSqlQuery& query) const {
   std::vector<SqlFieldDef> fields;
   QSqlRecord record = query.record();

@@ -114,6 +114,9 @@ class SqlSession {
   // A statement ran or failed: its text as the program wrote it, its values
   // in order and the query that ran it (the stand-in journals it).
   virtual void Executed(const std::string& sql, const std::vector<QVariant>& values, const QSqlQuery& query);
+  // The open transaction is about to be committed (the stand-in empties
+  // the temporary tables whose rows end with it; a server does that itself).
+  virtual void Committing();
 
  private:
   QSqlDatabase database_;

@@ -24,6 +24,7 @@ ALL=(
   sqlscript_bench # scripts of 10,000 small statements from the SQL window beside the sqlite3 program
   copy_bench    # 200,000 rows copied to the clipboard, the status bar shown and hidden
   trace_bench   # the SQL capture reading 200 MB of trace files beside grep -c
+  datagen_bench # the test-data generator's run of a million rows beside constant values
 )
 BENCHES=("$@")
 [ ${#BENCHES[@]} -gt 0 ] || BENCHES=("${ALL[@]}")

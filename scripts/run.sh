@@ -14,6 +14,13 @@ cmake --build build -j "$(nproc)" --target orv symfoware-setup symfoware-tool
 # the machine's; what was done in it is kept from one start to the next.
 SAMPLE="$PWD/build/sample"
 bash scripts/sample.sh build/standin/symfoware/symfoware-setup "$SAMPLE" standin/symfoware/sample.sql
+# The sample's word lists for the test-data generator, each only when the
+# shared folder lacks it.
+DATAGEN="${XDG_DATA_HOME:-$HOME/.local/share}/ORV/DATAGEN"
+mkdir -p "$DATAGEN"
+for list in standin/symfoware/sample/DATAGEN/*.txt; do
+  [ -e "$DATAGEN/$(basename "$list")" ] || cp "$list" "$DATAGEN/"
+done
 export ODBCSYSINI="$SAMPLE/odbc"
 # The stand-in command-line tools, so that the sample counts as local.
 export PATH="$PWD/build/standin/symfoware/tools/bin:$PATH"

@@ -1,8 +1,10 @@
 #include "tools/toolsregister.h"
 
 #include "app/core/fmainactcore.h"
+#include "app/core/fobjcmdcore.h"
 #include "app/core/ovmainwin.h"
 #include "tools/fcomp.h"
+#include "tools/fdatagen.h"
 #include "tools/feoption.h"
 #include "tools/foption.h"
 #include "tools/fusrcmd.h"
@@ -47,6 +49,12 @@ void RegisterTools() {
   RegisterActionHandler("actViewComp", [](const TActionRequest& request) {
     if (!request.Connection) return false;
     TfrmComp::Create(*request.Connection);
+    return true;
+  });
+  // The table and view editors' "生成(&W)".
+  RegisterActionHandler(kDataGenerateCommand, [](const TActionRequest& request) {
+    if (!request.Connection) return false;
+    ShowDataGenerate(*request.Connection, request.Schema, request.Name);
     return true;
   });
 }

@@ -73,6 +73,7 @@ void TovSQLConnection::BeginTrans() {
 void TovSQLConnection::CommitTrans() {
   QSqlDatabase& db = Session().Database();
   if (!inTransaction_) throw EDatabaseError(kNoTransaction);
+  Session().Committing();
   if (!db.commit()) throw EDatabaseError(platform::SqlErrorText(db.lastError()));
   inTransaction_ = false;
 }
@@ -90,11 +91,25 @@ TovSQLQuery::TovSQLQuery(TovSQLConnection* connection) : connection_(connection)
 
 void TovSQLQuery::SetConnection(TovSQLConnection* connection) {
   Close();
+  ForgetPrepared();
   connection_ = connection;
+}
+
+void TovSQLQuery::SetKeepPrepared(bool on) {
+  keepPrepared_ = on;
+  ForgetPrepared();
+}
+
+void TovSQLQuery::ForgetPrepared() {
+  prepared_.reset();
+  preparedFor_ = nullptr;
+  convertedText_.clear();
+  rewrittenText_.clear();
 }
 
 void TovSQLQuery::SetSQL(const std::string& sql) {
   Close();
+  ForgetPrepared();
   sql_ = sql;
   if (!paramCheck_) return;
   parameters_.clear();
@@ -145,14 +160,19 @@ QSql::ParamType BindType(TParamDirection direction) {
 QSqlQuery TovSQLQuery::Execute(platform::SqlSession& session) {
   QSqlQuery query(session.Database());
   query.setForwardOnly(true);
-  bool ok;
+  Run(session, query, true);
+  return query;
+}
+
+void TovSQLQuery::Run(platform::SqlSession& session, QSqlQuery& query, bool prepare) {
+  bool ok = true;
   std::vector<QVariant> values;
   if (paramCheck_) {
-    std::string text = session.Rewrite(platform::ConvertMarkers(sql_).text);
-    ok = query.prepare(QString::fromStdString(text));
+    if (prepare) ok = query.prepare(QString::fromStdString(session.Rewrite(platform::ConvertMarkers(sql_).text)));
     if (ok) {
-      for (const TovParameter& p : parameters_) {
-        query.addBindValue(BindValue(p), BindType(p.Direction));
+      for (size_t i = 0; i < parameters_.size(); ++i) {
+        const TovParameter& p = parameters_[i];
+        query.bindValue(static_cast<int>(i), BindValue(p), BindType(p.Direction));
         values.push_back(p.Value);
       }
       ok = query.exec();
@@ -163,7 +183,23 @@ QSqlQuery TovSQLQuery::Execute(platform::SqlSession& session) {
   }
   session.Executed(sql_, values, query);
   if (!ok) throw EDatabaseError(session.ErrorText(query));
-  return query;
+}
+
+QSqlQuery& TovSQLQuery::KeptQuery(platform::SqlSession& session) {
+  const bool reuse = prepared_ && preparedFor_ == &session;
+  if (!reuse) {
+    prepared_.emplace(session.Database());
+    prepared_->setForwardOnly(true);
+  }
+  try {
+    Run(session, *prepared_, !reuse);
+  } catch (...) {
+    // A statement that failed to prepare is not kept.
+    if (!reuse) ForgetPrepared();
+    throw;
+  }
+  preparedFor_ = &session;
+  return *prepared_;
 }
 
 void TovSQLQuery::Open() {
@@ -202,14 +238,20 @@ bool TovSQLQuery::FetchRow(std::vector<platform::SqlTextValue>& values) {
 
 int TovSQLQuery::ExecSQL() {
   platform::SqlSession& session = PreparedSession();
-  std::string text = paramCheck_ ? platform::ConvertMarkers(sql_).text : sql_;
+  // A kept statement keeps its texts too: converting and rewriting them
+  // again would cost more than running it.
+  if (!keepPrepared_ || preparedFor_ != &session || convertedText_.empty()) {
+    convertedText_ = paramCheck_ ? platform::ConvertMarkers(sql_).text : sql_;
+    rewrittenText_ = session.Rewrite(convertedText_);
+  }
   std::vector<QVariant> values = BoundValues();
-  if (session.InterceptWritten(text, values)) {
+  if (session.InterceptWritten(convertedText_, values)) {
     ReadBack(values);
     return 0;
   }
-  if (session.Intercept(session.Rewrite(text))) return 0;
-  QSqlQuery query = Execute(session);
+  if (session.Intercept(rewrittenText_)) return 0;
+  QSqlQuery fresh;
+  QSqlQuery& query = keepPrepared_ && paramCheck_ ? KeptQuery(session) : (fresh = Execute(session));
   int affected = query.numRowsAffected();
   if (paramCheck_) {
     const QVariantList bound = query.boundValues();

@@ -3,9 +3,11 @@
 // Symfoware stand-in when the data source's driver is the stand-in.
 #pragma once
 
+#include <QSqlQuery>
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,11 @@ class TovSQLQuery {
   const std::string& SQL() const { return sql_; }
   void SetSQL(const std::string& sql);
 
+  // A statement run many times with new values (parameter parsing on) may
+  // keep its prepared form between runs, until its text or connection
+  // changes; only while the connection stays open.
+  void SetKeepPrepared(bool on);
+
   std::vector<TovParameter>& Parameters() { return parameters_; }
   void ClearParameters() { parameters_.clear(); }
 
@@ -124,6 +131,10 @@ class TovSQLQuery {
  private:
   platform::SqlSession& PreparedSession();
   QSqlQuery Execute(platform::SqlSession& session);
+  // Runs the statement on `query`, preparing it first when asked.
+  void Run(platform::SqlSession& session, QSqlQuery& query, bool prepare);
+  // The kept prepared statement, run with the present values.
+  QSqlQuery& KeptQuery(platform::SqlSession& session);
   // The values bound to the markers, in order.
   std::vector<QVariant> BoundValues() const;
   // Output values into the output and input-output parameters.
@@ -139,4 +150,11 @@ class TovSQLQuery {
   std::vector<std::vector<QVariant>> rows_;
   size_t recNo_ = 0;
   std::unique_ptr<platform::SqlRowCursor> cursor_;
+  // The kept prepared statement and the texts it was made from.
+  bool keepPrepared_ = false;
+  std::optional<QSqlQuery> prepared_;
+  platform::SqlSession* preparedFor_ = nullptr;
+  std::string convertedText_;
+  std::string rewrittenText_;
+  void ForgetPrepared();
 };

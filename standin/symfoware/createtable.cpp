@@ -44,6 +44,8 @@ bool KeywordAt(const std::string& sql, size_t at) {
   return at + keyword.size() == sql.size() || !WordChar(sql[at + keyword.size()]);
 }
 
+bool StartsWithCreate(const std::string& sql) { return StartsWithWord(sql, "CREATE"); }
+
 // The column a definition names: its first word, unquoted.
 std::string ColumnOf(const std::string& definition) {
   size_t at = definition.find_first_not_of(" \t\r\n");
@@ -58,6 +60,14 @@ std::string ColumnOf(const std::string& definition) {
 }
 
 }  // namespace
+
+bool StartsWithWord(const std::string& sql, const std::string& word) {
+  const size_t at = sql.find_first_not_of(" \t\r\n");
+  if (at == std::string::npos || sql.size() < at + word.size()) return false;
+  for (size_t k = 0; k < word.size(); ++k)
+    if (std::toupper(static_cast<unsigned char>(sql[at + k])) != word[k]) return false;
+  return true;
+}
 
 namespace {
 
@@ -108,7 +118,7 @@ TableComments ScanComments(const std::string& sql, bool stopAtAs, bool& found) {
 
 std::optional<TableComments> TakeTableComments(const std::string& sql) {
   static const std::regex kCreateTable(R"(^\s*CREATE\s+(GLOBAL\s+TEMPORARY\s+)?TABLE\s)", std::regex::icase);
-  if (!std::regex_search(sql, kCreateTable)) return std::nullopt;
+  if (!StartsWithCreate(sql) || !std::regex_search(sql, kCreateTable)) return std::nullopt;
   bool found = false;
   TableComments out = ScanComments(sql, false, found);
   if (!found) return std::nullopt;
@@ -118,7 +128,7 @@ std::optional<TableComments> TakeTableComments(const std::string& sql) {
 std::optional<ViewClauses> TakeViewClauses(const std::string& sql) {
   static const std::regex kCreateView(R"(^\s*CREATE\s+VIEW\s)", std::regex::icase);
   static const std::regex kCheckOption(R"(\s+WITH\s+CHECK\s+OPTION\s*;?\s*$)", std::regex::icase);
-  if (!std::regex_search(sql, kCreateView)) return std::nullopt;
+  if (!StartsWithCreate(sql) || !std::regex_search(sql, kCreateView)) return std::nullopt;
   bool found = false;
   ViewClauses out;
   out.comments = ScanComments(sql, true, found);
@@ -137,7 +147,7 @@ std::optional<TemporaryTable> TakeTemporaryClauses(const std::string& sql) {
                                 std::regex::icase);
   static const std::regex kSpace(R"(^\s*("(?:[^"]|"")+"|\S+)\s+(\d+)\s*$)");
   std::smatch head;
-  if (!std::regex_search(sql, head, kHead)) return std::nullopt;
+  if (!StartsWithCreate(sql) || !std::regex_search(sql, head, kHead)) return std::nullopt;
   // The column list ends at the parenthesis that closes the first one.
   int depth = 0;
   size_t close = std::string::npos;
@@ -158,6 +168,9 @@ std::optional<TemporaryTable> TakeTemporaryClauses(const std::string& sql) {
   out.sql = "CREATE TABLE " + sql.substr(static_cast<size_t>(head.length(0)), close + 1 - head.length(0));
   out.preserveRows = std::toupper(static_cast<unsigned char>(m.str(1).front())) == 'P';
   std::string list = m.str(2);
+  // "ON DEFAULT DBSPACE n": the server's default space, named by none.
+  static const std::regex kDefaultSpace(R"(^\s*DEFAULT\s+DBSPACE\s+\d+\s*$)", std::regex::icase);
+  if (std::regex_match(list, kDefaultSpace)) list.clear();
   for (size_t at = 0; at < list.size();) {
     const size_t comma = list.find(',', at);
     const std::string item = list.substr(at, comma == std::string::npos ? std::string::npos : comma - at);

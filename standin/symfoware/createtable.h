@@ -10,6 +10,11 @@
 
 namespace symfoware {
 
+// Whether the statement's first characters past blanks are `word` (upper
+// case), any case: a cheap test before a regular expression, which would
+// otherwise try every position of every statement that runs.
+bool StartsWithWord(const std::string& sql, const std::string& word);
+
 struct TableComments {
   std::string sql;  // the statement without its COMMENT clauses
   std::string table;  // the table's comment ("" for none)

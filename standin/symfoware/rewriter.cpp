@@ -1,5 +1,7 @@
 #include "standin/symfoware/rewriter.h"
 
+#include "standin/symfoware/createtable.h"
+
 #include <QString>
 
 #include <strings.h>

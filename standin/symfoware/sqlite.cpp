@@ -59,6 +59,7 @@ std::string ServerErrorText(const std::string& sqliteText) {
   static constexpr Mapping kMappings[] = {
       {"no such table: ", "JYP7202E ORA-00942: 表またはビューが存在しません: ", ""},
       {"no such column: ", "JYP7205E ORA-00904: \"", "\": 列が存在しません"},
+      {"NOT NULL constraint failed: ", "JYP5012E NULL値は格納できません: ", ""},
   };
   for (const Mapping& m : kMappings) {
     if (!sqliteText.starts_with(m.sqlite)) continue;

@@ -21,6 +21,7 @@
 
 #include "platform/odbcenv.h"
 #include "standin/symfoware/catalogue.h"
+#include "standin/symfoware/createtable.h"
 #include "standin/symfoware/functions.h"
 #include "standin/symfoware/rewriter.h"
 #include "standin/symfoware/routinecall.h"
@@ -61,27 +62,6 @@ const char kSchemaObjectsSql[] =
     "UNION ALL SELECT 'TABLE', TABLE_NAME FROM RDBII_SYSTEM.RDBII_TABLE WHERE SCHEMA_NAME = ? "
     "AND TABLE_TYPE <> 'VW'";
 const size_t kSchemaObjectKinds = 5;  // the parts of the union, each bound to the schema
-
-// Data statements, which no catalogue upkeep handles: they skip the
-// upkeep's parsers, so a script of many small statements costs what SQLite
-// costs. A statement led by anything else (a comment too) takes the long way.
-const char* const kDataStatementWords[] = {"SELECT", "INSERT", "UPDATE", "DELETE"};
-
-bool IsDataStatement(const std::string& sql) {
-  size_t at = sql.find_first_not_of(" \t\r\n");
-  if (at == std::string::npos) return false;
-  size_t end = at;
-  while (end < sql.size() && std::isalpha(static_cast<unsigned char>(sql[end]))) ++end;
-  if (end < sql.size() && !std::isspace(static_cast<unsigned char>(sql[end])) && sql[end] != '(' && sql[end] != '*')
-    return false;
-  const std::string_view word(sql.data() + at, end - at);
-  return std::any_of(std::begin(kDataStatementWords), std::end(kDataStatementWords), [&](const char* data) {
-    const std::string_view key(data);
-    return word.size() == key.size() && std::equal(word.begin(), word.end(), key.begin(), [](char a, char b) {
-             return std::toupper(static_cast<unsigned char>(a)) == b;
-           });
-  });
-}
 
 // Views of the catalogue that are read without a schema; SQLite lets only
 // temporary views reach into attached databases.
@@ -278,7 +258,9 @@ class StandinSession : public platform::SqlSession {
     upkeep_->SettleAfterRollback();
     try {
       if (const std::optional<std::string> message = InjectedFailure(sql)) throw SqlError(*message);
-      if (IsDataStatement(sql)) return false;
+      // Rows are SQLite's alone; none of the catalogue's statements below
+      // need to read them.
+      if (IsRowStatement(sql)) return false;
       if (!InterceptCreateSchema(sql) && !InterceptDropSchema(sql) && !upkeep_->Allocate(sql) && !upkeep_->Storage(sql) && !upkeep_->Drop(sql) &&
           !upkeep_->CreateTableOn(sql) && !upkeep_->CreateView(sql) && !upkeep_->AlterTable(sql) && !upkeep_->Privilege(sql) && !upkeep_->CreateSequence(sql) &&
           !upkeep_->Role(sql) && !upkeep_->User(sql))
@@ -331,6 +313,18 @@ class StandinSession : public platform::SqlSession {
     auto* stmt = handle.isValid() ? *static_cast<sqlite3_stmt* const*>(handle.constData()) : nullptr;
     Journalize({sql, values, WritesRows(stmt) ? sqlite3_changes(sqlite3_db_handle(stmt)) : -1, {}});
     upkeep_->Executed(sql);
+  }
+
+  // Rows of a temporary table created ON COMMIT DELETE ROWS end with
+  // their transaction.
+  void Committing() override {
+    QSqlQuery tables = Run("SELECT SCHEMA_NAME, TABLE_NAME FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_TYPE = 'TD'");
+    std::vector<std::string> names;
+    const auto quoted = [](const QString& n) { return '"' + QString(n).replace('"', QLatin1String("\"\"")) + '"'; };
+    while (tables.next())
+      names.push_back((quoted(tables.value(0).toString()) + '.' + quoted(tables.value(1).toString())).toStdString());
+    tables.finish();
+    for (const std::string& table : names) Run("DELETE FROM " + table);
   }
 
   std::vector<platform::SqlFieldDef> DescribeFields(const QSqlQuery& query) const override {
@@ -436,6 +430,12 @@ class StandinSession : public platform::SqlSession {
     }
     if (!ok) throw SqlError(StandinMessage(platform::SqlErrorText(query.lastError())));
     return query;
+  }
+
+  static bool IsRowStatement(const std::string& sql) {
+    for (const char* word : {"INSERT", "UPDATE", "DELETE", "SELECT"})
+      if (StartsWithWord(sql, word)) return true;
+    return false;
   }
 
   // SQLite counts the rows of INSERT, UPDATE and DELETE only; after any

@@ -1,5 +1,7 @@
 #include "standin/symfoware/storage.h"
 
+#include "standin/symfoware/createtable.h"
+
 #include <cctype>
 #include <regex>
 
@@ -170,6 +172,7 @@ std::optional<TStorageStatement> ParseStorageStatement(const std::string& sql) {
   static const std::regex kHead(R"(^\s*(CREATE|DROP)\s+(DSO|DSI|SCOPE)\b)", std::regex::icase);
   // SQLite's own CREATE INDEX (ON before the keys) is no storage statement.
   static const std::regex kCreateIndex(R"(^\s*CREATE\s+INDEX\s+[^(]*\bKEY\s*\()", std::regex::icase);
+  if (!StartsWithWord(sql, "CREATE") && !StartsWithWord(sql, "DROP")) return std::nullopt;
   std::smatch m;
   if (std::regex_search(sql, m, kCreateIndex)) {
     Parser p(sql);

@@ -74,6 +74,11 @@ TEST(TemporaryTables, ClausesPastTheColumns) {
   EXPECT_FALSE(t->preserveRows);
   EXPECT_TRUE(t->spaces.empty());
 
+  // The data generator's copy: the server's default space.
+  t = TakeTemporaryClauses("CREATE GLOBAL TEMPORARY TABLE S.T(\"A\" CHAR(2)) ON COMMIT DELETE ROWS ON DEFAULT DBSPACE 1");
+  ASSERT_TRUE(t);
+  EXPECT_TRUE(t->spaces.empty());
+
   EXPECT_FALSE(TakeTemporaryClauses("CREATE TABLE T (A INTEGER) ON D1"));
   for (const char* bad : {"CREATE GLOBAL TEMPORARY TABLE T (A INTEGER)",
                           "CREATE GLOBAL TEMPORARY TABLE T (A INTEGER) ON COMMIT DELETE ROWS ON S1",

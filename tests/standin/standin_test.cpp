@@ -342,6 +342,54 @@ TEST_F(StandinTest, AdvancesSequencesWithNextval) {
   EXPECT_NE(ErrorOf([&] { next("NONE"); }).find("順序が存在しません"), std::string::npos);
 }
 
+// What the data generator relies on: NOT NULL fails the row with the
+// server's words, NEXTVAL works in VALUES, and a temporary
+// table made ON COMMIT DELETE ROWS loses its rows at the commit.
+TEST_F(StandinTest, RefusesNullValuesAndEmptiesTemporaryTablesAtCommit) {
+  auto session = symfoware::OpenStandinSession("ORVTEST", "ADMIN", "secret");
+  Exec(*session, "CREATE SCHEMA S1");
+  {
+    // Run and described, as the program runs it.
+    const std::string create = "CREATE TABLE S1.T (A CHAR(3) NOT NULL, \"b c\" NCHAR VARYING(2), N INTEGER, PRIMARY KEY (A))";
+    QSqlQuery q(session->Database());
+    ASSERT_TRUE(q.exec(QString::fromStdString(session->Rewrite(create))));
+    session->Executed(create, {}, q);
+  }
+  Query(*session,
+        "INSERT INTO RDBII_SYSTEM.RDBII_SEQUENCE (DB_CODE, DB_NAME, SCHEMA_CODE, SCHEMA_NAME, SEQUENCE_CODE, "
+        "SEQUENCE_NAME, START_WITH_VAL, MIN_VAL, MAX_VAL, INCREMENT_VAL, CYCLE_SPEC) SELECT DB_CODE, DB_NAME, "
+        "SCHEMA_CODE, SCHEMA_NAME, 9001, 'SQ', 1, 1, 100, 1, 'N' FROM RDBII_SYSTEM.RDBII_SCHEMA");
+  struct Case {
+    std::vector<QVariant> values;
+    std::string error;  // a part of it; empty: inserted
+  } cases[] = {
+      {{"ABC", "日本"}, ""},
+      {{QVariant(QMetaType::fromType<QString>()), "x"}, "JYP5012E NULL値は格納できません: T.A"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.values[0].toString().toStdString());
+    QSqlQuery q(session->Database());
+    ASSERT_TRUE(q.prepare(QString::fromStdString(session->Rewrite("INSERT INTO S1.T (A, \"b c\", N) VALUES (?, ?, S1.SQ.NEXTVAL)"))));
+    for (const QVariant& v : c.values) q.addBindValue(v);
+    const std::string error = q.exec() ? std::string() : session->ErrorText(q);
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    EXPECT_EQ(error.empty(), c.error.empty());
+  }
+  EXPECT_EQ(Query(*session, "SELECT A, N FROM S1.T"), (Rows{{"ABC", "1"}}));
+
+  Exec(*session, "CREATE GLOBAL TEMPORARY TABLE S1.TT(\"A\" CHAR(3)) ON COMMIT DELETE ROWS ON DEFAULT DBSPACE 1");
+  EXPECT_EQ(Query(*session, "SELECT TABLE_TYPE FROM RDBII_SYSTEM.RDBII_TABLE WHERE TABLE_NAME = 'TT'"), (Rows{{"TD"}}));
+  ASSERT_TRUE(session->Database().transaction());
+  Query(*session, "INSERT INTO S1.TT VALUES ('K')");
+  Query(*session, "INSERT INTO S1.T (A) VALUES ('K')");
+  EXPECT_EQ(Query(*session, "SELECT A FROM S1.TT"), (Rows{{"K"}}));
+  session->Committing();
+  ASSERT_TRUE(session->Database().commit());
+  EXPECT_EQ(Query(*session, "SELECT A FROM S1.TT"), Rows{});
+  const Rows left = Query(*session, "SELECT A FROM S1.T");
+  EXPECT_EQ(left, (Rows{{"ABC"}, {"K"}})) << "base tables keep their rows";
+}
+
 TEST_F(StandinTest, RefusesToOverwriteAnExistingDataSource) {
   EXPECT_NE(ErrorOf([&] { odbc_.CreateStandin("OTHER", "x"); }).find("既に作成"), std::string::npos);
 }

@@ -56,18 +56,27 @@ constexpr const char* kIsoTimestamp = "yyyy-MM-dd hh:mm:ss";
 constexpr const char* kIsoTime = "hh:mm:ss";
 constexpr const char* kMidnight = " 00:00:00";
 constexpr const char* kTemplateExtension = ".txt";
+constexpr const char* kNoDefault = "NULL";
+
+// The ISO forms written by hand: Qt's pattern formatting costs more than a
+// whole row's other values.
+std::string IsoDate(const QDate& day) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day());
+  return text;
+}
+std::string IsoTimestamp(const QDateTime& stamp) {
+  const QTime time = stamp.time();
+  char text[16];
+  std::snprintf(text, sizeof text, " %02d:%02d:%02d", time.hour(), time.minute(), time.second());
+  return IsoDate(stamp.date()) + text;
+}
 
 bool IsTimestamp(const std::string& type) { return type.rfind("TIMESTAMP", 0) == 0; }
 bool IsDateLike(const std::string& type) { return type == "DATE" || IsTimestamp(type); }
 bool IsNationalType(const std::string& type) { return type == "NCHAR" || type == "NCHAR VARYING"; }
 bool IsCharType(const std::string& type) { return type == "CHAR" || type == "CHAR VARYING"; }
 
-// Shortest decimal text at 15 significant digits.
-std::string NumberText(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  return buffer;
-}
 
 int64_t Power10(int exponent) {
   int64_t result = 1;
@@ -96,6 +105,11 @@ QDateTime DayPlusRandomTime(const QDate& day, TDataGenRandom& random) {
 }
 
 std::string ShortDate(const QDate& day, const TDataGenRowInput& input) {
+  if (input.ShortDateFormat.empty() || input.ShortDateFormat == kDefaultShortDate) {
+    std::string text = IsoDate(day);
+    std::replace(text.begin(), text.end(), '-', '/');
+    return text;
+  }
   return day.toString(QString::fromStdString(input.ShortDateFormat.empty() ? std::string(kDefaultShortDate)
                                                                              : input.ShortDateFormat))
       .toStdString();
@@ -103,7 +117,7 @@ std::string ShortDate(const QDate& day, const TDataGenRowInput& input) {
 
 std::string SequenceValue(const TColParams& col, int64_t row) {
   const TDataGenColumn& rule = col.Rule;
-  const std::string number = NumberText(static_cast<double>(row) * rule.Marume + rule.NumFrom);
+  const std::string number = DataGenNumberText(static_cast<double>(row) * rule.Marume + rule.NumFrom);
   const std::string prefix = rule.FlgPrefix ? rule.StrPrefix : std::string();
   std::string text;
   if (rule.StrFull) {
@@ -127,8 +141,8 @@ std::string DateSequenceValue(const TColParams& col, int64_t row, TDataGenRandom
   const QDate day = first.addDays(row);
   if (col.TypeName == "DATE") return ShortDate(day, input);
   // Random times stay on the first day: the row number moves only the date-only form.
-  if (col.Rule.DateType == kDataGenDateOnly) return day.toString(kIsoDate).toStdString() + kMidnight;
-  return DayPlusRandomTime(first, random).toString(kIsoTimestamp).toStdString();
+  if (col.Rule.DateType == kDataGenDateOnly) return IsoDate(day) + kMidnight;
+  return IsoTimestamp(DayPlusRandomTime(first, random));
 }
 
 std::string RandomNumberValue(const TColParams& col, TDataGenRandom& random) {
@@ -136,7 +150,7 @@ std::string RandomNumberValue(const TColParams& col, TDataGenRandom& random) {
   int decimals = 0;
   int64_t unit = 0;
   if (rule.Marume != 0) {
-    const std::string unitText = NumberText(rule.Marume);
+    const std::string unitText = DataGenNumberText(rule.Marume);
     const size_t point = unitText.find('.');
     decimals = point == std::string::npos ? 0 : static_cast<int>(unitText.size() - point - 1);
     unit = static_cast<int64_t>(std::trunc(rule.Marume * static_cast<double>(Power10(decimals))));
@@ -154,13 +168,13 @@ std::string RandomNumberValue(const TColParams& col, TDataGenRandom& random) {
   int64_t r = random.Next(range);
   if (unit != 0) {
     r = (r / unit) * unit;
-    return NumberText(static_cast<double>(r) / scale + rule.NumFrom);
+    return DataGenNumberText(static_cast<double>(r) / scale + rule.NumFrom);
   }
   if (col.TypeName == "DECIMAL" || col.TypeName == "NUMERIC")
-    return NumberText(static_cast<double>(r) / static_cast<double>(Power10(static_cast<int>(
+    return DataGenNumberText(static_cast<double>(r) / static_cast<double>(Power10(static_cast<int>(
                                                    random.Next(kDecimalShiftDraw)))) +
                       rule.NumFrom);
-  return NumberText(static_cast<double>(r) + rule.NumFrom);
+  return DataGenNumberText(static_cast<double>(r) + rule.NumFrom);
 }
 
 std::string RandomStringValue(const TColParams& col, TDataGenRandom& random) {
@@ -234,8 +248,8 @@ std::string RandomDateValue(const TColParams& col, TDataGenRandom& random, const
   const QDate first = rule.DateFrom.date();
   const QDate day = first.addDays(random.Next(first.daysTo(rule.DateTo.date())));
   if (col.TypeName == "DATE") return ShortDate(day, input);
-  if (rule.DateType == kDataGenDateOnly) return day.toString(kIsoDate).toStdString() + kMidnight;
-  return DayPlusRandomTime(day, random).toString(kIsoTimestamp).toStdString();
+  if (rule.DateType == kDataGenDateOnly) return IsoDate(day) + kMidnight;
+  return IsoTimestamp(DayPlusRandomTime(day, random));
 }
 
 std::string TemplateValue(const TColParams& col, TDataGenRandom& random) {
@@ -294,7 +308,9 @@ bool DataGenIsNumericType(const std::string& typeName) {
 void AssignDefaultRule(TColParams& col, bool inKey, const QDateTime& now) {
   TDataGenColumn& rule = col.Rule;
   const std::string& type = col.TypeName;
-  if (!TrimBlanks(col.DefaultText).empty()) {
+  // The catalogue writes "NULL" for a column without a default.
+  const QString defaultText = QString::fromStdString(TrimBlanks(col.DefaultText));
+  if (!defaultText.isEmpty() && defaultText.compare(kNoDefault, Qt::CaseInsensitive) != 0) {
     rule.SetType = dgFixed;
     rule.Variable = {col.DefaultText};
   } else if (inKey) {
@@ -350,13 +366,21 @@ std::string FixedExpressionText(const std::vector<std::string>& lines) {
   return text;
 }
 
-namespace {
-std::string DoubleQuoted(const std::string& name) {
+std::string DataGenNumberText(double value) {
+  // Whole numbers, the most common, without the formatter.
+  constexpr double kExactWhole = 1e15;
+  if (value == std::trunc(value) && std::fabs(value) < kExactWhole && !(value == 0 && std::signbit(value)))
+    return std::to_string(static_cast<int64_t>(value));
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  return buffer;
+}
+
+std::string DoubleQuotedName(const std::string& name) {
   std::string text = "\"";
   for (char c : name) text += c == '"' ? std::string("\"\"") : std::string(1, c);
   return text + "\"";
 }
-}  // namespace
 
 std::string BuildInsertSQL(const std::vector<TColParams>& cols, const std::string& schema, const std::string& table,
                            const std::string& target) {
@@ -367,11 +391,11 @@ std::string BuildInsertSQL(const std::vector<TColParams>& cols, const std::strin
     if (col.Rule.SetType == dgNone) continue;
     const char* separator = names.empty() ? "" : ", ";
     names += separator;
-    names += DoubleQuoted(col.ColumnName);
+    names += DoubleQuotedName(col.ColumnName);
     values += separator;
     values += col.Rule.SetType == dgFixed ? FixedExpressionText(col.Rule.Variable) : ":COL" + std::to_string(i);
   }
-  const std::string into = target.empty() ? DoubleQuoted(schema) + "." + DoubleQuoted(table) : target;
+  const std::string into = target.empty() ? DoubleQuotedName(schema) + "." + DoubleQuotedName(table) : target;
   return "INSERT INTO " + into + "(" + names + ") VALUES (" + values + ")";
 }
 

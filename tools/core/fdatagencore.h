@@ -47,6 +47,9 @@ extern const std::vector<std::string> DataGenDateKindNames;
 struct TColParams {
   std::string ColumnName;
   std::string TypeName;
+  // The type as the column list shows it: the name and the size in
+  // parentheses when the column has one.
+  std::string TypeText;
   int32_t Length = 0;
   bool NotNull = false;
   std::string DefaultText;
@@ -61,6 +64,10 @@ struct TColParams {
 // from the radix and the leading precision.
 std::string DataGenTypeName(const std::string& code, int radix, int precision);
 bool DataGenIsNumericType(const std::string& typeName);
+// A number's shortest decimal text at 15 significant digits.
+std::string DataGenNumberText(double value);
+// A name in double quotes, inner quotes doubled.
+std::string DoubleQuotedName(const std::string& name);
 
 // The rule a column gets when no settings are loaded; `now` starts date
 // sequences.

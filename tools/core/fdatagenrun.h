@@ -29,6 +29,9 @@ class TDataGenPort {
   virtual void Rollback() = 0;
   // The link values for the next row (link queries move on here).
   virtual void AdvanceRow(TDataGenRowInput& input) = 0;
+  // The parent table's next row into the input (its column names too);
+  // false past its last row. The first call opens the parent table.
+  virtual bool NextParentRow(TDataGenRowInput& input) = 0;
   virtual bool EscapePressed() = 0;
   virtual void Log(const std::string& line) = 0;
   // Shows the error question; true continues. `ignoreLater` is the check
@@ -46,5 +49,26 @@ struct TDataGenRunResult {
 TDataGenRunResult RunNormal(const std::vector<TColParams>& cols, const std::string& insertSql, int64_t count,
                             int64_t commitInterval, TDataGenRandom& random, TDataGenRowInput input,
                             TDataGenPort& port);
+
+// The parent-dependent run: for each parent row, between `countFrom` and
+// `countTo` child rows (row numbers from 0 within the parent row).
+TDataGenRunResult RunDependent(const std::vector<TColParams>& cols, const std::string& insertSql, int64_t countFrom,
+                               int64_t countTo, int64_t commitInterval, TDataGenRandom& random,
+                               TDataGenRowInput input, TDataGenPort& port);
+
+// The rows a test run shows at most.
+inline constexpr int64_t kDataGenTestRows = 100;
+// The rows of a test run: the normal mode's first min(count, 100) rows, or
+// the dependent mode's rows up to 100 in all (Esc stops it). No log, no
+// commits; the first failing row raises its error.
+struct TDataGenTestPlan {
+  bool Dependent = false;
+  int64_t Count = 0;
+  int64_t CountFrom = 0;
+  int64_t CountTo = 0;
+};
+TDataGenRunResult RunTest(const std::vector<TColParams>& cols, const std::string& insertSql,
+                          const TDataGenTestPlan& plan, TDataGenRandom& random, TDataGenRowInput input,
+                          TDataGenPort& port);
 
 #endif

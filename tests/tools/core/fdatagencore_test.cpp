@@ -69,6 +69,9 @@ TEST(DataGenRules, DefaultRulePerTypeKeyAndDefault) {
   };
   for (const Case& c : std::vector<Case>{{"CHAR", false, false, " \t\r\n", dgRandomString, false},
                                          {"INTEGER", true, false, "  5 ", dgFixed, false},
+                                         // The catalogue's "NULL" is no default.
+                                         {"INTEGER", true, false, " NULL", dgRandomNumber, false},
+                                         {"CHAR", true, true, "null", dgSequence, true},
                                          {"CHAR", true, true, "", dgSequence, true},
                                          {"DECIMAL", true, true, "", dgSequence, false},
                                          {"TIMESTAMP", true, true, "", dgDateSequence, false},

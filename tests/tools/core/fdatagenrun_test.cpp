@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -23,6 +24,8 @@ class TRecordingPort : public TDataGenPort {
   int Attempts = 0;
   int Pending = 0;
   int Committed = 0;
+  int ParentRows = 0;
+  int ParentsRead = 0;
 
   void Prepare(const std::string& sql) override { Events.push_back("prepare " + sql); }
   void Execute(const std::vector<TDataGenValue>& values) override {
@@ -42,6 +45,12 @@ class TRecordingPort : public TDataGenPort {
     Events.push_back("rollback");
   }
   void AdvanceRow(TDataGenRowInput&) override {}
+  bool NextParentRow(TDataGenRowInput& input) override {
+    if (ParentRows-- <= 0) return false;
+    input.ParentColumns = {"P"};
+    input.ParentRow = {std::to_string(++ParentsRead)};
+    return true;
+  }
   bool EscapePressed() override { return Attempts == EscAtRow; }
   void Log(const std::string& line) override { LogLines.push_back(line); }
   bool AskContinue(bool& ignoreLater) override {
@@ -126,6 +135,99 @@ TEST(DataGenRun, NoCommitsTheRowsSoFarAndEscRollsThemBack) {
   EXPECT_EQ(esc.Events.back(), "rollback");
   EXPECT_EQ(std::vector<std::string>(esc.LogLines.end() - 4, esc.LogLines.end()),
             (std::vector<std::string>{"", kDataGenInterruptedLine, "", kDataGenFinishedLine}));
+}
+
+// Rows of the dependent run: the sequence counts within each parent row.
+class TParentPort : public TRecordingPort {
+ public:
+  std::vector<std::string> Rows;  // "<parent>:<value>"
+  std::string Parent;
+  void Execute(const std::vector<TDataGenValue>& values) override {
+    const int row = Attempts++;
+    if (FailingRows.count(row)) throw std::runtime_error("failed");
+    Rows.push_back(*values.at(1) + ":" + *values.at(0));
+    ++Pending;
+  }
+};
+
+std::vector<TColParams> ChildColumns() {
+  std::vector<TColParams> cols = Columns();
+  TColParams parent;
+  parent.ColumnName = "P";
+  parent.TypeName = "INTEGER";
+  parent.Rule.SetType = dgParent;
+  parent.Rule.LinkColumn = "P";
+  cols.push_back(parent);
+  return cols;
+}
+
+TEST(DataGenRun, DependentRowsFollowEachParentRow) {
+  const std::vector<TColParams> cols = ChildColumns();
+  const std::string sql = BuildInsertSQL(cols, "S", "C", "");
+  TParentPort port;
+  port.ParentRows = 50;
+  TSeededRandom random(kSeed);
+  const TDataGenRunResult result = RunDependent(cols, sql, 2, 4, 25, random, {}, port);
+  std::map<std::string, std::vector<std::string>> byParent;
+  for (const std::string& row : port.Rows) {
+    const size_t colon = row.find(':');
+    byParent[row.substr(0, colon)].push_back(row.substr(colon + 1));
+  }
+  ASSERT_EQ(byParent.size(), 50u);
+  std::set<size_t> counts;
+  for (const auto& [parent, values] : byParent) {
+    counts.insert(values.size());
+    for (size_t k = 0; k < values.size(); ++k) EXPECT_EQ(values[k], std::to_string(k + 1)) << "numbered per parent";
+  }
+  EXPECT_EQ(counts, (std::set<size_t>{2, 3, 4})) << "between the least and the greatest count";
+  EXPECT_EQ(result.Inserted, static_cast<int64_t>(port.Rows.size()));
+  EXPECT_EQ(port.Committed, result.Inserted);
+  EXPECT_EQ(port.LogLines.front(), kDataGenBuildingLine);
+  EXPECT_EQ(port.LogLines.back(), kDataGenFinishedLine);
+
+  // "No" ends the parent rows; Esc between parent rows rolls back.
+  TParentPort no;
+  no.ParentRows = 10;
+  no.FailingRows = {3};
+  no.ContinueAnswer = false;
+  TSeededRandom again(kSeed);
+  EXPECT_EQ(RunDependent(cols, sql, 2, 2, 0, again, {}, no).Inserted, 3);
+  EXPECT_EQ(no.Committed, 3);
+  EXPECT_EQ(no.ParentsRead, 2);
+
+  TParentPort esc;
+  esc.ParentRows = 10;
+  esc.EscAtRow = 4;
+  TSeededRandom third(kSeed);
+  const TDataGenRunResult interrupted = RunDependent(cols, sql, 2, 2, 0, third, {}, esc);
+  EXPECT_TRUE(interrupted.Interrupted);
+  EXPECT_EQ(esc.Committed, 0);
+  EXPECT_EQ(esc.Rows.size(), 4u);
+}
+
+TEST(DataGenRun, TestRunsStopAtAHundredRowsAndRaiseTheirFirstError) {
+  const std::vector<TColParams> cols = Columns();
+  const std::string sql = BuildInsertSQL(cols, "S", "T", "");
+  TRecordingPort normal;
+  TSeededRandom random(kSeed);
+  EXPECT_EQ(RunTest(cols, sql, {false, 500, 0, 0}, random, {}, normal).Inserted, kDataGenTestRows);
+  EXPECT_TRUE(normal.LogLines.empty());
+  EXPECT_EQ(normal.Committed, 0) << "the caller reads the rows before anything commits";
+
+  TRecordingPort few;
+  EXPECT_EQ(RunTest(cols, sql, {false, 7, 0, 0}, random, {}, few).Inserted, 7);
+
+  TRecordingPort failing;
+  failing.FailingRows = {5};
+  EXPECT_THROW(RunTest(cols, sql, {false, 50, 0, 0}, random, {}, failing), std::runtime_error);
+  EXPECT_EQ(failing.Questions, 0);
+
+  const std::vector<TColParams> child = ChildColumns();
+  TParentPort dependent;
+  dependent.ParentRows = 200;
+  EXPECT_EQ(RunTest(child, BuildInsertSQL(child, "S", "C", ""), {true, 0, 3, 3}, random, {}, dependent).Inserted,
+            kDataGenTestRows);
+  EXPECT_EQ(dependent.ParentsRead, 34) << "the hundredth row ends the run within a parent row";
 }
 
 }  // namespace
