@@ -358,7 +358,7 @@ bool CatalogueUpkeep::CreateView(const std::string& sql) {
   try {
     Atomically([&] {
       RunDdl(db_, QString::fromStdString(view->sql));
-      DescribeNewObjects(db_, dbName_, described_);
+      DescribeNewObjects(db_, dbName_, described_, user_.toStdString());
       if (view->checkOption)
         for (const char* table : {"RDBII_TABLE", "RDBII_TABLE_EX"})
           Run(db_, "UPDATE " + Qualified(table) + " SET CHECK_OPTION = 'Y' WHERE TABLE_CODE >= ? AND TABLE_TYPE = 'VW'",
