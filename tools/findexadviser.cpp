@@ -39,6 +39,7 @@
 #include "sqlwork/ovconncombo.h"
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
+#include "tools/toolwindow.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
@@ -47,8 +48,6 @@
 namespace {
 
 constexpr char kTitle[] = "インデックスアドバイザ";
-constexpr char kCaptionSeparator[] = " - ";
-constexpr char kLabelSeparator[] = " @ ";
 constexpr char kSizeKey[] = "INDEXADVISER";
 constexpr char kColCountValue[] = "ColCount";
 constexpr int kDefaultColCount = 2;
@@ -120,11 +119,6 @@ constexpr char kIndexSizeQuery[] =
 
 // Shared by every adviser, as the program keeps them.
 TDefIdxSize DefIdxSize;
-
-std::string LabelOf(TovConnectionWindow& connection) {
-  TdmSymfoware& module = connection.Module();
-  return module.GetUserName() + kLabelSeparator + module.GetDataSourceName();
-}
 
 void CommitOpen(TovConnectionWindow& connection) {
   TovSQLConnection& c = connection.Module().Connection;
@@ -339,8 +333,8 @@ void TfrmIndexAdviser::cmbDBNameChange() {
   TovConnectionWindow* connection = ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex());
   if (!connection) return;
   SetConnectionWindow(connection);
-  setWindowTitle(Q(kTitle + (kCaptionSeparator + LabelOf(*connection))));
-  SetTaskCaption(LabelOf(*connection));
+  setWindowTitle(Q(ToolCaption(kTitle, *connection)));
+  SetTaskCaption(ToolLogonLabel(*connection));
 }
 
 void TfrmIndexAdviser::DBChange(QObject* sender) {

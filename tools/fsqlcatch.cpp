@@ -28,6 +28,7 @@
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
 #include "tools/findexadviser.h"
+#include "tools/toolwindow.h"
 #include "tools/tracelists.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
@@ -39,8 +40,6 @@
 namespace {
 
 constexpr char kTitle[] = "SQLキャッチ";
-constexpr char kCaptionSeparator[] = " - ";
-constexpr char kLabelSeparator[] = " @ ";
 constexpr char kSizeKey[] = "SQLCATCH";
 constexpr char kReportKey[] = "SQLCATCH";
 constexpr int kHelpContext = 51200;
@@ -75,13 +74,6 @@ constexpr TTraceColumn kColumns[] = {
 };
 constexpr int kSQLColumn = 2;
 
-std::string LabelOf(TovConnectionWindow& connection) {
-  TdmSymfoware& module = connection.Module();
-  return module.GetUserName() + kLabelSeparator + module.GetDataSourceName();
-}
-
-std::string CaptionOf(TovConnectionWindow& connection) { return kTitle + (kCaptionSeparator + LabelOf(connection)); }
-
 // The column whose edges hold x (a boundary belongs to the left column);
 // -1 right of the last.
 int ColumnAt(const QHeaderView& header, int x) {
@@ -95,14 +87,7 @@ int ColumnAt(const QHeaderView& header, int x) {
 }  // namespace
 
 TfrmSQLCatch* TfrmSQLCatch::Open(TovConnectionWindow& connection) {
-  if (TovMainWindow* main = ControlOptionsWindow()) {
-    const QString caption = Q(CaptionOf(connection));
-    for (QWidget* window : main->ChildWindows()) {
-      if (!qobject_cast<TfrmSQLCatch*>(window) || window->windowTitle() != caption) continue;
-      if (auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget())) main->ShowChildWindow(frame);
-      return static_cast<TfrmSQLCatch*>(window);
-    }
-  }
+  if (TfrmSQLCatch* open = ShowOpenToolWindow<TfrmSQLCatch>(Q(ToolCaption(kTitle, connection)))) return open;
   return new TfrmSQLCatch(connection);
 }
 
@@ -263,8 +248,8 @@ void TfrmSQLCatch::cmbDBNameChange() {
   TovConnectionWindow* connection = ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex());
   if (!connection) return;
   SetConnectionWindow(connection);
-  setWindowTitle(Q(CaptionOf(*connection)));
-  SetTaskCaption(LabelOf(*connection));
+  setWindowTitle(Q(ToolCaption(kTitle, *connection)));
+  SetTaskCaption(ToolLogonLabel(*connection));
 }
 
 void TfrmSQLCatch::DBChange(QObject* sender) {

@@ -24,6 +24,7 @@
 #include "sqlwork/ovconncombo.h"
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
+#include "tools/toolwindow.h"
 #include "tools/tracelists.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
@@ -35,8 +36,6 @@
 namespace {
 
 constexpr char kTitle[] = "テーブルアクセス表";
-constexpr char kCaptionSeparator[] = " - ";
-constexpr char kLabelSeparator[] = " @ ";
 constexpr char kSizeKey[] = "SQLCRUD";
 constexpr char kReportKey[] = "TBLACCESS";
 constexpr char kTableKind[] = "TABLE";
@@ -67,24 +66,10 @@ constexpr TMatrixColumn kColumns[] = {{"テーブル名", 140}, {"C", 30}, {"R",
 constexpr int kTableColumn = 0;
 constexpr int kSQLColumn = 5;
 
-std::string LabelOf(TovConnectionWindow& connection) {
-  TdmSymfoware& module = connection.Module();
-  return module.GetUserName() + kLabelSeparator + module.GetDataSourceName();
-}
-
-std::string CaptionOf(TovConnectionWindow& connection) { return kTitle + (kCaptionSeparator + LabelOf(connection)); }
-
 }  // namespace
 
 TfrmSQLCRUD* TfrmSQLCRUD::Open(TovConnectionWindow& connection) {
-  if (TovMainWindow* main = ControlOptionsWindow()) {
-    const QString caption = Q(CaptionOf(connection));
-    for (QWidget* window : main->ChildWindows()) {
-      if (!qobject_cast<TfrmSQLCRUD*>(window) || window->windowTitle() != caption) continue;
-      if (auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget())) main->ShowChildWindow(frame);
-      return static_cast<TfrmSQLCRUD*>(window);
-    }
-  }
+  if (TfrmSQLCRUD* open = ShowOpenToolWindow<TfrmSQLCRUD>(Q(ToolCaption(kTitle, connection)))) return open;
   return new TfrmSQLCRUD(connection);
 }
 
@@ -268,8 +253,8 @@ void TfrmSQLCRUD::cmbDBNameChange() {
   TovConnectionWindow* connection = ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex());
   if (!connection) return;
   SetConnectionWindow(connection);
-  setWindowTitle(Q(CaptionOf(*connection)));
-  SetTaskCaption(LabelOf(*connection));
+  setWindowTitle(Q(ToolCaption(kTitle, *connection)));
+  SetTaskCaption(ToolLogonLabel(*connection));
   std::vector<std::string> schemas;
   connection->GetSchemaList(schemas, false);
   {
