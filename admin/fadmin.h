@@ -94,16 +94,17 @@ class TfrmAdmin : public TovForm {
 };
 
 // Brings forward the open window of class T with the caption of `title` on
-// the connection and returns true; false when there is none.
+// the connection and returns it; nullptr when there is none.
 template <class T>
-bool BringForward(const char* title, TovConnectionWindow& connection) {
+T* BringForward(const char* title, TovConnectionWindow& connection) {
   TovMainWindow* main = ControlOptionsWindow();
-  if (!main) return false;
+  if (!main) return nullptr;
   const QString caption = QString::fromStdString(TfrmAdmin::CaptionOf(title, connection));
   for (QWidget* window : main->ChildWindows()) {
-    if (!qobject_cast<T*>(window) || window->windowTitle() != caption) continue;
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget())) main->ShowChildWindow(frame);
-    return true;
+    auto* form = qobject_cast<T*>(window);
+    if (!form || form->windowTitle() != caption) continue;
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget())) main->ShowChildWindow(frame);
+    return form;
   }
-  return false;
+  return nullptr;
 }

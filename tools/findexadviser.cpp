@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <map>
 
+#include "admin/fadmin.h"
 #include "app/core/fmainactcore.h"
 #include "app/core/fobjectreport.h"
 #include "app/core/ovatexit.h"
@@ -39,7 +40,6 @@
 #include "sqlwork/ovconncombo.h"
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
-#include "tools/toolwindow.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
 #include "ui/ovstdctl.h"
@@ -333,8 +333,8 @@ void TfrmIndexAdviser::cmbDBNameChange() {
   TovConnectionWindow* connection = ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex());
   if (!connection) return;
   SetConnectionWindow(connection);
-  setWindowTitle(Q(ToolCaption(kTitle, *connection)));
-  SetTaskCaption(ToolLogonLabel(*connection));
+  setWindowTitle(Q(TfrmAdmin::CaptionOf(kTitle, *connection)));
+  SetTaskCaption(TfrmAdmin::LabelOf(*connection));
 }
 
 void TfrmIndexAdviser::DBChange(QObject* sender) {

@@ -20,6 +20,7 @@
 #include "app/core/ovmainwin.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovrunner.h"
+#include "admin/fadmin.h"
 #include "app/core/zarur.h"
 #include "editor/ovmemo.h"
 #include "platform/qstr.h"
@@ -28,7 +29,6 @@
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
 #include "tools/findexadviser.h"
-#include "tools/toolwindow.h"
 #include "tools/tracelists.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
@@ -87,7 +87,7 @@ int ColumnAt(const QHeaderView& header, int x) {
 }  // namespace
 
 TfrmSQLCatch* TfrmSQLCatch::Open(TovConnectionWindow& connection) {
-  if (TfrmSQLCatch* open = ShowOpenToolWindow<TfrmSQLCatch>(Q(ToolCaption(kTitle, connection)))) return open;
+  if (TfrmSQLCatch* open = BringForward<TfrmSQLCatch>(kTitle, connection)) return open;
   return new TfrmSQLCatch(connection);
 }
 
@@ -248,8 +248,8 @@ void TfrmSQLCatch::cmbDBNameChange() {
   TovConnectionWindow* connection = ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex());
   if (!connection) return;
   SetConnectionWindow(connection);
-  setWindowTitle(Q(ToolCaption(kTitle, *connection)));
-  SetTaskCaption(ToolLogonLabel(*connection));
+  setWindowTitle(Q(TfrmAdmin::CaptionOf(kTitle, *connection)));
+  SetTaskCaption(TfrmAdmin::LabelOf(*connection));
 }
 
 void TfrmSQLCatch::DBChange(QObject* sender) {

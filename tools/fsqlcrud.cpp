@@ -19,12 +19,12 @@
 #include "app/core/ovmainwin.h"
 #include "app/core/ovoptions.h"
 #include "app/core/ovrunner.h"
+#include "admin/fadmin.h"
 #include "app/core/zarur.h"
 #include "platform/qstr.h"
 #include "sqlwork/ovconncombo.h"
 #include "sqlwork/sqlactions.h"
 #include "tools/core/fsqlcatchcore.h"
-#include "tools/toolwindow.h"
 #include "tools/tracelists.h"
 #include "ui/ovcomctrls.h"
 #include "ui/ovimages.h"
@@ -69,7 +69,7 @@ constexpr int kSQLColumn = 5;
 }  // namespace
 
 TfrmSQLCRUD* TfrmSQLCRUD::Open(TovConnectionWindow& connection) {
-  if (TfrmSQLCRUD* open = ShowOpenToolWindow<TfrmSQLCRUD>(Q(ToolCaption(kTitle, connection)))) return open;
+  if (TfrmSQLCRUD* open = BringForward<TfrmSQLCRUD>(kTitle, connection)) return open;
   return new TfrmSQLCRUD(connection);
 }
 
@@ -253,8 +253,8 @@ void TfrmSQLCRUD::cmbDBNameChange() {
   TovConnectionWindow* connection = ConnectionOfEntry(*cmbDBName, cmbDBName->currentIndex());
   if (!connection) return;
   SetConnectionWindow(connection);
-  setWindowTitle(Q(ToolCaption(kTitle, *connection)));
-  SetTaskCaption(ToolLogonLabel(*connection));
+  setWindowTitle(Q(TfrmAdmin::CaptionOf(kTitle, *connection)));
+  SetTaskCaption(TfrmAdmin::LabelOf(*connection));
   std::vector<std::string> schemas;
   connection->GetSchemaList(schemas, false);
   {
