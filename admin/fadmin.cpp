@@ -78,11 +78,7 @@ void TfrmAdmin::AddToolAction(QAction* action) {
 void TfrmAdmin::StartOn(TovConnectionWindow& connection) {
   tolCmd->addWidget(new QLabel(QString::fromUtf8("\u3000データベース"), this));
   tolCmd->addWidget(cmbDBName);
-  FillConnectionCombo(*cmbDBName, MainWindow());
-  {
-    const QSignalBlocker blocker(cmbDBName);
-    cmbDBName->setCurrentIndex(EntryOfWindow(*cmbDBName, connection.Window()));
-  }
+  FillConnectionCombo(*cmbDBName, MainWindow(), connection.Window());
   cmbDBNameChange();
 }
 

@@ -24,6 +24,12 @@ void FillConnectionCombo(QComboBox& combo, TovMainWindow* main) {
     combo.addItem(Q(entry.Label), QVariant::fromValue<QObject*>(entry.ConnectionWindow));
 }
 
+void FillConnectionCombo(QComboBox& combo, TovMainWindow* main, const QWidget* window) {
+  FillConnectionCombo(combo, main);
+  const QSignalBlocker blocker(combo);
+  combo.setCurrentIndex(EntryOfWindow(combo, window));
+}
+
 TovConnectionWindow* ConnectionOfEntry(const QComboBox& combo, int index) {
   if (index < 0 || index >= combo.count()) return nullptr;
   return AsConnectionWindow(EntryWindow(combo, index));

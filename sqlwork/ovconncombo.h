@@ -11,6 +11,8 @@ class TovMainWindow;
 // Copies the main window's connection list into the combo (nothing without
 // a main window), its signals blocked meanwhile.
 void FillConnectionCombo(QComboBox& combo, TovMainWindow* main);
+// Fills the combo and selects the entry of `window`, without a change signal.
+void FillConnectionCombo(QComboBox& combo, TovMainWindow* main, const QWidget* window);
 // The connection window of the combo's entry `index`, or none.
 TovConnectionWindow* ConnectionOfEntry(const QComboBox& combo, int index);
 // The index of the entry of `window`, -1 when it has none.

@@ -184,11 +184,7 @@ TfrmIndexAdviser::TfrmIndexAdviser(TovConnectionWindow& connection) : TovForm(co
   CreateTaskButton();
   SetImageIndex(kWindowImage);
   setWindowIcon(imgMain().Icon(kWindowImage));
-  FillConnectionCombo(*cmbDBName, MainWindow());
-  {
-    const QSignalBlocker blocker(cmbDBName);
-    cmbDBName->setCurrentIndex(EntryOfWindow(*cmbDBName, connection.Window()));
-  }
+  FillConnectionCombo(*cmbDBName, MainWindow(), connection.Window());
   cmbDBNameChange();
   TaskButtonClick();
 }

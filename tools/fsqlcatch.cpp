@@ -101,11 +101,7 @@ TfrmSQLCatch::TfrmSQLCatch(TovConnectionWindow& connection) : TovForm(connection
   setWindowIcon(imgMain().Icon(kWindowImage));
   dtpFromDate->setDate(QDate::currentDate());
   dtpFromTime->setTime(QTime(0, 0, 0));
-  FillConnectionCombo(*cmbDBName, MainWindow());
-  {
-    const QSignalBlocker blocker(cmbDBName);
-    cmbDBName->setCurrentIndex(EntryOfWindow(*cmbDBName, connection.Window()));
-  }
+  FillConnectionCombo(*cmbDBName, MainWindow(), connection.Window());
   cmbDBNameChange();
   // Asked once, when no folder is kept for the data source yet.
   if (TraceFolderOf(TrcOption.Path, DataSource()).empty()) RunReported([this] { actSelectFolderExecute(); });

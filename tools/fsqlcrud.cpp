@@ -83,11 +83,7 @@ TfrmSQLCRUD::TfrmSQLCRUD(TovConnectionWindow& connection) : TovForm(connection) 
   setWindowIcon(imgMain().Icon(kWindowImage));
   dtpFromDate->setDate(QDate::currentDate());
   dtpFromTime->setTime(QTime(0, 0, 0));
-  FillConnectionCombo(*cmbDBName, MainWindow());
-  {
-    const QSignalBlocker blocker(cmbDBName);
-    cmbDBName->setCurrentIndex(EntryOfWindow(*cmbDBName, connection.Window()));
-  }
+  FillConnectionCombo(*cmbDBName, MainWindow(), connection.Window());
   RunReported([this] { cmbDBNameChange(); });
   // Asked once, when no folder is kept for the data source yet.
   if (TraceFolderOf(TrcOption.Path, DataSource()).empty()) RunReported([this] { actSelectFolderExecute(); });
